@@ -1,0 +1,104 @@
+#pragma once
+// MIDI device services: device lists, input with a callback, output of short and SysEx messages.
+// Three backends sit behind this facade (ALSA through RtMidi, JACK, in-process loopback); callers
+// never see which one is in use beyond BackendName().
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace vel::midi {
+
+// Result codes of every call; 0 is success.
+using Result = uint32_t;
+enum : Result {
+  kOk = 0,
+  kErrBadDeviceId = 2,    // no device with that index
+  kErrNotEnabled = 3,     // no backend is selected
+  kErrAllocated = 4,      // device already open
+  kErrInvalidHandle = 5,  // closed or unknown handle
+  kErrNoDriver = 6,       // the MIDI server cannot be reached
+  kErrNoMem = 7,
+  kErrInvalParam = 11,     // malformed message or argument
+  kErrStillPlaying = 65,   // SysEx block still being sent
+  kErrNotReady = 67,       // device busy or not started
+  kErrBackend = 100,       // the backend refused; see ErrorText
+  kErrServerGone = 101,    // the MIDI server went away
+  kErrQueueFull = 102,     // the device's queue could not take the message
+};
+
+// One-line text of at most 80 characters for any result code.
+std::string ErrorText(Result code);
+
+constexpr int kMaxDevs = 32;             // device tables hold 32 of each direction
+constexpr std::size_t kMaxDevName = 31;  // names are cut to this many characters
+
+using Handle = uint32_t;
+constexpr Handle kInvalidHandle = 0xFFFFFFFFu;
+
+enum class Backend { Alsa, Jack, Loopback };
+
+// Chooses the backend from VELLORINE_MIDI (alsa, jack, loopback); unset, ALSA when /dev/snd/seq
+// exists, else JACK when a server answers, else loopback. Returns the chosen backend.
+Backend SelectDefaultBackend();
+// Switches to the given backend; every open device must be closed first.
+Result SelectBackend(Backend b);
+Backend ActiveBackend();
+const char* BackendName(Backend b);
+
+// Device lists, re-read from the backend by Rescan(); names are stable from run to run.
+void Rescan();
+int InDevCount();
+int OutDevCount();
+Result InDevName(int devId, std::string& name);
+Result OutDevName(int devId, std::string& name);
+
+// What an input callback is told.
+enum class InMsg { Open, Close, Data, LongData, Error, LongError };
+struct InMessage {
+  InMsg type;
+  uint32_t msg;         // Data: status in the low byte, data 1, data 2 above it
+  uint32_t timeMs;      // milliseconds since the device was started
+  const uint8_t* data;  // LongData: the whole SysEx block, F0 .. F7
+  std::size_t length;
+};
+// Runs on the one MIDI-in worker thread, for every open input device, one message at a time.
+using InCallback = void (*)(Handle h, uintptr_t instance, const InMessage& m);
+
+Result InOpen(int devId, InCallback cb, uintptr_t instance, Handle& out);
+Result InStart(Handle h);
+Result InStop(Handle h);
+Result InReset(Handle h);
+Result InClose(Handle h);
+
+Result OutOpen(int devId, Handle& out);
+Result OutClose(Handle h);
+// Sends a note-off for every note this device has sounding.
+Result OutReset(Handle h);
+Result OutShortMsg(Handle h, uint32_t msg);
+Result OutLongMsg(Handle h, const uint8_t* data, std::size_t length);
+
+// Test API of the loopback backend.
+namespace loopback {
+constexpr int kInDevs = 3;
+constexpr int kOutDevs = 3;
+// The engine's clock in ms; messages are stamped with it. Null restores a zero clock.
+void SetClock(uint32_t (*now)());
+// Queues bytes as if they arrived on input device devId (one short message or a SysEx block).
+Result Inject(int devId, const uint8_t* data, std::size_t length);
+Result InjectShort(int devId, uint32_t msg);
+struct Sent {
+  uint32_t timeMs;  // engine clock when it was sent
+  std::string bytes;
+};
+// Every message sent on output device devId since the last Clear, oldest first.
+std::size_t SentCount(int devId);
+Sent SentAt(int devId, std::size_t i);
+void ClearSent();
+// The next call of the given name ("open", "start", "stop", "reset", "close", "send") on any
+// loopback device fails with code; for testing the callers' failure paths.
+void FailNext(const char* call, Result code);
+// Blocks until the MIDI-in worker has delivered everything injected so far.
+void Drain();
+}  // namespace loopback
+
+}  // namespace vel::midi

@@ -1,0 +1,62 @@
+#pragma once
+// The contract between the MIDI facade and its backends. Internal to platform/midi.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/midi/Midi.h"
+
+namespace vel::midi::detail {
+
+// Where a backend hands over each complete input message (a short message or a whole SysEx
+// block). Called from the backend's own thread (RtMidi's, JACK's real-time callback): it only
+// copies into a lock-free ring and wakes the MIDI-in worker, it never blocks.
+class InputSink {
+ public:
+  virtual ~InputSink() = default;
+  // timeNs is on the backend's clock (BackendImpl::NowNs).
+  virtual void Push(const uint8_t* data, std::size_t length, int64_t timeNs) = 0;
+  // The device stopped delivering (its server went away).
+  virtual void Lost() = 0;
+};
+
+class BackendInput {
+ public:
+  virtual ~BackendInput() = default;
+  virtual Result Start() = 0;  // after this the sink receives messages
+  virtual Result Stop() = 0;
+};
+
+class BackendOutput {
+ public:
+  virtual ~BackendOutput() = default;
+  // One complete message; the facade serialises calls per device.
+  virtual Result Send(const uint8_t* data, std::size_t length) = 0;
+};
+
+class BackendImpl {
+ public:
+  virtual ~BackendImpl() = default;
+  virtual Backend Kind() const = 0;
+  // Device names, already stable and cut to kMaxDevName, at most kMaxDevs of each.
+  virtual Result ListInputs(std::vector<std::string>& names) = 0;
+  virtual Result ListOutputs(std::vector<std::string>& names) = 0;
+  // Opens by the name listed; the sink outlives the returned input.
+  virtual Result OpenInput(const std::string& name, InputSink* sink, std::unique_ptr<BackendInput>& out) = 0;
+  virtual Result OpenOutput(const std::string& name, std::unique_ptr<BackendOutput>& out) = 0;
+  // The clock input times are given on.
+  virtual int64_t NowNs() = 0;
+};
+
+std::unique_ptr<BackendImpl> MakeAlsaBackend(Result& err);
+std::unique_ptr<BackendImpl> MakeJackBackend(Result& err);
+std::unique_ptr<BackendImpl> MakeLoopbackBackend(Result& err);
+
+// Names of the form "client:port" shown to the user are cut to the table's width.
+inline std::string CutDevName(const std::string& s) {
+  return s.size() > kMaxDevName ? s.substr(0, kMaxDevName) : s;
+}
+
+}  // namespace vel::midi::detail
