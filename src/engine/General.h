@@ -1,0 +1,75 @@
+#pragma once
+// Small shared procedures used by every part of the program: range test, padding, environment
+// and folder queries, delimited fields, the system version text, note and key names, Y/N texts,
+// the display text of a MIDI event, time-signature parsing and checks, and the log lines of
+// MIDI and timer results. They keep no state.
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+namespace vel {
+
+// Ticks in a whole note (3840 per quarter).
+constexpr int32_t kWholeNoteTicks = 15360;
+
+// Set by step recording: the last step note joined the previous step as a chord. DecodeEvent's
+// short form reads it.
+inline std::atomic<uint8_t> SRecChordNote{0};
+
+bool InRange(int32_t value, int32_t lo, int32_t hi);
+
+// Pads s with padChar to |width| characters: appended for width >= 1, prepended for width < 1.
+// A text already that long is returned unchanged.
+std::string PadStr(const std::string& s, int32_t width, char padChar);
+
+// The variable's whole value; empty when it is not set.
+std::string GetEnvVar(const std::string& name);
+
+bool DirExists(const std::string& path);
+
+// Fields first..last (1-based) of s split at delim, with the delimiters between them. With delim
+// ' ', blanks and tabs both separate and a run of them is one separator (its first character is
+// kept). A delimiter left at the end of the result is removed; fields past the end give what
+// exists.
+std::string GetFields(const std::string& s, char delim, int32_t first, int32_t last);
+
+// The operating system for the diagnostics log header: the kernel's name, release and version.
+std::string WindowsVersionText();
+
+// Note name and octave, C3 = 60 ("C-2" for 0, "C" for 24, "G8" for 127); with numeric, the
+// number in decimal.
+std::string KeyNoToNote(int32_t note, bool numeric = false);
+// "C".."B" of key mod 12, without octave.
+std::string PitchClassName(int32_t key);
+
+std::string BoolToYN(bool b);
+// True exactly when the text begins with y or t in either case.
+bool YNToBool(const std::string& text);
+
+// 0..7 for 1, 2, 4, ..., 128; -1 for anything else.
+int32_t PowerOf2Index(int32_t n);
+// True when n >= 1 and divides the whole note's 15360 ticks.
+bool DividesWholeNote(int32_t n);
+
+// Parses "beats/beatLen". error is empty when the signature is valid, else the reason; on text
+// that is not two whole numbers around one "/", beats and beatLen are left unchanged.
+void ParseTimeSig(const std::string& text, int32_t& beats, int32_t& beatLen, std::string& error);
+
+// Checks that a style pattern's step count fits its time signature; message is empty when it
+// does, else the reason and the step counts 1..maxSteps that would fit. True when it fits.
+bool CheckBarSteps(int32_t num, int32_t den, int32_t steps, std::string& message, int32_t maxSteps);
+
+// Posts text + " error: " + the MIDI layer's error text for a failed call, or text + " ok" for a
+// good one when logOk; only while diagnostics are on. True when result is 0.
+bool LogMidiResult(uint32_t result, bool isOutput, const std::string& text, bool logOk);
+// The same for timer calls: text + " error: 0x" + the result in eight hex digits.
+bool LogTimerResult(uint32_t result, const std::string& text, bool logOk);
+
+// The text of a hotkey's key code (" a", " F1", "shft", ...); "?" for codes without one.
+std::string KeyName(int32_t code);
+
+// The display text of a packed short message (status in the low byte). inPart: an FF is a
+// part buffer's rest or end marker; shortForm: a note without its channel.
+std::string DecodeEvent(uint32_t msg, bool inPart, bool shortForm);
+
+}  // namespace vel

@@ -1,0 +1,252 @@
+#include "engine/MidiFifo.h"
+
+#include <cstdio>
+
+#include "engine/LivePath.h"
+#include "engine/Messages.h"
+#include "engine/MidiIn.h"
+#include "engine/PlayCycle.h"
+#include "engine/RunControl.h"
+#include "settings/Settings.h"
+#include "tools/ToolsState.h"
+
+namespace vel {
+
+namespace {
+
+template <typename T, int32_t N>
+bool WriteOne(TMidiFifo<T, N>& fifo, const T& item, std::string_view overflowText,
+              std::string_view timeoutText) {
+  FifoLock lock;
+  if (!LockFifo(fifo.Mutex, lock)) {
+    PostDiagMsg(timeoutText);
+    return false;
+  }
+  if (fifo.Push(item)) return true;
+  lock.unlock();
+  WarnMsg.Set(overflowText);
+  return false;
+}
+
+template <typename T, int32_t N>
+bool ReadOne(TMidiFifo<T, N>& fifo, T& item, std::string_view timeoutText) {
+  FifoLock lock;
+  if (!LockFifo(fifo.Mutex, lock)) {
+    PostDiagMsg(timeoutText);
+    return false;
+  }
+  return fifo.Pop(item);
+}
+
+template <typename T, int32_t N>
+void ResetOne(TMidiFifo<T, N>& fifo, std::string_view timeoutText) {
+  FifoLock lock;
+  if (!LockFifo(fifo.Mutex, lock)) {
+    PostDiagMsg(timeoutText);
+    return;
+  }
+  fifo.Clear();
+}
+
+bool ValidPort(int32_t port) {
+  return port >= 0 && port < kMaxPorts;
+}
+
+}  // namespace
+
+bool WriteLiveFifo(uint32_t msg) {
+  FifoLock lock;
+  if (!LockFifo(LiveFifo.Mutex, lock)) {
+    PostDiagMsg("Write LiveFifo timeout; data discarded");
+    return false;
+  }
+  if (LiveFifo.Push(msg)) return true;
+  // A queue this full means the timer has stopped taking: start again from silence, with the
+  // queue emptied before any other writer gets in.
+  WarnMsg.Set("LiveFifo overflow; data discarded");
+  ResetLiveFifo();
+  lock.unlock();
+  if (OutPortsAllocated >= 0 && ValidPort(LivePort)) ResetPortChannel(LivePort, LiveChan[LivePort]);
+  MarkLiveProgsSent();
+  return false;
+}
+
+bool WriteRawFifo(uint32_t msg) {
+  return WriteOne(RawFifo, msg, "RawFifo overflow; data discarded", "Write RawFifo timeout; data discarded");
+}
+
+bool WriteLiveFifoBlock(int32_t last, const std::array<uint32_t, 8>& msgs) {
+  if (last < 0 || last >= static_cast<int32_t>(msgs.size())) return false;
+  FifoLock lock;
+  if (!LockFifo(LiveFifo.Mutex, lock)) {
+    PostDiagMsg("Write LiveFifo timeout; data discarded");
+    return false;
+  }
+  if (LiveFifo.PushAll(msgs.data(), last + 1)) return true;
+  lock.unlock();
+  WarnMsg.Set("LiveFifo overflow; data discarded");
+  return false;
+}
+
+uint32_t ReadLiveFifo() {
+  uint32_t msg = 0;
+  return ReadOne(LiveFifo, msg, "Read LiveFifo timeout") ? msg : 0;
+}
+
+uint32_t ReadRawFifo() {
+  uint32_t msg = 0;
+  return ReadOne(RawFifo, msg, "Read RawFifo timeout") ? msg : 0;
+}
+
+void FlushLiveFifo() {
+  {
+    FifoLock lock;
+    if (LockFifo(LiveFifo.Mutex, lock)) {
+      uint32_t msg = 0;
+      while (LiveFifo.Pop(msg)) ProcessLiveEvent(msg);
+    } else {
+      PostDiagMsg("Flush LiveFifo timeout");
+    }
+  }
+  // Silence what is still sounding, even when the queue could not be had.
+  if (ValidPort(LivePort)) {
+    const int32_t port = LivePort;
+    int32_t lo = LiveChan[port];
+    int32_t hi = lo;
+    if (LiveMChanApplies) {
+      lo = MChanMin[port];
+      hi = MChanMax[port];
+    }
+    lo = std::max(lo, 0);
+    hi = std::min(hi, 15);
+    FifoLock lock;
+    if (LockFifo(LiveNoteOnCounter.Mutex, lock)) {
+      const bool trace = TraceEventReqd(0x80);
+      for (int32_t note = 0; note < 128; ++note) {
+        for (int32_t ch = lo; ch <= hi; ++ch) {
+          int32_t& count = LiveNoteOnCounter.Counts[ch][note];
+          for (; count >= 1; --count) SendShortMsg(port, 0x80u | ch | (note << 8), trace);
+        }
+      }
+    } else {
+      PostDiagMsg("LiveNoteOnCounter access timeout");
+    }
+  }
+  if (DspKinetrace) ResetNoteOnCounts();
+}
+
+void WriteDiagTraceFifo(int32_t port, uint32_t msg, int32_t time) {
+  if (!DiagFlags) return;
+  WriteOne(DiagTraceFifo, TTraceEvent{port, time, msg}, "DiagTraceFifo overlow; data discarded",
+           "Write DiagTraceFifo timeout; data discarded");
+}
+
+bool TraceEventReqd(uint8_t status) {
+  if (status < 0x80) {
+    char text[64];
+    int n = std::snprintf(text, sizeof text, "TraceEventReqd-2 error: Unexpected StatusByte: %u",
+                          static_cast<unsigned>(status));
+    ErrMsg.Set(std::string_view(text, static_cast<std::size_t>(n)));
+    return true;
+  }
+  switch (status >> 4) {
+    case 0x8:
+    case 0x9:
+      return TraceNotes;
+    case 0xA:
+    case 0xD:
+      return TracePressure;
+    case 0xB:
+      return TraceController;
+    case 0xC:
+      return TraceProgChanges;
+    case 0xE:
+      return TracePitchBend;
+    default:
+      break;
+  }
+  switch (status) {
+    case 0xF1:
+      return TraceMTC;
+    case 0xF8:
+      return TraceMC;
+    case 0xFA:
+    case 0xFB:
+    case 0xFC:
+      return TraceSync;
+    case 0xFF:
+      return TraceNotes;
+    default:
+      return true;
+  }
+}
+
+void PostDiagMsg(std::string_view text) {
+  if (!DiagFlags) return;
+  FifoLock lock;
+  // This queue cannot report on itself: its faults go to the warning text.
+  if (!LockFifo(DiagMsgsFifo.Mutex, lock)) {
+    WarnMsg.Set("Write DiagMsgsFifo timeout; data discarded");
+    return;
+  }
+  TDiagMsg slot;
+  slot.Set(text);
+  if (DiagMsgsFifo.Push(slot)) return;
+  lock.unlock();
+  WarnMsg.Set("DiagMsgsFifo overflow; data discarded");
+}
+
+bool ReadDiagTraceFifo(TTraceEvent& event) {
+  return ReadOne(DiagTraceFifo, event, "Read DiagTraceFifo timeout");
+}
+
+bool ReadDiagMsgsFifo(std::string& text) {
+  FifoLock lock;
+  if (!LockFifo(DiagMsgsFifo.Mutex, lock)) {
+    WarnMsg.Set("Read DiagMsgsFifo timeout");
+    return false;
+  }
+  TDiagMsg slot;
+  if (!DiagMsgsFifo.Pop(slot)) return false;
+  text = slot.Get();
+  return true;
+}
+
+void ResetLiveFifo() {
+  FifoLock lock;
+  if (!LockFifo(LiveFifo.Mutex, lock)) {
+    PostDiagMsg("Reset LiveFifo timeout");
+    return;
+  }
+  LiveFifo.Clear();
+  FifoLock countLock;
+  if (!LockFifo(LiveNoteOnCounter.Mutex, countLock)) {
+    PostDiagMsg("LiveNoteOnCounter access timeout");
+    return;
+  }
+  for (auto& channel : LiveNoteOnCounter.Counts) channel.fill(0);
+}
+
+void ResetRawFifo() {
+  ResetOne(RawFifo, "Reset RawFifo timeout");
+}
+
+void ResetDiagTraceFifo() {
+  ResetOne(DiagTraceFifo, "Reset DiagTraceFifo timeout");
+}
+
+void ResetDiagMsgsFifo() {
+  FifoLock lock;
+  if (!LockFifo(DiagMsgsFifo.Mutex, lock)) {
+    WarnMsg.Set("Reset DiagMsgsFifo timeout");
+    return;
+  }
+  DiagMsgsFifo.Clear();
+}
+
+void ResetMidiInBuffer() {
+  MidiInBuffer.fill(TMidiInEntry{});
+  MidiInBufferLast = -1;
+}
+
+}  // namespace vel

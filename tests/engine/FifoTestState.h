@@ -1,0 +1,31 @@
+#pragma once
+// Puts the queues, the message texts and the diagnostics switches back to a clean start.
+#include "engine/Messages.h"
+#include "engine/MidiFifo.h"
+#include "tools/ToolsState.h"
+
+namespace vel::test {
+
+template <typename Fifo>
+void EmptyFifo(Fifo& fifo) {
+  std::lock_guard lock(fifo.Mutex);
+  fifo.Clear();
+  fifo.HighWater = 0;
+}
+
+inline void ResetFifoState() {
+  EmptyFifo(LiveFifo);
+  EmptyFifo(RawFifo);
+  EmptyFifo(DiagTraceFifo);
+  EmptyFifo(DiagMsgsFifo);
+  {
+    std::lock_guard lock(LiveNoteOnCounter.Mutex);
+    for (auto& channel : LiveNoteOnCounter.Counts) channel.fill(0);
+  }
+  for (MessageText* t : {&StatusMsg, &WarnMsg, &ErrMsg}) t->Clear();
+  for (auto* s : {&DiagFlags, &OutTraceOn, &InTraceOn, &TraceNotes, &TracePressure, &TraceController,
+                  &TraceProgChanges, &TracePitchBend, &TraceMTC, &TraceMC, &TraceSync, &TraceHotkey})
+    *s = 0;
+}
+
+}  // namespace vel::test

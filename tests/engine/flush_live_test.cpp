@@ -1,0 +1,155 @@
+// FlushLiveFifo and the LiveFifo overflow, heard on the loopback MIDI backend.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/FifoTestState.h"
+#include "engine/General.h"
+#include "engine/LivePath.h"
+#include "engine/MidiFifo.h"
+#include "engine/PlayCycle.h"
+#include "engine/RunControl.h"
+#include "platform/midi/Midi.h"
+#include "settings/Settings.h"
+
+namespace vel {
+namespace {
+
+std::string Bytes(std::initializer_list<int> b) {
+  std::string s;
+  for (int x : b) s += static_cast<char>(x);
+  return s;
+}
+
+class FlushLiveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::ResetFifoState();
+    ASSERT_EQ(midi::SelectBackend(midi::Backend::Loopback), midi::kOk);
+    midi::Rescan();
+    ASSERT_EQ(midi::OutOpen(1, handle_), midi::kOk);
+    MidiOutDevs[1].Handle = handle_;
+    MidiOutDevs[1].Opened = 1;
+    PortDevIdx[2] = 1;
+    OutPortsAllocated = 2;
+    LivePort = 2;
+    LiveChan[2] = 0;
+    LiveMChanApplies = 0;
+    LocalControlOn = 1;
+    midi::loopback::ClearSent();
+  }
+  void TearDown() override {
+    midi::OutClose(handle_);
+    MidiOutDevs[1] = TMidiDevRec{};
+    PortDevIdx[2] = -1;
+    OutPortsAllocated = -1;
+    LivePort = -1;
+    LiveChan[2] = 0;
+    LiveMChanApplies = 0;
+    MChanMin[2] = MChanMax[2] = 0;
+    LocalControlOn = 1;
+    test::ResetFifoState();
+  }
+
+  static std::vector<std::string> Sent() {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < midi::loopback::SentCount(1); ++i)
+      out.push_back(midi::loopback::SentAt(1, i).bytes);
+    return out;
+  }
+
+  midi::Handle handle_ = midi::kInvalidHandle;
+};
+
+TEST_F(FlushLiveTest, PlaysWhatWaitsThenSilencesEveryCountedNote) {
+  WriteLiveFifo(0x643C90);  // C3 on
+  WriteLiveFifo(0x644090);  // E3 on
+  WriteLiveFifo(0x503C90);  // C3 on again: counted twice
+  WriteLiveFifo(0x004080);  // E3 off
+  WriteLiveFifo(0x003E80);  // D3 off, never on: not sent
+  FlushLiveFifo();
+  EXPECT_EQ(Sent(), (std::vector<std::string>{Bytes({0x90, 0x3C, 0x64}), Bytes({0x90, 0x40, 0x64}),
+                                              Bytes({0x90, 0x3C, 0x50}), Bytes({0x80, 0x40, 0x00}),
+                                              Bytes({0x80, 0x3C, 0x00}), Bytes({0x80, 0x3C, 0x00})}));
+  EXPECT_EQ(LiveFifo.Count, 0);
+  EXPECT_EQ(LiveNoteOnCounter.Counts[0][0x3C], 0);
+
+  midi::loopback::ClearSent();
+  FlushLiveFifo();
+  EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(FlushLiveTest, SilencesTheLiveChannelOrTheMultiplierRange) {
+  LiveChan[2] = 4;
+  LiveNoteOnCounter.Counts[4][10] = 1;
+  LiveNoteOnCounter.Counts[5][11] = 1;
+  FlushLiveFifo();
+  EXPECT_EQ(Sent(), std::vector<std::string>{Bytes({0x84, 10, 0})});
+  EXPECT_EQ(LiveNoteOnCounter.Counts[5][11], 1);
+
+  midi::loopback::ClearSent();
+  LiveMChanApplies = 1;
+  MChanMin[2] = 5;
+  MChanMax[2] = 6;
+  LiveNoteOnCounter.Counts[6][127] = 2;
+  LiveNoteOnCounter.Counts[7][0] = 1;
+  FlushLiveFifo();
+  EXPECT_EQ(Sent(),
+            (std::vector<std::string>{Bytes({0x85, 11, 0}), Bytes({0x86, 127, 0}), Bytes({0x86, 127, 0})}));
+  EXPECT_EQ(LiveNoteOnCounter.Counts[7][0], 1);
+}
+
+TEST_F(FlushLiveTest, WithLocalControlOffNothingIsSentButTheCountsEmpty) {
+  LocalControlOn = 0;
+  WriteLiveFifo(0x643C90);
+  LiveNoteOnCounter.Counts[0][1] = 1;
+  FlushLiveFifo();
+  EXPECT_TRUE(Sent().empty());
+  EXPECT_EQ(LiveNoteOnCounter.Counts[0][1], 0);
+  EXPECT_EQ(LiveNoteOnCounter.Counts[0][0x3C], 0);
+}
+
+TEST_F(FlushLiveTest, TracesTheNoteOffsWhenOutputTraceIsOn) {
+  DiagFlags = 1;
+  OutTraceOn = 1;
+  TraceNotes = 1;
+  LiveNoteOnCounter.Counts[0][60] = 1;
+  FlushLiveFifo();
+  TTraceEvent ev;
+  ASSERT_TRUE(ReadDiagTraceFifo(ev));
+  EXPECT_EQ(ev.Port, 2);
+  EXPECT_EQ(ev.Time, 0);
+  EXPECT_EQ(ev.Msg, 0x3C80u);
+  EXPECT_FALSE(ReadDiagTraceFifo(ev));
+}
+
+TEST_F(FlushLiveTest, OverflowResetsTheLiveChannel) {
+  LiveChan[2] = 2;
+  for (int i = 0; i < 999; ++i) WriteLiveFifo(0xF8);
+  EXPECT_TRUE(Sent().empty());
+  WriteLiveFifo(0xF8);
+  EXPECT_EQ(WarnMsg.Peek(), "LiveFifo overflow; data discarded");
+  const int v = CCVolResetValue;
+  EXPECT_EQ(Sent(), (std::vector<std::string>{
+                        Bytes({0xE2, 0x00, 0x40}), Bytes({0xB2, 0x01, 0x00}), Bytes({0xB2, 0x07, v}),
+                        Bytes({0xB2, 0x0A, 0x40}), Bytes({0xB2, 0x40, 0x00}), Bytes({0xB2, 0x42, 0x00}),
+                        Bytes({0xB2, 0x43, 0x00}), Bytes({0xB2, 0x79, 0x00}), Bytes({0xB2, 0x7B, 0x00})}));
+  EXPECT_EQ(LiveFifo.Count, 0);
+}
+
+TEST_F(FlushLiveTest, LogMidiResultNamesTheFailure) {
+  DiagFlags = 1;
+  EXPECT_FALSE(LogMidiResult(midi::kErrInvalidHandle, true, "midiOutShortMsg", false));
+  EXPECT_TRUE(LogMidiResult(midi::kOk, false, "midiInStart", true));
+  EXPECT_TRUE(LogMidiResult(midi::kOk, false, "midiInStop", false));
+  std::string text;
+  ASSERT_TRUE(ReadDiagMsgsFifo(text));
+  EXPECT_EQ(text, "midiOutShortMsg error: " + midi::ErrorText(midi::kErrInvalidHandle));
+  ASSERT_TRUE(ReadDiagMsgsFifo(text));
+  EXPECT_EQ(text, "midiInStart ok");
+  EXPECT_FALSE(ReadDiagMsgsFifo(text));
+}
+
+}  // namespace
+}  // namespace vel
