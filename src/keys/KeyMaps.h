@@ -1,0 +1,163 @@
+#pragma once
+// The fourteen key maps: per mode and key a function code, a label of at most 8 characters, a font
+// colour and a back colour. The codes are read by the MIDI-in thread while the GUI thread edits
+// them, so they are atomics (relaxed: one byte, old or new, is all a reader needs). Labels and
+// colours belong to the GUI thread.
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "keys/KeyTokens.h"
+#include "settings/Settings.h"
+
+namespace vel {
+
+inline constexpr int KeyCount = 128;
+
+using TKeyMap = std::array<std::atomic<uint8_t>, KeyCount>;
+using TKeyLabel = std::string;  // at most 8 characters
+using TKeyLabelTable = std::array<TKeyLabel, KeyCount>;
+using TKeyColourTable = std::array<TColor, KeyCount>;
+
+// Map order (TMapNo): Cmd, Live, Rec, SRec, RangeN, TSig, TShift, FtsType, Quant, Pitch, Metr,
+// FtsRoot, Ftn, Hotkey.
+inline std::array<TKeyMap, ModeTypeCount> KeyFnTables;
+inline TKeyMap& KeyMapCmd = KeyFnTables[MapCmd];
+inline TKeyMap& KeyMapLive = KeyFnTables[MapLive];
+inline TKeyMap& KeyMapRec = KeyFnTables[MapRec];
+inline TKeyMap& KeyMapSRec = KeyFnTables[MapSRec];
+inline TKeyMap& KeyMapRangeN = KeyFnTables[MapRangeN];
+inline TKeyMap& KeyMapTSig = KeyFnTables[MapTSig];
+inline TKeyMap& KeyMapTShift = KeyFnTables[MapTShift];
+inline TKeyMap& KeyMapFtsType = KeyFnTables[MapFtsType];
+inline TKeyMap& KeyMapQuant = KeyFnTables[MapQuant];
+inline TKeyMap& KeyMapPitch = KeyFnTables[MapPitch];
+inline TKeyMap& KeyMapMetr = KeyFnTables[MapMetr];
+inline TKeyMap& KeyMapFtsRoot = KeyFnTables[MapFtsRoot];
+inline TKeyMap& KeyMapFtn = KeyFnTables[MapFtn];
+inline TKeyMap& KeyMapHotkey = KeyFnTables[MapHotkey];
+
+// Label order (TLabelNo): Live, Cmd, Rec, SRec, RangeN, TSig, TShift, FtsType, Quant, Pitch, Metr,
+// FtsRoot, Ftn, Hotkey.
+inline std::array<TKeyLabelTable, ModeTypeCount> KeyLabelTables;
+inline std::array<TKeyColourTable, ModeTypeCount> KeyFontColours;
+inline std::array<TKeyColourTable, ModeTypeCount> KeyBackColours;
+inline TKeyLabelTable& KeyLabelsLive = KeyLabelTables[LabLive];
+inline TKeyLabelTable& KeyLabelsCmd = KeyLabelTables[LabCmd];
+inline TKeyLabelTable& KeyLabelsRec = KeyLabelTables[LabRec];
+inline TKeyLabelTable& KeyLabelsSRec = KeyLabelTables[LabSRec];
+inline TKeyLabelTable& KeyLabelsRangeN = KeyLabelTables[LabRangeN];
+inline TKeyLabelTable& KeyLabelsTSig = KeyLabelTables[LabTSig];
+inline TKeyLabelTable& KeyLabelsTShift = KeyLabelTables[LabTShift];
+inline TKeyLabelTable& KeyLabelsFtsType = KeyLabelTables[LabFtsType];
+inline TKeyLabelTable& KeyLabelsQuant = KeyLabelTables[LabQuant];
+inline TKeyLabelTable& KeyLabelsPitch = KeyLabelTables[LabPitch];
+inline TKeyLabelTable& KeyLabelsMetr = KeyLabelTables[LabMetr];
+inline TKeyLabelTable& KeyLabelsFtsRoot = KeyLabelTables[LabFtsRoot];
+inline TKeyLabelTable& KeyLabelsFtn = KeyLabelTables[LabFtn];
+inline TKeyLabelTable& KeyLabelsHotkey = KeyLabelTables[LabHotkey];
+inline TKeyColourTable& KeyFontColoursLive = KeyFontColours[LabLive];
+inline TKeyColourTable& KeyFontColoursCmd = KeyFontColours[LabCmd];
+inline TKeyColourTable& KeyFontColoursRec = KeyFontColours[LabRec];
+inline TKeyColourTable& KeyFontColoursSRec = KeyFontColours[LabSRec];
+inline TKeyColourTable& KeyFontColoursRangeN = KeyFontColours[LabRangeN];
+inline TKeyColourTable& KeyFontColoursTSig = KeyFontColours[LabTSig];
+inline TKeyColourTable& KeyFontColoursTShift = KeyFontColours[LabTShift];
+inline TKeyColourTable& KeyFontColoursFtsType = KeyFontColours[LabFtsType];
+inline TKeyColourTable& KeyFontColoursQuant = KeyFontColours[LabQuant];
+inline TKeyColourTable& KeyFontColoursPitch = KeyFontColours[LabPitch];
+inline TKeyColourTable& KeyFontColoursMetr = KeyFontColours[LabMetr];
+inline TKeyColourTable& KeyFontColoursFtsRoot = KeyFontColours[LabFtsRoot];
+inline TKeyColourTable& KeyFontColoursFtn = KeyFontColours[LabFtn];
+inline TKeyColourTable& KeyFontColoursHotkey = KeyFontColours[LabHotkey];
+inline TKeyColourTable& KeyBackColoursLive = KeyBackColours[LabLive];
+inline TKeyColourTable& KeyBackColoursCmd = KeyBackColours[LabCmd];
+inline TKeyColourTable& KeyBackColoursRec = KeyBackColours[LabRec];
+inline TKeyColourTable& KeyBackColoursSRec = KeyBackColours[LabSRec];
+inline TKeyColourTable& KeyBackColoursRangeN = KeyBackColours[LabRangeN];
+inline TKeyColourTable& KeyBackColoursTSig = KeyBackColours[LabTSig];
+inline TKeyColourTable& KeyBackColoursTShift = KeyBackColours[LabTShift];
+inline TKeyColourTable& KeyBackColoursFtsType = KeyBackColours[LabFtsType];
+inline TKeyColourTable& KeyBackColoursQuant = KeyBackColours[LabQuant];
+inline TKeyColourTable& KeyBackColoursPitch = KeyBackColours[LabPitch];
+inline TKeyColourTable& KeyBackColoursMetr = KeyBackColours[LabMetr];
+inline TKeyColourTable& KeyBackColoursFtsRoot = KeyBackColours[LabFtsRoot];
+inline TKeyColourTable& KeyBackColoursFtn = KeyBackColours[LabFtn];
+inline TKeyColourTable& KeyBackColoursHotkey = KeyBackColours[LabHotkey];
+
+// The tables of one mode, by mode type.
+TKeyMap& KeyMapOf(TModeType t);
+TKeyLabelTable& KeyLabelsOf(TModeType t);
+TKeyColourTable& KeyFontColoursOf(TModeType t);
+TKeyColourTable& KeyBackColoursOf(TModeType t);
+// The code at a key 0..127 of a mode's map.
+uint8_t KeyCodeAt(TModeType t, int key);
+
+// Calls into the display link and the main window, which come from other modules. Each is empty
+// until its owner fills it; an empty one is skipped. The link's own hooks test whether the link
+// is open.
+struct KeyMapHooks {
+  // Sends one key of one mode to the label display (token parsers, RelabelMetrNoteKeys).
+  std::function<void(TModeType t, int key)> TarloSendKey;
+  // Sends keys first..last of one mode in one message (range prefill, after setting them).
+  std::function<void(TModeType t, int first, int last)> TarloSendKeyRange;
+  // Asks the status display to resend every map's colours (RecolourKeyMaps).
+  std::function<void()> TarloResendColours;
+  // Key routing: back to key mode Live, deselecting everything.
+  std::function<void()> ReturnToLiveMode;
+  // Main window: toggles the calibrate prompt.
+  std::function<void()> ToggleCalibPrompt;
+};
+KeyMapHooks& KeyMapCalls();
+
+// ---- setters ----
+// Each stores the code, the label cut to 8 characters and the colours of the mode's rule; nothing
+// else (no redraw flag, no link message). A key outside 0..127 stores nothing and is reported as a
+// design error.
+void SetKeyFn(TModeType t, int key, uint8_t code, std::string_view label);
+void SetKeyFnLive(int key, uint8_t code, std::string_view label);
+void SetKeyFnCmd(int key, uint8_t code, std::string_view label);
+void SetKeyFnRec(int key, uint8_t code, std::string_view label);
+void SetKeyFnSRec(int key, uint8_t code, std::string_view label);
+void SetKeyFnRangeN(int key, uint8_t code, std::string_view label);
+void SetKeyFnTSig(int key, uint8_t code, std::string_view label);
+void SetKeyFnTShift(int key, uint8_t code, std::string_view label);
+void SetKeyFnFtsType(int key, uint8_t code, std::string_view label);
+void SetKeyFnQuant(int key, uint8_t code, std::string_view label);
+void SetKeyFnPitch(int key, uint8_t code, std::string_view label);
+void SetKeyFnMetr(int key, uint8_t code, std::string_view label);
+void SetKeyFnFtsRoot(int key, uint8_t code, std::string_view label);
+void SetKeyFnFtn(int key, uint8_t code, std::string_view label);
+void SetKeyFnHotkey(int key, uint8_t code, std::string_view label);
+
+// Range prefill: keys first..last (ascending, stopping at 127) to one code and label, then the
+// range goes to the label display. last < first sets nothing.
+void SetKeyFnRange(TModeType t, int first, int last, uint8_t code, std::string_view label);
+
+// Every key of every map to its mode's unassigned sentinel with the label "?": before a full or
+// key-map settings load, and before the factory maps.
+void ClearKeyMaps();
+// After a load: every key still holding its sentinel becomes "ignore" with the label " ".
+void ResolveKeyMapSentinels();
+
+// ---- key mapping ----
+// The key that grid key or note k stands for under input i's octave offset (may lie outside
+// 0..127).
+int MappedKey(int input, int note);
+// The code of a note from control input 0 or 1 in a mode's map; a note that the octave shift
+// moves outside the map gets the mode's out-of-map code without the table being read, and so
+// does an input that is no control input. Any thread.
+uint8_t MapNoteToCode(TModeType t, int input, int note);
+
+// The mode type of a key mode; MtNone for key mode 0 and for an invalid key mode, which also
+// sets ErrMsg.
+TModeType KeyModeToLabMode(uint8_t keyMode);
+
+// Re-sets every command key that holds the metronome-note command, so that its colours follow
+// the metronome mode; refreshes the key-map views when any key was set.
+void RelabelMetrNoteKeys();
+
+}  // namespace vel

@@ -1,0 +1,75 @@
+#pragma once
+// Shared fixture of the key-map tests: every key colour setting gets a value of its own (so that a
+// rule that swaps two colours fails), the maps start as after a load that named no key, and the
+// globals the tests touch are put back afterwards.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <utility>
+
+#include "engine/Messages.h"
+#include "keymapper/KeyMapperState.h"
+#include "keys/KeyLabels.h"
+#include "keys/KeyMaps.h"
+#include "settings/Settings.h"
+
+namespace vel::test {
+
+// Every colour the key colour rules use.
+inline TColor* const kKeyColourSettings[] = {
+    &ClKtFgNone,      &ClKtFgLiveVal,  &ClKtFgWarnVal,   &ClKtFgSelVal,    &ClKtFgDigitVal,
+    &ClKtFgPitchVal,  &ClKtFgTimeVal,  &ClKtFgRecVal,    &ClKtFgNoteVal,   &ClKtBgNone,
+    &ClKtBgWarnFcn,   &ClKtBgLiveFcn,  &ClKtBgSelFcn,    &ClKtBgCmdMode,   &ClKtBgDigitFcn,
+    &ClKtBgDigitFcn2, &ClKtBgPitchFcn, &ClKtBgPitchFcn2, &ClKtBgHotkeyFcn, &ClKtBgHotkeyFcn2,
+    &ClKtBgTimeFcn,   &ClKtBgTimeFcn2, &ClKtBgRecFcn,    &ClKtBgNoteFcn,   &ClKtBgNoteFcn2,
+};
+inline constexpr std::size_t kKeyColourCount = std::size(kKeyColourSettings);
+
+class KeyMapTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (std::size_t i = 0; i < kKeyColourCount; ++i) {
+      saved_[i] = *kKeyColourSettings[i];
+      *kKeyColourSettings[i] = Rgb(10, 20, static_cast<uint8_t>(100 + i));
+    }
+    savedMetrModeStyles_ = MetrModeStyles;
+    MetrModeStyles = 0;
+    for (int i = 0; i < 2; ++i) {
+      InPortOctaveOffset[i].store(0);
+      InPortLiveCmdKey[i].store(36);
+    }
+    KeyMapCalls() = {};
+    KeyMapperShowing.store(0);
+    KeyLabelsRedraw.store(0);
+    ErrMsg.Clear();
+    StatusAlertText.Clear();
+    ClearKeyMaps();
+    ResolveKeyMapSentinels();
+    SetKLabDefs();
+  }
+
+  void TearDown() override {
+    for (std::size_t i = 0; i < kKeyColourCount; ++i) *kKeyColourSettings[i] = saved_[i];
+    MetrModeStyles = savedMetrModeStyles_;
+    for (int i = 0; i < 2; ++i) {
+      InPortOctaveOffset[i].store(0);
+      InPortLiveCmdKey[i].store(36);
+    }
+    KeyMapCalls() = {};
+    KeyMapperShowing.store(0);
+    KeyLabelsRedraw.store(0);
+    ErrMsg.Clear();
+    StatusAlertText.Clear();
+  }
+
+  static std::pair<TColor, TColor> Colours(TColor font, TColor back) { return {font, back}; }
+  static std::pair<TColor, TColor> KeyColoursAt(TModeType t, int key) {
+    return {KeyFontColoursOf(t)[key], KeyBackColoursOf(t)[key]};
+  }
+
+ private:
+  std::array<TColor, kKeyColourCount> saved_{};
+  uint8_t savedMetrModeStyles_ = 0;
+};
+
+}  // namespace vel::test
