@@ -1,0 +1,211 @@
+#include "platform/MmTimer.h"
+
+#include <pthread.h>
+#include <sched.h>
+#include <sys/prctl.h>
+#include <time.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+namespace vel::mmtimer {
+namespace {
+
+constexpr uint32_t kPeriodMin = 1;
+constexpr uint32_t kPeriodMax = 1000000;
+// Above every desktop thread, below the audio threads of a JACK server (70 and up by default).
+constexpr int kRealTimePriority = 20;
+// A thread that slept through more periods than this starts counting afresh from now.
+constexpr int64_t kMaxCatchUp = 100;
+// Longer waits sit on the condition variable so that a kill wakes them at once; only this last
+// stretch before each deadline is slept with clock_nanosleep, which nothing can cut short.
+constexpr int64_t kNanosleepSpanNs = 2'000'000;
+
+int64_t NowNs() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return int64_t{ts.tv_sec} * 1'000'000'000 + ts.tv_nsec;
+}
+
+void SleepUntil(int64_t deadlineNs) {
+  timespec ts{static_cast<time_t>(deadlineNs / 1'000'000'000), static_cast<long>(deadlineNs % 1'000'000'000)};
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+  }
+}
+
+// --- period and scheduling ---
+
+std::mutex gPeriodMutex;
+std::map<uint32_t, int> gBegun;  // period -> begins not yet ended; under gPeriodMutex
+int gBegunTotal = 0;             // under gPeriodMutex
+// Bit 0: timer threads run real-time. The bits above count the changes, so each timer thread
+// sees a change with one load per period and applies it to itself.
+std::atomic<uint32_t> gSchedState{0};
+
+bool SetRealTime(bool on) {
+  sched_param sp{};
+  sp.sched_priority = on ? kRealTimePriority : 0;
+  return pthread_setschedparam(pthread_self(), on ? SCHED_FIFO : SCHED_OTHER, &sp) == 0;
+}
+
+// Whether the system grants this process real-time threads, tried on a throw-away thread so the
+// caller's own scheduling stays as it is.
+bool ProbeRealTime() {
+  bool granted = false;
+  try {
+    std::thread probe([&granted] { granted = SetRealTime(true); });
+    probe.join();
+  } catch (const std::system_error&) {
+    return false;
+  }
+  return granted;
+}
+
+void PublishSchedState(bool realTime) {
+  const uint32_t changes = (gSchedState.load(std::memory_order_relaxed) >> 1) + 1;
+  gSchedState.store((changes << 1) | (realTime ? 1u : 0u), std::memory_order_relaxed);
+}
+
+// --- events ---
+
+struct Timer {
+  uint32_t id = 0;
+  int64_t periodNs = 0;
+  TimerCallback cb = nullptr;
+  uintptr_t user = 0;
+  std::atomic<bool> stop{false};
+  std::mutex m;  // pairs with cv; stop is set under it so no wake-up is lost
+  std::condition_variable cv;
+  std::thread thread;  // written and read under the registry mutex
+};
+
+struct Registry {
+  std::mutex m;
+  std::map<uint32_t, std::shared_ptr<Timer>> timers;
+  uint32_t nextId = 1;
+};
+
+// Never destroyed: a timer still running when the process exits must not meet a joinable
+// std::thread's destructor.
+Registry& TheRegistry() {
+  static Registry* r = new Registry;
+  return *r;
+}
+
+void RunTimer(Timer& t) {
+  prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+  uint32_t applied = ~0u;
+  int64_t next = NowNs() + t.periodNs;
+  while (!t.stop.load(std::memory_order_acquire)) {
+    const uint32_t sched = gSchedState.load(std::memory_order_relaxed);
+    if (sched != applied) {
+      applied = sched;
+      SetRealTime((sched & 1u) != 0);  // refused: go on as we are
+    }
+    const int64_t wait = next - NowNs();
+    if (wait > kNanosleepSpanNs) {
+      std::unique_lock lock(t.m);
+      if (t.cv.wait_for(lock, std::chrono::nanoseconds(wait - kNanosleepSpanNs),
+                        [&t] { return t.stop.load(std::memory_order_relaxed); })) {
+        return;
+      }
+    }
+    SleepUntil(next);
+    const int64_t due = (NowNs() - next) / t.periodNs + 1;
+    const int64_t runs = due < kMaxCatchUp ? due : kMaxCatchUp;
+    for (int64_t i = 0; i < runs; ++i) {
+      if (t.stop.load(std::memory_order_acquire)) return;
+      t.cb(t.id, t.user);
+    }
+    if (due > kMaxCatchUp) {
+      next = NowNs() + t.periodNs;
+    } else {
+      next += due * t.periodNs;
+    }
+  }
+}
+
+}  // namespace
+
+Result GetDevCaps(Caps& caps) {
+  caps.periodMin = kPeriodMin;
+  caps.periodMax = kPeriodMax;
+  return kOk;
+}
+
+Result BeginPeriod(uint32_t periodMs) {
+  if (periodMs < kPeriodMin || periodMs > kPeriodMax) return kErrNoCanDo;
+  std::lock_guard lock(gPeriodMutex);
+  if (gBegunTotal == 0) PublishSchedState(ProbeRealTime());
+  ++gBegun[periodMs];
+  ++gBegunTotal;
+  return kOk;
+}
+
+Result EndPeriod(uint32_t periodMs) {
+  std::lock_guard lock(gPeriodMutex);
+  auto it = gBegun.find(periodMs);
+  if (it == gBegun.end()) return kErrNoCanDo;
+  if (--it->second == 0) gBegun.erase(it);
+  if (--gBegunTotal == 0) PublishSchedState(false);
+  return kOk;
+}
+
+bool RealTimeGranted() {
+  return (gSchedState.load(std::memory_order_relaxed) & 1u) != 0;
+}
+
+uint32_t SetEvent(uint32_t periodMs, uint32_t resolutionMs, TimerCallback cb, uintptr_t user) {
+  // Deadlines are absolute and the slack is at its least, so the resolution asks for nothing more.
+  (void)resolutionMs;
+  if (periodMs < kPeriodMin || periodMs > kPeriodMax || cb == nullptr) return 0;
+  auto t = std::make_shared<Timer>();
+  t->periodNs = int64_t{periodMs} * 1'000'000;
+  t->cb = cb;
+  t->user = user;
+
+  Registry& r = TheRegistry();
+  std::lock_guard lock(r.m);
+  // Ids count up and wrap past 0, so a killed id is not handed out again for a long while.
+  uint32_t id = r.nextId;
+  while (id == 0 || r.timers.count(id) != 0) ++id;
+  r.nextId = id + 1;
+  t->id = id;
+  try {
+    t->thread = std::thread(RunTimer, std::ref(*t));
+  } catch (const std::system_error&) {
+    return 0;
+  }
+  r.timers.emplace(id, std::move(t));
+  return id;
+}
+
+Result KillEvent(uint32_t id) {
+  std::shared_ptr<Timer> t;
+  {
+    Registry& r = TheRegistry();
+    std::lock_guard lock(r.m);
+    auto it = r.timers.find(id);
+    if (it == r.timers.end()) return kErrNoCanDo;
+    // The callback's own thread cannot wait for itself to end.
+    if (it->second->thread.get_id() == std::this_thread::get_id()) return kErrNoCanDo;
+    t = std::move(it->second);
+    r.timers.erase(it);
+  }
+  {
+    std::lock_guard lock(t->m);
+    t->stop.store(true, std::memory_order_release);
+  }
+  t->cv.notify_all();
+  t->thread.join();
+  return kOk;
+}
+
+}  // namespace vel::mmtimer
