@@ -18,12 +18,12 @@ enum : Result {
   kErrInvalidHandle = 5,  // closed or unknown handle
   kErrNoDriver = 6,       // the MIDI server cannot be reached
   kErrNoMem = 7,
-  kErrInvalParam = 11,     // malformed message or argument
-  kErrStillPlaying = 65,   // SysEx block still being sent
-  kErrNotReady = 67,       // device busy or not started
-  kErrBackend = 100,       // the backend refused; see ErrorText
-  kErrServerGone = 101,    // the MIDI server went away
-  kErrQueueFull = 102,     // the device's queue could not take the message
+  kErrInvalParam = 11,    // malformed message or argument
+  kErrStillPlaying = 65,  // SysEx block still being sent
+  kErrNotReady = 67,      // device busy or not started
+  kErrBackend = 100,      // the backend refused; see ErrorText
+  kErrServerGone = 101,   // the MIDI server went away
+  kErrQueueFull = 102,    // the device's queue could not take the message
 };
 
 // One-line text of at most 80 characters for any result code.
@@ -53,6 +53,18 @@ Result InDevName(int devId, std::string& name);
 Result OutDevName(int devId, std::string& name);
 
 // What an input callback is told.
+//   Open       first message of every handle, queued by InOpen.
+//   Close      last message of every handle, delivered before InClose returns.
+//   Data       a short message (1 to 3 bytes) in msg.
+//   LongData   a whole SysEx block F0 .. F7 in data / length.
+//   Error      a record that is not a valid short message (its first bytes packed in msg, data /
+//              length give all of it); or short messages lost because the device's queue was full
+//              (msg the last of them, length how many, data null); or msg 0: the device stopped
+//              delivering because its MIDI server went away.
+//   LongError  a SysEx block without its F7 (data / length), or one lost because it did not fit the
+//              queue (data null, length its size).
+// data is valid only during the callback. Messages that arrive while the device is not started
+// are dropped. A callback may call any function here, InClose of its own handle included.
 enum class InMsg { Open, Close, Data, LongData, Error, LongError };
 struct InMessage {
   InMsg type;
@@ -64,6 +76,11 @@ struct InMessage {
 // Runs on the one MIDI-in worker thread, for every open input device, one message at a time.
 using InCallback = void (*)(Handle h, uintptr_t instance, const InMessage& m);
 
+// InClose stops the device and returns once the worker has finished with the handle: the callback
+// is never called for it again. Messages not yet delivered are dropped. Do not call it while
+// holding a lock the callback takes. InReset stops the device as InStop does; messages already
+// received are still delivered. InClose and OutClose always release the handle; a result other
+// than kOk tells that the backend did not close cleanly.
 Result InOpen(int devId, InCallback cb, uintptr_t instance, Handle& out);
 Result InStart(Handle h);
 Result InStop(Handle h);
@@ -74,7 +91,10 @@ Result OutOpen(int devId, Handle& out);
 Result OutClose(Handle h);
 // Sends a note-off for every note this device has sounding.
 Result OutReset(Handle h);
+// msg: status in the low byte, then the data bytes the status calls for; the top byte is ignored.
+// A data byte as status, F0, F7 or a data byte above 7F is kErrInvalParam.
 Result OutShortMsg(Handle h, uint32_t msg);
+// One whole SysEx block F0 .. F7 with only data bytes between; anything else is kErrInvalParam.
 Result OutLongMsg(Handle h, const uint8_t* data, std::size_t length);
 
 // Test API of the loopback backend.

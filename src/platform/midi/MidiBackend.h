@@ -27,6 +27,9 @@ class BackendInput {
   virtual ~BackendInput() = default;
   virtual Result Start() = 0;  // after this the sink receives messages
   virtual Result Stop() = 0;
+  // Called by the facade's InReset (after Stop) and InClose (before destruction).
+  virtual Result Reset() { return kOk; }
+  virtual Result Close() { return kOk; }
 };
 
 class BackendOutput {
@@ -34,6 +37,9 @@ class BackendOutput {
   virtual ~BackendOutput() = default;
   // One complete message; the facade serialises calls per device.
   virtual Result Send(const uint8_t* data, std::size_t length) = 0;
+  // Called by the facade's OutReset (before its note-offs) and OutClose (before destruction).
+  virtual Result Reset() { return kOk; }
+  virtual Result Close() { return kOk; }
 };
 
 class BackendImpl {
@@ -53,6 +59,35 @@ class BackendImpl {
 std::unique_ptr<BackendImpl> MakeAlsaBackend(Result& err);
 std::unique_ptr<BackendImpl> MakeJackBackend(Result& err);
 std::unique_ptr<BackendImpl> MakeLoopbackBackend(Result& err);
+
+// Bytes of a short message with this status; 0 for a data byte, F0 and F7 (SysEx is sent whole).
+inline int ShortMsgLength(uint8_t status) {
+  if (status < 0x80) return 0;
+  if (status < 0xF0) return (status & 0xE0) == 0xC0 ? 2 : 3;  // Cn, Dn take one data byte
+  switch (status) {
+    case 0xF0:
+    case 0xF7:
+      return 0;
+    case 0xF1:
+    case 0xF3:
+      return 2;
+    case 0xF2:
+      return 3;
+    default:
+      return 1;
+  }
+}
+
+// Blocks until the MIDI-in worker has delivered everything its inputs hold (returns at once on
+// the worker itself or when no input was ever opened).
+void DrainInput();
+
+// Device names for the lists from RtMidi's ALSA names ("client:port 20:0"): the client:port
+// numbers, which change from boot to boot, are dropped; ports of clients named ownClient are left
+// out; a repeated name gets " #2", " #3", ...; names are cut to kMaxDevName and at most kMaxDevs
+// kept. portOf[i] is the RtMidi port number of names[i].
+void StablePortNames(const std::vector<std::string>& raw, const std::string& ownClient,
+                     std::vector<std::string>& names, std::vector<unsigned>& portOf);
 
 // Names of the form "client:port" shown to the user are cut to the table's width.
 inline std::string CutDevName(const std::string& s) {

@@ -1,0 +1,217 @@
+// The in-process backend: a few input and output devices that exist only inside this program.
+// Tests inject input and read back every message sent, stamped with the engine's clock.
+#include <array>
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/midi/MidiBackend.h"
+
+namespace vel::midi {
+namespace {
+
+using detail::BackendImpl;
+using detail::BackendInput;
+using detail::BackendOutput;
+using detail::InputSink;
+
+struct Loop {
+  std::mutex mu;
+  std::array<InputSink*, loopback::kInDevs> inSink{};  // open inputs
+  std::array<bool, loopback::kOutDevs> outOpen{};
+  std::array<std::vector<loopback::Sent>, loopback::kOutDevs> sent;
+  std::map<std::string, Result> failNext;
+  std::atomic<uint32_t (*)()> clock{nullptr};
+
+  // Under mu.
+  Result Fail(const char* call) {
+    auto it = failNext.find(call);
+    if (it == failNext.end()) return kOk;
+    const Result r = it->second;
+    failNext.erase(it);
+    return r;
+  }
+
+  uint32_t NowMs() {
+    uint32_t (*now)() = clock.load(std::memory_order_acquire);
+    return now ? now() : 0;
+  }
+};
+
+// Never destroyed, so a device closed while the program ends still finds it.
+Loop& L() {
+  static Loop* loop = new Loop;
+  return *loop;
+}
+
+std::string InName(int i) {
+  return "Loopback In " + std::to_string(i + 1);
+}
+std::string OutName(int i) {
+  return "Loopback Out " + std::to_string(i + 1);
+}
+
+class LoopInput final : public BackendInput {
+ public:
+  explicit LoopInput(int dev) : dev_(dev) {}
+  ~LoopInput() override {
+    std::lock_guard lk(L().mu);
+    L().inSink[dev_] = nullptr;
+  }
+  Result Start() override { return Call("start"); }
+  Result Stop() override { return Call("stop"); }
+  Result Reset() override { return Call("reset"); }
+  Result Close() override { return Call("close"); }
+
+ private:
+  static Result Call(const char* name) {
+    std::lock_guard lk(L().mu);
+    return L().Fail(name);
+  }
+  int dev_;
+};
+
+class LoopOutput final : public BackendOutput {
+ public:
+  explicit LoopOutput(int dev) : dev_(dev) {}
+  ~LoopOutput() override {
+    std::lock_guard lk(L().mu);
+    L().outOpen[dev_] = false;
+  }
+  Result Send(const uint8_t* data, std::size_t length) override {
+    const uint32_t now = L().NowMs();
+    std::lock_guard lk(L().mu);
+    if (const Result r = L().Fail("send")) return r;
+    L().sent[dev_].push_back({now, std::string(reinterpret_cast<const char*>(data), length)});
+    return kOk;
+  }
+  Result Reset() override { return Call("reset"); }
+  Result Close() override { return Call("close"); }
+
+ private:
+  static Result Call(const char* name) {
+    std::lock_guard lk(L().mu);
+    return L().Fail(name);
+  }
+  int dev_;
+};
+
+class LoopBackend final : public BackendImpl {
+ public:
+  Backend Kind() const override { return Backend::Loopback; }
+
+  Result ListInputs(std::vector<std::string>& names) override {
+    names.clear();
+    for (int i = 0; i < loopback::kInDevs; ++i) names.push_back(InName(i));
+    return kOk;
+  }
+
+  Result ListOutputs(std::vector<std::string>& names) override {
+    names.clear();
+    for (int i = 0; i < loopback::kOutDevs; ++i) names.push_back(OutName(i));
+    return kOk;
+  }
+
+  Result OpenInput(const std::string& name, InputSink* sink, std::unique_ptr<BackendInput>& out) override {
+    for (int i = 0; i < loopback::kInDevs; ++i) {
+      if (name != InName(i)) continue;
+      std::lock_guard lk(L().mu);
+      if (const Result r = L().Fail("open")) return r;
+      if (L().inSink[i]) return kErrAllocated;
+      L().inSink[i] = sink;
+      out = std::make_unique<LoopInput>(i);
+      return kOk;
+    }
+    return kErrBadDeviceId;
+  }
+
+  Result OpenOutput(const std::string& name, std::unique_ptr<BackendOutput>& out) override {
+    for (int i = 0; i < loopback::kOutDevs; ++i) {
+      if (name != OutName(i)) continue;
+      std::lock_guard lk(L().mu);
+      if (const Result r = L().Fail("open")) return r;
+      if (L().outOpen[i]) return kErrAllocated;
+      L().outOpen[i] = true;
+      out = std::make_unique<LoopOutput>(i);
+      return kOk;
+    }
+    return kErrBadDeviceId;
+  }
+
+  int64_t NowNs() override { return int64_t{L().NowMs()} * 1000000; }
+};
+
+}  // namespace
+
+namespace detail {
+
+std::unique_ptr<BackendImpl> MakeLoopbackBackend(Result& err) {
+  err = kOk;
+  return std::make_unique<LoopBackend>();
+}
+
+}  // namespace detail
+
+namespace loopback {
+
+void SetClock(uint32_t (*now)()) {
+  L().clock.store(now, std::memory_order_release);
+}
+
+Result Inject(int devId, const uint8_t* data, std::size_t length) {
+  if (devId < 0 || devId >= kInDevs) return kErrBadDeviceId;
+  if (data == nullptr || length == 0) return kErrInvalParam;
+  const int64_t now = int64_t{L().NowMs()} * 1000000;
+  // Under the lock: the sink's ring takes one producer, and the device cannot close meanwhile.
+  std::lock_guard lk(L().mu);
+  InputSink* sink = L().inSink[devId];
+  if (!sink) return kErrNotReady;
+  sink->Push(data, length, now);
+  return kOk;
+}
+
+Result InjectShort(int devId, uint32_t msg) {
+  const uint8_t b[3] = {static_cast<uint8_t>(msg), static_cast<uint8_t>(msg >> 8),
+                        static_cast<uint8_t>(msg >> 16)};
+  const int n = detail::ShortMsgLength(b[0]);
+  if (n == 0) return kErrInvalParam;
+  return Inject(devId, b, static_cast<std::size_t>(n));
+}
+
+std::size_t SentCount(int devId) {
+  if (devId < 0 || devId >= kOutDevs) return 0;
+  std::lock_guard lk(L().mu);
+  return L().sent[devId].size();
+}
+
+Sent SentAt(int devId, std::size_t i) {
+  if (devId < 0 || devId >= kOutDevs) return {};
+  std::lock_guard lk(L().mu);
+  if (i >= L().sent[devId].size()) return {};
+  return L().sent[devId][i];
+}
+
+void ClearSent() {
+  std::lock_guard lk(L().mu);
+  for (auto& v : L().sent) v.clear();
+}
+
+void FailNext(const char* call, Result code) {
+  if (call == nullptr) return;
+  std::lock_guard lk(L().mu);
+  if (code == kOk) {
+    L().failNext.erase(call);
+  } else {
+    L().failNext[call] = code;
+  }
+}
+
+void Drain() {
+  detail::DrainInput();
+}
+
+}  // namespace loopback
+
+}  // namespace vel::midi

@@ -1,0 +1,803 @@
+// The MIDI facade: backend choice, device lists, the handle tables, the one MIDI-in worker thread
+// and the per-device output locks with their sounding-note tables.
+#include "platform/midi/Midi.h"
+
+#include <semaphore.h>
+#include <strings.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/midi/MidiBackend.h"
+#include "platform/midi/SpscRing.h"
+
+namespace vel::midi {
+namespace {
+
+using detail::BackendImpl;
+using detail::BackendInput;
+using detail::BackendOutput;
+
+// Per input: room for a SysEx dump of some 64 KB, or about 3400 short messages the worker has
+// not taken yet.
+constexpr std::size_t kInRing = std::size_t{1} << 16;
+using InRing = detail::SpscRing<kInRing>;
+
+constexpr Handle kOutBit = 0x40;
+constexpr Handle kSlotMask = 0x3F;
+static_assert(kMaxDevs <= 0x40, "slot numbers must fit below the direction bit");
+
+thread_local bool tOnWorker = false;
+
+class State;
+State& St();
+void Wake(bool force);
+
+// Up to three bytes packed as a short message: status in the low byte.
+uint32_t Pack(const uint8_t* data, std::size_t length) {
+  uint32_t msg = 0;
+  for (std::size_t i = 0; i < length && i < 3; ++i) msg |= uint32_t{data[i]} << (8 * i);
+  return msg;
+}
+
+// What a backend's thread hands its messages to. Push never blocks and never allocates.
+class InSink final : public detail::InputSink {
+ public:
+  void Push(const uint8_t* data, std::size_t length, int64_t timeNs) override {
+    if (!started.load(std::memory_order_acquire) || data == nullptr || length == 0) return;
+    int64_t rel = timeNs - startNs.load(std::memory_order_acquire);
+    if (rel < 0) rel = 0;
+    if (length > UINT32_MAX || !ring.Push(data, static_cast<uint32_t>(length), rel)) {
+      if (data[0] == 0xF0) {
+        lastLostLength.store(static_cast<uint32_t>(length > UINT32_MAX ? UINT32_MAX : length),
+                             std::memory_order_relaxed);
+        lastLostMs.store(static_cast<uint32_t>(rel / 1000000), std::memory_order_relaxed);
+        lostLong.fetch_add(1, std::memory_order_release);
+      } else {
+        lastLostMsg.store(Pack(data, length), std::memory_order_relaxed);
+        lastLostMs.store(static_cast<uint32_t>(rel / 1000000), std::memory_order_relaxed);
+        lostShort.fetch_add(1, std::memory_order_release);
+      }
+    }
+    Wake(false);
+  }
+
+  void Lost() override {
+    serverGone.store(true, std::memory_order_release);
+    Wake(false);
+  }
+
+  // Only while no backend feeds it and the worker does not serve it.
+  void Reset() {
+    ring.Clear();
+    started.store(false, std::memory_order_release);
+    startNs.store(0, std::memory_order_relaxed);
+    lostShort.store(0, std::memory_order_relaxed);
+    lostLong.store(0, std::memory_order_relaxed);
+    serverGone.store(false, std::memory_order_relaxed);
+  }
+
+  InRing ring;
+  std::atomic<bool> started{false};
+  std::atomic<int64_t> startNs{0};
+  std::atomic<uint32_t> lostShort{0};
+  std::atomic<uint32_t> lostLong{0};
+  std::atomic<uint32_t> lastLostMsg{0};
+  std::atomic<uint32_t> lastLostLength{0};
+  std::atomic<uint32_t> lastLostMs{0};
+  std::atomic<bool> serverGone{false};
+};
+
+// kDone is set by the worker once it has said Close: from then on it never serves the slot, so
+// the closing thread may tidy it up and free it.
+enum SlotState : int { kFree, kOpen, kClosing, kDone };
+
+struct InSlot {
+  // Set while the slot is free, then published to the worker by state (release).
+  InCallback cb = nullptr;
+  uintptr_t instance = 0;
+  std::atomic<Handle> handle{kInvalidHandle};
+  std::atomic<int> state{kFree};
+  std::atomic<bool> openPending{false};
+  std::atomic<bool> closeReq{false};
+  bool closeDone = false;  // under State::doneMx
+  // Under State::api.
+  std::string name;
+  std::unique_ptr<BackendInput> dev;
+  bool started = false;
+  InSink sink;
+};
+
+struct OutSlot {
+  std::mutex mu;  // serialises the device's sends; open and close take it too
+  Handle handle = kInvalidHandle;
+  std::string name;
+  std::unique_ptr<BackendOutput> dev;
+  std::array<std::array<uint8_t, 128>, 16> sounding{};  // note-ons not yet matched, per channel
+};
+
+class State {
+ public:
+  State() { sem_init(&sem, 0, 0); }
+
+  std::mutex api;  // device lists, backend, opening and closing; never held while waiting for the worker
+  std::unique_ptr<BackendImpl> backend;
+  bool shutDown = false;
+  std::vector<std::string> inNames;
+  std::vector<std::string> outNames;
+  uint32_t nextGen = 1;
+  std::array<InSlot, kMaxDevs> ins;
+  std::array<OutSlot, kMaxDevs> outs;
+
+  // The MIDI-in worker.
+  sem_t sem;
+  std::atomic<bool> wakePending{false};
+  std::atomic<bool> quit{false};
+  std::thread worker;
+  std::atomic<bool> workerRunning{false};
+  std::mutex doneMx;
+  std::condition_variable doneCv;
+  uint64_t drainReq = 0;                  // under doneMx
+  uint64_t passDone = 0;                  // under doneMx
+  std::array<uint8_t, kInRing> popBuf{};  // worker only
+};
+
+void Wake(bool force) {
+  State& s = St();
+  // One post per batch: the worker clears the flag before it looks at the rings.
+  if (!s.wakePending.exchange(true, std::memory_order_acq_rel) || force) sem_post(&s.sem);
+}
+
+void Call(InCallback cb, Handle h, uintptr_t inst, const InMessage& m) {
+  try {
+    cb(h, inst, m);
+  } catch (...) {
+    // The worker outlives a callback that throws; nothing else can be done with it here.
+  }
+}
+
+InMessage Msg(InMsg type, uint32_t msg = 0, uint32_t timeMs = 0, const uint8_t* data = nullptr,
+              std::size_t length = 0) {
+  return InMessage{type, msg, timeMs, data, length};
+}
+
+InMessage Decode(const uint8_t* data, std::size_t length, uint32_t timeMs) {
+  const uint8_t st = data[0];
+  if (st == 0xF0) {
+    const bool whole = length >= 2 && data[length - 1] == 0xF7;
+    return Msg(whole ? InMsg::LongData : InMsg::LongError, 0, timeMs, data, length);
+  }
+  bool valid = static_cast<std::size_t>(detail::ShortMsgLength(st)) == length;
+  for (std::size_t i = 1; valid && i < length; ++i) valid = data[i] < 0x80;
+  if (valid) return Msg(InMsg::Data, Pack(data, length), timeMs);
+  return Msg(InMsg::Error, Pack(data, length), timeMs, data, length);
+}
+
+// Delivers what one input holds. The callback may close or reopen any handle (on this thread), so
+// the slot is checked again after every call.
+void Serve(State& s, InSlot& slot) {
+  const int st = slot.state.load(std::memory_order_acquire);
+  if (st != kOpen && st != kClosing) return;
+  const Handle h = slot.handle.load(std::memory_order_relaxed);
+  const InCallback cb = slot.cb;
+  const uintptr_t inst = slot.instance;
+  auto alive = [&] {
+    const int now = slot.state.load(std::memory_order_acquire);
+    return (now == kOpen || now == kClosing) && slot.handle.load(std::memory_order_relaxed) == h;
+  };
+  if (slot.openPending.exchange(false, std::memory_order_acq_rel)) {
+    Call(cb, h, inst, Msg(InMsg::Open));
+    if (!alive()) return;
+  }
+  InSink& sink = slot.sink;
+  for (;;) {
+    if (slot.closeReq.load(std::memory_order_acquire)) {
+      Call(cb, h, inst, Msg(InMsg::Close));
+      slot.state.store(kDone, std::memory_order_release);
+      {
+        std::lock_guard lk(s.doneMx);
+        slot.closeDone = true;
+      }
+      s.doneCv.notify_all();
+      return;
+    }
+    InRing::Header hd{};
+    bool truncated = false;
+    if (sink.ring.Pop(s.popBuf.data(), s.popBuf.size(), hd, truncated)) {
+      const auto timeMs = static_cast<uint32_t>(hd.timeNs / 1000000);
+      if (truncated) {
+        Call(cb, h, inst, Msg(InMsg::LongError, 0, timeMs, nullptr, hd.length));
+      } else if (hd.length != 0) {
+        Call(cb, h, inst, Decode(s.popBuf.data(), hd.length, timeMs));
+      }
+    } else if (const uint32_t n = sink.lostShort.exchange(0, std::memory_order_acquire)) {
+      // Losses are newer than everything the ring held, so they are told after it.
+      Call(cb, h, inst,
+           Msg(InMsg::Error, sink.lastLostMsg.load(std::memory_order_relaxed),
+               sink.lastLostMs.load(std::memory_order_relaxed), nullptr, n));
+    } else if (sink.lostLong.exchange(0, std::memory_order_acquire) != 0) {
+      Call(cb, h, inst,
+           Msg(InMsg::LongError, 0, sink.lastLostMs.load(std::memory_order_relaxed), nullptr,
+               sink.lastLostLength.load(std::memory_order_relaxed)));
+    } else if (sink.serverGone.exchange(false, std::memory_order_acq_rel)) {
+      Call(cb, h, inst, Msg(InMsg::Error));
+    } else {
+      return;
+    }
+    if (!alive()) return;
+  }
+}
+
+void WorkerMain(State& s) {
+  tOnWorker = true;
+  for (;;) {
+    while (sem_wait(&s.sem) != 0 && errno == EINTR) {
+    }
+    s.wakePending.exchange(false, std::memory_order_acq_rel);
+    if (s.quit.load(std::memory_order_acquire)) break;
+    uint64_t req;
+    {
+      std::lock_guard lk(s.doneMx);
+      req = s.drainReq;
+    }
+    for (InSlot& slot : s.ins) Serve(s, slot);
+    {
+      std::lock_guard lk(s.doneMx);
+      s.passDone = req;
+    }
+    s.doneCv.notify_all();
+  }
+}
+
+// Under api.
+void StartWorker(State& s) {
+  if (s.workerRunning.load(std::memory_order_relaxed)) return;
+  s.worker = std::thread([&s] { WorkerMain(s); });
+  s.workerRunning.store(true, std::memory_order_release);
+}
+
+std::unique_ptr<BackendImpl> Make(Backend b, Result& err) {
+  err = kOk;
+  std::unique_ptr<BackendImpl> impl;
+  try {
+    switch (b) {
+      case Backend::Alsa:
+        impl = detail::MakeAlsaBackend(err);
+        break;
+      case Backend::Jack:
+        impl = detail::MakeJackBackend(err);
+        break;
+      case Backend::Loopback:
+        impl = detail::MakeLoopbackBackend(err);
+        break;
+    }
+  } catch (const std::bad_alloc&) {
+    err = kErrNoMem;
+    impl.reset();
+  } catch (...) {
+    err = kErrBackend;
+    impl.reset();
+  }
+  if (!impl && err == kOk) err = kErrNoDriver;
+  return impl;
+}
+
+// Under api.
+void RescanLocked(State& s) {
+  s.inNames.clear();
+  s.outNames.clear();
+  if (!s.backend) return;
+  std::vector<std::string> in, out;
+  try {
+    if (s.backend->ListInputs(in) != kOk) in.clear();
+    if (s.backend->ListOutputs(out) != kOk) out.clear();
+  } catch (...) {
+    in.clear();
+    out.clear();
+  }
+  for (const std::string& n : in) {
+    if (s.inNames.size() == kMaxDevs) break;
+    s.inNames.push_back(detail::CutDevName(n));
+  }
+  for (const std::string& n : out) {
+    if (s.outNames.size() == kMaxDevs) break;
+    s.outNames.push_back(detail::CutDevName(n));
+  }
+}
+
+// Under api.
+bool AnyOpen(State& s) {
+  for (InSlot& i : s.ins) {
+    if (i.state.load(std::memory_order_acquire) != kFree) return true;
+  }
+  for (OutSlot& o : s.outs) {
+    if (o.handle != kInvalidHandle) return true;
+  }
+  return false;
+}
+
+// Under api.
+Result SelectLocked(State& s, Backend b) {
+  if (s.shutDown) return kErrNotEnabled;
+  if (AnyOpen(s)) return kErrAllocated;
+  if (!s.backend || s.backend->Kind() != b) {
+    Result err = kOk;
+    std::unique_ptr<BackendImpl> impl = Make(b, err);
+    if (!impl) return err;
+    s.backend.reset();
+    s.backend = std::move(impl);
+  }
+  RescanLocked(s);
+  return kOk;
+}
+
+bool Named(const char* env, const char* name) {
+  return env != nullptr && strcasecmp(env, name) == 0;
+}
+
+// Under api. The program must always start, so the last resort is the loopback backend.
+void SelectDefaultLocked(State& s) {
+  if (s.shutDown || AnyOpen(s)) return;
+  const char* env = std::getenv("VELLORINE_MIDI");
+  if (Named(env, "alsa")) {
+    if (SelectLocked(s, Backend::Alsa) == kOk) return;
+  } else if (Named(env, "jack")) {
+    if (SelectLocked(s, Backend::Jack) == kOk) return;
+  } else if (!Named(env, "loopback")) {
+    if (access("/dev/snd/seq", F_OK) == 0 && SelectLocked(s, Backend::Alsa) == kOk) return;
+    if (SelectLocked(s, Backend::Jack) == kOk) return;
+  }
+  SelectLocked(s, Backend::Loopback);
+}
+
+// Under api.
+bool EnsureBackend(State& s) {
+  if (!s.backend) SelectDefaultLocked(s);
+  return s.backend != nullptr;
+}
+
+Handle NewHandle(State& s, int slot, bool out) {
+  const Handle h = (s.nextGen << 8) | (out ? kOutBit : 0) | static_cast<Handle>(slot);
+  s.nextGen = (s.nextGen + 1) & 0xFFFFFF;
+  if (s.nextGen == 0) s.nextGen = 1;
+  return h;
+}
+
+// Under api: the open input slot of h, else null.
+InSlot* FindIn(State& s, Handle h) {
+  if (h == kInvalidHandle || (h & kOutBit) != 0 || (h & kSlotMask) >= kMaxDevs) return nullptr;
+  InSlot& slot = s.ins[h & kSlotMask];
+  if (slot.state.load(std::memory_order_acquire) != kOpen) return nullptr;
+  if (slot.handle.load(std::memory_order_relaxed) != h) return nullptr;
+  return &slot;
+}
+
+// The output slot h would be in; its handle must still be checked under its mutex.
+OutSlot* OutSlotOf(State& s, Handle h) {
+  if (h == kInvalidHandle || (h & kOutBit) == 0 || (h & kSlotMask) >= kMaxDevs) return nullptr;
+  return &s.outs[h & kSlotMask];
+}
+
+template <typename F>
+Result Try(F&& fn) {
+  try {
+    return fn();
+  } catch (const std::bad_alloc&) {
+    return kErrNoMem;
+  } catch (...) {
+    return kErrBackend;
+  }
+}
+
+void CloseAllAtExit();
+
+State& St() {
+  // Never destroyed: callbacks and backend threads may still look at it while the program ends;
+  // the exit handler closes the devices and stops the worker instead.
+  static State* s = [] {
+    auto* st = new State;
+    std::atexit(CloseAllAtExit);
+    return st;
+  }();
+  return *s;
+}
+
+void CloseAllAtExit() {
+  State& s = St();
+  std::vector<Handle> handles;
+  {
+    std::lock_guard lk(s.api);
+    for (InSlot& i : s.ins) {
+      if (i.state.load(std::memory_order_acquire) == kOpen) handles.push_back(i.handle.load());
+    }
+  }
+  for (Handle h : handles) InClose(h);
+  handles.clear();
+  {
+    std::lock_guard lk(s.api);
+    for (OutSlot& o : s.outs) {
+      std::lock_guard ok(o.mu);
+      if (o.handle != kInvalidHandle) handles.push_back(o.handle);
+    }
+  }
+  for (Handle h : handles) OutClose(h);
+  if (s.workerRunning.load(std::memory_order_acquire)) {
+    s.quit.store(true, std::memory_order_release);
+    sem_post(&s.sem);
+    if (tOnWorker) {
+      s.worker.detach();
+    } else {
+      s.worker.join();
+    }
+    s.workerRunning.store(false, std::memory_order_release);
+  }
+  std::lock_guard lk(s.api);
+  s.backend.reset();
+  s.shutDown = true;
+}
+
+}  // namespace
+
+std::string ErrorText(Result code) {
+  switch (code) {
+    case kOk:
+      return "The operation completed successfully";
+    case kErrBadDeviceId:
+      return "The device number is out of range";
+    case kErrNotEnabled:
+      return "No MIDI backend is active";
+    case kErrAllocated:
+      return "The device is already open";
+    case kErrInvalidHandle:
+      return "The device handle is closed or invalid";
+    case kErrNoDriver:
+      return "The MIDI server cannot be reached";
+    case kErrNoMem:
+      return "Not enough memory for the MIDI device";
+    case kErrInvalParam:
+      return "Malformed MIDI message or invalid parameter";
+    case kErrStillPlaying:
+      return "A SysEx block is still being sent";
+    case kErrNotReady:
+      return "The device is busy or not started";
+    case kErrBackend:
+      return "The MIDI backend refused the request";
+    case kErrServerGone:
+      return "The MIDI server went away";
+    case kErrQueueFull:
+      return "The device's queue is full; message not sent";
+    default:
+      return "Unknown MIDI error " + std::to_string(code);
+  }
+}
+
+Backend SelectDefaultBackend() {
+  State& s = St();
+  std::lock_guard lk(s.api);
+  SelectDefaultLocked(s);
+  return s.backend ? s.backend->Kind() : Backend::Loopback;
+}
+
+Result SelectBackend(Backend b) {
+  State& s = St();
+  std::lock_guard lk(s.api);
+  return SelectLocked(s, b);
+}
+
+Backend ActiveBackend() {
+  State& s = St();
+  std::lock_guard lk(s.api);
+  EnsureBackend(s);
+  return s.backend ? s.backend->Kind() : Backend::Loopback;
+}
+
+const char* BackendName(Backend b) {
+  switch (b) {
+    case Backend::Alsa:
+      return "ALSA";
+    case Backend::Jack:
+      return "JACK";
+    case Backend::Loopback:
+      return "Loopback";
+  }
+  return "?";
+}
+
+void Rescan() {
+  State& s = St();
+  std::lock_guard lk(s.api);
+  if (EnsureBackend(s)) RescanLocked(s);
+}
+
+int InDevCount() {
+  State& s = St();
+  std::lock_guard lk(s.api);
+  EnsureBackend(s);
+  return static_cast<int>(s.inNames.size());
+}
+
+int OutDevCount() {
+  State& s = St();
+  std::lock_guard lk(s.api);
+  EnsureBackend(s);
+  return static_cast<int>(s.outNames.size());
+}
+
+Result InDevName(int devId, std::string& name) {
+  State& s = St();
+  std::lock_guard lk(s.api);
+  if (!EnsureBackend(s)) return kErrNotEnabled;
+  if (devId < 0 || devId >= static_cast<int>(s.inNames.size())) return kErrBadDeviceId;
+  name = s.inNames[devId];
+  return kOk;
+}
+
+Result OutDevName(int devId, std::string& name) {
+  State& s = St();
+  std::lock_guard lk(s.api);
+  if (!EnsureBackend(s)) return kErrNotEnabled;
+  if (devId < 0 || devId >= static_cast<int>(s.outNames.size())) return kErrBadDeviceId;
+  name = s.outNames[devId];
+  return kOk;
+}
+
+Result InOpen(int devId, InCallback cb, uintptr_t instance, Handle& out) {
+  out = kInvalidHandle;
+  State& s = St();
+  std::lock_guard lk(s.api);
+  if (!EnsureBackend(s)) return kErrNotEnabled;
+  if (devId < 0 || devId >= static_cast<int>(s.inNames.size())) return kErrBadDeviceId;
+  if (cb == nullptr) return kErrInvalParam;
+  const std::string& name = s.inNames[devId];
+  InSlot* free = nullptr;
+  for (InSlot& slot : s.ins) {
+    if (slot.state.load(std::memory_order_acquire) == kFree) {
+      if (!free) free = &slot;
+    } else if (slot.name == name) {
+      return kErrAllocated;
+    }
+  }
+  if (!free) return kErrNoMem;
+  InSlot& slot = *free;
+  slot.sink.Reset();
+  std::unique_ptr<BackendInput> dev;
+  const Result r = Try([&] { return s.backend->OpenInput(name, &slot.sink, dev); });
+  if (r != kOk) return r;
+  if (!dev) return kErrBackend;
+  try {
+    StartWorker(s);
+  } catch (...) {
+    return kErrNoMem;
+  }
+  slot.dev = std::move(dev);
+  slot.name = name;
+  slot.started = false;
+  slot.cb = cb;
+  slot.instance = instance;
+  slot.closeReq.store(false, std::memory_order_relaxed);
+  slot.openPending.store(true, std::memory_order_relaxed);
+  const Handle h = NewHandle(s, static_cast<int>(&slot - s.ins.data()), false);
+  slot.handle.store(h, std::memory_order_relaxed);
+  slot.state.store(kOpen, std::memory_order_release);
+  out = h;
+  Wake(false);
+  return kOk;
+}
+
+Result InStart(Handle h) {
+  State& s = St();
+  std::lock_guard lk(s.api);
+  InSlot* slot = FindIn(s, h);
+  if (!slot) return kErrInvalidHandle;
+  if (slot->started) return kOk;
+  int64_t now = 0;
+  try {
+    now = s.backend->NowNs();
+  } catch (...) {
+    return kErrBackend;
+  }
+  slot->sink.startNs.store(now, std::memory_order_release);
+  slot->sink.started.store(true, std::memory_order_release);
+  const Result r = Try([&] { return slot->dev->Start(); });
+  if (r != kOk) {
+    slot->sink.started.store(false, std::memory_order_release);
+    return r;
+  }
+  slot->started = true;
+  return kOk;
+}
+
+Result InStop(Handle h) {
+  State& s = St();
+  std::lock_guard lk(s.api);
+  InSlot* slot = FindIn(s, h);
+  if (!slot) return kErrInvalidHandle;
+  const Result r = Try([&] { return slot->dev->Stop(); });
+  if (r != kOk) return r;
+  slot->sink.started.store(false, std::memory_order_release);
+  slot->started = false;
+  return kOk;
+}
+
+Result InReset(Handle h) {
+  State& s = St();
+  std::lock_guard lk(s.api);
+  InSlot* slot = FindIn(s, h);
+  if (!slot) return kErrInvalidHandle;
+  Result r = Try([&] { return slot->dev->Stop(); });
+  if (r != kOk) return r;
+  slot->sink.started.store(false, std::memory_order_release);
+  slot->started = false;
+  return Try([&] { return slot->dev->Reset(); });
+}
+
+Result InClose(Handle h) {
+  State& s = St();
+  InSlot* slot = nullptr;
+  Result r = kOk;
+  {
+    std::lock_guard lk(s.api);
+    slot = FindIn(s, h);
+    if (!slot) return kErrInvalidHandle;
+    slot->state.store(kClosing, std::memory_order_release);
+    slot->sink.started.store(false, std::memory_order_release);
+    r = Try([&] { return slot->dev->Stop(); });
+    const Result rc = Try([&] { return slot->dev->Close(); });
+    if (r == kOk) r = rc;
+    // Destroying the device ends the backend's pushes into this sink.
+    slot->dev.reset();
+    slot->started = false;
+  }
+  if (tOnWorker) {
+    // Called from a callback: this thread is the worker, so it says goodbye itself.
+    if (slot->openPending.exchange(false, std::memory_order_acq_rel)) {
+      Call(slot->cb, h, slot->instance, Msg(InMsg::Open));
+    }
+    Call(slot->cb, h, slot->instance, Msg(InMsg::Close));
+    slot->state.store(kDone, std::memory_order_release);
+  } else {
+    slot->closeReq.store(true, std::memory_order_release);
+    Wake(true);
+    std::unique_lock lk(s.doneMx);
+    s.doneCv.wait(lk, [&] { return slot->closeDone; });
+  }
+  {
+    std::lock_guard lk(s.api);
+    {
+      std::lock_guard dk(s.doneMx);
+      slot->closeDone = false;
+    }
+    slot->closeReq.store(false, std::memory_order_relaxed);
+    slot->openPending.store(false, std::memory_order_relaxed);
+    slot->name.clear();
+    slot->handle.store(kInvalidHandle, std::memory_order_relaxed);
+    slot->state.store(kFree, std::memory_order_release);
+  }
+  return r;
+}
+
+Result OutOpen(int devId, Handle& out) {
+  out = kInvalidHandle;
+  State& s = St();
+  std::lock_guard lk(s.api);
+  if (!EnsureBackend(s)) return kErrNotEnabled;
+  if (devId < 0 || devId >= static_cast<int>(s.outNames.size())) return kErrBadDeviceId;
+  const std::string& name = s.outNames[devId];
+  OutSlot* free = nullptr;
+  for (OutSlot& slot : s.outs) {
+    if (slot.handle == kInvalidHandle) {
+      if (!free) free = &slot;
+    } else if (slot.name == name) {
+      return kErrAllocated;
+    }
+  }
+  if (!free) return kErrNoMem;
+  std::unique_ptr<BackendOutput> dev;
+  const Result r = Try([&] { return s.backend->OpenOutput(name, dev); });
+  if (r != kOk) return r;
+  if (!dev) return kErrBackend;
+  std::lock_guard sk(free->mu);
+  free->dev = std::move(dev);
+  free->name = name;
+  for (auto& ch : free->sounding) ch.fill(0);
+  free->handle = NewHandle(s, static_cast<int>(free - s.outs.data()), true);
+  out = free->handle;
+  return kOk;
+}
+
+Result OutClose(Handle h) {
+  State& s = St();
+  OutSlot* slot = OutSlotOf(s, h);
+  if (!slot) return kErrInvalidHandle;
+  std::lock_guard lk(s.api);
+  std::lock_guard sk(slot->mu);
+  if (slot->handle != h) return kErrInvalidHandle;
+  const Result r = Try([&] { return slot->dev->Close(); });
+  slot->dev.reset();
+  slot->name.clear();
+  slot->handle = kInvalidHandle;
+  return r;
+}
+
+Result OutReset(Handle h) {
+  State& s = St();
+  OutSlot* slot = OutSlotOf(s, h);
+  if (!slot) return kErrInvalidHandle;
+  std::lock_guard sk(slot->mu);
+  if (slot->handle != h) return kErrInvalidHandle;
+  Result r = Try([&] { return slot->dev->Reset(); });
+  if (r != kOk) return r;
+  for (int ch = 0; ch < 16; ++ch) {
+    for (int note = 0; note < 128; ++note) {
+      if (slot->sounding[ch][note] == 0) continue;
+      const uint8_t off[3] = {static_cast<uint8_t>(0x80 | ch), static_cast<uint8_t>(note), 0};
+      const Result rs = Try([&] { return slot->dev->Send(off, sizeof off); });
+      if (r == kOk) r = rs;
+    }
+    slot->sounding[ch].fill(0);
+  }
+  return r;
+}
+
+Result OutShortMsg(Handle h, uint32_t msg) {
+  State& s = St();
+  OutSlot* slot = OutSlotOf(s, h);
+  if (!slot) return kErrInvalidHandle;
+  const uint8_t b[3] = {static_cast<uint8_t>(msg), static_cast<uint8_t>(msg >> 8),
+                        static_cast<uint8_t>(msg >> 16)};
+  std::lock_guard sk(slot->mu);
+  if (slot->handle != h) return kErrInvalidHandle;
+  const int n = detail::ShortMsgLength(b[0]);
+  if (n == 0) return kErrInvalParam;
+  for (int i = 1; i < n; ++i) {
+    if (b[i] >= 0x80) return kErrInvalParam;
+  }
+  const Result r = Try([&] { return slot->dev->Send(b, static_cast<std::size_t>(n)); });
+  if (r != kOk) return r;
+  const uint8_t kind = b[0] & 0xF0;
+  uint8_t& count = slot->sounding[b[0] & 0x0F][b[1]];
+  if (kind == 0x90 && b[2] > 0) {
+    if (count < 0xFF) ++count;
+  } else if ((kind == 0x80 || kind == 0x90) && count > 0) {
+    --count;
+  }
+  return kOk;
+}
+
+Result OutLongMsg(Handle h, const uint8_t* data, std::size_t length) {
+  State& s = St();
+  OutSlot* slot = OutSlotOf(s, h);
+  if (!slot) return kErrInvalidHandle;
+  std::lock_guard sk(slot->mu);
+  if (slot->handle != h) return kErrInvalidHandle;
+  if (data == nullptr || length < 2 || data[0] != 0xF0 || data[length - 1] != 0xF7) return kErrInvalParam;
+  for (std::size_t i = 1; i + 1 < length; ++i) {
+    if (data[i] >= 0x80) return kErrInvalParam;
+  }
+  return Try([&] { return slot->dev->Send(data, length); });
+}
+
+namespace detail {
+
+void DrainInput() {
+  if (tOnWorker) return;
+  State& s = St();
+  if (!s.workerRunning.load(std::memory_order_acquire) || s.quit.load(std::memory_order_acquire)) return;
+  std::unique_lock lk(s.doneMx);
+  const uint64_t ticket = ++s.drainReq;
+  lk.unlock();
+  Wake(true);
+  lk.lock();
+  s.doneCv.wait(lk, [&] { return s.passDone >= ticket; });
+}
+
+}  // namespace detail
+
+}  // namespace vel::midi

@@ -1,0 +1,675 @@
+// The JACK backend against a real server: a private jackd per test and a peer client on libjack
+// that plays the other end of every connection.
+#include <gtest/gtest.h>
+#include <jack/jack.h>
+#include <jack/midiport.h>
+#include <sched.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "e2e/JackServer.h"
+#include "platform/midi/Midi.h"
+#include "platform/midi/MidiBackend.h"
+#include "platform/midi/SpscRing.h"
+
+namespace vel::midi {
+namespace {
+
+using namespace std::chrono_literals;
+using test::JackServer;
+
+constexpr const char* kMidiType = JACK_DEFAULT_MIDI_TYPE;
+// 36 characters: its full name "peer:" + this is cut to 31 in the device list.
+constexpr const char* kLongPort = "an_output_port_with_a_very_long_name";
+constexpr const char* kLongPortCut = "peer:an_output_port_with_a_very";
+
+bool ServerAnswers() {
+  jack_status_t st{};
+  jack_client_t* c = jack_client_open("probe", JackNoStartServer, &st);
+  if (!c) return false;
+  jack_client_close(c);
+  return true;
+}
+
+template <class Pred>
+bool WaitUntil(Pred pred, std::chrono::milliseconds timeout = 10s) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!pred()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
+
+std::vector<uint8_t> SysEx(std::size_t length) {
+  std::vector<uint8_t> v(length);
+  v[0] = 0xF0;
+  v[1] = 0x7D;  // non-commercial id
+  for (std::size_t i = 2; i + 1 < length; ++i) v[i] = static_cast<uint8_t>((i * 7 + 3) & 0x7F);
+  v[length - 1] = 0xF7;
+  return v;
+}
+
+// The other end: a client "peer" with a MIDI input "in" and outputs "out" and kLongPort. It
+// records what reaches "in" with its absolute frame, and plays what the test queues on "out".
+class Peer {
+ public:
+  struct Event {
+    uint32_t frame;
+    uint32_t length;
+    std::array<uint8_t, 256> bytes;
+    std::vector<uint8_t> Bytes() const {
+      return {bytes.begin(), bytes.begin() + std::min<std::size_t>(length, 256)};
+    }
+  };
+  static constexpr std::size_t kMaxEvents = 4096;
+  static constexpr int kPerCycle = 64;  // messages played per cycle, 4 frames apart
+
+  ~Peer() { Close(); }
+
+  bool Open(std::string& why, bool longPortFirst = false) {
+    events_.resize(kMaxEvents);
+    client_ =
+        jack_client_open("peer", static_cast<jack_options_t>(JackNoStartServer | JackUseExactName), nullptr);
+    if (!client_) {
+      why = "peer client could not connect";
+      return false;
+    }
+    if (longPortFirst) long_ = Register(kLongPort, JackPortIsOutput);
+    in_ = Register("in", JackPortIsInput);
+    out_ = Register("out", JackPortIsOutput);
+    if (!longPortFirst) long_ = Register(kLongPort, JackPortIsOutput);
+    if (!in_ || !out_ || !long_ || jack_set_process_callback(client_, &Peer::Process, this) != 0 ||
+        jack_activate(client_) != 0) {
+      why = "peer ports could not be set up";
+      return false;
+    }
+    return true;
+  }
+
+  void Close() {
+    if (client_) jack_client_close(client_);
+    client_ = nullptr;
+  }
+
+  jack_client_t* Client() const { return client_; }
+  jack_port_t* In() const { return in_; }
+  jack_port_t* Out() const { return out_; }
+
+  // Test thread only: the ring has one producer.
+  bool Queue(const std::vector<uint8_t>& m) {
+    return ring_.Push(m.data(), static_cast<uint32_t>(m.size()), 0);
+  }
+
+  std::size_t Count() const { return count_.load(std::memory_order_acquire); }
+  const Event& At(std::size_t i) const { return events_[i]; }
+  bool WaitCount(std::size_t n) {
+    return WaitUntil([&] { return Count() >= n; });
+  }
+  int ProcessPolicy() const { return policy_.load(); }
+  uint32_t FrameTime() const { return jack_frame_time(client_); }
+
+ private:
+  jack_port_t* Register(const char* name, unsigned long flags) {
+    return jack_port_register(client_, name, kMidiType, flags, 0);
+  }
+
+  static int Process(jack_nframes_t nframes, void* arg) {
+    auto* self = static_cast<Peer*>(arg);
+    self->policy_.store(sched_getscheduler(0), std::memory_order_relaxed);
+    const jack_nframes_t start = jack_last_frame_time(self->client_);
+
+    void* in = jack_port_get_buffer(self->in_, nframes);
+    const uint32_t n = jack_midi_get_event_count(in);
+    for (uint32_t i = 0; i < n; ++i) {
+      jack_midi_event_t ev;
+      if (jack_midi_event_get(&ev, in, i) != 0) continue;
+      const std::size_t c = self->count_.load(std::memory_order_relaxed);
+      if (c == kMaxEvents) break;
+      Event& e = self->events_[c];
+      e.frame = start + ev.time;
+      e.length = static_cast<uint32_t>(ev.size);
+      std::memcpy(e.bytes.data(), ev.buffer, std::min<std::size_t>(ev.size, e.bytes.size()));
+      self->count_.store(c + 1, std::memory_order_release);
+    }
+
+    void* out = jack_port_get_buffer(self->out_, nframes);
+    jack_midi_clear_buffer(out);
+    jack_midi_clear_buffer(jack_port_get_buffer(self->long_, nframes));
+    for (int k = 0; k < kPerCycle; ++k) {
+      std::array<uint8_t, 512> buf;
+      detail::SpscRing<1 << 16>::Header h;
+      bool truncated = false;
+      if (!self->ring_.Pop(buf.data(), buf.size(), h, truncated)) break;
+      if (!truncated) jack_midi_event_write(out, static_cast<jack_nframes_t>(k * 4), buf.data(), h.length);
+    }
+    return 0;
+  }
+
+  jack_client_t* client_ = nullptr;
+  jack_port_t* in_ = nullptr;
+  jack_port_t* out_ = nullptr;
+  jack_port_t* long_ = nullptr;
+  std::vector<Event> events_;
+  std::atomic<std::size_t> count_{0};
+  std::atomic<int> policy_{-1};
+  detail::SpscRing<1 << 16> ring_;
+};
+
+// Everything an input callback was told, with the thread it ran on.
+struct Recorder {
+  struct Entry {
+    InMsg type;
+    uint32_t msg;
+    uint32_t timeMs;
+    std::vector<uint8_t> data;
+    std::thread::id thread;
+    int policy;
+  };
+  std::mutex mu;
+  std::vector<Entry> entries;
+
+  static void Callback(Handle, uintptr_t instance, const InMessage& m) {
+    auto* self = reinterpret_cast<Recorder*>(instance);
+    Entry e{m.type, m.msg, m.timeMs, {}, std::this_thread::get_id(), sched_getscheduler(0)};
+    if (m.type == InMsg::LongData && m.data) e.data.assign(m.data, m.data + m.length);
+    std::lock_guard lock(self->mu);
+    self->entries.push_back(std::move(e));
+  }
+  std::vector<Entry> Of(InMsg type) {
+    std::lock_guard lock(mu);
+    std::vector<Entry> out;
+    for (const auto& e : entries) {
+      if (e.type == type) out.push_back(e);
+    }
+    return out;
+  }
+  std::size_t CountOf(InMsg type) { return Of(type).size(); }
+  bool WaitCount(InMsg type, std::size_t n) {
+    return WaitUntil([&] { return CountOf(type) >= n; });
+  }
+};
+
+// Handles closed at the end of a test whatever happened in it, so the backend can be switched.
+struct InGuard {
+  Handle h = kInvalidHandle;
+  ~InGuard() {
+    if (h != kInvalidHandle) InClose(h);
+  }
+};
+struct OutGuard {
+  Handle h = kInvalidHandle;
+  ~OutGuard() {
+    if (h != kInvalidHandle) OutClose(h);
+  }
+};
+
+int InIndex(const std::string& name) {
+  std::string n;
+  for (int i = 0; i < InDevCount(); ++i) {
+    if (InDevName(i, n) == kOk && n == name) return i;
+  }
+  return -1;
+}
+int OutIndex(const std::string& name) {
+  std::string n;
+  for (int i = 0; i < OutDevCount(); ++i) {
+    if (OutDevName(i, n) == kOk && n == name) return i;
+  }
+  return -1;
+}
+std::vector<std::string> InNames() {
+  std::vector<std::string> v;
+  std::string n;
+  for (int i = 0; i < InDevCount(); ++i) {
+    if (InDevName(i, n) == kOk) v.push_back(n);
+  }
+  return v;
+}
+std::vector<std::string> OutNames() {
+  std::vector<std::string> v;
+  std::string n;
+  for (int i = 0; i < OutDevCount(); ++i) {
+    if (OutDevName(i, n) == kOk) v.push_back(n);
+  }
+  return v;
+}
+
+// Our client's MIDI ports as the server sees them.
+std::vector<std::string> OurPorts(jack_client_t* c) {
+  std::vector<std::string> v;
+  if (const char** ports = jack_get_ports(c, "^Vellorine", kMidiType, 0)) {
+    for (const char** p = ports; *p; ++p) v.emplace_back(*p);
+    jack_free(ports);
+  }
+  return v;
+}
+
+class JackMidi : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!JackServer::Installed()) GTEST_SKIP() << "/usr/bin/jackd is missing (install jackd2)";
+    ASSERT_TRUE(StartSession(false));
+  }
+  void TearDown() override { EndSession(); }
+
+  bool StartSession(bool longPortFirst) {
+    std::string why;
+    if (!server_.Start(ServerAnswers, why)) {
+      ADD_FAILURE() << why;
+      return false;
+    }
+    peer_ = std::make_unique<Peer>();
+    if (!peer_->Open(why, longPortFirst)) {
+      ADD_FAILURE() << why;
+      return false;
+    }
+    const Result r = SelectBackend(Backend::Jack);
+    if (r != kOk) {
+      ADD_FAILURE() << "SelectBackend(Jack): " << ErrorText(r);
+      return false;
+    }
+    Rescan();
+    return true;
+  }
+  void EndSession() {
+    SelectBackend(Backend::Loopback);
+    peer_.reset();
+    server_.Stop();
+  }
+
+  JackServer server_;
+  std::unique_ptr<Peer> peer_;
+};
+
+TEST_F(JackMidi, DevicesAreOtherClientsMidiPortsByFullNameCutTo31) {
+  EXPECT_EQ(ActiveBackend(), Backend::Jack);
+  // Sorted by name; the server's own audio ports are not MIDI devices.
+  EXPECT_EQ(InNames(), (std::vector<std::string>{kLongPortCut, "peer:out"}));
+  EXPECT_EQ(OutNames(), (std::vector<std::string>{"peer:in"}));
+
+  // Our own ports never show up as devices, and opening registers and connects one.
+  Recorder rec;
+  InGuard in;
+  OutGuard out;
+  ASSERT_EQ(InOpen(InIndex("peer:out"), &Recorder::Callback, reinterpret_cast<uintptr_t>(&rec), in.h), kOk);
+  ASSERT_EQ(OutOpen(OutIndex("peer:in"), out.h), kOk);
+  EXPECT_EQ(OurPorts(peer_->Client()),
+            (std::vector<std::string>{"Vellorine:midi_in_1", "Vellorine:midi_out_1"}));
+  EXPECT_EQ(jack_port_connected_to(peer_->Out(), "Vellorine:midi_in_1"), 1);
+  EXPECT_EQ(jack_port_connected_to(peer_->In(), "Vellorine:midi_out_1"), 1);
+  Rescan();
+  EXPECT_EQ(InNames(), (std::vector<std::string>{kLongPortCut, "peer:out"}));
+  EXPECT_EQ(OutNames(), (std::vector<std::string>{"peer:in"}));
+
+  // A device listed under its cut name opens too.
+  InGuard longIn;
+  ASSERT_EQ(InOpen(InIndex(kLongPortCut), &Recorder::Callback, reinterpret_cast<uintptr_t>(&rec), longIn.h),
+            kOk);
+  EXPECT_EQ(
+      jack_port_connected_to(jack_port_by_name(peer_->Client(), (std::string("peer:") + kLongPort).c_str()),
+                             "Vellorine:midi_in_2"),
+      1);
+
+  // Closing unregisters our ports.
+  EXPECT_EQ(InClose(in.h), kOk);
+  EXPECT_EQ(InClose(longIn.h), kOk);
+  EXPECT_EQ(OutClose(out.h), kOk);
+  in.h = longIn.h = out.h = kInvalidHandle;
+  EXPECT_EQ(OurPorts(peer_->Client()), std::vector<std::string>{});
+}
+
+TEST_F(JackMidi, DeviceNamesMatchBetweenRuns) {
+  const auto ins1 = InNames(), outs1 = OutNames();
+  EndSession();
+  // A new server, the peer registering its ports in another order.
+  ASSERT_TRUE(StartSession(true));
+  EXPECT_EQ(InNames(), ins1);
+  EXPECT_EQ(OutNames(), outs1);
+  EXPECT_EQ(ins1, (std::vector<std::string>{kLongPortCut, "peer:out"}));
+}
+
+TEST_F(JackMidi, ThousandShortMessagesOutArriveInOrder) {
+  OutGuard out;
+  ASSERT_EQ(OutOpen(OutIndex("peer:in"), out.h), kOk);
+  constexpr int kCount = 1000;
+  for (int i = 0; i < kCount; ++i) {
+    // Note-ons on all channels: note and velocity carry the index.
+    const uint32_t msg = (0x90u | (i & 0x0F)) | (((i >> 4) & 0x7Fu) << 8) | ((i & 0x7Fu) << 16);
+    ASSERT_EQ(OutShortMsg(out.h, msg), kOk) << i;
+  }
+  ASSERT_TRUE(peer_->WaitCount(kCount)) << peer_->Count() << " of " << kCount;
+  std::this_thread::sleep_for(50ms);  // nothing more may follow
+  ASSERT_EQ(peer_->Count(), static_cast<std::size_t>(kCount));
+  uint32_t prevFrame = peer_->At(0).frame;
+  for (int i = 0; i < kCount; ++i) {
+    const auto& e = peer_->At(i);
+    ASSERT_EQ(e.Bytes(),
+              (std::vector<uint8_t>{static_cast<uint8_t>(0x90 | (i & 0x0F)),
+                                    static_cast<uint8_t>((i >> 4) & 0x7F), static_cast<uint8_t>(i & 0x7F)}))
+        << i;
+    ASSERT_GE(static_cast<int32_t>(e.frame - prevFrame), 0) << i;
+    prevFrame = e.frame;
+  }
+}
+
+TEST_F(JackMidi, ThousandShortMessagesInReachTheCallbackOnTheWorkerThread) {
+  Recorder rec;
+  InGuard in;
+  ASSERT_EQ(InOpen(InIndex("peer:out"), &Recorder::Callback, reinterpret_cast<uintptr_t>(&rec), in.h), kOk);
+  ASSERT_EQ(InStart(in.h), kOk);
+  constexpr int kCount = 1000;
+  for (int i = 0; i < kCount; ++i) {
+    ASSERT_TRUE(peer_->Queue({static_cast<uint8_t>(0x90 | (i & 0x0F)), static_cast<uint8_t>((i >> 4) & 0x7F),
+                              static_cast<uint8_t>(i & 0x7F)}));
+  }
+  ASSERT_TRUE(rec.WaitCount(InMsg::Data, kCount)) << rec.CountOf(InMsg::Data) << " of " << kCount;
+  std::this_thread::sleep_for(50ms);
+  const auto got = rec.Of(InMsg::Data);
+  ASSERT_EQ(got.size(), static_cast<std::size_t>(kCount));
+
+  const std::thread::id worker = got[0].thread;
+  EXPECT_NE(worker, std::this_thread::get_id());
+  const int jackPolicy = peer_->ProcessPolicy();
+  for (int i = 0; i < kCount; ++i) {
+    const uint32_t want = (0x90u | (i & 0x0F)) | (((i >> 4) & 0x7Fu) << 8) | ((i & 0x7Fu) << 16);
+    ASSERT_EQ(got[i].msg, want) << i;
+    ASSERT_EQ(got[i].thread, worker) << i;
+    if (i > 0) {
+      ASSERT_GE(got[i].timeMs, got[i - 1].timeMs) << i;
+    }
+    // JACK's process threads run real-time; the worker does not.
+    if (jackPolicy == SCHED_FIFO || jackPolicy == SCHED_RR) {
+      ASSERT_EQ(got[i].policy, SCHED_OTHER) << i;
+    }
+  }
+  // 1000 messages at 64 per 256-frame cycle span 16 cycles, about 85 ms at 48 kHz.
+  EXPECT_GT(got.back().timeMs, got.front().timeMs);
+}
+
+TEST_F(JackMidi, SystemAndShortMessagesOfEveryLengthArrivePacked) {
+  Recorder rec;
+  InGuard in;
+  ASSERT_EQ(InOpen(InIndex("peer:out"), &Recorder::Callback, reinterpret_cast<uintptr_t>(&rec), in.h), kOk);
+  ASSERT_EQ(InStart(in.h), kOk);
+  const std::vector<std::vector<uint8_t>> sent = {
+      {0xF8}, {0xFA}, {0xFB}, {0xFC}, {0xFE}, {0xC3, 0x05}, {0xB0, 0x7B, 0x00}};
+  for (const auto& m : sent) ASSERT_TRUE(peer_->Queue(m));
+  ASSERT_TRUE(rec.WaitCount(InMsg::Data, sent.size()));
+  std::vector<uint32_t> msgs;
+  for (const auto& e : rec.Of(InMsg::Data)) msgs.push_back(e.msg);
+  EXPECT_EQ(msgs, (std::vector<uint32_t>{0xF8, 0xFA, 0xFB, 0xFC, 0xFE, 0x05C3, 0x007BB0}));
+}
+
+TEST_F(JackMidi, InputBeforeStartAndAfterStopIsNotDelivered) {
+  Recorder rec;
+  InGuard in;
+  ASSERT_EQ(InOpen(InIndex("peer:out"), &Recorder::Callback, reinterpret_cast<uintptr_t>(&rec), in.h), kOk);
+  ASSERT_TRUE(peer_->Queue({0x90, 0x01, 0x40}));
+  std::this_thread::sleep_for(50ms);  // several cycles
+  ASSERT_EQ(InStart(in.h), kOk);
+  ASSERT_TRUE(peer_->Queue({0x90, 0x02, 0x40}));
+  ASSERT_TRUE(rec.WaitCount(InMsg::Data, 1));
+  ASSERT_EQ(InStop(in.h), kOk);
+  ASSERT_TRUE(peer_->Queue({0x90, 0x03, 0x40}));
+  std::this_thread::sleep_for(50ms);
+  const auto got = rec.Of(InMsg::Data);
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].msg, 0x400290u);
+}
+
+TEST_F(JackMidi, SysEx200BytesArrivesWholeBothWays) {
+  const auto block = SysEx(200);
+
+  OutGuard out;
+  ASSERT_EQ(OutOpen(OutIndex("peer:in"), out.h), kOk);
+  ASSERT_EQ(OutShortMsg(out.h, 0x403C90), kOk);
+  ASSERT_EQ(OutLongMsg(out.h, block.data(), block.size()), kOk);
+  ASSERT_EQ(OutShortMsg(out.h, 0x003C80), kOk);
+  ASSERT_TRUE(peer_->WaitCount(3));
+  EXPECT_EQ(peer_->At(0).Bytes(), (std::vector<uint8_t>{0x90, 0x3C, 0x40}));
+  EXPECT_EQ(peer_->At(1).length, 200u);
+  EXPECT_EQ(peer_->At(1).Bytes(), block);
+  EXPECT_EQ(peer_->At(2).Bytes(), (std::vector<uint8_t>{0x80, 0x3C, 0x00}));
+
+  Recorder rec;
+  InGuard in;
+  ASSERT_EQ(InOpen(InIndex("peer:out"), &Recorder::Callback, reinterpret_cast<uintptr_t>(&rec), in.h), kOk);
+  ASSERT_EQ(InStart(in.h), kOk);
+  ASSERT_TRUE(peer_->Queue({0x90, 0x3C, 0x40}));
+  ASSERT_TRUE(peer_->Queue(block));
+  ASSERT_TRUE(peer_->Queue({0x80, 0x3C, 0x00}));
+  ASSERT_TRUE(rec.WaitCount(InMsg::Data, 2));
+  ASSERT_TRUE(rec.WaitCount(InMsg::LongData, 1));
+  const auto longs = rec.Of(InMsg::LongData);
+  ASSERT_EQ(longs.size(), 1u);
+  EXPECT_EQ(longs[0].data, block);
+  const auto shorts = rec.Of(InMsg::Data);
+  ASSERT_EQ(shorts.size(), 2u);
+  EXPECT_EQ(shorts[0].msg, 0x403C90u);
+  EXPECT_EQ(shorts[1].msg, 0x003C80u);
+}
+
+// Closing right after a reset's note-offs must not swallow them: the close waits for what is
+// queued to be written.
+TEST_F(JackMidi, MessagesSentJustBeforeCloseStillArrive) {
+  Handle out = kInvalidHandle;
+  ASSERT_EQ(OutOpen(OutIndex("peer:in"), out), kOk);
+  for (uint32_t note = 0; note < 50; ++note) ASSERT_EQ(OutShortMsg(out, 0x400090u | note << 8), kOk);
+  ASSERT_EQ(OutReset(out), kOk);
+  ASSERT_EQ(OutClose(out), kOk);
+  ASSERT_TRUE(peer_->WaitCount(100)) << peer_->Count();
+  for (uint32_t note = 0; note < 50; ++note) {
+    EXPECT_EQ(peer_->At(50 + note).Bytes(), (std::vector<uint8_t>{0x80, static_cast<uint8_t>(note), 0x00}))
+        << note;
+  }
+}
+
+// The reason this backend exists: a message lands one period after the frame it was sent at,
+// not at the start of the next cycle. Its send frame is bracketed by reading the clock just
+// before and after the send; the tolerance only absorbs a late cycle of the dummy driver.
+TEST_F(JackMidi, OutputLandsOnePeriodAfterItsSendFrame) {
+  OutGuard out;
+  ASSERT_EQ(OutOpen(OutIndex("peer:in"), out.h), kOk);
+  constexpr int kCount = 40;
+  constexpr int32_t kSlack = JackServer::kPeriod / 4;
+  std::vector<std::pair<uint32_t, uint32_t>> brackets;
+  for (int i = 0; i < kCount; ++i) {
+    const uint32_t before = peer_->FrameTime();
+    ASSERT_EQ(OutShortMsg(out.h, 0x400090u | (static_cast<uint32_t>(i) << 8)), kOk);
+    const uint32_t after = peer_->FrameTime();
+    brackets.emplace_back(before, after);
+    // Uneven gaps so sends fall at every offset of the cycle.
+    std::this_thread::sleep_for(std::chrono::microseconds(1300 + 700 * (i % 5)));
+  }
+  ASSERT_TRUE(peer_->WaitCount(kCount));
+  int outside = 0;
+  for (int i = 0; i < kCount; ++i) {
+    const uint32_t got = peer_->At(i).frame;
+    const int32_t early = static_cast<int32_t>(brackets[i].first + JackServer::kPeriod - got);
+    const int32_t late = static_cast<int32_t>(got - (brackets[i].second + JackServer::kPeriod));
+    if (early > kSlack || late > kSlack) ++outside;
+    EXPECT_EQ(peer_->At(i).bytes[1], i) << i;
+  }
+  // Writing at frame 0 of the next cycle would miss by up to a period: most of them, not one.
+  EXPECT_LE(outside, 1);
+}
+
+TEST_F(JackMidi, BadDeviceIndexAndDoubleCloseAreRefused) {
+  Recorder rec;
+  Handle h = kInvalidHandle;
+  EXPECT_EQ(InOpen(InDevCount(), &Recorder::Callback, 0, h), kErrBadDeviceId);
+  EXPECT_EQ(InOpen(-1, &Recorder::Callback, 0, h), kErrBadDeviceId);
+  EXPECT_EQ(OutOpen(OutDevCount(), h), kErrBadDeviceId);
+  EXPECT_EQ(OutOpen(-1, h), kErrBadDeviceId);
+  EXPECT_FALSE(ErrorText(kErrBadDeviceId).empty());
+  EXPECT_LE(ErrorText(kErrBadDeviceId).size(), 80u);
+
+  Handle in = kInvalidHandle, out = kInvalidHandle;
+  ASSERT_EQ(InOpen(InIndex("peer:out"), &Recorder::Callback, reinterpret_cast<uintptr_t>(&rec), in), kOk);
+  ASSERT_EQ(OutOpen(OutIndex("peer:in"), out), kOk);
+  EXPECT_EQ(InClose(in), kOk);
+  EXPECT_EQ(InClose(in), kErrInvalidHandle);
+  EXPECT_EQ(InStart(in), kErrInvalidHandle);
+  EXPECT_EQ(OutClose(out), kOk);
+  EXPECT_EQ(OutClose(out), kErrInvalidHandle);
+  EXPECT_EQ(OutShortMsg(out, 0x403C90), kErrInvalidHandle);
+  EXPECT_EQ(OurPorts(peer_->Client()), std::vector<std::string>{});
+}
+
+TEST_F(JackMidi, PortGoneSinceTheScanIsRefused) {
+  const int idx = InIndex(kLongPortCut);
+  ASSERT_GE(idx, 0);
+  jack_port_unregister(peer_->Client(),
+                       jack_port_by_name(peer_->Client(), (std::string("peer:") + kLongPort).c_str()));
+  Handle h = kInvalidHandle;
+  EXPECT_EQ(InOpen(idx, &Recorder::Callback, 0, h), kErrBadDeviceId);
+  EXPECT_EQ(OurPorts(peer_->Client()), std::vector<std::string>{});
+}
+
+// The server going away, politely (SIGTERM) or not (SIGKILL): open inputs are told with an Error
+// message, every later call says the server is gone, and nothing hangs.
+class JackMidiServerGone : public JackMidi, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(JackMidiServerGone, CallsReportItAndNothingHangs) {
+  Recorder rec;
+  InGuard in;
+  OutGuard out;
+  ASSERT_EQ(InOpen(InIndex("peer:out"), &Recorder::Callback, reinterpret_cast<uintptr_t>(&rec), in.h), kOk);
+  ASSERT_EQ(InStart(in.h), kOk);
+  ASSERT_EQ(OutOpen(OutIndex("peer:in"), out.h), kOk);
+  ASSERT_EQ(OutShortMsg(out.h, 0x403C90), kOk);
+  ASSERT_TRUE(peer_->WaitCount(1));
+
+  if (GetParam()) {
+    server_.Kill();
+  } else {
+    server_.Stop();
+  }
+  ASSERT_TRUE(rec.WaitCount(InMsg::Error, 1));
+  std::this_thread::sleep_for(50ms);
+  const auto errors = rec.Of(InMsg::Error);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].msg, 0u);  // the device stopped delivering
+
+  const auto block = SysEx(200);
+  EXPECT_EQ(OutShortMsg(out.h, 0x003C80), kErrServerGone);
+  EXPECT_EQ(OutLongMsg(out.h, block.data(), block.size()), kErrServerGone);
+  EXPECT_FALSE(ErrorText(kErrServerGone).empty());
+  EXPECT_LE(ErrorText(kErrServerGone).size(), 80u);
+  EXPECT_EQ(OutReset(out.h), kErrServerGone);
+  EXPECT_EQ(InStop(in.h), kErrServerGone);
+  // The handles are released all the same; the result tells the ports could not be unregistered.
+  EXPECT_EQ(InClose(in.h), kErrServerGone);
+  EXPECT_EQ(OutClose(out.h), kErrServerGone);
+  EXPECT_EQ(InClose(in.h), kErrInvalidHandle);
+  EXPECT_EQ(OutClose(out.h), kErrInvalidHandle);
+  in.h = out.h = kInvalidHandle;
+  EXPECT_EQ(SelectBackend(Backend::Loopback), kOk);
+  // libjack drops every client left from a dead server when a new one opens: the peer goes first.
+  peer_.reset();
+  // No server answers now: choosing JACK fails at once.
+  EXPECT_EQ(SelectBackend(Backend::Jack), kErrNoDriver);
+  EXPECT_EQ(SelectBackend(Backend::Loopback), kOk);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jack, JackMidiServerGone, ::testing::Values(false, true), [](const auto& info) {
+  return info.param ? std::string("Killed") : std::string("Stopped");
+});
+
+// The backend on its own, where the facade would hide what it is told.
+TEST(JackBackend, NoServerFailsAtOnce) {
+  const std::string absent = "vel_absent_" + std::to_string(getpid());
+  setenv("JACK_DEFAULT_SERVER", absent.c_str(), 1);
+  Result err = kOk;
+  auto b = detail::MakeJackBackend(err);
+  EXPECT_EQ(b.get(), nullptr);
+  EXPECT_EQ(err, kErrNoDriver);
+}
+
+struct SinkRecorder : detail::InputSink {
+  std::atomic<int> pushes{0};
+  std::atomic<int> lost{0};
+  std::atomic<int64_t> lastNs{0};
+  void Push(const uint8_t*, std::size_t, int64_t timeNs) override {
+    lastNs.store(timeNs);
+    pushes.fetch_add(1);
+  }
+  void Lost() override { lost.fetch_add(1); }
+};
+
+TEST(JackBackend, InputTimesFollowNowAndLossIsToldOnce) {
+  if (!JackServer::Installed()) GTEST_SKIP() << "/usr/bin/jackd is missing (install jackd2)";
+  JackServer server;
+  std::string why;
+  ASSERT_TRUE(server.Start(ServerAnswers, why)) << why;
+  Peer peer;
+  ASSERT_TRUE(peer.Open(why)) << why;
+  Result err = kErrBackend;
+  auto b = detail::MakeJackBackend(err);
+  ASSERT_EQ(err, kOk);
+  ASSERT_NE(b.get(), nullptr);
+  EXPECT_EQ(b->Kind(), Backend::Jack);
+
+  SinkRecorder sink, idle;
+  std::unique_ptr<detail::BackendInput> in, in2;
+  ASSERT_EQ(b->OpenInput("peer:out", &sink, in), kOk);
+  ASSERT_EQ(b->OpenInput("peer:out", &idle, in2), kOk);  // open, never started
+  ASSERT_EQ(in->Start(), kOk);
+  const int64_t before = b->NowNs();
+  ASSERT_TRUE(peer.Queue({0x90, 0x3C, 0x40}));
+  ASSERT_TRUE(WaitUntil([&] { return sink.pushes.load() == 1; }));
+  const int64_t after = b->NowNs();
+  // Stamped from its frame: within the cycle around the moment it was pushed.
+  const int64_t periodNs = int64_t{JackServer::kPeriod} * 1'000'000'000 / JackServer::kRate;
+  EXPECT_GE(sink.lastNs.load(), before - periodNs);
+  EXPECT_LE(sink.lastNs.load(), after + periodNs);
+  EXPECT_EQ(idle.pushes.load(), 0);
+
+  std::unique_ptr<detail::BackendOutput> out;
+  ASSERT_EQ(b->OpenOutput("peer:in", out), kOk);
+  const uint8_t none = 0;
+  EXPECT_EQ(out->Send(&none, 0), kErrInvalParam);
+
+  server.Kill();
+  ASSERT_TRUE(WaitUntil([&] { return sink.lost.load() == 1 && idle.lost.load() == 1; }));
+  const uint8_t msg[3] = {0x80, 0x3C, 0};
+  EXPECT_EQ(out->Send(msg, 3), kErrServerGone);
+  EXPECT_EQ(in->Start(), kErrServerGone);
+  std::vector<std::string> names;
+  EXPECT_EQ(b->ListInputs(names), kErrServerGone);
+  std::unique_ptr<detail::BackendOutput> out2;
+  EXPECT_EQ(b->OpenOutput("peer:in", out2), kErrServerGone);
+  EXPECT_EQ(in->Close(), kErrServerGone);
+  EXPECT_EQ(in->Close(), kOk);  // already closed
+
+  // Trying again while the dead backend and its devices still live: libjack would delete our dead
+  // client under us when the new one opens, unless the backend has closed it first.
+  peer.Close();
+  Result againErr = kOk;
+  auto again = detail::MakeJackBackend(againErr);
+  EXPECT_EQ(again.get(), nullptr);
+  EXPECT_EQ(againErr, kErrNoDriver);
+  EXPECT_EQ(out->Send(msg, 3), kErrServerGone);
+  // The backend may go first; its devices still close after it.
+  b.reset();
+  EXPECT_EQ(out->Close(), kErrServerGone);
+  in.reset();
+  in2.reset();
+  out.reset();
+  EXPECT_EQ(sink.lost.load(), 1);
+  EXPECT_EQ(idle.lost.load(), 1);
+}
+
+}  // namespace
+}  // namespace vel::midi
