@@ -1,39 +1,341 @@
 #include "engine/LivePath.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <semaphore>
+#include <thread>
+
+#include "engine/Messages.h"
 #include "engine/MidiFifo.h"
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
+#include "engine/Transport.h"
+#include "settings/Settings.h"
+#include "tools/ToolsState.h"
 
 namespace vel {
 
-void ProcessLiveEvent(uint32_t msg) {
-  if (LivePort < 0 || LivePort >= kMaxPorts) return;
-  const uint8_t status = msg & 0xFF;
-  const int32_t kind = status >> 4;
-  if (status < 0x80 || kind == 0xF) return;  // system messages do not go to the live output
-  const bool isNote = kind == 0x8 || kind == 0x9;
-  const uint32_t d2 = (msg >> 16) & 0xFF;
-  if (isNote && d2 == 128) return;  // hotkeys are not notes to send
-  if (isNote) {
-    const bool noteOn = kind == 0x9 && d2 > 0;
-    FifoLock lock;
-    if (LockFifo(LiveNoteOnCounter.Mutex, lock)) {
-      int32_t& count = LiveNoteOnCounter.Counts[status & 0x0F][(msg >> 8) & 0x7F];
-      if (noteOn) {
-        ++count;
-      } else {
-        if (count <= 0) return;
-        --count;
-      }
-    } else {
-      PostDiagMsg("LiveNoteOnCounter access timeout");
-    }
-  }
-  SendShortMsg(LivePort, msg, TraceEventReqd(status));
+namespace {
+
+uint8_t Status(uint32_t msg) {
+  return static_cast<uint8_t>(msg);
+}
+uint8_t Data1(uint32_t msg) {
+  return static_cast<uint8_t>(msg >> 8);
+}
+uint8_t Data2(uint32_t msg) {
+  return static_cast<uint8_t>(msg >> 16);
 }
 
-void MarkLiveProgsSent() {}
+int32_t FloorMod(int32_t a, int32_t n) {
+  const int32_t r = a % n;
+  return r < 0 ? r + n : r;
+}
 
-void ResetNoteOnCounts() {}
+bool LivePortValid() {
+  return LivePort >= 0 && LivePort < kMaxPorts;
+}
+
+bool LiveProgChangesAllowed() {
+  if (!LivePortValid()) return false;
+  const int32_t dev = PortDevIdx[LivePort];
+  return dev >= 0 && dev < midi::kMaxDevs && MidiOutDevs[dev].ProgChangesEnabled;
+}
+
+int32_t LiveScaleNote(int32_t note) {
+  if (LiveScaleMap == nullptr) return note;
+  return note + (*LiveScaleMap)[FloorMod(note, 12) + 12 - FloorMod(LiveFtsRoot, 12)];
+}
+
+// Sets data 1 to the note, or the velocity to 0 when the note is off the keyboard.
+uint32_t WithNote(uint32_t msg, int32_t note) {
+  if (note < 0 || note > 127) return msg & 0x0000FFFFu;
+  return (msg & 0x00FF00FFu) | (static_cast<uint32_t>(note) << 8);
+}
+
+// Counts a note on the live output and tells whether it may be sent: a note-on always, a
+// note-off only for a counted note-on. When the count cannot be had, the note goes out anyway.
+bool CountLiveOutput(uint32_t msg, bool noteOn) {
+  FifoLock lock;
+  if (!LockFifo(LiveNoteOnCounter.Mutex, lock)) {
+    PostDiagMsg("LiveNoteOnCounter access timeout");
+    return true;
+  }
+  int32_t& count = LiveNoteOnCounter.Counts[Status(msg) & 0x0F][Data1(msg) & 0x7F];
+  if (noteOn) {
+    ++count;
+    return true;
+  }
+  if (count <= 0) return false;
+  --count;
+  return true;
+}
+
+void SendLive(uint32_t msg, bool multiplierCopy) {
+  if (!LivePortValid()) return;
+  const bool trace = DiagFlags && OutTraceOn && TraceEventReqd(Status(msg));
+  const midi::Result result = SendShortMsg(LivePort, msg, trace);
+  if (multiplierCopy && result != midi::kOk && LocalControlOn && DiagFlags) {
+    char text[40];
+    const int n = std::snprintf(text, sizeof text, "midiOut res: %u", result);
+    PostDiagMsg(std::string_view(text, static_cast<std::size_t>(n)));
+  }
+}
+
+// ---- The hotkey sender -----------------------------------------------------------------------
+
+struct THotkeyStroke {
+  uint8_t Key = 0;
+  uint8_t Down = 0;
+  uint8_t ToActiveWin = 0;
+  keys::WindowId Target = 0;
+};
+
+TMidiFifo<THotkeyStroke, 256> HotkeyFifo;
+std::counting_semaphore<1 << 20> HotkeyWake{0};
+std::mutex HotkeyThreadMutex;
+std::thread HotkeyThread;
+std::atomic<bool> HotkeyStop{false};
+// Wakes are given only while the sender runs, so the semaphore cannot count up without bound.
+std::atomic<bool> HotkeySenderRunning{false};
+
+void DoHotkeyStroke(const THotkeyStroke& s) {
+  if (!s.ToActiveWin) {
+    // The target window is brought forward first; when it cannot be, the stroke is dropped.
+    if (HotkeyIo.ActiveWindow() != s.Target && !HotkeyIo.Activate(s.Target)) return;
+  }
+  HotkeyIo.SendKey(s.Key, s.Down != 0);
+}
+
+bool TakeHotkeyStroke(THotkeyStroke& s) {
+  FifoLock lock;
+  if (!LockFifo(HotkeyFifo.Mutex, lock)) return false;
+  return HotkeyFifo.Pop(s);
+}
+
+void HotkeySenderLoop() {
+  for (;;) {
+    HotkeyWake.acquire();
+    if (HotkeyStop.load()) return;
+    THotkeyStroke s;
+    if (TakeHotkeyStroke(s)) DoHotkeyStroke(s);
+  }
+}
+
+}  // namespace
+
+uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bool& noteOn, bool& isNote) {
+  drop = mchan = hotkey = noteOn = isNote = false;
+  const uint32_t c = LivePortValid() ? static_cast<uint32_t>(LiveChan[LivePort]) & 0x0F : 0;
+  const uint8_t status = Status(msg);
+  const int32_t kind = status >> 4;
+  switch (kind) {
+    case 0x8:
+    case 0x9: {
+      if (LiveSVel == 0) {
+        drop = true;
+        return msg;
+      }
+      isNote = true;
+      const uint32_t vel = Data2(msg);
+      // A note-on of velocity 0 is a note-off.
+      noteOn = kind == 0x9 && vel > 0;
+      if (vel == 128) {
+        hotkey = true;
+        return msg;
+      }
+      mchan = LiveMChanApplies;
+      if (!mchan)
+        msg = WithNote((msg & 0xFFFFFF00u) | (static_cast<uint32_t>(kind) << 4) | c,
+                       LiveScaleNote(Data1(msg) + LivePitch));
+      if (kind == 0x9 && Data2(msg) != 0) {
+        const uint32_t out = std::min<uint32_t>(127, Data2(msg) * LiveSVel / 5);
+        msg = (msg & 0x0000FFFFu) | (out << 16);
+      }
+      return msg;
+    }
+    case 0xA:
+    case 0xD:
+      if (LiveSVel == 0) {
+        drop = true;
+        return msg;
+      }
+      return (msg & 0xFFFFFFF0u) | c;
+    case 0xB:
+      return (msg & 0xFFFFFFF0u) | c;
+    case 0xC: {
+      if (!LiveProgChangesAllowed()) {
+        drop = true;
+        return msg;
+      }
+      TChanProg& cp = PortChanProgs[LivePort][status & 0x0F];
+      cp.ProgReq = cp.ProgSent = Data1(msg);
+      return msg;
+    }
+    case 0xE:
+      if (LiveSVel == 0) {
+        drop = true;
+        return msg;
+      }
+      mchan = LiveMChanApplies;
+      if (!mchan) msg = (msg & 0xFFFFFFF0u) | c;
+      return msg;
+    case 0xF:
+      drop = true;
+      return msg;
+    default: {
+      drop = true;
+      char text[80];
+      const int n =
+          std::snprintf(text, sizeof text, "AdjustLiveEvent error: Unexpected MEvStatusByte %02X", status);
+      WarnMsg.Set(std::string_view(text, static_cast<std::size_t>(n)));
+      return msg;
+    }
+  }
+}
+
+void ProcessLiveEvent(uint32_t msg) {
+  bool drop, mchan, hotkey, noteOn, isNote;
+  msg = AdjustLiveEvent(msg, drop, mchan, hotkey, noteOn, isNote);
+  if (drop) return;
+  // Without a live port nothing is played (and so nothing counted); hotkeys still work.
+  if (!hotkey && !LivePortValid()) return;
+  if (mchan) {
+    const int32_t port = LivePort;
+    const int32_t lo = std::max<int32_t>(MChanMin[port], 0);
+    const int32_t hi = std::min<int32_t>(MChanMax[port], 15);
+    for (int32_t k = lo; k <= hi; ++k) {
+      // Each copy starts from the message as it came: one channel's note off the keyboard
+      // silences only that channel.
+      uint32_t copy = (msg & 0xFFFFFFF0u) | static_cast<uint32_t>(k);
+      if (isNote) {
+        copy = WithNote(copy, LiveScaleNote(MChanPitchOffset[port][k] + LivePitch + Data1(msg)));
+        if (!CountLiveOutput(copy, noteOn)) continue;
+      }
+      SendLive(copy, true);
+      if (DspKinetrace) CountLiveNote(copy, isNote, noteOn);
+    }
+    if (DspMidiActivity) FlagInActivity(isNote, noteOn, false);
+    return;
+  }
+  if (isNote && !hotkey) {
+    if (!CountLiveOutput(msg, noteOn)) return;
+  }
+  if (!hotkey) SendLive(msg, false);
+  if (DspMidiActivity) FlagInActivity(isNote, noteOn, false);
+  if (DspKinetrace && !hotkey) CountLiveNote(msg, isNote, noteOn);
+  if (hotkey) {
+    if (DisableHotkeys) {
+      WarnMsg.Set("Hotkey operation is disabled; see Settings, Behaviour");
+      return;
+    }
+    SendHotkeyStroke(Data1(msg), noteOn);
+    if (TraceHotkey) WriteDiagTraceFifo(LivePort, msg, 0);
+    if (DspMidiActivity) FlagInActivity(isNote, noteOn, true);
+  }
+}
+
+void QueueProgChange(int32_t chan, int32_t prog) {
+  WriteLiveFifo(0xC0u | (static_cast<uint32_t>(chan) & 0x0F) | ((static_cast<uint32_t>(prog) & 0x7F) << 8));
+}
+
+void MarkLiveProgsSent() {
+  if (!LiveProgChangesAllowed()) return;
+  const int32_t port = LivePort;
+  auto mark = [&](int32_t c) {
+    TChanProg& cp = PortChanProgs[port][c];
+    cp.ProgSentValid = 1;
+    cp.ProgSent = cp.ProgReq;
+  };
+  if (LiveMChanApplies) {
+    for (int32_t c = std::max<int32_t>(MChanMin[port], 0); c <= std::min<int32_t>(MChanMax[port], 15); ++c)
+      mark(c);
+  } else {
+    mark(LiveChan[port] & 0x0F);
+  }
+}
+
+void FlagInActivity(bool isNote, bool noteOn, bool hotkey) {
+  if (!isNote) {
+    InLightOther = 1;
+  } else if (noteOn) {
+    if (hotkey) {
+      InLightHotkey = 1;
+    } else {
+      InLightNote = 1;
+    }
+  }
+}
+
+void CountLiveNote(uint32_t msg, bool isNote, bool noteOn) {
+  const int32_t ch = Status(msg) & 0x0F;
+  const int32_t n = Data1(msg) & 0x7F;
+  if (isNote && noteOn) {
+    NoteOnCounts[ch][n] = TNoteDsp{Data2(msg), Data2(msg), 0};
+  } else if (isNote) {
+    NoteOnCounts[ch][n].Tail = KinetraceTailTicks();
+  } else if ((Status(msg) & 0xF0) == 0xB0 && Data1(msg) == 64) {
+    SustainVals[ch] = Data2(msg);
+  } else {
+    return;
+  }
+  KinetraceDirty = 1;
+}
+
+void ResetNoteOnCounts() {
+  for (auto& ch : NoteOnCounts) ch.fill(TNoteDsp{});
+  SustainVals.fill(0);
+  NoteOnCountsScroll = 49;
+  KinetraceDirty = 1;
+}
+
+void SendHotkeyStroke(uint8_t key, bool down) {
+  const THotkeyStroke s{key, static_cast<uint8_t>(down), HotkeysTargetActiveWin,
+                        HotkeyTargetWnd.load(std::memory_order_relaxed)};
+  FifoLock lock;
+  if (!LockFifo(HotkeyFifo.Mutex, lock)) return;
+  // A stroke that finds the queue full is dropped, as a stroke without a target window is.
+  if (!HotkeyFifo.Push(s)) return;
+  lock.unlock();
+  if (HotkeySenderRunning.load()) HotkeyWake.release();
+}
+
+void StartHotkeySender() {
+  std::lock_guard guard(HotkeyThreadMutex);
+  if (HotkeyThread.joinable()) return;
+  {
+    // Strokes queued while no sender ran are stale.
+    FifoLock lock;
+    if (LockFifo(HotkeyFifo.Mutex, lock)) HotkeyFifo.Clear();
+  }
+  HotkeyStop = false;
+  HotkeySenderRunning = true;
+  HotkeyThread = std::thread(HotkeySenderLoop);
+}
+
+void StopHotkeySender() {
+  std::lock_guard guard(HotkeyThreadMutex);
+  if (!HotkeyThread.joinable()) return;
+  HotkeySenderRunning = false;
+  HotkeyStop = true;
+  HotkeyWake.release();
+  HotkeyThread.join();
+  FifoLock lock;
+  if (LockFifo(HotkeyFifo.Mutex, lock)) HotkeyFifo.Clear();
+  while (HotkeyWake.try_acquire()) {
+  }
+}
+
+int32_t RunQueuedHotkeyStrokes() {
+  int32_t n = 0;
+  THotkeyStroke s;
+  while (TakeHotkeyStroke(s)) {
+    DoHotkeyStroke(s);
+    ++n;
+  }
+  return n;
+}
 
 }  // namespace vel

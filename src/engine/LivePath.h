@@ -1,26 +1,94 @@
 #pragma once
-// Live event path: what the performer plays, echoed to the live output.
-// For now the least the queues need; the live settings and the full fitting of each message to
-// them (channel, transpose, scale, velocity, multiplier, hotkeys) come with the live path itself.
+// Live event path: what the performer plays, echoed to the live output with its own channel,
+// velocity scale, pitch, force-to-scale and channel multiplier, separate from the seqs. The
+// timer thread takes one queued message per tick and hands it to ProcessLiveEvent. Hotkey events
+// (note messages with data 2 = 128) become key strokes, sent by a worker thread of their own so
+// that the timer thread never waits on the window system.
 #include <array>
+#include <atomic>
 #include <cstdint>
+
+#include "engine/PartBufs.h"
+#include "platform/Keys.h"
 
 namespace vel {
 
+// The live output's settings (the live port is LivePort, RunControl.h). Settings-file keywords:
+// "Live-Port" + n + "-Chan", "Live-SVel", "Live-PitchLocked", "Live-FtsRoot", "Live-FtsType".
 // The live channel per output port; the one in force is LiveChan[LivePort].
 inline std::array<int8_t, 9> LiveChan{};
+inline uint8_t LiveSVel = 5;  // 0..9; 5 unchanged, 0 silent
+inline int32_t LivePitch = 0;
+inline int32_t LiveTransposeBase = 0;  // reference of relative pitch commands
+inline uint8_t LivePitchLocked = 0;
+inline int32_t LiveFtsRoot = 0;  // 0..11
+inline uint8_t LiveFtsType = kFtsTypeOff;
+inline const TScaleTbl* LiveScaleMap = nullptr;
+inline TShortName LiveFtsName;
 // The live port's channel multiplier applies to the live channel.
 inline uint8_t LiveMChanApplies = 0;
+// The live output is a command target.
+inline uint8_t LiveSelected = 0;
 
-// One live message on the timer thread (or inside FlushLiveFifo): counts notes on the live
-// output and sends the message to the live port. A note-off whose note-on was not counted is
-// not sent; hotkey events (data 2 = 128) are not sent.
+// The live sweeps, stepped once per metronome pattern (RecalcBarSettings). The tempo sweep's
+// limits are tempos.
+inline TSweep<int32_t> TempoSweep;
+inline TSweep<int8_t> PortSweep;
+inline TSweep<int8_t> ChanSweep;
+inline TSweep<int32_t> ProgSweep;
+inline TSweep<uint8_t> SVelSweep;
+
+// Input activity lights: raised here and by the MIDI-in path; the status display stamps the
+// time, shows them and drops them.
+inline std::atomic<uint8_t> InLightOther{0};
+inline std::atomic<int32_t> InLightOtherTime{0};
+inline std::atomic<uint8_t> InLightNote{0};
+inline std::atomic<int32_t> InLightNoteTime{0};
+inline std::atomic<uint8_t> InLightHotkey{0};
+inline std::atomic<int32_t> InLightHotkeyTime{0};
+
+// The window hotkeys go to unless HotkeysTargetActiveWin; found by its title (0 none).
+inline std::atomic<keys::WindowId> HotkeyTargetWnd{0};
+
+// One live message. Fits it to the live output, counts notes so that no note-off goes out
+// without its note-on, sends it while LocalControlOn, traces it, raises the lights and feeds the
+// live note display; a hotkey becomes a key stroke.
 void ProcessLiveEvent(uint32_t msg);
 
+// Fits one message to the live output. drop: nothing to send; mchan: the channel multiplier
+// sends it; hotkey: a hotkey event; noteOn: a note-on (velocity 0 is a note-off); isNote: 8n or
+// 9n.
+uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bool& noteOn, bool& isNote);
+
+// Writes program change prog on chan to LiveFifo.
+void QueueProgChange(int32_t chan, int32_t prog);
 // The live programs count as sent (nothing is sent).
 void MarkLiveProgsSent();
 
+void FlagInActivity(bool isNote, bool noteOn, bool hotkey);
+// The live note display's record of one message.
+void CountLiveNote(uint32_t msg, bool isNote, bool noteOn);
 // Clears the live note display's counts.
 void ResetNoteOnCounts();
+
+// Queues a key stroke (a Windows virtual-key code) for the hotkey sender; never waits on the
+// window system. Unless HotkeysTargetActiveWin, the stroke goes to HotkeyTargetWnd, brought
+// forward first; when it cannot be, nothing is sent.
+void SendHotkeyStroke(uint8_t key, bool down);
+
+// What the hotkey sender calls; tests replace them to record strokes without a display.
+struct THotkeyIo {
+  bool (*SendKey)(uint8_t virtualKey, bool down) = &keys::SendKey;
+  keys::WindowId (*ActiveWindow)() = &keys::ActiveWindow;
+  bool (*Activate)(keys::WindowId window) = &keys::Activate;
+};
+inline THotkeyIo HotkeyIo;
+
+// The hotkey sender's thread: started for a run, stopped after it (strokes still queued are
+// dropped). Without it, queued strokes wait for RunQueuedHotkeyStrokes.
+void StartHotkeySender();
+void StopHotkeySender();
+// Sends every queued stroke on the calling thread, oldest first; returns how many were taken.
+int32_t RunQueuedHotkeyStrokes();
 
 }  // namespace vel

@@ -1,18 +1,618 @@
 #include "engine/PlayCycle.h"
 
+#include <algorithm>
+#include <cstdio>
+
+#include "engine/LivePath.h"
+#include "engine/Messages.h"
+#include "engine/Metronome.h"
 #include "engine/MidiFifo.h"
+#include "engine/MidiIn.h"
+#include "engine/PartBufs.h"
 #include "engine/RunControl.h"
+#include "engine/Transport.h"
 #include "settings/Settings.h"
 #include "tools/ToolsState.h"
 
 namespace vel {
 
+namespace {
+
+// A play cycle that fell this far behind (a part far shorter than one tick) forgets the rest, so
+// its countdown cannot run out of range.
+constexpr int32_t kMaxBacklogTicks = 1000000;
+
+uint8_t Status(uint32_t msg) {
+  return static_cast<uint8_t>(msg);
+}
+uint8_t Data1(uint32_t msg) {
+  return static_cast<uint8_t>(msg >> 8);
+}
+uint8_t Data2(uint32_t msg) {
+  return static_cast<uint8_t>(msg >> 16);
+}
+uint32_t Pack(uint32_t status, uint32_t d1, uint32_t d2) {
+  return (status & 0xFF) | ((d1 & 0xFF) << 8) | ((d2 & 0xFF) << 16);
+}
+
+int32_t FloorMod(int32_t a, int32_t n) {
+  const int32_t r = a % n;
+  return r < 0 ? r + n : r;
+}
+
+bool ValidPort(int32_t port) {
+  return port >= 0 && port < kMaxPorts;
+}
+// An index for the per-port tables; a port out of range has no device, so nothing is sent on it.
+int32_t PortIdx(int32_t port) {
+  return ValidPort(port) ? port : 0;
+}
+
+const TMidiDevRec* OutDevOfPort(int32_t port) {
+  if (!ValidPort(port)) return nullptr;
+  const int32_t dev = PortDevIdx[port];
+  if (dev < 0 || dev >= midi::kMaxDevs) return nullptr;
+  return &MidiOutDevs[dev];
+}
+
+bool ProgChangesAllowed(int32_t port) {
+  const TMidiDevRec* dev = OutDevOfPort(port);
+  return dev != nullptr && dev->ProgChangesEnabled;
+}
+
+bool OutTraceWanted(uint8_t status) {
+  return DiagFlags && OutTraceOn && TraceEventReqd(status);
+}
+
+// The offset of a marked note, for events whose data 1 is that note.
+int32_t MarkedNoteOffs(const TPartBuf& b, int32_t note) {
+  if (note == b.LowNote) return b.LowNoteOffs;
+  if (note == b.HighNote) return b.HighNoteOffs;
+  if (note == b.FirstNote) return b.FirstNoteOffs;
+  return 0;
+}
+
+// The note fitted to a force-to-scale table with the given root.
+int32_t ScaleNote(const TScaleTbl* tbl, int32_t root, int32_t note) {
+  if (tbl == nullptr) return note;
+  return note + (*tbl)[FloorMod(note, 12) + 12 - FloorMod(root, 12)];
+}
+
+// Sets data 1 to the note, or the velocity to 0 when the note is off the keyboard.
+uint32_t WithNote(uint32_t msg, int32_t note) {
+  if (note < 0 || note > 127) return msg & 0x0000FFFFu;
+  return (msg & 0x00FF00FFu) | (static_cast<uint32_t>(note) << 8);
+}
+
+void WarnUnexpectedStatus(const char* proc, uint8_t status) {
+  char text[80];
+  const int n = std::snprintf(text, sizeof text, "%s error: Unexpected MEvStatusByte %02X", proc, status);
+  WarnMsg.Set(std::string_view(text, static_cast<std::size_t>(n)));
+}
+
+// The live note display's record of a message sent.
+void NoteDisplayHook(uint32_t msg) {
+  const uint8_t status = Status(msg);
+  const int32_t ch = status & 0x0F;
+  const int32_t n = Data1(msg) & 0x7F;
+  const int32_t kind = status >> 4;
+  if (kind == 0x9 && Data2(msg) > 0) {
+    NoteOnCounts[ch][n] = TNoteDsp{Data2(msg), Data2(msg), 0};
+  } else if (kind == 0x8 || kind == 0x9) {
+    NoteOnCounts[ch][n].Tail = KinetraceTailTicks();
+  } else if (kind == 0xB && Data1(msg) == 64) {
+    SustainVals[ch] = Data2(msg);
+  } else {
+    return;
+  }
+  KinetraceDirty = 1;
+}
+
+// The part's time of its next event, after the tempo clock divider.
+int32_t EventTime(const TPartBuf& b) {
+  const int64_t t = static_cast<int64_t>(b.Events[b.PlayEvIndex].Time) * std::max(b.TempoDiv, 1);
+  return static_cast<int32_t>(std::clamp<int64_t>(t, INT32_MIN / 2, INT32_MAX / 2));
+}
+
+// The cycle length a time shift wraps at; a part whose events all sit at time 0 counts as one
+// bar, so that nothing divides by zero.
+int32_t ShiftWrapLength(const TPartBuf& b) {
+  return b.RElap > 0 ? b.RElap : std::max(ActBarTicks, 1);
+}
+
+// Sends the pending event of a seq through the channel multiplier: one copy per channel of the
+// port's range, each with that channel's pitch offset.
+void SendMultiplied(TPartBuf& b, bool lightsAndDisplay) {
+  const int32_t port = PortIdx(b.Port);
+  const uint32_t msg = b.AdjMidiEvent;
+  const int32_t d1 = Data1(msg);
+  const int32_t z = MarkedNoteOffs(b, d1);
+  const int32_t lo = std::max<int32_t>(MChanMin[port], 0);
+  const int32_t hi = std::min<int32_t>(MChanMax[port], 15);
+  const bool trace = OutTraceWanted(Status(msg));
+  for (int32_t c = lo; c <= hi; ++c) {
+    const int32_t note = ScaleNote(b.ScaleTbl, b.FtsRoot, MChanPitchOffset[port][c] + z + d1 + b.Transpose);
+    // Each copy starts from the event as fetched: one channel's note off the keyboard silences
+    // only that channel.
+    const uint32_t copy = WithNote((msg & 0xFFFFFFF0u) | static_cast<uint32_t>(c), note);
+    SendShortMsg(b.Port, copy, trace);
+    if (lightsAndDisplay && DspKinetrace) NoteDisplayHook(copy);
+  }
+}
+
+// Sends the seq's pending event as AdjustSeqEvent left it.
+void SendDueEvent(TPartBuf& b) {
+  const uint32_t msg = b.AdjMidiEvent;
+  const uint8_t status = Status(msg);
+  const bool noteOn = (status >> 4) == 0x9 && Data2(msg) > 0;
+  if (b.DropEvent) return;
+  if (b.HotkeyEvent) {
+    if (DisableHotkeys) return;
+    SendHotkeyStroke(Data1(msg), (status >> 4) == 0x9);
+    if (TraceHotkey) WriteDiagTraceFifo(b.Port, msg, 0);
+    if ((status >> 4) == 0x9 && DspMidiActivity && b.SeqState < ssStopped) b.LightHotkey = 1;
+    return;
+  }
+  const bool shown = b.SeqState < ssStopped;
+  if (b.MChanSend) {
+    SendMultiplied(b, shown);
+  } else {
+    SendShortMsg(b.Port, msg, OutTraceWanted(status));
+    if (shown && DspKinetrace) NoteDisplayHook(msg);
+  }
+  if (shown && DspMidiActivity) {
+    const bool noteOff = (status >> 4) == 0x8 || ((status >> 4) == 0x9 && !noteOn);
+    if (noteOn) {
+      b.LightNoteOn = 1;
+    } else if (!noteOff) {
+      b.LightOther = 1;
+    }
+  }
+}
+
+}  // namespace
+
+int32_t KinetraceTailTicks() {
+  switch (KinetraceDecay) {
+    case 1:
+      return 1;
+    case 2:
+      return 200;
+    case 3:
+      return 500;
+    case 4:
+      return 1000;
+    default:
+      return 500;
+  }
+}
+
+void TickSeq(int32_t ticks) {
+  bool played = false;
+  bool recPrimed = false;
+  bool stoppedReset = false;
+  for (int32_t s = 0; s <= LastSeq(); ++s) {
+    TPartBuf* b = &SeqBuf(s);
+    const uint8_t state = b->SeqState;
+    if (state <= ssStopPrimed && b->Head < 0) {
+      // An emptied part has nothing to play and no end to reach: the seq stops, rather than send
+      // what was pending when the events went.
+      b->SeqState = ssStopped;
+      continue;
+    }
+    if (state <= ssStopPrimed) {
+      played = true;
+      b->TicksRem -= ticks;
+      if (state != ssPlayPrimed && state != ssPlayMutedPrimed) b->PElap += ticks;
+      if (b->EndCycleNow) b->TicksRem = 0;
+      if (b->TicksRem >= 1) continue;
+      if (b->SeqState == ssPlayPrimed) b->SeqState = ssPlaying;
+      if (b->SeqState == ssPlayMutedPrimed) b->SeqState = ssPlayMuted;
+      // One pass over the part at most per call: a part far shorter than a tick cannot hold the
+      // timer here.
+      int32_t budget = b->EventsUsed + 1;
+      while (b->TicksRem <= 0 && b->SeqState != ssStopped) {
+        if (b->Head < 0 || b->PlayEvIndex < 0 || budget-- <= 0) {
+          b->TicksRem = std::max(b->TicksRem, -kMaxBacklogTicks);
+          break;
+        }
+        SendDueEvent(*b);
+        const TPartEvent& ev = b->Events[b->PlayEvIndex];
+        if (ev.Next < 0 || b->EndCycleNow) {
+          const bool endNow = b->EndCycleNow;
+          b->EndCycleNow = 0;
+          b->PlayEvIndex = b->Head;
+          b->PElap = 0;
+          TSeqRec& r = SeqRecs[s];
+          if (b->SeqState == ssStopPrimed) {
+            b->SeqState = ssStopped;
+            b->TimeShift = 0;
+            b->TimeShiftCarry = 0;
+            if (endNow) stoppedReset = true;
+            if (s == MetrSeqNo) {
+              if (MetrModeStyles && EngineHooks.RestartStyleChain) EngineHooks.RestartStyleChain();
+              if (MetrRebuildPending) BuildMetronomeBar(r.PlayPart & 1, false);
+            }
+            r.PartSweepOn = 0;
+            r.SelPart = r.PlayPart;
+          } else {
+            if (s == MetrSeqNo && MetrRebuildPending) {
+              BuildMetronomeBar(r.PlayPart & 1, true);
+              b->PlayEvIndex = b->Head;
+            }
+            int32_t ticksRem = b->TicksRem;
+            if (b->RElap <= 0) ticksRem += std::max(ActBarTicks, 1);  // an all-at-zero part lasts a bar
+            if (AdvanceSeqEvent(s, true, ticksRem, 0)) b = &SeqBuf(s);
+          }
+        } else {
+          const int32_t oldTime = EventTime(*b);
+          b->PlayEvIndex = ev.Next;
+          AdvanceSeqEvent(s, false, b->TicksRem, oldTime);
+        }
+      }
+    } else if (state == ssStopped) {
+    } else if (state == ssRecPrimed) {
+      recPrimed = true;
+    } else if (state == ssRecording) {
+      played = true;
+    } else {
+      ErrMsg.Set("TickSeq-2 error: Unexpected SeqState");
+    }
+  }
+
+  TicksToBarEnd -= ticks;
+  if (stoppedReset) ResetSeqOutputs(true);
+  if (played) {
+    SeqsRunning = 1;
+  } else {
+    SeqsRunning = 0;
+    BarNo = 0;
+    if (!recPrimed && RecStartedClock && ClocksSourceInternal) {
+      for (int32_t p = 0; p <= std::min<int32_t>(OutPortsAllocated, kMaxPorts - 1); ++p)
+        if (MidiOutSyncEnabled[p]) SendShortMsg(p, 0xFC, TraceSync);
+      RecStartedClock = 0;
+    }
+  }
+  if (TicksToBarEnd < 1) {
+    StartBarCountdown(TicksToBarEnd);
+    BeatNo = 1;
+    BeatChanged = 1;
+    BarNo.fetch_add(1);
+    RecalcBarSettings();
+  } else if (static_cast<int64_t>(ActBeatTicks) * BeatNo <= ActBarTicks - TicksToBarEnd) {
+    BeatNo.fetch_add(1);
+    BeatChanged = 1;
+  }
+}
+
+bool AdvanceSeqEvent(int32_t seq, bool startOfCycle, int32_t ticksRem, int32_t prevTime) {
+  bool changed = false;
+  TPartBuf* b = &SeqBuf(seq);
+  if (!startOfCycle) {
+    if (b->Head < 0 || b->PlayEvIndex < 0) return false;
+    const int32_t t = EventTime(*b) - prevTime + ticksRem;
+    if (b->TimeShiftCarry) {
+      if (b->TimeShift + t >= 0) {
+        b->TicksRem = b->TimeShift + t;
+        b->TimeShift = 0;
+        b->TimeShiftCarry = 0;
+      } else {
+        b->TimeShift += t;
+        b->TicksRem = 0;
+      }
+    } else {
+      b->TicksRem = t;
+    }
+  } else {
+    changed = StartSeqCycle(seq);
+    b = &SeqBuf(seq);
+    if (changed) {
+      b->TimeShift = 0;
+      b->TimeShiftRept = 0;
+      b->TimeShiftCarry = 0;
+      // A part changed to starts its cycle from its start, wherever it last stood.
+      b->PlayEvIndex = b->Head;
+      b->PElap = 0;
+      if (b->Head >= 0) b->TicksRem = EventTime(*b) + ticksRem;
+    } else if (b->Head >= 0) {
+      if (b->PlayEvIndex < 0) b->PlayEvIndex = b->Head;
+      if (b->TimeShift == 0 && b->TimeShiftRept != 0) {
+        b->TimeShift = b->TimeShiftRept;
+        b->TimeShiftReptOn = 1;
+      }
+      const int32_t len = ShiftWrapLength(*b);
+      b->TimeShift %= len;
+      const int32_t t = EventTime(*b) + ticksRem;
+      if (b->TimeShift >= 1) {
+        b->TicksRem = t + b->TimeShift;
+        b->PElap -= b->TimeShift;
+        b->TimeShift = 0;
+        b->TimeShiftCarry = 0;
+      } else if (b->TimeShift < 0 && b->TimeShift + t >= 0) {
+        b->TicksRem = b->TimeShift + t;
+        b->TimeShift = 0;
+        b->TimeShiftCarry = 0;
+      } else if (b->TimeShift < 0) {
+        b->TimeShift += t;
+        b->PElap -= b->TimeShift;
+        b->TicksRem = 0;
+        b->TimeShiftCarry = 1;
+      } else {
+        b->TicksRem = t;
+        b->TimeShiftCarry = 0;
+      }
+    }
+  }
+  if (b->Head >= 0 && b->PlayEvIndex >= 0)
+    b->AdjMidiEvent = AdjustSeqEvent(b->Events[b->PlayEvIndex].Msg, seq);
+  return changed;
+}
+
+bool StartSeqCycle(int32_t seq) {
+  TSeqRec& r = SeqRecs[seq];
+  PrepSeqForSOC(r.PlayPart & 1, seq);
+  bool changed = false;
+  const int32_t sel = r.SelPart & 1;
+  if (sel != (r.PlayPart & 1)) {
+    const int32_t old = r.PlayPart & 1;
+    r.PlayPart = sel;
+    HandlePartChange(old, sel, seq);
+    changed = true;
+  }
+  if (r.PartSweepOn)
+    r.SelPart = SweepNext(r.SelPart, r.PartSweepLow, r.PartSweepHigh, r.PartSweepDir, 1, r.PartSweepPingPong);
+  return changed;
+}
+
+void PrepSeqForSOC(int32_t part, int32_t seq) {
+  TPartBuf& b = PartBufs[part & 1][seq];
+  b.Port = b.PortPend;
+  if (b.PortSweep.On)
+    b.PortPend = static_cast<int8_t>(
+        SweepNext(b.PortPend, b.PortSweep.Low, b.PortSweep.High, b.PortSweep.Dir, 1, b.PortSweep.PingPong));
+  const int32_t port = PortIdx(b.Port);
+  b.Chan[port] = b.ChanPend;
+  b.MChanApplies = MChanEnabled[port] && MChanMin[port] <= b.ChanPend && b.ChanPend <= MChanMax[port];
+  if (b.ChanSweep.On)
+    b.ChanPend = static_cast<int8_t>(
+        SweepNext(b.ChanPend, b.ChanSweep.Low, b.ChanSweep.High, b.ChanSweep.Dir, 1, b.ChanSweep.PingPong));
+  if (ProgChangesAllowed(b.Port)) {
+    auto progs = [&](int32_t c) {
+      SendPendingProg(port, c);
+      if (b.ProgSweep.On) {
+        TChanProg& cp = PortChanProgs[port][c];
+        cp.ProgReq = SweepNext(cp.ProgReq, b.ProgSweep.Low, b.ProgSweep.High, b.ProgSweep.Dir, 1,
+                               b.ProgSweep.PingPong);
+      }
+    };
+    if (b.MChanApplies) {
+      for (int32_t c = std::max<int32_t>(MChanMin[port], 0); c <= std::min<int32_t>(MChanMax[port], 15); ++c)
+        progs(c);
+    } else {
+      progs(b.ChanPend & 0x0F);
+    }
+  }
+  switch (b.SeqState) {
+    case ssStopped:
+      return;
+    case ssRecPrimed:
+    case ssRecording:
+      break;
+    case ssPlayPrimed:
+    case ssPlaying:
+    case ssStopPrimed:
+    case ssPlayMutedPrimed:
+    case ssPlayMuted:
+      if (b.SeqState == ssPlayMutedPrimed || b.SeqState == ssPlayMuted) {
+        if (b.MuteCycles > 0 && --b.MRRem < 1) {
+          b.SeqState = ssPlaying;
+          b.MutedPend = 0;
+          if (b.PlayCycles < 1) {
+            b.MuteCycles = 0;
+          } else {
+            b.PRRem = b.PlayCycles;
+          }
+        }
+      } else if (b.PlayCycles > 0 && --b.PRRem < 1) {
+        b.SeqState = ssPlayMuted;
+        b.MutedPend = 1;
+        if (b.MuteCycles < 1) {
+          b.PlayCycles = 0;
+        } else {
+          b.MRRem = b.MuteCycles;
+        }
+      }
+      if (b.PitchCycles > 0 && --b.PitchCyclesRem < 1) {
+        if (b.PitchCycleSel) {
+          b.TransposePend = b.PitchCycleTransB;
+          b.PitchCycleSel = 0;
+        } else {
+          b.TransposePend = b.PitchCycleTransA;
+          b.PitchCycleSel = 1;
+        }
+        b.PitchCyclesRem = b.PitchCycles;
+      }
+      b.Transpose = b.TransposePend;
+      b.LowNoteOffs = b.LowNoteOffsPend;
+      b.HighNoteOffs = b.HighNoteOffsPend;
+      b.FirstNoteOffs = b.FirstNoteOffsPend;
+      b.SVel = b.SVelPend;
+      if (b.SVelSweep.On)
+        b.SVelPend = static_cast<uint8_t>(SweepNext(b.SVelPend, b.SVelSweep.Low, b.SVelSweep.High,
+                                                    b.SVelSweep.Dir, 1, b.SVelSweep.PingPong));
+      b.Muted = b.MutedPend;
+      b.FtsRoot = b.FtsRootPend;
+      b.FtsType = b.FtsTypePend;
+      if (b.FtsType == kFtsTypeCustom) {
+        b.FtnMap = b.FtnMapPend;
+        b.ScaleTbl = &b.FtnMap;
+        b.FtnScaleName = b.FtnScaleNamePend;
+      } else {
+        b.ScaleTbl = b.ScaleTblPend;
+      }
+      break;
+    default:
+      ErrMsg.Set("PrepSeqForSOC error: Unexpected SeqState");
+      return;
+  }
+  if (b.TempoDivPend != b.TempoDiv) {
+    b.TempoDiv = b.TempoDivPend;
+    RequestSeqGridRedraw();
+  }
+}
+
+void HandlePartChange(int32_t oldPart, int32_t newPart, int32_t seq) {
+  oldPart &= 1;
+  newPart &= 1;
+  if (oldPart == newPart) return;
+  TPartBuf& o = PartBufs[oldPart][seq];
+  TPartBuf& n = PartBufs[newPart][seq];
+  n.Selected = o.Selected;
+  o.Selected = 0;
+  // The metronome's bar follows a part change of the metronome seq.
+  if (MetrSeqNo >= 0 && seq == MetrSeqNo) {
+    if (n.SeqState == ssStopped) {
+      BuildMetronomeBar(newPart, false);
+    } else {
+      MetrRebuildPending = 1;
+    }
+  }
+  const uint8_t state = o.SeqState;
+  switch (state) {
+    case ssPlaying:
+    case ssPlayMuted:
+      if (n.SeqState == ssStopped && n.Head >= 0) {
+        n.SeqState = state;
+        n.MutedPend = n.Muted = state == ssPlayMuted;
+        n.PlayEvIndex = n.Head;
+      }
+      break;
+    case ssStopped:
+      n.SeqState = ssStopped;
+      break;
+    case ssPlayPrimed:
+    case ssPlayMutedPrimed:
+    case ssStopPrimed:
+    case ssRecPrimed:
+    case ssRecording:
+      break;
+    default:
+      ErrMsg.Set("HandlePartChange error: Unexpected SeqState");
+      break;
+  }
+  // An empty part has nothing to play: the seq stops rather than send what the buffer last held.
+  if (n.Head < 0 && n.SeqState <= ssStopPrimed) n.SeqState = ssStopped;
+  RequestSeqGridRedraw();
+}
+
+uint32_t AdjustSeqEvent(uint32_t msg, int32_t seq) {
+  TPartBuf& b = SeqBuf(seq);
+  b.MChanSend = 0;
+  b.HotkeyEvent = 0;
+  b.DropEvent = 0;
+  if (b.Muted || b.SVel == 0) {
+    b.DropEvent = 1;
+    return msg;
+  }
+  const int32_t port = PortIdx(b.Port);
+  const uint32_t ch = static_cast<uint32_t>(b.Chan[port]) & 0x0F;
+  const uint8_t status = Status(msg);
+  const int32_t kind = status >> 4;
+  if ((kind == 0x8 || kind == 0x9) && Data2(msg) == 128) {
+    b.HotkeyEvent = 1;
+    return msg;
+  }
+  switch (kind) {
+    case 0x8:
+    case 0x9: {
+      if (b.MChanApplies) {
+        b.MChanSend = 1;
+      } else {
+        const int32_t d1 = Data1(msg);
+        const int32_t note = ScaleNote(b.ScaleTbl, b.FtsRoot, d1 + b.Transpose + MarkedNoteOffs(b, d1));
+        msg = WithNote((msg & 0xFFFFFF00u) | (static_cast<uint32_t>(kind) << 4) | ch, note);
+      }
+      if (kind == 0x9) {
+        const uint32_t vel = Data2(msg);
+        if (vel != 0) {
+          const uint32_t out =
+              b.TimeShiftCarry && b.TimeShiftReptOn ? 0 : std::min<uint32_t>(127, vel * b.SVel / 5);
+          msg = (msg & 0x0000FFFFu) | (out << 16);
+        }
+      }
+      return msg;
+    }
+    case 0xA:
+    case 0xD:
+    case 0xE:
+      return (msg & 0xFFFFFFF0u) | ch;
+    case 0xB: {
+      const uint8_t cc = Data1(msg);
+      if (cc == 120 || cc == 121 || cc == 123) {
+        b.DropEvent = 1;
+        return msg;
+      }
+      return (msg & 0xFFFFFFF0u) | ch;
+    }
+    case 0xC: {
+      if (IgnoreEmbeddedProgChanges || !ProgChangesAllowed(b.Port)) {
+        b.DropEvent = 1;
+        return msg;
+      }
+      TChanProg& cp = PortChanProgs[port][ch];
+      cp.ProgReq = cp.ProgSent = Data1(msg);
+      return (msg & 0xFFFFFFF0u) | ch;
+    }
+    case 0xF:
+      b.DropEvent = 1;
+      return msg;
+    default:
+      b.DropEvent = 1;
+      WarnUnexpectedStatus("AdjustSeqEvent", status);
+      return msg;
+  }
+}
+
+int32_t SweepNext(int32_t cur, int32_t low, int32_t high, uint8_t& dir, int32_t step, uint8_t pingPong) {
+  if (dir == 0) {
+    if (cur < high) {
+      const int32_t v = std::min(high, cur + step);
+      if (v >= high && pingPong == 1) dir = 1;
+      return v;
+    }
+    if (pingPong != 1) return low;
+    const int32_t v = std::max(low, high - step);
+    if (v != low) dir = 1;
+    return v;
+  }
+  if (cur > low) {
+    const int32_t v = std::max(low, cur - step);
+    if (v <= low && pingPong == 1) dir = 0;
+    return v;
+  }
+  if (pingPong != 1) return high;
+  const int32_t v = std::min(high, low + step);
+  if (v != high) dir = 0;
+  return v;
+}
+
+void SendPendingProg(int32_t port, int32_t chan) {
+  if (!ValidPort(port) || chan < 0 || chan > 15) return;
+  TChanProg& cp = PortChanProgs[port][chan];
+  // No program wanted ("none") is never sent.
+  if (cp.ProgReq < 0 || cp.ProgReq > 127) return;
+  if (cp.ProgSentValid && cp.ProgSent == cp.ProgReq) return;
+  SendShortMsg(port, Pack(0xC0u | static_cast<uint32_t>(chan), static_cast<uint32_t>(cp.ProgReq), 0),
+               TraceProgChanges);
+  cp.ProgSentValid = 1;
+  cp.ProgSent = cp.ProgReq;
+}
+
 midi::Result SendShortMsg(int32_t port, uint32_t msg, bool trace) {
   if (!LocalControlOn) return midi::kOk;
-  if (port < 0 || port >= kMaxPorts) return midi::kErrInvalidHandle;
-  const int32_t dev = PortDevIdx[port];
-  if (dev < 0 || dev >= midi::kMaxDevs) return midi::kErrInvalidHandle;
-  midi::Result result = midi::OutShortMsg(MidiOutDevs[dev].Handle, msg);
+  const TMidiDevRec* dev = OutDevOfPort(port);
+  if (dev == nullptr) return midi::kErrInvalidHandle;
+  const midi::Result result = midi::OutShortMsg(dev->Handle, msg);
   if (trace && DiagFlags && OutTraceOn) WriteDiagTraceFifo(port, msg, 0);
   return result;
 }
@@ -21,9 +621,9 @@ void ResetPortChannel(int32_t port, int32_t chan) {
   const uint32_t c = static_cast<uint32_t>(chan) & 0x0F;
   const uint32_t cc = 0xB0 | c;
   auto controller = [&](uint32_t number, uint32_t value) {
-    SendShortMsg(port, cc | (number << 8) | (value << 16), TraceController);
+    SendShortMsg(port, Pack(cc, number, value), TraceController);
   };
-  SendShortMsg(port, (0xE0 | c) | (0x40u << 16), TracePitchBend);
+  SendShortMsg(port, Pack(0xE0 | c, 0x00, 0x40), TracePitchBend);
   controller(0x01, 0);
   controller(0x07, static_cast<uint32_t>(CCVolResetValue) & 0x7F);
   controller(0x0A, 0x40);
@@ -32,6 +632,37 @@ void ResetPortChannel(int32_t port, int32_t chan) {
   controller(0x43, 0);
   controller(0x79, 0);
   controller(0x7B, 0);
+}
+
+void ResetSeqOutputs(bool markedOnly) {
+  const int32_t last = LastSeq();
+  if (!markedOnly)
+    for (int32_t s = 0; s <= last; ++s) SeqBuf(s).ChanResetReq = 1;
+  for (int32_t s = 0; s <= last; ++s) {
+    TPartBuf& b = SeqBuf(s);
+    if (!b.ChanResetReq) continue;
+    const int32_t port = b.Port;
+    const int32_t chan = b.Chan[PortIdx(port)];
+    ResetPortChannel(port, chan);
+    b.ChanResetReq = 0;
+    for (int32_t t = s + 1; t <= last; ++t) {
+      TPartBuf& other = SeqBuf(t);
+      if (other.Port == port && other.Chan[PortIdx(port)] == chan) other.ChanResetReq = 0;
+    }
+  }
+  ResetNoteDisplays();
+}
+
+void ClearLiveNoteTable() {
+  LiveNoteTable.fill(TNoteAnim{});
+  if (TemplateShowing && TemplateAnimateSize > 1) LiveNoteAnyLit = 1;
+}
+
+void ResetNoteDisplays() {
+  ClearLiveNoteTable();
+  for (auto& ch : NoteOnCounts) ch.fill(TNoteDsp{});
+  SustainVals.fill(0);
+  if (DspKinetrace) KinetraceDirty = 1;
 }
 
 }  // namespace vel

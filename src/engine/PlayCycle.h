@@ -1,6 +1,11 @@
 #pragma once
-// Seq playback cycle. For now only the output of short messages to a port and the controller
-// reset of one port channel, which the live path and the queues need.
+// Seq playback cycle: TickSeq advances every seq in use by whole ticks, sends what falls due,
+// loops each part at its end and does the start-of-cycle work (pending settings become active,
+// cycle counts, sweeps, part changes); it keeps the bar and beat counters. Also the fitting of a
+// part's event to its port and channel, the per-port program bookkeeping, the controller reset of
+// the outputs and the live note display's tables. Runs under EngineLock, on the timer thread with
+// the internal clock or the MIDI-in thread with an external one; it never allocates.
+#include <array>
 #include <atomic>
 #include <cstdint>
 
@@ -8,9 +13,57 @@
 
 namespace vel {
 
+// Bar and beat (the bar settings are in Transport.h).
+inline int32_t TicksToBarEnd = 15360;
+inline std::atomic<int32_t> BeatNo{1};  // 1-based beat of the bar
+inline std::atomic<int32_t> BarNo{0};   // bars played
+inline std::atomic<uint8_t> BeatChanged{0};
+// Some seq played or recorded in the last tick.
+inline std::atomic<uint8_t> SeqsRunning{0};
+
+// The program wanted and last sent per output port and channel; a program change goes out only
+// when it differs from a valid ProgSent.
+struct TChanProg {
+  int32_t ProgReq = 0;
+  int32_t ProgSent = -1;
+  uint8_t ProgSentValid = 0;
+  uint8_t Flag = 0;
+};
+inline std::array<std::array<TChanProg, 16>, 9> PortChanProgs;
+
+// The live note display (Kinetrace): per channel and note the velocity, its shown level and the
+// tail countdown.
+struct TNoteDsp {
+  int32_t Vel = 0;
+  int32_t Level = 0;
+  int32_t Tail = 0;
+};
+inline std::array<std::array<TNoteDsp, 128>, 16> NoteOnCounts{};
+inline std::array<int32_t, 16> SustainVals{};
+inline std::atomic<uint8_t> KinetraceDirty{0};
+// The note display's step counter.
+inline int32_t NoteOnCountsScroll = 0;
+
 // All engine output is allowed; cleared by a Local Control off, after which the engine sends
 // nothing.
 inline std::atomic<uint8_t> LocalControlOn{1};
+
+// Advances every seq in use by ticks (at least 1).
+void TickSeq(int32_t ticks);
+// Schedules the seq's next event; true when the seq changed part (start of cycle only).
+bool AdvanceSeqEvent(int32_t seq, bool startOfCycle, int32_t ticksRem, int32_t prevTime);
+// Start-of-cycle work of the playing part, then a part change when one is asked for; true on a
+// part change.
+bool StartSeqCycle(int32_t seq);
+void PrepSeqForSOC(int32_t part, int32_t seq);
+void HandlePartChange(int32_t oldPart, int32_t newPart, int32_t seq);
+// The event fitted to the seq's port and channel; sets DropEvent, MChanSend and HotkeyEvent of
+// the seq's playing part.
+uint32_t AdjustSeqEvent(uint32_t msg, int32_t seq);
+// The next value of a sweep from low to high and back (pingPong 1) or round (0).
+int32_t SweepNext(int32_t cur, int32_t low, int32_t high, uint8_t& dir, int32_t step, uint8_t pingPong);
+// Sends the wanted program of one port and channel unless it was sent already.
+void SendPendingProg(int32_t port, int32_t chan);
 
 // One short message to an output port's device, only while LocalControlOn. With trace, and
 // diagnostics and output trace on, the message is also traced (time 0). Returns the MIDI layer's
@@ -21,5 +74,14 @@ midi::Result SendShortMsg(int32_t port, uint32_t msg, bool trace);
 // to CCVolResetValue, pan centre, sustain, sostenuto and soft pedal off, reset all controllers,
 // all notes off.
 void ResetPortChannel(int32_t port, int32_t chan);
+// Resets the port and channel of every seq marked ChanResetReq (of every seq in use unless
+// markedOnly), each port and channel once, then clears the note displays.
+void ResetSeqOutputs(bool markedOnly);
+void ResetNoteDisplays();
+// Clears the virtual keyboard's note animation table.
+void ClearLiveNoteTable();
+
+// The tail countdown of a released note on the live note display, by KinetraceDecay.
+int32_t KinetraceTailTicks();
 
 }  // namespace vel

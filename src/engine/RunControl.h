@@ -1,7 +1,9 @@
 #pragma once
-// Run control: the MIDI device tables and the port bindings. Only the data for now; opening,
-// closing and the program states come with run control itself. Guarded by EngineLock.
+// Run control: the program state, the MIDI device tables and the port bindings. Only the data for
+// now; opening, closing and the changes of program state come with run control itself. The tables
+// are guarded by EngineLock; ProgState and TimerBusy are read by every thread without it.
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -10,6 +12,18 @@
 namespace vel {
 
 constexpr int kMaxPorts = 9;  // input and output ports 0..8
+
+// Program states.
+constexpr uint8_t psInitialising = 0;
+constexpr uint8_t psLoadingConfig = 1;
+constexpr uint8_t psRunning = 2;
+constexpr uint8_t psStopping = 3;
+constexpr uint8_t psConfig = 4;
+inline std::atomic<uint8_t> ProgState{psInitialising};
+
+// Set when the engine timer is created; the timer callback clears it once it finds the program
+// not Running, which tells the stop that the callback has left its work.
+inline std::atomic<uint8_t> TimerBusy{0};
 
 // One system MIDI device.
 struct TMidiDevRec {

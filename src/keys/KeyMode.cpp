@@ -1,0 +1,32 @@
+#include "keys/KeyMode.h"
+
+#include "engine/LivePath.h"
+#include "engine/PartBufs.h"
+#include "keys/KeyModes.h"
+
+namespace vel {
+
+void SetKeyMode(uint8_t mode) {
+  if (KeyMode.exchange(mode) != mode) KeyModeChanged = 1;
+}
+
+bool ReturnToLiveMode() {
+  DeselectAll();
+  KeyHold = 0;
+  SetKeyMode(KeyModeLive);
+  return true;
+}
+
+void DeselectAll() {
+  LiveSelected = 0;
+  SelectionChanged = 1;
+  for (int32_t s = 0; s <= LastSeq(); ++s) {
+    TPartBuf& b = SeqBuf(s);
+    b.Selected = 0;
+    b.SelChanged = 1;
+  }
+  PitchZoneSel.fill(0);
+  PitchZoneSelCleared = 1;
+}
+
+}  // namespace vel

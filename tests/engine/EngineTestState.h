@@ -1,0 +1,233 @@
+#pragma once
+// A clean engine for play-cycle, timer and live-path tests: factory settings, empty parts, three
+// loopback output devices on ports 0..2 (port p on device p) that stamp each message with the
+// engine clock, the program Running, and helpers to read back what was sent.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <initializer_list>
+#include <mutex>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "engine/EngineLock.h"
+#include "engine/FifoTestState.h"
+#include "engine/LivePath.h"
+#include "engine/Metronome.h"
+#include "engine/MidiIn.h"
+#include "engine/PartBufs.h"
+#include "engine/PlayCycle.h"
+#include "engine/RunControl.h"
+#include "engine/Transport.h"
+#include "keys/KeyMode.h"
+#include "platform/midi/Midi.h"
+#include "settings/Settings.h"
+#include "tools/ToolsState.h"
+
+namespace vel::test {
+
+inline uint32_t EngineClock() {
+  return static_cast<uint32_t>(MsClock.load());
+}
+
+// Every scalar setting back to its factory value.
+inline void FactoryScalars() {
+  for (const CfgScalar& c : CfgScalars) {
+    std::visit(
+        [&](auto* var) {
+          using T = std::remove_pointer_t<decltype(var)>;
+          if constexpr (std::is_same_v<T, std::string>) {
+            var->clear();
+          } else {
+            *var = static_cast<T>(c.Factory);
+          }
+        },
+        c.Var);
+  }
+  MIDIOutClocksEnabled.fill(0);
+  MidiOutSyncEnabled.fill(0);
+  MChanEnabled.fill(0);
+  MChanMin.fill(0);
+  MChanMax.fill(0);
+  for (auto& p : MChanPitchOffset) p.fill(0);
+}
+
+inline void ResetEngineState() {
+  ResetFifoState();
+  FactoryScalars();
+  TargetTempo = Tempo;
+  MetrSeqNo = -1;  // the metronome seq only where a test asks for it
+  TempoSlewTime = 0;
+  for (auto& part : PartBufs)
+    for (auto& b : part) b = TPartBuf{};
+  SeqRecs.fill(TSeqRec{});
+  SavedSeqSelection.fill(0);
+  SeqGridRedraw = 0;
+  for (auto& port : PortChanProgs) port.fill(TChanProg{});
+  for (auto& ch : NoteOnCounts) ch.fill(TNoteDsp{});
+  SustainVals.fill(0);
+  KinetraceDirty = 0;
+  NoteOnCountsScroll = 0;
+  LiveNoteTable.fill(TNoteAnim{});
+  ExtClockTicks = 0;
+  LocalControlOn = 1;
+  SampleAidShowing = 0;
+  TemplateShowing = 0;
+  LiveNoteAnyLit = 0;
+
+  TicksToBarEnd = 15360;
+  BeatNo = 1;
+  BarNo = 0;
+  BeatChanged = 0;
+  SeqsRunning = 0;
+  MsClock = 0;
+  ClockWatchMs = 0;
+  TempoSlewReload = TempoSlewCount = 0;
+  TickCentsAcc = ClockCentsAcc = 0;
+  BeatTicks = ActBeatTicks = 3840;
+  BarTicks = ActBarTicks = 15360;
+  ActBeatsPerBar = ActNoteLenFrac = 4;
+  NQActNoteLenFrac = SQActNoteLenFrac = 8;
+  NQTicks = SQTicks = NQActTicks = SQActTicks = 1920;
+  MetrBarCount = 1;
+  RecActive = 0;
+  RecBeatCountOn = 0;
+  RecBeatCount = 0;
+  RecBarCountOn = 0;
+  RecBarCount = -1;
+  RecStartedClock = 0;
+  RecStartTimeStamp = RecStartExtTicks = 0;
+  RecStepMode = RecRawMode = 0;
+  RecFromLiveKey = 0;
+  RecRetake = 0;
+  FtnTimer = 0;
+  EngineHooks = TEngineHooks{};
+  MetrRebuildPending = 0;
+
+  LiveChan.fill(0);
+  LiveSVel = 5;
+  LivePitch = LiveTransposeBase = 0;
+  LivePitchLocked = 0;
+  LiveFtsRoot = 0;
+  LiveFtsType = kFtsTypeOff;
+  LiveScaleMap = nullptr;
+  LiveMChanApplies = 0;
+  LiveSelected = 0;
+  TempoSweep = {};
+  PortSweep = {};
+  ChanSweep = {};
+  ProgSweep = {};
+  SVelSweep = {};
+  InLightOther = InLightNote = InLightHotkey = 0;
+  HotkeyTargetWnd = 0;
+  HotkeyIo = THotkeyIo{};
+
+  KeyMode = 0;
+  KeyModeChanged = 0;
+  KeyHold = 0;
+  SelectionChanged = 0;
+  PitchCycles = 0;
+  PitchCyclesN = PitchCyclesNN = 0;
+  PitchZoneSel.fill(0);
+  PitchZoneSelCleared = 0;
+
+  ProgState = psRunning;
+  TimerBusy = 1;
+  PortDevIdx.fill(-1);
+  LivePort = 0;
+  OutPortsAllocated = -1;
+}
+
+// A message as the tests write it: "92 3C 64" and the callback (engine ms) it went out at.
+struct SentMsg {
+  uint32_t time;
+  std::string hex;
+  bool operator==(const SentMsg&) const = default;
+};
+inline void PrintTo(const SentMsg& m, std::ostream* os) {
+  *os << "@" << m.time << " " << m.hex;
+}
+
+inline std::string Hex(const std::string& bytes) {
+  std::string out;
+  char b[4];
+  for (unsigned char c : bytes) {
+    std::snprintf(b, sizeof b, "%02X", c);
+    if (!out.empty()) out += ' ';
+    out += b;
+  }
+  return out;
+}
+
+class EngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetEngineState();
+    ASSERT_EQ(midi::SelectBackend(midi::Backend::Loopback), midi::kOk);
+    midi::Rescan();
+    midi::loopback::SetClock(&EngineClock);
+    for (int d = 0; d < midi::loopback::kOutDevs; ++d) {
+      ASSERT_EQ(midi::OutOpen(d, handles_[d]), midi::kOk);
+      MidiOutDevs[d] = TMidiDevRec{};
+      MidiOutDevs[d].Handle = handles_[d];
+      MidiOutDevs[d].Opened = 1;
+      // Program changes only where a test asks for them: every part's first cycle would send one.
+      MidiOutDevs[d].ProgChangesEnabled = 0;
+      PortDevIdx[d] = static_cast<int8_t>(d);
+    }
+    OutPortsAllocated = 2;
+    midi::loopback::ClearSent();
+  }
+  void TearDown() override {
+    RunQueuedHotkeyStrokes();
+    for (int d = 0; d < midi::loopback::kOutDevs; ++d) {
+      midi::OutClose(handles_[d]);
+      MidiOutDevs[d] = TMidiDevRec{};
+    }
+    midi::loopback::SetClock(nullptr);
+    midi::loopback::ClearSent();
+    ResetEngineState();
+    FactoryScalars();
+    ProgState = psInitialising;
+    TimerBusy = 0;
+  }
+
+  // What went out on a port's device since the last ClearSent.
+  static std::vector<SentMsg> Sent(int dev = 0) {
+    std::vector<SentMsg> out;
+    for (std::size_t i = 0; i < midi::loopback::SentCount(dev); ++i) {
+      const midi::loopback::Sent s = midi::loopback::SentAt(dev, i);
+      out.push_back({s.timeMs, Hex(s.bytes)});
+    }
+    return out;
+  }
+  static std::vector<std::string> SentHex(int dev = 0) {
+    std::vector<std::string> out;
+    for (const SentMsg& m : Sent(dev)) out.push_back(m.hex);
+    return out;
+  }
+  static void ClearSent() { midi::loopback::ClearSent(); }
+
+  // Timer callbacks, as the multimedia timer would make them.
+  static void Ticks(int n) {
+    for (int i = 0; i < n; ++i) TimerProc(1, 0);
+  }
+
+  // Fills a part from (time, message) pairs.
+  static void Fill(int part, int seq, std::initializer_list<std::pair<int32_t, uint32_t>> events) {
+    for (auto [time, msg] : events) ASSERT_TRUE(InsertPartEvent(part, seq, msg, time, (msg & 0xE0) == 0x80));
+  }
+
+  // Starts a seq's playing part from its head with its next tick, as the play command does.
+  static void Play(int seq, uint8_t state = ssPlaying) {
+    TPartBuf& b = SeqBuf(seq);
+    b.SeqState = state;
+    b.PlayEvIndex = b.Head;
+    AdvanceSeqEvent(seq, true, 0, 0);
+  }
+
+  midi::Handle handles_[midi::loopback::kOutDevs] = {};
+};
+
+}  // namespace vel::test

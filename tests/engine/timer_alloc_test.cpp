@@ -1,0 +1,143 @@
+// The timer callback never allocates. Every operator new of this test program is counted, but
+// only on a thread that armed the count and only while it is armed, so the other tests of the
+// program are not disturbed.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+
+#include "engine/EngineTestState.h"
+#include "keys/KeyModes.h"
+
+namespace {
+
+thread_local bool tCountNew = false;
+thread_local long tNewCount = 0;
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (tCountNew) ++tNewCount;
+  if (size == 0) size = 1;
+  if (void* p = std::malloc(size)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+  return ::operator new(size);
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
+namespace vel {
+namespace {
+
+class TimerAllocTest : public test::EngineTest {
+ protected:
+  static long CountedTicks(int n) {
+    tNewCount = 0;
+    tCountNew = true;
+    Ticks(n);
+    tCountNew = false;
+    return tNewCount;
+  }
+};
+
+TEST_F(TimerAllocTest, ABusyTimerTickAllocatesNothing) {
+  // Everything a tick can do at once: four seqs with multiplied notes, hotkeys, program and
+  // controller changes and time shifts, part changes at the wrap, live input through the
+  // multiplier, MIDI clock, a logarithmic tempo glide, traces and diagnostic posts that overflow
+  // their queues, the force-to-notes timeout, record counting and the hooks.
+  DiagFlags = 1;
+  OutTraceOn = 1;
+  TraceNotes = TraceController = TraceProgChanges = TraceMC = TraceHotkey = 1;
+  DisableHotkeys = 0;
+  HotkeysTargetActiveWin = 1;
+  HotkeyIo.SendKey = [](uint8_t, bool) { return true; };
+  MIDIOutClocksEnabled.fill(1);
+  MChanEnabled[1] = 1;
+  MChanMin[1] = 0;
+  MChanMax[1] = 3;
+  MChanPitchOffset[1][3] = 100;
+  LiveMChanApplies = 1;
+  LivePort = 1;
+  for (auto& dev : MidiOutDevs) dev.ProgChangesEnabled = 1;
+  UseLgTempos = 1;
+  TempoSlewTime = 1000;
+  SetTargetTempo(24000, true);
+  static const TScaleTbl tbl{0, 1, 0, -1, 0, 0, 1, 0, -1, 0, 1, 0, 0, 1, 0, -1, 0, 0, 1, 0, -1, 0, 1, 0};
+  for (int s = 0; s < kSeqs; ++s) {
+    for (int p = 0; p < kParts; ++p) {
+      TPartBuf& b = PartBufs[p][s];
+      for (int32_t t = 0; t < 3840; t += 40) {
+        InsertPartEvent(p, s, 0x643090 | static_cast<uint32_t>(t % 48) << 8, t, true);
+        InsertPartEvent(p, s, 0x003080 | static_cast<uint32_t>(t % 48) << 8, t + 30, true);
+      }
+      InsertPartEvent(p, s, 0x804190, 100, false);
+      InsertPartEvent(p, s, 0x804180, 200, false);
+      InsertPartEvent(p, s, 0x05C0, 300, false);
+      InsertPartEvent(p, s, 0x4001B0, 400, false);
+      InsertPartEvent(p, s, 0xFF, 3840, false);
+      b.PortPend = static_cast<int8_t>(s % 3);
+      b.ChanPend = static_cast<int8_t>(s);
+      b.ScaleTblPend = &tbl;
+      b.FtsTypePend = 8;
+      b.TimeShiftRept = s == 3 ? -500 : 0;
+      b.PortSweep = {1, 0, 2, 0, 1};
+      b.ProgSweep = {1, 0, 127, 0, 0};
+    }
+    SeqRecs[s].PartSweepOn = 1;
+    SeqRecs[s].PartSweepHigh = 1;
+    Play(s);
+  }
+  EngineHooks.FinishFtnEntry = [] {};
+  EngineHooks.SampleAidTick = [](int32_t) {};
+  EngineHooks.RecBarCountDone = [] {};
+  SampleAidShowing = 1;
+  RecActive = 1;
+  RecBeatCountOn = 1;
+  RecBarCountOn = 1;
+  RecBarCount = 3;
+
+  // The loopback backend records every message it is sent in a growing list: give it room first
+  // (emptying it keeps the room) so that only the engine is measured.
+  for (int d = 0; d < midi::loopback::kOutDevs; ++d)
+    for (int i = 0; i < 60000; ++i) SendShortMsg(d, 0xF8, false);
+  ClearSent();
+
+  for (int round = 0; round < 4; ++round) {
+    for (int i = 0; i < 40; ++i) WriteLiveFifo(0x503C90 + static_cast<uint32_t>(i % 4) * 0x100);
+    for (int i = 0; i < 40; ++i) WriteLiveFifo(0x003C80 + static_cast<uint32_t>(i % 4) * 0x100);
+    WriteLiveFifo(0x804290);
+    WriteRawFifo(0x2000E0);
+    KeyMode = KeyModeFtn;
+    FtnTimer = 3;
+    EXPECT_EQ(CountedTicks(2000), 0) << "round " << round;
+    RunQueuedHotkeyStrokes();
+    for (int d = 0; d < midi::loopback::kOutDevs; ++d) ASSERT_LT(midi::loopback::SentCount(d), 60000u);
+    ClearSent();
+  }
+  EXPECT_EQ(Tempo, 24000);
+  EXPECT_GT(DiagTraceFifo.HighWater, 900);
+}
+
+TEST_F(TimerAllocTest, TheCountSeesAnAllocation) {
+  tNewCount = 0;
+  tCountNew = true;
+  auto* p = new int(3);
+  tCountNew = false;
+  delete p;
+  EXPECT_EQ(tNewCount, 1);
+}
+
+}  // namespace
+}  // namespace vel

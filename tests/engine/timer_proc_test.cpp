@@ -1,0 +1,288 @@
+// The timer callback: clocks, MIDI clock output, tempo glide and tempo text, bar and beat
+// counting, the force-to-notes timeout, the queues it drains, record beat counting, and a tick
+// that finds the engine lock busy.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/EngineTestState.h"
+#include "keys/KeyModes.h"
+
+namespace vel {
+namespace {
+
+using test::SentMsg;
+using Sends = std::vector<SentMsg>;
+
+class TimerProcTest : public test::EngineTest {};
+
+TEST_F(TimerProcTest, OutsideRunningTheClockStandsAndTimerBusyClears) {
+  Fill(0, 0, {{0, 0x643C90}, {3840, 0xFF}});
+  Play(0);
+  ProgState = psConfig;
+  Ticks(10);
+  EXPECT_EQ(MsClock, 0);
+  EXPECT_EQ(TimerBusy, 0);
+  EXPECT_TRUE(Sent().empty());
+  ProgState = psRunning;
+  Ticks(1);
+  EXPECT_EQ(MsClock, 1);
+  EXPECT_EQ(ClockWatchMs, 1);
+  EXPECT_EQ(Sent(), (Sends{{1, "90 3C 64"}}));
+}
+
+TEST_F(TimerProcTest, MidiClockGoesOutEvery160TicksToTheClockPorts) {
+  MIDIOutClocksEnabled[0] = 1;
+  MIDIOutClocksEnabled[2] = 1;
+  Ticks(500);
+  Sends expected;
+  for (uint32_t n = 1; n <= 24; ++n) expected.push_back({(16000 * n + 767) / 768, "F8"});
+  EXPECT_EQ(Sent(0), expected);
+  EXPECT_EQ(Sent(2), expected);
+  EXPECT_TRUE(Sent(1).empty());
+  EXPECT_EQ(expected.back().time, 500u);  // 24 clocks a quarter note
+}
+
+TEST_F(TimerProcTest, EveryClockDueGoesOutWhenOneCallbackCoversMoreThan160Ticks) {
+  MIDIOutClocksEnabled[0] = 1;
+  Tempo = TargetTempo = 32000;
+  MidiTimerInterval = 10;  // 204.8 ticks a callback
+  Ticks(100);
+  EXPECT_EQ(Sent().size(), 128u);  // 20480 x 100 / 16000
+  EXPECT_EQ(Sent()[3], (SentMsg{40, "F8"}));
+  EXPECT_EQ(Sent()[4], (SentMsg{40, "F8"}));
+  EXPECT_LT(ClockCentsAcc, 16000);
+  EXPECT_EQ(MsClock, 1000);
+}
+
+TEST_F(TimerProcTest, WithAnExternalClockTheTimerNeitherTicksNorSendsClocks) {
+  MIDIOutClocksEnabled[0] = 1;
+  ClocksSourceInternal = 0;
+  Fill(0, 0, {{0, 0x643C90}, {3840, 0xFF}});
+  Play(0);
+  Ticks(100);
+  EXPECT_TRUE(Sent().empty());
+  EXPECT_EQ(MsClock, 100);
+  EXPECT_EQ(TickCentsAcc, 0);
+}
+
+TEST_F(TimerProcTest, TheTempoGlidesByWholeBpmOverTheSlewTime) {
+  TempoSlewTime = 2000;
+  SetTargetTempo(14000, true);
+  EXPECT_EQ(TempoSlewReload, 100);
+  Ticks(99);
+  EXPECT_EQ(TempoToStr(Tempo), "120.00");
+  Ticks(1);
+  EXPECT_EQ(TempoToStr(Tempo), "121.00");
+  Ticks(1900);
+  EXPECT_EQ(TempoToStr(Tempo), "140.00");
+  Ticks(100);
+  EXPECT_EQ(Tempo, 14000);
+}
+
+TEST_F(TimerProcTest, WithoutSlewTimeATempoChangeTakesEffectAtTheNextTick) {
+  SetTargetTempo(9000, true);
+  EXPECT_EQ(Tempo, 12000);
+  Ticks(1);
+  EXPECT_EQ(Tempo, 9000);
+  EXPECT_EQ(TickCentsAcc, 76);  // 576 hundredths: the new tempo already counts in this tick
+}
+
+TEST_F(TimerProcTest, ALogarithmicGlideStepsByAHundredAndTwentiethOfAnOctave) {
+  UseLgTempos = 1;
+  TempoSlewTime = 1200;
+  SetTargetTempo(24000, true);
+  EXPECT_EQ(TempoSlewReload, 10);  // 120 steps
+  Ticks(10);
+  EXPECT_EQ(Tempo, 12070);
+  Ticks(1200);
+  EXPECT_EQ(Tempo, 24000);
+}
+
+TEST_F(TimerProcTest, SetTargetTempoRoundsFromTenBpmUp) {
+  SetTargetTempo(12345, false);
+  EXPECT_EQ(TargetTempo, 12300);
+  SetTargetTempo(12350, false);
+  EXPECT_EQ(TargetTempo, 12400);
+  SetTargetTempo(950, false);
+  EXPECT_EQ(TargetTempo, 950);
+  Ticks(1);
+  EXPECT_EQ(Tempo, kMinTempo);  // the engine keeps its tempo in range
+  EXPECT_EQ(RoundTempo(12049), 12000);
+  EXPECT_EQ(RoundTempo(12050), 12100);
+}
+
+TEST_F(TimerProcTest, TempoTextReadsBackUnchanged) {
+  EXPECT_EQ(TempoToStr(12000), "120.00");
+  EXPECT_EQ(TempoToStr(9505), "95.05");
+  EXPECT_EQ(StrToTempo("120.5"), 12050);
+  EXPECT_EQ(StrToTempo("95.05"), 9505);
+  EXPECT_EQ(StrToTempo("120"), 12000);
+  EXPECT_EQ(StrToTempo(" 80.25 "), 8025);
+  for (int32_t t : {2000, 2001, 9505, 12000, 12345, 31999, 32000})
+    EXPECT_EQ(StrToTempo(TempoToStr(t)), t) << t;
+  for (const char* bad : {"", "abc", "120.", ".5", "12.3.4", "-120", "1e3", "120,5"})
+    EXPECT_EQ(StrToTempo(bad), std::nullopt) << bad;
+}
+
+TEST_F(TimerProcTest, ConversionsAtTheCurrentTempo) {
+  EXPECT_EQ(MsToTickCents(1), 768);
+  EXPECT_EQ(MsToTicks(1000), 7680);
+  EXPECT_EQ(TicksToMs(3840), 500);
+  Tempo = 32000;
+  EXPECT_EQ(MsToTicks(500), 10240);
+  EXPECT_EQ(TempoStep(true, 2, 2000, 32000, 0), 31800);
+  EXPECT_EQ(TempoStep(false, 2, 2000, 32000, 0), 32000);
+  UseLgTempos = 1;
+  EXPECT_EQ(TempoStep(true, 12, 2000, 32000, 1.0594631f), 16000);
+}
+
+TEST_F(TimerProcTest, BeatsAndBarsCountWhileASeqPlays) {
+  Fill(0, 0, {{0, 0x643C90}, {60000, 0xFF}});
+  Play(0);
+  RestartBeatCount(true);
+  Ticks(499);
+  EXPECT_EQ(BeatNo, 1);
+  Ticks(1);
+  EXPECT_EQ(BeatNo, 2);
+  EXPECT_EQ(BeatChanged, 1);
+  Ticks(1500);
+  EXPECT_EQ(BeatNo, 1);
+  EXPECT_EQ(BarNo, 2);
+
+  // A new time signature mid-bar: the beat length changes at the next bar end, the bar length one
+  // bar later.
+  ASSERT_TRUE(SetTimeSig(3, 8));
+  Ticks(100);
+  EXPECT_EQ(ActBeatTicks, 3840);
+  Ticks(1900);
+  EXPECT_EQ(BarNo, 3);
+  EXPECT_EQ(ActBeatTicks, 1920);
+  EXPECT_EQ(TicksToBarEnd, 15360);
+  Ticks(2000);
+  EXPECT_EQ(BarNo, 4);
+  EXPECT_EQ(ActBarTicks, 5760);
+  Ticks(749);
+  EXPECT_EQ(BarNo, 4);
+  Ticks(1);
+  EXPECT_EQ(BarNo, 5);
+}
+
+TEST_F(TimerProcTest, WithNothingPlayingTheBarCountStaysAtZero) {
+  RestartBeatCount(true);
+  Ticks(2500);
+  EXPECT_EQ(BarNo, 0);
+  EXPECT_EQ(SeqsRunning, 0);
+}
+
+TEST_F(TimerProcTest, SetTimeSigRefusesBadSignatures) {
+  EXPECT_FALSE(SetTimeSig(0, 4));
+  EXPECT_FALSE(SetTimeSig(4, 6));
+  EXPECT_FALSE(SetTimeSig(4, 1));
+  EXPECT_EQ(BeatsPerBar, 4);
+  EXPECT_EQ(NoteLenFrac, 4);
+  EXPECT_TRUE(SetTimeSig(7, 16));
+  EXPECT_EQ(BarTicks, 6720);
+  EXPECT_EQ(MetrNoteLenFrac, 16);
+}
+
+TEST_F(TimerProcTest, TheForceToNotesTimerCompletesTheEntry) {
+  static int finished;
+  finished = 0;
+  EngineHooks.FinishFtnEntry = [] { ++finished; };
+  KeyMode = KeyModeFtn;
+  FtnTimer = 5;
+  Ticks(4);
+  EXPECT_EQ(finished, 0);
+  Ticks(1);
+  EXPECT_EQ(finished, 1);
+  EXPECT_EQ(FtnTimer, 0);
+  EXPECT_EQ(KeyMode, KeyModeLive);
+  Ticks(10);
+  EXPECT_EQ(finished, 1);
+
+  KeyMode = KeyModeFtn;
+  KeyHold = 1;
+  FtnTimer = 1;
+  Ticks(1);
+  EXPECT_EQ(finished, 2);
+  EXPECT_EQ(KeyMode, KeyModeFtn);
+  EXPECT_EQ(KeyHold, 1);
+}
+
+TEST_F(TimerProcTest, OneLiveAndOneRawMessageATick) {
+  for (uint32_t n : {0x40u, 0x41u, 0x42u}) WriteLiveFifo(0x640090 | n << 8);
+  WriteRawFifo(0x0107B0);
+  WriteRawFifo(0x0207B0);
+  Ticks(1);
+  EXPECT_EQ(SentHex(), (std::vector<std::string>{"90 40 64", "B0 07 01"}));
+  Ticks(2);
+  EXPECT_EQ(Sent(),
+            (Sends{{1, "90 40 64"}, {1, "B0 07 01"}, {2, "90 41 64"}, {2, "B0 07 02"}, {3, "90 42 64"}}));
+}
+
+TEST_F(TimerProcTest, RecordingCountsBeatsAndEndsABarCount) {
+  static int done;
+  done = 0;
+  EngineHooks.RecBarCountDone = [] { ++done; };
+  RecActive = 1;
+  RecBeatCountOn = 1;
+  RecBarCountOn = 1;
+  RecBarCount = 2;
+  Ticks(499);
+  EXPECT_EQ(RecBeatCount, 0);
+  Ticks(1);
+  EXPECT_EQ(RecBeatCount, 1);
+  Ticks(1500);
+  EXPECT_EQ(RecBarCount, 1);
+  Ticks(1999);
+  EXPECT_EQ(done, 0);
+  Ticks(1);
+  EXPECT_EQ(RecBeatCount, 8);
+  EXPECT_EQ(RecBarCount, 0);
+  EXPECT_EQ(done, 1);
+  Ticks(2000);
+  EXPECT_EQ(done, 1);
+}
+
+TEST_F(TimerProcTest, TheSampleAidTicksOnlyWhileItIsOn) {
+  static int32_t ms;
+  ms = 0;
+  EngineHooks.SampleAidTick = [](int32_t t) { ms += t; };
+  MidiTimerInterval = 2;
+  Ticks(3);
+  EXPECT_EQ(ms, 0);
+  SampleAidShowing = 1;
+  Ticks(3);
+  SampleAidShowing = 0;
+  EXPECT_EQ(ms, 6);
+}
+
+TEST_F(TimerProcTest, TicksThatFindTheLockBusyAreMadeUpByTheNext) {
+  Fill(0, 0, {{40, 0x643C90}, {3840, 0xFF}});
+  Play(0);
+  std::atomic<int> stage{0};
+  std::thread holder([&] {
+    std::lock_guard lock(EngineLock);
+    stage = 1;
+    while (stage != 2) std::this_thread::yield();
+  });
+  while (stage != 1) std::this_thread::yield();
+  Ticks(5);
+  const int32_t heldClock = MsClock;
+  const std::size_t heldSent = Sent().size();
+  stage = 2;
+  holder.join();
+  EXPECT_EQ(heldClock, 0);
+  EXPECT_EQ(heldSent, 0u);
+  Ticks(1);  // six ticks at once: 46 ticks, so the note at 40 is due
+  EXPECT_EQ(MsClock, 6);
+  EXPECT_EQ(Sent(), (Sends{{6, "90 3C 64"}}));
+  EXPECT_EQ(TickCentsAcc, 8);
+}
+
+}  // namespace
+}  // namespace vel

@@ -1,0 +1,89 @@
+// The timer callback on the real timer thread while other threads work the engine as the MIDI-in
+// and GUI threads do: entry points under EngineLock, queue writes and atomic reads without it.
+// Run under the thread sanitizer, this is where a data race would show.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "engine/EngineTestState.h"
+#include "keys/KeyModes.h"
+#include "platform/MmTimer.h"
+
+namespace vel {
+namespace {
+
+using namespace std::chrono_literals;
+
+class TimerThreadsTest : public test::EngineTest {};
+
+TEST_F(TimerThreadsTest, TheTimerPlaysWhileOtherThreadsChangeTheEngine) {
+  {
+    std::lock_guard lock(EngineLock);
+    DisableHotkeys = 0;
+    HotkeysTargetActiveWin = 1;
+    HotkeyIo.SendKey = [](uint8_t, bool) { return true; };
+    MIDIOutClocksEnabled[0] = 1;
+    for (int s = 0; s < kSeqs; ++s) {
+      Fill(0, s, {{0, 0x643C90}, {10, 0x3C80}, {20, 0x804190}, {30, 0x804180}, {200, 0xFF}});
+      Play(s);
+    }
+  }
+  StartHotkeySender();
+  const uint32_t id = mmtimer::SetEvent(1, 1, &TimerProc, 0);
+  ASSERT_NE(id, 0u);
+
+  std::atomic<bool> stop{false};
+  // The MIDI-in thread: live input into the queue, recording into a part, key modes.
+  std::thread midiIn([&] {
+    uint32_t n = 0;
+    while (!stop) {
+      WriteLiveFifo(0x500090 | (n % 128) << 8);
+      WriteLiveFifo(0x000080 | (n % 128) << 8);
+      {
+        std::lock_guard lock(EngineLock);
+        if (PartBufs[1][n % 4].EventsUsed > 4000) ClearPartBuf(1, n % 4);
+        InsertPartEvent(1, n % 4, 0x643C90, static_cast<int32_t>(n % 3840), true);
+        SetKeyMode(n % 2 ? KeyModeLive : KeyModeCommand);
+      }
+      ++n;
+      std::this_thread::sleep_for(200us);
+    }
+  });
+  // The GUI thread: commands, and a display that reads the atomics without the lock.
+  int32_t lastClock = 0;
+  for (int i = 0; i < 150; ++i) {
+    {
+      std::lock_guard lock(EngineLock);
+      SeqRecs[i % 4].SelPart = (i / 4) % 2;
+      if (i % 10 == 0) SetTargetTempo(i % 20 ? 18000 : 9000, false);
+      if (i % 25 == 0) {
+        PartBufs[0][i % 4].Selected = 1;
+        StopSeqs();
+      }
+      if (SeqBuf(i % 4).SeqState == ssStopped && SeqBuf(i % 4).Head >= 0) Play(i % 4);
+    }
+    lastClock = MsClock.load();
+    (void)KeyMode.load();
+    (void)BeatNo.load();
+    std::this_thread::sleep_for(2ms);
+  }
+  stop = true;
+  midiIn.join();
+
+  // The stop: once the program leaves Running the callback clears TimerBusy.
+  ProgState = psStopping;
+  const auto deadline = std::chrono::steady_clock::now() + 2s;
+  while (TimerBusy && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+  EXPECT_EQ(TimerBusy, 0);
+  EXPECT_EQ(mmtimer::KillEvent(id), mmtimer::kOk);
+  StopHotkeySender();
+  const int32_t stoppedClock = MsClock.load();
+  EXPECT_GT(stoppedClock, 0);
+  EXPECT_GE(stoppedClock, lastClock);
+  EXPECT_FALSE(Sent().empty());
+}
+
+}  // namespace
+}  // namespace vel
