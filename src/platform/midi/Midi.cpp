@@ -762,10 +762,12 @@ Result OutShortMsg(Handle h, uint32_t msg) {
   const Result r = Try([&] { return slot->dev->Send(b, static_cast<std::size_t>(n)); });
   if (r != kOk) return r;
   const uint8_t kind = b[0] & 0xF0;
+  // Only notes are counted; a shorter message's upper bytes are no note number.
+  if (kind != 0x80 && kind != 0x90) return kOk;
   uint8_t& count = slot->sounding[b[0] & 0x0F][b[1]];
   if (kind == 0x90 && b[2] > 0) {
     if (count < 0xFF) ++count;
-  } else if ((kind == 0x80 || kind == 0x90) && count > 0) {
+  } else if (count > 0) {
     --count;
   }
   return kOk;
