@@ -1,0 +1,61 @@
+// Cost of one metronome bar build, as the timer thread pays it at the metronome seq's end of part:
+// the factory drum and bass styles (16 and 8 steps, three rows), and the fullest drum bar (every
+// row of 16 flammed steps over four bars, 3900 events), each with randomised velocities so that
+// the build runs every cycle.
+#include <benchmark/benchmark.h>
+
+#include "engine/Metronome.h"
+#include "engine/PartBufs.h"
+#include "engine/RunControl.h"
+#include "settings/Settings.h"
+#include "styles/StyleStore.h"
+
+namespace {
+
+using namespace vel;
+
+void SetUpMetronome(bool drum) {
+  MetrSeqNo = 0;
+  OutPortsAllocated = 0;
+  MetrModeStyles = 1;
+  MetrTypePitchLocked = drum ? 1 : 0;
+  MetrBars = 1;
+  DrumVelVar = 40;
+  BassVelVar = 40;
+  LoadDrumFactory();
+  LoadBassFactory();
+  PartBufs[0][0].SeqState = ssStopped;
+}
+
+void BuildBars(benchmark::State& state) {
+  for (auto _ : state) {
+    BuildMetronomeBar(0, true);
+    benchmark::DoNotOptimize(PartBufs[0][0].EventsUsed);
+  }
+  state.counters["events"] = PartBufs[0][0].EventsUsed;
+}
+
+void BM_DrumFactoryBar(benchmark::State& state) {
+  SetUpMetronome(true);
+  BuildBars(state);
+}
+BENCHMARK(BM_DrumFactoryBar);
+
+void BM_BassFactoryBar(benchmark::State& state) {
+  SetUpMetronome(false);
+  BuildBars(state);
+}
+BENCHMARK(BM_BassFactoryBar);
+
+void BM_DrumFullestBars(benchmark::State& state) {
+  SetUpMetronome(true);
+  MetrBars = 4;
+  for (int r = 0; r < kStyleRows; ++r) SetStyleRow(DrumPatterns[0][0], r, "bbbbbbbbbbbbbbbb");
+  MetrDrumChanged = 0;
+  BuildBars(state);
+}
+BENCHMARK(BM_DrumFullestBars);
+
+}  // namespace
+
+BENCHMARK_MAIN();
