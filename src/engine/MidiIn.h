@@ -1,8 +1,16 @@
 #pragma once
-// MIDI input path. For now only what the queues, the play cycle and the timer read: the
-// recent-input buffer, the external clock's position and the virtual keyboard's note animation.
+// MIDI input path. Every opened input device reports to MidiInCallback on the MIDI layer's one
+// MIDI-in worker thread; HandleMidiIn skips SysEx, filters the control inputs by channel, hands
+// notes to the key routing, other channel messages to recording or to LiveFifo / RawFifo, handles
+// Local Control, the external MIDI clock (which then drives TickSeq on this thread), MIDI Start,
+// Continue and Stop, feeds the virtual keyboard's animation and the key mapper's live key, and
+// traces what came in. HandleMidiIn also serves the computer and virtual keyboards on the GUI
+// thread. Both entry points take EngineLock; the data below is guarded by it unless atomic.
 #include <array>
+#include <atomic>
 #include <cstdint>
+
+#include "platform/midi/Midi.h"
 
 namespace vel {
 
@@ -11,11 +19,32 @@ struct TMidiInEntry {
   uint32_t Msg = 0;
 };
 
+// The recent-input buffer of the diagnostics dump; nothing fills it.
 inline std::array<TMidiInEntry, 1000> MidiInBuffer;
 inline int32_t MidiInBufferLast = -1;  // index of the last filled entry, -1 none
 
-// Ticks of the external MIDI clock: 160 per clock received on the clock port.
+// Per input port 0..8: inside a SysEx message, and the last time stamp accepted (ms).
+inline std::array<uint8_t, 9> InSysEx{};
+inline std::array<int32_t, 9> LastInTimestamp{};
+
+// The external MIDI clock. Each clock on the clock port (ClocksExtPNo) is 160 ticks; with the
+// external clock as source they go to TickSeq. ExtClockLastMs is the time stamp of the last clock,
+// -1 when none came since ResetExtClock, so that the first clock's interval is not averaged.
 inline int32_t ExtClockTicks = 0;
+inline int32_t ExtTickCents = 0;  // hundredths of ticks not yet passed to TickSeq
+inline int32_t ExtClockLastMs = -1;
+constexpr int32_t kClockIntervals = 50;
+inline std::array<int32_t, kClockIntervals> ClockIntervals{};
+inline int32_t ClockIntervalIdx = 0;
+inline int64_t ClockIntervalSum = 0;
+inline int32_t ClockIntervalCount = 0;
+// Average interval of the last (up to 50) clocks, ms; the display shows the external tempo by it.
+inline std::atomic<int32_t> ExtClockAvg{0};
+
+// Local Control changed (display flag; the timing window's box follows it).
+inline std::atomic<uint8_t> LocalCtlDirty{0};
+// Input came faster than the MIDI layer could hand it over and some was lost (overload light).
+inline std::atomic<uint8_t> MidiInMoreData{0};
 
 // The virtual keyboard's note animation: per note the velocity, its shown level and the tail
 // countdown of a released note; and the last sustain value per channel.
@@ -26,5 +55,51 @@ struct TNoteAnim {
 };
 inline std::array<TNoteAnim, 128> LiveNoteTable{};
 inline std::array<int32_t, 16> LiveNoteAux{};
+
+// Calls into the key path, which is built elsewhere and installs them at start-up. Each may be
+// left empty: the input is then dropped. All are called under EngineLock, on the MIDI-in thread or
+// (computer and virtual keyboards) the GUI thread.
+struct TMidiInHooks {
+  // Every note-on and note-off that passes the channel filter. A note-on of velocity 0 arrives as a
+  // note-off (status 8n), the rest of msg untouched (a top byte of 1 marks the virtual keyboard).
+  // input is the input port; raw is set for a port that is not a control input.
+  void (*RouteKeyByKeyMode)(int8_t input, uint32_t msg, uint32_t timeStamp, bool noteOn, bool raw) = nullptr;
+  // Other channel messages of an input in key mode Record (controllers 120..123 never come).
+  void (*HandleRecModeKey)(int8_t input, uint32_t msg, uint32_t timeStamp, bool isNote, bool noteOn,
+                           bool raw) = nullptr;
+  // The same in key mode Step record: controllers (but 120..123) and program changes.
+  void (*HandleStepRecModeKey)(int8_t input, uint32_t msg, uint32_t timeStamp, bool isNote, bool noteOn,
+                               bool raw) = nullptr;
+  // The command executor: MIDI Start and Continue run the Play command (code 2), MIDI Stop the Stop
+  // command (code 55).
+  void (*ExecCommand)(uint8_t input, uint32_t msg, uint8_t code) = nullptr;
+};
+inline TMidiInHooks MidiInHooks;
+
+constexpr uint8_t kCmdPlay = 2;
+constexpr uint8_t kCmdStop = 55;
+
+// The MIDI layer's input callback (MIDI-in worker thread); instance is the MidiInDevs index the
+// device was opened with. Nothing is done while Initialising or with no input port allocated.
+void MidiInCallback(midi::Handle handle, uintptr_t instance, const midi::InMessage& m);
+
+// One short message of input port 0..8 (other ports are dropped) at time ms. Takes EngineLock.
+void HandleMidiIn(int32_t port, uint32_t msg, int32_t time);
+
+// The time stamp t (ms since the device started) checked against the last one of the port: out of
+// the 32-bit signed range or earlier than the last, the last is used instead.
+int32_t CheckMidiInTimestamp(int32_t port, uint32_t msg, uint32_t t);
+
+void HandleMidiClock(int32_t port, int32_t time);
+void HandleMidiStart(int32_t port, int32_t time);
+void HandleMidiStop(int32_t port, int32_t time);
+
+// Stops the seqs at once, silences the live output and every seq's channel, then sends nothing
+// until Local Control comes back on. Takes EngineLock (the timing window calls it too).
+void LocalControlOff();
+
+// The external clock's position, its interval ring and average, and the per-input SysEx flags.
+// Takes EngineLock.
+void ResetExtClock();
 
 }  // namespace vel

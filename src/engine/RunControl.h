@@ -1,12 +1,19 @@
 #pragma once
-// Run control: the program state, the MIDI device tables and the port bindings. Only the data for
-// now; opening, closing and the changes of program state come with run control itself. The tables
-// are guarded by EngineLock; ProgState and TimerBusy are read by every thread without it.
+// Run control: the program state and the life of the engine between Config and Running; the MIDI
+// device tables and the opening, starting and closing of their devices; the engine timer (its
+// resolution, creation and kill); the start and stop of running; the engine reset; the display
+// timers; the critical close. Everything here runs on the GUI thread and must be called without
+// EngineLock held: it takes the lock itself around engine data, and never holds it while it waits
+// for the timer or the MIDI-in thread. The device tables are guarded by EngineLock; ProgState and
+// TimerBusy are read by every thread without it.
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
+#include "platform/MmTimer.h"
 #include "platform/midi/Midi.h"
 
 namespace vel {
@@ -51,5 +58,144 @@ inline int8_t OutPortsAllocated = -1;
 
 // The output port of the live output, -1 none.
 inline int8_t LivePort = -1;
+
+// The multimedia timer. MidiTimerRes is the resolution in use (the setting clamped to what the
+// timer offers); PeriodBegun: a period was begun and must be ended; TimerExists: the timer runs.
+inline int32_t MidiTimerRes = 1;
+inline uint8_t PeriodBegun = 0;
+inline uint32_t MidiTimerId = 0;
+inline uint8_t TimerExists = 0;
+// Guard of StopRunning: set by it, cleared only by StartRunning, so a second stop does nothing.
+inline uint8_t StopRunningBusy = 0;
+// The state text last written to the diagnostics log.
+inline std::string LastLoggedState;
+
+// The command line (element 0 the program) and the two folders, as start-up found them; the start
+// of running logs them.
+inline std::vector<std::string> ParamStrs;
+inline std::string AppDataFolder;
+inline std::string UserProfileFolder;
+
+// What run control asks of the timer and the clock. Tests replace the members to record the calls
+// or to make them fail, and to wait without sleeping.
+struct TTimerIo {
+  std::function<mmtimer::Result(mmtimer::Caps&)> GetDevCaps = &mmtimer::GetDevCaps;
+  std::function<mmtimer::Result(uint32_t)> BeginPeriod = &mmtimer::BeginPeriod;
+  std::function<mmtimer::Result(uint32_t)> EndPeriod = &mmtimer::EndPeriod;
+  std::function<uint32_t(uint32_t, uint32_t, mmtimer::TimerCallback, uintptr_t)> SetEvent =
+      &mmtimer::SetEvent;
+  std::function<mmtimer::Result(uint32_t)> KillEvent = &mmtimer::KillEvent;
+  std::function<void(int32_t ms)> Sleep;  // empty: the calling thread sleeps
+};
+inline TTimerIo TimerIo;
+
+enum class TDspTimer : uint8_t { Status, Metr, Diag };
+
+// Calls into the windows and into parts of the program built elsewhere. The main window and the
+// other owners fill them at start-up; an empty one is skipped. GUI thread only.
+struct TRunHooks {
+  // Applies ProgStateControls (ProgStateTable.h) for the state to the main window.
+  std::function<void(uint8_t state)> ApplyProgState;
+  // Switches a display timer of the main window on with the interval, or off. Switching the
+  // status timer on also restarts its flash clock (on, 400 ms left).
+  std::function<void(TDspTimer timer, bool on, int32_t intervalMs)> SetDspTimer;
+  // The windows' part of the engine reset: load lights, the metronome display's last beat time,
+  // light hold and flags, the input-overload time, the metronome light's colour, the double
+  // buffering of the seq panels and of the note display.
+  std::function<void()> ResetDisplays;
+  // The key path's part of the engine reset: the tap-tempo time and interval, the program
+  // calibration request.
+  std::function<void()> ResetKeyPath;
+  // The first-press times of the double-press commands (start of running).
+  std::function<void()> ClearDPressTimes;
+  // Start of running: the start-logged and calibrate-prompt flags cleared, the prompt updated.
+  std::function<void()> PromptCalibrateCmdKey;
+  // Stop of running: the sample aid finishes its step while the timer still runs.
+  std::function<void()> WaitForSampleAid;
+  // Stop of running, diagnostics on: the usage report.
+  std::function<void()> UsageReport;
+  // Stop of running: the main window's combos reloaded, the pending diagnostics note dropped.
+  std::function<void()> LoadMainCombos;
+  std::function<void()> ClearPendingDiagNote;
+  // The display link: whether it sends on this output device, and its close.
+  std::function<bool(int32_t devIdx)> TarloUsesOutDev;
+  std::function<void()> TarloClose;
+  // The port panel's part of closing all inputs or all outputs (lists, rows, combos).
+  std::function<void()> InPortsClosed;
+  std::function<void()> OutPortsClosed;
+  // The critical close: free the main window's run-time controls, restore the system colours,
+  // close the diagnostics window, and last release the per-copy locks and end the application.
+  std::function<void()> FreeRunTimeControls;
+  std::function<void()> RestoreSysColours;
+  std::function<void()> CloseDiagWindow;
+  std::function<void()> EndApplication;
+};
+inline TRunHooks RunHooks;
+
+// ---- program state ----
+
+// "Initialising...", "Loading config...", "Running", "Stopping...", "Config"; empty above 4.
+const char* ProgStateText(uint8_t state);
+// Enters a state: the main window applies its controls, ProgState takes the value and the change
+// is logged. Above 4: a design error and nothing changes.
+void SetProgState(uint8_t state);
+// An output port is allocated: running can start.
+bool HaveOutPorts();
+
+// ---- devices ----
+
+// Lists the MIDI layer's input / output devices into the tables (the caller rescans the layer
+// first when it wants a fresh list). Open devices must be closed first.
+void LoadInDevNames();
+void LoadOutDevList();
+// Each takes a MidiInDevs / MidiOutDevs index and a port 0..8; false on any other index, or when
+// the device call failed (logged with diagnostics on). The records always tell the truth: a device
+// closes even when its reset fails.
+bool OpenInPort(int32_t devIdx, int32_t port);
+bool OpenOutPort(int32_t devIdx, int32_t port);
+bool StartInPort(int32_t devIdx, int32_t port);
+bool CloseInPort(int32_t devIdx, int32_t port, bool slow);
+bool CloseOutPort(int32_t devIdx, int32_t port, bool slow);
+// Closes every allocated input (output) and leaves none allocated; the external clock is reset
+// (the live and seq ports go back to port 0).
+void CloseAllInPorts();
+void CloseAllOutPorts();
+// The orderly close before shut-down: display link, inputs, stop, outputs, display timers.
+void CloseAllPorts();
+// Diagnostics: the allocated input ports, or the output ports with the live and seq ports.
+void LogPortTables(bool outputs);
+
+// ---- timer ----
+
+// Begins the timer period at the configured resolution clamped to the timer's range. On failure
+// why (when given) says what failed.
+bool SetTimerResolution(std::string* why = nullptr);
+bool ResetTimerResolution();
+// Creates the engine timer (TimerProc every MidiTimerInterval ms). A timer that cannot be created
+// is reported as a design error and the program returns to Config. True when it runs.
+bool InitMidiTimer();
+void KillMidiTimer();
+
+// ---- running ----
+
+void StartRunning();
+void StopRunning();
+void ResetEngine();
+void ResetAllParts(bool playingOnly);
+void StopAllParts(bool playingOnly);
+
+// ---- display timers ----
+
+void EnableDspStatus(bool on, bool configRate);
+void EnableDspMetr(bool on);
+void EnableDspDiag(bool on);
+void DisableDspTimers();
+
+// ---- faults that end the program ----
+
+void CriticalDesignError(const std::string& text);
+// Shows text (when not empty), closes the ports, tells the user the program is closing and ends it.
+void CriticalErrorClose(const std::string& text);
+void CloseEngineMutexes();
 
 }  // namespace vel

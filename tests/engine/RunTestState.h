@@ -1,0 +1,238 @@
+#pragma once
+// A rig for run-control and input-path tests: a clean engine in Config on the loopback backend,
+// with every call that leaves the engine (windows, timer, sleeps, hooks) written to one journal in
+// the order it happened. Diagnostic lines posted through the queue are taken into the journal
+// before each entry, so they keep their place too.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/EngineTestState.h"
+#include "engine/MidiFifo.h"
+#include "engine/MidiIn.h"
+#include "engine/RunControl.h"
+#include "engine/UiHooks.h"
+#include "keymapper/KeyMapperState.h"
+#include "platform/midi/Midi.h"
+
+namespace vel::test {
+
+// The loopback devices' clock: input time stamps and sent messages are stamped with it.
+inline std::atomic<uint32_t> gRigClockMs{0};
+inline uint32_t RigClock() {
+  return gRigClockMs.load();
+}
+
+// Run control and the input path back to a clean Config, with no hooks installed.
+inline void ResetRunState() {
+  ProgState = psConfig;
+  TimerBusy = 0;
+  MidiTimerRes = 1;
+  PeriodBegun = 0;
+  MidiTimerId = 0;
+  TimerExists = 0;
+  StopRunningBusy = 0;
+  LastLoggedState.clear();
+  ParamStrs.clear();
+  AppDataFolder.clear();
+  UserProfileFolder.clear();
+  TimerIo = TTimerIo{};
+  RunHooks = TRunHooks{};
+  MidiInHooks = TMidiInHooks{};
+  for (auto& d : MidiInDevs) d = TMidiDevRec{};
+  for (auto& d : MidiOutDevs) d = TMidiDevRec{};
+  MidiInDevsLast = MidiOutDevsLast = -1;
+  InPortDevIdx.fill(-1);
+  PortDevIdx.fill(-1);
+  InPortsAllocated = OutPortsAllocated = -1;
+  LivePort = 0;
+  InSysEx.fill(0);
+  LastInTimestamp.fill(0);
+  ResetExtClock();
+  LocalCtlDirty = 0;
+  MidiInMoreData = 0;
+  LiveNoteAux.fill(0);
+  KeyMapperShowing = 0;
+  KeyLabelsRedraw = 0;
+  LastLiveKey = -1;
+  KeyModeShown = 0;
+  KeyModeShownPrev = 0;
+  StatusAlertText.Clear();
+  StatusAlertPending = 0;
+  ErrorCount = 0;
+  WarningCount = 0;
+}
+
+class RunRig : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    savedUi_ = Ui();
+    ResetEngineState();
+    ResetRunState();
+    ASSERT_EQ(midi::SelectBackend(midi::Backend::Loopback), midi::kOk);
+    midi::Rescan();
+    gRigClockMs = 0;
+    midi::loopback::SetClock(&RigClock);
+    midi::loopback::ClearSent();
+    InstallRecorders();
+  }
+
+  void TearDown() override {
+    for (int32_t i = 0; i < midi::kMaxDevs; ++i) {
+      if (MidiInDevs[i].Opened) midi::InClose(MidiInDevs[i].Handle);
+      if (MidiOutDevs[i].Opened) midi::OutClose(MidiOutDevs[i].Handle);
+    }
+    if (TimerExists && realTimer_) mmtimer::KillEvent(MidiTimerId);
+    if (PeriodBegun && realTimer_) mmtimer::EndPeriod(static_cast<uint32_t>(MidiTimerRes));
+    StopHotkeySender();
+    Ui() = savedUi_;
+    midi::loopback::SetClock(nullptr);
+    midi::loopback::ClearSent();
+    ResetRunState();
+    ResetEngineState();
+    FactoryScalars();
+    ProgState = psInitialising;
+    TimerBusy = 0;
+  }
+
+  // Journal entries: "log: text" (time of day cut), "post: text", "box: text", "pump", "cursor on",
+  // "sleep 200", "timer: begin 1", "state 2", "dsp Status on 50", and what a test adds.
+  void Note(const std::string& entry) {
+    DrainPosts();
+    journal.push_back(entry);
+  }
+  void DrainPosts() {
+    std::string text;
+    while (ReadDiagMsgsFifo(text)) journal.push_back("post: " + text);
+  }
+  std::vector<std::string> Journal() {
+    DrainPosts();
+    return journal;
+  }
+  // The entries from the first one equal to `from` on.
+  std::vector<std::string> JournalFrom(const std::string& from) {
+    const std::vector<std::string> all = Journal();
+    for (std::size_t i = 0; i < all.size(); ++i)
+      if (all[i] == from) return std::vector<std::string>(all.begin() + static_cast<long>(i), all.end());
+    return {};
+  }
+
+  // The recording timer: no thread, no callbacks; the test calls TimerProc itself.
+  void InstallRecorders() {
+    UiHooks& ui = Ui();
+    ui.MessageBox = [this](const std::string& text, const std::string&, MsgKind, MsgButtons buttons) {
+      Note("box: " + text);
+      return FirstButtonAnswer(buttons);
+    };
+    ui.BusyCursor = [this](bool on) { Note(on ? "cursor on" : "cursor off"); };
+    ui.ProcessEvents = [this] {
+      Note("pump");
+      if (onPump) onPump();
+    };
+    ui.AddLogLines = [this](const std::string& text) {
+      // "hh:mm:ss " + text
+      Note("log: " + (text.size() > 9 && text[2] == ':' && text[5] == ':' ? text.substr(9) : text));
+    };
+    ui.Refresh = [](const char*) {};
+
+    TimerIo.GetDevCaps = [this](mmtimer::Caps& caps) {
+      Note("timer: caps");
+      caps = capsGiven;
+      return capsResult;
+    };
+    TimerIo.BeginPeriod = [this](uint32_t ms) {
+      Note("timer: begin " + std::to_string(ms));
+      return beginResult;
+    };
+    TimerIo.EndPeriod = [this](uint32_t ms) {
+      Note("timer: end " + std::to_string(ms));
+      return mmtimer::kOk;
+    };
+    TimerIo.SetEvent = [this](uint32_t period, uint32_t res, mmtimer::TimerCallback cb, uintptr_t) {
+      Note("timer: set " + std::to_string(period) + " " + std::to_string(res) +
+           (cb == &TimerProc ? " TimerProc" : ""));
+      if (onSetEvent) onSetEvent();
+      return eventId;
+    };
+    TimerIo.KillEvent = [this](uint32_t id) {
+      Note("timer: kill " + std::to_string(id));
+      return mmtimer::kOk;
+    };
+    TimerIo.Sleep = [this](int32_t ms) { Note("sleep " + std::to_string(ms)); };
+
+    RunHooks.ApplyProgState = [this](uint8_t state) { Note("state " + std::to_string(state)); };
+    RunHooks.SetDspTimer = [this](TDspTimer t, bool on, int32_t ms) {
+      static const char* names[] = {"Status", "Metr", "Diag"};
+      Note(std::string("dsp ") + names[static_cast<int>(t)] + (on ? " on " + std::to_string(ms) : " off"));
+    };
+    RunHooks.TarloClose = [this] { Note("tarlo close"); };
+    RunHooks.InPortsClosed = [this] { Note("in ports closed"); };
+    RunHooks.OutPortsClosed = [this] { Note("out ports closed"); };
+    RunHooks.FreeRunTimeControls = [this] { Note("free controls"); };
+    RunHooks.RestoreSysColours = [this] { Note("restore colours"); };
+    RunHooks.CloseDiagWindow = [this] { Note("close diag"); };
+    RunHooks.EndApplication = [this] { Note("end"); };
+  }
+
+  // The real multimedia timer and real sleeps.
+  void UseRealTimer() {
+    realTimer_ = true;
+    TimerIo = TTimerIo{};
+  }
+
+  // Lists the loopback devices and allocates inputs 0..ins-1 and outputs 0..outs-1 to the devices
+  // of the same number, opened.
+  void Allocate(int ins, int outs) {
+    LoadInDevNames();
+    LoadOutDevList();
+    for (int p = 0; p < ins; ++p) {
+      InPortDevIdx[p] = static_cast<int8_t>(p);
+      MidiInDevs[p].PortName = "In " + std::to_string(p + 1);
+      ASSERT_TRUE(OpenInPort(p, p));
+    }
+    InPortsAllocated = static_cast<int8_t>(ins - 1);
+    for (int p = 0; p < outs; ++p) {
+      PortDevIdx[p] = static_cast<int8_t>(p);
+      MidiOutDevs[p].PortName = "Out " + std::to_string(p + 1);
+      // Program changes only where a test asks for them.
+      MidiOutDevs[p].ProgChangesEnabled = 0;
+      ASSERT_TRUE(OpenOutPort(p, p));
+    }
+    OutPortsAllocated = static_cast<int8_t>(outs - 1);
+    LivePort = 0;
+    DrainPosts();
+    journal.clear();
+    midi::loopback::ClearSent();
+  }
+
+  // What went out on an output device, as "B0 07 64".
+  static std::vector<std::string> SentHex(int dev = 0) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < midi::loopback::SentCount(dev); ++i)
+      out.push_back(Hex(midi::loopback::SentAt(dev, i).bytes));
+    return out;
+  }
+
+  template <typename Fifo>
+  static int32_t Count(Fifo& fifo) {
+    std::lock_guard lock(fifo.Mutex);
+    return fifo.Count;
+  }
+
+  std::vector<std::string> journal;
+  std::function<void()> onPump;
+  std::function<void()> onSetEvent;
+  mmtimer::Caps capsGiven{1, 1000000};
+  mmtimer::Result capsResult = mmtimer::kOk;
+  mmtimer::Result beginResult = mmtimer::kOk;
+  uint32_t eventId = 7;
+
+ private:
+  UiHooks savedUi_;
+  bool realTimer_ = false;
+};
+
+}  // namespace vel::test
