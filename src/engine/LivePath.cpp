@@ -9,6 +9,7 @@
 
 #include "engine/Messages.h"
 #include "engine/MidiFifo.h"
+#include "engine/MidiMsg.h"
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
@@ -19,20 +20,10 @@ namespace vel {
 
 namespace {
 
-uint8_t Status(uint32_t msg) {
-  return static_cast<uint8_t>(msg);
-}
-uint8_t Data1(uint32_t msg) {
-  return static_cast<uint8_t>(msg >> 8);
-}
-uint8_t Data2(uint32_t msg) {
-  return static_cast<uint8_t>(msg >> 16);
-}
-
-int32_t FloorMod(int32_t a, int32_t n) {
-  const int32_t r = a % n;
-  return r < 0 ? r + n : r;
-}
+using msg::Data1;
+using msg::Data2;
+using msg::Status;
+using msg::WithNote;
 
 bool LivePortValid() {
   return LivePort >= 0 && LivePort < kMaxPorts;
@@ -45,14 +36,7 @@ bool LiveProgChangesAllowed() {
 }
 
 int32_t LiveScaleNote(int32_t note) {
-  if (LiveScaleMap == nullptr) return note;
-  return note + (*LiveScaleMap)[FloorMod(note, 12) + 12 - FloorMod(LiveFtsRoot, 12)];
-}
-
-// Sets data 1 to the note, or the velocity to 0 when the note is off the keyboard.
-uint32_t WithNote(uint32_t msg, int32_t note) {
-  if (note < 0 || note > 127) return msg & 0x0000FFFFu;
-  return (msg & 0x00FF00FFu) | (static_cast<uint32_t>(note) << 8);
+  return msg::ScaleNote(LiveScaleMap, LiveFtsRoot, note);
 }
 
 // Counts a note on the live output and tells whether it may be sent: a note-on always, a
@@ -134,14 +118,17 @@ uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bo
   switch (kind) {
     case 0x8:
     case 0x9: {
-      if (LiveSVel == 0) {
-        drop = true;
-        return msg;
-      }
-      isNote = true;
       const uint32_t vel = Data2(msg);
       // A note-on of velocity 0 is a note-off.
       noteOn = kind == 0x9 && vel > 0;
+      // Silence drops new notes only: a note that sounded before the scale went to 0 still gets
+      // its note-off (the count passes only note-offs of notes that went out).
+      if (LiveSVel == 0 && noteOn) {
+        drop = true;
+        noteOn = false;
+        return msg;
+      }
+      isNote = true;
       if (vel == 128) {
         hotkey = true;
         return msg;
@@ -204,19 +191,13 @@ void ProcessLiveEvent(uint32_t msg) {
   if (!hotkey && !LivePortValid()) return;
   if (mchan) {
     const int32_t port = LivePort;
-    const int32_t lo = std::max<int32_t>(MChanMin[port], 0);
-    const int32_t hi = std::min<int32_t>(MChanMax[port], 15);
-    for (int32_t k = lo; k <= hi; ++k) {
-      // Each copy starts from the message as it came: one channel's note off the keyboard
-      // silences only that channel.
-      uint32_t copy = (msg & 0xFFFFFFF0u) | static_cast<uint32_t>(k);
-      if (isNote) {
-        copy = WithNote(copy, LiveScaleNote(MChanPitchOffset[port][k] + LivePitch + Data1(msg)));
-        if (!CountLiveOutput(copy, noteOn)) continue;
-      }
+    msg::ForMChans(port, [&](int32_t k) {
+      const uint32_t copy = isNote ? msg::MChanNoteCopy(msg, port, k, LivePitch, LiveScaleMap, LiveFtsRoot)
+                                   : msg::WithChan(msg, k);
+      if (isNote && !CountLiveOutput(copy, noteOn)) return;
       SendLive(copy, true);
       if (DspKinetrace) CountLiveNote(copy, isNote, noteOn);
-    }
+    });
     if (DspMidiActivity) FlagInActivity(isNote, noteOn, false);
     return;
   }
@@ -249,12 +230,7 @@ void MarkLiveProgsSent() {
     cp.ProgSentValid = 1;
     cp.ProgSent = cp.ProgReq;
   };
-  if (LiveMChanApplies) {
-    for (int32_t c = std::max<int32_t>(MChanMin[port], 0); c <= std::min<int32_t>(MChanMax[port], 15); ++c)
-      mark(c);
-  } else {
-    mark(LiveChan[port] & 0x0F);
-  }
+  msg::ForProgChans(port, LiveMChanApplies, LiveChan[port], mark);
 }
 
 void FlagInActivity(bool isNote, bool noteOn, bool hotkey) {

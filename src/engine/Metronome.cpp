@@ -37,20 +37,6 @@ int32_t NoteOnPercent() {
   return std::clamp(MetrNoteOnPercent, 0, 100);
 }
 
-// The pending bar settings become active at once, so the new bar plays in the new signature. The
-// bar count and the live sweeps are left to the bar end: a metronome rebuilt every cycle must not
-// step them a second time.
-void TakeBarSettings() {
-  ActNoteLenFrac = NoteLenFrac;
-  NQActNoteLenFrac = NQNoteLenFrac;
-  SQActNoteLenFrac = SQNoteLenFrac;
-  ActBeatTicks = BeatTicks;
-  NQActTicks = NQTicks;
-  SQActTicks = SQTicks;
-  ActBarTicks = BarTicks;
-  ActBeatsPerBar = BeatsPerBar;
-}
-
 uint32_t NoteOnMsg(int32_t note, int32_t vel) {
   return kNoteOn | static_cast<uint32_t>(note) << 8 | static_cast<uint32_t>(vel) << 16;
 }
@@ -141,7 +127,10 @@ class TStyleBarEvents {
 // The builders' scratch; every build runs under EngineLock.
 TStyleBarEvents StyleBar;
 
-// The start every builder shares. False when there is nothing to build into.
+// The start every builder shares. False when there is nothing to build into. A builder takes the
+// pending bar settings at once (TakeBarSettings), so the new bar plays in the new signature; the
+// bar count and the live sweeps are left to the bar end, so a metronome rebuilt every cycle does
+// not step them a second time.
 bool StartBuild(int32_t part) {
   MetrRebuildPending = 0;
   if (!HasMetrSeq()) {

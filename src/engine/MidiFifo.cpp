@@ -1,5 +1,6 @@
 #include "engine/MidiFifo.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/LivePath.h"
@@ -64,6 +65,9 @@ bool WriteLiveFifo(uint32_t msg) {
   // A queue this full means the timer has stopped taking: start again from silence, with the
   // queue emptied before any other writer gets in.
   WarnMsg.Set("LiveFifo overflow; data discarded");
+  // The counted notes get their note-offs before the counts go: the controller reset below
+  // reaches the live channel only, not the rest of a multiplier range.
+  SilenceLiveNotes();
   ResetLiveFifo();
   lock.unlock();
   if (OutPortsAllocated >= 0 && ValidPort(LivePort)) ResetPortChannel(LivePort, LiveChan[LivePort]);
@@ -98,6 +102,32 @@ uint32_t ReadRawFifo() {
   return ReadOne(RawFifo, msg, "Read RawFifo timeout") ? msg : 0;
 }
 
+namespace {
+
+// Note-offs on the live port for the counted notes of channels lo..hi, whose counts go to 0.
+void SilenceLiveChans(int32_t lo, int32_t hi) {
+  if (!ValidPort(LivePort)) return;
+  const int32_t port = LivePort;
+  FifoLock lock;
+  if (!LockFifo(LiveNoteOnCounter.Mutex, lock)) {
+    PostDiagMsg("LiveNoteOnCounter access timeout");
+    return;
+  }
+  const bool trace = TraceEventReqd(0x80);
+  for (int32_t note = 0; note < 128; ++note) {
+    for (int32_t ch = lo; ch <= hi; ++ch) {
+      int32_t& count = LiveNoteOnCounter.Counts[ch][note];
+      for (; count >= 1; --count) SendShortMsg(port, 0x80u | ch | (note << 8), trace);
+    }
+  }
+}
+
+}  // namespace
+
+void SilenceLiveNotes() {
+  SilenceLiveChans(0, 15);
+}
+
 void FlushLiveFifo() {
   {
     FifoLock lock;
@@ -108,28 +138,14 @@ void FlushLiveFifo() {
       PostDiagMsg("Flush LiveFifo timeout");
     }
   }
-  // Silence what is still sounding, even when the queue could not be had.
+  // Silence what is still sounding, even when the queue could not be had: the live channel as
+  // notes went out on it (AdjustLiveEvent keeps its low four bits), or the multiplier range.
   if (ValidPort(LivePort)) {
     const int32_t port = LivePort;
-    int32_t lo = LiveChan[port];
-    int32_t hi = lo;
     if (LiveMChanApplies) {
-      lo = MChanMin[port];
-      hi = MChanMax[port];
-    }
-    lo = std::max(lo, 0);
-    hi = std::min(hi, 15);
-    FifoLock lock;
-    if (LockFifo(LiveNoteOnCounter.Mutex, lock)) {
-      const bool trace = TraceEventReqd(0x80);
-      for (int32_t note = 0; note < 128; ++note) {
-        for (int32_t ch = lo; ch <= hi; ++ch) {
-          int32_t& count = LiveNoteOnCounter.Counts[ch][note];
-          for (; count >= 1; --count) SendShortMsg(port, 0x80u | ch | (note << 8), trace);
-        }
-      }
+      SilenceLiveChans(std::max<int32_t>(MChanMin[port], 0), std::min<int32_t>(MChanMax[port], 15));
     } else {
-      PostDiagMsg("LiveNoteOnCounter access timeout");
+      SilenceLiveChans(LiveChan[port] & 0x0F, LiveChan[port] & 0x0F);
     }
   }
   if (DspKinetrace) ResetNoteOnCounts();

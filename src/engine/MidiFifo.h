@@ -174,6 +174,9 @@ uint32_t ReadRawFifo();
 // Plays every waiting live message now, then sends a note-off for every note still counted on
 // the live output. Called before the live port, channel, program, pitch or scale changes.
 void FlushLiveFifo();
+// Sends a note-off on the live port for every note counted as sounding, on any channel, and
+// clears those counts. Takes LiveNoteOnCounter only.
+void SilenceLiveNotes();
 
 // Appends one traced event; only while diagnostics are on.
 void WriteDiagTraceFifo(int32_t port, uint32_t msg, int32_t time);

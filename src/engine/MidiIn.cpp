@@ -343,6 +343,8 @@ void HandleMidiStop(int32_t port, int32_t) {
 void LocalControlOff() {
   std::lock_guard lock(EngineLock);
   if (OutPortsAllocated >= 0) {
+    // Note-offs for what the live output sounds on any channel, then the live channel's reset.
+    SilenceLiveNotes();
     if (ValidPort(LivePort)) ResetPortChannel(LivePort, LiveChan[LivePort]);
     MarkLiveProgsSent();
     ResetSeqs(false, true);

@@ -8,6 +8,7 @@
 #include "engine/Metronome.h"
 #include "engine/MidiFifo.h"
 #include "engine/MidiIn.h"
+#include "engine/MidiMsg.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
@@ -22,23 +23,12 @@ namespace {
 // its countdown cannot run out of range.
 constexpr int32_t kMaxBacklogTicks = 1000000;
 
-uint8_t Status(uint32_t msg) {
-  return static_cast<uint8_t>(msg);
-}
-uint8_t Data1(uint32_t msg) {
-  return static_cast<uint8_t>(msg >> 8);
-}
-uint8_t Data2(uint32_t msg) {
-  return static_cast<uint8_t>(msg >> 16);
-}
-uint32_t Pack(uint32_t status, uint32_t d1, uint32_t d2) {
-  return (status & 0xFF) | ((d1 & 0xFF) << 8) | ((d2 & 0xFF) << 16);
-}
-
-int32_t FloorMod(int32_t a, int32_t n) {
-  const int32_t r = a % n;
-  return r < 0 ? r + n : r;
-}
+using msg::Data1;
+using msg::Data2;
+using msg::Pack;
+using msg::ScaleNote;
+using msg::Status;
+using msg::WithNote;
 
 bool ValidPort(int32_t port) {
   return port >= 0 && port < kMaxPorts;
@@ -70,18 +60,6 @@ int32_t MarkedNoteOffs(const TPartBuf& b, int32_t note) {
   if (note == b.HighNote) return b.HighNoteOffs;
   if (note == b.FirstNote) return b.FirstNoteOffs;
   return 0;
-}
-
-// The note fitted to a force-to-scale table with the given root.
-int32_t ScaleNote(const TScaleTbl* tbl, int32_t root, int32_t note) {
-  if (tbl == nullptr) return note;
-  return note + (*tbl)[FloorMod(note, 12) + 12 - FloorMod(root, 12)];
-}
-
-// Sets data 1 to the note, or the velocity to 0 when the note is off the keyboard.
-uint32_t WithNote(uint32_t msg, int32_t note) {
-  if (note < 0 || note > 127) return msg & 0x0000FFFFu;
-  return (msg & 0x00FF00FFu) | (static_cast<uint32_t>(note) << 8);
 }
 
 void WarnUnexpectedStatus(const char* proc, uint8_t status) {
@@ -124,20 +102,14 @@ int32_t ShiftWrapLength(const TPartBuf& b) {
 // port's range, each with that channel's pitch offset.
 void SendMultiplied(TPartBuf& b, bool lightsAndDisplay) {
   const int32_t port = PortIdx(b.Port);
-  const uint32_t msg = b.AdjMidiEvent;
-  const int32_t d1 = Data1(msg);
-  const int32_t z = MarkedNoteOffs(b, d1);
-  const int32_t lo = std::max<int32_t>(MChanMin[port], 0);
-  const int32_t hi = std::min<int32_t>(MChanMax[port], 15);
-  const bool trace = OutTraceWanted(Status(msg));
-  for (int32_t c = lo; c <= hi; ++c) {
-    const int32_t note = ScaleNote(b.ScaleTbl, b.FtsRoot, MChanPitchOffset[port][c] + z + d1 + b.Transpose);
-    // Each copy starts from the event as fetched: one channel's note off the keyboard silences
-    // only that channel.
-    const uint32_t copy = WithNote((msg & 0xFFFFFFF0u) | static_cast<uint32_t>(c), note);
+  const uint32_t m = b.AdjMidiEvent;
+  const int32_t shift = MarkedNoteOffs(b, Data1(m)) + b.Transpose;
+  const bool trace = OutTraceWanted(Status(m));
+  msg::ForMChans(port, [&](int32_t c) {
+    const uint32_t copy = msg::MChanNoteCopy(m, port, c, shift, b.ScaleTbl, b.FtsRoot);
     SendShortMsg(b.Port, copy, trace);
     if (lightsAndDisplay && DspKinetrace) NoteDisplayHook(copy);
-  }
+  });
 }
 
 // Sends the seq's pending event as AdjustSeqEvent left it.
@@ -196,7 +168,12 @@ void TickSeq(int32_t ticks) {
     const uint8_t state = b->SeqState;
     if (state <= ssStopPrimed && b->Head < 0) {
       // An emptied part has nothing to play and no end to reach: the seq stops, rather than send
-      // what was pending when the events went.
+      // what was pending when the events went. Notes it started lost their note-offs with the
+      // events: a part that was sounding gets its channel reset.
+      if (state == ssPlaying || (state == ssStopPrimed && b->PElap > 0)) {
+        b->ChanResetReq = 1;
+        stoppedReset = true;
+      }
       b->SeqState = ssStopped;
       continue;
     }
@@ -372,7 +349,7 @@ void PrepSeqForSOC(int32_t part, int32_t seq) {
         SweepNext(b.PortPend, b.PortSweep.Low, b.PortSweep.High, b.PortSweep.Dir, 1, b.PortSweep.PingPong));
   const int32_t port = PortIdx(b.Port);
   b.Chan[port] = b.ChanPend;
-  b.MChanApplies = MChanEnabled[port] && MChanMin[port] <= b.ChanPend && b.ChanPend <= MChanMax[port];
+  b.MChanApplies = msg::MChanTakes(port, b.ChanPend);
   if (b.ChanSweep.On)
     b.ChanPend = static_cast<int8_t>(
         SweepNext(b.ChanPend, b.ChanSweep.Low, b.ChanSweep.High, b.ChanSweep.Dir, 1, b.ChanSweep.PingPong));
@@ -385,12 +362,8 @@ void PrepSeqForSOC(int32_t part, int32_t seq) {
                                b.ProgSweep.PingPong);
       }
     };
-    if (b.MChanApplies) {
-      for (int32_t c = std::max<int32_t>(MChanMin[port], 0); c <= std::min<int32_t>(MChanMax[port], 15); ++c)
-        progs(c);
-    } else {
-      progs(b.ChanPend & 0x0F);
-    }
+    // Without the multiplier: the channel after the sweep step, the next cycle's.
+    msg::ForProgChans(port, b.MChanApplies, b.ChanPend, progs);
   }
   switch (b.SeqState) {
     case ssStopped:
@@ -638,17 +611,21 @@ void ResetSeqOutputs(bool markedOnly) {
   const int32_t last = LastSeq();
   if (!markedOnly)
     for (int32_t s = 0; s <= last; ++s) SeqBuf(s).ChanResetReq = 1;
+  // Each port and channel is reset once, however many seqs share it.
+  std::array<std::array<bool, 16>, kMaxPorts> done{};
+  auto reset = [&](int32_t port, int32_t chan) {
+    if (done[port][chan]) return;
+    done[port][chan] = true;
+    ResetPortChannel(port, chan);
+  };
   for (int32_t s = 0; s <= last; ++s) {
     TPartBuf& b = SeqBuf(s);
     if (!b.ChanResetReq) continue;
-    const int32_t port = b.Port;
-    const int32_t chan = b.Chan[PortIdx(port)];
-    ResetPortChannel(port, chan);
     b.ChanResetReq = 0;
-    for (int32_t t = s + 1; t <= last; ++t) {
-      TPartBuf& other = SeqBuf(t);
-      if (other.Port == port && other.Chan[PortIdx(port)] == chan) other.ChanResetReq = 0;
-    }
+    const int32_t port = b.Port;
+    if (!ValidPort(port)) continue;  // no device: nothing sounds there
+    // A multiplied seq sounds on every channel of the range: each one is silenced.
+    msg::ForProgChans(port, b.MChanApplies, b.Chan[port], [&](int32_t c) { reset(port, c); });
   }
   ResetNoteDisplays();
 }

@@ -475,6 +475,9 @@ void StopRunning() {
   if (HaveOutPorts()) {
     {
       Lock lock(EngineLock);
+      // Note-offs for what the live output sounds on any channel (a multiplier range reaches
+      // past the live channel's reset), then the reset.
+      SilenceLiveNotes();
       if (ValidPort(LivePort)) ResetPortChannel(LivePort, LiveChan[LivePort]);
       ResetSeqs(false, true);
       DeselectAll();

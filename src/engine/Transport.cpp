@@ -13,6 +13,7 @@
 #include "engine/Metronome.h"
 #include "engine/MidiFifo.h"
 #include "engine/MidiIn.h"
+#include "engine/MidiMsg.h"
 #include "engine/PartBufs.h"
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
@@ -283,7 +284,7 @@ void RecalcBeatTicks(bool rebuild) {
   if (rebuild && MetrSeqNo >= 0) RequestMetrRebuild();
 }
 
-void RecalcBarSettings() {
+void TakeBarSettings() {
   ActNoteLenFrac = NoteLenFrac;
   NQActNoteLenFrac = NQNoteLenFrac;
   SQActNoteLenFrac = SQNoteLenFrac;
@@ -292,6 +293,10 @@ void RecalcBarSettings() {
   SQActTicks = SQTicks;
   ActBarTicks = BarTicks;
   ActBeatsPerBar = BeatsPerBar;
+}
+
+void RecalcBarSettings() {
+  TakeBarSettings();
   if (MetrBarCount < MetrBars) {
     ++MetrBarCount;
     return;
@@ -322,20 +327,14 @@ void RecalcBarSettings() {
         cp.ProgSent = v;
       }
     };
-    if (LiveMChanApplies) {
-      for (int32_t c = std::max<int32_t>(MChanMin[port], 0); c <= std::min<int32_t>(MChanMax[port], 15); ++c)
-        step(c);
-    } else {
-      step(LiveChan[port] & 0x0F);
-    }
+    msg::ForProgChans(port, LiveMChanApplies, LiveChan[port], step);
   }
   if (ChanSweep.On && LivePort >= 0 && LivePort < kMaxPorts) {
     FlushLiveFifo();
     const int32_t port = LivePort;
     LiveChan[port] = static_cast<int8_t>(
         SweepNext(LiveChan[port], ChanSweep.Low, ChanSweep.High, ChanSweep.Dir, 1, ChanSweep.PingPong));
-    LiveMChanApplies =
-        MChanEnabled[port] && MChanMin[port] <= LiveChan[port] && LiveChan[port] <= MChanMax[port];
+    LiveMChanApplies = msg::MChanTakes(port, LiveChan[port]);
   }
   if (SVelSweep.On)
     LiveSVel = static_cast<uint8_t>(
@@ -468,12 +467,7 @@ void InvalidateSeqProgs(bool forget) {
         SendPendingProg(port, c);
       }
     };
-    if (b.MChanApplies) {
-      for (int32_t c = std::max<int32_t>(MChanMin[port], 0); c <= std::min<int32_t>(MChanMax[port], 15); ++c)
-        one(c);
-    } else {
-      one(b.Chan[port] & 0x0F);
-    }
+    msg::ForProgChans(port, b.MChanApplies, b.Chan[port], one);
   }
 }
 

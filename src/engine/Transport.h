@@ -109,6 +109,8 @@ int32_t RoundTempo(int32_t tempo);
 
 void RecalcQuantTicks();
 void RecalcBeatTicks(bool rebuild);
+// The pending bar settings (beat, bar and quantise lengths) become active.
+void TakeBarSettings();
 // At a bar end: the pending bar settings become active; once per metronome pattern the live sweeps
 // step.
 void RecalcBarSettings();

@@ -160,6 +160,28 @@ inline std::string Hex(const std::string& bytes) {
   return out;
 }
 
+// What went out on a loopback output device since the last ClearSent, with and without the time.
+inline std::vector<SentMsg> LoopbackSent(int dev) {
+  std::vector<SentMsg> out;
+  for (std::size_t i = 0; i < midi::loopback::SentCount(dev); ++i) {
+    const midi::loopback::Sent s = midi::loopback::SentAt(dev, i);
+    out.push_back({s.timeMs, Hex(s.bytes)});
+  }
+  return out;
+}
+inline std::vector<std::string> LoopbackSentHex(int dev) {
+  std::vector<std::string> out;
+  for (const SentMsg& m : LoopbackSent(dev)) out.push_back(m.hex);
+  return out;
+}
+
+// The engine left as a test found it: factory state, not running.
+inline void LeaveEngineState() {
+  ResetEngineState();
+  ProgState = psInitialising;
+  TimerBusy = 0;
+}
+
 class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -187,26 +209,12 @@ class EngineTest : public ::testing::Test {
     }
     midi::loopback::SetClock(nullptr);
     midi::loopback::ClearSent();
-    ResetEngineState();
-    FactoryScalars();
-    ProgState = psInitialising;
-    TimerBusy = 0;
+    LeaveEngineState();
   }
 
   // What went out on a port's device since the last ClearSent.
-  static std::vector<SentMsg> Sent(int dev = 0) {
-    std::vector<SentMsg> out;
-    for (std::size_t i = 0; i < midi::loopback::SentCount(dev); ++i) {
-      const midi::loopback::Sent s = midi::loopback::SentAt(dev, i);
-      out.push_back({s.timeMs, Hex(s.bytes)});
-    }
-    return out;
-  }
-  static std::vector<std::string> SentHex(int dev = 0) {
-    std::vector<std::string> out;
-    for (const SentMsg& m : Sent(dev)) out.push_back(m.hex);
-    return out;
-  }
+  static std::vector<SentMsg> Sent(int dev = 0) { return LoopbackSent(dev); }
+  static std::vector<std::string> SentHex(int dev = 0) { return LoopbackSentHex(dev); }
   static void ClearSent() { midi::loopback::ClearSent(); }
 
   // Timer callbacks, as the multimedia timer would make them.

@@ -92,10 +92,7 @@ class RunRig : public ::testing::Test {
     midi::loopback::SetClock(nullptr);
     midi::loopback::ClearSent();
     ResetRunState();
-    ResetEngineState();
-    FactoryScalars();
-    ProgState = psInitialising;
-    TimerBusy = 0;
+    LeaveEngineState();
   }
 
   // Journal entries: "log: text" (time of day cut), "post: text", "box: text", "pump", "cursor on",
@@ -209,12 +206,7 @@ class RunRig : public ::testing::Test {
   }
 
   // What went out on an output device, as "B0 07 64".
-  static std::vector<std::string> SentHex(int dev = 0) {
-    std::vector<std::string> out;
-    for (std::size_t i = 0; i < midi::loopback::SentCount(dev); ++i)
-      out.push_back(Hex(midi::loopback::SentAt(dev, i).bytes));
-    return out;
-  }
+  static std::vector<std::string> SentHex(int dev = 0) { return LoopbackSentHex(dev); }
 
   template <typename Fifo>
   static int32_t Count(Fifo& fifo) {

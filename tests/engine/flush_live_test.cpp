@@ -138,6 +138,45 @@ TEST_F(FlushLiveTest, OverflowResetsTheLiveChannel) {
   EXPECT_EQ(LiveFifo.Count, 0);
 }
 
+TEST_F(FlushLiveTest, OverflowEndsTheCountedNotesOfTheWholeMultiplierRange) {
+  // The controller reset reaches the live channel only: the multiplier's other channels get
+  // their note-offs first, and nothing is left counted.
+  LiveChan[2] = 2;
+  LiveMChanApplies = 1;
+  MChanMin[2] = 2;
+  MChanMax[2] = 3;
+  LiveNoteOnCounter.Counts[2][60] = 1;
+  LiveNoteOnCounter.Counts[3][64] = 1;
+  for (int i = 0; i < 1000; ++i) WriteLiveFifo(0xF8);
+  const std::vector<std::string> sent = Sent();
+  ASSERT_EQ(sent.size(), 11u);
+  EXPECT_EQ(sent[0], Bytes({0x82, 60, 0}));
+  EXPECT_EQ(sent[1], Bytes({0x83, 64, 0}));
+  EXPECT_EQ(sent[2], Bytes({0xE2, 0x00, 0x40}));
+  EXPECT_EQ(sent[10], Bytes({0xB2, 0x7B, 0x00}));
+  EXPECT_EQ(LiveNoteOnCounter.Counts[3][64], 0);
+}
+
+TEST_F(FlushLiveTest, SilenceLiveNotesEndsTheCountedNotesOfEveryChannel) {
+  LiveNoteOnCounter.Counts[0][1] = 2;
+  LiveNoteOnCounter.Counts[15][127] = 1;
+  SilenceLiveNotes();
+  EXPECT_EQ(Sent(),
+            (std::vector<std::string>{Bytes({0x80, 1, 0}), Bytes({0x80, 1, 0}), Bytes({0x8F, 127, 0})}));
+  EXPECT_EQ(LiveNoteOnCounter.Counts[0][1], 0);
+  EXPECT_EQ(LiveNoteOnCounter.Counts[15][127], 0);
+}
+
+TEST_F(FlushLiveTest, FlushUsesTheChannelTheNotesWentOutOn) {
+  // A live channel outside 0..15 (a sweep's limits, a settings line) sends on its low four bits,
+  // and the flush must end the notes there.
+  LiveChan[2] = 18;
+  WriteLiveFifo(0x643C90);
+  FlushLiveFifo();
+  EXPECT_EQ(Sent(), (std::vector<std::string>{Bytes({0x92, 0x3C, 0x64}), Bytes({0x82, 0x3C, 0x00})}));
+  EXPECT_EQ(LiveNoteOnCounter.Counts[2][0x3C], 0);
+}
+
 TEST_F(FlushLiveTest, LogMidiResultNamesTheFailure) {
   DiagFlags = 1;
   EXPECT_FALSE(LogMidiResult(midi::kErrInvalidHandle, true, "midiOutShortMsg", false));

@@ -97,6 +97,20 @@ TEST_F(LivePathTest, VelocityScaleZeroDropsNotesButNotControllers) {
   EXPECT_EQ(SentHex(), (Hexes{"91 3C 7F", "91 3E 3C", "B1 07 7F"}));
 }
 
+TEST_F(LivePathTest, VelocityScaleZeroStillEndsTheNotesThatSound) {
+  // A sweep or a command may silence the live output while keys are held: the held notes must
+  // still stop, and only they.
+  ProcessLiveEvent(0x643C90);
+  LiveSVel = 0;
+  ProcessLiveEvent(0x643E90);  // dropped
+  ProcessLiveEvent(0x003C80);  // C3 sounded: its note-off goes out
+  ProcessLiveEvent(0x003E90);  // D3 never sounded: nothing
+  ProcessLiveEvent(0x003C90);  // C3 no longer counted: nothing
+  EXPECT_EQ(SentHex(), (Hexes{"90 3C 64", "80 3C 00"}));
+  EXPECT_EQ(LiveNoteOnCounter.Counts[0][0x3C], 0);
+  EXPECT_EQ(LiveNoteOnCounter.Counts[0][0x3E], 0);
+}
+
 TEST_F(LivePathTest, OtherChannelMessagesTakeTheLiveChannel) {
   LiveChan[0] = 6;
   ProcessLiveEvent(0x3040A0);

@@ -313,6 +313,26 @@ TEST_F(MidiInTest, LocalControlOffStopsTheSeqsAndSilencesEverythingUntilItIsOn) 
   EXPECT_EQ(LocalCtlDirty, 0);
 }
 
+TEST_F(MidiInTest, LocalControlOffEndsTheLiveNotesOfTheWholeMultiplierRange) {
+  // The live channel's reset does not reach the multiplier's other channels: every counted live
+  // note gets its note-off first.
+  Run(1);
+  InterpretLocalControl = 1;
+  LiveChan[0] = 1;
+  MChanMin[0] = 1;
+  MChanMax[0] = 2;
+  LiveMChanApplies = 1;
+  WriteLiveFifo(0x643C90);
+  TimerProc(7, 0);
+  EXPECT_EQ(SentHex(), (Lines{"91 3C 64", "92 3C 64"}));
+  midi::loopback::ClearSent();
+
+  In(0, 0x007AB0);
+  EXPECT_EQ(SentHex(), (Lines{"81 3C 00", "82 3C 00", "E1 00 40", "B1 01 00", "B1 07 64", "B1 0A 40",
+                              "B1 40 00", "B1 42 00", "B1 43 00", "B1 79 00", "B1 7B 00"}));
+  EXPECT_EQ(LiveNoteOnCounter.Counts[2][0x3C], 0);
+}
+
 TEST_F(MidiInTest, Controller122IsAnOrdinaryControllerUnlessInterpreted) {
   Allocate(3, 1);
   In(0, 0x007AB0);

@@ -260,6 +260,27 @@ TEST_F(PlayCycleTest, ResetSeqOutputsResetsEachSharedPortAndChannelOnce) {
   EXPECT_TRUE(SentHex(1).empty());
 }
 
+TEST_F(PlayCycleTest, ResetSeqOutputsResetsEveryChannelOfAMultipliedSeqOnce) {
+  // A multiplied seq sounds on the whole range: every channel of it is reset, and a seq sharing
+  // one of them does not reset it again.
+  MChanMin[0] = 1;
+  MChanMax[0] = 3;
+  PartBufs[0][0].MChanApplies = 1;
+  PartBufs[0][0].Chan[0] = 1;
+  PartBufs[0][1].Chan[0] = 2;
+  PartBufs[0][2].Port = 1;
+  PartBufs[0][3].Port = -1;  // no device there: nothing
+  ResetSeqOutputs(false);
+  const std::vector<std::string> port0 = SentHex(0);
+  ASSERT_EQ(port0.size(), 27u);
+  EXPECT_EQ(port0[0], "E1 00 40");
+  EXPECT_EQ(port0[9], "E2 00 40");
+  EXPECT_EQ(port0[18], "E3 00 40");
+  EXPECT_EQ(port0[26], "B3 7B 00");
+  EXPECT_EQ(SentHex(1).size(), 9u);
+  for (int s = 0; s < 4; ++s) EXPECT_EQ(PartBufs[0][s].ChanResetReq, 0);
+}
+
 TEST_F(PlayCycleTest, SentEventsLightTheSeqAndFeedTheNoteDisplay) {
   Fill(0, 0, {{0, 0x643C90}, {0, 0x0740B0}, {960, 0x3C80}, {3840, 0xFF}});
   Play(0);
