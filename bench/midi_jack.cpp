@@ -6,22 +6,19 @@
 //   message at the start of the next cycle would have given for the same sends.
 #include <benchmark/benchmark.h>
 #include <jack/jack.h>
-#include <jack/midiport.h>
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "../tests/e2e/JackPeer.h"
 #include "../tests/e2e/JackServer.h"
 #include "platform/midi/Midi.h"
-#include "platform/midi/SpscRing.h"
 
 namespace {
 
@@ -29,89 +26,16 @@ using namespace std::chrono_literals;
 using vel::test::JackServer;
 namespace midi = vel::midi;
 
-bool ServerAnswers() {
-  jack_client_t* c = jack_client_open("probe", JackNoStartServer, nullptr);
-  if (!c) return false;
-  jack_client_close(c);
-  return true;
-}
+using vel::test::InIndex;
+using vel::test::OutIndex;
+using vel::test::Peer;
+using vel::test::ServerAnswers;
 
+// Polled often: the wait is part of what some of the cases time.
 template <class Pred>
-bool WaitUntil(Pred pred, std::chrono::milliseconds timeout = 10s) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!pred()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(20us);
-  }
-  return true;
+bool WaitUntil(Pred pred) {
+  return vel::test::WaitUntil(pred, 10s, 20us);
 }
-
-// The other end: records what reaches "in" with its time, plays what is queued on "out".
-class Peer {
- public:
-  struct Arrival {
-    uint64_t timeUs;        // the event's own frame, as time
-    uint64_t cycleStartUs;  // the start of the cycle it came in
-    uint8_t status;
-    uint8_t data1;
-  };
-  static constexpr std::size_t kKeep = 1 << 16;  // arrivals kept, the latest ones
-
-  ~Peer() {
-    if (client_) jack_client_close(client_);
-  }
-
-  bool Open() {
-    client_ =
-        jack_client_open("peer", static_cast<jack_options_t>(JackNoStartServer | JackUseExactName), nullptr);
-    if (!client_) return false;
-    arrivals_.resize(kKeep);
-    in_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
-    out_ = jack_port_register(client_, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
-    return in_ && out_ && jack_set_process_callback(client_, &Peer::Process, this) == 0 &&
-           jack_activate(client_) == 0;
-  }
-
-  std::size_t Count() const { return count_.load(std::memory_order_acquire); }
-  const Arrival& At(std::size_t i) const { return arrivals_[i % kKeep]; }
-  bool Queue(const uint8_t* m, uint32_t n) { return ring_.Push(m, n, 0); }
-
- private:
-  static int Process(jack_nframes_t nframes, void* arg) {
-    auto* self = static_cast<Peer*>(arg);
-    const jack_nframes_t start = jack_last_frame_time(self->client_);
-    const uint64_t startUs = jack_frames_to_time(self->client_, start);
-    void* in = jack_port_get_buffer(self->in_, nframes);
-    const uint32_t n = jack_midi_get_event_count(in);
-    std::size_t c = self->count_.load(std::memory_order_relaxed);
-    for (uint32_t i = 0; i < n; ++i) {
-      jack_midi_event_t ev;
-      if (jack_midi_event_get(&ev, in, i) != 0 || ev.size == 0) continue;
-      self->arrivals_[c % kKeep] = {jack_frames_to_time(self->client_, start + ev.time), startUs,
-                                    ev.buffer[0], ev.size > 1 ? ev.buffer[1] : uint8_t{0}};
-      ++c;
-    }
-    self->count_.store(c, std::memory_order_release);
-
-    void* out = jack_port_get_buffer(self->out_, nframes);
-    jack_midi_clear_buffer(out);
-    std::array<uint8_t, 256> buf;
-    vel::midi::detail::SpscRing<1 << 18>::Header h;
-    bool truncated = false;
-    while (jack_midi_max_event_size(out) >= buf.size() &&
-           self->ring_.Pop(buf.data(), buf.size(), h, truncated)) {
-      if (!truncated) jack_midi_event_write(out, 0, buf.data(), h.length);
-    }
-    return 0;
-  }
-
-  jack_client_t* client_ = nullptr;
-  jack_port_t* in_ = nullptr;
-  jack_port_t* out_ = nullptr;
-  std::vector<Arrival> arrivals_;
-  std::atomic<std::size_t> count_{0};
-  vel::midi::detail::SpscRing<1 << 18> ring_;
-};
 
 std::atomic<std::size_t> gReceived{0};
 void CountInput(midi::Handle, uintptr_t, const midi::InMessage& m) {
@@ -127,27 +51,18 @@ struct Session {
 
   bool Start(std::string& why) {
     if (!server.Start(ServerAnswers, why)) return false;
-    peer = std::make_unique<Peer>();
-    if (!peer->Open()) {
-      why = "peer client could not be set up";
-      return false;
-    }
+    // The peer plays all it is given at the start of a cycle.
+    peer = std::make_unique<Peer>(0);
+    if (!peer->Open(why)) return false;
     midi::Result r = midi::SelectBackend(midi::Backend::Jack);
     if (r != midi::kOk) {
       why = "SelectBackend(Jack): " + midi::ErrorText(r);
       return false;
     }
     midi::Rescan();
-    int outIdx = -1, inIdx = -1;
-    std::string n;
-    for (int i = 0; i < midi::OutDevCount(); ++i) {
-      if (midi::OutDevName(i, n) == midi::kOk && n == "peer:in") outIdx = i;
-    }
-    for (int i = 0; i < midi::InDevCount(); ++i) {
-      if (midi::InDevName(i, n) == midi::kOk && n == "peer:out") inIdx = i;
-    }
-    if ((r = midi::OutOpen(outIdx, out)) != midi::kOk ||
-        (r = midi::InOpen(inIdx, &CountInput, 0, in)) != midi::kOk || (r = midi::InStart(in)) != midi::kOk) {
+    if ((r = midi::OutOpen(OutIndex("peer:in"), out)) != midi::kOk ||
+        (r = midi::InOpen(InIndex("peer:out"), &CountInput, 0, in)) != midi::kOk ||
+        (r = midi::InStart(in)) != midi::kOk) {
       why = "opening the devices: " + midi::ErrorText(r);
       return false;
     }
@@ -277,8 +192,9 @@ void BM_JackOutputTiming(benchmark::State& state) {
     }
     std::vector<double> delay(kCount), frame0(kCount);
     for (std::size_t i = 0; i < kCount; ++i) {
-      const Peer::Arrival& a = s.peer->At(base + i);
-      if (a.status != static_cast<uint8_t>(NoteMsg(i)) || a.data1 != static_cast<uint8_t>(NoteMsg(i) >> 8)) {
+      const Peer::Event& a = s.peer->At(base + i);
+      if (a.bytes[0] != static_cast<uint8_t>(NoteMsg(i)) ||
+          a.bytes[1] != static_cast<uint8_t>(NoteMsg(i) >> 8)) {
         state.SkipWithError("messages arrived out of order");
         return;
       }

@@ -4,11 +4,13 @@
 #include <sched.h>
 #include <sys/prctl.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -27,6 +29,8 @@ constexpr int64_t kMaxCatchUp = 100;
 // Longer waits sit on the condition variable so that a kill wakes them at once; only this last
 // stretch before each deadline is slept with clock_nanosleep, which nothing can cut short.
 constexpr int64_t kNanosleepSpanNs = 2'000'000;
+// How long the program's end waits for a timer thread to leave its callback.
+constexpr auto kExitWait = std::chrono::seconds(1);
 
 int64_t NowNs() {
   timespec ts;
@@ -80,8 +84,10 @@ struct Timer {
   int64_t periodNs = 0;
   TimerCallback cb = nullptr;
   uintptr_t user = 0;
+  pid_t pid = 0;  // the process whose thread this is; a forked child has none
   std::atomic<bool> stop{false};
-  std::mutex m;  // pairs with cv; stop is set under it so no wake-up is lost
+  std::atomic<bool> finished{false};  // the thread has left its last callback
+  std::mutex m;                       // pairs with cv; stop is set under it so no wake-up is lost
   std::condition_variable cv;
   std::thread thread;  // written and read under the registry mutex
 };
@@ -90,16 +96,31 @@ struct Registry {
   std::mutex m;
   std::map<uint32_t, std::shared_ptr<Timer>> timers;
   uint32_t nextId = 1;
+  bool ended = false;  // the program is ending: no new timers
 };
+
+void StopAllAtExit();
 
 // Never destroyed: a timer still running when the process exits must not meet a joinable
 // std::thread's destructor.
 Registry& TheRegistry() {
-  static Registry* r = new Registry;
+  static Registry* r = [] {
+    auto* reg = new Registry;
+    std::atexit(StopAllAtExit);
+    return reg;
+  }();
   return *r;
 }
 
-void RunTimer(Timer& t) {
+void Signal(Timer& t) {
+  {
+    std::lock_guard lock(t.m);
+    t.stop.store(true, std::memory_order_release);
+  }
+  t.cv.notify_all();
+}
+
+void RunTimerLoop(Timer& t) {
   prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
   uint32_t applied = ~0u;
   int64_t next = NowNs() + t.periodNs;
@@ -128,6 +149,46 @@ void RunTimer(Timer& t) {
       next = NowNs() + t.periodNs;
     } else {
       next += due * t.periodNs;
+    }
+  }
+}
+
+// The thread's own reference keeps the timer alive for as long as it runs, also when the end of
+// the program leaves it behind.
+void RunTimer(std::shared_ptr<Timer> t) {
+  RunTimerLoop(*t);
+  t->finished.store(true, std::memory_order_release);
+}
+
+// A timer left running at the end of the program would call into objects being destroyed: the
+// timers are stopped first. A callback that does not return within kExitWait (or the exit is
+// made from a callback) is left behind rather than hang the exit; it starts no further call.
+void StopAllAtExit() {
+  std::map<uint32_t, std::shared_ptr<Timer>> timers;
+  {
+    Registry& r = TheRegistry();
+    std::lock_guard lock(r.m);
+    r.ended = true;
+    timers.swap(r.timers);
+  }
+  const pid_t self = getpid();
+  for (auto& [id, t] : timers) {
+    if (t->pid == self) Signal(*t);
+  }
+  const auto deadline = std::chrono::steady_clock::now() + kExitWait;
+  for (auto& [id, t] : timers) {
+    if (t->pid != self) {
+      continue;  // a thread of the parent, which a forked child does not have
+    }
+    if (t->thread.get_id() != std::this_thread::get_id()) {
+      while (!t->finished.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    }
+    if (t->finished.load(std::memory_order_acquire)) {
+      t->thread.join();
+    } else {
+      t->thread.detach();
     }
   }
 }
@@ -166,24 +227,37 @@ uint32_t SetEvent(uint32_t periodMs, uint32_t resolutionMs, TimerCallback cb, ui
   // Deadlines are absolute and the slack is at its least, so the resolution asks for nothing more.
   (void)resolutionMs;
   if (periodMs < kPeriodMin || periodMs > kPeriodMax || cb == nullptr) return 0;
-  auto t = std::make_shared<Timer>();
+  std::shared_ptr<Timer> t;
+  try {
+    t = std::make_shared<Timer>();
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
   t->periodNs = int64_t{periodMs} * 1'000'000;
   t->cb = cb;
   t->user = user;
+  t->pid = getpid();
 
   Registry& r = TheRegistry();
   std::lock_guard lock(r.m);
+  if (r.ended) return 0;
   // Ids count up and wrap past 0, so a killed id is not handed out again for a long while.
   uint32_t id = r.nextId;
   while (id == 0 || r.timers.count(id) != 0) ++id;
-  r.nextId = id + 1;
   t->id = id;
   try {
-    t->thread = std::thread(RunTimer, std::ref(*t));
-  } catch (const std::system_error&) {
+    // Entered first, so that nothing can fail once the thread runs.
+    const auto it = r.timers.emplace(id, t).first;
+    try {
+      t->thread = std::thread(RunTimer, t);
+    } catch (const std::system_error&) {
+      r.timers.erase(it);
+      return 0;
+    }
+  } catch (const std::bad_alloc&) {
     return 0;
   }
-  r.timers.emplace(id, std::move(t));
+  r.nextId = id + 1;
   return id;
 }
 
@@ -199,11 +273,7 @@ Result KillEvent(uint32_t id) {
     t = std::move(it->second);
     r.timers.erase(it);
   }
-  {
-    std::lock_guard lock(t->m);
-    t->stop.store(true, std::memory_order_release);
-  }
-  t->cv.notify_all();
+  Signal(*t);
   t->thread.join();
   return kOk;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // A private JACK server for one test or benchmark process: `jackd -n <unique> -d dummy -r 48000
 // -p 256`, found by this process through JACK_DEFAULT_SERVER, and always stopped and reaped again.
-// Header-only and free of JACK headers, so the benchmarks can use it too; whether a client can
-// connect yet is asked through a probe the caller writes with its own JACK client.
+// Header-only and free of JACK headers; whether a client can connect yet is asked through a probe
+// the caller passes (JackPeer.h has one).
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -117,23 +117,30 @@ class JackServer {
     return pid;
   }
 
-  void End(int sig, std::chrono::milliseconds grace) {
-    if (pid_ <= 0) return;
-    kill(pid_, sig);
+  // Sends sig, gives the process grace to end and then kills it; always reaped. True when it
+  // ended by SIGKILL.
+  static bool Reap(pid_t pid, int sig, std::chrono::milliseconds grace) {
+    kill(pid, sig);
     const auto deadline = std::chrono::steady_clock::now() + grace;
     int status = 0;
-    while (waitpid(pid_, &status, WNOHANG) == 0) {
+    while (waitpid(pid, &status, WNOHANG) == 0) {
       if (std::chrono::steady_clock::now() >= deadline) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, &status, 0);
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
         break;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+  }
+
+  void End(int sig, std::chrono::milliseconds grace) {
+    if (pid_ <= 0) return;
+    const bool killed = Reap(pid_, sig, grace);
     pid_ = -1;
     Cleanup(name_);
     unlink(log_.c_str());
-    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) Reclaim(name_);
+    if (killed) Reclaim(name_);
   }
 
   // A server that could not say goodbye keeps its entry in JACK's table of servers, which holds
@@ -157,18 +164,7 @@ class JackServer {
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    if (!exited) {
-      kill(pid, SIGTERM);
-      const auto hard = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-      while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() >= hard) {
-          kill(pid, SIGKILL);
-          waitpid(pid, &status, 0);
-          break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      }
-    }
+    if (!exited) Reap(pid, SIGTERM, std::chrono::seconds(3));
     Cleanup(name);
     unlink(log.c_str());
   }

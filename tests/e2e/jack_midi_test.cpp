@@ -2,54 +2,36 @@
 // that plays the other end of every connection.
 #include <gtest/gtest.h>
 #include <jack/jack.h>
-#include <jack/midiport.h>
 #include <sched.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <array>
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "e2e/JackPeer.h"
 #include "e2e/JackServer.h"
 #include "platform/midi/Midi.h"
 #include "platform/midi/MidiBackend.h"
-#include "platform/midi/SpscRing.h"
 
 namespace vel::midi {
 namespace {
 
 using namespace std::chrono_literals;
+using test::InIndex;
 using test::JackServer;
+using test::OutIndex;
+using test::Peer;
+using test::ServerAnswers;
+using test::WaitUntil;
 
-constexpr const char* kMidiType = JACK_DEFAULT_MIDI_TYPE;
 // 36 characters: its full name "peer:" + this is cut to 31 in the device list.
 constexpr const char* kLongPort = "an_output_port_with_a_very_long_name";
 constexpr const char* kLongPortCut = "peer:an_output_port_with_a_very";
-
-bool ServerAnswers() {
-  jack_status_t st{};
-  jack_client_t* c = jack_client_open("probe", JackNoStartServer, &st);
-  if (!c) return false;
-  jack_client_close(c);
-  return true;
-}
-
-template <class Pred>
-bool WaitUntil(Pred pred, std::chrono::milliseconds timeout = 10s) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!pred()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(1ms);
-  }
-  return true;
-}
 
 std::vector<uint8_t> SysEx(std::size_t length) {
   std::vector<uint8_t> v(length);
@@ -59,112 +41,6 @@ std::vector<uint8_t> SysEx(std::size_t length) {
   v[length - 1] = 0xF7;
   return v;
 }
-
-// The other end: a client "peer" with a MIDI input "in" and outputs "out" and kLongPort. It
-// records what reaches "in" with its absolute frame, and plays what the test queues on "out".
-class Peer {
- public:
-  struct Event {
-    uint32_t frame;
-    uint32_t length;
-    std::array<uint8_t, 256> bytes;
-    std::vector<uint8_t> Bytes() const {
-      return {bytes.begin(), bytes.begin() + std::min<std::size_t>(length, 256)};
-    }
-  };
-  static constexpr std::size_t kMaxEvents = 4096;
-  static constexpr int kPerCycle = 64;  // messages played per cycle, 4 frames apart
-
-  ~Peer() { Close(); }
-
-  bool Open(std::string& why, bool longPortFirst = false) {
-    events_.resize(kMaxEvents);
-    client_ =
-        jack_client_open("peer", static_cast<jack_options_t>(JackNoStartServer | JackUseExactName), nullptr);
-    if (!client_) {
-      why = "peer client could not connect";
-      return false;
-    }
-    if (longPortFirst) long_ = Register(kLongPort, JackPortIsOutput);
-    in_ = Register("in", JackPortIsInput);
-    out_ = Register("out", JackPortIsOutput);
-    if (!longPortFirst) long_ = Register(kLongPort, JackPortIsOutput);
-    if (!in_ || !out_ || !long_ || jack_set_process_callback(client_, &Peer::Process, this) != 0 ||
-        jack_activate(client_) != 0) {
-      why = "peer ports could not be set up";
-      return false;
-    }
-    return true;
-  }
-
-  void Close() {
-    if (client_) jack_client_close(client_);
-    client_ = nullptr;
-  }
-
-  jack_client_t* Client() const { return client_; }
-  jack_port_t* In() const { return in_; }
-  jack_port_t* Out() const { return out_; }
-
-  // Test thread only: the ring has one producer.
-  bool Queue(const std::vector<uint8_t>& m) {
-    return ring_.Push(m.data(), static_cast<uint32_t>(m.size()), 0);
-  }
-
-  std::size_t Count() const { return count_.load(std::memory_order_acquire); }
-  const Event& At(std::size_t i) const { return events_[i]; }
-  bool WaitCount(std::size_t n) {
-    return WaitUntil([&] { return Count() >= n; });
-  }
-  int ProcessPolicy() const { return policy_.load(); }
-  uint32_t FrameTime() const { return jack_frame_time(client_); }
-
- private:
-  jack_port_t* Register(const char* name, unsigned long flags) {
-    return jack_port_register(client_, name, kMidiType, flags, 0);
-  }
-
-  static int Process(jack_nframes_t nframes, void* arg) {
-    auto* self = static_cast<Peer*>(arg);
-    self->policy_.store(sched_getscheduler(0), std::memory_order_relaxed);
-    const jack_nframes_t start = jack_last_frame_time(self->client_);
-
-    void* in = jack_port_get_buffer(self->in_, nframes);
-    const uint32_t n = jack_midi_get_event_count(in);
-    for (uint32_t i = 0; i < n; ++i) {
-      jack_midi_event_t ev;
-      if (jack_midi_event_get(&ev, in, i) != 0) continue;
-      const std::size_t c = self->count_.load(std::memory_order_relaxed);
-      if (c == kMaxEvents) break;
-      Event& e = self->events_[c];
-      e.frame = start + ev.time;
-      e.length = static_cast<uint32_t>(ev.size);
-      std::memcpy(e.bytes.data(), ev.buffer, std::min<std::size_t>(ev.size, e.bytes.size()));
-      self->count_.store(c + 1, std::memory_order_release);
-    }
-
-    void* out = jack_port_get_buffer(self->out_, nframes);
-    jack_midi_clear_buffer(out);
-    jack_midi_clear_buffer(jack_port_get_buffer(self->long_, nframes));
-    for (int k = 0; k < kPerCycle; ++k) {
-      std::array<uint8_t, 512> buf;
-      detail::SpscRing<1 << 16>::Header h;
-      bool truncated = false;
-      if (!self->ring_.Pop(buf.data(), buf.size(), h, truncated)) break;
-      if (!truncated) jack_midi_event_write(out, static_cast<jack_nframes_t>(k * 4), buf.data(), h.length);
-    }
-    return 0;
-  }
-
-  jack_client_t* client_ = nullptr;
-  jack_port_t* in_ = nullptr;
-  jack_port_t* out_ = nullptr;
-  jack_port_t* long_ = nullptr;
-  std::vector<Event> events_;
-  std::atomic<std::size_t> count_{0};
-  std::atomic<int> policy_{-1};
-  detail::SpscRing<1 << 16> ring_;
-};
 
 // Everything an input callback was told, with the thread it ran on.
 struct Recorder {
@@ -214,41 +90,25 @@ struct OutGuard {
   }
 };
 
-int InIndex(const std::string& name) {
+std::vector<std::string> Names(bool input) {
+  std::vector<std::string> v;
   std::string n;
-  for (int i = 0; i < InDevCount(); ++i) {
-    if (InDevName(i, n) == kOk && n == name) return i;
+  for (int i = 0; i < (input ? InDevCount() : OutDevCount()); ++i) {
+    if ((input ? InDevName(i, n) : OutDevName(i, n)) == kOk) v.push_back(n);
   }
-  return -1;
-}
-int OutIndex(const std::string& name) {
-  std::string n;
-  for (int i = 0; i < OutDevCount(); ++i) {
-    if (OutDevName(i, n) == kOk && n == name) return i;
-  }
-  return -1;
+  return v;
 }
 std::vector<std::string> InNames() {
-  std::vector<std::string> v;
-  std::string n;
-  for (int i = 0; i < InDevCount(); ++i) {
-    if (InDevName(i, n) == kOk) v.push_back(n);
-  }
-  return v;
+  return Names(true);
 }
 std::vector<std::string> OutNames() {
-  std::vector<std::string> v;
-  std::string n;
-  for (int i = 0; i < OutDevCount(); ++i) {
-    if (OutDevName(i, n) == kOk) v.push_back(n);
-  }
-  return v;
+  return Names(false);
 }
 
 // Our client's MIDI ports as the server sees them.
 std::vector<std::string> OurPorts(jack_client_t* c) {
   std::vector<std::string> v;
-  if (const char** ports = jack_get_ports(c, "^Vellorine", kMidiType, 0)) {
+  if (const char** ports = jack_get_ports(c, "^Vellorine", JACK_DEFAULT_MIDI_TYPE, 0)) {
     for (const char** p = ports; *p; ++p) v.emplace_back(*p);
     jack_free(ports);
   }
@@ -270,7 +130,7 @@ class JackMidi : public ::testing::Test {
       return false;
     }
     peer_ = std::make_unique<Peer>();
-    if (!peer_->Open(why, longPortFirst)) {
+    if (!peer_->Open(why, {kLongPort}, longPortFirst)) {
       ADD_FAILURE() << why;
       return false;
     }
@@ -337,6 +197,28 @@ TEST_F(JackMidi, DeviceNamesMatchBetweenRuns) {
   EXPECT_EQ(InNames(), ins1);
   EXPECT_EQ(OutNames(), outs1);
   EXPECT_EQ(ins1, (std::vector<std::string>{kLongPortCut, "peer:out"}));
+}
+
+// Ports whose full names share their first 31 characters must still be told apart: a repeat is
+// numbered, and each name opens its own port.
+TEST_F(JackMidi, PortsAlikeInTheirFirst31CharactersAreNumberedAndEachOpensItsOwn) {
+  const std::string second = std::string(kLongPort) + "_too";
+  const std::string secondCut = "peer:an_output_port_with_a_v #2";
+  ASSERT_TRUE(peer_->AddOutput(second));
+  Rescan();
+  EXPECT_EQ(InNames(), (std::vector<std::string>{kLongPortCut, secondCut, "peer:out"}));
+
+  Recorder rec;
+  InGuard first, other;
+  ASSERT_EQ(InOpen(InIndex(secondCut), &Recorder::Callback, reinterpret_cast<uintptr_t>(&rec), other.h), kOk);
+  ASSERT_EQ(InOpen(InIndex(kLongPortCut), &Recorder::Callback, reinterpret_cast<uintptr_t>(&rec), first.h),
+            kOk);
+  auto peerPort = [&](const std::string& name) {
+    return jack_port_by_name(peer_->Client(), ("peer:" + name).c_str());
+  };
+  EXPECT_EQ(jack_port_connected_to(peerPort(second), "Vellorine:midi_in_1"), 1);
+  EXPECT_EQ(jack_port_connected_to(peerPort(kLongPort), "Vellorine:midi_in_2"), 1);
+  EXPECT_EQ(jack_port_connected_to(peerPort(kLongPort), "Vellorine:midi_in_1"), 0);
 }
 
 TEST_F(JackMidi, ThousandShortMessagesOutArriveInOrder) {
@@ -583,6 +465,33 @@ TEST_P(JackMidiServerGone, CallsReportItAndNothingHangs) {
   EXPECT_EQ(SelectBackend(Backend::Loopback), kOk);
 }
 
+// A server that went away and came back: choosing JACK again, or a rescan, reaches the new one
+// instead of keeping the dead client with its empty lists.
+TEST_F(JackMidi, AfterTheServerWentAwayJackCanBeChosenAgain) {
+  server_.Stop();
+  // The peer's client is dead too; it goes before any new client opens (see CallsReportIt...).
+  peer_.reset();
+  ASSERT_TRUE(WaitUntil([] { return SelectBackend(Backend::Jack) == kErrNoDriver; }))
+      << "choosing JACK with no server kept the dead backend";
+  EXPECT_EQ(ActiveBackend(), Backend::Jack);
+  EXPECT_EQ(InDevCount(), 0);
+  Rescan();
+  EXPECT_EQ(InDevCount(), 0);
+
+  std::string why;
+  ASSERT_TRUE(server_.Start(ServerAnswers, why)) << why;
+  peer_ = std::make_unique<Peer>();
+  ASSERT_TRUE(peer_->Open(why, {kLongPort})) << why;
+  Rescan();
+  EXPECT_EQ(InNames(), (std::vector<std::string>{kLongPortCut, "peer:out"}));
+  EXPECT_EQ(OutNames(), (std::vector<std::string>{"peer:in"}));
+  OutGuard out;
+  ASSERT_EQ(OutOpen(OutIndex("peer:in"), out.h), kOk);
+  ASSERT_EQ(OutShortMsg(out.h, 0x403C90), kOk);
+  ASSERT_TRUE(peer_->WaitCount(1));
+  EXPECT_EQ(peer_->At(0).Bytes(), (std::vector<uint8_t>{0x90, 0x3C, 0x40}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Jack, JackMidiServerGone, ::testing::Values(false, true), [](const auto& info) {
   return info.param ? std::string("Killed") : std::string("Stopped");
 });
@@ -614,7 +523,7 @@ TEST(JackBackend, InputTimesFollowNowAndLossIsToldOnce) {
   std::string why;
   ASSERT_TRUE(server.Start(ServerAnswers, why)) << why;
   Peer peer;
-  ASSERT_TRUE(peer.Open(why)) << why;
+  ASSERT_TRUE(peer.Open(why, {kLongPort})) << why;
   Result err = kErrBackend;
   auto b = detail::MakeJackBackend(err);
   ASSERT_EQ(err, kOk);

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <functional>
+#include <future>
 #include <list>
 #include <mutex>
 #include <string>
@@ -448,6 +449,43 @@ TEST_F(MidiLoopback, AFullQueueReportsTheLossAfterWhatItHeld) {
   EXPECT_EQ(e.msg, msgOf(kTotal - 1));
   EXPECT_EQ(e.length, kTotal - kept);
   EXPECT_FALSE(e.hasData);
+}
+
+// A device flooding faster than its callback takes the messages must not hold the worker: another
+// device still hears its messages and can be closed meanwhile.
+TEST_F(MidiLoopback, AFloodOnOneInputHoldsUpNeitherTheOthersNorTheirClose) {
+  Recorder& flooded = NewRec();
+  Recorder& quiet = NewRec();
+  flooded.hook = [](Handle, const InMessage&) { std::this_thread::sleep_for(std::chrono::microseconds(20)); };
+  OpenIn(0, flooded);
+  const Handle hq = OpenIn(1, quiet);
+  std::atomic<bool> stop{false};
+  std::thread flood([&] {
+    while (!stop) loopback::InjectShort(0, 0xFE);
+  });
+  while (flooded.Count() < 200) std::this_thread::yield();
+
+  ASSERT_EQ(loopback::InjectShort(1, 0x643C90), kOk);
+  const bool heard = [&] {
+    for (int i = 0; i < 5000 && quiet.Count() < 2; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return quiet.Count() >= 2;
+  }();
+  auto closing = std::async(std::launch::async, [hq] { return InClose(hq); });
+  const bool closedInTime = closing.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+  stop = true;
+  flood.join();
+  EXPECT_TRUE(heard);
+  EXPECT_TRUE(closedInTime);
+  EXPECT_EQ(closing.get(), kOk);
+  ins_.erase(ins_.begin() + 1);
+
+  const std::vector<Rec> r = quiet.Take();
+  ASSERT_EQ(r.size(), 3u);
+  EXPECT_EQ(r[0].type, InMsg::Open);
+  EXPECT_EQ(r[1].type, InMsg::Data);
+  EXPECT_EQ(r[1].msg, 0x643C90u);
+  EXPECT_EQ(r[2].type, InMsg::Close);
 }
 
 TEST_F(MidiLoopback, ASysExTooLargeForTheQueueIsALongError) {

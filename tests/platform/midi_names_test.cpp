@@ -44,6 +44,19 @@ TEST(MidiDeviceNames, RepeatsOfFullWidthNamesStayWithinTheWidth) {
   for (const std::string& n : names) EXPECT_LE(n.size(), kMaxDevName);
 }
 
+// A port whose own name looks like a numbered repeat must not end up with the same name as one.
+TEST(MidiDeviceNames, EveryNameInTheTableIsUnique) {
+  const std::vector<std::string> raw = {"Synth:Port 20:0", "Synth:Port #2 20:1", "Synth:Port 21:0",
+                                        "Synth:Port 22:0"};
+  std::vector<std::string> names;
+  std::vector<unsigned> portOf;
+  StablePortNames(raw, "Vellorine", names, portOf);
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"Synth:Port", "Synth:Port #2", "Synth:Port #3", "Synth:Port #4"}));
+  EXPECT_EQ(portOf, (std::vector<unsigned>{0, 1, 2, 3}));
+  EXPECT_EQ(TableNames({"a", "a", "a #2"}), (std::vector<std::string>{"a", "a #2", "a #2 #2"}));
+}
+
 TEST(MidiDeviceNames, AtMostATableFullIsKept) {
   std::vector<std::string> raw;
   for (int i = 0; i < 40; ++i)

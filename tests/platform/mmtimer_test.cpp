@@ -1,12 +1,18 @@
 #include "platform/MmTimer.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <pthread.h>
 #include <sched.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 #include <thread>
 
 namespace vel::mmtimer {
@@ -187,6 +193,62 @@ TEST(MmTimerEvent, KilledIdIsNotHandedOutAgain) {
   EXPECT_NE(second, first);
   EXPECT_EQ(KillEvent(first), kErrNoCanDo);  // the old id does not reach the new timer
   EXPECT_EQ(KillEvent(second), kOk);
+}
+
+// What a timer still running while the program ends would reach: an object already destroyed.
+struct ExitWitness {
+  std::atomic<bool> destroyed{false};
+  int fd = -1;
+  ~ExitWitness() {
+    destroyed = true;
+    std::this_thread::sleep_for(30ms);  // time for a stray callback to show itself
+  }
+};
+ExitWitness gWitness;
+
+void TouchWitness(uint32_t, uintptr_t) {
+  if (gWitness.destroyed.load() && gWitness.fd >= 0) {
+    const char late = 'L';
+    if (write(gWitness.fd, &late, 1) != 1) gWitness.fd = -1;
+  }
+}
+
+// A program that ends without killing its timer: the timer stops before the program's objects
+// are destroyed, and the exit does not hang.
+TEST(MmTimerExit, NoCallbackRunsWhileTheProgramEnds) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    close(fds[0]);
+    gWitness.fd = fds[1];
+    if (SetEvent(1, 1, TouchWitness, 0) == 0) _exit(3);
+    std::this_thread::sleep_for(20ms);
+    std::exit(0);
+  }
+  close(fds[1]);
+  std::string late;
+  bool ended = false;
+  const auto deadline = Clock::now() + 10s;
+  while (Clock::now() < deadline) {
+    pollfd p{fds[0], POLLIN, 0};
+    if (poll(&p, 1, 100) <= 0) continue;
+    char buf[64];
+    const ssize_t n = read(fds[0], buf, sizeof buf);
+    if (n <= 0) {
+      ended = true;
+      break;
+    }
+    late.append(buf, static_cast<std::size_t>(n));
+  }
+  close(fds[0]);
+  if (!ended) kill(pid, SIGKILL);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(ended) << "the program did not end";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(late.size(), 0u) << "callbacks ran after the program's objects were destroyed";
 }
 
 }  // namespace

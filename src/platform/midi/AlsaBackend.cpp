@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cctype>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,14 +58,22 @@ Result CountError(const ErrTrap& trap, int before) {
   return trap.Total() != before ? kErrBackend : kOk;
 }
 
+// The device names of what rt sees now; portOf[i] is the RtMidi port number of names[i].
 template <typename Rt>
-Result FindPort(Rt& rt, const std::string& name, unsigned& port) {
+void ListPorts(Rt& rt, std::vector<std::string>& names, std::vector<unsigned>& portOf) {
   std::vector<std::string> raw;
   const unsigned n = rt.getPortCount();
   for (unsigned i = 0; i < n; ++i) raw.push_back(rt.getPortName(i));
+  StablePortNames(raw, kClient, names, portOf);
+}
+
+// Looked up with the object that is about to open the port, so that the number is the one it
+// will use even if the ports changed since the list was made.
+template <typename Rt>
+Result FindPort(Rt& rt, const std::string& name, unsigned& port) {
   std::vector<std::string> names;
   std::vector<unsigned> portOf;
-  StablePortNames(raw, kClient, names, portOf);
+  ListPorts(rt, names, portOf);
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (names[i] == name) {
       port = portOf[i];
@@ -156,43 +163,35 @@ class AlsaBackend final : public BackendImpl {
   Result ListOutputs(std::vector<std::string>& names) override { return List(*enumOut_, names); }
 
   Result OpenInput(const std::string& name, InputSink* sink, std::unique_ptr<BackendInput>& out) override {
-    try {
-      unsigned port = 0;
-      if (const Result r = FindPort(*enumIn_, name, port)) return r;
+    return Guard([&] {
       auto trap = std::make_unique<ErrTrap>();
       auto in = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, kClient);
       in->setErrorCallback(&ErrTrap::OnError, trap.get());
+      unsigned port = 0;
+      if (const Result r = FindPort(*in, name, port)) return r;
       // Nothing filtered: SysEx, clock and active sensing all reach the engine.
       in->ignoreTypes(false, false, false);
       auto dev = std::make_unique<AlsaInput>(std::move(in), std::move(trap), sink);
       dev->in_->setCallback(&AlsaInput::OnMessage, dev.get());
       dev->in_->openPort(port, "In " + name);
-      if (dev->trap_->errors.load() != 0 || !dev->in_->isPortOpen()) return kErrBackend;
+      if (dev->trap_->errors.load() != 0 || !dev->in_->isPortOpen()) return Result{kErrBackend};
       out = std::move(dev);
-      return kOk;
-    } catch (const std::bad_alloc&) {
-      return kErrNoMem;
-    } catch (...) {
-      return kErrBackend;
-    }
+      return Result{kOk};
+    });
   }
 
   Result OpenOutput(const std::string& name, std::unique_ptr<BackendOutput>& out) override {
-    try {
-      unsigned port = 0;
-      if (const Result r = FindPort(*enumOut_, name, port)) return r;
+    return Guard([&] {
       auto trap = std::make_unique<ErrTrap>();
       auto rt = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, kClient);
       rt->setErrorCallback(&ErrTrap::OnError, trap.get());
+      unsigned port = 0;
+      if (const Result r = FindPort(*rt, name, port)) return r;
       rt->openPort(port, "Out " + name);
-      if (trap->errors.load() != 0 || !rt->isPortOpen()) return kErrBackend;
+      if (trap->errors.load() != 0 || !rt->isPortOpen()) return Result{kErrBackend};
       out = std::make_unique<AlsaOutput>(std::move(rt), std::move(trap));
-      return kOk;
-    } catch (const std::bad_alloc&) {
-      return kErrNoMem;
-    } catch (...) {
-      return kErrBackend;
-    }
+      return Result{kOk};
+    });
   }
 
   int64_t NowNs() override { return MonoNs(); }
@@ -201,18 +200,11 @@ class AlsaBackend final : public BackendImpl {
   template <typename Rt>
   Result List(Rt& rt, std::vector<std::string>& names) {
     names.clear();
-    try {
-      std::vector<std::string> raw;
-      const unsigned n = rt.getPortCount();
-      for (unsigned i = 0; i < n; ++i) raw.push_back(rt.getPortName(i));
+    return Guard([&] {
       std::vector<unsigned> portOf;
-      StablePortNames(raw, kClient, names, portOf);
-      return kOk;
-    } catch (const std::bad_alloc&) {
-      return kErrNoMem;
-    } catch (...) {
-      return kErrBackend;
-    }
+      ListPorts(rt, names, portOf);
+      return Result{kOk};
+    });
   }
 
   ErrTrap trap_;
@@ -224,24 +216,19 @@ class AlsaBackend final : public BackendImpl {
 
 void StablePortNames(const std::vector<std::string>& raw, const std::string& ownClient,
                      std::vector<std::string>& names, std::vector<unsigned>& portOf) {
-  names.clear();
   portOf.clear();
   const std::string own = ownClient + ":";
-  std::map<std::string, int> seen;
-  for (std::size_t i = 0; i < raw.size() && names.size() < static_cast<std::size_t>(kMaxDevs); ++i) {
+  std::vector<std::string> stripped;
+  for (std::size_t i = 0; i < raw.size(); ++i) {
     std::string name = raw[i];
     if (name.empty() || name.compare(0, own.size(), own) == 0) continue;
     std::size_t blank = 0;
     if (EndsWithPortNumbers(name, blank)) name.erase(blank);
-    name = CutDevName(name);
-    const int n = ++seen[name];
-    if (n > 1) {
-      const std::string suffix = " #" + std::to_string(n);
-      name = name.substr(0, kMaxDevName - suffix.size()) + suffix;
-    }
-    names.push_back(name);
+    stripped.push_back(std::move(name));
     portOf.push_back(static_cast<unsigned>(i));
   }
+  names = TableNames(stripped);
+  portOf.resize(names.size());
 }
 
 std::unique_ptr<BackendImpl> MakeAlsaBackend(Result& err) {

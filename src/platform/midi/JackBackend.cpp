@@ -12,13 +12,13 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
-#include <new>
 #include <shared_mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/midi/MidiBackend.h"
+#include "platform/midi/PortSync.h"
 #include "platform/midi/SpscRing.h"
 
 namespace vel::midi::detail {
@@ -103,6 +103,34 @@ class JackCore {
     if (!p->lostSent.exchange(true)) p->sink->Lost();
   }
 
+  // Under mu: a port of ours, connected to theirs (from theirs for an input); null when either
+  // step fails.
+  jack_port_t* RegisterConnected(const std::string& ours, unsigned long flags, const std::string& theirs) {
+    jack_port_t* port = jack_port_register(client, ours.c_str(), JACK_DEFAULT_MIDI_TYPE, flags, 0);
+    if (!port) return nullptr;
+    const bool input = (flags & JackPortIsInput) != 0;
+    const char* from = input ? theirs.c_str() : jack_port_name(port);
+    const char* to = input ? jack_port_name(port) : theirs.c_str();
+    if (jack_connect(client, from, to) != 0) {
+      jack_port_unregister(client, port);
+      return nullptr;
+    }
+    return port;
+  }
+
+  // Under mu: takes a device's port out of the table the process callback reads, waits for the
+  // callback to let go of it and unregisters it. idle is false when the callback never let go (a
+  // stalled server): the port may then still be in use and must not be freed.
+  template <typename Port>
+  Result Withdraw(std::array<std::atomic<Port*>, kMaxDevs>& table, std::array<bool, kMaxDevs>& used, Port& p,
+                  bool& idle) {
+    table[p.slot].store(nullptr, std::memory_order_seq_cst);
+    idle = WaitNoReaders();
+    used[p.slot] = false;
+    if (gone.load()) return kErrServerGone;
+    return jack_port_unregister(client, p.port) != 0 ? kErrBackend : kOk;
+  }
+
   static int Process(jack_nframes_t nframes, void* arg) {
     static_cast<JackCore*>(arg)->RunCycle(nframes);
     return 0;
@@ -136,6 +164,7 @@ class JackCore {
   void ReadInput(InPort& p, jack_nframes_t nframes, jack_nframes_t cycleStart) {
     void* buf = jack_port_get_buffer(p.port, nframes);
     if (!buf || !p.started.load(std::memory_order_acquire)) return;
+    PortBufferTaken(buf);
     const int64_t startNs = p.startNs.load(std::memory_order_acquire);
     const uint32_t count = jack_midi_get_event_count(buf);
     for (uint32_t i = 0; i < count; ++i) {
@@ -147,11 +176,13 @@ class JackCore {
       p.lastNs = t;
       p.sink->Push(ev.buffer, ev.size, t);
     }
+    PortBufferDone(buf);
   }
 
   void WriteOutput(OutPort& p, jack_nframes_t nframes, jack_nframes_t cycleStart) {
     void* buf = jack_port_get_buffer(p.port, nframes);
     if (!buf) return;
+    PortBufferTaken(buf);
     jack_midi_clear_buffer(buf);
     const auto n = static_cast<int32_t>(nframes);
     int32_t lastFrame = 0;
@@ -183,6 +214,7 @@ class JackCore {
       p.hasCarry = false;
       lastFrame = off;
     }
+    PortBufferDone(buf);
     p.carryPending.store(p.hasCarry, std::memory_order_release);
   }
 };
@@ -242,16 +274,8 @@ class JackInput final : public BackendInput {
     if (!port_) return kOk;
     std::lock_guard lock(core_->mu);
     port_->started.store(false);
-    core_->ins[port_->slot].store(nullptr, std::memory_order_seq_cst);
-    const bool idle = core_->WaitNoReaders();
-    core_->inUsed[port_->slot] = false;
-    Result r = kOk;
-    if (core_->gone.load()) {
-      r = kErrServerGone;
-    } else if (jack_port_unregister(core_->client, port_->port) != 0) {
-      r = kErrBackend;
-    }
-    // A callback that never let go (a stalled server) may still hold the port: leave it be.
+    bool idle = false;
+    const Result r = core_->Withdraw(core_->ins, core_->inUsed, *port_, idle);
     if (idle) delete port_;
     port_ = nullptr;
     return r;
@@ -304,15 +328,8 @@ class JackOutput final : public BackendOutput {
     // The cycle that wrote the last of them hands it on in the next one at the latest.
     const uint64_t written = core_->cycles.load(std::memory_order_acquire);
     waitFor([&] { return core_->cycles.load(std::memory_order_acquire) >= written + 2; });
-    core_->outs[port_->slot].store(nullptr, std::memory_order_seq_cst);
-    const bool idle = core_->WaitNoReaders();
-    core_->outUsed[port_->slot] = false;
-    Result r = kOk;
-    if (core_->gone.load()) {
-      r = kErrServerGone;
-    } else if (jack_port_unregister(core_->client, port_->port) != 0) {
-      r = kErrBackend;
-    }
+    bool idle = false;
+    const Result r = core_->Withdraw(core_->outs, core_->outUsed, *port_, idle);
     if (idle) delete port_;
     port_ = nullptr;
     return r;
@@ -350,13 +367,8 @@ class JackBackend final : public BackendImpl {
       auto p = std::make_unique<InPort>();
       p->sink = sink;
       p->slot = slot;
-      const std::string ours = "midi_in_" + std::to_string(slot + 1);
-      p->port = jack_port_register(core_->client, ours.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+      p->port = core_->RegisterConnected("midi_in_" + std::to_string(slot + 1), JackPortIsInput, theirs);
       if (!p->port) return kErrBackend;
-      if (jack_connect(core_->client, theirs.c_str(), jack_port_name(p->port)) != 0) {
-        jack_port_unregister(core_->client, p->port);
-        return kErrBackend;
-      }
       InPort* raw = p.release();
       dev->Adopt(raw);
       out = std::move(dev);
@@ -380,13 +392,8 @@ class JackBackend final : public BackendImpl {
       auto dev = std::make_unique<JackOutput>(core_);
       auto p = std::make_unique<OutPort>();
       p->slot = slot;
-      const std::string ours = "midi_out_" + std::to_string(slot + 1);
-      p->port = jack_port_register(core_->client, ours.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+      p->port = core_->RegisterConnected("midi_out_" + std::to_string(slot + 1), JackPortIsOutput, theirs);
       if (!p->port) return kErrBackend;
-      if (jack_connect(core_->client, jack_port_name(p->port), theirs.c_str()) != 0) {
-        jack_port_unregister(core_->client, p->port);
-        return kErrBackend;
-      }
       OutPort* raw = p.release();
       dev->Adopt(raw);
       out = std::move(dev);
@@ -397,19 +404,9 @@ class JackBackend final : public BackendImpl {
   }
 
   int64_t NowNs() override { return static_cast<int64_t>(jack_get_time()) * 1000; }
+  bool Alive() override { return !core_->gone.load(); }
 
  private:
-  template <class F>
-  static Result Guard(F&& f) {
-    try {
-      return f();
-    } catch (const std::bad_alloc&) {
-      return kErrNoMem;
-    } catch (...) {
-      return kErrBackend;
-    }
-  }
-
   static int FreeSlot(const std::array<bool, kMaxDevs>& used) {
     for (int i = 0; i < kMaxDevs; ++i) {
       if (!used[i]) return i;
@@ -417,10 +414,11 @@ class JackBackend final : public BackendImpl {
     return -1;
   }
 
-  // Other clients' MIDI ports with the given flag, full names, sorted so the order does not depend
-  // on which client registered first.
-  void Ports(unsigned long flags, std::vector<std::string>& full) {
+  // Other clients' MIDI ports with the given flag: full names, sorted so the order does not depend
+  // on which client registered first, and beside them the names the device table shows.
+  void Ports(unsigned long flags, std::vector<std::string>& full, std::vector<std::string>& names) {
     full.clear();
+    names.clear();
     const char** ports = jack_get_ports(core_->client, nullptr, JACK_DEFAULT_MIDI_TYPE, flags);
     if (!ports) return;
     const std::string mine = core_->name + ":";
@@ -434,6 +432,8 @@ class JackBackend final : public BackendImpl {
     }
     jack_free(ports);
     std::sort(full.begin(), full.end());
+    names = TableNames(full);
+    full.resize(names.size());
   }
 
   Result List(unsigned long flags, std::vector<std::string>& names) {
@@ -441,25 +441,18 @@ class JackBackend final : public BackendImpl {
     std::lock_guard lock(core_->mu);
     if (core_->gone.load()) return kErrServerGone;
     std::vector<std::string> full;
-    Ports(flags, full);
-    for (const auto& f : full) {
-      if (names.size() == static_cast<std::size_t>(kMaxDevs)) break;
-      names.push_back(CutDevName(f));
-    }
+    Ports(flags, full, names);
     return kOk;
   }
 
-  // Finds the port listed under the (possibly cut) name; the first one wins, as in the list.
+  // The full name of the port listed under name.
   bool FindPort(unsigned long flags, const std::string& name, std::string& full) {
-    std::vector<std::string> all;
-    Ports(flags, all);
-    for (const auto& f : all) {
-      if (CutDevName(f) == name) {
-        full = f;
-        return true;
-      }
-    }
-    return false;
+    std::vector<std::string> all, names;
+    Ports(flags, all, names);
+    const auto it = std::find(names.begin(), names.end(), name);
+    if (it == names.end()) return false;
+    full = all[static_cast<std::size_t>(it - names.begin())];
+    return true;
   }
 
   std::shared_ptr<JackCore> core_;

@@ -26,7 +26,7 @@ struct Loop {
   std::atomic<uint32_t (*)()> clock{nullptr};
 
   // Under mu.
-  Result Fail(const char* call) {
+  Result TakeFail(const char* call) {
     auto it = failNext.find(call);
     if (it == failNext.end()) return kOk;
     const Result r = it->second;
@@ -46,11 +46,25 @@ Loop& L() {
   return *loop;
 }
 
-std::string InName(int i) {
-  return "Loopback In " + std::to_string(i + 1);
+constexpr const char* kInPrefix = "Loopback In ";
+constexpr const char* kOutPrefix = "Loopback Out ";
+
+std::string DevName(const char* prefix, int i) {
+  return prefix + std::to_string(i + 1);
 }
-std::string OutName(int i) {
-  return "Loopback Out " + std::to_string(i + 1);
+
+// The number of the device of that name, -1 when there is none.
+int DevIndex(const std::string& name, const char* prefix, int count) {
+  for (int i = 0; i < count; ++i) {
+    if (name == DevName(prefix, i)) return i;
+  }
+  return -1;
+}
+
+// The failure FailNext asked for this call, else kOk.
+Result Fail(const char* call) {
+  std::lock_guard lk(L().mu);
+  return L().TakeFail(call);
 }
 
 class LoopInput final : public BackendInput {
@@ -60,16 +74,12 @@ class LoopInput final : public BackendInput {
     std::lock_guard lk(L().mu);
     L().inSink[dev_] = nullptr;
   }
-  Result Start() override { return Call("start"); }
-  Result Stop() override { return Call("stop"); }
-  Result Reset() override { return Call("reset"); }
-  Result Close() override { return Call("close"); }
+  Result Start() override { return Fail("start"); }
+  Result Stop() override { return Fail("stop"); }
+  Result Reset() override { return Fail("reset"); }
+  Result Close() override { return Fail("close"); }
 
  private:
-  static Result Call(const char* name) {
-    std::lock_guard lk(L().mu);
-    return L().Fail(name);
-  }
   int dev_;
 };
 
@@ -83,18 +93,14 @@ class LoopOutput final : public BackendOutput {
   Result Send(const uint8_t* data, std::size_t length) override {
     const uint32_t now = L().NowMs();
     std::lock_guard lk(L().mu);
-    if (const Result r = L().Fail("send")) return r;
+    if (const Result r = L().TakeFail("send")) return r;
     L().sent[dev_].push_back({now, std::string(reinterpret_cast<const char*>(data), length)});
     return kOk;
   }
-  Result Reset() override { return Call("reset"); }
-  Result Close() override { return Call("close"); }
+  Result Reset() override { return Fail("reset"); }
+  Result Close() override { return Fail("close"); }
 
  private:
-  static Result Call(const char* name) {
-    std::lock_guard lk(L().mu);
-    return L().Fail(name);
-  }
   int dev_;
 };
 
@@ -103,44 +109,42 @@ class LoopBackend final : public BackendImpl {
   Backend Kind() const override { return Backend::Loopback; }
 
   Result ListInputs(std::vector<std::string>& names) override {
-    names.clear();
-    for (int i = 0; i < loopback::kInDevs; ++i) names.push_back(InName(i));
-    return kOk;
+    return List(kInPrefix, loopback::kInDevs, names);
   }
-
   Result ListOutputs(std::vector<std::string>& names) override {
-    names.clear();
-    for (int i = 0; i < loopback::kOutDevs; ++i) names.push_back(OutName(i));
-    return kOk;
+    return List(kOutPrefix, loopback::kOutDevs, names);
   }
 
   Result OpenInput(const std::string& name, InputSink* sink, std::unique_ptr<BackendInput>& out) override {
-    for (int i = 0; i < loopback::kInDevs; ++i) {
-      if (name != InName(i)) continue;
-      std::lock_guard lk(L().mu);
-      if (const Result r = L().Fail("open")) return r;
-      if (L().inSink[i]) return kErrAllocated;
-      L().inSink[i] = sink;
-      out = std::make_unique<LoopInput>(i);
-      return kOk;
-    }
-    return kErrBadDeviceId;
+    const int i = DevIndex(name, kInPrefix, loopback::kInDevs);
+    if (i < 0) return kErrBadDeviceId;
+    std::lock_guard lk(L().mu);
+    if (const Result r = L().TakeFail("open")) return r;
+    if (L().inSink[i]) return kErrAllocated;
+    L().inSink[i] = sink;
+    out = std::make_unique<LoopInput>(i);
+    return kOk;
   }
 
   Result OpenOutput(const std::string& name, std::unique_ptr<BackendOutput>& out) override {
-    for (int i = 0; i < loopback::kOutDevs; ++i) {
-      if (name != OutName(i)) continue;
-      std::lock_guard lk(L().mu);
-      if (const Result r = L().Fail("open")) return r;
-      if (L().outOpen[i]) return kErrAllocated;
-      L().outOpen[i] = true;
-      out = std::make_unique<LoopOutput>(i);
-      return kOk;
-    }
-    return kErrBadDeviceId;
+    const int i = DevIndex(name, kOutPrefix, loopback::kOutDevs);
+    if (i < 0) return kErrBadDeviceId;
+    std::lock_guard lk(L().mu);
+    if (const Result r = L().TakeFail("open")) return r;
+    if (L().outOpen[i]) return kErrAllocated;
+    L().outOpen[i] = true;
+    out = std::make_unique<LoopOutput>(i);
+    return kOk;
   }
 
   int64_t NowNs() override { return int64_t{L().NowMs()} * 1000000; }
+
+ private:
+  static Result List(const char* prefix, int count, std::vector<std::string>& names) {
+    names.clear();
+    for (int i = 0; i < count; ++i) names.push_back(DevName(prefix, i));
+    return kOk;
+  }
 };
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -24,11 +25,15 @@ namespace {
 using detail::BackendImpl;
 using detail::BackendInput;
 using detail::BackendOutput;
+using detail::Guard;
 
 // Per input: room for a SysEx dump of some 64 KB, or about 3400 short messages the worker has
 // not taken yet.
 constexpr std::size_t kInRing = std::size_t{1} << 16;
 using InRing = detail::SpscRing<kInRing>;
+// Messages one input may deliver before the worker turns to the others, so that a flood on one
+// device neither starves the rest nor holds up closing them.
+constexpr int kServeBatch = 64;
 
 constexpr Handle kOutBit = 0x40;
 constexpr Handle kSlotMask = 0x3F;
@@ -141,6 +146,7 @@ class State {
   std::atomic<bool> wakePending{false};
   std::atomic<bool> quit{false};
   std::thread worker;
+  pid_t workerPid = 0;  // a forked child has no worker, whatever its copy of this says
   std::atomic<bool> workerRunning{false};
   std::mutex doneMx;
   std::condition_variable doneCv;
@@ -180,11 +186,11 @@ InMessage Decode(const uint8_t* data, std::size_t length, uint32_t timeMs) {
   return Msg(InMsg::Error, Pack(data, length), timeMs, data, length);
 }
 
-// Delivers what one input holds. The callback may close or reopen any handle (on this thread), so
-// the slot is checked again after every call.
-void Serve(State& s, InSlot& slot) {
+// Delivers what one input holds, up to kServeBatch messages; true when it holds more. The callback
+// may close or reopen any handle (on this thread), so the slot is checked again after every call.
+bool Serve(State& s, InSlot& slot) {
   const int st = slot.state.load(std::memory_order_acquire);
-  if (st != kOpen && st != kClosing) return;
+  if (st != kOpen && st != kClosing) return false;
   const Handle h = slot.handle.load(std::memory_order_relaxed);
   const InCallback cb = slot.cb;
   const uintptr_t inst = slot.instance;
@@ -194,10 +200,10 @@ void Serve(State& s, InSlot& slot) {
   };
   if (slot.openPending.exchange(false, std::memory_order_acq_rel)) {
     Call(cb, h, inst, Msg(InMsg::Open));
-    if (!alive()) return;
+    if (!alive()) return false;
   }
   InSink& sink = slot.sink;
-  for (;;) {
+  for (int served = 0;; ++served) {
     if (slot.closeReq.load(std::memory_order_acquire)) {
       Call(cb, h, inst, Msg(InMsg::Close));
       slot.state.store(kDone, std::memory_order_release);
@@ -206,8 +212,9 @@ void Serve(State& s, InSlot& slot) {
         slot.closeDone = true;
       }
       s.doneCv.notify_all();
-      return;
+      return false;
     }
+    if (served == kServeBatch) return true;
     InRing::Header hd{};
     bool truncated = false;
     if (sink.ring.Pop(s.popBuf.data(), s.popBuf.size(), hd, truncated)) {
@@ -229,9 +236,9 @@ void Serve(State& s, InSlot& slot) {
     } else if (sink.serverGone.exchange(false, std::memory_order_acq_rel)) {
       Call(cb, h, inst, Msg(InMsg::Error));
     } else {
-      return;
+      return false;
     }
-    if (!alive()) return;
+    if (!alive()) return false;
   }
 }
 
@@ -247,7 +254,13 @@ void WorkerMain(State& s) {
       std::lock_guard lk(s.doneMx);
       req = s.drainReq;
     }
-    for (InSlot& slot : s.ins) Serve(s, slot);
+    bool more = false;
+    for (InSlot& slot : s.ins) more = Serve(s, slot) || more;
+    if (more) {
+      // Another pass; a drain is done only by a pass that left nothing behind.
+      Wake(true);
+      continue;
+    }
     {
       std::lock_guard lk(s.doneMx);
       s.passDone = req;
@@ -260,31 +273,28 @@ void WorkerMain(State& s) {
 void StartWorker(State& s) {
   if (s.workerRunning.load(std::memory_order_relaxed)) return;
   s.worker = std::thread([&s] { WorkerMain(s); });
+  s.workerPid = getpid();
   s.workerRunning.store(true, std::memory_order_release);
 }
 
 std::unique_ptr<BackendImpl> Make(Backend b, Result& err) {
-  err = kOk;
   std::unique_ptr<BackendImpl> impl;
-  try {
+  Result made = kOk;
+  err = Guard([&] {
     switch (b) {
       case Backend::Alsa:
-        impl = detail::MakeAlsaBackend(err);
+        impl = detail::MakeAlsaBackend(made);
         break;
       case Backend::Jack:
-        impl = detail::MakeJackBackend(err);
+        impl = detail::MakeJackBackend(made);
         break;
       case Backend::Loopback:
-        impl = detail::MakeLoopbackBackend(err);
+        impl = detail::MakeLoopbackBackend(made);
         break;
     }
-  } catch (const std::bad_alloc&) {
-    err = kErrNoMem;
-    impl.reset();
-  } catch (...) {
-    err = kErrBackend;
-    impl.reset();
-  }
+    return made;
+  });
+  if (err != kOk) impl.reset();
   if (!impl && err == kOk) err = kErrNoDriver;
   return impl;
 }
@@ -295,13 +305,8 @@ void RescanLocked(State& s) {
   s.outNames.clear();
   if (!s.backend) return;
   std::vector<std::string> in, out;
-  try {
-    if (s.backend->ListInputs(in) != kOk) in.clear();
-    if (s.backend->ListOutputs(out) != kOk) out.clear();
-  } catch (...) {
-    in.clear();
-    out.clear();
-  }
+  if (Guard([&] { return s.backend->ListInputs(in); }) != kOk) in.clear();
+  if (Guard([&] { return s.backend->ListOutputs(out); }) != kOk) out.clear();
   for (const std::string& n : in) {
     if (s.inNames.size() == kMaxDevs) break;
     s.inNames.push_back(detail::CutDevName(n));
@@ -327,10 +332,16 @@ bool AnyOpen(State& s) {
 Result SelectLocked(State& s, Backend b) {
   if (s.shutDown) return kErrNotEnabled;
   if (AnyOpen(s)) return kErrAllocated;
-  if (!s.backend || s.backend->Kind() != b) {
+  // A backend whose server went away is made anew: the server may be back, and if it is not the
+  // caller learns so instead of getting empty lists.
+  if (!s.backend || s.backend->Kind() != b || !s.backend->Alive()) {
     Result err = kOk;
     std::unique_ptr<BackendImpl> impl = Make(b, err);
-    if (!impl) return err;
+    if (!impl) {
+      // A dead backend stays, but its lists must not go on offering the devices it had.
+      if (s.backend && !s.backend->Alive()) RescanLocked(s);
+      return err;
+    }
     s.backend.reset();
     s.backend = std::move(impl);
   }
@@ -357,8 +368,9 @@ void SelectDefaultLocked(State& s) {
   SelectLocked(s, Backend::Loopback);
 }
 
-// Under api.
+// Under api. Nothing opens once the program has begun to end.
 bool EnsureBackend(State& s) {
+  if (s.shutDown) return false;
   if (!s.backend) SelectDefaultLocked(s);
   return s.backend != nullptr;
 }
@@ -385,15 +397,21 @@ OutSlot* OutSlotOf(State& s, Handle h) {
   return &s.outs[h & kSlotMask];
 }
 
-template <typename F>
-Result Try(F&& fn) {
-  try {
-    return fn();
-  } catch (const std::bad_alloc&) {
-    return kErrNoMem;
-  } catch (...) {
-    return kErrBackend;
-  }
+// Under api: the name of a listed device.
+Result DevName(State& s, const std::vector<std::string>& names, int devId, std::string& name) {
+  if (!EnsureBackend(s)) return kErrNotEnabled;
+  if (devId < 0 || devId >= static_cast<int>(names.size())) return kErrBadDeviceId;
+  name = names[devId];
+  return kOk;
+}
+
+// Under api.
+Result StopLocked(InSlot& slot) {
+  const Result r = Guard([&] { return slot.dev->Stop(); });
+  if (r != kOk) return r;
+  slot.sink.started.store(false, std::memory_order_release);
+  slot.started = false;
+  return kOk;
 }
 
 void CloseAllAtExit();
@@ -414,6 +432,8 @@ void CloseAllAtExit() {
   std::vector<Handle> handles;
   {
     std::lock_guard lk(s.api);
+    // From here on nothing opens: a device opened now would outlive the worker.
+    s.shutDown = true;
     for (InSlot& i : s.ins) {
       if (i.state.load(std::memory_order_acquire) == kOpen) handles.push_back(i.handle.load());
     }
@@ -428,7 +448,9 @@ void CloseAllAtExit() {
     }
   }
   for (Handle h : handles) OutClose(h);
-  if (s.workerRunning.load(std::memory_order_acquire)) {
+  // A forked child that ends with exit() has no worker to join (its copy of the thread would
+  // be waited for in vain); the parent's own exit stops it.
+  if (s.workerRunning.load(std::memory_order_acquire) && s.workerPid == getpid()) {
     s.quit.store(true, std::memory_order_release);
     sem_post(&s.sem);
     if (tOnWorker) {
@@ -440,7 +462,6 @@ void CloseAllAtExit() {
   }
   std::lock_guard lk(s.api);
   s.backend.reset();
-  s.shutDown = true;
 }
 
 }  // namespace
@@ -513,39 +534,34 @@ const char* BackendName(Backend b) {
 void Rescan() {
   State& s = St();
   std::lock_guard lk(s.api);
-  if (EnsureBackend(s)) RescanLocked(s);
+  if (!EnsureBackend(s)) return;
+  // After its server went away, a rescan with nothing open finds the server again if it is back.
+  if (!s.backend->Alive() && !AnyOpen(s) && SelectLocked(s, s.backend->Kind()) == kOk) return;
+  RescanLocked(s);
 }
 
 int InDevCount() {
   State& s = St();
   std::lock_guard lk(s.api);
-  EnsureBackend(s);
-  return static_cast<int>(s.inNames.size());
+  return EnsureBackend(s) ? static_cast<int>(s.inNames.size()) : 0;
 }
 
 int OutDevCount() {
   State& s = St();
   std::lock_guard lk(s.api);
-  EnsureBackend(s);
-  return static_cast<int>(s.outNames.size());
+  return EnsureBackend(s) ? static_cast<int>(s.outNames.size()) : 0;
 }
 
 Result InDevName(int devId, std::string& name) {
   State& s = St();
   std::lock_guard lk(s.api);
-  if (!EnsureBackend(s)) return kErrNotEnabled;
-  if (devId < 0 || devId >= static_cast<int>(s.inNames.size())) return kErrBadDeviceId;
-  name = s.inNames[devId];
-  return kOk;
+  return DevName(s, s.inNames, devId, name);
 }
 
 Result OutDevName(int devId, std::string& name) {
   State& s = St();
   std::lock_guard lk(s.api);
-  if (!EnsureBackend(s)) return kErrNotEnabled;
-  if (devId < 0 || devId >= static_cast<int>(s.outNames.size())) return kErrBadDeviceId;
-  name = s.outNames[devId];
-  return kOk;
+  return DevName(s, s.outNames, devId, name);
 }
 
 Result InOpen(int devId, InCallback cb, uintptr_t instance, Handle& out) {
@@ -568,7 +584,7 @@ Result InOpen(int devId, InCallback cb, uintptr_t instance, Handle& out) {
   InSlot& slot = *free;
   slot.sink.Reset();
   std::unique_ptr<BackendInput> dev;
-  const Result r = Try([&] { return s.backend->OpenInput(name, &slot.sink, dev); });
+  const Result r = Guard([&] { return s.backend->OpenInput(name, &slot.sink, dev); });
   if (r != kOk) return r;
   if (!dev) return kErrBackend;
   try {
@@ -598,14 +614,14 @@ Result InStart(Handle h) {
   if (!slot) return kErrInvalidHandle;
   if (slot->started) return kOk;
   int64_t now = 0;
-  try {
+  const Result rn = Guard([&]() -> Result {
     now = s.backend->NowNs();
-  } catch (...) {
-    return kErrBackend;
-  }
+    return kOk;
+  });
+  if (rn != kOk) return rn;
   slot->sink.startNs.store(now, std::memory_order_release);
   slot->sink.started.store(true, std::memory_order_release);
-  const Result r = Try([&] { return slot->dev->Start(); });
+  const Result r = Guard([&] { return slot->dev->Start(); });
   if (r != kOk) {
     slot->sink.started.store(false, std::memory_order_release);
     return r;
@@ -618,12 +634,7 @@ Result InStop(Handle h) {
   State& s = St();
   std::lock_guard lk(s.api);
   InSlot* slot = FindIn(s, h);
-  if (!slot) return kErrInvalidHandle;
-  const Result r = Try([&] { return slot->dev->Stop(); });
-  if (r != kOk) return r;
-  slot->sink.started.store(false, std::memory_order_release);
-  slot->started = false;
-  return kOk;
+  return slot ? StopLocked(*slot) : kErrInvalidHandle;
 }
 
 Result InReset(Handle h) {
@@ -631,11 +642,8 @@ Result InReset(Handle h) {
   std::lock_guard lk(s.api);
   InSlot* slot = FindIn(s, h);
   if (!slot) return kErrInvalidHandle;
-  Result r = Try([&] { return slot->dev->Stop(); });
-  if (r != kOk) return r;
-  slot->sink.started.store(false, std::memory_order_release);
-  slot->started = false;
-  return Try([&] { return slot->dev->Reset(); });
+  const Result r = StopLocked(*slot);
+  return r != kOk ? r : Guard([&] { return slot->dev->Reset(); });
 }
 
 Result InClose(Handle h) {
@@ -648,8 +656,8 @@ Result InClose(Handle h) {
     if (!slot) return kErrInvalidHandle;
     slot->state.store(kClosing, std::memory_order_release);
     slot->sink.started.store(false, std::memory_order_release);
-    r = Try([&] { return slot->dev->Stop(); });
-    const Result rc = Try([&] { return slot->dev->Close(); });
+    r = Guard([&] { return slot->dev->Stop(); });
+    const Result rc = Guard([&] { return slot->dev->Close(); });
     if (r == kOk) r = rc;
     // Destroying the device ends the backend's pushes into this sink.
     slot->dev.reset();
@@ -700,7 +708,7 @@ Result OutOpen(int devId, Handle& out) {
   }
   if (!free) return kErrNoMem;
   std::unique_ptr<BackendOutput> dev;
-  const Result r = Try([&] { return s.backend->OpenOutput(name, dev); });
+  const Result r = Guard([&] { return s.backend->OpenOutput(name, dev); });
   if (r != kOk) return r;
   if (!dev) return kErrBackend;
   std::lock_guard sk(free->mu);
@@ -719,7 +727,7 @@ Result OutClose(Handle h) {
   std::lock_guard lk(s.api);
   std::lock_guard sk(slot->mu);
   if (slot->handle != h) return kErrInvalidHandle;
-  const Result r = Try([&] { return slot->dev->Close(); });
+  const Result r = Guard([&] { return slot->dev->Close(); });
   slot->dev.reset();
   slot->name.clear();
   slot->handle = kInvalidHandle;
@@ -732,13 +740,13 @@ Result OutReset(Handle h) {
   if (!slot) return kErrInvalidHandle;
   std::lock_guard sk(slot->mu);
   if (slot->handle != h) return kErrInvalidHandle;
-  Result r = Try([&] { return slot->dev->Reset(); });
+  Result r = Guard([&] { return slot->dev->Reset(); });
   if (r != kOk) return r;
   for (int ch = 0; ch < 16; ++ch) {
     for (int note = 0; note < 128; ++note) {
       if (slot->sounding[ch][note] == 0) continue;
       const uint8_t off[3] = {static_cast<uint8_t>(0x80 | ch), static_cast<uint8_t>(note), 0};
-      const Result rs = Try([&] { return slot->dev->Send(off, sizeof off); });
+      const Result rs = Guard([&] { return slot->dev->Send(off, sizeof off); });
       if (r == kOk) r = rs;
     }
     slot->sounding[ch].fill(0);
@@ -759,7 +767,7 @@ Result OutShortMsg(Handle h, uint32_t msg) {
   for (int i = 1; i < n; ++i) {
     if (b[i] >= 0x80) return kErrInvalParam;
   }
-  const Result r = Try([&] { return slot->dev->Send(b, static_cast<std::size_t>(n)); });
+  const Result r = Guard([&] { return slot->dev->Send(b, static_cast<std::size_t>(n)); });
   if (r != kOk) return r;
   const uint8_t kind = b[0] & 0xF0;
   // Only notes are counted; a shorter message's upper bytes are no note number.
@@ -783,10 +791,27 @@ Result OutLongMsg(Handle h, const uint8_t* data, std::size_t length) {
   for (std::size_t i = 1; i + 1 < length; ++i) {
     if (data[i] >= 0x80) return kErrInvalParam;
   }
-  return Try([&] { return slot->dev->Send(data, length); });
+  return Guard([&] { return slot->dev->Send(data, length); });
 }
 
 namespace detail {
+
+std::vector<std::string> TableNames(const std::vector<std::string>& full) {
+  std::vector<std::string> names;
+  std::set<std::string> taken;
+  for (const std::string& f : full) {
+    if (names.size() == static_cast<std::size_t>(kMaxDevs)) break;
+    const std::string cut = CutDevName(f);
+    std::string name = cut;
+    for (int n = 2; taken.count(name) != 0; ++n) {
+      const std::string suffix = " #" + std::to_string(n);
+      name = cut.substr(0, kMaxDevName - suffix.size()) + suffix;
+    }
+    taken.insert(name);
+    names.push_back(std::move(name));
+  }
+  return names;
+}
 
 void DrainInput() {
   if (tOnWorker) return;

@@ -40,12 +40,15 @@ enum class Backend { Alsa, Jack, Loopback };
 // Chooses the backend from VELLORINE_MIDI (alsa, jack, loopback); unset, ALSA when /dev/snd/seq
 // exists, else JACK when a server answers, else loopback. Returns the chosen backend.
 Backend SelectDefaultBackend();
-// Switches to the given backend; every open device must be closed first.
+// Switches to the given backend; every open device must be closed first. Choosing the backend in
+// use again connects anew when its server went away (kErrNoDriver while none answers).
 Result SelectBackend(Backend b);
 Backend ActiveBackend();
 const char* BackendName(Backend b);
 
-// Device lists, re-read from the backend by Rescan(); names are stable from run to run.
+// Device lists, re-read from the backend by Rescan(); names are stable from run to run, and a
+// name that would repeat another is numbered (" #2"). With no device open, Rescan also connects
+// again to a MIDI server that went away and came back.
 void Rescan();
 int InDevCount();
 int OutDevCount();

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,9 @@ class BackendImpl {
   virtual Result OpenOutput(const std::string& name, std::unique_ptr<BackendOutput>& out) = 0;
   // The clock input times are given on.
   virtual int64_t NowNs() = 0;
+  // False once the backend can no longer work (its server went away); the facade then makes a new
+  // one when asked to choose or rescan with nothing open.
+  virtual bool Alive() { return true; }
 };
 
 std::unique_ptr<BackendImpl> MakeAlsaBackend(Result& err);
@@ -78,14 +82,31 @@ inline int ShortMsgLength(uint8_t status) {
   }
 }
 
+// Runs a backend call; an exception from the library under it becomes a result code here, so none
+// leaves the layer.
+template <typename F>
+Result Guard(F&& fn) {
+  try {
+    return fn();
+  } catch (const std::bad_alloc&) {
+    return kErrNoMem;
+  } catch (...) {
+    return kErrBackend;
+  }
+}
+
 // Blocks until the MIDI-in worker has delivered everything its inputs hold (returns at once on
 // the worker itself or when no input was ever opened).
 void DrainInput();
 
+// Names for a device table: each is cut to kMaxDevName and a name already in the list gets " #2",
+// " #3", ... (over the end of a full-width name), so every entry can be told apart and opened; the
+// same ports in the same order always give the same names. At most kMaxDevs are kept.
+std::vector<std::string> TableNames(const std::vector<std::string>& full);
+
 // Device names for the lists from RtMidi's ALSA names ("client:port 20:0"): the client:port
 // numbers, which change from boot to boot, are dropped; ports of clients named ownClient are left
-// out; a repeated name gets " #2", " #3", ...; names are cut to kMaxDevName and at most kMaxDevs
-// kept. portOf[i] is the RtMidi port number of names[i].
+// out; then TableNames. portOf[i] is the RtMidi port number of names[i].
 void StablePortNames(const std::vector<std::string>& raw, const std::string& ownClient,
                      std::vector<std::string>& names, std::vector<unsigned>& portOf);
 
