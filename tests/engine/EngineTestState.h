@@ -175,6 +175,39 @@ inline std::vector<std::string> LoopbackSentHex(int dev) {
   return out;
 }
 
+// The nine messages that put a channel's controllers back, as "B2 07 64".
+inline std::vector<std::string> ChannelResetHex(int chan) {
+  std::vector<std::string> out;
+  char b[12];
+  std::snprintf(b, sizeof b, "E%X 00 40", chan);
+  out.push_back(b);
+  for (const char* cc : {"01 00", "07 64", "0A 40", "40 00", "42 00", "43 00", "79 00", "7B 00"}) {
+    std::snprintf(b, sizeof b, "B%X %s", chan, cc);
+    out.push_back(b);
+  }
+  return out;
+}
+
+// Lists of sent messages one after the other.
+inline std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {
+  std::vector<std::string> out;
+  for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+// Fills a part from (time, message) pairs.
+inline void FillPart(int part, int seq, std::initializer_list<std::pair<int32_t, uint32_t>> events) {
+  for (auto [time, msg] : events) ASSERT_TRUE(InsertPartEvent(part, seq, msg, time, (msg & 0xE0) == 0x80));
+}
+
+// Starts a seq's playing part from its head with its next tick, as the play command does.
+inline void StartSeq(int seq, uint8_t state = ssPlaying) {
+  TPartBuf& b = SeqBuf(seq);
+  b.SeqState = state;
+  b.PlayEvIndex = b.Head;
+  AdvanceSeqEvent(seq, true, 0, 0);
+}
+
 // The engine left as a test found it: factory state, not running.
 inline void LeaveEngineState() {
   ResetEngineState();
@@ -222,18 +255,10 @@ class EngineTest : public ::testing::Test {
     for (int i = 0; i < n; ++i) TimerProc(1, 0);
   }
 
-  // Fills a part from (time, message) pairs.
   static void Fill(int part, int seq, std::initializer_list<std::pair<int32_t, uint32_t>> events) {
-    for (auto [time, msg] : events) ASSERT_TRUE(InsertPartEvent(part, seq, msg, time, (msg & 0xE0) == 0x80));
+    FillPart(part, seq, events);
   }
-
-  // Starts a seq's playing part from its head with its next tick, as the play command does.
-  static void Play(int seq, uint8_t state = ssPlaying) {
-    TPartBuf& b = SeqBuf(seq);
-    b.SeqState = state;
-    b.PlayEvIndex = b.Head;
-    AdvanceSeqEvent(seq, true, 0, 0);
-  }
+  static void Play(int seq, uint8_t state = ssPlaying) { StartSeq(seq, state); }
 
   midi::Handle handles_[midi::loopback::kOutDevs] = {};
 };

@@ -66,6 +66,16 @@ inline void ResetRunState() {
   WarningCount = 0;
 }
 
+// The play command as the key path's executor gives it: the selected stopped seqs start from their
+// first event and the keys go back to Live.
+inline void StandInPlay() {
+  for (int32_t s = 0; s <= LastSeq(); ++s) {
+    const TPartBuf& b = SeqBuf(s);
+    if (b.Selected && b.Head >= 0 && b.SeqState == ssStopped) StartSeq(s);
+  }
+  ReturnToLiveMode();
+}
+
 class RunRig : public ::testing::Test {
  protected:
   void SetUp() override {

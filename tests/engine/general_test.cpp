@@ -61,14 +61,9 @@ TEST_F(GeneralTest, GetFieldsWithBlankTakesRunsOfBlanksAndTabsAsOneSeparator) {
 }
 
 TEST_F(GeneralTest, KeyNoToNoteNamesNoteAndOctave) {
-  EXPECT_EQ(KeyNoToNote(0), "C-2");
-  EXPECT_EQ(KeyNoToNote(12), "C-1");
-  EXPECT_EQ(KeyNoToNote(24), "C");
-  EXPECT_EQ(KeyNoToNote(35), "B");
-  EXPECT_EQ(KeyNoToNote(36), "C1");
-  EXPECT_EQ(KeyNoToNote(60), "C3");
-  EXPECT_EQ(KeyNoToNote(61), "C#3");
-  EXPECT_EQ(KeyNoToNote(127), "G8");
+  const std::pair<int, const char*> names[] = {{0, "C-2"}, {12, "C-1"}, {24, "C"},   {35, "B"},
+                                               {36, "C1"}, {60, "C3"},  {61, "C#3"}, {127, "G8"}};
+  for (auto [in, want] : names) EXPECT_EQ(KeyNoToNote(in), want) << in;
   EXPECT_EQ(KeyNoToNote(61, true), "61");
   EXPECT_EQ(KeyNoToNote(0, true), "0");
   EXPECT_TRUE(ErrMsg.IsEmpty());
@@ -204,19 +199,10 @@ TEST_F(GeneralTest, CheckBarStepsSaysWhenNoStepCountFits) {
 }
 
 TEST_F(GeneralTest, KeyNameOfHotkeyCodes) {
-  EXPECT_EQ(KeyName(8), " bksp");
-  EXPECT_EQ(KeyName(32), " spce");
-  EXPECT_EQ(KeyName(39), " rght");
-  EXPECT_EQ(KeyName(48), " 0");
-  EXPECT_EQ(KeyName(57), " 9");
-  EXPECT_EQ(KeyName(65), " a");
-  EXPECT_EQ(KeyName(90), " z");
-  EXPECT_EQ(KeyName(111), " /");
-  EXPECT_EQ(KeyName(112), " F1");
-  EXPECT_EQ(KeyName(123), " F12");
-  EXPECT_EQ(KeyName(164), "alt");
-  EXPECT_EQ(KeyName(124), "?");
-  EXPECT_EQ(KeyName(0), "?");
+  const std::pair<int, const char*> names[] = {
+      {8, " bksp"}, {32, " spce"}, {39, " rght"}, {48, " 0"},   {57, " 9"}, {65, " a"}, {90, " z"},
+      {111, " /"},  {112, " F1"},  {123, " F12"}, {164, "alt"}, {124, "?"}, {0, "?"}};
+  for (auto [in, want] : names) EXPECT_EQ(KeyName(in), want) << in;
 }
 
 TEST_F(GeneralTest, DecodeEventOfNotesAndHotkeys) {

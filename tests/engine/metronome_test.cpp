@@ -2,6 +2,7 @@
 // and the velocity levels and variation.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "engine/MetronomeTestState.h"
@@ -14,6 +15,20 @@ using test::Off;
 using test::On;
 using test::PartEvents;
 using test::PartEvs;
+
+// A plain click bar as built: the bar note on the first beat, the beat note on the others, each
+// sounding `len` ticks, and the end mark at the bar end.
+PartEvs ClickBar(int beats, int32_t beatTicks, int32_t len, std::pair<uint32_t, uint32_t> bar,
+                 std::pair<uint32_t, uint32_t> beat) {
+  PartEvs out;
+  for (int i = 0; i < beats; ++i) {
+    const auto [note, vel] = i == 0 ? bar : beat;
+    out.push_back({i * beatTicks, On(note, vel)});
+    out.push_back({i * beatTicks + len, Off(note)});
+  }
+  out.push_back({beats * beatTicks, kEnd});
+  return out;
+}
 
 class MetronomeClickTest : public test::MetronomeTest {
  protected:
@@ -28,15 +43,7 @@ TEST_F(MetronomeClickTest, FourFourDrumBarHasItsBarNoteAndThreeBeatsAQuarterApar
   MetrTypePitchLocked = 1;
   PartBufs[0][0].Port = 2;
   BuildMetronomeBar(0, false);
-  EXPECT_EQ(PartEvents(0, 0), (PartEvs{{0, On(41, 70)},
-                                       {480, Off(41)},
-                                       {3840, On(42, 70)},
-                                       {4320, Off(42)},
-                                       {7680, On(42, 70)},
-                                       {8160, Off(42)},
-                                       {11520, On(42, 70)},
-                                       {12000, Off(42)},
-                                       {15360, kEnd}}));
+  EXPECT_EQ(PartEvents(0, 0), ClickBar(4, 3840, 480, {41, 70}, {42, 70}));
   const TPartBuf& b = PartBufs[0][0];
   EXPECT_EQ(b.ChanPend, 9);
   EXPECT_EQ(b.Chan[2], 9);
@@ -51,15 +58,7 @@ TEST_F(MetronomeClickTest, FourFourDrumBarHasItsBarNoteAndThreeBeatsAQuarterApar
 TEST_F(MetronomeClickTest, BassSoundsLastTheNoteOnPercentAndLeaveThePitchUnlocked) {
   PartBufs[0][0].PitchLocked = 1;
   BuildMetronomeBar(0, false);
-  EXPECT_EQ(PartEvents(0, 0), (PartEvs{{0, On(24, 98)},
-                                       {2880, Off(24)},
-                                       {3840, On(36, 70)},
-                                       {6720, Off(36)},
-                                       {7680, On(36, 70)},
-                                       {10560, Off(36)},
-                                       {11520, On(36, 70)},
-                                       {14400, Off(36)},
-                                       {15360, kEnd}}));
+  EXPECT_EQ(PartEvents(0, 0), ClickBar(4, 3840, 2880, {24, 98}, {36, 70}));
   EXPECT_EQ(PartBufs[0][0].ChanPend, 0);
   EXPECT_EQ(PartBufs[0][0].PitchLocked, 0);
 }
@@ -82,24 +81,12 @@ TEST_F(MetronomeClickTest, AFillSplitsOnlyTheLastBeatOfTheLastBar) {
 TEST_F(MetronomeClickTest, ThreeFourAndSevenEightBarsFollowTheTimeSignature) {
   MetrTypePitchLocked = 1;
   ASSERT_TRUE(SetTimeSig(3, 4));
-  EXPECT_EQ(PartEvents(0, 0), (PartEvs{{0, On(41, 70)},
-                                       {480, Off(41)},
-                                       {3840, On(42, 70)},
-                                       {4320, Off(42)},
-                                       {7680, On(42, 70)},
-                                       {8160, Off(42)},
-                                       {11520, kEnd}}));
+  EXPECT_EQ(PartEvents(0, 0), ClickBar(3, 3840, 480, {41, 70}, {42, 70}));
   EXPECT_EQ(ActBarTicks, 11520);
   EXPECT_EQ(ActBeatsPerBar, 3);
 
   ASSERT_TRUE(SetTimeSig(7, 8));  // eighth beats: 1920 ticks, notes of 240
-  PartEvs sevenEight;
-  for (int32_t t = 0; t < 13440; t += 1920) {
-    sevenEight.push_back({t, On(t == 0 ? 41 : 42, 70)});
-    sevenEight.push_back({t + 240, Off(t == 0 ? 41 : 42)});
-  }
-  sevenEight.push_back({13440, kEnd});
-  EXPECT_EQ(PartEvents(0, 0), sevenEight);
+  EXPECT_EQ(PartEvents(0, 0), ClickBar(7, 1920, 240, {41, 70}, {42, 70}));
   EXPECT_EQ(MetrNoteLenFrac, 8);
   EXPECT_EQ(ActBarTicks, 13440);
   EXPECT_EQ(ActNoteLenFrac, 8);
@@ -258,19 +245,10 @@ TEST_F(MetronomeClickTest, ARequestWhileStoppedBuildsAtOnceAndWhilePlayingAtTheP
 // Velocities
 
 TEST(MetronomeVelocity, LevelsAndVelocitiesConvertWithinTheirRanges) {
-  EXPECT_EQ(LevelToVel(0), 0);
-  EXPECT_EQ(LevelToVel(1), 14);
-  EXPECT_EQ(LevelToVel(5), 70);
-  EXPECT_EQ(LevelToVel(9), 127);
-  EXPECT_EQ(LevelToVel(10), 127);
-  EXPECT_EQ(LevelToVel(-3), 0);
-  EXPECT_EQ(VelToLevel(0), 0);
-  EXPECT_EQ(VelToLevel(14), 0);
-  EXPECT_EQ(VelToLevel(15), 1);
-  EXPECT_EQ(VelToLevel(70), 4);
-  EXPECT_EQ(VelToLevel(127), 9);
-  EXPECT_EQ(VelToLevel(200), 9);
-  EXPECT_EQ(VelToLevel(-1), 0);
+  for (auto [level, vel] : {std::pair{0, 0}, {1, 14}, {5, 70}, {9, 127}, {10, 127}, {-3, 0}})
+    EXPECT_EQ(LevelToVel(level), vel) << level;
+  for (auto [vel, level] : {std::pair{0, 0}, {14, 0}, {15, 1}, {70, 4}, {127, 9}, {200, 9}, {-1, 0}})
+    EXPECT_EQ(VelToLevel(vel), level) << vel;
 }
 
 TEST(MetronomeVelocity, RandomisedVelocitiesMoveByHalfTheVariationAtMostAndStayIn1To127) {

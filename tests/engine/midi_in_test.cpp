@@ -64,14 +64,7 @@ void StandInCommand(uint8_t, uint32_t, uint8_t code) {
     StopSeqs();
     return;
   }
-  for (int s = 0; s <= LastSeq(); ++s) {
-    TPartBuf& b = SeqBuf(s);
-    if (!b.Selected || b.Head < 0 || b.SeqState != ssStopped) continue;
-    b.SeqState = ssPlaying;
-    b.PlayEvIndex = b.Head;
-    AdvanceSeqEvent(s, true, 0, 0);
-  }
-  ReturnToLiveMode();
+  test::StandInPlay();
 }
 
 class MidiInTest : public test::RunRig {
@@ -116,14 +109,11 @@ class MidiInTest : public test::RunRig {
   }
 
   static void Fill(int seq, std::initializer_list<std::pair<int32_t, uint32_t>> events) {
-    for (auto [time, msg] : events) ASSERT_TRUE(InsertPartEvent(0, seq, msg, time, (msg & 0xE0) == 0x80));
+    test::FillPart(0, seq, events);
   }
   static void Play(int seq) {
     std::lock_guard lock(EngineLock);
-    TPartBuf& b = SeqBuf(seq);
-    b.SeqState = ssPlaying;
-    b.PlayEvIndex = b.Head;
-    AdvanceSeqEvent(seq, true, 0, 0);
+    test::StartSeq(seq);
   }
 
   static midi::InMessage Data(uint32_t msg, uint32_t timeMs) {
@@ -290,9 +280,7 @@ TEST_F(MidiInTest, LocalControlOffStopsTheSeqsAndSilencesEverythingUntilItIsOn) 
   EXPECT_EQ(LocalCtlDirty, 1);
   EXPECT_EQ(SeqBuf(0).SeqState, ssStopPrimed);
   // The live channel and the playing seq's channel are reset while they still can be.
-  EXPECT_EQ(SentHex(), (Lines{"E1 00 40", "B1 01 00", "B1 07 64", "B1 0A 40", "B1 40 00", "B1 42 00",
-                              "B1 43 00", "B1 79 00", "B1 7B 00", "E4 00 40", "B4 01 00", "B4 07 64",
-                              "B4 0A 40", "B4 40 00", "B4 42 00", "B4 43 00", "B4 79 00", "B4 7B 00"}));
+  EXPECT_EQ(SentHex(), test::Join({test::ChannelResetHex(1), test::ChannelResetHex(4)}));
   midi::loopback::ClearSent();
   for (int i = 0; i < 4000; ++i) TimerProc(7, 0);
   In(0, 0x6407B0);
@@ -328,8 +316,7 @@ TEST_F(MidiInTest, LocalControlOffEndsTheLiveNotesOfTheWholeMultiplierRange) {
   midi::loopback::ClearSent();
 
   In(0, 0x007AB0);
-  EXPECT_EQ(SentHex(), (Lines{"81 3C 00", "82 3C 00", "E1 00 40", "B1 01 00", "B1 07 64", "B1 0A 40",
-                              "B1 40 00", "B1 42 00", "B1 43 00", "B1 79 00", "B1 7B 00"}));
+  EXPECT_EQ(SentHex(), test::Join({{"81 3C 00", "82 3C 00"}, test::ChannelResetHex(1)}));
   EXPECT_EQ(LiveNoteOnCounter.Counts[2][0x3C], 0);
 }
 

@@ -225,8 +225,7 @@ TEST_F(PlayCycleTest, ARepeatedLateShiftSilencesTheNotesItSkips) {
 
 TEST_F(PlayCycleTest, ResetPortChannelSendsTheNineMessagesOnlyWithLocalControl) {
   ResetPortChannel(1, 3);
-  EXPECT_EQ(SentHex(1), (std::vector<std::string>{"E3 00 40", "B3 01 00", "B3 07 64", "B3 0A 40", "B3 40 00",
-                                                  "B3 42 00", "B3 43 00", "B3 79 00", "B3 7B 00"}));
+  EXPECT_EQ(SentHex(1), test::ChannelResetHex(3));
   ClearSent();
   LocalControlOn = 0;
   ResetPortChannel(1, 3);

@@ -17,6 +17,13 @@ namespace vel {
 namespace {
 
 using Lines = std::vector<std::string>;
+using test::Join;
+
+// Every critical close ends so, from the outputs' close on.
+const Lines kCriticalCloseEnd = {
+    "out ports closed", "dsp Status off", "dsp Metr off",
+    "dsp Diag off",     "cursor off",     "free controls",
+    "restore colours",  "pump",           "box: Critical error; Vellorine closing..."};
 
 class RunControlTest : public test::RunRig {
  protected:
@@ -146,28 +153,12 @@ TEST_F(RunControlTest, RefusedTimerResolutionClosesTheProgramSayingWhy) {
   beginResult = mmtimer::kErrNoCanDo;
   StartRunning();
   EXPECT_EQ(JournalFrom("timer: begin 1"),
-            (Lines{"timer: begin 1",
+            Join({{"timer: begin 1",
                    "box: SetTimerResolution error: Unable to set timer resolution 1 ms - error 0x00000061",
-                   "cursor on",
-                   "pump",
-                   "in ports closed",
-                   "sleep 200",
-                   "sleep 200",
-                   "state 3",
-                   "state 4",
-                   "dsp Metr off",
-                   "dsp Status on 100",
-                   "pump",
-                   "out ports closed",
-                   "dsp Status off",
-                   "dsp Metr off",
-                   "dsp Diag off",
-                   "cursor off",
-                   "free controls",
-                   "restore colours",
-                   "pump",
-                   "box: Critical error; Vellorine closing...",
-                   "end"}));
+                   "cursor on", "pump", "in ports closed", "sleep 200", "sleep 200", "state 3", "state 4",
+                   "dsp Metr off", "dsp Status on 100", "pump"},
+                  kCriticalCloseEnd,
+                  {"end"}}));
   EXPECT_EQ(PeriodBegun, 0);
   EXPECT_EQ(TimerExists, 0);
   EXPECT_EQ(InPortsAllocated, -1);
@@ -221,9 +212,7 @@ TEST_F(RunControlTest, StopResetsTheOutputsKillsTheTimerAndKeepsTheInputsOpen) {
                               "log: Status: Config", "log: UpdateDspMetr: off", "dsp Metr off",
                               "log: UpdateDspStatus: 100", "dsp Status on 100"}));
   // The live channel, then every seq's channel (all on port 1, channel 1: once).
-  EXPECT_EQ(SentHex(), (Lines{"E2 00 40", "B2 01 00", "B2 07 64", "B2 0A 40", "B2 40 00", "B2 42 00",
-                              "B2 43 00", "B2 79 00", "B2 7B 00", "E0 00 40", "B0 01 00", "B0 07 64",
-                              "B0 0A 40", "B0 40 00", "B0 42 00", "B0 43 00", "B0 79 00", "B0 7B 00"}));
+  EXPECT_EQ(SentHex(), test::Join({test::ChannelResetHex(2), test::ChannelResetHex(0)}));
   EXPECT_EQ(ProgState, psConfig);
   EXPECT_EQ(KeyMode, KeyModeInactive);
   EXPECT_EQ(TimerExists, 0);
@@ -603,26 +592,11 @@ TEST_F(RunControlTest, CloseAllOutPortsSendsTheLiveAndSeqOutputsBackToPort1) {
 TEST_F(RunControlTest, CriticalErrorShowsTheTextClosesAndEndsTheProgram) {
   DiagFlags = 1;
   CriticalDesignError("Boom");
-  EXPECT_EQ(Journal(), (Lines{"log: Design error: Boom",
-                              "box: Design error: Boom",
-                              "log: Closing ports...",
-                              "cursor on",
-                              "in ports closed",
-                              "log: UpdateDspMetr: off",
-                              "dsp Metr off",
-                              "log: UpdateDspStatus: 100",
-                              "dsp Status on 100",
-                              "out ports closed",
-                              "dsp Status off",
-                              "dsp Metr off",
-                              "dsp Diag off",
-                              "cursor off",
-                              "free controls",
-                              "restore colours",
-                              "pump",
-                              "box: Critical error; Vellorine closing...",
-                              "close diag",
-                              "end"}));
+  EXPECT_EQ(Journal(), Join({{"log: Design error: Boom", "box: Design error: Boom", "log: Closing ports...",
+                              "cursor on", "in ports closed", "log: UpdateDspMetr: off", "dsp Metr off",
+                              "log: UpdateDspStatus: 100", "dsp Status on 100"},
+                             kCriticalCloseEnd,
+                             {"close diag", "end"}}));
 }
 
 }  // namespace

@@ -16,8 +16,7 @@ namespace {
 using test::SentMsg;
 using Sends = std::vector<SentMsg>;
 
-const std::vector<std::string> kReset0 = {"E0 00 40", "B0 01 00", "B0 07 64", "B0 0A 40", "B0 40 00",
-                                          "B0 42 00", "B0 43 00", "B0 79 00", "B0 7B 00"};
+const std::vector<std::string> kReset0 = test::ChannelResetHex(0);
 
 class TransportTest : public test::EngineTest {
  protected:
@@ -230,9 +229,7 @@ TEST_F(TransportTest, ASeqWhosePartWasEmptiedStops) {
   Ticks(500);
   // The note-off went with the events: the sounding seq's channel is reset, so the note cannot
   // hang; seq 4, which never sounded, sends nothing.
-  EXPECT_EQ(SentHex(),
-            (std::vector<std::string>{"90 3C 64", "E0 00 40", "B0 01 00", "B0 07 64", "B0 0A 40", "B0 40 00",
-                                      "B0 42 00", "B0 43 00", "B0 79 00", "B0 7B 00"}));
+  EXPECT_EQ(SentHex(), test::Join({{"90 3C 64"}, kReset0}));
 }
 
 TEST_F(TransportTest, UnexpectedStatesAreReported) {

@@ -34,15 +34,7 @@ class KeyMapTest : public ::testing::Test {
     }
     savedMetrModeStyles_ = MetrModeStyles;
     MetrModeStyles = 0;
-    for (int i = 0; i < 2; ++i) {
-      InPortOctaveOffset[i].store(0);
-      InPortLiveCmdKey[i].store(36);
-    }
-    KeyMapCalls() = {};
-    KeyMapperShowing.store(0);
-    KeyLabelsRedraw.store(0);
-    ErrMsg.Clear();
-    StatusAlertText.Clear();
+    ResetKeyInputs();
     ClearKeyMaps();
     ResolveKeyMapSentinels();
     SetKLabDefs();
@@ -51,6 +43,11 @@ class KeyMapTest : public ::testing::Test {
   void TearDown() override {
     for (std::size_t i = 0; i < kKeyColourCount; ++i) *kKeyColourSettings[i] = saved_[i];
     MetrModeStyles = savedMetrModeStyles_;
+    ResetKeyInputs();
+  }
+
+  // The per-port key settings, the key map calls and the status texts back to a clean start.
+  static void ResetKeyInputs() {
     for (int i = 0; i < 2; ++i) {
       InPortOctaveOffset[i].store(0);
       InPortLiveCmdKey[i].store(36);

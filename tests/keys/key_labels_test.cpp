@@ -192,20 +192,10 @@ TEST_F(KeyMapTest, RecolourKeyMapsTakesNewColoursEverywhere) {
 }
 
 TEST(KeyLabels, PitchCodeLabels) {
-  EXPECT_EQ(PitchCodeLabel(0), "esc");
-  EXPECT_EQ(PitchCodeLabel(1), "p");
-  EXPECT_EQ(PitchCodeLabel(3), "hold off");
-  EXPECT_EQ(PitchCodeLabel(7), "lck tog");
-  EXPECT_EQ(PitchCodeLabel(12), "seln 1st");
-  EXPECT_EQ(PitchCodeLabel(14), "tran");
-  EXPECT_EQ(PitchCodeLabel(15), "+0");
-  EXPECT_EQ(PitchCodeLabel(63), "+48");
-  EXPECT_EQ(PitchCodeLabel(64), "-1");
-  EXPECT_EQ(PitchCodeLabel(111), "-48");
-  EXPECT_EQ(PitchCodeLabel(112), " ");
-  EXPECT_EQ(PitchCodeLabel(113), " ");
-  EXPECT_EQ(PitchCodeLabel(114), "?");
-  EXPECT_EQ(PitchCodeLabel(255), "?");
+  const std::pair<int, const char*> labels[] = {
+      {0, "esc"},  {1, "p"},   {3, "hold off"}, {7, "lck tog"}, {12, "seln 1st"}, {14, "tran"}, {15, "+0"},
+      {63, "+48"}, {64, "-1"}, {111, "-48"},    {112, " "},     {113, " "},       {114, "?"},   {255, "?"}};
+  for (auto [in, want] : labels) EXPECT_EQ(PitchCodeLabel(in), want) << in;
 }
 
 TEST(KeyLabels, LabelToMultiLine) {

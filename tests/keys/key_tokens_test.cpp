@@ -258,43 +258,26 @@ TEST(KeyTokens, TokensMatchExactly) {
 }
 
 TEST(KeyTokens, FtsCodeCfgNames) {
-  EXPECT_EQ(FtsCodeCfgName(7), "off");
-  EXPECT_EQ(FtsCodeCfgName(71), "off");
-  EXPECT_EQ(FtsCodeCfgName(72), "off");
-  EXPECT_EQ(FtsCodeCfgName(200), "off");
-  EXPECT_EQ(FtsCodeCfgName(8), "Major");
-  EXPECT_EQ(FtsCodeCfgName(12), "MelodicMinorDesc");
-  EXPECT_EQ(FtsCodeCfgName(15), "Diminished");
-  EXPECT_EQ(FtsCodeCfgName(16), "Augmented");
-  EXPECT_EQ(FtsCodeCfgName(22), "Hungarian");
-  EXPECT_EQ(FtsCodeCfgName(23), "M");
-  EXPECT_EQ(FtsCodeCfgName(24), "m");
-  EXPECT_EQ(FtsCodeCfgName(26), "dim");
-  EXPECT_EQ(FtsCodeCfgName(27), "aug");
-  EXPECT_EQ(FtsCodeCfgName(0), "esc");
-  EXPECT_EQ(FtsCodeCfgName(5), "ftn n..n");
-  EXPECT_EQ(FtsCodeCfgName(70), "9+5-5");
+  const std::pair<int, const char*> names[] = {
+      {7, "off"},         {71, "off"},       {72, "off"},
+      {200, "off"},       {8, "Major"},      {12, "MelodicMinorDesc"},
+      {15, "Diminished"}, {16, "Augmented"}, {22, "Hungarian"},
+      {23, "M"},          {24, "m"},         {26, "dim"},
+      {27, "aug"},        {0, "esc"},        {5, "ftn n..n"},
+      {70, "9+5-5"}};
+  for (auto [in, want] : names) EXPECT_EQ(FtsCodeCfgName(in), want) << in;
 }
 
 TEST(KeyTokens, FtsTypeCodeFromLabelReadsBackWhatTheWriterWrites) {
   for (int code = 0; code <= 70; ++code) EXPECT_EQ(FtsTypeCodeFromLabel(FtsCodeCfgName(code)), code) << code;
-  EXPECT_EQ(FtsTypeCodeFromLabel("off"), 7);
-  EXPECT_EQ(FtsTypeCodeFromLabel("OFF"), 7);
-  EXPECT_EQ(FtsTypeCodeFromLabel("MAJOR"), 8);
-  EXPECT_EQ(FtsTypeCodeFromLabel("diminished"), 15);
-  EXPECT_EQ(FtsTypeCodeFromLabel("dim"), 26);
-  EXPECT_EQ(FtsTypeCodeFromLabel("AUG"), 27);
-  EXPECT_EQ(FtsTypeCodeFromLabel("M"), 23);
-  EXPECT_EQ(FtsTypeCodeFromLabel("m"), 24);
+  const std::pair<const char*, int> labels[] = {{"off", 7},  {"OFF", 7},  {"MAJOR", 8}, {"diminished", 15},
+                                                {"dim", 26}, {"AUG", 27}, {"M", 23},    {"m", 24}};
+  for (auto [in, want] : labels) EXPECT_EQ(FtsTypeCodeFromLabel(in), want) << in;
   // The short labels still read.
-  EXPECT_EQ(FtsTypeCodeFromLabel("maj"), 8);
-  EXPECT_EQ(FtsTypeCodeFromLabel("NAT MIN"), 9);
-  EXPECT_EQ(FtsTypeCodeFromLabel("hunga"), 22);
-  EXPECT_EQ(FtsTypeCodeFromLabel("cm11"), 57);
-  EXPECT_EQ(FtsTypeCodeFromLabel("MAJ7"), 33);
-  EXPECT_EQ(FtsTypeCodeFromLabel("Major "), 71);
-  EXPECT_EQ(FtsTypeCodeFromLabel(""), 71);
-  EXPECT_EQ(FtsTypeCodeFromLabel("Lydian"), 71);
+  const std::pair<const char*, int> shortLabels[] = {{"maj", 8},   {"NAT MIN", 9}, {"hunga", 22},
+                                                     {"cm11", 57}, {"MAJ7", 33},   {"Major ", 71},
+                                                     {"", 71},     {"Lydian", 71}};
+  for (auto [in, want] : shortLabels) EXPECT_EQ(FtsTypeCodeFromLabel(in), want) << in;
 }
 
 }  // namespace

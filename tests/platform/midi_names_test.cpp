@@ -70,23 +70,10 @@ TEST(MidiDeviceNames, AtMostATableFullIsKept) {
 }
 
 TEST(MidiDeviceNames, ShortMessageLengthsFollowTheStatusByte) {
-  EXPECT_EQ(ShortMsgLength(0x00), 0);
-  EXPECT_EQ(ShortMsgLength(0x7F), 0);
-  EXPECT_EQ(ShortMsgLength(0x80), 3);
-  EXPECT_EQ(ShortMsgLength(0x9F), 3);
-  EXPECT_EQ(ShortMsgLength(0xAF), 3);
-  EXPECT_EQ(ShortMsgLength(0xB0), 3);
-  EXPECT_EQ(ShortMsgLength(0xC0), 2);
-  EXPECT_EQ(ShortMsgLength(0xDF), 2);
-  EXPECT_EQ(ShortMsgLength(0xE5), 3);
-  EXPECT_EQ(ShortMsgLength(0xF0), 0);
-  EXPECT_EQ(ShortMsgLength(0xF1), 2);
-  EXPECT_EQ(ShortMsgLength(0xF2), 3);
-  EXPECT_EQ(ShortMsgLength(0xF3), 2);
-  EXPECT_EQ(ShortMsgLength(0xF6), 1);
-  EXPECT_EQ(ShortMsgLength(0xF7), 0);
-  EXPECT_EQ(ShortMsgLength(0xF8), 1);
-  EXPECT_EQ(ShortMsgLength(0xFF), 1);
+  const std::pair<int, int> lengths[] = {{0x00, 0}, {0x7F, 0}, {0x80, 3}, {0x9F, 3}, {0xAF, 3}, {0xB0, 3},
+                                         {0xC0, 2}, {0xDF, 2}, {0xE5, 3}, {0xF0, 0}, {0xF1, 2}, {0xF2, 3},
+                                         {0xF3, 2}, {0xF6, 1}, {0xF7, 0}, {0xF8, 1}, {0xFF, 1}};
+  for (auto [in, want] : lengths) EXPECT_EQ(ShortMsgLength(in), want) << in;
 }
 
 }  // namespace

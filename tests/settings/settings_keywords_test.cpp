@@ -406,13 +406,9 @@ TEST(SettingsKeywords, FormsOfTheTransformedValues) {
     return CfgForm::Int;
   };
   EXPECT_EQ(form("NoviceMode"), CfgForm::YNNot);
-  EXPECT_EQ(form("MaxActiveSeqs"), CfgForm::Shown);
-  EXPECT_EQ(form("TemplateChanNo"), CfgForm::Shown);
-  EXPECT_EQ(form("MainInPortFilterChan"), CfgForm::Shown);
-  EXPECT_EQ(form("ClocksExtPNo"), CfgForm::Shown);
-  EXPECT_EQ(form("RecStopSeqNo"), CfgForm::Shown);
-  EXPECT_EQ(form("MetrSeqNo"), CfgForm::Shown);
-  EXPECT_EQ(form("MetrDrumChan"), CfgForm::Shown);
+  for (const char* k : {"MaxActiveSeqs", "TemplateChanNo", "MainInPortFilterChan", "ClocksExtPNo",
+                        "RecStopSeqNo", "MetrSeqNo", "MetrDrumChan"})
+    EXPECT_EQ(form(k), CfgForm::Shown) << k;
   EXPECT_EQ(form("TempoSlewTime"), CfgForm::Seconds);
   EXPECT_EQ(form("Tempo"), CfgForm::Tempo);
   EXPECT_EQ(form("MetrDrumBeatNote"), CfgForm::Key);
