@@ -1,0 +1,454 @@
+// The engine over a private JACK server (dummy driver, 48 kHz, 256 frames), running as the program
+// runs: JACK devices opened through run control, StartRunning with the real 1 ms multimedia timer.
+// A peer client plays the keyboard; what the engine sends is recorded with the frame it arrived at.
+// - Live latency: the peer sends a controller at frame 0 of a cycle, one at a time; the time from
+//   that frame to the frame the engine's live output arrives at. listener:0 takes it back on the
+//   peer itself; listener:1 on a second client that only listens, so that no connection closes a
+//   loop in the JACK graph (JACK delays the connection that closes one by a period).
+// - Note timing: a one-bar seq of sixteenth notes loops at 120 BPM under the internal clock; each
+//   note-on's time against the ideal grid laid from the first one (a sixteenth is 125 ms), and
+//   from the second one ("from2nd_").
+// Figures are in ms. VELLORINE_EBENCH_MESSAGES (2000) and VELLORINE_EBENCH_SECONDS (60) shorten a
+// trial run.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "../tests/e2e/JackPeer.h"
+#include "../tests/e2e/JackServer.h"
+#include "engine/EngineLock.h"
+#include "engine/LivePath.h"
+#include "engine/PartBufs.h"
+#include "engine/PlayCycle.h"
+#include "engine/RunControl.h"
+#include "engine/Transport.h"
+#include "platform/MmTimer.h"
+#include "platform/midi/Midi.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using vel::test::JackServer;
+using vel::test::Peer;
+namespace midi = vel::midi;
+
+constexpr double kRate = JackServer::kRate;
+constexpr int32_t kSixteenthTicks = vel::kTicksPerQuarter / 4;
+constexpr double kSixteenthUs = 125000;  // at 120 BPM
+
+long EnvOr(const char* name, long fallback, long low, long high) {
+  const char* v = std::getenv(name);
+  if (!v || !*v) return fallback;
+  return std::clamp(std::strtol(v, nullptr, 10), low, high);
+}
+
+double FramesToMs(double frames) {
+  return frames * 1000.0 / kRate;
+}
+
+int32_t FindDev(const std::array<vel::TMidiDevRec, midi::kMaxDevs>& table, int32_t last,
+                const std::string& name) {
+  for (int32_t i = 0; i <= last; ++i)
+    if (table[i].DevName == name) return i;
+  return -1;
+}
+
+// Nearest rank; p 0 is the least.
+double Percentile(std::vector<double> v, double p) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const auto rank = static_cast<std::size_t>(std::ceil(p / 100.0 * static_cast<double>(v.size())));
+  return v[std::clamp<std::size_t>(rank, 1, v.size()) - 1];
+}
+
+// A client "listener" with one MIDI input "in" that records the first three bytes of what arrives
+// and its absolute frame.
+class Listener {
+ public:
+  struct Event {
+    uint32_t frame = 0;
+    uint32_t length = 0;
+    std::array<uint8_t, 3> bytes{};
+  };
+  static constexpr std::size_t kMax = 8192;
+
+  ~Listener() { Close(); }
+
+  bool Open(std::string& why) {
+    client_ = jack_client_open("listener", static_cast<jack_options_t>(JackNoStartServer | JackUseExactName),
+                               nullptr);
+    if (!client_) {
+      why = "listener client could not connect";
+      return false;
+    }
+    in_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    if (!in_ || jack_set_process_callback(client_, &Listener::Process, this) != 0 ||
+        jack_activate(client_) != 0) {
+      why = "listener port could not be set up";
+      return false;
+    }
+    return true;
+  }
+
+  void Close() {
+    if (client_) jack_client_close(client_);
+    client_ = nullptr;
+  }
+
+  std::size_t Count() const { return count_.load(std::memory_order_acquire); }
+  const Event& At(std::size_t i) const { return events_[i % kMax]; }
+
+ private:
+  static int Process(jack_nframes_t nframes, void* arg) {
+    auto* self = static_cast<Listener*>(arg);
+    const jack_nframes_t start = jack_last_frame_time(self->client_);
+    void* in = jack_port_get_buffer(self->in_, nframes);
+    const uint32_t n = jack_midi_get_event_count(in);
+    std::size_t c = self->count_.load(std::memory_order_relaxed);
+    for (uint32_t i = 0; i < n; ++i) {
+      jack_midi_event_t ev;
+      if (jack_midi_event_get(&ev, in, i) != 0 || ev.size == 0) continue;
+      Event& e = self->events_[c++ % kMax];
+      e.frame = start + ev.time;
+      e.length = static_cast<uint32_t>(ev.size);
+      std::memcpy(e.bytes.data(), ev.buffer, std::min<std::size_t>(ev.size, e.bytes.size()));
+    }
+    self->count_.store(c, std::memory_order_release);
+    return 0;
+  }
+
+  jack_client_t* client_ = nullptr;
+  jack_port_t* in_ = nullptr;
+  std::array<Event, kMax> events_{};
+  std::atomic<std::size_t> count_{0};
+};
+
+// The server, the peer (and the listener) and the engine running on them: input port 1 on the
+// peer's output, output port 1 on the peer's or the listener's input. Everything is undone by Stop
+// or the destructor, the server last.
+class EngineOverJack {
+ public:
+  ~EngineOverJack() { Stop(); }
+
+  bool Start(bool withListener, std::string& why) {
+    if (!JackServer::Installed()) {
+      why = "/usr/bin/jackd is missing (install jackd2)";
+      return false;
+    }
+    if (!server_.Start(vel::test::ServerAnswers, why)) return false;
+    peer_ = std::make_unique<Peer>();
+    if (!peer_->Open(why)) return false;
+    if (withListener) {
+      listener_ = std::make_unique<Listener>();
+      if (!listener_->Open(why)) return false;
+    }
+    if (midi::SelectBackend(midi::Backend::Jack) != midi::kOk) {
+      why = "the JACK backend could not be selected";
+      return false;
+    }
+    jackSelected_ = true;
+    midi::Rescan();
+    vel::LoadInDevNames();
+    vel::LoadOutDevList();
+    in_ = FindDev(vel::MidiInDevs, vel::MidiInDevsLast, "peer:out");
+    out_ = FindDev(vel::MidiOutDevs, vel::MidiOutDevsLast, withListener ? "listener:in" : "peer:in");
+    if (in_ < 0 || out_ < 0) {
+      why = "the peer's ports are not among the devices";
+      return false;
+    }
+    vel::InPortDevIdx[0] = static_cast<int8_t>(in_);
+    vel::InPortsAllocated = 0;
+    vel::PortDevIdx[0] = static_cast<int8_t>(out_);
+    vel::OutPortsAllocated = 0;
+    vel::LivePort = 0;
+    if (!vel::OpenInPort(in_, 0) || !vel::OpenOutPort(out_, 0)) {
+      why = "the engine could not open the peer's ports";
+      return false;
+    }
+    vel::SetProgState(vel::psConfig);
+    return true;
+  }
+
+  bool Run(std::string& why) {
+    vel::StartRunning();
+    if (vel::ProgState != vel::psRunning || !vel::TimerExists) {
+      why = "StartRunning did not reach Running with a timer";
+      return false;
+    }
+    rtTimer_ = vel::mmtimer::RealTimeGranted();
+    return true;
+  }
+
+  void Stop() {
+    if (jackSelected_) {
+      vel::StopRunning();
+      if (in_ >= 0) vel::CloseInPort(in_, 0, false);
+      if (out_ >= 0) vel::CloseOutPort(out_, 0, false);
+      vel::InPortDevIdx.fill(-1);
+      vel::PortDevIdx.fill(-1);
+      vel::InPortsAllocated = vel::OutPortsAllocated = -1;
+      midi::SelectBackend(midi::Backend::Loopback);
+      jackSelected_ = false;
+    }
+    in_ = out_ = -1;
+    listener_.reset();
+    peer_.reset();
+    server_.Stop();
+  }
+
+  Peer& peer() { return *peer_; }
+  Listener* listener() { return listener_.get(); }
+  jack_client_t* client() { return peer_->Client(); }
+
+  void SetCommonCounters(benchmark::State& state) {
+    state.counters["rt_timer"] = rtTimer_ ? 1 : 0;
+    state.counters["rt_jack"] = peer_->ProcessPolicy() != SCHED_OTHER ? 1 : 0;
+  }
+
+ private:
+  JackServer server_;
+  std::unique_ptr<Peer> peer_;
+  std::unique_ptr<Listener> listener_;
+  bool jackSelected_ = false;
+  bool rtTimer_ = false;  // the timer thread had real-time priority in the last run
+  int32_t in_ = -1;
+  int32_t out_ = -1;
+};
+
+// Sends controllers until `messages` more latencies, in frames, are collected; false with why on
+// failure. Each is queued once the cycle it leaves in is known: a quarter period into a cycle the
+// peer's callback for it has run, so the controller goes out at frame 0 of the next. Against a
+// 1 ms timer the cycles (16/3 ms) fall at three phases only; 0 to 2 cycles' pause between
+// messages visits them evenly.
+template <typename Receiver>
+bool MeasureLatency(EngineOverJack& s, const Receiver& rx, std::size_t messages, std::vector<double>& frames,
+                    std::size_t& unsure, std::string& why) {
+  constexpr std::size_t kWarmUp = 20;
+  Peer& peer = s.peer();
+  jack_client_t* c = s.client();
+  const auto period = static_cast<int32_t>(jack_get_buffer_size(c));
+  const uint8_t status = static_cast<uint8_t>(0xB0 | (vel::LiveChan[0] & 0x0F));
+  const std::size_t goal = frames.size() + messages;
+  std::minstd_rand pauses(1);
+  std::size_t seen = rx.Count();
+  uint32_t after = jack_last_frame_time(c);
+  for (std::size_t i = 0; frames.size() < goal; ++i) {
+    if (i == kWarmUp + 2 * messages) {
+      why = "too many sends whose cycle was unsure";
+      return false;
+    }
+    const auto pause = static_cast<int32_t>(pauses() % 3);
+    uint32_t cycle = 0;
+    const bool inCycle = vel::test::WaitUntil(
+        [&] {
+          cycle = jack_last_frame_time(c);
+          const auto phase = static_cast<int32_t>(jack_frame_time(c) - cycle);
+          return static_cast<int32_t>(cycle - after) >= pause * period && phase >= period / 4 &&
+                 phase < 3 * period / 4;
+        },
+        2s, 50us);
+    if (!inCycle) {
+      why = "the JACK cycles stopped";
+      return false;
+    }
+    const uint32_t sentAt = cycle + static_cast<uint32_t>(period);
+    const auto value = static_cast<uint8_t>(i & 0x7F);
+    if (!peer.Queue({0xB0, 0x07, value})) {
+      why = "peer queue full";
+      return false;
+    }
+    // Held up past the cycle's end, this thread cannot tell which cycle took it.
+    const bool sure = jack_last_frame_time(c) == cycle;
+    bool back = false;
+    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (!back && std::chrono::steady_clock::now() < deadline) {
+      for (; !back && seen < rx.Count(); ++seen) {
+        const auto& e = rx.At(seen);
+        if (e.length != 3 || e.bytes[0] != status || e.bytes[1] != 0x07 || e.bytes[2] != value) continue;
+        const auto latency = static_cast<int32_t>(e.frame - sentAt);
+        // Less than the period the output waits by design: the peer sent it a cycle early.
+        if (i >= kWarmUp) {
+          if (sure && latency >= period) {
+            frames.push_back(latency);
+          } else {
+            ++unsure;
+          }
+        }
+        back = true;
+      }
+      if (!back) std::this_thread::sleep_for(50us);
+    }
+    if (!back) {
+      why = "a controller did not come back";
+      return false;
+    }
+    after = jack_last_frame_time(c);
+  }
+  return true;
+}
+
+// The timer's phase against the JACK cycles is set when running starts and then drifts only
+// slowly, so running is started afresh for each of a number of rounds.
+void BM_LiveLatencyOverJack(benchmark::State& state) {
+  const auto messages = static_cast<std::size_t>(EnvOr("VELLORINE_EBENCH_MESSAGES", 2000, 10, 4000));
+  constexpr std::size_t kRounds = 10;
+  const bool withListener = state.range(0) != 0;
+  for (auto _ : state) {
+    EngineOverJack s;
+    std::string why;
+    std::vector<double> frames;
+    frames.reserve(messages);
+    std::size_t unsure = 0;
+    bool ok = s.Start(withListener, why);
+    for (std::size_t r = 0; ok && r < kRounds; ++r) {
+      ok = s.Run(why);
+      const std::size_t n = messages * (r + 1) / kRounds - messages * r / kRounds;
+      if (ok)
+        ok = withListener ? MeasureLatency(s, *s.listener(), n, frames, unsure, why)
+                          : MeasureLatency(s, s.peer(), n, frames, unsure, why);
+      vel::StopRunning();
+      // The stop's resets arrive before the next round looks.
+      std::this_thread::sleep_for(50ms);
+    }
+    if (!ok) {
+      state.SkipWithError(why.c_str());
+      return;
+    }
+    state.counters["messages"] = static_cast<double>(frames.size());
+    state.counters["unsure"] = static_cast<double>(unsure);
+    state.counters["min_ms"] = FramesToMs(Percentile(frames, 0));
+    state.counters["median_ms"] = FramesToMs(Percentile(frames, 50));
+    state.counters["p99_ms"] = FramesToMs(Percentile(frames, 99));
+    state.counters["worst_ms"] = FramesToMs(Percentile(frames, 100));
+    state.counters["jack_period_ms"] = FramesToMs(jack_get_buffer_size(s.client()));
+    s.SetCommonCounters(state);
+  }
+}
+BENCHMARK(BM_LiveLatencyOverJack)
+    ->ArgName("listener")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+
+// Seq 2: seq 1 is the factory metronome's, which the start of running rebuilds.
+constexpr int32_t kSeq = 1;
+
+// Sixteen sixteenths of note 60, each held for half its step; the part is one bar long.
+bool FillSixteenths() {
+  std::lock_guard lock(vel::EngineLock);
+  vel::ClearPartBuf(0, kSeq);
+  for (int32_t i = 0; i < 16; ++i) {
+    const int32_t on = i * kSixteenthTicks;
+    if (!vel::InsertPartEvent(0, kSeq, 0x643C90, on, true) ||
+        !vel::InsertPartEvent(0, kSeq, 0x003C80, on + kSixteenthTicks / 2, true))
+      return false;
+  }
+  return vel::InsertPartEvent(0, kSeq, 0xFF, 16 * kSixteenthTicks, false);
+}
+
+// The seq plays from its first event with the next tick, as the play command starts it.
+void PlaySeq() {
+  std::lock_guard lock(vel::EngineLock);
+  vel::TPartBuf& b = vel::SeqBuf(kSeq);
+  b.SeqState = vel::ssPlaying;
+  b.PlayEvIndex = b.Head;
+  vel::AdvanceSeqEvent(kSeq, true, 0, 0);
+}
+
+// Absolute deviations in ms from the grid of sixteenths laid from note `from`; times in µs.
+std::vector<double> GridDeviations(const std::vector<double>& us, std::size_t from) {
+  std::vector<double> dev;
+  for (std::size_t k = 0; k < us.size(); ++k) {
+    const double steps = static_cast<double>(k) - static_cast<double>(from);
+    dev.push_back(std::abs(us[k] - us[from] - steps * kSixteenthUs) / 1000.0);
+  }
+  return dev;
+}
+
+void SetDeviationCounters(benchmark::State& state, const std::string& prefix,
+                          const std::vector<double>& dev) {
+  state.counters[prefix + "median_ms"] = Percentile(dev, 50);
+  state.counters[prefix + "p99_ms"] = Percentile(dev, 99);
+  state.counters[prefix + "worst_ms"] = Percentile(dev, 100);
+}
+
+// Note times are JACK's time of their frame: the server's microsecond clock, which keeps pace with
+// the system clock the engine's timer runs on. The frames themselves ("frames_") advance at the
+// dummy driver's own pace; "frame_clock_ppm" says how far it was off the system clock, which over
+// a minute would show as a drift against the grid.
+void BM_NoteTimingOverJack(benchmark::State& state) {
+  const long seconds = EnvOr("VELLORINE_EBENCH_SECONDS", 60, 2, 240);
+  for (auto _ : state) {
+    EngineOverJack s;
+    std::string why;
+    if (!s.Start(false, why)) {
+      state.SkipWithError(why.c_str());
+      return;
+    }
+    if (!FillSixteenths()) {
+      state.SkipWithError("the part could not be filled");
+      return;
+    }
+    if (!s.Run(why)) {
+      state.SkipWithError(why.c_str());
+      return;
+    }
+    Peer& peer = s.peer();
+    jack_client_t* c = s.client();
+    const std::size_t first = peer.Count();
+    PlaySeq();
+    const uint32_t frame0 = jack_frame_time(c);
+    const auto wall0 = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    const uint32_t frame1 = jack_frame_time(c);
+    const auto wall1 = std::chrono::steady_clock::now();
+    const std::size_t last = peer.Count();
+    {
+      std::lock_guard lock(vel::EngineLock);
+      vel::SeqBuf(kSeq).SeqState = vel::ssStopped;
+    }
+
+    std::vector<double> us, frameUs;
+    for (std::size_t i = std::max(first, last > Peer::kKeep ? last - Peer::kKeep : 0); i < last; ++i) {
+      const Peer::Event& e = peer.At(i);
+      if (e.length != 3 || (e.bytes[0] & 0xF0) != 0x90 || e.bytes[2] == 0) continue;
+      us.push_back(static_cast<double>(e.timeUs));
+      frameUs.push_back(static_cast<double>(e.frame) * 1e6 / kRate);
+    }
+    if (us.size() < 3) {
+      state.SkipWithError("too few notes reached the peer");
+      return;
+    }
+    const double wallS = std::chrono::duration<double>(wall1 - wall0).count();
+    state.counters["notes"] = static_cast<double>(us.size());
+    SetDeviationCounters(state, "", GridDeviations(us, 0));
+    SetDeviationCounters(state, "from2nd_", GridDeviations(us, 1));
+    SetDeviationCounters(state, "frames_", GridDeviations(frameUs, 0));
+    state.counters["first_step_ms"] = (us[1] - us[0]) / 1000.0;
+    state.counters["frame_clock_ppm"] = (static_cast<double>(frame1 - frame0) / kRate / wallS - 1) * 1e6;
+    s.SetCommonCounters(state);
+    s.Stop();
+    std::lock_guard lock(vel::EngineLock);
+    vel::ClearPartBuf(0, kSeq);
+  }
+}
+BENCHMARK(BM_NoteTimingOverJack)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
