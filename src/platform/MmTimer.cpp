@@ -17,13 +17,14 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/RealTime.h"
+
 namespace vel::mmtimer {
 namespace {
 
 constexpr uint32_t kPeriodMin = 1;
 constexpr uint32_t kPeriodMax = 1000000;
 // Above every desktop thread, below the audio threads of a JACK server (70 and up by default).
-constexpr int kRealTimePriority = 20;
 // A thread that slept through more periods than this starts counting afresh from now.
 constexpr int64_t kMaxCatchUp = 100;
 // Longer waits sit on the condition variable so that a kill wakes them at once; only this last
@@ -54,9 +55,7 @@ int gBegunTotal = 0;             // under gPeriodMutex
 std::atomic<uint32_t> gSchedState{0};
 
 bool SetRealTime(bool on) {
-  sched_param sp{};
-  sp.sched_priority = on ? kRealTimePriority : 0;
-  return pthread_setschedparam(pthread_self(), on ? SCHED_FIFO : SCHED_OTHER, &sp) == 0;
+  return realtime::SetThreadRealTime(on ? realtime::kTimerPriority : 0);
 }
 
 // Whether the system grants this process real-time threads, tried on a throw-away thread so the

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/RealTime.h"
 #include "platform/midi/MidiBackend.h"
 #include "platform/midi/SpscRing.h"
 
@@ -244,6 +245,8 @@ bool Serve(State& s, InSlot& slot) {
 
 void WorkerMain(State& s) {
   tOnWorker = true;
+  // Live input waits for this thread: let it run before ordinary work where the system allows.
+  realtime::SetThreadRealTime(realtime::kMidiInPriority);
   for (;;) {
     while (sem_wait(&s.sem) != 0 && errno == EINTR) {
     }
