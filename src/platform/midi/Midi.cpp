@@ -2,6 +2,7 @@
 // and the per-device output locks with their sounding-note tables.
 #include "platform/midi/Midi.h"
 
+#include <pthread.h>
 #include <semaphore.h>
 #include <strings.h>
 #include <unistd.h>
@@ -245,6 +246,7 @@ bool Serve(State& s, InSlot& slot) {
 
 void WorkerMain(State& s) {
   tOnWorker = true;
+  pthread_setname_np(pthread_self(), "vel-midi-in");
   // Live input waits for this thread: let it run before ordinary work where the system allows.
   realtime::SetThreadRealTime(realtime::kMidiInPriority);
   for (;;) {
