@@ -1,10 +1,14 @@
 #include "keys/KeyFnFromLabel.h"
 
+#include <mutex>
+
+#include "engine/EngineLock.h"
 #include "engine/General.h"
 #include "engine/Messages.h"
 #include "engine/UiHooks.h"
 #include "keys/KeyLabels.h"
 #include "keys/KeyMaps.h"
+#include "keys/KeyMode.h"
 
 namespace vel {
 
@@ -36,15 +40,17 @@ bool AskCalibrateKeyFollows(int gridKey, int m) {
   return offsetReset;
 }
 
-// What the status line prompts in the calibrate key mode.
-std::string CalibPrompt() {
-  return "Press live Cmd key (" + KeyNoToNote(InPortLiveCmdKey[0].load(kRelaxed)) + ")";
-}
-
 void TellRecalibrate() {
-  if (KeyMapCalls().ReturnToLiveMode) KeyMapCalls().ReturnToLiveMode();
+  // The offsets are gone, so no argument mode entered under them may stay; with no window hook
+  // the key mode's own return does it, under the engine lock.
+  if (KeyMapCalls().ReturnToLiveMode) {
+    KeyMapCalls().ReturnToLiveMode();
+  } else {
+    std::lock_guard<std::recursive_mutex> lock(EngineLock);
+    ReturnToLiveMode();
+  }
   ShowMessage(std::string("Octave offsets have been reset to 0, so re-calibration is reqd.") + kCrLf +
-                  "Please click OK, then " + CalibPrompt(),
+                  "Please click OK, then " + CalibPromptText(),
               MsgKind::Warning, MsgButtons::Ok);
   if (KeyMapCalls().ToggleCalibPrompt) KeyMapCalls().ToggleCalibPrompt();
 }
@@ -62,6 +68,10 @@ bool SetMappedKey(TModeType t, int m, uint8_t code, const std::string& label) {
 }
 
 }  // namespace
+
+std::string CalibPromptText() {
+  return "Press live Cmd key (" + KeyNoToNote(InPortLiveCmdKey[0].load(kRelaxed)) + ")";
+}
 
 std::string KeyFnFromLabel(TModeType t, int gridKey, std::string_view token) {
   if (t >= ModeTypeCount) {

@@ -35,4 +35,8 @@ std::string KeyFnFromLabelPitch(int gridKey, std::string_view token);
 // display. Returns the label stored.
 std::string KeyFnFromCode(TModeType t, int gridKey, uint8_t code, std::string_view label);
 
+// What the status line prompts in the calibrate key mode: "Press live Cmd key (" + the note name of
+// the main input's calibrate key + ")".
+std::string CalibPromptText();
+
 }  // namespace vel

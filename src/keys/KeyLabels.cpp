@@ -358,6 +358,8 @@ std::string LabelToMultiLine(const std::string& label) {
 }
 
 TKeyView KeyViewAt(TModeType t, int gridKey) {
+  // No map: what the virtual keyboard shows for a key mode without one.
+  if (t >= ModeTypeCount) return {"?", ClKtFgWarnVal, ClKtBgWarnFcn};
   const int m = MappedKey(0, gridKey);
   if (!InRange(m, 0, KeyCount - 1))
     return {ModeDefaultLabels[t], ModeDefaultFontColours[t], ModeDefaultBackColours[t]};
@@ -367,8 +369,7 @@ TKeyView KeyViewAt(TModeType t, int gridKey) {
 std::array<TKeyView, 128> TemplateKeyViews(uint8_t keyMode) {
   const TModeType t = KeyModeToLabMode(keyMode);
   std::array<TKeyView, 128> keys;
-  for (int k = 0; k < KeyCount; ++k)
-    keys[k] = t == MtNone ? TKeyView{"?", ClKtFgWarnVal, ClKtBgWarnFcn} : KeyViewAt(t, k);
+  for (int k = 0; k < KeyCount; ++k) keys[k] = KeyViewAt(t, k);
   return keys;
 }
 

@@ -64,7 +64,8 @@ struct TKeyView {
 };
 
 // The label and colours that a view shows for grid key k of mode t: the key's own at the key k
-// maps to under input 1's octave offset, or the mode's defaults when that falls outside 0..127.
+// maps to under input 1's octave offset, or the mode's defaults when that falls outside 0..127;
+// "?" in the warning colours when t is no mode (MtNone).
 TKeyView KeyViewAt(TModeType t, int gridKey);
 
 // The virtual keyboard's 128 keys in a key mode: the labels and colours of the mode's map, the

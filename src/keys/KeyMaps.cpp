@@ -7,6 +7,7 @@
 #include "engine/Messages.h"
 #include "engine/UiHooks.h"
 #include "keys/KeyLabels.h"
+#include "keys/KeyMode.h"
 #include "keys/KeyModes.h"
 
 namespace vel {
@@ -46,6 +47,7 @@ TKeyColourTable& KeyBackColoursOf(TModeType t) {
 }
 
 uint8_t KeyCodeAt(TModeType t, int key) {
+  if (!InRange(key, 0, KeyCount - 1)) return KeyModeInfo(t).OutOfMapCode;
   return KeyMapOf(t)[key].load(kRelaxed);
 }
 
@@ -193,6 +195,10 @@ TModeType KeyModeToLabMode(uint8_t keyMode) {
     return MtRangeN;
   ErrMsg.Set("KeyModeToLabMode error: Invalid KeyMode");
   return MtNone;
+}
+
+TModeType KeyModeToLabMode() {
+  return KeyModeToLabMode(KeyMode.load(kRelaxed));
 }
 
 void RelabelMetrNoteKeys() {

@@ -93,7 +93,7 @@ TKeyMap& KeyMapOf(TModeType t);
 TKeyLabelTable& KeyLabelsOf(TModeType t);
 TKeyColourTable& KeyFontColoursOf(TModeType t);
 TKeyColourTable& KeyBackColoursOf(TModeType t);
-// The code at a key 0..127 of a mode's map.
+// The code at a key 0..127 of a mode's map; the mode's out-of-map code for any other key.
 uint8_t KeyCodeAt(TModeType t, int key);
 
 // Calls into the display link and the main window, which come from other modules. Each is empty
@@ -106,7 +106,8 @@ struct KeyMapHooks {
   std::function<void(TModeType t, int first, int last)> TarloSendKeyRange;
   // Asks the status display to resend every map's colours (RecolourKeyMaps).
   std::function<void()> TarloResendColours;
-  // Key routing: back to key mode Live, deselecting everything.
+  // Key routing: back to key mode Live, deselecting everything. Empty: the key mode's own
+  // ReturnToLiveMode, under EngineLock.
   std::function<void()> ReturnToLiveMode;
   // Main window: toggles the calibrate prompt.
   std::function<void()> ToggleCalibPrompt;
@@ -153,8 +154,9 @@ int MappedKey(int input, int note);
 uint8_t MapNoteToCode(TModeType t, int input, int note);
 
 // The mode type of a key mode; MtNone for key mode 0 and for an invalid key mode, which also
-// sets ErrMsg.
+// sets ErrMsg. Without an argument, of the current KeyMode.
 TModeType KeyModeToLabMode(uint8_t keyMode);
+TModeType KeyModeToLabMode();
 
 // Re-sets every command key that holds the metronome-note command, so that its colours follow
 // the metronome mode; refreshes the key-map views when any key was set.

@@ -241,5 +241,12 @@ TEST_F(KeyMapTest, TemplateShowsTheCurrentKeyModesMap) {
   EXPECT_EQ(ErrMsg.TakeAndClear(), "KeyModeToLabMode error: Invalid KeyMode");
 }
 
+TEST_F(KeyMapTest, AViewOfNoModeShowsTheWarningQuestionMark) {
+  // MtNone is 255: it must not index the 14-entry default tables.
+  for (int k : {0, 60, 127})
+    EXPECT_EQ(KeyViewAt(MtNone, k), (TKeyView{"?", ClKtFgWarnVal, ClKtBgWarnFcn})) << k;
+  EXPECT_EQ(KeyViewAt(static_cast<TModeType>(14), 0), (TKeyView{"?", ClKtFgWarnVal, ClKtBgWarnFcn}));
+}
+
 }  // namespace
 }  // namespace vel

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/UiRecorder.h"
+#include "keys/KeyMode.h"
 #include "keys/KeyModes.h"
 #include "keys/KeyTestSupport.h"
 
@@ -173,6 +174,28 @@ TEST_F(KeyMapTest, KeyModeToLabModeCoversEveryKeyMode) {
     EXPECT_EQ(KeyModeToLabMode(static_cast<uint8_t>(km)), MtNone);
     EXPECT_EQ(ErrMsg.TakeAndClear(), "KeyModeToLabMode error: Invalid KeyMode");
   }
+}
+
+TEST_F(KeyMapTest, KeyModeToLabModeWithoutArgumentReadsTheKeyMode) {
+  const uint8_t saved = KeyMode.load();
+  KeyMode.store(KeyModeStepRecord);
+  EXPECT_EQ(KeyModeToLabMode(), MtSRec);
+  KeyMode.store(KeyModeTempoDiv);
+  EXPECT_EQ(KeyModeToLabMode(), MtQuant);
+  KeyMode.store(KeyModeInactive);
+  EXPECT_EQ(KeyModeToLabMode(), MtNone);
+  EXPECT_TRUE(ErrMsg.IsEmpty());
+  KeyMode.store(saved);
+}
+
+TEST_F(KeyMapTest, KeyCodeAtAKeyOutsideTheMapIsTheOutOfMapCode) {
+  SetKeyFnRec(0, 2, "stop");
+  SetKeyFnRec(127, 3, "play");
+  EXPECT_EQ(KeyCodeAt(MtRec, 0), 2);
+  EXPECT_EQ(KeyCodeAt(MtRec, 127), 3);
+  EXPECT_EQ(KeyCodeAt(MtRec, -1), 47);
+  EXPECT_EQ(KeyCodeAt(MtRec, 128), 47);
+  EXPECT_EQ(KeyCodeAt(MtCmd, 1000), 147);
 }
 
 TEST_F(KeyMapTest, RelabelMetrNoteKeysFollowsTheMetronomeModeOnEveryMapKey) {
