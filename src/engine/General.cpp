@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <sys/utsname.h>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
@@ -27,6 +28,12 @@ std::string PadStr(const std::string& s, int32_t width, char padChar) {
   if (want <= s.size()) return s;
   std::string fill(want - s.size(), padChar);
   return width >= 1 ? s + fill : fill + s;
+}
+
+std::string IntToHex(uint32_t value, int32_t digits) {
+  char text[12];
+  std::snprintf(text, sizeof text, "%0*X", std::clamp(digits, 1, 8), value);
+  return text;
 }
 
 std::string GetEnvVar(const std::string& name) {
@@ -185,9 +192,7 @@ bool LogMidiResult(uint32_t result, bool /*isOutput: one error text serves both 
 bool LogTimerResult(uint32_t result, const std::string& text, bool logOk) {
   if (DiagFlags) {
     if (result != 0) {
-      char hex[12];
-      std::snprintf(hex, sizeof hex, "%08X", result);
-      PostDiagMsg(text + " error: 0x" + hex);
+      PostDiagMsg(text + " error: 0x" + IntToHex(result, 8));
     } else if (logOk) {
       PostDiagMsg(text + " ok");
     }

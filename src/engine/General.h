@@ -21,6 +21,8 @@ bool InRange(int32_t value, int32_t lo, int32_t hi);
 // Pads s with padChar to |width| characters: appended for width >= 1, prepended for width < 1.
 // A text already that long is returned unchanged.
 std::string PadStr(const std::string& s, int32_t width, char padChar);
+// Upper-case hexadecimal, zero-filled to digits (1..8).
+std::string IntToHex(uint32_t value, int32_t digits);
 
 // The variable's whole value; empty when it is not set.
 std::string GetEnvVar(const std::string& name);

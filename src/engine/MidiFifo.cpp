@@ -49,10 +49,6 @@ void ResetOne(TMidiFifo<T, N>& fifo, std::string_view timeoutText) {
   fifo.Clear();
 }
 
-bool ValidPort(int32_t port) {
-  return port >= 0 && port < kMaxPorts;
-}
-
 }  // namespace
 
 bool WriteLiveFifo(uint32_t msg) {
@@ -70,7 +66,7 @@ bool WriteLiveFifo(uint32_t msg) {
   SilenceLiveNotes();
   ResetLiveFifo();
   lock.unlock();
-  if (OutPortsAllocated >= 0 && ValidPort(LivePort)) ResetPortChannel(LivePort, LiveChan[LivePort]);
+  if (OutPortsAllocated >= 0 && IsValidPort(LivePort)) ResetPortChannel(LivePort, LiveChan[LivePort]);
   MarkLiveProgsSent();
   return false;
 }
@@ -106,7 +102,7 @@ namespace {
 
 // Note-offs on the live port for the counted notes of channels lo..hi, whose counts go to 0.
 void SilenceLiveChans(int32_t lo, int32_t hi) {
-  if (!ValidPort(LivePort)) return;
+  if (!IsValidPort(LivePort)) return;
   const int32_t port = LivePort;
   FifoLock lock;
   if (!LockFifo(LiveNoteOnCounter.Mutex, lock)) {
@@ -140,7 +136,7 @@ void FlushLiveFifo() {
   }
   // Silence what is still sounding, even when the queue could not be had: the live channel as
   // notes went out on it (AdjustLiveEvent keeps its low four bits), or the multiplier range.
-  if (ValidPort(LivePort)) {
+  if (IsValidPort(LivePort)) {
     const int32_t port = LivePort;
     if (LiveMChanApplies) {
       SilenceLiveChans(std::max<int32_t>(MChanMin[port], 0), std::min<int32_t>(MChanMax[port], 15));

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/EngineLock.h"
+#include "engine/General.h"
 #include "engine/LivePath.h"
 #include "engine/Messages.h"
 #include "engine/MidiFifo.h"
@@ -23,16 +24,6 @@ namespace vel {
 namespace {
 
 constexpr uint32_t kMaxTimestamp = 2147483647u;
-
-std::string Hex8(uint32_t v) {
-  char text[12];
-  std::snprintf(text, sizeof text, "%08X", v);
-  return text;
-}
-
-bool ValidPort(int32_t port) {
-  return port >= 0 && port < kMaxPorts;
-}
 
 // The virtual keyboard animates the notes of the control inputs.
 bool Animated() {
@@ -198,24 +189,24 @@ void MidiInCallback(midi::Handle, uintptr_t instance, const midi::InMessage& m) 
       MidiInMoreData = 1;
       return;
     }
-    WarnMsg.Set("MidiInCallback " + std::to_string(instance) + " Invalid MIDI msg: " + Hex8(m.msg));
+    WarnMsg.Set("MidiInCallback " + std::to_string(instance) + " Invalid MIDI msg: " + IntToHex(m.msg, 8));
     return;
   }
   if (instance >= static_cast<uintptr_t>(midi::kMaxDevs)) return;
   const int32_t port = MidiInDevs[instance].PortNo;
-  if (!ValidPort(port)) return;
+  if (!IsValidPort(port)) return;
   const int32_t time = IgnoreDriverTStamps ? MsClock.load() : CheckMidiInTimestamp(port, m.msg, m.timeMs);
   HandleMidiIn(port, m.msg, time);
 }
 
 int32_t CheckMidiInTimestamp(int32_t port, uint32_t msg, uint32_t t) {
-  if (!ValidPort(port)) return 0;
+  if (!IsValidPort(port)) return 0;
   const int32_t prev = LastInTimestamp[port];
   if (t > kMaxTimestamp) {
     WarnMsg.Set("MidiIn timestamp out of range");
     if (DiagFlags) {
       TraceIn(port, msg, prev);
-      PostDiagMsg("MidiIn port " + std::to_string(port + 1) + " " + Hex8(msg) + ", timestamp " +
+      PostDiagMsg("MidiIn port " + std::to_string(port + 1) + " " + IntToHex(msg, 8) + ", timestamp " +
                   std::to_string(t) + " exceeds internal limit " + std::to_string(kMaxTimestamp) +
                   ", resetting to " + std::to_string(prev));
     }
@@ -228,7 +219,7 @@ int32_t CheckMidiInTimestamp(int32_t port, uint32_t msg, uint32_t t) {
   }
   if (DiagFlags && static_cast<int64_t>(prev) - time > 2 * static_cast<int64_t>(MidiTimerRes)) {
     TraceIn(port, msg, prev);
-    PostDiagMsg("MidiIn port " + std::to_string(port + 1) + " " + Hex8(msg) + ", timestamp " +
+    PostDiagMsg("MidiIn port " + std::to_string(port + 1) + " " + IntToHex(msg, 8) + ", timestamp " +
                 std::to_string(t) + " earlier than prev " + std::to_string(prev) +
                 ", resetting to prev (res " + std::to_string(MidiTimerRes) + ")" + "\r\n" +
                 " (ignore warnings if using virtual or qwerty keyboard)");
@@ -237,7 +228,7 @@ int32_t CheckMidiInTimestamp(int32_t port, uint32_t msg, uint32_t t) {
 }
 
 void HandleMidiIn(int32_t port, uint32_t msg, int32_t time) {
-  if (!ValidPort(port)) return;
+  if (!IsValidPort(port)) return;
   std::lock_guard lock(EngineLock);
   const auto status = static_cast<uint8_t>(msg);
   if (InSysEx[port]) {
@@ -345,7 +336,7 @@ void LocalControlOff() {
   if (OutPortsAllocated >= 0) {
     // Note-offs for what the live output sounds on any channel, then the live channel's reset.
     SilenceLiveNotes();
-    if (ValidPort(LivePort)) ResetPortChannel(LivePort, LiveChan[LivePort]);
+    if (IsValidPort(LivePort)) ResetPortChannel(LivePort, LiveChan[LivePort]);
     MarkLiveProgsSent();
     ResetSeqs(false, true);
     // Playing seqs would reset their channels at their next tick, when nothing may be sent any

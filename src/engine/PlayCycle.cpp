@@ -30,16 +30,13 @@ using msg::ScaleNote;
 using msg::Status;
 using msg::WithNote;
 
-bool ValidPort(int32_t port) {
-  return port >= 0 && port < kMaxPorts;
-}
 // An index for the per-port tables; a port out of range has no device, so nothing is sent on it.
 int32_t PortIdx(int32_t port) {
-  return ValidPort(port) ? port : 0;
+  return IsValidPort(port) ? port : 0;
 }
 
 const TMidiDevRec* OutDevOfPort(int32_t port) {
-  if (!ValidPort(port)) return nullptr;
+  if (!IsValidPort(port)) return nullptr;
   const int32_t dev = PortDevIdx[port];
   if (dev < 0 || dev >= midi::kMaxDevs) return nullptr;
   return &MidiOutDevs[dev];
@@ -570,7 +567,7 @@ int32_t SweepNext(int32_t cur, int32_t low, int32_t high, uint8_t& dir, int32_t 
 }
 
 void SendPendingProg(int32_t port, int32_t chan) {
-  if (!ValidPort(port) || chan < 0 || chan > 15) return;
+  if (!IsValidPort(port) || chan < 0 || chan > 15) return;
   TChanProg& cp = PortChanProgs[port][chan];
   // No program wanted ("none") is never sent.
   if (cp.ProgReq < 0 || cp.ProgReq > 127) return;
@@ -623,7 +620,7 @@ void ResetSeqOutputs(bool markedOnly) {
     if (!b.ChanResetReq) continue;
     b.ChanResetReq = 0;
     const int32_t port = b.Port;
-    if (!ValidPort(port)) continue;  // no device: nothing sounds there
+    if (!IsValidPort(port)) continue;  // no device: nothing sounds there
     // A multiplied seq sounds on every channel of the range: each one is silenced.
     msg::ForProgChans(port, b.MChanApplies, b.Chan[port], [&](int32_t c) { reset(port, c); });
   }

@@ -47,15 +47,6 @@ void SleepMs(int32_t ms) {
   }
 }
 
-std::string Hex8(uint32_t v) {
-  char text[12];
-  std::snprintf(text, sizeof text, "%08X", v);
-  return text;
-}
-
-bool ValidPort(int32_t port) {
-  return port >= 0 && port < kMaxPorts;
-}
 bool ValidInDev(int32_t devIdx) {
   return devIdx >= 0 && devIdx <= MidiInDevsLast && devIdx < midi::kMaxDevs;
 }
@@ -168,7 +159,7 @@ void LoadOutDevList() {
 }
 
 bool OpenInPort(int32_t devIdx, int32_t port) {
-  if (!ValidInDev(devIdx) || !ValidPort(port)) return false;
+  if (!ValidInDev(devIdx) || !IsValidPort(port)) return false;
   CloseInPort(devIdx, port, false);
   TMidiDevRec& d = MidiInDevs[devIdx];
   PostDiagMsg(StepText("Opening", false, d, port) + ", name " + d.DevName);
@@ -184,7 +175,7 @@ bool OpenInPort(int32_t devIdx, int32_t port) {
 }
 
 bool OpenOutPort(int32_t devIdx, int32_t port) {
-  if (!ValidOutDev(devIdx) || !ValidPort(port)) return false;
+  if (!ValidOutDev(devIdx) || !IsValidPort(port)) return false;
   CloseOutPort(devIdx, port, false);
   TMidiDevRec& d = MidiOutDevs[devIdx];
   PostDiagMsg(StepText("Opening", true, d, port) + " " + d.DevName);
@@ -203,7 +194,7 @@ bool OpenOutPort(int32_t devIdx, int32_t port) {
 }
 
 bool StartInPort(int32_t devIdx, int32_t port) {
-  if (!ValidInDev(devIdx) || !ValidPort(port)) return false;
+  if (!ValidInDev(devIdx) || !IsValidPort(port)) return false;
   TMidiDevRec& d = MidiInDevs[devIdx];
   PostDiagMsg(StepText("Starting", false, d, port) + ", name " + d.DevName);
   if (!d.Opened || d.Handle == midi::kInvalidHandle) return false;
@@ -349,7 +340,8 @@ bool SetTimerResolution(std::string* why) {
   mmtimer::Result r = TimerIo.GetDevCaps(caps);
   if (r != mmtimer::kOk) {
     LogTimerResult(r, "SetTimerResolution", false);
-    if (why) *why = "SetTimerResolution error: Unable to get the timer's capabilities - error 0x" + Hex8(r);
+    if (why)
+      *why = "SetTimerResolution error: Unable to get the timer's capabilities - error 0x" + IntToHex(r, 8);
     return false;
   }
   Log("Res: " + std::to_string(caps.periodMin) + "-" + std::to_string(caps.periodMax));
@@ -364,7 +356,7 @@ bool SetTimerResolution(std::string* why) {
         " using: " + std::to_string(MidiTimerRes));
   if (!PeriodBegun && why)
     *why = "SetTimerResolution error: Unable to set timer resolution " + std::to_string(MidiTimerRes) +
-           " ms - error 0x" + Hex8(r);
+           " ms - error 0x" + IntToHex(r, 8);
   return PeriodBegun != 0;
 }
 
@@ -478,7 +470,7 @@ void StopRunning() {
       // Note-offs for what the live output sounds on any channel (a multiplier range reaches
       // past the live channel's reset), then the reset.
       SilenceLiveNotes();
-      if (ValidPort(LivePort)) ResetPortChannel(LivePort, LiveChan[LivePort]);
+      if (IsValidPort(LivePort)) ResetPortChannel(LivePort, LiveChan[LivePort]);
       ResetSeqs(false, true);
       DeselectAll();
     }

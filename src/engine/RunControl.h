@@ -19,6 +19,9 @@
 namespace vel {
 
 constexpr int kMaxPorts = 9;  // input and output ports 0..8
+inline bool IsValidPort(int32_t port) {
+  return port >= 0 && port < kMaxPorts;
+}
 
 // Program states.
 constexpr uint8_t psInitialising = 0;

@@ -37,6 +37,15 @@ TEST_F(GeneralTest, PadStrPadsToTheWidthOnTheSideItsSignGives) {
   EXPECT_EQ(PadStr("", -4, '0'), "0000");
 }
 
+TEST_F(GeneralTest, IntToHexIsUpperCaseAndZeroFilledWithinEightDigits) {
+  EXPECT_EQ(IntToHex(0x3C, 8), "0000003C");
+  EXPECT_EQ(IntToHex(0xFFFFFFFFu, 8), "FFFFFFFF");
+  EXPECT_EQ(IntToHex(0xAB, 2), "AB");
+  EXPECT_EQ(IntToHex(0x1234, 2), "1234");  // never cut
+  EXPECT_EQ(IntToHex(5, 0), "5");
+  EXPECT_EQ(IntToHex(0xABCDEF, 12), "00ABCDEF");
+}
+
 TEST_F(GeneralTest, GetFieldsTakesFieldsWithTheSeparatorsBetween) {
   EXPECT_EQ(GetFields("a,b,c,d", ',', 2, 3), "b,c");
   EXPECT_EQ(GetFields("a,b,c,d", ',', 1, 1), "a");
