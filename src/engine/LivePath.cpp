@@ -26,13 +26,11 @@ using msg::Status;
 using msg::WithNote;
 
 bool LivePortValid() {
-  return LivePort >= 0 && LivePort < kMaxPorts;
+  return IsValidPort(LivePort);
 }
 
 bool LiveProgChangesAllowed() {
-  if (!LivePortValid()) return false;
-  const int32_t dev = PortDevIdx[LivePort];
-  return dev >= 0 && dev < midi::kMaxDevs && MidiOutDevs[dev].ProgChangesEnabled;
+  return ProgChangesAllowed(LivePort);
 }
 
 int32_t LiveScaleNote(int32_t note) {
@@ -134,9 +132,7 @@ uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bo
         return msg;
       }
       mchan = LiveMChanApplies;
-      if (!mchan)
-        msg = WithNote((msg & 0xFFFFFF00u) | (static_cast<uint32_t>(kind) << 4) | c,
-                       LiveScaleNote(Data1(msg) + LivePitch));
+      if (!mchan) msg = WithNote(msg::WithChan(msg, c), LiveScaleNote(Data1(msg) + LivePitch));
       if (kind == 0x9 && Data2(msg) != 0) {
         const uint32_t out = std::min<uint32_t>(127, Data2(msg) * LiveSVel / 5);
         msg = (msg & 0x0000FFFFu) | (out << 16);
@@ -149,9 +145,9 @@ uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bo
         drop = true;
         return msg;
       }
-      return (msg & 0xFFFFFFF0u) | c;
+      return msg::WithChan(msg, c);
     case 0xB:
-      return (msg & 0xFFFFFFF0u) | c;
+      return msg::WithChan(msg, c);
     case 0xC: {
       if (!LiveProgChangesAllowed()) {
         drop = true;
@@ -167,19 +163,15 @@ uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bo
         return msg;
       }
       mchan = LiveMChanApplies;
-      if (!mchan) msg = (msg & 0xFFFFFFF0u) | c;
+      if (!mchan) msg = msg::WithChan(msg, c);
       return msg;
     case 0xF:
       drop = true;
       return msg;
-    default: {
+    default:
       drop = true;
-      char text[80];
-      const int n =
-          std::snprintf(text, sizeof text, "AdjustLiveEvent error: Unexpected MEvStatusByte %02X", status);
-      WarnMsg.Set(std::string_view(text, static_cast<std::size_t>(n)));
+      WarnUnexpectedStatus("AdjustLiveEvent", status);
       return msg;
-    }
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "engine/General.h"
 #include "engine/Messages.h"
+#include "engine/MidiMsg.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
@@ -38,10 +39,10 @@ int32_t NoteOnPercent() {
 }
 
 uint32_t NoteOnMsg(int32_t note, int32_t vel) {
-  return kNoteOn | static_cast<uint32_t>(note) << 8 | static_cast<uint32_t>(vel) << 16;
+  return msg::Pack(kNoteOn, static_cast<uint32_t>(note), static_cast<uint32_t>(vel));
 }
 uint32_t NoteOffMsg(int32_t note) {
-  return kNoteOff | static_cast<uint32_t>(note) << 8;
+  return msg::Pack(kNoteOff, static_cast<uint32_t>(note), 0);
 }
 bool IsNote(uint32_t msg) {
   return (msg & 0xE0) == kNoteOff;
@@ -147,7 +148,7 @@ void FinishBuild(int32_t part, int32_t chan, bool pitchLocked) {
   TPartBuf& b = PartBufs[part][MetrSeqNo];
   const auto c = static_cast<int8_t>(std::clamp(chan, 0, 15));
   b.ChanPend = c;
-  if (b.Port >= 0 && b.Port < static_cast<int32_t>(b.Chan.size())) b.Chan[b.Port] = c;
+  if (IsValidPort(b.Port)) b.Chan[b.Port] = c;
   b.PitchLocked = pitchLocked ? 1 : 0;
   if (b.PoolFull) WarnMsg.Set("Metronome rebuild aborted; buffer overflow");
 }

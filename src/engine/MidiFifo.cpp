@@ -6,6 +6,7 @@
 #include "engine/LivePath.h"
 #include "engine/Messages.h"
 #include "engine/MidiIn.h"
+#include "engine/MidiMsg.h"
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "settings/Settings.h"
@@ -139,7 +140,7 @@ void FlushLiveFifo() {
   if (IsValidPort(LivePort)) {
     const int32_t port = LivePort;
     if (LiveMChanApplies) {
-      SilenceLiveChans(std::max<int32_t>(MChanMin[port], 0), std::min<int32_t>(MChanMax[port], 15));
+      SilenceLiveChans(msg::MChanLo(port), msg::MChanHi(port));
     } else {
       SilenceLiveChans(LiveChan[port] & 0x0F, LiveChan[port] & 0x0F);
     }

@@ -9,6 +9,7 @@
 #include "engine/LivePath.h"
 #include "engine/Messages.h"
 #include "engine/MidiFifo.h"
+#include "engine/MidiMsg.h"
 #include "engine/PartBufs.h"
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
@@ -62,7 +63,7 @@ bool SyncAllowed(int32_t port) {
 
 void HandleNoteOff(int32_t port, uint32_t msg, int32_t time, bool control, bool pass) {
   if (!pass) return;
-  const int32_t note = static_cast<int32_t>((msg >> 8) & 0xFF);
+  const int32_t note = msg::Data1(msg);
   // The key path takes every note-off as status 8n.
   RouteKey(port, (msg & 0xFFFFFF0Fu) | 0x80u, time, false, !control);
   if (!control) return;
@@ -78,8 +79,8 @@ void HandleNoteOff(int32_t port, uint32_t msg, int32_t time, bool control, bool 
 
 void HandleNoteOn(int32_t port, uint32_t msg, int32_t time, bool control, bool pass) {
   if (!pass) return;
-  const int32_t note = static_cast<int32_t>((msg >> 8) & 0xFF);
-  const int32_t vel = static_cast<int32_t>((msg >> 16) & 0xFF);
+  const int32_t note = msg::Data1(msg);
+  const int32_t vel = msg::Data2(msg);
   if (control && KeyMapperShowing) {
     LastLiveKey = note;
     KeyModeShownPrev = KeyMode.load();
@@ -99,8 +100,8 @@ void HandleNoteOn(int32_t port, uint32_t msg, int32_t time, bool control, bool p
 
 void HandleController(int32_t port, uint32_t msg, int32_t time, bool control, bool pass) {
   if (!pass) return;
-  const uint32_t number = (msg >> 8) & 0xFF;
-  const uint32_t value = (msg >> 16) & 0xFF;
+  const uint32_t number = msg::Data1(msg);
+  const uint32_t value = msg::Data2(msg);
   const uint8_t mode = KeyMode;
   const bool channelMode = number >= 120 && number <= 123;
   if (mode == KeyModeRecord) {
@@ -260,7 +261,7 @@ void HandleMidiIn(int32_t port, uint32_t msg, int32_t time) {
       TraceIn(port, msg, time);
       break;
     case 0x9:
-      if (((msg >> 16) & 0xFF) == 0) {
+      if (msg::Data2(msg) == 0) {
         HandleNoteOff(port, msg, time, control, pass);
       } else {
         HandleNoteOn(port, msg, time, control, pass);

@@ -56,11 +56,19 @@ inline uint32_t MChanNoteCopy(uint32_t msg, int32_t port, int32_t c, int32_t shi
   return WithNote(WithChan(msg, c), ScaleNote(tbl, root, MChanPitchOffset[port][c] + shift + Data1(msg)));
 }
 
+// The ends of the port's multiplier range, kept within 0..15. port 0..8.
+inline int32_t MChanLo(int32_t port) {
+  return std::max<int32_t>(MChanMin[port], 0);
+}
+inline int32_t MChanHi(int32_t port) {
+  return std::min<int32_t>(MChanMax[port], 15);
+}
+
 // Calls fn(c) for each channel of the port's multiplier range, kept within 0..15. port 0..8.
 template <typename Fn>
 void ForMChans(int32_t port, Fn fn) {
-  const int32_t hi = std::min<int32_t>(MChanMax[port], 15);
-  for (int32_t c = std::max<int32_t>(MChanMin[port], 0); c <= hi; ++c) fn(c);
+  const int32_t hi = MChanHi(port);
+  for (int32_t c = MChanLo(port); c <= hi; ++c) fn(c);
 }
 
 // Whether a port's channel multiplier takes in this channel.

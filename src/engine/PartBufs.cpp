@@ -6,6 +6,7 @@
 #include "engine/LivePath.h"
 #include "engine/Messages.h"
 #include "engine/MidiFifo.h"
+#include "engine/MidiMsg.h"
 #include "engine/PlayCycle.h"
 #include "keys/KeyMode.h"
 #include "settings/Settings.h"
@@ -24,9 +25,7 @@ bool ValidPartSeq(int32_t part, int32_t seq, std::string_view proc) {
   return false;
 }
 
-uint8_t Data1(uint32_t msg) {
-  return static_cast<uint8_t>(msg >> 8);
-}
+using msg::Data1;
 
 bool IsProgChange(uint32_t msg) {
   return (msg & 0xF0) == 0xC0;

@@ -42,11 +42,6 @@ const TMidiDevRec* OutDevOfPort(int32_t port) {
   return &MidiOutDevs[dev];
 }
 
-bool ProgChangesAllowed(int32_t port) {
-  const TMidiDevRec* dev = OutDevOfPort(port);
-  return dev != nullptr && dev->ProgChangesEnabled;
-}
-
 bool OutTraceWanted(uint8_t status) {
   return DiagFlags && OutTraceOn && TraceEventReqd(status);
 }
@@ -59,28 +54,10 @@ int32_t MarkedNoteOffs(const TPartBuf& b, int32_t note) {
   return 0;
 }
 
-void WarnUnexpectedStatus(const char* proc, uint8_t status) {
-  char text[80];
-  const int n = std::snprintf(text, sizeof text, "%s error: Unexpected MEvStatusByte %02X", proc, status);
-  WarnMsg.Set(std::string_view(text, static_cast<std::size_t>(n)));
-}
-
 // The live note display's record of a message sent.
 void NoteDisplayHook(uint32_t msg) {
-  const uint8_t status = Status(msg);
-  const int32_t ch = status & 0x0F;
-  const int32_t n = Data1(msg) & 0x7F;
-  const int32_t kind = status >> 4;
-  if (kind == 0x9 && Data2(msg) > 0) {
-    NoteOnCounts[ch][n] = TNoteDsp{Data2(msg), Data2(msg), 0};
-  } else if (kind == 0x8 || kind == 0x9) {
-    NoteOnCounts[ch][n].Tail = KinetraceTailTicks();
-  } else if (kind == 0xB && Data1(msg) == 64) {
-    SustainVals[ch] = Data2(msg);
-  } else {
-    return;
-  }
-  KinetraceDirty = 1;
+  const int32_t kind = Status(msg) >> 4;
+  CountLiveNote(msg, kind == 0x8 || kind == 0x9, kind == 0x9 && Data2(msg) > 0);
 }
 
 // The part's time of its next event, after the tempo clock divider.
@@ -140,6 +117,23 @@ void SendDueEvent(TPartBuf& b) {
 }
 
 }  // namespace
+
+void WarnUnexpectedStatus(const char* proc, uint8_t status) {
+  char text[80];
+  const int n = std::snprintf(text, sizeof text, "%s error: Unexpected MEvStatusByte %02X", proc, status);
+  WarnMsg.Set(std::string_view(text, static_cast<std::size_t>(n)));
+}
+
+bool ProgChangesAllowed(int32_t port) {
+  const TMidiDevRec* dev = OutDevOfPort(port);
+  return dev != nullptr && dev->ProgChangesEnabled;
+}
+
+void SendToPorts(const std::array<uint8_t, 9>& enabled, uint32_t msg, bool trace) {
+  const int32_t last = std::min<int32_t>(OutPortsAllocated, kMaxPorts - 1);
+  for (int32_t p = 0; p <= last; ++p)
+    if (enabled[p]) SendShortMsg(p, msg, trace);
+}
 
 int32_t KinetraceTailTicks() {
   switch (KinetraceDecay) {
@@ -242,8 +236,7 @@ void TickSeq(int32_t ticks) {
     SeqsRunning = 0;
     BarNo = 0;
     if (!recPrimed && RecStartedClock && ClocksSourceInternal) {
-      for (int32_t p = 0; p <= std::min<int32_t>(OutPortsAllocated, kMaxPorts - 1); ++p)
-        if (MidiOutSyncEnabled[p]) SendShortMsg(p, 0xFC, TraceSync);
+      SendToPorts(MidiOutSyncEnabled, 0xFC, TraceSync);
       RecStartedClock = 0;
     }
   }
@@ -500,7 +493,7 @@ uint32_t AdjustSeqEvent(uint32_t msg, int32_t seq) {
       } else {
         const int32_t d1 = Data1(msg);
         const int32_t note = ScaleNote(b.ScaleTbl, b.FtsRoot, d1 + b.Transpose + MarkedNoteOffs(b, d1));
-        msg = WithNote((msg & 0xFFFFFF00u) | (static_cast<uint32_t>(kind) << 4) | ch, note);
+        msg = WithNote(msg::WithChan(msg, ch), note);
       }
       if (kind == 0x9) {
         const uint32_t vel = Data2(msg);
@@ -515,14 +508,14 @@ uint32_t AdjustSeqEvent(uint32_t msg, int32_t seq) {
     case 0xA:
     case 0xD:
     case 0xE:
-      return (msg & 0xFFFFFFF0u) | ch;
+      return msg::WithChan(msg, ch);
     case 0xB: {
       const uint8_t cc = Data1(msg);
       if (cc == 120 || cc == 121 || cc == 123) {
         b.DropEvent = 1;
         return msg;
       }
-      return (msg & 0xFFFFFFF0u) | ch;
+      return msg::WithChan(msg, ch);
     }
     case 0xC: {
       if (IgnoreEmbeddedProgChanges || !ProgChangesAllowed(b.Port)) {
@@ -531,7 +524,7 @@ uint32_t AdjustSeqEvent(uint32_t msg, int32_t seq) {
       }
       TChanProg& cp = PortChanProgs[port][ch];
       cp.ProgReq = cp.ProgSent = Data1(msg);
-      return (msg & 0xFFFFFFF0u) | ch;
+      return msg::WithChan(msg, ch);
     }
     case 0xF:
       b.DropEvent = 1;

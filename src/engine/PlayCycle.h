@@ -65,6 +65,14 @@ int32_t SweepNext(int32_t cur, int32_t low, int32_t high, uint8_t& dir, int32_t 
 // Sends the wanted program of one port and channel unless it was sent already.
 void SendPendingProg(int32_t port, int32_t chan);
 
+// Sets the warning "<proc> error: Unexpected MEvStatusByte <status in two hex digits>" without
+// allocating, so the timer thread may call it.
+void WarnUnexpectedStatus(const char* proc, uint8_t status);
+// The output port has a device that takes program changes.
+bool ProgChangesAllowed(int32_t port);
+// Sends a one-byte message (clock, start, stop) to every allocated output port whose switch in
+// enabled is on.
+void SendToPorts(const std::array<uint8_t, 9>& enabled, uint32_t msg, bool trace);
 // One short message to an output port's device, only while LocalControlOn. With trace, and
 // diagnostics and output trace on, the message is also traced (time 0). Returns the MIDI layer's
 // result; kErrInvalidHandle when the port has no open device. Nothing sent is not a fault.

@@ -289,7 +289,7 @@ TProgStateInputs CurrentProgStateInputs() {
   in.DspMidiActivity = DspMidiActivity != 0;
   in.AuxInPortReqdChecked = AuxInPortReqd != 0;
   in.LivePort = LivePort;
-  in.LiveChan = LivePort >= 0 && LivePort < kMaxPorts ? LiveChan[LivePort] : 0;
+  in.LiveChan = IsValidPort(LivePort) ? LiveChan[LivePort] : 0;
   in.LiveSVel = LiveSVel;
   in.LastSeq = MaxActiveSeqs;
   return in;

@@ -43,14 +43,6 @@ int32_t ClampTempo(int64_t t) {
   return static_cast<int32_t>(std::clamp<int64_t>(t, kMinTempo, kMaxTempo));
 }
 
-// Sends a one-byte message to every allocated output port that takes sync (or clock) messages.
-template <typename Flags>
-void SendToPorts(const Flags& enabled, uint32_t msg, bool trace) {
-  const int32_t last = std::min<int32_t>(OutPortsAllocated, kMaxPorts - 1);
-  for (int32_t p = 0; p <= last; ++p)
-    if (enabled[p]) SendShortMsg(p, msg, trace);
-}
-
 // Differences of the clocks wrap as the clocks do.
 int32_t Since(int32_t now, int32_t then) {
   return static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(then));
@@ -307,13 +299,12 @@ void RecalcBarSettings() {
     SetTargetTempo(TempoSweepNext(TempoSweep.Low, TempoSweep.High, TempoSweep.PingPong, TempoSweep.Dir,
                                   UseLgTempos ? LgTempoStep : LnTempoStep),
                    false);
-  const bool livePort = LivePort >= 0 && LivePort < kMaxPorts;
-  if (PortSweep.On && livePort) {
+  if (PortSweep.On && IsValidPort(LivePort)) {
     FlushLiveFifo();
     LivePort = static_cast<int8_t>(
         SweepNext(LivePort, PortSweep.Low, PortSweep.High, PortSweep.Dir, 1, PortSweep.PingPong));
   }
-  if (ProgSweep.On && LivePort >= 0 && LivePort < kMaxPorts) {
+  if (ProgSweep.On && IsValidPort(LivePort)) {
     FlushLiveFifo();
     const int32_t port = LivePort;
     auto step = [&](int32_t c) {
@@ -329,7 +320,7 @@ void RecalcBarSettings() {
     };
     msg::ForProgChans(port, LiveMChanApplies, LiveChan[port], step);
   }
-  if (ChanSweep.On && LivePort >= 0 && LivePort < kMaxPorts) {
+  if (ChanSweep.On && IsValidPort(LivePort)) {
     FlushLiveFifo();
     const int32_t port = LivePort;
     LiveChan[port] = static_cast<int8_t>(
@@ -457,9 +448,7 @@ void InvalidateSeqProgs(bool forget) {
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     TPartBuf& b = SeqBuf(s);
     const int32_t port = b.Port;
-    if (port < 0 || port >= kMaxPorts) continue;
-    const int32_t dev = PortDevIdx[port];
-    if (dev < 0 || dev >= midi::kMaxDevs || !MidiOutDevs[dev].ProgChangesEnabled) continue;
+    if (!ProgChangesAllowed(port)) continue;
     auto one = [&](int32_t c) {
       if (forget) {
         PortChanProgs[port][c].ProgSentValid = 0;

@@ -16,10 +16,6 @@ void Set(TColor& font, TColor& back, TColor f, TColor b) {
   back = b;
 }
 
-bool In(uint8_t code, int lo, int hi) {
-  return code >= lo && code <= hi;
-}
-
 // The rule shared by FtsRoot and Ftn.
 void KeyColoursNoteChoice(uint8_t code, TColor& font, TColor& back) {
   if (code == 0)
@@ -45,7 +41,7 @@ void KeyColoursLive(uint8_t code, TColor& font, TColor& back) {
     Set(font, back, ClKtFgRecVal, ClKtBgRecFcn);
   else if (code == 2)
     Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
-  else if (In(code, 3, 161))
+  else if (InRange(code, 3, 161))
     Set(font, back, ClKtFgNone, ClKtBgHotkeyFcn);
   else if (code == 162)
     Set(font, back, ClKtFgNone, ClKtBgNone);
@@ -58,7 +54,7 @@ void KeyColoursHotkey(uint8_t code, TColor& font, TColor& back) {
     Set(font, back, ClKtFgNone, ClKtBgWarnFcn);
   else if (code == 1)
     Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
-  else if (In(code, 2, 4))
+  else if (InRange(code, 2, 4))
     Set(font, back, ClKtFgNone, ClKtBgHotkeyFcn2);
   else if (code == 162)
     Set(font, back, ClKtFgNone, ClKtBgNone);
@@ -128,11 +124,11 @@ void KeyColoursCmd(uint8_t code, TColor& font, TColor& back) {
     default:
       break;
   }
-  if (In(code, 56, 63)) return Set(font, back, ClKtFgRecVal, ClKtBgRecFcn);
-  if (In(code, 64, 71)) return Set(font, back, ClKtFgDigitVal, ClKtBgRecFcn);
-  if (In(code, 72, 90) || code == 108) return Set(font, back, ClKtFgSelVal, ClKtBgSelFcn);
-  if (In(code, 91, 102)) return Set(font, back, ClKtFgNone, ClKtBgPitchFcn);
-  if (In(code, 131, 134)) return Set(font, back, ClKtFgNone, ClKtBgTimeFcn);
+  if (InRange(code, 56, 63)) return Set(font, back, ClKtFgRecVal, ClKtBgRecFcn);
+  if (InRange(code, 64, 71)) return Set(font, back, ClKtFgDigitVal, ClKtBgRecFcn);
+  if (InRange(code, 72, 90) || code == 108) return Set(font, back, ClKtFgSelVal, ClKtBgSelFcn);
+  if (InRange(code, 91, 102)) return Set(font, back, ClKtFgNone, ClKtBgPitchFcn);
+  if (InRange(code, 131, 134)) return Set(font, back, ClKtFgNone, ClKtBgTimeFcn);
   Set(font, back, ClKtFgNone, ClKtBgCmdMode);
 }
 
@@ -143,7 +139,7 @@ void KeyColoursRec(uint8_t code, TColor& font, TColor& back) {
     Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
   else if (code == 47)
     Set(font, back, ClKtFgRecVal, ClKtBgRecFcn);
-  else if (In(code, 48, 206))
+  else if (InRange(code, 48, 206))
     Set(font, back, ClKtFgNone, ClKtBgHotkeyFcn);
   else if (code == 207)
     Set(font, back, ClKtFgNone, ClKtBgNone);
@@ -158,7 +154,7 @@ void KeyColoursSRec(uint8_t code, TColor& font, TColor& back) {
     Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
   else if (code == 74)
     Set(font, back, ClKtFgRecVal, ClKtBgRecFcn);
-  else if (In(code, 75, 233))
+  else if (InRange(code, 75, 233))
     Set(font, back, ClKtFgNone, ClKtBgHotkeyFcn);
   else if (code == 234)
     Set(font, back, ClKtFgNone, ClKtBgNone);
@@ -171,7 +167,7 @@ void KeyColoursRangeN(uint8_t code, TColor& font, TColor& back) {
     Set(font, back, ClKtFgDigitVal, ClKtBgWarnFcn);
   else if (code == 1)
     Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
-  else if (In(code, 15, 21))
+  else if (InRange(code, 15, 21))
     Set(font, back, ClKtFgDigitVal, ClKtBgDigitFcn2);
   else if (code == 22)
     Set(font, back, ClKtFgDigitVal, ClKtBgTimeFcn);
@@ -197,7 +193,7 @@ void KeyColoursTShift(uint8_t code, TColor& font, TColor& back) {
     Set(font, back, ClKtFgTimeVal, ClKtBgWarnFcn);
   else if (code == 1)
     Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
-  else if (In(code, 5, 11))
+  else if (InRange(code, 5, 11))
     Set(font, back, ClKtFgTimeVal, ClKtBgTimeFcn2);
   else if (code == 77)
     Set(font, back, ClKtFgNone, ClKtBgNone);
@@ -221,7 +217,7 @@ void KeyColoursPitch(uint8_t code, TColor& font, TColor& back) {
     Set(font, back, ClKtFgPitchVal, ClKtBgWarnFcn);
   else if (code == 1)
     Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
-  else if (In(code, 5, 14))
+  else if (InRange(code, 5, 14))
     Set(font, back, ClKtFgPitchVal, ClKtBgPitchFcn2);
   else if (code == 15)  // +0: back to the base value
     Set(font, back, ClKtFgPitchVal, ClKtBgWarnFcn);
@@ -236,7 +232,7 @@ void KeyColoursMetr(uint8_t code, TColor& font, TColor& back) {
     Set(font, back, ClKtFgNoteVal, ClKtBgWarnFcn);
   else if (code == 1)
     Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
-  else if (In(code, 5, 10))
+  else if (InRange(code, 5, 10))
     Set(font, back, ClKtFgNoteVal, ClKtBgNoteFcn2);
   else if (code == 11)
     Set(font, back, ClKtFgDigitVal, ClKtBgDigitFcn2);

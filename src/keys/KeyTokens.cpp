@@ -22,8 +22,6 @@ constexpr FnDef kRangeHead[] = {
     {3, "HoldOff", "hold off"}, {4, "HoldTog", "hold tog"},
 };
 
-const char* const kPitchClasses[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
-
 // Fractions that the TShift and Quant values carry in their tokens ("8 1/8").
 constexpr int kFracValues[] = {1, 2, 3, 4, 5, 6, 8, 10, 12, 15, 16, 20, 24, 30, 32, 40, 48, 60, 64};
 
@@ -689,8 +687,10 @@ std::vector<TKeyFn> NoteChoiceFns(std::string_view prefix, const char* keyword5,
   AddDefs(f, prefix, kRangeHead);
   Add(f, 5, std::string(prefix) + keyword5, token5);
   Add(f, 6, std::string(prefix) + "Off", "off");
-  for (int p = 0; p < 12; ++p)
-    Add(f, 7 + p, std::string(prefix) + "Note" + kPitchClasses[p], kPitchClasses[p]);
+  for (int p = 0; p < 12; ++p) {
+    const std::string name = PitchClassName(p);
+    Add(f, 7 + p, std::string(prefix) + "Note" + name, name);
+  }
   SetHint(f, 0, "abort/return to live mode");
   SetHint(f, 6, "reset forced notes to chromatic");
   return f;

@@ -27,14 +27,6 @@ void KeepPositionInChains(TStyleStore& store) {
   if (!IsChainStep(store.ChainStepNo)) store.ChainStepNo = 0;
 }
 
-void RequestRebuild() {
-  if (OnMetrRebuildRequest) OnMetrRebuildRequest();
-}
-
-bool IsDefinedStyle(const TStyleStore& store, int32_t style) {
-  return style >= 0 && style <= store.LastStyle && style < kStyleCount;
-}
-
 // Chain mode off: start or end a break cycle. True when the pattern changed.
 bool StepBreak(TStyleStore& store) {
   const TStyleFamilyTraits& traits = *store.Traits;
@@ -123,7 +115,7 @@ bool SetChainMode(TStyleStore& store, bool on) {
   if (on) {
     RestartChain(store);
     store.ChainOn = 1;
-    RequestRebuild();
+    RequestStyleRebuild();
     return true;
   }
   store.ChainOn = 0;

@@ -11,14 +11,9 @@ namespace {
 constexpr uint8_t kFactoryRowVel = 80;
 constexpr uint8_t kFactoryRowAccVel = 100;
 
-void RequestRebuild() {
-  if (OnMetrRebuildRequest) OnMetrRebuildRequest();
-}
-
 // Two digits with a leading zero, as style and pattern numbers are shown.
 std::string TwoDigits(int32_t n) {
-  std::string text = std::to_string(n);
-  return (n >= 0 && n < 10) ? "0" + text : text;
+  return PadStr(std::to_string(n), -2, '0');
 }
 
 bool InArrays(int32_t style, int32_t pattern) {
@@ -90,8 +85,12 @@ TStyleStore::TStyleStore(const TStyleFamilyTraits& traits)
   LoadFactoryStyle(*this);
 }
 
+bool IsDefinedStyle(const TStyleStore& store, int32_t style) {
+  return style >= 0 && style <= store.LastStyle && style < kStyleCount;
+}
+
 bool IsValidStylePattern(const TStyleStore& store, int32_t style, int32_t pattern) {
-  if (style < 0 || style > store.LastStyle || style >= kStyleCount) return false;
+  if (!IsDefinedStyle(store, style)) return false;
   const TStyleHeader& header = store.Styles[style];
   const int32_t lastMain = std::min(header.LastMain, kStyleMainCount - 1);
   const int32_t lastBreak = std::min(header.LastBreak, kStyleBreakCount - 1);
@@ -106,7 +105,7 @@ void ClearStyles(TStyleStore& store) {
 
 void CreateRowMap(TStyleStore& store, bool resetOnOff, bool resetLevels) {
   BuildRowMap(store, resetOnOff, resetLevels);
-  RequestRebuild();
+  RequestStyleRebuild();
   if (store.Traits->Showing->load(std::memory_order_relaxed)) Ui().Refresh(store.Traits->LoadControls);
 }
 
@@ -115,7 +114,7 @@ void LoadStyleFactory(TStyleStore& store) {
   CreateRowMap(store, true, true);
   LoadFactoryStyle(store);
   ResetChainsAndStart(store);
-  RequestRebuild();
+  RequestStyleRebuild();
 }
 
 void SetStyleRow(TStylePattern& pattern, int32_t row, std::string_view steps) {

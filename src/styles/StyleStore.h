@@ -274,10 +274,15 @@ inline TStyleStore BassStore{kBassTraits};
 // Called (when set) wherever the store asks for the metronome bar to be rebuilt; the engine installs
 // its RequestMetrRebuild here.
 inline void (*OnMetrRebuildRequest)() = nullptr;
+inline void RequestStyleRebuild() {
+  if (OnMetrRebuildRequest) OnMetrRebuildRequest();
+}
 
 // ---------------------------------------------------------------------------------------------------
 // Operations on either store
 
+// True when 0 <= style <= LastStyle (and within the tables).
+bool IsDefinedStyle(const TStyleStore& store, int32_t style);
 // True when 0 <= style <= LastStyle and pattern is one of that style's main patterns (0..LastMain) or
 // break patterns (30..30 + LastBreak).
 bool IsValidStylePattern(const TStyleStore& store, int32_t style, int32_t pattern);
