@@ -29,7 +29,7 @@
 
 #include "../tests/e2e/JackPeer.h"
 #include "../tests/e2e/JackServer.h"
-#include "engine/EngineLock.h"
+#include "base/EngineLock.h"
 #include "engine/LivePath.h"
 #include "engine/PartBufs.h"
 #include "engine/PlayCycle.h"

@@ -14,7 +14,7 @@
 #include <mutex>
 #include <vector>
 
-#include "engine/EngineLock.h"
+#include "base/EngineLock.h"
 #include "engine/LivePath.h"
 #include "engine/MidiFifo.h"
 #include "engine/PartBufs.h"

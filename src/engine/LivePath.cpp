@@ -7,14 +7,14 @@
 #include <semaphore>
 #include <thread>
 
-#include "engine/Messages.h"
+#include "base/Messages.h"
+#include "base/Showing.h"
 #include "engine/MidiFifo.h"
 #include "engine/MidiMsg.h"
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "settings/Settings.h"
-#include "tools/ToolsState.h"
 
 namespace vel {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
-#include "engine/General.h"
-#include "engine/Messages.h"
+#include "base/General.h"
+#include "base/Messages.h"
 #include "engine/MidiMsg.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/Messages.h"
+#include "base/Showing.h"
 #include "engine/LivePath.h"
-#include "engine/Messages.h"
 #include "engine/MidiIn.h"
 #include "engine/MidiMsg.h"
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "settings/Settings.h"
-#include "tools/ToolsState.h"
 
 namespace vel {
 
@@ -152,46 +152,6 @@ void WriteDiagTraceFifo(int32_t port, uint32_t msg, int32_t time) {
   if (!DiagFlags) return;
   WriteOne(DiagTraceFifo, TTraceEvent{port, time, msg}, "DiagTraceFifo overlow; data discarded",
            "Write DiagTraceFifo timeout; data discarded");
-}
-
-bool TraceEventReqd(uint8_t status) {
-  if (status < 0x80) {
-    char text[64];
-    int n = std::snprintf(text, sizeof text, "TraceEventReqd-2 error: Unexpected StatusByte: %u",
-                          static_cast<unsigned>(status));
-    ErrMsg.Set(std::string_view(text, static_cast<std::size_t>(n)));
-    return true;
-  }
-  switch (status >> 4) {
-    case 0x8:
-    case 0x9:
-      return TraceNotes;
-    case 0xA:
-    case 0xD:
-      return TracePressure;
-    case 0xB:
-      return TraceController;
-    case 0xC:
-      return TraceProgChanges;
-    case 0xE:
-      return TracePitchBend;
-    default:
-      break;
-  }
-  switch (status) {
-    case 0xF1:
-      return TraceMTC;
-    case 0xF8:
-      return TraceMC;
-    case 0xFA:
-    case 0xFB:
-    case 0xFC:
-      return TraceSync;
-    case 0xFF:
-      return TraceNotes;
-    default:
-      return true;
-  }
 }
 
 void PostDiagMsg(std::string_view text) {

@@ -180,8 +180,6 @@ void SilenceLiveNotes();
 
 // Appends one traced event; only while diagnostics are on.
 void WriteDiagTraceFifo(int32_t port, uint32_t msg, int32_t time);
-// Whether the trace switches let an event of this status through.
-bool TraceEventReqd(uint8_t status);
 // Queues one diagnostic line from any thread; only while diagnostics are on.
 void PostDiagMsg(std::string_view text);
 // The diagnostics drain (GUI thread): the oldest entry; false when there is none.

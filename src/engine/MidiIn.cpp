@@ -4,21 +4,20 @@
 #include <mutex>
 #include <string>
 
-#include "engine/EngineLock.h"
-#include "engine/General.h"
+#include "base/EngineLock.h"
+#include "base/General.h"
+#include "base/Messages.h"
+#include "base/Showing.h"
+#include "engine/KeyMode.h"
 #include "engine/LivePath.h"
-#include "engine/Messages.h"
 #include "engine/MidiFifo.h"
 #include "engine/MidiMsg.h"
 #include "engine/PartBufs.h"
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
-#include "keymapper/KeyMapperState.h"
-#include "keys/KeyMode.h"
-#include "keys/KeyModes.h"
+#include "keymaps/KeyModes.h"
 #include "settings/Settings.h"
-#include "tools/ToolsState.h"
 
 namespace vel {
 

@@ -1,34 +1,15 @@
 #pragma once
-// The pieces of a packed short message (status in the low byte) and the note and channel work
-// that the seqs and the live output share: the note fitted to a scale table, the note moved
-// with an off-keyboard note silenced, the channel multiplier's range and the channels a port's
+// The note and channel work that the seqs and the live output share: the note fitted to a scale table, the
+// note moved with an off-keyboard note silenced, the channel multiplier's range and the channels a port's
 // programs are kept for. One copy, so the seqs and the live output cannot drift apart.
 #include <algorithm>
 #include <array>
 #include <cstdint>
 
+#include "base/ShortMsg.h"
 #include "settings/Settings.h"
 
 namespace vel::msg {
-
-constexpr uint8_t Status(uint32_t msg) {
-  return static_cast<uint8_t>(msg);
-}
-constexpr uint8_t Data1(uint32_t msg) {
-  return static_cast<uint8_t>(msg >> 8);
-}
-constexpr uint8_t Data2(uint32_t msg) {
-  return static_cast<uint8_t>(msg >> 16);
-}
-constexpr uint32_t Pack(uint32_t status, uint32_t d1, uint32_t d2) {
-  return (status & 0xFF) | ((d1 & 0xFF) << 8) | ((d2 & 0xFF) << 16);
-}
-
-// a mod n in 0..n-1, negative a included.
-constexpr int32_t FloorMod(int32_t a, int32_t n) {
-  const int32_t r = a % n;
-  return r < 0 ? r + n : r;
-}
 
 // The note fitted to a force-to-scale table (24 entries: per pitch class over two octaves, the
 // half steps to add) with the given root; no table leaves it as it is.

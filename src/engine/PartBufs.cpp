@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/Messages.h"
+#include "base/Showing.h"
+#include "engine/KeyMode.h"
 #include "engine/LivePath.h"
-#include "engine/Messages.h"
 #include "engine/MidiFifo.h"
 #include "engine/MidiMsg.h"
 #include "engine/PlayCycle.h"
-#include "keys/KeyMode.h"
 #include "settings/Settings.h"
-#include "tools/ToolsState.h"
 
 namespace vel {
 

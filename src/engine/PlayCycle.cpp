@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/Messages.h"
+#include "base/Showing.h"
 #include "engine/LivePath.h"
-#include "engine/Messages.h"
 #include "engine/Metronome.h"
 #include "engine/MidiFifo.h"
 #include "engine/MidiIn.h"
@@ -13,7 +14,6 @@
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "settings/Settings.h"
-#include "tools/ToolsState.h"
 
 namespace vel {
 

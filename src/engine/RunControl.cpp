@@ -7,26 +7,26 @@
 #include <mutex>
 #include <thread>
 
-#include "engine/DiagLog.h"
-#include "engine/EngineLock.h"
-#include "engine/General.h"
+#include "base/DiagLog.h"
+#include "base/EngineLock.h"
+#include "base/General.h"
+#include "base/Messages.h"
+#include "base/Showing.h"
+#include "base/UiHooks.h"
+#include "engine/KeyMode.h"
 #include "engine/LivePath.h"
-#include "engine/Messages.h"
 #include "engine/Metronome.h"
 #include "engine/MidiFifo.h"
 #include "engine/MidiIn.h"
 #include "engine/PartBufs.h"
 #include "engine/PlayCycle.h"
+#include "engine/ResultLog.h"
 #include "engine/Transport.h"
-#include "engine/UiHooks.h"
-#include "keymapper/KeyMapperState.h"
-#include "keys/KeyMode.h"
-#include "keys/KeyModes.h"
+#include "keymaps/KeyModes.h"
 #include "settings/Settings.h"
 #include "styles/StyleChains.h"
 #include "styles/StyleStore.h"
 #include "styles/StylesState.h"
-#include "tools/ToolsState.h"
 
 namespace vel {
 

@@ -6,10 +6,12 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "engine/EngineLock.h"
-#include "engine/General.h"
+#include "base/EngineLock.h"
+#include "base/General.h"
+#include "base/Messages.h"
+#include "base/Showing.h"
+#include "engine/KeyMode.h"
 #include "engine/LivePath.h"
-#include "engine/Messages.h"
 #include "engine/Metronome.h"
 #include "engine/MidiFifo.h"
 #include "engine/MidiIn.h"
@@ -17,11 +19,9 @@
 #include "engine/PartBufs.h"
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
-#include "keys/KeyMode.h"
-#include "keys/KeyModes.h"
+#include "keymaps/KeyModes.h"
 #include "settings/Settings.h"
 #include "settings/SettingsState.h"
-#include "tools/ToolsState.h"
 
 namespace vel {
 
@@ -342,10 +342,6 @@ void RestartBeatCount(bool fromBar1) {
   if (fromBar1) BarNo = 1;
   MetrBarCount = 1;
   BeatChanged = 1;
-}
-
-bool IsValidBeatLen(int32_t n) {
-  return n >= 2 && PowerOf2Index(n) >= 0;
 }
 
 bool SetTimeSig(int32_t beats, int32_t beatLen) {

@@ -116,8 +116,6 @@ void TakeBarSettings();
 void RecalcBarSettings();
 void StartBarCountdown(int32_t rest);
 void RestartBeatCount(bool fromBar1);
-// A beat length a time signature may have: a power of two from 2 to 128.
-bool IsValidBeatLen(int32_t n);
 // False, changing nothing, for fewer than 1 beat or an invalid beat length; the new signature
 // takes effect at the next bar end.
 bool SetTimeSig(int32_t beats, int32_t beatLen);

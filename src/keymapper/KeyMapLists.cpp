@@ -1,6 +1,6 @@
 #include "keymapper/KeyMapLists.h"
 
-#include "keys/KeyFnFromLabel.h"
+#include "keymaps/KeyFnFromLabel.h"
 
 namespace vel {
 

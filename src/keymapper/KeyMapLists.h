@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "keys/KeyTokens.h"
+#include "keymaps/KeyTokens.h"
 
 namespace vel {
 

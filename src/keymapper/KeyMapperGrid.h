@@ -5,8 +5,8 @@
 #include <array>
 #include <string>
 
-#include "keys/KeyLabels.h"
-#include "keys/KeyTokens.h"
+#include "keymaps/KeyLabels.h"
+#include "keymaps/KeyTokens.h"
 
 namespace vel {
 

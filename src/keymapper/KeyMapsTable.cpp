@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
-#include "engine/General.h"
-#include "keys/KeyLabels.h"
-#include "keys/KeyMaps.h"
+#include "base/General.h"
+#include "keymaps/KeyLabels.h"
+#include "keymaps/KeyMaps.h"
 
 namespace vel {
 

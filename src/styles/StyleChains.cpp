@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/Messages.h"
+#include "base/Messages.h"
 
 namespace vel {
 

@@ -1,7 +1,7 @@
 #include "styles/StyleStore.h"
 
-#include "engine/General.h"
-#include "engine/UiHooks.h"
+#include "base/General.h"
+#include "base/UiHooks.h"
 #include "styles/StyleChains.h"
 
 namespace vel {

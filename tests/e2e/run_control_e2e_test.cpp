@@ -12,18 +12,18 @@
 #include <thread>
 #include <vector>
 
+#include "base/EngineLock.h"
 #include "e2e/JackPeer.h"
 #include "e2e/JackServer.h"
-#include "engine/EngineLock.h"
 #include "engine/EngineTestState.h"
+#include "engine/KeyMode.h"
 #include "engine/MidiIn.h"
 #include "engine/PartBufs.h"
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "engine/RunTestState.h"
 #include "engine/Transport.h"
-#include "keys/KeyMode.h"
-#include "keys/KeyModes.h"
+#include "keymaps/KeyModes.h"
 #include "platform/midi/Midi.h"
 
 namespace vel {

@@ -11,8 +11,10 @@
 #include <variant>
 #include <vector>
 
-#include "engine/EngineLock.h"
+#include "base/EngineLock.h"
+#include "base/Showing.h"
 #include "engine/FifoTestState.h"
+#include "engine/KeyMode.h"
 #include "engine/LivePath.h"
 #include "engine/Metronome.h"
 #include "engine/MidiIn.h"
@@ -20,10 +22,8 @@
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
-#include "keys/KeyMode.h"
 #include "platform/midi/Midi.h"
 #include "settings/Settings.h"
-#include "tools/ToolsState.h"
 
 namespace vel::test {
 

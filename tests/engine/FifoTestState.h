@@ -1,8 +1,8 @@
 #pragma once
 // Puts the queues, the message texts and the diagnostics switches back to a clean start.
-#include "engine/Messages.h"
+#include "base/Messages.h"
+#include "base/Showing.h"
 #include "engine/MidiFifo.h"
-#include "tools/ToolsState.h"
 
 namespace vel::test {
 

@@ -7,8 +7,8 @@
 #include <ostream>
 #include <vector>
 
+#include "base/Messages.h"
 #include "engine/EngineTestState.h"
-#include "engine/Messages.h"
 #include "engine/Metronome.h"
 #include "styles/StyleChains.h"
 #include "styles/StyleTestState.h"

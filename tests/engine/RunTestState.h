@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "base/Showing.h"
+#include "base/UiHooks.h"
 #include "engine/EngineTestState.h"
 #include "engine/MidiFifo.h"
 #include "engine/MidiIn.h"
 #include "engine/RunControl.h"
-#include "engine/UiHooks.h"
-#include "keymapper/KeyMapperState.h"
 #include "platform/midi/Midi.h"
 
 namespace vel::test {

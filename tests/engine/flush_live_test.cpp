@@ -4,11 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "base/General.h"
 #include "engine/FifoTestState.h"
-#include "engine/General.h"
 #include "engine/LivePath.h"
 #include "engine/MidiFifo.h"
 #include "engine/PlayCycle.h"
+#include "engine/ResultLog.h"
 #include "engine/RunControl.h"
 #include "platform/midi/Midi.h"
 #include "settings/Settings.h"
@@ -188,6 +189,23 @@ TEST_F(FlushLiveTest, LogMidiResultNamesTheFailure) {
   ASSERT_TRUE(ReadDiagMsgsFifo(text));
   EXPECT_EQ(text, "midiInStart ok");
   EXPECT_FALSE(ReadDiagMsgsFifo(text));
+  DiagFlags = 0;
+}
+
+TEST_F(FlushLiveTest, LogTimerResultPostsOnlyWithDiagnosticsOn) {
+  EXPECT_FALSE(LogTimerResult(0x61, "Set Res", false));
+  EXPECT_EQ(DiagMsgsFifo.Count, 0);
+  DiagFlags = 1;
+  EXPECT_FALSE(LogTimerResult(0x61, "Set Res", false));
+  EXPECT_TRUE(LogTimerResult(0, "Kill timer", true));
+  EXPECT_TRUE(LogTimerResult(0, "Reset Res", false));
+  std::string text;
+  ASSERT_TRUE(ReadDiagMsgsFifo(text));
+  EXPECT_EQ(text, "Set Res error: 0x00000061");
+  ASSERT_TRUE(ReadDiagMsgsFifo(text));
+  EXPECT_EQ(text, "Kill timer ok");
+  EXPECT_FALSE(ReadDiagMsgsFifo(text));
+  DiagFlags = 0;
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/Messages.h"
 #include "engine/EngineTestState.h"
-#include "engine/Messages.h"
 
 namespace vel {
 namespace {

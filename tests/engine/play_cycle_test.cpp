@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Messages.h"
 #include "engine/EngineTestState.h"
-#include "engine/Messages.h"
 
 namespace vel {
 namespace {

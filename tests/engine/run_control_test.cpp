@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/RunTestState.h"
-#include "keys/KeyModes.h"
+#include "keymaps/KeyModes.h"
 
 namespace vel {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/EngineTestState.h"
-#include "keys/KeyModes.h"
+#include "keymaps/KeyModes.h"
 
 namespace vel {
 namespace {

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "engine/EngineTestState.h"
-#include "keys/KeyModes.h"
+#include "keymaps/KeyModes.h"
 #include "platform/MmTimer.h"
 
 namespace vel {

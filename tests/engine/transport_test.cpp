@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Messages.h"
 #include "engine/EngineTestState.h"
-#include "engine/Messages.h"
-#include "keys/KeyModes.h"
+#include "keymaps/KeyModes.h"
 #include "styles/StyleStore.h"
 
 namespace vel {

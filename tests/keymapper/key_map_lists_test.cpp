@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/UiRecorder.h"
+#include "base/UiRecorder.h"
 #include "keymapper/KeyMapLists.h"
-#include "keys/KeyTestSupport.h"
+#include "keymaps/KeyTestSupport.h"
 
 namespace vel {
 namespace {

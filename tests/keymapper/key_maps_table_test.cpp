@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/General.h"
+#include "base/General.h"
 #include "keymapper/KeyMapperGrid.h"
 #include "keymapper/KeyMapsTable.h"
-#include "keys/KeyTestSupport.h"
+#include "keymaps/KeyTestSupport.h"
 
 namespace vel {
 namespace {

@@ -6,11 +6,10 @@
 #include <algorithm>
 #include <atomic>
 
-#include "keymapper/KeyMapperState.h"
+#include "base/Showing.h"
 #include "settings/Settings.h"
 #include "settings/SettingsState.h"
 #include "styles/StylesState.h"
-#include "tools/ToolsState.h"
 
 namespace vel {
 namespace {

@@ -3,7 +3,7 @@
 // rebuild requests a test causes.
 #include <ostream>
 
-#include "engine/Messages.h"
+#include "base/Messages.h"
 #include "styles/StyleStore.h"
 #include "styles/StylesState.h"
 

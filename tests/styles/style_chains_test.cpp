@@ -3,7 +3,7 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/Messages.h"
+#include "base/Messages.h"
 #include "styles/StyleChains.h"
 #include "styles/StyleTestState.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/UiRecorder.h"
+#include "base/UiRecorder.h"
 #include "styles/StyleStore.h"
 #include "styles/StyleTestState.h"
 

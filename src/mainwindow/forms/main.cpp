@@ -1,11 +1,14 @@
+#include "mainwindow/forms/Main.h"
+
 #include <QApplication>
 
-#include "mainwindow/forms/Main.h"
+#include "engine/KeyMode.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Vellorine");
   QApplication::setApplicationDisplayName("Vellorine");
+  vel::InstallKeyModeCalls();
   vel::TfrmMain frmMain;
   frmMain.show();
   return QApplication::exec();

@@ -1,10 +1,10 @@
-#include "keys/KeyTokens.h"
+#include "keymaps/KeyTokens.h"
 
 #include <array>
 #include <cctype>
 #include <utility>
 
-#include "engine/General.h"
+#include "base/General.h"
 
 namespace vel {
 

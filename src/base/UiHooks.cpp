@@ -1,4 +1,4 @@
-#include "engine/UiHooks.h"
+#include "base/UiHooks.h"
 
 namespace vel {
 

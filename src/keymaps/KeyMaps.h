@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "keys/KeyTokens.h"
+#include "keymaps/KeyTokens.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -106,8 +106,7 @@ struct KeyMapHooks {
   std::function<void(TModeType t, int first, int last)> TarloSendKeyRange;
   // Asks the status display to resend every map's colours (RecolourKeyMaps).
   std::function<void()> TarloResendColours;
-  // Key routing: back to key mode Live, deselecting everything. Empty: the key mode's own
-  // ReturnToLiveMode, under EngineLock.
+  // Key routing: back to key mode Live, deselecting everything (InstallKeyModeCalls fills it).
   std::function<void()> ReturnToLiveMode;
   // Main window: toggles the calibrate prompt.
   std::function<void()> ToggleCalibPrompt;
@@ -154,9 +153,8 @@ int MappedKey(int input, int note);
 uint8_t MapNoteToCode(TModeType t, int input, int note);
 
 // The mode type of a key mode; MtNone for key mode 0 and for an invalid key mode, which also
-// sets ErrMsg. Without an argument, of the current KeyMode.
+// sets ErrMsg.
 TModeType KeyModeToLabMode(uint8_t keyMode);
-TModeType KeyModeToLabMode();
 
 // Re-sets every command key that holds the metronome-note command, so that its colours follow
 // the metronome mode; refreshes the key-map views when any key was set.

@@ -1,15 +1,14 @@
-#include "engine/Messages.h"
+#include "base/Messages.h"
 
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <string>
 
-#include "engine/DiagLog.h"
-#include "engine/General.h"
-#include "engine/MidiFifo.h"
-#include "engine/UiRecorder.h"
-#include "tools/ToolsState.h"
+#include "base/DiagLog.h"
+#include "base/General.h"
+#include "base/Showing.h"
+#include "base/UiRecorder.h"
 
 namespace vel {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "keys/KeyTokens.h"
+#include "keymaps/KeyTokens.h"
 
 namespace vel {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "keys/KeyModes.h"
-#include "keys/KeyTestSupport.h"
+#include "keymaps/KeyModes.h"
+#include "keymaps/KeyTestSupport.h"
 
 namespace vel {
 namespace {

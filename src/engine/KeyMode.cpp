@@ -1,8 +1,12 @@
-#include "keys/KeyMode.h"
+#include "engine/KeyMode.h"
 
+#include <mutex>
+
+#include "base/EngineLock.h"
 #include "engine/LivePath.h"
 #include "engine/PartBufs.h"
-#include "keys/KeyModes.h"
+#include "keymaps/KeyMaps.h"
+#include "keymaps/KeyModes.h"
 
 namespace vel {
 
@@ -27,6 +31,17 @@ void DeselectAll() {
   }
   PitchZoneSel.fill(0);
   PitchZoneSelCleared = 1;
+}
+
+TModeType KeyModeToLabMode() {
+  return KeyModeToLabMode(KeyMode.load(std::memory_order_relaxed));
+}
+
+void InstallKeyModeCalls() {
+  KeyMapCalls().ReturnToLiveMode = [] {
+    std::lock_guard<std::recursive_mutex> lock(EngineLock);
+    ReturnToLiveMode();
+  };
 }
 
 }  // namespace vel

@@ -1,4 +1,4 @@
-#include "engine/General.h"
+#include "base/General.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -6,9 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/Messages.h"
-#include "engine/MidiFifo.h"
-#include "tools/ToolsState.h"
+#include "base/Messages.h"
+#include "base/Showing.h"
 
 namespace vel {
 namespace {
@@ -20,11 +19,7 @@ class GeneralTest : public ::testing::Test {
     WarnMsg.Clear();
     SRecChordNote = 0;
   }
-  void TearDown() override {
-    SRecChordNote = 0;
-    DiagFlags = 0;
-    ResetDiagMsgsFifo();
-  }
+  void TearDown() override { SRecChordNote = 0; }
 };
 
 TEST_F(GeneralTest, PadStrPadsToTheWidthOnTheSideItsSignGives) {
@@ -273,21 +268,6 @@ TEST_F(GeneralTest, DirExistsOnlyForDirectories) {
 
 TEST_F(GeneralTest, VersionTextNamesTheKernel) {
   EXPECT_EQ(WindowsVersionText().rfind("Linux ", 0), 0u) << WindowsVersionText();
-}
-
-TEST_F(GeneralTest, LogTimerResultPostsOnlyWithDiagnosticsOn) {
-  EXPECT_FALSE(LogTimerResult(0x61, "Set Res", false));
-  EXPECT_EQ(DiagMsgsFifo.Count, 0);
-  DiagFlags = 1;
-  EXPECT_FALSE(LogTimerResult(0x61, "Set Res", false));
-  EXPECT_TRUE(LogTimerResult(0, "Kill timer", true));
-  EXPECT_TRUE(LogTimerResult(0, "Reset Res", false));
-  std::string text;
-  ASSERT_TRUE(ReadDiagMsgsFifo(text));
-  EXPECT_EQ(text, "Set Res error: 0x00000061");
-  ASSERT_TRUE(ReadDiagMsgsFifo(text));
-  EXPECT_EQ(text, "Kill timer ok");
-  EXPECT_FALSE(ReadDiagMsgsFifo(text));
 }
 
 }  // namespace

@@ -3,11 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/UiRecorder.h"
-#include "keys/KeyFnFromLabel.h"
-#include "keys/KeyMode.h"
-#include "keys/KeyModes.h"
-#include "keys/KeyTestSupport.h"
+#include "base/UiRecorder.h"
+#include "keymaps/KeyFnFromLabel.h"
+#include "keymaps/KeyModes.h"
+#include "keymaps/KeyTestSupport.h"
 
 namespace vel {
 namespace {
@@ -180,28 +179,6 @@ TEST_F(KeyMapTest, LiveCmdAnsweredYesWithoutOffsetsOnlyMovesTheCalibrateKey) {
   KeyFnFromLabelLive(67, "cmd");
   EXPECT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(KeyMapLive[67].load(), 0);
-}
-
-TEST_F(KeyMapTest, RecalibrationReturnsToLiveModeWithoutAHook) {
-  // No window has filled the hook: the parser still leaves the mode the old offsets routed into.
-  UiRecorder ui;
-  ui.Answer(MsgAnswer::Yes);
-  const uint8_t savedMode = KeyMode.load();
-  KeyMode.store(KeyModeCommand);
-  KeyHold.store(1);
-  InPortOctaveOffset[1].store(2);
-
-  EXPECT_EQ(KeyFnFromLabelLive(26, "cmd"), "cmd");
-  ASSERT_EQ(ui.boxes.size(), 2u);
-  EXPECT_EQ(ui.boxes[1].text,
-            "Octave offsets have been reset to 0, so re-calibration is reqd.\r\n"
-            "Please click OK, then Press live Cmd key (D)");
-  EXPECT_EQ(KeyMode.load(), KeyModeLive);
-  EXPECT_EQ(KeyHold.load(), 0);
-  EXPECT_EQ(InPortOctaveOffset[1].load(), 0);
-
-  KeyMode.store(savedMode);
-  KeyHold.store(0);
 }
 
 TEST_F(KeyMapTest, CalibPromptTextNamesTheMainInputsCalibrateKey) {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "keys/KeyTokens.h"
+#include "keymaps/KeyTokens.h"
 #include "settings/Settings.h"
 
 namespace vel {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "keys/KeyTokens.h"
+#include "keymaps/KeyTokens.h"
 
 namespace vel {
 

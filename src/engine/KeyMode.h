@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "keymaps/KeyTokens.h"
+
 namespace vel {
 
 inline std::atomic<uint8_t> KeyMode{0};
@@ -32,5 +34,12 @@ void SetKeyMode(uint8_t mode);
 bool ReturnToLiveMode();
 // Clears the live output's and every seq's selection and the split-zone selection.
 void DeselectAll();
+
+// The key-map mode type of the current KeyMode.
+TModeType KeyModeToLabMode();
+
+// Fills the key maps' call into the key mode: a recalibration returns to Live mode under
+// EngineLock. Start-up calls it.
+void InstallKeyModeCalls();
 
 }  // namespace vel

@@ -1,9 +1,9 @@
-#include "keys/KeyLabels.h"
+#include "keymaps/KeyLabels.h"
 
-#include "engine/General.h"
-#include "engine/Messages.h"
-#include "keymapper/KeyMapperState.h"
-#include "keys/KeyMaps.h"
+#include "base/General.h"
+#include "base/Messages.h"
+#include "base/Showing.h"
+#include "keymaps/KeyMaps.h"
 
 namespace vel {
 

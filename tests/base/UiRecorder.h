@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/UiHooks.h"
+#include "base/UiHooks.h"
 
 namespace vel::test {
 

@@ -1,8 +1,8 @@
-#include "engine/DiagLog.h"
+#include "base/DiagLog.h"
 
 #include <ctime>
 
-#include "engine/UiHooks.h"
+#include "base/UiHooks.h"
 
 namespace vel {
 

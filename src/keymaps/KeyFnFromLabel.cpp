@@ -1,14 +1,12 @@
-#include "keys/KeyFnFromLabel.h"
+#include "keymaps/KeyFnFromLabel.h"
 
 #include <mutex>
 
-#include "engine/EngineLock.h"
-#include "engine/General.h"
-#include "engine/Messages.h"
-#include "engine/UiHooks.h"
-#include "keys/KeyLabels.h"
-#include "keys/KeyMaps.h"
-#include "keys/KeyMode.h"
+#include "base/General.h"
+#include "base/Messages.h"
+#include "base/UiHooks.h"
+#include "keymaps/KeyLabels.h"
+#include "keymaps/KeyMaps.h"
 
 namespace vel {
 
@@ -41,14 +39,8 @@ bool AskCalibrateKeyFollows(int gridKey, int m) {
 }
 
 void TellRecalibrate() {
-  // The offsets are gone, so no argument mode entered under them may stay; with no window hook
-  // the key mode's own return does it, under the engine lock.
-  if (KeyMapCalls().ReturnToLiveMode) {
-    KeyMapCalls().ReturnToLiveMode();
-  } else {
-    std::lock_guard<std::recursive_mutex> lock(EngineLock);
-    ReturnToLiveMode();
-  }
+  // The offsets are gone, so no argument mode entered under them may stay.
+  if (KeyMapCalls().ReturnToLiveMode) KeyMapCalls().ReturnToLiveMode();
   ShowMessage(std::string("Octave offsets have been reset to 0, so re-calibration is reqd.") + kCrLf +
                   "Please click OK, then " + CalibPromptText(),
               MsgKind::Warning, MsgButtons::Ok);

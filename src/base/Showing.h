@@ -1,12 +1,9 @@
 #pragma once
-// Diagnostics switches and the showing bytes of the virtual keyboard and the sample aid. The queues, the
-// trace writers and the MIDI-in thread read them without a lock. The virtual keyboard's settings
-// (TemplateAnimateSize and the rest) are settings variables.
+// Diagnostics switches and the showing bytes of the windows that the engine, the queues, the trace
+// writers and the MIDI-in thread read without a lock.
 
 #include <atomic>
 #include <cstdint>
-
-#include "settings/Settings.h"
 
 namespace vel {
 
@@ -27,11 +24,27 @@ inline std::atomic<uint8_t> TraceMC{0};
 inline std::atomic<uint8_t> TraceSync{0};
 inline std::atomic<uint8_t> TraceHotkey{1};
 
+// Whether the trace switches let an event of this status through.
+bool TraceEventReqd(uint8_t status);
+
 // The virtual keyboard (template) window is showing.
 inline std::atomic<uint8_t> TemplateShowing{0};
 // The key animation has something to draw; the status display clears it before it animates.
 inline std::atomic<uint8_t> LiveNoteAnyLit{0};
 // The sample aid is on; the timer callback ticks it only while this is set.
 inline std::atomic<uint8_t> SampleAidShowing{0};
+
+// The key mapper window is open.
+inline std::atomic<uint8_t> KeyMapperShowing{0};
+// The key-maps table window is open.
+inline std::atomic<uint8_t> KeyMapsShowing{0};
+// Recolour and redraw the key labels; the key mapper clears it.
+inline std::atomic<uint8_t> KeyLabelsRedraw{0};
+
+// The control key last pressed, as received (before any octave shift); -1 none.
+inline std::atomic<int32_t> LastLiveKey{-1};
+// The key mode after the key was routed, and the key mode in force when it arrived.
+inline std::atomic<uint8_t> KeyModeShown{0};
+inline std::atomic<uint8_t> KeyModeShownPrev{0};
 
 }  // namespace vel

@@ -1,8 +1,7 @@
 #pragma once
 // Small shared procedures used by every part of the program: range test, padding, environment
 // and folder queries, delimited fields, the system version text, note and key names, Y/N texts,
-// the display text of a MIDI event, time-signature parsing and checks, and the log lines of
-// MIDI and timer results. They keep no state.
+// the display text of a MIDI event, time-signature parsing and checks. They keep no state.
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -50,6 +49,8 @@ bool YNToBool(const std::string& text);
 
 // 0..7 for 1, 2, 4, ..., 128; -1 for anything else.
 int32_t PowerOf2Index(int32_t n);
+// A beat length a time signature may have: a power of two from 2 to 128.
+bool IsValidBeatLen(int32_t n);
 // True when n >= 1 and divides the whole note's 15360 ticks.
 bool DividesWholeNote(int32_t n);
 
@@ -60,12 +61,6 @@ void ParseTimeSig(const std::string& text, int32_t& beats, int32_t& beatLen, std
 // Checks that a style pattern's step count fits its time signature; message is empty when it
 // does, else the reason and the step counts 1..maxSteps that would fit. True when it fits.
 bool CheckBarSteps(int32_t num, int32_t den, int32_t steps, std::string& message, int32_t maxSteps);
-
-// Posts text + " error: " + the MIDI layer's error text for a failed call, or text + " ok" for a
-// good one when logOk; only while diagnostics are on. True when result is 0.
-bool LogMidiResult(uint32_t result, bool isOutput, const std::string& text, bool logOk);
-// The same for timer calls: text + " error: 0x" + the result in eight hex digits.
-bool LogTimerResult(uint32_t result, const std::string& text, bool logOk);
 
 // The text of a hotkey's key code (" a", " F1", "shft", ...); "?" for codes without one.
 std::string KeyName(int32_t code);

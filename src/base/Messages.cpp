@@ -1,10 +1,10 @@
-#include "engine/Messages.h"
+#include "base/Messages.h"
 
 #include <algorithm>
 
-#include "engine/DiagLog.h"
-#include "engine/UiHooks.h"
-#include "tools/ToolsState.h"
+#include "base/DiagLog.h"
+#include "base/Showing.h"
+#include "base/UiHooks.h"
 
 namespace vel {
 

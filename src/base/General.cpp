@@ -1,4 +1,4 @@
-#include "engine/General.h"
+#include "base/General.h"
 
 #include <sys/stat.h>
 #include <sys/utsname.h>
@@ -10,11 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "engine/Messages.h"
-#include "engine/MidiFifo.h"
-#include "engine/Transport.h"
-#include "platform/midi/Midi.h"
-#include "tools/ToolsState.h"
+#include "base/Messages.h"
+#include "base/Showing.h"
 
 namespace vel {
 
@@ -114,6 +111,10 @@ int32_t PowerOf2Index(int32_t n) {
   return -1;
 }
 
+bool IsValidBeatLen(int32_t n) {
+  return n >= 2 && PowerOf2Index(n) >= 0;
+}
+
 bool DividesWholeNote(int32_t n) {
   return n >= 1 && kWholeNoteTicks % n == 0;
 }
@@ -176,28 +177,6 @@ bool CheckBarSteps(int32_t num, int32_t den, int32_t steps, std::string& message
   else
     message += "\r\n\r\nPossible step values for this time-sig are: " + values;
   return false;
-}
-
-bool LogMidiResult(uint32_t result, bool /*isOutput: one error text serves both directions*/,
-                   const std::string& text, bool logOk) {
-  if (DiagFlags) {
-    if (result != 0)
-      PostDiagMsg(text + " error: " + midi::ErrorText(result));
-    else if (logOk)
-      PostDiagMsg(text + " ok");
-  }
-  return result == 0;
-}
-
-bool LogTimerResult(uint32_t result, const std::string& text, bool logOk) {
-  if (DiagFlags) {
-    if (result != 0) {
-      PostDiagMsg(text + " error: 0x" + IntToHex(result, 8));
-    } else if (logOk) {
-      PostDiagMsg(text + " ok");
-    }
-  }
-  return result == 0;
 }
 
 std::string KeyName(int32_t code) {

@@ -1,14 +1,13 @@
-#include "keys/KeyMaps.h"
+#include "keymaps/KeyMaps.h"
 
 #include <algorithm>
 #include <iterator>
 
-#include "engine/General.h"
-#include "engine/Messages.h"
-#include "engine/UiHooks.h"
-#include "keys/KeyLabels.h"
-#include "keys/KeyMode.h"
-#include "keys/KeyModes.h"
+#include "base/General.h"
+#include "base/Messages.h"
+#include "base/UiHooks.h"
+#include "keymaps/KeyLabels.h"
+#include "keymaps/KeyModes.h"
 
 namespace vel {
 
@@ -195,10 +194,6 @@ TModeType KeyModeToLabMode(uint8_t keyMode) {
     return MtRangeN;
   ErrMsg.Set("KeyModeToLabMode error: Invalid KeyMode");
   return MtNone;
-}
-
-TModeType KeyModeToLabMode() {
-  return KeyModeToLabMode(KeyMode.load(kRelaxed));
 }
 
 void RelabelMetrNoteKeys() {

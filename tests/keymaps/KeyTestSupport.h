@@ -7,10 +7,10 @@
 #include <array>
 #include <utility>
 
-#include "engine/Messages.h"
-#include "keymapper/KeyMapperState.h"
-#include "keys/KeyLabels.h"
-#include "keys/KeyMaps.h"
+#include "base/Messages.h"
+#include "base/Showing.h"
+#include "keymaps/KeyLabels.h"
+#include "keymaps/KeyMaps.h"
 #include "settings/Settings.h"
 
 namespace vel::test {

@@ -4,10 +4,9 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/UiRecorder.h"
-#include "keys/KeyMode.h"
-#include "keys/KeyModes.h"
-#include "keys/KeyTestSupport.h"
+#include "base/UiRecorder.h"
+#include "keymaps/KeyModes.h"
+#include "keymaps/KeyTestSupport.h"
 
 namespace vel {
 namespace {
@@ -174,18 +173,6 @@ TEST_F(KeyMapTest, KeyModeToLabModeCoversEveryKeyMode) {
     EXPECT_EQ(KeyModeToLabMode(static_cast<uint8_t>(km)), MtNone);
     EXPECT_EQ(ErrMsg.TakeAndClear(), "KeyModeToLabMode error: Invalid KeyMode");
   }
-}
-
-TEST_F(KeyMapTest, KeyModeToLabModeWithoutArgumentReadsTheKeyMode) {
-  const uint8_t saved = KeyMode.load();
-  KeyMode.store(KeyModeStepRecord);
-  EXPECT_EQ(KeyModeToLabMode(), MtSRec);
-  KeyMode.store(KeyModeTempoDiv);
-  EXPECT_EQ(KeyModeToLabMode(), MtQuant);
-  KeyMode.store(KeyModeInactive);
-  EXPECT_EQ(KeyModeToLabMode(), MtNone);
-  EXPECT_TRUE(ErrMsg.IsEmpty());
-  KeyMode.store(saved);
 }
 
 TEST_F(KeyMapTest, KeyCodeAtAKeyOutsideTheMapIsTheOutOfMapCode) {
