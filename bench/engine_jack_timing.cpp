@@ -163,17 +163,18 @@ class EngineOverJack {
     midi::Rescan();
     vel::LoadInDevNames();
     vel::LoadOutDevList();
-    in_ = FindDev(vel::MidiInDevs, vel::MidiInDevsLast, "peer:out");
-    out_ = FindDev(vel::MidiOutDevs, vel::MidiOutDevsLast, withListener ? "listener:in" : "peer:in");
+    in_ = FindDev(vel::RunCtl.MidiInDevs, vel::RunCtl.MidiInDevsLast, "peer:out");
+    out_ = FindDev(vel::RunCtl.MidiOutDevs, vel::RunCtl.MidiOutDevsLast,
+                   withListener ? "listener:in" : "peer:in");
     if (in_ < 0 || out_ < 0) {
       why = "the peer's ports are not among the devices";
       return false;
     }
-    vel::InPortDevIdx[0] = static_cast<int8_t>(in_);
-    vel::InPortsAllocated = 0;
-    vel::PortDevIdx[0] = static_cast<int8_t>(out_);
-    vel::OutPortsAllocated = 0;
-    vel::LivePort = 0;
+    vel::RunCtl.InPortDevIdx[0] = static_cast<int8_t>(in_);
+    vel::RunCtl.InPortsAllocated = 0;
+    vel::RunCtl.PortDevIdx[0] = static_cast<int8_t>(out_);
+    vel::RunCtl.OutPortsAllocated = 0;
+    vel::RunCtl.LivePort = 0;
     if (!vel::OpenInPort(in_, 0) || !vel::OpenOutPort(out_, 0)) {
       why = "the engine could not open the peer's ports";
       return false;
@@ -184,7 +185,7 @@ class EngineOverJack {
 
   bool Run(std::string& why) {
     vel::StartRunning();
-    if (vel::ProgState != vel::psRunning || !vel::TimerExists) {
+    if (vel::RunCtl.ProgState != vel::psRunning || !vel::RunCtl.TimerExists) {
       why = "StartRunning did not reach Running with a timer";
       return false;
     }
@@ -197,9 +198,9 @@ class EngineOverJack {
       vel::StopRunning();
       if (in_ >= 0) vel::CloseInPort(in_, 0, false);
       if (out_ >= 0) vel::CloseOutPort(out_, 0, false);
-      vel::InPortDevIdx.fill(-1);
-      vel::PortDevIdx.fill(-1);
-      vel::InPortsAllocated = vel::OutPortsAllocated = -1;
+      vel::RunCtl.InPortDevIdx.fill(-1);
+      vel::RunCtl.PortDevIdx.fill(-1);
+      vel::RunCtl.InPortsAllocated = vel::RunCtl.OutPortsAllocated = -1;
       midi::SelectBackend(midi::Backend::Loopback);
       jackSelected_ = false;
     }
@@ -240,7 +241,7 @@ bool MeasureLatency(EngineOverJack& s, const Receiver& rx, std::size_t messages,
   Peer& peer = s.peer();
   jack_client_t* c = s.client();
   const auto period = static_cast<int32_t>(jack_get_buffer_size(c));
-  const uint8_t status = static_cast<uint8_t>(0xB0 | (vel::LiveChan[0] & 0x0F));
+  const uint8_t status = static_cast<uint8_t>(0xB0 | (vel::Live.Chan[0] & 0x0F));
   const std::size_t goal = frames.size() + messages;
   std::minstd_rand pauses(1);
   std::size_t seen = rx.Count();

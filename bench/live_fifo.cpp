@@ -10,7 +10,7 @@
 namespace {
 
 void BM_LiveFifoWriteRead(benchmark::State& state) {
-  vel::OutPortsAllocated = -1;
+  vel::RunCtl.OutPortsAllocated = -1;
   vel::ResetLiveFifo();
   uint32_t msg = 0x643C90;
   for (auto _ : state) {
@@ -23,7 +23,7 @@ BENCHMARK(BM_LiveFifoWriteRead);
 // A second writer keeps the queue's lock busy; it backs off while the queue is half full so that
 // no overflow resets the queue under the measured thread.
 void BM_LiveFifoWriteReadContended(benchmark::State& state) {
-  vel::OutPortsAllocated = -1;
+  vel::RunCtl.OutPortsAllocated = -1;
   vel::ResetLiveFifo();
   std::atomic<bool> stop{false};
   std::atomic<int> pending{0};

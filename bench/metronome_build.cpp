@@ -15,24 +15,24 @@ namespace {
 using namespace vel;
 
 void SetUpMetronome(bool drum) {
-  MetrSeqNo = 0;
-  OutPortsAllocated = 0;
-  MetrModeStyles = 1;
-  MetrTypePitchLocked = drum ? 1 : 0;
-  MetrBars = 1;
+  Cfg.MetrSeqNo = 0;
+  RunCtl.OutPortsAllocated = 0;
+  Cfg.MetrModeStyles = 1;
+  Cfg.MetrTypePitchLocked = drum ? 1 : 0;
+  Cfg.MetrBars = 1;
   DrumVelVar = 40;
   BassVelVar = 40;
   LoadDrumFactory();
   LoadBassFactory();
-  PartBufs[0][0].SeqState = ssStopped;
+  Seqs.PartBufs[0][0].SeqState = ssStopped;
 }
 
 void BuildBars(benchmark::State& state) {
   for (auto _ : state) {
     BuildMetronomeBar(0, true);
-    benchmark::DoNotOptimize(PartBufs[0][0].EventsUsed);
+    benchmark::DoNotOptimize(Seqs.PartBufs[0][0].EventsUsed);
   }
-  state.counters["events"] = PartBufs[0][0].EventsUsed;
+  state.counters["events"] = Seqs.PartBufs[0][0].EventsUsed;
 }
 
 void BM_DrumFactoryBar(benchmark::State& state) {
@@ -49,9 +49,9 @@ BENCHMARK(BM_BassFactoryBar);
 
 void BM_DrumFullestBars(benchmark::State& state) {
   SetUpMetronome(true);
-  MetrBars = 4;
+  Cfg.MetrBars = 4;
   for (int r = 0; r < kStyleRows; ++r) SetStyleRow(DrumPatterns[0][0], r, "bbbbbbbbbbbbbbbb");
-  MetrDrumChanged = 0;
+  Showing.MetrDrumChanged = 0;
   BuildBars(state);
 }
 BENCHMARK(BM_DrumFullestBars);

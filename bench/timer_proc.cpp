@@ -33,7 +33,7 @@ midi::Handle gOut[midi::loopback::kOutDevs];
 bool gOpened = false;
 
 uint32_t EngineClock() {
-  return static_cast<uint32_t>(MsClock.load());
+  return static_cast<uint32_t>(Transport.MsClock.load());
 }
 
 void SetUpEngine(bool chords) {
@@ -42,23 +42,23 @@ void SetUpEngine(bool chords) {
   midi::loopback::SetClock(&EngineClock);
   for (int d = 0; d < midi::loopback::kOutDevs; ++d) {
     if (!gOpened) midi::OutOpen(d, gOut[d]);
-    MidiOutDevs[d].Handle = gOut[d];
-    MidiOutDevs[d].Opened = 1;
-    PortDevIdx[d] = static_cast<int8_t>(d);
+    RunCtl.MidiOutDevs[d].Handle = gOut[d];
+    RunCtl.MidiOutDevs[d].Opened = 1;
+    RunCtl.PortDevIdx[d] = static_cast<int8_t>(d);
   }
   gOpened = true;
-  OutPortsAllocated = 2;
-  LivePort = 2;
-  MetrSeqNo = -1;
-  TempoSlewTime = 0;
-  MIDIOutClocksEnabled.fill(1);
-  MChanEnabled[1] = 1;
-  MChanMin[1] = 0;
-  MChanMax[1] = 2;
+  RunCtl.OutPortsAllocated = 2;
+  RunCtl.LivePort = 2;
+  Cfg.MetrSeqNo = -1;
+  Cfg.TempoSlewTime = 0;
+  Cfg.MIDIOutClocksEnabled.fill(1);
+  Cfg.MChanEnabled[1] = 1;
+  Cfg.MChanMin[1] = 0;
+  Cfg.MChanMax[1] = 2;
   for (int s = 0; s < kSeqs; ++s) {
     for (int p = 0; p < kParts; ++p) {
       ClearPartBuf(p, s);
-      TPartBuf& b = PartBufs[p][s];
+      TPartBuf& b = Seqs.PartBufs[p][s];
       b.SeqState = ssStopped;
       b.PortPend = static_cast<int8_t>(s % 3);
       b.ChanPend = static_cast<int8_t>(s);
@@ -69,9 +69,9 @@ void SetUpEngine(bool chords) {
       }
       InsertPartEvent(p, s, 0xFF, kPartTicks, false);
     }
-    SeqRecs[s] = TSeqRec{};
-    SeqRecs[s].PartSweepOn = 1;
-    SeqRecs[s].PartSweepHigh = 1;
+    Seqs.SeqRecs[s] = TSeqRec{};
+    Seqs.SeqRecs[s].PartSweepOn = 1;
+    Seqs.SeqRecs[s].PartSweepHigh = 1;
     TPartBuf& b = SeqBuf(s);
     b.SeqState = ssPlaying;
     b.PlayEvIndex = b.Head;
@@ -83,7 +83,7 @@ void SetUpEngine(bool chords) {
   for (int d = 0; d < midi::loopback::kOutDevs; ++d)
     for (int i = 0; i < 20000; ++i) SendShortMsg(d, 0xF8, false);
   midi::loopback::ClearSent();
-  ProgState = psRunning;
+  RunCtl.ProgState = psRunning;
 }
 
 // Times each call of fn alone; between calls, between() runs untimed.
@@ -117,7 +117,7 @@ void BM_TimerProc(benchmark::State& state) {
         WriteLiveFifo(n % 2 ? 0x000080 | note << 8 : 0x500090 | note << 8);
         if (n % 512 == 0) midi::loopback::ClearSent();
       });
-  ProgState = psConfig;
+  RunCtl.ProgState = psConfig;
   midi::loopback::ClearSent();
 }
 BENCHMARK(BM_TimerProc)

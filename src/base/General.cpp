@@ -80,7 +80,7 @@ constexpr std::array<const char*, 12> kPitchNames = {"C",  "C#", "D",  "D#", "E"
 std::string KeyNoToNote(int32_t note, bool numeric) {
   if (numeric) return std::to_string(note);
   if (note < 0) {
-    ErrMsg.Set("KeyNoToNote error: Unexpected NoteNo: " + std::to_string(note % 12));
+    Msgs.ErrMsg.Set("KeyNoToNote error: Unexpected NoteNo: " + std::to_string(note % 12));
     return "?";
   }
   std::string text = kPitchNames[note % 12];
@@ -300,7 +300,7 @@ std::string DecodeEvent(uint32_t msg, bool inPart, bool shortForm) {
       if ((status & 0x0F) == 0x0F) return inPart ? "rest" : "system reset/no-op";
       return kSystemNames[status & 0x0F];
     default:
-      WarnMsg.Set("DecodeEvent error: Unexpected MidiCmd: " + std::to_string(kind));
+      Msgs.WarnMsg.Set("DecodeEvent error: Unexpected MidiCmd: " + std::to_string(kind));
       return "?";
   }
 }

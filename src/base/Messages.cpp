@@ -39,31 +39,31 @@ bool MessageText::IsEmpty() const {
 namespace {
 
 void RaiseAlert(const std::string& alert) {
-  StatusAlertText.Set(alert);
-  StatusAlertPending = 1;
+  Msgs.StatusAlertText.Set(alert);
+  Msgs.StatusAlertPending = 1;
 }
 
 }  // namespace
 
 void ReportDesignError(const std::string& text) {
-  ++ErrorCount;
+  ++Msgs.ErrorCount;
   std::string alert = "Design error: " + text;
   RaiseAlert(alert);
-  if (DiagFlags) DiagLogTimed(alert);
+  if (Trace.DiagFlags) DiagLogTimed(alert);
 }
 
 void ReportWarning(const std::string& text) {
-  ++WarningCount;
+  ++Msgs.WarningCount;
   bool quiet = !text.empty() && text[0] == '@';
   std::string alert = "Warning: " + (quiet ? text.substr(1) : text);
   RaiseAlert(alert);
-  if (!quiet && DiagFlags) DiagLogTimed(alert);
+  if (!quiet && Trace.DiagFlags) DiagLogTimed(alert);
 }
 
 bool ReportConfigError(const std::string& name, const std::string& text) {
   if (text.empty()) return true;
   std::string line = "Config error: " + name + ": " + text;
-  if (DiagFlags) DiagLogTimed(line);
+  if (Trace.DiagFlags) DiagLogTimed(line);
   ShowMessage(line, MsgKind::Error, MsgButtons::Ok);
   return false;
 }

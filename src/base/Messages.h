@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Atomic.h"
+
 namespace vel {
 
 class MessageText {
@@ -32,22 +34,27 @@ class MessageText {
   std::size_t length_ = 0;
 };
 
-// The result of the last command ("Play", "Reset", ...).
-inline MessageText StatusMsg;
-// A refusal or a soft fault; a leading "@" keeps it out of the diagnostics log.
-inline MessageText WarnMsg;
-// An internal inconsistency: procedure + " error: Unexpected " + field.
-inline MessageText ErrMsg;
-
-// The status line's alert: "Design error: " + text or "Warning: " + text. Written only by the
-// reporters below (GUI thread).
-inline MessageText StatusAlertText;
-inline std::atomic<uint8_t> StatusAlertPending{0};
-// When the alert began to show, ms of the engine clock; the status display sets it.
-inline std::atomic<int32_t> StatusAlertTime{0};
-// Reports since the last engine reset.
-inline std::atomic<int32_t> ErrorCount{0};
-inline std::atomic<int32_t> WarningCount{0};
+// The message slots and the status line's alert. Each text slot guards itself, so any thread may
+// set one (the timer thread included: no allocation); the counters and the alert's flag and time
+// are shared atomics, raised by the reporters on the GUI thread and read by the displays.
+struct TMessages {
+  // The result of the last command ("Play", "Reset", ...).
+  MessageText StatusMsg;
+  // A refusal or a soft fault; a leading "@" keeps it out of the diagnostics log.
+  MessageText WarnMsg;
+  // An internal inconsistency: procedure + " error: Unexpected " + field.
+  MessageText ErrMsg;
+  // The status line's alert: "Design error: " + text or "Warning: " + text. Written only by the
+  // reporters below (GUI thread).
+  MessageText StatusAlertText;
+  TAtomic<uint8_t> StatusAlertPending{0};
+  // When the alert began to show, ms of the engine clock; the status display sets it.
+  TAtomic<int32_t> StatusAlertTime{0};
+  // Reports since the last engine reset.
+  TAtomic<int32_t> ErrorCount{0};
+  TAtomic<int32_t> WarningCount{0};
+};
+inline TMessages Msgs;
 
 // GUI thread: counts an internal error, raises "Design error: " + text and logs it when
 // diagnostics are on.

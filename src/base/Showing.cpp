@@ -12,36 +12,36 @@ bool TraceEventReqd(uint8_t status) {
     char text[64];
     int n = std::snprintf(text, sizeof text, "TraceEventReqd-2 error: Unexpected StatusByte: %u",
                           static_cast<unsigned>(status));
-    ErrMsg.Set(std::string_view(text, static_cast<std::size_t>(n)));
+    Msgs.ErrMsg.Set(std::string_view(text, static_cast<std::size_t>(n)));
     return true;
   }
   switch (status >> 4) {
     case 0x8:
     case 0x9:
-      return TraceNotes;
+      return Trace.TraceNotes;
     case 0xA:
     case 0xD:
-      return TracePressure;
+      return Trace.TracePressure;
     case 0xB:
-      return TraceController;
+      return Trace.TraceController;
     case 0xC:
-      return TraceProgChanges;
+      return Trace.TraceProgChanges;
     case 0xE:
-      return TracePitchBend;
+      return Trace.TracePitchBend;
     default:
       break;
   }
   switch (status) {
     case 0xF1:
-      return TraceMTC;
+      return Trace.TraceMTC;
     case 0xF8:
-      return TraceMC;
+      return Trace.TraceMC;
     case 0xFA:
     case 0xFB:
     case 0xFC:
-      return TraceSync;
+      return Trace.TraceSync;
     case 0xFF:
-      return TraceNotes;
+      return Trace.TraceNotes;
     default:
       return true;
   }

@@ -5,46 +5,85 @@
 #include <atomic>
 #include <cstdint>
 
+#include "base/Atomic.h"
+
 namespace vel {
 
-// Diagnostics on: set while the diagnostics window is open, clear at start-up.
-inline std::atomic<uint8_t> DiagFlags{0};
-
-// Trace switches, as start-up sets them.
-inline std::atomic<uint8_t> InTraceOn{0};
-inline std::atomic<uint8_t> OutTraceOn{0};
-inline std::atomic<uint8_t> DecodeTrace{1};  // the drain adds each message's text decoding
-inline std::atomic<uint8_t> TraceNotes{1};
-inline std::atomic<uint8_t> TracePressure{0};
-inline std::atomic<uint8_t> TraceController{0};
-inline std::atomic<uint8_t> TraceProgChanges{1};
-inline std::atomic<uint8_t> TracePitchBend{0};
-inline std::atomic<uint8_t> TraceMTC{0};
-inline std::atomic<uint8_t> TraceMC{0};
-inline std::atomic<uint8_t> TraceSync{0};
-inline std::atomic<uint8_t> TraceHotkey{1};
+// The diagnostics switches. Shared atomics: the timer, MIDI-in and GUI threads and the queue
+// writers test them on every event without a lock; each is a flag on its own.
+struct TTrace {
+  // Diagnostics on: set while the diagnostics window is open, clear at start-up.
+  TAtomic<uint8_t> DiagFlags{0};
+  // Trace switches, as start-up sets them.
+  TAtomic<uint8_t> InTraceOn{0};
+  TAtomic<uint8_t> OutTraceOn{0};
+  TAtomic<uint8_t> DecodeTrace{1};  // the drain adds each message's text decoding
+  TAtomic<uint8_t> TraceNotes{1};
+  TAtomic<uint8_t> TracePressure{0};
+  TAtomic<uint8_t> TraceController{0};
+  TAtomic<uint8_t> TraceProgChanges{1};
+  TAtomic<uint8_t> TracePitchBend{0};
+  TAtomic<uint8_t> TraceMTC{0};
+  TAtomic<uint8_t> TraceMC{0};
+  TAtomic<uint8_t> TraceSync{0};
+  TAtomic<uint8_t> TraceHotkey{1};
+};
+inline TTrace Trace;
 
 // Whether the trace switches let an event of this status through.
 bool TraceEventReqd(uint8_t status);
 
-// The virtual keyboard (template) window is showing.
-inline std::atomic<uint8_t> TemplateShowing{0};
-// The key animation has something to draw; the status display clears it before it animates.
-inline std::atomic<uint8_t> LiveNoteAnyLit{0};
-// The sample aid is on; the timer callback ticks it only while this is set.
-inline std::atomic<uint8_t> SampleAidShowing{0};
-
-// The key mapper window is open.
-inline std::atomic<uint8_t> KeyMapperShowing{0};
-// The key-maps table window is open.
-inline std::atomic<uint8_t> KeyMapsShowing{0};
-// Recolour and redraw the key labels; the key mapper clears it.
-inline std::atomic<uint8_t> KeyLabelsRedraw{0};
-
-// The control key last pressed, as received (before any octave shift); -1 none.
-inline std::atomic<int32_t> LastLiveKey{-1};
-// The key mode after the key was routed, and the key mode in force when it arrived.
-inline std::atomic<uint8_t> KeyModeShown{0};
-inline std::atomic<uint8_t> KeyModeShownPrev{0};
+// Which windows show, and the refresh requests raised for them. Shared atomics: any thread raises
+// a request or tests a showing byte without a lock (the engine under EngineLock, the MIDI-in
+// thread outside it); the GUI thread sets the showing bytes and clears the requests it served.
+struct TShowing {
+  // The virtual keyboard (template) window is showing.
+  TAtomic<uint8_t> TemplateShowing{0};
+  // The key animation has something to draw; the status display clears it before it animates.
+  TAtomic<uint8_t> LiveNoteAnyLit{0};
+  // The sample aid is on; the timer callback ticks it only while this is set.
+  TAtomic<uint8_t> SampleAidShowing{0};
+  // The key mapper window is open.
+  TAtomic<uint8_t> KeyMapperShowing{0};
+  // The key-maps table window is open.
+  TAtomic<uint8_t> KeyMapsShowing{0};
+  // Recolour and redraw the key labels; the key mapper clears it.
+  TAtomic<uint8_t> KeyLabelsRedraw{0};
+  // The control key last pressed, as received (before any octave shift); -1 none.
+  TAtomic<int32_t> LastLiveKey{-1};
+  // The key mode after the key was routed, and the key mode in force when it arrived.
+  TAtomic<uint8_t> KeyModeShown{0};
+  TAtomic<uint8_t> KeyModeShownPrev{0};
+  // Set by each settings window's show handler, cleared by its close.
+  TAtomic<uint8_t> CfgColoursShowing{0};
+  TAtomic<uint8_t> CfgPerfShowing{0};
+  TAtomic<uint8_t> CfgTimingShowing{0};
+  TAtomic<uint8_t> CfgMetrShowing{0};
+  TAtomic<uint8_t> CfgKinetraceShowing{0};
+  TAtomic<uint8_t> CfgBehaviourShowing{0};
+  TAtomic<uint8_t> CfgVKbdShowing{0};
+  TAtomic<uint8_t> CfgMChanShowing{0};
+  // Behaviour window: reload its controls (RecModeChanged: a record key changed an attribute source).
+  TAtomic<uint8_t> CfgBehaviourRefreshReq{0};
+  TAtomic<uint8_t> RecModeChanged{0};
+  // Metronome window: MetrNoteLenFrac changed.
+  TAtomic<uint8_t> MetrNoteLenChanged{0};
+  // The style window is showing; cleared at start-up and by the window's close.
+  TAtomic<uint8_t> CfgDrumShowing{0};
+  TAtomic<uint8_t> CfgBassShowing{0};
+  // The builder moved the chain: redraw the chain.
+  TAtomic<uint8_t> CfgDrumRefresh{0};
+  TAtomic<uint8_t> CfgBassRefresh{0};
+  // The current style or pattern changed.
+  TAtomic<uint8_t> DrumStyleChanged{0};
+  TAtomic<uint8_t> BassStyleChanged{0};
+  // The break trigger's state changed.
+  TAtomic<uint8_t> DrumTriggerChanged{0};
+  TAtomic<uint8_t> BassTriggerChanged{0};
+  // 0: the builder's copy of the current pattern is stale and must be taken again.
+  TAtomic<uint8_t> MetrDrumChanged{0};
+  TAtomic<uint8_t> MetrBassChanged{0};
+};
+inline TShowing Showing;
 
 }  // namespace vel

@@ -11,30 +11,30 @@
 namespace vel {
 
 void SetKeyMode(uint8_t mode) {
-  if (KeyMode.exchange(mode) != mode) KeyModeChanged = 1;
+  if (Keys.KeyMode.exchange(mode) != mode) Keys.KeyModeChanged = 1;
 }
 
 bool ReturnToLiveMode() {
   DeselectAll();
-  KeyHold = 0;
+  Keys.KeyHold = 0;
   SetKeyMode(KeyModeLive);
   return true;
 }
 
 void DeselectAll() {
-  LiveSelected = 0;
-  SelectionChanged = 1;
+  Live.Selected = 0;
+  Keys.SelectionChanged = 1;
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     TPartBuf& b = SeqBuf(s);
     b.Selected = 0;
     b.SelChanged = 1;
   }
-  PitchZoneSel.fill(0);
-  PitchZoneSelCleared = 1;
+  Keys.PitchZoneSel.fill(0);
+  Keys.PitchZoneSelCleared = 1;
 }
 
 TModeType KeyModeToLabMode() {
-  return KeyModeToLabMode(KeyMode.load(std::memory_order_relaxed));
+  return KeyModeToLabMode(Keys.KeyMode.load(std::memory_order_relaxed));
 }
 
 void InstallKeyModeCalls() {

@@ -5,28 +5,33 @@
 #include <atomic>
 #include <cstdint>
 
+#include "base/Atomic.h"
 #include "keymaps/KeyTokens.h"
 
 namespace vel {
 
-inline std::atomic<uint8_t> KeyMode{0};
-// Raised by SetKeyMode on every change; the status display clears it after redrawing.
-inline std::atomic<uint8_t> KeyModeChanged{0};
-// While set, an argument mode stays active after its value has been applied.
-inline std::atomic<uint8_t> KeyHold{0};
-
-// The selection display must be redrawn.
-inline std::atomic<uint8_t> SelectionChanged{0};
-
-// Pitch-command state: the pitch keys set it, SetSeqPitch reads it (under EngineLock).
-// A pitch-cycle command is in progress (one or two digits), changing the pitch every PitchCycles
-// cycles.
-inline int32_t PitchCycles = 0;
-inline uint8_t PitchCyclesN = 0;
-inline uint8_t PitchCyclesNN = 0;
-// The split zones pitch commands act on: low note, high note, first note.
-inline std::array<uint8_t, 3> PitchZoneSel{};
-inline std::atomic<uint8_t> PitchZoneSelCleared{0};
+// The key mode and the state of the pitch commands. KeyMode and the flags are shared atomics: any
+// thread reads them without a lock, and the key mode changes only through SetKeyMode. The pitch
+// cycle and zone values are guarded by EngineLock (the pitch keys set them, SetSeqPitch reads them).
+struct TKeys {
+  TAtomic<uint8_t> KeyMode{0};
+  // Raised by SetKeyMode on every change; the status display clears it after redrawing.
+  TAtomic<uint8_t> KeyModeChanged{0};
+  // While set, an argument mode stays active after its value has been applied.
+  TAtomic<uint8_t> KeyHold{0};
+  // The selection display must be redrawn.
+  TAtomic<uint8_t> SelectionChanged{0};
+  // Pitch-command state: the pitch keys set it, SetSeqPitch reads it (under EngineLock).
+  // A pitch-cycle command is in progress (one or two digits), changing the pitch every PitchCycles
+  // cycles.
+  int32_t PitchCycles = 0;
+  uint8_t PitchCyclesN = 0;
+  uint8_t PitchCyclesNN = 0;
+  // The split zones pitch commands act on: low note, high note, first note.
+  std::array<uint8_t, 3> PitchZoneSel{};
+  TAtomic<uint8_t> PitchZoneSelCleared{0};
+};
+inline TKeys Keys;
 
 // Stores the mode and raises KeyModeChanged when it differs from the current one.
 void SetKeyMode(uint8_t mode);

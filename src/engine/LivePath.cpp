@@ -26,15 +26,15 @@ using msg::Status;
 using msg::WithNote;
 
 bool LivePortValid() {
-  return IsValidPort(LivePort);
+  return IsValidPort(RunCtl.LivePort);
 }
 
 bool LiveProgChangesAllowed() {
-  return ProgChangesAllowed(LivePort);
+  return ProgChangesAllowed(RunCtl.LivePort);
 }
 
 int32_t LiveScaleNote(int32_t note) {
-  return msg::ScaleNote(LiveScaleMap, LiveFtsRoot, note);
+  return msg::ScaleNote(Live.ScaleMap, Live.FtsRoot, note);
 }
 
 // Counts a note on the live output and tells whether it may be sent: a note-on always, a
@@ -57,9 +57,9 @@ bool CountLiveOutput(uint32_t msg, bool noteOn) {
 
 void SendLive(uint32_t msg, bool multiplierCopy) {
   if (!LivePortValid()) return;
-  const bool trace = DiagFlags && OutTraceOn && TraceEventReqd(Status(msg));
-  const midi::Result result = SendShortMsg(LivePort, msg, trace);
-  if (multiplierCopy && result != midi::kOk && LocalControlOn && DiagFlags) {
+  const bool trace = Trace.DiagFlags && Trace.OutTraceOn && TraceEventReqd(Status(msg));
+  const midi::Result result = SendShortMsg(RunCtl.LivePort, msg, trace);
+  if (multiplierCopy && result != midi::kOk && PlayCycle.LocalControlOn && Trace.DiagFlags) {
     char text[40];
     const int n = std::snprintf(text, sizeof text, "midiOut res: %u", result);
     PostDiagMsg(std::string_view(text, static_cast<std::size_t>(n)));
@@ -110,7 +110,7 @@ void HotkeySenderLoop() {
 
 uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bool& noteOn, bool& isNote) {
   drop = mchan = hotkey = noteOn = isNote = false;
-  const uint32_t c = LivePortValid() ? static_cast<uint32_t>(LiveChan[LivePort]) & 0x0F : 0;
+  const uint32_t c = LivePortValid() ? static_cast<uint32_t>(Live.Chan[RunCtl.LivePort]) & 0x0F : 0;
   const uint8_t status = Status(msg);
   const int32_t kind = status >> 4;
   switch (kind) {
@@ -121,7 +121,7 @@ uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bo
       noteOn = kind == 0x9 && vel > 0;
       // Silence drops new notes only: a note that sounded before the scale went to 0 still gets
       // its note-off (the count passes only note-offs of notes that went out).
-      if (LiveSVel == 0 && noteOn) {
+      if (Live.SVel == 0 && noteOn) {
         drop = true;
         noteOn = false;
         return msg;
@@ -131,17 +131,17 @@ uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bo
         hotkey = true;
         return msg;
       }
-      mchan = LiveMChanApplies;
-      if (!mchan) msg = WithNote(msg::WithChan(msg, c), LiveScaleNote(Data1(msg) + LivePitch));
+      mchan = Live.MChanApplies;
+      if (!mchan) msg = WithNote(msg::WithChan(msg, c), LiveScaleNote(Data1(msg) + Live.Pitch));
       if (kind == 0x9 && Data2(msg) != 0) {
-        const uint32_t out = std::min<uint32_t>(127, Data2(msg) * LiveSVel / 5);
+        const uint32_t out = std::min<uint32_t>(127, Data2(msg) * Live.SVel / 5);
         msg = (msg & 0x0000FFFFu) | (out << 16);
       }
       return msg;
     }
     case 0xA:
     case 0xD:
-      if (LiveSVel == 0) {
+      if (Live.SVel == 0) {
         drop = true;
         return msg;
       }
@@ -153,16 +153,16 @@ uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bo
         drop = true;
         return msg;
       }
-      TChanProg& cp = PortChanProgs[LivePort][status & 0x0F];
+      TChanProg& cp = PlayCycle.PortChanProgs[RunCtl.LivePort][status & 0x0F];
       cp.ProgReq = cp.ProgSent = Data1(msg);
       return msg;
     }
     case 0xE:
-      if (LiveSVel == 0) {
+      if (Live.SVel == 0) {
         drop = true;
         return msg;
       }
-      mchan = LiveMChanApplies;
+      mchan = Live.MChanApplies;
       if (!mchan) msg = msg::WithChan(msg, c);
       return msg;
     case 0xF:
@@ -182,31 +182,31 @@ void ProcessLiveEvent(uint32_t msg) {
   // Without a live port nothing is played (and so nothing counted); hotkeys still work.
   if (!hotkey && !LivePortValid()) return;
   if (mchan) {
-    const int32_t port = LivePort;
+    const int32_t port = RunCtl.LivePort;
     msg::ForMChans(port, [&](int32_t k) {
-      const uint32_t copy = isNote ? msg::MChanNoteCopy(msg, port, k, LivePitch, LiveScaleMap, LiveFtsRoot)
+      const uint32_t copy = isNote ? msg::MChanNoteCopy(msg, port, k, Live.Pitch, Live.ScaleMap, Live.FtsRoot)
                                    : msg::WithChan(msg, k);
       if (isNote && !CountLiveOutput(copy, noteOn)) return;
       SendLive(copy, true);
-      if (DspKinetrace) CountLiveNote(copy, isNote, noteOn);
+      if (Cfg.DspKinetrace) CountLiveNote(copy, isNote, noteOn);
     });
-    if (DspMidiActivity) FlagInActivity(isNote, noteOn, false);
+    if (Cfg.DspMidiActivity) FlagInActivity(isNote, noteOn, false);
     return;
   }
   if (isNote && !hotkey) {
     if (!CountLiveOutput(msg, noteOn)) return;
   }
   if (!hotkey) SendLive(msg, false);
-  if (DspMidiActivity) FlagInActivity(isNote, noteOn, false);
-  if (DspKinetrace && !hotkey) CountLiveNote(msg, isNote, noteOn);
+  if (Cfg.DspMidiActivity) FlagInActivity(isNote, noteOn, false);
+  if (Cfg.DspKinetrace && !hotkey) CountLiveNote(msg, isNote, noteOn);
   if (hotkey) {
-    if (DisableHotkeys) {
-      WarnMsg.Set("Hotkey operation is disabled; see Settings, Behaviour");
+    if (Cfg.DisableHotkeys) {
+      Msgs.WarnMsg.Set("Hotkey operation is disabled; see Settings, Behaviour");
       return;
     }
     SendHotkeyStroke(Data1(msg), noteOn);
-    if (TraceHotkey) WriteDiagTraceFifo(LivePort, msg, 0);
-    if (DspMidiActivity) FlagInActivity(isNote, noteOn, true);
+    if (Trace.TraceHotkey) WriteDiagTraceFifo(RunCtl.LivePort, msg, 0);
+    if (Cfg.DspMidiActivity) FlagInActivity(isNote, noteOn, true);
   }
 }
 
@@ -216,23 +216,23 @@ void QueueProgChange(int32_t chan, int32_t prog) {
 
 void MarkLiveProgsSent() {
   if (!LiveProgChangesAllowed()) return;
-  const int32_t port = LivePort;
+  const int32_t port = RunCtl.LivePort;
   auto mark = [&](int32_t c) {
-    TChanProg& cp = PortChanProgs[port][c];
+    TChanProg& cp = PlayCycle.PortChanProgs[port][c];
     cp.ProgSentValid = 1;
     cp.ProgSent = cp.ProgReq;
   };
-  msg::ForProgChans(port, LiveMChanApplies, LiveChan[port], mark);
+  msg::ForProgChans(port, Live.MChanApplies, Live.Chan[port], mark);
 }
 
 void FlagInActivity(bool isNote, bool noteOn, bool hotkey) {
   if (!isNote) {
-    InLightOther = 1;
+    Live.InLightOther = 1;
   } else if (noteOn) {
     if (hotkey) {
-      InLightHotkey = 1;
+      Live.InLightHotkey = 1;
     } else {
-      InLightNote = 1;
+      Live.InLightNote = 1;
     }
   }
 }
@@ -241,27 +241,27 @@ void CountLiveNote(uint32_t msg, bool isNote, bool noteOn) {
   const int32_t ch = Status(msg) & 0x0F;
   const int32_t n = Data1(msg) & 0x7F;
   if (isNote && noteOn) {
-    NoteOnCounts[ch][n] = TNoteDsp{Data2(msg), Data2(msg), 0};
+    PlayCycle.NoteOnCounts[ch][n] = TNoteDsp{Data2(msg), Data2(msg), 0};
   } else if (isNote) {
-    NoteOnCounts[ch][n].Tail = KinetraceTailTicks();
+    PlayCycle.NoteOnCounts[ch][n].Tail = KinetraceTailTicks();
   } else if ((Status(msg) & 0xF0) == 0xB0 && Data1(msg) == 64) {
-    SustainVals[ch] = Data2(msg);
+    PlayCycle.SustainVals[ch] = Data2(msg);
   } else {
     return;
   }
-  KinetraceDirty = 1;
+  PlayCycle.KinetraceDirty = 1;
 }
 
 void ResetNoteOnCounts() {
-  for (auto& ch : NoteOnCounts) ch.fill(TNoteDsp{});
-  SustainVals.fill(0);
-  NoteOnCountsScroll = 49;
-  KinetraceDirty = 1;
+  for (auto& ch : PlayCycle.NoteOnCounts) ch.fill(TNoteDsp{});
+  PlayCycle.SustainVals.fill(0);
+  PlayCycle.NoteOnCountsScroll = 49;
+  PlayCycle.KinetraceDirty = 1;
 }
 
 void SendHotkeyStroke(uint8_t key, bool down) {
-  const THotkeyStroke s{key, static_cast<uint8_t>(down), HotkeysTargetActiveWin,
-                        HotkeyTargetWnd.load(std::memory_order_relaxed)};
+  const THotkeyStroke s{key, static_cast<uint8_t>(down), Cfg.HotkeysTargetActiveWin,
+                        Live.HotkeyTargetWnd.load(std::memory_order_relaxed)};
   FifoLock lock;
   if (!LockFifo(HotkeyFifo.Mutex, lock)) return;
   // A stroke that finds the queue full is dropped, as a stroke without a target window is.

@@ -8,47 +8,52 @@
 #include <atomic>
 #include <cstdint>
 
+#include "base/Atomic.h"
 #include "engine/PartBufs.h"
 #include "platform/Keys.h"
 
 namespace vel {
 
-// The live output's settings (the live port is LivePort, RunControl.h). Settings-file keywords:
-// "Live-Port" + n + "-Chan", "Live-SVel", "Live-PitchLocked", "Live-FtsRoot", "Live-FtsType".
-// The live channel per output port; the one in force is LiveChan[LivePort].
-inline std::array<int8_t, 9> LiveChan{};
-inline uint8_t LiveSVel = 5;  // 0..9; 5 unchanged, 0 silent
-inline int32_t LivePitch = 0;
-inline int32_t LiveTransposeBase = 0;  // reference of relative pitch commands
-inline uint8_t LivePitchLocked = 0;
-inline int32_t LiveFtsRoot = 0;  // 0..11
-inline uint8_t LiveFtsType = kFtsTypeOff;
-inline const TScaleTbl* LiveScaleMap = nullptr;
-inline TShortName LiveFtsName;
-// The live port's channel multiplier applies to the live channel.
-inline uint8_t LiveMChanApplies = 0;
-// The live output is a command target.
-inline uint8_t LiveSelected = 0;
-
-// The live sweeps, stepped once per metronome pattern (RecalcBarSettings). The tempo sweep's
-// limits are tempos.
-inline TSweep<int32_t> TempoSweep;
-inline TSweep<int8_t> PortSweep;
-inline TSweep<int8_t> ChanSweep;
-inline TSweep<int32_t> ProgSweep;
-inline TSweep<uint8_t> SVelSweep;
-
-// Input activity lights: raised here and by the MIDI-in path; the status display stamps the
-// time, shows them and drops them.
-inline std::atomic<uint8_t> InLightOther{0};
-inline std::atomic<int32_t> InLightOtherTime{0};
-inline std::atomic<uint8_t> InLightNote{0};
-inline std::atomic<int32_t> InLightNoteTime{0};
-inline std::atomic<uint8_t> InLightHotkey{0};
-inline std::atomic<int32_t> InLightHotkeyTime{0};
-
-// The window hotkeys go to unless HotkeysTargetActiveWin; found by its title (0 none).
-inline std::atomic<keys::WindowId> HotkeyTargetWnd{0};
+// The live output: what the performer plays goes out with these settings, apart from the seqs.
+// Guarded by EngineLock (the timer tick's live event, commands on the MIDI-in and GUI threads),
+// but for the atomics: the input lights, raised here and by the MIDI-in path and dropped by the
+// status display, and the hotkey target window, which the hotkey sender thread reads.
+struct TLive {
+  // The live output's settings (the live port is LivePort, RunControl.h). Settings-file keywords:
+  // "Live-Port" + n + "-Chan", "Live-SVel", "Live-PitchLocked", "Live-FtsRoot", "Live-FtsType".
+  // The live channel per output port; the one in force is LiveChan[LivePort].
+  std::array<int8_t, 9> Chan{};
+  uint8_t SVel = 5;  // 0..9; 5 unchanged, 0 silent
+  int32_t Pitch = 0;
+  int32_t TransposeBase = 0;  // reference of relative pitch commands
+  uint8_t PitchLocked = 0;
+  int32_t FtsRoot = 0;  // 0..11
+  uint8_t FtsType = kFtsTypeOff;
+  const TScaleTbl* ScaleMap = nullptr;
+  TShortName FtsName;
+  // The live port's channel multiplier applies to the live channel.
+  uint8_t MChanApplies = 0;
+  // The live output is a command target.
+  uint8_t Selected = 0;
+  // The live sweeps, stepped once per metronome pattern (RecalcBarSettings). The tempo sweep's
+  // limits are tempos.
+  TSweep<int32_t> TempoSweep;
+  TSweep<int8_t> PortSweep;
+  TSweep<int8_t> ChanSweep;
+  TSweep<int32_t> ProgSweep;
+  TSweep<uint8_t> SVelSweep;
+  // Input activity lights: raised here and by the MIDI-in path; the status display stamps the
+  // time, shows them and drops them.
+  TAtomic<uint8_t> InLightOther{0};
+  TAtomic<int32_t> InLightOtherTime{0};
+  TAtomic<uint8_t> InLightNote{0};
+  TAtomic<int32_t> InLightNoteTime{0};
+  TAtomic<uint8_t> InLightHotkey{0};
+  TAtomic<int32_t> InLightHotkeyTime{0};
+  // The window hotkeys go to unless HotkeysTargetActiveWin; found by its title (0 none).
+  TAtomic<keys::WindowId> HotkeyTargetWnd{0};
+};
+inline TLive Live;
 
 // One live message. Fits it to the live output, counts notes so that no note-off goes out
 // without its note-on, sends it while LocalControlOn, traces it, raises the lights and feeds the

@@ -5,13 +5,13 @@
 
 #include "base/General.h"
 #include "base/Messages.h"
+#include "base/Showing.h"
 #include "engine/MidiMsg.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "settings/Settings.h"
 #include "styles/StyleChains.h"
-#include "styles/StylesState.h"
 
 namespace vel {
 
@@ -27,15 +27,15 @@ constexpr uint32_t kNoteOff = 0x80;
 constexpr uint32_t kEndMarker = 0xFF;
 
 bool HasMetrSeq() {
-  return MetrSeqNo >= 0 && MetrSeqNo < kSeqs;
+  return Cfg.MetrSeqNo >= 0 && Cfg.MetrSeqNo < kSeqs;
 }
 
 int32_t MetrBarsToBuild() {
-  return std::clamp(MetrBars, 1, kMaxMetrBars);
+  return std::clamp(Cfg.MetrBars, 1, kMaxMetrBars);
 }
 
 int32_t NoteOnPercent() {
-  return std::clamp(MetrNoteOnPercent, 0, 100);
+  return std::clamp(Cfg.MetrNoteOnPercent, 0, 100);
 }
 
 uint32_t NoteOnMsg(int32_t note, int32_t vel) {
@@ -56,7 +56,7 @@ class TBarWriter {
 
   bool Full() const { return full_; }
   void Put(uint32_t msg, int32_t time) {
-    if (!full_) full_ = !InsertPartEvent(part_, MetrSeqNo, msg, time, IsNote(msg));
+    if (!full_) full_ = !InsertPartEvent(part_, Cfg.MetrSeqNo, msg, time, IsNote(msg));
   }
   // A note that is no note number (a setting that named none) keeps its place in time, unheard.
   void Note(int32_t note, int32_t vel, int32_t time, int32_t len) {
@@ -133,24 +133,24 @@ TStyleBarEvents StyleBar;
 // bar count and the live sweeps are left to the bar end, so a metronome rebuilt every cycle does
 // not step them a second time.
 bool StartBuild(int32_t part) {
-  MetrRebuildPending = 0;
+  Metr.MetrRebuildPending = 0;
   if (!HasMetrSeq()) {
     TakeBarSettings();
     return false;
   }
-  if (OutPortsAllocated < 0) return false;
-  ClearPartBuf(part, MetrSeqNo);  // reports a part out of range
+  if (RunCtl.OutPortsAllocated < 0) return false;
+  ClearPartBuf(part, Cfg.MetrSeqNo);  // reports a part out of range
   return part >= 0 && part < kParts;
 }
 
 // The end every builder shares: the part's channel and pitch lock, and the overflow warning.
 void FinishBuild(int32_t part, int32_t chan, bool pitchLocked) {
-  TPartBuf& b = PartBufs[part][MetrSeqNo];
+  TPartBuf& b = Seqs.PartBufs[part][Cfg.MetrSeqNo];
   const auto c = static_cast<int8_t>(std::clamp(chan, 0, 15));
   b.ChanPend = c;
   if (IsValidPort(b.Port)) b.Chan[b.Port] = c;
   b.PitchLocked = pitchLocked ? 1 : 0;
-  if (b.PoolFull) WarnMsg.Set("Metronome rebuild aborted; buffer overflow");
+  if (b.PoolFull) Msgs.WarnMsg.Set("Metronome rebuild aborted; buffer overflow");
 }
 
 // The beat count restarts on the new bar when nothing but the metronome plays, unless atWrap:
@@ -160,7 +160,7 @@ void FinishBuild(int32_t part, int32_t chan, bool pitchLocked) {
 // timer period ahead of the metronome.
 void AnnounceBuild(bool atWrap) {
   if (!atWrap && NoSeqPlayingButMetr()) RestartBeatCount(false);
-  MetrRebuilt = 1;
+  Metr.MetrRebuilt = 1;
   RequestSeqGridRedraw();
 }
 
@@ -220,8 +220,8 @@ void TakePatCopy(const TStyleStore& store, TMetrPatCopy& copy, const TStylePatte
   copy.TSigDen = source.TSigDen;
   const bool validTSig = copy.TSigNum >= 1 && IsValidBeatLen(copy.TSigDen);
   if (store.UsePatTSig && validTSig) {
-    BeatsPerBar = copy.TSigNum;
-    NoteLenFrac = copy.TSigDen;
+    Cfg.BeatsPerBar = copy.TSigNum;
+    Cfg.NoteLenFrac = copy.TSigDen;
     RecalcBeatTicks(false);
   }
   const int64_t perWhole = int64_t{copy.Steps} * std::max(copy.TSigDen, 1) / std::max(copy.TSigNum, 1);
@@ -295,24 +295,24 @@ void RebuildStyleMetronome(TStyleStore& store, TMetrPatCopy& copy, bool bass, in
     w.InsertInto(out);
   }
 
-  FinishBuild(part, bass ? MetrBassChan : MetrDrumChan, !bass);
+  FinishBuild(part, bass ? Cfg.MetrBassChan : Cfg.MetrDrumChan, !bass);
   store.BuiltStyle = pick.Style;
   store.BuiltPat = pick.Pattern;
   AnnounceBuild(fromChain);
-  if (pick.RebuildPending) MetrRebuildPending = 1;
+  if (pick.RebuildPending) Metr.MetrRebuildPending = 1;
 }
 
 // The plain click.
 void RebuildClick(int32_t part, bool atWrap) {
   TakeBarSettings();
   if (!StartBuild(part)) return;
-  const bool drum = MetrTypePitchLocked;
-  const int32_t step = std::max(kWholeNoteTicks / std::max(MetrNoteLenFrac, 1), 1);
-  const int32_t beats = std::max(ActBarTicks / step, 1);
-  const int32_t barNote = drum ? MetrDrumBarNote : MetrBassBarNote;
-  const int32_t beatNote = drum ? MetrDrumBeatNote : MetrBassBeatNote;
-  const int32_t barVel = LevelToVel(drum ? MetrDrumBarSVel : MetrBassBarSVel);
-  const int32_t beatVel = LevelToVel(drum ? MetrDrumBeatSVel : MetrBassBeatSVel);
+  const bool drum = Cfg.MetrTypePitchLocked;
+  const int32_t step = std::max(kWholeNoteTicks / std::max(Cfg.MetrNoteLenFrac, 1), 1);
+  const int32_t beats = std::max(Transport.ActBar.BarTicks / step, 1);
+  const int32_t barNote = drum ? Cfg.MetrDrumBarNote : Cfg.MetrBassBarNote;
+  const int32_t beatNote = drum ? Cfg.MetrDrumBeatNote : Cfg.MetrBassBeatNote;
+  const int32_t barVel = LevelToVel(drum ? Cfg.MetrDrumBarSVel : Cfg.MetrBassBarSVel);
+  const int32_t beatVel = LevelToVel(drum ? Cfg.MetrDrumBeatSVel : Cfg.MetrBassBeatSVel);
   const int32_t on = drum ? step / 8 : step * NoteOnPercent() / 100;
   const int32_t gap = step - on;
   const int32_t half = on / 2;
@@ -323,7 +323,7 @@ void RebuildClick(int32_t part, bool atWrap) {
   for (int32_t bar = 1; bar <= bars && !w.Full(); ++bar) {
     for (int32_t beat = 0; beat < beats && !w.Full(); ++beat) {
       // A fill splits the last bar's last note in two (a bar of one beat: its bar note).
-      const bool fill = MetrFill && bar == bars && beat == beats - 1;
+      const bool fill = Cfg.MetrFill && bar == bars && beat == beats - 1;
       const int32_t len = fill ? half : on;
       w.Note(beat == 0 ? barNote : beatNote, beat == 0 ? barVel : beatVel, t, len);
       t += len;
@@ -337,7 +337,7 @@ void RebuildClick(int32_t part, bool atWrap) {
     }
     w.End(t);
   }
-  FinishBuild(part, drum ? MetrDrumChan : MetrBassChan, drum);
+  FinishBuild(part, drum ? Cfg.MetrDrumChan : Cfg.MetrBassChan, drum);
   AnnounceBuild(atWrap);
 }
 
@@ -380,9 +380,9 @@ int32_t RandomiseBassVel(int32_t vel) {
 }
 
 void BuildMetronomeBar(int32_t part, bool fromChain) {
-  if (!MetrModeStyles) {
+  if (!Cfg.MetrModeStyles) {
     RebuildClick(part, fromChain);
-  } else if (MetrTypePitchLocked) {
+  } else if (Cfg.MetrTypePitchLocked) {
     RebuildDrumMetronome(part, fromChain);
   } else {
     RebuildBassMetronome(part, fromChain);
@@ -394,27 +394,27 @@ void RebuildMetronome(int32_t part) {
 }
 
 void RebuildDrumMetronome(int32_t part, bool fromChain) {
-  RebuildStyleMetronome(DrumStore, DrumPatCopy, false, part, fromChain);
+  RebuildStyleMetronome(DrumStore, Metr.DrumPatCopy, false, part, fromChain);
 }
 
 void RebuildBassMetronome(int32_t part, bool fromChain) {
-  RebuildStyleMetronome(BassStore, BassPatCopy, true, part, fromChain);
+  RebuildStyleMetronome(BassStore, Metr.BassPatCopy, true, part, fromChain);
 }
 
 bool RequestMetrRebuild() {
   if (!HasMetrSeq()) return false;
-  MetrDrumChanged = 0;
-  MetrBassChanged = 0;
-  if (SeqBuf(MetrSeqNo).SeqState == ssStopped) {
-    BuildMetronomeBar(SeqRecs[MetrSeqNo].PlayPart & 1, false);
+  Showing.MetrDrumChanged = 0;
+  Showing.MetrBassChanged = 0;
+  if (SeqBuf(Cfg.MetrSeqNo).SeqState == ssStopped) {
+    BuildMetronomeBar(Seqs.SeqRecs[Cfg.MetrSeqNo].PlayPart & 1, false);
   } else {
-    MetrRebuildPending = 1;
+    Metr.MetrRebuildPending = 1;
   }
   return true;
 }
 
 void RestartMetrStyleChain() {
-  TStyleStore& store = MetrTypePitchLocked ? DrumStore : BassStore;
+  TStyleStore& store = Cfg.MetrTypePitchLocked ? DrumStore : BassStore;
   RestartChain(store);
   if (store.Traits->Showing->load(kRelaxed)) store.Traits->Refresh->store(1, kRelaxed);
 }

@@ -11,14 +11,10 @@
 #include <atomic>
 #include <cstdint>
 
+#include "base/Atomic.h"
 #include "styles/StyleStore.h"
 
 namespace vel {
-
-// Rebuild at the next end of the metronome seq's part.
-inline std::atomic<uint8_t> MetrRebuildPending{0};
-// The bar was rebuilt (display flag).
-inline std::atomic<uint8_t> MetrRebuilt{0};
 
 // The builder's copy of a family's current pattern, taken again when the family's MetrDrumChanged
 // (or MetrBassChanged) is 0. StepsPerWhole is Steps x TSigDen div TSigNum, at least 1.
@@ -29,8 +25,17 @@ struct TMetrPatCopy {
   int32_t TSigDen = 4;
   int32_t StepsPerWhole = kStyleMaxSteps;
 };
-inline TMetrPatCopy DrumPatCopy;
-inline TMetrPatCopy BassPatCopy;
+// The metronome builder's state. Guarded by EngineLock; the two flags are shared atomics because
+// the GUI thread raises a rebuild and the displays read MetrRebuilt without the lock.
+struct TMetr {
+  // Rebuild at the next end of the metronome seq's part.
+  TAtomic<uint8_t> MetrRebuildPending{0};
+  // The bar was rebuilt (display flag).
+  TAtomic<uint8_t> MetrRebuilt{0};
+  TMetrPatCopy DrumPatCopy;
+  TMetrPatCopy BassPatCopy;
+};
+inline TMetr Metr;
 
 // The velocity variation's random source: a value in 0..n - 1 for n >= 1. Tests install their own
 // so that randomised bars are exact; MetrRandomDefault is the builder's own generator.

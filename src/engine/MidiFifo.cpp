@@ -26,7 +26,7 @@ bool WriteOne(TMidiFifo<T, N>& fifo, const T& item, std::string_view overflowTex
   }
   if (fifo.Push(item)) return true;
   lock.unlock();
-  WarnMsg.Set(overflowText);
+  Msgs.WarnMsg.Set(overflowText);
   return false;
 }
 
@@ -61,13 +61,14 @@ bool WriteLiveFifo(uint32_t msg) {
   if (LiveFifo.Push(msg)) return true;
   // A queue this full means the timer has stopped taking: start again from silence, with the
   // queue emptied before any other writer gets in.
-  WarnMsg.Set("LiveFifo overflow; data discarded");
+  Msgs.WarnMsg.Set("LiveFifo overflow; data discarded");
   // The counted notes get their note-offs before the counts go: the controller reset below
   // reaches the live channel only, not the rest of a multiplier range.
   SilenceLiveNotes();
   ResetLiveFifo();
   lock.unlock();
-  if (OutPortsAllocated >= 0 && IsValidPort(LivePort)) ResetPortChannel(LivePort, LiveChan[LivePort]);
+  if (RunCtl.OutPortsAllocated >= 0 && IsValidPort(RunCtl.LivePort))
+    ResetPortChannel(RunCtl.LivePort, Live.Chan[RunCtl.LivePort]);
   MarkLiveProgsSent();
   return false;
 }
@@ -85,7 +86,7 @@ bool WriteLiveFifoBlock(int32_t last, const std::array<uint32_t, 8>& msgs) {
   }
   if (LiveFifo.PushAll(msgs.data(), last + 1)) return true;
   lock.unlock();
-  WarnMsg.Set("LiveFifo overflow; data discarded");
+  Msgs.WarnMsg.Set("LiveFifo overflow; data discarded");
   return false;
 }
 
@@ -103,8 +104,8 @@ namespace {
 
 // Note-offs on the live port for the counted notes of channels lo..hi, whose counts go to 0.
 void SilenceLiveChans(int32_t lo, int32_t hi) {
-  if (!IsValidPort(LivePort)) return;
-  const int32_t port = LivePort;
+  if (!IsValidPort(RunCtl.LivePort)) return;
+  const int32_t port = RunCtl.LivePort;
   FifoLock lock;
   if (!LockFifo(LiveNoteOnCounter.Mutex, lock)) {
     PostDiagMsg("LiveNoteOnCounter access timeout");
@@ -137,36 +138,36 @@ void FlushLiveFifo() {
   }
   // Silence what is still sounding, even when the queue could not be had: the live channel as
   // notes went out on it (AdjustLiveEvent keeps its low four bits), or the multiplier range.
-  if (IsValidPort(LivePort)) {
-    const int32_t port = LivePort;
-    if (LiveMChanApplies) {
+  if (IsValidPort(RunCtl.LivePort)) {
+    const int32_t port = RunCtl.LivePort;
+    if (Live.MChanApplies) {
       SilenceLiveChans(msg::MChanLo(port), msg::MChanHi(port));
     } else {
-      SilenceLiveChans(LiveChan[port] & 0x0F, LiveChan[port] & 0x0F);
+      SilenceLiveChans(Live.Chan[port] & 0x0F, Live.Chan[port] & 0x0F);
     }
   }
-  if (DspKinetrace) ResetNoteOnCounts();
+  if (Cfg.DspKinetrace) ResetNoteOnCounts();
 }
 
 void WriteDiagTraceFifo(int32_t port, uint32_t msg, int32_t time) {
-  if (!DiagFlags) return;
+  if (!Trace.DiagFlags) return;
   WriteOne(DiagTraceFifo, TTraceEvent{port, time, msg}, "DiagTraceFifo overlow; data discarded",
            "Write DiagTraceFifo timeout; data discarded");
 }
 
 void PostDiagMsg(std::string_view text) {
-  if (!DiagFlags) return;
+  if (!Trace.DiagFlags) return;
   FifoLock lock;
   // This queue cannot report on itself: its faults go to the warning text.
   if (!LockFifo(DiagMsgsFifo.Mutex, lock)) {
-    WarnMsg.Set("Write DiagMsgsFifo timeout; data discarded");
+    Msgs.WarnMsg.Set("Write DiagMsgsFifo timeout; data discarded");
     return;
   }
   TDiagMsg slot;
   slot.Set(text);
   if (DiagMsgsFifo.Push(slot)) return;
   lock.unlock();
-  WarnMsg.Set("DiagMsgsFifo overflow; data discarded");
+  Msgs.WarnMsg.Set("DiagMsgsFifo overflow; data discarded");
 }
 
 bool ReadDiagTraceFifo(TTraceEvent& event) {
@@ -176,7 +177,7 @@ bool ReadDiagTraceFifo(TTraceEvent& event) {
 bool ReadDiagMsgsFifo(std::string& text) {
   FifoLock lock;
   if (!LockFifo(DiagMsgsFifo.Mutex, lock)) {
-    WarnMsg.Set("Read DiagMsgsFifo timeout");
+    Msgs.WarnMsg.Set("Read DiagMsgsFifo timeout");
     return false;
   }
   TDiagMsg slot;
@@ -211,15 +212,15 @@ void ResetDiagTraceFifo() {
 void ResetDiagMsgsFifo() {
   FifoLock lock;
   if (!LockFifo(DiagMsgsFifo.Mutex, lock)) {
-    WarnMsg.Set("Reset DiagMsgsFifo timeout");
+    Msgs.WarnMsg.Set("Reset DiagMsgsFifo timeout");
     return;
   }
   DiagMsgsFifo.Clear();
 }
 
 void ResetMidiInBuffer() {
-  MidiInBuffer.fill(TMidiInEntry{});
-  MidiInBufferLast = -1;
+  MidiIn.MidiInBuffer.fill(TMidiInEntry{});
+  MidiIn.MidiInBufferLast = -1;
 }
 
 }  // namespace vel

@@ -27,12 +27,12 @@ constexpr uint32_t kMaxTimestamp = 2147483647u;
 
 // The virtual keyboard animates the notes of the control inputs.
 bool Animated() {
-  return TemplateShowing && TemplateAnimateSize > 1;
+  return Showing.TemplateShowing && Cfg.TemplateAnimateSize > 1;
 }
 
 void TraceIn(int32_t port, uint32_t msg, int32_t time) {
   const auto status = static_cast<uint8_t>(msg);
-  if (!DiagFlags || !InTraceOn || status < 0x80 || !TraceEventReqd(status)) return;
+  if (!Trace.DiagFlags || !Trace.InTraceOn || status < 0x80 || !TraceEventReqd(status)) return;
   WriteDiagTraceFifo(port, msg, MsToTicks(time));
 }
 
@@ -56,8 +56,8 @@ void ToStepRecording(int32_t port, uint32_t msg, int32_t time, bool raw) {
 // MIDI Start, Continue and Stop are obeyed from any input with the internal clock, from the clock
 // port with the external one, each when its switch is on.
 bool SyncAllowed(int32_t port) {
-  if (ClocksSourceInternal) return MidiInSyncIntEnabled;
-  return MidiInSyncExtEnabled && port == ClocksExtPNo;
+  if (Cfg.ClocksSourceInternal) return Cfg.MidiInSyncIntEnabled;
+  return Cfg.MidiInSyncExtEnabled && port == Cfg.ClocksExtPNo;
 }
 
 void HandleNoteOff(int32_t port, uint32_t msg, int32_t time, bool control, bool pass) {
@@ -66,13 +66,13 @@ void HandleNoteOff(int32_t port, uint32_t msg, int32_t time, bool control, bool 
   // The key path takes every note-off as status 8n.
   RouteKey(port, (msg & 0xFFFFFF0Fu) | 0x80u, time, false, !control);
   if (!control) return;
-  if (KeyMapperShowing && note == LastLiveKey) {
-    LastLiveKey = -1;
-    KeyLabelsRedraw = 1;
+  if (Showing.KeyMapperShowing && note == Showing.LastLiveKey) {
+    Showing.LastLiveKey = -1;
+    Showing.KeyLabelsRedraw = 1;
   }
   if (Animated() && note < 128) {
-    LiveNoteTable[note].Tail = 200;
-    LiveNoteAnyLit = 1;
+    MidiIn.LiveNoteTable[note].Tail = 200;
+    Showing.LiveNoteAnyLit = 1;
   }
 }
 
@@ -80,20 +80,20 @@ void HandleNoteOn(int32_t port, uint32_t msg, int32_t time, bool control, bool p
   if (!pass) return;
   const int32_t note = msg::Data1(msg);
   const int32_t vel = msg::Data2(msg);
-  if (control && KeyMapperShowing) {
-    LastLiveKey = note;
-    KeyModeShownPrev = KeyMode.load();
-    KeyLabelsRedraw = 1;
+  if (control && Showing.KeyMapperShowing) {
+    Showing.LastLiveKey = note;
+    Showing.KeyModeShownPrev = Keys.KeyMode.load();
+    Showing.KeyLabelsRedraw = 1;
   }
   RouteKey(port, msg, time, true, !control);
   if (!control) return;
-  if (KeyMapperShowing) {
-    KeyModeShown = KeyMode.load();
-    KeyLabelsRedraw = 1;
+  if (Showing.KeyMapperShowing) {
+    Showing.KeyModeShown = Keys.KeyMode.load();
+    Showing.KeyLabelsRedraw = 1;
   }
   if (Animated() && note < 128) {
-    LiveNoteTable[note] = TNoteAnim{vel, vel, 0};
-    LiveNoteAnyLit = 1;
+    MidiIn.LiveNoteTable[note] = TNoteAnim{vel, vel, 0};
+    Showing.LiveNoteAnyLit = 1;
   }
 }
 
@@ -101,7 +101,7 @@ void HandleController(int32_t port, uint32_t msg, int32_t time, bool control, bo
   if (!pass) return;
   const uint32_t number = msg::Data1(msg);
   const uint32_t value = msg::Data2(msg);
-  const uint8_t mode = KeyMode;
+  const uint8_t mode = Keys.KeyMode;
   const bool channelMode = number >= 120 && number <= 123;
   if (mode == KeyModeRecord) {
     if (!channelMode) ToRecording(port, msg, time, !control);
@@ -115,23 +115,23 @@ void HandleController(int32_t port, uint32_t msg, int32_t time, bool control, bo
     WriteRawFifo(msg);
     return;
   }
-  if (number == 122 && InterpretLocalControl) {
+  if (number == 122 && Cfg.InterpretLocalControl) {
     if (value == 0) {
-      if (LocalControlOn) LocalControlOff();
-    } else if (!LocalControlOn) {
-      LocalControlOn = 1;
-      LocalCtlDirty = 1;
+      if (PlayCycle.LocalControlOn) LocalControlOff();
+    } else if (!PlayCycle.LocalControlOn) {
+      PlayCycle.LocalControlOn = 1;
+      MidiIn.LocalCtlDirty = 1;
     }
     return;
   }
   WriteLiveFifo(msg);
-  if (number == 64 && Animated()) LiveNoteAux[msg & 0x0F] = static_cast<int32_t>(value);
+  if (number == 64 && Animated()) MidiIn.LiveNoteAux[msg & 0x0F] = static_cast<int32_t>(value);
 }
 
 // Pressure, program change and pitch bend.
 void HandleOtherChannelMsg(int32_t port, uint32_t msg, int32_t time, bool control, bool pass) {
   if (!pass) return;
-  const uint8_t mode = KeyMode;
+  const uint8_t mode = Keys.KeyMode;
   if (mode == KeyModeRecord) {
     ToRecording(port, msg, time, !control);
     return;
@@ -151,10 +151,10 @@ void HandleSys(int32_t port, uint32_t msg, int32_t time) {
   const auto status = static_cast<uint8_t>(msg);
   switch (status) {
     case 0xF0:
-      InSysEx[port] = 1;
+      MidiIn.InSysEx[port] = 1;
       break;
     case 0xF7:
-      InSysEx[port] = 0;
+      MidiIn.InSysEx[port] = 0;
       break;
     case 0xF8:
       if (time >= 0) HandleMidiClock(port, time);
@@ -163,7 +163,7 @@ void HandleSys(int32_t port, uint32_t msg, int32_t time) {
       HandleMidiStart(port, time);
       break;
     case 0xFB:
-      if (MidiInSyncContEnabled) HandleMidiStart(port, time);
+      if (Cfg.MidiInSyncContEnabled) HandleMidiStart(port, time);
       break;
     case 0xFC:
       HandleMidiStop(port, time);
@@ -179,32 +179,34 @@ void HandleSys(int32_t port, uint32_t msg, int32_t time) {
 }  // namespace
 
 void MidiInCallback(midi::Handle, uintptr_t instance, const midi::InMessage& m) {
-  if (ProgState.load() == psInitialising) return;
+  if (RunCtl.ProgState.load() == psInitialising) return;
   if (m.type != midi::InMsg::Data && m.type != midi::InMsg::Error) return;
   std::lock_guard lock(EngineLock);
-  if (InPortsAllocated < 0) return;
+  if (RunCtl.InPortsAllocated < 0) return;
   if (m.type == midi::InMsg::Error) {
     if (m.data == nullptr && m.length > 0) {
       // Messages lost because they came faster than they were taken.
-      MidiInMoreData = 1;
+      MidiIn.MidiInMoreData = 1;
       return;
     }
-    WarnMsg.Set("MidiInCallback " + std::to_string(instance) + " Invalid MIDI msg: " + IntToHex(m.msg, 8));
+    Msgs.WarnMsg.Set("MidiInCallback " + std::to_string(instance) +
+                     " Invalid MIDI msg: " + IntToHex(m.msg, 8));
     return;
   }
   if (instance >= static_cast<uintptr_t>(midi::kMaxDevs)) return;
-  const int32_t port = MidiInDevs[instance].PortNo;
+  const int32_t port = RunCtl.MidiInDevs[instance].PortNo;
   if (!IsValidPort(port)) return;
-  const int32_t time = IgnoreDriverTStamps ? MsClock.load() : CheckMidiInTimestamp(port, m.msg, m.timeMs);
+  const int32_t time =
+      Cfg.IgnoreDriverTStamps ? Transport.MsClock.load() : CheckMidiInTimestamp(port, m.msg, m.timeMs);
   HandleMidiIn(port, m.msg, time);
 }
 
 int32_t CheckMidiInTimestamp(int32_t port, uint32_t msg, uint32_t t) {
   if (!IsValidPort(port)) return 0;
-  const int32_t prev = LastInTimestamp[port];
+  const int32_t prev = MidiIn.LastInTimestamp[port];
   if (t > kMaxTimestamp) {
-    WarnMsg.Set("MidiIn timestamp out of range");
-    if (DiagFlags) {
+    Msgs.WarnMsg.Set("MidiIn timestamp out of range");
+    if (Trace.DiagFlags) {
       TraceIn(port, msg, prev);
       PostDiagMsg("MidiIn port " + std::to_string(port + 1) + " " + IntToHex(msg, 8) + ", timestamp " +
                   std::to_string(t) + " exceeds internal limit " + std::to_string(kMaxTimestamp) +
@@ -214,14 +216,14 @@ int32_t CheckMidiInTimestamp(int32_t port, uint32_t msg, uint32_t t) {
   }
   const auto time = static_cast<int32_t>(t);
   if (time >= prev) {
-    LastInTimestamp[port] = time;
+    MidiIn.LastInTimestamp[port] = time;
     return time;
   }
-  if (DiagFlags && static_cast<int64_t>(prev) - time > 2 * static_cast<int64_t>(MidiTimerRes)) {
+  if (Trace.DiagFlags && static_cast<int64_t>(prev) - time > 2 * static_cast<int64_t>(RunCtl.MidiTimerRes)) {
     TraceIn(port, msg, prev);
     PostDiagMsg("MidiIn port " + std::to_string(port + 1) + " " + IntToHex(msg, 8) + ", timestamp " +
                 std::to_string(t) + " earlier than prev " + std::to_string(prev) +
-                ", resetting to prev (res " + std::to_string(MidiTimerRes) + ")" + "\r\n" +
+                ", resetting to prev (res " + std::to_string(RunCtl.MidiTimerRes) + ")" + "\r\n" +
                 " (ignore warnings if using virtual or qwerty keyboard)");
   }
   return prev;
@@ -231,9 +233,9 @@ void HandleMidiIn(int32_t port, uint32_t msg, int32_t time) {
   if (!IsValidPort(port)) return;
   std::lock_guard lock(EngineLock);
   const auto status = static_cast<uint8_t>(msg);
-  if (InSysEx[port]) {
+  if (MidiIn.InSysEx[port]) {
     if (status == 0xF7) {
-      InSysEx[port] = 0;
+      MidiIn.InSysEx[port] = 0;
       return;
     }
     if (status < 0x80) return;
@@ -242,7 +244,7 @@ void HandleMidiIn(int32_t port, uint32_t msg, int32_t time) {
       HandleSys(port, msg, time);
       return;
     }
-    InSysEx[port] = 0;
+    MidiIn.InSysEx[port] = 0;
   }
   if (status < 0x80) return;
   if (status >= 0xF0) {
@@ -250,9 +252,9 @@ void HandleMidiIn(int32_t port, uint32_t msg, int32_t time) {
     return;
   }
 
-  const bool control = port == 0 || (port == 1 && AuxInPortReqd);
+  const bool control = port == 0 || (port == 1 && Cfg.AuxInPortReqd);
   // The filter channels are held 0-based, as the status byte's low nibble.
-  const int32_t filter = port == 0 ? MainInPortFilterChan : AuxInPortFilterChan;
+  const int32_t filter = port == 0 ? Cfg.MainInPortFilterChan : Cfg.AuxInPortFilterChan;
   const bool pass = !control || filter < 0 || filter == static_cast<int32_t>(status & 0x0F);
   switch (status >> 4) {
     case 0x8:
@@ -279,33 +281,33 @@ void HandleMidiIn(int32_t port, uint32_t msg, int32_t time) {
 }
 
 void HandleMidiClock(int32_t port, int32_t time) {
-  if (port != ClocksExtPNo) return;
-  const bool first = ExtClockLastMs < 0;
-  const int64_t interval = first ? 0 : static_cast<int64_t>(time) - ExtClockLastMs;
+  if (port != Cfg.ClocksExtPNo) return;
+  const bool first = MidiIn.ExtClockLastMs < 0;
+  const int64_t interval = first ? 0 : static_cast<int64_t>(time) - MidiIn.ExtClockLastMs;
   // The engine plays only while Running; the clock is still timed outside it for the display.
-  if (!ClocksSourceInternal && ProgState.load() == psRunning) {
-    ExtClockTicks = static_cast<int32_t>(static_cast<uint32_t>(ExtClockTicks) + 160u);
-    ExtTickCents += 16000;
-    const int32_t ticks = ExtTickCents / 100;
+  if (!Cfg.ClocksSourceInternal && RunCtl.ProgState.load() == psRunning) {
+    MidiIn.ExtClockTicks = static_cast<int32_t>(static_cast<uint32_t>(MidiIn.ExtClockTicks) + 160u);
+    MidiIn.ExtTickCents += 16000;
+    const int32_t ticks = MidiIn.ExtTickCents / 100;
     if (ticks >= 1) {
       TickSeq(ticks);
-      ExtTickCents -= ticks * 100;
+      MidiIn.ExtTickCents -= ticks * 100;
     }
   }
-  ExtClockLastMs = time;
+  MidiIn.ExtClockLastMs = time;
   if (first || interval < 1 || interval > INT32_MAX) return;
-  ClockIntervalIdx = ClockIntervalIdx + 1 == kClockIntervals ? 0 : ClockIntervalIdx + 1;
-  if (ClockIntervalCount < kClockIntervals) ++ClockIntervalCount;
-  ClockIntervalSum += static_cast<int32_t>(interval) - ClockIntervals[ClockIntervalIdx];
-  ClockIntervals[ClockIntervalIdx] = static_cast<int32_t>(interval);
-  ExtClockAvg = static_cast<int32_t>(ClockIntervalSum / ClockIntervalCount);
+  MidiIn.ClockIntervalIdx = MidiIn.ClockIntervalIdx + 1 == kClockIntervals ? 0 : MidiIn.ClockIntervalIdx + 1;
+  if (MidiIn.ClockIntervalCount < kClockIntervals) ++MidiIn.ClockIntervalCount;
+  MidiIn.ClockIntervalSum += static_cast<int32_t>(interval) - MidiIn.ClockIntervals[MidiIn.ClockIntervalIdx];
+  MidiIn.ClockIntervals[MidiIn.ClockIntervalIdx] = static_cast<int32_t>(interval);
+  MidiIn.ExtClockAvg = static_cast<int32_t>(MidiIn.ClockIntervalSum / MidiIn.ClockIntervalCount);
 }
 
 void HandleMidiStart(int32_t port, int32_t) {
-  const uint8_t mode = KeyMode;
+  const uint8_t mode = Keys.KeyMode;
   if (mode != KeyModeLive && mode != KeyModeCommand) return;
   if (!SyncAllowed(port)) return;
-  if (DspMidiActivity) InLightOther = 1;
+  if (Cfg.DspMidiActivity) Live.InLightOther = 1;
   if (NoSeqPlaying()) RestartBeatCount(true);
   if (mode == KeyModeLive) {
     // Exactly the seqs that the last MIDI Stop stopped start again.
@@ -319,9 +321,9 @@ void HandleMidiStart(int32_t port, int32_t) {
 }
 
 void HandleMidiStop(int32_t port, int32_t) {
-  if (KeyMode != KeyModeLive) return;
+  if (Keys.KeyMode != KeyModeLive) return;
   if (!SyncAllowed(port)) return;
-  if (DspMidiActivity) InLightOther = 1;
+  if (Cfg.DspMidiActivity) Live.InLightOther = 1;
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     TPartBuf& b = SeqBuf(s);
     b.WasRunning = b.SeqState != ssStopped;
@@ -333,10 +335,10 @@ void HandleMidiStop(int32_t port, int32_t) {
 
 void LocalControlOff() {
   std::lock_guard lock(EngineLock);
-  if (OutPortsAllocated >= 0) {
+  if (RunCtl.OutPortsAllocated >= 0) {
     // Note-offs for what the live output sounds on any channel, then the live channel's reset.
     SilenceLiveNotes();
-    if (IsValidPort(LivePort)) ResetPortChannel(LivePort, LiveChan[LivePort]);
+    if (IsValidPort(RunCtl.LivePort)) ResetPortChannel(RunCtl.LivePort, Live.Chan[RunCtl.LivePort]);
     MarkLiveProgsSent();
     ResetSeqs(false, true);
     // Playing seqs would reset their channels at their next tick, when nothing may be sent any
@@ -344,21 +346,21 @@ void LocalControlOff() {
     ResetSeqOutputs(true);
     InvalidateSeqProgs(true);
   }
-  LocalControlOn = 0;
-  LocalCtlDirty = 1;
+  PlayCycle.LocalControlOn = 0;
+  MidiIn.LocalCtlDirty = 1;
 }
 
 void ResetExtClock() {
   std::lock_guard lock(EngineLock);
-  ExtClockTicks = 0;
-  ExtTickCents = 0;
-  ExtClockLastMs = -1;
-  ClockIntervals.fill(0);
-  ClockIntervalIdx = 0;
-  ClockIntervalSum = 0;
-  ClockIntervalCount = 0;
-  ExtClockAvg = 0;
-  InSysEx.fill(0);
+  MidiIn.ExtClockTicks = 0;
+  MidiIn.ExtTickCents = 0;
+  MidiIn.ExtClockLastMs = -1;
+  MidiIn.ClockIntervals.fill(0);
+  MidiIn.ClockIntervalIdx = 0;
+  MidiIn.ClockIntervalSum = 0;
+  MidiIn.ClockIntervalCount = 0;
+  MidiIn.ExtClockAvg = 0;
+  MidiIn.InSysEx.fill(0);
 }
 
 }  // namespace vel

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "base/Atomic.h"
 #include "platform/midi/Midi.h"
 
 namespace vel {
@@ -19,32 +20,7 @@ struct TMidiInEntry {
   uint32_t Msg = 0;
 };
 
-// The recent-input buffer of the diagnostics dump; nothing fills it.
-inline std::array<TMidiInEntry, 1000> MidiInBuffer;
-inline int32_t MidiInBufferLast = -1;  // index of the last filled entry, -1 none
-
-// Per input port 0..8: inside a SysEx message, and the last time stamp accepted (ms).
-inline std::array<uint8_t, 9> InSysEx{};
-inline std::array<int32_t, 9> LastInTimestamp{};
-
-// The external MIDI clock. Each clock on the clock port (ClocksExtPNo) is 160 ticks; with the
-// external clock as source they go to TickSeq. ExtClockLastMs is the time stamp of the last clock,
-// -1 when none came since ResetExtClock, so that the first clock's interval is not averaged.
-inline int32_t ExtClockTicks = 0;
-inline int32_t ExtTickCents = 0;  // hundredths of ticks not yet passed to TickSeq
-inline int32_t ExtClockLastMs = -1;
 constexpr int32_t kClockIntervals = 50;
-inline std::array<int32_t, kClockIntervals> ClockIntervals{};
-inline int32_t ClockIntervalIdx = 0;
-inline int64_t ClockIntervalSum = 0;
-inline int32_t ClockIntervalCount = 0;
-// Average interval of the last (up to 50) clocks, ms; the display shows the external tempo by it.
-inline std::atomic<int32_t> ExtClockAvg{0};
-
-// Local Control changed (display flag; the timing window's box follows it).
-inline std::atomic<uint8_t> LocalCtlDirty{0};
-// Input came faster than the MIDI layer could hand it over and some was lost (overload light).
-inline std::atomic<uint8_t> MidiInMoreData{0};
 
 // The virtual keyboard's note animation: per note the velocity, its shown level and the tail
 // countdown of a released note; and the last sustain value per channel.
@@ -53,8 +29,36 @@ struct TNoteAnim {
   int32_t Level = 0;
   int32_t Tail = 0;
 };
-inline std::array<TNoteAnim, 128> LiveNoteTable{};
-inline std::array<int32_t, 16> LiveNoteAux{};
+// The MIDI input path's state. Guarded by EngineLock (HandleMidiIn takes it on the MIDI-in and GUI
+// threads), but for the atomics: ExtClockAvg is read by the tempo display, LocalCtlDirty and
+// MidiInMoreData are flags for the status display, all without the lock.
+struct TMidiIn {
+  // The recent-input buffer of the diagnostics dump; nothing fills it.
+  std::array<TMidiInEntry, 1000> MidiInBuffer;
+  int32_t MidiInBufferLast = -1;  // index of the last filled entry, -1 none
+  // Per input port 0..8: inside a SysEx message, and the last time stamp accepted (ms).
+  std::array<uint8_t, 9> InSysEx{};
+  std::array<int32_t, 9> LastInTimestamp{};
+  // The external MIDI clock. Each clock on the clock port (ClocksExtPNo) is 160 ticks; with the
+  // external clock as source they go to TickSeq. ExtClockLastMs is the time stamp of the last clock,
+  // -1 when none came since ResetExtClock, so that the first clock's interval is not averaged.
+  int32_t ExtClockTicks = 0;
+  int32_t ExtTickCents = 0;  // hundredths of ticks not yet passed to TickSeq
+  int32_t ExtClockLastMs = -1;
+  std::array<int32_t, kClockIntervals> ClockIntervals{};
+  int32_t ClockIntervalIdx = 0;
+  int64_t ClockIntervalSum = 0;
+  int32_t ClockIntervalCount = 0;
+  // Average interval of the last (up to 50) clocks, ms; the display shows the external tempo by it.
+  TAtomic<int32_t> ExtClockAvg{0};
+  // Local Control changed (display flag; the timing window's box follows it).
+  TAtomic<uint8_t> LocalCtlDirty{0};
+  // Input came faster than the MIDI layer could hand it over and some was lost (overload light).
+  TAtomic<uint8_t> MidiInMoreData{0};
+  std::array<TNoteAnim, 128> LiveNoteTable{};
+  std::array<int32_t, 16> LiveNoteAux{};
+};
+inline TMidiIn MidiIn;
 
 // Calls into the key path, which is built elsewhere and installs them at start-up. Each may be
 // left empty: the input is then dropped. All are called under EngineLock, on the MIDI-in thread or

@@ -34,15 +34,15 @@ constexpr uint32_t WithChan(uint32_t msg, int32_t c) {
 // came, so one channel's note off the keyboard silences only that channel.
 inline uint32_t MChanNoteCopy(uint32_t msg, int32_t port, int32_t c, int32_t shift,
                               const std::array<int32_t, 24>* tbl, int32_t root) {
-  return WithNote(WithChan(msg, c), ScaleNote(tbl, root, MChanPitchOffset[port][c] + shift + Data1(msg)));
+  return WithNote(WithChan(msg, c), ScaleNote(tbl, root, Cfg.MChanPitchOffset[port][c] + shift + Data1(msg)));
 }
 
 // The ends of the port's multiplier range, kept within 0..15. port 0..8.
 inline int32_t MChanLo(int32_t port) {
-  return std::max<int32_t>(MChanMin[port], 0);
+  return std::max<int32_t>(Cfg.MChanMin[port], 0);
 }
 inline int32_t MChanHi(int32_t port) {
-  return std::min<int32_t>(MChanMax[port], 15);
+  return std::min<int32_t>(Cfg.MChanMax[port], 15);
 }
 
 // Calls fn(c) for each channel of the port's multiplier range, kept within 0..15. port 0..8.
@@ -54,7 +54,7 @@ void ForMChans(int32_t port, Fn fn) {
 
 // Whether a port's channel multiplier takes in this channel.
 inline bool MChanTakes(int32_t port, int32_t chan) {
-  return MChanEnabled[port] && MChanMin[port] <= chan && chan <= MChanMax[port];
+  return Cfg.MChanEnabled[port] && Cfg.MChanMin[port] <= chan && chan <= Cfg.MChanMax[port];
 }
 
 // The channels whose programs a sender on the port keeps: the multiplier's range when it

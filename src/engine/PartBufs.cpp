@@ -21,7 +21,7 @@ bool ValidPartSeq(int32_t part, int32_t seq, std::string_view proc) {
   char text[96];
   const int n = std::snprintf(text, sizeof text, "%.*s error: Unexpected part %d, seq %d",
                               static_cast<int>(proc.size()), proc.data(), part, seq);
-  ErrMsg.Set(std::string_view(text, static_cast<std::size_t>(n)));
+  Msgs.ErrMsg.Set(std::string_view(text, static_cast<std::size_t>(n)));
   return false;
 }
 
@@ -35,29 +35,29 @@ bool IsProgChange(uint32_t msg) {
 // sweep.
 template <typename Fn>
 void ForPitchParts(int32_t seq, Fn fn) {
-  const TSeqRec& r = SeqRecs[seq];
+  const TSeqRec& r = Seqs.SeqRecs[seq];
   if (!r.PartSweepOn) {
     fn(SeqBuf(seq), true);
     return;
   }
   const int32_t lo = std::clamp(std::min(r.PartSweepLow, r.PartSweepHigh), 0, kParts - 1);
   const int32_t hi = std::clamp(std::max(r.PartSweepLow, r.PartSweepHigh), 0, kParts - 1);
-  for (int32_t p = lo; p <= hi; ++p) fn(PartBufs[p][seq], p == (r.PlayPart & 1));
+  for (int32_t p = lo; p <= hi; ++p) fn(Seqs.PartBufs[p][seq], p == (r.PlayPart & 1));
 }
 
 }  // namespace
 
 void RequestSeqGridRedraw() {
-  if (DspSeqGrid) SeqGridRedraw = 1;
+  if (Cfg.DspSeqGrid) Seqs.SeqGridRedraw = 1;
 }
 
 TPartBuf& SeqBuf(int32_t seq) {
-  return PartBufs[SeqRecs[seq].PlayPart & 1][seq];
+  return Seqs.PartBufs[Seqs.SeqRecs[seq].PlayPart & 1][seq];
 }
 
 void ClearPartBuf(int32_t part, int32_t seq) {
   if (!ValidPartSeq(part, seq, "ClearPartBuf")) return;
-  TPartBuf& b = PartBufs[part][seq];
+  TPartBuf& b = Seqs.PartBufs[part][seq];
   b.Head = -1;
   b.EventsUsed = 0;
   b.PoolFull = 0;
@@ -74,7 +74,7 @@ void ClearPartBuf(int32_t part, int32_t seq) {
 
 bool InsertPartEvent(int32_t part, int32_t seq, uint32_t msg, int32_t time, bool trackNotes) {
   if (!ValidPartSeq(part, seq, "InsertPartEvent")) return false;
-  TPartBuf& b = PartBufs[part][seq];
+  TPartBuf& b = Seqs.PartBufs[part][seq];
   if (b.PoolFull) return false;
   msg &= 0x00FFFFFFu;
   const int32_t note = Data1(msg);
@@ -132,7 +132,7 @@ bool InsertPartEvent(int32_t part, int32_t seq, uint32_t msg, int32_t time, bool
 
 void DeleteProgChanges(int32_t part, int32_t seq) {
   if (!ValidPartSeq(part, seq, "DeleteProgChanges")) return;
-  TPartBuf& b = PartBufs[part][seq];
+  TPartBuf& b = Seqs.PartBufs[part][seq];
   const int16_t play = b.PlayEvIndex;
   const bool playUnlinked = play >= 0 && play < b.EventsUsed && IsProgChange(b.Events[play].Msg);
   int32_t count = 0;
@@ -175,7 +175,7 @@ void DeleteProgChanges(int32_t part, int32_t seq) {
       b.PlayEvIndex = b.Head;
     }
   }
-  if (DiagFlags && count > 0) {
+  if (Trace.DiagFlags && count > 0) {
     char text[80];
     const int n = std::snprintf(text, sizeof text, "Seq:%d, Part:%d, Prog changes deleted: %d", seq + 1,
                                 part + 1, count);
@@ -185,7 +185,7 @@ void DeleteProgChanges(int32_t part, int32_t seq) {
 
 void ResetSeqAttribs(int32_t part, int32_t seq, bool full) {
   if (!ValidPartSeq(part, seq, "ResetSeqAttribs")) return;
-  TPartBuf& b = PartBufs[part][seq];
+  TPartBuf& b = Seqs.PartBufs[part][seq];
   if (full) {
     b.SVelPend = b.SVel = 5;
     b.MutedPend = b.Muted = 0;
@@ -208,7 +208,7 @@ void ResetSeqAttribs(int32_t part, int32_t seq, bool full) {
   b.TimeShift = b.TimeShiftRept = 0;
   b.TimeShiftCarry = 0;
   b.ChanResetReq = 0;
-  SeqRecs[seq].PartSweepOn = 0;
+  Seqs.SeqRecs[seq].PartSweepOn = 0;
 }
 
 void ToggleSeqSelected(int32_t seq) {
@@ -238,12 +238,12 @@ bool AllSeqsSelected() {
 }
 
 void SaveSeqSelection() {
-  for (int32_t s = 0; s < kSeqs; ++s) SavedSeqSelection[s] = SeqBuf(s).Selected;
+  for (int32_t s = 0; s < kSeqs; ++s) Seqs.SavedSeqSelection[s] = SeqBuf(s).Selected;
 }
 
 void RestoreSeqSelection() {
   for (int32_t s = 0; s < kSeqs; ++s) {
-    SeqBuf(s).Selected = SavedSeqSelection[s];
+    SeqBuf(s).Selected = Seqs.SavedSeqSelection[s];
     SeqBuf(s).SelChanged = 1;
   }
 }
@@ -264,7 +264,7 @@ bool NoSeqPlaying() {
 
 bool NoSeqPlayingButMetr() {
   for (int32_t s = 0; s <= LastSeq(); ++s)
-    if (s != MetrSeqNo && !NotPlayingState(SeqBuf(s).SeqState)) return false;
+    if (s != Cfg.MetrSeqNo && !NotPlayingState(SeqBuf(s).SeqState)) return false;
   return true;
 }
 
@@ -290,12 +290,12 @@ void DeletePart(int32_t part) {
 
 void DeleteProgsInSelSeqs() {
   for (int32_t s = 0; s <= LastSeq(); ++s)
-    if (SeqBuf(s).Selected) DeleteProgChanges(SeqRecs[s].PlayPart & 1, s);
+    if (SeqBuf(s).Selected) DeleteProgChanges(Seqs.SeqRecs[s].PlayPart & 1, s);
 }
 
 void DeleteSelSeqs() {
   for (int32_t s = 0; s <= LastSeq(); ++s)
-    if (SeqBuf(s).Selected) ClearPartBuf(SeqRecs[s].PlayPart & 1, s);
+    if (SeqBuf(s).Selected) ClearPartBuf(Seqs.SeqRecs[s].PlayPart & 1, s);
   ResetNoteDisplays();
 }
 
@@ -314,7 +314,7 @@ void ResetPartAllSeqs(int32_t part) {
 
 void ResetSelSeqs() {
   for (int32_t s = 0; s <= LastSeq(); ++s)
-    if (SeqBuf(s).Selected) ResetSeqAttribs(SeqRecs[s].PlayPart & 1, s, true);
+    if (SeqBuf(s).Selected) ResetSeqAttribs(Seqs.SeqRecs[s].PlayPart & 1, s, true);
   ResetNoteDisplays();
 }
 
@@ -327,18 +327,18 @@ void SetSeqPitch(bool absolute, int32_t value, bool up) {
   auto changed = [&](int32_t v) { return absolute ? value : (up ? v + 12 : v - 12); };
   auto changedTranspose = [&](int32_t transpose, int32_t base) { return changed(transpose - base) + base; };
 
-  if (LiveSelected && !LivePitchLocked) {
+  if (Live.Selected && !Live.PitchLocked) {
     FlushLiveFifo();
-    LivePitch = changedTranspose(LivePitch, LiveTransposeBase);
+    Live.Pitch = changedTranspose(Live.Pitch, Live.TransposeBase);
   }
-  const bool cycleCmd = PitchCyclesN || PitchCyclesNN;
-  const bool anyZone = PitchZoneSel[0] || PitchZoneSel[1] || PitchZoneSel[2];
+  const bool cycleCmd = Keys.PitchCyclesN || Keys.PitchCyclesNN;
+  const bool anyZone = Keys.PitchZoneSel[0] || Keys.PitchZoneSel[1] || Keys.PitchZoneSel[2];
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     if (!SeqBuf(s).Selected) continue;
     ForPitchParts(s, [&](TPartBuf& b, bool playing) {
       if (b.PitchLocked) return;
-      if (cycleCmd && PitchCycles > 0 && b.Head >= 0) {
-        b.PitchCyclesRem = b.SeqState != ssStopped ? PitchCycles + 1 : PitchCycles;
+      if (cycleCmd && Keys.PitchCycles > 0 && b.Head >= 0) {
+        b.PitchCyclesRem = b.SeqState != ssStopped ? Keys.PitchCycles + 1 : Keys.PitchCycles;
         b.PitchCycleTransB = changedTranspose(b.TransposePend, b.PitchBase);
         if (b.PitchCycles != 0) {
           b.TransposePend = b.PitchCycleTransA;
@@ -348,7 +348,7 @@ void SetSeqPitch(bool absolute, int32_t value, bool up) {
           b.TransposePend = b.PitchCycleTransB;
           b.PitchCycleSel = 0;
         }
-        b.PitchCycles = PitchCycles;
+        b.PitchCycles = Keys.PitchCycles;
       } else if (cycleCmd) {
         b.PitchCycles = 0;
         b.TransposePend = changedTranspose(b.TransposePend, b.PitchBase);
@@ -362,7 +362,7 @@ void SetSeqPitch(bool absolute, int32_t value, bool up) {
         int32_t* offs[3] = {&b.LowNoteOffsPend, &b.HighNoteOffsPend, &b.FirstNoteOffsPend};
         const int32_t notes[3] = {b.LowNote, b.HighNote, b.FirstNote};
         for (int32_t z = 0; z < 3; ++z) {
-          if (!PitchZoneSel[z]) continue;
+          if (!Keys.PitchZoneSel[z]) continue;
           *offs[z] = changed(*offs[z]);
           for (int32_t o = 0; o < 3; ++o)
             if (o != z && notes[o] == notes[z]) *offs[o] = *offs[z];

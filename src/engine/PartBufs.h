@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/Atomic.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -156,9 +157,6 @@ struct TPartBuf {
   std::array<TPartEvent, kPoolSize> Events{};
 };
 
-// [part][seq]
-inline std::array<std::array<TPartBuf, kSeqs>, kParts> PartBufs;
-
 struct TSeqRec {
   int32_t SelPart = 0;  // taken over at the next start of cycle
   int32_t PlayPart = 0;
@@ -168,18 +166,25 @@ struct TSeqRec {
   uint8_t PartSweepDir = 0;
   uint8_t PartSweepPingPong = 0;
 };
-inline std::array<TSeqRec, kSeqs> SeqRecs;
 
-inline std::array<uint8_t, kSeqs> SavedSeqSelection{};
-
-// The seq grid must be redrawn; raised from any thread, cleared by the status display.
-inline std::atomic<uint8_t> SeqGridRedraw{0};
+// The seqs: every part buffer and seq record. Guarded by EngineLock: the play cycle runs under it
+// on the timer thread, commands and recording under it on the MIDI-in and GUI threads.
+// SeqGridRedraw alone is a shared atomic: raised from any thread, cleared by the status display.
+struct TSeqs {
+  // [part][seq]
+  std::array<std::array<TPartBuf, kSeqs>, kParts> PartBufs;
+  std::array<TSeqRec, kSeqs> SeqRecs;
+  std::array<uint8_t, kSeqs> SavedSeqSelection{};
+  // The seq grid must be redrawn; raised from any thread, cleared by the status display.
+  TAtomic<uint8_t> SeqGridRedraw{0};
+};
+inline TSeqs Seqs;
 // Raises SeqGridRedraw while the seq grid is shown.
 void RequestSeqGridRedraw();
 
 // The highest seq index in use, within the tables (MaxActiveSeqs may hold anything a file gave).
 inline int32_t LastSeq() {
-  return MaxActiveSeqs < kSeqs - 1 ? MaxActiveSeqs : kSeqs - 1;
+  return Cfg.MaxActiveSeqs < kSeqs - 1 ? Cfg.MaxActiveSeqs : kSeqs - 1;
 }
 // The buffer of the seq's playing part.
 TPartBuf& SeqBuf(int32_t seq);

@@ -37,13 +37,13 @@ int32_t PortIdx(int32_t port) {
 
 const TMidiDevRec* OutDevOfPort(int32_t port) {
   if (!IsValidPort(port)) return nullptr;
-  const int32_t dev = PortDevIdx[port];
+  const int32_t dev = RunCtl.PortDevIdx[port];
   if (dev < 0 || dev >= midi::kMaxDevs) return nullptr;
-  return &MidiOutDevs[dev];
+  return &RunCtl.MidiOutDevs[dev];
 }
 
 bool OutTraceWanted(uint8_t status) {
-  return DiagFlags && OutTraceOn && TraceEventReqd(status);
+  return Trace.DiagFlags && Trace.OutTraceOn && TraceEventReqd(status);
 }
 
 // The offset of a marked note, for events whose data 1 is that note.
@@ -69,7 +69,7 @@ int32_t EventTime(const TPartBuf& b) {
 // The cycle length a time shift wraps at; a part whose events all sit at time 0 counts as one
 // bar, so that nothing divides by zero.
 int32_t ShiftWrapLength(const TPartBuf& b) {
-  return b.RElap > 0 ? b.RElap : std::max(ActBarTicks, 1);
+  return b.RElap > 0 ? b.RElap : std::max(Transport.ActBar.BarTicks, 1);
 }
 
 // Sends the pending event of a seq through the channel multiplier: one copy per channel of the
@@ -82,7 +82,7 @@ void SendMultiplied(TPartBuf& b, bool lightsAndDisplay) {
   msg::ForMChans(port, [&](int32_t c) {
     const uint32_t copy = msg::MChanNoteCopy(m, port, c, shift, b.ScaleTbl, b.FtsRoot);
     SendShortMsg(b.Port, copy, trace);
-    if (lightsAndDisplay && DspKinetrace) NoteDisplayHook(copy);
+    if (lightsAndDisplay && Cfg.DspKinetrace) NoteDisplayHook(copy);
   });
 }
 
@@ -93,10 +93,10 @@ void SendDueEvent(TPartBuf& b) {
   const bool noteOn = (status >> 4) == 0x9 && Data2(msg) > 0;
   if (b.DropEvent) return;
   if (b.HotkeyEvent) {
-    if (DisableHotkeys) return;
+    if (Cfg.DisableHotkeys) return;
     SendHotkeyStroke(Data1(msg), (status >> 4) == 0x9);
-    if (TraceHotkey) WriteDiagTraceFifo(b.Port, msg, 0);
-    if ((status >> 4) == 0x9 && DspMidiActivity && b.SeqState < ssStopped) b.LightHotkey = 1;
+    if (Trace.TraceHotkey) WriteDiagTraceFifo(b.Port, msg, 0);
+    if ((status >> 4) == 0x9 && Cfg.DspMidiActivity && b.SeqState < ssStopped) b.LightHotkey = 1;
     return;
   }
   const bool shown = b.SeqState < ssStopped;
@@ -104,9 +104,9 @@ void SendDueEvent(TPartBuf& b) {
     SendMultiplied(b, shown);
   } else {
     SendShortMsg(b.Port, msg, OutTraceWanted(status));
-    if (shown && DspKinetrace) NoteDisplayHook(msg);
+    if (shown && Cfg.DspKinetrace) NoteDisplayHook(msg);
   }
-  if (shown && DspMidiActivity) {
+  if (shown && Cfg.DspMidiActivity) {
     const bool noteOff = (status >> 4) == 0x8 || ((status >> 4) == 0x9 && !noteOn);
     if (noteOn) {
       b.LightNoteOn = 1;
@@ -121,7 +121,7 @@ void SendDueEvent(TPartBuf& b) {
 void WarnUnexpectedStatus(const char* proc, uint8_t status) {
   char text[80];
   const int n = std::snprintf(text, sizeof text, "%s error: Unexpected MEvStatusByte %02X", proc, status);
-  WarnMsg.Set(std::string_view(text, static_cast<std::size_t>(n)));
+  Msgs.WarnMsg.Set(std::string_view(text, static_cast<std::size_t>(n)));
 }
 
 bool ProgChangesAllowed(int32_t port) {
@@ -130,13 +130,13 @@ bool ProgChangesAllowed(int32_t port) {
 }
 
 void SendToPorts(const std::array<uint8_t, 9>& enabled, uint32_t msg, bool trace) {
-  const int32_t last = std::min<int32_t>(OutPortsAllocated, kMaxPorts - 1);
+  const int32_t last = std::min<int32_t>(RunCtl.OutPortsAllocated, kMaxPorts - 1);
   for (int32_t p = 0; p <= last; ++p)
     if (enabled[p]) SendShortMsg(p, msg, trace);
 }
 
 int32_t KinetraceTailTicks() {
-  switch (KinetraceDecay) {
+  switch (Cfg.KinetraceDecay) {
     case 1:
       return 1;
     case 2:
@@ -191,25 +191,26 @@ void TickSeq(int32_t ticks) {
           b->EndCycleNow = 0;
           b->PlayEvIndex = b->Head;
           b->PElap = 0;
-          TSeqRec& r = SeqRecs[s];
+          TSeqRec& r = Seqs.SeqRecs[s];
           if (b->SeqState == ssStopPrimed) {
             b->SeqState = ssStopped;
             b->TimeShift = 0;
             b->TimeShiftCarry = 0;
             if (endNow) stoppedReset = true;
-            if (s == MetrSeqNo) {
-              if (MetrModeStyles && EngineHooks.RestartStyleChain) EngineHooks.RestartStyleChain();
-              if (MetrRebuildPending) BuildMetronomeBar(r.PlayPart & 1, false);
+            if (s == Cfg.MetrSeqNo) {
+              if (Cfg.MetrModeStyles && EngineHooks.RestartStyleChain) EngineHooks.RestartStyleChain();
+              if (Metr.MetrRebuildPending) BuildMetronomeBar(r.PlayPart & 1, false);
             }
             r.PartSweepOn = 0;
             r.SelPart = r.PlayPart;
           } else {
-            if (s == MetrSeqNo && MetrRebuildPending) {
+            if (s == Cfg.MetrSeqNo && Metr.MetrRebuildPending) {
               BuildMetronomeBar(r.PlayPart & 1, true);
               b->PlayEvIndex = b->Head;
             }
             int32_t ticksRem = b->TicksRem;
-            if (b->RElap <= 0) ticksRem += std::max(ActBarTicks, 1);  // an all-at-zero part lasts a bar
+            if (b->RElap <= 0)
+              ticksRem += std::max(Transport.ActBar.BarTicks, 1);  // an all-at-zero part lasts a bar
             if (AdvanceSeqEvent(s, true, ticksRem, 0)) b = &SeqBuf(s);
           }
         } else {
@@ -224,31 +225,32 @@ void TickSeq(int32_t ticks) {
     } else if (state == ssRecording) {
       played = true;
     } else {
-      ErrMsg.Set("TickSeq-2 error: Unexpected SeqState");
+      Msgs.ErrMsg.Set("TickSeq-2 error: Unexpected SeqState");
     }
   }
 
-  TicksToBarEnd -= ticks;
+  PlayCycle.TicksToBarEnd -= ticks;
   if (stoppedReset) ResetSeqOutputs(true);
   if (played) {
-    SeqsRunning = 1;
+    PlayCycle.SeqsRunning = 1;
   } else {
-    SeqsRunning = 0;
-    BarNo = 0;
-    if (!recPrimed && RecStartedClock && ClocksSourceInternal) {
-      SendToPorts(MidiOutSyncEnabled, 0xFC, TraceSync);
-      RecStartedClock = 0;
+    PlayCycle.SeqsRunning = 0;
+    PlayCycle.BarNo = 0;
+    if (!recPrimed && Transport.RecStartedClock && Cfg.ClocksSourceInternal) {
+      SendToPorts(Cfg.MidiOutSyncEnabled, 0xFC, Trace.TraceSync);
+      Transport.RecStartedClock = 0;
     }
   }
-  if (TicksToBarEnd < 1) {
-    StartBarCountdown(TicksToBarEnd);
-    BeatNo = 1;
-    BeatChanged = 1;
-    BarNo.fetch_add(1);
+  if (PlayCycle.TicksToBarEnd < 1) {
+    StartBarCountdown(PlayCycle.TicksToBarEnd);
+    PlayCycle.BeatNo = 1;
+    PlayCycle.BeatChanged = 1;
+    PlayCycle.BarNo.fetch_add(1);
     RecalcBarSettings();
-  } else if (static_cast<int64_t>(ActBeatTicks) * BeatNo <= ActBarTicks - TicksToBarEnd) {
-    BeatNo.fetch_add(1);
-    BeatChanged = 1;
+  } else if (static_cast<int64_t>(Transport.ActBar.BeatTicks) * PlayCycle.BeatNo <=
+             Transport.ActBar.BarTicks - PlayCycle.TicksToBarEnd) {
+    PlayCycle.BeatNo.fetch_add(1);
+    PlayCycle.BeatChanged = 1;
   }
 }
 
@@ -316,7 +318,7 @@ bool AdvanceSeqEvent(int32_t seq, bool startOfCycle, int32_t ticksRem, int32_t p
 }
 
 bool StartSeqCycle(int32_t seq) {
-  TSeqRec& r = SeqRecs[seq];
+  TSeqRec& r = Seqs.SeqRecs[seq];
   PrepSeqForSOC(r.PlayPart & 1, seq);
   bool changed = false;
   const int32_t sel = r.SelPart & 1;
@@ -332,7 +334,7 @@ bool StartSeqCycle(int32_t seq) {
 }
 
 void PrepSeqForSOC(int32_t part, int32_t seq) {
-  TPartBuf& b = PartBufs[part & 1][seq];
+  TPartBuf& b = Seqs.PartBufs[part & 1][seq];
   b.Port = b.PortPend;
   if (b.PortSweep.On)
     b.PortPend = static_cast<int8_t>(
@@ -347,7 +349,7 @@ void PrepSeqForSOC(int32_t part, int32_t seq) {
     auto progs = [&](int32_t c) {
       SendPendingProg(port, c);
       if (b.ProgSweep.On) {
-        TChanProg& cp = PortChanProgs[port][c];
+        TChanProg& cp = PlayCycle.PortChanProgs[port][c];
         cp.ProgReq = SweepNext(cp.ProgReq, b.ProgSweep.Low, b.ProgSweep.High, b.ProgSweep.Dir, 1,
                                b.ProgSweep.PingPong);
       }
@@ -415,7 +417,7 @@ void PrepSeqForSOC(int32_t part, int32_t seq) {
       }
       break;
     default:
-      ErrMsg.Set("PrepSeqForSOC error: Unexpected SeqState");
+      Msgs.ErrMsg.Set("PrepSeqForSOC error: Unexpected SeqState");
       return;
   }
   if (b.TempoDivPend != b.TempoDiv) {
@@ -428,16 +430,16 @@ void HandlePartChange(int32_t oldPart, int32_t newPart, int32_t seq) {
   oldPart &= 1;
   newPart &= 1;
   if (oldPart == newPart) return;
-  TPartBuf& o = PartBufs[oldPart][seq];
-  TPartBuf& n = PartBufs[newPart][seq];
+  TPartBuf& o = Seqs.PartBufs[oldPart][seq];
+  TPartBuf& n = Seqs.PartBufs[newPart][seq];
   n.Selected = o.Selected;
   o.Selected = 0;
   // The metronome's bar follows a part change of the metronome seq.
-  if (MetrSeqNo >= 0 && seq == MetrSeqNo) {
+  if (Cfg.MetrSeqNo >= 0 && seq == Cfg.MetrSeqNo) {
     if (n.SeqState == ssStopped) {
       BuildMetronomeBar(newPart, false);
     } else {
-      MetrRebuildPending = 1;
+      Metr.MetrRebuildPending = 1;
     }
   }
   const uint8_t state = o.SeqState;
@@ -460,7 +462,7 @@ void HandlePartChange(int32_t oldPart, int32_t newPart, int32_t seq) {
     case ssRecording:
       break;
     default:
-      ErrMsg.Set("HandlePartChange error: Unexpected SeqState");
+      Msgs.ErrMsg.Set("HandlePartChange error: Unexpected SeqState");
       break;
   }
   // An empty part has nothing to play: the seq stops rather than send what the buffer last held.
@@ -518,11 +520,11 @@ uint32_t AdjustSeqEvent(uint32_t msg, int32_t seq) {
       return msg::WithChan(msg, ch);
     }
     case 0xC: {
-      if (IgnoreEmbeddedProgChanges || !ProgChangesAllowed(b.Port)) {
+      if (Cfg.IgnoreEmbeddedProgChanges || !ProgChangesAllowed(b.Port)) {
         b.DropEvent = 1;
         return msg;
       }
-      TChanProg& cp = PortChanProgs[port][ch];
+      TChanProg& cp = PlayCycle.PortChanProgs[port][ch];
       cp.ProgReq = cp.ProgSent = Data1(msg);
       return msg::WithChan(msg, ch);
     }
@@ -561,22 +563,22 @@ int32_t SweepNext(int32_t cur, int32_t low, int32_t high, uint8_t& dir, int32_t 
 
 void SendPendingProg(int32_t port, int32_t chan) {
   if (!IsValidPort(port) || chan < 0 || chan > 15) return;
-  TChanProg& cp = PortChanProgs[port][chan];
+  TChanProg& cp = PlayCycle.PortChanProgs[port][chan];
   // No program wanted ("none") is never sent.
   if (cp.ProgReq < 0 || cp.ProgReq > 127) return;
   if (cp.ProgSentValid && cp.ProgSent == cp.ProgReq) return;
   SendShortMsg(port, Pack(0xC0u | static_cast<uint32_t>(chan), static_cast<uint32_t>(cp.ProgReq), 0),
-               TraceProgChanges);
+               Trace.TraceProgChanges);
   cp.ProgSentValid = 1;
   cp.ProgSent = cp.ProgReq;
 }
 
 midi::Result SendShortMsg(int32_t port, uint32_t msg, bool trace) {
-  if (!LocalControlOn) return midi::kOk;
+  if (!PlayCycle.LocalControlOn) return midi::kOk;
   const TMidiDevRec* dev = OutDevOfPort(port);
   if (dev == nullptr) return midi::kErrInvalidHandle;
   const midi::Result result = midi::OutShortMsg(dev->Handle, msg);
-  if (trace && DiagFlags && OutTraceOn) WriteDiagTraceFifo(port, msg, 0);
+  if (trace && Trace.DiagFlags && Trace.OutTraceOn) WriteDiagTraceFifo(port, msg, 0);
   return result;
 }
 
@@ -584,11 +586,11 @@ void ResetPortChannel(int32_t port, int32_t chan) {
   const uint32_t c = static_cast<uint32_t>(chan) & 0x0F;
   const uint32_t cc = 0xB0 | c;
   auto controller = [&](uint32_t number, uint32_t value) {
-    SendShortMsg(port, Pack(cc, number, value), TraceController);
+    SendShortMsg(port, Pack(cc, number, value), Trace.TraceController);
   };
-  SendShortMsg(port, Pack(0xE0 | c, 0x00, 0x40), TracePitchBend);
+  SendShortMsg(port, Pack(0xE0 | c, 0x00, 0x40), Trace.TracePitchBend);
   controller(0x01, 0);
-  controller(0x07, static_cast<uint32_t>(CCVolResetValue) & 0x7F);
+  controller(0x07, static_cast<uint32_t>(Cfg.CCVolResetValue) & 0x7F);
   controller(0x0A, 0x40);
   controller(0x40, 0);
   controller(0x42, 0);
@@ -621,15 +623,15 @@ void ResetSeqOutputs(bool markedOnly) {
 }
 
 void ClearLiveNoteTable() {
-  LiveNoteTable.fill(TNoteAnim{});
-  if (TemplateShowing && TemplateAnimateSize > 1) LiveNoteAnyLit = 1;
+  MidiIn.LiveNoteTable.fill(TNoteAnim{});
+  if (Showing.TemplateShowing && Cfg.TemplateAnimateSize > 1) Showing.LiveNoteAnyLit = 1;
 }
 
 void ResetNoteDisplays() {
   ClearLiveNoteTable();
-  for (auto& ch : NoteOnCounts) ch.fill(TNoteDsp{});
-  SustainVals.fill(0);
-  if (DspKinetrace) KinetraceDirty = 1;
+  for (auto& ch : PlayCycle.NoteOnCounts) ch.fill(TNoteDsp{});
+  PlayCycle.SustainVals.fill(0);
+  if (Cfg.DspKinetrace) PlayCycle.KinetraceDirty = 1;
 }
 
 }  // namespace vel

@@ -9,17 +9,10 @@
 #include <atomic>
 #include <cstdint>
 
+#include "base/Atomic.h"
 #include "platform/midi/Midi.h"
 
 namespace vel {
-
-// Bar and beat (the bar settings are in Transport.h).
-inline int32_t TicksToBarEnd = 15360;
-inline std::atomic<int32_t> BeatNo{1};  // 1-based beat of the bar
-inline std::atomic<int32_t> BarNo{0};   // bars played
-inline std::atomic<uint8_t> BeatChanged{0};
-// Some seq played or recorded in the last tick.
-inline std::atomic<uint8_t> SeqsRunning{0};
 
 // The program wanted and last sent per output port and channel; a program change goes out only
 // when it differs from a valid ProgSent.
@@ -29,7 +22,6 @@ struct TChanProg {
   uint8_t ProgSentValid = 0;
   uint8_t Flag = 0;
 };
-inline std::array<std::array<TChanProg, 16>, 9> PortChanProgs;
 
 // The live note display (Kinetrace): per channel and note the velocity, its shown level and the
 // tail countdown.
@@ -38,15 +30,29 @@ struct TNoteDsp {
   int32_t Level = 0;
   int32_t Tail = 0;
 };
-inline std::array<std::array<TNoteDsp, 128>, 16> NoteOnCounts{};
-inline std::array<int32_t, 16> SustainVals{};
-inline std::atomic<uint8_t> KinetraceDirty{0};
-// The note display's step counter.
-inline int32_t NoteOnCountsScroll = 0;
 
-// All engine output is allowed; cleared by a Local Control off, after which the engine sends
-// nothing.
-inline std::atomic<uint8_t> LocalControlOn{1};
+// The play cycle's state. Guarded by EngineLock, but for the atomics, which the displays read
+// without it: the beat and bar counters and the flags that tell them something changed. Local
+// Control is read by every sender, on any thread.
+struct TPlay {
+  // Bar and beat (the bar settings are in Transport.h).
+  int32_t TicksToBarEnd = 15360;
+  TAtomic<int32_t> BeatNo{1};  // 1-based beat of the bar
+  TAtomic<int32_t> BarNo{0};   // bars played
+  TAtomic<uint8_t> BeatChanged{0};
+  // Some seq played or recorded in the last tick.
+  TAtomic<uint8_t> SeqsRunning{0};
+  std::array<std::array<TChanProg, 16>, 9> PortChanProgs;
+  std::array<std::array<TNoteDsp, 128>, 16> NoteOnCounts{};
+  std::array<int32_t, 16> SustainVals{};
+  TAtomic<uint8_t> KinetraceDirty{0};
+  // The note display's step counter.
+  int32_t NoteOnCountsScroll = 0;
+  // All engine output is allowed; cleared by a Local Control off, after which the engine sends
+  // nothing.
+  TAtomic<uint8_t> LocalControlOn{1};
+};
+inline TPlay PlayCycle;
 
 // Advances every seq in use by ticks (at least 1).
 void TickSeq(int32_t ticks);

@@ -280,18 +280,18 @@ TProgStateView ProgStateControls(uint8_t state, const TProgStateInputs& in) {
 
 TProgStateInputs CurrentProgStateInputs() {
   TProgStateInputs in;
-  in.StandardMode = StandardMode != 0;
-  in.InPortsAllocated = InPortsAllocated;
-  in.OutPortsAllocated = OutPortsAllocated;
-  in.MetrSeqSet = MetrSeqNo >= 0;
-  in.DspScale = DspScale != 0;
-  in.DspTempoDiv = DspTempoDiv != 0;
-  in.DspMidiActivity = DspMidiActivity != 0;
-  in.AuxInPortReqdChecked = AuxInPortReqd != 0;
-  in.LivePort = LivePort;
-  in.LiveChan = IsValidPort(LivePort) ? LiveChan[LivePort] : 0;
-  in.LiveSVel = LiveSVel;
-  in.LastSeq = MaxActiveSeqs;
+  in.StandardMode = Cfg.StandardMode != 0;
+  in.InPortsAllocated = RunCtl.InPortsAllocated;
+  in.OutPortsAllocated = RunCtl.OutPortsAllocated;
+  in.MetrSeqSet = Cfg.MetrSeqNo >= 0;
+  in.DspScale = Cfg.DspScale != 0;
+  in.DspTempoDiv = Cfg.DspTempoDiv != 0;
+  in.DspMidiActivity = Cfg.DspMidiActivity != 0;
+  in.AuxInPortReqdChecked = Cfg.AuxInPortReqd != 0;
+  in.LivePort = RunCtl.LivePort;
+  in.LiveChan = IsValidPort(RunCtl.LivePort) ? Live.Chan[RunCtl.LivePort] : 0;
+  in.LiveSVel = Live.SVel;
+  in.LastSeq = Cfg.MaxActiveSeqs;
   return in;
 }
 

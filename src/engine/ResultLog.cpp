@@ -9,7 +9,7 @@ namespace vel {
 
 bool LogMidiResult(uint32_t result, bool /*isOutput: one error text serves both directions*/,
                    const std::string& text, bool logOk) {
-  if (DiagFlags) {
+  if (Trace.DiagFlags) {
     if (result != 0)
       PostDiagMsg(text + " error: " + midi::ErrorText(result));
     else if (logOk)
@@ -19,7 +19,7 @@ bool LogMidiResult(uint32_t result, bool /*isOutput: one error text serves both 
 }
 
 bool LogTimerResult(uint32_t result, const std::string& text, bool logOk) {
-  if (DiagFlags) {
+  if (Trace.DiagFlags) {
     if (result != 0) {
       PostDiagMsg(text + " error: 0x" + IntToHex(result, 8));
     } else if (logOk) {

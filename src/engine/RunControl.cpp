@@ -26,7 +26,6 @@
 #include "settings/Settings.h"
 #include "styles/StyleChains.h"
 #include "styles/StyleStore.h"
-#include "styles/StylesState.h"
 
 namespace vel {
 
@@ -36,7 +35,7 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 
 // The diagnostics log of the GUI thread; device results are posted through the queue instead.
 void Log(const std::string& text) {
-  if (DiagFlags) DiagLogTimed(text);
+  if (Trace.DiagFlags) DiagLogTimed(text);
 }
 
 void SleepMs(int32_t ms) {
@@ -48,10 +47,10 @@ void SleepMs(int32_t ms) {
 }
 
 bool ValidInDev(int32_t devIdx) {
-  return devIdx >= 0 && devIdx <= MidiInDevsLast && devIdx < midi::kMaxDevs;
+  return devIdx >= 0 && devIdx <= RunCtl.MidiInDevsLast && devIdx < midi::kMaxDevs;
 }
 bool ValidOutDev(int32_t devIdx) {
-  return devIdx >= 0 && devIdx <= MidiOutDevsLast && devIdx < midi::kMaxDevs;
+  return devIdx >= 0 && devIdx <= RunCtl.MidiOutDevsLast && devIdx < midi::kMaxDevs;
 }
 
 // "Start input device 3, port 1": the description every device step is logged under.
@@ -135,33 +134,33 @@ void SetProgState(uint8_t state) {
     return;
   }
   if (RunHooks.ApplyProgState) RunHooks.ApplyProgState(state);
-  ProgState = state;
+  RunCtl.ProgState = state;
   const std::string text = ProgStateText(state);
-  if (DiagFlags && text != LastLoggedState) {
+  if (Trace.DiagFlags && text != RunCtl.LastLoggedState) {
     DiagLogTimed("Status: " + text);
-    LastLoggedState = text;
+    RunCtl.LastLoggedState = text;
   }
 }
 
 bool HaveOutPorts() {
-  return OutPortsAllocated >= 0;
+  return RunCtl.OutPortsAllocated >= 0;
 }
 
 // ---------------------------------------------------------------------------------------------------
 // Devices
 
 void LoadInDevNames() {
-  ListDevices(MidiInDevs, MidiInDevsLast, false);
+  ListDevices(RunCtl.MidiInDevs, RunCtl.MidiInDevsLast, false);
 }
 
 void LoadOutDevList() {
-  ListDevices(MidiOutDevs, MidiOutDevsLast, true);
+  ListDevices(RunCtl.MidiOutDevs, RunCtl.MidiOutDevsLast, true);
 }
 
 bool OpenInPort(int32_t devIdx, int32_t port) {
   if (!ValidInDev(devIdx) || !IsValidPort(port)) return false;
   CloseInPort(devIdx, port, false);
-  TMidiDevRec& d = MidiInDevs[devIdx];
+  TMidiDevRec& d = RunCtl.MidiInDevs[devIdx];
   PostDiagMsg(StepText("Opening", false, d, port) + ", name " + d.DevName);
   midi::Handle h = midi::kInvalidHandle;
   const midi::Result r =
@@ -177,7 +176,7 @@ bool OpenInPort(int32_t devIdx, int32_t port) {
 bool OpenOutPort(int32_t devIdx, int32_t port) {
   if (!ValidOutDev(devIdx) || !IsValidPort(port)) return false;
   CloseOutPort(devIdx, port, false);
-  TMidiDevRec& d = MidiOutDevs[devIdx];
+  TMidiDevRec& d = RunCtl.MidiOutDevs[devIdx];
   PostDiagMsg(StepText("Opening", true, d, port) + " " + d.DevName);
   midi::Handle h = midi::kInvalidHandle;
   const midi::Result r = midi::OutOpen(static_cast<int>(d.DevId), h);
@@ -195,7 +194,7 @@ bool OpenOutPort(int32_t devIdx, int32_t port) {
 
 bool StartInPort(int32_t devIdx, int32_t port) {
   if (!ValidInDev(devIdx) || !IsValidPort(port)) return false;
-  TMidiDevRec& d = MidiInDevs[devIdx];
+  TMidiDevRec& d = RunCtl.MidiInDevs[devIdx];
   PostDiagMsg(StepText("Starting", false, d, port) + ", name " + d.DevName);
   if (!d.Opened || d.Handle == midi::kInvalidHandle) return false;
   const midi::Handle h = d.Handle;
@@ -208,7 +207,7 @@ bool StartInPort(int32_t devIdx, int32_t port) {
   {
     // Before the start, so that the device's first time stamps meet a fresh check.
     Lock lock(EngineLock);
-    LastInTimestamp[port] = 0;
+    MidiIn.LastInTimestamp[port] = 0;
   }
   if (!LogMidiResult(midi::InStart(h), false, StepText("Start", false, d, port), true)) return false;
   Lock lock(EngineLock);
@@ -218,7 +217,7 @@ bool StartInPort(int32_t devIdx, int32_t port) {
 
 bool CloseInPort(int32_t devIdx, int32_t port, bool slow) {
   if (!ValidInDev(devIdx)) return false;
-  TMidiDevRec& d = MidiInDevs[devIdx];
+  TMidiDevRec& d = RunCtl.MidiInDevs[devIdx];
   bool closed = true;
   if (d.Opened && d.Handle != midi::kInvalidHandle) {
     const midi::Handle h = d.Handle;
@@ -238,11 +237,11 @@ bool CloseInPort(int32_t devIdx, int32_t port, bool slow) {
 
 bool CloseOutPort(int32_t devIdx, int32_t port, bool slow) {
   if (!ValidOutDev(devIdx)) return false;
-  TMidiDevRec& d = MidiOutDevs[devIdx];
+  TMidiDevRec& d = RunCtl.MidiOutDevs[devIdx];
   bool closed = true;
   if (d.Opened && d.Handle != midi::kInvalidHandle) {
     const midi::Handle h = d.Handle;
-    if (TarloOn && RunHooks.TarloUsesOutDev && RunHooks.TarloUsesOutDev(devIdx)) {
+    if (Cfg.TarloOn && RunHooks.TarloUsesOutDev && RunHooks.TarloUsesOutDev(devIdx)) {
       ShowMessage("Tarlo port P" + std::to_string(port + 1) + " de-allocated - closing link",
                   MsgKind::Warning);
       CallHook(RunHooks.TarloClose);
@@ -257,43 +256,43 @@ bool CloseOutPort(int32_t devIdx, int32_t port, bool slow) {
 }
 
 void CloseAllInPorts() {
-  for (int32_t port = 0; port <= std::min<int32_t>(InPortsAllocated, kMaxPorts - 1); ++port) {
-    const int32_t dev = InPortDevIdx[port];
+  for (int32_t port = 0; port <= std::min<int32_t>(RunCtl.InPortsAllocated, kMaxPorts - 1); ++port) {
+    const int32_t dev = RunCtl.InPortDevIdx[port];
     if (ValidInDev(dev)) CloseInPort(dev, port, false);
   }
   {
     Lock lock(EngineLock);
     for (int32_t port = 0; port < kMaxPorts; ++port) {
-      const int32_t dev = InPortDevIdx[port];
+      const int32_t dev = RunCtl.InPortDevIdx[port];
       if (ValidInDev(dev)) {
-        MidiInDevs[dev].PortNo = -1;
-        MidiInDevs[dev].PortName.clear();
+        RunCtl.MidiInDevs[dev].PortNo = -1;
+        RunCtl.MidiInDevs[dev].PortName.clear();
       }
     }
-    InPortDevIdx.fill(-1);
-    InPortsAllocated = -1;
+    RunCtl.InPortDevIdx.fill(-1);
+    RunCtl.InPortsAllocated = -1;
     ResetExtClock();
   }
   CallHook(RunHooks.InPortsClosed);
 }
 
 void CloseAllOutPorts() {
-  for (int32_t port = 0; port <= std::min<int32_t>(OutPortsAllocated, kMaxPorts - 1); ++port) {
-    const int32_t dev = PortDevIdx[port];
+  for (int32_t port = 0; port <= std::min<int32_t>(RunCtl.OutPortsAllocated, kMaxPorts - 1); ++port) {
+    const int32_t dev = RunCtl.PortDevIdx[port];
     if (ValidOutDev(dev)) CloseOutPort(dev, port, false);
   }
   {
     Lock lock(EngineLock);
     for (int32_t port = 0; port < kMaxPorts; ++port) {
-      const int32_t dev = PortDevIdx[port];
+      const int32_t dev = RunCtl.PortDevIdx[port];
       if (ValidOutDev(dev)) {
-        MidiOutDevs[dev].PortNo = -1;
-        MidiOutDevs[dev].PortName.clear();
+        RunCtl.MidiOutDevs[dev].PortNo = -1;
+        RunCtl.MidiOutDevs[dev].PortName.clear();
       }
     }
-    PortDevIdx.fill(-1);
-    OutPortsAllocated = -1;
-    LivePort = 0;
+    RunCtl.PortDevIdx.fill(-1);
+    RunCtl.OutPortsAllocated = -1;
+    RunCtl.LivePort = 0;
     for (int32_t s = 0; s <= LastSeq(); ++s) SeqBuf(s).Port = 0;
   }
   CallHook(RunHooks.OutPortsClosed);
@@ -305,7 +304,7 @@ void CloseAllPorts() {
   struct CursorBack {
     ~CursorBack() { Ui().BusyCursor(false); }
   } cursorBack;
-  if (TarloOn) CallHook(RunHooks.TarloClose);
+  if (Cfg.TarloOn) CallHook(RunHooks.TarloClose);
   CloseAllInPorts();
   StopRunning();
   CloseAllOutPorts();
@@ -313,7 +312,7 @@ void CloseAllPorts() {
 }
 
 void LogPortTables(bool outputs) {
-  if (!DiagFlags) return;
+  if (!Trace.DiagFlags) return;
   auto line = [](const char* title, int32_t n, const auto& table, int32_t dev, bool valid) {
     const std::string devName = valid ? table[dev].DevName : std::string();
     const std::string portName = valid ? table[dev].PortName : std::string();
@@ -321,13 +320,15 @@ void LogPortTables(bool outputs) {
                  "PortName:" + portName);
   };
   if (!outputs) {
-    for (int32_t n = 0; n <= std::min<int32_t>(InPortsAllocated, kMaxPorts - 1); ++n)
-      line("MIDI in ports: Port:", n, MidiInDevs, InPortDevIdx[n], ValidInDev(InPortDevIdx[n]));
+    for (int32_t n = 0; n <= std::min<int32_t>(RunCtl.InPortsAllocated, kMaxPorts - 1); ++n)
+      line("MIDI in ports: Port:", n, RunCtl.MidiInDevs, RunCtl.InPortDevIdx[n],
+           ValidInDev(RunCtl.InPortDevIdx[n]));
     return;
   }
-  for (int32_t n = 0; n <= std::min<int32_t>(OutPortsAllocated, kMaxPorts - 1); ++n)
-    line("MIDI out ports: Port:", n, MidiOutDevs, PortDevIdx[n], ValidOutDev(PortDevIdx[n]));
-  DiagLogTimed("Live out port: " + std::to_string(LivePort + 1));
+  for (int32_t n = 0; n <= std::min<int32_t>(RunCtl.OutPortsAllocated, kMaxPorts - 1); ++n)
+    line("MIDI out ports: Port:", n, RunCtl.MidiOutDevs, RunCtl.PortDevIdx[n],
+         ValidOutDev(RunCtl.PortDevIdx[n]));
+  DiagLogTimed("Live out port: " + std::to_string(RunCtl.LivePort + 1));
   for (int32_t s = 0; s <= LastSeq(); ++s)
     DiagLogTimed("Seq" + std::to_string(s + 1) + " out port: " + std::to_string(SeqBuf(s).Port + 1));
 }
@@ -345,43 +346,44 @@ bool SetTimerResolution(std::string* why) {
     return false;
   }
   Log("Res: " + std::to_string(caps.periodMin) + "-" + std::to_string(caps.periodMax));
-  int64_t res = std::max<int64_t>(MidiTimerResolution, caps.periodMin);
+  int64_t res = std::max<int64_t>(Cfg.MidiTimerResolution, caps.periodMin);
   res = std::min<int64_t>(res, caps.periodMax);
-  MidiTimerRes = static_cast<int32_t>(res);
-  r = TimerIo.BeginPeriod(static_cast<uint32_t>(MidiTimerRes));
-  PeriodBegun = r == mmtimer::kOk ? 1 : 0;
-  LogTimerResult(r, "Set Res: " + std::to_string(MidiTimerRes), true);
-  if (PeriodBegun && MidiTimerRes != MidiTimerResolution)
-    Log("MidiTimerResMsInt: " + std::to_string(MidiTimerResolution) + " not supported;" +
-        " using: " + std::to_string(MidiTimerRes));
-  if (!PeriodBegun && why)
-    *why = "SetTimerResolution error: Unable to set timer resolution " + std::to_string(MidiTimerRes) +
+  RunCtl.MidiTimerRes = static_cast<int32_t>(res);
+  r = TimerIo.BeginPeriod(static_cast<uint32_t>(RunCtl.MidiTimerRes));
+  RunCtl.PeriodBegun = r == mmtimer::kOk ? 1 : 0;
+  LogTimerResult(r, "Set Res: " + std::to_string(RunCtl.MidiTimerRes), true);
+  if (RunCtl.PeriodBegun && RunCtl.MidiTimerRes != Cfg.MidiTimerResolution)
+    Log("MidiTimerResMsInt: " + std::to_string(Cfg.MidiTimerResolution) + " not supported;" +
+        " using: " + std::to_string(RunCtl.MidiTimerRes));
+  if (!RunCtl.PeriodBegun && why)
+    *why = "SetTimerResolution error: Unable to set timer resolution " + std::to_string(RunCtl.MidiTimerRes) +
            " ms - error 0x" + IntToHex(r, 8);
-  return PeriodBegun != 0;
+  return RunCtl.PeriodBegun != 0;
 }
 
 bool ResetTimerResolution() {
-  if (!PeriodBegun) return true;
-  const bool ok = LogTimerResult(TimerIo.EndPeriod(static_cast<uint32_t>(MidiTimerRes)), "Reset Res", true);
-  if (ok) PeriodBegun = 0;
+  if (!RunCtl.PeriodBegun) return true;
+  const bool ok =
+      LogTimerResult(TimerIo.EndPeriod(static_cast<uint32_t>(RunCtl.MidiTimerRes)), "Reset Res", true);
+  if (ok) RunCtl.PeriodBegun = 0;
   return ok;
 }
 
 bool InitMidiTimer() {
-  Log("Setting timer: " + std::to_string(MidiTimerInterval) + ", " + std::to_string(MidiTimerRes));
+  Log("Setting timer: " + std::to_string(Cfg.MidiTimerInterval) + ", " + std::to_string(RunCtl.MidiTimerRes));
   uint32_t id = 0;
   try {
     // A period below 1 ms cannot be had: the timer refuses it.
-    const uint32_t period = MidiTimerInterval > 0 ? static_cast<uint32_t>(MidiTimerInterval) : 0;
-    id = TimerIo.SetEvent(period, static_cast<uint32_t>(std::max(MidiTimerRes, 0)), &TimerProc, 0);
+    const uint32_t period = Cfg.MidiTimerInterval > 0 ? static_cast<uint32_t>(Cfg.MidiTimerInterval) : 0;
+    id = TimerIo.SetEvent(period, static_cast<uint32_t>(std::max(RunCtl.MidiTimerRes, 0)), &TimerProc, 0);
   } catch (const std::exception& e) {
     CriticalErrorClose(std::string("InitMidiTimer error: Unable to create timer - ") + e.what());
     return false;
   }
-  MidiTimerId = id;
-  TimerExists = id != 0 ? 1 : 0;
-  TimerBusy = TimerExists;
-  if (TimerExists) {
+  RunCtl.MidiTimerId = id;
+  RunCtl.TimerExists = id != 0 ? 1 : 0;
+  RunCtl.TimerBusy = RunCtl.TimerExists;
+  if (RunCtl.TimerExists) {
     Log("Status: Running");
     return true;
   }
@@ -392,10 +394,10 @@ bool InitMidiTimer() {
 }
 
 void KillMidiTimer() {
-  if (!TimerExists) return;
-  if (LogTimerResult(TimerIo.KillEvent(MidiTimerId), "Kill timer", true)) {
-    TimerExists = 0;
-    TimerBusy = 0;
+  if (!RunCtl.TimerExists) return;
+  if (LogTimerResult(TimerIo.KillEvent(RunCtl.MidiTimerId), "Kill timer", true)) {
+    RunCtl.TimerExists = 0;
+    RunCtl.TimerBusy = 0;
   }
 }
 
@@ -406,13 +408,13 @@ void StartRunning() {
   if (!HaveOutPorts()) return;
   ResetEngine();
   SetProgState(psRunning);
-  StopRunningBusy = 0;
+  RunCtl.StopRunningBusy = 0;
   CallHook(RunHooks.PromptCalibrateCmdKey);
-  if (DiagFlags) {
-    for (std::size_t i = 0; i < ParamStrs.size(); ++i)
-      DiagLogTimed("Param " + std::to_string(i) + ": " + ParamStrs[i]);
-    DiagLogTimed("AppDataFolder: " + AppDataFolder);
-    DiagLogTimed("UserProfileFolder: " + UserProfileFolder);
+  if (Trace.DiagFlags) {
+    for (std::size_t i = 0; i < RunCtl.ParamStrs.size(); ++i)
+      DiagLogTimed("Param " + std::to_string(i) + ": " + RunCtl.ParamStrs[i]);
+    DiagLogTimed("AppDataFolder: " + RunCtl.AppDataFolder);
+    DiagLogTimed("UserProfileFolder: " + RunCtl.UserProfileFolder);
   }
   LogPortTables(false);
   LogPortTables(true);
@@ -424,22 +426,22 @@ void StartRunning() {
     }
     {
       Lock lock(EngineLock);
-      if (MetrSeqNo >= 0 && MetrSeqNo < kSeqs && MetrRebuildPending)
-        BuildMetronomeBar(SeqRecs[MetrSeqNo].PlayPart & 1, false);
+      if (Cfg.MetrSeqNo >= 0 && Cfg.MetrSeqNo < kSeqs && Metr.MetrRebuildPending)
+        BuildMetronomeBar(Seqs.SeqRecs[Cfg.MetrSeqNo].PlayPart & 1, false);
     }
     EnableDspStatus(true, false);
     EnableDspMetr(true);
     SetKeyMode(KeyModeLive);
-    KeyModeShown = KeyMode.load();
+    Showing.KeyModeShown = Keys.KeyMode.load();
     {
       Lock lock(EngineLock);
       ClearTimerAccumulators();
       CallHook(RunHooks.ClearDPressTimes);
-      ClockWatchMs = 0;
-      ExtClockLastMs = -1;  // no clock yet: the first one is not averaged
+      Transport.ClockWatchMs = 0;
+      MidiIn.ExtClockLastMs = -1;  // no clock yet: the first one is not averaged
     }
-    for (int32_t port = 0; port <= std::min<int32_t>(InPortsAllocated, kMaxPorts - 1); ++port)
-      StartInPort(InPortDevIdx[port], port);
+    for (int32_t port = 0; port <= std::min<int32_t>(RunCtl.InPortsAllocated, kMaxPorts - 1); ++port)
+      StartInPort(RunCtl.InPortDevIdx[port], port);
     {
       Lock lock(EngineLock);
       InvalidateSeqProgs(true);
@@ -447,11 +449,11 @@ void StartRunning() {
       MarkLiveProgsSent();
     }
     RequestSeqGridRedraw();
-    if (DiagFlags) {
-      DiagLogTimed(std::string("TPB:") + " " + std::to_string(BeatTicks) + " " + "NQ:" + " " +
-                   std::to_string(NQTicks) + " " + "SQ:" + " " + std::to_string(SQTicks) + " " +
-                   "Quant note-offs: " + BoolToYN(QuantiseNoteOffs != 0));
-      DiagLogTimed("IgnoreDriverTStamps: " + BoolToYN(IgnoreDriverTStamps != 0));
+    if (Trace.DiagFlags) {
+      DiagLogTimed(std::string("TPB:") + " " + std::to_string(Cfg.BeatTicks) + " " + "NQ:" + " " +
+                   std::to_string(Cfg.NQTicks) + " " + "SQ:" + " " + std::to_string(Cfg.SQTicks) + " " +
+                   "Quant note-offs: " + BoolToYN(Cfg.QuantiseNoteOffs != 0));
+      DiagLogTimed("IgnoreDriverTStamps: " + BoolToYN(Cfg.IgnoreDriverTStamps != 0));
     }
     StartHotkeySender();
     InitMidiTimer();
@@ -461,16 +463,16 @@ void StartRunning() {
 }
 
 void StopRunning() {
-  if (StopRunningBusy) return;
-  StopRunningBusy = 1;
-  if (SampleAidShowing) CallHook(RunHooks.WaitForSampleAid);
+  if (RunCtl.StopRunningBusy) return;
+  RunCtl.StopRunningBusy = 1;
+  if (Showing.SampleAidShowing) CallHook(RunHooks.WaitForSampleAid);
   if (HaveOutPorts()) {
     {
       Lock lock(EngineLock);
       // Note-offs for what the live output sounds on any channel (a multiplier range reaches
       // past the live channel's reset), then the reset.
       SilenceLiveNotes();
-      if (IsValidPort(LivePort)) ResetPortChannel(LivePort, LiveChan[LivePort]);
+      if (IsValidPort(RunCtl.LivePort)) ResetPortChannel(RunCtl.LivePort, Live.Chan[RunCtl.LivePort]);
       ResetSeqs(false, true);
       DeselectAll();
     }
@@ -482,7 +484,7 @@ void StopRunning() {
     }
     SleepMs(200);
   }
-  if (ProgState != psConfig) SetProgState(psStopping);
+  if (RunCtl.ProgState != psConfig) SetProgState(psStopping);
   SetKeyMode(KeyModeInactive);
   {
     Lock lock(EngineLock);
@@ -491,8 +493,8 @@ void StopRunning() {
   // The timer callback clears TimerBusy at its first tick outside Running. Waiting without the
   // engine lock: the callback must get it to finish a tick in progress.
   bool logged = false;
-  for (int i = 0; i < 10 && TimerBusy; ++i) {
-    if (DiagFlags && !logged) {
+  for (int i = 0; i < 10 && RunCtl.TimerBusy; ++i) {
+    if (Trace.DiagFlags && !logged) {
       DiagLogTimed("Waiting for MIDI timer");
       logged = true;
     }
@@ -502,8 +504,8 @@ void StopRunning() {
   KillMidiTimer();
   ResetTimerResolution();
   StopHotkeySender();
-  if (ProgState != psConfig) SetProgState(psConfig);
-  if (DiagFlags) CallHook(RunHooks.UsageReport);
+  if (RunCtl.ProgState != psConfig) SetProgState(psConfig);
+  if (Trace.DiagFlags) CallHook(RunHooks.UsageReport);
   ResetEngine();
   CallHook(RunHooks.LoadMainCombos);
   CallHook(RunHooks.ClearPendingDiagNote);
@@ -520,18 +522,26 @@ void ResetEngine() {
   CallHook(RunHooks.ResetDisplays);
   CallHook(RunHooks.ResetKeyPath);
   Lock lock(EngineLock);
-  MsClock = 0;
-  FtnTimer = 0;
-  StatusAlertTime = 0;
-  TargetTempo = Tempo;
-  ResetExtClock();
-  WarningCount = 0;
-  ErrorCount = 0;
+  // A run starts from a clean clock, record state, input path and key mode. The settings, the
+  // live output's settings and the seqs' contents stay, and so do the active bar settings, which
+  // change only at a bar end.
+  const TBarSettings actBar = Transport.ActBar;
+  Transport = TTransport{};
+  Transport.ActBar = actBar;
+  MidiIn = TMidiIn{};
+  const bool modeChanged = Keys.KeyModeChanged || Keys.KeyMode != KeyModeInactive;
+  Keys = TKeys{};
+  Keys.KeyModeChanged = modeChanged;
+  Keys.SelectionChanged = 1;
+  Msgs.StatusAlertTime = 0;
+  Cfg.TargetTempo = Cfg.Tempo;
+  Msgs.WarningCount = 0;
+  Msgs.ErrorCount = 0;
   ResetAllParts(false);
-  TempoSweep.On = 0;
+  Live.TempoSweep.On = 0;
   StopLiveSweeps();
-  TimerBusy = 0;
-  MetrRebuilt = 1;
+  RunCtl.TimerBusy = 0;
+  Metr.MetrRebuilt = 1;
   ClearDrumTrigger(true);
   ClearBassTrigger(true);
   DrumLastMainPlayed = 0;
@@ -540,30 +550,21 @@ void ResetEngine() {
   BassLastBreakPlayed = kStyleFirstBreak;
   SetDrumChainNoStart(DrumStore.ChainNoStart);
   SetBassChainNoStart(BassStore.ChainNoStart);
-  CfgDrumRefresh = 1;
-  CfgBassRefresh = 1;
-  if (MetrSeqNo >= 0) MetrRebuildPending = 1;
+  Showing.CfgDrumRefresh = 1;
+  Showing.CfgBassRefresh = 1;
+  if (Cfg.MetrSeqNo >= 0) Metr.MetrRebuildPending = 1;
   RestartBeatCount(true);
-  RecStartedClock = 0;
-  ResetRecBarCount();
-  ResetMidiInBuffer();
-  SetKeyMode(KeyModeInactive);
-  KeyModeShown = KeyMode.load();
-  KeyModeShownPrev = KeyMode.load();
-  LastLiveKey = -1;
-  KeyHold = 0;
-  LiveSelected = 0;
-  SelectionChanged = 1;
-  InLightOther = InLightNote = InLightHotkey = 0;
-  InLightOtherTime = InLightNoteTime = InLightHotkeyTime = 0;
-  PitchCyclesN = 0;
-  PitchCyclesNN = 0;
-  PitchCycles = 0;
+  Showing.KeyModeShown = Keys.KeyMode.load();
+  Showing.KeyModeShownPrev = Keys.KeyMode.load();
+  Showing.LastLiveKey = -1;
+  Live.Selected = 0;
+  Live.InLightOther = Live.InLightNote = Live.InLightHotkey = 0;
+  Live.InLightOtherTime = Live.InLightNoteTime = Live.InLightHotkeyTime = 0;
   ResetLiveFifo();
   ResetRawFifo();
   ResetDiagTraceFifo();
   ResetDiagMsgsFifo();
-  StatusMsg.Clear();
+  Msgs.StatusMsg.Clear();
 }
 
 void StopAllParts(bool playingOnly) {
@@ -573,7 +574,7 @@ void StopAllParts(bool playingOnly) {
       SeqBuf(s).SeqState = ssStopped;
       continue;
     }
-    for (int32_t p = 0; p < kParts; ++p) PartBufs[p][s].SeqState = ssStopped;
+    for (int32_t p = 0; p < kParts; ++p) Seqs.PartBufs[p][s].SeqState = ssStopped;
   }
 }
 
@@ -582,7 +583,7 @@ void ResetAllParts(bool playingOnly) {
   StopAllParts(playingOnly);
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     if (playingOnly) {
-      ResetSeqAttribs(SeqRecs[s].PlayPart & 1, s, false);
+      ResetSeqAttribs(Seqs.SeqRecs[s].PlayPart & 1, s, false);
       continue;
     }
     for (int32_t p = 0; p < kParts; ++p) ResetSeqAttribs(p, s, false);
@@ -603,22 +604,22 @@ void SwitchDspTimer(TDspTimer timer, bool on, int32_t interval, const char* name
 }  // namespace
 
 void EnableDspStatus(bool on, bool configRate) {
-  SwitchDspTimer(TDspTimer::Status, on, configRate ? 100 : DspStatusInterval, "UpdateDspStatus: ");
+  SwitchDspTimer(TDspTimer::Status, on, configRate ? 100 : Cfg.DspStatusInterval, "UpdateDspStatus: ");
 }
 
 void EnableDspMetr(bool on) {
-  SwitchDspTimer(TDspTimer::Metr, on, DspMetrInterval, "UpdateDspMetr: ");
+  SwitchDspTimer(TDspTimer::Metr, on, Cfg.DspMetrInterval, "UpdateDspMetr: ");
 }
 
 void EnableDspDiag(bool on) {
-  SwitchDspTimer(TDspTimer::Diag, on, DspDiagInterval, "UpdateDspDiag: ");
+  SwitchDspTimer(TDspTimer::Diag, on, Cfg.DspDiagInterval, "UpdateDspDiag: ");
 }
 
 void DisableDspTimers() {
   if (!RunHooks.SetDspTimer) return;
-  RunHooks.SetDspTimer(TDspTimer::Status, false, DspStatusInterval);
-  RunHooks.SetDspTimer(TDspTimer::Metr, false, DspMetrInterval);
-  RunHooks.SetDspTimer(TDspTimer::Diag, false, DspDiagInterval);
+  RunHooks.SetDspTimer(TDspTimer::Status, false, Cfg.DspStatusInterval);
+  RunHooks.SetDspTimer(TDspTimer::Metr, false, Cfg.DspMetrInterval);
+  RunHooks.SetDspTimer(TDspTimer::Diag, false, Cfg.DspDiagInterval);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -638,7 +639,7 @@ void CriticalErrorClose(const std::string& text) {
   CallHook(RunHooks.RestoreSysColours);
   Ui().ProcessEvents();
   ShowMessage("Critical error; Vellorine closing...", MsgKind::Warning, MsgButtons::Ok);
-  if (DiagFlags) CallHook(RunHooks.CloseDiagWindow);
+  if (Trace.DiagFlags) CallHook(RunHooks.CloseDiagWindow);
   CloseEngineMutexes();
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Atomic.h"
 #include "platform/MmTimer.h"
 #include "platform/midi/Midi.h"
 
@@ -29,11 +30,6 @@ constexpr uint8_t psLoadingConfig = 1;
 constexpr uint8_t psRunning = 2;
 constexpr uint8_t psStopping = 3;
 constexpr uint8_t psConfig = 4;
-inline std::atomic<uint8_t> ProgState{psInitialising};
-
-// Set when the engine timer is created; the timer callback clears it once it finds the program
-// not Running, which tells the stop that the callback has left its work.
-inline std::atomic<uint8_t> TimerBusy{0};
 
 // One system MIDI device.
 struct TMidiDevRec {
@@ -47,37 +43,44 @@ struct TMidiDevRec {
   uint8_t ProgChangesEnabled = 0;  // output devices: program changes may be sent on it
 };
 
-inline std::array<TMidiDevRec, midi::kMaxDevs> MidiInDevs;
-inline std::array<TMidiDevRec, midi::kMaxDevs> MidiOutDevs;
-inline int8_t MidiInDevsLast = -1;  // last listed record, -1 none
-inline int8_t MidiOutDevsLast = -1;
-
-// Port to device index, -1 none.
-inline std::array<int8_t, kMaxPorts> InPortDevIdx = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
-inline std::array<int8_t, kMaxPorts> PortDevIdx = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
-// Last allocated port, -1 none.
-inline int8_t InPortsAllocated = -1;
-inline int8_t OutPortsAllocated = -1;
-
-// The output port of the live output, -1 none.
-inline int8_t LivePort = -1;
-
-// The multimedia timer. MidiTimerRes is the resolution in use (the setting clamped to what the
-// timer offers); PeriodBegun: a period was begun and must be ended; TimerExists: the timer runs.
-inline int32_t MidiTimerRes = 1;
-inline uint8_t PeriodBegun = 0;
-inline uint32_t MidiTimerId = 0;
-inline uint8_t TimerExists = 0;
-// Guard of StopRunning: set by it, cleared only by StartRunning, so a second stop does nothing.
-inline uint8_t StopRunningBusy = 0;
-// The state text last written to the diagnostics log.
-inline std::string LastLoggedState;
-
-// The command line (element 0 the program) and the two folders, as start-up found them; the start
-// of running logs them.
-inline std::vector<std::string> ParamStrs;
-inline std::string AppDataFolder;
-inline std::string UserProfileFolder;
+// Run control's state. The device tables, the live port and the timer's handles are guarded by
+// EngineLock (written on the GUI thread under it, read by the engine under it); ProgState and
+// TimerBusy are shared atomics that every thread reads without it; the command line and folders
+// belong to the GUI thread.
+struct TRun {
+  TAtomic<uint8_t> ProgState{psInitialising};
+  // Set when the engine timer is created; the timer callback clears it once it finds the program
+  // not Running, which tells the stop that the callback has left its work.
+  TAtomic<uint8_t> TimerBusy{0};
+  std::array<TMidiDevRec, midi::kMaxDevs> MidiInDevs;
+  std::array<TMidiDevRec, midi::kMaxDevs> MidiOutDevs;
+  int8_t MidiInDevsLast = -1;  // last listed record, -1 none
+  int8_t MidiOutDevsLast = -1;
+  // Port to device index, -1 none.
+  std::array<int8_t, kMaxPorts> InPortDevIdx = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
+  std::array<int8_t, kMaxPorts> PortDevIdx = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
+  // Last allocated port, -1 none.
+  int8_t InPortsAllocated = -1;
+  int8_t OutPortsAllocated = -1;
+  // The output port of the live output, -1 none.
+  int8_t LivePort = -1;
+  // The multimedia timer. MidiTimerRes is the resolution in use (the setting clamped to what the
+  // timer offers); PeriodBegun: a period was begun and must be ended; TimerExists: the timer runs.
+  int32_t MidiTimerRes = 1;
+  uint8_t PeriodBegun = 0;
+  uint32_t MidiTimerId = 0;
+  uint8_t TimerExists = 0;
+  // Guard of StopRunning: set by it, cleared only by StartRunning, so a second stop does nothing.
+  uint8_t StopRunningBusy = 0;
+  // The state text last written to the diagnostics log.
+  std::string LastLoggedState;
+  // The command line (element 0 the program) and the two folders, as start-up found them; the start
+  // of running logs them.
+  std::vector<std::string> ParamStrs;
+  std::string AppDataFolder;
+  std::string UserProfileFolder;
+};
+inline TRun RunCtl;
 
 // What run control asks of the timer and the clock. Tests replace the members to record the calls
 // or to make them fail, and to wait without sleeping.

@@ -21,7 +21,6 @@
 #include "engine/RunControl.h"
 #include "keymaps/KeyModes.h"
 #include "settings/Settings.h"
-#include "settings/SettingsState.h"
 
 namespace vel {
 
@@ -50,18 +49,22 @@ int32_t Since(int32_t now, int32_t then) {
 
 // The elapsed time of a recording, in ticks.
 int32_t RecElapsedTicks() {
-  if (ClocksSourceInternal)
-    return MsToTicks(Since(MsClock.load(std::memory_order_relaxed), RecStartTimeStamp));
-  return Since(ExtClockTicks, RecStartExtTicks);
+  if (Cfg.ClocksSourceInternal)
+    return MsToTicks(Since(Transport.MsClock.load(std::memory_order_relaxed), Transport.RecStartTimeStamp));
+  return Since(MidiIn.ExtClockTicks, Transport.RecStartExtTicks);
 }
 
 void CountRecBeats() {
-  if (!RecActive || !RecBeatCountOn || ActBeatTicks < 1) return;
+  if (!Transport.RecActive || !Transport.RecBeatCountOn || Transport.ActBar.BeatTicks < 1) return;
   const int64_t elapsed = RecElapsedTicks();
-  if (elapsed - static_cast<int64_t>(RecBeatCount) * ActBeatTicks < ActBeatTicks) return;
-  const int32_t beats = RecBeatCount.fetch_add(1) + 1;
-  if (RecBarCountOn && beats % std::max(ActBeatsPerBar, 1) == 0 && RecBarCount > 0) {
-    if (RecBarCount.fetch_sub(1) - 1 == 0 && EngineHooks.RecBarCountDone) EngineHooks.RecBarCountDone();
+  if (elapsed - static_cast<int64_t>(Transport.RecBeatCount) * Transport.ActBar.BeatTicks <
+      Transport.ActBar.BeatTicks)
+    return;
+  const int32_t beats = Transport.RecBeatCount.fetch_add(1) + 1;
+  if (Transport.RecBarCountOn && beats % std::max(Transport.ActBar.BeatsPerBar, 1) == 0 &&
+      Transport.RecBarCount > 0) {
+    if (Transport.RecBarCount.fetch_sub(1) - 1 == 0 && EngineHooks.RecBarCountDone)
+      EngineHooks.RecBarCountDone();
   }
   RequestSeqGridRedraw();
 }
@@ -69,48 +72,49 @@ void CountRecBeats() {
 // The work of one timer tick, or of several when earlier ticks found the lock busy: n ticks of
 // MidiTimerInterval each.
 void TimerTicks(int32_t n) {
-  const int32_t interval = std::max(MidiTimerInterval, 1);
+  const int32_t interval = std::max(Cfg.MidiTimerInterval, 1);
   n = std::clamp(n, 1, std::max(1, kMaxCatchUpMs / interval));
   const int32_t ms = interval * n;
-  MsClock.fetch_add(ms, std::memory_order_relaxed);
-  ClockWatchMs.fetch_add(ms, std::memory_order_relaxed);
+  Transport.MsClock.fetch_add(ms, std::memory_order_relaxed);
+  Transport.ClockWatchMs.fetch_add(ms, std::memory_order_relaxed);
 
-  if (ClocksSourceInternal) {
-    if (Tempo != TargetTempo) {
-      if (TempoSlewTime == 0) {
-        Tempo = ClampTempo(TargetTempo);
+  if (Cfg.ClocksSourceInternal) {
+    if (Cfg.Tempo != Cfg.TargetTempo) {
+      if (Cfg.TempoSlewTime == 0) {
+        Cfg.Tempo = ClampTempo(Cfg.TargetTempo);
       } else {
-        TempoSlewCount -= ms;
-        if (TempoSlewCount <= 0) {
-          const float f = UseLgTempos ? static_cast<float>(kGlideFactor) : 0.0f;
-          Tempo = Tempo < TargetTempo ? ClampTempo(TempoStep(false, 1, kMinTempo, TargetTempo, f))
-                                      : ClampTempo(TempoStep(true, 1, TargetTempo, kMaxTempo, f));
-          TempoSlewCount = TempoSlewReload;
+        Transport.TempoSlewCount -= ms;
+        if (Transport.TempoSlewCount <= 0) {
+          const float f = Cfg.UseLgTempos ? static_cast<float>(kGlideFactor) : 0.0f;
+          Cfg.Tempo = Cfg.Tempo < Cfg.TargetTempo
+                          ? ClampTempo(TempoStep(false, 1, kMinTempo, Cfg.TargetTempo, f))
+                          : ClampTempo(TempoStep(true, 1, Cfg.TargetTempo, kMaxTempo, f));
+          Transport.TempoSlewCount = Transport.TempoSlewReload;
         }
       }
     }
     // The same hundredths per tick whether the ticks come one by one or made up together.
     const int32_t cents = MsToTickCents(interval) * n;
-    TickCentsAcc += cents;
-    if (TickCentsAcc >= 100) {
-      const int32_t ticks = TickCentsAcc / 100;
+    Transport.TickCentsAcc += cents;
+    if (Transport.TickCentsAcc >= 100) {
+      const int32_t ticks = Transport.TickCentsAcc / 100;
       TickSeq(ticks);
-      TickCentsAcc -= ticks * 100;
+      Transport.TickCentsAcc -= ticks * 100;
     }
     // Every clock due goes out, however many ticks this call covers.
-    ClockCentsAcc += cents;
-    while (ClockCentsAcc >= 16000) {
-      ClockCentsAcc -= 16000;
-      SendToPorts(MIDIOutClocksEnabled, 0xF8, TraceMC);
+    Transport.ClockCentsAcc += cents;
+    while (Transport.ClockCentsAcc >= 16000) {
+      Transport.ClockCentsAcc -= 16000;
+      SendToPorts(Cfg.MIDIOutClocksEnabled, 0xF8, Trace.TraceMC);
     }
   }
 
-  if (FtnTimer > 0) {
-    FtnTimer -= ms;
-    if (FtnTimer <= 0) {
+  if (Transport.FtnTimer > 0) {
+    Transport.FtnTimer -= ms;
+    if (Transport.FtnTimer <= 0) {
       if (EngineHooks.FinishFtnEntry) EngineHooks.FinishFtnEntry();
-      FtnTimer = 0;
-      if (KeyHold) {
+      Transport.FtnTimer = 0;
+      if (Keys.KeyHold) {
         SetKeyMode(KeyModeFtn);
       } else {
         ReturnToLiveMode();
@@ -123,11 +127,11 @@ void TimerTicks(int32_t n) {
 
   CountRecBeats();
 
-  if (SampleAidShowing && EngineHooks.SampleAidTick) EngineHooks.SampleAidTick(ms);
+  if (Showing.SampleAidShowing && EngineHooks.SampleAidTick) EngineHooks.SampleAidTick(ms);
 }
 
 int32_t TempoStepBy(int32_t tempo, bool down, int32_t step) {
-  if (UseLgTempos) {
+  if (Cfg.UseLgTempos) {
     const double f = std::pow(kHalfStep, step);
     return static_cast<int32_t>(std::lround(down ? tempo / f : tempo * f));
   }
@@ -137,8 +141,8 @@ int32_t TempoStepBy(int32_t tempo, bool down, int32_t step) {
 }  // namespace
 
 void TimerProc(uint32_t, uintptr_t) {
-  if (ProgState.load() != psRunning) {
-    TimerBusy = 0;
+  if (RunCtl.ProgState.load() != psRunning) {
+    RunCtl.TimerBusy = 0;
     MissedTicks.store(0, std::memory_order_relaxed);
     return;
   }
@@ -154,58 +158,58 @@ void TimerProc(uint32_t, uintptr_t) {
 }
 
 void ClearTimerAccumulators() {
-  TickCentsAcc = 0;
-  ClockCentsAcc = 0;
+  Transport.TickCentsAcc = 0;
+  Transport.ClockCentsAcc = 0;
   MissedTicks.store(0, std::memory_order_relaxed);
 }
 
 int32_t MsToTickCents(int32_t ms) {
-  return static_cast<int32_t>(static_cast<int64_t>(ms) * Tempo * 64 * 100 / 1000 / 100);
+  return static_cast<int32_t>(static_cast<int64_t>(ms) * Cfg.Tempo * 64 * 100 / 1000 / 100);
 }
 
 int32_t MsToTicks(int32_t ms) {
-  return static_cast<int32_t>(static_cast<int64_t>(ms) * Tempo * 64 / 1000 / 100);
+  return static_cast<int32_t>(static_cast<int64_t>(ms) * Cfg.Tempo * 64 / 1000 / 100);
 }
 
 int32_t TicksToMs(int32_t ticks) {
-  if (Tempo < 1) return 0;
-  return static_cast<int32_t>(static_cast<int64_t>(ticks) * 1000 * 100 / Tempo / 64);
+  if (Cfg.Tempo < 1) return 0;
+  return static_cast<int32_t>(static_cast<int64_t>(ticks) * 1000 * 100 / Cfg.Tempo / 64);
 }
 
 int32_t TempoStep(bool down, int32_t steps, int32_t low, int32_t high, float factor) {
   int64_t t;
-  if (UseLgTempos && factor > 0) {
+  if (Cfg.UseLgTempos && factor > 0) {
     const double f = std::pow(static_cast<double>(factor), steps);
-    t = down ? std::llround(Tempo / f) : std::llround(Tempo * f);
+    t = down ? std::llround(Cfg.Tempo / f) : std::llround(Cfg.Tempo * f);
   } else {
-    t = down ? static_cast<int64_t>(Tempo) - static_cast<int64_t>(steps) * 100
-             : static_cast<int64_t>(Tempo) + static_cast<int64_t>(steps) * 100;
+    t = down ? static_cast<int64_t>(Cfg.Tempo) - static_cast<int64_t>(steps) * 100
+             : static_cast<int64_t>(Cfg.Tempo) + static_cast<int64_t>(steps) * 100;
   }
   return static_cast<int32_t>(down ? std::max<int64_t>(t, low) : std::min<int64_t>(t, high));
 }
 
 void SetTargetTempo(int32_t tempo, bool glide) {
-  TargetTempo = tempo >= 1000 ? RoundTempo(tempo) : tempo;
-  if (TargetTempo == Tempo) return;
+  Cfg.TargetTempo = tempo >= 1000 ? RoundTempo(tempo) : tempo;
+  if (Cfg.TargetTempo == Cfg.Tempo) return;
   int32_t n = 0;
   if (glide) {
-    if (UseLgTempos) {
-      if (TargetTempo > 0 && Tempo > 0)
-        n = std::abs(static_cast<int32_t>(
-            std::lround(std::log(static_cast<double>(TargetTempo) / Tempo) / std::log(kGlideFactor))));
+    if (Cfg.UseLgTempos) {
+      if (Cfg.TargetTempo > 0 && Cfg.Tempo > 0)
+        n = std::abs(static_cast<int32_t>(std::lround(
+            std::log(static_cast<double>(Cfg.TargetTempo) / Cfg.Tempo) / std::log(kGlideFactor))));
     } else {
-      n = std::abs((TargetTempo - Tempo) / 100);
+      n = std::abs((Cfg.TargetTempo - Cfg.Tempo) / 100);
     }
   }
   if (n > 0) {
-    TempoSlewReload = TempoSlewCount = TempoSlewTime / n;
+    Transport.TempoSlewReload = Transport.TempoSlewCount = Cfg.TempoSlewTime / n;
   } else {
-    TempoSlewReload = TempoSlewCount = 0;
+    Transport.TempoSlewReload = Transport.TempoSlewCount = 0;
   }
 }
 
 int32_t TempoSweepNext(int32_t low, int32_t high, uint8_t bothWays, uint8_t& dir, int32_t step) {
-  const int32_t cur = Tempo;
+  const int32_t cur = Cfg.Tempo;
   if (dir == 1) {
     if (cur > low) {
       const int32_t v = std::max(low, TempoStepBy(cur, true, step));
@@ -258,59 +262,59 @@ int32_t RoundTempo(int32_t tempo) {
 }
 
 void RecalcQuantTicks() {
-  NQTicks = NQNoteLenFrac > 0 ? kWholeNoteTicks / NQNoteLenFrac : 0;
-  SQTicks = SQNoteLenFrac > 0 ? kWholeNoteTicks / SQNoteLenFrac : 0;
+  Cfg.NQTicks = Cfg.NQNoteLenFrac > 0 ? kWholeNoteTicks / Cfg.NQNoteLenFrac : 0;
+  Cfg.SQTicks = Cfg.SQNoteLenFrac > 0 ? kWholeNoteTicks / Cfg.SQNoteLenFrac : 0;
   RequestSeqGridRedraw();
 }
 
 void RecalcBeatTicks(bool rebuild) {
-  if (NoteLenFrac > 0) {
-    BeatTicks = kWholeNoteTicks / NoteLenFrac;
-    BarTicks = BeatTicks * BeatsPerBar;
+  if (Cfg.NoteLenFrac > 0) {
+    Cfg.BeatTicks = kWholeNoteTicks / Cfg.NoteLenFrac;
+    Cfg.BarTicks = Cfg.BeatTicks * Cfg.BeatsPerBar;
     RecalcQuantTicks();
   }
-  if (NoteLenFrac != MetrNoteLenFrac) {
-    MetrNoteLenFrac = std::max(NoteLenFrac, 4);
-    MetrNoteLenChanged = 1;
+  if (Cfg.NoteLenFrac != Cfg.MetrNoteLenFrac) {
+    Cfg.MetrNoteLenFrac = std::max(Cfg.NoteLenFrac, 4);
+    Showing.MetrNoteLenChanged = 1;
   }
-  if (rebuild && MetrSeqNo >= 0) RequestMetrRebuild();
+  if (rebuild && Cfg.MetrSeqNo >= 0) RequestMetrRebuild();
 }
 
 void TakeBarSettings() {
-  ActNoteLenFrac = NoteLenFrac;
-  NQActNoteLenFrac = NQNoteLenFrac;
-  SQActNoteLenFrac = SQNoteLenFrac;
-  ActBeatTicks = BeatTicks;
-  NQActTicks = NQTicks;
-  SQActTicks = SQTicks;
-  ActBarTicks = BarTicks;
-  ActBeatsPerBar = BeatsPerBar;
+  Transport.ActBar.NoteLenFrac = Cfg.NoteLenFrac;
+  Transport.ActBar.NQNoteLenFrac = Cfg.NQNoteLenFrac;
+  Transport.ActBar.SQNoteLenFrac = Cfg.SQNoteLenFrac;
+  Transport.ActBar.BeatTicks = Cfg.BeatTicks;
+  Transport.ActBar.NQTicks = Cfg.NQTicks;
+  Transport.ActBar.SQTicks = Cfg.SQTicks;
+  Transport.ActBar.BarTicks = Cfg.BarTicks;
+  Transport.ActBar.BeatsPerBar = Cfg.BeatsPerBar;
 }
 
 void RecalcBarSettings() {
   TakeBarSettings();
-  if (MetrBarCount < MetrBars) {
-    ++MetrBarCount;
+  if (Transport.MetrBarCount < Cfg.MetrBars) {
+    ++Transport.MetrBarCount;
     return;
   }
-  MetrBarCount = 1;
+  Transport.MetrBarCount = 1;
   // Once per metronome pattern the live sweeps step.
-  if (ClocksSourceInternal && TempoSweep.On)
-    SetTargetTempo(TempoSweepNext(TempoSweep.Low, TempoSweep.High, TempoSweep.PingPong, TempoSweep.Dir,
-                                  UseLgTempos ? LgTempoStep : LnTempoStep),
+  if (Cfg.ClocksSourceInternal && Live.TempoSweep.On)
+    SetTargetTempo(TempoSweepNext(Live.TempoSweep.Low, Live.TempoSweep.High, Live.TempoSweep.PingPong,
+                                  Live.TempoSweep.Dir, Cfg.UseLgTempos ? Cfg.LgTempoStep : Cfg.LnTempoStep),
                    false);
-  if (PortSweep.On && IsValidPort(LivePort)) {
+  if (Live.PortSweep.On && IsValidPort(RunCtl.LivePort)) {
     FlushLiveFifo();
-    LivePort = static_cast<int8_t>(
-        SweepNext(LivePort, PortSweep.Low, PortSweep.High, PortSweep.Dir, 1, PortSweep.PingPong));
+    RunCtl.LivePort = static_cast<int8_t>(SweepNext(RunCtl.LivePort, Live.PortSweep.Low, Live.PortSweep.High,
+                                                    Live.PortSweep.Dir, 1, Live.PortSweep.PingPong));
   }
-  if (ProgSweep.On && IsValidPort(LivePort)) {
+  if (Live.ProgSweep.On && IsValidPort(RunCtl.LivePort)) {
     FlushLiveFifo();
-    const int32_t port = LivePort;
+    const int32_t port = RunCtl.LivePort;
     auto step = [&](int32_t c) {
-      TChanProg& cp = PortChanProgs[port][c];
-      const int32_t v =
-          SweepNext(cp.ProgReq, ProgSweep.Low, ProgSweep.High, ProgSweep.Dir, 1, ProgSweep.PingPong);
+      TChanProg& cp = PlayCycle.PortChanProgs[port][c];
+      const int32_t v = SweepNext(cp.ProgReq, Live.ProgSweep.Low, Live.ProgSweep.High, Live.ProgSweep.Dir, 1,
+                                  Live.ProgSweep.PingPong);
       if (v != cp.ProgSent || !cp.ProgSentValid) {
         cp.ProgReq = v;
         QueueProgChange(c, v);
@@ -318,36 +322,36 @@ void RecalcBarSettings() {
         cp.ProgSent = v;
       }
     };
-    msg::ForProgChans(port, LiveMChanApplies, LiveChan[port], step);
+    msg::ForProgChans(port, Live.MChanApplies, Live.Chan[port], step);
   }
-  if (ChanSweep.On && IsValidPort(LivePort)) {
+  if (Live.ChanSweep.On && IsValidPort(RunCtl.LivePort)) {
     FlushLiveFifo();
-    const int32_t port = LivePort;
-    LiveChan[port] = static_cast<int8_t>(
-        SweepNext(LiveChan[port], ChanSweep.Low, ChanSweep.High, ChanSweep.Dir, 1, ChanSweep.PingPong));
-    LiveMChanApplies = msg::MChanTakes(port, LiveChan[port]);
+    const int32_t port = RunCtl.LivePort;
+    Live.Chan[port] = static_cast<int8_t>(SweepNext(Live.Chan[port], Live.ChanSweep.Low, Live.ChanSweep.High,
+                                                    Live.ChanSweep.Dir, 1, Live.ChanSweep.PingPong));
+    Live.MChanApplies = msg::MChanTakes(port, Live.Chan[port]);
   }
-  if (SVelSweep.On)
-    LiveSVel = static_cast<uint8_t>(
-        SweepNext(LiveSVel, SVelSweep.Low, SVelSweep.High, SVelSweep.Dir, 1, SVelSweep.PingPong));
+  if (Live.SVelSweep.On)
+    Live.SVel = static_cast<uint8_t>(SweepNext(Live.SVel, Live.SVelSweep.Low, Live.SVelSweep.High,
+                                               Live.SVelSweep.Dir, 1, Live.SVelSweep.PingPong));
 }
 
 void StartBarCountdown(int32_t rest) {
-  TicksToBarEnd = rest + ActBarTicks;
+  PlayCycle.TicksToBarEnd = rest + Transport.ActBar.BarTicks;
 }
 
 void RestartBeatCount(bool fromBar1) {
-  BeatNo = 1;
+  PlayCycle.BeatNo = 1;
   StartBarCountdown(0);
-  if (fromBar1) BarNo = 1;
-  MetrBarCount = 1;
-  BeatChanged = 1;
+  if (fromBar1) PlayCycle.BarNo = 1;
+  Transport.MetrBarCount = 1;
+  PlayCycle.BeatChanged = 1;
 }
 
 bool SetTimeSig(int32_t beats, int32_t beatLen) {
   if (beats < 1 || !IsValidBeatLen(beatLen)) return false;
-  BeatsPerBar = beats;
-  NoteLenFrac = beatLen;
+  Cfg.BeatsPerBar = beats;
+  Cfg.NoteLenFrac = beatLen;
   RecalcBeatTicks(true);
   return true;
 }
@@ -358,7 +362,7 @@ bool ResetSeqs(bool resetAttribs, bool all) {
     TPartBuf& b = SeqBuf(s);
     if (!all && !b.Selected) continue;
     if (b.SeqState == ssStopped) {
-      if (resetAttribs) ResetSeqAttribs(SeqRecs[s].PlayPart & 1, s, true);
+      if (resetAttribs) ResetSeqAttribs(Seqs.SeqRecs[s].PlayPart & 1, s, true);
       if (b.Head >= 0) {
         b.ChanResetReq = 1;
         stoppedReset = true;
@@ -370,13 +374,13 @@ bool ResetSeqs(bool resetAttribs, bool all) {
         b.EndCycleNow = 1;
       }
     }
-    StatusMsg.Set("Reset");
+    Msgs.StatusMsg.Set("Reset");
   }
   return stoppedReset;
 }
 
 void StopSeqs() {
-  if (StopImmStop) {
+  if (Cfg.StopImmStop) {
     if (ResetSeqs(false, false)) {
       ResetSeqOutputs(true);
       InvalidateSeqProgs(true);
@@ -387,13 +391,13 @@ void StopSeqs() {
       if (b.Selected && b.SeqState != ssStopped) b.SeqState = ssStopPrimed;
     }
   }
-  StatusMsg.Set("Stop");
+  Msgs.StatusMsg.Set("Stop");
   ReturnToLiveMode();
 }
 
 void StartRecord() {
   if (!AnySeqSelected()) {
-    WarnMsg.Set("Record aborted; no seq(s) selected");
+    Msgs.WarnMsg.Set("Record aborted; no seq(s) selected");
     ReturnToLiveMode();
     return;
   }
@@ -403,12 +407,12 @@ void StartRecord() {
     if (!b.Selected || b.SeqState != ssStopped) continue;
     b.SeqState = ssRecPrimed;
     b.RecChanged = 1;
-    SeqRecs[s].PartSweepOn = 0;
-    SeqRecs[s].SelPart = SeqRecs[s].PlayPart;
+    Seqs.SeqRecs[s].PartSweepOn = 0;
+    Seqs.SeqRecs[s].SelPart = Seqs.SeqRecs[s].PlayPart;
     any = true;
   }
   if (!any) {
-    WarnMsg.Set("Record aborted; seq(s) must be stopped first");
+    Msgs.WarnMsg.Set("Record aborted; seq(s) must be stopped first");
     ReturnToLiveMode();
     return;
   }
@@ -417,27 +421,27 @@ void StartRecord() {
 }
 
 void ResetRecordState() {
-  RecBeatCountOn = 0;
-  RecBeatCount = 0;
-  RecActive = 0;
-  const bool step = RecStepMode;
+  Transport.RecBeatCountOn = 0;
+  Transport.RecBeatCount = 0;
+  Transport.RecActive = 0;
+  const bool step = Transport.RecStepMode;
   if (EngineHooks.ResetRecKeys) EngineHooks.ResetRecKeys(step);
   SetKeyMode(step ? KeyModeStepRecord : KeyModeRecord);
-  if (RecRawMode && RecRawSyncReqd && ClocksSourceInternal && !RecStartedClock) {
+  if (Transport.RecRawMode && Cfg.RecRawSyncReqd && Cfg.ClocksSourceInternal && !Transport.RecStartedClock) {
     if (NoSeqPlaying()) RestartBeatCount(true);
-    RecStartedClock = 1;
-    SendToPorts(MidiOutSyncEnabled, 0xFA, TraceSync);
+    Transport.RecStartedClock = 1;
+    SendToPorts(Cfg.MidiOutSyncEnabled, 0xFA, Trace.TraceSync);
   }
 }
 
 void ResetRecBarCount() {
-  RecBarCountOn = 0;
-  RecStepMode = 0;
-  RecRawMode = 0;
-  RecFromLiveKey = 0;
-  RecActive = 0;
-  RecRetake = 0;
-  RecBarCount = -1;
+  Transport.RecBarCountOn = 0;
+  Transport.RecStepMode = 0;
+  Transport.RecRawMode = 0;
+  Transport.RecFromLiveKey = 0;
+  Transport.RecActive = 0;
+  Transport.RecRetake = 0;
+  Transport.RecBarCount = -1;
 }
 
 void InvalidateSeqProgs(bool forget) {
@@ -447,7 +451,7 @@ void InvalidateSeqProgs(bool forget) {
     if (!ProgChangesAllowed(port)) continue;
     auto one = [&](int32_t c) {
       if (forget) {
-        PortChanProgs[port][c].ProgSentValid = 0;
+        PlayCycle.PortChanProgs[port][c].ProgSentValid = 0;
       } else {
         SendPendingProg(port, c);
       }
@@ -457,21 +461,21 @@ void InvalidateSeqProgs(bool forget) {
 }
 
 void StopLiveSweeps() {
-  PortSweep.On = 0;
-  ChanSweep.On = 0;
-  ProgSweep.On = 0;
-  SVelSweep.On = 0;
+  Live.PortSweep.On = 0;
+  Live.ChanSweep.On = 0;
+  Live.ProgSweep.On = 0;
+  Live.SVelSweep.On = 0;
 }
 
 void ResetLiveAttribs() {
   PostDiagMsg("Live attribs reset");
   StopLiveSweeps();
-  LiveFtsRoot = 0;
-  LiveScaleMap = nullptr;
-  LiveFtsType = kFtsTypeOff;
-  LivePitch = 0;
-  LivePitchLocked = 0;
-  LiveTransposeBase = 0;
+  Live.FtsRoot = 0;
+  Live.ScaleMap = nullptr;
+  Live.FtsType = kFtsTypeOff;
+  Live.Pitch = 0;
+  Live.PitchLocked = 0;
+  Live.TransposeBase = 0;
 }
 
 }  // namespace vel

@@ -11,58 +11,51 @@
 #include <string>
 #include <string_view>
 
+#include "base/Atomic.h"
+#include "settings/Settings.h"
+
 namespace vel {
 
 constexpr int32_t kTicksPerQuarter = 3840;
 constexpr int32_t kMinTempo = 2000;   // 20.00 BPM
 constexpr int32_t kMaxTempo = 32000;  // 320.00 BPM
 
-// Milliseconds, advanced by every timer tick while Running and never otherwise.
-inline std::atomic<int32_t> MsClock{0};
-inline std::atomic<int32_t> ClockWatchMs{0};
-
-// Tempo and TargetTempo are settings (Settings.h). The glide steps every TempoSlewReload ms.
-inline int32_t TempoSlewReload = 0;
-inline int32_t TempoSlewCount = 0;
-
-// Hundredths of ticks not yet passed to TickSeq; toward the next MIDI clock.
-inline int32_t TickCentsAcc = 0;
-inline int32_t ClockCentsAcc = 0;
-
-// Bar settings: BeatsPerBar, NoteLenFrac, NQNoteLenFrac and SQNoteLenFrac are settings; the
-// derived tick counts below follow them, and the active copies take them at each bar end.
-inline int32_t BeatTicks = 3840;
-inline int32_t BarTicks = 15360;
-inline int32_t NQTicks = 1920;  // note-quantise grid, 0 off
-inline int32_t SQTicks = 1920;  // seq-quantise grid
-inline int32_t ActBeatsPerBar = 4;
-inline int32_t ActNoteLenFrac = 4;
-inline int32_t ActBeatTicks = 3840;
-inline int32_t ActBarTicks = 15360;
-inline int32_t NQActNoteLenFrac = 8;
-inline int32_t NQActTicks = 1920;
-inline int32_t SQActNoteLenFrac = 8;
-inline int32_t SQActTicks = 1920;
-// Bar within the metronome pattern, 1..MetrBars.
-inline int32_t MetrBarCount = 1;
-
-// Record counting. The record start time and position are set by the recording keys.
-inline std::atomic<uint8_t> RecActive{0};
-inline uint8_t RecBeatCountOn = 0;
-inline std::atomic<int32_t> RecBeatCount{0};
-inline std::atomic<uint8_t> RecBarCountOn{0};
-inline std::atomic<int32_t> RecBarCount{-1};  // -1 off
-inline uint8_t RecStartedClock = 0;           // recording sent MIDI Start
-inline int32_t RecStartTimeStamp = 0;         // ms clock, internal clock
-inline int32_t RecStartExtTicks = 0;          // external clock ticks
-// Record-command flags: step recording, raw recording, started from a live key; retake asked.
-inline std::atomic<uint8_t> RecStepMode{0};
-inline std::atomic<uint8_t> RecRawMode{0};
-inline uint8_t RecFromLiveKey = 0;
-inline std::atomic<uint8_t> RecRetake{0};
-
-// Ms left before a force-to-notes entry completes, 0 none.
-inline int32_t FtnTimer = 0;
+// The clock, tempo glide, bar and record counting. Guarded by EngineLock (the timer tick, the
+// MIDI-in thread's external clock and the GUI's transport commands take it), but for the atomics:
+// the ms clocks and the record counters and flags are read by the displays and by the MIDI-in
+// thread's key routing without the lock.
+struct TTransport {
+  // Milliseconds, advanced by every timer tick while Running and never otherwise.
+  TAtomic<int32_t> MsClock{0};
+  TAtomic<int32_t> ClockWatchMs{0};
+  // Tempo and TargetTempo are settings (Cfg). The glide steps every TempoSlewReload ms.
+  int32_t TempoSlewReload = 0;
+  int32_t TempoSlewCount = 0;
+  // Hundredths of ticks not yet passed to TickSeq; toward the next MIDI clock.
+  int32_t TickCentsAcc = 0;
+  int32_t ClockCentsAcc = 0;
+  // The active bar settings, taken over whole from the pending ones (Cfg) at each bar end.
+  TBarSettings ActBar;
+  // Bar within the metronome pattern, 1..MetrBars.
+  int32_t MetrBarCount = 1;
+  // Record counting. The record start time and position are set by the recording keys.
+  TAtomic<uint8_t> RecActive{0};
+  uint8_t RecBeatCountOn = 0;
+  TAtomic<int32_t> RecBeatCount{0};
+  TAtomic<uint8_t> RecBarCountOn{0};
+  TAtomic<int32_t> RecBarCount{-1};  // -1 off
+  uint8_t RecStartedClock = 0;       // recording sent MIDI Start
+  int32_t RecStartTimeStamp = 0;     // ms clock, internal clock
+  int32_t RecStartExtTicks = 0;      // external clock ticks
+  // Record-command flags: step recording, raw recording, started from a live key; retake asked.
+  TAtomic<uint8_t> RecStepMode{0};
+  TAtomic<uint8_t> RecRawMode{0};
+  uint8_t RecFromLiveKey = 0;
+  TAtomic<uint8_t> RecRetake{0};
+  // Ms left before a force-to-notes entry completes, 0 none.
+  int32_t FtnTimer = 0;
+};
+inline TTransport Transport;
 
 // Calls into parts of the program built elsewhere; each is installed by its owner at start-up and
 // may be left empty. The timer-thread ones must neither block nor allocate.

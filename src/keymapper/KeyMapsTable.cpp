@@ -38,7 +38,8 @@ std::string CellText(const TableRow& row, int key) {
   if (row.mode == MtNone) return KeyNoToNote(key);
   const int m = MappedKey(0, key);
   if (InRange(m, 0, KeyCount - 1)) return KeyLabelsOf(row.mode)[m];
-  return row.mode == MtPitch ? PitchCodeLabel(KeyModeInfo(MtPitch).IgnoreCode) : ModeDefaultLabels[row.mode];
+  return row.mode == MtPitch ? PitchCodeLabel(KeyModeInfo(MtPitch).IgnoreCode)
+                             : KeyLabelDefs.ModeDefaultLabels[row.mode];
 }
 
 }  // namespace

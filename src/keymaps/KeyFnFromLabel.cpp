@@ -20,7 +20,7 @@ constexpr const char* kCrLf = "\r\n";
 // offset was reset.
 bool AskCalibrateKeyFollows(int gridKey, int m) {
   const std::string newClass = PitchClassName(m);
-  const std::string oldClass = PitchClassName(InPortLiveCmdKey[0].load(kRelaxed));
+  const std::string oldClass = PitchClassName(Cfg.InPortLiveCmdKey[0].load(kRelaxed));
   if (newClass == oldClass) return false;
   const std::string question = "About to map a Live Cmd function to key " + KeyNoToNote(gridKey) + kCrLf +
                                kCrLf + "Do you also want the octave offset calibrate key to be " + kCrLf +
@@ -29,11 +29,11 @@ bool AskCalibrateKeyFollows(int gridKey, int m) {
   if (ShowMessage(question, MsgKind::Confirmation, MsgButtons::YesNo) != MsgAnswer::Yes) return false;
   bool offsetReset = false;
   for (int i = 0; i < 2; ++i) {
-    if (InPortOctaveOffset[i].load(kRelaxed) != 0) {
-      InPortOctaveOffset[i].store(0, kRelaxed);
+    if (Cfg.InPortOctaveOffset[i].load(kRelaxed) != 0) {
+      Cfg.InPortOctaveOffset[i].store(0, kRelaxed);
       offsetReset = true;
     }
-    InPortLiveCmdKey[i].store(m, kRelaxed);
+    Cfg.InPortLiveCmdKey[i].store(m, kRelaxed);
   }
   return offsetReset;
 }
@@ -62,7 +62,7 @@ bool SetMappedKey(TModeType t, int m, uint8_t code, const std::string& label) {
 }  // namespace
 
 std::string CalibPromptText() {
-  return "Press live Cmd key (" + KeyNoToNote(InPortLiveCmdKey[0].load(kRelaxed)) + ")";
+  return "Press live Cmd key (" + KeyNoToNote(Cfg.InPortLiveCmdKey[0].load(kRelaxed)) + ")";
 }
 
 std::string KeyFnFromLabel(TModeType t, int gridKey, std::string_view token) {
@@ -82,7 +82,7 @@ std::string KeyFnFromLabel(TModeType t, int gridKey, std::string_view token) {
   bool offsetReset = false;
   if (t == MtLive && code == 0 && InRange(m, 0, KeyCount - 1))
     offsetReset = AskCalibrateKeyFollows(gridKey, m);
-  if (!SetMappedKey(t, m, code, label)) return ModeDefaultLabels[t];
+  if (!SetMappedKey(t, m, code, label)) return KeyLabelDefs.ModeDefaultLabels[t];
   if (offsetReset) TellRecalibrate();
   return KeyLabelsOf(t)[m];
 }
@@ -93,7 +93,7 @@ std::string KeyFnFromCode(TModeType t, int gridKey, uint8_t code, std::string_vi
     return " ";
   }
   const int m = MappedKey(0, gridKey);
-  if (!SetMappedKey(t, m, code, std::string(label))) return ModeDefaultLabels[t];
+  if (!SetMappedKey(t, m, code, std::string(label))) return KeyLabelDefs.ModeDefaultLabels[t];
   return KeyLabelsOf(t)[m];
 }
 

@@ -19,47 +19,47 @@ void Set(TColor& font, TColor& back, TColor f, TColor b) {
 // The rule shared by FtsRoot and Ftn.
 void KeyColoursNoteChoice(uint8_t code, TColor& font, TColor& back) {
   if (code == 0)
-    Set(font, back, ClKtFgNoteVal, ClKtBgWarnFcn);
+    Set(font, back, Cfg.ClKtFgNoteVal, Cfg.ClKtBgWarnFcn);
   else if (code == 1)
-    Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
+    Set(font, back, Cfg.ClKtFgLiveVal, Cfg.ClKtBgLiveFcn);
   else if (code == 5)
-    Set(font, back, ClKtFgNoteVal, ClKtBgPitchFcn);
+    Set(font, back, Cfg.ClKtFgNoteVal, Cfg.ClKtBgPitchFcn);
   else if (code == 6)
-    Set(font, back, ClKtFgNoteVal, ClKtBgNoteFcn2);
+    Set(font, back, Cfg.ClKtFgNoteVal, Cfg.ClKtBgNoteFcn2);
   else if (code == 19)
-    Set(font, back, ClKtFgNone, ClKtBgNone);
+    Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgNone);
   else
-    Set(font, back, ClKtFgNoteVal, ClKtBgNoteFcn);
+    Set(font, back, Cfg.ClKtFgNoteVal, Cfg.ClKtBgNoteFcn);
 }
 
 }  // namespace
 
 void KeyColoursLive(uint8_t code, TColor& font, TColor& back) {
   if (code == 0)
-    Set(font, back, ClKtFgLiveVal, ClKtBgWarnFcn);
+    Set(font, back, Cfg.ClKtFgLiveVal, Cfg.ClKtBgWarnFcn);
   else if (code == 1)
-    Set(font, back, ClKtFgRecVal, ClKtBgRecFcn);
+    Set(font, back, Cfg.ClKtFgRecVal, Cfg.ClKtBgRecFcn);
   else if (code == 2)
-    Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
+    Set(font, back, Cfg.ClKtFgLiveVal, Cfg.ClKtBgLiveFcn);
   else if (InRange(code, 3, 161))
-    Set(font, back, ClKtFgNone, ClKtBgHotkeyFcn);
+    Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgHotkeyFcn);
   else if (code == 162)
-    Set(font, back, ClKtFgNone, ClKtBgNone);
+    Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgNone);
   else
-    Set(font, back, ClKtFgLiveVal, ClKtBgWarnFcn);
+    Set(font, back, Cfg.ClKtFgLiveVal, Cfg.ClKtBgWarnFcn);
 }
 
 void KeyColoursHotkey(uint8_t code, TColor& font, TColor& back) {
   if (code == 0)
-    Set(font, back, ClKtFgNone, ClKtBgWarnFcn);
+    Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgWarnFcn);
   else if (code == 1)
-    Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
+    Set(font, back, Cfg.ClKtFgLiveVal, Cfg.ClKtBgLiveFcn);
   else if (InRange(code, 2, 4))
-    Set(font, back, ClKtFgNone, ClKtBgHotkeyFcn2);
+    Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgHotkeyFcn2);
   else if (code == 162)
-    Set(font, back, ClKtFgNone, ClKtBgNone);
+    Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgNone);
   else
-    Set(font, back, ClKtFgNone, ClKtBgHotkeyFcn);
+    Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgHotkeyFcn);
 }
 
 void KeyColoursCmd(uint8_t code, TColor& font, TColor& back) {
@@ -69,9 +69,9 @@ void KeyColoursCmd(uint8_t code, TColor& font, TColor& back) {
     case 138:
     case 139:
     case 140:
-      return Set(font, back, ClKtFgNone, ClKtBgWarnFcn);
+      return Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgWarnFcn);
     case 1:
-      return Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
+      return Set(font, back, Cfg.ClKtFgLiveVal, Cfg.ClKtBgLiveFcn);
     // The N and NN forms, and port, channel, program, velocity and part entry.
     case 11:
     case 12:
@@ -88,158 +88,158 @@ void KeyColoursCmd(uint8_t code, TColor& font, TColor& back) {
     case 115:
     case 121:
     case 141:
-      return Set(font, back, ClKtFgDigitVal, ClKtBgCmdMode);
+      return Set(font, back, Cfg.ClKtFgDigitVal, Cfg.ClKtBgCmdMode);
     case 103:
     case 104:
-      return Set(font, back, ClKtFgDigitVal, ClKtBgPitchFcn);
+      return Set(font, back, Cfg.ClKtFgDigitVal, Cfg.ClKtBgPitchFcn);
     case 105:
     case 106:
     case 107:
     case 137:
-      return Set(font, back, ClKtFgNone, ClKtBgPitchFcn);
+      return Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgPitchFcn);
     case 118:
     case 119:
     case 130:
     case 135:
-      return Set(font, back, ClKtFgTimeVal, ClKtBgTimeFcn);
+      return Set(font, back, Cfg.ClKtFgTimeVal, Cfg.ClKtBgTimeFcn);
     case 124:
     case 127:
-      return Set(font, back, ClKtFgDigitVal, ClKtBgTimeFcn);
+      return Set(font, back, Cfg.ClKtFgDigitVal, Cfg.ClKtBgTimeFcn);
     case 125:
     case 126:
-      return Set(font, back, ClKtFgNone, ClKtBgTimeFcn);
+      return Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgTimeFcn);
     case 128:
     case 129:
-      return Set(font, back, ClKtFgNoteVal, ClKtBgPitchFcn);
+      return Set(font, back, Cfg.ClKtFgNoteVal, Cfg.ClKtBgPitchFcn);
     case kCmdMetrNote:
-      if (MetrModeStyles) return Set(font, back, ClKtFgDigitVal, ClKtBgDigitFcn2);
-      return Set(font, back, ClKtFgNoteVal, ClKtBgNoteFcn);
+      if (Cfg.MetrModeStyles) return Set(font, back, Cfg.ClKtFgDigitVal, Cfg.ClKtBgDigitFcn2);
+      return Set(font, back, Cfg.ClKtFgNoteVal, Cfg.ClKtBgNoteFcn);
     case 144:
     case 145:
-      return Set(font, back, ClKtFgDigitVal, ClKtBgWarnFcn);
+      return Set(font, back, Cfg.ClKtFgDigitVal, Cfg.ClKtBgWarnFcn);
     case 146:
-      return Set(font, back, ClKtFgNone, ClKtBgHotkeyFcn);
+      return Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgHotkeyFcn);
     case 147:
-      return Set(font, back, ClKtFgNone, ClKtBgNone);
+      return Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgNone);
     default:
       break;
   }
-  if (InRange(code, 56, 63)) return Set(font, back, ClKtFgRecVal, ClKtBgRecFcn);
-  if (InRange(code, 64, 71)) return Set(font, back, ClKtFgDigitVal, ClKtBgRecFcn);
-  if (InRange(code, 72, 90) || code == 108) return Set(font, back, ClKtFgSelVal, ClKtBgSelFcn);
-  if (InRange(code, 91, 102)) return Set(font, back, ClKtFgNone, ClKtBgPitchFcn);
-  if (InRange(code, 131, 134)) return Set(font, back, ClKtFgNone, ClKtBgTimeFcn);
-  Set(font, back, ClKtFgNone, ClKtBgCmdMode);
+  if (InRange(code, 56, 63)) return Set(font, back, Cfg.ClKtFgRecVal, Cfg.ClKtBgRecFcn);
+  if (InRange(code, 64, 71)) return Set(font, back, Cfg.ClKtFgDigitVal, Cfg.ClKtBgRecFcn);
+  if (InRange(code, 72, 90) || code == 108) return Set(font, back, Cfg.ClKtFgSelVal, Cfg.ClKtBgSelFcn);
+  if (InRange(code, 91, 102)) return Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgPitchFcn);
+  if (InRange(code, 131, 134)) return Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgTimeFcn);
+  Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgCmdMode);
 }
 
 void KeyColoursRec(uint8_t code, TColor& font, TColor& back) {
   if (code == 0)
-    Set(font, back, ClKtFgRecVal, ClKtBgWarnFcn);
+    Set(font, back, Cfg.ClKtFgRecVal, Cfg.ClKtBgWarnFcn);
   else if (code == 1)
-    Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
+    Set(font, back, Cfg.ClKtFgLiveVal, Cfg.ClKtBgLiveFcn);
   else if (code == 47)
-    Set(font, back, ClKtFgRecVal, ClKtBgRecFcn);
+    Set(font, back, Cfg.ClKtFgRecVal, Cfg.ClKtBgRecFcn);
   else if (InRange(code, 48, 206))
-    Set(font, back, ClKtFgNone, ClKtBgHotkeyFcn);
+    Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgHotkeyFcn);
   else if (code == 207)
-    Set(font, back, ClKtFgNone, ClKtBgNone);
+    Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgNone);
   else
-    Set(font, back, ClKtFgRecVal, ClKtBgWarnFcn);
+    Set(font, back, Cfg.ClKtFgRecVal, Cfg.ClKtBgWarnFcn);
 }
 
 void KeyColoursSRec(uint8_t code, TColor& font, TColor& back) {
   if (code == 0)
-    Set(font, back, ClKtFgRecVal, ClKtBgWarnFcn);
+    Set(font, back, Cfg.ClKtFgRecVal, Cfg.ClKtBgWarnFcn);
   else if (code == 1)
-    Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
+    Set(font, back, Cfg.ClKtFgLiveVal, Cfg.ClKtBgLiveFcn);
   else if (code == 74)
-    Set(font, back, ClKtFgRecVal, ClKtBgRecFcn);
+    Set(font, back, Cfg.ClKtFgRecVal, Cfg.ClKtBgRecFcn);
   else if (InRange(code, 75, 233))
-    Set(font, back, ClKtFgNone, ClKtBgHotkeyFcn);
+    Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgHotkeyFcn);
   else if (code == 234)
-    Set(font, back, ClKtFgNone, ClKtBgNone);
+    Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgNone);
   else
-    Set(font, back, ClKtFgRecVal, ClKtBgWarnFcn);
+    Set(font, back, Cfg.ClKtFgRecVal, Cfg.ClKtBgWarnFcn);
 }
 
 void KeyColoursRangeN(uint8_t code, TColor& font, TColor& back) {
   if (code == 0)
-    Set(font, back, ClKtFgDigitVal, ClKtBgWarnFcn);
+    Set(font, back, Cfg.ClKtFgDigitVal, Cfg.ClKtBgWarnFcn);
   else if (code == 1)
-    Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
+    Set(font, back, Cfg.ClKtFgLiveVal, Cfg.ClKtBgLiveFcn);
   else if (InRange(code, 15, 21))
-    Set(font, back, ClKtFgDigitVal, ClKtBgDigitFcn2);
+    Set(font, back, Cfg.ClKtFgDigitVal, Cfg.ClKtBgDigitFcn2);
   else if (code == 22)
-    Set(font, back, ClKtFgDigitVal, ClKtBgTimeFcn);
+    Set(font, back, Cfg.ClKtFgDigitVal, Cfg.ClKtBgTimeFcn);
   else if (code == 44)
-    Set(font, back, ClKtFgNone, ClKtBgNone);
+    Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgNone);
   else
-    Set(font, back, ClKtFgDigitVal, ClKtBgDigitFcn);
+    Set(font, back, Cfg.ClKtFgDigitVal, Cfg.ClKtBgDigitFcn);
 }
 
 void KeyColoursTSig(uint8_t code, TColor& font, TColor& back) {
   if (code == 0)
-    Set(font, back, ClKtFgTimeVal, ClKtBgWarnFcn);
+    Set(font, back, Cfg.ClKtFgTimeVal, Cfg.ClKtBgWarnFcn);
   else if (code == 1)
-    Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
+    Set(font, back, Cfg.ClKtFgLiveVal, Cfg.ClKtBgLiveFcn);
   else if (code == 68)
-    Set(font, back, ClKtFgNone, ClKtBgNone);
+    Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgNone);
   else
-    Set(font, back, ClKtFgTimeVal, ClKtBgTimeFcn);
+    Set(font, back, Cfg.ClKtFgTimeVal, Cfg.ClKtBgTimeFcn);
 }
 
 void KeyColoursTShift(uint8_t code, TColor& font, TColor& back) {
   if (code == 0)
-    Set(font, back, ClKtFgTimeVal, ClKtBgWarnFcn);
+    Set(font, back, Cfg.ClKtFgTimeVal, Cfg.ClKtBgWarnFcn);
   else if (code == 1)
-    Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
+    Set(font, back, Cfg.ClKtFgLiveVal, Cfg.ClKtBgLiveFcn);
   else if (InRange(code, 5, 11))
-    Set(font, back, ClKtFgTimeVal, ClKtBgTimeFcn2);
+    Set(font, back, Cfg.ClKtFgTimeVal, Cfg.ClKtBgTimeFcn2);
   else if (code == 77)
-    Set(font, back, ClKtFgNone, ClKtBgNone);
+    Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgNone);
   else
-    Set(font, back, ClKtFgTimeVal, ClKtBgTimeFcn);
+    Set(font, back, Cfg.ClKtFgTimeVal, Cfg.ClKtBgTimeFcn);
 }
 
 void KeyColoursQuant(uint8_t code, TColor& font, TColor& back) {
   if (code == 0)
-    Set(font, back, ClKtFgTimeVal, ClKtBgWarnFcn);
+    Set(font, back, Cfg.ClKtFgTimeVal, Cfg.ClKtBgWarnFcn);
   else if (code == 1)
-    Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
+    Set(font, back, Cfg.ClKtFgLiveVal, Cfg.ClKtBgLiveFcn);
   else if (code == 77)
-    Set(font, back, ClKtFgNone, ClKtBgNone);
+    Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgNone);
   else
-    Set(font, back, ClKtFgTimeVal, ClKtBgTimeFcn);
+    Set(font, back, Cfg.ClKtFgTimeVal, Cfg.ClKtBgTimeFcn);
 }
 
 void KeyColoursPitch(uint8_t code, TColor& font, TColor& back) {
   if (code == 0)
-    Set(font, back, ClKtFgPitchVal, ClKtBgWarnFcn);
+    Set(font, back, Cfg.ClKtFgPitchVal, Cfg.ClKtBgWarnFcn);
   else if (code == 1)
-    Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
+    Set(font, back, Cfg.ClKtFgLiveVal, Cfg.ClKtBgLiveFcn);
   else if (InRange(code, 5, 14))
-    Set(font, back, ClKtFgPitchVal, ClKtBgPitchFcn2);
+    Set(font, back, Cfg.ClKtFgPitchVal, Cfg.ClKtBgPitchFcn2);
   else if (code == 15)  // +0: back to the base value
-    Set(font, back, ClKtFgPitchVal, ClKtBgWarnFcn);
+    Set(font, back, Cfg.ClKtFgPitchVal, Cfg.ClKtBgWarnFcn);
   else if (code == 112)
-    Set(font, back, ClKtFgNone, ClKtBgNone);
+    Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgNone);
   else
-    Set(font, back, ClKtFgPitchVal, ClKtBgPitchFcn);
+    Set(font, back, Cfg.ClKtFgPitchVal, Cfg.ClKtBgPitchFcn);
 }
 
 void KeyColoursMetr(uint8_t code, TColor& font, TColor& back) {
   if (code == 0)
-    Set(font, back, ClKtFgNoteVal, ClKtBgWarnFcn);
+    Set(font, back, Cfg.ClKtFgNoteVal, Cfg.ClKtBgWarnFcn);
   else if (code == 1)
-    Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
+    Set(font, back, Cfg.ClKtFgLiveVal, Cfg.ClKtBgLiveFcn);
   else if (InRange(code, 5, 10))
-    Set(font, back, ClKtFgNoteVal, ClKtBgNoteFcn2);
+    Set(font, back, Cfg.ClKtFgNoteVal, Cfg.ClKtBgNoteFcn2);
   else if (code == 11)
-    Set(font, back, ClKtFgDigitVal, ClKtBgDigitFcn2);
+    Set(font, back, Cfg.ClKtFgDigitVal, Cfg.ClKtBgDigitFcn2);
   else if (code == 140)
-    Set(font, back, ClKtFgNone, ClKtBgNone);
+    Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgNone);
   else
-    Set(font, back, ClKtFgNoteVal, ClKtBgNoteFcn);
+    Set(font, back, Cfg.ClKtFgNoteVal, Cfg.ClKtBgNoteFcn);
 }
 
 void KeyColoursFtsRoot(uint8_t code, TColor& font, TColor& back) {
@@ -251,17 +251,17 @@ void KeyColoursFtn(uint8_t code, TColor& font, TColor& back) {
 
 void KeyColoursFtsType(uint8_t code, TColor& font, TColor& back) {
   if (code == 0)
-    Set(font, back, ClKtFgPitchVal, ClKtBgWarnFcn);
+    Set(font, back, Cfg.ClKtFgPitchVal, Cfg.ClKtBgWarnFcn);
   else if (code == 1)
-    Set(font, back, ClKtFgLiveVal, ClKtBgLiveFcn);
+    Set(font, back, Cfg.ClKtFgLiveVal, Cfg.ClKtBgLiveFcn);
   else if (code == 5)
-    Set(font, back, ClKtFgNoteVal, ClKtBgPitchFcn);
+    Set(font, back, Cfg.ClKtFgNoteVal, Cfg.ClKtBgPitchFcn);
   else if (code == 6 || code == 7)
-    Set(font, back, ClKtFgPitchVal, ClKtBgPitchFcn2);
+    Set(font, back, Cfg.ClKtFgPitchVal, Cfg.ClKtBgPitchFcn2);
   else if (code == 71)
-    Set(font, back, ClKtFgNone, ClKtBgNone);
+    Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgNone);
   else
-    Set(font, back, ClKtFgPitchVal, ClKtBgPitchFcn);
+    Set(font, back, Cfg.ClKtFgPitchVal, Cfg.ClKtBgPitchFcn);
 }
 
 TKeyColours KeyColoursOf(TModeType t, uint8_t code) {
@@ -310,7 +310,7 @@ TKeyColours KeyColoursOf(TModeType t, uint8_t code) {
       KeyColoursHotkey(code, c.Font, c.Back);
       break;
     default:
-      Set(c.Font, c.Back, ClKtFgWarnVal, ClKtBgWarnFcn);
+      Set(c.Font, c.Back, Cfg.ClKtFgWarnVal, Cfg.ClKtBgWarnFcn);
       break;
   }
   return c;
@@ -319,10 +319,10 @@ TKeyColours KeyColoursOf(TModeType t, uint8_t code) {
 void SetKLabDefs() {
   for (int t = 0; t < ModeTypeCount; ++t) {
     const TKeyModeInfo& info = KeyModeInfo(static_cast<TModeType>(t));
-    ModeDefaultLabels[t] = std::string(info.DefaultLabel);
+    KeyLabelDefs.ModeDefaultLabels[t] = std::string(info.DefaultLabel);
     const TKeyColours c = KeyColoursOf(info.ModeType, info.OutOfMapCode);
-    ModeDefaultFontColours[t] = c.Font;
-    ModeDefaultBackColours[t] = c.Back;
+    KeyLabelDefs.ModeDefaultFontColours[t] = c.Font;
+    KeyLabelDefs.ModeDefaultBackColours[t] = c.Back;
   }
 }
 
@@ -336,7 +336,8 @@ void RecolourKeyMaps() {
     }
   }
   SetKLabDefs();
-  if (KeyMapperShowing.load(std::memory_order_relaxed)) KeyLabelsRedraw.store(1, std::memory_order_relaxed);
+  if (Showing.KeyMapperShowing.load(std::memory_order_relaxed))
+    Showing.KeyLabelsRedraw.store(1, std::memory_order_relaxed);
   if (KeyMapCalls().TarloResendColours) KeyMapCalls().TarloResendColours();
 }
 
@@ -355,10 +356,11 @@ std::string LabelToMultiLine(const std::string& label) {
 
 TKeyView KeyViewAt(TModeType t, int gridKey) {
   // No map: what the virtual keyboard shows for a key mode without one.
-  if (t >= ModeTypeCount) return {"?", ClKtFgWarnVal, ClKtBgWarnFcn};
+  if (t >= ModeTypeCount) return {"?", Cfg.ClKtFgWarnVal, Cfg.ClKtBgWarnFcn};
   const int m = MappedKey(0, gridKey);
   if (!InRange(m, 0, KeyCount - 1))
-    return {ModeDefaultLabels[t], ModeDefaultFontColours[t], ModeDefaultBackColours[t]};
+    return {KeyLabelDefs.ModeDefaultLabels[t], KeyLabelDefs.ModeDefaultFontColours[t],
+            KeyLabelDefs.ModeDefaultBackColours[t]};
   return {KeyLabelsOf(t)[m], KeyFontColoursOf(t)[m], KeyBackColoursOf(t)[m]};
 }
 

@@ -36,11 +36,15 @@ void KeyColoursTShift(uint8_t code, TColor& font, TColor& back);
 // The rule of a mode type 0..13.
 TKeyColours KeyColoursOf(TModeType t, uint8_t code);
 
-// Mode-type order. The labels never change; the colours are set by SetKLabDefs.
-inline std::array<std::string, ModeTypeCount> ModeDefaultLabels = {"p", " ", "r", "sr", " ", " ", " ",
-                                                                   " ", " ", " ", " ",  " ", " ", " "};
-inline std::array<TColor, ModeTypeCount> ModeDefaultFontColours{};
-inline std::array<TColor, ModeTypeCount> ModeDefaultBackColours{};
+// The default label and colours of each mode's keys. GUI thread only.
+struct TKeyLabelDefaults {
+  // Mode-type order. The labels never change; the colours are set by SetKLabDefs.
+  std::array<std::string, ModeTypeCount> ModeDefaultLabels = {"p", " ", "r", "sr", " ", " ", " ",
+                                                              " ", " ", " ", " ",  " ", " ", " "};
+  std::array<TColor, ModeTypeCount> ModeDefaultFontColours{};
+  std::array<TColor, ModeTypeCount> ModeDefaultBackColours{};
+};
+inline TKeyLabelDefaults KeyLabelDefs;
 
 // Fills the three default tables: each mode's out-of-map label and the colours its rule gives
 // its out-of-map code.

@@ -33,16 +33,16 @@ KeyMapHooks& KeyMapCalls() {
 }
 
 TKeyMap& KeyMapOf(TModeType t) {
-  return KeyFnTables[KeyModeInfo(t).MapNo];
+  return KeyMaps.KeyFnTables[KeyModeInfo(t).MapNo];
 }
 TKeyLabelTable& KeyLabelsOf(TModeType t) {
-  return KeyLabelTables[KeyModeInfo(t).LabelNo];
+  return KeyMaps.KeyLabelTables[KeyModeInfo(t).LabelNo];
 }
 TKeyColourTable& KeyFontColoursOf(TModeType t) {
-  return KeyFontColours[KeyModeInfo(t).LabelNo];
+  return KeyMaps.KeyFontColours[KeyModeInfo(t).LabelNo];
 }
 TKeyColourTable& KeyBackColoursOf(TModeType t) {
-  return KeyBackColours[KeyModeInfo(t).LabelNo];
+  return KeyMaps.KeyBackColours[KeyModeInfo(t).LabelNo];
 }
 
 uint8_t KeyCodeAt(TModeType t, int key) {
@@ -60,11 +60,11 @@ void SetKeyFn(TModeType t, int key, uint8_t code, std::string_view label) {
     ReportDesignError("SetKeyFn" + std::string(info.Name) + " error: Unexpected Key");
     return;
   }
-  KeyFnTables[info.MapNo][key].store(code, kRelaxed);
-  KeyLabelTables[info.LabelNo][key] = std::string(label.substr(0, 8));
+  KeyMaps.KeyFnTables[info.MapNo][key].store(code, kRelaxed);
+  KeyMaps.KeyLabelTables[info.LabelNo][key] = std::string(label.substr(0, 8));
   const TKeyColours c = KeyColoursOf(t, code);
-  KeyFontColours[info.LabelNo][key] = c.Font;
-  KeyBackColours[info.LabelNo][key] = c.Back;
+  KeyMaps.KeyFontColours[info.LabelNo][key] = c.Font;
+  KeyMaps.KeyBackColours[info.LabelNo][key] = c.Back;
 }
 
 void SetKeyFnLive(int key, uint8_t code, std::string_view label) {
@@ -136,8 +136,8 @@ void ResolveKeyMapSentinels() {
 }
 
 int MappedKey(int input, int note) {
-  constexpr int kInputs = static_cast<int>(std::size(InPortOctaveOffset));
-  const int64_t offset = InRange(input, 0, kInputs - 1) ? InPortOctaveOffset[input].load(kRelaxed) : 0;
+  constexpr int kInputs = static_cast<int>(std::size(Cfg.InPortOctaveOffset));
+  const int64_t offset = InRange(input, 0, kInputs - 1) ? Cfg.InPortOctaveOffset[input].load(kRelaxed) : 0;
   const int64_t m = note - 12 * offset;
   // Far outside the map is as good as just outside; keep the result an int.
   return static_cast<int>(std::clamp<int64_t>(m, -1000, 1000));
@@ -148,7 +148,7 @@ uint8_t MapNoteToCode(TModeType t, int input, int note) {
   if (!InRange(input, 0, 1)) return info.OutOfMapCode;
   const int m = MappedKey(input, note);
   if (!InRange(m, 0, KeyCount - 1)) return info.OutOfMapCode;
-  return KeyFnTables[info.MapNo][m].load(kRelaxed);
+  return KeyMaps.KeyFnTables[info.MapNo][m].load(kRelaxed);
 }
 
 TModeType KeyModeToLabMode(uint8_t keyMode) {
@@ -192,7 +192,7 @@ TModeType KeyModeToLabMode(uint8_t keyMode) {
   if (keyMode >= KeyModeTimeShiftFwd && keyMode <= KeyModeTimeShiftLast) return MtTShift;
   if ((keyMode >= 6 && keyMode <= 100) || (keyMode >= KeyModeMetrStyle && keyMode <= KeyModeLastArg))
     return MtRangeN;
-  ErrMsg.Set("KeyModeToLabMode error: Invalid KeyMode");
+  Msgs.ErrMsg.Set("KeyModeToLabMode error: Invalid KeyMode");
   return MtNone;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/Atomic.h"
 #include "keymaps/KeyTokens.h"
 #include "settings/Settings.h"
 
@@ -17,76 +18,84 @@ namespace vel {
 
 inline constexpr int KeyCount = 128;
 
-using TKeyMap = std::array<std::atomic<uint8_t>, KeyCount>;
+using TKeyMap = std::array<TAtomic<uint8_t>, KeyCount>;
 using TKeyLabel = std::string;  // at most 8 characters
 using TKeyLabelTable = std::array<TKeyLabel, KeyCount>;
 using TKeyColourTable = std::array<TColor, KeyCount>;
 
-// Map order (TMapNo): Cmd, Live, Rec, SRec, RangeN, TSig, TShift, FtsType, Quant, Pitch, Metr,
-// FtsRoot, Ftn, Hotkey.
-inline std::array<TKeyMap, ModeTypeCount> KeyFnTables;
-inline TKeyMap& KeyMapCmd = KeyFnTables[MapCmd];
-inline TKeyMap& KeyMapLive = KeyFnTables[MapLive];
-inline TKeyMap& KeyMapRec = KeyFnTables[MapRec];
-inline TKeyMap& KeyMapSRec = KeyFnTables[MapSRec];
-inline TKeyMap& KeyMapRangeN = KeyFnTables[MapRangeN];
-inline TKeyMap& KeyMapTSig = KeyFnTables[MapTSig];
-inline TKeyMap& KeyMapTShift = KeyFnTables[MapTShift];
-inline TKeyMap& KeyMapFtsType = KeyFnTables[MapFtsType];
-inline TKeyMap& KeyMapQuant = KeyFnTables[MapQuant];
-inline TKeyMap& KeyMapPitch = KeyFnTables[MapPitch];
-inline TKeyMap& KeyMapMetr = KeyFnTables[MapMetr];
-inline TKeyMap& KeyMapFtsRoot = KeyFnTables[MapFtsRoot];
-inline TKeyMap& KeyMapFtn = KeyFnTables[MapFtn];
-inline TKeyMap& KeyMapHotkey = KeyFnTables[MapHotkey];
+// The key maps: per mode, each key's function code, label and colours. The codes are shared
+// atomics, because the MIDI-in thread's key routing reads them without a lock while the GUI thread
+// (key mapper, settings reader) sets them; labels and colours belong to the GUI thread.
+struct TKeyMaps {
+  // Map order (TMapNo): Cmd, Live, Rec, SRec, RangeN, TSig, TShift, FtsType, Quant, Pitch, Metr,
+  // FtsRoot, Ftn, Hotkey.
+  std::array<TKeyMap, ModeTypeCount> KeyFnTables;
+  // Label order (TLabelNo): Live, Cmd, Rec, SRec, RangeN, TSig, TShift, FtsType, Quant, Pitch, Metr,
+  // FtsRoot, Ftn, Hotkey.
+  std::array<TKeyLabelTable, ModeTypeCount> KeyLabelTables;
+  std::array<TKeyColourTable, ModeTypeCount> KeyFontColours;
+  std::array<TKeyColourTable, ModeTypeCount> KeyBackColours;
+};
+inline TKeyMaps KeyMaps;
 
-// Label order (TLabelNo): Live, Cmd, Rec, SRec, RangeN, TSig, TShift, FtsType, Quant, Pitch, Metr,
-// FtsRoot, Ftn, Hotkey.
-inline std::array<TKeyLabelTable, ModeTypeCount> KeyLabelTables;
-inline std::array<TKeyColourTable, ModeTypeCount> KeyFontColours;
-inline std::array<TKeyColourTable, ModeTypeCount> KeyBackColours;
-inline TKeyLabelTable& KeyLabelsLive = KeyLabelTables[LabLive];
-inline TKeyLabelTable& KeyLabelsCmd = KeyLabelTables[LabCmd];
-inline TKeyLabelTable& KeyLabelsRec = KeyLabelTables[LabRec];
-inline TKeyLabelTable& KeyLabelsSRec = KeyLabelTables[LabSRec];
-inline TKeyLabelTable& KeyLabelsRangeN = KeyLabelTables[LabRangeN];
-inline TKeyLabelTable& KeyLabelsTSig = KeyLabelTables[LabTSig];
-inline TKeyLabelTable& KeyLabelsTShift = KeyLabelTables[LabTShift];
-inline TKeyLabelTable& KeyLabelsFtsType = KeyLabelTables[LabFtsType];
-inline TKeyLabelTable& KeyLabelsQuant = KeyLabelTables[LabQuant];
-inline TKeyLabelTable& KeyLabelsPitch = KeyLabelTables[LabPitch];
-inline TKeyLabelTable& KeyLabelsMetr = KeyLabelTables[LabMetr];
-inline TKeyLabelTable& KeyLabelsFtsRoot = KeyLabelTables[LabFtsRoot];
-inline TKeyLabelTable& KeyLabelsFtn = KeyLabelTables[LabFtn];
-inline TKeyLabelTable& KeyLabelsHotkey = KeyLabelTables[LabHotkey];
-inline TKeyColourTable& KeyFontColoursLive = KeyFontColours[LabLive];
-inline TKeyColourTable& KeyFontColoursCmd = KeyFontColours[LabCmd];
-inline TKeyColourTable& KeyFontColoursRec = KeyFontColours[LabRec];
-inline TKeyColourTable& KeyFontColoursSRec = KeyFontColours[LabSRec];
-inline TKeyColourTable& KeyFontColoursRangeN = KeyFontColours[LabRangeN];
-inline TKeyColourTable& KeyFontColoursTSig = KeyFontColours[LabTSig];
-inline TKeyColourTable& KeyFontColoursTShift = KeyFontColours[LabTShift];
-inline TKeyColourTable& KeyFontColoursFtsType = KeyFontColours[LabFtsType];
-inline TKeyColourTable& KeyFontColoursQuant = KeyFontColours[LabQuant];
-inline TKeyColourTable& KeyFontColoursPitch = KeyFontColours[LabPitch];
-inline TKeyColourTable& KeyFontColoursMetr = KeyFontColours[LabMetr];
-inline TKeyColourTable& KeyFontColoursFtsRoot = KeyFontColours[LabFtsRoot];
-inline TKeyColourTable& KeyFontColoursFtn = KeyFontColours[LabFtn];
-inline TKeyColourTable& KeyFontColoursHotkey = KeyFontColours[LabHotkey];
-inline TKeyColourTable& KeyBackColoursLive = KeyBackColours[LabLive];
-inline TKeyColourTable& KeyBackColoursCmd = KeyBackColours[LabCmd];
-inline TKeyColourTable& KeyBackColoursRec = KeyBackColours[LabRec];
-inline TKeyColourTable& KeyBackColoursSRec = KeyBackColours[LabSRec];
-inline TKeyColourTable& KeyBackColoursRangeN = KeyBackColours[LabRangeN];
-inline TKeyColourTable& KeyBackColoursTSig = KeyBackColours[LabTSig];
-inline TKeyColourTable& KeyBackColoursTShift = KeyBackColours[LabTShift];
-inline TKeyColourTable& KeyBackColoursFtsType = KeyBackColours[LabFtsType];
-inline TKeyColourTable& KeyBackColoursQuant = KeyBackColours[LabQuant];
-inline TKeyColourTable& KeyBackColoursPitch = KeyBackColours[LabPitch];
-inline TKeyColourTable& KeyBackColoursMetr = KeyBackColours[LabMetr];
-inline TKeyColourTable& KeyBackColoursFtsRoot = KeyBackColours[LabFtsRoot];
-inline TKeyColourTable& KeyBackColoursFtn = KeyBackColours[LabFtn];
-inline TKeyColourTable& KeyBackColoursHotkey = KeyBackColours[LabHotkey];
+// Each mode's tables by their own names.
+inline TKeyMap& KeyMapCmd = KeyMaps.KeyFnTables[MapCmd];
+inline TKeyMap& KeyMapLive = KeyMaps.KeyFnTables[MapLive];
+inline TKeyMap& KeyMapRec = KeyMaps.KeyFnTables[MapRec];
+inline TKeyMap& KeyMapSRec = KeyMaps.KeyFnTables[MapSRec];
+inline TKeyMap& KeyMapRangeN = KeyMaps.KeyFnTables[MapRangeN];
+inline TKeyMap& KeyMapTSig = KeyMaps.KeyFnTables[MapTSig];
+inline TKeyMap& KeyMapTShift = KeyMaps.KeyFnTables[MapTShift];
+inline TKeyMap& KeyMapFtsType = KeyMaps.KeyFnTables[MapFtsType];
+inline TKeyMap& KeyMapQuant = KeyMaps.KeyFnTables[MapQuant];
+inline TKeyMap& KeyMapPitch = KeyMaps.KeyFnTables[MapPitch];
+inline TKeyMap& KeyMapMetr = KeyMaps.KeyFnTables[MapMetr];
+inline TKeyMap& KeyMapFtsRoot = KeyMaps.KeyFnTables[MapFtsRoot];
+inline TKeyMap& KeyMapFtn = KeyMaps.KeyFnTables[MapFtn];
+inline TKeyMap& KeyMapHotkey = KeyMaps.KeyFnTables[MapHotkey];
+
+inline TKeyLabelTable& KeyLabelsLive = KeyMaps.KeyLabelTables[LabLive];
+inline TKeyLabelTable& KeyLabelsCmd = KeyMaps.KeyLabelTables[LabCmd];
+inline TKeyLabelTable& KeyLabelsRec = KeyMaps.KeyLabelTables[LabRec];
+inline TKeyLabelTable& KeyLabelsSRec = KeyMaps.KeyLabelTables[LabSRec];
+inline TKeyLabelTable& KeyLabelsRangeN = KeyMaps.KeyLabelTables[LabRangeN];
+inline TKeyLabelTable& KeyLabelsTSig = KeyMaps.KeyLabelTables[LabTSig];
+inline TKeyLabelTable& KeyLabelsTShift = KeyMaps.KeyLabelTables[LabTShift];
+inline TKeyLabelTable& KeyLabelsFtsType = KeyMaps.KeyLabelTables[LabFtsType];
+inline TKeyLabelTable& KeyLabelsQuant = KeyMaps.KeyLabelTables[LabQuant];
+inline TKeyLabelTable& KeyLabelsPitch = KeyMaps.KeyLabelTables[LabPitch];
+inline TKeyLabelTable& KeyLabelsMetr = KeyMaps.KeyLabelTables[LabMetr];
+inline TKeyLabelTable& KeyLabelsFtsRoot = KeyMaps.KeyLabelTables[LabFtsRoot];
+inline TKeyLabelTable& KeyLabelsFtn = KeyMaps.KeyLabelTables[LabFtn];
+inline TKeyLabelTable& KeyLabelsHotkey = KeyMaps.KeyLabelTables[LabHotkey];
+inline TKeyColourTable& KeyFontColoursLive = KeyMaps.KeyFontColours[LabLive];
+inline TKeyColourTable& KeyFontColoursCmd = KeyMaps.KeyFontColours[LabCmd];
+inline TKeyColourTable& KeyFontColoursRec = KeyMaps.KeyFontColours[LabRec];
+inline TKeyColourTable& KeyFontColoursSRec = KeyMaps.KeyFontColours[LabSRec];
+inline TKeyColourTable& KeyFontColoursRangeN = KeyMaps.KeyFontColours[LabRangeN];
+inline TKeyColourTable& KeyFontColoursTSig = KeyMaps.KeyFontColours[LabTSig];
+inline TKeyColourTable& KeyFontColoursTShift = KeyMaps.KeyFontColours[LabTShift];
+inline TKeyColourTable& KeyFontColoursFtsType = KeyMaps.KeyFontColours[LabFtsType];
+inline TKeyColourTable& KeyFontColoursQuant = KeyMaps.KeyFontColours[LabQuant];
+inline TKeyColourTable& KeyFontColoursPitch = KeyMaps.KeyFontColours[LabPitch];
+inline TKeyColourTable& KeyFontColoursMetr = KeyMaps.KeyFontColours[LabMetr];
+inline TKeyColourTable& KeyFontColoursFtsRoot = KeyMaps.KeyFontColours[LabFtsRoot];
+inline TKeyColourTable& KeyFontColoursFtn = KeyMaps.KeyFontColours[LabFtn];
+inline TKeyColourTable& KeyFontColoursHotkey = KeyMaps.KeyFontColours[LabHotkey];
+inline TKeyColourTable& KeyBackColoursLive = KeyMaps.KeyBackColours[LabLive];
+inline TKeyColourTable& KeyBackColoursCmd = KeyMaps.KeyBackColours[LabCmd];
+inline TKeyColourTable& KeyBackColoursRec = KeyMaps.KeyBackColours[LabRec];
+inline TKeyColourTable& KeyBackColoursSRec = KeyMaps.KeyBackColours[LabSRec];
+inline TKeyColourTable& KeyBackColoursRangeN = KeyMaps.KeyBackColours[LabRangeN];
+inline TKeyColourTable& KeyBackColoursTSig = KeyMaps.KeyBackColours[LabTSig];
+inline TKeyColourTable& KeyBackColoursTShift = KeyMaps.KeyBackColours[LabTShift];
+inline TKeyColourTable& KeyBackColoursFtsType = KeyMaps.KeyBackColours[LabFtsType];
+inline TKeyColourTable& KeyBackColoursQuant = KeyMaps.KeyBackColours[LabQuant];
+inline TKeyColourTable& KeyBackColoursPitch = KeyMaps.KeyBackColours[LabPitch];
+inline TKeyColourTable& KeyBackColoursMetr = KeyMaps.KeyBackColours[LabMetr];
+inline TKeyColourTable& KeyBackColoursFtsRoot = KeyMaps.KeyBackColours[LabFtsRoot];
+inline TKeyColourTable& KeyBackColoursFtn = KeyMaps.KeyBackColours[LabFtn];
+inline TKeyColourTable& KeyBackColoursHotkey = KeyMaps.KeyBackColours[LabHotkey];
 
 // The tables of one mode, by mode type.
 TKeyMap& KeyMapOf(TModeType t);

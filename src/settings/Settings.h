@@ -1,11 +1,9 @@
 #pragma once
-// The settings variables: every setting is a plain global named by its settings-file keyword and starts
-// at its factory value. The engine reads them under EngineLock; a GUI handler that changes one takes
-// EngineLock too. The two per-input key-mapping arrays are atomics because the MIDI-in thread's key
-// mapping reads them outside any lock.
+// The settings: every setting is a member of Cfg named by its settings-file keyword and starts at its
+// factory value, so the factory settings are a fresh TCfg.
 //
 // Most scalar settings are declared through the VEL_CFG_* lists below, so that one line gives the
-// variable, its factory value and its file form; CfgScalars and CfgColours list them by keyword for the
+// member, its factory value and its file form; CfgScalars and CfgColours list them by keyword for the
 // settings file's reader and writer and for the factory loader. Settings whose keyword is not the
 // variable's name, per-port and per-channel arrays and the port allocation as loaded are declared by hand
 // after the lists; their keywords are given beside them.
@@ -17,6 +15,8 @@
 #include <string_view>
 #include <type_traits>
 #include <variant>
+
+#include "base/Atomic.h"
 
 namespace vel {
 
@@ -217,22 +217,32 @@ enum class CfgForm : uint8_t {
   X(int32_t, CCHalfPedalMin, 50, Int)
 
 // Timing: clock source, tempo (hundredths of BPM), time signature, quantise, step recording, double
-// press. ClocksExtPNo is the 0-based input port of the external clock.
-#define VEL_CFG_TIMING(X)                        \
-  X(uint8_t, ClocksSourceInternal, 1, YN)        \
-  X(uint8_t, ClocksSourceExtLock, 0, YN)         \
-  X(int32_t, ClocksExtPNo, 0, Shown)             \
-  X(int32_t, Tempo, 12000, Tempo)                \
-  X(int32_t, TempoSlewTime, 3000, Seconds)       \
-  X(uint8_t, UseLgTempos, 0, YN)                 \
-  X(int32_t, LnTempoStep, 5, Int)                \
-  X(int32_t, LgTempoStep, 1, Int)                \
-  X(int32_t, BeatsPerBar, 4, Int)                \
-  X(int32_t, NoteLenFrac, 4, Int)                \
-  X(uint8_t, TapTempoOnBeats, 1, YN)             \
-  X(uint8_t, QuantiseNoteOffs, 1, YN)            \
-  X(int32_t, NQNoteLenFrac, 8, Int)              \
-  X(int32_t, SQNoteLenFrac, 8, Int)              \
+// press. ClocksExtPNo is the 0-based input port of the external clock. The time signature and the
+// quantise lengths (VEL_CFG_BAR_*) are the pending bar settings, which the play cycle takes over at
+// each bar end; they stand between the other timing settings in the file.
+#define VEL_CFG_TIMING_A(X)                \
+  X(uint8_t, ClocksSourceInternal, 1, YN)  \
+  X(uint8_t, ClocksSourceExtLock, 0, YN)   \
+  X(int32_t, ClocksExtPNo, 0, Shown)       \
+  X(int32_t, Tempo, 12000, Tempo)          \
+  X(int32_t, TempoSlewTime, 3000, Seconds) \
+  X(uint8_t, UseLgTempos, 0, YN)           \
+  X(int32_t, LnTempoStep, 5, Int)          \
+  X(int32_t, LgTempoStep, 1, Int)
+
+#define VEL_CFG_BAR_A(X)          \
+  X(int32_t, BeatsPerBar, 4, Int) \
+  X(int32_t, NoteLenFrac, 4, Int)
+
+#define VEL_CFG_TIMING_B(X)          \
+  X(uint8_t, TapTempoOnBeats, 1, YN) \
+  X(uint8_t, QuantiseNoteOffs, 1, YN)
+
+#define VEL_CFG_BAR_B(X)            \
+  X(int32_t, NQNoteLenFrac, 8, Int) \
+  X(int32_t, SQNoteLenFrac, 8, Int)
+
+#define VEL_CFG_TIMING_C(X)                      \
   X(int32_t, SRecNoteLenFrac, 8, Int)            \
   X(int32_t, SRecNoteOnPercent, 75, Int)         \
   X(uint8_t, SRecChordDetectReqd, 1, YN)         \
@@ -305,7 +315,11 @@ enum class CfgForm : uint8_t {
   VEL_CFG_DISPLAY(X)           \
   VEL_CFG_TIMERS(X)            \
   VEL_CFG_INPUTS(X)            \
-  VEL_CFG_TIMING(X)            \
+  VEL_CFG_TIMING_A(X)          \
+  VEL_CFG_BAR_A(X)             \
+  VEL_CFG_TIMING_B(X)          \
+  VEL_CFG_BAR_B(X)             \
+  VEL_CFG_TIMING_C(X)          \
   VEL_CFG_AUTOHOLD(X)          \
   VEL_CFG_RECORDING(X)         \
   VEL_CFG_METRONOME(X)         \
@@ -434,30 +448,6 @@ enum class CfgForm : uint8_t {
   X(ClKtBgNoteFcn, Rgb(192, 160, 240))              \
   X(ClKtBgNoteFcn2, Rgb(240, 208, 255))
 
-#define VEL_CFG_DECLARE_SCALAR(T, Name, Factory, Form) inline T Name = Factory;
-#define VEL_CFG_DECLARE_COLOUR(Name, Factory) inline TColor Name = Factory;
-VEL_CFG_ALL_SCALARS(VEL_CFG_DECLARE_SCALAR)
-VEL_CFG_COLOURS(VEL_CFG_DECLARE_COLOUR)
-#undef VEL_CFG_DECLARE_SCALAR
-#undef VEL_CFG_DECLARE_COLOUR
-
-// ---------------------------------------------------------------------------------------------------
-// Settings declared by hand
-
-// "NoviceMode" = not StandardMode. 0 = novice mode; the factory settings leave it alone.
-inline uint8_t StandardMode = 1;
-
-// The tempo a glide moves toward (not in the file; "Tempo" is). Hundredths of BPM.
-inline int32_t TargetTempo = 12000;
-
-// Virtual keyboard key size in pixels: -1 until start-up applies the loaded size, so nothing is laid out
-// before then. "TemplateKeySize" is written from the window's size and read into TemplateKeySizeLoaded.
-inline int32_t TemplateKeySize = -1;
-inline int32_t TemplateKeySizeLoaded = 40;
-
-// The display link is open ("TarloOn" is written from it and read into TarloOnRequested).
-inline uint8_t TarloOn = 0;
-
 // "ProgName-" + n, n = 0..127: the user's program names, at most 16 characters.
 // clang-format off
 inline constexpr std::array<std::string_view, kCfgProgs> GMProgNamesFactory = {
@@ -495,11 +485,11 @@ inline constexpr std::array<std::string_view, kCfgProgs> GMProgNamesFactory = {
     "Phone Ring", "Helicopter", "Applause", "Gunshot",
 };
 // clang-format on
-inline std::array<std::string, kCfgProgs> UserProgNames = [] {
+inline std::array<std::string, kCfgProgs> FactoryProgNames() {
   std::array<std::string, kCfgProgs> names;
   for (int i = 0; i < kCfgProgs; ++i) names[i] = std::string(GMProgNamesFactory[i]);
   return names;
-}();
+}
 
 // "ClKinetrace-Chan" + c, c = 1..16: the note display's colour of each MIDI channel.
 inline constexpr std::array<TColor, kCfgChans> KinetraceChanColoursFactory = {
@@ -508,45 +498,103 @@ inline constexpr std::array<TColor, kCfgChans> KinetraceChanColoursFactory = {
     Rgb(128, 0, 255),   Rgb(128, 255, 255), Rgb(255, 255, 128), Rgb(255, 128, 255),
     Rgb(128, 128, 255), Rgb(128, 255, 128), Rgb(255, 128, 128), Rgb(0, 255, 128),
 };
-inline std::array<TColor, kCfgChans> ClKinetraceChan = KinetraceChanColoursFactory;
+#define VEL_CFG_DECLARE_SCALAR(T, Name, Factory, Form) T Name = Factory;
+#define VEL_CFG_DECLARE_COLOUR(Name, Factory) TColor Name = Factory;
 
-// Control inputs 1 and 2 (index 0 main, 1 auxiliary): "InPort" + n + "-OctaveOffset" (octaves -9..9)
-// and "InPort" + n + "-LiveCmdKey" (the live command and calibrate key, -1 when a loaded text names no
-// note). The MIDI-in thread's key mapping reads them without a lock.
-inline std::array<std::atomic<int32_t>, kCfgControlInputs> InPortOctaveOffset = {0, 0};
-inline std::array<std::atomic<int32_t>, kCfgControlInputs> InPortLiveCmdKey = {36, 36};
+// The pending bar settings: the time signature and quantise lengths as set, and the tick counts
+// derived from them. The play cycle's active copy (Transport.ActBar) takes them over whole at each
+// bar end.
+struct TBarSettings {
+  VEL_CFG_BAR_A(VEL_CFG_DECLARE_SCALAR)
+  VEL_CFG_BAR_B(VEL_CFG_DECLARE_SCALAR)
+  int32_t BeatTicks = 3840;
+  int32_t BarTicks = 15360;
+  int32_t NQTicks = 1920;  // note-quantise grid, 0 off
+  int32_t SQTicks = 1920;  // seq-quantise grid
+};
 
-// Per output port n (index n - 1):
-//   "Port" + n + "-MIDIOutClocksEnabled", "Port" + n + "-MidiOutSyncEnabled",
-//   "Port" + n + "-MChanEnabled", "-MChanMin", "-MChanMax" (0-based channels, written + 1),
-//   "Port" + n + "-Chan" + c + "-MChanPitchOffset" (notes, -12..36).
-inline std::array<uint8_t, kCfgPorts> MIDIOutClocksEnabled{};
-inline std::array<uint8_t, kCfgPorts> MidiOutSyncEnabled{};
-inline std::array<uint8_t, kCfgPorts> MChanEnabled{};
-inline std::array<int8_t, kCfgPorts> MChanMin{};
-inline std::array<int8_t, kCfgPorts> MChanMax{};
-inline std::array<std::array<int32_t, kCfgChans>, kCfgPorts> MChanPitchOffset{};
+// Every setting, at its factory value. Guarded by EngineLock: the engine reads it under the lock,
+// and a GUI handler or the settings reader that changes a value takes the lock too. The two
+// per-input key-mapping arrays are atomics because the MIDI-in thread's key mapping reads them
+// outside any lock.
+struct TCfg : TBarSettings {
+  VEL_CFG_GENERAL(VEL_CFG_DECLARE_SCALAR)
+  VEL_CFG_FOLDERS(VEL_CFG_DECLARE_SCALAR)
+  VEL_CFG_WINDOWS(VEL_CFG_DECLARE_SCALAR)
+  VEL_CFG_DISPLAY(VEL_CFG_DECLARE_SCALAR)
+  VEL_CFG_TIMERS(VEL_CFG_DECLARE_SCALAR)
+  VEL_CFG_INPUTS(VEL_CFG_DECLARE_SCALAR)
+  VEL_CFG_TIMING_A(VEL_CFG_DECLARE_SCALAR)
+  VEL_CFG_TIMING_B(VEL_CFG_DECLARE_SCALAR)
+  VEL_CFG_TIMING_C(VEL_CFG_DECLARE_SCALAR)
+  VEL_CFG_AUTOHOLD(VEL_CFG_DECLARE_SCALAR)
+  VEL_CFG_RECORDING(VEL_CFG_DECLARE_SCALAR)
+  VEL_CFG_METRONOME(VEL_CFG_DECLARE_SCALAR)
+  VEL_CFG_KEYMAPS(VEL_CFG_DECLARE_SCALAR)
+  VEL_CFG_COLOURS(VEL_CFG_DECLARE_COLOUR)
 
-// ---------------------------------------------------------------------------------------------------
-// Port allocation as loaded: the reader leaves these and the main window's refresh applies them.
+  // Settings declared by hand.
 
-// "InPortsAllocated" / "OutPortsAllocated" hold the count, that is the highest port index + 1; -1 none.
-// The factory settings make it 0 when a device exists, which only start-up knows.
-inline int8_t InPortsLoaded = -1;
-inline int8_t OutPortsLoaded = -1;
-// "InPort" + n + "-DevName", "InPort" + n + "-PortName", and the OutPort twins.
-inline std::array<std::string, kCfgPorts> InPortDevNames;
-inline std::array<std::string, kCfgPorts> InPortNames;
-inline std::array<std::string, kCfgPorts> OutPortDevNames;
-inline std::array<std::string, kCfgPorts> OutPortNames;
-// "Port" + n + "-ProgChangesEnabled".
-inline std::array<uint8_t, kCfgPorts> ProgChangesEnabled = {1, 1, 1, 1, 1, 1, 1, 1, 1};
-// "Live-PortNo": 0-based live output port, written + 1.
-inline int8_t LivePortNoLoaded = 0;
-// "TarloSysEx-PortNo" (0-based, written + 1), "TarloSysEx-DevId", "TarloOn".
-inline int8_t TarloSysExPortNo = 0;
-inline int32_t TarloSysExDevId = 1;
-inline uint8_t TarloOnRequested = 0;
+  // "NoviceMode" = not StandardMode. 0 = novice mode; the factory settings leave it alone.
+  uint8_t StandardMode = 1;
+
+  // The tempo a glide moves toward (not in the file; "Tempo" is). Hundredths of BPM.
+  int32_t TargetTempo = 12000;
+
+  // Virtual keyboard key size in pixels: -1 until start-up applies the loaded size, so nothing is laid out
+  // before then. "TemplateKeySize" is written from the window's size and read into TemplateKeySizeLoaded.
+  int32_t TemplateKeySize = -1;
+  int32_t TemplateKeySizeLoaded = 40;
+
+  // The display link is open ("TarloOn" is written from it and read into TarloOnRequested).
+  uint8_t TarloOn = 0;
+
+  // Control inputs 1 and 2 (index 0 main, 1 auxiliary): "InPort" + n + "-OctaveOffset" (octaves -9..9)
+  // and "InPort" + n + "-LiveCmdKey" (the live command and calibrate key, -1 when a loaded text names no
+  // note). The MIDI-in thread's key mapping reads them without a lock.
+  std::array<TAtomic<int32_t>, kCfgControlInputs> InPortOctaveOffset = {0, 0};
+  std::array<TAtomic<int32_t>, kCfgControlInputs> InPortLiveCmdKey = {36, 36};
+
+  // Per output port n (index n - 1):
+  //   "Port" + n + "-MIDIOutClocksEnabled", "Port" + n + "-MidiOutSyncEnabled",
+  //   "Port" + n + "-MChanEnabled", "-MChanMin", "-MChanMax" (0-based channels, written + 1),
+  //   "Port" + n + "-Chan" + c + "-MChanPitchOffset" (notes, -12..36).
+  std::array<uint8_t, kCfgPorts> MIDIOutClocksEnabled{};
+  std::array<uint8_t, kCfgPorts> MidiOutSyncEnabled{};
+  std::array<uint8_t, kCfgPorts> MChanEnabled{};
+  std::array<int8_t, kCfgPorts> MChanMin{};
+  std::array<int8_t, kCfgPorts> MChanMax{};
+  std::array<std::array<int32_t, kCfgChans>, kCfgPorts> MChanPitchOffset{};
+
+  // Port allocation as loaded: the reader leaves these and the main window's refresh applies them.
+
+  // "InPortsAllocated" / "OutPortsAllocated" hold the count, that is the highest port index + 1; -1 none.
+  // The factory settings make it 0 when a device exists, which only start-up knows.
+  int8_t InPortsLoaded = -1;
+  int8_t OutPortsLoaded = -1;
+  // "InPort" + n + "-DevName", "InPort" + n + "-PortName", and the OutPort twins.
+  std::array<std::string, kCfgPorts> InPortDevNames;
+  std::array<std::string, kCfgPorts> InPortNames;
+  std::array<std::string, kCfgPorts> OutPortDevNames;
+  std::array<std::string, kCfgPorts> OutPortNames;
+  // "Port" + n + "-ProgChangesEnabled".
+  std::array<uint8_t, kCfgPorts> ProgChangesEnabled = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+  // "Live-PortNo": 0-based live output port, written + 1.
+  int8_t LivePortNoLoaded = 0;
+  // "TarloSysEx-PortNo" (0-based, written + 1), "TarloSysEx-DevId", "TarloOn".
+  int8_t TarloSysExPortNo = 0;
+  int32_t TarloSysExDevId = 1;
+  uint8_t TarloOnRequested = 0;
+
+  // "ProgName-" + n, n = 0..127: the user's program names, at most 16 characters.
+  std::array<std::string, kCfgProgs> UserProgNames = FactoryProgNames();
+  // "ClKinetrace-Chan" + c, c = 1..16: the note display's colour of each MIDI channel.
+  std::array<TColor, kCfgChans> ClKinetraceChan = KinetraceChanColoursFactory;
+};
+#undef VEL_CFG_DECLARE_SCALAR
+#undef VEL_CFG_DECLARE_COLOUR
+
+inline TCfg Cfg;
 
 // ---------------------------------------------------------------------------------------------------
 // Keyword tables
@@ -578,13 +626,13 @@ constexpr int32_t FactoryInt(V v) {
 }  // namespace cfg_detail
 
 #define VEL_CFG_SCALAR_ENTRY(T, Name, Factory, Form) \
-  CfgScalar{#Name, &Name, CfgForm::Form, cfg_detail::FactoryInt(Factory)},
-#define VEL_CFG_COLOUR_ENTRY(Name, Factory) CfgColour{#Name, &Name, Factory},
+  CfgScalar{#Name, &Cfg.Name, CfgForm::Form, cfg_detail::FactoryInt(Factory)},
+#define VEL_CFG_COLOUR_ENTRY(Name, Factory) CfgColour{#Name, &Cfg.Name, Factory},
 
 // Every scalar setting whose value is one variable. "NoviceMode" stands first, as in the file; the rest
 // (ports, per-port arrays, program names, key size, display link, octave offsets) are read and written
 // by hand.
-inline constexpr CfgScalar CfgScalars[] = {CfgScalar{"NoviceMode", &StandardMode, CfgForm::YNNot, 1},
+inline constexpr CfgScalar CfgScalars[] = {CfgScalar{"NoviceMode", &Cfg.StandardMode, CfgForm::YNNot, 1},
                                            VEL_CFG_ALL_SCALARS(VEL_CFG_SCALAR_ENTRY)};
 
 // The 119 single colours in the file's order; "ClKinetrace-Chan" + c follow them (ClKinetraceChan).

@@ -205,7 +205,7 @@ std::string_view BreakTriggerCaption(TBreakTriggerState state) {
 
 bool ArmBreak(TStyleStore& store) {
   if (store.ChainOn) {
-    WarnMsg.Set("Trigger ignored; style/var under chain control");
+    Msgs.WarnMsg.Set("Trigger ignored; style/var under chain control");
     return false;
   }
   const bool mainBuilt = store.BuiltPat < kStyleFirstBreak;

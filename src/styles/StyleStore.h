@@ -20,7 +20,7 @@
 #include <string>
 #include <string_view>
 
-#include "styles/StylesState.h"
+#include "base/Showing.h"
 
 namespace vel {
 
@@ -186,11 +186,11 @@ inline constexpr TStyleFamilyTraits kDrumTraits = {
      "x.x.....x.x....."},
     {"", "", "", "x.x.x.x.x.x.x...", "", "", "", "", "....x.......xx..", "", "", "", "", "", "",
      "x.x.....x.x...x."},
-    &CfgDrumShowing,
-    &CfgDrumRefresh,
-    &DrumStyleChanged,
-    &DrumTriggerChanged,
-    &MetrDrumChanged,
+    &Showing.CfgDrumShowing,
+    &Showing.CfgDrumRefresh,
+    &Showing.DrumStyleChanged,
+    &Showing.DrumTriggerChanged,
+    &Showing.MetrDrumChanged,
     "LoadCfgDrumControls",
 };
 
@@ -204,11 +204,11 @@ inline constexpr TStyleFamilyTraits kBassTraits = {
     8,
     {"", "", "", "..t...tt", "", "", "", "", "....xx..", "", "", "", "", "", "", "tt......"},
     {"", "", "", "..t.....", "", "", "", "", "...x.x..", "", "", "", "......x.", ".......x", "", "tx......"},
-    &CfgBassShowing,
-    &CfgBassRefresh,
-    &BassStyleChanged,
-    &BassTriggerChanged,
-    &MetrBassChanged,
+    &Showing.CfgBassShowing,
+    &Showing.CfgBassRefresh,
+    &Showing.BassStyleChanged,
+    &Showing.BassTriggerChanged,
+    &Showing.MetrBassChanged,
     "LoadCfgBassControls",
 };
 

@@ -15,8 +15,8 @@ namespace {
 class GeneralTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ErrMsg.Clear();
-    WarnMsg.Clear();
+    Msgs.ErrMsg.Clear();
+    Msgs.WarnMsg.Clear();
     SRecChordNote = 0;
   }
   void TearDown() override { SRecChordNote = 0; }
@@ -70,14 +70,14 @@ TEST_F(GeneralTest, KeyNoToNoteNamesNoteAndOctave) {
   for (auto [in, want] : names) EXPECT_EQ(KeyNoToNote(in), want) << in;
   EXPECT_EQ(KeyNoToNote(61, true), "61");
   EXPECT_EQ(KeyNoToNote(0, true), "0");
-  EXPECT_TRUE(ErrMsg.IsEmpty());
+  EXPECT_TRUE(Msgs.ErrMsg.IsEmpty());
   EXPECT_EQ(PitchClassName(61), "C#");
   EXPECT_EQ(PitchClassName(11), "B");
 }
 
 TEST_F(GeneralTest, KeyNoToNoteOfANegativeNoteIsAnInternalError) {
   EXPECT_EQ(KeyNoToNote(-1), "?");
-  EXPECT_EQ(ErrMsg.Peek(), "KeyNoToNote error: Unexpected NoteNo: -1");
+  EXPECT_EQ(Msgs.ErrMsg.Peek(), "KeyNoToNote error: Unexpected NoteNo: -1");
 }
 
 TEST_F(GeneralTest, YNTexts) {
@@ -217,7 +217,7 @@ TEST_F(GeneralTest, DecodeEventOfNotesAndHotkeys) {
   EXPECT_EQ(DecodeEvent(0x00283C93, false, true), "note C3 + others, vel 40");
   EXPECT_EQ(DecodeEvent(0x00804199, false, false), "hotkey ' a' down");
   EXPECT_EQ(DecodeEvent(0x00807088, false, true), "hotkey ' F1' up");
-  EXPECT_TRUE(WarnMsg.IsEmpty());
+  EXPECT_TRUE(Msgs.WarnMsg.IsEmpty());
 }
 
 TEST_F(GeneralTest, DecodeEventOfChannelMessages) {
@@ -242,12 +242,12 @@ TEST_F(GeneralTest, DecodeEventOfSystemMessagesAndTheEndMarker) {
   EXPECT_EQ(DecodeEvent(0x000000F7, false, false), "sysex end");
   EXPECT_EQ(DecodeEvent(0x000000FD, false, false), "undefined");
   EXPECT_EQ(DecodeEvent(0x000000FE, false, false), "active sensing");
-  EXPECT_TRUE(WarnMsg.IsEmpty());
+  EXPECT_TRUE(Msgs.WarnMsg.IsEmpty());
 }
 
 TEST_F(GeneralTest, DecodeEventOfADataByteWarns) {
   EXPECT_EQ(DecodeEvent(0x00003C45, false, false), "?");
-  EXPECT_EQ(WarnMsg.Peek(), "DecodeEvent error: Unexpected MidiCmd: 4");
+  EXPECT_EQ(Msgs.WarnMsg.Peek(), "DecodeEvent error: Unexpected MidiCmd: 4");
 }
 
 TEST_F(GeneralTest, GetEnvVarReturnsTheWholeValue) {

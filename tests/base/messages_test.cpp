@@ -16,13 +16,13 @@ namespace {
 class MessagesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (MessageText* t : {&StatusMsg, &WarnMsg, &ErrMsg, &StatusAlertText}) t->Clear();
-    StatusAlertPending = 0;
-    ErrorCount = 0;
-    WarningCount = 0;
-    DiagFlags = 0;
+    for (MessageText* t : {&Msgs.StatusMsg, &Msgs.WarnMsg, &Msgs.ErrMsg, &Msgs.StatusAlertText}) t->Clear();
+    Msgs.StatusAlertPending = 0;
+    Msgs.ErrorCount = 0;
+    Msgs.WarningCount = 0;
+    Trace.DiagFlags = 0;
   }
-  void TearDown() override { DiagFlags = 0; }
+  void TearDown() override { Trace.DiagFlags = 0; }
 
   // What the log got, without its time stamp; fails on a line that has none.
   std::string Untimed(const std::string& line) {
@@ -36,76 +36,76 @@ class MessagesTest : public ::testing::Test {
 };
 
 TEST_F(MessagesTest, MessageTextSetTakeAndClear) {
-  EXPECT_TRUE(StatusMsg.IsEmpty());
-  StatusMsg.Set("Play");
-  EXPECT_EQ(StatusMsg.Peek(), "Play");
-  EXPECT_FALSE(StatusMsg.IsEmpty());
-  EXPECT_EQ(StatusMsg.TakeAndClear(), "Play");
-  EXPECT_TRUE(StatusMsg.IsEmpty());
-  EXPECT_EQ(StatusMsg.TakeAndClear(), "");
-  StatusMsg.Set("Reset");
-  StatusMsg.Set("Mute");
-  EXPECT_EQ(StatusMsg.Peek(), "Mute");
+  EXPECT_TRUE(Msgs.StatusMsg.IsEmpty());
+  Msgs.StatusMsg.Set("Play");
+  EXPECT_EQ(Msgs.StatusMsg.Peek(), "Play");
+  EXPECT_FALSE(Msgs.StatusMsg.IsEmpty());
+  EXPECT_EQ(Msgs.StatusMsg.TakeAndClear(), "Play");
+  EXPECT_TRUE(Msgs.StatusMsg.IsEmpty());
+  EXPECT_EQ(Msgs.StatusMsg.TakeAndClear(), "");
+  Msgs.StatusMsg.Set("Reset");
+  Msgs.StatusMsg.Set("Mute");
+  EXPECT_EQ(Msgs.StatusMsg.Peek(), "Mute");
 }
 
 TEST_F(MessagesTest, MessageTextCutsAnOverlongText) {
   std::string text(MessageText::kCapacity + 40, 'w');
-  WarnMsg.Set(text);
-  EXPECT_EQ(WarnMsg.Peek(), text.substr(0, MessageText::kCapacity));
+  Msgs.WarnMsg.Set(text);
+  EXPECT_EQ(Msgs.WarnMsg.Peek(), text.substr(0, MessageText::kCapacity));
 }
 
 TEST_F(MessagesTest, DesignErrorIsCountedRaisedAndLoggedWithDiagnosticsOn) {
   ReportDesignError("TickSeq-2 error: Unexpected SeqState");
-  EXPECT_EQ(ErrorCount, 1);
-  EXPECT_EQ(StatusAlertText.Peek(), "Design error: TickSeq-2 error: Unexpected SeqState");
-  EXPECT_EQ(StatusAlertPending, 1);
+  EXPECT_EQ(Msgs.ErrorCount, 1);
+  EXPECT_EQ(Msgs.StatusAlertText.Peek(), "Design error: TickSeq-2 error: Unexpected SeqState");
+  EXPECT_EQ(Msgs.StatusAlertPending, 1);
   EXPECT_TRUE(ui.log.empty());
 
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   ReportDesignError("SetProgState error: Unexpected psState");
-  EXPECT_EQ(ErrorCount, 2);
+  EXPECT_EQ(Msgs.ErrorCount, 2);
   ASSERT_EQ(ui.log.size(), 1u);
   EXPECT_EQ(Untimed(ui.log[0]), "Design error: SetProgState error: Unexpected psState");
-  EXPECT_EQ(WarningCount, 0);
+  EXPECT_EQ(Msgs.WarningCount, 0);
 }
 
 TEST_F(MessagesTest, WarningWithLeadingAtIsShownAndCountedButNotLogged) {
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   ReportWarning("@Tracks discarded; not enough seqs");
-  EXPECT_EQ(StatusAlertText.Peek(), "Warning: Tracks discarded; not enough seqs");
-  EXPECT_EQ(StatusAlertPending, 1);
-  EXPECT_EQ(WarningCount, 1);
+  EXPECT_EQ(Msgs.StatusAlertText.Peek(), "Warning: Tracks discarded; not enough seqs");
+  EXPECT_EQ(Msgs.StatusAlertPending, 1);
+  EXPECT_EQ(Msgs.WarningCount, 1);
   EXPECT_TRUE(ui.log.empty());
 
   ReportWarning("LiveFifo overflow; data discarded");
-  EXPECT_EQ(StatusAlertText.Peek(), "Warning: LiveFifo overflow; data discarded");
-  EXPECT_EQ(WarningCount, 2);
+  EXPECT_EQ(Msgs.StatusAlertText.Peek(), "Warning: LiveFifo overflow; data discarded");
+  EXPECT_EQ(Msgs.WarningCount, 2);
   ASSERT_EQ(ui.log.size(), 1u);
   EXPECT_EQ(Untimed(ui.log[0]), "Warning: LiveFifo overflow; data discarded");
 
-  DiagFlags = 0;
+  Trace.DiagFlags = 0;
   ReportWarning("Tempo command ignored; active tempo is external");
-  EXPECT_EQ(WarningCount, 3);
+  EXPECT_EQ(Msgs.WarningCount, 3);
   EXPECT_EQ(ui.log.size(), 1u);
-  EXPECT_EQ(ErrorCount, 0);
+  EXPECT_EQ(Msgs.ErrorCount, 0);
 }
 
 TEST_F(MessagesTest, UnexpectedValuesReachTheStatusLineNamedByTheirProcedure) {
   // What the status display does with each text: take it, report it.
   KeyNoToNote(-5);
-  ReportDesignError(ErrMsg.TakeAndClear());
-  EXPECT_EQ(StatusAlertText.Peek(), "Design error: KeyNoToNote error: Unexpected NoteNo: -5");
-  EXPECT_TRUE(ErrMsg.IsEmpty());
+  ReportDesignError(Msgs.ErrMsg.TakeAndClear());
+  EXPECT_EQ(Msgs.StatusAlertText.Peek(), "Design error: KeyNoToNote error: Unexpected NoteNo: -5");
+  EXPECT_TRUE(Msgs.ErrMsg.IsEmpty());
 
   TraceEventReqd(0x70);
-  ReportDesignError(ErrMsg.TakeAndClear());
-  EXPECT_EQ(StatusAlertText.Peek(), "Design error: TraceEventReqd-2 error: Unexpected StatusByte: 112");
+  ReportDesignError(Msgs.ErrMsg.TakeAndClear());
+  EXPECT_EQ(Msgs.StatusAlertText.Peek(), "Design error: TraceEventReqd-2 error: Unexpected StatusByte: 112");
 
   DecodeEvent(0x00000012, false, false);
-  ReportWarning(WarnMsg.TakeAndClear());
-  EXPECT_EQ(StatusAlertText.Peek(), "Warning: DecodeEvent error: Unexpected MidiCmd: 1");
-  EXPECT_EQ(ErrorCount, 2);
-  EXPECT_EQ(WarningCount, 1);
+  ReportWarning(Msgs.WarnMsg.TakeAndClear());
+  EXPECT_EQ(Msgs.StatusAlertText.Peek(), "Warning: DecodeEvent error: Unexpected MidiCmd: 1");
+  EXPECT_EQ(Msgs.ErrorCount, 2);
+  EXPECT_EQ(Msgs.WarningCount, 1);
 }
 
 TEST_F(MessagesTest, ConfigErrorShowsAnErrorBoxAndLogsWithDiagnosticsOn) {
@@ -119,13 +119,13 @@ TEST_F(MessagesTest, ConfigErrorShowsAnErrorBoxAndLogsWithDiagnosticsOn) {
   EXPECT_EQ(ui.boxes[0].buttons, MsgButtons::Ok);
   EXPECT_TRUE(ui.log.empty());
 
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   EXPECT_FALSE(ReportConfigError("DspStatusInterval", "Out of range"));
   ASSERT_EQ(ui.log.size(), 1u);
   EXPECT_EQ(Untimed(ui.log[0]), "Config error: DspStatusInterval: Out of range");
   // Config errors are not status alerts.
-  EXPECT_EQ(StatusAlertPending, 0);
-  EXPECT_EQ(ErrorCount, 0);
+  EXPECT_EQ(Msgs.StatusAlertPending, 0);
+  EXPECT_EQ(Msgs.ErrorCount, 0);
 }
 
 TEST_F(MessagesTest, AppendWithComma) {

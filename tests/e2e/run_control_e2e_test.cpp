@@ -66,8 +66,9 @@ class RunControlE2E : public ::testing::Test {
 
   void TearDown() override {
     StopRunning();
-    for (int32_t i = 0; i <= MidiInDevsLast; ++i) CloseInPort(i, MidiInDevs[i].PortNo, false);
-    for (int32_t i = 0; i <= MidiOutDevsLast; ++i) CloseOutPort(i, MidiOutDevs[i].PortNo, false);
+    for (int32_t i = 0; i <= RunCtl.MidiInDevsLast; ++i) CloseInPort(i, RunCtl.MidiInDevs[i].PortNo, false);
+    for (int32_t i = 0; i <= RunCtl.MidiOutDevsLast; ++i)
+      CloseOutPort(i, RunCtl.MidiOutDevs[i].PortNo, false);
     midi::SelectBackend(midi::Backend::Loopback);
     peer_.reset();
     server_.Stop();
@@ -79,16 +80,16 @@ class RunControlE2E : public ::testing::Test {
   void AllocatePeer() {
     LoadInDevNames();
     LoadOutDevList();
-    const int32_t in = FindDev(MidiInDevs, MidiInDevsLast, "peer:out");
-    const int32_t out = FindDev(MidiOutDevs, MidiOutDevsLast, "peer:in");
+    const int32_t in = FindDev(RunCtl.MidiInDevs, RunCtl.MidiInDevsLast, "peer:out");
+    const int32_t out = FindDev(RunCtl.MidiOutDevs, RunCtl.MidiOutDevsLast, "peer:in");
     ASSERT_GE(in, 0);
     ASSERT_GE(out, 0);
-    InPortDevIdx[0] = static_cast<int8_t>(in);
-    InPortsAllocated = 0;
-    PortDevIdx[0] = static_cast<int8_t>(out);
-    OutPortsAllocated = 0;
-    MidiOutDevs[out].ProgChangesEnabled = 0;
-    LivePort = 0;
+    RunCtl.InPortDevIdx[0] = static_cast<int8_t>(in);
+    RunCtl.InPortsAllocated = 0;
+    RunCtl.PortDevIdx[0] = static_cast<int8_t>(out);
+    RunCtl.OutPortsAllocated = 0;
+    RunCtl.MidiOutDevs[out].ProgChangesEnabled = 0;
+    RunCtl.LivePort = 0;
     ASSERT_TRUE(OpenInPort(in, 0));
     ASSERT_TRUE(OpenOutPort(out, 0));
   }
@@ -125,19 +126,19 @@ class RunControlE2E : public ::testing::Test {
 
 TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
   AllocatePeer();
-  ClocksSourceInternal = 0;
-  ClocksExtPNo = 0;
-  MidiInSyncExtEnabled = 1;
-  LiveChan[0] = 2;
+  Cfg.ClocksSourceInternal = 0;
+  Cfg.ClocksExtPNo = 0;
+  Cfg.MidiInSyncExtEnabled = 1;
+  Live.Chan[0] = 2;
   {
     std::lock_guard lock(EngineLock);
     test::FillPart(0, 0, {{0, 0x643C90}, {1920, 0x003C80}, {3840, 0xFF}});
   }
-  ProgState = psConfig;
+  RunCtl.ProgState = psConfig;
   StartRunning();
-  ASSERT_EQ(ProgState, psRunning);
-  ASSERT_EQ(TimerExists, 1);
-  ASSERT_EQ(KeyMode, KeyModeLive);
+  ASSERT_EQ(RunCtl.ProgState, psRunning);
+  ASSERT_EQ(RunCtl.TimerExists, 1);
+  ASSERT_EQ(Keys.KeyMode, KeyModeLive);
   {
     std::lock_guard lock(EngineLock);
     test::StartSeq(0);
@@ -156,7 +157,7 @@ TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
   }
   expected.push_back("90 3C 64");
   EXPECT_EQ(ReceivedWhenSettled(expected.size()), expected);
-  EXPECT_EQ(Locked([] { return ExtClockTicks; }), 96 * 160);
+  EXPECT_EQ(Locked([] { return MidiIn.ExtClockTicks; }), 96 * 160);
 
   // MIDI Stop: the seq plays to the end of its cycle and stops there.
   ASSERT_TRUE(peer_->Queue({0xFC}));
@@ -175,8 +176,8 @@ TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
 
   // The stop resets the live channel, then the seqs' channel.
   StopRunning();
-  EXPECT_EQ(ProgState, psConfig);
-  EXPECT_EQ(TimerExists, 0);
+  EXPECT_EQ(RunCtl.ProgState, psConfig);
+  EXPECT_EQ(RunCtl.TimerExists, 0);
   expected = test::Join({expected, test::ChannelResetHex(2), test::ChannelResetHex(0)});
   EXPECT_EQ(ReceivedWhenSettled(expected.size()), expected);
   // The inputs stay open: a controller in Config waits in its queue for the next run.

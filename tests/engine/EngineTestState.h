@@ -28,115 +28,32 @@
 namespace vel::test {
 
 inline uint32_t EngineClock() {
-  return static_cast<uint32_t>(MsClock.load());
-}
-
-// Every scalar setting back to its factory value.
-inline void FactoryScalars() {
-  for (const CfgScalar& c : CfgScalars) {
-    std::visit(
-        [&](auto* var) {
-          using T = std::remove_pointer_t<decltype(var)>;
-          if constexpr (std::is_same_v<T, std::string>) {
-            var->clear();
-          } else {
-            *var = static_cast<T>(c.Factory);
-          }
-        },
-        c.Var);
-  }
-  MIDIOutClocksEnabled.fill(0);
-  MidiOutSyncEnabled.fill(0);
-  MChanEnabled.fill(0);
-  MChanMin.fill(0);
-  MChanMax.fill(0);
-  for (auto& p : MChanPitchOffset) p.fill(0);
+  return static_cast<uint32_t>(Transport.MsClock.load());
 }
 
 inline void ResetEngineState() {
   ResetFifoState();
-  FactoryScalars();
-  TargetTempo = Tempo;
-  MetrSeqNo = -1;  // the metronome seq only where a test asks for it
-  TempoSlewTime = 0;
-  for (auto& part : PartBufs)
+  Cfg = TCfg{};
+  Cfg.MetrSeqNo = -1;  // the metronome seq only where a test asks for it
+  Cfg.TempoSlewTime = 0;
+  for (auto& part : Seqs.PartBufs)
     for (auto& b : part) b = TPartBuf{};
-  SeqRecs.fill(TSeqRec{});
-  SavedSeqSelection.fill(0);
-  SeqGridRedraw = 0;
-  for (auto& port : PortChanProgs) port.fill(TChanProg{});
-  for (auto& ch : NoteOnCounts) ch.fill(TNoteDsp{});
-  SustainVals.fill(0);
-  KinetraceDirty = 0;
-  NoteOnCountsScroll = 0;
-  LiveNoteTable.fill(TNoteAnim{});
-  ExtClockTicks = 0;
-  LocalControlOn = 1;
-  SampleAidShowing = 0;
-  TemplateShowing = 0;
-  LiveNoteAnyLit = 0;
-
-  TicksToBarEnd = 15360;
-  BeatNo = 1;
-  BarNo = 0;
-  BeatChanged = 0;
-  SeqsRunning = 0;
-  MsClock = 0;
-  ClockWatchMs = 0;
-  TempoSlewReload = TempoSlewCount = 0;
-  TickCentsAcc = ClockCentsAcc = 0;
-  BeatTicks = ActBeatTicks = 3840;
-  BarTicks = ActBarTicks = 15360;
-  ActBeatsPerBar = ActNoteLenFrac = 4;
-  NQActNoteLenFrac = SQActNoteLenFrac = 8;
-  NQTicks = SQTicks = NQActTicks = SQActTicks = 1920;
-  MetrBarCount = 1;
-  RecActive = 0;
-  RecBeatCountOn = 0;
-  RecBeatCount = 0;
-  RecBarCountOn = 0;
-  RecBarCount = -1;
-  RecStartedClock = 0;
-  RecStartTimeStamp = RecStartExtTicks = 0;
-  RecStepMode = RecRawMode = 0;
-  RecFromLiveKey = 0;
-  RecRetake = 0;
-  FtnTimer = 0;
+  Seqs.SeqRecs.fill(TSeqRec{});
+  Seqs.SavedSeqSelection.fill(0);
+  Seqs.SeqGridRedraw = 0;
+  PlayCycle = TPlay{};
+  MidiIn = TMidiIn{};
+  Showing = TShowing{};
+  Transport = TTransport{};
   EngineHooks = TEngineHooks{};
-  MetrRebuildPending = 0;
-
-  LiveChan.fill(0);
-  LiveSVel = 5;
-  LivePitch = LiveTransposeBase = 0;
-  LivePitchLocked = 0;
-  LiveFtsRoot = 0;
-  LiveFtsType = kFtsTypeOff;
-  LiveScaleMap = nullptr;
-  LiveMChanApplies = 0;
-  LiveSelected = 0;
-  TempoSweep = {};
-  PortSweep = {};
-  ChanSweep = {};
-  ProgSweep = {};
-  SVelSweep = {};
-  InLightOther = InLightNote = InLightHotkey = 0;
-  HotkeyTargetWnd = 0;
+  Metr = TMetr{};
+  Live = TLive{};
   HotkeyIo = THotkeyIo{};
-
-  KeyMode = 0;
-  KeyModeChanged = 0;
-  KeyHold = 0;
-  SelectionChanged = 0;
-  PitchCycles = 0;
-  PitchCyclesN = PitchCyclesNN = 0;
-  PitchZoneSel.fill(0);
-  PitchZoneSelCleared = 0;
-
-  ProgState = psRunning;
-  TimerBusy = 1;
-  PortDevIdx.fill(-1);
-  LivePort = 0;
-  OutPortsAllocated = -1;
+  Keys = TKeys{};
+  RunCtl = TRun{};
+  RunCtl.ProgState = psRunning;
+  RunCtl.TimerBusy = 1;
+  RunCtl.LivePort = 0;
 }
 
 // A message as the tests write it: "92 3C 64" and the callback (engine ms) it went out at.
@@ -211,8 +128,8 @@ inline void StartSeq(int seq, uint8_t state = ssPlaying) {
 // The engine left as a test found it: factory state, not running.
 inline void LeaveEngineState() {
   ResetEngineState();
-  ProgState = psInitialising;
-  TimerBusy = 0;
+  RunCtl.ProgState = psInitialising;
+  RunCtl.TimerBusy = 0;
 }
 
 class EngineTest : public ::testing::Test {
@@ -224,21 +141,21 @@ class EngineTest : public ::testing::Test {
     midi::loopback::SetClock(&EngineClock);
     for (int d = 0; d < midi::loopback::kOutDevs; ++d) {
       ASSERT_EQ(midi::OutOpen(d, handles_[d]), midi::kOk);
-      MidiOutDevs[d] = TMidiDevRec{};
-      MidiOutDevs[d].Handle = handles_[d];
-      MidiOutDevs[d].Opened = 1;
+      RunCtl.MidiOutDevs[d] = TMidiDevRec{};
+      RunCtl.MidiOutDevs[d].Handle = handles_[d];
+      RunCtl.MidiOutDevs[d].Opened = 1;
       // Program changes only where a test asks for them: every part's first cycle would send one.
-      MidiOutDevs[d].ProgChangesEnabled = 0;
-      PortDevIdx[d] = static_cast<int8_t>(d);
+      RunCtl.MidiOutDevs[d].ProgChangesEnabled = 0;
+      RunCtl.PortDevIdx[d] = static_cast<int8_t>(d);
     }
-    OutPortsAllocated = 2;
+    RunCtl.OutPortsAllocated = 2;
     midi::loopback::ClearSent();
   }
   void TearDown() override {
     RunQueuedHotkeyStrokes();
     for (int d = 0; d < midi::loopback::kOutDevs; ++d) {
       midi::OutClose(handles_[d]);
-      MidiOutDevs[d] = TMidiDevRec{};
+      RunCtl.MidiOutDevs[d] = TMidiDevRec{};
     }
     midi::loopback::SetClock(nullptr);
     midi::loopback::ClearSent();

@@ -22,10 +22,10 @@ inline void ResetFifoState() {
     std::lock_guard lock(LiveNoteOnCounter.Mutex);
     for (auto& channel : LiveNoteOnCounter.Counts) channel.fill(0);
   }
-  for (MessageText* t : {&StatusMsg, &WarnMsg, &ErrMsg}) t->Clear();
-  for (auto* s : {&DiagFlags, &OutTraceOn, &InTraceOn, &TraceNotes, &TracePressure, &TraceController,
-                  &TraceProgChanges, &TracePitchBend, &TraceMTC, &TraceMC, &TraceSync, &TraceHotkey})
-    *s = 0;
+  for (MessageText* t : {&Msgs.StatusMsg, &Msgs.WarnMsg, &Msgs.ErrMsg}) t->Clear();
+  Trace = TTrace{};
+  // A test traces only what it switches on.
+  Trace.TraceNotes = Trace.TraceProgChanges = Trace.TraceHotkey = 0;
 }
 
 }  // namespace vel::test

@@ -31,7 +31,7 @@ using PartEvs = std::vector<PartEv>;
 // The part's events in list order.
 inline PartEvs PartEvents(int part, int seq) {
   PartEvs out;
-  const TPartBuf& b = PartBufs[part][seq];
+  const TPartBuf& b = Seqs.PartBufs[part][seq];
   for (int16_t i = b.Head; i >= 0; i = b.Events[i].Next) out.push_back({b.Events[i].Time, b.Events[i].Msg});
   return out;
 }
@@ -53,30 +53,30 @@ class MetronomeTest : public EngineTest {
     InitMetronomeHooks();
     DrumVelVar = 0;
     BassVelVar = 0;
-    DrumPatCopy = TMetrPatCopy{};
-    BassPatCopy = TMetrPatCopy{};
+    Metr.DrumPatCopy = TMetrPatCopy{};
+    Metr.BassPatCopy = TMetrPatCopy{};
     MetrRandom = &MetrRandomDefault;
-    MetrRebuilt = 0;
-    MetrSeqNo = 0;
-    ErrMsg.Clear();
+    Metr.MetrRebuilt = 0;
+    Cfg.MetrSeqNo = 0;
+    Msgs.ErrMsg.Clear();
   }
   void TearDown() override {
     ResetStyleState();
     ClearStyleHooks();
     MetrRandom = &MetrRandomDefault;
-    MetrRebuilt = 0;
-    ErrMsg.Clear();
+    Metr.MetrRebuilt = 0;
+    Msgs.ErrMsg.Clear();
     EngineTest::TearDown();
   }
 
   // The drum or the bass style metronome.
   static void UseDrumStyle() {
-    MetrModeStyles = 1;
-    MetrTypePitchLocked = 1;
+    Cfg.MetrModeStyles = 1;
+    Cfg.MetrTypePitchLocked = 1;
   }
   static void UseBassStyle() {
-    MetrModeStyles = 1;
-    MetrTypePitchLocked = 0;
+    Cfg.MetrModeStyles = 1;
+    Cfg.MetrTypePitchLocked = 0;
   }
   // Pattern 0 of style 0 with only the given rows (row index, steps); the rest emptied.
   static void SetOnlyRows(TStyleStore& store, std::initializer_list<std::pair<int, const char*>> rows,

@@ -28,42 +28,18 @@ inline uint32_t RigClock() {
 
 // Run control and the input path back to a clean Config, with no hooks installed.
 inline void ResetRunState() {
-  ProgState = psConfig;
-  TimerBusy = 0;
-  MidiTimerRes = 1;
-  PeriodBegun = 0;
-  MidiTimerId = 0;
-  TimerExists = 0;
-  StopRunningBusy = 0;
-  LastLoggedState.clear();
-  ParamStrs.clear();
-  AppDataFolder.clear();
-  UserProfileFolder.clear();
+  RunCtl = TRun{};
+  RunCtl.ProgState = psConfig;
+  RunCtl.LivePort = 0;
   TimerIo = TTimerIo{};
   RunHooks = TRunHooks{};
   MidiInHooks = TMidiInHooks{};
-  for (auto& d : MidiInDevs) d = TMidiDevRec{};
-  for (auto& d : MidiOutDevs) d = TMidiDevRec{};
-  MidiInDevsLast = MidiOutDevsLast = -1;
-  InPortDevIdx.fill(-1);
-  PortDevIdx.fill(-1);
-  InPortsAllocated = OutPortsAllocated = -1;
-  LivePort = 0;
-  InSysEx.fill(0);
-  LastInTimestamp.fill(0);
-  ResetExtClock();
-  LocalCtlDirty = 0;
-  MidiInMoreData = 0;
-  LiveNoteAux.fill(0);
-  KeyMapperShowing = 0;
-  KeyLabelsRedraw = 0;
-  LastLiveKey = -1;
-  KeyModeShown = 0;
-  KeyModeShownPrev = 0;
-  StatusAlertText.Clear();
-  StatusAlertPending = 0;
-  ErrorCount = 0;
-  WarningCount = 0;
+  MidiIn = TMidiIn{};
+  Showing = TShowing{};
+  Msgs.StatusAlertText.Clear();
+  Msgs.StatusAlertPending = 0;
+  Msgs.ErrorCount = 0;
+  Msgs.WarningCount = 0;
 }
 
 // The play command as the key path's executor gives it: the selected stopped seqs start from their
@@ -92,11 +68,11 @@ class RunRig : public ::testing::Test {
 
   void TearDown() override {
     for (int32_t i = 0; i < midi::kMaxDevs; ++i) {
-      if (MidiInDevs[i].Opened) midi::InClose(MidiInDevs[i].Handle);
-      if (MidiOutDevs[i].Opened) midi::OutClose(MidiOutDevs[i].Handle);
+      if (RunCtl.MidiInDevs[i].Opened) midi::InClose(RunCtl.MidiInDevs[i].Handle);
+      if (RunCtl.MidiOutDevs[i].Opened) midi::OutClose(RunCtl.MidiOutDevs[i].Handle);
     }
-    if (TimerExists && realTimer_) mmtimer::KillEvent(MidiTimerId);
-    if (PeriodBegun && realTimer_) mmtimer::EndPeriod(static_cast<uint32_t>(MidiTimerRes));
+    if (RunCtl.TimerExists && realTimer_) mmtimer::KillEvent(RunCtl.MidiTimerId);
+    if (RunCtl.PeriodBegun && realTimer_) mmtimer::EndPeriod(static_cast<uint32_t>(RunCtl.MidiTimerRes));
     StopHotkeySender();
     Ui() = savedUi_;
     midi::loopback::SetClock(nullptr);
@@ -196,20 +172,20 @@ class RunRig : public ::testing::Test {
     LoadInDevNames();
     LoadOutDevList();
     for (int p = 0; p < ins; ++p) {
-      InPortDevIdx[p] = static_cast<int8_t>(p);
-      MidiInDevs[p].PortName = "In " + std::to_string(p + 1);
+      RunCtl.InPortDevIdx[p] = static_cast<int8_t>(p);
+      RunCtl.MidiInDevs[p].PortName = "In " + std::to_string(p + 1);
       ASSERT_TRUE(OpenInPort(p, p));
     }
-    InPortsAllocated = static_cast<int8_t>(ins - 1);
+    RunCtl.InPortsAllocated = static_cast<int8_t>(ins - 1);
     for (int p = 0; p < outs; ++p) {
-      PortDevIdx[p] = static_cast<int8_t>(p);
-      MidiOutDevs[p].PortName = "Out " + std::to_string(p + 1);
+      RunCtl.PortDevIdx[p] = static_cast<int8_t>(p);
+      RunCtl.MidiOutDevs[p].PortName = "Out " + std::to_string(p + 1);
       // Program changes only where a test asks for them.
-      MidiOutDevs[p].ProgChangesEnabled = 0;
+      RunCtl.MidiOutDevs[p].ProgChangesEnabled = 0;
       ASSERT_TRUE(OpenOutPort(p, p));
     }
-    OutPortsAllocated = static_cast<int8_t>(outs - 1);
-    LivePort = 0;
+    RunCtl.OutPortsAllocated = static_cast<int8_t>(outs - 1);
+    RunCtl.LivePort = 0;
     DrainPosts();
     journal.clear();
     midi::loopback::ClearSent();

@@ -31,19 +31,19 @@ TEST_F(FifoTest, ReadOfAnEmptyQueueGivesZeroAndChangesNothing) {
   EXPECT_EQ(ReadRawFifo(), 0u);
   EXPECT_EQ(LiveFifo.ReadIdx, 0);
   EXPECT_EQ(LiveFifo.Count, 0);
-  EXPECT_TRUE(WarnMsg.IsEmpty());
+  EXPECT_TRUE(Msgs.WarnMsg.IsEmpty());
 }
 
 TEST_F(FifoTest, LiveFifoTakes999AndOverflowsAtTheThousandth) {
   // No output port: the overflow only empties the queue.
-  OutPortsAllocated = -1;
+  RunCtl.OutPortsAllocated = -1;
   for (uint32_t i = 1; i <= 999; ++i) ASSERT_TRUE(WriteLiveFifo(0x90 | i << 8)) << i;
   EXPECT_EQ(LiveFifo.Count, 999);
   EXPECT_EQ(LiveFifo.HighWater, 999);
-  EXPECT_TRUE(WarnMsg.IsEmpty());
+  EXPECT_TRUE(Msgs.WarnMsg.IsEmpty());
 
   EXPECT_FALSE(WriteLiveFifo(0x123490));
-  EXPECT_EQ(WarnMsg.Peek(), "LiveFifo overflow; data discarded");
+  EXPECT_EQ(Msgs.WarnMsg.Peek(), "LiveFifo overflow; data discarded");
   EXPECT_EQ(LiveFifo.Count, 0);
   EXPECT_EQ(ReadLiveFifo(), 0u);
   // Accepts again at once.
@@ -52,7 +52,7 @@ TEST_F(FifoTest, LiveFifoTakes999AndOverflowsAtTheThousandth) {
 }
 
 TEST_F(FifoTest, LiveFifoOverflowClearsTheLiveNoteCounts) {
-  OutPortsAllocated = -1;
+  RunCtl.OutPortsAllocated = -1;
   LiveNoteOnCounter.Counts[0][60] = 2;
   for (int i = 0; i < 999; ++i) WriteLiveFifo(0x90);
   WriteLiveFifo(0x90);
@@ -62,29 +62,29 @@ TEST_F(FifoTest, LiveFifoOverflowClearsTheLiveNoteCounts) {
 TEST_F(FifoTest, RawFifoOverflowDropsOnlyTheNewMessage) {
   for (uint32_t i = 1; i <= 999; ++i) ASSERT_TRUE(WriteRawFifo(i));
   EXPECT_FALSE(WriteRawFifo(5000));
-  EXPECT_EQ(WarnMsg.Peek(), "RawFifo overflow; data discarded");
+  EXPECT_EQ(Msgs.WarnMsg.Peek(), "RawFifo overflow; data discarded");
   EXPECT_EQ(RawFifo.Count, 999);
   EXPECT_EQ(ReadRawFifo(), 1u);
 }
 
 TEST_F(FifoTest, DiagQueuesOverflowWithTheirOwnTexts) {
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   for (int i = 0; i < 149; ++i) PostDiagMsg("line " + std::to_string(i));
   EXPECT_EQ(DiagMsgsFifo.Count, 149);
-  EXPECT_TRUE(WarnMsg.IsEmpty());
+  EXPECT_TRUE(Msgs.WarnMsg.IsEmpty());
   PostDiagMsg("one too many");
-  EXPECT_EQ(WarnMsg.Peek(), "DiagMsgsFifo overflow; data discarded");
+  EXPECT_EQ(Msgs.WarnMsg.Peek(), "DiagMsgsFifo overflow; data discarded");
   EXPECT_EQ(DiagMsgsFifo.Count, 149);
   std::vector<std::string> lines = DiagLines();
   ASSERT_EQ(lines.size(), 149u);
   EXPECT_EQ(lines.front(), "line 0");
   EXPECT_EQ(lines.back(), "line 148");
 
-  WarnMsg.Clear();
+  Msgs.WarnMsg.Clear();
   for (int i = 0; i < 999; ++i) WriteDiagTraceFifo(i % 9, 0x90 | i << 8, i);
-  EXPECT_TRUE(WarnMsg.IsEmpty());
+  EXPECT_TRUE(Msgs.WarnMsg.IsEmpty());
   WriteDiagTraceFifo(0, 0x80, 0);
-  EXPECT_EQ(WarnMsg.Peek(), "DiagTraceFifo overlow; data discarded");
+  EXPECT_EQ(Msgs.WarnMsg.Peek(), "DiagTraceFifo overlow; data discarded");
   TTraceEvent ev;
   ASSERT_TRUE(ReadDiagTraceFifo(ev));
   EXPECT_EQ(ev.Port, 0);
@@ -96,7 +96,7 @@ TEST_F(FifoTest, DiagQueuesOverflowWithTheirOwnTexts) {
 }
 
 TEST_F(FifoTest, DiagMsgsKeepLongLinesCutToTheirSlot) {
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   std::string line(400, 'd');
   PostDiagMsg(line);
   std::vector<std::string> lines = DiagLines();
@@ -136,13 +136,13 @@ TEST_F(FifoTest, BlockIsTakenWholeOrRefusedWhole) {
   EXPECT_EQ(LiveFifo.HighWater, 999);
   for (int i = 0; i < 991; ++i) ReadLiveFifo();
   for (uint32_t m = 0x10; m <= 0x17; ++m) EXPECT_EQ(ReadLiveFifo(), m);
-  EXPECT_TRUE(WarnMsg.IsEmpty());
+  EXPECT_TRUE(Msgs.WarnMsg.IsEmpty());
 
   // 7 places left: refused whole, and nothing else is touched.
   for (int i = 0; i < 992; ++i) ASSERT_TRUE(WriteLiveFifo(2));
   LiveNoteOnCounter.Counts[1][1] = 1;
   EXPECT_FALSE(WriteLiveFifoBlock(7, block));
-  EXPECT_EQ(WarnMsg.Peek(), "LiveFifo overflow; data discarded");
+  EXPECT_EQ(Msgs.WarnMsg.Peek(), "LiveFifo overflow; data discarded");
   EXPECT_EQ(LiveFifo.Count, 992);
   EXPECT_EQ(LiveNoteOnCounter.Counts[1][1], 1);
   // A smaller block still fits.
@@ -153,7 +153,7 @@ TEST_F(FifoTest, BlockIsTakenWholeOrRefusedWhole) {
 }
 
 TEST_F(FifoTest, AWriteGivesUpAfterTheWaitWhileTheLockIsHeldElsewhere) {
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   std::promise<void> held;
   std::promise<void> done;
   std::thread holder([&] {
@@ -178,7 +178,7 @@ TEST_F(FifoTest, AWriteGivesUpAfterTheWaitWhileTheLockIsHeldElsewhere) {
 }
 
 TEST_F(FifoTest, TimeoutsOfTheMessageQueueGoToTheWarning) {
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   std::promise<void> held;
   std::promise<void> done;
   std::thread holder([&] {
@@ -188,9 +188,9 @@ TEST_F(FifoTest, TimeoutsOfTheMessageQueueGoToTheWarning) {
   });
   held.get_future().wait();
   PostDiagMsg("lost");
-  std::string postWarning = WarnMsg.TakeAndClear();
+  std::string postWarning = Msgs.WarnMsg.TakeAndClear();
   ResetDiagMsgsFifo();
-  std::string resetWarning = WarnMsg.TakeAndClear();
+  std::string resetWarning = Msgs.WarnMsg.TakeAndClear();
   done.set_value();
   holder.join();
   EXPECT_EQ(postWarning, "Write DiagMsgsFifo timeout; data discarded");
@@ -206,14 +206,14 @@ TEST_F(FifoTest, TheWriterMayTakeItsQueueLockAgain) {
 }
 
 TEST_F(FifoTest, ResetsEmptyEachQueue) {
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   WriteLiveFifo(1);
   WriteRawFifo(2);
   WriteDiagTraceFifo(0, 3, 0);
   PostDiagMsg("4");
   LiveNoteOnCounter.Counts[15][127] = 3;
-  MidiInBuffer[0] = {10, 0x90};
-  MidiInBufferLast = 0;
+  MidiIn.MidiInBuffer[0] = {10, 0x90};
+  MidiIn.MidiInBufferLast = 0;
   ResetLiveFifo();
   ResetRawFifo();
   ResetDiagTraceFifo();
@@ -225,8 +225,8 @@ TEST_F(FifoTest, ResetsEmptyEachQueue) {
   EXPECT_EQ(DiagMsgsFifo.Count, 0);
   EXPECT_EQ(LiveFifo.ReadIdx, LiveFifo.WriteIdx);
   EXPECT_EQ(LiveNoteOnCounter.Counts[15][127], 0);
-  EXPECT_EQ(MidiInBufferLast, -1);
-  EXPECT_EQ(MidiInBuffer[0].Msg, 0u);
+  EXPECT_EQ(MidiIn.MidiInBufferLast, -1);
+  EXPECT_EQ(MidiIn.MidiInBuffer[0].Msg, 0u);
   EXPECT_EQ(ReadLiveFifo(), 0u);
   // High-water marks survive a reset.
   EXPECT_EQ(LiveFifo.HighWater, 1);
@@ -237,33 +237,33 @@ TEST_F(FifoTest, TraceEventReqdFollowsTheSwitches) {
     EXPECT_FALSE(TraceEventReqd(s)) << int(s);
   for (uint8_t s : {0xF0, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF9, 0xFD, 0xFE})
     EXPECT_TRUE(TraceEventReqd(s)) << int(s);
-  TraceNotes = 1;
+  Trace.TraceNotes = 1;
   EXPECT_TRUE(TraceEventReqd(0x80));
   EXPECT_TRUE(TraceEventReqd(0x9F));
   EXPECT_TRUE(TraceEventReqd(0xFF));
   EXPECT_FALSE(TraceEventReqd(0xB0));
-  TracePressure = 1;
+  Trace.TracePressure = 1;
   EXPECT_TRUE(TraceEventReqd(0xA3));
   EXPECT_TRUE(TraceEventReqd(0xD3));
-  TraceController = 1;
+  Trace.TraceController = 1;
   EXPECT_TRUE(TraceEventReqd(0xB5));
-  TraceProgChanges = 1;
+  Trace.TraceProgChanges = 1;
   EXPECT_TRUE(TraceEventReqd(0xC5));
-  TracePitchBend = 1;
+  Trace.TracePitchBend = 1;
   EXPECT_TRUE(TraceEventReqd(0xE5));
-  TraceMTC = 1;
+  Trace.TraceMTC = 1;
   EXPECT_TRUE(TraceEventReqd(0xF1));
   EXPECT_FALSE(TraceEventReqd(0xF8));
-  TraceMC = 1;
+  Trace.TraceMC = 1;
   EXPECT_TRUE(TraceEventReqd(0xF8));
   EXPECT_FALSE(TraceEventReqd(0xFA));
-  TraceSync = 1;
+  Trace.TraceSync = 1;
   EXPECT_TRUE(TraceEventReqd(0xFA));
   EXPECT_TRUE(TraceEventReqd(0xFC));
-  EXPECT_TRUE(ErrMsg.IsEmpty());
+  EXPECT_TRUE(Msgs.ErrMsg.IsEmpty());
 
   EXPECT_TRUE(TraceEventReqd(0x3C));
-  EXPECT_EQ(ErrMsg.Peek(), "TraceEventReqd-2 error: Unexpected StatusByte: 60");
+  EXPECT_EQ(Msgs.ErrMsg.Peek(), "TraceEventReqd-2 error: Unexpected StatusByte: 60");
 }
 
 }  // namespace

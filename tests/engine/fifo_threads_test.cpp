@@ -52,12 +52,12 @@ TEST_F(FifoThreadsTest, TwoWritersAndAReaderLoseNothingBelowTheLimit) {
     w2.join();
     reader.join();
     ASSERT_EQ(received, 2 * kPerWriter) << "round " << round;
-    ASSERT_TRUE(WarnMsg.IsEmpty()) << WarnMsg.Peek();
+    ASSERT_TRUE(Msgs.WarnMsg.IsEmpty()) << Msgs.WarnMsg.Peek();
   }
 }
 
 TEST_F(FifoThreadsTest, DiagnosticPostsFromManyThreadsAllArrive) {
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   std::array<std::thread, 4> posters;
   for (int t = 0; t < 4; ++t)
     posters[t] = std::thread([t] {

@@ -30,26 +30,26 @@ class FlushLiveTest : public ::testing::Test {
     ASSERT_EQ(midi::SelectBackend(midi::Backend::Loopback), midi::kOk);
     midi::Rescan();
     ASSERT_EQ(midi::OutOpen(1, handle_), midi::kOk);
-    MidiOutDevs[1].Handle = handle_;
-    MidiOutDevs[1].Opened = 1;
-    PortDevIdx[2] = 1;
-    OutPortsAllocated = 2;
-    LivePort = 2;
-    LiveChan[2] = 0;
-    LiveMChanApplies = 0;
-    LocalControlOn = 1;
+    RunCtl.MidiOutDevs[1].Handle = handle_;
+    RunCtl.MidiOutDevs[1].Opened = 1;
+    RunCtl.PortDevIdx[2] = 1;
+    RunCtl.OutPortsAllocated = 2;
+    RunCtl.LivePort = 2;
+    Live.Chan[2] = 0;
+    Live.MChanApplies = 0;
+    PlayCycle.LocalControlOn = 1;
     midi::loopback::ClearSent();
   }
   void TearDown() override {
     midi::OutClose(handle_);
-    MidiOutDevs[1] = TMidiDevRec{};
-    PortDevIdx[2] = -1;
-    OutPortsAllocated = -1;
-    LivePort = -1;
-    LiveChan[2] = 0;
-    LiveMChanApplies = 0;
-    MChanMin[2] = MChanMax[2] = 0;
-    LocalControlOn = 1;
+    RunCtl.MidiOutDevs[1] = TMidiDevRec{};
+    RunCtl.PortDevIdx[2] = -1;
+    RunCtl.OutPortsAllocated = -1;
+    RunCtl.LivePort = -1;
+    Live.Chan[2] = 0;
+    Live.MChanApplies = 0;
+    Cfg.MChanMin[2] = Cfg.MChanMax[2] = 0;
+    PlayCycle.LocalControlOn = 1;
     test::ResetFifoState();
   }
 
@@ -82,7 +82,7 @@ TEST_F(FlushLiveTest, PlaysWhatWaitsThenSilencesEveryCountedNote) {
 }
 
 TEST_F(FlushLiveTest, SilencesTheLiveChannelOrTheMultiplierRange) {
-  LiveChan[2] = 4;
+  Live.Chan[2] = 4;
   LiveNoteOnCounter.Counts[4][10] = 1;
   LiveNoteOnCounter.Counts[5][11] = 1;
   FlushLiveFifo();
@@ -90,9 +90,9 @@ TEST_F(FlushLiveTest, SilencesTheLiveChannelOrTheMultiplierRange) {
   EXPECT_EQ(LiveNoteOnCounter.Counts[5][11], 1);
 
   midi::loopback::ClearSent();
-  LiveMChanApplies = 1;
-  MChanMin[2] = 5;
-  MChanMax[2] = 6;
+  Live.MChanApplies = 1;
+  Cfg.MChanMin[2] = 5;
+  Cfg.MChanMax[2] = 6;
   LiveNoteOnCounter.Counts[6][127] = 2;
   LiveNoteOnCounter.Counts[7][0] = 1;
   FlushLiveFifo();
@@ -102,7 +102,7 @@ TEST_F(FlushLiveTest, SilencesTheLiveChannelOrTheMultiplierRange) {
 }
 
 TEST_F(FlushLiveTest, WithLocalControlOffNothingIsSentButTheCountsEmpty) {
-  LocalControlOn = 0;
+  PlayCycle.LocalControlOn = 0;
   WriteLiveFifo(0x643C90);
   LiveNoteOnCounter.Counts[0][1] = 1;
   FlushLiveFifo();
@@ -112,9 +112,9 @@ TEST_F(FlushLiveTest, WithLocalControlOffNothingIsSentButTheCountsEmpty) {
 }
 
 TEST_F(FlushLiveTest, TracesTheNoteOffsWhenOutputTraceIsOn) {
-  DiagFlags = 1;
-  OutTraceOn = 1;
-  TraceNotes = 1;
+  Trace.DiagFlags = 1;
+  Trace.OutTraceOn = 1;
+  Trace.TraceNotes = 1;
   LiveNoteOnCounter.Counts[0][60] = 1;
   FlushLiveFifo();
   TTraceEvent ev;
@@ -126,12 +126,12 @@ TEST_F(FlushLiveTest, TracesTheNoteOffsWhenOutputTraceIsOn) {
 }
 
 TEST_F(FlushLiveTest, OverflowResetsTheLiveChannel) {
-  LiveChan[2] = 2;
+  Live.Chan[2] = 2;
   for (int i = 0; i < 999; ++i) WriteLiveFifo(0xF8);
   EXPECT_TRUE(Sent().empty());
   WriteLiveFifo(0xF8);
-  EXPECT_EQ(WarnMsg.Peek(), "LiveFifo overflow; data discarded");
-  const int v = CCVolResetValue;
+  EXPECT_EQ(Msgs.WarnMsg.Peek(), "LiveFifo overflow; data discarded");
+  const int v = Cfg.CCVolResetValue;
   EXPECT_EQ(Sent(), (std::vector<std::string>{
                         Bytes({0xE2, 0x00, 0x40}), Bytes({0xB2, 0x01, 0x00}), Bytes({0xB2, 0x07, v}),
                         Bytes({0xB2, 0x0A, 0x40}), Bytes({0xB2, 0x40, 0x00}), Bytes({0xB2, 0x42, 0x00}),
@@ -142,10 +142,10 @@ TEST_F(FlushLiveTest, OverflowResetsTheLiveChannel) {
 TEST_F(FlushLiveTest, OverflowEndsTheCountedNotesOfTheWholeMultiplierRange) {
   // The controller reset reaches the live channel only: the multiplier's other channels get
   // their note-offs first, and nothing is left counted.
-  LiveChan[2] = 2;
-  LiveMChanApplies = 1;
-  MChanMin[2] = 2;
-  MChanMax[2] = 3;
+  Live.Chan[2] = 2;
+  Live.MChanApplies = 1;
+  Cfg.MChanMin[2] = 2;
+  Cfg.MChanMax[2] = 3;
   LiveNoteOnCounter.Counts[2][60] = 1;
   LiveNoteOnCounter.Counts[3][64] = 1;
   for (int i = 0; i < 1000; ++i) WriteLiveFifo(0xF8);
@@ -171,7 +171,7 @@ TEST_F(FlushLiveTest, SilenceLiveNotesEndsTheCountedNotesOfEveryChannel) {
 TEST_F(FlushLiveTest, FlushUsesTheChannelTheNotesWentOutOn) {
   // A live channel outside 0..15 (a sweep's limits, a settings line) sends on its low four bits,
   // and the flush must end the notes there.
-  LiveChan[2] = 18;
+  Live.Chan[2] = 18;
   WriteLiveFifo(0x643C90);
   FlushLiveFifo();
   EXPECT_EQ(Sent(), (std::vector<std::string>{Bytes({0x92, 0x3C, 0x64}), Bytes({0x82, 0x3C, 0x00})}));
@@ -179,7 +179,7 @@ TEST_F(FlushLiveTest, FlushUsesTheChannelTheNotesWentOutOn) {
 }
 
 TEST_F(FlushLiveTest, LogMidiResultNamesTheFailure) {
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   EXPECT_FALSE(LogMidiResult(midi::kErrInvalidHandle, true, "midiOutShortMsg", false));
   EXPECT_TRUE(LogMidiResult(midi::kOk, false, "midiInStart", true));
   EXPECT_TRUE(LogMidiResult(midi::kOk, false, "midiInStop", false));
@@ -189,13 +189,13 @@ TEST_F(FlushLiveTest, LogMidiResultNamesTheFailure) {
   ASSERT_TRUE(ReadDiagMsgsFifo(text));
   EXPECT_EQ(text, "midiInStart ok");
   EXPECT_FALSE(ReadDiagMsgsFifo(text));
-  DiagFlags = 0;
+  Trace.DiagFlags = 0;
 }
 
 TEST_F(FlushLiveTest, LogTimerResultPostsOnlyWithDiagnosticsOn) {
   EXPECT_FALSE(LogTimerResult(0x61, "Set Res", false));
   EXPECT_EQ(DiagMsgsFifo.Count, 0);
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   EXPECT_FALSE(LogTimerResult(0x61, "Set Res", false));
   EXPECT_TRUE(LogTimerResult(0, "Kill timer", true));
   EXPECT_TRUE(LogTimerResult(0, "Reset Res", false));
@@ -205,7 +205,7 @@ TEST_F(FlushLiveTest, LogTimerResultPostsOnlyWithDiagnosticsOn) {
   ASSERT_TRUE(ReadDiagMsgsFifo(text));
   EXPECT_EQ(text, "Kill timer ok");
   EXPECT_FALSE(ReadDiagMsgsFifo(text));
-  DiagFlags = 0;
+  Trace.DiagFlags = 0;
 }
 
 }  // namespace

@@ -13,15 +13,15 @@ using test::KeyMapTest;
 using test::UiRecorder;
 
 TEST_F(KeyMapTest, KeyModeToLabModeWithoutArgumentReadsTheKeyMode) {
-  const uint8_t saved = KeyMode.load();
-  KeyMode.store(KeyModeStepRecord);
+  const uint8_t saved = Keys.KeyMode.load();
+  Keys.KeyMode.store(KeyModeStepRecord);
   EXPECT_EQ(KeyModeToLabMode(), MtSRec);
-  KeyMode.store(KeyModeTempoDiv);
+  Keys.KeyMode.store(KeyModeTempoDiv);
   EXPECT_EQ(KeyModeToLabMode(), MtQuant);
-  KeyMode.store(KeyModeInactive);
+  Keys.KeyMode.store(KeyModeInactive);
   EXPECT_EQ(KeyModeToLabMode(), MtNone);
-  EXPECT_TRUE(ErrMsg.IsEmpty());
-  KeyMode.store(saved);
+  EXPECT_TRUE(Msgs.ErrMsg.IsEmpty());
+  Keys.KeyMode.store(saved);
 }
 
 TEST_F(KeyMapTest, RecalibrationReturnsToLiveModeThroughTheEngine) {
@@ -29,22 +29,22 @@ TEST_F(KeyMapTest, RecalibrationReturnsToLiveModeThroughTheEngine) {
   InstallKeyModeCalls();
   UiRecorder ui;
   ui.Answer(MsgAnswer::Yes);
-  const uint8_t savedMode = KeyMode.load();
-  KeyMode.store(KeyModeCommand);
-  KeyHold.store(1);
-  InPortOctaveOffset[1].store(2);
+  const uint8_t savedMode = Keys.KeyMode.load();
+  Keys.KeyMode.store(KeyModeCommand);
+  Keys.KeyHold.store(1);
+  Cfg.InPortOctaveOffset[1].store(2);
 
   EXPECT_EQ(KeyFnFromLabelLive(26, "cmd"), "cmd");
   ASSERT_EQ(ui.boxes.size(), 2u);
   EXPECT_EQ(ui.boxes[1].text,
             "Octave offsets have been reset to 0, so re-calibration is reqd.\r\n"
             "Please click OK, then Press live Cmd key (D)");
-  EXPECT_EQ(KeyMode.load(), KeyModeLive);
-  EXPECT_EQ(KeyHold.load(), 0);
-  EXPECT_EQ(InPortOctaveOffset[1].load(), 0);
+  EXPECT_EQ(Keys.KeyMode.load(), KeyModeLive);
+  EXPECT_EQ(Keys.KeyHold.load(), 0);
+  EXPECT_EQ(Cfg.InPortOctaveOffset[1].load(), 0);
 
-  KeyMode.store(savedMode);
-  KeyHold.store(0);
+  Keys.KeyMode.store(savedMode);
+  Keys.KeyHold.store(0);
 }
 
 }  // namespace

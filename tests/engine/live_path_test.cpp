@@ -57,16 +57,16 @@ class LivePathTest : public test::EngineTest {
       if (gActivateOk) gActive = w;
       return gActivateOk;
     };
-    DisableHotkeys = 0;
+    Cfg.DisableHotkeys = 0;
   }
 };
 
 TEST_F(LivePathTest, NotesTakeTheLiveChannelPitchAndScale) {
-  LiveChan[0] = 3;
-  LivePitch = 2;
+  Live.Chan[0] = 3;
+  Live.Pitch = 2;
   ProcessLiveEvent(0x643C90);
   ProcessLiveEvent(0x003C80);
-  LivePitch = 70;  // off the keyboard: silent, and counted as played
+  Live.Pitch = 70;  // off the keyboard: silent, and counted as played
   ProcessLiveEvent(0x503C90);
   ProcessLiveEvent(0x003C80);
   EXPECT_EQ(SentHex(), (Hexes{"93 3E 64", "83 3E 00", "93 3C 00", "83 3C 00"}));
@@ -74,21 +74,21 @@ TEST_F(LivePathTest, NotesTakeTheLiveChannelPitchAndScale) {
   // A scale table read at the pitch class from the root: note -11 has class 1.
   TScaleTbl tbl{};
   tbl[2] = 20;
-  LiveScaleMap = &tbl;
-  LiveFtsRoot = 11;
-  LivePitch = -12;
+  Live.ScaleMap = &tbl;
+  Live.FtsRoot = 11;
+  Live.Pitch = -12;
   ClearSent();
   ProcessLiveEvent(0x640190);
   EXPECT_EQ(SentHex(), Hexes{"93 09 64"});
 }
 
 TEST_F(LivePathTest, VelocityScaleZeroDropsNotesButNotControllers) {
-  LiveChan[0] = 1;
-  LiveSVel = 9;
+  Live.Chan[0] = 1;
+  Live.SVel = 9;
   ProcessLiveEvent(0x643C90);
-  LiveSVel = 3;
+  Live.SVel = 3;
   ProcessLiveEvent(0x643E90);
-  LiveSVel = 0;
+  Live.SVel = 0;
   ProcessLiveEvent(0x644090);
   ProcessLiveEvent(0x3040A0);
   ProcessLiveEvent(0x0030D0);
@@ -101,7 +101,7 @@ TEST_F(LivePathTest, VelocityScaleZeroStillEndsTheNotesThatSound) {
   // A sweep or a command may silence the live output while keys are held: the held notes must
   // still stop, and only they.
   ProcessLiveEvent(0x643C90);
-  LiveSVel = 0;
+  Live.SVel = 0;
   ProcessLiveEvent(0x643E90);  // dropped
   ProcessLiveEvent(0x003C80);  // C3 sounded: its note-off goes out
   ProcessLiveEvent(0x003E90);  // D3 never sounded: nothing
@@ -112,14 +112,14 @@ TEST_F(LivePathTest, VelocityScaleZeroStillEndsTheNotesThatSound) {
 }
 
 TEST_F(LivePathTest, OtherChannelMessagesTakeTheLiveChannel) {
-  LiveChan[0] = 6;
+  Live.Chan[0] = 6;
   ProcessLiveEvent(0x3040A0);
   ProcessLiveEvent(0x0030D0);
   ProcessLiveEvent(0x4000E0);
   ProcessLiveEvent(0xF8);
   EXPECT_EQ(SentHex(), (Hexes{"A6 40 30", "D6 30", "E6 00 40"}));
   ProcessLiveEvent(0x12);
-  EXPECT_EQ(WarnMsg.Peek(), "AdjustLiveEvent error: Unexpected MEvStatusByte 12");
+  EXPECT_EQ(Msgs.WarnMsg.Peek(), "AdjustLiveEvent error: Unexpected MEvStatusByte 12");
 }
 
 TEST_F(LivePathTest, ANoteOffWithoutItsNoteOnIsNotSent) {
@@ -136,12 +136,12 @@ TEST_F(LivePathTest, ANoteOffWithoutItsNoteOnIsNotSent) {
 }
 
 TEST_F(LivePathTest, TheMultiplierPlaysOneNotePerChannelAndTheFlushSilencesEach) {
-  LiveMChanApplies = 1;
-  MChanMin[0] = 1;
-  MChanMax[0] = 3;
-  MChanPitchOffset[0][2] = 7;
-  MChanPitchOffset[0][3] = 12;
-  LiveSVel = 6;
+  Live.MChanApplies = 1;
+  Cfg.MChanMin[0] = 1;
+  Cfg.MChanMax[0] = 3;
+  Cfg.MChanPitchOffset[0][2] = 7;
+  Cfg.MChanPitchOffset[0][3] = 12;
+  Live.SVel = 6;
   ProcessLiveEvent(0x503C90);
   EXPECT_EQ(SentHex(), (Hexes{"91 3C 60", "92 43 60", "93 48 60"}));
   EXPECT_EQ(LiveNoteOnCounter.Counts[2][0x43], 1);
@@ -152,18 +152,18 @@ TEST_F(LivePathTest, TheMultiplierPlaysOneNotePerChannelAndTheFlushSilencesEach)
 }
 
 TEST_F(LivePathTest, EachMultiplierCopyStartsFromTheIncomingVelocity) {
-  LiveMChanApplies = 1;
-  MChanMin[0] = 0;
-  MChanMax[0] = 2;
-  MChanPitchOffset[0][1] = 100;
+  Live.MChanApplies = 1;
+  Cfg.MChanMin[0] = 0;
+  Cfg.MChanMax[0] = 2;
+  Cfg.MChanPitchOffset[0][1] = 100;
   ProcessLiveEvent(0x503C90);
   EXPECT_EQ(SentHex(), (Hexes{"90 3C 50", "91 3C 00", "92 3C 50"}));
 }
 
 TEST_F(LivePathTest, AFailedMultiplierSendIsPosted) {
-  DiagFlags = 1;
-  LiveMChanApplies = 1;
-  MidiOutDevs[0].Handle = midi::kInvalidHandle;
+  Trace.DiagFlags = 1;
+  Live.MChanApplies = 1;
+  RunCtl.MidiOutDevs[0].Handle = midi::kInvalidHandle;
   ProcessLiveEvent(0x503C90);
   std::string line;
   ASSERT_TRUE(ReadDiagMsgsFifo(line));
@@ -171,27 +171,27 @@ TEST_F(LivePathTest, AFailedMultiplierSendIsPosted) {
 }
 
 TEST_F(LivePathTest, ProgramChangesNeedTheDeviceAndKeepTheirChannel) {
-  LiveChan[0] = 4;
+  Live.Chan[0] = 4;
   ProcessLiveEvent(0x11C2);
   EXPECT_TRUE(Sent().empty());
-  MidiOutDevs[0].ProgChangesEnabled = 1;
+  RunCtl.MidiOutDevs[0].ProgChangesEnabled = 1;
   ProcessLiveEvent(0x11C2);
   EXPECT_EQ(SentHex(), Hexes{"C2 11"});
-  EXPECT_EQ(PortChanProgs[0][2].ProgReq, 0x11);
-  EXPECT_EQ(PortChanProgs[0][2].ProgSent, 0x11);
+  EXPECT_EQ(PlayCycle.PortChanProgs[0][2].ProgReq, 0x11);
+  EXPECT_EQ(PlayCycle.PortChanProgs[0][2].ProgSent, 0x11);
 
-  PortChanProgs[0][4] = {9, 3, 0, 0};
+  PlayCycle.PortChanProgs[0][4] = {9, 3, 0, 0};
   MarkLiveProgsSent();
-  EXPECT_EQ(PortChanProgs[0][4].ProgSent, 9);
-  EXPECT_EQ(PortChanProgs[0][4].ProgSentValid, 1);
+  EXPECT_EQ(PlayCycle.PortChanProgs[0][4].ProgSent, 9);
+  EXPECT_EQ(PlayCycle.PortChanProgs[0][4].ProgSentValid, 1);
 
   QueueProgChange(5, 0x21);
   EXPECT_EQ(ReadLiveFifo(), 0x21C5u);
 }
 
 TEST_F(LivePathTest, WithoutALivePortNothingIsPlayedButHotkeysWork) {
-  LivePort = -1;
-  HotkeysTargetActiveWin = 1;
+  RunCtl.LivePort = -1;
+  Cfg.HotkeysTargetActiveWin = 1;
   ProcessLiveEvent(0x643C90);
   ProcessLiveEvent(0x7F07B0);
   ProcessLiveEvent(0x804190);
@@ -202,7 +202,7 @@ TEST_F(LivePathTest, WithoutALivePortNothingIsPlayedButHotkeysWork) {
 }
 
 TEST_F(LivePathTest, HotkeysGoToTheTargetWindowInOrder) {
-  HotkeyTargetWnd = 42;
+  Live.HotkeyTargetWnd = 42;
   gActive = 7;
   ProcessLiveEvent(0x801090);  // shift down
   ProcessLiveEvent(0x804190);  // a down
@@ -212,11 +212,11 @@ TEST_F(LivePathTest, HotkeysGoToTheTargetWindowInOrder) {
   EXPECT_TRUE(Sent().empty());
   EXPECT_EQ(RunQueuedHotkeyStrokes(), 4);
   EXPECT_EQ(Strokes(), (std::vector<std::string>{"activate 42", "down 10", "down 41", "up 41", "up 10"}));
-  EXPECT_EQ(InLightHotkey, 1);
+  EXPECT_EQ(Live.InLightHotkey, 1);
 }
 
 TEST_F(LivePathTest, AHotkeyWhoseWindowCannotBeBroughtForwardIsDropped) {
-  HotkeyTargetWnd = 42;
+  Live.HotkeyTargetWnd = 42;
   gActivateOk = false;
   ProcessLiveEvent(0x804190);
   RunQueuedHotkeyStrokes();
@@ -224,15 +224,15 @@ TEST_F(LivePathTest, AHotkeyWhoseWindowCannotBeBroughtForwardIsDropped) {
 }
 
 TEST_F(LivePathTest, DisabledHotkeysSendNothingAndSayWhy) {
-  DisableHotkeys = 1;
-  HotkeysTargetActiveWin = 1;
+  Cfg.DisableHotkeys = 1;
+  Cfg.HotkeysTargetActiveWin = 1;
   ProcessLiveEvent(0x804190);
   EXPECT_EQ(RunQueuedHotkeyStrokes(), 0);
-  EXPECT_EQ(WarnMsg.Peek(), "Hotkey operation is disabled; see Settings, Behaviour");
+  EXPECT_EQ(Msgs.WarnMsg.Peek(), "Hotkey operation is disabled; see Settings, Behaviour");
 }
 
 TEST_F(LivePathTest, TheHotkeySenderThreadSendsQueuedStrokesInOrder) {
-  HotkeysTargetActiveWin = 1;
+  Cfg.HotkeysTargetActiveWin = 1;
   StartHotkeySender();
   for (uint32_t key = 0x41; key <= 0x45; ++key) {
     ProcessLiveEvent(0x800090 | key << 8);
@@ -254,9 +254,9 @@ TEST_F(LivePathTest, WithoutADisplayHotkeysGoNowhereQuietly) {
   const std::string saved = display ? display : "";
   unsetenv("DISPLAY");
   keys::Close();
-  HotkeyTargetWnd = 42;
+  Live.HotkeyTargetWnd = 42;
   ProcessLiveEvent(0x804190);
-  HotkeysTargetActiveWin = 1;
+  Cfg.HotkeysTargetActiveWin = 1;
   ProcessLiveEvent(0x804180);
   EXPECT_EQ(RunQueuedHotkeyStrokes(), 2);
   EXPECT_FALSE(keys::Available());
@@ -267,24 +267,24 @@ TEST_F(LivePathTest, WithoutADisplayHotkeysGoNowhereQuietly) {
 }
 
 TEST_F(LivePathTest, LightsAndTheNoteDisplayFollowWhatIsPlayed) {
-  KinetraceDecay = 4;
+  Cfg.KinetraceDecay = 4;
   ProcessLiveEvent(0x643C91);
-  EXPECT_EQ(InLightNote, 1);
-  EXPECT_EQ(NoteOnCounts[0][0x3C].Vel, 0x64);
+  EXPECT_EQ(Live.InLightNote, 1);
+  EXPECT_EQ(PlayCycle.NoteOnCounts[0][0x3C].Vel, 0x64);
   ProcessLiveEvent(0x003C81);
-  EXPECT_EQ(NoteOnCounts[0][0x3C].Tail, 1000);
+  EXPECT_EQ(PlayCycle.NoteOnCounts[0][0x3C].Tail, 1000);
   ProcessLiveEvent(0x5540B0);
-  EXPECT_EQ(InLightOther, 1);
-  EXPECT_EQ(SustainVals[0], 0x55);
+  EXPECT_EQ(Live.InLightOther, 1);
+  EXPECT_EQ(PlayCycle.SustainVals[0], 0x55);
   ResetNoteOnCounts();
-  EXPECT_EQ(SustainVals[0], 0);
-  EXPECT_EQ(NoteOnCounts[0][0x3C].Tail, 0);
-  EXPECT_EQ(NoteOnCountsScroll, 49);
-  EXPECT_EQ(KinetraceDirty, 1);
+  EXPECT_EQ(PlayCycle.SustainVals[0], 0);
+  EXPECT_EQ(PlayCycle.NoteOnCounts[0][0x3C].Tail, 0);
+  EXPECT_EQ(PlayCycle.NoteOnCountsScroll, 49);
+  EXPECT_EQ(PlayCycle.KinetraceDirty, 1);
 }
 
 TEST_F(LivePathTest, WithLocalControlOffNothingGoesOut) {
-  LocalControlOn = 0;
+  PlayCycle.LocalControlOn = 0;
   ProcessLiveEvent(0x643C90);
   ProcessLiveEvent(0x7F07B0);
   EXPECT_TRUE(Sent().empty());

@@ -46,7 +46,7 @@ class MetronomeBassTest : public test::MetronomeTest {
 // "Rock" main: closed hi-hat on the eighths, snare on 2 and 4, bass drum on 1, 1+, 3, 3+; sixteen
 // steps of 960 ticks, notes of 120, velocity 80.
 TEST_F(MetronomeDrumTest, FactoryMainBarPlaysThePatternOnTheDrumChannel) {
-  PartBufs[0][0].Port = 1;
+  Seqs.PartBufs[0][0].Port = 1;
   BuildMetronomeBar(0, false);
   EXPECT_EQ(PartEvents(0, 0),
             (PartEvs{{0, On(kCH, 80)},    {0, On(kBD, 80)},    {120, Off(kCH)},      {120, Off(kBD)},
@@ -57,16 +57,16 @@ TEST_F(MetronomeDrumTest, FactoryMainBarPlaysThePatternOnTheDrumChannel) {
                      {9720, Off(kCH)},    {9720, Off(kBD)},    {11520, On(kCH, 80)}, {11520, On(kSD, 80)},
                      {11640, Off(kCH)},   {11640, Off(kSD)},   {13440, On(kCH, 80)}, {13560, Off(kCH)},
                      {15360, kEnd},       {15360, kEnd},       {15360, kEnd}}));
-  const TPartBuf& b = PartBufs[0][0];
+  const TPartBuf& b = Seqs.PartBufs[0][0];
   EXPECT_EQ(b.ChanPend, 9);
   EXPECT_EQ(b.Chan[1], 9);
   EXPECT_EQ(b.PitchLocked, 1);
   EXPECT_EQ(DrumBuiltStyle, 0);
   EXPECT_EQ(DrumBuiltPat, 0);
-  EXPECT_EQ(DrumPatCopy.StepsPerWhole, 16);
-  EXPECT_EQ(MetrDrumChanged, 1);     // the copy is fresh
-  EXPECT_EQ(MetrRebuildPending, 0);  // no chain, no variation: nothing to do at the part end
-  EXPECT_EQ(MetrRebuilt, 1);
+  EXPECT_EQ(Metr.DrumPatCopy.StepsPerWhole, 16);
+  EXPECT_EQ(Showing.MetrDrumChanged, 1);  // the copy is fresh
+  EXPECT_EQ(Metr.MetrRebuildPending, 0);  // no chain, no variation: nothing to do at the part end
+  EXPECT_EQ(Metr.MetrRebuilt, 1);
 }
 
 TEST_F(MetronomeDrumTest, FlamsPlayLateInTheStepAndNeverReachPastTheGap) {
@@ -99,9 +99,9 @@ TEST_F(MetronomeDrumTest, FlamsPlayLateInTheStepAndNeverReachPastTheGap) {
                                        {540, On(kSD, 80)},
                                        {960, Off(kSD)},
                                        {7680, kEnd}}));
-  EXPECT_EQ(BeatsPerBar, 2);
-  EXPECT_EQ(ActBarTicks, 7680);
-  EXPECT_EQ(DrumPatCopy.StepsPerWhole, 32);
+  EXPECT_EQ(Cfg.BeatsPerBar, 2);
+  EXPECT_EQ(Transport.ActBar.BarTicks, 7680);
+  EXPECT_EQ(Metr.DrumPatCopy.StepsPerWhole, 32);
 }
 
 TEST_F(MetronomeDrumTest, AccentedStepsTakeTheAccentVelocityButTheirFlamsDoNot) {
@@ -141,15 +141,15 @@ TEST_F(MetronomeDrumTest, PatternsWithOddStepsOrSignaturesNeverDivideByZero) {
   p.TSigNum = 7;
   BuildMetronomeBar(0, false);
   EXPECT_EQ(PartEvents(0, 0), (PartEvs{{0, On(kSD, 80)}, {1920, Off(kSD)}, {15360, kEnd}}));
-  EXPECT_EQ(DrumPatCopy.StepsPerWhole, 1);
-  EXPECT_EQ(BeatsPerBar, 7);
+  EXPECT_EQ(Metr.DrumPatCopy.StepsPerWhole, 1);
+  EXPECT_EQ(Cfg.BeatsPerBar, 7);
 
   // No beats to the bar: the signature is not taken, and the steps count as if over one beat.
   SetOnlyRows(DrumStore, {{8, "x..............."}}, 16);
   p.TSigNum = 0;
   ASSERT_TRUE(RequestMetrRebuild());
   EXPECT_EQ(PartEvents(0, 0), (PartEvs{{0, On(kSD, 80)}, {30, Off(kSD)}, {3840, kEnd}}));
-  EXPECT_EQ(BeatsPerBar, 7);
+  EXPECT_EQ(Cfg.BeatsPerBar, 7);
 }
 
 TEST_F(MetronomeDrumTest, VariedVelocitiesComeFromTheRandomSourceAndAskForARebuildEachCycle) {
@@ -158,7 +158,7 @@ TEST_F(MetronomeDrumTest, VariedVelocitiesComeFromTheRandomSourceAndAskForARebui
   BuildMetronomeBar(0, false);
   for (const test::PartEv& e : NoteOns()) EXPECT_EQ(e.msg >> 16, 89u) << e.time;
   EXPECT_EQ(NoteOns().size(), 14u);
-  EXPECT_EQ(MetrRebuildPending, 1);
+  EXPECT_EQ(Metr.MetrRebuildPending, 1);
 }
 
 TEST_F(MetronomeDrumTest, TheFullestBarFitsThePartWithoutAllocating) {
@@ -166,9 +166,9 @@ TEST_F(MetronomeDrumTest, TheFullestBarFitsThePartWithoutAllocating) {
   // 60 end markers still fit a part.
   TStylePattern& p = DrumPatterns[0][0];
   for (int r = 0; r < kStyleRows; ++r) SetStyleRow(p, r, "bbbbbbbbbbbbbbbb");
-  MetrBars = 4;
+  Cfg.MetrBars = 4;
   DrumVelVar = 100;
-  MetrDrumChanged = 0;
+  Showing.MetrDrumChanged = 0;
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || !__has_include(<malloc.h>)
   BuildMetronomeBar(0, false);
 #else
@@ -177,9 +177,9 @@ TEST_F(MetronomeDrumTest, TheFullestBarFitsThePartWithoutAllocating) {
   const std::size_t after = mallinfo2().uordblks;
   EXPECT_EQ(after, before);
 #endif
-  EXPECT_EQ(PartBufs[0][0].EventsUsed, 15 * 4 * 16 * 4 + 15 * 4);
-  EXPECT_EQ(PartBufs[0][0].PoolFull, 0);
-  EXPECT_TRUE(WarnMsg.IsEmpty());
+  EXPECT_EQ(Seqs.PartBufs[0][0].EventsUsed, 15 * 4 * 16 * 4 + 15 * 4);
+  EXPECT_EQ(Seqs.PartBufs[0][0].PoolFull, 0);
+  EXPECT_TRUE(Msgs.WarnMsg.IsEmpty());
   for (const test::PartEv& e : NoteOns()) {
     ASSERT_GE(e.msg >> 16, 1u);
     ASSERT_LE(e.msg >> 16, 127u);
@@ -192,7 +192,7 @@ TEST_F(MetronomeDrumTest, TheFullestBarFitsThePartWithoutAllocating) {
 // "Sample1" main: eight steps of 1920 ticks, notes of 75 percent (1440); "t" holds a note into the
 // next step, closed at the next rest or at the bar end, where it stands in for the end marker.
 TEST_F(MetronomeBassTest, FactoryMainBarTiesNotesAcrossStepsAndToTheBarEnd) {
-  PartBufs[0][0].PitchLocked = 1;
+  Seqs.PartBufs[0][0].PitchLocked = 1;
   BuildMetronomeBar(0, false);
   EXPECT_EQ(PartEvents(0, 0), (PartEvs{{0, On(kB15, 80)},
                                        {3840, On(kB3, 80)},
@@ -206,13 +206,13 @@ TEST_F(MetronomeBassTest, FactoryMainBarTiesNotesAcrossStepsAndToTheBarEnd) {
                                        {15360, Off(kB3)},
                                        {15360, kEnd},
                                        {15360, kEnd}}));
-  EXPECT_EQ(PartBufs[0][0].ChanPend, 0);
-  EXPECT_EQ(PartBufs[0][0].PitchLocked, 0);
+  EXPECT_EQ(Seqs.PartBufs[0][0].ChanPend, 0);
+  EXPECT_EQ(Seqs.PartBufs[0][0].PitchLocked, 0);
   // The marked notes as row-by-row insertion leaves them: the first is row 3's, though row 15
   // plays earlier.
-  EXPECT_EQ(PartBufs[0][0].FirstNote, 48);
-  EXPECT_EQ(PartBufs[0][0].LowNote, 36);
-  EXPECT_EQ(PartBufs[0][0].HighNote, 48);
+  EXPECT_EQ(Seqs.PartBufs[0][0].FirstNote, 48);
+  EXPECT_EQ(Seqs.PartBufs[0][0].LowNote, 36);
+  EXPECT_EQ(Seqs.PartBufs[0][0].HighNote, 48);
   EXPECT_EQ(BassBuiltPat, 0);
   EXPECT_EQ(DrumBuiltPat, -1);  // the drum store is not touched
 }
@@ -231,7 +231,7 @@ TEST_F(MetronomeBassTest, TiesEndAtNotesAtRestsAndAtEachBarEnd) {
                                        {7577, Off(kB3)},
                                        {15360, kEnd}}));
 
-  MetrBars = 2;
+  Cfg.MetrBars = 2;
   SetOnlyRows(BassStore, {{3, "......tt"}});
   ASSERT_TRUE(RequestMetrRebuild());
   EXPECT_EQ(PartEvents(0, 0),
@@ -277,13 +277,13 @@ TEST_F(MetronomeBassTest, AccentsAndVariationUseTheBassSettings) {
   MetrRandom = [](int32_t n) { return n == 20 ? 0 : n - 1; };  // 20 gives - 5
   BuildMetronomeBar(0, false);
   EXPECT_EQ(NoteOns(), (PartEvs{{0, On(kB15, 115)}, {3840, On(kB15, 75)}}));
-  EXPECT_EQ(MetrRebuildPending, 1);
+  EXPECT_EQ(Metr.MetrRebuildPending, 1);
 
   BassAccentEnabled = 0;
   BassVelVar = 0;
   ASSERT_TRUE(RequestMetrRebuild());
   EXPECT_EQ(NoteOns(), (PartEvs{{0, On(kB15, 80)}, {3840, On(kB15, 80)}}));
-  EXPECT_EQ(MetrRebuildPending, 0);
+  EXPECT_EQ(Metr.MetrRebuildPending, 0);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -309,7 +309,7 @@ TEST_F(MetronomeChainTest, TheChainStepsAtEachPartEndAsTheMetronomePlays) {
   EXPECT_TRUE(SetDrumChainMode(true));  // asks for the rebuild: built at once while stopped
   EXPECT_EQ(Now(), (Pos{0, 0, 0}));
   EXPECT_EQ(DrumChainRepeat, 2);
-  EXPECT_EQ(MetrRebuildPending, 1);
+  EXPECT_EQ(Metr.MetrRebuildPending, 1);
   Play(0);
   std::vector<Pos> bars;
   for (int bar = 2; bar <= 6; ++bar) {
@@ -353,31 +353,31 @@ TEST_F(MetronomeChainTest, ABreakPlaysForOneBarThenTheMainReturns) {
   BuildMetronomeBar(0, true);
   EXPECT_EQ(DrumBuiltPat, 30);
   EXPECT_EQ(DrumBreakActive, 1);
-  EXPECT_EQ(MetrRebuildPending, 1);  // the return is built at the next part end
+  EXPECT_EQ(Metr.MetrRebuildPending, 1);  // the return is built at the next part end
   EXPECT_EQ(NoteOns().back(), (test::PartEv{13440, On(kBD, 80)}));
   BuildMetronomeBar(0, true);
   EXPECT_EQ(DrumBuiltPat, 0);
   EXPECT_EQ(DrumBreakActive, 0);
-  EXPECT_EQ(MetrRebuildPending, 1);  // the main pattern is taken afresh
+  EXPECT_EQ(Metr.MetrRebuildPending, 1);  // the main pattern is taken afresh
   BuildMetronomeBar(0, true);
   EXPECT_EQ(DrumBuiltPat, 0);
-  EXPECT_EQ(MetrRebuildPending, 0);
+  EXPECT_EQ(Metr.MetrRebuildPending, 0);
 }
 
 TEST_F(MetronomeChainTest, RestartingTheChainFollowsTheMetronomeType) {
   SetChain({-1, 0, 0, 1}, {-1, 0, 0, 1});
   DrumChainStepNo = 1;
   BassChainStepNo = 1;
-  MetrTypePitchLocked = 0;
+  Cfg.MetrTypePitchLocked = 0;
   EngineHooks.RestartStyleChain();
   EXPECT_EQ(BassChainStepNo, -1);
   EXPECT_EQ(DrumChainStepNo, 1);
-  EXPECT_EQ(CfgBassRefresh, 0);  // its window is not showing
-  MetrTypePitchLocked = 1;
-  CfgDrumShowing = 1;
+  EXPECT_EQ(Showing.CfgBassRefresh, 0);  // its window is not showing
+  Cfg.MetrTypePitchLocked = 1;
+  Showing.CfgDrumShowing = 1;
   EngineHooks.RestartStyleChain();
   EXPECT_EQ(DrumChainStepNo, -1);
-  EXPECT_EQ(CfgDrumRefresh, 1);
+  EXPECT_EQ(Showing.CfgDrumRefresh, 1);
 }
 
 // A metronome rebuilt at every part end (varied velocities) counts bars and steps the live sweeps
@@ -388,17 +388,17 @@ TEST_F(MetronomeChainTest, RebuildingEachCycleStepsBarsAndSweepsOncePerBar) {
     DrumVelVar = varied;
     ASSERT_TRUE(RequestMetrRebuild());
     Play(0);
-    BarNo = 0;
-    LiveSVel = 1;
-    SVelSweep = {1, 1, 9, 0, 0};
-    MetrBarCount = 1;
+    PlayCycle.BarNo = 0;
+    Live.SVel = 1;
+    Live.SVelSweep = {1, 1, 9, 0, 0};
+    Transport.MetrBarCount = 1;
     Ticks(6001);
-    EXPECT_EQ(BarNo, 3);
-    EXPECT_EQ(LiveSVel, 4);
-    EXPECT_EQ(MetrBarCount, 1);
-    EXPECT_EQ(MetrRebuildPending, varied ? 1 : 0);
+    EXPECT_EQ(PlayCycle.BarNo, 3);
+    EXPECT_EQ(Live.SVel, 4);
+    EXPECT_EQ(Transport.MetrBarCount, 1);
+    EXPECT_EQ(Metr.MetrRebuildPending, varied ? 1 : 0);
     SeqBuf(0).SeqState = ssStopped;
-    MetrRebuildPending = 0;
+    Metr.MetrRebuildPending = 0;
   }
 }
 

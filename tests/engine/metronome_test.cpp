@@ -34,39 +34,39 @@ class MetronomeClickTest : public test::MetronomeTest {
  protected:
   void SetUp() override {
     MetronomeTest::SetUp();
-    MetrFill = 0;
+    Cfg.MetrFill = 0;
   }
 };
 
 // Drum sounds: bar note F1 (41), beat note FS1 (42), both at level 5 (velocity 70).
 TEST_F(MetronomeClickTest, FourFourDrumBarHasItsBarNoteAndThreeBeatsAQuarterApart) {
-  MetrTypePitchLocked = 1;
-  PartBufs[0][0].Port = 2;
+  Cfg.MetrTypePitchLocked = 1;
+  Seqs.PartBufs[0][0].Port = 2;
   BuildMetronomeBar(0, false);
   EXPECT_EQ(PartEvents(0, 0), ClickBar(4, 3840, 480, {41, 70}, {42, 70}));
-  const TPartBuf& b = PartBufs[0][0];
+  const TPartBuf& b = Seqs.PartBufs[0][0];
   EXPECT_EQ(b.ChanPend, 9);
   EXPECT_EQ(b.Chan[2], 9);
   EXPECT_EQ(b.PitchLocked, 1);
   EXPECT_EQ(b.RElap, 15360);
-  EXPECT_EQ(MetrRebuilt, 1);
-  EXPECT_EQ(MetrRebuildPending, 0);
-  EXPECT_TRUE(WarnMsg.IsEmpty());
+  EXPECT_EQ(Metr.MetrRebuilt, 1);
+  EXPECT_EQ(Metr.MetrRebuildPending, 0);
+  EXPECT_TRUE(Msgs.WarnMsg.IsEmpty());
 }
 
 // Bass sounds: bar note C (24) at level 7 (98), beat note C1 (36) at level 5, 75 percent of a beat.
 TEST_F(MetronomeClickTest, BassSoundsLastTheNoteOnPercentAndLeaveThePitchUnlocked) {
-  PartBufs[0][0].PitchLocked = 1;
+  Seqs.PartBufs[0][0].PitchLocked = 1;
   BuildMetronomeBar(0, false);
   EXPECT_EQ(PartEvents(0, 0), ClickBar(4, 3840, 2880, {24, 98}, {36, 70}));
-  EXPECT_EQ(PartBufs[0][0].ChanPend, 0);
-  EXPECT_EQ(PartBufs[0][0].PitchLocked, 0);
+  EXPECT_EQ(Seqs.PartBufs[0][0].ChanPend, 0);
+  EXPECT_EQ(Seqs.PartBufs[0][0].PitchLocked, 0);
 }
 
 TEST_F(MetronomeClickTest, AFillSplitsOnlyTheLastBeatOfTheLastBar) {
-  MetrTypePitchLocked = 1;
-  MetrFill = 1;
-  MetrBars = 2;
+  Cfg.MetrTypePitchLocked = 1;
+  Cfg.MetrFill = 1;
+  Cfg.MetrBars = 2;
   BuildMetronomeBar(0, false);
   EXPECT_EQ(PartEvents(0, 0),
             (PartEvs{{0, On(41, 70)},    {480, Off(41)},      {3840, On(42, 70)},  {4320, Off(42)},
@@ -79,41 +79,41 @@ TEST_F(MetronomeClickTest, AFillSplitsOnlyTheLastBeatOfTheLastBar) {
 // A new time signature reaches the metronome at once while it is stopped: the bar is built in it
 // and its bar settings are active straight away.
 TEST_F(MetronomeClickTest, ThreeFourAndSevenEightBarsFollowTheTimeSignature) {
-  MetrTypePitchLocked = 1;
+  Cfg.MetrTypePitchLocked = 1;
   ASSERT_TRUE(SetTimeSig(3, 4));
   EXPECT_EQ(PartEvents(0, 0), ClickBar(3, 3840, 480, {41, 70}, {42, 70}));
-  EXPECT_EQ(ActBarTicks, 11520);
-  EXPECT_EQ(ActBeatsPerBar, 3);
+  EXPECT_EQ(Transport.ActBar.BarTicks, 11520);
+  EXPECT_EQ(Transport.ActBar.BeatsPerBar, 3);
 
   ASSERT_TRUE(SetTimeSig(7, 8));  // eighth beats: 1920 ticks, notes of 240
   EXPECT_EQ(PartEvents(0, 0), ClickBar(7, 1920, 240, {41, 70}, {42, 70}));
-  EXPECT_EQ(MetrNoteLenFrac, 8);
-  EXPECT_EQ(ActBarTicks, 13440);
-  EXPECT_EQ(ActNoteLenFrac, 8);
+  EXPECT_EQ(Cfg.MetrNoteLenFrac, 8);
+  EXPECT_EQ(Transport.ActBar.BarTicks, 13440);
+  EXPECT_EQ(Transport.ActBar.NoteLenFrac, 8);
 }
 
 TEST_F(MetronomeClickTest, OddSettingsAreHeldToWorkableValues) {
-  MetrTypePitchLocked = 1;
+  Cfg.MetrTypePitchLocked = 1;
   // A beat longer than the bar: still one bar note, a beat long.
   ASSERT_TRUE(SetTimeSig(1, 4));
-  MetrNoteLenFrac = 2;
+  Cfg.MetrNoteLenFrac = 2;
   ASSERT_TRUE(RequestMetrRebuild());
   EXPECT_EQ(PartEvents(0, 0), (PartEvs{{0, On(41, 70)}, {960, Off(41)}, {7680, kEnd}}));
 
   // A beat value of 0 is taken as a whole note rather than divided by.
   ASSERT_TRUE(SetTimeSig(4, 4));
-  MetrNoteLenFrac = 0;
+  Cfg.MetrNoteLenFrac = 0;
   ASSERT_TRUE(RequestMetrRebuild());
   EXPECT_EQ(PartEvents(0, 0), (PartEvs{{0, On(41, 70)}, {1920, Off(41)}, {15360, kEnd}}));
 
   // Bars are 1..4; levels 0..9; a note-on percent above 100 fills the beat and never makes a
   // negative gap; a bar note that names no note keeps its time and sounds nothing.
-  MetrNoteLenFrac = 4;
-  MetrTypePitchLocked = 0;
-  MetrBars = 0;
-  MetrNoteOnPercent = 150;
-  MetrBassBarNote = -1;
-  MetrBassBeatSVel = 12;
+  Cfg.MetrNoteLenFrac = 4;
+  Cfg.MetrTypePitchLocked = 0;
+  Cfg.MetrBars = 0;
+  Cfg.MetrNoteOnPercent = 150;
+  Cfg.MetrBassBarNote = -1;
+  Cfg.MetrBassBeatSVel = 12;
   ASSERT_TRUE(RequestMetrRebuild());
   EXPECT_EQ(PartEvents(0, 0), (PartEvs{{3840, On(36, 127)},
                                        {7680, Off(36)},
@@ -122,58 +122,58 @@ TEST_F(MetronomeClickTest, OddSettingsAreHeldToWorkableValues) {
                                        {11520, On(36, 127)},
                                        {15360, Off(36)},
                                        {15360, kEnd}}));
-  MetrBars = 9;
+  Cfg.MetrBars = 9;
   ASSERT_TRUE(RequestMetrRebuild());
-  EXPECT_EQ(PartBufs[0][0].RElap, 4 * 15360);
+  EXPECT_EQ(Seqs.PartBufs[0][0].RElap, 4 * 15360);
 }
 
 TEST_F(MetronomeClickTest, AnOverfullBarStopsAtTheFullPartAndWarns) {
-  MetrTypePitchLocked = 1;
-  MetrNoteLenFrac = 1 << 20;  // a beat of one tick: 15360 beats to the bar
+  Cfg.MetrTypePitchLocked = 1;
+  Cfg.MetrNoteLenFrac = 1 << 20;  // a beat of one tick: 15360 beats to the bar
   BuildMetronomeBar(0, false);
-  const TPartBuf& b = PartBufs[0][0];
+  const TPartBuf& b = Seqs.PartBufs[0][0];
   EXPECT_EQ(b.EventsUsed, kMaxPartEvents);
   EXPECT_EQ(b.PoolFull, 1);
-  EXPECT_EQ(WarnMsg.Peek(), "Metronome rebuild aborted; buffer overflow");
+  EXPECT_EQ(Msgs.WarnMsg.Peek(), "Metronome rebuild aborted; buffer overflow");
   EXPECT_EQ(b.ChanPend, 9);  // the part still plays what it holds, on the metronome channel
-  EXPECT_EQ(MetrRebuilt, 1);
+  EXPECT_EQ(Metr.MetrRebuilt, 1);
 
   // The next build starts from an empty part again.
-  WarnMsg.Clear();
-  MetrNoteLenFrac = 4;
+  Msgs.WarnMsg.Clear();
+  Cfg.MetrNoteLenFrac = 4;
   BuildMetronomeBar(0, false);
-  EXPECT_EQ(PartBufs[0][0].EventsUsed, 9);
-  EXPECT_TRUE(WarnMsg.IsEmpty());
+  EXPECT_EQ(Seqs.PartBufs[0][0].EventsUsed, 9);
+  EXPECT_TRUE(Msgs.WarnMsg.IsEmpty());
 }
 
 TEST_F(MetronomeClickTest, WithoutASeqOnlyTheBarSettingsAreTakenAndWithoutAPortNothing) {
   Fill(0, 0, {{0, 0x643C90}, {960, 0x3C80}, {3840, 0xFF}});
   const PartEvs before = PartEvents(0, 0);
-  BeatsPerBar = 3;
-  BarTicks = 11520;
-  MetrSeqNo = -1;
-  MetrRebuildPending = 1;
+  Cfg.BeatsPerBar = 3;
+  Cfg.BarTicks = 11520;
+  Cfg.MetrSeqNo = -1;
+  Metr.MetrRebuildPending = 1;
   BuildMetronomeBar(0, false);
-  EXPECT_EQ(MetrRebuildPending, 0);
-  EXPECT_EQ(ActBarTicks, 11520);
-  EXPECT_EQ(ActBeatsPerBar, 3);
+  EXPECT_EQ(Metr.MetrRebuildPending, 0);
+  EXPECT_EQ(Transport.ActBar.BarTicks, 11520);
+  EXPECT_EQ(Transport.ActBar.BeatsPerBar, 3);
   EXPECT_EQ(PartEvents(0, 0), before);
-  EXPECT_EQ(MetrRebuilt, 0);
+  EXPECT_EQ(Metr.MetrRebuilt, 0);
   EXPECT_FALSE(RequestMetrRebuild());
 
-  MetrSeqNo = 0;
-  OutPortsAllocated = -1;
-  MetrRebuildPending = 1;
+  Cfg.MetrSeqNo = 0;
+  RunCtl.OutPortsAllocated = -1;
+  Metr.MetrRebuildPending = 1;
   BuildMetronomeBar(0, false);
-  EXPECT_EQ(MetrRebuildPending, 0);
+  EXPECT_EQ(Metr.MetrRebuildPending, 0);
   EXPECT_EQ(PartEvents(0, 0), before);
-  EXPECT_EQ(MetrRebuilt, 0);
+  EXPECT_EQ(Metr.MetrRebuilt, 0);
 
   // A part outside the seq's two is reported, not built.
-  OutPortsAllocated = 2;
+  RunCtl.OutPortsAllocated = 2;
   BuildMetronomeBar(2, false);
-  EXPECT_EQ(ErrMsg.Peek(), "ClearPartBuf error: Unexpected part 2, seq 0");
-  EXPECT_EQ(MetrRebuilt, 0);
+  EXPECT_EQ(Msgs.ErrMsg.Peek(), "ClearPartBuf error: Unexpected part 2, seq 0");
+  EXPECT_EQ(Metr.MetrRebuilt, 0);
 }
 
 // The build makes the pending bar settings active; only the bar end steps the metronome bar count
@@ -181,50 +181,50 @@ TEST_F(MetronomeClickTest, WithoutASeqOnlyTheBarSettingsAreTakenAndWithoutAPortN
 TEST_F(MetronomeClickTest, ABuildTakesTheBarSettingsButStepsNeitherBarCountNorSweeps) {
   Fill(0, 1, {{0, 0x643C90}, {960, 0x3C80}, {3840, 0xFF}});
   Play(1);  // another seq plays: the beat count is left alone
-  MetrBars = 2;
-  MetrBarCount = 1;
-  SVelSweep = {1, 1, 9, 0, 0};
-  LiveSVel = 5;
-  TicksToBarEnd = 1234;
-  BeatsPerBar = 5;
-  BarTicks = 19200;
+  Cfg.MetrBars = 2;
+  Transport.MetrBarCount = 1;
+  Live.SVelSweep = {1, 1, 9, 0, 0};
+  Live.SVel = 5;
+  PlayCycle.TicksToBarEnd = 1234;
+  Cfg.BeatsPerBar = 5;
+  Cfg.BarTicks = 19200;
   BuildMetronomeBar(0, false);
-  EXPECT_EQ(ActBarTicks, 19200);
-  EXPECT_EQ(ActBeatsPerBar, 5);
-  EXPECT_EQ(MetrBarCount, 1);
-  EXPECT_EQ(LiveSVel, 5);
-  EXPECT_EQ(TicksToBarEnd, 1234);
-  EXPECT_EQ(PartBufs[0][0].RElap, 2 * 19200);
+  EXPECT_EQ(Transport.ActBar.BarTicks, 19200);
+  EXPECT_EQ(Transport.ActBar.BeatsPerBar, 5);
+  EXPECT_EQ(Transport.MetrBarCount, 1);
+  EXPECT_EQ(Live.SVel, 5);
+  EXPECT_EQ(PlayCycle.TicksToBarEnd, 1234);
+  EXPECT_EQ(Seqs.PartBufs[0][0].RElap, 2 * 19200);
 
   // With nothing but the metronome playing, the beat count restarts on the new bar.
   SeqBuf(1).SeqState = ssStopped;
-  BeatNo = 3;
+  PlayCycle.BeatNo = 3;
   BuildMetronomeBar(0, false);
-  EXPECT_EQ(TicksToBarEnd, 19200);
-  EXPECT_EQ(BeatNo, 1);
-  EXPECT_EQ(BeatChanged, 1);
+  EXPECT_EQ(PlayCycle.TicksToBarEnd, 19200);
+  EXPECT_EQ(PlayCycle.BeatNo, 1);
+  EXPECT_EQ(PlayCycle.BeatChanged, 1);
 }
 
 // ---------------------------------------------------------------------------------------------------
 // Rebuild requests
 
 TEST_F(MetronomeClickTest, ARequestWhileStoppedBuildsAtOnceAndWhilePlayingAtThePartEnd) {
-  MetrTypePitchLocked = 1;
-  MetrDrumChanged = 1;
-  MetrBassChanged = 1;
+  Cfg.MetrTypePitchLocked = 1;
+  Showing.MetrDrumChanged = 1;
+  Showing.MetrBassChanged = 1;
   ASSERT_TRUE(RequestMetrRebuild());
   EXPECT_EQ(PartEvents(0, 0).front(), (test::PartEv{0, On(41, 70)}));
-  EXPECT_EQ(MetrRebuildPending, 0);
-  EXPECT_EQ(MetrDrumChanged, 0);  // the style copies are taken again at the next style build
-  EXPECT_EQ(MetrBassChanged, 0);
+  EXPECT_EQ(Metr.MetrRebuildPending, 0);
+  EXPECT_EQ(Showing.MetrDrumChanged, 0);  // the style copies are taken again at the next style build
+  EXPECT_EQ(Showing.MetrBassChanged, 0);
 
   Play(0);
-  MetrDrumBarNote = 37;
+  Cfg.MetrDrumBarNote = 37;
   ASSERT_TRUE(RequestMetrRebuild());
-  EXPECT_EQ(MetrRebuildPending, 1);
+  EXPECT_EQ(Metr.MetrRebuildPending, 1);
   EXPECT_EQ(PartEvents(0, 0).front(), (test::PartEv{0, On(41, 70)}));  // this cycle plays on
   Ticks(2001);
-  EXPECT_EQ(MetrRebuildPending, 0);
+  EXPECT_EQ(Metr.MetrRebuildPending, 0);
   EXPECT_EQ(PartEvents(0, 0).front(), (test::PartEv{0, On(37, 70)}));
   // 3840 ticks a beat at 7.68 ticks a callback: the new bar note goes out with the part end.
   EXPECT_EQ(SentNoteOnTimes("99 29"), (std::vector<uint32_t>{1}));
@@ -233,11 +233,11 @@ TEST_F(MetronomeClickTest, ARequestWhileStoppedBuildsAtOnceAndWhilePlayingAtTheP
 
   // Stopping at its end takes a pending rebuild too.
   SeqBuf(0).SeqState = ssStopPrimed;
-  MetrDrumBarNote = 39;
+  Cfg.MetrDrumBarNote = 39;
   ASSERT_TRUE(RequestMetrRebuild());
   Ticks(2000);
   EXPECT_EQ(SeqBuf(0).SeqState, ssStopped);
-  EXPECT_EQ(MetrRebuildPending, 0);
+  EXPECT_EQ(Metr.MetrRebuildPending, 0);
   EXPECT_EQ(PartEvents(0, 0).front(), (test::PartEv{0, On(39, 70)}));
 }
 

@@ -87,7 +87,7 @@ class MidiInTest : public test::RunRig {
   void Run(int ins) {
     Allocate(ins, 1);
     StartRunning();
-    ASSERT_EQ(ProgState, psRunning);
+    ASSERT_EQ(RunCtl.ProgState, psRunning);
     midi::loopback::ClearSent();
   }
 
@@ -129,7 +129,7 @@ TEST_F(MidiInTest, SysExBytesNeverReachTheQueuesAndF7EndsThem) {
   for (uint32_t b : {0xF0u, 0x10u, 0x20u, 0xF7u}) In(2, b);
   EXPECT_EQ(Count(LiveFifo), 0);
   EXPECT_EQ(Count(RawFifo), 0);
-  EXPECT_EQ(InSysEx[0], 0);
+  EXPECT_EQ(MidiIn.InSysEx[0], 0);
   // A data byte without a status is skipped as well.
   In(0, 0x40);
   EXPECT_EQ(Count(LiveFifo), 0);
@@ -141,22 +141,22 @@ TEST_F(MidiInTest, StatusByteEndsASysExAndIsHandled) {
   In(0, 0xF0);
   In(0, 0x22);
   In(0, 0x6407B0);
-  EXPECT_EQ(InSysEx[0], 0);
+  EXPECT_EQ(MidiIn.InSysEx[0], 0);
   In(0, 0x33);
   EXPECT_EQ(Drain(LiveFifo), std::vector<uint32_t>{0x6407B0});
 }
 
 TEST_F(MidiInTest, StartInsideASysExIsObeyedAndTheSysExGoesOn) {
   Run(1);
-  MidiInSyncIntEnabled = 1;
+  Cfg.MidiInSyncIntEnabled = 1;
   In(0, 0xF0);
   In(0, 0xFA);
-  EXPECT_EQ(InSysEx[0], 1);
+  EXPECT_EQ(MidiIn.InSysEx[0], 1);
   ASSERT_EQ(gCommands.size(), 1u);
   EXPECT_EQ(gCommands[0].first, kCmdPlay);
   In(0, 0x6407);  // a data byte still belongs to the SysEx
   In(0, 0xF7);
-  EXPECT_EQ(InSysEx[0], 0);
+  EXPECT_EQ(MidiIn.InSysEx[0], 0);
   EXPECT_EQ(Count(LiveFifo), 0);
 }
 
@@ -168,15 +168,15 @@ TEST_F(MidiInTest, SysExBlockFromADeviceLeavesNoTrace) {
   ASSERT_EQ(midi::loopback::Inject(0, dump, sizeof dump), midi::kOk);
   Inject(0, 0x6402B0, 2);
   EXPECT_EQ(Drain(LiveFifo), (std::vector<uint32_t>{0x6401B0, 0x6402B0}));
-  EXPECT_TRUE(WarnMsg.IsEmpty());
-  EXPECT_EQ(InSysEx[0], 0);
+  EXPECT_TRUE(Msgs.WarnMsg.IsEmpty());
+  EXPECT_EQ(MidiIn.InSysEx[0], 0);
 }
 
 // ---- channel filter and queues ----
 
 TEST_F(MidiInTest, MainInputTakesOnlyItsFilterChannel) {
   Allocate(1, 1);
-  MainInPortFilterChan = 2;  // channel 3, held 0-based
+  Cfg.MainInPortFilterChan = 2;  // channel 3, held 0-based
   In(0, 0x6407B2);
   In(0, 0x6407B0);
   In(0, 0x643C92, 5);
@@ -184,30 +184,30 @@ TEST_F(MidiInTest, MainInputTakesOnlyItsFilterChannel) {
   In(0, 0x0005C3);
   EXPECT_EQ(Drain(LiveFifo), std::vector<uint32_t>{0x6407B2});
   EXPECT_EQ(gRouted, (Calls{{0, 0x643C92, 5, true, false}}));
-  ClocksExtPNo = 0;
+  Cfg.ClocksExtPNo = 0;
   In(0, 0xF8, 40);  // system messages pass whatever the filter
-  EXPECT_EQ(ExtClockLastMs, 40);
-  MainInPortFilterChan = 0;  // channel 1
+  EXPECT_EQ(MidiIn.ExtClockLastMs, 40);
+  Cfg.MainInPortFilterChan = 0;  // channel 1
   In(0, 0x6407B0);
   In(0, 0x6407B1);
   EXPECT_EQ(Drain(LiveFifo), std::vector<uint32_t>{0x6407B0});
-  MainInPortFilterChan = -1;
+  Cfg.MainInPortFilterChan = -1;
   In(0, 0x6407BF);
   EXPECT_EQ(Drain(LiveFifo), std::vector<uint32_t>{0x6407BF});
 }
 
 TEST_F(MidiInTest, AuxInputIsAControlInputWithItsOwnFilterOrElseRaw) {
   Allocate(3, 1);
-  AuxInPortReqd = 1;
-  MainInPortFilterChan = 0;
-  AuxInPortFilterChan = 4;
+  Cfg.AuxInPortReqd = 1;
+  Cfg.MainInPortFilterChan = 0;
+  Cfg.AuxInPortFilterChan = 4;
   In(1, 0x6407B4);
   In(1, 0x6407B0);
   EXPECT_EQ(Drain(LiveFifo), std::vector<uint32_t>{0x6407B4});
   EXPECT_EQ(Count(RawFifo), 0);
   // Raw inputs ignore the filter and go to RawFifo.
   In(2, 0x6407B9);
-  AuxInPortReqd = 0;
+  Cfg.AuxInPortReqd = 0;
   In(1, 0x6407B9);
   In(1, 0x0003C9);
   In(1, 0x2000E9);
@@ -217,7 +217,7 @@ TEST_F(MidiInTest, AuxInputIsAControlInputWithItsOwnFilterOrElseRaw) {
 
 TEST_F(MidiInTest, NotesGoToTheKeyRoutingAVelocityZeroAsANoteOff) {
   Allocate(3, 1);
-  AuxInPortReqd = 0;
+  Cfg.AuxInPortReqd = 0;
   In(0, 0x01643C90, 55);  // the virtual keyboard marks its notes in the top byte
   In(0, 0x01003C92, 56);
   In(0, 0x00403C81, 57);
@@ -233,7 +233,7 @@ TEST_F(MidiInTest, NotesGoToTheKeyRoutingAVelocityZeroAsANoteOff) {
 
 TEST_F(MidiInTest, RecordingModesTakeTheOtherChannelMessages) {
   Allocate(3, 1);
-  KeyMode = KeyModeRecord;
+  Keys.KeyMode = KeyModeRecord;
   In(0, 0x6407B0, 10);
   In(0, 0x007BB0, 11);  // channel mode messages are dropped
   In(0, 0x0005C0, 12);
@@ -243,7 +243,7 @@ TEST_F(MidiInTest, RecordingModesTakeTheOtherChannelMessages) {
                               {0, 0x0005C0, 12, false, false},
                               {0, 0x4000E0, 13, false, false},
                               {2, 0x6407B5, 14, false, true}}));
-  KeyMode = KeyModeStepRecord;
+  Keys.KeyMode = KeyModeStepRecord;
   In(0, 0x6407B0, 20);
   In(0, 0x0079B0, 21);
   In(0, 0x0005C0, 22);
@@ -266,8 +266,8 @@ TEST_F(MidiInTest, PortsOutsideTheTablesAreDropped) {
 
 TEST_F(MidiInTest, LocalControlOffStopsTheSeqsAndSilencesEverythingUntilItIsOn) {
   Run(1);
-  InterpretLocalControl = 1;
-  LiveChan[0] = 1;
+  Cfg.InterpretLocalControl = 1;
+  Live.Chan[0] = 1;
   Fill(0, {{0, 0x643C90}, {1920, 0x003C80}, {3840, 0xFF}});
   SeqBuf(0).ChanPend = 4;
   Play(0);
@@ -276,8 +276,8 @@ TEST_F(MidiInTest, LocalControlOffStopsTheSeqsAndSilencesEverythingUntilItIsOn) 
   midi::loopback::ClearSent();
 
   In(0, 0x007AB0);
-  EXPECT_EQ(LocalControlOn, 0);
-  EXPECT_EQ(LocalCtlDirty, 1);
+  EXPECT_EQ(PlayCycle.LocalControlOn, 0);
+  EXPECT_EQ(MidiIn.LocalCtlDirty, 1);
   EXPECT_EQ(SeqBuf(0).SeqState, ssStopPrimed);
   // The live channel and the playing seq's channel are reset while they still can be.
   EXPECT_EQ(SentHex(), test::Join({test::ChannelResetHex(1), test::ChannelResetHex(4)}));
@@ -288,28 +288,28 @@ TEST_F(MidiInTest, LocalControlOffStopsTheSeqsAndSilencesEverythingUntilItIsOn) 
   EXPECT_EQ(SentHex(), Lines{});
   EXPECT_EQ(SeqBuf(0).SeqState, ssStopped);
 
-  LocalCtlDirty = 0;
+  MidiIn.LocalCtlDirty = 0;
   In(0, 0x7F7AB0);
-  EXPECT_EQ(LocalControlOn, 1);
-  EXPECT_EQ(LocalCtlDirty, 1);
+  EXPECT_EQ(PlayCycle.LocalControlOn, 1);
+  EXPECT_EQ(MidiIn.LocalCtlDirty, 1);
   In(0, 0x6407B0);
   TimerProc(7, 0);
   EXPECT_EQ(SentHex(), Lines{"B1 07 64"});
   // Local Control on again while on changes nothing.
-  LocalCtlDirty = 0;
+  MidiIn.LocalCtlDirty = 0;
   In(0, 0x407AB0);
-  EXPECT_EQ(LocalCtlDirty, 0);
+  EXPECT_EQ(MidiIn.LocalCtlDirty, 0);
 }
 
 TEST_F(MidiInTest, LocalControlOffEndsTheLiveNotesOfTheWholeMultiplierRange) {
   // The live channel's reset does not reach the multiplier's other channels: every counted live
   // note gets its note-off first.
   Run(1);
-  InterpretLocalControl = 1;
-  LiveChan[0] = 1;
-  MChanMin[0] = 1;
-  MChanMax[0] = 2;
-  LiveMChanApplies = 1;
+  Cfg.InterpretLocalControl = 1;
+  Live.Chan[0] = 1;
+  Cfg.MChanMin[0] = 1;
+  Cfg.MChanMax[0] = 2;
+  Live.MChanApplies = 1;
   WriteLiveFifo(0x643C90);
   TimerProc(7, 0);
   EXPECT_EQ(SentHex(), (Lines{"91 3C 64", "92 3C 64"}));
@@ -323,9 +323,9 @@ TEST_F(MidiInTest, LocalControlOffEndsTheLiveNotesOfTheWholeMultiplierRange) {
 TEST_F(MidiInTest, Controller122IsAnOrdinaryControllerUnlessInterpreted) {
   Allocate(3, 1);
   In(0, 0x007AB0);
-  InterpretLocalControl = 1;
+  Cfg.InterpretLocalControl = 1;
   In(2, 0x007AB0);  // raw inputs never carry Local Control
-  EXPECT_EQ(LocalControlOn, 1);
+  EXPECT_EQ(PlayCycle.LocalControlOn, 1);
   EXPECT_EQ(Drain(LiveFifo), std::vector<uint32_t>{0x007AB0});
   EXPECT_EQ(Drain(RawFifo), std::vector<uint32_t>{0x007AB0});
 }
@@ -334,8 +334,8 @@ TEST_F(MidiInTest, Controller122IsAnOrdinaryControllerUnlessInterpreted) {
 
 TEST_F(MidiInTest, StopThenStartRestartsExactlyTheSeqsThatWerePlaying) {
   Run(1);
-  MidiInSyncIntEnabled = 1;
-  StopImmStop = 1;
+  Cfg.MidiInSyncIntEnabled = 1;
+  Cfg.StopImmStop = 1;
   for (int s = 0; s < 4; ++s) Fill(s, {{0, 0x643C90}, {1920, 0x003C80}, {3840, 0xFF}});
   Play(0);
   Play(2);
@@ -352,7 +352,7 @@ TEST_F(MidiInTest, StopThenStartRestartsExactlyTheSeqsThatWerePlaying) {
   EXPECT_EQ(SeqBuf(1).SeqState, ssStopped);
   EXPECT_EQ(SeqBuf(2).SeqState, ssPlaying);
   EXPECT_EQ(SeqBuf(3).SeqState, ssStopped);
-  EXPECT_EQ(BarNo, 1);  // nothing played: the beat count restarted
+  EXPECT_EQ(PlayCycle.BarNo, 1);  // nothing played: the beat count restarted
 }
 
 TEST_F(MidiInTest, ContinueStartsOnlyWhenAllowedAndSyncNeedsItsSwitch) {
@@ -360,10 +360,10 @@ TEST_F(MidiInTest, ContinueStartsOnlyWhenAllowedAndSyncNeedsItsSwitch) {
   In(0, 0xFA);
   In(0, 0xFC);
   EXPECT_TRUE(gCommands.empty());
-  MidiInSyncIntEnabled = 1;
+  Cfg.MidiInSyncIntEnabled = 1;
   In(0, 0xFB);
   EXPECT_TRUE(gCommands.empty());
-  MidiInSyncContEnabled = 1;
+  Cfg.MidiInSyncContEnabled = 1;
   In(1, 0xFB);
   ASSERT_EQ(gCommands.size(), 1u);
   EXPECT_EQ(gCommands[0].first, kCmdPlay);
@@ -371,12 +371,12 @@ TEST_F(MidiInTest, ContinueStartsOnlyWhenAllowedAndSyncNeedsItsSwitch) {
 
 TEST_F(MidiInTest, WithTheExternalClockOnlyTheClockPortStartsAndStops) {
   Run(2);
-  ClocksSourceInternal = 0;
-  ClocksExtPNo = 1;
-  MidiInSyncIntEnabled = 1;
+  Cfg.ClocksSourceInternal = 0;
+  Cfg.ClocksExtPNo = 1;
+  Cfg.MidiInSyncIntEnabled = 1;
   In(0, 0xFA);
   EXPECT_TRUE(gCommands.empty());
-  MidiInSyncExtEnabled = 1;
+  Cfg.MidiInSyncExtEnabled = 1;
   In(0, 0xFA);
   EXPECT_TRUE(gCommands.empty());
   In(1, 0xFA);
@@ -387,16 +387,16 @@ TEST_F(MidiInTest, WithTheExternalClockOnlyTheClockPortStartsAndStops) {
 
 TEST_F(MidiInTest, StartWorksInLiveAndCommandModeStopOnlyInLive) {
   Run(1);
-  MidiInSyncIntEnabled = 1;
+  Cfg.MidiInSyncIntEnabled = 1;
   SeqBuf(1).Selected = 1;
-  KeyMode = KeyModeCommand;
+  Keys.KeyMode = KeyModeCommand;
   In(0, 0xFC);
   EXPECT_TRUE(gCommands.empty());
   In(0, 0xFA);
   ASSERT_EQ(gCommands.size(), 1u);
   // In Command mode the selection made there stands.
   EXPECT_EQ(gCommands[0].second, (std::vector<uint8_t>{0, 1, 0, 0}));
-  KeyMode = KeyModeRecord;
+  Keys.KeyMode = KeyModeRecord;
   In(0, 0xFA);
   EXPECT_EQ(gCommands.size(), 1u);
 }
@@ -404,8 +404,8 @@ TEST_F(MidiInTest, StartWorksInLiveAndCommandModeStopOnlyInLive) {
 // ---- external clock ----
 
 TEST_F(MidiInTest, TwentyFourClocksAdvancePlaybackByExactlyOneQuarterNote) {
-  ClocksSourceInternal = 0;
-  ClocksExtPNo = 0;
+  Cfg.ClocksSourceInternal = 0;
+  Cfg.ClocksExtPNo = 0;
   Run(1);
   Fill(0, {{0, 0x643C90}, {3840, 0x643E90}, {7680, 0xFF}});
   Play(0);
@@ -414,15 +414,15 @@ TEST_F(MidiInTest, TwentyFourClocksAdvancePlaybackByExactlyOneQuarterNote) {
   EXPECT_EQ(SentHex(), Lines{"90 3C 64"});
   Inject(0, 0xF8, 500 + 20 * 23);
   EXPECT_EQ(SentHex(), (Lines{"90 3C 64", "90 3E 64"}));
-  EXPECT_EQ(ExtClockTicks, 3840);
-  EXPECT_EQ(ClockIntervalCount, 23);
-  EXPECT_EQ(ExtClockAvg, 20);
-  EXPECT_EQ(ExtClockLastMs, 960);
+  EXPECT_EQ(MidiIn.ExtClockTicks, 3840);
+  EXPECT_EQ(MidiIn.ClockIntervalCount, 23);
+  EXPECT_EQ(MidiIn.ExtClockAvg, 20);
+  EXPECT_EQ(MidiIn.ExtClockLastMs, 960);
 }
 
 TEST_F(MidiInTest, ClockTimingDoesNotChangeHowFarItAdvances) {
-  ClocksSourceInternal = 0;
-  ClocksExtPNo = 0;
+  Cfg.ClocksSourceInternal = 0;
+  Cfg.ClocksExtPNo = 0;
   Run(1);
   Fill(0, {{0, 0x643C90}, {3840, 0x643E90}, {7680, 0xFF}});
   Play(0);
@@ -435,58 +435,58 @@ TEST_F(MidiInTest, ClockTimingDoesNotChangeHowFarItAdvances) {
 }
 
 TEST_F(MidiInTest, ClocksFromOtherPortsOrOutsideRunningDoNotPlay) {
-  ClocksSourceInternal = 0;
-  ClocksExtPNo = 1;
+  Cfg.ClocksSourceInternal = 0;
+  Cfg.ClocksExtPNo = 1;
   Allocate(2, 1);
   In(1, 0xF8, 100);  // Config: timed, not played
   In(1, 0xF8, 125);
-  EXPECT_EQ(ExtClockTicks, 0);
-  EXPECT_EQ(ExtClockAvg, 25);
+  EXPECT_EQ(MidiIn.ExtClockTicks, 0);
+  EXPECT_EQ(MidiIn.ExtClockAvg, 25);
   StartRunning();
   In(0, 0xF8, 10);
-  EXPECT_EQ(ExtClockTicks, 0);
-  EXPECT_EQ(ExtClockLastMs, -1);  // the start reset the clock
+  EXPECT_EQ(MidiIn.ExtClockTicks, 0);
+  EXPECT_EQ(MidiIn.ExtClockLastMs, -1);  // the start reset the clock
   In(1, 0xF8, 10);
-  EXPECT_EQ(ExtClockTicks, 160);
+  EXPECT_EQ(MidiIn.ExtClockTicks, 160);
   // With the internal clock the clock port is only timed.
-  ClocksSourceInternal = 1;
+  Cfg.ClocksSourceInternal = 1;
   In(1, 0xF8, 30);
-  EXPECT_EQ(ExtClockTicks, 160);
-  EXPECT_EQ(ExtClockAvg, 20);
+  EXPECT_EQ(MidiIn.ExtClockTicks, 160);
+  EXPECT_EQ(MidiIn.ExtClockAvg, 20);
 }
 
 TEST_F(MidiInTest, TheIntervalRingAveragesTheLastFiftyClocks) {
-  ClocksExtPNo = 0;
+  Cfg.ClocksExtPNo = 0;
   Allocate(1, 1);
   int32_t t = 0;
   In(0, 0xF8, t);
   for (int i = 0; i < 50; ++i) In(0, 0xF8, t += 10);
-  EXPECT_EQ(ExtClockAvg, 10);
+  EXPECT_EQ(MidiIn.ExtClockAvg, 10);
   for (int i = 0; i < 25; ++i) In(0, 0xF8, t += 30);
-  EXPECT_EQ(ExtClockAvg, 20);
-  EXPECT_EQ(ClockIntervalCount, 50);
+  EXPECT_EQ(MidiIn.ExtClockAvg, 20);
+  EXPECT_EQ(MidiIn.ClockIntervalCount, 50);
   // Two clocks at one time stamp make no interval.
   In(0, 0xF8, t);
-  EXPECT_EQ(ExtClockAvg, 20);
+  EXPECT_EQ(MidiIn.ExtClockAvg, 20);
   ResetExtClock();
   In(0, 0xF8, t + 1000);
-  EXPECT_EQ(ClockIntervalCount, 0);
-  EXPECT_EQ(ExtClockAvg, 0);
+  EXPECT_EQ(MidiIn.ClockIntervalCount, 0);
+  EXPECT_EQ(MidiIn.ExtClockAvg, 0);
 }
 
 // ---- time stamps and the callback ----
 
 TEST_F(MidiInTest, TimeStampOutOfRangeKeepsThePreviousOne) {
   Allocate(1, 1);
-  ClocksExtPNo = 0;
-  DiagFlags = 1;
+  Cfg.ClocksExtPNo = 0;
+  Trace.DiagFlags = 1;
   MidiInCallback(0, 0, Data(0xF8, 1000));
-  EXPECT_EQ(ExtClockLastMs, 1000);
+  EXPECT_EQ(MidiIn.ExtClockLastMs, 1000);
   MidiInCallback(0, 0, Data(0x6407B0, 0x80000000u));
-  EXPECT_EQ(WarnMsg.Peek(), "MidiIn timestamp out of range");
+  EXPECT_EQ(Msgs.WarnMsg.Peek(), "MidiIn timestamp out of range");
   MidiInCallback(0, 0, Data(0xF8, 0xFFFFFFFFu));
-  EXPECT_EQ(ExtClockLastMs, 1000);
-  EXPECT_EQ(LastInTimestamp[0], 1000);
+  EXPECT_EQ(MidiIn.ExtClockLastMs, 1000);
+  EXPECT_EQ(MidiIn.LastInTimestamp[0], 1000);
   EXPECT_EQ(Journal(),
             (Lines{"post: MidiIn port 1 006407B0, timestamp 2147483648 exceeds internal limit 2147483647, "
                    "resetting to 1000",
@@ -496,45 +496,45 @@ TEST_F(MidiInTest, TimeStampOutOfRangeKeepsThePreviousOne) {
 
 TEST_F(MidiInTest, EarlierTimeStampTakesThePreviousOneAndIsLoggedBeyondTwiceTheResolution) {
   Allocate(1, 1);
-  ClocksExtPNo = 0;
-  DiagFlags = 1;
-  MidiTimerRes = 2;
+  Cfg.ClocksExtPNo = 0;
+  Trace.DiagFlags = 1;
+  RunCtl.MidiTimerRes = 2;
   MidiInCallback(0, 0, Data(0xF8, 1000));
   MidiInCallback(0, 0, Data(0xF8, 996));
   MidiInCallback(0, 0, Data(0xF8, 995));
-  EXPECT_EQ(ExtClockLastMs, 1000);
+  EXPECT_EQ(MidiIn.ExtClockLastMs, 1000);
   EXPECT_EQ(Journal(),
             (Lines{"post: MidiIn port 1 000000F8, timestamp 995 earlier than prev 1000, resetting to prev "
                    "(res 2)\r\n (ignore warnings if using virtual or qwerty keyboard)"}));
-  EXPECT_TRUE(WarnMsg.IsEmpty());
+  EXPECT_TRUE(Msgs.WarnMsg.IsEmpty());
   MidiInCallback(0, 0, Data(0xF8, 1001));
-  EXPECT_EQ(ExtClockLastMs, 1001);
+  EXPECT_EQ(MidiIn.ExtClockLastMs, 1001);
 }
 
 TEST_F(MidiInTest, IgnoringDriverTimeStampsTakesTheEngineClock) {
   Allocate(1, 1);
-  ClocksExtPNo = 0;
-  IgnoreDriverTStamps = 1;
-  MsClock = 77;
+  Cfg.ClocksExtPNo = 0;
+  Cfg.IgnoreDriverTStamps = 1;
+  Transport.MsClock = 77;
   MidiInCallback(0, 0, Data(0xF8, 5000));
-  EXPECT_EQ(ExtClockLastMs, 77);
-  EXPECT_EQ(LastInTimestamp[0], 0);
+  EXPECT_EQ(MidiIn.ExtClockLastMs, 77);
+  EXPECT_EQ(MidiIn.LastInTimestamp[0], 0);
 }
 
 TEST_F(MidiInTest, CallbackDropsInputItCannotPlace) {
   Allocate(1, 1);
   MidiInCallback(0, 40, Data(0x6401B0, 1));  // no such slot
-  MidiInDevs[0].PortNo = 9;
+  RunCtl.MidiInDevs[0].PortNo = 9;
   MidiInCallback(0, 0, Data(0x6402B0, 2));
-  MidiInDevs[0].PortNo = -1;
+  RunCtl.MidiInDevs[0].PortNo = -1;
   MidiInCallback(0, 0, Data(0x6403B0, 3));
-  MidiInDevs[0].PortNo = 0;
-  ProgState = psInitialising;
+  RunCtl.MidiInDevs[0].PortNo = 0;
+  RunCtl.ProgState = psInitialising;
   MidiInCallback(0, 0, Data(0x6404B0, 4));
-  ProgState = psConfig;
-  InPortsAllocated = -1;
+  RunCtl.ProgState = psConfig;
+  RunCtl.InPortsAllocated = -1;
   MidiInCallback(0, 0, Data(0x6405B0, 5));
-  InPortsAllocated = 0;
+  RunCtl.InPortsAllocated = 0;
   MidiInCallback(0, 0, Data(0x6406B0, 6));
   EXPECT_EQ(Drain(LiveFifo), std::vector<uint32_t>{0x6406B0});
 }
@@ -545,10 +545,10 @@ TEST_F(MidiInTest, DriverErrorsBecomeWarningsAndLostInputLightsTheOverload) {
   const uint8_t broken[] = {0x90, 0x3C};
   ASSERT_EQ(midi::loopback::Inject(0, broken, sizeof broken), midi::kOk);
   midi::loopback::Drain();
-  EXPECT_EQ(WarnMsg.TakeAndClear(), "MidiInCallback 0 Invalid MIDI msg: 00003C90");
+  EXPECT_EQ(Msgs.WarnMsg.TakeAndClear(), "MidiInCallback 0 Invalid MIDI msg: 00003C90");
   MidiInCallback(0, 0, midi::InMessage{midi::InMsg::Error, 0x6407B0, 0, nullptr, 12});
-  EXPECT_EQ(MidiInMoreData, 1);
-  EXPECT_TRUE(WarnMsg.IsEmpty());
+  EXPECT_EQ(MidiIn.MidiInMoreData, 1);
+  EXPECT_TRUE(Msgs.WarnMsg.IsEmpty());
   EXPECT_EQ(Count(LiveFifo), 0);
 }
 
@@ -556,52 +556,52 @@ TEST_F(MidiInTest, DriverErrorsBecomeWarningsAndLostInputLightsTheOverload) {
 
 TEST_F(MidiInTest, ControlNotesAnimateTheVirtualKeyboardAndTheKeyMapper) {
   Allocate(3, 1);
-  AuxInPortReqd = 0;
-  TemplateShowing = 1;
-  TemplateAnimateSize = 4;
-  KeyMapperShowing = 1;
-  KeyMode = KeyModeLive;
+  Cfg.AuxInPortReqd = 0;
+  Showing.TemplateShowing = 1;
+  Cfg.TemplateAnimateSize = 4;
+  Showing.KeyMapperShowing = 1;
+  Keys.KeyMode = KeyModeLive;
   gKeyModeAfterRoute = KeyModeCommand;
   In(0, 0x643C90);
-  EXPECT_EQ(LastLiveKey, 0x3C);
-  EXPECT_EQ(KeyModeShownPrev, KeyModeLive);
-  EXPECT_EQ(KeyModeShown, KeyModeCommand);
-  EXPECT_EQ(KeyLabelsRedraw, 1);
-  EXPECT_EQ(LiveNoteTable[0x3C].Vel, 0x64);
-  EXPECT_EQ(LiveNoteTable[0x3C].Level, 0x64);
-  EXPECT_EQ(LiveNoteAnyLit, 1);
+  EXPECT_EQ(Showing.LastLiveKey, 0x3C);
+  EXPECT_EQ(Showing.KeyModeShownPrev, KeyModeLive);
+  EXPECT_EQ(Showing.KeyModeShown, KeyModeCommand);
+  EXPECT_EQ(Showing.KeyLabelsRedraw, 1);
+  EXPECT_EQ(MidiIn.LiveNoteTable[0x3C].Vel, 0x64);
+  EXPECT_EQ(MidiIn.LiveNoteTable[0x3C].Level, 0x64);
+  EXPECT_EQ(Showing.LiveNoteAnyLit, 1);
 
-  KeyLabelsRedraw = 0;
+  Showing.KeyLabelsRedraw = 0;
   In(0, 0x003C90);
-  EXPECT_EQ(LastLiveKey, -1);
-  EXPECT_EQ(KeyLabelsRedraw, 1);
-  EXPECT_EQ(LiveNoteTable[0x3C].Tail, 200);
+  EXPECT_EQ(Showing.LastLiveKey, -1);
+  EXPECT_EQ(Showing.KeyLabelsRedraw, 1);
+  EXPECT_EQ(MidiIn.LiveNoteTable[0x3C].Tail, 200);
 
   // Raw input animates nothing.
   In(2, 0x504090);
   In(1, 0x504190);
-  EXPECT_EQ(LiveNoteTable[0x40].Vel, 0);
-  EXPECT_EQ(LiveNoteTable[0x41].Vel, 0);
-  EXPECT_EQ(LastLiveKey, -1);
+  EXPECT_EQ(MidiIn.LiveNoteTable[0x40].Vel, 0);
+  EXPECT_EQ(MidiIn.LiveNoteTable[0x41].Vel, 0);
+  EXPECT_EQ(Showing.LastLiveKey, -1);
 
   In(0, 0x7F40B2);
-  EXPECT_EQ(LiveNoteAux[2], 0x7F);
-  TemplateAnimateSize = 1;
+  EXPECT_EQ(MidiIn.LiveNoteAux[2], 0x7F);
+  Cfg.TemplateAnimateSize = 1;
   In(0, 0x504290);
   In(0, 0x3340B2);
-  EXPECT_EQ(LiveNoteTable[0x42].Vel, 0);
-  EXPECT_EQ(LiveNoteAux[2], 0x7F);
+  EXPECT_EQ(MidiIn.LiveNoteTable[0x42].Vel, 0);
+  EXPECT_EQ(MidiIn.LiveNoteAux[2], 0x7F);
 }
 
 // ---- tracing ----
 
 TEST_F(MidiInTest, InputIsTracedInTicksNoteOnsOnlyWhenTheyPass) {
   Allocate(1, 1);
-  DiagFlags = 1;
-  InTraceOn = 1;
-  TraceNotes = 1;
-  TraceController = 1;
-  MainInPortFilterChan = 0;
+  Trace.DiagFlags = 1;
+  Trace.InTraceOn = 1;
+  Trace.TraceNotes = 1;
+  Trace.TraceController = 1;
+  Cfg.MainInPortFilterChan = 0;
   In(0, 0x6407B1, 500);  // filtered out, traced
   In(0, 0x643C91, 500);  // filtered out, not traced
   In(0, 0x643C90, 1000);
@@ -615,7 +615,7 @@ TEST_F(MidiInTest, InputIsTracedInTicksNoteOnsOnlyWhenTheyPass) {
   EXPECT_EQ(got[0].Time, 3840);  // 500 ms at 120 BPM
   EXPECT_EQ(got[1].Msg, 0x643C90u);
   EXPECT_EQ(got[1].Time, 7680);
-  InTraceOn = 0;
+  Trace.InTraceOn = 0;
   In(0, 0x643C90, 1000);
   EXPECT_FALSE(ReadDiagTraceFifo(e));
 }

@@ -15,7 +15,7 @@ using Events = std::vector<std::pair<int32_t, uint32_t>>;
 
 // The part's list walked from Head along Next, checked against the Prev links on the way.
 Events List(int part, int seq) {
-  const TPartBuf& b = PartBufs[part][seq];
+  const TPartBuf& b = Seqs.PartBufs[part][seq];
   Events out;
   int16_t prev = -1;
   for (int16_t i = b.Head; i >= 0; i = b.Events[i].Next) {
@@ -37,7 +37,7 @@ TEST_F(PartBufsTest, InsertKeepsTimeOrderAndInsertionOrderForEqualTimes) {
   ASSERT_TRUE(InsertPartEvent(1, 2, 0x00000AB0, 300, false));
   EXPECT_EQ(List(1, 2),
             (Events{{100, 0x643C90}, {100, 0x644090}, {100, 0x644390}, {300, 0xAB0}, {500, 0x3C80}}));
-  const TPartBuf& b = PartBufs[1][2];
+  const TPartBuf& b = Seqs.PartBufs[1][2];
   EXPECT_EQ(b.RElap, 500);
   EXPECT_EQ(b.EventsUsed, 5);
   EXPECT_EQ(b.EventsPeak, 4);
@@ -58,7 +58,7 @@ TEST_F(PartBufsTest, InsertKeepsTimeOrderAndInsertionOrderForEqualTimes) {
 
 TEST_F(PartBufsTest, A4999EventPartRefusesTheNextUntilCleared) {
   for (int i = 0; i < kMaxPartEvents; ++i) ASSERT_TRUE(InsertPartEvent(0, 0, 0x643C90, i, false)) << i;
-  TPartBuf& b = PartBufs[0][0];
+  TPartBuf& b = Seqs.PartBufs[0][0];
   EXPECT_EQ(b.EventsUsed, 4999);
   EXPECT_EQ(b.PoolFull, 0);
   EXPECT_FALSE(InsertPartEvent(0, 0, 0x643C90, 99999, false));
@@ -77,17 +77,17 @@ TEST_F(PartBufsTest, A4999EventPartRefusesTheNextUntilCleared) {
   EXPECT_EQ(b.EventsPeak, 4998);
   EXPECT_EQ(b.SVel, 3);
   EXPECT_EQ(b.Port, 2);
-  EXPECT_EQ(SeqGridRedraw, 1);
+  EXPECT_EQ(Seqs.SeqGridRedraw, 1);
   EXPECT_TRUE(InsertPartEvent(0, 0, 0x643C90, 7, false));
   EXPECT_EQ(List(0, 0), (Events{{7, 0x643C90}}));
 }
 
 TEST_F(PartBufsTest, DeleteProgChangesUnlinksThemAndKeepsLengthAndPool) {
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   Fill(0, 1, {{0, 0x05C1}, {0, 0x643C91}, {10, 0x07C1}, {20, 0x3C81}, {30, 0x09C1}});
   DeleteProgChanges(0, 1);
   EXPECT_EQ(List(0, 1), (Events{{0, 0x643C91}, {20, 0x3C81}}));
-  const TPartBuf& b = PartBufs[0][1];
+  const TPartBuf& b = Seqs.PartBufs[0][1];
   EXPECT_EQ(b.RElap, 30);
   EXPECT_EQ(b.EventsUsed, 5);
   std::string line;
@@ -99,14 +99,14 @@ TEST_F(PartBufsTest, DeleteProgChangesUnlinksThemAndKeepsLengthAndPool) {
 
 TEST_F(PartBufsTest, DeleteProgChangesMovesAStoppedSeqsPlayIndexOn) {
   Fill(0, 0, {{0, 0x643C90}, {10, 0x05C0}, {20, 0x3C80}});
-  PartBufs[0][0].PlayEvIndex = 1;
+  Seqs.PartBufs[0][0].PlayEvIndex = 1;
   DeleteProgChanges(0, 0);
-  EXPECT_EQ(PartBufs[0][0].PlayEvIndex, 2);
+  EXPECT_EQ(Seqs.PartBufs[0][0].PlayEvIndex, 2);
 
   Fill(0, 1, {{0, 0x05C0}});
   DeleteProgChanges(0, 1);
-  EXPECT_EQ(PartBufs[0][1].Head, -1);
-  EXPECT_EQ(PartBufs[0][1].PlayEvIndex, -1);
+  EXPECT_EQ(Seqs.PartBufs[0][1].Head, -1);
+  EXPECT_EQ(Seqs.PartBufs[0][1].PlayEvIndex, -1);
 }
 
 TEST_F(PartBufsTest, DeletingThePendingProgChangeOfAPlayingSeqKeepsItsTiming) {
@@ -114,9 +114,9 @@ TEST_F(PartBufsTest, DeletingThePendingProgChangeOfAPlayingSeqKeepsItsTiming) {
   Fill(0, 0, {{0, 0x643C90}, {100, 0x05C0}, {200, 0x3C80}, {3840, 0xFF}});
   Play(0);
   Ticks(1);  // 7 ticks: the note-on went out, the program change is pending
-  ASSERT_EQ(PartBufs[0][0].PlayEvIndex, 1);
+  ASSERT_EQ(Seqs.PartBufs[0][0].PlayEvIndex, 1);
   DeleteProgChanges(0, 0);
-  EXPECT_EQ(PartBufs[0][0].PlayEvIndex, 2);
+  EXPECT_EQ(Seqs.PartBufs[0][0].PlayEvIndex, 2);
   // The note-off is still due at tick 200: callback ceil(20000/768) = 27.
   Ticks(29);
   EXPECT_EQ(Sent(), (std::vector<test::SentMsg>{{1, "90 3C 64"}, {27, "80 3C 00"}}));
@@ -126,9 +126,9 @@ TEST_F(PartBufsTest, DeletingAPendingLastProgChangeStillWrapsOnTime) {
   Fill(0, 0, {{0, 0x643C90}, {200, 0x3C80}, {3840, 0x05C0}});
   Play(0);
   Ticks(30);
-  ASSERT_EQ(PartBufs[0][0].PlayEvIndex, 2);
+  ASSERT_EQ(Seqs.PartBufs[0][0].PlayEvIndex, 2);
   DeleteProgChanges(0, 0);
-  EXPECT_EQ(PartBufs[0][0].Tail, 1);
+  EXPECT_EQ(Seqs.PartBufs[0][0].Tail, 1);
   // The cycle still ends at 3840 ticks (callback 500), nothing of the program change is sent.
   Ticks(500 - 30);
   EXPECT_EQ(Sent(), (std::vector<test::SentMsg>{{1, "90 3C 64"}, {27, "80 3C 00"}, {500, "90 3C 64"}}));
@@ -136,7 +136,7 @@ TEST_F(PartBufsTest, DeletingAPendingLastProgChangeStillWrapsOnTime) {
 
 TEST_F(PartBufsTest, ResetSeqAttribsKeepsScaleMuteAndLockUnlessFull) {
   static const TScaleTbl tbl{};
-  TPartBuf& b = PartBufs[1][3];
+  TPartBuf& b = Seqs.PartBufs[1][3];
   Fill(1, 3, {{0, 0x643C90}, {10, 0x3C80}});
   b.PlayEvIndex = 1;
   b.SVelPend = b.SVel = 2;
@@ -151,7 +151,7 @@ TEST_F(PartBufsTest, ResetSeqAttribsKeepsScaleMuteAndLockUnlessFull) {
   b.TimeShift = 30;
   b.EndCycleNow = 1;
   b.LightNoteOn = 1;
-  SeqRecs[3].PartSweepOn = 1;
+  Seqs.SeqRecs[3].PartSweepOn = 1;
   ResetSeqAttribs(1, 3, false);
   EXPECT_EQ(b.SVel, 2);
   EXPECT_EQ(b.Muted, 1);
@@ -165,7 +165,7 @@ TEST_F(PartBufsTest, ResetSeqAttribsKeepsScaleMuteAndLockUnlessFull) {
   EXPECT_EQ(b.EndCycleNow, 0);
   EXPECT_EQ(b.LightNoteOn, 0);
   EXPECT_EQ(b.PlayEvIndex, 0);
-  EXPECT_EQ(SeqRecs[3].PartSweepOn, 0);
+  EXPECT_EQ(Seqs.SeqRecs[3].PartSweepOn, 0);
 
   ResetSeqAttribs(1, 3, true);
   EXPECT_EQ(b.SVelPend, 5);
@@ -177,37 +177,37 @@ TEST_F(PartBufsTest, ResetSeqAttribsKeepsScaleMuteAndLockUnlessFull) {
 }
 
 TEST_F(PartBufsTest, SelectionAndStateTestsLookAtThePlayingPartOfSeqsInUse) {
-  MaxActiveSeqs = 1;
-  SeqRecs[1].PlayPart = 1;
+  Cfg.MaxActiveSeqs = 1;
+  Seqs.SeqRecs[1].PlayPart = 1;
   EXPECT_FALSE(AnySeqSelected());
   ToggleSeqSelected(1);
-  EXPECT_EQ(PartBufs[1][1].Selected, 1);
-  EXPECT_EQ(PartBufs[1][1].SelChanged, 1);
+  EXPECT_EQ(Seqs.PartBufs[1][1].Selected, 1);
+  EXPECT_EQ(Seqs.PartBufs[1][1].SelChanged, 1);
   EXPECT_TRUE(AnySeqSelected());
   EXPECT_FALSE(AllSeqsSelected());
-  PartBufs[0][2].Selected = 0;  // seq 3 is not in use
+  Seqs.PartBufs[0][2].Selected = 0;  // seq 3 is not in use
   SelectAllSeqs();
   EXPECT_TRUE(AllSeqsSelected());
-  EXPECT_EQ(PartBufs[0][2].Selected, 0);
+  EXPECT_EQ(Seqs.PartBufs[0][2].Selected, 0);
 
   SaveSeqSelection();
   ToggleSeqSelected(0);
   RestoreSeqSelection();
-  EXPECT_EQ(PartBufs[0][0].Selected, 1);
+  EXPECT_EQ(Seqs.PartBufs[0][0].Selected, 1);
 
   EXPECT_TRUE(NoSeqPlaying());
   EXPECT_TRUE(AllSeqsStopped());
-  PartBufs[1][1].SeqState = ssRecording;
+  Seqs.PartBufs[1][1].SeqState = ssRecording;
   EXPECT_TRUE(NoSeqPlaying());
   EXPECT_FALSE(AllSeqsStopped());
   EXPECT_FALSE(SelectedSeqsStopped());
-  PartBufs[0][1].SeqState = ssPlaying;  // not the playing part
-  PartBufs[0][0].SeqState = ssStopPrimed;
+  Seqs.PartBufs[0][1].SeqState = ssPlaying;  // not the playing part
+  Seqs.PartBufs[0][0].SeqState = ssStopPrimed;
   EXPECT_FALSE(NoSeqPlaying());
-  MetrSeqNo = 0;
+  Cfg.MetrSeqNo = 0;
   EXPECT_TRUE(NoSeqPlayingButMetr());
 
-  MaxActiveSeqs = -1;
+  Cfg.MaxActiveSeqs = -1;
   EXPECT_TRUE(NoSeqPlaying());
   EXPECT_TRUE(AllSeqsStopped());
   EXPECT_TRUE(SelectedSeqsStopped());
@@ -220,93 +220,93 @@ class SeqPitchTest : public test::EngineTest {
   void SetUp() override {
     EngineTest::SetUp();
     for (int s = 0; s < 4; ++s) Fill(0, s, {{0, 0x643C90}, {10, 0x3C80}});
-    PartBufs[0][0].Selected = 1;
-    PartBufs[0][1].Selected = 1;
+    Seqs.PartBufs[0][0].Selected = 1;
+    Seqs.PartBufs[0][1].Selected = 1;
   }
 };
 
 TEST_F(SeqPitchTest, AbsoluteAndOctaveChangesCountFromThePitchBase) {
-  PartBufs[0][1].PitchBase = 2;
-  PartBufs[0][1].TransposePend = 4;
+  Seqs.PartBufs[0][1].PitchBase = 2;
+  Seqs.PartBufs[0][1].TransposePend = 4;
   SetSeqPitch(true, 7, false);
-  EXPECT_EQ(PartBufs[0][0].TransposePend, 7);
-  EXPECT_EQ(PartBufs[0][1].TransposePend, 9);
-  EXPECT_EQ(PartBufs[0][2].TransposePend, 0);  // not selected
-  EXPECT_EQ(PartBufs[0][0].Transpose, 0);      // the playing part waits for its next cycle
+  EXPECT_EQ(Seqs.PartBufs[0][0].TransposePend, 7);
+  EXPECT_EQ(Seqs.PartBufs[0][1].TransposePend, 9);
+  EXPECT_EQ(Seqs.PartBufs[0][2].TransposePend, 0);  // not selected
+  EXPECT_EQ(Seqs.PartBufs[0][0].Transpose, 0);      // the playing part waits for its next cycle
   SetSeqPitch(false, 0, true);
-  EXPECT_EQ(PartBufs[0][0].TransposePend, 19);
+  EXPECT_EQ(Seqs.PartBufs[0][0].TransposePend, 19);
   SetSeqPitch(false, 0, false);
   SetSeqPitch(false, 0, false);
-  EXPECT_EQ(PartBufs[0][1].TransposePend, -3);
+  EXPECT_EQ(Seqs.PartBufs[0][1].TransposePend, -3);
 }
 
 TEST_F(SeqPitchTest, APitchLockedPartIsLeftAlone) {
-  PartBufs[0][0].PitchLocked = 1;
-  PartBufs[0][0].TransposePend = 3;
+  Seqs.PartBufs[0][0].PitchLocked = 1;
+  Seqs.PartBufs[0][0].TransposePend = 3;
   SetSeqPitch(true, 12, false);
-  EXPECT_EQ(PartBufs[0][0].TransposePend, 3);
-  EXPECT_EQ(PartBufs[0][1].TransposePend, 12);
+  EXPECT_EQ(Seqs.PartBufs[0][0].TransposePend, 3);
+  EXPECT_EQ(Seqs.PartBufs[0][1].TransposePend, 12);
 }
 
 TEST_F(SeqPitchTest, TheLiveOutputIsFlushedThenChanged) {
-  LiveSelected = 1;
-  LiveTransposeBase = -1;
-  LivePitch = 1;
+  Live.Selected = 1;
+  Live.TransposeBase = -1;
+  Live.Pitch = 1;
   LiveNoteOnCounter.Counts[0][60] = 1;
   SetSeqPitch(false, 0, true);
-  EXPECT_EQ(LivePitch, 13);
+  EXPECT_EQ(Live.Pitch, 13);
   EXPECT_EQ(SentHex(), std::vector<std::string>{"80 3C 00"});
-  LivePitchLocked = 1;
+  Live.PitchLocked = 1;
   SetSeqPitch(true, 5, false);
-  EXPECT_EQ(LivePitch, 13);
+  EXPECT_EQ(Live.Pitch, 13);
 }
 
 TEST_F(SeqPitchTest, APartSweepChangesEveryPartInItsRangeAndTheOthersAtOnce) {
-  SeqRecs[0].PartSweepOn = 1;
-  SeqRecs[0].PartSweepLow = 0;
-  SeqRecs[0].PartSweepHigh = 1;
+  Seqs.SeqRecs[0].PartSweepOn = 1;
+  Seqs.SeqRecs[0].PartSweepLow = 0;
+  Seqs.SeqRecs[0].PartSweepHigh = 1;
   SetSeqPitch(true, 5, false);
-  EXPECT_EQ(PartBufs[0][0].TransposePend, 5);
-  EXPECT_EQ(PartBufs[0][0].Transpose, 0);
-  EXPECT_EQ(PartBufs[1][0].TransposePend, 5);
-  EXPECT_EQ(PartBufs[1][0].Transpose, 5);
+  EXPECT_EQ(Seqs.PartBufs[0][0].TransposePend, 5);
+  EXPECT_EQ(Seqs.PartBufs[0][0].Transpose, 0);
+  EXPECT_EQ(Seqs.PartBufs[1][0].TransposePend, 5);
+  EXPECT_EQ(Seqs.PartBufs[1][0].Transpose, 5);
 }
 
 TEST_F(SeqPitchTest, PitchCyclesAlternateTheOldAndTheNewTranspose) {
-  PitchCyclesN = 1;
-  PitchCycles = 2;
-  PartBufs[0][0].Transpose = PartBufs[0][0].TransposePend = 3;
-  PartBufs[0][1].SeqState = ssPlaying;
+  Keys.PitchCyclesN = 1;
+  Keys.PitchCycles = 2;
+  Seqs.PartBufs[0][0].Transpose = Seqs.PartBufs[0][0].TransposePend = 3;
+  Seqs.PartBufs[0][1].SeqState = ssPlaying;
   SetSeqPitch(true, 10, false);
-  const TPartBuf& b = PartBufs[0][0];
+  const TPartBuf& b = Seqs.PartBufs[0][0];
   EXPECT_EQ(b.PitchCycles, 2);
   EXPECT_EQ(b.PitchCyclesRem, 2);  // stopped: N
-  EXPECT_EQ(PartBufs[0][1].PitchCyclesRem, 3);
+  EXPECT_EQ(Seqs.PartBufs[0][1].PitchCyclesRem, 3);
   EXPECT_EQ(b.PitchCycleTransA, 3);
   EXPECT_EQ(b.PitchCycleTransB, 10);
   EXPECT_EQ(b.TransposePend, 10);
   EXPECT_EQ(b.PitchCycleSel, 0);
 
   // A plain command while cycling moves both, keeping their distance.
-  PitchCyclesN = 0;
+  Keys.PitchCyclesN = 0;
   SetSeqPitch(false, 0, true);
   EXPECT_EQ(b.PitchCycleTransA, 15);
   EXPECT_EQ(b.PitchCycleTransB, 22);
 
   // A cycle command with no count ends the cycling.
-  PitchCyclesNN = 1;
-  PitchCycles = 0;
+  Keys.PitchCyclesNN = 1;
+  Keys.PitchCycles = 0;
   SetSeqPitch(true, 1, false);
   EXPECT_EQ(b.PitchCycles, 0);
   EXPECT_EQ(b.TransposePend, 1);
 }
 
 TEST_F(SeqPitchTest, SplitZonesChangeTheirOffsetsAndSharedMarkedNotes) {
-  TPartBuf& b = PartBufs[0][0];
+  TPartBuf& b = Seqs.PartBufs[0][0];
   b.LowNote = 40;
   b.HighNote = 70;
   b.FirstNote = 40;
-  PitchZoneSel = {1, 0, 0};
+  Keys.PitchZoneSel = {1, 0, 0};
   SetSeqPitch(true, -5, false);
   EXPECT_EQ(b.LowNoteOffsPend, -5);
   EXPECT_EQ(b.FirstNoteOffsPend, -5);  // the same note

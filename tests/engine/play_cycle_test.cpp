@@ -22,17 +22,17 @@ class PlayCycleTest : public test::EngineTest {
 
 TEST_F(PlayCycleTest, PlaysAPartAtExactCallbacksAndNeverSendsTheEndMarker) {
   FillBar(0, 0);
-  PartBufs[0][0].ChanPend = 2;
+  Seqs.PartBufs[0][0].ChanPend = 2;
   Play(0);
   Ticks(700);
   EXPECT_EQ(Sent(), (Sends{{1, "92 3C 64"}, {125, "82 3C 00"}, {500, "92 3C 64"}, {625, "82 3C 00"}}));
-  EXPECT_EQ(MsClock, 700);
-  EXPECT_EQ(SeqsRunning, 1);
+  EXPECT_EQ(Transport.MsClock, 700);
+  EXPECT_EQ(PlayCycle.SeqsRunning, 1);
 }
 
 TEST_F(PlayCycleTest, APrimedSeqHoldsItsPositionUntilItsFirstEventFallsDue) {
   FillBar(0, 1);
-  TPartBuf& b = PartBufs[0][1];
+  TPartBuf& b = Seqs.PartBufs[0][1];
   b.SeqState = ssPlayMutedPrimed;
   b.MutedPend = 1;
   b.PlayEvIndex = b.Head;
@@ -56,7 +56,7 @@ TEST_F(PlayCycleTest, EventsOfOneTimeGoOutInOneTickInListOrder) {
 
 TEST_F(PlayCycleTest, AdjustSeqEventFitsEventsToPortAndChannel) {
   FillBar(0, 0);
-  TPartBuf& b = PartBufs[0][0];
+  TPartBuf& b = Seqs.PartBufs[0][0];
   b.Port = 1;
   b.Chan[1] = 5;
   EXPECT_EQ(AdjustSeqEvent(0x643C90, 0), 0x643C95u);
@@ -88,10 +88,10 @@ TEST_F(PlayCycleTest, AdjustSeqEventFitsEventsToPortAndChannel) {
 
   AdjustSeqEvent(0xFF, 0);
   EXPECT_EQ(b.DropEvent, 1);
-  EXPECT_TRUE(WarnMsg.IsEmpty());
+  EXPECT_TRUE(Msgs.WarnMsg.IsEmpty());
   AdjustSeqEvent(0x45, 0);
   EXPECT_EQ(b.DropEvent, 1);
-  EXPECT_EQ(WarnMsg.Peek(), "AdjustSeqEvent error: Unexpected MEvStatusByte 45");
+  EXPECT_EQ(Msgs.WarnMsg.Peek(), "AdjustSeqEvent error: Unexpected MEvStatusByte 45");
 
   EXPECT_EQ(AdjustSeqEvent(0x804190, 0), 0x804190u);  // hotkey: unchanged
   EXPECT_EQ(b.HotkeyEvent, 1);
@@ -107,28 +107,28 @@ TEST_F(PlayCycleTest, AdjustSeqEventFitsEventsToPortAndChannel) {
 
 TEST_F(PlayCycleTest, ProgramChangesFollowTheIgnoreAndDeviceSettings) {
   FillBar(0, 0);
-  TPartBuf& b = PartBufs[0][0];
+  TPartBuf& b = Seqs.PartBufs[0][0];
   b.Port = 1;
   b.Chan[1] = 3;
   AdjustSeqEvent(0x09C0, 0);
   EXPECT_EQ(b.DropEvent, 1);  // the device takes no program changes
-  MidiOutDevs[1].ProgChangesEnabled = 1;
+  RunCtl.MidiOutDevs[1].ProgChangesEnabled = 1;
   EXPECT_EQ(AdjustSeqEvent(0x09C0, 0), 0x09C3u);
-  EXPECT_EQ(PortChanProgs[1][3].ProgReq, 9);
-  EXPECT_EQ(PortChanProgs[1][3].ProgSent, 9);
-  IgnoreEmbeddedProgChanges = 1;
+  EXPECT_EQ(PlayCycle.PortChanProgs[1][3].ProgReq, 9);
+  EXPECT_EQ(PlayCycle.PortChanProgs[1][3].ProgSent, 9);
+  Cfg.IgnoreEmbeddedProgChanges = 1;
   AdjustSeqEvent(0x0AC0, 0);
   EXPECT_EQ(b.DropEvent, 1);
-  EXPECT_EQ(PortChanProgs[1][3].ProgReq, 9);
-  IgnoreEmbeddedProgChanges = 0;
-  PortDevIdx[1] = -1;  // no device on the port
+  EXPECT_EQ(PlayCycle.PortChanProgs[1][3].ProgReq, 9);
+  Cfg.IgnoreEmbeddedProgChanges = 0;
+  RunCtl.PortDevIdx[1] = -1;  // no device on the port
   AdjustSeqEvent(0x0AC0, 0);
   EXPECT_EQ(b.DropEvent, 1);
 }
 
 TEST_F(PlayCycleTest, MarkedNotesAndScaleTablesShiftTheirNotes) {
   FillBar(0, 0);
-  TPartBuf& b = PartBufs[0][0];
+  TPartBuf& b = Seqs.PartBufs[0][0];
   b.LowNote = 40;
   b.LowNoteOffs = -2;
   b.HighNote = 70;
@@ -150,15 +150,15 @@ TEST_F(PlayCycleTest, MarkedNotesAndScaleTablesShiftTheirNotes) {
 }
 
 TEST_F(PlayCycleTest, TheChannelMultiplierSendsOneCopyPerChannelEachFromTheEventsVelocity) {
-  MChanEnabled[0] = 1;
-  MChanMin[0] = 1;
-  MChanMax[0] = 3;
-  MChanPitchOffset[0][2] = 100;  // off the keyboard: only this copy goes silent
-  MChanPitchOffset[0][3] = 12;
+  Cfg.MChanEnabled[0] = 1;
+  Cfg.MChanMin[0] = 1;
+  Cfg.MChanMax[0] = 3;
+  Cfg.MChanPitchOffset[0][2] = 100;  // off the keyboard: only this copy goes silent
+  Cfg.MChanPitchOffset[0][3] = 12;
   FillBar(0, 0);
-  PartBufs[0][0].ChanPend = 1;
+  Seqs.PartBufs[0][0].ChanPend = 1;
   Play(0);
-  ASSERT_EQ(PartBufs[0][0].MChanApplies, 1);
+  ASSERT_EQ(Seqs.PartBufs[0][0].MChanApplies, 1);
   Ticks(125);
   EXPECT_EQ(Sent(), (Sends{{1, "91 3C 64"},
                            {1, "92 3C 00"},
@@ -167,7 +167,7 @@ TEST_F(PlayCycleTest, TheChannelMultiplierSendsOneCopyPerChannelEachFromTheEvent
                            {125, "82 3C 00"},
                            {125, "83 48 00"}}));
   // A channel outside the range plays unmultiplied from the next cycle.
-  PartBufs[0][0].ChanPend = 5;
+  Seqs.PartBufs[0][0].ChanPend = 5;
   ClearSent();
   Ticks(375);
   EXPECT_EQ(SentHex(), std::vector<std::string>{"95 3C 64"});
@@ -177,7 +177,7 @@ TEST_F(PlayCycleTest, APartWithAllEventsAtZeroPlaysOncePerBar) {
   Fill(0, 0, {{0, 0x643C90}, {0, 0x3C80}});
   Play(0);
   Ticks(1);
-  PartBufs[0][0].TimeShiftRept = 100;  // and a shift wraps at the bar rather than at 0
+  Seqs.PartBufs[0][0].TimeShiftRept = 100;  // and a shift wraps at the bar rather than at 0
   Ticks(1999);
   EXPECT_EQ(Sent(), (Sends{{1, "90 3C 64"}, {1, "80 3C 00"}, {2000, "90 3C 64"}, {2000, "80 3C 00"}}));
   // The next cycle: a bar and the 100-tick shift later, tick 30820.
@@ -190,11 +190,11 @@ TEST_F(PlayCycleTest, APositiveTimeShiftDelaysTheNextCycleAndAWholeCycleShiftDoe
   FillBar(0, 0);
   Play(0);
   Ticks(10);
-  PartBufs[0][0].TimeShift = 768;  // 768 ticks late: the note-on at 4608
+  Seqs.PartBufs[0][0].TimeShift = 768;  // 768 ticks late: the note-on at 4608
   Ticks(800);
   EXPECT_EQ(Sent(), (Sends{{1, "90 3C 64"}, {125, "80 3C 00"}, {600, "90 3C 64"}, {725, "80 3C 00"}}));
 
-  PartBufs[0][0].TimeShift = 3840;
+  Seqs.PartBufs[0][0].TimeShift = 3840;
   ClearSent();
   // The next cycle starts at tick 4608 + 3840 = 8448: callback 1100.
   Ticks(300);
@@ -205,20 +205,20 @@ TEST_F(PlayCycleTest, ANegativeTimeShiftPlaysTheSkippedEventsAtOnce) {
   FillBar(0, 0);
   Play(0);
   Ticks(10);
-  PartBufs[0][0].TimeShift = -1000;
+  Seqs.PartBufs[0][0].TimeShift = -1000;
   Ticks(870);
   // At the wrap (callback 500) the first 1000 ticks of the cycle are due at once; the cycle ends
   // 1000 ticks early, at tick 6680: callback 870.
   EXPECT_EQ(
       Sent(),
       (Sends{{1, "90 3C 64"}, {125, "80 3C 00"}, {500, "90 3C 64"}, {500, "80 3C 00"}, {870, "90 3C 64"}}));
-  EXPECT_EQ(PartBufs[0][0].TimeShiftCarry, 0);
+  EXPECT_EQ(Seqs.PartBufs[0][0].TimeShiftCarry, 0);
 }
 
 TEST_F(PlayCycleTest, ARepeatedLateShiftSilencesTheNotesItSkips) {
   FillBar(0, 0);
   Play(0);
-  PartBufs[0][0].TimeShiftRept = -1000;
+  Seqs.PartBufs[0][0].TimeShiftRept = -1000;
   Ticks(500);
   EXPECT_EQ(Sent(), (Sends{{1, "90 3C 64"}, {125, "80 3C 00"}, {500, "90 3C 00"}, {500, "80 3C 00"}}));
 }
@@ -227,19 +227,19 @@ TEST_F(PlayCycleTest, ResetPortChannelSendsTheNineMessagesOnlyWithLocalControl) 
   ResetPortChannel(1, 3);
   EXPECT_EQ(SentHex(1), test::ChannelResetHex(3));
   ClearSent();
-  LocalControlOn = 0;
+  PlayCycle.LocalControlOn = 0;
   ResetPortChannel(1, 3);
   EXPECT_TRUE(Sent(1).empty());
 }
 
 TEST_F(PlayCycleTest, ResetSeqOutputsResetsEachSharedPortAndChannelOnce) {
-  CCVolResetValue = 90;
-  PartBufs[0][0].Chan[0] = 2;
-  PartBufs[0][1].Chan[0] = 2;
-  PartBufs[0][2].Port = 1;
-  PartBufs[0][2].Chan[1] = 2;
-  PartBufs[0][3].Chan[0] = 4;
-  NoteOnCounts[1][60] = {90, 90, 0};
+  Cfg.CCVolResetValue = 90;
+  Seqs.PartBufs[0][0].Chan[0] = 2;
+  Seqs.PartBufs[0][1].Chan[0] = 2;
+  Seqs.PartBufs[0][2].Port = 1;
+  Seqs.PartBufs[0][2].Chan[1] = 2;
+  Seqs.PartBufs[0][3].Chan[0] = 4;
+  PlayCycle.NoteOnCounts[1][60] = {90, 90, 0};
   ResetSeqOutputs(false);
   const std::vector<std::string> port0 = SentHex(0);
   ASSERT_EQ(port0.size(), 18u);
@@ -248,12 +248,12 @@ TEST_F(PlayCycleTest, ResetSeqOutputsResetsEachSharedPortAndChannelOnce) {
   EXPECT_EQ(port0[9], "E4 00 40");
   EXPECT_EQ(SentHex(1).size(), 9u);
   EXPECT_EQ(SentHex(1)[8], "B2 7B 00");
-  EXPECT_EQ(NoteOnCounts[1][60].Vel, 0);
-  for (int s = 0; s < 4; ++s) EXPECT_EQ(PartBufs[0][s].ChanResetReq, 0);
+  EXPECT_EQ(PlayCycle.NoteOnCounts[1][60].Vel, 0);
+  for (int s = 0; s < 4; ++s) EXPECT_EQ(Seqs.PartBufs[0][s].ChanResetReq, 0);
 
   // Marked only: seq 2 alone.
   ClearSent();
-  PartBufs[0][1].ChanResetReq = 1;
+  Seqs.PartBufs[0][1].ChanResetReq = 1;
   ResetSeqOutputs(true);
   EXPECT_EQ(SentHex(0).size(), 9u);
   EXPECT_TRUE(SentHex(1).empty());
@@ -262,13 +262,13 @@ TEST_F(PlayCycleTest, ResetSeqOutputsResetsEachSharedPortAndChannelOnce) {
 TEST_F(PlayCycleTest, ResetSeqOutputsResetsEveryChannelOfAMultipliedSeqOnce) {
   // A multiplied seq sounds on the whole range: every channel of it is reset, and a seq sharing
   // one of them does not reset it again.
-  MChanMin[0] = 1;
-  MChanMax[0] = 3;
-  PartBufs[0][0].MChanApplies = 1;
-  PartBufs[0][0].Chan[0] = 1;
-  PartBufs[0][1].Chan[0] = 2;
-  PartBufs[0][2].Port = 1;
-  PartBufs[0][3].Port = -1;  // no device there: nothing
+  Cfg.MChanMin[0] = 1;
+  Cfg.MChanMax[0] = 3;
+  Seqs.PartBufs[0][0].MChanApplies = 1;
+  Seqs.PartBufs[0][0].Chan[0] = 1;
+  Seqs.PartBufs[0][1].Chan[0] = 2;
+  Seqs.PartBufs[0][2].Port = 1;
+  Seqs.PartBufs[0][3].Port = -1;  // no device there: nothing
   ResetSeqOutputs(false);
   const std::vector<std::string> port0 = SentHex(0);
   ASSERT_EQ(port0.size(), 27u);
@@ -277,23 +277,23 @@ TEST_F(PlayCycleTest, ResetSeqOutputsResetsEveryChannelOfAMultipliedSeqOnce) {
   EXPECT_EQ(port0[18], "E3 00 40");
   EXPECT_EQ(port0[26], "B3 7B 00");
   EXPECT_EQ(SentHex(1).size(), 9u);
-  for (int s = 0; s < 4; ++s) EXPECT_EQ(PartBufs[0][s].ChanResetReq, 0);
+  for (int s = 0; s < 4; ++s) EXPECT_EQ(Seqs.PartBufs[0][s].ChanResetReq, 0);
 }
 
 TEST_F(PlayCycleTest, SentEventsLightTheSeqAndFeedTheNoteDisplay) {
   Fill(0, 0, {{0, 0x643C90}, {0, 0x0740B0}, {960, 0x3C80}, {3840, 0xFF}});
   Play(0);
   Ticks(1);
-  const TPartBuf& b = PartBufs[0][0];
+  const TPartBuf& b = Seqs.PartBufs[0][0];
   EXPECT_EQ(b.LightNoteOn, 1);
   EXPECT_EQ(b.LightOther, 1);
-  EXPECT_EQ(SustainVals[0], 7);
-  EXPECT_EQ(NoteOnCounts[0][60].Vel, 100);
-  EXPECT_EQ(NoteOnCounts[0][60].Level, 100);
-  EXPECT_EQ(KinetraceDirty, 1);
-  KinetraceDecay = 2;
+  EXPECT_EQ(PlayCycle.SustainVals[0], 7);
+  EXPECT_EQ(PlayCycle.NoteOnCounts[0][60].Vel, 100);
+  EXPECT_EQ(PlayCycle.NoteOnCounts[0][60].Level, 100);
+  EXPECT_EQ(PlayCycle.KinetraceDirty, 1);
+  Cfg.KinetraceDecay = 2;
   Ticks(124);
-  EXPECT_EQ(NoteOnCounts[0][60].Tail, 200);
+  EXPECT_EQ(PlayCycle.NoteOnCounts[0][60].Tail, 200);
 }
 
 TEST_F(PlayCycleTest, HotkeyEventsOfAPartBecomeStrokesInOrder) {
@@ -304,18 +304,18 @@ TEST_F(PlayCycleTest, HotkeyEventsOfAPartBecomeStrokesInOrder) {
     sink->emplace_back(key, down);
     return true;
   };
-  DisableHotkeys = 0;
-  HotkeysTargetActiveWin = 1;
+  Cfg.DisableHotkeys = 0;
+  Cfg.HotkeysTargetActiveWin = 1;
   Fill(0, 0, {{0, 0x804190}, {0, 0x804290}, {100, 0x804180}, {3840, 0xFF}});
   Play(0);
   Ticks(15);
   EXPECT_TRUE(Sent().empty());
-  EXPECT_EQ(PartBufs[0][0].LightHotkey, 1);
+  EXPECT_EQ(Seqs.PartBufs[0][0].LightHotkey, 1);
   EXPECT_EQ(RunQueuedHotkeyStrokes(), 3);
   EXPECT_EQ(strokes, (std::vector<std::pair<int, bool>>{{0x41, true}, {0x42, true}, {0x41, false}}));
 
   // Disabled hotkeys in a part send nothing.
-  DisableHotkeys = 1;
+  Cfg.DisableHotkeys = 1;
   Ticks(500);
   EXPECT_EQ(RunQueuedHotkeyStrokes(), 0);
 }

@@ -38,22 +38,22 @@ class RunControlTest : public test::RunRig {
 
 TEST_F(RunControlTest, StartWithoutAnOutputPortDoesNothing) {
   Allocate(1, 0);
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   StartRunning();
   EXPECT_EQ(Journal(), Lines{});
-  EXPECT_EQ(ProgState, psConfig);
-  EXPECT_EQ(KeyMode, KeyModeInactive);
-  EXPECT_EQ(MidiInDevs[0].Started, 0);
+  EXPECT_EQ(RunCtl.ProgState, psConfig);
+  EXPECT_EQ(Keys.KeyMode, KeyModeInactive);
+  EXPECT_EQ(RunCtl.MidiInDevs[0].Started, 0);
 }
 
 TEST_F(RunControlTest, StartTakesItsStepsInOrderAndEndsRunningWithOneTimer) {
   Allocate(1, 1);
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   uint8_t keyModeAtTimer = 0;
   uint8_t startedAtTimer = 0;
   onSetEvent = [&] {
-    keyModeAtTimer = KeyMode;
-    startedAtTimer = MidiInDevs[0].Started;
+    keyModeAtTimer = Keys.KeyMode;
+    startedAtTimer = RunCtl.MidiInDevs[0].Started;
   };
   StartRunning();
   EXPECT_EQ(Journal(), (Lines{
@@ -85,21 +85,21 @@ TEST_F(RunControlTest, StartTakesItsStepsInOrderAndEndsRunningWithOneTimer) {
                            "timer: set 1 1 TimerProc",
                            "log: Status: Running",
                        }));
-  EXPECT_EQ(ProgState, psRunning);
-  EXPECT_EQ(KeyMode, KeyModeLive);
+  EXPECT_EQ(RunCtl.ProgState, psRunning);
+  EXPECT_EQ(Keys.KeyMode, KeyModeLive);
   EXPECT_EQ(keyModeAtTimer, KeyModeLive);
   EXPECT_EQ(startedAtTimer, 1);
-  EXPECT_EQ(TimerExists, 1);
-  EXPECT_EQ(TimerBusy, 1);
-  EXPECT_EQ(MidiTimerId, 7u);
-  EXPECT_EQ(PeriodBegun, 1);
+  EXPECT_EQ(RunCtl.TimerExists, 1);
+  EXPECT_EQ(RunCtl.TimerBusy, 1);
+  EXPECT_EQ(RunCtl.MidiTimerId, 7u);
+  EXPECT_EQ(RunCtl.PeriodBegun, 1);
 }
 
 TEST_F(RunControlTest, ResolutionBelowTheTimersMinimumTakesTheMinimum) {
   Allocate(0, 1);
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   capsGiven = {2, 50};
-  MidiTimerResolution = 0;
+  Cfg.MidiTimerResolution = 0;
   StartRunning();
   EXPECT_EQ(JournalFrom("timer: caps"),
             (Lines{"timer: caps", "log: Res: 2-50", "timer: begin 2", "post: Set Res: 2 ok",
@@ -107,19 +107,19 @@ TEST_F(RunControlTest, ResolutionBelowTheTimersMinimumTakesTheMinimum) {
                    "dsp Status on 50", "log: UpdateDspMetr: 10", "dsp Metr on 10",
                    "log: TPB: 3840 NQ: 1920 SQ: 1920 Quant note-offs: Y", "log: IgnoreDriverTStamps: N",
                    "log: Setting timer: 1, 2", "timer: set 1 2 TimerProc", "log: Status: Running"}));
-  MidiTimerResolution = 80;
+  Cfg.MidiTimerResolution = 80;
   StopRunning();
-  EXPECT_EQ(MidiTimerRes, 2);
+  EXPECT_EQ(RunCtl.MidiTimerRes, 2);
   StartRunning();
-  EXPECT_EQ(MidiTimerRes, 50);
+  EXPECT_EQ(RunCtl.MidiTimerRes, 50);
 }
 
 TEST_F(RunControlTest, StartBuildsThePendingMetronomeBar) {
   Allocate(0, 1);
-  MetrSeqNo = 1;
+  Cfg.MetrSeqNo = 1;
   StartRunning();
   EXPECT_GE(SeqBuf(1).Head, 0);
-  EXPECT_EQ(MetrRebuildPending, 0);
+  EXPECT_EQ(Metr.MetrRebuildPending, 0);
   EXPECT_EQ(SeqBuf(0).Head, -1);
 }
 
@@ -129,13 +129,13 @@ TEST_F(RunControlTest, TimerThatCannotBeCreatedIsReportedAndTheProgramReturnsToC
   Allocate(1, 1);
   eventId = 0;
   StartRunning();
-  EXPECT_EQ(ProgState, psConfig);
-  EXPECT_EQ(KeyMode, KeyModeInactive);
-  EXPECT_EQ(TimerExists, 0);
-  EXPECT_EQ(PeriodBegun, 0);
-  EXPECT_EQ(StatusAlertText.Peek(), "Design error: InitMidiTimer error: Unable to create timer");
-  EXPECT_EQ(StatusAlertPending, 1);
-  EXPECT_EQ(ErrorCount, 1);
+  EXPECT_EQ(RunCtl.ProgState, psConfig);
+  EXPECT_EQ(Keys.KeyMode, KeyModeInactive);
+  EXPECT_EQ(RunCtl.TimerExists, 0);
+  EXPECT_EQ(RunCtl.PeriodBegun, 0);
+  EXPECT_EQ(Msgs.StatusAlertText.Peek(), "Design error: InitMidiTimer error: Unable to create timer");
+  EXPECT_EQ(Msgs.StatusAlertPending, 1);
+  EXPECT_EQ(Msgs.ErrorCount, 1);
   // Nothing to kill and nobody to wait for; the period is ended.
   const Lines stop = JournalFrom("timer: set 1 1 TimerProc");
   EXPECT_EQ(stop, (Lines{"timer: set 1 1 TimerProc", "sleep 200", "sleep 200", "state 3", "timer: end 1",
@@ -144,8 +144,8 @@ TEST_F(RunControlTest, TimerThatCannotBeCreatedIsReportedAndTheProgramReturnsToC
   eventId = 9;
   journal.clear();
   StartRunning();
-  EXPECT_EQ(ProgState, psRunning);
-  EXPECT_EQ(TimerExists, 1);
+  EXPECT_EQ(RunCtl.ProgState, psRunning);
+  EXPECT_EQ(RunCtl.TimerExists, 1);
 }
 
 TEST_F(RunControlTest, RefusedTimerResolutionClosesTheProgramSayingWhy) {
@@ -159,12 +159,12 @@ TEST_F(RunControlTest, RefusedTimerResolutionClosesTheProgramSayingWhy) {
                    "dsp Metr off", "dsp Status on 100", "pump"},
                   kCriticalCloseEnd,
                   {"end"}}));
-  EXPECT_EQ(PeriodBegun, 0);
-  EXPECT_EQ(TimerExists, 0);
-  EXPECT_EQ(InPortsAllocated, -1);
-  EXPECT_EQ(OutPortsAllocated, -1);
-  EXPECT_EQ(MidiInDevs[0].Opened, 0);
-  EXPECT_EQ(MidiOutDevs[0].Opened, 0);
+  EXPECT_EQ(RunCtl.PeriodBegun, 0);
+  EXPECT_EQ(RunCtl.TimerExists, 0);
+  EXPECT_EQ(RunCtl.InPortsAllocated, -1);
+  EXPECT_EQ(RunCtl.OutPortsAllocated, -1);
+  EXPECT_EQ(RunCtl.MidiInDevs[0].Opened, 0);
+  EXPECT_EQ(RunCtl.MidiOutDevs[0].Opened, 0);
 }
 
 TEST_F(RunControlTest, UnreadableTimerCapabilitiesCloseTheProgramSayingWhy) {
@@ -187,18 +187,18 @@ TEST_F(RunControlTest, ExceptionDuringTheStartEndsInTheCriticalClose) {
   StartRunning();
   EXPECT_EQ(JournalFrom("dsp").at(1), "box:  - no timer left");
   EXPECT_EQ(Journal().back(), "end");
-  EXPECT_EQ(ProgState, psConfig);
-  EXPECT_EQ(OutPortsAllocated, -1);
+  EXPECT_EQ(RunCtl.ProgState, psConfig);
+  EXPECT_EQ(RunCtl.OutPortsAllocated, -1);
 }
 
 // ---- stop ----
 
 TEST_F(RunControlTest, StopResetsTheOutputsKillsTheTimerAndKeepsTheInputsOpen) {
   Allocate(1, 1);
-  DiagFlags = 1;
-  LiveChan[0] = 2;
+  Trace.DiagFlags = 1;
+  Live.Chan[0] = 2;
   StartRunning();
-  ASSERT_EQ(ProgState, psRunning);
+  ASSERT_EQ(RunCtl.ProgState, psRunning);
   WriteLiveFifo(0x6401B0);
   WriteRawFifo(0x6402B0);
   midi::loopback::ClearSent();
@@ -213,15 +213,15 @@ TEST_F(RunControlTest, StopResetsTheOutputsKillsTheTimerAndKeepsTheInputsOpen) {
                               "log: UpdateDspStatus: 100", "dsp Status on 100"}));
   // The live channel, then every seq's channel (all on port 1, channel 1: once).
   EXPECT_EQ(SentHex(), test::Join({test::ChannelResetHex(2), test::ChannelResetHex(0)}));
-  EXPECT_EQ(ProgState, psConfig);
-  EXPECT_EQ(KeyMode, KeyModeInactive);
-  EXPECT_EQ(TimerExists, 0);
-  EXPECT_EQ(TimerBusy, 0);
-  EXPECT_EQ(PeriodBegun, 0);
+  EXPECT_EQ(RunCtl.ProgState, psConfig);
+  EXPECT_EQ(Keys.KeyMode, KeyModeInactive);
+  EXPECT_EQ(RunCtl.TimerExists, 0);
+  EXPECT_EQ(RunCtl.TimerBusy, 0);
+  EXPECT_EQ(RunCtl.PeriodBegun, 0);
   EXPECT_EQ(Count(LiveFifo), 0);
   EXPECT_EQ(Count(RawFifo), 0);
-  EXPECT_EQ(MidiInDevs[0].Opened, 1);
-  EXPECT_EQ(MidiInDevs[0].Started, 1);
+  EXPECT_EQ(RunCtl.MidiInDevs[0].Opened, 1);
+  EXPECT_EQ(RunCtl.MidiInDevs[0].Started, 1);
   // Input still arrives in Config and waits in its queue.
   InjectController(0x6407B0);
   EXPECT_EQ(Count(LiveFifo), 1);
@@ -235,7 +235,7 @@ TEST_F(RunControlTest, StopResetsTheOutputsKillsTheTimerAndKeepsTheInputsOpen) {
 
 TEST_F(RunControlTest, StopWaitsTenTimesWithoutTheEngineLockWhenTheTimerNeverAnswers) {
   Allocate(0, 1);
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   StartRunning();
   journal.clear();
   int lockFree = 0;
@@ -262,13 +262,13 @@ TEST_F(RunControlTest, StopWaitsTenTimesWithoutTheEngineLockWhenTheTimerNeverAns
     expected.push_back(s);
   EXPECT_EQ(Journal(), expected);
   EXPECT_EQ(lockFree, 10);
-  EXPECT_EQ(ProgState, psConfig);
+  EXPECT_EQ(RunCtl.ProgState, psConfig);
 }
 
 TEST_F(RunControlTest, StopWithoutAnOutputPortSkipsTheResetsButStillStops) {
   Allocate(0, 1);
   StartRunning();
-  OutPortsAllocated = -1;
+  RunCtl.OutPortsAllocated = -1;
   journal.clear();
   midi::loopback::ClearSent();
   onPump = [] { TimerProc(7, 0); };
@@ -282,111 +282,111 @@ TEST_F(RunControlTest, StopInConfigDoesNotPassThroughStopping) {
   Allocate(0, 1);
   StopRunning();
   EXPECT_EQ(Journal(), (Lines{"sleep 200", "sleep 200", "dsp Metr off", "dsp Status on 100"}));
-  EXPECT_EQ(ProgState, psConfig);
+  EXPECT_EQ(RunCtl.ProgState, psConfig);
 }
 
 TEST_F(RunControlTest, RealTimerTicksWhileRunningAndNotAfterTheStop) {
   Allocate(0, 1);
   UseRealTimer();
   StartRunning();
-  ASSERT_EQ(TimerExists, 1);
+  ASSERT_EQ(RunCtl.TimerExists, 1);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (MsClock < 20 && std::chrono::steady_clock::now() < deadline)
+  while (Transport.MsClock < 20 && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  EXPECT_GE(MsClock, 20);
+  EXPECT_GE(Transport.MsClock, 20);
   StopRunning();
-  EXPECT_EQ(TimerExists, 0);
-  EXPECT_EQ(PeriodBegun, 0);
-  EXPECT_EQ(ProgState, psConfig);
+  EXPECT_EQ(RunCtl.TimerExists, 0);
+  EXPECT_EQ(RunCtl.PeriodBegun, 0);
+  EXPECT_EQ(RunCtl.ProgState, psConfig);
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_EQ(MsClock, 0);
+  EXPECT_EQ(Transport.MsClock, 0);
 }
 
 // ---- the engine reset ----
 
 TEST_F(RunControlTest, EngineResetClearsClocksQueuesSelectionAndStopsEveryPart) {
-  PartBufs[1][2].SeqState = ssPlaying;
+  Seqs.PartBufs[1][2].SeqState = ssPlaying;
   SeqBuf(0).SeqState = ssRecording;
   SeqBuf(0).Selected = 1;
   SeqBuf(0).WasRunning = 1;
-  MsClock = 1234;
-  ExtClockTicks = 960;
-  ExtClockLastMs = 50;
-  InSysEx[3] = 1;
-  Tempo = 9000;
-  TargetTempo = 14000;
-  ErrorCount = 3;
-  WarningCount = 2;
-  KeyMode = KeyModeCommand;
-  KeyHold = 1;
-  LiveSelected = 1;
-  PitchCycles = 4;
-  StatusMsg.Set("Play");
+  Transport.MsClock = 1234;
+  MidiIn.ExtClockTicks = 960;
+  MidiIn.ExtClockLastMs = 50;
+  MidiIn.InSysEx[3] = 1;
+  Cfg.Tempo = 9000;
+  Cfg.TargetTempo = 14000;
+  Msgs.ErrorCount = 3;
+  Msgs.WarningCount = 2;
+  Keys.KeyMode = KeyModeCommand;
+  Keys.KeyHold = 1;
+  Live.Selected = 1;
+  Keys.PitchCycles = 4;
+  Msgs.StatusMsg.Set("Play");
   WriteLiveFifo(0x6407B0);
   WriteRawFifo(0x6407B0);
-  MetrSeqNo = 1;
+  Cfg.MetrSeqNo = 1;
   ResetEngine();
-  EXPECT_EQ(PartBufs[1][2].SeqState, ssStopped);
+  EXPECT_EQ(Seqs.PartBufs[1][2].SeqState, ssStopped);
   EXPECT_EQ(SeqBuf(0).SeqState, ssStopped);
   EXPECT_EQ(SeqBuf(0).WasRunning, 0);
-  EXPECT_EQ(MsClock, 0);
-  EXPECT_EQ(ExtClockTicks, 0);
-  EXPECT_EQ(ExtClockLastMs, -1);
-  EXPECT_EQ(InSysEx[3], 0);
-  EXPECT_EQ(TargetTempo, 9000);
-  EXPECT_EQ(ErrorCount, 0);
-  EXPECT_EQ(WarningCount, 0);
-  EXPECT_EQ(KeyMode, KeyModeInactive);
-  EXPECT_EQ(KeyHold, 0);
-  EXPECT_EQ(LiveSelected, 0);
-  EXPECT_EQ(PitchCycles, 0);
-  EXPECT_TRUE(StatusMsg.IsEmpty());
+  EXPECT_EQ(Transport.MsClock, 0);
+  EXPECT_EQ(MidiIn.ExtClockTicks, 0);
+  EXPECT_EQ(MidiIn.ExtClockLastMs, -1);
+  EXPECT_EQ(MidiIn.InSysEx[3], 0);
+  EXPECT_EQ(Cfg.TargetTempo, 9000);
+  EXPECT_EQ(Msgs.ErrorCount, 0);
+  EXPECT_EQ(Msgs.WarningCount, 0);
+  EXPECT_EQ(Keys.KeyMode, KeyModeInactive);
+  EXPECT_EQ(Keys.KeyHold, 0);
+  EXPECT_EQ(Live.Selected, 0);
+  EXPECT_EQ(Keys.PitchCycles, 0);
+  EXPECT_TRUE(Msgs.StatusMsg.IsEmpty());
   EXPECT_EQ(Count(LiveFifo), 0);
   EXPECT_EQ(Count(RawFifo), 0);
-  EXPECT_EQ(MetrRebuildPending, 1);
-  EXPECT_EQ(BarNo, 1);
+  EXPECT_EQ(Metr.MetrRebuildPending, 1);
+  EXPECT_EQ(PlayCycle.BarNo, 1);
 }
 
 TEST_F(RunControlTest, EngineResetGivesBackATimerItFindsRatherThanForgetIt) {
-  TimerExists = 1;
-  MidiTimerId = 4;
-  PeriodBegun = 1;
-  MidiTimerRes = 3;
+  RunCtl.TimerExists = 1;
+  RunCtl.MidiTimerId = 4;
+  RunCtl.PeriodBegun = 1;
+  RunCtl.MidiTimerRes = 3;
   ResetEngine();
   EXPECT_EQ(Journal(), (Lines{"timer: kill 4", "timer: end 3"}));
-  EXPECT_EQ(TimerExists, 0);
-  EXPECT_EQ(PeriodBegun, 0);
+  EXPECT_EQ(RunCtl.TimerExists, 0);
+  EXPECT_EQ(RunCtl.PeriodBegun, 0);
 }
 
 TEST_F(RunControlTest, StopAllPartsStopsBothPartsOrOnlyThePlayingOnes) {
-  MaxActiveSeqs = 2;
-  for (auto& part : PartBufs)
+  Cfg.MaxActiveSeqs = 2;
+  for (auto& part : Seqs.PartBufs)
     for (auto& b : part) b.SeqState = ssPlaying;
-  SeqRecs[1].PlayPart = 1;
+  Seqs.SeqRecs[1].PlayPart = 1;
   StopAllParts(true);
-  EXPECT_EQ(PartBufs[0][0].SeqState, ssStopped);
-  EXPECT_EQ(PartBufs[1][0].SeqState, ssPlaying);
-  EXPECT_EQ(PartBufs[0][1].SeqState, ssPlaying);
-  EXPECT_EQ(PartBufs[1][1].SeqState, ssStopped);
+  EXPECT_EQ(Seqs.PartBufs[0][0].SeqState, ssStopped);
+  EXPECT_EQ(Seqs.PartBufs[1][0].SeqState, ssPlaying);
+  EXPECT_EQ(Seqs.PartBufs[0][1].SeqState, ssPlaying);
+  EXPECT_EQ(Seqs.PartBufs[1][1].SeqState, ssStopped);
   StopAllParts(false);
   for (int s = 0; s <= 2; ++s)
-    for (int p = 0; p < 2; ++p) EXPECT_EQ(PartBufs[p][s].SeqState, ssStopped) << p << " " << s;
+    for (int p = 0; p < 2; ++p) EXPECT_EQ(Seqs.PartBufs[p][s].SeqState, ssStopped) << p << " " << s;
   // Seq 4 is not in use.
-  EXPECT_EQ(PartBufs[0][3].SeqState, ssPlaying);
+  EXPECT_EQ(Seqs.PartBufs[0][3].SeqState, ssPlaying);
 }
 
 // ---- program state ----
 
 TEST_F(RunControlTest, ProgramStateAboveConfigIsADesignErrorAndChangesNothing) {
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   SetProgState(5);
-  EXPECT_EQ(ProgState, psConfig);
+  EXPECT_EQ(RunCtl.ProgState, psConfig);
   EXPECT_EQ(Journal(), Lines{"log: Design error: SetProgState error: Unexpected psState"});
-  EXPECT_EQ(ErrorCount, 1);
+  EXPECT_EQ(Msgs.ErrorCount, 1);
 }
 
 TEST_F(RunControlTest, EachStateTextIsLoggedOnceWhileItLasts) {
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   SetProgState(psConfig);
   SetProgState(psConfig);
   SetProgState(psLoadingConfig);
@@ -398,7 +398,7 @@ TEST_F(RunControlTest, EachStateTextIsLoggedOnceWhileItLasts) {
 // ---- devices ----
 
 TEST_F(RunControlTest, DeviceListsFillTheTables) {
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   LoadInDevNames();
   LoadOutDevList();
   EXPECT_EQ(
@@ -407,22 +407,22 @@ TEST_F(RunControlTest, DeviceListsFillTheTables) {
              "log: Input device 1, name Loopback In 2", "log: Input device 2, name Loopback In 3",
              "log: No. of MIDI outputs: 3", "log: Output device 0, name Loopback Out 1",
              "log: Output device 1, name Loopback Out 2", "log: Output device 2, name Loopback Out 3"}));
-  EXPECT_EQ(MidiInDevsLast, 2);
-  EXPECT_EQ(MidiOutDevsLast, 2);
-  EXPECT_EQ(MidiInDevs[2].DevName, "Loopback In 3");
-  EXPECT_EQ(MidiInDevs[2].DevId, 2u);
-  EXPECT_EQ(MidiInDevs[2].PortNo, -1);
-  EXPECT_EQ(MidiInDevs[2].Handle, midi::kInvalidHandle);
-  EXPECT_EQ(MidiInDevs[2].Started, 0);
-  EXPECT_EQ(MidiOutDevs[1].ProgChangesEnabled, 1);
+  EXPECT_EQ(RunCtl.MidiInDevsLast, 2);
+  EXPECT_EQ(RunCtl.MidiOutDevsLast, 2);
+  EXPECT_EQ(RunCtl.MidiInDevs[2].DevName, "Loopback In 3");
+  EXPECT_EQ(RunCtl.MidiInDevs[2].DevId, 2u);
+  EXPECT_EQ(RunCtl.MidiInDevs[2].PortNo, -1);
+  EXPECT_EQ(RunCtl.MidiInDevs[2].Handle, midi::kInvalidHandle);
+  EXPECT_EQ(RunCtl.MidiInDevs[2].Started, 0);
+  EXPECT_EQ(RunCtl.MidiOutDevs[1].ProgChangesEnabled, 1);
 }
 
 TEST_F(RunControlTest, ListingAgainClosesOpenDevicesFirst) {
   Allocate(1, 1);
   LoadInDevNames();
   LoadOutDevList();
-  EXPECT_EQ(MidiInDevs[0].Opened, 0);
-  EXPECT_EQ(MidiOutDevs[0].Opened, 0);
+  EXPECT_EQ(RunCtl.MidiInDevs[0].Opened, 0);
+  EXPECT_EQ(RunCtl.MidiOutDevs[0].Opened, 0);
   // Both can be opened again: the handles were given back.
   EXPECT_TRUE(OpenInPort(0, 0));
   EXPECT_TRUE(OpenOutPort(0, 0));
@@ -431,7 +431,7 @@ TEST_F(RunControlTest, ListingAgainClosesOpenDevicesFirst) {
 TEST_F(RunControlTest, OpenStartAndClosePostEachStep) {
   LoadInDevNames();
   LoadOutDevList();
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   journal.clear();
   EXPECT_TRUE(OpenInPort(1, 0));
   EXPECT_TRUE(StartInPort(1, 0));
@@ -467,22 +467,22 @@ TEST_F(RunControlTest, OpenStartAndClosePostEachStep) {
                               "post: Reset output device 2, port 4 ok",
                               "pump",
                               "post: Close output device 2, port 4 ok"}));
-  EXPECT_EQ(MidiInDevs[1].Opened, 0);
-  EXPECT_EQ(MidiOutDevs[2].Opened, 0);
-  EXPECT_EQ(MidiOutDevs[2].PortNo, 3);
+  EXPECT_EQ(RunCtl.MidiInDevs[1].Opened, 0);
+  EXPECT_EQ(RunCtl.MidiOutDevs[2].Opened, 0);
+  EXPECT_EQ(RunCtl.MidiOutDevs[2].PortNo, 3);
 }
 
 TEST_F(RunControlTest, StartingAnInputClearsItsLastTimeStamp) {
   Allocate(1, 0);
-  LastInTimestamp[0] = 5000;
+  MidiIn.LastInTimestamp[0] = 5000;
   EXPECT_TRUE(StartInPort(0, 0));
-  EXPECT_EQ(LastInTimestamp[0], 0);
-  EXPECT_EQ(MidiInDevs[0].Started, 1);
+  EXPECT_EQ(MidiIn.LastInTimestamp[0], 0);
+  EXPECT_EQ(RunCtl.MidiInDevs[0].Started, 1);
 }
 
 TEST_F(RunControlTest, FailedResetStillClosesTheDevice) {
   Allocate(1, 1);
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   midi::loopback::FailNext("reset", midi::kErrNotReady);
   EXPECT_TRUE(CloseInPort(0, 0, true));
   midi::loopback::FailNext("reset", midi::kErrNotReady);
@@ -492,9 +492,9 @@ TEST_F(RunControlTest, FailedResetStillClosesTheDevice) {
                               "post: Close input device 0, port 1 ok",
                               "post: Reset output device 0, port 1 error: The device is busy or not started",
                               "post: Close output device 0, port 1 ok"}));
-  EXPECT_EQ(MidiInDevs[0].Opened, 0);
-  EXPECT_EQ(MidiInDevs[0].Handle, midi::kInvalidHandle);
-  EXPECT_EQ(MidiOutDevs[0].Opened, 0);
+  EXPECT_EQ(RunCtl.MidiInDevs[0].Opened, 0);
+  EXPECT_EQ(RunCtl.MidiInDevs[0].Handle, midi::kInvalidHandle);
+  EXPECT_EQ(RunCtl.MidiOutDevs[0].Opened, 0);
   // Really closed: the devices open again, and input no longer reaches anyone.
   EXPECT_EQ(midi::loopback::InjectShort(0, 0x6407B0), midi::kErrNotReady);
   EXPECT_TRUE(OpenInPort(0, 0));
@@ -505,7 +505,7 @@ TEST_F(RunControlTest, FailedCloseReportsFalseButTheRecordIsClosed) {
   Allocate(1, 0);
   midi::loopback::FailNext("close", midi::kErrBackend);
   EXPECT_FALSE(CloseInPort(0, 0, false));
-  EXPECT_EQ(MidiInDevs[0].Opened, 0);
+  EXPECT_EQ(RunCtl.MidiInDevs[0].Opened, 0);
   EXPECT_TRUE(OpenInPort(0, 0));
 }
 
@@ -514,16 +514,16 @@ TEST_F(RunControlTest, FailedOpenAndStartReportFalse) {
   LoadOutDevList();
   midi::loopback::FailNext("open", midi::kErrNoDriver);
   EXPECT_FALSE(OpenInPort(0, 0));
-  EXPECT_EQ(MidiInDevs[0].Opened, 0);
+  EXPECT_EQ(RunCtl.MidiInDevs[0].Opened, 0);
   midi::loopback::FailNext("open", midi::kErrNoDriver);
   EXPECT_FALSE(OpenOutPort(0, 0));
-  EXPECT_EQ(MidiOutDevs[0].Opened, 0);
+  EXPECT_EQ(RunCtl.MidiOutDevs[0].Opened, 0);
   // A device that is not open is not started.
   EXPECT_FALSE(StartInPort(0, 0));
   ASSERT_TRUE(OpenInPort(0, 0));
   midi::loopback::FailNext("start", midi::kErrNotReady);
   EXPECT_FALSE(StartInPort(0, 0));
-  EXPECT_EQ(MidiInDevs[0].Started, 0);
+  EXPECT_EQ(RunCtl.MidiInDevs[0].Started, 0);
 }
 
 TEST_F(RunControlTest, DeviceAndPortIndicesOutsideTheTablesAreRefused) {
@@ -541,11 +541,11 @@ TEST_F(RunControlTest, DeviceAndPortIndicesOutsideTheTablesAreRefused) {
 
 TEST_F(RunControlTest, ClosingTheDisplayLinksOutputClosesTheLinkFirst) {
   Allocate(0, 2);
-  TarloOn = 1;
+  Cfg.TarloOn = 1;
   RunHooks.TarloUsesOutDev = [](int32_t dev) { return dev == 1; };
   CloseOutPort(0, 0, false);
   CloseOutPort(1, 1, false);
-  TarloOn = 0;
+  Cfg.TarloOn = 0;
   EXPECT_EQ(Journal(),
             (Lines{"pump", "box: Tarlo port P2 de-allocated - closing link", "tarlo close", "pump"}));
 }
@@ -553,7 +553,7 @@ TEST_F(RunControlTest, ClosingTheDisplayLinksOutputClosesTheLinkFirst) {
 TEST_F(RunControlTest, CloseAllPortsClosesInputsStopsClosesOutputsUnderTheBusyCursor) {
   Allocate(2, 2);
   StartRunning();
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   journal.clear();
   onPump = [] { TimerProc(7, 0); };
   CloseAllPorts();
@@ -565,32 +565,32 @@ TEST_F(RunControlTest, CloseAllPortsClosesInputsStopsClosesOutputsUnderTheBusyCu
   EXPECT_EQ(JournalFrom("in ports closed").at(1), "sleep 200");
   EXPECT_EQ(JournalFrom("out ports closed"),
             (Lines{"out ports closed", "dsp Status off", "dsp Metr off", "dsp Diag off", "cursor off"}));
-  EXPECT_EQ(ProgState, psConfig);
-  EXPECT_EQ(InPortsAllocated, -1);
-  EXPECT_EQ(OutPortsAllocated, -1);
-  EXPECT_EQ(InPortDevIdx[1], -1);
-  EXPECT_EQ(PortDevIdx[1], -1);
+  EXPECT_EQ(RunCtl.ProgState, psConfig);
+  EXPECT_EQ(RunCtl.InPortsAllocated, -1);
+  EXPECT_EQ(RunCtl.OutPortsAllocated, -1);
+  EXPECT_EQ(RunCtl.InPortDevIdx[1], -1);
+  EXPECT_EQ(RunCtl.PortDevIdx[1], -1);
   for (int d = 0; d < 2; ++d) {
-    EXPECT_EQ(MidiInDevs[d].Opened, 0);
-    EXPECT_EQ(MidiInDevs[d].PortNo, -1);
-    EXPECT_EQ(MidiOutDevs[d].Opened, 0);
+    EXPECT_EQ(RunCtl.MidiInDevs[d].Opened, 0);
+    EXPECT_EQ(RunCtl.MidiInDevs[d].PortNo, -1);
+    EXPECT_EQ(RunCtl.MidiOutDevs[d].Opened, 0);
   }
 }
 
 TEST_F(RunControlTest, CloseAllOutPortsSendsTheLiveAndSeqOutputsBackToPort1) {
   Allocate(0, 3);
-  LivePort = 2;
+  RunCtl.LivePort = 2;
   SeqBuf(1).Port = 2;
   CloseAllOutPorts();
-  EXPECT_EQ(LivePort, 0);
+  EXPECT_EQ(RunCtl.LivePort, 0);
   EXPECT_EQ(SeqBuf(1).Port, 0);
-  EXPECT_EQ(OutPortsAllocated, -1);
+  EXPECT_EQ(RunCtl.OutPortsAllocated, -1);
 }
 
 // ---- the critical close ----
 
 TEST_F(RunControlTest, CriticalErrorShowsTheTextClosesAndEndsTheProgram) {
-  DiagFlags = 1;
+  Trace.DiagFlags = 1;
   CriticalDesignError("Boom");
   EXPECT_EQ(Journal(), Join({{"log: Design error: Boom", "box: Design error: Boom", "log: Closing ports...",
                               "cursor on", "in ports closed", "log: UpdateDspMetr: off", "dsp Metr off",

@@ -57,27 +57,27 @@ TEST_F(TimerAllocTest, ABusyTimerTickAllocatesNothing) {
   // controller changes and time shifts, part changes at the wrap, live input through the
   // multiplier, MIDI clock, a logarithmic tempo glide, traces and diagnostic posts that overflow
   // their queues, the force-to-notes timeout, record counting and the hooks.
-  DiagFlags = 1;
-  OutTraceOn = 1;
-  TraceNotes = TraceController = TraceProgChanges = TraceMC = TraceHotkey = 1;
-  DisableHotkeys = 0;
-  HotkeysTargetActiveWin = 1;
+  Trace.DiagFlags = 1;
+  Trace.OutTraceOn = 1;
+  Trace.TraceNotes = Trace.TraceController = Trace.TraceProgChanges = Trace.TraceMC = Trace.TraceHotkey = 1;
+  Cfg.DisableHotkeys = 0;
+  Cfg.HotkeysTargetActiveWin = 1;
   HotkeyIo.SendKey = [](uint8_t, bool) { return true; };
-  MIDIOutClocksEnabled.fill(1);
-  MChanEnabled[1] = 1;
-  MChanMin[1] = 0;
-  MChanMax[1] = 3;
-  MChanPitchOffset[1][3] = 100;
-  LiveMChanApplies = 1;
-  LivePort = 1;
-  for (auto& dev : MidiOutDevs) dev.ProgChangesEnabled = 1;
-  UseLgTempos = 1;
-  TempoSlewTime = 1000;
+  Cfg.MIDIOutClocksEnabled.fill(1);
+  Cfg.MChanEnabled[1] = 1;
+  Cfg.MChanMin[1] = 0;
+  Cfg.MChanMax[1] = 3;
+  Cfg.MChanPitchOffset[1][3] = 100;
+  Live.MChanApplies = 1;
+  RunCtl.LivePort = 1;
+  for (auto& dev : RunCtl.MidiOutDevs) dev.ProgChangesEnabled = 1;
+  Cfg.UseLgTempos = 1;
+  Cfg.TempoSlewTime = 1000;
   SetTargetTempo(24000, true);
   static const TScaleTbl tbl{0, 1, 0, -1, 0, 0, 1, 0, -1, 0, 1, 0, 0, 1, 0, -1, 0, 0, 1, 0, -1, 0, 1, 0};
   for (int s = 0; s < kSeqs; ++s) {
     for (int p = 0; p < kParts; ++p) {
-      TPartBuf& b = PartBufs[p][s];
+      TPartBuf& b = Seqs.PartBufs[p][s];
       for (int32_t t = 0; t < 3840; t += 40) {
         InsertPartEvent(p, s, 0x643090 | static_cast<uint32_t>(t % 48) << 8, t, true);
         InsertPartEvent(p, s, 0x003080 | static_cast<uint32_t>(t % 48) << 8, t + 30, true);
@@ -95,18 +95,18 @@ TEST_F(TimerAllocTest, ABusyTimerTickAllocatesNothing) {
       b.PortSweep = {1, 0, 2, 0, 1};
       b.ProgSweep = {1, 0, 127, 0, 0};
     }
-    SeqRecs[s].PartSweepOn = 1;
-    SeqRecs[s].PartSweepHigh = 1;
+    Seqs.SeqRecs[s].PartSweepOn = 1;
+    Seqs.SeqRecs[s].PartSweepHigh = 1;
     Play(s);
   }
   EngineHooks.FinishFtnEntry = [] {};
   EngineHooks.SampleAidTick = [](int32_t) {};
   EngineHooks.RecBarCountDone = [] {};
-  SampleAidShowing = 1;
-  RecActive = 1;
-  RecBeatCountOn = 1;
-  RecBarCountOn = 1;
-  RecBarCount = 3;
+  Showing.SampleAidShowing = 1;
+  Transport.RecActive = 1;
+  Transport.RecBeatCountOn = 1;
+  Transport.RecBarCountOn = 1;
+  Transport.RecBarCount = 3;
 
   // The loopback backend records every message it is sent in a growing list: give it room first
   // (emptying it keeps the room) so that only the engine is measured.
@@ -119,14 +119,14 @@ TEST_F(TimerAllocTest, ABusyTimerTickAllocatesNothing) {
     for (int i = 0; i < 40; ++i) WriteLiveFifo(0x003C80 + static_cast<uint32_t>(i % 4) * 0x100);
     WriteLiveFifo(0x804290);
     WriteRawFifo(0x2000E0);
-    KeyMode = KeyModeFtn;
-    FtnTimer = 3;
+    Keys.KeyMode = KeyModeFtn;
+    Transport.FtnTimer = 3;
     EXPECT_EQ(CountedTicks(2000), 0) << "round " << round;
     RunQueuedHotkeyStrokes();
     for (int d = 0; d < midi::loopback::kOutDevs; ++d) ASSERT_LT(midi::loopback::SentCount(d), 60000u);
     ClearSent();
   }
-  EXPECT_EQ(Tempo, 24000);
+  EXPECT_EQ(Cfg.Tempo, 24000);
   EXPECT_GT(DiagTraceFifo.HighWater, 900);
 }
 

@@ -22,21 +22,21 @@ class TimerProcTest : public test::EngineTest {};
 TEST_F(TimerProcTest, OutsideRunningTheClockStandsAndTimerBusyClears) {
   Fill(0, 0, {{0, 0x643C90}, {3840, 0xFF}});
   Play(0);
-  ProgState = psConfig;
+  RunCtl.ProgState = psConfig;
   Ticks(10);
-  EXPECT_EQ(MsClock, 0);
-  EXPECT_EQ(TimerBusy, 0);
+  EXPECT_EQ(Transport.MsClock, 0);
+  EXPECT_EQ(RunCtl.TimerBusy, 0);
   EXPECT_TRUE(Sent().empty());
-  ProgState = psRunning;
+  RunCtl.ProgState = psRunning;
   Ticks(1);
-  EXPECT_EQ(MsClock, 1);
-  EXPECT_EQ(ClockWatchMs, 1);
+  EXPECT_EQ(Transport.MsClock, 1);
+  EXPECT_EQ(Transport.ClockWatchMs, 1);
   EXPECT_EQ(Sent(), (Sends{{1, "90 3C 64"}}));
 }
 
 TEST_F(TimerProcTest, MidiClockGoesOutEvery160TicksToTheClockPorts) {
-  MIDIOutClocksEnabled[0] = 1;
-  MIDIOutClocksEnabled[2] = 1;
+  Cfg.MIDIOutClocksEnabled[0] = 1;
+  Cfg.MIDIOutClocksEnabled[2] = 1;
   Ticks(500);
   Sends expected;
   for (uint32_t n = 1; n <= 24; ++n) expected.push_back({(16000 * n + 767) / 768, "F8"});
@@ -47,70 +47,70 @@ TEST_F(TimerProcTest, MidiClockGoesOutEvery160TicksToTheClockPorts) {
 }
 
 TEST_F(TimerProcTest, EveryClockDueGoesOutWhenOneCallbackCoversMoreThan160Ticks) {
-  MIDIOutClocksEnabled[0] = 1;
-  Tempo = TargetTempo = 32000;
-  MidiTimerInterval = 10;  // 204.8 ticks a callback
+  Cfg.MIDIOutClocksEnabled[0] = 1;
+  Cfg.Tempo = Cfg.TargetTempo = 32000;
+  Cfg.MidiTimerInterval = 10;  // 204.8 ticks a callback
   Ticks(100);
   EXPECT_EQ(Sent().size(), 128u);  // 20480 x 100 / 16000
   EXPECT_EQ(Sent()[3], (SentMsg{40, "F8"}));
   EXPECT_EQ(Sent()[4], (SentMsg{40, "F8"}));
-  EXPECT_LT(ClockCentsAcc, 16000);
-  EXPECT_EQ(MsClock, 1000);
+  EXPECT_LT(Transport.ClockCentsAcc, 16000);
+  EXPECT_EQ(Transport.MsClock, 1000);
 }
 
 TEST_F(TimerProcTest, WithAnExternalClockTheTimerNeitherTicksNorSendsClocks) {
-  MIDIOutClocksEnabled[0] = 1;
-  ClocksSourceInternal = 0;
+  Cfg.MIDIOutClocksEnabled[0] = 1;
+  Cfg.ClocksSourceInternal = 0;
   Fill(0, 0, {{0, 0x643C90}, {3840, 0xFF}});
   Play(0);
   Ticks(100);
   EXPECT_TRUE(Sent().empty());
-  EXPECT_EQ(MsClock, 100);
-  EXPECT_EQ(TickCentsAcc, 0);
+  EXPECT_EQ(Transport.MsClock, 100);
+  EXPECT_EQ(Transport.TickCentsAcc, 0);
 }
 
 TEST_F(TimerProcTest, TheTempoGlidesByWholeBpmOverTheSlewTime) {
-  TempoSlewTime = 2000;
+  Cfg.TempoSlewTime = 2000;
   SetTargetTempo(14000, true);
-  EXPECT_EQ(TempoSlewReload, 100);
+  EXPECT_EQ(Transport.TempoSlewReload, 100);
   Ticks(99);
-  EXPECT_EQ(TempoToStr(Tempo), "120.00");
+  EXPECT_EQ(TempoToStr(Cfg.Tempo), "120.00");
   Ticks(1);
-  EXPECT_EQ(TempoToStr(Tempo), "121.00");
+  EXPECT_EQ(TempoToStr(Cfg.Tempo), "121.00");
   Ticks(1900);
-  EXPECT_EQ(TempoToStr(Tempo), "140.00");
+  EXPECT_EQ(TempoToStr(Cfg.Tempo), "140.00");
   Ticks(100);
-  EXPECT_EQ(Tempo, 14000);
+  EXPECT_EQ(Cfg.Tempo, 14000);
 }
 
 TEST_F(TimerProcTest, WithoutSlewTimeATempoChangeTakesEffectAtTheNextTick) {
   SetTargetTempo(9000, true);
-  EXPECT_EQ(Tempo, 12000);
+  EXPECT_EQ(Cfg.Tempo, 12000);
   Ticks(1);
-  EXPECT_EQ(Tempo, 9000);
-  EXPECT_EQ(TickCentsAcc, 76);  // 576 hundredths: the new tempo already counts in this tick
+  EXPECT_EQ(Cfg.Tempo, 9000);
+  EXPECT_EQ(Transport.TickCentsAcc, 76);  // 576 hundredths: the new tempo already counts in this tick
 }
 
 TEST_F(TimerProcTest, ALogarithmicGlideStepsByAHundredAndTwentiethOfAnOctave) {
-  UseLgTempos = 1;
-  TempoSlewTime = 1200;
+  Cfg.UseLgTempos = 1;
+  Cfg.TempoSlewTime = 1200;
   SetTargetTempo(24000, true);
-  EXPECT_EQ(TempoSlewReload, 10);  // 120 steps
+  EXPECT_EQ(Transport.TempoSlewReload, 10);  // 120 steps
   Ticks(10);
-  EXPECT_EQ(Tempo, 12070);
+  EXPECT_EQ(Cfg.Tempo, 12070);
   Ticks(1200);
-  EXPECT_EQ(Tempo, 24000);
+  EXPECT_EQ(Cfg.Tempo, 24000);
 }
 
 TEST_F(TimerProcTest, SetTargetTempoRoundsFromTenBpmUp) {
   SetTargetTempo(12345, false);
-  EXPECT_EQ(TargetTempo, 12300);
+  EXPECT_EQ(Cfg.TargetTempo, 12300);
   SetTargetTempo(12350, false);
-  EXPECT_EQ(TargetTempo, 12400);
+  EXPECT_EQ(Cfg.TargetTempo, 12400);
   SetTargetTempo(950, false);
-  EXPECT_EQ(TargetTempo, 950);
+  EXPECT_EQ(Cfg.TargetTempo, 950);
   Ticks(1);
-  EXPECT_EQ(Tempo, kMinTempo);  // the engine keeps its tempo in range
+  EXPECT_EQ(Cfg.Tempo, kMinTempo);  // the engine keeps its tempo in range
   EXPECT_EQ(RoundTempo(12049), 12000);
   EXPECT_EQ(RoundTempo(12050), 12100);
 }
@@ -132,11 +132,11 @@ TEST_F(TimerProcTest, ConversionsAtTheCurrentTempo) {
   EXPECT_EQ(MsToTickCents(1), 768);
   EXPECT_EQ(MsToTicks(1000), 7680);
   EXPECT_EQ(TicksToMs(3840), 500);
-  Tempo = 32000;
+  Cfg.Tempo = 32000;
   EXPECT_EQ(MsToTicks(500), 10240);
   EXPECT_EQ(TempoStep(true, 2, 2000, 32000, 0), 31800);
   EXPECT_EQ(TempoStep(false, 2, 2000, 32000, 0), 32000);
-  UseLgTempos = 1;
+  Cfg.UseLgTempos = 1;
   EXPECT_EQ(TempoStep(true, 12, 2000, 32000, 1.0594631f), 16000);
 }
 
@@ -145,72 +145,72 @@ TEST_F(TimerProcTest, BeatsAndBarsCountWhileASeqPlays) {
   Play(0);
   RestartBeatCount(true);
   Ticks(499);
-  EXPECT_EQ(BeatNo, 1);
+  EXPECT_EQ(PlayCycle.BeatNo, 1);
   Ticks(1);
-  EXPECT_EQ(BeatNo, 2);
-  EXPECT_EQ(BeatChanged, 1);
+  EXPECT_EQ(PlayCycle.BeatNo, 2);
+  EXPECT_EQ(PlayCycle.BeatChanged, 1);
   Ticks(1500);
-  EXPECT_EQ(BeatNo, 1);
-  EXPECT_EQ(BarNo, 2);
+  EXPECT_EQ(PlayCycle.BeatNo, 1);
+  EXPECT_EQ(PlayCycle.BarNo, 2);
 
   // A new time signature mid-bar: the beat length changes at the next bar end, the bar length one
   // bar later.
   ASSERT_TRUE(SetTimeSig(3, 8));
   Ticks(100);
-  EXPECT_EQ(ActBeatTicks, 3840);
+  EXPECT_EQ(Transport.ActBar.BeatTicks, 3840);
   Ticks(1900);
-  EXPECT_EQ(BarNo, 3);
-  EXPECT_EQ(ActBeatTicks, 1920);
-  EXPECT_EQ(TicksToBarEnd, 15360);
+  EXPECT_EQ(PlayCycle.BarNo, 3);
+  EXPECT_EQ(Transport.ActBar.BeatTicks, 1920);
+  EXPECT_EQ(PlayCycle.TicksToBarEnd, 15360);
   Ticks(2000);
-  EXPECT_EQ(BarNo, 4);
-  EXPECT_EQ(ActBarTicks, 5760);
+  EXPECT_EQ(PlayCycle.BarNo, 4);
+  EXPECT_EQ(Transport.ActBar.BarTicks, 5760);
   Ticks(749);
-  EXPECT_EQ(BarNo, 4);
+  EXPECT_EQ(PlayCycle.BarNo, 4);
   Ticks(1);
-  EXPECT_EQ(BarNo, 5);
+  EXPECT_EQ(PlayCycle.BarNo, 5);
 }
 
 TEST_F(TimerProcTest, WithNothingPlayingTheBarCountStaysAtZero) {
   RestartBeatCount(true);
   Ticks(2500);
-  EXPECT_EQ(BarNo, 0);
-  EXPECT_EQ(SeqsRunning, 0);
+  EXPECT_EQ(PlayCycle.BarNo, 0);
+  EXPECT_EQ(PlayCycle.SeqsRunning, 0);
 }
 
 TEST_F(TimerProcTest, SetTimeSigRefusesBadSignatures) {
   EXPECT_FALSE(SetTimeSig(0, 4));
   EXPECT_FALSE(SetTimeSig(4, 6));
   EXPECT_FALSE(SetTimeSig(4, 1));
-  EXPECT_EQ(BeatsPerBar, 4);
-  EXPECT_EQ(NoteLenFrac, 4);
+  EXPECT_EQ(Cfg.BeatsPerBar, 4);
+  EXPECT_EQ(Cfg.NoteLenFrac, 4);
   EXPECT_TRUE(SetTimeSig(7, 16));
-  EXPECT_EQ(BarTicks, 6720);
-  EXPECT_EQ(MetrNoteLenFrac, 16);
+  EXPECT_EQ(Cfg.BarTicks, 6720);
+  EXPECT_EQ(Cfg.MetrNoteLenFrac, 16);
 }
 
 TEST_F(TimerProcTest, TheForceToNotesTimerCompletesTheEntry) {
   static int finished;
   finished = 0;
   EngineHooks.FinishFtnEntry = [] { ++finished; };
-  KeyMode = KeyModeFtn;
-  FtnTimer = 5;
+  Keys.KeyMode = KeyModeFtn;
+  Transport.FtnTimer = 5;
   Ticks(4);
   EXPECT_EQ(finished, 0);
   Ticks(1);
   EXPECT_EQ(finished, 1);
-  EXPECT_EQ(FtnTimer, 0);
-  EXPECT_EQ(KeyMode, KeyModeLive);
+  EXPECT_EQ(Transport.FtnTimer, 0);
+  EXPECT_EQ(Keys.KeyMode, KeyModeLive);
   Ticks(10);
   EXPECT_EQ(finished, 1);
 
-  KeyMode = KeyModeFtn;
-  KeyHold = 1;
-  FtnTimer = 1;
+  Keys.KeyMode = KeyModeFtn;
+  Keys.KeyHold = 1;
+  Transport.FtnTimer = 1;
   Ticks(1);
   EXPECT_EQ(finished, 2);
-  EXPECT_EQ(KeyMode, KeyModeFtn);
-  EXPECT_EQ(KeyHold, 1);
+  EXPECT_EQ(Keys.KeyMode, KeyModeFtn);
+  EXPECT_EQ(Keys.KeyHold, 1);
 }
 
 TEST_F(TimerProcTest, OneLiveAndOneRawMessageATick) {
@@ -228,21 +228,21 @@ TEST_F(TimerProcTest, RecordingCountsBeatsAndEndsABarCount) {
   static int done;
   done = 0;
   EngineHooks.RecBarCountDone = [] { ++done; };
-  RecActive = 1;
-  RecBeatCountOn = 1;
-  RecBarCountOn = 1;
-  RecBarCount = 2;
+  Transport.RecActive = 1;
+  Transport.RecBeatCountOn = 1;
+  Transport.RecBarCountOn = 1;
+  Transport.RecBarCount = 2;
   Ticks(499);
-  EXPECT_EQ(RecBeatCount, 0);
+  EXPECT_EQ(Transport.RecBeatCount, 0);
   Ticks(1);
-  EXPECT_EQ(RecBeatCount, 1);
+  EXPECT_EQ(Transport.RecBeatCount, 1);
   Ticks(1500);
-  EXPECT_EQ(RecBarCount, 1);
+  EXPECT_EQ(Transport.RecBarCount, 1);
   Ticks(1999);
   EXPECT_EQ(done, 0);
   Ticks(1);
-  EXPECT_EQ(RecBeatCount, 8);
-  EXPECT_EQ(RecBarCount, 0);
+  EXPECT_EQ(Transport.RecBeatCount, 8);
+  EXPECT_EQ(Transport.RecBarCount, 0);
   EXPECT_EQ(done, 1);
   Ticks(2000);
   EXPECT_EQ(done, 1);
@@ -252,12 +252,12 @@ TEST_F(TimerProcTest, TheSampleAidTicksOnlyWhileItIsOn) {
   static int32_t ms;
   ms = 0;
   EngineHooks.SampleAidTick = [](int32_t t) { ms += t; };
-  MidiTimerInterval = 2;
+  Cfg.MidiTimerInterval = 2;
   Ticks(3);
   EXPECT_EQ(ms, 0);
-  SampleAidShowing = 1;
+  Showing.SampleAidShowing = 1;
   Ticks(3);
-  SampleAidShowing = 0;
+  Showing.SampleAidShowing = 0;
   EXPECT_EQ(ms, 6);
 }
 
@@ -272,16 +272,16 @@ TEST_F(TimerProcTest, TicksThatFindTheLockBusyAreMadeUpByTheNext) {
   });
   while (stage != 1) std::this_thread::yield();
   Ticks(5);
-  const int32_t heldClock = MsClock;
+  const int32_t heldClock = Transport.MsClock;
   const std::size_t heldSent = Sent().size();
   stage = 2;
   holder.join();
   EXPECT_EQ(heldClock, 0);
   EXPECT_EQ(heldSent, 0u);
   Ticks(1);  // six ticks at once: 46 ticks, so the note at 40 is due
-  EXPECT_EQ(MsClock, 6);
+  EXPECT_EQ(Transport.MsClock, 6);
   EXPECT_EQ(Sent(), (Sends{{6, "90 3C 64"}}));
-  EXPECT_EQ(TickCentsAcc, 8);
+  EXPECT_EQ(Transport.TickCentsAcc, 8);
 }
 
 }  // namespace

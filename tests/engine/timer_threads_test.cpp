@@ -21,10 +21,10 @@ class TimerThreadsTest : public test::EngineTest {};
 TEST_F(TimerThreadsTest, TheTimerPlaysWhileOtherThreadsChangeTheEngine) {
   {
     std::lock_guard lock(EngineLock);
-    DisableHotkeys = 0;
-    HotkeysTargetActiveWin = 1;
+    Cfg.DisableHotkeys = 0;
+    Cfg.HotkeysTargetActiveWin = 1;
     HotkeyIo.SendKey = [](uint8_t, bool) { return true; };
-    MIDIOutClocksEnabled[0] = 1;
+    Cfg.MIDIOutClocksEnabled[0] = 1;
     for (int s = 0; s < kSeqs; ++s) {
       Fill(0, s, {{0, 0x643C90}, {10, 0x3C80}, {20, 0x804190}, {30, 0x804180}, {200, 0xFF}});
       Play(s);
@@ -43,7 +43,7 @@ TEST_F(TimerThreadsTest, TheTimerPlaysWhileOtherThreadsChangeTheEngine) {
       WriteLiveFifo(0x000080 | (n % 128) << 8);
       {
         std::lock_guard lock(EngineLock);
-        if (PartBufs[1][n % 4].EventsUsed > 4000) ClearPartBuf(1, n % 4);
+        if (Seqs.PartBufs[1][n % 4].EventsUsed > 4000) ClearPartBuf(1, n % 4);
         InsertPartEvent(1, n % 4, 0x643C90, static_cast<int32_t>(n % 3840), true);
         SetKeyMode(n % 2 ? KeyModeLive : KeyModeCommand);
       }
@@ -56,30 +56,30 @@ TEST_F(TimerThreadsTest, TheTimerPlaysWhileOtherThreadsChangeTheEngine) {
   for (int i = 0; i < 150; ++i) {
     {
       std::lock_guard lock(EngineLock);
-      SeqRecs[i % 4].SelPart = (i / 4) % 2;
+      Seqs.SeqRecs[i % 4].SelPart = (i / 4) % 2;
       if (i % 10 == 0) SetTargetTempo(i % 20 ? 18000 : 9000, false);
       if (i % 25 == 0) {
-        PartBufs[0][i % 4].Selected = 1;
+        Seqs.PartBufs[0][i % 4].Selected = 1;
         StopSeqs();
       }
       if (SeqBuf(i % 4).SeqState == ssStopped && SeqBuf(i % 4).Head >= 0) Play(i % 4);
     }
-    lastClock = MsClock.load();
-    (void)KeyMode.load();
-    (void)BeatNo.load();
+    lastClock = Transport.MsClock.load();
+    (void)Keys.KeyMode.load();
+    (void)PlayCycle.BeatNo.load();
     std::this_thread::sleep_for(2ms);
   }
   stop = true;
   midiIn.join();
 
   // The stop: once the program leaves Running the callback clears TimerBusy.
-  ProgState = psStopping;
+  RunCtl.ProgState = psStopping;
   const auto deadline = std::chrono::steady_clock::now() + 2s;
-  while (TimerBusy && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
-  EXPECT_EQ(TimerBusy, 0);
+  while (RunCtl.TimerBusy && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+  EXPECT_EQ(RunCtl.TimerBusy, 0);
   EXPECT_EQ(mmtimer::KillEvent(id), mmtimer::kOk);
   StopHotkeySender();
-  const int32_t stoppedClock = MsClock.load();
+  const int32_t stoppedClock = Transport.MsClock.load();
   EXPECT_GT(stoppedClock, 0);
   EXPECT_GE(stoppedClock, lastClock);
   EXPECT_FALSE(Sent().empty());

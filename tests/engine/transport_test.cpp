@@ -35,19 +35,19 @@ class TransportTest : public test::EngineTest {
 TEST_F(TransportTest, StopLetsTheSeqPlayToTheEndOfItsCycle) {
   FillCycle(0, 0);
   Play(0);
-  PartBufs[0][0].Selected = 1;
-  KeyMode = KeyModeCommand;
+  Seqs.PartBufs[0][0].Selected = 1;
+  Keys.KeyMode = KeyModeCommand;
   Ticks(10);
   StopSeqs();
-  EXPECT_EQ(PartBufs[0][0].SeqState, ssStopPrimed);
-  EXPECT_EQ(StatusMsg.Peek(), "Stop");
-  EXPECT_EQ(KeyMode, KeyModeLive);
-  EXPECT_EQ(PartBufs[0][0].Selected, 0);
+  EXPECT_EQ(Seqs.PartBufs[0][0].SeqState, ssStopPrimed);
+  EXPECT_EQ(Msgs.StatusMsg.Peek(), "Stop");
+  EXPECT_EQ(Keys.KeyMode, KeyModeLive);
+  EXPECT_EQ(Seqs.PartBufs[0][0].Selected, 0);
   Ticks(1000);
   EXPECT_EQ(Sent(), (Sends{{1, "90 3C 64"}, {125, "80 3C 00"}}));
-  EXPECT_EQ(PartBufs[0][0].SeqState, ssStopped);
-  EXPECT_EQ(PartBufs[0][0].PlayEvIndex, PartBufs[0][0].Head);
-  EXPECT_EQ(SeqsRunning, 0);
+  EXPECT_EQ(Seqs.PartBufs[0][0].SeqState, ssStopped);
+  EXPECT_EQ(Seqs.PartBufs[0][0].PlayEvIndex, Seqs.PartBufs[0][0].Head);
+  EXPECT_EQ(PlayCycle.SeqsRunning, 0);
 }
 
 TEST_F(TransportTest, AResetDuringPlaySendsTheDueEventStopsAndResetsTheChannelOnce) {
@@ -58,15 +58,15 @@ TEST_F(TransportTest, AResetDuringPlaySendsTheDueEventStopsAndResetsTheChannelOn
   Ticks(10);
   ClearSent();
   EXPECT_FALSE(ResetSeqs(false, true));
-  EXPECT_EQ(StatusMsg.Peek(), "Reset");
+  EXPECT_EQ(Msgs.StatusMsg.Peek(), "Reset");
   Ticks(1);
   std::vector<std::string> expected = {"80 3C 00", "80 40 00"};
   expected.insert(expected.end(), kReset0.begin(), kReset0.end());
   EXPECT_EQ(SentHex(), expected);
   for (int s = 0; s < 2; ++s) {
-    EXPECT_EQ(PartBufs[0][s].SeqState, ssStopped);
-    EXPECT_EQ(PartBufs[0][s].EndCycleNow, 0);
-    EXPECT_EQ(PartBufs[0][s].ChanResetReq, 0);
+    EXPECT_EQ(Seqs.PartBufs[0][s].SeqState, ssStopped);
+    EXPECT_EQ(Seqs.PartBufs[0][s].EndCycleNow, 0);
+    EXPECT_EQ(Seqs.PartBufs[0][s].ChanResetReq, 0);
   }
   ClearSent();
   Ticks(1000);
@@ -75,28 +75,28 @@ TEST_F(TransportTest, AResetDuringPlaySendsTheDueEventStopsAndResetsTheChannelOn
 
 TEST_F(TransportTest, ResettingStoppedSeqsLeavesTheOutputResetToTheCaller) {
   FillCycle(0, 0);
-  PartBufs[0][0].Selected = 1;
-  PartBufs[0][0].SVel = PartBufs[0][0].SVelPend = 2;
-  PartBufs[0][1].Selected = 1;  // empty
+  Seqs.PartBufs[0][0].Selected = 1;
+  Seqs.PartBufs[0][0].SVel = Seqs.PartBufs[0][0].SVelPend = 2;
+  Seqs.PartBufs[0][1].Selected = 1;  // empty
   EXPECT_TRUE(ResetSeqs(true, false));
-  EXPECT_EQ(PartBufs[0][0].SVel, 5);
-  EXPECT_EQ(PartBufs[0][0].ChanResetReq, 1);
-  EXPECT_EQ(PartBufs[0][1].ChanResetReq, 0);
+  EXPECT_EQ(Seqs.PartBufs[0][0].SVel, 5);
+  EXPECT_EQ(Seqs.PartBufs[0][0].ChanResetReq, 1);
+  EXPECT_EQ(Seqs.PartBufs[0][1].ChanResetReq, 0);
   EXPECT_TRUE(Sent().empty());
 
-  StopImmStop = 1;
-  PartBufs[0][0].Port = 1;
-  PartBufs[0][0].Chan[1] = 0;
-  MidiOutDevs[1].ProgChangesEnabled = 1;
-  PortChanProgs[1][0] = {7, 7, 1, 0};
+  Cfg.StopImmStop = 1;
+  Seqs.PartBufs[0][0].Port = 1;
+  Seqs.PartBufs[0][0].Chan[1] = 0;
+  RunCtl.MidiOutDevs[1].ProgChangesEnabled = 1;
+  PlayCycle.PortChanProgs[1][0] = {7, 7, 1, 0};
   StopSeqs();
   EXPECT_EQ(SentHex(1), kReset0);
-  EXPECT_EQ(PortChanProgs[1][0].ProgSentValid, 0);  // sent again at the next start
+  EXPECT_EQ(PlayCycle.PortChanProgs[1][0].ProgSentValid, 0);  // sent again at the next start
 }
 
 TEST_F(TransportTest, PlayAndMuteCyclesAlternate) {
   FillCycle(0, 0);
-  TPartBuf& b = PartBufs[0][0];
+  TPartBuf& b = Seqs.PartBufs[0][0];
   b.PlayCycles = 2;
   b.MuteCycles = 1;
   b.PRRem = 3;
@@ -108,7 +108,7 @@ TEST_F(TransportTest, PlayAndMuteCyclesAlternate) {
 
 TEST_F(TransportTest, PlayCyclesWithoutMuteCyclesMuteForEver) {
   FillCycle(0, 0);
-  TPartBuf& b = PartBufs[0][0];
+  TPartBuf& b = Seqs.PartBufs[0][0];
   b.PlayCycles = 1;
   b.PRRem = 2;
   Play(0);
@@ -137,7 +137,7 @@ TEST_F(TransportTest, SweepNextGoesBackAndForthOrRound) {
 
 TEST_F(TransportTest, APortSweepMovesTheSeqFromPortToPortEachCycle) {
   FillCycle(0, 0);
-  TPartBuf& b = PartBufs[0][0];
+  TPartBuf& b = Seqs.PartBufs[0][0];
   b.PortSweep = {1, 0, 2, 0, 1};
   Play(0);
   Ticks(2001);
@@ -148,7 +148,7 @@ TEST_F(TransportTest, APortSweepMovesTheSeqFromPortToPortEachCycle) {
 
 TEST_F(TransportTest, AChannelAndVelocitySweepTakeEffectFromTheNextCycle) {
   FillCycle(0, 0);
-  TPartBuf& b = PartBufs[0][0];
+  TPartBuf& b = Seqs.PartBufs[0][0];
   b.ChanSweep = {1, 0, 1, 0, 0};
   b.SVelSweep = {1, 4, 5, 0, 0};
   b.SVelPend = 4;
@@ -161,71 +161,71 @@ TEST_F(TransportTest, AChannelAndVelocitySweepTakeEffectFromTheNextCycle) {
 TEST_F(TransportTest, APartSweepPlaysThePartsInTurn) {
   FillCycle(0, 2, 0x3C);
   FillCycle(1, 2, 0x40);
-  SeqRecs[2].PartSweepOn = 1;
-  SeqRecs[2].PartSweepLow = 0;
-  SeqRecs[2].PartSweepHigh = 1;
-  PartBufs[0][2].Selected = 1;
+  Seqs.SeqRecs[2].PartSweepOn = 1;
+  Seqs.SeqRecs[2].PartSweepLow = 0;
+  Seqs.SeqRecs[2].PartSweepHigh = 1;
+  Seqs.PartBufs[0][2].Selected = 1;
   Play(2);
   Ticks(1001);
   EXPECT_EQ(SentHex(),
             (std::vector<std::string>{"90 3C 64", "80 3C 00", "90 40 64", "80 40 00", "90 3C 64"}));
-  EXPECT_EQ(SeqRecs[2].PlayPart, 0);
-  EXPECT_EQ(PartBufs[0][2].Selected, 1);  // the selection follows the playing part
-  EXPECT_EQ(PartBufs[1][2].Selected, 0);
+  EXPECT_EQ(Seqs.SeqRecs[2].PlayPart, 0);
+  EXPECT_EQ(Seqs.PartBufs[0][2].Selected, 1);  // the selection follows the playing part
+  EXPECT_EQ(Seqs.PartBufs[1][2].Selected, 0);
 }
 
 TEST_F(TransportTest, APartChangeCarriesPlayingOnlyToAStoppedPartWithEvents) {
   FillCycle(0, 0);
   FillCycle(1, 0, 0x40);
   Play(0, ssPlayMuted);
-  SeqRecs[0].SelPart = 1;
+  Seqs.SeqRecs[0].SelPart = 1;
   Ticks(500);
-  EXPECT_EQ(SeqRecs[0].PlayPart, 1);
-  EXPECT_EQ(PartBufs[1][0].SeqState, ssPlayMuted);
-  EXPECT_EQ(PartBufs[1][0].Muted, 1);
-  EXPECT_EQ(PartBufs[1][0].MutedPend, 1);
+  EXPECT_EQ(Seqs.SeqRecs[0].PlayPart, 1);
+  EXPECT_EQ(Seqs.PartBufs[1][0].SeqState, ssPlayMuted);
+  EXPECT_EQ(Seqs.PartBufs[1][0].Muted, 1);
+  EXPECT_EQ(Seqs.PartBufs[1][0].MutedPend, 1);
 
   // A stopped old part leaves the new part stopped.
-  PartBufs[1][0].SeqState = ssStopped;
-  PartBufs[0][0].SeqState = ssPlaying;
-  SeqRecs[0].SelPart = 0;
+  Seqs.PartBufs[1][0].SeqState = ssStopped;
+  Seqs.PartBufs[0][0].SeqState = ssPlaying;
+  Seqs.SeqRecs[0].SelPart = 0;
   StartSeqCycle(0);
-  EXPECT_EQ(SeqRecs[0].PlayPart, 0);
-  EXPECT_EQ(PartBufs[0][0].SeqState, ssStopped);
+  EXPECT_EQ(Seqs.SeqRecs[0].PlayPart, 0);
+  EXPECT_EQ(Seqs.PartBufs[0][0].SeqState, ssStopped);
 }
 
 TEST_F(TransportTest, APartChangeOntoAnEmptyPartStopsTheSeq) {
   FillCycle(0, 0);
   Play(0);
-  PartBufs[1][0].SeqState = ssPlaying;  // left over, but the part is empty
-  PartBufs[1][0].AdjMidiEvent = 0x7F3090;
-  SeqRecs[0].SelPart = 1;
+  Seqs.PartBufs[1][0].SeqState = ssPlaying;  // left over, but the part is empty
+  Seqs.PartBufs[1][0].AdjMidiEvent = 0x7F3090;
+  Seqs.SeqRecs[0].SelPart = 1;
   Ticks(2000);
-  EXPECT_EQ(SeqRecs[0].PlayPart, 1);
-  EXPECT_EQ(PartBufs[1][0].SeqState, ssStopped);
+  EXPECT_EQ(Seqs.SeqRecs[0].PlayPart, 1);
+  EXPECT_EQ(Seqs.PartBufs[1][0].SeqState, ssStopped);
   EXPECT_EQ(Sent(), (Sends{{1, "90 3C 64"}, {125, "80 3C 00"}}));
 }
 
 TEST_F(TransportTest, APartChangedToStartsFromItsHead) {
   FillCycle(0, 0);
   Fill(1, 0, {{0, 0x644090}, {100, 0x644190}, {3840, 0xFF}});
-  PartBufs[1][0].SeqState = ssPlaying;  // left playing when the seq changed away from it
-  PartBufs[1][0].PlayEvIndex = 1;
+  Seqs.PartBufs[1][0].SeqState = ssPlaying;  // left playing when the seq changed away from it
+  Seqs.PartBufs[1][0].PlayEvIndex = 1;
   Play(0);
-  SeqRecs[0].SelPart = 1;
+  Seqs.SeqRecs[0].SelPart = 1;
   Ticks(520);
   EXPECT_EQ(SentHex(), (std::vector<std::string>{"90 3C 64", "80 3C 00", "90 40 64", "90 41 64"}));
 }
 
 TEST_F(TransportTest, ASeqWhosePartWasEmptiedStops) {
-  PartBufs[0][3].SeqState = ssStopPrimed;
+  Seqs.PartBufs[0][3].SeqState = ssStopPrimed;
   FillCycle(0, 2);
   Play(2);
   Ticks(10);
   ClearPartBuf(0, 2);  // the note-off was pending
   Ticks(1);
-  EXPECT_EQ(PartBufs[0][3].SeqState, ssStopped);
-  EXPECT_EQ(PartBufs[0][2].SeqState, ssStopped);
+  EXPECT_EQ(Seqs.PartBufs[0][3].SeqState, ssStopped);
+  EXPECT_EQ(Seqs.PartBufs[0][2].SeqState, ssStopped);
   Ticks(500);
   // The note-off went with the events: the sounding seq's channel is reset, so the note cannot
   // hang; seq 4, which never sounded, sends nothing.
@@ -234,18 +234,18 @@ TEST_F(TransportTest, ASeqWhosePartWasEmptiedStops) {
 
 TEST_F(TransportTest, UnexpectedStatesAreReported) {
   FillCycle(0, 0);
-  PartBufs[0][0].SeqState = 9;
+  Seqs.PartBufs[0][0].SeqState = 9;
   TickSeq(1);
-  EXPECT_EQ(ErrMsg.TakeAndClear(), "TickSeq-2 error: Unexpected SeqState");
+  EXPECT_EQ(Msgs.ErrMsg.TakeAndClear(), "TickSeq-2 error: Unexpected SeqState");
   PrepSeqForSOC(0, 0);
-  EXPECT_EQ(ErrMsg.TakeAndClear(), "PrepSeqForSOC error: Unexpected SeqState");
+  EXPECT_EQ(Msgs.ErrMsg.TakeAndClear(), "PrepSeqForSOC error: Unexpected SeqState");
   HandlePartChange(0, 1, 0);
-  EXPECT_EQ(ErrMsg.TakeAndClear(), "HandlePartChange error: Unexpected SeqState");
+  EXPECT_EQ(Msgs.ErrMsg.TakeAndClear(), "HandlePartChange error: Unexpected SeqState");
 }
 
 TEST_F(TransportTest, AProgramIsSentOnceAndAgainAfterInvalidateSeqProgs) {
-  MidiOutDevs[0].ProgChangesEnabled = 1;
-  PortChanProgs[0][0].ProgReq = 5;
+  RunCtl.MidiOutDevs[0].ProgChangesEnabled = 1;
+  PlayCycle.PortChanProgs[0][0].ProgReq = 5;
   FillCycle(0, 0);
   Play(0);
   Ticks(1001);
@@ -266,26 +266,26 @@ TEST_F(TransportTest, AProgramIsSentOnceAndAgainAfterInvalidateSeqProgs) {
 
   // No program wanted, or no device on the port: nothing.
   ClearSent();
-  PortChanProgs[0][0] = {-1, -1, 0, 0};
+  PlayCycle.PortChanProgs[0][0] = {-1, -1, 0, 0};
   InvalidateSeqProgs(false);
   SendPendingProg(0, 0);
-  PortChanProgs[0][4] = {3, -1, 0, 0};
-  PortDevIdx[0] = -1;
+  PlayCycle.PortChanProgs[0][4] = {3, -1, 0, 0};
+  RunCtl.PortDevIdx[0] = -1;
   SendPendingProg(0, 4);
-  PortDevIdx[0] = 0;
+  RunCtl.PortDevIdx[0] = 0;
   EXPECT_TRUE(Sent().empty());
-  EXPECT_EQ(PortChanProgs[0][0].ProgSentValid, 0);
+  EXPECT_EQ(PlayCycle.PortChanProgs[0][0].ProgSentValid, 0);
 }
 
 TEST_F(TransportTest, AProgramSweepStepsThroughTheMultiplierChannels) {
-  MidiOutDevs[0].ProgChangesEnabled = 1;
-  MChanEnabled[0] = 1;
-  MChanMin[0] = 0;
-  MChanMax[0] = 1;
-  PortChanProgs[0][0].ProgReq = 10;
-  PortChanProgs[0][1].ProgReq = 20;
+  RunCtl.MidiOutDevs[0].ProgChangesEnabled = 1;
+  Cfg.MChanEnabled[0] = 1;
+  Cfg.MChanMin[0] = 0;
+  Cfg.MChanMax[0] = 1;
+  PlayCycle.PortChanProgs[0][0].ProgReq = 10;
+  PlayCycle.PortChanProgs[0][1].ProgReq = 20;
   FillCycle(0, 0);
-  PartBufs[0][0].ProgSweep = {1, 10, 30, 0, 0};
+  Seqs.PartBufs[0][0].ProgSweep = {1, 10, 30, 0, 0};
   Play(0);
   Ticks(500);
   std::vector<std::string> progs;
@@ -295,18 +295,18 @@ TEST_F(TransportTest, AProgramSweepStepsThroughTheMultiplierChannels) {
 }
 
 TEST_F(TransportTest, RecordStartNeedsSelectedStoppedSeqs) {
-  KeyMode = KeyModeCommand;
+  Keys.KeyMode = KeyModeCommand;
   StartRecord();
-  EXPECT_EQ(WarnMsg.TakeAndClear(), "Record aborted; no seq(s) selected");
-  EXPECT_EQ(KeyMode, KeyModeLive);
+  EXPECT_EQ(Msgs.WarnMsg.TakeAndClear(), "Record aborted; no seq(s) selected");
+  EXPECT_EQ(Keys.KeyMode, KeyModeLive);
 
   FillCycle(0, 1);
   Play(1);
-  PartBufs[0][1].Selected = 1;
-  KeyMode = KeyModeCommand;
+  Seqs.PartBufs[0][1].Selected = 1;
+  Keys.KeyMode = KeyModeCommand;
   StartRecord();
-  EXPECT_EQ(WarnMsg.TakeAndClear(), "Record aborted; seq(s) must be stopped first");
-  EXPECT_EQ(KeyMode, KeyModeLive);
+  EXPECT_EQ(Msgs.WarnMsg.TakeAndClear(), "Record aborted; seq(s) must be stopped first");
+  EXPECT_EQ(Keys.KeyMode, KeyModeLive);
 
   static int resets;
   static bool stepMode;
@@ -315,142 +315,142 @@ TEST_F(TransportTest, RecordStartNeedsSelectedStoppedSeqs) {
     ++resets;
     stepMode = step;
   };
-  PartBufs[0][2].Selected = 1;
-  SeqRecs[2].PartSweepOn = 1;
-  SeqRecs[2].SelPart = 1;
-  PortSweep.On = 1;
-  RecActive = 1;
-  RecBeatCount = 3;
+  Seqs.PartBufs[0][2].Selected = 1;
+  Seqs.SeqRecs[2].PartSweepOn = 1;
+  Seqs.SeqRecs[2].SelPart = 1;
+  Live.PortSweep.On = 1;
+  Transport.RecActive = 1;
+  Transport.RecBeatCount = 3;
   StartRecord();
-  EXPECT_EQ(PartBufs[0][2].SeqState, ssRecPrimed);
-  EXPECT_EQ(PartBufs[0][2].RecChanged, 1);
-  EXPECT_EQ(SeqRecs[2].PartSweepOn, 0);
-  EXPECT_EQ(SeqRecs[2].SelPart, 0);
-  EXPECT_EQ(PortSweep.On, 0);
-  EXPECT_EQ(RecActive, 0);
-  EXPECT_EQ(RecBeatCount, 0);
+  EXPECT_EQ(Seqs.PartBufs[0][2].SeqState, ssRecPrimed);
+  EXPECT_EQ(Seqs.PartBufs[0][2].RecChanged, 1);
+  EXPECT_EQ(Seqs.SeqRecs[2].PartSweepOn, 0);
+  EXPECT_EQ(Seqs.SeqRecs[2].SelPart, 0);
+  EXPECT_EQ(Live.PortSweep.On, 0);
+  EXPECT_EQ(Transport.RecActive, 0);
+  EXPECT_EQ(Transport.RecBeatCount, 0);
   EXPECT_EQ(resets, 1);
   EXPECT_FALSE(stepMode);
-  EXPECT_EQ(KeyMode, KeyModeRecord);
-  EXPECT_TRUE(WarnMsg.IsEmpty());
+  EXPECT_EQ(Keys.KeyMode, KeyModeRecord);
+  EXPECT_TRUE(Msgs.WarnMsg.IsEmpty());
 
-  RecStepMode = 1;
+  Transport.RecStepMode = 1;
   ResetRecordState();
   EXPECT_TRUE(stepMode);
-  EXPECT_EQ(KeyMode, KeyModeStepRecord);
+  EXPECT_EQ(Keys.KeyMode, KeyModeStepRecord);
 }
 
 TEST_F(TransportTest, ARawRecordingStartsTheSyncOutputsAndTheirStopFollowsTheTake) {
-  MidiOutSyncEnabled[1] = 1;
-  RecRawMode = 1;
-  PartBufs[0][0].SeqState = ssRecPrimed;
-  TicksToBarEnd = 77;
+  Cfg.MidiOutSyncEnabled[1] = 1;
+  Transport.RecRawMode = 1;
+  Seqs.PartBufs[0][0].SeqState = ssRecPrimed;
+  PlayCycle.TicksToBarEnd = 77;
   ResetRecordState();
   EXPECT_EQ(SentHex(1), std::vector<std::string>{"FA"});
-  EXPECT_EQ(RecStartedClock, 1);
-  EXPECT_EQ(TicksToBarEnd, 15360);  // nothing played: the bar count starts again
+  EXPECT_EQ(Transport.RecStartedClock, 1);
+  EXPECT_EQ(PlayCycle.TicksToBarEnd, 15360);  // nothing played: the bar count starts again
   ResetRecordState();
   EXPECT_EQ(SentHex(1).size(), 1u);  // once per take
 
   Ticks(5);  // primed for recording: no stop yet
   EXPECT_EQ(SentHex(1).size(), 1u);
-  PartBufs[0][0].SeqState = ssStopped;
+  Seqs.PartBufs[0][0].SeqState = ssStopped;
   ResetRecBarCount();
-  EXPECT_EQ(RecRawMode, 0);
-  EXPECT_EQ(RecBarCount, -1);
+  EXPECT_EQ(Transport.RecRawMode, 0);
+  EXPECT_EQ(Transport.RecBarCount, -1);
   Ticks(2);
   EXPECT_EQ(SentHex(1), (std::vector<std::string>{"FA", "FC"}));
-  EXPECT_EQ(RecStartedClock, 0);
+  EXPECT_EQ(Transport.RecStartedClock, 0);
 }
 
 TEST_F(TransportTest, TheLiveSweepsStepOncePerMetronomePattern) {
-  MetrBars = 2;
-  LivePort = 1;
-  LiveChan[1] = 2;
-  MChanEnabled[1] = 1;
-  MChanMin[1] = 3;
-  MChanMax[1] = 5;
-  SVelSweep = {1, 3, 5, 0, 1};
-  LiveSVel = 4;
-  ChanSweep = {1, 2, 3, 0, 0};
-  TempoSweep = {1, 12000, 14000, 0, 0};
-  LnTempoStep = 5;
+  Cfg.MetrBars = 2;
+  RunCtl.LivePort = 1;
+  Live.Chan[1] = 2;
+  Cfg.MChanEnabled[1] = 1;
+  Cfg.MChanMin[1] = 3;
+  Cfg.MChanMax[1] = 5;
+  Live.SVelSweep = {1, 3, 5, 0, 1};
+  Live.SVel = 4;
+  Live.ChanSweep = {1, 2, 3, 0, 0};
+  Live.TempoSweep = {1, 12000, 14000, 0, 0};
+  Cfg.LnTempoStep = 5;
   RecalcBarSettings();
-  EXPECT_EQ(MetrBarCount, 2);
-  EXPECT_EQ(LiveSVel, 4);
+  EXPECT_EQ(Transport.MetrBarCount, 2);
+  EXPECT_EQ(Live.SVel, 4);
   RecalcBarSettings();
-  EXPECT_EQ(MetrBarCount, 1);
-  EXPECT_EQ(LiveSVel, 5);
-  EXPECT_EQ(SVelSweep.Dir, 1);
-  EXPECT_EQ(LiveChan[1], 3);
-  EXPECT_EQ(LiveMChanApplies, 1);
-  EXPECT_EQ(TargetTempo, 12500);
-  EXPECT_EQ(Tempo, 12000);  // no glide, but the timer moves it
+  EXPECT_EQ(Transport.MetrBarCount, 1);
+  EXPECT_EQ(Live.SVel, 5);
+  EXPECT_EQ(Live.SVelSweep.Dir, 1);
+  EXPECT_EQ(Live.Chan[1], 3);
+  EXPECT_EQ(Live.MChanApplies, 1);
+  EXPECT_EQ(Cfg.TargetTempo, 12500);
+  EXPECT_EQ(Cfg.Tempo, 12000);  // no glide, but the timer moves it
 
-  ProgSweep = {1, 0, 9, 0, 0};
-  PortChanProgs[1][3] = {8, 8, 1, 0};
-  PortChanProgs[1][4] = {2, 2, 1, 0};
-  PortChanProgs[1][5] = {9, 9, 1, 0};
-  ChanSweep.On = 0;
-  SVelSweep.On = 0;
-  MetrBarCount = 2;
+  Live.ProgSweep = {1, 0, 9, 0, 0};
+  PlayCycle.PortChanProgs[1][3] = {8, 8, 1, 0};
+  PlayCycle.PortChanProgs[1][4] = {2, 2, 1, 0};
+  PlayCycle.PortChanProgs[1][5] = {9, 9, 1, 0};
+  Live.ChanSweep.On = 0;
+  Live.SVelSweep.On = 0;
+  Transport.MetrBarCount = 2;
   RecalcBarSettings();
   EXPECT_EQ(ReadLiveFifo(), 0x09C3u);
   EXPECT_EQ(ReadLiveFifo(), 0x03C4u);
   EXPECT_EQ(ReadLiveFifo(), 0x00C5u);
-  EXPECT_EQ(PortChanProgs[1][5].ProgSent, 0);
+  EXPECT_EQ(PlayCycle.PortChanProgs[1][5].ProgSent, 0);
 
-  PortSweep = {1, 0, 2, 0, 0};
-  ProgSweep.On = 0;
-  MetrBarCount = 2;
+  Live.PortSweep = {1, 0, 2, 0, 0};
+  Live.ProgSweep.On = 0;
+  Transport.MetrBarCount = 2;
   RecalcBarSettings();
-  EXPECT_EQ(LivePort, 2);
+  EXPECT_EQ(RunCtl.LivePort, 2);
   StopLiveSweeps();
-  EXPECT_EQ(PortSweep.On, 0);
-  EXPECT_EQ(TempoSweep.On, 1);
+  EXPECT_EQ(Live.PortSweep.On, 0);
+  EXPECT_EQ(Live.TempoSweep.On, 1);
 }
 
 TEST_F(TransportTest, TheMetronomeSeqRestartsItsChainAndTakesAPendingRebuildAtItsEnd) {
   static int restarts;
   restarts = 0;
   EngineHooks.RestartStyleChain = [] { ++restarts; };
-  MetrSeqNo = 1;
-  MetrModeStyles = 1;
+  Cfg.MetrSeqNo = 1;
+  Cfg.MetrModeStyles = 1;
   // Randomised velocities would ask for a rebuild at every end of part.
   const int32_t velVar = BassVelVar;
   BassVelVar = 0;
   FillCycle(0, 1);
   Play(1);
-  MetrRebuildPending = 1;
+  Metr.MetrRebuildPending = 1;
   Ticks(500);  // the end of its part: rebuilt for the next cycle, a bass style bar of 2000 ms
-  EXPECT_EQ(MetrRebuildPending, 0);
-  EXPECT_EQ(PartBufs[0][1].SeqState, ssPlaying);
+  EXPECT_EQ(Metr.MetrRebuildPending, 0);
+  EXPECT_EQ(Seqs.PartBufs[0][1].SeqState, ssPlaying);
 
-  PartBufs[0][1].SeqState = ssStopPrimed;
-  SeqRecs[1].PartSweepOn = 1;
-  MetrRebuildPending = 1;
+  Seqs.PartBufs[0][1].SeqState = ssStopPrimed;
+  Seqs.SeqRecs[1].PartSweepOn = 1;
+  Metr.MetrRebuildPending = 1;
   Ticks(2100);
-  EXPECT_EQ(PartBufs[0][1].SeqState, ssStopped);
+  EXPECT_EQ(Seqs.PartBufs[0][1].SeqState, ssStopped);
   EXPECT_EQ(restarts, 1);
-  EXPECT_EQ(MetrRebuildPending, 0);
-  EXPECT_EQ(SeqRecs[1].PartSweepOn, 0);
+  EXPECT_EQ(Metr.MetrRebuildPending, 0);
+  EXPECT_EQ(Seqs.SeqRecs[1].PartSweepOn, 0);
 
   // A part change of the metronome seq rebuilds its new part: at once when that part is stopped,
   // else at its end.
-  MetrRebuildPending = 1;
+  Metr.MetrRebuildPending = 1;
   HandlePartChange(0, 1, 1);
-  EXPECT_EQ(MetrRebuildPending, 0);
-  PartBufs[0][1].SeqState = ssPlaying;
+  EXPECT_EQ(Metr.MetrRebuildPending, 0);
+  Seqs.PartBufs[0][1].SeqState = ssPlaying;
   HandlePartChange(1, 0, 1);
-  EXPECT_EQ(MetrRebuildPending, 1);
-  MetrRebuildPending = 0;
+  EXPECT_EQ(Metr.MetrRebuildPending, 1);
+  Metr.MetrRebuildPending = 0;
   HandlePartChange(0, 1, 2);  // another seq's part change leaves the metronome alone
-  EXPECT_EQ(MetrRebuildPending, 0);
+  EXPECT_EQ(Metr.MetrRebuildPending, 0);
 
-  PartBufs[0][1].SeqState = ssPlaying;
+  Seqs.PartBufs[0][1].SeqState = ssPlaying;
   EXPECT_TRUE(RequestMetrRebuild());
-  EXPECT_EQ(MetrRebuildPending, 1);
-  MetrSeqNo = -1;
+  EXPECT_EQ(Metr.MetrRebuildPending, 1);
+  Cfg.MetrSeqNo = -1;
   EXPECT_FALSE(RequestMetrRebuild());
   BassVelVar = velVar;
 }

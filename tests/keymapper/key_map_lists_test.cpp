@@ -199,10 +199,10 @@ TEST_F(KeyMapTest, PickingAnItemSetsItsCode) {
   const auto& fts = ModeComboOf(MtFtsType).Items;
   std::vector<std::pair<int, int>> sent;
   KeyMapCalls().TarloSendKey = [&](TModeType t, int key) { sent.emplace_back(t, key); };
-  InPortOctaveOffset[0].store(1);
+  Cfg.InPortOctaveOffset[0].store(1);
   EXPECT_EQ(KeyFnFromComboItem(MtFtsType, 60, fts[23]), "dim");
   EXPECT_EQ(KeyMapFtsType[48].load(), 26);
-  EXPECT_EQ(KeyColoursAt(MtFtsType, 48), Colours(ClKtFgPitchVal, ClKtBgPitchFcn));
+  EXPECT_EQ(KeyColoursAt(MtFtsType, 48), Colours(Cfg.ClKtFgPitchVal, Cfg.ClKtBgPitchFcn));
   EXPECT_EQ(KeyFnFromComboItem(MtFtsType, 60, fts[12]), "dim");
   EXPECT_EQ(KeyMapFtsType[48].load(), 15);
   EXPECT_EQ(sent, (std::vector<std::pair<int, int>>{{MtFtsType, 48}, {MtFtsType, 48}}));

@@ -106,7 +106,7 @@ TEST_F(KeyMapsTableTest, CommaFormatMarksFractionsAndQuotesAwkwardCells) {
 }
 
 TEST_F(KeyMapsTableTest, OctaveOffsetShiftsTheModeRowsNotTheNotes) {
-  InPortOctaveOffset[0].store(1);
+  Cfg.InPortOctaveOffset[0].store(1);
   const auto lines = ListKeyMapsTable(1);
   EXPECT_EQ(lines[0], "Note:\tC-2\tC#-2\tD-2\tD#-2\tE-2\tF-2\tF#-2\tG-2\tG#-2\tA-2\tA#-2\tB-2");
   const std::vector<std::string> defaults = {"p", " ", "r", "sr", " ", " ", " ",
@@ -134,7 +134,7 @@ TEST_F(KeyMapsTableTest, KeyMapperGridFollowsTheOctaveOffset) {
   EXPECT_EQ(labels[11][0], "oct +");
   EXPECT_EQ(labels[13][127], " left");
 
-  InPortOctaveOffset[0].store(-1);
+  Cfg.InPortOctaveOffset[0].store(-1);
   labels = FillKeyMapperLabels();
   EXPECT_EQ(labels[0][0], " ");  // map key 12
   for (int k = 116; k < 128; ++k) {
@@ -146,9 +146,9 @@ TEST_F(KeyMapsTableTest, KeyMapperGridFollowsTheOctaveOffset) {
   EXPECT_EQ(labels[13][115], " left");
 
   const TKeyMapperGrid cells = KeyMapperGridCells();
-  EXPECT_EQ(cells[3][127], (TKeyView{"sr", ClKtFgRecVal, ClKtBgRecFcn}));
-  EXPECT_EQ(cells[13][115], (TKeyView{" left", ClKtFgNone, ClKtBgHotkeyFcn}));
-  EXPECT_EQ(cells[0][115], (TKeyView{" ", ClKtFgNone, ClKtBgNone}));
+  EXPECT_EQ(cells[3][127], (TKeyView{"sr", Cfg.ClKtFgRecVal, Cfg.ClKtBgRecFcn}));
+  EXPECT_EQ(cells[13][115], (TKeyView{" left", Cfg.ClKtFgNone, Cfg.ClKtBgHotkeyFcn}));
+  EXPECT_EQ(cells[0][115], (TKeyView{" ", Cfg.ClKtFgNone, Cfg.ClKtBgNone}));
 }
 
 }  // namespace

@@ -17,11 +17,13 @@ namespace vel::test {
 
 // Every colour the key colour rules use.
 inline TColor* const kKeyColourSettings[] = {
-    &ClKtFgNone,      &ClKtFgLiveVal,  &ClKtFgWarnVal,   &ClKtFgSelVal,    &ClKtFgDigitVal,
-    &ClKtFgPitchVal,  &ClKtFgTimeVal,  &ClKtFgRecVal,    &ClKtFgNoteVal,   &ClKtBgNone,
-    &ClKtBgWarnFcn,   &ClKtBgLiveFcn,  &ClKtBgSelFcn,    &ClKtBgCmdMode,   &ClKtBgDigitFcn,
-    &ClKtBgDigitFcn2, &ClKtBgPitchFcn, &ClKtBgPitchFcn2, &ClKtBgHotkeyFcn, &ClKtBgHotkeyFcn2,
-    &ClKtBgTimeFcn,   &ClKtBgTimeFcn2, &ClKtBgRecFcn,    &ClKtBgNoteFcn,   &ClKtBgNoteFcn2,
+    &Cfg.ClKtFgNone,     &Cfg.ClKtFgLiveVal,   &Cfg.ClKtFgWarnVal,   &Cfg.ClKtFgSelVal,
+    &Cfg.ClKtFgDigitVal, &Cfg.ClKtFgPitchVal,  &Cfg.ClKtFgTimeVal,   &Cfg.ClKtFgRecVal,
+    &Cfg.ClKtFgNoteVal,  &Cfg.ClKtBgNone,      &Cfg.ClKtBgWarnFcn,   &Cfg.ClKtBgLiveFcn,
+    &Cfg.ClKtBgSelFcn,   &Cfg.ClKtBgCmdMode,   &Cfg.ClKtBgDigitFcn,  &Cfg.ClKtBgDigitFcn2,
+    &Cfg.ClKtBgPitchFcn, &Cfg.ClKtBgPitchFcn2, &Cfg.ClKtBgHotkeyFcn, &Cfg.ClKtBgHotkeyFcn2,
+    &Cfg.ClKtBgTimeFcn,  &Cfg.ClKtBgTimeFcn2,  &Cfg.ClKtBgRecFcn,    &Cfg.ClKtBgNoteFcn,
+    &Cfg.ClKtBgNoteFcn2,
 };
 inline constexpr std::size_t kKeyColourCount = std::size(kKeyColourSettings);
 
@@ -32,8 +34,8 @@ class KeyMapTest : public ::testing::Test {
       saved_[i] = *kKeyColourSettings[i];
       *kKeyColourSettings[i] = Rgb(10, 20, static_cast<uint8_t>(100 + i));
     }
-    savedMetrModeStyles_ = MetrModeStyles;
-    MetrModeStyles = 0;
+    savedMetrModeStyles_ = Cfg.MetrModeStyles;
+    Cfg.MetrModeStyles = 0;
     ResetKeyInputs();
     ClearKeyMaps();
     ResolveKeyMapSentinels();
@@ -42,21 +44,21 @@ class KeyMapTest : public ::testing::Test {
 
   void TearDown() override {
     for (std::size_t i = 0; i < kKeyColourCount; ++i) *kKeyColourSettings[i] = saved_[i];
-    MetrModeStyles = savedMetrModeStyles_;
+    Cfg.MetrModeStyles = savedMetrModeStyles_;
     ResetKeyInputs();
   }
 
   // The per-port key settings, the key map calls and the status texts back to a clean start.
   static void ResetKeyInputs() {
     for (int i = 0; i < 2; ++i) {
-      InPortOctaveOffset[i].store(0);
-      InPortLiveCmdKey[i].store(36);
+      Cfg.InPortOctaveOffset[i].store(0);
+      Cfg.InPortLiveCmdKey[i].store(36);
     }
     KeyMapCalls() = {};
-    KeyMapperShowing.store(0);
-    KeyLabelsRedraw.store(0);
-    ErrMsg.Clear();
-    StatusAlertText.Clear();
+    Showing.KeyMapperShowing.store(0);
+    Showing.KeyLabelsRedraw.store(0);
+    Msgs.ErrMsg.Clear();
+    Msgs.StatusAlertText.Clear();
   }
 
   static std::pair<TColor, TColor> Colours(TColor font, TColor back) { return {font, back}; }

@@ -25,8 +25,8 @@ TEST_F(KeyMapTest, ClearKeyMapsThenResolutionLeavesEveryKeyIgnored) {
       ASSERT_EQ(KeyLabelsOf(mt)[k], "?");
     }
   // The sentinels take the rules' other lines until they are resolved.
-  EXPECT_EQ(KeyColoursAt(MtLive, 0), Colours(ClKtFgLiveVal, ClKtBgWarnFcn));
-  EXPECT_EQ(KeyColoursAt(MtCmd, 0), Colours(ClKtFgNone, ClKtBgCmdMode));
+  EXPECT_EQ(KeyColoursAt(MtLive, 0), Colours(Cfg.ClKtFgLiveVal, Cfg.ClKtBgWarnFcn));
+  EXPECT_EQ(KeyColoursAt(MtCmd, 0), Colours(Cfg.ClKtFgNone, Cfg.ClKtBgCmdMode));
 
   SetKeyFnCmd(5, 2, "play");
   ResolveKeyMapSentinels();
@@ -36,7 +36,7 @@ TEST_F(KeyMapTest, ClearKeyMapsThenResolutionLeavesEveryKeyIgnored) {
       if (mt == MtCmd && k == 5) continue;
       ASSERT_EQ(KeyCodeAt(mt, k), kIgnore[t]) << t << " " << k;
       ASSERT_EQ(KeyLabelsOf(mt)[k], " ");
-      ASSERT_EQ(KeyColoursAt(mt, k), Colours(ClKtFgNone, ClKtBgNone)) << t << " " << k;
+      ASSERT_EQ(KeyColoursAt(mt, k), Colours(Cfg.ClKtFgNone, Cfg.ClKtBgNone)) << t << " " << k;
     }
   EXPECT_EQ(KeyMapCmd[5].load(), 2);
   EXPECT_EQ(KeyLabelsCmd[5], "play");
@@ -52,34 +52,34 @@ TEST_F(KeyMapTest, EachSetterWritesItsOwnMapLabelSlotAndRule) {
     TColor font, back;
   };
   const std::vector<Row> rows = {
-      {SetKeyFnLive, KeyMapLive, KeyLabelsLive, 0, 1, ClKtFgRecVal, ClKtBgRecFcn},
-      {SetKeyFnCmd, KeyMapCmd, KeyLabelsCmd, 1, 72, ClKtFgSelVal, ClKtBgSelFcn},
-      {SetKeyFnRec, KeyMapRec, KeyLabelsRec, 2, 47, ClKtFgRecVal, ClKtBgRecFcn},
-      {SetKeyFnSRec, KeyMapSRec, KeyLabelsSRec, 3, 0, ClKtFgRecVal, ClKtBgWarnFcn},
-      {SetKeyFnRangeN, KeyMapRangeN, KeyLabelsRangeN, 4, 22, ClKtFgDigitVal, ClKtBgTimeFcn},
-      {SetKeyFnTSig, KeyMapTSig, KeyLabelsTSig, 5, 7, ClKtFgTimeVal, ClKtBgTimeFcn},
-      {SetKeyFnTShift, KeyMapTShift, KeyLabelsTShift, 6, 11, ClKtFgTimeVal, ClKtBgTimeFcn2},
-      {SetKeyFnFtsType, KeyMapFtsType, KeyLabelsFtsType, 7, 6, ClKtFgPitchVal, ClKtBgPitchFcn2},
-      {SetKeyFnQuant, KeyMapQuant, KeyLabelsQuant, 8, 0, ClKtFgTimeVal, ClKtBgWarnFcn},
-      {SetKeyFnPitch, KeyMapPitch, KeyLabelsPitch, 9, 15, ClKtFgPitchVal, ClKtBgWarnFcn},
-      {SetKeyFnMetr, KeyMapMetr, KeyLabelsMetr, 10, 11, ClKtFgDigitVal, ClKtBgDigitFcn2},
-      {SetKeyFnFtsRoot, KeyMapFtsRoot, KeyLabelsFtsRoot, 11, 6, ClKtFgNoteVal, ClKtBgNoteFcn2},
-      {SetKeyFnFtn, KeyMapFtn, KeyLabelsFtn, 12, 5, ClKtFgNoteVal, ClKtBgPitchFcn},
-      {SetKeyFnHotkey, KeyMapHotkey, KeyLabelsHotkey, 13, 3, ClKtFgNone, ClKtBgHotkeyFcn2},
+      {SetKeyFnLive, KeyMapLive, KeyLabelsLive, 0, 1, Cfg.ClKtFgRecVal, Cfg.ClKtBgRecFcn},
+      {SetKeyFnCmd, KeyMapCmd, KeyLabelsCmd, 1, 72, Cfg.ClKtFgSelVal, Cfg.ClKtBgSelFcn},
+      {SetKeyFnRec, KeyMapRec, KeyLabelsRec, 2, 47, Cfg.ClKtFgRecVal, Cfg.ClKtBgRecFcn},
+      {SetKeyFnSRec, KeyMapSRec, KeyLabelsSRec, 3, 0, Cfg.ClKtFgRecVal, Cfg.ClKtBgWarnFcn},
+      {SetKeyFnRangeN, KeyMapRangeN, KeyLabelsRangeN, 4, 22, Cfg.ClKtFgDigitVal, Cfg.ClKtBgTimeFcn},
+      {SetKeyFnTSig, KeyMapTSig, KeyLabelsTSig, 5, 7, Cfg.ClKtFgTimeVal, Cfg.ClKtBgTimeFcn},
+      {SetKeyFnTShift, KeyMapTShift, KeyLabelsTShift, 6, 11, Cfg.ClKtFgTimeVal, Cfg.ClKtBgTimeFcn2},
+      {SetKeyFnFtsType, KeyMapFtsType, KeyLabelsFtsType, 7, 6, Cfg.ClKtFgPitchVal, Cfg.ClKtBgPitchFcn2},
+      {SetKeyFnQuant, KeyMapQuant, KeyLabelsQuant, 8, 0, Cfg.ClKtFgTimeVal, Cfg.ClKtBgWarnFcn},
+      {SetKeyFnPitch, KeyMapPitch, KeyLabelsPitch, 9, 15, Cfg.ClKtFgPitchVal, Cfg.ClKtBgWarnFcn},
+      {SetKeyFnMetr, KeyMapMetr, KeyLabelsMetr, 10, 11, Cfg.ClKtFgDigitVal, Cfg.ClKtBgDigitFcn2},
+      {SetKeyFnFtsRoot, KeyMapFtsRoot, KeyLabelsFtsRoot, 11, 6, Cfg.ClKtFgNoteVal, Cfg.ClKtBgNoteFcn2},
+      {SetKeyFnFtn, KeyMapFtn, KeyLabelsFtn, 12, 5, Cfg.ClKtFgNoteVal, Cfg.ClKtBgPitchFcn},
+      {SetKeyFnHotkey, KeyMapHotkey, KeyLabelsHotkey, 13, 3, Cfg.ClKtFgNone, Cfg.ClKtBgHotkeyFcn2},
   };
   for (const Row& r : rows) {
     r.setter(10, r.code, "a long label");
     EXPECT_EQ(r.map[10].load(), r.code) << r.labelSlot;
     EXPECT_EQ(r.labels[10], "a long l") << r.labelSlot;
-    EXPECT_EQ(&r.labels, &KeyLabelTables[r.labelSlot]);
-    EXPECT_EQ(KeyFontColours[r.labelSlot][10], r.font) << r.labelSlot;
-    EXPECT_EQ(KeyBackColours[r.labelSlot][10], r.back) << r.labelSlot;
+    EXPECT_EQ(&r.labels, &KeyMaps.KeyLabelTables[r.labelSlot]);
+    EXPECT_EQ(KeyMaps.KeyFontColours[r.labelSlot][10], r.font) << r.labelSlot;
+    EXPECT_EQ(KeyMaps.KeyBackColours[r.labelSlot][10], r.back) << r.labelSlot;
   }
   // Map order: Cmd's map is the first table, Live's the second.
-  EXPECT_EQ(&KeyMapCmd, &KeyFnTables[0]);
-  EXPECT_EQ(&KeyMapLive, &KeyFnTables[1]);
-  EXPECT_EQ(&KeyMapFtsType, &KeyFnTables[7]);
-  EXPECT_EQ(&KeyMapQuant, &KeyFnTables[8]);
+  EXPECT_EQ(&KeyMapCmd, &KeyMaps.KeyFnTables[0]);
+  EXPECT_EQ(&KeyMapLive, &KeyMaps.KeyFnTables[1]);
+  EXPECT_EQ(&KeyMapFtsType, &KeyMaps.KeyFnTables[7]);
+  EXPECT_EQ(&KeyMapQuant, &KeyMaps.KeyFnTables[8]);
   // Neighbouring keys are untouched.
   EXPECT_EQ(KeyMapCmd[9].load(), 147);
   EXPECT_EQ(KeyMapCmd[11].load(), 147);
@@ -88,12 +88,12 @@ TEST_F(KeyMapTest, EachSetterWritesItsOwnMapLabelSlotAndRule) {
 }
 
 TEST_F(KeyMapTest, SetterRefusesKeysOutsideTheMap) {
-  const int errors = ErrorCount.load();
+  const int errors = Msgs.ErrorCount.load();
   SetKeyFnCmd(128, 2, "play");
-  EXPECT_EQ(StatusAlertText.Peek(), "Design error: SetKeyFnCmd error: Unexpected Key");
+  EXPECT_EQ(Msgs.StatusAlertText.Peek(), "Design error: SetKeyFnCmd error: Unexpected Key");
   SetKeyFnLive(-1, 0, "cmd");
-  EXPECT_EQ(StatusAlertText.Peek(), "Design error: SetKeyFnLive error: Unexpected Key");
-  EXPECT_EQ(ErrorCount.load(), errors + 2);
+  EXPECT_EQ(Msgs.StatusAlertText.Peek(), "Design error: SetKeyFnLive error: Unexpected Key");
+  EXPECT_EQ(Msgs.ErrorCount.load(), errors + 2);
   for (int k = 0; k < 128; ++k) {
     EXPECT_EQ(KeyMapCmd[k].load(), 147);
     EXPECT_EQ(KeyMapLive[k].load(), 162);
@@ -118,7 +118,7 @@ TEST_F(KeyMapTest, RangePrefillSetsAscendingKeysAndStopsAt127) {
   SetKeyFnRange(MtCmd, 130, 140, 2, "play");
   EXPECT_EQ(KeyMapCmd[9].load(), 147);
   EXPECT_EQ(KeyMapCmd[10].load(), 147);
-  EXPECT_EQ(StatusAlertText.Peek(), "");
+  EXPECT_EQ(Msgs.StatusAlertText.Peek(), "");
   EXPECT_EQ(sent, (std::vector<std::tuple<int, int, int>>{{MtRec, 120, 127}, {MtTSig, 36, 47}}));
 }
 
@@ -126,7 +126,7 @@ TEST_F(KeyMapTest, NotesMapThroughTheInputsOctaveOffset) {
   SetKeyFnCmd(0, 55, "stop");
   SetKeyFnCmd(48, 2, "play");
   SetKeyFnCmd(127, 56, "rec");
-  InPortOctaveOffset[0].store(1);
+  Cfg.InPortOctaveOffset[0].store(1);
   EXPECT_EQ(MappedKey(0, 12), 0);
   EXPECT_EQ(MapNoteToCode(MtCmd, 0, 12), 55);
   EXPECT_EQ(MapNoteToCode(MtCmd, 0, 60), 2);
@@ -137,7 +137,7 @@ TEST_F(KeyMapTest, NotesMapThroughTheInputsOctaveOffset) {
   EXPECT_EQ(MapNoteToCode(MtSRec, 0, 5), 74);
   EXPECT_EQ(MapNoteToCode(MtMetr, 0, 5), 140);
   // Input 2 keeps its own offset.
-  InPortOctaveOffset[1].store(-1);
+  Cfg.InPortOctaveOffset[1].store(-1);
   EXPECT_EQ(MapNoteToCode(MtCmd, 1, 115), 56);
   EXPECT_EQ(MapNoteToCode(MtLive, 1, 120), 2);
   EXPECT_EQ(MapNoteToCode(MtCmd, 1, 12), 147);
@@ -167,11 +167,11 @@ TEST_F(KeyMapTest, KeyModeToLabModeCoversEveryKeyMode) {
   };
   for (int km = 0; km <= 121; ++km) {
     EXPECT_EQ(KeyModeToLabMode(static_cast<uint8_t>(km)), expected(km)) << km;
-    EXPECT_TRUE(ErrMsg.IsEmpty()) << km;
+    EXPECT_TRUE(Msgs.ErrMsg.IsEmpty()) << km;
   }
   for (int km : {122, 200, 255}) {
     EXPECT_EQ(KeyModeToLabMode(static_cast<uint8_t>(km)), MtNone);
-    EXPECT_EQ(ErrMsg.TakeAndClear(), "KeyModeToLabMode error: Invalid KeyMode");
+    EXPECT_EQ(Msgs.ErrMsg.TakeAndClear(), "KeyModeToLabMode error: Invalid KeyMode");
   }
 }
 
@@ -195,15 +195,15 @@ TEST_F(KeyMapTest, RelabelMetrNoteKeysFollowsTheMetronomeModeOnEveryMapKey) {
 
   SetKeyFnCmd(3, 136, "metro");
   SetKeyFnCmd(125, 136, "x");
-  EXPECT_EQ(KeyColoursAt(MtCmd, 3), Colours(ClKtFgNoteVal, ClKtBgNoteFcn));
+  EXPECT_EQ(KeyColoursAt(MtCmd, 3), Colours(Cfg.ClKtFgNoteVal, Cfg.ClKtBgNoteFcn));
   // Key 125 is out of the grid's sight under this offset, but still relabelled.
-  InPortOctaveOffset[0].store(1);
-  MetrModeStyles = 1;
+  Cfg.InPortOctaveOffset[0].store(1);
+  Cfg.MetrModeStyles = 1;
   RelabelMetrNoteKeys();
   EXPECT_EQ(KeyLabelsCmd[3], "met nn");
   EXPECT_EQ(KeyLabelsCmd[125], "met nn");
-  EXPECT_EQ(KeyColoursAt(MtCmd, 3), Colours(ClKtFgDigitVal, ClKtBgDigitFcn2));
-  EXPECT_EQ(KeyColoursAt(MtCmd, 125), Colours(ClKtFgDigitVal, ClKtBgDigitFcn2));
+  EXPECT_EQ(KeyColoursAt(MtCmd, 3), Colours(Cfg.ClKtFgDigitVal, Cfg.ClKtBgDigitFcn2));
+  EXPECT_EQ(KeyColoursAt(MtCmd, 125), Colours(Cfg.ClKtFgDigitVal, Cfg.ClKtBgDigitFcn2));
   EXPECT_EQ(KeyMapCmd[125].load(), 136);
   EXPECT_EQ(sent, (std::vector<std::pair<int, int>>{{MtCmd, 3}, {MtCmd, 125}}));
   EXPECT_EQ(ui.refreshes, std::vector<std::string>{"RefreshKeyMapViews"});

@@ -74,7 +74,7 @@ TEST_F(KeyMapTest, UnknownAndEmptyTokensGiveTheIgnoreCode) {
       EXPECT_EQ(KeyFnFromLabel(mt, 30, token), " ") << t << " '" << token << "'";
       EXPECT_EQ(KeyCodeAt(mt, 30), ignore[t]) << t;
       EXPECT_EQ(KeyLabelsOf(mt)[30], " ");
-      EXPECT_EQ(KeyColoursAt(mt, 30), Colours(ClKtFgNone, ClKtBgNone));
+      EXPECT_EQ(KeyColoursAt(mt, 30), Colours(Cfg.ClKtFgNone, Cfg.ClKtBgNone));
     }
   }
 }
@@ -82,20 +82,20 @@ TEST_F(KeyMapTest, UnknownAndEmptyTokensGiveTheIgnoreCode) {
 TEST_F(KeyMapTest, ParserSetsTheMappedKeyAndSendsIt) {
   std::vector<std::pair<int, int>> sent;
   KeyMapCalls().TarloSendKey = [&](TModeType t, int key) { sent.emplace_back(t, key); };
-  InPortOctaveOffset[0].store(1);
+  Cfg.InPortOctaveOffset[0].store(1);
   KeyFnFromLabelCmd(20, "stop");
   EXPECT_EQ(KeyMapCmd[8].load(), 55);
   EXPECT_EQ(KeyMapCmd[20].load(), 147);
-  InPortOctaveOffset[0].store(-2);
+  Cfg.InPortOctaveOffset[0].store(-2);
   KeyFnFromLabelPitch(100, "oct +");
   EXPECT_EQ(KeyMapPitch[124].load(), 8);
   EXPECT_EQ(sent, (std::vector<std::pair<int, int>>{{MtCmd, 8}, {MtPitch, 124}}));
 }
 
 TEST_F(KeyMapTest, ParserRefusesAKeyShiftedOutOfTheMap) {
-  InPortOctaveOffset[0].store(1);
+  Cfg.InPortOctaveOffset[0].store(1);
   EXPECT_EQ(KeyFnFromLabelRec(5, "stop"), "r");
-  EXPECT_EQ(StatusAlertText.Peek(), "Design error: KeyFnFromLabelRec error: Unexpected Key");
+  EXPECT_EQ(Msgs.StatusAlertText.Peek(), "Design error: KeyFnFromLabelRec error: Unexpected Key");
   for (int k = 0; k < 128; ++k) EXPECT_EQ(KeyMapRec[k].load(), 207);
 }
 
@@ -110,8 +110,8 @@ TEST_F(KeyMapTest, LiveCmdOnAnotherPitchClassAsksAndNoKeepsTheCalibrateKey) {
   ui.Answer(MsgAnswer::No);
   int returns = 0;
   KeyMapCalls().ReturnToLiveMode = [&] { ++returns; };
-  InPortOctaveOffset[0].store(1);
-  InPortOctaveOffset[1].store(-1);
+  Cfg.InPortOctaveOffset[0].store(1);
+  Cfg.InPortOctaveOffset[1].store(-1);
 
   // Grid key 26 (D) maps to key 14 (D-1); the calibrate key is 36 (C1).
   EXPECT_EQ(KeyFnFromLabelLive(26, "cmd"), "cmd");
@@ -120,10 +120,10 @@ TEST_F(KeyMapTest, LiveCmdOnAnotherPitchClassAsksAndNoKeepsTheCalibrateKey) {
   EXPECT_EQ(ui.boxes[0].kind, MsgKind::Confirmation);
   EXPECT_EQ(ui.boxes[0].buttons, MsgButtons::YesNo);
   EXPECT_EQ(KeyMapLive[14].load(), 0);
-  EXPECT_EQ(InPortOctaveOffset[0].load(), 1);
-  EXPECT_EQ(InPortOctaveOffset[1].load(), -1);
-  EXPECT_EQ(InPortLiveCmdKey[0].load(), 36);
-  EXPECT_EQ(InPortLiveCmdKey[1].load(), 36);
+  EXPECT_EQ(Cfg.InPortOctaveOffset[0].load(), 1);
+  EXPECT_EQ(Cfg.InPortOctaveOffset[1].load(), -1);
+  EXPECT_EQ(Cfg.InPortLiveCmdKey[0].load(), 36);
+  EXPECT_EQ(Cfg.InPortLiveCmdKey[1].load(), 36);
   EXPECT_EQ(returns, 0);
 }
 
@@ -140,8 +140,8 @@ TEST_F(KeyMapTest, LiveCmdAnsweredYesMovesTheCalibrateKeyAndAsksForRecalibration
     calls.push_back("prompt");
     EXPECT_EQ(ui.boxes.size(), 2u);  // after the warning
   };
-  InPortOctaveOffset[0].store(1);
-  InPortOctaveOffset[1].store(-1);
+  Cfg.InPortOctaveOffset[0].store(1);
+  Cfg.InPortOctaveOffset[1].store(-1);
 
   EXPECT_EQ(KeyFnFromLabelLive(26, "cmd"), "cmd");
   ASSERT_EQ(ui.boxes.size(), 2u);
@@ -151,10 +151,10 @@ TEST_F(KeyMapTest, LiveCmdAnsweredYesMovesTheCalibrateKeyAndAsksForRecalibration
             "Please click OK, then Press live Cmd key (D-1)");
   EXPECT_EQ(ui.boxes[1].kind, MsgKind::Warning);
   EXPECT_EQ(ui.boxes[1].buttons, MsgButtons::Ok);
-  EXPECT_EQ(InPortOctaveOffset[0].load(), 0);
-  EXPECT_EQ(InPortOctaveOffset[1].load(), 0);
-  EXPECT_EQ(InPortLiveCmdKey[0].load(), 14);
-  EXPECT_EQ(InPortLiveCmdKey[1].load(), 14);
+  EXPECT_EQ(Cfg.InPortOctaveOffset[0].load(), 0);
+  EXPECT_EQ(Cfg.InPortOctaveOffset[1].load(), 0);
+  EXPECT_EQ(Cfg.InPortLiveCmdKey[0].load(), 14);
+  EXPECT_EQ(Cfg.InPortLiveCmdKey[1].load(), 14);
   EXPECT_EQ(calls, (std::vector<std::string>{"send 14", "live, key 14 holds 0", "prompt"}));
 }
 
@@ -170,8 +170,8 @@ TEST_F(KeyMapTest, LiveCmdAnsweredYesWithoutOffsetsOnlyMovesTheCalibrateKey) {
             "Do you also want the octave offset calibrate key to be \r\n"
             "based on G instead of C from now on?\r\n"
             "e.g. you may want to do this if G is your leftmost key");
-  EXPECT_EQ(InPortLiveCmdKey[0].load(), 43);
-  EXPECT_EQ(InPortLiveCmdKey[1].load(), 43);
+  EXPECT_EQ(Cfg.InPortLiveCmdKey[0].load(), 43);
+  EXPECT_EQ(Cfg.InPortLiveCmdKey[1].load(), 43);
   EXPECT_EQ(KeyMapLive[43].load(), 0);
   EXPECT_EQ(returns, 0);
 
@@ -183,8 +183,8 @@ TEST_F(KeyMapTest, LiveCmdAnsweredYesWithoutOffsetsOnlyMovesTheCalibrateKey) {
 
 TEST_F(KeyMapTest, CalibPromptTextNamesTheMainInputsCalibrateKey) {
   EXPECT_EQ(CalibPromptText(), "Press live Cmd key (C1)");
-  InPortLiveCmdKey[0].store(61);
-  InPortLiveCmdKey[1].store(0);
+  Cfg.InPortLiveCmdKey[0].store(61);
+  Cfg.InPortLiveCmdKey[1].store(0);
   EXPECT_EQ(CalibPromptText(), "Press live Cmd key (C#3)");
 }
 

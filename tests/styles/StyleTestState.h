@@ -4,8 +4,8 @@
 #include <ostream>
 
 #include "base/Messages.h"
+#include "base/Showing.h"
 #include "styles/StyleStore.h"
-#include "styles/StylesState.h"
 
 namespace vel {
 
@@ -26,18 +26,15 @@ inline void ResetStyleState() {
   static const TStyleStore freshBass(kBassTraits);
   DrumStore = freshDrum;
   BassStore = freshBass;
-  for (auto* flag :
-       {&CfgDrumShowing, &CfgBassShowing, &CfgDrumRefresh, &CfgBassRefresh, &DrumStyleChanged,
-        &BassStyleChanged, &DrumTriggerChanged, &BassTriggerChanged, &MetrDrumChanged, &MetrBassChanged})
-    flag->store(0);
+  Showing = TShowing{};
   RebuildRequests = 0;
   OnMetrRebuildRequest = [] { ++RebuildRequests; };
-  WarnMsg.Clear();
+  Msgs.WarnMsg.Clear();
 }
 
 inline void ClearStyleHooks() {
   OnMetrRebuildRequest = nullptr;
-  WarnMsg.Clear();
+  Msgs.WarnMsg.Clear();
 }
 
 }  // namespace vel::test

@@ -61,7 +61,7 @@ TEST_F(StyleChainsTest, ChainPlaysEachStepForItsRepeats) {
   EXPECT_TRUE(pick.RebuildPending);
   EXPECT_EQ(pick.Source, &DrumPatterns[0][0]);
   EXPECT_EQ(FmtDrumPatCaption(DrumStyleNo, DrumPatNo), "40-Main1*2");
-  EXPECT_EQ(CfgDrumRefresh, 1);
+  EXPECT_EQ(Showing.CfgDrumRefresh, 1);
 
   pick = BuildDrumBar(true);
   EXPECT_EQ(std::tuple(DrumChainNo, DrumChainStepNo, pick.Pattern), Bar(0, 0, 0));
@@ -231,8 +231,8 @@ TEST_F(StyleChainsTest, BreakPlaysOneCycleAndReturnsToTheMainPattern) {
   EXPECT_TRUE(ArmDrumBreak());
   EXPECT_EQ(DrumBreakTriggerState(), TBreakTriggerState::BreakPending);
   EXPECT_EQ(BreakTriggerCaption(DrumBreakTriggerState()), ">");
-  EXPECT_EQ(DrumTriggerChanged, 1);
-  DrumTriggerChanged = 0;
+  EXPECT_EQ(Showing.DrumTriggerChanged, 1);
+  Showing.DrumTriggerChanged = 0;
 
   pick = BuildDrumBar(true);
   EXPECT_EQ(pick.Pattern, 30);  // the first break: none played yet
@@ -241,7 +241,7 @@ TEST_F(StyleChainsTest, BreakPlaysOneCycleAndReturnsToTheMainPattern) {
   EXPECT_EQ(DrumBreakTrigger, 0);
   EXPECT_EQ(DrumBreakTriggerState(), TBreakTriggerState::ReturnPending);
   EXPECT_EQ(BreakTriggerCaption(DrumBreakTriggerState()), "<");
-  EXPECT_EQ(DrumTriggerChanged, 1);
+  EXPECT_EQ(Showing.DrumTriggerChanged, 1);
 
   pick = BuildDrumBar(true);
   EXPECT_EQ(pick.Pattern, 1);
@@ -261,7 +261,7 @@ TEST_F(StyleChainsTest, BreakUsesTheLastBreakPlayedWhileTheStyleHasIt) {
   DrumPatNo = 31;
   BuildDrumBar(false);
   DrumPatNo = 1;
-  MetrDrumChanged = 0;  // a selection marks the copy stale
+  Showing.MetrDrumChanged = 0;  // a selection marks the copy stale
   BuildDrumBar(true);
   EXPECT_EQ(DrumLastBreakPlayed, 31);
 
@@ -303,27 +303,27 @@ TEST_F(StyleChainsTest, ArmAndClearTriggerFollowWhatWasBuilt) {
   EXPECT_EQ(DrumBreakTrigger, 0);
   EXPECT_EQ(DrumBreakActive, 1);
 
-  DrumTriggerChanged = 0;
+  Showing.DrumTriggerChanged = 0;
   ClearDrumTrigger(false);
   EXPECT_EQ(DrumBreakActive, 0);
-  EXPECT_EQ(DrumTriggerChanged, 0);
+  EXPECT_EQ(Showing.DrumTriggerChanged, 0);
   DrumBreakTrigger = 1;
   ClearDrumTrigger(true);
   EXPECT_EQ(DrumBreakTrigger, 0);
-  EXPECT_EQ(DrumTriggerChanged, 1);
+  EXPECT_EQ(Showing.DrumTriggerChanged, 1);
 
   DrumChainOn = 1;
-  DrumTriggerChanged = 0;
+  Showing.DrumTriggerChanged = 0;
   EXPECT_FALSE(ArmDrumBreak());
-  EXPECT_EQ(WarnMsg.Peek(), "Trigger ignored; style/var under chain control");
+  EXPECT_EQ(Msgs.WarnMsg.Peek(), "Trigger ignored; style/var under chain control");
   EXPECT_EQ(DrumBreakTrigger, 0);
   EXPECT_EQ(DrumBreakActive, 0);
-  EXPECT_EQ(DrumTriggerChanged, 0);
+  EXPECT_EQ(Showing.DrumTriggerChanged, 0);
   // The bass family's trigger is its own.
   BassBuiltPat = 0;
   EXPECT_TRUE(ArmBassBreak());
   EXPECT_EQ(BassBreakTriggerState(), TBreakTriggerState::BreakPending);
-  EXPECT_EQ(BassTriggerChanged, 1);
+  EXPECT_EQ(Showing.BassTriggerChanged, 1);
 }
 
 TEST_F(StyleChainsTest, UndefinedCurrentPatternGivesNoSource) {
@@ -331,7 +331,7 @@ TEST_F(StyleChainsTest, UndefinedCurrentPatternGivesNoSource) {
   TStyleBarPick pick = NextDrumBar(false);
   EXPECT_EQ(pick.Source, nullptr);
   EXPECT_FALSE(pick.Stale);
-  EXPECT_EQ(MetrDrumChanged, 0);  // still stale for when a valid pattern is chosen
+  EXPECT_EQ(Showing.MetrDrumChanged, 0);  // still stale for when a valid pattern is chosen
   DrumLastStyle = -1;
   DrumPatNo = 0;
   EXPECT_EQ(NextDrumBar(false).Source, nullptr);
@@ -340,7 +340,7 @@ TEST_F(StyleChainsTest, UndefinedCurrentPatternGivesNoSource) {
   const TStyleBarPick bass = NextBassBar(false);
   EXPECT_EQ(bass.Source, &BassPatterns[0][0]);
   EXPECT_TRUE(bass.Stale);
-  EXPECT_EQ(MetrBassChanged, 1);
+  EXPECT_EQ(Showing.MetrBassChanged, 1);
 }
 
 }  // namespace

@@ -219,10 +219,10 @@ TEST_F(StyleStoreTest, RowMapResetsTouchOnlyWhatTheyAreAskedTo) {
   EXPECT_EQ(test::RebuildRequests, 3);
   // No window showing: nothing to reload.
   EXPECT_TRUE(ui.refreshes.empty());
-  CfgDrumShowing = 1;
+  Showing.CfgDrumShowing = 1;
   CreateDrumRowMap(false, false);
   CreateBassRowMap(false, false);
-  CfgBassShowing = 1;
+  Showing.CfgBassShowing = 1;
   CreateBassRowMap(false, false);
   EXPECT_EQ(ui.refreshes, (std::vector<std::string>{"LoadCfgDrumControls", "LoadCfgBassControls"}));
 }
