@@ -187,11 +187,11 @@ void ResetSeqAttribs(int32_t part, int32_t seq, bool full) {
   if (!ValidPartSeq(part, seq, "ResetSeqAttribs")) return;
   TPartBuf& b = Seqs.PartBufs[part][seq];
   if (full) {
-    b.SVelPend = b.SVel = 5;
-    b.MutedPend = b.Muted = 0;
-    b.FtsRootPend = b.FtsRoot = 0;
-    b.ScaleTblPend = b.ScaleTbl = nullptr;
-    b.FtsTypePend = b.FtsType = kFtsTypeOff;
+    b.Pend.SVel = b.Act.SVel = 5;
+    b.Pend.Muted = b.Act.Muted = 0;
+    b.Pend.FtsRoot = b.Act.FtsRoot = 0;
+    b.Pend.ScaleTbl = b.Act.ScaleTbl = nullptr;
+    b.Pend.FtsType = b.Act.FtsType = kFtsTypeOff;
     b.PitchLocked = 0;
   }
   b.WasRunning = 0;
@@ -199,8 +199,8 @@ void ResetSeqAttribs(int32_t part, int32_t seq, bool full) {
   b.LightOther = b.LightNoteOn = b.LightHotkey = 0;
   b.LightOtherTime = b.LightNoteOnTime = b.LightHotkeyTime = 0;
   b.PitchBase = 0;
-  b.TransposePend = 0;
-  b.LowNoteOffsPend = b.HighNoteOffsPend = b.FirstNoteOffsPend = 0;
+  b.Pend.Transpose = 0;
+  b.Pend.LowNoteOffs = b.Pend.HighNoteOffs = b.Pend.FirstNoteOffs = 0;
   b.PitchCycles = b.PlayCycles = b.MuteCycles = 0;
   b.PortSweep.On = b.ChanSweep.On = b.ProgSweep.On = b.SVelSweep.On = 0;
   b.PlayEvIndex = b.Head;
@@ -339,27 +339,27 @@ void SetSeqPitch(bool absolute, int32_t value, bool up) {
       if (b.PitchLocked) return;
       if (cycleCmd && Keys.PitchCycles > 0 && b.Head >= 0) {
         b.PitchCyclesRem = b.SeqState != ssStopped ? Keys.PitchCycles + 1 : Keys.PitchCycles;
-        b.PitchCycleTransB = changedTranspose(b.TransposePend, b.PitchBase);
+        b.PitchCycleTransB = changedTranspose(b.Pend.Transpose, b.PitchBase);
         if (b.PitchCycles != 0) {
-          b.TransposePend = b.PitchCycleTransA;
+          b.Pend.Transpose = b.PitchCycleTransA;
           b.PitchCycleSel = 1;
         } else {
-          b.PitchCycleTransA = b.Transpose;
-          b.TransposePend = b.PitchCycleTransB;
+          b.PitchCycleTransA = b.Act.Transpose;
+          b.Pend.Transpose = b.PitchCycleTransB;
           b.PitchCycleSel = 0;
         }
         b.PitchCycles = Keys.PitchCycles;
       } else if (cycleCmd) {
         b.PitchCycles = 0;
-        b.TransposePend = changedTranspose(b.TransposePend, b.PitchBase);
+        b.Pend.Transpose = changedTranspose(b.Pend.Transpose, b.PitchBase);
       } else if (b.PitchCycles >= 1) {
         const int32_t distance = b.PitchCycleTransB - b.PitchCycleTransA;
         b.PitchCycleTransA = changedTranspose(b.PitchCycleTransA, b.PitchBase);
         b.PitchCycleTransB = b.PitchCycleTransA + distance;
       } else if (!anyZone) {
-        b.TransposePend = changedTranspose(b.TransposePend, b.PitchBase);
+        b.Pend.Transpose = changedTranspose(b.Pend.Transpose, b.PitchBase);
       } else {
-        int32_t* offs[3] = {&b.LowNoteOffsPend, &b.HighNoteOffsPend, &b.FirstNoteOffsPend};
+        int32_t* offs[3] = {&b.Pend.LowNoteOffs, &b.Pend.HighNoteOffs, &b.Pend.FirstNoteOffs};
         const int32_t notes[3] = {b.LowNote, b.HighNote, b.FirstNote};
         for (int32_t z = 0; z < 3; ++z) {
           if (!Keys.PitchZoneSel[z]) continue;
@@ -368,7 +368,7 @@ void SetSeqPitch(bool absolute, int32_t value, bool up) {
             if (o != z && notes[o] == notes[z]) *offs[o] = *offs[z];
         }
       }
-      if (!playing) b.Transpose = b.TransposePend;
+      if (!playing) b.Act.Transpose = b.Pend.Transpose;
     });
   }
 }

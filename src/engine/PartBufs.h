@@ -68,8 +68,28 @@ struct TSweep {
   uint8_t PingPong = 0;  // 1 back and forth, 0 one way and restart
 };
 
-// One part of one seq. Pending values may change at any time; the play cycle copies them to the
-// active ones at the seq's start of cycle (PrepSeqForSOC).
+// The attributes a part plays with. A part holds a pending and an active set: the pending values
+// may change at any time; the play cycle takes them over whole at the seq's start of cycle
+// (PrepSeqForSOC).
+struct TPartAttribs {
+  int32_t Transpose = 0;
+  // Pitch offsets of the marked notes (TPartBuf's LowNote, HighNote, FirstNote).
+  int32_t LowNoteOffs = 0;
+  int32_t HighNoteOffs = 0;
+  int32_t FirstNoteOffs = 0;
+  uint8_t SVel = 5;  // 5 unchanged, 0 silent
+  uint8_t Muted = 0;
+  int32_t FtsRoot = 0;
+  uint8_t FtsType = kFtsTypeOff;
+  TShortName FtnScaleName;
+  // In the active set, points at the active FtnMap when FtsType is custom: a set or buffer copied
+  // as a whole must have it pointed again.
+  const TScaleTbl* ScaleTbl = nullptr;
+  TScaleTbl FtnMap{};
+};
+
+// One part of one seq. Port, channel and tempo divider have pending twins of their own, taken at
+// the start of cycle as well.
 struct TPartBuf {
   uint8_t Selected = 0;  // only the playing part's flag counts
   uint8_t WasRunning = 0;
@@ -100,45 +120,23 @@ struct TPartBuf {
   TSweep<int32_t> ProgSweep;
   TSweep<int8_t> ChanSweep;
   TSweep<uint8_t> SVelSweep;
+  TPartAttribs Pend;
+  TPartAttribs Act;
   int32_t TimeShift = 0;
   int32_t TimeShiftRept = 0;
   uint8_t TimeShiftCarry = 0;
   uint8_t TimeShiftReptOn = 0;
-  int32_t TransposePend = 0;
-  int32_t Transpose = 0;
   // Marked notes (-1 none) and their pitch offsets.
   int32_t LowNote = -1;
-  int32_t LowNoteOffsPend = 0;
-  int32_t LowNoteOffs = 0;
   int32_t HighNote = -1;
-  int32_t HighNoteOffsPend = 0;
-  int32_t HighNoteOffs = 0;
   int32_t FirstNote = -1;
-  int32_t FirstNoteOffsPend = 0;
-  int32_t FirstNoteOffs = 0;
   int8_t PortNoLoaded = -1;
   int8_t PortPend = 0;
   int8_t Port = 0;
   int8_t ChanPend = 0;
   std::array<int8_t, 9> Chan{};  // active channel per output port
-  uint8_t SVelPend = 5;          // 5 unchanged, 0 silent
-  uint8_t SVel = 5;
-  uint8_t MutedPend = 0;
-  uint8_t Muted = 0;
-  int32_t FtsRootPend = 0;
-  int32_t FtsRoot = 0;
-  uint8_t FtsTypePend = kFtsTypeOff;
-  uint8_t FtsType = kFtsTypeOff;
-  TShortName FtnScaleNamePend;
-  TShortName FtnScaleName;
-  const TScaleTbl* ScaleTblPend = nullptr;
-  // Points at this buffer's own FtnMap when FtsType is custom: a buffer copied as a whole must
-  // have it pointed again.
-  const TScaleTbl* ScaleTbl = nullptr;
-  TScaleTbl FtnMapPend{};
-  TScaleTbl FtnMap{};
-  int32_t RElap = 0;  // time of the last event: the part's length
-  int32_t PElap = 0;  // position within the cycle
+  int32_t RElap = 0;             // time of the last event: the part's length
+  int32_t PElap = 0;             // position within the cycle
   int32_t TempoDivPend = 1;
   int32_t TempoDiv = 1;
   uint32_t AdjMidiEvent = 0;  // the next due event, adjusted

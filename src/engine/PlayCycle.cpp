@@ -48,9 +48,9 @@ bool OutTraceWanted(uint8_t status) {
 
 // The offset of a marked note, for events whose data 1 is that note.
 int32_t MarkedNoteOffs(const TPartBuf& b, int32_t note) {
-  if (note == b.LowNote) return b.LowNoteOffs;
-  if (note == b.HighNote) return b.HighNoteOffs;
-  if (note == b.FirstNote) return b.FirstNoteOffs;
+  if (note == b.LowNote) return b.Act.LowNoteOffs;
+  if (note == b.HighNote) return b.Act.HighNoteOffs;
+  if (note == b.FirstNote) return b.Act.FirstNoteOffs;
   return 0;
 }
 
@@ -77,10 +77,10 @@ int32_t ShiftWrapLength(const TPartBuf& b) {
 void SendMultiplied(TPartBuf& b, bool lightsAndDisplay) {
   const int32_t port = PortIdx(b.Port);
   const uint32_t m = b.AdjMidiEvent;
-  const int32_t shift = MarkedNoteOffs(b, Data1(m)) + b.Transpose;
+  const int32_t shift = MarkedNoteOffs(b, Data1(m)) + b.Act.Transpose;
   const bool trace = OutTraceWanted(Status(m));
   msg::ForMChans(port, [&](int32_t c) {
-    const uint32_t copy = msg::MChanNoteCopy(m, port, c, shift, b.ScaleTbl, b.FtsRoot);
+    const uint32_t copy = msg::MChanNoteCopy(m, port, c, shift, b.Act.ScaleTbl, b.Act.FtsRoot);
     SendShortMsg(b.Port, copy, trace);
     if (lightsAndDisplay && Cfg.DspKinetrace) NoteDisplayHook(copy);
   });
@@ -371,7 +371,7 @@ void PrepSeqForSOC(int32_t part, int32_t seq) {
       if (b.SeqState == ssPlayMutedPrimed || b.SeqState == ssPlayMuted) {
         if (b.MuteCycles > 0 && --b.MRRem < 1) {
           b.SeqState = ssPlaying;
-          b.MutedPend = 0;
+          b.Pend.Muted = 0;
           if (b.PlayCycles < 1) {
             b.MuteCycles = 0;
           } else {
@@ -380,7 +380,7 @@ void PrepSeqForSOC(int32_t part, int32_t seq) {
         }
       } else if (b.PlayCycles > 0 && --b.PRRem < 1) {
         b.SeqState = ssPlayMuted;
-        b.MutedPend = 1;
+        b.Pend.Muted = 1;
         if (b.MuteCycles < 1) {
           b.PlayCycles = 0;
         } else {
@@ -389,32 +389,20 @@ void PrepSeqForSOC(int32_t part, int32_t seq) {
       }
       if (b.PitchCycles > 0 && --b.PitchCyclesRem < 1) {
         if (b.PitchCycleSel) {
-          b.TransposePend = b.PitchCycleTransB;
+          b.Pend.Transpose = b.PitchCycleTransB;
           b.PitchCycleSel = 0;
         } else {
-          b.TransposePend = b.PitchCycleTransA;
+          b.Pend.Transpose = b.PitchCycleTransA;
           b.PitchCycleSel = 1;
         }
         b.PitchCyclesRem = b.PitchCycles;
       }
-      b.Transpose = b.TransposePend;
-      b.LowNoteOffs = b.LowNoteOffsPend;
-      b.HighNoteOffs = b.HighNoteOffsPend;
-      b.FirstNoteOffs = b.FirstNoteOffsPend;
-      b.SVel = b.SVelPend;
+      b.Act = b.Pend;
+      // A custom scale plays from the part's own active map.
+      if (b.Act.FtsType == kFtsTypeCustom) b.Act.ScaleTbl = &b.Act.FtnMap;
       if (b.SVelSweep.On)
-        b.SVelPend = static_cast<uint8_t>(SweepNext(b.SVelPend, b.SVelSweep.Low, b.SVelSweep.High,
-                                                    b.SVelSweep.Dir, 1, b.SVelSweep.PingPong));
-      b.Muted = b.MutedPend;
-      b.FtsRoot = b.FtsRootPend;
-      b.FtsType = b.FtsTypePend;
-      if (b.FtsType == kFtsTypeCustom) {
-        b.FtnMap = b.FtnMapPend;
-        b.ScaleTbl = &b.FtnMap;
-        b.FtnScaleName = b.FtnScaleNamePend;
-      } else {
-        b.ScaleTbl = b.ScaleTblPend;
-      }
+        b.Pend.SVel = static_cast<uint8_t>(SweepNext(b.Pend.SVel, b.SVelSweep.Low, b.SVelSweep.High,
+                                                     b.SVelSweep.Dir, 1, b.SVelSweep.PingPong));
       break;
     default:
       Msgs.ErrMsg.Set("PrepSeqForSOC error: Unexpected SeqState");
@@ -448,7 +436,7 @@ void HandlePartChange(int32_t oldPart, int32_t newPart, int32_t seq) {
     case ssPlayMuted:
       if (n.SeqState == ssStopped && n.Head >= 0) {
         n.SeqState = state;
-        n.MutedPend = n.Muted = state == ssPlayMuted;
+        n.Pend.Muted = n.Act.Muted = state == ssPlayMuted;
         n.PlayEvIndex = n.Head;
       }
       break;
@@ -475,7 +463,7 @@ uint32_t AdjustSeqEvent(uint32_t msg, int32_t seq) {
   b.MChanSend = 0;
   b.HotkeyEvent = 0;
   b.DropEvent = 0;
-  if (b.Muted || b.SVel == 0) {
+  if (b.Act.Muted || b.Act.SVel == 0) {
     b.DropEvent = 1;
     return msg;
   }
@@ -494,14 +482,15 @@ uint32_t AdjustSeqEvent(uint32_t msg, int32_t seq) {
         b.MChanSend = 1;
       } else {
         const int32_t d1 = Data1(msg);
-        const int32_t note = ScaleNote(b.ScaleTbl, b.FtsRoot, d1 + b.Transpose + MarkedNoteOffs(b, d1));
+        const int32_t note =
+            ScaleNote(b.Act.ScaleTbl, b.Act.FtsRoot, d1 + b.Act.Transpose + MarkedNoteOffs(b, d1));
         msg = WithNote(msg::WithChan(msg, ch), note);
       }
       if (kind == 0x9) {
         const uint32_t vel = Data2(msg);
         if (vel != 0) {
           const uint32_t out =
-              b.TimeShiftCarry && b.TimeShiftReptOn ? 0 : std::min<uint32_t>(127, vel * b.SVel / 5);
+              b.TimeShiftCarry && b.TimeShiftReptOn ? 0 : std::min<uint32_t>(127, vel * b.Act.SVel / 5);
           msg = (msg & 0x0000FFFFu) | (out << 16);
         }
       }

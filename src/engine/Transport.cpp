@@ -281,14 +281,7 @@ void RecalcBeatTicks(bool rebuild) {
 }
 
 void TakeBarSettings() {
-  Transport.ActBar.NoteLenFrac = Cfg.NoteLenFrac;
-  Transport.ActBar.NQNoteLenFrac = Cfg.NQNoteLenFrac;
-  Transport.ActBar.SQNoteLenFrac = Cfg.SQNoteLenFrac;
-  Transport.ActBar.BeatTicks = Cfg.BeatTicks;
-  Transport.ActBar.NQTicks = Cfg.NQTicks;
-  Transport.ActBar.SQTicks = Cfg.SQTicks;
-  Transport.ActBar.BarTicks = Cfg.BarTicks;
-  Transport.ActBar.BeatsPerBar = Cfg.BeatsPerBar;
+  Transport.ActBar = static_cast<const TBarSettings&>(Cfg);
 }
 
 void RecalcBarSettings() {

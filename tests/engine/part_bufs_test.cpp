@@ -67,7 +67,7 @@ TEST_F(PartBufsTest, A4999EventPartRefusesTheNextUntilCleared) {
   EXPECT_EQ(b.EventsUsed, 4999);
   EXPECT_EQ(b.RElap, 4998);
 
-  b.SVel = 3;
+  b.Act.SVel = 3;
   b.Port = 2;
   ClearPartBuf(0, 0);
   EXPECT_EQ(b.Head, -1);
@@ -75,7 +75,7 @@ TEST_F(PartBufsTest, A4999EventPartRefusesTheNextUntilCleared) {
   EXPECT_EQ(b.PoolFull, 0);
   EXPECT_EQ(b.Tail, 4998);  // left as it was
   EXPECT_EQ(b.EventsPeak, 4998);
-  EXPECT_EQ(b.SVel, 3);
+  EXPECT_EQ(b.Act.SVel, 3);
   EXPECT_EQ(b.Port, 2);
   EXPECT_EQ(Seqs.SeqGridRedraw, 1);
   EXPECT_TRUE(InsertPartEvent(0, 0, 0x643C90, 7, false));
@@ -139,13 +139,13 @@ TEST_F(PartBufsTest, ResetSeqAttribsKeepsScaleMuteAndLockUnlessFull) {
   TPartBuf& b = Seqs.PartBufs[1][3];
   Fill(1, 3, {{0, 0x643C90}, {10, 0x3C80}});
   b.PlayEvIndex = 1;
-  b.SVelPend = b.SVel = 2;
-  b.MutedPend = b.Muted = 1;
-  b.ScaleTblPend = b.ScaleTbl = &tbl;
-  b.FtsTypePend = b.FtsType = 9;
+  b.Pend.SVel = b.Act.SVel = 2;
+  b.Pend.Muted = b.Act.Muted = 1;
+  b.Pend.ScaleTbl = b.Act.ScaleTbl = &tbl;
+  b.Pend.FtsType = b.Act.FtsType = 9;
   b.PitchLocked = 1;
-  b.TransposePend = 5;
-  b.Transpose = 5;
+  b.Pend.Transpose = 5;
+  b.Act.Transpose = 5;
   b.PlayCycles = 4;
   b.ProgSweep.On = 1;
   b.TimeShift = 30;
@@ -153,12 +153,12 @@ TEST_F(PartBufsTest, ResetSeqAttribsKeepsScaleMuteAndLockUnlessFull) {
   b.LightNoteOn = 1;
   Seqs.SeqRecs[3].PartSweepOn = 1;
   ResetSeqAttribs(1, 3, false);
-  EXPECT_EQ(b.SVel, 2);
-  EXPECT_EQ(b.Muted, 1);
-  EXPECT_EQ(b.ScaleTbl, &tbl);
+  EXPECT_EQ(b.Act.SVel, 2);
+  EXPECT_EQ(b.Act.Muted, 1);
+  EXPECT_EQ(b.Act.ScaleTbl, &tbl);
   EXPECT_EQ(b.PitchLocked, 1);
-  EXPECT_EQ(b.TransposePend, 0);
-  EXPECT_EQ(b.Transpose, 5);  // the next start of cycle copies it
+  EXPECT_EQ(b.Pend.Transpose, 0);
+  EXPECT_EQ(b.Act.Transpose, 5);  // the next start of cycle copies it
   EXPECT_EQ(b.PlayCycles, 0);
   EXPECT_EQ(b.ProgSweep.On, 0);
   EXPECT_EQ(b.TimeShift, 0);
@@ -168,11 +168,11 @@ TEST_F(PartBufsTest, ResetSeqAttribsKeepsScaleMuteAndLockUnlessFull) {
   EXPECT_EQ(Seqs.SeqRecs[3].PartSweepOn, 0);
 
   ResetSeqAttribs(1, 3, true);
-  EXPECT_EQ(b.SVelPend, 5);
-  EXPECT_EQ(b.SVel, 5);
-  EXPECT_EQ(b.Muted, 0);
-  EXPECT_EQ(b.ScaleTbl, nullptr);
-  EXPECT_EQ(b.FtsType, kFtsTypeOff);
+  EXPECT_EQ(b.Pend.SVel, 5);
+  EXPECT_EQ(b.Act.SVel, 5);
+  EXPECT_EQ(b.Act.Muted, 0);
+  EXPECT_EQ(b.Act.ScaleTbl, nullptr);
+  EXPECT_EQ(b.Act.FtsType, kFtsTypeOff);
   EXPECT_EQ(b.PitchLocked, 0);
 }
 
@@ -227,25 +227,25 @@ class SeqPitchTest : public test::EngineTest {
 
 TEST_F(SeqPitchTest, AbsoluteAndOctaveChangesCountFromThePitchBase) {
   Seqs.PartBufs[0][1].PitchBase = 2;
-  Seqs.PartBufs[0][1].TransposePend = 4;
+  Seqs.PartBufs[0][1].Pend.Transpose = 4;
   SetSeqPitch(true, 7, false);
-  EXPECT_EQ(Seqs.PartBufs[0][0].TransposePend, 7);
-  EXPECT_EQ(Seqs.PartBufs[0][1].TransposePend, 9);
-  EXPECT_EQ(Seqs.PartBufs[0][2].TransposePend, 0);  // not selected
-  EXPECT_EQ(Seqs.PartBufs[0][0].Transpose, 0);      // the playing part waits for its next cycle
+  EXPECT_EQ(Seqs.PartBufs[0][0].Pend.Transpose, 7);
+  EXPECT_EQ(Seqs.PartBufs[0][1].Pend.Transpose, 9);
+  EXPECT_EQ(Seqs.PartBufs[0][2].Pend.Transpose, 0);  // not selected
+  EXPECT_EQ(Seqs.PartBufs[0][0].Act.Transpose, 0);   // the playing part waits for its next cycle
   SetSeqPitch(false, 0, true);
-  EXPECT_EQ(Seqs.PartBufs[0][0].TransposePend, 19);
+  EXPECT_EQ(Seqs.PartBufs[0][0].Pend.Transpose, 19);
   SetSeqPitch(false, 0, false);
   SetSeqPitch(false, 0, false);
-  EXPECT_EQ(Seqs.PartBufs[0][1].TransposePend, -3);
+  EXPECT_EQ(Seqs.PartBufs[0][1].Pend.Transpose, -3);
 }
 
 TEST_F(SeqPitchTest, APitchLockedPartIsLeftAlone) {
   Seqs.PartBufs[0][0].PitchLocked = 1;
-  Seqs.PartBufs[0][0].TransposePend = 3;
+  Seqs.PartBufs[0][0].Pend.Transpose = 3;
   SetSeqPitch(true, 12, false);
-  EXPECT_EQ(Seqs.PartBufs[0][0].TransposePend, 3);
-  EXPECT_EQ(Seqs.PartBufs[0][1].TransposePend, 12);
+  EXPECT_EQ(Seqs.PartBufs[0][0].Pend.Transpose, 3);
+  EXPECT_EQ(Seqs.PartBufs[0][1].Pend.Transpose, 12);
 }
 
 TEST_F(SeqPitchTest, TheLiveOutputIsFlushedThenChanged) {
@@ -266,16 +266,16 @@ TEST_F(SeqPitchTest, APartSweepChangesEveryPartInItsRangeAndTheOthersAtOnce) {
   Seqs.SeqRecs[0].PartSweepLow = 0;
   Seqs.SeqRecs[0].PartSweepHigh = 1;
   SetSeqPitch(true, 5, false);
-  EXPECT_EQ(Seqs.PartBufs[0][0].TransposePend, 5);
-  EXPECT_EQ(Seqs.PartBufs[0][0].Transpose, 0);
-  EXPECT_EQ(Seqs.PartBufs[1][0].TransposePend, 5);
-  EXPECT_EQ(Seqs.PartBufs[1][0].Transpose, 5);
+  EXPECT_EQ(Seqs.PartBufs[0][0].Pend.Transpose, 5);
+  EXPECT_EQ(Seqs.PartBufs[0][0].Act.Transpose, 0);
+  EXPECT_EQ(Seqs.PartBufs[1][0].Pend.Transpose, 5);
+  EXPECT_EQ(Seqs.PartBufs[1][0].Act.Transpose, 5);
 }
 
 TEST_F(SeqPitchTest, PitchCyclesAlternateTheOldAndTheNewTranspose) {
   Keys.PitchCyclesN = 1;
   Keys.PitchCycles = 2;
-  Seqs.PartBufs[0][0].Transpose = Seqs.PartBufs[0][0].TransposePend = 3;
+  Seqs.PartBufs[0][0].Act.Transpose = Seqs.PartBufs[0][0].Pend.Transpose = 3;
   Seqs.PartBufs[0][1].SeqState = ssPlaying;
   SetSeqPitch(true, 10, false);
   const TPartBuf& b = Seqs.PartBufs[0][0];
@@ -284,7 +284,7 @@ TEST_F(SeqPitchTest, PitchCyclesAlternateTheOldAndTheNewTranspose) {
   EXPECT_EQ(Seqs.PartBufs[0][1].PitchCyclesRem, 3);
   EXPECT_EQ(b.PitchCycleTransA, 3);
   EXPECT_EQ(b.PitchCycleTransB, 10);
-  EXPECT_EQ(b.TransposePend, 10);
+  EXPECT_EQ(b.Pend.Transpose, 10);
   EXPECT_EQ(b.PitchCycleSel, 0);
 
   // A plain command while cycling moves both, keeping their distance.
@@ -298,7 +298,7 @@ TEST_F(SeqPitchTest, PitchCyclesAlternateTheOldAndTheNewTranspose) {
   Keys.PitchCycles = 0;
   SetSeqPitch(true, 1, false);
   EXPECT_EQ(b.PitchCycles, 0);
-  EXPECT_EQ(b.TransposePend, 1);
+  EXPECT_EQ(b.Pend.Transpose, 1);
 }
 
 TEST_F(SeqPitchTest, SplitZonesChangeTheirOffsetsAndSharedMarkedNotes) {
@@ -308,10 +308,10 @@ TEST_F(SeqPitchTest, SplitZonesChangeTheirOffsetsAndSharedMarkedNotes) {
   b.FirstNote = 40;
   Keys.PitchZoneSel = {1, 0, 0};
   SetSeqPitch(true, -5, false);
-  EXPECT_EQ(b.LowNoteOffsPend, -5);
-  EXPECT_EQ(b.FirstNoteOffsPend, -5);  // the same note
-  EXPECT_EQ(b.HighNoteOffsPend, 0);
-  EXPECT_EQ(b.TransposePend, 0);
+  EXPECT_EQ(b.Pend.LowNoteOffs, -5);
+  EXPECT_EQ(b.Pend.FirstNoteOffs, -5);  // the same note
+  EXPECT_EQ(b.Pend.HighNoteOffs, 0);
+  EXPECT_EQ(b.Pend.Transpose, 0);
 }
 
 }  // namespace

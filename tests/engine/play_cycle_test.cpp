@@ -34,7 +34,7 @@ TEST_F(PlayCycleTest, APrimedSeqHoldsItsPositionUntilItsFirstEventFallsDue) {
   FillBar(0, 1);
   TPartBuf& b = Seqs.PartBufs[0][1];
   b.SeqState = ssPlayMutedPrimed;
-  b.MutedPend = 1;
+  b.Pend.Muted = 1;
   b.PlayEvIndex = b.Head;
   AdvanceSeqEvent(1, true, 20, 0);  // first event 20 ticks away
   Ticks(2);                         // 7 + 8 ticks: still primed
@@ -61,16 +61,16 @@ TEST_F(PlayCycleTest, AdjustSeqEventFitsEventsToPortAndChannel) {
   b.Chan[1] = 5;
   EXPECT_EQ(AdjustSeqEvent(0x643C90, 0), 0x643C95u);
   EXPECT_EQ(AdjustSeqEvent(0x003C80, 0), 0x003C85u);
-  b.Transpose = 7;
+  b.Act.Transpose = 7;
   EXPECT_EQ(AdjustSeqEvent(0x643C90, 0), 0x644395u);
-  b.Transpose = 68;  // 60 + 68 is off the keyboard: the note keeps its number and goes silent
+  b.Act.Transpose = 68;  // 60 + 68 is off the keyboard: the note keeps its number and goes silent
   EXPECT_EQ(AdjustSeqEvent(0x643C90, 0), 0x003C95u);
-  b.Transpose = -61;
+  b.Act.Transpose = -61;
   EXPECT_EQ(AdjustSeqEvent(0x643C90, 0), 0x003C95u);
-  b.Transpose = 0;
-  b.SVel = 9;  // 100 x 9 / 5 is capped at 127
+  b.Act.Transpose = 0;
+  b.Act.SVel = 9;  // 100 x 9 / 5 is capped at 127
   EXPECT_EQ(AdjustSeqEvent(0x643C90, 0), 0x7F3C95u);
-  b.SVel = 2;
+  b.Act.SVel = 2;
   EXPECT_EQ(AdjustSeqEvent(0x643C90, 0), 0x283C95u);
   EXPECT_EQ(AdjustSeqEvent(0x003C90, 0), 0x003C95u);  // a note-on of velocity 0 stays 0
   EXPECT_EQ(b.DropEvent, 0);
@@ -95,12 +95,12 @@ TEST_F(PlayCycleTest, AdjustSeqEventFitsEventsToPortAndChannel) {
 
   EXPECT_EQ(AdjustSeqEvent(0x804190, 0), 0x804190u);  // hotkey: unchanged
   EXPECT_EQ(b.HotkeyEvent, 1);
-  b.Muted = 1;
+  b.Act.Muted = 1;
   AdjustSeqEvent(0x643C90, 0);
   EXPECT_EQ(b.DropEvent, 1);
   EXPECT_EQ(b.HotkeyEvent, 0);
-  b.Muted = 0;
-  b.SVel = 0;
+  b.Act.Muted = 0;
+  b.Act.SVel = 0;
   AdjustSeqEvent(0x7AB0, 0);
   EXPECT_EQ(b.DropEvent, 1);
 }
@@ -130,11 +130,11 @@ TEST_F(PlayCycleTest, MarkedNotesAndScaleTablesShiftTheirNotes) {
   FillBar(0, 0);
   TPartBuf& b = Seqs.PartBufs[0][0];
   b.LowNote = 40;
-  b.LowNoteOffs = -2;
+  b.Act.LowNoteOffs = -2;
   b.HighNote = 70;
-  b.HighNoteOffs = 3;
+  b.Act.HighNoteOffs = 3;
   b.FirstNote = 40;
-  b.FirstNoteOffs = 9;  // LowNote comes first
+  b.Act.FirstNoteOffs = 9;  // LowNote comes first
   EXPECT_EQ(AdjustSeqEvent(0x402890, 0), 0x402690u);
   EXPECT_EQ(AdjustSeqEvent(0x404690, 0), 0x404990u);
   EXPECT_EQ(AdjustSeqEvent(0x404590, 0), 0x404590u);
@@ -143,9 +143,9 @@ TEST_F(PlayCycleTest, MarkedNotesAndScaleTablesShiftTheirNotes) {
   // finds its class (1 for -11) and lands back on the keyboard.
   TScaleTbl tbl{};
   tbl[2] = 20;
-  b.ScaleTbl = &tbl;
-  b.FtsRoot = 11;
-  b.Transpose = -12;
+  b.Act.ScaleTbl = &tbl;
+  b.Act.FtsRoot = 11;
+  b.Act.Transpose = -12;
   EXPECT_EQ(AdjustSeqEvent(0x400190, 0), 0x400990u);
 }
 

@@ -89,8 +89,8 @@ TEST_F(TimerAllocTest, ABusyTimerTickAllocatesNothing) {
       InsertPartEvent(p, s, 0xFF, 3840, false);
       b.PortPend = static_cast<int8_t>(s % 3);
       b.ChanPend = static_cast<int8_t>(s);
-      b.ScaleTblPend = &tbl;
-      b.FtsTypePend = 8;
+      b.Pend.ScaleTbl = &tbl;
+      b.Pend.FtsType = 8;
       b.TimeShiftRept = s == 3 ? -500 : 0;
       b.PortSweep = {1, 0, 2, 0, 1};
       b.ProgSweep = {1, 0, 127, 0, 0};

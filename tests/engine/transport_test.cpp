@@ -76,10 +76,10 @@ TEST_F(TransportTest, AResetDuringPlaySendsTheDueEventStopsAndResetsTheChannelOn
 TEST_F(TransportTest, ResettingStoppedSeqsLeavesTheOutputResetToTheCaller) {
   FillCycle(0, 0);
   Seqs.PartBufs[0][0].Selected = 1;
-  Seqs.PartBufs[0][0].SVel = Seqs.PartBufs[0][0].SVelPend = 2;
+  Seqs.PartBufs[0][0].Act.SVel = Seqs.PartBufs[0][0].Pend.SVel = 2;
   Seqs.PartBufs[0][1].Selected = 1;  // empty
   EXPECT_TRUE(ResetSeqs(true, false));
-  EXPECT_EQ(Seqs.PartBufs[0][0].SVel, 5);
+  EXPECT_EQ(Seqs.PartBufs[0][0].Act.SVel, 5);
   EXPECT_EQ(Seqs.PartBufs[0][0].ChanResetReq, 1);
   EXPECT_EQ(Seqs.PartBufs[0][1].ChanResetReq, 0);
   EXPECT_TRUE(Sent().empty());
@@ -151,7 +151,7 @@ TEST_F(TransportTest, AChannelAndVelocitySweepTakeEffectFromTheNextCycle) {
   TPartBuf& b = Seqs.PartBufs[0][0];
   b.ChanSweep = {1, 0, 1, 0, 0};
   b.SVelSweep = {1, 4, 5, 0, 0};
-  b.SVelPend = 4;
+  b.Pend.SVel = 4;
   Play(0);
   Ticks(1001);
   EXPECT_EQ(SentHex(),
@@ -182,8 +182,8 @@ TEST_F(TransportTest, APartChangeCarriesPlayingOnlyToAStoppedPartWithEvents) {
   Ticks(500);
   EXPECT_EQ(Seqs.SeqRecs[0].PlayPart, 1);
   EXPECT_EQ(Seqs.PartBufs[1][0].SeqState, ssPlayMuted);
-  EXPECT_EQ(Seqs.PartBufs[1][0].Muted, 1);
-  EXPECT_EQ(Seqs.PartBufs[1][0].MutedPend, 1);
+  EXPECT_EQ(Seqs.PartBufs[1][0].Act.Muted, 1);
+  EXPECT_EQ(Seqs.PartBufs[1][0].Pend.Muted, 1);
 
   // A stopped old part leaves the new part stopped.
   Seqs.PartBufs[1][0].SeqState = ssStopped;
