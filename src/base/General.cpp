@@ -12,6 +12,7 @@
 
 #include "base/Messages.h"
 #include "base/Showing.h"
+#include "platform/midi/ShortMsg.h"
 
 namespace vel {
 
@@ -271,15 +272,16 @@ constexpr std::array<const char*, 15> kSystemNames = {
 }  // namespace
 
 std::string DecodeEvent(uint32_t msg, bool inPart, bool shortForm) {
-  const int32_t status = msg & 0xFF;
-  const int32_t d1 = (msg >> 8) & 0xFF;
-  const int32_t d2 = (msg >> 16) & 0xFF;
-  const std::string chan = "chan " + std::to_string((status & 0x0F) + 1) + ", ";
-  const int32_t kind = status >> 4;
+  const midi::TShortMsg m{msg};
+  const int32_t status = m.Status();
+  const int32_t d1 = m.Data1();
+  const int32_t d2 = m.Data2();
+  const std::string chan = "chan " + std::to_string(m.Channel() + 1) + ", ";
+  const int32_t kind = m.Kind();
   switch (kind) {
     case 0x8:
     case 0x9:
-      if (d2 == 128) return "hotkey '" + KeyName(d1) + (kind == 0x8 ? "' up" : "' down");
+      if (m.IsHotkey()) return "hotkey '" + KeyName(d1) + (kind == 0x8 ? "' up" : "' down");
       if (shortForm)
         return "note " + KeyNoToNote(d1) + (SRecChordNote ? " + others" : "") + ", vel " + std::to_string(d2);
       return chan + "note " + KeyNoToNote(d1) + (kind == 0x8 ? " off, " : " on, ") + "vel " +

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/Messages.h"
+#include "platform/midi/ShortMsg.h"
 
 namespace vel {
 
@@ -15,7 +16,7 @@ bool TraceEventReqd(uint8_t status) {
     Msgs.ErrMsg.Set(std::string_view(text, static_cast<std::size_t>(n)));
     return true;
   }
-  switch (status >> 4) {
+  switch (midi::TShortMsg{status}.Kind()) {
     case 0x8:
     case 0x9:
       return Trace.TraceNotes;

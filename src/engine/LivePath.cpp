@@ -14,15 +14,14 @@
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
+#include "platform/midi/ShortMsg.h"
 #include "settings/Settings.h"
 
 namespace vel {
 
 namespace {
 
-using msg::Data1;
-using msg::Data2;
-using msg::Status;
+using midi::TShortMsg;
 using msg::WithNote;
 
 bool LivePortValid() {
@@ -45,7 +44,8 @@ bool CountLiveOutput(uint32_t msg, bool noteOn) {
     PostDiagMsg("LiveNoteOnCounter access timeout");
     return true;
   }
-  int32_t& count = LiveNoteOnCounter.Counts[Status(msg) & 0x0F][Data1(msg) & 0x7F];
+  const TShortMsg m{msg};
+  int32_t& count = LiveNoteOnCounter.Counts[m.Channel()][m.Data1() & 0x7F];
   if (noteOn) {
     ++count;
     return true;
@@ -57,7 +57,7 @@ bool CountLiveOutput(uint32_t msg, bool noteOn) {
 
 void SendLive(uint32_t msg, bool multiplierCopy) {
   if (!LivePortValid()) return;
-  const bool trace = Trace.DiagFlags && Trace.OutTraceOn && TraceEventReqd(Status(msg));
+  const bool trace = Trace.DiagFlags && Trace.OutTraceOn && TraceEventReqd(TShortMsg{msg}.Status());
   const midi::Result result = SendShortMsg(RunCtl.LivePort, msg, trace);
   if (multiplierCopy && result != midi::kOk && PlayCycle.LocalControlOn && Trace.DiagFlags) {
     char text[40];
@@ -111,14 +111,11 @@ void HotkeySenderLoop() {
 uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bool& noteOn, bool& isNote) {
   drop = mchan = hotkey = noteOn = isNote = false;
   const uint32_t c = LivePortValid() ? static_cast<uint32_t>(Live.Chan[RunCtl.LivePort]) & 0x0F : 0;
-  const uint8_t status = Status(msg);
-  const int32_t kind = status >> 4;
-  switch (kind) {
+  const TShortMsg m{msg};
+  switch (m.Kind()) {
     case 0x8:
     case 0x9: {
-      const uint32_t vel = Data2(msg);
-      // A note-on of velocity 0 is a note-off.
-      noteOn = kind == 0x9 && vel > 0;
+      noteOn = m.IsNoteOn();
       // Silence drops new notes only: a note that sounded before the scale went to 0 still gets
       // its note-off (the count passes only note-offs of notes that went out).
       if (Live.SVel == 0 && noteOn) {
@@ -127,15 +124,16 @@ uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bo
         return msg;
       }
       isNote = true;
-      if (vel == 128) {
+      if (m.IsHotkey()) {
         hotkey = true;
         return msg;
       }
       mchan = Live.MChanApplies;
-      if (!mchan) msg = WithNote(msg::WithChan(msg, c), LiveScaleNote(Data1(msg) + Live.Pitch));
-      if (kind == 0x9 && Data2(msg) != 0) {
-        const uint32_t out = std::min<uint32_t>(127, Data2(msg) * Live.SVel / 5);
-        msg = (msg & 0x0000FFFFu) | (out << 16);
+      if (!mchan) msg = WithNote(m.WithChannel(c).Raw, LiveScaleNote(m.Data1() + Live.Pitch));
+      const TShortMsg adj{msg};
+      if (adj.IsNoteOn()) {
+        const uint32_t out = std::min<uint32_t>(127, adj.Data2() * Live.SVel / 5);
+        msg = TShortMsg::Pack(adj.Status(), adj.Data1(), out).Raw;
       }
       return msg;
     }
@@ -145,16 +143,16 @@ uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bo
         drop = true;
         return msg;
       }
-      return msg::WithChan(msg, c);
+      return m.WithChannel(c).Raw;
     case 0xB:
-      return msg::WithChan(msg, c);
+      return m.WithChannel(c).Raw;
     case 0xC: {
       if (!LiveProgChangesAllowed()) {
         drop = true;
         return msg;
       }
-      TChanProg& cp = PlayCycle.PortChanProgs[RunCtl.LivePort][status & 0x0F];
-      cp.ProgReq = cp.ProgSent = Data1(msg);
+      TChanProg& cp = PlayCycle.PortChanProgs[RunCtl.LivePort][m.Channel()];
+      cp.ProgReq = cp.ProgSent = m.Data1();
       return msg;
     }
     case 0xE:
@@ -163,14 +161,14 @@ uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bo
         return msg;
       }
       mchan = Live.MChanApplies;
-      if (!mchan) msg = msg::WithChan(msg, c);
+      if (!mchan) msg = m.WithChannel(c).Raw;
       return msg;
     case 0xF:
       drop = true;
       return msg;
     default:
       drop = true;
-      WarnUnexpectedStatus("AdjustLiveEvent", status);
+      WarnUnexpectedStatus("AdjustLiveEvent", m.Status());
       return msg;
   }
 }
@@ -185,7 +183,7 @@ void ProcessLiveEvent(uint32_t msg) {
     const int32_t port = RunCtl.LivePort;
     msg::ForMChans(port, [&](int32_t k) {
       const uint32_t copy = isNote ? msg::MChanNoteCopy(msg, port, k, Live.Pitch, Live.ScaleMap, Live.FtsRoot)
-                                   : msg::WithChan(msg, k);
+                                   : TShortMsg{msg}.WithChannel(k).Raw;
       if (isNote && !CountLiveOutput(copy, noteOn)) return;
       SendLive(copy, true);
       if (Cfg.DspKinetrace) CountLiveNote(copy, isNote, noteOn);
@@ -204,14 +202,14 @@ void ProcessLiveEvent(uint32_t msg) {
       Msgs.WarnMsg.Set("Hotkey operation is disabled; see Settings, Behaviour");
       return;
     }
-    SendHotkeyStroke(Data1(msg), noteOn);
+    SendHotkeyStroke(TShortMsg{msg}.Data1(), noteOn);
     if (Trace.TraceHotkey) WriteDiagTraceFifo(RunCtl.LivePort, msg, 0);
     if (Cfg.DspMidiActivity) FlagInActivity(isNote, noteOn, true);
   }
 }
 
 void QueueProgChange(int32_t chan, int32_t prog) {
-  WriteLiveFifo(0xC0u | (static_cast<uint32_t>(chan) & 0x0F) | ((static_cast<uint32_t>(prog) & 0x7F) << 8));
+  WriteLiveFifo(TShortMsg::Pack(0xC0, static_cast<uint32_t>(prog) & 0x7F, 0).WithChannel(chan).Raw);
 }
 
 void MarkLiveProgsSent() {
@@ -238,14 +236,15 @@ void FlagInActivity(bool isNote, bool noteOn, bool hotkey) {
 }
 
 void CountLiveNote(uint32_t msg, bool isNote, bool noteOn) {
-  const int32_t ch = Status(msg) & 0x0F;
-  const int32_t n = Data1(msg) & 0x7F;
+  const TShortMsg m{msg};
+  const int32_t ch = m.Channel();
+  const int32_t n = m.Data1() & 0x7F;
   if (isNote && noteOn) {
-    PlayCycle.NoteOnCounts[ch][n] = TNoteDsp{Data2(msg), Data2(msg), 0};
+    PlayCycle.NoteOnCounts[ch][n] = TNoteDsp{m.Data2(), m.Data2(), 0};
   } else if (isNote) {
     PlayCycle.NoteOnCounts[ch][n].Tail = KinetraceTailTicks();
-  } else if ((Status(msg) & 0xF0) == 0xB0 && Data1(msg) == 64) {
-    PlayCycle.SustainVals[ch] = Data2(msg);
+  } else if (m.IsController(64)) {
+    PlayCycle.SustainVals[ch] = m.Data2();
   } else {
     return;
   }

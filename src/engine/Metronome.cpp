@@ -5,11 +5,10 @@
 
 #include "base/General.h"
 #include "base/Messages.h"
-#include "base/Showing.h"
-#include "engine/MidiMsg.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
+#include "platform/midi/ShortMsg.h"
 #include "settings/Settings.h"
 #include "styles/StyleChains.h"
 
@@ -39,13 +38,10 @@ int32_t NoteOnPercent() {
 }
 
 uint32_t NoteOnMsg(int32_t note, int32_t vel) {
-  return msg::Pack(kNoteOn, static_cast<uint32_t>(note), static_cast<uint32_t>(vel));
+  return midi::TShortMsg::Pack(kNoteOn, static_cast<uint32_t>(note), static_cast<uint32_t>(vel)).Raw;
 }
 uint32_t NoteOffMsg(int32_t note) {
-  return msg::Pack(kNoteOff, static_cast<uint32_t>(note), 0);
-}
-bool IsNote(uint32_t msg) {
-  return (msg & 0xE0) == kNoteOff;
+  return midi::TShortMsg::Pack(kNoteOff, static_cast<uint32_t>(note), 0).Raw;
 }
 
 // Writes the bar into the part. The first refused insertion (a full part) stops all further
@@ -56,7 +52,7 @@ class TBarWriter {
 
   bool Full() const { return full_; }
   void Put(uint32_t msg, int32_t time) {
-    if (!full_) full_ = !InsertPartEvent(part_, Cfg.MetrSeqNo, msg, time, IsNote(msg));
+    if (!full_) full_ = !InsertPartEvent(part_, Cfg.MetrSeqNo, msg, time, midi::TShortMsg{msg}.IsNote());
   }
   // A note that is no note number (a setting that named none) keeps its place in time, unheard.
   void Note(int32_t note, int32_t vel, int32_t time, int32_t len) {

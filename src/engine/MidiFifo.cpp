@@ -10,6 +10,7 @@
 #include "engine/MidiMsg.h"
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
+#include "platform/midi/ShortMsg.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -115,7 +116,8 @@ void SilenceLiveChans(int32_t lo, int32_t hi) {
   for (int32_t note = 0; note < 128; ++note) {
     for (int32_t ch = lo; ch <= hi; ++ch) {
       int32_t& count = LiveNoteOnCounter.Counts[ch][note];
-      for (; count >= 1; --count) SendShortMsg(port, 0x80u | ch | (note << 8), trace);
+      const uint32_t off = midi::TShortMsg::Pack(0x80, note, 0).WithChannel(ch).Raw;
+      for (; count >= 1; --count) SendShortMsg(port, off, trace);
     }
   }
 }

@@ -11,17 +11,19 @@
 #include "engine/KeyMode.h"
 #include "engine/LivePath.h"
 #include "engine/MidiFifo.h"
-#include "engine/MidiMsg.h"
 #include "engine/PartBufs.h"
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "keymaps/KeyModes.h"
+#include "platform/midi/ShortMsg.h"
 #include "settings/Settings.h"
 
 namespace vel {
 
 namespace {
+
+using midi::TShortMsg;
 
 constexpr uint32_t kMaxTimestamp = 2147483647u;
 
@@ -31,7 +33,7 @@ bool Animated() {
 }
 
 void TraceIn(int32_t port, uint32_t msg, int32_t time) {
-  const auto status = static_cast<uint8_t>(msg);
+  const uint8_t status = TShortMsg{msg}.Status();
   if (!Trace.DiagFlags || !Trace.InTraceOn || status < 0x80 || !TraceEventReqd(status)) return;
   WriteDiagTraceFifo(port, msg, MsToTicks(time));
 }
@@ -62,9 +64,10 @@ bool SyncAllowed(int32_t port) {
 
 void HandleNoteOff(int32_t port, uint32_t msg, int32_t time, bool control, bool pass) {
   if (!pass) return;
-  const int32_t note = msg::Data1(msg);
+  const TShortMsg m{msg};
+  const int32_t note = m.Data1();
   // The key path takes every note-off as status 8n.
-  RouteKey(port, (msg & 0xFFFFFF0Fu) | 0x80u, time, false, !control);
+  RouteKey(port, m.WithKind(0x8).Raw, time, false, !control);
   if (!control) return;
   if (Showing.KeyMapperShowing && note == Showing.LastLiveKey) {
     Showing.LastLiveKey = -1;
@@ -78,8 +81,9 @@ void HandleNoteOff(int32_t port, uint32_t msg, int32_t time, bool control, bool 
 
 void HandleNoteOn(int32_t port, uint32_t msg, int32_t time, bool control, bool pass) {
   if (!pass) return;
-  const int32_t note = msg::Data1(msg);
-  const int32_t vel = msg::Data2(msg);
+  const TShortMsg m{msg};
+  const int32_t note = m.Data1();
+  const int32_t vel = m.Data2();
   if (control && Showing.KeyMapperShowing) {
     Showing.LastLiveKey = note;
     Showing.KeyModeShownPrev = Keys.KeyMode.load();
@@ -99,8 +103,9 @@ void HandleNoteOn(int32_t port, uint32_t msg, int32_t time, bool control, bool p
 
 void HandleController(int32_t port, uint32_t msg, int32_t time, bool control, bool pass) {
   if (!pass) return;
-  const uint32_t number = msg::Data1(msg);
-  const uint32_t value = msg::Data2(msg);
+  const TShortMsg m{msg};
+  const uint32_t number = m.Data1();
+  const uint32_t value = m.Data2();
   const uint8_t mode = Keys.KeyMode;
   const bool channelMode = number >= 120 && number <= 123;
   if (mode == KeyModeRecord) {
@@ -125,7 +130,7 @@ void HandleController(int32_t port, uint32_t msg, int32_t time, bool control, bo
     return;
   }
   WriteLiveFifo(msg);
-  if (number == 64 && Animated()) MidiIn.LiveNoteAux[msg & 0x0F] = static_cast<int32_t>(value);
+  if (number == 64 && Animated()) MidiIn.LiveNoteAux[m.Channel()] = static_cast<int32_t>(value);
 }
 
 // Pressure, program change and pitch bend.
@@ -136,7 +141,7 @@ void HandleOtherChannelMsg(int32_t port, uint32_t msg, int32_t time, bool contro
     ToRecording(port, msg, time, !control);
     return;
   }
-  if (mode == KeyModeStepRecord && (msg & 0xF0) == 0xC0) {
+  if (mode == KeyModeStepRecord && TShortMsg{msg}.IsProgChange()) {
     ToStepRecording(port, msg, time, !control);
     return;
   }
@@ -148,8 +153,7 @@ void HandleOtherChannelMsg(int32_t port, uint32_t msg, int32_t time, bool contro
 }
 
 void HandleSys(int32_t port, uint32_t msg, int32_t time) {
-  const auto status = static_cast<uint8_t>(msg);
-  switch (status) {
+  switch (TShortMsg{msg}.Status()) {
     case 0xF0:
       MidiIn.InSysEx[port] = 1;
       break;
@@ -232,7 +236,8 @@ int32_t CheckMidiInTimestamp(int32_t port, uint32_t msg, uint32_t t) {
 void HandleMidiIn(int32_t port, uint32_t msg, int32_t time) {
   if (!IsValidPort(port)) return;
   std::lock_guard lock(EngineLock);
-  const auto status = static_cast<uint8_t>(msg);
+  const TShortMsg m{msg};
+  const uint8_t status = m.Status();
   if (MidiIn.InSysEx[port]) {
     if (status == 0xF7) {
       MidiIn.InSysEx[port] = 0;
@@ -255,14 +260,14 @@ void HandleMidiIn(int32_t port, uint32_t msg, int32_t time) {
   const bool control = port == 0 || (port == 1 && Cfg.AuxInPortReqd);
   // The filter channels are held 0-based, as the status byte's low nibble.
   const int32_t filter = port == 0 ? Cfg.MainInPortFilterChan : Cfg.AuxInPortFilterChan;
-  const bool pass = !control || filter < 0 || filter == static_cast<int32_t>(status & 0x0F);
-  switch (status >> 4) {
+  const bool pass = !control || filter < 0 || filter == m.Channel();
+  switch (m.Kind()) {
     case 0x8:
       HandleNoteOff(port, msg, time, control, pass);
       TraceIn(port, msg, time);
       break;
     case 0x9:
-      if (msg::Data2(msg) == 0) {
+      if (m.IsNoteOff()) {
         HandleNoteOff(port, msg, time, control, pass);
       } else {
         HandleNoteOn(port, msg, time, control, pass);

@@ -6,10 +6,16 @@
 #include <array>
 #include <cstdint>
 
-#include "base/ShortMsg.h"
+#include "platform/midi/ShortMsg.h"
 #include "settings/Settings.h"
 
 namespace vel::msg {
+
+// a mod n in 0..n-1, negative a included.
+constexpr int32_t FloorMod(int32_t a, int32_t n) {
+  const int32_t r = a % n;
+  return r < 0 ? r + n : r;
+}
 
 // The note fitted to a force-to-scale table (24 entries: per pitch class over two octaves, the
 // half steps to add) with the given root; no table leaves it as it is.
@@ -18,15 +24,12 @@ inline int32_t ScaleNote(const std::array<int32_t, 24>* tbl, int32_t root, int32
   return note + (*tbl)[FloorMod(note, 12) + 12 - FloorMod(root, 12)];
 }
 
-// Sets data 1 to the note, or the velocity to 0 when the note is off the keyboard.
+// Sets data 1 to the note, or the velocity to 0 when the note is off the keyboard; the message is
+// built anew from its three bytes.
 constexpr uint32_t WithNote(uint32_t msg, int32_t note) {
-  if (note < 0 || note > 127) return msg & 0x0000FFFFu;
-  return (msg & 0x00FF00FFu) | (static_cast<uint32_t>(note) << 8);
-}
-
-// The message on channel c (0..15).
-constexpr uint32_t WithChan(uint32_t msg, int32_t c) {
-  return (msg & 0xFFFFFFF0u) | (static_cast<uint32_t>(c) & 0x0F);
+  const midi::TShortMsg m{msg};
+  if (note < 0 || note > 127) return midi::TShortMsg::Pack(m.Status(), m.Data1(), 0).Raw;
+  return midi::TShortMsg::Pack(m.Status(), static_cast<uint32_t>(note), m.Data2()).Raw;
 }
 
 // One channel multiplier copy of a note message: on channel c, data 1 moved by the channel's
@@ -34,7 +37,9 @@ constexpr uint32_t WithChan(uint32_t msg, int32_t c) {
 // came, so one channel's note off the keyboard silences only that channel.
 inline uint32_t MChanNoteCopy(uint32_t msg, int32_t port, int32_t c, int32_t shift,
                               const std::array<int32_t, 24>* tbl, int32_t root) {
-  return WithNote(WithChan(msg, c), ScaleNote(tbl, root, Cfg.MChanPitchOffset[port][c] + shift + Data1(msg)));
+  const midi::TShortMsg m{msg};
+  return WithNote(m.WithChannel(c).Raw,
+                  ScaleNote(tbl, root, Cfg.MChanPitchOffset[port][c] + shift + m.Data1()));
 }
 
 // The ends of the port's multiplier range, kept within 0..15. port 0..8.

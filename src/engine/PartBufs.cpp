@@ -8,8 +8,8 @@
 #include "engine/KeyMode.h"
 #include "engine/LivePath.h"
 #include "engine/MidiFifo.h"
-#include "engine/MidiMsg.h"
 #include "engine/PlayCycle.h"
+#include "platform/midi/ShortMsg.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -25,11 +25,7 @@ bool ValidPartSeq(int32_t part, int32_t seq, std::string_view proc) {
   return false;
 }
 
-using msg::Data1;
-
-bool IsProgChange(uint32_t msg) {
-  return (msg & 0xF0) == 0xC0;
-}
+using midi::TShortMsg;
 
 // The part buffers a pitch command on seq acts on: its playing part, or every part of its part
 // sweep.
@@ -77,7 +73,7 @@ bool InsertPartEvent(int32_t part, int32_t seq, uint32_t msg, int32_t time, bool
   TPartBuf& b = Seqs.PartBufs[part][seq];
   if (b.PoolFull) return false;
   msg &= 0x00FFFFFFu;
-  const int32_t note = Data1(msg);
+  const int32_t note = TShortMsg{msg}.Data1();
   if (b.Head < 0) {
     TPartEvent& ev = b.Events[0];
     ev.Prev = -1;
@@ -134,13 +130,13 @@ void DeleteProgChanges(int32_t part, int32_t seq) {
   if (!ValidPartSeq(part, seq, "DeleteProgChanges")) return;
   TPartBuf& b = Seqs.PartBufs[part][seq];
   const int16_t play = b.PlayEvIndex;
-  const bool playUnlinked = play >= 0 && play < b.EventsUsed && IsProgChange(b.Events[play].Msg);
+  const bool playUnlinked = play >= 0 && play < b.EventsUsed && TShortMsg{b.Events[play].Msg}.IsProgChange();
   int32_t count = 0;
   // An unlinked event keeps its own links, so a walk along Next from it still meets the events
   // that followed it.
   for (int16_t i = b.Head; i >= 0; i = b.Events[i].Next) {
     TPartEvent& ev = b.Events[i];
-    if (!IsProgChange(ev.Msg)) continue;
+    if (!TShortMsg{ev.Msg}.IsProgChange()) continue;
     if (ev.Prev >= 0) {
       b.Events[ev.Prev].Next = ev.Next;
     } else {
@@ -158,7 +154,7 @@ void DeleteProgChanges(int32_t part, int32_t seq) {
     // pending one: the next linked event takes its place, timed from it; when none is left in
     // this cycle, the tail stands in for it, silent, so that the part still wraps on time.
     int16_t next = b.Events[play].Next;
-    while (next >= 0 && IsProgChange(b.Events[next].Msg)) next = b.Events[next].Next;
+    while (next >= 0 && TShortMsg{b.Events[next].Msg}.IsProgChange()) next = b.Events[next].Next;
     const bool scheduled = b.SeqState <= ssStopPrimed && &b == &SeqBuf(seq);
     if (b.Head < 0) {
       b.PlayEvIndex = -1;

@@ -13,6 +13,7 @@
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
+#include "platform/midi/ShortMsg.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -23,11 +24,8 @@ namespace {
 // its countdown cannot run out of range.
 constexpr int32_t kMaxBacklogTicks = 1000000;
 
-using msg::Data1;
-using msg::Data2;
-using msg::Pack;
+using midi::TShortMsg;
 using msg::ScaleNote;
-using msg::Status;
 using msg::WithNote;
 
 // An index for the per-port tables; a port out of range has no device, so nothing is sent on it.
@@ -56,8 +54,8 @@ int32_t MarkedNoteOffs(const TPartBuf& b, int32_t note) {
 
 // The live note display's record of a message sent.
 void NoteDisplayHook(uint32_t msg) {
-  const int32_t kind = Status(msg) >> 4;
-  CountLiveNote(msg, kind == 0x8 || kind == 0x9, kind == 0x9 && Data2(msg) > 0);
+  const TShortMsg m{msg};
+  CountLiveNote(msg, m.IsNote(), m.IsNoteOn());
 }
 
 // The part's time of its next event, after the tempo clock divider.
@@ -76,11 +74,12 @@ int32_t ShiftWrapLength(const TPartBuf& b) {
 // port's range, each with that channel's pitch offset.
 void SendMultiplied(TPartBuf& b, bool lightsAndDisplay) {
   const int32_t port = PortIdx(b.Port);
-  const uint32_t m = b.AdjMidiEvent;
-  const int32_t shift = MarkedNoteOffs(b, Data1(m)) + b.Act.Transpose;
-  const bool trace = OutTraceWanted(Status(m));
+  const uint32_t msg = b.AdjMidiEvent;
+  const TShortMsg m{msg};
+  const int32_t shift = MarkedNoteOffs(b, m.Data1()) + b.Act.Transpose;
+  const bool trace = OutTraceWanted(m.Status());
   msg::ForMChans(port, [&](int32_t c) {
-    const uint32_t copy = msg::MChanNoteCopy(m, port, c, shift, b.Act.ScaleTbl, b.Act.FtsRoot);
+    const uint32_t copy = msg::MChanNoteCopy(msg, port, c, shift, b.Act.ScaleTbl, b.Act.FtsRoot);
     SendShortMsg(b.Port, copy, trace);
     if (lightsAndDisplay && Cfg.DspKinetrace) NoteDisplayHook(copy);
   });
@@ -89,28 +88,26 @@ void SendMultiplied(TPartBuf& b, bool lightsAndDisplay) {
 // Sends the seq's pending event as AdjustSeqEvent left it.
 void SendDueEvent(TPartBuf& b) {
   const uint32_t msg = b.AdjMidiEvent;
-  const uint8_t status = Status(msg);
-  const bool noteOn = (status >> 4) == 0x9 && Data2(msg) > 0;
+  const TShortMsg m{msg};
   if (b.DropEvent) return;
   if (b.HotkeyEvent) {
     if (Cfg.DisableHotkeys) return;
-    SendHotkeyStroke(Data1(msg), (status >> 4) == 0x9);
+    SendHotkeyStroke(m.Data1(), m.IsNoteOn());
     if (Trace.TraceHotkey) WriteDiagTraceFifo(b.Port, msg, 0);
-    if ((status >> 4) == 0x9 && Cfg.DspMidiActivity && b.SeqState < ssStopped) b.LightHotkey = 1;
+    if (m.IsNoteOn() && Cfg.DspMidiActivity && b.SeqState < ssStopped) b.LightHotkey = 1;
     return;
   }
   const bool shown = b.SeqState < ssStopped;
   if (b.MChanSend) {
     SendMultiplied(b, shown);
   } else {
-    SendShortMsg(b.Port, msg, OutTraceWanted(status));
+    SendShortMsg(b.Port, msg, OutTraceWanted(m.Status()));
     if (shown && Cfg.DspKinetrace) NoteDisplayHook(msg);
   }
   if (shown && Cfg.DspMidiActivity) {
-    const bool noteOff = (status >> 4) == 0x8 || ((status >> 4) == 0x9 && !noteOn);
-    if (noteOn) {
+    if (m.IsNoteOn()) {
       b.LightNoteOn = 1;
-    } else if (!noteOff) {
+    } else if (!m.IsNoteOff()) {
       b.LightOther = 1;
     }
   }
@@ -469,44 +466,42 @@ uint32_t AdjustSeqEvent(uint32_t msg, int32_t seq) {
   }
   const int32_t port = PortIdx(b.Port);
   const uint32_t ch = static_cast<uint32_t>(b.Chan[port]) & 0x0F;
-  const uint8_t status = Status(msg);
-  const int32_t kind = status >> 4;
-  if ((kind == 0x8 || kind == 0x9) && Data2(msg) == 128) {
+  const TShortMsg m{msg};
+  if (m.IsHotkey()) {
     b.HotkeyEvent = 1;
     return msg;
   }
-  switch (kind) {
+  switch (m.Kind()) {
     case 0x8:
     case 0x9: {
       if (b.MChanApplies) {
         b.MChanSend = 1;
       } else {
-        const int32_t d1 = Data1(msg);
+        const int32_t d1 = m.Data1();
         const int32_t note =
             ScaleNote(b.Act.ScaleTbl, b.Act.FtsRoot, d1 + b.Act.Transpose + MarkedNoteOffs(b, d1));
-        msg = WithNote(msg::WithChan(msg, ch), note);
+        msg = WithNote(m.WithChannel(ch).Raw, note);
       }
-      if (kind == 0x9) {
-        const uint32_t vel = Data2(msg);
-        if (vel != 0) {
-          const uint32_t out =
-              b.TimeShiftCarry && b.TimeShiftReptOn ? 0 : std::min<uint32_t>(127, vel * b.Act.SVel / 5);
-          msg = (msg & 0x0000FFFFu) | (out << 16);
-        }
+      const TShortMsg adj{msg};
+      if (adj.IsNoteOn()) {
+        const uint32_t vel = adj.Data2();
+        const uint32_t out =
+            b.TimeShiftCarry && b.TimeShiftReptOn ? 0 : std::min<uint32_t>(127, vel * b.Act.SVel / 5);
+        msg = TShortMsg::Pack(adj.Status(), adj.Data1(), out).Raw;
       }
       return msg;
     }
     case 0xA:
     case 0xD:
     case 0xE:
-      return msg::WithChan(msg, ch);
+      return m.WithChannel(ch).Raw;
     case 0xB: {
-      const uint8_t cc = Data1(msg);
+      const uint8_t cc = m.Data1();
       if (cc == 120 || cc == 121 || cc == 123) {
         b.DropEvent = 1;
         return msg;
       }
-      return msg::WithChan(msg, ch);
+      return m.WithChannel(ch).Raw;
     }
     case 0xC: {
       if (Cfg.IgnoreEmbeddedProgChanges || !ProgChangesAllowed(b.Port)) {
@@ -514,15 +509,15 @@ uint32_t AdjustSeqEvent(uint32_t msg, int32_t seq) {
         return msg;
       }
       TChanProg& cp = PlayCycle.PortChanProgs[port][ch];
-      cp.ProgReq = cp.ProgSent = Data1(msg);
-      return msg::WithChan(msg, ch);
+      cp.ProgReq = cp.ProgSent = m.Data1();
+      return m.WithChannel(ch).Raw;
     }
     case 0xF:
       b.DropEvent = 1;
       return msg;
     default:
       b.DropEvent = 1;
-      WarnUnexpectedStatus("AdjustSeqEvent", status);
+      WarnUnexpectedStatus("AdjustSeqEvent", m.Status());
       return msg;
   }
 }
@@ -556,7 +551,7 @@ void SendPendingProg(int32_t port, int32_t chan) {
   // No program wanted ("none") is never sent.
   if (cp.ProgReq < 0 || cp.ProgReq > 127) return;
   if (cp.ProgSentValid && cp.ProgSent == cp.ProgReq) return;
-  SendShortMsg(port, Pack(0xC0u | static_cast<uint32_t>(chan), static_cast<uint32_t>(cp.ProgReq), 0),
+  SendShortMsg(port, TShortMsg::Pack(0xC0, static_cast<uint32_t>(cp.ProgReq), 0).WithChannel(chan).Raw,
                Trace.TraceProgChanges);
   cp.ProgSentValid = 1;
   cp.ProgSent = cp.ProgReq;
@@ -572,12 +567,10 @@ midi::Result SendShortMsg(int32_t port, uint32_t msg, bool trace) {
 }
 
 void ResetPortChannel(int32_t port, int32_t chan) {
-  const uint32_t c = static_cast<uint32_t>(chan) & 0x0F;
-  const uint32_t cc = 0xB0 | c;
   auto controller = [&](uint32_t number, uint32_t value) {
-    SendShortMsg(port, Pack(cc, number, value), Trace.TraceController);
+    SendShortMsg(port, TShortMsg::Pack(0xB0, number, value).WithChannel(chan).Raw, Trace.TraceController);
   };
-  SendShortMsg(port, Pack(0xE0 | c, 0x00, 0x40), Trace.TracePitchBend);
+  SendShortMsg(port, TShortMsg::Pack(0xE0, 0x00, 0x40).WithChannel(chan).Raw, Trace.TracePitchBend);
   controller(0x01, 0);
   controller(0x07, static_cast<uint32_t>(Cfg.CCVolResetValue) & 0x7F);
   controller(0x0A, 0x40);

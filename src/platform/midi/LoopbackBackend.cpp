@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/midi/MidiBackend.h"
+#include "platform/midi/ShortMsg.h"
 
 namespace vel::midi {
 namespace {
@@ -177,11 +178,10 @@ Result Inject(int devId, const uint8_t* data, std::size_t length) {
 }
 
 Result InjectShort(int devId, uint32_t msg) {
-  const uint8_t b[3] = {static_cast<uint8_t>(msg), static_cast<uint8_t>(msg >> 8),
-                        static_cast<uint8_t>(msg >> 16)};
+  const std::array<uint8_t, 3> b = TShortMsg{msg}.Bytes();
   const int n = detail::ShortMsgLength(b[0]);
   if (n == 0) return kErrInvalParam;
-  return Inject(devId, b, static_cast<std::size_t>(n));
+  return Inject(devId, b.data(), static_cast<std::size_t>(n));
 }
 
 std::size_t SentCount(int devId) {

@@ -19,6 +19,7 @@
 
 #include "platform/RealTime.h"
 #include "platform/midi/MidiBackend.h"
+#include "platform/midi/ShortMsg.h"
 #include "platform/midi/SpscRing.h"
 
 namespace vel::midi {
@@ -49,9 +50,8 @@ void Wake(bool force);
 
 // Up to three bytes packed as a short message: status in the low byte.
 uint32_t Pack(const uint8_t* data, std::size_t length) {
-  uint32_t msg = 0;
-  for (std::size_t i = 0; i < length && i < 3; ++i) msg |= uint32_t{data[i]} << (8 * i);
-  return msg;
+  auto at = [&](std::size_t i) -> uint32_t { return i < length ? data[i] : 0; };
+  return TShortMsg::Pack(at(0), at(1), at(2)).Raw;
 }
 
 // What a backend's thread hands its messages to. Push never blocks and never allocates.
@@ -750,8 +750,8 @@ Result OutReset(Handle h) {
   for (int ch = 0; ch < 16; ++ch) {
     for (int note = 0; note < 128; ++note) {
       if (slot->sounding[ch][note] == 0) continue;
-      const uint8_t off[3] = {static_cast<uint8_t>(0x80 | ch), static_cast<uint8_t>(note), 0};
-      const Result rs = Guard([&] { return slot->dev->Send(off, sizeof off); });
+      const std::array<uint8_t, 3> off = TShortMsg::Pack(0x80, note, 0).WithChannel(ch).Bytes();
+      const Result rs = Guard([&] { return slot->dev->Send(off.data(), off.size()); });
       if (r == kOk) r = rs;
     }
     slot->sounding[ch].fill(0);
@@ -763,8 +763,8 @@ Result OutShortMsg(Handle h, uint32_t msg) {
   State& s = St();
   OutSlot* slot = OutSlotOf(s, h);
   if (!slot) return kErrInvalidHandle;
-  const uint8_t b[3] = {static_cast<uint8_t>(msg), static_cast<uint8_t>(msg >> 8),
-                        static_cast<uint8_t>(msg >> 16)};
+  const TShortMsg m{msg};
+  const std::array<uint8_t, 3> b = m.Bytes();
   std::lock_guard sk(slot->mu);
   if (slot->handle != h) return kErrInvalidHandle;
   const int n = detail::ShortMsgLength(b[0]);
@@ -772,13 +772,12 @@ Result OutShortMsg(Handle h, uint32_t msg) {
   for (int i = 1; i < n; ++i) {
     if (b[i] >= 0x80) return kErrInvalParam;
   }
-  const Result r = Guard([&] { return slot->dev->Send(b, static_cast<std::size_t>(n)); });
+  const Result r = Guard([&] { return slot->dev->Send(b.data(), static_cast<std::size_t>(n)); });
   if (r != kOk) return r;
-  const uint8_t kind = b[0] & 0xF0;
   // Only notes are counted; a shorter message's upper bytes are no note number.
-  if (kind != 0x80 && kind != 0x90) return kOk;
-  uint8_t& count = slot->sounding[b[0] & 0x0F][b[1]];
-  if (kind == 0x90 && b[2] > 0) {
+  if (!m.IsNote()) return kOk;
+  uint8_t& count = slot->sounding[m.Channel()][m.Data1()];
+  if (m.IsNoteOn()) {
     if (count < 0xFF) ++count;
   } else if (count > 0) {
     --count;

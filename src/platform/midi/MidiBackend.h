@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/midi/Midi.h"
+#include "platform/midi/ShortMsg.h"
 
 namespace vel::midi::detail {
 
@@ -67,7 +68,10 @@ std::unique_ptr<BackendImpl> MakeLoopbackBackend(Result& err);
 // Bytes of a short message with this status; 0 for a data byte, F0 and F7 (SysEx is sent whole).
 inline int ShortMsgLength(uint8_t status) {
   if (status < 0x80) return 0;
-  if (status < 0xF0) return (status & 0xE0) == 0xC0 ? 2 : 3;  // Cn, Dn take one data byte
+  if (status < 0xF0) {
+    const uint8_t kind = TShortMsg{status}.Kind();
+    return kind == 0xC || kind == 0xD ? 2 : 3;  // Cn, Dn take one data byte
+  }
   switch (status) {
     case 0xF0:
     case 0xF7:
