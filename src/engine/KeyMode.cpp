@@ -39,7 +39,7 @@ TModeType KeyModeToLabMode() {
 
 void InstallKeyModeCalls() {
   KeyMapCalls().ReturnToLiveMode = [] {
-    std::lock_guard<std::recursive_mutex> lock(EngineLock);
+    std::lock_guard lock(EngineLock);
     ReturnToLiveMode();
   };
 }

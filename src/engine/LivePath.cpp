@@ -7,6 +7,7 @@
 #include <semaphore>
 #include <thread>
 
+#include "base/EngineLock.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
 #include "engine/MidiFifo.h"
@@ -67,6 +68,18 @@ void SendLive(uint32_t msg, bool multiplierCopy) {
 }
 
 // ---- The hotkey sender -----------------------------------------------------------------------
+//
+// The fourth thread. It never takes EngineLock, so an X round trip holds up nothing but the next
+// stroke. What it shares with the others, and how:
+// - A stroke carries its key, direction and target, fixed when it is queued: the sender reads no
+//   setting and no engine data.
+// - HotkeyFifo, behind its own queue mutex: any thread queues (the timer thread, under EngineLock,
+//   through ProcessLiveEvent); the sender takes, or without it the caller of RunQueuedHotkeyStrokes.
+// - HotkeyWake counts queued strokes for the sender; HotkeyStop and HotkeySenderRunning are atomic.
+// - HotkeyThread belongs to whoever starts and stops the sender (run control, on the GUI thread),
+//   under HotkeyThreadMutex.
+// - HotkeyIo (LivePath.h) is read by the sender without a lock: it is set only while no sender
+//   runs, and the thread's start and join order those writes before and after its reads.
 
 struct THotkeyStroke {
   uint8_t Key = 0;
@@ -283,6 +296,8 @@ void StartHotkeySender() {
 }
 
 void StopHotkeySender() {
+  // The join may wait on a stroke's round trip to the window system.
+  EngineLock.AssertNotHeld();
   std::lock_guard guard(HotkeyThreadMutex);
   if (!HotkeyThread.joinable()) return;
   HotkeySenderRunning = false;

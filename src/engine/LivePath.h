@@ -76,12 +76,13 @@ void CountLiveNote(uint32_t msg, bool isNote, bool noteOn);
 // Clears the live note display's counts.
 void ResetNoteOnCounts();
 
-// Queues a key stroke (a Windows virtual-key code) for the hotkey sender; never waits on the
-// window system. Unless HotkeysTargetActiveWin, the stroke goes to HotkeyTargetWnd, brought
-// forward first; when it cannot be, nothing is sent.
+// Queues a key stroke (a Windows virtual-key code) for the hotkey sender; any thread, taking only
+// the queue's mutex, and never waiting on the window system. Unless HotkeysTargetActiveWin, the
+// stroke goes to HotkeyTargetWnd, brought forward first; when it cannot be, nothing is sent.
 void SendHotkeyStroke(uint8_t key, bool down);
 
-// What the hotkey sender calls; tests replace them to record strokes without a display.
+// What the hotkey sender calls; tests replace them to record strokes without a display. The sender
+// thread reads them without a lock, so they change only while it is stopped.
 struct THotkeyIo {
   bool (*SendKey)(uint8_t virtualKey, bool down) = &keys::SendKey;
   keys::WindowId (*ActiveWindow)() = &keys::ActiveWindow;
@@ -90,7 +91,8 @@ struct THotkeyIo {
 inline THotkeyIo HotkeyIo;
 
 // The hotkey sender's thread: started for a run, stopped after it (strokes still queued are
-// dropped). Without it, queued strokes wait for RunQueuedHotkeyStrokes.
+// dropped). Without it, queued strokes wait for RunQueuedHotkeyStrokes. The stop joins the thread,
+// so it is never called under EngineLock.
 void StartHotkeySender();
 void StopHotkeySender();
 // Sends every queued stroke on the calling thread, oldest first; returns how many were taken.

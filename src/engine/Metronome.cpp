@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "base/EngineLock.h"
 #include "base/General.h"
 #include "base/Messages.h"
 #include "engine/PartBufs.h"
@@ -386,6 +387,7 @@ void BuildMetronomeBar(int32_t part, bool fromChain) {
 }
 
 void RebuildMetronome(int32_t part) {
+  EngineLock.AssertHeld();
   RebuildClick(part, false);
 }
 

@@ -206,6 +206,7 @@ void MidiInCallback(midi::Handle, uintptr_t instance, const midi::InMessage& m) 
 }
 
 int32_t CheckMidiInTimestamp(int32_t port, uint32_t msg, uint32_t t) {
+  EngineLock.AssertHeld();
   if (!IsValidPort(port)) return 0;
   const int32_t prev = MidiIn.LastInTimestamp[port];
   if (t > kMaxTimestamp) {
@@ -286,6 +287,7 @@ void HandleMidiIn(int32_t port, uint32_t msg, int32_t time) {
 }
 
 void HandleMidiClock(int32_t port, int32_t time) {
+  EngineLock.AssertHeld();
   if (port != Cfg.ClocksExtPNo) return;
   const bool first = MidiIn.ExtClockLastMs < 0;
   const int64_t interval = first ? 0 : static_cast<int64_t>(time) - MidiIn.ExtClockLastMs;
@@ -309,6 +311,7 @@ void HandleMidiClock(int32_t port, int32_t time) {
 }
 
 void HandleMidiStart(int32_t port, int32_t) {
+  EngineLock.AssertHeld();
   const uint8_t mode = Keys.KeyMode;
   if (mode != KeyModeLive && mode != KeyModeCommand) return;
   if (!SyncAllowed(port)) return;
@@ -326,6 +329,7 @@ void HandleMidiStart(int32_t port, int32_t) {
 }
 
 void HandleMidiStop(int32_t port, int32_t) {
+  EngineLock.AssertHeld();
   if (Keys.KeyMode != KeyModeLive) return;
   if (!SyncAllowed(port)) return;
   if (Cfg.DspMidiActivity) Live.InLightOther = 1;

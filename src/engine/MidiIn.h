@@ -91,9 +91,11 @@ void MidiInCallback(midi::Handle handle, uintptr_t instance, const midi::InMessa
 void HandleMidiIn(int32_t port, uint32_t msg, int32_t time);
 
 // The time stamp t (ms since the device started) checked against the last one of the port: out of
-// the 32-bit signed range or earlier than the last, the last is used instead.
+// the 32-bit signed range or earlier than the last, the last is used instead. The caller holds
+// EngineLock.
 int32_t CheckMidiInTimestamp(int32_t port, uint32_t msg, uint32_t t);
 
+// System real-time input, from HandleMidiIn: the caller holds EngineLock.
 void HandleMidiClock(int32_t port, int32_t time);
 void HandleMidiStart(int32_t port, int32_t time);
 void HandleMidiStop(int32_t port, int32_t time);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/EngineLock.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
 #include "engine/KeyMode.h"
@@ -277,44 +278,53 @@ bool SelectedSeqsStopped() {
 }
 
 void DeleteProgsInPart(int32_t part) {
+  EngineLock.AssertHeld();
   for (int32_t s = 0; s <= LastSeq(); ++s) DeleteProgChanges(part, s);
 }
 
 void DeletePart(int32_t part) {
+  EngineLock.AssertHeld();
   for (int32_t s = 0; s <= LastSeq(); ++s) ClearPartBuf(part, s);
 }
 
 void DeleteProgsInSelSeqs() {
+  EngineLock.AssertHeld();
   for (int32_t s = 0; s <= LastSeq(); ++s)
     if (SeqBuf(s).Selected) DeleteProgChanges(Seqs.SeqRecs[s].PlayPart & 1, s);
 }
 
 void DeleteSelSeqs() {
+  EngineLock.AssertHeld();
   for (int32_t s = 0; s <= LastSeq(); ++s)
     if (SeqBuf(s).Selected) ClearPartBuf(Seqs.SeqRecs[s].PlayPart & 1, s);
   ResetNoteDisplays();
 }
 
 void DeleteProgsInAllParts() {
+  EngineLock.AssertHeld();
   for (int32_t p = 0; p < kParts; ++p) DeleteProgsInPart(p);
 }
 
 void DeleteAllParts() {
+  EngineLock.AssertHeld();
   for (int32_t p = 0; p < kParts; ++p) DeletePart(p);
   ResetNoteDisplays();
 }
 
 void ResetPartAllSeqs(int32_t part) {
+  EngineLock.AssertHeld();
   for (int32_t s = 0; s <= LastSeq(); ++s) ResetSeqAttribs(part, s, true);
 }
 
 void ResetSelSeqs() {
+  EngineLock.AssertHeld();
   for (int32_t s = 0; s <= LastSeq(); ++s)
     if (SeqBuf(s).Selected) ResetSeqAttribs(Seqs.SeqRecs[s].PlayPart & 1, s, true);
   ResetNoteDisplays();
 }
 
 void ResetAllPartsAttribs() {
+  EngineLock.AssertHeld();
   for (int32_t p = 0; p < kParts; ++p) ResetPartAllSeqs(p);
   ResetNoteDisplays();
 }

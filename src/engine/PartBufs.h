@@ -211,6 +211,7 @@ bool NoSeqPlayingButMetr();  // the same, leaving out the metronome seq
 bool AllSeqsStopped();
 bool SelectedSeqsStopped();
 
+// The part commands; the caller holds EngineLock.
 void DeleteProgsInPart(int32_t part);
 void DeletePart(int32_t part);
 void DeleteProgsInSelSeqs();

@@ -31,7 +31,7 @@ namespace vel {
 
 namespace {
 
-using Lock = std::lock_guard<std::recursive_mutex>;
+using Lock = std::lock_guard<TEngineLock>;
 
 // The diagnostics log of the GUI thread; device results are posted through the queue instead.
 void Log(const std::string& text) {
@@ -216,6 +216,8 @@ bool StartInPort(int32_t devIdx, int32_t port) {
 }
 
 bool CloseInPort(int32_t devIdx, int32_t port, bool slow) {
+  // The close waits for the MIDI-in worker, which may be waiting for the engine lock.
+  EngineLock.AssertNotHeld();
   if (!ValidInDev(devIdx)) return false;
   TMidiDevRec& d = RunCtl.MidiInDevs[devIdx];
   bool closed = true;
@@ -236,6 +238,8 @@ bool CloseInPort(int32_t devIdx, int32_t port, bool slow) {
 }
 
 bool CloseOutPort(int32_t devIdx, int32_t port, bool slow) {
+  // The close may show a message box and waits for the device to send what it holds.
+  EngineLock.AssertNotHeld();
   if (!ValidOutDev(devIdx)) return false;
   TMidiDevRec& d = RunCtl.MidiOutDevs[devIdx];
   bool closed = true;
@@ -394,6 +398,8 @@ bool InitMidiTimer() {
 }
 
 void KillMidiTimer() {
+  // The kill waits for a callback in progress to return.
+  EngineLock.AssertNotHeld();
   if (!RunCtl.TimerExists) return;
   if (LogTimerResult(TimerIo.KillEvent(RunCtl.MidiTimerId), "Kill timer", true)) {
     RunCtl.TimerExists = 0;
@@ -463,6 +469,8 @@ void StartRunning() {
 }
 
 void StopRunning() {
+  // The stop waits for the timer to play the seqs to their end, which needs the lock.
+  EngineLock.AssertNotHeld();
   if (RunCtl.StopRunningBusy) return;
   RunCtl.StopRunningBusy = 1;
   if (Showing.SampleAidShowing) CallHook(RunHooks.WaitForSampleAid);
@@ -630,6 +638,8 @@ void CriticalDesignError(const std::string& text) {
 }
 
 void CriticalErrorClose(const std::string& text) {
+  // Message boxes, then the stop.
+  EngineLock.AssertNotHeld();
   if (!text.empty()) {
     Log(text);
     ShowMessage(text, MsgKind::Error, MsgButtons::Ok);

@@ -3,9 +3,10 @@
 // device tables and the opening, starting and closing of their devices; the engine timer (its
 // resolution, creation and kill); the start and stop of running; the engine reset; the display
 // timers; the critical close. Everything here runs on the GUI thread and must be called without
-// EngineLock held: it takes the lock itself around engine data, and never holds it while it waits
-// for the timer or the MIDI-in thread. The device tables are guarded by EngineLock; ProgState and
-// TimerBusy are read by every thread without it.
+// EngineLock held (but StopAllParts and ResetAllParts, which the engine reset calls under it): it
+// takes the lock itself around engine data, and never holds it while it waits for the timer or the
+// MIDI-in thread (debug builds check that at each wait). The device tables are guarded by
+// EngineLock; ProgState and TimerBusy are read by every thread without it.
 #include <array>
 #include <atomic>
 #include <cstdint>
