@@ -162,7 +162,8 @@ struct TNoteOnCounter {
 inline TNoteOnCounter LiveNoteOnCounter;
 
 // Append one packed message; false when it was dropped (overflow or time-out). A LiveFifo
-// overflow also empties LiveFifo and resets the live output's channel.
+// overflow also empties LiveFifo and resets the live output's channel, which is engine data: the
+// writers (the MIDI-in path, the live commands) hold EngineLock.
 bool WriteLiveFifo(uint32_t msg);
 bool WriteRawFifo(uint32_t msg);
 // Appends msgs[0..last] (last 0..7) under one lock hold: all of them, or none when they do not

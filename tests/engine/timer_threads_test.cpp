@@ -1,5 +1,5 @@
 // The timer callback on the real timer thread while other threads work the engine as the MIDI-in
-// and GUI threads do: entry points under EngineLock, queue writes and atomic reads without it.
+// and GUI threads do: entry points under EngineLock, atomic reads without it.
 // Run under the thread sanitizer, this is where a data race would show.
 #include <gtest/gtest.h>
 
@@ -39,10 +39,11 @@ TEST_F(TimerThreadsTest, TheTimerPlaysWhileOtherThreadsChangeTheEngine) {
   std::thread midiIn([&] {
     uint32_t n = 0;
     while (!stop) {
-      WriteLiveFifo(0x500090 | (n % 128) << 8);
-      WriteLiveFifo(0x000080 | (n % 128) << 8);
       {
+        // As HandleMidiIn: a queue overflow resets the live channel, which is engine data.
         std::lock_guard lock(EngineLock);
+        WriteLiveFifo(0x500090 | (n % 128) << 8);
+        WriteLiveFifo(0x000080 | (n % 128) << 8);
         if (Seqs.PartBufs[1][n % 4].EventsUsed > 4000) ClearPartBuf(1, n % 4);
         InsertPartEvent(1, n % 4, 0x643C90, static_cast<int32_t>(n % 3840), true);
         SetKeyMode(n % 2 ? KeyModeLive : KeyModeCommand);
