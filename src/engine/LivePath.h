@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "base/Sizes.h"
 #include "engine/PartBufs.h"
 #include "platform/Keys.h"
 
@@ -16,7 +17,7 @@ namespace vel {
 // The live output's settings (the live port is LivePort, RunControl.h). Settings-file keywords:
 // "Live-Port" + n + "-Chan", "Live-SVel", "Live-PitchLocked", "Live-FtsRoot", "Live-FtsType".
 // The live channel per output port; the one in force is LiveChan[LivePort].
-inline std::array<int8_t, 9> LiveChan{};
+inline std::array<int8_t, kPorts> LiveChan{};
 inline uint8_t LiveSVel = 5;  // 0..9; 5 unchanged, 0 silent
 inline int32_t LivePitch = 0;
 inline int32_t LiveTransposeBase = 0;  // reference of relative pitch commands

@@ -5,6 +5,7 @@
 
 #include "base/General.h"
 #include "base/Messages.h"
+#include "base/Sizes.h"
 #include "engine/MidiMsg.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
@@ -146,7 +147,7 @@ bool StartBuild(int32_t part) {
 // The end every builder shares: the part's channel and pitch lock, and the overflow warning.
 void FinishBuild(int32_t part, int32_t chan, bool pitchLocked) {
   TPartBuf& b = PartBufs[part][MetrSeqNo];
-  const auto c = static_cast<int8_t>(std::clamp(chan, 0, 15));
+  const auto c = static_cast<int8_t>(std::clamp(chan, 0, kChans - 1));
   b.ChanPend = c;
   if (IsValidPort(b.Port)) b.Chan[b.Port] = c;
   b.PitchLocked = pitchLocked ? 1 : 0;

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "base/Sizes.h"
 #include "platform/midi/Midi.h"
 
 namespace vel {
@@ -24,8 +25,8 @@ inline std::array<TMidiInEntry, 1000> MidiInBuffer;
 inline int32_t MidiInBufferLast = -1;  // index of the last filled entry, -1 none
 
 // Per input port 0..8: inside a SysEx message, and the last time stamp accepted (ms).
-inline std::array<uint8_t, 9> InSysEx{};
-inline std::array<int32_t, 9> LastInTimestamp{};
+inline std::array<uint8_t, kPorts> InSysEx{};
+inline std::array<int32_t, kPorts> LastInTimestamp{};
 
 // The external MIDI clock. Each clock on the clock port (ClocksExtPNo) is 160 ticks; with the
 // external clock as source they go to TickSeq. ExtClockLastMs is the time stamp of the last clock,
@@ -54,7 +55,7 @@ struct TNoteAnim {
   int32_t Tail = 0;
 };
 inline std::array<TNoteAnim, 128> LiveNoteTable{};
-inline std::array<int32_t, 16> LiveNoteAux{};
+inline std::array<int32_t, kChans> LiveNoteAux{};
 
 // Calls into the key path, which is built elsewhere and installs them at start-up. Each may be
 // left empty: the input is then dropped. All are called under EngineLock, on the MIDI-in thread or

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "base/ShortMsg.h"
+#include "base/Sizes.h"
 #include "settings/Settings.h"
 
 namespace vel::msg {
@@ -42,7 +43,7 @@ inline int32_t MChanLo(int32_t port) {
   return std::max<int32_t>(MChanMin[port], 0);
 }
 inline int32_t MChanHi(int32_t port) {
-  return std::min<int32_t>(MChanMax[port], 15);
+  return std::min<int32_t>(MChanMax[port], kChans - 1);
 }
 
 // Calls fn(c) for each channel of the port's multiplier range, kept within 0..15. port 0..8.

@@ -9,12 +9,11 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/Sizes.h"
 #include "settings/Settings.h"
 
 namespace vel {
 
-constexpr int32_t kSeqs = 4;
-constexpr int32_t kParts = 2;
 constexpr int32_t kPoolSize = 5000;
 // One pool entry is never handed out, so a part holds at most this many events.
 constexpr int32_t kMaxPartEvents = kPoolSize - 1;
@@ -119,8 +118,8 @@ struct TPartBuf {
   int8_t PortPend = 0;
   int8_t Port = 0;
   int8_t ChanPend = 0;
-  std::array<int8_t, 9> Chan{};  // active channel per output port
-  uint8_t SVelPend = 5;          // 5 unchanged, 0 silent
+  std::array<int8_t, kPorts> Chan{};  // active channel per output port
+  uint8_t SVelPend = 5;               // 5 unchanged, 0 silent
   uint8_t SVel = 5;
   uint8_t MutedPend = 0;
   uint8_t Muted = 0;

@@ -129,8 +129,8 @@ bool ProgChangesAllowed(int32_t port) {
   return dev != nullptr && dev->ProgChangesEnabled;
 }
 
-void SendToPorts(const std::array<uint8_t, 9>& enabled, uint32_t msg, bool trace) {
-  const int32_t last = std::min<int32_t>(OutPortsAllocated, kMaxPorts - 1);
+void SendToPorts(const std::array<uint8_t, kPorts>& enabled, uint32_t msg, bool trace) {
+  const int32_t last = std::min<int32_t>(OutPortsAllocated, kPorts - 1);
   for (int32_t p = 0; p <= last; ++p)
     if (enabled[p]) SendShortMsg(p, msg, trace);
 }
@@ -560,7 +560,7 @@ int32_t SweepNext(int32_t cur, int32_t low, int32_t high, uint8_t& dir, int32_t 
 }
 
 void SendPendingProg(int32_t port, int32_t chan) {
-  if (!IsValidPort(port) || chan < 0 || chan > 15) return;
+  if (!IsValidPort(port) || chan < 0 || chan >= kChans) return;
   TChanProg& cp = PortChanProgs[port][chan];
   // No program wanted ("none") is never sent.
   if (cp.ProgReq < 0 || cp.ProgReq > 127) return;
@@ -602,7 +602,7 @@ void ResetSeqOutputs(bool markedOnly) {
   if (!markedOnly)
     for (int32_t s = 0; s <= last; ++s) SeqBuf(s).ChanResetReq = 1;
   // Each port and channel is reset once, however many seqs share it.
-  std::array<std::array<bool, 16>, kMaxPorts> done{};
+  std::array<std::array<bool, kChans>, kPorts> done{};
   auto reset = [&](int32_t port, int32_t chan) {
     if (done[port][chan]) return;
     done[port][chan] = true;

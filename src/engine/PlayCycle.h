@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "base/Sizes.h"
 #include "platform/midi/Midi.h"
 
 namespace vel {
@@ -29,7 +30,7 @@ struct TChanProg {
   uint8_t ProgSentValid = 0;
   uint8_t Flag = 0;
 };
-inline std::array<std::array<TChanProg, 16>, 9> PortChanProgs;
+inline std::array<std::array<TChanProg, kChans>, kPorts> PortChanProgs;
 
 // The live note display (Kinetrace): per channel and note the velocity, its shown level and the
 // tail countdown.
@@ -38,8 +39,8 @@ struct TNoteDsp {
   int32_t Level = 0;
   int32_t Tail = 0;
 };
-inline std::array<std::array<TNoteDsp, 128>, 16> NoteOnCounts{};
-inline std::array<int32_t, 16> SustainVals{};
+inline std::array<std::array<TNoteDsp, 128>, kChans> NoteOnCounts{};
+inline std::array<int32_t, kChans> SustainVals{};
 inline std::atomic<uint8_t> KinetraceDirty{0};
 // The note display's step counter.
 inline int32_t NoteOnCountsScroll = 0;
@@ -72,7 +73,7 @@ void WarnUnexpectedStatus(const char* proc, uint8_t status);
 bool ProgChangesAllowed(int32_t port);
 // Sends a one-byte message (clock, start, stop) to every allocated output port whose switch in
 // enabled is on.
-void SendToPorts(const std::array<uint8_t, 9>& enabled, uint32_t msg, bool trace);
+void SendToPorts(const std::array<uint8_t, kPorts>& enabled, uint32_t msg, bool trace);
 // One short message to an output port's device, only while LocalControlOn. With trace, and
 // diagnostics and output trace on, the message is also traced (time 0). Returns the MIDI layer's
 // result; kErrInvalidHandle when the port has no open device. Nothing sent is not a fault.

@@ -210,7 +210,7 @@ void RunningOrConfig(uint8_t state, const TProgStateInputs& in, TProgStateView& 
   b["shpLiveMidiActivity"] = Shown(in.DspMidiActivity);
 
   // Seq rows.
-  const int32_t last = std::clamp(in.LastSeq, -1, 3);
+  const int32_t last = std::clamp(in.LastSeq, -1, kSeqs - 1);
   for (int32_t s = 0; s <= last; ++s) {
     TSeqRowCtls& r = v.SeqRows[s];
     for (TCtlState* c :

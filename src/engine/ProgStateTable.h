@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "base/Sizes.h"
+
 namespace vel {
 
 // One control's new state; a member left empty stays as it is.
@@ -59,7 +61,7 @@ struct TProgStateView {
   std::map<std::string, TCtlState> Controls;
   // Seq rows 0..LastSeq; rows beyond are left alone. In state 0 every run-time control of these
   // rows is hidden (HideSeqRows), not only those named here.
-  std::array<TSeqRowCtls, 4> SeqRows{};
+  std::array<TSeqRowCtls, kSeqs> SeqRows{};
   bool HideSeqRows = false;
   // The wait message: shown with this text, hidden, or left.
   std::optional<std::string> WaitMessage;

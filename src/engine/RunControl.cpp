@@ -257,13 +257,13 @@ bool CloseOutPort(int32_t devIdx, int32_t port, bool slow) {
 }
 
 void CloseAllInPorts() {
-  for (int32_t port = 0; port <= std::min<int32_t>(InPortsAllocated, kMaxPorts - 1); ++port) {
+  for (int32_t port = 0; port <= std::min<int32_t>(InPortsAllocated, kPorts - 1); ++port) {
     const int32_t dev = InPortDevIdx[port];
     if (ValidInDev(dev)) CloseInPort(dev, port, false);
   }
   {
     Lock lock(EngineLock);
-    for (int32_t port = 0; port < kMaxPorts; ++port) {
+    for (int32_t port = 0; port < kPorts; ++port) {
       const int32_t dev = InPortDevIdx[port];
       if (ValidInDev(dev)) {
         MidiInDevs[dev].PortNo = -1;
@@ -278,13 +278,13 @@ void CloseAllInPorts() {
 }
 
 void CloseAllOutPorts() {
-  for (int32_t port = 0; port <= std::min<int32_t>(OutPortsAllocated, kMaxPorts - 1); ++port) {
+  for (int32_t port = 0; port <= std::min<int32_t>(OutPortsAllocated, kPorts - 1); ++port) {
     const int32_t dev = PortDevIdx[port];
     if (ValidOutDev(dev)) CloseOutPort(dev, port, false);
   }
   {
     Lock lock(EngineLock);
-    for (int32_t port = 0; port < kMaxPorts; ++port) {
+    for (int32_t port = 0; port < kPorts; ++port) {
       const int32_t dev = PortDevIdx[port];
       if (ValidOutDev(dev)) {
         MidiOutDevs[dev].PortNo = -1;
@@ -321,11 +321,11 @@ void LogPortTables(bool outputs) {
                  "PortName:" + portName);
   };
   if (!outputs) {
-    for (int32_t n = 0; n <= std::min<int32_t>(InPortsAllocated, kMaxPorts - 1); ++n)
+    for (int32_t n = 0; n <= std::min<int32_t>(InPortsAllocated, kPorts - 1); ++n)
       line("MIDI in ports: Port:", n, MidiInDevs, InPortDevIdx[n], ValidInDev(InPortDevIdx[n]));
     return;
   }
-  for (int32_t n = 0; n <= std::min<int32_t>(OutPortsAllocated, kMaxPorts - 1); ++n)
+  for (int32_t n = 0; n <= std::min<int32_t>(OutPortsAllocated, kPorts - 1); ++n)
     line("MIDI out ports: Port:", n, MidiOutDevs, PortDevIdx[n], ValidOutDev(PortDevIdx[n]));
   DiagLogTimed("Live out port: " + std::to_string(LivePort + 1));
   for (int32_t s = 0; s <= LastSeq(); ++s)
@@ -438,7 +438,7 @@ void StartRunning() {
       ClockWatchMs = 0;
       ExtClockLastMs = -1;  // no clock yet: the first one is not averaged
     }
-    for (int32_t port = 0; port <= std::min<int32_t>(InPortsAllocated, kMaxPorts - 1); ++port)
+    for (int32_t port = 0; port <= std::min<int32_t>(InPortsAllocated, kPorts - 1); ++port)
       StartInPort(InPortDevIdx[port], port);
     {
       Lock lock(EngineLock);

@@ -13,14 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "base/Sizes.h"
 #include "platform/MmTimer.h"
 #include "platform/midi/Midi.h"
 
 namespace vel {
 
-constexpr int kMaxPorts = 9;  // input and output ports 0..8
+// An input or output port 0..8.
 inline bool IsValidPort(int32_t port) {
-  return port >= 0 && port < kMaxPorts;
+  return port >= 0 && port < kPorts;
 }
 
 // Program states.
@@ -53,8 +54,8 @@ inline int8_t MidiInDevsLast = -1;  // last listed record, -1 none
 inline int8_t MidiOutDevsLast = -1;
 
 // Port to device index, -1 none.
-inline std::array<int8_t, kMaxPorts> InPortDevIdx = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
-inline std::array<int8_t, kMaxPorts> PortDevIdx = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
+inline std::array<int8_t, kPorts> InPortDevIdx = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
+inline std::array<int8_t, kPorts> PortDevIdx = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
 // Last allocated port, -1 none.
 inline int8_t InPortsAllocated = -1;
 inline int8_t OutPortsAllocated = -1;

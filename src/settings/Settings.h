@@ -18,6 +18,8 @@
 #include <type_traits>
 #include <variant>
 
+#include "base/Sizes.h"
+
 namespace vel {
 
 // ---------------------------------------------------------------------------------------------------
@@ -44,10 +46,8 @@ inline constexpr TColor clBtnFace = SysColour(15);
 inline constexpr TColor clDefault = 0x20000000u;
 
 // ---------------------------------------------------------------------------------------------------
-// Sizes
+// Sizes (ports and channels: base/Sizes.h)
 
-inline constexpr int kCfgPorts = 9;          // input ports and output ports, each
-inline constexpr int kCfgChans = 16;         // MIDI channels
 inline constexpr int kCfgControlInputs = 2;  // main and auxiliary control input
 inline constexpr int kCfgProgs = 128;        // program numbers
 
@@ -502,13 +502,13 @@ inline std::array<std::string, kCfgProgs> UserProgNames = [] {
 }();
 
 // "ClKinetrace-Chan" + c, c = 1..16: the note display's colour of each MIDI channel.
-inline constexpr std::array<TColor, kCfgChans> KinetraceChanColoursFactory = {
+inline constexpr std::array<TColor, kChans> KinetraceChanColoursFactory = {
     Rgb(0, 0, 255),     Rgb(0, 255, 0),     Rgb(255, 0, 0),     Rgb(0, 255, 255),
     Rgb(255, 255, 0),   Rgb(255, 0, 255),   Rgb(0, 128, 255),   Rgb(128, 255, 0),
     Rgb(128, 0, 255),   Rgb(128, 255, 255), Rgb(255, 255, 128), Rgb(255, 128, 255),
     Rgb(128, 128, 255), Rgb(128, 255, 128), Rgb(255, 128, 128), Rgb(0, 255, 128),
 };
-inline std::array<TColor, kCfgChans> ClKinetraceChan = KinetraceChanColoursFactory;
+inline std::array<TColor, kChans> ClKinetraceChan = KinetraceChanColoursFactory;
 
 // Control inputs 1 and 2 (index 0 main, 1 auxiliary): "InPort" + n + "-OctaveOffset" (octaves -9..9)
 // and "InPort" + n + "-LiveCmdKey" (the live command and calibrate key, -1 when a loaded text names no
@@ -520,12 +520,12 @@ inline std::array<std::atomic<int32_t>, kCfgControlInputs> InPortLiveCmdKey = {3
 //   "Port" + n + "-MIDIOutClocksEnabled", "Port" + n + "-MidiOutSyncEnabled",
 //   "Port" + n + "-MChanEnabled", "-MChanMin", "-MChanMax" (0-based channels, written + 1),
 //   "Port" + n + "-Chan" + c + "-MChanPitchOffset" (notes, -12..36).
-inline std::array<uint8_t, kCfgPorts> MIDIOutClocksEnabled{};
-inline std::array<uint8_t, kCfgPorts> MidiOutSyncEnabled{};
-inline std::array<uint8_t, kCfgPorts> MChanEnabled{};
-inline std::array<int8_t, kCfgPorts> MChanMin{};
-inline std::array<int8_t, kCfgPorts> MChanMax{};
-inline std::array<std::array<int32_t, kCfgChans>, kCfgPorts> MChanPitchOffset{};
+inline std::array<uint8_t, kPorts> MIDIOutClocksEnabled{};
+inline std::array<uint8_t, kPorts> MidiOutSyncEnabled{};
+inline std::array<uint8_t, kPorts> MChanEnabled{};
+inline std::array<int8_t, kPorts> MChanMin{};
+inline std::array<int8_t, kPorts> MChanMax{};
+inline std::array<std::array<int32_t, kChans>, kPorts> MChanPitchOffset{};
 
 // ---------------------------------------------------------------------------------------------------
 // Port allocation as loaded: the reader leaves these and the main window's refresh applies them.
@@ -535,12 +535,12 @@ inline std::array<std::array<int32_t, kCfgChans>, kCfgPorts> MChanPitchOffset{};
 inline int8_t InPortsLoaded = -1;
 inline int8_t OutPortsLoaded = -1;
 // "InPort" + n + "-DevName", "InPort" + n + "-PortName", and the OutPort twins.
-inline std::array<std::string, kCfgPorts> InPortDevNames;
-inline std::array<std::string, kCfgPorts> InPortNames;
-inline std::array<std::string, kCfgPorts> OutPortDevNames;
-inline std::array<std::string, kCfgPorts> OutPortNames;
+inline std::array<std::string, kPorts> InPortDevNames;
+inline std::array<std::string, kPorts> InPortNames;
+inline std::array<std::string, kPorts> OutPortDevNames;
+inline std::array<std::string, kPorts> OutPortNames;
 // "Port" + n + "-ProgChangesEnabled".
-inline std::array<uint8_t, kCfgPorts> ProgChangesEnabled = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+inline std::array<uint8_t, kPorts> ProgChangesEnabled = {1, 1, 1, 1, 1, 1, 1, 1, 1};
 // "Live-PortNo": 0-based live output port, written + 1.
 inline int8_t LivePortNoLoaded = 0;
 // "TarloSysEx-PortNo" (0-based, written + 1), "TarloSysEx-DevId", "TarloOn".

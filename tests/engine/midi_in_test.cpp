@@ -336,14 +336,14 @@ TEST_F(MidiInTest, StopThenStartRestartsExactlyTheSeqsThatWerePlaying) {
   Run(1);
   MidiInSyncIntEnabled = 1;
   StopImmStop = 1;
-  for (int s = 0; s < 4; ++s) Fill(s, {{0, 0x643C90}, {1920, 0x003C80}, {3840, 0xFF}});
+  for (int s = 0; s < kSeqs; ++s) Fill(s, {{0, 0x643C90}, {1920, 0x003C80}, {3840, 0xFF}});
   Play(0);
   Play(2);
   Inject(0, 0xFC, 10);
   ASSERT_EQ(gCommands.size(), 1u);
   EXPECT_EQ(gCommands[0], (std::pair<uint8_t, std::vector<uint8_t>>{kCmdStop, {1, 1, 1, 1}}));
   TimerProc(7, 0);
-  for (int s = 0; s < 4; ++s) EXPECT_EQ(SeqBuf(s).SeqState, ssStopped) << s;
+  for (int s = 0; s < kSeqs; ++s) EXPECT_EQ(SeqBuf(s).SeqState, ssStopped) << s;
 
   Inject(0, 0xFA, 20);
   ASSERT_EQ(gCommands.size(), 2u);

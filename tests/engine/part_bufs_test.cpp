@@ -219,7 +219,7 @@ class SeqPitchTest : public test::EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    for (int s = 0; s < 4; ++s) Fill(0, s, {{0, 0x643C90}, {10, 0x3C80}});
+    for (int s = 0; s < kSeqs; ++s) Fill(0, s, {{0, 0x643C90}, {10, 0x3C80}});
     PartBufs[0][0].Selected = 1;
     PartBufs[0][1].Selected = 1;
   }

@@ -249,7 +249,7 @@ TEST_F(PlayCycleTest, ResetSeqOutputsResetsEachSharedPortAndChannelOnce) {
   EXPECT_EQ(SentHex(1).size(), 9u);
   EXPECT_EQ(SentHex(1)[8], "B2 7B 00");
   EXPECT_EQ(NoteOnCounts[1][60].Vel, 0);
-  for (int s = 0; s < 4; ++s) EXPECT_EQ(PartBufs[0][s].ChanResetReq, 0);
+  for (int s = 0; s < kSeqs; ++s) EXPECT_EQ(PartBufs[0][s].ChanResetReq, 0);
 
   // Marked only: seq 2 alone.
   ClearSent();
@@ -277,7 +277,7 @@ TEST_F(PlayCycleTest, ResetSeqOutputsResetsEveryChannelOfAMultipliedSeqOnce) {
   EXPECT_EQ(port0[18], "E3 00 40");
   EXPECT_EQ(port0[26], "B3 7B 00");
   EXPECT_EQ(SentHex(1).size(), 9u);
-  for (int s = 0; s < 4; ++s) EXPECT_EQ(PartBufs[0][s].ChanResetReq, 0);
+  for (int s = 0; s < kSeqs; ++s) EXPECT_EQ(PartBufs[0][s].ChanResetReq, 0);
 }
 
 TEST_F(PlayCycleTest, SentEventsLightTheSeqAndFeedTheNoteDisplay) {

@@ -370,7 +370,7 @@ TEST_F(RunControlTest, StopAllPartsStopsBothPartsOrOnlyThePlayingOnes) {
   EXPECT_EQ(PartBufs[1][1].SeqState, ssStopped);
   StopAllParts(false);
   for (int s = 0; s <= 2; ++s)
-    for (int p = 0; p < 2; ++p) EXPECT_EQ(PartBufs[p][s].SeqState, ssStopped) << p << " " << s;
+    for (int p = 0; p < kParts; ++p) EXPECT_EQ(PartBufs[p][s].SeqState, ssStopped) << p << " " << s;
   // Seq 4 is not in use.
   EXPECT_EQ(PartBufs[0][3].SeqState, ssPlaying);
 }

@@ -43,8 +43,8 @@ TEST_F(TimerThreadsTest, TheTimerPlaysWhileOtherThreadsChangeTheEngine) {
       WriteLiveFifo(0x000080 | (n % 128) << 8);
       {
         std::lock_guard lock(EngineLock);
-        if (PartBufs[1][n % 4].EventsUsed > 4000) ClearPartBuf(1, n % 4);
-        InsertPartEvent(1, n % 4, 0x643C90, static_cast<int32_t>(n % 3840), true);
+        if (PartBufs[1][n % kSeqs].EventsUsed > 4000) ClearPartBuf(1, n % kSeqs);
+        InsertPartEvent(1, n % kSeqs, 0x643C90, static_cast<int32_t>(n % 3840), true);
         SetKeyMode(n % 2 ? KeyModeLive : KeyModeCommand);
       }
       ++n;
@@ -56,13 +56,13 @@ TEST_F(TimerThreadsTest, TheTimerPlaysWhileOtherThreadsChangeTheEngine) {
   for (int i = 0; i < 150; ++i) {
     {
       std::lock_guard lock(EngineLock);
-      SeqRecs[i % 4].SelPart = (i / 4) % 2;
+      SeqRecs[i % kSeqs].SelPart = (i / kSeqs) % kParts;
       if (i % 10 == 0) SetTargetTempo(i % 20 ? 18000 : 9000, false);
       if (i % 25 == 0) {
-        PartBufs[0][i % 4].Selected = 1;
+        PartBufs[0][i % kSeqs].Selected = 1;
         StopSeqs();
       }
-      if (SeqBuf(i % 4).SeqState == ssStopped && SeqBuf(i % 4).Head >= 0) Play(i % 4);
+      if (SeqBuf(i % kSeqs).SeqState == ssStopped && SeqBuf(i % kSeqs).Head >= 0) Play(i % kSeqs);
     }
     lastClock = MsClock.load();
     (void)KeyMode.load();

@@ -75,14 +75,14 @@ TEST(SettingsFactory, PortsAndHolding) {
   EXPECT_EQ(TarloOn, 0);
   EXPECT_EQ(TemplateKeySizeLoaded, 40);
   EXPECT_EQ(TemplateKeySize, -1);  // nothing laid out before start-up applies the loaded size
-  for (int p = 0; p < kCfgPorts; ++p) {
+  for (int p = 0; p < kPorts; ++p) {
     EXPECT_EQ(ProgChangesEnabled[p], 1) << p;
     EXPECT_EQ(MChanEnabled[p], 0) << p;
     EXPECT_EQ(MChanMin[p], 0) << p;
     EXPECT_EQ(MChanMax[p], 0) << p;
     EXPECT_EQ(MIDIOutClocksEnabled[p], 0) << p;
     EXPECT_EQ(MidiOutSyncEnabled[p], 0) << p;
-    for (int c = 0; c < kCfgChans; ++c) EXPECT_EQ(MChanPitchOffset[p][c], 0);
+    for (int c = 0; c < kChans; ++c) EXPECT_EQ(MChanPitchOffset[p][c], 0);
   }
 }
 
