@@ -365,7 +365,7 @@ bool FillSixteenths() {
 void PlaySeq() {
   std::lock_guard lock(vel::EngineLock);
   vel::TPartBuf& b = vel::SeqBuf(kSeq);
-  b.SeqState = vel::ssPlaying;
+  b.SeqState = vel::TSeqState::Playing;
   b.PlayEvIndex = b.Head;
   vel::AdvanceSeqEvent(kSeq, true, 0, 0);
 }
@@ -420,7 +420,7 @@ void BM_NoteTimingOverJack(benchmark::State& state) {
     const std::size_t last = peer.Count();
     {
       std::lock_guard lock(vel::EngineLock);
-      vel::SeqBuf(kSeq).SeqState = vel::ssStopped;
+      vel::SeqBuf(kSeq).SeqState = vel::TSeqState::Stopped;
     }
 
     std::vector<double> us, frameUs;

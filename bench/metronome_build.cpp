@@ -24,7 +24,7 @@ void SetUpMetronome(bool drum) {
   BassVelVar = 40;
   LoadDrumFactory();
   LoadBassFactory();
-  PartBufs[0][0].SeqState = ssStopped;
+  PartBufs[0][0].SeqState = TSeqState::Stopped;
 }
 
 void BuildBars(benchmark::State& state) {

@@ -59,7 +59,7 @@ void SetUpEngine(bool chords) {
     for (int p = 0; p < kParts; ++p) {
       ClearPartBuf(p, s);
       TPartBuf& b = PartBufs[p][s];
-      b.SeqState = ssStopped;
+      b.SeqState = TSeqState::Stopped;
       b.PortPend = static_cast<int8_t>(s % 3);
       b.ChanPend = static_cast<int8_t>(s);
       for (int32_t i = 0; i < kMaxPartEvents - 1; ++i) {
@@ -73,7 +73,7 @@ void SetUpEngine(bool chords) {
     SeqRecs[s].PartSweepOn = 1;
     SeqRecs[s].PartSweepHigh = 1;
     TPartBuf& b = SeqBuf(s);
-    b.SeqState = ssPlaying;
+    b.SeqState = TSeqState::Playing;
     b.PlayEvIndex = b.Head;
     AdvanceSeqEvent(s, true, 0, 0);
   }

@@ -406,7 +406,7 @@ bool RequestMetrRebuild() {
   if (!HasMetrSeq()) return false;
   MetrDrumChanged = 0;
   MetrBassChanged = 0;
-  if (SeqBuf(MetrSeqNo).SeqState == ssStopped) {
+  if (SeqBuf(MetrSeqNo).SeqState == TSeqState::Stopped) {
     BuildMetronomeBar(SeqRecs[MetrSeqNo].PlayPart & 1, false);
   } else {
     MetrRebuildPending = 1;

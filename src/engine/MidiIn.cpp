@@ -324,7 +324,7 @@ void HandleMidiStop(int32_t port, int32_t) {
   if (DspMidiActivity) InLightOther = 1;
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     TPartBuf& b = SeqBuf(s);
-    b.WasRunning = b.SeqState != ssStopped;
+    b.WasRunning = b.SeqState != TSeqState::Stopped;
     b.Selected = 1;
     b.SelChanged = 1;
   }

@@ -159,7 +159,7 @@ void DeleteProgChanges(int32_t part, int32_t seq) {
     // this cycle, the tail stands in for it, silent, so that the part still wraps on time.
     int16_t next = b.Events[play].Next;
     while (next >= 0 && IsProgChange(b.Events[next].Msg)) next = b.Events[next].Next;
-    const bool scheduled = b.SeqState <= ssStopPrimed && &b == &SeqBuf(seq);
+    const bool scheduled = IsPlaying(b.SeqState) && &b == &SeqBuf(seq);
     if (b.Head < 0) {
       b.PlayEvIndex = -1;
     } else if (next >= 0) {
@@ -250,8 +250,8 @@ void RestoreSeqSelection() {
 
 namespace {
 
-bool NotPlayingState(uint8_t state) {
-  return state == ssStopped || state == ssRecPrimed || state == ssRecording;
+bool NotPlayingState(TSeqState state) {
+  return state == TSeqState::Stopped || state == TSeqState::RecPrimed || state == TSeqState::Recording;
 }
 
 }  // namespace
@@ -270,13 +270,13 @@ bool NoSeqPlayingButMetr() {
 
 bool AllSeqsStopped() {
   for (int32_t s = 0; s <= LastSeq(); ++s)
-    if (SeqBuf(s).SeqState != ssStopped) return false;
+    if (SeqBuf(s).SeqState != TSeqState::Stopped) return false;
   return true;
 }
 
 bool SelectedSeqsStopped() {
   for (int32_t s = 0; s <= LastSeq(); ++s)
-    if (SeqBuf(s).Selected && SeqBuf(s).SeqState != ssStopped) return false;
+    if (SeqBuf(s).Selected && SeqBuf(s).SeqState != TSeqState::Stopped) return false;
   return true;
 }
 
@@ -338,7 +338,7 @@ void SetSeqPitch(bool absolute, int32_t value, bool up) {
     ForPitchParts(s, [&](TPartBuf& b, bool playing) {
       if (b.PitchLocked) return;
       if (cycleCmd && PitchCycles > 0 && b.Head >= 0) {
-        b.PitchCyclesRem = b.SeqState != ssStopped ? PitchCycles + 1 : PitchCycles;
+        b.PitchCyclesRem = b.SeqState != TSeqState::Stopped ? PitchCycles + 1 : PitchCycles;
         b.PitchCycleTransB = changedTranspose(b.TransposePend, b.PitchBase);
         if (b.PitchCycles != 0) {
           b.TransposePend = b.PitchCycleTransA;

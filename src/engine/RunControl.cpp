@@ -570,10 +570,10 @@ void StopAllParts(bool playingOnly) {
   Lock lock(EngineLock);
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     if (playingOnly) {
-      SeqBuf(s).SeqState = ssStopped;
+      SeqBuf(s).SeqState = TSeqState::Stopped;
       continue;
     }
-    for (int32_t p = 0; p < kParts; ++p) PartBufs[p][s].SeqState = ssStopped;
+    for (int32_t p = 0; p < kParts; ++p) PartBufs[p][s].SeqState = TSeqState::Stopped;
   }
 }
 

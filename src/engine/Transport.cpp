@@ -357,14 +357,14 @@ bool ResetSeqs(bool resetAttribs, bool all) {
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     TPartBuf& b = SeqBuf(s);
     if (!all && !b.Selected) continue;
-    if (b.SeqState == ssStopped) {
+    if (b.SeqState == TSeqState::Stopped) {
       if (resetAttribs) ResetSeqAttribs(SeqRecs[s].PlayPart & 1, s, true);
       if (b.Head >= 0) {
         b.ChanResetReq = 1;
         stoppedReset = true;
       }
     } else {
-      b.SeqState = ssStopPrimed;
+      b.SeqState = TSeqState::StopPrimed;
       if (b.Head >= 0) {
         b.ChanResetReq = 1;
         b.EndCycleNow = 1;
@@ -384,7 +384,7 @@ void StopSeqs() {
   } else {
     for (int32_t s = 0; s <= LastSeq(); ++s) {
       TPartBuf& b = SeqBuf(s);
-      if (b.Selected && b.SeqState != ssStopped) b.SeqState = ssStopPrimed;
+      if (b.Selected && b.SeqState != TSeqState::Stopped) b.SeqState = TSeqState::StopPrimed;
     }
   }
   StatusMsg.Set("Stop");
@@ -400,8 +400,8 @@ void StartRecord() {
   bool any = false;
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     TPartBuf& b = SeqBuf(s);
-    if (!b.Selected || b.SeqState != ssStopped) continue;
-    b.SeqState = ssRecPrimed;
+    if (!b.Selected || b.SeqState != TSeqState::Stopped) continue;
+    b.SeqState = TSeqState::RecPrimed;
     b.RecChanged = 1;
     SeqRecs[s].PartSweepOn = 0;
     SeqRecs[s].SelPart = SeqRecs[s].PlayPart;

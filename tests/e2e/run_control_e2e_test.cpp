@@ -5,7 +5,6 @@
 
 #include <array>
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -114,7 +113,8 @@ class RunControlE2E : public ::testing::Test {
   }
 
   // Engine data as the MIDI-in thread left it.
-  static int32_t Locked(const std::function<int32_t()>& read) {
+  template <typename Read>
+  static auto Locked(Read read) {
     std::lock_guard lock(EngineLock);
     return read();
   }
@@ -163,7 +163,7 @@ TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
   Clocks(24);
   expected.push_back("80 3C 00");
   EXPECT_EQ(ReceivedWhenSettled(expected.size()), expected);
-  EXPECT_EQ(Locked([] { return SeqBuf(0).SeqState; }), ssStopped);
+  EXPECT_EQ(Locked([] { return SeqBuf(0).SeqState; }), TSeqState::Stopped);
   EXPECT_EQ(Locked([] { return SeqBuf(0).WasRunning; }), 1);
 
   // MIDI Start: the seq that was playing starts again from its first event.
@@ -171,7 +171,7 @@ TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
   Clocks(24);
   for (const char* m : {"90 3C 64", "80 3C 00", "90 3C 64"}) expected.push_back(m);
   EXPECT_EQ(ReceivedWhenSettled(expected.size()), expected);
-  EXPECT_EQ(Locked([] { return SeqBuf(0).SeqState; }), ssPlaying);
+  EXPECT_EQ(Locked([] { return SeqBuf(0).SeqState; }), TSeqState::Playing);
 
   // The stop resets the live channel, then the seqs' channel.
   StopRunning();

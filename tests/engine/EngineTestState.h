@@ -201,7 +201,7 @@ inline void FillPart(int part, int seq, std::initializer_list<std::pair<int32_t,
 }
 
 // Starts a seq's playing part from its head with its next tick, as the play command does.
-inline void StartSeq(int seq, uint8_t state = ssPlaying) {
+inline void StartSeq(int seq, TSeqState state = TSeqState::Playing) {
   TPartBuf& b = SeqBuf(seq);
   b.SeqState = state;
   b.PlayEvIndex = b.Head;
@@ -258,7 +258,7 @@ class EngineTest : public ::testing::Test {
   static void Fill(int part, int seq, std::initializer_list<std::pair<int32_t, uint32_t>> events) {
     FillPart(part, seq, events);
   }
-  static void Play(int seq, uint8_t state = ssPlaying) { StartSeq(seq, state); }
+  static void Play(int seq, TSeqState state = TSeqState::Playing) { StartSeq(seq, state); }
 
   midi::Handle handles_[midi::loopback::kOutDevs] = {};
 };

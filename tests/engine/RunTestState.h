@@ -71,7 +71,7 @@ inline void ResetRunState() {
 inline void StandInPlay() {
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     const TPartBuf& b = SeqBuf(s);
-    if (b.Selected && b.Head >= 0 && b.SeqState == ssStopped) StartSeq(s);
+    if (b.Selected && b.Head >= 0 && b.SeqState == TSeqState::Stopped) StartSeq(s);
   }
   ReturnToLiveMode();
 }

@@ -278,7 +278,7 @@ TEST_F(MidiInTest, LocalControlOffStopsTheSeqsAndSilencesEverythingUntilItIsOn) 
   In(0, 0x007AB0);
   EXPECT_EQ(LocalControlOn, 0);
   EXPECT_EQ(LocalCtlDirty, 1);
-  EXPECT_EQ(SeqBuf(0).SeqState, ssStopPrimed);
+  EXPECT_EQ(SeqBuf(0).SeqState, TSeqState::StopPrimed);
   // The live channel and the playing seq's channel are reset while they still can be.
   EXPECT_EQ(SentHex(), test::Join({test::ChannelResetHex(1), test::ChannelResetHex(4)}));
   midi::loopback::ClearSent();
@@ -286,7 +286,7 @@ TEST_F(MidiInTest, LocalControlOffStopsTheSeqsAndSilencesEverythingUntilItIsOn) 
   In(0, 0x6407B0);
   TimerProc(7, 0);
   EXPECT_EQ(SentHex(), Lines{});
-  EXPECT_EQ(SeqBuf(0).SeqState, ssStopped);
+  EXPECT_EQ(SeqBuf(0).SeqState, TSeqState::Stopped);
 
   LocalCtlDirty = 0;
   In(0, 0x7F7AB0);
@@ -343,15 +343,15 @@ TEST_F(MidiInTest, StopThenStartRestartsExactlyTheSeqsThatWerePlaying) {
   ASSERT_EQ(gCommands.size(), 1u);
   EXPECT_EQ(gCommands[0], (std::pair<uint8_t, std::vector<uint8_t>>{kCmdStop, {1, 1, 1, 1}}));
   TimerProc(7, 0);
-  for (int s = 0; s < kSeqs; ++s) EXPECT_EQ(SeqBuf(s).SeqState, ssStopped) << s;
+  for (int s = 0; s < kSeqs; ++s) EXPECT_EQ(SeqBuf(s).SeqState, TSeqState::Stopped) << s;
 
   Inject(0, 0xFA, 20);
   ASSERT_EQ(gCommands.size(), 2u);
   EXPECT_EQ(gCommands[1], (std::pair<uint8_t, std::vector<uint8_t>>{kCmdPlay, {1, 0, 1, 0}}));
-  EXPECT_EQ(SeqBuf(0).SeqState, ssPlaying);
-  EXPECT_EQ(SeqBuf(1).SeqState, ssStopped);
-  EXPECT_EQ(SeqBuf(2).SeqState, ssPlaying);
-  EXPECT_EQ(SeqBuf(3).SeqState, ssStopped);
+  EXPECT_EQ(SeqBuf(0).SeqState, TSeqState::Playing);
+  EXPECT_EQ(SeqBuf(1).SeqState, TSeqState::Stopped);
+  EXPECT_EQ(SeqBuf(2).SeqState, TSeqState::Playing);
+  EXPECT_EQ(SeqBuf(3).SeqState, TSeqState::Stopped);
   EXPECT_EQ(BarNo, 1);  // nothing played: the beat count restarted
 }
 

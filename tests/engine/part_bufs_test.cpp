@@ -1,5 +1,5 @@
 // Part buffers: insertion order, the pool limit, deleting program changes, attribute resets,
-// selection and state tests, pitch commands.
+// selection and state tests, the seq states that play, pitch commands.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -197,12 +197,12 @@ TEST_F(PartBufsTest, SelectionAndStateTestsLookAtThePlayingPartOfSeqsInUse) {
 
   EXPECT_TRUE(NoSeqPlaying());
   EXPECT_TRUE(AllSeqsStopped());
-  PartBufs[1][1].SeqState = ssRecording;
+  PartBufs[1][1].SeqState = TSeqState::Recording;
   EXPECT_TRUE(NoSeqPlaying());
   EXPECT_FALSE(AllSeqsStopped());
   EXPECT_FALSE(SelectedSeqsStopped());
-  PartBufs[0][1].SeqState = ssPlaying;  // not the playing part
-  PartBufs[0][0].SeqState = ssStopPrimed;
+  PartBufs[0][1].SeqState = TSeqState::Playing;  // not the playing part
+  PartBufs[0][0].SeqState = TSeqState::StopPrimed;
   EXPECT_FALSE(NoSeqPlaying());
   MetrSeqNo = 0;
   EXPECT_TRUE(NoSeqPlayingButMetr());
@@ -213,6 +213,15 @@ TEST_F(PartBufsTest, SelectionAndStateTestsLookAtThePlayingPartOfSeqsInUse) {
   EXPECT_TRUE(SelectedSeqsStopped());
   EXPECT_FALSE(AnySeqSelected());
   EXPECT_TRUE(AllSeqsSelected());
+}
+
+TEST(SeqStateTest, ThePlayStatesUpToStopPrimedArePlaying) {
+  const std::pair<TSeqState, bool> table[] = {
+      {TSeqState::PlayPrimed, true}, {TSeqState::Playing, true},    {TSeqState::PlayMutedPrimed, true},
+      {TSeqState::PlayMuted, true},  {TSeqState::StopPrimed, true}, {TSeqState::Stopped, false},
+      {TSeqState::RecPrimed, false}, {TSeqState::Recording, false},
+  };
+  for (auto [state, playing] : table) EXPECT_EQ(IsPlaying(state), playing) << static_cast<int>(state);
 }
 
 class SeqPitchTest : public test::EngineTest {
@@ -276,7 +285,7 @@ TEST_F(SeqPitchTest, PitchCyclesAlternateTheOldAndTheNewTranspose) {
   PitchCyclesN = 1;
   PitchCycles = 2;
   PartBufs[0][0].Transpose = PartBufs[0][0].TransposePend = 3;
-  PartBufs[0][1].SeqState = ssPlaying;
+  PartBufs[0][1].SeqState = TSeqState::Playing;
   SetSeqPitch(true, 10, false);
   const TPartBuf& b = PartBufs[0][0];
   EXPECT_EQ(b.PitchCycles, 2);

@@ -33,15 +33,15 @@ TEST_F(PlayCycleTest, PlaysAPartAtExactCallbacksAndNeverSendsTheEndMarker) {
 TEST_F(PlayCycleTest, APrimedSeqHoldsItsPositionUntilItsFirstEventFallsDue) {
   FillBar(0, 1);
   TPartBuf& b = PartBufs[0][1];
-  b.SeqState = ssPlayMutedPrimed;
+  b.SeqState = TSeqState::PlayMutedPrimed;
   b.MutedPend = 1;
   b.PlayEvIndex = b.Head;
   AdvanceSeqEvent(1, true, 20, 0);  // first event 20 ticks away
   Ticks(2);                         // 7 + 8 ticks: still primed
-  EXPECT_EQ(b.SeqState, ssPlayMutedPrimed);
+  EXPECT_EQ(b.SeqState, TSeqState::PlayMutedPrimed);
   EXPECT_EQ(b.PElap, 0);
   Ticks(1);
-  EXPECT_EQ(b.SeqState, ssPlayMuted);
+  EXPECT_EQ(b.SeqState, TSeqState::PlayMuted);
   Ticks(1);
   EXPECT_EQ(b.PElap, 7);
   EXPECT_TRUE(Sent().empty());  // muted

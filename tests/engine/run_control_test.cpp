@@ -305,8 +305,8 @@ TEST_F(RunControlTest, RealTimerTicksWhileRunningAndNotAfterTheStop) {
 // ---- the engine reset ----
 
 TEST_F(RunControlTest, EngineResetClearsClocksQueuesSelectionAndStopsEveryPart) {
-  PartBufs[1][2].SeqState = ssPlaying;
-  SeqBuf(0).SeqState = ssRecording;
+  PartBufs[1][2].SeqState = TSeqState::Playing;
+  SeqBuf(0).SeqState = TSeqState::Recording;
   SeqBuf(0).Selected = 1;
   SeqBuf(0).WasRunning = 1;
   MsClock = 1234;
@@ -326,8 +326,8 @@ TEST_F(RunControlTest, EngineResetClearsClocksQueuesSelectionAndStopsEveryPart) 
   WriteRawFifo(0x6407B0);
   MetrSeqNo = 1;
   ResetEngine();
-  EXPECT_EQ(PartBufs[1][2].SeqState, ssStopped);
-  EXPECT_EQ(SeqBuf(0).SeqState, ssStopped);
+  EXPECT_EQ(PartBufs[1][2].SeqState, TSeqState::Stopped);
+  EXPECT_EQ(SeqBuf(0).SeqState, TSeqState::Stopped);
   EXPECT_EQ(SeqBuf(0).WasRunning, 0);
   EXPECT_EQ(MsClock, 0);
   EXPECT_EQ(ExtClockTicks, 0);
@@ -361,18 +361,18 @@ TEST_F(RunControlTest, EngineResetGivesBackATimerItFindsRatherThanForgetIt) {
 TEST_F(RunControlTest, StopAllPartsStopsBothPartsOrOnlyThePlayingOnes) {
   MaxActiveSeqs = 2;
   for (auto& part : PartBufs)
-    for (auto& b : part) b.SeqState = ssPlaying;
+    for (auto& b : part) b.SeqState = TSeqState::Playing;
   SeqRecs[1].PlayPart = 1;
   StopAllParts(true);
-  EXPECT_EQ(PartBufs[0][0].SeqState, ssStopped);
-  EXPECT_EQ(PartBufs[1][0].SeqState, ssPlaying);
-  EXPECT_EQ(PartBufs[0][1].SeqState, ssPlaying);
-  EXPECT_EQ(PartBufs[1][1].SeqState, ssStopped);
+  EXPECT_EQ(PartBufs[0][0].SeqState, TSeqState::Stopped);
+  EXPECT_EQ(PartBufs[1][0].SeqState, TSeqState::Playing);
+  EXPECT_EQ(PartBufs[0][1].SeqState, TSeqState::Playing);
+  EXPECT_EQ(PartBufs[1][1].SeqState, TSeqState::Stopped);
   StopAllParts(false);
   for (int s = 0; s <= 2; ++s)
-    for (int p = 0; p < kParts; ++p) EXPECT_EQ(PartBufs[p][s].SeqState, ssStopped) << p << " " << s;
+    for (int p = 0; p < kParts; ++p) EXPECT_EQ(PartBufs[p][s].SeqState, TSeqState::Stopped) << p << " " << s;
   // Seq 4 is not in use.
-  EXPECT_EQ(PartBufs[0][3].SeqState, ssPlaying);
+  EXPECT_EQ(PartBufs[0][3].SeqState, TSeqState::Playing);
 }
 
 // ---- program state ----

@@ -62,7 +62,7 @@ TEST_F(TimerThreadsTest, TheTimerPlaysWhileOtherThreadsChangeTheEngine) {
         PartBufs[0][i % kSeqs].Selected = 1;
         StopSeqs();
       }
-      if (SeqBuf(i % kSeqs).SeqState == ssStopped && SeqBuf(i % kSeqs).Head >= 0) Play(i % kSeqs);
+      if (SeqBuf(i % kSeqs).SeqState == TSeqState::Stopped && SeqBuf(i % kSeqs).Head >= 0) Play(i % kSeqs);
     }
     lastClock = MsClock.load();
     (void)KeyMode.load();
