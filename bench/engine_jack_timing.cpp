@@ -178,13 +178,13 @@ class EngineOverJack {
       why = "the engine could not open the peer's ports";
       return false;
     }
-    vel::SetProgState(vel::psConfig);
+    vel::SetProgState(vel::TProgState::Config);
     return true;
   }
 
   bool Run(std::string& why) {
     vel::StartRunning();
-    if (vel::ProgState != vel::psRunning || !vel::TimerExists) {
+    if (vel::ProgState != vel::TProgState::Running || !vel::TimerExists) {
       why = "StartRunning did not reach Running with a timer";
       return false;
     }

@@ -83,7 +83,7 @@ void SetUpEngine(bool chords) {
   for (int d = 0; d < midi::loopback::kOutDevs; ++d)
     for (int i = 0; i < 20000; ++i) SendShortMsg(d, 0xF8, false);
   midi::loopback::ClearSent();
-  ProgState = psRunning;
+  ProgState = TProgState::Running;
 }
 
 // Times each call of fn alone; between calls, between() runs untimed.
@@ -117,7 +117,7 @@ void BM_TimerProc(benchmark::State& state) {
         WriteLiveFifo(n % 2 ? 0x000080 | note << 8 : 0x500090 | note << 8);
         if (n % 512 == 0) midi::loopback::ClearSent();
       });
-  ProgState = psConfig;
+  ProgState = TProgState::Config;
   midi::loopback::ClearSent();
 }
 BENCHMARK(BM_TimerProc)

@@ -179,7 +179,7 @@ void HandleSys(int32_t port, uint32_t msg, int32_t time) {
 }  // namespace
 
 void MidiInCallback(midi::Handle, uintptr_t instance, const midi::InMessage& m) {
-  if (ProgState.load() == psInitialising) return;
+  if (ProgState.load() == TProgState::Initialising) return;
   if (m.type != midi::InMsg::Data && m.type != midi::InMsg::Error) return;
   std::lock_guard lock(EngineLock);
   if (InPortsAllocated < 0) return;
@@ -283,7 +283,7 @@ void HandleMidiClock(int32_t port, int32_t time) {
   const bool first = ExtClockLastMs < 0;
   const int64_t interval = first ? 0 : static_cast<int64_t>(time) - ExtClockLastMs;
   // The engine plays only while Running; the clock is still timed outside it for the display.
-  if (!ClocksSourceInternal && ProgState.load() == psRunning) {
+  if (!ClocksSourceInternal && ProgState.load() == TProgState::Running) {
     ExtClockTicks = static_cast<int32_t>(static_cast<uint32_t>(ExtClockTicks) + 160u);
     ExtTickCents += 16000;
     const int32_t ticks = ExtTickCents / 100;

@@ -112,25 +112,25 @@ void ListDevices(Records& table, int8_t& last, bool outputs) {
 // ---------------------------------------------------------------------------------------------------
 // Program state
 
-const char* ProgStateText(uint8_t state) {
+const char* ProgStateText(TProgState state) {
   switch (state) {
-    case psInitialising:
+    case TProgState::Initialising:
       return "Initialising...";
-    case psLoadingConfig:
+    case TProgState::LoadingConfig:
       return "Loading config...";
-    case psRunning:
+    case TProgState::Running:
       return "Running";
-    case psStopping:
+    case TProgState::Stopping:
       return "Stopping...";
-    case psConfig:
+    case TProgState::Config:
       return "Config";
     default:
       return "";
   }
 }
 
-void SetProgState(uint8_t state) {
-  if (state > psConfig) {
+void SetProgState(TProgState state) {
+  if (!IsValidProgState(state)) {
     ReportDesignError("SetProgState error: Unexpected psState");
     return;
   }
@@ -405,7 +405,7 @@ void KillMidiTimer() {
 void StartRunning() {
   if (!HaveOutPorts()) return;
   ResetEngine();
-  SetProgState(psRunning);
+  SetProgState(TProgState::Running);
   StopRunningBusy = 0;
   CallHook(RunHooks.PromptCalibrateCmdKey);
   if (DiagFlags) {
@@ -482,7 +482,7 @@ void StopRunning() {
     }
     SleepMs(200);
   }
-  if (ProgState != psConfig) SetProgState(psStopping);
+  if (ProgState != TProgState::Config) SetProgState(TProgState::Stopping);
   SetKeyMode(KeyModeInactive);
   {
     Lock lock(EngineLock);
@@ -502,7 +502,7 @@ void StopRunning() {
   KillMidiTimer();
   ResetTimerResolution();
   StopHotkeySender();
-  if (ProgState != psConfig) SetProgState(psConfig);
+  if (ProgState != TProgState::Config) SetProgState(TProgState::Config);
   if (DiagFlags) CallHook(RunHooks.UsageReport);
   ResetEngine();
   CallHook(RunHooks.LoadMainCombos);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/Sizes.h"
+#include "engine/ProgState.h"
 #include "platform/MmTimer.h"
 #include "platform/midi/Midi.h"
 
@@ -24,13 +25,8 @@ inline bool IsValidPort(int32_t port) {
   return port >= 0 && port < kPorts;
 }
 
-// Program states.
-constexpr uint8_t psInitialising = 0;
-constexpr uint8_t psLoadingConfig = 1;
-constexpr uint8_t psRunning = 2;
-constexpr uint8_t psStopping = 3;
-constexpr uint8_t psConfig = 4;
-inline std::atomic<uint8_t> ProgState{psInitialising};
+// The program state in force.
+inline std::atomic<TProgState> ProgState{TProgState::Initialising};
 
 // Set when the engine timer is created; the timer callback clears it once it finds the program
 // not Running, which tells the stop that the callback has left its work.
@@ -99,7 +95,7 @@ enum class TDspTimer : uint8_t { Status, Metr, Diag };
 // other owners fill them at start-up; an empty one is skipped. GUI thread only.
 struct TRunHooks {
   // Applies ProgStateControls (ProgStateTable.h) for the state to the main window.
-  std::function<void(uint8_t state)> ApplyProgState;
+  std::function<void(TProgState state)> ApplyProgState;
   // Switches a display timer of the main window on with the interval, or off. Switching the
   // status timer on also restarts its flash clock (on, 400 ms left).
   std::function<void(TDspTimer timer, bool on, int32_t intervalMs)> SetDspTimer;
@@ -138,11 +134,11 @@ inline TRunHooks RunHooks;
 
 // ---- program state ----
 
-// "Initialising...", "Loading config...", "Running", "Stopping...", "Config"; empty above 4.
-const char* ProgStateText(uint8_t state);
+// "Initialising...", "Loading config...", "Running", "Stopping...", "Config"; empty above Config.
+const char* ProgStateText(TProgState state);
 // Enters a state: the main window applies its controls, ProgState takes the value and the change
-// is logged. Above 4: a design error and nothing changes.
-void SetProgState(uint8_t state);
+// is logged. Above Config: a design error and nothing changes.
+void SetProgState(TProgState state);
 // An output port is allocated: running can start.
 bool HaveOutPorts();
 

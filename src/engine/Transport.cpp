@@ -137,7 +137,7 @@ int32_t TempoStepBy(int32_t tempo, bool down, int32_t step) {
 }  // namespace
 
 void TimerProc(uint32_t, uintptr_t) {
-  if (ProgState.load() != psRunning) {
+  if (ProgState.load() != TProgState::Running) {
     TimerBusy = 0;
     MissedTicks.store(0, std::memory_order_relaxed);
     return;

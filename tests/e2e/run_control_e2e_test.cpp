@@ -133,9 +133,9 @@ TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
     std::lock_guard lock(EngineLock);
     test::FillPart(0, 0, {{0, 0x643C90}, {1920, 0x003C80}, {3840, 0xFF}});
   }
-  ProgState = psConfig;
+  ProgState = TProgState::Config;
   StartRunning();
-  ASSERT_EQ(ProgState, psRunning);
+  ASSERT_EQ(ProgState, TProgState::Running);
   ASSERT_EQ(TimerExists, 1);
   ASSERT_EQ(KeyMode, KeyModeLive);
   {
@@ -175,7 +175,7 @@ TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
 
   // The stop resets the live channel, then the seqs' channel.
   StopRunning();
-  EXPECT_EQ(ProgState, psConfig);
+  EXPECT_EQ(ProgState, TProgState::Config);
   EXPECT_EQ(TimerExists, 0);
   expected = test::Join({expected, test::ChannelResetHex(2), test::ChannelResetHex(0)});
   EXPECT_EQ(ReceivedWhenSettled(expected.size()), expected);

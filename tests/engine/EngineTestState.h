@@ -132,7 +132,7 @@ inline void ResetEngineState() {
   PitchZoneSel.fill(0);
   PitchZoneSelCleared = 0;
 
-  ProgState = psRunning;
+  ProgState = TProgState::Running;
   TimerBusy = 1;
   PortDevIdx.fill(-1);
   LivePort = 0;
@@ -211,7 +211,7 @@ inline void StartSeq(int seq, TSeqState state = TSeqState::Playing) {
 // The engine left as a test found it: factory state, not running.
 inline void LeaveEngineState() {
   ResetEngineState();
-  ProgState = psInitialising;
+  ProgState = TProgState::Initialising;
   TimerBusy = 0;
 }
 

@@ -28,7 +28,7 @@ inline uint32_t RigClock() {
 
 // Run control and the input path back to a clean Config, with no hooks installed.
 inline void ResetRunState() {
-  ProgState = psConfig;
+  ProgState = TProgState::Config;
   TimerBusy = 0;
   MidiTimerRes = 1;
   PeriodBegun = 0;
@@ -170,7 +170,9 @@ class RunRig : public ::testing::Test {
     };
     TimerIo.Sleep = [this](int32_t ms) { Note("sleep " + std::to_string(ms)); };
 
-    RunHooks.ApplyProgState = [this](uint8_t state) { Note("state " + std::to_string(state)); };
+    RunHooks.ApplyProgState = [this](TProgState state) {
+      Note("state " + std::to_string(static_cast<int>(state)));
+    };
     RunHooks.SetDspTimer = [this](TDspTimer t, bool on, int32_t ms) {
       static const char* names[] = {"Status", "Metr", "Diag"};
       Note(std::string("dsp ") + names[static_cast<int>(t)] + (on ? " on " + std::to_string(ms) : " off"));

@@ -87,7 +87,7 @@ class MidiInTest : public test::RunRig {
   void Run(int ins) {
     Allocate(ins, 1);
     StartRunning();
-    ASSERT_EQ(ProgState, psRunning);
+    ASSERT_EQ(ProgState, TProgState::Running);
     midi::loopback::ClearSent();
   }
 
@@ -529,9 +529,9 @@ TEST_F(MidiInTest, CallbackDropsInputItCannotPlace) {
   MidiInDevs[0].PortNo = -1;
   MidiInCallback(0, 0, Data(0x6403B0, 3));
   MidiInDevs[0].PortNo = 0;
-  ProgState = psInitialising;
+  ProgState = TProgState::Initialising;
   MidiInCallback(0, 0, Data(0x6404B0, 4));
-  ProgState = psConfig;
+  ProgState = TProgState::Config;
   InPortsAllocated = -1;
   MidiInCallback(0, 0, Data(0x6405B0, 5));
   InPortsAllocated = 0;

@@ -41,7 +41,7 @@ TEST_F(RunControlTest, StartWithoutAnOutputPortDoesNothing) {
   DiagFlags = 1;
   StartRunning();
   EXPECT_EQ(Journal(), Lines{});
-  EXPECT_EQ(ProgState, psConfig);
+  EXPECT_EQ(ProgState, TProgState::Config);
   EXPECT_EQ(KeyMode, KeyModeInactive);
   EXPECT_EQ(MidiInDevs[0].Started, 0);
 }
@@ -85,7 +85,7 @@ TEST_F(RunControlTest, StartTakesItsStepsInOrderAndEndsRunningWithOneTimer) {
                            "timer: set 1 1 TimerProc",
                            "log: Status: Running",
                        }));
-  EXPECT_EQ(ProgState, psRunning);
+  EXPECT_EQ(ProgState, TProgState::Running);
   EXPECT_EQ(KeyMode, KeyModeLive);
   EXPECT_EQ(keyModeAtTimer, KeyModeLive);
   EXPECT_EQ(startedAtTimer, 1);
@@ -129,7 +129,7 @@ TEST_F(RunControlTest, TimerThatCannotBeCreatedIsReportedAndTheProgramReturnsToC
   Allocate(1, 1);
   eventId = 0;
   StartRunning();
-  EXPECT_EQ(ProgState, psConfig);
+  EXPECT_EQ(ProgState, TProgState::Config);
   EXPECT_EQ(KeyMode, KeyModeInactive);
   EXPECT_EQ(TimerExists, 0);
   EXPECT_EQ(PeriodBegun, 0);
@@ -144,7 +144,7 @@ TEST_F(RunControlTest, TimerThatCannotBeCreatedIsReportedAndTheProgramReturnsToC
   eventId = 9;
   journal.clear();
   StartRunning();
-  EXPECT_EQ(ProgState, psRunning);
+  EXPECT_EQ(ProgState, TProgState::Running);
   EXPECT_EQ(TimerExists, 1);
 }
 
@@ -187,7 +187,7 @@ TEST_F(RunControlTest, ExceptionDuringTheStartEndsInTheCriticalClose) {
   StartRunning();
   EXPECT_EQ(JournalFrom("dsp").at(1), "box:  - no timer left");
   EXPECT_EQ(Journal().back(), "end");
-  EXPECT_EQ(ProgState, psConfig);
+  EXPECT_EQ(ProgState, TProgState::Config);
   EXPECT_EQ(OutPortsAllocated, -1);
 }
 
@@ -198,7 +198,7 @@ TEST_F(RunControlTest, StopResetsTheOutputsKillsTheTimerAndKeepsTheInputsOpen) {
   DiagFlags = 1;
   LiveChan[0] = 2;
   StartRunning();
-  ASSERT_EQ(ProgState, psRunning);
+  ASSERT_EQ(ProgState, TProgState::Running);
   WriteLiveFifo(0x6401B0);
   WriteRawFifo(0x6402B0);
   midi::loopback::ClearSent();
@@ -213,7 +213,7 @@ TEST_F(RunControlTest, StopResetsTheOutputsKillsTheTimerAndKeepsTheInputsOpen) {
                               "log: UpdateDspStatus: 100", "dsp Status on 100"}));
   // The live channel, then every seq's channel (all on port 1, channel 1: once).
   EXPECT_EQ(SentHex(), test::Join({test::ChannelResetHex(2), test::ChannelResetHex(0)}));
-  EXPECT_EQ(ProgState, psConfig);
+  EXPECT_EQ(ProgState, TProgState::Config);
   EXPECT_EQ(KeyMode, KeyModeInactive);
   EXPECT_EQ(TimerExists, 0);
   EXPECT_EQ(TimerBusy, 0);
@@ -262,7 +262,7 @@ TEST_F(RunControlTest, StopWaitsTenTimesWithoutTheEngineLockWhenTheTimerNeverAns
     expected.push_back(s);
   EXPECT_EQ(Journal(), expected);
   EXPECT_EQ(lockFree, 10);
-  EXPECT_EQ(ProgState, psConfig);
+  EXPECT_EQ(ProgState, TProgState::Config);
 }
 
 TEST_F(RunControlTest, StopWithoutAnOutputPortSkipsTheResetsButStillStops) {
@@ -282,7 +282,7 @@ TEST_F(RunControlTest, StopInConfigDoesNotPassThroughStopping) {
   Allocate(0, 1);
   StopRunning();
   EXPECT_EQ(Journal(), (Lines{"sleep 200", "sleep 200", "dsp Metr off", "dsp Status on 100"}));
-  EXPECT_EQ(ProgState, psConfig);
+  EXPECT_EQ(ProgState, TProgState::Config);
 }
 
 TEST_F(RunControlTest, RealTimerTicksWhileRunningAndNotAfterTheStop) {
@@ -297,7 +297,7 @@ TEST_F(RunControlTest, RealTimerTicksWhileRunningAndNotAfterTheStop) {
   StopRunning();
   EXPECT_EQ(TimerExists, 0);
   EXPECT_EQ(PeriodBegun, 0);
-  EXPECT_EQ(ProgState, psConfig);
+  EXPECT_EQ(ProgState, TProgState::Config);
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(MsClock, 0);
 }
@@ -379,18 +379,18 @@ TEST_F(RunControlTest, StopAllPartsStopsBothPartsOrOnlyThePlayingOnes) {
 
 TEST_F(RunControlTest, ProgramStateAboveConfigIsADesignErrorAndChangesNothing) {
   DiagFlags = 1;
-  SetProgState(5);
-  EXPECT_EQ(ProgState, psConfig);
+  SetProgState(static_cast<TProgState>(5));  // no state
+  EXPECT_EQ(ProgState, TProgState::Config);
   EXPECT_EQ(Journal(), Lines{"log: Design error: SetProgState error: Unexpected psState"});
   EXPECT_EQ(ErrorCount, 1);
 }
 
 TEST_F(RunControlTest, EachStateTextIsLoggedOnceWhileItLasts) {
   DiagFlags = 1;
-  SetProgState(psConfig);
-  SetProgState(psConfig);
-  SetProgState(psLoadingConfig);
-  SetProgState(psConfig);
+  SetProgState(TProgState::Config);
+  SetProgState(TProgState::Config);
+  SetProgState(TProgState::LoadingConfig);
+  SetProgState(TProgState::Config);
   EXPECT_EQ(Journal(), (Lines{"state 4", "log: Status: Config", "state 4", "state 1",
                               "log: Status: Loading config...", "state 4", "log: Status: Config"}));
 }
@@ -565,7 +565,7 @@ TEST_F(RunControlTest, CloseAllPortsClosesInputsStopsClosesOutputsUnderTheBusyCu
   EXPECT_EQ(JournalFrom("in ports closed").at(1), "sleep 200");
   EXPECT_EQ(JournalFrom("out ports closed"),
             (Lines{"out ports closed", "dsp Status off", "dsp Metr off", "dsp Diag off", "cursor off"}));
-  EXPECT_EQ(ProgState, psConfig);
+  EXPECT_EQ(ProgState, TProgState::Config);
   EXPECT_EQ(InPortsAllocated, -1);
   EXPECT_EQ(OutPortsAllocated, -1);
   EXPECT_EQ(InPortDevIdx[1], -1);

@@ -22,12 +22,12 @@ class TimerProcTest : public test::EngineTest {};
 TEST_F(TimerProcTest, OutsideRunningTheClockStandsAndTimerBusyClears) {
   Fill(0, 0, {{0, 0x643C90}, {3840, 0xFF}});
   Play(0);
-  ProgState = psConfig;
+  ProgState = TProgState::Config;
   Ticks(10);
   EXPECT_EQ(MsClock, 0);
   EXPECT_EQ(TimerBusy, 0);
   EXPECT_TRUE(Sent().empty());
-  ProgState = psRunning;
+  ProgState = TProgState::Running;
   Ticks(1);
   EXPECT_EQ(MsClock, 1);
   EXPECT_EQ(ClockWatchMs, 1);

@@ -73,7 +73,7 @@ TEST_F(TimerThreadsTest, TheTimerPlaysWhileOtherThreadsChangeTheEngine) {
   midiIn.join();
 
   // The stop: once the program leaves Running the callback clears TimerBusy.
-  ProgState = psStopping;
+  ProgState = TProgState::Stopping;
   const auto deadline = std::chrono::steady_clock::now() + 2s;
   while (TimerBusy && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
   EXPECT_EQ(TimerBusy, 0);
