@@ -43,8 +43,5 @@ inline std::atomic<uint8_t> KeyLabelsRedraw{0};
 
 // The control key last pressed, as received (before any octave shift); -1 none.
 inline std::atomic<int32_t> LastLiveKey{-1};
-// The key mode after the key was routed, and the key mode in force when it arrived.
-inline std::atomic<uint8_t> KeyModeShown{0};
-inline std::atomic<uint8_t> KeyModeShownPrev{0};
 
 }  // namespace vel

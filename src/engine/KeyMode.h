@@ -1,19 +1,24 @@
 #pragma once
-// The key mode: how the next key of a control input is taken (values in KeyModes.h). Any thread
+// The key mode: how the next key of a control input is taken (TKeyMode in KeyModes.h). Any thread
 // reads it without a lock; it changes only through SetKeyMode.
 #include <array>
 #include <atomic>
 #include <cstdint>
 
+#include "keymaps/KeyModes.h"
 #include "keymaps/KeyTokens.h"
 
 namespace vel {
 
-inline std::atomic<uint8_t> KeyMode{0};
+inline std::atomic<TKeyMode> KeyMode{TKeyMode::Inactive};
 // Raised by SetKeyMode on every change; the status display clears it after redrawing.
 inline std::atomic<uint8_t> KeyModeChanged{0};
 // While set, an argument mode stays active after its value has been applied.
 inline std::atomic<uint8_t> KeyHold{0};
+// The key mode after the last control key was routed, and the key mode in force when it arrived;
+// the status display shows them.
+inline std::atomic<TKeyMode> KeyModeShown{TKeyMode::Inactive};
+inline std::atomic<TKeyMode> KeyModeShownPrev{TKeyMode::Inactive};
 
 // The selection display must be redrawn.
 inline std::atomic<uint8_t> SelectionChanged{0};
@@ -29,7 +34,7 @@ inline std::array<uint8_t, 3> PitchZoneSel{};
 inline std::atomic<uint8_t> PitchZoneSelCleared{0};
 
 // Stores the mode and raises KeyModeChanged when it differs from the current one.
-void SetKeyMode(uint8_t mode);
+void SetKeyMode(TKeyMode mode);
 // Deselects everything, clears KeyHold and enters Live mode. Always true.
 bool ReturnToLiveMode();
 // Clears the live output's and every seq's selection and the split-zone selection.

@@ -101,13 +101,13 @@ void HandleController(int32_t port, uint32_t msg, int32_t time, bool control, bo
   if (!pass) return;
   const uint32_t number = msg::Data1(msg);
   const uint32_t value = msg::Data2(msg);
-  const uint8_t mode = KeyMode;
+  const TKeyMode mode = KeyMode;
   const bool channelMode = number >= 120 && number <= 123;
-  if (mode == KeyModeRecord) {
+  if (mode == TKeyMode::Record) {
     if (!channelMode) ToRecording(port, msg, time, !control);
     return;
   }
-  if (mode == KeyModeStepRecord) {
+  if (mode == TKeyMode::StepRecord) {
     if (!channelMode) ToStepRecording(port, msg, time, !control);
     return;
   }
@@ -131,12 +131,12 @@ void HandleController(int32_t port, uint32_t msg, int32_t time, bool control, bo
 // Pressure, program change and pitch bend.
 void HandleOtherChannelMsg(int32_t port, uint32_t msg, int32_t time, bool control, bool pass) {
   if (!pass) return;
-  const uint8_t mode = KeyMode;
-  if (mode == KeyModeRecord) {
+  const TKeyMode mode = KeyMode;
+  if (mode == TKeyMode::Record) {
     ToRecording(port, msg, time, !control);
     return;
   }
-  if (mode == KeyModeStepRecord && (msg & 0xF0) == 0xC0) {
+  if (mode == TKeyMode::StepRecord && (msg & 0xF0) == 0xC0) {
     ToStepRecording(port, msg, time, !control);
     return;
   }
@@ -302,12 +302,12 @@ void HandleMidiClock(int32_t port, int32_t time) {
 }
 
 void HandleMidiStart(int32_t port, int32_t) {
-  const uint8_t mode = KeyMode;
-  if (mode != KeyModeLive && mode != KeyModeCommand) return;
+  const TKeyMode mode = KeyMode;
+  if (mode != TKeyMode::Live && mode != TKeyMode::Command) return;
   if (!SyncAllowed(port)) return;
   if (DspMidiActivity) InLightOther = 1;
   if (NoSeqPlaying()) RestartBeatCount(true);
-  if (mode == KeyModeLive) {
+  if (mode == TKeyMode::Live) {
     // Exactly the seqs that the last MIDI Stop stopped start again.
     for (int32_t s = 0; s <= LastSeq(); ++s) {
       TPartBuf& b = SeqBuf(s);
@@ -319,7 +319,7 @@ void HandleMidiStart(int32_t port, int32_t) {
 }
 
 void HandleMidiStop(int32_t port, int32_t) {
-  if (KeyMode != KeyModeLive) return;
+  if (KeyMode != TKeyMode::Live) return;
   if (!SyncAllowed(port)) return;
   if (DspMidiActivity) InLightOther = 1;
   for (int32_t s = 0; s <= LastSeq(); ++s) {

@@ -429,7 +429,7 @@ void StartRunning() {
     }
     EnableDspStatus(true, false);
     EnableDspMetr(true);
-    SetKeyMode(KeyModeLive);
+    SetKeyMode(TKeyMode::Live);
     KeyModeShown = KeyMode.load();
     {
       Lock lock(EngineLock);
@@ -483,7 +483,7 @@ void StopRunning() {
     SleepMs(200);
   }
   if (ProgState != TProgState::Config) SetProgState(TProgState::Stopping);
-  SetKeyMode(KeyModeInactive);
+  SetKeyMode(TKeyMode::Inactive);
   {
     Lock lock(EngineLock);
     StopAllParts(false);
@@ -547,7 +547,7 @@ void ResetEngine() {
   RecStartedClock = 0;
   ResetRecBarCount();
   ResetMidiInBuffer();
-  SetKeyMode(KeyModeInactive);
+  SetKeyMode(TKeyMode::Inactive);
   KeyModeShown = KeyMode.load();
   KeyModeShownPrev = KeyMode.load();
   LastLiveKey = -1;

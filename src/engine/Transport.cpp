@@ -111,7 +111,7 @@ void TimerTicks(int32_t n) {
       if (EngineHooks.FinishFtnEntry) EngineHooks.FinishFtnEntry();
       FtnTimer = 0;
       if (KeyHold) {
-        SetKeyMode(KeyModeFtn);
+        SetKeyMode(TKeyMode::Ftn);
       } else {
         ReturnToLiveMode();
       }
@@ -422,7 +422,7 @@ void ResetRecordState() {
   RecActive = 0;
   const bool step = RecStepMode;
   if (EngineHooks.ResetRecKeys) EngineHooks.ResetRecKeys(step);
-  SetKeyMode(step ? KeyModeStepRecord : KeyModeRecord);
+  SetKeyMode(step ? TKeyMode::StepRecord : TKeyMode::Record);
   if (RecRawMode && RecRawSyncReqd && ClocksSourceInternal && !RecStartedClock) {
     if (NoSeqPlaying()) RestartBeatCount(true);
     RecStartedClock = 1;

@@ -137,7 +137,7 @@ TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
   StartRunning();
   ASSERT_EQ(ProgState, TProgState::Running);
   ASSERT_EQ(TimerExists, 1);
-  ASSERT_EQ(KeyMode, KeyModeLive);
+  ASSERT_EQ(KeyMode, TKeyMode::Live);
   {
     std::lock_guard lock(EngineLock);
     test::StartSeq(0);

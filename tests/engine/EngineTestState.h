@@ -123,7 +123,7 @@ inline void ResetEngineState() {
   HotkeyTargetWnd = 0;
   HotkeyIo = THotkeyIo{};
 
-  KeyMode = 0;
+  KeyMode = TKeyMode::Inactive;
   KeyModeChanged = 0;
   KeyHold = 0;
   SelectionChanged = 0;

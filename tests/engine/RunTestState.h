@@ -58,8 +58,8 @@ inline void ResetRunState() {
   KeyMapperShowing = 0;
   KeyLabelsRedraw = 0;
   LastLiveKey = -1;
-  KeyModeShown = 0;
-  KeyModeShownPrev = 0;
+  KeyModeShown = TKeyMode::Inactive;
+  KeyModeShownPrev = TKeyMode::Inactive;
   StatusAlertText.Clear();
   StatusAlertPending = 0;
   ErrorCount = 0;

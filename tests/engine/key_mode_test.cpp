@@ -13,12 +13,12 @@ using test::KeyMapTest;
 using test::UiRecorder;
 
 TEST_F(KeyMapTest, KeyModeToLabModeWithoutArgumentReadsTheKeyMode) {
-  const uint8_t saved = KeyMode.load();
-  KeyMode.store(KeyModeStepRecord);
+  const TKeyMode saved = KeyMode.load();
+  KeyMode.store(TKeyMode::StepRecord);
   EXPECT_EQ(KeyModeToLabMode(), MtSRec);
-  KeyMode.store(KeyModeTempoDiv);
+  KeyMode.store(TKeyMode::TempoDiv);
   EXPECT_EQ(KeyModeToLabMode(), MtQuant);
-  KeyMode.store(KeyModeInactive);
+  KeyMode.store(TKeyMode::Inactive);
   EXPECT_EQ(KeyModeToLabMode(), MtNone);
   EXPECT_TRUE(ErrMsg.IsEmpty());
   KeyMode.store(saved);
@@ -29,8 +29,8 @@ TEST_F(KeyMapTest, RecalibrationReturnsToLiveModeThroughTheEngine) {
   InstallKeyModeCalls();
   UiRecorder ui;
   ui.Answer(MsgAnswer::Yes);
-  const uint8_t savedMode = KeyMode.load();
-  KeyMode.store(KeyModeCommand);
+  const TKeyMode savedMode = KeyMode.load();
+  KeyMode.store(TKeyMode::Command);
   KeyHold.store(1);
   InPortOctaveOffset[1].store(2);
 
@@ -39,7 +39,7 @@ TEST_F(KeyMapTest, RecalibrationReturnsToLiveModeThroughTheEngine) {
   EXPECT_EQ(ui.boxes[1].text,
             "Octave offsets have been reset to 0, so re-calibration is reqd.\r\n"
             "Please click OK, then Press live Cmd key (D)");
-  EXPECT_EQ(KeyMode.load(), KeyModeLive);
+  EXPECT_EQ(KeyMode.load(), TKeyMode::Live);
   EXPECT_EQ(KeyHold.load(), 0);
   EXPECT_EQ(InPortOctaveOffset[1].load(), 0);
 

@@ -38,11 +38,11 @@ Calls gRouted;
 Calls gRecorded;
 Calls gStepRecorded;
 std::vector<std::pair<uint8_t, std::vector<uint8_t>>> gCommands;  // code, selection at the call
-uint8_t gKeyModeAfterRoute = 0;
+TKeyMode gKeyModeAfterRoute = TKeyMode::Inactive;                 // Inactive: the route leaves the mode
 
 void RecordRoute(int8_t input, uint32_t msg, uint32_t time, bool noteOn, bool raw) {
   gRouted.push_back({input, msg, time, noteOn, raw});
-  if (gKeyModeAfterRoute) SetKeyMode(gKeyModeAfterRoute);
+  if (gKeyModeAfterRoute != TKeyMode::Inactive) SetKeyMode(gKeyModeAfterRoute);
 }
 void RecordRec(int8_t input, uint32_t msg, uint32_t time, bool isNote, bool noteOn, bool raw) {
   EXPECT_FALSE(isNote);
@@ -75,7 +75,7 @@ class MidiInTest : public test::RunRig {
     gRecorded.clear();
     gStepRecorded.clear();
     gCommands.clear();
-    gKeyModeAfterRoute = 0;
+    gKeyModeAfterRoute = TKeyMode::Inactive;
     MidiInHooks.RouteKeyByKeyMode = &RecordRoute;
     MidiInHooks.HandleRecModeKey = &RecordRec;
     MidiInHooks.HandleStepRecModeKey = &RecordStepRec;
@@ -233,7 +233,7 @@ TEST_F(MidiInTest, NotesGoToTheKeyRoutingAVelocityZeroAsANoteOff) {
 
 TEST_F(MidiInTest, RecordingModesTakeTheOtherChannelMessages) {
   Allocate(3, 1);
-  KeyMode = KeyModeRecord;
+  KeyMode = TKeyMode::Record;
   In(0, 0x6407B0, 10);
   In(0, 0x007BB0, 11);  // channel mode messages are dropped
   In(0, 0x0005C0, 12);
@@ -243,7 +243,7 @@ TEST_F(MidiInTest, RecordingModesTakeTheOtherChannelMessages) {
                               {0, 0x0005C0, 12, false, false},
                               {0, 0x4000E0, 13, false, false},
                               {2, 0x6407B5, 14, false, true}}));
-  KeyMode = KeyModeStepRecord;
+  KeyMode = TKeyMode::StepRecord;
   In(0, 0x6407B0, 20);
   In(0, 0x0079B0, 21);
   In(0, 0x0005C0, 22);
@@ -389,14 +389,14 @@ TEST_F(MidiInTest, StartWorksInLiveAndCommandModeStopOnlyInLive) {
   Run(1);
   MidiInSyncIntEnabled = 1;
   SeqBuf(1).Selected = 1;
-  KeyMode = KeyModeCommand;
+  KeyMode = TKeyMode::Command;
   In(0, 0xFC);
   EXPECT_TRUE(gCommands.empty());
   In(0, 0xFA);
   ASSERT_EQ(gCommands.size(), 1u);
   // In Command mode the selection made there stands.
   EXPECT_EQ(gCommands[0].second, (std::vector<uint8_t>{0, 1, 0, 0}));
-  KeyMode = KeyModeRecord;
+  KeyMode = TKeyMode::Record;
   In(0, 0xFA);
   EXPECT_EQ(gCommands.size(), 1u);
 }
@@ -560,12 +560,12 @@ TEST_F(MidiInTest, ControlNotesAnimateTheVirtualKeyboardAndTheKeyMapper) {
   TemplateShowing = 1;
   TemplateAnimateSize = 4;
   KeyMapperShowing = 1;
-  KeyMode = KeyModeLive;
-  gKeyModeAfterRoute = KeyModeCommand;
+  KeyMode = TKeyMode::Live;
+  gKeyModeAfterRoute = TKeyMode::Command;
   In(0, 0x643C90);
   EXPECT_EQ(LastLiveKey, 0x3C);
-  EXPECT_EQ(KeyModeShownPrev, KeyModeLive);
-  EXPECT_EQ(KeyModeShown, KeyModeCommand);
+  EXPECT_EQ(KeyModeShownPrev, TKeyMode::Live);
+  EXPECT_EQ(KeyModeShown, TKeyMode::Command);
   EXPECT_EQ(KeyLabelsRedraw, 1);
   EXPECT_EQ(LiveNoteTable[0x3C].Vel, 0x64);
   EXPECT_EQ(LiveNoteTable[0x3C].Level, 0x64);

@@ -42,14 +42,14 @@ TEST_F(RunControlTest, StartWithoutAnOutputPortDoesNothing) {
   StartRunning();
   EXPECT_EQ(Journal(), Lines{});
   EXPECT_EQ(ProgState, TProgState::Config);
-  EXPECT_EQ(KeyMode, KeyModeInactive);
+  EXPECT_EQ(KeyMode, TKeyMode::Inactive);
   EXPECT_EQ(MidiInDevs[0].Started, 0);
 }
 
 TEST_F(RunControlTest, StartTakesItsStepsInOrderAndEndsRunningWithOneTimer) {
   Allocate(1, 1);
   DiagFlags = 1;
-  uint8_t keyModeAtTimer = 0;
+  TKeyMode keyModeAtTimer = TKeyMode::Inactive;
   uint8_t startedAtTimer = 0;
   onSetEvent = [&] {
     keyModeAtTimer = KeyMode;
@@ -86,8 +86,8 @@ TEST_F(RunControlTest, StartTakesItsStepsInOrderAndEndsRunningWithOneTimer) {
                            "log: Status: Running",
                        }));
   EXPECT_EQ(ProgState, TProgState::Running);
-  EXPECT_EQ(KeyMode, KeyModeLive);
-  EXPECT_EQ(keyModeAtTimer, KeyModeLive);
+  EXPECT_EQ(KeyMode, TKeyMode::Live);
+  EXPECT_EQ(keyModeAtTimer, TKeyMode::Live);
   EXPECT_EQ(startedAtTimer, 1);
   EXPECT_EQ(TimerExists, 1);
   EXPECT_EQ(TimerBusy, 1);
@@ -130,7 +130,7 @@ TEST_F(RunControlTest, TimerThatCannotBeCreatedIsReportedAndTheProgramReturnsToC
   eventId = 0;
   StartRunning();
   EXPECT_EQ(ProgState, TProgState::Config);
-  EXPECT_EQ(KeyMode, KeyModeInactive);
+  EXPECT_EQ(KeyMode, TKeyMode::Inactive);
   EXPECT_EQ(TimerExists, 0);
   EXPECT_EQ(PeriodBegun, 0);
   EXPECT_EQ(StatusAlertText.Peek(), "Design error: InitMidiTimer error: Unable to create timer");
@@ -214,7 +214,7 @@ TEST_F(RunControlTest, StopResetsTheOutputsKillsTheTimerAndKeepsTheInputsOpen) {
   // The live channel, then every seq's channel (all on port 1, channel 1: once).
   EXPECT_EQ(SentHex(), test::Join({test::ChannelResetHex(2), test::ChannelResetHex(0)}));
   EXPECT_EQ(ProgState, TProgState::Config);
-  EXPECT_EQ(KeyMode, KeyModeInactive);
+  EXPECT_EQ(KeyMode, TKeyMode::Inactive);
   EXPECT_EQ(TimerExists, 0);
   EXPECT_EQ(TimerBusy, 0);
   EXPECT_EQ(PeriodBegun, 0);
@@ -317,7 +317,7 @@ TEST_F(RunControlTest, EngineResetClearsClocksQueuesSelectionAndStopsEveryPart) 
   TargetTempo = 14000;
   ErrorCount = 3;
   WarningCount = 2;
-  KeyMode = KeyModeCommand;
+  KeyMode = TKeyMode::Command;
   KeyHold = 1;
   LiveSelected = 1;
   PitchCycles = 4;
@@ -336,7 +336,7 @@ TEST_F(RunControlTest, EngineResetClearsClocksQueuesSelectionAndStopsEveryPart) 
   EXPECT_EQ(TargetTempo, 9000);
   EXPECT_EQ(ErrorCount, 0);
   EXPECT_EQ(WarningCount, 0);
-  EXPECT_EQ(KeyMode, KeyModeInactive);
+  EXPECT_EQ(KeyMode, TKeyMode::Inactive);
   EXPECT_EQ(KeyHold, 0);
   EXPECT_EQ(LiveSelected, 0);
   EXPECT_EQ(PitchCycles, 0);

@@ -193,23 +193,23 @@ TEST_F(TimerProcTest, TheForceToNotesTimerCompletesTheEntry) {
   static int finished;
   finished = 0;
   EngineHooks.FinishFtnEntry = [] { ++finished; };
-  KeyMode = KeyModeFtn;
+  KeyMode = TKeyMode::Ftn;
   FtnTimer = 5;
   Ticks(4);
   EXPECT_EQ(finished, 0);
   Ticks(1);
   EXPECT_EQ(finished, 1);
   EXPECT_EQ(FtnTimer, 0);
-  EXPECT_EQ(KeyMode, KeyModeLive);
+  EXPECT_EQ(KeyMode, TKeyMode::Live);
   Ticks(10);
   EXPECT_EQ(finished, 1);
 
-  KeyMode = KeyModeFtn;
+  KeyMode = TKeyMode::Ftn;
   KeyHold = 1;
   FtnTimer = 1;
   Ticks(1);
   EXPECT_EQ(finished, 2);
-  EXPECT_EQ(KeyMode, KeyModeFtn);
+  EXPECT_EQ(KeyMode, TKeyMode::Ftn);
   EXPECT_EQ(KeyHold, 1);
 }
 

@@ -45,7 +45,7 @@ TEST_F(TimerThreadsTest, TheTimerPlaysWhileOtherThreadsChangeTheEngine) {
         std::lock_guard lock(EngineLock);
         if (PartBufs[1][n % kSeqs].EventsUsed > 4000) ClearPartBuf(1, n % kSeqs);
         InsertPartEvent(1, n % kSeqs, 0x643C90, static_cast<int32_t>(n % 3840), true);
-        SetKeyMode(n % 2 ? KeyModeLive : KeyModeCommand);
+        SetKeyMode(n % 2 ? TKeyMode::Live : TKeyMode::Command);
       }
       ++n;
       std::this_thread::sleep_for(200us);

@@ -36,12 +36,12 @@ TEST_F(TransportTest, StopLetsTheSeqPlayToTheEndOfItsCycle) {
   FillCycle(0, 0);
   Play(0);
   PartBufs[0][0].Selected = 1;
-  KeyMode = KeyModeCommand;
+  KeyMode = TKeyMode::Command;
   Ticks(10);
   StopSeqs();
   EXPECT_EQ(PartBufs[0][0].SeqState, TSeqState::StopPrimed);
   EXPECT_EQ(StatusMsg.Peek(), "Stop");
-  EXPECT_EQ(KeyMode, KeyModeLive);
+  EXPECT_EQ(KeyMode, TKeyMode::Live);
   EXPECT_EQ(PartBufs[0][0].Selected, 0);
   Ticks(1000);
   EXPECT_EQ(Sent(), (Sends{{1, "90 3C 64"}, {125, "80 3C 00"}}));
@@ -295,18 +295,18 @@ TEST_F(TransportTest, AProgramSweepStepsThroughTheMultiplierChannels) {
 }
 
 TEST_F(TransportTest, RecordStartNeedsSelectedStoppedSeqs) {
-  KeyMode = KeyModeCommand;
+  KeyMode = TKeyMode::Command;
   StartRecord();
   EXPECT_EQ(WarnMsg.TakeAndClear(), "Record aborted; no seq(s) selected");
-  EXPECT_EQ(KeyMode, KeyModeLive);
+  EXPECT_EQ(KeyMode, TKeyMode::Live);
 
   FillCycle(0, 1);
   Play(1);
   PartBufs[0][1].Selected = 1;
-  KeyMode = KeyModeCommand;
+  KeyMode = TKeyMode::Command;
   StartRecord();
   EXPECT_EQ(WarnMsg.TakeAndClear(), "Record aborted; seq(s) must be stopped first");
-  EXPECT_EQ(KeyMode, KeyModeLive);
+  EXPECT_EQ(KeyMode, TKeyMode::Live);
 
   static int resets;
   static bool stepMode;
@@ -331,13 +331,13 @@ TEST_F(TransportTest, RecordStartNeedsSelectedStoppedSeqs) {
   EXPECT_EQ(RecBeatCount, 0);
   EXPECT_EQ(resets, 1);
   EXPECT_FALSE(stepMode);
-  EXPECT_EQ(KeyMode, KeyModeRecord);
+  EXPECT_EQ(KeyMode, TKeyMode::Record);
   EXPECT_TRUE(WarnMsg.IsEmpty());
 
   RecStepMode = 1;
   ResetRecordState();
   EXPECT_TRUE(stepMode);
-  EXPECT_EQ(KeyMode, KeyModeStepRecord);
+  EXPECT_EQ(KeyMode, TKeyMode::StepRecord);
 }
 
 TEST_F(TransportTest, ARawRecordingStartsTheSyncOutputsAndTheirStopFollowsTheTake) {
