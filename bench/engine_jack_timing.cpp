@@ -179,13 +179,13 @@ class EngineOverJack {
       why = "the engine could not open the peer's ports";
       return false;
     }
-    vel::SetProgState(vel::psConfig);
+    vel::SetProgState(vel::TProgState::Config);
     return true;
   }
 
   bool Run(std::string& why) {
     vel::StartRunning();
-    if (vel::RunCtl.ProgState != vel::psRunning || !vel::RunCtl.TimerExists) {
+    if (vel::RunCtl.ProgState != vel::TProgState::Running || !vel::RunCtl.TimerExists) {
       why = "StartRunning did not reach Running with a timer";
       return false;
     }
@@ -366,7 +366,7 @@ bool FillSixteenths() {
 void PlaySeq() {
   std::lock_guard lock(vel::EngineLock);
   vel::TPartBuf& b = vel::SeqBuf(kSeq);
-  b.SeqState = vel::ssPlaying;
+  b.SeqState = vel::TSeqState::Playing;
   b.PlayEvIndex = b.Head;
   vel::AdvanceSeqEvent(kSeq, true, 0, 0);
 }
@@ -421,7 +421,7 @@ void BM_NoteTimingOverJack(benchmark::State& state) {
     const std::size_t last = peer.Count();
     {
       std::lock_guard lock(vel::EngineLock);
-      vel::SeqBuf(kSeq).SeqState = vel::ssStopped;
+      vel::SeqBuf(kSeq).SeqState = vel::TSeqState::Stopped;
     }
 
     std::vector<double> us, frameUs;

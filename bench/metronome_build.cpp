@@ -24,7 +24,7 @@ void SetUpMetronome(bool drum) {
   BassVelVar = 40;
   LoadDrumFactory();
   LoadBassFactory();
-  Seqs.PartBufs[0][0].SeqState = ssStopped;
+  Seqs.PartBufs[0][0].SeqState = TSeqState::Stopped;
 }
 
 void BuildBars(benchmark::State& state) {

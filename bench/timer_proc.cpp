@@ -59,7 +59,7 @@ void SetUpEngine(bool chords) {
     for (int p = 0; p < kParts; ++p) {
       ClearPartBuf(p, s);
       TPartBuf& b = Seqs.PartBufs[p][s];
-      b.SeqState = ssStopped;
+      b.SeqState = TSeqState::Stopped;
       b.PortPend = static_cast<int8_t>(s % 3);
       b.ChanPend = static_cast<int8_t>(s);
       for (int32_t i = 0; i < kMaxPartEvents - 1; ++i) {
@@ -73,7 +73,7 @@ void SetUpEngine(bool chords) {
     Seqs.SeqRecs[s].PartSweepOn = 1;
     Seqs.SeqRecs[s].PartSweepHigh = 1;
     TPartBuf& b = SeqBuf(s);
-    b.SeqState = ssPlaying;
+    b.SeqState = TSeqState::Playing;
     b.PlayEvIndex = b.Head;
     AdvanceSeqEvent(s, true, 0, 0);
   }
@@ -83,7 +83,7 @@ void SetUpEngine(bool chords) {
   for (int d = 0; d < midi::loopback::kOutDevs; ++d)
     for (int i = 0; i < 20000; ++i) SendShortMsg(d, 0xF8, false);
   midi::loopback::ClearSent();
-  RunCtl.ProgState = psRunning;
+  RunCtl.ProgState = TProgState::Running;
 }
 
 // Times each call of fn alone; between calls, between() runs untimed.
@@ -117,7 +117,7 @@ void BM_TimerProc(benchmark::State& state) {
         WriteLiveFifo(n % 2 ? 0x000080 | note << 8 : 0x500090 | note << 8);
         if (n % 512 == 0) midi::loopback::ClearSent();
       });
-  RunCtl.ProgState = psConfig;
+  RunCtl.ProgState = TProgState::Config;
   midi::loopback::ClearSent();
 }
 BENCHMARK(BM_TimerProc)

@@ -51,9 +51,6 @@ struct TShowing {
   TAtomic<uint8_t> KeyLabelsRedraw{0};
   // The control key last pressed, as received (before any octave shift); -1 none.
   TAtomic<int32_t> LastLiveKey{-1};
-  // The key mode after the key was routed, and the key mode in force when it arrived.
-  TAtomic<uint8_t> KeyModeShown{0};
-  TAtomic<uint8_t> KeyModeShownPrev{0};
   // Set by each settings window's show handler, cleared by its close.
   TAtomic<uint8_t> CfgColoursShowing{0};
   TAtomic<uint8_t> CfgPerfShowing{0};

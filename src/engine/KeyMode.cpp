@@ -10,14 +10,14 @@
 
 namespace vel {
 
-void SetKeyMode(uint8_t mode) {
+void SetKeyMode(TKeyMode mode) {
   if (Keys.KeyMode.exchange(mode) != mode) Keys.KeyModeChanged = 1;
 }
 
 bool ReturnToLiveMode() {
   DeselectAll();
   Keys.KeyHold = 0;
-  SetKeyMode(KeyModeLive);
+  SetKeyMode(TKeyMode::Live);
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "base/Atomic.h"
+#include "base/Sizes.h"
 #include "engine/PartBufs.h"
 #include "platform/Keys.h"
 
@@ -22,7 +23,7 @@ struct TLive {
   // The live output's settings (the live port is LivePort, RunControl.h). Settings-file keywords:
   // "Live-Port" + n + "-Chan", "Live-SVel", "Live-PitchLocked", "Live-FtsRoot", "Live-FtsType".
   // The live channel per output port; the one in force is LiveChan[LivePort].
-  std::array<int8_t, 9> Chan{};
+  std::array<int8_t, kPorts> Chan{};
   uint8_t SVel = 5;  // 0..9; 5 unchanged, 0 silent
   int32_t Pitch = 0;
   int32_t TransposeBase = 0;  // reference of relative pitch commands

@@ -6,6 +6,8 @@
 #include "base/EngineLock.h"
 #include "base/General.h"
 #include "base/Messages.h"
+#include "base/Sizes.h"
+#include "engine/MidiMsg.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
@@ -143,7 +145,7 @@ bool StartBuild(int32_t part) {
 // The end every builder shares: the part's channel and pitch lock, and the overflow warning.
 void FinishBuild(int32_t part, int32_t chan, bool pitchLocked) {
   TPartBuf& b = Seqs.PartBufs[part][Cfg.MetrSeqNo];
-  const auto c = static_cast<int8_t>(std::clamp(chan, 0, 15));
+  const auto c = static_cast<int8_t>(std::clamp(chan, 0, kChans - 1));
   b.ChanPend = c;
   if (IsValidPort(b.Port)) b.Chan[b.Port] = c;
   b.PitchLocked = pitchLocked ? 1 : 0;
@@ -403,7 +405,7 @@ bool RequestMetrRebuild() {
   if (!HasMetrSeq()) return false;
   Showing.MetrDrumChanged = 0;
   Showing.MetrBassChanged = 0;
-  if (SeqBuf(Cfg.MetrSeqNo).SeqState == ssStopped) {
+  if (SeqBuf(Cfg.MetrSeqNo).SeqState == TSeqState::Stopped) {
     BuildMetronomeBar(Seqs.SeqRecs[Cfg.MetrSeqNo].PlayPart & 1, false);
   } else {
     Metr.MetrRebuildPending = 1;

@@ -125,7 +125,7 @@ void SilenceLiveChans(int32_t lo, int32_t hi) {
 }  // namespace
 
 void SilenceLiveNotes() {
-  SilenceLiveChans(0, 15);
+  SilenceLiveChans(0, kChans - 1);
 }
 
 void FlushLiveFifo() {

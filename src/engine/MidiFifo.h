@@ -18,6 +18,8 @@
 #include <string_view>
 #include <thread>
 
+#include "base/Sizes.h"
+
 namespace vel {
 
 constexpr std::chrono::milliseconds kFifoWait{100};
@@ -157,7 +159,7 @@ inline TMidiFifo<TDiagMsg, 150> DiagMsgsFifo;
 // them and no note-off goes out without its note-on.
 struct TNoteOnCounter {
   FifoMutex Mutex;
-  std::array<std::array<int32_t, 128>, 16> Counts{};
+  std::array<std::array<int32_t, 128>, kChans> Counts{};
 };
 inline TNoteOnCounter LiveNoteOnCounter;
 

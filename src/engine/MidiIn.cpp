@@ -86,13 +86,13 @@ void HandleNoteOn(int32_t port, uint32_t msg, int32_t time, bool control, bool p
   const int32_t vel = m.Data2();
   if (control && Showing.KeyMapperShowing) {
     Showing.LastLiveKey = note;
-    Showing.KeyModeShownPrev = Keys.KeyMode.load();
+    Keys.KeyModeShownPrev = Keys.KeyMode.load();
     Showing.KeyLabelsRedraw = 1;
   }
   RouteKey(port, msg, time, true, !control);
   if (!control) return;
   if (Showing.KeyMapperShowing) {
-    Showing.KeyModeShown = Keys.KeyMode.load();
+    Keys.KeyModeShown = Keys.KeyMode.load();
     Showing.KeyLabelsRedraw = 1;
   }
   if (Animated() && note < 128) {
@@ -106,13 +106,13 @@ void HandleController(int32_t port, uint32_t msg, int32_t time, bool control, bo
   const TShortMsg m{msg};
   const uint32_t number = m.Data1();
   const uint32_t value = m.Data2();
-  const uint8_t mode = Keys.KeyMode;
+  const TKeyMode mode = Keys.KeyMode;
   const bool channelMode = number >= 120 && number <= 123;
-  if (mode == KeyModeRecord) {
+  if (mode == TKeyMode::Record) {
     if (!channelMode) ToRecording(port, msg, time, !control);
     return;
   }
-  if (mode == KeyModeStepRecord) {
+  if (mode == TKeyMode::StepRecord) {
     if (!channelMode) ToStepRecording(port, msg, time, !control);
     return;
   }
@@ -136,12 +136,12 @@ void HandleController(int32_t port, uint32_t msg, int32_t time, bool control, bo
 // Pressure, program change and pitch bend.
 void HandleOtherChannelMsg(int32_t port, uint32_t msg, int32_t time, bool control, bool pass) {
   if (!pass) return;
-  const uint8_t mode = Keys.KeyMode;
-  if (mode == KeyModeRecord) {
+  const TKeyMode mode = Keys.KeyMode;
+  if (mode == TKeyMode::Record) {
     ToRecording(port, msg, time, !control);
     return;
   }
-  if (mode == KeyModeStepRecord && TShortMsg{msg}.IsProgChange()) {
+  if (mode == TKeyMode::StepRecord && TShortMsg{msg}.IsProgChange()) {
     ToStepRecording(port, msg, time, !control);
     return;
   }
@@ -183,7 +183,7 @@ void HandleSys(int32_t port, uint32_t msg, int32_t time) {
 }  // namespace
 
 void MidiInCallback(midi::Handle, uintptr_t instance, const midi::InMessage& m) {
-  if (RunCtl.ProgState.load() == psInitialising) return;
+  if (RunCtl.ProgState.load() == TProgState::Initialising) return;
   if (m.type != midi::InMsg::Data && m.type != midi::InMsg::Error) return;
   std::lock_guard lock(EngineLock);
   if (RunCtl.InPortsAllocated < 0) return;
@@ -292,7 +292,7 @@ void HandleMidiClock(int32_t port, int32_t time) {
   const bool first = MidiIn.ExtClockLastMs < 0;
   const int64_t interval = first ? 0 : static_cast<int64_t>(time) - MidiIn.ExtClockLastMs;
   // The engine plays only while Running; the clock is still timed outside it for the display.
-  if (!Cfg.ClocksSourceInternal && RunCtl.ProgState.load() == psRunning) {
+  if (!Cfg.ClocksSourceInternal && RunCtl.ProgState.load() == TProgState::Running) {
     MidiIn.ExtClockTicks = static_cast<int32_t>(static_cast<uint32_t>(MidiIn.ExtClockTicks) + 160u);
     MidiIn.ExtTickCents += 16000;
     const int32_t ticks = MidiIn.ExtTickCents / 100;
@@ -312,12 +312,12 @@ void HandleMidiClock(int32_t port, int32_t time) {
 
 void HandleMidiStart(int32_t port, int32_t) {
   EngineLock.AssertHeld();
-  const uint8_t mode = Keys.KeyMode;
-  if (mode != KeyModeLive && mode != KeyModeCommand) return;
+  const TKeyMode mode = Keys.KeyMode;
+  if (mode != TKeyMode::Live && mode != TKeyMode::Command) return;
   if (!SyncAllowed(port)) return;
   if (Cfg.DspMidiActivity) Live.InLightOther = 1;
   if (NoSeqPlaying()) RestartBeatCount(true);
-  if (mode == KeyModeLive) {
+  if (mode == TKeyMode::Live) {
     // Exactly the seqs that the last MIDI Stop stopped start again.
     for (int32_t s = 0; s <= LastSeq(); ++s) {
       TPartBuf& b = SeqBuf(s);
@@ -330,12 +330,12 @@ void HandleMidiStart(int32_t port, int32_t) {
 
 void HandleMidiStop(int32_t port, int32_t) {
   EngineLock.AssertHeld();
-  if (Keys.KeyMode != KeyModeLive) return;
+  if (Keys.KeyMode != TKeyMode::Live) return;
   if (!SyncAllowed(port)) return;
   if (Cfg.DspMidiActivity) Live.InLightOther = 1;
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     TPartBuf& b = SeqBuf(s);
-    b.WasRunning = b.SeqState != ssStopped;
+    b.WasRunning = b.SeqState != TSeqState::Stopped;
     b.Selected = 1;
     b.SelChanged = 1;
   }

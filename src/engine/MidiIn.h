@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "base/Atomic.h"
+#include "base/Sizes.h"
 #include "platform/midi/Midi.h"
 
 namespace vel {
@@ -37,8 +38,8 @@ struct TMidiIn {
   std::array<TMidiInEntry, 1000> MidiInBuffer;
   int32_t MidiInBufferLast = -1;  // index of the last filled entry, -1 none
   // Per input port 0..8: inside a SysEx message, and the last time stamp accepted (ms).
-  std::array<uint8_t, 9> InSysEx{};
-  std::array<int32_t, 9> LastInTimestamp{};
+  std::array<uint8_t, kPorts> InSysEx{};
+  std::array<int32_t, kPorts> LastInTimestamp{};
   // The external MIDI clock. Each clock on the clock port (ClocksExtPNo) is 160 ticks; with the
   // external clock as source they go to TickSeq. ExtClockLastMs is the time stamp of the last clock,
   // -1 when none came since ResetExtClock, so that the first clock's interval is not averaged.
@@ -56,7 +57,7 @@ struct TMidiIn {
   // Input came faster than the MIDI layer could hand it over and some was lost (overload light).
   TAtomic<uint8_t> MidiInMoreData{0};
   std::array<TNoteAnim, 128> LiveNoteTable{};
-  std::array<int32_t, 16> LiveNoteAux{};
+  std::array<int32_t, kChans> LiveNoteAux{};
 };
 inline TMidiIn MidiIn;
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "base/Sizes.h"
 #include "platform/midi/ShortMsg.h"
 #include "settings/Settings.h"
 
@@ -47,7 +48,7 @@ inline int32_t MChanLo(int32_t port) {
   return std::max<int32_t>(Cfg.MChanMin[port], 0);
 }
 inline int32_t MChanHi(int32_t port) {
-  return std::min<int32_t>(Cfg.MChanMax[port], 15);
+  return std::min<int32_t>(Cfg.MChanMax[port], kChans - 1);
 }
 
 // Calls fn(c) for each channel of the port's multiplier range, kept within 0..15. port 0..8.

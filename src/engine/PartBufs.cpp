@@ -156,7 +156,7 @@ void DeleteProgChanges(int32_t part, int32_t seq) {
     // this cycle, the tail stands in for it, silent, so that the part still wraps on time.
     int16_t next = b.Events[play].Next;
     while (next >= 0 && TShortMsg{b.Events[next].Msg}.IsProgChange()) next = b.Events[next].Next;
-    const bool scheduled = b.SeqState <= ssStopPrimed && &b == &SeqBuf(seq);
+    const bool scheduled = IsPlaying(b.SeqState) && &b == &SeqBuf(seq);
     if (b.Head < 0) {
       b.PlayEvIndex = -1;
     } else if (next >= 0) {
@@ -247,8 +247,8 @@ void RestoreSeqSelection() {
 
 namespace {
 
-bool NotPlayingState(uint8_t state) {
-  return state == ssStopped || state == ssRecPrimed || state == ssRecording;
+bool NotPlayingState(TSeqState state) {
+  return state == TSeqState::Stopped || state == TSeqState::RecPrimed || state == TSeqState::Recording;
 }
 
 }  // namespace
@@ -267,13 +267,13 @@ bool NoSeqPlayingButMetr() {
 
 bool AllSeqsStopped() {
   for (int32_t s = 0; s <= LastSeq(); ++s)
-    if (SeqBuf(s).SeqState != ssStopped) return false;
+    if (SeqBuf(s).SeqState != TSeqState::Stopped) return false;
   return true;
 }
 
 bool SelectedSeqsStopped() {
   for (int32_t s = 0; s <= LastSeq(); ++s)
-    if (SeqBuf(s).Selected && SeqBuf(s).SeqState != ssStopped) return false;
+    if (SeqBuf(s).Selected && SeqBuf(s).SeqState != TSeqState::Stopped) return false;
   return true;
 }
 
@@ -344,7 +344,7 @@ void SetSeqPitch(bool absolute, int32_t value, bool up) {
     ForPitchParts(s, [&](TPartBuf& b, bool playing) {
       if (b.PitchLocked) return;
       if (cycleCmd && Keys.PitchCycles > 0 && b.Head >= 0) {
-        b.PitchCyclesRem = b.SeqState != ssStopped ? Keys.PitchCycles + 1 : Keys.PitchCycles;
+        b.PitchCyclesRem = b.SeqState != TSeqState::Stopped ? Keys.PitchCycles + 1 : Keys.PitchCycles;
         b.PitchCycleTransB = changedTranspose(b.Pend.Transpose, b.PitchBase);
         if (b.PitchCycles != 0) {
           b.Pend.Transpose = b.PitchCycleTransA;

@@ -10,25 +10,33 @@
 #include <string_view>
 
 #include "base/Atomic.h"
+#include "base/Sizes.h"
 #include "settings/Settings.h"
 
 namespace vel {
 
-constexpr int32_t kSeqs = 4;
-constexpr int32_t kParts = 2;
 constexpr int32_t kPoolSize = 5000;
 // One pool entry is never handed out, so a part holds at most this many events.
 constexpr int32_t kMaxPartEvents = kPoolSize - 1;
 
-// Seq states (the diagnostics dump names them).
-constexpr uint8_t ssPlayPrimed = 0;       // plays from its next event; position not advancing yet
-constexpr uint8_t ssPlaying = 1;          //
-constexpr uint8_t ssPlayMutedPrimed = 2;  // as PlayPrimed, muted
-constexpr uint8_t ssPlayMuted = 3;        // events run, notes silent
-constexpr uint8_t ssStopPrimed = 4;       // plays to the end of the cycle, then stops
-constexpr uint8_t ssStopped = 5;
-constexpr uint8_t ssRecPrimed = 6;
-constexpr uint8_t ssRecording = 7;
+// Seq states (the diagnostics dump names them). The play states come first, up to StopPrimed:
+// IsPlaying relies on that order and nothing else may.
+enum class TSeqState : uint8_t {
+  PlayPrimed = 0,       // plays from its next event; position not advancing yet
+  Playing = 1,          //
+  PlayMutedPrimed = 2,  // as PlayPrimed, muted
+  PlayMuted = 3,        // events run, notes silent
+  StopPrimed = 4,       // plays to the end of the cycle, then stops
+  Stopped = 5,
+  RecPrimed = 6,
+  Recording = 7,
+};
+
+// The play cycle runs through the part: PlayPrimed up to StopPrimed, muted or not. Its events are
+// due and its activity shows; Stopped and the record states play nothing.
+constexpr bool IsPlaying(TSeqState s) {
+  return s <= TSeqState::StopPrimed;
+}
 
 // Force-to-scale type codes the play cycle knows.
 constexpr uint8_t kFtsTypeCustom = 5;  // the part's own force-to-notes map
@@ -93,7 +101,7 @@ struct TPartAttribs {
 struct TPartBuf {
   uint8_t Selected = 0;  // only the playing part's flag counts
   uint8_t WasRunning = 0;
-  uint8_t SeqState = ssStopped;
+  TSeqState SeqState = TSeqState::Stopped;
   uint8_t EndCycleNow = 0;
   uint8_t ChanResetReq = 0;
   uint8_t MChanApplies = 0;
@@ -134,9 +142,9 @@ struct TPartBuf {
   int8_t PortPend = 0;
   int8_t Port = 0;
   int8_t ChanPend = 0;
-  std::array<int8_t, 9> Chan{};  // active channel per output port
-  int32_t RElap = 0;             // time of the last event: the part's length
-  int32_t PElap = 0;             // position within the cycle
+  std::array<int8_t, kPorts> Chan{};  // active channel per output port
+  int32_t RElap = 0;                  // time of the last event: the part's length
+  int32_t PElap = 0;                  // position within the cycle
   int32_t TempoDivPend = 1;
   int32_t TempoDiv = 1;
   uint32_t AdjMidiEvent = 0;  // the next due event, adjusted

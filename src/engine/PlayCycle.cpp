@@ -94,10 +94,10 @@ void SendDueEvent(TPartBuf& b) {
     if (Cfg.DisableHotkeys) return;
     SendHotkeyStroke(m.Data1(), m.IsNoteOn());
     if (Trace.TraceHotkey) WriteDiagTraceFifo(b.Port, msg, 0);
-    if (m.IsNoteOn() && Cfg.DspMidiActivity && b.SeqState < ssStopped) b.LightHotkey = 1;
+    if (m.IsNoteOn() && Cfg.DspMidiActivity && IsPlaying(b.SeqState)) b.LightHotkey = 1;
     return;
   }
-  const bool shown = b.SeqState < ssStopped;
+  const bool shown = IsPlaying(b.SeqState);
   if (b.MChanSend) {
     SendMultiplied(b, shown);
   } else {
@@ -126,8 +126,8 @@ bool ProgChangesAllowed(int32_t port) {
   return dev != nullptr && dev->ProgChangesEnabled;
 }
 
-void SendToPorts(const std::array<uint8_t, 9>& enabled, uint32_t msg, bool trace) {
-  const int32_t last = std::min<int32_t>(RunCtl.OutPortsAllocated, kMaxPorts - 1);
+void SendToPorts(const std::array<uint8_t, kPorts>& enabled, uint32_t msg, bool trace) {
+  const int32_t last = std::min<int32_t>(RunCtl.OutPortsAllocated, kPorts - 1);
   for (int32_t p = 0; p <= last; ++p)
     if (enabled[p]) SendShortMsg(p, msg, trace);
 }
@@ -153,30 +153,30 @@ void TickSeq(int32_t ticks) {
   bool stoppedReset = false;
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     TPartBuf* b = &SeqBuf(s);
-    const uint8_t state = b->SeqState;
-    if (state <= ssStopPrimed && b->Head < 0) {
+    const TSeqState state = b->SeqState;
+    if (IsPlaying(state) && b->Head < 0) {
       // An emptied part has nothing to play and no end to reach: the seq stops, rather than send
       // what was pending when the events went. Notes it started lost their note-offs with the
       // events: a part that was sounding gets its channel reset.
-      if (state == ssPlaying || (state == ssStopPrimed && b->PElap > 0)) {
+      if (state == TSeqState::Playing || (state == TSeqState::StopPrimed && b->PElap > 0)) {
         b->ChanResetReq = 1;
         stoppedReset = true;
       }
-      b->SeqState = ssStopped;
+      b->SeqState = TSeqState::Stopped;
       continue;
     }
-    if (state <= ssStopPrimed) {
+    if (IsPlaying(state)) {
       played = true;
       b->TicksRem -= ticks;
-      if (state != ssPlayPrimed && state != ssPlayMutedPrimed) b->PElap += ticks;
+      if (state != TSeqState::PlayPrimed && state != TSeqState::PlayMutedPrimed) b->PElap += ticks;
       if (b->EndCycleNow) b->TicksRem = 0;
       if (b->TicksRem >= 1) continue;
-      if (b->SeqState == ssPlayPrimed) b->SeqState = ssPlaying;
-      if (b->SeqState == ssPlayMutedPrimed) b->SeqState = ssPlayMuted;
+      if (b->SeqState == TSeqState::PlayPrimed) b->SeqState = TSeqState::Playing;
+      if (b->SeqState == TSeqState::PlayMutedPrimed) b->SeqState = TSeqState::PlayMuted;
       // One pass over the part at most per call: a part far shorter than a tick cannot hold the
       // timer here.
       int32_t budget = b->EventsUsed + 1;
-      while (b->TicksRem <= 0 && b->SeqState != ssStopped) {
+      while (b->TicksRem <= 0 && b->SeqState != TSeqState::Stopped) {
         if (b->Head < 0 || b->PlayEvIndex < 0 || budget-- <= 0) {
           b->TicksRem = std::max(b->TicksRem, -kMaxBacklogTicks);
           break;
@@ -189,8 +189,8 @@ void TickSeq(int32_t ticks) {
           b->PlayEvIndex = b->Head;
           b->PElap = 0;
           TSeqRec& r = Seqs.SeqRecs[s];
-          if (b->SeqState == ssStopPrimed) {
-            b->SeqState = ssStopped;
+          if (b->SeqState == TSeqState::StopPrimed) {
+            b->SeqState = TSeqState::Stopped;
             b->TimeShift = 0;
             b->TimeShiftCarry = 0;
             if (endNow) stoppedReset = true;
@@ -216,10 +216,10 @@ void TickSeq(int32_t ticks) {
           AdvanceSeqEvent(s, false, b->TicksRem, oldTime);
         }
       }
-    } else if (state == ssStopped) {
-    } else if (state == ssRecPrimed) {
+    } else if (state == TSeqState::Stopped) {
+    } else if (state == TSeqState::RecPrimed) {
       recPrimed = true;
-    } else if (state == ssRecording) {
+    } else if (state == TSeqState::Recording) {
       played = true;
     } else {
       Msgs.ErrMsg.Set("TickSeq-2 error: Unexpected SeqState");
@@ -355,19 +355,19 @@ void PrepSeqForSOC(int32_t part, int32_t seq) {
     msg::ForProgChans(port, b.MChanApplies, b.ChanPend, progs);
   }
   switch (b.SeqState) {
-    case ssStopped:
+    case TSeqState::Stopped:
       return;
-    case ssRecPrimed:
-    case ssRecording:
+    case TSeqState::RecPrimed:
+    case TSeqState::Recording:
       break;
-    case ssPlayPrimed:
-    case ssPlaying:
-    case ssStopPrimed:
-    case ssPlayMutedPrimed:
-    case ssPlayMuted:
-      if (b.SeqState == ssPlayMutedPrimed || b.SeqState == ssPlayMuted) {
+    case TSeqState::PlayPrimed:
+    case TSeqState::Playing:
+    case TSeqState::StopPrimed:
+    case TSeqState::PlayMutedPrimed:
+    case TSeqState::PlayMuted:
+      if (b.SeqState == TSeqState::PlayMutedPrimed || b.SeqState == TSeqState::PlayMuted) {
         if (b.MuteCycles > 0 && --b.MRRem < 1) {
-          b.SeqState = ssPlaying;
+          b.SeqState = TSeqState::Playing;
           b.Pend.Muted = 0;
           if (b.PlayCycles < 1) {
             b.MuteCycles = 0;
@@ -376,7 +376,7 @@ void PrepSeqForSOC(int32_t part, int32_t seq) {
           }
         }
       } else if (b.PlayCycles > 0 && --b.PRRem < 1) {
-        b.SeqState = ssPlayMuted;
+        b.SeqState = TSeqState::PlayMuted;
         b.Pend.Muted = 1;
         if (b.MuteCycles < 1) {
           b.PlayCycles = 0;
@@ -421,37 +421,37 @@ void HandlePartChange(int32_t oldPart, int32_t newPart, int32_t seq) {
   o.Selected = 0;
   // The metronome's bar follows a part change of the metronome seq.
   if (Cfg.MetrSeqNo >= 0 && seq == Cfg.MetrSeqNo) {
-    if (n.SeqState == ssStopped) {
+    if (n.SeqState == TSeqState::Stopped) {
       BuildMetronomeBar(newPart, false);
     } else {
       Metr.MetrRebuildPending = 1;
     }
   }
-  const uint8_t state = o.SeqState;
+  const TSeqState state = o.SeqState;
   switch (state) {
-    case ssPlaying:
-    case ssPlayMuted:
-      if (n.SeqState == ssStopped && n.Head >= 0) {
+    case TSeqState::Playing:
+    case TSeqState::PlayMuted:
+      if (n.SeqState == TSeqState::Stopped && n.Head >= 0) {
         n.SeqState = state;
-        n.Pend.Muted = n.Act.Muted = state == ssPlayMuted;
+        n.Pend.Muted = n.Act.Muted = state == TSeqState::PlayMuted;
         n.PlayEvIndex = n.Head;
       }
       break;
-    case ssStopped:
-      n.SeqState = ssStopped;
+    case TSeqState::Stopped:
+      n.SeqState = TSeqState::Stopped;
       break;
-    case ssPlayPrimed:
-    case ssPlayMutedPrimed:
-    case ssStopPrimed:
-    case ssRecPrimed:
-    case ssRecording:
+    case TSeqState::PlayPrimed:
+    case TSeqState::PlayMutedPrimed:
+    case TSeqState::StopPrimed:
+    case TSeqState::RecPrimed:
+    case TSeqState::Recording:
       break;
     default:
       Msgs.ErrMsg.Set("HandlePartChange error: Unexpected SeqState");
       break;
   }
   // An empty part has nothing to play: the seq stops rather than send what the buffer last held.
-  if (n.Head < 0 && n.SeqState <= ssStopPrimed) n.SeqState = ssStopped;
+  if (n.Head < 0 && IsPlaying(n.SeqState)) n.SeqState = TSeqState::Stopped;
   RequestSeqGridRedraw();
 }
 
@@ -546,7 +546,7 @@ int32_t SweepNext(int32_t cur, int32_t low, int32_t high, uint8_t& dir, int32_t 
 }
 
 void SendPendingProg(int32_t port, int32_t chan) {
-  if (!IsValidPort(port) || chan < 0 || chan > 15) return;
+  if (!IsValidPort(port) || chan < 0 || chan >= kChans) return;
   TChanProg& cp = PlayCycle.PortChanProgs[port][chan];
   // No program wanted ("none") is never sent.
   if (cp.ProgReq < 0 || cp.ProgReq > 127) return;
@@ -586,7 +586,7 @@ void ResetSeqOutputs(bool markedOnly) {
   if (!markedOnly)
     for (int32_t s = 0; s <= last; ++s) SeqBuf(s).ChanResetReq = 1;
   // Each port and channel is reset once, however many seqs share it.
-  std::array<std::array<bool, 16>, kMaxPorts> done{};
+  std::array<std::array<bool, kChans>, kPorts> done{};
   auto reset = [&](int32_t port, int32_t chan) {
     if (done[port][chan]) return;
     done[port][chan] = true;

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "base/Atomic.h"
+#include "base/Sizes.h"
 #include "platform/midi/Midi.h"
 
 namespace vel {
@@ -42,9 +43,9 @@ struct TPlay {
   TAtomic<uint8_t> BeatChanged{0};
   // Some seq played or recorded in the last tick.
   TAtomic<uint8_t> SeqsRunning{0};
-  std::array<std::array<TChanProg, 16>, 9> PortChanProgs;
-  std::array<std::array<TNoteDsp, 128>, 16> NoteOnCounts{};
-  std::array<int32_t, 16> SustainVals{};
+  std::array<std::array<TChanProg, kChans>, kPorts> PortChanProgs;
+  std::array<std::array<TNoteDsp, 128>, kChans> NoteOnCounts{};
+  std::array<int32_t, kChans> SustainVals{};
   TAtomic<uint8_t> KinetraceDirty{0};
   // The note display's step counter.
   int32_t NoteOnCountsScroll = 0;
@@ -78,7 +79,7 @@ void WarnUnexpectedStatus(const char* proc, uint8_t status);
 bool ProgChangesAllowed(int32_t port);
 // Sends a one-byte message (clock, start, stop) to every allocated output port whose switch in
 // enabled is on.
-void SendToPorts(const std::array<uint8_t, 9>& enabled, uint32_t msg, bool trace);
+void SendToPorts(const std::array<uint8_t, kPorts>& enabled, uint32_t msg, bool trace);
 // One short message to an output port's device, only while LocalControlOn. With trace, and
 // diagnostics and output trace on, the message is also traced (time 0). Returns the MIDI layer's
 // result; kErrInvalidHandle when the port has no open device. Nothing sent is not a fault.

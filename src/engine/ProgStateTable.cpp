@@ -11,12 +11,6 @@ namespace vel {
 
 namespace {
 
-constexpr uint8_t kInitialising = 0;
-constexpr uint8_t kLoadingConfig = 1;
-constexpr uint8_t kRunning = 2;
-constexpr uint8_t kStopping = 3;
-constexpr uint8_t kConfig = 4;
-
 TCtlState Shown(bool shown) {
   TCtlState c;
   c.Shown = shown;
@@ -138,8 +132,8 @@ void Initialising(TProgStateView& v, Builder& b) {
   b.Set({"cboClocksExtPNos", "lblClocksExtPNos"}, Enabled(false));
 }
 
-void RunningOrConfig(uint8_t state, const TProgStateInputs& in, TProgStateView& v, Builder& b) {
-  const bool run = state == kRunning;
+void RunningOrConfig(TProgState state, const TProgStateInputs& in, TProgStateView& v, Builder& b) {
+  const bool run = state == TProgState::Running;
   const bool cfg = !run;
   const bool full = in.StandardMode;
   const bool out = in.OutPortsAllocated >= 0;
@@ -210,7 +204,7 @@ void RunningOrConfig(uint8_t state, const TProgStateInputs& in, TProgStateView& 
   b["shpLiveMidiActivity"] = Shown(in.DspMidiActivity);
 
   // Seq rows.
-  const int32_t last = std::clamp(in.LastSeq, -1, 3);
+  const int32_t last = std::clamp(in.LastSeq, -1, kSeqs - 1);
   for (int32_t s = 0; s <= last; ++s) {
     TSeqRowCtls& r = v.SeqRows[s];
     for (TCtlState* c :
@@ -250,20 +244,20 @@ void RunningOrConfig(uint8_t state, const TProgStateInputs& in, TProgStateView& 
 
 }  // namespace
 
-TProgStateView ProgStateControls(uint8_t state, const TProgStateInputs& in) {
+TProgStateView ProgStateControls(TProgState state, const TProgStateInputs& in) {
   TProgStateView v;
-  if (state > kConfig) return v;
+  if (!IsValidProgState(state)) return v;
   v.Valid = true;
   Builder b(v);
   switch (state) {
-    case kInitialising:
+    case TProgState::Initialising:
       Initialising(v, b);
       break;
-    case kLoadingConfig:
+    case TProgState::LoadingConfig:
       b.Set(kBusyMenus, Enabled(false));
       v.WaitMessage = "Loading config...";
       break;
-    case kStopping:
+    case TProgState::Stopping:
       b.Set(kBusyMenus, Enabled(false));
       b["sbtnControl"] = Enabled(false);
       b["mnuActionControl"] = Enabled(false);
@@ -274,7 +268,7 @@ TProgStateView ProgStateControls(uint8_t state, const TProgStateInputs& in) {
       break;
   }
   // The driver's time stamps may be switched only while nothing runs.
-  b["chkIgnoreDriverTStamps"] = Enabled(state == kConfig);
+  b["chkIgnoreDriverTStamps"] = Enabled(state == TProgState::Config);
   return v;
 }
 

@@ -8,6 +8,9 @@
 #include <optional>
 #include <string>
 
+#include "base/Sizes.h"
+#include "engine/ProgState.h"
+
 namespace vel {
 
 // One control's new state; a member left empty stays as it is.
@@ -53,13 +56,13 @@ struct TProgStateInputs {
 };
 
 struct TProgStateView {
-  bool Valid = false;  // false above state 4: nothing is to change
+  bool Valid = false;  // false above Config: nothing is to change
   // Designed controls and menu items by name. cboClocksExtPNos, lblClocksExtPNos and
   // chkIgnoreDriverTStamps are the timing window's, applied while it shows.
   std::map<std::string, TCtlState> Controls;
-  // Seq rows 0..LastSeq; rows beyond are left alone. In state 0 every run-time control of these
+  // Seq rows 0..LastSeq; rows beyond are left alone. While Initialising every run-time control of these
   // rows is hidden (HideSeqRows), not only those named here.
-  std::array<TSeqRowCtls, 4> SeqRows{};
+  std::array<TSeqRowCtls, kSeqs> SeqRows{};
   bool HideSeqRows = false;
   // The wait message: shown with this text, hidden, or left.
   std::optional<std::string> WaitMessage;
@@ -76,7 +79,7 @@ inline constexpr const char* kControlHintRun =
 inline constexpr const char* kControlHintStop =
     "Stop & return to config mode; all sequences will stop & MIDI input will be ignored";
 
-TProgStateView ProgStateControls(uint8_t state, const TProgStateInputs& in);
+TProgStateView ProgStateControls(TProgState state, const TProgStateInputs& in);
 
 // The inputs as the settings and the engine hold them now; the main window sets its own two.
 TProgStateInputs CurrentProgStateInputs();

@@ -111,25 +111,25 @@ void ListDevices(Records& table, int8_t& last, bool outputs) {
 // ---------------------------------------------------------------------------------------------------
 // Program state
 
-const char* ProgStateText(uint8_t state) {
+const char* ProgStateText(TProgState state) {
   switch (state) {
-    case psInitialising:
+    case TProgState::Initialising:
       return "Initialising...";
-    case psLoadingConfig:
+    case TProgState::LoadingConfig:
       return "Loading config...";
-    case psRunning:
+    case TProgState::Running:
       return "Running";
-    case psStopping:
+    case TProgState::Stopping:
       return "Stopping...";
-    case psConfig:
+    case TProgState::Config:
       return "Config";
     default:
       return "";
   }
 }
 
-void SetProgState(uint8_t state) {
-  if (state > psConfig) {
+void SetProgState(TProgState state) {
+  if (!IsValidProgState(state)) {
     ReportDesignError("SetProgState error: Unexpected psState");
     return;
   }
@@ -260,13 +260,13 @@ bool CloseOutPort(int32_t devIdx, int32_t port, bool slow) {
 }
 
 void CloseAllInPorts() {
-  for (int32_t port = 0; port <= std::min<int32_t>(RunCtl.InPortsAllocated, kMaxPorts - 1); ++port) {
+  for (int32_t port = 0; port <= std::min<int32_t>(RunCtl.InPortsAllocated, kPorts - 1); ++port) {
     const int32_t dev = RunCtl.InPortDevIdx[port];
     if (ValidInDev(dev)) CloseInPort(dev, port, false);
   }
   {
     Lock lock(EngineLock);
-    for (int32_t port = 0; port < kMaxPorts; ++port) {
+    for (int32_t port = 0; port < kPorts; ++port) {
       const int32_t dev = RunCtl.InPortDevIdx[port];
       if (ValidInDev(dev)) {
         RunCtl.MidiInDevs[dev].PortNo = -1;
@@ -281,13 +281,13 @@ void CloseAllInPorts() {
 }
 
 void CloseAllOutPorts() {
-  for (int32_t port = 0; port <= std::min<int32_t>(RunCtl.OutPortsAllocated, kMaxPorts - 1); ++port) {
+  for (int32_t port = 0; port <= std::min<int32_t>(RunCtl.OutPortsAllocated, kPorts - 1); ++port) {
     const int32_t dev = RunCtl.PortDevIdx[port];
     if (ValidOutDev(dev)) CloseOutPort(dev, port, false);
   }
   {
     Lock lock(EngineLock);
-    for (int32_t port = 0; port < kMaxPorts; ++port) {
+    for (int32_t port = 0; port < kPorts; ++port) {
       const int32_t dev = RunCtl.PortDevIdx[port];
       if (ValidOutDev(dev)) {
         RunCtl.MidiOutDevs[dev].PortNo = -1;
@@ -324,12 +324,12 @@ void LogPortTables(bool outputs) {
                  "PortName:" + portName);
   };
   if (!outputs) {
-    for (int32_t n = 0; n <= std::min<int32_t>(RunCtl.InPortsAllocated, kMaxPorts - 1); ++n)
+    for (int32_t n = 0; n <= std::min<int32_t>(RunCtl.InPortsAllocated, kPorts - 1); ++n)
       line("MIDI in ports: Port:", n, RunCtl.MidiInDevs, RunCtl.InPortDevIdx[n],
            ValidInDev(RunCtl.InPortDevIdx[n]));
     return;
   }
-  for (int32_t n = 0; n <= std::min<int32_t>(RunCtl.OutPortsAllocated, kMaxPorts - 1); ++n)
+  for (int32_t n = 0; n <= std::min<int32_t>(RunCtl.OutPortsAllocated, kPorts - 1); ++n)
     line("MIDI out ports: Port:", n, RunCtl.MidiOutDevs, RunCtl.PortDevIdx[n],
          ValidOutDev(RunCtl.PortDevIdx[n]));
   DiagLogTimed("Live out port: " + std::to_string(RunCtl.LivePort + 1));
@@ -413,7 +413,7 @@ void KillMidiTimer() {
 void StartRunning() {
   if (!HaveOutPorts()) return;
   ResetEngine();
-  SetProgState(psRunning);
+  SetProgState(TProgState::Running);
   RunCtl.StopRunningBusy = 0;
   CallHook(RunHooks.PromptCalibrateCmdKey);
   if (Trace.DiagFlags) {
@@ -437,8 +437,8 @@ void StartRunning() {
     }
     EnableDspStatus(true, false);
     EnableDspMetr(true);
-    SetKeyMode(KeyModeLive);
-    Showing.KeyModeShown = Keys.KeyMode.load();
+    SetKeyMode(TKeyMode::Live);
+    Keys.KeyModeShown = Keys.KeyMode.load();
     {
       Lock lock(EngineLock);
       ClearTimerAccumulators();
@@ -446,7 +446,7 @@ void StartRunning() {
       Transport.ClockWatchMs = 0;
       MidiIn.ExtClockLastMs = -1;  // no clock yet: the first one is not averaged
     }
-    for (int32_t port = 0; port <= std::min<int32_t>(RunCtl.InPortsAllocated, kMaxPorts - 1); ++port)
+    for (int32_t port = 0; port <= std::min<int32_t>(RunCtl.InPortsAllocated, kPorts - 1); ++port)
       StartInPort(RunCtl.InPortDevIdx[port], port);
     {
       Lock lock(EngineLock);
@@ -492,8 +492,8 @@ void StopRunning() {
     }
     SleepMs(200);
   }
-  if (RunCtl.ProgState != psConfig) SetProgState(psStopping);
-  SetKeyMode(KeyModeInactive);
+  if (RunCtl.ProgState != TProgState::Config) SetProgState(TProgState::Stopping);
+  SetKeyMode(TKeyMode::Inactive);
   {
     Lock lock(EngineLock);
     StopAllParts(false);
@@ -512,7 +512,7 @@ void StopRunning() {
   KillMidiTimer();
   ResetTimerResolution();
   StopHotkeySender();
-  if (RunCtl.ProgState != psConfig) SetProgState(psConfig);
+  if (RunCtl.ProgState != TProgState::Config) SetProgState(TProgState::Config);
   if (Trace.DiagFlags) CallHook(RunHooks.UsageReport);
   ResetEngine();
   CallHook(RunHooks.LoadMainCombos);
@@ -537,7 +537,7 @@ void ResetEngine() {
   Transport = TTransport{};
   Transport.ActBar = actBar;
   MidiIn = TMidiIn{};
-  const bool modeChanged = Keys.KeyModeChanged || Keys.KeyMode != KeyModeInactive;
+  const bool modeChanged = Keys.KeyModeChanged || Keys.KeyMode != TKeyMode::Inactive;
   Keys = TKeys{};
   Keys.KeyModeChanged = modeChanged;
   Keys.SelectionChanged = 1;
@@ -562,12 +562,21 @@ void ResetEngine() {
   Showing.CfgBassRefresh = 1;
   if (Cfg.MetrSeqNo >= 0) Metr.MetrRebuildPending = 1;
   RestartBeatCount(true);
-  Showing.KeyModeShown = Keys.KeyMode.load();
-  Showing.KeyModeShownPrev = Keys.KeyMode.load();
+  Transport.RecStartedClock = 0;
+  ResetRecBarCount();
+  ResetMidiInBuffer();
+  SetKeyMode(TKeyMode::Inactive);
+  Keys.KeyModeShown = Keys.KeyMode.load();
+  Keys.KeyModeShownPrev = Keys.KeyMode.load();
   Showing.LastLiveKey = -1;
+  Keys.KeyHold = 0;
   Live.Selected = 0;
+  Keys.SelectionChanged = 1;
   Live.InLightOther = Live.InLightNote = Live.InLightHotkey = 0;
   Live.InLightOtherTime = Live.InLightNoteTime = Live.InLightHotkeyTime = 0;
+  Keys.PitchCyclesN = 0;
+  Keys.PitchCyclesNN = 0;
+  Keys.PitchCycles = 0;
   ResetLiveFifo();
   ResetRawFifo();
   ResetDiagTraceFifo();
@@ -579,10 +588,10 @@ void StopAllParts(bool playingOnly) {
   Lock lock(EngineLock);
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     if (playingOnly) {
-      SeqBuf(s).SeqState = ssStopped;
+      SeqBuf(s).SeqState = TSeqState::Stopped;
       continue;
     }
-    for (int32_t p = 0; p < kParts; ++p) Seqs.PartBufs[p][s].SeqState = ssStopped;
+    for (int32_t p = 0; p < kParts; ++p) Seqs.PartBufs[p][s].SeqState = TSeqState::Stopped;
   }
 }
 

@@ -15,22 +15,17 @@
 #include <vector>
 
 #include "base/Atomic.h"
+#include "base/Sizes.h"
+#include "engine/ProgState.h"
 #include "platform/MmTimer.h"
 #include "platform/midi/Midi.h"
 
 namespace vel {
 
-constexpr int kMaxPorts = 9;  // input and output ports 0..8
+// An input or output port 0..8.
 inline bool IsValidPort(int32_t port) {
-  return port >= 0 && port < kMaxPorts;
+  return port >= 0 && port < kPorts;
 }
-
-// Program states.
-constexpr uint8_t psInitialising = 0;
-constexpr uint8_t psLoadingConfig = 1;
-constexpr uint8_t psRunning = 2;
-constexpr uint8_t psStopping = 3;
-constexpr uint8_t psConfig = 4;
 
 // One system MIDI device.
 struct TMidiDevRec {
@@ -49,7 +44,8 @@ struct TMidiDevRec {
 // TimerBusy are shared atomics that every thread reads without it; the command line and folders
 // belong to the GUI thread.
 struct TRun {
-  TAtomic<uint8_t> ProgState{psInitialising};
+  // The program state in force.
+  TAtomic<TProgState> ProgState{TProgState::Initialising};
   // Set when the engine timer is created; the timer callback clears it once it finds the program
   // not Running, which tells the stop that the callback has left its work.
   TAtomic<uint8_t> TimerBusy{0};
@@ -58,8 +54,8 @@ struct TRun {
   int8_t MidiInDevsLast = -1;  // last listed record, -1 none
   int8_t MidiOutDevsLast = -1;
   // Port to device index, -1 none.
-  std::array<int8_t, kMaxPorts> InPortDevIdx = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
-  std::array<int8_t, kMaxPorts> PortDevIdx = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
+  std::array<int8_t, kPorts> InPortDevIdx = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
+  std::array<int8_t, kPorts> PortDevIdx = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
   // Last allocated port, -1 none.
   int8_t InPortsAllocated = -1;
   int8_t OutPortsAllocated = -1;
@@ -102,7 +98,7 @@ enum class TDspTimer : uint8_t { Status, Metr, Diag };
 // other owners fill them at start-up; an empty one is skipped. GUI thread only.
 struct TRunHooks {
   // Applies ProgStateControls (ProgStateTable.h) for the state to the main window.
-  std::function<void(uint8_t state)> ApplyProgState;
+  std::function<void(TProgState state)> ApplyProgState;
   // Switches a display timer of the main window on with the interval, or off. Switching the
   // status timer on also restarts its flash clock (on, 400 ms left).
   std::function<void(TDspTimer timer, bool on, int32_t intervalMs)> SetDspTimer;
@@ -141,11 +137,11 @@ inline TRunHooks RunHooks;
 
 // ---- program state ----
 
-// "Initialising...", "Loading config...", "Running", "Stopping...", "Config"; empty above 4.
-const char* ProgStateText(uint8_t state);
+// "Initialising...", "Loading config...", "Running", "Stopping...", "Config"; empty above Config.
+const char* ProgStateText(TProgState state);
 // Enters a state: the main window applies its controls, ProgState takes the value and the change
-// is logged. Above 4: a design error and nothing changes.
-void SetProgState(uint8_t state);
+// is logged. Above Config: a design error and nothing changes.
+void SetProgState(TProgState state);
 // An output port is allocated: running can start.
 bool HaveOutPorts();
 

@@ -115,7 +115,7 @@ void TimerTicks(int32_t n) {
       if (EngineHooks.FinishFtnEntry) EngineHooks.FinishFtnEntry();
       Transport.FtnTimer = 0;
       if (Keys.KeyHold) {
-        SetKeyMode(KeyModeFtn);
+        SetKeyMode(TKeyMode::Ftn);
       } else {
         ReturnToLiveMode();
       }
@@ -141,7 +141,7 @@ int32_t TempoStepBy(int32_t tempo, bool down, int32_t step) {
 }  // namespace
 
 void TimerProc(uint32_t, uintptr_t) {
-  if (RunCtl.ProgState.load() != psRunning) {
+  if (RunCtl.ProgState.load() != TProgState::Running) {
     RunCtl.TimerBusy = 0;
     MissedTicks.store(0, std::memory_order_relaxed);
     return;
@@ -354,14 +354,14 @@ bool ResetSeqs(bool resetAttribs, bool all) {
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     TPartBuf& b = SeqBuf(s);
     if (!all && !b.Selected) continue;
-    if (b.SeqState == ssStopped) {
+    if (b.SeqState == TSeqState::Stopped) {
       if (resetAttribs) ResetSeqAttribs(Seqs.SeqRecs[s].PlayPart & 1, s, true);
       if (b.Head >= 0) {
         b.ChanResetReq = 1;
         stoppedReset = true;
       }
     } else {
-      b.SeqState = ssStopPrimed;
+      b.SeqState = TSeqState::StopPrimed;
       if (b.Head >= 0) {
         b.ChanResetReq = 1;
         b.EndCycleNow = 1;
@@ -381,7 +381,7 @@ void StopSeqs() {
   } else {
     for (int32_t s = 0; s <= LastSeq(); ++s) {
       TPartBuf& b = SeqBuf(s);
-      if (b.Selected && b.SeqState != ssStopped) b.SeqState = ssStopPrimed;
+      if (b.Selected && b.SeqState != TSeqState::Stopped) b.SeqState = TSeqState::StopPrimed;
     }
   }
   Msgs.StatusMsg.Set("Stop");
@@ -397,8 +397,8 @@ void StartRecord() {
   bool any = false;
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     TPartBuf& b = SeqBuf(s);
-    if (!b.Selected || b.SeqState != ssStopped) continue;
-    b.SeqState = ssRecPrimed;
+    if (!b.Selected || b.SeqState != TSeqState::Stopped) continue;
+    b.SeqState = TSeqState::RecPrimed;
     b.RecChanged = 1;
     Seqs.SeqRecs[s].PartSweepOn = 0;
     Seqs.SeqRecs[s].SelPart = Seqs.SeqRecs[s].PlayPart;
@@ -419,7 +419,7 @@ void ResetRecordState() {
   Transport.RecActive = 0;
   const bool step = Transport.RecStepMode;
   if (EngineHooks.ResetRecKeys) EngineHooks.ResetRecKeys(step);
-  SetKeyMode(step ? KeyModeStepRecord : KeyModeRecord);
+  SetKeyMode(step ? TKeyMode::StepRecord : TKeyMode::Record);
   if (Transport.RecRawMode && Cfg.RecRawSyncReqd && Cfg.ClocksSourceInternal && !Transport.RecStartedClock) {
     if (NoSeqPlaying()) RestartBeatCount(true);
     Transport.RecStartedClock = 1;

@@ -364,7 +364,7 @@ TKeyView KeyViewAt(TModeType t, int gridKey) {
   return {KeyLabelsOf(t)[m], KeyFontColoursOf(t)[m], KeyBackColoursOf(t)[m]};
 }
 
-std::array<TKeyView, 128> TemplateKeyViews(uint8_t keyMode) {
+std::array<TKeyView, 128> TemplateKeyViews(TKeyMode keyMode) {
   const TModeType t = KeyModeToLabMode(keyMode);
   std::array<TKeyView, 128> keys;
   for (int k = 0; k < KeyCount; ++k) keys[k] = KeyViewAt(t, k);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "keymaps/KeyModes.h"
 #include "keymaps/KeyTokens.h"
 #include "settings/Settings.h"
 
@@ -75,6 +76,6 @@ TKeyView KeyViewAt(TModeType t, int gridKey);
 // The virtual keyboard's 128 keys in a key mode: the labels and colours of the mode's map, the
 // mode's defaults for keys shifted outside the map, and "?" in the warning colours when the key
 // mode has no map. The window captions each key with LabelToMultiLine of its label.
-std::array<TKeyView, 128> TemplateKeyViews(uint8_t keyMode);
+std::array<TKeyView, 128> TemplateKeyViews(TKeyMode keyMode);
 
 }  // namespace vel

@@ -151,47 +151,46 @@ uint8_t MapNoteToCode(TModeType t, int input, int note) {
   return KeyMaps.KeyFnTables[info.MapNo][m].load(kRelaxed);
 }
 
-TModeType KeyModeToLabMode(uint8_t keyMode) {
+TModeType KeyModeToLabMode(TKeyMode keyMode) {
   switch (keyMode) {
-    case KeyModeInactive:
+    case TKeyMode::Inactive:
       return MtNone;
-    case KeyModeLive:
-    case KeyModeCalibrate:
+    case TKeyMode::Live:
+    case TKeyMode::Calibrate:
       return MtLive;
-    case KeyModeCommand:
+    case TKeyMode::Command:
       return MtCmd;
-    case KeyModeRecord:
-    case KeyModeRecBarsStop:
+    case TKeyMode::Record:
+    case TKeyMode::RecBarsStop:
       return MtRec;
-    case KeyModeStepRecord:
+    case TKeyMode::StepRecord:
       return MtSRec;
-    case KeyModeTimeSigBeats:
-    case KeyModeTimeSigBeatLen:
-    case KeyModeMetrNoteLen:
+    case TKeyMode::TimeSigBeats:
+    case TKeyMode::TimeSigBeatLen:
+    case TKeyMode::MetrNoteLen:
       return MtTSig;
-    case KeyModeTempoDiv:
-    case KeyModeQuantNotes:
-    case KeyModeQuantSeq:
+    case TKeyMode::TempoDiv:
+    case TKeyMode::QuantNotes:
+    case TKeyMode::QuantSeq:
       return MtQuant;
-    case KeyModePitch:
+    case TKeyMode::Pitch:
       return MtPitch;
-    case KeyModeMetrBarNote:
-    case KeyModeMetrBeatNote:
+    case TKeyMode::MetrBarNote:
+    case TKeyMode::MetrBeatNote:
       return MtMetr;
-    case KeyModeFtsRoot:
+    case TKeyMode::FtsRoot:
       return MtFtsRoot;
-    case KeyModeFtsType:
+    case TKeyMode::FtsType:
       return MtFtsType;
-    case KeyModeFtn:
+    case TKeyMode::Ftn:
       return MtFtn;
-    case KeyModeHotkey:
+    case TKeyMode::Hotkey:
       return MtHotkey;
     default:
       break;
   }
-  if (keyMode >= KeyModeTimeShiftFwd && keyMode <= KeyModeTimeShiftLast) return MtTShift;
-  if ((keyMode >= 6 && keyMode <= 100) || (keyMode >= KeyModeMetrStyle && keyMode <= KeyModeLastArg))
-    return MtRangeN;
+  if (IsTimeShiftMode(keyMode)) return MtTShift;
+  if (IsRangeNMode(keyMode)) return MtRangeN;
   Msgs.ErrMsg.Set("KeyModeToLabMode error: Invalid KeyMode");
   return MtNone;
 }

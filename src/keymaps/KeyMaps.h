@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "base/Atomic.h"
+#include "keymaps/KeyModes.h"
 #include "keymaps/KeyTokens.h"
 #include "settings/Settings.h"
 
@@ -163,7 +164,7 @@ uint8_t MapNoteToCode(TModeType t, int input, int note);
 
 // The mode type of a key mode; MtNone for key mode 0 and for an invalid key mode, which also
 // sets ErrMsg.
-TModeType KeyModeToLabMode(uint8_t keyMode);
+TModeType KeyModeToLabMode(TKeyMode keyMode);
 
 // Re-sets every command key that holds the metronome-note command, so that its colours follow
 // the metronome mode; refreshes the key-map views when any key was set.

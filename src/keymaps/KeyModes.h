@@ -1,35 +1,66 @@
 #pragma once
-// Values of the key mode byte. Only the values that are named somewhere in the code get a constant;
-// the argument modes in between are steps of one command's entry and are known to their handlers.
+// The key mode: how the next key of a control input is taken. A mode is a number 0..121; only the
+// numbers that are named somewhere in the code get a name. The argument modes in between are steps
+// of one command's entry and are known to their handlers, which reach them by number (ModeNo,
+// KeyModeFromNo): a table by mode has one row per number.
 #include <cstdint>
 
 namespace vel {
 
-inline constexpr uint8_t KeyModeInactive = 0;
-inline constexpr uint8_t KeyModeLive = 1;
-inline constexpr uint8_t KeyModeRecord = 2;
-inline constexpr uint8_t KeyModeStepRecord = 3;
-inline constexpr uint8_t KeyModeCommand = 4;
-inline constexpr uint8_t KeyModeRecBarsStop = 5;  // the key that stops a record-bars take and plays
-inline constexpr uint8_t KeyModeFirstArg = 5;     // first argument mode
-inline constexpr uint8_t KeyModeTempoDiv = 62;    // tempo clock divider (a Quant map mode)
-inline constexpr uint8_t KeyModeCalibrate = 101;
-inline constexpr uint8_t KeyModeHotkey = 102;
-inline constexpr uint8_t KeyModePitch = 103;
-inline constexpr uint8_t KeyModeTimeSigBeats = 104;
-inline constexpr uint8_t KeyModeTimeSigBeatLen = 105;
-inline constexpr uint8_t KeyModeTimeShiftFwd = 106;  // 106, 107: forwards; 108, 109: back
-inline constexpr uint8_t KeyModeTimeShiftLast = 109;
-inline constexpr uint8_t KeyModeFtsRoot = 110;
-inline constexpr uint8_t KeyModeFtsType = 111;
-inline constexpr uint8_t KeyModeFtn = 112;
-inline constexpr uint8_t KeyModeQuantNotes = 113;
-inline constexpr uint8_t KeyModeQuantSeq = 114;
-inline constexpr uint8_t KeyModeMetrBarNote = 115;
-inline constexpr uint8_t KeyModeMetrBeatNote = 116;
-inline constexpr uint8_t KeyModeMetrNoteLen = 117;  // uses the TSig map
-inline constexpr uint8_t KeyModeMetrStyle = 118;    // 118..121: style and pattern digits
-inline constexpr uint8_t KeyModeLastArg = 121;
-inline constexpr uint8_t KeyModeFirstInvalid = 122;  // this and above are no key mode
+enum class TKeyMode : uint8_t {
+  Inactive = 0,
+  Live = 1,
+  Record = 2,
+  StepRecord = 3,
+  Command = 4,
+  RecBarsStop = 5,  // the key that stops a record-bars take and plays
+  FirstArg = 5,     // first argument mode
+  TempoDiv = 62,    // tempo clock divider (a Quant map mode)
+  Calibrate = 101,
+  Hotkey = 102,
+  Pitch = 103,
+  TimeSigBeats = 104,
+  TimeSigBeatLen = 105,
+  TimeShiftFwd = 106,  // 106, 107: forwards; 108, 109: back
+  TimeShiftLast = 109,
+  FtsRoot = 110,
+  FtsType = 111,
+  Ftn = 112,
+  QuantNotes = 113,
+  QuantSeq = 114,
+  MetrBarNote = 115,
+  MetrBeatNote = 116,
+  MetrNoteLen = 117,  // uses the TSig map
+  MetrStyle = 118,    // 118..121: style and pattern digits
+  LastArg = 121,
+  FirstInvalid = 122,  // this and above are no key mode
+};
+
+// The mode's number, and the mode of a number (the caller keeps it below FirstInvalid).
+constexpr uint8_t ModeNo(TKeyMode m) {
+  return static_cast<uint8_t>(m);
+}
+constexpr TKeyMode KeyModeFromNo(int32_t n) {
+  return static_cast<TKeyMode>(static_cast<uint8_t>(n));
+}
+
+// The ranges below are the only places that rely on the order of the numbers.
+
+// A command is taking its argument keys (FirstArg..LastArg); Inactive, Live, Record, StepRecord
+// and Command lie below.
+constexpr bool IsArgMode(TKeyMode m) {
+  return m >= TKeyMode::FirstArg && m <= TKeyMode::LastArg;
+}
+// One of the four time-shift steps (TimeShiftFwd..TimeShiftLast), which share the TShift map.
+constexpr bool IsTimeShiftMode(TKeyMode m) {
+  return m >= TKeyMode::TimeShiftFwd && m <= TKeyMode::TimeShiftLast;
+}
+// An argument step whose keys are digits of the RangeN map: the numbered steps after RecBarsStop
+// and before Calibrate (TempoDiv among them reads the Quant map), and the metronome style and
+// pattern digits.
+constexpr bool IsRangeNMode(TKeyMode m) {
+  return (m > TKeyMode::RecBarsStop && m < TKeyMode::Calibrate && m != TKeyMode::TempoDiv) ||
+         (m >= TKeyMode::MetrStyle && m <= TKeyMode::LastArg);
+}
 
 }  // namespace vel

@@ -17,6 +17,7 @@
 #include <variant>
 
 #include "base/Atomic.h"
+#include "base/Sizes.h"
 
 namespace vel {
 
@@ -44,10 +45,8 @@ inline constexpr TColor clBtnFace = SysColour(15);
 inline constexpr TColor clDefault = 0x20000000u;
 
 // ---------------------------------------------------------------------------------------------------
-// Sizes
+// Sizes (ports and channels: base/Sizes.h)
 
-inline constexpr int kCfgPorts = 9;          // input ports and output ports, each
-inline constexpr int kCfgChans = 16;         // MIDI channels
 inline constexpr int kCfgControlInputs = 2;  // main and auxiliary control input
 inline constexpr int kCfgProgs = 128;        // program numbers
 
@@ -492,7 +491,7 @@ inline std::array<std::string, kCfgProgs> FactoryProgNames() {
 }
 
 // "ClKinetrace-Chan" + c, c = 1..16: the note display's colour of each MIDI channel.
-inline constexpr std::array<TColor, kCfgChans> KinetraceChanColoursFactory = {
+inline constexpr std::array<TColor, kChans> KinetraceChanColoursFactory = {
     Rgb(0, 0, 255),     Rgb(0, 255, 0),     Rgb(255, 0, 0),     Rgb(0, 255, 255),
     Rgb(255, 255, 0),   Rgb(255, 0, 255),   Rgb(0, 128, 255),   Rgb(128, 255, 0),
     Rgb(128, 0, 255),   Rgb(128, 255, 255), Rgb(255, 255, 128), Rgb(255, 128, 255),
@@ -559,12 +558,12 @@ struct TCfg : TBarSettings {
   //   "Port" + n + "-MIDIOutClocksEnabled", "Port" + n + "-MidiOutSyncEnabled",
   //   "Port" + n + "-MChanEnabled", "-MChanMin", "-MChanMax" (0-based channels, written + 1),
   //   "Port" + n + "-Chan" + c + "-MChanPitchOffset" (notes, -12..36).
-  std::array<uint8_t, kCfgPorts> MIDIOutClocksEnabled{};
-  std::array<uint8_t, kCfgPorts> MidiOutSyncEnabled{};
-  std::array<uint8_t, kCfgPorts> MChanEnabled{};
-  std::array<int8_t, kCfgPorts> MChanMin{};
-  std::array<int8_t, kCfgPorts> MChanMax{};
-  std::array<std::array<int32_t, kCfgChans>, kCfgPorts> MChanPitchOffset{};
+  std::array<uint8_t, kPorts> MIDIOutClocksEnabled{};
+  std::array<uint8_t, kPorts> MidiOutSyncEnabled{};
+  std::array<uint8_t, kPorts> MChanEnabled{};
+  std::array<int8_t, kPorts> MChanMin{};
+  std::array<int8_t, kPorts> MChanMax{};
+  std::array<std::array<int32_t, kChans>, kPorts> MChanPitchOffset{};
 
   // Port allocation as loaded: the reader leaves these and the main window's refresh applies them.
 
@@ -573,12 +572,12 @@ struct TCfg : TBarSettings {
   int8_t InPortsLoaded = -1;
   int8_t OutPortsLoaded = -1;
   // "InPort" + n + "-DevName", "InPort" + n + "-PortName", and the OutPort twins.
-  std::array<std::string, kCfgPorts> InPortDevNames;
-  std::array<std::string, kCfgPorts> InPortNames;
-  std::array<std::string, kCfgPorts> OutPortDevNames;
-  std::array<std::string, kCfgPorts> OutPortNames;
+  std::array<std::string, kPorts> InPortDevNames;
+  std::array<std::string, kPorts> InPortNames;
+  std::array<std::string, kPorts> OutPortDevNames;
+  std::array<std::string, kPorts> OutPortNames;
   // "Port" + n + "-ProgChangesEnabled".
-  std::array<uint8_t, kCfgPorts> ProgChangesEnabled = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+  std::array<uint8_t, kPorts> ProgChangesEnabled = {1, 1, 1, 1, 1, 1, 1, 1, 1};
   // "Live-PortNo": 0-based live output port, written + 1.
   int8_t LivePortNoLoaded = 0;
   // "TarloSysEx-PortNo" (0-based, written + 1), "TarloSysEx-DevId", "TarloOn".
@@ -589,7 +588,7 @@ struct TCfg : TBarSettings {
   // "ProgName-" + n, n = 0..127: the user's program names, at most 16 characters.
   std::array<std::string, kCfgProgs> UserProgNames = FactoryProgNames();
   // "ClKinetrace-Chan" + c, c = 1..16: the note display's colour of each MIDI channel.
-  std::array<TColor, kCfgChans> ClKinetraceChan = KinetraceChanColoursFactory;
+  std::array<TColor, kChans> ClKinetraceChan = KinetraceChanColoursFactory;
 };
 #undef VEL_CFG_DECLARE_SCALAR
 #undef VEL_CFG_DECLARE_COLOUR

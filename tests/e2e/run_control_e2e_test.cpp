@@ -5,7 +5,6 @@
 
 #include <array>
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -115,7 +114,8 @@ class RunControlE2E : public ::testing::Test {
   }
 
   // Engine data as the MIDI-in thread left it.
-  static int32_t Locked(const std::function<int32_t()>& read) {
+  template <typename Read>
+  static auto Locked(Read read) {
     std::lock_guard lock(EngineLock);
     return read();
   }
@@ -134,11 +134,11 @@ TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
     std::lock_guard lock(EngineLock);
     test::FillPart(0, 0, {{0, 0x643C90}, {1920, 0x003C80}, {3840, 0xFF}});
   }
-  RunCtl.ProgState = psConfig;
+  RunCtl.ProgState = TProgState::Config;
   StartRunning();
-  ASSERT_EQ(RunCtl.ProgState, psRunning);
+  ASSERT_EQ(RunCtl.ProgState, TProgState::Running);
   ASSERT_EQ(RunCtl.TimerExists, 1);
-  ASSERT_EQ(Keys.KeyMode, KeyModeLive);
+  ASSERT_EQ(Keys.KeyMode, TKeyMode::Live);
   {
     std::lock_guard lock(EngineLock);
     test::StartSeq(0);
@@ -164,7 +164,7 @@ TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
   Clocks(24);
   expected.push_back("80 3C 00");
   EXPECT_EQ(ReceivedWhenSettled(expected.size()), expected);
-  EXPECT_EQ(Locked([] { return SeqBuf(0).SeqState; }), ssStopped);
+  EXPECT_EQ(Locked([] { return SeqBuf(0).SeqState; }), TSeqState::Stopped);
   EXPECT_EQ(Locked([] { return SeqBuf(0).WasRunning; }), 1);
 
   // MIDI Start: the seq that was playing starts again from its first event.
@@ -172,11 +172,11 @@ TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
   Clocks(24);
   for (const char* m : {"90 3C 64", "80 3C 00", "90 3C 64"}) expected.push_back(m);
   EXPECT_EQ(ReceivedWhenSettled(expected.size()), expected);
-  EXPECT_EQ(Locked([] { return SeqBuf(0).SeqState; }), ssPlaying);
+  EXPECT_EQ(Locked([] { return SeqBuf(0).SeqState; }), TSeqState::Playing);
 
   // The stop resets the live channel, then the seqs' channel.
   StopRunning();
-  EXPECT_EQ(RunCtl.ProgState, psConfig);
+  EXPECT_EQ(RunCtl.ProgState, TProgState::Config);
   EXPECT_EQ(RunCtl.TimerExists, 0);
   expected = test::Join({expected, test::ChannelResetHex(2), test::ChannelResetHex(0)});
   EXPECT_EQ(ReceivedWhenSettled(expected.size()), expected);

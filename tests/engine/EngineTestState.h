@@ -51,7 +51,7 @@ inline void ResetEngineState() {
   HotkeyIo = THotkeyIo{};
   Keys = TKeys{};
   RunCtl = TRun{};
-  RunCtl.ProgState = psRunning;
+  RunCtl.ProgState = TProgState::Running;
   RunCtl.TimerBusy = 1;
   RunCtl.LivePort = 0;
 }
@@ -118,7 +118,7 @@ inline void FillPart(int part, int seq, std::initializer_list<std::pair<int32_t,
 }
 
 // Starts a seq's playing part from its head with its next tick, as the play command does.
-inline void StartSeq(int seq, uint8_t state = ssPlaying) {
+inline void StartSeq(int seq, TSeqState state = TSeqState::Playing) {
   TPartBuf& b = SeqBuf(seq);
   b.SeqState = state;
   b.PlayEvIndex = b.Head;
@@ -128,7 +128,7 @@ inline void StartSeq(int seq, uint8_t state = ssPlaying) {
 // The engine left as a test found it: factory state, not running.
 inline void LeaveEngineState() {
   ResetEngineState();
-  RunCtl.ProgState = psInitialising;
+  RunCtl.ProgState = TProgState::Initialising;
   RunCtl.TimerBusy = 0;
 }
 
@@ -175,7 +175,7 @@ class EngineTest : public ::testing::Test {
   static void Fill(int part, int seq, std::initializer_list<std::pair<int32_t, uint32_t>> events) {
     FillPart(part, seq, events);
   }
-  static void Play(int seq, uint8_t state = ssPlaying) { StartSeq(seq, state); }
+  static void Play(int seq, TSeqState state = TSeqState::Playing) { StartSeq(seq, state); }
 
   midi::Handle handles_[midi::loopback::kOutDevs] = {};
 };

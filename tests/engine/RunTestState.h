@@ -29,7 +29,7 @@ inline uint32_t RigClock() {
 // Run control and the input path back to a clean Config, with no hooks installed.
 inline void ResetRunState() {
   RunCtl = TRun{};
-  RunCtl.ProgState = psConfig;
+  RunCtl.ProgState = TProgState::Config;
   RunCtl.LivePort = 0;
   TimerIo = TTimerIo{};
   RunHooks = TRunHooks{};
@@ -47,7 +47,7 @@ inline void ResetRunState() {
 inline void StandInPlay() {
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     const TPartBuf& b = SeqBuf(s);
-    if (b.Selected && b.Head >= 0 && b.SeqState == ssStopped) StartSeq(s);
+    if (b.Selected && b.Head >= 0 && b.SeqState == TSeqState::Stopped) StartSeq(s);
   }
   ReturnToLiveMode();
 }
@@ -146,7 +146,9 @@ class RunRig : public ::testing::Test {
     };
     TimerIo.Sleep = [this](int32_t ms) { Note("sleep " + std::to_string(ms)); };
 
-    RunHooks.ApplyProgState = [this](uint8_t state) { Note("state " + std::to_string(state)); };
+    RunHooks.ApplyProgState = [this](TProgState state) {
+      Note("state " + std::to_string(static_cast<int>(state)));
+    };
     RunHooks.SetDspTimer = [this](TDspTimer t, bool on, int32_t ms) {
       static const char* names[] = {"Status", "Metr", "Diag"};
       Note(std::string("dsp ") + names[static_cast<int>(t)] + (on ? " on " + std::to_string(ms) : " off"));

@@ -13,12 +13,12 @@ using test::KeyMapTest;
 using test::UiRecorder;
 
 TEST_F(KeyMapTest, KeyModeToLabModeWithoutArgumentReadsTheKeyMode) {
-  const uint8_t saved = Keys.KeyMode.load();
-  Keys.KeyMode.store(KeyModeStepRecord);
+  const TKeyMode saved = Keys.KeyMode.load();
+  Keys.KeyMode.store(TKeyMode::StepRecord);
   EXPECT_EQ(KeyModeToLabMode(), MtSRec);
-  Keys.KeyMode.store(KeyModeTempoDiv);
+  Keys.KeyMode.store(TKeyMode::TempoDiv);
   EXPECT_EQ(KeyModeToLabMode(), MtQuant);
-  Keys.KeyMode.store(KeyModeInactive);
+  Keys.KeyMode.store(TKeyMode::Inactive);
   EXPECT_EQ(KeyModeToLabMode(), MtNone);
   EXPECT_TRUE(Msgs.ErrMsg.IsEmpty());
   Keys.KeyMode.store(saved);
@@ -29,8 +29,8 @@ TEST_F(KeyMapTest, RecalibrationReturnsToLiveModeThroughTheEngine) {
   InstallKeyModeCalls();
   UiRecorder ui;
   ui.Answer(MsgAnswer::Yes);
-  const uint8_t savedMode = Keys.KeyMode.load();
-  Keys.KeyMode.store(KeyModeCommand);
+  const TKeyMode savedMode = Keys.KeyMode.load();
+  Keys.KeyMode.store(TKeyMode::Command);
   Keys.KeyHold.store(1);
   Cfg.InPortOctaveOffset[1].store(2);
 
@@ -39,7 +39,7 @@ TEST_F(KeyMapTest, RecalibrationReturnsToLiveModeThroughTheEngine) {
   EXPECT_EQ(ui.boxes[1].text,
             "Octave offsets have been reset to 0, so re-calibration is reqd.\r\n"
             "Please click OK, then Press live Cmd key (D)");
-  EXPECT_EQ(Keys.KeyMode.load(), KeyModeLive);
+  EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::Live);
   EXPECT_EQ(Keys.KeyHold.load(), 0);
   EXPECT_EQ(Cfg.InPortOctaveOffset[1].load(), 0);
 

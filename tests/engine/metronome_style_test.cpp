@@ -323,9 +323,9 @@ TEST_F(MetronomeChainTest, TheChainStepsAtEachPartEndAsTheMetronomePlays) {
             (std::vector<uint32_t>{500, 1500, 2500, 3500, 4500, 5500, 5625, 6500, 7500}));
 
   // Stopping at its end restarts the chain from its start, and the stopped bar is built there.
-  SeqBuf(0).SeqState = ssStopPrimed;
+  SeqBuf(0).SeqState = TSeqState::StopPrimed;
   Ticks(2000);
-  EXPECT_EQ(SeqBuf(0).SeqState, ssStopped);
+  EXPECT_EQ(SeqBuf(0).SeqState, TSeqState::Stopped);
   EXPECT_EQ(Now(), (Pos{0, 0, 0}));
   EXPECT_EQ(DrumChainRepeat, 2);
 }
@@ -397,7 +397,7 @@ TEST_F(MetronomeChainTest, RebuildingEachCycleStepsBarsAndSweepsOncePerBar) {
     EXPECT_EQ(Live.SVel, 4);
     EXPECT_EQ(Transport.MetrBarCount, 1);
     EXPECT_EQ(Metr.MetrRebuildPending, varied ? 1 : 0);
-    SeqBuf(0).SeqState = ssStopped;
+    SeqBuf(0).SeqState = TSeqState::Stopped;
     Metr.MetrRebuildPending = 0;
   }
 }

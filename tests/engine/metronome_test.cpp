@@ -197,7 +197,7 @@ TEST_F(MetronomeClickTest, ABuildTakesTheBarSettingsButStepsNeitherBarCountNorSw
   EXPECT_EQ(Seqs.PartBufs[0][0].RElap, 2 * 19200);
 
   // With nothing but the metronome playing, the beat count restarts on the new bar.
-  SeqBuf(1).SeqState = ssStopped;
+  SeqBuf(1).SeqState = TSeqState::Stopped;
   PlayCycle.BeatNo = 3;
   BuildMetronomeBar(0, false);
   EXPECT_EQ(PlayCycle.TicksToBarEnd, 19200);
@@ -232,11 +232,11 @@ TEST_F(MetronomeClickTest, ARequestWhileStoppedBuildsAtOnceAndWhilePlayingAtTheP
   EXPECT_EQ(SentNoteOnTimes("99 25"), (std::vector<uint32_t>{2000}));
 
   // Stopping at its end takes a pending rebuild too.
-  SeqBuf(0).SeqState = ssStopPrimed;
+  SeqBuf(0).SeqState = TSeqState::StopPrimed;
   Cfg.MetrDrumBarNote = 39;
   ASSERT_TRUE(RequestMetrRebuild());
   Ticks(2000);
-  EXPECT_EQ(SeqBuf(0).SeqState, ssStopped);
+  EXPECT_EQ(SeqBuf(0).SeqState, TSeqState::Stopped);
   EXPECT_EQ(Metr.MetrRebuildPending, 0);
   EXPECT_EQ(PartEvents(0, 0).front(), (test::PartEv{0, On(39, 70)}));
 }

@@ -38,11 +38,11 @@ Calls gRouted;
 Calls gRecorded;
 Calls gStepRecorded;
 std::vector<std::pair<uint8_t, std::vector<uint8_t>>> gCommands;  // code, selection at the call
-uint8_t gKeyModeAfterRoute = 0;
+TKeyMode gKeyModeAfterRoute = TKeyMode::Inactive;                 // Inactive: the route leaves the mode
 
 void RecordRoute(int8_t input, uint32_t msg, uint32_t time, bool noteOn, bool raw) {
   gRouted.push_back({input, msg, time, noteOn, raw});
-  if (gKeyModeAfterRoute) SetKeyMode(gKeyModeAfterRoute);
+  if (gKeyModeAfterRoute != TKeyMode::Inactive) SetKeyMode(gKeyModeAfterRoute);
 }
 void RecordRec(int8_t input, uint32_t msg, uint32_t time, bool isNote, bool noteOn, bool raw) {
   EXPECT_FALSE(isNote);
@@ -75,7 +75,7 @@ class MidiInTest : public test::RunRig {
     gRecorded.clear();
     gStepRecorded.clear();
     gCommands.clear();
-    gKeyModeAfterRoute = 0;
+    gKeyModeAfterRoute = TKeyMode::Inactive;
     MidiInHooks.RouteKeyByKeyMode = &RecordRoute;
     MidiInHooks.HandleRecModeKey = &RecordRec;
     MidiInHooks.HandleStepRecModeKey = &RecordStepRec;
@@ -87,7 +87,7 @@ class MidiInTest : public test::RunRig {
   void Run(int ins) {
     Allocate(ins, 1);
     StartRunning();
-    ASSERT_EQ(RunCtl.ProgState, psRunning);
+    ASSERT_EQ(RunCtl.ProgState, TProgState::Running);
     midi::loopback::ClearSent();
   }
 
@@ -233,7 +233,7 @@ TEST_F(MidiInTest, NotesGoToTheKeyRoutingAVelocityZeroAsANoteOff) {
 
 TEST_F(MidiInTest, RecordingModesTakeTheOtherChannelMessages) {
   Allocate(3, 1);
-  Keys.KeyMode = KeyModeRecord;
+  Keys.KeyMode = TKeyMode::Record;
   In(0, 0x6407B0, 10);
   In(0, 0x007BB0, 11);  // channel mode messages are dropped
   In(0, 0x0005C0, 12);
@@ -243,7 +243,7 @@ TEST_F(MidiInTest, RecordingModesTakeTheOtherChannelMessages) {
                               {0, 0x0005C0, 12, false, false},
                               {0, 0x4000E0, 13, false, false},
                               {2, 0x6407B5, 14, false, true}}));
-  Keys.KeyMode = KeyModeStepRecord;
+  Keys.KeyMode = TKeyMode::StepRecord;
   In(0, 0x6407B0, 20);
   In(0, 0x0079B0, 21);
   In(0, 0x0005C0, 22);
@@ -278,7 +278,7 @@ TEST_F(MidiInTest, LocalControlOffStopsTheSeqsAndSilencesEverythingUntilItIsOn) 
   In(0, 0x007AB0);
   EXPECT_EQ(PlayCycle.LocalControlOn, 0);
   EXPECT_EQ(MidiIn.LocalCtlDirty, 1);
-  EXPECT_EQ(SeqBuf(0).SeqState, ssStopPrimed);
+  EXPECT_EQ(SeqBuf(0).SeqState, TSeqState::StopPrimed);
   // The live channel and the playing seq's channel are reset while they still can be.
   EXPECT_EQ(SentHex(), test::Join({test::ChannelResetHex(1), test::ChannelResetHex(4)}));
   midi::loopback::ClearSent();
@@ -286,7 +286,7 @@ TEST_F(MidiInTest, LocalControlOffStopsTheSeqsAndSilencesEverythingUntilItIsOn) 
   In(0, 0x6407B0);
   TimerProc(7, 0);
   EXPECT_EQ(SentHex(), Lines{});
-  EXPECT_EQ(SeqBuf(0).SeqState, ssStopped);
+  EXPECT_EQ(SeqBuf(0).SeqState, TSeqState::Stopped);
 
   MidiIn.LocalCtlDirty = 0;
   In(0, 0x7F7AB0);
@@ -336,22 +336,22 @@ TEST_F(MidiInTest, StopThenStartRestartsExactlyTheSeqsThatWerePlaying) {
   Run(1);
   Cfg.MidiInSyncIntEnabled = 1;
   Cfg.StopImmStop = 1;
-  for (int s = 0; s < 4; ++s) Fill(s, {{0, 0x643C90}, {1920, 0x003C80}, {3840, 0xFF}});
+  for (int s = 0; s < kSeqs; ++s) Fill(s, {{0, 0x643C90}, {1920, 0x003C80}, {3840, 0xFF}});
   Play(0);
   Play(2);
   Inject(0, 0xFC, 10);
   ASSERT_EQ(gCommands.size(), 1u);
   EXPECT_EQ(gCommands[0], (std::pair<uint8_t, std::vector<uint8_t>>{kCmdStop, {1, 1, 1, 1}}));
   TimerProc(7, 0);
-  for (int s = 0; s < 4; ++s) EXPECT_EQ(SeqBuf(s).SeqState, ssStopped) << s;
+  for (int s = 0; s < kSeqs; ++s) EXPECT_EQ(SeqBuf(s).SeqState, TSeqState::Stopped) << s;
 
   Inject(0, 0xFA, 20);
   ASSERT_EQ(gCommands.size(), 2u);
   EXPECT_EQ(gCommands[1], (std::pair<uint8_t, std::vector<uint8_t>>{kCmdPlay, {1, 0, 1, 0}}));
-  EXPECT_EQ(SeqBuf(0).SeqState, ssPlaying);
-  EXPECT_EQ(SeqBuf(1).SeqState, ssStopped);
-  EXPECT_EQ(SeqBuf(2).SeqState, ssPlaying);
-  EXPECT_EQ(SeqBuf(3).SeqState, ssStopped);
+  EXPECT_EQ(SeqBuf(0).SeqState, TSeqState::Playing);
+  EXPECT_EQ(SeqBuf(1).SeqState, TSeqState::Stopped);
+  EXPECT_EQ(SeqBuf(2).SeqState, TSeqState::Playing);
+  EXPECT_EQ(SeqBuf(3).SeqState, TSeqState::Stopped);
   EXPECT_EQ(PlayCycle.BarNo, 1);  // nothing played: the beat count restarted
 }
 
@@ -389,14 +389,14 @@ TEST_F(MidiInTest, StartWorksInLiveAndCommandModeStopOnlyInLive) {
   Run(1);
   Cfg.MidiInSyncIntEnabled = 1;
   SeqBuf(1).Selected = 1;
-  Keys.KeyMode = KeyModeCommand;
+  Keys.KeyMode = TKeyMode::Command;
   In(0, 0xFC);
   EXPECT_TRUE(gCommands.empty());
   In(0, 0xFA);
   ASSERT_EQ(gCommands.size(), 1u);
   // In Command mode the selection made there stands.
   EXPECT_EQ(gCommands[0].second, (std::vector<uint8_t>{0, 1, 0, 0}));
-  Keys.KeyMode = KeyModeRecord;
+  Keys.KeyMode = TKeyMode::Record;
   In(0, 0xFA);
   EXPECT_EQ(gCommands.size(), 1u);
 }
@@ -529,9 +529,9 @@ TEST_F(MidiInTest, CallbackDropsInputItCannotPlace) {
   RunCtl.MidiInDevs[0].PortNo = -1;
   MidiInCallback(0, 0, Data(0x6403B0, 3));
   RunCtl.MidiInDevs[0].PortNo = 0;
-  RunCtl.ProgState = psInitialising;
+  RunCtl.ProgState = TProgState::Initialising;
   MidiInCallback(0, 0, Data(0x6404B0, 4));
-  RunCtl.ProgState = psConfig;
+  RunCtl.ProgState = TProgState::Config;
   RunCtl.InPortsAllocated = -1;
   MidiInCallback(0, 0, Data(0x6405B0, 5));
   RunCtl.InPortsAllocated = 0;
@@ -560,12 +560,12 @@ TEST_F(MidiInTest, ControlNotesAnimateTheVirtualKeyboardAndTheKeyMapper) {
   Showing.TemplateShowing = 1;
   Cfg.TemplateAnimateSize = 4;
   Showing.KeyMapperShowing = 1;
-  Keys.KeyMode = KeyModeLive;
-  gKeyModeAfterRoute = KeyModeCommand;
+  Keys.KeyMode = TKeyMode::Live;
+  gKeyModeAfterRoute = TKeyMode::Command;
   In(0, 0x643C90);
   EXPECT_EQ(Showing.LastLiveKey, 0x3C);
-  EXPECT_EQ(Showing.KeyModeShownPrev, KeyModeLive);
-  EXPECT_EQ(Showing.KeyModeShown, KeyModeCommand);
+  EXPECT_EQ(Keys.KeyModeShownPrev, TKeyMode::Live);
+  EXPECT_EQ(Keys.KeyModeShown, TKeyMode::Command);
   EXPECT_EQ(Showing.KeyLabelsRedraw, 1);
   EXPECT_EQ(MidiIn.LiveNoteTable[0x3C].Vel, 0x64);
   EXPECT_EQ(MidiIn.LiveNoteTable[0x3C].Level, 0x64);

@@ -1,5 +1,5 @@
 // Part buffers: insertion order, the pool limit, deleting program changes, attribute resets,
-// selection and state tests, pitch commands.
+// selection and state tests, the seq states that play, pitch commands.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -197,12 +197,12 @@ TEST_F(PartBufsTest, SelectionAndStateTestsLookAtThePlayingPartOfSeqsInUse) {
 
   EXPECT_TRUE(NoSeqPlaying());
   EXPECT_TRUE(AllSeqsStopped());
-  Seqs.PartBufs[1][1].SeqState = ssRecording;
+  Seqs.PartBufs[1][1].SeqState = TSeqState::Recording;
   EXPECT_TRUE(NoSeqPlaying());
   EXPECT_FALSE(AllSeqsStopped());
   EXPECT_FALSE(SelectedSeqsStopped());
-  Seqs.PartBufs[0][1].SeqState = ssPlaying;  // not the playing part
-  Seqs.PartBufs[0][0].SeqState = ssStopPrimed;
+  Seqs.PartBufs[0][1].SeqState = TSeqState::Playing;  // not the playing part
+  Seqs.PartBufs[0][0].SeqState = TSeqState::StopPrimed;
   EXPECT_FALSE(NoSeqPlaying());
   Cfg.MetrSeqNo = 0;
   EXPECT_TRUE(NoSeqPlayingButMetr());
@@ -215,11 +215,20 @@ TEST_F(PartBufsTest, SelectionAndStateTestsLookAtThePlayingPartOfSeqsInUse) {
   EXPECT_TRUE(AllSeqsSelected());
 }
 
+TEST(SeqStateTest, ThePlayStatesUpToStopPrimedArePlaying) {
+  const std::pair<TSeqState, bool> table[] = {
+      {TSeqState::PlayPrimed, true}, {TSeqState::Playing, true},    {TSeqState::PlayMutedPrimed, true},
+      {TSeqState::PlayMuted, true},  {TSeqState::StopPrimed, true}, {TSeqState::Stopped, false},
+      {TSeqState::RecPrimed, false}, {TSeqState::Recording, false},
+  };
+  for (auto [state, playing] : table) EXPECT_EQ(IsPlaying(state), playing) << static_cast<int>(state);
+}
+
 class SeqPitchTest : public test::EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    for (int s = 0; s < 4; ++s) Fill(0, s, {{0, 0x643C90}, {10, 0x3C80}});
+    for (int s = 0; s < kSeqs; ++s) Fill(0, s, {{0, 0x643C90}, {10, 0x3C80}});
     Seqs.PartBufs[0][0].Selected = 1;
     Seqs.PartBufs[0][1].Selected = 1;
   }
@@ -276,7 +285,7 @@ TEST_F(SeqPitchTest, PitchCyclesAlternateTheOldAndTheNewTranspose) {
   Keys.PitchCyclesN = 1;
   Keys.PitchCycles = 2;
   Seqs.PartBufs[0][0].Act.Transpose = Seqs.PartBufs[0][0].Pend.Transpose = 3;
-  Seqs.PartBufs[0][1].SeqState = ssPlaying;
+  Seqs.PartBufs[0][1].SeqState = TSeqState::Playing;
   SetSeqPitch(true, 10, false);
   const TPartBuf& b = Seqs.PartBufs[0][0];
   EXPECT_EQ(b.PitchCycles, 2);

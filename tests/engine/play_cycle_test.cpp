@@ -33,15 +33,15 @@ TEST_F(PlayCycleTest, PlaysAPartAtExactCallbacksAndNeverSendsTheEndMarker) {
 TEST_F(PlayCycleTest, APrimedSeqHoldsItsPositionUntilItsFirstEventFallsDue) {
   FillBar(0, 1);
   TPartBuf& b = Seqs.PartBufs[0][1];
-  b.SeqState = ssPlayMutedPrimed;
+  b.SeqState = TSeqState::PlayMutedPrimed;
   b.Pend.Muted = 1;
   b.PlayEvIndex = b.Head;
   AdvanceSeqEvent(1, true, 20, 0);  // first event 20 ticks away
   Ticks(2);                         // 7 + 8 ticks: still primed
-  EXPECT_EQ(b.SeqState, ssPlayMutedPrimed);
+  EXPECT_EQ(b.SeqState, TSeqState::PlayMutedPrimed);
   EXPECT_EQ(b.PElap, 0);
   Ticks(1);
-  EXPECT_EQ(b.SeqState, ssPlayMuted);
+  EXPECT_EQ(b.SeqState, TSeqState::PlayMuted);
   Ticks(1);
   EXPECT_EQ(b.PElap, 7);
   EXPECT_TRUE(Sent().empty());  // muted
@@ -249,7 +249,7 @@ TEST_F(PlayCycleTest, ResetSeqOutputsResetsEachSharedPortAndChannelOnce) {
   EXPECT_EQ(SentHex(1).size(), 9u);
   EXPECT_EQ(SentHex(1)[8], "B2 7B 00");
   EXPECT_EQ(PlayCycle.NoteOnCounts[1][60].Vel, 0);
-  for (int s = 0; s < 4; ++s) EXPECT_EQ(Seqs.PartBufs[0][s].ChanResetReq, 0);
+  for (int s = 0; s < kSeqs; ++s) EXPECT_EQ(Seqs.PartBufs[0][s].ChanResetReq, 0);
 
   // Marked only: seq 2 alone.
   ClearSent();
@@ -277,7 +277,7 @@ TEST_F(PlayCycleTest, ResetSeqOutputsResetsEveryChannelOfAMultipliedSeqOnce) {
   EXPECT_EQ(port0[18], "E3 00 40");
   EXPECT_EQ(port0[26], "B3 7B 00");
   EXPECT_EQ(SentHex(1).size(), 9u);
-  for (int s = 0; s < 4; ++s) EXPECT_EQ(Seqs.PartBufs[0][s].ChanResetReq, 0);
+  for (int s = 0; s < kSeqs; ++s) EXPECT_EQ(Seqs.PartBufs[0][s].ChanResetReq, 0);
 }
 
 TEST_F(PlayCycleTest, SentEventsLightTheSeqAndFeedTheNoteDisplay) {

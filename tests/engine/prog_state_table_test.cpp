@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "engine/ProgStateTable.h"
 #include "engine/RunControl.h"
@@ -27,8 +28,21 @@ TProgStateInputs OnePortEach() {
   return in;
 }
 
+TEST(ProgStateTable, TheStatesRunFromInitialisingToConfig) {
+  const std::pair<TProgState, bool> table[] = {
+      {TProgState::Initialising, true},
+      {TProgState::LoadingConfig, true},
+      {TProgState::Running, true},
+      {TProgState::Stopping, true},
+      {TProgState::Config, true},
+      {static_cast<TProgState>(5), false},
+      {static_cast<TProgState>(255), false},
+  };
+  for (auto [state, valid] : table) EXPECT_EQ(IsValidProgState(state), valid) << static_cast<int>(state);
+}
+
 TEST(ProgStateTable, StatesAboveConfigChangeNothing) {
-  const TProgStateView v = ProgStateControls(5, OnePortEach());
+  const TProgStateView v = ProgStateControls(static_cast<TProgState>(5), OnePortEach());
   EXPECT_FALSE(v.Valid);
   EXPECT_TRUE(v.Controls.empty());
   EXPECT_FALSE(v.HideSeqRows);
@@ -36,7 +50,7 @@ TEST(ProgStateTable, StatesAboveConfigChangeNothing) {
 
 TEST(ProgStateTable, ControlButtonStopsWhileRunningAndRunsInConfigOnlyWithAnOutput) {
   TProgStateInputs in = OnePortEach();
-  const TProgStateView run = ProgStateControls(psRunning, in);
+  const TProgStateView run = ProgStateControls(TProgState::Running, in);
   EXPECT_EQ(run.Controls.at("sbtnControl").Caption, "Stop");
   EXPECT_EQ(run.Controls.at("sbtnControl").Hint,
             "Stop & return to config mode; all sequences will stop & MIDI input will be ignored");
@@ -44,22 +58,22 @@ TEST(ProgStateTable, ControlButtonStopsWhileRunningAndRunsInConfigOnlyWithAnOutp
   EXPECT_EQ(run.Controls.at("mnuActionControl"), run.Controls.at("sbtnControl"));
   EXPECT_EQ(run.Controls.at("mnuActionEsc").Enabled, true);
 
-  TProgStateView cfg = ProgStateControls(psConfig, in);
+  TProgStateView cfg = ProgStateControls(TProgState::Config, in);
   EXPECT_EQ(cfg.Controls.at("sbtnControl").Caption, "Run");
   EXPECT_EQ(cfg.Controls.at("sbtnControl").Hint,
             "Start running & processing MIDI input data; this is the normal state of Vellorine");
   EXPECT_EQ(cfg.Controls.at("sbtnControl").Enabled, true);
   EXPECT_EQ(cfg.Controls.at("mnuActionEsc").Enabled, false);
   in.OutPortsAllocated = -1;
-  cfg = ProgStateControls(psConfig, in);
+  cfg = ProgStateControls(TProgState::Config, in);
   EXPECT_EQ(cfg.Controls.at("sbtnControl").Enabled, false);
   EXPECT_EQ(cfg.Controls.at("mnuActionControl").Enabled, false);
 }
 
 TEST(ProgStateTable, RunningShowsValueLabelsWhereConfigShowsEditingControls) {
   const TProgStateInputs in = OnePortEach();
-  const TProgStateView run = ProgStateControls(psRunning, in);
-  const TProgStateView cfg = ProgStateControls(psConfig, in);
+  const TProgStateView run = ProgStateControls(TProgState::Running, in);
+  const TProgStateView cfg = ProgStateControls(TProgState::Config, in);
   for (const char* combo : {"cboTempoIntLSB", "cboTSigBeats", "cboQuantN", "cboLiveChans", "cboLiveProgs"}) {
     EXPECT_EQ(run.Controls.at(combo), S(false)) << combo;
     EXPECT_EQ(cfg.Controls.at(combo).Shown, true) << combo;
@@ -94,43 +108,44 @@ TEST(ProgStateTable, RunningShowsValueLabelsWhereConfigShowsEditingControls) {
 TEST(ProgStateTable, ConfigCombosAreDisabledWithoutAnOutputPort) {
   TProgStateInputs in = OnePortEach();
   in.OutPortsAllocated = -1;
-  const TProgStateView cfg = ProgStateControls(psConfig, in);
+  const TProgStateView cfg = ProgStateControls(TProgState::Config, in);
   EXPECT_EQ(cfg.Controls.at("cboMaxActiveSeqs"), S(true, false));
   EXPECT_EQ(cfg.Controls.at("cboLiveSVels").Enabled, false);
   EXPECT_EQ(cfg.Controls.at("chkQuantNoteOffs"), S(std::nullopt, false));
   EXPECT_EQ(cfg.SeqRows[0].ChanCombo, S(true, false));
   EXPECT_EQ(cfg.ShowTarloControls, false);
   // Running keeps the quantise box enabled whatever the ports.
-  EXPECT_EQ(ProgStateControls(psRunning, in).Controls.at("chkQuantNoteOffs"), S(std::nullopt, true));
+  EXPECT_EQ(ProgStateControls(TProgState::Running, in).Controls.at("chkQuantNoteOffs"),
+            S(std::nullopt, true));
 }
 
 TEST(ProgStateTable, LiveCombosShowTheLiveChannelAndVelocityScale) {
   TProgStateInputs in = OnePortEach();
-  TProgStateView cfg = ProgStateControls(psConfig, in);
+  TProgStateView cfg = ProgStateControls(TProgState::Config, in);
   EXPECT_EQ(cfg.Controls.at("cboLiveChans").Text, "10");
   EXPECT_EQ(cfg.Controls.at("cboLiveSVels").Text, "7");
   in.LivePort = -1;
-  cfg = ProgStateControls(psConfig, in);
+  cfg = ProgStateControls(TProgState::Config, in);
   EXPECT_EQ(cfg.Controls.at("cboLiveChans").Text, "");
 }
 
 TEST(ProgStateTable, PortChoicesShowOnlyWithSeveralOutputs) {
   TProgStateInputs in = OnePortEach();
-  EXPECT_EQ(ProgStateControls(psConfig, in).Controls.at("cboLivePorts").Shown, false);
-  EXPECT_EQ(ProgStateControls(psConfig, in).SeqRows[2].PortCombo.Shown, false);
-  EXPECT_EQ(ProgStateControls(psRunning, in).SeqRows[2].PortLabel.Shown, false);
+  EXPECT_EQ(ProgStateControls(TProgState::Config, in).Controls.at("cboLivePorts").Shown, false);
+  EXPECT_EQ(ProgStateControls(TProgState::Config, in).SeqRows[2].PortCombo.Shown, false);
+  EXPECT_EQ(ProgStateControls(TProgState::Running, in).SeqRows[2].PortLabel.Shown, false);
   in.OutPortsAllocated = 1;
-  EXPECT_EQ(ProgStateControls(psConfig, in).Controls.at("cboLivePorts"), S(true, true));
-  EXPECT_EQ(ProgStateControls(psConfig, in).SeqRows[2].PortCombo, S(true, true));
-  EXPECT_EQ(ProgStateControls(psRunning, in).SeqRows[2].PortLabel, S(true));
-  EXPECT_EQ(ProgStateControls(psRunning, in).Controls.at("lblvLivePort"), S(true));
+  EXPECT_EQ(ProgStateControls(TProgState::Config, in).Controls.at("cboLivePorts"), S(true, true));
+  EXPECT_EQ(ProgStateControls(TProgState::Config, in).SeqRows[2].PortCombo, S(true, true));
+  EXPECT_EQ(ProgStateControls(TProgState::Running, in).SeqRows[2].PortLabel, S(true));
+  EXPECT_EQ(ProgStateControls(TProgState::Running, in).Controls.at("lblvLivePort"), S(true));
 }
 
 TEST(ProgStateTable, NoviceModeHidesTheDetail) {
   TProgStateInputs in = OnePortEach();
   in.StandardMode = false;
-  const TProgStateView run = ProgStateControls(psRunning, in);
-  const TProgStateView cfg = ProgStateControls(psConfig, in);
+  const TProgStateView run = ProgStateControls(TProgState::Running, in);
+  const TProgStateView cfg = ProgStateControls(TProgState::Config, in);
   for (const char* name :
        {"lblQuantN", "lblSeqChans", "lblvLiveTrans", "rbClocksExt", "lblFilterChan", "lblTempoSlew"}) {
     EXPECT_EQ(run.Controls.at(name).Shown, false) << name;
@@ -150,7 +165,7 @@ TEST(ProgStateTable, NoviceModeHidesTheDetail) {
 TEST(ProgStateTable, InputControlsFollowTheInputPorts) {
   TProgStateInputs in = OnePortEach();
   in.InPortsAllocated = -1;
-  const TProgStateView cfg = ProgStateControls(psConfig, in);
+  const TProgStateView cfg = ProgStateControls(TProgState::Config, in);
   EXPECT_EQ(cfg.Controls.at("rbClocksInt"), S(true, false));
   EXPECT_EQ(cfg.Controls.at("chkMidiInSyncExt").Shown, false);
   EXPECT_EQ(cfg.Controls.at("cboClocksExtPNos").Enabled, false);
@@ -158,37 +173,37 @@ TEST(ProgStateTable, InputControlsFollowTheInputPorts) {
   EXPECT_EQ(cfg.Controls.at("cboInPort0FilterChan").Shown, false);
   in.InPort1NameVisible = true;
   in.AuxInPortReqdChecked = true;
-  EXPECT_EQ(ProgStateControls(psConfig, in).Controls.at("cboInPort1FilterChan").Shown, true);
+  EXPECT_EQ(ProgStateControls(TProgState::Config, in).Controls.at("cboInPort1FilterChan").Shown, true);
   in.AuxInPortReqdChecked = false;
-  EXPECT_EQ(ProgStateControls(psRunning, in).Controls.at("cboInPort1FilterChan").Shown, false);
+  EXPECT_EQ(ProgStateControls(TProgState::Running, in).Controls.at("cboInPort1FilterChan").Shown, false);
 }
 
 TEST(ProgStateTable, MetronomeButtonsFollowTheMetronomeSeq) {
   TProgStateInputs in = OnePortEach();
-  EXPECT_EQ(ProgStateControls(psRunning, in).Controls.at("sbtnMetrTypePitched"), S(false, true));
-  EXPECT_EQ(ProgStateControls(psRunning, in).Controls.at("sbtnMetrBars2"), S(false, false));
-  EXPECT_EQ(ProgStateControls(psConfig, in).Controls.at("sbtnMetrBars2"), S(true, false));
+  EXPECT_EQ(ProgStateControls(TProgState::Running, in).Controls.at("sbtnMetrTypePitched"), S(false, true));
+  EXPECT_EQ(ProgStateControls(TProgState::Running, in).Controls.at("sbtnMetrBars2"), S(false, false));
+  EXPECT_EQ(ProgStateControls(TProgState::Config, in).Controls.at("sbtnMetrBars2"), S(true, false));
   in.MetrSeqSet = true;
-  EXPECT_EQ(ProgStateControls(psRunning, in).Controls.at("sbtnMetrTypePitched"), S(true, true));
-  EXPECT_EQ(ProgStateControls(psRunning, in).Controls.at("sbtnMetrBars2"), S(true, false));
+  EXPECT_EQ(ProgStateControls(TProgState::Running, in).Controls.at("sbtnMetrTypePitched"), S(true, true));
+  EXPECT_EQ(ProgStateControls(TProgState::Running, in).Controls.at("sbtnMetrBars2"), S(true, false));
   in.OutPortsAllocated = -1;
-  EXPECT_EQ(ProgStateControls(psRunning, in).Controls.at("sbtnMetrTypePitched"), S(false, true));
-  EXPECT_EQ(ProgStateControls(psConfig, in).Controls.at("sbtnMetrTypePitched"), S(true, false));
+  EXPECT_EQ(ProgStateControls(TProgState::Running, in).Controls.at("sbtnMetrTypePitched"), S(false, true));
+  EXPECT_EQ(ProgStateControls(TProgState::Config, in).Controls.at("sbtnMetrTypePitched"), S(true, false));
 }
 
 TEST(ProgStateTable, SeqRowsBeyondTheSeqsInUseAreLeftAlone) {
   TProgStateInputs in = OnePortEach();
   in.LastSeq = 1;
-  const TProgStateView cfg = ProgStateControls(psConfig, in);
+  const TProgStateView cfg = ProgStateControls(TProgState::Config, in);
   EXPECT_EQ(cfg.SeqRows[1].PartNoCombo, S(true, true));
   EXPECT_EQ(cfg.SeqRows[2], TSeqRowCtls{});
   // The velocity label is hidden in Config and left as it was while running.
   EXPECT_EQ(cfg.SeqRows[0].SVelLabel, S(false));
-  EXPECT_EQ(ProgStateControls(psRunning, in).SeqRows[0].SVelLabel, TCtlState{});
+  EXPECT_EQ(ProgStateControls(TProgState::Running, in).SeqRows[0].SVelLabel, TCtlState{});
 }
 
 TEST(ProgStateTable, InitialisingHidesTheValueControlsAndLocksTheMenus) {
-  const TProgStateView v = ProgStateControls(psInitialising, OnePortEach());
+  const TProgStateView v = ProgStateControls(TProgState::Initialising, OnePortEach());
   EXPECT_EQ(v.WaitMessage, "Initialising...");
   EXPECT_EQ(v.AcceptDroppedFiles, false);
   EXPECT_TRUE(v.HideSeqRows);
@@ -206,8 +221,8 @@ TEST(ProgStateTable, InitialisingHidesTheValueControlsAndLocksTheMenus) {
 }
 
 TEST(ProgStateTable, LoadingAndStoppingOnlyLockTheMenusAndTheButton) {
-  const TProgStateView load = ProgStateControls(psLoadingConfig, OnePortEach());
-  const TProgStateView stop = ProgStateControls(psStopping, OnePortEach());
+  const TProgStateView load = ProgStateControls(TProgState::LoadingConfig, OnePortEach());
+  const TProgStateView stop = ProgStateControls(TProgState::Stopping, OnePortEach());
   EXPECT_EQ(load.WaitMessage, "Loading config...");
   EXPECT_EQ(load.Controls.at("mnuWindows"), S(std::nullopt, false));
   EXPECT_EQ(load.Controls.count("sbtnControl"), 0u);

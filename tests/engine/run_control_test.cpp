@@ -41,15 +41,15 @@ TEST_F(RunControlTest, StartWithoutAnOutputPortDoesNothing) {
   Trace.DiagFlags = 1;
   StartRunning();
   EXPECT_EQ(Journal(), Lines{});
-  EXPECT_EQ(RunCtl.ProgState, psConfig);
-  EXPECT_EQ(Keys.KeyMode, KeyModeInactive);
+  EXPECT_EQ(RunCtl.ProgState, TProgState::Config);
+  EXPECT_EQ(Keys.KeyMode, TKeyMode::Inactive);
   EXPECT_EQ(RunCtl.MidiInDevs[0].Started, 0);
 }
 
 TEST_F(RunControlTest, StartTakesItsStepsInOrderAndEndsRunningWithOneTimer) {
   Allocate(1, 1);
   Trace.DiagFlags = 1;
-  uint8_t keyModeAtTimer = 0;
+  TKeyMode keyModeAtTimer = TKeyMode::Inactive;
   uint8_t startedAtTimer = 0;
   onSetEvent = [&] {
     keyModeAtTimer = Keys.KeyMode;
@@ -85,9 +85,9 @@ TEST_F(RunControlTest, StartTakesItsStepsInOrderAndEndsRunningWithOneTimer) {
                            "timer: set 1 1 TimerProc",
                            "log: Status: Running",
                        }));
-  EXPECT_EQ(RunCtl.ProgState, psRunning);
-  EXPECT_EQ(Keys.KeyMode, KeyModeLive);
-  EXPECT_EQ(keyModeAtTimer, KeyModeLive);
+  EXPECT_EQ(RunCtl.ProgState, TProgState::Running);
+  EXPECT_EQ(Keys.KeyMode, TKeyMode::Live);
+  EXPECT_EQ(keyModeAtTimer, TKeyMode::Live);
   EXPECT_EQ(startedAtTimer, 1);
   EXPECT_EQ(RunCtl.TimerExists, 1);
   EXPECT_EQ(RunCtl.TimerBusy, 1);
@@ -129,8 +129,8 @@ TEST_F(RunControlTest, TimerThatCannotBeCreatedIsReportedAndTheProgramReturnsToC
   Allocate(1, 1);
   eventId = 0;
   StartRunning();
-  EXPECT_EQ(RunCtl.ProgState, psConfig);
-  EXPECT_EQ(Keys.KeyMode, KeyModeInactive);
+  EXPECT_EQ(RunCtl.ProgState, TProgState::Config);
+  EXPECT_EQ(Keys.KeyMode, TKeyMode::Inactive);
   EXPECT_EQ(RunCtl.TimerExists, 0);
   EXPECT_EQ(RunCtl.PeriodBegun, 0);
   EXPECT_EQ(Msgs.StatusAlertText.Peek(), "Design error: InitMidiTimer error: Unable to create timer");
@@ -144,7 +144,7 @@ TEST_F(RunControlTest, TimerThatCannotBeCreatedIsReportedAndTheProgramReturnsToC
   eventId = 9;
   journal.clear();
   StartRunning();
-  EXPECT_EQ(RunCtl.ProgState, psRunning);
+  EXPECT_EQ(RunCtl.ProgState, TProgState::Running);
   EXPECT_EQ(RunCtl.TimerExists, 1);
 }
 
@@ -187,7 +187,7 @@ TEST_F(RunControlTest, ExceptionDuringTheStartEndsInTheCriticalClose) {
   StartRunning();
   EXPECT_EQ(JournalFrom("dsp").at(1), "box:  - no timer left");
   EXPECT_EQ(Journal().back(), "end");
-  EXPECT_EQ(RunCtl.ProgState, psConfig);
+  EXPECT_EQ(RunCtl.ProgState, TProgState::Config);
   EXPECT_EQ(RunCtl.OutPortsAllocated, -1);
 }
 
@@ -198,7 +198,7 @@ TEST_F(RunControlTest, StopResetsTheOutputsKillsTheTimerAndKeepsTheInputsOpen) {
   Trace.DiagFlags = 1;
   Live.Chan[0] = 2;
   StartRunning();
-  ASSERT_EQ(RunCtl.ProgState, psRunning);
+  ASSERT_EQ(RunCtl.ProgState, TProgState::Running);
   WriteLiveFifo(0x6401B0);
   WriteRawFifo(0x6402B0);
   midi::loopback::ClearSent();
@@ -213,8 +213,8 @@ TEST_F(RunControlTest, StopResetsTheOutputsKillsTheTimerAndKeepsTheInputsOpen) {
                               "log: UpdateDspStatus: 100", "dsp Status on 100"}));
   // The live channel, then every seq's channel (all on port 1, channel 1: once).
   EXPECT_EQ(SentHex(), test::Join({test::ChannelResetHex(2), test::ChannelResetHex(0)}));
-  EXPECT_EQ(RunCtl.ProgState, psConfig);
-  EXPECT_EQ(Keys.KeyMode, KeyModeInactive);
+  EXPECT_EQ(RunCtl.ProgState, TProgState::Config);
+  EXPECT_EQ(Keys.KeyMode, TKeyMode::Inactive);
   EXPECT_EQ(RunCtl.TimerExists, 0);
   EXPECT_EQ(RunCtl.TimerBusy, 0);
   EXPECT_EQ(RunCtl.PeriodBegun, 0);
@@ -262,7 +262,7 @@ TEST_F(RunControlTest, StopWaitsTenTimesWithoutTheEngineLockWhenTheTimerNeverAns
     expected.push_back(s);
   EXPECT_EQ(Journal(), expected);
   EXPECT_EQ(lockFree, 10);
-  EXPECT_EQ(RunCtl.ProgState, psConfig);
+  EXPECT_EQ(RunCtl.ProgState, TProgState::Config);
 }
 
 TEST_F(RunControlTest, StopWithoutAnOutputPortSkipsTheResetsButStillStops) {
@@ -282,7 +282,7 @@ TEST_F(RunControlTest, StopInConfigDoesNotPassThroughStopping) {
   Allocate(0, 1);
   StopRunning();
   EXPECT_EQ(Journal(), (Lines{"sleep 200", "sleep 200", "dsp Metr off", "dsp Status on 100"}));
-  EXPECT_EQ(RunCtl.ProgState, psConfig);
+  EXPECT_EQ(RunCtl.ProgState, TProgState::Config);
 }
 
 TEST_F(RunControlTest, RealTimerTicksWhileRunningAndNotAfterTheStop) {
@@ -297,7 +297,7 @@ TEST_F(RunControlTest, RealTimerTicksWhileRunningAndNotAfterTheStop) {
   StopRunning();
   EXPECT_EQ(RunCtl.TimerExists, 0);
   EXPECT_EQ(RunCtl.PeriodBegun, 0);
-  EXPECT_EQ(RunCtl.ProgState, psConfig);
+  EXPECT_EQ(RunCtl.ProgState, TProgState::Config);
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(Transport.MsClock, 0);
 }
@@ -305,8 +305,8 @@ TEST_F(RunControlTest, RealTimerTicksWhileRunningAndNotAfterTheStop) {
 // ---- the engine reset ----
 
 TEST_F(RunControlTest, EngineResetClearsClocksQueuesSelectionAndStopsEveryPart) {
-  Seqs.PartBufs[1][2].SeqState = ssPlaying;
-  SeqBuf(0).SeqState = ssRecording;
+  Seqs.PartBufs[1][2].SeqState = TSeqState::Playing;
+  SeqBuf(0).SeqState = TSeqState::Recording;
   SeqBuf(0).Selected = 1;
   SeqBuf(0).WasRunning = 1;
   Transport.MsClock = 1234;
@@ -317,7 +317,7 @@ TEST_F(RunControlTest, EngineResetClearsClocksQueuesSelectionAndStopsEveryPart) 
   Cfg.TargetTempo = 14000;
   Msgs.ErrorCount = 3;
   Msgs.WarningCount = 2;
-  Keys.KeyMode = KeyModeCommand;
+  Keys.KeyMode = TKeyMode::Command;
   Keys.KeyHold = 1;
   Live.Selected = 1;
   Keys.PitchCycles = 4;
@@ -326,8 +326,8 @@ TEST_F(RunControlTest, EngineResetClearsClocksQueuesSelectionAndStopsEveryPart) 
   WriteRawFifo(0x6407B0);
   Cfg.MetrSeqNo = 1;
   ResetEngine();
-  EXPECT_EQ(Seqs.PartBufs[1][2].SeqState, ssStopped);
-  EXPECT_EQ(SeqBuf(0).SeqState, ssStopped);
+  EXPECT_EQ(Seqs.PartBufs[1][2].SeqState, TSeqState::Stopped);
+  EXPECT_EQ(SeqBuf(0).SeqState, TSeqState::Stopped);
   EXPECT_EQ(SeqBuf(0).WasRunning, 0);
   EXPECT_EQ(Transport.MsClock, 0);
   EXPECT_EQ(MidiIn.ExtClockTicks, 0);
@@ -336,7 +336,7 @@ TEST_F(RunControlTest, EngineResetClearsClocksQueuesSelectionAndStopsEveryPart) 
   EXPECT_EQ(Cfg.TargetTempo, 9000);
   EXPECT_EQ(Msgs.ErrorCount, 0);
   EXPECT_EQ(Msgs.WarningCount, 0);
-  EXPECT_EQ(Keys.KeyMode, KeyModeInactive);
+  EXPECT_EQ(Keys.KeyMode, TKeyMode::Inactive);
   EXPECT_EQ(Keys.KeyHold, 0);
   EXPECT_EQ(Live.Selected, 0);
   EXPECT_EQ(Keys.PitchCycles, 0);
@@ -361,36 +361,37 @@ TEST_F(RunControlTest, EngineResetGivesBackATimerItFindsRatherThanForgetIt) {
 TEST_F(RunControlTest, StopAllPartsStopsBothPartsOrOnlyThePlayingOnes) {
   Cfg.MaxActiveSeqs = 2;
   for (auto& part : Seqs.PartBufs)
-    for (auto& b : part) b.SeqState = ssPlaying;
+    for (auto& b : part) b.SeqState = TSeqState::Playing;
   Seqs.SeqRecs[1].PlayPart = 1;
   StopAllParts(true);
-  EXPECT_EQ(Seqs.PartBufs[0][0].SeqState, ssStopped);
-  EXPECT_EQ(Seqs.PartBufs[1][0].SeqState, ssPlaying);
-  EXPECT_EQ(Seqs.PartBufs[0][1].SeqState, ssPlaying);
-  EXPECT_EQ(Seqs.PartBufs[1][1].SeqState, ssStopped);
+  EXPECT_EQ(Seqs.PartBufs[0][0].SeqState, TSeqState::Stopped);
+  EXPECT_EQ(Seqs.PartBufs[1][0].SeqState, TSeqState::Playing);
+  EXPECT_EQ(Seqs.PartBufs[0][1].SeqState, TSeqState::Playing);
+  EXPECT_EQ(Seqs.PartBufs[1][1].SeqState, TSeqState::Stopped);
   StopAllParts(false);
   for (int s = 0; s <= 2; ++s)
-    for (int p = 0; p < 2; ++p) EXPECT_EQ(Seqs.PartBufs[p][s].SeqState, ssStopped) << p << " " << s;
+    for (int p = 0; p < kParts; ++p)
+      EXPECT_EQ(Seqs.PartBufs[p][s].SeqState, TSeqState::Stopped) << p << " " << s;
   // Seq 4 is not in use.
-  EXPECT_EQ(Seqs.PartBufs[0][3].SeqState, ssPlaying);
+  EXPECT_EQ(Seqs.PartBufs[0][3].SeqState, TSeqState::Playing);
 }
 
 // ---- program state ----
 
 TEST_F(RunControlTest, ProgramStateAboveConfigIsADesignErrorAndChangesNothing) {
   Trace.DiagFlags = 1;
-  SetProgState(5);
-  EXPECT_EQ(RunCtl.ProgState, psConfig);
+  SetProgState(static_cast<TProgState>(5));  // no state
+  EXPECT_EQ(RunCtl.ProgState, TProgState::Config);
   EXPECT_EQ(Journal(), Lines{"log: Design error: SetProgState error: Unexpected psState"});
   EXPECT_EQ(Msgs.ErrorCount, 1);
 }
 
 TEST_F(RunControlTest, EachStateTextIsLoggedOnceWhileItLasts) {
   Trace.DiagFlags = 1;
-  SetProgState(psConfig);
-  SetProgState(psConfig);
-  SetProgState(psLoadingConfig);
-  SetProgState(psConfig);
+  SetProgState(TProgState::Config);
+  SetProgState(TProgState::Config);
+  SetProgState(TProgState::LoadingConfig);
+  SetProgState(TProgState::Config);
   EXPECT_EQ(Journal(), (Lines{"state 4", "log: Status: Config", "state 4", "state 1",
                               "log: Status: Loading config...", "state 4", "log: Status: Config"}));
 }
@@ -565,7 +566,7 @@ TEST_F(RunControlTest, CloseAllPortsClosesInputsStopsClosesOutputsUnderTheBusyCu
   EXPECT_EQ(JournalFrom("in ports closed").at(1), "sleep 200");
   EXPECT_EQ(JournalFrom("out ports closed"),
             (Lines{"out ports closed", "dsp Status off", "dsp Metr off", "dsp Diag off", "cursor off"}));
-  EXPECT_EQ(RunCtl.ProgState, psConfig);
+  EXPECT_EQ(RunCtl.ProgState, TProgState::Config);
   EXPECT_EQ(RunCtl.InPortsAllocated, -1);
   EXPECT_EQ(RunCtl.OutPortsAllocated, -1);
   EXPECT_EQ(RunCtl.InPortDevIdx[1], -1);

@@ -119,7 +119,7 @@ TEST_F(TimerAllocTest, ABusyTimerTickAllocatesNothing) {
     for (int i = 0; i < 40; ++i) WriteLiveFifo(0x003C80 + static_cast<uint32_t>(i % 4) * 0x100);
     WriteLiveFifo(0x804290);
     WriteRawFifo(0x2000E0);
-    Keys.KeyMode = KeyModeFtn;
+    Keys.KeyMode = TKeyMode::Ftn;
     Transport.FtnTimer = 3;
     EXPECT_EQ(CountedTicks(2000), 0) << "round " << round;
     RunQueuedHotkeyStrokes();

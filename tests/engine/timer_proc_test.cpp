@@ -22,12 +22,12 @@ class TimerProcTest : public test::EngineTest {};
 TEST_F(TimerProcTest, OutsideRunningTheClockStandsAndTimerBusyClears) {
   Fill(0, 0, {{0, 0x643C90}, {3840, 0xFF}});
   Play(0);
-  RunCtl.ProgState = psConfig;
+  RunCtl.ProgState = TProgState::Config;
   Ticks(10);
   EXPECT_EQ(Transport.MsClock, 0);
   EXPECT_EQ(RunCtl.TimerBusy, 0);
   EXPECT_TRUE(Sent().empty());
-  RunCtl.ProgState = psRunning;
+  RunCtl.ProgState = TProgState::Running;
   Ticks(1);
   EXPECT_EQ(Transport.MsClock, 1);
   EXPECT_EQ(Transport.ClockWatchMs, 1);
@@ -193,23 +193,23 @@ TEST_F(TimerProcTest, TheForceToNotesTimerCompletesTheEntry) {
   static int finished;
   finished = 0;
   EngineHooks.FinishFtnEntry = [] { ++finished; };
-  Keys.KeyMode = KeyModeFtn;
+  Keys.KeyMode = TKeyMode::Ftn;
   Transport.FtnTimer = 5;
   Ticks(4);
   EXPECT_EQ(finished, 0);
   Ticks(1);
   EXPECT_EQ(finished, 1);
   EXPECT_EQ(Transport.FtnTimer, 0);
-  EXPECT_EQ(Keys.KeyMode, KeyModeLive);
+  EXPECT_EQ(Keys.KeyMode, TKeyMode::Live);
   Ticks(10);
   EXPECT_EQ(finished, 1);
 
-  Keys.KeyMode = KeyModeFtn;
+  Keys.KeyMode = TKeyMode::Ftn;
   Keys.KeyHold = 1;
   Transport.FtnTimer = 1;
   Ticks(1);
   EXPECT_EQ(finished, 2);
-  EXPECT_EQ(Keys.KeyMode, KeyModeFtn);
+  EXPECT_EQ(Keys.KeyMode, TKeyMode::Ftn);
   EXPECT_EQ(Keys.KeyHold, 1);
 }
 

@@ -42,11 +42,9 @@ TEST_F(TimerThreadsTest, TheTimerPlaysWhileOtherThreadsChangeTheEngine) {
       {
         // As HandleMidiIn: a queue overflow resets the live channel, which is engine data.
         std::lock_guard lock(EngineLock);
-        WriteLiveFifo(0x500090 | (n % 128) << 8);
-        WriteLiveFifo(0x000080 | (n % 128) << 8);
-        if (Seqs.PartBufs[1][n % 4].EventsUsed > 4000) ClearPartBuf(1, n % 4);
-        InsertPartEvent(1, n % 4, 0x643C90, static_cast<int32_t>(n % 3840), true);
-        SetKeyMode(n % 2 ? KeyModeLive : KeyModeCommand);
+        if (Seqs.PartBufs[1][n % kSeqs].EventsUsed > 4000) ClearPartBuf(1, n % kSeqs);
+        InsertPartEvent(1, n % kSeqs, 0x643C90, static_cast<int32_t>(n % 3840), true);
+        SetKeyMode(n % 2 ? TKeyMode::Live : TKeyMode::Command);
       }
       ++n;
       std::this_thread::sleep_for(200us);
@@ -57,13 +55,13 @@ TEST_F(TimerThreadsTest, TheTimerPlaysWhileOtherThreadsChangeTheEngine) {
   for (int i = 0; i < 150; ++i) {
     {
       std::lock_guard lock(EngineLock);
-      Seqs.SeqRecs[i % 4].SelPart = (i / 4) % 2;
+      Seqs.SeqRecs[i % kSeqs].SelPart = (i / kSeqs) % kParts;
       if (i % 10 == 0) SetTargetTempo(i % 20 ? 18000 : 9000, false);
       if (i % 25 == 0) {
-        Seqs.PartBufs[0][i % 4].Selected = 1;
+        Seqs.PartBufs[0][i % kSeqs].Selected = 1;
         StopSeqs();
       }
-      if (SeqBuf(i % 4).SeqState == ssStopped && SeqBuf(i % 4).Head >= 0) Play(i % 4);
+      if (SeqBuf(i % kSeqs).SeqState == TSeqState::Stopped && SeqBuf(i % kSeqs).Head >= 0) Play(i % kSeqs);
     }
     lastClock = Transport.MsClock.load();
     (void)Keys.KeyMode.load();
@@ -74,7 +72,7 @@ TEST_F(TimerThreadsTest, TheTimerPlaysWhileOtherThreadsChangeTheEngine) {
   midiIn.join();
 
   // The stop: once the program leaves Running the callback clears TimerBusy.
-  RunCtl.ProgState = psStopping;
+  RunCtl.ProgState = TProgState::Stopping;
   const auto deadline = std::chrono::steady_clock::now() + 2s;
   while (RunCtl.TimerBusy && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
   EXPECT_EQ(RunCtl.TimerBusy, 0);

@@ -36,16 +36,16 @@ TEST_F(TransportTest, StopLetsTheSeqPlayToTheEndOfItsCycle) {
   FillCycle(0, 0);
   Play(0);
   Seqs.PartBufs[0][0].Selected = 1;
-  Keys.KeyMode = KeyModeCommand;
+  Keys.KeyMode = TKeyMode::Command;
   Ticks(10);
   StopSeqs();
-  EXPECT_EQ(Seqs.PartBufs[0][0].SeqState, ssStopPrimed);
+  EXPECT_EQ(Seqs.PartBufs[0][0].SeqState, TSeqState::StopPrimed);
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Stop");
-  EXPECT_EQ(Keys.KeyMode, KeyModeLive);
+  EXPECT_EQ(Keys.KeyMode, TKeyMode::Live);
   EXPECT_EQ(Seqs.PartBufs[0][0].Selected, 0);
   Ticks(1000);
   EXPECT_EQ(Sent(), (Sends{{1, "90 3C 64"}, {125, "80 3C 00"}}));
-  EXPECT_EQ(Seqs.PartBufs[0][0].SeqState, ssStopped);
+  EXPECT_EQ(Seqs.PartBufs[0][0].SeqState, TSeqState::Stopped);
   EXPECT_EQ(Seqs.PartBufs[0][0].PlayEvIndex, Seqs.PartBufs[0][0].Head);
   EXPECT_EQ(PlayCycle.SeqsRunning, 0);
 }
@@ -64,7 +64,7 @@ TEST_F(TransportTest, AResetDuringPlaySendsTheDueEventStopsAndResetsTheChannelOn
   expected.insert(expected.end(), kReset0.begin(), kReset0.end());
   EXPECT_EQ(SentHex(), expected);
   for (int s = 0; s < 2; ++s) {
-    EXPECT_EQ(Seqs.PartBufs[0][s].SeqState, ssStopped);
+    EXPECT_EQ(Seqs.PartBufs[0][s].SeqState, TSeqState::Stopped);
     EXPECT_EQ(Seqs.PartBufs[0][s].EndCycleNow, 0);
     EXPECT_EQ(Seqs.PartBufs[0][s].ChanResetReq, 0);
   }
@@ -103,7 +103,7 @@ TEST_F(TransportTest, PlayAndMuteCyclesAlternate) {
   Play(0);
   Ticks(3001);
   EXPECT_EQ(NoteOnTimes(), (std::vector<uint32_t>{1, 500, 1500, 2000, 3000}));
-  EXPECT_EQ(b.SeqState, ssPlaying);
+  EXPECT_EQ(b.SeqState, TSeqState::Playing);
 }
 
 TEST_F(TransportTest, PlayCyclesWithoutMuteCyclesMuteForEver) {
@@ -114,7 +114,7 @@ TEST_F(TransportTest, PlayCyclesWithoutMuteCyclesMuteForEver) {
   Play(0);
   Ticks(2000);
   EXPECT_EQ(NoteOnTimes(), (std::vector<uint32_t>{1}));
-  EXPECT_EQ(b.SeqState, ssPlayMuted);
+  EXPECT_EQ(b.SeqState, TSeqState::PlayMuted);
   EXPECT_EQ(b.PlayCycles, 0);
 }
 
@@ -177,39 +177,39 @@ TEST_F(TransportTest, APartSweepPlaysThePartsInTurn) {
 TEST_F(TransportTest, APartChangeCarriesPlayingOnlyToAStoppedPartWithEvents) {
   FillCycle(0, 0);
   FillCycle(1, 0, 0x40);
-  Play(0, ssPlayMuted);
+  Play(0, TSeqState::PlayMuted);
   Seqs.SeqRecs[0].SelPart = 1;
   Ticks(500);
   EXPECT_EQ(Seqs.SeqRecs[0].PlayPart, 1);
-  EXPECT_EQ(Seqs.PartBufs[1][0].SeqState, ssPlayMuted);
+  EXPECT_EQ(Seqs.PartBufs[1][0].SeqState, TSeqState::PlayMuted);
   EXPECT_EQ(Seqs.PartBufs[1][0].Act.Muted, 1);
   EXPECT_EQ(Seqs.PartBufs[1][0].Pend.Muted, 1);
 
   // A stopped old part leaves the new part stopped.
-  Seqs.PartBufs[1][0].SeqState = ssStopped;
-  Seqs.PartBufs[0][0].SeqState = ssPlaying;
+  Seqs.PartBufs[1][0].SeqState = TSeqState::Stopped;
+  Seqs.PartBufs[0][0].SeqState = TSeqState::Playing;
   Seqs.SeqRecs[0].SelPart = 0;
   StartSeqCycle(0);
   EXPECT_EQ(Seqs.SeqRecs[0].PlayPart, 0);
-  EXPECT_EQ(Seqs.PartBufs[0][0].SeqState, ssStopped);
+  EXPECT_EQ(Seqs.PartBufs[0][0].SeqState, TSeqState::Stopped);
 }
 
 TEST_F(TransportTest, APartChangeOntoAnEmptyPartStopsTheSeq) {
   FillCycle(0, 0);
   Play(0);
-  Seqs.PartBufs[1][0].SeqState = ssPlaying;  // left over, but the part is empty
+  Seqs.PartBufs[1][0].SeqState = TSeqState::Playing;  // left over, but the part is empty
   Seqs.PartBufs[1][0].AdjMidiEvent = 0x7F3090;
   Seqs.SeqRecs[0].SelPart = 1;
   Ticks(2000);
   EXPECT_EQ(Seqs.SeqRecs[0].PlayPart, 1);
-  EXPECT_EQ(Seqs.PartBufs[1][0].SeqState, ssStopped);
+  EXPECT_EQ(Seqs.PartBufs[1][0].SeqState, TSeqState::Stopped);
   EXPECT_EQ(Sent(), (Sends{{1, "90 3C 64"}, {125, "80 3C 00"}}));
 }
 
 TEST_F(TransportTest, APartChangedToStartsFromItsHead) {
   FillCycle(0, 0);
   Fill(1, 0, {{0, 0x644090}, {100, 0x644190}, {3840, 0xFF}});
-  Seqs.PartBufs[1][0].SeqState = ssPlaying;  // left playing when the seq changed away from it
+  Seqs.PartBufs[1][0].SeqState = TSeqState::Playing;  // left playing when the seq changed away from it
   Seqs.PartBufs[1][0].PlayEvIndex = 1;
   Play(0);
   Seqs.SeqRecs[0].SelPart = 1;
@@ -218,14 +218,14 @@ TEST_F(TransportTest, APartChangedToStartsFromItsHead) {
 }
 
 TEST_F(TransportTest, ASeqWhosePartWasEmptiedStops) {
-  Seqs.PartBufs[0][3].SeqState = ssStopPrimed;
+  Seqs.PartBufs[0][3].SeqState = TSeqState::StopPrimed;
   FillCycle(0, 2);
   Play(2);
   Ticks(10);
   ClearPartBuf(0, 2);  // the note-off was pending
   Ticks(1);
-  EXPECT_EQ(Seqs.PartBufs[0][3].SeqState, ssStopped);
-  EXPECT_EQ(Seqs.PartBufs[0][2].SeqState, ssStopped);
+  EXPECT_EQ(Seqs.PartBufs[0][3].SeqState, TSeqState::Stopped);
+  EXPECT_EQ(Seqs.PartBufs[0][2].SeqState, TSeqState::Stopped);
   Ticks(500);
   // The note-off went with the events: the sounding seq's channel is reset, so the note cannot
   // hang; seq 4, which never sounded, sends nothing.
@@ -234,7 +234,7 @@ TEST_F(TransportTest, ASeqWhosePartWasEmptiedStops) {
 
 TEST_F(TransportTest, UnexpectedStatesAreReported) {
   FillCycle(0, 0);
-  Seqs.PartBufs[0][0].SeqState = 9;
+  Seqs.PartBufs[0][0].SeqState = static_cast<TSeqState>(9);  // no state
   TickSeq(1);
   EXPECT_EQ(Msgs.ErrMsg.TakeAndClear(), "TickSeq-2 error: Unexpected SeqState");
   PrepSeqForSOC(0, 0);
@@ -295,18 +295,18 @@ TEST_F(TransportTest, AProgramSweepStepsThroughTheMultiplierChannels) {
 }
 
 TEST_F(TransportTest, RecordStartNeedsSelectedStoppedSeqs) {
-  Keys.KeyMode = KeyModeCommand;
+  Keys.KeyMode = TKeyMode::Command;
   StartRecord();
   EXPECT_EQ(Msgs.WarnMsg.TakeAndClear(), "Record aborted; no seq(s) selected");
-  EXPECT_EQ(Keys.KeyMode, KeyModeLive);
+  EXPECT_EQ(Keys.KeyMode, TKeyMode::Live);
 
   FillCycle(0, 1);
   Play(1);
   Seqs.PartBufs[0][1].Selected = 1;
-  Keys.KeyMode = KeyModeCommand;
+  Keys.KeyMode = TKeyMode::Command;
   StartRecord();
   EXPECT_EQ(Msgs.WarnMsg.TakeAndClear(), "Record aborted; seq(s) must be stopped first");
-  EXPECT_EQ(Keys.KeyMode, KeyModeLive);
+  EXPECT_EQ(Keys.KeyMode, TKeyMode::Live);
 
   static int resets;
   static bool stepMode;
@@ -322,7 +322,7 @@ TEST_F(TransportTest, RecordStartNeedsSelectedStoppedSeqs) {
   Transport.RecActive = 1;
   Transport.RecBeatCount = 3;
   StartRecord();
-  EXPECT_EQ(Seqs.PartBufs[0][2].SeqState, ssRecPrimed);
+  EXPECT_EQ(Seqs.PartBufs[0][2].SeqState, TSeqState::RecPrimed);
   EXPECT_EQ(Seqs.PartBufs[0][2].RecChanged, 1);
   EXPECT_EQ(Seqs.SeqRecs[2].PartSweepOn, 0);
   EXPECT_EQ(Seqs.SeqRecs[2].SelPart, 0);
@@ -331,19 +331,19 @@ TEST_F(TransportTest, RecordStartNeedsSelectedStoppedSeqs) {
   EXPECT_EQ(Transport.RecBeatCount, 0);
   EXPECT_EQ(resets, 1);
   EXPECT_FALSE(stepMode);
-  EXPECT_EQ(Keys.KeyMode, KeyModeRecord);
+  EXPECT_EQ(Keys.KeyMode, TKeyMode::Record);
   EXPECT_TRUE(Msgs.WarnMsg.IsEmpty());
 
   Transport.RecStepMode = 1;
   ResetRecordState();
   EXPECT_TRUE(stepMode);
-  EXPECT_EQ(Keys.KeyMode, KeyModeStepRecord);
+  EXPECT_EQ(Keys.KeyMode, TKeyMode::StepRecord);
 }
 
 TEST_F(TransportTest, ARawRecordingStartsTheSyncOutputsAndTheirStopFollowsTheTake) {
   Cfg.MidiOutSyncEnabled[1] = 1;
   Transport.RecRawMode = 1;
-  Seqs.PartBufs[0][0].SeqState = ssRecPrimed;
+  Seqs.PartBufs[0][0].SeqState = TSeqState::RecPrimed;
   PlayCycle.TicksToBarEnd = 77;
   ResetRecordState();
   EXPECT_EQ(SentHex(1), std::vector<std::string>{"FA"});
@@ -354,7 +354,7 @@ TEST_F(TransportTest, ARawRecordingStartsTheSyncOutputsAndTheirStopFollowsTheTak
 
   Ticks(5);  // primed for recording: no stop yet
   EXPECT_EQ(SentHex(1).size(), 1u);
-  Seqs.PartBufs[0][0].SeqState = ssStopped;
+  Seqs.PartBufs[0][0].SeqState = TSeqState::Stopped;
   ResetRecBarCount();
   EXPECT_EQ(Transport.RecRawMode, 0);
   EXPECT_EQ(Transport.RecBarCount, -1);
@@ -424,13 +424,13 @@ TEST_F(TransportTest, TheMetronomeSeqRestartsItsChainAndTakesAPendingRebuildAtIt
   Metr.MetrRebuildPending = 1;
   Ticks(500);  // the end of its part: rebuilt for the next cycle, a bass style bar of 2000 ms
   EXPECT_EQ(Metr.MetrRebuildPending, 0);
-  EXPECT_EQ(Seqs.PartBufs[0][1].SeqState, ssPlaying);
+  EXPECT_EQ(Seqs.PartBufs[0][1].SeqState, TSeqState::Playing);
 
-  Seqs.PartBufs[0][1].SeqState = ssStopPrimed;
+  Seqs.PartBufs[0][1].SeqState = TSeqState::StopPrimed;
   Seqs.SeqRecs[1].PartSweepOn = 1;
   Metr.MetrRebuildPending = 1;
   Ticks(2100);
-  EXPECT_EQ(Seqs.PartBufs[0][1].SeqState, ssStopped);
+  EXPECT_EQ(Seqs.PartBufs[0][1].SeqState, TSeqState::Stopped);
   EXPECT_EQ(restarts, 1);
   EXPECT_EQ(Metr.MetrRebuildPending, 0);
   EXPECT_EQ(Seqs.SeqRecs[1].PartSweepOn, 0);
@@ -440,14 +440,14 @@ TEST_F(TransportTest, TheMetronomeSeqRestartsItsChainAndTakesAPendingRebuildAtIt
   Metr.MetrRebuildPending = 1;
   HandlePartChange(0, 1, 1);
   EXPECT_EQ(Metr.MetrRebuildPending, 0);
-  Seqs.PartBufs[0][1].SeqState = ssPlaying;
+  Seqs.PartBufs[0][1].SeqState = TSeqState::Playing;
   HandlePartChange(1, 0, 1);
   EXPECT_EQ(Metr.MetrRebuildPending, 1);
   Metr.MetrRebuildPending = 0;
   HandlePartChange(0, 1, 2);  // another seq's part change leaves the metronome alone
   EXPECT_EQ(Metr.MetrRebuildPending, 0);
 
-  Seqs.PartBufs[0][1].SeqState = ssPlaying;
+  Seqs.PartBufs[0][1].SeqState = TSeqState::Playing;
   EXPECT_TRUE(RequestMetrRebuild());
   EXPECT_EQ(Metr.MetrRebuildPending, 1);
   Cfg.MetrSeqNo = -1;

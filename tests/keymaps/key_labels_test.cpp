@@ -213,16 +213,16 @@ TEST_F(KeyMapTest, TemplateShowsTheCurrentKeyModesMap) {
   }
   SetKeyFnLive(12, 0, "cmd");
 
-  auto views = TemplateKeyViews(KeyModeInactive);
+  auto views = TemplateKeyViews(TKeyMode::Inactive);
   for (const TKeyView& v : views) ASSERT_EQ(v, (TKeyView{"?", Cfg.ClKtFgWarnVal, Cfg.ClKtBgWarnFcn}));
 
-  views = TemplateKeyViews(KeyModeCalibrate);  // shows the Live labels
+  views = TemplateKeyViews(TKeyMode::Calibrate);  // shows the Live labels
   EXPECT_EQ(views[12], (TKeyView{"cmd", Cfg.ClKtFgLiveVal, Cfg.ClKtBgWarnFcn}));
   EXPECT_EQ(views[13], (TKeyView{"p13", Cfg.ClKtFgLiveVal, Cfg.ClKtBgLiveFcn}));
-  EXPECT_EQ(TemplateKeyViews(KeyModeRecBarsStop)[40].Label, "r40");
+  EXPECT_EQ(TemplateKeyViews(TKeyMode::RecBarsStop)[40].Label, "r40");
 
   Cfg.InPortOctaveOffset[0].store(1);
-  views = TemplateKeyViews(KeyModeLive);
+  views = TemplateKeyViews(TKeyMode::Live);
   for (int k = 0; k < 12; ++k)
     EXPECT_EQ(views[k], (TKeyView{"p", Cfg.ClKtFgLiveVal, Cfg.ClKtBgLiveFcn})) << k;
   EXPECT_EQ(views[12].Label, "p0");
@@ -230,16 +230,16 @@ TEST_F(KeyMapTest, TemplateShowsTheCurrentKeyModesMap) {
   EXPECT_EQ(views[127].Label, "p115");
 
   Cfg.InPortOctaveOffset[0].store(-1);
-  views = TemplateKeyViews(KeyModeRecord);
+  views = TemplateKeyViews(TKeyMode::Record);
   EXPECT_EQ(views[0].Label, "r12");
   EXPECT_EQ(views[115].Label, "r127");
   for (int k = 116; k < 128; ++k)
     EXPECT_EQ(views[k], (TKeyView{"r", Cfg.ClKtFgRecVal, Cfg.ClKtBgRecFcn})) << k;
 
-  views = TemplateKeyViews(KeyModeCommand);
+  views = TemplateKeyViews(TKeyMode::Command);
   EXPECT_EQ(views[127], (TKeyView{" ", Cfg.ClKtFgNone, Cfg.ClKtBgNone}));
 
-  views = TemplateKeyViews(200);
+  views = TemplateKeyViews(KeyModeFromNo(200));
   EXPECT_EQ(views[60].Label, "?");
   EXPECT_EQ(Msgs.ErrMsg.TakeAndClear(), "KeyModeToLabMode error: Invalid KeyMode");
 }

@@ -166,12 +166,34 @@ TEST_F(KeyMapTest, KeyModeToLabModeCoversEveryKeyMode) {
     return 255;
   };
   for (int km = 0; km <= 121; ++km) {
-    EXPECT_EQ(KeyModeToLabMode(static_cast<uint8_t>(km)), expected(km)) << km;
+    EXPECT_EQ(KeyModeToLabMode(KeyModeFromNo(km)), expected(km)) << km;
     EXPECT_TRUE(Msgs.ErrMsg.IsEmpty()) << km;
   }
   for (int km : {122, 200, 255}) {
-    EXPECT_EQ(KeyModeToLabMode(static_cast<uint8_t>(km)), MtNone);
+    EXPECT_EQ(KeyModeToLabMode(KeyModeFromNo(km)), MtNone);
     EXPECT_EQ(Msgs.ErrMsg.TakeAndClear(), "KeyModeToLabMode error: Invalid KeyMode");
+  }
+}
+
+TEST(KeyModeRanges, ArgumentTimeShiftAndRangeNModesByNumber) {
+  struct Row {
+    int no;
+    bool arg, timeShift, rangeN;
+  };
+  const Row table[] = {
+      {0, false, false, false},  {4, false, false, false},   {5, true, false, false},
+      {6, true, false, true},    {61, true, false, true},    {62, true, false, false},
+      {63, true, false, true},   {100, true, false, true},   {101, true, false, false},
+      {105, true, false, false}, {106, true, true, false},   {109, true, true, false},
+      {110, true, false, false}, {117, true, false, false},  {118, true, false, true},
+      {121, true, false, true},  {122, false, false, false}, {255, false, false, false},
+  };
+  for (const Row& r : table) {
+    const TKeyMode m = KeyModeFromNo(r.no);
+    EXPECT_EQ(ModeNo(m), r.no);
+    EXPECT_EQ(IsArgMode(m), r.arg) << r.no;
+    EXPECT_EQ(IsTimeShiftMode(m), r.timeShift) << r.no;
+    EXPECT_EQ(IsRangeNMode(m), r.rangeN) << r.no;
   }
 }
 

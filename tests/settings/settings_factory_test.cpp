@@ -73,14 +73,14 @@ TEST(SettingsFactory, PortsAndHolding) {
   EXPECT_EQ(Cfg.TarloOn, 0);
   EXPECT_EQ(Cfg.TemplateKeySizeLoaded, 40);
   EXPECT_EQ(Cfg.TemplateKeySize, -1);  // nothing laid out before start-up applies the loaded size
-  for (int p = 0; p < kCfgPorts; ++p) {
+  for (int p = 0; p < kPorts; ++p) {
     EXPECT_EQ(Cfg.ProgChangesEnabled[p], 1) << p;
     EXPECT_EQ(Cfg.MChanEnabled[p], 0) << p;
     EXPECT_EQ(Cfg.MChanMin[p], 0) << p;
     EXPECT_EQ(Cfg.MChanMax[p], 0) << p;
     EXPECT_EQ(Cfg.MIDIOutClocksEnabled[p], 0) << p;
     EXPECT_EQ(Cfg.MidiOutSyncEnabled[p], 0) << p;
-    for (int c = 0; c < kCfgChans; ++c) EXPECT_EQ(Cfg.MChanPitchOffset[p][c], 0);
+    for (int c = 0; c < kChans; ++c) EXPECT_EQ(Cfg.MChanPitchOffset[p][c], 0);
   }
 }
 
