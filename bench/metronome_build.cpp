@@ -20,8 +20,8 @@ void SetUpMetronome(bool drum) {
   Cfg.MetrModeStyles = 1;
   Cfg.MetrTypePitchLocked = drum ? 1 : 0;
   Cfg.MetrBars = 1;
-  DrumVelVar = 40;
-  BassVelVar = 40;
+  DrumStore.VelVar = 40;
+  BassStore.VelVar = 40;
   LoadDrumFactory();
   LoadBassFactory();
   Seqs.PartBufs[0][0].SeqState = TSeqState::Stopped;
@@ -50,7 +50,7 @@ BENCHMARK(BM_BassFactoryBar);
 void BM_DrumFullestBars(benchmark::State& state) {
   SetUpMetronome(true);
   Cfg.MetrBars = 4;
-  for (int r = 0; r < kStyleRows; ++r) SetStyleRow(DrumPatterns[0][0], r, "bbbbbbbbbbbbbbbb");
+  for (int r = 0; r < kStyleRows; ++r) SetStyleRow(DrumStore.Patterns[0][0], r, "bbbbbbbbbbbbbbbb");
   Showing.MetrDrumChanged = 0;
   BuildBars(state);
 }

@@ -283,7 +283,8 @@ std::string DecodeEvent(uint32_t msg, bool inPart, bool shortForm) {
     case 0x9:
       if (m.IsHotkey()) return "hotkey '" + KeyName(d1) + (kind == 0x8 ? "' up" : "' down");
       if (shortForm)
-        return "note " + KeyNoToNote(d1) + (SRecChordNote ? " + others" : "") + ", vel " + std::to_string(d2);
+        return "note " + KeyNoToNote(d1) + (Trace.SRecChordNote ? " + others" : "") + ", vel " +
+               std::to_string(d2);
       return chan + "note " + KeyNoToNote(d1) + (kind == 0x8 ? " off, " : " on, ") + "vel " +
              std::to_string(d2);
     case 0xA:

@@ -11,10 +11,6 @@ namespace vel {
 // Ticks in a whole note (3840 per quarter).
 constexpr int32_t kWholeNoteTicks = 15360;
 
-// Set by step recording: the last step note joined the previous step as a chord. DecodeEvent's
-// short form reads it.
-inline std::atomic<uint8_t> SRecChordNote{0};
-
 bool InRange(int32_t value, int32_t lo, int32_t hi);
 
 // Pads s with padChar to |width| characters: appended for width >= 1, prepended for width < 1.

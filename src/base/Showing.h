@@ -27,6 +27,9 @@ struct TTrace {
   TAtomic<uint8_t> TraceMC{0};
   TAtomic<uint8_t> TraceSync{0};
   TAtomic<uint8_t> TraceHotkey{1};
+  // Set by step recording: the last step note joined the previous step as a chord. DecodeEvent's
+  // short form reads it.
+  TAtomic<uint8_t> SRecChordNote{0};
 };
 inline TTrace Trace;
 

@@ -371,11 +371,11 @@ int32_t RandomiseVel(int32_t vel, int32_t variation) {
 }
 
 int32_t RandomiseDrumVel(int32_t vel) {
-  return RandomiseVel(vel, DrumVelVar);
+  return RandomiseVel(vel, DrumStore.VelVar);
 }
 
 int32_t RandomiseBassVel(int32_t vel) {
-  return RandomiseVel(vel, BassVelVar);
+  return RandomiseVel(vel, BassStore.VelVar);
 }
 
 void BuildMetronomeBar(int32_t part, bool fromChain) {

@@ -552,10 +552,10 @@ void ResetEngine() {
   Metr.MetrRebuilt = 1;
   ClearDrumTrigger(true);
   ClearBassTrigger(true);
-  DrumLastMainPlayed = 0;
-  DrumLastBreakPlayed = kStyleFirstBreak;
-  BassLastMainPlayed = 0;
-  BassLastBreakPlayed = kStyleFirstBreak;
+  DrumStore.LastMainPlayed = 0;
+  DrumStore.LastBreakPlayed = kStyleFirstBreak;
+  BassStore.LastMainPlayed = 0;
+  BassStore.LastBreakPlayed = kStyleFirstBreak;
   SetDrumChainNoStart(DrumStore.ChainNoStart);
   SetBassChainNoStart(BassStore.ChainNoStart);
   Showing.CfgDrumRefresh = 1;

@@ -314,78 +314,13 @@ std::string FmtStyleLine(const TStyleStore& store, int32_t style);
 std::string FmtPatLine(const TStyleStore& store, int32_t style, int32_t pattern);
 
 // ---------------------------------------------------------------------------------------------------
-// Drum and bass names
+// Drum and bass procedures
 
-// Styles and patterns.
-inline auto& DrumStyles = DrumStore.Styles;
-inline auto& BassStyles = BassStore.Styles;
-inline auto& DrumLastStyle = DrumStore.LastStyle;
-inline auto& BassLastStyle = BassStore.LastStyle;
-inline auto& DrumPatterns = DrumStore.Patterns;
-inline auto& BassPatterns = BassStore.Patterns;
-inline auto& DrumBuiltStyle = DrumStore.BuiltStyle;
-inline auto& BassBuiltStyle = BassStore.BuiltStyle;
-inline auto& DrumBuiltPat = DrumStore.BuiltPat;
-inline auto& BassBuiltPat = BassStore.BuiltPat;
-inline auto& DrumLastMainPlayed = DrumStore.LastMainPlayed;
-inline auto& BassLastMainPlayed = BassStore.LastMainPlayed;
-inline auto& DrumLastBreakPlayed = DrumStore.LastBreakPlayed;
-inline auto& BassLastBreakPlayed = BassStore.LastBreakPlayed;
-
-// Settings, named by their keywords. "DrumInst" + n and its "Enabled", "Vel" and "AccVel" entries are
-// DrumRowMap[n].Note, DrumRowOn[n - 1], DrumRowVel[n - 1] and DrumRowAccVel[n - 1]; the chain step
-// entries are DrumChains (bass likewise).
-inline auto& DrumStyleNo = DrumStore.StyleNo;
-inline auto& BassStyleNo = BassStore.StyleNo;
-inline auto& DrumPatNo = DrumStore.PatNo;
-inline auto& BassPatNo = BassStore.PatNo;
-inline auto& ShowDrumPatterns = DrumStore.ShowPatterns;
-inline auto& ShowBassPatterns = BassStore.ShowPatterns;
-inline auto& DspDrumGMNames = DrumStore.DspGMNames;
-inline auto& UseDrumPatTSig = DrumStore.UsePatTSig;
-inline auto& UseBassPatTSig = BassStore.UsePatTSig;
-inline auto& DrumAccentEnabled = DrumStore.AccentEnabled;
-inline auto& BassAccentEnabled = BassStore.AccentEnabled;
-inline auto& DrumVelVar = DrumStore.VelVar;
-inline auto& BassVelVar = BassStore.VelVar;
-inline auto& DrumFlamSpeed = DrumStore.FlamSpeed;
-inline auto& BassGraceSpeed = BassStore.FlamSpeed;
-inline auto& DrumRowMap = DrumStore.RowMap;
-inline auto& BassRowMap = BassStore.RowMap;
-inline auto& DrumRowOn = DrumStore.RowOn;
-inline auto& BassRowOn = BassStore.RowOn;
-inline auto& DrumRowVel = DrumStore.RowVel;
-inline auto& BassRowVel = BassStore.RowVel;
-inline auto& DrumRowAccVel = DrumStore.RowAccVel;
-inline auto& BassRowAccVel = BassStore.RowAccVel;
-inline auto& ShowDrumChains = DrumStore.ShowChains;
-inline auto& ShowBassChains = BassStore.ShowChains;
-inline auto& DrumChainOn = DrumStore.ChainOn;
-inline auto& BassChainOn = BassStore.ChainOn;
-inline auto& DrumChainNoStart = DrumStore.ChainNoStart;
-inline auto& BassChainNoStart = BassStore.ChainNoStart;
-inline auto& DrumChains = DrumStore.Chains;
-inline auto& BassChains = BassStore.Chains;
-
-// Chain position and window selection.
-inline auto& DrumChainReturn = DrumStore.ChainReturn;
-inline auto& BassChainReturn = BassStore.ChainReturn;
-inline auto& DrumChainNo = DrumStore.ChainNo;
-inline auto& BassChainNo = BassStore.ChainNo;
-inline auto& DrumChainStepNo = DrumStore.ChainStepNo;
-inline auto& BassChainStepNo = BassStore.ChainStepNo;
-inline auto& DrumChainRepeat = DrumStore.ChainRepeat;
-inline auto& BassChainRepeat = BassStore.ChainRepeat;
-inline auto& DrumChainCellChain = DrumStore.ChainCellChain;
-inline auto& BassChainCellChain = BassStore.ChainCellChain;
-inline auto& DrumChainCellStep = DrumStore.ChainCellStep;
-inline auto& BassChainCellStep = BassStore.ChainCellStep;
-
-// Break trigger.
-inline auto& DrumBreakTrigger = DrumStore.BreakTrigger;
-inline auto& BassBreakTrigger = BassStore.BreakTrigger;
-inline auto& DrumBreakActive = DrumStore.BreakActive;
-inline auto& BassBreakActive = BassStore.BreakActive;
+// The settings keywords name the stores' members with the family in front: "DrumStyleNo" is
+// DrumStore.StyleNo, "UseBassPatTSig" BassStore.UsePatTSig, "BassGraceSpeed" BassStore.FlamSpeed.
+// "DrumInst" + n and its "Enabled", "Vel" and "AccVel" entries are DrumStore.RowMap[n].Note,
+// RowOn[n - 1], RowVel[n - 1] and RowAccVel[n - 1]; the chain step entries are DrumStore.Chains (bass
+// likewise).
 
 inline bool IsValidDrumStylePattern(int32_t style, int32_t pattern) {
   return IsValidStylePattern(DrumStore, style, pattern);

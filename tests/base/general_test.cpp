@@ -17,9 +17,9 @@ class GeneralTest : public ::testing::Test {
   void SetUp() override {
     Msgs.ErrMsg.Clear();
     Msgs.WarnMsg.Clear();
-    SRecChordNote = 0;
+    Trace.SRecChordNote = 0;
   }
-  void TearDown() override { SRecChordNote = 0; }
+  void TearDown() override { Trace.SRecChordNote = 0; }
 };
 
 TEST_F(GeneralTest, PadStrPadsToTheWidthOnTheSideItsSignGives) {
@@ -213,7 +213,7 @@ TEST_F(GeneralTest, DecodeEventOfNotesAndHotkeys) {
   EXPECT_EQ(DecodeEvent(0x00643C90, false, false), "chan 1, note C3 on, vel 100");
   EXPECT_EQ(DecodeEvent(0x00003D8F, false, false), "chan 16, note C#3 off, vel 0");
   EXPECT_EQ(DecodeEvent(0x00283C93, false, true), "note C3, vel 40");
-  SRecChordNote = 1;
+  Trace.SRecChordNote = 1;
   EXPECT_EQ(DecodeEvent(0x00283C93, false, true), "note C3 + others, vel 40");
   EXPECT_EQ(DecodeEvent(0x00804199, false, false), "hotkey ' a' down");
   EXPECT_EQ(DecodeEvent(0x00807088, false, true), "hotkey ' F1' up");

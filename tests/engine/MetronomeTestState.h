@@ -51,8 +51,8 @@ class MetronomeTest : public EngineTest {
     EngineTest::SetUp();
     ResetStyleState();
     InitMetronomeHooks();
-    DrumVelVar = 0;
-    BassVelVar = 0;
+    DrumStore.VelVar = 0;
+    BassStore.VelVar = 0;
     Metr.DrumPatCopy = TMetrPatCopy{};
     Metr.BassPatCopy = TMetrPatCopy{};
     MetrRandom = &MetrRandomDefault;

@@ -61,8 +61,8 @@ TEST_F(MetronomeDrumTest, FactoryMainBarPlaysThePatternOnTheDrumChannel) {
   EXPECT_EQ(b.ChanPend, 9);
   EXPECT_EQ(b.Chan[1], 9);
   EXPECT_EQ(b.PitchLocked, 1);
-  EXPECT_EQ(DrumBuiltStyle, 0);
-  EXPECT_EQ(DrumBuiltPat, 0);
+  EXPECT_EQ(DrumStore.BuiltStyle, 0);
+  EXPECT_EQ(DrumStore.BuiltPat, 0);
   EXPECT_EQ(Metr.DrumPatCopy.StepsPerWhole, 16);
   EXPECT_EQ(Showing.MetrDrumChanged, 1);  // the copy is fresh
   EXPECT_EQ(Metr.MetrRebuildPending, 0);  // no chain, no variation: nothing to do at the part end
@@ -82,14 +82,14 @@ TEST_F(MetronomeDrumTest, FlamsPlayLateInTheStepAndNeverReachPastTheGap) {
                                        {15360, kEnd}}));  // a drum "t" is no note
 
   // Flams off: "f" is silent and "b" a plain note.
-  DrumFlamSpeed = 100;
+  DrumStore.FlamSpeed = 100;
   ASSERT_TRUE(RequestMetrRebuild());
   EXPECT_EQ(PartEvents(0, 0), (PartEvs{{3840, On(kSD, 80)}, {3960, Off(kSD)}, {15360, kEnd}}));
 
   // 16 steps to a 2/4 bar are 32nds: a full-speed flam would be twice the 420-tick gap; it is held
   // to the gap, starting where the note ends. The bar takes the pattern's time signature.
-  DrumFlamSpeed = 0;
-  DrumPatterns[0][0].TSigNum = 2;
+  DrumStore.FlamSpeed = 0;
+  DrumStore.Patterns[0][0].TSigNum = 2;
   SetOnlyRows(DrumStore, {{8, "fb.............."}});
   ASSERT_TRUE(RequestMetrRebuild());
   EXPECT_EQ(PartEvents(0, 0), (PartEvs{{60, On(kSD, 80)},
@@ -106,37 +106,37 @@ TEST_F(MetronomeDrumTest, FlamsPlayLateInTheStepAndNeverReachPastTheGap) {
 
 TEST_F(MetronomeDrumTest, AccentedStepsTakeTheAccentVelocityButTheirFlamsDoNot) {
   SetOnlyRows(DrumStore, {{0, "x.......x......."}, {3, "x.x.....b......."}});
-  DrumRowAccVel[2] = 110;
+  DrumStore.RowAccVel[2] = 110;
   BuildMetronomeBar(0, false);
   EXPECT_EQ(NoteOns(),
             (PartEvs{{0, On(kCH, 110)}, {1920, On(kCH, 80)}, {7680, On(kCH, 110)}, {8304, On(kCH, 80)}}));
 
-  DrumAccentEnabled = 0;
+  DrumStore.AccentEnabled = 0;
   ASSERT_TRUE(RequestMetrRebuild());
   EXPECT_EQ(NoteOns(),
             (PartEvs{{0, On(kCH, 80)}, {1920, On(kCH, 80)}, {7680, On(kCH, 80)}, {8304, On(kCH, 80)}}));
 }
 
 TEST_F(MetronomeDrumTest, RowsOffOrEmptyPlayNothingAndAnUnplayablePatternGivesAnEmptyBar) {
-  DrumRowOn[2] = 0;   // hi-hat
-  DrumRowOn[14] = 0;  // bass drum
+  DrumStore.RowOn[2] = 0;   // hi-hat
+  DrumStore.RowOn[14] = 0;  // bass drum
   BuildMetronomeBar(0, false);
   EXPECT_EQ(NoteOns(), (PartEvs{{3840, On(kSD, 80)}, {11520, On(kSD, 80)}}));
 
-  DrumRowOn[7] = 0;
+  DrumStore.RowOn[7] = 0;
   ASSERT_TRUE(RequestMetrRebuild());
   EXPECT_EQ(PartEvents(0, 0), (PartEvs{{15360, kEnd}}));
 
   // A style that does not exist: an empty bar as long as the last pattern's.
-  DrumRowOn.fill(1);
-  DrumStyleNo = 7;
+  DrumStore.RowOn.fill(1);
+  DrumStore.StyleNo = 7;
   ASSERT_TRUE(RequestMetrRebuild());
   EXPECT_EQ(PartEvents(0, 0), (PartEvs{{15360, kEnd}}));
 }
 
 TEST_F(MetronomeDrumTest, PatternsWithOddStepsOrSignaturesNeverDivideByZero) {
   // One step in 7/4: 4/7 of a step per whole note comes out 0 and is taken as 1.
-  TStylePattern& p = DrumPatterns[0][0];
+  TStylePattern& p = DrumStore.Patterns[0][0];
   SetOnlyRows(DrumStore, {{8, "x"}}, 1);
   p.TSigNum = 7;
   BuildMetronomeBar(0, false);
@@ -153,7 +153,7 @@ TEST_F(MetronomeDrumTest, PatternsWithOddStepsOrSignaturesNeverDivideByZero) {
 }
 
 TEST_F(MetronomeDrumTest, VariedVelocitiesComeFromTheRandomSourceAndAskForARebuildEachCycle) {
-  DrumVelVar = 40;
+  DrumStore.VelVar = 40;
   MetrRandom = [](int32_t n) { return n - 1; };  // the top of the range: + 9
   BuildMetronomeBar(0, false);
   for (const test::PartEv& e : NoteOns()) EXPECT_EQ(e.msg >> 16, 89u) << e.time;
@@ -164,10 +164,10 @@ TEST_F(MetronomeDrumTest, VariedVelocitiesComeFromTheRandomSourceAndAskForARebui
 TEST_F(MetronomeDrumTest, TheFullestBarFitsThePartWithoutAllocating) {
   // Every row on and full of flammed notes, four bars, varied velocities: 3840 notes and their
   // 60 end markers still fit a part.
-  TStylePattern& p = DrumPatterns[0][0];
+  TStylePattern& p = DrumStore.Patterns[0][0];
   for (int r = 0; r < kStyleRows; ++r) SetStyleRow(p, r, "bbbbbbbbbbbbbbbb");
   Cfg.MetrBars = 4;
-  DrumVelVar = 100;
+  DrumStore.VelVar = 100;
   Showing.MetrDrumChanged = 0;
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || !__has_include(<malloc.h>)
   BuildMetronomeBar(0, false);
@@ -213,8 +213,8 @@ TEST_F(MetronomeBassTest, FactoryMainBarTiesNotesAcrossStepsAndToTheBarEnd) {
   EXPECT_EQ(Seqs.PartBufs[0][0].FirstNote, 48);
   EXPECT_EQ(Seqs.PartBufs[0][0].LowNote, 36);
   EXPECT_EQ(Seqs.PartBufs[0][0].HighNote, 48);
-  EXPECT_EQ(BassBuiltPat, 0);
-  EXPECT_EQ(DrumBuiltPat, -1);  // the drum store is not touched
+  EXPECT_EQ(BassStore.BuiltPat, 0);
+  EXPECT_EQ(DrumStore.BuiltPat, -1);  // the drum store is not touched
 }
 
 TEST_F(MetronomeBassTest, TiesEndAtNotesAtRestsAndAtEachBarEnd) {
@@ -252,8 +252,8 @@ TEST_F(MetronomeBassTest, AGraceLongerThanTheGapShortensTheNoteBeforeIt) {
 
   // A full-speed grace on 32nd steps would outlast its step; it is held to the step, so nothing
   // starts before the step does.
-  BassGraceSpeed = 0;
-  BassPatterns[0][0].TSigNum = 2;
+  BassStore.FlamSpeed = 0;
+  BassStore.Patterns[0][0].TSigNum = 2;
   ASSERT_TRUE(RequestMetrRebuild());
   EXPECT_EQ(PartEvents(0, 0), (PartEvs{{0, On(kB8, 80)},
                                        {0, Off(kB8)},
@@ -264,23 +264,23 @@ TEST_F(MetronomeBassTest, AGraceLongerThanTheGapShortensTheNoteBeforeIt) {
                                        {7680, kEnd}}));
 
   // No grace: "b" is a plain note and "f" silent.
-  BassGraceSpeed = 100;
+  BassStore.FlamSpeed = 100;
   ASSERT_TRUE(RequestMetrRebuild());
   EXPECT_EQ(PartEvents(0, 0), (PartEvs{{0, On(kB8, 80)}, {360, Off(kB8)}, {7680, kEnd}}));
 }
 
 TEST_F(MetronomeBassTest, AccentsAndVariationUseTheBassSettings) {
   SetOnlyRows(BassStore, {{0, "x......."}, {15, "x.t....."}});
-  BassRowAccVel[14] = 120;
-  BassVelVar = 20;
-  DrumVelVar = 100;
+  BassStore.RowAccVel[14] = 120;
+  BassStore.VelVar = 20;
+  DrumStore.VelVar = 100;
   MetrRandom = [](int32_t n) { return n == 20 ? 0 : n - 1; };  // 20 gives - 5
   BuildMetronomeBar(0, false);
   EXPECT_EQ(NoteOns(), (PartEvs{{0, On(kB15, 115)}, {3840, On(kB15, 75)}}));
   EXPECT_EQ(Metr.MetrRebuildPending, 1);
 
-  BassAccentEnabled = 0;
-  BassVelVar = 0;
+  BassStore.AccentEnabled = 0;
+  BassStore.VelVar = 0;
   ASSERT_TRUE(RequestMetrRebuild());
   EXPECT_EQ(NoteOns(), (PartEvs{{0, On(kB15, 80)}, {3840, On(kB15, 80)}}));
   EXPECT_EQ(Metr.MetrRebuildPending, 0);
@@ -292,14 +292,14 @@ TEST_F(MetronomeBassTest, AccentsAndVariationUseTheBassSettings) {
 class MetronomeChainTest : public MetronomeDrumTest {
  protected:
   static void SetChain(TChainStep first, TChainStep second) {
-    DrumChains[0][0] = first;
-    DrumChains[0][1] = second;
+    DrumStore.Chains[0][0] = first;
+    DrumStore.Chains[0][1] = second;
   }
   struct Pos {
     int32_t chain, step, pattern;
     bool operator==(const Pos&) const = default;
   };
-  static Pos Now() { return {DrumChainNo, DrumChainStepNo, DrumBuiltPat}; }
+  static Pos Now() { return {DrumStore.ChainNo, DrumStore.ChainStepNo, DrumStore.BuiltPat}; }
 };
 
 // Steps {style 0, pattern 0, twice} and {style 0, pattern 30 (the break), once}, played through the
@@ -308,7 +308,7 @@ TEST_F(MetronomeChainTest, TheChainStepsAtEachPartEndAsTheMetronomePlays) {
   SetChain({-1, 0, 0, 2}, {-1, 0, 30, 1});
   EXPECT_TRUE(SetDrumChainMode(true));  // asks for the rebuild: built at once while stopped
   EXPECT_EQ(Now(), (Pos{0, 0, 0}));
-  EXPECT_EQ(DrumChainRepeat, 2);
+  EXPECT_EQ(DrumStore.ChainRepeat, 2);
   EXPECT_EQ(Metr.MetrRebuildPending, 1);
   Play(0);
   std::vector<Pos> bars;
@@ -327,7 +327,7 @@ TEST_F(MetronomeChainTest, TheChainStepsAtEachPartEndAsTheMetronomePlays) {
   Ticks(2000);
   EXPECT_EQ(SeqBuf(0).SeqState, TSeqState::Stopped);
   EXPECT_EQ(Now(), (Pos{0, 0, 0}));
-  EXPECT_EQ(DrumChainRepeat, 2);
+  EXPECT_EQ(DrumStore.ChainRepeat, 2);
 }
 
 TEST_F(MetronomeChainTest, ChainsFallBackToTheStartAndKeepThePatternForAnInvalidStep) {
@@ -351,32 +351,32 @@ TEST_F(MetronomeChainTest, ABreakPlaysForOneBarThenTheMainReturns) {
   BuildMetronomeBar(0, false);
   ASSERT_TRUE(ArmDrumBreak());
   BuildMetronomeBar(0, true);
-  EXPECT_EQ(DrumBuiltPat, 30);
-  EXPECT_EQ(DrumBreakActive, 1);
+  EXPECT_EQ(DrumStore.BuiltPat, 30);
+  EXPECT_EQ(DrumStore.BreakActive, 1);
   EXPECT_EQ(Metr.MetrRebuildPending, 1);  // the return is built at the next part end
   EXPECT_EQ(NoteOns().back(), (test::PartEv{13440, On(kBD, 80)}));
   BuildMetronomeBar(0, true);
-  EXPECT_EQ(DrumBuiltPat, 0);
-  EXPECT_EQ(DrumBreakActive, 0);
+  EXPECT_EQ(DrumStore.BuiltPat, 0);
+  EXPECT_EQ(DrumStore.BreakActive, 0);
   EXPECT_EQ(Metr.MetrRebuildPending, 1);  // the main pattern is taken afresh
   BuildMetronomeBar(0, true);
-  EXPECT_EQ(DrumBuiltPat, 0);
+  EXPECT_EQ(DrumStore.BuiltPat, 0);
   EXPECT_EQ(Metr.MetrRebuildPending, 0);
 }
 
 TEST_F(MetronomeChainTest, RestartingTheChainFollowsTheMetronomeType) {
   SetChain({-1, 0, 0, 1}, {-1, 0, 0, 1});
-  DrumChainStepNo = 1;
-  BassChainStepNo = 1;
+  DrumStore.ChainStepNo = 1;
+  BassStore.ChainStepNo = 1;
   Cfg.MetrTypePitchLocked = 0;
   EngineHooks.RestartStyleChain();
-  EXPECT_EQ(BassChainStepNo, -1);
-  EXPECT_EQ(DrumChainStepNo, 1);
+  EXPECT_EQ(BassStore.ChainStepNo, -1);
+  EXPECT_EQ(DrumStore.ChainStepNo, 1);
   EXPECT_EQ(Showing.CfgBassRefresh, 0);  // its window is not showing
   Cfg.MetrTypePitchLocked = 1;
   Showing.CfgDrumShowing = 1;
   EngineHooks.RestartStyleChain();
-  EXPECT_EQ(DrumChainStepNo, -1);
+  EXPECT_EQ(DrumStore.ChainStepNo, -1);
   EXPECT_EQ(Showing.CfgDrumRefresh, 1);
 }
 
@@ -385,7 +385,7 @@ TEST_F(MetronomeChainTest, RestartingTheChainFollowsTheMetronomeType) {
 TEST_F(MetronomeChainTest, RebuildingEachCycleStepsBarsAndSweepsOncePerBar) {
   for (int32_t varied : {0, 40}) {
     SCOPED_TRACE(varied);
-    DrumVelVar = varied;
+    DrumStore.VelVar = varied;
     ASSERT_TRUE(RequestMetrRebuild());
     Play(0);
     PlayCycle.BarNo = 0;

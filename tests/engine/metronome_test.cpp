@@ -264,8 +264,8 @@ TEST(MetronomeVelocity, RandomisedVelocitiesMoveByHalfTheVariationAtMostAndStayI
   EXPECT_EQ(RandomiseVel(80, 40), 89);
   EXPECT_EQ(RandomiseVel(80, 0), 80);
   EXPECT_EQ(RandomiseVel(200, 0), 127);
-  DrumVelVar = 40;
-  BassVelVar = 0;
+  DrumStore.VelVar = 40;
+  BassStore.VelVar = 0;
   EXPECT_EQ(RandomiseDrumVel(80), 89);
   EXPECT_EQ(RandomiseBassVel(80), 80);
 
@@ -282,8 +282,8 @@ TEST(MetronomeVelocity, RandomisedVelocitiesMoveByHalfTheVariationAtMostAndStayI
   }
   EXPECT_EQ(lo, 70);
   EXPECT_EQ(hi, 89);
-  DrumVelVar = 40;
-  BassVelVar = 40;
+  DrumStore.VelVar = 40;
+  BassStore.VelVar = 40;
 }
 
 }  // namespace

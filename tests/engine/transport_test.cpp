@@ -417,8 +417,8 @@ TEST_F(TransportTest, TheMetronomeSeqRestartsItsChainAndTakesAPendingRebuildAtIt
   Cfg.MetrSeqNo = 1;
   Cfg.MetrModeStyles = 1;
   // Randomised velocities would ask for a rebuild at every end of part.
-  const int32_t velVar = BassVelVar;
-  BassVelVar = 0;
+  const int32_t velVar = BassStore.VelVar;
+  BassStore.VelVar = 0;
   FillCycle(0, 1);
   Play(1);
   Metr.MetrRebuildPending = 1;
@@ -452,7 +452,7 @@ TEST_F(TransportTest, TheMetronomeSeqRestartsItsChainAndTakesAPendingRebuildAtIt
   EXPECT_EQ(Metr.MetrRebuildPending, 1);
   Cfg.MetrSeqNo = -1;
   EXPECT_FALSE(RequestMetrRebuild());
-  BassVelVar = velVar;
+  BassStore.VelVar = velVar;
 }
 
 }  // namespace
