@@ -15,6 +15,7 @@
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
+#include "keymaps/KeyCodes.h"
 #include "keymaps/KeyModes.h"
 #include "platform/midi/ShortMsg.h"
 #include "settings/Settings.h"
@@ -325,7 +326,7 @@ void HandleMidiStart(int32_t port, int32_t) {
       b.SelChanged = 1;
     }
   }
-  if (MidiInHooks.ExecCommand) MidiInHooks.ExecCommand(static_cast<uint8_t>(port), 0xFA, kCmdPlay);
+  if (MidiInHooks.ExecCommand) MidiInHooks.ExecCommand(static_cast<uint8_t>(port), 0xFA, CmdPlay);
 }
 
 void HandleMidiStop(int32_t port, int32_t) {
@@ -339,7 +340,7 @@ void HandleMidiStop(int32_t port, int32_t) {
     b.Selected = 1;
     b.SelChanged = 1;
   }
-  if (MidiInHooks.ExecCommand) MidiInHooks.ExecCommand(static_cast<uint8_t>(port), 0xFC, kCmdStop);
+  if (MidiInHooks.ExecCommand) MidiInHooks.ExecCommand(static_cast<uint8_t>(port), 0xFC, CmdStop);
 }
 
 void LocalControlOff() {

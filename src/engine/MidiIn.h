@@ -81,9 +81,6 @@ struct TMidiInHooks {
 };
 inline TMidiInHooks MidiInHooks;
 
-constexpr uint8_t kCmdPlay = 2;
-constexpr uint8_t kCmdStop = 55;
-
 // The MIDI layer's input callback (MIDI-in worker thread); instance is the MidiInDevs index the
 // device was opened with. Nothing is done while Initialising or with no input port allocated.
 void MidiInCallback(midi::Handle handle, uintptr_t instance, const midi::InMessage& m);

@@ -22,6 +22,7 @@
 #include "engine/RunControl.h"
 #include "engine/RunTestState.h"
 #include "engine/Transport.h"
+#include "keymaps/KeyCodes.h"
 #include "keymaps/KeyModes.h"
 #include "platform/midi/Midi.h"
 
@@ -35,7 +36,7 @@ using Lines = std::vector<std::string>;
 // Stands in for the command executor, which the key path installs: Stop is the transport's
 // StopSeqs, Play starts the selected stopped seqs from their first event.
 void StandInCommand(uint8_t, uint32_t, uint8_t code) {
-  if (code == kCmdStop) {
+  if (code == CmdStop) {
     StopSeqs();
     return;
   }

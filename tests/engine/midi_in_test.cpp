@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/RunTestState.h"
+#include "keymaps/KeyCodes.h"
 #include "keymaps/KeyModes.h"
 
 namespace vel {
@@ -60,7 +61,7 @@ void StandInCommand(uint8_t, uint32_t, uint8_t code) {
   std::vector<uint8_t> sel;
   for (int s = 0; s <= LastSeq(); ++s) sel.push_back(SeqBuf(s).Selected);
   gCommands.push_back({code, sel});
-  if (code == kCmdStop) {
+  if (code == CmdStop) {
     StopSeqs();
     return;
   }
@@ -153,7 +154,7 @@ TEST_F(MidiInTest, StartInsideASysExIsObeyedAndTheSysExGoesOn) {
   In(0, 0xFA);
   EXPECT_EQ(MidiIn.InSysEx[0], 1);
   ASSERT_EQ(gCommands.size(), 1u);
-  EXPECT_EQ(gCommands[0].first, kCmdPlay);
+  EXPECT_EQ(gCommands[0].first, CmdPlay);
   In(0, 0x6407);  // a data byte still belongs to the SysEx
   In(0, 0xF7);
   EXPECT_EQ(MidiIn.InSysEx[0], 0);
@@ -341,13 +342,13 @@ TEST_F(MidiInTest, StopThenStartRestartsExactlyTheSeqsThatWerePlaying) {
   Play(2);
   Inject(0, 0xFC, 10);
   ASSERT_EQ(gCommands.size(), 1u);
-  EXPECT_EQ(gCommands[0], (std::pair<uint8_t, std::vector<uint8_t>>{kCmdStop, {1, 1, 1, 1}}));
+  EXPECT_EQ(gCommands[0], (std::pair<uint8_t, std::vector<uint8_t>>{CmdStop, {1, 1, 1, 1}}));
   TimerProc(7, 0);
   for (int s = 0; s < kSeqs; ++s) EXPECT_EQ(SeqBuf(s).SeqState, TSeqState::Stopped) << s;
 
   Inject(0, 0xFA, 20);
   ASSERT_EQ(gCommands.size(), 2u);
-  EXPECT_EQ(gCommands[1], (std::pair<uint8_t, std::vector<uint8_t>>{kCmdPlay, {1, 0, 1, 0}}));
+  EXPECT_EQ(gCommands[1], (std::pair<uint8_t, std::vector<uint8_t>>{CmdPlay, {1, 0, 1, 0}}));
   EXPECT_EQ(SeqBuf(0).SeqState, TSeqState::Playing);
   EXPECT_EQ(SeqBuf(1).SeqState, TSeqState::Stopped);
   EXPECT_EQ(SeqBuf(2).SeqState, TSeqState::Playing);
@@ -366,7 +367,7 @@ TEST_F(MidiInTest, ContinueStartsOnlyWhenAllowedAndSyncNeedsItsSwitch) {
   Cfg.MidiInSyncContEnabled = 1;
   In(1, 0xFB);
   ASSERT_EQ(gCommands.size(), 1u);
-  EXPECT_EQ(gCommands[0].first, kCmdPlay);
+  EXPECT_EQ(gCommands[0].first, CmdPlay);
 }
 
 TEST_F(MidiInTest, WithTheExternalClockOnlyTheClockPortStartsAndStops) {
@@ -382,7 +383,7 @@ TEST_F(MidiInTest, WithTheExternalClockOnlyTheClockPortStartsAndStops) {
   In(1, 0xFA);
   In(1, 0xFC);
   ASSERT_EQ(gCommands.size(), 2u);
-  EXPECT_EQ(gCommands[1].first, kCmdStop);
+  EXPECT_EQ(gCommands[1].first, CmdStop);
 }
 
 TEST_F(MidiInTest, StartWorksInLiveAndCommandModeStopOnlyInLive) {

@@ -1,0 +1,16 @@
+#include "keys/KeyPath.h"
+
+#include "engine/MidiIn.h"
+#include "engine/Transport.h"
+#include "keys/Commands.h"
+#include "keys/KeyRouting.h"
+
+namespace vel {
+
+void InstallKeyPath() {
+  MidiInHooks.RouteKeyByKeyMode = &RouteKeyByKeyMode;
+  MidiInHooks.ExecCommand = &ExecCommand;
+  EngineHooks.FinishFtnEntry = &FinishFtnEntry;
+}
+
+}  // namespace vel

@@ -1,0 +1,28 @@
+#pragma once
+// Numeric argument entry: the RangeN codes shared by every argument mode, and the program, tempo
+// (with tap tempo) and channel modes, one key mode per digit place; the octave calibration key.
+// Runs on the key path's thread under EngineLock.
+#include <cstdint>
+
+#include "keys/KeyArgs.h"
+
+namespace vel {
+
+// The digit 0..9 of a RangeN code, else -1 after carrying out the codes every argument mode
+// shares (escape, hold, switches to another argument mode).
+int32_t DecodeNumKey(uint8_t input, uint8_t code);
+
+void HandleProgModeKey(uint8_t input, uint32_t msg, uint8_t code);
+void HandleTempoModeKey(uint8_t input, uint8_t code);
+void HandleChanModeKey(uint8_t input, uint32_t msg, uint8_t code);
+
+// A key in the calibrate mode: sets the input's octave offset from a key a whole number of octaves
+// from its calibration key and raises CalibDone; other keys change nothing.
+void CalibrateOctave(uint8_t input, int32_t note, bool progCalib);
+
+// End of an entry: with KeyHold back to the first place, else Live mode.
+void ProgEntryDone();
+void TempoEntryDone();
+void ChanEntryDone();
+
+}  // namespace vel
