@@ -1,8 +1,11 @@
 #include "mainwindow/forms/Main.h"
 
 #include <QApplication>
+#include <mutex>
 
+#include "base/EngineLock.h"
 #include "engine/KeyMode.h"
+#include "keymaps/KeyMapsFactory.h"
 #include "keys/KeyPath.h"
 
 int main(int argc, char* argv[]) {
@@ -11,6 +14,10 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationDisplayName("Vellorine");
   vel::InstallKeyModeCalls();
   vel::InstallKeyPath();
+  {
+    std::lock_guard lock(vel::EngineLock);
+    vel::LoadKeyMapsFactory();
+  }
   vel::TfrmMain frmMain;
   frmMain.show();
   return QApplication::exec();
