@@ -3,6 +3,7 @@
 // the user, show the busy cursor, pump events, write the diagnostics log or refresh a showing
 // window, it calls through these function objects. The GUI fills them at start-up; tests install
 // recorders (tests/engine/UiRecorder.h). Every default does nothing, so core code runs headless.
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -32,6 +33,10 @@ struct UiHooks {
   // Asks a showing window to run one of its refresh procedures, named as the window names it
   // (for example "LoadCfgPerfControls", "RefreshDrumStyleLists"). Windows not showing ignore it.
   std::function<void(const char* which)> Refresh = [](const char*) {};
+  // Moves the virtual keyboard's shown key range by keys (an octave recalibration). Called on the
+  // key path's thread, which for MIDI input is the MIDI-in thread: the window posts the move to
+  // the GUI thread and never lays itself out from here.
+  std::function<void(int32_t keys)> MoveTemplateKeyRange = [](int32_t) {};
 };
 
 // The hooks in force. Replace members only while no other thread calls through them (at start-up,

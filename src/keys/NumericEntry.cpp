@@ -1,18 +1,513 @@
 #include "keys/NumericEntry.h"
 
-// Placeholder bodies.
+#include <string>
+
+#include "base/General.h"
+#include "base/Messages.h"
+#include "base/Showing.h"
+#include "base/UiHooks.h"
+#include "engine/KeyMode.h"
+#include "engine/LivePath.h"
+#include "engine/PartBufs.h"
+#include "engine/Transport.h"
+#include "keymaps/KeyCodes.h"
+#include "keys/Commands.h"
+#include "keys/ValueSetters.h"
+#include "settings/Settings.h"
 
 namespace vel {
 
-int32_t DecodeNumKey(uint8_t, uint8_t) {
+namespace {
+
+// The argument modes of the numeric entries: one mode per digit place, most significant first.
+// Tempo: five places from 6 (hundredths of BPM, after NumTempoHiN), three from 8 (whole BPM).
+constexpr int32_t kTempoHi = 6;
+constexpr int32_t kTempo = 8;
+constexpr int32_t kTempoLast = 10;
+constexpr int32_t kTempoFromHi = 11;
+constexpr int32_t kTempoFrom = 13;
+constexpr int32_t kTempoFromLast = 15;
+constexpr int32_t kTempoToHi = 16;
+constexpr int32_t kTempoTo = 18;
+constexpr int32_t kTempoToLast = 20;
+constexpr int32_t kProg = 21;
+constexpr int32_t kProgLast = 23;
+constexpr int32_t kProgFrom = 24;
+constexpr int32_t kProgFromLast = 26;
+constexpr int32_t kProgTo = 27;
+constexpr int32_t kProgToLast = 29;
+constexpr int32_t kTap2 = 30;
+constexpr int32_t kTap3 = 31;
+constexpr int32_t kChan = 32;
+constexpr int32_t kChanLast = 33;
+constexpr int32_t kChanFrom = 63;
+constexpr int32_t kChanFromLast = 64;
+constexpr int32_t kChanTo = 65;
+constexpr int32_t kChanToLast = 66;
+// The first modes of the entries the switch codes lead to.
+constexpr int32_t kPlayCyclesNN = 36;
+constexpr int32_t kMuteCyclesNN = 38;
+constexpr int32_t kPlayMuteNN = 40;
+constexpr int32_t kMutePlayNN = 42;
+constexpr int32_t kPlayMuteTogNN = 44;
+constexpr int32_t kLoadAll = 48;
+constexpr int32_t kLoadAllExt = 50;
+constexpr int32_t kLoadSel = 52;
+constexpr int32_t kLoadSelExt = 54;
+constexpr int32_t kSaveAll = 56;
+constexpr int32_t kSaveSel = 58;
+constexpr int32_t kTempoSlew = 60;
+constexpr int32_t kVel = 80;
+constexpr int32_t kPart = 81;
+constexpr int32_t kPort = 82;
+constexpr int32_t kPlayCyclesN = 83;
+constexpr int32_t kMuteCyclesN = 84;
+constexpr int32_t kPlayMuteN = 85;
+constexpr int32_t kMutePlayN = 86;
+constexpr int32_t kPlayMuteTogN = 87;
+
+// The keyed ranges. A tempo keyed in three places is whole BPM, in five hundredths of BPM; the
+// two ranges do not meet, so a value that passed its check tells how it was keyed.
+constexpr int32_t kLastProg = 127;
+constexpr int32_t kFirstChan = 1;
+constexpr int32_t kLastChan = 16;
+constexpr int32_t kLowBpm = kMinTempo / 100;
+constexpr int32_t kHighBpm = kMaxTempo / 100;
+
+int32_t ModeNow() {
+  return ModeNo(Keys.KeyMode.load());
+}
+
+void EnterMode(int32_t mode) {
+  SetKeyMode(KeyModeFromNo(mode));
+}
+
+bool InModes(int32_t mode, int32_t first, int32_t last) {
+  return mode >= first && mode <= last;
+}
+
+// A digit keyed in the place of mode, within the places first..last: adds it at its place value
+// and moves to the next place. True when it filled the last place.
+bool KeyDigit(int32_t mode, int32_t last, int32_t digit, int32_t& acc) {
+  int32_t placeValue = 1;
+  for (int32_t m = mode; m < last; ++m) placeValue *= 10;
+  acc += digit * placeValue;
+  if (mode < last) {
+    EnterMode(mode + 1);
+    return false;
+  }
+  return true;
+}
+
+std::string Digits(int32_t value, int32_t places) {
+  return PadStr(std::to_string(value), -places, '0');
+}
+
+std::string SweepArrow(bool bothWays) {
+  return bothWays ? "<-->" : "-->";
+}
+
+// ---- tempo ----
+
+bool TempoInRange(int32_t value, bool fivePlaces) {
+  return fivePlaces ? InRange(value, kMinTempo, kMaxTempo) : InRange(value, kLowBpm, kHighBpm);
+}
+void ReportTempoOutOfRange(int32_t value, bool fivePlaces) {
+  if (fivePlaces) {
+    ReportValueOutOfRange("Tempo", value, kMinTempo, kMaxTempo);
+  } else {
+    ReportValueOutOfRange("Tempo", value, kLowBpm, kHighBpm);
+  }
+}
+// Of a keyed tempo within its range: hundredths of BPM, and the text, as keyed.
+int32_t TempoOfEntry(int32_t value) {
+  return value >= kMinTempo ? value : value * 100;
+}
+std::string TempoEntryText(int32_t value) {
+  return Digits(value, value > 1000 ? 5 : 3);
+}
+
+void KeyTapTempo(int32_t mode) {
+  const int32_t now = Transport.MsClock.load();
+  if (mode == kTempo) {
+    Args.TapTempoTime = now;
+    EnterMode(kTap2);
+    return;
+  }
+  if (mode == kTap2) {
+    Args.TapTempoInterval = now - Args.TapTempoTime;
+    Args.TapTempoTime = now;
+    EnterMode(kTap3);
+    return;
+  }
+  if (mode != kTap3) return;
+  // The mean of the two intervals.
+  Args.TapTempoInterval =
+      static_cast<int32_t>((static_cast<int64_t>(now) - Args.TapTempoTime + Args.TapTempoInterval) / 2);
+  // A tap is a quarter note, or with TapTempoOnBeats one beat of the time signature's note value.
+  int32_t quarterTaps = 6000000;
+  if (Cfg.TapTempoOnBeats && Cfg.NoteLenFrac >= 1) quarterTaps = 24000000 / Cfg.NoteLenFrac;
+  Args.TapTempoValue = Args.TapTempoInterval < 1 ? Cfg.Tempo : quarterTaps / Args.TapTempoInterval;
+  if (InRange(Args.TapTempoValue, kMinTempo, kMaxTempo)) {
+    SetTempoValue(VtAbsolute, Args.TapTempoValue, 0, 0, false);
+    Msgs.StatusMsg.Set("Tempo " + Digits(Args.TapTempoValue / 100, 3));
+  } else {
+    ReportValueOutOfRange("TapTempo", Args.TapTempoValue / 100, kLowBpm, kHighBpm);
+  }
+  TempoEntryDone();
+}
+
+// ---- program ----
+
+// After a program value, inc or dec: a keyboard that changes its octave with a program change
+// is recalibrated by the next key; otherwise the usual end of entry.
+void ProgValueDone() {
+  if (Cfg.ProgChangeCalibReqd && Live.Selected) {
+    Args.ProgCalibPending = 1;
+    Args.CalibDone = 0;
+    Args.CalibratePending = 1;
+    SetKeyMode(TKeyMode::Calibrate);
+    return;
+  }
+  ProgEntryDone();
+}
+
+}  // namespace
+
+int32_t DecodeNumKey(uint8_t, uint8_t code) {
+  switch (code) {
+    case NumEsc:
+      ReturnToLiveMode();
+      break;
+    case NumHold:
+      Keys.KeyHold = 1;
+      break;
+    case NumHoldOff:
+      Keys.KeyHold = 0;
+      break;
+    case NumHoldTog:
+      Keys.KeyHold = Keys.KeyHold ? 0 : 1;
+      break;
+    case Num0:
+    case Num1:
+    case Num2:
+    case Num3:
+    case Num4:
+    case Num5:
+    case Num6:
+    case Num7:
+    case Num8:
+    case Num9:
+      return code - Num0;
+    case NumPort:
+      EnterMode(kPort);
+      break;
+    case NumChan:
+      Args.ChanEntry = 0;
+      EnterMode(kChan);
+      break;
+    case NumProg:
+      ExpandProgTargets();
+      Args.ProgEntry = 0;
+      EnterMode(kProg);
+      break;
+    case NumVel:
+      EnterMode(kVel);
+      break;
+    case NumPart:
+      EnterMode(kPart);
+      break;
+    case NumLoad:
+      Args.LoadSceneEntry = 0;
+      if (AnySeqSelected()) {
+        EnterMode(Cfg.LoadExtScenes ? kLoadSelExt : kLoadSel);
+      } else {
+        EnterMode(Cfg.LoadExtScenes ? kLoadAllExt : kLoadAll);
+      }
+      break;
+    case NumSave:
+      Args.SaveSceneEntry = 0;
+      EnterMode(AnySeqSelected() ? kSaveSel : kSaveAll);
+      break;
+    case NumPlayN:
+      EnterMode(kPlayCyclesN);
+      break;
+    case NumPlayNN:
+      Args.PlayCyclesEntry = 0;
+      EnterMode(kPlayCyclesNN);
+      break;
+    case NumPlayMuteN:
+      EnterMode(kPlayMuteN);
+      break;
+    case NumPlayMuteNN:
+      Args.PlayCyclesEntry = 0;
+      EnterMode(kPlayMuteNN);
+      break;
+    case NumMuteN:
+      EnterMode(kMuteCyclesN);
+      break;
+    case NumMuteNN:
+      Args.MuteCyclesEntry = 0;
+      EnterMode(kMuteCyclesNN);
+      break;
+    case NumMutePlayN:
+      EnterMode(kMutePlayN);
+      break;
+    case NumMutePlayNN:
+      Args.MuteCyclesEntry = 0;
+      EnterMode(kMutePlayNN);
+      break;
+    case NumPlayMuteTogN:
+      EnterMode(kPlayMuteTogN);
+      break;
+    case NumPlayMuteTogNN:
+      Args.PmtCyclesEntry = 0;
+      EnterMode(kPlayMuteTogNN);
+      break;
+    case NumPitchN:
+      SetPitchCyclesCmd(false, 0);
+      break;
+    case NumPitchNN:
+      EnterPitchCyclesNN();
+      break;
+    case NumTempo:
+      Args.TempoEntry = 0;
+      Args.TempoEntryStarted = 0;
+      EnterMode(kTempo);
+      break;
+    case NumTempoSlew:
+      Args.TempoSlewEntry = 0;
+      EnterMode(kTempoSlew);
+      break;
+    default:
+      // NumLiveN, the codes each mode's handler takes first (NumInc .. TapTempo) and the map's
+      // ignore code.
+      break;
+  }
   return -1;
 }
-void HandleProgModeKey(uint8_t, uint32_t, uint8_t) {}
-void HandleTempoModeKey(uint8_t, uint8_t) {}
-void HandleChanModeKey(uint8_t, uint32_t, uint8_t) {}
-void CalibrateOctave(uint8_t, int32_t, bool) {}
-void ProgEntryDone() {}
-void TempoEntryDone() {}
-void ChanEntryDone() {}
+
+void HandleProgModeKey(uint8_t input, uint32_t, uint8_t code) {
+  const int32_t mode = ModeNow();
+  switch (code) {
+    case NumInc:
+    case NumDec:
+      if (mode != kProg) return;
+      SetProgValue(code == NumInc ? VtInc : VtDec, 0, 0, 0, false);
+      Msgs.StatusMsg.Set(code == NumInc ? "Prog inc" : "Prog dec");
+      ProgValueDone();
+      return;
+    case NumSweep1:
+    case NumSweep2:
+      if (mode != kProg && mode != kProgFrom) return;
+      Args.ProgSweepBothWays = code == NumSweep2 ? 1 : 0;
+      EnterMode(kProgFrom);
+      return;
+    default:
+      break;
+  }
+  const int32_t digit = DecodeNumKey(input, code);
+  if (digit < 0) return;
+  if (InModes(mode, kProg, kProgLast)) {
+    if (!KeyDigit(mode, kProgLast, digit, Args.ProgEntry)) return;
+    if (!InRange(Args.ProgEntry, 0, kLastProg)) {
+      ReportValueOutOfRange("Prog", Args.ProgEntry, 0, kLastProg);
+      ProgEntryDone();
+      return;
+    }
+    SetProgValue(VtAbsolute, Args.ProgEntry, 0, 0, false);
+    Msgs.StatusMsg.Set("Prog " + Digits(Args.ProgEntry, 3));
+    ProgValueDone();
+  } else if (InModes(mode, kProgFrom, kProgFromLast)) {
+    if (!KeyDigit(mode, kProgFromLast, digit, Args.ProgEntry)) return;
+    if (!InRange(Args.ProgEntry, 0, kLastProg)) {
+      ReportValueOutOfRange("Prog", Args.ProgEntry, 0, kLastProg);
+      ProgEntryDone();
+      return;
+    }
+    Args.ProgSweepTo = 0;
+    EnterMode(kProgTo);
+  } else if (InModes(mode, kProgTo, kProgToLast)) {
+    if (!KeyDigit(mode, kProgToLast, digit, Args.ProgSweepTo)) return;
+    if (!InRange(Args.ProgSweepTo, 0, kLastProg)) {
+      ReportValueOutOfRange("Prog", Args.ProgSweepTo, 0, kLastProg);
+    } else {
+      SetProgValue(VtSweep, 0, Args.ProgEntry, Args.ProgSweepTo, Args.ProgSweepBothWays);
+      Msgs.StatusMsg.Set("Prog sweep " + Digits(Args.ProgEntry, 3) + SweepArrow(Args.ProgSweepBothWays) +
+                         Digits(Args.ProgSweepTo, 3));
+    }
+    ProgEntryDone();
+  }
+}
+
+void HandleTempoModeKey(uint8_t input, uint8_t code) {
+  const int32_t mode = ModeNow();
+  // The entry's own codes count only before a five-place value is under way.
+  const bool started = Args.TempoEntryStarted != 0;
+  switch (code) {
+    case NumInc:
+    case NumDec:
+      if (started || mode != kTempo) return;
+      SetTempoValue(code == NumInc ? VtInc : VtDec, 0, 0, 0, false);
+      Msgs.StatusMsg.Set(code == NumInc ? "Tempo inc" : "Tempo dec");
+      TempoEntryDone();
+      return;
+    case NumSweep1:
+    case NumSweep2:
+      if (started || (mode != kTempo && mode != kTempoFrom)) return;
+      Args.TempoSweepBothWays = code == NumSweep2 ? 1 : 0;
+      EnterMode(kTempoFrom);
+      return;
+    case NumTempoHiN:
+      if (started || (mode != kTempo && mode != kTempoFrom && mode != kTempoTo)) return;
+      // Two more places in front: 8 to 6, 13 to 11, 18 to 16.
+      EnterMode(mode - (kTempo - kTempoHi));
+      Args.TempoEntryStarted = 1;
+      return;
+    case TapTempo:
+      if (!started) KeyTapTempo(mode);
+      return;
+    default:
+      break;
+  }
+  const int32_t digit = DecodeNumKey(input, code);
+  if (digit < 0) return;
+  if (InModes(mode, kTempoHi, kTempoLast)) {
+    if (!KeyDigit(mode, kTempoLast, digit, Args.TempoEntry)) return;
+    Args.TempoEntryStarted = 0;
+    if (!TempoInRange(Args.TempoEntry, started)) {
+      ReportTempoOutOfRange(Args.TempoEntry, started);
+    } else {
+      SetTempoValue(VtAbsolute, TempoOfEntry(Args.TempoEntry), 0, 0, false);
+      Msgs.StatusMsg.Set("Tempo " + TempoEntryText(Args.TempoEntry));
+    }
+    TempoEntryDone();
+  } else if (InModes(mode, kTempoFromHi, kTempoFromLast)) {
+    if (!KeyDigit(mode, kTempoFromLast, digit, Args.TempoEntry)) return;
+    Args.TempoEntryStarted = 0;
+    if (!TempoInRange(Args.TempoEntry, started)) {
+      ReportTempoOutOfRange(Args.TempoEntry, started);
+      TempoEntryDone();
+      return;
+    }
+    Args.TempoSweepTo = 0;
+    EnterMode(kTempoTo);
+  } else if (InModes(mode, kTempoToHi, kTempoToLast)) {
+    if (!KeyDigit(mode, kTempoToLast, digit, Args.TempoSweepTo)) return;
+    Args.TempoEntryStarted = 0;
+    if (!TempoInRange(Args.TempoSweepTo, started)) {
+      ReportTempoOutOfRange(Args.TempoSweepTo, started);
+    } else {
+      SetTempoValue(VtSweep, 0, TempoOfEntry(Args.TempoEntry), TempoOfEntry(Args.TempoSweepTo),
+                    Args.TempoSweepBothWays);
+      Msgs.StatusMsg.Set("Tempo sweep " + TempoEntryText(Args.TempoEntry) +
+                         SweepArrow(Args.TempoSweepBothWays) + TempoEntryText(Args.TempoSweepTo));
+    }
+    TempoEntryDone();
+  }
+}
+
+void HandleChanModeKey(uint8_t input, uint32_t, uint8_t code) {
+  const int32_t mode = ModeNow();
+  switch (code) {
+    case NumInc:
+    case NumDec:
+      if (mode != kChan) return;
+      SetChanValue(code == NumInc ? VtInc : VtDec, 0, 0, 0, false);
+      Msgs.StatusMsg.Set(code == NumInc ? "Channel inc" : "Channel dec");
+      ChanEntryDone();
+      return;
+    case NumSweep1:
+    case NumSweep2:
+      if (mode != kChan && mode != kChanFrom) return;
+      Args.ChanSweepBothWays = code == NumSweep2 ? 1 : 0;
+      EnterMode(kChanFrom);
+      return;
+    default:
+      break;
+  }
+  const int32_t digit = DecodeNumKey(input, code);
+  if (digit < 0) return;
+  // Channels are keyed 1..16 and stored 0..15.
+  if (InModes(mode, kChan, kChanLast)) {
+    if (!KeyDigit(mode, kChanLast, digit, Args.ChanEntry)) return;
+    if (!InRange(Args.ChanEntry, kFirstChan, kLastChan)) {
+      ReportValueOutOfRange("Channel", Args.ChanEntry, kFirstChan, kLastChan);
+    } else {
+      SetChanValue(VtAbsolute, static_cast<int8_t>(Args.ChanEntry - 1), 0, 0, false);
+      Msgs.StatusMsg.Set("Channel " + Digits(Args.ChanEntry, 2));
+    }
+    ChanEntryDone();
+  } else if (InModes(mode, kChanFrom, kChanFromLast)) {
+    if (!KeyDigit(mode, kChanFromLast, digit, Args.ChanEntry)) return;
+    if (!InRange(Args.ChanEntry, kFirstChan, kLastChan)) {
+      ReportValueOutOfRange("Channel", Args.ChanEntry, kFirstChan, kLastChan);
+      ChanEntryDone();
+      return;
+    }
+    Args.ChanSweepTo = 0;
+    EnterMode(kChanTo);
+  } else if (InModes(mode, kChanTo, kChanToLast)) {
+    if (!KeyDigit(mode, kChanToLast, digit, Args.ChanSweepTo)) return;
+    if (!InRange(Args.ChanSweepTo, kFirstChan, kLastChan)) {
+      ReportValueOutOfRange("Channel", Args.ChanSweepTo, kFirstChan, kLastChan);
+    } else {
+      SetChanValue(VtSweep, 0, static_cast<int8_t>(Args.ChanEntry - 1),
+                   static_cast<int8_t>(Args.ChanSweepTo - 1), Args.ChanSweepBothWays);
+      Msgs.StatusMsg.Set("Channel sweep " + Digits(Args.ChanEntry, 2) + SweepArrow(Args.ChanSweepBothWays) +
+                         Digits(Args.ChanSweepTo, 2));
+    }
+    ChanEntryDone();
+  }
+}
+
+void CalibrateOctave(uint8_t input, int32_t note, bool progCalib) {
+  if (input >= Cfg.InPortLiveCmdKey.size()) return;
+  const int32_t key = Cfg.InPortLiveCmdKey[input].load();
+  // A calibration key that names no note calibrates nothing.
+  if (!InRange(key, 0, 127)) return;
+  const int32_t d = note - key;
+  if (d % 12 != 0) return;
+  const int32_t shift = d / 12;
+  // The settings file keeps shifts of -9..9 octaves only.
+  if (!InRange(shift, -9, 9)) return;
+  const int32_t old = Cfg.InPortOctaveOffset[input].load();
+  if (shift != old) {
+    Cfg.InPortOctaveOffset[input] = shift;
+    if (Showing.TemplateShowing && Cfg.ProgChangeCalibReqd && Args.ProgCalibPending && progCalib)
+      Ui().MoveTemplateKeyRange((shift - old) * 12);
+  }
+  // Any key of the calibration key's pitch class ends the calibration, the same octave included.
+  Args.CalibDone = 1;
+}
+
+void ProgEntryDone() {
+  if (!Keys.KeyHold) {
+    ReturnToLiveMode();
+    return;
+  }
+  ExpandProgTargets();
+  Args.ProgEntry = 0;
+  EnterMode(kProg);
+}
+
+void TempoEntryDone() {
+  if (!Keys.KeyHold) {
+    ReturnToLiveMode();
+    return;
+  }
+  Args.TempoEntry = 0;
+  Args.TempoEntryStarted = 0;
+  EnterMode(kTempo);
+}
+
+void ChanEntryDone() {
+  if (!Keys.KeyHold) {
+    ReturnToLiveMode();
+    return;
+  }
+  Args.ChanEntry = 0;
+  EnterMode(kChan);
+}
 
 }  // namespace vel
