@@ -188,8 +188,8 @@ int32_t TempoStep(bool down, int32_t steps, int32_t low, int32_t high, float fac
   return static_cast<int32_t>(down ? std::max<int64_t>(t, low) : std::min<int64_t>(t, high));
 }
 
-void SetTargetTempo(int32_t tempo, bool glide) {
-  Cfg.TargetTempo = tempo >= 1000 ? RoundTempo(tempo) : tempo;
+void SetTargetTempo(int32_t tempo, bool glide, bool exact) {
+  Cfg.TargetTempo = tempo >= 1000 && !exact ? RoundTempo(tempo) : tempo;
   if (Cfg.TargetTempo == Cfg.Tempo) return;
   int32_t n = 0;
   if (glide) {

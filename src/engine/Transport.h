@@ -89,8 +89,9 @@ int32_t TicksToMs(int32_t ticks);
 // One step of the tempo: by steps x 1 BPM, or by factor^steps with UseLgTempos; kept within
 // low..high.
 int32_t TempoStep(bool down, int32_t steps, int32_t low, int32_t high, float factor);
-// The tempo the clock moves toward; with glide it gets there over TempoSlewTime.
-void SetTargetTempo(int32_t tempo, bool glide);
+// The tempo the clock moves toward, in whole BPM; with glide it gets there over TempoSlewTime.
+// exact keeps the hundredths (a tempo keyed to the hundredth).
+void SetTargetTempo(int32_t tempo, bool glide, bool exact = false);
 // The next tempo of the live tempo sweep, from the current Tempo.
 int32_t TempoSweepNext(int32_t low, int32_t high, uint8_t bothWays, uint8_t& dir, int32_t step);
 

@@ -378,7 +378,7 @@ void HandleTempoModeKey(uint8_t input, uint8_t code) {
     if (!TempoInRange(Args.TempoEntry, started)) {
       ReportTempoOutOfRange(Args.TempoEntry, started);
     } else {
-      SetTempoValue(VtAbsolute, TempoOfEntry(Args.TempoEntry), 0, 0, false);
+      SetTempoValue(VtAbsolute, TempoOfEntry(Args.TempoEntry), 0, 0, false, started);
       Msgs.StatusMsg.Set("Tempo " + TempoEntryText(Args.TempoEntry));
     }
     TempoEntryDone();

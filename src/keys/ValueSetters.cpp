@@ -279,7 +279,7 @@ void SetSVelValue(uint8_t valType, uint8_t value, uint8_t a, uint8_t b, bool pin
   });
 }
 
-void SetTempoValue(uint8_t valType, int32_t value, int32_t a, int32_t b, bool pingPong) {
+void SetTempoValue(uint8_t valType, int32_t value, int32_t a, int32_t b, bool pingPong, bool exact) {
   int32_t tempo = 0;
   switch (valType) {
     case VtAbsolute:
@@ -301,7 +301,7 @@ void SetTempoValue(uint8_t valType, int32_t value, int32_t a, int32_t b, bool pi
       Msgs.ErrMsg.Set("SetTempoValue-2 error: Unexpected ValType");
       return;
   }
-  SetTargetTempo(tempo, true);
+  SetTargetTempo(tempo, true, exact && valType == VtAbsolute);
 }
 
 bool SetPartValue(uint8_t valType, int32_t value, int32_t a, int32_t b, bool pingPong) {

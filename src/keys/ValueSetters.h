@@ -17,7 +17,8 @@ void SetPortValue(uint8_t valType, int8_t value, int8_t a, int8_t b, bool pingPo
 void SetChanValue(uint8_t valType, int8_t value, int8_t a, int8_t b, bool pingPong);
 void SetProgValue(uint8_t valType, int32_t value, int32_t a, int32_t b, bool pingPong);
 void SetSVelValue(uint8_t valType, uint8_t value, uint8_t a, uint8_t b, bool pingPong);
-void SetTempoValue(uint8_t valType, int32_t value, int32_t a, int32_t b, bool pingPong);
+// exact: an absolute value keyed to the hundredth of a BPM keeps its hundredths.
+void SetTempoValue(uint8_t valType, int32_t value, int32_t a, int32_t b, bool pingPong, bool exact = false);
 // False only for a bad valType.
 bool SetPartValue(uint8_t valType, int32_t value, int32_t a, int32_t b, bool pingPong);
 

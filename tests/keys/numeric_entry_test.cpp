@@ -165,6 +165,8 @@ TEST_F(NumericEntryTest, TempoEntries) {
       {{D(0), D(1), D(9)}, "W: Tempo command ignored; value 19 out of range 20 to 320", 10000, 1},
       {{NumTempoHiN, D(3), D(2), D(0), D(0), D(0)}, "Tempo 32000", 32000, 1},
       {{NumTempoHiN, D(0), D(2), D(0), D(0), D(0)}, "Tempo 02000", 2000, 1},
+      // Keyed to the hundredth, the tempo keeps its hundredths.
+      {{NumTempoHiN, D(0), D(9), D(5), D(5), D(0)}, "Tempo 09550", 9550, 1},
       {{NumTempoHiN, D(3), D(2), D(0), D(0), D(1)},
        "W: Tempo command ignored; value 32001 out of range 2000 to 32000",
        10000,
