@@ -170,6 +170,8 @@ bool OpenInPort(int32_t devIdx, int32_t port) {
   d.Opened = 1;
   d.Handle = h;
   d.PortNo = static_cast<int8_t>(port);
+  // An input that opens has a server: a later loss is a new one.
+  RunCtl.MidiServerLostTold = 0;
   return h != midi::kInvalidHandle;
 }
 

@@ -274,5 +274,34 @@ TEST_F(RunControlE2E, StopWhileTheKeyboardFloodsTheInputLeavesNothingSounding) {
   EXPECT_EQ(test::NoteOnsAfterLastReset(heard), Lines{});
 }
 
+TEST_F(RunControlE2E, ServerKilledWhileRunningIsSaidOnceInTheMidiLayersWords) {
+  // Two inputs on the server, each of which will report the loss.
+  ASSERT_TRUE(peer_->AddOutput("out2"));
+  midi::Rescan();
+  AllocatePeer();
+  const int32_t in2 = FindDev(RunCtl.MidiInDevs, RunCtl.MidiInDevsLast, "peer:out2");
+  ASSERT_GE(in2, 0);
+  RunCtl.InPortDevIdx[1] = static_cast<int8_t>(in2);
+  RunCtl.InPortsAllocated = 1;
+  ASSERT_TRUE(OpenInPort(in2, 1));
+  RunCtl.ProgState = TProgState::Config;
+  StartRunning();
+  ASSERT_EQ(RunCtl.ProgState, TProgState::Running);
+  ASSERT_TRUE(peer_->Queue({0xB0, 0x07, 0x64}));
+  EXPECT_EQ(ReceivedWhenSettled(1), Lines{"B0 07 64"});
+  ASSERT_TRUE(Msgs.WarnMsg.IsEmpty());
+
+  server_.Kill();
+  ASSERT_TRUE(test::WaitUntil([] { return !Msgs.WarnMsg.IsEmpty(); }));
+  EXPECT_EQ(Msgs.WarnMsg.TakeAndClear(), "JACK error: The MIDI server went away");
+  // Both inputs have told their loss, and the engine goes on sending into the void: nothing more
+  // is said.
+  midi::loopback::Drain();
+  std::this_thread::sleep_for(100ms);
+  EXPECT_TRUE(Msgs.WarnMsg.IsEmpty()) << Msgs.WarnMsg.Peek();
+  EXPECT_EQ(RunCtl.ProgState, TProgState::Running);
+  EXPECT_GT(Transport.MsClock.load(), 100);
+}
+
 }  // namespace
 }  // namespace vel
