@@ -194,6 +194,16 @@ void MidiInCallback(midi::Handle, uintptr_t instance, const midi::InMessage& m) 
       MidiIn.MidiInMoreData = 1;
       return;
     }
+    if (m.data == nullptr && m.length == 0 && m.msg == 0) {
+      // The device's MIDI server went away. Each of its inputs says so; the user is told once,
+      // in the MIDI layer's words, rather than shown a message that was never there.
+      if (!RunCtl.MidiServerLostTold) {
+        RunCtl.MidiServerLostTold = 1;
+        Msgs.WarnMsg.Set(std::string(midi::BackendName(midi::ActiveBackend())) +
+                         " error: " + midi::ErrorText(midi::kErrServerGone));
+      }
+      return;
+    }
     Msgs.WarnMsg.Set("MidiInCallback " + std::to_string(instance) +
                      " Invalid MIDI msg: " + IntToHex(m.msg, 8));
     return;

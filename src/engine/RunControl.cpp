@@ -170,6 +170,8 @@ bool OpenInPort(int32_t devIdx, int32_t port) {
   d.Opened = 1;
   d.Handle = h;
   d.PortNo = static_cast<int8_t>(port);
+  // An input that opens has a server: a later loss is a new one.
+  RunCtl.MidiServerLostTold = 0;
   return h != midi::kInvalidHandle;
 }
 
@@ -477,10 +479,6 @@ void StopRunning() {
   if (HaveOutPorts()) {
     {
       Lock lock(EngineLock);
-      // Note-offs for what the live output sounds on any channel (a multiplier range reaches
-      // past the live channel's reset), then the reset.
-      SilenceLiveNotes();
-      if (IsValidPort(RunCtl.LivePort)) ResetPortChannel(RunCtl.LivePort, Live.Chan[RunCtl.LivePort]);
       ResetSeqs(false, true);
       DeselectAll();
     }
@@ -510,6 +508,18 @@ void StopRunning() {
     SleepMs(100);
   }
   KillMidiTimer();
+  if (HaveOutPorts()) {
+    // The live output is silenced only now: until the timer's last tick it went on playing what
+    // the live queues held and what came in meanwhile, and a note or a pedal sent after the reset
+    // would be left hanging. Nothing plays those queues from here on (the timer is gone, the keys
+    // are off, the engine reset empties them), so these note-offs and this reset are the live
+    // output's last word.
+    Lock lock(EngineLock);
+    // Note-offs for what the live output sounds on any channel (a multiplier range reaches past
+    // the live channel's reset), then the reset.
+    SilenceLiveNotes();
+    if (IsValidPort(RunCtl.LivePort)) ResetPortChannel(RunCtl.LivePort, Live.Chan[RunCtl.LivePort]);
+  }
   ResetTimerResolution();
   StopHotkeySender();
   if (RunCtl.ProgState != TProgState::Config) SetProgState(TProgState::Config);

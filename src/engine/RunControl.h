@@ -69,6 +69,9 @@ struct TRun {
   uint8_t TimerExists = 0;
   // Guard of StopRunning: set by it, cleared only by StartRunning, so a second stop does nothing.
   uint8_t StopRunningBusy = 0;
+  // The user has been told that the MIDI server of the open inputs went away. Every input of that
+  // server reports the loss; one warning says it. Cleared when an input opens again.
+  uint8_t MidiServerLostTold = 0;
   // The state text last written to the diagnostics log.
   std::string LastLoggedState;
   // The command line (element 0 the program) and the two folders, as start-up found them; the start

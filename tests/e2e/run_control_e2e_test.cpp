@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <mutex>
@@ -21,6 +22,7 @@
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "engine/RunTestState.h"
+#include "engine/Sounding.h"
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
 #include "keymaps/KeyModes.h"
@@ -41,6 +43,12 @@ void StandInCommand(uint8_t, uint32_t, uint8_t code) {
     return;
   }
   test::StandInPlay();
+}
+
+// Stands in for the live keys: in key mode Live the notes of the control input are played on the
+// live output; in any other mode they are not.
+void StandInLiveKeys(int8_t, uint32_t msg, uint32_t, bool, bool) {
+  if (Keys.KeyMode == TKeyMode::Live) WriteLiveFifo(msg);
 }
 
 int32_t FindDev(const std::array<TMidiDevRec, midi::kMaxDevs>& table, int32_t last, const std::string& name) {
@@ -114,6 +122,26 @@ class RunControlE2E : public ::testing::Test {
     return out;
   }
 
+  // Everything the peer heard, once nothing more has come for 200 ms.
+  Lines ReceivedWhenQuiet() {
+    std::size_t n = peer_->Count();
+    for (auto quietSince = std::chrono::steady_clock::now();
+         std::chrono::steady_clock::now() - quietSince < 200ms;) {
+      std::this_thread::sleep_for(5ms);
+      if (peer_->Count() != n) {
+        n = peer_->Count();
+        quietSince = std::chrono::steady_clock::now();
+      }
+    }
+    EXPECT_LT(n, test::Peer::kKeep);
+    Lines out;
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::vector<uint8_t> bytes = peer_->At(i).Bytes();
+      out.push_back(test::Hex(std::string(bytes.begin(), bytes.end())));
+    }
+    return out;
+  }
+
   // Engine data as the MIDI-in thread left it.
   template <typename Read>
   static auto Locked(Read read) {
@@ -175,11 +203,11 @@ TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
   EXPECT_EQ(ReceivedWhenSettled(expected.size()), expected);
   EXPECT_EQ(Locked([] { return SeqBuf(0).SeqState; }), TSeqState::Playing);
 
-  // The stop resets the live channel, then the seqs' channel.
+  // The stop resets the seqs' channel, then, once the timer has stopped, the live channel.
   StopRunning();
   EXPECT_EQ(RunCtl.ProgState, TProgState::Config);
   EXPECT_EQ(RunCtl.TimerExists, 0);
-  expected = test::Join({expected, test::ChannelResetHex(2), test::ChannelResetHex(0)});
+  expected = test::Join({expected, test::ChannelResetHex(0), test::ChannelResetHex(2)});
   EXPECT_EQ(ReceivedWhenSettled(expected.size()), expected);
   // The inputs stay open: a controller in Config waits in its queue for the next run.
   ASSERT_TRUE(peer_->Queue({0xB0, 0x0A, 0x20}));
@@ -193,6 +221,86 @@ TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
     std::this_thread::sleep_for(1ms);
   }
   EXPECT_EQ(ReadLiveFifo(), 0x200AB0u);
+}
+
+TEST_F(RunControlE2E, StopWhileTheKeyboardFloodsTheInputLeavesNothingSounding) {
+  AllocatePeer();
+  Live.Chan[0] = 2;
+  MidiInHooks.RouteKeyByKeyMode = &StandInLiveKeys;
+  RunCtl.ProgState = TProgState::Config;
+  StartRunning();
+  ASSERT_EQ(RunCtl.ProgState, TProgState::Running);
+  ASSERT_EQ(RunCtl.TimerExists, 1);
+
+  // Notes overlapping one another, the pedal going down and up, about two messages a
+  // millisecond: more than the timer takes, so the live queue has always something waiting.
+  std::atomic<bool> flooding{true};
+  std::atomic<int> queued{0};
+  std::thread keyboard([&] {
+    for (int i = 0; flooding; ++i) {
+      const auto note = static_cast<uint8_t>(0x30 + i % 24);
+      const auto prev = static_cast<uint8_t>(0x30 + (i + 23) % 24);
+      std::vector<std::vector<uint8_t>> msgs = {{0x90, note, 0x64}, {0x80, prev, 0x00}};
+      if (i % 8 == 0) msgs.push_back({0xB0, 0x40, 0x7F});
+      if (i % 8 == 5) msgs.push_back({0xB0, 0x40, 0x00});
+      for (const auto& m : msgs) {
+        if (peer_->Queue(m)) ++queued;
+      }
+      std::this_thread::sleep_for(1ms);
+    }
+  });
+  std::this_thread::sleep_for(150ms);
+  const std::size_t heardBeforeStop = peer_->Count();
+  StopRunning();
+  // Input goes on arriving in Config, where it only waits in its queue.
+  std::this_thread::sleep_for(50ms);
+  flooding = false;
+  keyboard.join();
+  EXPECT_EQ(RunCtl.ProgState, TProgState::Config);
+  EXPECT_GT(queued.load(), 300);
+
+  const Lines heard = ReceivedWhenQuiet();
+  // The live output went on playing through the stop...
+  ASSERT_GT(heardBeforeStop, 0u);
+  int noteOnsInTheStop = 0;
+  for (std::size_t i = heardBeforeStop; i < heard.size(); ++i)
+    if (heard[i].rfind("92 ", 0) == 0 && heard[i].substr(6) != "00") ++noteOnsInTheStop;
+  EXPECT_GT(noteOnsInTheStop, 0);
+  // ...and its last word was the live channel's reset, after a note-off for each note it held.
+  const Lines reset = test::ChannelResetHex(2);
+  ASSERT_GE(heard.size(), reset.size());
+  EXPECT_EQ(Lines(heard.end() - static_cast<long>(reset.size()), heard.end()), reset);
+  EXPECT_EQ(test::LeftSounding(heard), Lines{});
+  EXPECT_EQ(test::NoteOnsAfterLastReset(heard), Lines{});
+}
+
+TEST_F(RunControlE2E, ServerKilledWhileRunningIsSaidOnceInTheMidiLayersWords) {
+  // Two inputs on the server, each of which will report the loss.
+  ASSERT_TRUE(peer_->AddOutput("out2"));
+  midi::Rescan();
+  AllocatePeer();
+  const int32_t in2 = FindDev(RunCtl.MidiInDevs, RunCtl.MidiInDevsLast, "peer:out2");
+  ASSERT_GE(in2, 0);
+  RunCtl.InPortDevIdx[1] = static_cast<int8_t>(in2);
+  RunCtl.InPortsAllocated = 1;
+  ASSERT_TRUE(OpenInPort(in2, 1));
+  RunCtl.ProgState = TProgState::Config;
+  StartRunning();
+  ASSERT_EQ(RunCtl.ProgState, TProgState::Running);
+  ASSERT_TRUE(peer_->Queue({0xB0, 0x07, 0x64}));
+  EXPECT_EQ(ReceivedWhenSettled(1), Lines{"B0 07 64"});
+  ASSERT_TRUE(Msgs.WarnMsg.IsEmpty());
+
+  server_.Kill();
+  ASSERT_TRUE(test::WaitUntil([] { return !Msgs.WarnMsg.IsEmpty(); }));
+  EXPECT_EQ(Msgs.WarnMsg.TakeAndClear(), "JACK error: The MIDI server went away");
+  // Both inputs have told their loss, and the engine goes on sending into the void: nothing more
+  // is said.
+  midi::loopback::Drain();
+  std::this_thread::sleep_for(100ms);
+  EXPECT_TRUE(Msgs.WarnMsg.IsEmpty()) << Msgs.WarnMsg.Peek();
+  EXPECT_EQ(RunCtl.ProgState, TProgState::Running);
+  EXPECT_GT(Transport.MsClock.load(), 100);
 }
 
 }  // namespace

@@ -553,6 +553,34 @@ TEST_F(MidiInTest, DriverErrorsBecomeWarningsAndLostInputLightsTheOverload) {
   EXPECT_EQ(Count(LiveFifo), 0);
 }
 
+TEST_F(MidiInTest, ALostServerIsSaidOnceUntilAnInputOpensAgain) {
+  Run(2);
+  // Each input of the server says it went away; the user hears it once, not as a broken message.
+  const struct {
+    int dev;
+    bool reopenFirst;
+    const char* warning;
+  } steps[] = {{0, false, "Loopback error: The MIDI server went away"},
+               {1, false, ""},
+               {0, false, ""},
+               {1, true, "Loopback error: The MIDI server went away"},
+               {0, false, ""}};
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.dev);
+    if (s.reopenFirst) {
+      ASSERT_TRUE(OpenInPort(s.dev, s.dev));
+      ASSERT_TRUE(StartInPort(s.dev, s.dev));
+    }
+    ASSERT_EQ(midi::loopback::LoseInput(s.dev), midi::kOk);
+    midi::loopback::Drain();
+    EXPECT_EQ(Msgs.WarnMsg.TakeAndClear(), s.warning);
+  }
+  EXPECT_EQ(midi::loopback::LoseInput(2), midi::kErrNotReady);
+  EXPECT_EQ(RunCtl.ProgState, TProgState::Running);
+  EXPECT_EQ(MidiIn.MidiInMoreData, 0);
+  EXPECT_EQ(Count(LiveFifo), 0);
+}
+
 // ---- virtual keyboard animation and the key mapper ----
 
 TEST_F(MidiInTest, ControlNotesAnimateTheVirtualKeyboardAndTheKeyMapper) {

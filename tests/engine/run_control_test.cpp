@@ -211,8 +211,9 @@ TEST_F(RunControlTest, StopResetsTheOutputsKillsTheTimerAndKeepsTheInputsOpen) {
                               "post: Kill timer ok", "timer: end 1", "post: Reset Res ok", "state 4",
                               "log: Status: Config", "log: UpdateDspMetr: off", "dsp Metr off",
                               "log: UpdateDspStatus: 100", "dsp Status on 100"}));
-  // The live channel, then every seq's channel (all on port 1, channel 1: once).
-  EXPECT_EQ(SentHex(), test::Join({test::ChannelResetHex(2), test::ChannelResetHex(0)}));
+  // Every seq's channel (all on port 1, channel 1: once), then, once the timer has stopped, the
+  // live channel; the controller queued at the stop never went out.
+  EXPECT_EQ(SentHex(), test::Join({test::ChannelResetHex(0), test::ChannelResetHex(2)}));
   EXPECT_EQ(RunCtl.ProgState, TProgState::Config);
   EXPECT_EQ(Keys.KeyMode, TKeyMode::Inactive);
   EXPECT_EQ(RunCtl.TimerExists, 0);

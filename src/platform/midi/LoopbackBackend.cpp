@@ -184,6 +184,15 @@ Result InjectShort(int devId, uint32_t msg) {
   return Inject(devId, b.data(), static_cast<std::size_t>(n));
 }
 
+Result LoseInput(int devId) {
+  if (devId < 0 || devId >= kInDevs) return kErrBadDeviceId;
+  std::lock_guard lk(L().mu);
+  InputSink* sink = L().inSink[devId];
+  if (!sink) return kErrNotReady;
+  sink->Lost();
+  return kOk;
+}
+
 std::size_t SentCount(int devId) {
   if (devId < 0 || devId >= kOutDevs) return 0;
   std::lock_guard lk(L().mu);

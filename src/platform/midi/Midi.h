@@ -120,6 +120,9 @@ void ClearSent();
 // The next call of the given name ("open", "start", "stop", "reset", "close", "send") on any
 // loopback device fails with code; for testing the callers' failure paths.
 void FailNext(const char* call, Result code);
+// Input device devId loses its MIDI server: its callback is told so (an Error with msg 0), as a
+// backend tells each open input once. kErrNotReady when the device is not open.
+Result LoseInput(int devId);
 // Blocks until the MIDI-in worker has delivered everything injected so far.
 void Drain();
 }  // namespace loopback
