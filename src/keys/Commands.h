@@ -9,9 +9,17 @@
 
 namespace vel {
 
+// The command executor's own state. Guarded by EngineLock, as the whole key path.
+struct TCommands {
+  // The time-shift entry re-arms its shift at every start of cycle ("rept"). The time-shift
+  // commands clear it; the time-shift argument keys set and read it.
+  uint8_t TimeShiftRepeat = 0;
+};
+inline TCommands Commands;
+
 // Carries out a Command map code (only the low byte counts). Codes 147 and above and CmdLiveN do
-// nothing and leave the key mode as it is. input and msg are the key's, for the port and channel
-// commands.
+// nothing and leave the key mode as it is; outside Running every code is refused with an error
+// text and changes nothing. input and msg are the key's, for the port and channel commands.
 void ExecCommand(uint8_t input, uint32_t msg, uint8_t code);
 
 // The play and mute commands with cycle counts; alternate: play and mute alternate, count2 cycles
@@ -22,6 +30,9 @@ void HandleCmdPyMuTog(int32_t count, int32_t count2, bool returnToLive);
 // The double-press rule: true when the command may go on (second press within DPressInterval, or
 // no double press asked); deadline is the command's first-press deadline.
 bool DPressCheck(const std::string& name, int32_t& deadline);
+// Forgets every first press and the command waiting for its second one (start of running: the
+// engine clock starts again from 0).
+void ClearDPressTimes();
 
 // Target checks: true when the command may go on (targets found, or the DefSel default applied).
 bool CheckSelTransport();
