@@ -5,6 +5,7 @@
 #include <random>
 
 #include "base/EngineLock.h"
+#include "base/General.h"
 #include "base/Messages.h"
 #include "engine/KeyMode.h"
 #include "engine/LivePath.h"
@@ -160,7 +161,13 @@ void SelectMetrSeqOnly() {
   }
 }
 
-void ExecCalibrate() {
+void ExecCalibrate(uint8_t input) {
+  // Without a calibration key that names a note, no key could end the calibration.
+  if (input < Cfg.InPortLiveCmdKey.size() && !InRange(Cfg.InPortLiveCmdKey[input].load(), 0, 127)) {
+    Msgs.WarnMsg.Set("Calibrate command ignored; no live Cmd key is set");
+    ReturnToLiveMode();
+    return;
+  }
   DeselectAll();
   SetLiveSelected(true);
   if (Cfg.DPressCalibrateReqd && !DPressCheck("Calibrate", Args.DPressTimeCalibrate)) {
@@ -341,7 +348,7 @@ void ExecCommand(uint8_t input, uint32_t msg, uint8_t code) {
       HandleCmdTimeShift(code == CmdTimeF);
       break;
     case CmdCalib:
-      ExecCalibrate();
+      ExecCalibrate(input);
       break;
     case CmdVel:
       if (!CheckSelMidi()) break;

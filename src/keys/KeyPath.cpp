@@ -1,6 +1,7 @@
 #include "keys/KeyPath.h"
 
 #include "engine/MidiIn.h"
+#include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "keys/Commands.h"
 #include "keys/KeyRouting.h"
@@ -11,6 +12,7 @@ void InstallKeyPath() {
   MidiInHooks.RouteKeyByKeyMode = &RouteKeyByKeyMode;
   MidiInHooks.ExecCommand = &ExecCommand;
   EngineHooks.FinishFtnEntry = &FinishFtnEntry;
+  RunHooks.ClearDPressTimes = &ClearDPressTimes;
 }
 
 }  // namespace vel

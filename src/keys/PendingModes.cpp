@@ -1,34 +1,87 @@
 #include "keys/PendingModes.h"
 
-// Placeholder bodies.
+#include "engine/KeyMode.h"
+#include "keymaps/KeyCodes.h"
+
+// The argument modes whose keys are built later take their escape key alone, so that no mode can
+// hold the keyboard. The recording keys and the scene pickers do nothing yet.
 
 namespace vel {
 
+namespace {
+
+void EscOnly(uint8_t code, uint8_t esc) {
+  if (code == esc) ReturnToLiveMode();
+}
+
+}  // namespace
+
 void HandleRecModeKey(int8_t, uint32_t, uint32_t, bool, bool, bool) {}
 void HandleStepRecModeKey(int8_t, uint32_t, uint32_t, bool, bool, bool) {}
-void HandleRecBarsStopKey(uint8_t, uint32_t, uint8_t) {}
-void HandleRecBarsNModeKey(uint8_t, uint8_t) {}
-void HandleRecBarsNNModeKey(uint8_t, uint8_t) {}
-void HandleCycleModeKey(uint8_t, uint8_t) {}
-void HandleVelModeKey(uint8_t, uint8_t) {}
-void HandleMetrStyleModeKey(uint8_t, uint8_t) {}
-void HandleLoadModeKey(uint8_t, uint8_t) {}
-void HandleSaveModeKey(uint8_t, uint8_t) {}
-void HandleTempoSlewModeKey(uint8_t, uint8_t) {}
-void HandleTempoDivModeKey(uint8_t, uint8_t) {}
-void HandlePartModeKey(uint8_t, uint8_t) {}
-void HandlePortModeKey(uint8_t, uint32_t, uint8_t) {}
-void HandleTimeSigModeKey(uint8_t, uint8_t) {}
-void HandleTimeShiftModeKey(uint8_t, uint8_t) {}
-void HandleQuantModeKey(uint8_t, uint8_t) {}
-void HandleFtsRootModeKey(uint32_t, uint8_t) {}
-void HandleFtsTypeModeKey(uint32_t, uint8_t) {}
-void HandlePitchModeKey(uint32_t, int32_t, uint8_t) {}
-void HandlePitchCyclesModeKey(uint32_t, uint8_t) {}
-void HandleMetrNoteModeKey(uint32_t, uint8_t) {}
-void SetMetrBarBeat(uint32_t, uint8_t) {}
+void HandleRecBarsStopKey(uint8_t, uint32_t, uint8_t code) {
+  EscOnly(code, RecEsc);
+}
+void HandleRecBarsNModeKey(uint8_t, uint8_t code) {
+  EscOnly(code, NumEsc);
+}
+void HandleRecBarsNNModeKey(uint8_t, uint8_t code) {
+  EscOnly(code, NumEsc);
+}
+void HandleCycleModeKey(uint8_t, uint8_t code) {
+  EscOnly(code, NumEsc);
+}
+void HandleVelModeKey(uint8_t, uint8_t code) {
+  EscOnly(code, NumEsc);
+}
+void HandleMetrStyleModeKey(uint8_t, uint8_t code) {
+  EscOnly(code, NumEsc);
+}
+void HandleLoadModeKey(uint8_t, uint8_t code) {
+  EscOnly(code, NumEsc);
+}
+void HandleSaveModeKey(uint8_t, uint8_t code) {
+  EscOnly(code, NumEsc);
+}
+void HandleTempoSlewModeKey(uint8_t, uint8_t code) {
+  EscOnly(code, NumEsc);
+}
+void HandleTempoDivModeKey(uint8_t, uint8_t code) {
+  EscOnly(code, QEsc);
+}
+void HandlePartModeKey(uint8_t, uint8_t code) {
+  EscOnly(code, NumEsc);
+}
+void HandlePortModeKey(uint8_t, uint32_t, uint8_t code) {
+  EscOnly(code, NumEsc);
+}
+void HandleTimeSigModeKey(uint8_t, uint8_t code) {
+  EscOnly(code, TSigEsc);
+}
+void HandleTimeShiftModeKey(uint8_t, uint8_t code) {
+  EscOnly(code, TShiftEsc);
+}
+void HandleQuantModeKey(uint8_t, uint8_t code) {
+  EscOnly(code, QEsc);
+}
+void HandleFtsRootModeKey(uint32_t, uint8_t code) {
+  EscOnly(code, FtsRootEsc);
+}
+void HandleFtsTypeModeKey(uint32_t, uint8_t code) {
+  EscOnly(code, FtsTypeEsc);
+}
+void HandlePitchModeKey(uint32_t, int32_t, uint8_t code) {
+  EscOnly(code, PitchEsc);
+}
+void HandlePitchCyclesModeKey(uint32_t, uint8_t code) {
+  EscOnly(code, NumEsc);
+}
+void HandleMetrNoteModeKey(uint32_t, uint8_t code) {
+  EscOnly(code, MetrEsc);
+}
+void SetMetrBarBeat(uint32_t, uint8_t code) {
+  EscOnly(code, TSigEsc);
+}
 void SetLoadValue(uint8_t) {}
 void SetSaveValue(uint8_t) {}
-void SetScaleValue(int32_t, uint8_t) {}
 
 }  // namespace vel

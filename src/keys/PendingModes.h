@@ -33,8 +33,10 @@ void SetMetrBarBeat(uint32_t msg, uint8_t code);
 // The scene number pickers: step the scene to load or save.
 void SetLoadValue(uint8_t valType);
 void SetSaveValue(uint8_t valType);
-// Applies a force-to-scale choice (type 5 the force-to-notes map, 6 the root alone, 7 off) to the
-// live output when selected and to every selected seq.
+// Applies a force-to-scale choice (type 5 the force-to-notes map, 6 the root alone, 7 off, 8..70
+// the scales and chords) to the live output when selected and to every selected seq's pending
+// set, leaving pitch-locked targets alone. Any other type turns the targets' scale off, as an
+// internal error.
 void SetScaleValue(int32_t root, uint8_t ftsType);
 
 }  // namespace vel

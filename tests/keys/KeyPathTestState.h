@@ -1,54 +1,78 @@
 #pragma once
-// A clean engine for key-path tests (the engine fixture: loopback devices on ports 0..2, Running,
-// live port 0), with fresh key-path state and the engine lock held as the key path holds it.
-// Program changes are allowed on port 0 only; every seq is stopped on port 0, channel 0.
+// A running engine with the key path installed: every key map holds its ignore code until a test
+// sets the keys it plays, key mode Live, both control inputs at octave offset 0, the key path's
+// own state fresh. Keys go in through HandleMidiIn, as a MIDI device's would.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <mutex>
-#include <string>
+#include <cstdint>
 #include <vector>
 
-#include "base/EngineLock.h"
 #include "engine/EngineTestState.h"
 #include "engine/MidiFifo.h"
+#include "keymaps/KeyMaps.h"
 #include "keys/KeyArgs.h"
+#include "keys/KeyPath.h"
 #include "platform/midi/ShortMsg.h"
 
 namespace vel::test {
+
+inline uint32_t NoteOn(int32_t note, int32_t vel = 100, int32_t chan = 0) {
+  return midi::TShortMsg::Pack(0x90 | static_cast<uint32_t>(chan), static_cast<uint32_t>(note),
+                               static_cast<uint32_t>(vel))
+      .Raw;
+}
+inline uint32_t NoteOff(int32_t note, int32_t vel = 0, int32_t chan = 0) {
+  return midi::TShortMsg::Pack(0x80 | static_cast<uint32_t>(chan), static_cast<uint32_t>(note),
+                               static_cast<uint32_t>(vel))
+      .Raw;
+}
+// The same key played on the on-screen keyboard.
+inline uint32_t FromVKbd(uint32_t msg) {
+  return msg | 1u << 24;
+}
+
+// Everything waiting in a queue, oldest first; the queue is left empty.
+inline std::vector<uint32_t> TakeLiveFifo() {
+  std::vector<uint32_t> out;
+  while (const uint32_t m = ReadLiveFifo()) out.push_back(m);
+  return out;
+}
+inline std::vector<uint32_t> TakeRawFifo() {
+  std::vector<uint32_t> out;
+  while (const uint32_t m = ReadRawFifo()) out.push_back(m);
+  return out;
+}
+
+inline void ClearAllKeyMaps() {
+  for (int t = 0; t < ModeTypeCount; ++t) {
+    const auto type = static_cast<TModeType>(t);
+    for (auto& code : KeyMapOf(type)) code.store(KeyModeInfo(type).IgnoreCode);
+  }
+}
 
 class KeyPathTest : public EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    lock_ = std::unique_lock(EngineLock);
     Args = TKeyArgs{};
-    RunCtl.MidiOutDevs[0].ProgChangesEnabled = 1;
+    MidiInHooks = TMidiInHooks{};
+    InstallKeyPath();
+    ClearAllKeyMaps();
+    Keys.KeyMode = TKeyMode::Live;
   }
   void TearDown() override {
+    ClearAllKeyMaps();
     Args = TKeyArgs{};
+    MidiInHooks = TMidiInHooks{};
     EngineTest::TearDown();
-    lock_.unlock();
   }
 
-  // What waits in LiveFifo, oldest first, as "C3 05 00"; the queue is left empty.
-  static std::vector<std::string> TakeLiveFifo() {
-    std::vector<std::string> out;
-    std::lock_guard lock(LiveFifo.Mutex);
-    uint32_t raw = 0;
-    while (LiveFifo.Pop(raw)) {
-      const midi::TShortMsg m{raw};
-      char text[12];
-      std::snprintf(text, sizeof text, "%02X %02X %02X", m.Status(), m.Data1(), m.Data2());
-      out.emplace_back(text);
-    }
-    return out;
-  }
-
-  static void SelectSeq(int seq) { SeqBuf(seq).Selected = 1; }
-
- private:
-  std::unique_lock<TEngineLock> lock_;
+  static void SetKey(TMapNo map, int key, uint8_t code) { KeyMaps.KeyFnTables[map][key].store(code); }
+  // One key of control input `input` (0 main, 1 auxiliary), as the MIDI input path gets it.
+  static void Key(uint32_t msg, int input = 0) { HandleMidiIn(input, msg, 0); }
+  static void Press(int note, int input = 0) { Key(NoteOn(note), input); }
+  static void Release(int note, int input = 0) { Key(NoteOff(note), input); }
+  static TKeyMode Mode() { return Keys.KeyMode.load(); }
 };
 
 }  // namespace vel::test

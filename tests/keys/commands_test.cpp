@@ -761,5 +761,19 @@ TEST_F(CommandsTest, RecordCommandsSetTheirFlagsAndStart) {
   EXPECT_EQ(Keys.KeyMode, TKeyMode::Live);
 }
 
+TEST_F(CommandsTest, CalibrateWaitsForTheCalibrationKeyOnlyWhenThereIsOne) {
+  Cfg.DPressCalibrateReqd = 0;
+  Exec(CmdCalib);
+  EXPECT_EQ(Keys.KeyMode, TKeyMode::Calibrate);
+  EXPECT_EQ(Live.Selected, 1);
+  // A calibration key that names no note could never end the mode.
+  Cfg.InPortLiveCmdKey[0] = -1;
+  Keys.KeyMode = TKeyMode::Command;
+  ClearTexts();
+  Exec(CmdCalib);
+  EXPECT_EQ(Keys.KeyMode, TKeyMode::Live);
+  EXPECT_EQ(Msgs.WarnMsg.TakeAndClear(), "Calibrate command ignored; no live Cmd key is set");
+}
+
 }  // namespace
 }  // namespace vel

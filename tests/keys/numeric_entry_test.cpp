@@ -10,7 +10,7 @@
 #include "base/Messages.h"
 #include "base/UiRecorder.h"
 #include "keymaps/KeyCodes.h"
-#include "keys/KeyPathTestState.h"
+#include "keys/KeyEntryTestState.h"
 #include "keys/NumericEntry.h"
 #include "keys/ValueSetters.h"
 
@@ -35,10 +35,10 @@ std::string Shown() {
   return Msgs.StatusMsg.Peek();
 }
 
-class NumericEntryTest : public test::KeyPathTest {
+class NumericEntryTest : public test::KeyEntryTest {
  protected:
   void SetUp() override {
-    KeyPathTest::SetUp();
+    KeyEntryTest::SetUp();
     Cfg.Tempo = Cfg.TargetTempo = 10000;
     Live.Chan[0] = 9;  // the live output keeps out of the seqs' program record
   }

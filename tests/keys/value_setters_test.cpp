@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "base/Messages.h"
-#include "keys/KeyPathTestState.h"
+#include "keys/KeyEntryTestState.h"
 #include "keys/ValueSetters.h"
 
 namespace vel {
 namespace {
 
 using Hexes = std::vector<std::string>;
-using test::KeyPathTest;
+using test::KeyEntryTest;
 
 TEST(SweepStepValue, StepsWithinTheRangeAndWrapsOrStopsAtTheEnds) {
   struct Case {
@@ -35,7 +35,7 @@ TEST(SweepStepValue, StepsWithinTheRangeAndWrapsOrStopsAtTheEnds) {
   }
 }
 
-TEST_F(KeyPathTest, ReportValueOutOfRangeSetsTheRefusalAndLeavesTheMode) {
+TEST_F(KeyEntryTest, ReportValueOutOfRangeSetsTheRefusalAndLeavesTheMode) {
   Keys.KeyMode = KeyModeFromNo(10);
   ReportValueOutOfRange("Tempo", 400, 20, 320);
   EXPECT_EQ(Msgs.WarnMsg.Peek(), "Tempo command ignored; value 400 out of range 20 to 320");
@@ -44,7 +44,7 @@ TEST_F(KeyPathTest, ReportValueOutOfRangeSetsTheRefusalAndLeavesTheMode) {
 
 // Port (ports 0..2 allocated), channel and velocity scale stepped on a stopped seq 0 and a playing
 // seq 1 from the same start: both pending values change, the active value of seq 0 only.
-TEST_F(KeyPathTest, StepsWrapOrStopAndReachTheActiveValueOfAStoppedSeqOnly) {
+TEST_F(KeyEntryTest, StepsWrapOrStopAndReachTheActiveValueOfAStoppedSeqOnly) {
   enum Field { Port, Chan, SVel };
   struct Case {
     Field field;
@@ -85,7 +85,7 @@ TEST_F(KeyPathTest, StepsWrapOrStopAndReachTheActiveValueOfAStoppedSeqOnly) {
 
 // A sweep from a to b: off when they are equal, up for a < b, down for a > b; the value is a. A
 // keyed value or a step turns a running sweep off.
-TEST_F(KeyPathTest, SweepsStartAtTheFirstValueInTheirDirection) {
+TEST_F(KeyEntryTest, SweepsStartAtTheFirstValueInTheirDirection) {
   struct Case {
     int32_t a, b;
     bool pingPong;
@@ -119,7 +119,7 @@ TEST_F(KeyPathTest, SweepsStartAtTheFirstValueInTheirDirection) {
   EXPECT_EQ(Live.ChanSweep.On, 0);
 }
 
-TEST_F(KeyPathTest, ABadValTypeLeavesTheTargetAndNamesTheSetter) {
+TEST_F(KeyEntryTest, ABadValTypeLeavesTheTargetAndNamesTheSetter) {
   struct Case {
     void (*set)();
     bool live;
@@ -153,7 +153,7 @@ TEST_F(KeyPathTest, ABadValTypeLeavesTheTargetAndNamesTheSetter) {
   EXPECT_TRUE(TakeLiveFifo().empty());
 }
 
-TEST_F(KeyPathTest, PartIncSwitchesAStoppedSeqAtOnceAndAPlayingOneAtItsNextCycle) {
+TEST_F(KeyEntryTest, PartIncSwitchesAStoppedSeqAtOnceAndAPlayingOneAtItsNextCycle) {
   SelectSeq(0);
   SelectSeq(1);
   SeqBuf(1).SeqState = TSeqState::Playing;
@@ -171,7 +171,7 @@ TEST_F(KeyPathTest, PartIncSwitchesAStoppedSeqAtOnceAndAPlayingOneAtItsNextCycle
 
 // Tempo steps by LnTempoStep BPM, or by LgTempoStep twelfths of an octave with UseLgTempos, within
 // 20.00 .. 320.00; the target is whole BPM.
-TEST_F(KeyPathTest, TempoStepsLinearOrLogarithmicWithinTheLimits) {
+TEST_F(KeyEntryTest, TempoStepsLinearOrLogarithmicWithinTheLimits) {
   struct Case {
     uint8_t lg;
     int32_t tempo;
@@ -197,7 +197,7 @@ TEST_F(KeyPathTest, TempoStepsLinearOrLogarithmicWithinTheLimits) {
 
 // Seqs 0 and 1 share port 0, channel 0; seqs 2 and 3 and the live output are on other channels.
 // Selecting seq 0 alone, a program inc selects seq 1 too and steps the shared program once.
-TEST_F(KeyPathTest, ProgramSharedByTwoSeqsStepsOncePerCommand) {
+TEST_F(KeyEntryTest, ProgramSharedByTwoSeqsStepsOncePerCommand) {
   Live.Chan[0] = 5;
   SeqBuf(2).ChanPend = 1;
   SeqBuf(3).ChanPend = 2;
@@ -229,7 +229,7 @@ TEST_F(KeyPathTest, ProgramSharedByTwoSeqsStepsOncePerCommand) {
 // The live output on port 0, channel 0 shares its program with seqs 2 and 3: selecting the live
 // output selects them, and the program goes out once, through LiveFifo, from the program last
 // sent; with the channel multiplier on every channel of its range that plays another program.
-TEST_F(KeyPathTest, LiveProgramGoesThroughLiveFifoAndServesTheSeqsSharingIt) {
+TEST_F(KeyEntryTest, LiveProgramGoesThroughLiveFifoAndServesTheSeqsSharingIt) {
   for (int s : {0, 1}) SeqBuf(s).ChanPend = 3;
   TChanProg& rec = PlayCycle.PortChanProgs[0][0];
   rec.ProgSent = 8;
@@ -257,7 +257,7 @@ TEST_F(KeyPathTest, LiveProgramGoesThroughLiveFifoAndServesTheSeqsSharingIt) {
   EXPECT_TRUE(SentHex(0).empty());
 }
 
-TEST_F(KeyPathTest, TargetsOnPortsWithoutProgramChangesAreRefused) {
+TEST_F(KeyEntryTest, TargetsOnPortsWithoutProgramChangesAreRefused) {
   // The live output on port 1 and seq 1 on port 2, neither of which takes program changes.
   RunCtl.LivePort = 1;
   SeqBuf(1).Port = SeqBuf(1).PortPend = 2;
@@ -285,7 +285,7 @@ TEST_F(KeyPathTest, TargetsOnPortsWithoutProgramChangesAreRefused) {
 
 // A new live channel or port plays with its program: what was never sent, or sent with another
 // program, is queued; the channel multiplier is the new port's.
-TEST_F(KeyPathTest, NewLiveChannelOrPortQueuesItsPendingProgram) {
+TEST_F(KeyEntryTest, NewLiveChannelOrPortQueuesItsPendingProgram) {
   Live.Selected = 1;
   PlayCycle.PortChanProgs[0][3].ProgReq = 7;
   SetChanValue(VtAbsolute, 3, 0, 0, false);

@@ -1,0 +1,31 @@
+#pragma once
+// The force-to-scale types and their tables. A type keeps some pitch classes relative to the root
+// and moves every other one to the nearest kept one, down where two are as near; the table holds
+// the half steps to add, per pitch class relative to the root, over two equal octaves (the play
+// paths index it from 1 to 23). SetScaleValue (PendingModes.h) applies a type. Guarded by
+// EngineLock, but for the tables, which are constant.
+#include <cstdint>
+
+#include "engine/PartBufs.h"
+
+namespace vel {
+
+inline constexpr uint8_t kFtsTypeCurr = 6;        // the root alone changes
+inline constexpr uint8_t kFtsTypeFirstTable = 8;  // the 15 scales, then the 48 chords
+inline constexpr uint8_t kFtsTypeLastTable = 70;
+
+constexpr bool IsFtsTableType(uint8_t ftsType) {
+  return ftsType >= kFtsTypeFirstTable && ftsType <= kFtsTypeLastTable;
+}
+
+// The kept pitch classes of a table type, bit p for pitch class p above the root; 0 for any other
+// type.
+uint16_t FtsKeptClasses(uint8_t ftsType);
+// The table of a table type; nullptr for any other type.
+const TScaleTbl* FtsScaleTable(uint8_t ftsType);
+
+// The live output's own copy of the force-to-notes map, which its scale refers to while the custom
+// type is in force.
+inline TScaleTbl LiveFtnMap{};
+
+}  // namespace vel
