@@ -25,7 +25,10 @@
 #include "engine/Sounding.h"
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
+#include "keymaps/KeyMaps.h"
+#include "keymaps/KeyMapsFactory.h"
 #include "keymaps/KeyModes.h"
+#include "keys/KeyPath.h"
 #include "platform/midi/Midi.h"
 
 namespace vel {
@@ -49,6 +52,13 @@ void StandInCommand(uint8_t, uint32_t, uint8_t code) {
 // live output; in any other mode they are not.
 void StandInLiveKeys(int8_t, uint32_t msg, uint32_t, bool, bool) {
   if (Keys.KeyMode == TKeyMode::Live) WriteLiveFifo(msg);
+}
+
+// The first key of a map that holds the code, as the factory maps lay them out.
+int32_t KeyOf(TMapNo map, uint8_t code) {
+  for (int32_t k = 0; k < KeyCount; ++k)
+    if (KeyMaps.KeyFnTables[map][k].load() == code) return k;
+  return -1;
 }
 
 int32_t FindDev(const std::array<TMidiDevRec, midi::kMaxDevs>& table, int32_t last, const std::string& name) {
@@ -301,6 +311,75 @@ TEST_F(RunControlE2E, ServerKilledWhileRunningIsSaidOnceInTheMidiLayersWords) {
   EXPECT_TRUE(Msgs.WarnMsg.IsEmpty()) << Msgs.WarnMsg.Peek();
   EXPECT_EQ(RunCtl.ProgState, TProgState::Running);
   EXPECT_GT(Transport.MsClock.load(), 100);
+}
+
+// The whole key path over JACK with the factory key maps: the performer's keyboard selects and
+// starts a seq, stops it, and plays a live note.
+TEST_F(RunControlE2E, TheFactoryKeysStartAndStopASeqAndPlayLive) {
+  AllocatePeer();
+  InstallKeyPath();
+  {
+    std::lock_guard lock(EngineLock);
+    LoadKeyMapsFactory();
+    // A one-beat part on port 0, channel 0.
+    test::FillPart(0, 0, {{0, 0x643C90}, {1920, 0x003C80}, {3840, 0xFF}});
+  }
+  const int32_t liveCmd = KeyOf(MapLive, LiveCmd);
+  const int32_t seq1 = KeyOf(MapCmd, CmdSeq1);
+  const int32_t play = KeyOf(MapCmd, CmdPlay);
+  const int32_t stop = KeyOf(MapCmd, CmdStop);
+  const int32_t liveNote = KeyOf(MapLive, LiveN);
+  ASSERT_GE(liveCmd, 0);
+  ASSERT_GE(seq1, 0);
+  ASSERT_GE(play, 0);
+  ASSERT_GE(stop, 0);
+  ASSERT_GE(liveNote, 0);
+  Live.Chan[0] = 2;
+  Cfg.Tempo = Cfg.TargetTempo = 24000;
+  RunCtl.ProgState = TProgState::Config;
+  StartRunning();
+  ASSERT_EQ(RunCtl.ProgState, TProgState::Running);
+  ASSERT_EQ(Keys.KeyMode, TKeyMode::Live);
+
+  const auto press = [&](int32_t key) {
+    ASSERT_TRUE(peer_->Queue({0x90, static_cast<uint8_t>(key), 0x64}));
+    ASSERT_TRUE(peer_->Queue({0x80, static_cast<uint8_t>(key), 0x00}));
+  };
+  const auto waitFor = [&](auto done, const char* what) {
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!Locked(done)) {
+      ASSERT_LT(std::chrono::steady_clock::now(), deadline) << what;
+      std::this_thread::sleep_for(1ms);
+    }
+  };
+
+  // LiveCmd, seq 1, play: the seq starts and its note comes out on its own port and channel.
+  press(liveCmd);
+  press(seq1);
+  press(play);
+  waitFor([] { return SeqBuf(0).SeqState == TSeqState::Playing; }, "the seq did not start");
+  EXPECT_TRUE(peer_->WaitCount(2)) << peer_->Count();
+  ASSERT_GE(peer_->Count(), 2u);
+  const std::vector<uint8_t> first = peer_->At(0).Bytes();
+  EXPECT_EQ(test::Hex(std::string(first.begin(), first.end())), "90 3C 64");
+  EXPECT_EQ(Locked([] { return Keys.KeyMode.load(); }), TKeyMode::Live);
+  EXPECT_EQ(Locked([] { return Msgs.StatusMsg.Peek(); }), "Play");
+
+  // LiveCmd, seq 1, stop: the seq plays to the end of its cycle and stops.
+  press(liveCmd);
+  press(seq1);
+  press(stop);
+  waitFor([] { return SeqBuf(0).SeqState == TSeqState::Stopped; }, "the seq did not stop");
+  const Lines played = ReceivedWhenQuiet();
+  ASSERT_FALSE(played.empty());
+  EXPECT_EQ(played.back(), "80 3C 00");
+
+  // A live note goes out on the live channel, once each way.
+  press(liveNote);
+  Lines expected = played;
+  expected.push_back("92 " + test::Hex(std::string(1, static_cast<char>(liveNote))) + " 64");
+  expected.push_back("82 " + test::Hex(std::string(1, static_cast<char>(liveNote))) + " 00");
+  EXPECT_EQ(ReceivedWhenSettled(expected.size()), expected);
 }
 
 }  // namespace
