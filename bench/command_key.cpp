@@ -14,6 +14,7 @@
 #include <mutex>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "base/EngineLock.h"
 #include "engine/KeyMode.h"
 #include "engine/PartBufs.h"
@@ -29,26 +30,11 @@ namespace {
 
 using namespace vel;
 
-midi::Handle gOut[midi::loopback::kOutDevs];
-bool gOpened = false;
-
-uint32_t EngineClock() {
-  return static_cast<uint32_t>(Transport.MsClock.load());
-}
+using bench::TimeEachCall;
 
 // Four seqs of 200 events each over a bar, all stopped; port 0 takes MIDI Start.
 void SetUpEngine() {
-  midi::SelectBackend(midi::Backend::Loopback);
-  midi::Rescan();
-  midi::loopback::SetClock(&EngineClock);
-  for (int d = 0; d < midi::loopback::kOutDevs; ++d) {
-    if (!gOpened) midi::OutOpen(d, gOut[d]);
-    RunCtl.MidiOutDevs[d].Handle = gOut[d];
-    RunCtl.MidiOutDevs[d].Opened = 1;
-    RunCtl.PortDevIdx[d] = static_cast<int8_t>(d);
-  }
-  gOpened = true;
-  RunCtl.OutPortsAllocated = 2;
+  bench::UseLoopbackOutputs();
   RunCtl.LivePort = 2;
   Cfg.MetrSeqNo = -1;
   Cfg.MidiOutSyncEnabled[0] = 1;
@@ -66,28 +52,6 @@ void SetUpEngine() {
   }
   midi::loopback::ClearSent();
   RunCtl.ProgState = TProgState::Running;
-}
-
-// Times each call of fn alone; between calls, between() runs untimed.
-template <typename Fn, typename Between>
-void TimeEachCall(benchmark::State& state, Fn fn, Between between) {
-  std::vector<double> us;
-  us.reserve(static_cast<std::size_t>(state.max_iterations));
-  uint32_t n = 0;
-  for (auto _ : state) {
-    between(n++);
-    const auto t0 = std::chrono::steady_clock::now();
-    fn();
-    const auto t1 = std::chrono::steady_clock::now();
-    const double s = std::chrono::duration<double>(t1 - t0).count();
-    state.SetIterationTime(s);
-    us.push_back(s * 1e6);
-  }
-  std::sort(us.begin(), us.end());
-  state.counters["median_us"] = us[us.size() / 2];
-  state.counters["p99_us"] = us[us.size() * 99 / 100];
-  state.counters["p999_us"] = us[us.size() * 999 / 1000];
-  state.counters["worst_us"] = us.back();
 }
 
 void Key(uint8_t code) {

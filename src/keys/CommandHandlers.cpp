@@ -13,6 +13,7 @@
 #include "keys/CommandModes.h"
 #include "keys/Commands.h"
 #include "keys/KeyArgs.h"
+#include "keys/NumericEntry.h"
 #include "keys/PendingModes.h"
 #include "keys/ValueSetters.h"
 #include "settings/Settings.h"
@@ -328,14 +329,7 @@ void HandleCmdProg(uint8_t valSource) {
   }
   SetProgValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false);
   Msgs.StatusMsg.Set(valSource == VsInc ? "Prog inc" : "Prog dec");
-  if (Cfg.ProgChangeCalibReqd && Live.Selected) {
-    Args.ProgCalibPending = 1;
-    Args.CalibDone = 0;
-    Args.CalibratePending = 1;
-    SetKeyMode(TKeyMode::Calibrate);
-    return;
-  }
-  ReturnToLiveMode();
+  if (!RequestProgCalibration()) ReturnToLiveMode();
 }
 
 void HandleCmdVel(uint8_t valSource) {
@@ -421,16 +415,16 @@ void PrepRecordCmd() {
 }
 
 void DeleteSeqsCmd() {
-  DeleteInSelSeqs(Cfg.DPressDeleteSeqsReqd, "Delete", Args.DPressTimeDelete, &ClearPartBuf);
+  DeleteInSelSeqs(Cfg.DPressDeleteSeqsReqd, "Delete", Args.DPress.DPressTimeDelete, &ClearPartBuf);
 }
 
 void DeleteProgsCmd() {
-  DeleteInSelSeqs(Cfg.DPressDeleteProgsInSeqsReqd, "Delete progs", Args.DPressTimeDeleteProgs,
+  DeleteInSelSeqs(Cfg.DPressDeleteProgsInSeqsReqd, "Delete progs", Args.DPress.DPressTimeDeleteProgs,
                   &DeleteProgChanges);
 }
 
 void ResetCmd() {
-  if (Cfg.DPressResetSeqsReqd && !DPressCheck("Reset", Args.DPressTimeReset)) return;
+  if (Cfg.DPressResetSeqsReqd && !DPressCheck("Reset", Args.DPress.DPressTimeReset)) return;
   if (Live.Selected) {
     ResetLiveAttribs();
     if (IsValidPort(RunCtl.LivePort)) ResetPortChannel(RunCtl.LivePort, Live.Chan[RunCtl.LivePort]);

@@ -170,7 +170,7 @@ void ExecCalibrate(uint8_t input) {
   }
   DeselectAll();
   SetLiveSelected(true);
-  if (Cfg.DPressCalibrateReqd && !DPressCheck("Calibrate", Args.DPressTimeCalibrate)) {
+  if (Cfg.DPressCalibrateReqd && !DPressCheck("Calibrate", Args.DPress.DPressTimeCalibrate)) {
     SetLiveSelected(false);
     return;
   }
@@ -182,13 +182,14 @@ void ExecCalibrate(uint8_t input) {
 void ExecLoad() {
   const bool all = !AnySeqSelected();
   if (!Cfg.DPressLoadReqd ||
-      DPressCheck(Cfg.LoadExtScenes ? "Load ext scene" : "Load scene", Args.DPressTimeLoad))
+      DPressCheck(Cfg.LoadExtScenes ? "Load ext scene" : "Load scene", Args.DPress.DPressTimeLoad))
     HandleCmdLoad(VsEnterMode, all);
 }
 
 void ExecSave() {
   const bool all = !AnySeqSelected();
-  if (!Cfg.DPressSaveReqd || DPressCheck("Save scene", Args.DPressTimeSave)) HandleCmdSave(VsEnterMode, all);
+  if (!Cfg.DPressSaveReqd || DPressCheck("Save scene", Args.DPress.DPressTimeSave))
+    HandleCmdSave(VsEnterMode, all);
 }
 
 void ExecHotkey() {
@@ -196,7 +197,7 @@ void ExecHotkey() {
     Msgs.WarnMsg.Set("Hotkey operation is disabled; see Settings, Behaviour");
     return;
   }
-  if (Cfg.DPressHotkeyReqd && !DPressCheck("Hotkey ", Args.DPressTimeHotkey)) return;
+  if (Cfg.DPressHotkeyReqd && !DPressCheck("Hotkey ", Args.DPress.DPressTimeHotkey)) return;
   DeselectAll();
   StopLiveSweeps();
   HoldIf(Cfg.AutoHoldHotkey);
@@ -260,7 +261,7 @@ void ExecCommand(uint8_t input, uint32_t msg, uint8_t code) {
       SetLiveSelected(false);
       Keys.KeyHold = 0;
       SetKeyMode(TKeyMode::Live);
-      Args.DPressPendingCmd.clear();
+      Args.DPress.DPressPendingCmd.clear();
       break;
     case CmdStop:
       if (CheckSelTransport()) StopSeqs();
@@ -460,7 +461,7 @@ void ExecCommand(uint8_t input, uint32_t msg, uint8_t code) {
 bool DPressCheck(const std::string& name, int32_t& deadline) {
   // An interval below 0 (a hand-edited settings file) would refuse for ever; it counts as off.
   if (Cfg.DPressInterval <= 0) {
-    Args.DPressPendingCmd.clear();
+    Args.DPress.DPressPendingCmd.clear();
     return true;
   }
   const uint32_t now = static_cast<uint32_t>(Transport.MsClock.load(std::memory_order_relaxed));
@@ -470,24 +471,17 @@ bool DPressCheck(const std::string& name, int32_t& deadline) {
     const int32_t left = static_cast<int32_t>(static_cast<uint32_t>(deadline) - now);
     if (left >= 0 && left <= Cfg.DPressInterval) {
       deadline = 0;
-      Args.DPressPendingCmd.clear();
+      Args.DPress.DPressPendingCmd.clear();
       return true;
     }
   }
   deadline = static_cast<int32_t>(now + static_cast<uint32_t>(Cfg.DPressInterval));
-  Args.DPressPendingCmd = name;
+  Args.DPress.DPressPendingCmd = name;
   return false;
 }
 
 void ClearDPressTimes() {
-  Args.DPressTimeDelete = 0;
-  Args.DPressTimeDeleteProgs = 0;
-  Args.DPressTimeReset = 0;
-  Args.DPressTimeCalibrate = 0;
-  Args.DPressTimeLoad = 0;
-  Args.DPressTimeSave = 0;
-  Args.DPressTimeHotkey = 0;
-  Args.DPressPendingCmd.clear();
+  Args.DPress = TDoublePress{};
 }
 
 bool CheckSelTransport() {

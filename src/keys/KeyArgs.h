@@ -18,9 +18,9 @@ enum TValSource : uint8_t { VsEnterMode = 0, VsInc = 1, VsDec = 2 };
 // What a value setter does: 0 absolute, 1 increment, 2 decrement, 3 sweep between two values.
 enum TValType : uint8_t { VtAbsolute = 0, VtInc = 1, VtDec = 2, VtSweep = 3 };
 
-struct TKeyArgs {
-  // The command waiting for its second press ("" none) and the first presses' deadlines (ms of
-  // the engine clock, 0 none).
+// The command waiting for its second press ("" none) and the first presses' deadlines (ms of the
+// engine clock, 0 none).
+struct TDoublePress {
   std::string DPressPendingCmd;
   int32_t DPressTimeDelete = 0;
   int32_t DPressTimeDeleteProgs = 0;
@@ -29,6 +29,11 @@ struct TKeyArgs {
   int32_t DPressTimeLoad = 0;
   int32_t DPressTimeSave = 0;
   int32_t DPressTimeHotkey = 0;
+};
+
+struct TKeyArgs {
+  // The command waiting for its second press and the first presses' deadlines.
+  TDoublePress DPress;
 
   // Argument-entry accumulators, cleared by the command that enters the mode.
   int32_t PlayCyclesEntry = 0;

@@ -159,17 +159,9 @@ void KeyTapTempo(int32_t mode) {
 
 // ---- program ----
 
-// After a program value, inc or dec: a keyboard that changes its octave with a program change
-// is recalibrated by the next key; otherwise the usual end of entry.
+// After a program value, inc or dec: the usual end of entry unless a recalibration follows.
 void ProgValueDone() {
-  if (Cfg.ProgChangeCalibReqd && Live.Selected) {
-    Args.ProgCalibPending = 1;
-    Args.CalibDone = 0;
-    Args.CalibratePending = 1;
-    SetKeyMode(TKeyMode::Calibrate);
-    return;
-  }
-  ProgEntryDone();
+  if (!RequestProgCalibration()) ProgEntryDone();
 }
 
 }  // namespace
@@ -459,6 +451,15 @@ void HandleChanModeKey(uint8_t input, uint32_t, uint8_t code) {
     }
     ChanEntryDone();
   }
+}
+
+bool RequestProgCalibration() {
+  if (!Cfg.ProgChangeCalibReqd || !Live.Selected) return false;
+  Args.ProgCalibPending = 1;
+  Args.CalibDone = 0;
+  Args.CalibratePending = 1;
+  SetKeyMode(TKeyMode::Calibrate);
+  return true;
 }
 
 void CalibrateOctave(uint8_t input, int32_t note, bool progCalib) {

@@ -1,42 +1,9 @@
-// The timer callback never allocates. Every operator new of this test program is counted, but
-// only on a thread that armed the count and only while it is armed, so the other tests of the
-// program are not disturbed.
+// The timer callback never allocates.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
-
+#include "base/AllocCounter.h"
 #include "engine/EngineTestState.h"
 #include "keymaps/KeyModes.h"
-
-namespace {
-
-thread_local bool tCountNew = false;
-thread_local long tNewCount = 0;
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (tCountNew) ++tNewCount;
-  if (size == 0) size = 1;
-  if (void* p = std::malloc(size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-  return ::operator new(size);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
 
 namespace vel {
 namespace {
@@ -44,11 +11,7 @@ namespace {
 class TimerAllocTest : public test::EngineTest {
  protected:
   static long CountedTicks(int n) {
-    tNewCount = 0;
-    tCountNew = true;
-    Ticks(n);
-    tCountNew = false;
-    return tNewCount;
+    return test::CountNews([n] { Ticks(n); });
   }
 };
 
@@ -131,13 +94,10 @@ TEST_F(TimerAllocTest, ABusyTimerTickAllocatesNothing) {
 }
 
 TEST_F(TimerAllocTest, TheCountSeesAnAllocation) {
-  tNewCount = 0;
-  tCountNew = true;
+  int* volatile p = nullptr;
   // The pointer escapes through a volatile, so an optimiser cannot drop the new/delete pair.
-  int* volatile p = new int(3);
-  tCountNew = false;
+  EXPECT_EQ(test::CountNews([&p] { p = new int(3); }), 1);
   delete p;
-  EXPECT_EQ(tNewCount, 1);
 }
 
 }  // namespace

@@ -403,8 +403,8 @@ TEST_F(CommandsTest, DeleteWantsASecondPressWithinTheInterval) {
     Keys.KeyMode = TKeyMode::Command;
     if (r.secondAfterMs >= 0) {
       Exec(CmdDeleteSeqs);
-      EXPECT_EQ(Args.DPressPendingCmd, "Delete");
-      EXPECT_EQ(Args.DPressTimeDelete, static_cast<int32_t>(test::EngineClock()) + 500);
+      EXPECT_EQ(Args.DPress.DPressPendingCmd, "Delete");
+      EXPECT_EQ(Args.DPress.DPressTimeDelete, static_cast<int32_t>(test::EngineClock()) + 500);
       EXPECT_EQ(Keys.KeyMode, TKeyMode::Command);
       EXPECT_EQ(SeqBuf(0).Head, 0);
       Ticks(r.secondAfterMs);
@@ -414,8 +414,8 @@ TEST_F(CommandsTest, DeleteWantsASecondPressWithinTheInterval) {
     EXPECT_EQ(SeqBuf(0).Head, r.deleted ? -1 : 0);
     EXPECT_EQ(Msgs.StatusMsg.Peek(), r.deleted ? "Delete" : "");
     EXPECT_EQ(Keys.KeyMode, r.deleted ? TKeyMode::Live : TKeyMode::Command);
-    EXPECT_EQ(Args.DPressPendingCmd, r.deleted ? "" : "Delete");
-    EXPECT_EQ(Args.DPressTimeDelete, r.deleted ? 0 : clock + 500);
+    EXPECT_EQ(Args.DPress.DPressPendingCmd, r.deleted ? "" : "Delete");
+    EXPECT_EQ(Args.DPress.DPressTimeDelete, r.deleted ? 0 : clock + 500);
   }
 }
 
@@ -428,8 +428,8 @@ TEST_F(CommandsTest, EscapeKeepsAFirstPressAndALeftOverDeadlineIsNoSecondPress) 
   Exec(CmdDeleteSeqs);
   Exec(CmdEsc);
   EXPECT_EQ(Keys.KeyMode, TKeyMode::Live);
-  EXPECT_EQ(Args.DPressPendingCmd, "");
-  EXPECT_EQ(Args.DPressTimeDelete, 500);
+  EXPECT_EQ(Args.DPress.DPressPendingCmd, "");
+  EXPECT_EQ(Args.DPress.DPressTimeDelete, 500);
   EXPECT_EQ(Selection(), 0b0001);  // seq selections stay
   EXPECT_EQ(Live.Selected, 0);
   EXPECT_EQ(Keys.KeyHold, 0);
@@ -442,13 +442,13 @@ TEST_F(CommandsTest, EscapeKeepsAFirstPressAndALeftOverDeadlineIsNoSecondPress) 
   FillCycle(0);
   Select(0b0001);
   Keys.KeyMode = TKeyMode::Command;
-  Args.DPressTimeDelete = 100400;
+  Args.DPress.DPressTimeDelete = 100400;
   Exec(CmdDeleteSeqs);
   EXPECT_EQ(SeqBuf(0).Head, 0);
-  EXPECT_EQ(Args.DPressPendingCmd, "Delete");
+  EXPECT_EQ(Args.DPress.DPressPendingCmd, "Delete");
   ClearDPressTimes();
-  EXPECT_EQ(Args.DPressTimeDelete, 0);
-  EXPECT_EQ(Args.DPressPendingCmd, "");
+  EXPECT_EQ(Args.DPress.DPressTimeDelete, 0);
+  EXPECT_EQ(Args.DPress.DPressPendingCmd, "");
 }
 
 TEST_F(CommandsTest, DeleteLeavesRunningSeqsWithAWarning) {
@@ -505,13 +505,13 @@ TEST_F(CommandsTest, HotkeyWhileDisabledWarnsAndWaitsInCommandMode) {
   EXPECT_EQ(Msgs.WarnMsg.Peek(), "Hotkey operation is disabled; see Settings, Behaviour");
   EXPECT_EQ(Keys.KeyMode, TKeyMode::Command);
   EXPECT_EQ(Selection(), 0b0001);
-  EXPECT_EQ(Args.DPressPendingCmd, "");
+  EXPECT_EQ(Args.DPress.DPressPendingCmd, "");
 
   Cfg.DisableHotkeys = 0;
   Cfg.AutoHoldHotkey = 1;
   Live.PortSweep.On = 1;
   Exec(CmdHotkey);
-  EXPECT_EQ(Args.DPressPendingCmd, "Hotkey ");
+  EXPECT_EQ(Args.DPress.DPressPendingCmd, "Hotkey ");
   EXPECT_EQ(Keys.KeyMode, TKeyMode::Command);
   Exec(CmdHotkey);
   EXPECT_EQ(Keys.KeyMode, TKeyMode::Hotkey);
@@ -533,7 +533,7 @@ TEST_F(CommandsTest, ResetPutsBackTheLiveOutputAndTheSelectedSeqs) {
   Select(0b0011);
   Exec(CmdReset);
   EXPECT_EQ(Keys.KeyMode, TKeyMode::Command);
-  EXPECT_EQ(Args.DPressPendingCmd, "Reset");
+  EXPECT_EQ(Args.DPress.DPressPendingCmd, "Reset");
   EXPECT_EQ(Live.Pitch, 7);
   EXPECT_TRUE(Sent(0).empty());
   Exec(CmdReset);

@@ -1,43 +1,10 @@
-// The timer thread never allocates, and the force-to-notes completion runs on it. Every operator
-// new of this test program is counted, but only on a thread that armed the count and only while
-// it is armed, so the other tests of the program are not disturbed.
+// The timer thread never allocates, and the force-to-notes completion runs on it.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
-
+#include "base/AllocCounter.h"
 #include "engine/PlayCycle.h"
 #include "keymaps/KeyCodes.h"
 #include "keys/KeyPathTestState.h"
-
-namespace {
-
-thread_local bool tCountNew = false;
-thread_local long tNewCount = 0;
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (tCountNew) ++tNewCount;
-  if (size == 0) size = 1;
-  if (void* p = std::malloc(size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-  return ::operator new(size);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
 
 namespace vel {
 namespace {
@@ -62,11 +29,7 @@ TEST_F(FtnAllocTest, TheTickThatCompletesAForceToNotesEntryAllocatesNothing) {
   // it keeps the room) so that only the engine is measured.
   for (int i = 0; i < 1000; ++i) SendShortMsg(0, 0xF8, false);
   ClearSent();
-  tNewCount = 0;
-  tCountNew = true;
-  Ticks(1);
-  tCountNew = false;
-  EXPECT_EQ(tNewCount, 0);
+  EXPECT_EQ(test::CountNews([] { Ticks(1); }), 0);
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Ftn CC#DEFGG#!");
 }
 
