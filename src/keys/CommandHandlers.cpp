@@ -105,7 +105,8 @@ void StartStoppedSeq(int32_t seq, const TStartOffset& offset, bool mute) {
   AdvanceSeqEvent(seq, true, offset.Ticks > 0 ? offset.Ticks : 0, 0);
 }
 
-// Every pitch target is locked: the selected seqs and the live output when selected.
+// Every pitch target is locked: the selected seqs and the live output when selected. Refusing only
+// when the live output is among them would report a pitch change that changed nothing.
 bool AllPitchTargetsLocked() {
   bool any = Live.Selected;
   bool allLocked = !Live.Selected || Live.PitchLocked;
@@ -286,9 +287,7 @@ void HandleCmdTempo(uint8_t valSource) {
   if (!ValidValSource(valSource, "HandleCmdTempo")) return;
   SelectAllSeqs();
   if (valSource == VsEnterMode) {
-    Args.TempoEntry = 0;
-    Args.TempoEntryStarted = 0;
-    SetKeyMode(cmdmode::Tempo);
+    StartTempoEntry();
     return;
   }
   SetTempoValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false);
@@ -310,8 +309,7 @@ void HandleCmdPort(uint8_t, uint32_t, uint8_t valSource) {
 void HandleCmdChan(uint8_t, uint32_t, uint8_t valSource) {
   if (!ValidValSource(valSource, "HandleCmdChan")) return;
   if (valSource == VsEnterMode) {
-    Args.ChanEntry = 0;
-    SetKeyMode(cmdmode::Chan);
+    StartChanEntry();
     return;
   }
   SetChanValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false);
@@ -321,12 +319,11 @@ void HandleCmdChan(uint8_t, uint32_t, uint8_t valSource) {
 
 void HandleCmdProg(uint8_t valSource) {
   if (!ValidValSource(valSource, "HandleCmdProg")) return;
-  ExpandProgTargets();
   if (valSource == VsEnterMode) {
-    Args.ProgEntry = 0;
-    SetKeyMode(cmdmode::Prog);
+    StartProgEntry();
     return;
   }
+  ExpandProgTargets();
   SetProgValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false);
   Msgs.StatusMsg.Set(valSource == VsInc ? "Prog inc" : "Prog dec");
   if (!RequestProgCalibration()) ReturnToLiveMode();

@@ -29,9 +29,6 @@ namespace {
 
 using midi::TShortMsg;
 
-// The first place of the program entry, where a calibration asked for by a program command goes on.
-constexpr TKeyMode kProgEntryMode = KeyModeFromNo(21);
-
 // Names of the pitch classes from C, kept here so that the timer thread's completion of a
 // force-to-notes entry builds its texts without allocating.
 constexpr std::array<std::string_view, 12> kPitchClassNames = {"C",  "C#", "D",  "D#", "E",  "F",
@@ -50,9 +47,7 @@ void HandleCalibrateKey(int8_t input, uint32_t msg) {
   if (RunCtl.ProgState.load() == TProgState::Running) {
     Msgs.StatusMsg.Set("Calibrate");
     if (progCalib && Keys.KeyHold) {
-      ExpandProgTargets();
-      Args.ProgEntry = 0;
-      SetKeyMode(kProgEntryMode);
+      StartProgEntry();
     } else {
       ReturnToLiveMode();
     }

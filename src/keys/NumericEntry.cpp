@@ -11,6 +11,7 @@
 #include "engine/PartBufs.h"
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
+#include "keys/CommandModes.h"
 #include "keys/Commands.h"
 #include "keys/ValueSetters.h"
 #include "settings/Settings.h"
@@ -22,7 +23,7 @@ namespace {
 // The argument modes of the numeric entries: one mode per digit place, most significant first.
 // Tempo: five places from 6 (hundredths of BPM, after NumTempoHiN), three from 8 (whole BPM).
 constexpr int32_t kTempoHi = 6;
-constexpr int32_t kTempo = 8;
+constexpr int32_t kTempo = ModeNo(cmdmode::Tempo);
 constexpr int32_t kTempoLast = 10;
 constexpr int32_t kTempoFromHi = 11;
 constexpr int32_t kTempoFrom = 13;
@@ -30,7 +31,7 @@ constexpr int32_t kTempoFromLast = 15;
 constexpr int32_t kTempoToHi = 16;
 constexpr int32_t kTempoTo = 18;
 constexpr int32_t kTempoToLast = 20;
-constexpr int32_t kProg = 21;
+constexpr int32_t kProg = ModeNo(cmdmode::Prog);
 constexpr int32_t kProgLast = 23;
 constexpr int32_t kProgFrom = 24;
 constexpr int32_t kProgFromLast = 26;
@@ -38,33 +39,33 @@ constexpr int32_t kProgTo = 27;
 constexpr int32_t kProgToLast = 29;
 constexpr int32_t kTap2 = 30;
 constexpr int32_t kTap3 = 31;
-constexpr int32_t kChan = 32;
+constexpr int32_t kChan = ModeNo(cmdmode::Chan);
 constexpr int32_t kChanLast = 33;
 constexpr int32_t kChanFrom = 63;
 constexpr int32_t kChanFromLast = 64;
 constexpr int32_t kChanTo = 65;
 constexpr int32_t kChanToLast = 66;
 // The first modes of the entries the switch codes lead to.
-constexpr int32_t kPlayCyclesNN = 36;
-constexpr int32_t kMuteCyclesNN = 38;
-constexpr int32_t kPlayMuteNN = 40;
-constexpr int32_t kMutePlayNN = 42;
-constexpr int32_t kPlayMuteTogNN = 44;
-constexpr int32_t kLoadAll = 48;
-constexpr int32_t kLoadAllExt = 50;
-constexpr int32_t kLoadSel = 52;
-constexpr int32_t kLoadSelExt = 54;
-constexpr int32_t kSaveAll = 56;
-constexpr int32_t kSaveSel = 58;
-constexpr int32_t kTempoSlew = 60;
-constexpr int32_t kVel = 80;
-constexpr int32_t kPart = 81;
-constexpr int32_t kPort = 82;
-constexpr int32_t kPlayCyclesN = 83;
-constexpr int32_t kMuteCyclesN = 84;
-constexpr int32_t kPlayMuteN = 85;
-constexpr int32_t kMutePlayN = 86;
-constexpr int32_t kPlayMuteTogN = 87;
+constexpr int32_t kPlayCyclesNN = ModeNo(cmdmode::PlayCyclesNN);
+constexpr int32_t kMuteCyclesNN = ModeNo(cmdmode::MuteCyclesNN);
+constexpr int32_t kPlayMuteNN = ModeNo(cmdmode::PlayMuteNN);
+constexpr int32_t kMutePlayNN = ModeNo(cmdmode::MutePlayNN);
+constexpr int32_t kPlayMuteTogNN = ModeNo(cmdmode::PlayMuteTogNN);
+constexpr int32_t kLoadAll = ModeNo(cmdmode::LoadAll);
+constexpr int32_t kLoadAllExt = ModeNo(cmdmode::LoadAllExt);
+constexpr int32_t kLoadSel = ModeNo(cmdmode::LoadSel);
+constexpr int32_t kLoadSelExt = ModeNo(cmdmode::LoadSelExt);
+constexpr int32_t kSaveAll = ModeNo(cmdmode::SaveAll);
+constexpr int32_t kSaveSel = ModeNo(cmdmode::SaveSel);
+constexpr int32_t kTempoSlew = ModeNo(cmdmode::TempoSlew);
+constexpr int32_t kVel = ModeNo(cmdmode::Vel);
+constexpr int32_t kPart = ModeNo(cmdmode::Part);
+constexpr int32_t kPort = ModeNo(cmdmode::Port);
+constexpr int32_t kPlayCyclesN = ModeNo(cmdmode::PlayCyclesN);
+constexpr int32_t kMuteCyclesN = ModeNo(cmdmode::MuteCyclesN);
+constexpr int32_t kPlayMuteN = ModeNo(cmdmode::PlayMuteN);
+constexpr int32_t kMutePlayN = ModeNo(cmdmode::MutePlayN);
+constexpr int32_t kPlayMuteTogN = ModeNo(cmdmode::PlayMuteTogN);
 
 // The keyed ranges. A tempo keyed in three places is whole BPM, in five hundredths of BPM; the
 // two ranges do not meet, so a value that passed its check tells how it was keyed.
@@ -112,6 +113,7 @@ std::string SweepArrow(bool bothWays) {
 bool TempoInRange(int32_t value, bool fivePlaces) {
   return fivePlaces ? InRange(value, kMinTempo, kMaxTempo) : InRange(value, kLowBpm, kHighBpm);
 }
+// A five-place tempo is keyed in hundredths of BPM, so its refusal names that range.
 void ReportTempoOutOfRange(int32_t value, bool fivePlaces) {
   if (fivePlaces) {
     ReportValueOutOfRange("Tempo", value, kMinTempo, kMaxTempo);
@@ -195,13 +197,10 @@ int32_t DecodeNumKey(uint8_t, uint8_t code) {
       EnterMode(kPort);
       break;
     case NumChan:
-      Args.ChanEntry = 0;
-      EnterMode(kChan);
+      StartChanEntry();
       break;
     case NumProg:
-      ExpandProgTargets();
-      Args.ProgEntry = 0;
-      EnterMode(kProg);
+      StartProgEntry();
       break;
     case NumVel:
       EnterMode(kVel);
@@ -263,9 +262,7 @@ int32_t DecodeNumKey(uint8_t, uint8_t code) {
       EnterPitchCyclesNN();
       break;
     case NumTempo:
-      Args.TempoEntry = 0;
-      Args.TempoEntryStarted = 0;
-      EnterMode(kTempo);
+      StartTempoEntry();
       break;
     case NumTempoSlew:
       Args.TempoSlewEntry = 0;
@@ -482,33 +479,42 @@ void CalibrateOctave(uint8_t input, int32_t note, bool progCalib) {
   Args.CalibDone = 1;
 }
 
-void ProgEntryDone() {
-  if (!Keys.KeyHold) {
-    ReturnToLiveMode();
-    return;
-  }
+void StartProgEntry() {
   ExpandProgTargets();
   Args.ProgEntry = 0;
   EnterMode(kProg);
 }
 
-void TempoEntryDone() {
-  if (!Keys.KeyHold) {
-    ReturnToLiveMode();
-    return;
-  }
+void StartTempoEntry() {
   Args.TempoEntry = 0;
   Args.TempoEntryStarted = 0;
   EnterMode(kTempo);
 }
 
-void ChanEntryDone() {
-  if (!Keys.KeyHold) {
-    ReturnToLiveMode();
-    return;
-  }
+void StartChanEntry() {
   Args.ChanEntry = 0;
   EnterMode(kChan);
+}
+
+void ProgEntryDone() {
+  if (Keys.KeyHold)
+    StartProgEntry();
+  else
+    ReturnToLiveMode();
+}
+
+void TempoEntryDone() {
+  if (Keys.KeyHold)
+    StartTempoEntry();
+  else
+    ReturnToLiveMode();
+}
+
+void ChanEntryDone() {
+  if (Keys.KeyHold)
+    StartChanEntry();
+  else
+    ReturnToLiveMode();
 }
 
 }  // namespace vel

@@ -20,6 +20,12 @@ void HandleChanModeKey(uint8_t input, uint32_t msg, uint8_t code);
 // from its calibration key and raises CalibDone; other keys change nothing.
 void CalibrateOctave(uint8_t input, int32_t note, bool progCalib);
 
+// The first place of each entry, its accumulator cleared (the program entry widens its targets
+// first).
+void StartProgEntry();
+void StartTempoEntry();
+void StartChanEntry();
+
 // A keyboard that changes its octave with a program change is recalibrated by the next key after
 // a program sent to the live output: true when the calibrate mode was entered.
 bool RequestProgCalibration();
