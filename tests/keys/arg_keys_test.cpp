@@ -91,7 +91,9 @@ TEST_F(ArgKeysTest, PitchOffsetsAndTheirTexts) {
     HandlePitchModeKey(0, 0, c.code);
     EXPECT_EQ(Msgs.StatusMsg.Peek(), c.status);
     EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::Live);
-    if (c.code == PitchInc0) EXPECT_EQ(Keys.PitchCycles, 0);
+    if (c.code == PitchInc0) {
+      EXPECT_EQ(Keys.PitchCycles, 0);
+    }
   }
   // Two cycle digits in progress and hold: back to the two-digit entry, cleared.
   Keys.PitchCyclesN = 0;
