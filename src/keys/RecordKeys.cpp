@@ -413,15 +413,21 @@ void TakePhase(int32_t& phase, bool& late) {
 
 bool InsertEndMarkers(int32_t part, int32_t seq, int32_t t, bool heldNoteOffs) {
   TPartBuf& b = Seqs.PartBufs[part][seq];
-  if (!InsertPartEvent(part, seq, kMarker, t, false)) {
-    // What was recorded stays and plays; the take just could not be closed at the key.
-    Msgs.WarnMsg.Set("Seq" + std::to_string(seq + 1) + " buffer full; recording ended at its last event");
-    if (b.Head < 0) b.SeqState = TSeqState::Stopped;
-    if (Cfg.DspSeqGrid) RequestSeqGridRedraw();
-    return b.Head >= 0;
+  const bool full = b.PoolFull != 0;
+  if (full) {
+    Msgs.WarnMsg.Set("Seq" + std::to_string(seq + 1) + " buffer overflow; take shortened");
+    if (!MakeRoomForEnd(b, part, seq, t)) {
+      // Nothing could give way: the take is not closed and does not play.
+      b.SeqState = TSeqState::Stopped;
+      return false;
+    }
+  } else if (!InsertPartEvent(part, seq, kMarker, t, false)) {
+    b.SeqState = TSeqState::Stopped;
+    return false;
   }
   if (b.PitchCycles > 0) b.PitchCycles = 0;
-  bool any = heldNoteOffs && RecordHeldNoteOffs(part, seq, t);
+  // A shortened part has its sounding notes closed already.
+  bool any = heldNoteOffs && !full && RecordHeldNoteOffs(part, seq, t);
   if (RecKeys.RecPitchBendSeen) {
     any = InsertPartEvent(part, seq, TShortMsg::Pack(0xE0u + static_cast<uint8_t>(LiveChan()), 0, 64).Raw, t,
                           false) ||
@@ -429,6 +435,47 @@ bool InsertEndMarkers(int32_t part, int32_t seq, int32_t t, bool heldNoteOffs) {
   }
   if (any) InsertPartEvent(part, seq, kMarker, t, false);
   if (Cfg.DspSeqGrid) RequestSeqGridRedraw();
+  return true;
+}
+
+bool MakeRoomForEnd(TPartBuf& b, int32_t part, int32_t seq, int32_t t) {
+  // Note-ons less note-offs per channel and note, over what the part holds.
+  std::array<int32_t, 16 * 128> sounding{};
+  auto count = [&](uint32_t msg, int32_t by) {
+    const TShortMsg m{msg};
+    if (!m.IsNote() || m.IsHotkey()) return;
+    int32_t& c = sounding[static_cast<std::size_t>(m.Channel() * 128 + m.Data1())];
+    c += m.IsNoteOn() ? by : -by;
+  };
+  for (int16_t i = b.Head; i >= 0; i = b.Events[i].Next) count(b.Events[i].Msg, 1);
+  auto need = [&] {
+    int32_t n = 3;  // the end marker, a pitch-bend centre and the second marker
+    for (int32_t c : sounding) n += std::max(c, 0);
+    return n;
+  };
+  // The newest events give way; only the newest pool entry can be handed back.
+  while (b.Tail >= 0 && b.EventsUsed + need() > kMaxPartEvents && b.Tail == b.EventsUsed - 1) {
+    const int16_t i = b.Tail;
+    count(b.Events[i].Msg, -1);
+    b.Tail = b.Events[i].Prev;
+    if (b.Tail >= 0) {
+      b.Events[b.Tail].Next = -1;
+    } else {
+      b.Head = -1;
+    }
+    if (b.PlayEvIndex == i) b.PlayEvIndex = b.Head;
+    --b.EventsUsed;
+  }
+  if (b.EventsUsed + need() > kMaxPartEvents) return false;
+  b.PoolFull = 0;
+  b.RElap = b.Tail >= 0 ? b.Events[b.Tail].Time : 0;
+  InsertPartEvent(part, seq, kMarker, t, false);
+  for (std::size_t k = 0; k < sounding.size(); ++k) {
+    const auto chan = static_cast<uint32_t>(k / 128);
+    const auto note = static_cast<uint32_t>(k % 128);
+    for (int32_t n = sounding[k]; n > 0; --n)
+      InsertPartEvent(part, seq, TShortMsg::Pack(0x80u + chan, note, 0).Raw, t, false);
+  }
   return true;
 }
 

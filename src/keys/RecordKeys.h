@@ -12,6 +12,8 @@
 
 namespace vel {
 
+struct TPartBuf;
+
 // The recording keys' take state. Guarded by EngineLock, but for the atomics, which the displays
 // and the GUI's replay timer read without it. The record counters and flags shared with the
 // engine's beat count are in Transport.
@@ -37,14 +39,14 @@ struct TRecKeys {
   std::array<TNotePair, 128> RecNotePairs{};
 
   // Step recording: the position, step and gate lengths, the chord detection's last note time
-  // (ms or external-clock ms), whether the last note joined the step before it.
+  // (ms or external-clock ms). Whether the last note joined the step before it is the trace's
+  // SRecChordNote, which the event decoding reads.
   int32_t SRecTime = 0;
   int32_t SRecStepTicks = 1920;
   int32_t SRecGateTicks = 1440;
   int32_t SRecLastNoteTime = 0;
   // Where the last step note started: a chord note goes back there.
   int32_t SRecLastNoteStart = 0;
-  uint8_t SRecChordNote = 0;
   // The last step-recorded message, for the status display.
   uint32_t LastRecEvent = 0;
   TAtomic<uint8_t> LastRecEventNew{0};
@@ -115,8 +117,12 @@ void StartTake(const TRecKey& k);
 // The first key fixes the take's clock start (and sends MIDI Start when asked).
 void TakeClockStart(const TRecKey& k);
 // The part's end at t: marker, then (step: pitch-bend centre; real time also held notes' offs), a
-// second marker when either inserted; false when the end marker was refused.
+// second marker when either inserted; false, the seq stopped, when the end marker found no room.
 bool InsertEndMarkers(int32_t part, int32_t seq, int32_t t, bool heldNoteOffs);
+// A part that ran out of room during the take: its newest events give way to the end marker and
+// a note-off for every note still sounding, so that the loop leaves no note hanging; false when
+// nothing could give way.
+bool MakeRoomForEnd(TPartBuf& b, int32_t part, int32_t seq, int32_t t);
 // After the end markers: the discarded take, the end key's play/mute cycles and start of play.
 // Returns the end key's status text ("" none).
 std::string FinishSeqTake(int32_t seq, uint8_t code, int32_t phase, bool late);

@@ -5,6 +5,7 @@
 
 #include "base/General.h"
 #include "base/Messages.h"
+#include "base/Showing.h"
 #include "engine/KeyMode.h"
 #include "engine/MidiFifo.h"
 #include "engine/MidiIn.h"
@@ -123,12 +124,12 @@ void RecordNoteStep(const rec::TRecKey& k, bool isRest, bool isHotkey, const std
     rec::PassOn(k, msg);
     return;
   } else {
-    RecKeys.SRecChordNote = 0;
+    Trace.SRecChordNote = 0;
     int32_t at = t;
     if (Cfg.SRecChordDetectReqd && t > 0) {
       if (now - RecKeys.SRecLastNoteTime <= Cfg.SRecChordDetectThreshold) {
         // Back onto the step the last note started, wherever the step length has gone since.
-        RecKeys.SRecChordNote = 1;
+        Trace.SRecChordNote = 1;
         at = RecKeys.SRecLastNoteStart;
       }
       RecKeys.SRecLastNoteTime = now;
@@ -202,10 +203,10 @@ void UndoStep() {
     b.RElap = time;
     const TPartEvent& tail = b.Events[b.Tail];
     const TShortMsg last{tail.Msg};
-    RecKeys.SRecChordNote = 0;
+    Trace.SRecChordNote = 0;
     if (last.IsNoteOn()) {
       for (int16_t i = tail.Prev; i >= 0 && b.Events[i].Time == tail.Time; i = b.Events[i].Prev) {
-        if (TShortMsg{b.Events[i].Msg}.Status() == last.Status()) RecKeys.SRecChordNote = 1;
+        if (TShortMsg{b.Events[i].Msg}.Status() == last.Status()) Trace.SRecChordNote = 1;
       }
     }
     RecKeys.LastRecEvent = tail.Msg;

@@ -332,5 +332,34 @@ TEST_F(RealTimeRecordTest, DeviceStampsAndTheDelayedKeyShareTheEngineClock) {
   EXPECT_FALSE(ReplayDelayedRecKey());
 }
 
+TEST_F(RealTimeRecordTest, AFullPartEndsItsTakeShortenedWithNoNoteLeftSounding) {
+  Arm();
+  Down(60);  // held to the end
+  {
+    std::lock_guard lock(EngineLock);
+    for (int i = 0; SeqBuf(0).EventsUsed < kMaxPartEvents - 1; ++i)
+      ASSERT_TRUE(InsertPartEvent(0, 0, 0x000001B0u | static_cast<uint32_t>(i % 128) << 16, 10, false));
+  }
+  At(100);
+  Down(62);  // the last room
+  Down(64);  // refused
+  EXPECT_EQ(SeqBuf(0).PoolFull, 1);
+  Up(62);
+  Up(64);
+  At(500);
+  Hit(NoteOn(kPlayKey));
+  EXPECT_EQ(Msgs.WarnMsg.Peek(), "Seq1 buffer overflow; take shortened");
+  const TPartBuf& b = SeqBuf(0);
+  EXPECT_EQ(b.SeqState, TSeqState::Playing);
+  EXPECT_EQ(b.PoolFull, 0);
+  EXPECT_LE(b.EventsUsed, kMaxPartEvents);
+  const Evs ev = Events();
+  ASSERT_GE(ev.size(), 3u);
+  // Note 62 gave way; the held note 60 is closed at the end.
+  EXPECT_EQ(ev[ev.size() - 2], (Ev{3840, "FF 00 00"}));
+  EXPECT_EQ(ev.back(), (Ev{3840, "80 3C 00"}));
+  for (const auto& e : ev) EXPECT_NE(e.second, "90 3E 64");
+}
+
 }  // namespace
 }  // namespace vel::test

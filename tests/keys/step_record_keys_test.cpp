@@ -50,7 +50,7 @@ TEST_F(StepRecordTest, NotesWithinTheThresholdMakeAChordOnTheStepTheLastNoteStar
   Down(60);
   At(100);
   Down(64);  // 90 ms later: a chord
-  EXPECT_EQ(RecKeys.SRecChordNote, 1);
+  EXPECT_EQ(Trace.SRecChordNote, 1);
   EXPECT_EQ(RecKeys.SRecTime, 3840);
   At(400);
   Hit(NoteOn(kLen1Key));  // the step grows to a whole note before the next chord note
