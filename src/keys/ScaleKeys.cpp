@@ -14,10 +14,10 @@
 #include "keymaps/KeyTokens.h"
 #include "keys/CommandModes.h"
 #include "keys/Commands.h"
+#include "keys/KeyDecoders.h"
 #include "keys/NumericEntry.h"
 #include "keys/PendingModes.h"
 #include "keys/ScaleValue.h"
-#include "keys/StyleKeys.h"
 #include "platform/midi/ShortMsg.h"
 #include "settings/Settings.h"
 

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "base/Messages.h"
-#include "base/Showing.h"
 #include "engine/KeyMode.h"
 #include "engine/Metronome.h"
 #include "engine/PartBufs.h"
@@ -136,8 +135,6 @@ void HandleMetrStyleModeKey(uint8_t input, uint8_t code) {
   if (style == 0 && pattern == 0) {
     // Back to the plain click and its note entry.
     Cfg.MetrModeStyles = 0;
-    Showing.MetrDrumChanged = 1;
-    Showing.MetrBassChanged = 1;
     RequestMetrRebuild();
     SetKeyMode(TKeyMode::MetrBarNote);
     return;
@@ -152,16 +149,6 @@ void HandleMetrStyleModeKey(uint8_t input, uint8_t code) {
       Msgs.StatusMsg.Set("Metr style " + std::to_string(shown) + ", pattern " + std::to_string(pattern));
   }
   MetrStyleEntryDone();
-}
-
-int32_t DecodeQntKey(uint8_t code) {
-  const int32_t c = code & 0x7F;
-  return c >= 12 && c <= 76 ? c - 12 : -1;
-}
-
-int32_t DecodeTSigKey(uint8_t code) {
-  const int32_t c = code & 0x7F;
-  return c >= 5 && c <= 67 ? c - 3 : -1;
 }
 
 }  // namespace vel

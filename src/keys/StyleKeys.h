@@ -1,7 +1,7 @@
 #pragma once
 // The metronome style keys and the style procedures that the style windows share with them: one
-// set of procedures over either style store, under the drum and bass names. Also the decoders of
-// the quantise and time-signature keys. Callers hold EngineLock.
+// set of procedures over either style store, under the drum and bass names. Callers hold
+// EngineLock.
 #include <cstdint>
 
 #include "styles/StyleStore.h"
@@ -39,10 +39,5 @@ inline bool TriggerDrumBreak() {
 inline bool TriggerBassBreak() {
   return TriggerBreak(BassStore);
 }
-
-// Quant map codes 12..76 give 0..64, anything else -1; TSig map codes 5..67 give 2..64. Only the
-// low 7 bits count.
-int32_t DecodeQntKey(uint8_t code);
-int32_t DecodeTSigKey(uint8_t code);
 
 }  // namespace vel

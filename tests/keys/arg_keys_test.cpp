@@ -11,6 +11,7 @@
 #include "keymaps/KeyCodes.h"
 #include "keys/CommandModes.h"
 #include "keys/CycleKeys.h"
+#include "keys/KeyDecoders.h"
 #include "keys/KeyEntryTestState.h"
 #include "keys/KeyPathTestState.h"
 #include "keys/RecordKeys.h"
