@@ -322,5 +322,21 @@ TEST(KeyDecoders, QuantiseAndTimeSignatureCodes) {
   for (auto [code, want] : tsig) EXPECT_EQ(DecodeTSigKey(code), want) << int(code);
 }
 
+TEST_F(KeyPathTest, LiveNotesSoundInTheScaleKeyedForThem) {
+  SetKey(MapFtsRoot, 40, FtsRootNoteD);
+  SetKey(MapFtsType, 41, FtsScaleMajor);
+  SetKey(MapLive, 63, LiveN);
+  Live.Selected = 1;
+  Keys.KeyMode = TKeyMode::FtsRoot;
+  Press(40);
+  Press(41);
+  EXPECT_EQ(Msgs.StatusMsg.Peek(), "Fts Dmaj");
+  EXPECT_EQ(Mode(), TKeyMode::Live);
+  ClearSent();
+  Press(63);  // D#, a half step above the root: D
+  Ticks(2);
+  EXPECT_EQ(SentHex(0), std::vector<std::string>{"90 3E 64"});
+}
+
 }  // namespace
 }  // namespace vel::test

@@ -361,5 +361,24 @@ TEST_F(RealTimeRecordTest, AFullPartEndsItsTakeShortenedWithNoNoteLeftSounding) 
   for (const auto& e : ev) EXPECT_NE(e.second, "90 3E 64");
 }
 
+TEST_F(RealTimeRecordTest, ATakeFromTheLiveRecordKeyWaitsForANoteAndGivesTheSelectionBack) {
+  SetKey(MapLive, 90, LiveRecStop);
+  SeqBuf(0).Selected = 0;
+  Cfg.RecStopSeqNo = 2;
+  Press(90);
+  EXPECT_EQ(Mode(), TKeyMode::Record);
+  EXPECT_EQ(SeqBuf(2).SeqState, TSeqState::RecPrimed);
+  Hit(NoteOn(kPlayKey));  // no play or stop key starts a take from the live key
+  EXPECT_EQ(Transport.RecActive.load(), 0);
+  Down(60);
+  At(300);
+  Hit(NoteOn(kPlayKey));
+  EXPECT_EQ(SeqBuf(2).SeqState, TSeqState::Playing);
+  EXPECT_EQ(Mode(), TKeyMode::Live);
+  EXPECT_EQ(Keys.KeyHold.load(), 0);
+  EXPECT_EQ(SeqBuf(2).Selected, 1);
+  EXPECT_EQ(Transport.RecFromLiveKey, 0);
+}
+
 }  // namespace
 }  // namespace vel::test
