@@ -380,5 +380,19 @@ TEST_F(RealTimeRecordTest, ATakeFromTheLiveRecordKeyWaitsForANoteAndGivesTheSele
   EXPECT_EQ(Transport.RecFromLiveKey, 0);
 }
 
+TEST_F(RealTimeRecordTest, RawInputOutsideARawTakeGoesToTheRawQueueOnce) {
+  Arm();
+  Down(60);
+  TakeLiveFifo();
+  {
+    std::lock_guard lock(EngineLock);
+    HandleRecModeKey(2, 0x005007B0, Transport.MsClock.load(), false, false, true);
+    HandleRecModeKey(2, NoteOn(64), Transport.MsClock.load(), true, true, true);
+  }
+  EXPECT_EQ(TakeRawFifo(), (std::vector<uint32_t>{0x005007B0, NoteOn(64)}));
+  EXPECT_TRUE(TakeLiveFifo().empty());
+  EXPECT_EQ(Events(), (Evs{{0, "90 3C 64"}}));
+}
+
 }  // namespace
 }  // namespace vel::test
