@@ -5,6 +5,7 @@
 #include "engine/Transport.h"
 #include "keys/Commands.h"
 #include "keys/KeyRouting.h"
+#include "keys/RecordKeys.h"
 
 namespace vel {
 
@@ -13,6 +14,10 @@ void InstallKeyPath() {
   MidiInHooks.ExecCommand = &ExecCommand;
   EngineHooks.FinishFtnEntry = &FinishFtnEntry;
   RunHooks.ClearDPressTimes = &ClearDPressTimes;
+  MidiInHooks.HandleRecModeKey = &HandleRecModeKey;
+  MidiInHooks.HandleStepRecModeKey = &HandleStepRecModeKey;
+  EngineHooks.RecBarCountDone = &RecBarCountDone;
+  EngineHooks.ResetRecKeys = &ResetRecKeys;
 }
 
 }  // namespace vel

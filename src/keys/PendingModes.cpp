@@ -16,26 +16,6 @@ void EscOnly(uint8_t code, uint8_t esc) {
 
 }  // namespace
 
-void HandleRecModeKey(int8_t, uint32_t, uint32_t, bool, bool, bool) {}
-void HandleStepRecModeKey(int8_t, uint32_t, uint32_t, bool, bool, bool) {}
-void HandleRecBarsStopKey(uint8_t, uint32_t, uint8_t code) {
-  EscOnly(code, RecEsc);
-}
-void HandleRecBarsNModeKey(uint8_t, uint8_t code) {
-  EscOnly(code, NumEsc);
-}
-void HandleRecBarsNNModeKey(uint8_t, uint8_t code) {
-  EscOnly(code, NumEsc);
-}
-void HandleCycleModeKey(uint8_t, uint8_t code) {
-  EscOnly(code, NumEsc);
-}
-void HandleVelModeKey(uint8_t, uint8_t code) {
-  EscOnly(code, NumEsc);
-}
-void HandleMetrStyleModeKey(uint8_t, uint8_t code) {
-  EscOnly(code, NumEsc);
-}
 void HandleLoadModeKey(uint8_t, uint8_t code) {
   EscOnly(code, NumEsc);
 }
@@ -62,24 +42,6 @@ void HandleTimeShiftModeKey(uint8_t, uint8_t code) {
 }
 void HandleQuantModeKey(uint8_t, uint8_t code) {
   EscOnly(code, QEsc);
-}
-void HandleFtsRootModeKey(uint32_t, uint8_t code) {
-  EscOnly(code, FtsRootEsc);
-}
-void HandleFtsTypeModeKey(uint32_t, uint8_t code) {
-  EscOnly(code, FtsTypeEsc);
-}
-void HandlePitchModeKey(uint32_t, int32_t, uint8_t code) {
-  EscOnly(code, PitchEsc);
-}
-void HandlePitchCyclesModeKey(uint32_t, uint8_t code) {
-  EscOnly(code, NumEsc);
-}
-void HandleMetrNoteModeKey(uint32_t, uint8_t code) {
-  EscOnly(code, MetrEsc);
-}
-void SetMetrBarBeat(uint32_t, uint8_t code) {
-  EscOnly(code, TSigEsc);
 }
 void SetLoadValue(uint8_t) {}
 void SetSaveValue(uint8_t) {}

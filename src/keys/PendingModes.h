@@ -6,14 +6,6 @@
 
 namespace vel {
 
-void HandleRecModeKey(int8_t input, uint32_t msg, uint32_t timeStamp, bool isNote, bool noteOn, bool raw);
-void HandleStepRecModeKey(int8_t input, uint32_t msg, uint32_t timeStamp, bool isNote, bool noteOn, bool raw);
-void HandleRecBarsStopKey(uint8_t input, uint32_t msg, uint8_t code);
-void HandleRecBarsNModeKey(uint8_t input, uint8_t code);
-void HandleRecBarsNNModeKey(uint8_t input, uint8_t code);
-void HandleCycleModeKey(uint8_t input, uint8_t code);  // modes 36..47, 67..78, 83..87, 95..100
-void HandleVelModeKey(uint8_t input, uint8_t code);
-void HandleMetrStyleModeKey(uint8_t input, uint8_t code);
 void HandleLoadModeKey(uint8_t input, uint8_t code);
 void HandleSaveModeKey(uint8_t input, uint8_t code);
 void HandleTempoSlewModeKey(uint8_t input, uint8_t code);
@@ -23,12 +15,6 @@ void HandlePortModeKey(uint8_t input, uint32_t msg, uint8_t code);
 void HandleTimeSigModeKey(uint8_t input, uint8_t code);
 void HandleTimeShiftModeKey(uint8_t input, uint8_t code);
 void HandleQuantModeKey(uint8_t input, uint8_t code);
-void HandleFtsRootModeKey(uint32_t msg, uint8_t code);
-void HandleFtsTypeModeKey(uint32_t msg, uint8_t code);
-void HandlePitchModeKey(uint32_t msg, int32_t key, uint8_t code);
-void HandlePitchCyclesModeKey(uint32_t msg, uint8_t code);
-void HandleMetrNoteModeKey(uint32_t msg, uint8_t code);
-void SetMetrBarBeat(uint32_t msg, uint8_t code);
 
 // The scene number pickers: step the scene to load or save.
 void SetLoadValue(uint8_t valType);

@@ -133,6 +133,11 @@ class Peer {
   // One thread only: the ring has one producer.
   bool Queue(const uint8_t* m, uint32_t n) { return ring_.Push(m, n, 0); }
   bool Queue(const std::vector<uint8_t>& m) { return Queue(m.data(), static_cast<uint32_t>(m.size())); }
+  // A message to go out at an absolute frame (the next cycle's start when that frame is past), in
+  // the order queued: frames must not decrease. One thread only.
+  bool QueueAtFrame(uint32_t frame, const std::vector<uint8_t>& m) {
+    return timed_.Push(m.data(), static_cast<uint32_t>(m.size()), frame);
+  }
 
   std::size_t Count() const { return count_.load(std::memory_order_acquire); }
   const Event& At(std::size_t i) const { return events_[i % kKeep]; }
@@ -186,6 +191,7 @@ class Peer {
     midi::detail::PortBufferTaken(out);
     jack_midi_clear_buffer(out);
     std::array<uint8_t, 256> buf;
+    uint32_t lastFrame = 0;
     for (uint32_t k = 0;; ++k) {
       const uint32_t frame = k * spacing_;
       // A message is taken only when it can be written, so none is lost to a full buffer.
@@ -194,6 +200,22 @@ class Peer {
       bool truncated = false;
       if (!ring_.Pop(buf.data(), buf.size(), h, truncated)) break;
       if (!truncated) jack_midi_event_write(out, frame, buf.data(), h.length);
+      lastFrame = frame;
+    }
+    // Timed messages due in this cycle, at their frame.
+    while (jack_midi_max_event_size(out) >= pendingBytes_.size()) {
+      if (!pendingValid_) {
+        bool truncated = false;
+        if (!timed_.Pop(pendingBytes_.data(), pendingBytes_.size(), pending_, truncated)) break;
+        pendingValid_ = !truncated;
+        if (!pendingValid_) continue;
+      }
+      const int64_t due = pending_.timeNs - static_cast<int64_t>(start);
+      if (due >= static_cast<int64_t>(nframes)) break;
+      const auto frame = std::max<uint32_t>(lastFrame, due > 0 ? static_cast<uint32_t>(due) : 0);
+      jack_midi_event_write(out, frame, pendingBytes_.data(), pending_.length);
+      lastFrame = frame;
+      pendingValid_ = false;
     }
     midi::detail::PortBufferDone(out);
   }
@@ -209,6 +231,11 @@ class Peer {
   std::atomic<std::size_t> count_{0};
   std::atomic<int> policy_{-1};
   Ring ring_;
+  // Messages for a given frame, and the one taken out of the ring but not yet due.
+  Ring timed_;
+  Ring::Header pending_{};
+  std::array<uint8_t, 256> pendingBytes_{};
+  bool pendingValid_ = false;
 };
 
 }  // namespace vel::test

@@ -29,6 +29,7 @@
 #include "keymaps/KeyMapsFactory.h"
 #include "keymaps/KeyModes.h"
 #include "keys/KeyPath.h"
+#include "keys/RecordKeys.h"
 #include "platform/midi/Midi.h"
 
 namespace vel {
@@ -380,6 +381,100 @@ TEST_F(RunControlE2E, TheFactoryKeysStartAndStopASeqAndPlayLive) {
   expected.push_back("92 " + test::Hex(std::string(1, static_cast<char>(liveNote))) + " 64");
   expected.push_back("82 " + test::Hex(std::string(1, static_cast<char>(liveNote))) + " 00");
   EXPECT_EQ(ReceivedWhenSettled(expected.size()), expected);
+}
+
+// A take from the keyboard over JACK: the factory maps, LiveCmd, seq 1, record, eight notes at
+// exact frames, the play end key. The take then loops on the seq's port: each note where it was
+// played (quantise off) or on the eighth-note grid (quantise on). Today's engine sends on its 1 ms
+// timer ticks, input time stamps count whole ms and a started seq's first event leaves one tick
+// early: 2 ms of tolerance covers the three.
+void RecordEightNotesAndHearTheTake(RunControlE2E& t, test::Peer& peer, bool quantise) {
+  InstallKeyPath();
+  {
+    std::lock_guard lock(EngineLock);
+    LoadKeyMapsFactory();
+  }
+  const int32_t liveCmd = KeyOf(MapLive, LiveCmd);
+  const int32_t seq1 = KeyOf(MapCmd, CmdSeq1);
+  const int32_t rec = KeyOf(MapCmd, CmdRec);
+  const int32_t end = KeyOf(MapRec, RecPlay);
+  std::vector<int32_t> noteKeys;
+  for (int32_t k = 0; k < KeyCount && noteKeys.size() < 8; ++k)
+    if (KeyMaps.KeyFnTables[MapRec][k].load() == RecN) noteKeys.push_back(k);
+  ASSERT_GE(liveCmd, 0);
+  ASSERT_GE(seq1, 0);
+  ASSERT_GE(rec, 0);
+  ASSERT_GE(end, 0);
+  ASSERT_EQ(noteKeys.size(), 8u);
+  Cfg.Tempo = Cfg.TargetTempo = 12000;
+  // Eighth notes for the note grid (or none), eighths for the seq-length grid.
+  Cfg.NQTicks = quantise ? 1920 : 0;
+  Cfg.SQTicks = 1920;
+  RunCtl.ProgState = TProgState::Config;
+  StartRunning();
+  ASSERT_EQ(RunCtl.ProgState, TProgState::Running);
+  {
+    std::lock_guard lock(EngineLock);
+    Transport.ActBar.NQTicks = Cfg.NQTicks;
+    Transport.ActBar.SQTicks = Cfg.SQTicks;
+  }
+  for (int32_t key : {liveCmd, seq1, rec}) {
+    ASSERT_TRUE(peer.Queue({0x90, static_cast<uint8_t>(key), 0x64}));
+    ASSERT_TRUE(peer.Queue({0x80, static_cast<uint8_t>(key), 0x00}));
+  }
+  ASSERT_TRUE(test::WaitUntil([] {
+    std::lock_guard lock(EngineLock);
+    return Keys.KeyMode.load() == TKeyMode::Record;
+  }));
+
+  // Played off the grid by up to 20 ms; each note held 100 ms; the end key at 2 s (one bar).
+  constexpr std::array<int32_t, 8> kPlayedMs = {0, 240, 510, 730, 1000, 1265, 1500, 1740};
+  constexpr double kFramesPerMs = JackServer::kRate / 1000.0;
+  const uint32_t first = peer.FrameTime() + static_cast<uint32_t>(300 * kFramesPerMs);
+  auto frameAt = [&](int32_t ms) { return first + static_cast<uint32_t>(ms * kFramesPerMs); };
+  std::vector<std::pair<uint32_t, std::vector<uint8_t>>> timed;
+  for (std::size_t i = 0; i < kPlayedMs.size(); ++i) {
+    const auto note = static_cast<uint8_t>(noteKeys[i]);
+    timed.push_back({frameAt(kPlayedMs[i]), {0x90, note, 0x64}});
+    timed.push_back({frameAt(kPlayedMs[i] + 100), {0x80, note, 0x00}});
+  }
+  timed.push_back({frameAt(2000), {0x90, static_cast<uint8_t>(end), 0x64}});
+  timed.push_back({frameAt(2010), {0x80, static_cast<uint8_t>(end), 0x00}});
+  std::stable_sort(timed.begin(), timed.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& [frame, bytes] : timed) ASSERT_TRUE(peer.QueueAtFrame(frame, bytes));
+
+  ASSERT_TRUE(test::WaitUntil([] {
+    std::lock_guard lock(EngineLock);
+    return SeqBuf(0).SeqState == TSeqState::Playing;
+  }));
+  const std::size_t before = peer.Count();
+  // Two loops of the take.
+  ASSERT_TRUE(peer.WaitCount(before + 32)) << peer.Count() - before;
+  std::vector<double> onsetsMs;
+  for (std::size_t i = before; i < peer.Count() && onsetsMs.size() < 16; ++i) {
+    const test::Peer::Event& e = peer.At(i);
+    if (e.frame < frameAt(2000)) continue;  // the live echo of the take
+    if (e.Bytes().size() == 3 && (e.Bytes()[0] & 0xF0) == 0x90) onsetsMs.push_back(e.frame / kFramesPerMs);
+  }
+  ASSERT_EQ(onsetsMs.size(), 16u);
+  for (std::size_t i = 0; i < onsetsMs.size(); ++i) {
+    const int32_t played = kPlayedMs[i % 8];
+    const double want = (quantise ? (played + 125) / 250 * 250 : played) + (i >= 8 ? 2000 : 0);
+    SCOPED_TRACE("note " + std::to_string(i));
+    EXPECT_NEAR(onsetsMs[i] - onsetsMs[0], want, 2.0);
+  }
+  (void)t;
+}
+
+TEST_F(RunControlE2E, AKeyboardTakeLoopsWhereItWasPlayed) {
+  AllocatePeer();
+  RecordEightNotesAndHearTheTake(*this, *peer_, false);
+}
+
+TEST_F(RunControlE2E, AQuantisedKeyboardTakeLoopsOnTheGrid) {
+  AllocatePeer();
+  RecordEightNotesAndHearTheTake(*this, *peer_, true);
 }
 
 }  // namespace

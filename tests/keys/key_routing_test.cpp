@@ -130,7 +130,6 @@ TEST(KeyModeTable, EveryModeHasTheHandlerMapAndOutOfMapCodeOfItsBand) {
 enum class Expect {
   Dropped,    // note-on does nothing, note-off to LiveFifo
   ToCommand,  // Live: key 60 holds LiveCmd
-  HandedOn,   // recording: both go to the recording keys, neither to a queue
   Escapes,    // the mode's handler takes the esc code of its own map back to Live
   OffOnly,    // a handler built elsewhere: only its note-off is checked
 };
@@ -143,9 +142,6 @@ Expect ExpectedFor(int mode) {
       return Expect::Dropped;
     case H::Live:
       return Expect::ToCommand;
-    case H::Rec:
-    case H::StepRec:
-      return Expect::HandedOn;
     case H::Command:
     case H::Tempo:
     case H::Prog:
@@ -175,7 +171,6 @@ TEST_F(KeyPathTest, EveryKeyModeRoutesItsKeysThroughItsOwnMap) {
     EXPECT_TRUE(TakeRawFifo().empty());
     switch (expect) {
       case Expect::Dropped:
-      case Expect::HandedOn:
         EXPECT_EQ(Mode(), mode);
         break;
       case Expect::ToCommand:
@@ -191,11 +186,7 @@ TEST_F(KeyPathTest, EveryKeyModeRoutesItsKeysThroughItsOwnMap) {
     Keys.KeyMode = mode;
     Release(60);
     EXPECT_EQ(Mode(), mode);
-    if (expect == Expect::HandedOn) {
-      EXPECT_TRUE(TakeLiveFifo().empty());
-    } else {
-      EXPECT_EQ(TakeLiveFifo(), std::vector<uint32_t>{NoteOff(60)});
-    }
+    EXPECT_EQ(TakeLiveFifo(), std::vector<uint32_t>{NoteOff(60)});
     EXPECT_TRUE(TakeRawFifo().empty());
   }
 }

@@ -1,0 +1,260 @@
+// Recording from the keyboard.
+// - One recorded note on the MIDI-in thread: HandleMidiIn in key mode Record with a take running,
+//   on the loopback backend: the lock, the key routing, the Record map, the held-note count, the
+//   quantise (grid 960 ticks, or off), the insert into the part and the write to LiveFifo. Note-ons
+//   and note-offs alternate; the take is armed again, untimed, before its part fills. Each call is
+//   timed on its own (median, 99th and 99.9th percentiles, worst, in microseconds).
+// - Recording accuracy over a private JACK server (dummy driver, 48 kHz, 256 frames): the engine
+//   runs as the program runs, a peer plays 64 notes at exact frames with quantise off and ends the
+//   take after four bars; the seq then plays the take back. Each played-back onset's deviation
+//   from where it was played, relative to the loop start (the played-back first note), in ms:
+//   median, 99th percentile and worst of the absolute deviation; at 120 and 97.3 BPM.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "../tests/e2e/JackPeer.h"
+#include "../tests/e2e/JackServer.h"
+#include "BenchSupport.h"
+#include "base/EngineLock.h"
+#include "engine/KeyMode.h"
+#include "engine/MidiFifo.h"
+#include "engine/MidiIn.h"
+#include "engine/PartBufs.h"
+#include "engine/RunControl.h"
+#include "engine/Transport.h"
+#include "keymaps/KeyCodes.h"
+#include "keymaps/KeyMaps.h"
+#include "keys/KeyPath.h"
+#include "keys/RecordKeys.h"
+#include "platform/midi/Midi.h"
+#include "settings/Settings.h"
+
+namespace {
+
+using namespace vel;
+using bench::TimeEachCall;
+using test::JackServer;
+using test::Peer;
+
+constexpr int kEndKey = 30;
+constexpr int kFirstNoteKey = 48;
+
+void MapRecordKeys() {
+  for (auto& code : KeyMapRec) code.store(RecN);
+  KeyMapRec[kEndKey].store(RecPlay);
+}
+
+// Seq 0 alone selected and stopped, then primed for a take as the record command does.
+void ArmTake() {
+  std::lock_guard lock(EngineLock);
+  for (int32_t s = 0; s <= LastSeq(); ++s) {
+    SeqBuf(s).Selected = s == 0;
+    SeqBuf(s).SeqState = TSeqState::Stopped;
+  }
+  Transport.RecStepMode = 0;
+  Transport.RecRawMode = 0;
+  StartRecord();
+}
+
+uint32_t Note(uint32_t n) {
+  const uint32_t note = 48 + (n / 2) % 24;
+  return n % 2 ? 0x000080 | note << 8 : 0x640090 | note << 8;
+}
+
+void RecordedNote(benchmark::State& state, int32_t grid) {
+  bench::UseLoopbackOutputs();
+  RunCtl.LivePort = 0;
+  Cfg.InPortOctaveOffset[0] = 0;
+  InstallKeyPath();
+  MapRecordKeys();
+  ResetLiveFifo();
+  RunCtl.ProgState = TProgState::Running;
+  Transport.ActBar.NQTicks = grid;
+  ArmTake();
+  TimeEachCall(
+      state, [](uint32_t n) { HandleMidiIn(0, Note(n), static_cast<int32_t>(n)); },
+      [](uint32_t n) {
+        // The timer would take each message; a part holds 4999 events.
+        if (n % 256 == 0) ResetLiveFifo();
+        if (n % 4000 == 3999) ArmTake();
+      });
+  RunCtl.ProgState = TProgState::Config;
+  SetKeyMode(TKeyMode::Inactive);
+}
+
+void BM_RecordedNote(benchmark::State& state) {
+  RecordedNote(state, 0);
+}
+
+void BM_RecordedNoteQuantised(benchmark::State& state) {
+  RecordedNote(state, 960);
+}
+
+int32_t FindDev(const std::array<TMidiDevRec, midi::kMaxDevs>& table, int32_t last, const std::string& name) {
+  for (int32_t i = 0; i <= last; ++i)
+    if (table[i].DevName == name) return i;
+  return -1;
+}
+
+double Percentile(std::vector<double> v, double p) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const auto rank = static_cast<std::size_t>(std::ceil(p / 100.0 * static_cast<double>(v.size())));
+  return v[std::clamp<std::size_t>(rank, 1, v.size()) - 1];
+}
+
+// The server, the peer and the engine running on them: input port 1 on the peer's output, output
+// port 1 on its input. The destructor undoes it all, the server last.
+class RecordingOverJack {
+ public:
+  ~RecordingOverJack() {
+    if (jack_) {
+      StopRunning();
+      if (in_ >= 0) CloseInPort(in_, 0, false);
+      if (out_ >= 0) CloseOutPort(out_, 0, false);
+      RunCtl.InPortDevIdx.fill(-1);
+      RunCtl.PortDevIdx.fill(-1);
+      RunCtl.InPortsAllocated = RunCtl.OutPortsAllocated = -1;
+      midi::SelectBackend(midi::Backend::Loopback);
+    }
+    peer_.reset();
+    server_.Stop();
+  }
+
+  bool Start(int32_t tempo, std::string& why) {
+    if (!JackServer::Installed()) {
+      why = "/usr/bin/jackd is missing (install jackd2)";
+      return false;
+    }
+    if (!server_.Start(test::ServerAnswers, why)) return false;
+    peer_ = std::make_unique<Peer>();
+    if (!peer_->Open(why)) return false;
+    if (midi::SelectBackend(midi::Backend::Jack) != midi::kOk) {
+      why = "the JACK backend could not be selected";
+      return false;
+    }
+    jack_ = true;
+    midi::Rescan();
+    LoadInDevNames();
+    LoadOutDevList();
+    in_ = FindDev(RunCtl.MidiInDevs, RunCtl.MidiInDevsLast, "peer:out");
+    out_ = FindDev(RunCtl.MidiOutDevs, RunCtl.MidiOutDevsLast, "peer:in");
+    if (in_ < 0 || out_ < 0) {
+      why = "the peer's ports are not among the devices";
+      return false;
+    }
+    RunCtl.InPortDevIdx[0] = static_cast<int8_t>(in_);
+    RunCtl.InPortsAllocated = 0;
+    RunCtl.PortDevIdx[0] = static_cast<int8_t>(out_);
+    RunCtl.OutPortsAllocated = 0;
+    RunCtl.MidiOutDevs[out_].ProgChangesEnabled = 0;
+    RunCtl.LivePort = 0;
+    if (!OpenInPort(in_, 0) || !OpenOutPort(out_, 0)) {
+      why = "the engine could not open the peer's ports";
+      return false;
+    }
+    InstallKeyPath();
+    MapRecordKeys();
+    Cfg.InPortOctaveOffset[0] = 0;
+    Cfg.Tempo = Cfg.TargetTempo = tempo;
+    Cfg.NQTicks = 0;
+    SetProgState(TProgState::Config);
+    StartRunning();
+    if (RunCtl.ProgState != TProgState::Running) {
+      why = "StartRunning did not reach Running";
+      return false;
+    }
+    {
+      std::lock_guard lock(EngineLock);
+      Transport.ActBar.NQTicks = 0;
+    }
+    return true;
+  }
+
+  Peer& peer() { return *peer_; }
+
+ private:
+  JackServer server_;
+  std::unique_ptr<Peer> peer_;
+  bool jack_ = false;
+  int32_t in_ = -1;
+  int32_t out_ = -1;
+};
+
+void BM_RecordingAccuracy(benchmark::State& state) {
+  const auto tempo = static_cast<int32_t>(state.range(0));
+  std::vector<double> deviations;
+  for (auto _ : state) {
+    RecordingOverJack s;
+    std::string why;
+    if (!s.Start(tempo, why)) {
+      state.SkipWithError(why.c_str());
+      return;
+    }
+    ArmTake();
+    Peer& peer = s.peer();
+    constexpr double kFramesPerMs = JackServer::kRate / 1000.0;
+    const double barMs = 4 * 60000.0 * 100 / tempo;
+    // 64 notes at random points of four bars, at least 60 ms apart, each held 40 ms.
+    std::minstd_rand gen(7);
+    std::vector<double> playedMs = {0};
+    while (playedMs.size() < 64) {
+      const double ms = std::uniform_real_distribution<double>(0, 4 * barMs - 100)(gen);
+      if (std::all_of(playedMs.begin(), playedMs.end(), [&](double p) { return std::abs(p - ms) >= 60; }))
+        playedMs.push_back(ms);
+    }
+    std::sort(playedMs.begin(), playedMs.end());
+    const uint32_t first = peer.FrameTime() + static_cast<uint32_t>(300 * kFramesPerMs);
+    auto frameAt = [&](double ms) { return first + static_cast<uint32_t>(std::lround(ms * kFramesPerMs)); };
+    std::vector<std::pair<uint32_t, std::vector<uint8_t>>> timed;
+    for (std::size_t i = 0; i < playedMs.size(); ++i) {
+      const auto note = static_cast<uint8_t>(kFirstNoteKey + i % 24);
+      timed.push_back({frameAt(playedMs[i]), {0x90, note, 0x64}});
+      timed.push_back({frameAt(playedMs[i] + 40), {0x80, note, 0x00}});
+    }
+    timed.push_back({frameAt(4 * barMs), {0x90, kEndKey, 0x64}});
+    timed.push_back({frameAt(4 * barMs + 10), {0x80, kEndKey, 0x00}});
+    std::stable_sort(timed.begin(), timed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [frame, bytes] : timed) peer.QueueAtFrame(frame, bytes);
+
+    const uint32_t endFrame = frameAt(4 * barMs);
+    std::vector<double> onsets;
+    const bool heard = test::WaitUntil(
+        [&] {
+          onsets.clear();
+          for (std::size_t i = 0; i < peer.Count(); ++i) {
+            const Peer::Event& e = peer.At(i);
+            if (e.frame >= endFrame && e.length == 3 && (e.bytes[0] & 0xF0) == 0x90 && e.bytes[2] != 0)
+              onsets.push_back(e.frame / kFramesPerMs);
+          }
+          return onsets.size() >= playedMs.size();
+        },
+        std::chrono::milliseconds(static_cast<int>(8 * barMs + 5000)));
+    if (!heard) {
+      state.SkipWithError("the take was not heard back");
+      return;
+    }
+    for (std::size_t i = 1; i < playedMs.size(); ++i)
+      deviations.push_back(std::abs(onsets[i] - onsets[0] - playedMs[i]));
+  }
+  state.counters["median_ms"] = Percentile(deviations, 50);
+  state.counters["p99_ms"] = Percentile(deviations, 99);
+  state.counters["worst_ms"] = Percentile(deviations, 100);
+}
+// The JACK runs first: the loopback outputs, once open, stay open for the rest of the program.
+BENCHMARK(BM_RecordingAccuracy)->Arg(12000)->Arg(9730)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecordedNote)->UseManualTime()->Iterations(200000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RecordedNoteQuantised)->UseManualTime()->Iterations(200000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

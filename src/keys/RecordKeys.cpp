@@ -1,0 +1,703 @@
+#include "keys/RecordKeys.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "base/EngineLock.h"
+#include "base/General.h"
+#include "base/Messages.h"
+#include "base/Showing.h"
+#include "engine/KeyMode.h"
+#include "engine/LivePath.h"
+#include "engine/Metronome.h"
+#include "engine/MidiFifo.h"
+#include "engine/MidiIn.h"
+#include "engine/PartBufs.h"
+#include "engine/PlayCycle.h"
+#include "engine/RunControl.h"
+#include "engine/Transport.h"
+#include "keymaps/KeyCodes.h"
+#include "keys/HotkeyStrokes.h"
+#include "keys/KeyArgs.h"
+#include "keys/KeyRouting.h"
+#include "keys/ScaleValue.h"
+#include "platform/midi/ShortMsg.h"
+#include "settings/Settings.h"
+
+namespace vel {
+
+using midi::TShortMsg;
+
+namespace {
+
+constexpr uint8_t kRecIgnore = 207;
+constexpr uint32_t kMarker = 0xFF;
+constexpr int32_t kMaxPitchOffset = 108;
+
+constexpr bool IsEndCode(uint8_t code) {
+  return code == RecEsc || (code >= RecStop && code <= RecMutePlayRR);
+}
+
+int32_t PartOf(int32_t seq) {
+  return Seqs.SeqRecs[seq].PlayPart & 1;
+}
+
+int8_t LiveChan() {
+  const int32_t port = RunCtl.LivePort;
+  return InRange(port, 0, kPorts - 1) ? Live.Chan[port] : 0;
+}
+
+// Note-on: one more held; note-off: one fewer, or an unmatched note-off (its note-on came before
+// the take) that goes live and is not recorded.
+uint8_t CountHeldNote(const rec::TRecKey& k, uint32_t msg, uint8_t code) {
+  const int32_t note = TShortMsg{msg}.Data1();
+  int32_t& count = RecKeys.RecHeldNoteCounts[note];
+  if (k.NoteOn) {
+    ++count;
+  } else if (count > 0) {
+    --count;
+  } else {
+    return kRecIgnore;
+  }
+  return code;
+}
+
+void RecordNoteRt(const rec::TRecKey& k, bool isHotkey, const std::array<uint32_t, 8>& block, int32_t last) {
+  if (!Transport.RecActive && k.IsNote && k.NoteOn) rec::StartTake(k);
+  if (!Transport.RecActive) {
+    rec::PassOn(k, k.Msg);
+    return;
+  }
+  const bool recN = k.Code == RecN;
+  const bool octave = k.Code == RecOctInc || k.Code == RecOctDec;
+  uint32_t msg = k.Msg & 0x00FFFFFFu;
+  int32_t time = 0;
+  if (!RecKeys.RecFirstNoteIn) {
+    rec::TakeClockStart(k);
+    // A take started by a play or stop key begins with a marker; it is never quantised.
+    if (!recN && !isHotkey) msg = kMarker;
+  } else {
+    time = rec::TakeTime(k);
+    const int32_t grid = Transport.ActBar.NQTicks;
+    const TShortMsg m{msg};
+    if (k.IsNote && grid > 0) {
+      const int32_t r = time % grid;
+      const int32_t adj = r < grid / 2 ? -r : grid - r;
+      auto& pair = RecKeys.RecNotePairs[m.Data1()];
+      if (k.NoteOn) {
+        time += adj;
+        if (!octave && !isHotkey) pair = {adj, time};
+      } else if (Cfg.QuantiseNoteOffs) {
+        time += adj;
+        // A note is never shorter than one grid step.
+        if (pair.Time >= time) time += grid;
+        pair.Adj = 0;
+      } else if (pair.Adj != 0) {
+        // The note keeps its played length.
+        time += pair.Adj;
+        pair.Adj = 0;
+      }
+    }
+    if (!k.IsNote && recN && m.Kind() == 0xE) RecKeys.RecPitchBendSeen = 1;
+  }
+  if (recN || isHotkey) RecKeys.RecNoteRecorded = 1;
+
+  if (isHotkey) {
+    for (int32_t s = 0; s <= LastSeq(); ++s) {
+      TPartBuf& b = SeqBuf(s);
+      if (b.SeqState != TSeqState::Recording) continue;
+      for (int32_t i = 0; i <= last; ++i) InsertPartEvent(PartOf(s), s, block[i], time, false);
+      RecKeys.RecLastEventTime = b.RElap;
+      b.HasHotkeyEvents = 1;
+      break;
+    }
+    rec::SendRecordedHotkey(k, block, last, true);
+  } else {
+    for (int32_t s = 0; s <= LastSeq(); ++s) {
+      TPartBuf& b = SeqBuf(s);
+      if (b.SeqState != TSeqState::Recording) continue;
+      if (octave) {
+        RecordHeldNoteOffs(PartOf(s), s, time);
+      } else {
+        InsertPartEvent(PartOf(s), s, msg, time, k.IsNote && recN);
+        RecKeys.RecLastEventTime = b.RElap;
+      }
+    }
+    if (octave) {
+      for (auto& c : RecKeys.RecHeldNoteCounts) c = std::min(c, 0);
+    } else if (msg != kMarker) {
+      rec::PassOn(k, msg);
+    }
+  }
+  if (Cfg.DspSeqGrid) RequestSeqGridRedraw();
+}
+
+// Unlinks the note-ons at time t from the tail of the part: a key struck with the end key belongs
+// to the next cycle, not to this one's end.
+void RemoveTrailingNoteOns(TPartBuf& b, int32_t t) {
+  int16_t i = b.Tail;
+  while (i >= 0 && b.Events[i].Time == t) {
+    const int16_t prev = b.Events[i].Prev;
+    const TShortMsg m{b.Events[i].Msg};
+    if (m.IsNoteOn() && !m.IsHotkey()) {
+      int32_t& count = RecKeys.RecHeldNoteCounts[m.Data1()];
+      if (count > 0) --count;
+      const int16_t next = b.Events[i].Next;
+      if (prev >= 0) {
+        b.Events[prev].Next = next;
+      } else {
+        b.Head = next;
+      }
+      if (next >= 0) {
+        b.Events[next].Prev = prev;
+      } else {
+        b.Tail = prev;
+      }
+      if (b.PlayEvIndex == i) b.PlayEvIndex = b.Head;
+    }
+    i = prev;
+  }
+  if (b.Head < 0) {
+    b.Tail = -1;
+    b.PlayEvIndex = -1;
+  }
+}
+
+void HandleRecordKey(const rec::TRecKey& k) {
+  if (Cfg.ClocksSourceInternal && NoSeqPlaying()) RestartBeatCount(true);
+  const int32_t t = rec::RoundTakeEnd(rec::TakeTime(k));
+  RecKeys.RecLastEventTime = t;
+  int32_t phase = 0;
+  bool late = false;
+  rec::TakePhase(phase, late);
+  std::string endText;
+  for (int32_t s = 0; s <= LastSeq(); ++s) {
+    TPartBuf& b = SeqBuf(s);
+    if (b.SeqState == TSeqState::Recording) {
+      RemoveTrailingNoteOns(b, t);
+      if (!rec::InsertEndMarkers(PartOf(s), s, t, true)) continue;
+    } else if (b.SeqState != TSeqState::RecPrimed) {
+      continue;
+    }
+    std::string text = rec::FinishSeqTake(s, k.Code, phase, late);
+    if (!text.empty()) endText = std::move(text);
+  }
+  rec::EndTakeStatus(endText, "Real-time recording");
+  if (Transport.RecRetake) {
+    SendRecMidiStop();
+    if (Transport.RecBarCountOn) Transport.RecBarCount = Args.RecBarsEntry;
+    ResetRecordState();
+    return;
+  }
+  if (Args.RecAutoIncSeq && rec::PrimeNextTakeSeq()) {
+    if (Transport.RecBarCountOn) Transport.RecBarCount = Args.RecBarsEntry;
+    ResetRecordState();
+    return;
+  }
+  SendRecMidiStop();
+  const bool fromLiveKey = Transport.RecFromLiveKey;
+  ResetRecBarCount();
+  if (fromLiveKey) {
+    Keys.KeyHold = 0;
+    SetKeyMode(TKeyMode::Live);
+    RestoreSeqSelection();
+  } else {
+    ReturnToLiveMode();
+  }
+}
+
+// The real-time record keys, at engine time k.Time.
+void RecModeKeyAt(rec::TRecKey k) {
+  uint32_t msg = 0;
+  k.Code = rec::RecKeyCode(false, k, msg);
+  const bool passed = k.Code == kRecIgnore && k.Raw;
+  if (k.Code == RecN && k.IsNote) k.Code = CountHeldNote(k, msg, k.Code);
+  k.Msg = (k.Msg & 0xFF000000u) | (msg & 0x00FFFFFFu);
+  const uint8_t c = k.Code;
+  const std::array<uint32_t, 8> none{};
+  if (!RecKeys.RecFirstNoteIn) {
+    if (c == RecEsc && k.NoteOn) {
+      rec::AbandonTake();
+      return;
+    }
+    if (c >= RecStop && c <= RecMutePlayRR) {
+      if (!Transport.RecFromLiveKey || Cfg.RecStopAllowSPTrigger) RecordNoteRt(k, false, none, -1);
+      return;
+    }
+    if (c == RecOctInc || c == RecOctDec) {
+      if (!Transport.RecRawMode && k.NoteOn) rec::StepPitchOffset(c == RecOctInc);
+      return;
+    }
+  } else {
+    if (IsEndCode(c)) {
+      if (k.NoteOn) {
+        HandleRecordKey(k);
+      } else {
+        WriteLiveFifo(k.Msg);
+      }
+      return;
+    }
+    if (c == RecOctInc || c == RecOctDec) {
+      if (!k.NoteOn) {
+        WriteLiveFifo(k.Msg);
+      } else if (!Transport.RecRawMode) {
+        FlushLiveFifo();
+        // The held notes end where the octave changes.
+        if (rec::StepPitchOffset(c == RecOctInc)) RecordNoteRt(k, false, none, -1);
+      }
+      return;
+    }
+  }
+  if (c == RecN) {
+    RecordNoteRt(k, false, none, -1);
+    return;
+  }
+  if (!k.NoteOn) {
+    if (!passed) rec::PassOn(k, k.Msg);
+    return;
+  }
+  const bool beforeFirst = !RecKeys.RecFirstNoteIn;
+  switch (c) {
+    case RecSRec:
+      if (!beforeFirst) break;
+      ResetRecBarCount();
+      Transport.RecStepMode = 1;
+      ResetRecordState();
+      break;
+    case RecRecB:
+    case RecRecBB:
+      if (!beforeFirst) break;
+      for (int32_t s = 0; s <= LastSeq(); ++s) {
+        if (SeqBuf(s).SeqState == TSeqState::RecPrimed) SeqBuf(s).SeqState = TSeqState::Stopped;
+      }
+      Transport.RecRetake = 0;
+      Args.RecBarsEntry = 0;
+      SetKeyMode(KeyModeFromNo(c == RecRecB ? 79 : 34));
+      break;
+    case RecAutoIncSeqTog:
+      Args.RecAutoIncSeq = !Args.RecAutoIncSeq;
+      break;
+    case RecRawTog:
+      if (!beforeFirst) break;
+      Transport.RecRawMode = !Transport.RecRawMode;
+      Transport.RecRetake = 0;
+      ResetRecordState();
+      break;
+    case RecAttribSrcSeq:
+    case RecAttribSrcLive:
+    case RecAttribSrcTog:
+      if (beforeFirst) rec::SetAttribSrc(c - RecAttribSrcSeq);
+      break;
+    default:
+      if (c >= RecHKCR && c <= RecHKCR + HotkeyCount - 1) {
+        std::array<uint32_t, 8> block{};
+        const int32_t last = rec::HotkeyBlock(c - RecHKCR, block);
+        RecordNoteRt(k, true, block, last);
+      }
+      break;
+  }
+}
+
+}  // namespace
+
+namespace rec {
+
+int32_t EngineTime(int8_t input, uint32_t msg, uint32_t timeStamp) {
+  const int32_t now = Transport.MsClock.load(std::memory_order_relaxed);
+  // The on-screen and computer keyboards are stamped with the engine clock already.
+  if (FromVirtualKeyboard(msg) || !InRange(input, 0, kPorts - 1)) return now;
+  const auto i = static_cast<std::size_t>(input);
+  if (!RecKeys.InClockMapped[i]) {
+    RecKeys.InClockOffset[i] = static_cast<int32_t>(static_cast<uint32_t>(now) - timeStamp);
+    RecKeys.InClockMapped[i] = 1;
+  }
+  return static_cast<int32_t>(timeStamp + static_cast<uint32_t>(RecKeys.InClockOffset[i]));
+}
+
+int32_t TakeTime(const TRecKey& k) {
+  if (Cfg.ClocksSourceInternal)
+    return MsToTicks(static_cast<int32_t>(static_cast<uint32_t>(k.Time) -
+                                          static_cast<uint32_t>(Transport.RecStartTimeStamp)));
+  return MidiIn.ExtClockTicks - Transport.RecStartExtTicks;
+}
+
+void StartTake(const TRecKey& k) {
+  const bool attribLive = k.Raw ? Cfg.RecRawAttribSrcLive : Cfg.RecIntAttribSrcLive;
+  const bool attribToLive = k.Raw ? Cfg.RecRawAttribSrcToLive : Cfg.RecIntAttribSrcToLive;
+  const bool chanFromData = k.Raw && Cfg.RecRawChanSrcData;
+  const auto dataChan = static_cast<int8_t>(TShortMsg{k.Msg}.Channel());
+  bool first = true;
+  for (int32_t s = 0; s <= LastSeq(); ++s) {
+    if (SeqBuf(s).SeqState != TSeqState::RecPrimed) continue;
+    ClearPartBuf(PartOf(s), s);
+    TPartBuf& b = SeqBuf(s);
+    if (attribLive) {
+      b.PortPend = RunCtl.LivePort;
+      b.ChanPend = chanFromData ? dataChan : LiveChan();
+      b.Pend.SVel = Live.SVel;
+      b.Pend.FtsRoot = Live.FtsRoot;
+      b.Pend.FtsType = Live.FtsType;
+      if (Live.FtsType == kFtsTypeCustom) {
+        b.Pend.FtnMap = LiveFtnMap;
+        b.Pend.ScaleTbl = &b.Pend.FtnMap;
+        b.Pend.FtnScaleName = Live.FtsName;
+      } else {
+        b.Pend.ScaleTbl = Live.ScaleMap;
+      }
+      b.Pend.Transpose = Live.Pitch;
+      b.PitchLocked = Live.PitchLocked;
+      b.PitchBase = Live.TransposeBase;
+    } else if (attribToLive && first) {
+      FlushLiveFifo();
+      RunCtl.LivePort = b.PortPend;
+      if (InRange(b.PortPend, 0, kPorts - 1))
+        Live.Chan[static_cast<std::size_t>(b.PortPend)] = chanFromData ? dataChan : b.ChanPend;
+      Live.SVel = b.Pend.SVel;
+      Live.FtsRoot = b.Pend.FtsRoot;
+      Live.FtsType = b.Pend.FtsType;
+      if (b.Pend.FtsType == kFtsTypeCustom) {
+        LiveFtnMap = b.Pend.FtnMap;
+        Live.ScaleMap = &LiveFtnMap;
+        Live.FtsName = b.Pend.FtnScaleName;
+      } else {
+        Live.ScaleMap = b.Pend.ScaleTbl;
+      }
+      Live.Pitch = b.Pend.Transpose;
+      Live.PitchLocked = b.PitchLocked;
+      Live.TransposeBase = b.PitchBase;
+    }
+    first = false;
+    StartSeqCycle(s);
+    SeqBuf(s).SeqState = TSeqState::Recording;
+  }
+  Transport.RecActive = 1;
+}
+
+void TakeClockStart(const TRecKey& k) {
+  // A raw take that asked for sync sent MIDI Start when it was armed.
+  if (!Transport.RecRawMode && Cfg.RecIntSyncReqd && !Transport.RecStartedClock && Cfg.ClocksSourceInternal) {
+    if (NoSeqPlaying()) RestartBeatCount(true);
+    Transport.RecStartedClock = 1;
+    SendToPorts(Cfg.MidiOutSyncEnabled, 0xFA, Trace.TraceSync);
+  }
+  if (Cfg.ClocksSourceInternal) {
+    Transport.RecStartTimeStamp = k.Time;
+  } else {
+    Transport.RecStartExtTicks = MidiIn.ExtClockTicks;
+  }
+  Transport.RecBeatCountOn = 1;
+  Transport.RecRetake = 0;
+  RecKeys.RecFirstNoteIn = 1;
+}
+
+int32_t RoundTakeEnd(int32_t t) {
+  const int32_t grid = Transport.ActBar.SQTicks;
+  if (grid < 1) return std::max({t, RecKeys.RecLastEventTime, 1});
+  const int32_t r = t % grid;
+  t = r < grid / 2 ? t - r : t + grid - r;
+  // A coarser note grid may have put events more than one step past the key.
+  while (t == 0 || t < RecKeys.RecLastEventTime) t += grid;
+  return t;
+}
+
+void TakePhase(int32_t& phase, bool& late) {
+  const int32_t grid = Transport.ActBar.SQTicks;
+  phase = grid >= 1 ? PlayCycle.TicksToBarEnd % grid : 0;
+  late = false;
+  if (phase > grid / 2) {
+    phase -= grid;
+    late = std::abs(phase) > Cfg.BeatTicks / 2;
+  }
+}
+
+bool InsertEndMarkers(int32_t part, int32_t seq, int32_t t, bool heldNoteOffs) {
+  TPartBuf& b = Seqs.PartBufs[part][seq];
+  const bool full = b.PoolFull != 0;
+  if (full) {
+    Msgs.WarnMsg.Set("Seq" + std::to_string(seq + 1) + " buffer overflow; take shortened");
+    if (!MakeRoomForEnd(b, part, seq, t)) {
+      // Nothing could give way: the take is not closed and does not play.
+      b.SeqState = TSeqState::Stopped;
+      return false;
+    }
+  } else if (!InsertPartEvent(part, seq, kMarker, t, false)) {
+    b.SeqState = TSeqState::Stopped;
+    return false;
+  }
+  if (b.PitchCycles > 0) b.PitchCycles = 0;
+  // A shortened part has its sounding notes closed already.
+  bool any = heldNoteOffs && !full && RecordHeldNoteOffs(part, seq, t);
+  if (RecKeys.RecPitchBendSeen) {
+    any = InsertPartEvent(part, seq, TShortMsg::Pack(0xE0u + static_cast<uint8_t>(LiveChan()), 0, 64).Raw, t,
+                          false) ||
+          any;
+  }
+  if (any) InsertPartEvent(part, seq, kMarker, t, false);
+  if (Cfg.DspSeqGrid) RequestSeqGridRedraw();
+  return true;
+}
+
+bool MakeRoomForEnd(TPartBuf& b, int32_t part, int32_t seq, int32_t t) {
+  // Note-ons less note-offs per channel and note, over what the part holds.
+  std::array<int32_t, 16 * 128> sounding{};
+  auto count = [&](uint32_t msg, int32_t by) {
+    const TShortMsg m{msg};
+    if (!m.IsNote() || m.IsHotkey()) return;
+    int32_t& c = sounding[static_cast<std::size_t>(m.Channel() * 128 + m.Data1())];
+    c += m.IsNoteOn() ? by : -by;
+  };
+  for (int16_t i = b.Head; i >= 0; i = b.Events[i].Next) count(b.Events[i].Msg, 1);
+  auto need = [&] {
+    int32_t n = 3;  // the end marker, a pitch-bend centre and the second marker
+    for (int32_t c : sounding) n += std::max(c, 0);
+    return n;
+  };
+  // The newest events give way; only the newest pool entry can be handed back.
+  while (b.Tail >= 0 && b.EventsUsed + need() > kMaxPartEvents && b.Tail == b.EventsUsed - 1) {
+    const int16_t i = b.Tail;
+    count(b.Events[i].Msg, -1);
+    b.Tail = b.Events[i].Prev;
+    if (b.Tail >= 0) {
+      b.Events[b.Tail].Next = -1;
+    } else {
+      b.Head = -1;
+    }
+    if (b.PlayEvIndex == i) b.PlayEvIndex = b.Head;
+    --b.EventsUsed;
+  }
+  if (b.EventsUsed + need() > kMaxPartEvents) return false;
+  b.PoolFull = 0;
+  b.RElap = b.Tail >= 0 ? b.Events[b.Tail].Time : 0;
+  InsertPartEvent(part, seq, kMarker, t, false);
+  for (std::size_t k = 0; k < sounding.size(); ++k) {
+    const auto chan = static_cast<uint32_t>(k / 128);
+    const auto note = static_cast<uint32_t>(k % 128);
+    for (int32_t n = sounding[k]; n > 0; --n)
+      InsertPartEvent(part, seq, TShortMsg::Pack(0x80u + chan, note, 0).Raw, t, false);
+  }
+  return true;
+}
+
+std::string FinishSeqTake(int32_t seq, uint8_t code, int32_t phase, bool late) {
+  TPartBuf& b = SeqBuf(seq);
+  if (Transport.RecActive && !RecKeys.RecNoteRecorded) {
+    ClearPartBuf(PartOf(seq), seq);
+    b.SeqState = TSeqState::RecPrimed;
+  }
+  // The count of a counted end key: 1, 2, 4, 8, 16, 32, R (1..9), RR (1..99).
+  auto count = [](int32_t step) {
+    if (step < 6) return 1 << step;
+    return 1 + MetrRandom(step == 6 ? 9 : 99);
+  };
+  TSeqState state = b.SeqState;
+  std::string text;
+  if (code == RecEsc) {
+    state = TSeqState::RecPrimed;
+    Transport.RecRetake = 1;
+  } else if (code == RecStop) {
+    state = TSeqState::Stopped;
+    text = "Stop";
+  } else if (code >= RecPlay && code <= RecPlayMuteRR) {
+    const bool playMute = code >= RecPlayMute1;
+    const int32_t n = code == RecPlay ? 0 : count(code - (playMute ? RecPlayMute1 : RecPlay1));
+    if (code == RecPlay) text = "Play";
+    if (b.SeqState == TSeqState::RecPrimed) {
+      state = TSeqState::Stopped;
+    } else {
+      b.PlayCycles = b.PRRem = n;
+      b.MuteCycles = b.MRRem = playMute ? n : 0;
+      b.Pend.Muted = 0;
+      state = TSeqState::Playing;
+    }
+    if (n > 0) text = std::string(playMute ? "PlayMute" : "Play") + " cycles:" + std::to_string(n);
+  } else if (code >= RecMute && code <= RecMutePlayRR) {
+    const bool mutePlay = code >= RecMutePlay1;
+    const int32_t n = code == RecMute ? 0 : count(code - (mutePlay ? RecMutePlay1 : RecMute1));
+    if (code == RecMute) text = "Mute";
+    if (b.SeqState == TSeqState::RecPrimed) {
+      state = TSeqState::Stopped;
+    } else {
+      b.MuteCycles = n;
+      b.MRRem = n > 0 ? n + 1 : 0;
+      b.PlayCycles = b.PRRem = mutePlay ? n : 0;
+      b.Pend.Muted = 1;
+      state = TSeqState::PlayMuted;
+    }
+    if (n > 0) text = std::string(mutePlay ? "MutePlay" : "Mute") + " cycles:" + std::to_string(n);
+  } else {
+    Msgs.ErrMsg.Set("HandleRecordKey error: Invalid MapRecKey");
+  }
+  if (Transport.RecRetake || state == TSeqState::Stopped || state == TSeqState::RecPrimed) {
+    b.SeqState = state;
+    return text;
+  }
+  // Position, time shift and first event are in place before the seq plays.
+  b.PElap = 0;
+  b.PlayEvIndex = b.Head;
+  b.TimeShift = phase;
+  if (phase < 0) b.TimeShiftReptOn = late;
+  b.SeqState = state;
+  AdvanceSeqEvent(seq, true, 0, 0);
+  return text;
+}
+
+bool PrimeNextTakeSeq() {
+  int32_t first = 0;
+  while (first <= LastSeq() && !SeqBuf(first).Selected) ++first;
+  for (int32_t n = 0; n <= LastSeq(); ++n) {
+    const int32_t s = (first + n) % (LastSeq() + 1);
+    TPartBuf& b = SeqBuf(s);
+    if (b.Selected || b.SeqState != TSeqState::Stopped) continue;
+    DeselectAll();
+    b.Selected = 1;
+    b.SelChanged = 1;
+    b.SeqState = TSeqState::RecPrimed;
+    b.RecChanged = 1;
+    Seqs.SeqRecs[s].PartSweepOn = 0;
+    Seqs.SeqRecs[s].SelPart = Seqs.SeqRecs[s].PlayPart;
+    return true;
+  }
+  return false;
+}
+
+void EndTakeStatus(const std::string& endText, const char* takeText) {
+  FlushLiveFifo();
+  // The end key's own result says more than the kind of take.
+  Msgs.StatusMsg.Set(endText.empty() ? std::string_view(takeText) : std::string_view(endText));
+}
+
+void AbandonTake() {
+  for (int32_t s = 0; s <= LastSeq(); ++s) {
+    if (SeqBuf(s).SeqState == TSeqState::RecPrimed) SeqBuf(s).SeqState = TSeqState::Stopped;
+  }
+  FlushLiveFifo();
+  SendRecMidiStop();
+  ResetRecBarCount();
+  ReturnToLiveMode();
+}
+
+void SetAttribSrc(int32_t how) {
+  uint8_t& src = Transport.RecRawMode ? Cfg.RecRawAttribSrcLive : Cfg.RecIntAttribSrcLive;
+  src = how == 0 ? 0 : how == 1 ? 1 : !src;
+  Showing.RecModeChanged = 1;
+}
+
+bool StepPitchOffset(bool up) {
+  int32_t& offset = RecKeys.RecPitchOffset;
+  if (up ? offset >= kMaxPitchOffset : offset <= -kMaxPitchOffset) return false;
+  offset += up ? 12 : -12;
+  return true;
+}
+
+uint8_t RecKeyCode(bool step, const TRecKey& k, uint32_t& msg) {
+  const uint8_t recN = step ? SRecN : RecN;
+  const uint8_t ignore = step ? 234 : kRecIgnore;
+  msg = k.Msg;
+  if (!k.IsNote || k.Raw) {
+    const bool take = k.Raw == static_cast<bool>(Transport.RecRawMode);
+    if (!take && k.Raw) WriteRawFifo(msg);
+    return take ? recN : ignore;
+  }
+  const TShortMsg m{msg};
+  const uint8_t code = ModeKeyCode(step ? TKeyMode::StepRecord : TKeyMode::Record, k.Input, m.Data1());
+  if (code != recN) return code;
+  if (Transport.RecRawMode) return ignore;
+  const int32_t note = m.Data1() + RecKeys.RecPitchOffset;
+  if (InRange(note, 0, 127)) msg = (msg & 0xFFFF00FFu) | (static_cast<uint32_t>(note) << 8);
+  return code;
+}
+
+void PassOn(const TRecKey& k, uint32_t msg) {
+  if (k.Raw) {
+    WriteRawFifo(msg);
+  } else {
+    WriteLiveFifo(msg);
+  }
+}
+
+int32_t HotkeyBlock(int32_t stroke, std::array<uint32_t, 8>& events) {
+  return HotkeyStrokeEvents(HotkeyStrokes[static_cast<std::size_t>(stroke)], events);
+}
+
+void SendRecordedHotkey(const TRecKey& k, const std::array<uint32_t, 8>& events, int32_t last, bool advise) {
+  if (FromVirtualKeyboard(k.Msg) && Cfg.HotkeysTargetActiveWin) {
+    if (advise && Trace.DiagFlags && !RecKeys.HotkeyAdviceShown) {
+      RecKeys.HotkeyAdviceShown = 1;
+      PostDiagMsg("Hotkeys to active window from virtual keyboard are recorded but not sent live");
+    }
+    return;
+  }
+  WriteLiveFifoBlock(last, events);
+}
+
+}  // namespace rec
+
+void HandleRecModeKey(int8_t input, uint32_t msg, uint32_t timeStamp, bool isNote, bool noteOn, bool raw) {
+  rec::TRecKey k;
+  k.Input = input;
+  k.Msg = msg;
+  k.Time = rec::EngineTime(input, msg, timeStamp);
+  k.IsNote = isNote;
+  k.NoteOn = noteOn;
+  k.Raw = raw;
+  RecModeKeyAt(k);
+}
+
+void ResetRecKeys(bool stepMode) {
+  RecKeys.RecFirstNoteIn = 0;
+  RecKeys.RecNoteRecorded = 0;
+  RecKeys.RecPitchBendSeen = 0;
+  RecKeys.RecPitchOffset = 0;
+  RecKeys.SRecTime = 0;
+  RecKeys.RecLastEventTime = 0;
+  RecKeys.HotkeyAdviceShown = 0;
+  RecKeys.InClockMapped = {};
+  if (stepMode) {
+    RecKeys.SRecStepTicks = 15360 / std::max(Cfg.SRecNoteLenFrac, 1);
+    RecKeys.SRecGateTicks = RecKeys.SRecStepTicks * Cfg.SRecNoteOnPercent / 100;
+  } else {
+    RecKeys.RecHeldNoteCounts = {};
+    RecKeys.RecNotePairs = {};
+  }
+}
+
+void RecBarCountDone() {
+  RecKeys.DelayedRecKeyDue = 1;
+}
+
+bool ReplayDelayedRecKey() {
+  std::lock_guard lock(EngineLock);
+  if (!RecKeys.DelayedRecKeyDue.exchange(0)) return false;
+  if (Keys.KeyMode.load() != TKeyMode::Record) return false;
+  rec::TRecKey k;
+  // The key comes back from the input it was struck on, so its octave offset maps it to the same
+  // code; its time is the engine clock's now.
+  k.Input = RecKeys.DelayedRecKeyInput;
+  k.Msg = RecKeys.DelayedRecKeyMsg;
+  k.Time = Transport.MsClock.load(std::memory_order_relaxed);
+  k.IsNote = true;
+  k.NoteOn = true;
+  RecModeKeyAt(k);
+  WriteLiveFifo(TShortMsg{RecKeys.DelayedRecKeyMsg}.WithKind(0x8).Raw);
+  return true;
+}
+
+bool RecordHeldNoteOffs(int32_t part, int32_t seq, int32_t time) {
+  bool any = false;
+  const auto chan = static_cast<uint8_t>(LiveChan());
+  for (int32_t note = 0; note < 128; ++note) {
+    for (int32_t n = RecKeys.RecHeldNoteCounts[note]; n > 0; --n)
+      any = InsertPartEvent(part, seq, TShortMsg::Pack(0x80u + chan, note, 0).Raw, time, false) || any;
+  }
+  return any;
+}
+
+void SendRecMidiStop() {
+  const bool asked = Transport.RecRawMode ? Cfg.RecRawSyncReqd : Cfg.RecIntSyncReqd;
+  if (Transport.RecStartedClock && Cfg.ClocksSourceInternal && asked)
+    SendToPorts(Cfg.MidiOutSyncEnabled, 0xFC, Trace.TraceSync);
+  Transport.RecStartedClock = 0;
+}
+
+}  // namespace vel

@@ -1,0 +1,278 @@
+#include "keys/ScaleKeys.h"
+
+#include <algorithm>
+
+#include "base/General.h"
+#include "base/Messages.h"
+#include "base/Showing.h"
+#include "engine/KeyMode.h"
+#include "engine/LivePath.h"
+#include "engine/Metronome.h"
+#include "engine/PartBufs.h"
+#include "engine/Transport.h"
+#include "keymaps/KeyCodes.h"
+#include "keymaps/KeyTokens.h"
+#include "keys/CommandModes.h"
+#include "keys/Commands.h"
+#include "keys/KeyDecoders.h"
+#include "keys/NumericEntry.h"
+#include "keys/PendingModes.h"
+#include "keys/ScaleValue.h"
+#include "platform/midi/ShortMsg.h"
+#include "settings/Settings.h"
+
+namespace vel {
+
+namespace {
+
+void HoldOrReturn(TKeyMode first) {
+  if (Keys.KeyHold) {
+    SetKeyMode(first);
+  } else {
+    ReturnToLiveMode();
+  }
+}
+
+// The hold keys every argument map has at codes 2, 3 and 4; true when the code was one.
+bool HoldKey(uint8_t code) {
+  switch (code) {
+    case 2:
+      Keys.KeyHold = 1;
+      return true;
+    case 3:
+      Keys.KeyHold = 0;
+      return true;
+    case 4:
+      Keys.KeyHold = !Keys.KeyHold;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void FtsOff() {
+  SetScaleValue(0, kFtsTypeOff);
+  Msgs.StatusMsg.Set("Fts off");
+  HoldOrReturn(TKeyMode::FtsRoot);
+}
+
+void SetPitchLock(uint8_t code) {
+  auto apply = [code](uint8_t& locked) {
+    locked = code == PitchLock ? 1 : code == PitchUnlock ? 0 : !locked;
+  };
+  if (Live.Selected) {
+    uint8_t l = Live.PitchLocked;
+    apply(l);
+    Live.PitchLocked = l;
+  }
+  for (int32_t s = 0; s <= LastSeq(); ++s) {
+    if (SeqBuf(s).Selected) apply(SeqBuf(s).PitchLocked);
+  }
+}
+
+}  // namespace
+
+std::string FtsCodeName(int32_t code) {
+  const TKeyFn* fn = FindKeyFnByCode(MtFtsType, static_cast<uint8_t>(code % 128));
+  if (code % 128 == 71) return " ";
+  return fn && !fn->Token.empty() ? fn->Token : "?";
+}
+
+void PitchStatus(const std::string& text) {
+  const bool zones = Keys.PitchZoneSel[0] || Keys.PitchZoneSel[1] || Keys.PitchZoneSel[2];
+  Msgs.StatusMsg.Set(zones ? text + " (indiv notes)" : text);
+}
+
+void HandleFtsRootModeKey(uint32_t, uint8_t code) {
+  if (HoldKey(code)) return;
+  if (code == FtsRootEsc) {
+    ReturnToLiveMode();
+  } else if (code == FtsRootFtn) {
+    ClearFtnMap();
+    Transport.FtnTimer = 0;
+    SetKeyMode(TKeyMode::Ftn);
+  } else if (code == FtsRootOff) {
+    FtsOff();
+  } else if (code >= FtsRootNoteFirst && code <= FtsRootNoteLast) {
+    FtsRootEntry = code - FtsRootNoteFirst;
+    SetKeyMode(TKeyMode::FtsType);
+  }
+}
+
+void HandleFtsTypeModeKey(uint32_t, uint8_t code) {
+  if (HoldKey(code)) return;
+  if (code == FtsTypeEsc) {
+    ReturnToLiveMode();
+  } else if (code == FtsTypeFtn) {
+    ClearFtnMap();
+    SetKeyMode(TKeyMode::Ftn);
+  } else if (code == FtsTypeOff) {
+    FtsOff();
+  } else if (code == FtsTypeCurr || IsFtsTableType(code)) {
+    SetScaleValue(FtsRootEntry, code);
+    std::string text = "Fts " + PitchClassName(FtsRootEntry);
+    if (code != FtsTypeCurr) text += FtsCodeName(code);
+    Msgs.StatusMsg.Set(text);
+    HoldOrReturn(TKeyMode::FtsRoot);
+  }
+}
+
+void HandlePitchModeKey(uint32_t, int32_t, uint8_t code) {
+  if (HoldKey(code)) return;
+  const bool cycleCmd = Keys.PitchCyclesN || Keys.PitchCyclesNN;
+  switch (code) {
+    case PitchEsc:
+      ReturnToLiveMode();
+      return;
+    case PitchLock:
+    case PitchUnlock:
+    case PitchLockTog:
+      SetPitchLock(code);
+      return;
+    case PitchOctInc:
+    case PitchOctDec:
+      SetSeqPitch(false, 0, code == PitchOctInc);
+      PitchStatus(code == PitchOctInc ? "Pitch octave inc" : "Pitch octave dec");
+      return;
+    case PitchSelnLo:
+    case PitchSelnHi:
+    case PitchSeln1:
+      if (!cycleCmd && AnySeqSelected()) {
+        auto& zone = Keys.PitchZoneSel[static_cast<std::size_t>(code - PitchSelnLo)];
+        zone = !zone;
+        Keys.PitchZoneSelCleared = 1;
+      }
+      return;
+    case PitchSelnClr:
+      if (AnySeqSelected()) {
+        Keys.PitchZoneSel = {};
+        Keys.PitchZoneSelCleared = 1;
+      }
+      return;
+    case PitchTrans:
+      HandleCmdTrans();
+      return;
+    default:
+      break;
+  }
+  if (code < PitchInc0 || code > PitchDec48) return;
+  int32_t offset = 0;
+  if (code == PitchInc0) {
+    Keys.PitchCycles = 0;
+  } else if (code < PitchDec1) {
+    offset = code - PitchInc0;
+  } else {
+    offset = -(code - PitchDec1 + 1);
+  }
+  SetSeqPitch(true, offset, false);
+  std::string text = !cycleCmd               ? "Pitch"
+                     : Keys.PitchCycles == 0 ? "Pitch cycles:0=reset"
+                                             : "Pitch cycles:" + std::to_string(Keys.PitchCycles);
+  text += offset >= 0 ? " offset +" + std::to_string(offset) : " offset " + std::to_string(offset);
+  PitchStatus(text);
+  if (!Keys.KeyHold) {
+    ReturnToLiveMode();
+  } else if (Keys.PitchCyclesN) {
+    Keys.PitchCycles = 0;
+    SetKeyMode(cmdmode::PitchCyclesN);
+  } else if (Keys.PitchCyclesNN) {
+    Keys.PitchCycles = 0;
+    Args.PitchCyclesEntry = 0;
+    SetKeyMode(cmdmode::PitchCyclesNN);
+  } else {
+    SetKeyMode(TKeyMode::Pitch);
+  }
+}
+
+void HandlePitchCyclesModeKey(uint32_t, uint8_t code) {
+  const int32_t n = DecodeNumKey(0, code);
+  if (n < 0) return;
+  Keys.PitchCycles = n;
+  SetKeyMode(TKeyMode::Pitch);
+}
+
+void HandleMetrNoteModeKey(uint32_t msg, uint8_t code) {
+  if (HoldKey(code)) return;
+  const TKeyMode mode = Keys.KeyMode.load();
+  bool changed = true;
+  switch (code) {
+    case MetrEsc:
+      ReturnToLiveMode();
+      return;
+    case MetrFillTog:
+      Cfg.MetrFill = !Cfg.MetrFill;
+      Msgs.StatusMsg.Set("Metr basic fill tog");
+      break;
+    case MetrBars1:
+    case MetrBars2:
+    case MetrBars3:
+    case MetrBars4:
+      Cfg.MetrBars = code - MetrBars1 + 1;
+      Msgs.StatusMsg.Set("Metr basic bars " + std::to_string(Cfg.MetrBars));
+      break;
+    case MetrTypeTog:
+      Cfg.MetrTypePitchLocked = !Cfg.MetrTypePitchLocked;
+      Msgs.StatusMsg.Set("Metr basic type tog");
+      break;
+    case MetrStyle:
+      Cfg.MetrModeStyles = 1;
+      RequestMetrRebuild();
+      Args.MetrStyleEntry = 0;
+      Args.MetrPatternEntry = 0;
+      SetKeyMode(TKeyMode::MetrStyle);
+      return;
+    default:
+      changed = false;
+      break;
+  }
+  if (changed) {
+    // Without a metronome seq the mode stays for another try.
+    if (RequestMetrRebuild()) HoldOrReturn(TKeyMode::MetrBarNote);
+    return;
+  }
+  if (code < MetrNoteFirst || code > MetrNoteLast) return;
+  const int32_t note = code - MetrNoteFirst;
+  const int32_t level = std::max(1, VelToLevel(midi::TShortMsg{msg}.Data2()));
+  if (mode == TKeyMode::MetrBarNote) {
+    MetrBarNoteEntry = note;
+    MetrBarVelEntry = level;
+    SetKeyMode(TKeyMode::MetrBeatNote);
+  } else {
+    MetrBeatNoteEntry = note;
+    MetrBeatVelEntry = level;
+    SetMetrBarBeat(msg, TSig4);  // a quarter note
+  }
+}
+
+void SetMetrBarBeat(uint32_t, uint8_t code) {
+  if (HoldKey(code)) return;
+  if (code == TSigEsc) {
+    ReturnToLiveMode();
+    return;
+  }
+  const int32_t n = DecodeTSigKey(code);
+  if (n < 0 || PowerOf2Index(n) < 0) return;
+  if (n < Transport.ActBar.NoteLenFrac) {
+    Msgs.WarnMsg.Set("Value 1/" + std::to_string(n) + " ignored - incompatible with current time signature");
+  } else {
+    Cfg.MetrNoteLenFrac = n;
+    Showing.MetrNoteLenChanged = 1;
+  }
+  if (Cfg.MetrTypePitchLocked) {
+    Cfg.MetrDrumBarNote = MetrBarNoteEntry;
+    Cfg.MetrDrumBarSVel = MetrBarVelEntry;
+    Cfg.MetrDrumBeatNote = MetrBeatNoteEntry;
+    Cfg.MetrDrumBeatSVel = MetrBeatVelEntry;
+  } else {
+    Cfg.MetrBassBarNote = MetrBarNoteEntry;
+    Cfg.MetrBassBarSVel = MetrBarVelEntry;
+    Cfg.MetrBassBeatNote = MetrBeatNoteEntry;
+    Cfg.MetrBassBeatSVel = MetrBeatVelEntry;
+  }
+  RequestMetrRebuild();
+  Msgs.StatusMsg.Set("Metr basic bar " + KeyNoToNote(MetrBarNoteEntry) + ", beat " +
+                     KeyNoToNote(MetrBeatNoteEntry));
+  HoldOrReturn(TKeyMode::MetrBarNote);
+}
+
+}  // namespace vel

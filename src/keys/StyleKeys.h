@@ -1,0 +1,43 @@
+#pragma once
+// The metronome style keys and the style procedures that the style windows share with them: one
+// set of procedures over either style store, under the drum and bass names. Callers hold
+// EngineLock.
+#include <cstdint>
+
+#include "styles/StyleStore.h"
+
+namespace vel {
+
+// Modes 118..121: pattern or style digits, pattern step, break trigger.
+void HandleMetrStyleModeKey(uint8_t input, uint8_t code);
+// After a style entry: with KeyHold both entries cleared and back to the first place, else Live.
+void MetrStyleEntryDone();
+
+// Makes style and pattern (indices) current; false with a warning for a pair the store does not
+// hold or while the chain plays.
+bool SelectStyle(TStyleStore& store, int32_t style, int32_t pattern);
+// A random style and main pattern, another than the current one unless four draws hit it.
+bool RandomStyle(TStyleStore& store);
+// Arms a break (or the return from one) while the metronome plays this store's styles.
+bool TriggerBreak(TStyleStore& store);
+
+inline bool SelectDrumStyle(int32_t style, int32_t pattern) {
+  return SelectStyle(DrumStore, style, pattern);
+}
+inline bool SelectBassStyle(int32_t style, int32_t pattern) {
+  return SelectStyle(BassStore, style, pattern);
+}
+inline bool RandomDrumStyle() {
+  return RandomStyle(DrumStore);
+}
+inline bool RandomBassStyle() {
+  return RandomStyle(BassStore);
+}
+inline bool TriggerDrumBreak() {
+  return TriggerBreak(DrumStore);
+}
+inline bool TriggerBassBreak() {
+  return TriggerBreak(BassStore);
+}
+
+}  // namespace vel
