@@ -72,6 +72,11 @@ class CfgTest : public ::testing::Test {
     }
     return out;
   }
+  // The first line of text that begins with prefix; "<none>" when none does.
+  static std::string First(const std::string& text, const std::string& prefix) {
+    const auto l = Lines(text, prefix);
+    return l.empty() ? std::string("<none>") : l[0];
+  }
   // The value of the entry keyword in text; "<none>" when absent.
   static std::string ValueOf(const std::string& text, const std::string& keyword) {
     for (const std::string& l : Lines(text, keyword + " = ")) return l.substr(keyword.size() + 3);
