@@ -10,11 +10,13 @@
 #include <string>
 
 #include "base/UiRecorder.h"
+#include "keymaps/KeyMapsFactory.h"
 #include "settings/CfgFactory.h"
 #include "settings/CfgFile.h"
 #include "settings/CfgLink.h"
 #include "settings/CfgReader.h"
 #include "settings/CfgWriter.h"
+#include "styles/StyleStore.h"
 
 namespace vel::test {
 
@@ -43,9 +45,14 @@ class CfgTest : public ::testing::Test {
     CfgEngine.OutPortNames[0] = "Synth";
   }
   void TearDown() override {
+    // Back to the state the program starts in, for the tests that follow.
     CfgLink() = TCfgLinkHooks{};
-    Cfg.StandardMode = 1;
-    LoadConfigFactory();
+    Cfg = TCfg{};
+    CfgEngine = TCfgEngineVals{};
+    ConfigFileName.clear();
+    LoadKeyMapsFactory();
+    LoadDrumFactory();
+    LoadBassFactory();
     std::filesystem::remove_all(dir_);
   }
 
