@@ -390,6 +390,8 @@ bool LoadCfgKeyMapLists(const std::function<std::string(std::string_view keyword
       // Before 9.03 the metronome notes and the relative pitch keys were lists of their own.
       if (version < 903 && mode == MtMetr && it.Code >= 12 && it.Code <= 139) continue;
       if (version < 903 && mode == MtPitch && it.Code >= 15 && it.Code <= 111) continue;
+      // Before 12.10 "RecAttribSrcLive" named the recording setting (a Y/N), not a record key.
+      if (version < 1210 && mode == MtRec && it.Code == 45) continue;
       std::string keyword = fn->Keyword;
       for (const TOldKeyword& o : kOldKeywords)
         if (o.Mode == mode && o.Code == it.Code && version < o.Below) keyword = o.Keyword;

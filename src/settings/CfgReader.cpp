@@ -784,6 +784,7 @@ bool LoadConfigFile(bool autoRun, uint8_t kind) {
   static constexpr const char* kTitles[] = {"Load full config", "Load colour config", "Load keymap config",
                                             "Load drums config", "Load bass config"};
   if (kind > CfgBassOnly) ReportDesignError("LoadConfigFile error: unexpected ConfigFileSubSection");
+  LastLoadCancelled = false;
   // Ask for the name before anything changes: cancelling a subset load leaves everything as it was.
   std::string name = ConfigFileName;
   if (name.empty()) {
@@ -791,8 +792,10 @@ bool LoadConfigFile(bool autoRun, uint8_t kind) {
       name =
           CfgLink().OpenDialog(kind <= CfgBassOnly ? kTitles[kind] : kTitles[0], Cfg.LastLoadedConfigFolder);
     if (name.empty()) {
+      // Nothing has changed yet, and nothing will: the settings in use stay, whatever the kind.
       LogIfDiag("Load config cancelled");
-      return kind != CfgFull;
+      LastLoadCancelled = true;
+      return true;
     }
   }
   if (kind == CfgFull && CfgLink().SetProgState) CfgLink().SetProgState(1);
