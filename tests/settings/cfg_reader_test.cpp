@@ -1,5 +1,10 @@
 // The settings reader: line forms, values, illegal values with their lines, range warnings, the
 // version check and older keywords, subsets, the fallback to factory settings, bad files.
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "base/EngineLock.h"
 #include "keymaps/KeyMaps.h"
 #include "settings/CfgTestState.h"
 #include "styles/StyleStore.h"
@@ -407,6 +412,56 @@ TEST_F(CfgReader, WindowsCodePageFallback) {
   EXPECT_EQ(Cfg.UserProgNames[1], "Caf\xc3\xa9 \xe2\x82\xac");
   ASSERT_TRUE(Load(Set(Full(), "ProgName-1", "Caf\xc3\xa9")));
   EXPECT_EQ(Cfg.UserProgNames[1], "Caf\xc3\xa9");
+}
+
+}  // namespace
+}  // namespace vel::test
+
+namespace vel::test {
+namespace {
+
+// A key-map load swaps the maps in whole under the engine lock: a thread that reads them under the
+// lock sees the old map or the new one, never one half-cleared.
+TEST_F(CfgReader, KeyMapLoadIsSeenWholeUnderTheLock) {
+  auto countPlay = [] {
+    int n = 0;
+    for (int k = 0; k < 128; ++k) n += KeyCodeAt(MtCmd, k) == 2;
+    return n;
+  };
+  const std::string oldMaps = BuildCfgText(InitialSaveState(CfgKeyMapsOnly));
+  ASSERT_EQ(countPlay(), 1);
+  const std::string newMaps = "Version = 13.03\r\nCmdPlay = 60..70\r\n";
+  std::atomic<bool> stop{false};
+  std::atomic<int> bad{0};
+  std::atomic<int> reads{0};
+  std::thread reader([&] {
+    while (!stop.load()) {
+      std::lock_guard lock(EngineLock);
+      const int n = countPlay();
+      if (n != 1 && n != 11) ++bad;
+      ++reads;
+    }
+  });
+  for (int i = 0; i < 20; ++i) {
+    ASSERT_TRUE(Load(i % 2 == 0 ? newMaps : oldMaps, CfgKeyMapsOnly));
+    EXPECT_EQ(countPlay(), i % 2 == 0 ? 11 : 1);
+  }
+  stop = true;
+  reader.join();
+  EXPECT_EQ(bad.load(), 0);
+  EXPECT_GT(reads.load(), 0);
+}
+
+TEST_F(CfgReader, FullLoadHandsTheEngineItsValuesUnderTheLock) {
+  bool held = false;
+  int calls = 0;
+  CfgLink().Apply = [&](const TCfgEngineVals& e) {
+    held = EngineLock.HeldByMe();
+    calls += e.LiveSVel == 7;
+  };
+  ASSERT_TRUE(Load(Set(Full(), "Live-SVel", "7")));
+  EXPECT_TRUE(held);
+  EXPECT_EQ(calls, 1);
 }
 
 }  // namespace
