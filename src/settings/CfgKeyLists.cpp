@@ -333,7 +333,43 @@ std::string KeyFnLabel(TModeType mode, uint8_t code) {
   return CutText(kw, 8);
 }
 
-bool LoadKeyList(TModeType mode, uint8_t code, std::string_view label, std::string_view list) {
+std::string_view KeyListLoaderName(TModeType mode) {
+  switch (mode) {
+    case MtLive:
+      return "LoadLiveKeys";
+    case MtHotkey:
+      return "LoadRangeHotkeyNKeys";
+    case MtCmd:
+      return "LoadCmdKeys";
+    case MtRec:
+      return "LoadRecordKeys";
+    case MtSRec:
+      return "LoadSRecKeys";
+    case MtRangeN:
+      return "LoadNumNKeys";
+    case MtMetr:
+      return "LoadMetrNKeys";
+    case MtFtsRoot:
+      return "LoadFtsRootNKeys";
+    case MtFtn:
+      return "LoadFtnKeys";
+    case MtTSig:
+      return "LoadTSigNKeys";
+    case MtTShift:
+      return "LoadTShiftNKeys";
+    case MtFtsType:
+      return "LoadFtsTypeNKeys";
+    case MtQuant:
+      return "LoadQuantNKeys";
+    case MtPitch:
+      return "LoadPitchOKeys";
+    default:
+      return "LoadKeys";
+  }
+}
+
+bool LoadKeyList(TModeType mode, uint8_t code, std::string_view label, std::string_view list,
+                 std::string* badItem) {
   list = TrimCfg(list);
   if (list.empty() || EqualsNoCase(list, "Unused")) return true;
   std::size_t start = 0;
@@ -346,7 +382,10 @@ bool LoadKeyList(TModeType mode, uint8_t code, std::string_view label, std::stri
     int32_t first = -1;
     int32_t last = -1;
     ParseKeyRange(item, first, last);
-    if (static_cast<uint32_t>(first) >= 128 || static_cast<uint32_t>(last) >= 128) return false;
+    if (static_cast<uint32_t>(first) >= 128 || static_cast<uint32_t>(last) >= 128) {
+      if (badItem) *badItem = item;
+      return false;
+    }
     for (int32_t k = first; k <= last; ++k) SetKeyFn(mode, k, code, label);
     if (comma == std::string_view::npos) break;
     start = comma + 1;
@@ -374,7 +413,7 @@ constexpr TModeType kReadOrder[] = {MtLive, MtHotkey, MtCmd,    MtRec,     MtSRe
 }  // namespace
 
 bool LoadCfgKeyMapLists(const std::function<std::string(std::string_view keyword)>& get, int32_t version,
-                        std::string& badList) {
+                        std::string& badList, std::string& badLog) {
   const auto& blocks = KeyMapBlocks();
   for (TModeType mode : kReadOrder) {
     const TKeyMapBlock* block = nullptr;
@@ -396,8 +435,10 @@ bool LoadCfgKeyMapLists(const std::function<std::string(std::string_view keyword
       for (const TOldKeyword& o : kOldKeywords)
         if (o.Mode == mode && o.Code == it.Code && version < o.Below) keyword = o.Keyword;
       const std::string list = get(keyword);
-      if (!LoadKeyList(mode, it.Code, KeyFnLabel(mode, it.Code), list)) {
+      std::string item;
+      if (!LoadKeyList(mode, it.Code, KeyFnLabel(mode, it.Code), list, &item)) {
         badList = list;
+        badLog = std::string(KeyListLoaderName(mode)) + ": invalid key " + item;
         return false;
       }
     }
@@ -442,6 +483,7 @@ bool LoadCfgKeyMapLists(const std::function<std::string(std::string_view keyword
           ParseKeyRange(item, first, last);
           if (static_cast<uint32_t>(first) >= 128 || static_cast<uint32_t>(last) >= 128) {
             badList = list;
+            badLog = "LoadPre903PitchRelKeys: invalid key " + std::string(item);
             return false;
           }
           for (int32_t k = first; k <= last; ++k) {

@@ -40,18 +40,22 @@ void WriteCfgKeyMaps(TCfgText& out, int32_t keyShift, bool numeric);
 // "60..72" -> 60, 72; "60" -> 60, 60; a text that names no key gives -1.
 void ParseKeyRange(std::string_view item, int32_t& first, int32_t& last);
 
-// Sets every listed key of one mode to code and label. False at the first invalid item (keys of
-// earlier items stay set); a list "Unused" or empty sets nothing.
-bool LoadKeyList(TModeType mode, uint8_t code, std::string_view label, std::string_view list);
+// Sets every listed key of one mode to code and label. False at the first invalid item, which
+// badItem receives (keys of earlier items stay set); a list "Unused" or empty sets nothing.
+bool LoadKeyList(TModeType mode, uint8_t code, std::string_view label, std::string_view list,
+                 std::string* badItem = nullptr);
+// The list loader's name of a mode, as the diagnostics log names it ("LoadLiveKeys", "LoadCmdKeys").
+std::string_view KeyListLoaderName(TModeType mode);
 
 // The label a key gets for a function: its token, or the keyword without prefix when it has none.
 std::string KeyFnLabel(TModeType mode, uint8_t code);
 
 // Reads every mode's keywords in reading order (Live, Hotkey, Cmd, Rec, SRec, Num, Pitch, Metr,
 // TSig, TShift, FtsRoot, FtsType, Ftn, Quant) through get (which returns the value, "" when
-// missing or "Unused"). Returns false with the offending list in badList at the first invalid key.
+// missing or "Unused"). Returns false with the offending list in badList at the first invalid key,
+// and the loader's log line ("LoadCmdKeys: invalid key " + item) in badLog.
 // version selects the older keywords of files before 10.24 and 12.10, and the pre-9.03 lists.
 bool LoadCfgKeyMapLists(const std::function<std::string(std::string_view keyword)>& get, int32_t version,
-                        std::string& badList);
+                        std::string& badList, std::string& badLog);
 
 }  // namespace vel

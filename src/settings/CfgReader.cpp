@@ -676,6 +676,7 @@ bool LoadCfgBassChains(TCfgLoad& L) {
 bool LoadCfgKeyMaps(TCfgLoad& L) {
   ClearKeyMaps();
   std::string bad;
+  std::string badLog;
   const bool ok = LoadCfgKeyMapLists(
       [&](std::string_view kw) {
         // Seq keys for seqs this build does not hold are not read.
@@ -683,10 +684,10 @@ bool LoadCfgKeyMaps(TCfgLoad& L) {
           return std::string();
         return L.GetCfgValue(kw);
       },
-      L.Version, bad);
+      L.Version, bad, badLog);
   ResolveKeyMapSentinels();
   if (!ok) {
-    LogIfDiag("LoadCfgKeyMaps: invalid key " + bad);
+    LogIfDiag(badLog);
     return L.IllegalKeyMap(bad);
   }
   return true;

@@ -703,9 +703,9 @@ TCfgSaveState InitialSaveState(uint8_t kind) {
 }
 
 namespace {
-// Input 2 is the auxiliary control input and its offset is written.
+// Input 2's offset is written (two input ports at least): it then compensates the shift.
 bool AuxWritten() {
-  return CfgEngine.InPortsAllocated >= 1 && Cfg.AuxInPortReqd != 0;
+  return CfgEngine.InPortsAllocated >= 1;
 }
 }  // namespace
 
