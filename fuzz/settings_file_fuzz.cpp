@@ -20,11 +20,17 @@ std::string TempFile() {
   return name;
 }
 
+std::string& LastBox() {
+  static std::string text;
+  return text;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   ::setenv("XDG_CONFIG_HOME", "/tmp/vel-fuzz-config", 1);
-  vel::Ui().MessageBox = [](const std::string&, const std::string&, vel::MsgKind, vel::MsgButtons b) {
+  vel::Ui().MessageBox = [](const std::string& text, const std::string&, vel::MsgKind, vel::MsgButtons b) {
+    LastBox() = text;
     return vel::FirstButtonAnswer(b);
   };
   vel::LoadConfigFactory();
@@ -56,7 +62,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (vel::LoadConfigFile(false, kind)) {
     // What loaded must save and load again.
     const std::string again = vel::BuildCfgText(vel::InitialSaveState(kind));
-    if (!vel::LoadConfigText(again, kind, file)) std::abort();
+    if (!vel::LoadConfigText(again, kind, file)) {
+      std::fprintf(stderr, "Saved settings did not load again: %s\n", LastBox().c_str());
+      std::abort();
+    }
   } else {
     vel::LoadConfigFactory();
   }

@@ -145,7 +145,8 @@ bool Key(TCfgLoad& L, std::string_view kw, std::string_view def, int32_t& out) {
   if (!L.Error.empty()) return false;
   const std::string text = Get(L, kw, def);
   int32_t n = 0;
-  if (StrToIntStrict(text, n) && (n < 0 || n > 127)) return L.Illegal();
+  // "-1" is how a setting that names no note is written back.
+  if (StrToIntStrict(text, n) && (n < -1 || n > 127)) return L.Illegal();
   const int32_t k = NoteNameToNo(text);
   if (k > 127) return L.Illegal();
   out = k;

@@ -116,6 +116,11 @@ TEST_F(CfgReader, ValuesOfEachForm) {
   EXPECT_EQ(CfgEngine.LiveFtsRoot, 8);
   EXPECT_EQ(Cfg.UserProgNames[3], "A name that is f");
   EXPECT_EQ(Cfg.MetrSeqNo, -1);
+  // A note that names no note is written "-1" and reads back as itself.
+  const std::string again = Full();
+  EXPECT_EQ(ValueOf(again, "MetrDrumBeatNote"), "-1");
+  ASSERT_TRUE(Load(again)) << BoxText();
+  EXPECT_EQ(Full(), again);
 }
 
 TEST_F(CfgReader, IllegalValuesNameValueAndLine) {
