@@ -174,6 +174,8 @@ void AppendUtf8(std::string& out, uint32_t cp) {
 }  // namespace
 
 std::string DecodeCfgBytes(std::string_view bytes) {
+  // A byte-order mark that an editor put in front is no part of the first line.
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
   bool utf8 = true;
   for (std::size_t i = 0; i < bytes.size();) {
     const std::size_t n = Utf8SeqLen(bytes, i);

@@ -412,6 +412,22 @@ TEST_F(CfgReader, PatternSectionFaults) {
   }
 }
 
+TEST_F(CfgReader, WindowTitleLosesOneMatchingPairOfQuotes) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"'Editor'", "Editor"}, {"\"Editor\"", "Editor"}, {"'Editor\"", "'Editor\""}, {"''", ""}, {"'", "'"},
+      {"''x''", "'x'"},       {"Bare", "Bare"},
+  };
+  for (const auto& [value, title] : cases) {
+    ASSERT_TRUE(Load(Set(Full(), "HotkeysTargetWinName", value))) << value;
+    EXPECT_EQ(Cfg.HotkeysTargetWinName, title) << value;
+  }
+}
+
+TEST_F(CfgReader, ByteOrderMarkIsSkipped) {
+  ASSERT_TRUE(Load("\xEF\xBB\xBFVersion = 13.03\r\nClText = 1, 2, 3\r\n", CfgColoursOnly)) << BoxText();
+  EXPECT_EQ(Cfg.ClText, Rgb(1, 2, 3));
+}
+
 TEST_F(CfgReader, WindowsCodePageFallback) {
   ASSERT_TRUE(Load(Set(Full(), "ProgName-1", "Caf\xe9 \x80")));
   EXPECT_EQ(Cfg.UserProgNames[1], "Caf\xc3\xa9 \xe2\x82\xac");
