@@ -824,6 +824,7 @@ bool LoadConfigFile(bool autoRun, uint8_t kind) {
 bool LoadConfig(bool factory, bool autoRun, uint8_t kind, bool& ok) {
   if (factory) {
     ConfigFileName.clear();
+    std::lock_guard lock(EngineLock);
     LoadConfigFactory();
     ok = true;
     return true;

@@ -4,8 +4,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <unordered_map>
 
+#include "base/EngineLock.h"
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
@@ -789,6 +791,13 @@ bool WriteFile(const std::string& fileName, const std::string& text) {
   return false;
 }
 
+// The text is made under the engine lock (the timer thread glides the tempo, the key path changes
+// maps and settings); the file is written after it is let go.
+std::string LockedCfgText(const TCfgSaveState& st) {
+  std::lock_guard lock(EngineLock);
+  return BuildCfgText(st);
+}
+
 bool AskNormalise(TCfgSaveState& st) {
   bool aux = false;
   int32_t v = 0;
@@ -809,7 +818,7 @@ bool SaveConfigFileAs(const std::string& fileName, uint8_t kind, bool named) {
   if (CfgLink().Capture) CfgLink().Capture(CfgEngine);
   TCfgSaveState st = InitialSaveState(kind);
   if (!AskNormalise(st)) return true;
-  const bool ok = WriteFile(fileName, BuildCfgText(st));
+  const bool ok = WriteFile(fileName, LockedCfgText(st));
   if (ok && named) Cfg.LastSavedConfigFolder = FolderOf(fileName);
   return ok;
 }
@@ -842,7 +851,7 @@ bool SaveConfigFile(bool toDefault, uint8_t kind) {
       return true;
     }
   }
-  const bool ok = WriteFile(fileName, BuildCfgText(st));
+  const bool ok = WriteFile(fileName, LockedCfgText(st));
   if (ok && !toDefault) Cfg.LastSavedConfigFolder = FolderOf(fileName);
   return ok;
 }
