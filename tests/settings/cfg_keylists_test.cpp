@@ -72,5 +72,14 @@ TEST_F(CfgKeyListLoad, LaterKeywordOfAModeWinsAndFaultIsLogged) {
       "Illegal Key Map value '36, 40, ,44' at line 4 in config file k.txt\r\nin folder " + dir_.string());
 }
 
+TEST_F(CfgKeyListLoad, SeqKeysBeyondTheFourSeqsAreNotRead) {
+  const std::string t = "Version = 13.03\r\nCmdSeq4 = C4\r\nCmdSeq5 = C#4\r\nCmdSeq16 = D4\r\n";
+  ASSERT_TRUE(LoadConfigText(t, CfgKeyMapsOnly, Path("k.txt")));
+  EXPECT_EQ(KeyCodeAt(MtCmd, 72), 75);
+  EXPECT_EQ(KeyCodeAt(MtCmd, 73), 147);
+  EXPECT_EQ(KeyCodeAt(MtCmd, 74), 147);
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
 }  // namespace
 }  // namespace vel::test
