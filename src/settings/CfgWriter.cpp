@@ -643,7 +643,8 @@ void WritePatterns(TCfgText& out, uint8_t kind, const TStyleStore& st) {
     }
     out.WriteCfgLine(PadKeyword(KeyText(d.Note, numeric)), value);
   }
-  auto writePattern = [&](const TStylePattern& pat) {
+  // An empty line, then the header's value: the time signature and the name when there is one.
+  auto patternHead = [&](const TStylePattern& pat) {
     out.Blank();
     std::string head = N(pat.TSigNum) + "/" + N(pat.TSigDen);
     if (!pat.Name.Empty()) head += ", " + pat.Name.Str();
@@ -673,12 +674,12 @@ void WritePatterns(TCfgText& out, uint8_t kind, const TStyleStore& st) {
     out.Sep();
     out.WriteCfgLine("Style", TextOrUnused(h.Name.Str()));
     for (int p = 0; p <= std::min(h.LastMain, kStyleMainCount - 1); ++p) {
-      out.WriteCfgLine("Main", writePattern(st.Patterns[s][p]));
+      out.WriteCfgLine("Main", patternHead(st.Patterns[s][p]));
       writeRows(st.Patterns[s][p]);
     }
     out.Sep();
     for (int p = kStyleFirstBreak; p <= kStyleFirstBreak + std::min(h.LastBreak, kStyleBreakCount - 1); ++p) {
-      out.WriteCfgLine("Break", writePattern(st.Patterns[s][p]));
+      out.WriteCfgLine("Break", patternHead(st.Patterns[s][p]));
       writeRows(st.Patterns[s][p]);
     }
   }
