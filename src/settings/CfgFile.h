@@ -1,0 +1,108 @@
+#pragma once
+// The settings file's format: the line writer, the entry parser, the value forms (keys, colours,
+// tempo, version), the settings folder and the safe replacement of a file on disk.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/Settings.h"
+
+namespace vel {
+
+// The version this build writes, and as a number (major * 100 + minor).
+inline constexpr std::string_view kCfgVersionText = "13.03";
+inline constexpr int32_t kCfgVersion = 1303;
+
+// ConfigFileSubSection: which kind of settings file.
+enum TCfgKind : uint8_t {
+  CfgFull = 0,
+  CfgColoursOnly = 1,
+  CfgKeyMapsOnly = 2,
+  CfgDrumsOnly = 3,
+  CfgBassOnly = 4
+};
+// "Colours", "Key maps", "Drum patterns", "Bass patterns" (subset headers); empty for others.
+std::string_view CfgKindTitle(uint8_t kind);
+// "", "colour ", "key map ", "drum ", "bass " (load messages).
+std::string_view CfgKindWord(uint8_t kind);
+
+// The text of a settings file as it is being written: every line ends CR LF.
+class TCfgText {
+ public:
+  // Both empty: an empty line. Text "-": an empty line and the separator. Value empty: a comment
+  // "; " + text. Both given: "text = value".
+  void WriteCfgLine(std::string_view text, std::string_view value = {});
+  void Sep() { WriteCfgLine("-"); }
+  void Blank() { WriteCfgLine({}, {}); }
+  // Several comment lines.
+  void Comments(std::initializer_list<std::string_view> lines);
+  const std::string& Str() const { return text_; }
+  std::string& Str() { return text_; }
+
+ private:
+  std::string text_;
+};
+
+// One entry of a file being read.
+struct TCfgEntry {
+  std::string Keyword;
+  std::string Value;
+  int32_t LineNo = 0;
+};
+
+// Splits one line as the entry pass does: the text before the first ';', trimmed. Returns false for
+// a line with nothing left (skip it). Otherwise entry holds keyword, value (between the first and a
+// second '=', trimmed) and valid tells whether the line is an entry ('=' at position 2 or later and
+// three characters at least).
+bool ParseCfgLine(std::string_view line, TCfgEntry& entry, bool& valid, std::string& kept);
+
+// Blanks and tabs off both ends.
+std::string_view TrimCfg(std::string_view s);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+std::string LowerCase(std::string_view s);
+// A whole decimal number with an optional sign; false for anything else (blanks around allowed).
+bool StrToIntStrict(std::string_view s, int32_t& out);
+
+// A file's bytes as UTF-8: kept as they are when they are UTF-8 already, else read as Windows-1252.
+std::string DecodeCfgBytes(std::string_view bytes);
+// Cut to at most n bytes without splitting a character.
+std::string CutText(std::string_view s, std::size_t n);
+
+// A key as the file writes it: the number, or the note name ("C-2" 0, "C" 24, "C3" 60, "G8" 127).
+std::string KeyText(int32_t key, bool numeric);
+// A key or note text to its note number: a number 0..127, or A..G with '#' or 's' and an octave;
+// -1 when the text names no note. A note name is not range-tested ("G9" is 139).
+int32_t NoteNameToNo(std::string_view text);
+
+// "15" for a system colour, else "r, g, b" from the low three bytes.
+std::string ColourToText(TColor colour);
+// The inverse: one number 0..0xFFFFFF (system colour) or three numbers 0..255. False on anything else.
+bool TextToColour(std::string_view text, TColor& colour);
+
+// "120.00" for 12000; and back: "120", "120.5", "95.05". False for anything else.
+std::string CfgTempoText(int32_t tempo);
+bool CfgTextToTempo(std::string_view text, int32_t& tempo);
+
+// "13.03" -> 1303: two decimal fields around '.'; false when a field is not a number.
+bool CfgVersionToInt(std::string_view text, int32_t& version);
+
+// message + " " + the file name without folder (+ "\r\nin folder " + folder when it has one).
+std::string FormatFileMsg(std::string_view message, const std::string& fileName);
+std::string FolderOf(const std::string& fileName);
+
+// $XDG_CONFIG_HOME/Vellorine, else ~/.config/Vellorine; no trailing '/'.
+std::string SettingsFolder();
+// The default settings file in the settings folder.
+std::string DefaultCfgFileName();
+// ~/Vellorine: where file dialogs start and the remembered folders begin.
+std::string UserProfileFolder();
+
+// Replaces a file whole: the bytes go to a temporary file in the same folder, which is flushed to
+// disk and renamed over the old file. On any failure the old file is untouched, the temporary file
+// removed, and error holds the system's text; stage tells which step failed ("create", "write",
+// "close").
+bool ReplaceFileAtomically(const std::string& fileName, std::string_view bytes, std::string& stage,
+                           std::string& error);
+
+}  // namespace vel

@@ -1,0 +1,10 @@
+#include "settings/CfgLink.h"
+
+namespace vel {
+
+TCfgLinkHooks& CfgLink() {
+  static TCfgLinkHooks hooks;
+  return hooks;
+}
+
+}  // namespace vel

@@ -1,0 +1,157 @@
+#include "settings/CfgPatterns.h"
+
+#include "base/General.h"
+#include "settings/CfgFile.h"
+
+namespace vel {
+
+namespace {
+
+bool ValidSteps(std::string_view steps, bool accent, bool bass) {
+  if (steps.empty() || steps.size() > static_cast<std::size_t>(kStyleMaxSteps)) return false;
+  for (char c : steps) {
+    if (c == '.' || c == 'x') continue;
+    if (accent) return false;
+    if (c == 'f' || c == 'b' || (bass && c == 't')) continue;
+    return false;
+  }
+  return true;
+}
+
+// The row a grid keyword names: "AC", a short name, "r" + row number, or a row's note.
+int32_t RowOfKeyword(const TStyleStore& st, std::string_view kw) {
+  if (EqualsNoCase(kw, "AC")) return 0;
+  for (int32_t r = 1; r < kStyleRows; ++r)
+    if (!st.RowMap[r].ShortName.Empty() && EqualsNoCase(st.RowMap[r].ShortName.View(), kw)) return r;
+  if (kw.size() >= 2 && (kw[0] == 'r' || kw[0] == 'R')) {
+    int32_t n = 0;
+    if (StrToIntStrict(kw.substr(1), n) && n >= 1 && n <= kStyleRows) return n - 1;
+  }
+  const int32_t note = NoteNameToNo(kw);
+  if (note >= 0)
+    for (int32_t r = 1; r < kStyleRows; ++r)
+      if (st.RowMap[r].Note == note) return r;
+  return -1;
+}
+
+}  // namespace
+
+bool ParseCfgPatterns(std::string_view text, TStyleStore& st, const std::string& fileName,
+                      std::string& error) {
+  const std::string_view family = st.Traits->Name;
+  const bool bass = family == "Bass";
+  std::size_t pos = 0;
+  int32_t lineNo = 0;
+  bool inSection = false;
+  int32_t mapRow = 1;
+  TStylePattern* pat = nullptr;
+  int32_t patLine = 0;
+  TCfgEntry e;
+  std::string kept;
+  auto fail = [&](const std::string& what, int32_t line) {
+    error = FormatFileMsg("Illegal value '" + what + "' at line " + std::to_string(line) + " in config file",
+                          fileName);
+    return false;
+  };
+  while (pos < text.size()) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = text.substr(pos, end - pos);
+    pos = end + 1;
+    ++lineNo;
+    bool valid = false;
+    if (!ParseCfgLine(line, e, valid, kept)) continue;
+    const bool isSection = valid && EqualsNoCase(e.Keyword, "PatternSection");
+    if (!inSection) {
+      if (isSection && EqualsNoCase(e.Value, family)) {
+        inSection = true;
+        ClearStyles(st);
+        st.LastStyle = -1;
+      }
+      continue;
+    }
+    if (isSection) break;
+    if (!valid) return fail(kept, lineNo);
+    if (EqualsNoCase(e.Keyword, "Style")) {
+      if (pat != nullptr && pat->Steps == 0) return fail("", patLine);
+      pat = nullptr;
+      if (st.LastStyle + 1 >= kStyleCount) return fail(kept, lineNo);
+      ++st.LastStyle;
+      TStyleHeader& h = st.Styles[st.LastStyle];
+      h = TStyleHeader{};
+      h.Name = CutText(EqualsNoCase(e.Value, "Unused") ? std::string() : e.Value, kStyleNameLen);
+      continue;
+    }
+    const bool isMain = EqualsNoCase(e.Keyword, "Main");
+    if (isMain || EqualsNoCase(e.Keyword, "Break")) {
+      if (st.LastStyle < 0 || (pat != nullptr && pat->Steps == 0)) return fail(kept, pat ? patLine : lineNo);
+      TStyleHeader& h = st.Styles[st.LastStyle];
+      int32_t& last = isMain ? h.LastMain : h.LastBreak;
+      if (last + 1 >= (isMain ? kStyleMainCount : kStyleBreakCount)) return fail(kept, lineNo);
+      ++last;
+      pat = &st.Patterns[st.LastStyle][isMain ? last : kStyleFirstBreak + last];
+      *pat = TStylePattern{};
+      patLine = lineNo;
+      const std::size_t comma = e.Value.find(',');
+      std::string err;
+      int32_t num = 0;
+      int32_t den = 0;
+      ParseTimeSig(std::string(TrimCfg(std::string_view(e.Value).substr(0, comma))), num, den, err);
+      if (!err.empty()) return fail(kept, lineNo);
+      pat->TSigNum = num;
+      pat->TSigDen = den;
+      if (comma != std::string::npos)
+        pat->Name = CutText(TrimCfg(std::string_view(e.Value).substr(comma + 1)), kStylePatNameLen);
+      continue;
+    }
+    if (st.LastStyle < 0) {
+      // A row-map line: the row's note, then its names or "r" + its row number when it was re-mapped.
+      if (mapRow >= kStyleRows) return fail(kept, lineNo);
+      const int32_t note = NoteNameToNo(e.Keyword);
+      if (note < 0 || note > 127) return fail(kept, lineNo);
+      TStyleRowDef& d = st.RowMap[mapRow];
+      d.Note = note;
+      d.NoteName = KeyNoToNote(note);
+      int32_t n = 0;
+      if (e.Value.size() >= 2 && e.Value[0] == 'r' &&
+          StrToIntStrict(std::string_view(e.Value).substr(1), n) && n == mapRow + 1 &&
+          st.RowMap[mapRow].ShortName.View() != e.Value) {
+        d.MappedNote = -1;
+        d.ShortName = CutText(e.Value, kStyleShortNameLen);
+        d.LongName = "";
+      } else {
+        const std::size_t comma = e.Value.find(',');
+        std::string shortName(TrimCfg(std::string_view(e.Value).substr(0, comma)));
+        if (EqualsNoCase(shortName, "Unused")) shortName.clear();
+        d.MappedNote = note;
+        d.ShortName = CutText(shortName, kStyleShortNameLen);
+        d.LongName = comma == std::string::npos
+                         ? std::string()
+                         : CutText(TrimCfg(std::string_view(e.Value).substr(comma + 1)), kStyleLongNameLen);
+      }
+      ++mapRow;
+      continue;
+    }
+    if (pat == nullptr) return fail(kept, lineNo);
+    const int32_t row = RowOfKeyword(st, e.Keyword);
+    if (row < 0 || !ValidSteps(e.Value, row == 0, bass)) return fail(kept, lineNo);
+    if (pat->Steps == 0) pat->Steps = static_cast<int32_t>(e.Value.size());
+    if (pat->Steps != static_cast<int32_t>(e.Value.size())) return fail(kept, lineNo);
+    SetStyleRow(*pat, row, e.Value);
+  }
+  if (pat != nullptr && pat->Steps == 0) return fail("", patLine);
+  return true;
+}
+
+void TakeCfgPatterns(TStyleStore& store, const TStyleStore& parsed) {
+  store.Styles = parsed.Styles;
+  store.LastStyle = parsed.LastStyle;
+  store.Patterns = parsed.Patterns;
+  store.RowMap = parsed.RowMap;
+  store.StyleNo = 0;
+  store.PatNo = 0;
+  store.BuiltStyle = -1;
+  store.BuiltPat = -1;
+}
+
+}  // namespace vel
