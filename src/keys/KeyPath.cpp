@@ -3,6 +3,7 @@
 #include "engine/MidiIn.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
+#include "keys/CfgEngineLink.h"
 #include "keys/Commands.h"
 #include "keys/KeyRouting.h"
 #include "keys/RecordKeys.h"
@@ -10,6 +11,7 @@
 namespace vel {
 
 void InstallKeyPath() {
+  InstallCfgEngineLink();
   MidiInHooks.RouteKeyByKeyMode = &RouteKeyByKeyMode;
   MidiInHooks.ExecCommand = &ExecCommand;
   EngineHooks.FinishFtnEntry = &FinishFtnEntry;
