@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <mutex>
 
 #include "base/EngineLock.h"
@@ -232,6 +234,24 @@ TEST_F(MainCombosTest, ApplyPendingSeqValues) {
   EXPECT_EQ(Seqs.SeqRecs[3].PlayPart, 0);
   EXPECT_EQ(PlayCycle.PortChanProgs[1][4].ProgSent, 33);
   EXPECT_EQ(PlayCycle.PortChanProgs[2][4].ProgSent, -1);
+}
+
+TEST_F(MainCombosTest, ChangesWaitForTheEngineLock) {
+  using namespace std::chrono_literals;
+  Cfg.BeatsPerBar = 7;
+  Seqs.SeqRecs[0].SelPart = 1;
+  std::unique_lock lock(EngineLock);
+  auto metre = std::async(std::launch::async, [] { ApplyPendingMetre(); });
+  auto seqs = std::async(std::launch::async, [] { ApplyPendingSeqValues(); });
+  EXPECT_EQ(metre.wait_for(50ms), std::future_status::timeout);
+  EXPECT_EQ(seqs.wait_for(0ms), std::future_status::timeout);
+  EXPECT_EQ(Transport.ActBar.BeatsPerBar, 4);
+  lock.unlock();
+  metre.get();
+  seqs.get();
+  std::lock_guard relock(EngineLock);
+  EXPECT_EQ(Transport.ActBar.BeatsPerBar, 7);
+  EXPECT_EQ(Seqs.SeqRecs[0].PlayPart, 1);
 }
 
 }  // namespace

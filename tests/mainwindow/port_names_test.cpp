@@ -19,6 +19,10 @@ TEST(AbbrevDevName, KeepsHeadAndTailAtSixteen) {
       {"ABCD EFGH IJKLMNOPQ", "ABCD ..IJKLMNOPQ"},  // blank at 5 and tail blank
       {"Exactly sixteen!", "Exactly sixteen!"},     // 16: unchanged
       {"Short", "Short"},
+      // Counted in characters, never cut inside one.
+      {"Gr\u00fc\u00dfe Ger\u00e4t Sch\u00f6n", "Gr\u00fc\u00dfe..r\u00e4t Sch\u00f6n"},
+      {"\u00c4\u00d6\u00dc\u00e4\u00f6\u00fc\u00df\u00e9\u00e8\u00ea\u00eb\u00e0\u00e2\u00ee\u00ef\u00f4",
+       "\u00c4\u00d6\u00dc\u00e4\u00f6\u00fc\u00df\u00e9\u00e8\u00ea\u00eb\u00e0\u00e2\u00ee\u00ef\u00f4"},
       {"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(AbbrevDevName(c.dev), c.port) << c.dev;

@@ -129,5 +129,17 @@ TEST_F(ValidateConfigTest, ResolvesKeyMapSentinelsFirst) {
   EXPECT_EQ(KeyLabelsLive[60], " ");
 }
 
+TEST_F(ValidateConfigTest, TheBoxShowsWithoutTheEngineLock) {
+  Cfg.DspDiagInterval = 0;
+  test::UiRecorder ui;
+  bool lockedDuringBox = true;
+  Ui().MessageBox = [&](const std::string&, const std::string&, MsgKind, MsgButtons) {
+    lockedDuringBox = EngineLock.HeldByMe();
+    return MsgAnswer::Ok;
+  };
+  EXPECT_FALSE(ValidateConfig());
+  EXPECT_FALSE(lockedDuringBox);
+}
+
 }  // namespace
 }  // namespace vel
