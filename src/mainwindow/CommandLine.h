@@ -1,0 +1,46 @@
+#pragma once
+// The command line and the choice of the starting settings file. Pure: the file test is handed
+// in, and the boxes are the caller's (ShowParamSyntax).
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vel {
+
+// What the command line asked for. Parameters are read in order; the first faulty one ends the
+// reading, and start-up goes on with what was gathered before it.
+struct TCommandLine {
+  std::string ConfigFileName;  // "/c" value; empty: none named
+  std::string MidiFileName;    // "/m" value
+  int32_t DelaySecs = 0;       // "/d" value
+  bool Factory = false;        // "/r": no settings file is read
+  bool ShowSyntax = false;     // a fault or "/?", "/h": the syntax box is due
+  std::string Fault;           // the fault's message; empty with "/?" or when all was well
+};
+
+// params: the arguments after the program's own name.
+TCommandLine ParseCommandLine(const std::vector<std::string>& params);
+
+// The start-up delay in ms; 64 bits, so long delays do not wrap.
+int64_t StartupDelayMs(const TCommandLine& cl);
+
+// The starting files.
+struct TConfigChoice {
+  std::string ConfigFileName;  // empty: factory settings
+  std::string MidiFileName;    // empty: none
+  bool DefaultUsed = false;    // the default settings file was found: an auto-run may follow
+  std::string ConfigFault;     // for ShowParamSyntax, empty when none
+  std::string MidiFault;
+};
+
+// dataFolder ends in "/"; it holds the default file "SeqDefaults.txt".
+TConfigChoice ChooseConfig(const TCommandLine& cl, const std::string& dataFolder,
+                           const std::function<bool(const std::string& path)>& fileExists);
+
+// The syntax box's text: message + two line breaks (nothing when message is empty), then the help.
+std::string ParamSyntaxText(const std::string& message);
+// Shows ParamSyntaxText(message) in an error box.
+void ShowParamSyntax(const std::string& message);
+
+}  // namespace vel
