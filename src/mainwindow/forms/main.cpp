@@ -7,6 +7,8 @@
 #include "engine/KeyMode.h"
 #include "keymaps/KeyMapsFactory.h"
 #include "keys/KeyPath.h"
+#include "mainwindow/ValidateConfig.h"
+#include "settings/CfgLink.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -14,6 +16,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationDisplayName("Vellorine");
   vel::InstallKeyModeCalls();
   vel::InstallKeyPath();
+  vel::CfgLink().ValidateConfig = [] { return vel::ValidateConfig(); };
   {
     std::lock_guard lock(vel::EngineLock);
     vel::LoadKeyMapsFactory();
