@@ -3,6 +3,7 @@
 #include "engine/MidiIn.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
+#include "files/Tarlo.h"
 #include "keys/Commands.h"
 #include "keys/KeyRouting.h"
 
@@ -13,6 +14,7 @@ void InstallKeyPath() {
   MidiInHooks.ExecCommand = &ExecCommand;
   EngineHooks.FinishFtnEntry = &FinishFtnEntry;
   RunHooks.ClearDPressTimes = &ClearDPressTimes;
+  InstallTarloCalls();
 }
 
 }  // namespace vel

@@ -19,6 +19,8 @@
 #include "keys/NumericEntry.h"
 #include "keys/PendingModes.h"
 #include "keys/ScaleValue.h"
+#include "keys/SceneKeys.h"
+#include "keys/TimeKeys.h"
 #include "keys/ValueSetters.h"
 #include "platform/midi/ShortMsg.h"
 #include "settings/Settings.h"

@@ -36,33 +36,6 @@ void HandleVelModeKey(uint8_t, uint8_t code) {
 void HandleMetrStyleModeKey(uint8_t, uint8_t code) {
   EscOnly(code, NumEsc);
 }
-void HandleLoadModeKey(uint8_t, uint8_t code) {
-  EscOnly(code, NumEsc);
-}
-void HandleSaveModeKey(uint8_t, uint8_t code) {
-  EscOnly(code, NumEsc);
-}
-void HandleTempoSlewModeKey(uint8_t, uint8_t code) {
-  EscOnly(code, NumEsc);
-}
-void HandleTempoDivModeKey(uint8_t, uint8_t code) {
-  EscOnly(code, QEsc);
-}
-void HandlePartModeKey(uint8_t, uint8_t code) {
-  EscOnly(code, NumEsc);
-}
-void HandlePortModeKey(uint8_t, uint32_t, uint8_t code) {
-  EscOnly(code, NumEsc);
-}
-void HandleTimeSigModeKey(uint8_t, uint8_t code) {
-  EscOnly(code, TSigEsc);
-}
-void HandleTimeShiftModeKey(uint8_t, uint8_t code) {
-  EscOnly(code, TShiftEsc);
-}
-void HandleQuantModeKey(uint8_t, uint8_t code) {
-  EscOnly(code, QEsc);
-}
 void HandleFtsRootModeKey(uint32_t, uint8_t code) {
   EscOnly(code, FtsRootEsc);
 }
@@ -81,7 +54,5 @@ void HandleMetrNoteModeKey(uint32_t, uint8_t code) {
 void SetMetrBarBeat(uint32_t, uint8_t code) {
   EscOnly(code, TSigEsc);
 }
-void SetLoadValue(uint8_t) {}
-void SetSaveValue(uint8_t) {}
 
 }  // namespace vel

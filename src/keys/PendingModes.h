@@ -14,15 +14,6 @@ void HandleRecBarsNNModeKey(uint8_t input, uint8_t code);
 void HandleCycleModeKey(uint8_t input, uint8_t code);  // modes 36..47, 67..78, 83..87, 95..100
 void HandleVelModeKey(uint8_t input, uint8_t code);
 void HandleMetrStyleModeKey(uint8_t input, uint8_t code);
-void HandleLoadModeKey(uint8_t input, uint8_t code);
-void HandleSaveModeKey(uint8_t input, uint8_t code);
-void HandleTempoSlewModeKey(uint8_t input, uint8_t code);
-void HandleTempoDivModeKey(uint8_t input, uint8_t code);
-void HandlePartModeKey(uint8_t input, uint8_t code);
-void HandlePortModeKey(uint8_t input, uint32_t msg, uint8_t code);
-void HandleTimeSigModeKey(uint8_t input, uint8_t code);
-void HandleTimeShiftModeKey(uint8_t input, uint8_t code);
-void HandleQuantModeKey(uint8_t input, uint8_t code);
 void HandleFtsRootModeKey(uint32_t msg, uint8_t code);
 void HandleFtsTypeModeKey(uint32_t msg, uint8_t code);
 void HandlePitchModeKey(uint32_t msg, int32_t key, uint8_t code);
@@ -30,9 +21,6 @@ void HandlePitchCyclesModeKey(uint32_t msg, uint8_t code);
 void HandleMetrNoteModeKey(uint32_t msg, uint8_t code);
 void SetMetrBarBeat(uint32_t msg, uint8_t code);
 
-// The scene number pickers: step the scene to load or save.
-void SetLoadValue(uint8_t valType);
-void SetSaveValue(uint8_t valType);
 // Applies a force-to-scale choice (type 5 the force-to-notes map, 6 the root alone, 7 off, 8..70
 // the scales and chords) to the live output when selected and to every selected seq's pending
 // set, leaving pitch-locked targets alone. Any other type turns the targets' scale off, as an
