@@ -669,21 +669,23 @@ void ApplyTempo(const TFileIn& file) {
     tempo = *file.OwnTempo;
     if (DiagOn()) Log("Vellorine tempo " + TempoToStr(tempo));
   } else {
-    int32_t bpm = static_cast<int32_t>(60000000u / us);
-    if (bpm > 320) {
-      const std::string text = "SMF tempo " + std::to_string(bpm) + " too large, truncated to 320";
+    // To the nearest hundredth of a BPM: 666667 us (what most programs write for 90 BPM) is 90.00, not 89.
+    const uint64_t hundredths = (6000000000ull + us / 2) / us;
+    const std::string bpm = std::to_string(hundredths / 100);
+    if (hundredths > static_cast<uint64_t>(kMaxTempo)) {
+      const std::string text = "SMF tempo " + bpm + " too large, truncated to 320";
       Log(text);
       Msgs.WarnMsg.Set("@" + text);
-      bpm = 320;
-    } else if (bpm < 20) {
-      const std::string text = "SMF tempo " + std::to_string(bpm) + " too small, increased to 20";
+      tempo = kMaxTempo;
+    } else if (hundredths < static_cast<uint64_t>(kMinTempo)) {
+      const std::string text = "SMF tempo " + bpm + " too small, increased to 20";
       Log(text);
       Msgs.WarnMsg.Set("@" + text);
-      bpm = 20;
-    } else if (DiagOn()) {
-      Log("SMF tempo " + std::to_string(bpm));
+      tempo = kMinTempo;
+    } else {
+      if (DiagOn()) Log("SMF tempo " + bpm);
+      tempo = static_cast<int32_t>(hundredths);
     }
-    tempo = bpm * 100;
   }
   if (RunCtl.ProgState == TProgState::Running) {
     SetTargetTempo(tempo, false, true);
