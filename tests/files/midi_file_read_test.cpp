@@ -68,6 +68,8 @@ TEST_F(MidiFileReadTest, TempoEventsWithinLimitsAndTheirWarnings) {
       {"03 A9 80", 25000, ""},                                            // 240000: 250 BPM
       {"02 49 F0", 32000, "@SMF tempo 400 too large, truncated to 320"},  // 150000
       {"5B 8D 80", 2000, "@SMF tempo 10 too small, increased to 20"},     // 6000000
+      {"0A 2C 2B", 9000, ""},                                             // 666667: 90 BPM, not 89
+      {"07 A1 1F", 12000, ""},                                            // 499999
       {"00 00 00", 15000, ""},                                            // ignored
   };
   for (const Row& r : rows) {
