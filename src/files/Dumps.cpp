@@ -110,8 +110,9 @@ void DspSeqs(int32_t part, int32_t seq, bool filtered, bool summaryOnly) {
       const int32_t delta = ev.Time - prev;
       prev = ev.Time;
       if (filtered && (m.IsHotkey() ? !Trace.TraceHotkey : !TraceEventReqd(m.Status()))) continue;
-      const std::string decode = last && m.Status() == kEndMarker ? DecodeEvent(kEndMarker, true, false)
-                                                                  : DecodeEvent(ev.Msg, true, false);
+      // A marker inside the part is a rest; the last one ends the part.
+      const std::string decode =
+          last && m.Status() == kEndMarker ? std::string("end marker") : DecodeEvent(ev.Msg, true, false);
       text += "\r\n" + PadStr(std::to_string(ev.Time), -static_cast<int32_t>(elapWidth), '0') + " " +
               PadStr(std::to_string(delta), -static_cast<int32_t>(deltaWidth), '0') + " " +
               IntToHex(ev.Msg, 8) + " " + decode + suffix;

@@ -97,6 +97,7 @@ class FilesTest : public EngineTest {
   }
   void TearDown() override {
     Trace.DiagFlags = 0;
+    Trace.TraceNotes = 1;
     Files = TFiles{};
     Scenes = TScenes{};
     ClearTexts();

@@ -33,10 +33,6 @@ class SceneKeysTest : public test::KeyEntryTest {
     Scenes = TScenes{};
     KeyEntryTest::TearDown();
   }
-  // Keys in one mode after another: each (mode the key meets, code).
-  static void Keys_(std::initializer_list<uint8_t> codes, void (*handler)(uint8_t, uint8_t)) {
-    for (uint8_t c : codes) handler(0, c);
-  }
   test::TempFolder dir;
 };
 
