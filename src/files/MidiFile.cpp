@@ -387,6 +387,11 @@ int32_t ToInt(const std::string& s, int32_t fallback) {
   }
 }
 
+// A pitch offset in half steps; a file cannot move a part beyond the note range and back.
+int32_t Pitch(const std::string& s) {
+  return std::clamp(ToInt(s, 0), -127, 127);
+}
+
 TSweepIn ParseSweep(const std::string& v, int32_t lo, int32_t hi, bool plusOne) {
   TSweepIn s;
   const std::string mode = GetFields(v, '/', 1, 1);
@@ -431,7 +436,7 @@ void ParseSettingsText(const std::string& text, bool firstTrack, TFileIn& file, 
     } else if (name == "pl") {
       t.PitchLock = YNToBool(val) ? 1 : 0;
     } else if (name == "tr") {
-      t.BasePitch = ToInt(val, 0);
+      t.BasePitch = Pitch(val);
     } else if (name == "po") {
       const int32_t v = ToInt(val, INT32_MIN);
       if (v != INT32_MIN) t.Port = file.Version >= kSmfPortOneBasedVersion ? v - 1 : v;
@@ -442,7 +447,7 @@ void ParseSettingsText(const std::string& text, bool firstTrack, TFileIn& file, 
     } else if (name == "ht") {
       if (firstTrack) file.OwnTempo = ToInt(val, 0);
     } else if (name == "pi") {
-      t.Transpose = ToInt(val, 0);
+      t.Transpose = Pitch(val);
     } else if (name == "ps") {
       t.PartSweep = ParseSweep(val, 0, 1, true);
     } else if (name == "os") {
@@ -457,8 +462,8 @@ void ParseSettingsText(const std::string& text, bool firstTrack, TFileIn& file, 
       const int32_t n = ToInt(GetFields(val, '/', 1, 1), 0);
       t.PitchCycles = InRange(n, 0, 99) ? n : 0;
       if (t.PitchCycles > 0) {
-        t.PitchCycleA = ToInt(GetFields(val, '/', 2, 2), 0);
-        t.PitchCycleB = ToInt(GetFields(val, '/', 3, 3), 0);
+        t.PitchCycleA = Pitch(GetFields(val, '/', 2, 2));
+        t.PitchCycleB = Pitch(GetFields(val, '/', 3, 3));
       }
     } else if (name == "td") {
       t.TempoDiv = ToInt(val, -1);
@@ -1059,7 +1064,8 @@ int32_t CfgVersionToInt(const std::string& text) {
   };
   const int32_t major = ToInt(trim(GetFields(text, '.', 1, 1)), 0);
   const int32_t minor = ToInt(trim(GetFields(text, '.', 2, 2)), 0);
-  return major * 100 + minor;
+  const int64_t v = static_cast<int64_t>(major) * 100 + minor;
+  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
 std::string FormatFileMsg(const std::string& message, const std::string& fileName) {

@@ -33,7 +33,6 @@ constexpr int32_t kTSigBeatLen = 105;
 constexpr int32_t kShiftFwd = 106;
 constexpr int32_t kShiftFwdN = 107;
 constexpr int32_t kShiftBack = 108;
-constexpr int32_t kShiftBackN = 109;
 constexpr int32_t kQuantNotes = 113;
 constexpr int32_t kQuantSeqs = 114;
 constexpr int32_t kMaxSlewSeconds = 99;
