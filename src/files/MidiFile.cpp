@@ -88,8 +88,8 @@ class TByteWriter {
   std::vector<uint8_t>& out_;
 };
 
-std::string SweepText(uint8_t on, uint8_t pingPong, uint8_t dir, int32_t low, int32_t high) {
-  (void)on;
+// A sweep as the settings text holds it: mode (1 one way, 2 both ways), direction, low, high.
+std::string SweepText(uint8_t pingPong, uint8_t dir, int32_t low, int32_t high) {
   return std::string(pingPong ? "2" : "1") + "/" + (dir == 0 ? "1" : "2") + "/" + std::to_string(low) + "/" +
          std::to_string(high);
 }
@@ -124,17 +124,15 @@ std::string SettingsText(int32_t part, int32_t seq, bool firstTrack) {
   if (firstTrack) t += ",ht=" + std::to_string(Cfg.Tempo);
   t += ",pi=" + std::to_string(b.Pend.Transpose - b.PitchBase);
   if (r.PartSweepOn)
-    t += ",ps=" + SweepText(1, r.PartSweepPingPong, r.PartSweepDir, r.PartSweepLow + 1, r.PartSweepHigh + 1);
+    t += ",ps=" + SweepText(r.PartSweepPingPong, r.PartSweepDir, r.PartSweepLow + 1, r.PartSweepHigh + 1);
   if (b.PortSweep.On)
-    t += ",os=" +
-         SweepText(1, b.PortSweep.PingPong, b.PortSweep.Dir, b.PortSweep.Low + 1, b.PortSweep.High + 1);
+    t += ",os=" + SweepText(b.PortSweep.PingPong, b.PortSweep.Dir, b.PortSweep.Low + 1, b.PortSweep.High + 1);
   if (b.ChanSweep.On)
-    t += ",cs=" +
-         SweepText(1, b.ChanSweep.PingPong, b.ChanSweep.Dir, b.ChanSweep.Low + 1, b.ChanSweep.High + 1);
+    t += ",cs=" + SweepText(b.ChanSweep.PingPong, b.ChanSweep.Dir, b.ChanSweep.Low + 1, b.ChanSweep.High + 1);
   if (b.ProgSweep.On)
-    t += ",rs=" + SweepText(1, b.ProgSweep.PingPong, b.ProgSweep.Dir, b.ProgSweep.Low, b.ProgSweep.High);
+    t += ",rs=" + SweepText(b.ProgSweep.PingPong, b.ProgSweep.Dir, b.ProgSweep.Low, b.ProgSweep.High);
   if (b.SVelSweep.On)
-    t += ",vs=" + SweepText(1, b.SVelSweep.PingPong, b.SVelSweep.Dir, b.SVelSweep.Low, b.SVelSweep.High);
+    t += ",vs=" + SweepText(b.SVelSweep.PingPong, b.SVelSweep.Dir, b.SVelSweep.Low, b.SVelSweep.High);
   if (b.PitchCycles > 0)
     t += ",ic=" + std::to_string(b.PitchCycles) + "/" + std::to_string(b.PitchCycleTransA - b.PitchBase) +
          "/" + std::to_string(b.PitchCycleTransB - b.PitchBase);
