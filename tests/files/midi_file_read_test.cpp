@@ -198,6 +198,12 @@ TEST_F(MidiFileReadTest, TracksGoToSlotsInOrderAndDiscardedOnesGiveTheirSlotAway
   EXPECT_EQ(test::PartEvents(0, 1)[0].second, 0x645090u);
   EXPECT_EQ(test::PartEvents(1, 3)[0].second, 0x645190u);
   EXPECT_EQ(test::PartEvents(0, 0)[0].second, 0x644090u);
+  // A track loaded into the metronome seq is flagged, for the main window's warning.
+  Cfg.MetrSeqNo = 1;
+  ASSERT_TRUE(Load(Cat({Header(1, 2, 96), notes("50"), notes("51")}))) << Msgs.WarnMsg.Peek();
+  EXPECT_EQ(Files.MetrSeqLoaded, 1);
+  ASSERT_TRUE(Load(Cat({Header(0, 1, 96), notes("50")})));
+  EXPECT_EQ(Files.MetrSeqLoaded, 0);
 }
 
 TEST_F(MidiFileReadTest, RunningStatusSysexUnknownMetaAndHotkeysInOwnFiles) {

@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "base/UiRecorder.h"
 #include "engine/KeyMode.h"
 #include "files/FilesTestState.h"
 #include "keymaps/KeyLabels.h"
 #include "keymaps/KeyMaps.h"
+#include "keys/KeyPath.h"
 
 namespace vel {
 namespace {
@@ -148,6 +151,36 @@ TEST_F(TarloTest, RangeSendersSetTheMapAndSendWhenOpen) {
   const auto sent = SentHex(1);
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].substr(0, 26), Head("20 00 24 78"));
+}
+
+TEST_F(TarloTest, TwoThreadsSendingNeverMixTheirMessages) {
+  Open();
+  auto sender = [](int key) {
+    for (int i = 0; i < 200; ++i) TarloSendKey(MtLive, key, "Key", Rgb(10, 20, 30), 0xFFFFFF);
+  };
+  std::thread a(sender, 10);
+  std::thread b(sender, 20);
+  a.join();
+  b.join();
+  const auto sent = SentHex(1);
+  ASSERT_EQ(sent.size(), 400u);
+  for (const std::string& m : sent)
+    EXPECT_TRUE(m == Head("20 00 0A 4B 65 79 03 05 0A 0F 7F 7F 7F F7") ||
+                m == Head("20 00 14 4B 65 79 03 05 0A 0F 7F 7F 7F F7"))
+        << m;
+}
+
+TEST_F(TarloTest, StartUpWiresTheKeyMapsAndRunControlToTheLink) {
+  KeyMapCalls() = KeyMapHooks{};
+  RunHooks = TRunHooks{};
+  InstallKeyPath();
+  Open();
+  SetKeyFnRange(MtPitch, 60, 61, 3, "Up");
+  EXPECT_EQ(SentHex(1), (std::vector<std::string>{Head("20 08 3C 55 70 03 00 00 00 7F 7F 60 0C F7")}));
+  ASSERT_TRUE(RunHooks.TarloUsesOutDev);
+  EXPECT_TRUE(RunHooks.TarloUsesOutDev(1));
+  RunHooks.TarloClose();
+  EXPECT_EQ(Cfg.TarloOn, 0);
 }
 
 }  // namespace
