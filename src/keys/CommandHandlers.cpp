@@ -10,11 +10,12 @@
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
+#include "files/Scenes.h"
 #include "keys/CommandModes.h"
 #include "keys/Commands.h"
 #include "keys/KeyArgs.h"
 #include "keys/NumericEntry.h"
-#include "keys/PendingModes.h"
+#include "keys/ScaleValue.h"
 #include "keys/ValueSetters.h"
 #include "settings/Settings.h"
 
@@ -363,10 +364,9 @@ void HandleCmdLoad(uint8_t valSource, bool all) {
     return;
   }
   const bool inc = valSource == VsInc;
-  // The scene picker takes the step alone and reports no failure.
-  SetLoadValue(inc ? VtInc : VtDec);
-  Msgs.StatusMsg.Set(std::string(all ? "Load all from " : "Load from ") + (ext ? "ext scene " : "scene ") +
-                     (inc ? "inc" : "dec"));
+  if (SetLoadValue(inc ? VtInc : VtDec, 0, all, ext))
+    Msgs.StatusMsg.Set(std::string(all ? "Load all from " : "Load from ") + (ext ? "ext scene " : "scene ") +
+                       (inc ? "inc" : "dec"));
   ReturnToLiveMode();
 }
 
@@ -378,9 +378,8 @@ void HandleCmdSave(uint8_t valSource, bool all) {
     return;
   }
   const bool inc = valSource == VsInc;
-  // The scene picker takes the step alone and reports no failure.
-  SetSaveValue(inc ? VtInc : VtDec);
-  Msgs.StatusMsg.Set(std::string(all ? "Save all to scene " : "Save to scene ") + (inc ? "inc" : "dec"));
+  if (SetSaveValue(inc ? VtInc : VtDec, 0, all))
+    Msgs.StatusMsg.Set(std::string(all ? "Save all to scene " : "Save to scene ") + (inc ? "inc" : "dec"));
   ReturnToLiveMode();
 }
 

@@ -3,6 +3,7 @@
 #include "engine/MidiIn.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
+#include "files/Tarlo.h"
 #include "keys/CfgEngineLink.h"
 #include "keys/Commands.h"
 #include "keys/KeyRouting.h"
@@ -20,6 +21,7 @@ void InstallKeyPath() {
   MidiInHooks.HandleStepRecModeKey = &HandleStepRecModeKey;
   EngineHooks.RecBarCountDone = &RecBarCountDone;
   EngineHooks.ResetRecKeys = &ResetRecKeys;
+  InstallTarloCalls();
 }
 
 }  // namespace vel

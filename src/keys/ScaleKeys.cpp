@@ -16,7 +16,6 @@
 #include "keys/Commands.h"
 #include "keys/KeyDecoders.h"
 #include "keys/NumericEntry.h"
-#include "keys/PendingModes.h"
 #include "keys/ScaleValue.h"
 #include "platform/midi/ShortMsg.h"
 #include "settings/Settings.h"

@@ -8,7 +8,6 @@
 #include "engine/MidiFifo.h"
 #include "engine/PartBufs.h"
 #include "keys/KeyArgs.h"
-#include "keys/PendingModes.h"
 
 namespace vel {
 

@@ -2,7 +2,7 @@
 // The force-to-scale types and their tables. A type keeps some pitch classes relative to the root
 // and moves every other one to the nearest kept one, down where two are as near; the table holds
 // the half steps to add, per pitch class relative to the root, over two equal octaves (the play
-// paths index it from 1 to 23). SetScaleValue (PendingModes.h) applies a type. Guarded by
+// paths index it from 1 to 23). SetScaleValue applies a type. Guarded by
 // EngineLock, but for the tables, which are constant.
 #include <cstdint>
 
@@ -27,5 +27,11 @@ const TScaleTbl* FtsScaleTable(uint8_t ftsType);
 // The live output's own copy of the force-to-notes map, which its scale refers to while the custom
 // type is in force.
 inline TScaleTbl LiveFtnMap{};
+
+// Applies a force-to-scale choice (type 5 the force-to-notes map, 6 the root alone, 7 off, 8..70
+// the scales and chords) to the live output when selected and to every selected seq's pending
+// set, leaving pitch-locked targets alone. Any other type turns the targets' scale off, as an
+// internal error.
+void SetScaleValue(int32_t root, uint8_t ftsType);
 
 }  // namespace vel

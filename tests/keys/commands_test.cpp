@@ -5,12 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "base/Messages.h"
 #include "engine/EngineTestState.h"
+#include "files/MidiFile.h"
+#include "files/Scenes.h"
+#include "files/TempFolder.h"
 #include "keymaps/KeyCodes.h"
 #include "keys/KeyArgs.h"
 
@@ -667,12 +671,23 @@ TEST_F(CommandsTest, ValueStepsReportTheirStepAndBadSourcesTheirHandler) {
       {[] { HandleCmdLoad(3, true); }, "", "HandleCmdLoad error: Unexpected ValSource"},
       {[] { HandleCmdSave(3, true); }, "", "HandleCmdSave error: Unexpected ValSource"},
   };
+  // Scenes 1 to 3 and external scene 3 exist; the steps start from scene 2.
+  test::TempFolder folder;
+  Cfg.RunTimeSceneFolder = folder.Path();
+  std::filesystem::create_directories(folder / "Scenes");
+  test::FillPart(0, 0, {{0, 0x403C90}, {960, 0x3C80}});
+  std::vector<uint8_t> scene;
+  std::string error;
+  ASSERT_TRUE(BuildMidiFile(false, true, scene, error));
+  for (const char* name : {"Scenes/Scene-01.mid", "Scenes/Scene-02.mid", "Scenes/Scene-03.mid", "03-Ext.mid"})
+    test::WriteBytes(folder / name, scene);
   for (const Row& r : rows) {
     SCOPED_TRACE(r.status);
     ClearTexts();
     Keys.KeyMode = TKeyMode::Command;
     Keys.KeyHold = 1;
     Select(0b0001);
+    Scenes.CurScene = Scenes.CurExtScene = 2;
     {
       std::lock_guard lock(EngineLock);
       r.call();
@@ -685,11 +700,14 @@ TEST_F(CommandsTest, ValueStepsReportTheirStepAndBadSourcesTheirHandler) {
   }
   // In an external-scene entry the step names the external scenes.
   Keys.KeyMode = Mode(55);
+  Select(0b0001);
+  Scenes.CurExtScene = 2;
   {
     std::lock_guard lock(EngineLock);
     HandleCmdLoad(VsInc, false);
   }
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Load from ext scene inc");
+  Scenes = TScenes{};
 }
 
 TEST_F(CommandsTest, PitchCommandsSkipOnlyWhenEveryTargetIsLocked) {

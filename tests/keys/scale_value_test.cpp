@@ -7,7 +7,6 @@
 #include "engine/MidiMsg.h"
 #include "keymaps/KeyCodes.h"
 #include "keys/KeyPathTestState.h"
-#include "keys/PendingModes.h"
 #include "keys/ScaleValue.h"
 
 namespace vel {

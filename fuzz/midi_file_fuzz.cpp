@@ -1,0 +1,42 @@
+// libFuzzer target: LoadSeqsFromMidiFile's reader on arbitrary bytes, into all parts and into the
+// selected ones. No input may crash, hang, or leave a part with more events than it holds.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <mutex>
+
+#include "base/EngineLock.h"
+#include "engine/PartBufs.h"
+#include "engine/RunControl.h"
+#include "files/MidiFile.h"
+
+using namespace vel;
+
+namespace {
+
+void CheckParts() {
+  for (int p = 0; p < kParts; ++p)
+    for (int s = 0; s < kSeqs; ++s) {
+      const TPartBuf& b = Seqs.PartBufs[p][s];
+      if (b.EventsUsed > kMaxPartEvents) std::abort();
+      int32_t steps = 0, last = INT32_MIN;
+      for (int i = b.Head; i >= 0; i = b.Events[i].Next) {
+        if (i >= kPoolSize || ++steps > b.EventsUsed || b.Events[i].Time < last) std::abort();
+        last = b.Events[i].Time;
+      }
+      if (steps != b.EventsUsed) std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  std::lock_guard lock(EngineLock);
+  RunCtl.ProgState = TProgState::Config;
+  RunCtl.OutPortsAllocated = 2;
+  const bool all = size == 0 || (data[size - 1] & 1) == 0;
+  if (!all) SeqBuf(1).Selected = SeqBuf(3).Selected = 1;
+  LoadSeqsFromMidiBytes(data, size, "fuzz.mid", false, all);
+  CheckParts();
+  return 0;
+}

@@ -1,0 +1,1076 @@
+#include "files/MidiFile.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <system_error>
+
+#include "base/General.h"
+#include "base/Messages.h"
+#include "base/Showing.h"
+#include "base/UiHooks.h"
+#include "engine/MidiFifo.h"
+#include "engine/PartBufs.h"
+#include "engine/PlayCycle.h"
+#include "engine/RunControl.h"
+#include "engine/Transport.h"
+#include "files/DemoFiles.h"
+#include "platform/midi/ShortMsg.h"
+#include "settings/Settings.h"
+
+namespace vel {
+
+namespace {
+
+using midi::TShortMsg;
+
+constexpr uint32_t kEndMarker = 0xFF;
+constexpr uint32_t kMaxDelta = 0x0FFFFFFF;
+constexpr uint32_t kMaxTempoUs = 0xFFFFFF;
+
+void Log(const std::string& text) {
+  PostDiagMsg(text);
+}
+
+bool DiagOn() {
+  return Trace.DiagFlags != 0;
+}
+
+// A failure of a load or save: an error box from the menu, else a warning that is not logged.
+void ReportFileMsg(const std::string& text, bool fromMenu) {
+  Log(text);
+  if (fromMenu)
+    ShowMessage(text, MsgKind::Error, MsgButtons::Ok);
+  else
+    Msgs.WarnMsg.Set("@" + text);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Writing
+
+class TByteWriter {
+ public:
+  explicit TByteWriter(std::vector<uint8_t>& out) : out_(out) {}
+  void Byte(uint32_t b) { out_.push_back(static_cast<uint8_t>(b)); }
+  void Be16(uint32_t v) {
+    Byte(v >> 8);
+    Byte(v);
+  }
+  void Be24(uint32_t v) {
+    Byte(v >> 16);
+    Be16(v);
+  }
+  void Be32(uint32_t v) {
+    Byte(v >> 24);
+    Be24(v);
+  }
+  void Vlq(uint32_t v) {
+    uint8_t buf[4];
+    int n = 0;
+    buf[n++] = v & 0x7F;
+    while ((v >>= 7) != 0 && n < 4) buf[n++] = static_cast<uint8_t>(0x80 | (v & 0x7F));
+    while (n > 0) Byte(buf[--n]);
+  }
+  void Id(const char* id) {
+    for (int i = 0; i < 4; ++i) Byte(static_cast<uint8_t>(id[i]));
+  }
+  void Meta(uint32_t delta, uint8_t type, const std::string& data) {
+    Vlq(delta);
+    Byte(0xFF);
+    Byte(type);
+    Vlq(static_cast<uint32_t>(data.size()));
+    for (char c : data) Byte(static_cast<uint8_t>(c));
+  }
+
+ private:
+  std::vector<uint8_t>& out_;
+};
+
+// A sweep as the settings text holds it: mode (1 one way, 2 both ways), direction, low, high.
+std::string SweepText(uint8_t pingPong, uint8_t dir, int32_t low, int32_t high) {
+  return std::string(pingPong ? "2" : "1") + "/" + (dir == 0 ? "1" : "2") + "/" + std::to_string(low) + "/" +
+         std::to_string(high);
+}
+
+struct TWriteSlot {
+  int32_t part;
+  int32_t seq;
+};
+
+// The part's output port and channel, -1 each when it has none.
+int32_t PartPort(const TPartBuf& b) {
+  return IsValidPort(b.PortPend) ? b.PortPend : -1;
+}
+int32_t PartChan(const TPartBuf& b) {
+  return b.ChanPend >= 0 && b.ChanPend < kChans ? b.ChanPend : -1;
+}
+
+std::string SettingsText(int32_t part, int32_t seq, bool firstTrack) {
+  const TPartBuf& b = Seqs.PartBufs[part][seq];
+  const TSeqRec& r = Seqs.SeqRecs[seq];
+  const int32_t port = PartPort(b);
+  const int32_t chan = PartChan(b);
+  std::string t;
+  if (firstTrack) t += std::string("i=") + kSmfProductWord + ",v=" + kSmfVersion + ",";
+  t += "s=" + std::to_string(seq + 1) + ",p=" + std::to_string(part + 1);
+  t += std::string(",pl=") + (b.PitchLocked ? "Y" : "N");
+  t += ",tr=" + std::to_string(b.PitchBase);
+  t += ",po=" + std::to_string(b.PortPend + 1);
+  const int32_t prog = port >= 0 && chan >= 0 ? PlayCycle.PortChanProgs[port][chan].ProgReq : -1;
+  t += ",pr=" + std::to_string(prog);
+  t += ",sv=" + std::to_string(b.Pend.SVel);
+  if (firstTrack) t += ",ht=" + std::to_string(Cfg.Tempo);
+  t += ",pi=" + std::to_string(b.Pend.Transpose - b.PitchBase);
+  if (r.PartSweepOn)
+    t += ",ps=" + SweepText(r.PartSweepPingPong, r.PartSweepDir, r.PartSweepLow + 1, r.PartSweepHigh + 1);
+  if (b.PortSweep.On)
+    t += ",os=" + SweepText(b.PortSweep.PingPong, b.PortSweep.Dir, b.PortSweep.Low + 1, b.PortSweep.High + 1);
+  if (b.ChanSweep.On)
+    t += ",cs=" + SweepText(b.ChanSweep.PingPong, b.ChanSweep.Dir, b.ChanSweep.Low + 1, b.ChanSweep.High + 1);
+  if (b.ProgSweep.On)
+    t += ",rs=" + SweepText(b.ProgSweep.PingPong, b.ProgSweep.Dir, b.ProgSweep.Low, b.ProgSweep.High);
+  if (b.SVelSweep.On)
+    t += ",vs=" + SweepText(b.SVelSweep.PingPong, b.SVelSweep.Dir, b.SVelSweep.Low, b.SVelSweep.High);
+  if (b.PitchCycles > 0)
+    t += ",ic=" + std::to_string(b.PitchCycles) + "/" + std::to_string(b.PitchCycleTransA - b.PitchBase) +
+         "/" + std::to_string(b.PitchCycleTransB - b.PitchBase);
+  t += ",td=" + std::to_string(b.TempoDivPend);
+  if (t.size() > 255) t.resize(255);
+  return t;
+}
+
+// One part as track data. False, with error set, for a delta the format cannot hold.
+bool WriteSeq(int32_t part, int32_t seq, int32_t trackNo, std::vector<uint8_t>& data, std::string& error) {
+  TByteWriter w(data);
+  const TPartBuf& b = Seqs.PartBufs[part][seq];
+  const bool first = trackNo == 1;
+  const int32_t port = PartPort(b);
+  const int32_t chan = PartChan(b);
+  if (DiagOn())
+    Log("Saving seq " + std::to_string(seq + 1) + ", part " + std::to_string(part + 1) + " to track " +
+        std::to_string(trackNo) + (b.Head < 0 ? " (empty)" : ""));
+  w.Meta(0, 0x01, SettingsText(part, seq, first));
+  if (first) {
+    uint32_t us = 60000000u / static_cast<uint32_t>(std::max(Cfg.Tempo / 100, 1));
+    if (us > kMaxTempoUs) {
+      Log("MicroSecsPerQN " + std::to_string(us) + " too large for SMF spec; truncated to " +
+          std::to_string(kMaxTempoUs) +
+          "\r\nTempo will be incorrect if file is loaded into external programs");
+      Msgs.WarnMsg.Set("@SMF tempo truncated - will be incorrect if loaded externally");
+      us = kMaxTempoUs;
+    } else if (DiagOn()) {
+      Log("MicroSecsPerQN " + std::to_string(us));
+    }
+    w.Vlq(0);
+    w.Byte(0xFF);
+    w.Byte(0x51);
+    w.Byte(3);
+    w.Be24(us);
+    const int32_t dd = PowerOf2Index(Cfg.NoteLenFrac);
+    if (dd >= 0) {
+      w.Vlq(0);
+      w.Byte(0xFF);
+      w.Byte(0x58);
+      w.Byte(4);
+      w.Byte(static_cast<uint32_t>(Cfg.BeatsPerBar) & 0xFF);
+      w.Byte(static_cast<uint32_t>(dd));
+      w.Byte(24);
+      w.Byte(8);
+    } else if (DiagOn()) {
+      Log("Unexpected SOBNoteLenFrac " + std::to_string(Cfg.NoteLenFrac));
+    }
+  }
+  if (chan >= 0) w.Meta(0, 0x20, std::string(1, static_cast<char>(chan)));
+  if (port < 0 || chan < 0)
+    Log("Part " + std::to_string(part + 1) + ", Seq " + std::to_string(seq + 1) + ", SOCAdjPort " +
+        std::to_string(b.PortPend) + ", LProgNo " +
+        std::to_string(port >= 0 && chan >= 0 ? PlayCycle.PortChanProgs[port][chan].ProgReq : -1) +
+        ", LChanNo " + std::to_string(b.ChanPend));
+  // A part without a channel plays its events on channel 1.
+  const uint32_t outChan = chan >= 0 ? static_cast<uint32_t>(chan) : 0;
+  if (Cfg.SaveProgChanges && port >= 0 && chan >= 0) {
+    const int32_t prog = PlayCycle.PortChanProgs[port][chan].ProgReq;
+    if (prog >= 0 && prog <= 127) {
+      w.Vlq(0);
+      w.Byte(0xC0 | outChan);
+      w.Byte(static_cast<uint32_t>(prog));
+    }
+  }
+  int64_t lastTime = 0;
+  bool endWritten = false;
+  auto delta = [&](int32_t time, uint32_t& d) {
+    const int64_t diff = std::max<int64_t>(0, static_cast<int64_t>(time) - lastTime);
+    if (diff > kMaxDelta) {
+      error = "delta time " + std::to_string(diff) + " too large in seq " + std::to_string(seq + 1) +
+              ", part " + std::to_string(part + 1);
+      return false;
+    }
+    d = static_cast<uint32_t>(diff);
+    lastTime = std::max<int64_t>(lastTime, time);
+    return true;
+  };
+  // The walk checks every link and never runs longer than the pool, whatever the list holds.
+  int32_t steps = 0;
+  for (int32_t i = b.Head; i >= 0 && i < kPoolSize && steps < kPoolSize; i = b.Events[i].Next, ++steps) {
+    const TPartEvent& ev = b.Events[i];
+    const TShortMsg m{ev.Msg};
+    const uint8_t status = m.Status();
+    const bool last = ev.Next < 0;
+    uint32_t d = 0;
+    if (status == kEndMarker) {
+      // Rests and bar ends within the part are not written; their time goes to the next event.
+      if (!last) continue;
+      if (!delta(ev.Time, d)) return false;
+      w.Vlq(d);
+      w.Byte(0xFF);
+      w.Byte(0x2F);
+      w.Byte(0);
+      endWritten = true;
+      break;
+    }
+    if (status >= 0xF0) {
+      Msgs.WarnMsg.Set("WriteSeq error: Unexpected Status: " + std::to_string(status));
+      break;
+    }
+    if (status < 0x80) {
+      Msgs.WarnMsg.Set("WriteSeq error: Unexpected MidiCmd: " + std::to_string(status >> 4));
+      break;
+    }
+    if (m.IsHotkey()) {
+      if (!delta(ev.Time, d)) return false;
+      w.Meta(d, 0x07, std::string(m.Kind() == 0x9 ? "h1" : "h0") + static_cast<char>(m.Data1()));
+      continue;
+    }
+    const uint8_t kind = m.Kind();
+    if (kind == 0xC && !Cfg.SaveProgChanges) continue;
+    if (!delta(ev.Time, d)) return false;
+    w.Vlq(d);
+    w.Byte(static_cast<uint32_t>(kind << 4) | outChan);
+    w.Byte(m.Data1() & 0x7F);
+    if (kind != 0xC && kind != 0xD) w.Byte(m.Data2() & 0x7F);
+  }
+  if (!endWritten) {
+    w.Vlq(0);
+    w.Byte(0xFF);
+    w.Byte(0x2F);
+    w.Byte(0);
+  }
+  return true;
+}
+
+bool AnyPartSweep() {
+  for (int32_t s = 0; s <= LastSeq(); ++s)
+    if (Seqs.SeqRecs[s].PartSweepOn) return true;
+  return false;
+}
+
+bool PartEmpty(int32_t part, int32_t seq) {
+  return Seqs.PartBufs[part][seq].Head < 0;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Reading
+
+class TByteReader {
+ public:
+  TByteReader(const uint8_t* data, std::size_t end) : data_(data), end_(end) {}
+  std::size_t Pos() const { return pos_; }
+  std::size_t Left() const { return end_ - pos_; }
+  bool Byte(uint8_t& b) {
+    if (pos_ >= end_) return false;
+    b = data_[pos_++];
+    return true;
+  }
+  bool Skip(std::size_t n) {
+    if (n > Left()) return false;
+    pos_ += n;
+    return true;
+  }
+  bool Be16(uint32_t& v) { return BeN(2, v); }
+  bool Be24(uint32_t& v) { return BeN(3, v); }
+  bool Be32(uint32_t& v) { return BeN(4, v); }
+  // At most four bytes.
+  bool Vlq(uint32_t& v) {
+    v = 0;
+    for (int i = 0; i < 4; ++i) {
+      uint8_t b = 0;
+      if (!Byte(b)) return false;
+      v = (v << 7) | (b & 0x7F);
+      if ((b & 0x80) == 0) return true;
+    }
+    return false;
+  }
+  bool Text(std::size_t n, std::string& s) {
+    if (n > Left()) return false;
+    s.assign(reinterpret_cast<const char*>(data_ + pos_), n);
+    pos_ += n;
+    return true;
+  }
+  // Moves past chunks of other ids to the chunk id; its length in len.
+  bool FindChunk(const char* id, uint32_t& len) {
+    for (;;) {
+      std::string got;
+      if (!Text(4, got)) return false;
+      if (!Be32(len)) return false;
+      if (got == std::string(id, 4)) return true;
+      if (!Skip(len)) return false;
+    }
+  }
+  const uint8_t* Here() const { return data_ + pos_; }
+
+ private:
+  bool BeN(int n, uint32_t& v) {
+    if (static_cast<std::size_t>(n) > Left()) return false;
+    v = 0;
+    for (int i = 0; i < n; ++i) v = (v << 8) | data_[pos_++];
+    return true;
+  }
+  const uint8_t* data_;
+  std::size_t end_;
+  std::size_t pos_ = 0;
+};
+
+struct TSweepIn {
+  uint8_t Mode = 2;  // 0 one way, 1 both ways, 2 off
+  uint8_t Dir = 0;
+  std::optional<int32_t> Low;
+  std::optional<int32_t> High;
+};
+
+struct TTrackSettings {
+  int32_t Chan = -1;
+  int32_t Prog = -1;
+  int32_t Seq = -1;
+  int32_t Part = -1;
+  uint8_t PitchLock = 0;
+  int32_t BasePitch = 0;
+  int32_t Port = -1;
+  int32_t SVel = 5;
+  int32_t Tempo = 0;
+  int32_t Transpose = 0;
+  TSweepIn PartSweep, PortSweep, ChanSweep, ProgSweep, SVelSweep;
+  int32_t PitchCycles = 0;
+  int32_t PitchCycleA = 0;
+  int32_t PitchCycleB = 0;
+  int32_t TempoDiv = -1;
+};
+
+struct TTrackIn {
+  int32_t Number = 0;
+  TTrackSettings Set;
+  std::vector<TPartEvent> Events;  // Time and Msg only
+  bool Loopable = false;
+  bool Hotkeys = false;
+};
+
+struct TFileIn {
+  bool Own = false;
+  int32_t Version = 0;
+  bool TextSeen = false;
+  std::optional<uint32_t> TempoUs;
+  std::optional<int32_t> OwnTempo;  // "ht"
+  std::optional<std::pair<int32_t, int32_t>> TimeSig;
+  std::vector<TTrackIn> Tracks;
+};
+
+int32_t ToInt(const std::string& s, int32_t fallback) {
+  try {
+    std::size_t used = 0;
+    const long v = std::stol(s, &used);
+    return static_cast<int32_t>(std::clamp<long>(v, INT32_MIN, INT32_MAX));
+  } catch (...) {
+    return fallback;
+  }
+}
+
+// A pitch offset in half steps; a file cannot move a part beyond the note range and back.
+int32_t Pitch(const std::string& s) {
+  return std::clamp(ToInt(s, 0), -127, 127);
+}
+
+TSweepIn ParseSweep(const std::string& v, int32_t lo, int32_t hi, bool plusOne) {
+  TSweepIn s;
+  const std::string mode = GetFields(v, '/', 1, 1);
+  if (mode == "1")
+    s.Mode = 0;
+  else if (mode == "2")
+    s.Mode = 1;
+  else
+    return s;
+  s.Dir = GetFields(v, '/', 2, 2) == "2" ? 1 : 0;
+  const int32_t adj = plusOne ? 1 : 0;
+  const int32_t low = ToInt(GetFields(v, '/', 3, 3), INT32_MIN);
+  const int32_t high = ToInt(GetFields(v, '/', 4, 4), INT32_MIN);
+  if (low != INT32_MIN && InRange(low - adj, lo, hi)) s.Low = low - adj;
+  if (high != INT32_MIN && InRange(high - adj, lo, hi)) s.High = high - adj;
+  return s;
+}
+
+// The keys of the settings text in the only order they are read.
+constexpr const char* kSettingKeys[] = {"i",  "v",  "s",  "p",  "pl", "tr", "po", "pr", "sv",
+                                        "ht", "pi", "ps", "os", "cs", "rs", "vs", "ic", "td"};
+
+void ParseSettingsText(const std::string& text, bool firstTrack, TFileIn& file, TTrackSettings& t) {
+  std::size_t k = 0;
+  constexpr std::size_t nKeys = std::size(kSettingKeys);
+  std::size_t start = 0;
+  while (start <= text.size() && k < nKeys) {
+    std::size_t comma = text.find(',', start);
+    if (comma == std::string::npos) comma = text.size();
+    const std::string field = text.substr(start, comma - start);
+    start = comma + 1;
+    const std::size_t eq = field.find('=');
+    const std::string key = field.substr(0, eq);
+    const std::string val = eq == std::string::npos ? std::string() : field.substr(eq + 1);
+    while (k < nKeys && key != kSettingKeys[k]) ++k;
+    if (k == nKeys) break;
+    const std::string_view name = kSettingKeys[k++];
+    if (name == "s") {
+      t.Seq = ToInt(val, 0) - 1;
+    } else if (name == "p") {
+      t.Part = ToInt(val, 0) - 1;
+    } else if (name == "pl") {
+      t.PitchLock = YNToBool(val) ? 1 : 0;
+    } else if (name == "tr") {
+      t.BasePitch = Pitch(val);
+    } else if (name == "po") {
+      const int32_t v = ToInt(val, INT32_MIN);
+      if (v != INT32_MIN) t.Port = file.Version >= kSmfPortOneBasedVersion ? v - 1 : v;
+    } else if (name == "pr") {
+      // The program comes from the track's own program change.
+    } else if (name == "sv") {
+      t.SVel = ToInt(val, -1);
+    } else if (name == "ht") {
+      if (firstTrack) file.OwnTempo = ToInt(val, 0);
+    } else if (name == "pi") {
+      t.Transpose = Pitch(val);
+    } else if (name == "ps") {
+      t.PartSweep = ParseSweep(val, 0, 1, true);
+    } else if (name == "os") {
+      t.PortSweep = ParseSweep(val, 0, 31, true);
+    } else if (name == "cs") {
+      t.ChanSweep = ParseSweep(val, 0, 15, true);
+    } else if (name == "rs") {
+      t.ProgSweep = ParseSweep(val, 0, 127, false);
+    } else if (name == "vs") {
+      t.SVelSweep = ParseSweep(val, 0, 9, false);
+    } else if (name == "ic") {
+      const int32_t n = ToInt(GetFields(val, '/', 1, 1), 0);
+      t.PitchCycles = InRange(n, 0, 99) ? n : 0;
+      if (t.PitchCycles > 0) {
+        t.PitchCycleA = Pitch(GetFields(val, '/', 2, 2));
+        t.PitchCycleB = Pitch(GetFields(val, '/', 3, 3));
+      }
+    } else if (name == "td") {
+      t.TempoDiv = ToInt(val, -1);
+    }
+  }
+}
+
+// Why a load stopped: the text it shows. Empty while all goes well.
+struct TLoadError {
+  std::string Text;
+  bool Set() const { return !Text.empty(); }
+  void Fail(const std::string& text) {
+    if (Text.empty()) Text = text;
+  }
+};
+
+constexpr const char* kInvalidTrack = "MIDI file error: invalid track data";
+
+// Reads one track's data. False when the data is unreadable.
+bool ReadTrack(TByteReader& r, int32_t division, int32_t trackNo, TFileIn& file, TTrackIn& track) {
+  track.Number = trackNo;
+  track.Set.Tempo = Cfg.Tempo;
+  int64_t srcTime = 0;
+  uint8_t running = 0;
+  bool textSeen = false;
+  auto timeNow = [&]() -> int64_t { return srcTime * kSmfDivision / division; };
+  auto store = [&](uint32_t msg) {
+    TPartEvent ev;
+    ev.Time = static_cast<int32_t>(timeNow());
+    ev.Msg = msg;
+    track.Events.push_back(ev);
+  };
+  for (;;) {
+    if (r.Left() == 0) return true;  // a track may end without its end-of-track event
+    uint32_t delta = 0;
+    if (!r.Vlq(delta)) return false;
+    srcTime += delta;
+    if (timeNow() > INT32_MAX) return false;
+    uint8_t status = 0;
+    if (!r.Byte(status)) return false;
+    uint8_t d1 = 0, d2 = 0;
+    bool haveD1 = false;
+    if (status < 0x80) {
+      // A data byte: the running status goes on, and there must be one.
+      if (running == 0) return false;
+      d1 = status;
+      haveD1 = true;
+      status = running;
+    }
+    if (status >= 0x80 && status <= 0xEF) {
+      running = status;
+      if (!haveD1 && !r.Byte(d1)) return false;
+      const uint8_t kind = status >> 4;
+      const bool two = kind != 0xC && kind != 0xD;
+      if (two && !r.Byte(d2)) return false;
+      if (d1 > 0x7F || d2 > 0x7F) return false;
+      if (track.Set.Chan < 0) track.Set.Chan = status & 0x0F;
+      uint32_t msg = TShortMsg::Pack(status, d1, d2).Raw;
+      if (kind == 0x9 && d2 == 0) msg = TShortMsg::Pack(status & 0xEF, d1, d2).Raw;
+      if (kind == 0x8 || kind == 0x9) track.Loopable = true;
+      if (kind == 0xC) {
+        if (!Cfg.LoadProgChanges) continue;
+        if (track.Set.Prog < 0) track.Set.Prog = d1;
+      }
+      store(msg);
+      continue;
+    }
+    if (status == 0xF0 || status == 0xF7) {
+      uint32_t len = 0;
+      if (!r.Vlq(len) || !r.Skip(len)) return false;
+      continue;
+    }
+    if (status != 0xFF) {
+      Msgs.ErrMsg.Set("HandleSysex error: Unexpected MidiQual: " + std::to_string(status));
+      return false;
+    }
+    uint8_t type = 0;
+    uint32_t len = 0;
+    if (!r.Byte(type) || !r.Vlq(len)) return false;
+    std::string data;
+    if (!r.Text(len, data)) return false;
+    const auto byteAt = [&](std::size_t i) { return static_cast<uint8_t>(data[i]); };
+    switch (type) {
+      case 0x01:
+        if (textSeen) break;
+        textSeen = true;
+        if (!file.TextSeen) {
+          file.TextSeen = true;
+          file.Own = GetFields(data, ',', 1, 1) == std::string("i=") + kSmfProductWord;
+          if (file.Own) {
+            const std::string v = GetFields(data, ',', 2, 2);
+            if (v.rfind("v=", 0) == 0) file.Version = CfgVersionToInt(v.substr(2));
+          }
+        }
+        if (file.Own) ParseSettingsText(data, trackNo == 1, file, track.Set);
+        break;
+      case 0x07:
+        if (file.Own && len == 3 && data[0] == 'h' && (data[1] == '1' || data[1] == '0') &&
+            byteAt(2) <= 0x7F) {
+          store(TShortMsg::Pack(data[1] == '1' ? 0x90 : 0x80, byteAt(2), 128).Raw);
+          track.Loopable = true;
+          track.Hotkeys = true;
+        }
+        break;
+      case 0x20:
+        if (len >= 1 && track.Set.Chan < 0 && byteAt(0) <= 15) track.Set.Chan = byteAt(0);
+        break;
+      case 0x2F:
+        store(kEndMarker);
+        return true;
+      case 0x51:
+        if (len >= 3 && !file.TempoUs)
+          file.TempoUs = (uint32_t(byteAt(0)) << 16) | (byteAt(1) << 8) | byteAt(2);
+        break;
+      case 0x58:
+        if (len >= 2 && !file.TimeSig) file.TimeSig = std::pair<int32_t, int32_t>(byteAt(0), byteAt(1));
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+bool ParseFile(const uint8_t* data, std::size_t size, TFileIn& file, TLoadError& err) {
+  TByteReader r(data, size);
+  uint32_t len = 0;
+  if (!r.FindChunk("MThd", len)) {
+    err.Fail("MIDI file error: missing MThd chunk header");
+    return false;
+  }
+  if (len != 6) {
+    err.Fail("MIDI file error: invalid header size");
+    return false;
+  }
+  uint32_t format = 0, tracks = 0, division = 0;
+  if (!r.Be16(format)) {
+    err.Fail("MIDI file error: invalid format");
+    return false;
+  }
+  if (format > 2) Log("MIDI file error: unrecognised format number (> 2); will try loading anyway...");
+  if (!r.Be16(tracks)) {
+    err.Fail("MIDI file error: invalid no. of tracks field");
+    return false;
+  }
+  if (DiagOn()) Log("Tracks: " + std::to_string(tracks));
+  if (tracks == 0) {
+    err.Fail("MIDI file error: no tracks");
+    return false;
+  }
+  if (format == 0 && tracks != 1)
+    Log("MIDI file error: format & tracks mismatch; will try loading anyway...");
+  if (!r.Be16(division)) {
+    err.Fail("MIDI file error: invalid time division");
+    return false;
+  }
+  if (DiagOn()) Log("TimeDiv: " + std::to_string(division));
+  if (division & 0x8000) {
+    err.Fail("MIDI file error: frames-per-sec currently unsupported");
+    return false;
+  }
+  if (division == 0) {
+    err.Fail("MIDI file error: invalid time division");
+    return false;
+  }
+  const int32_t div = static_cast<int32_t>(division);
+  if (DiagOn()) {
+    if (div < kSmfDivision && kSmfDivision % div != 0) {
+      Log("Timing may not be accurate due to Time Division rounding errors");
+      Log("TickScaleFactor: x" + std::to_string(kSmfDivision / div) +
+          ", rounding error: " + std::to_string(kSmfDivision % div));
+    } else if (div > kSmfDivision && div % kSmfDivision != 0) {
+      Log("Timing may not be accurate due to Time Division rounding errors");
+      Log("TickScaleFactor: 1/" + std::to_string(div / kSmfDivision) +
+          ", rounding error: " + std::to_string(div % kSmfDivision));
+    }
+  }
+  for (uint32_t t = 1; t <= tracks; ++t) {
+    uint32_t tlen = 0;
+    if (!r.FindChunk("MTrk", tlen)) {
+      err.Fail("MIDI file error: missing MTrk chunk header");
+      return false;
+    }
+    if (tlen > r.Left()) {
+      err.Fail(kInvalidTrack);
+      return false;
+    }
+    TByteReader tr(r.Here(), tlen);
+    file.Tracks.emplace_back();
+    if (!ReadTrack(tr, div, static_cast<int32_t>(t), file, file.Tracks.back())) {
+      err.Fail(kInvalidTrack);
+      return false;
+    }
+    r.Skip(tlen);
+  }
+  return true;
+}
+
+void ApplyTempo(const TFileIn& file) {
+  if (!file.TempoUs) return;
+  const uint32_t us = *file.TempoUs;
+  if (DiagOn()) Log("MicroSecsPerQN: " + std::to_string(us));
+  if (us == 0) {
+    Log("SMF tempo 0 ignored");
+    return;
+  }
+  int32_t tempo = 0;
+  if (file.Own && file.OwnTempo && InRange(*file.OwnTempo, kMinTempo, kMaxTempo)) {
+    tempo = *file.OwnTempo;
+    if (DiagOn()) Log("Vellorine tempo " + TempoToStr(tempo));
+  } else {
+    // To the nearest hundredth of a BPM: 666667 us (what most programs write for 90 BPM) is 90.00, not 89.
+    const uint64_t hundredths = (6000000000ull + us / 2) / us;
+    const std::string bpm = std::to_string(hundredths / 100);
+    if (hundredths > static_cast<uint64_t>(kMaxTempo)) {
+      const std::string text = "SMF tempo " + bpm + " too large, truncated to 320";
+      Log(text);
+      Msgs.WarnMsg.Set("@" + text);
+      tempo = kMaxTempo;
+    } else if (hundredths < static_cast<uint64_t>(kMinTempo)) {
+      const std::string text = "SMF tempo " + bpm + " too small, increased to 20";
+      Log(text);
+      Msgs.WarnMsg.Set("@" + text);
+      tempo = kMinTempo;
+    } else {
+      if (DiagOn()) Log("SMF tempo " + bpm);
+      tempo = static_cast<int32_t>(hundredths);
+    }
+  }
+  if (RunCtl.ProgState == TProgState::Running) {
+    SetTargetTempo(tempo, false, true);
+  } else {
+    Cfg.Tempo = tempo;
+    Cfg.TargetTempo = tempo;
+  }
+}
+
+void ApplyTimeSig(const TFileIn& file) {
+  if (!file.TimeSig) return;
+  int32_t nn = file.TimeSig->first;
+  const int32_t dd = file.TimeSig->second;
+  if (dd > 7) return;  // no beat shorter than 1/128
+  const int32_t den = 1 << dd;
+  if (nn == 0) {
+    SetTimeSig(4, 4);
+    return;
+  }
+  if (nn == 1) {
+    nn = den;
+    Log("SMF TimeSig numerator is 1, so changing to " + std::to_string(den));
+  }
+  SetTimeSig(nn, den);
+}
+
+void ApplySweep(TSweep<int8_t>& s, const TSweepIn& in) {
+  if (in.Mode == 2) return;
+  s.On = 1;
+  s.PingPong = in.Mode;
+  s.Dir = in.Dir;
+  if (in.Low) s.Low = static_cast<int8_t>(*in.Low);
+  if (in.High) s.High = static_cast<int8_t>(*in.High);
+}
+void ApplySweep(TSweep<int32_t>& s, const TSweepIn& in) {
+  if (in.Mode == 2) return;
+  s.On = 1;
+  s.PingPong = in.Mode;
+  s.Dir = in.Dir;
+  if (in.Low) s.Low = *in.Low;
+  if (in.High) s.High = *in.High;
+}
+void ApplySweep(TSweep<uint8_t>& s, const TSweepIn& in) {
+  if (in.Mode == 2) return;
+  s.On = 1;
+  s.PingPong = in.Mode;
+  s.Dir = in.Dir;
+  if (in.Low) s.Low = static_cast<uint8_t>(*in.Low);
+  if (in.High) s.High = static_cast<uint8_t>(*in.High);
+}
+
+void ApplyTrackSettings(int32_t part, int32_t seq, const TTrackSettings& t, bool& progWarned) {
+  TPartBuf& b = Seqs.PartBufs[part][seq];
+  b.PitchLocked = t.PitchLock;
+  b.PitchBase = t.BasePitch;
+  b.Pend.Transpose = t.BasePitch + t.Transpose;
+  if (t.Port >= 0 && t.Port <= RunCtl.OutPortsAllocated && t.Port < kPorts)
+    b.PortPend = static_cast<int8_t>(t.Port);
+  if (InRange(t.SVel, 0, 9)) b.Pend.SVel = static_cast<uint8_t>(t.SVel);
+  TSeqRec& r = Seqs.SeqRecs[seq];
+  if (t.PartSweep.Mode != 2) {
+    r.PartSweepOn = 1;
+    r.PartSweepPingPong = t.PartSweep.Mode;
+    r.PartSweepDir = t.PartSweep.Dir;
+    if (t.PartSweep.Low) r.PartSweepLow = *t.PartSweep.Low;
+    if (t.PartSweep.High) r.PartSweepHigh = *t.PartSweep.High;
+  }
+  ApplySweep(b.PortSweep, t.PortSweep);
+  ApplySweep(b.ChanSweep, t.ChanSweep);
+  ApplySweep(b.ProgSweep, t.ProgSweep);
+  ApplySweep(b.SVelSweep, t.SVelSweep);
+  if (t.PitchCycles > 0) {
+    b.PitchCycles = b.PitchCyclesRem = t.PitchCycles;
+    b.PitchCycleTransA = t.BasePitch + t.PitchCycleA;
+    b.PitchCycleTransB = t.BasePitch + t.PitchCycleB;
+    b.Pend.Transpose = b.PitchCycleTransB;
+    b.PitchCycleSel = 1;
+  }
+  if (InRange(t.TempoDiv, 1, 64) && DividesWholeNote(t.TempoDiv)) b.TempoDivPend = b.TempoDiv = t.TempoDiv;
+  const int32_t port = b.PortPend;
+  if (t.Chan >= 0 && IsValidPort(port)) {
+    b.ChanPend = static_cast<int8_t>(t.Chan);
+    b.Chan[port] = static_cast<int8_t>(t.Chan);
+    b.MChanApplies = Cfg.MChanEnabled[port] && t.Chan >= Cfg.MChanMin[port] && t.Chan <= Cfg.MChanMax[port];
+    if (InRange(t.Prog, 0, 127)) {
+      PlayCycle.PortChanProgs[port][t.Chan].ProgReq = t.Prog;
+      if (!ProgChangesAllowed(port) && Cfg.LoadProgChanges && DiagOn() && !progWarned) {
+        Log("Embedded MIDI prog changes will have no effect; prog changes are disabled for port " +
+            std::to_string(port + 1));
+        progWarned = true;
+      }
+    }
+  }
+  RequestSeqGridRedraw();
+}
+
+// Puts the parsed tracks into the parts. True when at least one seq was loaded.
+bool ApplyFile(const TFileIn& file, bool allParts, TLoadError& err) {
+  if (allParts) {
+    DeleteAllParts();
+    ResetAllPartsAttribs();
+  }
+  ApplyTempo(file);
+  ApplyTimeSig(file);
+  const int32_t nSeqs = LastSeq() + 1;
+  int32_t nextSlot = 0;  // all parts: track order, part 0 of each seq first
+  int32_t nextSel = 0;   // selected: seq index
+  bool loaded = false;
+  bool progWarned = false;
+  for (const TTrackIn& track : file.Tracks) {
+    if (track.Events.empty()) continue;
+    const int32_t t = track.Number;
+    int32_t part = -1, seq = -1;
+    bool sequential = false;
+    if (!allParts) {
+      while (nextSel < nSeqs && !SeqBuf(nextSel).Selected) ++nextSel;
+      if (nextSel >= nSeqs) {
+        Log("No seq/part available so skipping track " + std::to_string(t));
+        continue;
+      }
+      seq = nextSel;
+      part = Seqs.SeqRecs[seq].PlayPart & 1;
+      sequential = true;
+    } else if (file.Own && track.Set.Seq != -1 && track.Set.Part != -1) {
+      seq = track.Set.Seq;
+      part = track.Set.Part;
+      if (seq < 0 || seq >= nSeqs || (part != 0 && part != 1)) {
+        Log("Seq " + std::to_string(seq + 1) + ", part " + std::to_string(part + 1) +
+            " unavailable so skipping track " + std::to_string(t));
+        continue;
+      }
+    } else {
+      if (nextSlot >= 2 * nSeqs) {
+        Log("Max seqs/parts reached so skipping remaining tracks");
+        Msgs.WarnMsg.Set("@Tracks discarded; not enough seqs");
+        break;
+      }
+      part = nextSlot / nSeqs;
+      seq = nextSlot % nSeqs;
+      sequential = true;
+    }
+    if (DiagOn())
+      Log("Loading track " + std::to_string(t) + " to seq " + std::to_string(seq + 1) + ", part " +
+          std::to_string(part + 1));
+    ClearPartBuf(part, seq);
+    ResetSeqAttribs(part, seq, true);
+    ApplyTrackSettings(part, seq, track.Set, progWarned);
+    bool full = false;
+    for (const TPartEvent& ev : track.Events) {
+      const TShortMsg m{ev.Msg};
+      if (!InsertPartEvent(part, seq, ev.Msg, ev.Time, m.IsNote() && !m.IsHotkey())) {
+        full = true;
+        break;
+      }
+    }
+    TPartBuf& b = Seqs.PartBufs[part][seq];
+    if (full) {
+      // A part is loaded whole or not at all.
+      ClearPartBuf(part, seq);
+      if (seq == Cfg.MetrSeqNo) Files.MetrSeqLoaded = 0;
+      err.Fail("Load seq " + std::to_string(seq + 1) + " aborted; buffer overflow");
+      break;
+    }
+    if (!track.Loopable || b.RElap == 0) {
+      if (DiagOn()) Log("Track " + std::to_string(t) + " discarded - no loopable events");
+      ClearPartBuf(part, seq);
+      continue;  // the same slot goes to the next track
+    }
+    if (sequential) {
+      if (allParts)
+        ++nextSlot;
+      else
+        ++nextSel;
+    }
+    if (track.Hotkeys) b.HasHotkeyEvents = 1;
+    if (seq == Cfg.MetrSeqNo) Files.MetrSeqLoaded = 1;
+    loaded = true;
+  }
+  return loaded;
+}
+
+bool LoadBytes(const uint8_t* data, std::size_t size, bool fromMenu, bool allParts) {
+  TFileIn file;
+  TLoadError err;
+  if (DiagOn()) {
+    Log(std::string("Tracks will be loaded into ") +
+        (allParts ? "all parts of all seqs" : "selected active parts only"));
+    Log("Load prog-changes: " + BoolToYN(Cfg.LoadProgChanges != 0));
+  }
+  bool loaded = false;
+  if (ParseFile(data, size, file, err)) {
+    if (DiagOn()) Log("MIDI file contains " + std::to_string(file.Tracks.size()) + " track(s)");
+    loaded = ApplyFile(file, allParts, err);
+    if (!loaded) err.Fail("No seqs loaded");
+  }
+  if (err.Set()) ReportFileMsg(err.Text, fromMenu);
+  return loaded;
+}
+
+// The refusals before anything is read.
+bool LoadAllowed(bool fromMenu, bool allParts) {
+  if (allParts ? !AllSeqsStopped() : !SelectedSeqsStopped()) {
+    ReportFileMsg(allParts ? "Load command ignored: all seqs must be stopped"
+                           : "Load command ignored: all selected seqs must be stopped",
+                  fromMenu);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool BuildMidiFile(bool fromMenu, bool allParts, std::vector<uint8_t>& out, std::string& error) {
+  out.clear();
+  if (AnyPartSweep()) {
+    error = "Cannot save seqs with sweeping part nos.";
+    return false;
+  }
+  const int32_t nSeqs = LastSeq() + 1;
+  std::vector<TWriteSlot> slots;
+  if (allParts) {
+    int32_t last = -1;
+    for (int32_t k = 0; k < kParts * nSeqs; ++k)
+      if (!PartEmpty(k / nSeqs, k % nSeqs)) last = k;
+    if (last < 0) {
+      error = "Nothing saved; all seqs are empty";
+      return false;
+    }
+    for (int32_t k = 0; k <= last; ++k)
+      if (fromMenu || !PartEmpty(k / nSeqs, k % nSeqs)) slots.push_back({k / nSeqs, k % nSeqs});
+    if (DiagOn()) {
+      Log("Saving " + std::to_string(slots.size()) + " track(s), one for each part of each seq");
+      Log(fromMenu ? "Saved via menu, so includes empty tracks for external compatibility"
+                   : "Saved at run-time for internal use, so excludes empty tracks");
+      Log("Seqs " + std::to_string(nSeqs) + ", parts per seq 2, last non-empty item: seq " +
+          std::to_string(last % nSeqs + 1) + ", part " + std::to_string(last / nSeqs + 1));
+    }
+  } else {
+    for (int32_t s = 0; s < nSeqs; ++s) {
+      const int32_t p = Seqs.SeqRecs[s].PlayPart & 1;
+      if (Seqs.PartBufs[p][s].Selected && !PartEmpty(p, s)) slots.push_back({p, s});
+    }
+    if (slots.empty()) {
+      error = "Nothing saved; seqs are empty";
+      return false;
+    }
+    if (DiagOn())
+      Log("Saving " + std::to_string(slots.size()) +
+          " track(s), one for each selected non-empty active part");
+  }
+  if (DiagOn()) Log("Save prog-changes: " + BoolToYN(Cfg.SaveProgChanges != 0));
+  out.reserve(64 + slots.size() * 16 * 1024);
+  TByteWriter w(out);
+  w.Id("MThd");
+  w.Be32(6);
+  w.Be16(slots.size() == 1 ? 0 : 1);
+  w.Be16(static_cast<uint32_t>(slots.size()));
+  w.Be16(kSmfDivision);
+  std::vector<uint8_t> track;
+  int32_t trackNo = 1;
+  for (const TWriteSlot& slot : slots) {
+    track.clear();
+    if (!WriteSeq(slot.part, slot.seq, trackNo++, track, error)) return false;
+    w.Id("MTrk");
+    w.Be32(static_cast<uint32_t>(track.size()));
+    out.insert(out.end(), track.begin(), track.end());
+  }
+  return true;
+}
+
+bool SaveSeqsToMidiFile(const std::string& fileName, bool fromMenu, bool allParts) {
+  Log("Saving seqs to MIDI file " + fileName);
+  std::vector<uint8_t> bytes;
+  std::string error;
+  if (!BuildMidiFile(fromMenu, allParts, bytes, error)) {
+    const bool refusal = error.rfind("Cannot save", 0) == 0 || error.rfind("Nothing saved", 0) == 0;
+    if (!refusal)
+      error = fromMenu ? "Error processing MIDI data for saving; " + error : "Error in Save; " + error;
+    ReportFileMsg(error, fromMenu);
+    return false;
+  }
+  // Written beside the file and renamed over it: a failed save leaves the old file whole.
+  const std::string temp = fileName + ".tmp";
+  {
+    std::ofstream f(temp, std::ios::binary | std::ios::trunc);
+    if (!f) {
+      ReportFileMsg(fromMenu ? FormatFileMsg("Cannot create MIDI file", fileName)
+                             : "Error creating MIDI file " + fileName,
+                    fromMenu);
+      return false;
+    }
+    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    f.flush();
+    if (!f) {
+      f.close();
+      std::error_code ec;
+      std::filesystem::remove(temp, ec);
+      ReportFileMsg(fromMenu
+                        ? "Save MIDI file write error; " +
+                              std::error_code(errno, std::generic_category()).message() + "\r\n" + fileName
+                        : "Error writing MIDI file " + fileName,
+                    fromMenu);
+      return false;
+    }
+    f.close();
+    if (f.fail()) {
+      std::error_code ec;
+      std::filesystem::remove(temp, ec);
+      ReportFileMsg(fromMenu ? FormatFileMsg("Cannot close MIDI file", fileName)
+                             : "Error closing MIDI file " + fileName,
+                    fromMenu);
+      return false;
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, fileName, ec);
+  if (ec) {
+    std::filesystem::remove(temp, ec);
+    ReportFileMsg(fromMenu ? FormatFileMsg("Cannot create MIDI file", fileName)
+                           : "Error creating MIDI file " + fileName,
+                  fromMenu);
+    return false;
+  }
+  return true;
+}
+
+bool LoadSeqsFromMidiBytes(const uint8_t* data, std::size_t size, const std::string& name, bool fromMenu,
+                           bool allParts) {
+  if (!LoadAllowed(fromMenu, allParts)) return false;
+  Log("Loading seqs from MIDI file " + name);
+  Files.MetrSeqLoaded = 0;
+  return LoadBytes(data, size, fromMenu, allParts);
+}
+
+bool LoadSeqsFromMidiFile(int32_t demoIndex, const std::string& fileName, bool fromMenu, bool allParts) {
+  if (demoIndex >= 0) {
+    const std::span<const uint8_t> demo = DemoFile(demoIndex);
+    if (demo.empty()) {
+      Msgs.ErrMsg.Set("LoadSeqsFromMidiFile error: Unexpected DemoIndex");
+      return false;
+    }
+    return LoadSeqsFromMidiBytes(demo.data(), demo.size(), "demo " + std::to_string(demoIndex + 1), fromMenu,
+                                 allParts);
+  }
+  if (!LoadAllowed(fromMenu, allParts)) return false;
+  Log("Loading seqs from MIDI file " + fileName);
+  Files.MetrSeqLoaded = 0;
+  std::ifstream f(fileName, std::ios::binary);
+  if (!f) {
+    ReportFileMsg(
+        fromMenu ? FormatFileMsg("Cannot open MIDI file", fileName) : "Error opening MIDI file " + fileName,
+        fromMenu);
+    return false;
+  }
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  if (f.bad()) {
+    ReportFileMsg(fromMenu ? "Load MIDI file read error at offset " + std::to_string(bytes.size()) + " - " +
+                                 std::error_code(errno, std::generic_category()).message() + "\r\n" + fileName
+                           : "Error reading MIDI file " + fileName,
+                  fromMenu);
+    return false;
+  }
+  return LoadBytes(bytes.data(), bytes.size(), fromMenu, allParts);
+}
+
+int32_t CfgVersionToInt(const std::string& text) {
+  auto trim = [](std::string s) {
+    const auto b = s.find_first_not_of(" \t");
+    const auto e = s.find_last_not_of(" \t");
+    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+  };
+  const int32_t major = ToInt(trim(GetFields(text, '.', 1, 1)), 0);
+  const int32_t minor = ToInt(trim(GetFields(text, '.', 2, 2)), 0);
+  const int64_t v = static_cast<int64_t>(major) * 100 + minor;
+  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+std::string FormatFileMsg(const std::string& message, const std::string& fileName) {
+  const std::size_t slash = fileName.find_last_of('/');
+  if (slash == std::string::npos) return message + " " + fileName;
+  std::string folder = fileName.substr(0, slash);
+  return message + " " + fileName.substr(slash + 1) + "\r\nin folder " + (folder.empty() ? "/" : folder);
+}
+
+}  // namespace vel

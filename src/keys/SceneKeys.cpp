@@ -1,0 +1,232 @@
+#include "keys/SceneKeys.h"
+
+#include <string>
+
+#include "base/Messages.h"
+#include "engine/KeyMode.h"
+#include "engine/RunControl.h"
+#include "files/Scenes.h"
+#include "keymaps/KeyCodes.h"
+#include "keys/KeyArgs.h"
+#include "keys/NumericEntry.h"
+#include "keys/ValueSetters.h"
+#include "settings/Settings.h"
+
+namespace vel {
+
+namespace {
+
+constexpr int32_t kLoadAll = 48;
+constexpr int32_t kLoadAllExt = 50;
+constexpr int32_t kLoadSel = 52;
+constexpr int32_t kLoadSelExt = 54;
+constexpr int32_t kSaveAll = 56;
+constexpr int32_t kSaveSel = 58;
+constexpr int32_t kPart = 81;
+constexpr int32_t kPort = 82;
+constexpr int32_t kPartFrom = 89;
+constexpr int32_t kPartTo = 90;
+constexpr int32_t kPortFrom = 91;
+constexpr int32_t kPortTo = 92;
+
+int32_t ModeNow() {
+  return ModeNo(Keys.KeyMode.load());
+}
+
+void EnterMode(int32_t mode) {
+  SetKeyMode(KeyModeFromNo(mode));
+}
+
+// With KeyHold back to the entry's first mode, else Live mode.
+void HoldOrReturn(int32_t firstMode) {
+  if (Keys.KeyHold)
+    EnterMode(firstMode);
+  else
+    ReturnToLiveMode();
+}
+
+void LoadDone(bool all) {
+  Args.LoadSceneEntry = 0;
+  HoldOrReturn(all ? (Cfg.LoadExtScenes ? kLoadAllExt : kLoadAll)
+                   : (Cfg.LoadExtScenes ? kLoadSelExt : kLoadSel));
+}
+
+void SaveDone(bool all) {
+  Args.SaveSceneEntry = 0;
+  HoldOrReturn(all ? kSaveAll : kSaveSel);
+}
+
+std::string LoadText(bool all, bool ext) {
+  return std::string(all ? "Load all from " : "Load from ") + (ext ? "ext scene " : "scene ");
+}
+
+}  // namespace
+
+void HandleLoadModeKey(uint8_t input, uint8_t code) {
+  const int32_t mode = ModeNow();
+  if (mode < kLoadAll || mode > kLoadSelExt + 1) return;
+  const bool first = (mode - kLoadAll) % 2 == 0;
+  const bool all = mode < kLoadSel;
+  const bool ext = (mode - kLoadAll) / 2 % 2 == 1;
+  const int32_t current = ext ? Scenes.CurExtScene : Scenes.CurScene;
+  switch (code) {
+    case NumExtMidi:
+      if (mode == kLoadAll) EnterMode(kLoadAllExt);
+      if (mode == kLoadSel) EnterMode(kLoadSelExt);
+      return;
+    case NumInc:
+    case NumDec: {
+      const bool inc = code == NumInc;
+      if (!first || current < (inc ? 1 : 2)) return;
+      if (SetLoadValue(inc ? VtInc : VtDec, 0, all, ext))
+        Msgs.StatusMsg.Set(LoadText(all, ext) + (inc ? "inc" : "dec"));
+      LoadDone(all);
+      return;
+    }
+    default:
+      break;
+  }
+  const int32_t digit = DecodeNumKey(input, code);
+  if (digit < 0) return;
+  if (first) {
+    Args.LoadSceneEntry += 10 * digit;
+    EnterMode(mode + 1);
+    return;
+  }
+  Args.LoadSceneEntry += digit;
+  if (Args.LoadSceneEntry == 0 && current == 0) {
+    Msgs.WarnMsg.Set(ext ? "Load command ignored; current ext scene undefined"
+                         : "Load command ignored; current scene undefined");
+  } else {
+    const int32_t scene = Args.LoadSceneEntry == 0 ? current : Args.LoadSceneEntry;
+    if (SetLoadValue(VtAbsolute, scene, all, ext))
+      Msgs.StatusMsg.Set(LoadText(all, ext) + std::to_string(scene));
+  }
+  LoadDone(all);
+}
+
+void HandleSaveModeKey(uint8_t input, uint8_t code) {
+  const int32_t mode = ModeNow();
+  if (mode < kSaveAll || mode > kSaveSel + 1) return;
+  const bool first = (mode - kSaveAll) % 2 == 0;
+  const bool all = mode < kSaveSel;
+  const std::string text = all ? "Save all to scene " : "Save to scene ";
+  if (code == NumInc || code == NumDec) {
+    const bool inc = code == NumInc;
+    if (!first || Scenes.CurScene < (inc ? 1 : 2)) return;
+    if (SetSaveValue(inc ? VtInc : VtDec, 0, all)) Msgs.StatusMsg.Set(text + (inc ? "inc" : "dec"));
+    SaveDone(all);
+    return;
+  }
+  const int32_t digit = DecodeNumKey(input, code);
+  if (digit < 0) return;
+  if (first) {
+    Args.SaveSceneEntry += 10 * digit;
+    EnterMode(mode + 1);
+    return;
+  }
+  Args.SaveSceneEntry += digit;
+  if (Args.SaveSceneEntry == 0 && Scenes.CurScene == 0) {
+    Msgs.WarnMsg.Set("Save command ignored; current scene undefined");
+  } else {
+    const int32_t scene = Args.SaveSceneEntry == 0 ? Scenes.CurScene : Args.SaveSceneEntry;
+    if (SetSaveValue(VtAbsolute, scene, all)) Msgs.StatusMsg.Set(text + std::to_string(scene));
+  }
+  SaveDone(all);
+}
+
+namespace {
+
+// The shape the part and port entries share: inc/dec, a value, or a sweep from one value to another.
+struct TValueEntry {
+  const char* Name;  // "Part", "Port"
+  int32_t ValueMode, FromMode, ToMode;
+  int32_t High;  // values 1..High
+  int32_t& From;
+  uint8_t& BothWays;
+  bool (*Step)(bool inc);
+  void (*Absolute)(int32_t zeroBased);
+  void (*Sweep)(int32_t fromZeroBased, int32_t toZeroBased, bool bothWays);
+};
+
+void HandleValueEntryKey(const TValueEntry& e, uint8_t input, uint8_t code) {
+  const int32_t mode = ModeNow();
+  const std::string name = e.Name;
+  switch (code) {
+    case NumInc:
+    case NumDec:
+      if (e.Step(code == NumInc)) Msgs.StatusMsg.Set(name + (code == NumInc ? " inc" : " dec"));
+      HoldOrReturn(e.ValueMode);
+      return;
+    case NumSweep1:
+    case NumSweep2:
+      if (mode != e.ValueMode && mode != e.FromMode) return;
+      e.BothWays = code == NumSweep2 ? 1 : 0;
+      EnterMode(e.FromMode);
+      return;
+    default:
+      break;
+  }
+  const int32_t n = DecodeNumKey(input, code);
+  if (n < 0) return;
+  if (n < 1 || n > e.High) {
+    ReportValueOutOfRange(name, n, 1, e.High);
+    HoldOrReturn(e.ValueMode);
+    return;
+  }
+  if (mode == e.FromMode) {
+    e.From = n;
+    EnterMode(e.ToMode);
+    return;
+  }
+  if (mode == e.ToMode) {
+    e.Sweep(e.From - 1, n - 1, e.BothWays != 0);
+    Msgs.StatusMsg.Set(name + " sweep " + std::to_string(e.From) + (e.BothWays ? "<-->" : "-->") +
+                       std::to_string(n));
+  } else {
+    e.Absolute(n - 1);
+    Msgs.StatusMsg.Set(name + " " + std::to_string(n));
+  }
+  HoldOrReturn(e.ValueMode);
+}
+
+}  // namespace
+
+void HandlePartModeKey(uint8_t input, uint8_t code) {
+  const TValueEntry e{
+      "Part",
+      kPart,
+      kPartFrom,
+      kPartTo,
+      2,
+      SceneKeys.PartSweepFrom,
+      SceneKeys.PartSweepBothWays,
+      [](bool inc) { return SetPartValue(inc ? VtInc : VtDec, 0, 0, 0, false); },
+      [](int32_t v) { SetPartValue(VtAbsolute, v, 0, 0, false); },
+      [](int32_t a, int32_t b, bool both) { SetPartValue(VtSweep, 0, a, b, both); },
+  };
+  HandleValueEntryKey(e, input, code);
+}
+
+void HandlePortModeKey(uint8_t input, uint32_t, uint8_t code) {
+  const TValueEntry e{
+      "Port",
+      kPort,
+      kPortFrom,
+      kPortTo,
+      RunCtl.OutPortsAllocated + 1,
+      SceneKeys.PortSweepFrom,
+      SceneKeys.PortSweepBothWays,
+      [](bool inc) {
+        SetPortValue(inc ? VtInc : VtDec, 0, 0, 0, false);
+        return true;
+      },
+      [](int32_t v) { SetPortValue(VtAbsolute, static_cast<int8_t>(v), 0, 0, false); },
+      [](int32_t a, int32_t b, bool both) {
+        SetPortValue(VtSweep, 0, static_cast<int8_t>(a), static_cast<int8_t>(b), both);
+      },
+  };
+  HandleValueEntryKey(e, input, code);
+}
+
+}  // namespace vel

@@ -1,0 +1,22 @@
+#pragma once
+// The argument keys of the scene load and save modes (48..59) and of the part (81, 89, 90) and
+// port (82, 91, 92) modes with their sweeps. Key path thread under EngineLock.
+#include <cstdint>
+
+namespace vel {
+
+// The sweep entries' first ends and styles. Guarded by EngineLock.
+struct TSceneKeys {
+  int32_t PartSweepFrom = 0;
+  int32_t PortSweepFrom = 0;
+  uint8_t PartSweepBothWays = 0;  // "<-->" rather than "-->"
+  uint8_t PortSweepBothWays = 0;
+};
+inline TSceneKeys SceneKeys;
+
+void HandleLoadModeKey(uint8_t input, uint8_t code);
+void HandleSaveModeKey(uint8_t input, uint8_t code);
+void HandlePartModeKey(uint8_t input, uint8_t code);
+void HandlePortModeKey(uint8_t input, uint32_t msg, uint8_t code);
+
+}  // namespace vel

@@ -1,0 +1,37 @@
+#pragma once
+// The argument keys of tempo slew (60, 61), the tempo clock divider (62), quantise (113, 114),
+// time signature (104, 105) and time shift (106..109), with the growing and shrinking of seqs.
+// Key path thread under EngineLock.
+#include <cstdint>
+
+#include "base/Atomic.h"
+#include "keys/KeyDecoders.h"
+
+namespace vel {
+
+// The entries' state. Guarded by EngineLock; TempoSlewChanged is a shared atomic display flag,
+// cleared by the status display.
+struct TTimeKeys {
+  int32_t QuantNoteEntry = 0;
+  int32_t TSigBeatsEntry = 0;
+  int32_t TimeShiftBeatsEntry = 0;
+  // The live output's tempo clock divider, 1 none.
+  int32_t TempoClockDiv = 1;
+  TAtomic<uint8_t> TempoSlewChanged{0};
+};
+inline TTimeKeys TimeKeys;
+
+void HandleTempoSlewModeKey(uint8_t input, uint8_t code);
+void HandleTempoDivModeKey(uint8_t input, uint8_t code);
+void HandleQuantModeKey(uint8_t input, uint8_t code);
+void HandleTimeSigModeKey(uint8_t input, uint8_t code);
+void HandleTimeShiftModeKey(uint8_t input, uint8_t code);
+
+void SetTempoSlew(int32_t seconds);
+// True when a metronome style sets the time signature.
+bool TSigUnderStyleControl();
+// Each selected seq with events (but the metronome seq and part-sweeping seqs) one seq-quantise
+// step longer or shorter (toSQ), or as long as the longest or as short as the shortest.
+void GrowShrinkSeqs(bool toSQ, bool grow);
+
+}  // namespace vel

@@ -1,0 +1,171 @@
+// The scene load and save keys and the part and port keys with their sweeps.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "files/MidiFile.h"
+#include "files/Scenes.h"
+#include "files/TempFolder.h"
+#include "keymaps/KeyCodes.h"
+#include "keys/KeyEntryTestState.h"
+#include "keys/SceneKeys.h"
+
+namespace vel {
+namespace {
+
+constexpr TKeyMode M(int n) {
+  return KeyModeFromNo(n);
+}
+
+class SceneKeysTest : public test::KeyEntryTest {
+ protected:
+  void SetUp() override {
+    KeyEntryTest::SetUp();
+    Scenes = TScenes{};
+    SceneKeys = TSceneKeys{};
+    Msgs.StatusMsg.Clear();
+    Msgs.WarnMsg.Clear();
+    Cfg.RunTimeSceneFolder = dir.Path();
+    std::filesystem::create_directories(dir / "Scenes");
+    Fill(0, 0, {{0, 0x643C90}, {960, 0x3C80}});
+  }
+  void TearDown() override {
+    Scenes = TScenes{};
+    KeyEntryTest::TearDown();
+  }
+  test::TempFolder dir;
+};
+
+TEST_F(SceneKeysTest, SaveAndLoadScenesByTwoDigits) {
+  struct Row {
+    int mode;
+    bool save;
+    int curScene;
+    uint8_t tens, units;
+    const char* status;
+    const char* warn;
+    int scene;
+  } rows[] = {
+      {56, true, 0, Num0, Num7, "Save all to scene 7", "", 7},
+      {58, true, 0, Num1, Num2, "Save to scene 12", "", 12},
+      {56, true, 0, Num0, Num0, "", "Save command ignored; current scene undefined", 0},
+      {56, true, 3, Num0, Num0, "Save all to scene 3", "", 3},
+      {48, false, 7, Num0, Num7, "Load all from scene 7", "", 7},
+      {48, false, 7, Num0, Num0, "Load all from scene 7", "", 7},
+      {52, false, 7, Num0, Num7, "Load from scene 7", "", 7},
+      {48, false, 0, Num0, Num0, "", "Load command ignored; current scene undefined", 0},
+      {48, false, 5, Num0, Num8, "", "@Error opening MIDI file ", 5},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.status);
+    Msgs.StatusMsg.Clear();
+    Msgs.WarnMsg.Clear();
+    Scenes.CurScene = r.curScene;
+    SelectSeq(0);
+    Keys.KeyMode = M(r.mode);
+    auto handler = r.save ? &HandleSaveModeKey : &HandleLoadModeKey;
+    handler(0, r.tens);
+    EXPECT_EQ(Keys.KeyMode.load(), M(r.mode + 1));
+    handler(0, r.units);
+    EXPECT_EQ(Msgs.StatusMsg.Peek(), r.status);
+    EXPECT_EQ(Msgs.WarnMsg.Peek().substr(0, std::string(r.warn).size()), r.warn);
+    EXPECT_EQ(Scenes.CurScene, r.scene);
+    EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::Live);
+  }
+  EXPECT_TRUE(std::filesystem::exists(dir / "Scenes/Scene-07.mid"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "Scenes/Scene-12.mid"));
+}
+
+TEST_F(SceneKeysTest, StepsExternalScenesAndHold) {
+  ASSERT_TRUE(SetSaveValue(VtAbsolute, 2, true));
+  ASSERT_TRUE(SetSaveValue(VtAbsolute, 3, true));
+  // Inc needs a current scene; dec one above 1.
+  Scenes.CurScene = 0;
+  Keys.KeyMode = M(48);
+  HandleLoadModeKey(0, NumInc);
+  EXPECT_EQ(Keys.KeyMode.load(), M(48));
+  EXPECT_EQ(Msgs.StatusMsg.Peek(), "");
+  Scenes.CurScene = 2;
+  Keys.KeyHold = 1;
+  HandleLoadModeKey(0, NumInc);
+  EXPECT_EQ(Msgs.StatusMsg.Peek(), "Load all from scene inc");
+  EXPECT_EQ(Scenes.CurScene, 3);
+  EXPECT_EQ(Keys.KeyMode.load(), M(48));
+  HandleSaveModeKey(0, NumDec);  // not in a save mode: nothing
+  EXPECT_EQ(Scenes.CurScene, 3);
+  Keys.KeyMode = M(56);
+  HandleSaveModeKey(0, NumDec);
+  EXPECT_EQ(Msgs.StatusMsg.Peek(), "Save all to scene dec");
+  EXPECT_EQ(Scenes.CurScene, 2);
+  // The ext key moves to external scenes; with LoadExtScenes the hold returns there.
+  Cfg.LoadExtScenes = 1;
+  Keys.KeyMode = M(52);
+  HandleLoadModeKey(0, NumExtMidi);
+  EXPECT_EQ(Keys.KeyMode.load(), M(54));
+  HandleLoadModeKey(0, Num0);
+  HandleLoadModeKey(0, Num0);
+  EXPECT_EQ(Msgs.WarnMsg.Peek(), "Load command ignored; current ext scene undefined");
+  EXPECT_EQ(Keys.KeyMode.load(), M(54));
+  std::filesystem::copy_file(dir / "Scenes/Scene-02.mid", dir / "04-Song.mid");
+  SelectSeq(0);
+  HandleLoadModeKey(0, Num0);
+  HandleLoadModeKey(0, Num4);
+  EXPECT_EQ(Msgs.StatusMsg.Peek(), "Load from ext scene 4");
+  EXPECT_EQ(Scenes.CurExtScene, 4);
+  HandleLoadModeKey(0, NumEsc);
+  EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::Live);
+}
+
+TEST_F(SceneKeysTest, PartAndPortValuesSweepsAndRanges) {
+  struct Row {
+    void (*handler)(uint8_t, uint8_t);
+    int mode;
+    std::vector<uint8_t> codes;
+    const char* status;
+    const char* warn;
+  } rows[] = {
+      {&HandlePartModeKey, 81, {Num2}, "Part 2", ""},
+      {&HandlePartModeKey, 81, {Num3}, "", "Part command ignored; value 3 out of range 1 to 2"},
+      {&HandlePartModeKey, 81, {NumInc}, "Part inc", ""},
+      {&HandlePartModeKey, 81, {NumSweep2, Num1, Num2}, "Part sweep 1<-->2", ""},
+      {&HandlePartModeKey, 81, {NumSweep1, Num0}, "", "Part command ignored; value 0 out of range 1 to 2"},
+      {[](uint8_t i, uint8_t c) { HandlePortModeKey(i, 0, c); }, 82, {Num3}, "Port 3", ""},
+      {[](uint8_t i, uint8_t c) { HandlePortModeKey(i, 0, c); },
+       82,
+       {Num4},
+       "",
+       "Port command ignored; value 4 out of range 1 to 3"},
+      {[](uint8_t i, uint8_t c) { HandlePortModeKey(i, 0, c); },
+       82,
+       {NumSweep1, Num1, Num3},
+       "Port sweep 1-->3",
+       ""},
+      {[](uint8_t i, uint8_t c) { HandlePortModeKey(i, 0, c); }, 82, {NumDec}, "Port dec", ""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.status);
+    Msgs.StatusMsg.Clear();
+    Msgs.WarnMsg.Clear();
+    SelectSeq(1);
+    Keys.KeyMode = M(r.mode);
+    for (uint8_t c : r.codes) r.handler(0, c);
+    EXPECT_EQ(Msgs.StatusMsg.Peek(), r.status);
+    EXPECT_EQ(Msgs.WarnMsg.Peek(), r.warn);
+    EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::Live);
+  }
+  EXPECT_EQ(Seqs.SeqRecs[1].PartSweepOn, 1);
+  EXPECT_EQ(Seqs.SeqRecs[1].PartSweepPingPong, 1);
+  EXPECT_EQ(SeqBuf(1).PortSweep.On, 0);  // the last row stepped the port and stopped its sweep
+  EXPECT_EQ(SeqBuf(1).PortPend, 2);      // down from port 1 wraps round
+  // The sweep keys act only in the value mode and the first sweep mode; with hold the part mode
+  // comes back.
+  Keys.KeyHold = 1;
+  Keys.KeyMode = M(90);
+  HandlePartModeKey(0, NumSweep1);
+  EXPECT_EQ(Keys.KeyMode.load(), M(90));
+  HandlePartModeKey(0, Num1);
+  EXPECT_EQ(Keys.KeyMode.load(), M(81));
+}
+
+}  // namespace
+}  // namespace vel
