@@ -101,11 +101,11 @@ class MidiInTest : public test::RunRig {
     midi::loopback::Drain();
   }
 
-  static std::vector<uint32_t> Drain(TMidiFifo<uint32_t, 1000>& fifo) {
+  static std::vector<uint32_t> Drain(TMidiFifo<TLiveMsg, 1000>& fifo) {
     std::vector<uint32_t> out;
     std::lock_guard lock(fifo.Mutex);
-    uint32_t m = 0;
-    while (fifo.Pop(m)) out.push_back(m);
+    TLiveMsg m;
+    while (fifo.Pop(m)) out.push_back(m.Msg);
     return out;
   }
 
