@@ -263,6 +263,24 @@ TEST_F(MidiInTest, PortsOutsideTheTablesAreDropped) {
   EXPECT_EQ(Count(RawFifo), 0);
 }
 
+// ---- Input time ----
+
+TEST_F(MidiInTest, ALiveControllerLeavesAtItsInputTimeUnlessDriverStampsAreIgnored) {
+  Run(1);
+  Live.Chan[0] = 1;
+  Inject(0, 0x6407B0, 5);
+  test::gRigClockMs = 6;
+  TimerProc(7, 0);
+  Cfg.IgnoreDriverTStamps = 1;
+  Inject(0, 0x6507B0, 6);
+  test::gRigClockMs = 7;
+  TimerProc(7, 0);
+  ASSERT_EQ(SentHex(), (Lines{"B1 07 64", "B1 07 65"}));
+  EXPECT_EQ(midi::loopback::SentAt(0, 0).dueNs, 5000000);
+  // Stamped when it was queued, on the MIDI-in thread.
+  EXPECT_EQ(midi::loopback::SentAt(0, 1).dueNs, 6000000);
+}
+
 // ---- Local Control ----
 
 TEST_F(MidiInTest, LocalControlOffStopsTheSeqsAndSilencesEverythingUntilItIsOn) {
