@@ -72,9 +72,13 @@ class InSink final : public detail::InputSink {
  public:
   void Push(const uint8_t* data, std::size_t length, int64_t timeNs) override {
     if (!started.load(std::memory_order_acquire) || data == nullptr || length == 0) return;
-    int64_t rel = timeNs - startNs.load(std::memory_order_acquire);
-    if (rel < 0) rel = 0;
-    if (length > UINT32_MAX || !ring.Push(data, static_cast<uint32_t>(length), rel)) {
+    // The time on the backend's clock, and in ms since the start in force as it arrives (what a
+    // restart before it is delivered does not change).
+    const int64_t start = startNs.load(std::memory_order_acquire);
+    const int64_t at = timeNs < start ? start : timeNs;
+    const int64_t rel = at - start;
+    if (length > UINT32_MAX ||
+        !ring.Push(data, static_cast<uint32_t>(length), at, static_cast<uint32_t>(rel / 1000000))) {
       if (data[0] == 0xF0) {
         lastLostLength.store(static_cast<uint32_t>(length > UINT32_MAX ? UINT32_MAX : length),
                              std::memory_order_relaxed);
@@ -237,13 +241,11 @@ bool Serve(State& s, InSlot& slot) {
     InRing::Header hd{};
     bool truncated = false;
     if (sink.ring.Pop(s.popBuf.data(), s.popBuf.size(), hd, truncated)) {
-      const auto timeMs = static_cast<uint32_t>(hd.timeNs / 1000000);
+      const uint32_t timeMs = hd.tag;
       if (truncated) {
         Call(cb, h, inst, Msg(InMsg::LongError, 0, timeMs, nullptr, hd.length));
       } else if (hd.length != 0) {
-        Call(cb, h, inst,
-             Decode(s.popBuf.data(), hd.length, timeMs,
-                    hd.timeNs + sink.startNs.load(std::memory_order_relaxed)));
+        Call(cb, h, inst, Decode(s.popBuf.data(), hd.length, timeMs, hd.timeNs));
       }
     } else if (const uint32_t n = sink.lostShort.exchange(0, std::memory_order_acquire)) {
       // Losses are newer than everything the ring held, so they are told after it.
