@@ -1,13 +1,16 @@
-// The engine over a private JACK server (dummy driver, 48 kHz, 256 frames), running as the program
-// runs: JACK devices opened through run control, StartRunning with the real 1 ms multimedia timer.
-// A peer client plays the keyboard; what the engine sends is recorded with the frame it arrived at.
-// - Live latency: the peer sends a controller at frame 0 of a cycle, one at a time; the time from
-//   that frame to the frame the engine's live output arrives at. listener:0 takes it back on the
-//   peer itself; listener:1 on a second client that only listens, so that no connection closes a
-//   loop in the JACK graph (JACK delays the connection that closes one by a period).
-// - Note timing: a one-bar seq of sixteenth notes loops at 120 BPM under the internal clock; each
-//   note-on's time against the ideal grid laid from the first one (a sixteenth is 125 ms), and
-//   from the second one ("from2nd_").
+// The engine over a private JACK server (dummy driver, 48 kHz), running as the program runs: JACK
+// devices opened through run control, StartRunning with the real 1 ms multimedia timer. A peer
+// client plays the keyboard; what the engine sends is recorded with the frame it arrived at.
+// - Live latency: the peer sends a controller at a random frame of a cycle, one at a time; the
+//   time from that frame to the frame the engine's live output arrives at, and its jitter (p99 -
+//   min). listener:0 takes it back on the peer itself; listener:1 on a second client that only
+//   listens, so that no connection closes a loop in the JACK graph.
+// - Note timing: a one-bar seq of sixteenth notes loops under the internal clock at a tempo
+//   (hundredths of BPM) and a JACK period (frames). On the frames the note-ons arrive at: the
+//   deviation from a least-squares grid ("lsq_"), from the ideal grid laid from the first note
+//   ("first_"), and the tempo error of the fitted step against the ideal one, in ppm.
+// - MIDI clock out: the intervals between clocks as the peer receives them: mean, and deviation
+//   from the ideal interval (median, p99, worst).
 // Figures are in ms. VELLORINE_EBENCH_MESSAGES (2000) and VELLORINE_EBENCH_SECONDS (60) shorten a
 // trial run.
 #include <benchmark/benchmark.h>
@@ -47,7 +50,11 @@ namespace midi = vel::midi;
 
 constexpr double kRate = JackServer::kRate;
 constexpr int32_t kSixteenthTicks = vel::kTicksPerQuarter / 4;
-constexpr double kSixteenthUs = 125000;  // at 120 BPM
+
+// Frames of a sixteenth at tempo (hundredths of BPM): 15 s / BPM.
+double SixteenthFrames(int64_t tempo) {
+  return kRate * 1500.0 / static_cast<double>(tempo);
+}
 
 long EnvOr(const char* name, long fallback, long low, long high) {
   const char* v = std::getenv(name);
@@ -143,11 +150,12 @@ class EngineOverJack {
  public:
   ~EngineOverJack() { Stop(); }
 
-  bool Start(bool withListener, std::string& why) {
+  bool Start(bool withListener, std::string& why, int period = JackServer::kPeriod) {
     if (!JackServer::Installed()) {
       why = "/usr/bin/jackd is missing (install jackd2)";
       return false;
     }
+    server_.period = period;
     if (!server_.Start(vel::test::ServerAnswers, why)) return false;
     peer_ = std::make_unique<Peer>();
     if (!peer_->Open(why)) return false;
@@ -231,9 +239,8 @@ class EngineOverJack {
 
 // Sends controllers until `messages` more latencies, in frames, are collected; false with why on
 // failure. Each is queued once the cycle it leaves in is known: a quarter period into a cycle the
-// peer's callback for it has run, so the controller goes out at frame 0 of the next. Against a
-// 1 ms timer the cycles (16/3 ms) fall at three phases only; 0 to 2 cycles' pause between
-// messages visits them evenly.
+// peer's callback for it has run, so the controller goes out at a random frame of the next. 0 to
+// 2 cycles' pause between messages varies the phase against the 1 ms timer further.
 template <typename Receiver>
 bool MeasureLatency(EngineOverJack& s, const Receiver& rx, std::size_t messages, std::vector<double>& frames,
                     std::size_t& unsure, std::string& why) {
@@ -244,6 +251,7 @@ bool MeasureLatency(EngineOverJack& s, const Receiver& rx, std::size_t messages,
   const uint8_t status = static_cast<uint8_t>(0xB0 | (vel::Live.Chan[0] & 0x0F));
   const std::size_t goal = frames.size() + messages;
   std::minstd_rand pauses(1);
+  std::minstd_rand offsets(2);
   std::size_t seen = rx.Count();
   uint32_t after = jack_last_frame_time(c);
   for (std::size_t i = 0; frames.size() < goal; ++i) {
@@ -265,9 +273,10 @@ bool MeasureLatency(EngineOverJack& s, const Receiver& rx, std::size_t messages,
       why = "the JACK cycles stopped";
       return false;
     }
-    const uint32_t sentAt = cycle + static_cast<uint32_t>(period);
+    const auto offset = static_cast<uint32_t>(offsets() % static_cast<uint32_t>(period));
+    const uint32_t sentAt = cycle + static_cast<uint32_t>(period) + offset;
     const auto value = static_cast<uint8_t>(i & 0x7F);
-    if (!peer.Queue({0xB0, 0x07, value})) {
+    if (!peer.QueueAt({0xB0, 0x07, value}, offset)) {
       why = "peer queue full";
       return false;
     }
@@ -280,9 +289,8 @@ bool MeasureLatency(EngineOverJack& s, const Receiver& rx, std::size_t messages,
         const auto& e = rx.At(seen);
         if (e.length != 3 || e.bytes[0] != status || e.bytes[1] != 0x07 || e.bytes[2] != value) continue;
         const auto latency = static_cast<int32_t>(e.frame - sentAt);
-        // Less than the period the output waits by design: the peer sent it a cycle early.
         if (i >= kWarmUp) {
-          if (sure && latency >= period) {
+          if (sure && latency >= 0) {
             frames.push_back(latency);
           } else {
             ++unsure;
@@ -310,6 +318,7 @@ void BM_LiveLatencyOverJack(benchmark::State& state) {
   for (auto _ : state) {
     EngineOverJack s;
     std::string why;
+    const uint64_t clamps0 = midi::ClampedStamps();
     std::vector<double> frames;
     frames.reserve(messages);
     std::size_t unsure = 0;
@@ -334,6 +343,8 @@ void BM_LiveLatencyOverJack(benchmark::State& state) {
     state.counters["median_ms"] = FramesToMs(Percentile(frames, 50));
     state.counters["p99_ms"] = FramesToMs(Percentile(frames, 99));
     state.counters["worst_ms"] = FramesToMs(Percentile(frames, 100));
+    state.counters["jitter_ms"] = FramesToMs(Percentile(frames, 99) - Percentile(frames, 0));
+    state.counters["clamped"] = static_cast<double>(midi::ClampedStamps() - clamps0);
     state.counters["jack_period_ms"] = FramesToMs(jack_get_buffer_size(s.client()));
     s.SetCommonCounters(state);
   }
@@ -362,23 +373,34 @@ bool FillSixteenths() {
   return vel::InsertPartEvent(0, kSeq, 0xFF, 16 * kSixteenthTicks, false);
 }
 
-// The seq plays from its first event with the next tick, as the play command starts it.
-void PlaySeq() {
-  std::lock_guard lock(vel::EngineLock);
-  vel::TPartBuf& b = vel::SeqBuf(kSeq);
-  b.SeqState = vel::TSeqState::Playing;
-  b.PlayEvIndex = b.Head;
-  vel::AdvanceSeqEvent(kSeq, true, 0, 0);
+// The grid step each arrival belongs to, from the ideal step: a note lost on the way (an xrun of
+// the dummy driver) leaves a gap instead of shifting every later one.
+std::vector<double> StepIndices(const std::vector<double>& f, double step) {
+  std::vector<double> k;
+  for (double x : f) k.push_back(std::round((x - f.front()) / step));
+  return k;
 }
 
-// Absolute deviations in ms from the grid of sixteenths laid from note `from`; times in µs.
-std::vector<double> GridDeviations(const std::vector<double>& us, std::size_t from) {
+// Deviations in ms of f[i] from the line a + b k[i].
+std::vector<double> LineDeviations(const std::vector<double>& k, const std::vector<double>& f, double a,
+                                   double b) {
   std::vector<double> dev;
-  for (std::size_t k = 0; k < us.size(); ++k) {
-    const double steps = static_cast<double>(k) - static_cast<double>(from);
-    dev.push_back(std::abs(us[k] - us[from] - steps * kSixteenthUs) / 1000.0);
-  }
+  for (std::size_t i = 0; i < f.size(); ++i) dev.push_back(FramesToMs(std::abs(f[i] - a - b * k[i])));
   return dev;
+}
+
+// The least-squares line through (k[i], f[i]).
+void FitLine(const std::vector<double>& k, const std::vector<double>& f, double& a, double& b) {
+  const double n = static_cast<double>(f.size());
+  double sk = 0, sf = 0, skk = 0, skf = 0;
+  for (std::size_t i = 0; i < f.size(); ++i) {
+    sk += k[i];
+    sf += f[i];
+    skk += k[i] * k[i];
+    skf += k[i] * f[i];
+  }
+  b = (n * skf - sk * sf) / (n * skk - sk * sk);
+  a = (sf - b * sk) / n;
 }
 
 void SetDeviationCounters(benchmark::State& state, const std::string& prefix,
@@ -388,67 +410,167 @@ void SetDeviationCounters(benchmark::State& state, const std::string& prefix,
   state.counters[prefix + "worst_ms"] = Percentile(dev, 100);
 }
 
-// Note times are JACK's time of their frame: the server's microsecond clock, which keeps pace with
-// the system clock the engine's timer runs on. The frames themselves ("frames_") advance at the
-// dummy driver's own pace; "frame_clock_ppm" says how far it was off the system clock, which over
-// a minute would show as a drift against the grid.
-void BM_NoteTimingOverJack(benchmark::State& state) {
+// Frames of the messages the peer received since `first` that pass `want`, as doubles relative to
+// the first of them (frame counts wrap in 32 bits).
+template <typename Want>
+std::vector<double> ArrivalFrames(Peer& peer, std::size_t first, std::size_t last, Want want) {
+  std::vector<double> frames;
+  uint32_t origin = 0;
+  for (std::size_t i = std::max(first, last > Peer::kKeep ? last - Peer::kKeep : 0); i < last; ++i) {
+    const Peer::Event& e = peer.At(i);
+    if (!want(e)) continue;
+    if (frames.empty()) origin = e.frame;
+    frames.push_back(static_cast<double>(static_cast<uint32_t>(e.frame - origin)));
+  }
+  return frames;
+}
+
+// Runs the engine at a tempo and JACK period for the configured time with `setUp` done under the
+// lock after running starts; the peer's arrivals from then on are [first, last).
+template <typename SetUp>
+bool RunFor(EngineOverJack& s, int64_t tempo, int period, SetUp setUp, std::size_t& first, std::size_t& last,
+            double& frameClockPpm, std::string& why) {
   const long seconds = EnvOr("VELLORINE_EBENCH_SECONDS", 60, 2, 240);
+  if (!s.Start(false, why, period)) return false;
+  vel::Cfg.Tempo = vel::Cfg.TargetTempo = static_cast<int32_t>(tempo);
+  if (!s.Run(why)) return false;
+  Peer& peer = s.peer();
+  jack_client_t* c = s.client();
+  first = peer.Count();
+  {
+    std::lock_guard lock(vel::EngineLock);
+    setUp();
+  }
+  const uint32_t frame0 = jack_frame_time(c);
+  const auto wall0 = std::chrono::steady_clock::now();
+  std::this_thread::sleep_for(std::chrono::seconds(seconds));
+  const uint32_t frame1 = jack_frame_time(c);
+  const auto wall1 = std::chrono::steady_clock::now();
+  last = peer.Count();
+  const double wallS = std::chrono::duration<double>(wall1 - wall0).count();
+  frameClockPpm = (static_cast<double>(frame1 - frame0) / kRate / wallS - 1) * 1e6;
+  return true;
+}
+
+// Note timing. The frames are what a device behind JACK plays by; "frame_clock_ppm" says how far
+// the dummy driver's frames ran from the system clock the engine's timer keeps, which the tempo
+// error on frames includes; "tempo_err_time_ppm" is the error on JACK's time of those frames.
+void BM_NoteTimingOverJack(benchmark::State& state) {
+  const int64_t tempo = state.range(0);
+  const auto period = static_cast<int>(state.range(1));
   for (auto _ : state) {
     EngineOverJack s;
     std::string why;
-    if (!s.Start(false, why)) {
-      state.SkipWithError(why.c_str());
-      return;
-    }
+    const uint64_t clamps0 = midi::ClampedStamps();
     if (!FillSixteenths()) {
       state.SkipWithError("the part could not be filled");
       return;
     }
-    if (!s.Run(why)) {
+    std::size_t first = 0, last = 0;
+    double clockPpm = 0;
+    auto play = [] {
+      vel::TPartBuf& b = vel::SeqBuf(kSeq);
+      b.SeqState = vel::TSeqState::Playing;
+      b.PlayEvIndex = b.Head;
+      vel::AdvanceSeqEvent(kSeq, true, 0, 0);
+    };
+    if (!RunFor(s, tempo, period, play, first, last, clockPpm, why)) {
       state.SkipWithError(why.c_str());
       return;
     }
-    Peer& peer = s.peer();
-    jack_client_t* c = s.client();
-    const std::size_t first = peer.Count();
-    PlaySeq();
-    const uint32_t frame0 = jack_frame_time(c);
-    const auto wall0 = std::chrono::steady_clock::now();
-    std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    const uint32_t frame1 = jack_frame_time(c);
-    const auto wall1 = std::chrono::steady_clock::now();
-    const std::size_t last = peer.Count();
     {
       std::lock_guard lock(vel::EngineLock);
       vel::SeqBuf(kSeq).SeqState = vel::TSeqState::Stopped;
     }
-
-    std::vector<double> us, frameUs;
-    for (std::size_t i = std::max(first, last > Peer::kKeep ? last - Peer::kKeep : 0); i < last; ++i) {
-      const Peer::Event& e = peer.At(i);
-      if (e.length != 3 || (e.bytes[0] & 0xF0) != 0x90 || e.bytes[2] == 0) continue;
-      us.push_back(static_cast<double>(e.timeUs));
-      frameUs.push_back(static_cast<double>(e.frame) * 1e6 / kRate);
-    }
-    if (us.size() < 3) {
+    const std::vector<double> f = ArrivalFrames(s.peer(), first, last, [](const Peer::Event& e) {
+      return e.length == 3 && (e.bytes[0] & 0xF0) == 0x90 && e.bytes[2] != 0;
+    });
+    if (f.size() < 3) {
       state.SkipWithError("too few notes reached the peer");
       return;
     }
-    const double wallS = std::chrono::duration<double>(wall1 - wall0).count();
-    state.counters["notes"] = static_cast<double>(us.size());
-    SetDeviationCounters(state, "", GridDeviations(us, 0));
-    SetDeviationCounters(state, "from2nd_", GridDeviations(us, 1));
-    SetDeviationCounters(state, "frames_", GridDeviations(frameUs, 0));
-    state.counters["first_step_ms"] = (us[1] - us[0]) / 1000.0;
-    state.counters["frame_clock_ppm"] = (static_cast<double>(frame1 - frame0) / kRate / wallS - 1) * 1e6;
+    // The same notes on JACK's microsecond clock, which keeps the system clock's pace.
+    std::vector<double> t;
+    for (std::size_t i = std::max(first, last > Peer::kKeep ? last - Peer::kKeep : 0); i < last; ++i) {
+      const Peer::Event& e = s.peer().At(i);
+      if (e.length == 3 && (e.bytes[0] & 0xF0) == 0x90 && e.bytes[2] != 0)
+        t.push_back(static_cast<double>(e.timeUs) * kRate / 1e6);
+    }
+    const double step = SixteenthFrames(tempo);
+    const double t0 = t.front();
+    for (double& x : t) x -= t0;
+    const std::vector<double> k = StepIndices(f, step);
+    double a = 0, b = 0, at = 0, bt = 0;
+    FitLine(k, f, a, b);
+    FitLine(k, t, at, bt);
+    state.counters["tempo_err_time_ppm"] = (bt / step - 1) * 1e6;
+    SetDeviationCounters(state, "time_lsq_", LineDeviations(k, t, at, bt));
+    SetDeviationCounters(state, "time_first_", LineDeviations(k, t, 0, step));
+    state.counters["notes"] = static_cast<double>(f.size());
+    state.counters["notes_missing"] = k.back() + 1 - static_cast<double>(f.size());
+    SetDeviationCounters(state, "lsq_", LineDeviations(k, f, a, b));
+    SetDeviationCounters(state, "first_", LineDeviations(k, f, 0, step));
+    state.counters["first_vs_lsq_ms"] = FramesToMs(std::abs(a));
+    state.counters["tempo_err_ppm"] = (b / step - 1) * 1e6;
+    state.counters["first_step_ms"] = FramesToMs(f[1] - f[0]);
+    state.counters["frame_clock_ppm"] = clockPpm;
+    state.counters["clamped"] = static_cast<double>(midi::ClampedStamps() - clamps0);
     s.SetCommonCounters(state);
     s.Stop();
     std::lock_guard lock(vel::EngineLock);
     vel::ClearPartBuf(0, kSeq);
   }
 }
-BENCHMARK(BM_NoteTimingOverJack)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_NoteTimingOverJack)
+    ->ArgNames({"tempo", "period"})
+    ->ArgsProduct({{12000, 12700, 13000, 9730}, {64, 256, 2048}})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+
+// MIDI clock out: 24 clocks a quarter note on the peer's input.
+void BM_ClockOutOverJack(benchmark::State& state) {
+  const int64_t tempo = state.range(0);
+  for (auto _ : state) {
+    EngineOverJack s;
+    std::string why;
+    std::size_t first = 0, last = 0;
+    double clockPpm = 0;
+    if (!RunFor(
+            s, tempo, JackServer::kPeriod, [] { vel::Cfg.MIDIOutClocksEnabled[0] = 1; }, first, last,
+            clockPpm, why)) {
+      state.SkipWithError(why.c_str());
+      return;
+    }
+    {
+      std::lock_guard lock(vel::EngineLock);
+      vel::Cfg.MIDIOutClocksEnabled[0] = 0;
+    }
+    const std::vector<double> f = ArrivalFrames(
+        s.peer(), first, last, [](const Peer::Event& e) { return e.length == 1 && e.bytes[0] == 0xF8; });
+    if (f.size() < 3) {
+      state.SkipWithError("too few clocks reached the peer");
+      return;
+    }
+    const double ideal = SixteenthFrames(tempo) / 6;
+    std::vector<double> dev;
+    for (std::size_t k = 1; k < f.size(); ++k) dev.push_back(FramesToMs(std::abs(f[k] - f[k - 1] - ideal)));
+    state.counters["clocks"] = static_cast<double>(f.size());
+    state.counters["ideal_ms"] = FramesToMs(ideal);
+    state.counters["mean_ms"] = FramesToMs(f.back() / static_cast<double>(f.size() - 1));
+    SetDeviationCounters(state, "dev_", dev);
+    state.counters["frame_clock_ppm"] = clockPpm;
+    s.SetCommonCounters(state);
+    s.Stop();
+  }
+}
+BENCHMARK(BM_ClockOutOverJack)
+    ->ArgName("tempo")
+    ->Arg(12000)
+    ->Arg(12700)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
 
 }  // namespace
 

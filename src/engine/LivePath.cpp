@@ -186,7 +186,23 @@ uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bo
   }
 }
 
-void ProcessLiveEvent(uint32_t msg) {
+namespace {
+
+void ProcessLiveEventNow(uint32_t msg);
+
+}  // namespace
+
+void ProcessLiveEvent(uint32_t msg, int64_t stampNs) {
+  // A flush from within a seq's send keeps that send's stamp for what follows it.
+  const int64_t outer = PlayCycle.SendDueNs;
+  PlayCycle.SendDueNs = stampNs;
+  ProcessLiveEventNow(msg);
+  PlayCycle.SendDueNs = outer;
+}
+
+namespace {
+
+void ProcessLiveEventNow(uint32_t msg) {
   bool drop, mchan, hotkey, noteOn, isNote;
   msg = AdjustLiveEvent(msg, drop, mchan, hotkey, noteOn, isNote);
   if (drop) return;
@@ -220,6 +236,8 @@ void ProcessLiveEvent(uint32_t msg) {
     if (Cfg.DspMidiActivity) FlagInActivity(isNote, noteOn, true);
   }
 }
+
+}  // namespace
 
 void QueueProgChange(int32_t chan, int32_t prog) {
   WriteLiveFifo(TShortMsg::Pack(0xC0, static_cast<uint32_t>(prog) & 0x7F, 0).WithChannel(chan).Raw);

@@ -12,6 +12,7 @@
 #include "base/Sizes.h"
 #include "engine/PartBufs.h"
 #include "platform/Keys.h"
+#include "platform/midi/Midi.h"
 
 namespace vel {
 
@@ -59,7 +60,9 @@ inline TLive Live;
 // One live message. Fits it to the live output, counts notes so that no note-off goes out
 // without its note-on, sends it while LocalControlOn, traces it, raises the lights and feeds the
 // live note display; a hotkey becomes a key stroke.
-void ProcessLiveEvent(uint32_t msg);
+// stampNs: the message's input time on the MIDI layer's clock; the output places every message
+// it makes (the multiplier's copies, in order) at that time plus its constant latency.
+void ProcessLiveEvent(uint32_t msg, int64_t stampNs = midi::kNow);
 
 // Fits one message to the live output. drop: nothing to send; mchan: the channel multiplier
 // sends it; hotkey: a hotkey event; noteOn: a note-on (velocity 0 is a note-off); isNote: 8n or

@@ -51,6 +51,12 @@ void ResetOne(TMidiFifo<T, N>& fifo, std::string_view timeoutText) {
   fifo.Clear();
 }
 
+// The stamp of a live message written now.
+TLiveMsg Stamped(uint32_t msg) {
+  const int64_t in = MidiIn.InStampNs;
+  return TLiveMsg{msg, in != midi::kNow ? in : midi::NowNs()};
+}
+
 }  // namespace
 
 bool WriteLiveFifo(uint32_t msg) {
@@ -59,7 +65,7 @@ bool WriteLiveFifo(uint32_t msg) {
     PostDiagMsg("Write LiveFifo timeout; data discarded");
     return false;
   }
-  if (LiveFifo.Push(msg)) return true;
+  if (LiveFifo.Push(Stamped(msg))) return true;
   // A queue this full means the timer has stopped taking: start again from silence, with the
   // queue emptied before any other writer gets in.
   Msgs.WarnMsg.Set("LiveFifo overflow; data discarded");
@@ -75,7 +81,8 @@ bool WriteLiveFifo(uint32_t msg) {
 }
 
 bool WriteRawFifo(uint32_t msg) {
-  return WriteOne(RawFifo, msg, "RawFifo overflow; data discarded", "Write RawFifo timeout; data discarded");
+  return WriteOne(RawFifo, Stamped(msg), "RawFifo overflow; data discarded",
+                  "Write RawFifo timeout; data discarded");
 }
 
 bool WriteLiveFifoBlock(int32_t last, const std::array<uint32_t, 8>& msgs) {
@@ -85,20 +92,36 @@ bool WriteLiveFifoBlock(int32_t last, const std::array<uint32_t, 8>& msgs) {
     PostDiagMsg("Write LiveFifo timeout; data discarded");
     return false;
   }
-  if (LiveFifo.PushAll(msgs.data(), last + 1)) return true;
+  std::array<TLiveMsg, 8> items;
+  for (int32_t i = 0; i <= last; ++i) items[i] = Stamped(msgs[i]);
+  if (LiveFifo.PushAll(items.data(), last + 1)) return true;
   lock.unlock();
   Msgs.WarnMsg.Set("LiveFifo overflow; data discarded");
   return false;
 }
 
+uint32_t ReadLiveFifo(int64_t& stampNs) {
+  TLiveMsg item;
+  const bool got = ReadOne(LiveFifo, item, "Read LiveFifo timeout");
+  stampNs = got ? item.StampNs : midi::kNow;
+  return got ? item.Msg : 0;
+}
+
+uint32_t ReadRawFifo(int64_t& stampNs) {
+  TLiveMsg item;
+  const bool got = ReadOne(RawFifo, item, "Read RawFifo timeout");
+  stampNs = got ? item.StampNs : midi::kNow;
+  return got ? item.Msg : 0;
+}
+
 uint32_t ReadLiveFifo() {
-  uint32_t msg = 0;
-  return ReadOne(LiveFifo, msg, "Read LiveFifo timeout") ? msg : 0;
+  int64_t stamp = 0;
+  return ReadLiveFifo(stamp);
 }
 
 uint32_t ReadRawFifo() {
-  uint32_t msg = 0;
-  return ReadOne(RawFifo, msg, "Read RawFifo timeout") ? msg : 0;
+  int64_t stamp = 0;
+  return ReadRawFifo(stamp);
 }
 
 namespace {
@@ -132,8 +155,8 @@ void FlushLiveFifo() {
   {
     FifoLock lock;
     if (LockFifo(LiveFifo.Mutex, lock)) {
-      uint32_t msg = 0;
-      while (LiveFifo.Pop(msg)) ProcessLiveEvent(msg);
+      TLiveMsg item;
+      while (LiveFifo.Pop(item)) ProcessLiveEvent(item.Msg, item.StampNs);
     } else {
       PostDiagMsg("Flush LiveFifo timeout");
     }

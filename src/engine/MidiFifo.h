@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "base/Sizes.h"
+#include "platform/midi/Midi.h"
 
 namespace vel {
 
@@ -120,6 +121,15 @@ struct TMidiFifo {
     ReadIdx = ReadIdx + 1 == N ? 0 : ReadIdx + 1;
     return true;
   }
+  // The oldest message alone, without its stamp.
+  template <typename U>
+  requires requires(const T& t) { U(t.Msg); }
+  bool Pop(U& msg) {
+    T item;
+    if (!Pop(item)) return false;
+    msg = item.Msg;
+    return true;
+  }
   void Clear() { WriteIdx = ReadIdx = Count = 0; }
 
  private:
@@ -150,8 +160,14 @@ struct TDiagMsg {
   std::string Get() const { return std::string(Text.data(), Length); }
 };
 
-inline TMidiFifo<uint32_t, 1000> LiveFifo;
-inline TMidiFifo<uint32_t, 1000> RawFifo;
+// One live message and the time it came in on the MIDI layer's clock, which the output keeps.
+struct TLiveMsg {
+  uint32_t Msg = 0;
+  int64_t StampNs = midi::kNow;
+};
+
+inline TMidiFifo<TLiveMsg, 1000> LiveFifo;
+inline TMidiFifo<TLiveMsg, 1000> RawFifo;
 inline TMidiFifo<TTraceEvent, 1000> DiagTraceFifo;
 inline TMidiFifo<TDiagMsg, 150> DiagMsgsFifo;
 
@@ -163,7 +179,8 @@ struct TNoteOnCounter {
 };
 inline TNoteOnCounter LiveNoteOnCounter;
 
-// Append one packed message; false when it was dropped (overflow or time-out). A LiveFifo
+// Append one packed message, stamped with the input time of the message being handled
+// (MidiIn.InStampNs), else with now; false when it was dropped (overflow or time-out). A LiveFifo
 // overflow also empties LiveFifo and resets the live output's channel, which is engine data: the
 // writers (the MIDI-in path, the live commands) hold EngineLock.
 bool WriteLiveFifo(uint32_t msg);
@@ -171,9 +188,11 @@ bool WriteRawFifo(uint32_t msg);
 // Appends msgs[0..last] (last 0..7) under one lock hold: all of them, or none when they do not
 // all fit.
 bool WriteLiveFifoBlock(int32_t last, const std::array<uint32_t, 8>& msgs);
-// The oldest message, or 0 when the queue is empty.
+// The oldest message, or 0 when the queue is empty; with its time stamp.
 uint32_t ReadLiveFifo();
 uint32_t ReadRawFifo();
+uint32_t ReadLiveFifo(int64_t& stampNs);
+uint32_t ReadRawFifo(int64_t& stampNs);
 // Plays every waiting live message now, then sends a note-off for every note still counted on
 // the live output. Called before the live port, channel, program, pitch or scale changes.
 void FlushLiveFifo();

@@ -213,7 +213,10 @@ void MidiInCallback(midi::Handle, uintptr_t instance, const midi::InMessage& m) 
   if (!IsValidPort(port)) return;
   const int32_t time =
       Cfg.IgnoreDriverTStamps ? Transport.MsClock.load() : CheckMidiInTimestamp(port, m.msg, m.timeMs);
+  // What this message sends live keeps its input time to the output.
+  MidiIn.InStampNs = Cfg.IgnoreDriverTStamps ? midi::kNow : m.timeNs;
   HandleMidiIn(port, m.msg, time);
+  MidiIn.InStampNs = midi::kNow;
 }
 
 int32_t CheckMidiInTimestamp(int32_t port, uint32_t msg, uint32_t t) {

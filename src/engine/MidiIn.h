@@ -52,6 +52,10 @@ struct TMidiIn {
   int32_t ClockIntervalCount = 0;
   // Average interval of the last (up to 50) clocks, ms; the display shows the external tempo by it.
   TAtomic<int32_t> ExtClockAvg{0};
+  // The input time of the message being handled (MIDI layer clock, ns), for what it writes to
+  // LiveFifo and RawFifo; kNow outside the MIDI-in callback (the GUI's keys take the time they are
+  // queued).
+  int64_t InStampNs = midi::kNow;
   // Local Control changed (display flag; the timing window's box follows it).
   TAtomic<uint8_t> LocalCtlDirty{0};
   // Input came faster than the MIDI layer could hand it over and some was lost (overload light).

@@ -147,6 +147,12 @@ int32_t KinetraceTailTicks() {
   }
 }
 
+int64_t TickDueNs(int64_t ticksPast) {
+  if (PlayCycle.TickNowNs == midi::kNow) return midi::kNow;
+  const int64_t units = ticksPast * kTickUnits + PlayCycle.TickFrac;
+  return PlayCycle.TickNowNs - units * 1000000 / std::max<int64_t>(PlayCycle.TickUnitsPerMs, 1);
+}
+
 void TickSeq(int32_t ticks) {
   bool played = false;
   bool recPrimed = false;
@@ -181,6 +187,9 @@ void TickSeq(int32_t ticks) {
           b->TicksRem = std::max(b->TicksRem, -kMaxBacklogTicks);
           break;
         }
+        // Due when its tick passed, inside this timer period: the output places it there, and
+        // the start-of-cycle programs that follow it with it.
+        PlayCycle.SendDueNs = TickDueNs(-static_cast<int64_t>(b->TicksRem));
         SendDueEvent(*b);
         const TPartEvent& ev = b->Events[b->PlayEvIndex];
         if (ev.Next < 0 || b->EndCycleNow) {
@@ -216,6 +225,7 @@ void TickSeq(int32_t ticks) {
           AdvanceSeqEvent(s, false, b->TicksRem, oldTime);
         }
       }
+      PlayCycle.SendDueNs = midi::kNow;
     } else if (state == TSeqState::Stopped) {
     } else if (state == TSeqState::RecPrimed) {
       recPrimed = true;
@@ -234,7 +244,9 @@ void TickSeq(int32_t ticks) {
     PlayCycle.SeqsRunning = 0;
     PlayCycle.BarNo = 0;
     if (!recPrimed && Transport.RecStartedClock && Cfg.ClocksSourceInternal) {
+      PlayCycle.SendDueNs = TickDueNs(0);
       SendToPorts(Cfg.MidiOutSyncEnabled, 0xFC, Trace.TraceSync);
+      PlayCycle.SendDueNs = midi::kNow;
       Transport.RecStartedClock = 0;
     }
   }
@@ -561,7 +573,7 @@ midi::Result SendShortMsg(int32_t port, uint32_t msg, bool trace) {
   if (!PlayCycle.LocalControlOn) return midi::kOk;
   const TMidiDevRec* dev = OutDevOfPort(port);
   if (dev == nullptr) return midi::kErrInvalidHandle;
-  const midi::Result result = midi::OutShortMsg(dev->Handle, msg);
+  const midi::Result result = midi::OutShortMsgAt(dev->Handle, msg, PlayCycle.SendDueNs);
   if (trace && Trace.DiagFlags && Trace.OutTraceOn) WriteDiagTraceFifo(port, msg, 0);
   return result;
 }

@@ -52,9 +52,25 @@ struct TPlay {
   // All engine output is allowed; cleared by a Local Control off, after which the engine sends
   // nothing.
   TAtomic<uint8_t> LocalControlOn{1};
+  // When the messages being sent fell due, on the MIDI layer's clock (midi::kNow: now); every
+  // SendShortMsg passes it on, so the output places them at their own time.
+  int64_t SendDueNs = midi::kNow;
+  // Set by the timer around its TickSeq call: the time of the tick, how far the exact position
+  // already lies past the last whole tick (in kTickUnits per tick), and the tick units per ms at
+  // the tempo. Unset (kNow) under an external clock: its events are sent as they come.
+  int64_t TickNowNs = midi::kNow;
+  int64_t TickFrac = 0;
+  int64_t TickUnitsPerMs = 1;
 };
 inline TPlay PlayCycle;
 
+// Fractions of a tick the timer counts in: the tempo in hundredths of BPM x 64 units pass per
+// ms, so the count is exact at every tempo and timer period.
+constexpr int64_t kTickUnits = 100000;
+
+// The time a message fell due that many ticks (and TickFrac) before the timer's tick; kNow
+// outside the timer's TickSeq.
+int64_t TickDueNs(int64_t ticksPast);
 // Advances every seq in use by ticks (at least 1).
 void TickSeq(int32_t ticks);
 // Schedules the seq's next event; true when the seq changed part (start of cycle only).

@@ -417,6 +417,7 @@ void StartRunning() {
   ResetEngine();
   SetProgState(TProgState::Running);
   RunCtl.StopRunningBusy = 0;
+  RunCtl.ClampsAtStart = midi::ClampedStamps();
   CallHook(RunHooks.PromptCalibrateCmdKey);
   if (Trace.DiagFlags) {
     for (std::size_t i = 0; i < RunCtl.ParamStrs.size(); ++i)
@@ -523,7 +524,12 @@ void StopRunning() {
   ResetTimerResolution();
   StopHotkeySender();
   if (RunCtl.ProgState != TProgState::Config) SetProgState(TProgState::Config);
-  if (Trace.DiagFlags) CallHook(RunHooks.UsageReport);
+  if (Trace.DiagFlags) {
+    CallHook(RunHooks.UsageReport);
+    // Messages of this run whose time stamp lay outside what the output could place them by.
+    const uint64_t clamps = midi::ClampedStamps() - RunCtl.ClampsAtStart;
+    if (clamps > 0) DiagLogTimed("Time stamps clamped to the output window: " + std::to_string(clamps));
+  }
   ResetEngine();
   CallHook(RunHooks.LoadMainCombos);
   CallHook(RunHooks.ClearPendingDiagNote);

@@ -72,6 +72,8 @@ struct TRun {
   // The user has been told that the MIDI server of the open inputs went away. Every input of that
   // server reports the loss; one warning says it. Cleared when an input opens again.
   uint8_t MidiServerLostTold = 0;
+  // The MIDI layer's count of clamped time stamps when this run started.
+  uint64_t ClampsAtStart = 0;
   // The state text last written to the diagnostics log.
   std::string LastLoggedState;
   // The command line (element 0 the program) and the two folders, as start-up found them; the start

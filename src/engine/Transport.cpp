@@ -20,6 +20,8 @@
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "keymaps/KeyModes.h"
+#include "platform/MmTimer.h"
+#include "platform/midi/Midi.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -28,6 +30,9 @@ namespace {
 
 // Timer ticks that found EngineLock busy, made up at the next tick that gets it.
 std::atomic<int32_t> MissedTicks{0};
+
+// Beyond one timer period, the time a message may take from falling due to being sent.
+constexpr int64_t kSendMarginNs = 250000;
 
 // The largest stretch of time one tick makes up; beyond it (the lock held for a minute) the rest
 // is dropped rather than let the counters run out of range.
@@ -75,6 +80,10 @@ void TimerTicks(int32_t n) {
   const int32_t interval = std::max(Cfg.MidiTimerInterval, 1);
   n = std::clamp(n, 1, std::max(1, kMaxCatchUpMs / interval));
   const int32_t ms = interval * n;
+  // A message falls due at most one timer period before it is sent, and a little more for the
+  // timer's own wake-up and the MIDI-in thread's hand-over: the output's late window.
+  const int64_t window = int64_t{interval} * 1000000 + kSendMarginNs;
+  if (midi::LateWindowNs() != window) midi::SetLateWindowNs(window);
   Transport.MsClock.fetch_add(ms, std::memory_order_relaxed);
   Transport.ClockWatchMs.fetch_add(ms, std::memory_order_relaxed);
 
@@ -93,20 +102,33 @@ void TimerTicks(int32_t n) {
         }
       }
     }
-    // The same hundredths per tick whether the ticks come one by one or made up together.
-    const int32_t cents = MsToTickCents(interval) * n;
-    Transport.TickCentsAcc += cents;
-    if (Transport.TickCentsAcc >= 100) {
-      const int32_t ticks = Transport.TickCentsAcc / 100;
-      TickSeq(ticks);
-      Transport.TickCentsAcc -= ticks * 100;
+    // The exact ticks of the elapsed time, the remainder carried to the next tick; the same
+    // units whether the ticks come one by one or made up together.
+    const int64_t perMs = std::max<int64_t>(int64_t{Cfg.Tempo} * 64, 1);
+    const int64_t units = perMs * ms;
+    PlayCycle.TickUnitsPerMs = perMs;
+    PlayCycle.TickNowNs = midi::NowNs() - mmtimer::CallbackLatenessNs();
+    Transport.TickFracAcc += units;
+    if (Transport.TickFracAcc >= kTickUnits) {
+      const int64_t ticks = Transport.TickFracAcc / kTickUnits;
+      Transport.TickFracAcc -= ticks * kTickUnits;
+      PlayCycle.TickFrac = Transport.TickFracAcc;
+      TickSeq(static_cast<int32_t>(ticks));
     }
-    // Every clock due goes out, however many ticks this call covers.
-    Transport.ClockCentsAcc += cents;
-    while (Transport.ClockCentsAcc >= 16000) {
-      Transport.ClockCentsAcc -= 16000;
+    Transport.TickCentsAcc = static_cast<int32_t>(Transport.TickFracAcc / (kTickUnits / 100));
+    // Every clock due goes out, however many ticks this call covers, each stamped with the time
+    // it fell due.
+    constexpr int64_t kClockUnits = 160 * kTickUnits;
+    Transport.ClockFracAcc += units;
+    while (Transport.ClockFracAcc >= kClockUnits) {
+      Transport.ClockFracAcc -= kClockUnits;
+      PlayCycle.TickFrac = Transport.ClockFracAcc;
+      PlayCycle.SendDueNs = TickDueNs(0);
       SendToPorts(Cfg.MIDIOutClocksEnabled, 0xF8, Trace.TraceMC);
     }
+    PlayCycle.SendDueNs = midi::kNow;
+    PlayCycle.TickNowNs = midi::kNow;
+    Transport.ClockCentsAcc = static_cast<int32_t>(Transport.ClockFracAcc / (kTickUnits / 100));
   }
 
   if (Transport.FtnTimer > 0) {
@@ -122,8 +144,9 @@ void TimerTicks(int32_t n) {
     }
   }
 
-  if (const uint32_t msg = ReadLiveFifo()) ProcessLiveEvent(msg);
-  if (const uint32_t msg = ReadRawFifo()) ProcessLiveEvent(msg);
+  int64_t stamp = midi::kNow;
+  if (const uint32_t msg = ReadLiveFifo(stamp)) ProcessLiveEvent(msg, stamp);
+  if (const uint32_t msg = ReadRawFifo(stamp)) ProcessLiveEvent(msg, stamp);
 
   CountRecBeats();
 
@@ -158,6 +181,8 @@ void TimerProc(uint32_t, uintptr_t) {
 }
 
 void ClearTimerAccumulators() {
+  Transport.TickFracAcc = 0;
+  Transport.ClockFracAcc = 0;
   Transport.TickCentsAcc = 0;
   Transport.ClockCentsAcc = 0;
   MissedTicks.store(0, std::memory_order_relaxed);

@@ -31,7 +31,10 @@ struct TTransport {
   // Tempo and TargetTempo are settings (Cfg). The glide steps every TempoSlewReload ms.
   int32_t TempoSlewReload = 0;
   int32_t TempoSlewCount = 0;
-  // Hundredths of ticks not yet passed to TickSeq; toward the next MIDI clock.
+  // Ticks not yet passed to TickSeq and toward the next MIDI clock, in kTickUnits per tick, so
+  // no fraction is lost from tick to tick at any tempo; and the same in hundredths of ticks.
+  int64_t TickFracAcc = 0;
+  int64_t ClockFracAcc = 0;
   int32_t TickCentsAcc = 0;
   int32_t ClockCentsAcc = 0;
   // The active bar settings, taken over whole from the pending ones (Cfg) at each bar end.

@@ -39,6 +39,9 @@ int64_t NowNs() {
   return int64_t{ts.tv_sec} * 1'000'000'000 + ts.tv_nsec;
 }
 
+// The deadline of the period whose callback runs on this thread now; 0 off the timer thread.
+thread_local int64_t tDeadlineNs = 0;
+
 void SleepUntil(int64_t deadlineNs) {
   timespec ts{static_cast<time_t>(deadlineNs / 1'000'000'000), static_cast<long>(deadlineNs % 1'000'000'000)};
   while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
@@ -142,8 +145,10 @@ void RunTimerLoop(Timer& t) {
     const int64_t runs = due < kMaxCatchUp ? due : kMaxCatchUp;
     for (int64_t i = 0; i < runs; ++i) {
       if (t.stop.load(std::memory_order_acquire)) return;
+      tDeadlineNs = next + i * t.periodNs;
       t.cb(t.id, t.user);
     }
+    tDeadlineNs = 0;
     if (due > kMaxCatchUp) {
       next = NowNs() + t.periodNs;
     } else {
@@ -275,6 +280,12 @@ Result KillEvent(uint32_t id) {
   Signal(*t);
   t->thread.join();
   return kOk;
+}
+
+int64_t CallbackLatenessNs() {
+  if (tDeadlineNs == 0) return 0;
+  const int64_t late = NowNs() - tDeadlineNs;
+  return late > 0 ? late : 0;
 }
 
 }  // namespace vel::mmtimer

@@ -25,6 +25,9 @@ bool RealTimeGranted();
 using TimerCallback = void (*)(uint32_t id, uintptr_t user);
 // Starts a periodic event; returns its id, or 0 when it cannot be started (period 0 among them).
 uint32_t SetEvent(uint32_t periodMs, uint32_t resolutionMs, TimerCallback cb, uintptr_t user);
+// Inside a callback: how long after its period's deadline it runs (a catch-up callback for a
+// missed period is late by that much too); 0 on any other thread.
+int64_t CallbackLatenessNs();
 // Stops and joins the timer's thread: no callback runs once this returns. Safe from any thread
 // but the timer's own callback, where it returns kErrNoCanDo.
 Result KillEvent(uint32_t id);

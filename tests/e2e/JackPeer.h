@@ -138,6 +138,10 @@ class Peer {
   bool QueueAtFrame(uint32_t frame, const std::vector<uint8_t>& m) {
     return timed_.Push(m.data(), static_cast<uint32_t>(m.size()), frame);
   }
+  // Goes out at that frame of the next cycle (not before what was queued before it).
+  bool QueueAt(const std::vector<uint8_t>& m, uint32_t frame) {
+    return ring_.Push(m.data(), static_cast<uint32_t>(m.size()), int64_t{frame} + 1);
+  }
 
   std::size_t Count() const { return count_.load(std::memory_order_acquire); }
   const Event& At(std::size_t i) const { return events_[i % kKeep]; }
@@ -193,12 +197,14 @@ class Peer {
     std::array<uint8_t, 256> buf;
     uint32_t lastFrame = 0;
     for (uint32_t k = 0;; ++k) {
-      const uint32_t frame = k * spacing_;
+      uint32_t frame = k * spacing_;
       // A message is taken only when it can be written, so none is lost to a full buffer.
       if (frame >= nframes || jack_midi_max_event_size(out) < buf.size()) break;
       Ring::Header h;
       bool truncated = false;
       if (!ring_.Pop(buf.data(), buf.size(), h, truncated)) break;
+      if (h.timeNs > 0) frame = std::min<uint32_t>(static_cast<uint32_t>(h.timeNs - 1), nframes - 1);
+      frame = std::max(frame, lastFrame);
       if (!truncated) jack_midi_event_write(out, frame, buf.data(), h.length);
       lastFrame = frame;
     }

@@ -30,6 +30,8 @@ class JackServer {
   static constexpr int kPeriod = 256;
 
   static bool Installed() { return access(kJackd, X_OK) == 0; }
+  // Frames per period of the next Start.
+  int period = kPeriod;
 
   JackServer() = default;
   JackServer(const JackServer&) = delete;
@@ -47,7 +49,7 @@ class JackServer {
     setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
     setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
 
-    pid_ = Spawn(name_, log_);
+    pid_ = Spawn(name_, log_, period);
     if (pid_ < 0) {
       why = "could not start " + std::string(kJackd);
       return false;
@@ -92,8 +94,8 @@ class JackServer {
   }
 
   // Everything the child needs is built before fork: after it only async-signal-safe calls.
-  static pid_t Spawn(const std::string& name, const std::string& log) {
-    const std::string rate = std::to_string(kRate), period = std::to_string(kPeriod);
+  static pid_t Spawn(const std::string& name, const std::string& log, int frames) {
+    const std::string rate = std::to_string(kRate), period = std::to_string(frames);
     std::vector<std::string> args = {kJackd, "-n", name, "-d", "dummy", "-r", rate, "-p", period};
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
@@ -151,7 +153,7 @@ class JackServer {
   static void Reclaim(const std::string& name) {
     Cleanup(name);  // a socket left behind would look like the new server's
     const std::string log = "/tmp/" + name + ".reclaim.log";
-    const pid_t pid = Spawn(name, log);
+    const pid_t pid = Spawn(name, log, kPeriod);
     if (pid < 0) return;
     const std::string sock = SocketPath(name);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);

@@ -547,12 +547,12 @@ TEST(JackBackend, InputTimesFollowNowAndLossIsToldOnce) {
   std::unique_ptr<detail::BackendOutput> out;
   ASSERT_EQ(b->OpenOutput("peer:in", out), kOk);
   const uint8_t none = 0;
-  EXPECT_EQ(out->Send(&none, 0), kErrInvalParam);
+  EXPECT_EQ(out->Send(&none, 0, kNow), kErrInvalParam);
 
   server.Kill();
   ASSERT_TRUE(WaitUntil([&] { return sink.lost.load() == 1 && idle.lost.load() == 1; }));
   const uint8_t msg[3] = {0x80, 0x3C, 0};
-  EXPECT_EQ(out->Send(msg, 3), kErrServerGone);
+  EXPECT_EQ(out->Send(msg, 3, kNow), kErrServerGone);
   EXPECT_EQ(in->Start(), kErrServerGone);
   std::vector<std::string> names;
   EXPECT_EQ(b->ListInputs(names), kErrServerGone);
@@ -568,7 +568,7 @@ TEST(JackBackend, InputTimesFollowNowAndLossIsToldOnce) {
   auto again = detail::MakeJackBackend(againErr);
   EXPECT_EQ(again.get(), nullptr);
   EXPECT_EQ(againErr, kErrNoDriver);
-  EXPECT_EQ(out->Send(msg, 3), kErrServerGone);
+  EXPECT_EQ(out->Send(msg, 3, kNow), kErrServerGone);
   // The backend may go first; its devices still close after it.
   b.reset();
   EXPECT_EQ(out->Close(), kErrServerGone);

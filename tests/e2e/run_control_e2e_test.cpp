@@ -234,6 +234,31 @@ TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
   EXPECT_EQ(ReadLiveFifo(), 0x200AB0u);
 }
 
+TEST_F(RunControlE2E, TwoNotesDueWithinOneTimerPeriodArriveAsFarApartAsTheyWereDue) {
+  AllocatePeer();
+  // 156.25 BPM: exactly 10 ticks a ms, so the notes at 1002 and 1005 ticks fall due 0.3 ms apart
+  // inside one timer period, and go out in the same callback.
+  Cfg.Tempo = Cfg.TargetTempo = 15625;
+  {
+    std::lock_guard lock(EngineLock);
+    test::FillPart(0, 0, {{1002, 0x643C90}, {1005, 0x643E90}, {1500, 0x3C80}, {1500, 0x3E80}, {38400, 0xFF}});
+  }
+  RunCtl.ProgState = TProgState::Config;
+  StartRunning();
+  ASSERT_EQ(RunCtl.ProgState, TProgState::Running);
+  {
+    std::lock_guard lock(EngineLock);
+    test::StartSeq(0);
+  }
+  ASSERT_TRUE(peer_->WaitCount(2));
+  ASSERT_EQ(peer_->At(0).Bytes(), (std::vector<uint8_t>{0x90, 0x3C, 0x64}));
+  ASSERT_EQ(peer_->At(1).Bytes(), (std::vector<uint8_t>{0x90, 0x3E, 0x64}));
+  // 0.3 ms is 14.4 frames at 48 kHz.
+  const int64_t apart = static_cast<int64_t>(peer_->At(1).frame) - peer_->At(0).frame;
+  EXPECT_GE(apart, 14);
+  EXPECT_LE(apart, 15);
+}
+
 TEST_F(RunControlE2E, StopWhileTheKeyboardFloodsTheInputLeavesNothingSounding) {
   AllocatePeer();
   Live.Chan[0] = 2;

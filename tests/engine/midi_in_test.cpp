@@ -101,11 +101,11 @@ class MidiInTest : public test::RunRig {
     midi::loopback::Drain();
   }
 
-  static std::vector<uint32_t> Drain(TMidiFifo<uint32_t, 1000>& fifo) {
+  static std::vector<uint32_t> Drain(TMidiFifo<TLiveMsg, 1000>& fifo) {
     std::vector<uint32_t> out;
     std::lock_guard lock(fifo.Mutex);
-    uint32_t m = 0;
-    while (fifo.Pop(m)) out.push_back(m);
+    TLiveMsg m;
+    while (fifo.Pop(m)) out.push_back(m.Msg);
     return out;
   }
 
@@ -261,6 +261,24 @@ TEST_F(MidiInTest, PortsOutsideTheTablesAreDropped) {
   In(9, 0x6407B0);
   EXPECT_EQ(Count(LiveFifo), 0);
   EXPECT_EQ(Count(RawFifo), 0);
+}
+
+// ---- Input time ----
+
+TEST_F(MidiInTest, ALiveControllerLeavesAtItsInputTimeUnlessDriverStampsAreIgnored) {
+  Run(1);
+  Live.Chan[0] = 1;
+  Inject(0, 0x6407B0, 5);
+  test::gRigClockMs = 6;
+  TimerProc(7, 0);
+  Cfg.IgnoreDriverTStamps = 1;
+  Inject(0, 0x6507B0, 6);
+  test::gRigClockMs = 7;
+  TimerProc(7, 0);
+  ASSERT_EQ(SentHex(), (Lines{"B1 07 64", "B1 07 65"}));
+  EXPECT_EQ(midi::loopback::SentAt(0, 0).dueNs, 5000000);
+  // Stamped when it was queued, on the MIDI-in thread.
+  EXPECT_EQ(midi::loopback::SentAt(0, 1).dueNs, 6000000);
 }
 
 // ---- Local Control ----

@@ -2,6 +2,7 @@
 // device tables with their open, start and close, the close of all ports and the critical close.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -10,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/EngineLock.h"
+#include "engine/LivePath.h"
 #include "engine/RunTestState.h"
 #include "keymaps/KeyModes.h"
 
@@ -192,6 +195,27 @@ TEST_F(RunControlTest, ExceptionDuringTheStartEndsInTheCriticalClose) {
 }
 
 // ---- stop ----
+
+TEST_F(RunControlTest, StopLogsTheTimeStampsThisRunClampedToTheOutputWindow) {
+  Allocate(1, 1);
+  Trace.DiagFlags = 1;
+  StartRunning();
+  ASSERT_EQ(RunCtl.ProgState, TProgState::Running);
+  test::gRigClockMs = 500;
+  {
+    std::lock_guard lock(EngineLock);
+    // An input stamp from before a restart, and one from a clock that jumped ahead.
+    ProcessLiveEvent(0x6407B0, 1000000);
+    ProcessLiveEvent(0x6507B0, 900000000);
+  }
+  EXPECT_EQ(midi::loopback::SentAt(0, midi::loopback::SentCount(0) - 2).dueNs, 498750000);
+  EXPECT_EQ(midi::loopback::SentAt(0, midi::loopback::SentCount(0) - 1).dueNs, 500000000);
+  journal.clear();
+  onPump = [] { TimerProc(7, 0); };
+  StopRunning();
+  const Lines j = Journal();
+  EXPECT_NE(std::find(j.begin(), j.end(), "log: Time stamps clamped to the output window: 2"), j.end());
+}
 
 TEST_F(RunControlTest, StopResetsTheOutputsKillsTheTimerAndKeepsTheInputsOpen) {
   Allocate(1, 1);

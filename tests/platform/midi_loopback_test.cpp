@@ -38,6 +38,7 @@ struct Rec {
   bool hasData;
   std::size_t length;
   std::thread::id tid;
+  int64_t timeNs = 0;
 };
 
 // Collects what an input callback is told. The instance value is the recorder's address.
@@ -63,6 +64,7 @@ class Recorder {
   void Add(Handle h, const InMessage& m) {
     Rec r{h, m.type, m.msg, m.timeMs, {}, m.data != nullptr, m.length, std::this_thread::get_id()};
     if (m.data) r.data.assign(reinterpret_cast<const char*>(m.data), m.length);
+    r.timeNs = m.timeNs;
     {
       std::lock_guard lk(mu_);
       recs_.push_back(r);
@@ -248,6 +250,37 @@ TEST_F(MidiLoopback, TimeStampsCountFromStartOnTheInjectedClock) {
   EXPECT_EQ(d[2].timeMs, 301u);
   EXPECT_EQ(d[3].timeMs, 3u);
   EXPECT_EQ(d[3].msg, 0xFAu);
+  // The same times on the clock itself, which the output's due times use.
+  EXPECT_EQ(d[0].timeNs, 1507000000);
+  EXPECT_EQ(d[1].timeNs, 1750000000);
+  EXPECT_EQ(d[2].timeNs, 1801000000);
+  EXPECT_EQ(d[3].timeNs, 3003000000);
+  EXPECT_EQ(NowNs(), 3003000000);
+}
+
+TEST_F(MidiLoopback, ADueTimeIsRecordedWithinTheLateWindowAndClampedOutsideIt) {
+  const Handle h = OpenOut(0);
+  SetLateWindowNs(2000000);
+  gClockMs = 100;
+  const uint64_t clamps = ClampedStamps();
+  struct Case {
+    int64_t due;
+    int64_t recorded;
+  };
+  const Case cases[] = {
+      {kNow, kNow},           {99500000, 99500000},   {98000000, 98000000},     {97999999, 98000000},
+      {100000000, 100000000}, {100000001, 100000000}, {INT64_MIN + 1, 98000000}};
+  for (const Case& c : cases) ASSERT_EQ(OutShortMsgAt(h, 0x643C90, c.due), kOk);
+  ASSERT_EQ(loopback::SentCount(0), std::size(cases));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(loopback::SentAt(0, i).dueNs, cases[i].recorded) << i;
+    EXPECT_EQ(loopback::SentAt(0, i).timeMs, 100u);
+  }
+  EXPECT_EQ(ClampedStamps() - clamps, 3u);
+  // A malformed message is refused before its time is looked at.
+  EXPECT_EQ(OutShortMsgAt(h, 0x3C, 1), kErrInvalParam);
+  EXPECT_EQ(ClampedStamps() - clamps, 3u);
+  SetLateWindowNs(1250000);
 }
 
 TEST_F(MidiLoopback, InputIsDroppedWhileNotStarted) {

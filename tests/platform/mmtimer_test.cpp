@@ -128,6 +128,28 @@ TEST(MmTimerEvent, OneMsCountKeepsWallTime) {
   EXPECT_LE(std::fabs(calls - elapsedMs), 0.02 * elapsedMs) << calls << " calls in " << elapsedMs << " ms";
 }
 
+TEST(MmTimerEvent, ACallbackKnowsHowLateItRunsAndNoOtherThreadDoes) {
+  static std::atomic<int64_t> late{-1};
+  static std::atomic<int> calls{0};
+  late = -1;
+  calls = 0;
+  EXPECT_EQ(CallbackLatenessNs(), 0);
+  const uint32_t id = SetEvent(
+      1, 1,
+      [](uint32_t, uintptr_t) {
+        late = CallbackLatenessNs();
+        ++calls;
+      },
+      0);
+  ASSERT_NE(id, 0u);
+  while (calls.load() < 20) std::this_thread::sleep_for(1ms);
+  EXPECT_EQ(KillEvent(id), kOk);
+  // Never before its deadline, and a wake-up is not a second late.
+  EXPECT_GE(late.load(), 0);
+  EXPECT_LT(late.load(), 1000000000);
+  EXPECT_EQ(CallbackLatenessNs(), 0);
+}
+
 TEST(MmTimerKill, FromAnotherThreadStopsCallbacksAtOnce) {
   Counter c;
   const uint32_t id = SetEvent(1, 1, Count, reinterpret_cast<uintptr_t>(&c));

@@ -134,7 +134,8 @@ class AlsaOutput final : public BackendOutput {
     }
   }
 
-  Result Send(const uint8_t* data, std::size_t length) override {
+  // RtMidi writes straight to the sequencer, without a scheduled queue: sent now.
+  Result Send(const uint8_t* data, std::size_t length, int64_t) override {
     const int before = trap_->Total();
     try {
       out_->sendMessage(data, length);
@@ -195,6 +196,7 @@ class AlsaBackend final : public BackendImpl {
   }
 
   int64_t NowNs() override { return MonoNs(); }
+  int64_t (*Clock() const)() override { return MonoNs; }
 
  private:
   template <typename Rt>

@@ -1,7 +1,8 @@
 // The JACK backend, written on libjack so that each output message lands at the frame that keeps
-// its spacing: Send() stamps it with the current frame time and the process callback writes it one
-// period later at exactly that offset. Latency is one constant period instead of up to a period of
-// jitter. Input messages take their time from their frame the same way.
+// its spacing: Send() turns the time it fell due into a frame, adds one constant latency (the
+// JACK period and the late window) and the process callback writes it at exactly that frame.
+// Latency is constant instead of up to a period of jitter. Input messages take their time from
+// their frame the same way.
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
@@ -29,6 +30,8 @@ constexpr const char* kClientName = "Vellorine";
 constexpr std::size_t kMaxMsg = 65536;
 // Room for about 13000 short messages between two cycles per output.
 constexpr std::size_t kOutRing = 1u << 18;
+// Frames of late window the process callback expects at most (1 s at 192 kHz).
+constexpr int32_t kMaxLateFrames = 192000;
 // How long a close waits for a running process callback to let go of a port.
 constexpr auto kReaderWait = std::chrono::seconds(1);
 // How long an output's close waits for its queued messages to go out (a period is rarely above
@@ -131,6 +134,19 @@ class JackCore {
     return jack_port_unregister(client, p.port) != 0 ? kErrBackend : kOk;
   }
 
+  // The frame a message due at dueNs goes out at: due time plus the period and the late window.
+  // Under sendMu, with a live client.
+  uint32_t TargetFrame(int64_t dueNs) {
+    const jack_nframes_t period = jack_get_buffer_size(client);
+    const int64_t rate = std::max<int64_t>(jack_get_sample_rate(client), 1);
+    const int64_t nowNs = static_cast<int64_t>(jack_get_time()) * 1000;
+    // An input stamp is read up to a period before its frame comes round.
+    const int64_t due = ClampDue(dueNs, nowNs, period * 1000000000LL / rate);
+    const int64_t lateFrames = (LateWindowNs() * rate + 999999999) / 1000000000;
+    return static_cast<uint32_t>(jack_time_to_frames(client, static_cast<jack_time_t>(due / 1000)) + period +
+                                 static_cast<uint32_t>(lateFrames));
+  }
+
   static int Process(jack_nframes_t nframes, void* arg) {
     static_cast<JackCore*>(arg)->RunCycle(nframes);
     return 0;
@@ -197,11 +213,14 @@ class JackCore {
         p.carryFrame = static_cast<uint32_t>(h.timeNs);
         p.carryLen = h.length;
       }
-      // One period after the frame it was sent at; wrap-safe in 32-bit frame arithmetic.
-      int32_t off = static_cast<int32_t>(p.carryFrame + nframes - cycleStart);
-      // Due in a later cycle (this cycle ran early relative to the send). Offsets beyond a few
-      // periods can only come from a clock jump; those go out now rather than wait.
-      if (off >= n && off < 4 * n) break;
+      // Its frame, wrap-safe in 32-bit frame arithmetic.
+      int32_t off = static_cast<int32_t>(p.carryFrame - cycleStart);
+      // Due in a later cycle. Send keeps frames within a few periods and the late window; an
+      // offset beyond that can only come from a clock jump, and goes out now rather than wait.
+      if (off >= n && off < 4 * n + kMaxLateFrames) break;
+      // Too late for its frame (the send came after the latency it had): as early as possible,
+      // never before what went out before it.
+      if (off < 0) CountClamp();
       off = std::clamp(off, lastFrame, n - 1);
       if (jack_midi_event_write(buf, static_cast<jack_nframes_t>(off), p.carry.data(), p.carryLen) != 0) {
         // Port buffer full: the rest waits for the next cycle. A message that does not fit an
@@ -298,15 +317,15 @@ class JackOutput final : public BackendOutput {
 
   void Adopt(OutPort* p) { port_ = p; }
 
-  Result Send(const uint8_t* data, std::size_t length) override {
+  Result Send(const uint8_t* data, std::size_t length, int64_t dueNs) override {
     if (!port_) return kErrInvalidHandle;
     if (!data || length == 0 || length > core_->maxMsg) return kErrInvalParam;
     std::lock_guard lock(port_->sendMu);
     std::shared_lock clientLock(core_->sendMu);
     if (core_->gone.load()) return kErrServerGone;
-    // The frame it is sent at travels in the record's time field.
-    const jack_nframes_t now = jack_frame_time(core_->client);
-    if (!port_->ring.Push(data, static_cast<uint32_t>(length), static_cast<int64_t>(now)))
+    // The frame it is to go out at travels in the record's time field.
+    const uint32_t frame = core_->TargetFrame(dueNs);
+    if (!port_->ring.Push(data, static_cast<uint32_t>(length), static_cast<int64_t>(frame)))
       return kErrQueueFull;
     return kOk;
   }
@@ -403,7 +422,9 @@ class JackBackend final : public BackendImpl {
     });
   }
 
-  int64_t NowNs() override { return static_cast<int64_t>(jack_get_time()) * 1000; }
+  int64_t NowNs() override { return ClockNs(); }
+  int64_t (*Clock() const)() override { return ClockNs; }
+  static int64_t ClockNs() { return static_cast<int64_t>(jack_get_time()) * 1000; }
   bool Alive() override { return !core_->gone.load(); }
 
  private:

@@ -47,6 +47,10 @@ Loop& L() {
   return *loop;
 }
 
+int64_t ClockNs() {
+  return int64_t{L().NowMs()} * 1000000;
+}
+
 constexpr const char* kInPrefix = "Loopback In ";
 constexpr const char* kOutPrefix = "Loopback Out ";
 
@@ -91,11 +95,13 @@ class LoopOutput final : public BackendOutput {
     std::lock_guard lk(L().mu);
     L().outOpen[dev_] = false;
   }
-  Result Send(const uint8_t* data, std::size_t length) override {
+  Result Send(const uint8_t* data, std::size_t length, int64_t dueNs) override {
     const uint32_t now = L().NowMs();
+    // No latency here: a due time may lie up to the late window before now, never after it.
+    const int64_t due = dueNs == kNow ? kNow : detail::ClampDue(dueNs, int64_t{now} * 1000000, 0);
     std::lock_guard lk(L().mu);
     if (const Result r = L().TakeFail("send")) return r;
-    L().sent[dev_].push_back({now, std::string(reinterpret_cast<const char*>(data), length)});
+    L().sent[dev_].push_back({now, std::string(reinterpret_cast<const char*>(data), length), due});
     return kOk;
   }
   Result Reset() override { return Fail("reset"); }
@@ -138,7 +144,8 @@ class LoopBackend final : public BackendImpl {
     return kOk;
   }
 
-  int64_t NowNs() override { return int64_t{L().NowMs()} * 1000000; }
+  int64_t NowNs() override { return ClockNs(); }
+  int64_t (*Clock() const)() override { return ClockNs; }
 
  private:
   static Result List(const char* prefix, int count, std::vector<std::string>& names) {

@@ -5,6 +5,7 @@
 #include <pthread.h>
 #include <semaphore.h>
 #include <strings.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <array>
@@ -44,6 +45,18 @@ static_assert(kMaxDevs <= 0x40, "slot numbers must fit below the direction bit")
 
 thread_local bool tOnWorker = false;
 
+int64_t MonotonicNs() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return int64_t{ts.tv_sec} * 1000000000 + ts.tv_nsec;
+}
+
+// The active backend's clock, the late window and the clamp count: read on the timer thread and
+// JACK's, so never behind a lock.
+std::atomic<int64_t (*)()> gClock{MonotonicNs};
+std::atomic<int64_t> gLateWindowNs{1250000};
+std::atomic<uint64_t> gClamps{0};
+
 class State;
 State& St();
 void Wake(bool force);
@@ -59,9 +72,13 @@ class InSink final : public detail::InputSink {
  public:
   void Push(const uint8_t* data, std::size_t length, int64_t timeNs) override {
     if (!started.load(std::memory_order_acquire) || data == nullptr || length == 0) return;
-    int64_t rel = timeNs - startNs.load(std::memory_order_acquire);
-    if (rel < 0) rel = 0;
-    if (length > UINT32_MAX || !ring.Push(data, static_cast<uint32_t>(length), rel)) {
+    // The time on the backend's clock, and in ms since the start in force as it arrives (what a
+    // restart before it is delivered does not change).
+    const int64_t start = startNs.load(std::memory_order_acquire);
+    const int64_t at = timeNs < start ? start : timeNs;
+    const int64_t rel = at - start;
+    if (length > UINT32_MAX ||
+        !ring.Push(data, static_cast<uint32_t>(length), at, static_cast<uint32_t>(rel / 1000000))) {
       if (data[0] == 0xF0) {
         lastLostLength.store(static_cast<uint32_t>(length > UINT32_MAX ? UINT32_MAX : length),
                              std::memory_order_relaxed);
@@ -176,16 +193,20 @@ InMessage Msg(InMsg type, uint32_t msg = 0, uint32_t timeMs = 0, const uint8_t* 
   return InMessage{type, msg, timeMs, data, length};
 }
 
-InMessage Decode(const uint8_t* data, std::size_t length, uint32_t timeMs) {
+InMessage Decode(const uint8_t* data, std::size_t length, uint32_t timeMs, int64_t timeNs) {
   const uint8_t st = data[0];
+  InMessage m{};
   if (st == 0xF0) {
     const bool whole = length >= 2 && data[length - 1] == 0xF7;
-    return Msg(whole ? InMsg::LongData : InMsg::LongError, 0, timeMs, data, length);
+    m = Msg(whole ? InMsg::LongData : InMsg::LongError, 0, timeMs, data, length);
+  } else {
+    bool valid = static_cast<std::size_t>(detail::ShortMsgLength(st)) == length;
+    for (std::size_t i = 1; valid && i < length; ++i) valid = data[i] < 0x80;
+    m = valid ? Msg(InMsg::Data, Pack(data, length), timeMs)
+              : Msg(InMsg::Error, Pack(data, length), timeMs, data, length);
   }
-  bool valid = static_cast<std::size_t>(detail::ShortMsgLength(st)) == length;
-  for (std::size_t i = 1; valid && i < length; ++i) valid = data[i] < 0x80;
-  if (valid) return Msg(InMsg::Data, Pack(data, length), timeMs);
-  return Msg(InMsg::Error, Pack(data, length), timeMs, data, length);
+  m.timeNs = timeNs;
+  return m;
 }
 
 // Delivers what one input holds, up to kServeBatch messages; true when it holds more. The callback
@@ -220,11 +241,11 @@ bool Serve(State& s, InSlot& slot) {
     InRing::Header hd{};
     bool truncated = false;
     if (sink.ring.Pop(s.popBuf.data(), s.popBuf.size(), hd, truncated)) {
-      const auto timeMs = static_cast<uint32_t>(hd.timeNs / 1000000);
+      const uint32_t timeMs = hd.tag;
       if (truncated) {
         Call(cb, h, inst, Msg(InMsg::LongError, 0, timeMs, nullptr, hd.length));
       } else if (hd.length != 0) {
-        Call(cb, h, inst, Decode(s.popBuf.data(), hd.length, timeMs));
+        Call(cb, h, inst, Decode(s.popBuf.data(), hd.length, timeMs, hd.timeNs));
       }
     } else if (const uint32_t n = sink.lostShort.exchange(0, std::memory_order_acquire)) {
       // Losses are newer than everything the ring held, so they are told after it.
@@ -349,6 +370,7 @@ Result SelectLocked(State& s, Backend b) {
     }
     s.backend.reset();
     s.backend = std::move(impl);
+    gClock.store(s.backend->Clock(), std::memory_order_release);
   }
   RescanLocked(s);
   return kOk;
@@ -751,7 +773,7 @@ Result OutReset(Handle h) {
     for (int note = 0; note < 128; ++note) {
       if (slot->sounding[ch][note] == 0) continue;
       const std::array<uint8_t, 3> off = TShortMsg::Pack(0x80, note, 0).WithChannel(ch).Bytes();
-      const Result rs = Guard([&] { return slot->dev->Send(off.data(), off.size()); });
+      const Result rs = Guard([&] { return slot->dev->Send(off.data(), off.size(), kNow); });
       if (r == kOk) r = rs;
     }
     slot->sounding[ch].fill(0);
@@ -760,6 +782,26 @@ Result OutReset(Handle h) {
 }
 
 Result OutShortMsg(Handle h, uint32_t msg) {
+  return OutShortMsgAt(h, msg, kNow);
+}
+
+int64_t NowNs() {
+  return gClock.load(std::memory_order_acquire)();
+}
+
+void SetLateWindowNs(int64_t ns) {
+  gLateWindowNs.store(ns < 0 ? 0 : ns, std::memory_order_relaxed);
+}
+
+int64_t LateWindowNs() {
+  return gLateWindowNs.load(std::memory_order_relaxed);
+}
+
+uint64_t ClampedStamps() {
+  return gClamps.load(std::memory_order_relaxed);
+}
+
+Result OutShortMsgAt(Handle h, uint32_t msg, int64_t dueNs) {
   State& s = St();
   OutSlot* slot = OutSlotOf(s, h);
   if (!slot) return kErrInvalidHandle;
@@ -772,7 +814,7 @@ Result OutShortMsg(Handle h, uint32_t msg) {
   for (int i = 1; i < n; ++i) {
     if (b[i] >= 0x80) return kErrInvalParam;
   }
-  const Result r = Guard([&] { return slot->dev->Send(b.data(), static_cast<std::size_t>(n)); });
+  const Result r = Guard([&] { return slot->dev->Send(b.data(), static_cast<std::size_t>(n), dueNs); });
   if (r != kOk) return r;
   // Only notes are counted; a shorter message's upper bytes are no note number.
   if (!m.IsNote()) return kOk;
@@ -795,7 +837,7 @@ Result OutLongMsg(Handle h, const uint8_t* data, std::size_t length) {
   for (std::size_t i = 1; i + 1 < length; ++i) {
     if (data[i] >= 0x80) return kErrInvalParam;
   }
-  return Guard([&] { return slot->dev->Send(data, length); });
+  return Guard([&] { return slot->dev->Send(data, length, kNow); });
 }
 
 namespace detail {
@@ -815,6 +857,18 @@ std::vector<std::string> TableNames(const std::vector<std::string>& full) {
     names.push_back(std::move(name));
   }
   return names;
+}
+
+int64_t ClampDue(int64_t dueNs, int64_t nowNs, int64_t aheadNs) {
+  if (dueNs == kNow) return nowNs;
+  const int64_t earliest = nowNs - gLateWindowNs.load(std::memory_order_relaxed);
+  if (dueNs >= earliest && dueNs - nowNs <= aheadNs) return dueNs;
+  CountClamp();
+  return dueNs < earliest ? earliest : nowNs + aheadNs;
+}
+
+void CountClamp() {
+  gClamps.fetch_add(1, std::memory_order_relaxed);
 }
 
 void DrainInput() {

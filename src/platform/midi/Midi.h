@@ -75,6 +75,7 @@ struct InMessage {
   uint32_t timeMs;      // milliseconds since the device was started
   const uint8_t* data;  // LongData: the whole SysEx block, F0 .. F7
   std::size_t length;
+  int64_t timeNs = 0;  // when it arrived, on NowNs()'s clock
 };
 // Runs on the one MIDI-in worker thread, for every open input device, one message at a time.
 using InCallback = void (*)(Handle h, uintptr_t instance, const InMessage& m);
@@ -97,6 +98,27 @@ Result OutReset(Handle h);
 // msg: status in the low byte, then the data bytes the status calls for; the top byte is ignored.
 // A data byte as status, F0, F7 or a data byte above 7F is kErrInvalParam.
 Result OutShortMsg(Handle h, uint32_t msg);
+
+// Time stamps. A message may carry the time it fell due (a seq event due inside the last timer
+// period, a live message's input time) on NowNs()'s clock; the backend then places it at that
+// time plus one constant latency, so the spacing of messages is kept exactly:
+//   JACK      at its frame: the JACK period plus the late window after its due time;
+//   loopback  records the due time beside the send time;
+//   ALSA      sent at once: RtMidi writes directly to the sequencer and has no scheduled queue.
+// A due time earlier than the late window before now, or later than the backend can hold (a
+// clock jump, an input stamp from before a restart) is moved to the window's edge and counted.
+constexpr int64_t kNow = INT64_MIN;
+// The active backend's clock in ns; never blocks.
+int64_t NowNs();
+// How far in the past a due time may lie and still be placed at its time: the longest a message
+// can take from falling due to being sent (one timer period and a little). Default 1.25 ms.
+void SetLateWindowNs(int64_t ns);
+int64_t LateWindowNs();
+// Due times moved to the window's edge since the program started; JACK also counts messages it
+// could not place by their frame.
+uint64_t ClampedStamps();
+// OutShortMsg for a message that fell due at dueNs (kNow: now).
+Result OutShortMsgAt(Handle h, uint32_t msg, int64_t dueNs);
 // One whole SysEx block F0 .. F7 with only data bytes between; anything else is kErrInvalParam.
 Result OutLongMsg(Handle h, const uint8_t* data, std::size_t length);
 
@@ -112,6 +134,7 @@ Result InjectShort(int devId, uint32_t msg);
 struct Sent {
   uint32_t timeMs;  // engine clock when it was sent
   std::string bytes;
+  int64_t dueNs = kNow;  // the time it was to be placed at, after the window; kNow: none given
 };
 // Every message sent on output device devId since the last Clear, oldest first.
 std::size_t SentCount(int devId);

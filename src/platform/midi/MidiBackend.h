@@ -37,8 +37,10 @@ class BackendInput {
 class BackendOutput {
  public:
   virtual ~BackendOutput() = default;
-  // One complete message; the facade serialises calls per device.
-  virtual Result Send(const uint8_t* data, std::size_t length) = 0;
+  // One complete message; the facade serialises calls per device. dueNs is the time it fell due
+  // on the backend's clock (kNow: now); a backend that places by time keeps it within the window
+  // with ClampDue.
+  virtual Result Send(const uint8_t* data, std::size_t length, int64_t dueNs) = 0;
   // Called by the facade's OutReset (before its note-offs) and OutClose (before destruction).
   virtual Result Reset() { return kOk; }
   virtual Result Close() { return kOk; }
@@ -56,6 +58,8 @@ class BackendImpl {
   virtual Result OpenOutput(const std::string& name, std::unique_ptr<BackendOutput>& out) = 0;
   // The clock input times are given on.
   virtual int64_t NowNs() = 0;
+  // NowNs as a plain function, for reading the clock without a lock.
+  virtual int64_t (*Clock() const)() = 0;
   // False once the backend can no longer work (its server went away); the facade then makes a new
   // one when asked to choose or rescan with nothing open.
   virtual bool Alive() { return true; }
@@ -99,6 +103,11 @@ Result Guard(F&& fn) {
   }
 }
 
+// A due time (kNow: now) within now - the late window .. now + ahead; a due time moved to the
+// edge is counted.
+int64_t ClampDue(int64_t dueNs, int64_t nowNs, int64_t aheadNs);
+// Counts one message a backend could not place at its time.
+void CountClamp();
 // Blocks until the MIDI-in worker has delivered everything its inputs hold (returns at once on
 // the worker itself or when no input was ever opened).
 void DrainInput();

@@ -17,15 +17,16 @@ class SpscRing {
   struct Header {
     int64_t timeNs;
     uint32_t length;
+    uint32_t tag;  // a second value of the producer's (in what would be padding)
   };
 
   // False when the record does not fit; the ring is then unchanged.
-  bool Push(const uint8_t* data, uint32_t length, int64_t timeNs) {
+  bool Push(const uint8_t* data, uint32_t length, int64_t timeNs, uint32_t tag = 0) {
     const std::size_t need = sizeof(Header) + length;
     const std::size_t w = write_.load(std::memory_order_relaxed);
     const std::size_t r = read_.load(std::memory_order_acquire);
     if (need > Capacity - (w - r)) return false;
-    Header h{timeNs, length};
+    Header h{timeNs, length, tag};
     CopyIn(w, reinterpret_cast<const uint8_t*>(&h), sizeof h);
     CopyIn(w + sizeof h, data, length);
     write_.store(w + need, std::memory_order_release);
