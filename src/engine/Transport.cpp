@@ -131,6 +131,9 @@ void TimerTicks(int32_t n) {
     Transport.ClockCentsAcc = static_cast<int32_t>(Transport.ClockFracAcc / (kTickUnits / 100));
   }
 
+  // A force-to-notes entry left by any other way than its own keys (a recalibration, a stop) has
+  // nothing to complete: its timer must not take over whatever mode came next.
+  if (Transport.FtnTimer > 0 && Keys.KeyMode != TKeyMode::Ftn) Transport.FtnTimer = 0;
   if (Transport.FtnTimer > 0) {
     Transport.FtnTimer -= ms;
     if (Transport.FtnTimer <= 0) {

@@ -226,5 +226,17 @@ TEST_F(FtnTest, EscRootOffAndHoldCodesEndOrKeepTheEntry) {
   }
 }
 
+TEST_F(FtnTest, AnEntryLeftAnotherWayCompletesNothing) {
+  PressClasses({0, 4, 7});
+  // A recalibration returns to Live mode while the entry's time runs.
+  ReturnToLiveMode();
+  Keys.KeyMode = TKeyMode::Command;
+  Ticks(60);
+  EXPECT_EQ(Transport.FtnTimer, 0);
+  EXPECT_EQ(Mode(), TKeyMode::Command);
+  EXPECT_EQ(Msgs.StatusMsg.Peek(), "");
+  EXPECT_EQ(Live.FtsType, kFtsTypeOff);
+}
+
 }  // namespace
 }  // namespace vel
