@@ -11,6 +11,7 @@
 #include "engine/PartBufs.h"
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
+#include "keys/ArgKeys.h"
 #include "keys/CommandModes.h"
 #include "keys/Commands.h"
 #include "keys/ValueSetters.h"
@@ -74,14 +75,6 @@ constexpr int32_t kFirstChan = 1;
 constexpr int32_t kLastChan = 16;
 constexpr int32_t kLowBpm = kMinTempo / 100;
 constexpr int32_t kHighBpm = kMaxTempo / 100;
-
-int32_t ModeNow() {
-  return ModeNo(Keys.KeyMode.load());
-}
-
-void EnterMode(int32_t mode) {
-  SetKeyMode(KeyModeFromNo(mode));
-}
 
 bool InModes(int32_t mode, int32_t first, int32_t last) {
   return mode >= first && mode <= last;

@@ -12,6 +12,7 @@
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
 #include "keymaps/KeyTokens.h"
+#include "keys/ArgKeys.h"
 #include "keys/CommandModes.h"
 #include "keys/Commands.h"
 #include "keys/KeyDecoders.h"
@@ -23,31 +24,6 @@
 namespace vel {
 
 namespace {
-
-void HoldOrReturn(TKeyMode first) {
-  if (Keys.KeyHold) {
-    SetKeyMode(first);
-  } else {
-    ReturnToLiveMode();
-  }
-}
-
-// The hold keys every argument map has at codes 2, 3 and 4; true when the code was one.
-bool HoldKey(uint8_t code) {
-  switch (code) {
-    case 2:
-      Keys.KeyHold = 1;
-      return true;
-    case 3:
-      Keys.KeyHold = 0;
-      return true;
-    case 4:
-      Keys.KeyHold = !Keys.KeyHold;
-      return true;
-    default:
-      return false;
-  }
-}
 
 void FtsOff() {
   SetScaleValue(0, kFtsTypeOff);

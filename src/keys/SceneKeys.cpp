@@ -7,6 +7,7 @@
 #include "engine/RunControl.h"
 #include "files/Scenes.h"
 #include "keymaps/KeyCodes.h"
+#include "keys/ArgKeys.h"
 #include "keys/KeyArgs.h"
 #include "keys/NumericEntry.h"
 #include "keys/ValueSetters.h"
@@ -28,22 +29,6 @@ constexpr int32_t kPartFrom = 89;
 constexpr int32_t kPartTo = 90;
 constexpr int32_t kPortFrom = 91;
 constexpr int32_t kPortTo = 92;
-
-int32_t ModeNow() {
-  return ModeNo(Keys.KeyMode.load());
-}
-
-void EnterMode(int32_t mode) {
-  SetKeyMode(KeyModeFromNo(mode));
-}
-
-// With KeyHold back to the entry's first mode, else Live mode.
-void HoldOrReturn(int32_t firstMode) {
-  if (Keys.KeyHold)
-    EnterMode(firstMode);
-  else
-    ReturnToLiveMode();
-}
 
 void LoadDone(bool all) {
   Args.LoadSceneEntry = 0;

@@ -14,6 +14,7 @@
 #include "engine/PartBufs.h"
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
+#include "keys/ArgKeys.h"
 #include "keys/Commands.h"
 #include "keys/KeyArgs.h"
 #include "keys/NumericEntry.h"
@@ -37,43 +38,6 @@ constexpr int32_t kQuantNotes = 113;
 constexpr int32_t kQuantSeqs = 114;
 constexpr int32_t kMaxSlewSeconds = 99;
 constexpr uint32_t kEndMarker = 0xFF;
-
-int32_t ModeNow() {
-  return ModeNo(Keys.KeyMode.load());
-}
-
-void EnterMode(int32_t mode) {
-  SetKeyMode(KeyModeFromNo(mode));
-}
-
-void HoldOrReturn(int32_t firstMode) {
-  if (Keys.KeyHold)
-    EnterMode(firstMode);
-  else
-    ReturnToLiveMode();
-}
-
-// Escape and the hold keys, the same codes in every map; true when the code was one of them.
-bool CommonKey(uint8_t code) {
-  switch (code) {
-    case 0:
-      ReturnToLiveMode();
-      return true;
-    case 1:
-      return true;
-    case 2:
-      Keys.KeyHold = 1;
-      return true;
-    case 3:
-      Keys.KeyHold = 0;
-      return true;
-    case 4:
-      Keys.KeyHold = Keys.KeyHold ? 0 : 1;
-      return true;
-    default:
-      return false;
-  }
-}
 
 bool IsMetrSeq(int32_t seq) {
   return seq == Cfg.MetrSeqNo;
@@ -180,7 +144,7 @@ void HandleTempoSlewModeKey(uint8_t input, uint8_t code) {
 }
 
 void HandleTempoDivModeKey(uint8_t, uint8_t code) {
-  if (CommonKey(code)) return;
+  if (CommonArgKey(code)) return;
   int32_t n = DecodeQntKey(code);
   if (n < 0) return;
   if (n == 0) n = 1;
@@ -204,7 +168,7 @@ void HandleTempoDivModeKey(uint8_t, uint8_t code) {
 }
 
 void HandleQuantModeKey(uint8_t, uint8_t code) {
-  if (CommonKey(code)) return;
+  if (CommonArgKey(code)) return;
   const int32_t n = DecodeQntKey(code);
   if (n < 0) return;
   if (ModeNow() == kQuantNotes) {
@@ -227,7 +191,7 @@ bool TSigUnderStyleControl() {
 }
 
 void HandleTimeSigModeKey(uint8_t, uint8_t code) {
-  if (CommonKey(code)) return;
+  if (CommonArgKey(code)) return;
   const int32_t n = DecodeTSigKey(code);
   if (n <= 0) return;
   if (ModeNow() == kTSigBeats) {
@@ -247,7 +211,7 @@ void HandleTimeSigModeKey(uint8_t, uint8_t code) {
 }
 
 void HandleTimeShiftModeKey(uint8_t, uint8_t code) {
-  if (CommonKey(code)) return;
+  if (CommonArgKey(code)) return;
   const int32_t mode = ModeNow();
   const bool forward = mode == kShiftFwd || mode == kShiftFwdN;
   switch (code) {
