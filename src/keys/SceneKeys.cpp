@@ -8,6 +8,7 @@
 #include "files/Scenes.h"
 #include "keymaps/KeyCodes.h"
 #include "keys/ArgKeys.h"
+#include "keys/CommandModes.h"
 #include "keys/KeyArgs.h"
 #include "keys/NumericEntry.h"
 #include "keys/ValueSetters.h"
@@ -17,14 +18,14 @@ namespace vel {
 
 namespace {
 
-constexpr int32_t kLoadAll = 48;
-constexpr int32_t kLoadAllExt = 50;
-constexpr int32_t kLoadSel = 52;
-constexpr int32_t kLoadSelExt = 54;
-constexpr int32_t kSaveAll = 56;
-constexpr int32_t kSaveSel = 58;
-constexpr int32_t kPart = 81;
-constexpr int32_t kPort = 82;
+constexpr int32_t kLoadAll = ModeNo(cmdmode::LoadAll);
+constexpr int32_t kLoadAllExt = ModeNo(cmdmode::LoadAllExt);
+constexpr int32_t kLoadSel = ModeNo(cmdmode::LoadSel);
+constexpr int32_t kLoadSelExt = ModeNo(cmdmode::LoadSelExt);
+constexpr int32_t kSaveAll = ModeNo(cmdmode::SaveAll);
+constexpr int32_t kSaveSel = ModeNo(cmdmode::SaveSel);
+constexpr int32_t kPart = ModeNo(cmdmode::Part);
+constexpr int32_t kPort = ModeNo(cmdmode::Port);
 constexpr int32_t kPartFrom = 89;
 constexpr int32_t kPartTo = 90;
 constexpr int32_t kPortFrom = 91;

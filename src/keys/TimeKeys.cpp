@@ -15,6 +15,7 @@
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
 #include "keys/ArgKeys.h"
+#include "keys/CommandModes.h"
 #include "keys/Commands.h"
 #include "keys/KeyArgs.h"
 #include "keys/NumericEntry.h"
@@ -26,16 +27,16 @@ namespace vel {
 
 namespace {
 
-constexpr int32_t kTempoSlew = 60;
+constexpr int32_t kTempoSlew = ModeNo(cmdmode::TempoSlew);
 constexpr int32_t kTempoSlewUnits = 61;
-constexpr int32_t kTempoDiv = 62;
-constexpr int32_t kTSigBeats = 104;
-constexpr int32_t kTSigBeatLen = 105;
-constexpr int32_t kShiftFwd = 106;
+constexpr int32_t kTempoDiv = ModeNo(TKeyMode::TempoDiv);
+constexpr int32_t kTSigBeats = ModeNo(TKeyMode::TimeSigBeats);
+constexpr int32_t kTSigBeatLen = ModeNo(TKeyMode::TimeSigBeatLen);
+constexpr int32_t kShiftFwd = ModeNo(TKeyMode::TimeShiftFwd);
 constexpr int32_t kShiftFwdN = 107;
-constexpr int32_t kShiftBack = 108;
-constexpr int32_t kQuantNotes = 113;
-constexpr int32_t kQuantSeqs = 114;
+constexpr int32_t kShiftBack = ModeNo(cmdmode::TimeShiftBack);
+constexpr int32_t kQuantNotes = ModeNo(TKeyMode::QuantNotes);
+constexpr int32_t kQuantSeqs = ModeNo(TKeyMode::QuantSeq);
 constexpr int32_t kMaxSlewSeconds = 99;
 constexpr uint32_t kEndMarker = 0xFF;
 
