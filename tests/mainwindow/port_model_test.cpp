@@ -36,6 +36,34 @@ TEST_F(PortModelTest, DeviceListsKeepAllocatedDevicesAboveTheSeparator) {
   EXPECT_EQ(DevIdxs(kOut), (Ints{2, 0, 1, -1, -1, -1, -1, -1, -1}));
 }
 
+TEST_F(PortModelTest, AnInputIsOpenedStartedAndGivesTheClockAPort) {
+  struct Case {
+    int clockBefore;
+    int clockAfter;
+  };
+  const Case cases[] = {{-1, 0}, {0, 0}, {3, 3}};
+  for (const Case& c : cases) {
+    RescanDevices(false);
+    journal.clear();
+    Cfg.ClocksExtPNo = c.clockBefore;
+    AllocateByName(kIn, "Loopback In 2");
+    EXPECT_EQ(Cfg.ClocksExtPNo, c.clockAfter) << c.clockBefore;
+    const TMidiDevRec& d = RunCtl.MidiInDevs[1];
+    EXPECT_EQ((Ints{d.Opened, d.Started, d.PortNo, RunCtl.InPortDevIdx[0], RunCtl.InPortsAllocated}),
+              (Ints{1, 1, 0, 1, 0}));
+    EXPECT_EQ(d.PortName, "P1- Loopback In 2");
+    Strs calls;
+    for (const std::string& e : Journal())
+      if (e.rfind("log: ", 0) != 0 && e.rfind("post: ", 0) != 0) calls.push_back(e);
+    EXPECT_EQ(calls, (Strs{"pump", "cursor on", "users: in", "cursor off"}));
+  }
+  // A second input leaves the clock where it is.
+  Cfg.ClocksExtPNo = -1;
+  AllocateByName(kIn, "Loopback In 1");
+  EXPECT_EQ(Cfg.ClocksExtPNo, -1);
+  EXPECT_EQ(PortLists.In.PortItems, (Strs{"P1- Loopback In 2", "P2- Loopback In 1"}));
+}
+
 TEST_F(PortModelTest, AllocateButtonEnabling) {
   AllocateByName(kIn, "Loopback In 2");
   struct Case {
