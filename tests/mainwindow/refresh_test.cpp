@@ -60,6 +60,30 @@ TEST_F(RefreshTest, ReallocatesPortsByNameUntilOneIsMissing) {
   EXPECT_EQ(States(), (Strs{"state 0", "rows: in", "rows: out", "main controls", "state 4"}));
 }
 
+TEST_F(RefreshTest, AReinitStartsFromCleanMessagesAndReloadsTheWindowsFirst) {
+  RefreshHooks.ClearWindowMessages = [this] { Note("clear window messages"); };
+  RefreshHooks.CloseKeyMapWindows = [this] { Note("close key maps"); };
+  RefreshHooks.ReloadMainWindow = [this] { Note("reload main"); };
+  RefreshHooks.ReloadSettingsWindows = [this] { Note("reload settings"); };
+  Msgs.ErrMsg.Set("X error: Unexpected Y");
+  Msgs.WarnMsg.Set("Z");
+  Msgs.StatusAlertText.Set("Warning: Z");
+  Msgs.StatusAlertPending = 1;
+  // No output port: the live port rests on port 1 whatever was loaded.
+  Cfg.LivePortNoLoaded = 4;
+  RunCtl.LivePort = 3;
+  ASSERT_TRUE(RefreshAll(true));
+  Strs calls;
+  for (const std::string& e : Journal())
+    if (e.rfind("log: ", 0) != 0 && e.rfind("post: ", 0) != 0 && e.rfind("timer: ", 0) != 0)
+      calls.push_back(e);
+  EXPECT_EQ(calls, (Strs{"state 0", "clear window messages", "close key maps", "reload main",
+                         "reload settings", "rows: in", "rows: out", "main controls", "state 4"}));
+  EXPECT_EQ((Strs{Msgs.ErrMsg.Peek(), Msgs.WarnMsg.Peek(), Msgs.StatusAlertText.Peek()}), (Strs{"", "", ""}));
+  EXPECT_EQ(Msgs.StatusAlertPending, 0);
+  EXPECT_EQ(RunCtl.LivePort, 0);
+}
+
 TEST_F(RefreshTest, TwoDevicesOfOneNameBothComeBack) {
   for (TMidiDevRec& d : RunCtl.MidiOutDevs) d.DevName = "Synth";
   ListOutDevices();
