@@ -1,0 +1,68 @@
+#pragma once
+// The refresh of the whole program after its settings changed: the ports re-found by their saved
+// device names, the seqs' ports by their saved port names, the engine reset and the main window's
+// controls reloaded. Also the tidying before a settings load and the metronome and display-link
+// controls' visibility. GUI thread only, outside Running.
+#include <cstdint>
+#include <functional>
+
+#include "mainwindow/MainCombos.h"
+#include "mainwindow/PortModel.h"
+
+namespace vel {
+
+// What the refresh asks of the windows; an empty one is skipped.
+struct TRefreshHooks {
+  // The window-side texts and flags that a reload starts without (pending diagnostics note, the
+  // virtual keyboard's hotkey advice, the pending critical-error text).
+  std::function<void()> ClearWindowMessages;
+  // The key mapper and key maps table windows close when showing.
+  std::function<void()> CloseKeyMapWindows;
+  // Hints, hint mode, seq status columns and the fixed lists of the main window.
+  std::function<void()> ReloadMainWindow;
+  // Each settings window that is showing loads its controls again.
+  std::function<void()> ReloadSettingsWindows;
+  // The port rows and labels of one side, after its ports were re-found.
+  std::function<void(TPortSide side)> PortRowsChanged;
+  // The main window's combos, check boxes, radio buttons and menu marks from the values.
+  std::function<void(const TMainComboIndices& combos)> LoadMainControls;
+};
+inline TRefreshHooks RefreshHooks;
+
+// Brings every control and the engine into line with the settings; with reinit, first the ports by
+// their saved names, the settings windows and the key labels. Ends in Config. Refused while
+// Running ("RefreshAll error: Unexpected ProgState"): it resets the engine. False when refused.
+bool RefreshAll(bool reinit);
+
+// Every part of every seq empty, its attributes reset in full and its tempo divider 1.
+void ClearAllPartBufs();
+// The live channels, every port's programs (wanted 0, none sent) and every part's channels 0.
+void ResetPortChanTables();
+// Every part's events peak -1 and each queue's count and peak 0, under the queue's own mutex (MIDI
+// input still writes the live queues in Config).
+void ResetUsagePeaks();
+
+// The display link's controls show in standard mode when an output port exists.
+bool TarloControlsVisible();
+
+struct TShowEnable {
+  bool Visible = false;
+  bool Enabled = true;
+  bool operator==(const TShowEnable&) const = default;
+};
+// The metronome group's controls while running or not.
+struct TMetrControls {
+  TShowEnable StyleLabels;    // lblvMetrStyleName, lblvMetrStylePatNo
+  TShowEnable NoteCombos;     // cboMetrBarNote, cboMetrBeatNote, cboMetrBarSVel, cboMetrBeatSVel
+  TShowEnable SVelLabel;      // lblMetrSVel
+  TShowEnable NoteLabels;     // lblvMetrBarNote, lblvMetrBeatNote, lblvMetrBarSVel, lblvMetrBeatSVel
+  TShowEnable Fill;           // chkMetrFill, lblMetrFill
+  TShowEnable BarBeatLabels;  // lblBar, lblBeat
+  TShowEnable ModeStyles;     // chkMetrModeStyles, lblMetrModeStyles
+  TShowEnable TypeButtons;    // sbtnMetrTypePitched, sbtnMetrTypePitchLocked
+  bool ModeStylesChecked = false;
+  bool operator==(const TMetrControls&) const = default;
+};
+TMetrControls UpdateMetrControls(bool running);
+
+}  // namespace vel
