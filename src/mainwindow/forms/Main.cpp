@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <mutex>
@@ -47,6 +48,8 @@ namespace {
 
 constexpr int32_t kRowHeight = 24;
 constexpr int32_t kRowFontSize = 10;
+// The pitch lock's box stands before the pitch value.
+constexpr int32_t kLockBoxWidth = 20;
 
 QString Q(const std::string& s) {
   return QString::fromStdString(s);
@@ -511,9 +514,16 @@ void TfrmMain::LayoutSeqStatusColumns() {
   in.DspMidiActivity = Cfg.DspMidiActivity != 0;
   in.DspSeqLen = Cfg.DspSeqLen != 0;
   in.DspTempoDiv = Cfg.DspTempoDiv != 0;
-  in.PartNosW = w(ui->lblSeqPartNos), in.PortsW = w(ui->lblSeqPorts), in.ChansW = w(ui->lblSeqChans);
-  in.ProgsW = w(ui->lblSeqProgs), in.MutedW = w(ui->lblSeqMuted), in.SVelsW = w(ui->lblSeqSVels);
-  in.ScalesW = w(ui->lblSeqScales), in.TransW = w(ui->lblSeqTrans), in.PitchesW = w(ui->lblSeqPitches);
+  // A column is as wide as its heading or the widest control under it, whichever is wider.
+  const QWidget* ref = ui->cboLiveSVels;
+  in.PartNosW = std::max(w(ui->lblSeqPartNos), ComboWidth(ref, "9"));
+  in.PortsW = w(ui->lblSeqPorts);
+  in.ChansW = std::max(w(ui->lblSeqChans), ComboWidth(ref, "99"));
+  in.ProgsW = w(ui->lblSeqProgs), in.MutedW = std::max(w(ui->lblSeqMuted), 20);
+  in.SVelsW = std::max(w(ui->lblSeqSVels), ComboWidth(ref, "9"));
+  in.ScalesW = std::max(w(ui->lblSeqScales), TextWidth(ref, "C#13+11(9)"));
+  in.TransW = std::max(w(ui->lblSeqTrans), TextWidth(ref, "+999"));
+  in.PitchesW = std::max(w(ui->lblSeqPitches), TextWidth(ref, "+999:99") + kLockBoxWidth);
   in.MidiActivityW = w(ui->lblSeqMidiActivity), in.SeqNosW = w(ui->lblSeqNos);
   in.StatesW = w(ui->lblSeqStates), in.LenW = w(ui->lblSeqLen), in.TDivsW = w(ui->lblSeqTDivs);
   in.TracksW = w(ui->lblSeqTracks);
@@ -543,7 +553,6 @@ void TfrmMain::LayoutSeqStatusColumns() {
   place(ui->lblSeqTracks, c.Tracks);
 
   const int32_t headBottom = headTop + ui->lblSeqTracks->height();
-  const QWidget* ref = ui->cboLiveSVels;
   for (int32_t s = 0; s < kSeqs; ++s) {
     TSeqRow& r = SeqRows[s];
     if (!r.pnlSeq) continue;
@@ -566,9 +575,9 @@ void TfrmMain::LayoutSeqStatusColumns() {
     put(r.cboSeqSVel, c.SVels, ComboWidth(ref, "9"));
     put(r.lblSeqSVel, c.SVels, TextWidth(ref, "^9"));
     put(r.chkSeqMuted, c.Muted, 20);
-    put(r.chkSeqPitchLock, c.Pitches, 20, -22);
+    put(r.chkSeqPitchLock, c.Pitches, kLockBoxWidth);
     put(r.lblSeqTrans, c.Trans, TextWidth(ref, "+999"));
-    put(r.lblSeqPitch, c.Pitches, TextWidth(ref, "+999:99"));
+    put(r.lblSeqPitch, c.Pitches, TextWidth(ref, "+999:99"), kLockBoxWidth);
     put(r.lblSeqScale, c.Scales, TextWidth(ref, "C#13+11(9)"));
     put(r.cboSeqProg, c.Progs, c.ProgWidth);
     put(r.lblSeqProg, c.Progs, c.ProgWidth);
