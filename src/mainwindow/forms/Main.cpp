@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
@@ -86,6 +87,28 @@ W* MakeRowControl(QFrame* row, const char* family, int32_t s) {
   f.setPointSize(kRowFontSize);
   w->setFont(f);
   return w;
+}
+
+// A label's click: labels have no signal of their own for it.
+class TClickFilter : public QObject {
+ public:
+  TClickFilter(QObject* parent, std::function<void()> onClick)
+      : QObject(parent), onClick_(std::move(onClick)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+      onClick_();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> onClick_;
+};
+
+void OnClick(QWidget* w, std::function<void()> onClick) {
+  w->installEventFilter(new TClickFilter(w, std::move(onClick)));
 }
 
 }  // namespace
@@ -476,12 +499,12 @@ void TfrmMain::HandleDynamicControls(bool create) {
     connect(r.cboSeqChan, &QComboBox::activated, this, [s, call] { call(SeqHandlers.SeqChanChange, s); });
     connect(r.cboSeqSVel, &QComboBox::activated, this, [s, call] { call(SeqHandlers.SeqSVelChange, s); });
     connect(r.cboSeqPort, &QComboBox::activated, this, [s, call] { call(SeqHandlers.SeqOutPortChange, s); });
-    connect(r.lblSeqNo, &QLabel::linkActivated, this, [s, call] { call(SeqHandlers.SeqNoClick, s); });
+    OnClick(r.lblSeqNo, [s, call] { call(SeqHandlers.SeqNoClick, s); });
+    OnClick(r.lblSeqPartNo, [s, call] { call(SeqHandlers.SeqNoClick, s); });
   }
   for (int32_t p = 0; p < kPorts; ++p) {
     auto* clk = new QCheckBox(ui->pnlConfigOutPorts);
     clk->setObjectName(QString("chkMidiOutClocks%1").arg(p));
-    clk->setGeometry(710, 88 + p * 0, 20, 20);
     clk->hide();
     auto* syn = new QCheckBox(ui->pnlConfigOutPorts);
     syn->setObjectName(QString("chkMidiOutSync%1").arg(p));

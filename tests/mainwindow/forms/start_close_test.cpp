@@ -108,6 +108,20 @@ TEST_F(MainFormTest, NoSettingsFileEndsInConfigWithTheStatusAtTheConfigRate) {
   EXPECT_FALSE(form->ui->lblWaitMessage->isVisible());
 }
 
+TEST_F(MainFormTest, EachSeqRowCallsItsProcedureWithItsSeq) {
+  Start({});
+  std::vector<std::pair<std::string, int32_t>> calls;
+  SeqHandlers.SeqMutedClick = [&](int32_t s) { calls.push_back({"muted", s}); };
+  SeqHandlers.SeqChanChange = [&](int32_t s) { calls.push_back({"chan", s}); };
+  form->SeqRows[2].chkSeqMuted->click();
+  // A loader's selection runs no handler; only the user's choice does.
+  form->SeqRows[1].cboSeqChan->setCurrentIndex(3);
+  emit form->SeqRows[3].cboSeqChan->activated(3);
+  SeqHandlers = {};
+  const std::vector<std::pair<std::string, int32_t>> want = {{"muted", 2}, {"chan", 3}};
+  EXPECT_EQ(calls, want);
+}
+
 TEST_F(MainFormTest, SettingsFileNamesTheCaptionAndWithoutPortsNoAutoRun) {
   const std::string file = dir_ + "/My Song.txt";
   ASSERT_TRUE(SaveConfigFileAs(file, CfgFull, true));
@@ -168,8 +182,11 @@ TEST_F(MainFormTest, NoKeepsTheWindowYesClosesInConfig) {
   EXPECT_FALSE(form->ui->pnlConfigOutPorts->isVisible());
   EXPECT_EQ(rec.boxes.size(), 1u);
 
+  // A pending auto-run must not outlive the close: it would start the engine again.
+  form->tmAutoRun->start();
   rec.Answer(MsgAnswer::Yes);
   EXPECT_TRUE(form->close());
+  EXPECT_FALSE(form->tmAutoRun->isActive());
   EXPECT_EQ(rec.boxes.size(), 2u);
   EXPECT_TRUE(form->MainClosing);
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
