@@ -25,6 +25,7 @@
 #include "base/Messages.h"
 #include "base/Showing.h"
 #include "base/UiHooks.h"
+#include "engine/LivePath.h"
 #include "engine/PartBufs.h"
 #include "engine/ProgStateTable.h"
 #include "engine/RunControl.h"
@@ -215,6 +216,29 @@ void TfrmMain::StartUp() {
   Trace.TraceProgChanges = 1;
   Trace.TraceHotkey = 1;
   Trace.TraceSync = 0;
+
+  // Seq and port defaults: part 0 selected and playing, everything on port 0, channel 0.
+  {
+    std::lock_guard lock(EngineLock);
+    auto mchanApplies = [](int32_t port) {
+      return uint8_t(Cfg.MChanEnabled[port] != 0 && Cfg.MChanMin[port] <= 0 && 0 <= Cfg.MChanMax[port]);
+    };
+    for (TSeqRec& rec : Seqs.SeqRecs) {
+      rec.SelPart = 0;
+      rec.PlayPart = 0;
+    }
+    RunCtl.LivePort = 0;
+    Live.Chan.fill(0);
+    Live.MChanApplies = mchanApplies(0);
+    for (auto& part : Seqs.PartBufs)
+      for (TPartBuf& b : part) {
+        b.PortPend = 0;
+        b.Port = 0;
+        b.ChanPend = 0;
+        b.Chan.fill(0);
+        b.MChanApplies = mchanApplies(0);
+      }
+  }
 
   for (QSpinBox* ud : {ui->udInPort0Oct, ui->udInPort1Oct}) {
     const QSignalBlocker block(ud);

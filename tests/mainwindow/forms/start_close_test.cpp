@@ -12,6 +12,8 @@
 #include "base/Messages.h"
 #include "base/Showing.h"
 #include "base/UiRecorder.h"
+#include "engine/LivePath.h"
+#include "engine/PartBufs.h"
 #include "engine/RunControl.h"
 #include "mainwindow/CommandLine.h"
 #include "mainwindow/InstanceLocks.h"
@@ -84,7 +86,16 @@ class MainFormTest : public ::testing::Test {
 };
 
 TEST_F(MainFormTest, NoSettingsFileEndsInConfigWithTheStatusAtTheConfigRate) {
+  Seqs.PartBufs[1][2].PortPend = 3;
+  Seqs.PartBufs[1][2].Chan[4] = 7;
+  Seqs.SeqRecs[2].PlayPart = 1;
+  Live.Chan[0] = 5;
   Start({});
+  // Seq and port defaults: part 0, port 0, channel 0 everywhere.
+  EXPECT_EQ(Seqs.PartBufs[1][2].PortPend, 0);
+  EXPECT_EQ(Seqs.PartBufs[1][2].Chan[4], 0);
+  EXPECT_EQ(Seqs.SeqRecs[2].PlayPart, 0);
+  EXPECT_EQ(Live.Chan[0], 0);
   ASSERT_TRUE(form->Started());
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
   EXPECT_TRUE(rec.boxes.empty());
