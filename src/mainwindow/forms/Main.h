@@ -1,14 +1,123 @@
 #pragma once
 #include <QMainWindow>
+#include <QPalette>
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "base/Sizes.h"
+#include "mainwindow/Layout.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QTimer;
+
+namespace Ui {
+class frmMain;
+}
 
 namespace vel {
 
-// The main window. For now an empty form; closing it ends the program.
+// One seq's run-time row, made in code for each seq in use.
+struct TSeqRow {
+  QFrame* pnlSeq = nullptr;
+  QLabel* lblSeqNo = nullptr;
+  QLabel* lblSeqState = nullptr;
+  QCheckBox* chkSeqMuted = nullptr;
+  QCheckBox* chkSeqPitchLock = nullptr;
+  QLabel* lblSeqPitch = nullptr;
+  QLabel* lblSeqScale = nullptr;
+  QLabel* lblSeqTrans = nullptr;
+  QComboBox* cboSeqProg = nullptr;
+  QLabel* lblSeqProg = nullptr;
+  QComboBox* cboSeqPartNo = nullptr;
+  QLabel* lblSeqPartNo = nullptr;
+  QComboBox* cboSeqChan = nullptr;
+  QLabel* lblSeqChan = nullptr;
+  QComboBox* cboSeqSVel = nullptr;
+  QLabel* lblSeqSVel = nullptr;
+  QComboBox* cboSeqPort = nullptr;
+  QLabel* lblSeqPort = nullptr;
+  QLabel* lblSeqLen = nullptr;
+  QLabel* lblSeqTDiv = nullptr;
+  QLabel* lblSeqTimeShift = nullptr;
+  QLabel* lblSeqNumPosn = nullptr;
+  QLabel* imgSeqTrack = nullptr;
+  QFrame* shpSeqLane = nullptr;
+  QFrame* shpSeqPosn = nullptr;
+  QFrame* shpSeqMidiActivity = nullptr;
+};
+
+// The shared procedures of the per-seq controls, each taking its seq. The per-seq handlers fill
+// them; an empty one does nothing.
+struct TSeqHandlers {
+  std::function<void(int32_t seq)> SeqNoClick, SeqMutedClick, SeqPitchLockClick, SeqProgChange,
+      SeqPartNoChange, SeqChanChange, SeqSVelChange, SeqOutPortChange;
+  std::function<void(int32_t port)> MidiOutClocksClick, MidiOutSyncClick;
+};
+inline TSeqHandlers SeqHandlers;
+
+// The main window. Its creation is the program's start-up: the per-copy locks, the folders, the
+// command line, the settings, the layout and colours; closing it asks, stops tidily and ends.
 class TfrmMain : public QMainWindow {
   Q_OBJECT
 
  public:
   explicit TfrmMain(QWidget* parent = nullptr);
+  ~TfrmMain() override;
+
+  // False when start-up could not take its locks: the program ends at once.
+  bool Started() const { return started_; }
+
+  // The question before closing; the stuck-notes line only while a seq plays.
+  static std::string CloseQuestionText(bool seqPlaying);
+
+  bool LoadConfigAndApply(bool factory, bool autoRun, bool& ok);
+  void HideMainPanels(bool hide);
+  void HandleDynamicControls(bool create);
+  void LayoutSeqStatusColumns();
+  void PlaceGroupBoxes();
+  void ApplyColourScheme();
+  void SaveRestoreSysColours(bool save);
+  void ShowWaitMessage(bool visible, const std::string& text);
+  void SetHintsOnControls();
+  void SetCaption();
+  void ShutDownTidily();
+
+  QTimer* tmAutoRun = nullptr;
+  std::unique_ptr<Ui::frmMain> ui;
+  std::array<TSeqRow, kSeqs> SeqRows{};
+  std::array<QCheckBox*, kPorts> chkMidiOutClocks{};
+  std::array<QCheckBox*, kPorts> chkMidiOutSync{};
+  bool MainClosing = false;
+  bool IsFirstInstance = false;
+  bool SysColoursSaved = false;
+  QPalette SavedPalette;
+  TColumnLayout Columns;
+  // The folder of the default settings file, ending in "/".
+  std::string DataFolder;
+  std::string ProgFolder;
+  std::string MidiFileName;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void FormCreate();
+  void StartUp();
+  void SetMenuShortCuts();
+  void ArrangeStartUpControls();
+  void ApplyProgState(int state);
+  void LoadMidiFileNow();
+  void tmAutoRunTimer();
+  void FormClose();
+
+  bool started_ = false;
+  bool closeAccepted_ = false;
 };
 
 }  // namespace vel

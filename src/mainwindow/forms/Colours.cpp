@@ -1,0 +1,66 @@
+#include "mainwindow/forms/Colours.h"
+
+#include <QWidget>
+
+namespace vel {
+
+const std::vector<TSysRole>& SysColourRoles() {
+  static const std::vector<TSysRole> roles = {
+      {5, QPalette::Base},         {8, QPalette::Text},
+      {13, QPalette::Highlight},   {14, QPalette::HighlightedText},
+      {15, QPalette::Window},      {15, QPalette::Button},
+      {16, QPalette::Dark},        {17, QPalette::PlaceholderText},
+      {18, QPalette::ButtonText},  {20, QPalette::Light},
+      {21, QPalette::Shadow},      {22, QPalette::Midlight},
+      {23, QPalette::ToolTipText}, {24, QPalette::ToolTipBase},
+      {26, QPalette::Link},        {7, QPalette::WindowText},
+  };
+  return roles;
+}
+
+QColor ToQColor(TColor colour, const QPalette& saved) {
+  if (colour == clDefault) return {};
+  if (IsSysColour(colour)) {
+    const uint32_t element = colour & 0x00FFFFFFu;
+    for (const TSysRole& r : SysColourRoles())
+      if (r.Element == element) return saved.color(QPalette::Active, r.Role);
+    // No role of its own: the face colour stands in, as most of these are frame shades.
+    return saved.color(QPalette::Active, QPalette::Window);
+  }
+  return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
+}
+
+QPalette SysPaletteFromSettings(const QPalette& saved) {
+  QPalette p = saved;
+  for (const CfgColour& c : CfgColours) {
+    if (c.Keyword.substr(0, 5) != "ClSys") continue;
+    const TColor value = *c.Var;
+    // Still the element itself: the desktop's own colour.
+    if (value == c.Factory) continue;
+    const QColor q = ToQColor(value, saved);
+    if (!q.isValid()) continue;
+    const uint32_t element = c.Factory & 0x00FFFFFFu;
+    for (const TSysRole& r : SysColourRoles())
+      if (r.Element == element) p.setColor(r.Role, q);
+  }
+  return p;
+}
+
+void SetBgColour(QWidget* w, const QColor& colour) {
+  if (!w || !colour.isValid()) return;
+  if (w->autoFillBackground() && w->palette().color(w->backgroundRole()) == colour) return;
+  QPalette p = w->palette();
+  p.setColor(w->backgroundRole(), colour);
+  w->setPalette(p);
+  w->setAutoFillBackground(true);
+}
+
+void SetFgColour(QWidget* w, const QColor& colour) {
+  if (!w || !colour.isValid()) return;
+  if (w->palette().color(w->foregroundRole()) == colour) return;
+  QPalette p = w->palette();
+  p.setColor(w->foregroundRole(), colour);
+  w->setPalette(p);
+}
+
+}  // namespace vel

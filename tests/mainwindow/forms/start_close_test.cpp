@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+
+#include "base/Messages.h"
+#include "base/Showing.h"
+#include "base/UiRecorder.h"
+#include "engine/LivePath.h"
+#include "engine/PartBufs.h"
+#include "engine/RunControl.h"
+#include "mainwindow/CommandLine.h"
+#include "mainwindow/InstanceLocks.h"
+#include "mainwindow/forms/Main.h"
+#include "settings/CfgFactory.h"
+#include "settings/CfgReader.h"
+#include "settings/CfgWriter.h"
+#include "settings/Settings.h"
+#include "ui_Main.h"
+
+namespace vel {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TimerCall {
+  TDspTimer timer;
+  bool on;
+  int32_t interval;
+};
+
+// A private home, settings folder and lock folder, the loopback MIDI backend, and a recorder for
+// the boxes and the display timers.
+class MainFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/vel-mainform-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    fs::create_directories(dir_ + "/run");
+    fs::permissions(dir_ + "/run", fs::perms::owner_all);
+    setenv("HOME", dir_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (dir_ + "/run").c_str(), 1);
+    setenv("VELLORINE_MIDI", "loopback", 1);
+    ResetAllToFactory();
+    RunHooks.SetDspTimer = [this](TDspTimer t, bool on, int32_t ms) { timers.push_back({t, on, ms}); };
+    TimerIo.Sleep = [](int32_t) {};
+  }
+  void TearDown() override {
+    form.reset();
+    app.reset();
+    InstanceLocks.ReleaseAll();
+    RunHooks.SetDspTimer = nullptr;
+    TimerIo.Sleep = nullptr;
+    Msgs.WarnMsg.TakeAndClear();
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  // Starts the program with these parameters after its own name.
+  void Start(std::vector<std::string> params) {
+    args_ = {"vellorine"};
+    for (auto& p : params) args_.push_back(p);
+    argv_.clear();
+    for (auto& a : args_) argv_.push_back(a.data());
+    argv_.push_back(nullptr);
+    argc_ = int(args_.size());
+    app.emplace(argc_, argv_.data());
+    form = std::make_unique<TfrmMain>();
+  }
+
+  std::string dir_;
+  test::UiRecorder rec;
+  std::vector<TimerCall> timers;
+  std::vector<std::string> args_;
+  std::vector<char*> argv_;
+  int argc_ = 0;
+  std::optional<QApplication> app;
+  std::unique_ptr<TfrmMain> form;
+};
+
+TEST_F(MainFormTest, NoSettingsFileEndsInConfigWithTheStatusAtTheConfigRate) {
+  Seqs.PartBufs[1][2].PortPend = 3;
+  Seqs.PartBufs[1][2].Chan[4] = 7;
+  Seqs.SeqRecs[2].PlayPart = 1;
+  Live.Chan[0] = 5;
+  Start({});
+  // Seq and port defaults: part 0, port 0, channel 0 everywhere.
+  EXPECT_EQ(Seqs.PartBufs[1][2].PortPend, 0);
+  EXPECT_EQ(Seqs.PartBufs[1][2].Chan[4], 0);
+  EXPECT_EQ(Seqs.SeqRecs[2].PlayPart, 0);
+  EXPECT_EQ(Live.Chan[0], 0);
+  ASSERT_TRUE(form->Started());
+  EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
+  EXPECT_TRUE(rec.boxes.empty());
+  EXPECT_EQ(form->windowTitle().toStdString(), "Vellorine");
+  EXPECT_EQ(InstanceLocks.CopyNo, 1);
+  EXPECT_TRUE(form->IsFirstInstance);
+  EXPECT_FALSE(form->tmAutoRun->isActive());
+  ASSERT_FALSE(timers.empty());
+  EXPECT_EQ(timers.back().timer, TDspTimer::Status);
+  EXPECT_TRUE(timers.back().on);
+  EXPECT_EQ(timers.back().interval, 100);
+  EXPECT_EQ(RunCtl.UserProfileFolder, dir_ + "/Vellorine");
+  EXPECT_EQ(form->DataFolder, dir_ + "/config/Vellorine/");
+  EXPECT_EQ(Cfg.LastLoadedConfigFolder, dir_ + "/Vellorine");
+  // The rows of all four seqs, named for their hints, with the hint on them.
+  for (int s = 0; s < 4; ++s) {
+    auto* muted = form->findChild<QWidget*>(QString("chkSeqMuted%1").arg(s));
+    ASSERT_NE(muted, nullptr);
+    EXPECT_FALSE(muted->statusTip().isEmpty());
+  }
+  EXPECT_FALSE(form->ui->lblWaitMessage->isVisible());
+}
+
+TEST_F(MainFormTest, EachSeqRowCallsItsProcedureWithItsSeq) {
+  Start({});
+  std::vector<std::pair<std::string, int32_t>> calls;
+  SeqHandlers.SeqMutedClick = [&](int32_t s) { calls.push_back({"muted", s}); };
+  SeqHandlers.SeqChanChange = [&](int32_t s) { calls.push_back({"chan", s}); };
+  form->SeqRows[2].chkSeqMuted->click();
+  // A loader's selection runs no handler; only the user's choice does.
+  form->SeqRows[1].cboSeqChan->setCurrentIndex(3);
+  emit form->SeqRows[3].cboSeqChan->activated(3);
+  SeqHandlers = {};
+  const std::vector<std::pair<std::string, int32_t>> want = {{"muted", 2}, {"chan", 3}};
+  EXPECT_EQ(calls, want);
+}
+
+TEST_F(MainFormTest, SettingsFileNamesTheCaptionAndWithoutPortsNoAutoRun) {
+  const std::string file = dir_ + "/My Song.txt";
+  ASSERT_TRUE(SaveConfigFileAs(file, CfgFull, true));
+  ResetAllToFactory();
+  Start({"-c" + dir_ + "/My Song"});
+  EXPECT_EQ(form->windowTitle().toStdString(), "Vellorine My Song");
+  EXPECT_EQ(ConfigFileName, file);
+  EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
+  ASSERT_EQ(rec.boxes.size(), 1u);
+  EXPECT_EQ(rec.boxes[0].text,
+            "Unable to auto run; MIDI ports not allocated\r\n\r\nClick 'Settings, Ports' to allocate ports");
+  EXPECT_EQ(rec.boxes[0].kind, MsgKind::Error);
+  EXPECT_FALSE(form->tmAutoRun->isActive());
+  ASSERT_FALSE(timers.empty());
+  EXPECT_EQ(timers.back().interval, 100);
+}
+
+TEST_F(MainFormTest, MissingFilesAreNamedAndStartUpGoesOn) {
+  Start({"/cnone.txt", "/mnone.mid"});
+  ASSERT_EQ(rec.boxes.size(), 2u);
+  EXPECT_EQ(rec.boxes[0].text,
+            ParamSyntaxText("Config file specified in parameter list not found\r\nnone.txt"));
+  EXPECT_EQ(rec.boxes[1].text,
+            ParamSyntaxText("Midi file specified in parameter list not found\r\nnone.mid"));
+  EXPECT_EQ(form->windowTitle().toStdString(), "Vellorine");
+  EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
+}
+
+TEST_F(MainFormTest, CloseQuestionText) {
+  EXPECT_EQ(TfrmMain::CloseQuestionText(false),
+            "About to close Vellorine, ok?\r\n\r\n"
+            "Any changes or recordings you've made will be lost unless you save them first...\r\n"
+            "To save current config, click No, then Config, Save... as reqd.\r\n"
+            "To save MIDI recordings, click No, then File, Save MIDI... as reqd.");
+  EXPECT_EQ(TfrmMain::CloseQuestionText(true),
+            "About to close Vellorine, ok?\r\n\r\n"
+            "To avoid stuck notes if seqs are running, click No and stop them first\r\n"
+            "Any changes or recordings you've made will be lost unless you save them first...\r\n"
+            "To save current config, click No, then Config, Save... as reqd.\r\n"
+            "To save MIDI recordings, click No, then File, Save MIDI... as reqd.");
+}
+
+TEST_F(MainFormTest, NoKeepsTheWindowYesClosesInConfig) {
+  Start({});
+  form->show();
+  rec.boxes.clear();
+  rec.Answer(MsgAnswer::No);
+  EXPECT_FALSE(form->close());
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_FALSE(form->MainClosing);
+  ASSERT_EQ(rec.boxes.size(), 1u);
+  EXPECT_EQ(rec.boxes[0].text, TfrmMain::CloseQuestionText(false));
+  EXPECT_EQ(rec.boxes[0].buttons, MsgButtons::YesNo);
+
+  // An open port panel closes alone, without the question.
+  form->ui->pnlConfigOutPorts->show();
+  EXPECT_FALSE(form->close());
+  EXPECT_FALSE(form->ui->pnlConfigOutPorts->isVisible());
+  EXPECT_EQ(rec.boxes.size(), 1u);
+
+  // A pending auto-run must not outlive the close: it would start the engine again.
+  form->tmAutoRun->start();
+  rec.Answer(MsgAnswer::Yes);
+  EXPECT_TRUE(form->close());
+  EXPECT_FALSE(form->tmAutoRun->isActive());
+  EXPECT_EQ(rec.boxes.size(), 2u);
+  EXPECT_TRUE(form->MainClosing);
+  EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
+  EXPECT_EQ(form->findChild<QWidget*>("chkSeqMuted0"), nullptr);
+}
+
+TEST_F(MainFormTest, OnlyTheFirstCopySetsThePalette) {
+  Start({});
+  const QColor before = QApplication::palette().color(QPalette::Base);
+  Cfg.ClSysBgWindow = Rgb(255, 0, 0);
+  form->ApplyColourScheme();
+  EXPECT_EQ(QApplication::palette().color(QPalette::Base), QColor(255, 0, 0));
+  // Closing gives the saved palette back.
+  form->SaveRestoreSysColours(false);
+  EXPECT_EQ(QApplication::palette().color(QPalette::Base), before);
+}
+
+TEST_F(MainFormTest, ASecondCopyLeavesThePaletteAndSaysWhy) {
+  std::unique_ptr<instance::NamedMutex> other;
+  std::string why;
+  ASSERT_EQ(instance::CreateNamedMutex("Vellorine-RawFifo1", other, why), instance::CreateResult::Created);
+  Start({});
+  EXPECT_EQ(InstanceLocks.CopyNo, 2);
+  EXPECT_FALSE(form->IsFirstInstance);
+  const QColor before = QApplication::palette().color(QPalette::Base);
+  Cfg.ClSysBgWindow = Rgb(255, 0, 0);
+  Trace.DiagFlags = 1;
+  form->ApplyColourScheme();
+  Trace.DiagFlags = 0;
+  EXPECT_EQ(QApplication::palette().color(QPalette::Base), before);
+  EXPECT_EQ(Msgs.WarnMsg.TakeAndClear(), "Only first instance of Vellorine can set system colours");
+  // Its own window still takes the colours: seq rows alternate from the top.
+  EXPECT_EQ(form->SeqRows[0].pnlSeq->palette().color(QPalette::Window), QColor(208, 208, 208));
+  EXPECT_EQ(form->SeqRows[1].pnlSeq->palette().color(QPalette::Window), QColor(224, 224, 224));
+  EXPECT_EQ(form->SeqRows[2].pnlSeq->palette().color(QPalette::Window), QColor(208, 208, 208));
+}
+
+TEST_F(MainFormTest, NoFreeLockEndsStartUpWithItsBox) {
+  // Holding LiveFifo1..1000 would be slow; an unusable lock folder fails at the first name.
+  setenv("XDG_RUNTIME_DIR", (dir_ + "/missing/deeper").c_str(), 1);
+  Start({});
+  EXPECT_FALSE(form->Started());
+  ASSERT_EQ(rec.boxes.size(), 1u);
+  EXPECT_EQ(rec.boxes[0].text, "Failed to create mutex for Vellorine-LiveFifo1");
+  EXPECT_EQ(InstanceLocks.CopyNo, 0);
+}
+
+}  // namespace
+}  // namespace vel
