@@ -109,6 +109,9 @@ void TimerTicks(int32_t n) {
     PlayCycle.TickUnitsPerMs = perMs;
     PlayCycle.TickNowNs = midi::NowNs() - mmtimer::CallbackLatenessNs();
     Transport.TickFracAcc += units;
+    Transport.TickPosUnits += units;
+    Transport.TickPosNs = PlayCycle.TickNowNs;
+    Transport.TickPosMs = Transport.MsClock.load(std::memory_order_relaxed);
     if (Transport.TickFracAcc >= kTickUnits) {
       const int64_t ticks = Transport.TickFracAcc / kTickUnits;
       Transport.TickFracAcc -= ticks * kTickUnits;
@@ -188,6 +191,8 @@ void ClearTimerAccumulators() {
   Transport.ClockFracAcc = 0;
   Transport.TickCentsAcc = 0;
   Transport.ClockCentsAcc = 0;
+  Transport.TickPosNs = midi::kNow;
+  Transport.TickPosMs = Transport.MsClock.load(std::memory_order_relaxed);
   MissedTicks.store(0, std::memory_order_relaxed);
 }
 
@@ -202,6 +207,19 @@ int32_t MsToTicks(int32_t ms) {
 int32_t TicksToMs(int32_t ticks) {
   if (Cfg.Tempo < 1) return 0;
   return static_cast<int32_t>(static_cast<int64_t>(ticks) * 1000 * 100 / Cfg.Tempo / 64);
+}
+
+std::optional<int64_t> TickPosAtNs(int64_t ns) {
+  const int64_t since = ns - Transport.TickPosNs;
+  if (Transport.TickPosNs == midi::kNow || ns == midi::kNow || since > kTickPosReachNs ||
+      since < -kTickPosReachNs)
+    return std::nullopt;
+  // Tempo x 64 units per ms; within the reach the product stays far inside 64 bits.
+  return Transport.TickPosUnits + since * Cfg.Tempo * 64 / 1000000;
+}
+
+int64_t TickPosAtMs(int32_t ms) {
+  return Transport.TickPosUnits + int64_t{Since(ms, Transport.TickPosMs)} * Cfg.Tempo * 64;
 }
 
 int32_t TempoStep(bool down, int32_t steps, int32_t low, int32_t high, float factor) {

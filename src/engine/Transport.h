@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "base/Atomic.h"
+#include "platform/midi/Midi.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -37,6 +38,12 @@ struct TTransport {
   int64_t ClockFracAcc = 0;
   int32_t TickCentsAcc = 0;
   int32_t ClockCentsAcc = 0;
+  // Where the internal clock stood at the last timer tick: ticks since the run began in
+  // kTickUnits per tick, the tick's time on the MIDI layer's clock (kNow before the first) and
+  // the ms clock then. A key's exact position is read from them (TickPosAtNs, TickPosAtMs).
+  int64_t TickPosUnits = 0;
+  int64_t TickPosNs = midi::kNow;
+  int32_t TickPosMs = 0;
   // The active bar settings, taken over whole from the pending ones (Cfg) at each bar end.
   TBarSettings ActBar;
   // Bar within the metronome pattern, 1..MetrBars.
@@ -49,6 +56,7 @@ struct TTransport {
   TAtomic<int32_t> RecBarCount{-1};  // -1 off
   uint8_t RecStartedClock = 0;       // recording sent MIDI Start
   int32_t RecStartTimeStamp = 0;     // ms clock, internal clock
+  int64_t RecStartTickPos = 0;       // tick units (TickPosUnits' scale), internal clock
   int32_t RecStartExtTicks = 0;      // external clock ticks
   // Record-command flags: step recording, raw recording, started from a live key; retake asked.
   TAtomic<uint8_t> RecStepMode{0};
@@ -88,6 +96,14 @@ void ClearTimerAccumulators();
 int32_t MsToTickCents(int32_t ms);
 int32_t MsToTicks(int32_t ms);
 int32_t TicksToMs(int32_t ticks);
+
+// The internal clock's position, in kTickUnits per tick on TickPosUnits' scale, at a time on the
+// MIDI layer's clock or of the ms clock: the position at the last timer tick plus the time since
+// (or before) it at the current Tempo. AtNs gives nothing before the run's first tick or for a
+// time more than kTickPosReachNs away from the last tick (a stamp from before a restart).
+constexpr int64_t kTickPosReachNs = 60'000'000'000;
+std::optional<int64_t> TickPosAtNs(int64_t ns);
+int64_t TickPosAtMs(int32_t ms);
 
 // One step of the tempo: by steps x 1 BPM, or by factor^steps with UseLgTempos; kept within
 // low..high.

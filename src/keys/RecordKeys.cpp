@@ -1,6 +1,7 @@
 #include "keys/RecordKeys.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -315,11 +316,22 @@ int32_t EngineTime(int8_t input, uint32_t msg, uint32_t timeStamp) {
   return static_cast<int32_t>(timeStamp + static_cast<uint32_t>(RecKeys.InClockOffset[i]));
 }
 
+int64_t KeyTickPos(uint32_t msg, int32_t engineMs) {
+  // Only a device's message carries its arrival time; the on-screen and computer keyboards, and a
+  // replayed key, are timed by the engine clock.
+  if (!FromVirtualKeyboard(msg) && MidiIn.InStampNs != midi::kNow) {
+    if (const auto pos = TickPosAtNs(MidiIn.InStampNs)) return *pos;
+  }
+  return TickPosAtMs(engineMs);
+}
+
 int32_t TakeTime(const TRecKey& k) {
-  if (Cfg.ClocksSourceInternal)
-    return MsToTicks(static_cast<int32_t>(static_cast<uint32_t>(k.Time) -
-                                          static_cast<uint32_t>(Transport.RecStartTimeStamp)));
-  return MidiIn.ExtClockTicks - Transport.RecStartExtTicks;
+  if (!Cfg.ClocksSourceInternal) return MidiIn.ExtClockTicks - Transport.RecStartExtTicks;
+  // The nearest tick, so that the take plays back within half a tick of where it was played. A
+  // key handled after a later-stamped one of another input cannot go before the take's start.
+  const int64_t units = k.Pos - Transport.RecStartTickPos;
+  if (units <= 0) return 0;
+  return static_cast<int32_t>(std::min<int64_t>((units + kTickUnits / 2) / kTickUnits, INT32_MAX));
 }
 
 void StartTake(const TRecKey& k) {
@@ -383,6 +395,7 @@ void TakeClockStart(const TRecKey& k) {
   }
   if (Cfg.ClocksSourceInternal) {
     Transport.RecStartTimeStamp = k.Time;
+    Transport.RecStartTickPos = k.Pos;
   } else {
     Transport.RecStartExtTicks = MidiIn.ExtClockTicks;
   }
@@ -638,6 +651,7 @@ void HandleRecModeKey(int8_t input, uint32_t msg, uint32_t timeStamp, bool isNot
   k.Input = input;
   k.Msg = msg;
   k.Time = rec::EngineTime(input, msg, timeStamp);
+  k.Pos = rec::KeyTickPos(msg, k.Time);
   k.IsNote = isNote;
   k.NoteOn = noteOn;
   k.Raw = raw;
@@ -676,6 +690,7 @@ bool ReplayDelayedRecKey() {
   k.Input = RecKeys.DelayedRecKeyInput;
   k.Msg = RecKeys.DelayedRecKeyMsg;
   k.Time = Transport.MsClock.load(std::memory_order_relaxed);
+  k.Pos = TickPosAtMs(k.Time);
   k.IsNote = true;
   k.NoteOn = true;
   RecModeKeyAt(k);

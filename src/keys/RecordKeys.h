@@ -102,6 +102,8 @@ struct TRecKey {
   int8_t Input = 0;
   uint32_t Msg = 0;
   int32_t Time = 0;  // ms of the engine clock
+  // The internal clock's position when the key was struck, in tick units (TickPosAtNs).
+  int64_t Pos = 0;
   bool IsNote = false;
   bool NoteOn = false;
   bool Raw = false;
@@ -110,7 +112,11 @@ struct TRecKey {
 
 // The input's time stamp on the engine clock.
 int32_t EngineTime(int8_t input, uint32_t msg, uint32_t timeStamp);
-// The key's time in the take: ticks since the first key (internal or external clock).
+// The internal clock's position at the key: at its input's arrival time where the MIDI layer gave
+// one, else at its time on the engine clock (ms).
+int64_t KeyTickPos(uint32_t msg, int32_t engineMs);
+// The key's time in the take: ticks since the first key (internal clock: to the nearest tick of
+// the exact positions; external: the clock's ticks).
 int32_t TakeTime(const TRecKey& k);
 // The take's start on each primed seq (clear, attributes, start of cycle, Recording); RecActive.
 void StartTake(const TRecKey& k);

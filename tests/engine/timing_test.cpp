@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "base/EngineLock.h"
@@ -65,6 +66,38 @@ TEST_F(TimingTest, TicksOverAMinuteAreTheExactCountAtAnyTempo) {
     EXPECT_EQ(Transport.TickFracAcc, int64_t{c.tempo} * 64 * 60000 % 100000);
     EXPECT_EQ(Transport.MsClock, 60000);
   }
+}
+
+TEST_F(TimingTest, TheClockPositionAtATimeIsTheLastTicksPlusTheTimeSinceAtTheTempo) {
+  Fresh(9730, 3);
+  EXPECT_EQ(TickPosAtNs(0), std::nullopt);  // before the first tick
+  Ticks(10);
+  // 30 ms at 97.30 BPM: 622720 units a ms; the tick was at 30 ms of the loopback clock.
+  EXPECT_EQ(Transport.TickPosUnits, 18681600);
+  EXPECT_EQ(Transport.TickPosNs, 30000000);
+  EXPECT_EQ(Transport.TickPosMs, 30);
+  struct Case {
+    int64_t ns;
+    std::optional<int64_t> want;
+  };
+  const Case cases[] = {
+      {30300000, 18868416},          // 0.3 ms after the tick
+      {29000001, 18058881},          // just under 1 ms before it
+      {60030000000, 37381881600},    // at the reach
+      {60030000001, std::nullopt},   // beyond it: a stamp from another run
+      {-59970000001, std::nullopt},  // as far before it
+      {midi::kNow, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ns);
+    EXPECT_EQ(TickPosAtNs(c.ns), c.want);
+  }
+  EXPECT_EQ(TickPosAtMs(30), 18681600);
+  EXPECT_EQ(TickPosAtMs(25), 15568000);
+  // A new run forgets the tick's time; the ms clock still maps.
+  ClearTimerAccumulators();
+  EXPECT_EQ(TickPosAtNs(30000000), std::nullopt);
+  EXPECT_EQ(TickPosAtMs(31), 19304320);
 }
 
 TEST_F(TimingTest, MidiClockOutFollowsTheExactCountAndCarriesItsDueTime) {

@@ -6,7 +6,11 @@
 #include <utility>
 #include <vector>
 
+#include "engine/MidiIn.h"
+#include "engine/RunControl.h"
+#include "engine/Transport.h"
 #include "keys/RecordTestState.h"
+#include "platform/midi/Midi.h"
 
 namespace vel::test {
 namespace {
@@ -359,6 +363,49 @@ TEST_F(RealTimeRecordTest, AFullPartEndsItsTakeShortenedWithNoNoteLeftSounding) 
   EXPECT_EQ(ev[ev.size() - 2], (Ev{3840, "FF 00 00"}));
   EXPECT_EQ(ev.back(), (Ev{3840, "80 3C 00"}));
   for (const auto& e : ev) EXPECT_NE(e.second, "90 3E 64");
+}
+
+TEST_F(RealTimeRecordTest, ADeviceKeyRecordsAtTheExactTickOfItsArrival) {
+  // A device message stamped offNs after the timer tick of engine ms: the second key's tick at the
+  // tempo, counted from the first key's exact position and rounded to the nearest tick.
+  struct Case {
+    int32_t tempo;
+    int32_t firstMs;
+    int64_t firstOffNs;
+    int32_t secondMs;
+    int64_t secondOffNs;
+    uint8_t ignoreStamps;
+    int32_t want;
+  };
+  const Case cases[] = {
+      {12000, 100, 0, 100, 300000, 0, 2},          // 0.3 ms = 2.304 ticks
+      {12000, 100, 0, 101, 300000, 0, 10},         // 1.3 ms = 9.984 ticks
+      {9730, 100, 0, 110, 300000, 0, 64},          // 10.3 ms = 64.140 ticks
+      {9730, 100, 700000, 101, 300000, 0, 4},      // 0.6 ms = 3.736 ticks
+      {12000, 100, 0, 100, 300000, 1, 0},          // stamps ignored: the time it was handled
+      {12000, 100, 900000, 101, -800000, 0, 0},    // handled after a later-stamped key: the start
+      {12000, 100, 0, 125, -61000000000, 0, 192},  // a stamp from long ago: the tick it was handled
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.want);
+    Fresh();
+    Cfg.Tempo = Cfg.TargetTempo = c.tempo;
+    Cfg.IgnoreDriverTStamps = c.ignoreStamps;
+    RunCtl.InPortsAllocated = 0;
+    RunCtl.MidiInDevs[0].PortNo = 0;
+    Arm();
+    auto key = [](uint32_t msg, int64_t offNs) {
+      const auto ms = static_cast<uint32_t>(Transport.MsClock.load());
+      MidiInCallback(0, 0,
+                     midi::InMessage{midi::InMsg::Data, msg, ms, nullptr, 0, Transport.TickPosNs + offNs});
+    };
+    At(c.firstMs);
+    key(NoteOn(60), c.firstOffNs);
+    At(c.secondMs);
+    key(NoteOn(62), c.secondOffNs);
+    EXPECT_EQ(Events(), (Evs{{0, "90 3C 64"}, {c.want, "90 3E 64"}}));
+    EXPECT_EQ(MidiIn.InStampNs, midi::kNow);
+  }
 }
 
 TEST_F(RealTimeRecordTest, ATakeFromTheLiveRecordKeyWaitsForANoteAndGivesTheSelectionBack) {
