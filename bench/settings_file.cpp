@@ -79,7 +79,7 @@ void BM_FullLoad(benchmark::State& state) {
   Setup& s = State();
   SaveConfigFileAs(s.file, CfgFull, true);
   for (auto _ : state) {
-    ConfigFileName = s.file;
+    CfgFiles.ConfigFileName = s.file;
     benchmark::DoNotOptimize(LoadConfigFile(false, CfgFull));
   }
 }

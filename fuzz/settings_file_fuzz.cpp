@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fwrite(data + 1, 1, size - 1, f);
     std::fclose(f);
   }
-  vel::ConfigFileName = file;
+  vel::CfgFiles.ConfigFileName = file;
   if (vel::LoadConfigFile(false, kind)) {
     // What loaded must save and load again.
     const std::string again = vel::BuildCfgText(vel::InitialSaveState(kind));

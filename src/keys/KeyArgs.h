@@ -50,6 +50,13 @@ struct TKeyArgs {
   int32_t SaveSceneEntry = 0;
   int32_t MetrStyleEntry = 0;
   int32_t MetrPatternEntry = 0;
+  // The force-to-scale entry's chosen root (0..11, C..B).
+  int32_t FtsRootEntry = 0;
+  // The metronome entry's bar and beat notes and their velocity levels (1..9).
+  int32_t MetrBarNoteEntry = 0;
+  int32_t MetrBeatNoteEntry = 0;
+  int32_t MetrBarVelEntry = 1;
+  int32_t MetrBeatVelEntry = 1;
   // Sweep ends and styles of the program, tempo and channel entries ("<-->" both ways).
   int32_t ProgSweepTo = 0;
   int32_t TempoSweepTo = 0;

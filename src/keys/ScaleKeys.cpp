@@ -69,7 +69,7 @@ void HandleFtsRootModeKey(uint32_t, uint8_t code) {
   } else if (code == FtsRootOff) {
     FtsOff();
   } else if (code >= FtsRootNoteFirst && code <= FtsRootNoteLast) {
-    FtsRootEntry = code - FtsRootNoteFirst;
+    Args.FtsRootEntry = code - FtsRootNoteFirst;
     SetKeyMode(TKeyMode::FtsType);
   }
 }
@@ -84,8 +84,8 @@ void HandleFtsTypeModeKey(uint32_t, uint8_t code) {
   } else if (code == FtsTypeOff) {
     FtsOff();
   } else if (code == FtsTypeCurr || IsFtsTableType(code)) {
-    SetScaleValue(FtsRootEntry, code);
-    std::string text = "Fts " + PitchClassName(FtsRootEntry);
+    SetScaleValue(Args.FtsRootEntry, code);
+    std::string text = "Fts " + PitchClassName(Args.FtsRootEntry);
     if (code != FtsTypeCurr) text += FtsCodeName(code);
     Msgs.StatusMsg.Set(text);
     HoldOrReturn(TKeyMode::FtsRoot);
@@ -209,12 +209,12 @@ void HandleMetrNoteModeKey(uint32_t msg, uint8_t code) {
   const int32_t note = code - MetrNoteFirst;
   const int32_t level = std::max(1, VelToLevel(midi::TShortMsg{msg}.Data2()));
   if (mode == TKeyMode::MetrBarNote) {
-    MetrBarNoteEntry = note;
-    MetrBarVelEntry = level;
+    Args.MetrBarNoteEntry = note;
+    Args.MetrBarVelEntry = level;
     SetKeyMode(TKeyMode::MetrBeatNote);
   } else {
-    MetrBeatNoteEntry = note;
-    MetrBeatVelEntry = level;
+    Args.MetrBeatNoteEntry = note;
+    Args.MetrBeatVelEntry = level;
     SetMetrBarBeat(msg, TSig4);  // a quarter note
   }
 }
@@ -234,19 +234,19 @@ void SetMetrBarBeat(uint32_t, uint8_t code) {
     Showing.MetrNoteLenChanged = 1;
   }
   if (Cfg.MetrTypePitchLocked) {
-    Cfg.MetrDrumBarNote = MetrBarNoteEntry;
-    Cfg.MetrDrumBarSVel = MetrBarVelEntry;
-    Cfg.MetrDrumBeatNote = MetrBeatNoteEntry;
-    Cfg.MetrDrumBeatSVel = MetrBeatVelEntry;
+    Cfg.MetrDrumBarNote = Args.MetrBarNoteEntry;
+    Cfg.MetrDrumBarSVel = Args.MetrBarVelEntry;
+    Cfg.MetrDrumBeatNote = Args.MetrBeatNoteEntry;
+    Cfg.MetrDrumBeatSVel = Args.MetrBeatVelEntry;
   } else {
-    Cfg.MetrBassBarNote = MetrBarNoteEntry;
-    Cfg.MetrBassBarSVel = MetrBarVelEntry;
-    Cfg.MetrBassBeatNote = MetrBeatNoteEntry;
-    Cfg.MetrBassBeatSVel = MetrBeatVelEntry;
+    Cfg.MetrBassBarNote = Args.MetrBarNoteEntry;
+    Cfg.MetrBassBarSVel = Args.MetrBarVelEntry;
+    Cfg.MetrBassBeatNote = Args.MetrBeatNoteEntry;
+    Cfg.MetrBassBeatSVel = Args.MetrBeatVelEntry;
   }
   RequestMetrRebuild();
-  Msgs.StatusMsg.Set("Metr basic bar " + KeyNoToNote(MetrBarNoteEntry) + ", beat " +
-                     KeyNoToNote(MetrBeatNoteEntry));
+  Msgs.StatusMsg.Set("Metr basic bar " + KeyNoToNote(Args.MetrBarNoteEntry) + ", beat " +
+                     KeyNoToNote(Args.MetrBeatNoteEntry));
   HoldOrReturn(TKeyMode::MetrBarNote);
 }
 

@@ -7,14 +7,6 @@
 
 namespace vel {
 
-// The force-to-scale entry's chosen root (0..11, C..B).
-inline int32_t FtsRootEntry = 0;
-// The metronome entry's bar and beat notes and their velocity levels (1..9).
-inline int32_t MetrBarNoteEntry = 0;
-inline int32_t MetrBeatNoteEntry = 0;
-inline int32_t MetrBarVelEntry = 1;
-inline int32_t MetrBeatVelEntry = 1;
-
 void HandleFtsRootModeKey(uint32_t msg, uint8_t code);
 void HandleFtsTypeModeKey(uint32_t msg, uint8_t code);
 void HandlePitchModeKey(uint32_t msg, int32_t key, uint8_t code);

@@ -93,7 +93,7 @@ void LoadConfigFactory() {
 }
 
 void ResetAllToFactory() {
-  ConfigFileName.clear();
+  CfgFiles.ConfigFileName.clear();
   if (CfgLink().LoadConfigAndApplyFactory) {
     CfgLink().LoadConfigAndApplyFactory();
   } else {

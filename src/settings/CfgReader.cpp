@@ -786,9 +786,9 @@ bool LoadConfigFile(bool autoRun, uint8_t kind) {
   static constexpr const char* kTitles[] = {"Load full config", "Load colour config", "Load keymap config",
                                             "Load drums config", "Load bass config"};
   if (kind > CfgBassOnly) ReportDesignError("LoadConfigFile error: unexpected ConfigFileSubSection");
-  LastLoadCancelled = false;
+  CfgFiles.LastLoadCancelled = false;
   // Ask for the name before anything changes: cancelling a subset load leaves everything as it was.
-  std::string name = ConfigFileName;
+  std::string name = CfgFiles.ConfigFileName;
   if (name.empty()) {
     if (CfgLink().OpenDialog)
       name =
@@ -796,7 +796,7 @@ bool LoadConfigFile(bool autoRun, uint8_t kind) {
     if (name.empty()) {
       // Nothing has changed yet, and nothing will: the settings in use stay, whatever the kind.
       LogIfDiag("Load config cancelled");
-      LastLoadCancelled = true;
+      CfgFiles.LastLoadCancelled = true;
       return true;
     }
   }
@@ -813,7 +813,7 @@ bool LoadConfigFile(bool autoRun, uint8_t kind) {
     ShowMessage(error, MsgKind::Error);
     return false;
   }
-  ConfigFileName = name;
+  CfgFiles.ConfigFileName = name;
   if (!autoRun) Cfg.LastLoadedConfigFolder = FolderOf(name);
   Ui().BusyCursor(true);
   const bool ok = LoadConfigText(bytes, kind, name);
@@ -823,7 +823,7 @@ bool LoadConfigFile(bool autoRun, uint8_t kind) {
 
 bool LoadConfig(bool factory, bool autoRun, uint8_t kind, bool& ok) {
   if (factory) {
-    ConfigFileName.clear();
+    CfgFiles.ConfigFileName.clear();
     std::lock_guard lock(EngineLock);
     LoadConfigFactory();
     ok = true;
@@ -832,7 +832,7 @@ bool LoadConfig(bool factory, bool autoRun, uint8_t kind, bool& ok) {
   ok = LoadConfigFile(autoRun, kind);
   if (ok && CfgLink().ValidateConfig) ok = CfgLink().ValidateConfig();
   if (!ok) {
-    ConfigFileName.clear();
+    CfgFiles.ConfigFileName.clear();
     const std::string word(CfgKindWord(kind));
     std::string msg =
         autoRun ? "Problems loading default auto-run config file\r\nYou can delete this file if reqd. "

@@ -11,10 +11,14 @@
 
 namespace vel {
 
-// The settings file in use; empty when none (factory settings).
-inline std::string ConfigFileName;
-// The last LoadConfigFile ended in the file dialog's Cancel (nothing was changed).
-inline bool LastLoadCancelled = false;
+// The settings reader's state. GUI thread only.
+struct TCfgFiles {
+  // The settings file in use; empty when none (factory settings).
+  std::string ConfigFileName;
+  // The last LoadConfigFile ended in the file dialog's Cancel (nothing was changed).
+  bool LastLoadCancelled = false;
+};
+inline TCfgFiles CfgFiles;
 
 // The main window's entry: factory settings, or the file (ConfigFileName, else a dialog) with the
 // subset's factory settings as the fallback. Returns true; ok tells whether the file loaded.

@@ -32,7 +32,7 @@ class CfgTest : public ::testing::Test {
     ::setenv("HOME", dir_.c_str(), 1);
     CfgLink() = TCfgLinkHooks{};
     Cfg.StandardMode = 1;
-    ConfigFileName.clear();
+    CfgFiles.ConfigFileName.clear();
     CfgEngine = TCfgEngineVals{};
     LoadConfigFactory();
     CfgEngine.InPortsAllocated = 1;
@@ -49,7 +49,7 @@ class CfgTest : public ::testing::Test {
     CfgLink() = TCfgLinkHooks{};
     Cfg = TCfg{};
     CfgEngine = TCfgEngineVals{};
-    ConfigFileName.clear();
+    CfgFiles.ConfigFileName.clear();
     LoadKeyMapsFactory();
     LoadDrumFactory();
     LoadBassFactory();

@@ -48,12 +48,12 @@ TEST_F(CfgFactory, ColoursAloneChangeOnlyColours) {
 }
 
 TEST_F(CfgFactory, ResetAllGoesThroughTheMainWindowsLoader) {
-  ConfigFileName = "/some/file.txt";
+  CfgFiles.ConfigFileName = "/some/file.txt";
   int calls = 0;
   CfgLink().LoadConfigAndApplyFactory = [&] { ++calls; };
   ResetAllToFactory();
   EXPECT_EQ(calls, 1);
-  EXPECT_EQ(ConfigFileName, "");
+  EXPECT_EQ(CfgFiles.ConfigFileName, "");
   // Without a main window the factory settings are loaded directly.
   CfgLink().LoadConfigAndApplyFactory = nullptr;
   Cfg.KeepAwake = 0;

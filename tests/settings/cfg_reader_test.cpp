@@ -303,7 +303,7 @@ TEST_F(CfgReader, FallbackToFactoryWithItsMessage) {
   Cfg.KeepAwake = 0;
   const std::string file = Path("bad.txt");
   WriteAll(file, Set(Full(), "Live-SVel", "12"));
-  ConfigFileName = file;
+  CfgFiles.ConfigFileName = file;
   bool ok = true;
   EXPECT_TRUE(LoadConfig(false, false, CfgFull, ok));
   EXPECT_FALSE(ok);
@@ -313,14 +313,14 @@ TEST_F(CfgReader, FallbackToFactoryWithItsMessage) {
       "Problems loading config file\r\n\r\nFor more details (possibly), try the Diagnostics log:\r\nClick "
       "'Tools, Diagnostics', then try again\r\n\r\nReverting to factory settings for now...");
   EXPECT_EQ(Cfg.KeepAwake, 1);
-  EXPECT_EQ(ConfigFileName, "");
+  EXPECT_EQ(CfgFiles.ConfigFileName, "");
 
   // A colour subset that fails reverts the colours only.
   ui.boxes.clear();
   Cfg.KeepAwake = 0;
   Cfg.ClText = Rgb(9, 9, 9);
   WriteAll(file, "Version = 13.03\r\nClBgForm = 1, 2\r\n");
-  ConfigFileName = file;
+  CfgFiles.ConfigFileName = file;
   EXPECT_TRUE(LoadConfig(false, true, CfgColoursOnly, ok));
   EXPECT_FALSE(ok);
   EXPECT_EQ(BoxText(1),
@@ -335,7 +335,7 @@ TEST_F(CfgReader, FallbackToFactoryWithItsMessage) {
 
 TEST_F(CfgReader, MissingEmptyAndJunkFiles) {
   bool ok = true;
-  ConfigFileName = Path("none.txt");
+  CfgFiles.ConfigFileName = Path("none.txt");
   EXPECT_TRUE(LoadConfig(false, false, CfgKeyMapsOnly, ok));
   EXPECT_FALSE(ok);
   EXPECT_EQ(BoxText(), "Cannot find config file none.txt\r\nin folder " + dir_.string());
@@ -378,7 +378,7 @@ TEST_F(CfgReader, CancelledDialogChangesNothing) {
   for (uint8_t kind : {CfgFull, CfgKeyMapsOnly}) {
     bool ok = false;
     EXPECT_TRUE(LoadConfig(false, false, kind, ok));
-    EXPECT_TRUE(LastLoadCancelled);
+    EXPECT_TRUE(CfgFiles.LastLoadCancelled);
   }
   EXPECT_EQ(title, "Load keymap config");
   EXPECT_EQ(Cfg.KeepAwake, 0);

@@ -152,7 +152,7 @@ void TfrmMain::FormCreate() {
     *flag = 0;
   IsFirstInstance = false;
   SysColoursSaved = false;
-  ConfigFileName.clear();
+  CfgFiles.ConfigFileName.clear();
   SetCaption();
   tmAutoRun->stop();
   tmAutoRun->setSingleShot(true);
@@ -261,7 +261,7 @@ void TfrmMain::StartUp() {
       ChooseConfig(cl, DataFolder, [](const std::string& path) { return QFileInfo(Q(path)).isFile(); });
   if (!choice.ConfigFault.empty()) ShowParamSyntax(choice.ConfigFault);
   if (!choice.MidiFault.empty()) ShowParamSyntax(choice.MidiFault);
-  ConfigFileName = choice.ConfigFileName;
+  CfgFiles.ConfigFileName = choice.ConfigFileName;
   MidiFileName = choice.MidiFileName;
 
   const TBusyCursor busy;
@@ -277,7 +277,7 @@ void TfrmMain::StartUp() {
   Ui().ProcessEvents();
 
   bool ok = false;
-  if (ConfigFileName.empty()) {
+  if (CfgFiles.ConfigFileName.empty()) {
     LoadConfigAndApply(true, choice.DefaultUsed, ok);
     ok = false;
   } else if (!LoadConfigAndApply(false, choice.DefaultUsed, ok)) {
@@ -404,7 +404,7 @@ bool TfrmMain::LoadConfigAndApply(bool factory, bool autoRun, bool& ok) {
 }
 
 void TfrmMain::SetCaption() {
-  const QString caption = Q(SetMainCaption(ConfigFileName));
+  const QString caption = Q(SetMainCaption(CfgFiles.ConfigFileName));
   setWindowTitle(caption);
   QApplication::setApplicationDisplayName(caption);
 }

@@ -139,7 +139,7 @@ TEST_F(MainFormTest, SettingsFileNamesTheCaptionAndWithoutPortsNoAutoRun) {
   ResetAllToFactory();
   Start({"-c" + dir_ + "/My Song"});
   EXPECT_EQ(form->windowTitle().toStdString(), "Vellorine My Song");
-  EXPECT_EQ(ConfigFileName, file);
+  EXPECT_EQ(CfgFiles.ConfigFileName, file);
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
   ASSERT_EQ(rec.boxes.size(), 1u);
   EXPECT_EQ(rec.boxes[0].text,
