@@ -210,10 +210,10 @@ int32_t TicksToMs(int32_t ticks) {
 }
 
 std::optional<int64_t> TickPosAtNs(int64_t ns) {
+  // The "no time" marks first: the difference with either would overflow.
+  if (Transport.TickPosNs == midi::kNow || ns == midi::kNow) return std::nullopt;
   const int64_t since = ns - Transport.TickPosNs;
-  if (Transport.TickPosNs == midi::kNow || ns == midi::kNow || since > kTickPosReachNs ||
-      since < -kTickPosReachNs)
-    return std::nullopt;
+  if (since > kTickPosReachNs || since < -kTickPosReachNs) return std::nullopt;
   // Tempo x 64 units per ms; within the reach the product stays far inside 64 bits.
   return Transport.TickPosUnits + since * Cfg.Tempo * 64 / 1000000;
 }
