@@ -35,6 +35,7 @@
 #include "mainwindow/Hints.h"
 #include "mainwindow/InstanceLocks.h"
 #include "mainwindow/MainCombos.h"
+#include "mainwindow/Refresh.h"
 #include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "settings/CfgFactory.h"
@@ -343,64 +344,75 @@ bool TfrmMain::LoadConfigAndApply(bool factory, bool autoRun, bool& ok) {
     LoadBassFactory();
     result = LoadConfig(factory, autoRun, CfgFull, ok);
     if (result) {
-      const TMainCombos combos = FillMainCombos();
-      FillCombo(ui->cboMaxActiveSeqs, combos.MaxActiveSeqs);
-      FillCombo(ui->cboLiveChans, combos.LiveChans);
-      FillCombo(ui->cboLiveProgs, combos.Progs);
-      FillCombo(ui->cboLiveSVels, combos.LiveSVels);
-      FillCombo(ui->cboMetrBarSVel, combos.MetrSVels);
-      FillCombo(ui->cboMetrBeatSVel, combos.MetrSVels);
-      FillCombo(ui->cboMetrBarNote, combos.MetrNotes);
-      FillCombo(ui->cboMetrBeatNote, combos.MetrNotes);
-      FillCombo(ui->cboQuantN, combos.QuantN);
-      FillCombo(ui->cboQuantS, combos.QuantS);
-      FillCombo(ui->cboTSigBeats, combos.TSigBeats);
-      FillCombo(ui->cboTSigFrac, combos.TSigFrac);
-      FillCombo(ui->cboTempoIntMSB, combos.TempoIntMSB);
-      FillCombo(ui->cboTempoIntLSB, combos.TempoIntLSB);
-      FillCombo(ui->cboInPort0FilterChan, combos.FilterChans);
-      FillCombo(ui->cboInPort1FilterChan, combos.FilterChans);
-      FillCombo(ui->cboTarloSysexDevId, combos.TarloSysexDevId.Items);
-      for (const TSeqRow& r : SeqRows) {
-        if (!r.pnlSeq) continue;
-        FillCombo(r.cboSeqPartNo, combos.SeqParts);
-        FillCombo(r.cboSeqChan, combos.SeqChans);
-        FillCombo(r.cboSeqSVel, combos.SeqSVels);
-        FillCombo(r.cboSeqProg, combos.Progs);
-      }
-      const TMainComboIndices idx = LoadMainCombos();
-      SelectIndex(ui->cboMaxActiveSeqs, idx.MaxActiveSeqs);
-      SelectIndex(ui->cboLiveChans, idx.LiveChans);
-      SelectIndex(ui->cboLiveProgs, idx.LiveProgs);
-      SelectIndex(ui->cboLiveSVels, idx.LiveSVels);
-      SelectIndex(ui->cboMetrBarNote, idx.MetrBarNote);
-      SelectIndex(ui->cboMetrBarSVel, idx.MetrBarSVel);
-      SelectIndex(ui->cboMetrBeatNote, idx.MetrBeatNote);
-      SelectIndex(ui->cboMetrBeatSVel, idx.MetrBeatSVel);
-      SelectIndex(ui->cboQuantN, idx.QuantN);
-      SelectIndex(ui->cboQuantS, idx.QuantS);
-      SelectIndex(ui->cboTSigBeats, idx.TSigBeats);
-      SelectIndex(ui->cboTSigFrac, idx.TSigFrac);
-      SelectIndex(ui->cboTempoIntMSB, idx.TempoIntMSB);
-      SelectIndex(ui->cboTempoIntLSB, idx.TempoIntLSB);
-      for (int32_t s = 0; s < kSeqs; ++s) {
-        const TSeqRow& r = SeqRows[s];
-        if (!r.pnlSeq) continue;
-        SelectIndex(r.cboSeqPartNo, idx.Seqs[s].Part);
-        SelectIndex(r.cboSeqChan, idx.Seqs[s].Chan);
-        SelectIndex(r.cboSeqProg, idx.Seqs[s].Prog);
-        SelectIndex(r.cboSeqSVel, idx.Seqs[s].SVel);
-        const QSignalBlocker block(r.chkSeqMuted);
-        r.chkSeqMuted->setChecked(idx.Seqs[s].Muted);
-      }
-      SetCaption();
-      SetHintsOnControls();
-      LayoutSeqStatusColumns();
-      ApplyColourScheme();
+      // The whole program follows the settings: ports re-found by their names, the engine reset,
+      // the controls filled and set. The hooks live only for this call.
+      RefreshHooks.ReloadMainWindow = [this] { FillMainControls(); };
+      RefreshHooks.LoadMainControls = [this](const TMainComboIndices& idx) { SelectMainControls(idx); };
+      RefreshAll(true);
+      RefreshHooks = TRefreshHooks{};
     }
   }
   SetProgState(TProgState::Config);
   return result;
+}
+
+void TfrmMain::FillMainControls() {
+  const TMainCombos combos = FillMainCombos();
+  FillCombo(ui->cboMaxActiveSeqs, combos.MaxActiveSeqs);
+  FillCombo(ui->cboLiveChans, combos.LiveChans);
+  FillCombo(ui->cboLiveProgs, combos.Progs);
+  FillCombo(ui->cboLiveSVels, combos.LiveSVels);
+  FillCombo(ui->cboMetrBarSVel, combos.MetrSVels);
+  FillCombo(ui->cboMetrBeatSVel, combos.MetrSVels);
+  FillCombo(ui->cboMetrBarNote, combos.MetrNotes);
+  FillCombo(ui->cboMetrBeatNote, combos.MetrNotes);
+  FillCombo(ui->cboQuantN, combos.QuantN);
+  FillCombo(ui->cboQuantS, combos.QuantS);
+  FillCombo(ui->cboTSigBeats, combos.TSigBeats);
+  FillCombo(ui->cboTSigFrac, combos.TSigFrac);
+  FillCombo(ui->cboTempoIntMSB, combos.TempoIntMSB);
+  FillCombo(ui->cboTempoIntLSB, combos.TempoIntLSB);
+  FillCombo(ui->cboInPort0FilterChan, combos.FilterChans);
+  FillCombo(ui->cboInPort1FilterChan, combos.FilterChans);
+  FillCombo(ui->cboTarloSysexDevId, combos.TarloSysexDevId.Items);
+  for (const TSeqRow& r : SeqRows) {
+    if (!r.pnlSeq) continue;
+    FillCombo(r.cboSeqPartNo, combos.SeqParts);
+    FillCombo(r.cboSeqChan, combos.SeqChans);
+    FillCombo(r.cboSeqSVel, combos.SeqSVels);
+    FillCombo(r.cboSeqProg, combos.Progs);
+  }
+}
+
+void TfrmMain::SelectMainControls(const TMainComboIndices& idx) {
+  SelectIndex(ui->cboMaxActiveSeqs, idx.MaxActiveSeqs);
+  SelectIndex(ui->cboLiveChans, idx.LiveChans);
+  SelectIndex(ui->cboLiveProgs, idx.LiveProgs);
+  SelectIndex(ui->cboLiveSVels, idx.LiveSVels);
+  SelectIndex(ui->cboMetrBarNote, idx.MetrBarNote);
+  SelectIndex(ui->cboMetrBarSVel, idx.MetrBarSVel);
+  SelectIndex(ui->cboMetrBeatNote, idx.MetrBeatNote);
+  SelectIndex(ui->cboMetrBeatSVel, idx.MetrBeatSVel);
+  SelectIndex(ui->cboQuantN, idx.QuantN);
+  SelectIndex(ui->cboQuantS, idx.QuantS);
+  SelectIndex(ui->cboTSigBeats, idx.TSigBeats);
+  SelectIndex(ui->cboTSigFrac, idx.TSigFrac);
+  SelectIndex(ui->cboTempoIntMSB, idx.TempoIntMSB);
+  SelectIndex(ui->cboTempoIntLSB, idx.TempoIntLSB);
+  for (int32_t s = 0; s < kSeqs; ++s) {
+    const TSeqRow& r = SeqRows[s];
+    if (!r.pnlSeq) continue;
+    SelectIndex(r.cboSeqPartNo, idx.Seqs[s].Part);
+    SelectIndex(r.cboSeqChan, idx.Seqs[s].Chan);
+    SelectIndex(r.cboSeqProg, idx.Seqs[s].Prog);
+    SelectIndex(r.cboSeqSVel, idx.Seqs[s].SVel);
+    const QSignalBlocker block(r.chkSeqMuted);
+    r.chkSeqMuted->setChecked(idx.Seqs[s].Muted);
+  }
+  SetCaption();
+  SetHintsOnControls();
+  LayoutSeqStatusColumns();
+  ApplyColourScheme();
 }
 
 void TfrmMain::SetCaption() {

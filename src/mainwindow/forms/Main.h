@@ -8,6 +8,7 @@
 
 #include "base/Sizes.h"
 #include "mainwindow/Layout.h"
+#include "mainwindow/MainCombos.h"
 
 class QCheckBox;
 class QComboBox;
@@ -76,6 +77,10 @@ class TfrmMain : public QMainWindow {
   static std::string CloseQuestionText(bool seqPlaying);
 
   bool LoadConfigAndApply(bool factory, bool autoRun, bool& ok);
+  // The main window's lists filled, then set from the values (with caption, hints, layout and
+  // colours); the global refresh calls them.
+  void FillMainControls();
+  void SelectMainControls(const TMainComboIndices& idx);
   void HideMainPanels(bool hide);
   void HandleDynamicControls(bool create);
   void LayoutSeqStatusColumns();
