@@ -155,7 +155,7 @@ bool WriteSeq(int32_t part, int32_t seq, int32_t trackNo, std::vector<uint8_t>& 
   if (first) {
     uint32_t us = 60000000u / static_cast<uint32_t>(std::max(Cfg.Tempo / 100, 1));
     if (us > kMaxTempoUs) {
-      Log("MicroSecsPerQN " + std::to_string(us) + " too large for SMF spec; truncated to " +
+      Log("MicroSecsPerQN " + std::to_string(us) + " too large for a standard MIDI file; truncated to " +
           std::to_string(kMaxTempoUs) +
           "\r\nTempo will be incorrect if file is loaded into external programs");
       Msgs.WarnMsg.Set("@SMF tempo truncated - will be incorrect if loaded externally");
