@@ -76,6 +76,9 @@ std::string ScalarText(const CfgScalar& s) {
 }
 
 // Writes the scalar settings named, in order.
+// The keywords of a settings list, in the list's (and the file's) order.
+#define VEL_CFG_KEYWORD(T, Name, Factory, Form) #Name,
+
 void W(TCfgText& out, std::initializer_list<std::string_view> keywords) {
   for (std::string_view k : keywords) out.WriteCfgLine(k, ScalarText(Scalar(k)));
 }
@@ -139,30 +142,17 @@ void WriteCfgHeader(TCfgText& out, uint8_t kind) {
 
 void WriteCfgGeneral(TCfgText& out) {
   out.WriteCfgLine("General settings.");
-  W(out, {"NoviceMode", "AutoRunReadyBeep", "KeepAwake", "DragDropActiveParts", "LoadExtScenes",
-          "LoadProgChanges", "SaveProgChanges", "IgnoreEmbeddedProgChanges", "AutoHints", "DspPortNames",
-          "DspProgNames", "FtnLiveNotesReqd"});
+  W(out, {"NoviceMode", VEL_CFG_GENERAL(VEL_CFG_KEYWORD)});
   out.Blank();
   out.WriteCfgLine("Program names, 16 characters max.");
   for (int n = 0; n < kCfgProgs; ++n)
     out.WriteCfgLine("ProgName-" + N(n), TextOrUnused(Cfg.UserProgNames[n]));
   out.Blank();
   out.WriteCfgLine("Folders.");
-  W(out, {"RunTimeSceneFolder", "LastLoadedMidiFolder", "LastSavedMidiFolder", "LastLoadedConfigFolder",
-          "LastSavedConfigFolder", "LastSavedDiagLogFolder", "LastSavedKeyMapsFolder"});
+  W(out, {VEL_CFG_FOLDERS(VEL_CFG_KEYWORD)});
   out.Blank();
   out.WriteCfgLine("Window positions and sizes.");
-  W(out,
-    {"WindowMainLeft",        "WindowMainWidth",        "WindowMainTop",         "WindowMainHeight",
-     "WindowTemplateLeft",    "WindowTemplateWidth",    "WindowTemplateTop",     "WindowDiagLeft",
-     "WindowDiagWidth",       "WindowDiagTop",          "WindowDiagHeight",      "WindowKeyMapperLeft",
-     "WindowKeyMapperWidth",  "WindowKeyMapperTop",     "WindowKeyMapperHeight", "WindowKeyMapsLeft",
-     "WindowKeyMapsWidth",    "WindowKeyMapsTop",       "WindowKeyMapsHeight",   "WindowCfgColoursLeft",
-     "WindowCfgColoursTop",   "WindowCfgPerfLeft",      "WindowCfgPerfTop",      "WindowCfgKinetraceLeft",
-     "WindowCfgKinetraceTop", "WindowCfgDrumLeft",      "WindowCfgDrumTop",      "WindowCfgBassLeft",
-     "WindowCfgBassTop",      "WindowCfgBehaviourLeft", "WindowCfgBehaviourTop", "WindowCfgMChanLeft",
-     "WindowCfgMChanTop",     "WindowCfgTimingLeft",    "WindowCfgTimingTop",    "WindowCfgVKbdLeft",
-     "WindowCfgVKbdTop",      "TemplateDocked"});
+  W(out, {VEL_CFG_WINDOWS(VEL_CFG_KEYWORD)});
   out.Blank();
   out.Comments({"To merge your old colours into a new release, please do the following:-", "   either...",
                 "Save your old colours to a separate file using Config, Save, Colours...",
@@ -415,40 +405,12 @@ void WriteCfgPerformance(TCfgText& out, uint8_t kind) {
     }
     out.Sep();
     out.WriteCfgLine("Initial timing values.");
-    W(out, {"ClocksSourceInternal",
-            "ClocksSourceExtLock",
-            "ClocksExtPNo",
-            "Tempo",
-            "TempoSlewTime",
-            "UseLgTempos",
-            "LnTempoStep",
-            "LgTempoStep",
-            "BeatsPerBar",
-            "NoteLenFrac",
-            "TapTempoOnBeats",
-            "QuantiseNoteOffs",
-            "NQNoteLenFrac",
-            "SQNoteLenFrac",
-            "SRecNoteLenFrac",
-            "SRecNoteOnPercent",
-            "SRecChordDetectReqd",
-            "SRecChordDetectThreshold",
-            "FtnTimerThreshold",
-            "DPressInterval",
-            "DPressCalibrateReqd",
-            "DPressDeleteSeqsReqd",
-            "DPressDeleteProgsInSeqsReqd",
-            "DPressResetSeqsReqd",
-            "DPressLoadReqd",
-            "DPressSaveReqd",
-            "DPressHotkeyReqd"});
+    W(out, {VEL_CFG_TIMING_A(VEL_CFG_KEYWORD) VEL_CFG_BAR_A(VEL_CFG_KEYWORD) VEL_CFG_TIMING_B(VEL_CFG_KEYWORD)
+                VEL_CFG_BAR_B(VEL_CFG_KEYWORD) VEL_CFG_TIMING_C(VEL_CFG_KEYWORD)});
     out.Blank();
-    W(out, {"AutoHoldDigit", "AutoHoldTimeSig", "AutoHoldTimeShift", "AutoHoldQuantise", "AutoHoldFts",
-            "AutoHoldFtn", "AutoHoldPitch", "AutoHoldMetr", "AutoHoldHotkey"});
+    W(out, {VEL_CFG_AUTOHOLD(VEL_CFG_KEYWORD)});
     out.Blank();
-    W(out, {"RecIntAttribSrcLive", "RecIntAttribSrcToLive", "RecRawAttribSrcLive", "RecRawChanSrcData",
-            "RecRawAttribSrcToLive", "RecStopSeqNo", "RecStopCurrToDef", "RecStopImmStop",
-            "RecStopAllowSPTrigger", "StopImmStop"});
+    W(out, {VEL_CFG_RECORDING(VEL_CFG_KEYWORD)});
     out.Blank();
     W(out, {"MetrSeqNo"});
     out.WriteCfgLine("No. of bars for metronome cycle, 1.." + N(4));
