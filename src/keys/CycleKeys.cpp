@@ -7,6 +7,7 @@
 #include "engine/KeyMode.h"
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
+#include "keys/CommandModes.h"
 #include "keys/Commands.h"
 #include "keys/KeyArgs.h"
 #include "keys/NumericEntry.h"
@@ -202,7 +203,7 @@ void HandleRecBarsNNModeKey(uint8_t, uint8_t code) {
   if (code == NumEsc) {
     ReturnToLiveMode();
   } else if (code >= Num0 && code <= Num9) {
-    if (Keys.KeyMode.load() == KeyModeFromNo(34)) {
+    if (Keys.KeyMode.load() == cmdmode::RecBarsNN) {
       Args.RecBarsEntry = 10 * (code - Num0);
       SetKeyMode(KeyModeFromNo(35));
     } else {
@@ -228,7 +229,7 @@ void HandleRecBarsStopKey(uint8_t input, uint32_t msg, uint8_t code) {
 
 void VelEntryDone() {
   if (Keys.KeyHold) {
-    SetKeyMode(KeyModeFromNo(80));
+    SetKeyMode(cmdmode::Vel);
   } else {
     ReturnToLiveMode();
   }

@@ -19,6 +19,7 @@
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
+#include "keys/CommandModes.h"
 #include "keys/HotkeyStrokes.h"
 #include "keys/KeyArgs.h"
 #include "keys/KeyRouting.h"
@@ -274,16 +275,13 @@ void RecModeKeyAt(rec::TRecKey k) {
       }
       Transport.RecRetake = 0;
       Args.RecBarsEntry = 0;
-      SetKeyMode(KeyModeFromNo(c == RecRecB ? 79 : 34));
+      SetKeyMode(c == RecRecB ? cmdmode::RecBarsN : cmdmode::RecBarsNN);
       break;
     case RecAutoIncSeqTog:
       Args.RecAutoIncSeq = !Args.RecAutoIncSeq;
       break;
     case RecRawTog:
-      if (!beforeFirst) break;
-      Transport.RecRawMode = !Transport.RecRawMode;
-      Transport.RecRetake = 0;
-      ResetRecordState();
+      if (beforeFirst) rec::ToggleRawTake();
       break;
     case RecAttribSrcSeq:
     case RecAttribSrcLive:
@@ -588,6 +586,12 @@ void AbandonTake() {
   SendRecMidiStop();
   ResetRecBarCount();
   ReturnToLiveMode();
+}
+
+void ToggleRawTake() {
+  Transport.RecRawMode = !Transport.RecRawMode;
+  Transport.RecRetake = 0;
+  ResetRecordState();
 }
 
 void SetAttribSrc(int32_t how) {

@@ -145,6 +145,8 @@ void TakePhase(int32_t& phase, bool& late);
 void AbandonTake();
 // The attribute-source keys: false, true, toggled; before the first key only.
 void SetAttribSrc(int32_t how);
+// The raw-take toggle before the first key: raw and real/step takes swap, a retake is off.
+void ToggleRawTake();
 // The octave keys: +12 / -12 within the limits; false when nothing changed.
 bool StepPitchOffset(bool up);
 // The record key's message with the input's octave offset and the pitch offset applied; its code

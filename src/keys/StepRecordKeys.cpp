@@ -323,10 +323,7 @@ void StepModeSwitch(const rec::TRecKey& k) {
       Args.RecAutoIncSeq = !Args.RecAutoIncSeq;
       break;
     case SRecRawTog:
-      if (!beforeFirst) break;
-      Transport.RecRawMode = !Transport.RecRawMode;
-      Transport.RecRetake = 0;
-      ResetRecordState();
+      if (beforeFirst) rec::ToggleRawTake();
       break;
     case SRecAttribSrcSeq:
     case SRecAttribSrcLive:
