@@ -118,7 +118,6 @@ void TimerTicks(int32_t n) {
       PlayCycle.TickFrac = Transport.TickFracAcc;
       TickSeq(static_cast<int32_t>(ticks));
     }
-    Transport.TickCentsAcc = static_cast<int32_t>(Transport.TickFracAcc / (kTickUnits / 100));
     // Every clock due goes out, however many ticks this call covers, each stamped with the time
     // it fell due.
     constexpr int64_t kClockUnits = 160 * kTickUnits;
@@ -131,7 +130,6 @@ void TimerTicks(int32_t n) {
     }
     PlayCycle.SendDueNs = midi::kNow;
     PlayCycle.TickNowNs = midi::kNow;
-    Transport.ClockCentsAcc = static_cast<int32_t>(Transport.ClockFracAcc / (kTickUnits / 100));
   }
 
   // A force-to-notes entry left by any other way than its own keys (a recalibration, a stop) has
@@ -189,11 +187,17 @@ void TimerProc(uint32_t, uintptr_t) {
 void ClearTimerAccumulators() {
   Transport.TickFracAcc = 0;
   Transport.ClockFracAcc = 0;
-  Transport.TickCentsAcc = 0;
-  Transport.ClockCentsAcc = 0;
   Transport.TickPosNs = midi::kNow;
   Transport.TickPosMs = Transport.MsClock.load(std::memory_order_relaxed);
   MissedTicks.store(0, std::memory_order_relaxed);
+}
+
+int32_t TickCentsAcc() {
+  return static_cast<int32_t>(Transport.TickFracAcc / (kTickUnits / 100));
+}
+
+int32_t ClockCentsAcc() {
+  return static_cast<int32_t>(Transport.ClockFracAcc / (kTickUnits / 100));
 }
 
 int32_t MsToTickCents(int32_t ms) {

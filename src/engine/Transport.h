@@ -33,11 +33,9 @@ struct TTransport {
   int32_t TempoSlewReload = 0;
   int32_t TempoSlewCount = 0;
   // Ticks not yet passed to TickSeq and toward the next MIDI clock, in kTickUnits per tick, so
-  // no fraction is lost from tick to tick at any tempo; and the same in hundredths of ticks.
+  // no fraction is lost from tick to tick at any tempo.
   int64_t TickFracAcc = 0;
   int64_t ClockFracAcc = 0;
-  int32_t TickCentsAcc = 0;
-  int32_t ClockCentsAcc = 0;
   // Where the internal clock stood at the last timer tick: ticks since the run began in
   // kTickUnits per tick, the tick's time on the MIDI layer's clock (kNow before the first) and
   // the ms clock then. A key's exact position is read from them (TickPosAtNs, TickPosAtMs).
@@ -88,6 +86,10 @@ inline TEngineHooks EngineHooks;
 // The periodic timer callback (the multimedia timer's signature). Only in Running; in any other
 // state it clears TimerBusy and returns.
 void TimerProc(uint32_t timerId, uintptr_t user);
+
+// The tick and clock remainders in hundredths of a tick.
+int32_t TickCentsAcc();
+int32_t ClockCentsAcc();
 
 // The tick and clock remainders and any ticks still to be made up, cleared for a new run.
 void ClearTimerAccumulators();

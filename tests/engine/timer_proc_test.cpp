@@ -54,7 +54,7 @@ TEST_F(TimerProcTest, EveryClockDueGoesOutWhenOneCallbackCoversMoreThan160Ticks)
   EXPECT_EQ(Sent().size(), 128u);  // 20480 x 100 / 16000
   EXPECT_EQ(Sent()[3], (SentMsg{40, "F8"}));
   EXPECT_EQ(Sent()[4], (SentMsg{40, "F8"}));
-  EXPECT_LT(Transport.ClockCentsAcc, 16000);
+  EXPECT_LT(ClockCentsAcc(), 16000);
   EXPECT_EQ(Transport.MsClock, 1000);
 }
 
@@ -66,7 +66,7 @@ TEST_F(TimerProcTest, WithAnExternalClockTheTimerNeitherTicksNorSendsClocks) {
   Ticks(100);
   EXPECT_TRUE(Sent().empty());
   EXPECT_EQ(Transport.MsClock, 100);
-  EXPECT_EQ(Transport.TickCentsAcc, 0);
+  EXPECT_EQ(TickCentsAcc(), 0);
 }
 
 TEST_F(TimerProcTest, TheTempoGlidesByWholeBpmOverTheSlewTime) {
@@ -88,7 +88,7 @@ TEST_F(TimerProcTest, WithoutSlewTimeATempoChangeTakesEffectAtTheNextTick) {
   EXPECT_EQ(Cfg.Tempo, 12000);
   Ticks(1);
   EXPECT_EQ(Cfg.Tempo, 9000);
-  EXPECT_EQ(Transport.TickCentsAcc, 76);  // 576 hundredths: the new tempo already counts in this tick
+  EXPECT_EQ(TickCentsAcc(), 76);  // 576 hundredths: the new tempo already counts in this tick
 }
 
 TEST_F(TimerProcTest, ALogarithmicGlideStepsByAHundredAndTwentiethOfAnOctave) {
@@ -281,7 +281,7 @@ TEST_F(TimerProcTest, TicksThatFindTheLockBusyAreMadeUpByTheNext) {
   Ticks(1);  // six ticks at once: 46 ticks, so the note at 40 is due
   EXPECT_EQ(Transport.MsClock, 6);
   EXPECT_EQ(Sent(), (Sends{{6, "90 3C 64"}}));
-  EXPECT_EQ(Transport.TickCentsAcc, 8);
+  EXPECT_EQ(TickCentsAcc(), 8);
 }
 
 }  // namespace
