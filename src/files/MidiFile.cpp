@@ -30,17 +30,13 @@ constexpr uint32_t kEndMarker = 0xFF;
 constexpr uint32_t kMaxDelta = 0x0FFFFFFF;
 constexpr uint32_t kMaxTempoUs = 0xFFFFFF;
 
-void Log(const std::string& text) {
-  PostDiagMsg(text);
-}
-
 bool DiagOn() {
   return Trace.DiagFlags != 0;
 }
 
 // A failure of a load or save: an error box from the menu, else a warning that is not logged.
 void ReportFileMsg(const std::string& text, bool fromMenu) {
-  Log(text);
+  PostDiagMsg(text);
   if (fromMenu)
     ShowMessage(text, MsgKind::Error, MsgButtons::Ok);
   else
@@ -149,19 +145,19 @@ bool WriteSeq(int32_t part, int32_t seq, int32_t trackNo, std::vector<uint8_t>& 
   const int32_t port = PartPort(b);
   const int32_t chan = PartChan(b);
   if (DiagOn())
-    Log("Saving seq " + std::to_string(seq + 1) + ", part " + std::to_string(part + 1) + " to track " +
-        std::to_string(trackNo) + (b.Head < 0 ? " (empty)" : ""));
+    PostDiagMsg("Saving seq " + std::to_string(seq + 1) + ", part " + std::to_string(part + 1) +
+                " to track " + std::to_string(trackNo) + (b.Head < 0 ? " (empty)" : ""));
   w.Meta(0, 0x01, SettingsText(part, seq, first));
   if (first) {
     uint32_t us = 60000000u / static_cast<uint32_t>(std::max(Cfg.Tempo / 100, 1));
     if (us > kMaxTempoUs) {
-      Log("MicroSecsPerQN " + std::to_string(us) + " too large for a standard MIDI file; truncated to " +
-          std::to_string(kMaxTempoUs) +
-          "\r\nTempo will be incorrect if file is loaded into external programs");
+      PostDiagMsg("MicroSecsPerQN " + std::to_string(us) +
+                  " too large for a standard MIDI file; truncated to " + std::to_string(kMaxTempoUs) +
+                  "\r\nTempo will be incorrect if file is loaded into external programs");
       Msgs.WarnMsg.Set("@SMF tempo truncated - will be incorrect if loaded externally");
       us = kMaxTempoUs;
     } else if (DiagOn()) {
-      Log("MicroSecsPerQN " + std::to_string(us));
+      PostDiagMsg("MicroSecsPerQN " + std::to_string(us));
     }
     w.Vlq(0);
     w.Byte(0xFF);
@@ -179,15 +175,15 @@ bool WriteSeq(int32_t part, int32_t seq, int32_t trackNo, std::vector<uint8_t>& 
       w.Byte(24);
       w.Byte(8);
     } else if (DiagOn()) {
-      Log("Unexpected SOBNoteLenFrac " + std::to_string(Cfg.NoteLenFrac));
+      PostDiagMsg("Unexpected SOBNoteLenFrac " + std::to_string(Cfg.NoteLenFrac));
     }
   }
   if (chan >= 0) w.Meta(0, 0x20, std::string(1, static_cast<char>(chan)));
   if (port < 0 || chan < 0)
-    Log("Part " + std::to_string(part + 1) + ", Seq " + std::to_string(seq + 1) + ", SOCAdjPort " +
-        std::to_string(b.PortPend) + ", LProgNo " +
-        std::to_string(port >= 0 && chan >= 0 ? PlayCycle.PortChanProgs[port][chan].ProgReq : -1) +
-        ", LChanNo " + std::to_string(b.ChanPend));
+    PostDiagMsg("Part " + std::to_string(part + 1) + ", Seq " + std::to_string(seq + 1) + ", SOCAdjPort " +
+                std::to_string(b.PortPend) + ", LProgNo " +
+                std::to_string(port >= 0 && chan >= 0 ? PlayCycle.PortChanProgs[port][chan].ProgReq : -1) +
+                ", LChanNo " + std::to_string(b.ChanPend));
   // A part without a channel plays its events on channel 1.
   const uint32_t outChan = chan >= 0 ? static_cast<uint32_t>(chan) : 0;
   if (Cfg.SaveProgChanges && port >= 0 && chan >= 0) {
@@ -601,23 +597,24 @@ bool ParseFile(const uint8_t* data, std::size_t size, TFileIn& file, TLoadError&
     err.Fail("MIDI file error: invalid format");
     return false;
   }
-  if (format > 2) Log("MIDI file error: unrecognised format number (> 2); will try loading anyway...");
+  if (format > 2)
+    PostDiagMsg("MIDI file error: unrecognised format number (> 2); will try loading anyway...");
   if (!r.Be16(tracks)) {
     err.Fail("MIDI file error: invalid no. of tracks field");
     return false;
   }
-  if (DiagOn()) Log("Tracks: " + std::to_string(tracks));
+  if (DiagOn()) PostDiagMsg("Tracks: " + std::to_string(tracks));
   if (tracks == 0) {
     err.Fail("MIDI file error: no tracks");
     return false;
   }
   if (format == 0 && tracks != 1)
-    Log("MIDI file error: format & tracks mismatch; will try loading anyway...");
+    PostDiagMsg("MIDI file error: format & tracks mismatch; will try loading anyway...");
   if (!r.Be16(division)) {
     err.Fail("MIDI file error: invalid time division");
     return false;
   }
-  if (DiagOn()) Log("TimeDiv: " + std::to_string(division));
+  if (DiagOn()) PostDiagMsg("TimeDiv: " + std::to_string(division));
   if (division & 0x8000) {
     err.Fail("MIDI file error: frames-per-sec currently unsupported");
     return false;
@@ -629,13 +626,13 @@ bool ParseFile(const uint8_t* data, std::size_t size, TFileIn& file, TLoadError&
   const int32_t div = static_cast<int32_t>(division);
   if (DiagOn()) {
     if (div < kSmfDivision && kSmfDivision % div != 0) {
-      Log("Timing may not be accurate due to Time Division rounding errors");
-      Log("TickScaleFactor: x" + std::to_string(kSmfDivision / div) +
-          ", rounding error: " + std::to_string(kSmfDivision % div));
+      PostDiagMsg("Timing may not be accurate due to Time Division rounding errors");
+      PostDiagMsg("TickScaleFactor: x" + std::to_string(kSmfDivision / div) +
+                  ", rounding error: " + std::to_string(kSmfDivision % div));
     } else if (div > kSmfDivision && div % kSmfDivision != 0) {
-      Log("Timing may not be accurate due to Time Division rounding errors");
-      Log("TickScaleFactor: 1/" + std::to_string(div / kSmfDivision) +
-          ", rounding error: " + std::to_string(div % kSmfDivision));
+      PostDiagMsg("Timing may not be accurate due to Time Division rounding errors");
+      PostDiagMsg("TickScaleFactor: 1/" + std::to_string(div / kSmfDivision) +
+                  ", rounding error: " + std::to_string(div % kSmfDivision));
     }
   }
   for (uint32_t t = 1; t <= tracks; ++t) {
@@ -662,31 +659,31 @@ bool ParseFile(const uint8_t* data, std::size_t size, TFileIn& file, TLoadError&
 void ApplyTempo(const TFileIn& file) {
   if (!file.TempoUs) return;
   const uint32_t us = *file.TempoUs;
-  if (DiagOn()) Log("MicroSecsPerQN: " + std::to_string(us));
+  if (DiagOn()) PostDiagMsg("MicroSecsPerQN: " + std::to_string(us));
   if (us == 0) {
-    Log("SMF tempo 0 ignored");
+    PostDiagMsg("SMF tempo 0 ignored");
     return;
   }
   int32_t tempo = 0;
   if (file.Own && file.OwnTempo && InRange(*file.OwnTempo, kMinTempo, kMaxTempo)) {
     tempo = *file.OwnTempo;
-    if (DiagOn()) Log("Vellorine tempo " + TempoToStr(tempo));
+    if (DiagOn()) PostDiagMsg("Vellorine tempo " + TempoToStr(tempo));
   } else {
     // To the nearest hundredth of a BPM: 666667 us (what most programs write for 90 BPM) is 90.00, not 89.
     const uint64_t hundredths = (6000000000ull + us / 2) / us;
     const std::string bpm = std::to_string(hundredths / 100);
     if (hundredths > static_cast<uint64_t>(kMaxTempo)) {
       const std::string text = "SMF tempo " + bpm + " too large, truncated to 320";
-      Log(text);
+      PostDiagMsg(text);
       Msgs.WarnMsg.Set("@" + text);
       tempo = kMaxTempo;
     } else if (hundredths < static_cast<uint64_t>(kMinTempo)) {
       const std::string text = "SMF tempo " + bpm + " too small, increased to 20";
-      Log(text);
+      PostDiagMsg(text);
       Msgs.WarnMsg.Set("@" + text);
       tempo = kMinTempo;
     } else {
-      if (DiagOn()) Log("SMF tempo " + bpm);
+      if (DiagOn()) PostDiagMsg("SMF tempo " + bpm);
       tempo = static_cast<int32_t>(hundredths);
     }
   }
@@ -710,7 +707,7 @@ void ApplyTimeSig(const TFileIn& file) {
   }
   if (nn == 1) {
     nn = den;
-    Log("SMF TimeSig numerator is 1, so changing to " + std::to_string(den));
+    PostDiagMsg("SMF TimeSig numerator is 1, so changing to " + std::to_string(den));
   }
   SetTimeSig(nn, den);
 }
@@ -776,8 +773,8 @@ void ApplyTrackSettings(int32_t part, int32_t seq, const TTrackSettings& t, bool
     if (InRange(t.Prog, 0, 127)) {
       PlayCycle.PortChanProgs[port][t.Chan].ProgReq = t.Prog;
       if (!ProgChangesAllowed(port) && Cfg.LoadProgChanges && DiagOn() && !progWarned) {
-        Log("Embedded MIDI prog changes will have no effect; prog changes are disabled for port " +
-            std::to_string(port + 1));
+        PostDiagMsg("Embedded MIDI prog changes will have no effect; prog changes are disabled for port " +
+                    std::to_string(port + 1));
         progWarned = true;
       }
     }
@@ -806,7 +803,7 @@ bool ApplyFile(const TFileIn& file, bool allParts, TLoadError& err) {
     if (!allParts) {
       while (nextSel < nSeqs && !SeqBuf(nextSel).Selected) ++nextSel;
       if (nextSel >= nSeqs) {
-        Log("No seq/part available so skipping track " + std::to_string(t));
+        PostDiagMsg("No seq/part available so skipping track " + std::to_string(t));
         continue;
       }
       seq = nextSel;
@@ -816,13 +813,13 @@ bool ApplyFile(const TFileIn& file, bool allParts, TLoadError& err) {
       seq = track.Set.Seq;
       part = track.Set.Part;
       if (seq < 0 || seq >= nSeqs || (part != 0 && part != 1)) {
-        Log("Seq " + std::to_string(seq + 1) + ", part " + std::to_string(part + 1) +
-            " unavailable so skipping track " + std::to_string(t));
+        PostDiagMsg("Seq " + std::to_string(seq + 1) + ", part " + std::to_string(part + 1) +
+                    " unavailable so skipping track " + std::to_string(t));
         continue;
       }
     } else {
       if (nextSlot >= 2 * nSeqs) {
-        Log("Max seqs/parts reached so skipping remaining tracks");
+        PostDiagMsg("Max seqs/parts reached so skipping remaining tracks");
         Msgs.WarnMsg.Set("@Tracks discarded; not enough seqs");
         break;
       }
@@ -831,8 +828,8 @@ bool ApplyFile(const TFileIn& file, bool allParts, TLoadError& err) {
       sequential = true;
     }
     if (DiagOn())
-      Log("Loading track " + std::to_string(t) + " to seq " + std::to_string(seq + 1) + ", part " +
-          std::to_string(part + 1));
+      PostDiagMsg("Loading track " + std::to_string(t) + " to seq " + std::to_string(seq + 1) + ", part " +
+                  std::to_string(part + 1));
     ClearPartBuf(part, seq);
     ResetSeqAttribs(part, seq, true);
     ApplyTrackSettings(part, seq, track.Set, progWarned);
@@ -853,7 +850,7 @@ bool ApplyFile(const TFileIn& file, bool allParts, TLoadError& err) {
       break;
     }
     if (!track.Loopable || b.RElap == 0) {
-      if (DiagOn()) Log("Track " + std::to_string(t) + " discarded - no loopable events");
+      if (DiagOn()) PostDiagMsg("Track " + std::to_string(t) + " discarded - no loopable events");
       ClearPartBuf(part, seq);
       continue;  // the same slot goes to the next track
     }
@@ -874,13 +871,13 @@ bool LoadBytes(const uint8_t* data, std::size_t size, bool fromMenu, bool allPar
   TFileIn file;
   TLoadError err;
   if (DiagOn()) {
-    Log(std::string("Tracks will be loaded into ") +
-        (allParts ? "all parts of all seqs" : "selected active parts only"));
-    Log("Load prog-changes: " + BoolToYN(Cfg.LoadProgChanges != 0));
+    PostDiagMsg(std::string("Tracks will be loaded into ") +
+                (allParts ? "all parts of all seqs" : "selected active parts only"));
+    PostDiagMsg("Load prog-changes: " + BoolToYN(Cfg.LoadProgChanges != 0));
   }
   bool loaded = false;
   if (ParseFile(data, size, file, err)) {
-    if (DiagOn()) Log("MIDI file contains " + std::to_string(file.Tracks.size()) + " track(s)");
+    if (DiagOn()) PostDiagMsg("MIDI file contains " + std::to_string(file.Tracks.size()) + " track(s)");
     loaded = ApplyFile(file, allParts, err);
     if (!loaded) err.Fail("No seqs loaded");
   }
@@ -920,11 +917,11 @@ bool BuildMidiFile(bool fromMenu, bool allParts, std::vector<uint8_t>& out, std:
     for (int32_t k = 0; k <= last; ++k)
       if (fromMenu || !PartEmpty(k / nSeqs, k % nSeqs)) slots.push_back({k / nSeqs, k % nSeqs});
     if (DiagOn()) {
-      Log("Saving " + std::to_string(slots.size()) + " track(s), one for each part of each seq");
-      Log(fromMenu ? "Saved via menu, so includes empty tracks for external compatibility"
-                   : "Saved at run-time for internal use, so excludes empty tracks");
-      Log("Seqs " + std::to_string(nSeqs) + ", parts per seq 2, last non-empty item: seq " +
-          std::to_string(last % nSeqs + 1) + ", part " + std::to_string(last / nSeqs + 1));
+      PostDiagMsg("Saving " + std::to_string(slots.size()) + " track(s), one for each part of each seq");
+      PostDiagMsg(fromMenu ? "Saved via menu, so includes empty tracks for external compatibility"
+                           : "Saved at run-time for internal use, so excludes empty tracks");
+      PostDiagMsg("Seqs " + std::to_string(nSeqs) + ", parts per seq 2, last non-empty item: seq " +
+                  std::to_string(last % nSeqs + 1) + ", part " + std::to_string(last / nSeqs + 1));
     }
   } else {
     for (int32_t s = 0; s < nSeqs; ++s) {
@@ -936,10 +933,10 @@ bool BuildMidiFile(bool fromMenu, bool allParts, std::vector<uint8_t>& out, std:
       return false;
     }
     if (DiagOn())
-      Log("Saving " + std::to_string(slots.size()) +
-          " track(s), one for each selected non-empty active part");
+      PostDiagMsg("Saving " + std::to_string(slots.size()) +
+                  " track(s), one for each selected non-empty active part");
   }
-  if (DiagOn()) Log("Save prog-changes: " + BoolToYN(Cfg.SaveProgChanges != 0));
+  if (DiagOn()) PostDiagMsg("Save prog-changes: " + BoolToYN(Cfg.SaveProgChanges != 0));
   out.reserve(64 + slots.size() * 16 * 1024);
   TByteWriter w(out);
   w.Id("MThd");
@@ -960,7 +957,7 @@ bool BuildMidiFile(bool fromMenu, bool allParts, std::vector<uint8_t>& out, std:
 }
 
 bool SaveSeqsToMidiFile(const std::string& fileName, bool fromMenu, bool allParts) {
-  Log("Saving seqs to MIDI file " + fileName);
+  PostDiagMsg("Saving seqs to MIDI file " + fileName);
   std::vector<uint8_t> bytes;
   std::string error;
   if (!BuildMidiFile(fromMenu, allParts, bytes, error)) {
@@ -1018,7 +1015,7 @@ bool SaveSeqsToMidiFile(const std::string& fileName, bool fromMenu, bool allPart
 bool LoadSeqsFromMidiBytes(const uint8_t* data, std::size_t size, const std::string& name, bool fromMenu,
                            bool allParts) {
   if (!LoadAllowed(fromMenu, allParts)) return false;
-  Log("Loading seqs from MIDI file " + name);
+  PostDiagMsg("Loading seqs from MIDI file " + name);
   Files.MetrSeqLoaded = 0;
   return LoadBytes(data, size, fromMenu, allParts);
 }
@@ -1034,7 +1031,7 @@ bool LoadSeqsFromMidiFile(int32_t demoIndex, const std::string& fileName, bool f
                                  allParts);
   }
   if (!LoadAllowed(fromMenu, allParts)) return false;
-  Log("Loading seqs from MIDI file " + fileName);
+  PostDiagMsg("Loading seqs from MIDI file " + fileName);
   Files.MetrSeqLoaded = 0;
   std::ifstream f(fileName, std::ios::binary);
   if (!f) {

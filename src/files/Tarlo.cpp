@@ -29,10 +29,6 @@ constexpr uint8_t kSameRecord = 0x0C;
 constexpr uint8_t kSameColours = 0x04;
 constexpr int32_t kMaxOctave = 15;
 
-void Log(const std::string& text) {
-  PostDiagMsg(text);
-}
-
 bool LinkOn() {
   return Cfg.TarloOn != 0 && Tarlo.Handle != midi::kInvalidHandle;
 }
@@ -109,15 +105,15 @@ bool AddKey(int32_t key, bool withKeyNo, const std::string& rawLabel, TColor fon
 
 bool Send() {
   if (Tarlo.Pos >= kTarloBufSize) {
-    if (Trace.DiagFlags) Log("Tarlo error: buffer overflow");
+    if (Trace.DiagFlags) PostDiagMsg("Tarlo error: buffer overflow");
     return false;
   }
   Put(0xF7);
   const midi::Result r = midi::OutLongMsg(Tarlo.Handle, Tarlo.Buf.data(), Tarlo.Pos);
   if (Trace.DiagFlags)
-    Log("midiOutLongMsg" + (r == midi::kOk ? std::string(" ok") : " error: " + midi::ErrorText(r)));
+    PostDiagMsg("midiOutLongMsg" + (r == midi::kOk ? std::string(" ok") : " error: " + midi::ErrorText(r)));
   if (r != midi::kOk) {
-    if (Trace.DiagFlags) Log("Tarlo error: send fail");
+    if (Trace.DiagFlags) PostDiagMsg("Tarlo error: send fail");
     return false;
   }
   return true;
@@ -133,7 +129,7 @@ bool AddMapKeys(TModeType t, int32_t first, int32_t last) {
 }
 
 void CloseLocked() {
-  if (Cfg.TarloOn && Trace.DiagFlags) Log("Tarlo closed");
+  if (Cfg.TarloOn && Trace.DiagFlags) PostDiagMsg("Tarlo closed");
   Cfg.TarloOn = 0;
   Tarlo.Handle = midi::kInvalidHandle;
   Tarlo.DevIdx = -1;
@@ -202,7 +198,7 @@ bool TarloSendKeyRange(TModeType modeType, int32_t first, int32_t last) {
   TLock lock(Tarlo.Mutex);
   if (!BeginMsg({kKindKeys, static_cast<uint8_t>(modeType)})) return false;
   if (!AddMapKeys(modeType, first, last)) {
-    if (Trace.DiagFlags) Log("Tarlo error: buffer overflow");
+    if (Trace.DiagFlags) PostDiagMsg("Tarlo error: buffer overflow");
     return false;
   }
   return Send();
@@ -287,7 +283,7 @@ void TarloOpen(int32_t port, int32_t devId) {
     Cfg.TarloOn = 1;
   }
   if (Trace.DiagFlags)
-    Log("Tarlo open, port " + std::to_string(port + 1) + ", sysex id " + std::to_string(devId));
+    PostDiagMsg("Tarlo open, port " + std::to_string(port + 1) + ", sysex id " + std::to_string(devId));
   Ui().BusyCursor(true);
   TarloSendModeTitles();
   TarloSendOctave(0);
