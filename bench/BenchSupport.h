@@ -4,7 +4,10 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <cmath>
+#include <string>
 #include <type_traits>
 #include <vector>
 
@@ -62,6 +65,22 @@ void TimeEachCall(benchmark::State& state, Fn fn, Between between) {
   state.counters["p99_us"] = us[us.size() * 99 / 100];
   state.counters["p999_us"] = us[us.size() * 999 / 1000];
   state.counters["worst_us"] = us.back();
+}
+
+// The index of the listed device of that name, -1 none.
+inline int32_t FindDev(const std::array<TMidiDevRec, midi::kMaxDevs>& table, int32_t last,
+                       const std::string& name) {
+  for (int32_t i = 0; i <= last; ++i)
+    if (table[i].DevName == name) return i;
+  return -1;
+}
+
+// Nearest rank; p 0 is the least.
+inline double Percentile(std::vector<double> v, double p) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const auto rank = static_cast<std::size_t>(std::ceil(p / 100.0 * static_cast<double>(v.size())));
+  return v[std::clamp<std::size_t>(rank, 1, v.size()) - 1];
 }
 
 }  // namespace vel::bench

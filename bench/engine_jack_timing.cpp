@@ -32,6 +32,7 @@
 
 #include "../tests/e2e/JackPeer.h"
 #include "../tests/e2e/JackServer.h"
+#include "BenchSupport.h"
 #include "base/EngineLock.h"
 #include "engine/LivePath.h"
 #include "engine/PartBufs.h"
@@ -42,6 +43,9 @@
 #include "platform/midi/Midi.h"
 
 namespace {
+
+using vel::bench::FindDev;
+using vel::bench::Percentile;
 
 using namespace std::chrono_literals;
 using vel::test::JackServer;
@@ -64,21 +68,6 @@ long EnvOr(const char* name, long fallback, long low, long high) {
 
 double FramesToMs(double frames) {
   return frames * 1000.0 / kRate;
-}
-
-int32_t FindDev(const std::array<vel::TMidiDevRec, midi::kMaxDevs>& table, int32_t last,
-                const std::string& name) {
-  for (int32_t i = 0; i <= last; ++i)
-    if (table[i].DevName == name) return i;
-  return -1;
-}
-
-// Nearest rank; p 0 is the least.
-double Percentile(std::vector<double> v, double p) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  const auto rank = static_cast<std::size_t>(std::ceil(p / 100.0 * static_cast<double>(v.size())));
-  return v[std::clamp<std::size_t>(rank, 1, v.size()) - 1];
 }
 
 // A client "listener" with one MIDI input "in" that records the first three bytes of what arrives

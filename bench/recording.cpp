@@ -39,6 +39,9 @@
 
 namespace {
 
+using vel::bench::FindDev;
+using vel::bench::Percentile;
+
 using namespace vel;
 using bench::TimeEachCall;
 using test::JackServer;
@@ -96,19 +99,6 @@ void BM_RecordedNote(benchmark::State& state) {
 
 void BM_RecordedNoteQuantised(benchmark::State& state) {
   RecordedNote(state, 960);
-}
-
-int32_t FindDev(const std::array<TMidiDevRec, midi::kMaxDevs>& table, int32_t last, const std::string& name) {
-  for (int32_t i = 0; i <= last; ++i)
-    if (table[i].DevName == name) return i;
-  return -1;
-}
-
-double Percentile(std::vector<double> v, double p) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  const auto rank = static_cast<std::size_t>(std::ceil(p / 100.0 * static_cast<double>(v.size())));
-  return v[std::clamp<std::size_t>(rank, 1, v.size()) - 1];
 }
 
 // The server, the peer and the engine running on them: input port 1 on the peer's output, output
