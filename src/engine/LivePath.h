@@ -32,6 +32,11 @@ struct TLive {
   int32_t FtsRoot = 0;  // 0..11
   uint8_t FtsType = kFtsTypeOff;
   const TScaleTbl* ScaleMap = nullptr;
+  // The live output's own copy of the force-to-notes map, which ScaleMap refers to while the
+  // custom type is in force.
+  TScaleTbl FtnMap{};
+  // The live output's tempo clock divider, 1 none.
+  int32_t TempoClockDiv = 1;
   TShortName FtsName;
   // The live port's channel multiplier applies to the live channel.
   uint8_t MChanApplies = 0;

@@ -349,7 +349,7 @@ void StartTake(const TRecKey& k) {
       b.Pend.FtsRoot = Live.FtsRoot;
       b.Pend.FtsType = Live.FtsType;
       if (Live.FtsType == kFtsTypeCustom) {
-        b.Pend.FtnMap = LiveFtnMap;
+        b.Pend.FtnMap = Live.FtnMap;
         b.Pend.ScaleTbl = &b.Pend.FtnMap;
         b.Pend.FtnScaleName = Live.FtsName;
       } else {
@@ -367,8 +367,8 @@ void StartTake(const TRecKey& k) {
       Live.FtsRoot = b.Pend.FtsRoot;
       Live.FtsType = b.Pend.FtsType;
       if (b.Pend.FtsType == kFtsTypeCustom) {
-        LiveFtnMap = b.Pend.FtnMap;
-        Live.ScaleMap = &LiveFtnMap;
+        Live.FtnMap = b.Pend.FtnMap;
+        Live.ScaleMap = &Live.FtnMap;
         Live.FtsName = b.Pend.FtnScaleName;
       } else {
         Live.ScaleMap = b.Pend.ScaleTbl;

@@ -149,8 +149,8 @@ void SetScaleValue(int32_t root, uint8_t ftsType) {
       FlushLiveFifo();
       Live.FtsType = type;
       if (type == kFtsTypeCustom) {
-        LiveFtnMap = Args.FtnMap;
-        Live.ScaleMap = &LiveFtnMap;
+        Live.FtnMap = Args.FtnMap;
+        Live.ScaleMap = &Live.FtnMap;
         Live.FtsName = Args.FtnName;
       } else {
         Live.ScaleMap = FtsScaleTable(type);

@@ -24,10 +24,6 @@ uint16_t FtsKeptClasses(uint8_t ftsType);
 // The table of a table type; nullptr for any other type.
 const TScaleTbl* FtsScaleTable(uint8_t ftsType);
 
-// The live output's own copy of the force-to-notes map, which its scale refers to while the custom
-// type is in force.
-inline TScaleTbl LiveFtnMap{};
-
 // Applies a force-to-scale choice (type 5 the force-to-notes map, 6 the root alone, 7 off, 8..70
 // the scales and chords) to the live output when selected and to every selected seq's pending
 // set, leaving pitch-locked targets alone. Any other type turns the targets' scale off, as an

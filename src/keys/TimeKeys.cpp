@@ -151,7 +151,7 @@ void HandleTempoDivModeKey(uint8_t, uint8_t code) {
   if (n == 0) n = 1;
   bool any = false;
   if (Live.Selected) {
-    TimeKeys.TempoClockDiv = n;
+    Live.TempoClockDiv = n;
     any = true;
   }
   for (int32_t s = 0; s <= LastSeq(); ++s) {

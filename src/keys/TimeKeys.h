@@ -15,8 +15,6 @@ struct TTimeKeys {
   int32_t QuantNoteEntry = 0;
   int32_t TSigBeatsEntry = 0;
   int32_t TimeShiftBeatsEntry = 0;
-  // The live output's tempo clock divider, 1 none.
-  int32_t TempoClockDiv = 1;
   TAtomic<uint8_t> TempoSlewChanged{0};
 };
 inline TTimeKeys TimeKeys;

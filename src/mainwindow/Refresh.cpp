@@ -98,7 +98,7 @@ void Reinitialise() {
       TPartBuf& b = Seqs.PartBufs[Seqs.SeqRecs[s].PlayPart & 1][s];
       if (b.PortNoLoaded >= 0) b.PortPend = PortByName(b.PortNoLoaded, b.PortPend);
     }
-    TimeKeys.TempoClockDiv = 1;
+    Live.TempoClockDiv = 1;
   }
   CreateSceneFolders();
   if (Cfg.TarloOnRequested) TarloOpen(Cfg.TarloSysExPortNo, Cfg.TarloSysExDevId);

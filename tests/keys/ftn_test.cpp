@@ -75,8 +75,8 @@ TEST_F(FtnTest, CEGHeldMapEveryPitchClassToTheNearestHeldOneAndBecomeTheTargetsS
 
   EXPECT_EQ(Live.FtsType, kFtsTypeCustom);
   EXPECT_EQ(Live.FtsRoot, 0);
-  EXPECT_EQ(Live.ScaleMap, &LiveFtnMap);
-  EXPECT_EQ(LiveFtnMap, expected);
+  EXPECT_EQ(Live.ScaleMap, &Live.FtnMap);
+  EXPECT_EQ(Live.FtnMap, expected);
   EXPECT_EQ(Live.FtsName.View(), "CEG");
   const TPartBuf& b = SeqBuf(1);
   EXPECT_EQ(b.Pend.FtsType, kFtsTypeCustom);
@@ -120,7 +120,7 @@ TEST_F(FtnTest, TheHeldNotesNameTheMapAndAnEntryCanStartAboveC) {
     EXPECT_EQ(Args.FtnMap, c.map);
     EXPECT_EQ(Args.FtnName.View(), c.name);
     EXPECT_EQ(Msgs.StatusMsg.Peek(), "Ftn " + c.name);
-    EXPECT_EQ(LiveFtnMap, c.map);
+    EXPECT_EQ(Live.FtnMap, c.map);
     for (int pc : c.held) Release(kFirstNoteKey + pc);
   }
 }

@@ -19,7 +19,7 @@ class TimeKeysTest : public test::KeyEntryTest {
   void SetUp() override {
     KeyEntryTest::SetUp();
     TimeKeys.QuantNoteEntry = TimeKeys.TSigBeatsEntry = TimeKeys.TimeShiftBeatsEntry = 0;
-    TimeKeys.TempoClockDiv = 1;
+    Live.TempoClockDiv = 1;
     Commands = TCommands{};
     Msgs.StatusMsg.Clear();
     Msgs.WarnMsg.Clear();
@@ -75,7 +75,7 @@ TEST_F(TimeKeysTest, DividerGoesToSelectedSeqsButTheMetronome) {
   Live.Selected = 1;
   Keys_(62, &HandleTempoDivModeKey, {Q0});
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Tempo clock div 1/1");
-  EXPECT_EQ(TimeKeys.TempoClockDiv, 1);
+  EXPECT_EQ(Live.TempoClockDiv, 1);
   // No target: no text.
   Msgs.StatusMsg.Clear();
   Keys_(62, &HandleTempoDivModeKey, {static_cast<uint8_t>(Q0 + 2)});
