@@ -173,6 +173,16 @@ void TfrmMain::FormCreate() {
   RunHooks.ApplyProgState = [this](TProgState state) { ApplyProgState(int(state)); };
   RunHooks.FreeRunTimeControls = [this] { HandleDynamicControls(false); };
   RunHooks.RestoreSysColours = [this] { SaveRestoreSysColours(false); };
+  InstallStatusDisplay();
+  InstallLanesAndKinetrace();
+
+  InstallControlHandlers();
+
+  InstallFileConfigMenus();
+
+  InstallActionViewMenus();
+
+  InstallPortPanelAndHelp();
   try {
     StartUp();
   } catch (const std::exception& e) {

@@ -92,6 +92,34 @@ class TfrmMain : public QMainWindow {
   void SetCaption();
   void ShutDownTidily();
 
+  // Each area of the window wires its own controls, hooks and timers at creation, in its own file.
+
+  // Status display, program-state and key-mode display, metronome display, lights, display timers
+  // (MainStatus.cpp).
+  void InstallStatusDisplay();
+  // -- end of status display
+
+  // Seq track lanes and the Kinetrace (MainLanes.cpp).
+  void InstallLanesAndKinetrace();
+  // -- end of lanes and Kinetrace
+
+  // Per-seq, live and control-group handlers (MainControls.cpp).
+  void InstallControlHandlers();
+  // -- end of control handlers
+
+  // File, Config and Settings menus, drag and drop (MainFileMenus.cpp).
+  void InstallFileConfigMenus();
+  // -- end of file and config menus
+
+  // Action, Tools, View, Virtual keyboard, Kinetrace and Windows menus (MainViewMenus.cpp).
+  void InstallActionViewMenus();
+  // -- end of action and view menus
+
+  // Port allocation panel, Help menu and version checks, input and test-send procedures
+  // (MainPortPanel.cpp, MainHelp.cpp).
+  void InstallPortPanelAndHelp();
+  // -- end of port panel and help
+
   QTimer* tmAutoRun = nullptr;
   std::unique_ptr<Ui::frmMain> ui;
   std::array<TSeqRow, kSeqs> SeqRows{};

@@ -1,0 +1,7 @@
+#include "mainwindow/forms/Main.h"
+
+namespace vel {
+
+void TfrmMain::InstallLanesAndKinetrace() {}
+
+}  // namespace vel
