@@ -101,10 +101,19 @@ class TfrmMain : public QMainWindow {
 
   // Seq track lanes and the Kinetrace (MainLanes.cpp).
   void InstallLanesAndKinetrace();
+  // The status tick calls the first inside its EngineLock section (the Kinetrace fade writes the
+  // engine's note counts) and the second after releasing it.
+  void LanesAndKinetraceLocked();
+  void ApplyLanesAndKinetrace();
+  // The Kinetrace's place and size from the settings and the column layout.
+  void SetKinetraceBounds();
   // -- end of lanes and Kinetrace
 
   // Per-seq, live and control-group handlers (MainControls.cpp).
   void InstallControlHandlers();
+  // Internal or external clock as the radio buttons and settings say; the status tick calls it on
+  // losing the external clock.
+  void ApplyClockSource();
   // -- end of control handlers
 
   // File, Config and Settings menus, drag and drop (MainFileMenus.cpp).

@@ -4,4 +4,6 @@ namespace vel {
 
 void TfrmMain::InstallControlHandlers() {}
 
+void TfrmMain::ApplyClockSource() {}
+
 }  // namespace vel

@@ -4,4 +4,10 @@ namespace vel {
 
 void TfrmMain::InstallLanesAndKinetrace() {}
 
+void TfrmMain::LanesAndKinetraceLocked() {}
+
+void TfrmMain::ApplyLanesAndKinetrace() {}
+
+void TfrmMain::SetKinetraceBounds() {}
+
 }  // namespace vel
