@@ -443,25 +443,7 @@ void TfrmMain::SetHintsOnControls() {
 }
 
 void TfrmMain::SetMenuShortCuts() {
-  const std::pair<QAction*, const char*> keys[] = {
-      {ui->mnuTemplateShow, "Ctrl+F2"},
-      {ui->mnuTemplateHide, "Ctrl+F3"},
-      {ui->mnuKinetraceOn, "Alt+F2"},
-      {ui->mnuKinetraceOff, "Alt+F3"},
-      {ui->mnuKinetraceIncShape, "Alt+F12"},
-      {ui->mnuKinetraceDecShape, "Alt+F11"},
-      {ui->mnuKinetraceIncSize, "Shift+F12"},
-      {ui->mnuKinetraceDecSize, "Shift+F11"},
-      {ui->mnuKinetraceIncDecay, "Ctrl+F12"},
-      {ui->mnuKinetraceDecDecay, "Ctrl+F11"},
-      {ui->mnuKinetraceIncTail, "Ctrl+Alt+F12"},
-      {ui->mnuKinetraceDecTail, "Ctrl+Alt+F11"},
-      {ui->mnuKinetraceIncStyle, "Shift+Alt+F12"},
-      {ui->mnuKinetraceDecStyle, "Shift+Alt+F11"},
-      {ui->mnuKinetraceIncPosn, "Shift+Ctrl+F12"},
-      {ui->mnuKinetraceDecPosn, "Shift+Ctrl+F11"},
-  };
-  for (const auto& [action, key] : keys) action->setShortcut(QKeySequence(QString::fromLatin1(key)));
+  SetViewMenuShortCuts();
 }
 
 void TfrmMain::ArrangeStartUpControls() {

@@ -1,7 +1,832 @@
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <random>
+#include <tuple>
+
+#include "base/DiagLog.h"
+#include "base/EngineLock.h"
+#include "base/General.h"
+#include "base/Messages.h"
+#include "base/Showing.h"
+#include "base/UiHooks.h"
+#include "engine/KeyMode.h"
+#include "engine/LivePath.h"
+#include "engine/Metronome.h"
+#include "engine/MidiIn.h"
+#include "engine/PartBufs.h"
+#include "engine/PlayCycle.h"
+#include "engine/RunControl.h"
+#include "engine/Transport.h"
+#include "files/Tarlo.h"
+#include "keys/KeyArgs.h"
+#include "keys/RecordKeys.h"
+#include "mainwindow/MainCombos.h"
+#include "mainwindow/Refresh.h"
+#include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/QtUiHooks.h"
+#include "settings/Settings.h"
+#include "ui_Main.h"
 
 namespace vel {
 
-void TfrmMain::InstallActionViewMenus() {}
+namespace {
+
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+// The form whose one-shot timer replays the held record key. The timer thread reads it under
+// EngineLock, so clearing it under the lock leaves no call in flight.
+std::atomic<TfrmMain*> gPostForm{nullptr};
+
+// Timer thread: the bars are counted; the key itself is replayed on the GUI thread.
+void RecBarCountDonePost() {
+  RecBarCountDone();
+  if (TfrmMain* form = gPostForm.load())
+    QMetaObject::invokeMethod(form->tmMidiInPost, "start", Qt::QueuedConnection);
+}
+
+// Resize, activation and status tips of the main window, and clicks on the Kinetrace panel.
+class TViewEvents : public QObject {
+ public:
+  explicit TViewEvents(TfrmMain* form) : QObject(form), form_(form) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == form_) {
+      switch (event->type()) {
+        case QEvent::Resize:
+          form_->FormResize();
+          break;
+        case QEvent::WindowActivate:
+          form_->FormActivate();
+          break;
+        case QEvent::StatusTip:
+          if (!form_->StatusHintsOn) return true;
+          break;
+        default:
+          break;
+      }
+    } else if (event->type() == QEvent::MouseButtonPress) {
+      const auto* m = static_cast<QMouseEvent*>(event);
+      if (m->button() == Qt::LeftButton || m->button() == Qt::RightButton) {
+        const Qt::KeyboardModifiers k = m->modifiers();
+        Click(KinetraceClickAction(m->button() == Qt::RightButton, k & Qt::ShiftModifier,
+                                   k & Qt::ControlModifier, k & Qt::AltModifier));
+        return true;
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  void Click(const TKinetraceClickAction& a) {
+    switch (a.Kind) {
+      case TKinetraceClick::Step:
+        form_->StepKinetrace(a.Value, a.Inc);
+        break;
+      case TKinetraceClick::CycleBackground: {
+        // Button face, black, white, and round again.
+        form_->KinetraceBgPhase = (form_->KinetraceBgPhase + 1) % 3;
+        static const QColor kFixed[] = {QColor(), Qt::black, Qt::white};
+        const QColor c = form_->KinetraceBgPhase == 0 ? form_->SavedPalette.color(QPalette::Button)
+                                                      : kFixed[form_->KinetraceBgPhase];
+        SetBgColour(form_->ui->pnlKinetrace, c);
+        break;
+      }
+      case TKinetraceClick::ShuffleColours:
+        form_->ShuffleSeqColours();
+        break;
+      case TKinetraceClick::Posn:
+      case TKinetraceClick::None:
+        break;
+    }
+  }
+
+  TfrmMain* form_;
+};
+
+void SetChecked(QAction* a, bool on) {
+  const QSignalBlocker block(a);
+  a->setChecked(on);
+}
+
+}  // namespace
+
+void TfrmMain::InstallActionViewMenus() {
+  tmMidiInPost = new QTimer(this);
+  tmMidiInPost->setObjectName("tmMidiInPost");
+  tmMidiInPost->setSingleShot(true);
+  tmMidiInPost->setInterval(1);
+  connect(tmMidiInPost, &QTimer::timeout, this, [this] { tmMidiInPostTimer(); });
+  {
+    std::lock_guard lock(EngineLock);
+    gPostForm = this;
+    EngineHooks.RecBarCountDone = &RecBarCountDonePost;
+  }
+  connect(tmMidiInPost, &QObject::destroyed, [] {
+    std::lock_guard lock(EngineLock);
+    gPostForm = nullptr;
+    EngineHooks.RecBarCountDone = &RecBarCountDone;
+  });
+
+  // Every program-state change re-derives the Run/Stop item from its button; start of running
+  // clears the calibrate prompt.
+  auto applyState = RunHooks.ApplyProgState;
+  RunHooks.ApplyProgState = [this, applyState](TProgState state) {
+    if (applyState) applyState(state);
+    SetControlMenuCaption();
+    // A settings load may have named another background image.
+    if (Cfg.KinetraceImgFile != KinetraceImgLoaded) {
+      KinetraceImgLoaded = Cfg.KinetraceImgFile;
+      if (!Cfg.KinetraceImgFile.empty()) LoadKinetraceImage();
+      ApplyKinetraceImage();
+    }
+  };
+  RunHooks.PromptCalibrateCmdKey = [this] {
+    {
+      std::lock_guard lock(EngineLock);
+      Args.CalibratePending = 0;
+    }
+    PromptCalibrateCmdKey();
+  };
+  connect(this, &QObject::destroyed, [] { RunHooks.PromptCalibrateCmdKey = nullptr; });
+
+  imgKinetrace = new QLabel(ui->pnlKinetrace);
+  imgKinetrace->setObjectName("imgKinetrace");
+  imgKinetrace->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  imgKinetrace->setAttribute(Qt::WA_TransparentForMouseEvents);
+  imgKinetrace->hide();
+  imgKinetrace->lower();
+
+  auto* events = new TViewEvents(this);
+  installEventFilter(events);
+  ui->pnlKinetrace->installEventFilter(events);
+
+  // Action menu and its buttons.
+  connect(ui->mnuActionControl, &QAction::triggered, this, [this] { ToggleRunStop(); });
+  connect(ui->sbtnControl, &QToolButton::clicked, this, [this] { ToggleRunStop(); });
+  connect(ui->mnuActionEsc, &QAction::triggered, this, [] {
+    std::lock_guard lock(EngineLock);
+    ReturnToLiveMode();
+  });
+  connect(ui->mnuActionCalibrate, &QAction::triggered, this, [this] { ToggleCalibPrompt(); });
+  connect(ui->sbtnCalibrate, &QToolButton::clicked, this, [this] { ToggleCalibPrompt(); });
+
+  // Tools menu. The key mapper, key maps table, sample aid, General MIDI and diagnostics windows
+  // are not built yet: their items stay disabled.
+  for (QAction* a : {ui->mnuToolsKeyMapper, ui->mnuToolsDspKeyMaps, ui->mnuToolsSampleAid,
+                     ui->mnuToolsGMPrograms, ui->mnuToolsGMDrums, ui->mnuToolsDiag})
+    a->setEnabled(false);
+  connect(ui->mnuTools, &QMenu::aboutToShow, this, [this] {
+    const bool on = Cfg.TarloOn != 0;
+    const bool chosen = ui->cboTarloPNo->currentIndex() >= 0;
+    QAction* tarlo = ui->mnuToolsTarlo->menuAction();
+    tarlo->setVisible(Cfg.StandardMode != 0);
+    tarlo->setCheckable(true);
+    tarlo->setChecked(on);
+    tarlo->setEnabled(chosen);
+    ui->mnuToolsCloseTarlo->setEnabled(on);
+    QString open = on ? "Re-&open" : "&Open";
+    if (chosen) open += " on " + ui->cboTarloPNo->currentText();
+    ui->mnuToolsOpenTarlo->setText(open);
+  });
+  connect(ui->mnuToolsOpenTarlo, &QAction::triggered, this, [this] {
+    TarloOpen(ui->cboTarloPNo->currentIndex(), ui->cboTarloSysexDevId->currentText().toInt());
+  });
+  connect(ui->mnuToolsCloseTarlo, &QAction::triggered, this, [] { TarloClose(); });
+
+  // View menu: each toggle copies its check mark to its setting.
+  auto relayout = [this] {
+    LayoutSeqStatusColumns();
+    SetProgState(RunCtl.ProgState.load());
+  };
+  auto toggle = [this](QAction* a, uint8_t& setting, std::function<void()> then) {
+    connect(a, &QAction::triggered, this, [&setting, then](bool checked) {
+      setting = checked ? 1 : 0;
+      if (then) then();
+    });
+  };
+  toggle(ui->mnuViewAutoHints, Cfg.AutoHints, [this] { ApplyAutoHints(); });
+  toggle(ui->mnuViewPortNames, Cfg.DspPortNames, relayout);
+  toggle(ui->mnuViewProgNames, Cfg.DspProgNames, [this, relayout] {
+    relayout();
+    std::vector<QComboBox*> combos{ui->cboLiveProgs};
+    for (const TSeqRow& r : SeqRows)
+      if (r.cboSeqProg) combos.push_back(r.cboSeqProg);
+    for (QComboBox* c : combos) {
+      const TComboFill fill = FillProgCombos(false, c->currentIndex());
+      const QSignalBlocker block(c);
+      c->clear();
+      for (const std::string& s : fill.Items) c->addItem(Q(s));
+      c->setCurrentIndex(fill.ItemIndex);
+    }
+  });
+  toggle(ui->mnuViewScale, Cfg.DspScale, relayout);
+  toggle(ui->mnuViewMidiActivity, Cfg.DspMidiActivity, [this, relayout] {
+    const bool on = Cfg.DspMidiActivity != 0;
+    ui->shpLiveMidiActivity->setVisible(on);
+    for (int32_t s = 0; s <= Cfg.MaxActiveSeqs && s < kSeqs; ++s)
+      if (SeqRows[s].shpSeqMidiActivity) SeqRows[s].shpSeqMidiActivity->setVisible(on);
+    relayout();
+  });
+  toggle(ui->mnuViewSeqLen, Cfg.DspSeqLen, relayout);
+  toggle(ui->mnuViewTDiv, Cfg.DspTempoDiv, relayout);
+  toggle(ui->mnuViewProgVersion, Cfg.DspProgVersionReqd, [this] { SetCaption(); });
+  toggle(ui->mnuViewKModeTitleColours, Cfg.DspKModeTitleColours, nullptr);
+  toggle(ui->mnuViewKModeInputColours, Cfg.DspKModeInputColours, nullptr);
+  toggle(ui->mnuViewSeqGrid, Cfg.DspSeqGrid, [relayout] {
+    relayout();
+    RequestSeqGridRedraw();
+  });
+  toggle(ui->mnuViewSolidTracks, Cfg.DspSolidTracks, nullptr);
+  toggle(ui->mnuViewSeqNumPosn, Cfg.DspSeqNumPosn, nullptr);
+  connect(ui->mnuView, &QMenu::aboutToShow, this, [this] {
+    const std::pair<QAction*, uint8_t> checks[] = {
+        {ui->mnuViewAutoHints, Cfg.AutoHints},
+        {ui->mnuViewPortNames, Cfg.DspPortNames},
+        {ui->mnuViewProgNames, Cfg.DspProgNames},
+        {ui->mnuViewScale, Cfg.DspScale},
+        {ui->mnuViewMidiActivity, Cfg.DspMidiActivity},
+        {ui->mnuViewSeqLen, Cfg.DspSeqLen},
+        {ui->mnuViewTDiv, Cfg.DspTempoDiv},
+        {ui->mnuViewProgVersion, Cfg.DspProgVersionReqd},
+        {ui->mnuViewKModeTitleColours, Cfg.DspKModeTitleColours},
+        {ui->mnuViewKModeInputColours, Cfg.DspKModeInputColours},
+        {ui->mnuViewSeqGrid, Cfg.DspSeqGrid},
+        {ui->mnuViewSolidTracks, Cfg.DspSolidTracks},
+        {ui->mnuViewSeqNumPosn, Cfg.DspSeqNumPosn},
+    };
+    for (const auto& [a, on] : checks) SetChecked(a, on != 0);
+    for (auto [m, on] : {std::pair{ui->mnuViewTemplateOptions, Cfg.DspTemplate},
+                         std::pair{ui->mnuViewKinetrace, Cfg.DspKinetrace}}) {
+      m->menuAction()->setCheckable(true);
+      m->menuAction()->setChecked(on != 0);
+    }
+  });
+
+  // Virtual keyboard submenu: the template window is not built yet, so it cannot be shown or
+  // closed from here.
+  ui->mnuTemplateShow->setEnabled(false);
+  ui->mnuTemplateHide->setEnabled(false);
+  connect(ui->mnuViewTemplateOptions, &QMenu::aboutToShow, this, [this] {
+    ui->mnuTemplateReset->setEnabled(Cfg.DspTemplate != 0);
+    SetChecked(ui->mnuTemplateOnTop, Cfg.TemplateOnTop != 0);
+  });
+  toggle(ui->mnuTemplateOnTop, Cfg.TemplateOnTop, nullptr);
+  auto resetNoteDisplays = [] {
+    std::lock_guard lock(EngineLock);
+    ResetNoteDisplays();
+  };
+  connect(ui->mnuTemplateReset, &QAction::triggered, this, resetNoteDisplays);
+
+  // Kinetrace submenu.
+  connect(ui->mnuViewKinetrace, &QMenu::aboutToShow, this, [this] {
+    const bool on = Cfg.DspKinetrace != 0;
+    const bool img = !Cfg.KinetraceImgFile.empty();
+    ui->mnuKinetraceOn->setEnabled(!on);
+    ui->mnuKinetraceOff->setEnabled(on);
+    ui->mnuKinetraceClear->setEnabled(on);
+    for (QAction* a : {ui->mnuKinetraceImgPrev, ui->mnuKinetraceImgNext, ui->mnuKinetraceImgUnload,
+                       ui->mnuKinetraceImgVisible, ui->mnuKinetraceImgStretch})
+      a->setEnabled(img);
+    SetChecked(ui->mnuKinetraceImgVisible, Cfg.KinetraceImgVisible != 0);
+    SetChecked(ui->mnuKinetraceImgStretch, Cfg.KinetraceImgStretch != 0);
+  });
+  connect(ui->mnuKinetraceOn, &QAction::triggered, this, [this] { SetKinetraceOn(true); });
+  connect(ui->mnuKinetraceOff, &QAction::triggered, this, [this] { SetKinetraceOn(false); });
+  connect(ui->mnuKinetraceClear, &QAction::triggered, this, resetNoteDisplays);
+  connect(ui->mnuKinetraceRandCols, &QAction::triggered, this, [this] { ShuffleSeqColours(); });
+  using V = TKinetraceValue;
+  const std::tuple<QAction*, V, bool> steps[] = {
+      {ui->mnuKinetraceIncShape, V::Shape, true}, {ui->mnuKinetraceDecShape, V::Shape, false},
+      {ui->mnuKinetraceIncSize, V::Size, true},   {ui->mnuKinetraceDecSize, V::Size, false},
+      {ui->mnuKinetraceIncDecay, V::Decay, true}, {ui->mnuKinetraceDecDecay, V::Decay, false},
+      {ui->mnuKinetraceIncTail, V::Tail, true},   {ui->mnuKinetraceDecTail, V::Tail, false},
+      {ui->mnuKinetraceIncStyle, V::Style, true}, {ui->mnuKinetraceDecStyle, V::Style, false},
+  };
+  for (const auto& [a, v, inc] : steps)
+    connect(a, &QAction::triggered, this, [this, v, inc] { StepKinetrace(v, inc); });
+  // The position is set from the Kinetrace settings window only.
+  ui->mnuKinetraceIncPosn->setEnabled(false);
+  ui->mnuKinetraceDecPosn->setEnabled(false);
+
+  // Background image.
+  connect(ui->mnuKinetraceImgFile, &QAction::triggered, this, [this] {
+    const QString folder =
+        Cfg.KinetraceImgFile.empty() ? QString() : QFileInfo(Q(Cfg.KinetraceImgFile)).absolutePath();
+    const QString file = QFileDialog::getOpenFileName(
+        this, "Load background image for kinetrace", folder,
+        "Image files (*.bmp *.jpg *.jpeg *.gif *.ico *.emf *.wmf);;Any file (*)");
+    if (file.isEmpty()) {
+      if (Trace.DiagFlags) DiagLogTimed("Load image cancelled");
+      return;
+    }
+    Cfg.KinetraceImgFile = file.toStdString();
+    if (LoadKinetraceImage()) Cfg.KinetraceImgVisible = 1;
+    ApplyKinetraceImage();
+  });
+  connect(ui->mnuKinetraceImgVisible, &QAction::triggered, this, [this] {
+    if (!Cfg.KinetraceImgFile.empty()) Cfg.KinetraceImgVisible = Cfg.KinetraceImgVisible ? 0 : 1;
+    ApplyKinetraceImage();
+  });
+  connect(ui->mnuKinetraceImgStretch, &QAction::triggered, this, [this] {
+    Cfg.KinetraceImgStretch = Cfg.KinetraceImgStretch ? 0 : 1;
+    ApplyKinetraceImage();
+  });
+  connect(ui->mnuKinetraceImgUnload, &QAction::triggered, this, [this] { UnloadKinetraceImage(); });
+  connect(ui->mnuKinetraceImgNext, &QAction::triggered, this, [this] { StepKinetraceImage(true); });
+  connect(ui->mnuKinetraceImgPrev, &QAction::triggered, this, [this] { StepKinetraceImage(false); });
+
+  // Windows menu.
+  connect(ui->mnuWindowWidth, &QAction::triggered, this, [this] {
+    const QScreen* screen = this->screen();
+    if (!screen) return;
+    const TSpan span = ToggleMainWidth(width(), screen->availableGeometry().width(), MainNormalWidth());
+    setGeometry(span.Left, y(), span.Width, height());
+  });
+  connect(ui->mnuWindowHeight, &QAction::triggered, this, [this] {
+    const int32_t client = ToggleMainHeight(ClientHeight(), MainFullHeight(), MainReducedHeight());
+    resize(width(), client + menuBar()->height());
+    ShowLowerControls();
+  });
+  connect(ui->mnuWindowCentreAll, &QAction::triggered, this, [] {
+    Cfg.TemplateDocked = 0;
+    QList<QWidget*> windows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->isVisible() && w->isWindow() && !qobject_cast<QMenu*>(w)) windows.push_back(w);
+    std::stable_sort(windows.begin(), windows.end(),
+                     [](const QWidget* a, const QWidget* b) { return a->height() > b->height(); });
+    for (QWidget* w : windows) {
+      const QScreen* screen = w->screen();
+      if (!screen) continue;
+      const QRect area = screen->availableGeometry();
+      const TPlace at = CentredPlace(w->width(), w->height(), area.width(), area.height());
+      w->resize(std::max(w->width(), 50), std::max(w->height(), 50));
+      w->move(area.x() + at.Left, area.y() + at.Top);
+      w->raise();
+    }
+  });
+
+  // The prompt starts hidden.
+  {
+    std::lock_guard lock(EngineLock);
+    Args.CalibratePending = 0;
+  }
+  PromptCalibrateCmdKey();
+}
+
+void TfrmMain::SetViewMenuShortCuts() {
+  const std::pair<QAction*, const char*> keys[] = {
+      {ui->mnuTemplateShow, "Ctrl+F2"},
+      {ui->mnuTemplateHide, "Ctrl+F3"},
+      {ui->mnuKinetraceOn, "Alt+F2"},
+      {ui->mnuKinetraceOff, "Alt+F3"},
+      {ui->mnuKinetraceIncShape, "Alt+F12"},
+      {ui->mnuKinetraceDecShape, "Alt+F11"},
+      {ui->mnuKinetraceIncSize, "Shift+F12"},
+      {ui->mnuKinetraceDecSize, "Shift+F11"},
+      {ui->mnuKinetraceIncDecay, "Ctrl+F12"},
+      {ui->mnuKinetraceDecDecay, "Ctrl+F11"},
+      {ui->mnuKinetraceIncTail, "Ctrl+Alt+F12"},
+      {ui->mnuKinetraceDecTail, "Ctrl+Alt+F11"},
+      {ui->mnuKinetraceIncStyle, "Shift+Alt+F12"},
+      {ui->mnuKinetraceDecStyle, "Shift+Alt+F11"},
+      {ui->mnuKinetraceIncPosn, "Shift+Ctrl+F12"},
+      {ui->mnuKinetraceDecPosn, "Shift+Ctrl+F11"},
+  };
+  for (const auto& [action, key] : keys) action->setShortcut(QKeySequence(QString::fromLatin1(key)));
+  SetControlMenuCaption();
+  SetCalibMenuCaption();
+}
+
+// ---- Action ----
+
+void TfrmMain::ToggleRunStop() {
+  // No second click while switching; the state's controls enable it again.
+  ui->sbtnControl->setEnabled(false);
+  ui->mnuActionControl->setEnabled(false);
+  if (RunCtl.ProgState.load() == TProgState::Config) {
+    try {
+      StartRunning();
+    } catch (const std::exception& e) {
+      ShowMessage(StartRunningErrorText(e.what()), MsgKind::Error);
+    }
+    // A start refused (no output ports) leaves the state as it was.
+    SetProgState(RunCtl.ProgState.load());
+    return;
+  }
+  StopToConfigMode(true);
+  SetProgState(RunCtl.ProgState.load());
+}
+
+bool TfrmMain::StopToConfigMode(bool confirm) {
+  if (confirm) {
+    bool seqPlaying = false;
+    {
+      std::lock_guard lock(EngineLock);
+      seqPlaying = !NoSeqPlaying();
+    }
+    if (ShowMessage(StopQuestionText(seqPlaying), MsgKind::Confirmation, MsgButtons::YesNo) != MsgAnswer::Yes)
+      return false;
+  }
+  const TBusyCursor busy;
+  StopRunning();
+  return true;
+}
+
+void TfrmMain::ToggleCalibPrompt() {
+  {
+    std::lock_guard lock(EngineLock);
+    Args.CalibratePending = Args.CalibratePending ? 0 : 1;
+  }
+  PromptCalibrateCmdKey();
+}
+
+void TfrmMain::PromptCalibrateCmdKey() {
+  bool prompting = false;
+  {
+    std::lock_guard lock(EngineLock);
+    prompting = Args.CalibratePending != 0;
+    Args.CalibDone = prompting ? 0 : 1;
+    if (prompting) {
+      DeselectAll();
+      SetKeyMode(TKeyMode::Calibrate);
+    } else if (Keys.KeyMode.load() == TKeyMode::Calibrate) {
+      if (RunCtl.ProgState.load() == TProgState::Running) {
+        ReturnToLiveMode();
+      } else {
+        SetKeyMode(TKeyMode::Inactive);
+      }
+    }
+  }
+  const TCalibPromptView view = CalibPromptView(prompting, Cfg.InPortLiveCmdKey[0].load());
+  SetFgColour(ui->sbtnCalibrate, ToQColor(prompting ? Cfg.ClStCalibrate : Cfg.ClText, SavedPalette));
+  ui->sbtnCalibrate->setText(Q(view.Caption));
+  ui->sbtnCalibrate->setStatusTip(Q(view.Hint));
+  ui->mnuActionCalibrate->setStatusTip(Q(view.Hint));
+  SetCalibMenuCaption();
+}
+
+void TfrmMain::SetControlMenuCaption() {
+  const TMenuCaption c =
+      MenuCaptionFromButton(ui->sbtnControl->text().toStdString(), Cfg.TemplateQwertyDisabled != 0);
+  ui->mnuActionControl->setText(Q(c.Caption));
+  ui->mnuActionControl->setShortcut(QKeySequence(Q(c.ShortCut)));
+}
+
+void TfrmMain::SetCalibMenuCaption() {
+  const TMenuCaption c =
+      MenuCaptionFromButton(ui->sbtnCalibrate->text().toStdString(), Cfg.TemplateQwertyDisabled != 0);
+  ui->mnuActionCalibrate->setText(Q(c.Caption));
+  ui->mnuActionCalibrate->setShortcut(QKeySequence(Q(c.ShortCut)));
+}
+
+// ---- Kinetrace ----
+
+void TfrmMain::StepKinetrace(TKinetraceValue value, bool inc) {
+  int32_t* setting = nullptr;
+  switch (value) {
+    case TKinetraceValue::Shape:
+      setting = &Cfg.KinetraceShape;
+      break;
+    case TKinetraceValue::Size:
+      setting = &Cfg.KinetraceSize;
+      break;
+    case TKinetraceValue::Decay:
+      setting = &Cfg.KinetraceDecay;
+      break;
+    case TKinetraceValue::Tail:
+      setting = &Cfg.KinetraceTail;
+      break;
+    case TKinetraceValue::Style:
+      setting = &Cfg.KinetraceStyle;
+      break;
+  }
+  if (!setting) return;
+  *setting = StepCyclic(*setting, KinetraceRange(value), inc);
+  SetKinetraceBounds();
+}
+
+void TfrmMain::SetKinetraceOn(bool on) {
+  Cfg.DspKinetrace = on ? 1 : 0;
+  ui->mnuViewKinetrace->menuAction()->setCheckable(true);
+  ui->mnuViewKinetrace->menuAction()->setChecked(on);
+  if (on) {
+    std::lock_guard lock(EngineLock);
+    ResetNoteOnCounts();
+  }
+  PlaceGroupBoxes();
+  ShowLowerControls();
+  SetKinetraceBounds();
+}
+
+void TfrmMain::ShuffleSeqColours() {
+  std::mt19937 gen{std::random_device{}()};
+  std::uniform_int_distribution<std::size_t> pick(0, Cfg.ClKinetraceChan.size() - 1);
+  for (std::size_t i = 0; i < Cfg.ClKinetraceChan.size(); ++i)
+    std::swap(Cfg.ClKinetraceChan[i], Cfg.ClKinetraceChan[pick(gen)]);
+  PlayCycle.KinetraceDirty = 1;
+}
+
+bool TfrmMain::LoadKinetraceImage() {
+  QImageReader reader(Q(Cfg.KinetraceImgFile));
+  const QImage image = reader.read();
+  if (image.isNull()) {
+    const std::string why = reader.errorString().toStdString();
+    Cfg.KinetraceImgFile.clear();
+    Cfg.KinetraceImgVisible = 0;
+    KinetraceImgLoaded.clear();
+    KinetraceImage = QPixmap();
+    imgKinetrace->clear();
+    imgKinetrace->hide();
+    ShowMessage(ImageLoadErrorText(why), MsgKind::Error);
+    return false;
+  }
+  KinetraceImage = QPixmap::fromImage(image);
+  KinetraceImgLoaded = Cfg.KinetraceImgFile;
+  imgKinetrace->setPixmap(KinetraceImage);
+  return true;
+}
+
+void TfrmMain::ApplyKinetraceImage() {
+  imgKinetrace->setScaledContents(Cfg.KinetraceImgStretch != 0);
+  imgKinetrace->setVisible(Cfg.KinetraceImgVisible != 0 && !KinetraceImage.isNull());
+  PlaceKinetraceImage();
+  PlaceGroupBoxes();
+  SetKinetraceBounds();
+}
+
+void TfrmMain::PlaceKinetraceImage() {
+  if (!imgKinetrace) return;
+  const QFrame* p = ui->pnlKinetrace;
+  const TImageRect r = KinetraceImageRect(p->width(), p->height(), p->frameWidth(), KinetraceImage.width(),
+                                          KinetraceImage.height(), Cfg.KinetraceImgStretch != 0);
+  imgKinetrace->setGeometry(r.Left, r.Top, r.Width, r.Height);
+  imgKinetrace->lower();
+}
+
+void TfrmMain::UnloadKinetraceImage() {
+  KinetraceImage = QPixmap();
+  imgKinetrace->clear();
+  Cfg.KinetraceImgFile.clear();
+  Cfg.KinetraceImgVisible = 0;
+  KinetraceImgLoaded.clear();
+  ApplyKinetraceImage();
+}
+
+void TfrmMain::StepKinetraceImage(bool next) {
+  if (Cfg.KinetraceImgFile.empty()) return;
+  const QFileInfo current(Q(Cfg.KinetraceImgFile));
+  const QDir folder = current.absoluteDir();
+  std::vector<std::string> names;
+  for (const QString& n : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))
+    names.push_back(n.toStdString());
+  const std::string name = StepImageName(current.fileName().toStdString(), names, next);
+  if (name.empty()) return;
+  Cfg.KinetraceImgFile = folder.filePath(Q(name)).toStdString();
+  if (LoadKinetraceImage()) Cfg.KinetraceImgVisible = 1;
+  ApplyKinetraceImage();
+}
+
+// ---- window geometry ----
+
+int32_t TfrmMain::ClientHeight() const {
+  return height() - (menuBar() ? menuBar()->height() : 0);
+}
+
+int32_t TfrmMain::MainNormalWidth() const {
+  int32_t right = 0;
+  for (const QWidget* w : {static_cast<QWidget*>(ui->pnlSeqStatus), static_cast<QWidget*>(ui->grpControl),
+                           static_cast<QWidget*>(ui->grpMetr), static_cast<QWidget*>(ui->grpClock),
+                           static_cast<QWidget*>(ui->grpPorts), static_cast<QWidget*>(ui->pnlKinetrace)})
+    right = std::max(right, int32_t(w->x() + w->width()));
+  return vel::KinetraceAvailWidth(right + 4, Cfg.DspKinetrace != 0, Cfg.KinetracePosn,
+                                  ui->pnlKinetrace->width());
+}
+
+int32_t TfrmMain::KinetraceAvailWidth() const {
+  return MainNormalWidth();
+}
+
+int32_t TfrmMain::MainFullHeight() const {
+  int32_t bottom = 0;
+  for (const QWidget* w : {ui->grpControl, ui->grpMetr, ui->grpClock, ui->grpPorts})
+    bottom = std::max(bottom, int32_t(w->y() + w->height()));
+  return bottom + 4 + statusBar()->sizeHint().height();
+}
+
+int32_t TfrmMain::MainReducedHeight() const {
+  return ui->pnlSeqStatus->y() + ui->pnlSeqStatus->height() + 4;
+}
+
+void TfrmMain::ShowLowerControls() {
+  if (!ui->pnlSeqStatus->isVisible()) return;
+  const TLowerControls v =
+      LowerControlsVisible(ClientHeight(), MainFullHeight(), Cfg.DspKinetrace != 0, Cfg.KinetracePosn);
+  for (QWidget* w : {ui->grpControl, ui->grpMetr, ui->grpClock, ui->grpPorts})
+    w->setVisible(v.GroupsAndStatus);
+  statusBar()->setVisible(v.GroupsAndStatus);
+  ui->pnlKinetrace->setVisible(v.Kinetrace && !ui->pnlConfigOutPorts->isVisible());
+}
+
+void TfrmMain::FormResize() {
+  if (RunCtl.ProgState.load() == TProgState::Initialising || !started_) return;
+  const int32_t client = ClientHeight();
+  const int32_t cut = ResizedClientHeight(client, MainFullHeight(), Cfg.DspKinetrace != 0, Cfg.KinetracePosn);
+  if (cut != client) resize(width(), cut + menuBar()->height());
+  ShowLowerControls();
+  if (MainClosing) return;
+  if (Cfg.DspKinetrace && Cfg.KinetracePosn > 5) SetKinetraceBounds();
+  PlaceKinetraceImage();
+}
+
+void TfrmMain::AlignMainToTemplate(const QRect& templateFrame) {
+  if (AligningMainToTemplate) return;
+  AligningMainToTemplate = true;
+  const QRect frame = frameGeometry();
+  move(templateFrame.left(), templateFrame.top() - frame.height());
+  AligningMainToTemplate = false;
+}
+
+// ---- hints and activation ----
+
+void TfrmMain::FormActivate() {
+  ApplyActiveWindowHints(this);
+}
+
+void TfrmMain::ApplyAutoHints() {
+  StatusHintsOn = Cfg.AutoHints != 0;
+  // The title panel's own pop-ups stand in when the status bar shows no hints.
+  for (QWidget* w : ui->pnlTitle->findChildren<QWidget*>())
+    w->setToolTip(Cfg.AutoHints ? QString() : w->statusTip());
+  if (!StatusHintsOn) statusBar()->clearMessage();
+}
+
+void TfrmMain::ApplyActiveWindowHints(QWidget* active) {
+  StatusHintsOn = Cfg.AutoHints != 0 && active == this;
+  if (!StatusHintsOn) statusBar()->clearMessage();
+}
+
+void TfrmMain::SetDiagActive(bool on) {
+  if (on) {
+    Trace.DiagFlags = 1;
+    EnableDspDiag(true);
+    return;
+  }
+  EnableDspDiag(false);
+  Trace.DiagFlags = 0;
+}
+
+void TfrmMain::ShowKeyMapper() {}
+void TfrmMain::ShowCfgMetr() {}
+void TfrmMain::ShowCfgMetrDrum() {}
+void TfrmMain::ShowCfgMetrBass() {}
+
+// ---- setters for the settings windows ----
+
+// Widgets here are always double-buffered: the settings are only kept.
+void TfrmMain::SetSeqPanelsDBuff(bool on) {
+  Cfg.SeqPanelsDBuff = on ? 1 : 0;
+}
+
+void TfrmMain::SetKinetraceDBuff(bool on) {
+  Cfg.KinetraceDBuff = on ? 1 : 0;
+}
+
+void TfrmMain::SetIgnoreDriverTStamps(bool on) {
+  {
+    std::lock_guard lock(EngineLock);
+    Cfg.IgnoreDriverTStamps = on ? 1 : 0;
+    MidiIn.LastInTimestamp.fill(0);
+  }
+  if (Trace.DiagFlags) DiagLogTimed("IgnoreDriverTStamps: " + BoolToYN(on));
+}
+
+void TfrmMain::SetInterpretLocalControl(bool on) {
+  Cfg.InterpretLocalControl = on ? 1 : 0;
+}
+
+void TfrmMain::SetLocalControlOn(bool on) {
+  if (!on) {
+    if (PlayCycle.LocalControlOn) LocalControlOff();
+  } else if (!PlayCycle.LocalControlOn) {
+    PlayCycle.LocalControlOn = 1;
+    MidiIn.LocalCtlDirty = 1;
+  }
+}
+
+void TfrmMain::SetTemplateQwertyDisabled(bool on) {
+  Cfg.TemplateQwertyDisabled = on ? 1 : 0;
+  SetControlMenuCaption();
+  SetCalibMenuCaption();
+}
+
+void TfrmMain::SetKinetraceStyle(int32_t n) {
+  Cfg.KinetraceStyle = n;
+  SetKinetraceBounds();
+}
+
+void TfrmMain::SetKinetraceSize(int32_t n) {
+  Cfg.KinetraceSize = n;
+  SetKinetraceBounds();
+}
+
+void TfrmMain::SetKinetraceShape(int32_t n) {
+  Cfg.KinetraceShape = n;
+  SetKinetraceBounds();
+}
+
+void TfrmMain::SetKinetracePosn(int32_t n) {
+  Cfg.KinetracePosn = n;
+  PlaceGroupBoxes();
+  SetKinetraceBounds();
+}
+
+void TfrmMain::SetSRecChordDetectReqd(bool on) {
+  Cfg.SRecChordDetectReqd = on ? 1 : 0;
+  RecKeys.SRecChordDetectChanged = 1;
+}
+
+namespace {
+
+// The metronome's follow-up of a changed metronome setting.
+void MetrSettingChanged() {
+  if (Cfg.MetrSeqNo < 0) return;
+  if (RunCtl.ProgState.load() != TProgState::Config) {
+    RequestMetrRebuild();
+  } else {
+    RefreshAll(false);
+  }
+}
+
+}  // namespace
+
+void TfrmMain::SetMetrNoteOnPercent(int32_t n) {
+  Cfg.MetrNoteOnPercent = n;
+  MetrSettingChanged();
+}
+
+void TfrmMain::SetMetrDrumChan(int32_t c) {
+  Cfg.MetrDrumChan = static_cast<uint8_t>(c);
+  MetrSettingChanged();
+}
+
+void TfrmMain::SetMetrBassChan(int32_t c) {
+  Cfg.MetrBassChan = static_cast<uint8_t>(c);
+  MetrSettingChanged();
+}
+
+bool TfrmMain::SetMetrNoteLenFrac(int32_t n) {
+  if (n < Cfg.NoteLenFrac) {
+    Msgs.WarnMsg.Set("Value 1/" + std::to_string(n) + " ignored - incompatible with current time signature");
+    return false;
+  }
+  Cfg.MetrNoteLenFrac = n;
+  MetrSettingChanged();
+  return true;
+}
+
+void TfrmMain::SetDspStatusInterval(int32_t ms) {
+  Cfg.DspStatusInterval = ms;
+  if (RunCtl.ProgState.load() == TProgState::Running) EnableDspStatus(true, false);
+}
+
+void TfrmMain::SetDspMetrInterval(int32_t ms) {
+  Cfg.DspMetrInterval = ms;
+  // The metronome display runs only while Running; otherwise it takes the value when it starts.
+  if (RunCtl.ProgState.load() == TProgState::Running) EnableDspMetr(true);
+}
+
+void TfrmMain::SetDspDiagInterval(int32_t ms) {
+  Cfg.DspDiagInterval = ms;
+  if (Trace.DiagFlags) EnableDspDiag(true);
+}
+
+void TfrmMain::tmMidiInPostTimer() {
+  tmMidiInPost->stop();
+  ReplayDelayedRecKey();
+}
 
 }  // namespace vel

@@ -1,0 +1,146 @@
+#include "mainwindow/ViewMenus.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "base/General.h"
+
+namespace vel {
+
+TMenuCaption MenuCaptionFromButton(const std::string& buttonCaption, bool qwertyDisabled) {
+  if (qwertyDisabled) return {"&" + buttonCaption, ""};
+  if (buttonCaption.empty()) return {"", ""};
+  const char first = static_cast<char>(std::toupper(static_cast<unsigned char>(buttonCaption[0])));
+  return {buttonCaption, std::string("Ctrl+") + first};
+}
+
+std::string StopQuestionText(bool seqPlaying) {
+  std::string text = "About to stop processing MIDI && return to config mode, ok?";
+  if (seqPlaying) text += "\r\nPlease stop all seqs first to reduce chance of stuck notes";
+  return text;
+}
+
+std::string StartRunningErrorText(const std::string& what) {
+  return what +
+         "\r\n\r\nPlease report this error with what you were doing when it happened.\r\n"
+         "Include your config file and diagnostics log if possible";
+}
+
+TCalibPromptView CalibPromptView(bool prompting, int32_t liveCmdKey) {
+  if (prompting)
+    return {"Press live Cmd key", "Press the live Cmd key (must be any " + PitchClassName(liveCmdKey) +
+                                      " key) on your MIDI keyboard to recalibrate octave offset"};
+  return {"Calibrate Cmd key",
+          "Align live cmd key to your current keyboard octave setting (can also use run-time calib command)"};
+}
+
+TStepRange KinetraceRange(TKinetraceValue v) {
+  switch (v) {
+    case TKinetraceValue::Shape:
+      return {1, 4};
+    case TKinetraceValue::Size:
+      return {1, 6};
+    case TKinetraceValue::Decay:
+      return {1, 4};
+    case TKinetraceValue::Tail:
+      return {1, 9};
+    case TKinetraceValue::Style:
+      return {1, 2};
+  }
+  return {1, 1};
+}
+
+int32_t StepCyclic(int32_t value, TStepRange range, bool inc) {
+  if (value < range.Lo || value > range.Hi) return inc ? range.Lo : range.Hi;
+  if (inc) return value == range.Hi ? range.Lo : value + 1;
+  return value == range.Lo ? range.Hi : value - 1;
+}
+
+TKinetraceClickAction KinetraceClickAction(bool right, bool shift, bool ctrl, bool alt) {
+  using V = TKinetraceValue;
+  auto step = [right](V v) { return TKinetraceClickAction{TKinetraceClick::Step, v, right}; };
+  if (shift && ctrl && alt) return {};
+  if (shift && ctrl) return {TKinetraceClick::Posn, V::Shape, right};
+  if (shift && alt) return step(V::Style);
+  if (ctrl && alt) return step(V::Tail);
+  if (alt) return step(V::Shape);
+  if (shift) return step(V::Size);
+  if (ctrl) return step(V::Decay);
+  return {right ? TKinetraceClick::CycleBackground : TKinetraceClick::ShuffleColours, V::Shape, right};
+}
+
+namespace {
+
+std::string LowerExt(const std::string& name) {
+  const std::size_t dot = name.rfind('.');
+  std::string ext = dot == std::string::npos ? std::string() : name.substr(dot);
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext;
+}
+
+}  // namespace
+
+std::string StepImageName(const std::string& current, std::vector<std::string> names, bool next) {
+  const std::string ext = LowerExt(current);
+  std::erase_if(names, [&ext](const std::string& n) { return LowerExt(n) != ext; });
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  const auto at = std::find(names.begin(), names.end(), current);
+  if (at == names.end() || names.size() < 2) return {};
+  const std::size_t i = static_cast<std::size_t>(at - names.begin());
+  const std::size_t n = names.size();
+  return names[next ? (i + 1) % n : (i + n - 1) % n];
+}
+
+std::string ImageLoadErrorText(const std::string& why) {
+  return "Unable to load image - " + why + "\r\n" +
+         "Maybe file is not a valid image or this image format cannot be handled";
+}
+
+TImageRect KinetraceImageRect(int32_t panelW, int32_t panelH, int32_t border, int32_t imageW, int32_t imageH,
+                              bool stretch) {
+  TImageRect r{2 * border, 2 * border, std::max(panelW - 4 * border, 0), std::max(panelH - 4 * border, 0)};
+  if (stretch) return r;
+  if (imageW < r.Width) {
+    r.Left += (r.Width - imageW) / 2;
+    r.Width = imageW;
+  }
+  if (imageH < r.Height) {
+    r.Top += (r.Height - imageH) / 2;
+    r.Height = imageH;
+  }
+  return r;
+}
+
+int32_t KinetraceAvailWidth(int32_t layoutWidth, bool dspKinetrace, int32_t posn, int32_t panelWidth) {
+  if (dspKinetrace && posn < 6) return layoutWidth;
+  return layoutWidth - panelWidth - 4;
+}
+
+TSpan ToggleMainWidth(int32_t width, int32_t screenWidth, int32_t normalWidth) {
+  if (width < screenWidth) return {0, screenWidth};
+  return {(screenWidth - normalWidth) / 2, normalWidth};
+}
+
+int32_t ToggleMainHeight(int32_t clientHeight, int32_t fullHeight, int32_t reducedHeight) {
+  return clientHeight == reducedHeight ? fullHeight : reducedHeight;
+}
+
+int32_t ResizedClientHeight(int32_t clientHeight, int32_t fullHeight, bool dspKinetrace, int32_t posn) {
+  if (dspKinetrace && posn == 22) return clientHeight;
+  return std::min(clientHeight, fullHeight);
+}
+
+TLowerControls LowerControlsVisible(int32_t clientHeight, int32_t fullHeight, bool dspKinetrace,
+                                    int32_t posn) {
+  const bool full = clientHeight >= fullHeight;
+  return {full, dspKinetrace && (full || posn > 5)};
+}
+
+TPlace CentredPlace(int32_t width, int32_t height, int32_t screenWidth, int32_t screenHeight) {
+  return {std::max(0, (screenWidth - std::max(width, 50)) / 2),
+          std::max(0, (screenHeight - std::max(height, 50)) / 2)};
+}
+
+}  // namespace vel

@@ -1,0 +1,256 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QToolButton>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <thread>
+
+#include "base/Messages.h"
+#include "base/Showing.h"
+#include "base/UiRecorder.h"
+#include "engine/KeyMode.h"
+#include "engine/RunControl.h"
+#include "engine/Transport.h"
+#include "keys/KeyArgs.h"
+#include "keys/RecordKeys.h"
+#include "mainwindow/InstanceLocks.h"
+#include "mainwindow/forms/Main.h"
+#include "settings/CfgFactory.h"
+#include "settings/Settings.h"
+#include "ui_Main.h"
+
+namespace vel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The main window in Config on the loopback backend, its timer calls faked, its boxes recorded.
+class ViewMenusTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/vel-viewmenus-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    fs::create_directories(dir_ + "/run");
+    fs::permissions(dir_ + "/run", fs::perms::owner_all);
+    setenv("HOME", dir_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (dir_ + "/run").c_str(), 1);
+    setenv("VELLORINE_MIDI", "loopback", 1);
+    ResetAllToFactory();
+    RunHooks.SetDspTimer = [this](TDspTimer t, bool on, int32_t ms) {
+      if (t == TDspTimer::Diag) diagTimer.push_back(on ? ms : -1);
+    };
+    TimerIo.Sleep = [](int32_t) {};
+    TimerIo.GetDevCaps = [](mmtimer::Caps& caps) {
+      caps = {1, 1000000};
+      return mmtimer::kOk;
+    };
+    TimerIo.BeginPeriod = [](uint32_t) { return mmtimer::kOk; };
+    TimerIo.EndPeriod = [](uint32_t) { return mmtimer::kOk; };
+    TimerIo.SetEvent = [](uint32_t, uint32_t, mmtimer::TimerCallback, uintptr_t) { return 7u; };
+    TimerIo.KillEvent = [](uint32_t) { return mmtimer::kOk; };
+    app.emplace(argc_, argv_);
+    form = std::make_unique<TfrmMain>();
+    ASSERT_TRUE(form->Started());
+    rec.boxes.clear();
+  }
+  void TearDown() override {
+    CloseAllOutPorts();
+    form.reset();
+    app.reset();
+    InstanceLocks.ReleaseAll();
+    RunHooks.SetDspTimer = nullptr;
+    TimerIo = TTimerIo{};
+    Msgs.WarnMsg.TakeAndClear();
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  // Output port 0 on the first loopback device, so that running can start.
+  void AllocateOutput() {
+    RunCtl.PortDevIdx[0] = 0;
+    RunCtl.MidiOutDevs[0].PortName = "Out 1";
+    ASSERT_TRUE(OpenOutPort(0, 0));
+    RunCtl.OutPortsAllocated = 0;
+    RunCtl.LivePort = 0;
+    SetProgState(TProgState::Config);
+  }
+  std::string Shortcut(QAction* a) { return a->shortcut().toString().toStdString(); }
+
+  std::string dir_;
+  test::UiRecorder rec;
+  std::vector<int32_t> diagTimer;
+  int argc_ = 1;
+  char arg0_[16] = "vellorine";
+  char* argv_[2] = {arg0_, nullptr};
+  std::optional<QApplication> app;
+  std::unique_ptr<TfrmMain> form;
+};
+
+TEST_F(ViewMenusTest, RunStopAsksOnceAndNoLeavesItRunningAndTheButtonUsable) {
+  AllocateOutput();
+  Ui::frmMain& ui = *form->ui;
+  ui.sbtnControl->click();
+  ASSERT_EQ(RunCtl.ProgState.load(), TProgState::Running);
+  EXPECT_TRUE(rec.boxes.empty());
+  EXPECT_EQ(ui.mnuActionControl->text().toStdString(), "Stop");
+  EXPECT_EQ(Shortcut(ui.mnuActionControl), "Ctrl+S");
+
+  rec.Answer(MsgAnswer::No);
+  ui.sbtnControl->click();
+  ASSERT_EQ(rec.boxes.size(), 1u);
+  EXPECT_EQ(rec.boxes[0].text, "About to stop processing MIDI && return to config mode, ok?");
+  EXPECT_EQ(rec.boxes[0].buttons, MsgButtons::YesNo);
+  EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Running);
+  EXPECT_TRUE(ui.sbtnControl->isEnabled());
+  EXPECT_TRUE(ui.mnuActionControl->isEnabled());
+
+  rec.Answer(MsgAnswer::Yes);
+  ui.mnuActionControl->trigger();
+  EXPECT_EQ(rec.boxes.size(), 2u);
+  EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
+  EXPECT_EQ(ui.mnuActionControl->text().toStdString(), "Run");
+  EXPECT_EQ(Shortcut(ui.mnuActionControl), "Ctrl+R");
+  EXPECT_TRUE(ui.sbtnControl->isEnabled());
+}
+
+TEST_F(ViewMenusTest, CalibratePromptTogglesAndCaptionsFollowDisableQwertyControls) {
+  Ui::frmMain& ui = *form->ui;
+  struct Step {
+    std::function<void()> act;
+    bool pending;
+    TKeyMode mode;
+    std::string caption, menu, shortcut;
+  };
+  const Step steps[] = {
+      {[&] { ui.sbtnCalibrate->click(); }, true, TKeyMode::Calibrate, "Press live Cmd key",
+       "Press live Cmd key", "Ctrl+P"},
+      // Off outside Running: key mode 0.
+      {[&] { ui.mnuActionCalibrate->trigger(); }, false, TKeyMode::Inactive, "Calibrate Cmd key",
+       "Calibrate Cmd key", "Ctrl+C"},
+      {[&] { form->SetTemplateQwertyDisabled(true); }, false, TKeyMode::Inactive, "Calibrate Cmd key",
+       "&Calibrate Cmd key", ""},
+      {[&] { ui.sbtnCalibrate->click(); }, true, TKeyMode::Calibrate, "Press live Cmd key",
+       "&Press live Cmd key", ""},
+      {[&] { form->SetTemplateQwertyDisabled(false); }, true, TKeyMode::Calibrate, "Press live Cmd key",
+       "Press live Cmd key", "Ctrl+P"},
+  };
+  int n = 0;
+  for (const Step& s : steps) {
+    s.act();
+    SCOPED_TRACE(n++);
+    EXPECT_EQ(Args.CalibratePending, s.pending ? 1 : 0);
+    EXPECT_EQ(Keys.KeyMode.load(), s.mode);
+    EXPECT_EQ(ui.sbtnCalibrate->text().toStdString(), s.caption);
+    EXPECT_EQ(ui.mnuActionCalibrate->text().toStdString(), s.menu);
+    EXPECT_EQ(Shortcut(ui.mnuActionCalibrate), s.shortcut);
+  }
+  // The Run/Stop item follows the setting too.
+  form->SetTemplateQwertyDisabled(true);
+  EXPECT_EQ(ui.mnuActionControl->text().toStdString(), "&Run");
+  EXPECT_EQ(Shortcut(ui.mnuActionControl), "");
+}
+
+TEST_F(ViewMenusTest, KinetraceStepsWrapFromMenuAndPanel) {
+  Ui::frmMain& ui = *form->ui;
+  auto rightClick = [&](Qt::KeyboardModifiers mods) {
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::RightButton,
+                      Qt::RightButton, mods);
+    QApplication::sendEvent(ui.pnlKinetrace, &press);
+  };
+  struct Case {
+    int32_t* setting;
+    int32_t from;
+    std::function<void()> act;
+    int32_t want;
+  };
+  const Case cases[] = {
+      {&Cfg.KinetraceTail, 9, [&] { ui.mnuKinetraceIncTail->trigger(); }, 1},
+      {&Cfg.KinetraceShape, 1, [&] { ui.mnuKinetraceDecShape->trigger(); }, 4},
+      {&Cfg.KinetraceStyle, 1, [&] { ui.mnuKinetraceDecStyle->trigger(); }, 2},
+      {&Cfg.KinetraceShape, 4, [&] { rightClick(Qt::AltModifier); }, 1},
+      {&Cfg.KinetraceTail, 9, [&] { rightClick(Qt::ControlModifier | Qt::AltModifier); }, 1},
+  };
+  for (const Case& c : cases) {
+    *c.setting = c.from;
+    c.act();
+    EXPECT_EQ(*c.setting, c.want);
+  }
+}
+
+TEST_F(ViewMenusTest, ImageNextWrapsInNameOrderAndABadImageClearsTheImageSettings) {
+  const std::string folder = dir_ + "/img";
+  fs::create_directories(folder);
+  QImage small(4, 3, QImage::Format_RGB32);
+  small.fill(Qt::red);
+  ASSERT_TRUE(small.save(QString::fromStdString(folder + "/b.png"), "PNG"));
+  ASSERT_TRUE(small.save(QString::fromStdString(folder + "/a.png"), "PNG"));
+  ASSERT_TRUE(small.save(QString::fromStdString(folder + "/c.PNG"), "PNG"));
+  ASSERT_TRUE(small.save(QString::fromStdString(folder + "/z.bmp"), "BMP"));
+  Ui::frmMain& ui = *form->ui;
+
+  Cfg.KinetraceImgFile = folder + "/c.PNG";
+  Cfg.KinetraceImgVisible = 0;
+  ui.mnuKinetraceImgNext->trigger();
+  EXPECT_EQ(Cfg.KinetraceImgFile, folder + "/a.png");
+  EXPECT_EQ(Cfg.KinetraceImgVisible, 1);
+  EXPECT_EQ(form->KinetraceImage.size(), QSize(4, 3));
+  ui.mnuKinetraceImgPrev->trigger();
+  EXPECT_EQ(Cfg.KinetraceImgFile, folder + "/c.PNG");
+  EXPECT_TRUE(rec.boxes.empty());
+
+  // A file that only claims to be an image, next after c.PNG in name order: d.png.
+  std::ofstream(folder + "/d.png") << "not a picture";
+  ui.mnuKinetraceImgNext->trigger();
+  ASSERT_EQ(rec.boxes.size(), 1u);
+  const std::string& text = rec.boxes[0].text;
+  EXPECT_EQ(text.rfind("Unable to load image - ", 0), 0u) << text;
+  EXPECT_TRUE(text.ends_with("\r\nMaybe file is not a valid image or this image format cannot be handled"))
+      << text;
+  EXPECT_EQ(rec.boxes[0].kind, MsgKind::Error);
+  EXPECT_EQ(Cfg.KinetraceImgFile, "");
+  EXPECT_EQ(Cfg.KinetraceImgVisible, 0);
+  EXPECT_FALSE(form->imgKinetrace->isVisible());
+}
+
+TEST_F(ViewMenusTest, BarCountEndFromAnotherThreadReplaysTheRecordKeyOnTheGuiThread) {
+  RecKeys.DelayedRecKeyDue = 0;
+  std::thread timerThread([] { EngineHooks.RecBarCountDone(); });
+  timerThread.join();
+  EXPECT_EQ(RecKeys.DelayedRecKeyDue.load(), 1);
+  EXPECT_FALSE(form->tmMidiInPost->isActive());  // started only by the queued call
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(form->tmMidiInPost->isActive());
+  for (int i = 0; i < 50 && form->tmMidiInPost->isActive(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    QCoreApplication::processEvents();
+  }
+  EXPECT_FALSE(form->tmMidiInPost->isActive());
+  // The replay took the request (not in key mode Record, so nothing was played).
+  EXPECT_EQ(RecKeys.DelayedRecKeyDue.load(), 0);
+}
+
+TEST_F(ViewMenusTest, DiagnosticsOnAndOffLogTheirTimer) {
+  rec.log.clear();
+  diagTimer.clear();
+  form->SetDiagActive(true);
+  EXPECT_EQ(Trace.DiagFlags.load(), 1);
+  form->SetDiagActive(false);
+  EXPECT_EQ(Trace.DiagFlags.load(), 0);
+  ASSERT_EQ(rec.log.size(), 2u);
+  EXPECT_TRUE(rec.log[0].ends_with(" UpdateDspDiag: 20")) << rec.log[0];
+  EXPECT_TRUE(rec.log[1].ends_with(" UpdateDspDiag: off")) << rec.log[1];
+  EXPECT_EQ(diagTimer, (std::vector<int32_t>{20, -1}));
+}
+
+}  // namespace
+}  // namespace vel
