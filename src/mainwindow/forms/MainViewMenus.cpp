@@ -22,6 +22,7 @@
 #include <mutex>
 #include <random>
 #include <tuple>
+#include <vector>
 
 #include "base/DiagLog.h"
 #include "base/EngineLock.h"
@@ -88,6 +89,9 @@ class TViewEvents : public QObject {
         default:
           break;
       }
+    } else if (event->type() == QEvent::Resize) {
+      // However the panel was placed, the picture keeps to its inner area.
+      form_->PlaceKinetraceImage();
     } else if (event->type() == QEvent::MouseButtonPress) {
       const auto* m = static_cast<QMouseEvent*>(event);
       if (m->button() == Qt::LeftButton || m->button() == Qt::RightButton) {
@@ -157,6 +161,7 @@ void TfrmMain::InstallActionViewMenus() {
   RunHooks.ApplyProgState = [this, applyState](TProgState state) {
     if (applyState) applyState(state);
     SetControlMenuCaption();
+    SetCalibMenuCaption();
     // A settings load may have named another background image.
     if (Cfg.KinetraceImgFile != KinetraceImgLoaded) {
       KinetraceImgLoaded = Cfg.KinetraceImgFile;
@@ -617,11 +622,14 @@ int32_t TfrmMain::ClientHeight() const {
 }
 
 int32_t TfrmMain::MainNormalWidth() const {
+  // The laid-out width: the rightmost of the seq panel and the group row (with the Kinetrace when
+  // it stands among the groups).
+  std::vector<const QWidget*> laidOut{ui->pnlSeqStatus, ui->grpControl, ui->grpMetr, ui->grpClock,
+                                      ui->grpPorts};
+  if (Cfg.DspKinetrace && Cfg.KinetracePosn >= 1 && Cfg.KinetracePosn <= 5)
+    laidOut.push_back(ui->pnlKinetrace);
   int32_t right = 0;
-  for (const QWidget* w : {static_cast<QWidget*>(ui->pnlSeqStatus), static_cast<QWidget*>(ui->grpControl),
-                           static_cast<QWidget*>(ui->grpMetr), static_cast<QWidget*>(ui->grpClock),
-                           static_cast<QWidget*>(ui->grpPorts), static_cast<QWidget*>(ui->pnlKinetrace)})
-    right = std::max(right, int32_t(w->x() + w->width()));
+  for (const QWidget* w : laidOut) right = std::max(right, int32_t(w->x() + w->width()));
   return vel::KinetraceAvailWidth(right + 4, Cfg.DspKinetrace != 0, Cfg.KinetracePosn,
                                   ui->pnlKinetrace->width());
 }
@@ -659,7 +667,6 @@ void TfrmMain::FormResize() {
   ShowLowerControls();
   if (MainClosing) return;
   if (Cfg.DspKinetrace && Cfg.KinetracePosn > 5) SetKinetraceBounds();
-  PlaceKinetraceImage();
 }
 
 void TfrmMain::AlignMainToTemplate(const QRect& templateFrame) {
