@@ -656,7 +656,12 @@ void TfrmMain::ShowLowerControls() {
   for (QWidget* w : {ui->grpControl, ui->grpMetr, ui->grpClock, ui->grpPorts})
     w->setVisible(v.GroupsAndStatus);
   statusBar()->setVisible(v.GroupsAndStatus);
-  ui->pnlKinetrace->setVisible(v.Kinetrace && !ui->pnlConfigOutPorts->isVisible());
+  // Shown again only where its placement puts it.
+  if (v.Kinetrace) {
+    PlaceGroupBoxes();
+  } else {
+    ui->pnlKinetrace->hide();
+  }
 }
 
 void TfrmMain::FormResize() {

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolButton>
 #include <cstdlib>
@@ -250,6 +252,33 @@ TEST_F(ViewMenusTest, DiagnosticsOnAndOffLogTheirTimer) {
   EXPECT_TRUE(rec.log[0].ends_with(" UpdateDspDiag: 20")) << rec.log[0];
   EXPECT_TRUE(rec.log[1].ends_with(" UpdateDspDiag: off")) << rec.log[1];
   EXPECT_EQ(diagTimer, (std::vector<int32_t>{20, -1}));
+}
+
+TEST_F(ViewMenusTest, StatusBarHintsOnlyWithAutoHintsAndOnlyInTheActiveWindow) {
+  auto hint = [&] {
+    form->statusBar()->clearMessage();
+    QStatusTipEvent tip("Cancel the current command");
+    QApplication::sendEvent(form.get(), &tip);
+    return form->statusBar()->currentMessage().toStdString();
+  };
+  struct Case {
+    uint8_t autoHints;
+    bool mainActive;
+    std::string want;
+  };
+  const Case cases[] = {
+      {1, true, "Cancel the current command"},
+      {0, true, ""},
+      {1, false, ""},
+  };
+  QWidget other;
+  for (const Case& c : cases) {
+    form->ui->mnuViewAutoHints->setChecked(c.autoHints == 0);
+    form->ui->mnuViewAutoHints->trigger();
+    ASSERT_EQ(Cfg.AutoHints, c.autoHints);
+    form->ApplyActiveWindowHints(c.mainActive ? static_cast<QWidget*>(form.get()) : &other);
+    EXPECT_EQ(hint(), c.want) << int(c.autoHints) << c.mainActive;
+  }
 }
 
 }  // namespace
