@@ -122,7 +122,8 @@ class TfrmMain : public QMainWindow {
   void UpdateMetrControls(bool running);
   void ShowMetrType();
   void ShowMetrBars();
-  // The check boxes, radio buttons and up-downs of the control groups and seq rows from the values.
+  // The check boxes, radio buttons and up-downs of the control groups and seq rows from the values;
+  // runs on every entry into Config.
   void LoadControlChecks();
   // RefreshAll(false) with this window's controls reloaded after it.
   void RefreshAllControls();

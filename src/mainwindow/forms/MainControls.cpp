@@ -115,7 +115,6 @@ void TfrmMain::RefreshAllControls() {
     RefreshHooks.LoadMainControls = [this](const TMainComboIndices& idx) { SelectMainControls(idx); };
   RefreshAll(false);
   if (!hooked) RefreshHooks.LoadMainControls = nullptr;
-  LoadControlChecks();
 }
 
 void TfrmMain::LoadControlChecks() {
@@ -241,6 +240,13 @@ void TfrmMain::ShowMetrBars() {
 }
 
 void TfrmMain::InstallControlHandlers() {
+  // Every way into Config (the settings load, each refresh, the stop) shows the settings in the
+  // boxes: the clock source is read back from them.
+  RunHooks.ApplyProgState = [this, apply = RunHooks.ApplyProgState](TProgState state) {
+    if (apply) apply(state);
+    if (state == TProgState::Config) LoadControlChecks();
+  };
+
   // Seq rows: each row's lambda (made with the row) calls these with its seq.
   auto end = [this](const TSeqEdit& edit) { EndSeqEdit(edit, [this] { RefreshAllControls(); }); };
   auto row = [this](int32_t s) -> const TSeqRow* {
