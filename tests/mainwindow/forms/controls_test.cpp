@@ -18,6 +18,7 @@
 #include "base/EngineLock.h"
 #include "base/Messages.h"
 #include "base/UiRecorder.h"
+#include "engine/LivePath.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
@@ -109,6 +110,11 @@ TEST_F(ControlsTest, SelectedRowsKeepTheirSelectionThroughTheRefresh) {
   EXPECT_EQ(Selected(), (Ints{0, 1, 3}));
   EXPECT_EQ(form->SeqRows[3].cboSeqSVel->currentIndex(), 7) << "the lists show the values again";
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
+  // The live row's channel outlives the refresh it runs.
+  ASSERT_EQ(RunCtl.LivePort, 0);
+  Choose(form->ui->cboLiveChans, 4);
+  EXPECT_EQ(Live.Chan[0], 4);
+  EXPECT_EQ(form->ui->cboLiveChans->currentIndex(), 4);
 
   // The "Seq" heading: some unselected selects all, all selected deselects all.
   LeftClick(form->ui->lblSeqNos);
@@ -216,6 +222,22 @@ TEST_F(ControlsTest, ClockSourceAndInputOctave) {
   EXPECT_EQ(Cfg.MainInPortFilterChan, -1);
   Choose(ui.cboInPort0FilterChan, 16);
   EXPECT_EQ(Cfg.MainInPortFilterChan, 15);
+}
+
+TEST_F(ControlsTest, ListsShowTheNumberStoredAndLeaveOthersStored) {
+  Ui::frmMain& ui = *form->ui;
+  Cfg.MetrTypePitchLocked = 1;
+  Choose(ui.cboMetrBarSVel, 6);
+  EXPECT_EQ(Cfg.MetrDrumBarSVel, 7);
+  EXPECT_EQ(ui.cboMetrBarSVel->currentIndex(), 6);
+  // Values a hand-edited file gave that no list holds: no selection, and kept.
+  Cfg.MetrDrumBarSVel = 0;
+  Cfg.MainInPortFilterChan = 20;
+  form->RefreshAllControls();
+  EXPECT_EQ(ui.cboMetrBarSVel->currentIndex(), -1);
+  EXPECT_EQ(ui.cboInPort0FilterChan->currentIndex(), -1);
+  EXPECT_EQ(Cfg.MetrDrumBarSVel, 0);
+  EXPECT_EQ(Cfg.MainInPortFilterChan, 20);
 }
 
 }  // namespace
