@@ -120,6 +120,16 @@ TEST_F(SeqControlsTest, PortChangeOnAnUnselectedRowClearsEverySelection) {
   SeqOutPortChange(3, "Synth");
   EXPECT_EQ(SeqBuf(3).Port, 0);
   EXPECT_EQ(Selected(), (Ints{0, 1}));
+
+  // The live output's channel multiplier follows its port.
+  Cfg.MChanEnabled[1] = 1;
+  Cfg.MChanMax[1] = 3;
+  Live.Chan[1] = 2;
+  LivePortChanged("P2- Synth");
+  EXPECT_EQ(RunCtl.LivePort, 1);
+  EXPECT_EQ(Live.MChanApplies, 1);
+  LivePortChanged("P1- Piano");
+  EXPECT_EQ(Live.MChanApplies, 0);
 }
 
 TEST_F(SeqControlsTest, ProgDashStopsProgramChangesForTheDevice) {
@@ -179,6 +189,26 @@ TEST_F(SeqControlsTest, MetronomeSeqRefusedWhileRunningAndAsksBeforeOverwriting)
       EXPECT_EQ(rec.boxes[0].text, c.box) << c.name;
     }
   }
+  // A seq started from the keyboard while the question was open: refused after all.
+  test::ResetEngineState();
+  Cfg.MetrSeqNo = 0;
+  {
+    std::lock_guard lock(EngineLock);
+    InsertPartEvent(0, 2, 0x403C90, 0, true);
+  }
+  std::vector<std::string> asked;
+  test::UiRecorder started;
+  Ui().MessageBox = [&asked](const std::string& text, const std::string&, MsgKind, MsgButtons) {
+    asked.push_back(text);
+    SeqBuf(1).SeqState = TSeqState::Playing;
+    return MsgAnswer::Yes;
+  };
+  EXPECT_FALSE(SetMetronomeSeq(2, {}));
+  EXPECT_EQ(asked, (std::vector<std::string>{"About to overwrite seq 3 with metronome pattern, ok?",
+                                             "Cannot change metronome seq while seqs are running"}));
+  EXPECT_EQ(Cfg.MetrSeqNo, 0);
+  SeqBuf(1).SeqState = TSeqState::Stopped;
+
   // The current seq is never questioned; "None" switches the metronome off.
   test::UiRecorder rec;
   Cfg.MetrSeqNo = 2;

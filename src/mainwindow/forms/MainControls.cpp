@@ -184,20 +184,23 @@ void TfrmMain::UpdateMetrControls(bool running) {
     Lock lock(EngineLock);
     m = vel::UpdateMetrControls(running);
   }
-  auto apply = [](std::initializer_list<QWidget*> ws, const TShowEnable& se) {
+  // Only the controls that depend on an output port are enabled here; the others keep what the
+  // program state gave them.
+  auto apply = [](std::initializer_list<QWidget*> ws, const TShowEnable& se, bool enable) {
     for (QWidget* w : ws) {
       w->setVisible(se.Visible);
-      w->setEnabled(se.Enabled);
+      if (enable) w->setEnabled(se.Enabled);
     }
   };
-  apply({ui->lblvMetrStyleName, ui->lblvMetrStylePatNo}, m.StyleLabels);
-  apply({ui->cboMetrBarNote, ui->cboMetrBeatNote, ui->cboMetrBarSVel, ui->cboMetrBeatSVel}, m.NoteCombos);
-  apply({ui->lblMetrSVel}, m.SVelLabel);
-  apply({ui->lblvMetrBarNote, ui->lblvMetrBeatNote, ui->lblvMetrBarSVel, ui->lblvMetrBeatSVel}, m.NoteLabels);
-  apply({ui->chkMetrFill, ui->lblMetrFill}, m.Fill);
-  apply({ui->lblvBar, ui->lblvBeat}, m.BarBeatLabels);
-  apply({ui->chkMetrModeStyles, ui->lblMetrModeStyles}, m.ModeStyles);
-  apply({ui->sbtnMetrTypePitched, ui->sbtnMetrTypePitchLocked}, m.TypeButtons);
+  apply({ui->lblvMetrStyleName, ui->lblvMetrStylePatNo}, m.StyleLabels, false);
+  apply({ui->cboMetrBarNote, ui->cboMetrBeatNote, ui->cboMetrBarSVel, ui->cboMetrBeatSVel}, m.NoteCombos,
+        true);
+  apply({ui->lblMetrSVel}, m.SVelLabel, false);
+  apply({ui->lblvMetrBarNote, ui->lblvMetrBeatNote, ui->lblvMetrBarSVel, ui->lblvMetrBeatSVel}, m.NoteLabels,
+        false);
+  apply({ui->chkMetrFill, ui->lblMetrFill}, m.Fill, true);
+  apply({ui->chkMetrModeStyles, ui->lblMetrModeStyles}, m.ModeStyles, true);
+  apply({ui->sbtnMetrTypePitched, ui->sbtnMetrTypePitchLocked}, m.TypeButtons, false);
   SetChecked(ui->chkMetrModeStyles, m.ModeStylesChecked);
 }
 
@@ -245,6 +248,8 @@ void TfrmMain::InstallControlHandlers() {
   RunHooks.ApplyProgState = [this, apply = RunHooks.ApplyProgState](TProgState state) {
     if (apply) apply(state);
     if (state == TProgState::Config) LoadControlChecks();
+    // Running shows the metronome's notes and velocities as labels in place of the lists.
+    if (state == TProgState::Running) UpdateMetrControls(true);
   };
 
   // Seq rows: each row's lambda (made with the row) calls these with its seq.
