@@ -116,6 +116,19 @@ class TfrmMain : public QMainWindow {
   // Internal or external clock as the radio buttons and settings say; the status tick calls it on
   // losing the external clock.
   void ApplyClockSource();
+  // The metronome seq chosen in the metronome window (-1 none); refill shows the unchanged choice
+  // there after a refusal or a No.
+  void SetMetronomeSeq(int32_t seq, const std::function<void()>& refill = {});
+  // The metronome group's controls for running or not; the type buttons and style labels by type;
+  // the bold bars button.
+  void UpdateMetrControls(bool running);
+  void ShowMetrType();
+  void ShowMetrBars();
+  // The check boxes, radio buttons and up-downs of the control groups and seq rows from the values;
+  // runs on every entry into Config.
+  void LoadControlChecks();
+  // RefreshAll(false) with this window's controls reloaded after it.
+  void RefreshAllControls();
   // -- end of control handlers
 
   // File, Config and Settings menus, drag and drop (MainFileMenus.cpp).

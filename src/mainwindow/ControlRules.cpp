@@ -1,0 +1,129 @@
+#include "mainwindow/ControlRules.h"
+
+#include <algorithm>
+#include <charconv>
+#include <mutex>
+
+#include "base/EngineLock.h"
+#include "engine/Metronome.h"
+#include "engine/RunControl.h"
+#include "engine/Transport.h"
+#include "keys/KeyArgs.h"
+#include "keys/TimeKeys.h"
+#include "settings/CfgFile.h"
+#include "settings/Settings.h"
+
+namespace vel {
+
+namespace {
+
+using Lock = std::lock_guard<TEngineLock>;
+
+constexpr int32_t kFirstBpmItem = 20;
+
+}  // namespace
+
+std::optional<int32_t> ComboNumber(const std::string& text) {
+  int32_t value = 0;
+  const char* first = text.data();
+  const char* last = first + text.size();
+  const auto [end, ec] = std::from_chars(first, last, value);
+  if (text.empty() || ec != std::errc() || end != last) return std::nullopt;
+  return value;
+}
+
+int32_t TempoFromCombos(const std::string& warpText, const std::string& bpmText) {
+  const int64_t warp = ComboNumber(warpText).value_or(0);
+  const int64_t bpm = ComboNumber(bpmText).value_or(0);
+  // 64 bits: a hand-made list item cannot overflow the sum before it is held to the range.
+  return static_cast<int32_t>(std::clamp<int64_t>((warp * 1000 + bpm) * 100, kMinTempo, kMaxTempo));
+}
+
+int32_t TempoBpmIndex(int32_t tempo) {
+  const int32_t bpm = (tempo + 50) / 100;
+  return bpm - 1000 * (bpm / 1000) - kFirstBpmItem;
+}
+
+void SetTempoNow(int32_t tempo) {
+  Lock lock(EngineLock);
+  Cfg.Tempo = tempo;
+  Cfg.TargetTempo = tempo;
+  // No glide: a glide under way would carry the tempo off again.
+  Transport.TempoSlewReload = 0;
+  Transport.TempoSlewCount = 0;
+}
+
+std::string TSigRefusal(bool beats) {
+  std::string family;
+  {
+    Lock lock(EngineLock);
+    if (!TSigUnderStyleControl()) return {};
+    family = Cfg.MetrTypePitchLocked ? "Drum" : "Bass";
+  }
+  if (!beats) return "Main time sig is under control of current metronome style";
+  return "Main time signature is being overridden by the current metronome " + family + " style." +
+         "\r\n\r\n" + "Either uncheck Styles here, or uncheck 'Override main tsig' in Settings, Metronome, " +
+         family + "...";
+}
+
+bool SetMetrSVel(bool bar, const std::string& text) {
+  const std::optional<int32_t> v = ComboNumber(text);
+  if (!v || *v < 0 || *v > 9) return false;
+  Lock lock(EngineLock);
+  const bool drum = Cfg.MetrTypePitchLocked != 0;
+  int32_t& target = bar ? (drum ? Cfg.MetrDrumBarSVel : Cfg.MetrBassBarSVel)
+                        : (drum ? Cfg.MetrDrumBeatSVel : Cfg.MetrBassBeatSVel);
+  target = *v;
+  return true;
+}
+
+bool SetMetrNote(bool bar, const std::string& text) {
+  const int32_t note = NoteNameToNo(text);
+  if (note < 0 || note > 127) return false;
+  Lock lock(EngineLock);
+  const bool drum = Cfg.MetrTypePitchLocked != 0;
+  int32_t& target = bar ? (drum ? Cfg.MetrDrumBarNote : Cfg.MetrBassBarNote)
+                        : (drum ? Cfg.MetrDrumBeatNote : Cfg.MetrBassBeatNote);
+  target = note;
+  return true;
+}
+
+bool SetMetrBars(int32_t n) {
+  if (n < 1 || n > 4) return false;
+  Lock lock(EngineLock);
+  if (n == Cfg.MetrBars) return false;
+  Cfg.MetrBars = n;
+  RequestMetrRebuild();
+  return true;
+}
+
+TMetrTypeFollow SetMetrType(bool drum) {
+  Lock lock(EngineLock);
+  const auto v = static_cast<uint8_t>(drum);
+  if (Cfg.MetrTypePitchLocked == v) return TMetrTypeFollow::Nothing;
+  Cfg.MetrTypePitchLocked = v;
+  if (Cfg.MetrSeqNo < 0) return TMetrTypeFollow::ShowOnly;
+  if (RunCtl.ProgState.load() == TProgState::Config) return TMetrTypeFollow::Refresh;
+  RequestMetrRebuild();
+  return TMetrTypeFollow::Rebuilt;
+}
+
+void SetClockSource(bool internal, bool extLock) {
+  Lock lock(EngineLock);
+  Cfg.ClocksSourceInternal = static_cast<uint8_t>(internal);
+  Cfg.ClocksSourceExtLock = static_cast<uint8_t>(extLock);
+}
+
+bool SetInPortOctave(int32_t input, int32_t offset) {
+  if (input < 0 || input >= kCfgControlInputs || offset < -9 || offset > 9) return false;
+  Lock lock(EngineLock);
+  Cfg.InPortOctaveOffset[input] = offset;
+  if (input == 0 && Cfg.TarloOn) Args.TarloOctaveSendPending = 1;
+  return true;
+}
+
+std::string OctaveOffsetText(int32_t offset) {
+  return offset >= 0 ? "+" + std::to_string(offset) : std::to_string(offset);
+}
+
+}  // namespace vel
