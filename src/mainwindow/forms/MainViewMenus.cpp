@@ -1,3 +1,6 @@
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -12,6 +15,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
@@ -57,15 +61,19 @@ QString Q(const std::string& s) {
   return QString::fromStdString(s);
 }
 
-// The form whose one-shot timer replays the held record key. The timer thread reads it under
-// EngineLock, so clearing it under the lock leaves no call in flight.
-std::atomic<TfrmMain*> gPostForm{nullptr};
+// The event counter that wakes the GUI thread to replay the held record key. The timer thread
+// reads it under EngineLock, so closing it under the lock leaves no write in flight.
+std::atomic<int> gPostFd{-1};
 
-// Timer thread: the bars are counted; the key itself is replayed on the GUI thread.
+// Timer thread: the bars are counted; the key itself is replayed on the GUI thread. A write to an
+// eventfd neither allocates nor blocks, which a queued Qt call would not promise.
 void RecBarCountDonePost() {
   RecBarCountDone();
-  if (TfrmMain* form = gPostForm.load())
-    QMetaObject::invokeMethod(form->tmMidiInPost, "start", Qt::QueuedConnection);
+  const int fd = gPostFd.load();
+  if (fd >= 0) {
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = write(fd, &one, sizeof one);
+  }
 }
 
 // Resize, activation and status tips of the main window, and clicks on the Kinetrace panel.
@@ -144,16 +152,28 @@ void TfrmMain::InstallActionViewMenus() {
   tmMidiInPost->setSingleShot(true);
   tmMidiInPost->setInterval(1);
   connect(tmMidiInPost, &QTimer::timeout, this, [this] { tmMidiInPostTimer(); });
-  {
-    std::lock_guard lock(EngineLock);
-    gPostForm = this;
-    EngineHooks.RecBarCountDone = &RecBarCountDonePost;
+  const int postFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  if (postFd >= 0) {
+    auto* wake = new QSocketNotifier(postFd, QSocketNotifier::Read, tmMidiInPost);
+    connect(wake, &QSocketNotifier::activated, this, [this, postFd] {
+      uint64_t count = 0;
+      [[maybe_unused]] const ssize_t n = read(postFd, &count, sizeof count);
+      tmMidiInPost->start();
+    });
+    {
+      std::lock_guard lock(EngineLock);
+      gPostFd = postFd;
+      EngineHooks.RecBarCountDone = &RecBarCountDonePost;
+    }
+    connect(tmMidiInPost, &QObject::destroyed, [postFd] {
+      {
+        std::lock_guard lock(EngineLock);
+        gPostFd = -1;
+        EngineHooks.RecBarCountDone = &RecBarCountDone;
+      }
+      ::close(postFd);
+    });
   }
-  connect(tmMidiInPost, &QObject::destroyed, [] {
-    std::lock_guard lock(EngineLock);
-    gPostForm = nullptr;
-    EngineHooks.RecBarCountDone = &RecBarCountDone;
-  });
 
   // Every program-state change re-derives the Run/Stop item from its button; start of running
   // clears the calibrate prompt.
