@@ -10,6 +10,8 @@ namespace vel {
 TKinetraceView::TKinetraceView(QWidget* panel, const QPalette* saved) : QWidget(panel), saved_(saved) {
   // The panel's own clicks step the display's settings.
   setAttribute(Qt::WA_TransparentForMouseEvents);
+  // It fills its whole area itself, so a repaint leaves the panel underneath alone.
+  setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 bool TKinetraceView::SetModel(const TKinetraceModel& model) {
@@ -35,6 +37,7 @@ void TKinetraceView::SetPicturePlace(const TRect& box, bool visible, bool stretc
 void TKinetraceView::paintEvent(QPaintEvent*) {
   ++paints_;
   QPainter p(this);
+  p.fillRect(rect(), palette().color(backgroundRole()));
   p.translate(-border_, -border_);
   if (PictureShown()) {
     const QRect box(pictureBox_.Left, pictureBox_.Top, pictureBox_.Width, pictureBox_.Height);
@@ -49,14 +52,14 @@ void TKinetraceView::paintEvent(QPaintEvent*) {
     }
   }
   if (model_.Count == 0) return;
-  p.setRenderHint(QPainter::Antialiasing);
+  // Whole-pixel shapes without antialiasing: 50 smooth ellipses would cost a tick's budget.
   p.setPen(Qt::NoPen);
   const QPalette palette = saved_ ? *saved_ : QPalette();
   for (int32_t i = 0; i < model_.Count; ++i) {
     const TBlob& b = model_.Blobs[i];
     if (b.Box.Width <= 0 || b.Box.Height <= 0) continue;
     p.setBrush(ToQColor(b.Colour, palette));
-    const QRectF r(b.Box.Left, b.Box.Top, b.Box.Width, b.Box.Height);
+    const QRect r(b.Box.Left, b.Box.Top, b.Box.Width, b.Box.Height);
     switch (model_.Kind) {
       case TBlobKind::Ellipse:
       case TBlobKind::Circle:
@@ -64,7 +67,7 @@ void TKinetraceView::paintEvent(QPaintEvent*) {
         break;
       case TBlobKind::RoundRect:
       case TBlobKind::RoundSquare: {
-        const qreal radius = std::min(r.width(), r.height()) / 4;
+        const qreal radius = std::min(r.width(), r.height()) / 4.0;
         p.drawRoundedRect(r, radius, radius);
         break;
       }

@@ -528,6 +528,7 @@ void TfrmMain::HandleDynamicControls(bool create) {
     r.lblSeqNumPosn = MakeRowControl<QLabel>(p, "lblSeqNumPosn", s);
     r.SeqLane = new TSeqLane(p, &SavedPalette);
     r.SeqLane->setObjectName(QString("shpSeqLane%1").arg(s));
+    r.SeqLane->lower();  // under the time-shift mark at its start
     r.shpSeqMidiActivity = MakeRowControl<QFrame>(p, "shpSeqMidiActivity", s);
     r.shpSeqMidiActivity->setFrameShape(QFrame::Box);
     r.lblSeqNo->setText(QString::number(s + 1));

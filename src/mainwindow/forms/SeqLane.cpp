@@ -17,7 +17,10 @@ constexpr qreal kRadius = 3;
 
 }  // namespace
 
-TSeqLane::TSeqLane(QWidget* parent, const QPalette* saved) : QWidget(parent), saved_(saved) {}
+TSeqLane::TSeqLane(QWidget* parent, const QPalette* saved) : QWidget(parent), saved_(saved) {
+  // It fills itself with the row's colour (which it inherits), so a repaint leaves the row alone.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 bool TSeqLane::SetModel(const TLaneModel& model) {
   if (model == model_) return false;
@@ -29,8 +32,9 @@ bool TSeqLane::SetModel(const TLaneModel& model) {
 void TSeqLane::paintEvent(QPaintEvent*) {
   ++paints_;
   const TLaneModel& m = model_;
-  if (!m.LaneVisible) return;
   QPainter p(this);
+  p.fillRect(rect(), palette().color(QPalette::Window));
+  if (!m.LaneVisible) return;
   const QPalette palette = saved_ ? *saved_ : QPalette();
   if (m.GridTicks > 0 && m.GridPx > 0) {
     p.setPen(QPen(ToQColor(m.GridColour, palette), 1, Qt::SolidLine));
@@ -40,17 +44,16 @@ void TSeqLane::paintEvent(QPaintEvent*) {
       p.drawLine(x, 0, x, kHeight);
     }
   }
-  p.setRenderHint(QPainter::Antialiasing);
+  // Whole-pixel shapes, as cheap to repaint every tick as the grid.
   if (m.BarWidth > 0) {
     p.setPen(Qt::NoPen);
     p.setBrush(ToQColor(m.BarColour, palette));
-    p.drawRoundedRect(QRectF(0, kShapeTop, m.BarWidth, kBarHeight), kRadius, kRadius);
+    p.drawRoundedRect(QRect(0, kShapeTop, m.BarWidth, kBarHeight), kRadius, kRadius);
   }
   if (m.PosnWidth > 0) {
     p.setPen(QPen(Qt::black, 1));
     p.setBrush(ToQColor(m.PosnColour, palette));
-    p.drawRoundedRect(QRectF(m.PosnLeft + 0.5, kShapeTop + 0.5, m.PosnWidth - 1, kPosnHeight - 1), kRadius,
-                      kRadius);
+    p.drawRoundedRect(QRect(m.PosnLeft, kShapeTop, m.PosnWidth - 1, kPosnHeight - 1), kRadius, kRadius);
   }
 }
 
