@@ -86,6 +86,8 @@ void TfrmMain::InstallLanesAndKinetrace() {
 void TfrmMain::LanesAndKinetraceLocked() {
   if (!LanesState) return;
   LanesState->Lanes = CaptureLanes();
+  // Switched off, the display forgets its notes: switching on clears the counts and starts afresh.
+  if (!Cfg.DspKinetrace) LanesState->Lit.Count = 0;
   if (!Cfg.DspKinetrace || !PlayCycle.KinetraceDirty) return;
   PlayCycle.KinetraceDirty = 0;
   const TFadeSettings fade{Cfg.KinetraceDecay, Cfg.DspStatusInterval, Cfg.CCFullPedalMin, Cfg.CCHalfPedalMin};

@@ -194,13 +194,6 @@ TEST_F(LanesFormTest, KinetraceBoundsByPositionAndItsPicture) {
   const int32_t b = panel->frameWidth();
   EXPECT_EQ(form->KinetraceView->geometry(), QRect(b, b, panel->width() - 2 * b, panel->height() - 2 * b));
 
-  // Position 22: the whole height of the window at the seq panel's width.
-  Cfg.KinetracePosn = 22;
-  form->SetKinetraceBounds();
-  const QRect seqs = form->ui->pnlSeqStatus->geometry();
-  EXPECT_EQ(panel->geometry(), QRect(seqs.x(), 0, seqs.width(), form->ui->centralwidget->height()));
-  EXPECT_TRUE(panel->isVisible());
-
   // A small picture, not stretched, stands centred in the inner area at its own size.
   form->KinetraceView->SetPicture(QImage(20, 10, QImage::Format_RGB32));
   Cfg.KinetraceImgFile = dir_ + "/bg.png";
