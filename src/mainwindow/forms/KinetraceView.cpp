@@ -54,11 +54,11 @@ void TKinetraceView::paintEvent(QPaintEvent*) {
   if (model_.Count == 0) return;
   // Whole-pixel shapes without antialiasing: 50 smooth ellipses would cost a tick's budget.
   p.setPen(Qt::NoPen);
-  const QPalette palette = saved_ ? *saved_ : QPalette();
+  const QPalette saved = saved_ ? *saved_ : QPalette();
   for (int32_t i = 0; i < model_.Count; ++i) {
     const TBlob& b = model_.Blobs[i];
     if (b.Box.Width <= 0 || b.Box.Height <= 0) continue;
-    p.setBrush(ToQColor(b.Colour, palette));
+    p.setBrush(ToQColor(b.Colour, saved));
     const QRect r(b.Box.Left, b.Box.Top, b.Box.Width, b.Box.Height);
     switch (model_.Kind) {
       case TBlobKind::Ellipse:

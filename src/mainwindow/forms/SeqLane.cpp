@@ -35,9 +35,9 @@ void TSeqLane::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), palette().color(QPalette::Window));
   if (!m.LaneVisible) return;
-  const QPalette palette = saved_ ? *saved_ : QPalette();
+  const QPalette saved = saved_ ? *saved_ : QPalette();
   if (m.GridTicks > 0 && m.GridPx > 0) {
-    p.setPen(QPen(ToQColor(m.GridColour, palette), 1, Qt::SolidLine));
+    p.setPen(QPen(ToQColor(m.GridColour, saved), 1, Qt::SolidLine));
     for (int32_t i = 0; i < m.GridTicks; ++i) {
       const int32_t x = i * m.GridPx;
       if (x > width()) break;
@@ -47,12 +47,12 @@ void TSeqLane::paintEvent(QPaintEvent*) {
   // Whole-pixel shapes, as cheap to repaint every tick as the grid.
   if (m.BarWidth > 0) {
     p.setPen(Qt::NoPen);
-    p.setBrush(ToQColor(m.BarColour, palette));
+    p.setBrush(ToQColor(m.BarColour, saved));
     p.drawRoundedRect(QRect(0, kShapeTop, m.BarWidth, kBarHeight), kRadius, kRadius);
   }
   if (m.PosnWidth > 0) {
     p.setPen(QPen(Qt::black, 1));
-    p.setBrush(ToQColor(m.PosnColour, palette));
+    p.setBrush(ToQColor(m.PosnColour, saved));
     p.drawRoundedRect(QRect(m.PosnLeft, kShapeTop, m.PosnWidth - 1, kPosnHeight - 1), kRadius, kRadius);
   }
 }
