@@ -38,6 +38,7 @@
 #include "mainwindow/Refresh.h"
 #include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/QtUiHooks.h"
+#include "mainwindow/forms/SeqLane.h"
 #include "settings/CfgFactory.h"
 #include "settings/CfgFile.h"
 #include "settings/CfgReader.h"
@@ -507,11 +508,10 @@ void TfrmMain::HandleDynamicControls(bool create) {
     r.lblSeqTDiv = MakeRowControl<QLabel>(p, "lblSeqTDiv", s);
     r.lblSeqTimeShift = MakeRowControl<QLabel>(p, "lblSeqTimeShift", s);
     r.lblSeqNumPosn = MakeRowControl<QLabel>(p, "lblSeqNumPosn", s);
-    r.imgSeqTrack = MakeRowControl<QLabel>(p, "imgSeqTrack", s);
-    r.shpSeqLane = MakeRowControl<QFrame>(p, "shpSeqLane", s);
-    r.shpSeqPosn = MakeRowControl<QFrame>(p, "shpSeqPosn", s);
+    r.SeqLane = new TSeqLane(p, &SavedPalette);
+    r.SeqLane->setObjectName(QString("shpSeqLane%1").arg(s));
+    r.SeqLane->lower();  // under the time-shift mark at its start
     r.shpSeqMidiActivity = MakeRowControl<QFrame>(p, "shpSeqMidiActivity", s);
-    r.shpSeqPosn->setFrameShape(QFrame::Box);
     r.shpSeqMidiActivity->setFrameShape(QFrame::Box);
     r.lblSeqNo->setText(QString::number(s + 1));
 
@@ -641,10 +641,10 @@ void TfrmMain::LayoutSeqStatusColumns() {
     r.lblSeqTimeShift->setVisible(inUse);
     r.lblSeqNumPosn->setGeometry(c.SeqLaneLeft - 4, 2, TextWidth(ref, "999:99/99"), kRowHeight - 4);
     r.lblSeqNumPosn->hide();
-    r.shpSeqLane->setGeometry(c.SeqLaneLeft - 4, laneTop, 0, 9);
-    r.shpSeqPosn->setGeometry(c.SeqLaneLeft - 4, laneTop, 0, 8);
-    r.imgSeqTrack->setGeometry(c.SeqLaneLeft - 4, 2, c.SeqLaneWidth, kRowHeight - 4);
-    r.imgSeqTrack->setVisible(inUse);
+    // The lane reaches to the row's end: a marker may stand a little past the longest bar.
+    r.SeqLane->setGeometry(c.SeqLaneLeft - 4, (kRowHeight - TSeqLane::kHeight) / 2, c.SeqLaneWidth + 8,
+                           TSeqLane::kHeight);
+    r.SeqLane->setVisible(inUse);
     r.shpSeqMidiActivity->setGeometry(c.MidiActivity.Left - 4, laneTop, 10, 10);
     r.shpSeqMidiActivity->setVisible(inUse && c.MidiActivity.Visible);
   }
@@ -668,26 +668,7 @@ void TfrmMain::PlaceGroupBoxes() {
   ui->grpMetr->move(g.MetrLeft, ui->grpMetr->y());
   ui->grpClock->move(g.ClockLeft, ui->grpClock->y());
   ui->grpPorts->move(g.PortsLeft, ui->grpPorts->y());
-  std::optional<TRect> k = g.Kinetrace;
-  if (!k && Cfg.DspKinetrace) {
-    const QRect p = ui->pnlSeqStatus->geometry();
-    const int32_t top0 = SeqRows[0].pnlSeq ? p.y() + SeqRows[0].pnlSeq->y() : p.y();
-    TOverSeqsInput o{Cfg.KinetracePosn,
-                     top0,
-                     p.y() + ui->pnlLive->y(),
-                     TRect{p.x(), p.y(), p.width(), p.height()},
-                     p.x() + ui->lblSeqMidiActivity->x(),
-                     p.x() + ui->lblSeqTracks->x(),
-                     p.x() + ui->lblSeqProgs->x(),
-                     p.x() + ui->lblSeqSVels->x(),
-                     ui->centralwidget->height()};
-    k = PlaceKinetraceOverSeqs(o);
-  }
-  ui->pnlKinetrace->setVisible(k.has_value() && !ui->pnlConfigOutPorts->isVisible());
-  if (k) {
-    ui->pnlKinetrace->setGeometry(k->Left, k->Top, k->Width, k->Height);
-    ui->pnlKinetrace->raise();
-  }
+  SetKinetraceBounds();
 }
 
 void TfrmMain::ApplyColourScheme() {

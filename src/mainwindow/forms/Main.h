@@ -24,6 +24,10 @@ class frmMain;
 
 namespace vel {
 
+class TSeqLane;
+class TKinetraceView;
+struct TLanesState;
+
 // One seq's run-time row, made in code for each seq in use.
 struct TSeqRow {
   QFrame* pnlSeq = nullptr;
@@ -48,9 +52,8 @@ struct TSeqRow {
   QLabel* lblSeqTDiv = nullptr;
   QLabel* lblSeqTimeShift = nullptr;
   QLabel* lblSeqNumPosn = nullptr;
-  QLabel* imgSeqTrack = nullptr;
-  QFrame* shpSeqLane = nullptr;
-  QFrame* shpSeqPosn = nullptr;
+  // The track lane: grid, length bar and play position, painted in one widget.
+  TSeqLane* SeqLane = nullptr;
   QFrame* shpSeqMidiActivity = nullptr;
 };
 
@@ -107,8 +110,13 @@ class TfrmMain : public QMainWindow {
   // engine's note counts) and the second after releasing it.
   void LanesAndKinetraceLocked();
   void ApplyLanesAndKinetrace();
-  // The Kinetrace's place and size from the settings and the column layout.
+  // The Kinetrace's place and size from the settings and the column layout; the background
+  // picture's box inside it and the blobs laid out again for its size and settings.
   void SetKinetraceBounds();
+  // The Kinetrace's drawing inside pnlKinetrace; its SetPicture takes a loaded background picture.
+  TKinetraceView* KinetraceView = nullptr;
+  // What the lanes and the Kinetrace copied from the engine at the last tick, and showed.
+  std::shared_ptr<TLanesState> LanesState;
   // -- end of lanes and Kinetrace
 
   // Per-seq, live and control-group handlers (MainControls.cpp).

@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFrame>
+#include <QImage>
+#include <QLabel>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+
+#include "base/EngineLock.h"
+#include "base/UiRecorder.h"
+#include "engine/PartBufs.h"
+#include "engine/PlayCycle.h"
+#include "engine/RunControl.h"
+#include "mainwindow/InstanceLocks.h"
+#include "mainwindow/Kinetrace.h"
+#include "mainwindow/forms/KinetraceView.h"
+#include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/SeqLane.h"
+#include "settings/CfgFactory.h"
+#include "settings/Settings.h"
+#include "ui_Main.h"
+
+namespace vel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The main window started on the factory settings in a private home, shown offscreen.
+class LanesFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/vel-lanes-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    fs::create_directories(dir_ + "/run");
+    fs::permissions(dir_ + "/run", fs::perms::owner_all);
+    setenv("HOME", dir_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (dir_ + "/run").c_str(), 1);
+    setenv("VELLORINE_MIDI", "loopback", 1);
+    ResetAllToFactory();
+    RunHooks.SetDspTimer = [](TDspTimer, bool, int32_t) {};
+    TimerIo.Sleep = [](int32_t) {};
+    app.emplace(argc_, argv_);
+    form = std::make_unique<TfrmMain>();
+    ASSERT_TRUE(form->Started());
+    form->show();
+    QApplication::processEvents();
+  }
+  void TearDown() override {
+    form.reset();
+    app.reset();
+    InstanceLocks.ReleaseAll();
+    RunHooks.SetDspTimer = nullptr;
+    TimerIo.Sleep = nullptr;
+    for (auto& ch : PlayCycle.NoteOnCounts) ch.fill(TNoteDsp{});
+    PlayCycle.KinetraceDirty = 0;
+    for (TPartBuf& b : Seqs.PartBufs[0]) {
+      b.Head = -1;
+      b.SeqState = TSeqState::Stopped;
+      b.RElap = 0;
+      b.PElap = 0;
+    }
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  // One status tick's share: the copy under the lock, then the drawing and its paint.
+  void Tick() {
+    {
+      std::lock_guard lock(EngineLock);
+      form->LanesAndKinetraceLocked();
+    }
+    form->ApplyLanesAndKinetrace();
+    QApplication::processEvents();
+  }
+
+  std::string dir_;
+  test::UiRecorder rec;
+  int argc_ = 1;
+  char arg0_[10] = "vellorine";
+  char* argv_[2] = {arg0_, nullptr};
+  std::optional<QApplication> app;
+  std::unique_ptr<TfrmMain> form;
+};
+
+TEST_F(LanesFormTest, LanesFollowTheSeqsAndAnUnchangedTickPaintsNothing) {
+  {
+    std::lock_guard lock(EngineLock);
+    for (int32_t s = 0; s < 2; ++s) {
+      TPartBuf& b = Seqs.PartBufs[0][s];
+      b.Head = 0;
+      b.SeqState = TSeqState::Playing;
+      b.RElap = (s + 1) * 2 * Cfg.BarTicks;
+      b.PElap = Cfg.BarTicks;
+    }
+    Cfg.DspSeqGrid = 0;
+  }
+  Tick();
+  TSeqLane* lane0 = form->SeqRows[0].SeqLane;
+  TSeqLane* lane1 = form->SeqRows[1].SeqLane;
+  ASSERT_NE(lane0, nullptr);
+  const int32_t full = form->SeqRows[0].pnlSeq->width() - form->Columns.SeqLaneLeft - 4;
+  ASSERT_GT(full, 100);
+  EXPECT_EQ(lane1->Model().BarWidth, full);
+  EXPECT_EQ(lane0->Model().BarWidth, full / 2);
+  EXPECT_EQ(lane1->Model().PosnLeft, full / 4);
+  EXPECT_TRUE(lane0->isVisible());
+  EXPECT_EQ(form->SeqRows[2].SeqLane->Model().BarWidth, 0);
+  const int32_t paints0 = lane0->Paints();
+  const int32_t paints1 = lane1->Paints();
+  EXPECT_GT(paints1, 0);
+
+  // Nothing moved: no repaint.
+  Tick();
+  Tick();
+  EXPECT_EQ(lane0->Paints(), paints0);
+  EXPECT_EQ(lane1->Paints(), paints1);
+
+  // The position moves on: that lane alone repaints.
+  {
+    std::lock_guard lock(EngineLock);
+    Seqs.PartBufs[0][1].PElap += Cfg.BarTicks;
+  }
+  Tick();
+  EXPECT_EQ(lane1->Model().PosnLeft, full / 2);
+  EXPECT_GT(lane1->Paints(), paints1);
+  EXPECT_EQ(lane0->Paints(), paints0);
+
+  // A seq far longer than the others shows its position as text instead.
+  {
+    std::lock_guard lock(EngineLock);
+    Seqs.PartBufs[0][1].RElap = 40 * Cfg.BarTicks;
+    Seqs.PartBufs[0][1].PElap = 2 * Cfg.BarTicks;
+  }
+  Tick();
+  EXPECT_FALSE(lane1->isVisible());
+  EXPECT_TRUE(form->SeqRows[1].lblSeqNumPosn->isVisible());
+  EXPECT_EQ(form->SeqRows[1].lblSeqNumPosn->text().toStdString(), "(3)");
+  EXPECT_EQ(lane0->Model().BarWidth, full);
+}
+
+TEST_F(LanesFormTest, KinetraceFadesUnderTheLockAndRepaintsOnlyOnChange) {
+  QFrame* panel = form->ui->pnlKinetrace;
+  ASSERT_TRUE(panel->isVisible());
+  TKinetraceView* view = form->KinetraceView;
+  ASSERT_NE(view, nullptr);
+  {
+    std::lock_guard lock(EngineLock);
+    PlayCycle.NoteOnCounts[0][60] = TNoteDsp{100, 100, 0};
+    PlayCycle.NoteOnCounts[1][64] = TNoteDsp{100, 100, 500};
+    PlayCycle.KinetraceDirty = 1;
+  }
+  Tick();
+  // The released note faded one step (500 ms at 50 ms a tick) and asks for the next tick.
+  EXPECT_EQ(PlayCycle.NoteOnCounts[1][64].Level, 90);
+  EXPECT_EQ(PlayCycle.KinetraceDirty.load(), 1);
+  EXPECT_EQ(PlayCycle.NoteOnCountsScroll, 1);
+  ASSERT_EQ(view->Model().Count, 2);
+  const TKinetraceGeom g = LayoutKinetraceBlobs(panel->width(), panel->height(), panel->frameWidth(),
+                                                Cfg.KinetraceShape, Cfg.KinetraceSize, Cfg.KinetraceStyle);
+  EXPECT_EQ(view->Model().Blobs[0], PlaceBlob(g, Cfg.KinetraceTail, 60, 100, Cfg.ClKinetraceChan[0]));
+  const int32_t paints = view->Paints();
+  EXPECT_GT(paints, 0);
+
+  // The held note alone: the display settles and stops repainting.
+  {
+    std::lock_guard lock(EngineLock);
+    PlayCycle.NoteOnCounts[1][64] = TNoteDsp{};
+  }
+  Tick();
+  EXPECT_EQ(view->Model().Count, 1);
+  EXPECT_EQ(PlayCycle.KinetraceDirty.load(), 0);
+  const int32_t settled = view->Paints();
+  EXPECT_GT(settled, paints);
+  Tick();
+  form->ApplyLanesAndKinetrace();
+  QApplication::processEvents();
+  EXPECT_EQ(view->Paints(), settled);
+}
+
+TEST_F(LanesFormTest, KinetraceBoundsByPositionAndItsPicture) {
+  QFrame* panel = form->ui->pnlKinetrace;
+  // Position 3: between the Metronome and Clock boxes, the Clock box's size less 5 in height.
+  Cfg.KinetracePosn = 3;
+  form->PlaceGroupBoxes();
+  const QRect metr = form->ui->grpMetr->geometry();
+  const QRect clock = form->ui->grpClock->geometry();
+  EXPECT_EQ(panel->geometry(), QRect(metr.right() + 1 + 4, clock.y() + 5, clock.width(), clock.height() - 5));
+  EXPECT_EQ(clock.x(), panel->geometry().right() + 1 + 4);
+  const int32_t b = panel->frameWidth();
+  EXPECT_EQ(form->KinetraceView->geometry(), QRect(b, b, panel->width() - 2 * b, panel->height() - 2 * b));
+
+  // A small picture, not stretched, stands centred in the inner area at its own size.
+  form->KinetraceView->SetPicture(QImage(20, 10, QImage::Format_RGB32));
+  Cfg.KinetraceImgFile = dir_ + "/bg.png";
+  Cfg.KinetraceImgVisible = 1;
+  Cfg.KinetraceImgStretch = 0;
+  form->SetKinetraceBounds();
+  EXPECT_TRUE(form->KinetraceView->PictureShown());
+  EXPECT_EQ(form->KinetraceView->PictureBox(),
+            KinetracePictureRect(panel->width(), panel->height(), b, 20, 10, false));
+
+  // Off, or at no position: hidden.
+  Cfg.KinetracePosn = 0;
+  form->SetKinetraceBounds();
+  EXPECT_FALSE(panel->isVisible());
+  Cfg.KinetracePosn = 3;
+  Cfg.DspKinetrace = 0;
+  form->SetKinetraceBounds();
+  EXPECT_FALSE(panel->isVisible());
+}
+
+}  // namespace
+}  // namespace vel
