@@ -98,26 +98,6 @@ std::string ImageLoadErrorText(const std::string& why) {
          "Maybe file is not a valid image or this image format cannot be handled";
 }
 
-TImageRect KinetraceImageRect(int32_t panelW, int32_t panelH, int32_t border, int32_t imageW, int32_t imageH,
-                              bool stretch) {
-  TImageRect r{2 * border, 2 * border, std::max(panelW - 4 * border, 0), std::max(panelH - 4 * border, 0)};
-  if (stretch) return r;
-  if (imageW < r.Width) {
-    r.Left += (r.Width - imageW) / 2;
-    r.Width = imageW;
-  }
-  if (imageH < r.Height) {
-    r.Top += (r.Height - imageH) / 2;
-    r.Height = imageH;
-  }
-  return r;
-}
-
-int32_t KinetraceAvailWidth(int32_t layoutWidth, bool dspKinetrace, int32_t posn, int32_t panelWidth) {
-  if (dspKinetrace && posn < 6) return layoutWidth;
-  return layoutWidth - panelWidth - 4;
-}
-
 TSpan ToggleMainWidth(int32_t width, int32_t screenWidth, int32_t normalWidth) {
   if (width < screenWidth) return {0, screenWidth};
   return {(screenWidth - normalWidth) / 2, normalWidth};

@@ -70,19 +70,7 @@ std::string StepImageName(const std::string& current, std::vector<std::string> n
 // The error box of an image that cannot be loaded.
 std::string ImageLoadErrorText(const std::string& why);
 
-// The picture inside the Kinetrace panel: the inner area, or, unstretched, its natural size
-// centred in each direction where it is smaller than the area.
-struct TImageRect {
-  int32_t Left = 0, Top = 0, Width = 0, Height = 0;
-  bool operator==(const TImageRect&) const = default;
-};
-TImageRect KinetraceImageRect(int32_t panelW, int32_t panelH, int32_t border, int32_t imageW, int32_t imageH,
-                              bool stretch);
-
 // ---- window geometry ----
-
-// The main window's width without the Kinetrace, unless it stands beside the seqs (position 1..5).
-int32_t KinetraceAvailWidth(int32_t layoutWidth, bool dspKinetrace, int32_t posn, int32_t panelWidth);
 
 // The width toggle: narrower than the screen goes to the full screen width at left 0; otherwise
 // the normal width, centred.

@@ -111,10 +111,6 @@ TEST(ViewMenus, WindowGeometry) {
   // Width: to the screen's width at 0, and back to the normal width centred.
   EXPECT_EQ(ToggleMainWidth(1040, 1920, 1040), (TSpan{0, 1920}));
   EXPECT_EQ(ToggleMainWidth(1920, 1920, 1040), (TSpan{440, 1040}));
-  // The Kinetrace beside the seqs takes no width of its own.
-  EXPECT_EQ(KinetraceAvailWidth(1040, true, 3, 160), 1040);
-  EXPECT_EQ(KinetraceAvailWidth(1040, true, 6, 160), 876);
-  EXPECT_EQ(KinetraceAvailWidth(1040, false, 3, 160), 876);
   // Height: reduced to full, anything else to reduced; taller than full is cut but for posn 22.
   EXPECT_EQ(ToggleMainHeight(210, 440, 210), 440);
   EXPECT_EQ(ToggleMainHeight(300, 440, 210), 210);
@@ -125,9 +121,6 @@ TEST(ViewMenus, WindowGeometry) {
   EXPECT_EQ(LowerControlsVisible(440, 440, true, 3), (TLowerControls{true, true}));
   EXPECT_EQ(CentredPlace(1040, 470, 1920, 1080), (TPlace{440, 305}));
   EXPECT_EQ(CentredPlace(3000, 20, 1920, 1080), (TPlace{0, 515}));
-  // The picture: the inner area stretched; unstretched, smaller sides centred at natural size.
-  EXPECT_EQ(KinetraceImageRect(160, 190, 1, 50, 300, true), (TImageRect{2, 2, 156, 186}));
-  EXPECT_EQ(KinetraceImageRect(160, 190, 1, 51, 300, false), (TImageRect{54, 2, 51, 186}));
 }
 
 }  // namespace

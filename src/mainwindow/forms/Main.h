@@ -165,7 +165,6 @@ class TfrmMain : public QMainWindow {
   // settings cleared when it cannot be), applied, placed in the panel, cleared, stepped.
   bool LoadKinetraceImage();
   void ApplyKinetraceImage();
-  void PlaceKinetraceImage();
   void UnloadKinetraceImage();
   void StepKinetraceImage(bool next);
   // Window geometry: the lower controls by the client height, the resize rule, docking to the
@@ -210,8 +209,6 @@ class TfrmMain : public QMainWindow {
   // Replays the record key held back until a bar count ends.
   void tmMidiInPostTimer();
   QTimer* tmMidiInPost = nullptr;
-  QLabel* imgKinetrace = nullptr;
-  QPixmap KinetraceImage;
   std::string KinetraceImgLoaded;
   bool StatusHintsOn = true;
   bool AligningMainToTemplate = false;

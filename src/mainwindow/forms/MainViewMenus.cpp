@@ -45,9 +45,11 @@
 #include "files/Tarlo.h"
 #include "keys/KeyArgs.h"
 #include "keys/RecordKeys.h"
+#include "mainwindow/Kinetrace.h"
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/Refresh.h"
 #include "mainwindow/forms/Colours.h"
+#include "mainwindow/forms/KinetraceView.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "settings/Settings.h"
@@ -97,9 +99,6 @@ class TViewEvents : public QObject {
         default:
           break;
       }
-    } else if (event->type() == QEvent::Resize) {
-      // However the panel was placed, the picture keeps to its inner area.
-      form_->PlaceKinetraceImage();
     } else if (event->type() == QEvent::MouseButtonPress) {
       const auto* m = static_cast<QMouseEvent*>(event);
       if (m->button() == Qt::LeftButton || m->button() == Qt::RightButton) {
@@ -197,13 +196,6 @@ void TfrmMain::InstallActionViewMenus() {
     PromptCalibrateCmdKey();
   };
   connect(this, &QObject::destroyed, [] { RunHooks.PromptCalibrateCmdKey = nullptr; });
-
-  imgKinetrace = new QLabel(ui->pnlKinetrace);
-  imgKinetrace->setObjectName("imgKinetrace");
-  imgKinetrace->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  imgKinetrace->setAttribute(Qt::WA_TransparentForMouseEvents);
-  imgKinetrace->hide();
-  imgKinetrace->lower();
 
   auto* events = new TViewEvents(this);
   installEventFilter(events);
@@ -583,38 +575,22 @@ bool TfrmMain::LoadKinetraceImage() {
     Cfg.KinetraceImgFile.clear();
     Cfg.KinetraceImgVisible = 0;
     KinetraceImgLoaded.clear();
-    KinetraceImage = QPixmap();
-    imgKinetrace->clear();
-    imgKinetrace->hide();
+    KinetraceView->SetPicture(QImage());
     ShowMessage(ImageLoadErrorText(why), MsgKind::Error);
     return false;
   }
-  KinetraceImage = QPixmap::fromImage(image);
   KinetraceImgLoaded = Cfg.KinetraceImgFile;
-  imgKinetrace->setPixmap(KinetraceImage);
+  KinetraceView->SetPicture(image);
   return true;
 }
 
 void TfrmMain::ApplyKinetraceImage() {
-  imgKinetrace->setScaledContents(Cfg.KinetraceImgStretch != 0);
-  imgKinetrace->setVisible(Cfg.KinetraceImgVisible != 0 && !KinetraceImage.isNull());
-  PlaceKinetraceImage();
+  // Placing the groups places the Kinetrace and its picture.
   PlaceGroupBoxes();
-  SetKinetraceBounds();
-}
-
-void TfrmMain::PlaceKinetraceImage() {
-  if (!imgKinetrace) return;
-  const QFrame* p = ui->pnlKinetrace;
-  const TImageRect r = KinetraceImageRect(p->width(), p->height(), p->frameWidth(), KinetraceImage.width(),
-                                          KinetraceImage.height(), Cfg.KinetraceImgStretch != 0);
-  imgKinetrace->setGeometry(r.Left, r.Top, r.Width, r.Height);
-  imgKinetrace->lower();
 }
 
 void TfrmMain::UnloadKinetraceImage() {
-  KinetraceImage = QPixmap();
-  imgKinetrace->clear();
+  KinetraceView->SetPicture(QImage());
   Cfg.KinetraceImgFile.clear();
   Cfg.KinetraceImgVisible = 0;
   KinetraceImgLoaded.clear();

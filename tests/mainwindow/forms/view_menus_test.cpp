@@ -25,6 +25,7 @@
 #include "keys/KeyArgs.h"
 #include "keys/RecordKeys.h"
 #include "mainwindow/InstanceLocks.h"
+#include "mainwindow/forms/KinetraceView.h"
 #include "mainwindow/forms/Main.h"
 #include "settings/CfgFactory.h"
 #include "settings/Settings.h"
@@ -205,7 +206,7 @@ TEST_F(ViewMenusTest, ImageNextWrapsInNameOrderAndABadImageClearsTheImageSetting
   ui.mnuKinetraceImgNext->trigger();
   EXPECT_EQ(Cfg.KinetraceImgFile, folder + "/a.png");
   EXPECT_EQ(Cfg.KinetraceImgVisible, 1);
-  EXPECT_EQ(form->KinetraceImage.size(), QSize(4, 3));
+  EXPECT_EQ(form->KinetraceView->Picture().size(), QSize(4, 3));
   ui.mnuKinetraceImgPrev->trigger();
   EXPECT_EQ(Cfg.KinetraceImgFile, folder + "/c.PNG");
   EXPECT_TRUE(rec.boxes.empty());
@@ -221,7 +222,7 @@ TEST_F(ViewMenusTest, ImageNextWrapsInNameOrderAndABadImageClearsTheImageSetting
   EXPECT_EQ(rec.boxes[0].kind, MsgKind::Error);
   EXPECT_EQ(Cfg.KinetraceImgFile, "");
   EXPECT_EQ(Cfg.KinetraceImgVisible, 0);
-  EXPECT_FALSE(form->imgKinetrace->isVisible());
+  EXPECT_TRUE(form->KinetraceView->Picture().isNull());
 }
 
 TEST_F(ViewMenusTest, BarCountEndFromAnotherThreadReplaysTheRecordKeyOnTheGuiThread) {
