@@ -8,8 +8,10 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
@@ -111,6 +113,46 @@ class TClickFilter : public QObject {
 
 void OnClick(QWidget* w, std::function<void()> onClick) {
   w->installEventFilter(new TClickFilter(w, std::move(onClick)));
+}
+
+// One row's height in a list, measured on a stand-in row while the list is empty.
+int32_t ListRowHeight(QListWidget* list) {
+  if (list->count() > 0) return list->sizeHintForRow(0);
+  const QSignalBlocker block(list);
+  list->addItem(QStringLiteral("P9- Port"));
+  const int32_t h = list->sizeHintForRow(0);
+  delete list->takeItem(0);
+  return h;
+}
+
+// The output ports' clock and sync boxes beside their rows of the port list.
+void PlacePortBoxes(Ui::frmMain& ui, const std::array<QCheckBox*, kPorts>& clocks,
+                    const std::array<QCheckBox*, kPorts>& sync) {
+  QListWidget* list = ui.lstOutPNames;
+  TPortBoxInput in;
+  in.ListLeft = list->x();
+  in.ListTop = list->y();
+  in.ListWidth = list->width();
+  in.FrameWidth = list->frameWidth();
+  in.RowHeight = ListRowHeight(list);
+  // A box fills its row's band; its indicator centres in it.
+  in.BoxSize = in.RowHeight;
+  in.HeadingHeight = ui.lblMidiOutClocks->height();
+  in.StandardMode = Cfg.StandardMode != 0;
+  const TPortBoxPlaces o = PlacePortSyncBoxes(in);
+  for (QListWidget* l : {ui.lstOutDNames, ui.lstOutPNames}) l->resize(l->width(), o.ListHeight);
+  ui.lblMidiOutClocks->move(o.ClocksLeft, o.HeadingTop);
+  ui.lblMidiOutSync->move(o.SyncLeft, o.HeadingTop);
+  ui.lblMidiOutClocks->setVisible(o.Visible);
+  ui.lblMidiOutSync->setVisible(o.Visible);
+  for (int32_t p = 0; p < kPorts; ++p) {
+    if (!clocks[p] || !sync[p]) continue;
+    const int32_t w = clocks[p]->sizeHint().width();
+    clocks[p]->setGeometry(o.ClocksLeft, o.Top[p], w, in.BoxSize);
+    sync[p]->setGeometry(o.SyncLeft, o.Top[p], w, in.BoxSize);
+    clocks[p]->setVisible(o.Visible);
+    sync[p]->setVisible(o.Visible);
+  }
 }
 
 }  // namespace
@@ -332,6 +374,8 @@ void TfrmMain::tmAutoRunTimer() {
   tmAutoRun->stop();
   SetProgState(RunCtl.ProgState.load());
   ShowWaitMessage(false, "");
+  // Started meanwhile by other means (or closing): a second start would leave a second engine timer.
+  if (RunCtl.ProgState.load() != TProgState::Config || MainClosing) return;
   LoadMidiFileNow();
   StartRunning();
   if (Cfg.AutoRunReadyBeep) QApplication::beep();
@@ -342,14 +386,10 @@ bool TfrmMain::LoadConfigAndApply(bool factory, bool autoRun, bool& ok) {
   bool result = false;
   {
     const TBusyCursor busy;
-    // The devices are listed afresh; none may be open while the tables change.
-    if (RunCtl.InPortsAllocated >= 0) CloseAllInPorts();
-    if (RunCtl.OutPortsAllocated >= 0) CloseAllOutPorts();
-    {
-      std::lock_guard lock(EngineLock);
-      LoadInDevNames();
-      LoadOutDevList();
-    }
+    // Every port closed and the devices listed afresh, tables and lists both: the refresh re-finds
+    // the saved ports by name in those lists.
+    RescanDevices(false);
+    RescanDevices(true);
     LoadDrumFactory();
     LoadBassFactory();
     result = LoadConfig(factory, autoRun, CfgFull, ok);
@@ -476,11 +516,22 @@ void TfrmMain::ArrangeStartUpControls() {
   ui->sbtnOutPortDown->setText("↓");
   for (QLabel* l : {ui->lblvInPort0Name, ui->lblvInPort1Name, ui->lblvOutPort0Name})
     l->resize(104, l->height());
+  // Both port panels show at once: inputs over the seq area, outputs over the group boxes.
   ui->pnlConfigInPorts->setGeometry(ui->pnlSeqStatus->geometry());
-  ui->pnlConfigOutPorts->setGeometry(ui->pnlSeqStatus->geometry());
+  ui->pnlConfigOutPorts->setGeometry(ui->pnlSeqStatus->x(), ui->grpControl->y(), ui->pnlSeqStatus->width(),
+                                     ui->grpControl->height());
+  PlacePortBoxes(*ui, chkMidiOutClocks, chkMidiOutSync);
   ui->lblvMetrL->move(160, ui->lblvMetrL->y());
   ui->lblvMetrR->move(167, ui->lblvMetrR->y());
   ui->lblWaitMessage->raise();
+  // The window starts in the middle of the screen; on a screen too small for it, at its top left,
+  // so that the title bar stays reachable.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect avail = screen->availableGeometry();
+    QRect r = frameGeometry();
+    r.moveCenter(avail.center());
+    move(std::max(r.left(), avail.left()), std::max(r.top(), avail.top()));
+  }
 }
 
 void TfrmMain::HandleDynamicControls(bool create) {
@@ -666,7 +717,8 @@ void TfrmMain::LayoutSeqStatusColumns() {
     r.shpSeqMidiActivity->setGeometry(c.MidiActivity.Left - 4, laneTop, 10, 10);
     r.shpSeqMidiActivity->setVisible(inUse && c.MidiActivity.Visible);
   }
-  ui->pnlTitle->move(ui->pnlTitle->x(), ui->pnlTitle->y());
+  PlacePortBoxes(*ui, chkMidiOutClocks, chkMidiOutSync);
+  LayoutSeqStatusWidths();
   PlaceGroupBoxes();
 }
 
@@ -686,26 +738,8 @@ void TfrmMain::PlaceGroupBoxes() {
   ui->grpMetr->move(g.MetrLeft, ui->grpMetr->y());
   ui->grpClock->move(g.ClockLeft, ui->grpClock->y());
   ui->grpPorts->move(g.PortsLeft, ui->grpPorts->y());
-  std::optional<TRect> k = g.Kinetrace;
-  if (!k && Cfg.DspKinetrace) {
-    const QRect p = ui->pnlSeqStatus->geometry();
-    const int32_t top0 = SeqRows[0].pnlSeq ? p.y() + SeqRows[0].pnlSeq->y() : p.y();
-    TOverSeqsInput o{Cfg.KinetracePosn,
-                     top0,
-                     p.y() + ui->pnlLive->y(),
-                     TRect{p.x(), p.y(), p.width(), p.height()},
-                     p.x() + ui->lblSeqMidiActivity->x(),
-                     p.x() + ui->lblSeqTracks->x(),
-                     p.x() + ui->lblSeqProgs->x(),
-                     p.x() + ui->lblSeqSVels->x(),
-                     ui->centralwidget->height()};
-    k = PlaceKinetraceOverSeqs(o);
-  }
-  ui->pnlKinetrace->setVisible(k.has_value() && !ui->pnlConfigOutPorts->isVisible());
-  if (k) {
-    ui->pnlKinetrace->setGeometry(k->Left, k->Top, k->Width, k->Height);
-    ui->pnlKinetrace->raise();
-  }
+  GroupPlaces = g;
+  SetKinetraceBounds();
 }
 
 void TfrmMain::ApplyColourScheme() {
@@ -717,32 +751,63 @@ void TfrmMain::ApplyColourScheme() {
   }
   const QPalette& sp = SavedPalette;
   auto col = [&sp](TColor c) { return ToQColor(c, sp); };
+  const QColor text = col(Cfg.ClText);
   SetBgColour(ui->centralwidget, col(Cfg.ClBgForm));
   SetBgColour(statusBar(), col(Cfg.ClBgStatusBar));
-  SetFgColour(ui->lblvProgState, col(Cfg.ClTitleText));
-  SetFgColour(ui->lblvKeyMode, col(Cfg.ClTitleText));
-  SetFgColour(ui->lblvLastCmd, col(Cfg.ClTitleText));
+  for (QLabel* l : ui->pnlTitle->findChildren<QLabel*>()) SetFgColour(l, col(Cfg.ClTitleText));
   SetBgColour(ui->pnlSeqStatus, col(Cfg.ClPanelSeqStatus));
   SetFgColour(ui->lblSeqPartNos, col(Cfg.ClStSeqNo));
   SetFgColour(ui->lblSeqNos, col(Cfg.ClStSeqNo));
-  for (QLabel* l : {ui->lblSeqPorts, ui->lblSeqChans, ui->lblSeqProgs, ui->lblSeqMuted, ui->lblSeqSVels,
-                    ui->lblSeqTrans, ui->lblSeqPitches, ui->lblSeqScales, ui->lblSeqMidiActivity,
-                    ui->lblSeqStates, ui->lblSeqLen, ui->lblSeqTDivs, ui->lblSeqTracks})
-    SetFgColour(l, col(Cfg.ClText));
+  for (QLabel* l :
+       {ui->lblSeqPorts,   ui->lblSeqChans,   ui->lblSeqProgs,  ui->lblSeqMuted,        ui->lblSeqSVels,
+        ui->lblSeqTrans,   ui->lblSeqPitches, ui->lblSeqScales, ui->lblSeqMidiActivity, ui->lblSeqStates,
+        ui->lblSeqLen,     ui->lblSeqTDivs,   ui->lblSeqTracks, ui->lblvLiveChan,       ui->lblvLiveProg,
+        ui->lblvLiveSVel,  ui->lblvLiveScale, ui->lblvLiveTDiv, ui->lblLive1,           ui->lblLive2,
+        ui->lblActiveSeqs, ui->lblvLivePort,  ui->lblIntScene,  ui->lblvIntScene,       ui->lblExtScene,
+        ui->lblvExtScene})
+    SetFgColour(l, text);
+  // Every caption, label and button of the four groups; the load lights and the metronome's
+  // direction marks are coloured by their displays, the metronome type and style below.
+  const QWidget* ownColours[] = {ui->lblvMidiInLimit,         ui->lblvDspMetrLimit,    ui->lblvDspStatusLimit,
+                                 ui->lblvDspDiagLimit,        ui->lblvMetrL,           ui->lblvMetrR,
+                                 ui->sbtnMetrTypePitchLocked, ui->sbtnMetrTypePitched, ui->lblvMetrStyleName,
+                                 ui->lblvMetrStylePatNo};
+  for (QWidget* grp : {static_cast<QWidget*>(ui->grpControl), static_cast<QWidget*>(ui->grpMetr),
+                       static_cast<QWidget*>(ui->grpClock), static_cast<QWidget*>(ui->grpPorts)}) {
+    SetFgColour(grp, text);
+    for (QWidget* w : grp->findChildren<QWidget*>()) {
+      if (std::find(std::begin(ownColours), std::end(ownColours), w) != std::end(ownColours)) continue;
+      if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) SetFgColour(w, text);
+    }
+  }
+  SetFgColour(ui->pnlKinetrace, text);
+  SetFgColour(ui->cboInPort0FilterChan, text);
+  SetFgColour(ui->cboInPort1FilterChan, text);
   SetBgColour(ui->grpControl, col(Cfg.ClPanelControl));
+  // The metronome type in its style colour while styles play; the style labels in the type's.
+  const bool styles = Cfg.MetrModeStyles != 0;
+  const bool drum = Cfg.MetrTypePitchLocked != 0;
+  SetFgColour(ui->sbtnMetrTypePitchLocked, styles && drum ? col(Cfg.ClFgMetrDrum) : text);
+  SetFgColour(ui->sbtnMetrTypePitched, styles && !drum ? col(Cfg.ClFgMetrBass) : text);
+  const QColor styleColour = col(drum ? Cfg.ClFgMetrDrum : Cfg.ClFgMetrBass);
+  SetFgColour(ui->lblvMetrStyleName, styleColour);
+  SetFgColour(ui->lblvMetrStylePatNo, styleColour);
   SetBgColour(ui->grpMetr, col(Cfg.ClPanelMetr));
   SetBgColour(ui->grpClock, col(Cfg.ClPanelSync));
   SetBgColour(ui->grpPorts, col(Cfg.ClPanelPorts));
   SetBgColour(ui->pnlKinetrace, col(Cfg.ClPanelScope));
   if (!Cfg.DspKModeTitleColours) SetBgColour(ui->pnlTitle, col(Cfg.ClPanelTitle));
-  const bool styles = Cfg.MetrModeStyles != 0;
-  const bool drum = Cfg.MetrTypePitchLocked != 0;
-  SetFgColour(ui->sbtnMetrTypePitchLocked, col(styles && drum ? Cfg.ClFgMetrDrum : Cfg.ClText));
-  SetFgColour(ui->sbtnMetrTypePitched, col(styles && !drum ? Cfg.ClFgMetrBass : Cfg.ClText));
+  // Seq rows alternate from the top: the first (shown as 1) takes the odd colour.
   for (int32_t s = 0; s < kSeqs; ++s)
     if (SeqRows[s].pnlSeq)
       SetBgColour(SeqRows[s].pnlSeq, col(s % 2 == 0 ? Cfg.ClPanelSeqOdd : Cfg.ClPanelSeqEven));
   SetBgColour(ui->pnlLive, col(Cfg.ClPanelLive));
+  // As after a resize: the lanes are drawn again in the new colours.
+  if (!MainClosing && SeqRows[0].pnlSeq) {
+    LayoutSeqStatusWidths();
+    PlaceGroupBoxes();
+  }
+  if (Showing.KeyMapperShowing) Showing.KeyLabelsRedraw = 1;
 }
 
 void TfrmMain::SaveRestoreSysColours(bool save) {
@@ -759,8 +824,35 @@ void TfrmMain::SaveRestoreSysColours(bool save) {
   }
 }
 
+void TfrmMain::ShowTarloControls(bool visible) {
+  for (QWidget* w : {static_cast<QWidget*>(ui->cboTarloPNo), static_cast<QWidget*>(ui->cboTarloSysexDevId),
+                     static_cast<QWidget*>(ui->lblTarloDevId), static_cast<QWidget*>(ui->lblTarlo)})
+    w->setVisible(visible);
+}
+
+void TfrmMain::LayoutSeqStatusWidths() {
+  const TSeqWidths w = vel::LayoutSeqStatusWidths(ui->centralwidget->width(), Columns.SeqLaneLeft);
+  Columns.SeqPanelWidth = w.SeqPanelWidth;
+  Columns.SeqLaneWidth = w.SeqLaneWidth;
+  for (QWidget* panel :
+       {static_cast<QWidget*>(ui->pnlTitle), static_cast<QWidget*>(ui->pnlSeqStatus),
+        static_cast<QWidget*>(ui->pnlConfigInPorts), static_cast<QWidget*>(ui->pnlConfigOutPorts)})
+    panel->resize(w.SeqStatusWidth, panel->height());
+  ui->pnlLive->resize(w.SeqPanelWidth, ui->pnlLive->height());
+  for (int32_t s = 0; s <= Cfg.MaxActiveSeqs && s < kSeqs; ++s) {
+    const TSeqRow& r = SeqRows[s];
+    if (!r.pnlSeq) continue;
+    r.pnlSeq->resize(w.SeqPanelWidth, r.pnlSeq->height());
+    r.imgSeqTrack->resize(w.TrackWidth, r.imgSeqTrack->height());
+  }
+  // The lanes are drawn again to the new width.
+  RequestSeqGridRedraw();
+}
+
 void TfrmMain::ShowWaitMessage(bool visible, const std::string& text) {
   QLabel* l = ui->lblWaitMessage;
+  // The message stands in place of the panels.
+  HideMainPanels(visible);
   if (!visible) {
     l->hide();
     return;
@@ -776,6 +868,8 @@ void TfrmMain::ShowWaitMessage(bool visible, const std::string& text) {
 }
 
 void TfrmMain::HideMainPanels(bool hide) {
+  // An open port panel keeps the place of the panels until it closes.
+  if (!hide && (!ui->pnlConfigInPorts->isHidden() || !ui->pnlConfigOutPorts->isHidden())) return;
   for (QWidget* w : {static_cast<QWidget*>(ui->pnlSeqStatus), static_cast<QWidget*>(ui->grpPorts),
                      static_cast<QWidget*>(ui->grpControl), static_cast<QWidget*>(ui->grpMetr),
                      static_cast<QWidget*>(ui->grpClock)})
@@ -820,6 +914,12 @@ void TfrmMain::ApplyProgState(int state) {
       }
     }
   }
+  // Running started by the Run button during the auto-run's wait: the auto-run is done.
+  if (TProgState(state) == TProgState::Running && tmAutoRun->isActive()) {
+    tmAutoRun->stop();
+    ShowWaitMessage(false, "");
+  }
+  if (view.ShowTarloControls) ShowTarloControls(*view.ShowTarloControls);
   if (view.HideWaitMessage) ShowWaitMessage(false, "");
   if (view.WaitMessage) ShowWaitMessage(true, *view.WaitMessage);
   ui->lblvProgState->setText(ProgStateText(TProgState(state)));
@@ -893,7 +993,9 @@ void TfrmMain::FormClose() {
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  if (!MainClosing && started_ && SeqRows[0].pnlSeq) PlaceGroupBoxes();
+  if (MainClosing || !started_ || !SeqRows[0].pnlSeq) return;
+  LayoutSeqStatusWidths();
+  PlaceGroupBoxes();
 }
 
 }  // namespace vel

@@ -88,6 +88,9 @@ class TfrmMain : public QMainWindow {
   void ApplyColourScheme();
   void SaveRestoreSysColours(bool save);
   void ShowWaitMessage(bool visible, const std::string& text);
+  void ShowTarloControls(bool visible);
+  // Seq panel, rows, live panel and lanes to the window's width (each resize).
+  void LayoutSeqStatusWidths();
   void SetHintsOnControls();
   void SetCaption();
   void ShutDownTidily();
@@ -139,6 +142,7 @@ class TfrmMain : public QMainWindow {
   bool SysColoursSaved = false;
   QPalette SavedPalette;
   TColumnLayout Columns;
+  TGroupPlaces GroupPlaces;  // with the note display's slot among the groups
   // The folder of the default settings file, ending in "/".
   std::string DataFolder;
   std::string ProgFolder;
