@@ -717,6 +717,28 @@ void TfrmMain::LayoutSeqStatusColumns() {
     r.shpSeqMidiActivity->setGeometry(c.MidiActivity.Left - 4, laneTop, 10, 10);
     r.shpSeqMidiActivity->setVisible(inUse && c.MidiActivity.Visible);
   }
+  // The live row's values stand under the same headings as the seqs' (their visibility follows
+  // the program state).
+  auto under = [](QWidget* w, const TColumn& col, int32_t width, int32_t dx = 0) {
+    w->setGeometry(col.Left - 4 + dx, w->y(), width, w->height());
+  };
+  under(ui->cboLivePorts, c.Ports, c.PortWidth);
+  under(ui->lblvLivePort, c.Ports, c.PortWidth);
+  under(ui->cboLiveChans, c.Chans, ComboWidth(ref, "99"));
+  under(ui->lblvLiveChan, c.Chans, TextWidth(ref, "^99"));
+  under(ui->cboLiveProgs, c.Progs, c.ProgWidth);
+  under(ui->lblvLiveProg, c.Progs, c.ProgWidth);
+  under(ui->cboLiveSVels, c.SVels, ComboWidth(ref, "9"));
+  under(ui->lblvLiveSVel, c.SVels, TextWidth(ref, "^9"));
+  under(ui->lblvLiveScale, c.Scales, TextWidth(ref, "C#13+11(9)"));
+  under(ui->lblvLiveTrans, c.Trans, TextWidth(ref, "+999"));
+  under(ui->chkLivePLocked, c.Pitches, ui->chkLivePLocked->sizeHint().width());
+  under(ui->lblvLivePitch, c.Pitches, TextWidth(ref, "+999:99"), kLockBoxWidth);
+  under(ui->shpLiveMidiActivity, c.MidiActivity, 10);
+  under(ui->lblActiveSeqs, c.SeqNos, ui->lblActiveSeqs->width());
+  under(ui->cboMaxActiveSeqs, c.SeqNos, ui->cboMaxActiveSeqs->width(), ui->lblActiveSeqs->width() + 4);
+  under(ui->lblvLiveTDiv, c.TDivs, TextWidth(ref, "1/99"));
+
   PlacePortBoxes(*ui, chkMidiOutClocks, chkMidiOutSync);
   LayoutSeqStatusWidths();
   PlaceGroupBoxes();
