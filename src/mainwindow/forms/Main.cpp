@@ -386,6 +386,7 @@ bool TfrmMain::LoadConfigAndApply(bool factory, bool autoRun, bool& ok) {
   bool result = false;
   {
     const TBusyCursor busy;
+    ResetPortChanTables();
     // Every port closed and the devices listed afresh, tables and lists both: the refresh re-finds
     // the saved ports by name in those lists.
     RescanDevices(false);
@@ -394,6 +395,13 @@ bool TfrmMain::LoadConfigAndApply(bool factory, bool autoRun, bool& ok) {
     LoadBassFactory();
     result = LoadConfig(factory, autoRun, CfgFull, ok);
     if (result) {
+      // A new configuration starts with empty parts. Only the events go: the seqs' velocity, mute,
+      // scale and pitch lock were just loaded into the parts, and a full reset would lose them.
+      {
+        std::lock_guard lock(EngineLock);
+        for (int32_t part = 0; part < kParts; ++part)
+          for (int32_t seq = 0; seq < kSeqs; ++seq) ClearPartBuf(part, seq);
+      }
       // The whole program follows the settings: ports re-found by their names, the engine reset,
       // the controls filled and set. The hooks live only for this call.
       RefreshHooks.ReloadMainWindow = [this] { FillMainControls(); };

@@ -15,14 +15,17 @@
 #include <QToolButton>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 
+#include "base/EngineLock.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
 #include "base/UiRecorder.h"
 #include "engine/LivePath.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
+#include "keys/CfgEngineLink.h"
 #include "mainwindow/CommandLine.h"
 #include "mainwindow/InstanceLocks.h"
 #include "mainwindow/forms/Main.h"
@@ -333,6 +336,30 @@ TEST_F(AutoRunTest, ClosingDuringTheWaitNeverRuns) {
   EXPECT_FALSE(form->tmAutoRun->isActive());
   Pump(50);
   EXPECT_EQ(made, 0);
+}
+
+TEST_F(MainFormTest, ALoadEmptiesThePartsAndKeepsTheSeqValuesItLoaded) {
+  CfgEngine.Parts[0][1].SVel = 7;
+  CfgEngine.Parts[0][1].Muted = 1;
+  CfgEngine.Parts[0][1].PitchLocked = 1;
+  const std::string file = dir_ + "/song.txt";
+  ASSERT_TRUE(SaveConfigFileAs(file, CfgFull, true));
+  ResetAllToFactory();
+  CfgEngine = TCfgEngineVals{};
+  {
+    std::lock_guard lock(EngineLock);
+    ASSERT_TRUE(InsertPartEvent(0, 1, 0x403C90, 0, false));
+  }
+  InstallCfgEngineLink();
+  Start({"/c" + file});
+  CfgLink() = TCfgLinkHooks{};
+  const TPartBuf& b = Seqs.PartBufs[0][1];
+  EXPECT_EQ(b.EventsUsed, 0);
+  EXPECT_EQ(b.Head, -1);
+  EXPECT_EQ(b.Act.SVel, 7);
+  EXPECT_EQ(b.Act.Muted, 1);
+  EXPECT_EQ(b.PitchLocked, 1);
+  EXPECT_TRUE(form->SeqRows[1].chkSeqMuted->isChecked());
 }
 
 TEST_F(MainFormTest, ColoursFollowTheSettingsAndChangeOnlyWhatDiffers) {
