@@ -83,8 +83,9 @@ void BM_ResizeStepLayout(benchmark::State& state) {
   vel::bench::TimeEachCall(
       state,
       [&f] {
+        // What the resize handler does.
         f.LayoutSeqStatusWidths();
-        f.PlaceGroupBoxes();
+        f.LayoutSeqStatusColumns();
       },
       [&f](uint32_t n) {
         f.resize(Width(n), f.height());

@@ -94,7 +94,6 @@ TSeqWidths LayoutSeqStatusWidths(int32_t clientWidth, int32_t seqLaneLeft) {
   w.SeqStatusWidth = std::max(0, clientWidth - 4);
   w.SeqPanelWidth = std::max(0, w.SeqStatusWidth - 8);
   w.SeqLaneWidth = std::max(0, w.SeqPanelWidth - seqLaneLeft - 4);
-  w.TrackWidth = w.SeqLaneWidth + 1;
   return w;
 }
 

@@ -53,7 +53,6 @@ struct TSeqWidths {
   int32_t SeqStatusWidth = 0;
   int32_t SeqPanelWidth = 0;
   int32_t SeqLaneWidth = 0;
-  int32_t TrackWidth = 0;  // each seq's track lane
   bool operator==(const TSeqWidths&) const = default;
 };
 TSeqWidths LayoutSeqStatusWidths(int32_t clientWidth, int32_t seqLaneLeft);

@@ -150,8 +150,11 @@ void PlacePortBoxes(Ui::frmMain& ui, const std::array<QCheckBox*, kPorts>& clock
     const int32_t w = clocks[p]->sizeHint().width();
     clocks[p]->setGeometry(o.ClocksLeft, o.Top[p], w, in.BoxSize);
     sync[p]->setGeometry(o.SyncLeft, o.Top[p], w, in.BoxSize);
-    clocks[p]->setVisible(o.Visible);
-    sync[p]->setVisible(o.Visible);
+    // The port panel shows the boxes of the allocated ports; novice mode shows none.
+    if (!o.Visible) {
+      clocks[p]->hide();
+      sync[p]->hide();
+    }
   }
 }
 
@@ -768,13 +771,14 @@ void TfrmMain::PlaceGroupBoxes() {
   ui->grpMetr->move(g.MetrLeft, ui->grpMetr->y());
   ui->grpClock->move(g.ClockLeft, ui->grpClock->y());
   ui->grpPorts->move(g.PortsLeft, ui->grpPorts->y());
-  GroupPlaces = g;
   SetKinetraceBounds();
 }
 
 void TfrmMain::ApplyColourScheme() {
   if (SysColoursSaved && IsFirstInstance) {
-    QApplication::setPalette(SysPaletteFromSettings(SavedPalette));
+    // Every widget repaints on a new application palette: only when it differs.
+    const QPalette p = SysPaletteFromSettings(SavedPalette);
+    if (p != QApplication::palette()) QApplication::setPalette(p);
   } else if (Trace.DiagFlags) {
     Msgs.WarnMsg.Set(!IsFirstInstance ? "Only first instance of Vellorine can set system colours"
                                       : "Unable to set system colours");
@@ -835,7 +839,7 @@ void TfrmMain::ApplyColourScheme() {
   // As after a resize: the lanes are drawn again in the new colours.
   if (!MainClosing && SeqRows[0].pnlSeq) {
     LayoutSeqStatusWidths();
-    PlaceGroupBoxes();
+    LayoutSeqStatusColumns();
   }
   if (Showing.KeyMapperShowing) Showing.KeyLabelsRedraw = 1;
 }
@@ -869,12 +873,8 @@ void TfrmMain::LayoutSeqStatusWidths() {
         static_cast<QWidget*>(ui->pnlConfigInPorts), static_cast<QWidget*>(ui->pnlConfigOutPorts)})
     panel->resize(w.SeqStatusWidth, panel->height());
   ui->pnlLive->resize(w.SeqPanelWidth, ui->pnlLive->height());
-  for (int32_t s = 0; s <= Cfg.MaxActiveSeqs && s < kSeqs; ++s) {
-    const TSeqRow& r = SeqRows[s];
-    if (!r.pnlSeq) continue;
-    r.pnlSeq->resize(w.SeqPanelWidth, r.pnlSeq->height());
-    r.imgSeqTrack->resize(w.TrackWidth, r.imgSeqTrack->height());
-  }
+  for (int32_t s = 0; s <= Cfg.MaxActiveSeqs && s < kSeqs; ++s)
+    if (SeqRows[s].pnlSeq) SeqRows[s].pnlSeq->resize(w.SeqPanelWidth, SeqRows[s].pnlSeq->height());
   // The lanes are drawn again to the new width.
   RequestSeqGridRedraw();
 }
@@ -1024,8 +1024,9 @@ void TfrmMain::FormClose() {
 void TfrmMain::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   if (MainClosing || !started_ || !SeqRows[0].pnlSeq) return;
+  // The panels take the new width first; the columns then size the lanes to it.
   LayoutSeqStatusWidths();
-  PlaceGroupBoxes();
+  LayoutSeqStatusColumns();
 }
 
 }  // namespace vel

@@ -142,7 +142,6 @@ class TfrmMain : public QMainWindow {
   bool SysColoursSaved = false;
   QPalette SavedPalette;
   TColumnLayout Columns;
-  TGroupPlaces GroupPlaces;  // with the note display's slot among the groups
   // The folder of the default settings file, ending in "/".
   std::string DataFolder;
   std::string ProgFolder;
