@@ -15,6 +15,7 @@
 #include "engine/KeyMode.h"
 #include "keymaps/KeyMapsFactory.h"
 #include "keys/KeyPath.h"
+#include "mainwindow/InstanceLocks.h"
 #include "mainwindow/ValidateConfig.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/QtUiHooks.h"
@@ -23,16 +24,17 @@
 
 namespace {
 
-int argc = 1;
+int appArgc = 1;
 char arg0[] = "vellorine";
-char* argv[] = {arg0, nullptr};
+char* appArgv[] = {arg0, nullptr};
 std::optional<QApplication> app;
 std::unique_ptr<vel::TfrmMain> form;
+std::string dir;
 
 vel::TfrmMain& Form() {
   if (form) return *form;
   char tmpl[] = "/tmp/vel-bench-layout-XXXXXX";
-  const std::string dir = mkdtemp(tmpl);
+  dir = mkdtemp(tmpl);
   std::filesystem::create_directories(dir + "/run");
   std::filesystem::permissions(dir + "/run", std::filesystem::perms::owner_all);
   setenv("HOME", dir.c_str(), 1);
@@ -40,7 +42,7 @@ vel::TfrmMain& Form() {
   setenv("XDG_RUNTIME_DIR", (dir + "/run").c_str(), 1);
   setenv("VELLORINE_MIDI", "loopback", 1);
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  app.emplace(argc, argv);
+  app.emplace(appArgc, appArgv);
   vel::InstallQtUiHooks();
   vel::InstallKeyModeCalls();
   vel::InstallKeyPath();
@@ -108,4 +110,14 @@ BENCHMARK(BM_ResizeStepWithRepaint)->UseManualTime()->Iterations(500)->Unit(benc
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  // The window goes before the application, and both before the statics they use.
+  form.reset();
+  app.reset();
+  vel::InstanceLocks.ReleaseAll();
+  if (!dir.empty()) std::filesystem::remove_all(dir);
+  return 0;
+}

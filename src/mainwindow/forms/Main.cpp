@@ -32,6 +32,7 @@
 #include "engine/ProgStateTable.h"
 #include "engine/RunControl.h"
 #include "files/MidiFile.h"
+#include "keys/KeyArgs.h"
 #include "mainwindow/Caption.h"
 #include "mainwindow/CommandLine.h"
 #include "mainwindow/Hints.h"
@@ -248,7 +249,13 @@ void TfrmMain::StartUp() {
   for (const QString& a : QCoreApplication::arguments()) RunCtl.ParamStrs.push_back(a.toStdString());
 
   // Initial values.
+  Cfg.AutoHints = 1;
   RunCtl.LastLoggedState.clear();
+  RunCtl.StopRunningBusy = 0;
+  Msgs.StatusAlertPending = 0;
+  Msgs.StatusAlertText.Clear();
+  Seqs.SeqGridRedraw = 0;
+  Args.CalibratePending = 0;
   Showing.TemplateShowing = 0;
   Cfg.MaxActiveSeqs = kSeqs - 1;
   Cfg.TarloOn = 0;
