@@ -61,15 +61,21 @@ QString Q(const std::string& s) {
   return QString::fromStdString(s);
 }
 
-int32_t TextWidth(const QWidget* w, const char* sample) {
+// The metrics of the rows' font, taken once per layout: a font per measured text costs more than
+// the rest of the layout.
+QFontMetrics RowMetrics(const QWidget* w) {
   QFont f = w->font();
   f.setPointSize(kRowFontSize);
-  return QFontMetrics(f).horizontalAdvance(QString::fromUtf8(sample));
+  return QFontMetrics(f);
+}
+
+int32_t TextWidth(const QFontMetrics& fm, const char* sample) {
+  return fm.horizontalAdvance(QString::fromUtf8(sample));
 }
 
 // A combo's width for a sample value: the text and the arrow's room.
-int32_t ComboWidth(const QWidget* w, const char* sample) {
-  return TextWidth(w, sample) + 30;
+int32_t ComboWidth(const QFontMetrics& fm, const char* sample) {
+  return TextWidth(fm, sample) + 30;
 }
 
 void FillCombo(QComboBox* cbo, const TItems& items) {
@@ -653,15 +659,22 @@ void TfrmMain::LayoutSeqStatusColumns() {
   in.DspSeqLen = Cfg.DspSeqLen != 0;
   in.DspTempoDiv = Cfg.DspTempoDiv != 0;
   // A column is as wide as its heading or the widest control under it, whichever is wider.
-  const QWidget* ref = ui->cboLiveSVels;
-  in.PartNosW = std::max(w(ui->lblSeqPartNos), ComboWidth(ref, "9"));
+  // Each sample text measured once: the rows and the live row share them.
+  const QFontMetrics fm = RowMetrics(ui->cboLiveSVels);
+  const int32_t wDigit = TextWidth(fm, "9"), wLen = TextWidth(fm, "999:99/99"), wTDiv = TextWidth(fm, "1/99"),
+                wState = TextWidth(fm, "m:99"), wPartLabel = TextWidth(fm, "99.9->"),
+                wChanLabel = TextWidth(fm, anyMChan ? "*^99" : "^99"), wSVelLabel = TextWidth(fm, "^9"),
+                wTrans = TextWidth(fm, "+999"), wPitch = TextWidth(fm, "+999:99"),
+                wScale = TextWidth(fm, "C#13+11(9)"), wMark = TextWidth(fm, ">");
+  const int32_t cw9 = ComboWidth(fm, "9"), cw99 = ComboWidth(fm, "99");
+  in.PartNosW = std::max(w(ui->lblSeqPartNos), cw9);
   in.PortsW = w(ui->lblSeqPorts);
-  in.ChansW = std::max(w(ui->lblSeqChans), ComboWidth(ref, "99"));
+  in.ChansW = std::max(w(ui->lblSeqChans), cw99);
   in.ProgsW = w(ui->lblSeqProgs), in.MutedW = std::max(w(ui->lblSeqMuted), 20);
-  in.SVelsW = std::max(w(ui->lblSeqSVels), ComboWidth(ref, "9"));
-  in.ScalesW = std::max(w(ui->lblSeqScales), TextWidth(ref, "C#13+11(9)"));
-  in.TransW = std::max(w(ui->lblSeqTrans), TextWidth(ref, "+999"));
-  in.PitchesW = std::max(w(ui->lblSeqPitches), TextWidth(ref, "+999:99") + kLockBoxWidth);
+  in.SVelsW = std::max(w(ui->lblSeqSVels), cw9);
+  in.ScalesW = std::max(w(ui->lblSeqScales), wScale);
+  in.TransW = std::max(w(ui->lblSeqTrans), wTrans);
+  in.PitchesW = std::max(w(ui->lblSeqPitches), wPitch + kLockBoxWidth);
   in.MidiActivityW = w(ui->lblSeqMidiActivity), in.SeqNosW = w(ui->lblSeqNos);
   in.StatesW = w(ui->lblSeqStates), in.LenW = w(ui->lblSeqLen), in.TDivsW = w(ui->lblSeqTDivs);
   in.TracksW = w(ui->lblSeqTracks);
@@ -702,21 +715,21 @@ void TfrmMain::LayoutSeqStatusColumns() {
       ctl->setGeometry(col.Left - 4 + dx, 2, width, kRowHeight - 4);
       ctl->setVisible(inUse && col.Visible);
     };
-    put(r.lblSeqLen, c.Len, TextWidth(ref, "999:99/99"));
-    put(r.lblSeqTDiv, c.TDivs, TextWidth(ref, "1/99"));
-    put(r.lblSeqNo, c.SeqNos, TextWidth(ref, "9") + 4);
-    put(r.lblSeqState, c.States, TextWidth(ref, "m:99"));
-    put(r.cboSeqPartNo, c.PartNos, ComboWidth(ref, "9"));
-    put(r.lblSeqPartNo, c.PartNos, TextWidth(ref, "99.9->"));
-    put(r.cboSeqChan, c.Chans, ComboWidth(ref, "99"));
-    put(r.lblSeqChan, c.Chans, TextWidth(ref, anyMChan ? "*^99" : "^99"));
-    put(r.cboSeqSVel, c.SVels, ComboWidth(ref, "9"));
-    put(r.lblSeqSVel, c.SVels, TextWidth(ref, "^9"));
+    put(r.lblSeqLen, c.Len, wLen);
+    put(r.lblSeqTDiv, c.TDivs, wTDiv);
+    put(r.lblSeqNo, c.SeqNos, wDigit + 4);
+    put(r.lblSeqState, c.States, wState);
+    put(r.cboSeqPartNo, c.PartNos, cw9);
+    put(r.lblSeqPartNo, c.PartNos, wPartLabel);
+    put(r.cboSeqChan, c.Chans, cw99);
+    put(r.lblSeqChan, c.Chans, wChanLabel);
+    put(r.cboSeqSVel, c.SVels, cw9);
+    put(r.lblSeqSVel, c.SVels, wSVelLabel);
     put(r.chkSeqMuted, c.Muted, 20);
     put(r.chkSeqPitchLock, c.Pitches, kLockBoxWidth);
-    put(r.lblSeqTrans, c.Trans, TextWidth(ref, "+999"));
-    put(r.lblSeqPitch, c.Pitches, TextWidth(ref, "+999:99"), kLockBoxWidth);
-    put(r.lblSeqScale, c.Scales, TextWidth(ref, "C#13+11(9)"));
+    put(r.lblSeqTrans, c.Trans, wTrans);
+    put(r.lblSeqPitch, c.Pitches, wPitch, kLockBoxWidth);
+    put(r.lblSeqScale, c.Scales, wScale);
     put(r.cboSeqProg, c.Progs, c.ProgWidth);
     put(r.lblSeqProg, c.Progs, c.ProgWidth);
     put(r.cboSeqPort, c.Ports, c.PortWidth);
@@ -724,9 +737,9 @@ void TfrmMain::LayoutSeqStatusColumns() {
     // Values show their control or their label by the program state; Config shows the controls.
     for (QLabel* l : {r.lblSeqPartNo, r.lblSeqChan, r.lblSeqSVel, r.lblSeqProg, r.lblSeqPort}) l->hide();
     const int32_t laneTop = (kRowHeight - 8) / 2;
-    r.lblSeqTimeShift->setGeometry(c.SeqLaneLeft - 4, 2, TextWidth(ref, ">"), kRowHeight - 4);
+    r.lblSeqTimeShift->setGeometry(c.SeqLaneLeft - 4, 2, wMark, kRowHeight - 4);
     r.lblSeqTimeShift->setVisible(inUse);
-    r.lblSeqNumPosn->setGeometry(c.SeqLaneLeft - 4, 2, TextWidth(ref, "999:99/99"), kRowHeight - 4);
+    r.lblSeqNumPosn->setGeometry(c.SeqLaneLeft - 4, 2, wLen, kRowHeight - 4);
     r.lblSeqNumPosn->hide();
     r.shpSeqLane->setGeometry(c.SeqLaneLeft - 4, laneTop, 0, 9);
     r.shpSeqPosn->setGeometry(c.SeqLaneLeft - 4, laneTop, 0, 8);
@@ -742,20 +755,20 @@ void TfrmMain::LayoutSeqStatusColumns() {
   };
   under(ui->cboLivePorts, c.Ports, c.PortWidth);
   under(ui->lblvLivePort, c.Ports, c.PortWidth);
-  under(ui->cboLiveChans, c.Chans, ComboWidth(ref, "99"));
-  under(ui->lblvLiveChan, c.Chans, TextWidth(ref, "^99"));
+  under(ui->cboLiveChans, c.Chans, cw99);
+  under(ui->lblvLiveChan, c.Chans, wChanLabel);
   under(ui->cboLiveProgs, c.Progs, c.ProgWidth);
   under(ui->lblvLiveProg, c.Progs, c.ProgWidth);
-  under(ui->cboLiveSVels, c.SVels, ComboWidth(ref, "9"));
-  under(ui->lblvLiveSVel, c.SVels, TextWidth(ref, "^9"));
-  under(ui->lblvLiveScale, c.Scales, TextWidth(ref, "C#13+11(9)"));
-  under(ui->lblvLiveTrans, c.Trans, TextWidth(ref, "+999"));
+  under(ui->cboLiveSVels, c.SVels, cw9);
+  under(ui->lblvLiveSVel, c.SVels, wSVelLabel);
+  under(ui->lblvLiveScale, c.Scales, wScale);
+  under(ui->lblvLiveTrans, c.Trans, wTrans);
   under(ui->chkLivePLocked, c.Pitches, ui->chkLivePLocked->sizeHint().width());
-  under(ui->lblvLivePitch, c.Pitches, TextWidth(ref, "+999:99"), kLockBoxWidth);
+  under(ui->lblvLivePitch, c.Pitches, wPitch, kLockBoxWidth);
   under(ui->shpLiveMidiActivity, c.MidiActivity, 10);
   under(ui->lblActiveSeqs, c.SeqNos, ui->lblActiveSeqs->width());
   under(ui->cboMaxActiveSeqs, c.SeqNos, ui->cboMaxActiveSeqs->width(), ui->lblActiveSeqs->width() + 4);
-  under(ui->lblvLiveTDiv, c.TDivs, TextWidth(ref, "1/99"));
+  under(ui->lblvLiveTDiv, c.TDivs, wTDiv);
 
   PlacePortBoxes(*ui, chkMidiOutClocks, chkMidiOutSync);
   LayoutSeqStatusWidths();
