@@ -311,6 +311,8 @@ TEST_F(AutoRunTest, ADefaultFileWithAnOutputRunsAfterASecond) {
   EXPECT_EQ(form->ui->lblWaitMessage->text().toStdString(), "Preparing to auto-run...");
   EXPECT_FALSE(form->ui->pnlSeqStatus->isVisible());
   EXPECT_EQ(made, 0);
+  // An output port in Config: the display link's controls offer themselves; while running, not.
+  EXPECT_FALSE(form->ui->lblTarloDevId->isHidden());
 
   form->tmAutoRun->setInterval(1);
   Pump(2000);
@@ -319,6 +321,7 @@ TEST_F(AutoRunTest, ADefaultFileWithAnOutputRunsAfterASecond) {
   EXPECT_FALSE(form->ui->lblWaitMessage->isVisible());
   EXPECT_TRUE(form->ui->pnlSeqStatus->isVisible());
   EXPECT_TRUE(form->ui->mnuFile->menuAction()->isEnabled());
+  EXPECT_TRUE(form->ui->cboTarloPNo->isHidden());
 }
 
 TEST_F(AutoRunTest, RunDuringTheWaitStartsOneEngineTimer) {
@@ -453,7 +456,7 @@ TEST_F(MainFormTest, PortBoxesStandBesideTheirRowsAndTheWindowStartsOnScreen) {
   EXPECT_GE(form->frameGeometry().left(), avail.left());
   EXPECT_GE(form->frameGeometry().top(), avail.top());
   // The Tarlo controls show in Config with an output port only.
-  EXPECT_FALSE(form->ui->lblTarloDevId->isVisible());
+  EXPECT_TRUE(form->ui->lblTarloDevId->isHidden());
 }
 
 TEST_F(MainFormTest, NoFreeLockEndsStartUpWithItsBox) {
