@@ -88,6 +88,29 @@ TColumnLayout LayoutSeqStatusColumns(const TColumnInput& in) {
   return o;
 }
 
+TSeqWidths LayoutSeqStatusWidths(int32_t clientWidth, int32_t seqLaneLeft) {
+  TSeqWidths w;
+  // A window squeezed to nothing must not give negative sizes to the widgets.
+  w.SeqStatusWidth = std::max(0, clientWidth - 4);
+  w.SeqPanelWidth = std::max(0, w.SeqStatusWidth - 8);
+  w.SeqLaneWidth = std::max(0, w.SeqPanelWidth - seqLaneLeft - 4);
+  return w;
+}
+
+TPortBoxPlaces PlacePortSyncBoxes(const TPortBoxInput& in) {
+  TPortBoxPlaces o;
+  constexpr int32_t kGap = 8;      // list to the first box
+  constexpr int32_t kColumn = 28;  // box to box: room for its heading
+  o.ClocksLeft = in.ListLeft + in.ListWidth + kGap;
+  o.SyncLeft = o.ClocksLeft + kColumn;
+  o.HeadingTop = std::max(0, in.ListTop - in.HeadingHeight - 2);
+  for (int32_t p = 0; p < kPorts; ++p)
+    o.Top[p] = in.ListTop + in.FrameWidth + p * in.RowHeight + (in.RowHeight - in.BoxSize) / 2;
+  o.ListHeight = 2 * in.FrameWidth + kPorts * in.RowHeight;
+  o.Visible = in.StandardMode;
+  return o;
+}
+
 int32_t SeqRowTop(int32_t headingBottom, int32_t s) {
   return headingBottom + 16 + s * 24 - 8;
 }

@@ -2,8 +2,11 @@
 // Where the seq status columns, the seq rows, the group boxes and the note display stand. Pure:
 // the form measures its heading captions and hands in their widths with the view settings; the
 // results are lefts, widths and visibility that it applies to absolutely placed widgets.
+#include <array>
 #include <cstdint>
 #include <optional>
+
+#include "base/Sizes.h"
 
 namespace vel {
 
@@ -44,6 +47,34 @@ struct TColumnLayout {
 
 // The seq status headings, left to right, by the view settings.
 TColumnLayout LayoutSeqStatusColumns(const TColumnInput& in);
+
+// The seq area follows the window's width: the status panel, each row and the live panel, the lanes.
+struct TSeqWidths {
+  int32_t SeqStatusWidth = 0;
+  int32_t SeqPanelWidth = 0;
+  int32_t SeqLaneWidth = 0;
+  bool operator==(const TSeqWidths&) const = default;
+};
+TSeqWidths LayoutSeqStatusWidths(int32_t clientWidth, int32_t seqLaneLeft);
+
+// Each output port's "Clk" and "Syn" boxes stand beside its row of the port list, their headings
+// above them; the list is made as tall as its nine rows.
+struct TPortBoxInput {
+  int32_t ListLeft = 0, ListTop = 0, ListWidth = 0;
+  int32_t FrameWidth = 0;  // the list's frame, on each side
+  int32_t RowHeight = 0;   // one row of the list
+  int32_t BoxSize = 0;     // a check box's indicator
+  int32_t HeadingHeight = 0;
+  bool StandardMode = true;
+};
+struct TPortBoxPlaces {
+  int32_t ClocksLeft = 0, SyncLeft = 0;
+  int32_t HeadingTop = 0;
+  std::array<int32_t, kPorts> Top{};
+  int32_t ListHeight = 0;
+  bool Visible = false;  // boxes and headings: standard mode only
+};
+TPortBoxPlaces PlacePortSyncBoxes(const TPortBoxInput& in);
 
 // The top of seq s's row panel below headings ending at headingBottom.
 int32_t SeqRowTop(int32_t headingBottom, int32_t s);

@@ -142,5 +142,40 @@ TEST(Layout, NoteDisplayOverTheSeqs) {
   }
 }
 
+TEST(Layout, SeqAreaFollowsTheWindowWidth) {
+  struct Row {
+    int32_t client, laneLeft;
+    TSeqWidths want;
+  };
+  const Row rows[] = {
+      {1040, 650, {1036, 1028, 374}},
+      {1280, 650, {1276, 1268, 614}},
+      // Narrower than the lanes' left: no lane, never a negative width.
+      {600, 650, {596, 588, 0}},
+      {2, 0, {0, 0, 0}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.client);
+    EXPECT_EQ(LayoutSeqStatusWidths(r.client, r.laneLeft), r.want);
+  }
+}
+
+TEST(Layout, PortBoxesBesideTheirRows) {
+  TPortBoxInput in;
+  in.ListLeft = 400, in.ListTop = 24, in.ListWidth = 300, in.FrameWidth = 2, in.RowHeight = 17;
+  in.BoxSize = 13, in.HeadingHeight = 16;
+  TPortBoxPlaces o = PlacePortSyncBoxes(in);
+  EXPECT_EQ(o.ClocksLeft, 708);
+  EXPECT_EQ(o.SyncLeft, 736);
+  EXPECT_EQ(o.HeadingTop, 6);
+  const std::array<int32_t, kPorts> tops = {28, 45, 62, 79, 96, 113, 130, 147, 164};
+  EXPECT_EQ(o.Top, tops);
+  // Nine whole rows and the frame: no port's row scrolls away from its boxes.
+  EXPECT_EQ(o.ListHeight, 157);
+  EXPECT_TRUE(o.Visible);
+  in.StandardMode = false;
+  EXPECT_FALSE(PlacePortSyncBoxes(in).Visible);
+}
+
 }  // namespace
 }  // namespace vel

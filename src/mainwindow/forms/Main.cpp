@@ -8,8 +8,10 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
@@ -30,6 +32,7 @@
 #include "engine/ProgStateTable.h"
 #include "engine/RunControl.h"
 #include "files/MidiFile.h"
+#include "keys/KeyArgs.h"
 #include "mainwindow/Caption.h"
 #include "mainwindow/CommandLine.h"
 #include "mainwindow/Hints.h"
@@ -59,15 +62,21 @@ QString Q(const std::string& s) {
   return QString::fromStdString(s);
 }
 
-int32_t TextWidth(const QWidget* w, const char* sample) {
+// The metrics of the rows' font, taken once per layout: a font per measured text costs more than
+// the rest of the layout.
+QFontMetrics RowMetrics(const QWidget* w) {
   QFont f = w->font();
   f.setPointSize(kRowFontSize);
-  return QFontMetrics(f).horizontalAdvance(QString::fromUtf8(sample));
+  return QFontMetrics(f);
+}
+
+int32_t TextWidth(const QFontMetrics& fm, const char* sample) {
+  return fm.horizontalAdvance(QString::fromUtf8(sample));
 }
 
 // A combo's width for a sample value: the text and the arrow's room.
-int32_t ComboWidth(const QWidget* w, const char* sample) {
-  return TextWidth(w, sample) + 30;
+int32_t ComboWidth(const QFontMetrics& fm, const char* sample) {
+  return TextWidth(fm, sample) + 30;
 }
 
 void FillCombo(QComboBox* cbo, const TItems& items) {
@@ -112,6 +121,49 @@ class TClickFilter : public QObject {
 
 void OnClick(QWidget* w, std::function<void()> onClick) {
   w->installEventFilter(new TClickFilter(w, std::move(onClick)));
+}
+
+// One row's height in a list, measured on a stand-in row while the list is empty.
+int32_t ListRowHeight(QListWidget* list) {
+  if (list->count() > 0) return list->sizeHintForRow(0);
+  const QSignalBlocker block(list);
+  list->addItem(QStringLiteral("P9- Port"));
+  const int32_t h = list->sizeHintForRow(0);
+  delete list->takeItem(0);
+  return h;
+}
+
+// The output ports' clock and sync boxes beside their rows of the port list.
+void PlacePortBoxes(Ui::frmMain& ui, const std::array<QCheckBox*, kPorts>& clocks,
+                    const std::array<QCheckBox*, kPorts>& sync) {
+  QListWidget* list = ui.lstOutPNames;
+  TPortBoxInput in;
+  in.ListLeft = list->x();
+  in.ListTop = list->y();
+  in.ListWidth = list->width();
+  in.FrameWidth = list->frameWidth();
+  in.RowHeight = ListRowHeight(list);
+  // A box fills its row's band; its indicator centres in it.
+  in.BoxSize = in.RowHeight;
+  in.HeadingHeight = ui.lblMidiOutClocks->height();
+  in.StandardMode = Cfg.StandardMode != 0;
+  const TPortBoxPlaces o = PlacePortSyncBoxes(in);
+  for (QListWidget* l : {ui.lstOutDNames, ui.lstOutPNames}) l->resize(l->width(), o.ListHeight);
+  ui.lblMidiOutClocks->move(o.ClocksLeft, o.HeadingTop);
+  ui.lblMidiOutSync->move(o.SyncLeft, o.HeadingTop);
+  ui.lblMidiOutClocks->setVisible(o.Visible);
+  ui.lblMidiOutSync->setVisible(o.Visible);
+  for (int32_t p = 0; p < kPorts; ++p) {
+    if (!clocks[p] || !sync[p]) continue;
+    const int32_t w = clocks[p]->sizeHint().width();
+    clocks[p]->setGeometry(o.ClocksLeft, o.Top[p], w, in.BoxSize);
+    sync[p]->setGeometry(o.SyncLeft, o.Top[p], w, in.BoxSize);
+    // The port panel shows the boxes of the allocated ports; novice mode shows none.
+    if (!o.Visible) {
+      clocks[p]->hide();
+      sync[p]->hide();
+    }
+  }
 }
 
 }  // namespace
@@ -204,7 +256,13 @@ void TfrmMain::StartUp() {
   for (const QString& a : QCoreApplication::arguments()) RunCtl.ParamStrs.push_back(a.toStdString());
 
   // Initial values.
+  Cfg.AutoHints = 1;
   RunCtl.LastLoggedState.clear();
+  RunCtl.StopRunningBusy = 0;
+  Msgs.StatusAlertPending = 0;
+  Msgs.StatusAlertText.Clear();
+  Seqs.SeqGridRedraw = 0;
+  Args.CalibratePending = 0;
   Showing.TemplateShowing = 0;
   Cfg.MaxActiveSeqs = kSeqs - 1;
   Cfg.TarloOn = 0;
@@ -333,6 +391,8 @@ void TfrmMain::tmAutoRunTimer() {
   tmAutoRun->stop();
   SetProgState(RunCtl.ProgState.load());
   ShowWaitMessage(false, "");
+  // Started meanwhile by other means (or closing): a second start would leave a second engine timer.
+  if (RunCtl.ProgState.load() != TProgState::Config || MainClosing) return;
   LoadMidiFileNow();
   StartRunning();
   if (Cfg.AutoRunReadyBeep) QApplication::beep();
@@ -343,18 +403,22 @@ bool TfrmMain::LoadConfigAndApply(bool factory, bool autoRun, bool& ok) {
   bool result = false;
   {
     const TBusyCursor busy;
-    // The devices are listed afresh; none may be open while the tables change.
-    if (RunCtl.InPortsAllocated >= 0) CloseAllInPorts();
-    if (RunCtl.OutPortsAllocated >= 0) CloseAllOutPorts();
-    {
-      std::lock_guard lock(EngineLock);
-      LoadInDevNames();
-      LoadOutDevList();
-    }
+    ResetPortChanTables();
+    // Every port closed and the devices listed afresh, tables and lists both: the refresh re-finds
+    // the saved ports by name in those lists.
+    RescanDevices(false);
+    RescanDevices(true);
     LoadDrumFactory();
     LoadBassFactory();
     result = LoadConfig(factory, autoRun, CfgFull, ok);
     if (result) {
+      // A new configuration starts with empty parts. Only the events go: the seqs' velocity, mute,
+      // scale and pitch lock were just loaded into the parts, and a full reset would lose them.
+      {
+        std::lock_guard lock(EngineLock);
+        for (int32_t part = 0; part < kParts; ++part)
+          for (int32_t seq = 0; seq < kSeqs; ++seq) ClearPartBuf(part, seq);
+      }
       // The whole program follows the settings: ports re-found by their names, the engine reset,
       // the controls filled and set. The hooks live only for this call.
       RefreshHooks.ReloadMainWindow = [this] { FillMainControls(); };
@@ -459,11 +523,22 @@ void TfrmMain::ArrangeStartUpControls() {
   ui->sbtnOutPortDown->setText("↓");
   for (QLabel* l : {ui->lblvInPort0Name, ui->lblvInPort1Name, ui->lblvOutPort0Name})
     l->resize(104, l->height());
+  // Both port panels show at once: inputs over the seq area, outputs over the group boxes.
   ui->pnlConfigInPorts->setGeometry(ui->pnlSeqStatus->geometry());
-  ui->pnlConfigOutPorts->setGeometry(ui->pnlSeqStatus->geometry());
+  ui->pnlConfigOutPorts->setGeometry(ui->pnlSeqStatus->x(), ui->grpControl->y(), ui->pnlSeqStatus->width(),
+                                     ui->grpControl->height());
+  PlacePortBoxes(*ui, chkMidiOutClocks, chkMidiOutSync);
   ui->lblvMetrL->move(160, ui->lblvMetrL->y());
   ui->lblvMetrR->move(167, ui->lblvMetrR->y());
   ui->lblWaitMessage->raise();
+  // The window starts in the middle of the screen; on a screen too small for it, at its top left,
+  // so that the title bar stays reachable.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect avail = screen->availableGeometry();
+    QRect r = frameGeometry();
+    r.moveCenter(avail.center());
+    move(std::max(r.left(), avail.left()), std::max(r.top(), avail.top()));
+  }
 }
 
 void TfrmMain::HandleDynamicControls(bool create) {
@@ -566,15 +641,22 @@ void TfrmMain::LayoutSeqStatusColumns() {
   in.DspSeqLen = Cfg.DspSeqLen != 0;
   in.DspTempoDiv = Cfg.DspTempoDiv != 0;
   // A column is as wide as its heading or the widest control under it, whichever is wider.
-  const QWidget* ref = ui->cboLiveSVels;
-  in.PartNosW = std::max(w(ui->lblSeqPartNos), ComboWidth(ref, "9"));
+  // Each sample text measured once: the rows and the live row share them.
+  const QFontMetrics fm = RowMetrics(ui->cboLiveSVels);
+  const int32_t wDigit = TextWidth(fm, "9"), wLen = TextWidth(fm, "999:99/99"), wTDiv = TextWidth(fm, "1/99"),
+                wState = TextWidth(fm, "m:99"), wPartLabel = TextWidth(fm, "99.9->"),
+                wChanLabel = TextWidth(fm, anyMChan ? "*^99" : "^99"), wSVelLabel = TextWidth(fm, "^9"),
+                wTrans = TextWidth(fm, "+999"), wPitch = TextWidth(fm, "+999:99"),
+                wScale = TextWidth(fm, "C#13+11(9)"), wMark = TextWidth(fm, ">");
+  const int32_t cw9 = ComboWidth(fm, "9"), cw99 = ComboWidth(fm, "99");
+  in.PartNosW = std::max(w(ui->lblSeqPartNos), cw9);
   in.PortsW = w(ui->lblSeqPorts);
-  in.ChansW = std::max(w(ui->lblSeqChans), ComboWidth(ref, "99"));
+  in.ChansW = std::max(w(ui->lblSeqChans), cw99);
   in.ProgsW = w(ui->lblSeqProgs), in.MutedW = std::max(w(ui->lblSeqMuted), 20);
-  in.SVelsW = std::max(w(ui->lblSeqSVels), ComboWidth(ref, "9"));
-  in.ScalesW = std::max(w(ui->lblSeqScales), TextWidth(ref, "C#13+11(9)"));
-  in.TransW = std::max(w(ui->lblSeqTrans), TextWidth(ref, "+999"));
-  in.PitchesW = std::max(w(ui->lblSeqPitches), TextWidth(ref, "+999:99") + kLockBoxWidth);
+  in.SVelsW = std::max(w(ui->lblSeqSVels), cw9);
+  in.ScalesW = std::max(w(ui->lblSeqScales), wScale);
+  in.TransW = std::max(w(ui->lblSeqTrans), wTrans);
+  in.PitchesW = std::max(w(ui->lblSeqPitches), wPitch + kLockBoxWidth);
   in.MidiActivityW = w(ui->lblSeqMidiActivity), in.SeqNosW = w(ui->lblSeqNos);
   in.StatesW = w(ui->lblSeqStates), in.LenW = w(ui->lblSeqLen), in.TDivsW = w(ui->lblSeqTDivs);
   in.TracksW = w(ui->lblSeqTracks);
@@ -615,21 +697,21 @@ void TfrmMain::LayoutSeqStatusColumns() {
       ctl->setGeometry(col.Left - 4 + dx, 2, width, kRowHeight - 4);
       ctl->setVisible(inUse && col.Visible);
     };
-    put(r.lblSeqLen, c.Len, TextWidth(ref, "999:99/99"));
-    put(r.lblSeqTDiv, c.TDivs, TextWidth(ref, "1/99"));
-    put(r.lblSeqNo, c.SeqNos, TextWidth(ref, "9") + 4);
-    put(r.lblSeqState, c.States, TextWidth(ref, "m:99"));
-    put(r.cboSeqPartNo, c.PartNos, ComboWidth(ref, "9"));
-    put(r.lblSeqPartNo, c.PartNos, TextWidth(ref, "99.9->"));
-    put(r.cboSeqChan, c.Chans, ComboWidth(ref, "99"));
-    put(r.lblSeqChan, c.Chans, TextWidth(ref, anyMChan ? "*^99" : "^99"));
-    put(r.cboSeqSVel, c.SVels, ComboWidth(ref, "9"));
-    put(r.lblSeqSVel, c.SVels, TextWidth(ref, "^9"));
+    put(r.lblSeqLen, c.Len, wLen);
+    put(r.lblSeqTDiv, c.TDivs, wTDiv);
+    put(r.lblSeqNo, c.SeqNos, wDigit + 4);
+    put(r.lblSeqState, c.States, wState);
+    put(r.cboSeqPartNo, c.PartNos, cw9);
+    put(r.lblSeqPartNo, c.PartNos, wPartLabel);
+    put(r.cboSeqChan, c.Chans, cw99);
+    put(r.lblSeqChan, c.Chans, wChanLabel);
+    put(r.cboSeqSVel, c.SVels, cw9);
+    put(r.lblSeqSVel, c.SVels, wSVelLabel);
     put(r.chkSeqMuted, c.Muted, 20);
     put(r.chkSeqPitchLock, c.Pitches, kLockBoxWidth);
-    put(r.lblSeqTrans, c.Trans, TextWidth(ref, "+999"));
-    put(r.lblSeqPitch, c.Pitches, TextWidth(ref, "+999:99"), kLockBoxWidth);
-    put(r.lblSeqScale, c.Scales, TextWidth(ref, "C#13+11(9)"));
+    put(r.lblSeqTrans, c.Trans, wTrans);
+    put(r.lblSeqPitch, c.Pitches, wPitch, kLockBoxWidth);
+    put(r.lblSeqScale, c.Scales, wScale);
     put(r.cboSeqProg, c.Progs, c.ProgWidth);
     put(r.lblSeqProg, c.Progs, c.ProgWidth);
     put(r.cboSeqPort, c.Ports, c.PortWidth);
@@ -637,9 +719,9 @@ void TfrmMain::LayoutSeqStatusColumns() {
     // Values show their control or their label by the program state; Config shows the controls.
     for (QLabel* l : {r.lblSeqPartNo, r.lblSeqChan, r.lblSeqSVel, r.lblSeqProg, r.lblSeqPort}) l->hide();
     const int32_t laneTop = (kRowHeight - 8) / 2;
-    r.lblSeqTimeShift->setGeometry(c.SeqLaneLeft - 4, 2, TextWidth(ref, ">"), kRowHeight - 4);
+    r.lblSeqTimeShift->setGeometry(c.SeqLaneLeft - 4, 2, wMark, kRowHeight - 4);
     r.lblSeqTimeShift->setVisible(inUse);
-    r.lblSeqNumPosn->setGeometry(c.SeqLaneLeft - 4, 2, TextWidth(ref, "999:99/99"), kRowHeight - 4);
+    r.lblSeqNumPosn->setGeometry(c.SeqLaneLeft - 4, 2, wLen, kRowHeight - 4);
     r.lblSeqNumPosn->hide();
     // The lane reaches to the row's end: a marker may stand a little past the longest bar.
     r.SeqLane->setGeometry(c.SeqLaneLeft - 4, (kRowHeight - TSeqLane::kHeight) / 2, c.SeqLaneWidth + 8,
@@ -648,7 +730,30 @@ void TfrmMain::LayoutSeqStatusColumns() {
     r.shpSeqMidiActivity->setGeometry(c.MidiActivity.Left - 4, laneTop, 10, 10);
     r.shpSeqMidiActivity->setVisible(inUse && c.MidiActivity.Visible);
   }
-  ui->pnlTitle->move(ui->pnlTitle->x(), ui->pnlTitle->y());
+  // The live row's values stand under the same headings as the seqs' (their visibility follows
+  // the program state).
+  auto under = [](QWidget* w, const TColumn& col, int32_t width, int32_t dx = 0) {
+    w->setGeometry(col.Left - 4 + dx, w->y(), width, w->height());
+  };
+  under(ui->cboLivePorts, c.Ports, c.PortWidth);
+  under(ui->lblvLivePort, c.Ports, c.PortWidth);
+  under(ui->cboLiveChans, c.Chans, cw99);
+  under(ui->lblvLiveChan, c.Chans, wChanLabel);
+  under(ui->cboLiveProgs, c.Progs, c.ProgWidth);
+  under(ui->lblvLiveProg, c.Progs, c.ProgWidth);
+  under(ui->cboLiveSVels, c.SVels, cw9);
+  under(ui->lblvLiveSVel, c.SVels, wSVelLabel);
+  under(ui->lblvLiveScale, c.Scales, wScale);
+  under(ui->lblvLiveTrans, c.Trans, wTrans);
+  under(ui->chkLivePLocked, c.Pitches, ui->chkLivePLocked->sizeHint().width());
+  under(ui->lblvLivePitch, c.Pitches, wPitch, kLockBoxWidth);
+  under(ui->shpLiveMidiActivity, c.MidiActivity, 10);
+  under(ui->lblActiveSeqs, c.SeqNos, ui->lblActiveSeqs->width());
+  under(ui->cboMaxActiveSeqs, c.SeqNos, ui->cboMaxActiveSeqs->width(), ui->lblActiveSeqs->width() + 4);
+  under(ui->lblvLiveTDiv, c.TDivs, wTDiv);
+
+  PlacePortBoxes(*ui, chkMidiOutClocks, chkMidiOutSync);
+  LayoutSeqStatusWidths();
   PlaceGroupBoxes();
 }
 
@@ -673,39 +778,72 @@ void TfrmMain::PlaceGroupBoxes() {
 
 void TfrmMain::ApplyColourScheme() {
   if (SysColoursSaved && IsFirstInstance) {
-    QApplication::setPalette(SysPaletteFromSettings(SavedPalette));
+    // Every widget repaints on a new application palette: only when it differs.
+    const QPalette p = SysPaletteFromSettings(SavedPalette);
+    if (p != QApplication::palette()) QApplication::setPalette(p);
   } else if (Trace.DiagFlags) {
     Msgs.WarnMsg.Set(!IsFirstInstance ? "Only first instance of Vellorine can set system colours"
                                       : "Unable to set system colours");
   }
   const QPalette& sp = SavedPalette;
   auto col = [&sp](TColor c) { return ToQColor(c, sp); };
+  const QColor text = col(Cfg.ClText);
   SetBgColour(ui->centralwidget, col(Cfg.ClBgForm));
   SetBgColour(statusBar(), col(Cfg.ClBgStatusBar));
-  SetFgColour(ui->lblvProgState, col(Cfg.ClTitleText));
-  SetFgColour(ui->lblvKeyMode, col(Cfg.ClTitleText));
-  SetFgColour(ui->lblvLastCmd, col(Cfg.ClTitleText));
+  for (QLabel* l : ui->pnlTitle->findChildren<QLabel*>()) SetFgColour(l, col(Cfg.ClTitleText));
   SetBgColour(ui->pnlSeqStatus, col(Cfg.ClPanelSeqStatus));
   SetFgColour(ui->lblSeqPartNos, col(Cfg.ClStSeqNo));
   SetFgColour(ui->lblSeqNos, col(Cfg.ClStSeqNo));
-  for (QLabel* l : {ui->lblSeqPorts, ui->lblSeqChans, ui->lblSeqProgs, ui->lblSeqMuted, ui->lblSeqSVels,
-                    ui->lblSeqTrans, ui->lblSeqPitches, ui->lblSeqScales, ui->lblSeqMidiActivity,
-                    ui->lblSeqStates, ui->lblSeqLen, ui->lblSeqTDivs, ui->lblSeqTracks})
-    SetFgColour(l, col(Cfg.ClText));
+  for (QLabel* l :
+       {ui->lblSeqPorts,   ui->lblSeqChans,   ui->lblSeqProgs,  ui->lblSeqMuted,        ui->lblSeqSVels,
+        ui->lblSeqTrans,   ui->lblSeqPitches, ui->lblSeqScales, ui->lblSeqMidiActivity, ui->lblSeqStates,
+        ui->lblSeqLen,     ui->lblSeqTDivs,   ui->lblSeqTracks, ui->lblvLiveChan,       ui->lblvLiveProg,
+        ui->lblvLiveSVel,  ui->lblvLiveScale, ui->lblvLiveTDiv, ui->lblLive1,           ui->lblLive2,
+        ui->lblActiveSeqs, ui->lblvLivePort,  ui->lblIntScene,  ui->lblvIntScene,       ui->lblExtScene,
+        ui->lblvExtScene})
+    SetFgColour(l, text);
+  // Every caption, label and button of the four groups; the load lights and the metronome's
+  // direction marks are coloured by their displays, the metronome type and style below.
+  const QWidget* ownColours[] = {ui->lblvMidiInLimit,         ui->lblvDspMetrLimit,    ui->lblvDspStatusLimit,
+                                 ui->lblvDspDiagLimit,        ui->lblvMetrL,           ui->lblvMetrR,
+                                 ui->sbtnMetrTypePitchLocked, ui->sbtnMetrTypePitched, ui->lblvMetrStyleName,
+                                 ui->lblvMetrStylePatNo};
+  for (QWidget* grp : {static_cast<QWidget*>(ui->grpControl), static_cast<QWidget*>(ui->grpMetr),
+                       static_cast<QWidget*>(ui->grpClock), static_cast<QWidget*>(ui->grpPorts)}) {
+    SetFgColour(grp, text);
+    for (QWidget* w : grp->findChildren<QWidget*>()) {
+      if (std::find(std::begin(ownColours), std::end(ownColours), w) != std::end(ownColours)) continue;
+      if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) SetFgColour(w, text);
+    }
+  }
+  SetFgColour(ui->pnlKinetrace, text);
+  SetFgColour(ui->cboInPort0FilterChan, text);
+  SetFgColour(ui->cboInPort1FilterChan, text);
   SetBgColour(ui->grpControl, col(Cfg.ClPanelControl));
+  // The metronome type in its style colour while styles play; the style labels in the type's.
+  const bool styles = Cfg.MetrModeStyles != 0;
+  const bool drum = Cfg.MetrTypePitchLocked != 0;
+  SetFgColour(ui->sbtnMetrTypePitchLocked, styles && drum ? col(Cfg.ClFgMetrDrum) : text);
+  SetFgColour(ui->sbtnMetrTypePitched, styles && !drum ? col(Cfg.ClFgMetrBass) : text);
+  const QColor styleColour = col(drum ? Cfg.ClFgMetrDrum : Cfg.ClFgMetrBass);
+  SetFgColour(ui->lblvMetrStyleName, styleColour);
+  SetFgColour(ui->lblvMetrStylePatNo, styleColour);
   SetBgColour(ui->grpMetr, col(Cfg.ClPanelMetr));
   SetBgColour(ui->grpClock, col(Cfg.ClPanelSync));
   SetBgColour(ui->grpPorts, col(Cfg.ClPanelPorts));
   SetBgColour(ui->pnlKinetrace, col(Cfg.ClPanelScope));
   if (!Cfg.DspKModeTitleColours) SetBgColour(ui->pnlTitle, col(Cfg.ClPanelTitle));
-  const bool styles = Cfg.MetrModeStyles != 0;
-  const bool drum = Cfg.MetrTypePitchLocked != 0;
-  SetFgColour(ui->sbtnMetrTypePitchLocked, col(styles && drum ? Cfg.ClFgMetrDrum : Cfg.ClText));
-  SetFgColour(ui->sbtnMetrTypePitched, col(styles && !drum ? Cfg.ClFgMetrBass : Cfg.ClText));
+  // Seq rows alternate from the top: the first (shown as 1) takes the odd colour.
   for (int32_t s = 0; s < kSeqs; ++s)
     if (SeqRows[s].pnlSeq)
       SetBgColour(SeqRows[s].pnlSeq, col(s % 2 == 0 ? Cfg.ClPanelSeqOdd : Cfg.ClPanelSeqEven));
   SetBgColour(ui->pnlLive, col(Cfg.ClPanelLive));
+  // As after a resize: the lanes are drawn again in the new colours.
+  if (!MainClosing && SeqRows[0].pnlSeq) {
+    LayoutSeqStatusWidths();
+    LayoutSeqStatusColumns();
+  }
+  if (Showing.KeyMapperShowing) Showing.KeyLabelsRedraw = 1;
 }
 
 void TfrmMain::SaveRestoreSysColours(bool save) {
@@ -722,8 +860,31 @@ void TfrmMain::SaveRestoreSysColours(bool save) {
   }
 }
 
+void TfrmMain::ShowTarloControls(bool visible) {
+  for (QWidget* w : {static_cast<QWidget*>(ui->cboTarloPNo), static_cast<QWidget*>(ui->cboTarloSysexDevId),
+                     static_cast<QWidget*>(ui->lblTarloDevId), static_cast<QWidget*>(ui->lblTarlo)})
+    w->setVisible(visible);
+}
+
+void TfrmMain::LayoutSeqStatusWidths() {
+  const TSeqWidths w = vel::LayoutSeqStatusWidths(ui->centralwidget->width(), Columns.SeqLaneLeft);
+  Columns.SeqPanelWidth = w.SeqPanelWidth;
+  Columns.SeqLaneWidth = w.SeqLaneWidth;
+  for (QWidget* panel :
+       {static_cast<QWidget*>(ui->pnlTitle), static_cast<QWidget*>(ui->pnlSeqStatus),
+        static_cast<QWidget*>(ui->pnlConfigInPorts), static_cast<QWidget*>(ui->pnlConfigOutPorts)})
+    panel->resize(w.SeqStatusWidth, panel->height());
+  ui->pnlLive->resize(w.SeqPanelWidth, ui->pnlLive->height());
+  for (int32_t s = 0; s <= Cfg.MaxActiveSeqs && s < kSeqs; ++s)
+    if (SeqRows[s].pnlSeq) SeqRows[s].pnlSeq->resize(w.SeqPanelWidth, SeqRows[s].pnlSeq->height());
+  // The lanes are drawn again to the new width.
+  RequestSeqGridRedraw();
+}
+
 void TfrmMain::ShowWaitMessage(bool visible, const std::string& text) {
   QLabel* l = ui->lblWaitMessage;
+  // The message stands in place of the panels.
+  HideMainPanels(visible);
   if (!visible) {
     l->hide();
     return;
@@ -739,6 +900,8 @@ void TfrmMain::ShowWaitMessage(bool visible, const std::string& text) {
 }
 
 void TfrmMain::HideMainPanels(bool hide) {
+  // An open port panel keeps the place of the panels until it closes.
+  if (!hide && (!ui->pnlConfigInPorts->isHidden() || !ui->pnlConfigOutPorts->isHidden())) return;
   for (QWidget* w : {static_cast<QWidget*>(ui->pnlSeqStatus), static_cast<QWidget*>(ui->grpPorts),
                      static_cast<QWidget*>(ui->grpControl), static_cast<QWidget*>(ui->grpMetr),
                      static_cast<QWidget*>(ui->grpClock)})
@@ -783,6 +946,12 @@ void TfrmMain::ApplyProgState(int state) {
       }
     }
   }
+  // Running started by the Run button during the auto-run's wait: the auto-run is done.
+  if (TProgState(state) == TProgState::Running && tmAutoRun->isActive()) {
+    tmAutoRun->stop();
+    ShowWaitMessage(false, "");
+  }
+  if (view.ShowTarloControls) ShowTarloControls(*view.ShowTarloControls);
   if (view.HideWaitMessage) ShowWaitMessage(false, "");
   if (view.WaitMessage) ShowWaitMessage(true, *view.WaitMessage);
   ui->lblvProgState->setText(ProgStateText(TProgState(state)));
@@ -856,7 +1025,10 @@ void TfrmMain::FormClose() {
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  if (!MainClosing && started_ && SeqRows[0].pnlSeq) PlaceGroupBoxes();
+  if (MainClosing || !started_ || !SeqRows[0].pnlSeq) return;
+  // The panels take the new width first; the columns then size the lanes to it.
+  LayoutSeqStatusWidths();
+  LayoutSeqStatusColumns();
 }
 
 }  // namespace vel

@@ -93,6 +93,9 @@ class TfrmMain : public QMainWindow {
   void ApplyColourScheme();
   void SaveRestoreSysColours(bool save);
   void ShowWaitMessage(bool visible, const std::string& text);
+  void ShowTarloControls(bool visible);
+  // Seq panel, rows, live panel and lanes to the window's width (each resize).
+  void LayoutSeqStatusWidths();
   void SetHintsOnControls();
   void SetCaption();
   void ShutDownTidily();

@@ -2,23 +2,35 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QRadioButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 
+#include "base/EngineLock.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
 #include "base/UiRecorder.h"
 #include "engine/LivePath.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
+#include "keys/CfgEngineLink.h"
 #include "mainwindow/CommandLine.h"
 #include "mainwindow/InstanceLocks.h"
 #include "mainwindow/forms/Main.h"
 #include "settings/CfgFactory.h"
+#include "settings/CfgLink.h"
 #include "settings/CfgReader.h"
 #include "settings/CfgWriter.h"
 #include "settings/Settings.h"
@@ -210,6 +222,12 @@ TEST_F(MainFormTest, OnlyTheFirstCopySetsThePalette) {
   Cfg.ClSysBgWindow = Rgb(255, 0, 0);
   form->ApplyColourScheme();
   EXPECT_EQ(QApplication::palette().color(QPalette::Base), QColor(255, 0, 0));
+  // The system colours reset to the desktop's as saved: the next application restores it.
+  LoadColoursSystem();
+  form->ApplyColourScheme();
+  EXPECT_EQ(QApplication::palette().color(QPalette::Base), before);
+  Cfg.ClSysBgWindow = Rgb(255, 0, 0);
+  form->ApplyColourScheme();
   // Closing gives the saved palette back.
   form->SaveRestoreSysColours(false);
   EXPECT_EQ(QApplication::palette().color(QPalette::Base), before);
@@ -233,6 +251,212 @@ TEST_F(MainFormTest, ASecondCopyLeavesThePaletteAndSaysWhy) {
   EXPECT_EQ(form->SeqRows[0].pnlSeq->palette().color(QPalette::Window), QColor(208, 208, 208));
   EXPECT_EQ(form->SeqRows[1].pnlSeq->palette().color(QPalette::Window), QColor(224, 224, 224));
   EXPECT_EQ(form->SeqRows[2].pnlSeq->palette().color(QPalette::Window), QColor(208, 208, 208));
+}
+
+// A default settings file with an output port, and an engine timer that only counts: the auto-run
+// path from the file to Running.
+class AutoRunTest : public MainFormTest {
+ protected:
+  void SetUp() override {
+    MainFormTest::SetUp();
+    TimerIo.SetEvent = [this](uint32_t, uint32_t, mmtimer::TimerCallback, uintptr_t) {
+      return uint32_t(++made);
+    };
+    TimerIo.KillEvent = [this](uint32_t) {
+      ++killed;
+      return mmtimer::Result{mmtimer::kOk};
+    };
+    const std::string folder = dir_ + "/config/Vellorine";
+    fs::create_directories(folder);
+    CfgEngine.OutPortsAllocated = 0;
+    CfgEngine.OutPortDevNames[0] = "Loopback Out 1";
+    CfgEngine.OutPortNames[0] = "Synth";
+    ASSERT_TRUE(SaveConfigFileAs(folder + "/SeqDefaults.txt", CfgFull, false));
+    ResetAllToFactory();
+    CfgEngine = TCfgEngineVals{};
+    Start({});
+    ASSERT_TRUE(form->Started());
+  }
+  void TearDown() override {
+    if (form && !form->MainClosing) {
+      rec.Answer(MsgAnswer::Yes);
+      EXPECT_TRUE(form->close());
+    }
+    // Every engine timer made was killed again.
+    EXPECT_EQ(killed, made);
+    TimerIo = TTimerIo{};
+    MainFormTest::TearDown();
+  }
+  // Runs the event loop for a while, or until the program runs.
+  static void Pump(int32_t ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms && RunCtl.ProgState.load() != TProgState::Running)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  int32_t made = 0;
+  int32_t killed = 0;
+};
+
+TEST_F(AutoRunTest, ADefaultFileWithAnOutputRunsAfterASecond) {
+  for (auto& b : rec.boxes) ADD_FAILURE() << b.text;
+  EXPECT_EQ(RunCtl.OutPortsAllocated, 0);
+  EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
+  ASSERT_TRUE(form->tmAutoRun->isActive());
+  EXPECT_EQ(form->tmAutoRun->interval(), 1000);
+  EXPECT_TRUE(form->tmAutoRun->isSingleShot());
+  // The wait: the menus off, the message in place of the panels.
+  EXPECT_FALSE(form->ui->mnuFile->menuAction()->isEnabled());
+  EXPECT_TRUE(form->ui->lblWaitMessage->isVisible());
+  EXPECT_EQ(form->ui->lblWaitMessage->text().toStdString(), "Preparing to auto-run...");
+  EXPECT_FALSE(form->ui->pnlSeqStatus->isVisible());
+  EXPECT_EQ(made, 0);
+  // An output port in Config: the display link's controls offer themselves; while running, not.
+  EXPECT_FALSE(form->ui->lblTarloDevId->isHidden());
+
+  form->tmAutoRun->setInterval(1);
+  Pump(2000);
+  EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Running);
+  EXPECT_EQ(made, 1);
+  EXPECT_FALSE(form->ui->lblWaitMessage->isVisible());
+  EXPECT_TRUE(form->ui->pnlSeqStatus->isVisible());
+  EXPECT_TRUE(form->ui->mnuFile->menuAction()->isEnabled());
+  EXPECT_TRUE(form->ui->cboTarloPNo->isHidden());
+}
+
+TEST_F(AutoRunTest, RunDuringTheWaitStartsOneEngineTimer) {
+  ASSERT_TRUE(form->tmAutoRun->isActive());
+  StartRunning();
+  EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Running);
+  EXPECT_FALSE(form->tmAutoRun->isActive());
+  EXPECT_FALSE(form->ui->lblWaitMessage->isVisible());
+  // Stopped again within the second: the auto-run must not start it behind the user's back.
+  StopRunning();
+  form->tmAutoRun->setInterval(1);
+  Pump(50);
+  EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
+  EXPECT_EQ(made, 1);
+  EXPECT_EQ(killed, 1);
+}
+
+TEST_F(AutoRunTest, ClosingDuringTheWaitNeverRuns) {
+  rec.Answer(MsgAnswer::Yes);
+  EXPECT_TRUE(form->close());
+  EXPECT_FALSE(form->tmAutoRun->isActive());
+  Pump(50);
+  EXPECT_EQ(made, 0);
+}
+
+TEST_F(MainFormTest, ALoadEmptiesThePartsAndKeepsTheSeqValuesItLoaded) {
+  CfgEngine.Parts[0][1].SVel = 7;
+  CfgEngine.Parts[0][1].Muted = 1;
+  CfgEngine.Parts[0][1].PitchLocked = 1;
+  const std::string file = dir_ + "/song.txt";
+  ASSERT_TRUE(SaveConfigFileAs(file, CfgFull, true));
+  ResetAllToFactory();
+  CfgEngine = TCfgEngineVals{};
+  {
+    std::lock_guard lock(EngineLock);
+    ASSERT_TRUE(InsertPartEvent(0, 1, 0x403C90, 0, false));
+  }
+  InstallCfgEngineLink();
+  Start({"/c" + file});
+  CfgLink() = TCfgLinkHooks{};
+  const TPartBuf& b = Seqs.PartBufs[0][1];
+  EXPECT_EQ(b.EventsUsed, 0);
+  EXPECT_EQ(b.Head, -1);
+  EXPECT_EQ(b.Act.SVel, 7);
+  EXPECT_EQ(b.Act.Muted, 1);
+  EXPECT_EQ(b.PitchLocked, 1);
+  EXPECT_TRUE(form->SeqRows[1].chkSeqMuted->isChecked());
+}
+
+TEST_F(MainFormTest, ColoursFollowTheSettingsAndChangeOnlyWhatDiffers) {
+  Start({});
+  Cfg.ClText = Rgb(1, 2, 3);
+  Cfg.ClTitleText = Rgb(4, 5, 6);
+  Cfg.ClStSeqNo = Rgb(7, 8, 9);
+  Cfg.ClFgMetrDrum = Rgb(200, 0, 0);
+  Cfg.ClFgMetrBass = Rgb(0, 0, 200);
+  Cfg.ClPanelMetr = Rgb(10, 20, 30);
+  const QColor text(1, 2, 3), drum(200, 0, 0), bass(0, 0, 200);
+  auto fg = [this](const char* name) {
+    QWidget* w = form->findChild<QWidget*>(name);
+    EXPECT_NE(w, nullptr) << name;
+    return w ? w->palette().color(w->foregroundRole()) : QColor();
+  };
+  struct Case {
+    bool styles, drumType;
+    QColor drumButton, bassButton, styleName;
+  };
+  for (const Case& c : {Case{true, true, drum, text, drum}, Case{true, false, text, bass, bass},
+                        Case{false, true, text, text, drum}}) {
+    Cfg.MetrModeStyles = c.styles;
+    Cfg.MetrTypePitchLocked = c.drumType;
+    form->ApplyColourScheme();
+    SCOPED_TRACE(std::string(c.styles ? "styles " : "plain ") + (c.drumType ? "drum" : "bass"));
+    EXPECT_EQ(fg("sbtnMetrTypePitchLocked"), c.drumButton);
+    EXPECT_EQ(fg("sbtnMetrTypePitched"), c.bassButton);
+    EXPECT_EQ(fg("lblvMetrStyleName"), c.styleName);
+  }
+  const std::pair<const char*, QColor> want[] = {
+      {"lblvProgState", QColor(4, 5, 6)},
+      {"lblvKeyMode", QColor(4, 5, 6)},
+      {"lblSeqNos", QColor(7, 8, 9)},
+      {"lblSeqPartNos", QColor(7, 8, 9)},
+      {"lblSeqTracks", text},
+      {"lblLive1", text},
+      {"lblvIntScene", text},
+      {"sbtnControl", text},
+      {"chkMetrFill", text},
+      {"lblQuantN", text},
+      {"rbClocksInt", text},
+      {"chkMidiInSyncExt", text},
+      {"lblTarlo", text},
+      {"chkAuxInPortReqd", text},
+      {"cboInPort0FilterChan", text},
+      {"grpMetr", text},
+  };
+  for (const auto& [name, colour] : want) EXPECT_EQ(fg(name), colour) << name;
+  EXPECT_EQ(form->ui->grpMetr->palette().color(QPalette::Window), QColor(10, 20, 30));
+
+  // A second application with nothing changed repaints nothing.
+  struct Counter : QObject {
+    int changes = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::PaletteChange) ++changes;
+      return false;
+    }
+  } counter;
+  for (QWidget* w : form->findChildren<QWidget*>()) w->installEventFilter(&counter);
+  form->ApplyColourScheme();
+  EXPECT_EQ(counter.changes, 0);
+}
+
+TEST_F(MainFormTest, PortBoxesStandBesideTheirRowsAndTheWindowStartsOnScreen) {
+  Start({});
+  QListWidget* list = form->ui->lstOutPNames;
+  const QRect l = list->geometry();
+  int prevTop = -1;
+  for (int p = 0; p < 9; ++p) {
+    SCOPED_TRACE(p);
+    const QRect clk = form->chkMidiOutClocks[p]->geometry();
+    const QRect syn = form->chkMidiOutSync[p]->geometry();
+    EXPECT_EQ(clk.top(), syn.top());
+    EXPECT_GT(clk.top(), prevTop);
+    EXPECT_GE(clk.top(), l.top());
+    EXPECT_LE(clk.bottom(), l.bottom());
+    EXPECT_GT(clk.left(), l.right());
+    EXPECT_GT(syn.left(), clk.left());
+    prevTop = clk.top();
+  }
+  // The two port panels show together, one above the other.
+  EXPECT_FALSE(form->ui->pnlConfigInPorts->geometry().intersects(form->ui->pnlConfigOutPorts->geometry()));
+  const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_GE(form->frameGeometry().left(), avail.left());
+  EXPECT_GE(form->frameGeometry().top(), avail.top());
+  // The Tarlo controls show in Config with an output port only.
+  EXPECT_TRUE(form->ui->lblTarloDevId->isHidden());
 }
 
 TEST_F(MainFormTest, NoFreeLockEndsStartUpWithItsBox) {

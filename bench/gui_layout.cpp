@@ -1,0 +1,123 @@
+// The main window's layout, offscreen, on factory settings over loopback: the seq status columns,
+// rows, port boxes and group boxes after a view toggle, and the seq area and groups after a resize
+// step (alone, and with Qt's own layout and the repaint of the window).
+#include <stdlib.h>
+
+#include <QApplication>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "BenchSupport.h"
+#include "base/EngineLock.h"
+#include "engine/KeyMode.h"
+#include "keymaps/KeyMapsFactory.h"
+#include "keys/KeyPath.h"
+#include "mainwindow/InstanceLocks.h"
+#include "mainwindow/ValidateConfig.h"
+#include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/QtUiHooks.h"
+#include "settings/CfgLink.h"
+#include "settings/Settings.h"
+
+namespace {
+
+int appArgc = 1;
+char arg0[] = "vellorine";
+char* appArgv[] = {arg0, nullptr};
+std::optional<QApplication> app;
+std::unique_ptr<vel::TfrmMain> form;
+std::string dir;
+
+vel::TfrmMain& Form() {
+  if (form) return *form;
+  char tmpl[] = "/tmp/vel-bench-layout-XXXXXX";
+  dir = mkdtemp(tmpl);
+  std::filesystem::create_directories(dir + "/run");
+  std::filesystem::permissions(dir + "/run", std::filesystem::perms::owner_all);
+  setenv("HOME", dir.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", (dir + "/run").c_str(), 1);
+  setenv("VELLORINE_MIDI", "loopback", 1);
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  app.emplace(appArgc, appArgv);
+  vel::InstallQtUiHooks();
+  vel::InstallKeyModeCalls();
+  vel::InstallKeyPath();
+  vel::CfgLink().ValidateConfig = [] { return vel::ValidateConfig(); };
+  {
+    std::lock_guard lock(vel::EngineLock);
+    vel::LoadKeyMapsFactory();
+  }
+  form = std::make_unique<vel::TfrmMain>();
+  form->show();
+  QCoreApplication::processEvents();
+  return *form;
+}
+
+// The view settings that move columns, one flipped per step as the View menu does.
+uint8_t* ViewSetting(uint32_t n) {
+  uint8_t* settings[] = {&vel::Cfg.DspScale,    &vel::Cfg.DspPortNames,    &vel::Cfg.DspProgNames,
+                         &vel::Cfg.DspSeqLen,   &vel::Cfg.DspMidiActivity, &vel::Cfg.DspTempoDiv,
+                         &vel::Cfg.DspKinetrace};
+  return settings[n % std::size(settings)];
+}
+
+void BM_ViewToggleLayout(benchmark::State& state) {
+  vel::TfrmMain& f = Form();
+  vel::bench::TimeEachCall(
+      state, [&f] { f.LayoutSeqStatusColumns(); },
+      [](uint32_t n) {
+        uint8_t* s = ViewSetting(n);
+        *s = *s ? 0 : 1;
+      });
+}
+BENCHMARK(BM_ViewToggleLayout)->UseManualTime()->Iterations(2000)->Unit(benchmark::kMicrosecond);
+
+int Width(uint32_t n) {
+  return 1040 + static_cast<int>(n % 8) * 30;
+}
+
+void BM_ResizeStepLayout(benchmark::State& state) {
+  vel::TfrmMain& f = Form();
+  vel::bench::TimeEachCall(
+      state,
+      [&f] {
+        // What the resize handler does.
+        f.LayoutSeqStatusWidths();
+        f.LayoutSeqStatusColumns();
+      },
+      [&f](uint32_t n) {
+        f.resize(Width(n), f.height());
+        QCoreApplication::processEvents();
+      });
+}
+BENCHMARK(BM_ResizeStepLayout)->UseManualTime()->Iterations(2000)->Unit(benchmark::kMicrosecond);
+
+void BM_ResizeStepWithRepaint(benchmark::State& state) {
+  vel::TfrmMain& f = Form();
+  vel::bench::TimeEachCall(
+      state,
+      [&f](uint32_t n) {
+        f.resize(Width(n), f.height());
+        QCoreApplication::processEvents();
+      },
+      [](uint32_t) {});
+}
+BENCHMARK(BM_ResizeStepWithRepaint)->UseManualTime()->Iterations(500)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  // The window goes before the application, and both before the statics they use.
+  form.reset();
+  app.reset();
+  vel::InstanceLocks.ReleaseAll();
+  if (!dir.empty()) std::filesystem::remove_all(dir);
+  return 0;
+}
