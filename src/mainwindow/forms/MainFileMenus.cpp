@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <cerrno>
 #include <cstring>
@@ -413,7 +414,13 @@ void LoadAllFromNamed(TfrmMain& form) {
                  "Everything will be reset to factory settings before choosing file, ok?"))
     return;
   const TConfigBusy busy(form);
-  CfgFiles.ConfigFileName.clear();
+  // The file is chosen before anything is reset: Cancel leaves every setting, style and port as
+  // it was, instead of half a reset.
+  const std::string path = CfgLink().OpenDialog
+                               ? CfgLink().OpenDialog("Load full config", Cfg.LastLoadedConfigFolder)
+                               : std::string();
+  if (path.empty()) return;
+  CfgFiles.ConfigFileName = path;
   bool ok = false;
   form.LoadConfigAndApply(false, false, ok);
 }
@@ -555,6 +562,7 @@ void TfrmMain::InstallFileConfigMenus() {
     ui->mnuConfigMode->setStatusTip(Q(v.ModeHint));
     ui->mnuConfigMode->setChecked(Cfg.StandardMode == 0);
   });
+  connect(ui->sbtnSaveConfig, &QToolButton::clicked, this, [this] { SaveDefaultConfig(); });
   on(ui->mnuConfigSaveAllToDefault, [this] { SaveDefaultConfig(); });
   on(ui->mnuConfigSaveAllToNamed, [this] { SaveSubset(*this, CfgFull); });
   on(ui->mnuConfigSaveKeyMaps, [this] { SaveSubset(*this, CfgKeyMapsOnly); });

@@ -30,6 +30,7 @@
 #include "settings/CfgLink.h"
 #include "settings/CfgReader.h"
 #include "settings/Settings.h"
+#include "styles/StyleStore.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -448,6 +449,25 @@ TEST_F(FileMenusTest, KeyMapAndColourSubsetsSaveAndLoadAlone) {
   EXPECT_EQ(KeyMapLive[60], factoryKey);
   EXPECT_EQ(Cfg.ClBgForm, Rgb(1, 2, 3));
   EXPECT_TRUE(form->ui->mnuConfig->menuAction()->isEnabled());
+
+  // The full load asks for its file before resetting anything: Cancel keeps styles and colours.
+  DrumStore.ChainNoStart = 3;
+  CfgFiles.ConfigFileName = "/gig/Set.txt";
+  rec.boxes.clear();
+  form->ui->mnuConfigLoadAllFromNamed->trigger();
+  EXPECT_EQ(dialogs.back().Title, "Load full config");
+  EXPECT_EQ(DrumStore.ChainNoStart, 3);
+  EXPECT_EQ(Cfg.ClBgForm, Rgb(1, 2, 3));
+  EXPECT_EQ(CfgFiles.ConfigFileName, "/gig/Set.txt");
+  EXPECT_EQ(rec.boxes.size(), 1u);  // the question only
+  files = {dir_ + "/full.txt", dir_ + "/full.txt"};
+  form->ui->mnuConfigSaveAllToNamed->trigger();
+  Cfg.ClBgForm = Rgb(4, 5, 6);
+  form->ui->mnuConfigLoadAllFromNamed->trigger();
+  EXPECT_EQ(Cfg.ClBgForm, Rgb(1, 2, 3));
+  EXPECT_EQ(CfgFiles.ConfigFileName, dir_ + "/full.txt");
+  EXPECT_EQ(form->windowTitle().toStdString(), "Vellorine full");
+  EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
 }
 
 TEST_F(FileMenusTest, ModeSwitchWhileRunningAsksOnceStopsAndResets) {
