@@ -86,12 +86,16 @@ struct RecordedMessage {
 // until the lock is released: a box's event loop must not keep the timer and MIDI input waiting
 // (the operations ask nothing; they only report, with an OK button).
 bool RunLocked(const std::function<bool()>& op, bool busyCursor) {
-  UiHooks& ui = Ui();
-  const auto show = ui.MessageBox;
-  std::vector<RecordedMessage> held;
-  ui.MessageBox = [&held](const std::string& text, const std::string& caption, MsgKind kind,
-                          MsgButtons buttons) {
-    held.push_back({text, caption, kind, buttons});
+  struct THeld {
+    UiHooks& ui = Ui();
+    const decltype(UiHooks::MessageBox) show = ui.MessageBox;
+    std::vector<RecordedMessage> boxes;
+    // The hook comes back on every way out, an exception's included.
+    ~THeld() { ui.MessageBox = show; }
+  } held;
+  held.ui.MessageBox = [&held](const std::string& text, const std::string& caption, MsgKind kind,
+                               MsgButtons buttons) {
+    held.boxes.push_back({text, caption, kind, buttons});
     return FirstButtonAnswer(buttons);
   };
   bool ok = false;
@@ -101,8 +105,8 @@ bool RunLocked(const std::function<bool()>& op, bool busyCursor) {
     std::lock_guard lock(EngineLock);
     ok = op();
   }
-  ui.MessageBox = show;
-  for (const RecordedMessage& m : held) show(m.Text, m.Caption, m.Kind, m.Buttons);
+  held.ui.MessageBox = held.show;
+  for (const RecordedMessage& m : held.boxes) held.show(m.Text, m.Caption, m.Kind, m.Buttons);
   return ok;
 }
 
