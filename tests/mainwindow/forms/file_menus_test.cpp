@@ -273,6 +273,21 @@ TEST_F(FileMenusTest, SelectionOperationsUseEverySeqWhenNoneIsSelected) {
   EXPECT_EQ(dialogs.at(0).Title, "MIDI load - active parts of selected seqs only");
 }
 
+TEST_F(FileMenusTest, ADemoIntoTheMetronomeSeqWarnsOnlyInConfig) {
+  Cfg.LastLoadedMidiFolder = "/before";
+  form->ui->mnuFileLoadSample1->trigger();  // no port needed, no folder remembered
+  EXPECT_TRUE(AnyEvents());
+  EXPECT_TRUE(rec.boxes.empty());
+  Cfg.MetrSeqNo = 0;
+  form->ui->mnuFileLoadSample1->trigger();
+  EXPECT_EQ(Texts(), std::vector<std::string>{MetrSeqOverwrittenText(0, true)});
+  RunCtl.ProgState = TProgState::Running;
+  form->ui->mnuFileLoadSample1->trigger();
+  RunCtl.ProgState = TProgState::Config;
+  EXPECT_EQ(rec.boxes.size(), 1u);
+  EXPECT_EQ(Cfg.LastLoadedMidiFolder, "/before");
+}
+
 TEST_F(FileMenusTest, FileMenuEnablesByPortsFolderAndPlayingSeqs) {
   Cfg.RunTimeSceneFolder = dir_ + "/missing";
   emit form->ui->mnuFile->aboutToShow();
