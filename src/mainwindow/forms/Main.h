@@ -144,6 +144,37 @@ class TfrmMain : public QMainWindow {
 
   // File, Config and Settings menus, drag and drop (MainFileMenus.cpp).
   void InstallFileConfigMenus();
+  // True, after its warning box, when no output port is allocated: the dialogs and drops stop.
+  bool NoOutPortWarning();
+  void MidiLoadDialog(bool allParts);
+  void MidiSaveDialog(bool allParts);
+  // A MIDI file into the seqs from a menu, a drop, the command line or the auto-run.
+  void LoadMidiFileAndWarn(const std::string& fileName, bool allParts);
+  // In Config: the loaded values made active and shown, and the metronome seq's warning.
+  void WarnMetrSeqOverwritten();
+  void LoadDemo(int32_t n);
+  void OpenFolder(const std::string& folder);
+  // The files dropped on the window, by their full local paths.
+  void WMDropFiles(const std::vector<std::string>& names);
+  // The Save buttons' save of all settings to the default file; refused while the Config menu is
+  // disabled (a Config operation or the port panel is under way).
+  void SaveDefaultConfig();
+  void ViewEditFile(const std::string& folder, const std::string& name, bool isDefault);
+  void ResetKeyMapsToFactory();
+  void ResetAllColours();
+  void ResetSysColours();
+  void ResetDrumStyles();
+  void ResetBassStyles();
+  void ResetEverything();
+  // A settings window joins the Settings menu: its item is enabled and shows the window with its
+  // caption. Items without a window stay disabled.
+  void SetSettingsWindow(const char* item, std::function<void(const std::string& caption)> show);
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ public:
   // -- end of file and config menus
 
   // Action, Tools, View, Virtual keyboard, Kinetrace and Windows menus (MainViewMenus.cpp).

@@ -1,7 +1,623 @@
+#include <unistd.h>
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QPointer>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <optional>
+
+#include "base/DiagLog.h"
+#include "base/EngineLock.h"
+#include "base/Showing.h"
+#include "base/UiHooks.h"
+#include "engine/KeyMode.h"
+#include "engine/PartBufs.h"
+#include "engine/PlayCycle.h"
+#include "engine/RunControl.h"
+#include "engine/Transport.h"
+#include "files/Dumps.h"
+#include "files/MidiFile.h"
+#include "keymaps/KeyLabels.h"
+#include "keymaps/KeyMapsFactory.h"
+#include "mainwindow/FileMenus.h"
+#include "mainwindow/MainCombos.h"
+#include "mainwindow/Refresh.h"
+#include "mainwindow/forms/FileDialogs.h"
 #include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/QtUiHooks.h"
+#include "settings/CfgFactory.h"
+#include "settings/CfgLink.h"
+#include "settings/CfgReader.h"
+#include "settings/CfgWriter.h"
+#include "settings/Settings.h"
+#include "styles/StyleStore.h"
+#include "ui_Main.h"
 
 namespace vel {
 
-void TfrmMain::InstallFileConfigMenus() {}
+namespace {
+
+bool Exists(const std::string& path) {
+  return QFileInfo::exists(QString::fromStdString(path));
+}
+
+bool IsFolder(const std::string& path) {
+  return QFileInfo(QString::fromStdString(path)).isDir();
+}
+
+std::string FileMsg(const std::string& message, const std::string& fileName) {
+  return FormatFileMsg(message, fileName);
+}
+
+bool Confirmed(const std::string& question) {
+  return ShowMessage(question, MsgKind::Confirmation, MsgButtons::YesNo) == MsgAnswer::Yes;
+}
+
+// The Config menu is disabled while one of its operations runs: its boxes and dialogs run their
+// own event loops, and this is what keeps a second operation (or a Save button) out meanwhile.
+class TConfigBusy {
+ public:
+  explicit TConfigBusy(TfrmMain& form) : item_(form.ui->mnuConfig->menuAction()) { item_->setEnabled(false); }
+  ~TConfigBusy() { item_->setEnabled(true); }
+  TConfigBusy(const TConfigBusy&) = delete;
+  TConfigBusy& operator=(const TConfigBusy&) = delete;
+
+ private:
+  QAction* item_;
+};
+
+struct RecordedMessage {
+  std::string Text;
+  std::string Caption;
+  MsgKind Kind;
+  MsgButtons Buttons;
+};
+
+// Runs a file operation under EngineLock with the busy cursor. The boxes it raises are held back
+// until the lock is released: a box's event loop must not keep the timer and MIDI input waiting
+// (the operations ask nothing; they only report, with an OK button).
+bool RunLocked(const std::function<bool()>& op, bool busyCursor) {
+  struct THeld {
+    UiHooks& ui = Ui();
+    const decltype(UiHooks::MessageBox) show = ui.MessageBox;
+    std::vector<RecordedMessage> boxes;
+    // The hook comes back on every way out, an exception's included.
+    ~THeld() { ui.MessageBox = show; }
+  } held;
+  held.ui.MessageBox = [&held](const std::string& text, const std::string& caption, MsgKind kind,
+                               MsgButtons buttons) {
+    held.boxes.push_back({text, caption, kind, buttons});
+    return FirstButtonAnswer(buttons);
+  };
+  bool ok = false;
+  {
+    std::optional<TBusyCursor> busy;
+    if (busyCursor) busy.emplace();
+    std::lock_guard lock(EngineLock);
+    ok = op();
+  }
+  held.ui.MessageBox = held.show;
+  for (const RecordedMessage& m : held.boxes) held.show(m.Text, m.Caption, m.Kind, m.Buttons);
+  return ok;
+}
+
+// Runs an operation on the engine's data under EngineLock.
+template <typename Fn>
+void Locked(Fn fn) {
+  std::lock_guard lock(EngineLock);
+  fn();
+}
+
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+}  // namespace
+
+// ---- File menu ----
+
+bool TfrmMain::NoOutPortWarning() {
+  if (RunCtl.OutPortsAllocated >= 0) return false;
+  ShowMessage(kNoOutPortText, MsgKind::Warning);
+  return true;
+}
+
+void TfrmMain::MidiLoadDialog(bool allParts) {
+  if (NoOutPortWarning()) return;
+  std::optional<TSelectionRule> rule;
+  if (allParts) {
+    Locked(DeselectAll);
+  } else {
+    rule.emplace();
+  }
+  const std::string name = RunFileDialog(MidiFileDialog(false, allParts));
+  if (!name.empty()) LoadMidiFileAndWarn(name, allParts);
+}
+
+void TfrmMain::MidiSaveDialog(bool allParts) {
+  if (NoOutPortWarning()) return;
+  std::optional<TSelectionRule> rule;
+  if (allParts) {
+    Locked(DeselectAll);
+  } else {
+    rule.emplace();
+  }
+  const std::string name = RunFileDialog(MidiFileDialog(true, allParts));
+  if (name.empty()) return;
+  if (RunLocked([&] { return SaveSeqsToMidiFile(name, true, allParts); }, true))
+    Cfg.LastSavedMidiFolder = FolderOf(name);
+}
+
+void TfrmMain::LoadMidiFileAndWarn(const std::string& fileName, bool allParts) {
+  if (RunLocked([&] { return LoadSeqsFromMidiFile(-1, fileName, true, allParts); }, true))
+    Cfg.LastLoadedMidiFolder = FolderOf(fileName);
+  WarnMetrSeqOverwritten();
+}
+
+void TfrmMain::WarnMetrSeqOverwritten() {
+  if (RunCtl.ProgState.load() != TProgState::Config) return;
+  ApplyPendingMetre();
+  ApplyPendingSeqValues();
+  SelectMainControls(LoadMainCombos());
+  bool overwritten = false;
+  Locked([&] {
+    overwritten = Files.MetrSeqLoaded && Cfg.MetrSeqNo >= 0 && Cfg.MetrSeqNo < kSeqs &&
+                  SeqBuf(Cfg.MetrSeqNo).Head != -1;
+  });
+  if (overwritten)
+    ShowMessage(MetrSeqOverwrittenText(Cfg.MetrSeqNo, Cfg.StandardMode != 0), MsgKind::Warning);
+}
+
+void TfrmMain::LoadDemo(int32_t n) {
+  RunLocked([n] { return LoadSeqsFromMidiFile(n, "Demo " + std::to_string(n + 1), true, true); }, false);
+  WarnMetrSeqOverwritten();
+}
+
+void TfrmMain::OpenFolder(const std::string& folder) {
+  const int32_t result = ShellOpen(folder);
+  if (result != kShellOk)
+    ShowMessage("Error " + std::to_string(result) + " trying to open folder\r\n" + folder, MsgKind::Error);
+}
+
+void TfrmMain::WMDropFiles(const std::vector<std::string>& names) {
+  if (NoOutPortWarning() || names.empty()) return;
+  if (names.size() > 1) {
+    ShowMessage(kTooManyDropsText, MsgKind::Error);
+    return;
+  }
+  const std::string& name = names.front();
+  // A folder would otherwise be read as a file and reported as a broken MIDI file.
+  if (IsFolder(name)) {
+    ShowMessage("Cannot drag/drop a folder\r\n" + name, MsgKind::Error);
+    return;
+  }
+  const bool activeParts = Cfg.DragDropActiveParts != 0;
+  std::optional<TSelectionRule> rule;
+  if (activeParts) rule.emplace();
+  LoadMidiFileAndWarn(name, !activeParts);
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
+  const QMimeData* data = event->mimeData();
+  bool local = data && data->hasUrls() && !data->urls().isEmpty();
+  if (local)
+    for (const QUrl& url : data->urls()) local = local && url.isLocalFile();
+  if (local && DropsAccepted(RunCtl.ProgState.load())) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void TfrmMain::dropEvent(QDropEvent* event) {
+  std::vector<std::string> names;
+  for (const QUrl& url : event->mimeData()->urls())
+    names.push_back(QFileInfo(url.toLocalFile()).absoluteFilePath().toStdString());
+  event->acceptProposedAction();
+  // The drop is finished before anything loads: the dragging program is not kept waiting on our
+  // boxes.
+  QTimer::singleShot(0, this, [this, names] {
+    if (DropsAccepted(RunCtl.ProgState.load())) WMDropFiles(names);
+  });
+}
+
+// ---- Config menu ----
+
+void TfrmMain::SaveDefaultConfig() {
+  if (!ui->mnuConfig->menuAction()->isEnabled()) {
+    const bool panel = ui->pnlConfigInPorts->isVisibleTo(this) || ui->pnlConfigOutPorts->isVisibleTo(this);
+    ShowMessage(SaveRefusalText(panel), MsgKind::Warning);
+    return;
+  }
+  const TConfigBusy busy(*this);
+  SaveConfigFile(true, CfgFull);
+}
+
+void TfrmMain::ViewEditFile(const std::string& folder, const std::string& name, bool isDefault) {
+  const std::string path = folder.empty() ? name : folder + "/" + name;
+  if (!Exists(path)) {
+    ShowMessage("Can't find file\r\n" + path, MsgKind::Error);
+    return;
+  }
+  if (!Confirmed(ViewEditQuestion(name, isDefault))) return;
+  const int32_t result = ShellOpen(path);
+  if (result != kShellOk)
+    ShowMessage(FileMsg("Error " + std::to_string(result) + " opening file", path), MsgKind::Error);
+}
+
+void TfrmMain::ResetKeyMapsToFactory() {
+  if (!Confirmed("About to reset all key maps to " + std::string(ModeWord(Cfg.StandardMode != 0)) +
+                 " factory settings, ok?"))
+    return;
+  Locked(LoadKeyMapsFactory);
+  CfgFiles.ConfigFileName.clear();
+  SetCaption();
+}
+
+namespace {
+
+// The colours in force everywhere after a colour change.
+void ApplyColours(TfrmMain& form) {
+  form.ApplyColourScheme();
+  Ui().Refresh("SetKeyColours");
+  Locked(RecolourKeyMaps);
+  Ui().Refresh("LoadColourShapes");
+}
+
+}  // namespace
+
+void TfrmMain::ResetAllColours() {
+  if (!Confirmed("About to reset all colours to factory settings, ok?")) return;
+  LoadColoursFactory();
+  ApplyColours(*this);
+  CfgFiles.ConfigFileName.clear();
+  SetCaption();
+}
+
+void TfrmMain::ResetSysColours() {
+  if (!Confirmed("About to reset system colours to original settings, ok?")) return;
+  LoadColoursSystem();
+  ApplyColourScheme();
+  Ui().Refresh("LoadColourShapes");
+}
+
+namespace {
+
+void ResetStyles(TfrmMain& form, bool drum) {
+  if (StyleChangeRefused(drum)) {
+    ShowMessage(StyleRefusalText(drum, false), MsgKind::Error);
+    return;
+  }
+  if (!Confirmed(std::string("About to reset all ") + (drum ? "drum" : "bass") +
+                 " styles, patterns and chains to factory settings, ok?"))
+    return;
+  Locked(drum ? LoadDrumFactory : LoadBassFactory);
+  Ui().Refresh(drum ? "RefreshDrumStyleLists" : "RefreshBassStyleLists");
+  CfgFiles.ConfigFileName.clear();
+  form.SetCaption();
+}
+
+}  // namespace
+
+void TfrmMain::ResetDrumStyles() {
+  ResetStyles(*this, true);
+}
+
+void TfrmMain::ResetBassStyles() {
+  ResetStyles(*this, false);
+}
+
+void TfrmMain::ResetEverything() {
+  if (!Confirmed("About to reset everything to " + std::string(ModeWord(Cfg.StandardMode != 0)) +
+                 " factory settings, ok?"))
+    return;
+  const TConfigBusy busy(*this);
+  ResetAllToFactory();
+}
+
+void TfrmMain::SetSettingsWindow(const char* item, std::function<void(const std::string& caption)> show) {
+  QAction* action = findChild<QAction*>(item);
+  if (!action) return;
+  std::string title;
+  for (const TSettingsItem& s : kSettingsItems)
+    if (std::strcmp(s.Item, item) == 0) title = s.Title;
+  action->disconnect(this);
+  action->setEnabled(static_cast<bool>(show));
+  if (show) connect(action, &QAction::triggered, this, [title, show] { show(SettingsCaption(title)); });
+}
+
+namespace {
+
+// A subset of the settings from a file the user picks. A cancelled dialog changes nothing; a file
+// that fails puts that subset alone back to factory settings (the reader does that).
+void LoadSubset(TfrmMain& form, uint8_t kind) {
+  if (kind == CfgDrumsOnly || kind == CfgBassOnly) {
+    const bool drum = kind == CfgDrumsOnly;
+    if (StyleChangeRefused(drum)) {
+      ShowMessage(StyleRefusalText(drum, true), MsgKind::Error);
+      return;
+    }
+  }
+  const TConfigBusy busy(form);
+  const std::string previous = CfgFiles.ConfigFileName;
+  // An empty name makes the reader ask for one.
+  CfgFiles.ConfigFileName.clear();
+  bool ok = false;
+  {
+    const TBusyCursor cursor;
+    LoadConfig(false, false, kind, ok);
+  }
+  if (CfgFiles.LastLoadCancelled) {
+    CfgFiles.ConfigFileName = previous;
+    return;
+  }
+  // A subset file does not name the whole configuration.
+  CfgFiles.ConfigFileName.clear();
+  form.SetCaption();
+  switch (kind) {
+    case CfgColoursOnly:
+      ApplyColours(form);
+      break;
+    case CfgDrumsOnly:
+      Ui().Refresh("RefreshDrumStyleLists");
+      break;
+    case CfgBassOnly:
+      Ui().Refresh("RefreshBassStyleLists");
+      break;
+    default:
+      break;
+  }
+}
+
+void SaveSubset(TfrmMain& form, uint8_t kind) {
+  const TConfigBusy busy(form);
+  SaveConfigFile(false, kind);
+}
+
+void DeleteDefaultFile(TfrmMain& form) {
+  const TConfigBusy busy(form);
+  const std::string path = form.DataFolder + kDefaultCfgName;
+  if (!Exists(path)) {
+    ShowMessage("Default auto-run config file does not exist", MsgKind::Warning);
+    return;
+  }
+  if (!Confirmed("About to delete default auto-run config file, ok?\r\n" + path)) return;
+  if (::unlink(path.c_str()) != 0) {
+    const std::string text =
+        FileMsg("Failed to delete auto-run config file", path) + "\r\n" + std::strerror(errno);
+    if (Trace.DiagFlags) DiagLogTimed(text);
+    ShowMessage(text, MsgKind::Error);
+    return;
+  }
+  if (Trace.DiagFlags) DiagLogTimed("Default auto-run config file deleted");
+}
+
+void LoadAllFromDefault(TfrmMain& form) {
+  const std::string path = form.DataFolder + kDefaultCfgName;
+  if (!Exists(path)) return;
+  if (!Confirmed(FileMsg("About to load default config file", path) +
+                 "\r\n\r\nEverything will be reset to factory settings before loading file, ok?"))
+    return;
+  const TConfigBusy busy(form);
+  CfgFiles.ConfigFileName = path;
+  bool ok = false;
+  form.LoadConfigAndApply(false, true, ok);
+}
+
+void LoadAllFromNamed(TfrmMain& form) {
+  if (!Confirmed("About to load settings from named config file\r\n\r\n"
+                 "Everything will be reset to factory settings before choosing file, ok?"))
+    return;
+  const TConfigBusy busy(form);
+  // The file is chosen before anything is reset: Cancel leaves every setting, style and port as
+  // it was, instead of half a reset.
+  const std::string path = CfgLink().OpenDialog
+                               ? CfgLink().OpenDialog("Load full config", Cfg.LastLoadedConfigFolder)
+                               : std::string();
+  if (path.empty()) return;
+  CfgFiles.ConfigFileName = path;
+  bool ok = false;
+  form.LoadConfigAndApply(false, false, ok);
+}
+
+// The switch between novice and standard mode: a reset to the new mode's factory settings, the
+// engine stopped first when it runs.
+void SwitchMode(TfrmMain& form) {
+  const bool standard = Cfg.StandardMode != 0;
+  const bool running = RunCtl.ProgState.load() != TProgState::Config;
+  bool playing = false;
+  Locked([&] { playing = !NoSeqPlaying(); });
+  // The mark follows the mode, not the click, until the switch is made.
+  form.ui->mnuConfigMode->setChecked(!standard);
+  if (!Confirmed(ModeSwitchQuestion(standard, running && playing))) return;
+  {
+    const TConfigBusy busy(form);
+    if (running) {
+      const TBusyCursor cursor;
+      StopRunning();
+    }
+    form.ui->mnuConfigMode->setChecked(standard);
+    Cfg.StandardMode = standard ? 0 : 1;
+    form.SetCaption();
+    RefreshAll(false);
+    ResetAllToFactory();
+  }
+}
+
+}  // namespace
+
+// ---- wiring ----
+
+void TfrmMain::InstallFileConfigMenus() {
+  setAcceptDrops(true);
+  auto on = [this](QAction* a, auto fn) { connect(a, &QAction::triggered, this, fn); };
+  auto opening = [this](QMenu* m, auto fn) { connect(m, &QMenu::aboutToShow, this, fn); };
+
+  // File menu.
+  opening(ui->mnuFile, [this] {
+    const TFileMenuEnabling e = FileMenuEnabling(IsFolder(Cfg.RunTimeSceneFolder), RunCtl.OutPortsAllocated);
+    ui->mnuFileExplore->setEnabled(e.Explore);
+    for (QAction* a : {ui->mnuFileResetLive, ui->mnuFileResetSeqs->menuAction(),
+                       ui->mnuFileDeleteSeqs->menuAction(), ui->mnuFileLoadPatterns->menuAction()})
+      a->setEnabled(e.OutPortItems);
+    // The marks show the settings as they are now, also after a settings load.
+    ui->mnuFileSaveProgChanges->setChecked(Cfg.SaveProgChanges != 0);
+    ui->mnuFileLoadDragDropAllParts->setChecked(Cfg.DragDropActiveParts == 0);
+    ui->mnuFileLoadDragDropActiveParts->setChecked(Cfg.DragDropActiveParts != 0);
+    ui->mnuFileLoadExtScenes->setChecked(Cfg.LoadExtScenes != 0);
+    ui->mnuFileLoadProgChanges->setChecked(Cfg.LoadProgChanges != 0);
+    ui->mnuFileIgnoreEmbeddedProgChanges->setChecked(Cfg.IgnoreEmbeddedProgChanges != 0);
+  });
+  on(ui->mnuFileSaveMidiAllParts, [this] { MidiSaveDialog(true); });
+  on(ui->mnuFileSaveMidiActiveParts, [this] { MidiSaveDialog(false); });
+  on(ui->mnuFileLoadMidiAllParts, [this] { MidiLoadDialog(true); });
+  on(ui->mnuFileLoadMidiActiveParts, [this] { MidiLoadDialog(false); });
+  auto toggle = [on](QAction* a, uint8_t& setting) {
+    on(a, [&setting](bool checked) { setting = checked ? 1 : 0; });
+  };
+  toggle(ui->mnuFileSaveProgChanges, Cfg.SaveProgChanges);
+  toggle(ui->mnuFileLoadExtScenes, Cfg.LoadExtScenes);
+  toggle(ui->mnuFileLoadProgChanges, Cfg.LoadProgChanges);
+  toggle(ui->mnuFileIgnoreEmbeddedProgChanges, Cfg.IgnoreEmbeddedProgChanges);
+  auto dragDrop = [this](bool activeParts) {
+    ui->mnuFileLoadDragDropActiveParts->setChecked(activeParts);
+    ui->mnuFileLoadDragDropAllParts->setChecked(!activeParts);
+    Cfg.DragDropActiveParts = activeParts ? 1 : 0;
+  };
+  on(ui->mnuFileLoadDragDropAllParts, [dragDrop] { dragDrop(false); });
+  on(ui->mnuFileLoadDragDropActiveParts, [dragDrop] { dragDrop(true); });
+  on(ui->mnuFileExplore, [this] { OpenFolder(Cfg.RunTimeSceneFolder); });
+  opening(ui->mnuFileLoadPatterns, [this] { NoOutPortWarning(); });
+  opening(ui->mnuFileLoadMisc, [this] {
+    ui->mnuFileLoadSample2->setEnabled(SweepExampleEnabled(Cfg.StandardMode != 0, RunCtl.ProgState.load()));
+  });
+  const std::pair<QAction*, int32_t> demos[] = {{ui->mnuFileLoadQuickStart, 0}, {ui->mnuFileLoadTutorial, 1},
+                                                {ui->mnuFileLoadSample1, 2},    {ui->mnuFileLoadSample2, 3},
+                                                {ui->mnuFileLoadAnalog, 4},     {ui->mnuFileLoadSamba, 5},
+                                                {ui->mnuFileLoadRhumba, 6},     {ui->mnuFileLoadRock, 7},
+                                                {ui->mnuFileLoadPopShuffle, 8}, {ui->mnuFileLoadPop68, 9}};
+  for (const auto& [action, n] : demos) on(action, [this, n = n] { LoadDemo(n); });
+  on(ui->mnuFileLoadTestA, [] { LoadTestSeqs(true); });
+  on(ui->mnuFileLoadTestB, [] { LoadTestSeqs(false); });
+  on(ui->mnuFileResetLive, [] {
+    if (!Confirmed("About to reset live output, ok?")) return;
+    Locked([] {
+      ResetLiveAttribs();
+      ResetNoteDisplays();
+    });
+  });
+  // An operation on all parts, or on the selection by the selection rule.
+  auto allOrSelection = [on](QAction* all, QAction* sel, const char* allText, const char* selText,
+                             void (*allOp)(), void (*selOp)()) {
+    on(all, [allText, allOp] {
+      if (Confirmed(allText)) Locked(allOp);
+    });
+    on(sel, [selText, selOp] {
+      const TSelectionRule rule;
+      if (Confirmed(selText)) Locked(selOp);
+    });
+  };
+  allOrSelection(
+      ui->mnuFileResetAllParts, ui->mnuFileResetSelSeqs, "About to reset all parts for all seqs, ok?",
+      "About to reset active parts for all selected seqs, ok?", &ResetAllPartsAttribs, &ResetSelSeqs);
+  allOrSelection(ui->mnuFileDeleteAllParts, ui->mnuFileDeleteSelSeqs,
+                 "About to delete all parts for all seqs, ok?",
+                 "About to delete active parts for all selected seqs, ok?", &DeleteAllParts, &DeleteSelSeqs);
+  allOrSelection(ui->mnuFileDeleteProgsInAllParts, ui->mnuFileDeleteProgsInSelSeqs,
+                 "About to delete prog changes in all parts for all seqs, ok?",
+                 "About to delete prog changes in active parts for all selected seqs, ok?",
+                 &DeleteProgsInAllParts, &DeleteProgsInSelSeqs);
+  opening(ui->mnuFileDeleteSeqs, [this] {
+    bool none = false;
+    Locked([&] { none = NoSeqPlaying(); });
+    ui->mnuFileDeleteAllParts->setEnabled(none);
+    ui->mnuFileDeleteSelSeqs->setEnabled(none);
+  });
+  on(ui->mnuFileExit, [this] { close(); });
+
+  // Config menu.
+  opening(ui->mnuConfig, [this] {
+    TConfigMenuInput in;
+    in.DefaultFileExists = Exists(DataFolder + kDefaultCfgName);
+    in.AppDataFolderExists = IsFolder(RunCtl.AppDataFolder);
+    in.State = RunCtl.ProgState.load();
+    in.StandardMode = Cfg.StandardMode != 0;
+    in.LoadNamedEnabled = ui->mnuConfigLoadAllFromNamed->isEnabled();
+    in.ResetAllEnabled = ui->mnuConfigResetAll->isEnabled();
+    const TConfigMenuView v = ConfigMenuView(in);
+    ui->mnuConfigEditDefault->setEnabled(v.EditDefault);
+    ui->mnuConfigDeleteDefault->setEnabled(v.DeleteDefault);
+    ui->mnuConfigExploreDefault->setEnabled(v.ExploreDefault);
+    ui->mnuConfigLoadAllFromDefault->setEnabled(v.LoadFromDefault);
+    ui->mnuConfigLoadAllFromDefault->setStatusTip(Q(v.LoadFromDefaultHint));
+    ui->mnuConfigLoadAllFromNamed->setStatusTip(Q(v.LoadNamedHint));
+    ui->mnuConfigResetColours->setStatusTip(Q(v.ResetColoursHint));
+    ui->mnuConfigResetKMaps->setStatusTip(Q(v.ResetKMapsHint));
+    ui->mnuConfigResetAll->setStatusTip(Q(v.ResetAllHint));
+    ui->mnuConfigMode->setStatusTip(Q(v.ModeHint));
+    ui->mnuConfigMode->setChecked(Cfg.StandardMode == 0);
+  });
+  connect(ui->sbtnSaveConfig, &QToolButton::clicked, this, [this] { SaveDefaultConfig(); });
+  on(ui->mnuConfigSaveAllToDefault, [this] { SaveDefaultConfig(); });
+  on(ui->mnuConfigSaveAllToNamed, [this] { SaveSubset(*this, CfgFull); });
+  on(ui->mnuConfigSaveKeyMaps, [this] { SaveSubset(*this, CfgKeyMapsOnly); });
+  on(ui->mnuConfigSaveColours, [this] { SaveSubset(*this, CfgColoursOnly); });
+  on(ui->mnuConfigSaveBass, [this] { SaveSubset(*this, CfgBassOnly); });
+  on(ui->mnuConfigSaveDrums, [this] { SaveSubset(*this, CfgDrumsOnly); });
+  on(ui->mnuConfigLoadAllFromDefault, [this] { LoadAllFromDefault(*this); });
+  on(ui->mnuConfigLoadAllFromNamed, [this] { LoadAllFromNamed(*this); });
+  on(ui->mnuConfigLoadKeyMaps, [this] { LoadSubset(*this, CfgKeyMapsOnly); });
+  on(ui->mnuConfigLoadColours, [this] { LoadSubset(*this, CfgColoursOnly); });
+  on(ui->mnuConfigLoadBass, [this] { LoadSubset(*this, CfgBassOnly); });
+  on(ui->mnuConfigLoadDrums, [this] { LoadSubset(*this, CfgDrumsOnly); });
+  on(ui->mnuConfigResetAll, [this] { ResetEverything(); });
+  on(ui->mnuConfigResetKMaps, [this] { ResetKeyMapsToFactory(); });
+  on(ui->mnuConfigResetColours, [this] { ResetAllColours(); });
+  on(ui->mnuConfigResetBass, [this] { ResetBassStyles(); });
+  on(ui->mnuConfigResetDrums, [this] { ResetDrumStyles(); });
+  on(ui->mnuConfigEditDefault, [this] { ViewEditFile(RunCtl.AppDataFolder, kDefaultCfgName, true); });
+  on(ui->mnuConfigDeleteDefault, [this] { DeleteDefaultFile(*this); });
+  on(ui->mnuConfigExploreDefault, [this] { OpenFolder(RunCtl.AppDataFolder); });
+  on(ui->mnuConfigEditNamed, [this] {
+    const std::string path = RunFileDialog(ViewEditDialog());
+    if (path.empty()) return;
+    const std::string folder = FolderOf(path);
+    Cfg.LastLoadedConfigFolder = folder;
+    ViewEditFile(folder, path.substr(path.find_last_of('/') + 1), false);
+  });
+  on(ui->mnuConfigMode, [this] { SwitchMode(*this); });
+
+  // Settings menu: the port panel is the port panel's own; the other items wait for their windows.
+  opening(ui->mnuSettings,
+          [this] { ui->mnuCfgPorts->setStatusTip(Q(PortsMenuHint(RunCtl.ProgState.load()))); });
+  for (const TSettingsItem& s : kSettingsItems) SetSettingsWindow(s.Item, nullptr);
+
+  // The settings reader and writer ask for their files through the same dialogs; the factory reset
+  // reloads the whole window.
+  auto cfgDialog = [](bool save) {
+    return [save](const std::string& title, const std::string& folder) {
+      return RunFileDialog({save, title, folder, "txt", "Text files (*.txt)|*.txt"});
+    };
+  };
+  CfgLink().OpenDialog = cfgDialog(false);
+  CfgLink().SaveDialog = cfgDialog(true);
+  CfgLink().LoadConfigAndApplyFactory = [self = QPointer<TfrmMain>(this)] {
+    bool ok = false;
+    if (self) {
+      self->LoadConfigAndApply(true, false, ok);
+    } else {
+      LoadConfig(true, false, CfgFull, ok);
+    }
+  };
+}
 
 }  // namespace vel

@@ -20,9 +20,12 @@ using detail::InputSink;
 
 struct Loop {
   std::mutex mu;
-  std::array<InputSink*, loopback::kInDevs> inSink{};  // open inputs
-  std::array<bool, loopback::kOutDevs> outOpen{};
-  std::array<std::vector<loopback::Sent>, loopback::kOutDevs> sent;
+  std::array<InputSink*, kMaxDevs> inSink{};  // open inputs
+  std::array<bool, kMaxDevs> outOpen{};
+  std::array<std::vector<loopback::Sent>, kMaxDevs> sent;
+  // The devices listed; SetDevCounts changes them.
+  std::atomic<int> inDevs{loopback::kInDevs};
+  std::atomic<int> outDevs{loopback::kOutDevs};
   std::map<std::string, Result> failNext;
   std::atomic<uint32_t (*)()> clock{nullptr};
 
@@ -115,15 +118,13 @@ class LoopBackend final : public BackendImpl {
  public:
   Backend Kind() const override { return Backend::Loopback; }
 
-  Result ListInputs(std::vector<std::string>& names) override {
-    return List(kInPrefix, loopback::kInDevs, names);
-  }
+  Result ListInputs(std::vector<std::string>& names) override { return List(kInPrefix, L().inDevs, names); }
   Result ListOutputs(std::vector<std::string>& names) override {
-    return List(kOutPrefix, loopback::kOutDevs, names);
+    return List(kOutPrefix, L().outDevs, names);
   }
 
   Result OpenInput(const std::string& name, InputSink* sink, std::unique_ptr<BackendInput>& out) override {
-    const int i = DevIndex(name, kInPrefix, loopback::kInDevs);
+    const int i = DevIndex(name, kInPrefix, L().inDevs);
     if (i < 0) return kErrBadDeviceId;
     std::lock_guard lk(L().mu);
     if (const Result r = L().TakeFail("open")) return r;
@@ -134,7 +135,7 @@ class LoopBackend final : public BackendImpl {
   }
 
   Result OpenOutput(const std::string& name, std::unique_ptr<BackendOutput>& out) override {
-    const int i = DevIndex(name, kOutPrefix, loopback::kOutDevs);
+    const int i = DevIndex(name, kOutPrefix, L().outDevs);
     if (i < 0) return kErrBadDeviceId;
     std::lock_guard lk(L().mu);
     if (const Result r = L().TakeFail("open")) return r;
@@ -168,12 +169,17 @@ std::unique_ptr<BackendImpl> MakeLoopbackBackend(Result& err) {
 
 namespace loopback {
 
+void SetDevCounts(int inDevs, int outDevs) {
+  L().inDevs = inDevs < 0 ? 0 : inDevs > kMaxDevs ? kMaxDevs : inDevs;
+  L().outDevs = outDevs < 0 ? 0 : outDevs > kMaxDevs ? kMaxDevs : outDevs;
+}
+
 void SetClock(uint32_t (*now)()) {
   L().clock.store(now, std::memory_order_release);
 }
 
 Result Inject(int devId, const uint8_t* data, std::size_t length) {
-  if (devId < 0 || devId >= kInDevs) return kErrBadDeviceId;
+  if (devId < 0 || devId >= L().inDevs) return kErrBadDeviceId;
   if (data == nullptr || length == 0) return kErrInvalParam;
   const int64_t now = int64_t{L().NowMs()} * 1000000;
   // Under the lock: the sink's ring takes one producer, and the device cannot close meanwhile.
@@ -192,7 +198,7 @@ Result InjectShort(int devId, uint32_t msg) {
 }
 
 Result LoseInput(int devId) {
-  if (devId < 0 || devId >= kInDevs) return kErrBadDeviceId;
+  if (devId < 0 || devId >= L().inDevs) return kErrBadDeviceId;
   std::lock_guard lk(L().mu);
   InputSink* sink = L().inSink[devId];
   if (!sink) return kErrNotReady;
@@ -201,13 +207,13 @@ Result LoseInput(int devId) {
 }
 
 std::size_t SentCount(int devId) {
-  if (devId < 0 || devId >= kOutDevs) return 0;
+  if (devId < 0 || devId >= L().outDevs) return 0;
   std::lock_guard lk(L().mu);
   return L().sent[devId].size();
 }
 
 Sent SentAt(int devId, std::size_t i) {
-  if (devId < 0 || devId >= kOutDevs) return {};
+  if (devId < 0 || devId >= L().outDevs) return {};
   std::lock_guard lk(L().mu);
   if (i >= L().sent[devId].size()) return {};
   return L().sent[devId][i];

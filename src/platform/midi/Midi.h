@@ -126,6 +126,9 @@ Result OutLongMsg(Handle h, const uint8_t* data, std::size_t length);
 namespace loopback {
 constexpr int kInDevs = 3;
 constexpr int kOutDevs = 3;
+// Lists that many devices of each direction from the next rescan on (at most kMaxDevs); the
+// counts above are the default.
+void SetDevCounts(int inDevs, int outDevs);
 // The engine's clock in ms; messages are stamped with it. Null restores a zero clock.
 void SetClock(uint32_t (*now)());
 // Queues bytes as if they arrived on input device devId (one short message or a SysEx block).

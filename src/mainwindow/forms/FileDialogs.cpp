@@ -1,0 +1,36 @@
+#include "mainwindow/forms/FileDialogs.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace vel {
+
+namespace {
+
+std::string ToolkitFileDialog(const TFileDialog& d) {
+  QFileDialog dlg(QApplication::activeWindow(), QString::fromStdString(d.Title),
+                  QString::fromStdString(d.Folder), QString::fromStdString(QtFileFilter(d.Filter)));
+  dlg.setAcceptMode(d.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dlg.setFileMode(d.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dlg.setDefaultSuffix(QString::fromStdString(d.DefaultExt));
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
+  return QFileInfo(dlg.selectedFiles().constFirst()).absoluteFilePath().toStdString();
+}
+
+int32_t DesktopOpen(const std::string& path) {
+  const QFileInfo info(QString::fromStdString(path));
+  if (!info.exists()) return kShellNotFound;
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath())) ? kShellOk : kShellNoProgram;
+}
+
+}  // namespace
+
+TDesktopHooks& Desktop() {
+  static TDesktopHooks hooks{&ToolkitFileDialog, &DesktopOpen};
+  return hooks;
+}
+
+}  // namespace vel

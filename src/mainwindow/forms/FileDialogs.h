@@ -1,0 +1,34 @@
+#pragma once
+// The main window's roads to the desktop: the open and save dialogs and the shell's opening of a
+// file or folder. Each runs through a hook that tests replace, so no test waits on a dialog or
+// starts a desktop program.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "mainwindow/FileMenus.h"
+
+namespace vel {
+
+// The shell's answer: opened, no such file or folder, or nothing on the desktop would open it.
+inline constexpr int32_t kShellOk = 0;
+inline constexpr int32_t kShellNotFound = 2;
+inline constexpr int32_t kShellNoProgram = 31;
+
+struct TDesktopHooks {
+  // The chosen file with its full path; empty when cancelled.
+  std::function<std::string(const TFileDialog& dialog)> FileDialog;
+  // Opens the file or folder with the desktop's program for it; one of the results above.
+  std::function<int32_t(const std::string& path)> ShellOpen;
+};
+// The hooks in force; the defaults show the toolkit's dialog and ask the desktop.
+TDesktopHooks& Desktop();
+
+inline std::string RunFileDialog(const TFileDialog& dialog) {
+  return Desktop().FileDialog(dialog);
+}
+inline int32_t ShellOpen(const std::string& path) {
+  return Desktop().ShellOpen(path);
+}
+
+}  // namespace vel

@@ -1,0 +1,512 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <optional>
+
+#include "base/EngineLock.h"
+#include "base/UiRecorder.h"
+#include "engine/KeyMode.h"
+#include "engine/PartBufs.h"
+#include "engine/RunControl.h"
+#include "files/Dumps.h"
+#include "files/MidiFile.h"
+#include "keymaps/KeyMaps.h"
+#include "mainwindow/FileMenus.h"
+#include "mainwindow/InstanceLocks.h"
+#include "mainwindow/PortModel.h"
+#include "mainwindow/forms/FileDialogs.h"
+#include "mainwindow/forms/Main.h"
+#include "settings/CfgFactory.h"
+#include "settings/CfgLink.h"
+#include "settings/CfgReader.h"
+#include "settings/Settings.h"
+#include "styles/StyleStore.h"
+#include "ui_Main.h"
+
+namespace vel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The seqs' selection, "1" per selected seq.
+std::string Selected() {
+  std::lock_guard lock(EngineLock);
+  std::string s;
+  for (int32_t seq = 0; seq < kSeqs; ++seq) s += SeqBuf(seq).Selected ? '1' : '0';
+  return s;
+}
+
+bool AnyEvents() {
+  std::lock_guard lock(EngineLock);
+  for (const auto& part : Seqs.PartBufs)
+    for (const TPartBuf& b : part)
+      if (b.Head != -1) return true;
+  return false;
+}
+
+// The window started offscreen in a private home on the loopback backend; dialogs, shell opens and
+// boxes answer from scripts and note the selection as they are shown.
+class FileMenusTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/vel-filemenus-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    fs::create_directories(dir_ + "/run");
+    fs::permissions(dir_ + "/run", fs::perms::owner_all);
+    setenv("HOME", dir_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (dir_ + "/run").c_str(), 1);
+    setenv("VELLORINE_MIDI", "loopback", 1);
+    ResetAllToFactory();
+    RunHooks.SetDspTimer = [](TDspTimer, bool, int32_t) {};
+    TimerIo.Sleep = [](int32_t) {};
+    savedDesktop_ = Desktop();
+    Desktop().FileDialog = [this](const TFileDialog& d) {
+      dialogs.push_back(d);
+      selAtDialog.push_back(Selected());
+      if (files.empty()) return std::string();
+      std::string f = files.front();
+      files.pop_front();
+      return f;
+    };
+    Desktop().ShellOpen = [this](const std::string& path) {
+      opened.push_back(path);
+      return shellResult;
+    };
+    const auto record = Ui().MessageBox;
+    Ui().MessageBox = [this, record](const std::string& text, const std::string& caption, MsgKind kind,
+                                     MsgButtons buttons) {
+      selAtBox.push_back(Selected());
+      lockedAtBox = lockedAtBox || EngineLock.HeldByMe();
+      return record(text, caption, kind, buttons);
+    };
+    argv_ = {arg0_, nullptr};
+    app.emplace(argc_, argv_.data());
+    form = std::make_unique<TfrmMain>();
+    ASSERT_TRUE(form->Started());
+    Cfg.MetrSeqNo = -1;
+    rec.boxes.clear();
+  }
+  void TearDown() override {
+    form.reset();
+    app.reset();
+    CloseAllPorts();
+    InstanceLocks.ReleaseAll();
+    RunHooks.SetDspTimer = nullptr;
+    TimerIo.Sleep = nullptr;
+    Desktop() = savedDesktop_;
+    CfgLink().OpenDialog = nullptr;
+    CfgLink().SaveDialog = nullptr;
+    CfgLink().LoadConfigAndApplyFactory = nullptr;
+    {
+      std::lock_guard lock(EngineLock);
+      for (int32_t part = 0; part < kParts; ++part)
+        for (int32_t s = 0; s < kSeqs; ++s) {
+          ClearPartBuf(part, s);
+          Seqs.PartBufs[part][s].Selected = 0;
+          Seqs.PartBufs[part][s].SeqState = TSeqState::Stopped;
+        }
+    }
+    std::error_code ec;
+    fs::permissions(dir_, fs::perms::owner_all, ec);
+    fs::remove_all(dir_, ec);
+  }
+
+  void AllocateOutput() {
+    ListOutDevices();
+    ASSERT_TRUE(AllocateSelectedDevice(TPortSide::Outputs, FreeDevicesRow(TPortSide::Outputs) + 1));
+    ASSERT_EQ(RunCtl.OutPortsAllocated, 0);
+  }
+  // A MIDI file of the two-bar test arpeggio in every seq, and the seqs empty again.
+  std::string WriteMidiFile(const std::string& name) {
+    const std::string path = dir_ + "/" + name;
+    LoadTestSeqs(true);
+    std::lock_guard lock(EngineLock);
+    EXPECT_TRUE(SaveSeqsToMidiFile(path, true, true));
+    for (int32_t part = 0; part < kParts; ++part)
+      for (int32_t s = 0; s < kSeqs; ++s) ClearPartBuf(part, s);
+    return path;
+  }
+  void SelectSeq(int32_t seq) {
+    std::lock_guard lock(EngineLock);
+    SeqBuf(seq).Selected = 1;
+  }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> t;
+    for (const auto& b : rec.boxes) t.push_back(b.text);
+    return t;
+  }
+
+  std::string dir_;
+  test::UiRecorder rec;
+  std::deque<std::string> files;
+  std::vector<TFileDialog> dialogs;
+  std::vector<std::string> selAtDialog, selAtBox, opened;
+  bool lockedAtBox = false;
+  int32_t shellResult = kShellOk;
+  char arg0_[16] = "vellorine";
+  std::vector<char*> argv_;
+  int argc_ = 1;
+  std::optional<QApplication> app;
+  std::unique_ptr<TfrmMain> form;
+
+ private:
+  TDesktopHooks savedDesktop_;
+};
+
+TEST_F(FileMenusTest, DroppedFilesThatCannotLoadSayWhyAndLoadNothing) {
+  const std::string good = WriteMidiFile("good.mid");
+  const std::string text = dir_ + "/notes.mid";
+  std::ofstream(text) << "not a MIDI file";
+  fs::create_directories(dir_ + "/Songs");
+  struct Case {
+    bool port;
+    std::vector<std::string> names;
+    std::string box;
+  };
+  const Case cases[] = {
+      {false, {good}, kNoOutPortText},
+      {true, {good, good}, kTooManyDropsText},
+      {true, {dir_ + "/Songs"}, "Cannot drag/drop a folder\r\n" + dir_ + "/Songs"},
+      {true, {text}, "MIDI file error: missing MThd chunk header"},
+      {true, {dir_ + "/gone.mid"}, "Cannot open MIDI file gone.mid\r\nin folder " + dir_},
+  };
+  for (const Case& c : cases) {
+    if (c.port && RunCtl.OutPortsAllocated < 0) AllocateOutput();
+    rec.boxes.clear();
+    Cfg.LastLoadedMidiFolder = "/before";
+    form->WMDropFiles(c.names);
+    EXPECT_EQ(Texts(), std::vector<std::string>{c.box}) << c.names.front();
+    EXPECT_EQ(rec.boxes.at(0).kind, c.port ? MsgKind::Error : MsgKind::Warning);
+    EXPECT_FALSE(AnyEvents());
+    EXPECT_EQ(Cfg.LastLoadedMidiFolder, "/before");
+  }
+  // The loader's box waits until the engine lock is released.
+  EXPECT_FALSE(lockedAtBox);
+  // The dialogs stop at the same warning without asking for a file.
+  CloseAllOutPorts();
+  rec.boxes.clear();
+  form->ui->mnuFileLoadMidiAllParts->trigger();
+  form->ui->mnuFileSaveMidiActiveParts->trigger();
+  EXPECT_EQ(Texts(), (std::vector<std::string>{kNoOutPortText, kNoOutPortText}));
+  EXPECT_TRUE(dialogs.empty());
+
+  // A real drop: local paths taken in full and loaded once the drop is done.
+  AllocateOutput();
+  Cfg.DragDropActiveParts = 0;
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(good))});
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(form.get(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(form.get(), &drop);
+  QApplication::processEvents();
+  EXPECT_TRUE(AnyEvents());
+  EXPECT_EQ(Cfg.LastLoadedMidiFolder, dir_);
+  RunCtl.ProgState = TProgState::Initialising;
+  QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(form.get(), &refused);
+  EXPECT_FALSE(refused.isAccepted());
+  RunCtl.ProgState = TProgState::Config;
+}
+
+TEST_F(FileMenusTest, SelectionOperationsUseEverySeqWhenNoneIsSelected) {
+  AllocateOutput();
+  const std::string song = WriteMidiFile("song.mid");
+  struct Case {
+    const char* what;
+    int32_t selected;  // -1 none
+    std::function<void()> act;
+    const char* during;
+    const char* after;
+  };
+  auto dropActive = [&] {
+    Cfg.DragDropActiveParts = 1;
+    form->WMDropFiles({song});
+  };
+  auto dropAll = [&] {
+    Cfg.DragDropActiveParts = 0;
+    form->WMDropFiles({song});
+  };
+  const Case cases[] = {
+      {"delete, No", -1, [&] { rec.Answer(MsgAnswer::No), form->ui->mnuFileDeleteSelSeqs->trigger(); },
+       "1111", "0000"},
+      {"reset, Yes", -1, [&] { form->ui->mnuFileResetSelSeqs->trigger(); }, "1111", "0000"},
+      {"load, cancelled", -1, [&] { form->ui->mnuFileLoadMidiActiveParts->trigger(); }, "1111", "0000"},
+      {"save, cancelled", 2, [&] { form->ui->mnuFileSaveMidiActiveParts->trigger(); }, "0010", "0010"},
+      {"delete, one seq", 2, [&] { form->ui->mnuFileDeleteProgsInSelSeqs->trigger(); }, "0010", "0010"},
+      {"load all parts", 2, [&] { form->ui->mnuFileLoadMidiAllParts->trigger(); }, "0000", "0000"},
+      {"drop, active parts", -1, dropActive, nullptr, "0000"},
+      {"drop, all parts", 2, dropAll, nullptr, "0010"},
+  };
+  for (const Case& c : cases) {
+    {
+      std::lock_guard lock(EngineLock);
+      DeselectAll();
+    }
+    if (c.selected >= 0) SelectSeq(c.selected);
+    selAtDialog.clear();
+    selAtBox.clear();
+    c.act();
+    std::vector<std::string> during = selAtDialog;
+    during.insert(during.end(), selAtBox.begin(), selAtBox.end());
+    if (c.during) {
+      ASSERT_EQ(during.size(), 1u) << c.what;
+      EXPECT_EQ(during[0], c.during) << c.what;
+    }
+    EXPECT_EQ(Selected(), c.after) << c.what;
+  }
+  // Both drops loaded the file: no box but the loads' own.
+  EXPECT_TRUE(AnyEvents());
+  EXPECT_EQ(dialogs.at(0).Title, "MIDI load - active parts of selected seqs only");
+}
+
+TEST_F(FileMenusTest, ADemoIntoTheMetronomeSeqWarnsOnlyInConfig) {
+  Cfg.LastLoadedMidiFolder = "/before";
+  form->ui->mnuFileLoadSample1->trigger();  // no port needed, no folder remembered
+  EXPECT_TRUE(AnyEvents());
+  EXPECT_TRUE(rec.boxes.empty());
+  Cfg.MetrSeqNo = 0;
+  form->ui->mnuFileLoadSample1->trigger();
+  EXPECT_EQ(Texts(), std::vector<std::string>{MetrSeqOverwrittenText(0, true)});
+  RunCtl.ProgState = TProgState::Running;
+  form->ui->mnuFileLoadSample1->trigger();
+  RunCtl.ProgState = TProgState::Config;
+  EXPECT_EQ(rec.boxes.size(), 1u);
+  EXPECT_EQ(Cfg.LastLoadedMidiFolder, "/before");
+}
+
+TEST_F(FileMenusTest, FileMenuEnablesByPortsFolderAndPlayingSeqs) {
+  Cfg.RunTimeSceneFolder = dir_ + "/missing";
+  emit form->ui->mnuFile->aboutToShow();
+  EXPECT_FALSE(form->ui->mnuFileExplore->isEnabled());
+  for (QAction* a : {form->ui->mnuFileResetLive, form->ui->mnuFileResetSeqs->menuAction(),
+                     form->ui->mnuFileDeleteSeqs->menuAction(), form->ui->mnuFileLoadPatterns->menuAction()})
+    EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
+  emit form->ui->mnuFileLoadPatterns->aboutToShow();
+  EXPECT_EQ(Texts(), std::vector<std::string>{kNoOutPortText});
+
+  AllocateOutput();
+  Cfg.RunTimeSceneFolder = dir_;
+  Cfg.DragDropActiveParts = 1;
+  emit form->ui->mnuFile->aboutToShow();
+  EXPECT_TRUE(form->ui->mnuFileExplore->isEnabled());
+  EXPECT_TRUE(form->ui->mnuFileResetLive->isEnabled());
+  EXPECT_TRUE(form->ui->mnuFileLoadDragDropActiveParts->isChecked());
+  EXPECT_FALSE(form->ui->mnuFileLoadDragDropAllParts->isChecked());
+  // Choosing the checked mode again keeps it.
+  form->ui->mnuFileLoadDragDropActiveParts->trigger();
+  EXPECT_TRUE(form->ui->mnuFileLoadDragDropActiveParts->isChecked());
+  EXPECT_EQ(Cfg.DragDropActiveParts, 1);
+  form->ui->mnuFileLoadDragDropAllParts->trigger();
+  EXPECT_EQ(Cfg.DragDropActiveParts, 0);
+  EXPECT_FALSE(form->ui->mnuFileLoadDragDropActiveParts->isChecked());
+
+  {
+    std::lock_guard lock(EngineLock);
+    SeqBuf(1).SeqState = TSeqState::Playing;
+  }
+  emit form->ui->mnuFileDeleteSeqs->aboutToShow();
+  EXPECT_FALSE(form->ui->mnuFileDeleteAllParts->isEnabled());
+  EXPECT_FALSE(form->ui->mnuFileDeleteSelSeqs->isEnabled());
+  {
+    std::lock_guard lock(EngineLock);
+    SeqBuf(1).SeqState = TSeqState::Stopped;
+  }
+  emit form->ui->mnuFileDeleteSeqs->aboutToShow();
+  EXPECT_TRUE(form->ui->mnuFileDeleteAllParts->isEnabled());
+
+  // The shell's refusal to open the folder.
+  rec.boxes.clear();
+  shellResult = kShellNoProgram;
+  form->ui->mnuFileExplore->trigger();
+  EXPECT_EQ(opened, std::vector<std::string>{dir_});
+  EXPECT_EQ(Texts(), std::vector<std::string>{"Error 31 trying to open folder\r\n" + dir_});
+  // Settings items without their window stay disabled.
+  EXPECT_FALSE(form->ui->mnuCfgColours->isEnabled());
+  EXPECT_FALSE(form->ui->mnuCfgDrum->isEnabled());
+}
+
+TEST_F(FileMenusTest, TheDefaultFileSavedRefusedDeletedAndItsItems) {
+  const std::string path = form->DataFolder + kDefaultCfgName;
+  auto openConfig = [&] { emit form->ui->mnuConfig->aboutToShow(); };
+  openConfig();
+  EXPECT_FALSE(form->ui->mnuConfigEditDefault->isEnabled());
+  EXPECT_FALSE(form->ui->mnuConfigDeleteDefault->isEnabled());
+  EXPECT_FALSE(form->ui->mnuConfigLoadAllFromDefault->isEnabled());
+
+  // Refused while the Config menu is disabled, saying why.
+  form->ui->mnuConfig->menuAction()->setEnabled(false);
+  form->ui->pnlConfigOutPorts->show();
+  form->SaveDefaultConfig();
+  form->ui->pnlConfigOutPorts->hide();
+  form->SaveDefaultConfig();
+  EXPECT_EQ(Texts(), (std::vector<std::string>{SaveRefusalText(true), SaveRefusalText(false)}));
+  EXPECT_FALSE(fs::exists(path));
+  form->ui->mnuConfig->menuAction()->setEnabled(true);
+  form->ui->mnuConfigSaveAllToDefault->trigger();
+  EXPECT_TRUE(fs::exists(path));
+  EXPECT_TRUE(form->ui->mnuConfig->menuAction()->isEnabled());
+  openConfig();
+  EXPECT_TRUE(form->ui->mnuConfigEditDefault->isEnabled());
+  EXPECT_TRUE(form->ui->mnuConfigLoadAllFromDefault->isEnabled());
+
+  // Viewing it hands it to the desktop after the question.
+  rec.boxes.clear();
+  form->ui->mnuConfigEditDefault->trigger();
+  EXPECT_EQ(Texts(), std::vector<std::string>{ViewEditQuestion(kDefaultCfgName, true)});
+  EXPECT_EQ(opened, std::vector<std::string>{path});
+
+  // A folder that may not be written keeps the file and gives the system's reason.
+  if (geteuid() != 0) {
+    rec.boxes.clear();
+    fs::permissions(form->DataFolder, fs::perms::owner_read | fs::perms::owner_exec);
+    form->ui->mnuConfigDeleteDefault->trigger();
+    fs::permissions(form->DataFolder, fs::perms::owner_all);
+    EXPECT_TRUE(fs::exists(path));
+    ASSERT_EQ(rec.boxes.size(), 2u);
+    EXPECT_EQ(rec.boxes[1].text, "Failed to delete auto-run config file SeqDefaults.txt\r\nin folder " +
+                                     RunCtl.AppDataFolder + "\r\nPermission denied");
+  }
+  rec.boxes.clear();
+  form->ui->mnuConfigDeleteDefault->trigger();
+  EXPECT_FALSE(fs::exists(path));
+  form->ui->mnuConfigDeleteDefault->trigger();
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"About to delete default auto-run config file, ok?\r\n" + path,
+                                               "Default auto-run config file does not exist"}));
+  form->ViewEditFile(RunCtl.AppDataFolder, kDefaultCfgName, true);
+  EXPECT_EQ(rec.boxes.back().text, "Can't find file\r\n" + path);
+}
+
+TEST_F(FileMenusTest, StyleLoadsWaitForTheMetronomesOwnFamily) {
+  {
+    std::lock_guard lock(EngineLock);
+    SeqBuf(0).SeqState = TSeqState::Playing;
+  }
+  Cfg.MetrSeqNo = 0;
+  struct Case {
+    uint8_t drumDrives;
+    QAction* item;
+    const char* refusal;  // nullptr: the dialog is asked
+  };
+  const Case cases[] = {
+      {1, form->ui->mnuConfigLoadDrums, "Can't load drum styles while metronome drum seq running"},
+      {1, form->ui->mnuConfigLoadBass, nullptr},
+      {1, form->ui->mnuConfigResetDrums, "Can't reset drum styles while metronome drum seq running"},
+      {0, form->ui->mnuConfigLoadBass, "Can't load bass styles while metronome bass seq running"},
+      {0, form->ui->mnuConfigLoadDrums, nullptr},
+  };
+  for (const Case& c : cases) {
+    Cfg.MetrTypePitchLocked = c.drumDrives;
+    rec.boxes.clear();
+    dialogs.clear();
+    CfgFiles.ConfigFileName = "/gig/Set.txt";
+    c.item->trigger();
+    if (c.refusal) {
+      EXPECT_EQ(Texts(), std::vector<std::string>{c.refusal});
+      EXPECT_TRUE(dialogs.empty());
+    } else {
+      // Cancelled: nothing changes, not even the settings file's name.
+      EXPECT_TRUE(rec.boxes.empty());
+      EXPECT_EQ(dialogs.size(), 1u);
+      EXPECT_EQ(CfgFiles.ConfigFileName, "/gig/Set.txt");
+    }
+    EXPECT_TRUE(form->ui->mnuConfig->menuAction()->isEnabled());
+  }
+}
+
+TEST_F(FileMenusTest, KeyMapAndColourSubsetsSaveAndLoadAlone) {
+  const TColor factoryColour = Cfg.ClBgForm;
+  const uint8_t factoryKey = KeyMapLive[60];
+  const uint8_t otherKey = factoryKey == 0 ? 1 : 0;
+  files = {dir_ + "/keys.txt", dir_ + "/colours.txt"};
+  form->ui->mnuConfigSaveKeyMaps->trigger();
+  form->ui->mnuConfigSaveColours->trigger();
+  ASSERT_EQ(dialogs.size(), 2u);
+  EXPECT_EQ(dialogs[0].Title, "Save keymap config");
+  EXPECT_EQ(dialogs[1].Title, "Save colour config");
+
+  // Each subset brings back its own settings and leaves the other's change alone.
+  Cfg.ClBgForm = Rgb(1, 2, 3);
+  KeyMapLive[60] = otherKey;
+  CfgFiles.ConfigFileName = "/gig/Set.txt";
+  files = {dir_ + "/keys.txt"};
+  form->ui->mnuConfigLoadKeyMaps->trigger();
+  EXPECT_EQ(KeyMapLive[60], factoryKey);
+  EXPECT_EQ(Cfg.ClBgForm, Rgb(1, 2, 3));
+  EXPECT_EQ(CfgFiles.ConfigFileName, "");
+  KeyMapLive[60] = otherKey;
+  files = {dir_ + "/colours.txt"};
+  form->ui->mnuConfigLoadColours->trigger();
+  EXPECT_EQ(Cfg.ClBgForm, factoryColour);
+  EXPECT_EQ(KeyMapLive[60], otherKey);
+  EXPECT_EQ(dialogs.back().Title, "Load colour config");
+
+  // A file that fails puts back that subset's factory settings only.
+  std::ofstream(dir_ + "/bad.txt") << "Vellorine Configuration File\r\nnonsense\r\n";
+  Cfg.ClBgForm = Rgb(1, 2, 3);
+  rec.boxes.clear();
+  files = {dir_ + "/bad.txt"};
+  form->ui->mnuConfigLoadKeyMaps->trigger();
+  EXPECT_FALSE(rec.boxes.empty());
+  EXPECT_EQ(KeyMapLive[60], factoryKey);
+  EXPECT_EQ(Cfg.ClBgForm, Rgb(1, 2, 3));
+  EXPECT_TRUE(form->ui->mnuConfig->menuAction()->isEnabled());
+
+  // The full load asks for its file before resetting anything: Cancel keeps styles and colours.
+  DrumStore.ChainNoStart = 3;
+  CfgFiles.ConfigFileName = "/gig/Set.txt";
+  rec.boxes.clear();
+  form->ui->mnuConfigLoadAllFromNamed->trigger();
+  EXPECT_EQ(dialogs.back().Title, "Load full config");
+  EXPECT_EQ(DrumStore.ChainNoStart, 3);
+  EXPECT_EQ(Cfg.ClBgForm, Rgb(1, 2, 3));
+  EXPECT_EQ(CfgFiles.ConfigFileName, "/gig/Set.txt");
+  EXPECT_EQ(rec.boxes.size(), 1u);  // the question only
+  files = {dir_ + "/full.txt", dir_ + "/full.txt"};
+  form->ui->mnuConfigSaveAllToNamed->trigger();
+  Cfg.ClBgForm = Rgb(4, 5, 6);
+  form->ui->mnuConfigLoadAllFromNamed->trigger();
+  EXPECT_EQ(Cfg.ClBgForm, Rgb(1, 2, 3));
+  EXPECT_EQ(CfgFiles.ConfigFileName, dir_ + "/full.txt");
+  EXPECT_EQ(form->windowTitle().toStdString(), "Vellorine full");
+  EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
+}
+
+TEST_F(FileMenusTest, ModeSwitchWhileRunningAsksOnceStopsAndResets) {
+  AllocateOutput();
+  StartRunning();
+  ASSERT_EQ(RunCtl.ProgState.load(), TProgState::Running);
+  KeyMapLive[60] = KeyMapLive[60] == 0 ? 1 : 0;
+  const uint8_t changed = KeyMapLive[60];
+  rec.Answer(MsgAnswer::Yes);
+  form->ui->mnuConfigMode->trigger();
+  EXPECT_EQ(Texts(), std::vector<std::string>{ModeSwitchQuestion(true, false)});
+  EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
+  EXPECT_EQ(Cfg.StandardMode, 0);
+  EXPECT_TRUE(form->ui->mnuConfigMode->isChecked());
+  EXPECT_NE(KeyMapLive[60], changed);
+  EXPECT_NE(form->windowTitle().toStdString().find("novice mode"), std::string::npos);
+  EXPECT_TRUE(form->ui->mnuConfig->menuAction()->isEnabled());
+  // No: nothing changes, and the mark stays with the mode.
+  rec.Answer(MsgAnswer::No);
+  form->ui->mnuConfigMode->trigger();
+  EXPECT_EQ(Cfg.StandardMode, 0);
+  EXPECT_TRUE(form->ui->mnuConfigMode->isChecked());
+  Cfg.StandardMode = 1;
+}
+
+}  // namespace
+}  // namespace vel
