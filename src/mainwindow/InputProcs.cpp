@@ -85,7 +85,7 @@ bool HasOutDevice(int32_t port) {
   Lock lock(EngineLock);
   if (port < 0 || port > RunCtl.OutPortsAllocated || port >= kPorts) return false;
   const int32_t dev = RunCtl.PortDevIdx[port];
-  return dev >= 0 && dev <= RunCtl.MidiOutDevsLast;
+  return dev >= 0 && dev < static_cast<int32_t>(RunCtl.MidiOutDevs.size());
 }
 
 }  // namespace

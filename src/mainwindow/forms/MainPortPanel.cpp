@@ -317,6 +317,11 @@ bool TfrmMain::RefreshAllWithWindow(bool reinit) {
     SelectPortCombos(idx);
   };
   RefreshHooks.PortRowsChanged = [this](TPortSide side) { UpdatePortRows(side == TPortSide::Inputs); };
+  // The ports are found again by name among the listed devices: list them as the tables stand.
+  if (reinit) {
+    ListInDevices();
+    ListOutDevices();
+  }
   const bool ok = RefreshAll(reinit);
   RefreshHooks = saved;
   return ok;
