@@ -105,25 +105,4 @@ void FitPortsToAllocation() {
     }
 }
 
-void KeepPortsForRefresh() {
-  Lock lock(EngineLock);
-  auto keep = [](TPortSide side, auto& devNames, auto& names, int8_t& loaded) {
-    const bool in = side == TPortSide::Inputs;
-    const auto& table = in ? RunCtl.MidiInDevs : RunCtl.MidiOutDevs;
-    const auto& portDevs = in ? RunCtl.InPortDevIdx : RunCtl.PortDevIdx;
-    loaded = static_cast<int8_t>(Allocated(side));
-    for (int32_t p = 0; p <= loaded && p < kPorts; ++p) {
-      const int32_t dev = portDevs[p];
-      if (dev < 0 || dev >= static_cast<int32_t>(table.size())) continue;
-      devNames[p] = table[dev].DevName;
-      names[p] = StripPortPrefix(table[dev].PortName);
-    }
-  };
-  keep(TPortSide::Inputs, Cfg.InPortDevNames, Cfg.InPortNames, Cfg.InPortsLoaded);
-  keep(TPortSide::Outputs, Cfg.OutPortDevNames, Cfg.OutPortNames, Cfg.OutPortsLoaded);
-  Cfg.LivePortNoLoaded = RunCtl.LivePort;
-  for (int32_t s = 0; s < kSeqs; ++s)
-    for (auto& parts : Seqs.PartBufs) parts[s].PortNoLoaded = parts[s].PortPend;
-}
-
 }  // namespace vel

@@ -46,8 +46,4 @@ TItems PortNumberItems(int32_t lastPort);
 // exists, becomes port 1. Takes EngineLock.
 void FitPortsToAllocation();
 
-// The ports as they stand become the ones a refresh with re-initialisation finds again by name:
-// device names, port names, the live and seq ports. Takes EngineLock.
-void KeepPortsForRefresh();
-
 }  // namespace vel

@@ -511,17 +511,15 @@ void TfrmMain::InstallPortPanelAndHelp() {
           ui->cboMaxActiveSeqs->findText(QString::number(Cfg.MaxActiveSeqs + 1)));
       return;
     }
-    // The refresh finds the ports again by their names: as they stand now, not as last loaded.
-    KeepPortsForRefresh();
     {
       std::lock_guard lock(EngineLock);
       Cfg.MaxActiveSeqs = count - 1;
       if (Cfg.MetrSeqNo > Cfg.MaxActiveSeqs) Cfg.MetrSeqNo = -1;
+      Cfg.InPortsLoaded = RunCtl.InPortsAllocated;
+      Cfg.OutPortsLoaded = RunCtl.OutPortsAllocated;
     }
     {
       const TBusyCursor busy;
-      RescanDevices(false);
-      RescanDevices(true);
       RefreshAllWithWindow(true);
     }
     if (y() < 0) move(x(), 0);

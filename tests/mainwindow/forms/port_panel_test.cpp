@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/PartBufs.h"
 #include "mainwindow/PortModel.h"
 #include "mainwindow/forms/FormRig.h"
 #include "platform/midi/Midi.h"
@@ -200,6 +202,70 @@ TEST_F(PortPanelTest, AnInputThatFailsToOpenGivesItsTextAndNothingChanges) {
   // The device stays selected and can be tried again.
   EXPECT_EQ(ui().lstInDNames->currentItem()->text().toStdString(), "Loopback In 2");
   EXPECT_TRUE(ui().sbtnInPortAlloc->isEnabled());
+}
+
+}  // namespace
+}  // namespace vel
+
+namespace vel {
+namespace {
+
+TEST_F(PortPanelTest, ChangingTheSeqCountKeepsThePortsAsTheyStand) {
+  Open();
+  Allocate(false, "Loopback Out 1");
+  Allocate(false, "Loopback Out 3");
+  Allocate(true, "Loopback In 2");
+  Select(ui().lstOutPNames, "P2- Loopback Out 3");
+  ui().sbtnRenameOutPort->click();
+  ui().edtOutPName->selectAll();
+  ui().edtOutPName->insert("Synth");
+  ui().sbtnDone->click();
+  RunCtl.LivePort = 1;
+  Seqs.PartBufs[0][0].PortPend = 1;
+  QComboBox* seqs = ui().cboMaxActiveSeqs;
+  ASSERT_EQ(seqs->currentText().toStdString(), "4");
+  auto choose = [seqs](const char* count) {
+    const int index = seqs->findText(count);
+    seqs->setCurrentIndex(index);
+    emit seqs->activated(index);
+  };
+
+  rec.Answer(MsgAnswer::No);
+  choose("3");
+  EXPECT_EQ(seqs->currentText().toStdString(), "4");
+  EXPECT_EQ(Cfg.MaxActiveSeqs, 3);
+
+  rec.boxes.clear();
+  rec.Answer(MsgAnswer::Yes);
+  choose("3");
+  ASSERT_EQ(rec.boxes.size(), 1u);
+  EXPECT_EQ(rec.boxes[0].text, "Warning - Changing no. of seqs may reset port allocation and names, ok?");
+  EXPECT_EQ(Cfg.MaxActiveSeqs, 2);
+  EXPECT_EQ(PortLists.Out.PortItems, (Strs{"P1- Loopback Out 1", "P2- Synth"}));
+  EXPECT_EQ(PortLists.In.PortItems, Strs{"P1- Loopback In 2"});
+  EXPECT_EQ(RunCtl.OutPortsAllocated, 1);
+  EXPECT_EQ(RunCtl.InPortsAllocated, 0);
+  EXPECT_EQ(RunCtl.LivePort, 1);
+  EXPECT_EQ(Seqs.PartBufs[0][0].PortPend, 1);
+  EXPECT_EQ(ui().cboLivePorts->currentText().toStdString(), "P2- Synth");
+  EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
+}
+
+}  // namespace
+}  // namespace vel
+
+namespace vel {
+namespace {
+
+TEST_F(PortPanelTest, ClosingTheWindowWithThePanelOpenOnlyClosesThePanel) {
+  form->show();
+  Open();
+  EXPECT_FALSE(form->close());
+  EXPECT_TRUE(ui().pnlConfigOutPorts->isHidden());
+  EXPECT_FALSE(ui().pnlSeqStatus->isHidden());
+  EXPECT_TRUE(ui().mnuSettings->menuAction()->isEnabled());
+  EXPECT_TRUE(ui().mnuCfgPorts->isEnabled());
+  EXPECT_TRUE(rec.boxes.empty());
 }
 
 }  // namespace
