@@ -13,12 +13,12 @@ TVersionCheck::TVersionCheck(QObject* owner) : owner_(owner), nam_(new QNetworkA
 bool TVersionCheck::Start(const QString& url, int timeoutMs, TDone done) {
   if (Busy() || url.isEmpty()) return false;
   QNetworkRequest request{QUrl(url)};
-  request.setTransferTimeout(timeoutMs);
   QNetworkReply* reply = nam_->get(request);
   reply_ = reply;
   // The whole request, not only a silence, is limited: a server that trickles bytes ends too.
   auto* deadline = new QTimer(reply);
   deadline->setSingleShot(true);
+  deadline->setTimerType(Qt::PreciseTimer);
   QObject::connect(deadline, &QTimer::timeout, reply, [reply] { reply->abort(); });
   deadline->start(timeoutMs);
   // A version text is a few bytes; a server that sends more is not one.
