@@ -9,6 +9,7 @@
 #include "base/Showing.h"
 #include "base/Sizes.h"
 #include "base/UiHooks.h"
+#include "engine/KeyMode.h"
 #include "engine/LivePath.h"
 #include "engine/MidiFifo.h"
 #include "engine/MidiIn.h"
@@ -16,6 +17,7 @@
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
+#include "files/Tarlo.h"
 #include "keymaps/KeyCodes.h"
 #include "keymaps/KeyMaps.h"
 #include "platform/Keys.h"
@@ -211,6 +213,25 @@ void FindHotkeyTargetWindow() {
     }
   }
   if (Showing.CfgBehaviourShowing) Showing.CfgBehaviourRefreshReq = 1;
+}
+
+void RefreshKeyMapViews() {
+  if (Showing.TemplateShowing) Ui().Refresh("UpdateTemplateLabels");
+  if (Showing.KeyMapperShowing) {
+    Ui().Refresh("FillKeyMapperLabels");
+    Showing.KeyLabelsRedraw = 1;
+  }
+  if (Showing.KeyMapsShowing) Ui().Refresh("ListKeyMapsTable");
+}
+
+void ShowKeyModeChange() {
+  Keys.KeyModeChanged = 0;
+  if (Showing.TemplateShowing) Ui().Refresh("UpdateTemplateLabels");
+  if (Cfg.TarloOn) TarloSendKeyMode();
+  if (Showing.KeyMapperShowing) {
+    Ui().Refresh("ShowKeyMapperKeyMode");
+    Showing.KeyLabelsRedraw = 1;
+  }
 }
 
 void UpdateMChanApplies() {

@@ -47,6 +47,13 @@ void ResetDiagFifos();
 // go to the active window. The behaviour window's hotkey controls follow.
 void FindHotkeyTargetWindow();
 
+// After a key-map change: the showing views of the key maps (virtual keyboard labels, key mapper,
+// key maps table) refresh.
+void RefreshKeyMapViews();
+// After a key-mode change (KeyModeChanged, cleared here): the virtual keyboard's labels, the display
+// link's key mode and the key mapper follow.
+void ShowKeyModeChange();
+
 // Whether the channel multiplier applies to the live output and to each part, by their ports and
 // channels. Takes EngineLock.
 void UpdateMChanApplies();

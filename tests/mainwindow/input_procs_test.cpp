@@ -192,3 +192,71 @@ TEST_F(SendTestMidiTest, RefusalsSayWhyAndSendNothing) {
 
 }  // namespace
 }  // namespace vel
+
+namespace vel {
+namespace {
+
+class WindowProcsTest : public test::EngineTest {
+ protected:
+  test::UiRecorder rec;
+};
+
+TEST_F(WindowProcsTest, ChannelMultiplierAppliesByPortAndChannel) {
+  Cfg.MChanEnabled[1] = 1;
+  Cfg.MChanMin[1] = 2;
+  Cfg.MChanMax[1] = 5;
+  struct Case {
+    int8_t port;
+    int8_t chan;
+    uint8_t applies;
+  };
+  for (const Case& c : {Case{1, 3, 1}, Case{1, 5, 1}, Case{1, 6, 0}, Case{1, 1, 0}, Case{0, 3, 0}}) {
+    RunCtl.LivePort = c.port;
+    Live.Chan[c.port] = c.chan;
+    Seqs.PartBufs[1][2].PortPend = c.port;
+    Seqs.PartBufs[1][2].ChanPend = c.chan;
+    UpdateMChanApplies();
+    EXPECT_EQ(Live.MChanApplies, c.applies) << int(c.port) << " " << int(c.chan);
+    EXPECT_EQ(Seqs.PartBufs[1][2].MChanApplies, c.applies) << int(c.port) << " " << int(c.chan);
+  }
+}
+
+TEST_F(WindowProcsTest, NoHotkeyWindowDisablesHotkeysUnlessTheyGoToTheActiveWindow) {
+  struct Case {
+    const char* name;
+    uint8_t activeWin;
+    uint8_t disabled;
+  };
+  for (const Case& c : {Case{"", 0, 1}, Case{"", 1, 0}, Case{"No window has this title 7f3e", 0, 1}}) {
+    Cfg.HotkeysTargetWinName = c.name;
+    Cfg.HotkeysTargetActiveWin = c.activeWin;
+    Cfg.DisableHotkeys = 0;
+    Showing.CfgBehaviourShowing = 1;
+    Showing.CfgBehaviourRefreshReq = 0;
+    FindHotkeyTargetWindow();
+    EXPECT_EQ(Cfg.DisableHotkeys, c.disabled) << c.name << int(c.activeWin);
+    EXPECT_EQ(Showing.CfgBehaviourRefreshReq, 1);
+  }
+}
+
+TEST_F(WindowProcsTest, KeyMapAndKeyModeChangesReachTheShowingViews) {
+  Showing.TemplateShowing = 1;
+  Showing.KeyMapsShowing = 1;
+  Keys.KeyModeChanged = 1;
+  ShowKeyModeChange();
+  RefreshKeyMapViews();
+  EXPECT_EQ(Keys.KeyModeChanged, 0);
+  EXPECT_EQ(rec.refreshes,
+            (std::vector<std::string>{"UpdateTemplateLabels", "UpdateTemplateLabels", "ListKeyMapsTable"}));
+  EXPECT_EQ(Showing.KeyLabelsRedraw, 0);
+  rec.refreshes.clear();
+  Showing = TShowing{};
+  Showing.KeyMapperShowing = 1;
+  ShowKeyModeChange();
+  RefreshKeyMapViews();
+  EXPECT_EQ(rec.refreshes, (std::vector<std::string>{"ShowKeyMapperKeyMode", "FillKeyMapperLabels"}));
+  EXPECT_EQ(Showing.KeyLabelsRedraw, 1);
+}
+
+}  // namespace
+}  // namespace vel

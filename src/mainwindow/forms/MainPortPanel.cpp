@@ -468,16 +468,21 @@ void TfrmMain::InstallPortPanelAndHelp() {
   connect(ui->mnuCfgPorts, &QAction::triggered, this, [this] { mnuCfgPortsClick(); });
 
   PortHooks.PortUsersChanged = [this](TPortSide side) { PortUsersChanged(*this, side); };
+  // Every port of a side closed (a rescan, a settings load, shut-down): its lists start again
+  // with no port and every device free.
   RunHooks.InPortsClosed = [this] {
-    SelectRow(ui->lstInPNames, -1);
-    ui->lstInPNames->clear();
+    PortLists.In.PortItems.clear();
+    ListInDevices();
+    FillPanelLists(*ui, true, -1, -1);
     UpdatePortRows(true);
   };
   RunHooks.OutPortsClosed = [this] {
     for (auto* boxes : {&chkMidiOutClocks, &chkMidiOutSync})
       for (QCheckBox* box : *boxes)
         if (box) box->setEnabled(false);
-    ui->lstOutPNames->clear();
+    PortLists.Out.PortItems.clear();
+    ListOutDevices();
+    FillPanelLists(*ui, false, -1, -1);
     UpdatePortRows(false);
   };
   connect(this, &QObject::destroyed, [] {

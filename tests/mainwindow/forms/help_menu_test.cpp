@@ -16,6 +16,7 @@
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/MainInput.h"
 #include "platform/Version.h"
+#include "settings/Settings.h"
 
 namespace vel {
 namespace {
@@ -137,6 +138,18 @@ TEST_F(HelpMenuTest, ComboFillersAndSelectByValue) {
     SelectComboByValue(&combo, c.value);
     EXPECT_EQ(combo.currentText().toStdString(), c.selected) << c.value;
   }
+
+  // The clock port list: the inputs as port numbers, the clock's port selected.
+  RunCtl.InPortsAllocated = 1;
+  Cfg.ClocksExtPNo = 1;
+  FillClockPortCombo(&combo);
+  EXPECT_EQ(combo.count(), 2);
+  EXPECT_EQ(combo.currentText().toStdString(), "P2");
+  EXPECT_TRUE(combo.isEnabled());
+  RunCtl.InPortsAllocated = -1;
+  FillClockPortCombo(&combo);
+  EXPECT_EQ(combo.count(), 0);
+  EXPECT_FALSE(combo.isEnabled());
 }
 
 TEST_F(HelpMenuTest, ComputerKeysAreTranslatedFirstAndRepeatsIgnored) {

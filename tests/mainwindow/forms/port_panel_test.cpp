@@ -68,6 +68,25 @@ TEST_F(PortPanelTest, OpeningTakesTheWindowAndDoneGivesItBack) {
   EXPECT_EQ(ui().cboLivePorts->count(), 1);
   EXPECT_EQ(ui().cboLivePorts->currentText().toStdString(), "P1- Loopback Out 2");
   EXPECT_EQ(ui().cboTarloPNo->count(), 1);
+
+  // Refresh closes that side's ports and lists its devices again.
+  Open();
+  ui().sbtnRescanOutDevs->click();
+  EXPECT_TRUE(Items(ui().lstOutPNames).empty());
+  EXPECT_EQ(Items(ui().lstOutDNames),
+            (Strs{"Free devices below:-", "Loopback Out 1", "Loopback Out 2", "Loopback Out 3"}));
+  EXPECT_EQ(RunCtl.OutPortsAllocated, -1);
+  EXPECT_EQ(Items(ui().lstInPNames), Strs{"P1- Loopback In 1"});
+  ui().sbtnDone->click();
+  EXPECT_TRUE(ui().lblvOutPort0Name->isHidden());
+  EXPECT_EQ(ui().cboLivePorts->count(), 0);
+
+  // Closing every input at once (a settings load does) leaves no input in the lists or rows.
+  CloseAllInPorts();
+  EXPECT_TRUE(PortLists.In.PortItems.empty());
+  EXPECT_EQ(Items(ui().lstInDNames),
+            (Strs{"Free devices below:-", "Loopback In 1", "Loopback In 2", "Loopback In 3"}));
+  EXPECT_TRUE(ui().lblvInPort0Name->isHidden());
 }
 
 TEST_F(PortPanelTest, AllocateButtonFollowsTheRowTheStateAndTheCount) {
