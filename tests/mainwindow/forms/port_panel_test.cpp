@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/LivePath.h"
 #include "engine/PartBufs.h"
 #include "mainwindow/PortModel.h"
 #include "mainwindow/forms/FormRig.h"
@@ -285,6 +286,28 @@ TEST_F(PortPanelTest, ClosingTheWindowWithThePanelOpenOnlyClosesThePanel) {
   EXPECT_TRUE(ui().mnuSettings->menuAction()->isEnabled());
   EXPECT_TRUE(ui().mnuCfgPorts->isEnabled());
   EXPECT_TRUE(rec.boxes.empty());
+}
+
+}  // namespace
+}  // namespace vel
+
+namespace vel {
+namespace {
+
+TEST_F(PortPanelTest, LiveVelocityAndPitchLockSurviveTheirRefresh) {
+  // The live controls work once an output exists.
+  Open();
+  Allocate(false, "Loopback Out 1");
+  ui().sbtnDone->click();
+  QComboBox* svel = ui().cboLiveSVels;
+  const int index = svel->findText("7");
+  svel->setCurrentIndex(index);
+  emit svel->activated(index);
+  ui().chkLivePLocked->click();
+  EXPECT_EQ(Live.SVel, 7);
+  EXPECT_EQ(Live.PitchLocked, 1);
+  EXPECT_EQ(svel->currentText().toStdString(), "7");
+  EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
 }
 
 }  // namespace
