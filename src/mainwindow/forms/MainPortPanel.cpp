@@ -32,6 +32,12 @@ namespace {
 
 constexpr int32_t kPanelGap = 4;
 constexpr int32_t kInPanelHeight = 150;
+// Columns of a panel: devices, arrows, ports, the clock and sync boxes, the buttons.
+constexpr int32_t kPortsLeft = 370;
+constexpr int32_t kClockLeft = 642;
+constexpr int32_t kSyncLeft = 674;
+constexpr int32_t kButtonsLeft = 720;
+constexpr int32_t kRenameDoneLeft = 810;
 
 QString Q(const std::string& s) {
   return QString::fromStdString(s);
@@ -153,8 +159,8 @@ static void PlaceClockBoxes(TfrmMain& f) {
     if (!allocated) continue;
     const QRect row = list->visualItemRect(list->item(p));
     const int32_t y = list->y() + list->frameWidth() + row.y() + (row.height() - 18) / 2;
-    clk->setGeometry(ui.lblMidiOutClocks->x(), y, 20, 18);
-    syn->setGeometry(ui.lblMidiOutSync->x(), y, 20, 18);
+    clk->setGeometry(kClockLeft, y, 20, 18);
+    syn->setGeometry(kSyncLeft, y, 20, 18);
   }
 }
 
@@ -171,7 +177,7 @@ static void StartPortRename(TfrmMain& f, bool inputs) {
     const QSignalBlocker block(c.Edit);
     c.Edit->setText(c.Ports->item(port)->text().mid(4, 16));
   }
-  c.RenameDone->move(c.Edit->x() + c.Edit->width() + 2, c.Edit->y());
+  c.RenameDone->move(kRenameDoneLeft, c.Edit->y());
   c.RenameDone->resize(c.RenameDone->sizeHint());
   c.RenameDone->show();
   c.Edit->show();
@@ -204,6 +210,11 @@ void TfrmMain::mnuCfgPortsClick() {
   ui->pnlConfigInPorts->setGeometry(seqs.x(), seqs.y(), seqs.width(), kInPanelHeight);
   const int32_t outTop = seqs.y() + kInPanelHeight + kPanelGap;
   ui->pnlConfigOutPorts->setGeometry(seqs.x(), outTop, seqs.width(), std::max(bottom - outTop, 200));
+  for (bool inputs : {true, false}) {
+    const TSideControls c = Side(*ui, inputs);
+    for (QListWidget* list : {c.Devs, c.Ports}) list->resize(list->width(), c.Panel->height() - 30);
+  }
+  ui->sbtnDone->move(kButtonsLeft, ui->pnlConfigOutPorts->height() - 32);
 
   const bool config = InConfig();
   const bool standard = Cfg.StandardMode != 0;
@@ -250,8 +261,9 @@ void TfrmMain::ClosePortPanel() {
   LogPortTables(true);
   for (QMenu* m : {ui->mnuFile, ui->mnuAction, ui->mnuConfig, ui->mnuSettings, ui->mnuView, ui->mnuWindows})
     m->menuAction()->setEnabled(true);
+  // The port column shows with more than one output: the columns are laid out again.
+  if (SeqRows[0].pnlSeq) LayoutSeqStatusColumns();
   ApplyProgState(int(RunCtl.ProgState.load()));
-  if (SeqRows[0].pnlSeq) PlaceGroupBoxes();
 }
 
 void TfrmMain::UpdatePortRows(bool inputs) {
@@ -369,22 +381,24 @@ void TfrmMain::InstallPortPanelAndHelp() {
   ui->sbtnRescanInDevs->setParent(ui->pnlConfigInPorts);
   ui->sbtnRescanOutDevs->setParent(ui->pnlConfigOutPorts);
   AddLabel(ui->pnlConfigInPorts, "lblInDNames", "Input devices", 8);
-  AddLabel(ui->pnlConfigInPorts, "lblInPNames", "Input ports", 370);
+  AddLabel(ui->pnlConfigInPorts, "lblInPNames", "Input ports", kPortsLeft);
   AddLabel(ui->pnlConfigOutPorts, "lblOutDNames", "Output devices", 8);
-  AddLabel(ui->pnlConfigOutPorts, "lblOutPNames", "Output ports", 370);
+  AddLabel(ui->pnlConfigOutPorts, "lblOutPNames", "Output ports", kPortsLeft);
+  ui->lblMidiOutClocks->move(kClockLeft - 2, 4);
+  ui->lblMidiOutSync->move(kSyncLeft - 2, 4);
   for (bool inputs : {true, false}) {
     const TSideControls c = Side(*ui, inputs);
     c.Devs->setGeometry(8, 22, 300, 120);
-    c.Ports->setGeometry(370, 22, 260, 120);
+    c.Ports->setGeometry(kPortsLeft, 22, 260, 120);
     int32_t y = 22;
     for (QToolButton* b : {c.Alloc, c.DeAlloc, c.Up, c.Down}) {
       b->setGeometry(318, y, 40, 24);
       y += 28;
     }
     c.Name->setText("Name");
-    c.Name->setGeometry(720, 22, 80, 24);
+    c.Name->setGeometry(kButtonsLeft, 22, 80, 24);
     c.Refresh->setText("Refresh");
-    c.Refresh->setGeometry(720, 52, 80, 24);
+    c.Refresh->setGeometry(kButtonsLeft, 52, 80, 24);
     c.Refresh->show();
     c.Panel->installEventFilter(new TPanelClick(c.Panel, *ui));
     HideRename(*ui, inputs);
