@@ -96,35 +96,5 @@ TEST_F(HelpTest, MissingOrUnopenableFilesGiveTheirBoxesAndNoDocsCheck) {
   EXPECT_EQ(Texts(), (std::vector<std::string>{"Error accessing video\r\nhttps://example.invalid/v"}));
 }
 
-TEST_F(HelpTest, VersionVerdicts) {
-  const std::string failed =
-      "Unable to determine latest version on the internet\r\n"
-      "Please try again later, or look for the latest version on the Vellorine web site\r\n\r\n";
-  const std::string later =
-      "Later version 99.5 is available\r\nPlease download and install both Vellorine and Documentation "
-      "packages "
-      "from the Vellorine web site";
-  struct Case {
-    bool ok;
-    std::string body;
-    MsgKind kind;
-    std::string text;
-  };
-  const Case cases[] = {
-      {true, version::VersionText(), MsgKind::Information, "Vellorine is up to date"},
-      {true, "0.00\r\n", MsgKind::Error, failed},
-      {true, " 99.5\r\n", MsgKind::Information, later},
-      {true, "", MsgKind::Error, failed},
-      {true, "<html>99.5</html>", MsgKind::Error, failed},
-      {true, "garbage", MsgKind::Error, failed},
-      {false, "99.5", MsgKind::Error, failed},
-  };
-  for (const Case& c : cases) {
-    const TVersionVerdict v = VersionCheckVerdict(c.ok, c.body);
-    EXPECT_EQ(v.Kind, c.kind) << c.body;
-    EXPECT_EQ(v.Text, c.text) << c.body;
-  }
-}
-
 }  // namespace
 }  // namespace vel

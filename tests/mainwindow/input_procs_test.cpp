@@ -239,24 +239,5 @@ TEST_F(WindowProcsTest, NoHotkeyWindowDisablesHotkeysUnlessTheyGoToTheActiveWind
   }
 }
 
-TEST_F(WindowProcsTest, KeyMapAndKeyModeChangesReachTheShowingViews) {
-  Showing.TemplateShowing = 1;
-  Showing.KeyMapsShowing = 1;
-  Keys.KeyModeChanged = 1;
-  ShowKeyModeChange();
-  RefreshKeyMapViews();
-  EXPECT_EQ(Keys.KeyModeChanged, 0);
-  EXPECT_EQ(rec.refreshes,
-            (std::vector<std::string>{"UpdateTemplateLabels", "UpdateTemplateLabels", "ListKeyMapsTable"}));
-  EXPECT_EQ(Showing.KeyLabelsRedraw, 0);
-  rec.refreshes.clear();
-  Showing = TShowing{};
-  Showing.KeyMapperShowing = 1;
-  ShowKeyModeChange();
-  RefreshKeyMapViews();
-  EXPECT_EQ(rec.refreshes, (std::vector<std::string>{"ShowKeyMapperKeyMode", "FillKeyMapperLabels"}));
-  EXPECT_EQ(Showing.KeyLabelsRedraw, 1);
-}
-
 }  // namespace
 }  // namespace vel
