@@ -3,8 +3,11 @@
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QKeyEvent>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QToolButton>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -183,6 +186,23 @@ TEST_F(HelpMenuTest, ComputerKeysAreTranslatedFirstAndRepeatsIgnored) {
   EXPECT_EQ(QtKeyToVirtualKey(Qt::Key_Z), 90);
   EXPECT_EQ(QtKeyToVirtualKey(Qt::Key_0), 48);
   InputIo = TInputIo{};
+}
+
+TEST_F(HelpMenuTest, StatusBarHintsOnlyInTheActivatedWindowWithAutoHints) {
+  struct Case {
+    uint8_t autoHints;
+    bool mainActivated;
+    bool shown;
+  };
+  for (const Case& c : {Case{1, true, true}, Case{0, true, false}, Case{1, false, false}}) {
+    Cfg.AutoHints = c.autoHints;
+    form->statusBar()->clearMessage();
+    ApplyActiveWindowHints(c.mainActivated ? form.get() : nullptr);
+    QStatusTipEvent tip("Run or stop");
+    QApplication::sendEvent(ui().sbtnControl, &tip);
+    EXPECT_EQ(form->statusBar()->currentMessage() == "Run or stop", c.shown)
+        << int(c.autoHints) << c.mainActivated;
+  }
 }
 
 }  // namespace
