@@ -423,7 +423,7 @@ bool TfrmMain::LoadConfigAndApply(bool factory, bool autoRun, bool& ok) {
       // the controls filled and set. The hooks live only for this call.
       RefreshHooks.ReloadMainWindow = [this] { FillMainControls(); };
       RefreshHooks.LoadMainControls = [this](const TMainComboIndices& idx) { SelectMainControls(idx); };
-      RefreshAll(true);
+      RefreshAllWithWindow(true);
       RefreshHooks = TRefreshHooks{};
     }
   }
@@ -964,8 +964,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
   }
   // FormCloseQuery: an open port panel closes first, and only that.
   if (ui->pnlConfigInPorts->isVisible() || ui->pnlConfigOutPorts->isVisible()) {
-    ui->pnlConfigInPorts->hide();
-    ui->pnlConfigOutPorts->hide();
+    ClosePortPanel();
     event->ignore();
     return;
   }

@@ -252,6 +252,26 @@ class TfrmMain : public QMainWindow {
   // Port allocation panel, Help menu and version checks, input and test-send procedures
   // (MainPortPanel.cpp, MainHelp.cpp).
   void InstallPortPanelAndHelp();
+  // Settings > Ports: the two port panels take the place of the seqs and the groups; closing
+  // them brings those back, logs the port tables and refills the port rows and combos.
+  void mnuCfgPortsClick();
+  void ClosePortPanel();
+  void UpdatePortButtons(bool inputs);
+  // The Ports group's rows of one side, and for outputs the live and seq port combos.
+  void UpdatePortRows(bool inputs);
+  void SelectPortCombos(const TMainComboIndices& idx);
+  // RefreshAll with this window's lists, rows and combos reloaded.
+  bool RefreshAllWithWindow(bool reinit);
+  void InstallHelpMenu();
+  // Fetches the version text without blocking the window; the menu item stays disabled until the
+  // answer, a failure or the time-out.
+  void CheckProgVersion();
+  // The version text's address (empty: no check) and the check's time-out.
+  std::string VersionTextUrl;
+  int32_t VersionCheckTimeoutMs = 10000;
+  // Hands a file or an address to the desktop; tests record instead.
+  std::function<bool(const std::string& target)> ShellOpen;
+  class TVersionCheck* VersionCheck = nullptr;
   // -- end of port panel and help
 
   QTimer* tmAutoRun = nullptr;

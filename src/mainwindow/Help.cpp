@@ -1,0 +1,146 @@
+#include "mainwindow/Help.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "base/DiagLog.h"
+#include "base/Showing.h"
+#include "files/MidiFile.h"
+#include "mainwindow/Caption.h"
+#include "platform/Version.h"
+
+namespace vel {
+
+namespace {
+
+constexpr const char* kOutOfDate = "The help/doc file contents *may* be out of date\r\n";
+constexpr const char* kDownloadDocs =
+    "Please download the documentation package from the Vellorine web site\r\n"
+    "and install it to the same folder as Vellorine";
+
+void Log(const std::string& text) {
+  if (Trace.DiagFlags) DiagLogTimed(text);
+}
+
+std::string Trim(const std::string& text) {
+  const auto first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+// A version text is digits and dots; anything else from the server is not shown to the user.
+bool IsVersionText(const std::string& text) {
+  return !text.empty() && text.size() <= 16 &&
+         std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+}
+
+}  // namespace
+
+void CheckDocsVersion(const std::string& progFolder) {
+  if (HelpState.DocsChecked) return;
+  HelpState.DocsChecked = true;
+  const std::string path = progFolder + "/" + kDocsVersionFile;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    Log("Documentation version file not found \r\n" + path);
+    ShowMessage(
+        std::string(kOutOfDate) +
+            "The documentation package is not installed (or not installed to correct folder)\r\n\r\n" +
+            kDownloadDocs,
+        MsgKind::Warning);
+    return;
+  }
+  std::string line;
+  std::ifstream in(path);
+  if (!in || !std::getline(in, line)) {
+    Log("Unable to check documentation version; error reading \r\n" + path);
+    line.clear();
+  }
+  line = Trim(line);
+  const int32_t docs = CfgVersionToInt(line);
+  const int32_t prog = CfgVersionToInt(version::VersionText());
+  if (docs == 0) {
+    Log("Unable to extract documentation version from \r\n" + path);
+    ShowMessage(std::string(kOutOfDate) +
+                    "Unable to determine documention version, so the doc package may not be installed "
+                    "correctly\r\n\r\n" +
+                    kDownloadDocs,
+                MsgKind::Warning);
+  } else if (prog > docs) {
+    ShowMessage(std::string(kOutOfDate) + "The installed documentation package is for an older Vellorine " +
+                    line +
+                    "\r\n\r\nPlease download the latest documentation package from the Vellorine web site\r\n"
+                    "and install to the same folder and start menu location as Vellorine",
+                MsgKind::Warning);
+  } else if (prog < docs) {
+    ShowMessage(
+        "The help/doc file contents *may* be incorrect\r\nThe installed documentation package is for a newer "
+        "Vellorine " +
+            line + "\r\n\r\nPlease download and install the latest Vellorine from the Vellorine web site",
+        MsgKind::Warning);
+  }
+}
+
+bool OpenHelpFile(const std::string& progFolder, const std::string& name, const TShellOpen& open) {
+  const std::string path = progFolder + "/" + name;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    ShowMessage(
+        FormatFileMsg("Can't find help file", path) +
+            "\r\n\r\nAll documentation is provided in a separate installable package; please "
+            "download from\r\nthe Vellorine web site and install to the same folder and menu location "
+            "as the main program",
+        MsgKind::Error);
+    return false;
+  }
+  CheckDocsVersion(progFolder);
+  if (open && open(path)) return true;
+  ShowMessage(FormatFileMsg("Error opening help file", path), MsgKind::Error);
+  return false;
+}
+
+bool OpenUrl(const std::string& address, const std::string& kind, const TShellOpen& open) {
+  if (open && open(address)) return true;
+  ShowMessage("Error accessing " + kind + "\r\n" + address, MsgKind::Error);
+  return false;
+}
+
+TVersionVerdict VersionCheckVerdict(bool ok, const std::string& body) {
+  const std::string latest = Trim(body);
+  const int32_t l = ok && IsVersionText(latest) ? CfgVersionToInt(latest) : 0;
+  if (l == 0)
+    return {MsgKind::Error,
+            "Unable to determine latest version on the internet\r\n"
+            "Please try again later, or look for the latest version on the Vellorine web site\r\n\r\n"};
+  if (CfgVersionToInt(version::VersionText()) < l)
+    return {MsgKind::Information, "Later version " + latest + " is available\r\n" +
+                                      "Please download and install both Vellorine and Documentation packages "
+                                      "from the Vellorine web site"};
+  return {MsgKind::Information, "Vellorine is up to date"};
+}
+
+std::string PerformanceInfoText() {
+  return "The Load lights show which functions are struggling.\r\n"
+         "If lights stay on, adjust refresh intervals and/or reduce items displayed."
+         "\r\n\r\n"
+         "Displayed items are controlled via View & Settings menus."
+         "\r\n"
+         "Some refresh intervals are under 'Settings, Performance', others are in the config file."
+         "\r\n"
+         "Use 'Config, Save' to create a config file if necessary, then edit & reload it.";
+}
+
+std::string AboutText() {
+  return ProgVersionText(true, true) +
+         "\r\n\r\nLive hands-on MIDI sequencer/looper\r\n\r\n"
+         "Converts an ordinary MIDI keyboard/controller into a live\r\n"
+         "instrument for real-time multi-track recording & playback"
+         "\r\n\r\nConforms to Tarlo v4 sysex protocol"
+         "\r\n\r\nConcept & Design by the Vellorine developers"
+         "\r\n\r\nThanks to the following for their enthusiasm & suggestions:-\r\n"
+         "the players who tried it out and told us what they found"
+         "\r\n\r\nSee the documentation package for contact details and updates";
+}
+
+}  // namespace vel

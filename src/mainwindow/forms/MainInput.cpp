@@ -1,0 +1,113 @@
+#include "mainwindow/forms/MainInput.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QKeyEvent>
+#include <algorithm>
+
+#include "engine/RunControl.h"
+#include "mainwindow/InputProcs.h"
+#include "mainwindow/PortPanelView.h"
+#include "settings/Settings.h"
+
+namespace vel {
+
+uint8_t QtKeyToVirtualKey(int qtKey) {
+  if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return static_cast<uint8_t>('A' + (qtKey - Qt::Key_A));
+  if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return static_cast<uint8_t>('0' + (qtKey - Qt::Key_0));
+  switch (qtKey) {
+    case Qt::Key_Escape:
+      return kVkEscape;
+    case Qt::Key_Backslash:
+      return kVkBackslash;
+    case Qt::Key_Equal:
+      return kVkEquals;
+    case Qt::Key_Minus:
+      return kVkMinus;
+    default:
+      return 0;
+  }
+}
+
+bool QwertyKeyEvent(const QKeyEvent& event, bool down) {
+  const uint8_t vk = QtKeyToVirtualKey(event.key());
+  if (vk == 0) return false;
+  if (event.isAutoRepeat()) return IsQwertyKey(vk);
+  return QwertyKeyToMidi(vk, down);
+}
+
+void FillIntCombo(QComboBox* combo, int32_t first, int32_t step, int32_t last) {
+  const QSignalBlocker block(combo);
+  combo->clear();
+  combo->setEditable(false);
+  if (step == 0) return;
+  const int32_t n = std::max<int32_t>(0, (last - first) / step + 1);
+  combo->setMaxVisibleItems(std::max<int32_t>(1, std::min<int32_t>(20, n)));
+  for (int32_t i = 0; i < n; ++i) combo->addItem(QString::number(first + i * step));
+}
+
+void SelectComboByValue(QComboBox* combo, int32_t value) {
+  const QSignalBlocker block(combo);
+  const int count = combo->count();
+  combo->setCurrentIndex(count - 1);
+  for (int i = 0; i < count; ++i) {
+    if (combo->itemText(i).toInt() >= value) {
+      combo->setCurrentIndex(i);
+      return;
+    }
+  }
+}
+
+namespace {
+
+// The windows whose status bars take part, by their names.
+constexpr const char* kHintWindows[] = {"frmMain", "frmKeyMapper", "frmSampleAid",
+                                        "frmDiag", "frmCfgDrum",   "frmCfgBass"};
+constexpr const char* kAutoHintsProperty = "velAutoHints";
+
+// Drops the hint of a control whose window is not to show hints now.
+class THintGate : public QObject {
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::StatusTip || !watched->isWidgetType()) return false;
+    const QVariant on = static_cast<QWidget*>(watched)->window()->property(kAutoHintsProperty);
+    return on.isValid() && !on.toBool();
+  }
+};
+
+void FillPortNumbers(QComboBox* combo, int32_t lastPort) {
+  if (!combo) return;
+  const QSignalBlocker block(combo);
+  combo->clear();
+  for (const std::string& item : PortNumberItems(lastPort)) combo->addItem(QString::fromStdString(item));
+}
+
+}  // namespace
+
+void ApplyActiveWindowHints(QWidget* activated) {
+  static THintGate* gate = nullptr;
+  if (!gate) {
+    gate = new THintGate;
+    gate->setParent(qApp);
+    qApp->installEventFilter(gate);
+    QObject::connect(qApp, &QObject::destroyed, [] { gate = nullptr; });
+  }
+  for (QWidget* w : QApplication::topLevelWidgets())
+    for (const char* name : kHintWindows)
+      if (w->objectName() == QLatin1String(name))
+        w->setProperty(kAutoHintsProperty, Cfg.AutoHints != 0 && w == activated);
+}
+
+void FillClockPortCombo(QComboBox* combo) {
+  FillPortNumbers(combo, RunCtl.InPortsAllocated);
+  const QSignalBlocker block(combo);
+  combo->setCurrentIndex(Cfg.ClocksExtPNo < combo->count() ? Cfg.ClocksExtPNo : -1);
+  combo->setEnabled(RunCtl.InPortsAllocated >= 0);
+}
+
+void FillSampleAidPortCombos(QComboBox* a, QComboBox* b, QComboBox* c) {
+  for (QComboBox* combo : {a, b, c}) FillPortNumbers(combo, RunCtl.OutPortsAllocated);
+}
+
+}  // namespace vel

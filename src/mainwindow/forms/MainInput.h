@@ -1,0 +1,37 @@
+#pragma once
+// Procedures of the main window that other windows call: computer keys to the key path, numeric
+// combo boxes, and the port lists of the timing and sample aid windows.
+#include <cstdint>
+
+class QComboBox;
+class QKeyEvent;
+class QWidget;
+
+namespace vel {
+
+// The Windows virtual-key code of a Qt key (the key maps and hotkeys speak those), 0 for none.
+uint8_t QtKeyToVirtualKey(int qtKey);
+
+// A key press or release of the virtual keyboard window. True when it was one of its keys and the
+// window should swallow it; auto-repeated presses of its keys are swallowed and do nothing (X11
+// repeats a held key as release and press pairs).
+bool QwertyKeyEvent(const QKeyEvent& event, bool down);
+
+// Makes the combo a drop-down list of first, first + step, .. up to last. A step of 0 leaves it
+// empty.
+void FillIntCombo(QComboBox* combo, int32_t first, int32_t step, int32_t last);
+// Selects the first item whose number is at least value; above every item, the last item.
+void SelectComboByValue(QComboBox* combo, int32_t value);
+
+// The main window, the key mapper, the sample aid, the diagnostics and the two style windows: the
+// status bar of each shows hints on its own exactly when AutoHints is on and it is the activated
+// window. Each of them calls this from its activation.
+void ApplyActiveWindowHints(QWidget* activated);
+
+// The timing window's external clock port list: "P1".."Pn" for the inputs, ClocksExtPNo selected,
+// enabled only when an input exists.
+void FillClockPortCombo(QComboBox* combo);
+// The sample aid's three port lists: "P1".."Pn" for the outputs.
+void FillSampleAidPortCombos(QComboBox* a, QComboBox* b, QComboBox* c);
+
+}  // namespace vel
