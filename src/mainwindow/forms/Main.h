@@ -22,6 +22,8 @@ class frmMain;
 
 namespace vel {
 
+struct TStatusDisplay;
+
 // One seq's run-time row, made in code for each seq in use.
 struct TSeqRow {
   QFrame* pnlSeq = nullptr;
@@ -97,6 +99,32 @@ class TfrmMain : public QMainWindow {
   // Status display, program-state and key-mode display, metronome display, lights, display timers
   // (MainStatus.cpp).
   void InstallStatusDisplay();
+  // The three display timers' handlers: each stops its timer, runs its refresh, publishes its
+  // spare time on MsClock and starts again while switched on, so a slow tick delays the next.
+  void tmUpdateDspStatusTimer();
+  void tmUpdateDspMetrTimer();
+  void tmUpdateDspDiagTimer();
+  // One refresh each; the timers call them.
+  void UpdateDspStatus();
+  void UpdateDspMetr();
+  void UpdateDspDiag();
+  // The usage report to the diagnostics log (diagnostics on).
+  void UsageReport();
+  // Load lights not yet measured, the input overload dropped, the metronome light afresh.
+  void ResetLoadLights();
+  void ShowTemplateWindow();
+  void DockTemplateWindow();
+  // The virtual keyboard window is not built yet: showing it and placing it under the main window
+  // go through these; empty ones do nothing.
+  std::function<void()> TemplateShow;
+  std::function<void(int32_t left, int32_t top, int32_t width)> TemplatePlace;
+  // Widget changes the displays made, and status ticks skipped because the engine was busy.
+  int64_t DspApplies() const;
+  int64_t DspSkippedTicks() const;
+  QTimer* tmUpdateDspStatus = nullptr;
+  QTimer* tmUpdateDspMetr = nullptr;
+  QTimer* tmUpdateDspDiag = nullptr;
+  std::shared_ptr<TStatusDisplay> StatusDsp;
   // -- end of status display
 
   // Seq track lanes and the Kinetrace (MainLanes.cpp).
