@@ -134,10 +134,11 @@ struct TApplier {
     w->setVisible(on);
     ++Count;
   }
-  void Label(QLabel* w, const TText& t, bool visibility = false) {
+  // The designed font stays unless the value decides its weight (bold numbers, regular names).
+  void Label(QLabel* w, const TText& t, bool visibility = false, bool weight = false) {
     Text(w, t.Text);
     Fg(w, t.Colour);
-    Bold(w, t.Bold);
+    if (weight) Bold(w, t.Bold);
     Enabled(w, t.Enabled);
     if (visibility) Visible(w, t.Visible);
   }
@@ -323,7 +324,7 @@ void TfrmMain::UpdateDspStatus() {
   a.Label(ui->lblvTSig, c.TSig);
   a.Label(ui->lblvQuantN, c.QuantN);
   a.Label(ui->lblvQuantS, c.QuantS);
-  a.Visible(ui->chkQuantNoteOffs, c.QuantNoteOffsVisible);
+  if (running) a.Visible(ui->chkQuantNoteOffs, c.QuantNoteOffsVisible);
   a.Label(ui->lblvProgState, c.ProgState);
   if (running && ClockLossIsNew(s.ClockLost, s.SwitchToInternal, d.ClockLossTold)) {
     ReportWarning(ClockLossText(s.ClocksExtPNo));
@@ -367,9 +368,9 @@ void TfrmMain::UpdateDspStatus() {
   a.Fg(ui->lblLive1, c.Live12Colour);
   a.Fg(ui->lblLive2, c.Live12Colour);
   if (c.LivePortSet) {
-    a.Label(ui->lblvLivePort, c.LivePort);
+    a.Label(ui->lblvLivePort, c.LivePort, false, true);
     a.Label(ui->lblvLiveChan, c.LiveChan);
-    a.Label(ui->lblvLiveProg, c.LiveProg);
+    a.Label(ui->lblvLiveProg, c.LiveProg, false, true);
   }
   a.Label(ui->lblvLiveSVel, c.LiveSVel);
   a.Label(ui->lblvLivePitch, c.LivePitch);
@@ -408,9 +409,9 @@ void TfrmMain::UpdateDspStatus() {
     if (Cfg.DspSeqLen) a.Label(r.lblSeqLen, v.Len);
     if (Cfg.DspTempoDiv) a.Label(r.lblSeqTDiv, v.TDiv);
     a.Label(r.lblSeqTimeShift, v.TimeShift);
-    if (v.Port) a.Label(r.lblSeqPort, *v.Port);
+    if (v.Port) a.Label(r.lblSeqPort, *v.Port, false, true);
     if (v.Chan) a.Label(r.lblSeqChan, *v.Chan);
-    if (v.Prog) a.Label(r.lblSeqProg, *v.Prog);
+    if (v.Prog) a.Label(r.lblSeqProg, *v.Prog, false, true);
     // The velocity's blink shows only while the labels stand in for the combos.
     a.Label(r.lblSeqSVel, v.SVel, running);
     if (Cfg.DspMidiActivity && r.shpSeqMidiActivity) {
