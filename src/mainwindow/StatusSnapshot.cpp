@@ -115,10 +115,14 @@ void CopySeq(int32_t s, TSeqSnap& out, int32_t now, bool lights) {
   out.ProgPendOk = ProgDevOk(b.PortPend, hasDev) && RunCtl.OutPortsAllocated >= 0;
   out.ProgAct = ProgSentOn(b.Port, out.Chan);
   out.ProgPend = ProgReqOn(b.PortPend, b.ChanPend);
-  // The record flag needs nothing drawn but the lane grid, which the lanes serve.
+  // Both flags ask for the lane grid; the selection flag also waits for Command mode, where its
+  // key marks are drawn.
+  // A selection flag left waiting asks for the grid once, not on every tick it waits.
+  out.GridDirty = b.RecChanged != 0 || (b.SelChanged != 0 && !out.SelWaiting);
   b.RecChanged = 0;
-  out.SelChanged = b.SelChanged != 0;
-  if (out.SelChanged && Keys.KeyMode == TKeyMode::Command) b.SelChanged = 0;
+  out.SelChanged = b.SelChanged != 0 && Keys.KeyMode == TKeyMode::Command;
+  if (out.SelChanged) b.SelChanged = 0;
+  out.SelWaiting = b.SelChanged != 0;
   out.LitBy = 0;
   const TSeqState st = b.SeqState;
   if (lights && (st == TSeqState::Playing || st == TSeqState::PlayMuted || st == TSeqState::StopPrimed))
@@ -225,7 +229,11 @@ bool TakeStatusSnapshot(TStatusSnapshot& snap, bool wantPortNames) {
   snap.OutPortsAllocated = RunCtl.OutPortsAllocated;
   snap.InPortsAllocated = RunCtl.InPortsAllocated;
   const bool lights = Cfg.DspMidiActivity != 0;
-  for (int32_t s = 0; s <= snap.MaxActiveSeqs; ++s) CopySeq(s, snap.Seqs[s], now, lights);
+  snap.GridDirty = false;
+  for (int32_t s = 0; s <= snap.MaxActiveSeqs; ++s) {
+    CopySeq(s, snap.Seqs[s], now, lights);
+    snap.GridDirty |= snap.Seqs[s].GridDirty && Cfg.DspSeqGrid != 0;
+  }
   CopyLive(snap.Live, now, snap.KeyMode == TKeyMode::Live);
   CopyEntry(snap.Entry);
 

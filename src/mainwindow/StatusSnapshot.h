@@ -70,6 +70,8 @@ struct TSeqSnap {
   // The activity light's colour this tick: 0 none lit, 1 hotkey, 2 note, 3 other.
   uint8_t LitBy = 0;
   bool SelChanged = false;  // served in Command mode (key marks)
+  bool GridDirty = false;   // the record or selection flag was raised
+  bool SelWaiting = false;  // the selection flag waits for Command mode (kept between ticks)
 };
 
 // The live output's values.
@@ -169,6 +171,8 @@ struct TStatusSnapshot {
   bool LastRecEventNew = false;
   uint32_t LastRecEvent = 0;
   int32_t SRecTime = 0;
+  // A part's record or selection flag asks for the lane grid (DspSeqGrid on).
+  bool GridDirty = false;
   // Key marks: the Command map's CmdSelLive key and the Pitch map's zone keys.
   bool MarkSelLive = false;
   bool MarkPitchZones = false;

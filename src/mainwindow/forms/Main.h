@@ -125,6 +125,9 @@ class TfrmMain : public QMainWindow {
   QTimer* tmUpdateDspMetr = nullptr;
   QTimer* tmUpdateDspDiag = nullptr;
   std::shared_ptr<TStatusDisplay> StatusDsp;
+  // Set by the status tick before it calls LanesAndKinetraceLocked when a part's record or
+  // selection flag asks for the lane grid (DspSeqGrid on); the lanes clear it when they redraw.
+  bool StatusGridDirty = false;
   // -- end of status display
 
   // Seq track lanes and the Kinetrace (MainLanes.cpp).

@@ -311,6 +311,7 @@ void TfrmMain::UpdateDspStatus() {
     calibBlink = Args.CalibratePending && !Args.CalibDone;
     calibDone = Args.CalibratePending && Args.CalibDone;
     if (calibDone) Args.CalibratePending = 0;
+    if (d.Snap.GridDirty) StatusGridDirty = true;
     LanesAndKinetraceLocked();
   }
   const TStatusSnapshot& s = d.Snap;
@@ -386,6 +387,11 @@ void TfrmMain::UpdateDspStatus() {
     for (int32_t i = 0; i < 3; ++i) MarkKeys(KeyMapPitch, zones[i], 8, s.PitchZoneSel[std::size_t(i)], false);
   }
 
+  if (marks && s.KeyMode == TKeyMode::Command)
+    for (int32_t q = 0; q <= s.MaxActiveSeqs; ++q)
+      if (s.Seqs[std::size_t(q)].SelChanged)
+        MarkKeys(KeyMapCmd, uint8_t(CmdSeq1 + q), 1, s.Seqs[std::size_t(q)].Selected, false);
+
   // The seq rows.
   BuildStatusView(s, Cfg, flashOn, d.View);
   for (const std::string& e : d.View.Errors) ReportDesignError(e);
@@ -412,8 +418,8 @@ void TfrmMain::UpdateDspStatus() {
     if (v.Port) a.Label(r.lblSeqPort, *v.Port, false, true);
     if (v.Chan) a.Label(r.lblSeqChan, *v.Chan);
     if (v.Prog) a.Label(r.lblSeqProg, *v.Prog, false, true);
-    // The velocity's blink shows only while the labels stand in for the combos.
-    a.Label(r.lblSeqSVel, v.SVel, running);
+    // The velocity's blink shows only where its label stands in for the combo (running).
+    a.Label(r.lblSeqSVel, v.SVel, running && r.cboSeqSVel && r.cboSeqSVel->isHidden());
     if (Cfg.DspMidiActivity && r.shpSeqMidiActivity) {
       QFrame* shp = r.shpSeqMidiActivity;
       if (shp->frameShape() != QFrame::NoFrame) shp->setFrameShape(QFrame::NoFrame);

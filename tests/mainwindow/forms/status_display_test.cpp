@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "base/EngineLock.h"
 #include "base/Messages.h"
@@ -92,6 +93,19 @@ TEST_F(StatusDisplayTest, AnUnchangedSnapshotAppliesNothingTheSecondTime) {
   form->UpdateDspStatus();
   EXPECT_EQ(form->SeqRows[1].lblSeqTrans->text().toStdString(), "+7");
   EXPECT_EQ(form->DspApplies(), first + 2);  // the pitch's offset and the base
+}
+
+TEST_F(StatusDisplayTest, TheFlashRunsAtTheTimersOwnIntervalInConfig) {
+  // Key mode 0: the control button's text blinks. At the Config rate of 100 ms the fourth tick is
+  // the dark one, whatever the running interval setting says.
+  Cfg.DspStatusInterval = 50;
+  std::vector<bool> bright;
+  for (int tick = 0; tick < 6; ++tick) {
+    form->UpdateDspStatus();
+    const QColor c = form->ui->sbtnControl->palette().color(form->ui->sbtnControl->foregroundRole());
+    bright.push_back(c == QColor(128, 0, 0));
+  }
+  EXPECT_EQ(bright, (std::vector<bool>{true, true, true, false, true, true}));
 }
 
 TEST_F(StatusDisplayTest, BusyEngineSkipsTheTickAndAWarningTakesItsText) {
