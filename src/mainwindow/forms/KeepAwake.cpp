@@ -9,6 +9,8 @@ namespace vel {
 
 namespace {
 
+constexpr int kCallTimeoutMs = 2000;
+
 QDBusMessage ScreenSaverCall(const char* method) {
   return QDBusMessage::createMethodCall("org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
                                         "org.freedesktop.ScreenSaver", QString::fromLatin1(method));
@@ -16,10 +18,18 @@ QDBusMessage ScreenSaverCall(const char* method) {
 
 }  // namespace
 
-TKeepAwake::TKeepAwake(QObject* parent) : QObject(parent) {}
+TKeepAwake::TKeepAwake(QObject* parent, const QDBusConnection& bus) : QObject(parent), bus_(bus) {}
 
 TKeepAwake::~TKeepAwake() {
   wanted_ = false;
+  // An inhibition still on its way would outlive the program: wait for its cookie (bounded by
+  // the call's time-out) so that it is given back.
+  if (watcher_) {
+    watcher_->disconnect(this);
+    watcher_->waitForFinished();
+    const QDBusPendingReply<uint32_t> reply = *watcher_;
+    if (!reply.isError()) cookie_ = reply.value();
+  }
   Release();
 }
 
@@ -29,17 +39,21 @@ void TKeepAwake::Set(bool on) {
     Release();
     return;
   }
-  if (cookie_ != 0 || pending_) return;
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) return;
+  if (cookie_ != 0 || pending_ || noBus_) return;
+  if (!bus_.isConnected()) {
+    // Asked once: a desktop without a session bus does not grow one while the program runs.
+    noBus_ = true;
+    return;
+  }
   QDBusMessage m = ScreenSaverCall("Inhibit");
   m << QStringLiteral("Vellorine") << QStringLiteral("Live performance");
   // Asynchronous: the status tick never waits on the bus.
   pending_ = true;
-  auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(m), this);
-  connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+  watcher_ = new QDBusPendingCallWatcher(bus_.asyncCall(m, kCallTimeoutMs), this);
+  connect(watcher_, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
     QDBusPendingReply<uint32_t> reply = *w;
     pending_ = false;
+    watcher_ = nullptr;
     if (!reply.isError()) {
       cookie_ = reply.value();
       // Switched off while the call was under way.
@@ -51,11 +65,10 @@ void TKeepAwake::Set(bool on) {
 
 void TKeepAwake::Release() {
   if (cookie_ == 0) return;
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  if (bus.isConnected()) {
+  if (bus_.isConnected()) {
     QDBusMessage m = ScreenSaverCall("UnInhibit");
     m << cookie_;
-    bus.send(m);
+    bus_.send(m);
   }
   cookie_ = 0;
 }
