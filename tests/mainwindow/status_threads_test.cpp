@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "engine/EngineTestState.h"
@@ -29,14 +30,17 @@ TEST_F(StatusThreadsTest, TicksOverPlayingSeqsWhileTheTimerRuns) {
     while (!stop.load()) {
       TimerProc(1, 0);
       engineTicks.fetch_add(1);
-      std::this_thread::yield();
+      // A timer period: the lock is free between ticks, as it is in the program.
+      std::this_thread::sleep_for(std::chrono::microseconds(50));
     }
   });
   TStatusSnapshot snap;
   TStatusView view;
   TControlView control;
   int taken = 0, skipped = 0;
+  while (engineTicks.load() == 0) std::this_thread::yield();
   for (int tick = 0; tick < 1000; ++tick) {
+    std::this_thread::sleep_for(std::chrono::microseconds(20));
     if (!TakeStatusSnapshot(snap, true)) {
       ++skipped;
       continue;
