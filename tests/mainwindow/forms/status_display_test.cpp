@@ -15,9 +15,12 @@
 
 #include "base/EngineLock.h"
 #include "base/Messages.h"
+#include "base/Showing.h"
 #include "base/UiRecorder.h"
+#include "engine/MidiFifo.h"
 #include "engine/MidiIn.h"
 #include "engine/PartBufs.h"
+#include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "mainwindow/InstanceLocks.h"
@@ -150,6 +153,58 @@ TEST_F(StatusDisplayTest, ExternalClockLossWarnsOnceAndChecksInternal) {
   EXPECT_TRUE(form->ui->rbClocksInt->isChecked());
   EXPECT_EQ(MidiIn.ExtClockAvg.load(), 0);
   EXPECT_EQ(form->ui->lblvTempoExt->text().toStdString(), "?");
+}
+
+TEST_F(StatusDisplayTest, TheDrainMovesOneTraceAndOneTextATickAndTheUsageReportGoesToTheLog) {
+  Trace.DiagFlags = 1;
+  Trace.DecodeTrace = 0;
+  WriteDiagTraceFifo(0, 0x00403C90, 1234);
+  WriteDiagTraceFifo(2, 0x000000F8, 7);
+  PostDiagMsg("first");
+  PostDiagMsg("second");
+  rec.log.clear();
+  form->UpdateDspDiag();
+  ASSERT_EQ(rec.log.size(), 2u);
+  EXPECT_EQ(rec.log[0].substr(9), "P1- 1234 00403C90");
+  EXPECT_EQ(rec.log[1].substr(9), "first");
+  form->UpdateDspDiag();
+  form->UpdateDspDiag();
+  ASSERT_EQ(rec.log.size(), 4u);
+  EXPECT_EQ(rec.log[2].substr(9), "P3- 7 000000F8");
+  EXPECT_EQ(rec.log[3].substr(9), "second");
+
+  rec.log.clear();
+  RunHooks.UsageReport();
+  ASSERT_FALSE(rec.log.empty());
+  EXPECT_EQ(rec.log.back(), "Warnings " + std::to_string(Msgs.WarningCount.load()) + ", errors " +
+                                std::to_string(Msgs.ErrorCount.load()));
+  Trace.DiagFlags = 0;
+  Trace.DecodeTrace = 1;
+  rec.log.clear();
+  form->UpdateDspDiag();
+  RunHooks.UsageReport();
+  EXPECT_TRUE(rec.log.empty());
+}
+
+TEST_F(StatusDisplayTest, MetronomeTickShowsTheBeat) {
+  {
+    std::lock_guard lock(EngineLock);
+    Transport.ActBar.BeatTicks = 3840;
+    Transport.ActBar.NoteLenFrac = 4;
+  }
+  PlayCycle.BeatNo = 3;
+  PlayCycle.BarNo = 12;
+  PlayCycle.BeatChanged = 1;
+  Transport.MsClock = 5000;
+  form->UpdateDspMetr();
+  EXPECT_EQ(form->ui->lblvBeat->text().toStdString(), "3/4");
+  EXPECT_EQ(form->ui->lblvBar->text().toStdString(), "12");
+  EXPECT_EQ(PlayCycle.BeatChanged.load(), 0);
+  const int64_t applied = form->DspApplies();
+  form->UpdateDspMetr();  // no new beat: nothing to apply
+  EXPECT_EQ(form->DspApplies(), applied);
+  Transport.MsClock = 0;
+  PlayCycle = TPlay{};
 }
 
 TEST_F(StatusDisplayTest, ItsHooksGoWithTheWindow) {
