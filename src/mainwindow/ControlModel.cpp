@@ -273,9 +273,8 @@ void BuildControlView(const TStatusSnapshot& snap, const TCfg& cfg, bool flashOn
 
   const TPrompt prompt = KeyModePrompt(snap, cfg, calibPrompt);
   if (!prompt.Error.empty()) v.Errors.push_back(prompt.Error);
-  const TRecArrows arrows = RecArrows(snap.RecRawMode, cfg);
   v.Live1 = "Live";
-  if (mode == 2 || mode == 3) v.Live1 = arrows.FromLive ? "Live->" : arrows.ToLive ? "->Live" : "Live";
+  if (mode == 2 || mode == 3) v.Live1 = snap.ArrowFromLive ? "Live->" : snap.ArrowToLive ? "->Live" : "Live";
 
   TColor light = mode == 0 ? cfg.ClMidiLightsIgnore : mode == 4 ? cfg.ClMidiLightsCommand : prompt.Mode;
   if (snap.Live.LitBy == 1) light = cfg.ClMidiLightsHotkey;

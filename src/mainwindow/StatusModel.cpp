@@ -35,8 +35,8 @@ std::string ProgText(int32_t prog, const TCfg& cfg, bool& bold) {
   return std::to_string(prog) + "-" + cfg.UserProgNames[prog];
 }
 
-void BuildRow(const TStatusSnapshot& snap, int32_t s, const TCfg& cfg, bool flashOn, const TRecArrows& arrows,
-              bool& toLiveShown, TSeqRowView& v, std::vector<std::string>& errors) {
+void BuildRow(const TStatusSnapshot& snap, int32_t s, const TCfg& cfg, bool flashOn, bool& toLiveShown,
+              TSeqRowView& v, std::vector<std::string>& errors) {
   const TSeqSnap& q = snap.Seqs[s];
   const TSeqState st = q.State;
   const bool odd = s % 2 == 0;
@@ -63,9 +63,9 @@ void BuildRow(const TStatusSnapshot& snap, int32_t s, const TCfg& cfg, bool flas
     std::string text =
         std::to_string(s + 1) + "." + f.Mark + std::to_string((f.Active ? q.PlayPart : q.SelPart) + 1);
     if (IsRecState(st)) {
-      if (arrows.FromLive) {
+      if (snap.ArrowFromLive) {
         text = "->" + text;
-      } else if (arrows.ToLive && !toLiveShown) {
+      } else if (snap.ArrowToLive && !toLiveShown) {
         text += "->";
         toLiveShown = true;
       }
@@ -273,18 +273,12 @@ TText SeqStateText(const TSeqSnap& q, uint8_t raw, bool flashOn, bool recBarCoun
   return TText{text, colour};
 }
 
-TRecArrows RecArrows(bool rawMode, const TCfg& cfg) {
-  return rawMode ? TRecArrows{cfg.RecRawAttribSrcLive != 0, cfg.RecRawAttribSrcToLive != 0}
-                 : TRecArrows{cfg.RecIntAttribSrcLive != 0, cfg.RecIntAttribSrcToLive != 0};
-}
-
 void BuildStatusView(const TStatusSnapshot& snap, const TCfg& cfg, bool flashOn, TStatusView& view) {
   view.Errors.clear();
-  const TRecArrows arrows = RecArrows(snap.RecRawMode, cfg);
   bool toLiveShown = false;
   view.LastRow = std::min(snap.MaxActiveSeqs, kSeqs - 1);
   for (int32_t s = 0; s <= view.LastRow; ++s)
-    BuildRow(snap, s, cfg, flashOn, arrows, toLiveShown, view.Rows[s], view.Errors);
+    BuildRow(snap, s, cfg, flashOn, toLiveShown, view.Rows[s], view.Errors);
 
   if (snap.ProgState < TProgState::Running) {
     view.MetrStyleName = view.MetrStylePatNo = "?";

@@ -82,13 +82,6 @@ struct TStatusView {
   std::vector<std::string> Errors;
 };
 
-// The record arrows: attributes taken from live, given to live.
-struct TRecArrows {
-  bool FromLive = false;
-  bool ToLive = false;
-};
-TRecArrows RecArrows(bool rawMode, const TCfg& cfg);
-
 void BuildStatusView(const TStatusSnapshot& snap, const TCfg& cfg, bool flashOn, TStatusView& view);
 
 }  // namespace vel

@@ -239,6 +239,9 @@ bool TakeStatusSnapshot(TStatusSnapshot& snap, bool wantPortNames) {
 
   snap.RecActive = Transport.RecActive != 0;
   snap.RecRawMode = Transport.RecRawMode != 0;
+  const bool raw = snap.RecRawMode;
+  snap.ArrowFromLive = (raw ? Cfg.RecRawAttribSrcLive : Cfg.RecIntAttribSrcLive) != 0;
+  snap.ArrowToLive = (raw ? Cfg.RecRawAttribSrcToLive : Cfg.RecIntAttribSrcToLive) != 0;
   snap.RecRetake = Transport.RecRetake != 0;
   snap.RecAutoIncSeq = Args.RecAutoIncSeq != 0;
   snap.RecBarCountOn = Transport.RecBarCountOn != 0;

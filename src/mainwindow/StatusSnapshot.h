@@ -139,6 +139,9 @@ struct TStatusSnapshot {
   // Record state.
   bool RecActive = false;
   bool RecRawMode = false;
+  // The record arrows: attributes taken from live, given to live (the record keys switch them).
+  bool ArrowFromLive = false;
+  bool ArrowToLive = false;
   bool RecRetake = false;
   bool RecAutoIncSeq = false;
   bool RecBarCountOn = false;

@@ -209,20 +209,17 @@ TEST(StatusRows, RecordArrowsFromLiveOnEveryRowToLiveOnTheFirst) {
     q.StateRaw = 7;
   }
   TStatusView v;
-  cfg.RecIntAttribSrcLive = 1;
+  s.ArrowFromLive = true;
   BuildStatusView(s, cfg, true, v);
   EXPECT_EQ(v.Rows[0].PartNo.Text, "->1.1");
   EXPECT_EQ(v.Rows[1].PartNo.Text, "->2.1");
   EXPECT_EQ(v.Rows[0].Panel, cfg.ClPanelSeqRec);
-  cfg.RecIntAttribSrcLive = 0;
-  cfg.RecIntAttribSrcToLive = 1;
+  s.ArrowFromLive = false;
+  s.ArrowToLive = true;
   BuildStatusView(s, cfg, true, v);
   EXPECT_EQ(v.Rows[0].PartNo.Text, "1.1->");
   EXPECT_EQ(v.Rows[1].PartNo.Text, "2.1");
-  // Raw recording reads the raw switches.
-  s.RecRawMode = true;
-  cfg.RecRawAttribSrcLive = 0;
-  cfg.RecRawAttribSrcToLive = 0;
+  s.ArrowToLive = false;
   BuildStatusView(s, cfg, true, v);
   EXPECT_EQ(v.Rows[0].PartNo.Text, "1.1");
 }

@@ -32,6 +32,21 @@ TEST_F(StatusSnapshotTest, ServesThePartFlagsTheDisplayOwns) {
   EXPECT_FALSE(snap.Seqs[0].SelChanged);
 }
 
+TEST_F(StatusSnapshotTest, RecordArrowsFollowTheRecordModesSwitches) {
+  Cfg.RecIntAttribSrcLive = 0;
+  Cfg.RecIntAttribSrcToLive = 1;
+  Cfg.RecRawAttribSrcLive = 1;
+  Cfg.RecRawAttribSrcToLive = 0;
+  TStatusSnapshot snap;
+  ASSERT_TRUE(TakeStatusSnapshot(snap, false));
+  EXPECT_FALSE(snap.ArrowFromLive);
+  EXPECT_TRUE(snap.ArrowToLive);
+  Transport.RecRawMode = 1;
+  ASSERT_TRUE(TakeStatusSnapshot(snap, false));
+  EXPECT_TRUE(snap.ArrowFromLive);
+  EXPECT_FALSE(snap.ArrowToLive);
+}
+
 TEST_F(StatusSnapshotTest, LightsAreStampedAndDroppedOnTheEngineClock) {
   Cfg.DspMidiActivity = 1;
   Fill(0, 0, {{0, 0x403C90}, {15360, 0x3C80}});
