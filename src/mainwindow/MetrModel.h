@@ -22,6 +22,8 @@ struct TRect4 {
 inline constexpr TRect4 kBeatLightBar1{156, 50, 23, 19};
 inline constexpr TRect4 kBeatLightBeat{159, 52, 17, 14};
 inline constexpr TRect4 kBeatLightSmall{162, 55, 11, 8};
+inline constexpr int32_t kBeatLightCentreX = 167;
+inline constexpr int32_t kBeatLightCentreY = 59;
 
 // The metronome light's state between ticks; the engine reset starts it afresh.
 struct TBeatLightState {

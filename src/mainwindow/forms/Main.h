@@ -23,6 +23,7 @@ class frmMain;
 namespace vel {
 
 struct TStatusDisplay;
+struct TRect4;
 
 // One seq's run-time row, made in code for each seq in use.
 struct TSeqRow {
@@ -120,6 +121,8 @@ class TfrmMain : public QMainWindow {
   std::function<void(int32_t left, int32_t top, int32_t width)> TemplatePlace;
   // Widget changes the displays made, and status ticks skipped because the engine was busy.
   int64_t DspApplies() const;
+  // A beat light size placed on the metronome group's light.
+  QRect BeatLightRect(const TRect4& r) const;
   int64_t DspSkippedTicks() const;
   QTimer* tmUpdateDspStatus = nullptr;
   QTimer* tmUpdateDspMetr = nullptr;

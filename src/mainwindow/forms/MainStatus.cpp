@@ -81,7 +81,8 @@ struct TStatusDisplay {
 
 namespace {
 
-constexpr int32_t kLightGrow = 2;  // the large seq light: 14 x 14 around the 10 x 10 one
+constexpr int32_t kLightGrow = 2;
+constexpr const char* kAutoSize = "velAutoSize";  // the large seq light: 14 x 14 around the 10 x 10 one
 
 // Applies a value only where it differs from what the widget shows, and counts what it applied.
 struct TApplier {
@@ -102,6 +103,9 @@ struct TApplier {
     if (w->text() == q) return;
     w->setText(q);
     ++Count;
+    // A value label designed without a width takes its text's (it stands in for a combo).
+    if (w->property(kAutoSize).toBool())
+      w->resize(w->sizeHint().width(), w->height() > 0 ? w->height() : w->sizeHint().height());
   }
   void Fg(QWidget* w, TColor c) {
     if (!w) return;
@@ -183,11 +187,19 @@ void TfrmMain::InstallStatusDisplay() {
   d.BeatLight = new TLights(ui->grpMetr, 1);
   d.BeatLight->setObjectName("BeatLight");
   d.BeatLight->setGeometry(ui->grpMetr->rect());
-  ui->shpMetrLight->hide();
   d.LiveLight = new TLights(ui->shpLiveMidiActivity->parentWidget(), 1);
   d.LiveLight->setObjectName("LiveLight");
   d.LiveLight->setGeometry(ui->shpLiveMidiActivity->geometry());
-  ui->shpLiveMidiActivity->hide();
+  // The designed shapes keep their place, hint and shown state (the program state sets it) but
+  // paint nothing: the lights are drawn over them.
+  for (QFrame* shp : {ui->shpMetrLight, ui->shpLiveMidiActivity}) {
+    shp->setFrameShape(QFrame::NoFrame);
+    shp->setAutoFillBackground(false);
+  }
+  for (QLabel* l : findChildren<QLabel*>())
+    if (l->objectName().startsWith("lblv") && l->width() == 0) l->setProperty(kAutoSize, true);
+  ui->lblvMetrL->setText("\\");
+  ui->lblvMetrR->setText("/");
 
   // A test may have put its own recorder in; the form's hooks go only where none is.
   if (!RunHooks.SetDspTimer) {
@@ -221,9 +233,8 @@ void TfrmMain::InstallStatusDisplay() {
       s.DiagStartLogged = false;
       s.ClockLossTold = false;
       TApplier a{s.Applies, SavedPalette};
-      a.Light(s.BeatLight, 0,
-              QRect(kBeatLightSmall.Left, kBeatLightSmall.Top, kBeatLightSmall.Width, kBeatLightSmall.Height),
-              Cfg.ClMetrLightDefault, true);
+      a.Light(s.BeatLight, 0, BeatLightRect(kBeatLightSmall), Cfg.ClMetrLightDefault,
+              !ui->shpMetrLight->isHidden());
     };
   }
   if (!RunHooks.UsageReport) {
@@ -240,6 +251,12 @@ void TfrmMain::InstallStatusDisplay() {
     RunHooks.ClearPendingDiagNote = [] {};
   }
   ResetLoadLights();
+}
+
+QRect TfrmMain::BeatLightRect(const TRect4& r) const {
+  // The three sizes share one centre; here it is the designed shape's.
+  const QPoint shift = ui->shpMetrLight->geometry().center() - QPoint(kBeatLightCentreX, kBeatLightCentreY);
+  return QRect(r.Left, r.Top, r.Width, r.Height).translated(shift);
 }
 
 int64_t TfrmMain::DspApplies() const {
@@ -347,12 +364,9 @@ void TfrmMain::UpdateDspStatus() {
   a.Bg(ui->lblvKeyMode, c.KeyModeBg);
   a.Label(ui->lblKeyMode, c.KeyModeCaption, true);
   a.Bg(ui->pnlTitle, c.TitlePanel);
-  if (Cfg.DspMidiActivity) {
-    a.Geometry(d.LiveLight, ui->shpLiveMidiActivity->geometry());
-    a.Light(d.LiveLight, 0, d.LiveLight->rect(), c.LiveLight, true);
-  } else {
-    a.Light(d.LiveLight, 0, d.LiveLight->rect(), c.LiveLight, false);
-  }
+  a.Geometry(d.LiveLight, ui->shpLiveMidiActivity->geometry());
+  a.Light(d.LiveLight, 0, d.LiveLight->rect(), c.LiveLight,
+          Cfg.DspMidiActivity && !ui->shpLiveMidiActivity->isHidden());
   if (s.LastRecEventNew) {
     const TBarGrid grid{s.ActBarTicks, s.ActSQTicks, s.SQActNoteLenFrac};
     Msgs.StatusMsg.Set(s.LastRecEvent == 0 ? std::string()
@@ -564,7 +578,8 @@ void TfrmMain::UpdateDspMetr() {
   TApplier a{d.Applies, SavedPalette};
   if (v.Light) {
     const TRect4& r = v.Light->Rect;
-    a.Light(d.BeatLight, 0, QRect(r.Left, r.Top, r.Width, r.Height), v.Light->Colour, v.Light->Visible);
+    a.Light(d.BeatLight, 0, BeatLightRect(r), v.Light->Colour,
+            v.Light->Visible && !ui->shpMetrLight->isHidden());
   }
   if (!v.SwingSet) return;
   a.Visible(ui->lblvMetrL, v.LeftVisible);
