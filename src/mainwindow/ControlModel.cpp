@@ -107,6 +107,33 @@ std::string ArgPrompt(int32_t mode, const TStatusSnapshot& snap, const TCfg& cfg
   if (mode == 36 || mode == 37) return CountPrompt("Play cycles:", e.PlayCyclesEntry, mode - 36, "0=forever");
   if (mode == 38 || mode == 39) return CountPrompt("Mute cycles:", e.MuteCyclesEntry, mode - 38, "0=forever");
   if (mode == 46 || mode == 47) return CountPrompt("Pitch cycles:", e.PitchCyclesEntry, mode - 46, "0=reset");
+  // Scenes: the "0=curr" form while a current scene exists and nothing but zeros is keyed.
+  if (mode >= 48 && mode <= 59) {
+    const int32_t keyed = mode < 56 ? e.LoadSceneEntry : e.SaveSceneEntry;
+    return std::string(e.CurScene > 0 && keyed == 0 ? row.PromptAlt : row.Prompt);
+  }
+  // The second steps of the two-step entries show the first step's value.
+  switch (mode) {
+    case 105:
+      return "Time signature " + std::to_string(e.TSigBeatsEntry) + "/m?";
+    case 107:
+    case 109:
+      return std::string(mode == 107 ? "Time shift fwds " : "Time shift back ") +
+             std::to_string(e.TimeShiftBeatsEntry) + " x 1/n?";
+    case 111:
+      return "Fts " + PitchClassName(e.FtsRootEntry) + " type n?  curr=unchanged";
+    case 114:
+      return e.QuantNoteEntry == 0
+                 ? std::string(row.PromptAlt)
+                 : "Quantise nq 1/" + std::to_string(e.QuantNoteEntry) + ", sq 1/n?  0=curr";
+    case 116:
+      return "Metr basic bar " + KeyNoToNote(e.MetrBarNoteEntry) + ", beat note?";
+    case 117:
+      return "Metr basic " + KeyNoToNote(e.MetrBarNoteEntry) + ", " + KeyNoToNote(e.MetrBeatNoteEntry) +
+             ", length 1/n?";
+    default:
+      break;
+  }
   // The other steps show the text their entry began with.
   for (int32_t m = mode; m >= ModeNo(TKeyMode::FirstArg); --m) {
     const TKeyModeRow& r = KeyModeTable[std::size_t(m)];

@@ -12,6 +12,7 @@
 #include "files/Scenes.h"
 #include "keys/KeyArgs.h"
 #include "keys/RecordKeys.h"
+#include "keys/TimeKeys.h"
 #include "settings/Settings.h"
 #include "styles/StyleStore.h"
 
@@ -185,6 +186,12 @@ void CopyEntry(TEntrySnap& e) {
   e.PitchCyclesOn = Keys.PitchCyclesN != 0 || Keys.PitchCyclesNN != 0;
   if (e.DPressPendingCmd != Args.DPress.DPressPendingCmd) e.DPressPendingCmd = Args.DPress.DPressPendingCmd;
   e.CurScene = Scenes.CurScene;
+  e.TSigBeatsEntry = TimeKeys.TSigBeatsEntry;
+  e.TimeShiftBeatsEntry = TimeKeys.TimeShiftBeatsEntry;
+  e.QuantNoteEntry = TimeKeys.QuantNoteEntry;
+  e.FtsRootEntry = Args.FtsRootEntry;
+  e.MetrBarNoteEntry = Args.MetrBarNoteEntry;
+  e.MetrBeatNoteEntry = Args.MetrBeatNoteEntry;
 }
 
 void CopyMetrStyle(TStatusSnapshot& snap) {

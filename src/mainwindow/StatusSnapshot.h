@@ -121,6 +121,13 @@ struct TEntrySnap {
   bool PitchCyclesOn = false;  // PitchCyclesN or PitchCyclesNN
   std::string DPressPendingCmd;
   int32_t CurScene = 0;
+  // The first halves of the two-step entries.
+  int32_t TSigBeatsEntry = 0;
+  int32_t TimeShiftBeatsEntry = 0;
+  int32_t QuantNoteEntry = 0;
+  int32_t FtsRootEntry = 0;
+  int32_t MetrBarNoteEntry = 0;
+  int32_t MetrBeatNoteEntry = 0;
 };
 
 struct TStatusSnapshot {

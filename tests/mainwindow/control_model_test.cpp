@@ -123,6 +123,37 @@ TEST(ControlModel, TempoEntryFillsInFromTheLeft) {
   EXPECT_EQ(at(37, 0, false), "Play cycles:1n?");
 }
 
+TEST(ControlModel, SecondStepsShowTheFirstStepsValue) {
+  TCfg cfg;
+  TStatusSnapshot s;
+  auto at = [&](int mode) {
+    s.KeyMode = KeyModeFromNo(mode);
+    return KeyModePrompt(s, cfg, "").Text;
+  };
+  s.Entry.TSigBeatsEntry = 7;
+  s.Entry.TimeShiftBeatsEntry = 2;
+  s.Entry.FtsRootEntry = 9;
+  s.Entry.MetrBarNoteEntry = 36;
+  s.Entry.MetrBeatNoteEntry = 38;
+  EXPECT_EQ(at(104), "Time signature n/m?");
+  EXPECT_EQ(at(105), "Time signature 7/m?");
+  EXPECT_EQ(at(109), "Time shift back 2 x 1/n?");
+  EXPECT_EQ(at(111), "Fts A type n?  curr=unchanged");
+  EXPECT_EQ(at(114), "Quantise nq off, sq 1/n?  0=curr");
+  s.Entry.QuantNoteEntry = 16;
+  EXPECT_EQ(at(114), "Quantise nq 1/16, sq 1/n?  0=curr");
+  EXPECT_EQ(at(116), "Metr basic bar C1, beat note?");
+  EXPECT_EQ(at(117), "Metr basic C1, D1, length 1/n?");
+  EXPECT_EQ(at(48), "Load all from scene nn, ext?");
+  s.Entry.CurScene = 3;
+  EXPECT_EQ(at(48), "Load all from scene nn, +/-, ext?  0=curr");
+  EXPECT_EQ(at(58), "Save to scene nn, +/- ?  0=curr");
+  s.Entry.LoadSceneEntry = 10;
+  EXPECT_EQ(at(49), "Load all from scene nn, ext?");
+  EXPECT_EQ(at(62), "Tempo clock div 1/n ?");
+  EXPECT_EQ(at(112), "Ftn notes n..n?");
+}
+
 TEST(ControlModel, ControlGroupAndLiveRow) {
   TCfg cfg;
   cfg.ClStFlashPend = Rgb(7, 0, 0);
