@@ -107,6 +107,13 @@ std::string ArgPrompt(int32_t mode, const TStatusSnapshot& snap, const TCfg& cfg
   if (mode == 36 || mode == 37) return CountPrompt("Play cycles:", e.PlayCyclesEntry, mode - 36, "0=forever");
   if (mode == 38 || mode == 39) return CountPrompt("Mute cycles:", e.MuteCyclesEntry, mode - 38, "0=forever");
   if (mode == 46 || mode == 47) return CountPrompt("Pitch cycles:", e.PitchCyclesEntry, mode - 46, "0=reset");
+  if (mode == 41 || mode == 43 || mode == 45) {
+    static constexpr const char* kHeads[] = {"PlayMute cycles:", "MutePlay cycles:", "PlayMuteTog cycles:"};
+    const int32_t value = mode == 41 ? e.PlayCyclesEntry : mode == 43 ? e.MuteCyclesEntry : e.PmtCyclesEntry;
+    std::string text = kHeads[(mode - 41) / 2] + Places(value, 2, 1, 'n') + ", a/b?";
+    if (value == 0) text += "  0=forever";
+    return text;
+  }
   // Scenes: the "0=curr" form while a current scene exists and nothing but zeros is keyed.
   if (mode >= 48 && mode <= 59) {
     const int32_t keyed = mode < 56 ? e.LoadSceneEntry : e.SaveSceneEntry;

@@ -121,6 +121,9 @@ TEST(ControlModel, TempoEntryFillsInFromTheLeft) {
   EXPECT_EQ(at(37, 0, false), "Play cycles:0n?  0=forever");
   s.Entry.PlayCyclesEntry = 10;
   EXPECT_EQ(at(37, 0, false), "Play cycles:1n?");
+  s.Entry.MuteCyclesEntry = 20;
+  EXPECT_EQ(at(43, 0, false), "MutePlay cycles:2n, a/b?");
+  EXPECT_EQ(at(40, 0, false), "PlayMute cycles:nn, a/b?  0=forever");
 }
 
 TEST(ControlModel, SecondStepsShowTheFirstStepsValue) {
