@@ -21,7 +21,9 @@ std::string ToolkitFileDialog(const TFileDialog& d) {
 }
 
 int32_t DesktopOpen(const std::string& path) {
-  const QFileInfo info(QString::fromStdString(path));
+  const QString target = QString::fromStdString(path);
+  if (target.contains("://")) return QDesktopServices::openUrl(QUrl(target)) ? kShellOk : kShellNoProgram;
+  const QFileInfo info(target);
   if (!info.exists()) return kShellNotFound;
   return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath())) ? kShellOk : kShellNoProgram;
 }

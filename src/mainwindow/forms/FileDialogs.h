@@ -18,7 +18,8 @@ inline constexpr int32_t kShellNoProgram = 31;
 struct TDesktopHooks {
   // The chosen file with its full path; empty when cancelled.
   std::function<std::string(const TFileDialog& dialog)> FileDialog;
-  // Opens the file or folder with the desktop's program for it; one of the results above.
+  // Opens the file, folder or web address with the desktop's program for it; one of the results
+  // above.
   std::function<int32_t(const std::string& path)> ShellOpen;
 };
 // The hooks in force; the defaults show the toolkit's dialog and ask the desktop.

@@ -27,6 +27,8 @@ namespace vel {
 class TSeqLane;
 class TKinetraceView;
 struct TLanesState;
+struct TStatusDisplay;
+struct TRect4;
 
 // One seq's run-time row, made in code for each seq in use.
 struct TSeqRow {
@@ -105,6 +107,37 @@ class TfrmMain : public QMainWindow {
   // Status display, program-state and key-mode display, metronome display, lights, display timers
   // (MainStatus.cpp).
   void InstallStatusDisplay();
+  // The three display timers' handlers: each stops its timer, runs its refresh, publishes its
+  // spare time on MsClock and starts again while switched on, so a slow tick delays the next.
+  void tmUpdateDspStatusTimer();
+  void tmUpdateDspMetrTimer();
+  void tmUpdateDspDiagTimer();
+  // One refresh each; the timers call them.
+  void UpdateDspStatus();
+  void UpdateDspMetr();
+  void UpdateDspDiag();
+  // The usage report to the diagnostics log (diagnostics on).
+  void UsageReport();
+  // Load lights not yet measured, the input overload dropped, the metronome light afresh.
+  void ResetLoadLights();
+  void ShowTemplateWindow();
+  void DockTemplateWindow();
+  // The virtual keyboard window is not built yet: showing it and placing it under the main window
+  // go through these; empty ones do nothing.
+  std::function<void()> TemplateShow;
+  std::function<void(int32_t left, int32_t top, int32_t width)> TemplatePlace;
+  // Widget changes the displays made, and status ticks skipped because the engine was busy.
+  int64_t DspApplies() const;
+  // A beat light size placed on the metronome group's light.
+  QRect BeatLightRect(const TRect4& r) const;
+  int64_t DspSkippedTicks() const;
+  QTimer* tmUpdateDspStatus = nullptr;
+  QTimer* tmUpdateDspMetr = nullptr;
+  QTimer* tmUpdateDspDiag = nullptr;
+  std::shared_ptr<TStatusDisplay> StatusDsp;
+  // Set by the status tick before it calls LanesAndKinetraceLocked when a part's record or
+  // selection flag asks for the lane grid (DspSeqGrid on); the lanes clear it when they redraw.
+  bool StatusGridDirty = false;
   // -- end of status display
 
   // Seq track lanes and the Kinetrace (MainLanes.cpp).
@@ -269,8 +302,6 @@ class TfrmMain : public QMainWindow {
   // The version text's address (empty: no check) and the check's time-out.
   std::string VersionTextUrl;
   int32_t VersionCheckTimeoutMs = 10000;
-  // Hands a file or an address to the desktop; tests record instead.
-  std::function<bool(const std::string& target)> ShellOpen;
   class TVersionCheck* VersionCheck = nullptr;
   // -- end of port panel and help
 

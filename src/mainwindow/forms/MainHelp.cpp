@@ -6,6 +6,7 @@
 #include <array>
 
 #include "mainwindow/Help.h"
+#include "mainwindow/forms/FileDialogs.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/VersionCheck.h"
 #include "ui_Main.h"
@@ -32,23 +33,20 @@ constexpr std::array<TVideoGroup, 4> kVideoGroups{{{"mnuVideosQuickStart", "quic
                                                    {"mnuVideosMiscDemos", "misc-demos", 10},
                                                    {"mnuVideosSampleAid", "sample-aid", 3}}};
 
-}  // namespace
-
-// Hands a file or an address to the desktop's opener.
-bool OpenDocument(const std::string& target) {
-  const QString t = QString::fromStdString(target);
-  const QUrl url = t.contains("://") ? QUrl(t) : QUrl::fromLocalFile(t);
-  return QDesktopServices::openUrl(url);
+// Through the window's one desktop seam, which tests replace.
+bool DesktopOpened(const std::string& target) {
+  return ShellOpen(target) == kShellOk;
 }
 
+}  // namespace
+
 void TfrmMain::InstallHelpMenu() {
-  ShellOpen = &OpenDocument;
   VersionTextUrl = kWebBase.empty() ? std::string() : kWebBase + "/version.txt";
   VersionCheck = new TVersionCheck(this);
   connect(this, &QObject::destroyed, [check = VersionCheck] { delete check; });
 
   auto open = [this](const std::string& file) {
-    return [this, file] { OpenHelpFile(ProgFolder, file, ShellOpen); };
+    return [this, file] { OpenHelpFile(ProgFolder, file, &DesktopOpened); };
   };
   for (const THelpDoc& doc : kHelpDocs)
     if (QAction* a = findChild<QAction*>(QString::fromLatin1(doc.Action)))
@@ -56,7 +54,7 @@ void TfrmMain::InstallHelpMenu() {
   connect(ui->mnuHelpModsHistory, &QAction::triggered, this, open(kModsHistoryFile));
 
   auto openUrl = [this](const std::string& address, const char* kind) {
-    return [this, address, kind] { OpenUrl(address, kind, ShellOpen); };
+    return [address, kind] { OpenUrl(address, kind, &DesktopOpened); };
   };
   const bool web = !kWebBase.empty();
   for (const TVideoGroup& g : kVideoGroups) {

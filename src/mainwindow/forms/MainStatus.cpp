@@ -1,7 +1,616 @@
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPointer>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <mutex>
+
+#include "base/DiagLog.h"
+#include "base/EngineLock.h"
+#include "base/General.h"
+#include "base/Messages.h"
+#include "base/Showing.h"
+#include "base/UiHooks.h"
+#include "engine/KeyMode.h"
+#include "engine/Metronome.h"
+#include "engine/MidiFifo.h"
+#include "engine/MidiIn.h"
+#include "engine/PlayCycle.h"
+#include "engine/RunControl.h"
+#include "engine/Transport.h"
+#include "files/Scenes.h"
+#include "files/Tarlo.h"
+#include "keymaps/KeyCodes.h"
+#include "keymaps/KeyMaps.h"
+#include "keys/KeyArgs.h"
+#include "keys/RecordKeys.h"
+#include "keys/TimeKeys.h"
+#include "mainwindow/ControlModel.h"
+#include "mainwindow/MainCombos.h"
+#include "mainwindow/MetrModel.h"
+#include "mainwindow/SeqLenText.h"
+#include "mainwindow/StatusModel.h"
+#include "mainwindow/StatusSnapshot.h"
+#include "mainwindow/UsageReport.h"
+#include "mainwindow/forms/Colours.h"
+#include "mainwindow/forms/KeepAwake.h"
+#include "mainwindow/forms/Lights.h"
 #include "mainwindow/forms/Main.h"
+#include "ui_Main.h"
 
 namespace vel {
 
-void TfrmMain::InstallStatusDisplay() {}
+// The displays' own state, GUI thread only.
+struct TStatusDisplay {
+  ~TStatusDisplay() {
+    // The hooks call into the form, which is going.
+    if (OwnSetDspTimer) RunHooks.SetDspTimer = nullptr;
+    if (OwnResetDisplays) RunHooks.ResetDisplays = nullptr;
+    if (OwnUsageReport) RunHooks.UsageReport = nullptr;
+    if (OwnLoadMainCombos) RunHooks.LoadMainCombos = nullptr;
+    if (OwnClearPendingDiagNote) RunHooks.ClearPendingDiagNote = nullptr;
+  }
+
+  bool OwnSetDspTimer = false, OwnResetDisplays = false, OwnUsageReport = false, OwnLoadMainCombos = false,
+       OwnClearPendingDiagNote = false;
+  // Each timer's interval while switched on.
+  int32_t StatusInterval = 100, MetrInterval = 10, DiagInterval = 20;
+  bool StatusOn = false, MetrOn = false, DiagOn = false;
+  TFlashClock Flash;
+  int32_t DspStatusSpareMs = kNotMeasured, DspMetrSpareMs = kNotMeasured, DspDiagSpareMs = kNotMeasured;
+  int32_t MidiInOverloadTime = 0;
+  TBeatLightState Beat;
+  bool DiagStartLogged = false;
+  bool ClockLossTold = false;
+  bool FirstTick = true;
+  TStatusSnapshot Snap;
+  TStatusView View;
+  TControlView Control;
+  int64_t Applies = 0;
+  int64_t Skipped = 0;
+  std::unique_ptr<TKeepAwake> KeepAwake = std::make_unique<TKeepAwake>();
+  TLights* SeqLights = nullptr;
+  TLights* BeatLight = nullptr;
+  TLights* LiveLight = nullptr;
+  std::array<QPointer<QFrame>, kSeqs> RowsSeen{};
+};
+
+namespace {
+
+constexpr int32_t kLightGrow = 2;
+constexpr const char* kAutoSize = "velAutoSize";  // the large seq light: 14 x 14 around the 10 x 10 one
+
+// Applies a value only where it differs from what the widget shows, and counts what it applied.
+struct TApplier {
+  int64_t& Count;
+  const QPalette& Saved;
+
+  QColor Fore(TColor c) const {
+    const QColor q = ToQColor(c, Saved);
+    return q.isValid() ? q : Saved.color(QPalette::Active, QPalette::WindowText);
+  }
+  QColor Back(TColor c) const {
+    const QColor q = ToQColor(c, Saved);
+    return q.isValid() ? q : Saved.color(QPalette::Active, QPalette::Window);
+  }
+  void Text(QLabel* w, const std::string& text) {
+    if (!w) return;
+    const QString q = QString::fromStdString(text);
+    if (w->text() == q) return;
+    w->setText(q);
+    ++Count;
+    // A value label designed without a width takes its text's (it stands in for a combo).
+    if (w->property(kAutoSize).toBool())
+      w->resize(w->sizeHint().width(), w->height() > 0 ? w->height() : w->sizeHint().height());
+  }
+  void Fg(QWidget* w, TColor c) {
+    if (!w) return;
+    const QColor q = Fore(c);
+    if (w->palette().color(w->foregroundRole()) == q) return;
+    SetFgColour(w, q);
+    ++Count;
+  }
+  void Bg(QWidget* w, TColor c) {
+    if (!w) return;
+    const QColor q = Back(c);
+    if (w->autoFillBackground() && w->palette().color(w->backgroundRole()) == q) return;
+    SetBgColour(w, q);
+    ++Count;
+  }
+  void Bold(QWidget* w, bool bold) {
+    if (!w || w->font().bold() == bold) return;
+    QFont f = w->font();
+    f.setBold(bold);
+    w->setFont(f);
+    ++Count;
+  }
+  void Enabled(QWidget* w, bool on) {
+    if (!w || w->testAttribute(Qt::WA_Disabled) != on) return;
+    w->setEnabled(on);
+    ++Count;
+  }
+  void Visible(QWidget* w, bool on) {
+    if (!w || w->isHidden() != on) return;
+    w->setVisible(on);
+    ++Count;
+  }
+  // The designed font stays unless the value decides its weight (bold numbers, regular names).
+  void Label(QLabel* w, const TText& t, bool visibility = false, bool weight = false) {
+    Text(w, t.Text);
+    Fg(w, t.Colour);
+    if (weight) Bold(w, t.Bold);
+    Enabled(w, t.Enabled);
+    if (visibility) Visible(w, t.Visible);
+  }
+  void Light(TLights* l, int i, const QRect& r, TColor c, bool visible) {
+    if (l && l->SetLight(i, r, Back(c), visible)) ++Count;
+  }
+  void Geometry(QWidget* w, const QRect& r) {
+    if (!w || w->geometry() == r) return;
+    w->setGeometry(r);
+    ++Count;
+  }
+};
+
+// Every key of a map with the code, sent over the display link with its state.
+void MarkKeys(const TKeyMap& map, uint8_t code, uint8_t tarloMode, bool on, bool firstOnly) {
+  for (int32_t key = 0; key < KeyCount; ++key) {
+    if (map[std::size_t(key)].load() != code) continue;
+    TarloSendKeyState(tarloMode, key, on);
+    if (firstOnly) return;
+  }
+}
+
+}  // namespace
+
+void TfrmMain::InstallStatusDisplay() {
+  StatusDsp = std::make_shared<TStatusDisplay>();
+  TStatusDisplay& d = *StatusDsp;
+  auto makeTimer = [this](const char* name, void (TfrmMain::*handler)()) {
+    auto* t = new QTimer(this);
+    t->setObjectName(name);
+    t->setSingleShot(true);
+    connect(t, &QTimer::timeout, this, handler);
+    return t;
+  };
+  tmUpdateDspStatus = makeTimer("tmUpdateDspStatus", &TfrmMain::tmUpdateDspStatusTimer);
+  tmUpdateDspMetr = makeTimer("tmUpdateDspMetr", &TfrmMain::tmUpdateDspMetrTimer);
+  tmUpdateDspDiag = makeTimer("tmUpdateDspDiag", &TfrmMain::tmUpdateDspDiagTimer);
+
+  // The lights: painted over their places; the designed shapes only mark where.
+  d.SeqLights = new TLights(ui->pnlSeqStatus, kSeqs);
+  d.SeqLights->setObjectName("SeqLights");
+  d.BeatLight = new TLights(ui->grpMetr, 1);
+  d.BeatLight->setObjectName("BeatLight");
+  d.BeatLight->setGeometry(ui->grpMetr->rect());
+  d.LiveLight = new TLights(ui->shpLiveMidiActivity->parentWidget(), 1);
+  d.LiveLight->setObjectName("LiveLight");
+  d.LiveLight->setGeometry(ui->shpLiveMidiActivity->geometry());
+  // The designed shapes keep their place, hint and shown state (the program state sets it) but
+  // paint nothing: the lights are drawn over them.
+  for (QFrame* shp : {ui->shpMetrLight, ui->shpLiveMidiActivity}) {
+    shp->setFrameShape(QFrame::NoFrame);
+    shp->setAutoFillBackground(false);
+  }
+  for (QLabel* l : findChildren<QLabel*>())
+    if (l->objectName().startsWith("lblv") && l->width() == 0) l->setProperty(kAutoSize, true);
+  ui->lblvMetrL->setText("\\");
+  ui->lblvMetrR->setText("/");
+
+  // A test may have put its own recorder in; the form's hooks go only where none is.
+  if (!RunHooks.SetDspTimer) {
+    d.OwnSetDspTimer = true;
+    RunHooks.SetDspTimer = [this](TDspTimer timer, bool on, int32_t intervalMs) {
+      TStatusDisplay& s = *StatusDsp;
+      const int32_t ms = std::max(1, intervalMs);
+      QTimer* t = timer == TDspTimer::Status ? tmUpdateDspStatus
+                  : timer == TDspTimer::Metr ? tmUpdateDspMetr
+                                             : tmUpdateDspDiag;
+      bool& isOn = timer == TDspTimer::Status ? s.StatusOn : timer == TDspTimer::Metr ? s.MetrOn : s.DiagOn;
+      int32_t& interval = timer == TDspTimer::Status ? s.StatusInterval
+                          : timer == TDspTimer::Metr ? s.MetrInterval
+                                                     : s.DiagInterval;
+      isOn = on;
+      if (!on) {
+        t->stop();
+        return;
+      }
+      interval = ms;
+      if (timer == TDspTimer::Status) s.Flash = TFlashClock{};
+      t->start(ms);
+    };
+  }
+  if (!RunHooks.ResetDisplays) {
+    d.OwnResetDisplays = true;
+    RunHooks.ResetDisplays = [this] {
+      ResetLoadLights();
+      TStatusDisplay& s = *StatusDsp;
+      s.Beat = TBeatLightState{};
+      s.DiagStartLogged = false;
+      s.ClockLossTold = false;
+      TApplier a{s.Applies, SavedPalette};
+      a.Light(s.BeatLight, 0, BeatLightRect(kBeatLightSmall), Cfg.ClMetrLightDefault,
+              !ui->shpMetrLight->isHidden());
+    };
+  }
+  if (!RunHooks.UsageReport) {
+    d.OwnUsageReport = true;
+    RunHooks.UsageReport = [this] { UsageReport(); };
+  }
+  if (!RunHooks.LoadMainCombos) {
+    d.OwnLoadMainCombos = true;
+    RunHooks.LoadMainCombos = [this] { SelectMainControls(LoadMainCombos()); };
+  }
+  if (!RunHooks.ClearPendingDiagNote) {
+    d.OwnClearPendingDiagNote = true;
+    // No diagnostics note is kept apart from the log here: nothing waits to be dropped.
+    RunHooks.ClearPendingDiagNote = [] {};
+  }
+  ResetLoadLights();
+}
+
+QRect TfrmMain::BeatLightRect(const TRect4& r) const {
+  // The three sizes share one centre; here it is the designed shape's.
+  const QPoint shift = ui->shpMetrLight->geometry().center() - QPoint(kBeatLightCentreX, kBeatLightCentreY);
+  return QRect(r.Left, r.Top, r.Width, r.Height).translated(shift);
+}
+
+int64_t TfrmMain::DspApplies() const {
+  return StatusDsp ? StatusDsp->Applies : 0;
+}
+
+int64_t TfrmMain::DspSkippedTicks() const {
+  return StatusDsp ? StatusDsp->Skipped : 0;
+}
+
+void TfrmMain::tmUpdateDspStatusTimer() {
+  TStatusDisplay& d = *StatusDsp;
+  const int32_t start = Transport.MsClock;
+  UpdateDspStatus();
+  d.DspStatusSpareMs = d.StatusInterval - (Transport.MsClock - start);
+  if (d.StatusOn) tmUpdateDspStatus->start(d.StatusInterval);
+}
+
+void TfrmMain::tmUpdateDspMetrTimer() {
+  TStatusDisplay& d = *StatusDsp;
+  const int32_t start = Transport.MsClock;
+  UpdateDspMetr();
+  d.DspMetrSpareMs = d.MetrInterval - (Transport.MsClock - start);
+  if (d.MetrOn) tmUpdateDspMetr->start(d.MetrInterval);
+}
+
+void TfrmMain::tmUpdateDspDiagTimer() {
+  TStatusDisplay& d = *StatusDsp;
+  const int32_t start = Transport.MsClock;
+  UpdateDspDiag();
+  d.DspDiagSpareMs = d.DiagInterval - (Transport.MsClock - start);
+  if (d.DiagOn) tmUpdateDspDiag->start(d.DiagInterval);
+}
+
+void TfrmMain::ResetLoadLights() {
+  TStatusDisplay& d = *StatusDsp;
+  d.DspStatusSpareMs = kNotMeasured;
+  d.DspMetrSpareMs = kNotMeasured;
+  MidiIn.MidiInMoreData = 0;
+  d.MidiInOverloadTime = 0;
+}
+
+void TfrmMain::UpdateDspStatus() {
+  TStatusDisplay& d = *StatusDsp;
+  TApplier a{d.Applies, SavedPalette};
+
+  // The flash clock runs at the timer's real interval, so blinking keeps its rhythm in Config too.
+  const bool flipped = StepFlashClock(d.Flash, d.StatusInterval);
+  if (!Cfg.KeepAwake) {
+    d.KeepAwake->Set(false);
+  } else if (flipped) {
+    d.KeepAwake->Set(true);
+  }
+  const bool flashOn = d.Flash.On;
+
+  const std::string err = Msgs.ErrMsg.TakeAndClear();
+  if (!err.empty()) ReportDesignError(err);
+  const std::string warn = Msgs.WarnMsg.TakeAndClear();
+  if (!warn.empty()) ReportWarning(warn);
+
+  bool calibBlink = false, calibDone = false;
+  {
+    std::unique_lock lock(EngineLock, std::try_to_lock);
+    if (!lock.owns_lock()) {
+      ++d.Skipped;
+      return;
+    }
+    TakeStatusSnapshot(d.Snap, Cfg.DspPortNames != 0);
+    calibBlink = Args.CalibratePending && !Args.CalibDone;
+    calibDone = Args.CalibratePending && Args.CalibDone;
+    if (calibDone) Args.CalibratePending = 0;
+    if (d.Snap.GridDirty) StatusGridDirty = true;
+    LanesAndKinetraceLocked();
+  }
+  const TStatusSnapshot& s = d.Snap;
+  const bool running = s.ProgState == TProgState::Running;
+
+  // Program state, prompt, live row, metronome group values.
+  BuildControlView(s, Cfg, flashOn, Trace.DiagFlags != 0, Trace.InTraceOn || Trace.OutTraceOn,
+                   Showing.KeyMapperShowing != 0, CalibPromptText(Cfg.InPortLiveCmdKey[0]), d.Control);
+  for (const std::string& e : d.Control.Errors) ReportDesignError(e);
+  const TControlView& c = d.Control;
+  a.Label(ui->lblvTSig, c.TSig);
+  a.Label(ui->lblvQuantN, c.QuantN);
+  a.Label(ui->lblvQuantS, c.QuantS);
+  if (running) a.Visible(ui->chkQuantNoteOffs, c.QuantNoteOffsVisible);
+  a.Label(ui->lblvProgState, c.ProgState);
+  if (running && ClockLossIsNew(s.ClockLost, s.SwitchToInternal, d.ClockLossTold)) {
+    ReportWarning(ClockLossText(s.ClocksExtPNo));
+    ui->rbClocksInt->setChecked(true);
+    ApplyClockSource();
+  }
+  if (s.ProgState == TProgState::Config && Trace.DiagFlags && !d.DiagStartLogged) {
+    DiagLogTimed(c.ProgState.Text);
+    d.DiagStartLogged = true;
+  }
+  if (MidiIn.LocalCtlDirty.exchange(0) != 0) {
+    const bool local = PlayCycle.LocalControlOn != 0;
+    a.Text(ui->lblOut, local ? "Output" : "Output (local off)");
+    a.Fg(ui->lblOut, local ? Cfg.ClText : Cfg.ClStWarning);
+  }
+  a.Text(ui->lblLive1, c.Live1);
+  a.Fg(ui->sbtnControl, c.ControlFont);
+  a.Label(ui->lblvKeyMode, c.KeyMode);
+  a.Bg(ui->lblvKeyMode, c.KeyModeBg);
+  a.Label(ui->lblKeyMode, c.KeyModeCaption, true);
+  a.Bg(ui->pnlTitle, c.TitlePanel);
+  a.Geometry(d.LiveLight, ui->shpLiveMidiActivity->geometry());
+  a.Light(d.LiveLight, 0, d.LiveLight->rect(), c.LiveLight,
+          Cfg.DspMidiActivity && !ui->shpLiveMidiActivity->isHidden());
+  if (s.LastRecEventNew) {
+    const TBarGrid grid{s.ActBarTicks, s.ActSQTicks, s.SQActNoteLenFrac};
+    Msgs.StatusMsg.Set(s.LastRecEvent == 0 ? std::string()
+                                           : FmtSeqLen(true, s.SRecTime, grid) + ": " +
+                                                 DecodeEvent(s.LastRecEvent, false, false));
+  }
+  a.Text(ui->lblvLastCmd, Msgs.StatusMsg.Peek());
+  for (int32_t input = 0; input < 2; ++input) {
+    if (s.InPortsAllocated < input) continue;
+    a.Label(input == 0 ? ui->lblvInPort0OctOffset : ui->lblvInPort1OctOffset,
+            ShowInOctaveOffset(Cfg.InPortOctaveOffset[std::size_t(input)], Cfg));
+  }
+  a.Bg(ui->pnlLive, c.LivePanel);
+  a.Fg(ui->lblLive1, c.Live12Colour);
+  a.Fg(ui->lblLive2, c.Live12Colour);
+  if (c.LivePortSet) {
+    a.Label(ui->lblvLivePort, c.LivePort, false, true);
+    a.Label(ui->lblvLiveChan, c.LiveChan);
+    a.Label(ui->lblvLiveProg, c.LiveProg, false, true);
+  }
+  a.Label(ui->lblvLiveSVel, c.LiveSVel);
+  a.Label(ui->lblvLivePitch, c.LivePitch);
+  a.Label(ui->lblvLiveTrans, c.LiveTrans);
+  if (Cfg.DspTempoDiv) a.Label(ui->lblvLiveTDiv, c.LiveTDiv);
+  if (Cfg.DspScale) a.Label(ui->lblvLiveScale, c.LiveScale);
+
+  // Key marks over the display link.
+  const bool marks = Cfg.TarloOn != 0;
+  if (marks && s.MarkSelLive) MarkKeys(KeyMapCmd, CmdSelLive, 1, s.Live.Selected, true);
+  if (marks && s.MarkPitchZones) {
+    const uint8_t zones[] = {PitchSelnLo, PitchSelnHi, PitchSeln1};
+    for (int32_t i = 0; i < 3; ++i) MarkKeys(KeyMapPitch, zones[i], 8, s.PitchZoneSel[std::size_t(i)], false);
+  }
+
+  if (marks && s.KeyMode == TKeyMode::Command)
+    for (int32_t q = 0; q <= s.MaxActiveSeqs; ++q)
+      if (s.Seqs[std::size_t(q)].SelChanged)
+        MarkKeys(KeyMapCmd, uint8_t(CmdSeq1 + q), 1, s.Seqs[std::size_t(q)].Selected, false);
+
+  // The seq rows.
+  BuildStatusView(s, Cfg, flashOn, d.View);
+  for (const std::string& e : d.View.Errors) ReportDesignError(e);
+  bool rowsChanged = false;
+  for (int32_t q = 0; q <= d.View.LastRow; ++q) {
+    TSeqRow& r = SeqRows[std::size_t(q)];
+    if (d.RowsSeen[std::size_t(q)] != r.pnlSeq) {
+      d.RowsSeen[std::size_t(q)] = r.pnlSeq;
+      rowsChanged = true;
+    }
+    if (!r.pnlSeq) continue;
+    const TSeqRowView& v = d.View.Rows[std::size_t(q)];
+    a.Bg(r.pnlSeq, v.Panel);
+    a.Label(r.lblSeqPartNo, v.PartNo);
+    a.Label(r.lblSeqNo, v.SeqNo);
+    a.Bg(r.lblSeqNo, v.SeqNoBg);
+    a.Label(r.lblSeqState, v.State);
+    a.Label(r.lblSeqPitch, v.Pitch);
+    if (Cfg.DspScale) a.Label(r.lblSeqScale, v.Scale);
+    a.Label(r.lblSeqTrans, v.Trans);
+    if (Cfg.DspSeqLen) a.Label(r.lblSeqLen, v.Len);
+    if (Cfg.DspTempoDiv) a.Label(r.lblSeqTDiv, v.TDiv);
+    a.Label(r.lblSeqTimeShift, v.TimeShift);
+    if (v.Port) a.Label(r.lblSeqPort, *v.Port, false, true);
+    if (v.Chan) a.Label(r.lblSeqChan, *v.Chan);
+    if (v.Prog) a.Label(r.lblSeqProg, *v.Prog, false, true);
+    // The velocity's blink shows only where its label stands in for the combo (running).
+    a.Label(r.lblSeqSVel, v.SVel, running && r.cboSeqSVel && r.cboSeqSVel->isHidden());
+    if (Cfg.DspMidiActivity && r.shpSeqMidiActivity) {
+      QFrame* shp = r.shpSeqMidiActivity;
+      if (shp->frameShape() != QFrame::NoFrame) shp->setFrameShape(QFrame::NoFrame);
+      QRect place = shp->geometry().translated(r.pnlSeq->pos());
+      place.setSize(QSize(10, 10));
+      if (v.Light.Large) place.adjust(-kLightGrow, -kLightGrow, kLightGrow, kLightGrow);
+      a.Light(d.SeqLights, q, place, v.Light.Colour, !shp->isHidden() && !r.pnlSeq->isHidden());
+    } else {
+      a.Light(d.SeqLights, q, QRect(), 0, false);
+    }
+  }
+  for (int32_t q = d.View.LastRow + 1; q < kSeqs; ++q) a.Light(d.SeqLights, q, QRect(), 0, false);
+  a.Geometry(d.SeqLights, ui->pnlSeqStatus->rect());
+  if (rowsChanged) d.SeqLights->raise();
+  if (s.ProgState < TProgState::Running || s.MetrSeqNo >= 0) {
+    a.Text(ui->lblvMetrStyleName, d.View.MetrStyleName);
+    a.Text(ui->lblvMetrStylePatNo, d.View.MetrStylePatNo);
+  }
+
+  // Tempo every tick, the metronome notes when the bar was rebuilt, the scenes when one was saved.
+  const TTempoView t = ShowTempoDisplay(s.Tempo, s.Live.TempoSweep, s.TempoSlewTime, s.InPortsAllocated >= 0,
+                                        s.ExtClockValid, s.ExtClockCount, s.ExtClockSum, Cfg);
+  a.Text(ui->lblvTempoSlew, t.Slew);
+  a.Text(ui->lblvTempoInt, t.Int);
+  a.Text(ui->lblvTempoExt, t.Ext);
+  if (t.ExtColour) a.Fg(ui->lblvTempoExt, *t.ExtColour);
+  if (Metr.MetrRebuilt.exchange(0) != 0 || d.FirstTick) {
+    const TMetrNotesView n = ShowMetrNotes(s.MetrBarNote, s.MetrBarSVel, s.MetrBeatNote, s.MetrBeatSVel);
+    a.Text(ui->lblvMetrBarNote, n.BarNote);
+    a.Text(ui->lblvMetrBarSVel, n.BarSVel);
+    a.Text(ui->lblvMetrBeatNote, n.BeatNote);
+    a.Text(ui->lblvMetrBeatSVel, n.BeatSVel);
+  }
+  if (Scenes.SceneSaved.exchange(0) != 0 || d.FirstTick) {
+    const bool in = s.CurScene > 0, ext = s.CurExtScene > 0;
+    a.Visible(ui->lblIntScene, ext);
+    a.Visible(ui->lblvIntScene, in);
+    a.Visible(ui->lblExtScene, ext);
+    a.Visible(ui->lblvExtScene, ext);
+    a.Text(ui->lblvIntScene, std::to_string(s.CurScene));
+    a.Text(ui->lblvExtScene, std::to_string(s.CurExtScene));
+  }
+  d.FirstTick = false;
+
+  if (running) {
+    uint8_t more = MidiIn.MidiInMoreData;
+    const TLoadLight in = InputOverload(more, d.MidiInOverloadTime, s.MsClock, Cfg);
+    if (more == 0) MidiIn.MidiInMoreData = 0;
+    auto light = [&a](QLabel* l, const TLoadLight& v) {
+      a.Enabled(l, v.Lit);
+      a.Fg(l, v.Colour);
+    };
+    light(ui->lblvMidiInLimit, in);
+    light(ui->lblvDspMetrLimit, SpareLight(d.DspMetrSpareMs, Cfg));
+    light(ui->lblvDspStatusLimit, SpareLight(d.DspStatusSpareMs, Cfg));
+    if (Trace.DiagFlags) {
+      light(ui->lblvDspDiagLimit, SpareLight(d.DspDiagSpareMs, Cfg));
+    } else {
+      a.Enabled(ui->lblvDspDiagLimit, false);
+    }
+    if (Msgs.StatusAlertPending) {
+      const TAlertStep al =
+          StepAlert(Msgs.StatusAlertTime, s.MsClock, flashOn, Msgs.StatusAlertText.Peek(), Cfg);
+      Msgs.StatusAlertTime = al.Time;
+      if (al.Colour) a.Bg(statusBar(), *al.Colour);
+      if (al.Text && statusBar()->currentMessage() != QString::fromStdString(*al.Text)) {
+        statusBar()->showMessage(QString::fromStdString(*al.Text));
+        ++d.Applies;
+      }
+      if (al.Done) {
+        Msgs.StatusAlertPending = 0;
+        Msgs.StatusAlertText.Clear();
+      }
+    }
+  }
+
+  // The refresh flags of the other windows.
+  if (calibBlink) a.Fg(ui->sbtnCalibrate, flashOn ? Cfg.ClStCalibrate : clBtnFace);
+  if (calibDone) {
+    a.Fg(ui->sbtnCalibrate, Cfg.ClText);
+    const QString caption = "Calibrate Cmd key";
+    const QString hint =
+        "Align live cmd key to your current keyboard octave setting (can also use run-time calib command)";
+    ui->sbtnCalibrate->setText(caption);
+    ui->sbtnCalibrate->setStatusTip(hint);
+    ui->mnuActionCalibrate->setText(Cfg.TemplateQwertyDisabled ? "&" + caption : caption);
+    ui->mnuActionCalibrate->setStatusTip(hint);
+    Ui().Refresh("RefreshKeyMapViews");
+  }
+  auto served = [](TAtomic<uint8_t>& flag, const char* refresh) {
+    if (flag.exchange(0) != 0) Ui().Refresh(refresh);
+  };
+  if (Showing.CfgTimingShowing) {
+    served(RecKeys.SRecNoteLenFracChanged, "ShowSRecNoteLenFrac");
+    served(RecKeys.SRecNoteOnPercentChanged, "ShowSRecNoteOnPercent");
+    served(RecKeys.SRecChordDetectChanged, "ShowSRecChordDetect");
+    served(TimeKeys.TempoSlewChanged, "ShowTempoSlewTime");
+  }
+  if (Showing.CfgMetrShowing) served(Showing.MetrNoteLenChanged, "ShowMetrNoteLenFrac");
+  if (Showing.CfgBehaviourShowing) {
+    if (Showing.RecModeChanged.exchange(0) != 0 || Showing.CfgBehaviourRefreshReq.exchange(0) != 0)
+      Ui().Refresh("LoadCfgBehaviourControls");
+  }
+  if (Showing.CfgDrumShowing) {
+    served(Showing.DrumStyleChanged, "LoadCfgDrumControls");
+    served(Showing.DrumTriggerChanged, "ShowDrumTriggerState");
+    served(Showing.CfgDrumRefresh, "ShowDrumChain");
+  }
+  if (Showing.CfgBassShowing) {
+    served(Showing.BassStyleChanged, "LoadCfgBassControls");
+    served(Showing.BassTriggerChanged, "ShowBassTriggerState");
+    served(Showing.CfgBassRefresh, "ShowBassChain");
+  }
+  if (Showing.KeyMapperShowing) served(Showing.KeyLabelsRedraw, "UpdateMidiKeyDsp");
+  if (Tarlo.ResendPending.exchange(0) != 0 && Cfg.TarloOn) TarloSendAllModes();
+  if (Args.TarloOctaveSendPending.exchange(0) != 0 && Cfg.TarloOn) TarloSendOctave(Cfg.InPortOctaveOffset[0]);
+  if (Cfg.DspTemplate && !Showing.TemplateShowing) ShowTemplateWindow();
+
+  ApplyLanesAndKinetrace();
+}
+
+void TfrmMain::UpdateDspMetr() {
+  TStatusDisplay& d = *StatusDsp;
+  TMetrInput in;
+  {
+    std::unique_lock lock(EngineLock, std::try_to_lock);
+    if (!lock.owns_lock()) return;
+    in.ActBeatTicks = Transport.ActBar.BeatTicks;
+    in.ActNoteLenFrac = Transport.ActBar.NoteLenFrac;
+    in.ActBeatsPerBar = Transport.ActBar.BeatsPerBar;
+  }
+  if (in.ActBeatTicks == 0) return;
+  in.BeatChanged = PlayCycle.BeatChanged.exchange(0) != 0;
+  in.BeatNo = PlayCycle.BeatNo;
+  in.BarNo = PlayCycle.BarNo;
+  in.SeqsRunning = PlayCycle.SeqsRunning != 0;
+  in.MsClock = Transport.MsClock;
+  in.IntervalMs = d.MetrInterval;
+  in.MetrStartOnLeft = Cfg.MetrStartOnLeft != 0;
+  TMetrView v;
+  vel::UpdateDspMetr(in, Cfg, d.Beat, v);
+  TApplier a{d.Applies, SavedPalette};
+  if (v.Light) {
+    const TRect4& r = v.Light->Rect;
+    a.Light(d.BeatLight, 0, BeatLightRect(r), v.Light->Colour,
+            v.Light->Visible && !ui->shpMetrLight->isHidden());
+  }
+  if (!v.SwingSet) return;
+  a.Visible(ui->lblvMetrL, v.LeftVisible);
+  a.Visible(ui->lblvMetrR, v.RightVisible);
+  a.Fg(ui->lblvMetrL, v.SwingColour);
+  a.Fg(ui->lblvMetrR, v.SwingColour);
+  a.Text(ui->lblvBeat, v.Beat);
+  a.Text(ui->lblvBar, v.Bar);
+}
+
+void TfrmMain::UpdateDspDiag() {
+  if (!Trace.DiagFlags) return;
+  TTraceEvent ev;
+  if (ReadDiagTraceFifo(ev)) DiagLogTimed(TraceLine(ev.Port, ev.Time, ev.Msg, Trace.DecodeTrace != 0));
+  std::string text;
+  if (ReadDiagMsgsFifo(text) && !text.empty()) DiagLogTimed(text);
+}
+
+void TfrmMain::UsageReport() {
+  if (!Trace.DiagFlags) return;
+  for (const std::string& line : UsageReportLines(TakeUsageFigures())) DiagLog(line);
+}
+
+void TfrmMain::ShowTemplateWindow() {
+  if (TemplateShow) TemplateShow();
+  if (!MainClosing && Showing.TemplateShowing && Cfg.TemplateDocked) DockTemplateWindow();
+}
+
+void TfrmMain::DockTemplateWindow() {
+  const QRect f = frameGeometry();
+  if (TemplatePlace) TemplatePlace(f.left(), f.top() + f.height(), f.width());
+}
 
 }  // namespace vel

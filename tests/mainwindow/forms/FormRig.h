@@ -15,6 +15,7 @@
 #include "base/UiRecorder.h"
 #include "engine/RunControl.h"
 #include "mainwindow/InstanceLocks.h"
+#include "mainwindow/forms/FileDialogs.h"
 #include "mainwindow/forms/Main.h"
 #include "settings/CfgFactory.h"
 #include "ui_Main.h"
@@ -38,11 +39,13 @@ class FormRig : public ::testing::Test {
     app.emplace(argc, argv);
     form = std::make_unique<TfrmMain>();
     ASSERT_TRUE(form->Started());
-    form->ShellOpen = [](const std::string&) { return true; };
+    savedDesktop = Desktop();
+    Desktop().ShellOpen = [](const std::string&) { return kShellOk; };
   }
   void TearDown() override {
     form.reset();
     app.reset();
+    Desktop() = savedDesktop;
     InstanceLocks.ReleaseAll();
     TimerIo.Sleep = nullptr;
     Msgs.WarnMsg.TakeAndClear();
@@ -52,6 +55,7 @@ class FormRig : public ::testing::Test {
   Ui::frmMain& ui() { return *form->ui; }
 
   std::string dir;
+  TDesktopHooks savedDesktop;
   UiRecorder rec;
   int argc = 1;
   char arg0[16] = "vellorine";

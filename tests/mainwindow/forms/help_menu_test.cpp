@@ -101,9 +101,9 @@ TEST_F(HelpMenuTest, ItemsWithoutAWebSiteAreHiddenAndDocumentsOpenFromTheProgram
   EXPECT_FALSE(ui().mnuHelpCheckProgVersion->isVisible());
   EXPECT_TRUE(form->VersionTextUrl.empty());
   std::vector<std::string> opened;
-  form->ShellOpen = [&opened](const std::string& target) {
+  Desktop().ShellOpen = [&opened](const std::string& target) {
     opened.push_back(target);
-    return true;
+    return kShellOk;
   };
   form->ProgFolder = dir;
   std::ofstream(dir + "/Read-First.txt") << "read me";

@@ -1,0 +1,137 @@
+// Cost of one status display tick of the main window (snapshot under the engine lock, view model,
+// applying what changed) with four seqs playing and every column shown, and of one metronome
+// display tick. Between the timed calls the engine runs 5 ms (untimed), so positions, lights and
+// beats move as they do while playing. Run offscreen (QT_QPA_PLATFORM=offscreen).
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "BenchSupport.h"
+#include "base/EngineLock.h"
+#include "engine/LivePath.h"
+#include "engine/PartBufs.h"
+#include "engine/PlayCycle.h"
+#include "engine/RunControl.h"
+#include "engine/Transport.h"
+#include "mainwindow/forms/Main.h"
+#include "settings/Settings.h"
+
+namespace {
+
+using namespace vel;
+
+int argc = 1;
+char arg0[] = "vellorine";
+char* argv[] = {arg0, nullptr};
+
+// The window, started once in a private home on the loopback backend.
+TfrmMain& Form() {
+  static std::unique_ptr<QApplication> app;
+  static std::unique_ptr<TfrmMain> form;
+  if (form) return *form;
+  char tmpl[] = "/tmp/vel-bench-status-XXXXXX";
+  const std::string dir = mkdtemp(tmpl);
+  std::filesystem::create_directories(dir + "/run");
+  std::filesystem::permissions(dir + "/run", std::filesystem::perms::owner_all);
+  setenv("HOME", dir.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", (dir + "/run").c_str(), 1);
+  setenv("VELLORINE_MIDI", "loopback", 1);
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  app = std::make_unique<QApplication>(argc, argv);
+  form = std::make_unique<TfrmMain>();
+  form->show();
+  return *form;
+}
+
+// Four seqs of two bars, each on its own port and channel, with a pending transpose and a port
+// sweep so that the flash rule works; seq 1 the metronome seq; every display column on.
+void SetUpPlaying() {
+  TfrmMain& f = Form();
+  std::lock_guard lock(EngineLock);
+  bench::UseLoopbackOutputs();
+  for (auto* flag :
+       {&Cfg.DspScale, &Cfg.DspTempoDiv, &Cfg.DspSeqLen, &Cfg.DspSeqGrid, &Cfg.DspMidiActivity,
+        &Cfg.DspPortNames, &Cfg.DspProgNames, &Cfg.DspKModeInputColours, &Cfg.DspKModeTitleColours})
+    *flag = 1;
+  Cfg.MaxActiveSeqs = 3;
+  Cfg.MetrSeqNo = 0;  // its style captions are drawn too
+  for (int s = 0; s < kSeqs; ++s) {
+    ClearPartBuf(0, s);
+    TPartBuf& b = Seqs.PartBufs[0][s];
+    b.PortPend = b.Port = static_cast<int8_t>(s % 3);
+    b.ChanPend = static_cast<int8_t>(s);
+    b.Chan[b.Port] = static_cast<int8_t>(s);
+    b.Pend.Transpose = s;
+    b.PortSweep.On = s == 3;
+    for (int32_t i = 0; i < 64; ++i) {
+      const uint32_t note = 48 + static_cast<uint32_t>(i % 24);
+      InsertPartEvent(0, s, i % 2 ? 0x000080 | note << 8 : 0x640090 | note << 8, i * 480, true);
+    }
+    InsertPartEvent(0, s, 0xFF, 2 * 15360, false);
+    Seqs.SeqRecs[s] = TSeqRec{};
+    b.SeqState = TSeqState::Playing;
+    b.PlayEvIndex = b.Head;
+    AdvanceSeqEvent(s, true, 0, 0);
+  }
+  RunCtl.ProgState = TProgState::Running;
+  RunCtl.TimerBusy = 1;
+  f.LayoutSeqStatusColumns();
+}
+
+void RunEngine(uint32_t n) {
+  for (int i = 0; i < 5; ++i) TimerProc(1, 0);
+  if (n % 256 == 0) midi::loopback::ClearSent();
+}
+
+void BM_StatusTick(benchmark::State& state) {
+  SetUpPlaying();
+  TfrmMain& f = Form();
+  const int64_t applies = f.DspApplies();
+  bench::TimeEachCall(
+      state, [&f] { f.UpdateDspStatus(); }, RunEngine);
+  state.counters["applies_per_tick"] = double(f.DspApplies() - applies) / double(state.iterations());
+  state.counters["skipped"] = double(f.DspSkippedTicks());
+  RunCtl.ProgState = TProgState::Config;
+}
+BENCHMARK(BM_StatusTick)->UseManualTime()->Iterations(5000)->Unit(benchmark::kMicrosecond);
+
+// The same tick followed by the repaint it causes (the offscreen platform rasterises for real).
+void BM_StatusTickAndPaint(benchmark::State& state) {
+  SetUpPlaying();
+  TfrmMain& f = Form();
+  bench::TimeEachCall(
+      state,
+      [&f] {
+        f.UpdateDspStatus();
+        QApplication::processEvents();
+      },
+      RunEngine);
+  RunCtl.ProgState = TProgState::Config;
+}
+BENCHMARK(BM_StatusTickAndPaint)->UseManualTime()->Iterations(5000)->Unit(benchmark::kMicrosecond);
+
+void BM_MetrTick(benchmark::State& state) {
+  SetUpPlaying();
+  TfrmMain& f = Form();
+  bench::TimeEachCall(
+      state, [&f] { f.UpdateDspMetr(); },
+      [](uint32_t n) {
+        TimerProc(1, 0);
+        // A beat every fifth tick, as at a fast tempo with a 10 ms timer.
+        if (n % 5 == 0) PlayCycle.BeatChanged = 1;
+        if (n % 256 == 0) midi::loopback::ClearSent();
+      });
+  RunCtl.ProgState = TProgState::Config;
+}
+BENCHMARK(BM_MetrTick)->UseManualTime()->Iterations(20000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
