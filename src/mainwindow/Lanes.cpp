@@ -9,7 +9,6 @@ namespace {
 
 // A seq longer than this many bars shows its position as text (with DspSeqNumPosn).
 constexpr int64_t kLongSeqBars = 32;
-constexpr int64_t kMaxShownBars = 999;
 constexpr int32_t kMarkerWidth = 12;
 // A position this close to the bar's end is drawn at the lane's start: the marker would overrun.
 constexpr int32_t kPosnEndMargin = 6;
@@ -22,29 +21,7 @@ int32_t Clamp32(int64_t v) {
       std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-std::string StepText(int32_t rest, const TBarFmt& f) {
-  return "." + std::to_string(rest / f.SQTicks) + "/" + std::to_string(f.SQNoteLenFrac);
-}
-
 }  // namespace
-
-std::string FmtSeqLen(bool emptyAsZero, int32_t ticks, const TBarFmt& f) {
-  if (ticks == 0 || f.BarTicks == 0 || f.SQTicks == 0) return emptyAsZero ? "0" : "-";
-  const int32_t bars = ticks / f.BarTicks;
-  const int32_t rest = ticks % f.BarTicks;
-  std::string text = bars > kMaxShownBars ? "ov" : std::to_string(bars);
-  if (rest > 0) text += StepText(rest, f);
-  return text;
-}
-
-std::string FmtSeqPos(int32_t length, int32_t position, const TBarFmt& f) {
-  if (length == 0 || f.BarTicks == 0 || f.SQTicks == 0) return "-";
-  const int32_t bars = position / f.BarTicks;
-  const int32_t rest = position % f.BarTicks;
-  std::string text = std::to_string(bars + 1);
-  if (rest != 0) text += StepText(rest, f);
-  return text;
-}
 
 int64_t LaneSeqLength(const TLaneSeqIn& s, int32_t recBeatCount, int32_t actBeatTicks) {
   int64_t ticks = s.RElap;
@@ -91,7 +68,7 @@ TLanesModel LanesModel(const TLanesIn& in, int32_t fullWidth) {
   }
   o.LaneWidth = laneWidth;
 
-  const TBarFmt fmt{in.BarTicks, in.SQTicks, in.SQNoteLenFrac};
+  const TBarGrid fmt{in.BarTicks, in.SQTicks, in.SQNoteLenFrac};
   for (int32_t s = 0; s < kSeqs; ++s) {
     const TLaneSeqIn& q = in.Seqs[s];
     TLaneModel& m = o.Seqs[s];

@@ -10,6 +10,7 @@
 
 #include "base/Sizes.h"
 #include "engine/PartBufs.h"
+#include "mainwindow/SeqLenText.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -42,20 +43,6 @@ struct TLanesIn {
   TColor ClSeqTrack = 0, ClPosnSeq = 0, ClPosnSeqMuted = 0, ClPosnMetrSeq = 0, ClPosnMetrSeqMuted = 0,
          ClSeqGridTicks = 0;
 };
-
-// The texts of the "Bars.SQ" column and of the numeric position need the bar and seq-quantise
-// lengths.
-struct TBarFmt {
-  int32_t BarTicks = 0;
-  int32_t SQTicks = 0;
-  int32_t SQNoteLenFrac = 0;
-};
-
-// A length as bars and seq-quantise steps, counted from 0: "4", "4.3/16", "ov" beyond 999 bars;
-// "0" (emptyAsZero) or "-" when there is nothing to count.
-std::string FmtSeqLen(bool emptyAsZero, int32_t ticks, const TBarFmt& f);
-// A play position counted from bar 1: "3", "3.5/16"; "-" when there is nothing to count.
-std::string FmtSeqPos(int32_t length, int32_t position, const TBarFmt& f);
 
 // The seq's length in ticks at its tempo divider; a recording part grows with the counted beats
 // even before its events reach that far.

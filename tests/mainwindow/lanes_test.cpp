@@ -9,7 +9,7 @@ constexpr int32_t kBar = 15360;  // 4/4
 constexpr int32_t kSQ = 960;     // 1/16
 
 TEST(SeqLaneTexts, LengthsCountFromZeroAndPositionsFromOne) {
-  const TBarFmt f{kBar, kSQ, 16};
+  const TBarGrid f{kBar, kSQ, 16};
   struct Case {
     bool emptyAsZero;
     int32_t ticks;
@@ -20,14 +20,14 @@ TEST(SeqLaneTexts, LengthsCountFromZeroAndPositionsFromOne) {
         Case{false, 1000 * kBar, "ov"}, Case{false, 1000 * kBar + kSQ, "ov.1/16"},
         Case{false, kSQ - 1, "0.0/16"}, Case{false, 0, "-"}, Case{true, 0, "0"}})
     EXPECT_EQ(FmtSeqLen(c.emptyAsZero, c.ticks, f), c.want) << c.ticks;
-  EXPECT_EQ(FmtSeqLen(false, 4 * kBar, TBarFmt{0, kSQ, 16}), "-");
-  EXPECT_EQ(FmtSeqLen(true, 4 * kBar, TBarFmt{kBar, 0, 16}), "0");
+  EXPECT_EQ(FmtSeqLen(false, 4 * kBar, TBarGrid{0, kSQ, 16}), "-");
+  EXPECT_EQ(FmtSeqLen(true, 4 * kBar, TBarGrid{kBar, 0, 16}), "0");
 
   EXPECT_EQ(FmtSeqPos(40 * kBar, 2 * kBar + 5 * kSQ, f), "3.5/16");
   EXPECT_EQ(FmtSeqPos(40 * kBar, 0, f), "1");
   EXPECT_EQ(FmtSeqPos(40 * kBar, 39 * kBar, f), "40");
   EXPECT_EQ(FmtSeqPos(0, kBar, f), "-");
-  EXPECT_EQ(FmtSeqPos(40 * kBar, kBar, TBarFmt{kBar, 0, 16}), "-");
+  EXPECT_EQ(FmtSeqPos(40 * kBar, kBar, TBarGrid{kBar, 0, 16}), "-");
 }
 
 TEST(SeqLaneGrid, StepIsTheBeatOrTheSeqQuantiseStepThatDividesIt) {

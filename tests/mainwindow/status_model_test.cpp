@@ -280,19 +280,5 @@ TEST(StatusRows, MetronomeSeqDividerAndLength) {
   EXPECT_EQ(v.Rows[1].Len.Text, "1.2/8");  // five counted beats of a 4/4 bar
 }
 
-TEST(SeqLenText, LengthsCountFromZeroPositionsFromOne) {
-  const TBarGrid g{15360, 960, 16};
-  EXPECT_EQ(FmtSeqLen(false, 4 * 15360, g), "4");
-  EXPECT_EQ(FmtSeqLen(false, 4 * 15360 + 3 * 960, g), "4.3/16");
-  EXPECT_EQ(FmtSeqLen(false, 1000 * 15360, g), "ov");
-  EXPECT_EQ(FmtSeqLen(false, 1000 * 15360 + 960, g), "ov.1/16");
-  EXPECT_EQ(FmtSeqLen(false, 0, g), "-");
-  EXPECT_EQ(FmtSeqLen(true, 0, g), "0");
-  EXPECT_EQ(FmtSeqLen(false, 100, TBarGrid{0, 960, 16}), "-");
-  EXPECT_EQ(FmtSeqPos(40 * 15360, 2 * 15360 + 5 * 960, g), "3.5/16");
-  EXPECT_EQ(FmtSeqPos(40 * 15360, 0, g), "1");
-  EXPECT_EQ(FmtSeqPos(0, 0, g), "-");
-}
-
 }  // namespace
 }  // namespace vel
