@@ -61,21 +61,6 @@ void SelectComboByValue(QComboBox* combo, int32_t value) {
 
 namespace {
 
-// The windows whose status bars take part, by their names.
-constexpr const char* kHintWindows[] = {"frmMain", "frmKeyMapper", "frmSampleAid",
-                                        "frmDiag", "frmCfgDrum",   "frmCfgBass"};
-constexpr const char* kAutoHintsProperty = "velAutoHints";
-
-// Drops the hint of a control whose window is not to show hints now.
-class THintGate : public QObject {
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::StatusTip || !watched->isWidgetType()) return false;
-    const QVariant on = static_cast<QWidget*>(watched)->window()->property(kAutoHintsProperty);
-    return on.isValid() && !on.toBool();
-  }
-};
-
 void FillPortNumbers(QComboBox* combo, int32_t lastPort) {
   if (!combo) return;
   const QSignalBlocker block(combo);
@@ -84,20 +69,6 @@ void FillPortNumbers(QComboBox* combo, int32_t lastPort) {
 }
 
 }  // namespace
-
-void ApplyActiveWindowHints(QWidget* activated) {
-  static THintGate* gate = nullptr;
-  if (!gate) {
-    gate = new THintGate;
-    gate->setParent(qApp);
-    qApp->installEventFilter(gate);
-    QObject::connect(qApp, &QObject::destroyed, [] { gate = nullptr; });
-  }
-  for (QWidget* w : QApplication::topLevelWidgets())
-    for (const char* name : kHintWindows)
-      if (w->objectName() == QLatin1String(name))
-        w->setProperty(kAutoHintsProperty, Cfg.AutoHints != 0 && w == activated);
-}
 
 void FillClockPortCombo(QComboBox* combo) {
   FillPortNumbers(combo, RunCtl.InPortsAllocated);

@@ -23,11 +23,6 @@ void FillIntCombo(QComboBox* combo, int32_t first, int32_t step, int32_t last);
 // Selects the first item whose number is at least value; above every item, the last item.
 void SelectComboByValue(QComboBox* combo, int32_t value);
 
-// The main window, the key mapper, the sample aid, the diagnostics and the two style windows: the
-// status bar of each shows hints on its own exactly when AutoHints is on and it is the activated
-// window. Each of them calls this from its activation.
-void ApplyActiveWindowHints(QWidget* activated);
-
 // The timing window's external clock port list: "P1".."Pn" for the inputs, ClocksExtPNo selected,
 // enabled only when an input exists.
 void FillClockPortCombo(QComboBox* combo);

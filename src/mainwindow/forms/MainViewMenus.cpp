@@ -45,6 +45,7 @@
 #include "files/Tarlo.h"
 #include "keys/KeyArgs.h"
 #include "keys/RecordKeys.h"
+#include "mainwindow/InputProcs.h"
 #include "mainwindow/Kinetrace.h"
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/Refresh.h"
@@ -698,13 +699,7 @@ void TfrmMain::ApplyActiveWindowHints(QWidget* active) {
 }
 
 void TfrmMain::SetDiagActive(bool on) {
-  if (on) {
-    Trace.DiagFlags = 1;
-    EnableDspDiag(true);
-    return;
-  }
-  EnableDspDiag(false);
-  Trace.DiagFlags = 0;
+  vel::SetDiagActive(on);
 }
 
 void TfrmMain::ShowKeyMapper() {}

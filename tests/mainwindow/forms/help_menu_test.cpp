@@ -188,22 +188,5 @@ TEST_F(HelpMenuTest, ComputerKeysAreTranslatedFirstAndRepeatsIgnored) {
   InputIo = TInputIo{};
 }
 
-TEST_F(HelpMenuTest, StatusBarHintsOnlyInTheActivatedWindowWithAutoHints) {
-  struct Case {
-    uint8_t autoHints;
-    bool mainActivated;
-    bool shown;
-  };
-  for (const Case& c : {Case{1, true, true}, Case{0, true, false}, Case{1, false, false}}) {
-    Cfg.AutoHints = c.autoHints;
-    form->statusBar()->clearMessage();
-    ApplyActiveWindowHints(c.mainActivated ? form.get() : nullptr);
-    QStatusTipEvent tip("Run or stop");
-    QApplication::sendEvent(ui().sbtnControl, &tip);
-    EXPECT_EQ(form->statusBar()->currentMessage() == "Run or stop", c.shown)
-        << int(c.autoHints) << c.mainActivated;
-  }
-}
-
 }  // namespace
 }  // namespace vel
