@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -19,9 +20,10 @@ class HelpTest : public ::testing::Test {
  protected:
   void SetUp() override {
     HelpState = THelpState{};
-    dir = ::testing::TempDir() + "vel-help-test";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    // Each test its own folder: ctest runs them side by side.
+    char tmpl[] = "/tmp/vel-help-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir = tmpl;
   }
   void TearDown() override {
     HelpState = THelpState{};
