@@ -129,18 +129,19 @@ def demos():
         track(own_text(2, 2, False), 1, chords([53, 48], [0, 4, 7], 2), 2 * BAR),
         track(own_text(3, 2, False), 9, drums(2, 16), 2 * BAR),
     ]))
-    # 5..10: one track each.
+    # 5..10: one track each, at the tempos (and, for the last, the metre) their menu items name.
     files.append(smf(0, [track(old_text(1, 1), 0, arpeggio(60, [0, 4, 7, 12, 7, 4], 2, step=DIV // 3,
-                                                                dur=DIV // 3 - 120), 2 * BAR, first=True)]))
-    files.append(smf(0, [track(old_text(1, 1), 9, drums(2, 16), 2 * BAR, first=True, bpm=92)]))
-    files.append(smf(0, [track(old_text(1, 1), 1, bass([40, 43, 45, 38], 4), 4 * BAR, first=True, bpm=84)]))
+                                                                dur=DIV // 3 - 120), 2 * BAR, first=True,
+                               bpm=94)]))
+    files.append(smf(0, [track(old_text(1, 1), 9, drums(2, 16), 2 * BAR, first=True, bpm=112)]))
+    files.append(smf(0, [track(old_text(1, 1), 1, bass([40, 43, 45, 38], 4), 4 * BAR, first=True, bpm=144)]))
     files.append(smf(0, [track(old_text(1, 1), 0, chords([60, 65, 67, 60], [0, 4, 7, 11], 4), 4 * BAR,
-                               first=True, bpm=72)]))
+                               first=True, bpm=120)]))
     files.append(smf(0, [track(old_text(1, 1), 0, arpeggio(57, [0, 3, 7, 3], 1, step=DIV // 4,
-                                                                dur=DIV // 4 - 60), BAR, first=True, bpm=140,
-                               tsig=(3, 2))]))
-    files.append(smf(0, [track(old_text(1, 1), 2, arpeggio(48, [0, 7, 12, 16, 19, 24], 2, step=DIV,
-                                                                dur=DIV * 3 // 4), 2 * BAR, first=True, bpm=60)]))
+                                                                dur=DIV // 4 - 60), BAR, first=True, bpm=140)]))
+    files.append(smf(0, [track(old_text(1, 1), 2, arpeggio(48, [0, 7, 12, 16, 19, 24], 1.5, step=DIV // 2,
+                                                                dur=DIV * 3 // 8), BAR * 3 // 2, first=True,
+                               bpm=90, tsig=(6, 3))]))
     return files
 
 

@@ -521,8 +521,9 @@ void TfrmMain::ArrangeStartUpControls() {
   ui->sbtnOutPortDeAlloc->setText("←");
   ui->sbtnOutPortUp->setText("↑");
   ui->sbtnOutPortDown->setText("↓");
-  for (QLabel* l : {ui->lblvInPort0Name, ui->lblvInPort1Name, ui->lblvOutPort0Name})
-    l->resize(104, l->height());
+  for (QLabel* l : {ui->lblvInPort0Name, ui->lblvInPort1Name}) l->resize(104, l->height());
+  // "See individual seqs" has the row to itself.
+  ui->lblvOutPort0Name->resize(200, ui->lblvOutPort0Name->height());
   // Both port panels show at once: inputs over the seq area, outputs over the group boxes.
   ui->pnlConfigInPorts->setGeometry(ui->pnlSeqStatus->geometry());
   ui->pnlConfigOutPorts->setGeometry(ui->pnlSeqStatus->x(), ui->grpControl->y(), ui->pnlSeqStatus->width(),
@@ -692,10 +693,10 @@ void TfrmMain::LayoutSeqStatusColumns() {
     const bool inUse = s <= Cfg.MaxActiveSeqs;
     r.pnlSeq->setGeometry(4, SeqRowTop(headBottom, s), c.SeqPanelWidth, kRowHeight);
     r.pnlSeq->setVisible(inUse);
-    // A control under its heading: the heading's left shifted into the row.
+    // A control under its heading: the heading's left shifted into the row. Whether it shows
+    // follows the program state as well (ApplySeqRowStates).
     auto put = [&](QWidget* ctl, const TColumn& col, int32_t width, int32_t dx = 0) {
       ctl->setGeometry(col.Left - 4 + dx, 2, width, kRowHeight - 4);
-      ctl->setVisible(inUse && col.Visible);
     };
     put(r.lblSeqLen, c.Len, wLen);
     put(r.lblSeqTDiv, c.TDivs, wTDiv);
@@ -716,8 +717,6 @@ void TfrmMain::LayoutSeqStatusColumns() {
     put(r.lblSeqProg, c.Progs, c.ProgWidth);
     put(r.cboSeqPort, c.Ports, c.PortWidth);
     put(r.lblSeqPort, c.Ports, c.PortWidth);
-    // Values show their control or their label by the program state; Config shows the controls.
-    for (QLabel* l : {r.lblSeqPartNo, r.lblSeqChan, r.lblSeqSVel, r.lblSeqProg, r.lblSeqPort}) l->hide();
     const int32_t laneTop = (kRowHeight - 8) / 2;
     r.lblSeqTimeShift->setGeometry(c.SeqLaneLeft - 4, 2, wMark, kRowHeight - 4);
     r.lblSeqTimeShift->setVisible(inUse);
@@ -728,8 +727,8 @@ void TfrmMain::LayoutSeqStatusColumns() {
                            TSeqLane::kHeight);
     r.SeqLane->setVisible(inUse);
     r.shpSeqMidiActivity->setGeometry(c.MidiActivity.Left - 4, laneTop, 10, 10);
-    r.shpSeqMidiActivity->setVisible(inUse && c.MidiActivity.Visible);
   }
+  ApplySeqRowStates(ProgStateControls(RunCtl.ProgState.load(), CurrentProgStateInputs()));
   // The live row's values stand under the same headings as the seqs' (their visibility follows
   // the program state).
   auto under = [](QWidget* w, const TColumn& col, int32_t width, int32_t dx = 0) {
@@ -913,12 +912,52 @@ void TfrmMain::HideMainPanels(bool hide) {
   }
 }
 
+void TfrmMain::ApplySeqRowStates(const TProgStateView& view) {
+  if (!view.Valid) return;
+  const TColumnLayout& c = Columns;
+  for (int32_t s = 0; s < kSeqs; ++s) {
+    TSeqRow& r = SeqRows[s];
+    if (!r.pnlSeq) continue;
+    const bool inUse = s <= Cfg.MaxActiveSeqs;
+    const TSeqRowCtls& v = view.SeqRows[s];
+    // Editing controls in Config, value labels while running: the program state says which, the
+    // view settings say whether the column shows at all.
+    auto apply = [&](QWidget* w, const TCtlState& st, const TColumn& col) {
+      const bool shown = view.HideSeqRows ? false : st.Shown.value_or(w->isVisibleTo(r.pnlSeq));
+      w->setVisible(inUse && col.Visible && shown);
+      if (st.Enabled) w->setEnabled(*st.Enabled);
+    };
+    apply(r.cboSeqPartNo, v.PartNoCombo, c.PartNos);
+    apply(r.cboSeqChan, v.ChanCombo, c.Chans);
+    apply(r.cboSeqProg, v.ProgCombo, c.Progs);
+    apply(r.cboSeqSVel, v.SVelCombo, c.SVels);
+    apply(r.cboSeqPort, v.PortCombo, c.Ports);
+    apply(r.chkSeqMuted, v.MutedCheck, c.Muted);
+    apply(r.chkSeqPitchLock, v.PitchLockCheck, c.Pitches);
+    apply(r.lblSeqPartNo, v.PartNoLabel, c.PartNos);
+    apply(r.lblSeqChan, v.ChanLabel, c.Chans);
+    apply(r.lblSeqProg, v.ProgLabel, c.Progs);
+    apply(r.lblSeqPort, v.PortLabel, c.Ports);
+    apply(r.lblSeqSVel, v.SVelLabel, c.SVels);
+    apply(r.lblSeqPitch, v.PitchLabel, c.Pitches);
+    apply(r.lblSeqScale, v.ScaleLabel, c.Scales);
+    apply(r.lblSeqTrans, v.TransLabel, c.Trans);
+    apply(r.lblSeqTDiv, v.TempoDivLabel, c.TDivs);
+    apply(r.shpSeqMidiActivity, v.ActivityLight, c.MidiActivity);
+    if (view.HideSeqRows)
+      r.lblSeqTimeShift->hide();
+    else if (v.TimeShiftMark.Shown)
+      r.lblSeqTimeShift->setVisible(inUse && *v.TimeShiftMark.Shown);
+  }
+}
+
 void TfrmMain::ApplyProgState(int state) {
   TProgStateInputs in = CurrentProgStateInputs();
   in.InPort1NameVisible = ui->lblvInPort1Name->isVisible();
   in.AuxInPortReqdChecked = ui->chkAuxInPortReqd->isChecked();
   const TProgStateView view = ProgStateControls(TProgState(state), in);
   if (!view.Valid) return;
+  ApplySeqRowStates(view);
   for (const auto& [name, st] : view.Controls) {
     const QString n = Q(name);
     if (QMenu* m = findChild<QMenu*>(n)) {

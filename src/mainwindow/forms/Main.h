@@ -28,6 +28,7 @@ class TSeqLane;
 class TKinetraceView;
 struct TLanesState;
 struct TStatusDisplay;
+struct TProgStateView;
 struct TRect4;
 
 // One seq's run-time row, made in code for each seq in use.
@@ -91,6 +92,8 @@ class TfrmMain : public QMainWindow {
   void HideMainPanels(bool hide);
   void HandleDynamicControls(bool create);
   void LayoutSeqStatusColumns();
+  // The seq rows' editing controls or value labels, as the program state and the columns say.
+  void ApplySeqRowStates(const TProgStateView& view);
   void PlaceGroupBoxes();
   void ApplyColourScheme();
   void SaveRestoreSysColours(bool save);

@@ -136,6 +136,10 @@ TEST_F(MainFormTest, EachSeqRowCallsItsProcedureWithItsSeq) {
   std::vector<std::pair<std::string, int32_t>> calls;
   SeqHandlers.SeqMutedClick = [&](int32_t s) { calls.push_back({"muted", s}); };
   SeqHandlers.SeqChanChange = [&](int32_t s) { calls.push_back({"chan", s}); };
+  // Without an output port the rows' editing controls are shown but disabled.
+  EXPECT_TRUE(form->SeqRows[2].chkSeqMuted->isVisibleTo(form.get()));
+  EXPECT_FALSE(form->SeqRows[2].chkSeqMuted->isEnabled());
+  form->SeqRows[2].chkSeqMuted->setEnabled(true);
   form->SeqRows[2].chkSeqMuted->click();
   // A loader's selection runs no handler; only the user's choice does.
   form->SeqRows[1].cboSeqChan->setCurrentIndex(3);
@@ -322,6 +326,13 @@ TEST_F(AutoRunTest, ADefaultFileWithAnOutputRunsAfterASecond) {
   EXPECT_TRUE(form->ui->pnlSeqStatus->isVisible());
   EXPECT_TRUE(form->ui->mnuFile->menuAction()->isEnabled());
   EXPECT_TRUE(form->ui->cboTarloPNo->isHidden());
+  // Running: each seq row shows its values as labels, not as the editing controls of Config.
+  const TSeqRow& row = form->SeqRows[1];
+  EXPECT_TRUE(row.cboSeqChan->isHidden());
+  EXPECT_TRUE(row.chkSeqMuted->isHidden());
+  EXPECT_FALSE(row.lblSeqChan->isHidden());
+  EXPECT_FALSE(row.lblSeqPitch->isHidden());
+  EXPECT_FALSE(row.lblSeqTrans->isHidden());
 }
 
 TEST_F(AutoRunTest, RunDuringTheWaitStartsOneEngineTimer) {
