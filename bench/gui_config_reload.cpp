@@ -13,6 +13,7 @@
 #include <string>
 
 #include "BenchSupport.h"
+#include "GuiBenchSupport.h"
 #include "base/UiHooks.h"
 #include "engine/KeyMode.h"
 #include "engine/RunControl.h"
@@ -36,13 +37,7 @@ void AllocateAll(TPortSide side) {
 void BM_ConfigReloadNinePorts(benchmark::State& state) {
   const std::string home = (std::filesystem::temp_directory_path() / "vel-bench-reload").string();
   std::filesystem::remove_all(home);
-  std::filesystem::create_directories(home + "/run");
-  std::filesystem::permissions(home + "/run", std::filesystem::perms::owner_all);
-  setenv("HOME", home.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
-  setenv("XDG_RUNTIME_DIR", (home + "/run").c_str(), 1);
-  setenv("VELLORINE_MIDI", "loopback", 1);
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  bench::UsePrivateHome(home);
   midi::loopback::SetDevCounts(kPorts, kPorts);
 
   int argc = 1;

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "BenchSupport.h"
+#include "GuiBenchSupport.h"
 #include "base/EngineLock.h"
 #include "engine/PartBufs.h"
 #include "engine/PlayCycle.h"
@@ -121,16 +122,7 @@ BENCHMARK(BM_LanesTickStill)->UseManualTime()->Iterations(20000)->Unit(benchmark
 int main(int argc, char** argv) {
   // A private home and lock folder, offscreen, loopback MIDI: the window starts on the factory
   // settings without asking anything.
-  char tmpl[] = "/tmp/vel-bench-lanes-XXXXXX";
-  if (!mkdtemp(tmpl)) return 1;
-  const std::string dir = tmpl;
-  std::filesystem::create_directories(dir + "/run");
-  std::filesystem::permissions(dir + "/run", std::filesystem::perms::owner_all);
-  setenv("HOME", dir.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
-  setenv("XDG_RUNTIME_DIR", (dir + "/run").c_str(), 1);
-  setenv("VELLORINE_MIDI", "loopback", 1);
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  const std::string dir = bench::MakePrivateHome("lanes");
   ResetAllToFactory();
   RunHooks.SetDspTimer = [](TDspTimer, bool, int32_t) {};
   int qtArgc = 1;
@@ -140,9 +132,7 @@ int main(int argc, char** argv) {
     Form = form.get();
     form->show();
     QApplication::processEvents();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    bench::RunBenchmarks(argc, argv);
     Form = nullptr;
   }
   InstanceLocks.ReleaseAll();

@@ -6,20 +6,13 @@
 #include <QApplication>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
 #include "BenchSupport.h"
-#include "base/EngineLock.h"
-#include "engine/KeyMode.h"
-#include "keymaps/KeyMapsFactory.h"
-#include "keys/KeyPath.h"
+#include "GuiBenchSupport.h"
 #include "mainwindow/InstanceLocks.h"
-#include "mainwindow/ValidateConfig.h"
 #include "mainwindow/forms/Main.h"
-#include "mainwindow/forms/QtUiHooks.h"
-#include "settings/CfgLink.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -33,24 +26,9 @@ std::string dir;
 
 vel::TfrmMain& Form() {
   if (form) return *form;
-  char tmpl[] = "/tmp/vel-bench-layout-XXXXXX";
-  dir = mkdtemp(tmpl);
-  std::filesystem::create_directories(dir + "/run");
-  std::filesystem::permissions(dir + "/run", std::filesystem::perms::owner_all);
-  setenv("HOME", dir.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
-  setenv("XDG_RUNTIME_DIR", (dir + "/run").c_str(), 1);
-  setenv("VELLORINE_MIDI", "loopback", 1);
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  dir = vel::bench::MakePrivateHome("layout");
   app.emplace(appArgc, appArgv);
-  vel::InstallQtUiHooks();
-  vel::InstallKeyModeCalls();
-  vel::InstallKeyPath();
-  vel::CfgLink().ValidateConfig = [] { return vel::ValidateConfig(); };
-  {
-    std::lock_guard lock(vel::EngineLock);
-    vel::LoadKeyMapsFactory();
-  }
+  vel::bench::InstallEntryHooks();
   form = std::make_unique<vel::TfrmMain>();
   form->show();
   QCoreApplication::processEvents();
@@ -111,9 +89,7 @@ BENCHMARK(BM_ResizeStepWithRepaint)->UseManualTime()->Iterations(500)->Unit(benc
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  vel::bench::RunBenchmarks(argc, argv);
   // The window goes before the application, and both before the statics they use.
   form.reset();
   app.reset();

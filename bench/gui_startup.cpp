@@ -14,22 +14,15 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 
-#include "base/EngineLock.h"
-#include "engine/KeyMode.h"
+#include "GuiBenchSupport.h"
 #include "engine/RunControl.h"
-#include "keymaps/KeyMapsFactory.h"
-#include "keys/KeyPath.h"
 #include "mainwindow/InstanceLocks.h"
-#include "mainwindow/ValidateConfig.h"
 #include "mainwindow/forms/Main.h"
-#include "mainwindow/forms/QtUiHooks.h"
 #include "settings/CfgFactory.h"
-#include "settings/CfgLink.h"
 
 namespace {
 
@@ -42,27 +35,14 @@ std::string dir;
 
 void PrivateFolders() {
   if (!dir.empty()) return;
-  char tmpl[] = "/tmp/vel-bench-start-XXXXXX";
-  dir = mkdtemp(tmpl);
-  std::filesystem::create_directories(dir + "/run");
-  std::filesystem::permissions(dir + "/run", std::filesystem::perms::owner_all);
-  setenv("HOME", dir.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
-  setenv("XDG_RUNTIME_DIR", (dir + "/run").c_str(), 1);
-  setenv("VELLORINE_MIDI", "loopback", 1);
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  dir = vel::bench::MakePrivateHome("start");
 }
 
 // What the program's entry does before the window.
 void StartApplication() {
   app.emplace(appArgc, appArgv);
   QApplication::setApplicationName("Vellorine");
-  vel::InstallQtUiHooks();
-  vel::InstallKeyModeCalls();
-  vel::InstallKeyPath();
-  vel::CfgLink().ValidateConfig = [] { return vel::ValidateConfig(); };
-  std::lock_guard lock(vel::EngineLock);
-  vel::LoadKeyMapsFactory();
+  vel::bench::InstallEntryHooks();
 }
 
 double StartToConfig(bool withApplication, std::unique_ptr<vel::TfrmMain>& form) {
@@ -144,9 +124,7 @@ BENCHMARK(BM_ProcessStartToSettingsApplied)->UseManualTime()->Iterations(10)->Un
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  vel::bench::RunBenchmarks(argc, argv);
   // The application goes before the statics it uses.
   app.reset();
   if (!dir.empty()) std::filesystem::remove_all(dir);

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "BenchSupport.h"
+#include "GuiBenchSupport.h"
 #include "base/EngineLock.h"
 #include "engine/LivePath.h"
 #include "engine/PartBufs.h"
@@ -35,15 +36,7 @@ TfrmMain& Form() {
   static std::unique_ptr<QApplication> app;
   static std::unique_ptr<TfrmMain> form;
   if (form) return *form;
-  char tmpl[] = "/tmp/vel-bench-status-XXXXXX";
-  const std::string dir = mkdtemp(tmpl);
-  std::filesystem::create_directories(dir + "/run");
-  std::filesystem::permissions(dir + "/run", std::filesystem::perms::owner_all);
-  setenv("HOME", dir.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
-  setenv("XDG_RUNTIME_DIR", (dir + "/run").c_str(), 1);
-  setenv("VELLORINE_MIDI", "loopback", 1);
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  bench::MakePrivateHome("status");
   app = std::make_unique<QApplication>(argc, argv);
   form = std::make_unique<TfrmMain>();
   form->show();

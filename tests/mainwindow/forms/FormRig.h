@@ -1,6 +1,7 @@
 #pragma once
-// A started main window on the loopback backend, in a private home and settings folder, with the
-// boxes recorded and no sleeping.
+// A main window on the loopback backend, in a private home, settings and lock folder, with the
+// boxes recorded and no sleeping. A fixture installs its own hooks in BeforeStart; one that starts
+// the program itself, with parameters, sets startLater and calls Start.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/Messages.h"
 #include "base/UiRecorder.h"
@@ -36,11 +38,12 @@ class FormRig : public ::testing::Test {
     setenv("VELLORINE_MIDI", "loopback", 1);
     ResetAllToFactory();
     TimerIo.Sleep = [](int32_t) {};
-    app.emplace(argc, argv);
-    form = std::make_unique<TfrmMain>();
-    ASSERT_TRUE(form->Started());
     savedDesktop = Desktop();
     Desktop().ShellOpen = [](const std::string&) { return kShellOk; };
+    BeforeStart();
+    if (startLater) return;
+    Start({});
+    ASSERT_TRUE(form->Started());
   }
   void TearDown() override {
     form.reset();
@@ -50,16 +53,32 @@ class FormRig : public ::testing::Test {
     TimerIo.Sleep = nullptr;
     Msgs.WarnMsg.TakeAndClear();
     std::error_code ec;
+    // A test may have left its folder read-only.
+    std::filesystem::permissions(dir, std::filesystem::perms::owner_all, ec);
     std::filesystem::remove_all(dir, ec);
+  }
+  // Hooks the start-up already calls go in here: after the factory settings, before the window.
+  virtual void BeforeStart() {}
+  // Starts the program with these parameters after its own name.
+  void Start(const std::vector<std::string>& params) {
+    args = {"vellorine"};
+    args.insert(args.end(), params.begin(), params.end());
+    argv.clear();
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    argc = int(args.size());
+    app.emplace(argc, argv.data());
+    form = std::make_unique<TfrmMain>();
   }
   Ui::frmMain& ui() { return *form->ui; }
 
+  bool startLater = false;
   std::string dir;
   TDesktopHooks savedDesktop;
   UiRecorder rec;
-  int argc = 1;
-  char arg0[16] = "vellorine";
-  char* argv[2] = {arg0, nullptr};
+  std::vector<std::string> args;
+  std::vector<char*> argv;
+  int argc = 0;
   std::optional<QApplication> app;
   std::unique_ptr<TfrmMain> form;
 };

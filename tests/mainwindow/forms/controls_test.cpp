@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -10,21 +9,16 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QToolButton>
-#include <cstdlib>
-#include <filesystem>
 #include <mutex>
-#include <optional>
 
 #include "base/EngineLock.h"
 #include "base/Messages.h"
-#include "base/UiRecorder.h"
 #include "engine/LivePath.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
-#include "mainwindow/InstanceLocks.h"
+#include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/Main.h"
-#include "settings/CfgFactory.h"
 #include "settings/Settings.h"
 #include "styles/StyleStore.h"
 #include "ui_Main.h"
@@ -32,38 +26,19 @@
 namespace vel {
 namespace {
 
-namespace fs = std::filesystem;
 using Ints = std::vector<int>;
 
 // The main window started on factory settings in a private home, on the loopback backend.
-class ControlsTest : public ::testing::Test {
+class ControlsTest : public test::FormRig {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/vel-controls-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    fs::create_directories(dir_ + "/run");
-    fs::permissions(dir_ + "/run", fs::perms::owner_all);
-    setenv("HOME", dir_.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (dir_ + "/run").c_str(), 1);
-    setenv("VELLORINE_MIDI", "loopback", 1);
-    ResetAllToFactory();
-    TimerIo.Sleep = [](int32_t) {};
-    app.emplace(argc_, argv_);
-    form = std::make_unique<TfrmMain>();
+    FormRig::SetUp();
     ASSERT_EQ(RunCtl.ProgState.load(), TProgState::Config);
   }
   void TearDown() override {
     RunCtl.ProgState = TProgState::Config;
-    form.reset();
-    app.reset();
-    InstanceLocks.ReleaseAll();
-    TimerIo.Sleep = nullptr;
-    Msgs.WarnMsg.TakeAndClear();
+    FormRig::TearDown();
     Msgs.ErrMsg.TakeAndClear();
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
   }
   // The user's choice of an item.
   static void Choose(QComboBox* cbo, int index) {
@@ -88,14 +63,6 @@ class ControlsTest : public ::testing::Test {
     return sel;
   }
   static bool Bold(const QWidget* w) { return w->font().bold(); }
-
-  std::string dir_;
-  test::UiRecorder rec;
-  int argc_ = 1;
-  char arg0_[16] = "vellorine";
-  char* argv_[2] = {arg0_, nullptr};
-  std::optional<QApplication> app;
-  std::unique_ptr<TfrmMain> form;
 };
 
 TEST_F(ControlsTest, SelectedRowsKeepTheirSelectionThroughTheRefresh) {

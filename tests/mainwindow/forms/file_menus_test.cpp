@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QDropEvent>
@@ -11,10 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
-#include <optional>
 
 #include "base/EngineLock.h"
-#include "base/UiRecorder.h"
 #include "engine/KeyMode.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
@@ -22,11 +19,10 @@
 #include "files/MidiFile.h"
 #include "keymaps/KeyMaps.h"
 #include "mainwindow/FileMenus.h"
-#include "mainwindow/InstanceLocks.h"
 #include "mainwindow/PortModel.h"
 #include "mainwindow/forms/FileDialogs.h"
+#include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/Main.h"
-#include "settings/CfgFactory.h"
 #include "settings/CfgLink.h"
 #include "settings/CfgReader.h"
 #include "settings/Settings.h"
@@ -56,22 +52,10 @@ bool AnyEvents() {
 
 // The window started offscreen in a private home on the loopback backend; dialogs, shell opens and
 // boxes answer from scripts and note the selection as they are shown.
-class FileMenusTest : public ::testing::Test {
+class FileMenusTest : public test::FormRig {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/vel-filemenus-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    fs::create_directories(dir_ + "/run");
-    fs::permissions(dir_ + "/run", fs::perms::owner_all);
-    setenv("HOME", dir_.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (dir_ + "/run").c_str(), 1);
-    setenv("VELLORINE_MIDI", "loopback", 1);
-    ResetAllToFactory();
+  void BeforeStart() override {
     RunHooks.SetDspTimer = [](TDspTimer, bool, int32_t) {};
-    TimerIo.Sleep = [](int32_t) {};
-    savedDesktop_ = Desktop();
     Desktop().FileDialog = [this](const TFileDialog& d) {
       dialogs.push_back(d);
       selAtDialog.push_back(Selected());
@@ -91,36 +75,26 @@ class FileMenusTest : public ::testing::Test {
       lockedAtBox = lockedAtBox || EngineLock.HeldByMe();
       return record(text, caption, kind, buttons);
     };
-    argv_ = {arg0_, nullptr};
-    app.emplace(argc_, argv_.data());
-    form = std::make_unique<TfrmMain>();
-    ASSERT_TRUE(form->Started());
+  }
+  void SetUp() override {
+    FormRig::SetUp();
     Cfg.MetrSeqNo = -1;
     rec.boxes.clear();
   }
   void TearDown() override {
-    form.reset();
-    app.reset();
+    FormRig::TearDown();
     CloseAllPorts();
-    InstanceLocks.ReleaseAll();
     RunHooks.SetDspTimer = nullptr;
-    TimerIo.Sleep = nullptr;
-    Desktop() = savedDesktop_;
     CfgLink().OpenDialog = nullptr;
     CfgLink().SaveDialog = nullptr;
     CfgLink().LoadConfigAndApplyFactory = nullptr;
-    {
-      std::lock_guard lock(EngineLock);
-      for (int32_t part = 0; part < kParts; ++part)
-        for (int32_t s = 0; s < kSeqs; ++s) {
-          ClearPartBuf(part, s);
-          Seqs.PartBufs[part][s].Selected = 0;
-          Seqs.PartBufs[part][s].SeqState = TSeqState::Stopped;
-        }
-    }
-    std::error_code ec;
-    fs::permissions(dir_, fs::perms::owner_all, ec);
-    fs::remove_all(dir_, ec);
+    std::lock_guard lock(EngineLock);
+    for (int32_t part = 0; part < kParts; ++part)
+      for (int32_t s = 0; s < kSeqs; ++s) {
+        ClearPartBuf(part, s);
+        Seqs.PartBufs[part][s].Selected = 0;
+        Seqs.PartBufs[part][s].SeqState = TSeqState::Stopped;
+      }
   }
 
   void AllocateOutput() {
@@ -130,7 +104,7 @@ class FileMenusTest : public ::testing::Test {
   }
   // A MIDI file of the two-bar test arpeggio in every seq, and the seqs empty again.
   std::string WriteMidiFile(const std::string& name) {
-    const std::string path = dir_ + "/" + name;
+    const std::string path = dir + "/" + name;
     LoadTestSeqs(true);
     std::lock_guard lock(EngineLock);
     EXPECT_TRUE(SaveSeqsToMidiFile(path, true, true));
@@ -148,28 +122,18 @@ class FileMenusTest : public ::testing::Test {
     return t;
   }
 
-  std::string dir_;
-  test::UiRecorder rec;
   std::deque<std::string> files;
   std::vector<TFileDialog> dialogs;
   std::vector<std::string> selAtDialog, selAtBox, opened;
   bool lockedAtBox = false;
   int32_t shellResult = kShellOk;
-  char arg0_[16] = "vellorine";
-  std::vector<char*> argv_;
-  int argc_ = 1;
-  std::optional<QApplication> app;
-  std::unique_ptr<TfrmMain> form;
-
- private:
-  TDesktopHooks savedDesktop_;
 };
 
 TEST_F(FileMenusTest, DroppedFilesThatCannotLoadSayWhyAndLoadNothing) {
   const std::string good = WriteMidiFile("good.mid");
-  const std::string text = dir_ + "/notes.mid";
+  const std::string text = dir + "/notes.mid";
   std::ofstream(text) << "not a MIDI file";
-  fs::create_directories(dir_ + "/Songs");
+  fs::create_directories(dir + "/Songs");
   struct Case {
     bool port;
     std::vector<std::string> names;
@@ -178,9 +142,9 @@ TEST_F(FileMenusTest, DroppedFilesThatCannotLoadSayWhyAndLoadNothing) {
   const Case cases[] = {
       {false, {good}, kNoOutPortText},
       {true, {good, good}, kTooManyDropsText},
-      {true, {dir_ + "/Songs"}, "Cannot drag/drop a folder\r\n" + dir_ + "/Songs"},
+      {true, {dir + "/Songs"}, "Cannot drag/drop a folder\r\n" + dir + "/Songs"},
       {true, {text}, "MIDI file error: missing MThd chunk header"},
-      {true, {dir_ + "/gone.mid"}, "Cannot open MIDI file gone.mid\r\nin folder " + dir_},
+      {true, {dir + "/gone.mid"}, "Cannot open MIDI file gone.mid\r\nin folder " + dir},
   };
   for (const Case& c : cases) {
     if (c.port && RunCtl.OutPortsAllocated < 0) AllocateOutput();
@@ -214,7 +178,7 @@ TEST_F(FileMenusTest, DroppedFilesThatCannotLoadSayWhyAndLoadNothing) {
   QApplication::sendEvent(form.get(), &drop);
   QApplication::processEvents();
   EXPECT_TRUE(AnyEvents());
-  EXPECT_EQ(Cfg.LastLoadedMidiFolder, dir_);
+  EXPECT_EQ(Cfg.LastLoadedMidiFolder, dir);
   RunCtl.ProgState = TProgState::Initialising;
   QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(form.get(), &refused);
@@ -289,7 +253,7 @@ TEST_F(FileMenusTest, ADemoIntoTheMetronomeSeqWarnsOnlyInConfig) {
 }
 
 TEST_F(FileMenusTest, FileMenuEnablesByPortsFolderAndPlayingSeqs) {
-  Cfg.RunTimeSceneFolder = dir_ + "/missing";
+  Cfg.RunTimeSceneFolder = dir + "/missing";
   emit form->ui->mnuFile->aboutToShow();
   EXPECT_FALSE(form->ui->mnuFileExplore->isEnabled());
   for (QAction* a : {form->ui->mnuFileResetLive, form->ui->mnuFileResetSeqs->menuAction(),
@@ -299,7 +263,7 @@ TEST_F(FileMenusTest, FileMenuEnablesByPortsFolderAndPlayingSeqs) {
   EXPECT_EQ(Texts(), std::vector<std::string>{kNoOutPortText});
 
   AllocateOutput();
-  Cfg.RunTimeSceneFolder = dir_;
+  Cfg.RunTimeSceneFolder = dir;
   Cfg.DragDropActiveParts = 1;
   emit form->ui->mnuFile->aboutToShow();
   EXPECT_TRUE(form->ui->mnuFileExplore->isEnabled());
@@ -332,8 +296,8 @@ TEST_F(FileMenusTest, FileMenuEnablesByPortsFolderAndPlayingSeqs) {
   rec.boxes.clear();
   shellResult = kShellNoProgram;
   form->ui->mnuFileExplore->trigger();
-  EXPECT_EQ(opened, std::vector<std::string>{dir_});
-  EXPECT_EQ(Texts(), std::vector<std::string>{"Error 31 trying to open folder\r\n" + dir_});
+  EXPECT_EQ(opened, std::vector<std::string>{dir});
+  EXPECT_EQ(Texts(), std::vector<std::string>{"Error 31 trying to open folder\r\n" + dir});
   // Settings items without their window stay disabled.
   EXPECT_FALSE(form->ui->mnuCfgColours->isEnabled());
   EXPECT_FALSE(form->ui->mnuCfgDrum->isEnabled());
@@ -431,7 +395,7 @@ TEST_F(FileMenusTest, KeyMapAndColourSubsetsSaveAndLoadAlone) {
   const TColor factoryColour = Cfg.ClBgForm;
   const uint8_t factoryKey = KeyMapLive[60];
   const uint8_t otherKey = factoryKey == 0 ? 1 : 0;
-  files = {dir_ + "/keys.txt", dir_ + "/colours.txt"};
+  files = {dir + "/keys.txt", dir + "/colours.txt"};
   form->ui->mnuConfigSaveKeyMaps->trigger();
   form->ui->mnuConfigSaveColours->trigger();
   ASSERT_EQ(dialogs.size(), 2u);
@@ -442,23 +406,23 @@ TEST_F(FileMenusTest, KeyMapAndColourSubsetsSaveAndLoadAlone) {
   Cfg.ClBgForm = Rgb(1, 2, 3);
   KeyMapLive[60] = otherKey;
   CfgFiles.ConfigFileName = "/gig/Set.txt";
-  files = {dir_ + "/keys.txt"};
+  files = {dir + "/keys.txt"};
   form->ui->mnuConfigLoadKeyMaps->trigger();
   EXPECT_EQ(KeyMapLive[60], factoryKey);
   EXPECT_EQ(Cfg.ClBgForm, Rgb(1, 2, 3));
   EXPECT_EQ(CfgFiles.ConfigFileName, "");
   KeyMapLive[60] = otherKey;
-  files = {dir_ + "/colours.txt"};
+  files = {dir + "/colours.txt"};
   form->ui->mnuConfigLoadColours->trigger();
   EXPECT_EQ(Cfg.ClBgForm, factoryColour);
   EXPECT_EQ(KeyMapLive[60], otherKey);
   EXPECT_EQ(dialogs.back().Title, "Load colour config");
 
   // A file that fails puts back that subset's factory settings only.
-  std::ofstream(dir_ + "/bad.txt") << "Vellorine Configuration File\r\nnonsense\r\n";
+  std::ofstream(dir + "/bad.txt") << "Vellorine Configuration File\r\nnonsense\r\n";
   Cfg.ClBgForm = Rgb(1, 2, 3);
   rec.boxes.clear();
-  files = {dir_ + "/bad.txt"};
+  files = {dir + "/bad.txt"};
   form->ui->mnuConfigLoadKeyMaps->trigger();
   EXPECT_FALSE(rec.boxes.empty());
   EXPECT_EQ(KeyMapLive[60], factoryKey);
@@ -475,12 +439,12 @@ TEST_F(FileMenusTest, KeyMapAndColourSubsetsSaveAndLoadAlone) {
   EXPECT_EQ(Cfg.ClBgForm, Rgb(1, 2, 3));
   EXPECT_EQ(CfgFiles.ConfigFileName, "/gig/Set.txt");
   EXPECT_EQ(rec.boxes.size(), 1u);  // the question only
-  files = {dir_ + "/full.txt", dir_ + "/full.txt"};
+  files = {dir + "/full.txt", dir + "/full.txt"};
   form->ui->mnuConfigSaveAllToNamed->trigger();
   Cfg.ClBgForm = Rgb(4, 5, 6);
   form->ui->mnuConfigLoadAllFromNamed->trigger();
   EXPECT_EQ(Cfg.ClBgForm, Rgb(1, 2, 3));
-  EXPECT_EQ(CfgFiles.ConfigFileName, dir_ + "/full.txt");
+  EXPECT_EQ(CfgFiles.ConfigFileName, dir + "/full.txt");
   EXPECT_EQ(form->windowTitle().toStdString(), "Vellorine full");
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
 }

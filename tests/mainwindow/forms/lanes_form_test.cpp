@@ -1,62 +1,41 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
-#include <cstdlib>
-#include <filesystem>
 #include <mutex>
-#include <optional>
 
 #include "base/EngineLock.h"
-#include "base/UiRecorder.h"
 #include "engine/PartBufs.h"
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
-#include "mainwindow/InstanceLocks.h"
 #include "mainwindow/Kinetrace.h"
+#include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/KinetraceView.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/SeqLane.h"
-#include "settings/CfgFactory.h"
 #include "settings/Settings.h"
 #include "ui_Main.h"
 
 namespace vel {
 namespace {
 
-namespace fs = std::filesystem;
-
 // The main window started on the factory settings in a private home, shown offscreen.
-class LanesFormTest : public ::testing::Test {
+class LanesFormTest : public test::FormRig {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/vel-lanes-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    fs::create_directories(dir_ + "/run");
-    fs::permissions(dir_ + "/run", fs::perms::owner_all);
-    setenv("HOME", dir_.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (dir_ + "/run").c_str(), 1);
-    setenv("VELLORINE_MIDI", "loopback", 1);
-    ResetAllToFactory();
+  void BeforeStart() override {
     RunHooks.SetDspTimer = [](TDspTimer, bool, int32_t) {};
-    TimerIo.Sleep = [](int32_t) {};
-    app.emplace(argc_, argv_);
-    form = std::make_unique<TfrmMain>();
-    ASSERT_TRUE(form->Started());
+  }
+  void SetUp() override {
+    FormRig::SetUp();
+    if (HasFatalFailure()) return;
     form->show();
     QApplication::processEvents();
   }
   void TearDown() override {
-    form.reset();
-    app.reset();
-    InstanceLocks.ReleaseAll();
+    FormRig::TearDown();
     RunHooks.SetDspTimer = nullptr;
-    TimerIo.Sleep = nullptr;
     for (auto& ch : PlayCycle.NoteOnCounts) ch.fill(TNoteDsp{});
     PlayCycle.KinetraceDirty = 0;
     for (TPartBuf& b : Seqs.PartBufs[0]) {
@@ -65,8 +44,6 @@ class LanesFormTest : public ::testing::Test {
       b.RElap = 0;
       b.PElap = 0;
     }
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
   }
   // One status tick's share: the copy under the lock, then the drawing and its paint.
   void Tick() {
@@ -77,14 +54,6 @@ class LanesFormTest : public ::testing::Test {
     form->ApplyLanesAndKinetrace();
     QApplication::processEvents();
   }
-
-  std::string dir_;
-  test::UiRecorder rec;
-  int argc_ = 1;
-  char arg0_[10] = "vellorine";
-  char* argv_[2] = {arg0_, nullptr};
-  std::optional<QApplication> app;
-  std::unique_ptr<TfrmMain> form;
 };
 
 TEST_F(LanesFormTest, LanesFollowTheSeqsAndAnUnchangedTickPaintsNothing) {
@@ -196,7 +165,7 @@ TEST_F(LanesFormTest, KinetraceBoundsByPositionAndItsPicture) {
 
   // A small picture, not stretched, stands centred in the inner area at its own size.
   form->KinetraceView->SetPicture(QImage(20, 10, QImage::Format_RGB32));
-  Cfg.KinetraceImgFile = dir_ + "/bg.png";
+  Cfg.KinetraceImgFile = dir + "/bg.png";
   Cfg.KinetraceImgVisible = 1;
   Cfg.KinetraceImgStretch = 0;
   form->SetKinetraceBounds();

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,18 +15,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
-#include <optional>
 
 #include "base/EngineLock.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
-#include "base/UiRecorder.h"
 #include "engine/LivePath.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
 #include "keys/CfgEngineLink.h"
 #include "mainwindow/CommandLine.h"
 #include "mainwindow/InstanceLocks.h"
+#include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/Main.h"
 #include "settings/CfgFactory.h"
 #include "settings/CfgLink.h"
@@ -47,54 +45,19 @@ struct TimerCall {
   int32_t interval;
 };
 
-// A private home, settings folder and lock folder, the loopback MIDI backend, and a recorder for
-// the boxes and the display timers.
-class MainFormTest : public ::testing::Test {
+// The display timers recorded as well; each test starts the program itself, with its parameters.
+class MainFormTest : public test::FormRig {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/vel-mainform-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    fs::create_directories(dir_ + "/run");
-    fs::permissions(dir_ + "/run", fs::perms::owner_all);
-    setenv("HOME", dir_.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (dir_ + "/run").c_str(), 1);
-    setenv("VELLORINE_MIDI", "loopback", 1);
-    ResetAllToFactory();
+  MainFormTest() { startLater = true; }
+  void BeforeStart() override {
     RunHooks.SetDspTimer = [this](TDspTimer t, bool on, int32_t ms) { timers.push_back({t, on, ms}); };
-    TimerIo.Sleep = [](int32_t) {};
   }
   void TearDown() override {
-    form.reset();
-    app.reset();
-    InstanceLocks.ReleaseAll();
+    FormRig::TearDown();
     RunHooks.SetDspTimer = nullptr;
-    TimerIo.Sleep = nullptr;
-    Msgs.WarnMsg.TakeAndClear();
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  // Starts the program with these parameters after its own name.
-  void Start(std::vector<std::string> params) {
-    args_ = {"vellorine"};
-    for (auto& p : params) args_.push_back(p);
-    argv_.clear();
-    for (auto& a : args_) argv_.push_back(a.data());
-    argv_.push_back(nullptr);
-    argc_ = int(args_.size());
-    app.emplace(argc_, argv_.data());
-    form = std::make_unique<TfrmMain>();
   }
 
-  std::string dir_;
-  test::UiRecorder rec;
   std::vector<TimerCall> timers;
-  std::vector<std::string> args_;
-  std::vector<char*> argv_;
-  int argc_ = 0;
-  std::optional<QApplication> app;
-  std::unique_ptr<TfrmMain> form;
 };
 
 TEST_F(MainFormTest, NoSettingsFileEndsInConfigWithTheStatusAtTheConfigRate) {
@@ -119,9 +82,9 @@ TEST_F(MainFormTest, NoSettingsFileEndsInConfigWithTheStatusAtTheConfigRate) {
   EXPECT_EQ(timers.back().timer, TDspTimer::Status);
   EXPECT_TRUE(timers.back().on);
   EXPECT_EQ(timers.back().interval, 100);
-  EXPECT_EQ(RunCtl.UserProfileFolder, dir_ + "/Vellorine");
-  EXPECT_EQ(form->DataFolder, dir_ + "/config/Vellorine/");
-  EXPECT_EQ(Cfg.LastLoadedConfigFolder, dir_ + "/Vellorine");
+  EXPECT_EQ(RunCtl.UserProfileFolder, dir + "/Vellorine");
+  EXPECT_EQ(form->DataFolder, dir + "/config/Vellorine/");
+  EXPECT_EQ(Cfg.LastLoadedConfigFolder, dir + "/Vellorine");
   // The rows of all four seqs, named for their hints, with the hint on them.
   for (int s = 0; s < 4; ++s) {
     auto* muted = form->findChild<QWidget*>(QString("chkSeqMuted%1").arg(s));
@@ -150,10 +113,10 @@ TEST_F(MainFormTest, EachSeqRowCallsItsProcedureWithItsSeq) {
 }
 
 TEST_F(MainFormTest, SettingsFileNamesTheCaptionAndWithoutPortsNoAutoRun) {
-  const std::string file = dir_ + "/My Song.txt";
+  const std::string file = dir + "/My Song.txt";
   ASSERT_TRUE(SaveConfigFileAs(file, CfgFull, true));
   ResetAllToFactory();
-  Start({"-c" + dir_ + "/My Song"});
+  Start({"-c" + dir + "/My Song"});
   EXPECT_EQ(form->windowTitle().toStdString(), "Vellorine My Song");
   EXPECT_EQ(CfgFiles.ConfigFileName, file);
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
@@ -270,7 +233,7 @@ class AutoRunTest : public MainFormTest {
       ++killed;
       return mmtimer::Result{mmtimer::kOk};
     };
-    const std::string folder = dir_ + "/config/Vellorine";
+    const std::string folder = dir + "/config/Vellorine";
     fs::create_directories(folder);
     CfgEngine.OutPortsAllocated = 0;
     CfgEngine.OutPortDevNames[0] = "Loopback Out 1";
@@ -362,7 +325,7 @@ TEST_F(MainFormTest, ALoadEmptiesThePartsAndKeepsTheSeqValuesItLoaded) {
   CfgEngine.Parts[0][1].SVel = 7;
   CfgEngine.Parts[0][1].Muted = 1;
   CfgEngine.Parts[0][1].PitchLocked = 1;
-  const std::string file = dir_ + "/song.txt";
+  const std::string file = dir + "/song.txt";
   ASSERT_TRUE(SaveConfigFileAs(file, CfgFull, true));
   ResetAllToFactory();
   CfgEngine = TCfgEngineVals{};
@@ -472,7 +435,7 @@ TEST_F(MainFormTest, PortBoxesStandBesideTheirRowsAndTheWindowStartsOnScreen) {
 
 TEST_F(MainFormTest, NoFreeLockEndsStartUpWithItsBox) {
   // Holding LiveFifo1..1000 would be slow; an unusable lock folder fails at the first name.
-  setenv("XDG_RUNTIME_DIR", (dir_ + "/missing/deeper").c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", (dir + "/missing/deeper").c_str(), 1);
   Start({});
   EXPECT_FALSE(form->Started());
   ASSERT_EQ(rec.boxes.size(), 1u);

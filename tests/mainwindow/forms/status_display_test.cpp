@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QLabel>
@@ -7,16 +6,12 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <atomic>
-#include <cstdlib>
-#include <filesystem>
-#include <optional>
 #include <thread>
 #include <vector>
 
 #include "base/EngineLock.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
-#include "base/UiRecorder.h"
 #include "engine/Metronome.h"
 #include "engine/MidiFifo.h"
 #include "engine/MidiIn.h"
@@ -24,58 +19,24 @@
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
-#include "mainwindow/InstanceLocks.h"
 #include "mainwindow/Refresh.h"
+#include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/Main.h"
-#include "settings/CfgFactory.h"
 #include "settings/Settings.h"
 #include "ui_Main.h"
 
 namespace vel {
 namespace {
 
-namespace fs = std::filesystem;
-
-int argc = 1;
-char arg0[] = "vellorine";
-char* argv[] = {arg0, nullptr};
-
 // The main window started offscreen on the loopback backend, with its own display hooks.
-class StatusDisplayTest : public ::testing::Test {
+class StatusDisplayTest : public test::FormRig {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/vel-status-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    fs::create_directories(dir_ + "/run");
-    fs::permissions(dir_ + "/run", fs::perms::owner_all);
-    setenv("HOME", dir_.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (dir_ + "/run").c_str(), 1);
-    setenv("VELLORINE_MIDI", "loopback", 1);
-    ResetAllToFactory();
-    // Earlier tests in this program may have left recordings behind.
-    ClearAllPartBufs();
-    TimerIo.Sleep = [](int32_t) {};
-    app.emplace(argc, argv);
-    form = std::make_unique<TfrmMain>();
-    ASSERT_TRUE(form->Started());
-  }
+  // Earlier tests in this program may have left recordings behind.
+  void BeforeStart() override { ClearAllPartBufs(); }
   void TearDown() override {
-    form.reset();
-    app.reset();
-    InstanceLocks.ReleaseAll();
-    TimerIo.Sleep = nullptr;
+    FormRig::TearDown();
     RunCtl.ProgState = TProgState::Initialising;
-    Msgs.WarnMsg.TakeAndClear();
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
   }
-
-  std::string dir_;
-  test::UiRecorder rec;
-  std::optional<QApplication> app;
-  std::unique_ptr<TfrmMain> form;
 };
 
 TEST_F(StatusDisplayTest, AnUnchangedSnapshotAppliesNothingTheSecondTime) {

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QImage>
@@ -10,24 +9,20 @@
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QToolButton>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <thread>
 
 #include "base/Messages.h"
 #include "base/Showing.h"
-#include "base/UiRecorder.h"
 #include "engine/KeyMode.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "keys/KeyArgs.h"
 #include "keys/RecordKeys.h"
-#include "mainwindow/InstanceLocks.h"
+#include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/KinetraceView.h"
 #include "mainwindow/forms/Main.h"
-#include "settings/CfgFactory.h"
 #include "settings/Settings.h"
 #include "ui_Main.h"
 
@@ -37,23 +32,12 @@ namespace {
 namespace fs = std::filesystem;
 
 // The main window in Config on the loopback backend, its timer calls faked, its boxes recorded.
-class ViewMenusTest : public ::testing::Test {
+class ViewMenusTest : public test::FormRig {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/vel-viewmenus-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    fs::create_directories(dir_ + "/run");
-    fs::permissions(dir_ + "/run", fs::perms::owner_all);
-    setenv("HOME", dir_.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (dir_ + "/run").c_str(), 1);
-    setenv("VELLORINE_MIDI", "loopback", 1);
-    ResetAllToFactory();
+  void BeforeStart() override {
     RunHooks.SetDspTimer = [this](TDspTimer t, bool on, int32_t ms) {
       if (t == TDspTimer::Diag) diagTimer.push_back(on ? ms : -1);
     };
-    TimerIo.Sleep = [](int32_t) {};
     TimerIo.GetDevCaps = [](mmtimer::Caps& caps) {
       caps = {1, 1000000};
       return mmtimer::kOk;
@@ -62,21 +46,16 @@ class ViewMenusTest : public ::testing::Test {
     TimerIo.EndPeriod = [](uint32_t) { return mmtimer::kOk; };
     TimerIo.SetEvent = [](uint32_t, uint32_t, mmtimer::TimerCallback, uintptr_t) { return 7u; };
     TimerIo.KillEvent = [](uint32_t) { return mmtimer::kOk; };
-    app.emplace(argc_, argv_);
-    form = std::make_unique<TfrmMain>();
-    ASSERT_TRUE(form->Started());
+  }
+  void SetUp() override {
+    FormRig::SetUp();
     rec.boxes.clear();
   }
   void TearDown() override {
     CloseAllOutPorts();
-    form.reset();
-    app.reset();
-    InstanceLocks.ReleaseAll();
+    FormRig::TearDown();
     RunHooks.SetDspTimer = nullptr;
     TimerIo = TTimerIo{};
-    Msgs.WarnMsg.TakeAndClear();
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
   }
   // Output port 0 on the first loopback device, so that running can start.
   void AllocateOutput() {
@@ -89,14 +68,7 @@ class ViewMenusTest : public ::testing::Test {
   }
   std::string Shortcut(QAction* a) { return a->shortcut().toString().toStdString(); }
 
-  std::string dir_;
-  test::UiRecorder rec;
   std::vector<int32_t> diagTimer;
-  int argc_ = 1;
-  char arg0_[16] = "vellorine";
-  char* argv_[2] = {arg0_, nullptr};
-  std::optional<QApplication> app;
-  std::unique_ptr<TfrmMain> form;
 };
 
 TEST_F(ViewMenusTest, RunStopAsksOnceAndNoLeavesItRunningAndTheButtonUsable) {
@@ -191,7 +163,7 @@ TEST_F(ViewMenusTest, KinetraceStepsWrapFromMenuAndPanel) {
 }
 
 TEST_F(ViewMenusTest, ImageNextWrapsInNameOrderAndABadImageClearsTheImageSettings) {
-  const std::string folder = dir_ + "/img";
+  const std::string folder = dir + "/img";
   fs::create_directories(folder);
   QImage small(4, 3, QImage::Format_RGB32);
   small.fill(Qt::red);
