@@ -20,6 +20,7 @@
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
+#include "mainwindow/InstanceLocks.h"
 #include "mainwindow/forms/Main.h"
 #include "settings/Settings.h"
 
@@ -31,12 +32,14 @@ int argc = 1;
 char arg0[] = "vellorine";
 char* argv[] = {arg0, nullptr};
 
+std::unique_ptr<QApplication> app;
+std::unique_ptr<TfrmMain> form;
+std::string dir;
+
 // The window, started once in a private home on the loopback backend.
 TfrmMain& Form() {
-  static std::unique_ptr<QApplication> app;
-  static std::unique_ptr<TfrmMain> form;
   if (form) return *form;
-  bench::MakePrivateHome("status");
+  dir = bench::MakePrivateHome("status");
   app = std::make_unique<QApplication>(argc, argv);
   form = std::make_unique<TfrmMain>();
   form->show();
@@ -127,4 +130,12 @@ BENCHMARK(BM_MetrTick)->UseManualTime()->Iterations(20000)->Unit(benchmark::kMic
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  bench::RunBenchmarks(argc, argv);
+  // The window goes before the application, and both before the statics they use.
+  form.reset();
+  app.reset();
+  InstanceLocks.ReleaseAll();
+  if (!dir.empty()) std::filesystem::remove_all(dir);
+  return 0;
+}
