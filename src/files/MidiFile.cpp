@@ -956,17 +956,17 @@ bool BuildMidiFile(bool fromMenu, bool allParts, std::vector<uint8_t>& out, std:
   return true;
 }
 
-bool SaveSeqsToMidiFile(const std::string& fileName, bool fromMenu, bool allParts) {
-  PostDiagMsg("Saving seqs to MIDI file " + fileName);
-  std::vector<uint8_t> bytes;
+bool BuildMidiFileReported(bool fromMenu, bool allParts, std::vector<uint8_t>& bytes) {
   std::string error;
-  if (!BuildMidiFile(fromMenu, allParts, bytes, error)) {
-    const bool refusal = error.rfind("Cannot save", 0) == 0 || error.rfind("Nothing saved", 0) == 0;
-    if (!refusal)
-      error = fromMenu ? "Error processing MIDI data for saving; " + error : "Error in Save; " + error;
-    ReportFileMsg(error, fromMenu);
-    return false;
-  }
+  if (BuildMidiFile(fromMenu, allParts, bytes, error)) return true;
+  const bool refusal = error.rfind("Cannot save", 0) == 0 || error.rfind("Nothing saved", 0) == 0;
+  if (!refusal)
+    error = fromMenu ? "Error processing MIDI data for saving; " + error : "Error in Save; " + error;
+  ReportFileMsg(error, fromMenu);
+  return false;
+}
+
+bool WriteMidiFileBytes(const std::string& fileName, const std::vector<uint8_t>& bytes, bool fromMenu) {
   // Written beside the file and renamed over it: a failed save leaves the old file whole.
   const std::string temp = fileName + ".tmp";
   {
@@ -1012,6 +1012,12 @@ bool SaveSeqsToMidiFile(const std::string& fileName, bool fromMenu, bool allPart
   return true;
 }
 
+bool SaveSeqsToMidiFile(const std::string& fileName, bool fromMenu, bool allParts) {
+  PostDiagMsg("Saving seqs to MIDI file " + fileName);
+  std::vector<uint8_t> bytes;
+  return BuildMidiFileReported(fromMenu, allParts, bytes) && WriteMidiFileBytes(fileName, bytes, fromMenu);
+}
+
 bool LoadSeqsFromMidiBytes(const uint8_t* data, std::size_t size, const std::string& name, bool fromMenu,
                            bool allParts) {
   if (!LoadAllowed(fromMenu, allParts)) return false;
@@ -1031,8 +1037,17 @@ bool LoadSeqsFromMidiFile(int32_t demoIndex, const std::string& fileName, bool f
                                  allParts);
   }
   if (!LoadAllowed(fromMenu, allParts)) return false;
-  PostDiagMsg("Loading seqs from MIDI file " + fileName);
   Files.MetrSeqLoaded = 0;
+  std::vector<uint8_t> bytes;
+  return ReadMidiFileBytes(fileName, fromMenu, bytes) &&
+         LoadSeqsFromMidiBytes(bytes.data(), bytes.size(), fileName, fromMenu, allParts);
+}
+
+bool MidiLoadAllowed(bool fromMenu, bool allParts) {
+  return LoadAllowed(fromMenu, allParts);
+}
+
+bool ReadMidiFileBytes(const std::string& fileName, bool fromMenu, std::vector<uint8_t>& bytes) {
   std::ifstream f(fileName, std::ios::binary);
   if (!f) {
     ReportFileMsg(
@@ -1040,7 +1055,7 @@ bool LoadSeqsFromMidiFile(int32_t demoIndex, const std::string& fileName, bool f
         fromMenu);
     return false;
   }
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  bytes.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
   if (f.bad()) {
     ReportFileMsg(fromMenu ? "Load MIDI file read error at offset " + std::to_string(bytes.size()) + " - " +
                                  std::error_code(errno, std::generic_category()).message() + "\r\n" + fileName
@@ -1048,7 +1063,7 @@ bool LoadSeqsFromMidiFile(int32_t demoIndex, const std::string& fileName, bool f
                   fromMenu);
     return false;
   }
-  return LoadBytes(bytes.data(), bytes.size(), fromMenu, allParts);
+  return true;
 }
 
 int32_t CfgVersionToInt(const std::string& text) {

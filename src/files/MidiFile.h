@@ -31,6 +31,17 @@ bool SaveSeqsToMidiFile(const std::string& fileName, bool fromMenu, bool allPart
 // one seq was loaded. Nothing changes unless the whole file reads cleanly.
 bool LoadSeqsFromMidiFile(int32_t demoIndex, const std::string& fileName, bool fromMenu, bool allParts);
 
+// The two halves of a save and of a load from a file, for callers that hold the engine lock only
+// for the half that touches the seqs: a slow disk must not stall the engine's timer.
+// The image of the seqs, or the refusal or fault reported and false (under the engine lock).
+bool BuildMidiFileReported(bool fromMenu, bool allParts, std::vector<uint8_t>& bytes);
+// Writes an image beside fileName and renames it over it; the fault reported and false.
+bool WriteMidiFileBytes(const std::string& fileName, const std::vector<uint8_t>& bytes, bool fromMenu);
+// Whether a load may run now, the refusal reported when not (under the engine lock).
+bool MidiLoadAllowed(bool fromMenu, bool allParts);
+// The whole file, or the fault reported and false.
+bool ReadMidiFileBytes(const std::string& fileName, bool fromMenu, std::vector<uint8_t>& bytes);
+
 // The file image a save writes; false with the refusal or fault in error (the text a run-time
 // save shows, without "@").
 bool BuildMidiFile(bool fromMenu, bool allParts, std::vector<uint8_t>& out, std::string& error);

@@ -20,6 +20,7 @@
 #include "base/Showing.h"
 #include "base/UiHooks.h"
 #include "engine/KeyMode.h"
+#include "engine/MidiFifo.h"
 #include "engine/PartBufs.h"
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
@@ -153,12 +154,42 @@ void TfrmMain::MidiSaveDialog(bool allParts) {
   }
   const std::string name = RunFileDialog(MidiFileDialog(true, allParts));
   if (name.empty()) return;
-  if (RunLocked([&] { return SaveSeqsToMidiFile(name, true, allParts); }, true))
-    Cfg.LastSavedMidiFolder = FolderOf(name);
+  // The image is made under the engine lock, the file written after it: a slow disk must not
+  // stall the timer.
+  std::vector<uint8_t> bytes;
+  if (!RunLocked(
+          [&] {
+            PostDiagMsg("Saving seqs to MIDI file " + name);
+            return BuildMidiFileReported(true, allParts, bytes);
+          },
+          true))
+    return;
+  bool written = false;
+  {
+    TBusyCursor busy;
+    written = WriteMidiFileBytes(name, bytes, true);
+  }
+  if (written) Cfg.LastSavedMidiFolder = FolderOf(name);
 }
 
 void TfrmMain::LoadMidiFileAndWarn(const std::string& fileName, bool allParts) {
-  if (RunLocked([&] { return LoadSeqsFromMidiFile(-1, fileName, true, allParts); }, true))
+  // The file is read without the engine lock (a slow disk must not stall the timer); the seqs are
+  // changed under it, where the load is checked again.
+  std::vector<uint8_t> bytes;
+  bool read = false;
+  if (RunLocked(
+          [&] {
+            if (!MidiLoadAllowed(true, allParts)) return false;
+            Files.MetrSeqLoaded = 0;
+            return true;
+          },
+          false)) {
+    TBusyCursor busy;
+    read = ReadMidiFileBytes(fileName, true, bytes);
+  }
+  if (read &&
+      RunLocked([&] { return LoadSeqsFromMidiBytes(bytes.data(), bytes.size(), fileName, true, allParts); },
+                true))
     Cfg.LastLoadedMidiFolder = FolderOf(fileName);
   WarnMetrSeqOverwritten();
 }

@@ -6,15 +6,20 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QUrl>
+#include <atomic>
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <span>
+#include <thread>
 
 #include "base/EngineLock.h"
 #include "engine/KeyMode.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
+#include "files/DemoFiles.h"
 #include "files/Dumps.h"
 #include "files/MidiFile.h"
 #include "keymaps/KeyMaps.h"
@@ -250,6 +255,29 @@ TEST_F(FileMenusTest, ADemoIntoTheMetronomeSeqWarnsOnlyInConfig) {
   RunCtl.ProgState = TProgState::Config;
   EXPECT_EQ(rec.boxes.size(), 1u);
   EXPECT_EQ(Cfg.LastLoadedMidiFolder, "/before");
+}
+
+// The file is read without the engine lock, so a slow disk cannot stall the timer: a pipe stands in
+// for the disk and gives its bytes only after it has found the lock free.
+TEST_F(FileMenusTest, AMidiFileIsReadWithoutTheEngineLock) {
+  const std::string pipe = dir + "/slow disk.mid";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const std::span<const uint8_t> image = DemoFile(2);
+  std::atomic<bool> lockFree{false};
+  std::thread disk([&] {
+    std::ofstream out(pipe, std::ios::binary);  // opens once the reader has
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (EngineLock.try_lock()) {
+      lockFree = true;
+      EngineLock.unlock();
+    }
+    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+  });
+  form->LoadMidiFileAndWarn(pipe, true);
+  disk.join();
+  EXPECT_TRUE(lockFree);
+  EXPECT_TRUE(AnyEvents());
+  EXPECT_TRUE(rec.boxes.empty()) << Texts()[0];
 }
 
 TEST_F(FileMenusTest, FileMenuEnablesByPortsFolderAndPlayingSeqs) {
