@@ -6,11 +6,18 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "BenchSupport.h"
 #include "GuiBenchSupport.h"
@@ -127,6 +134,67 @@ void BM_MetrTick(benchmark::State& state) {
   RunCtl.ProgState = TProgState::Config;
 }
 BENCHMARK(BM_MetrTick)->UseManualTime()->Iterations(20000)->Unit(benchmark::kMicrosecond);
+
+// Counts the paint events the whole application handles.
+class TPaintCounter : public QObject {
+ public:
+  int64_t Paints = 0;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++Paints;
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+double ThreadCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// Ten seconds of the real display timers (status every 50 ms, metronome every 10 ms) while an
+// engine thread plays the four seqs every millisecond: paints per second and the GUI thread's
+// share of a core.
+void BM_DisplaysWhilePlaying(benchmark::State& state) {
+  SetUpPlaying();
+  Cfg.DspStatusInterval = 50;
+  Cfg.DspMetrInterval = 10;
+  TPaintCounter paints;
+  app->installEventFilter(&paints);
+  for (auto _ : state) {
+    std::atomic<bool> stop{false};
+    std::thread engine([&stop] {
+      while (!stop.load()) {
+        TimerProc(1, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    });
+    EnableDspStatus(true, false);
+    EnableDspMetr(true);
+    QTimer drain;
+    QObject::connect(&drain, &QTimer::timeout, [] { midi::loopback::ClearSent(); });
+    drain.start(250);
+    const double cpu0 = ThreadCpuSeconds();
+    const int64_t paints0 = paints.Paints;
+    QEventLoop loop;
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    QElapsedTimer wall;
+    wall.start();
+    loop.exec();
+    const double seconds = double(wall.nsecsElapsed()) / 1e9;
+    const double cpu = ThreadCpuSeconds() - cpu0;
+    DisableDspTimers();
+    stop = true;
+    engine.join();
+    state.SetIterationTime(seconds);
+    state.counters["paints_per_s"] = double(paints.Paints - paints0) / seconds;
+    state.counters["gui_cpu_pct"] = 100.0 * cpu / seconds;
+  }
+  app->removeEventFilter(&paints);
+  RunCtl.ProgState = TProgState::Config;
+}
+BENCHMARK(BM_DisplaysWhilePlaying)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 
