@@ -113,11 +113,13 @@ TEST_F(MainFormTest, EachSeqRowCallsItsProcedureWithItsSeq) {
 }
 
 TEST_F(MainFormTest, SettingsFileNamesTheCaptionAndWithoutPortsNoAutoRun) {
-  const std::string file = dir + "/My Song.txt";
+  // Blanks and non-ASCII letters in the folder and the name.
+  std::filesystem::create_directories(dir + "/Café Lieder");
+  const std::string file = dir + "/Café Lieder/Mein Süßes Lied.txt";
   ASSERT_TRUE(SaveConfigFileAs(file, CfgFull, true));
   ResetAllToFactory();
-  Start({"-c" + dir + "/My Song"});
-  EXPECT_EQ(form->windowTitle().toStdString(), "Vellorine My Song");
+  Start({"-c" + dir + "/Café Lieder/Mein Süßes Lied"});
+  EXPECT_EQ(form->windowTitle().toStdString(), "Vellorine Mein Süßes Lied");
   EXPECT_EQ(CfgFiles.ConfigFileName, file);
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
   ASSERT_EQ(rec.boxes.size(), 1u);
