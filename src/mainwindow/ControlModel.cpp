@@ -83,6 +83,53 @@ std::string CountPrompt(const char* head, int32_t value, int32_t keyed, const ch
   return text;
 }
 
+// The separate play and mute counts of the alternating cycle entries: two places each in modes
+// 67..78, one in 95..100, the first count's keyed digits, "/", the second's. The hint stays while
+// both counts keyed so far are 0. Empty for any other mode.
+std::string SeparateCountsPrompt(int32_t mode, const TEntrySnap& e) {
+  struct TRow {
+    const char* Head;
+    int32_t FirstNN, FirstN;
+    char A, B;  // the first and second count's placeholders
+    int32_t TEntrySnap::*First;
+    int32_t TEntrySnap::*Second;
+  };
+  static constexpr TRow kRows[] = {
+      {"PlayMute cycles:", 67, 95, 'p', 'm', &TEntrySnap::PlayCyclesEntry, &TEntrySnap::PlayMuteMuteEntry},
+      {"MutePlay cycles:", 71, 97, 'm', 'p', &TEntrySnap::MuteCyclesEntry, &TEntrySnap::MutePlayPlayEntry},
+      {"PlayMuteTog cycles:", 75, 99, 'p', 'm', &TEntrySnap::PmtCyclesEntry, &TEntrySnap::PmtMuteEntry},
+  };
+  for (const TRow& r : kRows) {
+    int32_t places = 0, step = 0;  // step: places keyed so far over both counts
+    if (mode >= r.FirstNN && mode < r.FirstNN + 4) {
+      places = 2;
+      step = mode - r.FirstNN;
+    } else if (mode >= r.FirstN && mode < r.FirstN + 2) {
+      places = 1;
+      step = mode - r.FirstN;
+    } else {
+      continue;
+    }
+    const int32_t keyedFirst = std::min(step, places), keyedSecond = step - keyedFirst;
+    // An accumulator not yet reached may still hold an earlier entry's value.
+    const int32_t first = keyedFirst > 0 ? e.*r.First : 0;
+    const int32_t second = keyedSecond > 0 ? e.*r.Second : 0;
+    std::string text = r.Head + Places(first, places, keyedFirst, r.A) + "/" +
+                       Places(second, places, keyedSecond, r.B) + "?";
+    if (first == 0 && second == 0) text += "  0=forever";
+    return text;
+  }
+  return {};
+}
+
+// The one-place sweeps of part, port and velocity: the first mode shows the direction chosen, the
+// second the start too.
+std::string SmallSweepPrompt(const char* name, bool second, int32_t from, bool bothWays,
+                             const TKeyModeRow& row) {
+  if (!second) return std::string(bothWays && !row.PromptAlt.empty() ? row.PromptAlt : row.Prompt);
+  return std::string(name) + " sweep " + std::to_string(from) + Arrow(bothWays) + "m?";
+}
+
 std::string ArgPrompt(int32_t mode, const TStatusSnapshot& snap, const TCfg& cfg) {
   const TEntrySnap& e = snap.Entry;
   const TKeyModeRow& row = KeyModeRow(KeyModeFromNo(mode));
@@ -114,6 +161,13 @@ std::string ArgPrompt(int32_t mode, const TStatusSnapshot& snap, const TCfg& cfg
     if (value == 0) text += "  0=forever";
     return text;
   }
+  if (const std::string counts = SeparateCountsPrompt(mode, e); !counts.empty()) return counts;
+  if (mode == 89 || mode == 90)
+    return SmallSweepPrompt("Part", mode == 90, e.PartSweepFrom, e.PartSweepBothWays, KeyModeTable[89]);
+  if (mode == 91 || mode == 92)
+    return SmallSweepPrompt("Port", mode == 92, e.PortSweepFrom, e.PortSweepBothWays, KeyModeTable[91]);
+  if (mode == 93 || mode == 94)
+    return SmallSweepPrompt("Vel", mode == 94, e.VelSweepFrom, e.VelSweepBothWays, KeyModeTable[93]);
   // Scenes: the "0=curr" form while a current scene exists and nothing but zeros is keyed.
   if (mode >= 48 && mode <= 59) {
     const int32_t keyed = mode < 56 ? e.LoadSceneEntry : e.SaveSceneEntry;
@@ -123,10 +177,13 @@ std::string ArgPrompt(int32_t mode, const TStatusSnapshot& snap, const TCfg& cfg
   switch (mode) {
     case 105:
       return "Time signature " + std::to_string(e.TSigBeatsEntry) + "/m?";
+    case 106:
+    case 108:
+      return std::string(e.TimeShiftRepeat && !row.PromptAlt.empty() ? row.PromptAlt : row.Prompt);
     case 107:
     case 109:
       return std::string(mode == 107 ? "Time shift fwds " : "Time shift back ") +
-             std::to_string(e.TimeShiftBeatsEntry) + " x 1/n?";
+             (e.TimeShiftRepeat ? " rept " : "") + std::to_string(e.TimeShiftBeatsEntry) + " x 1/n?";
     case 111:
       return "Fts " + PitchClassName(e.FtsRootEntry) + " type n?  curr=unchanged";
     case 114:

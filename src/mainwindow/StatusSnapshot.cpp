@@ -10,8 +10,11 @@
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "files/Scenes.h"
+#include "keys/Commands.h"
+#include "keys/CycleKeys.h"
 #include "keys/KeyArgs.h"
 #include "keys/RecordKeys.h"
+#include "keys/SceneKeys.h"
 #include "keys/TimeKeys.h"
 #include "settings/Settings.h"
 #include "styles/StyleStore.h"
@@ -180,6 +183,16 @@ void CopyEntry(TEntrySnap& e) {
   e.MuteCyclesEntry = Args.MuteCyclesEntry;
   e.PmtCyclesEntry = Args.PmtCyclesEntry;
   e.PitchCyclesEntry = Args.PitchCyclesEntry;
+  e.PlayMuteMuteEntry = CycleEntry.PlayMuteMuteEntry;
+  e.MutePlayPlayEntry = CycleEntry.MutePlayPlayEntry;
+  e.PmtMuteEntry = CycleEntry.PmtMuteEntry;
+  e.PartSweepFrom = SceneKeys.PartSweepFrom;
+  e.PortSweepFrom = SceneKeys.PortSweepFrom;
+  e.VelSweepFrom = CycleEntry.VelSweepFrom;
+  e.PartSweepBothWays = SceneKeys.PartSweepBothWays != 0;
+  e.PortSweepBothWays = SceneKeys.PortSweepBothWays != 0;
+  e.VelSweepBothWays = CycleEntry.VelSweepBothWays != 0;
+  e.TimeShiftRepeat = Commands.TimeShiftRepeat != 0;
   e.LoadSceneEntry = Args.LoadSceneEntry;
   e.SaveSceneEntry = Args.SaveSceneEntry;
   e.PitchCycles = Keys.PitchCycles;

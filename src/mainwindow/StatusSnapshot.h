@@ -115,6 +115,18 @@ struct TEntrySnap {
   int32_t MuteCyclesEntry = 0;
   int32_t PmtCyclesEntry = 0;
   int32_t PitchCyclesEntry = 0;
+  // The second counts of the alternating cycle entries.
+  int32_t PlayMuteMuteEntry = 0;
+  int32_t MutePlayPlayEntry = 0;
+  int32_t PmtMuteEntry = 0;
+  // The one-place sweeps' starts and directions.
+  int32_t PartSweepFrom = 0;
+  int32_t PortSweepFrom = 0;
+  int32_t VelSweepFrom = 0;
+  bool PartSweepBothWays = false;
+  bool PortSweepBothWays = false;
+  bool VelSweepBothWays = false;
+  bool TimeShiftRepeat = false;  // "rept"
   int32_t LoadSceneEntry = 0;
   int32_t SaveSceneEntry = 0;
   int32_t PitchCycles = 0;

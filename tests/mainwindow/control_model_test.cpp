@@ -126,6 +126,65 @@ TEST(ControlModel, TempoEntryFillsInFromTheLeft) {
   EXPECT_EQ(at(40, 0, false), "PlayMute cycles:nn, a/b?  0=forever");
 }
 
+// The separate cycle counts, the one-place sweeps and the repeating time shift fill in as their
+// keys arrive.
+TEST(ControlModel, CountsSweepsAndRepeatFillIn) {
+  TCfg cfg;
+  struct Case {
+    int mode;
+    int32_t first, second;  // the entry's first and second accumulators
+    bool flag;              // both ways, or repeat
+    std::string text;
+  };
+  const std::vector<Case> cases = {
+      {67, 99, 99, false, "PlayMute cycles:pp/mm?  0=forever"},  // stale values are not shown
+      {68, 0, 99, false, "PlayMute cycles:0p/mm?  0=forever"},
+      {68, 40, 0, false, "PlayMute cycles:4p/mm?"},
+      {69, 4, 99, false, "PlayMute cycles:04/mm?"},
+      {70, 4, 20, false, "PlayMute cycles:04/2m?"},
+      {70, 0, 0, false, "PlayMute cycles:00/0m?  0=forever"},
+      {71, 0, 0, false, "MutePlay cycles:mm/pp?  0=forever"},
+      {72, 10, 0, false, "MutePlay cycles:1m/pp?"},
+      {74, 12, 30, false, "MutePlay cycles:12/3p?"},
+      {77, 7, 0, false, "PlayMuteTog cycles:07/mm?"},
+      {78, 7, 10, false, "PlayMuteTog cycles:07/1m?"},
+      {95, 9, 9, false, "PlayMute cycles:p/m?  0=forever"},
+      {96, 3, 9, false, "PlayMute cycles:3/m?"},
+      {96, 0, 9, false, "PlayMute cycles:0/m?  0=forever"},
+      {98, 5, 0, false, "MutePlay cycles:5/p?"},
+      {100, 2, 0, false, "PlayMuteTog cycles:2/m?"},
+      {89, 0, 0, false, "Part sweep n --> m?"},
+      {89, 0, 0, true, "Part sweep n <--> m?"},
+      {90, 2, 0, false, "Part sweep 2 --> m?"},
+      {90, 1, 0, true, "Part sweep 1 <--> m?"},
+      {91, 0, 0, true, "Port sweep n <--> m?"},
+      {92, 3, 0, false, "Port sweep 3 --> m?"},
+      {93, 0, 0, false, "Vel sweep n --> m?"},
+      {94, 0, 0, false, "Vel sweep 0 --> m?"},
+      {94, 7, 0, true, "Vel sweep 7 <--> m?"},
+      {106, 0, 0, false, "Time shift fwds n x 1/n?"},
+      {106, 0, 0, true, "Time shift fwds  rept n x 1/n?"},
+      {107, 3, 0, true, "Time shift fwds  rept 3 x 1/n?"},
+      {109, 1, 0, true, "Time shift back  rept 1 x 1/n?"},
+      {109, 1, 0, false, "Time shift back 1 x 1/n?"},
+  };
+  for (const Case& c : cases) {
+    TStatusSnapshot s;
+    TEntrySnap& e = s.Entry;
+    s.KeyMode = KeyModeFromNo(c.mode);
+    if (c.mode >= 67 && c.mode <= 100) {
+      e.PlayCyclesEntry = e.MuteCyclesEntry = e.PmtCyclesEntry = c.first;
+      e.PlayMuteMuteEntry = e.MutePlayPlayEntry = e.PmtMuteEntry = c.second;
+      e.PartSweepFrom = e.PortSweepFrom = e.VelSweepFrom = c.first;
+      e.PartSweepBothWays = e.PortSweepBothWays = e.VelSweepBothWays = c.flag;
+    } else {
+      e.TimeShiftBeatsEntry = c.first;
+      e.TimeShiftRepeat = c.flag;
+    }
+    EXPECT_EQ(KeyModePrompt(s, cfg, "").Text, c.text) << "mode " << c.mode;
+  }
+}
+
 TEST(ControlModel, SecondStepsShowTheFirstStepsValue) {
   TCfg cfg;
   TStatusSnapshot s;

@@ -1,6 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <mutex>
+
+#include "base/EngineLock.h"
 #include "engine/EngineTestState.h"
+#include "engine/KeyMode.h"
+#include "keymaps/KeyCodes.h"
+#include "keys/Commands.h"
+#include "keys/CycleKeys.h"
+#include "keys/KeyArgs.h"
+#include "keys/TimeKeys.h"
+#include "mainwindow/ControlModel.h"
 #include "mainwindow/StatusSnapshot.h"
 
 namespace vel {
@@ -45,6 +55,31 @@ TEST_F(StatusSnapshotTest, RecordArrowsFollowTheRecordModesSwitches) {
   ASSERT_TRUE(TakeStatusSnapshot(snap, false));
   EXPECT_TRUE(snap.ArrowFromLive);
   EXPECT_FALSE(snap.ArrowToLive);
+}
+
+// The accumulators the keys fill reach the prompt: keys under the lock, then a display tick.
+TEST_F(StatusSnapshotTest, PromptFollowsTheKeyedCountsSweepAndRepeat) {
+  const TCfg cfg;
+  auto keys = [](int mode, void (*handler)(uint8_t, uint8_t), std::initializer_list<uint8_t> codes) {
+    std::lock_guard lock(EngineLock);
+    SetKeyMode(KeyModeFromNo(mode));
+    for (uint8_t code : codes) handler(0, code);
+  };
+  auto prompt = [&] {
+    TStatusSnapshot snap;
+    EXPECT_TRUE(TakeStatusSnapshot(snap, false));
+    return KeyModePrompt(snap, cfg, "").Text;
+  };
+  keys(40, HandleCycleModeKey, {NumCyclic, Num0, Num4, Num2});
+  EXPECT_EQ(prompt(), "PlayMute cycles:04/2m?");
+  keys(80, HandleVelModeKey, {NumSweep2, Num7});
+  EXPECT_EQ(prompt(), "Vel sweep 7 <--> m?");
+  keys(106, HandleTimeShiftModeKey, {TShiftRept, TShift3});
+  EXPECT_EQ(prompt(), "Time shift fwds  rept 3 x 1/n?");
+  Args = TKeyArgs{};
+  CycleEntry = TCycleEntry{};
+  Commands = TCommands{};
+  TimeKeys.TimeShiftBeatsEntry = 0;
 }
 
 TEST_F(StatusSnapshotTest, LightsAreStampedAndDroppedOnTheEngineClock) {
