@@ -506,8 +506,17 @@ void TfrmMain::InstallFileConfigMenus() {
                                                 {ui->mnuFileLoadRhumba, 6},     {ui->mnuFileLoadRock, 7},
                                                 {ui->mnuFileLoadPopShuffle, 8}, {ui->mnuFileLoadPop68, 9}};
   for (const auto& [action, n] : demos) on(action, [this, n = n] { LoadDemo(n); });
-  on(ui->mnuFileLoadTestA, [] { LoadTestSeqs(true); });
-  on(ui->mnuFileLoadTestB, [] { LoadTestSeqs(false); });
+  // The loader takes the engine lock itself and may refuse with a box: held back until it is let go.
+  auto loadTest = [](bool variantA) {
+    RunLocked(
+        [variantA] {
+          LoadTestSeqs(variantA);
+          return true;
+        },
+        false);
+  };
+  on(ui->mnuFileLoadTestA, [loadTest] { loadTest(true); });
+  on(ui->mnuFileLoadTestB, [loadTest] { loadTest(false); });
   on(ui->mnuFileResetLive, [] {
     if (!Confirmed("About to reset live output, ok?")) return;
     Locked([] {
