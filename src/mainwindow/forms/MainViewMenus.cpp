@@ -728,6 +728,8 @@ void TfrmMain::SetIgnoreDriverTStamps(bool on) {
 }
 
 void TfrmMain::SetInterpretLocalControl(bool on) {
+  // The MIDI-in thread reads it for each controller 122.
+  std::lock_guard lock(EngineLock);
   Cfg.InterpretLocalControl = on ? 1 : 0;
 }
 
@@ -768,7 +770,11 @@ void TfrmMain::SetKinetracePosn(int32_t n) {
 }
 
 void TfrmMain::SetSRecChordDetectReqd(bool on) {
-  Cfg.SRecChordDetectReqd = on ? 1 : 0;
+  {
+    // Step recording reads and toggles it on the MIDI-in thread.
+    std::lock_guard lock(EngineLock);
+    Cfg.SRecChordDetectReqd = on ? 1 : 0;
+  }
   RecKeys.SRecChordDetectChanged = 1;
 }
 
@@ -778,6 +784,8 @@ namespace {
 void MetrSettingChanged() {
   if (Cfg.MetrSeqNo < 0) return;
   if (RunCtl.ProgState.load() != TProgState::Config) {
+    // The rebuild writes the part the timer thread plays.
+    std::lock_guard lock(EngineLock);
     RequestMetrRebuild();
   } else {
     RefreshAll(false);
@@ -786,27 +794,41 @@ void MetrSettingChanged() {
 
 }  // namespace
 
+// The metronome's settings are read by its builder on the timer and MIDI-in threads.
 void TfrmMain::SetMetrNoteOnPercent(int32_t n) {
-  Cfg.MetrNoteOnPercent = n;
+  {
+    std::lock_guard lock(EngineLock);
+    Cfg.MetrNoteOnPercent = n;
+  }
   MetrSettingChanged();
 }
 
 void TfrmMain::SetMetrDrumChan(int32_t c) {
-  Cfg.MetrDrumChan = static_cast<uint8_t>(c);
+  {
+    std::lock_guard lock(EngineLock);
+    Cfg.MetrDrumChan = static_cast<uint8_t>(c);
+  }
   MetrSettingChanged();
 }
 
 void TfrmMain::SetMetrBassChan(int32_t c) {
-  Cfg.MetrBassChan = static_cast<uint8_t>(c);
+  {
+    std::lock_guard lock(EngineLock);
+    Cfg.MetrBassChan = static_cast<uint8_t>(c);
+  }
   MetrSettingChanged();
 }
 
 bool TfrmMain::SetMetrNoteLenFrac(int32_t n) {
-  if (n < Cfg.NoteLenFrac) {
-    Msgs.WarnMsg.Set("Value 1/" + std::to_string(n) + " ignored - incompatible with current time signature");
-    return false;
+  {
+    std::lock_guard lock(EngineLock);
+    if (n < Cfg.NoteLenFrac) {
+      Msgs.WarnMsg.Set("Value 1/" + std::to_string(n) +
+                       " ignored - incompatible with current time signature");
+      return false;
+    }
+    Cfg.MetrNoteLenFrac = n;
   }
-  Cfg.MetrNoteLenFrac = n;
   MetrSettingChanged();
   return true;
 }
