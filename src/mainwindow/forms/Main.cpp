@@ -384,7 +384,8 @@ void TfrmMain::StartUp() {
 
 void TfrmMain::LoadMidiFileNow() {
   if (MidiFileName.empty()) return;
-  LoadSeqsFromMidiFile(-1, MidiFileName, true, true);
+  // As a menu load: under the engine lock, its boxes after it, the metronome seq's warning.
+  LoadMidiFileAndWarn(MidiFileName, true);
 }
 
 void TfrmMain::tmAutoRunTimer() {

@@ -22,8 +22,11 @@
 #include "engine/LivePath.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
+#include "files/Dumps.h"
+#include "files/MidiFile.h"
 #include "keys/CfgEngineLink.h"
 #include "mainwindow/CommandLine.h"
+#include "mainwindow/FileMenus.h"
 #include "mainwindow/InstanceLocks.h"
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/Main.h"
@@ -138,6 +141,26 @@ TEST_F(MainFormTest, MissingFilesAreNamedAndStartUpGoesOn) {
             ParamSyntaxText("Midi file specified in parameter list not found\r\nnone.mid"));
   EXPECT_EQ(form->windowTitle().toStdString(), "Vellorine");
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
+}
+
+TEST_F(MainFormTest, AMidiFileOnTheCommandLineLoadsIntoAllPartsAtStartUp) {
+  const std::string song = dir + "/song.mid";
+  {
+    LoadTestSeqs(true);
+    std::lock_guard lock(EngineLock);
+    ASSERT_TRUE(SaveSeqsToMidiFile(song, true, true));
+    for (int32_t part = 0; part < kParts; ++part)
+      for (int32_t s = 0; s < kSeqs; ++s) ClearPartBuf(part, s);
+  }
+  Start({"/m" + song});
+  // The factory settings make seq 1 the metronome's: the load warns as a menu load does.
+  ASSERT_EQ(rec.boxes.size(), 1u);
+  EXPECT_EQ(rec.boxes[0].text, MetrSeqOverwrittenText(0, true));
+  EXPECT_EQ(Cfg.LastLoadedMidiFolder, dir);
+  std::lock_guard lock(EngineLock);
+  for (int32_t s = 0; s <= LastSeq(); ++s) EXPECT_NE(SeqBuf(s).Head, -1) << s;
+  for (int32_t part = 0; part < kParts; ++part)
+    for (int32_t s = 0; s < kSeqs; ++s) ClearPartBuf(part, s);
 }
 
 TEST_F(MainFormTest, CloseQuestionText) {
