@@ -192,6 +192,8 @@ TfrmMain::~TfrmMain() {
   RunHooks.ApplyProgState = nullptr;
   RunHooks.FreeRunTimeControls = nullptr;
   RunHooks.RestoreSysColours = nullptr;
+  // The per-seq procedures hold this window too.
+  SeqHandlers = TSeqHandlers{};
 }
 
 void TfrmMain::FormCreate() {

@@ -110,9 +110,15 @@ TEST_F(MainFormTest, EachSeqRowCallsItsProcedureWithItsSeq) {
   // A loader's selection runs no handler; only the user's choice does.
   form->SeqRows[1].cboSeqChan->setCurrentIndex(3);
   emit form->SeqRows[3].cboSeqChan->activated(3);
-  SeqHandlers = {};
   const std::vector<std::pair<std::string, int32_t>> want = {{"muted", 2}, {"chan", 3}};
   EXPECT_EQ(calls, want);
+  // The procedures hold the window: they go with it.
+  EXPECT_TRUE(SeqHandlers.SeqOutPortChange);
+  form.reset();
+  for (bool set :
+       {bool(SeqHandlers.SeqNoClick), bool(SeqHandlers.SeqMutedClick), bool(SeqHandlers.SeqOutPortChange),
+        bool(SeqHandlers.MidiOutClocksClick), bool(SeqHandlers.MidiOutSyncClick)})
+    EXPECT_FALSE(set);
 }
 
 TEST_F(MainFormTest, SettingsFileNamesTheCaptionAndWithoutPortsNoAutoRun) {
