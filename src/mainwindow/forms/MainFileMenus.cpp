@@ -481,8 +481,9 @@ void TfrmMain::InstallFileConfigMenus() {
   on(ui->mnuFileSaveMidiActiveParts, [this] { MidiSaveDialog(false); });
   on(ui->mnuFileLoadMidiAllParts, [this] { MidiLoadDialog(true); });
   on(ui->mnuFileLoadMidiActiveParts, [this] { MidiLoadDialog(false); });
+  // The loaders read these on the engine's threads too (scene keys, embedded programs).
   auto toggle = [on](QAction* a, uint8_t& setting) {
-    on(a, [&setting](bool checked) { setting = checked ? 1 : 0; });
+    on(a, [&setting](bool checked) { Locked([&] { setting = checked ? 1 : 0; }); });
   };
   toggle(ui->mnuFileSaveProgChanges, Cfg.SaveProgChanges);
   toggle(ui->mnuFileLoadExtScenes, Cfg.LoadExtScenes);

@@ -242,7 +242,11 @@ void TfrmMain::InstallActionViewMenus() {
   };
   auto toggle = [this](QAction* a, uint8_t& setting, std::function<void()> then) {
     connect(a, &QAction::triggered, this, [&setting, then](bool checked) {
-      setting = checked ? 1 : 0;
+      {
+        // Some are read on the timer and MIDI-in threads (activity lights, grid redraws).
+        std::lock_guard lock(EngineLock);
+        setting = checked ? 1 : 0;
+      }
       if (then) then();
     });
   };

@@ -258,6 +258,37 @@ TEST_F(ViewMenusTest, StatusBarHintsOnlyWithAutoHintsAndOnlyInTheActiveWindow) {
   }
 }
 
+TEST_F(ViewMenusTest, MenuTogglesWaitForTheEngineLockToStoreWhatTheEngineReads) {
+  Ui::frmMain& ui = *form->ui;
+  struct Case {
+    QAction* item;
+    const uint8_t* setting;
+  };
+  // Read by the key path, the timer thread and the MIDI-in thread.
+  const Case cases[] = {{ui.mnuFileLoadExtScenes, &Cfg.LoadExtScenes},
+                        {ui.mnuFileIgnoreEmbeddedProgChanges, &Cfg.IgnoreEmbeddedProgChanges},
+                        {ui.mnuViewMidiActivity, &Cfg.DspMidiActivity},
+                        {ui.mnuViewSeqGrid, &Cfg.DspSeqGrid}};
+  for (const Case& c : cases) {
+    c.item->setChecked(*c.setting != 0);
+    const uint8_t before = *c.setting;
+    uint8_t seen = 0;
+    std::promise<void> held;
+    // A tick holding the lock: the click waits for it.
+    std::thread tick([&] {
+      std::lock_guard lock(EngineLock);
+      held.set_value();
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      seen = *c.setting;
+    });
+    held.get_future().wait();
+    c.item->trigger();
+    tick.join();
+    EXPECT_EQ(seen, before) << c.item->objectName().toStdString();
+    EXPECT_EQ(*c.setting, before ? 0 : 1) << c.item->objectName().toStdString();
+  }
+}
+
 TEST_F(ViewMenusTest, SettingsSettersWaitForTheEngineLockWhileRunning) {
   // Running with a stopped metronome seq: a metronome setting rebuilds its part at once.
   AllocateOutput();
