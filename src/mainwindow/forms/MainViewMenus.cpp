@@ -552,13 +552,14 @@ void TfrmMain::StepKinetrace(TKinetraceValue value, bool inc) {
 }
 
 void TfrmMain::SetKinetraceOn(bool on) {
-  Cfg.DspKinetrace = on ? 1 : 0;
+  {
+    // The timer and MIDI-in threads count notes for it while it is on.
+    std::lock_guard lock(EngineLock);
+    Cfg.DspKinetrace = on ? 1 : 0;
+    if (on) ResetNoteOnCounts();
+  }
   ui->mnuViewKinetrace->menuAction()->setCheckable(true);
   ui->mnuViewKinetrace->menuAction()->setChecked(on);
-  if (on) {
-    std::lock_guard lock(EngineLock);
-    ResetNoteOnCounts();
-  }
   PlaceGroupBoxes();
   ShowLowerControls();
   SetKinetraceBounds();

@@ -262,16 +262,21 @@ TEST_F(ViewMenusTest, MenuTogglesWaitForTheEngineLockToStoreWhatTheEngineReads) 
   Ui::frmMain& ui = *form->ui;
   struct Case {
     QAction* item;
-    const uint8_t* setting;
+    uint8_t* setting;
+    uint8_t after;
   };
   // Read by the key path, the timer thread and the MIDI-in thread.
-  const Case cases[] = {{ui.mnuFileLoadExtScenes, &Cfg.LoadExtScenes},
-                        {ui.mnuFileIgnoreEmbeddedProgChanges, &Cfg.IgnoreEmbeddedProgChanges},
-                        {ui.mnuViewMidiActivity, &Cfg.DspMidiActivity},
-                        {ui.mnuViewSeqGrid, &Cfg.DspSeqGrid}};
+  const Case cases[] = {{ui.mnuFileLoadExtScenes, &Cfg.LoadExtScenes, 1},
+                        {ui.mnuFileIgnoreEmbeddedProgChanges, &Cfg.IgnoreEmbeddedProgChanges, 1},
+                        {ui.mnuViewMidiActivity, &Cfg.DspMidiActivity, 0},
+                        {ui.mnuViewSeqGrid, &Cfg.DspSeqGrid, 1},
+                        {ui.mnuKinetraceOff, &Cfg.DspKinetrace, 0},
+                        {ui.mnuKinetraceOn, &Cfg.DspKinetrace, 1}};
   for (const Case& c : cases) {
-    c.item->setChecked(*c.setting != 0);
-    const uint8_t before = *c.setting;
+    const std::string name = c.item->objectName().toStdString();
+    const uint8_t before = c.after ? 0 : 1;
+    *c.setting = before;
+    if (c.item->isCheckable()) c.item->setChecked(before != 0);
     uint8_t seen = 0;
     std::promise<void> held;
     // A tick holding the lock: the click waits for it.
@@ -284,8 +289,8 @@ TEST_F(ViewMenusTest, MenuTogglesWaitForTheEngineLockToStoreWhatTheEngineReads) 
     held.get_future().wait();
     c.item->trigger();
     tick.join();
-    EXPECT_EQ(seen, before) << c.item->objectName().toStdString();
-    EXPECT_EQ(*c.setting, before ? 0 : 1) << c.item->objectName().toStdString();
+    EXPECT_EQ(seen, before) << name;
+    EXPECT_EQ(*c.setting, c.after) << name;
   }
 }
 
