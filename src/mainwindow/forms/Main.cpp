@@ -192,6 +192,8 @@ TfrmMain::~TfrmMain() {
   RunHooks.ApplyProgState = nullptr;
   RunHooks.FreeRunTimeControls = nullptr;
   RunHooks.RestoreSysColours = nullptr;
+  // The per-seq procedures hold this window too.
+  SeqHandlers = TSeqHandlers{};
 }
 
 void TfrmMain::FormCreate() {
@@ -384,7 +386,8 @@ void TfrmMain::StartUp() {
 
 void TfrmMain::LoadMidiFileNow() {
   if (MidiFileName.empty()) return;
-  LoadSeqsFromMidiFile(-1, MidiFileName, true, true);
+  // As a menu load: under the engine lock, its boxes after it, the metronome seq's warning.
+  LoadMidiFileAndWarn(MidiFileName, true);
 }
 
 void TfrmMain::tmAutoRunTimer() {

@@ -512,8 +512,9 @@ void TfrmMain::InstallFileConfigMenus() {
   on(ui->mnuFileSaveMidiActiveParts, [this] { MidiSaveDialog(false); });
   on(ui->mnuFileLoadMidiAllParts, [this] { MidiLoadDialog(true); });
   on(ui->mnuFileLoadMidiActiveParts, [this] { MidiLoadDialog(false); });
+  // The loaders read these on the engine's threads too (scene keys, embedded programs).
   auto toggle = [on](QAction* a, uint8_t& setting) {
-    on(a, [&setting](bool checked) { setting = checked ? 1 : 0; });
+    on(a, [&setting](bool checked) { Locked([&] { setting = checked ? 1 : 0; }); });
   };
   toggle(ui->mnuFileSaveProgChanges, Cfg.SaveProgChanges);
   toggle(ui->mnuFileLoadExtScenes, Cfg.LoadExtScenes);
@@ -537,8 +538,17 @@ void TfrmMain::InstallFileConfigMenus() {
                                                 {ui->mnuFileLoadRhumba, 6},     {ui->mnuFileLoadRock, 7},
                                                 {ui->mnuFileLoadPopShuffle, 8}, {ui->mnuFileLoadPop68, 9}};
   for (const auto& [action, n] : demos) on(action, [this, n = n] { LoadDemo(n); });
-  on(ui->mnuFileLoadTestA, [] { LoadTestSeqs(true); });
-  on(ui->mnuFileLoadTestB, [] { LoadTestSeqs(false); });
+  // The loader takes the engine lock itself and may refuse with a box: held back until it is let go.
+  auto loadTest = [](bool variantA) {
+    RunLocked(
+        [variantA] {
+          LoadTestSeqs(variantA);
+          return true;
+        },
+        false);
+  };
+  on(ui->mnuFileLoadTestA, [loadTest] { loadTest(true); });
+  on(ui->mnuFileLoadTestB, [loadTest] { loadTest(false); });
   on(ui->mnuFileResetLive, [] {
     if (!Confirmed("About to reset live output, ok?")) return;
     Locked([] {

@@ -242,7 +242,11 @@ void TfrmMain::InstallActionViewMenus() {
   };
   auto toggle = [this](QAction* a, uint8_t& setting, std::function<void()> then) {
     connect(a, &QAction::triggered, this, [&setting, then](bool checked) {
-      setting = checked ? 1 : 0;
+      {
+        // Some are read on the timer and MIDI-in threads (activity lights, grid redraws).
+        std::lock_guard lock(EngineLock);
+        setting = checked ? 1 : 0;
+      }
       if (then) then();
     });
   };
@@ -548,13 +552,14 @@ void TfrmMain::StepKinetrace(TKinetraceValue value, bool inc) {
 }
 
 void TfrmMain::SetKinetraceOn(bool on) {
-  Cfg.DspKinetrace = on ? 1 : 0;
+  {
+    // The timer and MIDI-in threads count notes for it while it is on.
+    std::lock_guard lock(EngineLock);
+    Cfg.DspKinetrace = on ? 1 : 0;
+    if (on) ResetNoteOnCounts();
+  }
   ui->mnuViewKinetrace->menuAction()->setCheckable(true);
   ui->mnuViewKinetrace->menuAction()->setChecked(on);
-  if (on) {
-    std::lock_guard lock(EngineLock);
-    ResetNoteOnCounts();
-  }
   PlaceGroupBoxes();
   ShowLowerControls();
   SetKinetraceBounds();
@@ -728,6 +733,8 @@ void TfrmMain::SetIgnoreDriverTStamps(bool on) {
 }
 
 void TfrmMain::SetInterpretLocalControl(bool on) {
+  // The MIDI-in thread reads it for each controller 122.
+  std::lock_guard lock(EngineLock);
   Cfg.InterpretLocalControl = on ? 1 : 0;
 }
 
@@ -768,7 +775,11 @@ void TfrmMain::SetKinetracePosn(int32_t n) {
 }
 
 void TfrmMain::SetSRecChordDetectReqd(bool on) {
-  Cfg.SRecChordDetectReqd = on ? 1 : 0;
+  {
+    // Step recording reads and toggles it on the MIDI-in thread.
+    std::lock_guard lock(EngineLock);
+    Cfg.SRecChordDetectReqd = on ? 1 : 0;
+  }
   RecKeys.SRecChordDetectChanged = 1;
 }
 
@@ -778,6 +789,8 @@ namespace {
 void MetrSettingChanged() {
   if (Cfg.MetrSeqNo < 0) return;
   if (RunCtl.ProgState.load() != TProgState::Config) {
+    // The rebuild writes the part the timer thread plays.
+    std::lock_guard lock(EngineLock);
     RequestMetrRebuild();
   } else {
     RefreshAll(false);
@@ -786,27 +799,41 @@ void MetrSettingChanged() {
 
 }  // namespace
 
+// The metronome's settings are read by its builder on the timer and MIDI-in threads.
 void TfrmMain::SetMetrNoteOnPercent(int32_t n) {
-  Cfg.MetrNoteOnPercent = n;
+  {
+    std::lock_guard lock(EngineLock);
+    Cfg.MetrNoteOnPercent = n;
+  }
   MetrSettingChanged();
 }
 
 void TfrmMain::SetMetrDrumChan(int32_t c) {
-  Cfg.MetrDrumChan = static_cast<uint8_t>(c);
+  {
+    std::lock_guard lock(EngineLock);
+    Cfg.MetrDrumChan = static_cast<uint8_t>(c);
+  }
   MetrSettingChanged();
 }
 
 void TfrmMain::SetMetrBassChan(int32_t c) {
-  Cfg.MetrBassChan = static_cast<uint8_t>(c);
+  {
+    std::lock_guard lock(EngineLock);
+    Cfg.MetrBassChan = static_cast<uint8_t>(c);
+  }
   MetrSettingChanged();
 }
 
 bool TfrmMain::SetMetrNoteLenFrac(int32_t n) {
-  if (n < Cfg.NoteLenFrac) {
-    Msgs.WarnMsg.Set("Value 1/" + std::to_string(n) + " ignored - incompatible with current time signature");
-    return false;
+  {
+    std::lock_guard lock(EngineLock);
+    if (n < Cfg.NoteLenFrac) {
+      Msgs.WarnMsg.Set("Value 1/" + std::to_string(n) +
+                       " ignored - incompatible with current time signature");
+      return false;
+    }
+    Cfg.MetrNoteLenFrac = n;
   }
-  Cfg.MetrNoteLenFrac = n;
   MetrSettingChanged();
   return true;
 }

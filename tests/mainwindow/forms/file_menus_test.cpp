@@ -280,6 +280,33 @@ TEST_F(FileMenusTest, AMidiFileIsReadWithoutTheEngineLock) {
   EXPECT_TRUE(rec.boxes.empty()) << Texts()[0];
 }
 
+TEST_F(FileMenusTest, TestLoadsRefusedWhileASeqPlaysShowTheirBoxAfterTheLock) {
+  for (QAction* item : {form->ui->mnuFileLoadTestA, form->ui->mnuFileLoadTestB}) {
+    {
+      std::lock_guard lock(EngineLock);
+      SeqBuf(1).SeqState = TSeqState::Playing;
+    }
+    rec.boxes.clear();
+    lockedAtBox = false;
+    item->trigger();
+    EXPECT_EQ(Texts(), std::vector<std::string>{"Load ignored: all seqs must be stopped"});
+    EXPECT_EQ(rec.boxes.at(0).kind, MsgKind::Error);
+    EXPECT_FALSE(lockedAtBox);
+    EXPECT_FALSE(AnyEvents());
+    {
+      std::lock_guard lock(EngineLock);
+      SeqBuf(1).SeqState = TSeqState::Stopped;
+    }
+    rec.boxes.clear();
+    item->trigger();
+    EXPECT_TRUE(rec.boxes.empty());
+    EXPECT_TRUE(AnyEvents());
+    std::lock_guard lock(EngineLock);
+    for (int32_t part = 0; part < kParts; ++part)
+      for (int32_t s = 0; s < kSeqs; ++s) ClearPartBuf(part, s);
+  }
+}
+
 TEST_F(FileMenusTest, FileMenuEnablesByPortsFolderAndPlayingSeqs) {
   Cfg.RunTimeSceneFolder = dir + "/missing";
   emit form->ui->mnuFile->aboutToShow();

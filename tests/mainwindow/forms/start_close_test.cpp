@@ -22,8 +22,11 @@
 #include "engine/LivePath.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
+#include "files/Dumps.h"
+#include "files/MidiFile.h"
 #include "keys/CfgEngineLink.h"
 #include "mainwindow/CommandLine.h"
+#include "mainwindow/FileMenus.h"
 #include "mainwindow/InstanceLocks.h"
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/Main.h"
@@ -107,9 +110,15 @@ TEST_F(MainFormTest, EachSeqRowCallsItsProcedureWithItsSeq) {
   // A loader's selection runs no handler; only the user's choice does.
   form->SeqRows[1].cboSeqChan->setCurrentIndex(3);
   emit form->SeqRows[3].cboSeqChan->activated(3);
-  SeqHandlers = {};
   const std::vector<std::pair<std::string, int32_t>> want = {{"muted", 2}, {"chan", 3}};
   EXPECT_EQ(calls, want);
+  // The procedures hold the window: they go with it.
+  EXPECT_TRUE(SeqHandlers.SeqOutPortChange);
+  form.reset();
+  for (bool set :
+       {bool(SeqHandlers.SeqNoClick), bool(SeqHandlers.SeqMutedClick), bool(SeqHandlers.SeqOutPortChange),
+        bool(SeqHandlers.MidiOutClocksClick), bool(SeqHandlers.MidiOutSyncClick)})
+    EXPECT_FALSE(set);
 }
 
 TEST_F(MainFormTest, SettingsFileNamesTheCaptionAndWithoutPortsNoAutoRun) {
@@ -140,6 +149,26 @@ TEST_F(MainFormTest, MissingFilesAreNamedAndStartUpGoesOn) {
             ParamSyntaxText("Midi file specified in parameter list not found\r\nnone.mid"));
   EXPECT_EQ(form->windowTitle().toStdString(), "Vellorine");
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
+}
+
+TEST_F(MainFormTest, AMidiFileOnTheCommandLineLoadsIntoAllPartsAtStartUp) {
+  const std::string song = dir + "/song.mid";
+  {
+    LoadTestSeqs(true);
+    std::lock_guard lock(EngineLock);
+    ASSERT_TRUE(SaveSeqsToMidiFile(song, true, true));
+    for (int32_t part = 0; part < kParts; ++part)
+      for (int32_t s = 0; s < kSeqs; ++s) ClearPartBuf(part, s);
+  }
+  Start({"/m" + song});
+  // The factory settings make seq 1 the metronome's: the load warns as a menu load does.
+  ASSERT_EQ(rec.boxes.size(), 1u);
+  EXPECT_EQ(rec.boxes[0].text, MetrSeqOverwrittenText(0, true));
+  EXPECT_EQ(Cfg.LastLoadedMidiFolder, dir);
+  std::lock_guard lock(EngineLock);
+  for (int32_t s = 0; s <= LastSeq(); ++s) EXPECT_NE(SeqBuf(s).Head, -1) << s;
+  for (int32_t part = 0; part < kParts; ++part)
+    for (int32_t s = 0; s < kSeqs; ++s) ClearPartBuf(part, s);
 }
 
 TEST_F(MainFormTest, CloseQuestionText) {

@@ -11,11 +11,15 @@
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <mutex>
 #include <thread>
 
+#include "base/EngineLock.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
 #include "engine/KeyMode.h"
+#include "engine/PartBufs.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "keys/KeyArgs.h"
@@ -252,6 +256,79 @@ TEST_F(ViewMenusTest, StatusBarHintsOnlyWithAutoHintsAndOnlyInTheActiveWindow) {
     form->ApplyActiveWindowHints(c.mainActive ? static_cast<QWidget*>(form.get()) : &other);
     EXPECT_EQ(hint(), c.want) << int(c.autoHints) << c.mainActive;
   }
+}
+
+TEST_F(ViewMenusTest, MenuTogglesWaitForTheEngineLockToStoreWhatTheEngineReads) {
+  Ui::frmMain& ui = *form->ui;
+  struct Case {
+    QAction* item;
+    uint8_t* setting;
+    uint8_t after;
+  };
+  // Read by the key path, the timer thread and the MIDI-in thread.
+  const Case cases[] = {{ui.mnuFileLoadExtScenes, &Cfg.LoadExtScenes, 1},
+                        {ui.mnuFileIgnoreEmbeddedProgChanges, &Cfg.IgnoreEmbeddedProgChanges, 1},
+                        {ui.mnuViewMidiActivity, &Cfg.DspMidiActivity, 0},
+                        {ui.mnuViewSeqGrid, &Cfg.DspSeqGrid, 1},
+                        {ui.mnuKinetraceOff, &Cfg.DspKinetrace, 0},
+                        {ui.mnuKinetraceOn, &Cfg.DspKinetrace, 1}};
+  for (const Case& c : cases) {
+    const std::string name = c.item->objectName().toStdString();
+    const uint8_t before = c.after ? 0 : 1;
+    *c.setting = before;
+    if (c.item->isCheckable()) c.item->setChecked(before != 0);
+    uint8_t seen = 0;
+    std::promise<void> held;
+    // A tick holding the lock: the click waits for it.
+    std::thread tick([&] {
+      std::lock_guard lock(EngineLock);
+      held.set_value();
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      seen = *c.setting;
+    });
+    held.get_future().wait();
+    c.item->trigger();
+    tick.join();
+    EXPECT_EQ(seen, before) << name;
+    EXPECT_EQ(*c.setting, c.after) << name;
+  }
+}
+
+TEST_F(ViewMenusTest, SettingsSettersWaitForTheEngineLockWhileRunning) {
+  // Running with a stopped metronome seq: a metronome setting rebuilds its part at once.
+  AllocateOutput();
+  RunCtl.ProgState = TProgState::Running;
+  Cfg.MetrSeqNo = 0;
+  struct Case {
+    const char* what;
+    std::function<void()> set;
+  };
+  const Case cases[] = {
+      {"note-on percent", [this] { form->SetMetrNoteOnPercent(60); }},
+      {"drum channel", [this] { form->SetMetrDrumChan(8); }},
+      {"bass channel", [this] { form->SetMetrBassChan(1); }},
+      {"note length", [this] { EXPECT_TRUE(form->SetMetrNoteLenFrac(8)); }},
+      {"chord detection", [this] { form->SetSRecChordDetectReqd(true); }},
+      {"local control", [this] { form->SetInterpretLocalControl(true); }},
+  };
+  for (const Case& c : cases) {
+    std::unique_lock lock(EngineLock);
+    // Another thread holds the lock, as the timer tick does: the setter waits for it.
+    auto done = std::async(std::launch::async, c.set);
+    EXPECT_EQ(done.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout) << c.what;
+    lock.unlock();
+    done.get();
+  }
+  {
+    std::lock_guard lock(EngineLock);
+    EXPECT_NE(SeqBuf(0).Head, -1);
+    EXPECT_EQ(Cfg.MetrDrumChan, 8);
+    EXPECT_EQ(Cfg.MetrNoteLenFrac, 8);
+    ClearPartBuf(0, 0);
+    ClearPartBuf(1, 0);
+  }
+  Cfg.MetrSeqNo = -1;
+  RunCtl.ProgState = TProgState::Config;
 }
 
 }  // namespace
