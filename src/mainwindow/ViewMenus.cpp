@@ -15,7 +15,7 @@ TMenuCaption MenuCaptionFromButton(const std::string& buttonCaption, bool qwerty
 }
 
 std::string StopQuestionText(bool seqPlaying) {
-  std::string text = "About to stop processing MIDI && return to config mode, ok?";
+  std::string text = "About to stop processing MIDI & return to config mode, ok?";
   if (seqPlaying) text += "\r\nPlease stop all seqs first to reduce chance of stuck notes";
   return text;
 }

@@ -29,9 +29,9 @@ TEST(ViewMenus, MenuCaptionsFollowTheButtonsAndTheQwertySetting) {
 }
 
 TEST(ViewMenus, StopQuestionAndCalibratePromptTexts) {
-  EXPECT_EQ(StopQuestionText(false), "About to stop processing MIDI && return to config mode, ok?");
+  EXPECT_EQ(StopQuestionText(false), "About to stop processing MIDI & return to config mode, ok?");
   EXPECT_EQ(StopQuestionText(true),
-            "About to stop processing MIDI && return to config mode, ok?\r\n"
+            "About to stop processing MIDI & return to config mode, ok?\r\n"
             "Please stop all seqs first to reduce chance of stuck notes");
   EXPECT_EQ(
       CalibPromptView(true, 37),

@@ -87,7 +87,7 @@ TEST_F(ViewMenusTest, RunStopAsksOnceAndNoLeavesItRunningAndTheButtonUsable) {
   rec.Answer(MsgAnswer::No);
   ui.sbtnControl->click();
   ASSERT_EQ(rec.boxes.size(), 1u);
-  EXPECT_EQ(rec.boxes[0].text, "About to stop processing MIDI && return to config mode, ok?");
+  EXPECT_EQ(rec.boxes[0].text, "About to stop processing MIDI & return to config mode, ok?");
   EXPECT_EQ(rec.boxes[0].buttons, MsgButtons::YesNo);
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Running);
   EXPECT_TRUE(ui.sbtnControl->isEnabled());
