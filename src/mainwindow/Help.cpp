@@ -95,14 +95,16 @@ bool OpenHelpFile(const std::string& progFolder, const std::string& name, const 
     return false;
   }
   CheckDocsVersion(progFolder);
-  if (open && open(path)) return true;
-  ShowMessage(FormatFileMsg("Error opening help file", path), MsgKind::Error);
+  const int32_t result = open ? open(path) : 31;
+  if (result == 0) return true;
+  ShowMessage(FormatFileMsg("Error " + std::to_string(result) + " opening help file", path), MsgKind::Error);
   return false;
 }
 
 bool OpenUrl(const std::string& address, const std::string& kind, const TShellOpen& open) {
-  if (open && open(address)) return true;
-  ShowMessage("Error accessing " + kind + "\r\n" + address, MsgKind::Error);
+  const int32_t result = open ? open(address) : 31;
+  if (result == 0) return true;
+  ShowMessage("Error " + std::to_string(result) + " accessing " + kind + "\r\n" + address, MsgKind::Error);
   return false;
 }
 

@@ -9,8 +9,9 @@
 
 namespace vel {
 
-// Hands a path or an address to the desktop; false when nothing could open it.
-using TShellOpen = std::function<bool(const std::string& target)>;
+// Hands a path or an address to the desktop: 0 when it opened, else the error number the boxes
+// show (2: not found, 31: nothing on the desktop opens it).
+using TShellOpen = std::function<int32_t(const std::string& target)>;
 
 // GUI thread only.
 struct THelpState {

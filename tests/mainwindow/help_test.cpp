@@ -41,7 +41,7 @@ class HelpTest : public ::testing::Test {
   std::vector<std::string> opened;
   TShellOpen open = [this](const std::string& target) {
     opened.push_back(target);
-    return true;
+    return 0;
   };
 };
 
@@ -91,11 +91,12 @@ TEST_F(HelpTest, MissingOrUnopenableFilesGiveTheirBoxesAndNoDocsCheck) {
   rec.boxes.clear();
   Write("Tutorial.pdf", "%PDF");
   Write("DocsVersion.txt", version::VersionText());
-  EXPECT_FALSE(OpenHelpFile(dir, "Tutorial.pdf", [](const std::string&) { return false; }));
-  EXPECT_EQ(Texts(), (std::vector<std::string>{"Error opening help file Tutorial.pdf\r\nin folder " + dir}));
+  EXPECT_FALSE(OpenHelpFile(dir, "Tutorial.pdf", [](const std::string&) { return 31; }));
+  EXPECT_EQ(Texts(),
+            (std::vector<std::string>{"Error 31 opening help file Tutorial.pdf\r\nin folder " + dir}));
   rec.boxes.clear();
-  EXPECT_FALSE(OpenUrl("https://example.invalid/v", "video", [](const std::string&) { return false; }));
-  EXPECT_EQ(Texts(), (std::vector<std::string>{"Error accessing video\r\nhttps://example.invalid/v"}));
+  EXPECT_FALSE(OpenUrl("https://example.invalid/v", "video", [](const std::string&) { return 31; }));
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"Error 31 accessing video\r\nhttps://example.invalid/v"}));
 }
 
 }  // namespace

@@ -34,8 +34,8 @@ constexpr std::array<TVideoGroup, 4> kVideoGroups{{{"mnuVideosQuickStart", "quic
                                                    {"mnuVideosSampleAid", "sample-aid", 3}}};
 
 // Through the window's one desktop seam, which tests replace.
-bool DesktopOpened(const std::string& target) {
-  return ShellOpen(target) == kShellOk;
+int32_t DesktopOpened(const std::string& target) {
+  return ShellOpen(target);
 }
 
 }  // namespace
