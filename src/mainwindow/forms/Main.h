@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/Sizes.h"
@@ -29,6 +30,7 @@ class TKinetraceView;
 struct TLanesState;
 struct TStatusDisplay;
 struct TProgStateView;
+class TSelectionRule;
 struct TRect4;
 
 // One seq's run-time row, made in code for each seq in use.
@@ -184,6 +186,9 @@ class TfrmMain : public QMainWindow {
   bool NoOutPortWarning();
   void MidiLoadDialog(bool allParts);
   void MidiSaveDialog(bool allParts);
+  // The selection the dialog's operation acts on (all parts: none selected; else the selection
+  // rule, kept in rule until the operation ends), then the chosen file, "" when cancelled.
+  std::string ChooseMidiFile(bool save, bool allParts, std::optional<TSelectionRule>& rule);
   // A MIDI file into the seqs from a menu, a drop, the command line or the auto-run.
   void LoadMidiFileAndWarn(const std::string& fileName, bool allParts);
   // In Config: the loaded values made active and shown, and the metronome seq's warning.

@@ -132,27 +132,26 @@ bool TfrmMain::NoOutPortWarning() {
   return true;
 }
 
-void TfrmMain::MidiLoadDialog(bool allParts) {
-  if (NoOutPortWarning()) return;
-  std::optional<TSelectionRule> rule;
+std::string TfrmMain::ChooseMidiFile(bool save, bool allParts, std::optional<TSelectionRule>& rule) {
   if (allParts) {
     Locked(DeselectAll);
   } else {
     rule.emplace();
   }
-  const std::string name = RunFileDialog(MidiFileDialog(false, allParts));
+  return RunFileDialog(MidiFileDialog(save, allParts));
+}
+
+void TfrmMain::MidiLoadDialog(bool allParts) {
+  if (NoOutPortWarning()) return;
+  std::optional<TSelectionRule> rule;
+  const std::string name = ChooseMidiFile(false, allParts, rule);
   if (!name.empty()) LoadMidiFileAndWarn(name, allParts);
 }
 
 void TfrmMain::MidiSaveDialog(bool allParts) {
   if (NoOutPortWarning()) return;
   std::optional<TSelectionRule> rule;
-  if (allParts) {
-    Locked(DeselectAll);
-  } else {
-    rule.emplace();
-  }
-  const std::string name = RunFileDialog(MidiFileDialog(true, allParts));
+  const std::string name = ChooseMidiFile(true, allParts, rule);
   if (name.empty()) return;
   // The image is made under the engine lock, the file written after it: a slow disk must not
   // stall the timer.
