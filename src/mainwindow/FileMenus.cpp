@@ -172,6 +172,8 @@ bool MetrSeqRunning() {
 }
 
 bool StyleChangeRefused(bool drum) {
+  // The metronome type is switched from the keyboard too: read under the lock.
+  std::lock_guard lock(EngineLock);
   return (Cfg.MetrTypePitchLocked != 0) == drum && MetrSeqRunning();
 }
 

@@ -823,8 +823,13 @@ void TfrmMain::ApplyColourScheme() {
   SetFgColour(ui->cboInPort1FilterChan, text);
   SetBgColour(ui->grpControl, col(Cfg.ClPanelControl));
   // The metronome type in its style colour while styles play; the style labels in the type's.
-  const bool styles = Cfg.MetrModeStyles != 0;
-  const bool drum = Cfg.MetrTypePitchLocked != 0;
+  // The metronome's mode and type are switched from the keyboard too: read under the lock.
+  bool styles = false, drum = false;
+  {
+    std::lock_guard lock(EngineLock);
+    styles = Cfg.MetrModeStyles != 0;
+    drum = Cfg.MetrTypePitchLocked != 0;
+  }
   SetFgColour(ui->sbtnMetrTypePitchLocked, styles && drum ? col(Cfg.ClFgMetrDrum) : text);
   SetFgColour(ui->sbtnMetrTypePitched, styles && !drum ? col(Cfg.ClFgMetrBass) : text);
   const QColor styleColour = col(drum ? Cfg.ClFgMetrDrum : Cfg.ClFgMetrBass);
