@@ -547,7 +547,11 @@ void TfrmMain::StepKinetrace(TKinetraceValue value, bool inc) {
       break;
   }
   if (!setting) return;
-  *setting = StepCyclic(*setting, KinetraceRange(value), inc);
+  {
+    // The live path reads the decay on the timer and MIDI-in threads.
+    std::lock_guard lock(EngineLock);
+    *setting = StepCyclic(*setting, KinetraceRange(value), inc);
+  }
   SetKinetraceBounds();
 }
 
