@@ -166,6 +166,13 @@ void PlacePortBoxes(Ui::frmMain& ui, const std::array<QCheckBox*, kPorts>& clock
   }
 }
 
+// The live port, channel and velocity among the inputs are set from the keyboard too: copied
+// under the lock.
+TProgStateInputs LockedProgStateInputs() {
+  std::lock_guard lock(EngineLock);
+  return CurrentProgStateInputs();
+}
+
 }  // namespace
 
 std::string TfrmMain::CloseQuestionText(bool seqPlaying) {
@@ -731,7 +738,7 @@ void TfrmMain::LayoutSeqStatusColumns() {
     r.SeqLane->setVisible(inUse);
     r.shpSeqMidiActivity->setGeometry(c.MidiActivity.Left - 4, laneTop, 10, 10);
   }
-  ApplySeqRowStates(ProgStateControls(RunCtl.ProgState.load(), CurrentProgStateInputs()));
+  ApplySeqRowStates(ProgStateControls(RunCtl.ProgState.load(), LockedProgStateInputs()));
   // The live row's values stand under the same headings as the seqs' (their visibility follows
   // the program state).
   auto under = [](QWidget* w, const TColumn& col, int32_t width, int32_t dx = 0) {
@@ -960,7 +967,7 @@ void TfrmMain::ApplySeqRowStates(const TProgStateView& view) {
 }
 
 void TfrmMain::ApplyProgState(int state) {
-  TProgStateInputs in = CurrentProgStateInputs();
+  TProgStateInputs in = LockedProgStateInputs();
   in.InPort1NameVisible = ui->lblvInPort1Name->isVisible();
   in.AuxInPortReqdChecked = ui->chkAuxInPortReqd->isChecked();
   const TProgStateView view = ProgStateControls(TProgState(state), in);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -11,6 +12,7 @@
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -19,6 +21,7 @@
 #include "base/Messages.h"
 #include "base/Showing.h"
 #include "engine/KeyMode.h"
+#include "engine/LivePath.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
@@ -291,6 +294,49 @@ TEST_F(ViewMenusTest, MenuTogglesWaitForTheEngineLockToStoreWhatTheEngineReads) 
     tick.join();
     EXPECT_EQ(seen, before) << name;
     EXPECT_EQ(*c.setting, c.after) << name;
+  }
+}
+
+TEST_F(ViewMenusTest, WindowCallsWaitForTheEngineLockOverWhatTheEngineThreadsTouch) {
+  AllocateOutput();
+  Ui::frmMain& ui = *form->ui;
+  struct Case {
+    const char* what;
+    std::function<void()> before;
+    // Run by the lock's holder as it lets go: a read must see what it writes, a write must come
+    // after what it reads.
+    std::function<int32_t()> atRelease;
+    std::function<void()> call;
+    std::function<int32_t()> after;
+    int32_t seen, want;
+  };
+  const Case cases[] = {
+      {"program state controls read the live velocity the keyboard sets", [] { Live.SVel = 3; },
+       [] {
+         Live.SVel = 7;
+         return 0;
+       },
+       [] { SetProgState(TProgState::Config); }, [&ui] { return ui.cboLiveSVels->currentText().toInt(); }, 0,
+       7},
+      {"the Kinetrace decay the live path reads", [] { Cfg.KinetraceDecay = 2; },
+       [] { return Cfg.KinetraceDecay; }, [&ui] { ui.mnuKinetraceIncDecay->trigger(); },
+       [] { return Cfg.KinetraceDecay; }, 2, 3},
+  };
+  for (const Case& c : cases) {
+    c.before();
+    int32_t seen = -1;
+    std::promise<void> held;
+    std::thread tick([&] {
+      std::lock_guard lock(EngineLock);
+      held.set_value();
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      seen = c.atRelease();
+    });
+    held.get_future().wait();
+    c.call();
+    tick.join();
+    EXPECT_EQ(seen, c.seen) << c.what;
+    EXPECT_EQ(c.after(), c.want) << c.what;
   }
 }
 
