@@ -546,7 +546,8 @@ struct TCfg : TBarSettings {
   int32_t TemplateKeySizeLoaded = 40;
 
   // The display link is open ("TarloOn" is written from it and read into TarloOnRequested).
-  uint8_t TarloOn = 0;
+  // Atomic: the link opens and closes on the GUI thread while the key path reads it.
+  TAtomic<uint8_t> TarloOn{};
 
   // Control inputs 1 and 2 (index 0 main, 1 auxiliary): "InPort" + n + "-OctaveOffset" (octaves -9..9)
   // and "InPort" + n + "-LiveCmdKey" (the live command and calibrate key, -1 when a loaded text names no
