@@ -40,6 +40,7 @@
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/Refresh.h"
 #include "mainwindow/forms/Colours.h"
+#include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "mainwindow/forms/SeqLane.h"
 #include "settings/CfgFactory.h"
@@ -57,10 +58,6 @@ constexpr int32_t kRowHeight = 24;
 constexpr int32_t kRowFontSize = 10;
 // The pitch lock's box stands before the pitch value.
 constexpr int32_t kLockBoxWidth = 20;
-
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
 
 // The metrics of the rows' font, taken once per layout: a font per measured text costs more than
 // the rest of the layout.

@@ -34,6 +34,7 @@
 #include "mainwindow/Refresh.h"
 #include "mainwindow/forms/FileDialogs.h"
 #include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "settings/CfgFactory.h"
 #include "settings/CfgLink.h"
@@ -116,10 +117,6 @@ template <typename Fn>
 void Locked(Fn fn) {
   std::lock_guard lock(EngineLock);
   fn();
-}
-
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
 }
 
 }  // namespace

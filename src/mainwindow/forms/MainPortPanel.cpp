@@ -22,6 +22,7 @@
 #include "mainwindow/PortPanelView.h"
 #include "mainwindow/Refresh.h"
 #include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "settings/Settings.h"
 #include "ui_Main.h"
@@ -38,10 +39,6 @@ constexpr int32_t kClockLeft = 642;
 constexpr int32_t kSyncLeft = 674;
 constexpr int32_t kButtonsLeft = 720;
 constexpr int32_t kRenameDoneLeft = 810;
-
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
 
 TPortSide SideOf(bool inputs) {
   return inputs ? TPortSide::Inputs : TPortSide::Outputs;

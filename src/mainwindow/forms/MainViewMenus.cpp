@@ -52,6 +52,7 @@
 #include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/KinetraceView.h"
 #include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "settings/Settings.h"
 #include "ui_Main.h"
@@ -59,10 +60,6 @@
 namespace vel {
 
 namespace {
-
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
 
 // The event counter that wakes the GUI thread to replay the held record key. The timer thread
 // reads it under EngineLock, so closing it under the lock leaves no write in flight.
