@@ -131,6 +131,19 @@ bool ParseCfgLine(std::string_view line, TCfgEntry& entry, bool& valid, std::str
   return true;
 }
 
+bool TCfgLines::Next(TCfgEntry& entry, bool& valid, std::string& kept) {
+  while (pos_ < text_.size()) {
+    std::size_t end = text_.find('\n', pos_);
+    if (end == std::string_view::npos) end = text_.size();
+    const std::string_view line = text_.substr(pos_, end - pos_);
+    pos_ = end + 1;
+    ++lineNo_;
+    valid = false;
+    if (ParseCfgLine(line, entry, valid, kept)) return true;
+  }
+  return false;
+}
+
 namespace {
 
 // Length of the UTF-8 sequence that starts at s[i]; 0 when it is not a valid one.

@@ -77,20 +77,14 @@ bool TCfgLoad::IllegalKeyMap(const std::string& list) {
 }
 
 bool ReadCfgEntries(TCfgLoad& L, std::string_view text) {
-  int32_t lineNo = 0;
-  std::size_t pos = 0;
+  TCfgLines lines(text);
   TCfgEntry entry;
+  bool valid = false;
   std::string kept;
   L.Entries.reserve(4096);
   L.Index.reserve(4096);
-  while (pos < text.size()) {
-    std::size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
-    ++lineNo;
-    bool valid = false;
-    if (!ParseCfgLine(line, entry, valid, kept)) continue;
+  while (lines.Next(entry, valid, kept)) {
+    const int32_t lineNo = lines.LineNo();
     if (!valid) {
       L.Error =
           FormatFileMsg("Invalid entry '" + kept + "' at line " + N(lineNo) + " in config file", L.FileName);
