@@ -731,30 +731,23 @@ bool LoadConfigText(std::string_view bytes, uint8_t kind, const std::string& fil
   L.FileName = fileName;
   L.Kind = kind;
   const std::string text = DecodeCfgBytes(bytes);
-  if (!ReadCfgEntries(L, text)) {
+  auto fail = [&L] {
     LogIfDiag(L.Error);
     ShowMessage(L.Error, MsgKind::Error);
     return false;
-  }
+  };
+  if (!ReadCfgEntries(L, text)) return fail();
   // The pattern sections are parsed into copies, so the stores in use are never half-loaded.
+  auto parse = [&](bool wanted, const TStyleFamilyTraits& traits, std::unique_ptr<TStyleStore>& store) {
+    if (!wanted) return true;
+    store = std::make_unique<TStyleStore>(traits);
+    return ParseCfgPatterns(text, *store, L.FileName, L.Error);
+  };
   std::unique_ptr<TStyleStore> drum;
   std::unique_ptr<TStyleStore> bass;
-  if (kind == CfgFull || kind == CfgDrumsOnly) {
-    drum = std::make_unique<TStyleStore>(kDrumTraits);
-    if (!ParseCfgPatterns(text, *drum, L.FileName, L.Error)) {
-      LogIfDiag(L.Error);
-      ShowMessage(L.Error, MsgKind::Error);
-      return false;
-    }
-  }
-  if (kind == CfgFull || kind == CfgBassOnly) {
-    bass = std::make_unique<TStyleStore>(kBassTraits);
-    if (!ParseCfgPatterns(text, *bass, L.FileName, L.Error)) {
-      LogIfDiag(L.Error);
-      ShowMessage(L.Error, MsgKind::Error);
-      return false;
-    }
-  }
+  if (!parse(kind == CfgFull || kind == CfgDrumsOnly, kDrumTraits, drum) ||
+      !parse(kind == CfgFull || kind == CfgBassOnly, kBassTraits, bass))
+    return fail();
   LogIfDiag("Config entries: non-pattern " + N(static_cast<int32_t>(L.Entries.size())) + ", drum patterns " +
             N(drum && drum->LastStyle >= 0 ? 1 : 0) + ", bass patterns " +
             N(bass && bass->LastStyle >= 0 ? 1 : 0));
