@@ -33,7 +33,7 @@ void LoadColoursFactory() {
 }
 
 void LoadConfigFactory() {
-  if (Trace.DiagFlags.load(std::memory_order_relaxed)) Ui().AddLogLines("Configuring from factory settings");
+  LogCfgIfDiag("Configuring from factory settings");
   // Everything but the mode, the live atomics and what start-up alone knows starts from a fresh set.
   const uint8_t standard = Cfg.StandardMode;
   const int32_t keySize = Cfg.TemplateKeySize;

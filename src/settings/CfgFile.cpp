@@ -10,6 +10,8 @@
 #include <cstring>
 
 #include "base/General.h"
+#include "base/Showing.h"
+#include "base/UiHooks.h"
 
 namespace vel {
 
@@ -326,6 +328,10 @@ std::string FolderOf(const std::string& fileName) {
   const std::size_t slash = fileName.find_last_of('/');
   if (slash == std::string::npos) return {};
   return fileName.substr(0, slash == 0 ? 1 : slash);
+}
+
+void LogCfgIfDiag(const std::string& text) {
+  if (Trace.DiagFlags.load(std::memory_order_relaxed)) Ui().AddLogLines(text);
 }
 
 std::string FormatFileMsg(std::string_view message, const std::string& fileName) {

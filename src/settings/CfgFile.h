@@ -106,6 +106,8 @@ bool CfgVersionToInt(std::string_view text, int32_t& version);
 // message + " " + the file name without folder (+ "\r\nin folder " + folder when it has one).
 std::string FormatFileMsg(std::string_view message, const std::string& fileName);
 std::string FolderOf(const std::string& fileName);
+// A line in the log window when diagnostics are on.
+void LogCfgIfDiag(const std::string& text);
 
 // $XDG_CONFIG_HOME/Vellorine, else ~/.config/Vellorine; no trailing '/'.
 std::string SettingsFolder();

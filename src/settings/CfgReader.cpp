@@ -30,9 +30,6 @@ namespace {
 bool DiagOn() {
   return Trace.DiagFlags.load(std::memory_order_relaxed) != 0;
 }
-void LogIfDiag(const std::string& text) {
-  if (DiagOn()) Ui().AddLogLines(text);
-}
 std::string N(int32_t n) {
   return std::to_string(n);
 }
@@ -46,7 +43,7 @@ std::string TCfgLoad::GetCfgValue(std::string_view keyword) {
   Value.clear();
   const auto it = Index.find(LowerCase(keyword));
   if (it == Index.end()) {
-    if (DiagOn()) LogIfDiag("Warning: Keyword '" + std::string(keyword) + "' missing");
+    if (DiagOn()) LogCfgIfDiag("Warning: Keyword '" + std::string(keyword) + "' missing");
     return {};
   }
   const TCfgEntry& e = Entries[it->second];
@@ -54,7 +51,7 @@ std::string TCfgLoad::GetCfgValue(std::string_view keyword) {
   if (EqualsNoCase(e.Value, "Unused")) return {};
   if (e.Value.empty()) {
     if (DiagOn())
-      LogIfDiag(FormatFileMsg(
+      LogCfgIfDiag(FormatFileMsg(
           "Value missing for keyword '" + std::string(keyword) + "' at line " + N(LineNo) + " in config file",
           FileName));
     return {};
@@ -418,13 +415,13 @@ bool CheckCfgVersion(TCfgLoad& L) {
   if (!CfgVersionToInt(v, version)) return L.Illegal();
   L.Version = version;
   const std::string minor = PadStr(N(version % 100), -2, '0');
-  LogIfDiag("Config file version: " + N(version / 100) + "." + minor);
+  LogCfgIfDiag("Config file version: " + N(version / 100) + "." + minor);
   int32_t minimum = 622;
   if (L.Kind == CfgDrumsOnly) minimum = 1212;
   if (L.Kind == CfgBassOnly) minimum = 1300;
   if (L.Kind > CfgBassOnly) L.Error = "LoadConfigFile error: unexpected ConfigFileSubSection";
   if (version < minimum) {
-    LogIfDiag("Config file too old to convert");
+    LogCfgIfDiag("Config file too old to convert");
     L.Error =
         "Load config error: Config file is too out-of-date to convert automatically.\r\n\r\nTry creating a "
         "new file "
@@ -438,7 +435,7 @@ bool CheckCfgVersion(TCfgLoad& L) {
     const std::string w =
         "Warning: Config converted; please re-save config file when convenient to keep it up-to-date";
     if (CfgLink().SetStatusText) CfgLink().SetStatusText(w);
-    LogIfDiag(w);
+    LogCfgIfDiag(w);
   }
   return true;
 }
@@ -682,7 +679,7 @@ bool LoadCfgKeyMaps(TCfgLoad& L) {
       L.Version, bad, badLog);
   ResolveKeyMapSentinels();
   if (!ok) {
-    LogIfDiag(badLog);
+    LogCfgIfDiag(badLog);
     return L.IllegalKeyMap(bad);
   }
   return true;
@@ -708,7 +705,7 @@ bool ApplyConfigEntries(TCfgLoad& L) {
 
 void ShowBoxes(TCfgLoad& L) {
   for (const auto& b : L.Boxes) {
-    LogIfDiag(b.Text);
+    LogCfgIfDiag(b.Text);
     ShowMessage(b.Text, b.Warning ? MsgKind::Warning : MsgKind::Error);
   }
   L.Boxes.clear();
@@ -732,7 +729,7 @@ bool LoadConfigText(std::string_view bytes, uint8_t kind, const std::string& fil
   L.Kind = kind;
   const std::string text = DecodeCfgBytes(bytes);
   auto fail = [&L] {
-    LogIfDiag(L.Error);
+    LogCfgIfDiag(L.Error);
     ShowMessage(L.Error, MsgKind::Error);
     return false;
   };
@@ -748,9 +745,9 @@ bool LoadConfigText(std::string_view bytes, uint8_t kind, const std::string& fil
   if (!parse(kind == CfgFull || kind == CfgDrumsOnly, kDrumTraits, drum) ||
       !parse(kind == CfgFull || kind == CfgBassOnly, kBassTraits, bass))
     return fail();
-  LogIfDiag("Config entries: non-pattern " + N(static_cast<int32_t>(L.Entries.size())) + ", drum patterns " +
-            N(drum && drum->LastStyle >= 0 ? 1 : 0) + ", bass patterns " +
-            N(bass && bass->LastStyle >= 0 ? 1 : 0));
+  LogCfgIfDiag("Config entries: non-pattern " + N(static_cast<int32_t>(L.Entries.size())) +
+               ", drum patterns " + N(drum && drum->LastStyle >= 0 ? 1 : 0) + ", bass patterns " +
+               N(bass && bass->LastStyle >= 0 ? 1 : 0));
   bool ok = false;
   {
     // The timer and MIDI-in threads see the stores and maps before or after, never between.
@@ -782,13 +779,13 @@ bool LoadConfigFile(bool autoRun, uint8_t kind) {
           CfgLink().OpenDialog(kind <= CfgBassOnly ? kTitles[kind] : kTitles[0], Cfg.LastLoadedConfigFolder);
     if (name.empty()) {
       // Nothing has changed yet, and nothing will: the settings in use stay, whatever the kind.
-      LogIfDiag("Load config cancelled");
+      LogCfgIfDiag("Load config cancelled");
       CfgFiles.LastLoadCancelled = true;
       return true;
     }
   }
   if (kind == CfgFull && CfgLink().SetProgState) CfgLink().SetProgState(1);
-  LogIfDiag("Configuring from file " + name);
+  LogCfgIfDiag("Configuring from file " + name);
   std::string bytes;
   std::string error;
   if (::access(name.c_str(), F_OK) != 0)
@@ -796,7 +793,7 @@ bool LoadConfigFile(bool autoRun, uint8_t kind) {
   else if (!ReadFileBytes(name, bytes))
     error = FormatFileMsg("Cannot open config file", name);
   if (!error.empty()) {
-    LogIfDiag(error);
+    LogCfgIfDiag(error);
     ShowMessage(error, MsgKind::Error);
     return false;
   }
@@ -826,7 +823,7 @@ bool LoadConfig(bool factory, bool autoRun, uint8_t kind, bool& ok) {
                   "via 'Config, Default, Delete'"
                 : "Problems loading " + word + "config file";
     if (DiagOn())
-      LogIfDiag(msg);
+      LogCfgIfDiag(msg);
     else
       msg +=
           "\r\n\r\nFor more details (possibly), try the Diagnostics log:\r\nClick 'Tools, Diagnostics', "
