@@ -712,29 +712,14 @@ void ApplyTimeSig(const TFileIn& file) {
   SetTimeSig(nn, den);
 }
 
-void ApplySweep(TSweep<int8_t>& s, const TSweepIn& in) {
+template <typename T>
+void ApplySweep(TSweep<T>& s, const TSweepIn& in) {
   if (in.Mode == 2) return;
   s.On = 1;
   s.PingPong = in.Mode;
   s.Dir = in.Dir;
-  if (in.Low) s.Low = static_cast<int8_t>(*in.Low);
-  if (in.High) s.High = static_cast<int8_t>(*in.High);
-}
-void ApplySweep(TSweep<int32_t>& s, const TSweepIn& in) {
-  if (in.Mode == 2) return;
-  s.On = 1;
-  s.PingPong = in.Mode;
-  s.Dir = in.Dir;
-  if (in.Low) s.Low = *in.Low;
-  if (in.High) s.High = *in.High;
-}
-void ApplySweep(TSweep<uint8_t>& s, const TSweepIn& in) {
-  if (in.Mode == 2) return;
-  s.On = 1;
-  s.PingPong = in.Mode;
-  s.Dir = in.Dir;
-  if (in.Low) s.Low = static_cast<uint8_t>(*in.Low);
-  if (in.High) s.High = static_cast<uint8_t>(*in.High);
+  if (in.Low) s.Low = static_cast<T>(*in.Low);
+  if (in.High) s.High = static_cast<T>(*in.High);
 }
 
 void ApplyTrackSettings(int32_t part, int32_t seq, const TTrackSettings& t, bool& progWarned) {

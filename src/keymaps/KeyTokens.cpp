@@ -1,10 +1,10 @@
 #include "keymaps/KeyTokens.h"
 
 #include <array>
-#include <cctype>
 #include <utility>
 
 #include "base/General.h"
+#include "settings/CfgFile.h"
 
 namespace vel {
 
@@ -731,11 +731,7 @@ const char* const kScaleCfgNames[15] = {
 bool SameFtsName(std::string_view a, std::string_view b) {
   // The major and minor chords differ only by case.
   if (a == "M" || a == "m" || b == "M" || b == "m") return a == b;
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
+  return EqualsNoCase(a, b);
 }
 
 }  // namespace

@@ -33,21 +33,14 @@ void LoadColoursFactory() {
 }
 
 void LoadConfigFactory() {
-  if (Trace.DiagFlags.load(std::memory_order_relaxed)) Ui().AddLogLines("Configuring from factory settings");
+  LogCfgIfDiag("Configuring from factory settings");
   // Everything but the mode, the live atomics and what start-up alone knows starts from a fresh set.
-  const uint8_t standard = Cfg.StandardMode;
-  const int32_t keySize = Cfg.TemplateKeySize;
-  const uint8_t tarloOn = Cfg.TarloOn;
-  TCfg fresh;
-  fresh.StandardMode = standard;
-  fresh.TemplateKeySize = keySize;
-  fresh.TarloOn = tarloOn;
+  const TCfg fresh;
   // The atomics cannot be assigned with the rest; ResetInPortOctaves sets them below.
   static_cast<TBarSettings&>(Cfg) = static_cast<const TBarSettings&>(fresh);
 #define VEL_CFG_COPY(T, Name, Factory, Form) Cfg.Name = fresh.Name;
   VEL_CFG_ALL_SCALARS(VEL_CFG_COPY)
 #undef VEL_CFG_COPY
-  Cfg.StandardMode = standard;
   Cfg.TargetTempo = fresh.TargetTempo;
   Cfg.TemplateKeySizeLoaded = fresh.TemplateKeySizeLoaded;
   Cfg.MIDIOutClocksEnabled = fresh.MIDIOutClocksEnabled;
@@ -65,7 +58,7 @@ void LoadConfigFactory() {
   InitFolderDefaults();
   LoadColoursFactory();
   // The note display follows the mode.
-  Cfg.DspKinetrace = standard != 0;
+  Cfg.DspKinetrace = Cfg.StandardMode != 0;
   // Parts, live output and programs.
   TCfgEngineVals& e = CfgEngine;
   const TCfgEngineVals freshVals;

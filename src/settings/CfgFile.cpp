@@ -10,6 +10,8 @@
 #include <cstring>
 
 #include "base/General.h"
+#include "base/Showing.h"
+#include "base/UiHooks.h"
 
 namespace vel {
 
@@ -129,6 +131,19 @@ bool ParseCfgLine(std::string_view line, TCfgEntry& entry, bool& valid, std::str
   entry.Value.assign(TrimCfg(rest));
   if (entry.Keyword.empty()) valid = false;
   return true;
+}
+
+bool TCfgLines::Next(TCfgEntry& entry, bool& valid, std::string& kept) {
+  while (pos_ < text_.size()) {
+    std::size_t end = text_.find('\n', pos_);
+    if (end == std::string_view::npos) end = text_.size();
+    const std::string_view line = text_.substr(pos_, end - pos_);
+    pos_ = end + 1;
+    ++lineNo_;
+    valid = false;
+    if (ParseCfgLine(line, entry, valid, kept)) return true;
+  }
+  return false;
 }
 
 namespace {
@@ -313,6 +328,10 @@ std::string FolderOf(const std::string& fileName) {
   const std::size_t slash = fileName.find_last_of('/');
   if (slash == std::string::npos) return {};
   return fileName.substr(0, slash == 0 ? 1 : slash);
+}
+
+void LogCfgIfDiag(const std::string& text) {
+  if (Trace.DiagFlags.load(std::memory_order_relaxed)) Ui().AddLogLines(text);
 }
 
 std::string FormatFileMsg(std::string_view message, const std::string& fileName) {

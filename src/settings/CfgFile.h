@@ -57,6 +57,22 @@ struct TCfgEntry {
 // three characters at least).
 bool ParseCfgLine(std::string_view line, TCfgEntry& entry, bool& valid, std::string& kept);
 
+// Walks a file's text line by line (LF ends a line) and gives each line with content as
+// ParseCfgLine splits it, so the readers need not each keep the position and the line count.
+class TCfgLines {
+ public:
+  explicit TCfgLines(std::string_view text) : text_(text) {}
+  // The next line with content; false at the end of the text.
+  bool Next(TCfgEntry& entry, bool& valid, std::string& kept);
+  // The 1-based number of the line Next gave last.
+  int32_t LineNo() const { return lineNo_; }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  int32_t lineNo_ = 0;
+};
+
 // Blanks and tabs off both ends.
 std::string_view TrimCfg(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
@@ -90,6 +106,8 @@ bool CfgVersionToInt(std::string_view text, int32_t& version);
 // message + " " + the file name without folder (+ "\r\nin folder " + folder when it has one).
 std::string FormatFileMsg(std::string_view message, const std::string& fileName);
 std::string FolderOf(const std::string& fileName);
+// A line in the log window when diagnostics are on.
+void LogCfgIfDiag(const std::string& text);
 
 // $XDG_CONFIG_HOME/Vellorine, else ~/.config/Vellorine; no trailing '/'.
 std::string SettingsFolder();

@@ -368,8 +368,12 @@ std::string_view KeyListLoaderName(TModeType mode) {
   }
 }
 
-bool LoadKeyList(TModeType mode, uint8_t code, std::string_view label, std::string_view list,
-                 std::string* badItem) {
+namespace {
+
+// Calls set(key) for each key of a list of keys and key ranges ("36, 40..43"), in order. False at
+// the first item that names no key 0..127 (the keys before it are set); that item goes to badItem.
+template <class F>
+bool ForEachListedKey(std::string_view list, F&& set, std::string* badItem) {
   list = TrimCfg(list);
   if (list.empty() || EqualsNoCase(list, "Unused")) return true;
   std::size_t start = 0;
@@ -386,11 +390,19 @@ bool LoadKeyList(TModeType mode, uint8_t code, std::string_view label, std::stri
       if (badItem) *badItem = item;
       return false;
     }
-    for (int32_t k = first; k <= last; ++k) SetKeyFn(mode, k, code, label);
+    for (int32_t k = first; k <= last; ++k) set(k);
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
   return true;
+}
+
+}  // namespace
+
+bool LoadKeyList(TModeType mode, uint8_t code, std::string_view label, std::string_view list,
+                 std::string* badItem) {
+  return ForEachListedKey(
+      list, [&](int32_t k) { SetKeyFn(mode, k, code, label); }, badItem);
 }
 
 namespace {
@@ -445,24 +457,10 @@ bool LoadCfgKeyMapLists(const std::function<std::string(std::string_view keyword
     if (version < 903 && mode == MtMetr) {
       // "MetrN": each key gets the metronome note of its own number.
       const std::string list = get("MetrN");
-      std::size_t start = 0;
-      std::string_view l = TrimCfg(list);
-      while (!l.empty() && !EqualsNoCase(l, "Unused") && start <= l.size()) {
-        const std::size_t comma = l.find(',', start);
-        const std::string_view item =
-            l.substr(start, comma == std::string_view::npos ? l.npos : comma - start);
-        if (item.empty()) break;
-        int32_t first = -1;
-        int32_t last = -1;
-        ParseKeyRange(item, first, last);
-        if (static_cast<uint32_t>(first) >= 128 || static_cast<uint32_t>(last) >= 128) {
-          badList = list;
-          return false;
-        }
-        for (int32_t k = first; k <= last; ++k)
-          SetKeyFn(MtMetr, k, static_cast<uint8_t>(12 + k), KeyNoToNote(k));
-        if (comma == std::string_view::npos) break;
-        start = comma + 1;
+      const auto set = [](int32_t k) { SetKeyFn(MtMetr, k, static_cast<uint8_t>(12 + k), KeyNoToNote(k)); };
+      if (!ForEachListedKey(list, set, nullptr)) {
+        badList = list;
+        return false;
       }
     }
     if (version < 903 && mode == MtPitch) {
@@ -471,32 +469,20 @@ bool LoadCfgKeyMapLists(const std::function<std::string(std::string_view keyword
       if (origin >= 0 && origin <= 127) {
         SetKeyFn(MtPitch, origin, 15, "+0");
         const std::string list = get("PitchRel");
-        std::string_view l = TrimCfg(list);
-        std::size_t start = 0;
-        while (!l.empty() && !EqualsNoCase(l, "Unused") && start <= l.size()) {
-          const std::size_t comma = l.find(',', start);
-          const std::string_view item =
-              l.substr(start, comma == std::string_view::npos ? l.npos : comma - start);
-          if (item.empty()) break;
-          int32_t first = -1;
-          int32_t last = -1;
-          ParseKeyRange(item, first, last);
-          if (static_cast<uint32_t>(first) >= 128 || static_cast<uint32_t>(last) >= 128) {
-            badList = list;
-            badLog = "LoadPre903PitchRelKeys: invalid key " + std::string(item);
-            return false;
-          }
-          for (int32_t k = first; k <= last; ++k) {
-            const int32_t off = k - origin;
-            if (off >= -48 && off <= -1)
-              SetKeyFn(MtPitch, k, static_cast<uint8_t>(63 - off), "-" + std::to_string(-off));
-            else if (off >= 0 && off <= 48)
-              SetKeyFn(MtPitch, k, static_cast<uint8_t>(15 + off), "+" + std::to_string(off));
-            else
-              SetKeyFn(MtPitch, k, 112, " ");
-          }
-          if (comma == std::string_view::npos) break;
-          start = comma + 1;
+        const auto set = [origin](int32_t k) {
+          const int32_t off = k - origin;
+          if (off >= -48 && off <= -1)
+            SetKeyFn(MtPitch, k, static_cast<uint8_t>(63 - off), "-" + std::to_string(-off));
+          else if (off >= 0 && off <= 48)
+            SetKeyFn(MtPitch, k, static_cast<uint8_t>(15 + off), "+" + std::to_string(off));
+          else
+            SetKeyFn(MtPitch, k, 112, " ");
+        };
+        std::string item;
+        if (!ForEachListedKey(list, set, &item)) {
+          badList = list;
+          badLog = "LoadPre903PitchRelKeys: invalid key " + item;
+          return false;
         }
       }
     }

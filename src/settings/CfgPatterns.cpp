@@ -40,27 +40,21 @@ bool ParseCfgPatterns(std::string_view text, TStyleStore& st, const std::string&
                       std::string& error) {
   const std::string_view family = st.Traits->Name;
   const bool bass = family == "Bass";
-  std::size_t pos = 0;
-  int32_t lineNo = 0;
+  TCfgLines lines(text);
   bool inSection = false;
   int32_t mapRow = 1;
   TStylePattern* pat = nullptr;
   int32_t patLine = 0;
   TCfgEntry e;
+  bool valid = false;
   std::string kept;
   auto fail = [&](const std::string& what, int32_t line) {
     error = FormatFileMsg("Illegal value '" + what + "' at line " + std::to_string(line) + " in config file",
                           fileName);
     return false;
   };
-  while (pos < text.size()) {
-    std::size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
-    ++lineNo;
-    bool valid = false;
-    if (!ParseCfgLine(line, e, valid, kept)) continue;
+  while (lines.Next(e, valid, kept)) {
+    const int32_t lineNo = lines.LineNo();
     const bool isSection = valid && EqualsNoCase(e.Keyword, "PatternSection");
     if (!inSection) {
       if (isSection && EqualsNoCase(e.Value, family)) {

@@ -30,9 +30,6 @@ namespace {
 bool DiagOn() {
   return Trace.DiagFlags.load(std::memory_order_relaxed) != 0;
 }
-void LogIfDiag(const std::string& text) {
-  if (DiagOn()) Ui().AddLogLines(text);
-}
 std::string N(int32_t n) {
   return std::to_string(n);
 }
@@ -46,7 +43,7 @@ std::string TCfgLoad::GetCfgValue(std::string_view keyword) {
   Value.clear();
   const auto it = Index.find(LowerCase(keyword));
   if (it == Index.end()) {
-    if (DiagOn()) LogIfDiag("Warning: Keyword '" + std::string(keyword) + "' missing");
+    if (DiagOn()) LogCfgIfDiag("Warning: Keyword '" + std::string(keyword) + "' missing");
     return {};
   }
   const TCfgEntry& e = Entries[it->second];
@@ -54,7 +51,7 @@ std::string TCfgLoad::GetCfgValue(std::string_view keyword) {
   if (EqualsNoCase(e.Value, "Unused")) return {};
   if (e.Value.empty()) {
     if (DiagOn())
-      LogIfDiag(FormatFileMsg(
+      LogCfgIfDiag(FormatFileMsg(
           "Value missing for keyword '" + std::string(keyword) + "' at line " + N(LineNo) + " in config file",
           FileName));
     return {};
@@ -77,20 +74,14 @@ bool TCfgLoad::IllegalKeyMap(const std::string& list) {
 }
 
 bool ReadCfgEntries(TCfgLoad& L, std::string_view text) {
-  int32_t lineNo = 0;
-  std::size_t pos = 0;
+  TCfgLines lines(text);
   TCfgEntry entry;
+  bool valid = false;
   std::string kept;
   L.Entries.reserve(4096);
   L.Index.reserve(4096);
-  while (pos < text.size()) {
-    std::size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
-    ++lineNo;
-    bool valid = false;
-    if (!ParseCfgLine(line, entry, valid, kept)) continue;
+  while (lines.Next(entry, valid, kept)) {
+    const int32_t lineNo = lines.LineNo();
     if (!valid) {
       L.Error =
           FormatFileMsg("Invalid entry '" + kept + "' at line " + N(lineNo) + " in config file", L.FileName);
@@ -424,13 +415,13 @@ bool CheckCfgVersion(TCfgLoad& L) {
   if (!CfgVersionToInt(v, version)) return L.Illegal();
   L.Version = version;
   const std::string minor = PadStr(N(version % 100), -2, '0');
-  LogIfDiag("Config file version: " + N(version / 100) + "." + minor);
+  LogCfgIfDiag("Config file version: " + N(version / 100) + "." + minor);
   int32_t minimum = 622;
   if (L.Kind == CfgDrumsOnly) minimum = 1212;
   if (L.Kind == CfgBassOnly) minimum = 1300;
   if (L.Kind > CfgBassOnly) L.Error = "LoadConfigFile error: unexpected ConfigFileSubSection";
   if (version < minimum) {
-    LogIfDiag("Config file too old to convert");
+    LogCfgIfDiag("Config file too old to convert");
     L.Error =
         "Load config error: Config file is too out-of-date to convert automatically.\r\n\r\nTry creating a "
         "new file "
@@ -444,7 +435,7 @@ bool CheckCfgVersion(TCfgLoad& L) {
     const std::string w =
         "Warning: Config converted; please re-save config file when convenient to keep it up-to-date";
     if (CfgLink().SetStatusText) CfgLink().SetStatusText(w);
-    LogIfDiag(w);
+    LogCfgIfDiag(w);
   }
   return true;
 }
@@ -688,7 +679,7 @@ bool LoadCfgKeyMaps(TCfgLoad& L) {
       L.Version, bad, badLog);
   ResolveKeyMapSentinels();
   if (!ok) {
-    LogIfDiag(badLog);
+    LogCfgIfDiag(badLog);
     return L.IllegalKeyMap(bad);
   }
   return true;
@@ -714,7 +705,7 @@ bool ApplyConfigEntries(TCfgLoad& L) {
 
 void ShowBoxes(TCfgLoad& L) {
   for (const auto& b : L.Boxes) {
-    LogIfDiag(b.Text);
+    LogCfgIfDiag(b.Text);
     ShowMessage(b.Text, b.Warning ? MsgKind::Warning : MsgKind::Error);
   }
   L.Boxes.clear();
@@ -737,33 +728,26 @@ bool LoadConfigText(std::string_view bytes, uint8_t kind, const std::string& fil
   L.FileName = fileName;
   L.Kind = kind;
   const std::string text = DecodeCfgBytes(bytes);
-  if (!ReadCfgEntries(L, text)) {
-    LogIfDiag(L.Error);
+  auto fail = [&L] {
+    LogCfgIfDiag(L.Error);
     ShowMessage(L.Error, MsgKind::Error);
     return false;
-  }
+  };
+  if (!ReadCfgEntries(L, text)) return fail();
   // The pattern sections are parsed into copies, so the stores in use are never half-loaded.
+  auto parse = [&](bool wanted, const TStyleFamilyTraits& traits, std::unique_ptr<TStyleStore>& store) {
+    if (!wanted) return true;
+    store = std::make_unique<TStyleStore>(traits);
+    return ParseCfgPatterns(text, *store, L.FileName, L.Error);
+  };
   std::unique_ptr<TStyleStore> drum;
   std::unique_ptr<TStyleStore> bass;
-  if (kind == CfgFull || kind == CfgDrumsOnly) {
-    drum = std::make_unique<TStyleStore>(kDrumTraits);
-    if (!ParseCfgPatterns(text, *drum, L.FileName, L.Error)) {
-      LogIfDiag(L.Error);
-      ShowMessage(L.Error, MsgKind::Error);
-      return false;
-    }
-  }
-  if (kind == CfgFull || kind == CfgBassOnly) {
-    bass = std::make_unique<TStyleStore>(kBassTraits);
-    if (!ParseCfgPatterns(text, *bass, L.FileName, L.Error)) {
-      LogIfDiag(L.Error);
-      ShowMessage(L.Error, MsgKind::Error);
-      return false;
-    }
-  }
-  LogIfDiag("Config entries: non-pattern " + N(static_cast<int32_t>(L.Entries.size())) + ", drum patterns " +
-            N(drum && drum->LastStyle >= 0 ? 1 : 0) + ", bass patterns " +
-            N(bass && bass->LastStyle >= 0 ? 1 : 0));
+  if (!parse(kind == CfgFull || kind == CfgDrumsOnly, kDrumTraits, drum) ||
+      !parse(kind == CfgFull || kind == CfgBassOnly, kBassTraits, bass))
+    return fail();
+  LogCfgIfDiag("Config entries: non-pattern " + N(static_cast<int32_t>(L.Entries.size())) +
+               ", drum patterns " + N(drum && drum->LastStyle >= 0 ? 1 : 0) + ", bass patterns " +
+               N(bass && bass->LastStyle >= 0 ? 1 : 0));
   bool ok = false;
   {
     // The timer and MIDI-in threads see the stores and maps before or after, never between.
@@ -795,13 +779,13 @@ bool LoadConfigFile(bool autoRun, uint8_t kind) {
           CfgLink().OpenDialog(kind <= CfgBassOnly ? kTitles[kind] : kTitles[0], Cfg.LastLoadedConfigFolder);
     if (name.empty()) {
       // Nothing has changed yet, and nothing will: the settings in use stay, whatever the kind.
-      LogIfDiag("Load config cancelled");
+      LogCfgIfDiag("Load config cancelled");
       CfgFiles.LastLoadCancelled = true;
       return true;
     }
   }
   if (kind == CfgFull && CfgLink().SetProgState) CfgLink().SetProgState(1);
-  LogIfDiag("Configuring from file " + name);
+  LogCfgIfDiag("Configuring from file " + name);
   std::string bytes;
   std::string error;
   if (::access(name.c_str(), F_OK) != 0)
@@ -809,7 +793,7 @@ bool LoadConfigFile(bool autoRun, uint8_t kind) {
   else if (!ReadFileBytes(name, bytes))
     error = FormatFileMsg("Cannot open config file", name);
   if (!error.empty()) {
-    LogIfDiag(error);
+    LogCfgIfDiag(error);
     ShowMessage(error, MsgKind::Error);
     return false;
   }
@@ -839,7 +823,7 @@ bool LoadConfig(bool factory, bool autoRun, uint8_t kind, bool& ok) {
                   "via 'Config, Default, Delete'"
                 : "Problems loading " + word + "config file";
     if (DiagOn())
-      LogIfDiag(msg);
+      LogCfgIfDiag(msg);
     else
       msg +=
           "\r\n\r\nFor more details (possibly), try the Diagnostics log:\r\nClick 'Tools, Diagnostics', "

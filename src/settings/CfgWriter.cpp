@@ -733,13 +733,9 @@ std::string BuildCfgText(const TCfgSaveState& st) {
 
 namespace {
 
-void LogIfDiag(const std::string& text) {
-  if (Trace.DiagFlags.load(std::memory_order_relaxed)) Ui().AddLogLines(text);
-}
-
 void FileError(const std::string& what, const std::string& fileName, const std::string& sysText) {
   const std::string msg = FormatFileMsg(what, fileName) + "\r\n" + sysText;
-  LogIfDiag(msg);
+  LogCfgIfDiag(msg);
   ShowMessage(msg, MsgKind::Error);
 }
 
@@ -768,7 +764,7 @@ bool AskNormalise(TCfgSaveState& st) {
   if (q.empty()) return true;
   const MsgAnswer a = ShowMessage(q, MsgKind::Confirmation, MsgButtons::YesNoCancel);
   if (a == MsgAnswer::Cancel) {
-    LogIfDiag("Save config cancelled");
+    LogCfgIfDiag("Save config cancelled");
     return false;
   }
   if (a == MsgAnswer::Yes) ApplyNormalise(st);
@@ -810,7 +806,7 @@ bool SaveConfigFile(bool toDefault, uint8_t kind) {
     const char* title = kind <= CfgBassOnly ? kTitles[kind] : kTitles[0];
     if (CfgLink().SaveDialog) fileName = CfgLink().SaveDialog(title, Cfg.LastSavedConfigFolder);
     if (fileName.empty()) {
-      LogIfDiag("Save config cancelled");
+      LogCfgIfDiag("Save config cancelled");
       return true;
     }
   }
