@@ -359,8 +359,7 @@ void HandleCmdLoad(uint8_t valSource, bool all) {
   const bool ext = cmdmode::IsLoadMode(mode) ? cmdmode::IsExtLoadMode(mode) : Cfg.LoadExtScenes != 0;
   if (valSource == VsEnterMode) {
     Args.LoadSceneEntry = 0;
-    SetKeyMode(all ? (ext ? cmdmode::LoadAllExt : cmdmode::LoadAll)
-                   : (ext ? cmdmode::LoadSelExt : cmdmode::LoadSel));
+    SetKeyMode(cmdmode::LoadMode(all, ext));
     return;
   }
   const bool inc = valSource == VsInc;
@@ -374,7 +373,7 @@ void HandleCmdSave(uint8_t valSource, bool all) {
   if (!ValidValSource(valSource, "HandleCmdSave")) return;
   if (valSource == VsEnterMode) {
     Args.SaveSceneEntry = 0;
-    SetKeyMode(all ? cmdmode::SaveAll : cmdmode::SaveSel);
+    SetKeyMode(cmdmode::SaveMode(all));
     return;
   }
   const bool inc = valSource == VsInc;

@@ -52,12 +52,6 @@ constexpr int32_t kMuteCyclesNN = ModeNo(cmdmode::MuteCyclesNN);
 constexpr int32_t kPlayMuteNN = ModeNo(cmdmode::PlayMuteNN);
 constexpr int32_t kMutePlayNN = ModeNo(cmdmode::MutePlayNN);
 constexpr int32_t kPlayMuteTogNN = ModeNo(cmdmode::PlayMuteTogNN);
-constexpr int32_t kLoadAll = ModeNo(cmdmode::LoadAll);
-constexpr int32_t kLoadAllExt = ModeNo(cmdmode::LoadAllExt);
-constexpr int32_t kLoadSel = ModeNo(cmdmode::LoadSel);
-constexpr int32_t kLoadSelExt = ModeNo(cmdmode::LoadSelExt);
-constexpr int32_t kSaveAll = ModeNo(cmdmode::SaveAll);
-constexpr int32_t kSaveSel = ModeNo(cmdmode::SaveSel);
 constexpr int32_t kTempoSlew = ModeNo(cmdmode::TempoSlew);
 constexpr int32_t kVel = ModeNo(cmdmode::Vel);
 constexpr int32_t kPart = ModeNo(cmdmode::Part);
@@ -203,15 +197,11 @@ int32_t DecodeNumKey(uint8_t, uint8_t code) {
       break;
     case NumLoad:
       Args.LoadSceneEntry = 0;
-      if (AnySeqSelected()) {
-        EnterMode(Cfg.LoadExtScenes ? kLoadSelExt : kLoadSel);
-      } else {
-        EnterMode(Cfg.LoadExtScenes ? kLoadAllExt : kLoadAll);
-      }
+      SetKeyMode(cmdmode::LoadMode(!AnySeqSelected(), Cfg.LoadExtScenes != 0));
       break;
     case NumSave:
       Args.SaveSceneEntry = 0;
-      EnterMode(AnySeqSelected() ? kSaveSel : kSaveAll);
+      SetKeyMode(cmdmode::SaveMode(!AnySeqSelected()));
       break;
     case NumPlayN:
       EnterMode(kPlayCyclesN);
