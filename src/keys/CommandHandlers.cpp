@@ -16,6 +16,7 @@
 #include "keys/KeyArgs.h"
 #include "keys/NumericEntry.h"
 #include "keys/ScaleValue.h"
+#include "keys/SceneKeys.h"
 #include "keys/ValueSetters.h"
 #include "settings/Settings.h"
 
@@ -364,8 +365,7 @@ void HandleCmdLoad(uint8_t valSource, bool all) {
   }
   const bool inc = valSource == VsInc;
   if (SetLoadValue(inc ? VtInc : VtDec, 0, all, ext))
-    Msgs.StatusMsg.Set(std::string(all ? "Load all from " : "Load from ") + (ext ? "ext scene " : "scene ") +
-                       (inc ? "inc" : "dec"));
+    Msgs.StatusMsg.Set(LoadText(all, ext) + (inc ? "inc" : "dec"));
   ReturnToLiveMode();
 }
 
@@ -377,8 +377,7 @@ void HandleCmdSave(uint8_t valSource, bool all) {
     return;
   }
   const bool inc = valSource == VsInc;
-  if (SetSaveValue(inc ? VtInc : VtDec, 0, all))
-    Msgs.StatusMsg.Set(std::string(all ? "Save all to scene " : "Save to scene ") + (inc ? "inc" : "dec"));
+  if (SetSaveValue(inc ? VtInc : VtDec, 0, all)) Msgs.StatusMsg.Set(SaveText(all) + (inc ? "inc" : "dec"));
   ReturnToLiveMode();
 }
 

@@ -37,11 +37,15 @@ void SaveDone(bool all) {
   HoldOrReturn(cmdmode::SaveMode(all));
 }
 
+}  // namespace
+
 std::string LoadText(bool all, bool ext) {
   return std::string(all ? "Load all from " : "Load from ") + (ext ? "ext scene " : "scene ");
 }
 
-}  // namespace
+std::string SaveText(bool all) {
+  return all ? "Save all to scene " : "Save to scene ";
+}
 
 void HandleLoadModeKey(uint8_t input, uint8_t code) {
   const TKeyMode mode = Keys.KeyMode.load();
@@ -90,7 +94,7 @@ void HandleSaveModeKey(uint8_t input, uint8_t code) {
   if (mode < kSaveAll || mode > kSaveSel + 1) return;
   const bool first = (mode - kSaveAll) % 2 == 0;
   const bool all = mode < kSaveSel;
-  const std::string text = all ? "Save all to scene " : "Save to scene ";
+  const std::string text = SaveText(all);
   if (code == NumInc || code == NumDec) {
     const bool inc = code == NumInc;
     if (!first || Scenes.CurScene < (inc ? 1 : 2)) return;
