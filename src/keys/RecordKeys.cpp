@@ -278,15 +278,11 @@ void RecModeKeyAt(rec::TRecKey k) {
       SetKeyMode(c == RecRecB ? cmdmode::RecBarsN : cmdmode::RecBarsNN);
       break;
     case RecAutoIncSeqTog:
-      Args.RecAutoIncSeq = !Args.RecAutoIncSeq;
-      break;
     case RecRawTog:
-      if (beforeFirst) rec::ToggleRawTake();
-      break;
     case RecAttribSrcSeq:
     case RecAttribSrcLive:
     case RecAttribSrcTog:
-      if (beforeFirst) rec::SetAttribSrc(c - RecAttribSrcSeq);
+      rec::TakeOptionKey(c - RecAutoIncSeqTog, beforeFirst);
       break;
     default:
       if (c >= RecHKCR && c <= RecHKCR + HotkeyCount - 1) {
@@ -592,6 +588,22 @@ void ToggleRawTake() {
   Transport.RecRawMode = !Transport.RecRawMode;
   Transport.RecRetake = 0;
   ResetRecordState();
+}
+
+static_assert(RecRawTog - RecAutoIncSeqTog == 1 && RecAttribSrcTog - RecAutoIncSeqTog == 4 &&
+              SRecRawTog - SRecAutoIncSeqTog == 1 && SRecAttribSrcSeq - SRecAutoIncSeqTog == 2 &&
+              SRecAttribSrcTog - SRecAutoIncSeqTog == 4 && RecAttribSrcSeq - RecAutoIncSeqTog == 2);
+
+void TakeOptionKey(int32_t option, bool beforeFirst) {
+  if (option == 0) {
+    Args.RecAutoIncSeq = !Args.RecAutoIncSeq;
+  } else if (!beforeFirst) {
+    return;
+  } else if (option == 1) {
+    ToggleRawTake();
+  } else {
+    SetAttribSrc(option - 2);
+  }
 }
 
 void SetAttribSrc(int32_t how) {

@@ -143,6 +143,10 @@ int32_t RoundTakeEnd(int32_t t);
 void TakePhase(int32_t& phase, bool& late);
 // Abandons an armed take before its first key (esc).
 void AbandonTake();
+// The take's option keys, which both key maps list in the same order from the auto-increment
+// toggle: 0 auto-increment toggle, 1 raw-take toggle, 2..4 attribute source seq, live, toggled.
+// All but the first count before the take's first key only.
+void TakeOptionKey(int32_t option, bool beforeFirst);
 // The attribute-source keys: false, true, toggled; before the first key only.
 void SetAttribSrc(int32_t how);
 // The raw-take toggle before the first key: raw and real/step takes swap, a retake is off.

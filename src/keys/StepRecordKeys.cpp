@@ -320,15 +320,11 @@ void StepModeSwitch(const rec::TRecKey& k) {
       ResetRecordState();
       break;
     case SRecAutoIncSeqTog:
-      Args.RecAutoIncSeq = !Args.RecAutoIncSeq;
-      break;
     case SRecRawTog:
-      if (beforeFirst) rec::ToggleRawTake();
-      break;
     case SRecAttribSrcSeq:
     case SRecAttribSrcLive:
     case SRecAttribSrcTog:
-      if (beforeFirst) rec::SetAttribSrc(c - SRecAttribSrcSeq);
+      rec::TakeOptionKey(c - SRecAutoIncSeqTog, beforeFirst);
       break;
     default:
       break;
