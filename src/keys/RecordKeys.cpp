@@ -170,22 +170,7 @@ void HandleRecordKey(const rec::TRecKey& k) {
   if (Cfg.ClocksSourceInternal && NoSeqPlaying()) RestartBeatCount(true);
   const int32_t t = rec::RoundTakeEnd(rec::TakeTime(k));
   RecKeys.RecLastEventTime = t;
-  int32_t phase = 0;
-  bool late = false;
-  rec::TakePhase(phase, late);
-  std::string endText;
-  for (int32_t s = 0; s <= LastSeq(); ++s) {
-    TPartBuf& b = SeqBuf(s);
-    if (b.SeqState == TSeqState::Recording) {
-      RemoveTrailingNoteOns(b, t);
-      if (!rec::InsertEndMarkers(PartOf(s), s, t, true)) continue;
-    } else if (b.SeqState != TSeqState::RecPrimed) {
-      continue;
-    }
-    std::string text = rec::FinishSeqTake(s, k.Code, phase, late);
-    if (!text.empty()) endText = std::move(text);
-  }
-  rec::EndTakeStatus(endText, "Real-time recording");
+  rec::EndTakes(k.Code, t, false);
   if (Transport.RecRetake) {
     SendRecMidiStop();
     if (Transport.RecBarCountOn) Transport.RecBarCount = Args.RecBarsEntry;
@@ -568,10 +553,28 @@ bool PrimeNextTakeSeq() {
   return false;
 }
 
-void EndTakeStatus(const std::string& endText, const char* takeText) {
+void EndTakes(uint8_t code, int32_t t, bool step) {
+  int32_t phase = 0;
+  bool late = false;
+  TakePhase(phase, late);
+  std::string endText;
+  for (int32_t s = 0; s <= LastSeq(); ++s) {
+    TPartBuf& b = SeqBuf(s);
+    if (b.SeqState == TSeqState::Recording) {
+      // Step notes bring their own note-offs; only a real-time take has notes still held.
+      if (!step) RemoveTrailingNoteOns(b, t);
+      if (!InsertEndMarkers(PartOf(s), s, t, !step)) continue;
+    } else if (b.SeqState != TSeqState::RecPrimed) {
+      continue;
+    }
+    std::string text = FinishSeqTake(s, code, phase, late);
+    if (!text.empty()) endText = std::move(text);
+  }
   FlushLiveFifo();
   // The end key's own result says more than the kind of take.
-  Msgs.StatusMsg.Set(endText.empty() ? std::string_view(takeText) : std::string_view(endText));
+  Msgs.StatusMsg.Set(!endText.empty() ? std::string_view(endText)
+                     : step           ? "Step recording"
+                                      : "Real-time recording");
 }
 
 void AbandonTake() {

@@ -135,8 +135,10 @@ std::string FinishSeqTake(int32_t seq, uint8_t code, int32_t phase, bool late);
 // Auto-increment: the first stopped, unselected seq from the first selected one on becomes the
 // next take's only selected, primed seq; false when there is none.
 bool PrimeNextTakeSeq();
-// Flushes the live output and reports the end key's text, or the take's kind when it has none.
-void EndTakeStatus(const std::string& endText, const char* takeText);
+// The end key at t: closes every recording seq (end markers; a real-time take also drops the
+// note-ons struck with the end key and closes its held notes), finishes them and the primed ones,
+// flushes the live output and reports the end key's text, or the take's kind when it has none.
+void EndTakes(uint8_t code, int32_t t, bool step);
 // T rounded to the seq-length grid, never 0 and never before the last event.
 int32_t RoundTakeEnd(int32_t t);
 // The seq-length grid's phase against the bar end, and whether a start that late is late.

@@ -1,7 +1,6 @@
 // Step recording: each note is one step at the step position, with a fixed gate, whatever the
 // clock does; rests, chords, controllers in place and undo.
 #include <array>
-#include <string>
 
 #include "base/General.h"
 #include "base/Messages.h"
@@ -227,22 +226,7 @@ void UndoStep() {
 
 void HandleRecordKeyStep(const rec::TRecKey& k) {
   if (Cfg.ClocksSourceInternal && NoSeqPlaying()) RestartBeatCount(true);
-  const int32_t t = rec::RoundTakeEnd(RecKeys.SRecTime);
-  int32_t phase = 0;
-  bool late = false;
-  rec::TakePhase(phase, late);
-  std::string endText;
-  for (int32_t s = 0; s <= LastSeq(); ++s) {
-    TPartBuf& b = SeqBuf(s);
-    if (b.SeqState == TSeqState::Recording) {
-      if (!rec::InsertEndMarkers(PartOf(s), s, t, false)) continue;
-    } else if (b.SeqState != TSeqState::RecPrimed) {
-      continue;
-    }
-    std::string text = rec::FinishSeqTake(s, k.Code, phase, late);
-    if (!text.empty()) endText = std::move(text);
-  }
-  rec::EndTakeStatus(endText, "Step recording");
+  rec::EndTakes(k.Code, rec::RoundTakeEnd(RecKeys.SRecTime), true);
   if (Transport.RecRetake) {
     SendRecMidiStop();
     ResetRecordState();
