@@ -33,16 +33,13 @@ using midi::TShortMsg;
 
 namespace {
 
-constexpr uint8_t kRecIgnore = 207;
-constexpr uint32_t kMarker = 0xFF;
+using rec::kMarker;
+using rec::kRecIgnore;
+using rec::PartOf;
 constexpr int32_t kMaxPitchOffset = 108;
 
 constexpr bool IsEndCode(uint8_t code) {
   return code == RecEsc || (code >= RecStop && code <= RecMutePlayRR);
-}
-
-int32_t PartOf(int32_t seq) {
-  return Seqs.SeqRecs[seq].PlayPart & 1;
 }
 
 int8_t LiveChan() {
@@ -282,6 +279,10 @@ void RecModeKeyAt(rec::TRecKey k) {
 }  // namespace
 
 namespace rec {
+
+int32_t PartOf(int32_t seq) {
+  return Seqs.SeqRecs[seq].PlayPart & 1;
+}
 
 int32_t EngineTime(int8_t input, uint32_t msg, uint32_t timeStamp) {
   const int32_t now = Transport.MsClock.load(std::memory_order_relaxed);
@@ -624,7 +625,7 @@ bool StepPitchOffset(bool up) {
 
 uint8_t RecKeyCode(bool step, const TRecKey& k, uint32_t& msg) {
   const uint8_t recN = step ? SRecN : RecN;
-  const uint8_t ignore = step ? 234 : kRecIgnore;
+  const uint8_t ignore = step ? kSRecIgnore : kRecIgnore;
   msg = k.Msg;
   if (!k.IsNote || k.Raw) {
     const bool take = k.Raw == static_cast<bool>(Transport.RecRawMode);
@@ -687,8 +688,7 @@ void ResetRecKeys(bool stepMode) {
   RecKeys.HotkeyAdviceShown = 0;
   RecKeys.InClockMapped = {};
   if (stepMode) {
-    RecKeys.SRecStepTicks = 15360 / std::max(Cfg.SRecNoteLenFrac, 1);
-    RecKeys.SRecGateTicks = RecKeys.SRecStepTicks * Cfg.SRecNoteOnPercent / 100;
+    rec::RecomputeStepTicks();
   } else {
     RecKeys.RecHeldNoteCounts = {};
     RecKeys.RecNotePairs = {};

@@ -97,6 +97,17 @@ void SetSRecNoteOnPercent(int32_t percent);
 
 namespace rec {
 
+// The code a record key gets that the take does not use (past the last code of its map), and the
+// marker event of a take's start, rests and end.
+inline constexpr uint8_t kRecIgnore = 207;
+inline constexpr uint8_t kSRecIgnore = 234;
+inline constexpr uint32_t kMarker = 0xFF;
+
+// The part of the seq the take goes into: the part that plays.
+int32_t PartOf(int32_t seq);
+// The step and gate lengths of the step-note length and note-on percentage.
+void RecomputeStepTicks();
+
 // What the record and step-record handlers share: the key's frame and the end of a take.
 struct TRecKey {
   int8_t Input = 0;

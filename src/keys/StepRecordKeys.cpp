@@ -22,22 +22,15 @@ using midi::TShortMsg;
 
 namespace {
 
-constexpr uint8_t kSRecIgnore = 234;
-constexpr uint32_t kMarker = 0xFF;
+using rec::kMarker;
+using rec::kSRecIgnore;
+using rec::PartOf;
+using rec::RecomputeStepTicks;
 constexpr std::array<int32_t, 14> kNoteLenFracs = {1, 2, 3, 4, 5, 6, 8, 12, 16, 20, 24, 32, 48, 64};
 constexpr std::array<int32_t, 6> kNoteOnPercents = {5, 25, 50, 75, 95, 99};
 
-int32_t PartOf(int32_t seq) {
-  return Seqs.SeqRecs[seq].PlayPart & 1;
-}
-
 constexpr bool IsEndCode(uint8_t code) {
   return code == SRecEsc || (code >= SRecStop && code <= SRecMutePlayRR);
-}
-
-void RecomputeStepTicks() {
-  RecKeys.SRecStepTicks = 15360 / std::max(Cfg.SRecNoteLenFrac, 1);
-  RecKeys.SRecGateTicks = RecKeys.SRecStepTicks * Cfg.SRecNoteOnPercent / 100;
 }
 
 // The last event of the part, when it lies at the step position with the message's status, takes
@@ -316,6 +309,15 @@ void StepModeSwitch(const rec::TRecKey& k) {
 }
 
 }  // namespace
+
+namespace rec {
+
+void RecomputeStepTicks() {
+  RecKeys.SRecStepTicks = 15360 / std::max(Cfg.SRecNoteLenFrac, 1);
+  RecKeys.SRecGateTicks = RecKeys.SRecStepTicks * Cfg.SRecNoteOnPercent / 100;
+}
+
+}  // namespace rec
 
 void HandleStepRecModeKey(int8_t input, uint32_t msg, uint32_t timeStamp, bool isNote, bool noteOn,
                           bool raw) {
