@@ -216,6 +216,28 @@ void HandleCmdPyMuTog(int32_t count, int32_t count2, bool returnToLive) {
   if (returnToLive) ReturnToLiveMode();
 }
 
+void SetCycles(TCycleKind kind, int32_t count, int32_t count2, bool returnToLive) {
+  switch (kind) {
+    case TCycleKind::Play:
+      SetPlayMuteCycles(false, count, 0, false, returnToLive);
+      break;
+    case TCycleKind::Mute:
+      SetPlayMuteCycles(false, count, 0, true, returnToLive);
+      break;
+    case TCycleKind::PlayMute:
+      SetPlayMuteCycles(true, count, count2, false, returnToLive);
+      break;
+    case TCycleKind::MutePlay:
+      SetPlayMuteCycles(true, count, count2, true, returnToLive);
+      break;
+    case TCycleKind::PlayMuteTog:
+      HandleCmdPyMuTog(count, count2, returnToLive);
+      break;
+    case TCycleKind::Pitch:
+      break;
+  }
+}
+
 void HandleCmdPitch(bool enterMode, bool up, bool hold) {
   if (AllPitchTargetsLocked()) {
     Msgs.WarnMsg.Set("Pitch command ignored; all selected items are pitch-locked");
