@@ -16,6 +16,7 @@
 #include "keymaps/KeyCodes.h"
 #include "keys/CommandModes.h"
 #include "keys/KeyArgs.h"
+#include "keys/StyleKeys.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -395,9 +396,7 @@ void ExecCommand(uint8_t input, uint32_t msg, uint8_t code) {
       SelectMetrSeqOnly();
       HoldIf(Cfg.AutoHoldMetr);
       if (Cfg.MetrModeStyles) {
-        Args.MetrStyleEntry = 0;
-        Args.MetrPatternEntry = 0;
-        SetKeyMode(TKeyMode::MetrStyle);
+        StartMetrStyleEntry();
       } else {
         SetKeyMode(TKeyMode::MetrBarNote);
       }
