@@ -244,10 +244,7 @@ void RecModeKeyAt(rec::TRecKey k) {
   const bool beforeFirst = !RecKeys.RecFirstNoteIn;
   switch (c) {
     case RecSRec:
-      if (!beforeFirst) break;
-      ResetRecBarCount();
-      Transport.RecStepMode = 1;
-      ResetRecordState();
+      if (beforeFirst) rec::SwitchTakeKind(true);
       break;
     case RecRecB:
     case RecRecBB:
@@ -586,6 +583,12 @@ void AbandonTake() {
   SendRecMidiStop();
   ResetRecBarCount();
   ReturnToLiveMode();
+}
+
+void SwitchTakeKind(bool step) {
+  ResetRecBarCount();
+  Transport.RecStepMode = step ? 1 : 0;
+  ResetRecordState();
 }
 
 void ToggleRawTake() {

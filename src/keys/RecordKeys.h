@@ -162,6 +162,9 @@ void AbandonTake();
 void TakeOptionKey(int32_t option, bool beforeFirst);
 // The attribute-source keys: false, true, toggled; before the first key only.
 void SetAttribSrc(int32_t how);
+// The switch between a real-time and a step take before the first key: the armed take starts
+// again as the other kind, without its bar count.
+void SwitchTakeKind(bool step);
 // The raw-take toggle before the first key: raw and real/step takes swap, a retake is off.
 void ToggleRawTake();
 // The octave keys: +12 / -12 within the limits; false when nothing changed.

@@ -291,10 +291,7 @@ void StepModeSwitch(const rec::TRecKey& k) {
       if (!Transport.RecRawMode) UndoStep();
       break;
     case SRecRec:
-      if (!beforeFirst) break;
-      ResetRecBarCount();
-      Transport.RecStepMode = 0;
-      ResetRecordState();
+      if (beforeFirst) rec::SwitchTakeKind(false);
       break;
     case SRecAutoIncSeqTog:
     case SRecRawTog:

@@ -298,8 +298,9 @@ TEST_F(RealTimeRecordTest, AutoIncrementPrimesTheNextStoppedSeq) {
 }
 
 // Both record maps list the take's option keys in one order: the auto-increment toggle counts at
-// any time, the raw toggle and the attribute sources only before the take's first key.
-TEST_F(RealTimeRecordTest, TheTakeOptionKeysOfBothMaps) {
+// any time, the raw toggle, the attribute sources and the switch to the other kind of take only
+// before the take's first key.
+TEST_F(RealTimeRecordTest, TheTakeOptionAndSwitchKeysOfBothMaps) {
   for (const bool step : {false, true}) {
     SCOPED_TRACE(step ? "step" : "real time");
     Fresh();
@@ -329,6 +330,17 @@ TEST_F(RealTimeRecordTest, TheTakeOptionKeysOfBothMaps) {
     EXPECT_EQ(Transport.RecRawMode, 0);
     Hit(NoteOn(autoInc));
     EXPECT_EQ(Args.RecAutoIncSeq, 0);
+    // The switch to the other kind of take counts before the first key only.
+    const int other = 19;
+    SetKey(step ? MapSRec : MapRec, other, step ? SRecRec : RecSRec);
+    Hit(NoteOn(other));
+    EXPECT_EQ(Transport.RecStepMode, step ? 1 : 0);
+    Fresh();
+    SetKey(step ? MapSRec : MapRec, other, step ? SRecRec : RecSRec);
+    Arm(step);
+    Hit(NoteOn(other));
+    EXPECT_EQ(Transport.RecStepMode, step ? 0 : 1);
+    EXPECT_EQ(Mode(), step ? TKeyMode::Record : TKeyMode::StepRecord);
   }
 }
 
