@@ -16,6 +16,7 @@
 #include "keys/KeyArgs.h"
 #include "keys/NumericEntry.h"
 #include "keys/ScaleValue.h"
+#include "keys/SceneKeys.h"
 #include "keys/ValueSetters.h"
 #include "settings/Settings.h"
 
@@ -215,6 +216,28 @@ void HandleCmdPyMuTog(int32_t count, int32_t count2, bool returnToLive) {
   if (returnToLive) ReturnToLiveMode();
 }
 
+void SetCycles(TCycleKind kind, int32_t count, int32_t count2, bool returnToLive) {
+  switch (kind) {
+    case TCycleKind::Play:
+      SetPlayMuteCycles(false, count, 0, false, returnToLive);
+      break;
+    case TCycleKind::Mute:
+      SetPlayMuteCycles(false, count, 0, true, returnToLive);
+      break;
+    case TCycleKind::PlayMute:
+      SetPlayMuteCycles(true, count, count2, false, returnToLive);
+      break;
+    case TCycleKind::MutePlay:
+      SetPlayMuteCycles(true, count, count2, true, returnToLive);
+      break;
+    case TCycleKind::PlayMuteTog:
+      HandleCmdPyMuTog(count, count2, returnToLive);
+      break;
+    case TCycleKind::Pitch:
+      break;
+  }
+}
+
 void HandleCmdPitch(bool enterMode, bool up, bool hold) {
   if (AllPitchTargetsLocked()) {
     Msgs.WarnMsg.Set("Pitch command ignored; all selected items are pitch-locked");
@@ -359,14 +382,12 @@ void HandleCmdLoad(uint8_t valSource, bool all) {
   const bool ext = cmdmode::IsLoadMode(mode) ? cmdmode::IsExtLoadMode(mode) : Cfg.LoadExtScenes != 0;
   if (valSource == VsEnterMode) {
     Args.LoadSceneEntry = 0;
-    SetKeyMode(all ? (ext ? cmdmode::LoadAllExt : cmdmode::LoadAll)
-                   : (ext ? cmdmode::LoadSelExt : cmdmode::LoadSel));
+    SetKeyMode(cmdmode::LoadMode(all, ext));
     return;
   }
   const bool inc = valSource == VsInc;
   if (SetLoadValue(inc ? VtInc : VtDec, 0, all, ext))
-    Msgs.StatusMsg.Set(std::string(all ? "Load all from " : "Load from ") + (ext ? "ext scene " : "scene ") +
-                       (inc ? "inc" : "dec"));
+    Msgs.StatusMsg.Set(LoadText(all, ext) + (inc ? "inc" : "dec"));
   ReturnToLiveMode();
 }
 
@@ -374,12 +395,11 @@ void HandleCmdSave(uint8_t valSource, bool all) {
   if (!ValidValSource(valSource, "HandleCmdSave")) return;
   if (valSource == VsEnterMode) {
     Args.SaveSceneEntry = 0;
-    SetKeyMode(all ? cmdmode::SaveAll : cmdmode::SaveSel);
+    SetKeyMode(cmdmode::SaveMode(all));
     return;
   }
   const bool inc = valSource == VsInc;
-  if (SetSaveValue(inc ? VtInc : VtDec, 0, all))
-    Msgs.StatusMsg.Set(std::string(all ? "Save all to scene " : "Save to scene ") + (inc ? "inc" : "dec"));
+  if (SetSaveValue(inc ? VtInc : VtDec, 0, all)) Msgs.StatusMsg.Set(SaveText(all) + (inc ? "inc" : "dec"));
   ReturnToLiveMode();
 }
 

@@ -42,5 +42,12 @@ constexpr bool IsLoadMode(TKeyMode m) {
 constexpr bool IsExtLoadMode(TKeyMode m) {
   return IsLoadMode(m) && (ModeNo(m) - ModeNo(LoadAll)) / 2 % 2 == 1;
 }
+// The load entry for every seq or the selected ones, from internal or external scenes.
+constexpr TKeyMode LoadMode(bool all, bool ext) {
+  return all ? (ext ? LoadAllExt : LoadAll) : (ext ? LoadSelExt : LoadSel);
+}
+constexpr TKeyMode SaveMode(bool all) {
+  return all ? SaveAll : SaveSel;
+}
 
 }  // namespace vel::cmdmode

@@ -16,6 +16,7 @@
 #include "keymaps/KeyCodes.h"
 #include "keys/CommandModes.h"
 #include "keys/KeyArgs.h"
+#include "keys/StyleKeys.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -58,8 +59,6 @@ int32_t CountOfStep(int32_t step) {
 }
 
 // The play/mute family: each group has eight counted codes, then the one- and two-digit entries.
-enum class TCycleKind : uint8_t { Play, PlayMute, Mute, MutePlay, PlayMuteTog };
-
 struct TCycleGroup {
   uint8_t FirstCounted;
   TCycleKind Kind;
@@ -76,26 +75,6 @@ constexpr std::array<TCycleGroup, 5> kCycleGroups = {{
     {CmdPlayMuteTog1, TCycleKind::PlayMuteTog, cmdmode::PlayMuteTogN, cmdmode::PlayMuteTogNN,
      &TKeyArgs::PmtCyclesEntry},
 }};
-
-void RunCycleCount(TCycleKind kind, int32_t n) {
-  switch (kind) {
-    case TCycleKind::Play:
-      SetPlayMuteCycles(false, n, 0, false, true);
-      break;
-    case TCycleKind::PlayMute:
-      SetPlayMuteCycles(true, n, n, false, true);
-      break;
-    case TCycleKind::Mute:
-      SetPlayMuteCycles(false, n, 0, true, true);
-      break;
-    case TCycleKind::MutePlay:
-      SetPlayMuteCycles(true, n, n, true, true);
-      break;
-    case TCycleKind::PlayMuteTog:
-      HandleCmdPyMuTog(n, n, true);
-      break;
-  }
-}
 
 // Codes CmdPlay .. CmdPlayMuteTogNN, after the transport check.
 void ExecCycleCommand(uint8_t code) {
@@ -119,7 +98,8 @@ void ExecCycleCommand(uint8_t code) {
     const int32_t step = code - g.FirstCounted;
     if (step < 0 || step > 9) continue;
     if (step < 8) {
-      RunCycleCount(g.Kind, CountOfStep(step));
+      const int32_t n = CountOfStep(step);
+      SetCycles(g.Kind, n, n, true);
     } else {
       if (step == 9) Args.*g.EntryNN = 0;
       HoldIf(Cfg.AutoHoldDigit);
@@ -416,9 +396,7 @@ void ExecCommand(uint8_t input, uint32_t msg, uint8_t code) {
       SelectMetrSeqOnly();
       HoldIf(Cfg.AutoHoldMetr);
       if (Cfg.MetrModeStyles) {
-        Args.MetrStyleEntry = 0;
-        Args.MetrPatternEntry = 0;
-        SetKeyMode(TKeyMode::MetrStyle);
+        StartMetrStyleEntry();
       } else {
         SetKeyMode(TKeyMode::MetrBarNote);
       }

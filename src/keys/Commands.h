@@ -27,6 +27,10 @@ void ExecCommand(uint8_t input, uint32_t msg, uint8_t code);
 void SetPlayMuteCycles(bool alternate, int32_t count, int32_t count2, bool mute, bool returnToLive);
 // The play/mute toggle every count cycles (count2 for the second state).
 void HandleCmdPyMuTog(int32_t count, int32_t count2, bool returnToLive);
+// The cycle commands by kind; Pitch, the pitch cycles, sets no play or mute counts.
+enum class TCycleKind : uint8_t { Play, PlayMute, Mute, MutePlay, PlayMuteTog, Pitch };
+// The kind's play/mute command with count cycles (count2 of the second state where they alternate).
+void SetCycles(TCycleKind kind, int32_t count, int32_t count2, bool returnToLive);
 // The double-press rule: true when the command may go on (second press within DPressInterval, or
 // no double press asked); deadline is the command's first-press deadline.
 bool DPressCheck(const std::string& name, int32_t& deadline);

@@ -18,8 +18,6 @@ namespace vel {
 
 namespace {
 
-enum class TCycleKind : uint8_t { Play, Mute, PlayMute, MutePlay, PlayMuteTog, Pitch };
-
 // One cycle command's modes by number (0 none): one-digit count, two-digit count, and for the
 // alternating ones the separate first and second counts of each.
 struct TCycleRow {
@@ -66,28 +64,6 @@ TPlace PlaceOf(const TCycleRow& r, int32_t m) {
   if (r.SecondNN && m == r.SecondNN) return TPlace::SecondTens;
   if (r.SecondNN && m == r.SecondNN + 1) return TPlace::SecondUnits;
   return TPlace::None;
-}
-
-void ApplyCycles(TCycleKind kind, int32_t a, int32_t b) {
-  switch (kind) {
-    case TCycleKind::Play:
-      SetPlayMuteCycles(false, a, 0, false, false);
-      break;
-    case TCycleKind::Mute:
-      SetPlayMuteCycles(false, a, 0, true, false);
-      break;
-    case TCycleKind::PlayMute:
-      SetPlayMuteCycles(true, a, b, false, false);
-      break;
-    case TCycleKind::MutePlay:
-      SetPlayMuteCycles(true, a, b, true, false);
-      break;
-    case TCycleKind::PlayMuteTog:
-      HandleCmdPyMuTog(a, b, false);
-      break;
-    case TCycleKind::Pitch:
-      break;
-  }
 }
 
 void CycleEntryDone(const TCycleRow& r, bool twoDigits) {
@@ -141,7 +117,7 @@ void HandleCycleModeKey(uint8_t input, uint8_t code) {
   if (d < 0) return;
   switch (place) {
     case TPlace::N:
-      ApplyCycles(r.Kind, d, d);
+      SetCycles(r.Kind, d, d, false);
       CycleEntryDone(r, false);
       break;
     case TPlace::NNTens:
@@ -155,7 +131,7 @@ void HandleCycleModeKey(uint8_t input, uint8_t code) {
         SetKeyMode(TKeyMode::Pitch);
         break;
       }
-      ApplyCycles(r.Kind, first, first);
+      SetCycles(r.Kind, first, first, false);
       CycleEntryDone(r, true);
       break;
     case TPlace::FirstN:
@@ -164,7 +140,7 @@ void HandleCycleModeKey(uint8_t input, uint8_t code) {
       SetKeyMode(KeyModeFromNo(r.SecondN));
       break;
     case TPlace::SecondN:
-      ApplyCycles(r.Kind, first, d);
+      SetCycles(r.Kind, first, d, false);
       CycleEntryDone(r, false);
       break;
     case TPlace::FirstTens:
@@ -182,7 +158,7 @@ void HandleCycleModeKey(uint8_t input, uint8_t code) {
       break;
     case TPlace::SecondUnits:
       CycleEntry.*r.Second += d;
-      ApplyCycles(r.Kind, first, CycleEntry.*r.Second);
+      SetCycles(r.Kind, first, CycleEntry.*r.Second, false);
       CycleEntryDone(r, true);
       break;
     case TPlace::None:

@@ -1,6 +1,7 @@
 #include "keys/NumericEntry.h"
 
 #include <string>
+#include <string_view>
 
 #include "base/General.h"
 #include "base/Messages.h"
@@ -52,12 +53,6 @@ constexpr int32_t kMuteCyclesNN = ModeNo(cmdmode::MuteCyclesNN);
 constexpr int32_t kPlayMuteNN = ModeNo(cmdmode::PlayMuteNN);
 constexpr int32_t kMutePlayNN = ModeNo(cmdmode::MutePlayNN);
 constexpr int32_t kPlayMuteTogNN = ModeNo(cmdmode::PlayMuteTogNN);
-constexpr int32_t kLoadAll = ModeNo(cmdmode::LoadAll);
-constexpr int32_t kLoadAllExt = ModeNo(cmdmode::LoadAllExt);
-constexpr int32_t kLoadSel = ModeNo(cmdmode::LoadSel);
-constexpr int32_t kLoadSelExt = ModeNo(cmdmode::LoadSelExt);
-constexpr int32_t kSaveAll = ModeNo(cmdmode::SaveAll);
-constexpr int32_t kSaveSel = ModeNo(cmdmode::SaveSel);
 constexpr int32_t kTempoSlew = ModeNo(cmdmode::TempoSlew);
 constexpr int32_t kVel = ModeNo(cmdmode::Vel);
 constexpr int32_t kPart = ModeNo(cmdmode::Part);
@@ -159,6 +154,84 @@ void ProgValueDone() {
   if (!RequestProgCalibration()) ProgEntryDone();
 }
 
+// ---- program and channel ----
+
+// The shape the program and channel entries share: inc/dec, a value, or a sweep from one value to
+// another, each keyed digit by digit within its modes.
+struct TDigitEntry {
+  const char* Name;  // "Prog", "Channel"
+  // The first and last modes of the value, the sweep's first end and its second end.
+  int32_t First, Last, FromFirst, FromLast, ToFirst, ToLast;
+  int32_t Low, High;  // the keyed range
+  int32_t Places;     // the digits the status shows
+  int32_t& Value;     // the value or the sweep's first end, as keyed
+  int32_t& To;
+  uint8_t& BothWays;
+  // The value setter's inc/dec, value and sweep, with values as keyed.
+  void (*Step)(bool inc);
+  void (*Absolute)(int32_t value);
+  void (*Sweep)(int32_t from, int32_t to, bool bothWays);
+  void (*ValueDone)();  // after a value, inc or dec
+  void (*Done)();       // after a sweep or a refusal
+};
+
+// A keyed value within the range; else the refusal.
+bool CheckKeyed(const TDigitEntry& e, int32_t value) {
+  if (InRange(value, e.Low, e.High)) return true;
+  ReportValueOutOfRange(e.Name, value, e.Low, e.High);
+  return false;
+}
+
+void HandleDigitEntryKey(const TDigitEntry& e, uint8_t input, uint8_t code) {
+  const int32_t mode = ModeNow();
+  const std::string_view name = e.Name;
+  switch (code) {
+    case NumInc:
+    case NumDec:
+      if (mode != e.First) return;
+      e.Step(code == NumInc);
+      Msgs.StatusMsg.Set(std::string(name) + (code == NumInc ? " inc" : " dec"));
+      e.ValueDone();
+      return;
+    case NumSweep1:
+    case NumSweep2:
+      if (mode != e.First && mode != e.FromFirst) return;
+      e.BothWays = code == NumSweep2 ? 1 : 0;
+      EnterMode(e.FromFirst);
+      return;
+    default:
+      break;
+  }
+  const int32_t digit = DecodeNumKey(input, code);
+  if (digit < 0) return;
+  if (InModes(mode, e.First, e.Last)) {
+    if (!KeyDigit(mode, e.Last, digit, e.Value)) return;
+    if (!CheckKeyed(e, e.Value)) {
+      e.Done();
+      return;
+    }
+    e.Absolute(e.Value);
+    Msgs.StatusMsg.Set(std::string(name) + " " + Digits(e.Value, e.Places));
+    e.ValueDone();
+  } else if (InModes(mode, e.FromFirst, e.FromLast)) {
+    if (!KeyDigit(mode, e.FromLast, digit, e.Value)) return;
+    if (!CheckKeyed(e, e.Value)) {
+      e.Done();
+      return;
+    }
+    e.To = 0;
+    EnterMode(e.ToFirst);
+  } else if (InModes(mode, e.ToFirst, e.ToLast)) {
+    if (!KeyDigit(mode, e.ToLast, digit, e.To)) return;
+    if (CheckKeyed(e, e.To)) {
+      e.Sweep(e.Value, e.To, e.BothWays != 0);
+      Msgs.StatusMsg.Set(std::string(name) + " sweep " + Digits(e.Value, e.Places) +
+                         SweepArrow(e.BothWays != 0) + Digits(e.To, e.Places));
+    }
+    e.Done();
+  }
+}
+
 }  // namespace
 
 int32_t DecodeNumKey(uint8_t, uint8_t code) {
@@ -203,15 +276,11 @@ int32_t DecodeNumKey(uint8_t, uint8_t code) {
       break;
     case NumLoad:
       Args.LoadSceneEntry = 0;
-      if (AnySeqSelected()) {
-        EnterMode(Cfg.LoadExtScenes ? kLoadSelExt : kLoadSel);
-      } else {
-        EnterMode(Cfg.LoadExtScenes ? kLoadAllExt : kLoadAll);
-      }
+      SetKeyMode(cmdmode::LoadMode(!AnySeqSelected(), Cfg.LoadExtScenes != 0));
       break;
     case NumSave:
       Args.SaveSceneEntry = 0;
-      EnterMode(AnySeqSelected() ? kSaveSel : kSaveAll);
+      SetKeyMode(cmdmode::SaveMode(!AnySeqSelected()));
       break;
     case NumPlayN:
       EnterMode(kPlayCyclesN);
@@ -270,56 +339,25 @@ int32_t DecodeNumKey(uint8_t, uint8_t code) {
 }
 
 void HandleProgModeKey(uint8_t input, uint32_t, uint8_t code) {
-  const int32_t mode = ModeNow();
-  switch (code) {
-    case NumInc:
-    case NumDec:
-      if (mode != kProg) return;
-      SetProgValue(code == NumInc ? VtInc : VtDec, 0, 0, 0, false);
-      Msgs.StatusMsg.Set(code == NumInc ? "Prog inc" : "Prog dec");
-      ProgValueDone();
-      return;
-    case NumSweep1:
-    case NumSweep2:
-      if (mode != kProg && mode != kProgFrom) return;
-      Args.ProgSweepBothWays = code == NumSweep2 ? 1 : 0;
-      EnterMode(kProgFrom);
-      return;
-    default:
-      break;
-  }
-  const int32_t digit = DecodeNumKey(input, code);
-  if (digit < 0) return;
-  if (InModes(mode, kProg, kProgLast)) {
-    if (!KeyDigit(mode, kProgLast, digit, Args.ProgEntry)) return;
-    if (!InRange(Args.ProgEntry, 0, kLastProg)) {
-      ReportValueOutOfRange("Prog", Args.ProgEntry, 0, kLastProg);
-      ProgEntryDone();
-      return;
-    }
-    SetProgValue(VtAbsolute, Args.ProgEntry, 0, 0, false);
-    Msgs.StatusMsg.Set("Prog " + Digits(Args.ProgEntry, 3));
-    ProgValueDone();
-  } else if (InModes(mode, kProgFrom, kProgFromLast)) {
-    if (!KeyDigit(mode, kProgFromLast, digit, Args.ProgEntry)) return;
-    if (!InRange(Args.ProgEntry, 0, kLastProg)) {
-      ReportValueOutOfRange("Prog", Args.ProgEntry, 0, kLastProg);
-      ProgEntryDone();
-      return;
-    }
-    Args.ProgSweepTo = 0;
-    EnterMode(kProgTo);
-  } else if (InModes(mode, kProgTo, kProgToLast)) {
-    if (!KeyDigit(mode, kProgToLast, digit, Args.ProgSweepTo)) return;
-    if (!InRange(Args.ProgSweepTo, 0, kLastProg)) {
-      ReportValueOutOfRange("Prog", Args.ProgSweepTo, 0, kLastProg);
-    } else {
-      SetProgValue(VtSweep, 0, Args.ProgEntry, Args.ProgSweepTo, Args.ProgSweepBothWays);
-      Msgs.StatusMsg.Set("Prog sweep " + Digits(Args.ProgEntry, 3) + SweepArrow(Args.ProgSweepBothWays) +
-                         Digits(Args.ProgSweepTo, 3));
-    }
-    ProgEntryDone();
-  }
+  const TDigitEntry e{"Prog",
+                      kProg,
+                      kProgLast,
+                      kProgFrom,
+                      kProgFromLast,
+                      kProgTo,
+                      kProgToLast,
+                      0,
+                      kLastProg,
+                      3,
+                      Args.ProgEntry,
+                      Args.ProgSweepTo,
+                      Args.ProgSweepBothWays,
+                      [](bool inc) { SetProgValue(inc ? VtInc : VtDec, 0, 0, 0, false); },
+                      [](int32_t v) { SetProgValue(VtAbsolute, v, 0, 0, false); },
+                      [](int32_t a, int32_t b, bool both) { SetProgValue(VtSweep, 0, a, b, both); },
+                      ProgValueDone,
+                      ProgEntryDone};
+  HandleDigitEntryKey(e, input, code);
 }
 
 void HandleTempoModeKey(uint8_t input, uint8_t code) {
@@ -390,57 +428,29 @@ void HandleTempoModeKey(uint8_t input, uint8_t code) {
 }
 
 void HandleChanModeKey(uint8_t input, uint32_t, uint8_t code) {
-  const int32_t mode = ModeNow();
-  switch (code) {
-    case NumInc:
-    case NumDec:
-      if (mode != kChan) return;
-      SetChanValue(code == NumInc ? VtInc : VtDec, 0, 0, 0, false);
-      Msgs.StatusMsg.Set(code == NumInc ? "Channel inc" : "Channel dec");
-      ChanEntryDone();
-      return;
-    case NumSweep1:
-    case NumSweep2:
-      if (mode != kChan && mode != kChanFrom) return;
-      Args.ChanSweepBothWays = code == NumSweep2 ? 1 : 0;
-      EnterMode(kChanFrom);
-      return;
-    default:
-      break;
-  }
-  const int32_t digit = DecodeNumKey(input, code);
-  if (digit < 0) return;
   // Channels are keyed 1..16 and stored 0..15.
-  if (InModes(mode, kChan, kChanLast)) {
-    if (!KeyDigit(mode, kChanLast, digit, Args.ChanEntry)) return;
-    if (!InRange(Args.ChanEntry, kFirstChan, kLastChan)) {
-      ReportValueOutOfRange("Channel", Args.ChanEntry, kFirstChan, kLastChan);
-    } else {
-      SetChanValue(VtAbsolute, static_cast<int8_t>(Args.ChanEntry - 1), 0, 0, false);
-      Msgs.StatusMsg.Set("Channel " + Digits(Args.ChanEntry, 2));
-    }
-    ChanEntryDone();
-  } else if (InModes(mode, kChanFrom, kChanFromLast)) {
-    if (!KeyDigit(mode, kChanFromLast, digit, Args.ChanEntry)) return;
-    if (!InRange(Args.ChanEntry, kFirstChan, kLastChan)) {
-      ReportValueOutOfRange("Channel", Args.ChanEntry, kFirstChan, kLastChan);
-      ChanEntryDone();
-      return;
-    }
-    Args.ChanSweepTo = 0;
-    EnterMode(kChanTo);
-  } else if (InModes(mode, kChanTo, kChanToLast)) {
-    if (!KeyDigit(mode, kChanToLast, digit, Args.ChanSweepTo)) return;
-    if (!InRange(Args.ChanSweepTo, kFirstChan, kLastChan)) {
-      ReportValueOutOfRange("Channel", Args.ChanSweepTo, kFirstChan, kLastChan);
-    } else {
-      SetChanValue(VtSweep, 0, static_cast<int8_t>(Args.ChanEntry - 1),
-                   static_cast<int8_t>(Args.ChanSweepTo - 1), Args.ChanSweepBothWays);
-      Msgs.StatusMsg.Set("Channel sweep " + Digits(Args.ChanEntry, 2) + SweepArrow(Args.ChanSweepBothWays) +
-                         Digits(Args.ChanSweepTo, 2));
-    }
-    ChanEntryDone();
-  }
+  const TDigitEntry e{"Channel",
+                      kChan,
+                      kChanLast,
+                      kChanFrom,
+                      kChanFromLast,
+                      kChanTo,
+                      kChanToLast,
+                      kFirstChan,
+                      kLastChan,
+                      2,
+                      Args.ChanEntry,
+                      Args.ChanSweepTo,
+                      Args.ChanSweepBothWays,
+                      [](bool inc) { SetChanValue(inc ? VtInc : VtDec, 0, 0, 0, false); },
+                      [](int32_t v) { SetChanValue(VtAbsolute, static_cast<int8_t>(v - 1), 0, 0, false); },
+                      [](int32_t a, int32_t b, bool both) {
+                        SetChanValue(VtSweep, 0, static_cast<int8_t>(a - 1), static_cast<int8_t>(b - 1),
+                                     both);
+                      },
+                      ChanEntryDone,
+                      ChanEntryDone};
+  HandleDigitEntryKey(e, input, code);
 }
 
 bool RequestProgCalibration() {

@@ -33,16 +33,13 @@ using midi::TShortMsg;
 
 namespace {
 
-constexpr uint8_t kRecIgnore = 207;
-constexpr uint32_t kMarker = 0xFF;
+using rec::kMarker;
+using rec::kRecIgnore;
+using rec::PartOf;
 constexpr int32_t kMaxPitchOffset = 108;
 
 constexpr bool IsEndCode(uint8_t code) {
   return code == RecEsc || (code >= RecStop && code <= RecMutePlayRR);
-}
-
-int32_t PartOf(int32_t seq) {
-  return Seqs.SeqRecs[seq].PlayPart & 1;
 }
 
 int8_t LiveChan() {
@@ -170,22 +167,7 @@ void HandleRecordKey(const rec::TRecKey& k) {
   if (Cfg.ClocksSourceInternal && NoSeqPlaying()) RestartBeatCount(true);
   const int32_t t = rec::RoundTakeEnd(rec::TakeTime(k));
   RecKeys.RecLastEventTime = t;
-  int32_t phase = 0;
-  bool late = false;
-  rec::TakePhase(phase, late);
-  std::string endText;
-  for (int32_t s = 0; s <= LastSeq(); ++s) {
-    TPartBuf& b = SeqBuf(s);
-    if (b.SeqState == TSeqState::Recording) {
-      RemoveTrailingNoteOns(b, t);
-      if (!rec::InsertEndMarkers(PartOf(s), s, t, true)) continue;
-    } else if (b.SeqState != TSeqState::RecPrimed) {
-      continue;
-    }
-    std::string text = rec::FinishSeqTake(s, k.Code, phase, late);
-    if (!text.empty()) endText = std::move(text);
-  }
-  rec::EndTakeStatus(endText, "Real-time recording");
+  rec::EndTakes(k.Code, t, false);
   if (Transport.RecRetake) {
     SendRecMidiStop();
     if (Transport.RecBarCountOn) Transport.RecBarCount = Args.RecBarsEntry;
@@ -262,10 +244,7 @@ void RecModeKeyAt(rec::TRecKey k) {
   const bool beforeFirst = !RecKeys.RecFirstNoteIn;
   switch (c) {
     case RecSRec:
-      if (!beforeFirst) break;
-      ResetRecBarCount();
-      Transport.RecStepMode = 1;
-      ResetRecordState();
+      if (beforeFirst) rec::SwitchTakeKind(true);
       break;
     case RecRecB:
     case RecRecBB:
@@ -278,15 +257,11 @@ void RecModeKeyAt(rec::TRecKey k) {
       SetKeyMode(c == RecRecB ? cmdmode::RecBarsN : cmdmode::RecBarsNN);
       break;
     case RecAutoIncSeqTog:
-      Args.RecAutoIncSeq = !Args.RecAutoIncSeq;
-      break;
     case RecRawTog:
-      if (beforeFirst) rec::ToggleRawTake();
-      break;
     case RecAttribSrcSeq:
     case RecAttribSrcLive:
     case RecAttribSrcTog:
-      if (beforeFirst) rec::SetAttribSrc(c - RecAttribSrcSeq);
+      rec::TakeOptionKey(c - RecAutoIncSeqTog, beforeFirst);
       break;
     default:
       if (c >= RecHKCR && c <= RecHKCR + HotkeyCount - 1) {
@@ -301,6 +276,10 @@ void RecModeKeyAt(rec::TRecKey k) {
 }  // namespace
 
 namespace rec {
+
+int32_t PartOf(int32_t seq) {
+  return Seqs.SeqRecs[seq].PlayPart & 1;
+}
 
 int32_t EngineTime(int8_t input, uint32_t msg, uint32_t timeStamp) {
   const int32_t now = Transport.MsClock.load(std::memory_order_relaxed);
@@ -572,10 +551,28 @@ bool PrimeNextTakeSeq() {
   return false;
 }
 
-void EndTakeStatus(const std::string& endText, const char* takeText) {
+void EndTakes(uint8_t code, int32_t t, bool step) {
+  int32_t phase = 0;
+  bool late = false;
+  TakePhase(phase, late);
+  std::string endText;
+  for (int32_t s = 0; s <= LastSeq(); ++s) {
+    TPartBuf& b = SeqBuf(s);
+    if (b.SeqState == TSeqState::Recording) {
+      // Step notes bring their own note-offs; only a real-time take has notes still held.
+      if (!step) RemoveTrailingNoteOns(b, t);
+      if (!InsertEndMarkers(PartOf(s), s, t, !step)) continue;
+    } else if (b.SeqState != TSeqState::RecPrimed) {
+      continue;
+    }
+    std::string text = FinishSeqTake(s, code, phase, late);
+    if (!text.empty()) endText = std::move(text);
+  }
   FlushLiveFifo();
   // The end key's own result says more than the kind of take.
-  Msgs.StatusMsg.Set(endText.empty() ? std::string_view(takeText) : std::string_view(endText));
+  Msgs.StatusMsg.Set(!endText.empty() ? std::string_view(endText)
+                     : step           ? "Step recording"
+                                      : "Real-time recording");
 }
 
 void AbandonTake() {
@@ -588,10 +585,32 @@ void AbandonTake() {
   ReturnToLiveMode();
 }
 
+void SwitchTakeKind(bool step) {
+  ResetRecBarCount();
+  Transport.RecStepMode = step ? 1 : 0;
+  ResetRecordState();
+}
+
 void ToggleRawTake() {
   Transport.RecRawMode = !Transport.RecRawMode;
   Transport.RecRetake = 0;
   ResetRecordState();
+}
+
+static_assert(RecRawTog - RecAutoIncSeqTog == 1 && RecAttribSrcTog - RecAutoIncSeqTog == 4 &&
+              SRecRawTog - SRecAutoIncSeqTog == 1 && SRecAttribSrcSeq - SRecAutoIncSeqTog == 2 &&
+              SRecAttribSrcTog - SRecAutoIncSeqTog == 4 && RecAttribSrcSeq - RecAutoIncSeqTog == 2);
+
+void TakeOptionKey(int32_t option, bool beforeFirst) {
+  if (option == 0) {
+    Args.RecAutoIncSeq = !Args.RecAutoIncSeq;
+  } else if (!beforeFirst) {
+    return;
+  } else if (option == 1) {
+    ToggleRawTake();
+  } else {
+    SetAttribSrc(option - 2);
+  }
 }
 
 void SetAttribSrc(int32_t how) {
@@ -609,7 +628,7 @@ bool StepPitchOffset(bool up) {
 
 uint8_t RecKeyCode(bool step, const TRecKey& k, uint32_t& msg) {
   const uint8_t recN = step ? SRecN : RecN;
-  const uint8_t ignore = step ? 234 : kRecIgnore;
+  const uint8_t ignore = step ? kSRecIgnore : kRecIgnore;
   msg = k.Msg;
   if (!k.IsNote || k.Raw) {
     const bool take = k.Raw == static_cast<bool>(Transport.RecRawMode);
@@ -672,8 +691,7 @@ void ResetRecKeys(bool stepMode) {
   RecKeys.HotkeyAdviceShown = 0;
   RecKeys.InClockMapped = {};
   if (stepMode) {
-    RecKeys.SRecStepTicks = 15360 / std::max(Cfg.SRecNoteLenFrac, 1);
-    RecKeys.SRecGateTicks = RecKeys.SRecStepTicks * Cfg.SRecNoteOnPercent / 100;
+    rec::RecomputeStepTicks();
   } else {
     RecKeys.RecHeldNoteCounts = {};
     RecKeys.RecNotePairs = {};

@@ -97,6 +97,17 @@ void SetSRecNoteOnPercent(int32_t percent);
 
 namespace rec {
 
+// The code a record key gets that the take does not use (past the last code of its map), and the
+// marker event of a take's start, rests and end.
+inline constexpr uint8_t kRecIgnore = 207;
+inline constexpr uint8_t kSRecIgnore = 234;
+inline constexpr uint32_t kMarker = 0xFF;
+
+// The part of the seq the take goes into: the part that plays.
+int32_t PartOf(int32_t seq);
+// The step and gate lengths of the step-note length and note-on percentage.
+void RecomputeStepTicks();
+
 // What the record and step-record handlers share: the key's frame and the end of a take.
 struct TRecKey {
   int8_t Input = 0;
@@ -135,16 +146,25 @@ std::string FinishSeqTake(int32_t seq, uint8_t code, int32_t phase, bool late);
 // Auto-increment: the first stopped, unselected seq from the first selected one on becomes the
 // next take's only selected, primed seq; false when there is none.
 bool PrimeNextTakeSeq();
-// Flushes the live output and reports the end key's text, or the take's kind when it has none.
-void EndTakeStatus(const std::string& endText, const char* takeText);
+// The end key at t: closes every recording seq (end markers; a real-time take also drops the
+// note-ons struck with the end key and closes its held notes), finishes them and the primed ones,
+// flushes the live output and reports the end key's text, or the take's kind when it has none.
+void EndTakes(uint8_t code, int32_t t, bool step);
 // T rounded to the seq-length grid, never 0 and never before the last event.
 int32_t RoundTakeEnd(int32_t t);
 // The seq-length grid's phase against the bar end, and whether a start that late is late.
 void TakePhase(int32_t& phase, bool& late);
 // Abandons an armed take before its first key (esc).
 void AbandonTake();
+// The take's option keys, which both key maps list in the same order from the auto-increment
+// toggle: 0 auto-increment toggle, 1 raw-take toggle, 2..4 attribute source seq, live, toggled.
+// All but the first count before the take's first key only.
+void TakeOptionKey(int32_t option, bool beforeFirst);
 // The attribute-source keys: false, true, toggled; before the first key only.
 void SetAttribSrc(int32_t how);
+// The switch between a real-time and a step take before the first key: the armed take starts
+// again as the other kind, without its bar count.
+void SwitchTakeKind(bool step);
 // The raw-take toggle before the first key: raw and real/step takes swap, a retake is off.
 void ToggleRawTake();
 // The octave keys: +12 / -12 within the limits; false when nothing changed.

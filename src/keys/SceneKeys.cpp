@@ -18,10 +18,6 @@ namespace vel {
 
 namespace {
 
-constexpr int32_t kLoadAll = ModeNo(cmdmode::LoadAll);
-constexpr int32_t kLoadAllExt = ModeNo(cmdmode::LoadAllExt);
-constexpr int32_t kLoadSel = ModeNo(cmdmode::LoadSel);
-constexpr int32_t kLoadSelExt = ModeNo(cmdmode::LoadSelExt);
 constexpr int32_t kSaveAll = ModeNo(cmdmode::SaveAll);
 constexpr int32_t kSaveSel = ModeNo(cmdmode::SaveSel);
 constexpr int32_t kPart = ModeNo(cmdmode::Part);
@@ -33,32 +29,34 @@ constexpr int32_t kPortTo = 92;
 
 void LoadDone(bool all) {
   Args.LoadSceneEntry = 0;
-  HoldOrReturn(all ? (Cfg.LoadExtScenes ? kLoadAllExt : kLoadAll)
-                   : (Cfg.LoadExtScenes ? kLoadSelExt : kLoadSel));
+  HoldOrReturn(cmdmode::LoadMode(all, Cfg.LoadExtScenes != 0));
 }
 
 void SaveDone(bool all) {
   Args.SaveSceneEntry = 0;
-  HoldOrReturn(all ? kSaveAll : kSaveSel);
+  HoldOrReturn(cmdmode::SaveMode(all));
 }
+
+}  // namespace
 
 std::string LoadText(bool all, bool ext) {
   return std::string(all ? "Load all from " : "Load from ") + (ext ? "ext scene " : "scene ");
 }
 
-}  // namespace
+std::string SaveText(bool all) {
+  return all ? "Save all to scene " : "Save to scene ";
+}
 
 void HandleLoadModeKey(uint8_t input, uint8_t code) {
-  const int32_t mode = ModeNow();
-  if (mode < kLoadAll || mode > kLoadSelExt + 1) return;
-  const bool first = (mode - kLoadAll) % 2 == 0;
-  const bool all = mode < kLoadSel;
-  const bool ext = (mode - kLoadAll) / 2 % 2 == 1;
+  const TKeyMode mode = Keys.KeyMode.load();
+  if (!cmdmode::IsLoadMode(mode)) return;
+  const bool first = (ModeNo(mode) - ModeNo(cmdmode::LoadAll)) % 2 == 0;
+  const bool all = mode < cmdmode::LoadSel;
+  const bool ext = cmdmode::IsExtLoadMode(mode);
   const int32_t current = ext ? Scenes.CurExtScene : Scenes.CurScene;
   switch (code) {
     case NumExtMidi:
-      if (mode == kLoadAll) EnterMode(kLoadAllExt);
-      if (mode == kLoadSel) EnterMode(kLoadSelExt);
+      if (first && !ext) SetKeyMode(cmdmode::LoadMode(all, true));
       return;
     case NumInc:
     case NumDec: {
@@ -76,7 +74,7 @@ void HandleLoadModeKey(uint8_t input, uint8_t code) {
   if (digit < 0) return;
   if (first) {
     Args.LoadSceneEntry += 10 * digit;
-    EnterMode(mode + 1);
+    EnterMode(ModeNo(mode) + 1);
     return;
   }
   Args.LoadSceneEntry += digit;
@@ -96,7 +94,7 @@ void HandleSaveModeKey(uint8_t input, uint8_t code) {
   if (mode < kSaveAll || mode > kSaveSel + 1) return;
   const bool first = (mode - kSaveAll) % 2 == 0;
   const bool all = mode < kSaveSel;
-  const std::string text = all ? "Save all to scene " : "Save to scene ";
+  const std::string text = SaveText(all);
   if (code == NumInc || code == NumDec) {
     const bool inc = code == NumInc;
     if (!first || Scenes.CurScene < (inc ? 1 : 2)) return;

@@ -2,6 +2,7 @@
 // The argument keys of the scene load and save modes (48..59) and of the part (81, 89, 90) and
 // port (82, 91, 92) modes with their sweeps. Key path thread under EngineLock.
 #include <cstdint>
+#include <string>
 
 namespace vel {
 
@@ -13,6 +14,10 @@ struct TSceneKeys {
   uint8_t PortSweepBothWays = 0;
 };
 inline TSceneKeys SceneKeys;
+
+// The heads of the load and save status texts; the scene, "inc" or "dec" follows.
+std::string LoadText(bool all, bool ext);
+std::string SaveText(bool all);
 
 void HandleLoadModeKey(uint8_t input, uint8_t code);
 void HandleSaveModeKey(uint8_t input, uint8_t code);

@@ -1,7 +1,6 @@
 // Step recording: each note is one step at the step position, with a fixed gate, whatever the
 // clock does; rests, chords, controllers in place and undo.
 #include <array>
-#include <string>
 
 #include "base/General.h"
 #include "base/Messages.h"
@@ -23,22 +22,15 @@ using midi::TShortMsg;
 
 namespace {
 
-constexpr uint8_t kSRecIgnore = 234;
-constexpr uint32_t kMarker = 0xFF;
+using rec::kMarker;
+using rec::kSRecIgnore;
+using rec::PartOf;
+using rec::RecomputeStepTicks;
 constexpr std::array<int32_t, 14> kNoteLenFracs = {1, 2, 3, 4, 5, 6, 8, 12, 16, 20, 24, 32, 48, 64};
 constexpr std::array<int32_t, 6> kNoteOnPercents = {5, 25, 50, 75, 95, 99};
 
-int32_t PartOf(int32_t seq) {
-  return Seqs.SeqRecs[seq].PlayPart & 1;
-}
-
 constexpr bool IsEndCode(uint8_t code) {
   return code == SRecEsc || (code >= SRecStop && code <= SRecMutePlayRR);
-}
-
-void RecomputeStepTicks() {
-  RecKeys.SRecStepTicks = 15360 / std::max(Cfg.SRecNoteLenFrac, 1);
-  RecKeys.SRecGateTicks = RecKeys.SRecStepTicks * Cfg.SRecNoteOnPercent / 100;
 }
 
 // The last event of the part, when it lies at the step position with the message's status, takes
@@ -227,22 +219,7 @@ void UndoStep() {
 
 void HandleRecordKeyStep(const rec::TRecKey& k) {
   if (Cfg.ClocksSourceInternal && NoSeqPlaying()) RestartBeatCount(true);
-  const int32_t t = rec::RoundTakeEnd(RecKeys.SRecTime);
-  int32_t phase = 0;
-  bool late = false;
-  rec::TakePhase(phase, late);
-  std::string endText;
-  for (int32_t s = 0; s <= LastSeq(); ++s) {
-    TPartBuf& b = SeqBuf(s);
-    if (b.SeqState == TSeqState::Recording) {
-      if (!rec::InsertEndMarkers(PartOf(s), s, t, false)) continue;
-    } else if (b.SeqState != TSeqState::RecPrimed) {
-      continue;
-    }
-    std::string text = rec::FinishSeqTake(s, k.Code, phase, late);
-    if (!text.empty()) endText = std::move(text);
-  }
-  rec::EndTakeStatus(endText, "Step recording");
+  rec::EndTakes(k.Code, rec::RoundTakeEnd(RecKeys.SRecTime), true);
   if (Transport.RecRetake) {
     SendRecMidiStop();
     ResetRecordState();
@@ -314,21 +291,14 @@ void StepModeSwitch(const rec::TRecKey& k) {
       if (!Transport.RecRawMode) UndoStep();
       break;
     case SRecRec:
-      if (!beforeFirst) break;
-      ResetRecBarCount();
-      Transport.RecStepMode = 0;
-      ResetRecordState();
+      if (beforeFirst) rec::SwitchTakeKind(false);
       break;
     case SRecAutoIncSeqTog:
-      Args.RecAutoIncSeq = !Args.RecAutoIncSeq;
-      break;
     case SRecRawTog:
-      if (beforeFirst) rec::ToggleRawTake();
-      break;
     case SRecAttribSrcSeq:
     case SRecAttribSrcLive:
     case SRecAttribSrcTog:
-      if (beforeFirst) rec::SetAttribSrc(c - SRecAttribSrcSeq);
+      rec::TakeOptionKey(c - SRecAutoIncSeqTog, beforeFirst);
       break;
     default:
       break;
@@ -336,6 +306,15 @@ void StepModeSwitch(const rec::TRecKey& k) {
 }
 
 }  // namespace
+
+namespace rec {
+
+void RecomputeStepTicks() {
+  RecKeys.SRecStepTicks = 15360 / std::max(Cfg.SRecNoteLenFrac, 1);
+  RecKeys.SRecGateTicks = RecKeys.SRecStepTicks * Cfg.SRecNoteOnPercent / 100;
+}
+
+}  // namespace rec
 
 void HandleStepRecModeKey(int8_t input, uint32_t msg, uint32_t timeStamp, bool isNote, bool noteOn,
                           bool raw) {

@@ -74,11 +74,15 @@ bool TriggerBreak(TStyleStore& store) {
   return true;
 }
 
+void StartMetrStyleEntry() {
+  Args.MetrStyleEntry = 0;
+  Args.MetrPatternEntry = 0;
+  SetKeyMode(TKeyMode::MetrStyle);
+}
+
 void MetrStyleEntryDone() {
   if (Keys.KeyHold) {
-    Args.MetrStyleEntry = 0;
-    Args.MetrPatternEntry = 0;
-    SetKeyMode(TKeyMode::MetrStyle);
+    StartMetrStyleEntry();
   } else {
     ReturnToLiveMode();
   }

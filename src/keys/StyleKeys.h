@@ -10,7 +10,9 @@ namespace vel {
 
 // Modes 118..121: pattern or style digits, pattern step, break trigger.
 void HandleMetrStyleModeKey(uint8_t input, uint8_t code);
-// After a style entry: with KeyHold both entries cleared and back to the first place, else Live.
+// The style entry from its first place, both entries cleared.
+void StartMetrStyleEntry();
+// After a style entry: with KeyHold the entry again from its first place, else Live.
 void MetrStyleEntryDone();
 
 // Makes style and pattern (indices) current; false with a warning for a pair the store does not

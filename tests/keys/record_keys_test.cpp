@@ -297,6 +297,53 @@ TEST_F(RealTimeRecordTest, AutoIncrementPrimesTheNextStoppedSeq) {
   EXPECT_EQ(Events(0).front(), (Ev{0, "90 3C 64"}));
 }
 
+// Both record maps list the take's option keys in one order: the auto-increment toggle counts at
+// any time, the raw toggle, the attribute sources and the switch to the other kind of take only
+// before the take's first key.
+TEST_F(RealTimeRecordTest, TheTakeOptionAndSwitchKeysOfBothMaps) {
+  for (const bool step : {false, true}) {
+    SCOPED_TRACE(step ? "step" : "real time");
+    Fresh();
+    const int first = step ? SRecAutoIncSeqTog : RecAutoIncSeqTog;
+    for (int i = 0; i < 5; ++i) SetKey(step ? MapSRec : MapRec, 43 + i, static_cast<uint8_t>(first + i));
+    Cfg.RecIntAttribSrcLive = 0;
+    Args.RecAutoIncSeq = 0;
+    Arm(step);
+    const int autoInc = 43, raw = 44, srcSeq = 45, srcLive = 46, srcTog = 47;
+    Hit(NoteOn(srcLive));
+    EXPECT_EQ(Cfg.RecIntAttribSrcLive, 1);
+    Hit(NoteOn(srcTog));
+    EXPECT_EQ(Cfg.RecIntAttribSrcLive, 0);
+    Hit(NoteOn(srcTog));
+    Hit(NoteOn(srcSeq));
+    EXPECT_EQ(Cfg.RecIntAttribSrcLive, 0);
+    Hit(NoteOn(raw));
+    EXPECT_EQ(Transport.RecRawMode, 1);
+    Hit(NoteOn(raw));
+    EXPECT_EQ(Transport.RecRawMode, 0);
+    Hit(NoteOn(autoInc));
+    EXPECT_EQ(Args.RecAutoIncSeq, 1);
+    Down(60);
+    Hit(NoteOn(srcLive));
+    Hit(NoteOn(raw));
+    EXPECT_EQ(Cfg.RecIntAttribSrcLive, 0);
+    EXPECT_EQ(Transport.RecRawMode, 0);
+    Hit(NoteOn(autoInc));
+    EXPECT_EQ(Args.RecAutoIncSeq, 0);
+    // The switch to the other kind of take counts before the first key only.
+    const int other = 19;
+    SetKey(step ? MapSRec : MapRec, other, step ? SRecRec : RecSRec);
+    Hit(NoteOn(other));
+    EXPECT_EQ(Transport.RecStepMode, step ? 1 : 0);
+    Fresh();
+    SetKey(step ? MapSRec : MapRec, other, step ? SRecRec : RecSRec);
+    Arm(step);
+    Hit(NoteOn(other));
+    EXPECT_EQ(Transport.RecStepMode, step ? 0 : 1);
+    EXPECT_EQ(Mode(), step ? TKeyMode::Record : TKeyMode::StepRecord);
+  }
+}
+
 TEST_F(RealTimeRecordTest, AHotkeyGoesIntoTheFirstRecordingSeqOnly) {
   SeqBuf(1).Selected = 1;
   Arm();
