@@ -71,8 +71,8 @@ TEST_F(TimerAllocTest, ABusyTimerTickAllocatesNothing) {
   Transport.RecBarCountOn = 1;
   Transport.RecBarCount = 3;
 
-  // The loopback backend records every message it is sent in a growing list: give it room first
-  // (emptying it keeps the room) so that only the engine is measured.
+  // The loopback backend reserves its record of sent messages at the first message: send some
+  // first (emptying the record keeps the room) so that only the engine is measured.
   for (int d = 0; d < midi::loopback::kOutDevs; ++d)
     for (int i = 0; i < 60000; ++i) SendShortMsg(d, 0xF8, false);
   ClearSent();

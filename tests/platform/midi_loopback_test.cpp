@@ -573,6 +573,32 @@ TEST_F(MidiLoopback, ShortMessagesGoOutWithTheirLengthAndClockTime) {
   EXPECT_EQ(loopback::SentCount(1), 6u);
 }
 
+TEST_F(MidiLoopback, TheSentRecordKeepsOnlyTheNewestMessages) {
+  const Handle h = OpenOut(1);
+  // Pitch bends numbered by their 14-bit value, each at its own clock time.
+  auto bend = [](uint32_t n) { return Bytes({0xE0, static_cast<int>(n & 0x7F), static_cast<int>(n >> 7)}); };
+  const uint32_t total = loopback::kSentKept + 5;
+  for (uint32_t n = 0; n < total; ++n) {
+    gClockMs = n;
+    ASSERT_EQ(OutShortMsg(h, 0xE0 | (n & 0x7F) << 8 | (n >> 7) << 16), kOk);
+  }
+  ASSERT_EQ(loopback::SentCount(1), loopback::kSentKept);
+  EXPECT_EQ(loopback::SentAt(1, 0).bytes, bend(5));
+  EXPECT_EQ(loopback::SentAt(1, 0).timeMs, 5u);
+  EXPECT_EQ(loopback::SentAt(1, 1000).bytes, bend(1005));
+  EXPECT_EQ(loopback::SentAt(1, loopback::kSentKept - 1).bytes, bend(total - 1));
+  EXPECT_EQ(loopback::SentAt(1, loopback::kSentKept - 1).timeMs, total - 1);
+  EXPECT_EQ(loopback::SentAt(1, loopback::kSentKept).bytes, "");
+
+  // After a clear the record starts again from the first slot.
+  loopback::ClearSent();
+  ASSERT_EQ(OutShortMsg(h, 0x643C91), kOk);
+  ASSERT_EQ(OutShortMsg(h, 0x003C81), kOk);
+  ASSERT_EQ(loopback::SentCount(1), 2u);
+  EXPECT_EQ(loopback::SentAt(1, 0).bytes, Bytes({0x91, 0x3C, 0x64}));
+  EXPECT_EQ(loopback::SentAt(1, 1).bytes, Bytes({0x81, 0x3C, 0x00}));
+}
+
 TEST_F(MidiLoopback, SysExGoesOutWholeAndMalformedBlocksAreRefused) {
   const Handle h = OpenOut(0);
   const uint8_t sx[] = {0xF0, 0x7E, 0x05, 0x02, 0x12, 0x40, 0x01, 0xF7};

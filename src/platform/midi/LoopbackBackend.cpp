@@ -1,5 +1,5 @@
 // The in-process backend: a few input and output devices that exist only inside this program.
-// Tests inject input and read back every message sent, stamped with the engine's clock.
+// Tests inject input and read back the newest messages sent, stamped with the engine's clock.
 #include <array>
 #include <atomic>
 #include <map>
@@ -18,11 +18,45 @@ using detail::BackendInput;
 using detail::BackendOutput;
 using detail::InputSink;
 
+// The newest kSentKept messages of one device. Loopback is also the fallback when no MIDI server
+// runs, so an unbounded list would grow for as long as the program plays. The slots are reserved
+// at the first message and reused, so a short message is recorded without allocating.
+class SentRing {
+ public:
+  void Push(uint32_t timeMs, const uint8_t* data, std::size_t length, int64_t due) {
+    if (slots_.size() < loopback::kSentKept) {
+      if (slots_.capacity() == 0) slots_.reserve(loopback::kSentKept);
+      slots_.push_back({});
+      Fill(slots_.back(), timeMs, data, length, due);
+      return;
+    }
+    Fill(slots_[oldest_], timeMs, data, length, due);
+    oldest_ = (oldest_ + 1) % slots_.size();
+  }
+  std::size_t Size() const { return slots_.size(); }
+  // i counts from the oldest kept.
+  const loopback::Sent& At(std::size_t i) const { return slots_[(oldest_ + i) % slots_.size()]; }
+  void Clear() {
+    slots_.clear();
+    oldest_ = 0;
+  }
+
+ private:
+  static void Fill(loopback::Sent& s, uint32_t timeMs, const uint8_t* data, std::size_t length, int64_t due) {
+    s.timeMs = timeMs;
+    s.bytes.assign(reinterpret_cast<const char*>(data), length);
+    s.dueNs = due;
+  }
+
+  std::vector<loopback::Sent> slots_;
+  std::size_t oldest_ = 0;  // the slot the next message overwrites once all are used
+};
+
 struct Loop {
   std::mutex mu;
   std::array<InputSink*, kMaxDevs> inSink{};  // open inputs
   std::array<bool, kMaxDevs> outOpen{};
-  std::array<std::vector<loopback::Sent>, kMaxDevs> sent;
+  std::array<SentRing, kMaxDevs> sent;
   // The devices listed; SetDevCounts changes them.
   std::atomic<int> inDevs{loopback::kInDevs};
   std::atomic<int> outDevs{loopback::kOutDevs};
@@ -104,7 +138,7 @@ class LoopOutput final : public BackendOutput {
     const int64_t due = dueNs == kNow ? kNow : detail::ClampDue(dueNs, int64_t{now} * 1000000, 0);
     std::lock_guard lk(L().mu);
     if (const Result r = L().TakeFail("send")) return r;
-    L().sent[dev_].push_back({now, std::string(reinterpret_cast<const char*>(data), length), due});
+    L().sent[dev_].Push(now, data, length, due);
     return kOk;
   }
   Result Reset() override { return Fail("reset"); }
@@ -209,19 +243,19 @@ Result LoseInput(int devId) {
 std::size_t SentCount(int devId) {
   if (devId < 0 || devId >= L().outDevs) return 0;
   std::lock_guard lk(L().mu);
-  return L().sent[devId].size();
+  return L().sent[devId].Size();
 }
 
 Sent SentAt(int devId, std::size_t i) {
   if (devId < 0 || devId >= L().outDevs) return {};
   std::lock_guard lk(L().mu);
-  if (i >= L().sent[devId].size()) return {};
-  return L().sent[devId][i];
+  if (i >= L().sent[devId].Size()) return {};
+  return L().sent[devId].At(i);
 }
 
 void ClearSent() {
   std::lock_guard lk(L().mu);
-  for (auto& v : L().sent) v.clear();
+  for (SentRing& r : L().sent) r.Clear();
 }
 
 void FailNext(const char* call, Result code) {

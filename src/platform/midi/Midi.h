@@ -139,7 +139,9 @@ struct Sent {
   std::string bytes;
   int64_t dueNs = kNow;  // the time it was to be placed at, after the window; kNow: none given
 };
-// Every message sent on output device devId since the last Clear, oldest first.
+// The newest messages sent on output device devId since the last ClearSent, at most kSentKept of
+// them, oldest first.
+constexpr std::size_t kSentKept = 4096;
 std::size_t SentCount(int devId);
 Sent SentAt(int devId, std::size_t i);
 void ClearSent();
