@@ -1,6 +1,6 @@
 #pragma once
-// The command line and the choice of the starting settings file. Pure: the file test is handed
-// in, and the boxes are the caller's (ShowParamSyntax).
+// The command line and the choice of the starting settings file. Pure but for the file test,
+// which tests hand in; the boxes are the caller's (ShowParamSyntax).
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -19,8 +19,14 @@ struct TCommandLine {
   std::string Fault;           // the fault's message; empty with "/?" or when all was well
 };
 
-// params: the arguments after the program's own name.
-TCommandLine ParseCommandLine(const std::vector<std::string>& params);
+using TFileTest = std::function<bool(const std::string& path)>;
+// An existing file that is not a folder.
+bool IsExistingFile(const std::string& path);
+
+// params: the arguments after the program's own name. An argument that names an existing file,
+// or a path with a folder in it, is a file named on its own rather than a switch.
+TCommandLine ParseCommandLine(const std::vector<std::string>& params,
+                              const TFileTest& fileExists = IsExistingFile);
 
 // The start-up delay in ms; 64 bits, so long delays do not wrap.
 int64_t StartupDelayMs(const TCommandLine& cl);
@@ -36,7 +42,7 @@ struct TConfigChoice {
 
 // dataFolder ends in "/"; it holds the default file "SeqDefaults.txt".
 TConfigChoice ChooseConfig(const TCommandLine& cl, const std::string& dataFolder,
-                           const std::function<bool(const std::string& path)>& fileExists);
+                           const TFileTest& fileExists);
 
 // The syntax box's text: message + two line breaks (nothing when message is empty), then the help.
 std::string ParamSyntaxText(const std::string& message);

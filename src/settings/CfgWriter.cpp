@@ -113,7 +113,7 @@ void WriteCfgHeader(TCfgText& out, uint8_t kind) {
          "The program will automatically load & run a previously saved config file if:-",
          "either: The file was saved using the 'Save config to default file' menu option ",
          "or: The file's path/name is appended as a parameter to Vellorine's shortcut,",
-         "e.g. create a shortcut containing:-", "  Vellorine \"C:\\MyData\\SeqConfigs\\MicroKorg.txt\"",
+         "e.g. create a shortcut containing:-", "  vellorine \"/home/user/Seq Configs/Live Set.txt\"",
          "See Advanced Operation guide for more details."});
     out.Sep();
     out.Comments(

@@ -89,6 +89,8 @@ TEST_F(CfgWriterText, FullFileSectionsAndEntries) {
   const std::string t = Full();
   EXPECT_EQ(t.substr(0, t.find("\r\n")), "; Vellorine " + First(t, "; Vellorine ").substr(12));
   EXPECT_EQ(ValueOf(t, "Version"), "13.03");
+  // The start-up example names the file on its own, as a Linux command line takes it.
+  EXPECT_EQ(First(t, ";   vellorine "), ";   vellorine \"/home/user/Seq Configs/Live Set.txt\"");
   EXPECT_EQ(ValueOf(t, "NoviceMode"), "N");
   EXPECT_EQ(ValueOf(t, "ProgName-0"), "Ac Grand Piano");
   EXPECT_EQ(ValueOf(t, "ProgName-127"), "Gunshot");
