@@ -242,6 +242,8 @@ void TfrmMain::FormCreate() {
   InstallActionViewMenus();
 
   InstallPortPanelAndHelp();
+
+  InstallComputerKeys();
   try {
     StartUp();
   } catch (const std::exception& e) {

@@ -31,6 +31,7 @@ struct TLanesState;
 struct TStatusDisplay;
 struct TProgStateView;
 class TSelectionRule;
+class TQwertyKeys;
 struct TRect4;
 
 // One seq's run-time row, made in code for each seq in use.
@@ -312,6 +313,20 @@ class TfrmMain : public QMainWindow {
   int32_t VersionCheckTimeoutMs = 10000;
   class TVersionCheck* VersionCheck = nullptr;
   // -- end of port panel and help
+
+  // Computer keys (MainInput.cpp): the keys no focused control or menu short-cut takes play and
+  // command as the virtual keyboard's do. A click on the window's background takes the keys back
+  // from a control.
+  void InstallComputerKeys();
+  std::shared_ptr<TQwertyKeys> QwertyKeys;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ public:
+  // -- end of computer keys
 
   QTimer* tmAutoRun = nullptr;
   std::unique_ptr<Ui::frmMain> ui;
