@@ -353,6 +353,9 @@ class TfrmMain : public QMainWindow {
   void SetMenuShortCuts();
   void ArrangeStartUpControls();
   void ApplyProgState(int state);
+  // The state's shown, enabled, caption, hint and list choice of the named controls; true when a
+  // seq heading's caption changed.
+  bool ApplyStateControls(const TProgStateView& view);
   void LoadMidiFileNow();
   void tmAutoRunTimer();
   void FormClose();

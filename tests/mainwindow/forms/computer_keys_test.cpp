@@ -21,41 +21,16 @@ using Sent = std::vector<std::pair<int32_t, uint32_t>>;
 // mark in the top byte.
 constexpr uint32_t kMOn = 0x017F3C90, kMOff = 0x017F3C80;
 
-// The main window on the loopback backend with an output port, its engine timer faked and the
-// keyboards' input recorded.
-class ComputerKeysTest : public test::FormRig {
+// The main window able to run, the keyboards' input recorded.
+class ComputerKeysTest : public test::RunFormRig {
  protected:
-  void BeforeStart() override {
-    RunHooks.SetDspTimer = [](TDspTimer, bool, int32_t) {};
-    TimerIo.GetDevCaps = [](mmtimer::Caps& caps) {
-      caps = {1, 1000000};
-      return mmtimer::kOk;
-    };
-    TimerIo.BeginPeriod = [](uint32_t) { return mmtimer::kOk; };
-    TimerIo.EndPeriod = [](uint32_t) { return mmtimer::kOk; };
-    TimerIo.SetEvent = [](uint32_t, uint32_t, mmtimer::TimerCallback, uintptr_t) { return 7u; };
-    TimerIo.KillEvent = [](uint32_t) { return mmtimer::kOk; };
-  }
   void SetUp() override {
-    FormRig::SetUp();
+    RunFormRig::SetUp();
     InputIo.MidiIn = [this](int32_t port, uint32_t msg, int32_t) { sent.emplace_back(port, msg); };
-    RunCtl.PortDevIdx[0] = 0;
-    ASSERT_TRUE(OpenOutPort(0, 0));
-    RunCtl.OutPortsAllocated = 0;
-    SetProgState(TProgState::Config);
-    rec.boxes.clear();
   }
   void TearDown() override {
     InputIo = TInputIo{};
-    if (RunCtl.ProgState.load() == TProgState::Running) StopRunning();
-    CloseAllOutPorts();
-    FormRig::TearDown();
-    RunHooks.SetDspTimer = nullptr;
-    TimerIo = TTimerIo{};
-  }
-  void Run() {
-    ui().sbtnControl->click();
-    ASSERT_EQ(RunCtl.ProgState.load(), TProgState::Running);
+    RunFormRig::TearDown();
   }
   // A key as the window system delivers it: to the focused widget, from there up to the window.
   static void Key(QWidget* to, bool down, int key, Qt::KeyboardModifiers mods = Qt::NoModifier,
