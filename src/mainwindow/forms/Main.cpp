@@ -706,9 +706,12 @@ void TfrmMain::LayoutSeqStatusColumns() {
   const TColumnLayout& c = Columns;
 
   const int32_t headTop = 4;
+  const TProgStateView state = ProgStateControls(RunCtl.ProgState.load(), LockedProgStateInputs());
   auto place = [&](QLabel* l, const TColumn& col) {
     l->move(col.Left, headTop);
-    l->setVisible(col.Visible);
+    // A heading the program state hides (the mute column's while running) stays hidden.
+    const auto st = state.Controls.find(l->objectName().toStdString());
+    l->setVisible(col.Visible && (st == state.Controls.end() || st->second.Shown.value_or(true)));
   };
   place(ui->lblSeqPartNos, c.PartNos);
   place(ui->lblSeqPorts, c.Ports);
@@ -768,7 +771,7 @@ void TfrmMain::LayoutSeqStatusColumns() {
     r.SeqLane->setVisible(inUse);
     r.shpSeqMidiActivity->setGeometry(c.MidiActivity.Left - 4, laneTop, 10, 10);
   }
-  ApplySeqRowStates(ProgStateControls(RunCtl.ProgState.load(), LockedProgStateInputs()));
+  ApplySeqRowStates(state);
   // The live row's values stand under the same headings as the seqs' (their visibility follows
   // the program state).
   auto under = [](QWidget* w, const TColumn& col, int32_t width, int32_t dx = 0) {

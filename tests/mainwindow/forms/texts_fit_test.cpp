@@ -49,6 +49,11 @@ TEST_F(TextsFitTest, ProgrammeNamesAndTheSeqHeadingsShowWhole) {
   EXPECT_GE(part->width(), part->sizeHint().width());
   // The next heading stands clear of it.
   EXPECT_GT(ui().lblSeqChans->x(), part->geometry().right());
+  // A resize lays the columns out again; the mute heading stays with Config.
+  EXPECT_TRUE(ui().lblSeqMuted->isHidden());
+  form->LayoutSeqStatusColumns();
+  EXPECT_TRUE(ui().lblSeqMuted->isHidden());
+  EXPECT_FALSE(part->isHidden());
   int rows = 0;
   for (const TSeqRow& r : form->SeqRows) {
     if (!r.pnlSeq || r.lblSeqProg->isHidden()) continue;
