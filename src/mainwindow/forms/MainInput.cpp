@@ -114,6 +114,12 @@ void TfrmMain::InstallComputerKeys() {
   // gives them back.
   ui->centralwidget->setFocusPolicy(Qt::ClickFocus);
   ui->centralwidget->setFocus();
+  // Running is for playing: a list still focused from Config would take the keys as a search.
+  auto applyState = RunHooks.ApplyProgState;
+  RunHooks.ApplyProgState = [this, applyState](TProgState state) {
+    if (applyState) applyState(state);
+    if (state == TProgState::Running) ui->centralwidget->setFocus();
+  };
 }
 
 void TfrmMain::keyPressEvent(QKeyEvent* event) {

@@ -127,5 +127,15 @@ TEST_F(ComputerKeysTest, AKeyTypedIntoAFocusedComboDoesNotPlay) {
   EXPECT_EQ(sent, (Sent{{0, kMOn}, {0, kMOff}}));
 }
 
+TEST_F(ComputerKeysTest, RunningTakesTheKeysBackFromAListFocusedInConfig) {
+  form->show();
+  ui().cboLiveChans->setFocus();
+  ASSERT_EQ(form->focusWidget(), ui().cboLiveChans);
+  Run();
+  ASSERT_EQ(form->focusWidget(), ui().centralwidget);
+  Key(form->focusWidget(), true, Qt::Key_M);
+  EXPECT_EQ(sent, (Sent{{0, kMOn}}));
+}
+
 }  // namespace
 }  // namespace vel
