@@ -1038,28 +1038,34 @@ bool TfrmMain::ApplyStateControls(const TProgStateView& view) {
       if (st.Caption) a->setText(Q(*st.Caption));
       if (st.Hint) a->setStatusTip(Q(*st.Hint));
     } else if (QWidget* w = findChild<QWidget*>(n)) {
-      if (st.Shown) w->setVisible(*st.Shown);
-      if (st.Enabled) w->setEnabled(*st.Enabled);
-      if (st.Hint) w->setStatusTip(Q(*st.Hint));
-      if (st.Caption) {
-        // A label takes the size of its new caption, or it shows a part of it.
-        auto* l = qobject_cast<QLabel*>(w);
-        if (l && l->text() != Q(*st.Caption)) {
-          l->setText(Q(*st.Caption));
-          l->adjustSize();
-          headingChanged |= l->parentWidget() == ui->pnlSeqStatus;
-        }
-        if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setText(Q(*st.Caption));
-      }
-      if (st.Text) {
-        if (auto* c = qobject_cast<QComboBox*>(w)) {
-          const QSignalBlocker block(c);
-          c->setCurrentIndex(st.Text->empty() ? -1 : c->findText(Q(*st.Text)));
-        }
-      }
+      headingChanged |= ApplyWidgetState(w, st) && w->parentWidget() == ui->pnlSeqStatus;
     }
   }
   return headingChanged;
+}
+
+bool TfrmMain::ApplyWidgetState(QWidget* w, const TCtlState& st) {
+  if (st.Shown) w->setVisible(*st.Shown);
+  if (st.Enabled) w->setEnabled(*st.Enabled);
+  if (st.Hint) w->setStatusTip(Q(*st.Hint));
+  bool resized = false;
+  if (st.Caption) {
+    // A label takes the size of its new caption, or it shows a part of it.
+    auto* l = qobject_cast<QLabel*>(w);
+    if (l && l->text() != Q(*st.Caption)) {
+      l->setText(Q(*st.Caption));
+      l->adjustSize();
+      resized = true;
+    }
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setText(Q(*st.Caption));
+  }
+  if (st.Text) {
+    if (auto* c = qobject_cast<QComboBox*>(w)) {
+      const QSignalBlocker block(c);
+      c->setCurrentIndex(st.Text->empty() ? -1 : c->findText(Q(*st.Text)));
+    }
+  }
+  return resized;
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

@@ -30,6 +30,7 @@ class TKinetraceView;
 struct TLanesState;
 struct TStatusDisplay;
 struct TProgStateView;
+struct TCtlState;
 class TSelectionRule;
 class TQwertyKeys;
 struct TRect4;
@@ -356,6 +357,8 @@ class TfrmMain : public QMainWindow {
   // The state's shown, enabled, caption, hint and list choice of the named controls; true when a
   // seq heading's caption changed.
   bool ApplyStateControls(const TProgStateView& view);
+  // One widget's part of it; true when a label was resized to a new caption.
+  bool ApplyWidgetState(QWidget* w, const TCtlState& st);
   void LoadMidiFileNow();
   void tmAutoRunTimer();
   void FormClose();
