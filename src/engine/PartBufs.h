@@ -154,7 +154,7 @@ struct TPartBuf {
   int32_t TicksRem = 0;
   uint8_t SelChanged = 0;
   uint8_t RecChanged = 0;
-  int32_t EventsPeak = 0;
+  int32_t EventsPeak = -1;  // -1: no event since the usage peaks were reset
   uint8_t PoolFull = 0;
   int16_t Head = -1;  // -1: the part is empty
   int16_t Tail = -1;

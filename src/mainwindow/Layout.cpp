@@ -18,7 +18,7 @@ TColumn Hidden(int32_t width) {
 
 TColumnLayout LayoutSeqStatusColumns(const TColumnInput& in) {
   TColumnLayout o;
-  o.ProgWidth = in.DspProgNames ? 104 : 33;
+  o.ProgWidth = std::max(in.DspProgNames ? 104 : 33, in.ProgCtlW);
   o.PortWidth = in.DspPortNames ? 104 : 33;
   int32_t x = 0;
   if (in.StandardMode) {

@@ -166,7 +166,20 @@ void CopyLive(TLiveSnap& out, int32_t now, bool liveMode) {
   Live.InLightOtherTime = otT;
 }
 
-void CopyEntry(TEntrySnap& e) {
+// A first press waits for its second only until its deadline (the rule the commands apply);
+// after it the next press is a first press again, and the prompt must not ask for a second.
+bool DPressWaiting(int32_t now) {
+  const TDoublePress& d = Args.DPress;
+  for (int32_t deadline : {d.DPressTimeDelete, d.DPressTimeDeleteProgs, d.DPressTimeReset,
+                           d.DPressTimeCalibrate, d.DPressTimeLoad, d.DPressTimeSave, d.DPressTimeHotkey}) {
+    if (deadline == 0) continue;
+    const int32_t left = static_cast<int32_t>(static_cast<uint32_t>(deadline) - static_cast<uint32_t>(now));
+    if (left >= 0 && left <= Cfg.DPressInterval) return true;
+  }
+  return false;
+}
+
+void CopyEntry(TEntrySnap& e, int32_t now) {
   e.TempoEntry = Args.TempoEntry;
   e.TempoEntryStarted = Args.TempoEntryStarted != 0;
   e.TempoSweepTo = Args.TempoSweepTo;
@@ -197,7 +210,11 @@ void CopyEntry(TEntrySnap& e) {
   e.SaveSceneEntry = Args.SaveSceneEntry;
   e.PitchCycles = Keys.PitchCycles;
   e.PitchCyclesOn = Keys.PitchCyclesN != 0 || Keys.PitchCyclesNN != 0;
-  if (e.DPressPendingCmd != Args.DPress.DPressPendingCmd) e.DPressPendingCmd = Args.DPress.DPressPendingCmd;
+  if (!DPressWaiting(now)) {
+    e.DPressPendingCmd.clear();
+  } else if (e.DPressPendingCmd != Args.DPress.DPressPendingCmd) {
+    e.DPressPendingCmd = Args.DPress.DPressPendingCmd;
+  }
   e.CurScene = Scenes.CurScene;
   e.TSigBeatsEntry = TimeKeys.TSigBeatsEntry;
   e.TimeShiftBeatsEntry = TimeKeys.TimeShiftBeatsEntry;
@@ -255,7 +272,7 @@ bool TakeStatusSnapshot(TStatusSnapshot& snap, bool wantPortNames) {
     snap.GridDirty |= snap.Seqs[s].GridDirty && Cfg.DspSeqGrid != 0;
   }
   CopyLive(snap.Live, now, snap.KeyMode == TKeyMode::Live);
-  CopyEntry(snap.Entry);
+  CopyEntry(snap.Entry, now);
 
   snap.RecActive = Transport.RecActive != 0;
   snap.RecRawMode = Transport.RecRawMode != 0;

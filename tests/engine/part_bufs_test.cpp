@@ -56,6 +56,19 @@ TEST_F(PartBufsTest, InsertKeepsTimeOrderAndInsertionOrderForEqualTimes) {
   EXPECT_EQ(List(1, 2).front(), (std::pair<int32_t, uint32_t>{0, 0x643090}));
 }
 
+// The usage report leaves out a part whose peak is below 0: one never written since the reset.
+TEST_F(PartBufsTest, EventsPeakRisesFromNoneAndOutlivesAClear) {
+  const TPartBuf& b = Seqs.PartBufs[0][1];
+  EXPECT_EQ(b.EventsPeak, -1);
+  ASSERT_TRUE(InsertPartEvent(0, 1, 0x643C90, 0, false));
+  EXPECT_EQ(b.EventsPeak, 0);
+  ASSERT_TRUE(InsertPartEvent(0, 1, 0x3C80, 10, false));
+  EXPECT_EQ(b.EventsPeak, 1);
+  ClearPartBuf(0, 1);
+  ASSERT_TRUE(InsertPartEvent(0, 1, 0x643C90, 0, false));
+  EXPECT_EQ(b.EventsPeak, 1);
+}
+
 TEST_F(PartBufsTest, A4999EventPartRefusesTheNextUntilCleared) {
   for (int i = 0; i < kMaxPartEvents; ++i) ASSERT_TRUE(InsertPartEvent(0, 0, 0x643C90, i, false)) << i;
   TPartBuf& b = Seqs.PartBufs[0][0];

@@ -39,6 +39,11 @@ TEST(Layout, SeqStatusColumnsByViewSettings) {
          in.AnyMChan = true;
        },
        true, 46, 99, 137, true, 274, 303, 361, 375, 518, true},
+      // Programme names as wide as measured push the columns after them; never narrower.
+      {"long programme names", [](TColumnInput& in) { in.ProgCtlW = 150; }, true, 46, 170, 198, true, 452,
+       481, 539, 553, 696, true},
+      {"short programme names", [](TColumnInput& in) { in.ProgCtlW = 50; }, true, 46, 170, 198, true, 406,
+       435, 493, 507, 650, true},
       {"novice", [](TColumnInput& in) { in.StandardMode = false; }, false, 0, 0, 0, false, 0, 8, 66, 80, 191,
        false},
   };

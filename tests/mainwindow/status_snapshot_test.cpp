@@ -5,6 +5,7 @@
 #include "base/EngineLock.h"
 #include "engine/EngineTestState.h"
 #include "engine/KeyMode.h"
+#include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
 #include "keys/Commands.h"
 #include "keys/CycleKeys.h"
@@ -80,6 +81,28 @@ TEST_F(StatusSnapshotTest, PromptFollowsTheKeyedCountsSweepAndRepeat) {
   CycleEntry = TCycleEntry{};
   Commands = TCommands{};
   TimeKeys.TimeShiftBeatsEntry = 0;
+}
+
+// The prompt asks for the second press only while it would count.
+TEST_F(StatusSnapshotTest, ADoublePressPromptEndsWithItsInterval) {
+  const TCfg cfg;
+  Cfg.DPressInterval = 500;
+  Transport.MsClock = 1000;
+  {
+    std::lock_guard lock(EngineLock);
+    SetKeyMode(TKeyMode::Command);
+    ASSERT_FALSE(DPressCheck("Delete", Args.DPress.DPressTimeDelete));
+  }
+  auto promptAt = [&](int32_t ms) {
+    Transport.MsClock = ms;
+    TStatusSnapshot snap;
+    EXPECT_TRUE(TakeStatusSnapshot(snap, false));
+    return KeyModePrompt(snap, cfg, "").Text;
+  };
+  EXPECT_EQ(promptAt(1000), "Delete (double-press reqd)");
+  EXPECT_EQ(promptAt(1500), "Delete (double-press reqd)");
+  EXPECT_EQ(promptAt(1501), "Command? ");
+  Args = TKeyArgs{};
 }
 
 TEST_F(StatusSnapshotTest, LightsAreStampedAndDroppedOnTheEngineClock) {

@@ -14,6 +14,8 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
@@ -74,6 +76,29 @@ int32_t TextWidth(const QFontMetrics& fm, const char* sample) {
 // A combo's width for a sample value: the text and the arrow's room.
 int32_t ComboWidth(const QFontMetrics& fm, const char* sample) {
   return TextWidth(fm, sample) + 30;
+}
+
+// The width the program lists and labels need: the widest item of the list, a sweep's mark
+// before it (numbers alone show bold), and for the list its frame and arrow.
+struct TProgWidths {
+  int32_t Label = 0;
+  int32_t Combo = 0;
+};
+TProgWidths ProgWidths(const QComboBox* list) {
+  QFont font = list->font();
+  font.setPointSize(kRowFontSize);
+  font.setBold(Cfg.DspProgNames == 0);
+  const QFontMetrics fm(font);
+  int32_t text = 0;
+  for (int i = 0; i < list->count(); ++i)
+    text = std::max<int32_t>(text, fm.horizontalAdvance(list->itemText(i)));
+  QStyleOptionComboBox opt;
+  opt.initFrom(list);
+  opt.editable = false;
+  opt.frame = list->hasFrame();
+  const QSize box =
+      list->style()->sizeFromContents(QStyle::CT_ComboBox, &opt, QSize(text, fm.height()), list);
+  return {text + fm.horizontalAdvance(QStringLiteral(">")), box.width()};
 }
 
 void FillCombo(QComboBox* cbo, const TItems& items) {
@@ -242,6 +267,8 @@ void TfrmMain::FormCreate() {
   InstallActionViewMenus();
 
   InstallPortPanelAndHelp();
+
+  InstallComputerKeys();
   try {
     StartUp();
   } catch (const std::exception& e) {
@@ -499,8 +526,11 @@ void TfrmMain::SelectMainControls(const TMainComboIndices& idx) {
 
 void TfrmMain::SetCaption() {
   const QString caption = Q(SetMainCaption(CfgFiles.ConfigFileName));
-  setWindowTitle(caption);
+  // The boxes take the caption as their title from the display name. The window system appends
+  // the display name to a title that does not end with it: the name first, so the title is the
+  // caption alone.
   QApplication::setApplicationDisplayName(caption);
+  setWindowTitle(caption);
 }
 
 void TfrmMain::SetHintsOnControls() {
@@ -669,13 +699,19 @@ void TfrmMain::LayoutSeqStatusColumns() {
   in.StatesW = w(ui->lblSeqStates), in.LenW = w(ui->lblSeqLen), in.TDivsW = w(ui->lblSeqTDivs);
   in.TracksW = w(ui->lblSeqTracks);
   in.SeqStatusWidth = ui->pnlSeqStatus->width();
+  // The rows' lists hold the same items as the live row's.
+  const TProgWidths progW = ProgWidths(ui->cboLiveProgs);
+  in.ProgCtlW = std::max(progW.Label, progW.Combo);
   Columns = vel::LayoutSeqStatusColumns(in);
   const TColumnLayout& c = Columns;
 
   const int32_t headTop = 4;
+  const TProgStateView state = ProgStateControls(RunCtl.ProgState.load(), LockedProgStateInputs());
   auto place = [&](QLabel* l, const TColumn& col) {
     l->move(col.Left, headTop);
-    l->setVisible(col.Visible);
+    // A heading the program state hides (the mute column's while running) stays hidden.
+    const auto st = state.Controls.find(l->objectName().toStdString());
+    l->setVisible(col.Visible && (st == state.Controls.end() || st->second.Shown.value_or(true)));
   };
   place(ui->lblSeqPartNos, c.PartNos);
   place(ui->lblSeqPorts, c.Ports);
@@ -735,7 +771,7 @@ void TfrmMain::LayoutSeqStatusColumns() {
     r.SeqLane->setVisible(inUse);
     r.shpSeqMidiActivity->setGeometry(c.MidiActivity.Left - 4, laneTop, 10, 10);
   }
-  ApplySeqRowStates(ProgStateControls(RunCtl.ProgState.load(), LockedProgStateInputs()));
+  ApplySeqRowStates(state);
   // The live row's values stand under the same headings as the seqs' (their visibility follows
   // the program state).
   auto under = [](QWidget* w, const TColumn& col, int32_t width, int32_t dx = 0) {
@@ -970,6 +1006,26 @@ void TfrmMain::ApplyProgState(int state) {
   const TProgStateView view = ProgStateControls(TProgState(state), in);
   if (!view.Valid) return;
   ApplySeqRowStates(view);
+  // The columns follow a heading's new width; the rows and headings then take this state again,
+  // not the one the engine still reports until this returns.
+  if (ApplyStateControls(view) && SeqRows[0].pnlSeq) {
+    LayoutSeqStatusColumns();
+    ApplySeqRowStates(view);
+    ApplyStateControls(view);
+  }
+  // Running started by the Run button during the auto-run's wait: the auto-run is done.
+  if (TProgState(state) == TProgState::Running && tmAutoRun->isActive()) {
+    tmAutoRun->stop();
+    ShowWaitMessage(false, "");
+  }
+  if (view.ShowTarloControls) ShowTarloControls(*view.ShowTarloControls);
+  if (view.HideWaitMessage) ShowWaitMessage(false, "");
+  if (view.WaitMessage) ShowWaitMessage(true, *view.WaitMessage);
+  ui->lblvProgState->setText(ProgStateText(TProgState(state)));
+}
+
+bool TfrmMain::ApplyStateControls(const TProgStateView& view) {
+  bool headingChanged = false;
   for (const auto& [name, st] : view.Controls) {
     const QString n = Q(name);
     if (QMenu* m = findChild<QMenu*>(n)) {
@@ -982,30 +1038,34 @@ void TfrmMain::ApplyProgState(int state) {
       if (st.Caption) a->setText(Q(*st.Caption));
       if (st.Hint) a->setStatusTip(Q(*st.Hint));
     } else if (QWidget* w = findChild<QWidget*>(n)) {
-      if (st.Shown) w->setVisible(*st.Shown);
-      if (st.Enabled) w->setEnabled(*st.Enabled);
-      if (st.Hint) w->setStatusTip(Q(*st.Hint));
-      if (st.Caption) {
-        if (auto* l = qobject_cast<QLabel*>(w)) l->setText(Q(*st.Caption));
-        if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setText(Q(*st.Caption));
-      }
-      if (st.Text) {
-        if (auto* c = qobject_cast<QComboBox*>(w)) {
-          const QSignalBlocker block(c);
-          c->setCurrentIndex(st.Text->empty() ? -1 : c->findText(Q(*st.Text)));
-        }
-      }
+      headingChanged |= ApplyWidgetState(w, st) && w->parentWidget() == ui->pnlSeqStatus;
     }
   }
-  // Running started by the Run button during the auto-run's wait: the auto-run is done.
-  if (TProgState(state) == TProgState::Running && tmAutoRun->isActive()) {
-    tmAutoRun->stop();
-    ShowWaitMessage(false, "");
+  return headingChanged;
+}
+
+bool TfrmMain::ApplyWidgetState(QWidget* w, const TCtlState& st) {
+  if (st.Shown) w->setVisible(*st.Shown);
+  if (st.Enabled) w->setEnabled(*st.Enabled);
+  if (st.Hint) w->setStatusTip(Q(*st.Hint));
+  bool resized = false;
+  if (st.Caption) {
+    // A label takes the size of its new caption, or it shows a part of it.
+    auto* l = qobject_cast<QLabel*>(w);
+    if (l && l->text() != Q(*st.Caption)) {
+      l->setText(Q(*st.Caption));
+      l->adjustSize();
+      resized = true;
+    }
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setText(Q(*st.Caption));
   }
-  if (view.ShowTarloControls) ShowTarloControls(*view.ShowTarloControls);
-  if (view.HideWaitMessage) ShowWaitMessage(false, "");
-  if (view.WaitMessage) ShowWaitMessage(true, *view.WaitMessage);
-  ui->lblvProgState->setText(ProgStateText(TProgState(state)));
+  if (st.Text) {
+    if (auto* c = qobject_cast<QComboBox*>(w)) {
+      const QSignalBlocker block(c);
+      c->setCurrentIndex(st.Text->empty() ? -1 : c->findText(Q(*st.Text)));
+    }
+  }
+  return resized;
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

@@ -30,7 +30,9 @@ class TKinetraceView;
 struct TLanesState;
 struct TStatusDisplay;
 struct TProgStateView;
+struct TCtlState;
 class TSelectionRule;
+class TQwertyKeys;
 struct TRect4;
 
 // One seq's run-time row, made in code for each seq in use.
@@ -313,6 +315,20 @@ class TfrmMain : public QMainWindow {
   class TVersionCheck* VersionCheck = nullptr;
   // -- end of port panel and help
 
+  // Computer keys (MainInput.cpp): the keys no focused control or menu short-cut takes play and
+  // command as the virtual keyboard's do. A click on the window's background takes the keys back
+  // from a control.
+  void InstallComputerKeys();
+  std::shared_ptr<TQwertyKeys> QwertyKeys;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ public:
+  // -- end of computer keys
+
   QTimer* tmAutoRun = nullptr;
   std::unique_ptr<Ui::frmMain> ui;
   std::array<TSeqRow, kSeqs> SeqRows{};
@@ -338,6 +354,11 @@ class TfrmMain : public QMainWindow {
   void SetMenuShortCuts();
   void ArrangeStartUpControls();
   void ApplyProgState(int state);
+  // The state's shown, enabled, caption, hint and list choice of the named controls; true when a
+  // seq heading's caption changed.
+  bool ApplyStateControls(const TProgStateView& view);
+  // One widget's part of it; true when a label was resized to a new caption.
+  bool ApplyWidgetState(QWidget* w, const TCtlState& st);
   void LoadMidiFileNow();
   void tmAutoRunTimer();
   void FormClose();

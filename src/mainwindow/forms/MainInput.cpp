@@ -9,7 +9,9 @@
 #include "engine/RunControl.h"
 #include "mainwindow/InputProcs.h"
 #include "mainwindow/PortPanelView.h"
+#include "mainwindow/forms/Main.h"
 #include "settings/Settings.h"
+#include "ui_Main.h"
 
 namespace vel {
 
@@ -35,6 +37,31 @@ bool QwertyKeyEvent(const QKeyEvent& event, bool down) {
   if (vk == 0) return false;
   if (event.isAutoRepeat()) return IsQwertyKey(vk);
   return QwertyKeyToMidi(vk, down);
+}
+
+bool TQwertyKeys::Key(const QKeyEvent& event, bool down) {
+  const uint8_t vk = QtKeyToVirtualKey(event.key());
+  if (vk == 0 || !IsQwertyKey(vk)) return false;
+  if (!down) {
+    // Held keys are released whatever the setting or modifiers say now: no note is left hanging.
+    if (!held_.test(vk)) return false;
+    if (event.isAutoRepeat()) return true;
+    held_.reset(vk);
+    return QwertyKeyToMidi(vk, false);
+  }
+  if (Cfg.TemplateQwertyDisabled) return false;
+  constexpr Qt::KeyboardModifiers kShifts =
+      Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+  if (event.modifiers() & kShifts) return false;
+  if (event.isAutoRepeat() || held_.test(vk)) return true;
+  held_.set(vk);
+  return QwertyKeyToMidi(vk, true);
+}
+
+void TQwertyKeys::ReleaseAll() {
+  for (std::size_t vk = 0; vk < held_.size(); ++vk)
+    if (held_.test(vk)) QwertyKeyToMidi(static_cast<uint8_t>(vk), false);
+  held_.reset();
 }
 
 void FillIntCombo(QComboBox* combo, int32_t first, int32_t step, int32_t last) {
@@ -79,6 +106,42 @@ void FillClockPortCombo(QComboBox* combo) {
 
 void FillSampleAidPortCombos(QComboBox* a, QComboBox* b, QComboBox* c) {
   for (QComboBox* combo : {a, b, c}) FillPortNumbers(combo, RunCtl.OutPortsAllocated);
+}
+
+void TfrmMain::InstallComputerKeys() {
+  QwertyKeys = std::make_shared<TQwertyKeys>();
+  // The window, not its first control, has the keys when it opens; a click on the background
+  // gives them back.
+  ui->centralwidget->setFocusPolicy(Qt::ClickFocus);
+  ui->centralwidget->setFocus();
+  // Running is for playing: a list still focused from Config would take the keys as a search.
+  auto applyState = RunHooks.ApplyProgState;
+  RunHooks.ApplyProgState = [this, applyState](TProgState state) {
+    if (applyState) applyState(state);
+    if (state == TProgState::Running) ui->centralwidget->setFocus();
+  };
+}
+
+void TfrmMain::keyPressEvent(QKeyEvent* event) {
+  if (QwertyKeys && !MainClosing && QwertyKeys->Key(*event, true)) {
+    event->accept();
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
+}
+
+void TfrmMain::keyReleaseEvent(QKeyEvent* event) {
+  if (QwertyKeys && !MainClosing && QwertyKeys->Key(*event, false)) {
+    event->accept();
+    return;
+  }
+  QMainWindow::keyReleaseEvent(event);
+}
+
+void TfrmMain::changeEvent(QEvent* event) {
+  // Keys held while another window takes the keyboard would never be released here.
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && QwertyKeys) QwertyKeys->ReleaseAll();
+  QMainWindow::changeEvent(event);
 }
 
 }  // namespace vel

@@ -1,6 +1,7 @@
 #pragma once
 // Procedures of the main window that other windows call: computer keys to the key path, numeric
 // combo boxes, and the port lists of the timing and sample aid windows.
+#include <bitset>
 #include <cstdint>
 
 class QComboBox;
@@ -16,6 +17,21 @@ uint8_t QtKeyToVirtualKey(int qtKey);
 // window should swallow it; auto-repeated presses of its keys are swallowed and do nothing (X11
 // repeats a held key as release and press pairs).
 bool QwertyKeyEvent(const QKeyEvent& event, bool down);
+
+// The computer keys typed into a window that plays with them, as the virtual keyboard does: off
+// while "Disable qwerty controls" is on; a key with Shift, Ctrl, Alt or Meta goes on unplayed; a
+// press is passed on once however long the key is held, and its release once. A release whose
+// press the window never saw (a focused control took it) is not the window's.
+class TQwertyKeys {
+ public:
+  // True when the window should swallow the key.
+  bool Key(const QKeyEvent& event, bool down);
+  // The releases of the keys still held: the window lost the keyboard and would never see them.
+  void ReleaseAll();
+
+ private:
+  std::bitset<256> held_;
+};
 
 // Makes the combo a drop-down list of first, first + step, .. up to last. A step of 0 leaves it
 // empty.

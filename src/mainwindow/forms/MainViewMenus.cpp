@@ -76,10 +76,11 @@ void RecBarCountDonePost() {
   }
 }
 
-// Resize, activation and status tips of the main window, and clicks on the Kinetrace panel.
+// Resize, activation and status tips of the main window, clicks on the Kinetrace panel, and on
+// the Run button while it cannot run.
 class TViewEvents : public QObject {
  public:
-  explicit TViewEvents(TfrmMain* form) : QObject(form), form_(form) {}
+  explicit TViewEvents(TfrmMain* form) : QObject(form), form_(form), control_(form->ui->sbtnControl) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -97,6 +98,12 @@ class TViewEvents : public QObject {
         default:
           break;
       }
+    } else if (watched == control_) {
+      // Without an output the button is disabled, yet its caption still blinks in Config: a click
+      // is told why nothing runs. (The button's own events come here while the form is taken down.)
+      if (event->type() == QEvent::MouseButtonRelease && !control_->isEnabled() &&
+          RunCtl.ProgState.load() == TProgState::Config && !HaveOutPorts())
+        form_->statusBar()->showMessage("No MIDI output port allocated: Settings, Ports, MIDI");
     } else if (event->type() == QEvent::MouseButtonPress) {
       const auto* m = static_cast<QMouseEvent*>(event);
       if (m->button() == Qt::LeftButton || m->button() == Qt::RightButton) {
@@ -134,6 +141,7 @@ class TViewEvents : public QObject {
   }
 
   TfrmMain* form_;
+  QWidget* control_;
 };
 
 void SetChecked(QAction* a, bool on) {
@@ -198,6 +206,7 @@ void TfrmMain::InstallActionViewMenus() {
   auto* events = new TViewEvents(this);
   installEventFilter(events);
   ui->pnlKinetrace->installEventFilter(events);
+  ui->sbtnControl->installEventFilter(events);
 
   // Action menu and its buttons.
   connect(ui->mnuActionControl, &QAction::triggered, this, [this] { ToggleRunStop(); });

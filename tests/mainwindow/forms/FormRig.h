@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QToolButton>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -81,6 +82,42 @@ class FormRig : public ::testing::Test {
   int argc = 0;
   std::optional<QApplication> app;
   std::unique_ptr<TfrmMain> form;
+};
+
+// The rig with an output port on the first loopback device and the engine timer faked, so that
+// the Run button runs; Run clicks it.
+class RunFormRig : public FormRig {
+ protected:
+  void BeforeStart() override {
+    RunHooks.SetDspTimer = [](TDspTimer, bool, int32_t) {};
+    TimerIo.GetDevCaps = [](mmtimer::Caps& caps) {
+      caps = {1, 1000000};
+      return mmtimer::kOk;
+    };
+    TimerIo.BeginPeriod = [](uint32_t) { return mmtimer::kOk; };
+    TimerIo.EndPeriod = [](uint32_t) { return mmtimer::kOk; };
+    TimerIo.SetEvent = [](uint32_t, uint32_t, mmtimer::TimerCallback, uintptr_t) { return 7u; };
+    TimerIo.KillEvent = [](uint32_t) { return mmtimer::kOk; };
+  }
+  void SetUp() override {
+    FormRig::SetUp();
+    RunCtl.PortDevIdx[0] = 0;
+    ASSERT_TRUE(OpenOutPort(0, 0));
+    RunCtl.OutPortsAllocated = 0;
+    SetProgState(TProgState::Config);
+    rec.boxes.clear();
+  }
+  void TearDown() override {
+    if (RunCtl.ProgState.load() == TProgState::Running) StopRunning();
+    CloseAllOutPorts();
+    FormRig::TearDown();
+    RunHooks.SetDspTimer = nullptr;
+    TimerIo = TTimerIo{};
+  }
+  void Run() {
+    ui().sbtnControl->click();
+    ASSERT_EQ(RunCtl.ProgState.load(), TProgState::Running);
+  }
 };
 
 }  // namespace vel::test

@@ -105,6 +105,25 @@ TEST_F(ViewMenusTest, RunStopAsksOnceAndNoLeavesItRunningAndTheButtonUsable) {
   EXPECT_TRUE(ui.sbtnControl->isEnabled());
 }
 
+TEST_F(ViewMenusTest, RunWithoutAnOutputPortSaysWhyInTheStatusLine) {
+  Ui::frmMain& ui = *form->ui;
+  CloseAllOutPorts();
+  RunCtl.OutPortsAllocated = -1;
+  SetProgState(TProgState::Config);
+  // The button is disabled, so a click reaches it as the mouse's press and release alone.
+  ASSERT_FALSE(ui.sbtnControl->isEnabled());
+  const QPointF at(4, 4);
+  for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    QMouseEvent click(t, at, ui.sbtnControl->mapToGlobal(at), Qt::LeftButton,
+                      t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(ui.sbtnControl, &click);
+  }
+  EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
+  EXPECT_EQ(form->statusBar()->currentMessage().toStdString(),
+            "No MIDI output port allocated: Settings, Ports, MIDI");
+  EXPECT_TRUE(rec.boxes.empty());
+}
+
 TEST_F(ViewMenusTest, CalibratePromptTogglesAndCaptionsFollowDisableQwertyControls) {
   Ui::frmMain& ui = *form->ui;
   struct Step {

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <string>
+
+#include "engine/RunControl.h"
+#include "mainwindow/forms/FormRig.h"
+#include "settings/CfgReader.h"
+#include "settings/Settings.h"
+
+namespace vel {
+namespace {
+
+using TextsFitTest = test::RunFormRig;
+
+// The room a closed list gives its text.
+int TextRoom(const QComboBox* c) {
+  QStyleOptionComboBox opt;
+  opt.initFrom(c);
+  opt.editable = false;
+  opt.frame = c->hasFrame();
+  return c->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, c).width();
+}
+
+int Widest(const QComboBox* c) {
+  int w = 0;
+  for (int i = 0; i < c->count(); ++i) w = std::max(w, c->fontMetrics().horizontalAdvance(c->itemText(i)));
+  return w;
+}
+
+TEST_F(TextsFitTest, ProgrammeNamesAndTheSeqHeadingsShowWhole) {
+  // Config: every programme of the rows' and the live row's lists fits their closed list.
+  for (const TSeqRow& r : form->SeqRows) {
+    if (!r.pnlSeq) continue;
+    ASSERT_GT(r.cboSeqProg->count(), 1);
+    EXPECT_GE(TextRoom(r.cboSeqProg), Widest(r.cboSeqProg)) << r.cboSeqProg->objectName().toStdString();
+  }
+
+  // The columns laid out in Config, as every resize of the window lays them out.
+  form->LayoutSeqStatusColumns();
+  Run();
+  form->UpdateDspStatus();
+  QLabel* part = ui().lblSeqPartNos;
+  EXPECT_EQ(part->text().toStdString(), "Sq.Pt");
+  EXPECT_GE(part->width(), part->sizeHint().width());
+  // The next heading stands clear of it.
+  EXPECT_GT(ui().lblSeqChans->x(), part->geometry().right());
+  // A resize lays the columns out again; the mute heading stays with Config.
+  EXPECT_TRUE(ui().lblSeqMuted->isHidden());
+  form->LayoutSeqStatusColumns();
+  EXPECT_TRUE(ui().lblSeqMuted->isHidden());
+  EXPECT_FALSE(part->isHidden());
+  int rows = 0;
+  for (const TSeqRow& r : form->SeqRows) {
+    if (!r.pnlSeq || r.lblSeqProg->isHidden()) continue;
+    ++rows;
+    const std::string text = r.lblSeqProg->text().toStdString();
+    EXPECT_EQ(text.rfind("0-", 0), 0u) << text;
+    EXPECT_GE(r.lblSeqProg->width(), r.lblSeqProg->fontMetrics().horizontalAdvance(r.lblSeqProg->text()))
+        << text;
+  }
+  EXPECT_GT(rows, 0);
+}
+
+// The window system writes the display name after a title that does not end with it.
+TEST_F(TextsFitTest, TheTitleIsTheCaptionAlone) {
+  struct TShownTitle : QObject {
+    std::string shown;
+    bool eventFilter(QObject* o, QEvent* e) override {
+      if (e->type() == QEvent::WindowTitleChange) {
+        const QString title = static_cast<QWidget*>(o)->windowTitle();
+        const QString name = QGuiApplication::applicationDisplayName();
+        shown = (title.endsWith(name) ? title : title + QStringLiteral(" \u2014 ") + name).toStdString();
+      }
+      return false;
+    }
+  } title;
+  QApplication::setApplicationDisplayName("Vellorine");
+  form->installEventFilter(&title);
+  CfgFiles.ConfigFileName = dir + "/SeqDefaults.txt";
+  form->SetCaption();
+  EXPECT_EQ(title.shown, "Vellorine SeqDefaults");
+  form->removeEventFilter(&title);
+}
+
+}  // namespace
+}  // namespace vel
