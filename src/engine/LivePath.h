@@ -40,6 +40,8 @@ struct TLive {
   TShortName FtsName;
   // The live port's channel multiplier applies to the live channel.
   uint8_t MChanApplies = 0;
+  // Per output port, the channels where the live output's pedal is down.
+  std::array<uint16_t, kPorts> PedalsDown{};
   // The live output is a command target.
   uint8_t Selected = 0;
   // The live sweeps, stepped once per metronome pattern (RecalcBarSettings). The tempo sweep's
@@ -76,6 +78,9 @@ uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bo
 
 // Writes program change prog on chan to LiveFifo.
 void QueueProgChange(int32_t chan, int32_t prog);
+// Pedal up wherever the live output left its pedal down on a port or channel no longer in force
+// (the timer's tick calls it, after any move of the live output).
+void ReleaseMovedLivePedals();
 // The live programs count as sent (nothing is sent).
 void MarkLiveProgsSent();
 

@@ -474,8 +474,7 @@ void StartRunning() {
 void StopRunning() {
   // The stop waits for the timer to play the seqs to their end, which needs the lock.
   EngineLock.AssertNotHeld();
-  if (RunCtl.StopRunningBusy) return;
-  RunCtl.StopRunningBusy = 1;
+  if (RunCtl.StopRunningBusy.exchange(1)) return;
   if (Showing.SampleAidShowing) CallHook(RunHooks.WaitForSampleAid);
   if (HaveOutPorts()) {
     {
@@ -520,6 +519,9 @@ void StopRunning() {
     // the live channel's reset), then the reset.
     SilenceLiveNotes();
     if (IsValidPort(RunCtl.LivePort)) ResetPortChannel(RunCtl.LivePort, Live.Chan[RunCtl.LivePort]);
+    // And every channel that sounded since its last reset: the live output's pedal left where it
+    // was before a move, a seq's last tick.
+    ResetDirtyChans();
   }
   ResetTimerResolution();
   StopHotkeySender();
@@ -562,6 +564,10 @@ void ResetEngine() {
   Msgs.WarningCount = 0;
   Msgs.ErrorCount = 0;
   ResetAllParts(false);
+  // What was left sounding is forgotten with the run: the stop reset it.
+  PlayCycle.ChansDirty = TChanMask{};
+  PlayCycle.SeqSounding.fill(TSeqSounding{});
+  Live.PedalsDown.fill(0);
   Live.TempoSweep.On = 0;
   StopLiveSweeps();
   RunCtl.TimerBusy = 0;

@@ -148,6 +148,11 @@ void DeleteInSelSeqs(uint8_t dPressReqd, const char* name, int32_t& deadline, vo
 }  // namespace
 
 void SetPlayMuteCycles(bool alternate, int32_t count, int32_t count2, bool mute, bool returnToLive) {
+  // The stop has reset and deselected the seqs: none may start again behind its back.
+  if (StopBegun()) {
+    if (returnToLive) ReturnToLiveMode();
+    return;
+  }
   const bool nothingPlays = NoSeqPlaying();
   if (nothingPlays && Cfg.ClocksSourceInternal) RestartBeatCount(true);
   const TStartOffset offset = StartOffset(nothingPlays);
