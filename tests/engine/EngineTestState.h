@@ -103,8 +103,8 @@ inline std::vector<std::string> LeftSoundingOnOutputs() {
 
 // After a stop of running every note and pedal sent on any output has been released.
 inline void ExpectNothingSoundingAfterStop() {
-  if (RunCtl.StopRunningBusy)
-    EXPECT_EQ(LeftSoundingOnOutputs(), std::vector<std::string>{}) << "after the stop";
+  if (!RunCtl.StopRunningBusy) return;
+  EXPECT_EQ(LeftSoundingOnOutputs(), std::vector<std::string>{}) << "after the stop";
 }
 
 // The nine messages that put a channel's controllers back, as "B2 07 64".
