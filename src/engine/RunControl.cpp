@@ -568,6 +568,8 @@ void ResetEngine() {
   PlayCycle.ChansDirty = TChanMask{};
   PlayCycle.SeqSounding.fill(TSeqSounding{});
   Live.PedalsDown.fill(0);
+  Live.NotesPort = -1;
+  Live.NoteChans = 0;
   Live.TempoSweep.On = 0;
   StopLiveSweeps();
   RunCtl.TimerBusy = 0;

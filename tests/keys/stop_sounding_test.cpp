@@ -182,6 +182,27 @@ TEST_F(StopSoundingTest, TheLiveOutputReleasesNoteAndPedalOnTheChannelItLeaves) 
   Key(0x0040B0, 2);
   Ms(2);
   EXPECT_EQ(SentHex(), (Lines{"82 30 00", "B2 40 00", "B3 40 00"}));
+  // Moved as the main window's combos move it, with no flush of the live queue: the next tick
+  // releases what sounds on the channel left, and then on the port left.
+  Key(0x7F40B0, 2);
+  Key(test::NoteOn(0x31), 2);
+  Ms(2);
+  ClearSent();
+  {
+    std::lock_guard lock(EngineLock);
+    Live.Chan[0] = 6;
+  }
+  Ms(1);
+  EXPECT_EQ(SentHex(), (Lines{"B3 40 00", "83 31 00"}));
+  Key(test::NoteOn(0x32), 2);
+  Ms(1);
+  {
+    std::lock_guard lock(EngineLock);
+    RunCtl.LivePort = 1;
+  }
+  Ms(1);
+  EXPECT_EQ(SentHex(), (Lines{"B3 40 00", "83 31 00", "96 32 64", "86 32 00"}));
+  EXPECT_EQ(test::LeftSoundingOnOutputs(), Lines{});
 }
 
 // A take that ends with the pedal down, moving at each start of cycle: along a channel sweep, or
