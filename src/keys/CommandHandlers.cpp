@@ -148,11 +148,6 @@ void DeleteInSelSeqs(uint8_t dPressReqd, const char* name, int32_t& deadline, vo
 }  // namespace
 
 void SetPlayMuteCycles(bool alternate, int32_t count, int32_t count2, bool mute, bool returnToLive) {
-  // The stop has reset and deselected the seqs: none may start again behind its back.
-  if (StopBegun()) {
-    if (returnToLive) ReturnToLiveMode();
-    return;
-  }
   const bool nothingPlays = NoSeqPlaying();
   if (nothingPlays && Cfg.ClocksSourceInternal) RestartBeatCount(true);
   const TStartOffset offset = StartOffset(nothingPlays);
@@ -222,6 +217,11 @@ void HandleCmdPyMuTog(int32_t count, int32_t count2, bool returnToLive) {
 }
 
 void SetCycles(TCycleKind kind, int32_t count, int32_t count2, bool returnToLive) {
+  // The stop has reset and deselected the seqs: none may start again behind its back.
+  if (StopBegun()) {
+    if (returnToLive) ReturnToLiveMode();
+    return;
+  }
   switch (kind) {
     case TCycleKind::Play:
       SetPlayMuteCycles(false, count, 0, false, returnToLive);
