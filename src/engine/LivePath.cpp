@@ -60,6 +60,17 @@ void SendLive(uint32_t msg, bool multiplierCopy) {
   if (!LivePortValid()) return;
   const bool trace = Trace.DiagFlags && Trace.OutTraceOn && TraceEventReqd(TShortMsg{msg}.Status());
   const midi::Result result = SendShortMsg(RunCtl.LivePort, msg, trace);
+  const TShortMsg m{msg};
+  if (result == midi::kOk && m.IsNoteOn()) {
+    if (Live.NotesPort != RunCtl.LivePort) ReleaseMovedLiveOutput();
+    Live.NotesPort = RunCtl.LivePort;
+    Live.NoteChans |= static_cast<uint16_t>(1u << m.Channel());
+  }
+  if (result == midi::kOk && m.IsController(0x40)) {
+    uint16_t& down = Live.PedalsDown[RunCtl.LivePort];
+    const uint16_t bit = static_cast<uint16_t>(1u << m.Channel());
+    down = m.Data2() >= 64 ? down | bit : down & static_cast<uint16_t>(~bit);
+  }
   if (multiplierCopy && result != midi::kOk && PlayCycle.LocalControlOn && Trace.DiagFlags) {
     char text[40];
     const int n = std::snprintf(text, sizeof text, "midiOut res: %u", result);
@@ -238,6 +249,32 @@ void ProcessLiveEventNow(uint32_t msg) {
 }
 
 }  // namespace
+
+void ReleaseMovedLiveOutput() {
+  const bool trace = Trace.DiagFlags && Trace.OutTraceOn && TraceEventReqd(0xB0);
+  for (int32_t p = 0; p < kPorts; ++p) {
+    uint16_t left = Live.PedalsDown[p];
+    if (left == 0) continue;
+    if (p == RunCtl.LivePort) left &= static_cast<uint16_t>(~(1u << (Live.Chan[p] & 0x0F)));
+    for (int32_t c = 0; c < kChans; ++c)
+      if (left & (1u << c)) SendShortMsg(p, TShortMsg::Pack(0xB0, 0x40, 0).WithChannel(c).Raw, trace);
+    Live.PedalsDown[p] &= static_cast<uint16_t>(~left);
+  }
+  if (Live.NoteChans == 0) return;
+  uint16_t inForce = 0;
+  if (Live.NotesPort == RunCtl.LivePort && LivePortValid()) {
+    const int32_t port = RunCtl.LivePort;
+    if (Live.MChanApplies) {
+      msg::ForMChans(port, [&](int32_t c) { inForce |= static_cast<uint16_t>(1u << c); });
+    } else {
+      inForce = static_cast<uint16_t>(1u << (Live.Chan[port] & 0x0F));
+    }
+  }
+  const uint16_t left = Live.NoteChans & static_cast<uint16_t>(~inForce);
+  if (left == 0) return;
+  SilenceLiveChansOn(Live.NotesPort, left);
+  Live.NoteChans &= static_cast<uint16_t>(~left);
+}
 
 void QueueProgChange(int32_t chan, int32_t prog) {
   WriteLiveFifo(TShortMsg::Pack(0xC0, static_cast<uint32_t>(prog) & 0x7F, 0).WithChannel(chan).Raw);

@@ -40,6 +40,11 @@ struct TLive {
   TShortName FtsName;
   // The live port's channel multiplier applies to the live channel.
   uint8_t MChanApplies = 0;
+  // Per output port, the channels where the live output's pedal is down; and the port and the
+  // channels its counted notes went out on. A move of the live output releases them there.
+  std::array<uint16_t, kPorts> PedalsDown{};
+  int8_t NotesPort = -1;
+  uint16_t NoteChans = 0;
   // The live output is a command target.
   uint8_t Selected = 0;
   // The live sweeps, stepped once per metronome pattern (RecalcBarSettings). The tempo sweep's
@@ -76,6 +81,10 @@ uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bo
 
 // Writes program change prog on chan to LiveFifo.
 void QueueProgChange(int32_t chan, int32_t prog);
+// Note-offs and pedal up wherever the live output left notes sounding or its pedal down on a
+// port or channel no longer in force (the timer's tick calls it, after any move of the live
+// output, whichever path moved it).
+void ReleaseMovedLiveOutput();
 // The live programs count as sent (nothing is sent).
 void MarkLiveProgsSent();
 

@@ -128,8 +128,16 @@ namespace {
 
 // Note-offs on the live port for the counted notes of channels lo..hi, whose counts go to 0.
 void SilenceLiveChans(int32_t lo, int32_t hi) {
-  if (!IsValidPort(RunCtl.LivePort)) return;
-  const int32_t port = RunCtl.LivePort;
+  uint16_t chans = 0;
+  for (int32_t ch = std::max(lo, 0); ch <= std::min(hi, kChans - 1); ++ch)
+    chans |= static_cast<uint16_t>(1u << ch);
+  SilenceLiveChansOn(RunCtl.LivePort, chans);
+}
+
+}  // namespace
+
+void SilenceLiveChansOn(int32_t port, uint16_t chans) {
+  if (!IsValidPort(port) || chans == 0) return;
   FifoLock lock;
   if (!LockFifo(LiveNoteOnCounter.Mutex, lock)) {
     PostDiagMsg("LiveNoteOnCounter access timeout");
@@ -137,15 +145,14 @@ void SilenceLiveChans(int32_t lo, int32_t hi) {
   }
   const bool trace = TraceEventReqd(0x80);
   for (int32_t note = 0; note < 128; ++note) {
-    for (int32_t ch = lo; ch <= hi; ++ch) {
+    for (int32_t ch = 0; ch < kChans; ++ch) {
+      if (!(chans & (1u << ch))) continue;
       int32_t& count = LiveNoteOnCounter.Counts[ch][note];
       const uint32_t off = midi::TShortMsg::Pack(0x80, note, 0).WithChannel(ch).Raw;
       for (; count >= 1; --count) SendShortMsg(port, off, trace);
     }
   }
 }
-
-}  // namespace
 
 void SilenceLiveNotes() {
   SilenceLiveChans(0, kChans - 1);

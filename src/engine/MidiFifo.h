@@ -199,6 +199,8 @@ void FlushLiveFifo();
 // Sends a note-off on the live port for every note counted as sounding, on any channel, and
 // clears those counts. Takes LiveNoteOnCounter only.
 void SilenceLiveNotes();
+// The same on output port `port` for the channels of the mask (bit c for channel c).
+void SilenceLiveChansOn(int32_t port, uint16_t chans);
 
 // Appends one traced event; only while diagnostics are on.
 void WriteDiagTraceFifo(int32_t port, uint32_t msg, int32_t time);

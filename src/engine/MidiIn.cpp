@@ -329,6 +329,9 @@ void HandleMidiStart(int32_t port, int32_t) {
   const TKeyMode mode = Keys.KeyMode;
   if (mode != TKeyMode::Live && mode != TKeyMode::Command) return;
   if (!SyncAllowed(port)) return;
+  // A Start arriving while the run stops (a drum machine stopped with the performer) starts
+  // nothing: the stop has reset the seqs.
+  if (StopBegun()) return;
   if (Cfg.DspMidiActivity) Live.InLightOther = 1;
   if (NoSeqPlaying()) RestartBeatCount(true);
   if (mode == TKeyMode::Live) {

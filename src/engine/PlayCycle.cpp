@@ -70,9 +70,53 @@ int32_t ShiftWrapLength(const TPartBuf& b) {
   return b.RElap > 0 ? b.RElap : std::max(Transport.ActBar.BarTicks, 1);
 }
 
+constexpr uint16_t ChanBit(int32_t chan) {
+  return static_cast<uint16_t>(1u << (chan & 0x0F));
+}
+
+// The port and channels a seq's part sounds on: its channel, or the multiplier range.
+struct TSeqChans {
+  int8_t Port = -1;
+  uint16_t Chans = 0;
+};
+using TSeqChansAll = std::array<TSeqChans, kSeqs>;
+
+TSeqChans SeqChans(const TPartBuf& b) {
+  if (!IsValidPort(b.Port)) return {};
+  TSeqChans out{b.Port, 0};
+  msg::ForProgChans(b.Port, b.MChanApplies, b.Chan[b.Port], [&](int32_t c) { out.Chans |= ChanBit(c); });
+  return out;
+}
+
+// Notes what a seq's message leaves sounding: a note-on until its note-off, a pedal until it goes
+// up. A move to another port first releases what the old one holds.
+void TrackSeqSend(int32_t seq, int32_t port, uint32_t msg) {
+  const TShortMsg m{msg};
+  const bool pedal = m.IsController(0x40);
+  if (!m.IsNote() && !pedal) return;
+  TSeqSounding& t = PlayCycle.SeqSounding[static_cast<std::size_t>(seq)];
+  if (t.Port != port) {
+    ReleaseSeqSounding(seq, port, 0);
+    t.Port = static_cast<int8_t>(port);
+  }
+  const int32_t c = m.Channel();
+  uint8_t& count = t.Notes[c][m.Data1() & 0x7F];
+  if (m.IsNoteOn()) {
+    if (count < 255) ++count;
+    t.Chans |= ChanBit(c);
+  } else if (m.IsNote()) {
+    if (count > 0) --count;
+  } else if (m.Data2() >= 64) {
+    t.Pedals |= ChanBit(c);
+    t.Chans |= ChanBit(c);
+  } else {
+    t.Pedals &= static_cast<uint16_t>(~ChanBit(c));
+  }
+}
+
 // Sends the pending event of a seq through the channel multiplier: one copy per channel of the
 // port's range, each with that channel's pitch offset.
-void SendMultiplied(TPartBuf& b, bool lightsAndDisplay) {
+void SendMultiplied(int32_t seq, TPartBuf& b, bool lightsAndDisplay) {
   const int32_t port = PortIdx(b.Port);
   const uint32_t msg = b.AdjMidiEvent;
   const TShortMsg m{msg};
@@ -80,13 +124,13 @@ void SendMultiplied(TPartBuf& b, bool lightsAndDisplay) {
   const bool trace = OutTraceWanted(m.Status());
   msg::ForMChans(port, [&](int32_t c) {
     const uint32_t copy = msg::MChanNoteCopy(msg, port, c, shift, b.Act.ScaleTbl, b.Act.FtsRoot);
-    SendShortMsg(b.Port, copy, trace);
+    if (SendShortMsg(b.Port, copy, trace) == midi::kOk) TrackSeqSend(seq, b.Port, copy);
     if (lightsAndDisplay && Cfg.DspKinetrace) NoteDisplayHook(copy);
   });
 }
 
 // Sends the seq's pending event as AdjustSeqEvent left it.
-void SendDueEvent(TPartBuf& b) {
+void SendDueEvent(int32_t seq, TPartBuf& b) {
   const uint32_t msg = b.AdjMidiEvent;
   const TShortMsg m{msg};
   if (b.DropEvent) return;
@@ -99,9 +143,9 @@ void SendDueEvent(TPartBuf& b) {
   }
   const bool shown = IsPlaying(b.SeqState);
   if (b.MChanSend) {
-    SendMultiplied(b, shown);
+    SendMultiplied(seq, b, shown);
   } else {
-    SendShortMsg(b.Port, msg, OutTraceWanted(m.Status()));
+    if (SendShortMsg(b.Port, msg, OutTraceWanted(m.Status())) == midi::kOk) TrackSeqSend(seq, b.Port, msg);
     if (shown && Cfg.DspKinetrace) NoteDisplayHook(msg);
   }
   if (shown && Cfg.DspMidiActivity) {
@@ -111,6 +155,112 @@ void SendDueEvent(TPartBuf& b) {
       b.LightOther = 1;
     }
   }
+}
+
+// Resets the channels taken per seq, in seq order, then those of extra, each port and channel
+// once; then clears the note displays.
+void ResetOutputs(const TSeqChansAll& seqs, const TChanMask* extra) {
+  TChanMask done{};
+  auto reset = [&](int32_t port, uint16_t chans) {
+    for (int32_t c = 0; c < kChans; ++c) {
+      if (!(chans & ChanBit(c)) || (done[port] & ChanBit(c))) continue;
+      done[port] |= ChanBit(c);
+      ResetPortChannel(port, c);
+    }
+  };
+  for (const TSeqChans& sc : seqs)
+    if (IsValidPort(sc.Port)) reset(sc.Port, sc.Chans);
+  if (extra)
+    for (int32_t p = 0; p < kPorts; ++p) reset(p, (*extra)[p]);
+  ResetNoteDisplays();
+}
+
+// The seqs marked ChanResetReq, or taken already (taken[s], read before a metronome rebuild could
+// move them), with their marks cleared.
+TSeqChansAll MarkedSeqChans(const TSeqChansAll& taken) {
+  TSeqChansAll out = taken;
+  for (int32_t s = 0; s <= LastSeq(); ++s) {
+    TPartBuf& b = SeqBuf(s);
+    if (b.ChanResetReq && !IsValidPort(out[s].Port)) out[s] = SeqChans(b);
+    b.ChanResetReq = 0;
+  }
+  return out;
+}
+
+// The end of a seq's cycle, at its last event or at once (EndCycleNow): it stops when it was
+// primed to, else its next cycle starts. Returns the seq's buffer, another after a part change.
+TPartBuf* WrapSeqCycle(int32_t s, TPartBuf* b, TSeqChansAll& endReset) {
+  const bool endNow = b->EndCycleNow;
+  b->EndCycleNow = 0;
+  b->PlayEvIndex = b->Head;
+  b->PElap = 0;
+  TSeqRec& r = Seqs.SeqRecs[s];
+  if (b->SeqState == TSeqState::StopPrimed) {
+    b->SeqState = TSeqState::Stopped;
+    b->TimeShift = 0;
+    b->TimeShiftCarry = 0;
+    // Reset after the loop where it sounded (a metronome bar rebuilt here may move its channel):
+    // all of it when no reset has been done since the stop asked for one, else what sounded since.
+    if (endNow) {
+      endReset[s] = SeqChans(*b);
+      if (!b->ChanResetReq && IsValidPort(endReset[s].Port))
+        endReset[s].Chans &= PlayCycle.ChansDirty[endReset[s].Port];
+      if (endReset[s].Chans == 0) endReset[s] = TSeqChans{};
+    }
+    if (s == Cfg.MetrSeqNo) {
+      if (Cfg.MetrModeStyles && EngineHooks.RestartStyleChain) EngineHooks.RestartStyleChain();
+      if (Metr.MetrRebuildPending) BuildMetronomeBar(r.PlayPart & 1, false);
+    }
+    r.PartSweepOn = 0;
+    r.SelPart = r.PlayPart;
+    return b;
+  }
+  if (s == Cfg.MetrSeqNo && Metr.MetrRebuildPending) {
+    BuildMetronomeBar(r.PlayPart & 1, true);
+    b->PlayEvIndex = b->Head;
+  }
+  int32_t ticksRem = b->TicksRem;
+  if (b->RElap <= 0) ticksRem += std::max(Transport.ActBar.BarTicks, 1);  // an all-at-zero part lasts a bar
+  if (AdvanceSeqEvent(s, true, ticksRem, 0)) b = &SeqBuf(s);
+  return b;
+}
+
+// One playing seq's tick: sends what fell due, wrapping at the end of its cycle.
+void PlaySeqTick(int32_t s, int32_t ticks, TSeqChansAll& endReset) {
+  TPartBuf* b = &SeqBuf(s);
+  const TSeqState state = b->SeqState;
+  b->TicksRem -= ticks;
+  if (state != TSeqState::PlayPrimed && state != TSeqState::PlayMutedPrimed) b->PElap += ticks;
+  // A cycle ended at once sends its pending event only when it fell due: one not due yet would
+  // sound after the channel's reset.
+  bool holdBack = b->EndCycleNow && b->TicksRem >= 1;
+  if (b->EndCycleNow) b->TicksRem = 0;
+  if (b->TicksRem >= 1) return;
+  if (b->SeqState == TSeqState::PlayPrimed) b->SeqState = TSeqState::Playing;
+  if (b->SeqState == TSeqState::PlayMutedPrimed) b->SeqState = TSeqState::PlayMuted;
+  // One pass over the part at most per call: a part far shorter than a tick cannot hold the
+  // timer here.
+  int32_t budget = b->EventsUsed + 1;
+  while (b->TicksRem <= 0 && b->SeqState != TSeqState::Stopped) {
+    if (b->Head < 0 || b->PlayEvIndex < 0 || budget-- <= 0) {
+      b->TicksRem = std::max(b->TicksRem, -kMaxBacklogTicks);
+      break;
+    }
+    // Due when its tick passed, inside this timer period: the output places it there, and
+    // the start-of-cycle programs that follow it with it.
+    PlayCycle.SendDueNs = TickDueNs(-static_cast<int64_t>(b->TicksRem));
+    if (!holdBack) SendDueEvent(s, *b);
+    holdBack = false;
+    const TPartEvent& ev = b->Events[b->PlayEvIndex];
+    if (ev.Next < 0 || b->EndCycleNow) {
+      b = WrapSeqCycle(s, b, endReset);
+    } else {
+      const int32_t oldTime = EventTime(*b);
+      b->PlayEvIndex = ev.Next;
+      AdvanceSeqEvent(s, false, b->TicksRem, oldTime);
+    }
+  }
+  PlayCycle.SendDueNs = midi::kNow;
 }
 
 }  // namespace
@@ -157,6 +307,7 @@ void TickSeq(int32_t ticks) {
   bool played = false;
   bool recPrimed = false;
   bool stoppedReset = false;
+  TSeqChansAll endReset{};
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     TPartBuf* b = &SeqBuf(s);
     const TSeqState state = b->SeqState;
@@ -173,59 +324,8 @@ void TickSeq(int32_t ticks) {
     }
     if (IsPlaying(state)) {
       played = true;
-      b->TicksRem -= ticks;
-      if (state != TSeqState::PlayPrimed && state != TSeqState::PlayMutedPrimed) b->PElap += ticks;
-      if (b->EndCycleNow) b->TicksRem = 0;
-      if (b->TicksRem >= 1) continue;
-      if (b->SeqState == TSeqState::PlayPrimed) b->SeqState = TSeqState::Playing;
-      if (b->SeqState == TSeqState::PlayMutedPrimed) b->SeqState = TSeqState::PlayMuted;
-      // One pass over the part at most per call: a part far shorter than a tick cannot hold the
-      // timer here.
-      int32_t budget = b->EventsUsed + 1;
-      while (b->TicksRem <= 0 && b->SeqState != TSeqState::Stopped) {
-        if (b->Head < 0 || b->PlayEvIndex < 0 || budget-- <= 0) {
-          b->TicksRem = std::max(b->TicksRem, -kMaxBacklogTicks);
-          break;
-        }
-        // Due when its tick passed, inside this timer period: the output places it there, and
-        // the start-of-cycle programs that follow it with it.
-        PlayCycle.SendDueNs = TickDueNs(-static_cast<int64_t>(b->TicksRem));
-        SendDueEvent(*b);
-        const TPartEvent& ev = b->Events[b->PlayEvIndex];
-        if (ev.Next < 0 || b->EndCycleNow) {
-          const bool endNow = b->EndCycleNow;
-          b->EndCycleNow = 0;
-          b->PlayEvIndex = b->Head;
-          b->PElap = 0;
-          TSeqRec& r = Seqs.SeqRecs[s];
-          if (b->SeqState == TSeqState::StopPrimed) {
-            b->SeqState = TSeqState::Stopped;
-            b->TimeShift = 0;
-            b->TimeShiftCarry = 0;
-            if (endNow) stoppedReset = true;
-            if (s == Cfg.MetrSeqNo) {
-              if (Cfg.MetrModeStyles && EngineHooks.RestartStyleChain) EngineHooks.RestartStyleChain();
-              if (Metr.MetrRebuildPending) BuildMetronomeBar(r.PlayPart & 1, false);
-            }
-            r.PartSweepOn = 0;
-            r.SelPart = r.PlayPart;
-          } else {
-            if (s == Cfg.MetrSeqNo && Metr.MetrRebuildPending) {
-              BuildMetronomeBar(r.PlayPart & 1, true);
-              b->PlayEvIndex = b->Head;
-            }
-            int32_t ticksRem = b->TicksRem;
-            if (b->RElap <= 0)
-              ticksRem += std::max(Transport.ActBar.BarTicks, 1);  // an all-at-zero part lasts a bar
-            if (AdvanceSeqEvent(s, true, ticksRem, 0)) b = &SeqBuf(s);
-          }
-        } else {
-          const int32_t oldTime = EventTime(*b);
-          b->PlayEvIndex = ev.Next;
-          AdvanceSeqEvent(s, false, b->TicksRem, oldTime);
-        }
-      }
-      PlayCycle.SendDueNs = midi::kNow;
+      PlaySeqTick(s, ticks, endReset);
+      if (IsValidPort(endReset[s].Port)) stoppedReset = true;
     } else if (state == TSeqState::Stopped) {
     } else if (state == TSeqState::RecPrimed) {
       recPrimed = true;
@@ -237,7 +337,7 @@ void TickSeq(int32_t ticks) {
   }
 
   PlayCycle.TicksToBarEnd -= ticks;
-  if (stoppedReset) ResetSeqOutputs(true);
+  if (stoppedReset) ResetOutputs(MarkedSeqChans(endReset), nullptr);
   if (played) {
     PlayCycle.SeqsRunning = 1;
   } else {
@@ -339,6 +439,10 @@ bool StartSeqCycle(int32_t seq) {
   }
   if (r.PartSweepOn)
     r.SelPart = SweepNext(r.SelPart, r.PartSweepLow, r.PartSweepHigh, r.PartSweepDir, 1, r.PartSweepPingPong);
+  // What the seq left sounding where it no longer plays (a new port, channel or part) goes
+  // silent before its new cycle begins.
+  const TSeqChans now = SeqChans(SeqBuf(seq));
+  ReleaseSeqSounding(seq, now.Port, now.Chans);
   return changed;
 }
 
@@ -574,6 +678,9 @@ midi::Result SendShortMsg(int32_t port, uint32_t msg, bool trace) {
   const TMidiDevRec* dev = OutDevOfPort(port);
   if (dev == nullptr) return midi::kErrInvalidHandle;
   const midi::Result result = midi::OutShortMsgAt(dev->Handle, msg, PlayCycle.SendDueNs);
+  const TShortMsg m{msg};
+  if (result == midi::kOk && m.Status() >= 0x80 && m.Status() < 0xF0)
+    PlayCycle.ChansDirty[port] |= ChanBit(m.Channel());
   if (trace && Trace.DiagFlags && Trace.OutTraceOn) WriteDiagTraceFifo(port, msg, 0);
   return result;
 }
@@ -591,29 +698,59 @@ void ResetPortChannel(int32_t port, int32_t chan) {
   controller(0x43, 0);
   controller(0x79, 0);
   controller(0x7B, 0);
+  if (!IsValidPort(port) || chan < 0 || chan >= kChans) return;
+  // Nothing is left sounding there, by any seq or the live output.
+  PlayCycle.ChansDirty[port] &= static_cast<uint16_t>(~ChanBit(chan));
+  for (TSeqSounding& t : PlayCycle.SeqSounding) {
+    if (t.Port != port) continue;
+    t.Notes[chan].fill(0);
+    t.Chans &= static_cast<uint16_t>(~ChanBit(chan));
+    t.Pedals &= static_cast<uint16_t>(~ChanBit(chan));
+  }
+  Live.PedalsDown[port] &= static_cast<uint16_t>(~ChanBit(chan));
+}
+
+void ReleaseSeqSounding(int32_t seq, int32_t port, uint16_t keep) {
+  if (seq < 0 || seq >= kSeqs) return;
+  TSeqSounding& t = PlayCycle.SeqSounding[static_cast<std::size_t>(seq)];
+  if (t.Port != port) keep = 0;
+  const uint16_t leave = t.Chans & static_cast<uint16_t>(~keep);
+  if (leave == 0 || !IsValidPort(t.Port)) return;
+  const bool traceNotes = OutTraceWanted(0x80), traceCtl = OutTraceWanted(0xB0);
+  for (int32_t c = 0; c < kChans; ++c) {
+    if (!(leave & ChanBit(c))) continue;
+    for (int32_t n = 0; n < 128; ++n) {
+      const uint32_t off = TShortMsg::Pack(0x80, static_cast<uint32_t>(n), 0).WithChannel(c).Raw;
+      for (uint8_t& count = t.Notes[c][n]; count > 0; --count) SendShortMsg(t.Port, off, traceNotes);
+    }
+    if (t.Pedals & ChanBit(c))
+      SendShortMsg(t.Port, TShortMsg::Pack(0xB0, 0x40, 0).WithChannel(c).Raw, traceCtl);
+  }
+  t.Chans &= static_cast<uint16_t>(~leave);
+  t.Pedals &= static_cast<uint16_t>(~leave);
 }
 
 void ResetSeqOutputs(bool markedOnly) {
-  const int32_t last = LastSeq();
   if (!markedOnly)
-    for (int32_t s = 0; s <= last; ++s) SeqBuf(s).ChanResetReq = 1;
-  // Each port and channel is reset once, however many seqs share it.
-  std::array<std::array<bool, kChans>, kPorts> done{};
-  auto reset = [&](int32_t port, int32_t chan) {
-    if (done[port][chan]) return;
-    done[port][chan] = true;
-    ResetPortChannel(port, chan);
-  };
-  for (int32_t s = 0; s <= last; ++s) {
-    TPartBuf& b = SeqBuf(s);
-    if (!b.ChanResetReq) continue;
-    b.ChanResetReq = 0;
-    const int32_t port = b.Port;
-    if (!IsValidPort(port)) continue;  // no device: nothing sounds there
-    // A multiplied seq sounds on every channel of the range: each one is silenced.
-    msg::ForProgChans(port, b.MChanApplies, b.Chan[port], [&](int32_t c) { reset(port, c); });
+    for (int32_t s = 0; s <= LastSeq(); ++s) SeqBuf(s).ChanResetReq = 1;
+  const TSeqChansAll seqs = MarkedSeqChans({});
+  if (markedOnly) {
+    ResetOutputs(seqs, nullptr);
+    return;
   }
-  ResetNoteDisplays();
+  // Every channel used since its last reset, wherever the seqs and the live output have moved
+  // since; the live channel in force is the stop's last reset.
+  TChanMask used = PlayCycle.ChansDirty;
+  if (IsValidPort(RunCtl.LivePort))
+    used[RunCtl.LivePort] &= static_cast<uint16_t>(~ChanBit(Live.Chan[RunCtl.LivePort]));
+  ResetOutputs(seqs, &used);
+}
+
+void ResetDirtyChans() {
+  const TChanMask used = PlayCycle.ChansDirty;
+  for (int32_t p = 0; p < kPorts; ++p)
+    for (int32_t c = 0; c < kChans; ++c)
+      if (used[p] & ChanBit(c)) ResetPortChannel(p, c);
 }
 
 void ClearLiveNoteTable() {

@@ -32,6 +32,19 @@ struct TNoteDsp {
   int32_t Tail = 0;
 };
 
+// The output ports' channels as one bit per channel, per port.
+using TChanMask = std::array<uint16_t, kPorts>;
+
+// What a seq has left sounding on the port it plays on: per channel and note the note-ons not yet
+// matched by a note-off, and the channels whose pedal is down. Chans marks the channels that may
+// hold either, so a release looks at those only.
+struct TSeqSounding {
+  int8_t Port = -1;
+  uint16_t Chans = 0;
+  uint16_t Pedals = 0;
+  std::array<std::array<uint8_t, 128>, kChans> Notes{};
+};
+
 // The play cycle's state. Guarded by EngineLock, but for the atomics, which the displays read
 // without it: the beat and bar counters and the flags that tell them something changed. Local
 // Control is read by every sender, on any thread.
@@ -61,6 +74,11 @@ struct TPlay {
   int64_t TickNowNs = midi::kNow;
   int64_t TickFrac = 0;
   int64_t TickUnitsPerMs = 1;
+  // The channels that got a channel message since their last controller reset: the stop resets
+  // them all, wherever the seqs and the live output have since moved.
+  TChanMask ChansDirty{};
+  // Per seq, what it has left sounding; released when the seq moves to another port or channel.
+  std::array<TSeqSounding, kSeqs> SeqSounding{};
 };
 inline TPlay PlayCycle;
 
@@ -106,8 +124,15 @@ midi::Result SendShortMsg(int32_t port, uint32_t msg, bool trace);
 // all notes off.
 void ResetPortChannel(int32_t port, int32_t chan);
 // Resets the port and channel of every seq marked ChanResetReq (of every seq in use unless
-// markedOnly), each port and channel once, then clears the note displays.
+// markedOnly), each port and channel once, then clears the note displays. Not markedOnly, it also
+// resets every channel used since its last reset (ChansDirty) but the live output's own, which
+// the stop resets last, once nothing plays any more.
 void ResetSeqOutputs(bool markedOnly);
+// Resets each channel used since its last reset.
+void ResetDirtyChans();
+// Note-offs for what the seq left sounding and pedal up, on every channel but those of keep on
+// port (keep empty, or another port: everywhere).
+void ReleaseSeqSounding(int32_t seq, int32_t port, uint16_t keep);
 void ResetNoteDisplays();
 // Clears the virtual keyboard's note animation table.
 void ClearLiveNoteTable();

@@ -471,11 +471,31 @@ void StartRunning() {
   }
 }
 
+namespace {
+
+// The stop's last word on the outputs, once the timer is gone.
+void SilenceOutputsAtStop() {
+  // The live output is silenced only now: until the timer's last tick it went on playing what
+  // the live queues held and what came in meanwhile, and a note or a pedal sent after the reset
+  // would be left hanging. Nothing plays those queues from here on (the timer is gone, the keys
+  // are off, the engine reset empties them), so these note-offs and this reset are the live
+  // output's last word.
+  Lock lock(EngineLock);
+  // Note-offs for what the live output sounds on any channel (a multiplier range reaches past
+  // the live channel's reset), then the reset.
+  SilenceLiveNotes();
+  if (IsValidPort(RunCtl.LivePort)) ResetPortChannel(RunCtl.LivePort, Live.Chan[RunCtl.LivePort]);
+  // And every channel that sounded since its last reset: the live output's pedal left where it
+  // was before a move, a seq's last tick.
+  ResetDirtyChans();
+}
+
+}  // namespace
+
 void StopRunning() {
   // The stop waits for the timer to play the seqs to their end, which needs the lock.
   EngineLock.AssertNotHeld();
-  if (RunCtl.StopRunningBusy) return;
-  RunCtl.StopRunningBusy = 1;
+  if (RunCtl.StopRunningBusy.exchange(1)) return;
   if (Showing.SampleAidShowing) CallHook(RunHooks.WaitForSampleAid);
   if (HaveOutPorts()) {
     {
@@ -509,18 +529,7 @@ void StopRunning() {
     SleepMs(100);
   }
   KillMidiTimer();
-  if (HaveOutPorts()) {
-    // The live output is silenced only now: until the timer's last tick it went on playing what
-    // the live queues held and what came in meanwhile, and a note or a pedal sent after the reset
-    // would be left hanging. Nothing plays those queues from here on (the timer is gone, the keys
-    // are off, the engine reset empties them), so these note-offs and this reset are the live
-    // output's last word.
-    Lock lock(EngineLock);
-    // Note-offs for what the live output sounds on any channel (a multiplier range reaches past
-    // the live channel's reset), then the reset.
-    SilenceLiveNotes();
-    if (IsValidPort(RunCtl.LivePort)) ResetPortChannel(RunCtl.LivePort, Live.Chan[RunCtl.LivePort]);
-  }
+  if (HaveOutPorts()) SilenceOutputsAtStop();
   ResetTimerResolution();
   StopHotkeySender();
   if (RunCtl.ProgState != TProgState::Config) SetProgState(TProgState::Config);
@@ -562,6 +571,12 @@ void ResetEngine() {
   Msgs.WarningCount = 0;
   Msgs.ErrorCount = 0;
   ResetAllParts(false);
+  // What was left sounding is forgotten with the run: the stop reset it.
+  PlayCycle.ChansDirty = TChanMask{};
+  PlayCycle.SeqSounding.fill(TSeqSounding{});
+  Live.PedalsDown.fill(0);
+  Live.NotesPort = -1;
+  Live.NoteChans = 0;
   Live.TempoSweep.On = 0;
   StopLiveSweeps();
   RunCtl.TimerBusy = 0;

@@ -68,7 +68,8 @@ struct TRun {
   uint32_t MidiTimerId = 0;
   uint8_t TimerExists = 0;
   // Guard of StopRunning: set by it, cleared only by StartRunning, so a second stop does nothing.
-  uint8_t StopRunningBusy = 0;
+  // The key path and the MIDI input read it too: nothing starts once a stop has begun.
+  TAtomic<uint8_t> StopRunningBusy{0};
   // The user has been told that the MIDI server of the open inputs went away. Every input of that
   // server reports the loss; one warning says it. Cleared when an input opens again.
   uint8_t MidiServerLostTold = 0;
@@ -147,6 +148,10 @@ const char* ProgStateText(TProgState state);
 // Enters a state: the main window applies its controls, ProgState takes the value and the change
 // is logged. Above Config: a design error and nothing changes.
 void SetProgState(TProgState state);
+// A stop of running has begun (and no run started since): nothing may start playing or recording.
+inline bool StopBegun() {
+  return RunCtl.StopRunningBusy.load() != 0;
+}
 // An output port is allocated: running can start.
 bool HaveOutPorts();
 

@@ -148,6 +148,8 @@ void TimerTicks(int32_t n) {
     }
   }
 
+  // The live output moved since the last tick: what it left sounding there is released.
+  ReleaseMovedLiveOutput();
   int64_t stamp = midi::kNow;
   if (const uint32_t msg = ReadLiveFifo(stamp)) ProcessLiveEvent(msg, stamp);
   if (const uint32_t msg = ReadRawFifo(stamp)) ProcessLiveEvent(msg, stamp);

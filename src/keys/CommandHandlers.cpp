@@ -217,6 +217,11 @@ void HandleCmdPyMuTog(int32_t count, int32_t count2, bool returnToLive) {
 }
 
 void SetCycles(TCycleKind kind, int32_t count, int32_t count2, bool returnToLive) {
+  // The stop has reset and deselected the seqs: none may start again behind its back.
+  if (StopBegun()) {
+    if (returnToLive) ReturnToLiveMode();
+    return;
+  }
   switch (kind) {
     case TCycleKind::Play:
       SetPlayMuteCycles(false, count, 0, false, returnToLive);

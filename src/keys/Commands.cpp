@@ -222,6 +222,14 @@ void ExecCommand(uint8_t input, uint32_t msg, uint8_t code) {
     Msgs.ErrMsg.Set("ExecCommand error: Unexpected ProgState");
     return;
   }
+  const bool starts =
+      (code >= CmdPlay && code <= CmdPlayMuteTogNN) || (code >= CmdRec && code <= CmdRecBBRawAutoIncSeq);
+  if (starts && StopBegun()) {
+    // The keys stay live while the run stops, but the stop has reset and deselected the seqs: a
+    // play or record command would start them again (with nothing selected, all of them).
+    ReturnToLiveMode();
+    return;
+  }
   if (code >= CmdPlay && code <= CmdPlayMuteTogNN) {
     if (CheckSelTransport()) ExecCycleCommand(code);
     return;

@@ -21,6 +21,7 @@
 #include "engine/PartBufs.h"
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
+#include "engine/Sounding.h"
 #include "engine/Transport.h"
 #include "platform/midi/Midi.h"
 #include "settings/Settings.h"
@@ -92,6 +93,20 @@ inline std::vector<std::string> LoopbackSentHex(int dev) {
   return out;
 }
 
+// What a listener on each loopback output is left with ("1 pedal 2"), from all sent since the
+// last ClearSent.
+inline std::vector<std::string> LeftSoundingOnOutputs() {
+  std::vector<std::vector<std::string>> sent;
+  for (int d = 0; d < midi::loopback::kOutDevs; ++d) sent.push_back(LoopbackSentHex(d));
+  return LeftSoundingOn(sent);
+}
+
+// After a stop of running every note and pedal sent on any output has been released.
+inline void ExpectNothingSoundingAfterStop() {
+  if (!RunCtl.StopRunningBusy) return;
+  EXPECT_EQ(LeftSoundingOnOutputs(), std::vector<std::string>{}) << "after the stop";
+}
+
 // The nine messages that put a channel's controllers back, as "B2 07 64".
 inline std::vector<std::string> ChannelResetHex(int chan) {
   std::vector<std::string> out;
@@ -152,6 +167,7 @@ class EngineTest : public ::testing::Test {
     midi::loopback::ClearSent();
   }
   void TearDown() override {
+    ExpectNothingSoundingAfterStop();
     RunQueuedHotkeyStrokes();
     for (int d = 0; d < midi::loopback::kOutDevs; ++d) {
       midi::OutClose(handles_[d]);

@@ -67,6 +67,7 @@ class RunRig : public ::testing::Test {
   }
 
   void TearDown() override {
+    ExpectNothingSoundingAfterStop();
     for (int32_t i = 0; i < midi::kMaxDevs; ++i) {
       if (RunCtl.MidiInDevs[i].Opened) midi::InClose(RunCtl.MidiInDevs[i].Handle);
       if (RunCtl.MidiOutDevs[i].Opened) midi::OutClose(RunCtl.MidiOutDevs[i].Handle);

@@ -56,6 +56,15 @@ inline std::vector<std::string> LeftSounding(const std::vector<std::string>& sen
   return left;
 }
 
+// LeftSounding of each output's messages, each line headed by the output's number ("1 pedal 2").
+inline std::vector<std::string> LeftSoundingOn(const std::vector<std::vector<std::string>>& sentPerOutput) {
+  std::vector<std::string> left;
+  for (std::size_t d = 0; d < sentPerOutput.size(); ++d)
+    for (const std::string& line : LeftSounding(sentPerOutput[d]))
+      left.push_back(std::to_string(d) + " " + line);
+  return left;
+}
+
 // The note-ons sent after the last all-notes-off of their channel, or on a channel that never had
 // one.
 inline std::vector<std::string> NoteOnsAfterLastReset(const std::vector<std::string>& sent) {
