@@ -1,5 +1,7 @@
 #include "base/UiHooks.h"
 
+#include <iterator>
+
 namespace vel {
 
 MsgAnswer FirstButtonAnswer(MsgButtons buttons) {
@@ -12,6 +14,16 @@ MsgAnswer FirstButtonAnswer(MsgButtons buttons) {
       break;
   }
   return MsgAnswer::Ok;
+}
+
+const char* RefreshName(TRefresh which) {
+  static constexpr const char* kNames[] = {
+#define VEL_REFRESH_NAME(name) #name,
+      VEL_REFRESH_REQUESTS(VEL_REFRESH_NAME)
+#undef VEL_REFRESH_NAME
+  };
+  const auto i = static_cast<size_t>(which);
+  return i < std::size(kNames) ? kNames[i] : "";
 }
 
 UiHooks& Ui() {

@@ -13,6 +13,51 @@ enum class MsgKind { Information, Warning, Error, Confirmation };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 
+// The refresh procedures the core asks of the windows, named as the windows name them. One list
+// makes both the enumeration and the names, so a request and its name never drift apart.
+#define VEL_REFRESH_REQUESTS(X) \
+  X(UpdateTemplateLabels)       \
+  X(FillKeyMapperLabels)        \
+  X(ListKeyMapsTable)           \
+  X(ShowKeyMapperKeyMode)       \
+  X(UpdateMidiKeyDsp)           \
+  X(RefreshKeyMapViews)         \
+  X(SetKeyColours)              \
+  X(LoadColourShapes)           \
+  X(LoadCfgPerfControls)        \
+  X(LoadCfgBehaviourControls)   \
+  X(ShowSRecNoteLenFrac)        \
+  X(ShowSRecNoteOnPercent)      \
+  X(ShowSRecChordDetect)        \
+  X(ShowTempoSlewTime)          \
+  X(FillClockPortCombo)         \
+  X(ShowMetrNoteLenFrac)        \
+  X(LoadCfgMChanControls)       \
+  X(FillSampleAidPortCombos)    \
+  X(RefreshDrumStyleLists)      \
+  X(RefreshBassStyleLists)      \
+  X(LoadCfgDrumControls)        \
+  X(ShowDrumTriggerState)       \
+  X(ShowDrumChain)              \
+  X(LoadCfgBassControls)        \
+  X(ShowBassTriggerState)       \
+  X(ShowBassChain)
+
+// A refresh request as a value, so that a misspelt request does not compile.
+enum class TRefresh : uint8_t {
+#define VEL_REFRESH_ENUM(name) name,
+  VEL_REFRESH_REQUESTS(VEL_REFRESH_ENUM)
+#undef VEL_REFRESH_ENUM
+};
+inline constexpr int32_t kRefreshCount = 0
+#define VEL_REFRESH_COUNT(name) +1
+    VEL_REFRESH_REQUESTS(VEL_REFRESH_COUNT)
+#undef VEL_REFRESH_COUNT
+    ;
+
+// The procedure's name ("LoadCfgPerfControls"), for logs and test records.
+const char* RefreshName(TRefresh which);
+
 // The answer of a box's first button (Ok or Yes), as if the user pressed Enter; what the
 // default message box returns when no window is there to ask.
 MsgAnswer FirstButtonAnswer(MsgButtons buttons);
@@ -30,9 +75,9 @@ struct UiHooks {
   std::function<void()> ProcessEvents = [] {};
   // The diagnostics log: adds text, split into lines at CR LF, to the end of the log.
   std::function<void(const std::string& text)> AddLogLines = [](const std::string&) {};
-  // Asks a showing window to run one of its refresh procedures, named as the window names it
-  // (for example "LoadCfgPerfControls", "RefreshDrumStyleLists"). Windows not showing ignore it.
-  std::function<void(const char* which)> Refresh = [](const char*) {};
+  // Asks the showing windows that serve it to run one of their refresh procedures. The window
+  // registry answers it; windows not showing ignore it.
+  std::function<void(TRefresh which)> Refresh = [](TRefresh) {};
   // Moves the virtual keyboard's shown key range by keys (an octave recalibration). Called on the
   // key path's thread, which for MIDI input is the MIDI-in thread: the window posts the move to
   // the GUI thread and never lays itself out from here.

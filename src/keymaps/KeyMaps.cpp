@@ -206,7 +206,7 @@ void RelabelMetrNoteKeys() {
     if (KeyMapCalls().TarloSendKey) KeyMapCalls().TarloSendKey(MtCmd, m);
     changed = true;
   }
-  if (changed) Ui().Refresh("RefreshKeyMapViews");
+  if (changed) Ui().Refresh(TRefresh::RefreshKeyMapViews);
 }
 
 }  // namespace vel

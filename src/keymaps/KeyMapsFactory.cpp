@@ -268,7 +268,7 @@ void LoadKeyMapsFactory() {
   LoadKeyMapFactoryTShiftN();
   LoadKeyMapFactoryRec();
   LoadKeyMapFactorySRec();
-  Ui().Refresh("RefreshKeyMapViews");
+  Ui().Refresh(TRefresh::RefreshKeyMapViews);
 }
 
 }  // namespace vel

@@ -216,20 +216,20 @@ void FindHotkeyTargetWindow() {
 }
 
 void RefreshKeyMapViews() {
-  if (Showing.TemplateShowing) Ui().Refresh("UpdateTemplateLabels");
+  if (Showing.TemplateShowing) Ui().Refresh(TRefresh::UpdateTemplateLabels);
   if (Showing.KeyMapperShowing) {
-    Ui().Refresh("FillKeyMapperLabels");
+    Ui().Refresh(TRefresh::FillKeyMapperLabels);
     Showing.KeyLabelsRedraw = 1;
   }
-  if (Showing.KeyMapsShowing) Ui().Refresh("ListKeyMapsTable");
+  if (Showing.KeyMapsShowing) Ui().Refresh(TRefresh::ListKeyMapsTable);
 }
 
 void ShowKeyModeChange() {
   Keys.KeyModeChanged = 0;
-  if (Showing.TemplateShowing) Ui().Refresh("UpdateTemplateLabels");
+  if (Showing.TemplateShowing) Ui().Refresh(TRefresh::UpdateTemplateLabels);
   if (Cfg.TarloOn) TarloSendKeyMode();
   if (Showing.KeyMapperShowing) {
-    Ui().Refresh("ShowKeyMapperKeyMode");
+    Ui().Refresh(TRefresh::ShowKeyMapperKeyMode);
     Showing.KeyLabelsRedraw = 1;
   }
 }

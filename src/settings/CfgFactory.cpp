@@ -78,8 +78,8 @@ void LoadConfigFactory() {
   LoadBassFactory();
   SetDrumChainNoStart(0);
   SetBassChainNoStart(0);
-  Ui().Refresh("RefreshDrumStyleLists");
-  Ui().Refresh("RefreshBassStyleLists");
+  Ui().Refresh(TRefresh::RefreshDrumStyleLists);
+  Ui().Refresh(TRefresh::RefreshBassStyleLists);
   // Key maps, octave offsets and calibrate keys included.
   LoadKeyMapsFactory();
   if (CfgLink().Apply) CfgLink().Apply(CfgEngine);

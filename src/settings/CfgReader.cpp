@@ -761,8 +761,8 @@ bool LoadConfigText(std::string_view bytes, uint8_t kind, const std::string& fil
   ShowBoxes(L);
   if (kind == CfgFull || kind == CfgKeyMapsOnly)
     if (CfgLink().RefreshKeyMapViews) CfgLink().RefreshKeyMapViews();
-  Ui().Refresh("RefreshDrumStyleLists");
-  Ui().Refresh("RefreshBassStyleLists");
+  Ui().Refresh(TRefresh::RefreshDrumStyleLists);
+  Ui().Refresh(TRefresh::RefreshBassStyleLists);
   return ok;
 }
 

@@ -21,6 +21,7 @@
 #include <string_view>
 
 #include "base/Showing.h"
+#include "base/UiHooks.h"
 
 namespace vel {
 
@@ -157,7 +158,7 @@ struct TStyleFamilyTraits {
   std::atomic<uint8_t>* TriggerChanged;
   std::atomic<uint8_t>* MetrChanged;
   // The window procedure that reloads its controls from the store.
-  const char* LoadControls;
+  TRefresh LoadControls;
 };
 
 // General MIDI short drum names for notes 35..81, indexed by note - 35.
@@ -191,7 +192,7 @@ inline constexpr TStyleFamilyTraits kDrumTraits = {
     &Showing.DrumStyleChanged,
     &Showing.DrumTriggerChanged,
     &Showing.MetrDrumChanged,
-    "LoadCfgDrumControls",
+    TRefresh::LoadCfgDrumControls,
 };
 
 inline constexpr TStyleFamilyTraits kBassTraits = {
@@ -209,7 +210,7 @@ inline constexpr TStyleFamilyTraits kBassTraits = {
     &Showing.BassStyleChanged,
     &Showing.BassTriggerChanged,
     &Showing.MetrBassChanged,
-    "LoadCfgBassControls",
+    TRefresh::LoadCfgBassControls,
 };
 
 // ---------------------------------------------------------------------------------------------------

@@ -32,7 +32,7 @@ class UiRecorder {
     ui.BusyCursor = [this](bool on) { busy.push_back(on); };
     ui.ProcessEvents = [this] { ++eventPumps; };
     ui.AddLogLines = [this](const std::string& text) { log.push_back(text); };
-    ui.Refresh = [this](const char* which) { refreshes.emplace_back(which); };
+    ui.Refresh = [this](TRefresh which) { refreshes.emplace_back(RefreshName(which)); };
   }
   ~UiRecorder() { Ui() = saved_; }
   UiRecorder(const UiRecorder&) = delete;

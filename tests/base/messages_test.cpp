@@ -151,7 +151,7 @@ TEST(UiHooksTest, RecorderAnswersFromItsScriptAndRestoresTheDefaults) {
     EXPECT_EQ(ShowMessage("again", MsgKind::Confirmation, MsgButtons::OkCancel), MsgAnswer::Ok);
     Ui().BusyCursor(true);
     Ui().BusyCursor(false);
-    Ui().Refresh("LoadCfgPerfControls");
+    Ui().Refresh(TRefresh::LoadCfgPerfControls);
     Ui().ProcessEvents();
     ASSERT_EQ(ui.boxes.size(), 2u);
     EXPECT_EQ(ui.boxes[0].text, "About to close Vellorine, ok?");

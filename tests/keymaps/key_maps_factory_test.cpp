@@ -206,8 +206,8 @@ TEST_F(KeyMapsFactoryTest, LoadClearsThenLoadsEachMapInOrderSendsItAndRefreshesT
                      std::to_string(last) + " loaded " + std::to_string(loadedModes()) +
                      (KeyLabelsOf(t)[36] == "?" ? " unset" : ""));
   };
-  Ui().Refresh = [&](const char* which) {
-    events.push_back(std::string("refresh ") + which + " offset " +
+  Ui().Refresh = [&](TRefresh which) {
+    events.push_back(std::string("refresh ") + RefreshName(which) + " offset " +
                      std::to_string(Cfg.InPortOctaveOffset[0].load()));
   };
   Cfg.StandardMode = 1;

@@ -295,9 +295,9 @@ namespace {
 // The colours in force everywhere after a colour change.
 void ApplyColours(TfrmMain& form) {
   form.ApplyColourScheme();
-  Ui().Refresh("SetKeyColours");
+  Ui().Refresh(TRefresh::SetKeyColours);
   Locked(RecolourKeyMaps);
-  Ui().Refresh("LoadColourShapes");
+  Ui().Refresh(TRefresh::LoadColourShapes);
 }
 
 }  // namespace
@@ -314,7 +314,7 @@ void TfrmMain::ResetSysColours() {
   if (!Confirmed("About to reset system colours to original settings, ok?")) return;
   LoadColoursSystem();
   ApplyColourScheme();
-  Ui().Refresh("LoadColourShapes");
+  Ui().Refresh(TRefresh::LoadColourShapes);
 }
 
 namespace {
@@ -328,7 +328,7 @@ void ResetStyles(TfrmMain& form, bool drum) {
                  " styles, patterns and chains to factory settings, ok?"))
     return;
   Locked(drum ? LoadDrumFactory : LoadBassFactory);
-  Ui().Refresh(drum ? "RefreshDrumStyleLists" : "RefreshBassStyleLists");
+  Ui().Refresh(drum ? TRefresh::RefreshDrumStyleLists : TRefresh::RefreshBassStyleLists);
   CfgFiles.ConfigFileName.clear();
   form.SetCaption();
 }
@@ -395,10 +395,10 @@ void LoadSubset(TfrmMain& form, uint8_t kind) {
       ApplyColours(form);
       break;
     case CfgDrumsOnly:
-      Ui().Refresh("RefreshDrumStyleLists");
+      Ui().Refresh(TRefresh::RefreshDrumStyleLists);
       break;
     case CfgBassOnly:
-      Ui().Refresh("RefreshBassStyleLists");
+      Ui().Refresh(TRefresh::RefreshBassStyleLists);
       break;
     default:
       break;

@@ -341,7 +341,7 @@ bool TfrmMain::RefreshAllWithWindow(bool reinit) {
 static void PortUsersChanged(TfrmMain& f, TPortSide side) {
   Ui::frmMain& ui = *f.ui;
   if (side == TPortSide::Inputs) {
-    if (Showing.CfgTimingShowing) Ui().Refresh("FillClockPortCombo");
+    if (Showing.CfgTimingShowing) Ui().Refresh(TRefresh::FillClockPortCombo);
     return;
   }
   PlaceClockBoxes(f);
@@ -368,8 +368,8 @@ static void PortUsersChanged(TfrmMain& f, TPortSide side) {
   for (QWidget* w : {static_cast<QWidget*>(ui.lblTarlo), static_cast<QWidget*>(ui.cboTarloPNo),
                      static_cast<QWidget*>(ui.cboTarloSysexDevId)})
     w->setVisible(tarlo);
-  if (Showing.SampleAidShowing) Ui().Refresh("FillSampleAidPortCombos");
-  if (Showing.CfgMChanShowing) Ui().Refresh("LoadCfgMChanControls");
+  if (Showing.SampleAidShowing) Ui().Refresh(TRefresh::FillSampleAidPortCombos);
+  if (Showing.CfgMChanShowing) Ui().Refresh(TRefresh::LoadCfgMChanControls);
 }
 
 void TfrmMain::InstallPortPanelAndHelp() {

@@ -521,33 +521,33 @@ void TfrmMain::UpdateDspStatus() {
     ui->sbtnCalibrate->setStatusTip(hint);
     ui->mnuActionCalibrate->setText(Cfg.TemplateQwertyDisabled ? "&" + caption : caption);
     ui->mnuActionCalibrate->setStatusTip(hint);
-    Ui().Refresh("RefreshKeyMapViews");
+    Ui().Refresh(TRefresh::RefreshKeyMapViews);
   }
-  auto served = [](TAtomic<uint8_t>& flag, const char* refresh) {
+  auto served = [](TAtomic<uint8_t>& flag, TRefresh refresh) {
     if (flag.exchange(0) != 0) Ui().Refresh(refresh);
   };
   if (Showing.CfgTimingShowing) {
-    served(RecKeys.SRecNoteLenFracChanged, "ShowSRecNoteLenFrac");
-    served(RecKeys.SRecNoteOnPercentChanged, "ShowSRecNoteOnPercent");
-    served(RecKeys.SRecChordDetectChanged, "ShowSRecChordDetect");
-    served(TimeKeys.TempoSlewChanged, "ShowTempoSlewTime");
+    served(RecKeys.SRecNoteLenFracChanged, TRefresh::ShowSRecNoteLenFrac);
+    served(RecKeys.SRecNoteOnPercentChanged, TRefresh::ShowSRecNoteOnPercent);
+    served(RecKeys.SRecChordDetectChanged, TRefresh::ShowSRecChordDetect);
+    served(TimeKeys.TempoSlewChanged, TRefresh::ShowTempoSlewTime);
   }
-  if (Showing.CfgMetrShowing) served(Showing.MetrNoteLenChanged, "ShowMetrNoteLenFrac");
+  if (Showing.CfgMetrShowing) served(Showing.MetrNoteLenChanged, TRefresh::ShowMetrNoteLenFrac);
   if (Showing.CfgBehaviourShowing) {
     if (Showing.RecModeChanged.exchange(0) != 0 || Showing.CfgBehaviourRefreshReq.exchange(0) != 0)
-      Ui().Refresh("LoadCfgBehaviourControls");
+      Ui().Refresh(TRefresh::LoadCfgBehaviourControls);
   }
   if (Showing.CfgDrumShowing) {
-    served(Showing.DrumStyleChanged, "LoadCfgDrumControls");
-    served(Showing.DrumTriggerChanged, "ShowDrumTriggerState");
-    served(Showing.CfgDrumRefresh, "ShowDrumChain");
+    served(Showing.DrumStyleChanged, TRefresh::LoadCfgDrumControls);
+    served(Showing.DrumTriggerChanged, TRefresh::ShowDrumTriggerState);
+    served(Showing.CfgDrumRefresh, TRefresh::ShowDrumChain);
   }
   if (Showing.CfgBassShowing) {
-    served(Showing.BassStyleChanged, "LoadCfgBassControls");
-    served(Showing.BassTriggerChanged, "ShowBassTriggerState");
-    served(Showing.CfgBassRefresh, "ShowBassChain");
+    served(Showing.BassStyleChanged, TRefresh::LoadCfgBassControls);
+    served(Showing.BassTriggerChanged, TRefresh::ShowBassTriggerState);
+    served(Showing.CfgBassRefresh, TRefresh::ShowBassChain);
   }
-  if (Showing.KeyMapperShowing) served(Showing.KeyLabelsRedraw, "UpdateMidiKeyDsp");
+  if (Showing.KeyMapperShowing) served(Showing.KeyLabelsRedraw, TRefresh::UpdateMidiKeyDsp);
   if (Tarlo.ResendPending.exchange(0) != 0 && Cfg.TarloOn) TarloSendAllModes();
   if (Args.TarloOctaveSendPending.exchange(0) != 0 && Cfg.TarloOn) TarloSendOctave(Cfg.InPortOctaveOffset[0]);
   if (Cfg.DspTemplate && !Showing.TemplateShowing) ShowTemplateWindow();
