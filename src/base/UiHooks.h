@@ -76,7 +76,7 @@ struct UiHooks {
   // The diagnostics log: adds text, split into lines at CR LF, to the end of the log.
   std::function<void(const std::string& text)> AddLogLines = [](const std::string&) {};
   // Asks the showing windows that serve it to run one of their refresh procedures. The window
-  // registry answers it; windows not showing ignore it.
+  // registry answers it; windows not showing ignore it. GUI thread only.
   std::function<void(TRefresh which)> Refresh = [](TRefresh) {};
   // Moves the virtual keyboard's shown key range by keys (an octave recalibration). Called on the
   // key path's thread, which for MIDI input is the MIDI-in thread: the window posts the move to

@@ -218,9 +218,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<U
 
 TfrmMain::~TfrmMain() {
   if (!MainClosing) FormClose();
-  RunHooks.ApplyProgState = nullptr;
-  RunHooks.FreeRunTimeControls = nullptr;
-  RunHooks.RestoreSysColours = nullptr;
+  // The core's calls no longer reach this window; the last registered area goes first.
+  while (!areas_.empty()) areas_.pop_back();
   // The per-seq procedures hold this window too.
   SeqHandlers = TSeqHandlers{};
 }
@@ -254,9 +253,14 @@ void TfrmMain::FormCreate() {
   IsFirstInstance = InstanceLocks.IsFirstInstance();
   started_ = true;
 
-  RunHooks.ApplyProgState = [this](TProgState state) { ApplyProgState(int(state)); };
-  RunHooks.FreeRunTimeControls = [this] { HandleDynamicControls(false); };
-  RunHooks.RestoreSysColours = [this] { SaveRestoreSysColours(false); };
+  TWindowCalls calls;
+  calls.Run.ApplyProgState = [this](TProgState state) { ApplyProgState(int(state)); };
+  calls.Run.FreeRunTimeControls = [this] { HandleDynamicControls(false); };
+  calls.Run.RestoreSysColours = [this] { SaveRestoreSysColours(false); };
+  // Every refresh of the program reloads the main window's lists and controls.
+  calls.Refresh.ReloadMainWindow = [this] { FillMainControls(); };
+  calls.Refresh.LoadMainControls = [this](const TMainComboIndices& idx) { SelectMainControls(idx); };
+  RegisterArea(std::move(calls));
   InstallStatusDisplay();
   InstallLanesAndKinetrace();
 
@@ -276,6 +280,12 @@ void TfrmMain::FormCreate() {
                        "\r\n\r\nPlease report this error with what you were doing when it happened.\r\n"
                        "Include your config file and diagnostics log if possible");
   }
+}
+
+void TfrmMain::RegisterArea(TWindowCalls calls) {
+  TAreaRegistration area{std::make_unique<TWindowAnswers>(std::move(calls)), {}};
+  area.Registration = Windows().Register(*area.Answers);
+  areas_.push_back(std::move(area));
 }
 
 void TfrmMain::StartUp() {
@@ -454,11 +464,8 @@ bool TfrmMain::LoadConfigAndApply(bool factory, bool autoRun, bool& ok) {
           for (int32_t seq = 0; seq < kSeqs; ++seq) ClearPartBuf(part, seq);
       }
       // The whole program follows the settings: ports re-found by their names, the engine reset,
-      // the controls filled and set. The hooks live only for this call.
-      RefreshHooks.ReloadMainWindow = [this] { FillMainControls(); };
-      RefreshHooks.LoadMainControls = [this](const TMainComboIndices& idx) { SelectMainControls(idx); };
+      // the controls filled and set.
       RefreshAllWithWindow(true);
-      RefreshHooks = TRefreshHooks{};
     }
   }
   SetProgState(TProgState::Config);

@@ -12,6 +12,7 @@
 #include "mainwindow/Layout.h"
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/ViewMenus.h"
+#include "mainwindow/WindowRegistry.h"
 
 class QCheckBox;
 class QComboBox;
@@ -303,7 +304,8 @@ class TfrmMain : public QMainWindow {
   // The Ports group's rows of one side, and for outputs the live and seq port combos.
   void UpdatePortRows(bool inputs);
   void SelectPortCombos(const TMainComboIndices& idx);
-  // RefreshAll with this window's lists, rows and combos reloaded.
+  // RefreshAll, with reinit after listing the devices afresh; the window's lists, rows and combos
+  // reload as the areas' answers to it.
   bool RefreshAllWithWindow(bool reinit);
   void InstallHelpMenu();
   // Fetches the version text without blocking the window; the menu item stays disabled until the
@@ -362,6 +364,16 @@ class TfrmMain : public QMainWindow {
   void LoadMidiFileNow();
   void tmAutoRunTimer();
   void FormClose();
+
+  // An area's answers to the core's calls, registered with the window registry until the window
+  // goes. The areas register in the order they are wired, which is the order the registry runs
+  // their answers to one call in.
+  void RegisterArea(TWindowCalls calls);
+  struct TAreaRegistration {
+    std::unique_ptr<TWindowAnswers> Answers;
+    TRegistration Registration;
+  };
+  std::vector<TAreaRegistration> areas_;
 
   bool started_ = false;
   bool closeAccepted_ = false;

@@ -110,11 +110,8 @@ class TOctaveSync : public QObject {
 }  // namespace
 
 void TfrmMain::RefreshAllControls() {
-  const bool hooked = static_cast<bool>(RefreshHooks.LoadMainControls);
-  if (!hooked)
-    RefreshHooks.LoadMainControls = [this](const TMainComboIndices& idx) { SelectMainControls(idx); };
+  // The window's areas reload their controls as the registry's answer to the refresh.
   RefreshAll(false);
-  if (!hooked) RefreshHooks.LoadMainControls = nullptr;
 }
 
 void TfrmMain::LoadControlChecks() {
@@ -245,12 +242,13 @@ void TfrmMain::ShowMetrBars() {
 void TfrmMain::InstallControlHandlers() {
   // Every way into Config (the settings load, each refresh, the stop) shows the settings in the
   // boxes: the clock source is read back from them.
-  RunHooks.ApplyProgState = [this, apply = RunHooks.ApplyProgState](TProgState state) {
-    if (apply) apply(state);
+  TWindowCalls calls;
+  calls.Run.ApplyProgState = [this](TProgState state) {
     if (state == TProgState::Config) LoadControlChecks();
     // Running shows the metronome's notes and velocities as labels in place of the lists.
     if (state == TProgState::Running) UpdateMetrControls(true);
   };
+  RegisterArea(std::move(calls));
 
   // Seq rows: each row's lambda (made with the row) calls these with its seq.
   auto end = [this](const TSeqEdit& edit) { EndSeqEdit(edit, [this] { RefreshAllControls(); }); };

@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
-#include <QPointer>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -645,16 +644,15 @@ void TfrmMain::InstallFileConfigMenus() {
       return RunFileDialog({save, title, folder, "txt", "Text files (*.txt)|*.txt"});
     };
   };
-  CfgLink().OpenDialog = cfgDialog(false);
-  CfgLink().SaveDialog = cfgDialog(true);
-  CfgLink().LoadConfigAndApplyFactory = [self = QPointer<TfrmMain>(this)] {
+  TWindowCalls calls;
+  calls.Cfg.OpenDialog = cfgDialog(false);
+  calls.Cfg.SaveDialog = cfgDialog(true);
+  // Once the window is gone the factory reset loads the settings alone.
+  calls.Cfg.LoadConfigAndApplyFactory = [this] {
     bool ok = false;
-    if (self) {
-      self->LoadConfigAndApply(true, false, ok);
-    } else {
-      LoadConfig(true, false, CfgFull, ok);
-    }
+    LoadConfigAndApply(true, false, ok);
   };
+  RegisterArea(std::move(calls));
 }
 
 }  // namespace vel

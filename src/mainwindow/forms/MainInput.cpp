@@ -115,11 +115,11 @@ void TfrmMain::InstallComputerKeys() {
   ui->centralwidget->setFocusPolicy(Qt::ClickFocus);
   ui->centralwidget->setFocus();
   // Running is for playing: a list still focused from Config would take the keys as a search.
-  auto applyState = RunHooks.ApplyProgState;
-  RunHooks.ApplyProgState = [this, applyState](TProgState state) {
-    if (applyState) applyState(state);
+  TWindowCalls calls;
+  calls.Run.ApplyProgState = [this](TProgState state) {
     if (state == TProgState::Running) ui->centralwidget->setFocus();
   };
+  RegisterArea(std::move(calls));
 }
 
 void TfrmMain::keyPressEvent(QKeyEvent* event) {

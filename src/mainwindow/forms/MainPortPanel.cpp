@@ -319,21 +319,12 @@ void TfrmMain::SelectPortCombos(const TMainComboIndices& idx) {
 }
 
 bool TfrmMain::RefreshAllWithWindow(bool reinit) {
-  const TRefreshHooks saved = RefreshHooks;
-  RefreshHooks.ReloadMainWindow = [this] { FillMainControls(); };
-  RefreshHooks.LoadMainControls = [this](const TMainComboIndices& idx) {
-    SelectMainControls(idx);
-    SelectPortCombos(idx);
-  };
-  RefreshHooks.PortRowsChanged = [this](TPortSide side) { UpdatePortRows(side == TPortSide::Inputs); };
   // The ports are found again by name among the listed devices: list them as the tables stand.
   if (reinit) {
     ListInDevices();
     ListOutDevices();
   }
-  const bool ok = RefreshAll(reinit);
-  RefreshHooks = saved;
-  return ok;
+  return RefreshAll(reinit);
 }
 
 // The output-port users: the display link's port list, the sample aid, the channel multiplier
@@ -478,16 +469,21 @@ void TfrmMain::InstallPortPanelAndHelp() {
   connect(ui->sbtnDone, &QToolButton::clicked, this, [this] { ClosePortPanel(); });
   connect(ui->mnuCfgPorts, &QAction::triggered, this, [this] { mnuCfgPortsClick(); });
 
-  PortHooks.PortUsersChanged = [this](TPortSide side) { PortUsersChanged(*this, side); };
+  TWindowCalls calls;
+  calls.Ports.PortUsersChanged = [this](TPortSide side) { PortUsersChanged(*this, side); };
+  // A refresh re-finds the ports: their rows, and the live and seq port combos after the main
+  // window's own controls.
+  calls.Refresh.PortRowsChanged = [this](TPortSide side) { UpdatePortRows(side == TPortSide::Inputs); };
+  calls.Refresh.LoadMainControls = [this](const TMainComboIndices& idx) { SelectPortCombos(idx); };
   // Every port of a side closed (a rescan, a settings load, shut-down): its lists start again
   // with no port and every device free.
-  RunHooks.InPortsClosed = [this] {
+  calls.Run.InPortsClosed = [this] {
     PortLists.In.PortItems.clear();
     ListInDevices();
     FillPanelLists(*ui, true, -1, -1);
     UpdatePortRows(true);
   };
-  RunHooks.OutPortsClosed = [this] {
+  calls.Run.OutPortsClosed = [this] {
     for (auto* boxes : {&chkMidiOutClocks, &chkMidiOutSync})
       for (QCheckBox* box : *boxes)
         if (box) box->setEnabled(false);
@@ -496,11 +492,7 @@ void TfrmMain::InstallPortPanelAndHelp() {
     FillPanelLists(*ui, false, -1, -1);
     UpdatePortRows(false);
   };
-  connect(this, &QObject::destroyed, [] {
-    PortHooks.PortUsersChanged = nullptr;
-    RunHooks.InPortsClosed = nullptr;
-    RunHooks.OutPortsClosed = nullptr;
-  });
+  RegisterArea(std::move(calls));
 
   // The live row's own values and the seq count.
   connect(ui->cboLiveSVels, &QComboBox::activated, this, [this] {

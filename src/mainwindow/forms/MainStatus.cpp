@@ -46,17 +46,6 @@ namespace vel {
 
 // The displays' own state, GUI thread only.
 struct TStatusDisplay {
-  ~TStatusDisplay() {
-    // The hooks call into the form, which is going.
-    if (OwnSetDspTimer) RunHooks.SetDspTimer = nullptr;
-    if (OwnResetDisplays) RunHooks.ResetDisplays = nullptr;
-    if (OwnUsageReport) RunHooks.UsageReport = nullptr;
-    if (OwnLoadMainCombos) RunHooks.LoadMainCombos = nullptr;
-    if (OwnClearPendingDiagNote) RunHooks.ClearPendingDiagNote = nullptr;
-  }
-
-  bool OwnSetDspTimer = false, OwnResetDisplays = false, OwnUsageReport = false, OwnLoadMainCombos = false,
-       OwnClearPendingDiagNote = false;
   // Each timer's interval while switched on.
   int32_t StatusInterval = 100, MetrInterval = 10, DiagInterval = 20;
   bool StatusOn = false, MetrOn = false, DiagOn = false;
@@ -201,55 +190,40 @@ void TfrmMain::InstallStatusDisplay() {
   ui->lblvMetrL->setText("\\");
   ui->lblvMetrR->setText("/");
 
-  // A test may have put its own recorder in; the form's hooks go only where none is.
-  if (!RunHooks.SetDspTimer) {
-    d.OwnSetDspTimer = true;
-    RunHooks.SetDspTimer = [this](TDspTimer timer, bool on, int32_t intervalMs) {
-      TStatusDisplay& s = *StatusDsp;
-      const int32_t ms = std::max(1, intervalMs);
-      QTimer* t = timer == TDspTimer::Status ? tmUpdateDspStatus
-                  : timer == TDspTimer::Metr ? tmUpdateDspMetr
-                                             : tmUpdateDspDiag;
-      bool& isOn = timer == TDspTimer::Status ? s.StatusOn : timer == TDspTimer::Metr ? s.MetrOn : s.DiagOn;
-      int32_t& interval = timer == TDspTimer::Status ? s.StatusInterval
-                          : timer == TDspTimer::Metr ? s.MetrInterval
-                                                     : s.DiagInterval;
-      isOn = on;
-      if (!on) {
-        t->stop();
-        return;
-      }
-      interval = ms;
-      if (timer == TDspTimer::Status) s.Flash = TFlashClock{};
-      t->start(ms);
-    };
-  }
-  if (!RunHooks.ResetDisplays) {
-    d.OwnResetDisplays = true;
-    RunHooks.ResetDisplays = [this] {
-      ResetLoadLights();
-      TStatusDisplay& s = *StatusDsp;
-      s.Beat = TBeatLightState{};
-      s.DiagStartLogged = false;
-      s.ClockLossTold = false;
-      TApplier a{s.Applies, SavedPalette};
-      a.Light(s.BeatLight, 0, BeatLightRect(kBeatLightSmall), Cfg.ClMetrLightDefault,
-              !ui->shpMetrLight->isHidden());
-    };
-  }
-  if (!RunHooks.UsageReport) {
-    d.OwnUsageReport = true;
-    RunHooks.UsageReport = [this] { UsageReport(); };
-  }
-  if (!RunHooks.LoadMainCombos) {
-    d.OwnLoadMainCombos = true;
-    RunHooks.LoadMainCombos = [this] { SelectMainControls(LoadMainCombos()); };
-  }
-  if (!RunHooks.ClearPendingDiagNote) {
-    d.OwnClearPendingDiagNote = true;
-    // No diagnostics note is kept apart from the log here: nothing waits to be dropped.
-    RunHooks.ClearPendingDiagNote = [] {};
-  }
+  TWindowCalls calls;
+  calls.Run.SetDspTimer = [this](TDspTimer timer, bool on, int32_t intervalMs) {
+    TStatusDisplay& s = *StatusDsp;
+    const int32_t ms = std::max(1, intervalMs);
+    QTimer* t = timer == TDspTimer::Status ? tmUpdateDspStatus
+                : timer == TDspTimer::Metr ? tmUpdateDspMetr
+                                           : tmUpdateDspDiag;
+    bool& isOn = timer == TDspTimer::Status ? s.StatusOn : timer == TDspTimer::Metr ? s.MetrOn : s.DiagOn;
+    int32_t& interval = timer == TDspTimer::Status ? s.StatusInterval
+                        : timer == TDspTimer::Metr ? s.MetrInterval
+                                                   : s.DiagInterval;
+    isOn = on;
+    if (!on) {
+      t->stop();
+      return;
+    }
+    interval = ms;
+    if (timer == TDspTimer::Status) s.Flash = TFlashClock{};
+    t->start(ms);
+  };
+  calls.Run.ResetDisplays = [this] {
+    ResetLoadLights();
+    TStatusDisplay& s = *StatusDsp;
+    s.Beat = TBeatLightState{};
+    s.DiagStartLogged = false;
+    s.ClockLossTold = false;
+    TApplier a{s.Applies, SavedPalette};
+    a.Light(s.BeatLight, 0, BeatLightRect(kBeatLightSmall), Cfg.ClMetrLightDefault,
+            !ui->shpMetrLight->isHidden());
+  };
+  calls.Run.UsageReport = [this] { UsageReport(); };
+  calls.Run.LoadMainCombos = [this] { SelectMainControls(LoadMainCombos()); };
+  // No diagnostics note is kept apart from the log here: ClearPendingDiagNote has nothing to drop.
+  RegisterArea(std::move(calls));
   ResetLoadLights();
 }
 

@@ -182,9 +182,8 @@ void TfrmMain::InstallActionViewMenus() {
 
   // Every program-state change re-derives the Run/Stop item from its button; start of running
   // clears the calibrate prompt.
-  auto applyState = RunHooks.ApplyProgState;
-  RunHooks.ApplyProgState = [this, applyState](TProgState state) {
-    if (applyState) applyState(state);
+  TWindowCalls calls;
+  calls.Run.ApplyProgState = [this](TProgState) {
     SetControlMenuCaption();
     SetCalibMenuCaption();
     // A settings load may have named another background image.
@@ -194,14 +193,14 @@ void TfrmMain::InstallActionViewMenus() {
       ApplyKinetraceImage();
     }
   };
-  RunHooks.PromptCalibrateCmdKey = [this] {
+  calls.Run.PromptCalibrateCmdKey = [this] {
     {
       std::lock_guard lock(EngineLock);
       Args.CalibratePending = 0;
     }
     PromptCalibrateCmdKey();
   };
-  connect(this, &QObject::destroyed, [] { RunHooks.PromptCalibrateCmdKey = nullptr; });
+  RegisterArea(std::move(calls));
 
   auto* events = new TViewEvents(this);
   installEventFilter(events);

@@ -18,6 +18,7 @@
 #include "base/UiRecorder.h"
 #include "engine/RunControl.h"
 #include "mainwindow/InstanceLocks.h"
+#include "mainwindow/WindowRegistry.h"
 #include "mainwindow/forms/FileDialogs.h"
 #include "mainwindow/forms/Main.h"
 #include "settings/CfgFactory.h"
@@ -48,6 +49,8 @@ class FormRig : public ::testing::Test {
   }
   void TearDown() override {
     form.reset();
+    standInRegistration.Reset();
+    standIn.reset();
     app.reset();
     Desktop() = savedDesktop;
     InstanceLocks.ReleaseAll();
@@ -60,6 +63,18 @@ class FormRig : public ::testing::Test {
   }
   // Hooks the start-up already calls go in here: after the factory settings, before the window.
   virtual void BeforeStart() {}
+  // Answers that replace the window's own to the calls they answer, from before the window until
+  // after it.
+  void StandIn(TWindowCalls calls) {
+    standIn = std::make_unique<TWindowAnswers>(std::move(calls));
+    standInRegistration = Windows().Register(*standIn, TRegisterAs::StandIn);
+  }
+  // The display timers' switching recorded (or dropped) in place of the window's timers.
+  void StandInDspTimer(std::function<void(TDspTimer timer, bool on, int32_t intervalMs)> record) {
+    TWindowCalls calls;
+    calls.Run.SetDspTimer = std::move(record);
+    StandIn(std::move(calls));
+  }
   // Starts the program with these parameters after its own name.
   void Start(const std::vector<std::string>& params) {
     args = {"vellorine"};
@@ -82,6 +97,8 @@ class FormRig : public ::testing::Test {
   int argc = 0;
   std::optional<QApplication> app;
   std::unique_ptr<TfrmMain> form;
+  std::unique_ptr<TWindowAnswers> standIn;
+  TRegistration standInRegistration;
 };
 
 // The rig with an output port on the first loopback device and the engine timer faked, so that
@@ -89,7 +106,7 @@ class FormRig : public ::testing::Test {
 class RunFormRig : public FormRig {
  protected:
   void BeforeStart() override {
-    RunHooks.SetDspTimer = [](TDspTimer, bool, int32_t) {};
+    StandInDspTimer([](TDspTimer, bool, int32_t) {});
     TimerIo.GetDevCaps = [](mmtimer::Caps& caps) {
       caps = {1, 1000000};
       return mmtimer::kOk;
@@ -111,7 +128,6 @@ class RunFormRig : public FormRig {
     if (RunCtl.ProgState.load() == TProgState::Running) StopRunning();
     CloseAllOutPorts();
     FormRig::TearDown();
-    RunHooks.SetDspTimer = nullptr;
     TimerIo = TTimerIo{};
   }
   void Run() {

@@ -60,7 +60,7 @@ bool AnyEvents() {
 class FileMenusTest : public test::FormRig {
  protected:
   void BeforeStart() override {
-    RunHooks.SetDspTimer = [](TDspTimer, bool, int32_t) {};
+    StandInDspTimer([](TDspTimer, bool, int32_t) {});
     Desktop().FileDialog = [this](const TFileDialog& d) {
       dialogs.push_back(d);
       selAtDialog.push_back(Selected());
@@ -89,10 +89,6 @@ class FileMenusTest : public test::FormRig {
   void TearDown() override {
     FormRig::TearDown();
     CloseAllPorts();
-    RunHooks.SetDspTimer = nullptr;
-    CfgLink().OpenDialog = nullptr;
-    CfgLink().SaveDialog = nullptr;
-    CfgLink().LoadConfigAndApplyFactory = nullptr;
     std::lock_guard lock(EngineLock);
     for (int32_t part = 0; part < kParts; ++part)
       for (int32_t s = 0; s < kSeqs; ++s) {

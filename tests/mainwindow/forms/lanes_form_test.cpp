@@ -25,7 +25,7 @@ namespace {
 class LanesFormTest : public test::FormRig {
  protected:
   void BeforeStart() override {
-    RunHooks.SetDspTimer = [](TDspTimer, bool, int32_t) {};
+    StandInDspTimer([](TDspTimer, bool, int32_t) {});
   }
   void SetUp() override {
     FormRig::SetUp();
@@ -35,7 +35,6 @@ class LanesFormTest : public test::FormRig {
   }
   void TearDown() override {
     FormRig::TearDown();
-    RunHooks.SetDspTimer = nullptr;
     for (auto& ch : PlayCycle.NoteOnCounts) ch.fill(TNoteDsp{});
     PlayCycle.KinetraceDirty = 0;
     for (TPartBuf& b : Seqs.PartBufs[0]) {

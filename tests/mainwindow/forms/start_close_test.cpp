@@ -53,11 +53,7 @@ class MainFormTest : public test::FormRig {
  protected:
   MainFormTest() { startLater = true; }
   void BeforeStart() override {
-    RunHooks.SetDspTimer = [this](TDspTimer t, bool on, int32_t ms) { timers.push_back({t, on, ms}); };
-  }
-  void TearDown() override {
-    FormRig::TearDown();
-    RunHooks.SetDspTimer = nullptr;
+    StandInDspTimer([this](TDspTimer t, bool on, int32_t ms) { timers.push_back({t, on, ms}); });
   }
 
   std::vector<TimerCall> timers;

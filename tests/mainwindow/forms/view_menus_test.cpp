@@ -42,9 +42,9 @@ namespace fs = std::filesystem;
 class ViewMenusTest : public test::FormRig {
  protected:
   void BeforeStart() override {
-    RunHooks.SetDspTimer = [this](TDspTimer t, bool on, int32_t ms) {
+    StandInDspTimer([this](TDspTimer t, bool on, int32_t ms) {
       if (t == TDspTimer::Diag) diagTimer.push_back(on ? ms : -1);
-    };
+    });
     TimerIo.GetDevCaps = [](mmtimer::Caps& caps) {
       caps = {1, 1000000};
       return mmtimer::kOk;
@@ -61,7 +61,6 @@ class ViewMenusTest : public test::FormRig {
   void TearDown() override {
     CloseAllOutPorts();
     FormRig::TearDown();
-    RunHooks.SetDspTimer = nullptr;
     TimerIo = TTimerIo{};
   }
   // Output port 0 on the first loopback device, so that running can start.

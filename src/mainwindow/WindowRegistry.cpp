@@ -1,0 +1,123 @@
+#include "mainwindow/WindowRegistry.h"
+
+#include <algorithm>
+#include <functional>
+#include <type_traits>
+#include <utility>
+
+namespace vel {
+
+namespace {
+
+// One call made of the answers: each in turn for a call without a result, else the first.
+template <typename R, typename... A>
+std::function<R(A...)> Compose(std::vector<std::function<R(A...)>> answers) {
+  if (answers.empty()) return nullptr;
+  if constexpr (std::is_void_v<R>) {
+    if (answers.size() == 1) return std::move(answers.front());
+    return [answers = std::move(answers)](A... args) {
+      for (const auto& answer : answers) answer(args...);
+    };
+  } else {
+    return std::move(answers.front());
+  }
+}
+
+}  // namespace
+
+TRegistration& TRegistration::operator=(TRegistration&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    window_ = std::exchange(other.window_, nullptr);
+  }
+  return *this;
+}
+
+void TRegistration::Reset() {
+  if (window_) Windows().Unregister(*std::exchange(window_, nullptr));
+}
+
+TRegistration TWindowRegistry::Register(TWindow& window, TRegisterAs as) {
+  TEntry entry{&window, as, {}};
+  window.Answer(entry.Calls);
+  auto it =
+      std::find_if(entries_.begin(), entries_.end(), [&](const TEntry& e) { return e.Window == &window; });
+  if (it != entries_.end()) {
+    *it = std::move(entry);
+  } else {
+    entries_.push_back(std::move(entry));
+  }
+  Fill();
+  return TRegistration(&window);
+}
+
+void TWindowRegistry::Unregister(TWindow& window) {
+  std::erase_if(entries_, [&](const TEntry& e) { return e.Window == &window; });
+  Fill();
+}
+
+void TWindowRegistry::Refresh(TRefresh which) {
+  // A refresh may open or close windows: the list is taken first, and a window gone meanwhile is
+  // skipped.
+  std::vector<TWindow*> windows;
+  windows.reserve(entries_.size());
+  for (const TEntry& e : entries_) windows.push_back(e.Window);
+  for (TWindow* w : windows) {
+    const bool registered =
+        std::any_of(entries_.begin(), entries_.end(), [w](const TEntry& e) { return e.Window == w; });
+    if (registered && w->Serves(which)) w->Refresh(which);
+  }
+}
+
+template <typename Part, typename Fn>
+void TWindowRegistry::FillSlot(Part& target, Part TWindowCalls::*part, Fn Part::*slot) const {
+  std::vector<Fn> windows;
+  std::vector<Fn> standIns;
+  for (const TEntry& e : entries_) {
+    const Fn& answer = e.Calls.*part.*slot;
+    if (answer) (e.As == TRegisterAs::StandIn ? standIns : windows).push_back(answer);
+  }
+  target.*slot = Compose(standIns.empty() ? std::move(windows) : std::move(standIns));
+}
+
+void TWindowRegistry::Fill() {
+  TRunHooks& run = RunHooks;
+  for (auto slot :
+       {&TRunHooks::ResetDisplays, &TRunHooks::UsageReport, &TRunHooks::LoadMainCombos,
+        &TRunHooks::ClearPendingDiagNote, &TRunHooks::PromptCalibrateCmdKey, &TRunHooks::WaitForSampleAid,
+        &TRunHooks::InPortsClosed, &TRunHooks::OutPortsClosed, &TRunHooks::FreeRunTimeControls,
+        &TRunHooks::RestoreSysColours, &TRunHooks::CloseDiagWindow})
+    FillSlot(run, &TWindowCalls::Run, slot);
+  FillSlot(run, &TWindowCalls::Run, &TRunHooks::ApplyProgState);
+  FillSlot(run, &TWindowCalls::Run, &TRunHooks::SetDspTimer);
+
+  TRefreshHooks& refresh = RefreshHooks;
+  for (auto slot : {&TRefreshHooks::ClearWindowMessages, &TRefreshHooks::CloseKeyMapWindows,
+                    &TRefreshHooks::ReloadMainWindow, &TRefreshHooks::ReloadSettingsWindows})
+    FillSlot(refresh, &TWindowCalls::Refresh, slot);
+  FillSlot(refresh, &TWindowCalls::Refresh, &TRefreshHooks::PortRowsChanged);
+  FillSlot(refresh, &TWindowCalls::Refresh, &TRefreshHooks::LoadMainControls);
+  FillSlot(PortHooks, &TWindowCalls::Ports, &TPortHooks::PortUsersChanged);
+
+  TCfgLinkHooks& cfg = CfgLink();
+  FillSlot(cfg, &TWindowCalls::Cfg, &TCfgLinkHooks::OpenDialog);
+  FillSlot(cfg, &TWindowCalls::Cfg, &TCfgLinkHooks::SaveDialog);
+  FillSlot(cfg, &TWindowCalls::Cfg, &TCfgLinkHooks::LoadConfigAndApplyFactory);
+
+  // The refresh requests, including the one the settings reader sends after a key-map load, are
+  // the registry's own answer while any window is registered.
+  if (entries_.empty()) {
+    Ui().Refresh = [](TRefresh) {};
+    cfg.RefreshKeyMapViews = nullptr;
+  } else {
+    Ui().Refresh = [this](TRefresh which) { Refresh(which); };
+    cfg.RefreshKeyMapViews = [this] { Refresh(TRefresh::RefreshKeyMapViews); };
+  }
+}
+
+TWindowRegistry& Windows() {
+  static TWindowRegistry registry;
+  return registry;
+}
+
+}  // namespace vel

@@ -1,0 +1,99 @@
+#pragma once
+// The one registry of the windows. A window (or an area of the main window) implements TWindow,
+// registers for as long as it exists, says which refresh requests it serves and which of the
+// core's calls it answers. The registry answers every refresh request and is the one place that
+// fills the window side of the core's hook structs (UiHooks' refresh, RunHooks, RefreshHooks,
+// PortHooks, CfgLink): the core keeps calling its hooks, and they lead here. GUI thread only.
+// The timer thread's hooks (EngineHooks, MidiInHooks) stay plain function pointers outside it:
+// no window answers on that path, and nothing there may allocate.
+#include <cstdint>
+#include <vector>
+
+#include "base/UiHooks.h"
+#include "engine/RunControl.h"
+#include "mainwindow/PortModel.h"
+#include "mainwindow/Refresh.h"
+#include "settings/CfgLink.h"
+
+namespace vel {
+
+// The core's calls a window may answer; it fills the members it answers and leaves the rest
+// empty. Only the window members are taken (TWindowRegistry::Fill lists them): the program state,
+// display timers, display resets, usage report, combos, calibrate prompt, port closes, critical
+// close, diagnostics and sample aid windows of RunHooks; all of RefreshHooks and PortHooks; the
+// settings dialogs, the factory load and the key-map views' refresh of CfgLink.
+struct TWindowCalls {
+  TRunHooks Run;
+  TRefreshHooks Refresh;
+  TPortHooks Ports;
+  TCfgLinkHooks Cfg;
+};
+
+class TWindow {
+ public:
+  virtual ~TWindow() = default;
+  // Whether the window serves the request now (a settings window: only while it shows).
+  virtual bool Serves(TRefresh /*which*/) const { return false; }
+  // Runs the refresh procedure of the request; called only when Serves says so.
+  virtual void Refresh(TRefresh /*which*/) {}
+  // The core's calls the window answers; asked once, at registration.
+  virtual void Answer(TWindowCalls& /*calls*/) const {}
+};
+
+// A window made of its answers, for areas that only answer calls and for tests.
+class TWindowAnswers : public TWindow {
+ public:
+  TWindowAnswers() = default;
+  explicit TWindowAnswers(TWindowCalls calls) : Calls(std::move(calls)) {}
+  void Answer(TWindowCalls& calls) const override { calls = Calls; }
+  TWindowCalls Calls;
+};
+
+// A stand-in's answers replace every window's answers to the calls it answers, whenever it
+// registered: a test puts its recorder in this way before the window exists.
+enum class TRegisterAs : uint8_t { Window, StandIn };
+
+// Keeps a window registered until it goes (or Reset).
+class TRegistration {
+ public:
+  TRegistration() = default;
+  explicit TRegistration(TWindow* window) : window_(window) {}
+  TRegistration(TRegistration&& other) noexcept : window_(other.window_) { other.window_ = nullptr; }
+  TRegistration& operator=(TRegistration&& other) noexcept;
+  TRegistration(const TRegistration&) = delete;
+  TRegistration& operator=(const TRegistration&) = delete;
+  ~TRegistration() { Reset(); }
+  void Reset();
+
+ private:
+  TWindow* window_ = nullptr;
+};
+
+class TWindowRegistry {
+ public:
+  // Adds the window after those registered (a window registered again keeps its place and its
+  // answers are asked afresh) and fills the hooks again.
+  [[nodiscard]] TRegistration Register(TWindow& window, TRegisterAs as = TRegisterAs::Window);
+  // Removes the window and fills the hooks again; a call it answered is empty once no window
+  // answers it.
+  void Unregister(TWindow& window);
+  // The request run by every registered window that serves it, in order of registration.
+  void Refresh(TRefresh which);
+  int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
+
+ private:
+  struct TEntry {
+    TWindow* Window;
+    TRegisterAs As;
+    TWindowCalls Calls;
+  };
+  void Fill();
+  template <typename Part, typename Fn>
+  void FillSlot(Part& target, Part TWindowCalls::*part, Fn Part::*slot) const;
+  std::vector<TEntry> entries_;
+};
+
+// The registry in force.
+TWindowRegistry& Windows();
+
+}  // namespace vel

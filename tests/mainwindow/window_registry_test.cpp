@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mainwindow/WindowRegistry.h"
+
+namespace vel {
+namespace {
+
+// A window that notes what reaches it under its name.
+class NotingWindow : public TWindow {
+ public:
+  NotingWindow(std::string name, std::vector<std::string>& notes, std::vector<TRefresh> serves = {})
+      : name_(std::move(name)), notes_(notes), serves_(std::move(serves)) {}
+  bool Serves(TRefresh which) const override {
+    for (TRefresh r : serves_)
+      if (r == which) return true;
+    return false;
+  }
+  void Refresh(TRefresh which) override {
+    notes_.push_back(name_ + " " + RefreshName(which));
+    if (OnRefresh) OnRefresh();
+  }
+  void Answer(TWindowCalls& calls) const override {
+    calls.Run.ApplyProgState = [this](TProgState s) {
+      notes_.push_back(name_ + " state " + std::to_string(int(s)));
+    };
+    calls.Cfg.OpenDialog = [this](const std::string&, const std::string&) { return name_; };
+  }
+  std::function<void()> OnRefresh;
+
+ private:
+  std::string name_;
+  std::vector<std::string>& notes_;
+  std::vector<TRefresh> serves_;
+};
+
+class WindowRegistryTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    RunHooks = TRunHooks{};
+    RefreshHooks = TRefreshHooks{};
+    PortHooks = TPortHooks{};
+    CfgLink() = TCfgLinkHooks{};
+    Ui() = UiHooks{};
+  }
+  std::vector<std::string> notes;
+};
+
+TEST_F(WindowRegistryTest, ARequestReachesTheWindowsThatServeItInOrderOfRegistration) {
+  NotingWindow a("a", notes, {TRefresh::LoadColourShapes, TRefresh::ShowDrumChain});
+  NotingWindow b("b", notes, {TRefresh::ShowDrumChain});
+  NotingWindow c("c", notes, {TRefresh::ShowDrumChain});
+  Ui().Refresh(TRefresh::ShowDrumChain);  // no window yet: dropped
+  TRegistration ra = Windows().Register(a);
+  TRegistration rb = Windows().Register(b);
+  TRegistration rc = Windows().Register(c);
+  Ui().Refresh(TRefresh::ShowDrumChain);
+  Ui().Refresh(TRefresh::LoadColourShapes);
+  Ui().Refresh(TRefresh::ShowBassChain);  // served by none
+  CfgLink().RefreshKeyMapViews();         // the settings reader's request, served by none
+  EXPECT_EQ(notes, (std::vector<std::string>{"a ShowDrumChain", "b ShowDrumChain", "c ShowDrumChain",
+                                             "a LoadColourShapes"}));
+
+  // A window's refresh closes a later window: that one is not asked.
+  notes.clear();
+  b.OnRefresh = [&] { rc.Reset(); };
+  Ui().Refresh(TRefresh::ShowDrumChain);
+  EXPECT_EQ(notes, (std::vector<std::string>{"a ShowDrumChain", "b ShowDrumChain"}));
+  EXPECT_EQ(Windows().Count(), 2);
+
+  // Gone with the last window, the requests are dropped again.
+  ra.Reset();
+  rb.Reset();
+  EXPECT_EQ(Windows().Count(), 0);
+  notes.clear();
+  Ui().Refresh(TRefresh::ShowDrumChain);
+  EXPECT_TRUE(notes.empty());
+  EXPECT_FALSE(CfgLink().RefreshKeyMapViews);
+}
+
+TEST_F(WindowRegistryTest, CallsRunEveryAnswerAndStandInsReplaceTheWindowsAnswers) {
+  RunHooks.TarloClose = [this] { notes.push_back("tarlo"); };  // the program's own, not a window's
+  NotingWindow a("a", notes);
+  NotingWindow b("b", notes);
+  TRegistration ra = Windows().Register(a);
+  {
+    TRegistration rb = Windows().Register(b);
+    RunHooks.ApplyProgState(TProgState::Config);
+    // A call with a result takes the first window's.
+    EXPECT_EQ(CfgLink().OpenDialog("t", "f"), "a");
+
+    // A stand-in takes the calls it answers, whenever it came; the others stay the windows'.
+    TWindowAnswers standIn;
+    standIn.Calls.Run.ApplyProgState = [this](TProgState) { notes.push_back("stand-in"); };
+    TRegistration rs = Windows().Register(standIn, TRegisterAs::StandIn);
+    RunHooks.ApplyProgState(TProgState::Running);
+    EXPECT_EQ(CfgLink().OpenDialog("t", "f"), "a");
+    // Moved, the registration still holds the window.
+    TRegistration moved = std::move(rs);
+    RunHooks.ApplyProgState(TProgState::Running);
+  }
+  RunHooks.ApplyProgState(TProgState::Config);
+  RunHooks.TarloClose();
+  EXPECT_EQ(notes, (std::vector<std::string>{"a state 4", "b state 4", "stand-in", "stand-in", "a state 4",
+                                             "tarlo"}));
+
+  // No window answers: the calls are empty and the core skips them.
+  ra.Reset();
+  EXPECT_FALSE(RunHooks.ApplyProgState);
+  EXPECT_FALSE(CfgLink().OpenDialog);
+  EXPECT_FALSE(RefreshHooks.LoadMainControls);
+  EXPECT_TRUE(RunHooks.TarloClose);
+}
+
+}  // namespace
+}  // namespace vel
