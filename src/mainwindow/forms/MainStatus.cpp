@@ -154,6 +154,268 @@ void MarkKeys(const TKeyMap& map, uint8_t code, uint8_t tarloMode, bool on, bool
   }
 }
 
+// One status tick after the snapshot: each area of the window shows its part of it.
+struct TStatusTick {
+  TStatusTick(TfrmMain& form, TStatusDisplay& display, bool flash)
+      : f(form),
+        ui(form.ui.get()),
+        d(display),
+        s(display.Snap),
+        a{display.Applies, form.SavedPalette},
+        flashOn(flash),
+        running(display.Snap.ProgState == TProgState::Running) {}
+
+  // Program state, prompt, clock source and the output's local control.
+  void ProgState() {
+    BuildControlView(s, Cfg, flashOn, Trace.DiagFlags != 0, Trace.InTraceOn || Trace.OutTraceOn,
+                     Showing.KeyMapperShowing != 0, CalibPromptText(Cfg.InPortLiveCmdKey[0]), d.Control);
+    for (const std::string& e : d.Control.Errors) ReportDesignError(e);
+    const TControlView& c = d.Control;
+    a.Label(ui->lblvTSig, c.TSig);
+    a.Label(ui->lblvQuantN, c.QuantN);
+    a.Label(ui->lblvQuantS, c.QuantS);
+    if (running) a.Visible(ui->chkQuantNoteOffs, c.QuantNoteOffsVisible);
+    a.Label(ui->lblvProgState, c.ProgState);
+    if (running && ClockLossIsNew(s.ClockLost, s.SwitchToInternal, d.ClockLossTold)) {
+      ReportWarning(ClockLossText(s.ClocksExtPNo));
+      ui->rbClocksInt->setChecked(true);
+      f.ApplyClockSource();
+    }
+    if (s.ProgState == TProgState::Config && Trace.DiagFlags && !d.DiagStartLogged) {
+      DiagLogTimed(c.ProgState.Text);
+      d.DiagStartLogged = true;
+    }
+    if (MidiIn.LocalCtlDirty.exchange(0) != 0) {
+      const bool local = PlayCycle.LocalControlOn != 0;
+      a.Text(ui->lblOut, local ? "Output" : "Output (local off)");
+      a.Fg(ui->lblOut, local ? Cfg.ClText : Cfg.ClStWarning);
+    }
+  }
+
+  // The live row, the last command and the input octave offsets.
+  void LiveRow() {
+    const TControlView& c = d.Control;
+    a.Text(ui->lblLive1, c.Live1);
+    a.Fg(ui->sbtnControl, c.ControlFont);
+    a.Label(ui->lblvKeyMode, c.KeyMode);
+    a.Bg(ui->lblvKeyMode, c.KeyModeBg);
+    a.Label(ui->lblKeyMode, c.KeyModeCaption, true);
+    a.Bg(ui->pnlTitle, c.TitlePanel);
+    a.Geometry(d.LiveLight, ui->shpLiveMidiActivity->geometry());
+    a.Light(d.LiveLight, 0, d.LiveLight->rect(), c.LiveLight,
+            Cfg.DspMidiActivity && !ui->shpLiveMidiActivity->isHidden());
+    if (s.LastRecEventNew) {
+      const TBarGrid grid{s.ActBarTicks, s.ActSQTicks, s.SQActNoteLenFrac};
+      Msgs.StatusMsg.Set(s.LastRecEvent == 0 ? std::string()
+                                             : FmtSeqLen(true, s.SRecTime, grid) + ": " +
+                                                   DecodeEvent(s.LastRecEvent, false, false));
+    }
+    a.Text(ui->lblvLastCmd, Msgs.StatusMsg.Peek());
+    for (int32_t input = 0; input < 2; ++input) {
+      if (s.InPortsAllocated < input) continue;
+      a.Label(input == 0 ? ui->lblvInPort0OctOffset : ui->lblvInPort1OctOffset,
+              ShowInOctaveOffset(Cfg.InPortOctaveOffset[std::size_t(input)], Cfg));
+    }
+    a.Bg(ui->pnlLive, c.LivePanel);
+    a.Fg(ui->lblLive1, c.Live12Colour);
+    a.Fg(ui->lblLive2, c.Live12Colour);
+    if (c.LivePortSet) {
+      a.Label(ui->lblvLivePort, c.LivePort, false, true);
+      a.Label(ui->lblvLiveChan, c.LiveChan);
+      a.Label(ui->lblvLiveProg, c.LiveProg, false, true);
+    }
+    a.Label(ui->lblvLiveSVel, c.LiveSVel);
+    a.Label(ui->lblvLivePitch, c.LivePitch);
+    a.Label(ui->lblvLiveTrans, c.LiveTrans);
+    if (Cfg.DspTempoDiv) a.Label(ui->lblvLiveTDiv, c.LiveTDiv);
+    if (Cfg.DspScale) a.Label(ui->lblvLiveScale, c.LiveScale);
+  }
+
+  // Key marks over the display link.
+  void LinkKeyMarks() {
+    const bool marks = Cfg.TarloOn != 0;
+    if (marks && s.MarkSelLive) MarkKeys(KeyMapCmd, CmdSelLive, 1, s.Live.Selected, true);
+    if (marks && s.MarkPitchZones) {
+      const uint8_t zones[] = {PitchSelnLo, PitchSelnHi, PitchSeln1};
+      for (int32_t i = 0; i < 3; ++i)
+        MarkKeys(KeyMapPitch, zones[i], 8, s.PitchZoneSel[std::size_t(i)], false);
+    }
+
+    if (marks && s.KeyMode == TKeyMode::Command)
+      for (int32_t q = 0; q <= s.MaxActiveSeqs; ++q)
+        if (s.Seqs[std::size_t(q)].SelChanged)
+          MarkKeys(KeyMapCmd, uint8_t(CmdSeq1 + q), 1, s.Seqs[std::size_t(q)].Selected, false);
+  }
+
+  // The seq rows, their lights and the metronome's style labels.
+  void SeqRowsShown() {
+    BuildStatusView(s, Cfg, flashOn, d.View);
+    for (const std::string& e : d.View.Errors) ReportDesignError(e);
+    bool rowsChanged = false;
+    for (int32_t q = 0; q <= d.View.LastRow; ++q) rowsChanged = SeqRow(q) || rowsChanged;
+    for (int32_t q = d.View.LastRow + 1; q < kSeqs; ++q) a.Light(d.SeqLights, q, QRect(), 0, false);
+    a.Geometry(d.SeqLights, ui->pnlSeqStatus->rect());
+    if (rowsChanged) d.SeqLights->raise();
+    if (s.ProgState < TProgState::Running || s.MetrSeqNo >= 0) {
+      a.Text(ui->lblvMetrStyleName, d.View.MetrStyleName);
+      a.Text(ui->lblvMetrStylePatNo, d.View.MetrStylePatNo);
+    }
+  }
+
+  // One row; true when its panel was made or freed since the last tick.
+  bool SeqRow(int32_t q) {
+    TSeqRow& r = f.SeqRows[std::size_t(q)];
+    const bool changed = d.RowsSeen[std::size_t(q)] != r.pnlSeq;
+    d.RowsSeen[std::size_t(q)] = r.pnlSeq;
+    if (!r.pnlSeq) return changed;
+    const TSeqRowView& v = d.View.Rows[std::size_t(q)];
+    a.Bg(r.pnlSeq, v.Panel);
+    a.Label(r.lblSeqPartNo, v.PartNo);
+    a.Label(r.lblSeqNo, v.SeqNo);
+    a.Bg(r.lblSeqNo, v.SeqNoBg);
+    a.Label(r.lblSeqState, v.State);
+    a.Label(r.lblSeqPitch, v.Pitch);
+    if (Cfg.DspScale) a.Label(r.lblSeqScale, v.Scale);
+    a.Label(r.lblSeqTrans, v.Trans);
+    if (Cfg.DspSeqLen) a.Label(r.lblSeqLen, v.Len);
+    if (Cfg.DspTempoDiv) a.Label(r.lblSeqTDiv, v.TDiv);
+    a.Label(r.lblSeqTimeShift, v.TimeShift);
+    if (v.Port) a.Label(r.lblSeqPort, *v.Port, false, true);
+    if (v.Chan) a.Label(r.lblSeqChan, *v.Chan);
+    if (v.Prog) a.Label(r.lblSeqProg, *v.Prog, false, true);
+    // The velocity's blink shows only where its label stands in for the combo (running).
+    a.Label(r.lblSeqSVel, v.SVel, running && r.cboSeqSVel && r.cboSeqSVel->isHidden());
+    if (Cfg.DspMidiActivity && r.shpSeqMidiActivity) {
+      QFrame* shp = r.shpSeqMidiActivity;
+      if (shp->frameShape() != QFrame::NoFrame) shp->setFrameShape(QFrame::NoFrame);
+      QRect place = shp->geometry().translated(r.pnlSeq->pos());
+      place.setSize(QSize(10, 10));
+      if (v.Light.Large) place.adjust(-kLightGrow, -kLightGrow, kLightGrow, kLightGrow);
+      a.Light(d.SeqLights, q, place, v.Light.Colour, !shp->isHidden() && !r.pnlSeq->isHidden());
+    } else {
+      a.Light(d.SeqLights, q, QRect(), 0, false);
+    }
+    return changed;
+  }
+
+  // Tempo every tick, the metronome notes when the bar was rebuilt, the scenes when one was saved.
+  void TempoMetrScenes() {
+    const TTempoView t =
+        ShowTempoDisplay(s.Tempo, s.Live.TempoSweep, s.TempoSlewTime, s.InPortsAllocated >= 0,
+                         s.ExtClockValid, s.ExtClockCount, s.ExtClockSum, Cfg);
+    a.Text(ui->lblvTempoSlew, t.Slew);
+    a.Text(ui->lblvTempoInt, t.Int);
+    a.Text(ui->lblvTempoExt, t.Ext);
+    if (t.ExtColour) a.Fg(ui->lblvTempoExt, *t.ExtColour);
+    if (Metr.MetrRebuilt.exchange(0) != 0 || d.FirstTick) {
+      const TMetrNotesView n = ShowMetrNotes(s.MetrBarNote, s.MetrBarSVel, s.MetrBeatNote, s.MetrBeatSVel);
+      a.Text(ui->lblvMetrBarNote, n.BarNote);
+      a.Text(ui->lblvMetrBarSVel, n.BarSVel);
+      a.Text(ui->lblvMetrBeatNote, n.BeatNote);
+      a.Text(ui->lblvMetrBeatSVel, n.BeatSVel);
+    }
+    if (Scenes.SceneSaved.exchange(0) != 0 || d.FirstTick) {
+      const bool in = s.CurScene > 0, ext = s.CurExtScene > 0;
+      a.Visible(ui->lblIntScene, ext);
+      a.Visible(ui->lblvIntScene, in);
+      a.Visible(ui->lblExtScene, ext);
+      a.Visible(ui->lblvExtScene, ext);
+      a.Text(ui->lblvIntScene, std::to_string(s.CurScene));
+      a.Text(ui->lblvExtScene, std::to_string(s.CurExtScene));
+    }
+    d.FirstTick = false;
+  }
+
+  // Running: the load lights.
+  void LoadLights() {
+    uint8_t more = MidiIn.MidiInMoreData;
+    const TLoadLight in = InputOverload(more, d.MidiInOverloadTime, s.MsClock, Cfg);
+    if (more == 0) MidiIn.MidiInMoreData = 0;
+    auto light = [this](QLabel* l, const TLoadLight& v) {
+      a.Enabled(l, v.Lit);
+      a.Fg(l, v.Colour);
+    };
+    light(ui->lblvMidiInLimit, in);
+    light(ui->lblvDspMetrLimit, SpareLight(d.DspMetrSpareMs, Cfg));
+    light(ui->lblvDspStatusLimit, SpareLight(d.DspStatusSpareMs, Cfg));
+    if (Trace.DiagFlags) {
+      light(ui->lblvDspDiagLimit, SpareLight(d.DspDiagSpareMs, Cfg));
+    } else {
+      a.Enabled(ui->lblvDspDiagLimit, false);
+    }
+  }
+
+  // Running: the status bar alert's next step.
+  void StatusAlert() {
+    if (!Msgs.StatusAlertPending) return;
+    const TAlertStep al =
+        StepAlert(Msgs.StatusAlertTime, s.MsClock, flashOn, Msgs.StatusAlertText.Peek(), Cfg);
+    Msgs.StatusAlertTime = al.Time;
+    if (al.Colour) a.Bg(f.statusBar(), *al.Colour);
+    if (al.Text && f.statusBar()->currentMessage() != QString::fromStdString(*al.Text)) {
+      f.statusBar()->showMessage(QString::fromStdString(*al.Text));
+      ++d.Applies;
+    }
+    if (al.Done) {
+      Msgs.StatusAlertPending = 0;
+      Msgs.StatusAlertText.Clear();
+    }
+  }
+
+  // The calibrate button blinking, and its caption back once calibrated.
+  void Calibrate(bool calibBlink, bool calibDone) {
+    if (calibBlink) a.Fg(ui->sbtnCalibrate, flashOn ? Cfg.ClStCalibrate : clBtnFace);
+    if (calibDone) {
+      a.Fg(ui->sbtnCalibrate, Cfg.ClText);
+      const QString caption = "Calibrate Cmd key";
+      const QString hint =
+          "Align live cmd key to your current keyboard octave setting (can also use run-time calib command)";
+      ui->sbtnCalibrate->setText(caption);
+      ui->sbtnCalibrate->setStatusTip(hint);
+      ui->mnuActionCalibrate->setText(Cfg.TemplateQwertyDisabled ? "&" + caption : caption);
+      ui->mnuActionCalibrate->setStatusTip(hint);
+      Ui().Refresh(TRefresh::RefreshKeyMapViews);
+    }
+  }
+
+  TfrmMain& f;
+  Ui::frmMain* ui;
+  TStatusDisplay& d;
+  const TStatusSnapshot& s;
+  TApplier a;
+  const bool flashOn;
+  const bool running;
+};
+
+// The refresh flags of the other windows, each served once.
+void ServeWindowRefreshes() {
+  auto served = [](TAtomic<uint8_t>& flag, TRefresh refresh) {
+    if (flag.exchange(0) != 0) Ui().Refresh(refresh);
+  };
+  if (Showing.CfgTimingShowing) {
+    served(RecKeys.SRecNoteLenFracChanged, TRefresh::ShowSRecNoteLenFrac);
+    served(RecKeys.SRecNoteOnPercentChanged, TRefresh::ShowSRecNoteOnPercent);
+    served(RecKeys.SRecChordDetectChanged, TRefresh::ShowSRecChordDetect);
+    served(TimeKeys.TempoSlewChanged, TRefresh::ShowTempoSlewTime);
+  }
+  if (Showing.CfgMetrShowing) served(Showing.MetrNoteLenChanged, TRefresh::ShowMetrNoteLenFrac);
+  if (Showing.CfgBehaviourShowing) {
+    if (Showing.RecModeChanged.exchange(0) != 0 || Showing.CfgBehaviourRefreshReq.exchange(0) != 0)
+      Ui().Refresh(TRefresh::LoadCfgBehaviourControls);
+  }
+  if (Showing.CfgDrumShowing) {
+    served(Showing.DrumStyleChanged, TRefresh::LoadCfgDrumControls);
+    served(Showing.DrumTriggerChanged, TRefresh::ShowDrumTriggerState);
+    served(Showing.CfgDrumRefresh, TRefresh::ShowDrumChain);
+  }
+  if (Showing.CfgBassShowing) {
+    served(Showing.BassStyleChanged, TRefresh::LoadCfgBassControls);
+    served(Showing.BassTriggerChanged, TRefresh::ShowBassTriggerState);
+    served(Showing.CfgBassRefresh, TRefresh::ShowBassChain);
+  }
+  if (Showing.KeyMapperShowing) served(Showing.KeyLabelsRedraw, TRefresh::UpdateMidiKeyDsp);
+}
+
 }  // namespace
 
 void TfrmMain::InstallStatusDisplay() {
@@ -275,7 +537,6 @@ void TfrmMain::ResetLoadLights() {
 
 void TfrmMain::UpdateDspStatus() {
   TStatusDisplay& d = *StatusDsp;
-  TApplier a{d.Applies, SavedPalette};
 
   // The flash clock runs at the timer's real interval, so blinking keeps its rhythm in Config too.
   const bool flipped = StepFlashClock(d.Flash, d.StatusInterval);
@@ -305,223 +566,18 @@ void TfrmMain::UpdateDspStatus() {
     if (d.Snap.GridDirty) StatusGridDirty = true;
     LanesAndKinetraceLocked();
   }
-  const TStatusSnapshot& s = d.Snap;
-  const bool running = s.ProgState == TProgState::Running;
-
-  // Program state, prompt, live row, metronome group values.
-  BuildControlView(s, Cfg, flashOn, Trace.DiagFlags != 0, Trace.InTraceOn || Trace.OutTraceOn,
-                   Showing.KeyMapperShowing != 0, CalibPromptText(Cfg.InPortLiveCmdKey[0]), d.Control);
-  for (const std::string& e : d.Control.Errors) ReportDesignError(e);
-  const TControlView& c = d.Control;
-  a.Label(ui->lblvTSig, c.TSig);
-  a.Label(ui->lblvQuantN, c.QuantN);
-  a.Label(ui->lblvQuantS, c.QuantS);
-  if (running) a.Visible(ui->chkQuantNoteOffs, c.QuantNoteOffsVisible);
-  a.Label(ui->lblvProgState, c.ProgState);
-  if (running && ClockLossIsNew(s.ClockLost, s.SwitchToInternal, d.ClockLossTold)) {
-    ReportWarning(ClockLossText(s.ClocksExtPNo));
-    ui->rbClocksInt->setChecked(true);
-    ApplyClockSource();
+  TStatusTick tick(*this, d, flashOn);
+  tick.ProgState();
+  tick.LiveRow();
+  tick.LinkKeyMarks();
+  tick.SeqRowsShown();
+  tick.TempoMetrScenes();
+  if (tick.running) {
+    tick.LoadLights();
+    tick.StatusAlert();
   }
-  if (s.ProgState == TProgState::Config && Trace.DiagFlags && !d.DiagStartLogged) {
-    DiagLogTimed(c.ProgState.Text);
-    d.DiagStartLogged = true;
-  }
-  if (MidiIn.LocalCtlDirty.exchange(0) != 0) {
-    const bool local = PlayCycle.LocalControlOn != 0;
-    a.Text(ui->lblOut, local ? "Output" : "Output (local off)");
-    a.Fg(ui->lblOut, local ? Cfg.ClText : Cfg.ClStWarning);
-  }
-  a.Text(ui->lblLive1, c.Live1);
-  a.Fg(ui->sbtnControl, c.ControlFont);
-  a.Label(ui->lblvKeyMode, c.KeyMode);
-  a.Bg(ui->lblvKeyMode, c.KeyModeBg);
-  a.Label(ui->lblKeyMode, c.KeyModeCaption, true);
-  a.Bg(ui->pnlTitle, c.TitlePanel);
-  a.Geometry(d.LiveLight, ui->shpLiveMidiActivity->geometry());
-  a.Light(d.LiveLight, 0, d.LiveLight->rect(), c.LiveLight,
-          Cfg.DspMidiActivity && !ui->shpLiveMidiActivity->isHidden());
-  if (s.LastRecEventNew) {
-    const TBarGrid grid{s.ActBarTicks, s.ActSQTicks, s.SQActNoteLenFrac};
-    Msgs.StatusMsg.Set(s.LastRecEvent == 0 ? std::string()
-                                           : FmtSeqLen(true, s.SRecTime, grid) + ": " +
-                                                 DecodeEvent(s.LastRecEvent, false, false));
-  }
-  a.Text(ui->lblvLastCmd, Msgs.StatusMsg.Peek());
-  for (int32_t input = 0; input < 2; ++input) {
-    if (s.InPortsAllocated < input) continue;
-    a.Label(input == 0 ? ui->lblvInPort0OctOffset : ui->lblvInPort1OctOffset,
-            ShowInOctaveOffset(Cfg.InPortOctaveOffset[std::size_t(input)], Cfg));
-  }
-  a.Bg(ui->pnlLive, c.LivePanel);
-  a.Fg(ui->lblLive1, c.Live12Colour);
-  a.Fg(ui->lblLive2, c.Live12Colour);
-  if (c.LivePortSet) {
-    a.Label(ui->lblvLivePort, c.LivePort, false, true);
-    a.Label(ui->lblvLiveChan, c.LiveChan);
-    a.Label(ui->lblvLiveProg, c.LiveProg, false, true);
-  }
-  a.Label(ui->lblvLiveSVel, c.LiveSVel);
-  a.Label(ui->lblvLivePitch, c.LivePitch);
-  a.Label(ui->lblvLiveTrans, c.LiveTrans);
-  if (Cfg.DspTempoDiv) a.Label(ui->lblvLiveTDiv, c.LiveTDiv);
-  if (Cfg.DspScale) a.Label(ui->lblvLiveScale, c.LiveScale);
-
-  // Key marks over the display link.
-  const bool marks = Cfg.TarloOn != 0;
-  if (marks && s.MarkSelLive) MarkKeys(KeyMapCmd, CmdSelLive, 1, s.Live.Selected, true);
-  if (marks && s.MarkPitchZones) {
-    const uint8_t zones[] = {PitchSelnLo, PitchSelnHi, PitchSeln1};
-    for (int32_t i = 0; i < 3; ++i) MarkKeys(KeyMapPitch, zones[i], 8, s.PitchZoneSel[std::size_t(i)], false);
-  }
-
-  if (marks && s.KeyMode == TKeyMode::Command)
-    for (int32_t q = 0; q <= s.MaxActiveSeqs; ++q)
-      if (s.Seqs[std::size_t(q)].SelChanged)
-        MarkKeys(KeyMapCmd, uint8_t(CmdSeq1 + q), 1, s.Seqs[std::size_t(q)].Selected, false);
-
-  // The seq rows.
-  BuildStatusView(s, Cfg, flashOn, d.View);
-  for (const std::string& e : d.View.Errors) ReportDesignError(e);
-  bool rowsChanged = false;
-  for (int32_t q = 0; q <= d.View.LastRow; ++q) {
-    TSeqRow& r = SeqRows[std::size_t(q)];
-    if (d.RowsSeen[std::size_t(q)] != r.pnlSeq) {
-      d.RowsSeen[std::size_t(q)] = r.pnlSeq;
-      rowsChanged = true;
-    }
-    if (!r.pnlSeq) continue;
-    const TSeqRowView& v = d.View.Rows[std::size_t(q)];
-    a.Bg(r.pnlSeq, v.Panel);
-    a.Label(r.lblSeqPartNo, v.PartNo);
-    a.Label(r.lblSeqNo, v.SeqNo);
-    a.Bg(r.lblSeqNo, v.SeqNoBg);
-    a.Label(r.lblSeqState, v.State);
-    a.Label(r.lblSeqPitch, v.Pitch);
-    if (Cfg.DspScale) a.Label(r.lblSeqScale, v.Scale);
-    a.Label(r.lblSeqTrans, v.Trans);
-    if (Cfg.DspSeqLen) a.Label(r.lblSeqLen, v.Len);
-    if (Cfg.DspTempoDiv) a.Label(r.lblSeqTDiv, v.TDiv);
-    a.Label(r.lblSeqTimeShift, v.TimeShift);
-    if (v.Port) a.Label(r.lblSeqPort, *v.Port, false, true);
-    if (v.Chan) a.Label(r.lblSeqChan, *v.Chan);
-    if (v.Prog) a.Label(r.lblSeqProg, *v.Prog, false, true);
-    // The velocity's blink shows only where its label stands in for the combo (running).
-    a.Label(r.lblSeqSVel, v.SVel, running && r.cboSeqSVel && r.cboSeqSVel->isHidden());
-    if (Cfg.DspMidiActivity && r.shpSeqMidiActivity) {
-      QFrame* shp = r.shpSeqMidiActivity;
-      if (shp->frameShape() != QFrame::NoFrame) shp->setFrameShape(QFrame::NoFrame);
-      QRect place = shp->geometry().translated(r.pnlSeq->pos());
-      place.setSize(QSize(10, 10));
-      if (v.Light.Large) place.adjust(-kLightGrow, -kLightGrow, kLightGrow, kLightGrow);
-      a.Light(d.SeqLights, q, place, v.Light.Colour, !shp->isHidden() && !r.pnlSeq->isHidden());
-    } else {
-      a.Light(d.SeqLights, q, QRect(), 0, false);
-    }
-  }
-  for (int32_t q = d.View.LastRow + 1; q < kSeqs; ++q) a.Light(d.SeqLights, q, QRect(), 0, false);
-  a.Geometry(d.SeqLights, ui->pnlSeqStatus->rect());
-  if (rowsChanged) d.SeqLights->raise();
-  if (s.ProgState < TProgState::Running || s.MetrSeqNo >= 0) {
-    a.Text(ui->lblvMetrStyleName, d.View.MetrStyleName);
-    a.Text(ui->lblvMetrStylePatNo, d.View.MetrStylePatNo);
-  }
-
-  // Tempo every tick, the metronome notes when the bar was rebuilt, the scenes when one was saved.
-  const TTempoView t = ShowTempoDisplay(s.Tempo, s.Live.TempoSweep, s.TempoSlewTime, s.InPortsAllocated >= 0,
-                                        s.ExtClockValid, s.ExtClockCount, s.ExtClockSum, Cfg);
-  a.Text(ui->lblvTempoSlew, t.Slew);
-  a.Text(ui->lblvTempoInt, t.Int);
-  a.Text(ui->lblvTempoExt, t.Ext);
-  if (t.ExtColour) a.Fg(ui->lblvTempoExt, *t.ExtColour);
-  if (Metr.MetrRebuilt.exchange(0) != 0 || d.FirstTick) {
-    const TMetrNotesView n = ShowMetrNotes(s.MetrBarNote, s.MetrBarSVel, s.MetrBeatNote, s.MetrBeatSVel);
-    a.Text(ui->lblvMetrBarNote, n.BarNote);
-    a.Text(ui->lblvMetrBarSVel, n.BarSVel);
-    a.Text(ui->lblvMetrBeatNote, n.BeatNote);
-    a.Text(ui->lblvMetrBeatSVel, n.BeatSVel);
-  }
-  if (Scenes.SceneSaved.exchange(0) != 0 || d.FirstTick) {
-    const bool in = s.CurScene > 0, ext = s.CurExtScene > 0;
-    a.Visible(ui->lblIntScene, ext);
-    a.Visible(ui->lblvIntScene, in);
-    a.Visible(ui->lblExtScene, ext);
-    a.Visible(ui->lblvExtScene, ext);
-    a.Text(ui->lblvIntScene, std::to_string(s.CurScene));
-    a.Text(ui->lblvExtScene, std::to_string(s.CurExtScene));
-  }
-  d.FirstTick = false;
-
-  if (running) {
-    uint8_t more = MidiIn.MidiInMoreData;
-    const TLoadLight in = InputOverload(more, d.MidiInOverloadTime, s.MsClock, Cfg);
-    if (more == 0) MidiIn.MidiInMoreData = 0;
-    auto light = [&a](QLabel* l, const TLoadLight& v) {
-      a.Enabled(l, v.Lit);
-      a.Fg(l, v.Colour);
-    };
-    light(ui->lblvMidiInLimit, in);
-    light(ui->lblvDspMetrLimit, SpareLight(d.DspMetrSpareMs, Cfg));
-    light(ui->lblvDspStatusLimit, SpareLight(d.DspStatusSpareMs, Cfg));
-    if (Trace.DiagFlags) {
-      light(ui->lblvDspDiagLimit, SpareLight(d.DspDiagSpareMs, Cfg));
-    } else {
-      a.Enabled(ui->lblvDspDiagLimit, false);
-    }
-    if (Msgs.StatusAlertPending) {
-      const TAlertStep al =
-          StepAlert(Msgs.StatusAlertTime, s.MsClock, flashOn, Msgs.StatusAlertText.Peek(), Cfg);
-      Msgs.StatusAlertTime = al.Time;
-      if (al.Colour) a.Bg(statusBar(), *al.Colour);
-      if (al.Text && statusBar()->currentMessage() != QString::fromStdString(*al.Text)) {
-        statusBar()->showMessage(QString::fromStdString(*al.Text));
-        ++d.Applies;
-      }
-      if (al.Done) {
-        Msgs.StatusAlertPending = 0;
-        Msgs.StatusAlertText.Clear();
-      }
-    }
-  }
-
-  // The refresh flags of the other windows.
-  if (calibBlink) a.Fg(ui->sbtnCalibrate, flashOn ? Cfg.ClStCalibrate : clBtnFace);
-  if (calibDone) {
-    a.Fg(ui->sbtnCalibrate, Cfg.ClText);
-    const QString caption = "Calibrate Cmd key";
-    const QString hint =
-        "Align live cmd key to your current keyboard octave setting (can also use run-time calib command)";
-    ui->sbtnCalibrate->setText(caption);
-    ui->sbtnCalibrate->setStatusTip(hint);
-    ui->mnuActionCalibrate->setText(Cfg.TemplateQwertyDisabled ? "&" + caption : caption);
-    ui->mnuActionCalibrate->setStatusTip(hint);
-    Ui().Refresh(TRefresh::RefreshKeyMapViews);
-  }
-  auto served = [](TAtomic<uint8_t>& flag, TRefresh refresh) {
-    if (flag.exchange(0) != 0) Ui().Refresh(refresh);
-  };
-  if (Showing.CfgTimingShowing) {
-    served(RecKeys.SRecNoteLenFracChanged, TRefresh::ShowSRecNoteLenFrac);
-    served(RecKeys.SRecNoteOnPercentChanged, TRefresh::ShowSRecNoteOnPercent);
-    served(RecKeys.SRecChordDetectChanged, TRefresh::ShowSRecChordDetect);
-    served(TimeKeys.TempoSlewChanged, TRefresh::ShowTempoSlewTime);
-  }
-  if (Showing.CfgMetrShowing) served(Showing.MetrNoteLenChanged, TRefresh::ShowMetrNoteLenFrac);
-  if (Showing.CfgBehaviourShowing) {
-    if (Showing.RecModeChanged.exchange(0) != 0 || Showing.CfgBehaviourRefreshReq.exchange(0) != 0)
-      Ui().Refresh(TRefresh::LoadCfgBehaviourControls);
-  }
-  if (Showing.CfgDrumShowing) {
-    served(Showing.DrumStyleChanged, TRefresh::LoadCfgDrumControls);
-    served(Showing.DrumTriggerChanged, TRefresh::ShowDrumTriggerState);
-    served(Showing.CfgDrumRefresh, TRefresh::ShowDrumChain);
-  }
-  if (Showing.CfgBassShowing) {
-    served(Showing.BassStyleChanged, TRefresh::LoadCfgBassControls);
-    served(Showing.BassTriggerChanged, TRefresh::ShowBassTriggerState);
-    served(Showing.CfgBassRefresh, TRefresh::ShowBassChain);
-  }
-  if (Showing.KeyMapperShowing) served(Showing.KeyLabelsRedraw, TRefresh::UpdateMidiKeyDsp);
+  tick.Calibrate(calibBlink, calibDone);
+  ServeWindowRefreshes();
   if (Tarlo.ResendPending.exchange(0) != 0 && Cfg.TarloOn) TarloSendAllModes();
   if (Args.TarloOctaveSendPending.exchange(0) != 0 && Cfg.TarloOn) TarloSendOctave(Cfg.InPortOctaveOffset[0]);
   if (Cfg.DspTemplate && !Showing.TemplateShowing) ShowTemplateWindow();
