@@ -515,7 +515,13 @@ struct TBarSettings {
 // Every setting, at its factory value. Guarded by EngineLock: the engine reads it under the lock,
 // and a GUI handler or the settings reader that changes a value takes the lock too. The two
 // per-input key-mapping arrays are atomics because the MIDI-in thread's key mapping reads them
-// outside any lock.
+// outside any lock; so is TarloOn, which the display link writes.
+// The GUI thread alone writes the general, folder, window, display, display-timer and colour
+// members (VEL_CFG_GENERAL, _FOLDERS, _WINDOWS, _DISPLAY, _TIMERS, VEL_CFG_COLOURS), the user
+// programme names and the metronome's MetrStartOnLeft: no key, command or engine path does. So
+// the GUI thread may read those without the lock, and the status tick does, after releasing it.
+// What the key path and the engine change (metre, tempo, quantise, metronome notes, step
+// recording) the tick reads from its snapshot, taken under the lock.
 struct TCfg : TBarSettings {
   VEL_CFG_GENERAL(VEL_CFG_DECLARE_SCALAR)
   VEL_CFG_FOLDERS(VEL_CFG_DECLARE_SCALAR)
