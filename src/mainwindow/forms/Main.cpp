@@ -42,6 +42,8 @@
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/Refresh.h"
 #include "mainwindow/forms/Colours.h"
+#include "mainwindow/forms/MainHelp.h"
+#include "mainwindow/forms/MainKeys.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "mainwindow/forms/SeqLane.h"
@@ -219,7 +221,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<U
 TfrmMain::~TfrmMain() {
   if (!MainClosing) FormClose();
   // The core's calls no longer reach this window; the last registered area goes first.
-  while (!areas_.empty()) areas_.pop_back();
+  while (!registrations_.empty()) registrations_.pop_back();
   // The per-seq procedures hold this window too.
   SeqHandlers = TSeqHandlers{};
 }
@@ -253,26 +255,7 @@ void TfrmMain::FormCreate() {
   IsFirstInstance = InstanceLocks.IsFirstInstance();
   started_ = true;
 
-  TWindowCalls calls;
-  calls.Run.ApplyProgState = [this](TProgState state) { ApplyProgState(int(state)); };
-  calls.Run.FreeRunTimeControls = [this] { HandleDynamicControls(false); };
-  calls.Run.RestoreSysColours = [this] { SaveRestoreSysColours(false); };
-  // Every refresh of the program reloads the main window's lists and controls.
-  calls.Refresh.ReloadMainWindow = [this] { FillMainControls(); };
-  calls.Refresh.LoadMainControls = [this](const TMainComboIndices& idx) { SelectMainControls(idx); };
-  RegisterArea(std::move(calls));
-  InstallStatusDisplay();
-  InstallLanesAndKinetrace();
-
-  InstallControlHandlers();
-
-  InstallFileConfigMenus();
-
-  InstallActionViewMenus();
-
-  InstallPortPanelAndHelp();
-
-  InstallComputerKeys();
+  WireAreas();
   try {
     StartUp();
   } catch (const std::exception& e) {
@@ -280,12 +263,6 @@ void TfrmMain::FormCreate() {
                        "\r\n\r\nPlease report this error with what you were doing when it happened.\r\n"
                        "Include your config file and diagnostics log if possible");
   }
-}
-
-void TfrmMain::RegisterArea(TWindowCalls calls) {
-  TAreaRegistration area{std::make_unique<TWindowAnswers>(std::move(calls)), {}};
-  area.Registration = Windows().Register(*area.Answers);
-  areas_.push_back(std::move(area));
 }
 
 void TfrmMain::StartUp() {

@@ -33,7 +33,9 @@ struct TStatusDisplay;
 struct TProgStateView;
 struct TCtlState;
 class TSelectionRule;
-class TQwertyKeys;
+class THelpMenu;
+class TComputerKeys;
+class TMainArea;
 struct TRect4;
 
 // One seq's run-time row, made in code for each seq in use.
@@ -293,9 +295,8 @@ class TfrmMain : public QMainWindow {
   int32_t KinetraceBgPhase = 0;
   // -- end of action and view menus
 
-  // Port allocation panel, Help menu and version checks, input and test-send procedures
-  // (MainPortPanel.cpp, MainHelp.cpp).
-  void InstallPortPanelAndHelp();
+  // Port allocation panel, input and test-send procedures (MainPortPanel.cpp).
+  void InstallPortPanel();
   // Settings > Ports: the two port panels take the place of the seqs and the groups; closing
   // them brings those back, logs the port tables and refills the port rows and combos.
   void mnuCfgPortsClick();
@@ -307,21 +308,10 @@ class TfrmMain : public QMainWindow {
   // RefreshAll, with reinit after listing the devices afresh; the window's lists, rows and combos
   // reload as the areas' answers to it.
   bool RefreshAllWithWindow(bool reinit);
-  void InstallHelpMenu();
-  // Fetches the version text without blocking the window; the menu item stays disabled until the
-  // answer, a failure or the time-out.
-  void CheckProgVersion();
-  // The version text's address (empty: no check) and the check's time-out.
-  std::string VersionTextUrl;
-  int32_t VersionCheckTimeoutMs = 10000;
-  class TVersionCheck* VersionCheck = nullptr;
-  // -- end of port panel and help
+  // -- end of port panel
 
-  // Computer keys (MainInput.cpp): the keys no focused control or menu short-cut takes play and
-  // command as the virtual keyboard's do. A click on the window's background takes the keys back
-  // from a control.
-  void InstallComputerKeys();
-  std::shared_ptr<TQwertyKeys> QwertyKeys;
+  // The areas that are controllers of their own (MainHelp.h, MainKeys.h).
+  THelpMenu& Help() { return *help_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -365,15 +355,17 @@ class TfrmMain : public QMainWindow {
   void tmAutoRunTimer();
   void FormClose();
 
-  // An area's answers to the core's calls, registered with the window registry until the window
-  // goes. The areas register in the order they are wired, which is the order the registry runs
-  // their answers to one call in.
+  // Makes the window's areas and registers them with the window registry (MainWiring.cpp).
+  void WireAreas();
+  // An area registered with the window registry until the window goes. The areas register in the
+  // order they are wired, which is the order the registry runs their answers to one call in. An
+  // area still wired by the window itself registers its answers.
+  void RegisterArea(TMainArea& area);
   void RegisterArea(TWindowCalls calls);
-  struct TAreaRegistration {
-    std::unique_ptr<TWindowAnswers> Answers;
-    TRegistration Registration;
-  };
-  std::vector<TAreaRegistration> areas_;
+  std::vector<std::unique_ptr<TWindowAnswers>> areaAnswers_;
+  std::vector<TRegistration> registrations_;
+  std::unique_ptr<THelpMenu> help_;
+  std::unique_ptr<TComputerKeys> keys_;
 
   bool started_ = false;
   bool closeAccepted_ = false;

@@ -1,3 +1,5 @@
+#include "mainwindow/forms/MainHelp.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
@@ -40,58 +42,66 @@ int32_t DesktopOpened(const std::string& target) {
 
 }  // namespace
 
-void TfrmMain::InstallHelpMenu() {
-  VersionTextUrl = kWebBase.empty() ? std::string() : kWebBase + "/version.txt";
-  VersionCheck = new TVersionCheck(this);
-  connect(this, &QObject::destroyed, [check = VersionCheck] { delete check; });
-
-  auto open = [this](const std::string& file) {
-    return [this, file] { OpenHelpFile(ProgFolder, file, &DesktopOpened); };
+THelpMenu::THelpMenu(TfrmMain& form)
+    : TMainArea(form),
+      versionTextUrl_(kWebBase.empty() ? std::string() : kWebBase + "/version.txt"),
+      versionCheck_(std::make_unique<TVersionCheck>(&form)) {
+  TfrmMain* f = &form_;
+  Ui::frmMain* ui = &ui_;
+  auto open = [f](const std::string& file) {
+    return [f, file] { OpenHelpFile(f->ProgFolder, file, &DesktopOpened); };
   };
   for (const THelpDoc& doc : kHelpDocs)
-    if (QAction* a = findChild<QAction*>(QString::fromLatin1(doc.Action)))
-      connect(a, &QAction::triggered, this, open(doc.File));
-  connect(ui->mnuHelpModsHistory, &QAction::triggered, this, open(kModsHistoryFile));
+    if (QAction* a = f->findChild<QAction*>(QString::fromLatin1(doc.Action)))
+      QObject::connect(a, &QAction::triggered, f, open(doc.File));
+  QObject::connect(ui->mnuHelpModsHistory, &QAction::triggered, f, open(kModsHistoryFile));
 
-  auto openUrl = [this](const std::string& address, const char* kind) {
+  auto openUrl = [](const std::string& address, const char* kind) {
     return [address, kind] { OpenUrl(address, kind, &DesktopOpened); };
   };
   const bool web = !kWebBase.empty();
   for (const TVideoGroup& g : kVideoGroups) {
-    QMenu* menu = findChild<QMenu*>(QString::fromLatin1(g.Menu));
+    QMenu* menu = f->findChild<QMenu*>(QString::fromLatin1(g.Menu));
     if (!menu) continue;
     for (int32_t k = 1; k <= g.Count; ++k) {
       QAction* a = menu->addAction(QString("Video &%1").arg(k));
       a->setObjectName(QString("%1%2").arg(g.Menu).arg(k));
-      connect(a, &QAction::triggered, this,
-              openUrl(kWebBase + "/videos/" + g.Slug + "-" + std::to_string(k), "video"));
+      QObject::connect(a, &QAction::triggered, f,
+                       openUrl(kWebBase + "/videos/" + g.Slug + "-" + std::to_string(k), "video"));
     }
   }
-  connect(ui->mnuVideoList, &QAction::triggered, this, openUrl(kWebBase + "/videos", "web page"));
-  connect(ui->mnuHelpExamples, &QAction::triggered, this, openUrl(kWebBase + "/examples", "folder"));
+  QObject::connect(ui->mnuVideoList, &QAction::triggered, f, openUrl(kWebBase + "/videos", "web page"));
+  QObject::connect(ui->mnuHelpExamples, &QAction::triggered, f, openUrl(kWebBase + "/examples", "folder"));
   ui->mnuHelpVideos->menuAction()->setVisible(web);
   ui->mnuHelpExamples->setVisible(web);
 
-  connect(ui->mnuHelpPerf, &QAction::triggered, this, [] {
+  QObject::connect(ui->mnuHelpPerf, &QAction::triggered, f, [] {
     ShowMessage(PerformanceInfoText(), MsgKind::Information, MsgButtons::Ok, kPerformanceInfoTitle);
   });
-  connect(ui->mnuHelpAbout, &QAction::triggered, this,
-          [] { ShowMessage(AboutText(), MsgKind::Information, MsgButtons::Ok, kAboutTitle); });
-  connect(ui->mnuHelpCheckProgVersion, &QAction::triggered, this, [this] { CheckProgVersion(); });
-  ui->mnuHelpCheckProgVersion->setVisible(!VersionTextUrl.empty());
+  QObject::connect(ui->mnuHelpAbout, &QAction::triggered, f,
+                   [] { ShowMessage(AboutText(), MsgKind::Information, MsgButtons::Ok, kAboutTitle); });
+  QObject::connect(ui->mnuHelpCheckProgVersion, &QAction::triggered, f, [this] { CheckProgVersion(); });
+  ui->mnuHelpCheckProgVersion->setVisible(!versionTextUrl_.empty());
 }
 
-void TfrmMain::CheckProgVersion() {
-  QAction* item = ui->mnuHelpCheckProgVersion;
+THelpMenu::~THelpMenu() = default;
+
+void THelpMenu::SetVersionSource(const std::string& url, int32_t timeoutMs) {
+  versionTextUrl_ = url;
+  versionCheckTimeoutMs_ = timeoutMs;
+}
+
+void THelpMenu::CheckProgVersion() {
+  QAction* item = ui_.mnuHelpCheckProgVersion;
   item->setEnabled(false);
   QApplication::setOverrideCursor(Qt::BusyCursor);
-  auto done = [this, item](bool ok, const std::string& body) {
+  auto done = [item](bool ok, const std::string& body) {
     QApplication::restoreOverrideCursor();
     item->setEnabled(true);
     const TVersionVerdict verdict = VersionCheckVerdict(ok, body);
     ShowMessage(verdict.Text, verdict.Kind);
   };
-  if (!VersionCheck->Start(QString::fromStdString(VersionTextUrl), VersionCheckTimeoutMs, done))
+  if (!versionCheck_->Start(QString::fromStdString(versionTextUrl_), versionCheckTimeoutMs_, done))
     done(false, {});
 }
 

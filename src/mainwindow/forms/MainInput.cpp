@@ -10,6 +10,7 @@
 #include "mainwindow/InputProcs.h"
 #include "mainwindow/PortPanelView.h"
 #include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/MainKeys.h"
 #include "settings/Settings.h"
 #include "ui_Main.h"
 
@@ -108,22 +109,22 @@ void FillSampleAidPortCombos(QComboBox* a, QComboBox* b, QComboBox* c) {
   for (QComboBox* combo : {a, b, c}) FillPortNumbers(combo, RunCtl.OutPortsAllocated);
 }
 
-void TfrmMain::InstallComputerKeys() {
-  QwertyKeys = std::make_shared<TQwertyKeys>();
+TComputerKeys::TComputerKeys(TfrmMain& form) : TMainArea(form) {
   // The window, not its first control, has the keys when it opens; a click on the background
   // gives them back.
-  ui->centralwidget->setFocusPolicy(Qt::ClickFocus);
-  ui->centralwidget->setFocus();
+  ui_.centralwidget->setFocusPolicy(Qt::ClickFocus);
+  ui_.centralwidget->setFocus();
+}
+
+void TComputerKeys::Answer(TWindowCalls& calls) const {
   // Running is for playing: a list still focused from Config would take the keys as a search.
-  TWindowCalls calls;
-  calls.Run.ApplyProgState = [this](TProgState state) {
+  calls.Run.ApplyProgState = [ui = &ui_](TProgState state) {
     if (state == TProgState::Running) ui->centralwidget->setFocus();
   };
-  RegisterArea(std::move(calls));
 }
 
 void TfrmMain::keyPressEvent(QKeyEvent* event) {
-  if (QwertyKeys && !MainClosing && QwertyKeys->Key(*event, true)) {
+  if (keys_ && !MainClosing && keys_->Key(*event, true)) {
     event->accept();
     return;
   }
@@ -131,7 +132,7 @@ void TfrmMain::keyPressEvent(QKeyEvent* event) {
 }
 
 void TfrmMain::keyReleaseEvent(QKeyEvent* event) {
-  if (QwertyKeys && !MainClosing && QwertyKeys->Key(*event, false)) {
+  if (keys_ && !MainClosing && keys_->Key(*event, false)) {
     event->accept();
     return;
   }
@@ -140,7 +141,7 @@ void TfrmMain::keyReleaseEvent(QKeyEvent* event) {
 
 void TfrmMain::changeEvent(QEvent* event) {
   // Keys held while another window takes the keyboard would never be released here.
-  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && QwertyKeys) QwertyKeys->ReleaseAll();
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && keys_) keys_->KeyboardLost();
   QMainWindow::changeEvent(event);
 }
 

@@ -363,7 +363,7 @@ static void PortUsersChanged(TfrmMain& f, TPortSide side) {
   if (Showing.CfgMChanShowing) Ui().Refresh(TRefresh::LoadCfgMChanControls);
 }
 
-void TfrmMain::InstallPortPanelAndHelp() {
+void TfrmMain::InstallPortPanel() {
   RenamePort[0] = RenamePort[1] = -1;
   // The refresh buttons work from the panels, which hide the Ports group while they show.
   ui->sbtnRescanInDevs->setParent(ui->pnlConfigInPorts);
@@ -537,8 +537,6 @@ void TfrmMain::InstallPortPanelAndHelp() {
   };
   connect(ui->cboTarloPNo, &QComboBox::activated, this, tarlo);
   connect(ui->cboTarloSysexDevId, &QComboBox::activated, this, tarlo);
-
-  InstallHelpMenu();
 }
 
 }  // namespace vel

@@ -17,6 +17,7 @@
 #include "mainwindow/Help.h"
 #include "mainwindow/InputProcs.h"
 #include "mainwindow/forms/FormRig.h"
+#include "mainwindow/forms/MainHelp.h"
 #include "mainwindow/forms/MainInput.h"
 #include "platform/Version.h"
 #include "settings/Settings.h"
@@ -74,12 +75,11 @@ TEST_F(HelpMenuTest, VersionCheckAgainstALocalServerKeepsTheItemDisabledUntilItE
       {"no answer", std::nullopt, MsgKind::Error, failed},
   };
   QAction* item = ui().mnuHelpCheckProgVersion;
-  form->VersionCheckTimeoutMs = 300;
   // Shown as a build with a web site shows it (a hidden action is a disabled one).
   item->setVisible(true);
   for (const Case& c : cases) {
     TVersionServer server(c.body);
-    form->VersionTextUrl = server.Url();
+    form->Help().SetVersionSource(server.Url(), 300);
     rec.boxes.clear();
     item->trigger();
     EXPECT_FALSE(item->isEnabled()) << c.what;
@@ -99,7 +99,7 @@ TEST_F(HelpMenuTest, ItemsWithoutAWebSiteAreHiddenAndDocumentsOpenFromTheProgram
   EXPECT_FALSE(ui().mnuHelpVideos->menuAction()->isVisible());
   EXPECT_FALSE(ui().mnuHelpExamples->isVisible());
   EXPECT_FALSE(ui().mnuHelpCheckProgVersion->isVisible());
-  EXPECT_TRUE(form->VersionTextUrl.empty());
+  EXPECT_TRUE(form->Help().VersionTextUrl().empty());
   std::vector<std::string> opened;
   Desktop().ShellOpen = [&opened](const std::string& target) {
     opened.push_back(target);

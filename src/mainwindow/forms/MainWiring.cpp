@@ -1,0 +1,48 @@
+// The main window's areas, made and registered with the window registry in this one place.
+#include <memory>
+#include <utility>
+
+#include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/MainArea.h"
+#include "mainwindow/forms/MainHelp.h"
+#include "mainwindow/forms/MainKeys.h"
+#include "ui_Main.h"
+
+namespace vel {
+
+TMainArea::TMainArea(TfrmMain& form) : form_(form), ui_(*form.ui) {}
+
+void TfrmMain::RegisterArea(TMainArea& area) {
+  registrations_.push_back(Windows().Register(area));
+}
+
+void TfrmMain::RegisterArea(TWindowCalls calls) {
+  areaAnswers_.push_back(std::make_unique<TWindowAnswers>(std::move(calls)));
+  registrations_.push_back(Windows().Register(*areaAnswers_.back()));
+}
+
+// The order is the order in which the registry runs the areas' answers to one call: the window's
+// own program state first, then the control groups', the menus', and the computer keys' last.
+void TfrmMain::WireAreas() {
+  TWindowCalls calls;
+  calls.Run.ApplyProgState = [this](TProgState state) { ApplyProgState(int(state)); };
+  calls.Run.FreeRunTimeControls = [this] { HandleDynamicControls(false); };
+  calls.Run.RestoreSysColours = [this] { SaveRestoreSysColours(false); };
+  // Every refresh of the program reloads the main window's lists and controls.
+  calls.Refresh.ReloadMainWindow = [this] { FillMainControls(); };
+  calls.Refresh.LoadMainControls = [this](const TMainComboIndices& idx) { SelectMainControls(idx); };
+  RegisterArea(std::move(calls));
+
+  InstallStatusDisplay();
+  InstallLanesAndKinetrace();
+  InstallControlHandlers();
+  InstallFileConfigMenus();
+  InstallActionViewMenus();
+  InstallPortPanel();
+  help_ = std::make_unique<THelpMenu>(*this);
+  RegisterArea(*help_);
+  keys_ = std::make_unique<TComputerKeys>(*this);
+  RegisterArea(*keys_);
+}
+
+}  // namespace vel
