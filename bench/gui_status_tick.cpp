@@ -29,6 +29,7 @@
 #include "engine/Transport.h"
 #include "mainwindow/InstanceLocks.h"
 #include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/MainStatus.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -96,11 +97,11 @@ void RunEngine(uint32_t n) {
 void BM_StatusTick(benchmark::State& state) {
   SetUpPlaying();
   TfrmMain& f = Form();
-  const int64_t applies = f.DspApplies();
+  const int64_t applies = f.Status().DspApplies();
   bench::TimeEachCall(
-      state, [&f] { f.UpdateDspStatus(); }, RunEngine);
-  state.counters["applies_per_tick"] = double(f.DspApplies() - applies) / double(state.iterations());
-  state.counters["skipped"] = double(f.DspSkippedTicks());
+      state, [&f] { f.Status().UpdateDspStatus(); }, RunEngine);
+  state.counters["applies_per_tick"] = double(f.Status().DspApplies() - applies) / double(state.iterations());
+  state.counters["skipped"] = double(f.Status().DspSkippedTicks());
   RunCtl.ProgState = TProgState::Config;
 }
 BENCHMARK(BM_StatusTick)->UseManualTime()->Iterations(5000)->Unit(benchmark::kMicrosecond);
@@ -112,7 +113,7 @@ void BM_StatusTickAndPaint(benchmark::State& state) {
   bench::TimeEachCall(
       state,
       [&f] {
-        f.UpdateDspStatus();
+        f.Status().UpdateDspStatus();
         QApplication::processEvents();
       },
       RunEngine);
@@ -124,7 +125,7 @@ void BM_MetrTick(benchmark::State& state) {
   SetUpPlaying();
   TfrmMain& f = Form();
   bench::TimeEachCall(
-      state, [&f] { f.UpdateDspMetr(); },
+      state, [&f] { f.Status().UpdateDspMetr(); },
       [](uint32_t n) {
         TimerProc(1, 0);
         // A beat every fifth tick, as at a fast tempo with a 10 ms timer.

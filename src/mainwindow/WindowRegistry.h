@@ -36,8 +36,8 @@ class TWindow {
   virtual bool Serves(TRefresh /*which*/) const { return false; }
   // Runs the refresh procedure of the request; called only when Serves says so.
   virtual void Refresh(TRefresh /*which*/) {}
-  // The core's calls the window answers; asked once, at registration.
-  virtual void Answer(TWindowCalls& /*calls*/) const {}
+  // The core's calls the window answers, each into the window; asked once, at registration.
+  virtual void Answer(TWindowCalls& /*calls*/) {}
 };
 
 // A window made of its answers, for areas that only answer calls and for tests.
@@ -45,7 +45,7 @@ class TWindowAnswers : public TWindow {
  public:
   TWindowAnswers() = default;
   explicit TWindowAnswers(TWindowCalls calls) : Calls(std::move(calls)) {}
-  void Answer(TWindowCalls& calls) const override { calls = Calls; }
+  void Answer(TWindowCalls& calls) override { calls = Calls; }
   TWindowCalls Calls;
 };
 

@@ -22,7 +22,7 @@ class NotingWindow : public TWindow {
     notes_.push_back(name_ + " " + RefreshName(which));
     if (OnRefresh) OnRefresh();
   }
-  void Answer(TWindowCalls& calls) const override {
+  void Answer(TWindowCalls& calls) override {
     calls.Run.ApplyProgState = [this](TProgState s) {
       notes_.push_back(name_ + " state " + std::to_string(int(s)));
     };

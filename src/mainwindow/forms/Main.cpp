@@ -44,6 +44,7 @@
 #include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/MainHelp.h"
 #include "mainwindow/forms/MainKeys.h"
+#include "mainwindow/forms/MainStatus.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "mainwindow/forms/SeqLane.h"

@@ -29,14 +29,13 @@ namespace vel {
 class TSeqLane;
 class TKinetraceView;
 struct TLanesState;
-struct TStatusDisplay;
+class TStatusDisplay;
 struct TProgStateView;
 struct TCtlState;
 class TSelectionRule;
 class THelpMenu;
 class TComputerKeys;
 class TMainArea;
-struct TRect4;
 
 // One seq's run-time row, made in code for each seq in use.
 struct TSeqRow {
@@ -113,42 +112,6 @@ class TfrmMain : public QMainWindow {
   void ShutDownTidily();
 
   // Each area of the window wires its own controls, hooks and timers at creation, in its own file.
-
-  // Status display, program-state and key-mode display, metronome display, lights, display timers
-  // (MainStatus.cpp).
-  void InstallStatusDisplay();
-  // The three display timers' handlers: each stops its timer, runs its refresh, publishes its
-  // spare time on MsClock and starts again while switched on, so a slow tick delays the next.
-  void tmUpdateDspStatusTimer();
-  void tmUpdateDspMetrTimer();
-  void tmUpdateDspDiagTimer();
-  // One refresh each; the timers call them.
-  void UpdateDspStatus();
-  void UpdateDspMetr();
-  void UpdateDspDiag();
-  // The usage report to the diagnostics log (diagnostics on).
-  void UsageReport();
-  // Load lights not yet measured, the input overload dropped, the metronome light afresh.
-  void ResetLoadLights();
-  void ShowTemplateWindow();
-  void DockTemplateWindow();
-  // The virtual keyboard window is not built yet: showing it and placing it under the main window
-  // go through these; empty ones do nothing.
-  std::function<void()> TemplateShow;
-  std::function<void(int32_t left, int32_t top, int32_t width)> TemplatePlace;
-  // Widget changes the displays made, and status ticks skipped because the engine was busy.
-  int64_t DspApplies() const;
-  // A beat light size placed on the metronome group's light.
-  QRect BeatLightRect(const TRect4& r) const;
-  int64_t DspSkippedTicks() const;
-  QTimer* tmUpdateDspStatus = nullptr;
-  QTimer* tmUpdateDspMetr = nullptr;
-  QTimer* tmUpdateDspDiag = nullptr;
-  std::shared_ptr<TStatusDisplay> StatusDsp;
-  // Set by the status tick before it calls LanesAndKinetraceLocked when a part's record or
-  // selection flag asks for the lane grid (DspSeqGrid on); the lanes clear it when they redraw.
-  bool StatusGridDirty = false;
-  // -- end of status display
 
   // Seq track lanes and the Kinetrace (MainLanes.cpp).
   void InstallLanesAndKinetrace();
@@ -310,7 +273,8 @@ class TfrmMain : public QMainWindow {
   bool RefreshAllWithWindow(bool reinit);
   // -- end of port panel
 
-  // The areas that are controllers of their own (MainHelp.h, MainKeys.h).
+  // The areas that are controllers of their own (MainStatus.h, MainHelp.h, MainKeys.h).
+  TStatusDisplay& Status() { return *status_; }
   THelpMenu& Help() { return *help_; }
 
  protected:
@@ -364,6 +328,7 @@ class TfrmMain : public QMainWindow {
   void RegisterArea(TWindowCalls calls);
   std::vector<std::unique_ptr<TWindowAnswers>> areaAnswers_;
   std::vector<TRegistration> registrations_;
+  std::unique_ptr<TStatusDisplay> status_;
   std::unique_ptr<THelpMenu> help_;
   std::unique_ptr<TComputerKeys> keys_;
 

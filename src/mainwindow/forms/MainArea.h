@@ -19,7 +19,8 @@ class TMainArea : public TWindow {
 
  protected:
   TfrmMain& form_;
-  Ui::frmMain& ui_;
+  // The window's designed controls, as the window itself names them.
+  Ui::frmMain* const ui;
 };
 
 }  // namespace vel

@@ -47,7 +47,6 @@ THelpMenu::THelpMenu(TfrmMain& form)
       versionTextUrl_(kWebBase.empty() ? std::string() : kWebBase + "/version.txt"),
       versionCheck_(std::make_unique<TVersionCheck>(&form)) {
   TfrmMain* f = &form_;
-  Ui::frmMain* ui = &ui_;
   auto open = [f](const std::string& file) {
     return [f, file] { OpenHelpFile(f->ProgFolder, file, &DesktopOpened); };
   };
@@ -92,7 +91,7 @@ void THelpMenu::SetVersionSource(const std::string& url, int32_t timeoutMs) {
 }
 
 void THelpMenu::CheckProgVersion() {
-  QAction* item = ui_.mnuHelpCheckProgVersion;
+  QAction* item = ui->mnuHelpCheckProgVersion;
   item->setEnabled(false);
   QApplication::setOverrideCursor(Qt::BusyCursor);
   auto done = [item](bool ok, const std::string& body) {

@@ -112,13 +112,13 @@ void FillSampleAidPortCombos(QComboBox* a, QComboBox* b, QComboBox* c) {
 TComputerKeys::TComputerKeys(TfrmMain& form) : TMainArea(form) {
   // The window, not its first control, has the keys when it opens; a click on the background
   // gives them back.
-  ui_.centralwidget->setFocusPolicy(Qt::ClickFocus);
-  ui_.centralwidget->setFocus();
+  ui->centralwidget->setFocusPolicy(Qt::ClickFocus);
+  ui->centralwidget->setFocus();
 }
 
-void TComputerKeys::Answer(TWindowCalls& calls) const {
+void TComputerKeys::Answer(TWindowCalls& calls) {
   // Running is for playing: a list still focused from Config would take the keys as a search.
-  calls.Run.ApplyProgState = [ui = &ui_](TProgState state) {
+  calls.Run.ApplyProgState = [ui = ui](TProgState state) {
     if (state == TProgState::Running) ui->centralwidget->setFocus();
   };
 }

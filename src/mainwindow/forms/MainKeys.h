@@ -16,7 +16,7 @@ class TComputerKeys : public TMainArea {
   bool Key(const QKeyEvent& event, bool down) { return qwerty_.Key(event, down); }
   // The window lost the keyboard: the keys still held would never be released here.
   void KeyboardLost() { qwerty_.ReleaseAll(); }
-  void Answer(TWindowCalls& calls) const override;
+  void Answer(TWindowCalls& calls) override;
 
  private:
   TQwertyKeys qwerty_;

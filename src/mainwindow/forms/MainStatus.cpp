@@ -1,3 +1,5 @@
+#include "mainwindow/forms/MainStatus.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
@@ -45,7 +47,7 @@
 namespace vel {
 
 // The displays' own state, GUI thread only.
-struct TStatusDisplay {
+struct TStatusState {
   // Each timer's interval while switched on.
   int32_t StatusInterval = 100, MetrInterval = 10, DiagInterval = 20;
   bool StatusOn = false, MetrOn = false, DiagOn = false;
@@ -156,7 +158,7 @@ void MarkKeys(const TKeyMap& map, uint8_t code, uint8_t tarloMode, bool on, bool
 
 // One status tick after the snapshot: each area of the window shows its part of it.
 struct TStatusTick {
-  TStatusTick(TfrmMain& form, TStatusDisplay& display, bool flash)
+  TStatusTick(TfrmMain& form, TStatusState& display, bool flash)
       : f(form),
         ui(form.ui.get()),
         d(display),
@@ -380,7 +382,7 @@ struct TStatusTick {
 
   TfrmMain& f;
   Ui::frmMain* ui;
-  TStatusDisplay& d;
+  TStatusState& d;
   const TStatusSnapshot& s;
   TApplier a;
   const bool flashOn;
@@ -418,19 +420,18 @@ void ServeWindowRefreshes() {
 
 }  // namespace
 
-void TfrmMain::InstallStatusDisplay() {
-  StatusDsp = std::make_shared<TStatusDisplay>();
-  TStatusDisplay& d = *StatusDsp;
-  auto makeTimer = [this](const char* name, void (TfrmMain::*handler)()) {
-    auto* t = new QTimer(this);
+TStatusDisplay::TStatusDisplay(TfrmMain& form) : TMainArea(form), d_(std::make_unique<TStatusState>()) {
+  TStatusState& d = *d_;
+  auto makeTimer = [this](const char* name, void (TStatusDisplay::*handler)()) {
+    auto* t = new QTimer(&form_);
     t->setObjectName(name);
     t->setSingleShot(true);
-    connect(t, &QTimer::timeout, this, handler);
+    QObject::connect(t, &QTimer::timeout, &form_, [this, handler] { (this->*handler)(); });
     return t;
   };
-  tmUpdateDspStatus = makeTimer("tmUpdateDspStatus", &TfrmMain::tmUpdateDspStatusTimer);
-  tmUpdateDspMetr = makeTimer("tmUpdateDspMetr", &TfrmMain::tmUpdateDspMetrTimer);
-  tmUpdateDspDiag = makeTimer("tmUpdateDspDiag", &TfrmMain::tmUpdateDspDiagTimer);
+  tmUpdateDspStatus = makeTimer("tmUpdateDspStatus", &TStatusDisplay::tmUpdateDspStatusTimer);
+  tmUpdateDspMetr = makeTimer("tmUpdateDspMetr", &TStatusDisplay::tmUpdateDspMetrTimer);
+  tmUpdateDspDiag = makeTimer("tmUpdateDspDiag", &TStatusDisplay::tmUpdateDspDiagTimer);
 
   // The lights: painted over their places; the designed shapes only mark where.
   d.SeqLights = new TLights(ui->pnlSeqStatus, kSeqs);
@@ -447,14 +448,18 @@ void TfrmMain::InstallStatusDisplay() {
     shp->setFrameShape(QFrame::NoFrame);
     shp->setAutoFillBackground(false);
   }
-  for (QLabel* l : findChildren<QLabel*>())
+  for (QLabel* l : form_.findChildren<QLabel*>())
     if (l->objectName().startsWith("lblv") && l->width() == 0) l->setProperty(kAutoSize, true);
   ui->lblvMetrL->setText("\\");
   ui->lblvMetrR->setText("/");
+  ResetLoadLights();
+}
 
-  TWindowCalls calls;
+TStatusDisplay::~TStatusDisplay() = default;
+
+void TStatusDisplay::Answer(TWindowCalls& calls) {
   calls.Run.SetDspTimer = [this](TDspTimer timer, bool on, int32_t intervalMs) {
-    TStatusDisplay& s = *StatusDsp;
+    TStatusState& s = *d_;
     const int32_t ms = std::max(1, intervalMs);
     QTimer* t = timer == TDspTimer::Status ? tmUpdateDspStatus
                 : timer == TDspTimer::Metr ? tmUpdateDspMetr
@@ -474,69 +479,67 @@ void TfrmMain::InstallStatusDisplay() {
   };
   calls.Run.ResetDisplays = [this] {
     ResetLoadLights();
-    TStatusDisplay& s = *StatusDsp;
+    TStatusState& s = *d_;
     s.Beat = TBeatLightState{};
     s.DiagStartLogged = false;
     s.ClockLossTold = false;
-    TApplier a{s.Applies, SavedPalette};
+    TApplier a{s.Applies, form_.SavedPalette};
     a.Light(s.BeatLight, 0, BeatLightRect(kBeatLightSmall), Cfg.ClMetrLightDefault,
             !ui->shpMetrLight->isHidden());
   };
   calls.Run.UsageReport = [this] { UsageReport(); };
-  calls.Run.LoadMainCombos = [this] { SelectMainControls(LoadMainCombos()); };
+  calls.Run.LoadMainCombos = [this] { form_.SelectMainControls(LoadMainCombos()); };
   // No diagnostics note is kept apart from the log here: ClearPendingDiagNote has nothing to drop.
-  RegisterArea(std::move(calls));
-  ResetLoadLights();
 }
 
-QRect TfrmMain::BeatLightRect(const TRect4& r) const {
+QRect TStatusDisplay::BeatLightRect(const TRect4& r) const {
   // The three sizes share one centre; here it is the designed shape's.
   const QPoint shift = ui->shpMetrLight->geometry().center() - QPoint(kBeatLightCentreX, kBeatLightCentreY);
   return QRect(r.Left, r.Top, r.Width, r.Height).translated(shift);
 }
 
-int64_t TfrmMain::DspApplies() const {
-  return StatusDsp ? StatusDsp->Applies : 0;
+int64_t TStatusDisplay::DspApplies() const {
+  return d_->Applies;
 }
 
-int64_t TfrmMain::DspSkippedTicks() const {
-  return StatusDsp ? StatusDsp->Skipped : 0;
+int64_t TStatusDisplay::DspSkippedTicks() const {
+  return d_->Skipped;
 }
 
-void TfrmMain::tmUpdateDspStatusTimer() {
-  TStatusDisplay& d = *StatusDsp;
+void TStatusDisplay::tmUpdateDspStatusTimer() {
+  TStatusState& d = *d_;
   const int32_t start = Transport.MsClock;
   UpdateDspStatus();
   d.DspStatusSpareMs = d.StatusInterval - (Transport.MsClock - start);
   if (d.StatusOn) tmUpdateDspStatus->start(d.StatusInterval);
 }
 
-void TfrmMain::tmUpdateDspMetrTimer() {
-  TStatusDisplay& d = *StatusDsp;
+void TStatusDisplay::tmUpdateDspMetrTimer() {
+  TStatusState& d = *d_;
   const int32_t start = Transport.MsClock;
   UpdateDspMetr();
   d.DspMetrSpareMs = d.MetrInterval - (Transport.MsClock - start);
   if (d.MetrOn) tmUpdateDspMetr->start(d.MetrInterval);
 }
 
-void TfrmMain::tmUpdateDspDiagTimer() {
-  TStatusDisplay& d = *StatusDsp;
+void TStatusDisplay::tmUpdateDspDiagTimer() {
+  TStatusState& d = *d_;
   const int32_t start = Transport.MsClock;
   UpdateDspDiag();
   d.DspDiagSpareMs = d.DiagInterval - (Transport.MsClock - start);
   if (d.DiagOn) tmUpdateDspDiag->start(d.DiagInterval);
 }
 
-void TfrmMain::ResetLoadLights() {
-  TStatusDisplay& d = *StatusDsp;
+void TStatusDisplay::ResetLoadLights() {
+  TStatusState& d = *d_;
   d.DspStatusSpareMs = kNotMeasured;
   d.DspMetrSpareMs = kNotMeasured;
   MidiIn.MidiInMoreData = 0;
   d.MidiInOverloadTime = 0;
 }
 
-void TfrmMain::UpdateDspStatus() {
-  TStatusDisplay& d = *StatusDsp;
+void TStatusDisplay::UpdateDspStatus() {
+  TStatusState& d = *d_;
 
   // The flash clock runs at the timer's real interval, so blinking keeps its rhythm in Config too.
   const bool flipped = StepFlashClock(d.Flash, d.StatusInterval);
@@ -564,9 +567,9 @@ void TfrmMain::UpdateDspStatus() {
     calibDone = Args.CalibratePending && Args.CalibDone;
     if (calibDone) Args.CalibratePending = 0;
     if (d.Snap.GridDirty) StatusGridDirty = true;
-    LanesAndKinetraceLocked();
+    form_.LanesAndKinetraceLocked();
   }
-  TStatusTick tick(*this, d, flashOn);
+  TStatusTick tick(form_, d, flashOn);
   tick.ProgState();
   tick.LiveRow();
   tick.LinkKeyMarks();
@@ -582,11 +585,11 @@ void TfrmMain::UpdateDspStatus() {
   if (Args.TarloOctaveSendPending.exchange(0) != 0 && Cfg.TarloOn) TarloSendOctave(Cfg.InPortOctaveOffset[0]);
   if (Cfg.DspTemplate && !Showing.TemplateShowing) ShowTemplateWindow();
 
-  ApplyLanesAndKinetrace();
+  form_.ApplyLanesAndKinetrace();
 }
 
-void TfrmMain::UpdateDspMetr() {
-  TStatusDisplay& d = *StatusDsp;
+void TStatusDisplay::UpdateDspMetr() {
+  TStatusState& d = *d_;
   TMetrInput in;
   {
     std::unique_lock lock(EngineLock, std::try_to_lock);
@@ -605,7 +608,7 @@ void TfrmMain::UpdateDspMetr() {
   in.MetrStartOnLeft = Cfg.MetrStartOnLeft != 0;
   TMetrView v;
   vel::UpdateDspMetr(in, Cfg, d.Beat, v);
-  TApplier a{d.Applies, SavedPalette};
+  TApplier a{d.Applies, form_.SavedPalette};
   if (v.Light) {
     const TRect4& r = v.Light->Rect;
     a.Light(d.BeatLight, 0, BeatLightRect(r), v.Light->Colour,
@@ -620,7 +623,7 @@ void TfrmMain::UpdateDspMetr() {
   a.Text(ui->lblvBar, v.Bar);
 }
 
-void TfrmMain::UpdateDspDiag() {
+void TStatusDisplay::UpdateDspDiag() {
   if (!Trace.DiagFlags) return;
   TTraceEvent ev;
   if (ReadDiagTraceFifo(ev)) DiagLogTimed(TraceLine(ev.Port, ev.Time, ev.Msg, Trace.DecodeTrace != 0));
@@ -628,18 +631,18 @@ void TfrmMain::UpdateDspDiag() {
   if (ReadDiagMsgsFifo(text) && !text.empty()) DiagLogTimed(text);
 }
 
-void TfrmMain::UsageReport() {
+void TStatusDisplay::UsageReport() {
   if (!Trace.DiagFlags) return;
   for (const std::string& line : UsageReportLines(TakeUsageFigures())) DiagLog(line);
 }
 
-void TfrmMain::ShowTemplateWindow() {
+void TStatusDisplay::ShowTemplateWindow() {
   if (TemplateShow) TemplateShow();
-  if (!MainClosing && Showing.TemplateShowing && Cfg.TemplateDocked) DockTemplateWindow();
+  if (!form_.MainClosing && Showing.TemplateShowing && Cfg.TemplateDocked) DockTemplateWindow();
 }
 
-void TfrmMain::DockTemplateWindow() {
-  const QRect f = frameGeometry();
+void TStatusDisplay::DockTemplateWindow() {
+  const QRect f = form_.frameGeometry();
   if (TemplatePlace) TemplatePlace(f.left(), f.top() + f.height(), f.width());
 }
 

@@ -6,11 +6,12 @@
 #include "mainwindow/forms/MainArea.h"
 #include "mainwindow/forms/MainHelp.h"
 #include "mainwindow/forms/MainKeys.h"
+#include "mainwindow/forms/MainStatus.h"
 #include "ui_Main.h"
 
 namespace vel {
 
-TMainArea::TMainArea(TfrmMain& form) : form_(form), ui_(*form.ui) {}
+TMainArea::TMainArea(TfrmMain& form) : form_(form), ui(form.ui.get()) {}
 
 void TfrmMain::RegisterArea(TMainArea& area) {
   registrations_.push_back(Windows().Register(area));
@@ -33,7 +34,8 @@ void TfrmMain::WireAreas() {
   calls.Refresh.LoadMainControls = [this](const TMainComboIndices& idx) { SelectMainControls(idx); };
   RegisterArea(std::move(calls));
 
-  InstallStatusDisplay();
+  status_ = std::make_unique<TStatusDisplay>(*this);
+  RegisterArea(*status_);
   InstallLanesAndKinetrace();
   InstallControlHandlers();
   InstallFileConfigMenus();

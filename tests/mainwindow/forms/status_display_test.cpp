@@ -22,6 +22,7 @@
 #include "mainwindow/Refresh.h"
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/MainStatus.h"
 #include "settings/Settings.h"
 #include "ui_Main.h"
 
@@ -41,14 +42,14 @@ class StatusDisplayTest : public test::FormRig {
 
 TEST_F(StatusDisplayTest, AnUnchangedSnapshotAppliesNothingTheSecondTime) {
   // Start-up ended in Config: the status timer runs at the Config rate.
-  EXPECT_TRUE(form->tmUpdateDspStatus->isActive());
-  EXPECT_EQ(form->tmUpdateDspStatus->interval(), 100);
-  EXPECT_TRUE(form->tmUpdateDspStatus->isSingleShot());
-  form->UpdateDspStatus();
-  const int64_t first = form->DspApplies();
+  EXPECT_TRUE(form->Status().tmUpdateDspStatus->isActive());
+  EXPECT_EQ(form->Status().tmUpdateDspStatus->interval(), 100);
+  EXPECT_TRUE(form->Status().tmUpdateDspStatus->isSingleShot());
+  form->Status().UpdateDspStatus();
+  const int64_t first = form->Status().DspApplies();
   EXPECT_GT(first, 0);
-  form->UpdateDspStatus();
-  EXPECT_EQ(form->DspApplies(), first);
+  form->Status().UpdateDspStatus();
+  EXPECT_EQ(form->Status().DspApplies(), first);
   // Seq 1: seq 0 is the metronome's, which has its bar once an output port is allocated.
   EXPECT_EQ(form->SeqRows[1].lblSeqState->text().toStdString(), "-");
   EXPECT_EQ(form->SeqRows[1].lblSeqTrans->text().toStdString(), "+0");
@@ -59,9 +60,9 @@ TEST_F(StatusDisplayTest, AnUnchangedSnapshotAppliesNothingTheSecondTime) {
     std::lock_guard lock(EngineLock);
     Seqs.PartBufs[0][1].PitchBase = 7;
   }
-  form->UpdateDspStatus();
+  form->Status().UpdateDspStatus();
   EXPECT_EQ(form->SeqRows[1].lblSeqTrans->text().toStdString(), "+7");
-  EXPECT_EQ(form->DspApplies(), first + 2);  // the pitch's offset and the base
+  EXPECT_EQ(form->Status().DspApplies(), first + 2);  // the pitch's offset and the base
 }
 
 TEST_F(StatusDisplayTest, TheFlashRunsAtTheTimersOwnIntervalInConfig) {
@@ -70,7 +71,7 @@ TEST_F(StatusDisplayTest, TheFlashRunsAtTheTimersOwnIntervalInConfig) {
   Cfg.DspStatusInterval = 50;
   std::vector<bool> bright;
   for (int tick = 0; tick < 6; ++tick) {
-    form->UpdateDspStatus();
+    form->Status().UpdateDspStatus();
     const QColor c = form->ui->sbtnControl->palette().color(form->ui->sbtnControl->foregroundRole());
     bright.push_back(c == QColor(128, 0, 0));
   }
@@ -88,10 +89,10 @@ TEST_F(StatusDisplayTest, BusyEngineSkipsTheTickAndAWarningTakesItsText) {
   });
   while (!held) std::this_thread::yield();
   const int32_t warnings = Msgs.WarningCount;
-  form->UpdateDspStatus();
+  form->Status().UpdateDspStatus();
   release = true;
   holder.join();
-  EXPECT_EQ(form->DspSkippedTicks(), 1);
+  EXPECT_EQ(form->Status().DspSkippedTicks(), 1);
   // The message was taken before the engine lock was tried.
   EXPECT_EQ(Msgs.WarningCount, warnings + 1);
   EXPECT_TRUE(Msgs.WarnMsg.IsEmpty());
@@ -111,7 +112,7 @@ TEST_F(StatusDisplayTest, ExternalClockLossWarnsOnceAndChecksInternal) {
   form->ui->rbClocksExt->setChecked(true);
   RunCtl.ProgState = TProgState::Running;
   const int32_t warnings = Msgs.WarningCount;
-  for (int tick = 0; tick < 3; ++tick) form->UpdateDspStatus();
+  for (int tick = 0; tick < 3; ++tick) form->Status().UpdateDspStatus();
   RunCtl.ProgState = TProgState::Config;
   EXPECT_EQ(Msgs.WarningCount, warnings + 1);
   EXPECT_EQ(Msgs.StatusAlertText.Peek(),
@@ -129,12 +130,12 @@ TEST_F(StatusDisplayTest, TheDrainMovesOneTraceAndOneTextATickAndTheUsageReportG
   PostDiagMsg("first");
   PostDiagMsg("second");
   rec.log.clear();
-  form->UpdateDspDiag();
+  form->Status().UpdateDspDiag();
   ASSERT_EQ(rec.log.size(), 2u);
   EXPECT_EQ(rec.log[0].substr(9), "P1- 1234 00403C90");
   EXPECT_EQ(rec.log[1].substr(9), "first");
-  form->UpdateDspDiag();
-  form->UpdateDspDiag();
+  form->Status().UpdateDspDiag();
+  form->Status().UpdateDspDiag();
   ASSERT_EQ(rec.log.size(), 4u);
   EXPECT_EQ(rec.log[2].substr(9), "P3- 7 000000F8");
   EXPECT_EQ(rec.log[3].substr(9), "second");
@@ -147,7 +148,7 @@ TEST_F(StatusDisplayTest, TheDrainMovesOneTraceAndOneTextATickAndTheUsageReportG
   Trace.DiagFlags = 0;
   Trace.DecodeTrace = 1;
   rec.log.clear();
-  form->UpdateDspDiag();
+  form->Status().UpdateDspDiag();
   RunHooks.UsageReport();
   EXPECT_TRUE(rec.log.empty());
 }
@@ -162,13 +163,13 @@ TEST_F(StatusDisplayTest, MetronomeTickShowsTheBeat) {
   PlayCycle.BarNo = 12;
   PlayCycle.BeatChanged = 1;
   Transport.MsClock = 5000;
-  form->UpdateDspMetr();
+  form->Status().UpdateDspMetr();
   EXPECT_EQ(form->ui->lblvBeat->text().toStdString(), "3/4");
   EXPECT_EQ(form->ui->lblvBar->text().toStdString(), "12");
   EXPECT_EQ(PlayCycle.BeatChanged.load(), 0);
-  const int64_t applied = form->DspApplies();
-  form->UpdateDspMetr();  // no new beat: nothing to apply
-  EXPECT_EQ(form->DspApplies(), applied);
+  const int64_t applied = form->Status().DspApplies();
+  form->Status().UpdateDspMetr();  // no new beat: nothing to apply
+  EXPECT_EQ(form->Status().DspApplies(), applied);
   Transport.MsClock = 0;
   PlayCycle = TPlay{};
 }
@@ -177,11 +178,11 @@ TEST_F(StatusDisplayTest, ItsHooksGoWithTheWindow) {
   EXPECT_TRUE(RunHooks.SetDspTimer);
   EXPECT_TRUE(RunHooks.ResetDisplays);
   EnableDspMetr(true);
-  EXPECT_TRUE(form->tmUpdateDspMetr->isActive());
-  EXPECT_EQ(form->tmUpdateDspMetr->interval(), Cfg.DspMetrInterval);
+  EXPECT_TRUE(form->Status().tmUpdateDspMetr->isActive());
+  EXPECT_EQ(form->Status().tmUpdateDspMetr->interval(), Cfg.DspMetrInterval);
   DisableDspTimers();
-  EXPECT_FALSE(form->tmUpdateDspStatus->isActive());
-  EXPECT_FALSE(form->tmUpdateDspMetr->isActive());
+  EXPECT_FALSE(form->Status().tmUpdateDspStatus->isActive());
+  EXPECT_FALSE(form->Status().tmUpdateDspMetr->isActive());
   form.reset();
   EXPECT_FALSE(RunHooks.SetDspTimer);
   EXPECT_FALSE(RunHooks.ResetDisplays);

@@ -9,6 +9,7 @@
 
 #include "engine/RunControl.h"
 #include "mainwindow/forms/FormRig.h"
+#include "mainwindow/forms/MainStatus.h"
 #include "settings/CfgReader.h"
 #include "settings/Settings.h"
 
@@ -43,7 +44,7 @@ TEST_F(TextsFitTest, ProgrammeNamesAndTheSeqHeadingsShowWhole) {
   // The columns laid out in Config, as every resize of the window lays them out.
   form->LayoutSeqStatusColumns();
   Run();
-  form->UpdateDspStatus();
+  form->Status().UpdateDspStatus();
   QLabel* part = ui().lblSeqPartNos;
   EXPECT_EQ(part->text().toStdString(), "Sq.Pt");
   EXPECT_GE(part->width(), part->sizeHint().width());
