@@ -44,6 +44,7 @@
 #include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/MainHelp.h"
 #include "mainwindow/forms/MainKeys.h"
+#include "mainwindow/forms/MainPortPanel.h"
 #include "mainwindow/forms/MainStatus.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
@@ -443,7 +444,7 @@ bool TfrmMain::LoadConfigAndApply(bool factory, bool autoRun, bool& ok) {
       }
       // The whole program follows the settings: ports re-found by their names, the engine reset,
       // the controls filled and set.
-      RefreshAllWithWindow(true);
+      ports_->RefreshAllWithWindow(true);
     }
   }
   SetProgState(TProgState::Config);
@@ -1060,7 +1061,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
   }
   // FormCloseQuery: an open port panel closes first, and only that.
   if (ui->pnlConfigInPorts->isVisible() || ui->pnlConfigOutPorts->isVisible()) {
-    ClosePortPanel();
+    ports_->ClosePortPanel();
     event->ignore();
     return;
   }

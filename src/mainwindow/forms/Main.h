@@ -34,6 +34,7 @@ struct TProgStateView;
 struct TCtlState;
 class TSelectionRule;
 class THelpMenu;
+class TPortPanel;
 class TComputerKeys;
 class TMainArea;
 
@@ -91,6 +92,8 @@ class TfrmMain : public QMainWindow {
   static std::string CloseQuestionText(bool seqPlaying);
 
   bool LoadConfigAndApply(bool factory, bool autoRun, bool& ok);
+  // The program state's controls applied to the window (also on closing the port panel).
+  void ApplyProgState(int state);
   // The main window's lists filled, then set from the values (with caption, hints, layout and
   // colours); the global refresh calls them.
   void FillMainControls();
@@ -258,23 +261,10 @@ class TfrmMain : public QMainWindow {
   int32_t KinetraceBgPhase = 0;
   // -- end of action and view menus
 
-  // Port allocation panel, input and test-send procedures (MainPortPanel.cpp).
-  void InstallPortPanel();
-  // Settings > Ports: the two port panels take the place of the seqs and the groups; closing
-  // them brings those back, logs the port tables and refills the port rows and combos.
-  void mnuCfgPortsClick();
-  void ClosePortPanel();
-  void UpdatePortButtons(bool inputs);
-  // The Ports group's rows of one side, and for outputs the live and seq port combos.
-  void UpdatePortRows(bool inputs);
-  void SelectPortCombos(const TMainComboIndices& idx);
-  // RefreshAll, with reinit after listing the devices afresh; the window's lists, rows and combos
-  // reload as the areas' answers to it.
-  bool RefreshAllWithWindow(bool reinit);
-  // -- end of port panel
-
-  // The areas that are controllers of their own (MainStatus.h, MainHelp.h, MainKeys.h).
+  // The areas that are controllers of their own (MainStatus.h, MainPortPanel.h, MainHelp.h,
+  // MainKeys.h).
   TStatusDisplay& Status() { return *status_; }
+  TPortPanel& Ports() { return *ports_; }
   THelpMenu& Help() { return *help_; }
 
  protected:
@@ -309,7 +299,6 @@ class TfrmMain : public QMainWindow {
   void StartUp();
   void SetMenuShortCuts();
   void ArrangeStartUpControls();
-  void ApplyProgState(int state);
   // The state's shown, enabled, caption, hint and list choice of the named controls; true when a
   // seq heading's caption changed.
   bool ApplyStateControls(const TProgStateView& view);
@@ -329,6 +318,7 @@ class TfrmMain : public QMainWindow {
   std::vector<std::unique_ptr<TWindowAnswers>> areaAnswers_;
   std::vector<TRegistration> registrations_;
   std::unique_ptr<TStatusDisplay> status_;
+  std::unique_ptr<TPortPanel> ports_;
   std::unique_ptr<THelpMenu> help_;
   std::unique_ptr<TComputerKeys> keys_;
 

@@ -1,3 +1,5 @@
+#include "mainwindow/forms/MainPortPanel.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -183,7 +185,7 @@ static void StartPortRename(TfrmMain& f, bool inputs) {
   c.Edit->setFocus();
 }
 
-void TfrmMain::UpdatePortButtons(bool inputs) {
+void TPortPanel::UpdatePortButtons(bool inputs) {
   const TSideControls c = Side(*ui, inputs);
   const TPortButtons b = vel::UpdatePortButtons(SideOf(inputs), SelectedRow(c.Devs), SelectedRow(c.Ports));
   c.Alloc->setEnabled(b.Alloc);
@@ -193,7 +195,7 @@ void TfrmMain::UpdatePortButtons(bool inputs) {
   c.Name->setEnabled(b.Name);
 }
 
-void TfrmMain::mnuCfgPortsClick() {
+void TPortPanel::mnuCfgPortsClick() {
   ui->mnuCfgPorts->setEnabled(false);
   for (QMenu* m : {ui->mnuFile, ui->mnuAction, ui->mnuConfig, ui->mnuSettings, ui->mnuView, ui->mnuWindows})
     m->menuAction()->setEnabled(false);
@@ -240,10 +242,10 @@ void TfrmMain::mnuCfgPortsClick() {
     font.setBold(!config);
     l->setFont(font);
   }
-  PlaceClockBoxes(*this);
+  PlaceClockBoxes(form_);
 }
 
-void TfrmMain::ClosePortPanel() {
+void TPortPanel::ClosePortPanel() {
   for (bool inputs : {true, false}) HideRename(*ui, inputs);
   for (QWidget* w : {static_cast<QWidget*>(ui->pnlSeqStatus), static_cast<QWidget*>(ui->grpControl),
                      static_cast<QWidget*>(ui->grpMetr), static_cast<QWidget*>(ui->grpClock),
@@ -259,11 +261,11 @@ void TfrmMain::ClosePortPanel() {
   for (QMenu* m : {ui->mnuFile, ui->mnuAction, ui->mnuConfig, ui->mnuSettings, ui->mnuView, ui->mnuWindows})
     m->menuAction()->setEnabled(true);
   // The port column shows with more than one output: the columns are laid out again.
-  if (SeqRows[0].pnlSeq) LayoutSeqStatusColumns();
-  ApplyProgState(int(RunCtl.ProgState.load()));
+  if (form_.SeqRows[0].pnlSeq) form_.LayoutSeqStatusColumns();
+  form_.ApplyProgState(int(RunCtl.ProgState.load()));
 }
 
-void TfrmMain::UpdatePortRows(bool inputs) {
+void TPortPanel::UpdatePortRows(bool inputs) {
   const TPortRows r = PortRows();
   if (inputs) {
     for (QWidget* w : {static_cast<QWidget*>(ui->lblIn0), static_cast<QWidget*>(ui->lblvInPort0Name)})
@@ -304,21 +306,21 @@ void TfrmMain::UpdatePortRows(bool inputs) {
   std::lock_guard lock(EngineLock);
   fill(ui->cboLivePorts, RunCtl.LivePort);
   for (int32_t s = 0; s < kSeqs; ++s)
-    if (SeqRows[s].cboSeqPort)
-      fill(SeqRows[s].cboSeqPort, Seqs.PartBufs[Seqs.SeqRecs[s].PlayPart & 1][s].PortPend);
+    if (form_.SeqRows[s].cboSeqPort)
+      fill(form_.SeqRows[s].cboSeqPort, Seqs.PartBufs[Seqs.SeqRecs[s].PlayPart & 1][s].PortPend);
 }
 
-void TfrmMain::SelectPortCombos(const TMainComboIndices& idx) {
+void TPortPanel::SelectPortCombos(const TMainComboIndices& idx) {
   auto select = [](QComboBox* combo, int32_t index) {
     const QSignalBlocker block(combo);
     combo->setCurrentIndex(index < combo->count() ? index : -1);
   };
   select(ui->cboLivePorts, idx.LivePorts);
   for (int32_t s = 0; s < kSeqs; ++s)
-    if (SeqRows[s].cboSeqPort) select(SeqRows[s].cboSeqPort, idx.Seqs[s].Port);
+    if (form_.SeqRows[s].cboSeqPort) select(form_.SeqRows[s].cboSeqPort, idx.Seqs[s].Port);
 }
 
-bool TfrmMain::RefreshAllWithWindow(bool reinit) {
+bool TPortPanel::RefreshAllWithWindow(bool reinit) {
   // The ports are found again by name among the listed devices: list them as the tables stand.
   if (reinit) {
     ListInDevices();
@@ -363,7 +365,32 @@ static void PortUsersChanged(TfrmMain& f, TPortSide side) {
   if (Showing.CfgMChanShowing) Ui().Refresh(TRefresh::LoadCfgMChanControls);
 }
 
-void TfrmMain::InstallPortPanel() {
+void TPortPanel::Answer(TWindowCalls& calls) {
+  calls.Ports.PortUsersChanged = [this](TPortSide side) { PortUsersChanged(form_, side); };
+  // A refresh re-finds the ports: their rows, and the live and seq port combos after the main
+  // window's own controls.
+  calls.Refresh.PortRowsChanged = [this](TPortSide side) { UpdatePortRows(side == TPortSide::Inputs); };
+  calls.Refresh.LoadMainControls = [this](const TMainComboIndices& idx) { SelectPortCombos(idx); };
+  // Every port of a side closed (a rescan, a settings load, shut-down): its lists start again
+  // with no port and every device free.
+  calls.Run.InPortsClosed = [this] {
+    PortLists.In.PortItems.clear();
+    ListInDevices();
+    FillPanelLists(*ui, true, -1, -1);
+    UpdatePortRows(true);
+  };
+  calls.Run.OutPortsClosed = [this] {
+    for (auto* boxes : {&form_.chkMidiOutClocks, &form_.chkMidiOutSync})
+      for (QCheckBox* box : *boxes)
+        if (box) box->setEnabled(false);
+    PortLists.Out.PortItems.clear();
+    ListOutDevices();
+    FillPanelLists(*ui, false, -1, -1);
+    UpdatePortRows(false);
+  };
+}
+
+TPortPanel::TPortPanel(TfrmMain& form) : TMainArea(form) {
   RenamePort[0] = RenamePort[1] = -1;
   // The refresh buttons work from the panels, which hide the Ports group while they show.
   ui->sbtnRescanInDevs->setParent(ui->pnlConfigInPorts);
@@ -391,8 +418,10 @@ void TfrmMain::InstallPortPanel() {
     c.Panel->installEventFilter(new TPanelClick(c.Panel, *ui));
     HideRename(*ui, inputs);
 
-    connect(c.Devs, &QListWidget::itemSelectionChanged, this, [this, inputs] { UpdatePortButtons(inputs); });
-    connect(c.Ports, &QListWidget::itemSelectionChanged, this, [this, inputs] { UpdatePortButtons(inputs); });
+    QObject::connect(c.Devs, &QListWidget::itemSelectionChanged, &form_,
+                     [this, inputs] { UpdatePortButtons(inputs); });
+    QObject::connect(c.Ports, &QListWidget::itemSelectionChanged, &form_,
+                     [this, inputs] { UpdatePortButtons(inputs); });
     auto allocate = [this, inputs] {
       const TSideControls s = Side(*ui, inputs);
       s.Alloc->setEnabled(false);
@@ -402,14 +431,14 @@ void TfrmMain::InstallPortPanel() {
       const int32_t port = inputs ? RunCtl.InPortsAllocated : RunCtl.OutPortsAllocated;
       FillPanelLists(*ui, inputs, ok ? -1 : row, ok ? port : SelectedRow(s.Ports));
       s.Devs->setEnabled(InConfig());
-      PlaceClockBoxes(*this);
+      PlaceClockBoxes(form_);
       UpdatePortButtons(inputs);
     };
-    connect(c.Alloc, &QToolButton::clicked, this, allocate);
-    connect(c.Devs, &QListWidget::itemDoubleClicked, this, [c, allocate] {
+    QObject::connect(c.Alloc, &QToolButton::clicked, &form_, allocate);
+    QObject::connect(c.Devs, &QListWidget::itemDoubleClicked, &form_, [c, allocate] {
       if (c.Alloc->isEnabled()) allocate();
     });
-    connect(c.DeAlloc, &QToolButton::clicked, this, [this, inputs] {
+    QObject::connect(c.DeAlloc, &QToolButton::clicked, &form_, [this, inputs] {
       HideRename(*ui, inputs);
       const TSideControls s = Side(*ui, inputs);
       s.DeAlloc->setEnabled(false);
@@ -417,7 +446,7 @@ void TfrmMain::InstallPortPanel() {
       const int32_t port = DeallocatePort(SideOf(inputs), SelectedRow(s.Ports));
       FillPanelLists(*ui, inputs, -1, port);
       s.Ports->setEnabled(true);
-      PlaceClockBoxes(*this);
+      PlaceClockBoxes(form_);
       UpdatePortButtons(inputs);
     });
     auto move = [this, inputs](bool down) {
@@ -425,33 +454,35 @@ void TfrmMain::InstallPortPanel() {
       const TSideControls s = Side(*ui, inputs);
       const int32_t port = MovePort(SideOf(inputs), SelectedRow(s.Ports), down);
       FillPanelLists(*ui, inputs, -1, port);
-      PlaceClockBoxes(*this);
+      PlaceClockBoxes(form_);
       UpdatePortButtons(inputs);
     };
-    connect(c.Up, &QToolButton::clicked, this, [move] { move(false); });
-    connect(c.Down, &QToolButton::clicked, this, [move] { move(true); });
-    connect(c.Name, &QToolButton::clicked, this, [this, inputs, c] {
+    QObject::connect(c.Up, &QToolButton::clicked, &form_, [move] { move(false); });
+    QObject::connect(c.Down, &QToolButton::clicked, &form_, [move] { move(true); });
+    QObject::connect(c.Name, &QToolButton::clicked, &form_, [this, inputs, c] {
       if (c.Edit->isVisible()) {
         HideRename(*ui, inputs);
       } else {
-        StartPortRename(*this, inputs);
+        StartPortRename(form_, inputs);
       }
     });
-    connect(c.Ports, &QListWidget::itemDoubleClicked, this, [this, inputs, c] {
+    QObject::connect(c.Ports, &QListWidget::itemDoubleClicked, &form_, [this, inputs, c] {
       SelectRow(c.Devs, -1);
       UpdatePortButtons(inputs);
-      StartPortRename(*this, inputs);
+      StartPortRename(form_, inputs);
     });
-    connect(c.Edit, &QLineEdit::textEdited, this, [inputs, c](const QString& text) {
+    QObject::connect(c.Edit, &QLineEdit::textEdited, &form_, [inputs, c](const QString& text) {
       const int32_t port = RenamePort[inputs ? 0 : 1];
       ApplyPortRename(SideOf(inputs), port, text.toStdString());
       const auto& items = PortListOf(SideOf(inputs)).PortItems;
       if (port >= 0 && port < static_cast<int32_t>(items.size()) && c.Ports->item(port))
         c.Ports->item(port)->setText(Q(items[port]));
     });
-    connect(c.Edit, &QLineEdit::editingFinished, this, [this, inputs] { HideRename(*ui, inputs); });
-    connect(c.RenameDone, &QToolButton::clicked, this, [this, inputs] { HideRename(*ui, inputs); });
-    connect(c.Refresh, &QToolButton::clicked, this, [this, inputs] {
+    QObject::connect(c.Edit, &QLineEdit::editingFinished, &form_,
+                     [this, inputs] { HideRename(*ui, inputs); });
+    QObject::connect(c.RenameDone, &QToolButton::clicked, &form_,
+                     [this, inputs] { HideRename(*ui, inputs); });
+    QObject::connect(c.Refresh, &QToolButton::clicked, &form_, [this, inputs] {
       const TSideControls s = Side(*ui, inputs);
       s.Refresh->setEnabled(false);
       HideRename(*ui, true);
@@ -462,54 +493,29 @@ void TfrmMain::InstallPortPanel() {
       Ui().BusyCursor(false);
       FillPanelLists(*ui, inputs, -1, -1);
       s.Refresh->setEnabled(InConfig());
-      PlaceClockBoxes(*this);
+      PlaceClockBoxes(form_);
       UpdatePortButtons(inputs);
     });
   }
-  connect(ui->sbtnDone, &QToolButton::clicked, this, [this] { ClosePortPanel(); });
-  connect(ui->mnuCfgPorts, &QAction::triggered, this, [this] { mnuCfgPortsClick(); });
-
-  TWindowCalls calls;
-  calls.Ports.PortUsersChanged = [this](TPortSide side) { PortUsersChanged(*this, side); };
-  // A refresh re-finds the ports: their rows, and the live and seq port combos after the main
-  // window's own controls.
-  calls.Refresh.PortRowsChanged = [this](TPortSide side) { UpdatePortRows(side == TPortSide::Inputs); };
-  calls.Refresh.LoadMainControls = [this](const TMainComboIndices& idx) { SelectPortCombos(idx); };
-  // Every port of a side closed (a rescan, a settings load, shut-down): its lists start again
-  // with no port and every device free.
-  calls.Run.InPortsClosed = [this] {
-    PortLists.In.PortItems.clear();
-    ListInDevices();
-    FillPanelLists(*ui, true, -1, -1);
-    UpdatePortRows(true);
-  };
-  calls.Run.OutPortsClosed = [this] {
-    for (auto* boxes : {&chkMidiOutClocks, &chkMidiOutSync})
-      for (QCheckBox* box : *boxes)
-        if (box) box->setEnabled(false);
-    PortLists.Out.PortItems.clear();
-    ListOutDevices();
-    FillPanelLists(*ui, false, -1, -1);
-    UpdatePortRows(false);
-  };
-  RegisterArea(std::move(calls));
+  QObject::connect(ui->sbtnDone, &QToolButton::clicked, &form_, [this] { ClosePortPanel(); });
+  QObject::connect(ui->mnuCfgPorts, &QAction::triggered, &form_, [this] { mnuCfgPortsClick(); });
 
   // The live row's own values and the seq count.
-  connect(ui->cboLiveSVels, &QComboBox::activated, this, [this] {
+  QObject::connect(ui->cboLiveSVels, &QComboBox::activated, &form_, [this] {
     {
       std::lock_guard lock(EngineLock);
       Live.SVel = static_cast<uint8_t>(std::clamp(ui->cboLiveSVels->currentText().toInt(), 0, 9));
     }
     RefreshAllWithWindow(false);
   });
-  connect(ui->chkLivePLocked, &QCheckBox::clicked, this, [this](bool checked) {
+  QObject::connect(ui->chkLivePLocked, &QCheckBox::clicked, &form_, [this](bool checked) {
     {
       std::lock_guard lock(EngineLock);
       Live.PitchLocked = checked ? 1 : 0;
     }
     RefreshAllWithWindow(false);
   });
-  connect(ui->cboMaxActiveSeqs, &QComboBox::activated, this, [this] {
+  QObject::connect(ui->cboMaxActiveSeqs, &QComboBox::activated, &form_, [this] {
     const int32_t count = ui->cboMaxActiveSeqs->currentText().toInt();
     if (count == Cfg.MaxActiveSeqs + 1) return;
     if (ShowMessage("Warning - Changing no. of seqs may reset port allocation and names, ok?",
@@ -530,13 +536,13 @@ void TfrmMain::InstallPortPanel() {
       const TBusyCursor busy;
       RefreshAllWithWindow(true);
     }
-    if (y() < 0) move(x(), 0);
+    if (form_.y() < 0) form_.move(form_.x(), 0);
   });
   auto tarlo = [this] {
     if (Cfg.TarloOn) TarloOpen(ui->cboTarloPNo->currentIndex(), ui->cboTarloSysexDevId->currentIndex());
   };
-  connect(ui->cboTarloPNo, &QComboBox::activated, this, tarlo);
-  connect(ui->cboTarloSysexDevId, &QComboBox::activated, this, tarlo);
+  QObject::connect(ui->cboTarloPNo, &QComboBox::activated, &form_, tarlo);
+  QObject::connect(ui->cboTarloSysexDevId, &QComboBox::activated, &form_, tarlo);
 }
 
 }  // namespace vel

@@ -6,6 +6,7 @@
 #include "mainwindow/forms/MainArea.h"
 #include "mainwindow/forms/MainHelp.h"
 #include "mainwindow/forms/MainKeys.h"
+#include "mainwindow/forms/MainPortPanel.h"
 #include "mainwindow/forms/MainStatus.h"
 #include "ui_Main.h"
 
@@ -40,7 +41,8 @@ void TfrmMain::WireAreas() {
   InstallControlHandlers();
   InstallFileConfigMenus();
   InstallActionViewMenus();
-  InstallPortPanel();
+  ports_ = std::make_unique<TPortPanel>(*this);
+  RegisterArea(*ports_);
   help_ = std::make_unique<THelpMenu>(*this);
   RegisterArea(*help_);
   keys_ = std::make_unique<TComputerKeys>(*this);
