@@ -42,6 +42,7 @@
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/Refresh.h"
 #include "mainwindow/forms/Colours.h"
+#include "mainwindow/forms/MainControls.h"
 #include "mainwindow/forms/MainHelp.h"
 #include "mainwindow/forms/MainKeys.h"
 #include "mainwindow/forms/MainPortPanel.h"

@@ -34,6 +34,7 @@ struct TProgStateView;
 struct TCtlState;
 class TSelectionRule;
 class THelpMenu;
+class TControlGroups;
 class TPortPanel;
 class TComputerKeys;
 class TMainArea;
@@ -130,26 +131,6 @@ class TfrmMain : public QMainWindow {
   // What the lanes and the Kinetrace copied from the engine at the last tick, and showed.
   std::shared_ptr<TLanesState> LanesState;
   // -- end of lanes and Kinetrace
-
-  // Per-seq, live and control-group handlers (MainControls.cpp).
-  void InstallControlHandlers();
-  // Internal or external clock as the radio buttons and settings say; the status tick calls it on
-  // losing the external clock.
-  void ApplyClockSource();
-  // The metronome seq chosen in the metronome window (-1 none); refill shows the unchanged choice
-  // there after a refusal or a No.
-  void SetMetronomeSeq(int32_t seq, const std::function<void()>& refill = {});
-  // The metronome group's controls for running or not; the type buttons and style labels by type;
-  // the bold bars button.
-  void UpdateMetrControls(bool running);
-  void ShowMetrType();
-  void ShowMetrBars();
-  // The check boxes, radio buttons and up-downs of the control groups and seq rows from the values;
-  // runs on every entry into Config.
-  void LoadControlChecks();
-  // RefreshAll(false) with this window's controls reloaded after it.
-  void RefreshAllControls();
-  // -- end of control handlers
 
   // File, Config and Settings menus, drag and drop (MainFileMenus.cpp).
   void InstallFileConfigMenus();
@@ -261,9 +242,10 @@ class TfrmMain : public QMainWindow {
   int32_t KinetraceBgPhase = 0;
   // -- end of action and view menus
 
-  // The areas that are controllers of their own (MainStatus.h, MainPortPanel.h, MainHelp.h,
-  // MainKeys.h).
+  // The areas that are controllers of their own (MainStatus.h, MainControls.h, MainPortPanel.h,
+  // MainHelp.h, MainKeys.h).
   TStatusDisplay& Status() { return *status_; }
+  TControlGroups& Controls() { return *controls_; }
   TPortPanel& Ports() { return *ports_; }
   THelpMenu& Help() { return *help_; }
 
@@ -318,6 +300,7 @@ class TfrmMain : public QMainWindow {
   std::vector<std::unique_ptr<TWindowAnswers>> areaAnswers_;
   std::vector<TRegistration> registrations_;
   std::unique_ptr<TStatusDisplay> status_;
+  std::unique_ptr<TControlGroups> controls_;
   std::unique_ptr<TPortPanel> ports_;
   std::unique_ptr<THelpMenu> help_;
   std::unique_ptr<TComputerKeys> keys_;

@@ -1,3 +1,5 @@
+#include "mainwindow/forms/MainControls.h"
+
 // The main window's control handlers: the seq rows and the live row (the mouse counterpart of the
 // commands), the metronome, quantise, clock and inputs groups, the per-port clock and sync boxes
 // and the seq area's headings. Lists act on `activated` only, so a loader's selection (made with
@@ -109,12 +111,12 @@ class TOctaveSync : public QObject {
 
 }  // namespace
 
-void TfrmMain::RefreshAllControls() {
+void TControlGroups::RefreshAllControls() {
   // The window's areas reload their controls as the registry's answer to the refresh.
   RefreshAll(false);
 }
 
-void TfrmMain::LoadControlChecks() {
+void TControlGroups::LoadControlChecks() {
   TCfg c;
   std::array<uint8_t, kSeqs> locked{};
   int32_t lastOut = -1;
@@ -128,8 +130,8 @@ void TfrmMain::LoadControlChecks() {
   SetChecked(ui->rbClocksExt, c.ClocksSourceInternal == 0);
   SetChecked(ui->chkClocksExtLock, c.ClocksSourceExtLock != 0);
   for (int32_t p = 0; p <= lastOut; ++p) {
-    if (chkMidiOutClocks[p]) SetChecked(chkMidiOutClocks[p], c.MIDIOutClocksEnabled[p] != 0);
-    if (chkMidiOutSync[p]) SetChecked(chkMidiOutSync[p], c.MidiOutSyncEnabled[p] != 0);
+    if (form_.chkMidiOutClocks[p]) SetChecked(form_.chkMidiOutClocks[p], c.MIDIOutClocksEnabled[p] != 0);
+    if (form_.chkMidiOutSync[p]) SetChecked(form_.chkMidiOutSync[p], c.MidiOutSyncEnabled[p] != 0);
   }
   SetChecked(ui->chkMidiInSyncInt, c.MidiInSyncIntEnabled != 0);
   SetChecked(ui->chkMidiInSyncExt, c.MidiInSyncExtEnabled != 0);
@@ -149,13 +151,13 @@ void TfrmMain::LoadControlChecks() {
     ud->setValue(c.InPortOctaveOffset[i].load());
   }
   for (int32_t s = 0; s < kSeqs; ++s)
-    if (SeqRows[s].chkSeqPitchLock) SetChecked(SeqRows[s].chkSeqPitchLock, locked[s] != 0);
+    if (form_.SeqRows[s].chkSeqPitchLock) SetChecked(form_.SeqRows[s].chkSeqPitchLock, locked[s] != 0);
   ShowMetrType();
   ShowMetrBars();
   ApplyClockSource();
 }
 
-void TfrmMain::ApplyClockSource() {
+void TControlGroups::ApplyClockSource() {
   const bool internal = ui->rbClocksInt->isChecked();
   SetClockSource(internal, ui->chkClocksExtLock->isChecked());
   ui->cboTempoIntLSB->setEnabled(internal);
@@ -165,17 +167,17 @@ void TfrmMain::ApplyClockSource() {
     lastOut = std::min<int32_t>(RunCtl.OutPortsAllocated, kPorts - 1);
   }
   for (int32_t p = 0; p <= lastOut; ++p)
-    for (QCheckBox* box : {chkMidiOutClocks[p], chkMidiOutSync[p]})
+    for (QCheckBox* box : {form_.chkMidiOutClocks[p], form_.chkMidiOutSync[p]})
       if (box) box->setEnabled(internal);
   SetBold(ui->lblvTempoInt, internal);
   SetBold(ui->lblvTempoExt, !internal);
 }
 
-void TfrmMain::SetMetronomeSeq(int32_t seq, const std::function<void()>& refill) {
+void TControlGroups::SetMetronomeSeq(int32_t seq, const std::function<void()>& refill) {
   if (vel::SetMetronomeSeq(seq, refill)) UpdateMetrControls(Running());
 }
 
-void TfrmMain::UpdateMetrControls(bool running) {
+void TControlGroups::UpdateMetrControls(bool running) {
   TMetrControls m;
   {
     Lock lock(EngineLock);
@@ -201,7 +203,7 @@ void TfrmMain::UpdateMetrControls(bool running) {
   SetChecked(ui->chkMetrModeStyles, m.ModeStylesChecked);
 }
 
-void TfrmMain::ShowMetrType() {
+void TControlGroups::ShowMetrType() {
   UpdateMetrControls(Running());
   bool drum = false;
   bool styles = false;
@@ -216,7 +218,7 @@ void TfrmMain::ShowMetrType() {
       ClearBassTrigger(true);
     }
   }
-  auto col = [this](TColor c) { return ToQColor(c, SavedPalette); };
+  auto col = [this](TColor c) { return ToQColor(c, form_.SavedPalette); };
   SetBold(ui->sbtnMetrTypePitchLocked, drum);
   SetBold(ui->sbtnMetrTypePitched, !drum);
   SetFgColour(ui->sbtnMetrTypePitchLocked, col(drum && styles ? Cfg.ClFgMetrDrum : Cfg.ClText));
@@ -225,7 +227,7 @@ void TfrmMain::ShowMetrType() {
     SetFgColour(l, col(drum ? Cfg.ClFgMetrDrum : Cfg.ClFgMetrBass));
 }
 
-void TfrmMain::ShowMetrBars() {
+void TControlGroups::ShowMetrBars() {
   int32_t bars = 1;
   {
     Lock lock(EngineLock);
@@ -239,26 +241,26 @@ void TfrmMain::ShowMetrBars() {
   for (int32_t n = 1; n <= 4; ++n) SetBold(buttons[n - 1], n == bars);
 }
 
-void TfrmMain::InstallControlHandlers() {
+void TControlGroups::Answer(TWindowCalls& calls) {
   // Every way into Config (the settings load, each refresh, the stop) shows the settings in the
   // boxes: the clock source is read back from them.
-  TWindowCalls calls;
   calls.Run.ApplyProgState = [this](TProgState state) {
     if (state == TProgState::Config) LoadControlChecks();
     // Running shows the metronome's notes and velocities as labels in place of the lists.
     if (state == TProgState::Running) UpdateMetrControls(true);
   };
-  RegisterArea(std::move(calls));
+}
 
+TControlGroups::TControlGroups(TfrmMain& form) : TMainArea(form) {
   // Seq rows: each row's lambda (made with the row) calls these with its seq.
   auto end = [this](const TSeqEdit& edit) { EndSeqEdit(edit, [this] { RefreshAllControls(); }); };
   auto row = [this](int32_t s) -> const TSeqRow* {
-    return s >= 0 && s < kSeqs && SeqRows[s].pnlSeq ? &SeqRows[s] : nullptr;
+    return s >= 0 && s < kSeqs && form_.SeqRows[s].pnlSeq ? &form_.SeqRows[s] : nullptr;
   };
   SeqHandlers.SeqOutPortChange = [this, row](int32_t s) {
     if (const TSeqRow* r = row(s)) {
       vel::SeqOutPortChange(s, Text(r->cboSeqPort));
-      SelectMainControls(LoadMainCombos());
+      form_.SelectMainControls(LoadMainCombos());
     }
   };
   SeqHandlers.SeqChanChange = [row, end](int32_t s) {
@@ -281,15 +283,15 @@ void TfrmMain::InstallControlHandlers() {
   };
   SeqHandlers.SeqNoClick = [](int32_t s) { vel::SeqNoClick(s); };
   SeqHandlers.MidiOutClocksClick = [this](int32_t p) {
-    if (p < 0 || p >= kPorts || !chkMidiOutClocks[p]) return;
+    if (p < 0 || p >= kPorts || !form_.chkMidiOutClocks[p]) return;
     Lock lock(EngineLock);
-    Cfg.MIDIOutClocksEnabled[p] = chkMidiOutClocks[p]->isChecked();
+    Cfg.MIDIOutClocksEnabled[p] = form_.chkMidiOutClocks[p]->isChecked();
     Transport.RecStartedClock = 0;
   };
   SeqHandlers.MidiOutSyncClick = [this](int32_t p) {
-    if (p < 0 || p >= kPorts || !chkMidiOutSync[p]) return;
+    if (p < 0 || p >= kPorts || !form_.chkMidiOutSync[p]) return;
     Lock lock(EngineLock);
-    Cfg.MidiOutSyncEnabled[p] = chkMidiOutSync[p]->isChecked();
+    Cfg.MidiOutSyncEnabled[p] = form_.chkMidiOutSync[p]->isChecked();
   };
 
   // Seq area headings.
@@ -304,15 +306,15 @@ void TfrmMain::InstallControlHandlers() {
   });
 
   // Live row.
-  connect(ui->cboLivePorts, &QComboBox::activated, this, [this] {
+  QObject::connect(ui->cboLivePorts, &QComboBox::activated, &form_, [this] {
     LivePortChanged(Text(ui->cboLivePorts));
-    SelectMainControls(LoadMainCombos());
+    form_.SelectMainControls(LoadMainCombos());
   });
-  connect(ui->cboLiveChans, &QComboBox::activated, this, [this] {
+  QObject::connect(ui->cboLiveChans, &QComboBox::activated, &form_, [this] {
     LiveChanChanged(Text(ui->cboLiveChans));
     RefreshAllControls();
   });
-  connect(ui->cboLiveProgs, &QComboBox::activated, this, [this] {
+  QObject::connect(ui->cboLiveProgs, &QComboBox::activated, &form_, [this] {
     LiveProgChanged(ui->cboLiveProgs->currentIndex());
     RefreshAllControls();
   });
@@ -323,7 +325,7 @@ void TfrmMain::InstallControlHandlers() {
     const std::optional<int32_t> n = ComboNumber(Text(cbo));
     if (!refusal.empty() || !n) {
       if (!refusal.empty()) ShowMessage(refusal, MsgKind::Warning);
-      SelectMainControls(LoadMainCombos());
+      form_.SelectMainControls(LoadMainCombos());
       return;
     }
     {
@@ -333,10 +335,12 @@ void TfrmMain::InstallControlHandlers() {
     }
     RefreshAllControls();
   };
-  connect(ui->cboTSigBeats, &QComboBox::activated, this, [this, tsig] { tsig(ui->cboTSigBeats, true); });
-  connect(ui->cboTSigFrac, &QComboBox::activated, this, [this, tsig] { tsig(ui->cboTSigFrac, false); });
+  QObject::connect(ui->cboTSigBeats, &QComboBox::activated, &form_,
+                   [this, tsig] { tsig(ui->cboTSigBeats, true); });
+  QObject::connect(ui->cboTSigFrac, &QComboBox::activated, &form_,
+                   [this, tsig] { tsig(ui->cboTSigFrac, false); });
   auto metr = [this](QComboBox* cbo, bool (*set)(bool, const std::string&), bool bar) {
-    connect(cbo, &QComboBox::activated, this, [this, cbo, set, bar] {
+    QObject::connect(cbo, &QComboBox::activated, &form_, [this, cbo, set, bar] {
       if (set(bar, Text(cbo))) RefreshAllControls();
     });
   };
@@ -345,7 +349,7 @@ void TfrmMain::InstallControlHandlers() {
   metr(ui->cboMetrBarNote, &SetMetrNote, true);
   metr(ui->cboMetrBeatNote, &SetMetrNote, false);
   auto quant = [this](QComboBox* cbo, int32_t TBarSettings::*field) {
-    connect(cbo, &QComboBox::activated, this, [this, cbo, field] {
+    QObject::connect(cbo, &QComboBox::activated, &form_, [this, cbo, field] {
       const std::optional<int32_t> n = ComboNumber(Text(cbo));
       if (!n) return;
       {
@@ -358,7 +362,7 @@ void TfrmMain::InstallControlHandlers() {
   };
   quant(ui->cboQuantN, &TBarSettings::NQNoteLenFrac);
   quant(ui->cboQuantS, &TBarSettings::SQNoteLenFrac);
-  connect(ui->chkQuantNoteOffs, &QCheckBox::clicked, this, [](bool checked) {
+  QObject::connect(ui->chkQuantNoteOffs, &QCheckBox::clicked, &form_, [](bool checked) {
     {
       Lock lock(EngineLock);
       Cfg.QuantiseNoteOffs = checked;
@@ -367,7 +371,7 @@ void TfrmMain::InstallControlHandlers() {
   });
   QToolButton* bars[] = {ui->sbtnMetrBars1, ui->sbtnMetrBars2, ui->sbtnMetrBars3, ui->sbtnMetrBars4};
   for (int32_t n = 1; n <= 4; ++n)
-    connect(bars[n - 1], &QToolButton::clicked, this, [this, n] {
+    QObject::connect(bars[n - 1], &QToolButton::clicked, &form_, [this, n] {
       if (SetMetrBars(n)) ShowMetrBars();
     });
   auto type = [this](bool drum) {
@@ -376,14 +380,14 @@ void TfrmMain::InstallControlHandlers() {
     ShowMetrType();
     if (follow == TMetrTypeFollow::Refresh) RefreshAllControls();
   };
-  connect(ui->sbtnMetrTypePitchLocked, &QToolButton::clicked, this, [type] { type(true); });
-  connect(ui->sbtnMetrTypePitched, &QToolButton::clicked, this, [type] { type(false); });
-  connect(ui->chkMetrFill, &QCheckBox::clicked, this, [](bool checked) {
+  QObject::connect(ui->sbtnMetrTypePitchLocked, &QToolButton::clicked, &form_, [type] { type(true); });
+  QObject::connect(ui->sbtnMetrTypePitched, &QToolButton::clicked, &form_, [type] { type(false); });
+  QObject::connect(ui->chkMetrFill, &QCheckBox::clicked, &form_, [](bool checked) {
     Lock lock(EngineLock);
     Cfg.MetrFill = checked;
     RequestMetrRebuild();
   });
-  connect(ui->chkMetrModeStyles, &QCheckBox::clicked, this, [this](bool checked) {
+  QObject::connect(ui->chkMetrModeStyles, &QCheckBox::clicked, &form_, [this](bool checked) {
     {
       Lock lock(EngineLock);
       Cfg.MetrModeStyles = checked;
@@ -400,7 +404,7 @@ void TfrmMain::InstallControlHandlers() {
   for (QAbstractButton* b :
        {static_cast<QAbstractButton*>(ui->rbClocksInt), static_cast<QAbstractButton*>(ui->rbClocksExt),
         static_cast<QAbstractButton*>(ui->chkClocksExtLock)})
-    connect(b, &QAbstractButton::clicked, this, [this] { ApplyClockSource(); });
+    QObject::connect(b, &QAbstractButton::clicked, &form_, [this] { ApplyClockSource(); });
   auto tempo = [this] {
     const int32_t t = TempoFromCombos(Text(ui->cboTempoIntMSB), Text(ui->cboTempoIntLSB));
     SetTempoNow(t);
@@ -410,23 +414,23 @@ void TfrmMain::InstallControlHandlers() {
     }
     RefreshAllControls();
   };
-  connect(ui->cboTempoIntMSB, &QComboBox::activated, this, tempo);
-  connect(ui->cboTempoIntLSB, &QComboBox::activated, this, tempo);
-  connect(ui->chkMidiInSyncInt, &QCheckBox::clicked, this, [](bool checked) {
+  QObject::connect(ui->cboTempoIntMSB, &QComboBox::activated, &form_, tempo);
+  QObject::connect(ui->cboTempoIntLSB, &QComboBox::activated, &form_, tempo);
+  QObject::connect(ui->chkMidiInSyncInt, &QCheckBox::clicked, &form_, [](bool checked) {
     Lock lock(EngineLock);
     Cfg.MidiInSyncIntEnabled = checked;
   });
-  connect(ui->chkMidiInSyncExt, &QCheckBox::clicked, this, [](bool checked) {
+  QObject::connect(ui->chkMidiInSyncExt, &QCheckBox::clicked, &form_, [](bool checked) {
     Lock lock(EngineLock);
     Cfg.MidiInSyncExtEnabled = checked;
   });
 
   // Inputs group.
-  connect(ui->cboInPort0FilterChan, &QComboBox::activated, this, [](int index) {
+  QObject::connect(ui->cboInPort0FilterChan, &QComboBox::activated, &form_, [](int index) {
     Lock lock(EngineLock);
     Cfg.MainInPortFilterChan = index - 1;
   });
-  connect(ui->cboInPort1FilterChan, &QComboBox::activated, this, [](int index) {
+  QObject::connect(ui->cboInPort1FilterChan, &QComboBox::activated, &form_, [](int index) {
     Lock lock(EngineLock);
     Cfg.AuxInPortFilterChan = index - 1;
   });
@@ -434,13 +438,13 @@ void TfrmMain::InstallControlHandlers() {
     QSpinBox* ud = i == 0 ? ui->udInPort0Oct : ui->udInPort1Oct;
     QLabel* shown = i == 0 ? ui->lblvInPort0OctOffset : ui->lblvInPort1OctOffset;
     ud->installEventFilter(new TOctaveSync(ud, i));
-    connect(ud, &QSpinBox::valueChanged, this, [this, i, shown](int value) {
+    QObject::connect(ud, &QSpinBox::valueChanged, &form_, [this, i, shown](int value) {
       if (!SetInPortOctave(i, value)) return;
       shown->setText(QString::fromStdString(OctaveOffsetText(value)));
-      SetFgColour(shown, ToQColor(value != 0 ? Cfg.ClStOctaveNonZero : Cfg.ClText, SavedPalette));
+      SetFgColour(shown, ToQColor(value != 0 ? Cfg.ClStOctaveNonZero : Cfg.ClText, form_.SavedPalette));
     });
   }
-  connect(ui->chkAuxInPortReqd, &QCheckBox::clicked, this, [](bool checked) {
+  QObject::connect(ui->chkAuxInPortReqd, &QCheckBox::clicked, &form_, [](bool checked) {
     {
       Lock lock(EngineLock);
       Cfg.AuxInPortReqd = checked;

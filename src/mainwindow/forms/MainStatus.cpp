@@ -42,6 +42,7 @@
 #include "mainwindow/forms/KeepAwake.h"
 #include "mainwindow/forms/Lights.h"
 #include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/MainControls.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -181,7 +182,7 @@ struct TStatusTick {
     if (running && ClockLossIsNew(s.ClockLost, s.SwitchToInternal, d.ClockLossTold)) {
       ReportWarning(ClockLossText(s.ClocksExtPNo));
       ui->rbClocksInt->setChecked(true);
-      f.ApplyClockSource();
+      f.Controls().ApplyClockSource();
     }
     if (s.ProgState == TProgState::Config && Trace.DiagFlags && !d.DiagStartLogged) {
       DiagLogTimed(c.ProgState.Text);

@@ -4,6 +4,7 @@
 
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainArea.h"
+#include "mainwindow/forms/MainControls.h"
 #include "mainwindow/forms/MainHelp.h"
 #include "mainwindow/forms/MainKeys.h"
 #include "mainwindow/forms/MainPortPanel.h"
@@ -38,7 +39,8 @@ void TfrmMain::WireAreas() {
   status_ = std::make_unique<TStatusDisplay>(*this);
   RegisterArea(*status_);
   InstallLanesAndKinetrace();
-  InstallControlHandlers();
+  controls_ = std::make_unique<TControlGroups>(*this);
+  RegisterArea(*controls_);
   InstallFileConfigMenus();
   InstallActionViewMenus();
   ports_ = std::make_unique<TPortPanel>(*this);

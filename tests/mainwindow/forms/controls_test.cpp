@@ -19,6 +19,7 @@
 #include "engine/Transport.h"
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/MainControls.h"
 #include "settings/Settings.h"
 #include "styles/StyleStore.h"
 #include "ui_Main.h"
@@ -171,7 +172,7 @@ TEST_F(ControlsTest, ClockSourceAndInputOctave) {
   // The status tick's way back on losing the clock: the box checked, then the source applied, after
   // which the unlocked-external condition that warns no longer holds.
   ui.rbClocksInt->setChecked(true);
-  form->ApplyClockSource();
+  form->Controls().ApplyClockSource();
   EXPECT_EQ(Cfg.ClocksSourceInternal, 1);
   EXPECT_FALSE(ui.rbClocksExt->isChecked());
   EXPECT_TRUE(ui.cboTempoIntLSB->isEnabled());
@@ -200,7 +201,7 @@ TEST_F(ControlsTest, ListsShowTheNumberStoredAndLeaveOthersStored) {
   // Values a hand-edited file gave that no list holds: no selection, and kept.
   Cfg.MetrDrumBarSVel = 0;
   Cfg.MainInPortFilterChan = 20;
-  form->RefreshAllControls();
+  form->Controls().RefreshAllControls();
   EXPECT_EQ(ui.cboMetrBarSVel->currentIndex(), -1);
   EXPECT_EQ(ui.cboInPort0FilterChan->currentIndex(), -1);
   EXPECT_EQ(Cfg.MetrDrumBarSVel, 0);
