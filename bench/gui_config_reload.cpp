@@ -21,6 +21,7 @@
 #include "mainwindow/InstanceLocks.h"
 #include "mainwindow/PortModel.h"
 #include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/MainFileMenus.h"
 #include "platform/midi/Midi.h"
 #include "ui_Main.h"
 
@@ -58,7 +59,7 @@ void BM_ConfigReloadNinePorts(benchmark::State& state) {
       state.SkipWithError("nine ports each way not allocated");
       return;
     }
-    form.SaveDefaultConfig();
+    form.Files().SaveDefaultConfig();
     // Only the confirmation may be asked; any other box would be a fault of the reload.
     int64_t boxes = 0;
     Ui().MessageBox = [&boxes](const std::string&, const std::string&, MsgKind, MsgButtons buttons) {

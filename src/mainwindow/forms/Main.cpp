@@ -43,6 +43,7 @@
 #include "mainwindow/Refresh.h"
 #include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/MainControls.h"
+#include "mainwindow/forms/MainFileMenus.h"
 #include "mainwindow/forms/MainHelp.h"
 #include "mainwindow/forms/MainKeys.h"
 #include "mainwindow/forms/MainPortPanel.h"
@@ -408,7 +409,7 @@ void TfrmMain::StartUp() {
 void TfrmMain::LoadMidiFileNow() {
   if (MidiFileName.empty()) return;
   // As a menu load: under the engine lock, its boxes after it, the metronome seq's warning.
-  LoadMidiFileAndWarn(MidiFileName, true);
+  files_->LoadMidiFileAndWarn(MidiFileName, true);
 }
 
 void TfrmMain::tmAutoRunTimer() {

@@ -34,6 +34,7 @@ struct TProgStateView;
 struct TCtlState;
 class TSelectionRule;
 class THelpMenu;
+class TFileMenus;
 class TControlGroups;
 class TPortPanel;
 class TComputerKeys;
@@ -132,44 +133,12 @@ class TfrmMain : public QMainWindow {
   std::shared_ptr<TLanesState> LanesState;
   // -- end of lanes and Kinetrace
 
-  // File, Config and Settings menus, drag and drop (MainFileMenus.cpp).
-  void InstallFileConfigMenus();
-  // True, after its warning box, when no output port is allocated: the dialogs and drops stop.
-  bool NoOutPortWarning();
-  void MidiLoadDialog(bool allParts);
-  void MidiSaveDialog(bool allParts);
-  // The selection the dialog's operation acts on (all parts: none selected; else the selection
-  // rule, kept in rule until the operation ends), then the chosen file, "" when cancelled.
-  std::string ChooseMidiFile(bool save, bool allParts, std::optional<TSelectionRule>& rule);
-  // A MIDI file into the seqs from a menu, a drop, the command line or the auto-run.
-  void LoadMidiFileAndWarn(const std::string& fileName, bool allParts);
-  // In Config: the loaded values made active and shown, and the metronome seq's warning.
-  void WarnMetrSeqOverwritten();
-  void LoadDemo(int32_t n);
-  void OpenFolder(const std::string& folder);
-  // The files dropped on the window, by their full local paths.
-  void WMDropFiles(const std::vector<std::string>& names);
-  // The Save buttons' save of all settings to the default file; refused while the Config menu is
-  // disabled (a Config operation or the port panel is under way).
-  void SaveDefaultConfig();
-  void ViewEditFile(const std::string& folder, const std::string& name, bool isDefault);
-  void ResetKeyMapsToFactory();
-  void ResetAllColours();
-  void ResetSysColours();
-  void ResetDrumStyles();
-  void ResetBassStyles();
-  void ResetEverything();
-  // A settings window joins the Settings menu: its item is enabled and shows the window with its
-  // caption. Items without a window stay disabled.
-  void SetSettingsWindow(const char* item, std::function<void(const std::string& caption)> show);
-
+  // Drops go to the file menus (MainFileMenus.cpp).
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
  public:
-  // -- end of file and config menus
-
   // Action, Tools, View, Virtual keyboard, Kinetrace and Windows menus (MainViewMenus.cpp).
   void InstallActionViewMenus();
   // The menus' fixed short-cuts and the Action items' derived captions (start-up).
@@ -242,10 +211,11 @@ class TfrmMain : public QMainWindow {
   int32_t KinetraceBgPhase = 0;
   // -- end of action and view menus
 
-  // The areas that are controllers of their own (MainStatus.h, MainControls.h, MainPortPanel.h,
-  // MainHelp.h, MainKeys.h).
+  // The areas that are controllers of their own (MainStatus.h, MainControls.h, MainFileMenus.h,
+  // MainPortPanel.h, MainHelp.h, MainKeys.h).
   TStatusDisplay& Status() { return *status_; }
   TControlGroups& Controls() { return *controls_; }
+  TFileMenus& Files() { return *files_; }
   TPortPanel& Ports() { return *ports_; }
   THelpMenu& Help() { return *help_; }
 
@@ -301,6 +271,7 @@ class TfrmMain : public QMainWindow {
   std::vector<TRegistration> registrations_;
   std::unique_ptr<TStatusDisplay> status_;
   std::unique_ptr<TControlGroups> controls_;
+  std::unique_ptr<TFileMenus> files_;
   std::unique_ptr<TPortPanel> ports_;
   std::unique_ptr<THelpMenu> help_;
   std::unique_ptr<TComputerKeys> keys_;

@@ -1,3 +1,5 @@
+#include "mainwindow/forms/MainFileMenus.h"
+
 #include <unistd.h>
 
 #include <QAction>
@@ -122,13 +124,13 @@ void Locked(Fn fn) {
 
 // ---- File menu ----
 
-bool TfrmMain::NoOutPortWarning() {
+bool TFileMenus::NoOutPortWarning() {
   if (RunCtl.OutPortsAllocated >= 0) return false;
   ShowMessage(kNoOutPortText, MsgKind::Warning);
   return true;
 }
 
-std::string TfrmMain::ChooseMidiFile(bool save, bool allParts, std::optional<TSelectionRule>& rule) {
+std::string TFileMenus::ChooseMidiFile(bool save, bool allParts, std::optional<TSelectionRule>& rule) {
   if (allParts) {
     Locked(DeselectAll);
   } else {
@@ -137,14 +139,14 @@ std::string TfrmMain::ChooseMidiFile(bool save, bool allParts, std::optional<TSe
   return RunFileDialog(MidiFileDialog(save, allParts));
 }
 
-void TfrmMain::MidiLoadDialog(bool allParts) {
+void TFileMenus::MidiLoadDialog(bool allParts) {
   if (NoOutPortWarning()) return;
   std::optional<TSelectionRule> rule;
   const std::string name = ChooseMidiFile(false, allParts, rule);
   if (!name.empty()) LoadMidiFileAndWarn(name, allParts);
 }
 
-void TfrmMain::MidiSaveDialog(bool allParts) {
+void TFileMenus::MidiSaveDialog(bool allParts) {
   if (NoOutPortWarning()) return;
   std::optional<TSelectionRule> rule;
   const std::string name = ChooseMidiFile(true, allParts, rule);
@@ -167,7 +169,7 @@ void TfrmMain::MidiSaveDialog(bool allParts) {
   if (written) Cfg.LastSavedMidiFolder = FolderOf(name);
 }
 
-void TfrmMain::LoadMidiFileAndWarn(const std::string& fileName, bool allParts) {
+void TFileMenus::LoadMidiFileAndWarn(const std::string& fileName, bool allParts) {
   // The file is read without the engine lock (a slow disk must not stall the timer); the seqs are
   // changed under it, where the load is checked again.
   std::vector<uint8_t> bytes;
@@ -189,11 +191,11 @@ void TfrmMain::LoadMidiFileAndWarn(const std::string& fileName, bool allParts) {
   WarnMetrSeqOverwritten();
 }
 
-void TfrmMain::WarnMetrSeqOverwritten() {
+void TFileMenus::WarnMetrSeqOverwritten() {
   if (RunCtl.ProgState.load() != TProgState::Config) return;
   ApplyPendingMetre();
   ApplyPendingSeqValues();
-  SelectMainControls(LoadMainCombos());
+  form_.SelectMainControls(LoadMainCombos());
   bool overwritten = false;
   Locked([&] {
     overwritten = Files.MetrSeqLoaded && Cfg.MetrSeqNo >= 0 && Cfg.MetrSeqNo < kSeqs &&
@@ -203,18 +205,18 @@ void TfrmMain::WarnMetrSeqOverwritten() {
     ShowMessage(MetrSeqOverwrittenText(Cfg.MetrSeqNo, Cfg.StandardMode != 0), MsgKind::Warning);
 }
 
-void TfrmMain::LoadDemo(int32_t n) {
+void TFileMenus::LoadDemo(int32_t n) {
   RunLocked([n] { return LoadSeqsFromMidiFile(n, "Demo " + std::to_string(n + 1), true, true); }, false);
   WarnMetrSeqOverwritten();
 }
 
-void TfrmMain::OpenFolder(const std::string& folder) {
+void TFileMenus::OpenFolder(const std::string& folder) {
   const int32_t result = ShellOpen(folder);
   if (result != kShellOk)
     ShowMessage("Error " + std::to_string(result) + " trying to open folder\r\n" + folder, MsgKind::Error);
 }
 
-void TfrmMain::WMDropFiles(const std::vector<std::string>& names) {
+void TFileMenus::WMDropFiles(const std::vector<std::string>& names) {
   if (NoOutPortWarning() || names.empty()) return;
   if (names.size() > 1) {
     ShowMessage(kTooManyDropsText, MsgKind::Error);
@@ -252,23 +254,24 @@ void TfrmMain::dropEvent(QDropEvent* event) {
   // The drop is finished before anything loads: the dragging program is not kept waiting on our
   // boxes.
   QTimer::singleShot(0, this, [this, names] {
-    if (DropsAccepted(RunCtl.ProgState.load())) WMDropFiles(names);
+    if (DropsAccepted(RunCtl.ProgState.load())) files_->WMDropFiles(names);
   });
 }
 
 // ---- Config menu ----
 
-void TfrmMain::SaveDefaultConfig() {
+void TFileMenus::SaveDefaultConfig() {
   if (!ui->mnuConfig->menuAction()->isEnabled()) {
-    const bool panel = ui->pnlConfigInPorts->isVisibleTo(this) || ui->pnlConfigOutPorts->isVisibleTo(this);
+    const bool panel =
+        ui->pnlConfigInPorts->isVisibleTo(&form_) || ui->pnlConfigOutPorts->isVisibleTo(&form_);
     ShowMessage(SaveRefusalText(panel), MsgKind::Warning);
     return;
   }
-  const TConfigBusy busy(*this);
+  const TConfigBusy busy(form_);
   SaveConfigFile(true, CfgFull);
 }
 
-void TfrmMain::ViewEditFile(const std::string& folder, const std::string& name, bool isDefault) {
+void TFileMenus::ViewEditFile(const std::string& folder, const std::string& name, bool isDefault) {
   const std::string path = folder.empty() ? name : folder + "/" + name;
   if (!Exists(path)) {
     ShowMessage("Can't find file\r\n" + path, MsgKind::Error);
@@ -280,13 +283,13 @@ void TfrmMain::ViewEditFile(const std::string& folder, const std::string& name, 
     ShowMessage(FileMsg("Error " + std::to_string(result) + " opening file", path), MsgKind::Error);
 }
 
-void TfrmMain::ResetKeyMapsToFactory() {
+void TFileMenus::ResetKeyMapsToFactory() {
   if (!Confirmed("About to reset all key maps to " + std::string(ModeWord(Cfg.StandardMode != 0)) +
                  " factory settings, ok?"))
     return;
   Locked(LoadKeyMapsFactory);
   CfgFiles.ConfigFileName.clear();
-  SetCaption();
+  form_.SetCaption();
 }
 
 namespace {
@@ -301,18 +304,18 @@ void ApplyColours(TfrmMain& form) {
 
 }  // namespace
 
-void TfrmMain::ResetAllColours() {
+void TFileMenus::ResetAllColours() {
   if (!Confirmed("About to reset all colours to factory settings, ok?")) return;
   LoadColoursFactory();
-  ApplyColours(*this);
+  ApplyColours(form_);
   CfgFiles.ConfigFileName.clear();
-  SetCaption();
+  form_.SetCaption();
 }
 
-void TfrmMain::ResetSysColours() {
+void TFileMenus::ResetSysColours() {
   if (!Confirmed("About to reset system colours to original settings, ok?")) return;
   LoadColoursSystem();
-  ApplyColourScheme();
+  form_.ApplyColourScheme();
   Ui().Refresh(TRefresh::LoadColourShapes);
 }
 
@@ -334,31 +337,32 @@ void ResetStyles(TfrmMain& form, bool drum) {
 
 }  // namespace
 
-void TfrmMain::ResetDrumStyles() {
-  ResetStyles(*this, true);
+void TFileMenus::ResetDrumStyles() {
+  ResetStyles(form_, true);
 }
 
-void TfrmMain::ResetBassStyles() {
-  ResetStyles(*this, false);
+void TFileMenus::ResetBassStyles() {
+  ResetStyles(form_, false);
 }
 
-void TfrmMain::ResetEverything() {
+void TFileMenus::ResetEverything() {
   if (!Confirmed("About to reset everything to " + std::string(ModeWord(Cfg.StandardMode != 0)) +
                  " factory settings, ok?"))
     return;
-  const TConfigBusy busy(*this);
+  const TConfigBusy busy(form_);
   ResetAllToFactory();
 }
 
-void TfrmMain::SetSettingsWindow(const char* item, std::function<void(const std::string& caption)> show) {
-  QAction* action = findChild<QAction*>(item);
+void TFileMenus::SetSettingsWindow(const char* item, std::function<void(const std::string& caption)> show) {
+  QAction* action = form_.findChild<QAction*>(item);
   if (!action) return;
   std::string title;
   for (const TSettingsItem& s : kSettingsItems)
     if (std::strcmp(s.Item, item) == 0) title = s.Title;
-  action->disconnect(this);
+  action->disconnect(&form_);
   action->setEnabled(static_cast<bool>(show));
-  if (show) connect(action, &QAction::triggered, this, [title, show] { show(SettingsCaption(title)); });
+  if (show)
+    QObject::connect(action, &QAction::triggered, &form_, [title, show] { show(SettingsCaption(title)); });
 }
 
 namespace {
@@ -483,10 +487,10 @@ void SwitchMode(TfrmMain& form) {
 
 // ---- wiring ----
 
-void TfrmMain::InstallFileConfigMenus() {
-  setAcceptDrops(true);
-  auto on = [this](QAction* a, auto fn) { connect(a, &QAction::triggered, this, fn); };
-  auto opening = [this](QMenu* m, auto fn) { connect(m, &QMenu::aboutToShow, this, fn); };
+TFileMenus::TFileMenus(TfrmMain& form) : TMainArea(form) {
+  form_.setAcceptDrops(true);
+  auto on = [this](QAction* a, auto fn) { QObject::connect(a, &QAction::triggered, &form_, fn); };
+  auto opening = [this](QMenu* m, auto fn) { QObject::connect(m, &QMenu::aboutToShow, &form_, fn); };
 
   // File menu.
   opening(ui->mnuFile, [this] {
@@ -578,12 +582,12 @@ void TfrmMain::InstallFileConfigMenus() {
     ui->mnuFileDeleteAllParts->setEnabled(none);
     ui->mnuFileDeleteSelSeqs->setEnabled(none);
   });
-  on(ui->mnuFileExit, [this] { close(); });
+  on(ui->mnuFileExit, [this] { form_.close(); });
 
   // Config menu.
   opening(ui->mnuConfig, [this] {
     TConfigMenuInput in;
-    in.DefaultFileExists = Exists(DataFolder + kDefaultCfgName);
+    in.DefaultFileExists = Exists(form_.DataFolder + kDefaultCfgName);
     in.AppDataFolderExists = IsFolder(RunCtl.AppDataFolder);
     in.State = RunCtl.ProgState.load();
     in.StandardMode = Cfg.StandardMode != 0;
@@ -602,26 +606,26 @@ void TfrmMain::InstallFileConfigMenus() {
     ui->mnuConfigMode->setStatusTip(Q(v.ModeHint));
     ui->mnuConfigMode->setChecked(Cfg.StandardMode == 0);
   });
-  connect(ui->sbtnSaveConfig, &QToolButton::clicked, this, [this] { SaveDefaultConfig(); });
+  QObject::connect(ui->sbtnSaveConfig, &QToolButton::clicked, &form_, [this] { SaveDefaultConfig(); });
   on(ui->mnuConfigSaveAllToDefault, [this] { SaveDefaultConfig(); });
-  on(ui->mnuConfigSaveAllToNamed, [this] { SaveSubset(*this, CfgFull); });
-  on(ui->mnuConfigSaveKeyMaps, [this] { SaveSubset(*this, CfgKeyMapsOnly); });
-  on(ui->mnuConfigSaveColours, [this] { SaveSubset(*this, CfgColoursOnly); });
-  on(ui->mnuConfigSaveBass, [this] { SaveSubset(*this, CfgBassOnly); });
-  on(ui->mnuConfigSaveDrums, [this] { SaveSubset(*this, CfgDrumsOnly); });
-  on(ui->mnuConfigLoadAllFromDefault, [this] { LoadAllFromDefault(*this); });
-  on(ui->mnuConfigLoadAllFromNamed, [this] { LoadAllFromNamed(*this); });
-  on(ui->mnuConfigLoadKeyMaps, [this] { LoadSubset(*this, CfgKeyMapsOnly); });
-  on(ui->mnuConfigLoadColours, [this] { LoadSubset(*this, CfgColoursOnly); });
-  on(ui->mnuConfigLoadBass, [this] { LoadSubset(*this, CfgBassOnly); });
-  on(ui->mnuConfigLoadDrums, [this] { LoadSubset(*this, CfgDrumsOnly); });
+  on(ui->mnuConfigSaveAllToNamed, [this] { SaveSubset(form_, CfgFull); });
+  on(ui->mnuConfigSaveKeyMaps, [this] { SaveSubset(form_, CfgKeyMapsOnly); });
+  on(ui->mnuConfigSaveColours, [this] { SaveSubset(form_, CfgColoursOnly); });
+  on(ui->mnuConfigSaveBass, [this] { SaveSubset(form_, CfgBassOnly); });
+  on(ui->mnuConfigSaveDrums, [this] { SaveSubset(form_, CfgDrumsOnly); });
+  on(ui->mnuConfigLoadAllFromDefault, [this] { LoadAllFromDefault(form_); });
+  on(ui->mnuConfigLoadAllFromNamed, [this] { LoadAllFromNamed(form_); });
+  on(ui->mnuConfigLoadKeyMaps, [this] { LoadSubset(form_, CfgKeyMapsOnly); });
+  on(ui->mnuConfigLoadColours, [this] { LoadSubset(form_, CfgColoursOnly); });
+  on(ui->mnuConfigLoadBass, [this] { LoadSubset(form_, CfgBassOnly); });
+  on(ui->mnuConfigLoadDrums, [this] { LoadSubset(form_, CfgDrumsOnly); });
   on(ui->mnuConfigResetAll, [this] { ResetEverything(); });
   on(ui->mnuConfigResetKMaps, [this] { ResetKeyMapsToFactory(); });
   on(ui->mnuConfigResetColours, [this] { ResetAllColours(); });
   on(ui->mnuConfigResetBass, [this] { ResetBassStyles(); });
   on(ui->mnuConfigResetDrums, [this] { ResetDrumStyles(); });
   on(ui->mnuConfigEditDefault, [this] { ViewEditFile(RunCtl.AppDataFolder, kDefaultCfgName, true); });
-  on(ui->mnuConfigDeleteDefault, [this] { DeleteDefaultFile(*this); });
+  on(ui->mnuConfigDeleteDefault, [this] { DeleteDefaultFile(form_); });
   on(ui->mnuConfigExploreDefault, [this] { OpenFolder(RunCtl.AppDataFolder); });
   on(ui->mnuConfigEditNamed, [this] {
     const std::string path = RunFileDialog(ViewEditDialog());
@@ -630,13 +634,15 @@ void TfrmMain::InstallFileConfigMenus() {
     Cfg.LastLoadedConfigFolder = folder;
     ViewEditFile(folder, path.substr(path.find_last_of('/') + 1), false);
   });
-  on(ui->mnuConfigMode, [this] { SwitchMode(*this); });
+  on(ui->mnuConfigMode, [this] { SwitchMode(form_); });
 
   // Settings menu: the port panel is the port panel's own; the other items wait for their windows.
   opening(ui->mnuSettings,
           [this] { ui->mnuCfgPorts->setStatusTip(Q(PortsMenuHint(RunCtl.ProgState.load()))); });
   for (const TSettingsItem& s : kSettingsItems) SetSettingsWindow(s.Item, nullptr);
+}
 
+void TFileMenus::Answer(TWindowCalls& calls) {
   // The settings reader and writer ask for their files through the same dialogs; the factory reset
   // reloads the whole window.
   auto cfgDialog = [](bool save) {
@@ -644,15 +650,13 @@ void TfrmMain::InstallFileConfigMenus() {
       return RunFileDialog({save, title, folder, "txt", "Text files (*.txt)|*.txt"});
     };
   };
-  TWindowCalls calls;
   calls.Cfg.OpenDialog = cfgDialog(false);
   calls.Cfg.SaveDialog = cfgDialog(true);
   // Once the window is gone the factory reset loads the settings alone.
   calls.Cfg.LoadConfigAndApplyFactory = [this] {
     bool ok = false;
-    LoadConfigAndApply(true, false, ok);
+    form_.LoadConfigAndApply(true, false, ok);
   };
-  RegisterArea(std::move(calls));
 }
 
 }  // namespace vel

@@ -5,6 +5,7 @@
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainArea.h"
 #include "mainwindow/forms/MainControls.h"
+#include "mainwindow/forms/MainFileMenus.h"
 #include "mainwindow/forms/MainHelp.h"
 #include "mainwindow/forms/MainKeys.h"
 #include "mainwindow/forms/MainPortPanel.h"
@@ -41,7 +42,8 @@ void TfrmMain::WireAreas() {
   InstallLanesAndKinetrace();
   controls_ = std::make_unique<TControlGroups>(*this);
   RegisterArea(*controls_);
-  InstallFileConfigMenus();
+  files_ = std::make_unique<TFileMenus>(*this);
+  RegisterArea(*files_);
   InstallActionViewMenus();
   ports_ = std::make_unique<TPortPanel>(*this);
   RegisterArea(*ports_);

@@ -28,6 +28,7 @@
 #include "mainwindow/forms/FileDialogs.h"
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/MainFileMenus.h"
 #include "settings/CfgLink.h"
 #include "settings/CfgReader.h"
 #include "settings/Settings.h"
@@ -151,7 +152,7 @@ TEST_F(FileMenusTest, DroppedFilesThatCannotLoadSayWhyAndLoadNothing) {
     if (c.port && RunCtl.OutPortsAllocated < 0) AllocateOutput();
     rec.boxes.clear();
     Cfg.LastLoadedMidiFolder = "/before";
-    form->WMDropFiles(c.names);
+    form->Files().WMDropFiles(c.names);
     EXPECT_EQ(Texts(), std::vector<std::string>{c.box}) << c.names.front();
     EXPECT_EQ(rec.boxes.at(0).kind, c.port ? MsgKind::Error : MsgKind::Warning);
     EXPECT_FALSE(AnyEvents());
@@ -199,11 +200,11 @@ TEST_F(FileMenusTest, SelectionOperationsUseEverySeqWhenNoneIsSelected) {
   };
   auto dropActive = [&] {
     Cfg.DragDropActiveParts = 1;
-    form->WMDropFiles({song});
+    form->Files().WMDropFiles({song});
   };
   auto dropAll = [&] {
     Cfg.DragDropActiveParts = 0;
-    form->WMDropFiles({song});
+    form->Files().WMDropFiles({song});
   };
   const Case cases[] = {
       {"delete, No", -1, [&] { rec.Answer(MsgAnswer::No), form->ui->mnuFileDeleteSelSeqs->trigger(); },
@@ -269,7 +270,7 @@ TEST_F(FileMenusTest, AMidiFileIsReadWithoutTheEngineLock) {
     }
     out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
   });
-  form->LoadMidiFileAndWarn(pipe, true);
+  form->Files().LoadMidiFileAndWarn(pipe, true);
   disk.join();
   EXPECT_TRUE(lockFree);
   EXPECT_TRUE(AnyEvents());
@@ -365,9 +366,9 @@ TEST_F(FileMenusTest, TheDefaultFileSavedRefusedDeletedAndItsItems) {
   // Refused while the Config menu is disabled, saying why.
   form->ui->mnuConfig->menuAction()->setEnabled(false);
   form->ui->pnlConfigOutPorts->show();
-  form->SaveDefaultConfig();
+  form->Files().SaveDefaultConfig();
   form->ui->pnlConfigOutPorts->hide();
-  form->SaveDefaultConfig();
+  form->Files().SaveDefaultConfig();
   EXPECT_EQ(Texts(), (std::vector<std::string>{SaveRefusalText(true), SaveRefusalText(false)}));
   EXPECT_FALSE(fs::exists(path));
   form->ui->mnuConfig->menuAction()->setEnabled(true);
@@ -401,7 +402,7 @@ TEST_F(FileMenusTest, TheDefaultFileSavedRefusedDeletedAndItsItems) {
   form->ui->mnuConfigDeleteDefault->trigger();
   EXPECT_EQ(Texts(), (std::vector<std::string>{"About to delete default auto-run config file, ok?\r\n" + path,
                                                "Default auto-run config file does not exist"}));
-  form->ViewEditFile(RunCtl.AppDataFolder, kDefaultCfgName, true);
+  form->Files().ViewEditFile(RunCtl.AppDataFolder, kDefaultCfgName, true);
   EXPECT_EQ(rec.boxes.back().text, "Can't find file\r\n" + path);
 }
 
