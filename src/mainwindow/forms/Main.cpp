@@ -48,6 +48,7 @@
 #include "mainwindow/forms/MainKeys.h"
 #include "mainwindow/forms/MainPortPanel.h"
 #include "mainwindow/forms/MainStatus.h"
+#include "mainwindow/forms/MainViewMenus.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "mainwindow/forms/SeqLane.h"
@@ -533,7 +534,7 @@ void TfrmMain::SetHintsOnControls() {
 }
 
 void TfrmMain::SetMenuShortCuts() {
-  SetViewMenuShortCuts();
+  views_->SetViewMenuShortCuts();
 }
 
 void TfrmMain::ArrangeStartUpControls() {

@@ -34,6 +34,7 @@ struct TProgStateView;
 struct TCtlState;
 class TSelectionRule;
 class THelpMenu;
+class TViewMenus;
 class TFileMenus;
 class TControlGroups;
 class TPortPanel;
@@ -139,83 +140,12 @@ class TfrmMain : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  public:
-  // Action, Tools, View, Virtual keyboard, Kinetrace and Windows menus (MainViewMenus.cpp).
-  void InstallActionViewMenus();
-  // The menus' fixed short-cuts and the Action items' derived captions (start-up).
-  void SetViewMenuShortCuts();
-  // Run from Config, else stop after asking; the button is not clicked twice while it switches.
-  void ToggleRunStop();
-  // False when the user declined; without confirm it stops at once.
-  bool StopToConfigMode(bool confirm);
-  void ToggleCalibPrompt();
-  // The calibrate button, its menu item and key mode 101 by CalibratePending.
-  void PromptCalibrateCmdKey();
-  // The Action items' captions and short-cuts from their buttons and "Disable qwerty controls".
-  void SetControlMenuCaption();
-  void SetCalibMenuCaption();
-  // One wrapping step of a Kinetrace value; the display is laid out again.
-  void StepKinetrace(TKinetraceValue value, bool inc);
-  void SetKinetraceOn(bool on);
-  void ShuffleSeqColours();
-  // The background image of the Kinetrace: loaded from KinetraceImgFile (false and the image
-  // settings cleared when it cannot be), applied, placed in the panel, cleared, stepped.
-  bool LoadKinetraceImage();
-  void ApplyKinetraceImage();
-  void UnloadKinetraceImage();
-  void StepKinetraceImage(bool next);
-  // Window geometry: the lower controls by the client height, the resize rule, docking to the
-  // template, the widths and heights the toggles use.
-  void ShowLowerControls();
-  void FormResize();
-  void AlignMainToTemplate(const QRect& templateFrame);
-  int32_t KinetraceAvailWidth() const;
-  int32_t MainNormalWidth() const;
-  int32_t MainFullHeight() const;
-  int32_t MainReducedHeight() const;
-  int32_t ClientHeight() const;
-  // Status bar hints on exactly for the active window while AutoHints is on.
-  void FormActivate();
-  void ApplyAutoHints();
-  void ApplyActiveWindowHints(QWidget* active);
-  void SetDiagActive(bool on);
-  // Windows built later: each shows its window once it exists.
-  void ShowKeyMapper();
-  void ShowCfgMetr();
-  void ShowCfgMetrDrum();
-  void ShowCfgMetrBass();
-  // Setters for the settings windows: each stores its setting and applies it at once.
-  void SetSeqPanelsDBuff(bool on);
-  void SetKinetraceDBuff(bool on);
-  void SetIgnoreDriverTStamps(bool on);
-  void SetInterpretLocalControl(bool on);
-  void SetLocalControlOn(bool on);
-  void SetTemplateQwertyDisabled(bool on);
-  void SetKinetraceStyle(int32_t n);
-  void SetKinetraceSize(int32_t n);
-  void SetKinetraceShape(int32_t n);
-  void SetKinetracePosn(int32_t n);
-  void SetSRecChordDetectReqd(bool on);
-  void SetMetrNoteOnPercent(int32_t n);
-  void SetMetrDrumChan(int32_t c);
-  void SetMetrBassChan(int32_t c);
-  bool SetMetrNoteLenFrac(int32_t n);
-  void SetDspStatusInterval(int32_t ms);
-  void SetDspMetrInterval(int32_t ms);
-  void SetDspDiagInterval(int32_t ms);
-  // Replays the record key held back until a bar count ends.
-  void tmMidiInPostTimer();
-  QTimer* tmMidiInPost = nullptr;
-  std::string KinetraceImgLoaded;
-  bool StatusHintsOn = true;
-  bool AligningMainToTemplate = false;
-  int32_t KinetraceBgPhase = 0;
-  // -- end of action and view menus
-
   // The areas that are controllers of their own (MainStatus.h, MainControls.h, MainFileMenus.h,
-  // MainPortPanel.h, MainHelp.h, MainKeys.h).
+  // MainViewMenus.h, MainPortPanel.h, MainHelp.h, MainKeys.h).
   TStatusDisplay& Status() { return *status_; }
   TControlGroups& Controls() { return *controls_; }
   TFileMenus& Files() { return *files_; }
+  TViewMenus& Views() { return *views_; }
   TPortPanel& Ports() { return *ports_; }
   THelpMenu& Help() { return *help_; }
 
@@ -272,6 +202,7 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TStatusDisplay> status_;
   std::unique_ptr<TControlGroups> controls_;
   std::unique_ptr<TFileMenus> files_;
+  std::unique_ptr<TViewMenus> views_;
   std::unique_ptr<TPortPanel> ports_;
   std::unique_ptr<THelpMenu> help_;
   std::unique_ptr<TComputerKeys> keys_;

@@ -1,3 +1,5 @@
+#include "mainwindow/forms/MainViewMenus.h"
+
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -80,20 +82,21 @@ void RecBarCountDonePost() {
 // the Run button while it cannot run.
 class TViewEvents : public QObject {
  public:
-  explicit TViewEvents(TfrmMain* form) : QObject(form), form_(form), control_(form->ui->sbtnControl) {}
+  TViewEvents(TViewMenus* menus, TfrmMain* form)
+      : QObject(form), menus_(menus), form_(form), control_(form->ui->sbtnControl) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched == form_) {
       switch (event->type()) {
         case QEvent::Resize:
-          form_->FormResize();
+          menus_->FormResize();
           break;
         case QEvent::WindowActivate:
-          form_->FormActivate();
+          menus_->FormActivate();
           break;
         case QEvent::StatusTip:
-          if (!form_->StatusHintsOn) return true;
+          if (!menus_->StatusHintsOn) return true;
           break;
         default:
           break;
@@ -120,19 +123,19 @@ class TViewEvents : public QObject {
   void Click(const TKinetraceClickAction& a) {
     switch (a.Kind) {
       case TKinetraceClick::Step:
-        form_->StepKinetrace(a.Value, a.Inc);
+        menus_->StepKinetrace(a.Value, a.Inc);
         break;
       case TKinetraceClick::CycleBackground: {
         // Button face, black, white, and round again.
-        form_->KinetraceBgPhase = (form_->KinetraceBgPhase + 1) % 3;
+        menus_->KinetraceBgPhase = (menus_->KinetraceBgPhase + 1) % 3;
         static const QColor kFixed[] = {QColor(), Qt::black, Qt::white};
-        const QColor c = form_->KinetraceBgPhase == 0 ? form_->SavedPalette.color(QPalette::Button)
-                                                      : kFixed[form_->KinetraceBgPhase];
+        const QColor c = menus_->KinetraceBgPhase == 0 ? form_->SavedPalette.color(QPalette::Button)
+                                                       : kFixed[menus_->KinetraceBgPhase];
         SetBgColour(form_->ui->pnlKinetrace, c);
         break;
       }
       case TKinetraceClick::ShuffleColours:
-        form_->ShuffleSeqColours();
+        menus_->ShuffleSeqColours();
         break;
       case TKinetraceClick::Posn:
       case TKinetraceClick::None:
@@ -140,6 +143,7 @@ class TViewEvents : public QObject {
     }
   }
 
+  TViewMenus* menus_;
   TfrmMain* form_;
   QWidget* control_;
 };
@@ -151,38 +155,9 @@ void SetChecked(QAction* a, bool on) {
 
 }  // namespace
 
-void TfrmMain::InstallActionViewMenus() {
-  tmMidiInPost = new QTimer(this);
-  tmMidiInPost->setObjectName("tmMidiInPost");
-  tmMidiInPost->setSingleShot(true);
-  tmMidiInPost->setInterval(1);
-  connect(tmMidiInPost, &QTimer::timeout, this, [this] { tmMidiInPostTimer(); });
-  const int postFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-  if (postFd >= 0) {
-    auto* wake = new QSocketNotifier(postFd, QSocketNotifier::Read, tmMidiInPost);
-    connect(wake, &QSocketNotifier::activated, this, [this, postFd] {
-      uint64_t count = 0;
-      [[maybe_unused]] const ssize_t n = read(postFd, &count, sizeof count);
-      tmMidiInPost->start();
-    });
-    {
-      std::lock_guard lock(EngineLock);
-      gPostFd = postFd;
-      EngineHooks.RecBarCountDone = &RecBarCountDonePost;
-    }
-    connect(tmMidiInPost, &QObject::destroyed, [postFd] {
-      {
-        std::lock_guard lock(EngineLock);
-        gPostFd = -1;
-        EngineHooks.RecBarCountDone = &RecBarCountDone;
-      }
-      ::close(postFd);
-    });
-  }
-
+void TViewMenus::Answer(TWindowCalls& calls) {
   // Every program-state change re-derives the Run/Stop item from its button; start of running
   // clears the calibrate prompt.
-  TWindowCalls calls;
   calls.Run.ApplyProgState = [this](TProgState) {
     SetControlMenuCaption();
     SetCalibMenuCaption();
@@ -200,29 +175,58 @@ void TfrmMain::InstallActionViewMenus() {
     }
     PromptCalibrateCmdKey();
   };
-  RegisterArea(std::move(calls));
+}
 
-  auto* events = new TViewEvents(this);
-  installEventFilter(events);
+TViewMenus::TViewMenus(TfrmMain& form) : TMainArea(form) {
+  tmMidiInPost = new QTimer(&form_);
+  tmMidiInPost->setObjectName("tmMidiInPost");
+  tmMidiInPost->setSingleShot(true);
+  tmMidiInPost->setInterval(1);
+  QObject::connect(tmMidiInPost, &QTimer::timeout, &form_, [this] { tmMidiInPostTimer(); });
+  const int postFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  if (postFd >= 0) {
+    auto* wake = new QSocketNotifier(postFd, QSocketNotifier::Read, tmMidiInPost);
+    QObject::connect(wake, &QSocketNotifier::activated, &form_, [this, postFd] {
+      uint64_t count = 0;
+      [[maybe_unused]] const ssize_t n = read(postFd, &count, sizeof count);
+      tmMidiInPost->start();
+    });
+    {
+      std::lock_guard lock(EngineLock);
+      gPostFd = postFd;
+      EngineHooks.RecBarCountDone = &RecBarCountDonePost;
+    }
+    QObject::connect(tmMidiInPost, &QObject::destroyed, [postFd] {
+      {
+        std::lock_guard lock(EngineLock);
+        gPostFd = -1;
+        EngineHooks.RecBarCountDone = &RecBarCountDone;
+      }
+      ::close(postFd);
+    });
+  }
+
+  auto* events = new TViewEvents(this, &form_);
+  form_.installEventFilter(events);
   ui->pnlKinetrace->installEventFilter(events);
   ui->sbtnControl->installEventFilter(events);
 
   // Action menu and its buttons.
-  connect(ui->mnuActionControl, &QAction::triggered, this, [this] { ToggleRunStop(); });
-  connect(ui->sbtnControl, &QToolButton::clicked, this, [this] { ToggleRunStop(); });
-  connect(ui->mnuActionEsc, &QAction::triggered, this, [] {
+  QObject::connect(ui->mnuActionControl, &QAction::triggered, &form_, [this] { ToggleRunStop(); });
+  QObject::connect(ui->sbtnControl, &QToolButton::clicked, &form_, [this] { ToggleRunStop(); });
+  QObject::connect(ui->mnuActionEsc, &QAction::triggered, &form_, [] {
     std::lock_guard lock(EngineLock);
     ReturnToLiveMode();
   });
-  connect(ui->mnuActionCalibrate, &QAction::triggered, this, [this] { ToggleCalibPrompt(); });
-  connect(ui->sbtnCalibrate, &QToolButton::clicked, this, [this] { ToggleCalibPrompt(); });
+  QObject::connect(ui->mnuActionCalibrate, &QAction::triggered, &form_, [this] { ToggleCalibPrompt(); });
+  QObject::connect(ui->sbtnCalibrate, &QToolButton::clicked, &form_, [this] { ToggleCalibPrompt(); });
 
   // Tools menu. The key mapper, key maps table, sample aid, General MIDI and diagnostics windows
   // are not built yet: their items stay disabled.
   for (QAction* a : {ui->mnuToolsKeyMapper, ui->mnuToolsDspKeyMaps, ui->mnuToolsSampleAid,
                      ui->mnuToolsGMPrograms, ui->mnuToolsGMDrums, ui->mnuToolsDiag})
     a->setEnabled(false);
-  connect(ui->mnuTools, &QMenu::aboutToShow, this, [this] {
+  QObject::connect(ui->mnuTools, &QMenu::aboutToShow, &form_, [this] {
     const bool on = Cfg.TarloOn != 0;
     const bool chosen = ui->cboTarloPNo->currentIndex() >= 0;
     QAction* tarlo = ui->mnuToolsTarlo->menuAction();
@@ -235,18 +239,18 @@ void TfrmMain::InstallActionViewMenus() {
     if (chosen) open += " on " + ui->cboTarloPNo->currentText();
     ui->mnuToolsOpenTarlo->setText(open);
   });
-  connect(ui->mnuToolsOpenTarlo, &QAction::triggered, this, [this] {
+  QObject::connect(ui->mnuToolsOpenTarlo, &QAction::triggered, &form_, [this] {
     TarloOpen(ui->cboTarloPNo->currentIndex(), ui->cboTarloSysexDevId->currentText().toInt());
   });
-  connect(ui->mnuToolsCloseTarlo, &QAction::triggered, this, [] { TarloClose(); });
+  QObject::connect(ui->mnuToolsCloseTarlo, &QAction::triggered, &form_, [] { TarloClose(); });
 
   // View menu: each toggle copies its check mark to its setting.
   auto relayout = [this] {
-    LayoutSeqStatusColumns();
+    form_.LayoutSeqStatusColumns();
     SetProgState(RunCtl.ProgState.load());
   };
   auto toggle = [this](QAction* a, uint8_t& setting, std::function<void()> then) {
-    connect(a, &QAction::triggered, this, [&setting, then](bool checked) {
+    QObject::connect(a, &QAction::triggered, &form_, [&setting, then](bool checked) {
       {
         // Some are read on the timer and MIDI-in threads (activity lights, grid redraws).
         std::lock_guard lock(EngineLock);
@@ -260,7 +264,7 @@ void TfrmMain::InstallActionViewMenus() {
   toggle(ui->mnuViewProgNames, Cfg.DspProgNames, [this, relayout] {
     relayout();
     std::vector<QComboBox*> combos{ui->cboLiveProgs};
-    for (const TSeqRow& r : SeqRows)
+    for (const TSeqRow& r : form_.SeqRows)
       if (r.cboSeqProg) combos.push_back(r.cboSeqProg);
     for (QComboBox* c : combos) {
       const TComboFill fill = FillProgCombos(false, c->currentIndex());
@@ -275,12 +279,12 @@ void TfrmMain::InstallActionViewMenus() {
     const bool on = Cfg.DspMidiActivity != 0;
     ui->shpLiveMidiActivity->setVisible(on);
     for (int32_t s = 0; s <= Cfg.MaxActiveSeqs && s < kSeqs; ++s)
-      if (SeqRows[s].shpSeqMidiActivity) SeqRows[s].shpSeqMidiActivity->setVisible(on);
+      if (form_.SeqRows[s].shpSeqMidiActivity) form_.SeqRows[s].shpSeqMidiActivity->setVisible(on);
     relayout();
   });
   toggle(ui->mnuViewSeqLen, Cfg.DspSeqLen, relayout);
   toggle(ui->mnuViewTDiv, Cfg.DspTempoDiv, relayout);
-  toggle(ui->mnuViewProgVersion, Cfg.DspProgVersionReqd, [this] { SetCaption(); });
+  toggle(ui->mnuViewProgVersion, Cfg.DspProgVersionReqd, [this] { form_.SetCaption(); });
   toggle(ui->mnuViewKModeTitleColours, Cfg.DspKModeTitleColours, nullptr);
   toggle(ui->mnuViewKModeInputColours, Cfg.DspKModeInputColours, nullptr);
   toggle(ui->mnuViewSeqGrid, Cfg.DspSeqGrid, [relayout] {
@@ -289,7 +293,7 @@ void TfrmMain::InstallActionViewMenus() {
   });
   toggle(ui->mnuViewSolidTracks, Cfg.DspSolidTracks, nullptr);
   toggle(ui->mnuViewSeqNumPosn, Cfg.DspSeqNumPosn, nullptr);
-  connect(ui->mnuView, &QMenu::aboutToShow, this, [this] {
+  QObject::connect(ui->mnuView, &QMenu::aboutToShow, &form_, [this] {
     const std::pair<QAction*, uint8_t> checks[] = {
         {ui->mnuViewAutoHints, Cfg.AutoHints},
         {ui->mnuViewPortNames, Cfg.DspPortNames},
@@ -317,7 +321,7 @@ void TfrmMain::InstallActionViewMenus() {
   // closed from here.
   ui->mnuTemplateShow->setEnabled(false);
   ui->mnuTemplateHide->setEnabled(false);
-  connect(ui->mnuViewTemplateOptions, &QMenu::aboutToShow, this, [this] {
+  QObject::connect(ui->mnuViewTemplateOptions, &QMenu::aboutToShow, &form_, [this] {
     ui->mnuTemplateReset->setEnabled(Cfg.DspTemplate != 0);
     SetChecked(ui->mnuTemplateOnTop, Cfg.TemplateOnTop != 0);
   });
@@ -326,10 +330,10 @@ void TfrmMain::InstallActionViewMenus() {
     std::lock_guard lock(EngineLock);
     ResetNoteDisplays();
   };
-  connect(ui->mnuTemplateReset, &QAction::triggered, this, resetNoteDisplays);
+  QObject::connect(ui->mnuTemplateReset, &QAction::triggered, &form_, resetNoteDisplays);
 
   // Kinetrace submenu.
-  connect(ui->mnuViewKinetrace, &QMenu::aboutToShow, this, [this] {
+  QObject::connect(ui->mnuViewKinetrace, &QMenu::aboutToShow, &form_, [this] {
     const bool on = Cfg.DspKinetrace != 0;
     const bool img = !Cfg.KinetraceImgFile.empty();
     ui->mnuKinetraceOn->setEnabled(!on);
@@ -341,10 +345,10 @@ void TfrmMain::InstallActionViewMenus() {
     SetChecked(ui->mnuKinetraceImgVisible, Cfg.KinetraceImgVisible != 0);
     SetChecked(ui->mnuKinetraceImgStretch, Cfg.KinetraceImgStretch != 0);
   });
-  connect(ui->mnuKinetraceOn, &QAction::triggered, this, [this] { SetKinetraceOn(true); });
-  connect(ui->mnuKinetraceOff, &QAction::triggered, this, [this] { SetKinetraceOn(false); });
-  connect(ui->mnuKinetraceClear, &QAction::triggered, this, resetNoteDisplays);
-  connect(ui->mnuKinetraceRandCols, &QAction::triggered, this, [this] { ShuffleSeqColours(); });
+  QObject::connect(ui->mnuKinetraceOn, &QAction::triggered, &form_, [this] { SetKinetraceOn(true); });
+  QObject::connect(ui->mnuKinetraceOff, &QAction::triggered, &form_, [this] { SetKinetraceOn(false); });
+  QObject::connect(ui->mnuKinetraceClear, &QAction::triggered, &form_, resetNoteDisplays);
+  QObject::connect(ui->mnuKinetraceRandCols, &QAction::triggered, &form_, [this] { ShuffleSeqColours(); });
   using V = TKinetraceValue;
   const std::tuple<QAction*, V, bool> steps[] = {
       {ui->mnuKinetraceIncShape, V::Shape, true}, {ui->mnuKinetraceDecShape, V::Shape, false},
@@ -354,17 +358,17 @@ void TfrmMain::InstallActionViewMenus() {
       {ui->mnuKinetraceIncStyle, V::Style, true}, {ui->mnuKinetraceDecStyle, V::Style, false},
   };
   for (const auto& [a, v, inc] : steps)
-    connect(a, &QAction::triggered, this, [this, v, inc] { StepKinetrace(v, inc); });
+    QObject::connect(a, &QAction::triggered, &form_, [this, v, inc] { StepKinetrace(v, inc); });
   // The position is set from the Kinetrace settings window only.
   ui->mnuKinetraceIncPosn->setEnabled(false);
   ui->mnuKinetraceDecPosn->setEnabled(false);
 
   // Background image.
-  connect(ui->mnuKinetraceImgFile, &QAction::triggered, this, [this] {
+  QObject::connect(ui->mnuKinetraceImgFile, &QAction::triggered, &form_, [this] {
     const QString folder =
         Cfg.KinetraceImgFile.empty() ? QString() : QFileInfo(Q(Cfg.KinetraceImgFile)).absolutePath();
     const QString file = QFileDialog::getOpenFileName(
-        this, "Load background image for kinetrace", folder,
+        &form_, "Load background image for kinetrace", folder,
         "Image files (*.bmp *.jpg *.jpeg *.gif *.ico *.emf *.wmf);;Any file (*)");
     if (file.isEmpty()) {
       if (Trace.DiagFlags) DiagLogTimed("Load image cancelled");
@@ -374,31 +378,34 @@ void TfrmMain::InstallActionViewMenus() {
     if (LoadKinetraceImage()) Cfg.KinetraceImgVisible = 1;
     ApplyKinetraceImage();
   });
-  connect(ui->mnuKinetraceImgVisible, &QAction::triggered, this, [this] {
+  QObject::connect(ui->mnuKinetraceImgVisible, &QAction::triggered, &form_, [this] {
     if (!Cfg.KinetraceImgFile.empty()) Cfg.KinetraceImgVisible = Cfg.KinetraceImgVisible ? 0 : 1;
     ApplyKinetraceImage();
   });
-  connect(ui->mnuKinetraceImgStretch, &QAction::triggered, this, [this] {
+  QObject::connect(ui->mnuKinetraceImgStretch, &QAction::triggered, &form_, [this] {
     Cfg.KinetraceImgStretch = Cfg.KinetraceImgStretch ? 0 : 1;
     ApplyKinetraceImage();
   });
-  connect(ui->mnuKinetraceImgUnload, &QAction::triggered, this, [this] { UnloadKinetraceImage(); });
-  connect(ui->mnuKinetraceImgNext, &QAction::triggered, this, [this] { StepKinetraceImage(true); });
-  connect(ui->mnuKinetraceImgPrev, &QAction::triggered, this, [this] { StepKinetraceImage(false); });
+  QObject::connect(ui->mnuKinetraceImgUnload, &QAction::triggered, &form_,
+                   [this] { UnloadKinetraceImage(); });
+  QObject::connect(ui->mnuKinetraceImgNext, &QAction::triggered, &form_,
+                   [this] { StepKinetraceImage(true); });
+  QObject::connect(ui->mnuKinetraceImgPrev, &QAction::triggered, &form_,
+                   [this] { StepKinetraceImage(false); });
 
   // Windows menu.
-  connect(ui->mnuWindowWidth, &QAction::triggered, this, [this] {
-    const QScreen* screen = this->screen();
+  QObject::connect(ui->mnuWindowWidth, &QAction::triggered, &form_, [this] {
+    const QScreen* screen = form_.screen();
     if (!screen) return;
-    const TSpan span = ToggleMainWidth(width(), screen->availableGeometry().width(), MainNormalWidth());
-    setGeometry(span.Left, y(), span.Width, height());
+    const TSpan span = ToggleMainWidth(form_.width(), screen->availableGeometry().width(), MainNormalWidth());
+    form_.setGeometry(span.Left, form_.y(), span.Width, form_.height());
   });
-  connect(ui->mnuWindowHeight, &QAction::triggered, this, [this] {
+  QObject::connect(ui->mnuWindowHeight, &QAction::triggered, &form_, [this] {
     const int32_t client = ToggleMainHeight(ClientHeight(), MainFullHeight(), MainReducedHeight());
-    resize(width(), client + menuBar()->height());
+    form_.resize(form_.width(), client + form_.menuBar()->height());
     ShowLowerControls();
   });
-  connect(ui->mnuWindowCentreAll, &QAction::triggered, this, [] {
+  QObject::connect(ui->mnuWindowCentreAll, &QAction::triggered, &form_, [] {
     Cfg.TemplateDocked = 0;
     QList<QWidget*> windows;
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -424,7 +431,7 @@ void TfrmMain::InstallActionViewMenus() {
   PromptCalibrateCmdKey();
 }
 
-void TfrmMain::SetViewMenuShortCuts() {
+void TViewMenus::SetViewMenuShortCuts() {
   const std::pair<QAction*, const char*> keys[] = {
       {ui->mnuTemplateShow, "Ctrl+F2"},
       {ui->mnuTemplateHide, "Ctrl+F3"},
@@ -450,7 +457,7 @@ void TfrmMain::SetViewMenuShortCuts() {
 
 // ---- Action ----
 
-void TfrmMain::ToggleRunStop() {
+void TViewMenus::ToggleRunStop() {
   // No second click while switching; the state's controls enable it again.
   ui->sbtnControl->setEnabled(false);
   ui->mnuActionControl->setEnabled(false);
@@ -468,7 +475,7 @@ void TfrmMain::ToggleRunStop() {
   SetProgState(RunCtl.ProgState.load());
 }
 
-bool TfrmMain::StopToConfigMode(bool confirm) {
+bool TViewMenus::StopToConfigMode(bool confirm) {
   if (confirm) {
     bool seqPlaying = false;
     {
@@ -483,7 +490,7 @@ bool TfrmMain::StopToConfigMode(bool confirm) {
   return true;
 }
 
-void TfrmMain::ToggleCalibPrompt() {
+void TViewMenus::ToggleCalibPrompt() {
   {
     std::lock_guard lock(EngineLock);
     Args.CalibratePending = Args.CalibratePending ? 0 : 1;
@@ -491,7 +498,7 @@ void TfrmMain::ToggleCalibPrompt() {
   PromptCalibrateCmdKey();
 }
 
-void TfrmMain::PromptCalibrateCmdKey() {
+void TViewMenus::PromptCalibrateCmdKey() {
   bool prompting = false;
   {
     std::lock_guard lock(EngineLock);
@@ -509,21 +516,21 @@ void TfrmMain::PromptCalibrateCmdKey() {
     }
   }
   const TCalibPromptView view = CalibPromptView(prompting, Cfg.InPortLiveCmdKey[0].load());
-  SetFgColour(ui->sbtnCalibrate, ToQColor(prompting ? Cfg.ClStCalibrate : Cfg.ClText, SavedPalette));
+  SetFgColour(ui->sbtnCalibrate, ToQColor(prompting ? Cfg.ClStCalibrate : Cfg.ClText, form_.SavedPalette));
   ui->sbtnCalibrate->setText(Q(view.Caption));
   ui->sbtnCalibrate->setStatusTip(Q(view.Hint));
   ui->mnuActionCalibrate->setStatusTip(Q(view.Hint));
   SetCalibMenuCaption();
 }
 
-void TfrmMain::SetControlMenuCaption() {
+void TViewMenus::SetControlMenuCaption() {
   const TMenuCaption c =
       MenuCaptionFromButton(ui->sbtnControl->text().toStdString(), Cfg.TemplateQwertyDisabled != 0);
   ui->mnuActionControl->setText(Q(c.Caption));
   ui->mnuActionControl->setShortcut(QKeySequence(Q(c.ShortCut)));
 }
 
-void TfrmMain::SetCalibMenuCaption() {
+void TViewMenus::SetCalibMenuCaption() {
   const TMenuCaption c =
       MenuCaptionFromButton(ui->sbtnCalibrate->text().toStdString(), Cfg.TemplateQwertyDisabled != 0);
   ui->mnuActionCalibrate->setText(Q(c.Caption));
@@ -532,7 +539,7 @@ void TfrmMain::SetCalibMenuCaption() {
 
 // ---- Kinetrace ----
 
-void TfrmMain::StepKinetrace(TKinetraceValue value, bool inc) {
+void TViewMenus::StepKinetrace(TKinetraceValue value, bool inc) {
   int32_t* setting = nullptr;
   switch (value) {
     case TKinetraceValue::Shape:
@@ -557,10 +564,10 @@ void TfrmMain::StepKinetrace(TKinetraceValue value, bool inc) {
     std::lock_guard lock(EngineLock);
     *setting = StepCyclic(*setting, KinetraceRange(value), inc);
   }
-  SetKinetraceBounds();
+  form_.SetKinetraceBounds();
 }
 
-void TfrmMain::SetKinetraceOn(bool on) {
+void TViewMenus::SetKinetraceOn(bool on) {
   {
     // The timer and MIDI-in threads count notes for it while it is on.
     std::lock_guard lock(EngineLock);
@@ -569,12 +576,12 @@ void TfrmMain::SetKinetraceOn(bool on) {
   }
   ui->mnuViewKinetrace->menuAction()->setCheckable(true);
   ui->mnuViewKinetrace->menuAction()->setChecked(on);
-  PlaceGroupBoxes();
+  form_.PlaceGroupBoxes();
   ShowLowerControls();
-  SetKinetraceBounds();
+  form_.SetKinetraceBounds();
 }
 
-void TfrmMain::ShuffleSeqColours() {
+void TViewMenus::ShuffleSeqColours() {
   std::mt19937 gen{std::random_device{}()};
   std::uniform_int_distribution<std::size_t> pick(0, Cfg.ClKinetraceChan.size() - 1);
   for (std::size_t i = 0; i < Cfg.ClKinetraceChan.size(); ++i)
@@ -582,7 +589,7 @@ void TfrmMain::ShuffleSeqColours() {
   PlayCycle.KinetraceDirty = 1;
 }
 
-bool TfrmMain::LoadKinetraceImage() {
+bool TViewMenus::LoadKinetraceImage() {
   QImageReader reader(Q(Cfg.KinetraceImgFile));
   const QImage image = reader.read();
   if (image.isNull()) {
@@ -590,29 +597,29 @@ bool TfrmMain::LoadKinetraceImage() {
     Cfg.KinetraceImgFile.clear();
     Cfg.KinetraceImgVisible = 0;
     KinetraceImgLoaded.clear();
-    KinetraceView->SetPicture(QImage());
+    form_.KinetraceView->SetPicture(QImage());
     ShowMessage(ImageLoadErrorText(why), MsgKind::Error);
     return false;
   }
   KinetraceImgLoaded = Cfg.KinetraceImgFile;
-  KinetraceView->SetPicture(image);
+  form_.KinetraceView->SetPicture(image);
   return true;
 }
 
-void TfrmMain::ApplyKinetraceImage() {
+void TViewMenus::ApplyKinetraceImage() {
   // Placing the groups places the Kinetrace and its picture.
-  PlaceGroupBoxes();
+  form_.PlaceGroupBoxes();
 }
 
-void TfrmMain::UnloadKinetraceImage() {
-  KinetraceView->SetPicture(QImage());
+void TViewMenus::UnloadKinetraceImage() {
+  form_.KinetraceView->SetPicture(QImage());
   Cfg.KinetraceImgFile.clear();
   Cfg.KinetraceImgVisible = 0;
   KinetraceImgLoaded.clear();
   ApplyKinetraceImage();
 }
 
-void TfrmMain::StepKinetraceImage(bool next) {
+void TViewMenus::StepKinetraceImage(bool next) {
   if (Cfg.KinetraceImgFile.empty()) return;
   const QFileInfo current(Q(Cfg.KinetraceImgFile));
   const QDir folder = current.absoluteDir();
@@ -628,11 +635,11 @@ void TfrmMain::StepKinetraceImage(bool next) {
 
 // ---- window geometry ----
 
-int32_t TfrmMain::ClientHeight() const {
-  return height() - (menuBar() ? menuBar()->height() : 0);
+int32_t TViewMenus::ClientHeight() const {
+  return form_.height() - (form_.menuBar() ? form_.menuBar()->height() : 0);
 }
 
-int32_t TfrmMain::MainNormalWidth() const {
+int32_t TViewMenus::MainNormalWidth() const {
   // The laid-out width: the rightmost of the seq panel and the group row (with the Kinetrace when
   // it stands among the groups).
   std::vector<const QWidget*> laidOut{ui->pnlSeqStatus, ui->grpControl, ui->grpMetr, ui->grpClock,
@@ -645,94 +652,94 @@ int32_t TfrmMain::MainNormalWidth() const {
                                   ui->pnlKinetrace->width());
 }
 
-int32_t TfrmMain::KinetraceAvailWidth() const {
+int32_t TViewMenus::KinetraceAvailWidth() const {
   return MainNormalWidth();
 }
 
-int32_t TfrmMain::MainFullHeight() const {
+int32_t TViewMenus::MainFullHeight() const {
   int32_t bottom = 0;
   for (const QWidget* w : {ui->grpControl, ui->grpMetr, ui->grpClock, ui->grpPorts})
     bottom = std::max(bottom, int32_t(w->y() + w->height()));
-  return bottom + 4 + statusBar()->sizeHint().height();
+  return bottom + 4 + form_.statusBar()->sizeHint().height();
 }
 
-int32_t TfrmMain::MainReducedHeight() const {
+int32_t TViewMenus::MainReducedHeight() const {
   return ui->pnlSeqStatus->y() + ui->pnlSeqStatus->height() + 4;
 }
 
-void TfrmMain::ShowLowerControls() {
+void TViewMenus::ShowLowerControls() {
   if (!ui->pnlSeqStatus->isVisible()) return;
   const TLowerControls v =
       LowerControlsVisible(ClientHeight(), MainFullHeight(), Cfg.DspKinetrace != 0, Cfg.KinetracePosn);
   for (QWidget* w : {ui->grpControl, ui->grpMetr, ui->grpClock, ui->grpPorts})
     w->setVisible(v.GroupsAndStatus);
-  statusBar()->setVisible(v.GroupsAndStatus);
+  form_.statusBar()->setVisible(v.GroupsAndStatus);
   // Shown again only where its placement puts it.
   if (v.Kinetrace) {
-    PlaceGroupBoxes();
+    form_.PlaceGroupBoxes();
   } else {
     ui->pnlKinetrace->hide();
   }
 }
 
-void TfrmMain::FormResize() {
-  if (RunCtl.ProgState.load() == TProgState::Initialising || !started_) return;
+void TViewMenus::FormResize() {
+  if (RunCtl.ProgState.load() == TProgState::Initialising || !form_.Started()) return;
   const int32_t client = ClientHeight();
   const int32_t cut = ResizedClientHeight(client, MainFullHeight(), Cfg.DspKinetrace != 0, Cfg.KinetracePosn);
-  if (cut != client) resize(width(), cut + menuBar()->height());
+  if (cut != client) form_.resize(form_.width(), cut + form_.menuBar()->height());
   ShowLowerControls();
-  if (MainClosing) return;
-  if (Cfg.DspKinetrace && Cfg.KinetracePosn > 5) SetKinetraceBounds();
+  if (form_.MainClosing) return;
+  if (Cfg.DspKinetrace && Cfg.KinetracePosn > 5) form_.SetKinetraceBounds();
 }
 
-void TfrmMain::AlignMainToTemplate(const QRect& templateFrame) {
+void TViewMenus::AlignMainToTemplate(const QRect& templateFrame) {
   if (AligningMainToTemplate) return;
   AligningMainToTemplate = true;
-  const QRect frame = frameGeometry();
-  move(templateFrame.left(), templateFrame.top() - frame.height());
+  const QRect frame = form_.frameGeometry();
+  form_.move(templateFrame.left(), templateFrame.top() - frame.height());
   AligningMainToTemplate = false;
 }
 
 // ---- hints and activation ----
 
-void TfrmMain::FormActivate() {
-  ApplyActiveWindowHints(this);
+void TViewMenus::FormActivate() {
+  ApplyActiveWindowHints(&form_);
 }
 
-void TfrmMain::ApplyAutoHints() {
+void TViewMenus::ApplyAutoHints() {
   StatusHintsOn = Cfg.AutoHints != 0;
   // The title panel's own pop-ups stand in when the status bar shows no hints.
   for (QWidget* w : ui->pnlTitle->findChildren<QWidget*>())
     w->setToolTip(Cfg.AutoHints ? QString() : w->statusTip());
-  if (!StatusHintsOn) statusBar()->clearMessage();
+  if (!StatusHintsOn) form_.statusBar()->clearMessage();
 }
 
-void TfrmMain::ApplyActiveWindowHints(QWidget* active) {
-  StatusHintsOn = Cfg.AutoHints != 0 && active == this;
-  if (!StatusHintsOn) statusBar()->clearMessage();
+void TViewMenus::ApplyActiveWindowHints(QWidget* active) {
+  StatusHintsOn = Cfg.AutoHints != 0 && active == &form_;
+  if (!StatusHintsOn) form_.statusBar()->clearMessage();
 }
 
-void TfrmMain::SetDiagActive(bool on) {
+void TViewMenus::SetDiagActive(bool on) {
   vel::SetDiagActive(on);
 }
 
-void TfrmMain::ShowKeyMapper() {}
-void TfrmMain::ShowCfgMetr() {}
-void TfrmMain::ShowCfgMetrDrum() {}
-void TfrmMain::ShowCfgMetrBass() {}
+void TViewMenus::ShowKeyMapper() {}
+void TViewMenus::ShowCfgMetr() {}
+void TViewMenus::ShowCfgMetrDrum() {}
+void TViewMenus::ShowCfgMetrBass() {}
 
 // ---- setters for the settings windows ----
 
 // Widgets here are always double-buffered: the settings are only kept.
-void TfrmMain::SetSeqPanelsDBuff(bool on) {
+void TViewMenus::SetSeqPanelsDBuff(bool on) {
   Cfg.SeqPanelsDBuff = on ? 1 : 0;
 }
 
-void TfrmMain::SetKinetraceDBuff(bool on) {
+void TViewMenus::SetKinetraceDBuff(bool on) {
   Cfg.KinetraceDBuff = on ? 1 : 0;
 }
 
-void TfrmMain::SetIgnoreDriverTStamps(bool on) {
+void TViewMenus::SetIgnoreDriverTStamps(bool on) {
   {
     std::lock_guard lock(EngineLock);
     Cfg.IgnoreDriverTStamps = on ? 1 : 0;
@@ -741,13 +748,13 @@ void TfrmMain::SetIgnoreDriverTStamps(bool on) {
   if (Trace.DiagFlags) DiagLogTimed("IgnoreDriverTStamps: " + BoolToYN(on));
 }
 
-void TfrmMain::SetInterpretLocalControl(bool on) {
+void TViewMenus::SetInterpretLocalControl(bool on) {
   // The MIDI-in thread reads it for each controller 122.
   std::lock_guard lock(EngineLock);
   Cfg.InterpretLocalControl = on ? 1 : 0;
 }
 
-void TfrmMain::SetLocalControlOn(bool on) {
+void TViewMenus::SetLocalControlOn(bool on) {
   if (!on) {
     if (PlayCycle.LocalControlOn) LocalControlOff();
   } else if (!PlayCycle.LocalControlOn) {
@@ -756,34 +763,34 @@ void TfrmMain::SetLocalControlOn(bool on) {
   }
 }
 
-void TfrmMain::SetTemplateQwertyDisabled(bool on) {
+void TViewMenus::SetTemplateQwertyDisabled(bool on) {
   Cfg.TemplateQwertyDisabled = on ? 1 : 0;
   SetControlMenuCaption();
   SetCalibMenuCaption();
 }
 
-void TfrmMain::SetKinetraceStyle(int32_t n) {
+void TViewMenus::SetKinetraceStyle(int32_t n) {
   Cfg.KinetraceStyle = n;
-  SetKinetraceBounds();
+  form_.SetKinetraceBounds();
 }
 
-void TfrmMain::SetKinetraceSize(int32_t n) {
+void TViewMenus::SetKinetraceSize(int32_t n) {
   Cfg.KinetraceSize = n;
-  SetKinetraceBounds();
+  form_.SetKinetraceBounds();
 }
 
-void TfrmMain::SetKinetraceShape(int32_t n) {
+void TViewMenus::SetKinetraceShape(int32_t n) {
   Cfg.KinetraceShape = n;
-  SetKinetraceBounds();
+  form_.SetKinetraceBounds();
 }
 
-void TfrmMain::SetKinetracePosn(int32_t n) {
+void TViewMenus::SetKinetracePosn(int32_t n) {
   Cfg.KinetracePosn = n;
-  PlaceGroupBoxes();
-  SetKinetraceBounds();
+  form_.PlaceGroupBoxes();
+  form_.SetKinetraceBounds();
 }
 
-void TfrmMain::SetSRecChordDetectReqd(bool on) {
+void TViewMenus::SetSRecChordDetectReqd(bool on) {
   {
     // Step recording reads and toggles it on the MIDI-in thread.
     std::lock_guard lock(EngineLock);
@@ -809,7 +816,7 @@ void MetrSettingChanged() {
 }  // namespace
 
 // The metronome's settings are read by its builder on the timer and MIDI-in threads.
-void TfrmMain::SetMetrNoteOnPercent(int32_t n) {
+void TViewMenus::SetMetrNoteOnPercent(int32_t n) {
   {
     std::lock_guard lock(EngineLock);
     Cfg.MetrNoteOnPercent = n;
@@ -817,7 +824,7 @@ void TfrmMain::SetMetrNoteOnPercent(int32_t n) {
   MetrSettingChanged();
 }
 
-void TfrmMain::SetMetrDrumChan(int32_t c) {
+void TViewMenus::SetMetrDrumChan(int32_t c) {
   {
     std::lock_guard lock(EngineLock);
     Cfg.MetrDrumChan = static_cast<uint8_t>(c);
@@ -825,7 +832,7 @@ void TfrmMain::SetMetrDrumChan(int32_t c) {
   MetrSettingChanged();
 }
 
-void TfrmMain::SetMetrBassChan(int32_t c) {
+void TViewMenus::SetMetrBassChan(int32_t c) {
   {
     std::lock_guard lock(EngineLock);
     Cfg.MetrBassChan = static_cast<uint8_t>(c);
@@ -833,7 +840,7 @@ void TfrmMain::SetMetrBassChan(int32_t c) {
   MetrSettingChanged();
 }
 
-bool TfrmMain::SetMetrNoteLenFrac(int32_t n) {
+bool TViewMenus::SetMetrNoteLenFrac(int32_t n) {
   {
     std::lock_guard lock(EngineLock);
     if (n < Cfg.NoteLenFrac) {
@@ -847,23 +854,23 @@ bool TfrmMain::SetMetrNoteLenFrac(int32_t n) {
   return true;
 }
 
-void TfrmMain::SetDspStatusInterval(int32_t ms) {
+void TViewMenus::SetDspStatusInterval(int32_t ms) {
   Cfg.DspStatusInterval = ms;
   if (RunCtl.ProgState.load() == TProgState::Running) EnableDspStatus(true, false);
 }
 
-void TfrmMain::SetDspMetrInterval(int32_t ms) {
+void TViewMenus::SetDspMetrInterval(int32_t ms) {
   Cfg.DspMetrInterval = ms;
   // The metronome display runs only while Running; otherwise it takes the value when it starts.
   if (RunCtl.ProgState.load() == TProgState::Running) EnableDspMetr(true);
 }
 
-void TfrmMain::SetDspDiagInterval(int32_t ms) {
+void TViewMenus::SetDspDiagInterval(int32_t ms) {
   Cfg.DspDiagInterval = ms;
   if (Trace.DiagFlags) EnableDspDiag(true);
 }
 
-void TfrmMain::tmMidiInPostTimer() {
+void TViewMenus::tmMidiInPostTimer() {
   tmMidiInPost->stop();
   ReplayDelayedRecKey();
 }

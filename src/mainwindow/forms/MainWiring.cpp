@@ -10,6 +10,7 @@
 #include "mainwindow/forms/MainKeys.h"
 #include "mainwindow/forms/MainPortPanel.h"
 #include "mainwindow/forms/MainStatus.h"
+#include "mainwindow/forms/MainViewMenus.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -44,7 +45,8 @@ void TfrmMain::WireAreas() {
   RegisterArea(*controls_);
   files_ = std::make_unique<TFileMenus>(*this);
   RegisterArea(*files_);
-  InstallActionViewMenus();
+  views_ = std::make_unique<TViewMenus>(*this);
+  RegisterArea(*views_);
   ports_ = std::make_unique<TPortPanel>(*this);
   RegisterArea(*ports_);
   help_ = std::make_unique<THelpMenu>(*this);

@@ -30,6 +30,7 @@
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/KinetraceView.h"
 #include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/MainViewMenus.h"
 #include "settings/Settings.h"
 #include "ui_Main.h"
 
@@ -137,12 +138,12 @@ TEST_F(ViewMenusTest, CalibratePromptTogglesAndCaptionsFollowDisableQwertyContro
       // Off outside Running: key mode 0.
       {[&] { ui.mnuActionCalibrate->trigger(); }, false, TKeyMode::Inactive, "Calibrate Cmd key",
        "Calibrate Cmd key", "Ctrl+C"},
-      {[&] { form->SetTemplateQwertyDisabled(true); }, false, TKeyMode::Inactive, "Calibrate Cmd key",
+      {[&] { form->Views().SetTemplateQwertyDisabled(true); }, false, TKeyMode::Inactive, "Calibrate Cmd key",
        "&Calibrate Cmd key", ""},
       {[&] { ui.sbtnCalibrate->click(); }, true, TKeyMode::Calibrate, "Press live Cmd key",
        "&Press live Cmd key", ""},
-      {[&] { form->SetTemplateQwertyDisabled(false); }, true, TKeyMode::Calibrate, "Press live Cmd key",
-       "Press live Cmd key", "Ctrl+P"},
+      {[&] { form->Views().SetTemplateQwertyDisabled(false); }, true, TKeyMode::Calibrate,
+       "Press live Cmd key", "Press live Cmd key", "Ctrl+P"},
   };
   int n = 0;
   for (const Step& s : steps) {
@@ -155,7 +156,7 @@ TEST_F(ViewMenusTest, CalibratePromptTogglesAndCaptionsFollowDisableQwertyContro
     EXPECT_EQ(Shortcut(ui.mnuActionCalibrate), s.shortcut);
   }
   // The Run/Stop item follows the setting too.
-  form->SetTemplateQwertyDisabled(true);
+  form->Views().SetTemplateQwertyDisabled(true);
   EXPECT_EQ(ui.mnuActionControl->text().toStdString(), "&Run");
   EXPECT_EQ(Shortcut(ui.mnuActionControl), "");
 }
@@ -227,14 +228,14 @@ TEST_F(ViewMenusTest, BarCountEndFromAnotherThreadReplaysTheRecordKeyOnTheGuiThr
   std::thread timerThread([] { EngineHooks.RecBarCountDone(); });
   timerThread.join();
   EXPECT_EQ(RecKeys.DelayedRecKeyDue.load(), 1);
-  EXPECT_FALSE(form->tmMidiInPost->isActive());  // started only by the queued call
+  EXPECT_FALSE(form->Views().tmMidiInPost->isActive());  // started only by the queued call
   QCoreApplication::processEvents();
-  EXPECT_TRUE(form->tmMidiInPost->isActive());
-  for (int i = 0; i < 50 && form->tmMidiInPost->isActive(); ++i) {
+  EXPECT_TRUE(form->Views().tmMidiInPost->isActive());
+  for (int i = 0; i < 50 && form->Views().tmMidiInPost->isActive(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     QCoreApplication::processEvents();
   }
-  EXPECT_FALSE(form->tmMidiInPost->isActive());
+  EXPECT_FALSE(form->Views().tmMidiInPost->isActive());
   // The replay took the request (not in key mode Record, so nothing was played).
   EXPECT_EQ(RecKeys.DelayedRecKeyDue.load(), 0);
 }
@@ -242,9 +243,9 @@ TEST_F(ViewMenusTest, BarCountEndFromAnotherThreadReplaysTheRecordKeyOnTheGuiThr
 TEST_F(ViewMenusTest, DiagnosticsOnAndOffLogTheirTimer) {
   rec.log.clear();
   diagTimer.clear();
-  form->SetDiagActive(true);
+  form->Views().SetDiagActive(true);
   EXPECT_EQ(Trace.DiagFlags.load(), 1);
-  form->SetDiagActive(false);
+  form->Views().SetDiagActive(false);
   EXPECT_EQ(Trace.DiagFlags.load(), 0);
   ASSERT_EQ(rec.log.size(), 2u);
   EXPECT_TRUE(rec.log[0].ends_with(" UpdateDspDiag: 20")) << rec.log[0];
@@ -274,7 +275,7 @@ TEST_F(ViewMenusTest, StatusBarHintsOnlyWithAutoHintsAndOnlyInTheActiveWindow) {
     form->ui->mnuViewAutoHints->setChecked(c.autoHints == 0);
     form->ui->mnuViewAutoHints->trigger();
     ASSERT_EQ(Cfg.AutoHints, c.autoHints);
-    form->ApplyActiveWindowHints(c.mainActive ? static_cast<QWidget*>(form.get()) : &other);
+    form->Views().ApplyActiveWindowHints(c.mainActive ? static_cast<QWidget*>(form.get()) : &other);
     EXPECT_EQ(hint(), c.want) << int(c.autoHints) << c.mainActive;
   }
 }
@@ -368,12 +369,12 @@ TEST_F(ViewMenusTest, SettingsSettersWaitForTheEngineLockWhileRunning) {
     std::function<void()> set;
   };
   const Case cases[] = {
-      {"note-on percent", [this] { form->SetMetrNoteOnPercent(60); }},
-      {"drum channel", [this] { form->SetMetrDrumChan(8); }},
-      {"bass channel", [this] { form->SetMetrBassChan(1); }},
-      {"note length", [this] { EXPECT_TRUE(form->SetMetrNoteLenFrac(8)); }},
-      {"chord detection", [this] { form->SetSRecChordDetectReqd(true); }},
-      {"local control", [this] { form->SetInterpretLocalControl(true); }},
+      {"note-on percent", [this] { form->Views().SetMetrNoteOnPercent(60); }},
+      {"drum channel", [this] { form->Views().SetMetrDrumChan(8); }},
+      {"bass channel", [this] { form->Views().SetMetrBassChan(1); }},
+      {"note length", [this] { EXPECT_TRUE(form->Views().SetMetrNoteLenFrac(8)); }},
+      {"chord detection", [this] { form->Views().SetSRecChordDetectReqd(true); }},
+      {"local control", [this] { form->Views().SetInterpretLocalControl(true); }},
   };
   for (const Case& c : cases) {
     std::unique_lock lock(EngineLock);

@@ -1,0 +1,94 @@
+#pragma once
+// The Action, Tools, View, Virtual keyboard, Kinetrace and Windows menus of the main window, its
+// geometry (lower controls, resizing, docking to the template) and status bar hints, and the
+// setters the settings windows call: each stores its setting and applies it at once.
+#include <QRect>
+#include <cstdint>
+#include <string>
+
+#include "mainwindow/ViewMenus.h"
+#include "mainwindow/forms/MainArea.h"
+
+class QTimer;
+class QWidget;
+
+namespace vel {
+
+class TViewMenus : public TMainArea {
+ public:
+  // Wires the menus, their buttons and the window's events.
+  explicit TViewMenus(TfrmMain& form);
+  // Each program state re-derives the captions; start of running clears the calibrate prompt.
+  void Answer(TWindowCalls& calls) override;
+
+  // The menus' fixed short-cuts and the Action items' derived captions (start-up).
+  void SetViewMenuShortCuts();
+  // Run from Config, else stop after asking; the button is not clicked twice while it switches.
+  void ToggleRunStop();
+  // False when the user declined; without confirm it stops at once.
+  bool StopToConfigMode(bool confirm);
+  void ToggleCalibPrompt();
+  // The calibrate button, its menu item and key mode 101 by CalibratePending.
+  void PromptCalibrateCmdKey();
+  // The Action items' captions and short-cuts from their buttons and "Disable qwerty controls".
+  void SetControlMenuCaption();
+  void SetCalibMenuCaption();
+  // One wrapping step of a Kinetrace value; the display is laid out again.
+  void StepKinetrace(TKinetraceValue value, bool inc);
+  void SetKinetraceOn(bool on);
+  void ShuffleSeqColours();
+  // The background image of the Kinetrace: loaded from KinetraceImgFile (false and the image
+  // settings cleared when it cannot be), applied, placed in the panel, cleared, stepped.
+  bool LoadKinetraceImage();
+  void ApplyKinetraceImage();
+  void UnloadKinetraceImage();
+  void StepKinetraceImage(bool next);
+  // Window geometry: the lower controls by the client height, the resize rule, docking to the
+  // template, the widths and heights the toggles use.
+  void ShowLowerControls();
+  void FormResize();
+  void AlignMainToTemplate(const QRect& templateFrame);
+  int32_t KinetraceAvailWidth() const;
+  int32_t MainNormalWidth() const;
+  int32_t MainFullHeight() const;
+  int32_t MainReducedHeight() const;
+  int32_t ClientHeight() const;
+  // Status bar hints on exactly for the active window while AutoHints is on.
+  void FormActivate();
+  void ApplyAutoHints();
+  void ApplyActiveWindowHints(QWidget* active);
+  void SetDiagActive(bool on);
+  // Windows built later: each shows its window once it exists.
+  void ShowKeyMapper();
+  void ShowCfgMetr();
+  void ShowCfgMetrDrum();
+  void ShowCfgMetrBass();
+  // Setters for the settings windows: each stores its setting and applies it at once.
+  void SetSeqPanelsDBuff(bool on);
+  void SetKinetraceDBuff(bool on);
+  void SetIgnoreDriverTStamps(bool on);
+  void SetInterpretLocalControl(bool on);
+  void SetLocalControlOn(bool on);
+  void SetTemplateQwertyDisabled(bool on);
+  void SetKinetraceStyle(int32_t n);
+  void SetKinetraceSize(int32_t n);
+  void SetKinetraceShape(int32_t n);
+  void SetKinetracePosn(int32_t n);
+  void SetSRecChordDetectReqd(bool on);
+  void SetMetrNoteOnPercent(int32_t n);
+  void SetMetrDrumChan(int32_t c);
+  void SetMetrBassChan(int32_t c);
+  bool SetMetrNoteLenFrac(int32_t n);
+  void SetDspStatusInterval(int32_t ms);
+  void SetDspMetrInterval(int32_t ms);
+  void SetDspDiagInterval(int32_t ms);
+  // Replays the record key held back until a bar count ends.
+  void tmMidiInPostTimer();
+  QTimer* tmMidiInPost = nullptr;
+  std::string KinetraceImgLoaded;
+  bool StatusHintsOn = true;
+  bool AligningMainToTemplate = false;
+  int32_t KinetraceBgPhase = 0;
+};
+
+}  // namespace vel
