@@ -148,6 +148,11 @@ class TViewEvents : public QObject {
   QWidget* control_;
 };
 
+void ResetNoteDisplaysLocked() {
+  std::lock_guard lock(EngineLock);
+  ResetNoteDisplays();
+}
+
 void SetChecked(QAction* a, bool on) {
   const QSignalBlocker block(a);
   a->setChecked(on);
@@ -178,6 +183,39 @@ void TViewMenus::Answer(TWindowCalls& calls) {
 }
 
 TViewMenus::TViewMenus(TfrmMain& form) : TMainArea(form) {
+  WireMidiInPost();
+  WireActionMenu();
+  WireToolsMenu();
+  WireViewMenu();
+  WireTemplateMenu();
+  WireKinetraceMenu();
+  WireKinetraceImage();
+  WireWindowsMenu();
+  auto* events = new TViewEvents(this, &form_);
+  form_.installEventFilter(events);
+  ui->pnlKinetrace->installEventFilter(events);
+  ui->sbtnControl->installEventFilter(events);
+
+  // The prompt starts hidden.
+  {
+    std::lock_guard lock(EngineLock);
+    Args.CalibratePending = 0;
+  }
+  PromptCalibrateCmdKey();
+}
+
+void TViewMenus::Toggle(QAction* a, uint8_t& setting, std::function<void()> then) {
+  QObject::connect(a, &QAction::triggered, &form_, [&setting, then](bool checked) {
+    {
+      // Some are read on the timer and MIDI-in threads (activity lights, grid redraws).
+      std::lock_guard lock(EngineLock);
+      setting = checked ? 1 : 0;
+    }
+    if (then) then();
+  });
+}
+
+void TViewMenus::WireMidiInPost() {
   tmMidiInPost = new QTimer(&form_);
   tmMidiInPost->setObjectName("tmMidiInPost");
   tmMidiInPost->setSingleShot(true);
@@ -205,12 +243,9 @@ TViewMenus::TViewMenus(TfrmMain& form) : TMainArea(form) {
       ::close(postFd);
     });
   }
+}
 
-  auto* events = new TViewEvents(this, &form_);
-  form_.installEventFilter(events);
-  ui->pnlKinetrace->installEventFilter(events);
-  ui->sbtnControl->installEventFilter(events);
-
+void TViewMenus::WireActionMenu() {
   // Action menu and its buttons.
   QObject::connect(ui->mnuActionControl, &QAction::triggered, &form_, [this] { ToggleRunStop(); });
   QObject::connect(ui->sbtnControl, &QToolButton::clicked, &form_, [this] { ToggleRunStop(); });
@@ -220,7 +255,9 @@ TViewMenus::TViewMenus(TfrmMain& form) : TMainArea(form) {
   });
   QObject::connect(ui->mnuActionCalibrate, &QAction::triggered, &form_, [this] { ToggleCalibPrompt(); });
   QObject::connect(ui->sbtnCalibrate, &QToolButton::clicked, &form_, [this] { ToggleCalibPrompt(); });
+}
 
+void TViewMenus::WireToolsMenu() {
   // Tools menu. The key mapper, key maps table, sample aid, General MIDI and diagnostics windows
   // are not built yet: their items stay disabled.
   for (QAction* a : {ui->mnuToolsKeyMapper, ui->mnuToolsDspKeyMaps, ui->mnuToolsSampleAid,
@@ -243,25 +280,17 @@ TViewMenus::TViewMenus(TfrmMain& form) : TMainArea(form) {
     TarloOpen(ui->cboTarloPNo->currentIndex(), ui->cboTarloSysexDevId->currentText().toInt());
   });
   QObject::connect(ui->mnuToolsCloseTarlo, &QAction::triggered, &form_, [] { TarloClose(); });
+}
 
+void TViewMenus::WireViewMenu() {
   // View menu: each toggle copies its check mark to its setting.
   auto relayout = [this] {
     form_.LayoutSeqStatusColumns();
     SetProgState(RunCtl.ProgState.load());
   };
-  auto toggle = [this](QAction* a, uint8_t& setting, std::function<void()> then) {
-    QObject::connect(a, &QAction::triggered, &form_, [&setting, then](bool checked) {
-      {
-        // Some are read on the timer and MIDI-in threads (activity lights, grid redraws).
-        std::lock_guard lock(EngineLock);
-        setting = checked ? 1 : 0;
-      }
-      if (then) then();
-    });
-  };
-  toggle(ui->mnuViewAutoHints, Cfg.AutoHints, [this] { ApplyAutoHints(); });
-  toggle(ui->mnuViewPortNames, Cfg.DspPortNames, relayout);
-  toggle(ui->mnuViewProgNames, Cfg.DspProgNames, [this, relayout] {
+  Toggle(ui->mnuViewAutoHints, Cfg.AutoHints, [this] { ApplyAutoHints(); });
+  Toggle(ui->mnuViewPortNames, Cfg.DspPortNames, relayout);
+  Toggle(ui->mnuViewProgNames, Cfg.DspProgNames, [this, relayout] {
     relayout();
     std::vector<QComboBox*> combos{ui->cboLiveProgs};
     for (const TSeqRow& r : form_.SeqRows)
@@ -274,25 +303,25 @@ TViewMenus::TViewMenus(TfrmMain& form) : TMainArea(form) {
       c->setCurrentIndex(fill.ItemIndex);
     }
   });
-  toggle(ui->mnuViewScale, Cfg.DspScale, relayout);
-  toggle(ui->mnuViewMidiActivity, Cfg.DspMidiActivity, [this, relayout] {
+  Toggle(ui->mnuViewScale, Cfg.DspScale, relayout);
+  Toggle(ui->mnuViewMidiActivity, Cfg.DspMidiActivity, [this, relayout] {
     const bool on = Cfg.DspMidiActivity != 0;
     ui->shpLiveMidiActivity->setVisible(on);
     for (int32_t s = 0; s <= Cfg.MaxActiveSeqs && s < kSeqs; ++s)
       if (form_.SeqRows[s].shpSeqMidiActivity) form_.SeqRows[s].shpSeqMidiActivity->setVisible(on);
     relayout();
   });
-  toggle(ui->mnuViewSeqLen, Cfg.DspSeqLen, relayout);
-  toggle(ui->mnuViewTDiv, Cfg.DspTempoDiv, relayout);
-  toggle(ui->mnuViewProgVersion, Cfg.DspProgVersionReqd, [this] { form_.SetCaption(); });
-  toggle(ui->mnuViewKModeTitleColours, Cfg.DspKModeTitleColours, nullptr);
-  toggle(ui->mnuViewKModeInputColours, Cfg.DspKModeInputColours, nullptr);
-  toggle(ui->mnuViewSeqGrid, Cfg.DspSeqGrid, [relayout] {
+  Toggle(ui->mnuViewSeqLen, Cfg.DspSeqLen, relayout);
+  Toggle(ui->mnuViewTDiv, Cfg.DspTempoDiv, relayout);
+  Toggle(ui->mnuViewProgVersion, Cfg.DspProgVersionReqd, [this] { form_.SetCaption(); });
+  Toggle(ui->mnuViewKModeTitleColours, Cfg.DspKModeTitleColours, nullptr);
+  Toggle(ui->mnuViewKModeInputColours, Cfg.DspKModeInputColours, nullptr);
+  Toggle(ui->mnuViewSeqGrid, Cfg.DspSeqGrid, [relayout] {
     relayout();
     RequestSeqGridRedraw();
   });
-  toggle(ui->mnuViewSolidTracks, Cfg.DspSolidTracks, nullptr);
-  toggle(ui->mnuViewSeqNumPosn, Cfg.DspSeqNumPosn, nullptr);
+  Toggle(ui->mnuViewSolidTracks, Cfg.DspSolidTracks, nullptr);
+  Toggle(ui->mnuViewSeqNumPosn, Cfg.DspSeqNumPosn, nullptr);
   QObject::connect(ui->mnuView, &QMenu::aboutToShow, &form_, [this] {
     const std::pair<QAction*, uint8_t> checks[] = {
         {ui->mnuViewAutoHints, Cfg.AutoHints},
@@ -316,7 +345,9 @@ TViewMenus::TViewMenus(TfrmMain& form) : TMainArea(form) {
       m->menuAction()->setChecked(on != 0);
     }
   });
+}
 
+void TViewMenus::WireTemplateMenu() {
   // Virtual keyboard submenu: the template window is not built yet, so it cannot be shown or
   // closed from here.
   ui->mnuTemplateShow->setEnabled(false);
@@ -325,13 +356,11 @@ TViewMenus::TViewMenus(TfrmMain& form) : TMainArea(form) {
     ui->mnuTemplateReset->setEnabled(Cfg.DspTemplate != 0);
     SetChecked(ui->mnuTemplateOnTop, Cfg.TemplateOnTop != 0);
   });
-  toggle(ui->mnuTemplateOnTop, Cfg.TemplateOnTop, nullptr);
-  auto resetNoteDisplays = [] {
-    std::lock_guard lock(EngineLock);
-    ResetNoteDisplays();
-  };
-  QObject::connect(ui->mnuTemplateReset, &QAction::triggered, &form_, resetNoteDisplays);
+  Toggle(ui->mnuTemplateOnTop, Cfg.TemplateOnTop, nullptr);
+  QObject::connect(ui->mnuTemplateReset, &QAction::triggered, &form_, &ResetNoteDisplaysLocked);
+}
 
+void TViewMenus::WireKinetraceMenu() {
   // Kinetrace submenu.
   QObject::connect(ui->mnuViewKinetrace, &QMenu::aboutToShow, &form_, [this] {
     const bool on = Cfg.DspKinetrace != 0;
@@ -347,7 +376,7 @@ TViewMenus::TViewMenus(TfrmMain& form) : TMainArea(form) {
   });
   QObject::connect(ui->mnuKinetraceOn, &QAction::triggered, &form_, [this] { SetKinetraceOn(true); });
   QObject::connect(ui->mnuKinetraceOff, &QAction::triggered, &form_, [this] { SetKinetraceOn(false); });
-  QObject::connect(ui->mnuKinetraceClear, &QAction::triggered, &form_, resetNoteDisplays);
+  QObject::connect(ui->mnuKinetraceClear, &QAction::triggered, &form_, &ResetNoteDisplaysLocked);
   QObject::connect(ui->mnuKinetraceRandCols, &QAction::triggered, &form_, [this] { ShuffleSeqColours(); });
   using V = TKinetraceValue;
   const std::tuple<QAction*, V, bool> steps[] = {
@@ -362,7 +391,9 @@ TViewMenus::TViewMenus(TfrmMain& form) : TMainArea(form) {
   // The position is set from the Kinetrace settings window only.
   ui->mnuKinetraceIncPosn->setEnabled(false);
   ui->mnuKinetraceDecPosn->setEnabled(false);
+}
 
+void TViewMenus::WireKinetraceImage() {
   // Background image.
   QObject::connect(ui->mnuKinetraceImgFile, &QAction::triggered, &form_, [this] {
     const QString folder =
@@ -392,7 +423,9 @@ TViewMenus::TViewMenus(TfrmMain& form) : TMainArea(form) {
                    [this] { StepKinetraceImage(true); });
   QObject::connect(ui->mnuKinetraceImgPrev, &QAction::triggered, &form_,
                    [this] { StepKinetraceImage(false); });
+}
 
+void TViewMenus::WireWindowsMenu() {
   // Windows menu.
   QObject::connect(ui->mnuWindowWidth, &QAction::triggered, &form_, [this] {
     const QScreen* screen = form_.screen();
@@ -422,13 +455,6 @@ TViewMenus::TViewMenus(TfrmMain& form) : TMainArea(form) {
       w->raise();
     }
   });
-
-  // The prompt starts hidden.
-  {
-    std::lock_guard lock(EngineLock);
-    Args.CalibratePending = 0;
-  }
-  PromptCalibrateCmdKey();
 }
 
 void TViewMenus::SetViewMenuShortCuts() {

@@ -4,11 +4,13 @@
 // setters the settings windows call: each stores its setting and applies it at once.
 #include <QRect>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "mainwindow/ViewMenus.h"
 #include "mainwindow/forms/MainArea.h"
 
+class QAction;
 class QTimer;
 class QWidget;
 
@@ -89,6 +91,19 @@ class TViewMenus : public TMainArea {
   bool StatusHintsOn = true;
   bool AligningMainToTemplate = false;
   int32_t KinetraceBgPhase = 0;
+
+ private:
+  // The menus' parts, wired once by the constructor.
+  void WireMidiInPost();
+  void WireActionMenu();
+  void WireToolsMenu();
+  void WireViewMenu();
+  void WireTemplateMenu();
+  void WireKinetraceMenu();
+  void WireKinetraceImage();
+  void WireWindowsMenu();
+  // A View item whose check mark is copied to its setting under the lock, then.
+  void Toggle(QAction* a, uint8_t& setting, std::function<void()> then);
 };
 
 }  // namespace vel
