@@ -252,6 +252,15 @@ void TControlGroups::Answer(TWindowCalls& calls) {
 }
 
 TControlGroups::TControlGroups(TfrmMain& form) : TMainArea(form) {
+  WireSeqRows();
+  WireSeqHeadings();
+  WireLiveRow();
+  WireMetronomeGroup();
+  WireClockGroup();
+  WireInputsGroup();
+}
+
+void TControlGroups::WireSeqRows() {
   // Seq rows: each row's lambda (made with the row) calls these with its seq.
   auto end = [this](const TSeqEdit& edit) { EndSeqEdit(edit, [this] { RefreshAllControls(); }); };
   auto row = [this](int32_t s) -> const TSeqRow* {
@@ -293,7 +302,9 @@ TControlGroups::TControlGroups(TfrmMain& form) : TMainArea(form) {
     Lock lock(EngineLock);
     Cfg.MidiOutSyncEnabled[p] = form_.chkMidiOutSync[p]->isChecked();
   };
+}
 
+void TControlGroups::WireSeqHeadings() {
   // Seq area headings.
   for (QLabel* l : {ui->lblSeqNos, ui->lblSeqPartNos})
     OnPress(l, [](bool down) {
@@ -304,7 +315,9 @@ TControlGroups::TControlGroups(TfrmMain& form) : TMainArea(form) {
     Lock lock(EngineLock);
     Cfg.DspSeqNumPosn = !Cfg.DspSeqNumPosn;
   });
+}
 
+void TControlGroups::WireLiveRow() {
   // Live row.
   QObject::connect(ui->cboLivePorts, &QComboBox::activated, &form_, [this] {
     LivePortChanged(Text(ui->cboLivePorts));
@@ -318,7 +331,9 @@ TControlGroups::TControlGroups(TfrmMain& form) : TMainArea(form) {
     LiveProgChanged(ui->cboLiveProgs->currentIndex());
     RefreshAllControls();
   });
+}
 
+void TControlGroups::WireMetronomeGroup() {
   // Metronome group: time signature, refused while the metronome style sets it.
   auto tsig = [this](QComboBox* cbo, bool beats) {
     const std::string refusal = TSigRefusal(beats);
@@ -399,7 +414,9 @@ TControlGroups::TControlGroups(TfrmMain& form) : TMainArea(form) {
     }
     if (RunCtl.ProgState.load() == TProgState::Config) RefreshAllControls();
   });
+}
 
+void TControlGroups::WireClockGroup() {
   // Clock group.
   for (QAbstractButton* b :
        {static_cast<QAbstractButton*>(ui->rbClocksInt), static_cast<QAbstractButton*>(ui->rbClocksExt),
@@ -424,7 +441,9 @@ TControlGroups::TControlGroups(TfrmMain& form) : TMainArea(form) {
     Lock lock(EngineLock);
     Cfg.MidiInSyncExtEnabled = checked;
   });
+}
 
+void TControlGroups::WireInputsGroup() {
   // Inputs group.
   QObject::connect(ui->cboInPort0FilterChan, &QComboBox::activated, &form_, [](int index) {
     Lock lock(EngineLock);

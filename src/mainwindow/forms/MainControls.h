@@ -31,6 +31,15 @@ class TControlGroups : public TMainArea {
   void LoadControlChecks();
   // RefreshAll(false); the window's controls reload as the areas' answers to it.
   void RefreshAllControls();
+
+ private:
+  // The groups' parts, wired once by the constructor.
+  void WireSeqRows();
+  void WireSeqHeadings();
+  void WireLiveRow();
+  void WireMetronomeGroup();
+  void WireClockGroup();
+  void WireInputsGroup();
 };
 
 }  // namespace vel
