@@ -489,9 +489,14 @@ void SwitchMode(TfrmMain& form) {
 
 TFileMenus::TFileMenus(TfrmMain& form) : TMainArea(form) {
   form_.setAcceptDrops(true);
+  WireFileMenu();
+  WireConfigMenu();
+  WireSettingsMenu();
+}
+
+void TFileMenus::WireFileMenu() {
   auto on = [this](QAction* a, auto fn) { QObject::connect(a, &QAction::triggered, &form_, fn); };
   auto opening = [this](QMenu* m, auto fn) { QObject::connect(m, &QMenu::aboutToShow, &form_, fn); };
-
   // File menu.
   opening(ui->mnuFile, [this] {
     const TFileMenuEnabling e = FileMenuEnabling(IsFolder(Cfg.RunTimeSceneFolder), RunCtl.OutPortsAllocated);
@@ -583,7 +588,11 @@ TFileMenus::TFileMenus(TfrmMain& form) : TMainArea(form) {
     ui->mnuFileDeleteSelSeqs->setEnabled(none);
   });
   on(ui->mnuFileExit, [this] { form_.close(); });
+}
 
+void TFileMenus::WireConfigMenu() {
+  auto on = [this](QAction* a, auto fn) { QObject::connect(a, &QAction::triggered, &form_, fn); };
+  auto opening = [this](QMenu* m, auto fn) { QObject::connect(m, &QMenu::aboutToShow, &form_, fn); };
   // Config menu.
   opening(ui->mnuConfig, [this] {
     TConfigMenuInput in;
@@ -635,7 +644,10 @@ TFileMenus::TFileMenus(TfrmMain& form) : TMainArea(form) {
     ViewEditFile(folder, path.substr(path.find_last_of('/') + 1), false);
   });
   on(ui->mnuConfigMode, [this] { SwitchMode(form_); });
+}
 
+void TFileMenus::WireSettingsMenu() {
+  auto opening = [this](QMenu* m, auto fn) { QObject::connect(m, &QMenu::aboutToShow, &form_, fn); };
   // Settings menu: the port panel is the port panel's own; the other items wait for their windows.
   opening(ui->mnuSettings,
           [this] { ui->mnuCfgPorts->setStatusTip(Q(PortsMenuHint(RunCtl.ProgState.load()))); });

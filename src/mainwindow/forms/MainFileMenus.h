@@ -48,6 +48,12 @@ class TFileMenus : public TMainArea {
   // A settings window joins the Settings menu: its item is enabled and shows the window with its
   // caption. Items without a window stay disabled.
   void SetSettingsWindow(const char* item, std::function<void(const std::string& caption)> show);
+
+ private:
+  // The menus, wired once by the constructor.
+  void WireFileMenu();
+  void WireConfigMenu();
+  void WireSettingsMenu();
 };
 
 }  // namespace vel

@@ -401,105 +401,108 @@ TPortPanel::TPortPanel(TfrmMain& form) : TMainArea(form) {
   AddLabel(ui->pnlConfigOutPorts, "lblOutPNames", "Output ports", kPortsLeft);
   ui->lblMidiOutClocks->move(kClockLeft - 2, 4);
   ui->lblMidiOutSync->move(kSyncLeft - 2, 4);
-  for (bool inputs : {true, false}) {
-    const TSideControls c = Side(*ui, inputs);
-    c.Devs->setGeometry(8, 22, 300, 120);
-    c.Ports->setGeometry(kPortsLeft, 22, 260, 120);
-    int32_t y = 22;
-    for (QToolButton* b : {c.Alloc, c.DeAlloc, c.Up, c.Down}) {
-      b->setGeometry(318, y, 40, 24);
-      y += 28;
-    }
-    c.Name->setText("Name");
-    c.Name->setGeometry(kButtonsLeft, 22, 80, 24);
-    c.Refresh->setText("Refresh");
-    c.Refresh->setGeometry(kButtonsLeft, 52, 80, 24);
-    c.Refresh->show();
-    c.Panel->installEventFilter(new TPanelClick(c.Panel, *ui));
-    HideRename(*ui, inputs);
-
-    QObject::connect(c.Devs, &QListWidget::itemSelectionChanged, &form_,
-                     [this, inputs] { UpdatePortButtons(inputs); });
-    QObject::connect(c.Ports, &QListWidget::itemSelectionChanged, &form_,
-                     [this, inputs] { UpdatePortButtons(inputs); });
-    auto allocate = [this, inputs] {
-      const TSideControls s = Side(*ui, inputs);
-      s.Alloc->setEnabled(false);
-      s.Devs->setEnabled(false);
-      const int32_t row = SelectedRow(s.Devs);
-      const bool ok = AllocateSelectedDevice(SideOf(inputs), row);
-      const int32_t port = inputs ? RunCtl.InPortsAllocated : RunCtl.OutPortsAllocated;
-      FillPanelLists(*ui, inputs, ok ? -1 : row, ok ? port : SelectedRow(s.Ports));
-      s.Devs->setEnabled(InConfig());
-      PlaceClockBoxes(form_);
-      UpdatePortButtons(inputs);
-    };
-    QObject::connect(c.Alloc, &QToolButton::clicked, &form_, allocate);
-    QObject::connect(c.Devs, &QListWidget::itemDoubleClicked, &form_, [c, allocate] {
-      if (c.Alloc->isEnabled()) allocate();
-    });
-    QObject::connect(c.DeAlloc, &QToolButton::clicked, &form_, [this, inputs] {
-      HideRename(*ui, inputs);
-      const TSideControls s = Side(*ui, inputs);
-      s.DeAlloc->setEnabled(false);
-      s.Ports->setEnabled(false);
-      const int32_t port = DeallocatePort(SideOf(inputs), SelectedRow(s.Ports));
-      FillPanelLists(*ui, inputs, -1, port);
-      s.Ports->setEnabled(true);
-      PlaceClockBoxes(form_);
-      UpdatePortButtons(inputs);
-    });
-    auto move = [this, inputs](bool down) {
-      HideRename(*ui, inputs);
-      const TSideControls s = Side(*ui, inputs);
-      const int32_t port = MovePort(SideOf(inputs), SelectedRow(s.Ports), down);
-      FillPanelLists(*ui, inputs, -1, port);
-      PlaceClockBoxes(form_);
-      UpdatePortButtons(inputs);
-    };
-    QObject::connect(c.Up, &QToolButton::clicked, &form_, [move] { move(false); });
-    QObject::connect(c.Down, &QToolButton::clicked, &form_, [move] { move(true); });
-    QObject::connect(c.Name, &QToolButton::clicked, &form_, [this, inputs, c] {
-      if (c.Edit->isVisible()) {
-        HideRename(*ui, inputs);
-      } else {
-        StartPortRename(form_, inputs);
-      }
-    });
-    QObject::connect(c.Ports, &QListWidget::itemDoubleClicked, &form_, [this, inputs, c] {
-      SelectRow(c.Devs, -1);
-      UpdatePortButtons(inputs);
-      StartPortRename(form_, inputs);
-    });
-    QObject::connect(c.Edit, &QLineEdit::textEdited, &form_, [inputs, c](const QString& text) {
-      const int32_t port = RenamePort[inputs ? 0 : 1];
-      ApplyPortRename(SideOf(inputs), port, text.toStdString());
-      const auto& items = PortListOf(SideOf(inputs)).PortItems;
-      if (port >= 0 && port < static_cast<int32_t>(items.size()) && c.Ports->item(port))
-        c.Ports->item(port)->setText(Q(items[port]));
-    });
-    QObject::connect(c.Edit, &QLineEdit::editingFinished, &form_,
-                     [this, inputs] { HideRename(*ui, inputs); });
-    QObject::connect(c.RenameDone, &QToolButton::clicked, &form_,
-                     [this, inputs] { HideRename(*ui, inputs); });
-    QObject::connect(c.Refresh, &QToolButton::clicked, &form_, [this, inputs] {
-      const TSideControls s = Side(*ui, inputs);
-      s.Refresh->setEnabled(false);
-      HideRename(*ui, true);
-      HideRename(*ui, false);
-      Ui().ProcessEvents();
-      Ui().BusyCursor(true);
-      RescanDevices(!inputs);
-      Ui().BusyCursor(false);
-      FillPanelLists(*ui, inputs, -1, -1);
-      s.Refresh->setEnabled(InConfig());
-      PlaceClockBoxes(form_);
-      UpdatePortButtons(inputs);
-    });
-  }
+  for (bool inputs : {true, false}) WireSide(inputs);
   QObject::connect(ui->sbtnDone, &QToolButton::clicked, &form_, [this] { ClosePortPanel(); });
   QObject::connect(ui->mnuCfgPorts, &QAction::triggered, &form_, [this] { mnuCfgPortsClick(); });
+  WireLiveRowAndSeqCount();
+}
 
+void TPortPanel::WireSide(bool inputs) {
+  const TSideControls c = Side(*ui, inputs);
+  c.Devs->setGeometry(8, 22, 300, 120);
+  c.Ports->setGeometry(kPortsLeft, 22, 260, 120);
+  int32_t y = 22;
+  for (QToolButton* b : {c.Alloc, c.DeAlloc, c.Up, c.Down}) {
+    b->setGeometry(318, y, 40, 24);
+    y += 28;
+  }
+  c.Name->setText("Name");
+  c.Name->setGeometry(kButtonsLeft, 22, 80, 24);
+  c.Refresh->setText("Refresh");
+  c.Refresh->setGeometry(kButtonsLeft, 52, 80, 24);
+  c.Refresh->show();
+  c.Panel->installEventFilter(new TPanelClick(c.Panel, *ui));
+  HideRename(*ui, inputs);
+
+  QObject::connect(c.Devs, &QListWidget::itemSelectionChanged, &form_,
+                   [this, inputs] { UpdatePortButtons(inputs); });
+  QObject::connect(c.Ports, &QListWidget::itemSelectionChanged, &form_,
+                   [this, inputs] { UpdatePortButtons(inputs); });
+  auto allocate = [this, inputs] {
+    const TSideControls s = Side(*ui, inputs);
+    s.Alloc->setEnabled(false);
+    s.Devs->setEnabled(false);
+    const int32_t row = SelectedRow(s.Devs);
+    const bool ok = AllocateSelectedDevice(SideOf(inputs), row);
+    const int32_t port = inputs ? RunCtl.InPortsAllocated : RunCtl.OutPortsAllocated;
+    FillPanelLists(*ui, inputs, ok ? -1 : row, ok ? port : SelectedRow(s.Ports));
+    s.Devs->setEnabled(InConfig());
+    PlaceClockBoxes(form_);
+    UpdatePortButtons(inputs);
+  };
+  QObject::connect(c.Alloc, &QToolButton::clicked, &form_, allocate);
+  QObject::connect(c.Devs, &QListWidget::itemDoubleClicked, &form_, [c, allocate] {
+    if (c.Alloc->isEnabled()) allocate();
+  });
+  QObject::connect(c.DeAlloc, &QToolButton::clicked, &form_, [this, inputs] {
+    HideRename(*ui, inputs);
+    const TSideControls s = Side(*ui, inputs);
+    s.DeAlloc->setEnabled(false);
+    s.Ports->setEnabled(false);
+    const int32_t port = DeallocatePort(SideOf(inputs), SelectedRow(s.Ports));
+    FillPanelLists(*ui, inputs, -1, port);
+    s.Ports->setEnabled(true);
+    PlaceClockBoxes(form_);
+    UpdatePortButtons(inputs);
+  });
+  auto move = [this, inputs](bool down) {
+    HideRename(*ui, inputs);
+    const TSideControls s = Side(*ui, inputs);
+    const int32_t port = MovePort(SideOf(inputs), SelectedRow(s.Ports), down);
+    FillPanelLists(*ui, inputs, -1, port);
+    PlaceClockBoxes(form_);
+    UpdatePortButtons(inputs);
+  };
+  QObject::connect(c.Up, &QToolButton::clicked, &form_, [move] { move(false); });
+  QObject::connect(c.Down, &QToolButton::clicked, &form_, [move] { move(true); });
+  QObject::connect(c.Name, &QToolButton::clicked, &form_, [this, inputs, c] {
+    if (c.Edit->isVisible()) {
+      HideRename(*ui, inputs);
+    } else {
+      StartPortRename(form_, inputs);
+    }
+  });
+  QObject::connect(c.Ports, &QListWidget::itemDoubleClicked, &form_, [this, inputs, c] {
+    SelectRow(c.Devs, -1);
+    UpdatePortButtons(inputs);
+    StartPortRename(form_, inputs);
+  });
+  QObject::connect(c.Edit, &QLineEdit::textEdited, &form_, [inputs, c](const QString& text) {
+    const int32_t port = RenamePort[inputs ? 0 : 1];
+    ApplyPortRename(SideOf(inputs), port, text.toStdString());
+    const auto& items = PortListOf(SideOf(inputs)).PortItems;
+    if (port >= 0 && port < static_cast<int32_t>(items.size()) && c.Ports->item(port))
+      c.Ports->item(port)->setText(Q(items[port]));
+  });
+  QObject::connect(c.Edit, &QLineEdit::editingFinished, &form_, [this, inputs] { HideRename(*ui, inputs); });
+  QObject::connect(c.RenameDone, &QToolButton::clicked, &form_, [this, inputs] { HideRename(*ui, inputs); });
+  QObject::connect(c.Refresh, &QToolButton::clicked, &form_, [this, inputs] {
+    const TSideControls s = Side(*ui, inputs);
+    s.Refresh->setEnabled(false);
+    HideRename(*ui, true);
+    HideRename(*ui, false);
+    Ui().ProcessEvents();
+    Ui().BusyCursor(true);
+    RescanDevices(!inputs);
+    Ui().BusyCursor(false);
+    FillPanelLists(*ui, inputs, -1, -1);
+    s.Refresh->setEnabled(InConfig());
+    PlaceClockBoxes(form_);
+    UpdatePortButtons(inputs);
+  });
+}
+
+void TPortPanel::WireLiveRowAndSeqCount() {
   // The live row's own values and the seq count.
   QObject::connect(ui->cboLiveSVels, &QComboBox::activated, &form_, [this] {
     {

@@ -24,6 +24,12 @@ class TPortPanel : public TMainArea {
   // RefreshAll, with reinit after listing the devices afresh; the window's lists, rows and combos
   // reload as the areas' answers to it.
   bool RefreshAllWithWindow(bool reinit);
+
+ private:
+  // One side's panel: its lists, buttons and port renaming.
+  void WireSide(bool inputs);
+  // The live row's own values, the seq count and the display link's port.
+  void WireLiveRowAndSeqCount();
 };
 
 }  // namespace vel
