@@ -270,7 +270,9 @@ void TfrmMain::FormCreate() {
   }
 }
 
-void TfrmMain::StartUp() {
+// The folders, the command line, the initial values, the trace switches and the seq and port
+// defaults.
+void TfrmMain::SetStartUpValues() {
   // Folders.
   RunCtl.UserProfileFolder = UserProfileFolder();
   RunCtl.AppDataFolder = SettingsFolder();
@@ -341,7 +343,10 @@ void TfrmMain::StartUp() {
     ud->setSingleStep(1);
     ud->setValue(0);
   }
+}
 
+void TfrmMain::StartUp() {
+  SetStartUpValues();
   HandleDynamicControls(true);
   SaveRestoreSysColours(true);
   ArrangeStartUpControls();
@@ -378,6 +383,11 @@ void TfrmMain::StartUp() {
   } else if (!LoadConfigAndApply(false, choice.DefaultUsed, ok)) {
     ok = false;
   }
+  StartAutoRunOrConfig(ok);
+}
+
+// A good settings load with an output port runs after a second; anything else ends in Config.
+void TfrmMain::StartAutoRunOrConfig(bool ok) {
   if (ok) {
     ShowWaitMessage(true, kWaitPreparingAutoRun);
     if (Trace.DiagFlags) DiagLogTimed("Auto run...");

@@ -179,6 +179,8 @@ class TfrmMain : public QMainWindow {
  private:
   void FormCreate();
   void StartUp();
+  void SetStartUpValues();
+  void StartAutoRunOrConfig(bool ok);
   void SetMenuShortCuts();
   void ArrangeStartUpControls();
   // The state's shown, enabled, caption, hint and list choice of the named controls; true when a
