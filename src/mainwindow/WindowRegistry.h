@@ -6,6 +6,14 @@
 // PortHooks, CfgLink): the core keeps calling its hooks, and they lead here. GUI thread only.
 // The timer thread's hooks (EngineHooks, MidiInHooks) stay plain function pointers outside it:
 // no window answers on that path, and nothing there may allocate.
+//
+// A window registers for as long as it lives, for example:
+//   class TfrmCfgPerf : public QWidget, public TWindow {
+//     bool Serves(TRefresh r) const override { return isVisible() && r == TRefresh::LoadCfgPerfControls; }
+//     void Refresh(TRefresh) override { LoadCfgPerfControls(); }
+//     void Answer(TWindowCalls& c) override { c.Refresh.ReloadSettingsWindows = [this] { Reload(); }; }
+//     TRegistration registration_ = Windows().Register(*this);  // the last member: goes first
+//   };
 #include <cstdint>
 #include <vector>
 
