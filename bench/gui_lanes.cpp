@@ -27,6 +27,7 @@
 #include "engine/RunControl.h"
 #include "mainwindow/InstanceLocks.h"
 #include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/MainLanes.h"
 #include "settings/CfgFactory.h"
 #include "settings/Settings.h"
 
@@ -72,9 +73,9 @@ void Advance() {
 void Tick() {
   {
     std::lock_guard lock(EngineLock);
-    Form->LanesAndKinetraceLocked();
+    Form->Lanes().LanesAndKinetraceLocked();
   }
-  Form->ApplyLanesAndKinetrace();
+  Form->Lanes().ApplyLanesAndKinetrace();
 }
 
 void Between(uint32_t n) {

@@ -46,6 +46,7 @@
 #include "mainwindow/forms/MainFileMenus.h"
 #include "mainwindow/forms/MainHelp.h"
 #include "mainwindow/forms/MainKeys.h"
+#include "mainwindow/forms/MainLanes.h"
 #include "mainwindow/forms/MainPortPanel.h"
 #include "mainwindow/forms/MainStatus.h"
 #include "mainwindow/forms/MainViewMenus.h"
@@ -814,7 +815,7 @@ void TfrmMain::PlaceGroupBoxes() {
   ui->grpMetr->move(g.MetrLeft, ui->grpMetr->y());
   ui->grpClock->move(g.ClockLeft, ui->grpClock->y());
   ui->grpPorts->move(g.PortsLeft, ui->grpPorts->y());
-  SetKinetraceBounds();
+  lanes_->SetKinetraceBounds();
 }
 
 void TfrmMain::ApplyColourScheme() {

@@ -27,13 +27,12 @@ class frmMain;
 namespace vel {
 
 class TSeqLane;
-class TKinetraceView;
-struct TLanesState;
 class TStatusDisplay;
 struct TProgStateView;
 struct TCtlState;
 class TSelectionRule;
 class THelpMenu;
+class TLanesAndKinetrace;
 class TViewMenus;
 class TFileMenus;
 class TControlGroups;
@@ -119,30 +118,16 @@ class TfrmMain : public QMainWindow {
 
   // Each area of the window wires its own controls, hooks and timers at creation, in its own file.
 
-  // Seq track lanes and the Kinetrace (MainLanes.cpp).
-  void InstallLanesAndKinetrace();
-  // The status tick calls the first inside its EngineLock section (the Kinetrace fade writes the
-  // engine's note counts) and the second after releasing it.
-  void LanesAndKinetraceLocked();
-  void ApplyLanesAndKinetrace();
-  // The Kinetrace's place and size from the settings and the column layout; the background
-  // picture's box inside it and the blobs laid out again for its size and settings.
-  void SetKinetraceBounds();
-  // The Kinetrace's drawing inside pnlKinetrace; its SetPicture takes a loaded background picture.
-  TKinetraceView* KinetraceView = nullptr;
-  // What the lanes and the Kinetrace copied from the engine at the last tick, and showed.
-  std::shared_ptr<TLanesState> LanesState;
-  // -- end of lanes and Kinetrace
-
   // Drops go to the file menus (MainFileMenus.cpp).
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
  public:
-  // The areas that are controllers of their own (MainStatus.h, MainControls.h, MainFileMenus.h,
+  // The areas that are controllers of their own (MainStatus.h, MainLanes.h, MainControls.h, MainFileMenus.h,
   // MainViewMenus.h, MainPortPanel.h, MainHelp.h, MainKeys.h).
   TStatusDisplay& Status() { return *status_; }
+  TLanesAndKinetrace& Lanes() { return *lanes_; }
   TControlGroups& Controls() { return *controls_; }
   TFileMenus& Files() { return *files_; }
   TViewMenus& Views() { return *views_; }
@@ -202,6 +187,7 @@ class TfrmMain : public QMainWindow {
   std::vector<std::unique_ptr<TWindowAnswers>> areaAnswers_;
   std::vector<TRegistration> registrations_;
   std::unique_ptr<TStatusDisplay> status_;
+  std::unique_ptr<TLanesAndKinetrace> lanes_;
   std::unique_ptr<TControlGroups> controls_;
   std::unique_ptr<TFileMenus> files_;
   std::unique_ptr<TViewMenus> views_;

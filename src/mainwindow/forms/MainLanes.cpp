@@ -1,3 +1,5 @@
+#include "mainwindow/forms/MainLanes.h"
+
 #include <QFrame>
 #include <QLabel>
 #include <algorithm>
@@ -67,43 +69,42 @@ TLanesIn CaptureLanes() {
 // The blobs for the panel's present size. The Kinetrace's shape, size, style, tail and colours
 // change only on the GUI thread (menus, settings window, settings file), so they are read here
 // without the lock.
-void ShowKinetrace(TfrmMain& f) {
-  if (!f.KinetraceView || !f.LanesState || !Cfg.DspKinetrace) return;
-  const QFrame* panel = f.ui->pnlKinetrace;
+void ShowKinetrace(TKinetraceView* view, const TLanesState& state, const QFrame* panel) {
+  if (!view || !Cfg.DspKinetrace) return;
   const TKinetraceGeom g = LayoutKinetraceBlobs(panel->width(), panel->height(), panel->frameWidth(),
                                                 Cfg.KinetraceShape, Cfg.KinetraceSize, Cfg.KinetraceStyle);
-  f.KinetraceView->SetModel(KinetraceModel(g, Cfg.KinetraceTail, f.LanesState->Lit, Cfg.ClKinetraceChan));
+  view->SetModel(KinetraceModel(g, Cfg.KinetraceTail, state.Lit, Cfg.ClKinetraceChan));
 }
 
 }  // namespace
 
-void TfrmMain::InstallLanesAndKinetrace() {
-  LanesState = std::make_shared<TLanesState>();
-  KinetraceView = new TKinetraceView(ui->pnlKinetrace, &SavedPalette);
+TLanesAndKinetrace::TLanesAndKinetrace(TfrmMain& form)
+    : TMainArea(form), state_(std::make_unique<TLanesState>()) {
+  KinetraceView = new TKinetraceView(ui->pnlKinetrace, &form_.SavedPalette);
   KinetraceView->setObjectName("imgKinetrace");
 }
 
-void TfrmMain::LanesAndKinetraceLocked() {
-  if (!LanesState) return;
-  LanesState->Lanes = CaptureLanes();
+TLanesAndKinetrace::~TLanesAndKinetrace() = default;
+
+void TLanesAndKinetrace::LanesAndKinetraceLocked() {
+  state_->Lanes = CaptureLanes();
   // Switched off, the display forgets its notes: switching on clears the counts and starts afresh.
-  if (!Cfg.DspKinetrace) LanesState->Lit.Count = 0;
+  if (!Cfg.DspKinetrace) state_->Lit.Count = 0;
   if (!Cfg.DspKinetrace || !PlayCycle.KinetraceDirty) return;
   PlayCycle.KinetraceDirty = 0;
   const TFadeSettings fade{Cfg.KinetraceDecay, Cfg.DspStatusInterval, Cfg.CCFullPedalMin, Cfg.CCHalfPedalMin};
-  const bool fading = FadeKinetrace(PlayCycle.NoteOnCounts, PlayCycle.SustainVals, fade, LanesState->Lit);
-  PlayCycle.NoteOnCountsScroll = LanesState->Lit.Count - 1;
+  const bool fading = FadeKinetrace(PlayCycle.NoteOnCounts, PlayCycle.SustainVals, fade, state_->Lit);
+  PlayCycle.NoteOnCountsScroll = state_->Lit.Count - 1;
   if (fading) PlayCycle.KinetraceDirty = 1;
 }
 
-void TfrmMain::ApplyLanesAndKinetrace() {
-  if (!LanesState) return;
+void TLanesAndKinetrace::ApplyLanesAndKinetrace() {
   // The lanes reach to the rows' end, which a resize of the window moves.
-  const int32_t rowWidth = SeqRows[0].pnlSeq ? SeqRows[0].pnlSeq->width() : 0;
-  const int32_t fullWidth = std::max(rowWidth - Columns.SeqLaneLeft - 4, 0);
-  const TLanesModel lanes = LanesModel(LanesState->Lanes, fullWidth);
+  const int32_t rowWidth = form_.SeqRows[0].pnlSeq ? form_.SeqRows[0].pnlSeq->width() : 0;
+  const int32_t fullWidth = std::max(rowWidth - form_.Columns.SeqLaneLeft - 4, 0);
+  const TLanesModel lanes = LanesModel(state_->Lanes, fullWidth);
   for (int32_t s = 0; s < kSeqs; ++s) {
-    TSeqRow& r = SeqRows[s];
+    TSeqRow& r = form_.SeqRows[s];
     if (!r.SeqLane) continue;
     const TLaneModel& m = lanes.Seqs[s];
     if (r.SeqLane->width() != fullWidth + 8) r.SeqLane->resize(fullWidth + 8, TSeqLane::kHeight);
@@ -113,13 +114,13 @@ void TfrmMain::ApplyLanesAndKinetrace() {
     if (m.NumPosnVisible) {
       const QString text = QString::fromStdString(m.NumPosnText);
       if (r.lblSeqNumPosn->text() != text) r.lblSeqNumPosn->setText(text);
-      SetFgColour(r.lblSeqNumPosn, ToQColor(m.PosnColour, SavedPalette));
+      SetFgColour(r.lblSeqNumPosn, ToQColor(m.PosnColour, form_.SavedPalette));
     }
   }
-  ShowKinetrace(*this);
+  ShowKinetrace(KinetraceView, *state_, ui->pnlKinetrace);
 }
 
-void TfrmMain::SetKinetraceBounds() {
+void TLanesAndKinetrace::SetKinetraceBounds() {
   QFrame* panel = ui->pnlKinetrace;
   std::optional<TRect> k;
   if (Cfg.DspKinetrace) {
@@ -136,7 +137,7 @@ void TfrmMain::SetKinetraceBounds() {
     k = vel::PlaceGroupBoxes(g).Kinetrace;
     if (!k) {
       const QRect p = ui->pnlSeqStatus->geometry();
-      const int32_t top0 = SeqRows[0].pnlSeq ? p.y() + SeqRows[0].pnlSeq->y() : p.y();
+      const int32_t top0 = form_.SeqRows[0].pnlSeq ? p.y() + form_.SeqRows[0].pnlSeq->y() : p.y();
       const TOverSeqsInput o{Cfg.KinetracePosn,
                              top0,
                              p.y() + ui->pnlLive->y(),
@@ -165,7 +166,7 @@ void TfrmMain::SetKinetraceBounds() {
   const bool stretch = Cfg.KinetraceImgStretch != 0;
   KinetraceView->SetPicturePlace(KinetracePictureRect(w, h, b, picture.width(), picture.height(), stretch),
                                  !Cfg.KinetraceImgFile.empty() && Cfg.KinetraceImgVisible != 0, stretch);
-  ShowKinetrace(*this);
+  ShowKinetrace(KinetraceView, *state_, ui->pnlKinetrace);
 }
 
 }  // namespace vel

@@ -43,6 +43,7 @@
 #include "mainwindow/forms/Lights.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainControls.h"
+#include "mainwindow/forms/MainLanes.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -568,7 +569,7 @@ void TStatusDisplay::UpdateDspStatus() {
     calibDone = Args.CalibratePending && Args.CalibDone;
     if (calibDone) Args.CalibratePending = 0;
     if (d.Snap.GridDirty) StatusGridDirty = true;
-    form_.LanesAndKinetraceLocked();
+    form_.Lanes().LanesAndKinetraceLocked();
   }
   TStatusTick tick(form_, d, flashOn);
   tick.ProgState();
@@ -586,7 +587,7 @@ void TStatusDisplay::UpdateDspStatus() {
   if (Args.TarloOctaveSendPending.exchange(0) != 0 && Cfg.TarloOn) TarloSendOctave(Cfg.InPortOctaveOffset[0]);
   if (Cfg.DspTemplate && !Showing.TemplateShowing) ShowTemplateWindow();
 
-  form_.ApplyLanesAndKinetrace();
+  form_.Lanes().ApplyLanesAndKinetrace();
 }
 
 void TStatusDisplay::UpdateDspMetr() {

@@ -54,6 +54,7 @@
 #include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/KinetraceView.h"
 #include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/MainLanes.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "settings/Settings.h"
@@ -590,7 +591,7 @@ void TViewMenus::StepKinetrace(TKinetraceValue value, bool inc) {
     std::lock_guard lock(EngineLock);
     *setting = StepCyclic(*setting, KinetraceRange(value), inc);
   }
-  form_.SetKinetraceBounds();
+  form_.Lanes().SetKinetraceBounds();
 }
 
 void TViewMenus::SetKinetraceOn(bool on) {
@@ -604,7 +605,7 @@ void TViewMenus::SetKinetraceOn(bool on) {
   ui->mnuViewKinetrace->menuAction()->setChecked(on);
   form_.PlaceGroupBoxes();
   ShowLowerControls();
-  form_.SetKinetraceBounds();
+  form_.Lanes().SetKinetraceBounds();
 }
 
 void TViewMenus::ShuffleSeqColours() {
@@ -623,12 +624,12 @@ bool TViewMenus::LoadKinetraceImage() {
     Cfg.KinetraceImgFile.clear();
     Cfg.KinetraceImgVisible = 0;
     KinetraceImgLoaded.clear();
-    form_.KinetraceView->SetPicture(QImage());
+    form_.Lanes().KinetraceView->SetPicture(QImage());
     ShowMessage(ImageLoadErrorText(why), MsgKind::Error);
     return false;
   }
   KinetraceImgLoaded = Cfg.KinetraceImgFile;
-  form_.KinetraceView->SetPicture(image);
+  form_.Lanes().KinetraceView->SetPicture(image);
   return true;
 }
 
@@ -638,7 +639,7 @@ void TViewMenus::ApplyKinetraceImage() {
 }
 
 void TViewMenus::UnloadKinetraceImage() {
-  form_.KinetraceView->SetPicture(QImage());
+  form_.Lanes().KinetraceView->SetPicture(QImage());
   Cfg.KinetraceImgFile.clear();
   Cfg.KinetraceImgVisible = 0;
   KinetraceImgLoaded.clear();
@@ -715,7 +716,7 @@ void TViewMenus::FormResize() {
   if (cut != client) form_.resize(form_.width(), cut + form_.menuBar()->height());
   ShowLowerControls();
   if (form_.MainClosing) return;
-  if (Cfg.DspKinetrace && Cfg.KinetracePosn > 5) form_.SetKinetraceBounds();
+  if (Cfg.DspKinetrace && Cfg.KinetracePosn > 5) form_.Lanes().SetKinetraceBounds();
 }
 
 void TViewMenus::AlignMainToTemplate(const QRect& templateFrame) {
@@ -797,23 +798,23 @@ void TViewMenus::SetTemplateQwertyDisabled(bool on) {
 
 void TViewMenus::SetKinetraceStyle(int32_t n) {
   Cfg.KinetraceStyle = n;
-  form_.SetKinetraceBounds();
+  form_.Lanes().SetKinetraceBounds();
 }
 
 void TViewMenus::SetKinetraceSize(int32_t n) {
   Cfg.KinetraceSize = n;
-  form_.SetKinetraceBounds();
+  form_.Lanes().SetKinetraceBounds();
 }
 
 void TViewMenus::SetKinetraceShape(int32_t n) {
   Cfg.KinetraceShape = n;
-  form_.SetKinetraceBounds();
+  form_.Lanes().SetKinetraceBounds();
 }
 
 void TViewMenus::SetKinetracePosn(int32_t n) {
   Cfg.KinetracePosn = n;
   form_.PlaceGroupBoxes();
-  form_.SetKinetraceBounds();
+  form_.Lanes().SetKinetraceBounds();
 }
 
 void TViewMenus::SetSRecChordDetectReqd(bool on) {

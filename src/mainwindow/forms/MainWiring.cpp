@@ -8,6 +8,7 @@
 #include "mainwindow/forms/MainFileMenus.h"
 #include "mainwindow/forms/MainHelp.h"
 #include "mainwindow/forms/MainKeys.h"
+#include "mainwindow/forms/MainLanes.h"
 #include "mainwindow/forms/MainPortPanel.h"
 #include "mainwindow/forms/MainStatus.h"
 #include "mainwindow/forms/MainViewMenus.h"
@@ -40,7 +41,8 @@ void TfrmMain::WireAreas() {
 
   status_ = std::make_unique<TStatusDisplay>(*this);
   RegisterArea(*status_);
-  InstallLanesAndKinetrace();
+  lanes_ = std::make_unique<TLanesAndKinetrace>(*this);
+  RegisterArea(*lanes_);
   controls_ = std::make_unique<TControlGroups>(*this);
   RegisterArea(*controls_);
   files_ = std::make_unique<TFileMenus>(*this);

@@ -14,6 +14,7 @@
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/KinetraceView.h"
 #include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/MainLanes.h"
 #include "mainwindow/forms/SeqLane.h"
 #include "settings/Settings.h"
 #include "ui_Main.h"
@@ -48,9 +49,9 @@ class LanesFormTest : public test::FormRig {
   void Tick() {
     {
       std::lock_guard lock(EngineLock);
-      form->LanesAndKinetraceLocked();
+      form->Lanes().LanesAndKinetraceLocked();
     }
-    form->ApplyLanesAndKinetrace();
+    form->Lanes().ApplyLanesAndKinetrace();
     QApplication::processEvents();
   }
 };
@@ -114,7 +115,7 @@ TEST_F(LanesFormTest, LanesFollowTheSeqsAndAnUnchangedTickPaintsNothing) {
 TEST_F(LanesFormTest, KinetraceFadesUnderTheLockAndRepaintsOnlyOnChange) {
   QFrame* panel = form->ui->pnlKinetrace;
   ASSERT_TRUE(panel->isVisible());
-  TKinetraceView* view = form->KinetraceView;
+  TKinetraceView* view = form->Lanes().KinetraceView;
   ASSERT_NE(view, nullptr);
   {
     std::lock_guard lock(EngineLock);
@@ -145,7 +146,7 @@ TEST_F(LanesFormTest, KinetraceFadesUnderTheLockAndRepaintsOnlyOnChange) {
   const int32_t settled = view->Paints();
   EXPECT_GT(settled, paints);
   Tick();
-  form->ApplyLanesAndKinetrace();
+  form->Lanes().ApplyLanesAndKinetrace();
   QApplication::processEvents();
   EXPECT_EQ(view->Paints(), settled);
 }
@@ -160,25 +161,26 @@ TEST_F(LanesFormTest, KinetraceBoundsByPositionAndItsPicture) {
   EXPECT_EQ(panel->geometry(), QRect(metr.right() + 1 + 4, clock.y() + 5, clock.width(), clock.height() - 5));
   EXPECT_EQ(clock.x(), panel->geometry().right() + 1 + 4);
   const int32_t b = panel->frameWidth();
-  EXPECT_EQ(form->KinetraceView->geometry(), QRect(b, b, panel->width() - 2 * b, panel->height() - 2 * b));
+  EXPECT_EQ(form->Lanes().KinetraceView->geometry(),
+            QRect(b, b, panel->width() - 2 * b, panel->height() - 2 * b));
 
   // A small picture, not stretched, stands centred in the inner area at its own size.
-  form->KinetraceView->SetPicture(QImage(20, 10, QImage::Format_RGB32));
+  form->Lanes().KinetraceView->SetPicture(QImage(20, 10, QImage::Format_RGB32));
   Cfg.KinetraceImgFile = dir + "/bg.png";
   Cfg.KinetraceImgVisible = 1;
   Cfg.KinetraceImgStretch = 0;
-  form->SetKinetraceBounds();
-  EXPECT_TRUE(form->KinetraceView->PictureShown());
-  EXPECT_EQ(form->KinetraceView->PictureBox(),
+  form->Lanes().SetKinetraceBounds();
+  EXPECT_TRUE(form->Lanes().KinetraceView->PictureShown());
+  EXPECT_EQ(form->Lanes().KinetraceView->PictureBox(),
             KinetracePictureRect(panel->width(), panel->height(), b, 20, 10, false));
 
   // Off, or at no position: hidden.
   Cfg.KinetracePosn = 0;
-  form->SetKinetraceBounds();
+  form->Lanes().SetKinetraceBounds();
   EXPECT_FALSE(panel->isVisible());
   Cfg.KinetracePosn = 3;
   Cfg.DspKinetrace = 0;
-  form->SetKinetraceBounds();
+  form->Lanes().SetKinetraceBounds();
   EXPECT_FALSE(panel->isVisible());
 }
 

@@ -30,6 +30,7 @@
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/KinetraceView.h"
 #include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/MainLanes.h"
 #include "mainwindow/forms/MainViewMenus.h"
 #include "settings/Settings.h"
 #include "ui_Main.h"
@@ -204,7 +205,7 @@ TEST_F(ViewMenusTest, ImageNextWrapsInNameOrderAndABadImageClearsTheImageSetting
   ui.mnuKinetraceImgNext->trigger();
   EXPECT_EQ(Cfg.KinetraceImgFile, folder + "/a.png");
   EXPECT_EQ(Cfg.KinetraceImgVisible, 1);
-  EXPECT_EQ(form->KinetraceView->Picture().size(), QSize(4, 3));
+  EXPECT_EQ(form->Lanes().KinetraceView->Picture().size(), QSize(4, 3));
   ui.mnuKinetraceImgPrev->trigger();
   EXPECT_EQ(Cfg.KinetraceImgFile, folder + "/c.PNG");
   EXPECT_TRUE(rec.boxes.empty());
@@ -220,7 +221,7 @@ TEST_F(ViewMenusTest, ImageNextWrapsInNameOrderAndABadImageClearsTheImageSetting
   EXPECT_EQ(rec.boxes[0].kind, MsgKind::Error);
   EXPECT_EQ(Cfg.KinetraceImgFile, "");
   EXPECT_EQ(Cfg.KinetraceImgVisible, 0);
-  EXPECT_TRUE(form->KinetraceView->Picture().isNull());
+  EXPECT_TRUE(form->Lanes().KinetraceView->Picture().isNull());
 }
 
 TEST_F(ViewMenusTest, BarCountEndFromAnotherThreadReplaysTheRecordKeyOnTheGuiThread) {
