@@ -38,7 +38,6 @@ class TFileMenus;
 class TControlGroups;
 class TPortPanel;
 class TComputerKeys;
-class TMainArea;
 
 // One seq's run-time row, made in code for each seq in use.
 struct TSeqRow {
@@ -116,16 +115,9 @@ class TfrmMain : public QMainWindow {
   void SetCaption();
   void ShutDownTidily();
 
-  // Each area of the window wires its own controls, hooks and timers at creation, in its own file.
-
-  // Drops go to the file menus (MainFileMenus.cpp).
- protected:
-  void dragEnterEvent(QDragEnterEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
-
- public:
-  // The areas that are controllers of their own (MainStatus.h, MainLanes.h, MainControls.h, MainFileMenus.h,
-  // MainViewMenus.h, MainPortPanel.h, MainHelp.h, MainKeys.h).
+  // The window's areas: controllers with their own state and handlers, each in its own files
+  // (MainStatus, MainLanes, MainControls, MainFileMenus, MainViewMenus, MainPortPanel, MainHelp,
+  // MainKeys), made and registered with the window registry in MainWiring.cpp.
   TStatusDisplay& Status() { return *status_; }
   TLanesAndKinetrace& Lanes() { return *lanes_; }
   TControlGroups& Controls() { return *controls_; }
@@ -133,14 +125,6 @@ class TfrmMain : public QMainWindow {
   TViewMenus& Views() { return *views_; }
   TPortPanel& Ports() { return *ports_; }
   THelpMenu& Help() { return *help_; }
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  void keyReleaseEvent(QKeyEvent* event) override;
-  void changeEvent(QEvent* event) override;
-
- public:
-  // -- end of computer keys
 
   QTimer* tmAutoRun = nullptr;
   std::unique_ptr<Ui::frmMain> ui;
@@ -160,6 +144,12 @@ class TfrmMain : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  // Drops go to the file menus, keys to the computer keys.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void FormCreate();
@@ -180,11 +170,10 @@ class TfrmMain : public QMainWindow {
   // Makes the window's areas and registers them with the window registry (MainWiring.cpp).
   void WireAreas();
   // An area registered with the window registry until the window goes. The areas register in the
-  // order they are wired, which is the order the registry runs their answers to one call in. An
-  // area still wired by the window itself registers its answers.
-  void RegisterArea(TMainArea& area);
-  void RegisterArea(TWindowCalls calls);
-  std::vector<std::unique_ptr<TWindowAnswers>> areaAnswers_;
+  // order they are wired, which is the order the registry runs their answers to one call in.
+  void RegisterArea(TWindow& area);
+  // The window's own answers: the program state, the critical close, the refresh's reload.
+  TWindowAnswers own_;
   std::vector<TRegistration> registrations_;
   std::unique_ptr<TStatusDisplay> status_;
   std::unique_ptr<TLanesAndKinetrace> lanes_;

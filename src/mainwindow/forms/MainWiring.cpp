@@ -18,26 +18,21 @@ namespace vel {
 
 TMainArea::TMainArea(TfrmMain& form) : form_(form), ui(form.ui.get()) {}
 
-void TfrmMain::RegisterArea(TMainArea& area) {
+void TfrmMain::RegisterArea(TWindow& area) {
   registrations_.push_back(Windows().Register(area));
-}
-
-void TfrmMain::RegisterArea(TWindowCalls calls) {
-  areaAnswers_.push_back(std::make_unique<TWindowAnswers>(std::move(calls)));
-  registrations_.push_back(Windows().Register(*areaAnswers_.back()));
 }
 
 // The order is the order in which the registry runs the areas' answers to one call: the window's
 // own program state first, then the control groups', the menus', and the computer keys' last.
 void TfrmMain::WireAreas() {
-  TWindowCalls calls;
+  TWindowCalls& calls = own_.Calls;
   calls.Run.ApplyProgState = [this](TProgState state) { ApplyProgState(int(state)); };
   calls.Run.FreeRunTimeControls = [this] { HandleDynamicControls(false); };
   calls.Run.RestoreSysColours = [this] { SaveRestoreSysColours(false); };
   // Every refresh of the program reloads the main window's lists and controls.
   calls.Refresh.ReloadMainWindow = [this] { FillMainControls(); };
   calls.Refresh.LoadMainControls = [this](const TMainComboIndices& idx) { SelectMainControls(idx); };
-  RegisterArea(std::move(calls));
+  RegisterArea(own_);
 
   status_ = std::make_unique<TStatusDisplay>(*this);
   RegisterArea(*status_);
