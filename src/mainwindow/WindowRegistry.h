@@ -42,7 +42,9 @@ class TWindow {
   virtual ~TWindow() = default;
   // Whether the window serves the request now (a settings window: only while it shows).
   virtual bool Serves(TRefresh /*which*/) const { return false; }
-  // Runs the refresh procedure of the request; called only when Serves says so.
+  // Runs the refresh procedure of the request; called only when Serves says so. Some requests
+  // come with EngineLock held by the sender (the metronome keys' relabel, the factory key maps):
+  // a refresh that needs the lock posts itself to the event loop rather than taking it.
   virtual void Refresh(TRefresh /*which*/) {}
   // The core's calls the window answers, each into the window; asked once, at registration.
   virtual void Answer(TWindowCalls& /*calls*/) {}
