@@ -203,6 +203,39 @@ TProgStateInputs LockedProgStateInputs() {
   return CurrentProgStateInputs();
 }
 
+// Every caption, label and button of the four groups; the load lights and the metronome's
+// direction marks are coloured by their displays, the metronome type and style by ColourMetronomeType.
+void ColourGroupControls(Ui::frmMain& ui, const QColor& text) {
+  const QWidget* ownColours[] = {ui.lblvMidiInLimit,         ui.lblvDspMetrLimit,    ui.lblvDspStatusLimit,
+                                 ui.lblvDspDiagLimit,        ui.lblvMetrL,           ui.lblvMetrR,
+                                 ui.sbtnMetrTypePitchLocked, ui.sbtnMetrTypePitched, ui.lblvMetrStyleName,
+                                 ui.lblvMetrStylePatNo};
+  for (QWidget* grp : {static_cast<QWidget*>(ui.grpControl), static_cast<QWidget*>(ui.grpMetr),
+                       static_cast<QWidget*>(ui.grpClock), static_cast<QWidget*>(ui.grpPorts)}) {
+    SetFgColour(grp, text);
+    for (QWidget* w : grp->findChildren<QWidget*>()) {
+      if (std::find(std::begin(ownColours), std::end(ownColours), w) != std::end(ownColours)) continue;
+      if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) SetFgColour(w, text);
+    }
+  }
+}
+
+// The metronome type in its style colour while styles play; the style labels in the type's.
+// The metronome's mode and type are switched from the keyboard too: read under the lock.
+void ColourMetronomeType(Ui::frmMain& ui, const QColor& text, const QPalette& palette) {
+  bool styles = false, drum = false;
+  {
+    std::lock_guard lock(EngineLock);
+    styles = Cfg.MetrModeStyles != 0;
+    drum = Cfg.MetrTypePitchLocked != 0;
+  }
+  SetFgColour(ui.sbtnMetrTypePitchLocked, styles && drum ? ToQColor(Cfg.ClFgMetrDrum, palette) : text);
+  SetFgColour(ui.sbtnMetrTypePitched, styles && !drum ? ToQColor(Cfg.ClFgMetrBass, palette) : text);
+  const QColor styleColour = ToQColor(drum ? Cfg.ClFgMetrDrum : Cfg.ClFgMetrBass, palette);
+  SetFgColour(ui.lblvMetrStyleName, styleColour);
+  SetFgColour(ui.lblvMetrStylePatNo, styleColour);
+}
+
 }  // namespace
 
 std::string TfrmMain::CloseQuestionText(bool seqPlaying) {
@@ -844,37 +877,12 @@ void TfrmMain::ApplyColourScheme() {
         ui->lblActiveSeqs, ui->lblvLivePort,  ui->lblIntScene,  ui->lblvIntScene,       ui->lblExtScene,
         ui->lblvExtScene})
     SetFgColour(l, text);
-  // Every caption, label and button of the four groups; the load lights and the metronome's
-  // direction marks are coloured by their displays, the metronome type and style below.
-  const QWidget* ownColours[] = {ui->lblvMidiInLimit,         ui->lblvDspMetrLimit,    ui->lblvDspStatusLimit,
-                                 ui->lblvDspDiagLimit,        ui->lblvMetrL,           ui->lblvMetrR,
-                                 ui->sbtnMetrTypePitchLocked, ui->sbtnMetrTypePitched, ui->lblvMetrStyleName,
-                                 ui->lblvMetrStylePatNo};
-  for (QWidget* grp : {static_cast<QWidget*>(ui->grpControl), static_cast<QWidget*>(ui->grpMetr),
-                       static_cast<QWidget*>(ui->grpClock), static_cast<QWidget*>(ui->grpPorts)}) {
-    SetFgColour(grp, text);
-    for (QWidget* w : grp->findChildren<QWidget*>()) {
-      if (std::find(std::begin(ownColours), std::end(ownColours), w) != std::end(ownColours)) continue;
-      if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) SetFgColour(w, text);
-    }
-  }
+  ColourGroupControls(*ui, text);
   SetFgColour(ui->pnlKinetrace, text);
   SetFgColour(ui->cboInPort0FilterChan, text);
   SetFgColour(ui->cboInPort1FilterChan, text);
   SetBgColour(ui->grpControl, col(Cfg.ClPanelControl));
-  // The metronome type in its style colour while styles play; the style labels in the type's.
-  // The metronome's mode and type are switched from the keyboard too: read under the lock.
-  bool styles = false, drum = false;
-  {
-    std::lock_guard lock(EngineLock);
-    styles = Cfg.MetrModeStyles != 0;
-    drum = Cfg.MetrTypePitchLocked != 0;
-  }
-  SetFgColour(ui->sbtnMetrTypePitchLocked, styles && drum ? col(Cfg.ClFgMetrDrum) : text);
-  SetFgColour(ui->sbtnMetrTypePitched, styles && !drum ? col(Cfg.ClFgMetrBass) : text);
-  const QColor styleColour = col(drum ? Cfg.ClFgMetrDrum : Cfg.ClFgMetrBass);
-  SetFgColour(ui->lblvMetrStyleName, styleColour);
-  SetFgColour(ui->lblvMetrStylePatNo, styleColour);
+  ColourMetronomeType(*ui, text, SavedPalette);
   SetBgColour(ui->grpMetr, col(Cfg.ClPanelMetr));
   SetBgColour(ui->grpClock, col(Cfg.ClPanelSync));
   SetBgColour(ui->grpPorts, col(Cfg.ClPanelPorts));
