@@ -248,7 +248,10 @@ bool WriteSeq(int32_t part, int32_t seq, int32_t trackNo, std::vector<uint8_t>& 
     if (kind != 0xC && kind != 0xD) w.Byte(m.Data2() & 0x7F);
   }
   if (!endWritten) {
-    w.Vlq(0);
+    // The part's length holds even when its last events were left out (program changes).
+    uint32_t d = 0;
+    if (!delta(b.Head < 0 ? 0 : b.RElap, d)) return false;
+    w.Vlq(d);
     w.Byte(0xFF);
     w.Byte(0x2F);
     w.Byte(0);
@@ -351,6 +354,7 @@ struct TTrackSettings {
   int32_t PitchCycleA = 0;
   int32_t PitchCycleB = 0;
   int32_t TempoDiv = -1;
+  int32_t SavedProg = -1;  // "pr": the program the writer put ahead of the part's events
 };
 
 struct TTrackIn {
@@ -435,7 +439,8 @@ void ParseSettingsText(const std::string& text, bool firstTrack, TFileIn& file, 
       const int32_t v = ToInt(val, INT32_MIN);
       if (v != INT32_MIN) t.Port = file.Version >= kSmfPortOneBasedVersion ? v - 1 : v;
     } else if (name == "pr") {
-      // The program comes from the track's own program change.
+      // The program itself comes from the track's program change; this tells that one apart.
+      t.SavedProg = ToInt(val, -1);
     } else if (name == "sv") {
       t.SVel = ToInt(val, -1);
     } else if (name == "ht") {
@@ -483,6 +488,7 @@ bool ReadTrack(TByteReader& r, int32_t division, int32_t trackNo, TFileIn& file,
   int64_t srcTime = 0;
   uint8_t running = 0;
   bool textSeen = false;
+  bool channelSeen = false;
   auto timeNow = [&]() -> int64_t { return srcTime * kSmfDivision / division; };
   auto store = [&](uint32_t msg) {
     TPartEvent ev;
@@ -518,9 +524,14 @@ bool ReadTrack(TByteReader& r, int32_t division, int32_t trackNo, TFileIn& file,
       uint32_t msg = TShortMsg::Pack(status, d1, d2).Raw;
       if (kind == 0x9 && d2 == 0) msg = TShortMsg::Pack(status & 0xEF, d1, d2).Raw;
       if (kind == 0x8 || kind == 0x9) track.Loopable = true;
+      const bool first = !channelSeen;
+      channelSeen = true;
       if (kind == 0xC) {
         if (!Cfg.LoadProgChanges) continue;
         if (track.Set.Prog < 0) track.Set.Prog = d1;
+        // Our own writer starts a track with the part's program: that sets the program, it is not
+        // one of the part's events (kept, it would gain one more program change each save).
+        if (file.Own && first && srcTime == 0 && d1 == track.Set.SavedProg) continue;
       }
       store(msg);
       continue;
@@ -767,24 +778,32 @@ void ApplyTrackSettings(int32_t part, int32_t seq, const TTrackSettings& t, bool
   RequestSeqGridRedraw();
 }
 
-// Puts the parsed tracks into the parts. True when at least one seq was loaded.
-bool ApplyFile(const TFileIn& file, bool allParts, TLoadError& err) {
-  if (allParts) {
-    DeleteAllParts();
-    ResetAllPartsAttribs();
-  }
-  ApplyTempo(file);
-  ApplyTimeSig(file);
+// A track that will load and the part it goes to.
+struct TPlacement {
+  const TTrackIn* Track;
+  int32_t Part;
+  int32_t Seq;
+};
+
+// Whether a track loads into a part at all: it needs a loopable event and a length.
+bool TrackLoops(const TTrackIn& track) {
+  if (!track.Loopable) return false;
+  int32_t length = 0;
+  for (const TPartEvent& ev : track.Events) length = std::max(length, ev.Time);
+  return length > 0;
+}
+
+// Where each track goes, in the order tracks take their slots. Only tracks that will load are
+// placed: a discarded track gives its slot to the next one. False, with the text in err, when a
+// track holds more events than a part does: then nothing is loaded.
+bool PlanFile(const TFileIn& file, bool allParts, std::vector<TPlacement>& plan, TLoadError& err) {
   const int32_t nSeqs = LastSeq() + 1;
   int32_t nextSlot = 0;  // all parts: track order, part 0 of each seq first
   int32_t nextSel = 0;   // selected: seq index
-  bool loaded = false;
-  bool progWarned = false;
   for (const TTrackIn& track : file.Tracks) {
     if (track.Events.empty()) continue;
     const int32_t t = track.Number;
     int32_t part = -1, seq = -1;
-    bool sequential = false;
     if (!allParts) {
       while (nextSel < nSeqs && !SeqBuf(nextSel).Selected) ++nextSel;
       if (nextSel >= nSeqs) {
@@ -793,7 +812,6 @@ bool ApplyFile(const TFileIn& file, bool allParts, TLoadError& err) {
       }
       seq = nextSel;
       part = Seqs.SeqRecs[seq].PlayPart & 1;
-      sequential = true;
     } else if (file.Own && track.Set.Seq != -1 && track.Set.Part != -1) {
       seq = track.Set.Seq;
       part = track.Set.Part;
@@ -810,46 +828,55 @@ bool ApplyFile(const TFileIn& file, bool allParts, TLoadError& err) {
       }
       part = nextSlot / nSeqs;
       seq = nextSlot % nSeqs;
-      sequential = true;
     }
-    if (DiagOn())
-      PostDiagMsg("Loading track " + std::to_string(t) + " to seq " + std::to_string(seq + 1) + ", part " +
-                  std::to_string(part + 1));
-    ClearPartBuf(part, seq);
-    ResetSeqAttribs(part, seq, true);
-    ApplyTrackSettings(part, seq, track.Set, progWarned);
-    bool full = false;
-    for (const TPartEvent& ev : track.Events) {
-      const TShortMsg m{ev.Msg};
-      if (!InsertPartEvent(part, seq, ev.Msg, ev.Time, m.IsNote() && !m.IsHotkey())) {
-        full = true;
-        break;
-      }
-    }
-    TPartBuf& b = Seqs.PartBufs[part][seq];
-    if (full) {
-      // A part is loaded whole or not at all.
-      ClearPartBuf(part, seq);
-      if (seq == Cfg.MetrSeqNo) Files.MetrSeqLoaded = 0;
+    if (track.Events.size() > static_cast<std::size_t>(kMaxPartEvents)) {
       err.Fail("Load seq " + std::to_string(seq + 1) + " aborted; buffer overflow");
-      break;
+      return false;
     }
-    if (!track.Loopable || b.RElap == 0) {
+    if (!TrackLoops(track)) {
       if (DiagOn()) PostDiagMsg("Track " + std::to_string(t) + " discarded - no loopable events");
-      ClearPartBuf(part, seq);
       continue;  // the same slot goes to the next track
     }
-    if (sequential) {
-      if (allParts)
-        ++nextSlot;
-      else
-        ++nextSel;
-    }
-    if (track.Hotkeys) b.HasHotkeyEvents = 1;
-    if (seq == Cfg.MetrSeqNo) Files.MetrSeqLoaded = 1;
-    loaded = true;
+    if (!allParts)
+      ++nextSel;
+    else if (!(file.Own && track.Set.Seq != -1 && track.Set.Part != -1))
+      ++nextSlot;
+    plan.push_back({&track, part, seq});
   }
-  return loaded;
+  return true;
+}
+
+// Fills the part with the track. The plan has checked that it fits.
+void LoadTrack(const TPlacement& at, bool& progWarned) {
+  const TTrackIn& track = *at.Track;
+  if (DiagOn())
+    PostDiagMsg("Loading track " + std::to_string(track.Number) + " to seq " + std::to_string(at.Seq + 1) +
+                ", part " + std::to_string(at.Part + 1));
+  ClearPartBuf(at.Part, at.Seq);
+  ResetSeqAttribs(at.Part, at.Seq, true);
+  ApplyTrackSettings(at.Part, at.Seq, track.Set, progWarned);
+  for (const TPartEvent& ev : track.Events) {
+    const TShortMsg m{ev.Msg};
+    InsertPartEvent(at.Part, at.Seq, ev.Msg, ev.Time, m.IsNote() && !m.IsHotkey());
+  }
+  if (track.Hotkeys) Seqs.PartBufs[at.Part][at.Seq].HasHotkeyEvents = 1;
+  if (at.Seq == Cfg.MetrSeqNo) Files.MetrSeqLoaded = 1;
+}
+
+// Puts the parsed tracks into the parts. True when at least one seq was loaded; when none will
+// be, or a track cannot be held, nothing changes.
+bool ApplyFile(const TFileIn& file, bool allParts, TLoadError& err) {
+  std::vector<TPlacement> plan;
+  if (!PlanFile(file, allParts, plan, err) || plan.empty()) return false;
+  if (allParts) {
+    DeleteAllParts();
+    ResetAllPartsAttribs();
+  }
+  ApplyTempo(file);
+  ApplyTimeSig(file);
+  bool progWarned = false;
+  for (const TPlacement& at : plan) LoadTrack(at, progWarned);
+  return true;
 }
 
 bool LoadBytes(const uint8_t* data, std::size_t size, bool fromMenu, bool allParts) {
