@@ -391,8 +391,7 @@ void HandleCmdLoad(uint8_t valSource, bool all) {
     return;
   }
   const bool inc = valSource == VsInc;
-  if (SetLoadValue(inc ? VtInc : VtDec, 0, all, ext))
-    Msgs.StatusMsg.Set(LoadText(all, ext) + (inc ? "inc" : "dec"));
+  SetLoadValue(inc ? VtInc : VtDec, 0, all, ext, LoadText(all, ext) + (inc ? "inc" : "dec"));
   ReturnToLiveMode();
 }
 
@@ -404,7 +403,7 @@ void HandleCmdSave(uint8_t valSource, bool all) {
     return;
   }
   const bool inc = valSource == VsInc;
-  if (SetSaveValue(inc ? VtInc : VtDec, 0, all)) Msgs.StatusMsg.Set(SaveText(all) + (inc ? "inc" : "dec"));
+  SetSaveValue(inc ? VtInc : VtDec, 0, all, SaveText(all) + (inc ? "inc" : "dec"));
   ReturnToLiveMode();
 }
 

@@ -62,8 +62,7 @@ void HandleLoadModeKey(uint8_t input, uint8_t code) {
     case NumDec: {
       const bool inc = code == NumInc;
       if (!first || current < (inc ? 1 : 2)) return;
-      if (SetLoadValue(inc ? VtInc : VtDec, 0, all, ext))
-        Msgs.StatusMsg.Set(LoadText(all, ext) + (inc ? "inc" : "dec"));
+      SetLoadValue(inc ? VtInc : VtDec, 0, all, ext, LoadText(all, ext) + (inc ? "inc" : "dec"));
       LoadDone(all);
       return;
     }
@@ -83,8 +82,7 @@ void HandleLoadModeKey(uint8_t input, uint8_t code) {
                          : "Load command ignored; current scene undefined");
   } else {
     const int32_t scene = Args.LoadSceneEntry == 0 ? current : Args.LoadSceneEntry;
-    if (SetLoadValue(VtAbsolute, scene, all, ext))
-      Msgs.StatusMsg.Set(LoadText(all, ext) + std::to_string(scene));
+    SetLoadValue(VtAbsolute, scene, all, ext, LoadText(all, ext) + std::to_string(scene));
   }
   LoadDone(all);
 }
@@ -98,7 +96,7 @@ void HandleSaveModeKey(uint8_t input, uint8_t code) {
   if (code == NumInc || code == NumDec) {
     const bool inc = code == NumInc;
     if (!first || Scenes.CurScene < (inc ? 1 : 2)) return;
-    if (SetSaveValue(inc ? VtInc : VtDec, 0, all)) Msgs.StatusMsg.Set(text + (inc ? "inc" : "dec"));
+    SetSaveValue(inc ? VtInc : VtDec, 0, all, text + (inc ? "inc" : "dec"));
     SaveDone(all);
     return;
   }
@@ -114,7 +112,7 @@ void HandleSaveModeKey(uint8_t input, uint8_t code) {
     Msgs.WarnMsg.Set("Save command ignored; current scene undefined");
   } else {
     const int32_t scene = Args.SaveSceneEntry == 0 ? Scenes.CurScene : Args.SaveSceneEntry;
-    if (SetSaveValue(VtAbsolute, scene, all)) Msgs.StatusMsg.Set(text + std::to_string(scene));
+    SetSaveValue(VtAbsolute, scene, all, text + std::to_string(scene));
   }
   SaveDone(all);
 }

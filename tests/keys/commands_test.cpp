@@ -692,6 +692,7 @@ TEST_F(CommandsTest, ValueStepsReportTheirStepAndBadSourcesTheirHandler) {
       std::lock_guard lock(EngineLock);
       r.call();
     }
+    RunSceneFileJob();  // as the key path does once it lets go of the lock
     EXPECT_EQ(Msgs.StatusMsg.Peek(), r.status);
     EXPECT_EQ(Msgs.ErrMsg.Peek(), r.err);
     EXPECT_EQ(Keys.KeyMode, TKeyMode::Live);
@@ -706,6 +707,7 @@ TEST_F(CommandsTest, ValueStepsReportTheirStepAndBadSourcesTheirHandler) {
     std::lock_guard lock(EngineLock);
     HandleCmdLoad(VsInc, false);
   }
+  RunSceneFileJob();
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Load from ext scene inc");
   Scenes = TScenes{};
 }
