@@ -614,7 +614,7 @@ bool LoadChains(TCfgLoad& L, TStyleStore& st) {
   st.UsePatTSig = Bool(L, "Use" + f + "PatTSig", true);
   if (!Clamped(L, drum ? "DrumFlamSpeed" : "BassGraceSpeed", st.Traits->FlamSpeedFactory, 0, 100,
                st.FlamSpeed) ||
-      !Clamped(L, f + "VelVar", 40, 0, 100, st.VelVar))
+      !Clamped(L, f + "VelVar", kStyleVelVarFactory, 0, 100, st.VelVar))
     return false;
   st.ShowChains = Bool(L, "Show" + f + "Chains", false);
   for (int n = 1; n <= kStyleInstRows; ++n) {
@@ -843,10 +843,10 @@ bool LoadConfig(bool factory, bool autoRun, uint8_t kind, bool& ok) {
         LoadKeyMapsFactory();
         break;
       case CfgDrumsOnly:
-        LoadDrumFactory();
+        LoadDrumFactoryAll();
         break;
       case CfgBassOnly:
-        LoadBassFactory();
+        LoadBassFactoryAll();
         break;
       default:
         ReportDesignError("LoadConfig error-2: unexpected ConfigFileSubSection");
