@@ -36,6 +36,17 @@ int32_t RowOfKeyword(const TStyleStore& st, std::string_view kw) {
 
 }  // namespace
 
+std::string CfgStyleName(std::string_view text, std::size_t maxLen, bool shortName) {
+  std::string kept;
+  kept.reserve(text.size());
+  for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (c == ';' || c == '=' || (shortName && c == ',')) continue;
+    kept += u < 0x20 || u == 0x7F ? ' ' : c;
+  }
+  return std::string(TrimCfg(CutText(TrimCfg(kept), maxLen)));
+}
+
 bool ParseCfgPatterns(std::string_view text, TStyleStore& st, const std::string& fileName,
                       std::string& error) {
   const std::string_view family = st.Traits->Name;
@@ -73,7 +84,7 @@ bool ParseCfgPatterns(std::string_view text, TStyleStore& st, const std::string&
       ++st.LastStyle;
       TStyleHeader& h = st.Styles[st.LastStyle];
       h = TStyleHeader{};
-      h.Name = CutText(EqualsNoCase(e.Value, "Unused") ? std::string() : e.Value, kStyleNameLen);
+      h.Name = CfgStyleName(EqualsNoCase(e.Value, "Unused") ? std::string() : e.Value, kStyleNameLen);
       continue;
     }
     const bool isMain = EqualsNoCase(e.Keyword, "Main");
@@ -95,7 +106,7 @@ bool ParseCfgPatterns(std::string_view text, TStyleStore& st, const std::string&
       pat->TSigNum = num;
       pat->TSigDen = den;
       if (comma != std::string::npos)
-        pat->Name = CutText(TrimCfg(std::string_view(e.Value).substr(comma + 1)), kStylePatNameLen);
+        pat->Name = CfgStyleName(std::string_view(e.Value).substr(comma + 1), kStylePatNameLen);
       continue;
     }
     if (st.LastStyle < 0) {
@@ -110,18 +121,19 @@ bool ParseCfgPatterns(std::string_view text, TStyleStore& st, const std::string&
       if (e.Value.size() >= 2 && e.Value[0] == 'r' &&
           StrToIntStrict(std::string_view(e.Value).substr(1), n) && n == mapRow + 1 &&
           st.RowMap[mapRow].ShortName.View() != e.Value) {
+        // Named as the writer names it, however the number was written.
         d.MappedNote = -1;
-        d.ShortName = CutText(e.Value, kStyleShortNameLen);
+        d.ShortName = "r" + std::to_string(mapRow + 1);
         d.LongName = "";
       } else {
         const std::size_t comma = e.Value.find(',');
         std::string shortName(TrimCfg(std::string_view(e.Value).substr(0, comma)));
         if (EqualsNoCase(shortName, "Unused")) shortName.clear();
         d.MappedNote = note;
-        d.ShortName = CutText(shortName, kStyleShortNameLen);
+        d.ShortName = CfgStyleName(shortName, kStyleShortNameLen, true);
         d.LongName = comma == std::string::npos
                          ? std::string()
-                         : CutText(TrimCfg(std::string_view(e.Value).substr(comma + 1)), kStyleLongNameLen);
+                         : CfgStyleName(std::string_view(e.Value).substr(comma + 1), kStyleLongNameLen);
       }
       ++mapRow;
       continue;

@@ -16,6 +16,7 @@
 #include "platform/Version.h"
 #include "settings/CfgKeyLists.h"
 #include "settings/CfgLink.h"
+#include "settings/CfgPatterns.h"
 #include "styles/StyleStore.h"
 
 namespace vel {
@@ -598,8 +599,9 @@ void WritePatterns(TCfgText& out, uint8_t kind, const TStyleStore& st) {
     const TStyleRowDef& d = st.RowMap[r];
     std::string value;
     if (d.Note == d.MappedNote) {
-      value = TextOrUnused(d.ShortName.Str());
-      if (!d.LongName.Empty()) value += ", " + d.LongName.Str();
+      value = TextOrUnused(CfgStyleName(d.ShortName.View(), kStyleShortNameLen, true));
+      const std::string longName = CfgStyleName(d.LongName.View(), kStyleLongNameLen);
+      if (!longName.empty()) value += ", " + longName;
     } else {
       value = "r" + N(r + 1);
     }
@@ -609,7 +611,8 @@ void WritePatterns(TCfgText& out, uint8_t kind, const TStyleStore& st) {
   auto patternHead = [&](const TStylePattern& pat) {
     out.Blank();
     std::string head = N(pat.TSigNum) + "/" + N(pat.TSigDen);
-    if (!pat.Name.Empty()) head += ", " + pat.Name.Str();
+    const std::string name = CfgStyleName(pat.Name.View(), kStylePatNameLen);
+    if (!name.empty()) head += ", " + name;
     return head;
   };
   auto writeRows = [&](const TStylePattern& pat) {
@@ -621,20 +624,20 @@ void WritePatterns(TCfgText& out, uint8_t kind, const TStyleStore& st) {
         steps.assign(static_cast<std::size_t>(std::clamp(pat.Steps, 1, kStyleMaxSteps)), '.');
       }
       any = true;
+      // A row without a short name (or a re-mapped one) is named by its number.
       std::string kw;
       if (i == 0)
         kw = "AC";
       else if (st.RowMap[i].Note == st.RowMap[i].MappedNote)
-        kw = st.RowMap[i].ShortName.Str();
-      else
-        kw = "r" + N(i + 1);
+        kw = CfgStyleName(st.RowMap[i].ShortName.View(), kStyleShortNameLen, true);
+      if (kw.empty()) kw = "r" + N(i + 1);
       out.WriteCfgLine(PadKeyword(kw), steps);
     }
   };
   for (int s = 0; s <= std::min(st.LastStyle, kStyleCount - 1); ++s) {
     const TStyleHeader& h = st.Styles[s];
     out.Sep();
-    out.WriteCfgLine("Style", TextOrUnused(h.Name.Str()));
+    out.WriteCfgLine("Style", TextOrUnused(CfgStyleName(h.Name.View(), kStyleNameLen)));
     for (int p = 0; p <= std::min(h.LastMain, kStyleMainCount - 1); ++p) {
       out.WriteCfgLine("Main", patternHead(st.Patterns[s][p]));
       writeRows(st.Patterns[s][p]);

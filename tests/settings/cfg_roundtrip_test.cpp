@@ -91,6 +91,57 @@ TEST_F(CfgRoundTrip, NumericKeysAndNonFactoryShift) {
   EXPECT_EQ(Full(), shifted);
 }
 
+// Names in the pattern sections, as a hand-edited file may hold them: each is read into the form in
+// which it is written again, and that form reads back to itself.
+TEST_F(CfgRoundTrip, PatternSectionNamesReadBackToThemselves) {
+  struct Case {
+    uint8_t kind;
+    const char* from;   // a line of the factory subset file
+    const char* to;     // as edited
+    const char* saved;  // the line as the next save writes it
+    int row = -1;       // a row whose short name is then held as
+    const char* shortName = "";
+  };
+  const Case cases[] = {
+      // Cut to their lengths (10, 7, 3, 16) where a blank falls at the cut.
+      {CfgDrumsOnly, "Style = Rock", "Style = Slow Rock Ballad", "Style = Slow Rock"},
+      {CfgDrumsOnly, "Main = 4/4, Main1", "Main = 4/4, Intro   X", "Main = 4/4, Intro"},
+      {CfgDrumsOnly, "C#2  = CC, Crash Cym 1", "C#2  = C  X, Crash", "C#2  = C, Crash"},
+      {CfgDrumsOnly, "C#2  = CC, Crash Cym 1", "C#2  = CC, Crash Cymbal    Two", "C#2  = CC, Crash Cymbal"},
+      // A carriage return inside a name, and one where the cut leaves it last.
+      {CfgDrumsOnly, "Break = 4/4, Break1", "Break = 4/4, Fi\rll", "Break = 4/4, Fi ll"},
+      {CfgDrumsOnly, "Style = Rock", "Style = Rock Pop1\r\rX", "Style = Rock Pop1"},
+      // A re-mapped row is named by its row number alone.
+      {CfgDrumsOnly, "D#2  = RC, Ride Cym 1", "D#2  = r 3", "D#2  = r3", 2, "r3"},
+      {CfgBassOnly, "F#1  = r10", "F#1  = r+10", "F#1  = r10", 9, "r10"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.to);
+    LoadConfigFactory();
+    std::string text = BuildCfgText(InitialSaveState(c.kind));
+    const std::size_t at = text.find(std::string("\r\n") + c.from + "\r\n");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at + 2, std::string_view(c.from).size(), c.to);
+    ASSERT_TRUE(LoadConfigText(text, c.kind, Path("n.txt")));
+    if (c.row >= 0) {
+      EXPECT_EQ((c.kind == CfgBassOnly ? BassStore : DrumStore).RowMap[c.row].ShortName.Str(), c.shortName);
+    }
+    const std::string first = BuildCfgText(InitialSaveState(c.kind));
+    const std::string head = std::string(c.saved).substr(0, std::string_view(c.saved).find('='));
+    EXPECT_EQ(First(first, head), c.saved);
+    ASSERT_TRUE(LoadConfigText(first, c.kind, Path("n.txt")));
+    EXPECT_EQ(FirstDiff(first, BuildCfgText(InitialSaveState(c.kind))), "");
+  }
+  // A row without a short name keeps its steps under its row number.
+  LoadConfigFactory();
+  DrumStore.RowMap[3].ShortName = "";
+  const std::string unnamed = BuildCfgText(InitialSaveState(CfgDrumsOnly));
+  EXPECT_EQ(First(unnamed, "F#1 "), "F#1  = Unused, Closed HiHat");
+  EXPECT_EQ(First(unnamed, "r4 "), "r4   = x.x.x.x.x.x.x.x.");
+  ASSERT_TRUE(LoadConfigText(unnamed, CfgDrumsOnly, Path("n.txt")));
+  EXPECT_EQ(FirstDiff(unnamed, BuildCfgText(InitialSaveState(CfgDrumsOnly))), "");
+}
+
 TEST_F(CfgRoundTrip, EverySubset) {
   for (uint8_t kind : {CfgColoursOnly, CfgKeyMapsOnly, CfgDrumsOnly, CfgBassOnly}) {
     SCOPED_TRACE(int(kind));
