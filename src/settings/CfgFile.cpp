@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "base/General.h"
 #include "base/Showing.h"
@@ -365,6 +367,24 @@ std::string DefaultCfgFileName() {
 
 std::string UserProfileFolder() {
   return HomeFolder() + "/Vellorine";
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  struct stat sa {};
+  struct stat sb {};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+bool ReadFileBytes(const std::string& fileName, std::string& bytes) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  if (in.bad()) return false;
+  bytes = ss.str();
+  return true;
 }
 
 bool ReplaceFileAtomically(const std::string& fileName, std::string_view bytes, std::string& stage,

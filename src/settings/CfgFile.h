@@ -116,6 +116,11 @@ std::string DefaultCfgFileName();
 // ~/Vellorine: where file dialogs start and the remembered folders begin.
 std::string UserProfileFolder();
 
+// True when both names are the same text or name the same file on disk.
+bool SameFile(const std::string& a, const std::string& b);
+// A file's bytes; false when it cannot be opened or read.
+bool ReadFileBytes(const std::string& fileName, std::string& bytes);
+
 // Replaces a file whole: the bytes go to a temporary file in the same folder, which is flushed to
 // disk and renamed over the old file. On any failure the old file is untouched, the temporary file
 // removed, and error holds the system's text; stage tells which step failed ("create", "write",

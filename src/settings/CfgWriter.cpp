@@ -1,6 +1,7 @@
 #include "settings/CfgWriter.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -17,6 +18,7 @@
 #include "settings/CfgKeyLists.h"
 #include "settings/CfgLink.h"
 #include "settings/CfgPatterns.h"
+#include "settings/CfgReader.h"
 #include "styles/StyleStore.h"
 
 namespace vel {
@@ -742,7 +744,7 @@ void FileError(const std::string& what, const std::string& fileName, const std::
   ShowMessage(msg, MsgKind::Error);
 }
 
-bool WriteFile(const std::string& fileName, const std::string& text) {
+bool WriteFile(const std::string& fileName, std::string_view text) {
   std::string stage;
   std::string error;
   if (ReplaceFileAtomically(fileName, text, stage, error)) return true;
@@ -751,6 +753,29 @@ bool WriteFile(const std::string& fileName, const std::string& text) {
                                : "Cannot close config file",
             fileName, error);
   return false;
+}
+
+// Before the first save over a file whose load failed in this run, its bytes are kept beside it as
+// <name>.bak: the user's work is never replaced by factory values without a trace. False (and the
+// file left alone) when the copy cannot be made.
+bool KeepRefusedFile(const std::string& fileName) {
+  if (!IsRefusedCfgFile(fileName)) return true;
+  std::string bytes;
+  if (::access(fileName.c_str(), F_OK) != 0) {
+    ForgetRefusedCfgFile(fileName);  // gone meanwhile: nothing to keep
+    return true;
+  }
+  if (!ReadFileBytes(fileName, bytes)) {
+    FileError("Cannot open config file", fileName, std::strerror(errno));
+    return false;
+  }
+  const std::string bak = fileName + ".bak";
+  if (!WriteFile(bak, bytes)) return false;
+  ForgetRefusedCfgFile(fileName);
+  const std::string text = "Previous settings file kept as " + bak.substr(bak.find_last_of('/') + 1);
+  LogCfgIfDiag(text);
+  if (CfgLink().SetStatusText) CfgLink().SetStatusText(text);
+  return true;
 }
 
 // The text is made under the engine lock (the timer thread glides the tempo, the key path changes
@@ -780,6 +805,7 @@ bool SaveConfigFileAs(const std::string& fileName, uint8_t kind, bool named) {
   if (CfgLink().Capture) CfgLink().Capture(CfgEngine);
   TCfgSaveState st = InitialSaveState(kind);
   if (!AskNormalise(st)) return true;
+  if (!KeepRefusedFile(fileName)) return false;
   const bool ok = WriteFile(fileName, LockedCfgText(st));
   if (ok && named) Cfg.LastSavedConfigFolder = FolderOf(fileName);
   return ok;
@@ -813,6 +839,7 @@ bool SaveConfigFile(bool toDefault, uint8_t kind) {
       return true;
     }
   }
+  if (!KeepRefusedFile(fileName)) return false;
   const bool ok = WriteFile(fileName, LockedCfgText(st));
   if (ok && !toDefault) Cfg.LastSavedConfigFolder = FolderOf(fileName);
   return ok;
