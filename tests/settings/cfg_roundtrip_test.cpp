@@ -142,6 +142,33 @@ TEST_F(CfgRoundTrip, PatternSectionNamesReadBackToThemselves) {
   EXPECT_EQ(FirstDiff(unnamed, BuildCfgText(InitialSaveState(CfgDrumsOnly))), "");
 }
 
+// The settings fuzz target's seeds, each through the target's own check: a file is refused with its
+// message, or it loads, saves, loads again and saves the same text.
+TEST_F(CfgRoundTrip, FuzzSeeds) {
+  const char* env = std::getenv("VELLORINE_TEST_DATA");
+  const std::filesystem::path data =
+      env != nullptr ? std::filesystem::path(env)
+                     : std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
+  int seeds = 0;
+  for (const auto& f : std::filesystem::directory_iterator(data / "settings-fuzz-seeds")) {
+    const std::string name = f.path().filename().string();
+    SCOPED_TRACE(name);
+    const std::string bytes = ReadAll(f.path().string());
+    ASSERT_FALSE(bytes.empty());
+    const uint8_t kind = static_cast<uint8_t>(bytes[0]) % 5;
+    const bool refused = name.rfind("refused-", 0) == 0;
+    LoadConfigFactory();
+    EXPECT_EQ(LoadConfigText(std::string_view(bytes).substr(1), kind, Path("seed.txt")), !refused);
+    if (!refused) {
+      const std::string first = BuildCfgText(InitialSaveState(kind));
+      ASSERT_TRUE(LoadConfigText(first, kind, Path("seed.txt")));
+      EXPECT_EQ(FirstDiff(first, BuildCfgText(InitialSaveState(kind))), "");
+    }
+    ++seeds;
+  }
+  EXPECT_EQ(seeds, 6);
+}
+
 TEST_F(CfgRoundTrip, EverySubset) {
   for (uint8_t kind : {CfgColoursOnly, CfgKeyMapsOnly, CfgDrumsOnly, CfgBassOnly}) {
     SCOPED_TRACE(int(kind));
