@@ -18,11 +18,12 @@ bool ValidSteps(std::string_view steps, bool accent, bool bass) {
   return true;
 }
 
-// The row a grid keyword names: "AC", a short name, "r" + row number, or a row's note.
-int32_t RowOfKeyword(const TStyleStore& st, std::string_view kw) {
+}  // namespace
+
+int32_t CfgRowOfKeyword(const std::array<TStyleRowDef, kStyleRows>& map, std::string_view kw) {
   if (EqualsNoCase(kw, "AC")) return 0;
   for (int32_t r = 1; r < kStyleRows; ++r)
-    if (!st.RowMap[r].ShortName.Empty() && EqualsNoCase(st.RowMap[r].ShortName.View(), kw)) return r;
+    if (!map[r].ShortName.Empty() && EqualsNoCase(map[r].ShortName.View(), kw)) return r;
   if (kw.size() >= 2 && (kw[0] == 'r' || kw[0] == 'R')) {
     int32_t n = 0;
     if (StrToIntStrict(kw.substr(1), n) && n >= 1 && n <= kStyleRows) return n - 1;
@@ -30,11 +31,9 @@ int32_t RowOfKeyword(const TStyleStore& st, std::string_view kw) {
   const int32_t note = NoteNameToNo(kw);
   if (note >= 0)
     for (int32_t r = 1; r < kStyleRows; ++r)
-      if (st.RowMap[r].Note == note) return r;
+      if (map[r].Note == note) return r;
   return -1;
 }
-
-}  // namespace
 
 std::string CfgStyleName(std::string_view text, std::size_t maxLen, bool shortName) {
   std::string kept;
@@ -139,7 +138,7 @@ bool ParseCfgPatterns(std::string_view text, TStyleStore& st, const std::string&
       continue;
     }
     if (pat == nullptr) return fail(kept, lineNo);
-    const int32_t row = RowOfKeyword(st, e.Keyword);
+    const int32_t row = CfgRowOfKeyword(st.RowMap, e.Keyword);
     if (row < 0 || !ValidSteps(e.Value, row == 0, bass)) return fail(kept, lineNo);
     if (pat->Steps == 0) pat->Steps = static_cast<int32_t>(e.Value.size());
     if (pat->Steps != static_cast<int32_t>(e.Value.size())) return fail(kept, lineNo);

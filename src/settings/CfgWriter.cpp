@@ -520,6 +520,17 @@ std::string PadKeyword(std::string_view k) {
   return PadStr(std::string(k), 4, ' ');
 }
 
+// The keyword of grid row i: its short name, else "r" + its number, else its note, the first that the
+// reader takes back to row i (a name may be "AC" or another row's, or be empty).
+std::string GridKeyword(const std::array<TStyleRowDef, kStyleRows>& readMap, int i, bool numeric) {
+  if (i == 0) return "AC";
+  const std::string candidates[] = {readMap[i].ShortName.Str(), "r" + N(i + 1),
+                                    KeyText(readMap[i].Note, numeric)};
+  for (const std::string& kw : candidates)
+    if (!kw.empty() && CfgRowOfKeyword(readMap, kw) == i) return kw;
+  return candidates[1];
+}
+
 void WritePatterns(TCfgText& out, uint8_t kind, const TStyleStore& st) {
   const bool drum = st.Traits->Name == "Drum";
   const std::string f(st.Traits->Name);
@@ -609,6 +620,13 @@ void WritePatterns(TCfgText& out, uint8_t kind, const TStyleStore& st) {
     }
     out.WriteCfgLine(PadKeyword(KeyText(d.Note, numeric)), value);
   }
+  // The row map as the reader will rebuild it from the lines above.
+  std::array<TStyleRowDef, kStyleRows> readMap = st.RowMap;
+  for (int r = 1; r < kStyleRows; ++r) {
+    TStyleRowDef& d = readMap[r];
+    d.ShortName =
+        d.Note == d.MappedNote ? CfgStyleName(d.ShortName.View(), kStyleShortNameLen, true) : "r" + N(r + 1);
+  }
   // An empty line, then the header's value: the time signature and the name when there is one.
   auto patternHead = [&](const TStylePattern& pat) {
     out.Blank();
@@ -626,14 +644,7 @@ void WritePatterns(TCfgText& out, uint8_t kind, const TStyleStore& st) {
         steps.assign(static_cast<std::size_t>(std::clamp(pat.Steps, 1, kStyleMaxSteps)), '.');
       }
       any = true;
-      // A row without a short name (or a re-mapped one) is named by its number.
-      std::string kw;
-      if (i == 0)
-        kw = "AC";
-      else if (st.RowMap[i].Note == st.RowMap[i].MappedNote)
-        kw = CfgStyleName(st.RowMap[i].ShortName.View(), kStyleShortNameLen, true);
-      if (kw.empty()) kw = "r" + N(i + 1);
-      out.WriteCfgLine(PadKeyword(kw), steps);
+      out.WriteCfgLine(PadKeyword(GridKeyword(readMap, i, numeric)), steps);
     }
   };
   for (int s = 0; s <= std::min(st.LastStyle, kStyleCount - 1); ++s) {

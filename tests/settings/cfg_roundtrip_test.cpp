@@ -140,6 +140,18 @@ TEST_F(CfgRoundTrip, PatternSectionNamesReadBackToThemselves) {
   EXPECT_EQ(First(unnamed, "r4 "), "r4   = x.x.x.x.x.x.x.x.");
   ASSERT_TRUE(LoadConfigText(unnamed, CfgDrumsOnly, Path("n.txt")));
   EXPECT_EQ(FirstDiff(unnamed, BuildCfgText(InitialSaveState(CfgDrumsOnly))), "");
+  // A name that the accent row or another row answers to: each row keeps its own steps.
+  for (const char* name : {"AC", "r9"}) {
+    SCOPED_TRACE(name);
+    LoadConfigFactory();
+    DrumStore.RowMap[3].ShortName = name;
+    DrumStore.RowMap[8].Note = 60;  // re-mapped: its rows are written as "r9", or "C3" if "r9" is a name
+    const std::string text = BuildCfgText(InitialSaveState(CfgDrumsOnly));
+    ASSERT_TRUE(LoadConfigText(text, CfgDrumsOnly, Path("n.txt")));
+    EXPECT_EQ(DrumStore.Patterns[0][0].Rows[3], "x.x.x.x.x.x.x.x.");
+    EXPECT_EQ(DrumStore.Patterns[0][0].Rows[8], "....x.......x...");
+    EXPECT_EQ(FirstDiff(text, BuildCfgText(InitialSaveState(CfgDrumsOnly))), "");
+  }
 }
 
 // The settings fuzz target's seeds, each through the target's own check: a file is refused with its
