@@ -116,13 +116,13 @@ bool ParseCfgPatterns(std::string_view text, TStyleStore& st, const std::string&
       TStyleRowDef& d = st.RowMap[mapRow];
       d.Note = note;
       d.NoteName = KeyNoToNote(note);
-      int32_t n = 0;
-      if (e.Value.size() >= 2 && e.Value[0] == 'r' &&
-          StrToIntStrict(std::string_view(e.Value).substr(1), n) && n == mapRow + 1 &&
-          st.RowMap[mapRow].ShortName.View() != e.Value) {
-        // Named as the writer names it, however the number was written.
+      // A re-mapped row is written as "r" + its number, exactly; anything else ("r 3", "r03") is a
+      // name, so that a name never reads back as a re-mapped row. The bass rows' own names are
+      // their numbers as well.
+      const std::string marker = "r" + std::to_string(mapRow + 1);
+      if (e.Value == marker && st.RowMap[mapRow].ShortName.View() != marker) {
         d.MappedNote = -1;
-        d.ShortName = "r" + std::to_string(mapRow + 1);
+        d.ShortName = marker;
         d.LongName = "";
       } else {
         const std::size_t comma = e.Value.find(',');
