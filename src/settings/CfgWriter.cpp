@@ -531,6 +531,68 @@ std::string GridKeyword(const std::array<TStyleRowDef, kStyleRows>& readMap, int
   return candidates[1];
 }
 
+// The row-map lines; returns the row map as the reader will rebuild it from them.
+std::array<TStyleRowDef, kStyleRows> WriteRowMap(TCfgText& out, const TStyleStore& st, bool numeric) {
+  for (int r = 1; r < kStyleRows; ++r) {
+    const TStyleRowDef& d = st.RowMap[r];
+    std::string value;
+    if (d.Note == d.MappedNote) {
+      value = TextOrUnused(CfgStyleName(d.ShortName.View(), kStyleShortNameLen, true));
+      const std::string longName = CfgStyleName(d.LongName.View(), kStyleLongNameLen);
+      if (!longName.empty()) value += ", " + longName;
+    } else {
+      value = "r" + N(r + 1);
+    }
+    out.WriteCfgLine(PadKeyword(KeyText(d.Note, numeric)), value);
+  }
+  std::array<TStyleRowDef, kStyleRows> readMap = st.RowMap;
+  for (int r = 1; r < kStyleRows; ++r) {
+    TStyleRowDef& d = readMap[r];
+    d.ShortName =
+        d.Note == d.MappedNote ? CfgStyleName(d.ShortName.View(), kStyleShortNameLen, true) : "r" + N(r + 1);
+  }
+  return readMap;
+}
+
+// Each style with its main and break patterns; grid rows are named as readMap names them.
+void WriteStyles(TCfgText& out, const TStyleStore& st, const std::array<TStyleRowDef, kStyleRows>& readMap,
+                 bool numeric) {
+  // An empty line, then the header's value: the time signature and the name when there is one.
+  auto patternHead = [&](const TStylePattern& pat) {
+    out.Blank();
+    std::string head = N(pat.TSigNum) + "/" + N(pat.TSigDen);
+    const std::string name = CfgStyleName(pat.Name.View(), kStylePatNameLen);
+    if (!name.empty()) head += ", " + name;
+    return head;
+  };
+  auto writeRows = [&](const TStylePattern& pat) {
+    bool any = false;
+    for (int i = 0; i < kStyleRows; ++i) {
+      std::string steps = pat.Rows[i].Str();
+      if (steps.empty()) {
+        if (i != kStyleRows - 1 || any) continue;
+        steps.assign(static_cast<std::size_t>(std::clamp(pat.Steps, 1, kStyleMaxSteps)), '.');
+      }
+      any = true;
+      out.WriteCfgLine(PadKeyword(GridKeyword(readMap, i, numeric)), steps);
+    }
+  };
+  for (int s = 0; s <= std::min(st.LastStyle, kStyleCount - 1); ++s) {
+    const TStyleHeader& h = st.Styles[s];
+    out.Sep();
+    out.WriteCfgLine("Style", TextOrUnused(CfgStyleName(h.Name.View(), kStyleNameLen)));
+    for (int p = 0; p <= std::min(h.LastMain, kStyleMainCount - 1); ++p) {
+      out.WriteCfgLine("Main", patternHead(st.Patterns[s][p]));
+      writeRows(st.Patterns[s][p]);
+    }
+    out.Sep();
+    for (int p = kStyleFirstBreak; p <= kStyleFirstBreak + std::min(h.LastBreak, kStyleBreakCount - 1); ++p) {
+      out.WriteCfgLine("Break", patternHead(st.Patterns[s][p]));
+      writeRows(st.Patterns[s][p]);
+    }
+  }
+}
+
 void WritePatterns(TCfgText& out, uint8_t kind, const TStyleStore& st) {
   const bool drum = st.Traits->Name == "Drum";
   const std::string f(st.Traits->Name);
@@ -608,59 +670,7 @@ void WritePatterns(TCfgText& out, uint8_t kind, const TStyleStore& st) {
                 "they are converted to row nos. if the mapping is changed via Settings", "",
                 "AC = AC, Accent, row 1"});
   const bool numeric = Cfg.KeyDefsNumeric != 0;
-  for (int r = 1; r < kStyleRows; ++r) {
-    const TStyleRowDef& d = st.RowMap[r];
-    std::string value;
-    if (d.Note == d.MappedNote) {
-      value = TextOrUnused(CfgStyleName(d.ShortName.View(), kStyleShortNameLen, true));
-      const std::string longName = CfgStyleName(d.LongName.View(), kStyleLongNameLen);
-      if (!longName.empty()) value += ", " + longName;
-    } else {
-      value = "r" + N(r + 1);
-    }
-    out.WriteCfgLine(PadKeyword(KeyText(d.Note, numeric)), value);
-  }
-  // The row map as the reader will rebuild it from the lines above.
-  std::array<TStyleRowDef, kStyleRows> readMap = st.RowMap;
-  for (int r = 1; r < kStyleRows; ++r) {
-    TStyleRowDef& d = readMap[r];
-    d.ShortName =
-        d.Note == d.MappedNote ? CfgStyleName(d.ShortName.View(), kStyleShortNameLen, true) : "r" + N(r + 1);
-  }
-  // An empty line, then the header's value: the time signature and the name when there is one.
-  auto patternHead = [&](const TStylePattern& pat) {
-    out.Blank();
-    std::string head = N(pat.TSigNum) + "/" + N(pat.TSigDen);
-    const std::string name = CfgStyleName(pat.Name.View(), kStylePatNameLen);
-    if (!name.empty()) head += ", " + name;
-    return head;
-  };
-  auto writeRows = [&](const TStylePattern& pat) {
-    bool any = false;
-    for (int i = 0; i < kStyleRows; ++i) {
-      std::string steps = pat.Rows[i].Str();
-      if (steps.empty()) {
-        if (i != kStyleRows - 1 || any) continue;
-        steps.assign(static_cast<std::size_t>(std::clamp(pat.Steps, 1, kStyleMaxSteps)), '.');
-      }
-      any = true;
-      out.WriteCfgLine(PadKeyword(GridKeyword(readMap, i, numeric)), steps);
-    }
-  };
-  for (int s = 0; s <= std::min(st.LastStyle, kStyleCount - 1); ++s) {
-    const TStyleHeader& h = st.Styles[s];
-    out.Sep();
-    out.WriteCfgLine("Style", TextOrUnused(CfgStyleName(h.Name.View(), kStyleNameLen)));
-    for (int p = 0; p <= std::min(h.LastMain, kStyleMainCount - 1); ++p) {
-      out.WriteCfgLine("Main", patternHead(st.Patterns[s][p]));
-      writeRows(st.Patterns[s][p]);
-    }
-    out.Sep();
-    for (int p = kStyleFirstBreak; p <= kStyleFirstBreak + std::min(h.LastBreak, kStyleBreakCount - 1); ++p) {
-      out.WriteCfgLine("Break", patternHead(st.Patterns[s][p]));
-      writeRows(st.Patterns[s][p]);
-    }
-  }
+  WriteStyles(out, st, WriteRowMap(out, st, numeric), numeric);
 }
 
 }  // namespace
