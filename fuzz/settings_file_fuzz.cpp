@@ -59,15 +59,26 @@ bool Load(std::string_view bytes, uint8_t kind) {
   return vel::LoadConfigFile(false, kind);
 }
 
+// The line of text that holds byte at, control bytes escaped.
+std::string LineAt(const std::string& text, std::size_t at) {
+  const std::size_t from = at == 0 ? std::string::npos : text.rfind('\n', at - 1);
+  const std::size_t start = from == std::string::npos ? 0 : from + 1;
+  std::string line;
+  for (std::size_t i = start; i < text.size() && text[i] != '\n'; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "\\x%02X", c);
+    line += c < 0x20 || c == 0x7F ? std::string(hex) : std::string(1, text[i]);
+  }
+  return line;
+}
+
 [[noreturn]] void Fail(const char* what, const std::string& first, const std::string& second) {
-  std::fprintf(stderr, "%s: %s\n", what, LastBox().c_str());
+  std::fprintf(stderr, "%s (last message: %s)\n", what, LastBox().c_str());
   // The first line where the two saves differ.
   std::size_t at = 0;
   while (at < first.size() && at < second.size() && first[at] == second[at]) ++at;
-  const std::size_t from = first.rfind('\n', at == 0 ? 0 : at - 1);
-  const std::size_t start = from == std::string::npos ? 0 : from + 1;
-  std::fprintf(stderr, "first:  %s\nsecond: %s\n", first.substr(start, first.find('\n', at) - start).c_str(),
-               second.substr(start, second.find('\n', at) - start).c_str());
+  std::fprintf(stderr, "first:  %s\nsecond: %s\n", LineAt(first, at).c_str(), LineAt(second, at).c_str());
   std::abort();
 }
 

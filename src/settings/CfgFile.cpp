@@ -224,6 +224,17 @@ std::string CutText(std::string_view s, std::size_t n) {
   return std::string(s.substr(0, end));
 }
 
+std::string CfgFreeText(std::string_view text, std::size_t maxLen, bool dropCommas) {
+  std::string kept;
+  kept.reserve(text.size());
+  for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (c == ';' || c == '=' || (dropCommas && c == ',')) continue;
+    kept += u < 0x20 || u == 0x7F ? ' ' : c;
+  }
+  return std::string(TrimCfg(CutText(TrimCfg(kept), maxLen)));
+}
+
 std::string KeyText(int32_t key, bool numeric) {
   if (numeric || key < 0 || key > 127) return std::to_string(key);
   return KeyNoToNote(key, false);

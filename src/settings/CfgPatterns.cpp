@@ -40,10 +40,10 @@ bool ReadRowMapLine(TStyleStore& st, int32_t mapRow, const TCfgEntry& e) {
   std::string shortName(TrimCfg(std::string_view(e.Value).substr(0, comma)));
   if (EqualsNoCase(shortName, "Unused")) shortName.clear();
   d.MappedNote = note;
-  d.ShortName = CfgStyleName(shortName, kStyleShortNameLen, true);
+  d.ShortName = CfgFreeText(shortName, kStyleShortNameLen, true);
   d.LongName = comma == std::string::npos
                    ? std::string()
-                   : CfgStyleName(std::string_view(e.Value).substr(comma + 1), kStyleLongNameLen);
+                   : CfgFreeText(std::string_view(e.Value).substr(comma + 1), kStyleLongNameLen);
   return true;
 }
 
@@ -65,7 +65,7 @@ TStylePattern* ReadPatternHeader(TStyleStore& st, bool isMain, const TCfgEntry& 
   pat.TSigNum = num;
   pat.TSigDen = den;
   if (comma != std::string::npos)
-    pat.Name = CfgStyleName(std::string_view(e.Value).substr(comma + 1), kStylePatNameLen);
+    pat.Name = CfgFreeText(std::string_view(e.Value).substr(comma + 1), kStylePatNameLen);
   return &pat;
 }
 
@@ -84,17 +84,6 @@ int32_t CfgRowOfKeyword(const std::array<TStyleRowDef, kStyleRows>& map, std::st
     for (int32_t r = 1; r < kStyleRows; ++r)
       if (map[r].Note == note) return r;
   return -1;
-}
-
-std::string CfgStyleName(std::string_view text, std::size_t maxLen, bool shortName) {
-  std::string kept;
-  kept.reserve(text.size());
-  for (char c : text) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (c == ';' || c == '=' || (shortName && c == ',')) continue;
-    kept += u < 0x20 || u == 0x7F ? ' ' : c;
-  }
-  return std::string(TrimCfg(CutText(TrimCfg(kept), maxLen)));
 }
 
 bool ParseCfgPatterns(std::string_view text, TStyleStore& st, const std::string& fileName,
@@ -134,7 +123,7 @@ bool ParseCfgPatterns(std::string_view text, TStyleStore& st, const std::string&
       ++st.LastStyle;
       TStyleHeader& h = st.Styles[st.LastStyle];
       h = TStyleHeader{};
-      h.Name = CfgStyleName(EqualsNoCase(e.Value, "Unused") ? std::string() : e.Value, kStyleNameLen);
+      h.Name = CfgFreeText(EqualsNoCase(e.Value, "Unused") ? std::string() : e.Value, kStyleNameLen);
       continue;
     }
     const bool isMain = EqualsNoCase(e.Keyword, "Main");

@@ -19,11 +19,6 @@ bool ParseCfgPatterns(std::string_view text, TStyleStore& store, const std::stri
 // -1 for none.
 int32_t CfgRowOfKeyword(const std::array<TStyleRowDef, kStyleRows>& map, std::string_view kw);
 
-// A style, pattern, short or long row name as the file can hold it: control characters become
-// blanks, the characters that end a value (';', '=', and ',' in a short name) are dropped, and the
-// text is trimmed, cut to maxLen bytes and trimmed again, so it is written and read back unchanged.
-std::string CfgStyleName(std::string_view text, std::size_t maxLen, bool shortName = false);
-
 // The parsed styles, patterns and row map become the store's; current style and pattern 0.
 void TakeCfgPatterns(TStyleStore& store, const TStyleStore& parsed);
 

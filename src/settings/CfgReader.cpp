@@ -451,7 +451,7 @@ bool LoadCfgGeneral(TCfgLoad& L) {
     const bool unused = it != L.Index.end() && EqualsNoCase(L.Entries[it->second].Value, "Unused");
     Cfg.UserProgNames[n] = unused      ? std::string()
                            : v.empty() ? std::string(GMProgNamesFactory[n])
-                                       : CutText(v, 16);
+                                       : CfgFreeText(v, 16);
   }
   int32_t size = 40;
   if (!Int(L, "TemplateKeySize", 40, 1, 1000, size)) return false;

@@ -149,7 +149,7 @@ void WriteCfgGeneral(TCfgText& out) {
   out.Blank();
   out.WriteCfgLine("Program names, 16 characters max.");
   for (int n = 0; n < kCfgProgs; ++n)
-    out.WriteCfgLine("ProgName-" + N(n), TextOrUnused(Cfg.UserProgNames[n]));
+    out.WriteCfgLine("ProgName-" + N(n), TextOrUnused(CfgFreeText(Cfg.UserProgNames[n], 16)));
   out.Blank();
   out.WriteCfgLine("Folders.");
   W(out, {VEL_CFG_FOLDERS(VEL_CFG_KEYWORD)});
@@ -537,8 +537,8 @@ std::array<TStyleRowDef, kStyleRows> WriteRowMap(TCfgText& out, const TStyleStor
     const TStyleRowDef& d = st.RowMap[r];
     std::string value;
     if (d.Note == d.MappedNote) {
-      value = TextOrUnused(CfgStyleName(d.ShortName.View(), kStyleShortNameLen, true));
-      const std::string longName = CfgStyleName(d.LongName.View(), kStyleLongNameLen);
+      value = TextOrUnused(CfgFreeText(d.ShortName.View(), kStyleShortNameLen, true));
+      const std::string longName = CfgFreeText(d.LongName.View(), kStyleLongNameLen);
       if (!longName.empty()) value += ", " + longName;
     } else {
       value = "r" + N(r + 1);
@@ -549,7 +549,7 @@ std::array<TStyleRowDef, kStyleRows> WriteRowMap(TCfgText& out, const TStyleStor
   for (int r = 1; r < kStyleRows; ++r) {
     TStyleRowDef& d = readMap[r];
     d.ShortName =
-        d.Note == d.MappedNote ? CfgStyleName(d.ShortName.View(), kStyleShortNameLen, true) : "r" + N(r + 1);
+        d.Note == d.MappedNote ? CfgFreeText(d.ShortName.View(), kStyleShortNameLen, true) : "r" + N(r + 1);
   }
   return readMap;
 }
@@ -561,7 +561,7 @@ void WriteStyles(TCfgText& out, const TStyleStore& st, const std::array<TStyleRo
   auto patternHead = [&](const TStylePattern& pat) {
     out.Blank();
     std::string head = N(pat.TSigNum) + "/" + N(pat.TSigDen);
-    const std::string name = CfgStyleName(pat.Name.View(), kStylePatNameLen);
+    const std::string name = CfgFreeText(pat.Name.View(), kStylePatNameLen);
     if (!name.empty()) head += ", " + name;
     return head;
   };
@@ -580,7 +580,7 @@ void WriteStyles(TCfgText& out, const TStyleStore& st, const std::array<TStyleRo
   for (int s = 0; s <= std::min(st.LastStyle, kStyleCount - 1); ++s) {
     const TStyleHeader& h = st.Styles[s];
     out.Sep();
-    out.WriteCfgLine("Style", TextOrUnused(CfgStyleName(h.Name.View(), kStyleNameLen)));
+    out.WriteCfgLine("Style", TextOrUnused(CfgFreeText(h.Name.View(), kStyleNameLen)));
     for (int p = 0; p <= std::min(h.LastMain, kStyleMainCount - 1); ++p) {
       out.WriteCfgLine("Main", patternHead(st.Patterns[s][p]));
       writeRows(st.Patterns[s][p]);
