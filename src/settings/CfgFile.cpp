@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "base/General.h"
 #include "base/Showing.h"
@@ -222,6 +224,17 @@ std::string CutText(std::string_view s, std::size_t n) {
   return std::string(s.substr(0, end));
 }
 
+std::string CfgFreeText(std::string_view text, std::size_t maxLen, bool dropCommas) {
+  std::string kept;
+  kept.reserve(text.size());
+  for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (c == ';' || c == '=' || (dropCommas && c == ',')) continue;
+    kept += u < 0x20 || u == 0x7F ? ' ' : c;
+  }
+  return std::string(TrimCfg(CutText(TrimCfg(kept), maxLen)));
+}
+
 std::string KeyText(int32_t key, bool numeric) {
   if (numeric || key < 0 || key > 127) return std::to_string(key);
   return KeyNoToNote(key, false);
@@ -365,6 +378,24 @@ std::string DefaultCfgFileName() {
 
 std::string UserProfileFolder() {
   return HomeFolder() + "/Vellorine";
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  struct stat sa {};
+  struct stat sb {};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+bool ReadFileBytes(const std::string& fileName, std::string& bytes) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  if (in.bad()) return false;
+  bytes = ss.str();
+  return true;
 }
 
 bool ReplaceFileAtomically(const std::string& fileName, std::string_view bytes, std::string& stage,

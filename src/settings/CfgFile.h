@@ -84,6 +84,11 @@ bool StrToIntStrict(std::string_view s, int32_t& out);
 std::string DecodeCfgBytes(std::string_view bytes);
 // Cut to at most n bytes without splitting a character.
 std::string CutText(std::string_view s, std::size_t n);
+// A free-text name (program, style, pattern or row name) as the file can hold it: control characters
+// become blanks, the characters that end a value (';', '=', and ',' where a comma separates names)
+// are dropped, and the text is trimmed, cut to maxLen bytes and trimmed again, so that it is written
+// and read back unchanged.
+std::string CfgFreeText(std::string_view text, std::size_t maxLen, bool dropCommas = false);
 
 // A key as the file writes it: the number, or the note name ("C-2" 0, "C" 24, "C3" 60, "G8" 127).
 std::string KeyText(int32_t key, bool numeric);
@@ -115,6 +120,11 @@ std::string SettingsFolder();
 std::string DefaultCfgFileName();
 // ~/Vellorine: where file dialogs start and the remembered folders begin.
 std::string UserProfileFolder();
+
+// True when both names are the same text or name the same file on disk.
+bool SameFile(const std::string& a, const std::string& b);
+// A file's bytes; false when it cannot be opened or read.
+bool ReadFileBytes(const std::string& fileName, std::string& bytes);
 
 // Replaces a file whole: the bytes go to a temporary file in the same folder, which is flushed to
 // disk and renamed over the old file. On any failure the old file is untouched, the temporary file

@@ -3,10 +3,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
 #include <memory>
 #include <mutex>
-#include <sstream>
 #include <unordered_set>
 
 #include "base/EngineLock.h"
@@ -453,7 +451,7 @@ bool LoadCfgGeneral(TCfgLoad& L) {
     const bool unused = it != L.Index.end() && EqualsNoCase(L.Entries[it->second].Value, "Unused");
     Cfg.UserProgNames[n] = unused      ? std::string()
                            : v.empty() ? std::string(GMProgNamesFactory[n])
-                                       : CutText(v, 16);
+                                       : CfgFreeText(v, 16);
   }
   int32_t size = 40;
   if (!Int(L, "TemplateKeySize", 40, 1, 1000, size)) return false;
@@ -614,7 +612,7 @@ bool LoadChains(TCfgLoad& L, TStyleStore& st) {
   st.UsePatTSig = Bool(L, "Use" + f + "PatTSig", true);
   if (!Clamped(L, drum ? "DrumFlamSpeed" : "BassGraceSpeed", st.Traits->FlamSpeedFactory, 0, 100,
                st.FlamSpeed) ||
-      !Clamped(L, f + "VelVar", 40, 0, 100, st.VelVar))
+      !Clamped(L, f + "VelVar", kStyleVelVarFactory, 0, 100, st.VelVar))
     return false;
   st.ShowChains = Bool(L, "Show" + f + "Chains", false);
   for (int n = 1; n <= kStyleInstRows; ++n) {
@@ -711,16 +709,6 @@ void ShowBoxes(TCfgLoad& L) {
   L.Boxes.clear();
 }
 
-bool ReadFileBytes(const std::string& name, std::string& bytes) {
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  if (in.bad()) return false;
-  bytes = ss.str();
-  return true;
-}
-
 }  // namespace
 
 bool LoadConfigText(std::string_view bytes, uint8_t kind, const std::string& fileName) {
@@ -766,6 +754,21 @@ bool LoadConfigText(std::string_view bytes, uint8_t kind, const std::string& fil
   return ok;
 }
 
+bool IsRefusedCfgFile(const std::string& fileName) {
+  return std::any_of(CfgFiles.RefusedFiles.begin(), CfgFiles.RefusedFiles.end(),
+                     [&](const std::string& f) { return SameFile(f, fileName); });
+}
+
+void NoteRefusedCfgFile(const std::string& fileName) {
+  if (!fileName.empty() && !IsRefusedCfgFile(fileName)) CfgFiles.RefusedFiles.push_back(fileName);
+}
+
+void ForgetRefusedCfgFile(const std::string& fileName) {
+  auto& v = CfgFiles.RefusedFiles;
+  v.erase(std::remove_if(v.begin(), v.end(), [&](const std::string& f) { return SameFile(f, fileName); }),
+          v.end());
+}
+
 bool LoadConfigFile(bool autoRun, uint8_t kind) {
   static constexpr const char* kTitles[] = {"Load full config", "Load colour config", "Load keymap config",
                                             "Load drums config", "Load bass config"};
@@ -802,6 +805,10 @@ bool LoadConfigFile(bool autoRun, uint8_t kind) {
   Ui().BusyCursor(true);
   const bool ok = LoadConfigText(bytes, kind, name);
   Ui().BusyCursor(false);
+  if (ok)
+    ForgetRefusedCfgFile(name);
+  else
+    NoteRefusedCfgFile(name);
   return ok;
 }
 
@@ -814,7 +821,10 @@ bool LoadConfig(bool factory, bool autoRun, uint8_t kind, bool& ok) {
     return true;
   }
   ok = LoadConfigFile(autoRun, kind);
-  if (ok && CfgLink().ValidateConfig) ok = CfgLink().ValidateConfig();
+  if (ok && CfgLink().ValidateConfig && !CfgLink().ValidateConfig()) {
+    ok = false;
+    NoteRefusedCfgFile(CfgFiles.ConfigFileName);
+  }
   if (!ok) {
     CfgFiles.ConfigFileName.clear();
     const std::string word(CfgKindWord(kind));
@@ -843,10 +853,10 @@ bool LoadConfig(bool factory, bool autoRun, uint8_t kind, bool& ok) {
         LoadKeyMapsFactory();
         break;
       case CfgDrumsOnly:
-        LoadDrumFactory();
+        LoadDrumFactoryAll();
         break;
       case CfgBassOnly:
-        LoadBassFactory();
+        LoadBassFactoryAll();
         break;
       default:
         ReportDesignError("LoadConfig error-2: unexpected ConfigFileSubSection");

@@ -84,6 +84,19 @@ class CfgTest : public ::testing::Test {
     const auto l = Lines(text, prefix);
     return l.empty() ? std::string("<none>") : l[0];
   }
+  // "" when both texts are the same, else the first line where they differ, as "a | b".
+  static std::string FirstDiff(const std::string& a, const std::string& b) {
+    std::istringstream ia(a);
+    std::istringstream ib(b);
+    std::string la;
+    std::string lb;
+    while (true) {
+      const bool ga = static_cast<bool>(std::getline(ia, la));
+      const bool gb = static_cast<bool>(std::getline(ib, lb));
+      if (!ga && !gb) return {};
+      if (!ga || !gb || la != lb) return (ga ? la : "<end>") + " | " + (gb ? lb : "<end>");
+    }
+  }
   // The value of the entry keyword in text; "<none>" when absent.
   static std::string ValueOf(const std::string& text, const std::string& keyword) {
     for (const std::string& l : Lines(text, keyword + " = ")) return l.substr(keyword.size() + 3);

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -647,6 +648,10 @@ void TfrmMain::InstallFileConfigMenus() {
   };
   CfgLink().OpenDialog = cfgDialog(false);
   CfgLink().SaveDialog = cfgDialog(true);
+  // The settings reader's and writer's notes ("Config converted", a kept copy) go to the status bar.
+  CfgLink().SetStatusText = [self = QPointer<TfrmMain>(this)](const std::string& text) {
+    if (self) self->statusBar()->showMessage(Q(text));
+  };
   CfgLink().LoadConfigAndApplyFactory = [self = QPointer<TfrmMain>(this)] {
     bool ok = false;
     if (self) {
