@@ -170,10 +170,7 @@ TEST_F(CfgRoundTrip, PatternSectionNamesReadBackToThemselves) {
 // The settings fuzz target's seeds, each through the target's own check: a file is refused with its
 // message, or it loads, saves, loads again and saves the same text.
 TEST_F(CfgRoundTrip, FuzzSeeds) {
-  const char* env = std::getenv("VELLORINE_TEST_DATA");
-  const std::filesystem::path data =
-      env != nullptr ? std::filesystem::path(env)
-                     : std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
+  const std::filesystem::path data = VELLORINE_TEST_DATA;
   int seeds = 0;
   for (const auto& f : std::filesystem::directory_iterator(data / "settings-fuzz-seeds")) {
     const std::string name = f.path().filename().string();
