@@ -11,7 +11,7 @@
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "files/Scenes.h"
-#include "keys/CommandModes.h"
+#include "keymaps/KeyModes.h"
 #include "keys/Commands.h"
 #include "keys/KeyArgs.h"
 #include "keys/NumericEntry.h"
@@ -265,14 +265,14 @@ void SetPitchCyclesCmd(bool enterMode, int32_t cycles) {
   Keys.PitchCycles = cycles;
   Keys.PitchCyclesN = 1;
   Keys.PitchCyclesNN = 0;
-  SetKeyMode(enterMode || cycles >= 1 ? TKeyMode::Pitch : cmdmode::PitchCyclesN);
+  SetKeyMode(enterMode || cycles >= 1 ? TKeyMode::Pitch : TKeyMode::PitchCyclesN);
 }
 
 void EnterPitchCyclesNN() {
   Args.PitchCyclesEntry = 0;
   Keys.PitchCyclesN = 0;
   Keys.PitchCyclesNN = 1;
-  SetKeyMode(cmdmode::PitchCyclesNN);
+  SetKeyMode(TKeyMode::PitchCyclesNN);
 }
 
 void HandleCmdTrans() {
@@ -304,7 +304,7 @@ void HandleCmdTimeShift(bool forward) {
     return;
   }
   Commands.TimeShiftRepeat = 0;
-  SetKeyMode(forward ? TKeyMode::TimeShiftFwd : cmdmode::TimeShiftBack);
+  SetKeyMode(forward ? TKeyMode::TimeShiftFwd : TKeyMode::TimeShiftBack);
 }
 
 void HandleCmdTempo(uint8_t valSource) {
@@ -327,7 +327,7 @@ void HandleCmdTempo(uint8_t valSource) {
 void HandleCmdPort(uint8_t, uint32_t, uint8_t valSource) {
   if (!ValidValSource(valSource, "HandleCmdPort")) return;
   if (valSource == VsEnterMode) {
-    SetKeyMode(cmdmode::Port);
+    SetKeyMode(TKeyMode::Port);
     return;
   }
   SetPortValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false);
@@ -361,7 +361,7 @@ void HandleCmdProg(uint8_t valSource) {
 void HandleCmdVel(uint8_t valSource) {
   if (!ValidValSource(valSource, "HandleCmdVel")) return;
   if (valSource == VsEnterMode) {
-    SetKeyMode(cmdmode::Vel);
+    SetKeyMode(TKeyMode::Vel);
     return;
   }
   SetSVelValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false);
@@ -372,7 +372,7 @@ void HandleCmdVel(uint8_t valSource) {
 void HandleCmdPart(uint8_t valSource) {
   if (!ValidValSource(valSource, "HandleCmdPart")) return;
   if (valSource == VsEnterMode) {
-    SetKeyMode(cmdmode::Part);
+    SetKeyMode(TKeyMode::Part);
     return;
   }
   if (SetPartValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false))
@@ -384,10 +384,10 @@ void HandleCmdLoad(uint8_t valSource, bool all) {
   if (!ValidValSource(valSource, "HandleCmdLoad")) return;
   const TKeyMode mode = Keys.KeyMode;
   // In a load entry the entry says which scenes; from elsewhere the setting does.
-  const bool ext = cmdmode::IsLoadMode(mode) ? cmdmode::IsExtLoadMode(mode) : Cfg.LoadExtScenes != 0;
+  const bool ext = IsLoadMode(mode) ? IsExtLoadMode(mode) : Cfg.LoadExtScenes != 0;
   if (valSource == VsEnterMode) {
     Args.LoadSceneEntry = 0;
-    SetKeyMode(cmdmode::LoadMode(all, ext));
+    SetKeyMode(LoadMode(all, ext));
     return;
   }
   const bool inc = valSource == VsInc;
@@ -399,7 +399,7 @@ void HandleCmdSave(uint8_t valSource, bool all) {
   if (!ValidValSource(valSource, "HandleCmdSave")) return;
   if (valSource == VsEnterMode) {
     Args.SaveSceneEntry = 0;
-    SetKeyMode(cmdmode::SaveMode(all));
+    SetKeyMode(SaveMode(all));
     return;
   }
   const bool inc = valSource == VsInc;
@@ -413,7 +413,7 @@ void HandleCmdRecB() {
     return;
   }
   Args.RecBarsEntry = 0;
-  SetKeyMode(cmdmode::RecBarsN);
+  SetKeyMode(TKeyMode::RecBarsN);
 }
 
 void HandleCmdRecBB() {
@@ -422,7 +422,7 @@ void HandleCmdRecBB() {
     return;
   }
   Args.RecBarsEntry = 0;
-  SetKeyMode(cmdmode::RecBarsNN);
+  SetKeyMode(TKeyMode::RecBarsNN);
 }
 
 void PrepRecordCmd() {

@@ -14,7 +14,7 @@
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
-#include "keys/CommandModes.h"
+#include "keymaps/KeyModes.h"
 #include "keys/KeyArgs.h"
 #include "keys/StyleKeys.h"
 #include "settings/Settings.h"
@@ -68,11 +68,13 @@ struct TCycleGroup {
 };
 
 constexpr std::array<TCycleGroup, 5> kCycleGroups = {{
-    {CmdPlay1, TCycleKind::Play, cmdmode::PlayCyclesN, cmdmode::PlayCyclesNN, &TKeyArgs::PlayCyclesEntry},
-    {CmdPlayMute1, TCycleKind::PlayMute, cmdmode::PlayMuteN, cmdmode::PlayMuteNN, &TKeyArgs::PlayCyclesEntry},
-    {CmdMute1, TCycleKind::Mute, cmdmode::MuteCyclesN, cmdmode::MuteCyclesNN, &TKeyArgs::MuteCyclesEntry},
-    {CmdMutePlay1, TCycleKind::MutePlay, cmdmode::MutePlayN, cmdmode::MutePlayNN, &TKeyArgs::MuteCyclesEntry},
-    {CmdPlayMuteTog1, TCycleKind::PlayMuteTog, cmdmode::PlayMuteTogN, cmdmode::PlayMuteTogNN,
+    {CmdPlay1, TCycleKind::Play, TKeyMode::PlayCyclesN, TKeyMode::PlayCyclesNN, &TKeyArgs::PlayCyclesEntry},
+    {CmdPlayMute1, TCycleKind::PlayMute, TKeyMode::PlayMuteN, TKeyMode::PlayMuteNN,
+     &TKeyArgs::PlayCyclesEntry},
+    {CmdMute1, TCycleKind::Mute, TKeyMode::MuteCyclesN, TKeyMode::MuteCyclesNN, &TKeyArgs::MuteCyclesEntry},
+    {CmdMutePlay1, TCycleKind::MutePlay, TKeyMode::MutePlayN, TKeyMode::MutePlayNN,
+     &TKeyArgs::MuteCyclesEntry},
+    {CmdPlayMuteTog1, TCycleKind::PlayMuteTog, TKeyMode::PlayMuteTogN, TKeyMode::PlayMuteTogNN,
      &TKeyArgs::PmtCyclesEntry},
 }};
 
@@ -364,7 +366,7 @@ void ExecCommand(uint8_t input, uint32_t msg, uint8_t code) {
     case CmdTempoSlew:
       Args.TempoSlewEntry = 0;
       HoldIf(Cfg.AutoHoldDigit);
-      SetKeyMode(cmdmode::TempoSlew);
+      SetKeyMode(TKeyMode::TempoSlew);
       break;
     case CmdFts:
       if (!CheckSelPitch()) break;

@@ -12,8 +12,8 @@
 #include "engine/PartBufs.h"
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
+#include "keymaps/KeyModes.h"
 #include "keys/ArgKeys.h"
-#include "keys/CommandModes.h"
 #include "keys/Commands.h"
 #include "keys/ValueSetters.h"
 #include "settings/Settings.h"
@@ -22,46 +22,23 @@ namespace vel {
 
 namespace {
 
-// The argument modes of the numeric entries: one mode per digit place, most significant first.
-// Tempo: five places from 6 (hundredths of BPM, after NumTempoHiN), three from 8 (whole BPM).
-constexpr int32_t kTempoHi = 6;
-constexpr int32_t kTempo = ModeNo(cmdmode::Tempo);
-constexpr int32_t kTempoLast = 10;
-constexpr int32_t kTempoFromHi = 11;
-constexpr int32_t kTempoFrom = 13;
-constexpr int32_t kTempoFromLast = 15;
-constexpr int32_t kTempoToHi = 16;
-constexpr int32_t kTempoTo = 18;
-constexpr int32_t kTempoToLast = 20;
-constexpr int32_t kProg = ModeNo(cmdmode::Prog);
-constexpr int32_t kProgLast = 23;
-constexpr int32_t kProgFrom = 24;
-constexpr int32_t kProgFromLast = 26;
-constexpr int32_t kProgTo = 27;
-constexpr int32_t kProgToLast = 29;
-constexpr int32_t kTap2 = 30;
-constexpr int32_t kTap3 = 31;
-constexpr int32_t kChan = ModeNo(cmdmode::Chan);
-constexpr int32_t kChanLast = 33;
-constexpr int32_t kChanFrom = 63;
-constexpr int32_t kChanFromLast = 64;
-constexpr int32_t kChanTo = 65;
-constexpr int32_t kChanToLast = 66;
-// The first modes of the entries the switch codes lead to.
-constexpr int32_t kPlayCyclesNN = ModeNo(cmdmode::PlayCyclesNN);
-constexpr int32_t kMuteCyclesNN = ModeNo(cmdmode::MuteCyclesNN);
-constexpr int32_t kPlayMuteNN = ModeNo(cmdmode::PlayMuteNN);
-constexpr int32_t kMutePlayNN = ModeNo(cmdmode::MutePlayNN);
-constexpr int32_t kPlayMuteTogNN = ModeNo(cmdmode::PlayMuteTogNN);
-constexpr int32_t kTempoSlew = ModeNo(cmdmode::TempoSlew);
-constexpr int32_t kVel = ModeNo(cmdmode::Vel);
-constexpr int32_t kPart = ModeNo(cmdmode::Part);
-constexpr int32_t kPort = ModeNo(cmdmode::Port);
-constexpr int32_t kPlayCyclesN = ModeNo(cmdmode::PlayCyclesN);
-constexpr int32_t kMuteCyclesN = ModeNo(cmdmode::MuteCyclesN);
-constexpr int32_t kPlayMuteN = ModeNo(cmdmode::PlayMuteN);
-constexpr int32_t kMutePlayN = ModeNo(cmdmode::MutePlayN);
-constexpr int32_t kPlayMuteTogN = ModeNo(cmdmode::PlayMuteTogN);
+// The numeric entries' modes, one per digit place, most significant first.
+constexpr int32_t kTempo = ModeNo(TKeyMode::Tempo);
+constexpr int32_t kProg = ModeNo(TKeyMode::Prog);
+constexpr int32_t kChan = ModeNo(TKeyMode::Chan);
+using keymode::ChanFrom;
+using keymode::ChanTo;
+using keymode::ChanValue;
+using keymode::ProgFrom;
+using keymode::ProgTo;
+using keymode::ProgValue;
+using keymode::TempoFrom;
+using keymode::TempoTaps;
+using keymode::TempoTo;
+using keymode::TempoValue;
+// A three-place tempo starts at the third place of its five.
+constexpr int32_t kTempoFrom = TempoFrom.First + keymode::kTempoHiPlaces;
+constexpr int32_t kTempoTo = TempoTo.First + keymode::kTempoHiPlaces;
 
 // The keyed ranges. A tempo keyed in three places is whole BPM, in five hundredths of BPM; the
 // two ranges do not meet, so a value that passed its check tells how it was keyed.
@@ -121,16 +98,16 @@ void KeyTapTempo(int32_t mode) {
   const int32_t now = Transport.MsClock.load();
   if (mode == kTempo) {
     Args.TapTempoTime = now;
-    EnterMode(kTap2);
+    EnterMode(TempoTaps.First);
     return;
   }
-  if (mode == kTap2) {
+  if (mode == TempoTaps.First) {
     Args.TapTempoInterval = now - Args.TapTempoTime;
     Args.TapTempoTime = now;
-    EnterMode(kTap3);
+    EnterMode(TempoTaps.Last);
     return;
   }
-  if (mode != kTap3) return;
+  if (mode != TempoTaps.Last) return;
   // The mean of the two intervals.
   Args.TapTempoInterval =
       static_cast<int32_t>((static_cast<int64_t>(now) - Args.TapTempoTime + Args.TapTempoInterval) / 2);
@@ -260,7 +237,7 @@ int32_t DecodeNumKey(uint8_t, uint8_t code) {
     case Num9:
       return code - Num0;
     case NumPort:
-      EnterMode(kPort);
+      EnterMode(ModeNo(TKeyMode::Port));
       break;
     case NumChan:
       StartChanEntry();
@@ -269,53 +246,53 @@ int32_t DecodeNumKey(uint8_t, uint8_t code) {
       StartProgEntry();
       break;
     case NumVel:
-      EnterMode(kVel);
+      EnterMode(ModeNo(TKeyMode::Vel));
       break;
     case NumPart:
-      EnterMode(kPart);
+      EnterMode(ModeNo(TKeyMode::Part));
       break;
     case NumLoad:
       Args.LoadSceneEntry = 0;
-      SetKeyMode(cmdmode::LoadMode(!AnySeqSelected(), Cfg.LoadExtScenes != 0));
+      SetKeyMode(LoadMode(!AnySeqSelected(), Cfg.LoadExtScenes != 0));
       break;
     case NumSave:
       Args.SaveSceneEntry = 0;
-      SetKeyMode(cmdmode::SaveMode(!AnySeqSelected()));
+      SetKeyMode(SaveMode(!AnySeqSelected()));
       break;
     case NumPlayN:
-      EnterMode(kPlayCyclesN);
+      EnterMode(ModeNo(TKeyMode::PlayCyclesN));
       break;
     case NumPlayNN:
       Args.PlayCyclesEntry = 0;
-      EnterMode(kPlayCyclesNN);
+      EnterMode(ModeNo(TKeyMode::PlayCyclesNN));
       break;
     case NumPlayMuteN:
-      EnterMode(kPlayMuteN);
+      EnterMode(ModeNo(TKeyMode::PlayMuteN));
       break;
     case NumPlayMuteNN:
       Args.PlayCyclesEntry = 0;
-      EnterMode(kPlayMuteNN);
+      EnterMode(ModeNo(TKeyMode::PlayMuteNN));
       break;
     case NumMuteN:
-      EnterMode(kMuteCyclesN);
+      EnterMode(ModeNo(TKeyMode::MuteCyclesN));
       break;
     case NumMuteNN:
       Args.MuteCyclesEntry = 0;
-      EnterMode(kMuteCyclesNN);
+      EnterMode(ModeNo(TKeyMode::MuteCyclesNN));
       break;
     case NumMutePlayN:
-      EnterMode(kMutePlayN);
+      EnterMode(ModeNo(TKeyMode::MutePlayN));
       break;
     case NumMutePlayNN:
       Args.MuteCyclesEntry = 0;
-      EnterMode(kMutePlayNN);
+      EnterMode(ModeNo(TKeyMode::MutePlayNN));
       break;
     case NumPlayMuteTogN:
-      EnterMode(kPlayMuteTogN);
+      EnterMode(ModeNo(TKeyMode::PlayMuteTogN));
       break;
     case NumPlayMuteTogNN:
       Args.PmtCyclesEntry = 0;
-      EnterMode(kPlayMuteTogNN);
+      EnterMode(ModeNo(TKeyMode::PlayMuteTogNN));
       break;
     case NumPitchN:
       SetPitchCyclesCmd(false, 0);
@@ -328,7 +305,7 @@ int32_t DecodeNumKey(uint8_t, uint8_t code) {
       break;
     case NumTempoSlew:
       Args.TempoSlewEntry = 0;
-      EnterMode(kTempoSlew);
+      EnterMode(ModeNo(TKeyMode::TempoSlew));
       break;
     default:
       // NumLiveN, the codes each mode's handler takes first (NumInc .. TapTempo) and the map's
@@ -341,11 +318,11 @@ int32_t DecodeNumKey(uint8_t, uint8_t code) {
 void HandleProgModeKey(uint8_t input, uint32_t, uint8_t code) {
   const TDigitEntry e{"Prog",
                       kProg,
-                      kProgLast,
-                      kProgFrom,
-                      kProgFromLast,
-                      kProgTo,
-                      kProgToLast,
+                      ProgValue.Last,
+                      ProgFrom.First,
+                      ProgFrom.Last,
+                      ProgTo.First,
+                      ProgTo.Last,
                       0,
                       kLastProg,
                       3,
@@ -380,8 +357,8 @@ void HandleTempoModeKey(uint8_t input, uint8_t code) {
       return;
     case NumTempoHiN:
       if (started || (mode != kTempo && mode != kTempoFrom && mode != kTempoTo)) return;
-      // Two more places in front: 8 to 6, 13 to 11, 18 to 16.
-      EnterMode(mode - (kTempo - kTempoHi));
+      // Two more places in front.
+      EnterMode(mode - keymode::kTempoHiPlaces);
       Args.TempoEntryStarted = 1;
       return;
     case TapTempo:
@@ -392,8 +369,8 @@ void HandleTempoModeKey(uint8_t input, uint8_t code) {
   }
   const int32_t digit = DecodeNumKey(input, code);
   if (digit < 0) return;
-  if (InModes(mode, kTempoHi, kTempoLast)) {
-    if (!KeyDigit(mode, kTempoLast, digit, Args.TempoEntry)) return;
+  if (InModes(mode, TempoValue.First, TempoValue.Last)) {
+    if (!KeyDigit(mode, TempoValue.Last, digit, Args.TempoEntry)) return;
     Args.TempoEntryStarted = 0;
     if (!TempoInRange(Args.TempoEntry, started)) {
       ReportTempoOutOfRange(Args.TempoEntry, started);
@@ -402,8 +379,8 @@ void HandleTempoModeKey(uint8_t input, uint8_t code) {
       Msgs.StatusMsg.Set("Tempo " + TempoEntryText(Args.TempoEntry));
     }
     TempoEntryDone();
-  } else if (InModes(mode, kTempoFromHi, kTempoFromLast)) {
-    if (!KeyDigit(mode, kTempoFromLast, digit, Args.TempoEntry)) return;
+  } else if (InModes(mode, TempoFrom.First, TempoFrom.Last)) {
+    if (!KeyDigit(mode, TempoFrom.Last, digit, Args.TempoEntry)) return;
     Args.TempoEntryStarted = 0;
     if (!TempoInRange(Args.TempoEntry, started)) {
       ReportTempoOutOfRange(Args.TempoEntry, started);
@@ -412,8 +389,8 @@ void HandleTempoModeKey(uint8_t input, uint8_t code) {
     }
     Args.TempoSweepTo = 0;
     EnterMode(kTempoTo);
-  } else if (InModes(mode, kTempoToHi, kTempoToLast)) {
-    if (!KeyDigit(mode, kTempoToLast, digit, Args.TempoSweepTo)) return;
+  } else if (InModes(mode, TempoTo.First, TempoTo.Last)) {
+    if (!KeyDigit(mode, TempoTo.Last, digit, Args.TempoSweepTo)) return;
     Args.TempoEntryStarted = 0;
     if (!TempoInRange(Args.TempoSweepTo, started)) {
       ReportTempoOutOfRange(Args.TempoSweepTo, started);
@@ -431,11 +408,11 @@ void HandleChanModeKey(uint8_t input, uint32_t, uint8_t code) {
   // Channels are keyed 1..16 and stored 0..15.
   const TDigitEntry e{"Channel",
                       kChan,
-                      kChanLast,
-                      kChanFrom,
-                      kChanFromLast,
-                      kChanTo,
-                      kChanToLast,
+                      ChanValue.Last,
+                      ChanFrom.First,
+                      ChanFrom.Last,
+                      ChanTo.First,
+                      ChanTo.Last,
                       kFirstChan,
                       kLastChan,
                       2,

@@ -7,8 +7,8 @@
 #include "engine/RunControl.h"
 #include "files/Scenes.h"
 #include "keymaps/KeyCodes.h"
+#include "keymaps/KeyModes.h"
 #include "keys/ArgKeys.h"
-#include "keys/CommandModes.h"
 #include "keys/KeyArgs.h"
 #include "keys/NumericEntry.h"
 #include "keys/ValueSetters.h"
@@ -18,23 +18,14 @@ namespace vel {
 
 namespace {
 
-constexpr int32_t kSaveAll = ModeNo(cmdmode::SaveAll);
-constexpr int32_t kSaveSel = ModeNo(cmdmode::SaveSel);
-constexpr int32_t kPart = ModeNo(cmdmode::Part);
-constexpr int32_t kPort = ModeNo(cmdmode::Port);
-constexpr int32_t kPartFrom = 89;
-constexpr int32_t kPartTo = 90;
-constexpr int32_t kPortFrom = 91;
-constexpr int32_t kPortTo = 92;
-
 void LoadDone(bool all) {
   Args.LoadSceneEntry = 0;
-  HoldOrReturn(cmdmode::LoadMode(all, Cfg.LoadExtScenes != 0));
+  HoldOrReturn(LoadMode(all, Cfg.LoadExtScenes != 0));
 }
 
 void SaveDone(bool all) {
   Args.SaveSceneEntry = 0;
-  HoldOrReturn(cmdmode::SaveMode(all));
+  HoldOrReturn(SaveMode(all));
 }
 
 }  // namespace
@@ -49,14 +40,15 @@ std::string SaveText(bool all) {
 
 void HandleLoadModeKey(uint8_t input, uint8_t code) {
   const TKeyMode mode = Keys.KeyMode.load();
-  if (!cmdmode::IsLoadMode(mode)) return;
-  const bool first = (ModeNo(mode) - ModeNo(cmdmode::LoadAll)) % 2 == 0;
-  const bool all = mode < cmdmode::LoadSel;
-  const bool ext = cmdmode::IsExtLoadMode(mode);
+  if (!IsLoadMode(mode)) return;
+  // Each load entry takes its tens in its first mode, its units in the next.
+  const bool first = (ModeNo(mode) - ModeNo(TKeyMode::LoadAll)) % keymode::LoadAll.Count() == 0;
+  const bool all = mode < TKeyMode::LoadSel;
+  const bool ext = IsExtLoadMode(mode);
   const int32_t current = ext ? Scenes.CurExtScene : Scenes.CurScene;
   switch (code) {
     case NumExtMidi:
-      if (first && !ext) SetKeyMode(cmdmode::LoadMode(all, true));
+      if (first && !ext) SetKeyMode(LoadMode(all, true));
       return;
     case NumInc:
     case NumDec: {
@@ -89,9 +81,9 @@ void HandleLoadModeKey(uint8_t input, uint8_t code) {
 
 void HandleSaveModeKey(uint8_t input, uint8_t code) {
   const int32_t mode = ModeNow();
-  if (mode < kSaveAll || mode > kSaveSel + 1) return;
-  const bool first = (mode - kSaveAll) % 2 == 0;
-  const bool all = mode < kSaveSel;
+  if (mode < keymode::SaveAll.First || mode > keymode::SaveSel.Last) return;
+  const bool all = keymode::SaveAll.Has(mode);
+  const bool first = mode == (all ? keymode::SaveAll : keymode::SaveSel).First;
   const std::string text = SaveText(all);
   if (code == NumInc || code == NumDec) {
     const bool inc = code == NumInc;
@@ -177,9 +169,9 @@ void HandleValueEntryKey(const TValueEntry& e, uint8_t input, uint8_t code) {
 void HandlePartModeKey(uint8_t input, uint8_t code) {
   const TValueEntry e{
       "Part",
-      kPart,
-      kPartFrom,
-      kPartTo,
+      ModeNo(TKeyMode::Part),
+      keymode::PartSweep.First,
+      keymode::PartSweep.Last,
       2,
       SceneKeys.PartSweepFrom,
       SceneKeys.PartSweepBothWays,
@@ -193,9 +185,9 @@ void HandlePartModeKey(uint8_t input, uint8_t code) {
 void HandlePortModeKey(uint8_t input, uint32_t, uint8_t code) {
   const TValueEntry e{
       "Port",
-      kPort,
-      kPortFrom,
-      kPortTo,
+      ModeNo(TKeyMode::Port),
+      keymode::PortSweep.First,
+      keymode::PortSweep.Last,
       RunCtl.OutPortsAllocated + 1,
       SceneKeys.PortSweepFrom,
       SceneKeys.PortSweepBothWays,
