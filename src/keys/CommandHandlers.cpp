@@ -17,6 +17,7 @@
 #include "keys/NumericEntry.h"
 #include "keys/ScaleValue.h"
 #include "keys/SceneKeys.h"
+#include "keys/ValueEntry.h"
 #include "keys/ValueSetters.h"
 #include "settings/Settings.h"
 
@@ -119,13 +120,6 @@ bool AllPitchTargetsLocked() {
     if (!b.PitchLocked) allLocked = false;
   }
   return any && allLocked;
-}
-
-bool ValidValSource(uint8_t valSource, const char* proc) {
-  if (valSource == VsEnterMode || valSource == VsInc || valSource == VsDec) return true;
-  Msgs.ErrMsg.Set(std::string(proc) + " error: Unexpected ValSource");
-  ReturnToLiveMode();
-  return false;
 }
 
 // The delete commands: the selected stopped seqs lose their events (or program changes); a seq
@@ -313,71 +307,27 @@ void HandleCmdTempo(uint8_t valSource) {
     ReturnToLiveMode();
     return;
   }
-  if (!ValidValSource(valSource, "HandleCmdTempo")) return;
-  SelectAllSeqs();
-  if (valSource == VsEnterMode) {
-    StartTempoEntry();
-    return;
-  }
-  SetTempoValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false);
-  Msgs.StatusMsg.Set(valSource == VsInc ? "Tempo inc" : "Tempo dec");
-  ReturnToLiveMode();
+  HandleCmdValue(TEntryValue::Tempo, valSource);
 }
 
 void HandleCmdPort(uint8_t, uint32_t, uint8_t valSource) {
-  if (!ValidValSource(valSource, "HandleCmdPort")) return;
-  if (valSource == VsEnterMode) {
-    SetKeyMode(TKeyMode::Port);
-    return;
-  }
-  SetPortValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false);
-  Msgs.StatusMsg.Set(valSource == VsInc ? "Port inc" : "Port dec");
-  ReturnToLiveMode();
+  HandleCmdValue(TEntryValue::Port, valSource);
 }
 
 void HandleCmdChan(uint8_t, uint32_t, uint8_t valSource) {
-  if (!ValidValSource(valSource, "HandleCmdChan")) return;
-  if (valSource == VsEnterMode) {
-    StartChanEntry();
-    return;
-  }
-  SetChanValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false);
-  Msgs.StatusMsg.Set(valSource == VsInc ? "Channel inc" : "Channel dec");
-  ReturnToLiveMode();
+  HandleCmdValue(TEntryValue::Chan, valSource);
 }
 
 void HandleCmdProg(uint8_t valSource) {
-  if (!ValidValSource(valSource, "HandleCmdProg")) return;
-  if (valSource == VsEnterMode) {
-    StartProgEntry();
-    return;
-  }
-  ExpandProgTargets();
-  SetProgValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false);
-  Msgs.StatusMsg.Set(valSource == VsInc ? "Prog inc" : "Prog dec");
-  if (!RequestProgCalibration()) ReturnToLiveMode();
+  HandleCmdValue(TEntryValue::Prog, valSource);
 }
 
 void HandleCmdVel(uint8_t valSource) {
-  if (!ValidValSource(valSource, "HandleCmdVel")) return;
-  if (valSource == VsEnterMode) {
-    SetKeyMode(TKeyMode::Vel);
-    return;
-  }
-  SetSVelValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false);
-  Msgs.StatusMsg.Set(valSource == VsInc ? "Vel inc" : "Vel dec");
-  ReturnToLiveMode();
+  HandleCmdValue(TEntryValue::Vel, valSource);
 }
 
 void HandleCmdPart(uint8_t valSource) {
-  if (!ValidValSource(valSource, "HandleCmdPart")) return;
-  if (valSource == VsEnterMode) {
-    SetKeyMode(TKeyMode::Part);
-    return;
-  }
-  if (SetPartValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false))
-    Msgs.StatusMsg.Set(valSource == VsInc ? "Part inc" : "Part dec");
-  ReturnToLiveMode();
+  HandleCmdValue(TEntryValue::Part, valSource);
 }
 
 void HandleCmdLoad(uint8_t valSource, bool all) {

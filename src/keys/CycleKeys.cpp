@@ -12,6 +12,7 @@
 #include "keys/KeyArgs.h"
 #include "keys/NumericEntry.h"
 #include "keys/RecordKeys.h"
+#include "keys/ValueEntry.h"
 #include "keys/ValueSetters.h"
 
 namespace vel {
@@ -209,45 +210,8 @@ void HandleRecBarsStopKey(uint8_t input, uint32_t msg, uint8_t code) {
   }
 }
 
-void VelEntryDone() {
-  if (Keys.KeyHold) {
-    SetKeyMode(TKeyMode::Vel);
-  } else {
-    ReturnToLiveMode();
-  }
-}
-
 void HandleVelModeKey(uint8_t input, uint8_t code) {
-  const int32_t m = ModeNo(Keys.KeyMode.load());
-  if (code == NumInc || code == NumDec) {
-    SetSVelValue(code == NumInc ? VtInc : VtDec, 0, 0, 0, false);
-    Msgs.StatusMsg.Set(code == NumInc ? "Vel inc" : "Vel dec");
-    VelEntryDone();
-    return;
-  }
-  if ((code == NumSweep1 || code == NumSweep2) &&
-      (m == ModeNo(TKeyMode::Vel) || m == keymode::VelSweep.First)) {
-    CycleEntry.VelSweepBothWays = code == NumSweep2;
-    SetKeyMode(keymode::VelSweep.Mode());
-    return;
-  }
-  const int32_t d = DecodeNumKey(input, code);
-  if (d < 0) return;
-  const auto v = static_cast<uint8_t>(d);
-  if (m == ModeNo(TKeyMode::Vel)) {
-    SetSVelValue(VtAbsolute, v, 0, 0, false);
-    Msgs.StatusMsg.Set("Vel " + std::to_string(d));
-    VelEntryDone();
-  } else if (m == keymode::VelSweep.First) {
-    CycleEntry.VelSweepFrom = v;
-    SetKeyMode(keymode::VelSweep.Mode(1));
-  } else if (m == keymode::VelSweep.Last) {
-    const uint8_t from = CycleEntry.VelSweepFrom;
-    SetSVelValue(VtSweep, 0, from, v, CycleEntry.VelSweepBothWays);
-    Msgs.StatusMsg.Set("Vel sweep " + std::to_string(from) + (CycleEntry.VelSweepBothWays ? "<-->" : "-->") +
-                       std::to_string(d));
-    VelEntryDone();
-  }
+  HandleValueKey(TEntryValue::Vel, input, code);
 }
 
 }  // namespace vel

@@ -15,6 +15,7 @@
 #include "keymaps/KeyModes.h"
 #include "keys/ArgKeys.h"
 #include "keys/Commands.h"
+#include "keys/ValueEntry.h"
 #include "keys/ValueSetters.h"
 #include "settings/Settings.h"
 
@@ -22,77 +23,14 @@ namespace vel {
 
 namespace {
 
-// The numeric entries' modes, one per digit place, most significant first.
 constexpr int32_t kTempo = ModeNo(TKeyMode::Tempo);
-constexpr int32_t kProg = ModeNo(TKeyMode::Prog);
-constexpr int32_t kChan = ModeNo(TKeyMode::Chan);
-using keymode::ChanFrom;
-using keymode::ChanTo;
-using keymode::ChanValue;
-using keymode::ProgFrom;
-using keymode::ProgTo;
-using keymode::ProgValue;
-using keymode::TempoFrom;
 using keymode::TempoTaps;
-using keymode::TempoTo;
-using keymode::TempoValue;
 // A three-place tempo starts at the third place of its five.
-constexpr int32_t kTempoFrom = TempoFrom.First + keymode::kTempoHiPlaces;
-constexpr int32_t kTempoTo = TempoTo.First + keymode::kTempoHiPlaces;
+constexpr int32_t kTempoFrom = keymode::TempoFrom.First + keymode::kTempoHiPlaces;
+constexpr int32_t kTempoTo = keymode::TempoTo.First + keymode::kTempoHiPlaces;
 
-// The keyed ranges. A tempo keyed in three places is whole BPM, in five hundredths of BPM; the
-// two ranges do not meet, so a value that passed its check tells how it was keyed.
-constexpr int32_t kLastProg = 127;
-constexpr int32_t kFirstChan = 1;
-constexpr int32_t kLastChan = 16;
 constexpr int32_t kLowBpm = kMinTempo / 100;
 constexpr int32_t kHighBpm = kMaxTempo / 100;
-
-bool InModes(int32_t mode, int32_t first, int32_t last) {
-  return mode >= first && mode <= last;
-}
-
-// A digit keyed in the place of mode, within the places first..last: adds it at its place value
-// and moves to the next place. True when it filled the last place.
-bool KeyDigit(int32_t mode, int32_t last, int32_t digit, int32_t& acc) {
-  int32_t placeValue = 1;
-  for (int32_t m = mode; m < last; ++m) placeValue *= 10;
-  acc += digit * placeValue;
-  if (mode < last) {
-    EnterMode(mode + 1);
-    return false;
-  }
-  return true;
-}
-
-std::string Digits(int32_t value, int32_t places) {
-  return PadStr(std::to_string(value), -places, '0');
-}
-
-std::string SweepArrow(bool bothWays) {
-  return bothWays ? "<-->" : "-->";
-}
-
-// ---- tempo ----
-
-bool TempoInRange(int32_t value, bool fivePlaces) {
-  return fivePlaces ? InRange(value, kMinTempo, kMaxTempo) : InRange(value, kLowBpm, kHighBpm);
-}
-// A five-place tempo is keyed in hundredths of BPM, so its refusal names that range.
-void ReportTempoOutOfRange(int32_t value, bool fivePlaces) {
-  if (fivePlaces) {
-    ReportValueOutOfRange("Tempo", value, kMinTempo, kMaxTempo);
-  } else {
-    ReportValueOutOfRange("Tempo", value, kLowBpm, kHighBpm);
-  }
-}
-// Of a keyed tempo within its range: hundredths of BPM, and the text, as keyed.
-int32_t TempoOfEntry(int32_t value) {
-  return value >= kMinTempo ? value : value * 100;
-}
-std::string TempoEntryText(int32_t value) {
-  return Digits(value, value > 1000 ? 5 : 3);
-}
 
 void KeyTapTempo(int32_t mode) {
   const int32_t now = Transport.MsClock.load();
@@ -117,96 +55,11 @@ void KeyTapTempo(int32_t mode) {
   Args.TapTempoValue = Args.TapTempoInterval < 1 ? Cfg.Tempo : quarterTaps / Args.TapTempoInterval;
   if (InRange(Args.TapTempoValue, kMinTempo, kMaxTempo)) {
     SetTempoValue(VtAbsolute, Args.TapTempoValue, 0, 0, false);
-    Msgs.StatusMsg.Set("Tempo " + Digits(Args.TapTempoValue / 100, 3));
+    Msgs.StatusMsg.Set("Tempo " + PadStr(std::to_string(Args.TapTempoValue / 100), -3, '0'));
   } else {
     ReportValueOutOfRange("TapTempo", Args.TapTempoValue / 100, kLowBpm, kHighBpm);
   }
   TempoEntryDone();
-}
-
-// ---- program ----
-
-// After a program value, inc or dec: the usual end of entry unless a recalibration follows.
-void ProgValueDone() {
-  if (!RequestProgCalibration()) ProgEntryDone();
-}
-
-// ---- program and channel ----
-
-// The shape the program and channel entries share: inc/dec, a value, or a sweep from one value to
-// another, each keyed digit by digit within its modes.
-struct TDigitEntry {
-  const char* Name;  // "Prog", "Channel"
-  // The first and last modes of the value, the sweep's first end and its second end.
-  int32_t First, Last, FromFirst, FromLast, ToFirst, ToLast;
-  int32_t Low, High;  // the keyed range
-  int32_t Places;     // the digits the status shows
-  int32_t& Value;     // the value or the sweep's first end, as keyed
-  int32_t& To;
-  uint8_t& BothWays;
-  // The value setter's inc/dec, value and sweep, with values as keyed.
-  void (*Step)(bool inc);
-  void (*Absolute)(int32_t value);
-  void (*Sweep)(int32_t from, int32_t to, bool bothWays);
-  void (*ValueDone)();  // after a value, inc or dec
-  void (*Done)();       // after a sweep or a refusal
-};
-
-// A keyed value within the range; else the refusal.
-bool CheckKeyed(const TDigitEntry& e, int32_t value) {
-  if (InRange(value, e.Low, e.High)) return true;
-  ReportValueOutOfRange(e.Name, value, e.Low, e.High);
-  return false;
-}
-
-void HandleDigitEntryKey(const TDigitEntry& e, uint8_t input, uint8_t code) {
-  const int32_t mode = ModeNow();
-  const std::string_view name = e.Name;
-  switch (code) {
-    case NumInc:
-    case NumDec:
-      if (mode != e.First) return;
-      e.Step(code == NumInc);
-      Msgs.StatusMsg.Set(std::string(name) + (code == NumInc ? " inc" : " dec"));
-      e.ValueDone();
-      return;
-    case NumSweep1:
-    case NumSweep2:
-      if (mode != e.First && mode != e.FromFirst) return;
-      e.BothWays = code == NumSweep2 ? 1 : 0;
-      EnterMode(e.FromFirst);
-      return;
-    default:
-      break;
-  }
-  const int32_t digit = DecodeNumKey(input, code);
-  if (digit < 0) return;
-  if (InModes(mode, e.First, e.Last)) {
-    if (!KeyDigit(mode, e.Last, digit, e.Value)) return;
-    if (!CheckKeyed(e, e.Value)) {
-      e.Done();
-      return;
-    }
-    e.Absolute(e.Value);
-    Msgs.StatusMsg.Set(std::string(name) + " " + Digits(e.Value, e.Places));
-    e.ValueDone();
-  } else if (InModes(mode, e.FromFirst, e.FromLast)) {
-    if (!KeyDigit(mode, e.FromLast, digit, e.Value)) return;
-    if (!CheckKeyed(e, e.Value)) {
-      e.Done();
-      return;
-    }
-    e.To = 0;
-    EnterMode(e.ToFirst);
-  } else if (InModes(mode, e.ToFirst, e.ToLast)) {
-    if (!KeyDigit(mode, e.ToLast, digit, e.To)) return;
-    if (CheckKeyed(e, e.To)) {
-      e.Sweep(e.Value, e.To, e.BothWays != 0);
-      Msgs.StatusMsg.Set(std::string(name) + " sweep " + Digits(e.Value, e.Places) +
-                         SweepArrow(e.BothWays != 0) + Digits(e.To, e.Places));
-    }
-    e.Done();
-  }
 }
 
 }  // namespace
@@ -316,45 +169,14 @@ int32_t DecodeNumKey(uint8_t, uint8_t code) {
 }
 
 void HandleProgModeKey(uint8_t input, uint32_t, uint8_t code) {
-  const TDigitEntry e{"Prog",
-                      kProg,
-                      ProgValue.Last,
-                      ProgFrom.First,
-                      ProgFrom.Last,
-                      ProgTo.First,
-                      ProgTo.Last,
-                      0,
-                      kLastProg,
-                      3,
-                      Args.ProgEntry,
-                      Args.ProgSweepTo,
-                      Args.ProgSweepBothWays,
-                      [](bool inc) { SetProgValue(inc ? VtInc : VtDec, 0, 0, 0, false); },
-                      [](int32_t v) { SetProgValue(VtAbsolute, v, 0, 0, false); },
-                      [](int32_t a, int32_t b, bool both) { SetProgValue(VtSweep, 0, a, b, both); },
-                      ProgValueDone,
-                      ProgEntryDone};
-  HandleDigitEntryKey(e, input, code);
+  HandleValueKey(TEntryValue::Prog, input, code);
 }
 
 void HandleTempoModeKey(uint8_t input, uint8_t code) {
   const int32_t mode = ModeNow();
-  // The entry's own codes count only before a five-place value is under way.
+  // The tempo's own keys count only before a five-place value is under way.
   const bool started = Args.TempoEntryStarted != 0;
   switch (code) {
-    case NumInc:
-    case NumDec:
-      if (started || mode != kTempo) return;
-      SetTempoValue(code == NumInc ? VtInc : VtDec, 0, 0, 0, false);
-      Msgs.StatusMsg.Set(code == NumInc ? "Tempo inc" : "Tempo dec");
-      TempoEntryDone();
-      return;
-    case NumSweep1:
-    case NumSweep2:
-      if (started || (mode != kTempo && mode != kTempoFrom)) return;
-      Args.TempoSweepBothWays = code == NumSweep2 ? 1 : 0;
-      EnterMode(kTempoFrom);
-      return;
     case NumTempoHiN:
       if (started || (mode != kTempo && mode != kTempoFrom && mode != kTempoTo)) return;
       // Two more places in front.
@@ -365,69 +187,13 @@ void HandleTempoModeKey(uint8_t input, uint8_t code) {
       if (!started) KeyTapTempo(mode);
       return;
     default:
-      break;
-  }
-  const int32_t digit = DecodeNumKey(input, code);
-  if (digit < 0) return;
-  if (InModes(mode, TempoValue.First, TempoValue.Last)) {
-    if (!KeyDigit(mode, TempoValue.Last, digit, Args.TempoEntry)) return;
-    Args.TempoEntryStarted = 0;
-    if (!TempoInRange(Args.TempoEntry, started)) {
-      ReportTempoOutOfRange(Args.TempoEntry, started);
-    } else {
-      SetTempoValue(VtAbsolute, TempoOfEntry(Args.TempoEntry), 0, 0, false, started);
-      Msgs.StatusMsg.Set("Tempo " + TempoEntryText(Args.TempoEntry));
-    }
-    TempoEntryDone();
-  } else if (InModes(mode, TempoFrom.First, TempoFrom.Last)) {
-    if (!KeyDigit(mode, TempoFrom.Last, digit, Args.TempoEntry)) return;
-    Args.TempoEntryStarted = 0;
-    if (!TempoInRange(Args.TempoEntry, started)) {
-      ReportTempoOutOfRange(Args.TempoEntry, started);
-      TempoEntryDone();
+      HandleValueKey(TEntryValue::Tempo, input, code);
       return;
-    }
-    Args.TempoSweepTo = 0;
-    EnterMode(kTempoTo);
-  } else if (InModes(mode, TempoTo.First, TempoTo.Last)) {
-    if (!KeyDigit(mode, TempoTo.Last, digit, Args.TempoSweepTo)) return;
-    Args.TempoEntryStarted = 0;
-    if (!TempoInRange(Args.TempoSweepTo, started)) {
-      ReportTempoOutOfRange(Args.TempoSweepTo, started);
-    } else {
-      SetTempoValue(VtSweep, 0, TempoOfEntry(Args.TempoEntry), TempoOfEntry(Args.TempoSweepTo),
-                    Args.TempoSweepBothWays);
-      Msgs.StatusMsg.Set("Tempo sweep " + TempoEntryText(Args.TempoEntry) +
-                         SweepArrow(Args.TempoSweepBothWays) + TempoEntryText(Args.TempoSweepTo));
-    }
-    TempoEntryDone();
   }
 }
 
 void HandleChanModeKey(uint8_t input, uint32_t, uint8_t code) {
-  // Channels are keyed 1..16 and stored 0..15.
-  const TDigitEntry e{"Channel",
-                      kChan,
-                      ChanValue.Last,
-                      ChanFrom.First,
-                      ChanFrom.Last,
-                      ChanTo.First,
-                      ChanTo.Last,
-                      kFirstChan,
-                      kLastChan,
-                      2,
-                      Args.ChanEntry,
-                      Args.ChanSweepTo,
-                      Args.ChanSweepBothWays,
-                      [](bool inc) { SetChanValue(inc ? VtInc : VtDec, 0, 0, 0, false); },
-                      [](int32_t v) { SetChanValue(VtAbsolute, static_cast<int8_t>(v - 1), 0, 0, false); },
-                      [](int32_t a, int32_t b, bool both) {
-                        SetChanValue(VtSweep, 0, static_cast<int8_t>(a - 1), static_cast<int8_t>(b - 1),
-                                     both);
-                      },
-                      ChanEntryDone,
-                      ChanEntryDone};
-  HandleDigitEntryKey(e, input, code);
+  HandleValueKey(TEntryValue::Chan, input, code);
 }
 
 bool RequestProgCalibration() {
@@ -462,18 +228,18 @@ void CalibrateOctave(uint8_t input, int32_t note, bool progCalib) {
 void StartProgEntry() {
   ExpandProgTargets();
   Args.ProgEntry = 0;
-  EnterMode(kProg);
+  SetKeyMode(TKeyMode::Prog);
 }
 
 void StartTempoEntry() {
   Args.TempoEntry = 0;
   Args.TempoEntryStarted = 0;
-  EnterMode(kTempo);
+  SetKeyMode(TKeyMode::Tempo);
 }
 
 void StartChanEntry() {
   Args.ChanEntry = 0;
-  EnterMode(kChan);
+  SetKeyMode(TKeyMode::Chan);
 }
 
 void ProgEntryDone() {

@@ -11,6 +11,7 @@
 #include "keys/ArgKeys.h"
 #include "keys/KeyArgs.h"
 #include "keys/NumericEntry.h"
+#include "keys/ValueEntry.h"
 #include "keys/ValueSetters.h"
 #include "settings/Settings.h"
 
@@ -109,98 +110,12 @@ void HandleSaveModeKey(uint8_t input, uint8_t code) {
   SaveDone(all);
 }
 
-namespace {
-
-// The shape the part and port entries share: inc/dec, a value, or a sweep from one value to another.
-struct TValueEntry {
-  const char* Name;  // "Part", "Port"
-  int32_t ValueMode, FromMode, ToMode;
-  int32_t High;  // values 1..High
-  int32_t& From;
-  uint8_t& BothWays;
-  bool (*Step)(bool inc);
-  void (*Absolute)(int32_t zeroBased);
-  void (*Sweep)(int32_t fromZeroBased, int32_t toZeroBased, bool bothWays);
-};
-
-void HandleValueEntryKey(const TValueEntry& e, uint8_t input, uint8_t code) {
-  const int32_t mode = ModeNow();
-  const std::string name = e.Name;
-  switch (code) {
-    case NumInc:
-    case NumDec:
-      if (e.Step(code == NumInc)) Msgs.StatusMsg.Set(name + (code == NumInc ? " inc" : " dec"));
-      HoldOrReturn(e.ValueMode);
-      return;
-    case NumSweep1:
-    case NumSweep2:
-      if (mode != e.ValueMode && mode != e.FromMode) return;
-      e.BothWays = code == NumSweep2 ? 1 : 0;
-      EnterMode(e.FromMode);
-      return;
-    default:
-      break;
-  }
-  const int32_t n = DecodeNumKey(input, code);
-  if (n < 0) return;
-  if (n < 1 || n > e.High) {
-    ReportValueOutOfRange(name, n, 1, e.High);
-    HoldOrReturn(e.ValueMode);
-    return;
-  }
-  if (mode == e.FromMode) {
-    e.From = n;
-    EnterMode(e.ToMode);
-    return;
-  }
-  if (mode == e.ToMode) {
-    e.Sweep(e.From - 1, n - 1, e.BothWays != 0);
-    Msgs.StatusMsg.Set(name + " sweep " + std::to_string(e.From) + (e.BothWays ? "<-->" : "-->") +
-                       std::to_string(n));
-  } else {
-    e.Absolute(n - 1);
-    Msgs.StatusMsg.Set(name + " " + std::to_string(n));
-  }
-  HoldOrReturn(e.ValueMode);
-}
-
-}  // namespace
-
 void HandlePartModeKey(uint8_t input, uint8_t code) {
-  const TValueEntry e{
-      "Part",
-      ModeNo(TKeyMode::Part),
-      keymode::PartSweep.First,
-      keymode::PartSweep.Last,
-      2,
-      SceneKeys.PartSweepFrom,
-      SceneKeys.PartSweepBothWays,
-      [](bool inc) { return SetPartValue(inc ? VtInc : VtDec, 0, 0, 0, false); },
-      [](int32_t v) { SetPartValue(VtAbsolute, v, 0, 0, false); },
-      [](int32_t a, int32_t b, bool both) { SetPartValue(VtSweep, 0, a, b, both); },
-  };
-  HandleValueEntryKey(e, input, code);
+  HandleValueKey(TEntryValue::Part, input, code);
 }
 
 void HandlePortModeKey(uint8_t input, uint32_t, uint8_t code) {
-  const TValueEntry e{
-      "Port",
-      ModeNo(TKeyMode::Port),
-      keymode::PortSweep.First,
-      keymode::PortSweep.Last,
-      RunCtl.OutPortsAllocated + 1,
-      SceneKeys.PortSweepFrom,
-      SceneKeys.PortSweepBothWays,
-      [](bool inc) {
-        SetPortValue(inc ? VtInc : VtDec, 0, 0, 0, false);
-        return true;
-      },
-      [](int32_t v) { SetPortValue(VtAbsolute, static_cast<int8_t>(v), 0, 0, false); },
-      [](int32_t a, int32_t b, bool both) {
-        SetPortValue(VtSweep, 0, static_cast<int8_t>(a), static_cast<int8_t>(b), both);
-      },
-  };
-  HandleValueEntryKey(e, input, code);
+  HandleValueKey(TEntryValue::Port, input, code);
 }
 
 }  // namespace vel
