@@ -114,11 +114,12 @@ struct Builder {
   }
 };
 
-constexpr Builder Build() {
-  using H = TModeHandler;
-  using M = TKeyMode;
-  namespace km = keymode;
-  Builder b;
+using H = TModeHandler;
+using M = TKeyMode;
+namespace km = keymode;
+
+// The modes below the argument modes, and the record-bars stop key.
+constexpr void BuildBase(Builder& b) {
   b.Modes(M::Inactive, H::None, kNoMap);
   b.Text(M::Inactive, "Ignore");
   b.Modes(M::Live, H::Live, MapLive);
@@ -131,7 +132,10 @@ constexpr Builder Build() {
   b.Text(M::Command, "Command? ", {}, {}, " (double-press reqd)");
   b.Modes(M::RecBarsStop, H::RecBarsStop, MapRec);
   b.Text(M::RecBarsStop, "Record bars:stop-play key?");
+}
 
+// Tempo, program and channel: values and sweeps of several places.
+constexpr void BuildDigitEntries(Builder& b) {
   for (TModeSteps s : {km::TempoValue, km::TempoFrom, km::TempoTo, km::TempoTaps})
     b.Modes(s, H::Tempo, MapRangeN);
   b.Text(km::TempoValue.First, "Tempo nnnnn?", {}, "Tempo ");
@@ -152,7 +156,10 @@ constexpr Builder Build() {
   b.Text(M::Chan, "Channel nn, +/- ?", {}, "Channel ");
   b.Text(km::ChanValue.Last, {}, {}, "Channel ", "n?");
   b.Text(km::ChanFrom.First, "Channel sweep nn --> mm?", "Channel sweep nn <--> mm?");
+}
 
+// Bars to record and the cycle counts.
+constexpr void BuildCounts(Builder& b) {
   b.Modes(km::RecBarsNN, H::RecBarsNN, MapRangeN);
   b.Text(M::RecBarsNN, "Record bars:nn?  0=normal rec ", {}, "Record bars:");
   b.Text(km::RecBarsNN.Last, {}, {}, "Record bars:", "n?  0=normal rec");
@@ -183,7 +190,12 @@ constexpr Builder Build() {
   b.Text(km::MutePlaySepN.First, "MutePlay cycles:m/p?  0=forever");
   b.Text(M::PlayMuteTogN, "PlayMuteTog cycles:n, a/b?  0=forever");
   b.Text(km::PlayMuteTogSepN.First, "PlayMuteTog cycles:p/m?  0=forever");
+  b.Modes(M::PitchCyclesN, H::PitchCycles, MapRangeN);
+  b.Text(M::PitchCyclesN, "Pitch cycles:n?  0=reset");
+}
 
+// Scenes, tempo slew and divider, velocity, part and port.
+constexpr void BuildSmallEntries(Builder& b) {
   // Both digits of a scene entry show its text.
   struct TSceneText {
     TModeSteps Steps;
@@ -221,9 +233,10 @@ constexpr Builder Build() {
   b.Modes(km::PortSweep, H::Port, MapRangeN);
   b.Text(M::Port, "Port n, +/- ?");
   b.Text(km::PortSweep.First, "Port sweep n --> m?", "Port sweep n <--> m?");
-  b.Modes(M::PitchCyclesN, H::PitchCycles, MapRangeN);
-  b.Text(M::PitchCyclesN, "Pitch cycles:n?  0=reset");
+}
 
+// The modes that read the note and time maps.
+constexpr void BuildNoteModes(Builder& b) {
   b.Modes(M::Calibrate, H::Calibrate, kNoMap);
   b.Text(M::Calibrate, {}, {}, "Press live Cmd key (", ")");
   b.Modes(M::Hotkey, H::Hotkey, MapHotkey);
@@ -256,6 +269,15 @@ constexpr Builder Build() {
   b.Modes(km::MetrStyle, H::MetrStyle, MapRangeN);
   b.Text(M::MetrStyle, "Metr style nnnn/nn, +/- ?  99=random", {}, "Metr style ");
   for (int m = km::MetrStyle.First + 1; m <= km::MetrStyle.Last; ++m) b.Text(m, {}, {}, "Metr style ");
+}
+
+constexpr Builder Build() {
+  Builder b;
+  BuildBase(b);
+  BuildDigitEntries(b);
+  BuildCounts(b);
+  BuildSmallEntries(b);
+  BuildNoteModes(b);
   return b;
 }
 
