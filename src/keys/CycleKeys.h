@@ -16,7 +16,7 @@ struct TCycleEntry {
 };
 inline TCycleEntry CycleEntry;
 
-// Modes 36..47, 67..78, 83..87, 95..100.
+// The cycle counts' modes: one or two digits, and the alternating entries' separate counts.
 void HandleCycleModeKey(uint8_t input, uint8_t code);
 void HandleRecBarsNModeKey(uint8_t input, uint8_t code);
 void HandleRecBarsNNModeKey(uint8_t input, uint8_t code);
