@@ -62,47 +62,59 @@ void KeyTapTempo(int32_t mode) {
   TempoEntryDone();
 }
 
+// The codes that switch to another argument entry directly, with the digits it clears.
+struct TSwitchKey {
+  uint8_t Code;
+  TKeyMode Mode;
+  int32_t TKeyArgs::*Entry;  // null: nothing to clear
+};
+
+constexpr TSwitchKey kSwitchKeys[] = {
+    {NumPort, TKeyMode::Port, nullptr},
+    {NumVel, TKeyMode::Vel, nullptr},
+    {NumPart, TKeyMode::Part, nullptr},
+    {NumPlayN, TKeyMode::PlayCyclesN, nullptr},
+    {NumPlayNN, TKeyMode::PlayCyclesNN, &TKeyArgs::PlayCyclesEntry},
+    {NumPlayMuteN, TKeyMode::PlayMuteN, nullptr},
+    {NumPlayMuteNN, TKeyMode::PlayMuteNN, &TKeyArgs::PlayCyclesEntry},
+    {NumMuteN, TKeyMode::MuteCyclesN, nullptr},
+    {NumMuteNN, TKeyMode::MuteCyclesNN, &TKeyArgs::MuteCyclesEntry},
+    {NumMutePlayN, TKeyMode::MutePlayN, nullptr},
+    {NumMutePlayNN, TKeyMode::MutePlayNN, &TKeyArgs::MuteCyclesEntry},
+    {NumPlayMuteTogN, TKeyMode::PlayMuteTogN, nullptr},
+    {NumPlayMuteTogNN, TKeyMode::PlayMuteTogNN, &TKeyArgs::PmtCyclesEntry},
+    {NumTempoSlew, TKeyMode::TempoSlew, &TKeyArgs::TempoSlewEntry},
+};
+
+const TSwitchKey* SwitchKeyOf(uint8_t code) {
+  for (const TSwitchKey& k : kSwitchKeys)
+    if (k.Code == code) return &k;
+  return nullptr;
+}
+
 }  // namespace
 
 int32_t DecodeNumKey(uint8_t, uint8_t code) {
+  if (code >= Num0 && code <= Num9) return code - Num0;
+  if (const TSwitchKey* k = SwitchKeyOf(code)) {
+    if (k->Entry) Args.*k->Entry = 0;
+    SetKeyMode(k->Mode);
+    return -1;
+  }
   switch (code) {
     case NumEsc:
       ReturnToLiveMode();
       break;
     case NumHold:
-      Keys.KeyHold = 1;
-      break;
     case NumHoldOff:
-      Keys.KeyHold = 0;
-      break;
     case NumHoldTog:
-      Keys.KeyHold = Keys.KeyHold ? 0 : 1;
-      break;
-    case Num0:
-    case Num1:
-    case Num2:
-    case Num3:
-    case Num4:
-    case Num5:
-    case Num6:
-    case Num7:
-    case Num8:
-    case Num9:
-      return code - Num0;
-    case NumPort:
-      EnterMode(ModeNo(TKeyMode::Port));
+      HoldKey(code);
       break;
     case NumChan:
       StartChanEntry();
       break;
     case NumProg:
       StartProgEntry();
-      break;
-    case NumVel:
-      EnterMode(ModeNo(TKeyMode::Vel));
-      break;
-    case NumPart:
-      EnterMode(ModeNo(TKeyMode::Part));
       break;
     case NumLoad:
       Args.LoadSceneEntry = 0;
@@ -112,41 +124,6 @@ int32_t DecodeNumKey(uint8_t, uint8_t code) {
       Args.SaveSceneEntry = 0;
       SetKeyMode(SaveMode(!AnySeqSelected()));
       break;
-    case NumPlayN:
-      EnterMode(ModeNo(TKeyMode::PlayCyclesN));
-      break;
-    case NumPlayNN:
-      Args.PlayCyclesEntry = 0;
-      EnterMode(ModeNo(TKeyMode::PlayCyclesNN));
-      break;
-    case NumPlayMuteN:
-      EnterMode(ModeNo(TKeyMode::PlayMuteN));
-      break;
-    case NumPlayMuteNN:
-      Args.PlayCyclesEntry = 0;
-      EnterMode(ModeNo(TKeyMode::PlayMuteNN));
-      break;
-    case NumMuteN:
-      EnterMode(ModeNo(TKeyMode::MuteCyclesN));
-      break;
-    case NumMuteNN:
-      Args.MuteCyclesEntry = 0;
-      EnterMode(ModeNo(TKeyMode::MuteCyclesNN));
-      break;
-    case NumMutePlayN:
-      EnterMode(ModeNo(TKeyMode::MutePlayN));
-      break;
-    case NumMutePlayNN:
-      Args.MuteCyclesEntry = 0;
-      EnterMode(ModeNo(TKeyMode::MutePlayNN));
-      break;
-    case NumPlayMuteTogN:
-      EnterMode(ModeNo(TKeyMode::PlayMuteTogN));
-      break;
-    case NumPlayMuteTogNN:
-      Args.PmtCyclesEntry = 0;
-      EnterMode(ModeNo(TKeyMode::PlayMuteTogNN));
-      break;
     case NumPitchN:
       SetPitchCyclesCmd(false, 0);
       break;
@@ -155,10 +132,6 @@ int32_t DecodeNumKey(uint8_t, uint8_t code) {
       break;
     case NumTempo:
       StartTempoEntry();
-      break;
-    case NumTempoSlew:
-      Args.TempoSlewEntry = 0;
-      EnterMode(ModeNo(TKeyMode::TempoSlew));
       break;
     default:
       // NumLiveN, the codes each mode's handler takes first (NumInc .. TapTempo) and the map's
