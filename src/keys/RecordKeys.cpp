@@ -19,7 +19,7 @@
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
-#include "keys/CommandModes.h"
+#include "keymaps/KeyModes.h"
 #include "keys/HotkeyStrokes.h"
 #include "keys/KeyArgs.h"
 #include "keys/KeyRouting.h"
@@ -254,7 +254,7 @@ void RecModeKeyAt(rec::TRecKey k) {
       }
       Transport.RecRetake = 0;
       Args.RecBarsEntry = 0;
-      SetKeyMode(c == RecRecB ? cmdmode::RecBarsN : cmdmode::RecBarsNN);
+      SetKeyMode(c == RecRecB ? TKeyMode::RecBarsN : TKeyMode::RecBarsNN);
       break;
     case RecAutoIncSeqTog:
     case RecRawTog:

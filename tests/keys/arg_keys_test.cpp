@@ -9,7 +9,7 @@
 #include "base/General.h"
 #include "base/Messages.h"
 #include "keymaps/KeyCodes.h"
-#include "keys/CommandModes.h"
+#include "keymaps/KeyModes.h"
 #include "keys/CycleKeys.h"
 #include "keys/KeyDecoders.h"
 #include "keys/KeyEntryTestState.h"
@@ -104,7 +104,7 @@ TEST_F(ArgKeysTest, PitchOffsetsAndTheirTexts) {
   Keys.KeyHold = 1;
   SelectSeq(0);
   HandlePitchModeKey(0, 0, PitchInc1);
-  EXPECT_EQ(Keys.KeyMode.load(), cmdmode::PitchCyclesNN);
+  EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::PitchCyclesNN);
   EXPECT_EQ(Args.PitchCyclesEntry, 0);
   Keys.PitchZoneSel[0] = 1;
   HandlePitchModeKey(0, 0, PitchOctInc);

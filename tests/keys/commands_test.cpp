@@ -192,6 +192,39 @@ TEST_F(CommandsTest, CommandsWithoutTargetsTakeTheirDefaultsOrReturnToLive) {
   }
 }
 
+TEST_F(CommandsTest, CommandsOnTargetsDoNothingWithoutThemAndHoldNothing) {
+  // Nothing selected and no default targets: back to Live, nothing held though every automatic
+  // hold is on, nothing reported, no entry begun.
+  Cfg.MetrSeqNo = -1;
+  for (auto d :
+       {&TCfg::DefSelSeqsTransport, &TCfg::DefSelSeqsPitch, &TCfg::DefSelSeqsTime, &TCfg::DefSelSeqsMidi,
+        &TCfg::DefSelSeqsReset, &TCfg::DefSelSeqsDelete, &TCfg::DefSelSeqsPart, &TCfg::DefSelLivePitch,
+        &TCfg::DefSelLiveMidi, &TCfg::DefSelLiveReset})
+    Cfg.*d = 0;
+  for (auto h : {&TCfg::AutoHoldDigit, &TCfg::AutoHoldTimeShift, &TCfg::AutoHoldFts, &TCfg::AutoHoldFtn,
+                 &TCfg::AutoHoldPitch})
+    Cfg.*h = 1;
+  for (const uint8_t code :
+       {CmdPlay,   CmdPlay4,       CmdPlayNN,    CmdMuteN,   CmdPlayMuteTog, CmdStop,
+        CmdOctInc, CmdPitch,       CmdPitch0,    CmdPitch8,  CmdPitchN,      CmdPitchNN,
+        CmdTrans,  CmdPitchUnlock, CmdPort,      CmdPortDec, CmdChan,        CmdChanInc,
+        CmdProg,   CmdProgDec,     CmdTimeF,     CmdTimeB,   CmdVel,         CmdVelInc,
+        CmdFts,    CmdFtn,         CmdPitchMode, CmdReset,   CmdDeleteSeqs,  CmdDeleteProgsInSeqs,
+        CmdPart,   CmdPartInc}) {
+    SCOPED_TRACE(int(code));
+    Select(0);
+    Live.Selected = 0;
+    Keys.KeyMode = TKeyMode::Command;
+    Keys.KeyHold = 0;
+    Exec(code);
+    EXPECT_EQ(Keys.KeyMode, TKeyMode::Live);
+    EXPECT_EQ(Keys.KeyHold, 0);
+    EXPECT_EQ(Selection(), 0);
+    EXPECT_EQ(Msgs.StatusMsg.Peek(), "");
+    EXPECT_EQ(Msgs.ErrMsg.Peek(), "");
+  }
+}
+
 TEST_F(CommandsTest, PlayFromSilenceStartsOnBarOneWithOneMidiStart) {
   FillCycle(0);
   FillCycle(1, 0x40);
