@@ -7,6 +7,7 @@
 #include <optional>
 #include <system_error>
 
+#include "base/Formats.h"
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
@@ -1163,13 +1164,6 @@ int32_t CfgVersionToInt(const std::string& text) {
   const int32_t minor = ToInt(trim(GetFields(text, '.', 2, 2)), 0);
   const int64_t v = static_cast<int64_t>(major) * 100 + minor;
   return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-}
-
-std::string FormatFileMsg(const std::string& message, const std::string& fileName) {
-  const std::size_t slash = fileName.find_last_of('/');
-  if (slash == std::string::npos) return message + " " + fileName;
-  std::string folder = fileName.substr(0, slash);
-  return message + " " + fileName.substr(slash + 1) + "\r\nin folder " + (folder.empty() ? "/" : folder);
 }
 
 }  // namespace vel

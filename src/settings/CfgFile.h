@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/FileReplace.h"
+#include "base/Formats.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -108,9 +110,6 @@ bool CfgTextToTempo(std::string_view text, int32_t& tempo);
 // "13.03" -> 1303: two decimal fields around '.'; false when a field is not a number.
 bool CfgVersionToInt(std::string_view text, int32_t& version);
 
-// message + " " + the file name without folder (+ "\r\nin folder " + folder when it has one).
-std::string FormatFileMsg(std::string_view message, const std::string& fileName);
-std::string FolderOf(const std::string& fileName);
 // A line in the log window when diagnostics are on.
 void LogCfgIfDiag(const std::string& text);
 
@@ -125,12 +124,5 @@ std::string UserProfileFolder();
 bool SameFile(const std::string& a, const std::string& b);
 // A file's bytes; false when it cannot be opened or read.
 bool ReadFileBytes(const std::string& fileName, std::string& bytes);
-
-// Replaces a file whole: the bytes go to a temporary file in the same folder, which is flushed to
-// disk and renamed over the old file. On any failure the old file is untouched, the temporary file
-// removed, and error holds the system's text; stage tells which step failed ("create", "write",
-// "close").
-bool ReplaceFileAtomically(const std::string& fileName, std::string_view bytes, std::string& stage,
-                           std::string& error);
 
 }  // namespace vel
