@@ -27,7 +27,6 @@ namespace {
 
 using midi::TShortMsg;
 
-constexpr uint32_t kEndMarker = 0xFF;
 constexpr uint32_t kMaxDelta = 0x0FFFFFFF;
 constexpr uint32_t kMaxTempoUs = 0xFFFFFF;
 

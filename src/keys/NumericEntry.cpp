@@ -67,7 +67,7 @@ constexpr int32_t kPlayMuteTogN = ModeNo(cmdmode::PlayMuteTogN);
 // two ranges do not meet, so a value that passed its check tells how it was keyed.
 constexpr int32_t kLastProg = 127;
 constexpr int32_t kFirstChan = 1;
-constexpr int32_t kLastChan = 16;
+constexpr int32_t kLastKeyedChan = kChans;
 constexpr int32_t kLowBpm = kMinTempo / 100;
 constexpr int32_t kHighBpm = kMaxTempo / 100;
 
@@ -437,7 +437,7 @@ void HandleChanModeKey(uint8_t input, uint32_t, uint8_t code) {
                       kChanTo,
                       kChanToLast,
                       kFirstChan,
-                      kLastChan,
+                      kLastKeyedChan,
                       2,
                       Args.ChanEntry,
                       Args.ChanSweepTo,
