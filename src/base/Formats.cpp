@@ -5,6 +5,39 @@
 
 namespace vel {
 
+namespace {
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
+std::optional<int32_t> ParseInt(std::string_view text, TIntRules rules) {
+  if (rules.Blanks) text = TrimBlanks(text);
+  bool neg = false;
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+    neg = text[0] == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty()) return std::nullopt;
+  // Counted in 64 bits and stopped just past the 32-bit range, so no digit count can overflow it.
+  constexpr int64_t kBeyond = int64_t{INT32_MAX} + 2;
+  int64_t v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    v = std::min(v * 10 + (c - '0'), kBeyond);
+  }
+  if (neg) v = -v;
+  if (v < INT32_MIN || v > INT32_MAX) {
+    if (!rules.Saturate) return std::nullopt;
+    v = std::clamp<int64_t>(v, INT32_MIN, INT32_MAX);
+  }
+  return static_cast<int32_t>(v);
+}
+
 std::string FolderOf(const std::string& fileName) {
   const std::size_t slash = fileName.find_last_of('/');
   if (slash == std::string::npos) return {};
@@ -27,8 +60,7 @@ std::string TempoToStr(int32_t tempo) {
 }
 
 std::optional<int32_t> StrToTempo(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  text = TrimBlanks(text);
   const std::size_t dot = text.find('.');
   const std::string_view whole = text.substr(0, dot);
   const std::string_view frac = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
@@ -43,6 +75,17 @@ std::optional<int32_t> StrToTempo(std::string_view text) {
   // The fraction is decimal: one digit is tenths, two hundredths; further digits are cut.
   if (!frac.empty()) tempo += (frac[0] - '0') * 10 + (frac.size() > 1 ? frac[1] - '0' : 0);
   return tempo;
+}
+
+std::optional<int32_t> CfgVersionToInt(std::string_view text) {
+  const std::size_t dot = text.find('.');
+  if (dot == std::string_view::npos) return std::nullopt;
+  std::string_view minorText = text.substr(dot + 1);
+  minorText = minorText.substr(0, minorText.find('.'));
+  const std::optional<int32_t> major = ParseInt(text.substr(0, dot));
+  const std::optional<int32_t> minor = ParseInt(minorText);
+  if (!major || !minor || *major < 0 || *major > 1000000 || *minor < 0 || *minor > 99) return std::nullopt;
+  return *major * 100 + *minor;
 }
 
 }  // namespace vel

@@ -400,14 +400,9 @@ struct TFileIn {
   std::vector<TTrackIn> Tracks;
 };
 
+// A field's number; a field that is no number reads as the fallback, one too large as the nearest end.
 int32_t ToInt(const std::string& s, int32_t fallback) {
-  try {
-    std::size_t used = 0;
-    const long v = std::stol(s, &used);
-    return static_cast<int32_t>(std::clamp<long>(v, INT32_MIN, INT32_MAX));
-  } catch (...) {
-    return fallback;
-  }
+  return ParseInt(s, {.Saturate = true}).value_or(fallback);
 }
 
 // A pitch offset in half steps; a file cannot move a part beyond the note range and back.
@@ -592,7 +587,7 @@ class TTrackReader {
       file_.Own = GetFields(data, ',', 1, 1) == std::string("i=") + kSmfProductWord;
       if (file_.Own) {
         const std::string v = GetFields(data, ',', 2, 2);
-        if (v.rfind("v=", 0) == 0) file_.Version = CfgVersionToInt(v.substr(2));
+        if (v.rfind("v=", 0) == 0) file_.Version = CfgVersionToInt(v.substr(2)).value_or(0);
       }
     }
     if (file_.Own) ParseSettingsText(data, trackNo_ == 1, file_, track_.Set);
@@ -1151,18 +1146,6 @@ bool ReadMidiFileBytes(const std::string& fileName, bool fromMenu, std::vector<u
     return false;
   }
   return true;
-}
-
-int32_t CfgVersionToInt(const std::string& text) {
-  auto trim = [](std::string s) {
-    const auto b = s.find_first_not_of(" \t");
-    const auto e = s.find_last_not_of(" \t");
-    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
-  };
-  const int32_t major = ToInt(trim(GetFields(text, '.', 1, 1)), 0);
-  const int32_t minor = ToInt(trim(GetFields(text, '.', 2, 2)), 0);
-  const int64_t v = static_cast<int64_t>(major) * 100 + minor;
-  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
 }  // namespace vel

@@ -52,7 +52,4 @@ bool BuildMidiFile(bool fromMenu, bool allParts, std::vector<uint8_t>& out, std:
 bool LoadSeqsFromMidiBytes(const uint8_t* data, std::size_t size, const std::string& name, bool fromMenu,
                            bool allParts);
 
-// "13.03" -> 1303: major * 100 + minor.
-int32_t CfgVersionToInt(const std::string& text);
-
 }  // namespace vel

@@ -79,8 +79,6 @@ class TCfgLines {
 std::string_view TrimCfg(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 std::string LowerCase(std::string_view s);
-// A whole decimal number with an optional sign; false for anything else (blanks around allowed).
-bool StrToIntStrict(std::string_view s, int32_t& out);
 
 // A file's bytes as UTF-8: kept as they are when they are UTF-8 already, else read as Windows-1252.
 std::string DecodeCfgBytes(std::string_view bytes);
@@ -102,13 +100,6 @@ int32_t NoteNameToNo(std::string_view text);
 std::string ColourToText(TColor colour);
 // The inverse: one number 0..0xFFFFFF (system colour) or three numbers 0..255. False on anything else.
 bool TextToColour(std::string_view text, TColor& colour);
-
-// "120.00" for 12000; and back: "120", "120.5", "95.05". False for anything else.
-std::string CfgTempoText(int32_t tempo);
-bool CfgTextToTempo(std::string_view text, int32_t& tempo);
-
-// "13.03" -> 1303: two decimal fields around '.'; false when a field is not a number.
-bool CfgVersionToInt(std::string_view text, int32_t& version);
 
 // A line in the log window when diagnostics are on.
 void LogCfgIfDiag(const std::string& text);

@@ -64,7 +64,7 @@ std::string ScalarText(const CfgScalar& s) {
     case CfgForm::Seconds:
       return std::to_string(ScalarInt(s) / 1000);
     case CfgForm::Tempo:
-      return CfgTempoText(ScalarInt(s));
+      return TempoToStr(ScalarInt(s));
     case CfgForm::Key:
       return KeyText(ScalarInt(s), Cfg.KeyDefsNumeric != 0);
     case CfgForm::Folder:
