@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <system_error>
 
+#include "base/FileReplace.h"
 #include "base/Formats.h"
 #include "base/General.h"
 #include "base/Messages.h"
@@ -1049,49 +1049,24 @@ bool BuildMidiFileReported(bool fromMenu, bool allParts, std::vector<uint8_t>& b
 }
 
 bool WriteMidiFileBytes(const std::string& fileName, const std::vector<uint8_t>& bytes, bool fromMenu) {
-  // Written beside the file and renamed over it: a failed save leaves the old file whole.
-  const std::string temp = fileName + ".tmp";
-  {
-    std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-    if (!f) {
-      ReportFileMsg(fromMenu ? FormatFileMsg("Cannot create MIDI file", fileName)
-                             : "Error creating MIDI file " + fileName,
-                    fromMenu);
-      return false;
-    }
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    f.flush();
-    if (!f) {
-      f.close();
-      std::error_code ec;
-      std::filesystem::remove(temp, ec);
-      ReportFileMsg(fromMenu
-                        ? "Save MIDI file write error; " +
-                              std::error_code(errno, std::generic_category()).message() + "\r\n" + fileName
-                        : "Error writing MIDI file " + fileName,
-                    fromMenu);
-      return false;
-    }
-    f.close();
-    if (f.fail()) {
-      std::error_code ec;
-      std::filesystem::remove(temp, ec);
-      ReportFileMsg(fromMenu ? FormatFileMsg("Cannot close MIDI file", fileName)
-                             : "Error closing MIDI file " + fileName,
-                    fromMenu);
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, fileName, ec);
-  if (ec) {
-    std::filesystem::remove(temp, ec);
+  std::string stage;
+  std::string error;
+  if (ReplaceFileAtomically(fileName, {reinterpret_cast<const char*>(bytes.data()), bytes.size()}, stage,
+                            error))
+    return true;
+  if (stage == "write")
+    ReportFileMsg(fromMenu ? "Save MIDI file write error; " + error + "\r\n" + fileName
+                           : "Error writing MIDI file " + fileName,
+                  fromMenu);
+  else if (stage == "close")
+    ReportFileMsg(
+        fromMenu ? FormatFileMsg("Cannot close MIDI file", fileName) : "Error closing MIDI file " + fileName,
+        fromMenu);
+  else
     ReportFileMsg(fromMenu ? FormatFileMsg("Cannot create MIDI file", fileName)
                            : "Error creating MIDI file " + fileName,
                   fromMenu);
-    return false;
-  }
-  return true;
+  return false;
 }
 
 bool SaveSeqsToMidiFile(const std::string& fileName, bool fromMenu, bool allParts) {

@@ -1,6 +1,7 @@
 // The MIDI file writer: exact bytes of the header, the settings text, tempo and time signature,
 // channel prefix, programs, channel events, hotkeys and markers; which parts become tracks.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "engine/PlayCycle.h"
 #include "files/FilesTestState.h"
@@ -196,12 +197,19 @@ TEST_F(MidiFileWriteTest, ASaveReplacesTheFileWholeAndAFailedOneLeavesTheOld) {
   SeqBuf(0).Selected = 1;
   const std::string file = folder / "song.mid";
   test::WriteBytes(file, {1, 2, 3});
+  // A file of the user's that happens to bear the name "<file>.tmp" is not the writer's to use.
+  test::WriteBytes(file + ".tmp", {4, 5});
+  ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
   ASSERT_TRUE(SaveSeqsToMidiFile(file, false, true));
   const auto saved = Build(false, true);
   EXPECT_EQ(HexOf(test::ReadBytes(file)), HexOf(saved));
+  EXPECT_EQ(HexOf(test::ReadBytes(file + ".tmp")), "04 05");
+  EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms::owner_read |
+                                                             std::filesystem::perms::owner_write |
+                                                             std::filesystem::perms::group_read);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
                           std::filesystem::directory_iterator()),
-            1);
+            2);
   // A save that finds nothing leaves the file; one into a missing folder says so.
   ClearPartBuf(0, 0);
   EXPECT_FALSE(SaveSeqsToMidiFile(file, false, true));
