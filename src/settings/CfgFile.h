@@ -1,12 +1,11 @@
 #pragma once
-// The settings file's format: the line writer, the entry parser, the value forms (keys, colours,
-// tempo, version), the settings folder and the safe replacement of a file on disk.
+// The settings file's format: the line writer, the entry parser, the value forms (keys, colours;
+// tempo and version texts are the shared ones of base/Formats.h) and the settings folder.
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "base/FileReplace.h"
 #include "base/Formats.h"
 #include "settings/Settings.h"
 

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "base/EngineLock.h"
+#include "base/FileReplace.h"
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
