@@ -1,13 +1,8 @@
 #include "settings/CfgFile.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cctype>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
