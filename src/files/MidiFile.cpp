@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <system_error>
 
+#include "base/FileReplace.h"
+#include "base/Formats.h"
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
@@ -26,7 +27,6 @@ namespace {
 
 using midi::TShortMsg;
 
-constexpr uint32_t kEndMarker = 0xFF;
 constexpr uint32_t kMaxDelta = 0x0FFFFFFF;
 constexpr uint32_t kMaxTempoUs = 0xFFFFFF;
 
@@ -400,14 +400,9 @@ struct TFileIn {
   std::vector<TTrackIn> Tracks;
 };
 
+// A field's number; a field that is no number reads as the fallback, one too large as the nearest end.
 int32_t ToInt(const std::string& s, int32_t fallback) {
-  try {
-    std::size_t used = 0;
-    const long v = std::stol(s, &used);
-    return static_cast<int32_t>(std::clamp<long>(v, INT32_MIN, INT32_MAX));
-  } catch (...) {
-    return fallback;
-  }
+  return ParseInt(s, {.Saturate = true}).value_or(fallback);
 }
 
 // A pitch offset in half steps; a file cannot move a part beyond the note range and back.
@@ -592,7 +587,7 @@ class TTrackReader {
       file_.Own = GetFields(data, ',', 1, 1) == std::string("i=") + kSmfProductWord;
       if (file_.Own) {
         const std::string v = GetFields(data, ',', 2, 2);
-        if (v.rfind("v=", 0) == 0) file_.Version = CfgVersionToInt(v.substr(2));
+        if (v.rfind("v=", 0) == 0) file_.Version = CfgVersionToInt(v.substr(2)).value_or(0);
       }
     }
     if (file_.Own) ParseSettingsText(data, trackNo_ == 1, file_, track_.Set);
@@ -1054,49 +1049,24 @@ bool BuildMidiFileReported(bool fromMenu, bool allParts, std::vector<uint8_t>& b
 }
 
 bool WriteMidiFileBytes(const std::string& fileName, const std::vector<uint8_t>& bytes, bool fromMenu) {
-  // Written beside the file and renamed over it: a failed save leaves the old file whole.
-  const std::string temp = fileName + ".tmp";
-  {
-    std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-    if (!f) {
-      ReportFileMsg(fromMenu ? FormatFileMsg("Cannot create MIDI file", fileName)
-                             : "Error creating MIDI file " + fileName,
-                    fromMenu);
-      return false;
-    }
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    f.flush();
-    if (!f) {
-      f.close();
-      std::error_code ec;
-      std::filesystem::remove(temp, ec);
-      ReportFileMsg(fromMenu
-                        ? "Save MIDI file write error; " +
-                              std::error_code(errno, std::generic_category()).message() + "\r\n" + fileName
-                        : "Error writing MIDI file " + fileName,
-                    fromMenu);
-      return false;
-    }
-    f.close();
-    if (f.fail()) {
-      std::error_code ec;
-      std::filesystem::remove(temp, ec);
-      ReportFileMsg(fromMenu ? FormatFileMsg("Cannot close MIDI file", fileName)
-                             : "Error closing MIDI file " + fileName,
-                    fromMenu);
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, fileName, ec);
-  if (ec) {
-    std::filesystem::remove(temp, ec);
+  std::string stage;
+  std::string error;
+  if (ReplaceFileAtomically(fileName, {reinterpret_cast<const char*>(bytes.data()), bytes.size()}, stage,
+                            error))
+    return true;
+  if (stage == "write")
+    ReportFileMsg(fromMenu ? "Save MIDI file write error; " + error + "\r\n" + fileName
+                           : "Error writing MIDI file " + fileName,
+                  fromMenu);
+  else if (stage == "close")
+    ReportFileMsg(
+        fromMenu ? FormatFileMsg("Cannot close MIDI file", fileName) : "Error closing MIDI file " + fileName,
+        fromMenu);
+  else
     ReportFileMsg(fromMenu ? FormatFileMsg("Cannot create MIDI file", fileName)
                            : "Error creating MIDI file " + fileName,
                   fromMenu);
-    return false;
-  }
-  return true;
+  return false;
 }
 
 bool SaveSeqsToMidiFile(const std::string& fileName, bool fromMenu, bool allParts) {
@@ -1151,25 +1121,6 @@ bool ReadMidiFileBytes(const std::string& fileName, bool fromMenu, std::vector<u
     return false;
   }
   return true;
-}
-
-int32_t CfgVersionToInt(const std::string& text) {
-  auto trim = [](std::string s) {
-    const auto b = s.find_first_not_of(" \t");
-    const auto e = s.find_last_not_of(" \t");
-    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
-  };
-  const int32_t major = ToInt(trim(GetFields(text, '.', 1, 1)), 0);
-  const int32_t minor = ToInt(trim(GetFields(text, '.', 2, 2)), 0);
-  const int64_t v = static_cast<int64_t>(major) * 100 + minor;
-  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-}
-
-std::string FormatFileMsg(const std::string& message, const std::string& fileName) {
-  const std::size_t slash = fileName.find_last_of('/');
-  if (slash == std::string::npos) return message + " " + fileName;
-  std::string folder = fileName.substr(0, slash);
-  return message + " " + fileName.substr(slash + 1) + "\r\nin folder " + (folder.empty() ? "/" : folder);
 }
 
 }  // namespace vel

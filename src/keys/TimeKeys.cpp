@@ -38,7 +38,6 @@ constexpr int32_t kShiftBack = ModeNo(TKeyMode::TimeShiftBack);
 constexpr int32_t kQuantNotes = ModeNo(TKeyMode::QuantNotes);
 constexpr int32_t kQuantSeqs = ModeNo(TKeyMode::QuantSeq);
 constexpr int32_t kMaxSlewSeconds = 99;
-constexpr uint32_t kEndMarker = 0xFF;
 
 bool IsMetrSeq(int32_t seq) {
   return seq == Cfg.MetrSeqNo;

@@ -1,11 +1,12 @@
 #pragma once
-// The settings file's format: the line writer, the entry parser, the value forms (keys, colours,
-// tempo, version), the settings folder and the safe replacement of a file on disk.
+// The settings file's format: the line writer, the entry parser, the value forms (keys, colours;
+// tempo and version texts are the shared ones of base/Formats.h) and the settings folder.
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/Formats.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -77,8 +78,6 @@ class TCfgLines {
 std::string_view TrimCfg(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 std::string LowerCase(std::string_view s);
-// A whole decimal number with an optional sign; false for anything else (blanks around allowed).
-bool StrToIntStrict(std::string_view s, int32_t& out);
 
 // A file's bytes as UTF-8: kept as they are when they are UTF-8 already, else read as Windows-1252.
 std::string DecodeCfgBytes(std::string_view bytes);
@@ -101,16 +100,6 @@ std::string ColourToText(TColor colour);
 // The inverse: one number 0..0xFFFFFF (system colour) or three numbers 0..255. False on anything else.
 bool TextToColour(std::string_view text, TColor& colour);
 
-// "120.00" for 12000; and back: "120", "120.5", "95.05". False for anything else.
-std::string CfgTempoText(int32_t tempo);
-bool CfgTextToTempo(std::string_view text, int32_t& tempo);
-
-// "13.03" -> 1303: two decimal fields around '.'; false when a field is not a number.
-bool CfgVersionToInt(std::string_view text, int32_t& version);
-
-// message + " " + the file name without folder (+ "\r\nin folder " + folder when it has one).
-std::string FormatFileMsg(std::string_view message, const std::string& fileName);
-std::string FolderOf(const std::string& fileName);
 // A line in the log window when diagnostics are on.
 void LogCfgIfDiag(const std::string& text);
 
@@ -125,12 +114,5 @@ std::string UserProfileFolder();
 bool SameFile(const std::string& a, const std::string& b);
 // A file's bytes; false when it cannot be opened or read.
 bool ReadFileBytes(const std::string& fileName, std::string& bytes);
-
-// Replaces a file whole: the bytes go to a temporary file in the same folder, which is flushed to
-// disk and renamed over the old file. On any failure the old file is untouched, the temporary file
-// removed, and error holds the system's text; stage tells which step failed ("create", "write",
-// "close").
-bool ReplaceFileAtomically(const std::string& fileName, std::string_view bytes, std::string& stage,
-                           std::string& error);
 
 }  // namespace vel

@@ -76,8 +76,8 @@ int32_t CfgRowOfKeyword(const std::array<TStyleRowDef, kStyleRows>& map, std::st
   for (int32_t r = 1; r < kStyleRows; ++r)
     if (!map[r].ShortName.Empty() && EqualsNoCase(map[r].ShortName.View(), kw)) return r;
   if (kw.size() >= 2 && (kw[0] == 'r' || kw[0] == 'R')) {
-    int32_t n = 0;
-    if (StrToIntStrict(kw.substr(1), n) && n >= 1 && n <= kStyleRows) return n - 1;
+    const std::optional<int32_t> n = ParseInt(kw.substr(1));
+    if (n && *n >= 1 && *n <= kStyleRows) return *n - 1;
   }
   const int32_t note = NoteNameToNo(kw);
   if (note >= 0)

@@ -116,9 +116,9 @@ bool Bool(TCfgLoad& L, std::string_view kw, bool def) {
 // A number; false (and the error) when the text is not one or lies outside lo..hi.
 bool Int(TCfgLoad& L, std::string_view kw, int32_t def, int32_t lo, int32_t hi, int32_t& out) {
   if (!L.Error.empty()) return false;
-  int32_t v = 0;
-  if (!StrToIntStrict(Get(L, kw, N(def)), v) || v < lo || v > hi) return L.Illegal();
-  out = v;
+  const std::optional<int32_t> v = ParseInt(Get(L, kw, N(def)));
+  if (!v || *v < lo || *v > hi) return L.Illegal();
+  out = *v;
   return true;
 }
 
@@ -133,9 +133,9 @@ bool Clamped(TCfgLoad& L, std::string_view kw, int32_t def, int32_t lo, int32_t 
 bool Key(TCfgLoad& L, std::string_view kw, std::string_view def, int32_t& out) {
   if (!L.Error.empty()) return false;
   const std::string text = Get(L, kw, def);
-  int32_t n = 0;
   // "-1" is how a setting that names no note is written back.
-  if (StrToIntStrict(text, n) && (n < -1 || n > 127)) return L.Illegal();
+  const std::optional<int32_t> n = ParseInt(text);
+  if (n && (*n < -1 || *n > 127)) return L.Illegal();
   const int32_t k = NoteNameToNo(text);
   if (k > 127) return L.Illegal();
   out = k;
@@ -231,10 +231,10 @@ bool ReadScalar(TCfgLoad& L, const CfgScalar& s) {
         Store(s.Var, 1);
         return true;
       }
-      int32_t n = 0;
       const std::string v = L.GetCfgValue(old);
-      if (!v.empty() && !StrToIntStrict(v, n)) return L.Illegal();
-      Store(s.Var, v.empty() || n != 0 ? 1 : 0);
+      const std::optional<int32_t> n = ParseInt(v);
+      if (!v.empty() && !n) return L.Illegal();
+      Store(s.Var, v.empty() || *n != 0 ? 1 : 0);
       return true;
     }
   switch (s.Form) {
@@ -264,9 +264,9 @@ bool ReadScalar(TCfgLoad& L, const CfgScalar& s) {
       return true;
     }
     case CfgForm::Tempo: {
-      int32_t t = 0;
-      if (!CfgTextToTempo(Get(L, kw, CfgTempoText(s.Factory)), t)) return L.Illegal();
-      Store(s.Var, std::clamp(t, 2000, 32000));
+      const std::optional<int32_t> t = StrToTempo(Get(L, kw, TempoToStr(s.Factory)));
+      if (!t) return L.Illegal();
+      Store(s.Var, std::clamp(*t, 2000, 32000));
       return true;
     }
     case CfgForm::Key: {
@@ -409,8 +409,9 @@ bool CheckCfgVersion(TCfgLoad& L) {
     L.Error = "Missing or invalid 'Version' entry in config file";
     return false;
   }
-  int32_t version = 0;
-  if (!CfgVersionToInt(v, version)) return L.Illegal();
+  const std::optional<int32_t> parsed = CfgVersionToInt(v);
+  if (!parsed) return L.Illegal();
+  const int32_t version = *parsed;
   L.Version = version;
   const std::string minor = PadStr(N(version % 100), -2, '0');
   LogCfgIfDiag("Config file version: " + N(version / 100) + "." + minor);
@@ -515,7 +516,9 @@ bool LoadCfgPerformance(TCfgLoad& L) {
   e.TarloPortIndex = v - 1;
   e.TarloDevIdText = L.GetCfgValue("TarloSysEx-DevId");
   if (e.TarloDevIdText.empty()) e.TarloDevIdText = "1";
-  if (!StrToIntStrict(e.TarloDevIdText, Cfg.TarloSysExDevId)) return L.Illegal();
+  const std::optional<int32_t> devId = ParseInt(e.TarloDevIdText);
+  if (!devId) return L.Illegal();
+  Cfg.TarloSysExDevId = *devId;
   for (int p = 0; p < kCfgParts; ++p)
     for (int s = 0; s < kCfgSeqs; ++s) {
       if (!Int(L, "Part" + N(p + 1) + "-Seq" + N(s + 1) + "-PortNo", 1, 0, kPorts, v)) return false;

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "base/EngineLock.h"
+#include "base/FileReplace.h"
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
@@ -64,7 +65,7 @@ std::string ScalarText(const CfgScalar& s) {
     case CfgForm::Seconds:
       return std::to_string(ScalarInt(s) / 1000);
     case CfgForm::Tempo:
-      return CfgTempoText(ScalarInt(s));
+      return TempoToStr(ScalarInt(s));
     case CfgForm::Key:
       return KeyText(ScalarInt(s), Cfg.KeyDefsNumeric != 0);
     case CfgForm::Folder:

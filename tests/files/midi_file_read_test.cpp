@@ -162,6 +162,8 @@ TEST_F(MidiFileReadTest, SettingsFieldsOutOfOrderAndOldVersions) {
       {"i=Vellorine,v=13.03,s=1,p=1,pi=2,sv=3,po=2", 0, 5, 2},
       // An unallocated port and an out-of-range velocity scale are left alone.
       {"i=Vellorine,v=13.03,s=1,p=1,po=9,sv=10", 0, 5, 0},
+      // A field with more than a number in it is no number: it is left alone too.
+      {"i=Vellorine,v=13.03,s=1,p=1,po=2,sv=3x", 1, 5, 0},
       // Not the program's own file: nothing is read.
       {"Iden=Vellorine,v=13.03,s=1,p=1,po=2,sv=3", 0, 5, 0},
   };

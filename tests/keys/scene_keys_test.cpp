@@ -9,6 +9,7 @@
 #include <mutex>
 #include <thread>
 
+#include "base/FileReplace.h"
 #include "files/MidiFile.h"
 #include "files/Scenes.h"
 #include "files/TempFolder.h"
@@ -260,7 +261,7 @@ TEST_F(SceneKeyPathTest, AKeyLoadReadsTheSceneWithoutTheEngineLock) {
 // A save from the keyboard takes the seqs as they are at the key and writes them after the lock.
 TEST_F(SceneKeyPathTest, AKeySaveWritesTheSceneWithoutTheEngineLock) {
   {
-    // More than a pipe holds (64 KiB), so the writer waits for its reader.
+    // An image of some size, so the save is more than one small write.
     std::lock_guard lock(EngineLock);
     for (int seq = 0; seq < 4; ++seq)
       for (int i = 0; i < 4000; ++i)
@@ -268,24 +269,26 @@ TEST_F(SceneKeyPathTest, AKeySaveWritesTheSceneWithoutTheEngineLock) {
   }
   SetKey(MapRangeN, 60, Num0);
   SetKey(MapRangeN, 61, Num7);
-  // The image is written beside the scene and renamed over it.
-  const std::string pipe = dir / "Scenes/Scene-07.mid.tmp";
-  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-  std::atomic<bool> lockFree{false};
-  std::vector<char> written;
-  std::thread disk([&] {
-    std::ifstream in(pipe, std::ios::binary);  // opens once the writer has
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    if (EngineLock.try_lock()) {
-      lockFree = true;
-      EngineLock.unlock();
-    }
+  // The image is written beside the scene and renamed over it; while it lies on disk under its
+  // temporary name, another thread must get the engine lock.
+  static std::atomic<bool> lockFree;
+  static std::vector<char> written;
+  lockFree = false;
+  written.clear();
+  FileReplaceHooks.Written = [](const std::string& tempName) {
+    std::thread([] {
+      if (EngineLock.try_lock()) {
+        lockFree = true;
+        EngineLock.unlock();
+      }
+    }).join();
+    std::ifstream in(tempName, std::ios::binary);
     written.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  });
+  };
   Keys.KeyMode = M(56);
   Press(60);
   Press(61);
-  disk.join();
+  FileReplaceHooks.Written = nullptr;
   EXPECT_TRUE(lockFree);
   std::lock_guard lock(EngineLock);
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Save all to scene 7");

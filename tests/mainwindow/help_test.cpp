@@ -56,6 +56,8 @@ TEST_F(HelpTest, DocsVersionWarnsOncePerRunAndTheFileStillOpens) {
       {"no version file", nullptr,
        older + "The documentation package is not installed (or not installed to correct folder)\r\n\r\n"},
       {"unreadable version", "docs\n", older + "Unable to determine documention version"},
+      // A version without its minor number is no version either.
+      {"no minor number", "9\n", older + "Unable to determine documention version"},
       {"newer docs", "99.5\r\n",
        "The help/doc file contents *may* be incorrect\r\nThe installed documentation package is for a newer "
        "Vellorine 99.5\r\n\r\nPlease download and install the latest Vellorine from the Vellorine web site"},

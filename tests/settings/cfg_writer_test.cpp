@@ -42,8 +42,8 @@ TEST(CfgValueForms, KeysColoursTempo) {
   EXPECT_EQ(ColourToText(clBtnFace), "15");
   EXPECT_EQ(ColourToText(Rgb(255, 0, 0)), "255, 0, 0");
   EXPECT_EQ(ColourToText(clDefault), "0, 0, 0");
-  EXPECT_EQ(CfgTempoText(12000), "120.00");
-  EXPECT_EQ(CfgTempoText(9505), "95.05");
+  EXPECT_EQ(TempoToStr(12000), "120.00");
+  EXPECT_EQ(TempoToStr(9505), "95.05");
 }
 
 using CfgKeyListText = CfgTest;
