@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/MidiIn.h"
+#include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "keys/RecordTestState.h"
@@ -33,6 +34,18 @@ class RealTimeRecordTest : public RecordTest {
   static void UseExtClock() {
     Cfg.ClocksSourceInternal = 0;
     MidiIn.ExtClockTicks = 0;
+  }
+  // Input port 0 on device 0, whose messages come through the MIDI input callback.
+  static void UseDevice() {
+    RunCtl.InPortsAllocated = 0;
+    RunCtl.MidiInDevs[0].PortNo = 0;
+  }
+  // A device's message handled now, stamped offNs after the last timer tick (before it when
+  // negative), as the MIDI layer hands it over.
+  static void DeviceKey(uint32_t msg, int64_t offNs) {
+    const auto ms = static_cast<uint32_t>(Transport.MsClock.load());
+    MidiInCallback(0, 0,
+                   midi::InMessage{midi::InMsg::Data, msg, ms, nullptr, 0, Transport.TickPosNs + offNs});
   }
 };
 
@@ -438,20 +451,60 @@ TEST_F(RealTimeRecordTest, ADeviceKeyRecordsAtTheExactTickOfItsArrival) {
     Fresh();
     Cfg.Tempo = Cfg.TargetTempo = c.tempo;
     Cfg.IgnoreDriverTStamps = c.ignoreStamps;
-    RunCtl.InPortsAllocated = 0;
-    RunCtl.MidiInDevs[0].PortNo = 0;
+    UseDevice();
     Arm();
-    auto key = [](uint32_t msg, int64_t offNs) {
-      const auto ms = static_cast<uint32_t>(Transport.MsClock.load());
-      MidiInCallback(0, 0,
-                     midi::InMessage{midi::InMsg::Data, msg, ms, nullptr, 0, Transport.TickPosNs + offNs});
-    };
     At(c.firstMs);
-    key(NoteOn(60), c.firstOffNs);
+    DeviceKey(NoteOn(60), c.firstOffNs);
     At(c.secondMs);
-    key(NoteOn(62), c.secondOffNs);
+    DeviceKey(NoteOn(62), c.secondOffNs);
     EXPECT_EQ(Events(), (Evs{{0, "90 3C 64"}, {c.want, "90 3E 64"}}));
     EXPECT_EQ(MidiIn.InStampNs, midi::kNow);
+  }
+}
+
+TEST_F(RealTimeRecordTest, ATakeLoopsOnFromItsEndKeysOwnTimeWhenEverTheKeyIsHandled) {
+  // A note at 100.4 ms held 125 ms (960 ticks at 120 BPM), the end key at 2100.4 ms: one bar.
+  // The key reaches the engine before its time comes round (JACK hands a cycle's input over at
+  // the cycle's start), at it, or late. Either way the loop and the bar go on from the key's
+  // tick on the take's count, 771 + 15360: each note sent at the tick where it was played, one
+  // and two bars on. A loop start already past sends its first note at once.
+  struct Case {
+    int32_t handledMs;
+    int64_t endOffNs;
+    int64_t firstTick;  // of the loop's first note-on
+  };
+  const Case cases[] = {
+      {2099, 1400000, 16131},   // 11 ticks ahead of the last whole tick
+      {2100, 400000, 16131},    // 3 ticks ahead
+      {2103, -2600000, 16151},  // 20 ticks past: the first note at the next timer tick
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.handledMs);
+    Fresh();
+    UseDevice();
+    Arm();
+    At(100);
+    DeviceKey(NoteOn(60), 400000);
+    At(225);
+    DeviceKey(NoteOff(60), 400000);
+    At(c.handledMs);
+    DeviceKey(NoteOn(kPlayKey), c.endOffNs);
+    ASSERT_EQ(Events(), (Evs{{0, "90 3C 64"}, {960, "80 3C 00"}, {15360, "FF 00 00"}}));
+    ClearSent();
+    At(4300);
+    std::vector<int64_t> dues;
+    for (std::size_t i = 0; i < midi::loopback::SentCount(0); ++i) {
+      const midi::loopback::Sent m = midi::loopback::SentAt(0, i);
+      if (m.bytes.size() == 3 && (m.bytes[0] & 0xE0) == 0x80) dues.push_back(m.dueNs);
+    }
+    // Where a tick falls on the clock: 7.68 ticks a ms.
+    auto at = [](int64_t tick) { return static_cast<double>(tick) * 1e11 / 768000; };
+    const int64_t loop = 16131;
+    const double want[] = {at(c.firstTick), at(loop + 960), at(loop + 15360), at(loop + 16320)};
+    ASSERT_EQ(dues.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_NEAR(static_cast<double>(dues[i]), want[i], 1.0) << i;
+    // The bar restarted with the loop: its second bar began at tick 31491; 4300 ms is tick 33024.
+    EXPECT_EQ(PlayCycle.TicksToBarEnd, 31491 + 15360 - 33024);
   }
 }
 
