@@ -35,18 +35,6 @@ class RealTimeRecordTest : public RecordTest {
     Cfg.ClocksSourceInternal = 0;
     MidiIn.ExtClockTicks = 0;
   }
-  // Input port 0 on device 0, whose messages come through the MIDI input callback.
-  static void UseDevice() {
-    RunCtl.InPortsAllocated = 0;
-    RunCtl.MidiInDevs[0].PortNo = 0;
-  }
-  // A device's message handled now, stamped offNs after the last timer tick (before it when
-  // negative), as the MIDI layer hands it over.
-  static void DeviceKey(uint32_t msg, int64_t offNs) {
-    const auto ms = static_cast<uint32_t>(Transport.MsClock.load());
-    MidiInCallback(0, 0,
-                   midi::InMessage{midi::InMsg::Data, msg, ms, nullptr, 0, Transport.TickPosNs + offNs});
-  }
 };
 
 TEST_F(RealTimeRecordTest, TheFirstNoteIsAtZeroAndLaterKeysRunOnTheEngineClock) {
@@ -492,19 +480,48 @@ TEST_F(RealTimeRecordTest, ATakeLoopsOnFromItsEndKeysOwnTimeWhenEverTheKeyIsHand
     ASSERT_EQ(Events(), (Evs{{0, "90 3C 64"}, {960, "80 3C 00"}, {15360, "FF 00 00"}}));
     ClearSent();
     At(4300);
-    std::vector<int64_t> dues;
-    for (std::size_t i = 0; i < midi::loopback::SentCount(0); ++i) {
-      const midi::loopback::Sent m = midi::loopback::SentAt(0, i);
-      if (m.bytes.size() == 3 && (m.bytes[0] & 0xE0) == 0x80) dues.push_back(m.dueNs);
-    }
-    // Where a tick falls on the clock: 7.68 ticks a ms.
-    auto at = [](int64_t tick) { return static_cast<double>(tick) * 1e11 / 768000; };
+    const std::vector<int64_t> dues = NoteDues();
     const int64_t loop = 16131;
-    const double want[] = {at(c.firstTick), at(loop + 960), at(loop + 15360), at(loop + 16320)};
+    const double want[] = {TickNs(c.firstTick), TickNs(loop + 960), TickNs(loop + 15360),
+                           TickNs(loop + 16320)};
     ASSERT_EQ(dues.size(), 4u);
     for (std::size_t i = 0; i < 4; ++i) EXPECT_NEAR(static_cast<double>(dues[i]), want[i], 1.0) << i;
     // The bar restarted with the loop: its second bar began at tick 31491; 4300 ms is tick 33024.
     EXPECT_EQ(PlayCycle.TicksToBarEnd, 31491 + 15360 - 33024);
+  }
+}
+
+TEST_F(RealTimeRecordTest, TakeTimesAtTheirLimitStayThereThroughQuantise) {
+  // The device's stamps jump 14 days ahead mid-take: the take time stops at its limit, and the
+  // quarter-note grid (the limit lies 2047 ticks past a grid point, so rounds up), the note-off's
+  // grid step or its note-on's adjustment, and the end's rounding keep it there.
+  struct Case {
+    uint8_t quantiseOffs;
+    int32_t firstOff;  // the first note's note-off, 960 ticks after it
+  };
+  constexpr uint32_t kDays14 = 14u * 24 * 3600 * 1000;
+  for (const Case c : {Case{0, 960}, Case{1, 3840}}) {
+    SCOPED_TRACE(c.quantiseOffs);
+    Fresh();
+    Cfg.QuantiseNoteOffs = c.quantiseOffs;
+    Transport.ActBar.NQTicks = 3840;
+    Transport.ActBar.SQTicks = 3840;
+    Arm();
+    At(100);
+    HitAt(NoteOn(60), 5000);
+    At(225);
+    HitAt(NoteOff(60), 5125);
+    HitAt(NoteOn(62), 5000 + kDays14);
+    HitAt(NoteOff(62), 5100 + kDays14);
+    HitAt(NoteOn(kPlayKey), 6000 + kDays14);
+    // The note-on struck at the end's time belongs to the next cycle and goes.
+    EXPECT_EQ(
+        Events(),
+        (Evs{{0, "90 3C 64"}, {c.firstOff, "80 3C 00"}, {INT32_MAX, "80 3E 00"}, {INT32_MAX, "FF 00 00"}}));
+    EXPECT_EQ(SeqBuf(0).SeqState, TSeqState::Playing);
+    ClearSent();
+    At(400);
+    EXPECT_EQ(SentHex().front(), "90 3C 64");
   }
 }
 
