@@ -491,6 +491,34 @@ TEST_F(RealTimeRecordTest, ATakeLoopsOnFromItsEndKeysOwnTimeWhenEverTheKeyIsHand
   }
 }
 
+TEST_F(RealTimeRecordTest, BesideAPlayingSeqTheLoopTakesTheGridPointNearestTheEndKeysOwnTime) {
+  // Seq 2 plays from the run's start, so the bars run from tick 0 and the loop joins them on the
+  // eighth-note grid. The end key was struck at tick 16330, past the midpoint (16320) between
+  // 15360 and 17280, but is handled at tick 16296, before it: the loop starts at 17280 (2250 ms),
+  // not back at 15360.
+  Transport.ActBar.SQTicks = 1920;
+  {
+    std::lock_guard lock(EngineLock);
+    Fill(0, 1, {{0, 0x6407B0}, {61440, 0xFF}});
+    Play(1);
+  }
+  UseDevice();
+  Arm();
+  At(100);
+  DeviceKey(NoteOn(60), 400000);  // tick 771.07
+  At(225);
+  DeviceKey(NoteOff(60), 400000);
+  At(2122);
+  DeviceKey(NoteOn(kPlayKey), 4300000);  // 2126.3 ms: tick 16329.98, 15559 on the take's count
+  ASSERT_EQ(Events(), (Evs{{0, "90 3C 64"}, {960, "80 3C 00"}, {15360, "FF 00 00"}}));
+  ClearSent();
+  At(4700);
+  const std::vector<int64_t> dues = NoteDues();
+  const double want[] = {TickNs(17280), TickNs(17280 + 960), TickNs(17280 + 15360), TickNs(17280 + 16320)};
+  ASSERT_EQ(dues.size(), 4u);
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_NEAR(static_cast<double>(dues[i]), want[i], 1.0) << i;
+}
+
 TEST_F(RealTimeRecordTest, TakeTimesAtTheirLimitStayThereThroughQuantise) {
   // The device's stamps jump 14 days ahead mid-take: the take time stops at its limit, and the
   // quarter-note grid (the limit lies 2047 ticks past a grid point, so rounds up), the note-off's
