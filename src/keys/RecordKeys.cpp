@@ -80,6 +80,30 @@ uint8_t CountHeldNote(const rec::TRecKey& k, uint32_t msg, uint8_t code) {
   return code;
 }
 
+// Quantise on record, on the note grid: a note-on to the nearest point (its adjustment kept for
+// its note-off when pairs), a note-off on its own or by its note-on's adjustment.
+int32_t QuantisedTime(const rec::TRecKey& k, uint32_t msg, int32_t time, bool pairs) {
+  const int32_t grid = Transport.ActBar.NQTicks;
+  if (!k.IsNote || grid <= 0) return time;
+  const int32_t r = time % grid;
+  const int32_t adj = r < grid / 2 ? -r : grid - r;
+  auto& pair = RecKeys.RecNotePairs[TShortMsg{msg}.Data1()];
+  if (k.NoteOn) {
+    time = SatTime(int64_t{time} + adj);
+    if (pairs) pair = {adj, time};
+  } else if (Cfg.QuantiseNoteOffs) {
+    time = SatTime(int64_t{time} + adj);
+    // A note is never shorter than one grid step.
+    if (pair.Time >= time) time = SatTime(int64_t{time} + grid);
+    pair.Adj = 0;
+  } else if (pair.Adj != 0) {
+    // The note keeps its played length.
+    time = SatTime(int64_t{time} + pair.Adj);
+    pair.Adj = 0;
+  }
+  return time;
+}
+
 void RecordNoteRt(const rec::TRecKey& k, bool isHotkey, const std::array<uint32_t, 8>& block, int32_t last) {
   if (!Transport.RecActive && k.IsNote && k.NoteOn) rec::StartTake(k);
   if (!Transport.RecActive) {
@@ -95,28 +119,8 @@ void RecordNoteRt(const rec::TRecKey& k, bool isHotkey, const std::array<uint32_
     // A take started by a play or stop key begins with a marker; it is never quantised.
     if (!recN && !isHotkey) msg = kMarker;
   } else {
-    time = rec::TakeTime(k);
-    const int32_t grid = Transport.ActBar.NQTicks;
-    const TShortMsg m{msg};
-    if (k.IsNote && grid > 0) {
-      const int32_t r = time % grid;
-      const int32_t adj = r < grid / 2 ? -r : grid - r;
-      auto& pair = RecKeys.RecNotePairs[m.Data1()];
-      if (k.NoteOn) {
-        time = SatTime(int64_t{time} + adj);
-        if (!octave && !isHotkey) pair = {adj, time};
-      } else if (Cfg.QuantiseNoteOffs) {
-        time = SatTime(int64_t{time} + adj);
-        // A note is never shorter than one grid step.
-        if (pair.Time >= time) time = SatTime(int64_t{time} + grid);
-        pair.Adj = 0;
-      } else if (pair.Adj != 0) {
-        // The note keeps its played length.
-        time = SatTime(int64_t{time} + pair.Adj);
-        pair.Adj = 0;
-      }
-    }
-    if (!k.IsNote && recN && m.Kind() == 0xE) RecKeys.RecPitchBendSeen = 1;
+    time = QuantisedTime(k, msg, rec::TakeTime(k), !octave && !isHotkey);
+    if (!k.IsNote && recN && TShortMsg{msg}.Kind() == 0xE) RecKeys.RecPitchBendSeen = 1;
   }
   if (recN || isHotkey) RecKeys.RecNoteRecorded = 1;
 
