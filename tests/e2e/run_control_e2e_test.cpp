@@ -30,6 +30,7 @@
 #include "keymaps/KeyModes.h"
 #include "keys/KeyPath.h"
 #include "keys/RecordKeys.h"
+#include "keys/ResetAllState.h"
 #include "platform/midi/Midi.h"
 
 namespace vel {
@@ -72,8 +73,8 @@ class RunControlE2E : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!JackServer::Installed()) GTEST_SKIP() << "/usr/bin/jackd is missing (install jackd2)";
-    test::ResetEngineState();
-    test::ResetRunState();
+    ResetAllState();
+    test::MakeEngineConfig();
     std::string why;
     ASSERT_TRUE(server_.Start(test::ServerAnswers, why)) << why;
     peer_ = std::make_unique<test::Peer>(2);
@@ -91,8 +92,7 @@ class RunControlE2E : public ::testing::Test {
     midi::SelectBackend(midi::Backend::Loopback);
     peer_.reset();
     server_.Stop();
-    test::ResetRunState();
-    test::LeaveEngineState();
+    ResetAllState();
   }
 
   // The peer's output on input port 1, the peer's input on output port 1.
