@@ -143,7 +143,6 @@ class EngineTest : public ::testing::Test {
     midi::loopback::SetClock(&EngineClock);
     for (int d = 0; d < midi::loopback::kOutDevs; ++d) {
       ASSERT_EQ(midi::OutOpen(d, handles_[d]), midi::kOk);
-      RunCtl.MidiOutDevs[d] = TMidiDevRec{};
       RunCtl.MidiOutDevs[d].Handle = handles_[d];
       RunCtl.MidiOutDevs[d].Opened = 1;
       // Program changes only where a test asks for them: every part's first cycle would send one.
@@ -156,9 +155,10 @@ class EngineTest : public ::testing::Test {
   void TearDown() override {
     ExpectNothingSoundingAfterStop();
     RunQueuedHotkeyStrokes();
+    // The reset closes what run control's table holds open; a test may have changed the table.
     for (int d = 0; d < midi::loopback::kOutDevs; ++d) {
       midi::OutClose(handles_[d]);
-      RunCtl.MidiOutDevs[d] = TMidiDevRec{};
+      RunCtl.MidiOutDevs[d].Opened = 0;
     }
     ResetState();
   }
