@@ -114,8 +114,8 @@ int64_t NowNs();
 // can take from falling due to being sent (one timer period and a little). Default 1.25 ms.
 void SetLateWindowNs(int64_t ns);
 int64_t LateWindowNs();
-// Due times moved to the window's edge since the program started; JACK also counts messages it
-// could not place by their frame.
+// Due times moved to the window's edge since the program started (or the last ResetCounters);
+// JACK also counts messages it could not place by their frame.
 uint64_t ClampedStamps();
 // The late window back to its default and the clamp count to 0, as at start-up.
 void ResetCounters();
