@@ -45,17 +45,11 @@ void SetLiveSelected(bool on) {
   Keys.SelectionChanged = 1;
 }
 
-// A uniform draw of 1..n.
-int32_t RandomCount(int32_t n) {
-  static std::minstd_rand gen{std::random_device{}()};
-  return std::uniform_int_distribution<int32_t>(0, n - 1)(gen) + 1;
-}
-
 // The counts of a counted code, in the order of the codes: 1, 2, 4, 8, 16, 32, R (1..9), RR (1..99).
 int32_t CountOfStep(int32_t step) {
   constexpr std::array<int32_t, 6> kFixed = {1, 2, 4, 8, 16, 32};
   if (step < 6) return kFixed[static_cast<std::size_t>(step)];
-  return RandomCount(step == 6 ? 9 : 99);
+  return CmdRandom(step == 6 ? 9 : 99);
 }
 
 // The play/mute family: each group has eight counted codes, then the one- and two-digit entries.
@@ -460,6 +454,23 @@ bool CheckSelTime() {
   }
   SelectAllSeqs();
   return true;
+}
+
+namespace {
+
+std::minstd_rand& CmdGenerator() {
+  static std::minstd_rand gen{std::random_device{}()};
+  return gen;
+}
+
+}  // namespace
+
+int32_t CmdRandomDefault(int32_t n) {
+  return std::uniform_int_distribution<int32_t>(0, n - 1)(CmdGenerator()) + 1;
+}
+
+void SeedCmdRandom(uint32_t seed) {
+  CmdGenerator().seed(seed);
 }
 
 }  // namespace vel

@@ -32,6 +32,7 @@
 #include "keymaps/KeyModes.h"
 #include "keys/KeyPath.h"
 #include "keys/RecordKeys.h"
+#include "keys/ResetAllState.h"
 #include "platform/midi/Midi.h"
 
 namespace vel {
@@ -74,8 +75,8 @@ class RunControlE2E : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!JackServer::Installed()) GTEST_SKIP() << "/usr/bin/jackd is missing (install jackd2)";
-    test::ResetEngineState();
-    test::ResetRunState();
+    ResetAllState();
+    test::MakeEngineConfig();
     std::string why;
     server_.period = Period();
     ASSERT_TRUE(server_.Start(test::ServerAnswers, why)) << why;
@@ -94,8 +95,7 @@ class RunControlE2E : public ::testing::Test {
     midi::SelectBackend(midi::Backend::Loopback);
     peer_.reset();
     server_.Stop();
-    test::ResetRunState();
-    test::LeaveEngineState();
+    ResetAllState();
   }
 
   // Frames per JACK period of the test's server.

@@ -52,7 +52,6 @@ class RecordTest : public KeyPathTest {
  protected:
   void SetUp() override {
     KeyPathTest::SetUp();
-    RecKeys = TRecKeys{};
     for (int n = 48; n <= 84; ++n) {
       SetKey(MapRec, n, RecN);
       SetKey(MapSRec, n, SRecN);
@@ -91,10 +90,6 @@ class RecordTest : public KeyPathTest {
     };
     for (auto [key, code] : srec) SetKey(MapSRec, key, code);
     SeqBuf(0).Selected = 1;
-  }
-  void TearDown() override {
-    RecKeys = TRecKeys{};
-    KeyPathTest::TearDown();
   }
 
   // Arms a take on the selected seqs, as the record commands do.

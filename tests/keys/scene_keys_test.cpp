@@ -29,17 +29,9 @@ class SceneKeysTest : public test::KeyEntryTest {
  protected:
   void SetUp() override {
     KeyEntryTest::SetUp();
-    Scenes = TScenes{};
-    SceneKeys = TSceneKeys{};
-    Msgs.StatusMsg.Clear();
-    Msgs.WarnMsg.Clear();
     Cfg.RunTimeSceneFolder = dir.Path();
     std::filesystem::create_directories(dir / "Scenes");
     Fill(0, 0, {{0, 0x643C90}, {960, 0x3C80}});
-  }
-  void TearDown() override {
-    Scenes = TScenes{};
-    KeyEntryTest::TearDown();
   }
   test::TempFolder dir;
 };
@@ -186,15 +178,8 @@ class SceneKeyPathTest : public test::KeyPathTest {
  protected:
   void SetUp() override {
     KeyPathTest::SetUp();
-    Scenes = TScenes{};
-    Msgs.StatusMsg.Clear();
-    Msgs.WarnMsg.Clear();
     Cfg.RunTimeSceneFolder = dir.Path();
     std::filesystem::create_directories(dir / "Scenes");
-  }
-  void TearDown() override {
-    Scenes = TScenes{};
-    KeyPathTest::TearDown();
   }
   test::TempFolder dir;
 };

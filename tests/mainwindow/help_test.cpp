@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/UiRecorder.h"
+#include "mainwindow/ResetViewState.h"
 #include "platform/Version.h"
 
 namespace vel {
@@ -19,14 +20,15 @@ namespace fs = std::filesystem;
 class HelpTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    HelpState = THelpState{};
+    ResetViewState();
+    rec.Install();
     // Each test its own folder: ctest runs them side by side.
     char tmpl[] = "/tmp/vel-help-XXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     dir = tmpl;
   }
   void TearDown() override {
-    HelpState = THelpState{};
+    ResetViewState();
     fs::remove_all(dir);
   }
   void Write(const std::string& name, const std::string& text) { std::ofstream(dir + "/" + name) << text; }

@@ -16,6 +16,7 @@
 #include "settings/CfgLink.h"
 #include "settings/CfgReader.h"
 #include "settings/CfgWriter.h"
+#include "settings/ResetModelState.h"
 #include "styles/StyleStore.h"
 
 namespace vel::test {
@@ -30,10 +31,8 @@ class CfgTest : public ::testing::Test {
     std::filesystem::create_directories(dir_);
     ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
     ::setenv("HOME", dir_.c_str(), 1);
-    CfgLink() = TCfgLinkHooks{};
-    Cfg.StandardMode = 1;
-    CfgFiles.ConfigFileName.clear();
-    CfgEngine = TCfgEngineVals{};
+    ResetModelState();
+    ui.Install();
     LoadConfigFactory();
     CfgEngine.InPortsAllocated = 1;
     CfgEngine.OutPortsAllocated = 0;
@@ -45,14 +44,7 @@ class CfgTest : public ::testing::Test {
     CfgEngine.OutPortNames[0] = "Synth";
   }
   void TearDown() override {
-    // Back to the state the program starts in, for the tests that follow.
-    CfgLink() = TCfgLinkHooks{};
-    Cfg = TCfg{};
-    CfgEngine = TCfgEngineVals{};
-    CfgFiles.ConfigFileName.clear();
-    LoadKeyMapsFactory();
-    LoadDrumFactory();
-    LoadBassFactory();
+    ResetModelState();
     std::filesystem::remove_all(dir_);
   }
 

@@ -55,10 +55,6 @@ class MainFormTest : public test::FormRig {
   void BeforeStart() override {
     RunHooks.SetDspTimer = [this](TDspTimer t, bool on, int32_t ms) { timers.push_back({t, on, ms}); };
   }
-  void TearDown() override {
-    FormRig::TearDown();
-    RunHooks.SetDspTimer = nullptr;
-  }
 
   std::vector<TimerCall> timers;
 };
@@ -282,7 +278,6 @@ class AutoRunTest : public MainFormTest {
     }
     // Every engine timer made was killed again.
     EXPECT_EQ(killed, made);
-    TimerIo = TTimerIo{};
     MainFormTest::TearDown();
   }
   // Runs the event loop for a while, or until the program runs.

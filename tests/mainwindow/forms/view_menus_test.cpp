@@ -61,8 +61,6 @@ class ViewMenusTest : public test::FormRig {
   void TearDown() override {
     CloseAllOutPorts();
     FormRig::TearDown();
-    RunHooks.SetDspTimer = nullptr;
-    TimerIo = TTimerIo{};
   }
   // Output port 0 on the first loopback device, so that running can start.
   void AllocateOutput() {
