@@ -37,7 +37,7 @@ echo "== debug test programs whole, shuffled with seed $seed"
 for program in build/debug/tests/test_*; do
   [ -f "$program" ] && [ -x "$program" ] || continue
   [ "$(basename "$program")" = test_e2e ] && continue
-  if ! QT_QPA_PLATFORM=offscreen VELLORINE_TEST_DATA="$PWD/tests/data" timeout 600 \
+  if ! QT_QPA_PLATFORM=offscreen timeout 600 \
     "$program" --gtest_shuffle --gtest_random_seed="$seed" --gtest_brief=1; then
     status=1
     echo "== $(basename "$program") failed as one process with seed $seed"

@@ -1,5 +1,6 @@
 #include "base/ResetBaseState.h"
 
+#include "base/FileReplace.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
 #include "base/UiHooks.h"
@@ -14,6 +15,7 @@ void ResetBaseState() {
   Trace = TTrace{};
   Showing = TShowing{};
   Ui() = UiHooks{};
+  FileReplaceHooks = TFileReplaceHooks{};
 }
 
 }  // namespace vel
