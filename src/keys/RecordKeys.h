@@ -9,6 +9,7 @@
 
 #include "base/Atomic.h"
 #include "base/Sizes.h"
+#include "engine/PartBufs.h"
 
 namespace vel {
 
@@ -101,7 +102,7 @@ namespace rec {
 // marker event of a take's start, rests and end.
 inline constexpr uint8_t kRecIgnore = 207;
 inline constexpr uint8_t kSRecIgnore = 234;
-inline constexpr uint32_t kMarker = 0xFF;
+inline constexpr uint32_t kMarker = kEndMarker;
 
 // The part of the seq the take goes into: the part that plays.
 int32_t PartOf(int32_t seq);
