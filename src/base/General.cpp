@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/Formats.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
 #include "platform/midi/ShortMsg.h"
@@ -120,34 +120,19 @@ bool DividesWholeNote(int32_t n) {
   return n >= 1 && kWholeNoteTicks % n == 0;
 }
 
-namespace {
-
-// A whole number with an optional sign and blanks around it; false for anything else.
-bool ParseWholeNumber(const std::string& text, int32_t& value) {
-  std::size_t b = text.find_first_not_of(" \t");
-  if (b == std::string::npos) return false;
-  std::size_t e = text.find_last_not_of(" \t") + 1;
-  const char* p = text.data() + b;
-  const char* end = text.data() + e;
-  if (*p == '+') ++p;
-  if (p == end) return false;
-  auto [ptr, ec] = std::from_chars(p, end, value);
-  return ec == std::errc() && ptr == end;
-}
-
-}  // namespace
-
 void ParseTimeSig(const std::string& text, int32_t& beats, int32_t& beatLen, std::string& error) {
   std::size_t slash = text.find('/');
-  int32_t n = 0;
-  int32_t d = 0;
-  if (slash == std::string::npos || text.find('/', slash + 1) != std::string::npos ||
-      !ParseWholeNumber(text.substr(0, slash), n) || !ParseWholeNumber(text.substr(slash + 1), d)) {
+  const bool oneSlash = slash != std::string::npos && text.find('/', slash + 1) == std::string::npos;
+  const std::optional<int32_t> n =
+      oneSlash ? ParseInt(std::string_view(text).substr(0, slash)) : std::nullopt;
+  const std::optional<int32_t> d =
+      oneSlash ? ParseInt(std::string_view(text).substr(slash + 1)) : std::nullopt;
+  if (!n || !d) {
     error = "Time signature '" + text + "' must be in form n/n";
     return;
   }
-  beats = n;
-  beatLen = d;
+  beats = *n;
+  beatLen = *d;
   if (!InRange(beats, 1, 64))
     error = "Time signature beats-per-bar out of range 1.." + std::to_string(64);
   else if (!IsValidBeatLen(beatLen))

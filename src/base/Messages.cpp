@@ -14,6 +14,14 @@ void MessageText::Set(std::string_view text) {
   std::copy_n(text.data(), length_, text_.data());
 }
 
+MessageText& MessageText::operator=(const MessageText& other) {
+  if (this == &other) return *this;
+  std::scoped_lock lock(mutex_, other.mutex_);
+  text_ = other.text_;
+  length_ = other.length_;
+  return *this;
+}
+
 void MessageText::Clear() {
   std::lock_guard lock(mutex_);
   length_ = 0;

@@ -19,6 +19,10 @@ class MessageText {
  public:
   static constexpr std::size_t kCapacity = 511;  // longer texts are cut to this many bytes
 
+  MessageText() = default;
+  // Takes the other's text, so that a module reset can assign a fresh set of slots.
+  MessageText& operator=(const MessageText& other);
+
   // Any thread; never allocates.
   void Set(std::string_view text);
   void Clear();

@@ -26,7 +26,6 @@ constexpr int32_t kMaxVel = 127;
 constexpr int32_t kMaxNote = 127;
 constexpr uint32_t kNoteOn = 0x90;
 constexpr uint32_t kNoteOff = 0x80;
-constexpr uint32_t kEndMarker = 0xFF;
 
 bool HasMetrSeq() {
   return Cfg.MetrSeqNo >= 0 && Cfg.MetrSeqNo < kSeqs;

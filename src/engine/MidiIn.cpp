@@ -181,11 +181,12 @@ void HandleSys(int32_t port, uint32_t msg, int32_t time) {
   TraceIn(port, msg, time);
 }
 
-}  // namespace
+// What the key path put off while it held the lock, once no caller up the stack holds it.
+void RunAfterInput() {
+  if (MidiInHooks.AfterInput && !EngineLock.HeldByMe()) MidiInHooks.AfterInput();
+}
 
-void MidiInCallback(midi::Handle, uintptr_t instance, const midi::InMessage& m) {
-  if (RunCtl.ProgState.load() == TProgState::Initialising) return;
-  if (m.type != midi::InMsg::Data && m.type != midi::InMsg::Error) return;
+void MidiInLocked(uintptr_t instance, const midi::InMessage& m) {
   std::lock_guard lock(EngineLock);
   if (RunCtl.InPortsAllocated < 0) return;
   if (m.type == midi::InMsg::Error) {
@@ -219,6 +220,15 @@ void MidiInCallback(midi::Handle, uintptr_t instance, const midi::InMessage& m) 
   MidiIn.InStampNs = midi::kNow;
 }
 
+}  // namespace
+
+void MidiInCallback(midi::Handle, uintptr_t instance, const midi::InMessage& m) {
+  if (RunCtl.ProgState.load() == TProgState::Initialising) return;
+  if (m.type != midi::InMsg::Data && m.type != midi::InMsg::Error) return;
+  MidiInLocked(instance, m);
+  RunAfterInput();
+}
+
 int32_t CheckMidiInTimestamp(int32_t port, uint32_t msg, uint32_t t) {
   EngineLock.AssertHeld();
   if (!IsValidPort(port)) return 0;
@@ -248,8 +258,9 @@ int32_t CheckMidiInTimestamp(int32_t port, uint32_t msg, uint32_t t) {
   return prev;
 }
 
-void HandleMidiIn(int32_t port, uint32_t msg, int32_t time) {
-  if (!IsValidPort(port)) return;
+namespace {
+
+void HandleMidiInLocked(int32_t port, uint32_t msg, int32_t time) {
   std::lock_guard lock(EngineLock);
   const TShortMsg m{msg};
   const uint8_t status = m.Status();
@@ -298,6 +309,14 @@ void HandleMidiIn(int32_t port, uint32_t msg, int32_t time) {
       TraceIn(port, msg, time);
       break;
   }
+}
+
+}  // namespace
+
+void HandleMidiIn(int32_t port, uint32_t msg, int32_t time) {
+  if (!IsValidPort(port)) return;
+  HandleMidiInLocked(port, msg, time);
+  RunAfterInput();
 }
 
 void HandleMidiClock(int32_t port, int32_t time) {

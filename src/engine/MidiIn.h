@@ -82,6 +82,9 @@ struct TMidiInHooks {
   // The command executor: MIDI Start and Continue run the Play command (code 2), MIDI Stop the Stop
   // command (code 55).
   void (*ExecCommand)(uint8_t input, uint32_t msg, uint8_t code) = nullptr;
+  // Work the key path put off until the engine lock is free (a scene file to read or write): called
+  // on the same thread once HandleMidiIn or MidiInCallback has let go of the lock, never under it.
+  void (*AfterInput)() = nullptr;
 };
 inline TMidiInHooks MidiInHooks;
 

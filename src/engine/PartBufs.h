@@ -18,6 +18,9 @@ namespace vel {
 constexpr int32_t kPoolSize = 5000;
 // One pool entry is never handed out, so a part holds at most this many events.
 constexpr int32_t kMaxPartEvents = kPoolSize - 1;
+// The status of a part's end marker (and of a take's rests): the last event of a part's list,
+// whose time is the part's length. No MIDI message has it, since FF is never sent.
+inline constexpr uint32_t kEndMarker = 0xFF;
 
 // Seq states (the diagnostics dump names them). The play states come first, up to StopPrimed:
 // IsPlaying relies on that order and nothing else may.

@@ -116,10 +116,6 @@ void SetTargetTempo(int32_t tempo, bool glide, bool exact = false);
 // The next tempo of the live tempo sweep, from the current Tempo.
 int32_t TempoSweepNext(int32_t low, int32_t high, uint8_t bothWays, uint8_t& dir, int32_t step);
 
-// "120.00" for 12000.
-std::string TempoToStr(int32_t tempo);
-// "120.5" is 12050, "95.05" 9505, "120" 12000; nothing for text that is not such a number.
-std::optional<int32_t> StrToTempo(std::string_view text);
 int32_t RoundTempo(int32_t tempo);
 
 void RecalcQuantTicks();

@@ -23,8 +23,6 @@ namespace {
 
 using midi::TShortMsg;
 
-constexpr uint32_t kEndMarker = 0xFF;
-
 const char* SeqStateName(TSeqState s) {
   static constexpr const char* kNames[] = {"PlayPrimed", "Playing", "PlayMutedPrimed", "PlayMuted",
                                            "StopPrimed", "Stopped", "RecPrimed",       "Recording"};

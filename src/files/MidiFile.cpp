@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <system_error>
 
+#include "base/FileReplace.h"
+#include "base/Formats.h"
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
@@ -26,7 +27,6 @@ namespace {
 
 using midi::TShortMsg;
 
-constexpr uint32_t kEndMarker = 0xFF;
 constexpr uint32_t kMaxDelta = 0x0FFFFFFF;
 constexpr uint32_t kMaxTempoUs = 0xFFFFFF;
 
@@ -137,6 +137,125 @@ std::string SettingsText(int32_t part, int32_t seq, bool firstTrack) {
   return t;
 }
 
+// The first track's tempo and, when the beat is a power of two, time signature.
+void WriteTempoAndTimeSig(TByteWriter& w) {
+  uint32_t us = 60000000u / static_cast<uint32_t>(std::max(Cfg.Tempo / 100, 1));
+  if (us > kMaxTempoUs) {
+    PostDiagMsg("MicroSecsPerQN " + std::to_string(us) +
+                " too large for a standard MIDI file; truncated to " + std::to_string(kMaxTempoUs) +
+                "\r\nTempo will be incorrect if file is loaded into external programs");
+    Msgs.WarnMsg.Set("@SMF tempo truncated - will be incorrect if loaded externally");
+    us = kMaxTempoUs;
+  } else if (DiagOn()) {
+    PostDiagMsg("MicroSecsPerQN " + std::to_string(us));
+  }
+  w.Vlq(0);
+  w.Byte(0xFF);
+  w.Byte(0x51);
+  w.Byte(3);
+  w.Be24(us);
+  const int32_t dd = PowerOf2Index(Cfg.NoteLenFrac);
+  if (dd >= 0) {
+    w.Vlq(0);
+    w.Byte(0xFF);
+    w.Byte(0x58);
+    w.Byte(4);
+    w.Byte(static_cast<uint32_t>(Cfg.BeatsPerBar) & 0xFF);
+    w.Byte(static_cast<uint32_t>(dd));
+    w.Byte(24);
+    w.Byte(8);
+  } else if (DiagOn()) {
+    PostDiagMsg("Unexpected SOBNoteLenFrac " + std::to_string(Cfg.NoteLenFrac));
+  }
+}
+
+// The part's events after the track's opening events, then the end of track at the part's length.
+class TEventWriter {
+ public:
+  TEventWriter(TByteWriter& w, int32_t part, int32_t seq, uint32_t outChan, std::string& error)
+      : w_(w), part_(part), seq_(seq), outChan_(outChan), error_(error) {}
+
+  // False, with error set, for a delta the format cannot hold.
+  bool Write() {
+    const TPartBuf& b = Seqs.PartBufs[part_][seq_];
+    // The walk checks every link and never runs longer than the pool, whatever the list holds.
+    int32_t steps = 0;
+    for (int32_t i = b.Head; i >= 0 && i < kPoolSize && steps < kPoolSize; i = b.Events[i].Next, ++steps) {
+      const TPartEvent& ev = b.Events[i];
+      bool stop = false;
+      if (!Event(ev, ev.Next < 0, stop)) return false;
+      if (stop) break;
+    }
+    if (endWritten_) return true;
+    // The part's length holds even when its last events were left out (program changes).
+    return End(b.Head < 0 ? 0 : b.RElap);
+  }
+
+ private:
+  bool Delta(int32_t time, uint32_t& d) {
+    const int64_t diff = std::max<int64_t>(0, static_cast<int64_t>(time) - lastTime_);
+    if (diff > kMaxDelta) {
+      error_ = "delta time " + std::to_string(diff) + " too large in seq " + std::to_string(seq_ + 1) +
+               ", part " + std::to_string(part_ + 1);
+      return false;
+    }
+    d = static_cast<uint32_t>(diff);
+    lastTime_ = std::max<int64_t>(lastTime_, time);
+    return true;
+  }
+
+  bool End(int32_t time) {
+    uint32_t d = 0;
+    if (!Delta(time, d)) return false;
+    w_.Vlq(d);
+    w_.Byte(0xFF);
+    w_.Byte(0x2F);
+    w_.Byte(0);
+    endWritten_ = true;
+    return true;
+  }
+
+  // stop: the track ends here.
+  bool Event(const TPartEvent& ev, bool last, bool& stop) {
+    const TShortMsg m{ev.Msg};
+    const uint8_t status = m.Status();
+    uint32_t d = 0;
+    if (status == kEndMarker) {
+      // Rests and bar ends within the part are not written; their time goes to the next event.
+      if (!last) return true;
+      stop = true;
+      return End(ev.Time);
+    }
+    if (status >= 0xF0 || status < 0x80) {
+      Msgs.WarnMsg.Set(status >= 0xF0 ? "WriteSeq error: Unexpected Status: " + std::to_string(status)
+                                      : "WriteSeq error: Unexpected MidiCmd: " + std::to_string(status >> 4));
+      stop = true;
+      return true;
+    }
+    if (m.IsHotkey()) {
+      if (!Delta(ev.Time, d)) return false;
+      w_.Meta(d, 0x07, std::string(m.Kind() == 0x9 ? "h1" : "h0") + static_cast<char>(m.Data1()));
+      return true;
+    }
+    const uint8_t kind = m.Kind();
+    if (kind == 0xC && !Cfg.SaveProgChanges) return true;
+    if (!Delta(ev.Time, d)) return false;
+    w_.Vlq(d);
+    w_.Byte(static_cast<uint32_t>(kind << 4) | outChan_);
+    w_.Byte(m.Data1() & 0x7F);
+    if (kind != 0xC && kind != 0xD) w_.Byte(m.Data2() & 0x7F);
+    return true;
+  }
+
+  TByteWriter& w_;
+  const int32_t part_;
+  const int32_t seq_;
+  const uint32_t outChan_;
+  std::string& error_;
+  int64_t lastTime_ = 0;
+  bool endWritten_ = false;
+};
+
 // One part as track data. False, with error set, for a delta the format cannot hold.
 bool WriteSeq(int32_t part, int32_t seq, int32_t trackNo, std::vector<uint8_t>& data, std::string& error) {
   TByteWriter w(data);
@@ -144,116 +263,25 @@ bool WriteSeq(int32_t part, int32_t seq, int32_t trackNo, std::vector<uint8_t>& 
   const bool first = trackNo == 1;
   const int32_t port = PartPort(b);
   const int32_t chan = PartChan(b);
+  const int32_t prog = port >= 0 && chan >= 0 ? PlayCycle.PortChanProgs[port][chan].ProgReq : -1;
   if (DiagOn())
     PostDiagMsg("Saving seq " + std::to_string(seq + 1) + ", part " + std::to_string(part + 1) +
                 " to track " + std::to_string(trackNo) + (b.Head < 0 ? " (empty)" : ""));
   w.Meta(0, 0x01, SettingsText(part, seq, first));
-  if (first) {
-    uint32_t us = 60000000u / static_cast<uint32_t>(std::max(Cfg.Tempo / 100, 1));
-    if (us > kMaxTempoUs) {
-      PostDiagMsg("MicroSecsPerQN " + std::to_string(us) +
-                  " too large for a standard MIDI file; truncated to " + std::to_string(kMaxTempoUs) +
-                  "\r\nTempo will be incorrect if file is loaded into external programs");
-      Msgs.WarnMsg.Set("@SMF tempo truncated - will be incorrect if loaded externally");
-      us = kMaxTempoUs;
-    } else if (DiagOn()) {
-      PostDiagMsg("MicroSecsPerQN " + std::to_string(us));
-    }
-    w.Vlq(0);
-    w.Byte(0xFF);
-    w.Byte(0x51);
-    w.Byte(3);
-    w.Be24(us);
-    const int32_t dd = PowerOf2Index(Cfg.NoteLenFrac);
-    if (dd >= 0) {
-      w.Vlq(0);
-      w.Byte(0xFF);
-      w.Byte(0x58);
-      w.Byte(4);
-      w.Byte(static_cast<uint32_t>(Cfg.BeatsPerBar) & 0xFF);
-      w.Byte(static_cast<uint32_t>(dd));
-      w.Byte(24);
-      w.Byte(8);
-    } else if (DiagOn()) {
-      PostDiagMsg("Unexpected SOBNoteLenFrac " + std::to_string(Cfg.NoteLenFrac));
-    }
-  }
+  if (first) WriteTempoAndTimeSig(w);
   if (chan >= 0) w.Meta(0, 0x20, std::string(1, static_cast<char>(chan)));
   if (port < 0 || chan < 0)
     PostDiagMsg("Part " + std::to_string(part + 1) + ", Seq " + std::to_string(seq + 1) + ", SOCAdjPort " +
-                std::to_string(b.PortPend) + ", LProgNo " +
-                std::to_string(port >= 0 && chan >= 0 ? PlayCycle.PortChanProgs[port][chan].ProgReq : -1) +
-                ", LChanNo " + std::to_string(b.ChanPend));
+                std::to_string(b.PortPend) + ", LProgNo " + std::to_string(prog) + ", LChanNo " +
+                std::to_string(b.ChanPend));
   // A part without a channel plays its events on channel 1.
   const uint32_t outChan = chan >= 0 ? static_cast<uint32_t>(chan) : 0;
-  if (Cfg.SaveProgChanges && port >= 0 && chan >= 0) {
-    const int32_t prog = PlayCycle.PortChanProgs[port][chan].ProgReq;
-    if (prog >= 0 && prog <= 127) {
-      w.Vlq(0);
-      w.Byte(0xC0 | outChan);
-      w.Byte(static_cast<uint32_t>(prog));
-    }
-  }
-  int64_t lastTime = 0;
-  bool endWritten = false;
-  auto delta = [&](int32_t time, uint32_t& d) {
-    const int64_t diff = std::max<int64_t>(0, static_cast<int64_t>(time) - lastTime);
-    if (diff > kMaxDelta) {
-      error = "delta time " + std::to_string(diff) + " too large in seq " + std::to_string(seq + 1) +
-              ", part " + std::to_string(part + 1);
-      return false;
-    }
-    d = static_cast<uint32_t>(diff);
-    lastTime = std::max<int64_t>(lastTime, time);
-    return true;
-  };
-  // The walk checks every link and never runs longer than the pool, whatever the list holds.
-  int32_t steps = 0;
-  for (int32_t i = b.Head; i >= 0 && i < kPoolSize && steps < kPoolSize; i = b.Events[i].Next, ++steps) {
-    const TPartEvent& ev = b.Events[i];
-    const TShortMsg m{ev.Msg};
-    const uint8_t status = m.Status();
-    const bool last = ev.Next < 0;
-    uint32_t d = 0;
-    if (status == kEndMarker) {
-      // Rests and bar ends within the part are not written; their time goes to the next event.
-      if (!last) continue;
-      if (!delta(ev.Time, d)) return false;
-      w.Vlq(d);
-      w.Byte(0xFF);
-      w.Byte(0x2F);
-      w.Byte(0);
-      endWritten = true;
-      break;
-    }
-    if (status >= 0xF0) {
-      Msgs.WarnMsg.Set("WriteSeq error: Unexpected Status: " + std::to_string(status));
-      break;
-    }
-    if (status < 0x80) {
-      Msgs.WarnMsg.Set("WriteSeq error: Unexpected MidiCmd: " + std::to_string(status >> 4));
-      break;
-    }
-    if (m.IsHotkey()) {
-      if (!delta(ev.Time, d)) return false;
-      w.Meta(d, 0x07, std::string(m.Kind() == 0x9 ? "h1" : "h0") + static_cast<char>(m.Data1()));
-      continue;
-    }
-    const uint8_t kind = m.Kind();
-    if (kind == 0xC && !Cfg.SaveProgChanges) continue;
-    if (!delta(ev.Time, d)) return false;
-    w.Vlq(d);
-    w.Byte(static_cast<uint32_t>(kind << 4) | outChan);
-    w.Byte(m.Data1() & 0x7F);
-    if (kind != 0xC && kind != 0xD) w.Byte(m.Data2() & 0x7F);
-  }
-  if (!endWritten) {
+  if (Cfg.SaveProgChanges && prog >= 0 && prog <= 127) {
     w.Vlq(0);
-    w.Byte(0xFF);
-    w.Byte(0x2F);
-    w.Byte(0);
+    w.Byte(0xC0 | outChan);
+    w.Byte(static_cast<uint32_t>(prog));
   }
-  return true;
+  return TEventWriter(w, part, seq, outChan, error).Write();
 }
 
 bool AnyPartSweep() {
@@ -351,6 +379,7 @@ struct TTrackSettings {
   int32_t PitchCycleA = 0;
   int32_t PitchCycleB = 0;
   int32_t TempoDiv = -1;
+  int32_t SavedProg = -1;  // "pr": the program the writer put ahead of the part's events
 };
 
 struct TTrackIn {
@@ -371,14 +400,9 @@ struct TFileIn {
   std::vector<TTrackIn> Tracks;
 };
 
+// A field's number; a field that is no number reads as the fallback, one too large as the nearest end.
 int32_t ToInt(const std::string& s, int32_t fallback) {
-  try {
-    std::size_t used = 0;
-    const long v = std::stol(s, &used);
-    return static_cast<int32_t>(std::clamp<long>(v, INT32_MIN, INT32_MAX));
-  } catch (...) {
-    return fallback;
-  }
+  return ParseInt(s, {.Saturate = true}).value_or(fallback);
 }
 
 // A pitch offset in half steps; a file cannot move a part beyond the note range and back.
@@ -435,7 +459,8 @@ void ParseSettingsText(const std::string& text, bool firstTrack, TFileIn& file, 
       const int32_t v = ToInt(val, INT32_MIN);
       if (v != INT32_MIN) t.Port = file.Version >= kSmfPortOneBasedVersion ? v - 1 : v;
     } else if (name == "pr") {
-      // The program comes from the track's own program change.
+      // The program itself comes from the track's program change; this tells that one apart.
+      t.SavedProg = ToInt(val, -1);
     } else if (name == "sv") {
       t.SVel = ToInt(val, -1);
     } else if (name == "ht") {
@@ -476,110 +501,148 @@ struct TLoadError {
 
 constexpr const char* kInvalidTrack = "MIDI file error: invalid track data";
 
-// Reads one track's data. False when the data is unreadable.
-bool ReadTrack(TByteReader& r, int32_t division, int32_t trackNo, TFileIn& file, TTrackIn& track) {
-  track.Number = trackNo;
-  track.Set.Tempo = Cfg.Tempo;
-  int64_t srcTime = 0;
-  uint8_t running = 0;
-  bool textSeen = false;
-  auto timeNow = [&]() -> int64_t { return srcTime * kSmfDivision / division; };
-  auto store = [&](uint32_t msg) {
-    TPartEvent ev;
-    ev.Time = static_cast<int32_t>(timeNow());
-    ev.Msg = msg;
-    track.Events.push_back(ev);
-  };
-  for (;;) {
-    if (r.Left() == 0) return true;  // a track may end without its end-of-track event
-    uint32_t delta = 0;
-    if (!r.Vlq(delta)) return false;
-    srcTime += delta;
-    if (timeNow() > INT32_MAX) return false;
-    uint8_t status = 0;
-    if (!r.Byte(status)) return false;
-    uint8_t d1 = 0, d2 = 0;
-    bool haveD1 = false;
-    if (status < 0x80) {
-      // A data byte: the running status goes on, and there must be one.
-      if (running == 0) return false;
-      d1 = status;
-      haveD1 = true;
-      status = running;
-    }
-    if (status >= 0x80 && status <= 0xEF) {
-      running = status;
-      if (!haveD1 && !r.Byte(d1)) return false;
-      const uint8_t kind = status >> 4;
-      const bool two = kind != 0xC && kind != 0xD;
-      if (two && !r.Byte(d2)) return false;
-      if (d1 > 0x7F || d2 > 0x7F) return false;
-      if (track.Set.Chan < 0) track.Set.Chan = status & 0x0F;
-      uint32_t msg = TShortMsg::Pack(status, d1, d2).Raw;
-      if (kind == 0x9 && d2 == 0) msg = TShortMsg::Pack(status & 0xEF, d1, d2).Raw;
-      if (kind == 0x8 || kind == 0x9) track.Loopable = true;
-      if (kind == 0xC) {
-        if (!Cfg.LoadProgChanges) continue;
-        if (track.Set.Prog < 0) track.Set.Prog = d1;
+// Reads one track's events, meta events and settings text into a track.
+class TTrackReader {
+ public:
+  TTrackReader(TByteReader& r, int32_t division, int32_t trackNo, TFileIn& file, TTrackIn& track)
+      : r_(r), division_(division), trackNo_(trackNo), file_(file), track_(track) {
+    track.Number = trackNo;
+    track.Set.Tempo = Cfg.Tempo;
+  }
+
+  // False when the data is unreadable.
+  bool Read() {
+    for (;;) {
+      if (r_.Left() == 0) return true;  // a track may end without its end-of-track event
+      uint32_t delta = 0;
+      if (!r_.Vlq(delta)) return false;
+      srcTime_ += delta;
+      if (TimeNow() > INT32_MAX) return false;
+      uint8_t status = 0;
+      if (!r_.Byte(status)) return false;
+      uint8_t d1 = 0;
+      bool haveD1 = false;
+      if (status < 0x80) {
+        // A data byte: the running status goes on, and there must be one.
+        if (running_ == 0) return false;
+        d1 = status;
+        haveD1 = true;
+        status = running_;
       }
-      store(msg);
-      continue;
+      bool ended = false;
+      if (status >= 0x80 && status <= 0xEF) {
+        if (!ChannelEvent(status, d1, haveD1)) return false;
+      } else if (status == 0xF0 || status == 0xF7) {
+        uint32_t len = 0;
+        if (!r_.Vlq(len) || !r_.Skip(len)) return false;
+      } else if (status != 0xFF) {
+        Msgs.ErrMsg.Set("HandleSysex error: Unexpected MidiQual: " + std::to_string(status));
+        return false;
+      } else if (!MetaEvent(ended)) {
+        return false;
+      }
+      if (ended) return true;
     }
-    if (status == 0xF0 || status == 0xF7) {
-      uint32_t len = 0;
-      if (!r.Vlq(len) || !r.Skip(len)) return false;
-      continue;
+  }
+
+ private:
+  int64_t TimeNow() const { return srcTime_ * kSmfDivision / division_; }
+  void Store(uint32_t msg) {
+    TPartEvent ev;
+    ev.Time = static_cast<int32_t>(TimeNow());
+    ev.Msg = msg;
+    track_.Events.push_back(ev);
+  }
+
+  bool ChannelEvent(uint8_t status, uint8_t d1, bool haveD1) {
+    running_ = status;
+    uint8_t d2 = 0;
+    if (!haveD1 && !r_.Byte(d1)) return false;
+    const uint8_t kind = status >> 4;
+    const bool two = kind != 0xC && kind != 0xD;
+    if (two && !r_.Byte(d2)) return false;
+    if (d1 > 0x7F || d2 > 0x7F) return false;
+    if (track_.Set.Chan < 0) track_.Set.Chan = status & 0x0F;
+    uint32_t msg = TShortMsg::Pack(status, d1, d2).Raw;
+    if (kind == 0x9 && d2 == 0) msg = TShortMsg::Pack(status & 0xEF, d1, d2).Raw;
+    if (kind == 0x8 || kind == 0x9) track_.Loopable = true;
+    const bool first = !channelSeen_;
+    channelSeen_ = true;
+    if (kind == 0xC) {
+      if (!Cfg.LoadProgChanges) return true;
+      if (track_.Set.Prog < 0) track_.Set.Prog = d1;
+      // Our own writer starts a track with the part's program: that sets the program, it is not
+      // one of the part's events (kept, it would gain one more program change each save).
+      if (file_.Own && first && srcTime_ == 0 && d1 == track_.Set.SavedProg) return true;
     }
-    if (status != 0xFF) {
-      Msgs.ErrMsg.Set("HandleSysex error: Unexpected MidiQual: " + std::to_string(status));
-      return false;
+    Store(msg);
+    return true;
+  }
+
+  void TextEvent(const std::string& data) {
+    if (textSeen_) return;
+    textSeen_ = true;
+    if (!file_.TextSeen) {
+      file_.TextSeen = true;
+      file_.Own = GetFields(data, ',', 1, 1) == std::string("i=") + kSmfProductWord;
+      if (file_.Own) {
+        const std::string v = GetFields(data, ',', 2, 2);
+        if (v.rfind("v=", 0) == 0) file_.Version = CfgVersionToInt(v.substr(2)).value_or(0);
+      }
     }
+    if (file_.Own) ParseSettingsText(data, trackNo_ == 1, file_, track_.Set);
+  }
+
+  // ended: the end of track was read.
+  bool MetaEvent(bool& ended) {
     uint8_t type = 0;
     uint32_t len = 0;
-    if (!r.Byte(type) || !r.Vlq(len)) return false;
+    if (!r_.Byte(type) || !r_.Vlq(len)) return false;
     std::string data;
-    if (!r.Text(len, data)) return false;
+    if (!r_.Text(len, data)) return false;
     const auto byteAt = [&](std::size_t i) { return static_cast<uint8_t>(data[i]); };
     switch (type) {
       case 0x01:
-        if (textSeen) break;
-        textSeen = true;
-        if (!file.TextSeen) {
-          file.TextSeen = true;
-          file.Own = GetFields(data, ',', 1, 1) == std::string("i=") + kSmfProductWord;
-          if (file.Own) {
-            const std::string v = GetFields(data, ',', 2, 2);
-            if (v.rfind("v=", 0) == 0) file.Version = CfgVersionToInt(v.substr(2));
-          }
-        }
-        if (file.Own) ParseSettingsText(data, trackNo == 1, file, track.Set);
+        TextEvent(data);
         break;
       case 0x07:
-        if (file.Own && len == 3 && data[0] == 'h' && (data[1] == '1' || data[1] == '0') &&
+        if (file_.Own && len == 3 && data[0] == 'h' && (data[1] == '1' || data[1] == '0') &&
             byteAt(2) <= 0x7F) {
-          store(TShortMsg::Pack(data[1] == '1' ? 0x90 : 0x80, byteAt(2), 128).Raw);
-          track.Loopable = true;
-          track.Hotkeys = true;
+          Store(TShortMsg::Pack(data[1] == '1' ? 0x90 : 0x80, byteAt(2), 128).Raw);
+          track_.Loopable = true;
+          track_.Hotkeys = true;
         }
         break;
       case 0x20:
-        if (len >= 1 && track.Set.Chan < 0 && byteAt(0) <= 15) track.Set.Chan = byteAt(0);
+        if (len >= 1 && track_.Set.Chan < 0 && byteAt(0) <= 15) track_.Set.Chan = byteAt(0);
         break;
       case 0x2F:
-        store(kEndMarker);
-        return true;
+        Store(kEndMarker);
+        ended = true;
+        break;
       case 0x51:
-        if (len >= 3 && !file.TempoUs)
-          file.TempoUs = (uint32_t(byteAt(0)) << 16) | (byteAt(1) << 8) | byteAt(2);
+        if (len >= 3 && !file_.TempoUs)
+          file_.TempoUs = (uint32_t(byteAt(0)) << 16) | (byteAt(1) << 8) | byteAt(2);
         break;
       case 0x58:
-        if (len >= 2 && !file.TimeSig) file.TimeSig = std::pair<int32_t, int32_t>(byteAt(0), byteAt(1));
+        if (len >= 2 && !file_.TimeSig) file_.TimeSig = std::pair<int32_t, int32_t>(byteAt(0), byteAt(1));
         break;
       default:
         break;
     }
+    return true;
   }
-}
+
+  TByteReader& r_;
+  const int32_t division_;
+  const int32_t trackNo_;
+  TFileIn& file_;
+  TTrackIn& track_;
+  int64_t srcTime_ = 0;
+  uint8_t running_ = 0;
+  bool textSeen_ = false;
+  bool channelSeen_ = false;
+};
 
 bool ParseFile(const uint8_t* data, std::size_t size, TFileIn& file, TLoadError& err) {
   TByteReader r(data, size);
@@ -647,7 +710,7 @@ bool ParseFile(const uint8_t* data, std::size_t size, TFileIn& file, TLoadError&
     }
     TByteReader tr(r.Here(), tlen);
     file.Tracks.emplace_back();
-    if (!ReadTrack(tr, div, static_cast<int32_t>(t), file, file.Tracks.back())) {
+    if (!TTrackReader(tr, div, static_cast<int32_t>(t), file, file.Tracks.back()).Read()) {
       err.Fail(kInvalidTrack);
       return false;
     }
@@ -767,89 +830,123 @@ void ApplyTrackSettings(int32_t part, int32_t seq, const TTrackSettings& t, bool
   RequestSeqGridRedraw();
 }
 
-// Puts the parsed tracks into the parts. True when at least one seq was loaded.
+// A track that will load and the part it goes to.
+struct TPlacement {
+  const TTrackIn* Track;
+  int32_t Part;
+  int32_t Seq;
+};
+
+// Whether a track loads into a part at all: it needs a loopable event and a length.
+bool TrackLoops(const TTrackIn& track) {
+  if (!track.Loopable) return false;
+  int32_t length = 0;
+  for (const TPartEvent& ev : track.Events) length = std::max(length, ev.Time);
+  return length > 0;
+}
+
+// The next free parts while tracks are placed.
+struct TSlots {
+  int32_t NSeqs = 0;
+  int32_t NextSlot = 0;  // all parts: track order, part 0 of each seq first
+  int32_t NextSel = 0;   // selected: seq index
+};
+
+enum class TSlotChoice : uint8_t { Chosen, Skip, NoneLeft };
+
+// The part a track goes to, by the rules of the load; a skipped track says why in the log.
+TSlotChoice ChooseSlot(const TFileIn& file, const TTrackIn& track, bool allParts, TSlots& slots,
+                       TPlacement& at) {
+  const std::string t = std::to_string(track.Number);
+  at.Track = &track;
+  if (!allParts) {
+    while (slots.NextSel < slots.NSeqs && !SeqBuf(slots.NextSel).Selected) ++slots.NextSel;
+    if (slots.NextSel >= slots.NSeqs) {
+      PostDiagMsg("No seq/part available so skipping track " + t);
+      return TSlotChoice::Skip;
+    }
+    at.Seq = slots.NextSel;
+    at.Part = Seqs.SeqRecs[at.Seq].PlayPart & 1;
+    return TSlotChoice::Chosen;
+  }
+  if (file.Own && track.Set.Seq != -1 && track.Set.Part != -1) {
+    at.Seq = track.Set.Seq;
+    at.Part = track.Set.Part;
+    if (at.Seq >= 0 && at.Seq < slots.NSeqs && (at.Part == 0 || at.Part == 1)) return TSlotChoice::Chosen;
+    PostDiagMsg("Seq " + std::to_string(at.Seq + 1) + ", part " + std::to_string(at.Part + 1) +
+                " unavailable so skipping track " + t);
+    return TSlotChoice::Skip;
+  }
+  if (slots.NextSlot >= 2 * slots.NSeqs) {
+    PostDiagMsg("Max seqs/parts reached so skipping remaining tracks");
+    Msgs.WarnMsg.Set("@Tracks discarded; not enough seqs");
+    return TSlotChoice::NoneLeft;
+  }
+  at.Part = slots.NextSlot / slots.NSeqs;
+  at.Seq = slots.NextSlot % slots.NSeqs;
+  return TSlotChoice::Chosen;
+}
+
+// Where each track goes, in the order tracks take their slots. Only tracks that will load are
+// placed: a discarded track gives its slot to the next one. False, with the text in err, when a
+// track holds more events than a part does: then nothing is loaded.
+bool PlanFile(const TFileIn& file, bool allParts, std::vector<TPlacement>& plan, TLoadError& err) {
+  TSlots slots;
+  slots.NSeqs = LastSeq() + 1;
+  for (const TTrackIn& track : file.Tracks) {
+    if (track.Events.empty()) continue;
+    TPlacement at{};
+    const TSlotChoice choice = ChooseSlot(file, track, allParts, slots, at);
+    if (choice == TSlotChoice::NoneLeft) break;
+    if (choice == TSlotChoice::Skip) continue;
+    if (track.Events.size() > static_cast<std::size_t>(kMaxPartEvents)) {
+      err.Fail("Load seq " + std::to_string(at.Seq + 1) + " aborted; buffer overflow");
+      return false;
+    }
+    if (!TrackLoops(track)) {
+      if (DiagOn()) PostDiagMsg("Track " + std::to_string(track.Number) + " discarded - no loopable events");
+      continue;  // the same slot goes to the next track
+    }
+    if (!allParts)
+      ++slots.NextSel;
+    else if (!(file.Own && track.Set.Seq != -1 && track.Set.Part != -1))
+      ++slots.NextSlot;
+    plan.push_back(at);
+  }
+  return true;
+}
+
+// Fills the part with the track. The plan has checked that it fits.
+void LoadTrack(const TPlacement& at, bool& progWarned) {
+  const TTrackIn& track = *at.Track;
+  if (DiagOn())
+    PostDiagMsg("Loading track " + std::to_string(track.Number) + " to seq " + std::to_string(at.Seq + 1) +
+                ", part " + std::to_string(at.Part + 1));
+  ClearPartBuf(at.Part, at.Seq);
+  ResetSeqAttribs(at.Part, at.Seq, true);
+  ApplyTrackSettings(at.Part, at.Seq, track.Set, progWarned);
+  for (const TPartEvent& ev : track.Events) {
+    const TShortMsg m{ev.Msg};
+    InsertPartEvent(at.Part, at.Seq, ev.Msg, ev.Time, m.IsNote() && !m.IsHotkey());
+  }
+  if (track.Hotkeys) Seqs.PartBufs[at.Part][at.Seq].HasHotkeyEvents = 1;
+  if (at.Seq == Cfg.MetrSeqNo) Files.MetrSeqLoaded = 1;
+}
+
+// Puts the parsed tracks into the parts. True when at least one seq was loaded; when none will
+// be, or a track cannot be held, nothing changes.
 bool ApplyFile(const TFileIn& file, bool allParts, TLoadError& err) {
+  std::vector<TPlacement> plan;
+  if (!PlanFile(file, allParts, plan, err) || plan.empty()) return false;
   if (allParts) {
     DeleteAllParts();
     ResetAllPartsAttribs();
   }
   ApplyTempo(file);
   ApplyTimeSig(file);
-  const int32_t nSeqs = LastSeq() + 1;
-  int32_t nextSlot = 0;  // all parts: track order, part 0 of each seq first
-  int32_t nextSel = 0;   // selected: seq index
-  bool loaded = false;
   bool progWarned = false;
-  for (const TTrackIn& track : file.Tracks) {
-    if (track.Events.empty()) continue;
-    const int32_t t = track.Number;
-    int32_t part = -1, seq = -1;
-    bool sequential = false;
-    if (!allParts) {
-      while (nextSel < nSeqs && !SeqBuf(nextSel).Selected) ++nextSel;
-      if (nextSel >= nSeqs) {
-        PostDiagMsg("No seq/part available so skipping track " + std::to_string(t));
-        continue;
-      }
-      seq = nextSel;
-      part = Seqs.SeqRecs[seq].PlayPart & 1;
-      sequential = true;
-    } else if (file.Own && track.Set.Seq != -1 && track.Set.Part != -1) {
-      seq = track.Set.Seq;
-      part = track.Set.Part;
-      if (seq < 0 || seq >= nSeqs || (part != 0 && part != 1)) {
-        PostDiagMsg("Seq " + std::to_string(seq + 1) + ", part " + std::to_string(part + 1) +
-                    " unavailable so skipping track " + std::to_string(t));
-        continue;
-      }
-    } else {
-      if (nextSlot >= 2 * nSeqs) {
-        PostDiagMsg("Max seqs/parts reached so skipping remaining tracks");
-        Msgs.WarnMsg.Set("@Tracks discarded; not enough seqs");
-        break;
-      }
-      part = nextSlot / nSeqs;
-      seq = nextSlot % nSeqs;
-      sequential = true;
-    }
-    if (DiagOn())
-      PostDiagMsg("Loading track " + std::to_string(t) + " to seq " + std::to_string(seq + 1) + ", part " +
-                  std::to_string(part + 1));
-    ClearPartBuf(part, seq);
-    ResetSeqAttribs(part, seq, true);
-    ApplyTrackSettings(part, seq, track.Set, progWarned);
-    bool full = false;
-    for (const TPartEvent& ev : track.Events) {
-      const TShortMsg m{ev.Msg};
-      if (!InsertPartEvent(part, seq, ev.Msg, ev.Time, m.IsNote() && !m.IsHotkey())) {
-        full = true;
-        break;
-      }
-    }
-    TPartBuf& b = Seqs.PartBufs[part][seq];
-    if (full) {
-      // A part is loaded whole or not at all.
-      ClearPartBuf(part, seq);
-      if (seq == Cfg.MetrSeqNo) Files.MetrSeqLoaded = 0;
-      err.Fail("Load seq " + std::to_string(seq + 1) + " aborted; buffer overflow");
-      break;
-    }
-    if (!track.Loopable || b.RElap == 0) {
-      if (DiagOn()) PostDiagMsg("Track " + std::to_string(t) + " discarded - no loopable events");
-      ClearPartBuf(part, seq);
-      continue;  // the same slot goes to the next track
-    }
-    if (sequential) {
-      if (allParts)
-        ++nextSlot;
-      else
-        ++nextSel;
-    }
-    if (track.Hotkeys) b.HasHotkeyEvents = 1;
-    if (seq == Cfg.MetrSeqNo) Files.MetrSeqLoaded = 1;
-    loaded = true;
-  }
-  return loaded;
+  for (const TPlacement& at : plan) LoadTrack(at, progWarned);
+  return true;
 }
 
 bool LoadBytes(const uint8_t* data, std::size_t size, bool fromMenu, bool allParts) {
@@ -952,49 +1049,24 @@ bool BuildMidiFileReported(bool fromMenu, bool allParts, std::vector<uint8_t>& b
 }
 
 bool WriteMidiFileBytes(const std::string& fileName, const std::vector<uint8_t>& bytes, bool fromMenu) {
-  // Written beside the file and renamed over it: a failed save leaves the old file whole.
-  const std::string temp = fileName + ".tmp";
-  {
-    std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-    if (!f) {
-      ReportFileMsg(fromMenu ? FormatFileMsg("Cannot create MIDI file", fileName)
-                             : "Error creating MIDI file " + fileName,
-                    fromMenu);
-      return false;
-    }
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    f.flush();
-    if (!f) {
-      f.close();
-      std::error_code ec;
-      std::filesystem::remove(temp, ec);
-      ReportFileMsg(fromMenu
-                        ? "Save MIDI file write error; " +
-                              std::error_code(errno, std::generic_category()).message() + "\r\n" + fileName
-                        : "Error writing MIDI file " + fileName,
-                    fromMenu);
-      return false;
-    }
-    f.close();
-    if (f.fail()) {
-      std::error_code ec;
-      std::filesystem::remove(temp, ec);
-      ReportFileMsg(fromMenu ? FormatFileMsg("Cannot close MIDI file", fileName)
-                             : "Error closing MIDI file " + fileName,
-                    fromMenu);
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, fileName, ec);
-  if (ec) {
-    std::filesystem::remove(temp, ec);
+  std::string stage;
+  std::string error;
+  if (ReplaceFileAtomically(fileName, {reinterpret_cast<const char*>(bytes.data()), bytes.size()}, stage,
+                            error))
+    return true;
+  if (stage == "write")
+    ReportFileMsg(fromMenu ? "Save MIDI file write error; " + error + "\r\n" + fileName
+                           : "Error writing MIDI file " + fileName,
+                  fromMenu);
+  else if (stage == "close")
+    ReportFileMsg(
+        fromMenu ? FormatFileMsg("Cannot close MIDI file", fileName) : "Error closing MIDI file " + fileName,
+        fromMenu);
+  else
     ReportFileMsg(fromMenu ? FormatFileMsg("Cannot create MIDI file", fileName)
                            : "Error creating MIDI file " + fileName,
                   fromMenu);
-    return false;
-  }
-  return true;
+  return false;
 }
 
 bool SaveSeqsToMidiFile(const std::string& fileName, bool fromMenu, bool allParts) {
@@ -1049,25 +1121,6 @@ bool ReadMidiFileBytes(const std::string& fileName, bool fromMenu, std::vector<u
     return false;
   }
   return true;
-}
-
-int32_t CfgVersionToInt(const std::string& text) {
-  auto trim = [](std::string s) {
-    const auto b = s.find_first_not_of(" \t");
-    const auto e = s.find_last_not_of(" \t");
-    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
-  };
-  const int32_t major = ToInt(trim(GetFields(text, '.', 1, 1)), 0);
-  const int32_t minor = ToInt(trim(GetFields(text, '.', 2, 2)), 0);
-  const int64_t v = static_cast<int64_t>(major) * 100 + minor;
-  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-}
-
-std::string FormatFileMsg(const std::string& message, const std::string& fileName) {
-  const std::size_t slash = fileName.find_last_of('/');
-  if (slash == std::string::npos) return message + " " + fileName;
-  std::string folder = fileName.substr(0, slash);
-  return message + " " + fileName.substr(slash + 1) + "\r\nin folder " + (folder.empty() ? "/" : folder);
 }
 
 }  // namespace vel

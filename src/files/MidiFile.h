@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Formats.h"
+
 namespace vel {
 
 inline constexpr int32_t kSmfDivision = 3840;
@@ -49,10 +51,5 @@ bool BuildMidiFile(bool fromMenu, bool allParts, std::vector<uint8_t>& out, std:
 // the messages.
 bool LoadSeqsFromMidiBytes(const uint8_t* data, std::size_t size, const std::string& name, bool fromMenu,
                            bool allParts);
-
-// "13.03" -> 1303: major * 100 + minor.
-int32_t CfgVersionToInt(const std::string& text);
-// message + " " + the file's name, then "\r\nin folder " + its folder when it has one.
-std::string FormatFileMsg(const std::string& message, const std::string& fileName);
 
 }  // namespace vel

@@ -1,14 +1,20 @@
 #include "files/Scenes.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
+#include <mutex>
+#include <optional>
 #include <system_error>
 #include <vector>
 
+#include "base/EngineLock.h"
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/UiHooks.h"
 #include "engine/KeyMode.h"
+#include "engine/MidiFifo.h"
+#include "engine/PartBufs.h"
 #include "files/MidiFile.h"
 #include "keys/KeyArgs.h"
 #include "keys/ValueSetters.h"
@@ -44,12 +50,13 @@ std::string SceneRootFolder() {
   return GetEnvVar("HOME") + "/Vellorine";
 }
 
-std::string SceneFileName(int32_t scene) {
-  return SceneRootFolder() + "/Scenes/Scene-" + TwoDigits(scene) + ".mid";
+namespace {
+
+std::string SceneFileIn(const std::string& folder, int32_t scene) {
+  return folder + "/Scenes/Scene-" + TwoDigits(scene) + ".mid";
 }
 
-std::string ExtSceneFileName(int32_t scene) {
-  const std::string folder = SceneRootFolder();
+std::string ExtSceneFileIn(const std::string& folder, int32_t scene) {
   const std::string prefix = TwoDigits(scene) + "-";
   std::vector<std::string> names;
   std::error_code ec;
@@ -64,28 +71,102 @@ std::string ExtSceneFileName(int32_t scene) {
   return folder + "/" + *std::min_element(names.begin(), names.end());
 }
 
-bool SetSaveValue(uint8_t valType, int32_t value, bool allParts) {
-  const int32_t scene = PickScene(valType, value, Scenes.CurScene, "SetSaveValue");
-  const bool ok = SaveSeqsToMidiFile(SceneFileName(scene), false, allParts);
-  if (ok) {
-    Scenes.CurScene = scene;
-    Scenes.SceneSaved = 1;
+// A scene file to read or write once the key path has let go of the engine lock.
+struct TSceneJob {
+  bool Save = false;
+  bool AllParts = false;
+  bool External = false;
+  int32_t Scene = 0;
+  std::string Folder;  // the run-time folder when the job was asked for
+  std::string DoneText;
+  std::vector<uint8_t> Bytes;             // a save's image, made when it was asked for
+  std::array<uint8_t, kSeqs> Selected{};  // a load into selected seqs: those selected when asked
+};
+// The job this thread asked for; no other thread touches it.
+thread_local std::optional<TSceneJob> tSceneJob;
+
+bool FinishSave(const TSceneJob& job) {
+  const std::string name = SceneFileIn(job.Folder, job.Scene);
+  PostDiagMsg("Saving seqs to MIDI file " + name);
+  if (!WriteMidiFileBytes(name, job.Bytes, false)) return false;
+  std::lock_guard lock(EngineLock);
+  Scenes.CurScene = job.Scene;
+  Scenes.SceneSaved = 1;
+  if (!job.DoneText.empty()) Msgs.StatusMsg.Set(job.DoneText);
+  return true;
+}
+
+bool FinishLoad(const TSceneJob& job) {
+  const std::string name =
+      job.External ? ExtSceneFileIn(job.Folder, job.Scene) : SceneFileIn(job.Folder, job.Scene);
+  std::vector<uint8_t> bytes;
+  const bool read = ReadMidiFileBytes(name, false, bytes);
+  // The seqs may have started while the file was read: the load checks again under the lock.
+  std::lock_guard lock(EngineLock);
+  // The key that asked has gone back to live mode since, and that deselected the seqs: the load
+  // goes to those selected when it was asked for, and the selection is left as it is now.
+  std::array<uint8_t, kSeqs> now{};
+  for (int32_t seq = 0; seq < kSeqs; ++seq) {
+    now[seq] = SeqBuf(seq).Selected;
+    if (!job.AllParts) SeqBuf(seq).Selected = job.Selected[seq];
   }
-  if (allParts) DeselectAll();
+  const bool ok = read && LoadSeqsFromMidiBytes(bytes.data(), bytes.size(), name, false, job.AllParts);
+  for (int32_t seq = 0; seq < kSeqs; ++seq) SeqBuf(seq).Selected = now[seq];
+  if (ok) {
+    (job.External ? Scenes.CurExtScene : Scenes.CurScene) = job.Scene;
+    Scenes.SceneSaved = 1;
+    if (!job.DoneText.empty()) Msgs.StatusMsg.Set(job.DoneText);
+  }
+  if (job.AllParts) DeselectAll();
   return ok;
 }
 
-bool SetLoadValue(uint8_t valType, int32_t value, bool allParts, bool external) {
-  int32_t& current = external ? Scenes.CurExtScene : Scenes.CurScene;
-  const int32_t scene = PickScene(valType, value, current, "SetLoadValue");
-  const std::string name = external ? ExtSceneFileName(scene) : SceneFileName(scene);
-  const bool ok = LoadSeqsFromMidiFile(-1, name, false, allParts);
-  if (ok) {
-    current = scene;
-    Scenes.SceneSaved = 1;
-  }
+}  // namespace
+
+std::string SceneFileName(int32_t scene) {
+  return SceneFileIn(SceneRootFolder(), scene);
+}
+
+std::string ExtSceneFileName(int32_t scene) {
+  return ExtSceneFileIn(SceneRootFolder(), scene);
+}
+
+bool SetSaveValue(uint8_t valType, int32_t value, bool allParts, const std::string& doneText) {
+  TSceneJob job;
+  job.Save = true;
+  job.Scene = PickScene(valType, value, Scenes.CurScene, "SetSaveValue");
+  job.Folder = SceneRootFolder();
+  job.DoneText = doneText;
+  // The image is the seqs as they are now; only the writing waits.
+  const bool ok = BuildMidiFileReported(false, allParts, job.Bytes);
   if (allParts) DeselectAll();
+  if (ok) tSceneJob = std::move(job);
   return ok;
+}
+
+bool SetLoadValue(uint8_t valType, int32_t value, bool allParts, bool external, const std::string& doneText) {
+  const int32_t current = external ? Scenes.CurExtScene : Scenes.CurScene;
+  TSceneJob job;
+  job.AllParts = allParts;
+  job.External = external;
+  job.Scene = PickScene(valType, value, current, "SetLoadValue");
+  job.Folder = SceneRootFolder();
+  job.DoneText = doneText;
+  for (int32_t seq = 0; seq < kSeqs; ++seq) job.Selected[seq] = SeqBuf(seq).Selected;
+  // A refused load reads nothing.
+  if (!MidiLoadAllowed(false, allParts)) {
+    if (allParts) DeselectAll();
+    return false;
+  }
+  tSceneJob = std::move(job);
+  return true;
+}
+
+bool RunSceneFileJob() {
+  if (!tSceneJob) return false;
+  const TSceneJob job = std::move(*tSceneJob);
+  tSceneJob.reset();
+  return job.Save ? FinishSave(job) : FinishLoad(job);
 }
 
 void CreateSceneFolders() {

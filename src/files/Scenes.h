@@ -1,7 +1,9 @@
 #pragma once
 // Scene files: the seqs saved to and loaded from numbered MIDI files in the run-time folder's
 // "Scenes" sub-folder, and loaded from the user's own numbered files ("07-Verse.mid") in the
-// run-time folder itself. Key path thread under EngineLock.
+// run-time folder itself. Asked for on the key path under EngineLock; the file itself is read or
+// written once the key path has let go of the lock (RunSceneFileJob), so a slow disk never stalls
+// the timer.
 #include <cstdint>
 #include <string>
 
@@ -28,9 +30,16 @@ std::string SceneFileName(int32_t scene);
 std::string ExtSceneFileName(int32_t scene);
 
 // valType: 0 the value is the scene, 1 the current scene + 1, 2 the current scene - 1 (1..99).
-// True when the scene was saved or loaded; it becomes the current one.
-bool SetSaveValue(uint8_t valType, int32_t value, bool allParts);
-bool SetLoadValue(uint8_t valType, int32_t value, bool allParts, bool external);
+// Under EngineLock: the save's image is made, or the load checked, at once; a refusal is reported
+// and gives false. Otherwise true: the file job waits for RunSceneFileJob, on this thread. When the
+// scene is saved or loaded there it becomes the current one and doneText the status text.
+bool SetSaveValue(uint8_t valType, int32_t value, bool allParts, const std::string& doneText = "");
+bool SetLoadValue(uint8_t valType, int32_t value, bool allParts, bool external,
+                  const std::string& doneText = "");
+// Reads or writes the scene file this thread asked for, without the engine lock, then takes the
+// lock to check the load again and put the seqs in. True when the scene was saved or loaded; false
+// too when nothing was asked for. The key path calls it after letting go of the lock.
+bool RunSceneFileJob();
 
 // Makes the run-time folder and its "Scenes" sub-folder; an error box for each that cannot be made.
 void CreateSceneFolders();

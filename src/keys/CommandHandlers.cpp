@@ -11,12 +11,13 @@
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "files/Scenes.h"
-#include "keys/CommandModes.h"
+#include "keymaps/KeyModes.h"
 #include "keys/Commands.h"
 #include "keys/KeyArgs.h"
 #include "keys/NumericEntry.h"
 #include "keys/ScaleValue.h"
 #include "keys/SceneKeys.h"
+#include "keys/ValueEntry.h"
 #include "keys/ValueSetters.h"
 #include "settings/Settings.h"
 
@@ -119,13 +120,6 @@ bool AllPitchTargetsLocked() {
     if (!b.PitchLocked) allLocked = false;
   }
   return any && allLocked;
-}
-
-bool ValidValSource(uint8_t valSource, const char* proc) {
-  if (valSource == VsEnterMode || valSource == VsInc || valSource == VsDec) return true;
-  Msgs.ErrMsg.Set(std::string(proc) + " error: Unexpected ValSource");
-  ReturnToLiveMode();
-  return false;
 }
 
 // The delete commands: the selected stopped seqs lose their events (or program changes); a seq
@@ -265,14 +259,14 @@ void SetPitchCyclesCmd(bool enterMode, int32_t cycles) {
   Keys.PitchCycles = cycles;
   Keys.PitchCyclesN = 1;
   Keys.PitchCyclesNN = 0;
-  SetKeyMode(enterMode || cycles >= 1 ? TKeyMode::Pitch : cmdmode::PitchCyclesN);
+  SetKeyMode(enterMode || cycles >= 1 ? TKeyMode::Pitch : TKeyMode::PitchCyclesN);
 }
 
 void EnterPitchCyclesNN() {
   Args.PitchCyclesEntry = 0;
   Keys.PitchCyclesN = 0;
   Keys.PitchCyclesNN = 1;
-  SetKeyMode(cmdmode::PitchCyclesNN);
+  SetKeyMode(TKeyMode::PitchCyclesNN);
 }
 
 void HandleCmdTrans() {
@@ -304,7 +298,7 @@ void HandleCmdTimeShift(bool forward) {
     return;
   }
   Commands.TimeShiftRepeat = 0;
-  SetKeyMode(forward ? TKeyMode::TimeShiftFwd : cmdmode::TimeShiftBack);
+  SetKeyMode(forward ? TKeyMode::TimeShiftFwd : TKeyMode::TimeShiftBack);
 }
 
 void HandleCmdTempo(uint8_t valSource) {
@@ -313,86 +307,41 @@ void HandleCmdTempo(uint8_t valSource) {
     ReturnToLiveMode();
     return;
   }
-  if (!ValidValSource(valSource, "HandleCmdTempo")) return;
-  SelectAllSeqs();
-  if (valSource == VsEnterMode) {
-    StartTempoEntry();
-    return;
-  }
-  SetTempoValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false);
-  Msgs.StatusMsg.Set(valSource == VsInc ? "Tempo inc" : "Tempo dec");
-  ReturnToLiveMode();
+  HandleCmdValue(TEntryValue::Tempo, valSource);
 }
 
 void HandleCmdPort(uint8_t, uint32_t, uint8_t valSource) {
-  if (!ValidValSource(valSource, "HandleCmdPort")) return;
-  if (valSource == VsEnterMode) {
-    SetKeyMode(cmdmode::Port);
-    return;
-  }
-  SetPortValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false);
-  Msgs.StatusMsg.Set(valSource == VsInc ? "Port inc" : "Port dec");
-  ReturnToLiveMode();
+  HandleCmdValue(TEntryValue::Port, valSource);
 }
 
 void HandleCmdChan(uint8_t, uint32_t, uint8_t valSource) {
-  if (!ValidValSource(valSource, "HandleCmdChan")) return;
-  if (valSource == VsEnterMode) {
-    StartChanEntry();
-    return;
-  }
-  SetChanValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false);
-  Msgs.StatusMsg.Set(valSource == VsInc ? "Channel inc" : "Channel dec");
-  ReturnToLiveMode();
+  HandleCmdValue(TEntryValue::Chan, valSource);
 }
 
 void HandleCmdProg(uint8_t valSource) {
-  if (!ValidValSource(valSource, "HandleCmdProg")) return;
-  if (valSource == VsEnterMode) {
-    StartProgEntry();
-    return;
-  }
-  ExpandProgTargets();
-  SetProgValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false);
-  Msgs.StatusMsg.Set(valSource == VsInc ? "Prog inc" : "Prog dec");
-  if (!RequestProgCalibration()) ReturnToLiveMode();
+  HandleCmdValue(TEntryValue::Prog, valSource);
 }
 
 void HandleCmdVel(uint8_t valSource) {
-  if (!ValidValSource(valSource, "HandleCmdVel")) return;
-  if (valSource == VsEnterMode) {
-    SetKeyMode(cmdmode::Vel);
-    return;
-  }
-  SetSVelValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false);
-  Msgs.StatusMsg.Set(valSource == VsInc ? "Vel inc" : "Vel dec");
-  ReturnToLiveMode();
+  HandleCmdValue(TEntryValue::Vel, valSource);
 }
 
 void HandleCmdPart(uint8_t valSource) {
-  if (!ValidValSource(valSource, "HandleCmdPart")) return;
-  if (valSource == VsEnterMode) {
-    SetKeyMode(cmdmode::Part);
-    return;
-  }
-  if (SetPartValue(valSource == VsInc ? VtInc : VtDec, 0, 0, 0, false))
-    Msgs.StatusMsg.Set(valSource == VsInc ? "Part inc" : "Part dec");
-  ReturnToLiveMode();
+  HandleCmdValue(TEntryValue::Part, valSource);
 }
 
 void HandleCmdLoad(uint8_t valSource, bool all) {
   if (!ValidValSource(valSource, "HandleCmdLoad")) return;
   const TKeyMode mode = Keys.KeyMode;
   // In a load entry the entry says which scenes; from elsewhere the setting does.
-  const bool ext = cmdmode::IsLoadMode(mode) ? cmdmode::IsExtLoadMode(mode) : Cfg.LoadExtScenes != 0;
+  const bool ext = IsLoadMode(mode) ? IsExtLoadMode(mode) : Cfg.LoadExtScenes != 0;
   if (valSource == VsEnterMode) {
     Args.LoadSceneEntry = 0;
-    SetKeyMode(cmdmode::LoadMode(all, ext));
+    SetKeyMode(LoadMode(all, ext));
     return;
   }
   const bool inc = valSource == VsInc;
-  if (SetLoadValue(inc ? VtInc : VtDec, 0, all, ext))
-    Msgs.StatusMsg.Set(LoadText(all, ext) + (inc ? "inc" : "dec"));
+  SetLoadValue(inc ? VtInc : VtDec, 0, all, ext, LoadText(all, ext) + (inc ? "inc" : "dec"));
   ReturnToLiveMode();
 }
 
@@ -400,11 +349,11 @@ void HandleCmdSave(uint8_t valSource, bool all) {
   if (!ValidValSource(valSource, "HandleCmdSave")) return;
   if (valSource == VsEnterMode) {
     Args.SaveSceneEntry = 0;
-    SetKeyMode(cmdmode::SaveMode(all));
+    SetKeyMode(SaveMode(all));
     return;
   }
   const bool inc = valSource == VsInc;
-  if (SetSaveValue(inc ? VtInc : VtDec, 0, all)) Msgs.StatusMsg.Set(SaveText(all) + (inc ? "inc" : "dec"));
+  SetSaveValue(inc ? VtInc : VtDec, 0, all, SaveText(all) + (inc ? "inc" : "dec"));
   ReturnToLiveMode();
 }
 
@@ -414,7 +363,7 @@ void HandleCmdRecB() {
     return;
   }
   Args.RecBarsEntry = 0;
-  SetKeyMode(cmdmode::RecBarsN);
+  SetKeyMode(TKeyMode::RecBarsN);
 }
 
 void HandleCmdRecBB() {
@@ -423,7 +372,7 @@ void HandleCmdRecBB() {
     return;
   }
   Args.RecBarsEntry = 0;
-  SetKeyMode(cmdmode::RecBarsNN);
+  SetKeyMode(TKeyMode::RecBarsNN);
 }
 
 void PrepRecordCmd() {

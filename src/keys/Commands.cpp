@@ -14,7 +14,7 @@
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
-#include "keys/CommandModes.h"
+#include "keymaps/KeyModes.h"
 #include "keys/KeyArgs.h"
 #include "keys/StyleKeys.h"
 #include "settings/Settings.h"
@@ -45,17 +45,11 @@ void SetLiveSelected(bool on) {
   Keys.SelectionChanged = 1;
 }
 
-// A uniform draw of 1..n.
-int32_t RandomCount(int32_t n) {
-  static std::minstd_rand gen{std::random_device{}()};
-  return std::uniform_int_distribution<int32_t>(0, n - 1)(gen) + 1;
-}
-
 // The counts of a counted code, in the order of the codes: 1, 2, 4, 8, 16, 32, R (1..9), RR (1..99).
 int32_t CountOfStep(int32_t step) {
   constexpr std::array<int32_t, 6> kFixed = {1, 2, 4, 8, 16, 32};
   if (step < 6) return kFixed[static_cast<std::size_t>(step)];
-  return RandomCount(step == 6 ? 9 : 99);
+  return CmdRandom(step == 6 ? 9 : 99);
 }
 
 // The play/mute family: each group has eight counted codes, then the one- and two-digit entries.
@@ -68,11 +62,13 @@ struct TCycleGroup {
 };
 
 constexpr std::array<TCycleGroup, 5> kCycleGroups = {{
-    {CmdPlay1, TCycleKind::Play, cmdmode::PlayCyclesN, cmdmode::PlayCyclesNN, &TKeyArgs::PlayCyclesEntry},
-    {CmdPlayMute1, TCycleKind::PlayMute, cmdmode::PlayMuteN, cmdmode::PlayMuteNN, &TKeyArgs::PlayCyclesEntry},
-    {CmdMute1, TCycleKind::Mute, cmdmode::MuteCyclesN, cmdmode::MuteCyclesNN, &TKeyArgs::MuteCyclesEntry},
-    {CmdMutePlay1, TCycleKind::MutePlay, cmdmode::MutePlayN, cmdmode::MutePlayNN, &TKeyArgs::MuteCyclesEntry},
-    {CmdPlayMuteTog1, TCycleKind::PlayMuteTog, cmdmode::PlayMuteTogN, cmdmode::PlayMuteTogNN,
+    {CmdPlay1, TCycleKind::Play, TKeyMode::PlayCyclesN, TKeyMode::PlayCyclesNN, &TKeyArgs::PlayCyclesEntry},
+    {CmdPlayMute1, TCycleKind::PlayMute, TKeyMode::PlayMuteN, TKeyMode::PlayMuteNN,
+     &TKeyArgs::PlayCyclesEntry},
+    {CmdMute1, TCycleKind::Mute, TKeyMode::MuteCyclesN, TKeyMode::MuteCyclesNN, &TKeyArgs::MuteCyclesEntry},
+    {CmdMutePlay1, TCycleKind::MutePlay, TKeyMode::MutePlayN, TKeyMode::MutePlayNN,
+     &TKeyArgs::MuteCyclesEntry},
+    {CmdPlayMuteTog1, TCycleKind::PlayMuteTog, TKeyMode::PlayMuteTogN, TKeyMode::PlayMuteTogNN,
      &TKeyArgs::PmtCyclesEntry},
 }};
 
@@ -211,6 +207,177 @@ bool CheckSelSeqsAndLive(uint8_t defSeqs, uint8_t defLive) {
   return true;
 }
 
+// ---- the command table ----
+
+// One command code or a family of codes taken by offset: the target check that must pass, the
+// setting that holds the argument mode it enters, and what it does. Play and record commands
+// start seqs, which the stop forbids once it has begun.
+struct TCommandRow {
+  uint8_t First, Last;
+  bool (*Check)();          // nullptr: no targets needed
+  uint8_t TCfg::*AutoHold;  // nullptr: the handler holds by itself, or nothing to hold
+  void (*Run)(uint8_t input, uint32_t msg, uint8_t code);
+  bool Starts = false;
+};
+
+// The value commands: the argument entry, or inc/dec.
+uint8_t ValSourceOf(uint8_t code, uint8_t inc) {
+  return code == inc ? VsInc : VsDec;
+}
+
+void ExecNoteQuantise(uint8_t code) {
+  constexpr std::array<int32_t, 4> kFracs = {0, 4, 8, 16};
+  constexpr std::array<const char*, 4> kTexts = {"Note quantise NQ 0", "Note quantise NQ 4",
+                                                 "Note quantise NQ 8", "Note quantise NQ 16"};
+  const auto i = static_cast<std::size_t>(code - CmdNQ0);
+  SetNoteQuantise(kFracs[i]);
+  Msgs.StatusMsg.Set(kTexts[i]);
+  ReturnToLiveMode();
+}
+
+void ExecEsc() {
+  SetLiveSelected(false);
+  Keys.KeyHold = 0;
+  SetKeyMode(TKeyMode::Live);
+  Args.DPress.DPressPendingCmd.clear();
+}
+
+// With targets selected the tempo command sets their clock divider; with none, the tempo.
+void ExecTempo() {
+  if (Live.Selected || AnySeqSelected()) {
+    HoldIf(Cfg.AutoHoldQuantise);
+    SetKeyMode(TKeyMode::TempoDiv);
+  } else {
+    HoldIf(Cfg.AutoHoldDigit);
+    HandleCmdTempo(VsEnterMode);
+  }
+}
+
+void ExecMetrNote() {
+  SelectMetrSeqOnly();
+  HoldIf(Cfg.AutoHoldMetr);
+  if (Cfg.MetrModeStyles) {
+    StartMetrStyleEntry();
+  } else {
+    SetKeyMode(TKeyMode::MetrBarNote);
+  }
+}
+
+void ExecFtn() {
+  ClearFtnMap();
+  Transport.FtnTimer = 0;
+  SetKeyMode(TKeyMode::Ftn);
+}
+
+using C = TCfg;
+// clang-format off
+constexpr TCommandRow kCommandRows[] = {
+    {CmdEsc, CmdEsc, nullptr, nullptr, [](uint8_t, uint32_t, uint8_t) { ExecEsc(); }},
+    {CmdPlay, CmdPlayMuteTogNN, CheckSelTransport, nullptr,
+     [](uint8_t, uint32_t, uint8_t c) { ExecCycleCommand(c); }, true},
+    {CmdStop, CmdStop, CheckSelTransport, nullptr, [](uint8_t, uint32_t, uint8_t) { StopSeqs(); }},
+    {CmdRec, CmdRecBBRawAutoIncSeq, nullptr, nullptr,
+     [](uint8_t, uint32_t, uint8_t c) { ExecRecordCommand(c); }, true},
+    // There are four seqs, and only those in use take a selection.
+    {CmdSeq1, CmdSeq16, nullptr, nullptr, [](uint8_t, uint32_t, uint8_t c) {
+       if (c - CmdSeq1 <= LastSeq()) ToggleSeqSelected(c - CmdSeq1);
+     }},
+    {CmdSelLive, CmdSelLive, nullptr, nullptr, [](uint8_t, uint32_t, uint8_t) { SetLiveSelected(!Live.Selected); }},
+    {CmdSelAllBut, CmdSelInv, nullptr, nullptr, [](uint8_t, uint32_t, uint8_t) {
+       for (int32_t s = 0; s <= LastSeq(); ++s) ToggleSeqSelected(s);
+     }},
+    {CmdOctInc, CmdOctDec, CheckSelPitch, nullptr,
+     [](uint8_t, uint32_t, uint8_t c) { HandleCmdPitch(false, c == CmdOctInc, false); }},
+    {CmdPitch, CmdPitch, CheckSelPitch, &C::AutoHoldPitch,
+     [](uint8_t, uint32_t, uint8_t) { HandleCmdPitch(true, false, false); }},
+    {CmdPitch0, CmdPitch0, CheckSelPitch, nullptr, [](uint8_t, uint32_t, uint8_t) { SetPitchCyclesCmd(true, 0); }},
+    {CmdPitch1, CmdPitchRR, CheckSelPitch, nullptr,
+     [](uint8_t, uint32_t, uint8_t c) { SetPitchCyclesCmd(false, CountOfStep(c - CmdPitch1)); }},
+    {CmdPitchN, CmdPitchN, CheckSelPitch, &C::AutoHoldPitch,
+     [](uint8_t, uint32_t, uint8_t) { SetPitchCyclesCmd(false, 0); }},
+    {CmdPitchNN, CmdPitchNN, CheckSelPitch, &C::AutoHoldPitch, [](uint8_t, uint32_t, uint8_t) { EnterPitchCyclesNN(); }},
+    {CmdTrans, CmdTrans, CheckSelPitch, nullptr, [](uint8_t, uint32_t, uint8_t) { HandleCmdTrans(); }},
+    {CmdPitchLock, CmdPitchUnlock, CheckSelPitch, nullptr,
+     [](uint8_t, uint32_t, uint8_t c) { HandleCmdPitchLock(c == CmdPitchLock); }},
+    {CmdDeSelAll, CmdDeSelAll, nullptr, nullptr, [](uint8_t, uint32_t, uint8_t) { DeselectAll(); }},
+    {CmdPort, CmdPort, CheckSelMidi, &C::AutoHoldDigit,
+     [](uint8_t i, uint32_t m, uint8_t) { HandleCmdPort(i, m, VsEnterMode); }},
+    {CmdPortInc, CmdPortDec, CheckSelMidi, nullptr,
+     [](uint8_t i, uint32_t m, uint8_t c) { HandleCmdPort(i, m, ValSourceOf(c, CmdPortInc)); }},
+    {CmdChan, CmdChan, CheckSelMidi, &C::AutoHoldDigit,
+     [](uint8_t i, uint32_t m, uint8_t) { HandleCmdChan(i, m, VsEnterMode); }},
+    {CmdChanInc, CmdChanDec, CheckSelMidi, nullptr,
+     [](uint8_t i, uint32_t m, uint8_t c) { HandleCmdChan(i, m, ValSourceOf(c, CmdChanInc)); }},
+    {CmdProg, CmdProg, CheckSelMidi, &C::AutoHoldDigit, [](uint8_t, uint32_t, uint8_t) { HandleCmdProg(VsEnterMode); }},
+    {CmdProgInc, CmdProgDec, CheckSelMidi, nullptr,
+     [](uint8_t, uint32_t, uint8_t c) { HandleCmdProg(ValSourceOf(c, CmdProgInc)); }},
+    {CmdTimeF, CmdTimeB, CheckSelTime, &C::AutoHoldTimeShift,
+     [](uint8_t, uint32_t, uint8_t c) { HandleCmdTimeShift(c == CmdTimeF); }},
+    {CmdCalib, CmdCalib, nullptr, nullptr, [](uint8_t i, uint32_t, uint8_t) { ExecCalibrate(i); }},
+    {CmdVel, CmdVel, CheckSelMidi, &C::AutoHoldDigit, [](uint8_t, uint32_t, uint8_t) { HandleCmdVel(VsEnterMode); }},
+    {CmdVelInc, CmdVelDec, CheckSelMidi, nullptr,
+     [](uint8_t, uint32_t, uint8_t c) { HandleCmdVel(ValSourceOf(c, CmdVelInc)); }},
+    {CmdTempo, CmdTempo, nullptr, nullptr, [](uint8_t, uint32_t, uint8_t) { ExecTempo(); }},
+    {CmdTempoInc, CmdTempoDec, nullptr, nullptr,
+     [](uint8_t, uint32_t, uint8_t c) { HandleCmdTempo(ValSourceOf(c, CmdTempoInc)); }},
+    {CmdTempoSlew, CmdTempoSlew, nullptr, &C::AutoHoldDigit, [](uint8_t, uint32_t, uint8_t) {
+       Args.TempoSlewEntry = 0;
+       SetKeyMode(TKeyMode::TempoSlew);
+     }},
+    {CmdFts, CmdFts, CheckSelPitch, &C::AutoHoldFts, [](uint8_t, uint32_t, uint8_t) { SetKeyMode(TKeyMode::FtsRoot); }},
+    {CmdFtn, CmdFtn, CheckSelPitch, &C::AutoHoldFtn, [](uint8_t, uint32_t, uint8_t) { ExecFtn(); }},
+    {CmdQuant, CmdQuant, nullptr, &C::AutoHoldQuantise,
+     [](uint8_t, uint32_t, uint8_t) { SetKeyMode(TKeyMode::QuantNotes); }},
+    {CmdNQ0, CmdNQ16, nullptr, nullptr, [](uint8_t, uint32_t, uint8_t c) { ExecNoteQuantise(c); }},
+    {CmdTimeSig, CmdTimeSig, nullptr, nullptr, [](uint8_t, uint32_t, uint8_t) {
+       SelectMetrSeqOnly();
+       HoldIf(Cfg.AutoHoldTimeSig);
+       SetKeyMode(TKeyMode::TimeSigBeats);
+     }},
+    {CmdMetrNote, CmdMetrNote, nullptr, nullptr, [](uint8_t, uint32_t, uint8_t) { ExecMetrNote(); }},
+    {CmdPitchMode, CmdPitchMode, CheckSelPitch, &C::AutoHoldPitch,
+     [](uint8_t, uint32_t, uint8_t) { HandleCmdPitch(true, false, true); }},
+    {CmdReset, CmdReset, CheckSelReset, nullptr, [](uint8_t, uint32_t, uint8_t) { ResetCmd(); }},
+    {CmdDeleteSeqs, CmdDeleteSeqs, CheckSelDelete, nullptr, [](uint8_t, uint32_t, uint8_t) { DeleteSeqsCmd(); }},
+    {CmdDeleteProgsInSeqs, CmdDeleteProgsInSeqs, CheckSelDelete, nullptr,
+     [](uint8_t, uint32_t, uint8_t) { DeleteProgsCmd(); }},
+    {CmdPart, CmdPart, CheckSelPart, nullptr, [](uint8_t, uint32_t, uint8_t) { HandleCmdPart(VsEnterMode); }},
+    {CmdPartInc, CmdPartDec, CheckSelPart, nullptr,
+     [](uint8_t, uint32_t, uint8_t c) { HandleCmdPart(ValSourceOf(c, CmdPartInc)); }},
+    {CmdLoad, CmdLoad, nullptr, nullptr, [](uint8_t, uint32_t, uint8_t) { ExecLoad(); }},
+    {CmdSave, CmdSave, nullptr, nullptr, [](uint8_t, uint32_t, uint8_t) { ExecSave(); }},
+    {CmdHotkey, CmdHotkey, nullptr, nullptr, [](uint8_t, uint32_t, uint8_t) { ExecHotkey(); }},
+};
+// clang-format on
+
+constexpr int kCommandCodes = CmdHotkey + 1;
+constexpr uint8_t kNoRow = 0xFF;
+
+// The row of each code, found by index on the key path; CmdLiveN has none.
+constexpr std::array<uint8_t, kCommandCodes> BuildCommandIndex() {
+  std::array<uint8_t, kCommandCodes> index{};
+  for (uint8_t& i : index) i = kNoRow;
+  for (std::size_t r = 0; r < std::size(kCommandRows); ++r)
+    for (int c = kCommandRows[r].First; c <= kCommandRows[r].Last; ++c) index[c] = static_cast<uint8_t>(r);
+  return index;
+}
+constexpr std::array<uint8_t, kCommandCodes> kCommandIndex = BuildCommandIndex();
+
+// Every code but CmdLiveN has its row, and one only.
+constexpr bool EachCodeOnce() {
+  std::array<int, kCommandCodes> seen{};
+  for (const TCommandRow& r : kCommandRows)
+    for (int c = r.First; c <= r.Last; ++c) ++seen[c];
+  for (int c = 0; c < kCommandCodes; ++c)
+    if (seen[c] != (c == CmdLiveN ? 0 : 1)) return false;
+  return true;
+}
+static_assert(EachCodeOnce(), "every command code needs one row");
+
+const TCommandRow& CommandRow(uint8_t code) {
+  return kCommandRows[kCommandIndex[code]];
+}
+
 }  // namespace
 
 void ExecCommand(uint8_t input, uint32_t msg, uint8_t code) {
@@ -222,226 +389,16 @@ void ExecCommand(uint8_t input, uint32_t msg, uint8_t code) {
     Msgs.ErrMsg.Set("ExecCommand error: Unexpected ProgState");
     return;
   }
-  const bool starts =
-      (code >= CmdPlay && code <= CmdPlayMuteTogNN) || (code >= CmdRec && code <= CmdRecBBRawAutoIncSeq);
-  if (starts && StopBegun()) {
+  const TCommandRow& row = CommandRow(code);
+  if (row.Starts && StopBegun()) {
     // The keys stay live while the run stops, but the stop has reset and deselected the seqs: a
     // play or record command would start them again (with nothing selected, all of them).
     ReturnToLiveMode();
     return;
   }
-  if (code >= CmdPlay && code <= CmdPlayMuteTogNN) {
-    if (CheckSelTransport()) ExecCycleCommand(code);
-    return;
-  }
-  if (code >= CmdRec && code <= CmdRecBBRawAutoIncSeq) {
-    ExecRecordCommand(code);
-    return;
-  }
-  if (code >= CmdSeq1 && code <= CmdSeq16) {
-    // There are four seqs, and only those in use take a selection.
-    const int32_t seq = code - CmdSeq1;
-    if (seq <= LastSeq()) ToggleSeqSelected(seq);
-    return;
-  }
-  switch (code) {
-    case CmdEsc:
-      SetLiveSelected(false);
-      Keys.KeyHold = 0;
-      SetKeyMode(TKeyMode::Live);
-      Args.DPress.DPressPendingCmd.clear();
-      break;
-    case CmdStop:
-      if (CheckSelTransport()) StopSeqs();
-      break;
-    case CmdSelLive:
-      SetLiveSelected(!Live.Selected);
-      break;
-    case CmdSelAllBut:
-    case CmdSelInv:
-      for (int32_t s = 0; s <= LastSeq(); ++s) ToggleSeqSelected(s);
-      break;
-    case CmdOctInc:
-    case CmdOctDec:
-      if (CheckSelPitch()) HandleCmdPitch(false, code == CmdOctInc, false);
-      break;
-    case CmdPitch:
-      if (!CheckSelPitch()) break;
-      HoldIf(Cfg.AutoHoldPitch);
-      HandleCmdPitch(true, false, false);
-      break;
-    case CmdPitch0:
-      if (CheckSelPitch()) SetPitchCyclesCmd(true, 0);
-      break;
-    case CmdPitch1:
-    case CmdPitch2:
-    case CmdPitch4:
-    case CmdPitch8:
-    case CmdPitch16:
-    case CmdPitch32:
-    case CmdPitchR:
-    case CmdPitchRR:
-      if (CheckSelPitch()) SetPitchCyclesCmd(false, CountOfStep(code - CmdPitch1));
-      break;
-    case CmdPitchN:
-      if (!CheckSelPitch()) break;
-      HoldIf(Cfg.AutoHoldPitch);
-      SetPitchCyclesCmd(false, 0);
-      break;
-    case CmdPitchNN:
-      if (!CheckSelPitch()) break;
-      HoldIf(Cfg.AutoHoldPitch);
-      EnterPitchCyclesNN();
-      break;
-    case CmdTrans:
-      if (CheckSelPitch()) HandleCmdTrans();
-      break;
-    case CmdPitchLock:
-    case CmdPitchUnlock:
-      if (CheckSelPitch()) HandleCmdPitchLock(code == CmdPitchLock);
-      break;
-    case CmdDeSelAll:
-      DeselectAll();
-      break;
-    case CmdPort:
-      if (!CheckSelMidi()) break;
-      HoldIf(Cfg.AutoHoldDigit);
-      HandleCmdPort(input, msg, VsEnterMode);
-      break;
-    case CmdPortInc:
-    case CmdPortDec:
-      if (CheckSelMidi()) HandleCmdPort(input, msg, code == CmdPortInc ? VsInc : VsDec);
-      break;
-    case CmdChan:
-      if (!CheckSelMidi()) break;
-      HoldIf(Cfg.AutoHoldDigit);
-      HandleCmdChan(input, msg, VsEnterMode);
-      break;
-    case CmdChanInc:
-    case CmdChanDec:
-      if (CheckSelMidi()) HandleCmdChan(input, msg, code == CmdChanInc ? VsInc : VsDec);
-      break;
-    case CmdProg:
-      if (!CheckSelMidi()) break;
-      HoldIf(Cfg.AutoHoldDigit);
-      HandleCmdProg(VsEnterMode);
-      break;
-    case CmdProgInc:
-    case CmdProgDec:
-      if (CheckSelMidi()) HandleCmdProg(code == CmdProgInc ? VsInc : VsDec);
-      break;
-    case CmdTimeF:
-    case CmdTimeB:
-      if (!CheckSelTime()) break;
-      HoldIf(Cfg.AutoHoldTimeShift);
-      HandleCmdTimeShift(code == CmdTimeF);
-      break;
-    case CmdCalib:
-      ExecCalibrate(input);
-      break;
-    case CmdVel:
-      if (!CheckSelMidi()) break;
-      HoldIf(Cfg.AutoHoldDigit);
-      HandleCmdVel(VsEnterMode);
-      break;
-    case CmdVelInc:
-    case CmdVelDec:
-      if (CheckSelMidi()) HandleCmdVel(code == CmdVelInc ? VsInc : VsDec);
-      break;
-    case CmdTempo:
-      if (Live.Selected || AnySeqSelected()) {
-        HoldIf(Cfg.AutoHoldQuantise);
-        SetKeyMode(TKeyMode::TempoDiv);
-      } else {
-        HoldIf(Cfg.AutoHoldDigit);
-        HandleCmdTempo(VsEnterMode);
-      }
-      break;
-    case CmdTempoInc:
-    case CmdTempoDec:
-      HandleCmdTempo(code == CmdTempoInc ? VsInc : VsDec);
-      break;
-    case CmdTempoSlew:
-      Args.TempoSlewEntry = 0;
-      HoldIf(Cfg.AutoHoldDigit);
-      SetKeyMode(cmdmode::TempoSlew);
-      break;
-    case CmdFts:
-      if (!CheckSelPitch()) break;
-      HoldIf(Cfg.AutoHoldFts);
-      SetKeyMode(TKeyMode::FtsRoot);
-      break;
-    case CmdFtn:
-      if (!CheckSelPitch()) break;
-      ClearFtnMap();
-      Transport.FtnTimer = 0;
-      HoldIf(Cfg.AutoHoldFtn);
-      SetKeyMode(TKeyMode::Ftn);
-      break;
-    case CmdQuant:
-      HoldIf(Cfg.AutoHoldQuantise);
-      SetKeyMode(TKeyMode::QuantNotes);
-      break;
-    case CmdNQ0:
-    case CmdNQ4:
-    case CmdNQ8:
-    case CmdNQ16: {
-      constexpr std::array<int32_t, 4> kFracs = {0, 4, 8, 16};
-      constexpr std::array<const char*, 4> kTexts = {"Note quantise NQ 0", "Note quantise NQ 4",
-                                                     "Note quantise NQ 8", "Note quantise NQ 16"};
-      const auto i = static_cast<std::size_t>(code - CmdNQ0);
-      SetNoteQuantise(kFracs[i]);
-      Msgs.StatusMsg.Set(kTexts[i]);
-      ReturnToLiveMode();
-      break;
-    }
-    case CmdTimeSig:
-      SelectMetrSeqOnly();
-      HoldIf(Cfg.AutoHoldTimeSig);
-      SetKeyMode(TKeyMode::TimeSigBeats);
-      break;
-    case CmdMetrNote:
-      SelectMetrSeqOnly();
-      HoldIf(Cfg.AutoHoldMetr);
-      if (Cfg.MetrModeStyles) {
-        StartMetrStyleEntry();
-      } else {
-        SetKeyMode(TKeyMode::MetrBarNote);
-      }
-      break;
-    case CmdPitchMode:
-      if (!CheckSelPitch()) break;
-      HoldIf(Cfg.AutoHoldPitch);
-      HandleCmdPitch(true, false, true);
-      break;
-    case CmdReset:
-      if (CheckSelReset()) ResetCmd();
-      break;
-    case CmdDeleteSeqs:
-      if (CheckSelDelete()) DeleteSeqsCmd();
-      break;
-    case CmdDeleteProgsInSeqs:
-      if (CheckSelDelete()) DeleteProgsCmd();
-      break;
-    case CmdPart:
-      if (CheckSelPart()) HandleCmdPart(VsEnterMode);
-      break;
-    case CmdPartInc:
-    case CmdPartDec:
-      if (CheckSelPart()) HandleCmdPart(code == CmdPartInc ? VsInc : VsDec);
-      break;
-    case CmdLoad:
-      ExecLoad();
-      break;
-    case CmdSave:
-      ExecSave();
-      break;
-    case CmdHotkey:
-      ExecHotkey();
-      break;
-    default:
-      break;
-  }
+  if (row.Check && !row.Check()) return;
+  if (row.AutoHold) HoldIf(Cfg.*row.AutoHold);
+  row.Run(input, msg, code);
 }
 
 bool DPressCheck(const std::string& name, int32_t& deadline) {
@@ -497,6 +454,23 @@ bool CheckSelTime() {
   }
   SelectAllSeqs();
   return true;
+}
+
+namespace {
+
+std::minstd_rand& CmdGenerator() {
+  static std::minstd_rand gen{std::random_device{}()};
+  return gen;
+}
+
+}  // namespace
+
+int32_t CmdRandomDefault(int32_t n) {
+  return std::uniform_int_distribution<int32_t>(0, n - 1)(CmdGenerator()) + 1;
+}
+
+void SeedCmdRandom(uint32_t seed) {
+  CmdGenerator().seed(seed);
 }
 
 }  // namespace vel

@@ -17,6 +17,14 @@ struct TCommands {
 };
 inline TCommands Commands;
 
+// The draw behind the random cycle counts (R: 1..9, RR: 1..99): a value in 1..n for n >= 1. Tests
+// install their own so that a random count is exact; CmdRandomDefault is the executor's own
+// generator, seeded from the system unless SeedCmdRandom seeds it. Under EngineLock.
+using TCmdRandomFn = int32_t (*)(int32_t n);
+int32_t CmdRandomDefault(int32_t n);
+void SeedCmdRandom(uint32_t seed);
+inline TCmdRandomFn CmdRandom = &CmdRandomDefault;
+
 // Carries out a Command map code (only the low byte counts). Codes 147 and above and CmdLiveN do
 // nothing and leave the key mode as it is; outside Running every code is refused with an error
 // text and changes nothing. input and msg are the key's, for the port and channel commands.

@@ -7,35 +7,43 @@
 #include "engine/KeyMode.h"
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
-#include "keys/CommandModes.h"
+#include "keymaps/KeyModes.h"
 #include "keys/Commands.h"
 #include "keys/KeyArgs.h"
 #include "keys/NumericEntry.h"
 #include "keys/RecordKeys.h"
+#include "keys/ValueEntry.h"
 #include "keys/ValueSetters.h"
 
 namespace vel {
 
 namespace {
 
-// One cycle command's modes by number (0 none): one-digit count, two-digit count, and for the
-// alternating ones the separate first and second counts of each.
+// One cycle command's modes (0 none): one-digit count, two-digit count, and for the alternating
+// ones the separate first and second counts, one place each (SepN) or two (SepNN).
 struct TCycleRow {
   TCycleKind Kind;
-  int32_t N, NN, FirstN, SecondN, FirstNN, SecondNN;
+  int32_t N;
+  TModeSteps NN, SepN, SepNN;
   int32_t TKeyArgs::*First;
   int32_t TCycleEntry::*Second;
 };
 
+constexpr TModeSteps kNone{0, 0};
+
 constexpr std::array<TCycleRow, 6> kCycleRows = {{
-    {TCycleKind::Play, 83, 36, 0, 0, 0, 0, &TKeyArgs::PlayCyclesEntry, nullptr},
-    {TCycleKind::Mute, 84, 38, 0, 0, 0, 0, &TKeyArgs::MuteCyclesEntry, nullptr},
-    {TCycleKind::PlayMute, 85, 40, 95, 96, 67, 69, &TKeyArgs::PlayCyclesEntry,
-     &TCycleEntry::PlayMuteMuteEntry},
-    {TCycleKind::MutePlay, 86, 42, 97, 98, 71, 73, &TKeyArgs::MuteCyclesEntry,
-     &TCycleEntry::MutePlayPlayEntry},
-    {TCycleKind::PlayMuteTog, 87, 44, 99, 100, 75, 77, &TKeyArgs::PmtCyclesEntry, &TCycleEntry::PmtMuteEntry},
-    {TCycleKind::Pitch, 0, 46, 0, 0, 0, 0, &TKeyArgs::PitchCyclesEntry, nullptr},
+    {TCycleKind::Play, ModeNo(TKeyMode::PlayCyclesN), keymode::PlayCyclesNN, kNone, kNone,
+     &TKeyArgs::PlayCyclesEntry, nullptr},
+    {TCycleKind::Mute, ModeNo(TKeyMode::MuteCyclesN), keymode::MuteCyclesNN, kNone, kNone,
+     &TKeyArgs::MuteCyclesEntry, nullptr},
+    {TCycleKind::PlayMute, ModeNo(TKeyMode::PlayMuteN), keymode::PlayMuteNN, keymode::PlayMuteSepN,
+     keymode::PlayMuteSepNN, &TKeyArgs::PlayCyclesEntry, &TCycleEntry::PlayMuteMuteEntry},
+    {TCycleKind::MutePlay, ModeNo(TKeyMode::MutePlayN), keymode::MutePlayNN, keymode::MutePlaySepN,
+     keymode::MutePlaySepNN, &TKeyArgs::MuteCyclesEntry, &TCycleEntry::MutePlayPlayEntry},
+    {TCycleKind::PlayMuteTog, ModeNo(TKeyMode::PlayMuteTogN), keymode::PlayMuteTogNN,
+     keymode::PlayMuteTogSepN, keymode::PlayMuteTogSepNN, &TKeyArgs::PmtCyclesEntry,
+     &TCycleEntry::PmtMuteEntry},
+    {TCycleKind::Pitch, 0, keymode::PitchCyclesNN, kNone, kNone, &TKeyArgs::PitchCyclesEntry, nullptr},
 }};
 
 // Which place of which entry a mode is.
@@ -55,14 +63,13 @@ enum class TPlace : uint8_t {
 TPlace PlaceOf(const TCycleRow& r, int32_t m) {
   if (m == 0) return TPlace::None;
   if (m == r.N) return TPlace::N;
-  if (m == r.NN) return TPlace::NNTens;
-  if (m == r.NN + 1) return TPlace::NNUnits;
-  if (r.FirstN && m == r.FirstN) return TPlace::FirstN;
-  if (r.SecondN && m == r.SecondN) return TPlace::SecondN;
-  if (r.FirstNN && m == r.FirstNN) return TPlace::FirstTens;
-  if (r.FirstNN && m == r.FirstNN + 1) return TPlace::FirstUnits;
-  if (r.SecondNN && m == r.SecondNN) return TPlace::SecondTens;
-  if (r.SecondNN && m == r.SecondNN + 1) return TPlace::SecondUnits;
+  if (r.NN.Has(m)) return r.NN.StepOf(m) == 0 ? TPlace::NNTens : TPlace::NNUnits;
+  if (r.SepN.First && r.SepN.Has(m)) return r.SepN.StepOf(m) == 0 ? TPlace::FirstN : TPlace::SecondN;
+  if (r.SepNN.First && r.SepNN.Has(m)) {
+    constexpr std::array<TPlace, 4> kSteps = {TPlace::FirstTens, TPlace::FirstUnits, TPlace::SecondTens,
+                                              TPlace::SecondUnits};
+    return kSteps[static_cast<std::size_t>(r.SepNN.StepOf(m))];
+  }
   return TPlace::None;
 }
 
@@ -71,7 +78,7 @@ void CycleEntryDone(const TCycleRow& r, bool twoDigits) {
     ReturnToLiveMode();
   } else if (twoDigits) {
     Args.*r.First = 0;
-    SetKeyMode(KeyModeFromNo(r.NN));
+    SetKeyMode(r.NN.Mode());
   } else {
     SetKeyMode(KeyModeFromNo(r.N));
   }
@@ -104,12 +111,12 @@ void HandleCycleModeKey(uint8_t input, uint8_t code) {
   int32_t& first = Args.*r.First;
   if (code == NumCyclic) {
     // Separate counts only from the first place of an alternating entry.
-    if (place == TPlace::N && r.FirstN) {
+    if (place == TPlace::N && r.SepN.First) {
       first = 0;
-      SetKeyMode(KeyModeFromNo(r.FirstN));
-    } else if (place == TPlace::NNTens && r.FirstNN) {
+      SetKeyMode(r.SepN.Mode());
+    } else if (place == TPlace::NNTens && r.SepNN.First) {
       first = 0;
-      SetKeyMode(KeyModeFromNo(r.FirstNN));
+      SetKeyMode(r.SepNN.Mode());
     }
     return;
   }
@@ -122,7 +129,7 @@ void HandleCycleModeKey(uint8_t input, uint8_t code) {
       break;
     case TPlace::NNTens:
       first = 10 * d;
-      SetKeyMode(KeyModeFromNo(r.NN + 1));
+      SetKeyMode(r.NN.Mode(1));
       break;
     case TPlace::NNUnits:
       first += d;
@@ -137,7 +144,7 @@ void HandleCycleModeKey(uint8_t input, uint8_t code) {
     case TPlace::FirstN:
       first = d;
       CycleEntry.*r.Second = 0;
-      SetKeyMode(KeyModeFromNo(r.SecondN));
+      SetKeyMode(r.SepN.Mode(1));
       break;
     case TPlace::SecondN:
       SetCycles(r.Kind, first, d, false);
@@ -145,16 +152,16 @@ void HandleCycleModeKey(uint8_t input, uint8_t code) {
       break;
     case TPlace::FirstTens:
       first = 10 * d;
-      SetKeyMode(KeyModeFromNo(r.FirstNN + 1));
+      SetKeyMode(r.SepNN.Mode(1));
       break;
     case TPlace::FirstUnits:
       first += d;
       CycleEntry.*r.Second = 0;
-      SetKeyMode(KeyModeFromNo(r.SecondNN));
+      SetKeyMode(r.SepNN.Mode(2));
       break;
     case TPlace::SecondTens:
       CycleEntry.*r.Second = 10 * d;
-      SetKeyMode(KeyModeFromNo(r.SecondNN + 1));
+      SetKeyMode(r.SepNN.Mode(3));
       break;
     case TPlace::SecondUnits:
       CycleEntry.*r.Second += d;
@@ -179,9 +186,9 @@ void HandleRecBarsNNModeKey(uint8_t, uint8_t code) {
   if (code == NumEsc) {
     ReturnToLiveMode();
   } else if (code >= Num0 && code <= Num9) {
-    if (Keys.KeyMode.load() == cmdmode::RecBarsNN) {
+    if (Keys.KeyMode.load() == TKeyMode::RecBarsNN) {
       Args.RecBarsEntry = 10 * (code - Num0);
-      SetKeyMode(KeyModeFromNo(35));
+      SetKeyMode(keymode::RecBarsNN.Mode(1));
     } else {
       Args.RecBarsEntry += code - Num0;
       BarsEntered();
@@ -203,44 +210,8 @@ void HandleRecBarsStopKey(uint8_t input, uint32_t msg, uint8_t code) {
   }
 }
 
-void VelEntryDone() {
-  if (Keys.KeyHold) {
-    SetKeyMode(cmdmode::Vel);
-  } else {
-    ReturnToLiveMode();
-  }
-}
-
 void HandleVelModeKey(uint8_t input, uint8_t code) {
-  const int32_t m = ModeNo(Keys.KeyMode.load());
-  if (code == NumInc || code == NumDec) {
-    SetSVelValue(code == NumInc ? VtInc : VtDec, 0, 0, 0, false);
-    Msgs.StatusMsg.Set(code == NumInc ? "Vel inc" : "Vel dec");
-    VelEntryDone();
-    return;
-  }
-  if ((code == NumSweep1 || code == NumSweep2) && (m == 80 || m == 93)) {
-    CycleEntry.VelSweepBothWays = code == NumSweep2;
-    SetKeyMode(KeyModeFromNo(93));
-    return;
-  }
-  const int32_t d = DecodeNumKey(input, code);
-  if (d < 0) return;
-  const auto v = static_cast<uint8_t>(d);
-  if (m == 80) {
-    SetSVelValue(VtAbsolute, v, 0, 0, false);
-    Msgs.StatusMsg.Set("Vel " + std::to_string(d));
-    VelEntryDone();
-  } else if (m == 93) {
-    CycleEntry.VelSweepFrom = v;
-    SetKeyMode(KeyModeFromNo(94));
-  } else if (m == 94) {
-    const uint8_t from = CycleEntry.VelSweepFrom;
-    SetSVelValue(VtSweep, 0, from, v, CycleEntry.VelSweepBothWays);
-    Msgs.StatusMsg.Set("Vel sweep " + std::to_string(from) + (CycleEntry.VelSweepBothWays ? "<-->" : "-->") +
-                       std::to_string(d));
-    VelEntryDone();
-  }
+  HandleValueKey(TEntryValue::Vel, input, code);
 }
 
 }  // namespace vel

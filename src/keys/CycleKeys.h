@@ -11,18 +11,16 @@ struct TCycleEntry {
   int32_t PlayMuteMuteEntry = 0;
   int32_t MutePlayPlayEntry = 0;
   int32_t PmtMuteEntry = 0;
-  uint8_t VelSweepFrom = 0;
+  int32_t VelSweepFrom = 0;
   uint8_t VelSweepBothWays = 0;
 };
 inline TCycleEntry CycleEntry;
 
-// Modes 36..47, 67..78, 83..87, 95..100.
+// The cycle counts' modes: one or two digits, and the alternating entries' separate counts.
 void HandleCycleModeKey(uint8_t input, uint8_t code);
 void HandleRecBarsNModeKey(uint8_t input, uint8_t code);
 void HandleRecBarsNNModeKey(uint8_t input, uint8_t code);
 void HandleRecBarsStopKey(uint8_t input, uint32_t msg, uint8_t code);
 void HandleVelModeKey(uint8_t input, uint8_t code);
-// After a velocity value: with KeyHold back to the velocity entry, else Live mode.
-void VelEntryDone();
 
 }  // namespace vel

@@ -82,15 +82,18 @@ constexpr uint8_t OutOfMapCode(TMapNo map) {
 
 struct Builder {
   std::array<TKeyModeRow, kKeyModeCount> Rows{};
-  std::array<bool, kKeyModeCount> Set{};
+  std::array<int, kKeyModeCount> Set{};  // how often each mode was given its row
 
-  constexpr void Modes(int first, int last, TModeHandler handler, TMapNo map) {
-    for (int m = first; m <= last; ++m) {
+  constexpr void Modes(TModeSteps steps, TModeHandler handler, TMapNo map) {
+    for (int m = steps.First; m <= steps.Last; ++m) {
       Rows[m].Handler = handler;
       Rows[m].Map = map;
       Rows[m].OutOfMapCode = OutOfMapCode(map);
-      Set[m] = true;
+      ++Set[m];
     }
+  }
+  constexpr void Modes(TKeyMode mode, TModeHandler handler, TMapNo map) {
+    Modes(StepsOf(mode), handler, map);
   }
   constexpr void Text(int mode, std::string_view prompt, std::string_view alt = {},
                       std::string_view head = {}, std::string_view tail = {}) {
@@ -99,148 +102,189 @@ struct Builder {
     Rows[mode].PromptHead = head;
     Rows[mode].PromptTail = tail;
   }
-  constexpr bool AllSet() const {
-    for (bool s : Set)
-      if (!s) return false;
+  constexpr void Text(TKeyMode mode, std::string_view prompt, std::string_view alt = {},
+                      std::string_view head = {}, std::string_view tail = {}) {
+    Text(ModeNo(mode), prompt, alt, head, tail);
+  }
+  // Every mode has its row, and from one name only.
+  constexpr bool AllSetOnce() const {
+    for (int s : Set)
+      if (s != 1) return false;
     return true;
   }
 };
 
+using H = TModeHandler;
+using M = TKeyMode;
+namespace km = keymode;
+
+// The modes below the argument modes, and the record-bars stop key.
+constexpr void BuildBase(Builder& b) {
+  b.Modes(M::Inactive, H::None, kNoMap);
+  b.Text(M::Inactive, "Ignore");
+  b.Modes(M::Live, H::Live, MapLive);
+  b.Text(M::Live, "Live");
+  b.Modes(M::Record, H::Rec, MapRec);
+  b.Text(M::Record, "Real-time record", "Raw record");
+  b.Modes(M::StepRecord, H::StepRec, MapSRec);
+  b.Text(M::StepRecord, "Step record");
+  b.Modes(M::Command, H::Command, MapCmd);
+  b.Text(M::Command, "Command? ", {}, {}, " (double-press reqd)");
+  b.Modes(M::RecBarsStop, H::RecBarsStop, MapRec);
+  b.Text(M::RecBarsStop, "Record bars:stop-play key?");
+}
+
+// Tempo, program and channel: values and sweeps of several places.
+constexpr void BuildDigitEntries(Builder& b) {
+  for (TModeSteps s : {km::TempoValue, km::TempoFrom, km::TempoTo, km::TempoTaps})
+    b.Modes(s, H::Tempo, MapRangeN);
+  b.Text(km::TempoValue.First, "Tempo nnnnn?", {}, "Tempo ");
+  for (int m = km::TempoValue.First + 1; m <= km::TempoValue.Last; ++m) b.Text(m, {}, {}, "Tempo ");
+  b.Text(M::Tempo, "Tempo nnn, +/- ?", "Tempo nnn, +/-, 3 taps?", "Tempo ");
+  for (int m = km::TempoFrom.First; m <= km::TempoTo.Last; ++m) b.Text(m, {}, {}, "Tempo sweep ");
+  b.Text(km::TempoTaps.First, "Tempo tap 2 of 3");
+  b.Text(km::TempoTaps.Last, "Tempo tap 3 of 3");
+
+  for (TModeSteps s : {km::ProgValue, km::ProgFrom, km::ProgTo}) b.Modes(s, H::Prog, MapRangeN);
+  b.Text(M::Prog, "Prog nnn, +/- ?", {}, "Prog ");
+  b.Text(km::ProgValue.First + 1, {}, {}, "Prog ", "nn?");
+  b.Text(km::ProgValue.First + 2, {}, {}, "Prog ", "n?");
+  b.Text(km::ProgFrom.First, "Prog sweep nnn --> mmm?", "Prog sweep nnn <--> mmm?", "Prog sweep ");
+  for (int m = km::ProgFrom.First + 1; m <= km::ProgTo.Last; ++m) b.Text(m, {}, {}, "Prog sweep ");
+
+  for (TModeSteps s : {km::ChanValue, km::ChanFrom, km::ChanTo}) b.Modes(s, H::Chan, MapRangeN);
+  b.Text(M::Chan, "Channel nn, +/- ?", {}, "Channel ");
+  b.Text(km::ChanValue.Last, {}, {}, "Channel ", "n?");
+  b.Text(km::ChanFrom.First, "Channel sweep nn --> mm?", "Channel sweep nn <--> mm?");
+}
+
+// Bars to record and the cycle counts.
+constexpr void BuildCounts(Builder& b) {
+  b.Modes(km::RecBarsNN, H::RecBarsNN, MapRangeN);
+  b.Text(M::RecBarsNN, "Record bars:nn?  0=normal rec ", {}, "Record bars:");
+  b.Text(km::RecBarsNN.Last, {}, {}, "Record bars:", "n?  0=normal rec");
+  b.Modes(M::RecBarsN, H::RecBarsN, MapRangeN);
+  b.Text(M::RecBarsN, "Record bars:n?  0=normal rec ");
+
+  for (TModeSteps s : {km::PlayCyclesNN, km::MuteCyclesNN, km::PlayMuteNN, km::MutePlayNN, km::PlayMuteTogNN,
+                       km::PlayMuteSepNN, km::MutePlaySepNN, km::PlayMuteTogSepNN, km::PlayMuteSepN,
+                       km::MutePlaySepN, km::PlayMuteTogSepN})
+    b.Modes(s, H::Cycle, MapRangeN);
+  for (M m : {M::PlayCyclesN, M::MuteCyclesN, M::PlayMuteN, M::MutePlayN, M::PlayMuteTogN})
+    b.Modes(m, H::Cycle, MapRangeN);
+  b.Modes(km::PitchCyclesNN, H::Cycle, MapRangeN);
+  b.Text(M::PlayCyclesNN, "Play cycles:nn?  0=forever");
+  b.Text(M::MuteCyclesNN, "Mute cycles:nn?  0=forever");
+  b.Text(M::PlayMuteNN, "PlayMute cycles:nn, a/b?  0=forever");
+  b.Text(km::PlayMuteSepNN.First, "PlayMute cycles:pp/mm?  0=forever");
+  b.Text(M::MutePlayNN, "MutePlay cycles:nn, a/b?  0=forever");
+  b.Text(km::MutePlaySepNN.First, "MutePlay cycles:mm/pp?  0=forever");
+  b.Text(M::PlayMuteTogNN, "PlayMuteTog cycles:nn, a/b?  0=forever");
+  b.Text(km::PlayMuteTogSepNN.First, "PlayMuteTog cycles:pp/mm?  0=forever");
+  b.Text(M::PitchCyclesNN, "Pitch cycles:nn?  0=reset");
+  b.Text(M::PlayCyclesN, "Play cycles:n?  0=forever");
+  b.Text(M::MuteCyclesN, "Mute cycles:n?  0=forever");
+  b.Text(M::PlayMuteN, "PlayMute cycles:n, a/b?  0=forever");
+  b.Text(km::PlayMuteSepN.First, "PlayMute cycles:p/m?  0=forever");
+  b.Text(M::MutePlayN, "MutePlay cycles:n, a/b?  0=forever");
+  b.Text(km::MutePlaySepN.First, "MutePlay cycles:m/p?  0=forever");
+  b.Text(M::PlayMuteTogN, "PlayMuteTog cycles:n, a/b?  0=forever");
+  b.Text(km::PlayMuteTogSepN.First, "PlayMuteTog cycles:p/m?  0=forever");
+  b.Modes(M::PitchCyclesN, H::PitchCycles, MapRangeN);
+  b.Text(M::PitchCyclesN, "Pitch cycles:n?  0=reset");
+}
+
+// Scenes, tempo slew and divider, velocity, part and port.
+constexpr void BuildSmallEntries(Builder& b) {
+  // Both digits of a scene entry show its text.
+  struct TSceneText {
+    TModeSteps Steps;
+    std::string_view Prompt, Alt;
+  };
+  for (const TSceneText& t : {
+           TSceneText{km::LoadAll, "Load all from scene nn, ext?",
+                      "Load all from scene nn, +/-, ext?  0=curr"},
+           TSceneText{km::LoadAllExt, "Load all from ext scene nn?",
+                      "Load all from ext scene nn, +/- ?  0=curr"},
+           TSceneText{km::LoadSel, "Load from scene nn, ext?", "Load from scene nn, +/-, ext?  0=curr"},
+           TSceneText{km::LoadSelExt, "Load from ext scene nn ?", "Load from ext scene nn, +/- ?  0=curr"},
+           TSceneText{km::SaveAll, "Save all to scene nn ?", "Save all to scene nn, +/- ?  0=curr"},
+           TSceneText{km::SaveSel, "Save to scene nn ?", "Save to scene nn, +/- ?  0=curr"},
+       }) {
+    b.Modes(t.Steps, IsLoadMode(t.Steps.Mode()) ? H::Load : H::Save, MapRangeN);
+    for (int m = t.Steps.First; m <= t.Steps.Last; ++m) b.Text(m, t.Prompt, t.Alt);
+  }
+
+  b.Modes(km::TempoSlew, H::TempoSlew, MapRangeN);
+  b.Text(M::TempoSlew, "Tempo slew nn, +/- ?", {}, "Tempo slew ");
+  b.Text(km::TempoSlew.Last, {}, {}, "Tempo slew ", "n?");
+  b.Modes(M::TempoDiv, H::TempoDiv, MapQuant);
+  b.Text(M::TempoDiv, "Tempo clock div 1/n ?");
+
+  b.Modes(M::Vel, H::Vel, MapRangeN);
+  b.Modes(km::VelSweep, H::Vel, MapRangeN);
+  b.Text(M::Vel, "Vel n, +/- ?");
+  b.Text(km::VelSweep.First, "Vel sweep n --> m?", "Vel sweep n <--> m?");
+  b.Modes(M::Part, H::Part, MapRangeN);
+  b.Modes(km::PartSweep, H::Part, MapRangeN);
+  b.Text(M::Part, "Part n, +/- ?");
+  b.Text(km::PartSweep.First, "Part sweep n --> m?", "Part sweep n <--> m?");
+  b.Modes(M::Port, H::Port, MapRangeN);
+  b.Modes(km::PortSweep, H::Port, MapRangeN);
+  b.Text(M::Port, "Port n, +/- ?");
+  b.Text(km::PortSweep.First, "Port sweep n --> m?", "Port sweep n <--> m?");
+}
+
+// The modes that read the note and time maps.
+constexpr void BuildNoteModes(Builder& b) {
+  b.Modes(M::Calibrate, H::Calibrate, kNoMap);
+  b.Text(M::Calibrate, {}, {}, "Press live Cmd key (", ")");
+  b.Modes(M::Hotkey, H::Hotkey, MapHotkey);
+  b.Text(M::Hotkey, "Hotkey  n?");
+  b.Modes(M::Pitch, H::Pitch, MapPitch);
+  b.Text(M::Pitch, "Pitch offset n?", {}, "Pitch:", " offset n?");
+  b.Modes(km::TimeSig, H::TimeSig, MapTSig);
+  b.Text(M::TimeSigBeats, "Time signature n/m?");
+  b.Text(M::TimeSigBeatLen, {}, {}, "Time signature ", "/m?");
+  b.Modes(km::TimeShiftFwd, H::TimeShift, MapTShift);
+  b.Modes(km::TimeShiftBack, H::TimeShift, MapTShift);
+  b.Text(M::TimeShiftFwd, "Time shift fwds n x 1/n?", "Time shift fwds  rept n x 1/n?");
+  b.Text(km::TimeShiftFwd.Last, {}, {}, "Time shift fwds ", " x 1/n?");
+  b.Text(M::TimeShiftBack, "Time shift back n x 1/n?", "Time shift back  rept n x 1/n?");
+  b.Text(km::TimeShiftBack.Last, {}, {}, "Time shift back ", " x 1/n?");
+  b.Modes(M::FtsRoot, H::FtsRoot, MapFtsRoot);
+  b.Text(M::FtsRoot, "Fts root n?");
+  b.Modes(M::FtsType, H::FtsType, MapFtsType);
+  b.Text(M::FtsType, {}, {}, "Fts ", " type n?  curr=unchanged");
+  b.Modes(M::Ftn, H::Ftn, MapFtn);
+  b.Text(M::Ftn, "Ftn notes n..n?");
+  b.Modes(km::Quant, H::Quant, MapQuant);
+  b.Text(M::QuantNotes, "Quantise notes 1/n?  0=off");
+  b.Text(M::QuantSeq, {}, "Quantise nq off, sq 1/n?  0=curr", "Quantise nq 1/", ", sq 1/n?  0=curr");
+  b.Modes(km::MetrNote, H::MetrNote, MapMetr);
+  b.Text(M::MetrBarNote, "Metr basic bar note?");
+  b.Text(M::MetrBeatNote, {}, {}, "Metr basic bar ", ", beat note?");
+  b.Modes(M::MetrNoteLen, H::MetrNoteLen, MapTSig);
+  b.Text(M::MetrNoteLen, {}, {}, "Metr basic ", ", length 1/n?");
+  b.Modes(km::MetrStyle, H::MetrStyle, MapRangeN);
+  b.Text(M::MetrStyle, "Metr style nnnn/nn, +/- ?  99=random", {}, "Metr style ");
+  for (int m = km::MetrStyle.First + 1; m <= km::MetrStyle.Last; ++m) b.Text(m, {}, {}, "Metr style ");
+}
+
 constexpr Builder Build() {
-  using H = TModeHandler;
   Builder b;
-  b.Modes(0, 0, H::None, kNoMap);
-  b.Text(0, "Ignore");
-  b.Modes(1, 1, H::Live, MapLive);
-  b.Text(1, "Live");
-  b.Modes(2, 2, H::Rec, MapRec);
-  b.Text(2, "Real-time record", "Raw record");
-  b.Modes(3, 3, H::StepRec, MapSRec);
-  b.Text(3, "Step record");
-  b.Modes(4, 4, H::Command, MapCmd);
-  b.Text(4, "Command? ", {}, {}, " (double-press reqd)");
-  b.Modes(5, 5, H::RecBarsStop, MapRec);
-  b.Text(5, "Record bars:stop-play key?");
-
-  b.Modes(6, 20, H::Tempo, MapRangeN);
-  b.Modes(30, 31, H::Tempo, MapRangeN);
-  b.Text(6, "Tempo nnnnn?", {}, "Tempo ");
-  for (int m : {7, 9, 10}) b.Text(m, {}, {}, "Tempo ");
-  b.Text(8, "Tempo nnn, +/- ?", "Tempo nnn, +/-, 3 taps?", "Tempo ");
-  for (int m = 11; m <= 20; ++m) b.Text(m, {}, {}, "Tempo sweep ");
-  b.Text(30, "Tempo tap 2 of 3");
-  b.Text(31, "Tempo tap 3 of 3");
-
-  b.Modes(21, 29, H::Prog, MapRangeN);
-  b.Text(21, "Prog nnn, +/- ?", {}, "Prog ");
-  b.Text(22, {}, {}, "Prog ", "nn?");
-  b.Text(23, {}, {}, "Prog ", "n?");
-  b.Text(24, "Prog sweep nnn --> mmm?", "Prog sweep nnn <--> mmm?", "Prog sweep ");
-  for (int m = 25; m <= 29; ++m) b.Text(m, {}, {}, "Prog sweep ");
-
-  b.Modes(32, 33, H::Chan, MapRangeN);
-  b.Modes(63, 66, H::Chan, MapRangeN);
-  b.Text(32, "Channel nn, +/- ?", {}, "Channel ");
-  b.Text(33, {}, {}, "Channel ", "n?");
-  b.Text(63, "Channel sweep nn --> mm?", "Channel sweep nn <--> mm?");
-
-  b.Modes(34, 35, H::RecBarsNN, MapRangeN);
-  b.Text(34, "Record bars:nn?  0=normal rec ", {}, "Record bars:");
-  b.Text(35, {}, {}, "Record bars:", "n?  0=normal rec");
-  b.Modes(79, 79, H::RecBarsN, MapRangeN);
-  b.Text(79, "Record bars:n?  0=normal rec ");
-
-  b.Modes(36, 47, H::Cycle, MapRangeN);
-  b.Modes(67, 78, H::Cycle, MapRangeN);
-  b.Modes(83, 87, H::Cycle, MapRangeN);
-  b.Modes(95, 100, H::Cycle, MapRangeN);
-  b.Text(36, "Play cycles:nn?  0=forever");
-  b.Text(38, "Mute cycles:nn?  0=forever");
-  b.Text(40, "PlayMute cycles:nn, a/b?  0=forever");
-  b.Text(67, "PlayMute cycles:pp/mm?  0=forever");
-  b.Text(42, "MutePlay cycles:nn, a/b?  0=forever");
-  b.Text(71, "MutePlay cycles:mm/pp?  0=forever");
-  b.Text(44, "PlayMuteTog cycles:nn, a/b?  0=forever");
-  b.Text(75, "PlayMuteTog cycles:pp/mm?  0=forever");
-  b.Text(46, "Pitch cycles:nn?  0=reset");
-  b.Text(83, "Play cycles:n?  0=forever");
-  b.Text(84, "Mute cycles:n?  0=forever");
-  b.Text(85, "PlayMute cycles:n, a/b?  0=forever");
-  b.Text(95, "PlayMute cycles:p/m?  0=forever");
-  b.Text(86, "MutePlay cycles:n, a/b?  0=forever");
-  b.Text(97, "MutePlay cycles:m/p?  0=forever");
-  b.Text(87, "PlayMuteTog cycles:n, a/b?  0=forever");
-  b.Text(99, "PlayMuteTog cycles:p/m?  0=forever");
-
-  b.Modes(48, 55, H::Load, MapRangeN);
-  for (int m : {48, 49})
-    b.Text(m, "Load all from scene nn, ext?", "Load all from scene nn, +/-, ext?  0=curr");
-  for (int m : {50, 51})
-    b.Text(m, "Load all from ext scene nn?", "Load all from ext scene nn, +/- ?  0=curr");
-  for (int m : {52, 53}) b.Text(m, "Load from scene nn, ext?", "Load from scene nn, +/-, ext?  0=curr");
-  for (int m : {54, 55}) b.Text(m, "Load from ext scene nn ?", "Load from ext scene nn, +/- ?  0=curr");
-  b.Modes(56, 59, H::Save, MapRangeN);
-  for (int m : {56, 57}) b.Text(m, "Save all to scene nn ?", "Save all to scene nn, +/- ?  0=curr");
-  for (int m : {58, 59}) b.Text(m, "Save to scene nn ?", "Save to scene nn, +/- ?  0=curr");
-
-  b.Modes(60, 61, H::TempoSlew, MapRangeN);
-  b.Text(60, "Tempo slew nn, +/- ?", {}, "Tempo slew ");
-  b.Text(61, {}, {}, "Tempo slew ", "n?");
-  b.Modes(62, 62, H::TempoDiv, MapQuant);
-  b.Text(62, "Tempo clock div 1/n ?");
-
-  b.Modes(80, 80, H::Vel, MapRangeN);
-  b.Modes(93, 94, H::Vel, MapRangeN);
-  b.Text(80, "Vel n, +/- ?");
-  b.Text(93, "Vel sweep n --> m?", "Vel sweep n <--> m?");
-  b.Modes(81, 81, H::Part, MapRangeN);
-  b.Modes(89, 90, H::Part, MapRangeN);
-  b.Text(81, "Part n, +/- ?");
-  b.Text(89, "Part sweep n --> m?", "Part sweep n <--> m?");
-  b.Modes(82, 82, H::Port, MapRangeN);
-  b.Modes(91, 92, H::Port, MapRangeN);
-  b.Text(82, "Port n, +/- ?");
-  b.Text(91, "Port sweep n --> m?", "Port sweep n <--> m?");
-  b.Modes(88, 88, H::PitchCycles, MapRangeN);
-  b.Text(88, "Pitch cycles:n?  0=reset");
-
-  b.Modes(101, 101, H::Calibrate, kNoMap);
-  b.Text(101, {}, {}, "Press live Cmd key (", ")");
-  b.Modes(102, 102, H::Hotkey, MapHotkey);
-  b.Text(102, "Hotkey  n?");
-  b.Modes(103, 103, H::Pitch, MapPitch);
-  b.Text(103, "Pitch offset n?", {}, "Pitch:", " offset n?");
-  b.Modes(104, 105, H::TimeSig, MapTSig);
-  b.Text(104, "Time signature n/m?");
-  b.Text(105, {}, {}, "Time signature ", "/m?");
-  b.Modes(106, 109, H::TimeShift, MapTShift);
-  b.Text(106, "Time shift fwds n x 1/n?", "Time shift fwds  rept n x 1/n?");
-  b.Text(107, {}, {}, "Time shift fwds ", " x 1/n?");
-  b.Text(108, "Time shift back n x 1/n?", "Time shift back  rept n x 1/n?");
-  b.Text(109, {}, {}, "Time shift back ", " x 1/n?");
-  b.Modes(110, 110, H::FtsRoot, MapFtsRoot);
-  b.Text(110, "Fts root n?");
-  b.Modes(111, 111, H::FtsType, MapFtsType);
-  b.Text(111, {}, {}, "Fts ", " type n?  curr=unchanged");
-  b.Modes(112, 112, H::Ftn, MapFtn);
-  b.Text(112, "Ftn notes n..n?");
-  b.Modes(113, 114, H::Quant, MapQuant);
-  b.Text(113, "Quantise notes 1/n?  0=off");
-  b.Text(114, {}, "Quantise nq off, sq 1/n?  0=curr", "Quantise nq 1/", ", sq 1/n?  0=curr");
-  b.Modes(115, 116, H::MetrNote, MapMetr);
-  b.Text(115, "Metr basic bar note?");
-  b.Text(116, {}, {}, "Metr basic bar ", ", beat note?");
-  b.Modes(117, 117, H::MetrNoteLen, MapTSig);
-  b.Text(117, {}, {}, "Metr basic ", ", length 1/n?");
-  b.Modes(118, 121, H::MetrStyle, MapRangeN);
-  b.Text(118, "Metr style nnnn/nn, +/- ?  99=random", {}, "Metr style ");
-  for (int m = 119; m <= 121; ++m) b.Text(m, {}, {}, "Metr style ");
+  BuildBase(b);
+  BuildDigitEntries(b);
+  BuildCounts(b);
+  BuildSmallEntries(b);
+  BuildNoteModes(b);
   return b;
 }
 
 }  // namespace keymodetable
 
-static_assert(keymodetable::Build().AllSet(), "every key mode 0..121 needs its row");
+// The names cover every mode number 0..121 once: no number without a name, none named twice.
+static_assert(keymodetable::Build().AllSetOnce(), "every key mode 0..121 needs one row");
 
 inline constexpr std::array<TKeyModeRow, kKeyModeCount> KeyModeTable = keymodetable::Build().Rows;
 

@@ -3,6 +3,7 @@
 #include "engine/MidiIn.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
+#include "files/Scenes.h"
 #include "files/Tarlo.h"
 #include "keys/CfgEngineLink.h"
 #include "keys/Commands.h"
@@ -22,6 +23,7 @@ void InstallKeyPath() {
   EngineHooks.RecBarCountDone = &RecBarCountDone;
   EngineHooks.ResetRecKeys = &ResetRecKeys;
   InstallTarloCalls();
+  MidiInHooks.AfterInput = [] { RunSceneFileJob(); };
 }
 
 }  // namespace vel

@@ -19,7 +19,7 @@
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
-#include "keys/CommandModes.h"
+#include "keymaps/KeyModes.h"
 #include "keys/HotkeyStrokes.h"
 #include "keys/KeyArgs.h"
 #include "keys/KeyRouting.h"
@@ -37,6 +37,24 @@ using rec::kMarker;
 using rec::kRecIgnore;
 using rec::PartOf;
 constexpr int32_t kMaxPitchOffset = 108;
+
+// How far from the clock's last tick a key may lie and still start a take's loop at its own time:
+// well beyond a MIDI server's period and the key path's delays, short of a stamp that jumped.
+constexpr int64_t kLoopStartReachMs = 250;
+
+// A take time moved by a quantise step: a time at its limit stays there rather than wrap.
+int32_t SatTime(int64_t t) {
+  return static_cast<int32_t>(std::clamp<int64_t>(t, INT32_MIN, INT32_MAX));
+}
+
+// Rounded to the nearest whole, halves up, for either sign.
+int64_t RoundDiv(int64_t n, int64_t d) {
+  const int64_t q = n / d;
+  const int64_t r = n % d;
+  if (r * 2 >= d) return q + 1;
+  if (r * 2 < -d) return q - 1;
+  return q;
+}
 
 constexpr bool IsEndCode(uint8_t code) {
   return code == RecEsc || (code >= RecStop && code <= RecMutePlayRR);
@@ -62,6 +80,30 @@ uint8_t CountHeldNote(const rec::TRecKey& k, uint32_t msg, uint8_t code) {
   return code;
 }
 
+// Quantise on record, on the note grid: a note-on to the nearest point (its adjustment kept for
+// its note-off when pairs), a note-off on its own or by its note-on's adjustment.
+int32_t QuantisedTime(const rec::TRecKey& k, uint32_t msg, int32_t time, bool pairs) {
+  const int32_t grid = Transport.ActBar.NQTicks;
+  if (!k.IsNote || grid <= 0) return time;
+  const int32_t r = time % grid;
+  const int32_t adj = r < grid / 2 ? -r : grid - r;
+  auto& pair = RecKeys.RecNotePairs[TShortMsg{msg}.Data1()];
+  if (k.NoteOn) {
+    time = SatTime(int64_t{time} + adj);
+    if (pairs) pair = {adj, time};
+  } else if (Cfg.QuantiseNoteOffs) {
+    time = SatTime(int64_t{time} + adj);
+    // A note is never shorter than one grid step.
+    if (pair.Time >= time) time = SatTime(int64_t{time} + grid);
+    pair.Adj = 0;
+  } else if (pair.Adj != 0) {
+    // The note keeps its played length.
+    time = SatTime(int64_t{time} + pair.Adj);
+    pair.Adj = 0;
+  }
+  return time;
+}
+
 void RecordNoteRt(const rec::TRecKey& k, bool isHotkey, const std::array<uint32_t, 8>& block, int32_t last) {
   if (!Transport.RecActive && k.IsNote && k.NoteOn) rec::StartTake(k);
   if (!Transport.RecActive) {
@@ -77,28 +119,8 @@ void RecordNoteRt(const rec::TRecKey& k, bool isHotkey, const std::array<uint32_
     // A take started by a play or stop key begins with a marker; it is never quantised.
     if (!recN && !isHotkey) msg = kMarker;
   } else {
-    time = rec::TakeTime(k);
-    const int32_t grid = Transport.ActBar.NQTicks;
-    const TShortMsg m{msg};
-    if (k.IsNote && grid > 0) {
-      const int32_t r = time % grid;
-      const int32_t adj = r < grid / 2 ? -r : grid - r;
-      auto& pair = RecKeys.RecNotePairs[m.Data1()];
-      if (k.NoteOn) {
-        time += adj;
-        if (!octave && !isHotkey) pair = {adj, time};
-      } else if (Cfg.QuantiseNoteOffs) {
-        time += adj;
-        // A note is never shorter than one grid step.
-        if (pair.Time >= time) time += grid;
-        pair.Adj = 0;
-      } else if (pair.Adj != 0) {
-        // The note keeps its played length.
-        time += pair.Adj;
-        pair.Adj = 0;
-      }
-    }
-    if (!k.IsNote && recN && m.Kind() == 0xE) RecKeys.RecPitchBendSeen = 1;
+    time = QuantisedTime(k, msg, rec::TakeTime(k), !octave && !isHotkey);
+    if (!k.IsNote && recN && TShortMsg{msg}.Kind() == 0xE) RecKeys.RecPitchBendSeen = 1;
   }
   if (recN || isHotkey) RecKeys.RecNoteRecorded = 1;
 
@@ -164,10 +186,11 @@ void RemoveTrailingNoteOns(TPartBuf& b, int32_t t) {
 }
 
 void HandleRecordKey(const rec::TRecKey& k) {
-  if (Cfg.ClocksSourceInternal && NoSeqPlaying()) RestartBeatCount(true);
+  const int32_t start = rec::LoopStartTicks(k, false);
+  rec::RestartBarAt(start);
   const int32_t t = rec::RoundTakeEnd(rec::TakeTime(k));
   RecKeys.RecLastEventTime = t;
-  rec::EndTakes(k.Code, t, false);
+  rec::EndTakes(k.Code, t, false, start);
   if (Transport.RecRetake) {
     SendRecMidiStop();
     if (Transport.RecBarCountOn) Transport.RecBarCount = Args.RecBarsEntry;
@@ -254,7 +277,7 @@ void RecModeKeyAt(rec::TRecKey k) {
       }
       Transport.RecRetake = 0;
       Args.RecBarsEntry = 0;
-      SetKeyMode(c == RecRecB ? cmdmode::RecBarsN : cmdmode::RecBarsNN);
+      SetKeyMode(c == RecRecB ? TKeyMode::RecBarsN : TKeyMode::RecBarsNN);
       break;
     case RecAutoIncSeqTog:
     case RecRawTog:
@@ -303,12 +326,38 @@ int64_t KeyTickPos(uint32_t msg, int32_t engineMs) {
 }
 
 int32_t TakeTime(const TRecKey& k) {
-  if (!Cfg.ClocksSourceInternal) return MidiIn.ExtClockTicks - Transport.RecStartExtTicks;
+  // The tick count wraps as the clocks do.
+  if (!Cfg.ClocksSourceInternal)
+    return static_cast<int32_t>(static_cast<uint32_t>(MidiIn.ExtClockTicks) -
+                                static_cast<uint32_t>(Transport.RecStartExtTicks));
   // The nearest tick, so that the take plays back within half a tick of where it was played. A
   // key handled after a later-stamped one of another input cannot go before the take's start.
   const int64_t units = k.Pos - Transport.RecStartTickPos;
   if (units <= 0) return 0;
   return static_cast<int32_t>(std::min<int64_t>((units + kTickUnits / 2) / kTickUnits, INT32_MAX));
+}
+
+int32_t TicksToPos(int64_t pos) {
+  if (!Cfg.ClocksSourceInternal) return 0;
+  // The seqs count whole ticks from the last one the timer passed them.
+  const int64_t units = pos - (Transport.TickPosUnits - Transport.TickFracAcc);
+  const int64_t reach = kLoopStartReachMs * Cfg.Tempo * 64;
+  if (units > reach || units < -reach) return 0;
+  return static_cast<int32_t>(RoundDiv(units, kTickUnits));
+}
+
+int32_t LoopStartTicks(const TRecKey& k, bool step) {
+  if (!Cfg.ClocksSourceInternal) return 0;
+  // A real-time take's notes lie at their ticks from its first key: the loop goes on from the end
+  // key's tick on the same count.
+  if (!step) return TicksToPos(Transport.RecStartTickPos + int64_t{TakeTime(k)} * kTickUnits);
+  return TicksToPos(k.Pos);
+}
+
+void RestartBarAt(int32_t start) {
+  if (!Cfg.ClocksSourceInternal || !NoSeqPlaying()) return;
+  RestartBeatCount(true);
+  StartBarCountdown(start);
 }
 
 void StartTake(const TRecKey& k) {
@@ -385,15 +434,17 @@ int32_t RoundTakeEnd(int32_t t) {
   const int32_t grid = Transport.ActBar.SQTicks;
   if (grid < 1) return std::max({t, RecKeys.RecLastEventTime, 1});
   const int32_t r = t % grid;
-  t = r < grid / 2 ? t - r : t + grid - r;
+  t = r < grid / 2 ? t - r : SatTime(int64_t{t} + grid - r);
   // A coarser note grid may have put events more than one step past the key.
-  while (t == 0 || t < RecKeys.RecLastEventTime) t += grid;
+  while ((t == 0 || t < RecKeys.RecLastEventTime) && t < INT32_MAX) t = SatTime(int64_t{t} + grid);
   return t;
 }
 
-void TakePhase(int32_t& phase, bool& late) {
+void TakePhase(int32_t start, int32_t& phase, bool& late) {
   const int32_t grid = Transport.ActBar.SQTicks;
-  phase = grid >= 1 ? PlayCycle.TicksToBarEnd % grid : 0;
+  // The bar's end as it lies from the loop's start.
+  const int64_t toBarEnd = int64_t{PlayCycle.TicksToBarEnd} - start;
+  phase = grid >= 1 ? static_cast<int32_t>((toBarEnd % grid + grid) % grid) : 0;
   late = false;
   if (phase > grid / 2) {
     phase -= grid;
@@ -469,7 +520,7 @@ bool MakeRoomForEnd(TPartBuf& b, int32_t part, int32_t seq, int32_t t) {
   return true;
 }
 
-std::string FinishSeqTake(int32_t seq, uint8_t code, int32_t phase, bool late) {
+std::string FinishSeqTake(int32_t seq, uint8_t code, int32_t shift, bool late) {
   TPartBuf& b = SeqBuf(seq);
   if (Transport.RecActive && !RecKeys.RecNoteRecorded) {
     ClearPartBuf(PartOf(seq), seq);
@@ -525,8 +576,8 @@ std::string FinishSeqTake(int32_t seq, uint8_t code, int32_t phase, bool late) {
   // Position, time shift and first event are in place before the seq plays.
   b.PElap = 0;
   b.PlayEvIndex = b.Head;
-  b.TimeShift = phase;
-  if (phase < 0) b.TimeShiftReptOn = late;
+  b.TimeShift = shift;
+  if (shift < 0) b.TimeShiftReptOn = late;
   b.SeqState = state;
   AdvanceSeqEvent(seq, true, 0, 0);
   return text;
@@ -551,10 +602,10 @@ bool PrimeNextTakeSeq() {
   return false;
 }
 
-void EndTakes(uint8_t code, int32_t t, bool step) {
+void EndTakes(uint8_t code, int32_t t, bool step, int32_t start) {
   int32_t phase = 0;
   bool late = false;
-  TakePhase(phase, late);
+  TakePhase(start, phase, late);
   std::string endText;
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     TPartBuf& b = SeqBuf(s);
@@ -565,7 +616,7 @@ void EndTakes(uint8_t code, int32_t t, bool step) {
     } else if (b.SeqState != TSeqState::RecPrimed) {
       continue;
     }
-    std::string text = FinishSeqTake(s, code, phase, late);
+    std::string text = FinishSeqTake(s, code, start + phase, late);
     if (!text.empty()) endText = std::move(text);
   }
   FlushLiveFifo();

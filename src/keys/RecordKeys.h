@@ -9,6 +9,7 @@
 
 #include "base/Atomic.h"
 #include "base/Sizes.h"
+#include "engine/PartBufs.h"
 
 namespace vel {
 
@@ -101,7 +102,7 @@ namespace rec {
 // marker event of a take's start, rests and end.
 inline constexpr uint8_t kRecIgnore = 207;
 inline constexpr uint8_t kSRecIgnore = 234;
-inline constexpr uint32_t kMarker = 0xFF;
+inline constexpr uint32_t kMarker = kEndMarker;
 
 // The part of the seq the take goes into: the part that plays.
 int32_t PartOf(int32_t seq);
@@ -129,6 +130,15 @@ int64_t KeyTickPos(uint32_t msg, int32_t engineMs);
 // The key's time in the take: ticks since the first key (internal clock: to the nearest tick of
 // the exact positions; external: the clock's ticks).
 int32_t TakeTime(const TRecKey& k);
+// Ticks from the play cycle's last whole tick to a position of the internal clock (tick units):
+// where a take's loop starts, when its end key is handled before or after the time it was struck.
+// 0 under an external clock and for a position too far off to be a key's own time.
+int32_t TicksToPos(int64_t pos);
+// The end key's place on the take's timeline as TicksToPos gives it: its take time from the
+// take's start (real time), or its own time (step).
+int32_t LoopStartTicks(const TRecKey& k, bool step);
+// Nothing else plays (internal clock): bar 1 starts where the loop will, start ticks from now.
+void RestartBarAt(int32_t start);
 // The take's start on each primed seq (clear, attributes, start of cycle, Recording); RecActive.
 void StartTake(const TRecKey& k);
 // The first key fixes the take's clock start (and sends MIDI Start when asked).
@@ -140,20 +150,24 @@ bool InsertEndMarkers(int32_t part, int32_t seq, int32_t t, bool heldNoteOffs);
 // a note-off for every note still sounding, so that the loop leaves no note hanging; false when
 // nothing could give way.
 bool MakeRoomForEnd(TPartBuf& b, int32_t part, int32_t seq, int32_t t);
-// After the end markers: the discarded take, the end key's play/mute cycles and start of play.
-// Returns the end key's status text ("" none).
-std::string FinishSeqTake(int32_t seq, uint8_t code, int32_t phase, bool late);
+// After the end markers: the discarded take, the end key's play/mute cycles and start of play,
+// shift ticks from now (the end key's place and the bar-grid phase). Returns the end key's status
+// text ("" none).
+std::string FinishSeqTake(int32_t seq, uint8_t code, int32_t shift, bool late);
 // Auto-increment: the first stopped, unselected seq from the first selected one on becomes the
 // next take's only selected, primed seq; false when there is none.
 bool PrimeNextTakeSeq();
 // The end key at t: closes every recording seq (end markers; a real-time take also drops the
-// note-ons struck with the end key and closes its held notes), finishes them and the primed ones,
-// flushes the live output and reports the end key's text, or the take's kind when it has none.
-void EndTakes(uint8_t code, int32_t t, bool step);
-// T rounded to the seq-length grid, never 0 and never before the last event.
+// note-ons struck with the end key and closes its held notes), finishes them and the primed ones
+// to loop from start ticks from now, flushes the live output and reports the end key's text, or
+// the take's kind when it has none.
+void EndTakes(uint8_t code, int32_t t, bool step, int32_t start);
+// T rounded to the seq-length grid, never 0 and never before the last event; never past the
+// largest time.
 int32_t RoundTakeEnd(int32_t t);
-// The seq-length grid's phase against the bar end, and whether a start that late is late.
-void TakePhase(int32_t& phase, bool& late);
+// The seq-length grid's phase against the bar end at start ticks from now, and whether a start
+// that late is late.
+void TakePhase(int32_t start, int32_t& phase, bool& late);
 // Abandons an armed take before its first key (esc).
 void AbandonTake();
 // The take's option keys, which both key maps list in the same order from the auto-increment

@@ -11,9 +11,9 @@
 #include "engine/PartBufs.h"
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
+#include "keymaps/KeyModes.h"
 #include "keymaps/KeyTokens.h"
 #include "keys/ArgKeys.h"
-#include "keys/CommandModes.h"
 #include "keys/Commands.h"
 #include "keys/KeyDecoders.h"
 #include "keys/NumericEntry.h"
@@ -149,11 +149,11 @@ void HandlePitchModeKey(uint32_t, int32_t, uint8_t code) {
     ReturnToLiveMode();
   } else if (Keys.PitchCyclesN) {
     Keys.PitchCycles = 0;
-    SetKeyMode(cmdmode::PitchCyclesN);
+    SetKeyMode(TKeyMode::PitchCyclesN);
   } else if (Keys.PitchCyclesNN) {
     Keys.PitchCycles = 0;
     Args.PitchCyclesEntry = 0;
-    SetKeyMode(cmdmode::PitchCyclesNN);
+    SetKeyMode(TKeyMode::PitchCyclesNN);
   } else {
     SetKeyMode(TKeyMode::Pitch);
   }

@@ -7,10 +7,11 @@
 #include "engine/RunControl.h"
 #include "files/Scenes.h"
 #include "keymaps/KeyCodes.h"
+#include "keymaps/KeyModes.h"
 #include "keys/ArgKeys.h"
-#include "keys/CommandModes.h"
 #include "keys/KeyArgs.h"
 #include "keys/NumericEntry.h"
+#include "keys/ValueEntry.h"
 #include "keys/ValueSetters.h"
 #include "settings/Settings.h"
 
@@ -18,23 +19,14 @@ namespace vel {
 
 namespace {
 
-constexpr int32_t kSaveAll = ModeNo(cmdmode::SaveAll);
-constexpr int32_t kSaveSel = ModeNo(cmdmode::SaveSel);
-constexpr int32_t kPart = ModeNo(cmdmode::Part);
-constexpr int32_t kPort = ModeNo(cmdmode::Port);
-constexpr int32_t kPartFrom = 89;
-constexpr int32_t kPartTo = 90;
-constexpr int32_t kPortFrom = 91;
-constexpr int32_t kPortTo = 92;
-
 void LoadDone(bool all) {
   Args.LoadSceneEntry = 0;
-  HoldOrReturn(cmdmode::LoadMode(all, Cfg.LoadExtScenes != 0));
+  HoldOrReturn(LoadMode(all, Cfg.LoadExtScenes != 0));
 }
 
 void SaveDone(bool all) {
   Args.SaveSceneEntry = 0;
-  HoldOrReturn(cmdmode::SaveMode(all));
+  HoldOrReturn(SaveMode(all));
 }
 
 }  // namespace
@@ -49,21 +41,21 @@ std::string SaveText(bool all) {
 
 void HandleLoadModeKey(uint8_t input, uint8_t code) {
   const TKeyMode mode = Keys.KeyMode.load();
-  if (!cmdmode::IsLoadMode(mode)) return;
-  const bool first = (ModeNo(mode) - ModeNo(cmdmode::LoadAll)) % 2 == 0;
-  const bool all = mode < cmdmode::LoadSel;
-  const bool ext = cmdmode::IsExtLoadMode(mode);
+  if (!IsLoadMode(mode)) return;
+  // Each load entry takes its tens in its first mode, its units in the next.
+  const bool first = (ModeNo(mode) - ModeNo(TKeyMode::LoadAll)) % keymode::LoadAll.Count() == 0;
+  const bool all = mode < TKeyMode::LoadSel;
+  const bool ext = IsExtLoadMode(mode);
   const int32_t current = ext ? Scenes.CurExtScene : Scenes.CurScene;
   switch (code) {
     case NumExtMidi:
-      if (first && !ext) SetKeyMode(cmdmode::LoadMode(all, true));
+      if (first && !ext) SetKeyMode(LoadMode(all, true));
       return;
     case NumInc:
     case NumDec: {
       const bool inc = code == NumInc;
       if (!first || current < (inc ? 1 : 2)) return;
-      if (SetLoadValue(inc ? VtInc : VtDec, 0, all, ext))
-        Msgs.StatusMsg.Set(LoadText(all, ext) + (inc ? "inc" : "dec"));
+      SetLoadValue(inc ? VtInc : VtDec, 0, all, ext, LoadText(all, ext) + (inc ? "inc" : "dec"));
       LoadDone(all);
       return;
     }
@@ -83,22 +75,21 @@ void HandleLoadModeKey(uint8_t input, uint8_t code) {
                          : "Load command ignored; current scene undefined");
   } else {
     const int32_t scene = Args.LoadSceneEntry == 0 ? current : Args.LoadSceneEntry;
-    if (SetLoadValue(VtAbsolute, scene, all, ext))
-      Msgs.StatusMsg.Set(LoadText(all, ext) + std::to_string(scene));
+    SetLoadValue(VtAbsolute, scene, all, ext, LoadText(all, ext) + std::to_string(scene));
   }
   LoadDone(all);
 }
 
 void HandleSaveModeKey(uint8_t input, uint8_t code) {
   const int32_t mode = ModeNow();
-  if (mode < kSaveAll || mode > kSaveSel + 1) return;
-  const bool first = (mode - kSaveAll) % 2 == 0;
-  const bool all = mode < kSaveSel;
+  if (mode < keymode::SaveAll.First || mode > keymode::SaveSel.Last) return;
+  const bool all = keymode::SaveAll.Has(mode);
+  const bool first = mode == (all ? keymode::SaveAll : keymode::SaveSel).First;
   const std::string text = SaveText(all);
   if (code == NumInc || code == NumDec) {
     const bool inc = code == NumInc;
     if (!first || Scenes.CurScene < (inc ? 1 : 2)) return;
-    if (SetSaveValue(inc ? VtInc : VtDec, 0, all)) Msgs.StatusMsg.Set(text + (inc ? "inc" : "dec"));
+    SetSaveValue(inc ? VtInc : VtDec, 0, all, text + (inc ? "inc" : "dec"));
     SaveDone(all);
     return;
   }
@@ -114,103 +105,17 @@ void HandleSaveModeKey(uint8_t input, uint8_t code) {
     Msgs.WarnMsg.Set("Save command ignored; current scene undefined");
   } else {
     const int32_t scene = Args.SaveSceneEntry == 0 ? Scenes.CurScene : Args.SaveSceneEntry;
-    if (SetSaveValue(VtAbsolute, scene, all)) Msgs.StatusMsg.Set(text + std::to_string(scene));
+    SetSaveValue(VtAbsolute, scene, all, text + std::to_string(scene));
   }
   SaveDone(all);
 }
 
-namespace {
-
-// The shape the part and port entries share: inc/dec, a value, or a sweep from one value to another.
-struct TValueEntry {
-  const char* Name;  // "Part", "Port"
-  int32_t ValueMode, FromMode, ToMode;
-  int32_t High;  // values 1..High
-  int32_t& From;
-  uint8_t& BothWays;
-  bool (*Step)(bool inc);
-  void (*Absolute)(int32_t zeroBased);
-  void (*Sweep)(int32_t fromZeroBased, int32_t toZeroBased, bool bothWays);
-};
-
-void HandleValueEntryKey(const TValueEntry& e, uint8_t input, uint8_t code) {
-  const int32_t mode = ModeNow();
-  const std::string name = e.Name;
-  switch (code) {
-    case NumInc:
-    case NumDec:
-      if (e.Step(code == NumInc)) Msgs.StatusMsg.Set(name + (code == NumInc ? " inc" : " dec"));
-      HoldOrReturn(e.ValueMode);
-      return;
-    case NumSweep1:
-    case NumSweep2:
-      if (mode != e.ValueMode && mode != e.FromMode) return;
-      e.BothWays = code == NumSweep2 ? 1 : 0;
-      EnterMode(e.FromMode);
-      return;
-    default:
-      break;
-  }
-  const int32_t n = DecodeNumKey(input, code);
-  if (n < 0) return;
-  if (n < 1 || n > e.High) {
-    ReportValueOutOfRange(name, n, 1, e.High);
-    HoldOrReturn(e.ValueMode);
-    return;
-  }
-  if (mode == e.FromMode) {
-    e.From = n;
-    EnterMode(e.ToMode);
-    return;
-  }
-  if (mode == e.ToMode) {
-    e.Sweep(e.From - 1, n - 1, e.BothWays != 0);
-    Msgs.StatusMsg.Set(name + " sweep " + std::to_string(e.From) + (e.BothWays ? "<-->" : "-->") +
-                       std::to_string(n));
-  } else {
-    e.Absolute(n - 1);
-    Msgs.StatusMsg.Set(name + " " + std::to_string(n));
-  }
-  HoldOrReturn(e.ValueMode);
-}
-
-}  // namespace
-
 void HandlePartModeKey(uint8_t input, uint8_t code) {
-  const TValueEntry e{
-      "Part",
-      kPart,
-      kPartFrom,
-      kPartTo,
-      2,
-      SceneKeys.PartSweepFrom,
-      SceneKeys.PartSweepBothWays,
-      [](bool inc) { return SetPartValue(inc ? VtInc : VtDec, 0, 0, 0, false); },
-      [](int32_t v) { SetPartValue(VtAbsolute, v, 0, 0, false); },
-      [](int32_t a, int32_t b, bool both) { SetPartValue(VtSweep, 0, a, b, both); },
-  };
-  HandleValueEntryKey(e, input, code);
+  HandleValueKey(TEntryValue::Part, input, code);
 }
 
 void HandlePortModeKey(uint8_t input, uint32_t, uint8_t code) {
-  const TValueEntry e{
-      "Port",
-      kPort,
-      kPortFrom,
-      kPortTo,
-      RunCtl.OutPortsAllocated + 1,
-      SceneKeys.PortSweepFrom,
-      SceneKeys.PortSweepBothWays,
-      [](bool inc) {
-        SetPortValue(inc ? VtInc : VtDec, 0, 0, 0, false);
-        return true;
-      },
-      [](int32_t v) { SetPortValue(VtAbsolute, static_cast<int8_t>(v), 0, 0, false); },
-      [](int32_t a, int32_t b, bool both) {
-        SetPortValue(VtSweep, 0, static_cast<int8_t>(a), static_cast<int8_t>(b), both);
-      },
-  };
-  HandleValueEntryKey(e, input, code);
+  HandleValueKey(TEntryValue::Port, input, code);
 }
 
 }  // namespace vel

@@ -1,6 +1,6 @@
 #pragma once
-// The argument keys of the scene load and save modes (48..59) and of the part (81, 89, 90) and
-// port (82, 91, 92) modes with their sweeps. Key path thread under EngineLock.
+// The argument keys of the scene load and save modes, and of the part and port modes with their
+// sweeps (on the value-entry engine). Key path thread under EngineLock.
 #include <cstdint>
 #include <string>
 

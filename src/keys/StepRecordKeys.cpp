@@ -218,8 +218,9 @@ void UndoStep() {
 }
 
 void HandleRecordKeyStep(const rec::TRecKey& k) {
-  if (Cfg.ClocksSourceInternal && NoSeqPlaying()) RestartBeatCount(true);
-  rec::EndTakes(k.Code, rec::RoundTakeEnd(RecKeys.SRecTime), true);
+  const int32_t start = rec::LoopStartTicks(k, true);
+  rec::RestartBarAt(start);
+  rec::EndTakes(k.Code, rec::RoundTakeEnd(RecKeys.SRecTime), true, start);
   if (Transport.RecRetake) {
     SendRecMidiStop();
     ResetRecordState();
@@ -321,6 +322,7 @@ void HandleStepRecModeKey(int8_t input, uint32_t msg, uint32_t timeStamp, bool i
   rec::TRecKey k;
   k.Input = input;
   k.Time = rec::EngineTime(input, msg, timeStamp);
+  k.Pos = rec::KeyTickPos(msg, k.Time);
   k.IsNote = isNote;
   k.NoteOn = noteOn;
   k.Raw = raw;

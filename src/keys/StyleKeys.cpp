@@ -19,6 +19,12 @@ namespace {
 
 constexpr int32_t kRandomPattern = 99;
 constexpr int32_t kMaxDraws = 4;
+// The steps of the style entry.
+constexpr int32_t kStyleTens = 0;
+constexpr int32_t kStyleUnits = 1;
+constexpr int32_t kPatternTens = 2;
+constexpr int32_t kPatternUnits = 3;
+static_assert(keymode::MetrStyle.Count() == 4);
 
 // The family the metronome plays: drums with the pitch-locked type, else bass.
 TStyleStore& StoreInUse() {
@@ -89,10 +95,10 @@ void MetrStyleEntryDone() {
 }
 
 void HandleMetrStyleModeKey(uint8_t input, uint8_t code) {
-  const int32_t place = ModeNo(Keys.KeyMode.load()) - ModeNo(TKeyMode::MetrStyle);
+  const int32_t place = keymode::MetrStyle.StepOf(ModeNo(Keys.KeyMode.load()));
   TStyleStore& store = StoreInUse();
   if (code == NumInc || code == NumDec) {
-    if (place != 0) return;
+    if (place != kStyleTens) return;
     const bool inc = code == NumInc;
     if (SelectStyle(store, store.StyleNo, store.PatNo + (inc ? 1 : -1)))
       Msgs.StatusMsg.Set(inc ? "Metr style pattern inc" : "Metr style pattern dec");
@@ -107,16 +113,16 @@ void HandleMetrStyleModeKey(uint8_t input, uint8_t code) {
   const int32_t d = DecodeNumKey(input, code);
   if (d < 0) return;
   switch (place) {
-    case 0:
+    case kStyleTens:
       if (d >= 4) {
         Args.MetrPatternEntry = 10 * d;
-        SetKeyMode(KeyModeFromNo(ModeNo(TKeyMode::MetrStyle) + 3));
+        SetKeyMode(keymode::MetrStyle.Mode(kPatternUnits));
       } else {
         Args.MetrStyleEntry = 10 * d;
-        SetKeyMode(KeyModeFromNo(ModeNo(TKeyMode::MetrStyle) + 1));
+        SetKeyMode(keymode::MetrStyle.Mode(kStyleUnits));
       }
       return;
-    case 1:
+    case kStyleUnits:
       Args.MetrStyleEntry += d;
       if (Args.MetrStyleEntry > store.LastStyle + 1) {
         ReportValueOutOfRange("Metr style", Args.MetrStyleEntry, 0, store.LastStyle + 1);
@@ -124,11 +130,11 @@ void HandleMetrStyleModeKey(uint8_t input, uint8_t code) {
         return;
       }
       Args.MetrPatternEntry = 0;
-      SetKeyMode(KeyModeFromNo(ModeNo(TKeyMode::MetrStyle) + 2));
+      SetKeyMode(keymode::MetrStyle.Mode(kPatternTens));
       return;
-    case 2:
+    case kPatternTens:
       Args.MetrPatternEntry = 10 * d;
-      SetKeyMode(KeyModeFromNo(ModeNo(TKeyMode::MetrStyle) + 3));
+      SetKeyMode(keymode::MetrStyle.Mode(kPatternUnits));
       return;
     default:
       break;

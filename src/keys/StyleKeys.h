@@ -8,7 +8,7 @@
 
 namespace vel {
 
-// Modes 118..121: pattern or style digits, pattern step, break trigger.
+// The metronome style modes: pattern or style digits, pattern step, break trigger.
 void HandleMetrStyleModeKey(uint8_t input, uint8_t code);
 // The style entry from its first place, both entries cleared.
 void StartMetrStyleEntry();

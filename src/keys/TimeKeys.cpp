@@ -14,8 +14,8 @@
 #include "engine/PartBufs.h"
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
+#include "keymaps/KeyModes.h"
 #include "keys/ArgKeys.h"
-#include "keys/CommandModes.h"
 #include "keys/Commands.h"
 #include "keys/KeyArgs.h"
 #include "keys/NumericEntry.h"
@@ -27,18 +27,17 @@ namespace vel {
 
 namespace {
 
-constexpr int32_t kTempoSlew = ModeNo(cmdmode::TempoSlew);
-constexpr int32_t kTempoSlewUnits = 61;
+constexpr int32_t kTempoSlew = keymode::TempoSlew.First;
+constexpr int32_t kTempoSlewUnits = keymode::TempoSlew.Last;
 constexpr int32_t kTempoDiv = ModeNo(TKeyMode::TempoDiv);
 constexpr int32_t kTSigBeats = ModeNo(TKeyMode::TimeSigBeats);
 constexpr int32_t kTSigBeatLen = ModeNo(TKeyMode::TimeSigBeatLen);
 constexpr int32_t kShiftFwd = ModeNo(TKeyMode::TimeShiftFwd);
-constexpr int32_t kShiftFwdN = 107;
-constexpr int32_t kShiftBack = ModeNo(cmdmode::TimeShiftBack);
+constexpr int32_t kShiftFwdN = keymode::TimeShiftFwd.Last;
+constexpr int32_t kShiftBack = ModeNo(TKeyMode::TimeShiftBack);
 constexpr int32_t kQuantNotes = ModeNo(TKeyMode::QuantNotes);
 constexpr int32_t kQuantSeqs = ModeNo(TKeyMode::QuantSeq);
 constexpr int32_t kMaxSlewSeconds = 99;
-constexpr uint32_t kEndMarker = 0xFF;
 
 bool IsMetrSeq(int32_t seq) {
   return seq == Cfg.MetrSeqNo;

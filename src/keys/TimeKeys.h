@@ -1,6 +1,6 @@
 #pragma once
-// The argument keys of tempo slew (60, 61), the tempo clock divider (62), quantise (113, 114),
-// time signature (104, 105) and time shift (106..109), with the growing and shrinking of seqs.
+// The argument keys of tempo slew, the tempo clock divider, quantise, time signature and time
+// shift, with the growing and shrinking of seqs.
 // Key path thread under EngineLock.
 #include <cstdint>
 

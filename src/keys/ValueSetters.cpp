@@ -22,7 +22,6 @@ namespace {
 constexpr float kLgTempoFactor = 1.0594631f;
 
 constexpr int32_t kLastProg = 127;
-constexpr int32_t kLastChan = kChans - 1;
 constexpr int32_t kLastSVel = 9;
 
 // A sweep from a to b: none when they are equal, else up or down between them, back and forth

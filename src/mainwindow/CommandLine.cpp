@@ -1,11 +1,11 @@
 #include "mainwindow/CommandLine.h"
 
 #include <cctype>
-#include <charconv>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
 
+#include "base/Formats.h"
 #include "base/UiHooks.h"
 
 namespace vel {
@@ -14,17 +14,9 @@ namespace {
 
 // A whole decimal number with an optional sign, in 32 bits; nothing else around it.
 bool ParseDecimal(const std::string& text, int32_t& value) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+') {
-    ++first;
-    if (first == last || *first < '0' || *first > '9') return false;
-  }
-  int32_t v = 0;
-  auto [end, ec] = std::from_chars(first, last, v);
-  if (ec != std::errc() || end != last) return false;
-  value = v;
-  return true;
+  const std::optional<int32_t> v = ParseInt(text, {.Blanks = false});
+  if (v) value = *v;
+  return v.has_value();
 }
 
 bool IsSwitchShaped(const std::string& param) {

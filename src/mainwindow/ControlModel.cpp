@@ -10,6 +10,8 @@ namespace vel {
 
 namespace {
 
+namespace km = keymode;
+
 int32_t Pow10(int32_t n) {
   int32_t p = 1;
   for (int32_t i = 0; i < n; ++i) p *= 10;
@@ -38,19 +40,19 @@ const char* Arrow(bool bothWays) {
   return bothWays ? " <--> " : " --> ";
 }
 
-// The tempo entry: 6..10 value places, 11..15 sweep start, 16..20 sweep end; the first two
-// places of each only after the five-place key.
+// The tempo entry: five places each for the value, the sweep start and the sweep end; the first
+// two places of each only after the five-place key.
 std::string TempoPrompt(int32_t mode, const TStatusSnapshot& snap, const TCfg& cfg) {
   const TEntrySnap& e = snap.Entry;
   const TKeyModeRow& row = KeyModeRow(KeyModeFromNo(mode));
-  if (mode == 30 || mode == 31) return std::string(row.Prompt);
-  const int32_t group = (mode - 6) / 5;  // 0 value, 1 sweep start, 2 sweep end
-  const int32_t place = (mode - 6) % 5;  // 0..4 of five places
+  if (km::TempoTaps.Has(mode)) return std::string(row.Prompt);
+  const int32_t group = km::TempoTo.Has(mode) ? 2 : km::TempoFrom.Has(mode) ? 1 : 0;
+  const int32_t place = (group == 2 ? km::TempoTo : group == 1 ? km::TempoFrom : km::TempoValue).StepOf(mode);
   const bool five = e.TempoEntryStarted || place < 2;
   const int32_t places = five ? 5 : 3;
   const int32_t keyed = five ? place : place - 2;
   if (group == 0) {
-    if (mode == 8 && !e.TempoEntryStarted)
+    if (mode == ModeNo(TKeyMode::Tempo) && !e.TempoEntryStarted)
       return std::string(cfg.StandardMode && !row.PromptAlt.empty() ? row.PromptAlt : row.Prompt);
     return "Tempo " + Places(e.TempoEntry, places, keyed, 'n') + "?";
   }
@@ -60,7 +62,7 @@ std::string TempoPrompt(int32_t mode, const TStatusSnapshot& snap, const TCfg& c
          Places(e.TempoSweepTo, places, keyed, 'm') + "?";
 }
 
-// Program (21..29) and channel (32, 33, 63..66) entries: value, sweep start, sweep end.
+// Program and channel entries: value, sweep start, sweep end.
 std::string ValueSweepPrompt(const char* name, int32_t places, int32_t keyedValue, int32_t keyedStart,
                              int32_t keyedEnd, int32_t entry, int32_t sweepTo, bool bothWays,
                              const TKeyModeRow& row) {
@@ -83,30 +85,33 @@ std::string CountPrompt(const char* head, int32_t value, int32_t keyed, const ch
   return text;
 }
 
-// The separate play and mute counts of the alternating cycle entries: two places each in modes
-// 67..78, one in 95..100, the first count's keyed digits, "/", the second's. The hint stays while
-// both counts keyed so far are 0. Empty for any other mode.
+// The separate play and mute counts of the alternating cycle entries, two places each or one: the
+// first count's keyed digits, "/", the second's. The hint stays while both counts keyed so far are
+// 0. Empty for any other mode.
 std::string SeparateCountsPrompt(int32_t mode, const TEntrySnap& e) {
   struct TRow {
     const char* Head;
-    int32_t FirstNN, FirstN;
+    TModeSteps SepNN, SepN;
     char A, B;  // the first and second count's placeholders
     int32_t TEntrySnap::*First;
     int32_t TEntrySnap::*Second;
   };
   static constexpr TRow kRows[] = {
-      {"PlayMute cycles:", 67, 95, 'p', 'm', &TEntrySnap::PlayCyclesEntry, &TEntrySnap::PlayMuteMuteEntry},
-      {"MutePlay cycles:", 71, 97, 'm', 'p', &TEntrySnap::MuteCyclesEntry, &TEntrySnap::MutePlayPlayEntry},
-      {"PlayMuteTog cycles:", 75, 99, 'p', 'm', &TEntrySnap::PmtCyclesEntry, &TEntrySnap::PmtMuteEntry},
+      {"PlayMute cycles:", km::PlayMuteSepNN, km::PlayMuteSepN, 'p', 'm', &TEntrySnap::PlayCyclesEntry,
+       &TEntrySnap::PlayMuteMuteEntry},
+      {"MutePlay cycles:", km::MutePlaySepNN, km::MutePlaySepN, 'm', 'p', &TEntrySnap::MuteCyclesEntry,
+       &TEntrySnap::MutePlayPlayEntry},
+      {"PlayMuteTog cycles:", km::PlayMuteTogSepNN, km::PlayMuteTogSepN, 'p', 'm',
+       &TEntrySnap::PmtCyclesEntry, &TEntrySnap::PmtMuteEntry},
   };
   for (const TRow& r : kRows) {
     int32_t places = 0, step = 0;  // step: places keyed so far over both counts
-    if (mode >= r.FirstNN && mode < r.FirstNN + 4) {
+    if (r.SepNN.Has(mode)) {
       places = 2;
-      step = mode - r.FirstNN;
-    } else if (mode >= r.FirstN && mode < r.FirstN + 2) {
+      step = r.SepNN.StepOf(mode);
+    } else if (r.SepN.Has(mode)) {
       places = 1;
-      step = mode - r.FirstN;
+      step = r.SepN.StepOf(mode);
     } else {
       continue;
     }
@@ -133,66 +138,78 @@ std::string SmallSweepPrompt(const char* name, bool second, int32_t from, bool b
 std::string ArgPrompt(int32_t mode, const TStatusSnapshot& snap, const TCfg& cfg) {
   const TEntrySnap& e = snap.Entry;
   const TKeyModeRow& row = KeyModeRow(KeyModeFromNo(mode));
-  if ((mode >= 6 && mode <= 20) || mode == 30 || mode == 31) return TempoPrompt(mode, snap, cfg);
-  if (mode >= 21 && mode <= 23)
-    return ValueSweepPrompt("Prog", 3, mode - 21, -1, -1, e.ProgEntry, 0, false, row);
-  if (mode >= 24 && mode <= 26)
-    return ValueSweepPrompt("Prog", 3, -1, mode - 24, -1, e.ProgEntry, 0, e.ProgSweepBothWays, row);
-  if (mode >= 27 && mode <= 29)
-    return ValueSweepPrompt("Prog", 3, -1, -1, mode - 27, e.ProgEntry, e.ProgSweepTo, e.ProgSweepBothWays,
+  if (km::TempoValue.Has(mode) || km::TempoFrom.Has(mode) || km::TempoTo.Has(mode) || km::TempoTaps.Has(mode))
+    return TempoPrompt(mode, snap, cfg);
+  if (km::ProgValue.Has(mode))
+    return ValueSweepPrompt("Prog", 3, km::ProgValue.StepOf(mode), -1, -1, e.ProgEntry, 0, false, row);
+  if (km::ProgFrom.Has(mode))
+    return ValueSweepPrompt("Prog", 3, -1, km::ProgFrom.StepOf(mode), -1, e.ProgEntry, 0, e.ProgSweepBothWays,
                             row);
-  if (mode == 32 || mode == 33)
-    return ValueSweepPrompt("Channel", 2, mode - 32, -1, -1, e.ChanEntry, 0, false, row);
-  if (mode == 63 || mode == 64)
-    return ValueSweepPrompt("Channel", 2, -1, mode - 63, -1, e.ChanEntry, 0, e.ChanSweepBothWays, row);
-  if (mode == 65 || mode == 66)
-    return ValueSweepPrompt("Channel", 2, -1, -1, mode - 65, e.ChanEntry, e.ChanSweepTo, e.ChanSweepBothWays,
-                            row);
-  if (mode == 60 || mode == 61)
-    return mode == 60 ? std::string(row.Prompt) : "Tempo slew " + Places(e.TempoSlewEntry, 2, 1, 'n') + "?";
-  if (mode == 34 || mode == 35) return CountPrompt("Record bars:", e.RecBarsEntry, mode - 34, "0=normal rec");
-  if (mode == 36 || mode == 37) return CountPrompt("Play cycles:", e.PlayCyclesEntry, mode - 36, "0=forever");
-  if (mode == 38 || mode == 39) return CountPrompt("Mute cycles:", e.MuteCyclesEntry, mode - 38, "0=forever");
-  if (mode == 46 || mode == 47) return CountPrompt("Pitch cycles:", e.PitchCyclesEntry, mode - 46, "0=reset");
-  if (mode == 41 || mode == 43 || mode == 45) {
-    static constexpr const char* kHeads[] = {"PlayMute cycles:", "MutePlay cycles:", "PlayMuteTog cycles:"};
-    const int32_t value = mode == 41 ? e.PlayCyclesEntry : mode == 43 ? e.MuteCyclesEntry : e.PmtCyclesEntry;
-    std::string text = kHeads[(mode - 41) / 2] + Places(value, 2, 1, 'n') + ", a/b?";
+  if (km::ProgTo.Has(mode))
+    return ValueSweepPrompt("Prog", 3, -1, -1, km::ProgTo.StepOf(mode), e.ProgEntry, e.ProgSweepTo,
+                            e.ProgSweepBothWays, row);
+  if (km::ChanValue.Has(mode))
+    return ValueSweepPrompt("Channel", 2, km::ChanValue.StepOf(mode), -1, -1, e.ChanEntry, 0, false, row);
+  if (km::ChanFrom.Has(mode))
+    return ValueSweepPrompt("Channel", 2, -1, km::ChanFrom.StepOf(mode), -1, e.ChanEntry, 0,
+                            e.ChanSweepBothWays, row);
+  if (km::ChanTo.Has(mode))
+    return ValueSweepPrompt("Channel", 2, -1, -1, km::ChanTo.StepOf(mode), e.ChanEntry, e.ChanSweepTo,
+                            e.ChanSweepBothWays, row);
+  if (km::TempoSlew.Has(mode))
+    return mode == km::TempoSlew.First ? std::string(row.Prompt)
+                                       : "Tempo slew " + Places(e.TempoSlewEntry, 2, 1, 'n') + "?";
+  if (km::RecBarsNN.Has(mode))
+    return CountPrompt("Record bars:", e.RecBarsEntry, km::RecBarsNN.StepOf(mode), "0=normal rec");
+  if (km::PlayCyclesNN.Has(mode))
+    return CountPrompt("Play cycles:", e.PlayCyclesEntry, km::PlayCyclesNN.StepOf(mode), "0=forever");
+  if (km::MuteCyclesNN.Has(mode))
+    return CountPrompt("Mute cycles:", e.MuteCyclesEntry, km::MuteCyclesNN.StepOf(mode), "0=forever");
+  if (km::PitchCyclesNN.Has(mode))
+    return CountPrompt("Pitch cycles:", e.PitchCyclesEntry, km::PitchCyclesNN.StepOf(mode), "0=reset");
+  if (mode == km::PlayMuteNN.Last || mode == km::MutePlayNN.Last || mode == km::PlayMuteTogNN.Last) {
+    const bool playMute = mode == km::PlayMuteNN.Last, mutePlay = mode == km::MutePlayNN.Last;
+    const char* head = playMute ? "PlayMute cycles:" : mutePlay ? "MutePlay cycles:" : "PlayMuteTog cycles:";
+    const int32_t value = playMute ? e.PlayCyclesEntry : mutePlay ? e.MuteCyclesEntry : e.PmtCyclesEntry;
+    std::string text = head + Places(value, 2, 1, 'n') + ", a/b?";
     if (value == 0) text += "  0=forever";
     return text;
   }
   if (const std::string counts = SeparateCountsPrompt(mode, e); !counts.empty()) return counts;
-  if (mode == 89 || mode == 90)
-    return SmallSweepPrompt("Part", mode == 90, e.PartSweepFrom, e.PartSweepBothWays, KeyModeTable[89]);
-  if (mode == 91 || mode == 92)
-    return SmallSweepPrompt("Port", mode == 92, e.PortSweepFrom, e.PortSweepBothWays, KeyModeTable[91]);
-  if (mode == 93 || mode == 94)
-    return SmallSweepPrompt("Vel", mode == 94, e.VelSweepFrom, e.VelSweepBothWays, KeyModeTable[93]);
+  if (km::PartSweep.Has(mode))
+    return SmallSweepPrompt("Part", mode == km::PartSweep.Last, e.PartSweepFrom, e.PartSweepBothWays,
+                            KeyModeTable[km::PartSweep.First]);
+  if (km::PortSweep.Has(mode))
+    return SmallSweepPrompt("Port", mode == km::PortSweep.Last, e.PortSweepFrom, e.PortSweepBothWays,
+                            KeyModeTable[km::PortSweep.First]);
+  if (km::VelSweep.Has(mode))
+    return SmallSweepPrompt("Vel", mode == km::VelSweep.Last, e.VelSweepFrom, e.VelSweepBothWays,
+                            KeyModeTable[km::VelSweep.First]);
   // Scenes: the "0=curr" form while a current scene exists and nothing but zeros is keyed.
-  if (mode >= 48 && mode <= 59) {
-    const int32_t keyed = mode < 56 ? e.LoadSceneEntry : e.SaveSceneEntry;
+  if (mode >= km::LoadAll.First && mode <= km::SaveSel.Last) {
+    const int32_t keyed = IsLoadMode(KeyModeFromNo(mode)) ? e.LoadSceneEntry : e.SaveSceneEntry;
     return std::string(e.CurScene > 0 && keyed == 0 ? row.PromptAlt : row.Prompt);
   }
   // The second steps of the two-step entries show the first step's value.
   switch (mode) {
-    case 105:
+    case ModeNo(TKeyMode::TimeSigBeatLen):
       return "Time signature " + std::to_string(e.TSigBeatsEntry) + "/m?";
-    case 106:
-    case 108:
+    case ModeNo(TKeyMode::TimeShiftFwd):
+    case ModeNo(TKeyMode::TimeShiftBack):
       return std::string(e.TimeShiftRepeat && !row.PromptAlt.empty() ? row.PromptAlt : row.Prompt);
-    case 107:
-    case 109:
-      return std::string(mode == 107 ? "Time shift fwds " : "Time shift back ") +
+    case km::TimeShiftFwd.Last:
+    case km::TimeShiftBack.Last:
+      return std::string(mode == km::TimeShiftFwd.Last ? "Time shift fwds " : "Time shift back ") +
              (e.TimeShiftRepeat ? " rept " : "") + std::to_string(e.TimeShiftBeatsEntry) + " x 1/n?";
-    case 111:
+    case ModeNo(TKeyMode::FtsType):
       return "Fts " + PitchClassName(e.FtsRootEntry) + " type n?  curr=unchanged";
-    case 114:
+    case ModeNo(TKeyMode::QuantSeq):
       return e.QuantNoteEntry == 0
                  ? std::string(row.PromptAlt)
                  : "Quantise nq 1/" + std::to_string(e.QuantNoteEntry) + ", sq 1/n?  0=curr";
-    case 116:
+    case ModeNo(TKeyMode::MetrBeatNote):
       return "Metr basic bar " + KeyNoToNote(e.MetrBarNoteEntry) + ", beat note?";
-    case 117:
+    case ModeNo(TKeyMode::MetrNoteLen):
       return "Metr basic " + KeyNoToNote(e.MetrBarNoteEntry) + ", " + KeyNoToNote(e.MetrBeatNoteEntry) +
              ", length 1/n?";
     default:
@@ -227,39 +244,39 @@ std::string RecordPrompt(bool step, const TStatusSnapshot& snap, const TCfg& cfg
 
 TColor ModeColour(int32_t mode, bool recActive, const TCfg& cfg) {
   switch (mode) {
-    case 0:
+    case ModeNo(TKeyMode::Inactive):
       return cfg.ClKtBgWarnFcn;
-    case 1:
+    case ModeNo(TKeyMode::Live):
       return cfg.ClKtBgLiveFcn;
-    case 2:
-    case 3:
+    case ModeNo(TKeyMode::Record):
+    case ModeNo(TKeyMode::StepRecord):
       return recActive ? cfg.ClKtBgRecFcn : cfg.ClKtBgRecPrimed;
-    case 4:
+    case ModeNo(TKeyMode::Command):
       return cfg.ClKtBgCmdMode;
-    case 5:
+    case ModeNo(TKeyMode::RecBarsStop):
       return cfg.ClKtBgRecPrimed;
-    case 101:
+    case ModeNo(TKeyMode::Calibrate):
       return cfg.ClKtBgCalibrate;
-    case 102:
+    case ModeNo(TKeyMode::Hotkey):
       return cfg.ClKtBgHotkeyFcn;
-    case 103:
-    case 111:
+    case ModeNo(TKeyMode::Pitch):
+    case ModeNo(TKeyMode::FtsType):
       return cfg.ClKtBgPitchFcn;
-    case 62:
-    case 104:
-    case 105:
-    case 106:
-    case 107:
-    case 108:
-    case 109:
-    case 113:
-    case 114:
-    case 117:
+    case ModeNo(TKeyMode::TempoDiv):
+    case ModeNo(TKeyMode::TimeSigBeats):
+    case ModeNo(TKeyMode::TimeSigBeatLen):
+    case ModeNo(TKeyMode::TimeShiftFwd):
+    case km::TimeShiftFwd.Last:
+    case ModeNo(TKeyMode::TimeShiftBack):
+    case km::TimeShiftBack.Last:
+    case ModeNo(TKeyMode::QuantNotes):
+    case ModeNo(TKeyMode::QuantSeq):
+    case ModeNo(TKeyMode::MetrNoteLen):
       return cfg.ClKtBgTimeFcn;
-    case 110:
-    case 112:
-    case 115:
-    case 116:
+    case ModeNo(TKeyMode::FtsRoot):
+    case ModeNo(TKeyMode::Ftn):
+    case ModeNo(TKeyMode::MetrBarNote):
+    case ModeNo(TKeyMode::MetrBeatNote):
       return cfg.ClKtBgNoteFcn;
     default:
       return cfg.ClKtBgDigitFcn;
@@ -307,24 +324,24 @@ TPrompt KeyModePrompt(const TStatusSnapshot& snap, const TCfg& cfg, const std::s
   TPrompt p;
   p.Mode = ModeColour(mode, snap.RecActive, cfg);
   switch (mode) {
-    case 0:
+    case ModeNo(TKeyMode::Inactive):
       p.Text = "Ignore";
       break;
-    case 1:
+    case ModeNo(TKeyMode::Live):
       p.Text = "Live";
       break;
-    case 2:
-    case 3:
-      p.Text = RecordPrompt(mode == 3, snap, cfg);
+    case ModeNo(TKeyMode::Record):
+    case ModeNo(TKeyMode::StepRecord):
+      p.Text = RecordPrompt(mode == ModeNo(TKeyMode::StepRecord), snap, cfg);
       break;
-    case 4:
+    case ModeNo(TKeyMode::Command):
       p.Text = snap.Entry.DPressPendingCmd.empty() ? "Command? "
                                                    : snap.Entry.DPressPendingCmd + " (double-press reqd)";
       break;
-    case 101:
+    case ModeNo(TKeyMode::Calibrate):
       p.Text = calibPrompt;
       break;
-    case 103:
+    case ModeNo(TKeyMode::Pitch):
       p.Text = snap.Entry.PitchCyclesOn && snap.Entry.PitchCycles >= 1
                    ? "Pitch:" + std::to_string(snap.Entry.PitchCycles) + " offset n?"
                    : "Pitch offset n?";
@@ -360,14 +377,17 @@ void BuildControlView(const TStatusSnapshot& snap, const TCfg& cfg, bool flashOn
   if (!ps.Error.empty()) v.Errors.push_back(ps.Error);
 
   const int32_t mode = ModeNo(snap.KeyMode);
-  v.ControlFont = mode != 0 ? cfg.ClText : flashOn ? cfg.ClStIgnore : clBtnFace;
+  v.ControlFont = mode != ModeNo(TKeyMode::Inactive) ? cfg.ClText : flashOn ? cfg.ClStIgnore : clBtnFace;
 
   const TPrompt prompt = KeyModePrompt(snap, cfg, calibPrompt);
   if (!prompt.Error.empty()) v.Errors.push_back(prompt.Error);
   v.Live1 = "Live";
-  if (mode == 2 || mode == 3) v.Live1 = snap.ArrowFromLive ? "Live->" : snap.ArrowToLive ? "->Live" : "Live";
+  if (mode == ModeNo(TKeyMode::Record) || mode == ModeNo(TKeyMode::StepRecord))
+    v.Live1 = snap.ArrowFromLive ? "Live->" : snap.ArrowToLive ? "->Live" : "Live";
 
-  TColor light = mode == 0 ? cfg.ClMidiLightsIgnore : mode == 4 ? cfg.ClMidiLightsCommand : prompt.Mode;
+  TColor light = mode == ModeNo(TKeyMode::Inactive)  ? cfg.ClMidiLightsIgnore
+                 : mode == ModeNo(TKeyMode::Command) ? cfg.ClMidiLightsCommand
+                                                     : prompt.Mode;
   if (snap.Live.LitBy == 1) light = cfg.ClMidiLightsHotkey;
   if (snap.Live.LitBy == 2) light = cfg.ClMidiLightsNote;
   if (snap.Live.LitBy == 3) light = cfg.ClMidiLightsEvent;

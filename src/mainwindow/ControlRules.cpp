@@ -1,10 +1,10 @@
 #include "mainwindow/ControlRules.h"
 
 #include <algorithm>
-#include <charconv>
 #include <mutex>
 
 #include "base/EngineLock.h"
+#include "base/Formats.h"
 #include "engine/Metronome.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
@@ -24,12 +24,7 @@ constexpr int32_t kFirstBpmItem = 20;
 }  // namespace
 
 std::optional<int32_t> ComboNumber(const std::string& text) {
-  int32_t value = 0;
-  const char* first = text.data();
-  const char* last = first + text.size();
-  const auto [end, ec] = std::from_chars(first, last, value);
-  if (text.empty() || ec != std::errc() || end != last) return std::nullopt;
-  return value;
+  return ParseInt(text, {.Blanks = false});
 }
 
 int32_t TempoFromCombos(const std::string& warpText, const std::string& bpmText) {

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "base/DiagLog.h"
+#include "base/Formats.h"
 #include "base/Showing.h"
 #include "files/MidiFile.h"
 #include "mainwindow/Caption.h"
@@ -58,8 +59,8 @@ void CheckDocsVersion(const std::string& progFolder) {
     line.clear();
   }
   line = Trim(line);
-  const int32_t docs = CfgVersionToInt(line);
-  const int32_t prog = CfgVersionToInt(version::VersionText());
+  const int32_t docs = CfgVersionToInt(line).value_or(0);
+  const int32_t prog = CfgVersionToInt(version::VersionText()).value_or(0);
   if (docs == 0) {
     Log("Unable to extract documentation version from \r\n" + path);
     ShowMessage(std::string(kOutOfDate) +
@@ -110,12 +111,12 @@ bool OpenUrl(const std::string& address, const std::string& kind, const TShellOp
 
 TVersionVerdict VersionCheckVerdict(bool ok, const std::string& body) {
   const std::string latest = Trim(body);
-  const int32_t l = ok && IsVersionText(latest) ? CfgVersionToInt(latest) : 0;
+  const int32_t l = ok && IsVersionText(latest) ? CfgVersionToInt(latest).value_or(0) : 0;
   if (l == 0)
     return {MsgKind::Error,
             "Unable to determine latest version on the internet\r\n"
             "Please try again later, or look for the latest version on the Vellorine web site\r\n\r\n"};
-  if (CfgVersionToInt(version::VersionText()) < l)
+  if (CfgVersionToInt(version::VersionText()).value_or(0) < l)
     return {MsgKind::Information, "Later version " + latest + " is available\r\n" +
                                       "Please download and install both Vellorine and Documentation packages "
                                       "from the Vellorine web site"};

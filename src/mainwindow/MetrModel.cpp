@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/Formats.h"
 #include "base/General.h"
 #include "engine/Transport.h"
 

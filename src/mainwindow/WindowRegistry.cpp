@@ -103,6 +103,7 @@ void TWindowRegistry::Fill() {
   FillSlot(cfg, &TWindowCalls::Cfg, &TCfgLinkHooks::OpenDialog);
   FillSlot(cfg, &TWindowCalls::Cfg, &TCfgLinkHooks::SaveDialog);
   FillSlot(cfg, &TWindowCalls::Cfg, &TCfgLinkHooks::LoadConfigAndApplyFactory);
+  FillSlot(cfg, &TWindowCalls::Cfg, &TCfgLinkHooks::SetStatusText);
 
   // The refresh requests, including the one the settings reader sends after a key-map load, are
   // the registry's own answer while any window is registered.

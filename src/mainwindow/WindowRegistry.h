@@ -29,7 +29,7 @@ namespace vel {
 // empty. Only the window members are taken (TWindowRegistry::Fill lists them): the program state,
 // display timers, display resets, usage report, combos, calibrate prompt, port closes, critical
 // close, diagnostics and sample aid windows of RunHooks; all of RefreshHooks and PortHooks; the
-// settings dialogs, the factory load and the key-map views' refresh of CfgLink.
+// settings dialogs, the factory load, the status text and the key-map views' refresh of CfgLink.
 struct TWindowCalls {
   TRunHooks Run;
   TRefreshHooks Refresh;

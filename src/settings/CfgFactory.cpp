@@ -7,7 +7,6 @@
 #include "settings/CfgLink.h"
 #include "settings/CfgReader.h"
 #include "settings/Settings.h"
-#include "styles/StyleChains.h"
 #include "styles/StyleStore.h"
 
 namespace vel {
@@ -74,10 +73,8 @@ void LoadConfigFactory() {
   e.TarloPortIndex = 0;
   e.TarloDevIdText = "1";
   // Styles.
-  LoadDrumFactory();
-  LoadBassFactory();
-  SetDrumChainNoStart(0);
-  SetBassChainNoStart(0);
+  LoadDrumFactoryAll();
+  LoadBassFactoryAll();
   Ui().Refresh(TRefresh::RefreshDrumStyleLists);
   Ui().Refresh(TRefresh::RefreshBassStyleLists);
   // Key maps, octave offsets and calibrate keys included.

@@ -1,13 +1,10 @@
 #include "settings/CfgFile.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cctype>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "base/General.h"
 #include "base/Showing.h"
@@ -92,26 +89,6 @@ std::string LowerCase(std::string_view s) {
   std::string out(s);
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return out;
-}
-
-bool StrToIntStrict(std::string_view s, int32_t& out) {
-  s = TrimCfg(s);
-  if (s.empty()) return false;
-  bool neg = false;
-  if (s[0] == '-' || s[0] == '+') {
-    neg = s[0] == '-';
-    s.remove_prefix(1);
-  }
-  if (s.empty() || s.size() > 10) return false;
-  int64_t v = 0;
-  for (char c : s) {
-    if (c < '0' || c > '9') return false;
-    v = v * 10 + (c - '0');
-  }
-  if (neg) v = -v;
-  if (v < INT32_MIN || v > INT32_MAX) return false;
-  out = static_cast<int32_t>(v);
-  return true;
 }
 
 bool ParseCfgLine(std::string_view line, TCfgEntry& entry, bool& valid, std::string& kept) {
@@ -222,6 +199,17 @@ std::string CutText(std::string_view s, std::size_t n) {
   return std::string(s.substr(0, end));
 }
 
+std::string CfgFreeText(std::string_view text, std::size_t maxLen, bool dropCommas) {
+  std::string kept;
+  kept.reserve(text.size());
+  for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (c == ';' || c == '=' || (dropCommas && c == ',')) continue;
+    kept += u < 0x20 || u == 0x7F ? ' ' : c;
+  }
+  return std::string(TrimCfg(CutText(TrimCfg(kept), maxLen)));
+}
+
 std::string KeyText(int32_t key, bool numeric) {
   if (numeric || key < 0 || key > 127) return std::to_string(key);
   return KeyNoToNote(key, false);
@@ -231,9 +219,9 @@ int32_t NoteNameToNo(std::string_view text) {
   text = TrimCfg(text);
   if (text.empty()) return -1;
   if (text[0] >= '0' && text[0] <= '9') {
-    int32_t n = 0;
-    if (!StrToIntStrict(text, n) || n < 0 || n > 127) return -1;
-    return n;
+    const std::optional<int32_t> n = ParseInt(text);
+    if (!n || *n < 0 || *n > 127) return -1;
+    return *n;
   }
   static constexpr int32_t kPc[7] = {9, 11, 0, 2, 4, 5, 7};  // A..G
   const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
@@ -247,9 +235,10 @@ int32_t NoteNameToNo(std::string_view text) {
       octAt = 2;
     }
   }
-  int32_t octave = 0;
   const std::string_view octText = TrimCfg(text.substr(octAt));
-  if (!octText.empty() && !StrToIntStrict(octText, octave)) return -1;
+  const std::optional<int32_t> parsed = octText.empty() ? 0 : ParseInt(octText);
+  if (!parsed) return -1;
+  const int32_t octave = *parsed;
   if (octave < -100 || octave > 100) return -1;
   return note + (octave + 2) * 12;
 }
@@ -268,8 +257,9 @@ bool TextToColour(std::string_view text, TColor& colour) {
     const std::size_t comma = text.find(',', start);
     const std::string_view field =
         text.substr(start, comma == std::string_view::npos ? text.npos : comma - start);
-    if (n == 3 || !StrToIntStrict(field, parts[n])) return false;
-    ++n;
+    const std::optional<int32_t> part = n == 3 ? std::nullopt : ParseInt(field);
+    if (!part) return false;
+    parts[n++] = *part;
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
@@ -286,61 +276,8 @@ bool TextToColour(std::string_view text, TColor& colour) {
   return true;
 }
 
-std::string CfgTempoText(int32_t tempo) {
-  std::string frac = std::to_string(tempo % 100);
-  if (frac.size() < 2) frac = "0" + frac;
-  return std::to_string(tempo / 100) + "." + frac;
-}
-
-bool CfgTextToTempo(std::string_view text, int32_t& tempo) {
-  text = TrimCfg(text);
-  const std::size_t dot = text.find('.');
-  int32_t whole = 0;
-  int32_t frac = 0;
-  std::string_view w = text.substr(0, dot);
-  if (w.empty() || w[0] == '-' || w[0] == '+' || !StrToIntStrict(w, whole) || whole > 100000) return false;
-  if (dot != std::string_view::npos) {
-    std::string_view f = text.substr(dot + 1);
-    if (f.empty() || f.size() > 2) return false;
-    for (char c : f)
-      if (c < '0' || c > '9') return false;
-    frac = (f[0] - '0') * 10 + (f.size() > 1 ? f[1] - '0' : 0);
-  }
-  tempo = whole * 100 + frac;
-  return true;
-}
-
-bool CfgVersionToInt(std::string_view text, int32_t& version) {
-  const std::size_t dot = text.find('.');
-  if (dot == std::string_view::npos) return false;
-  std::string_view second = text.substr(dot + 1);
-  const std::size_t dot2 = second.find('.');
-  if (dot2 != std::string_view::npos) second = second.substr(0, dot2);
-  int32_t major = 0;
-  int32_t minor = 0;
-  if (!StrToIntStrict(text.substr(0, dot), major) || !StrToIntStrict(second, minor)) return false;
-  if (major < 0 || major > 1000000 || minor < 0 || minor > 99) return false;
-  version = major * 100 + minor;
-  return true;
-}
-
-std::string FolderOf(const std::string& fileName) {
-  const std::size_t slash = fileName.find_last_of('/');
-  if (slash == std::string::npos) return {};
-  return fileName.substr(0, slash == 0 ? 1 : slash);
-}
-
 void LogCfgIfDiag(const std::string& text) {
   if (Trace.DiagFlags.load(std::memory_order_relaxed)) Ui().AddLogLines(text);
-}
-
-std::string FormatFileMsg(std::string_view message, const std::string& fileName) {
-  const std::size_t slash = fileName.find_last_of('/');
-  std::string text(message);
-  text += " ";
-  text += slash == std::string::npos ? fileName : fileName.substr(slash + 1);
-  if (slash != std::string::npos) text += "\r\nin folder " + FolderOf(fileName);
-  return text;
 }
 
 namespace {
@@ -367,51 +304,21 @@ std::string UserProfileFolder() {
   return HomeFolder() + "/Vellorine";
 }
 
-bool ReplaceFileAtomically(const std::string& fileName, std::string_view bytes, std::string& stage,
-                           std::string& error) {
-  std::string folder = FolderOf(fileName);
-  if (folder.empty()) folder = ".";
-  std::string tmp = folder + "/.vellorine-save-XXXXXX";
-  stage = "create";
-  const int fd = mkstemp(tmp.data());
-  if (fd < 0) {
-    error = std::strerror(errno);
-    return false;
-  }
-  // A replaced settings file keeps the usual permissions of a new file, not mkstemp's 0600.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  stage = "write";
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      error = std::strerror(n < 0 ? errno : ENOSPC);
-      ::close(fd);
-      ::unlink(tmp.c_str());
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (::fsync(fd) != 0) {
-    error = std::strerror(errno);
-    ::close(fd);
-    ::unlink(tmp.c_str());
-    return false;
-  }
-  stage = "close";
-  if (::close(fd) != 0) {
-    error = std::strerror(errno);
-    ::unlink(tmp.c_str());
-    return false;
-  }
-  if (::rename(tmp.c_str(), fileName.c_str()) != 0) {
-    error = std::strerror(errno);
-    ::unlink(tmp.c_str());
-    return false;
-  }
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  struct stat sa {};
+  struct stat sb {};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+bool ReadFileBytes(const std::string& fileName, std::string& bytes) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  if (in.bad()) return false;
+  bytes = ss.str();
   return true;
 }
 

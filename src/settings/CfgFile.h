@@ -1,11 +1,12 @@
 #pragma once
-// The settings file's format: the line writer, the entry parser, the value forms (keys, colours,
-// tempo, version), the settings folder and the safe replacement of a file on disk.
+// The settings file's format: the line writer, the entry parser, the value forms (keys, colours;
+// tempo and version texts are the shared ones of base/Formats.h) and the settings folder.
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/Formats.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -77,13 +78,16 @@ class TCfgLines {
 std::string_view TrimCfg(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 std::string LowerCase(std::string_view s);
-// A whole decimal number with an optional sign; false for anything else (blanks around allowed).
-bool StrToIntStrict(std::string_view s, int32_t& out);
 
 // A file's bytes as UTF-8: kept as they are when they are UTF-8 already, else read as Windows-1252.
 std::string DecodeCfgBytes(std::string_view bytes);
 // Cut to at most n bytes without splitting a character.
 std::string CutText(std::string_view s, std::size_t n);
+// A free-text name (program, style, pattern or row name) as the file can hold it: control characters
+// become blanks, the characters that end a value (';', '=', and ',' where a comma separates names)
+// are dropped, and the text is trimmed, cut to maxLen bytes and trimmed again, so that it is written
+// and read back unchanged.
+std::string CfgFreeText(std::string_view text, std::size_t maxLen, bool dropCommas = false);
 
 // A key as the file writes it: the number, or the note name ("C-2" 0, "C" 24, "C3" 60, "G8" 127).
 std::string KeyText(int32_t key, bool numeric);
@@ -96,16 +100,6 @@ std::string ColourToText(TColor colour);
 // The inverse: one number 0..0xFFFFFF (system colour) or three numbers 0..255. False on anything else.
 bool TextToColour(std::string_view text, TColor& colour);
 
-// "120.00" for 12000; and back: "120", "120.5", "95.05". False for anything else.
-std::string CfgTempoText(int32_t tempo);
-bool CfgTextToTempo(std::string_view text, int32_t& tempo);
-
-// "13.03" -> 1303: two decimal fields around '.'; false when a field is not a number.
-bool CfgVersionToInt(std::string_view text, int32_t& version);
-
-// message + " " + the file name without folder (+ "\r\nin folder " + folder when it has one).
-std::string FormatFileMsg(std::string_view message, const std::string& fileName);
-std::string FolderOf(const std::string& fileName);
 // A line in the log window when diagnostics are on.
 void LogCfgIfDiag(const std::string& text);
 
@@ -116,11 +110,9 @@ std::string DefaultCfgFileName();
 // ~/Vellorine: where file dialogs start and the remembered folders begin.
 std::string UserProfileFolder();
 
-// Replaces a file whole: the bytes go to a temporary file in the same folder, which is flushed to
-// disk and renamed over the old file. On any failure the old file is untouched, the temporary file
-// removed, and error holds the system's text; stage tells which step failed ("create", "write",
-// "close").
-bool ReplaceFileAtomically(const std::string& fileName, std::string_view bytes, std::string& stage,
-                           std::string& error);
+// True when both names are the same text or name the same file on disk.
+bool SameFile(const std::string& a, const std::string& b);
+// A file's bytes; false when it cannot be opened or read.
+bool ReadFileBytes(const std::string& fileName, std::string& bytes);
 
 }  // namespace vel

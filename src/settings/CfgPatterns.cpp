@@ -18,23 +18,73 @@ bool ValidSteps(std::string_view steps, bool accent, bool bass) {
   return true;
 }
 
-// The row a grid keyword names: "AC", a short name, "r" + row number, or a row's note.
-int32_t RowOfKeyword(const TStyleStore& st, std::string_view kw) {
+// A row-map line: the row's note, then its names or "r" + its row number when it was re-mapped.
+// False when the keyword names no note.
+bool ReadRowMapLine(TStyleStore& st, int32_t mapRow, const TCfgEntry& e) {
+  const int32_t note = NoteNameToNo(e.Keyword);
+  if (note < 0 || note > 127) return false;
+  TStyleRowDef& d = st.RowMap[mapRow];
+  d.Note = note;
+  d.NoteName = KeyNoToNote(note);
+  // A re-mapped row is written as "r" + its number, exactly; anything else ("r 3", "r03") is a name,
+  // so that a name never reads back as a re-mapped row. The bass rows' own names are their numbers
+  // as well.
+  const std::string marker = "r" + std::to_string(mapRow + 1);
+  if (e.Value == marker && d.ShortName.View() != marker) {
+    d.MappedNote = -1;
+    d.ShortName = marker;
+    d.LongName = "";
+    return true;
+  }
+  const std::size_t comma = e.Value.find(',');
+  std::string shortName(TrimCfg(std::string_view(e.Value).substr(0, comma)));
+  if (EqualsNoCase(shortName, "Unused")) shortName.clear();
+  d.MappedNote = note;
+  d.ShortName = CfgFreeText(shortName, kStyleShortNameLen, true);
+  d.LongName = comma == std::string::npos
+                   ? std::string()
+                   : CfgFreeText(std::string_view(e.Value).substr(comma + 1), kStyleLongNameLen);
+  return true;
+}
+
+// A "Main" or "Break" line: the last style's next pattern, with its time signature and name. Null
+// when the style holds no more patterns of the kind or the time signature is not one.
+TStylePattern* ReadPatternHeader(TStyleStore& st, bool isMain, const TCfgEntry& e) {
+  TStyleHeader& h = st.Styles[st.LastStyle];
+  int32_t& last = isMain ? h.LastMain : h.LastBreak;
+  if (last + 1 >= (isMain ? kStyleMainCount : kStyleBreakCount)) return nullptr;
+  ++last;
+  TStylePattern& pat = st.Patterns[st.LastStyle][isMain ? last : kStyleFirstBreak + last];
+  pat = TStylePattern{};
+  const std::size_t comma = e.Value.find(',');
+  std::string err;
+  int32_t num = 0;
+  int32_t den = 0;
+  ParseTimeSig(std::string(TrimCfg(std::string_view(e.Value).substr(0, comma))), num, den, err);
+  if (!err.empty()) return nullptr;
+  pat.TSigNum = num;
+  pat.TSigDen = den;
+  if (comma != std::string::npos)
+    pat.Name = CfgFreeText(std::string_view(e.Value).substr(comma + 1), kStylePatNameLen);
+  return &pat;
+}
+
+}  // namespace
+
+int32_t CfgRowOfKeyword(const std::array<TStyleRowDef, kStyleRows>& map, std::string_view kw) {
   if (EqualsNoCase(kw, "AC")) return 0;
   for (int32_t r = 1; r < kStyleRows; ++r)
-    if (!st.RowMap[r].ShortName.Empty() && EqualsNoCase(st.RowMap[r].ShortName.View(), kw)) return r;
+    if (!map[r].ShortName.Empty() && EqualsNoCase(map[r].ShortName.View(), kw)) return r;
   if (kw.size() >= 2 && (kw[0] == 'r' || kw[0] == 'R')) {
-    int32_t n = 0;
-    if (StrToIntStrict(kw.substr(1), n) && n >= 1 && n <= kStyleRows) return n - 1;
+    const std::optional<int32_t> n = ParseInt(kw.substr(1));
+    if (n && *n >= 1 && *n <= kStyleRows) return *n - 1;
   }
   const int32_t note = NoteNameToNo(kw);
   if (note >= 0)
     for (int32_t r = 1; r < kStyleRows; ++r)
-      if (st.RowMap[r].Note == note) return r;
+      if (map[r].Note == note) return r;
   return -1;
 }
-
-}  // namespace
 
 bool ParseCfgPatterns(std::string_view text, TStyleStore& st, const std::string& fileName,
                       std::string& error) {
@@ -73,61 +123,24 @@ bool ParseCfgPatterns(std::string_view text, TStyleStore& st, const std::string&
       ++st.LastStyle;
       TStyleHeader& h = st.Styles[st.LastStyle];
       h = TStyleHeader{};
-      h.Name = CutText(EqualsNoCase(e.Value, "Unused") ? std::string() : e.Value, kStyleNameLen);
+      h.Name = CfgFreeText(EqualsNoCase(e.Value, "Unused") ? std::string() : e.Value, kStyleNameLen);
       continue;
     }
     const bool isMain = EqualsNoCase(e.Keyword, "Main");
     if (isMain || EqualsNoCase(e.Keyword, "Break")) {
       if (st.LastStyle < 0 || (pat != nullptr && pat->Steps == 0)) return fail(kept, pat ? patLine : lineNo);
-      TStyleHeader& h = st.Styles[st.LastStyle];
-      int32_t& last = isMain ? h.LastMain : h.LastBreak;
-      if (last + 1 >= (isMain ? kStyleMainCount : kStyleBreakCount)) return fail(kept, lineNo);
-      ++last;
-      pat = &st.Patterns[st.LastStyle][isMain ? last : kStyleFirstBreak + last];
-      *pat = TStylePattern{};
+      pat = ReadPatternHeader(st, isMain, e);
+      if (pat == nullptr) return fail(kept, lineNo);
       patLine = lineNo;
-      const std::size_t comma = e.Value.find(',');
-      std::string err;
-      int32_t num = 0;
-      int32_t den = 0;
-      ParseTimeSig(std::string(TrimCfg(std::string_view(e.Value).substr(0, comma))), num, den, err);
-      if (!err.empty()) return fail(kept, lineNo);
-      pat->TSigNum = num;
-      pat->TSigDen = den;
-      if (comma != std::string::npos)
-        pat->Name = CutText(TrimCfg(std::string_view(e.Value).substr(comma + 1)), kStylePatNameLen);
       continue;
     }
     if (st.LastStyle < 0) {
-      // A row-map line: the row's note, then its names or "r" + its row number when it was re-mapped.
-      if (mapRow >= kStyleRows) return fail(kept, lineNo);
-      const int32_t note = NoteNameToNo(e.Keyword);
-      if (note < 0 || note > 127) return fail(kept, lineNo);
-      TStyleRowDef& d = st.RowMap[mapRow];
-      d.Note = note;
-      d.NoteName = KeyNoToNote(note);
-      int32_t n = 0;
-      if (e.Value.size() >= 2 && e.Value[0] == 'r' &&
-          StrToIntStrict(std::string_view(e.Value).substr(1), n) && n == mapRow + 1 &&
-          st.RowMap[mapRow].ShortName.View() != e.Value) {
-        d.MappedNote = -1;
-        d.ShortName = CutText(e.Value, kStyleShortNameLen);
-        d.LongName = "";
-      } else {
-        const std::size_t comma = e.Value.find(',');
-        std::string shortName(TrimCfg(std::string_view(e.Value).substr(0, comma)));
-        if (EqualsNoCase(shortName, "Unused")) shortName.clear();
-        d.MappedNote = note;
-        d.ShortName = CutText(shortName, kStyleShortNameLen);
-        d.LongName = comma == std::string::npos
-                         ? std::string()
-                         : CutText(TrimCfg(std::string_view(e.Value).substr(comma + 1)), kStyleLongNameLen);
-      }
+      if (mapRow >= kStyleRows || !ReadRowMapLine(st, mapRow, e)) return fail(kept, lineNo);
       ++mapRow;
       continue;
     }
     if (pat == nullptr) return fail(kept, lineNo);
-    const int32_t row = RowOfKeyword(st, e.Keyword);
+    const int32_t row = CfgRowOfKeyword(st.RowMap, e.Keyword);
     if (row < 0 || !ValidSteps(e.Value, row == 0, bass)) return fail(kept, lineNo);
     if (pat->Steps == 0) pat->Steps = static_cast<int32_t>(e.Value.size());
     if (pat->Steps != static_cast<int32_t>(e.Value.size())) return fail(kept, lineNo);

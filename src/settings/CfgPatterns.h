@@ -1,5 +1,7 @@
 #pragma once
 // Reading the pattern sections of a settings file back into a style store.
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,6 +14,10 @@ namespace vel {
 // error set (the line and its number) for a line that breaks the form.
 bool ParseCfgPatterns(std::string_view text, TStyleStore& store, const std::string& fileName,
                       std::string& error);
+
+// The row a grid keyword names in a row map: "AC", a short name, "r" + row number, or a row's note;
+// -1 for none.
+int32_t CfgRowOfKeyword(const std::array<TStyleRowDef, kStyleRows>& map, std::string_view kw);
 
 // The parsed styles, patterns and row map become the store's; current style and pattern 0.
 void TakeCfgPatterns(TStyleStore& store, const TStyleStore& parsed);

@@ -3,10 +3,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
 #include <memory>
 #include <mutex>
-#include <sstream>
 #include <unordered_set>
 
 #include "base/EngineLock.h"
@@ -118,9 +116,9 @@ bool Bool(TCfgLoad& L, std::string_view kw, bool def) {
 // A number; false (and the error) when the text is not one or lies outside lo..hi.
 bool Int(TCfgLoad& L, std::string_view kw, int32_t def, int32_t lo, int32_t hi, int32_t& out) {
   if (!L.Error.empty()) return false;
-  int32_t v = 0;
-  if (!StrToIntStrict(Get(L, kw, N(def)), v) || v < lo || v > hi) return L.Illegal();
-  out = v;
+  const std::optional<int32_t> v = ParseInt(Get(L, kw, N(def)));
+  if (!v || *v < lo || *v > hi) return L.Illegal();
+  out = *v;
   return true;
 }
 
@@ -135,9 +133,9 @@ bool Clamped(TCfgLoad& L, std::string_view kw, int32_t def, int32_t lo, int32_t 
 bool Key(TCfgLoad& L, std::string_view kw, std::string_view def, int32_t& out) {
   if (!L.Error.empty()) return false;
   const std::string text = Get(L, kw, def);
-  int32_t n = 0;
   // "-1" is how a setting that names no note is written back.
-  if (StrToIntStrict(text, n) && (n < -1 || n > 127)) return L.Illegal();
+  const std::optional<int32_t> n = ParseInt(text);
+  if (n && (*n < -1 || *n > 127)) return L.Illegal();
   const int32_t k = NoteNameToNo(text);
   if (k > 127) return L.Illegal();
   out = k;
@@ -233,10 +231,10 @@ bool ReadScalar(TCfgLoad& L, const CfgScalar& s) {
         Store(s.Var, 1);
         return true;
       }
-      int32_t n = 0;
       const std::string v = L.GetCfgValue(old);
-      if (!v.empty() && !StrToIntStrict(v, n)) return L.Illegal();
-      Store(s.Var, v.empty() || n != 0 ? 1 : 0);
+      const std::optional<int32_t> n = ParseInt(v);
+      if (!v.empty() && !n) return L.Illegal();
+      Store(s.Var, v.empty() || *n != 0 ? 1 : 0);
       return true;
     }
   switch (s.Form) {
@@ -266,9 +264,9 @@ bool ReadScalar(TCfgLoad& L, const CfgScalar& s) {
       return true;
     }
     case CfgForm::Tempo: {
-      int32_t t = 0;
-      if (!CfgTextToTempo(Get(L, kw, CfgTempoText(s.Factory)), t)) return L.Illegal();
-      Store(s.Var, std::clamp(t, 2000, 32000));
+      const std::optional<int32_t> t = StrToTempo(Get(L, kw, TempoToStr(s.Factory)));
+      if (!t) return L.Illegal();
+      Store(s.Var, std::clamp(*t, 2000, 32000));
       return true;
     }
     case CfgForm::Key: {
@@ -411,8 +409,9 @@ bool CheckCfgVersion(TCfgLoad& L) {
     L.Error = "Missing or invalid 'Version' entry in config file";
     return false;
   }
-  int32_t version = 0;
-  if (!CfgVersionToInt(v, version)) return L.Illegal();
+  const std::optional<int32_t> parsed = CfgVersionToInt(v);
+  if (!parsed) return L.Illegal();
+  const int32_t version = *parsed;
   L.Version = version;
   const std::string minor = PadStr(N(version % 100), -2, '0');
   LogCfgIfDiag("Config file version: " + N(version / 100) + "." + minor);
@@ -453,7 +452,7 @@ bool LoadCfgGeneral(TCfgLoad& L) {
     const bool unused = it != L.Index.end() && EqualsNoCase(L.Entries[it->second].Value, "Unused");
     Cfg.UserProgNames[n] = unused      ? std::string()
                            : v.empty() ? std::string(GMProgNamesFactory[n])
-                                       : CutText(v, 16);
+                                       : CfgFreeText(v, 16);
   }
   int32_t size = 40;
   if (!Int(L, "TemplateKeySize", 40, 1, 1000, size)) return false;
@@ -517,7 +516,9 @@ bool LoadCfgPerformance(TCfgLoad& L) {
   e.TarloPortIndex = v - 1;
   e.TarloDevIdText = L.GetCfgValue("TarloSysEx-DevId");
   if (e.TarloDevIdText.empty()) e.TarloDevIdText = "1";
-  if (!StrToIntStrict(e.TarloDevIdText, Cfg.TarloSysExDevId)) return L.Illegal();
+  const std::optional<int32_t> devId = ParseInt(e.TarloDevIdText);
+  if (!devId) return L.Illegal();
+  Cfg.TarloSysExDevId = *devId;
   for (int p = 0; p < kCfgParts; ++p)
     for (int s = 0; s < kCfgSeqs; ++s) {
       if (!Int(L, "Part" + N(p + 1) + "-Seq" + N(s + 1) + "-PortNo", 1, 0, kPorts, v)) return false;
@@ -614,7 +615,7 @@ bool LoadChains(TCfgLoad& L, TStyleStore& st) {
   st.UsePatTSig = Bool(L, "Use" + f + "PatTSig", true);
   if (!Clamped(L, drum ? "DrumFlamSpeed" : "BassGraceSpeed", st.Traits->FlamSpeedFactory, 0, 100,
                st.FlamSpeed) ||
-      !Clamped(L, f + "VelVar", 40, 0, 100, st.VelVar))
+      !Clamped(L, f + "VelVar", kStyleVelVarFactory, 0, 100, st.VelVar))
     return false;
   st.ShowChains = Bool(L, "Show" + f + "Chains", false);
   for (int n = 1; n <= kStyleInstRows; ++n) {
@@ -711,16 +712,6 @@ void ShowBoxes(TCfgLoad& L) {
   L.Boxes.clear();
 }
 
-bool ReadFileBytes(const std::string& name, std::string& bytes) {
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  if (in.bad()) return false;
-  bytes = ss.str();
-  return true;
-}
-
 }  // namespace
 
 bool LoadConfigText(std::string_view bytes, uint8_t kind, const std::string& fileName) {
@@ -766,6 +757,21 @@ bool LoadConfigText(std::string_view bytes, uint8_t kind, const std::string& fil
   return ok;
 }
 
+bool IsRefusedCfgFile(const std::string& fileName) {
+  return std::any_of(CfgFiles.RefusedFiles.begin(), CfgFiles.RefusedFiles.end(),
+                     [&](const std::string& f) { return SameFile(f, fileName); });
+}
+
+void NoteRefusedCfgFile(const std::string& fileName) {
+  if (!fileName.empty() && !IsRefusedCfgFile(fileName)) CfgFiles.RefusedFiles.push_back(fileName);
+}
+
+void ForgetRefusedCfgFile(const std::string& fileName) {
+  auto& v = CfgFiles.RefusedFiles;
+  v.erase(std::remove_if(v.begin(), v.end(), [&](const std::string& f) { return SameFile(f, fileName); }),
+          v.end());
+}
+
 bool LoadConfigFile(bool autoRun, uint8_t kind) {
   static constexpr const char* kTitles[] = {"Load full config", "Load colour config", "Load keymap config",
                                             "Load drums config", "Load bass config"};
@@ -802,6 +808,10 @@ bool LoadConfigFile(bool autoRun, uint8_t kind) {
   Ui().BusyCursor(true);
   const bool ok = LoadConfigText(bytes, kind, name);
   Ui().BusyCursor(false);
+  if (ok)
+    ForgetRefusedCfgFile(name);
+  else
+    NoteRefusedCfgFile(name);
   return ok;
 }
 
@@ -814,7 +824,10 @@ bool LoadConfig(bool factory, bool autoRun, uint8_t kind, bool& ok) {
     return true;
   }
   ok = LoadConfigFile(autoRun, kind);
-  if (ok && CfgLink().ValidateConfig) ok = CfgLink().ValidateConfig();
+  if (ok && CfgLink().ValidateConfig && !CfgLink().ValidateConfig()) {
+    ok = false;
+    NoteRefusedCfgFile(CfgFiles.ConfigFileName);
+  }
   if (!ok) {
     CfgFiles.ConfigFileName.clear();
     const std::string word(CfgKindWord(kind));
@@ -843,10 +856,10 @@ bool LoadConfig(bool factory, bool autoRun, uint8_t kind, bool& ok) {
         LoadKeyMapsFactory();
         break;
       case CfgDrumsOnly:
-        LoadDrumFactory();
+        LoadDrumFactoryAll();
         break;
       case CfgBassOnly:
-        LoadBassFactory();
+        LoadBassFactoryAll();
         break;
       default:
         ReportDesignError("LoadConfig error-2: unexpected ConfigFileSubSection");

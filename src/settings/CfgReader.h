@@ -17,8 +17,16 @@ struct TCfgFiles {
   std::string ConfigFileName;
   // The last LoadConfigFile ended in the file dialog's Cancel (nothing was changed).
   bool LastLoadCancelled = false;
+  // Files whose load failed in this run and that no save has replaced since. They hold the user's
+  // work, so the first save over one keeps a copy of it (SaveConfigFile).
+  std::vector<std::string> RefusedFiles;
 };
 inline TCfgFiles CfgFiles;
+
+// The bookkeeping of RefusedFiles; a file is the same whether named alike or by another path.
+bool IsRefusedCfgFile(const std::string& fileName);
+void NoteRefusedCfgFile(const std::string& fileName);
+void ForgetRefusedCfgFile(const std::string& fileName);
 
 // The main window's entry: factory settings, or the file (ConfigFileName, else a dialog) with the
 // subset's factory settings as the fallback. Returns true; ok tells whether the file loaded.

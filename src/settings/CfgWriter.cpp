@@ -1,6 +1,7 @@
 #include "settings/CfgWriter.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -8,6 +9,7 @@
 #include <unordered_map>
 
 #include "base/EngineLock.h"
+#include "base/FileReplace.h"
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
@@ -16,6 +18,8 @@
 #include "platform/Version.h"
 #include "settings/CfgKeyLists.h"
 #include "settings/CfgLink.h"
+#include "settings/CfgPatterns.h"
+#include "settings/CfgReader.h"
 #include "styles/StyleStore.h"
 
 namespace vel {
@@ -61,7 +65,7 @@ std::string ScalarText(const CfgScalar& s) {
     case CfgForm::Seconds:
       return std::to_string(ScalarInt(s) / 1000);
     case CfgForm::Tempo:
-      return CfgTempoText(ScalarInt(s));
+      return TempoToStr(ScalarInt(s));
     case CfgForm::Key:
       return KeyText(ScalarInt(s), Cfg.KeyDefsNumeric != 0);
     case CfgForm::Folder:
@@ -146,7 +150,7 @@ void WriteCfgGeneral(TCfgText& out) {
   out.Blank();
   out.WriteCfgLine("Program names, 16 characters max.");
   for (int n = 0; n < kCfgProgs; ++n)
-    out.WriteCfgLine("ProgName-" + N(n), TextOrUnused(Cfg.UserProgNames[n]));
+    out.WriteCfgLine("ProgName-" + N(n), TextOrUnused(CfgFreeText(Cfg.UserProgNames[n], 16)));
   out.Blank();
   out.WriteCfgLine("Folders.");
   W(out, {VEL_CFG_FOLDERS(VEL_CFG_KEYWORD)});
@@ -517,6 +521,79 @@ std::string PadKeyword(std::string_view k) {
   return PadStr(std::string(k), 4, ' ');
 }
 
+// The keyword of grid row i: its short name, else "r" + its number, else its note, the first that the
+// reader takes back to row i (a name may be "AC" or another row's, or be empty).
+std::string GridKeyword(const std::array<TStyleRowDef, kStyleRows>& readMap, int i, bool numeric) {
+  if (i == 0) return "AC";
+  const std::string candidates[] = {readMap[i].ShortName.Str(), "r" + N(i + 1),
+                                    KeyText(readMap[i].Note, numeric)};
+  for (const std::string& kw : candidates)
+    if (!kw.empty() && CfgRowOfKeyword(readMap, kw) == i) return kw;
+  return candidates[1];
+}
+
+// The row-map lines; returns the row map as the reader will rebuild it from them.
+std::array<TStyleRowDef, kStyleRows> WriteRowMap(TCfgText& out, const TStyleStore& st, bool numeric) {
+  for (int r = 1; r < kStyleRows; ++r) {
+    const TStyleRowDef& d = st.RowMap[r];
+    std::string value;
+    if (d.Note == d.MappedNote) {
+      value = TextOrUnused(CfgFreeText(d.ShortName.View(), kStyleShortNameLen, true));
+      const std::string longName = CfgFreeText(d.LongName.View(), kStyleLongNameLen);
+      if (!longName.empty()) value += ", " + longName;
+    } else {
+      value = "r" + N(r + 1);
+    }
+    out.WriteCfgLine(PadKeyword(KeyText(d.Note, numeric)), value);
+  }
+  std::array<TStyleRowDef, kStyleRows> readMap = st.RowMap;
+  for (int r = 1; r < kStyleRows; ++r) {
+    TStyleRowDef& d = readMap[r];
+    d.ShortName =
+        d.Note == d.MappedNote ? CfgFreeText(d.ShortName.View(), kStyleShortNameLen, true) : "r" + N(r + 1);
+  }
+  return readMap;
+}
+
+// Each style with its main and break patterns; grid rows are named as readMap names them.
+void WriteStyles(TCfgText& out, const TStyleStore& st, const std::array<TStyleRowDef, kStyleRows>& readMap,
+                 bool numeric) {
+  // An empty line, then the header's value: the time signature and the name when there is one.
+  auto patternHead = [&](const TStylePattern& pat) {
+    out.Blank();
+    std::string head = N(pat.TSigNum) + "/" + N(pat.TSigDen);
+    const std::string name = CfgFreeText(pat.Name.View(), kStylePatNameLen);
+    if (!name.empty()) head += ", " + name;
+    return head;
+  };
+  auto writeRows = [&](const TStylePattern& pat) {
+    bool any = false;
+    for (int i = 0; i < kStyleRows; ++i) {
+      std::string steps = pat.Rows[i].Str();
+      if (steps.empty()) {
+        if (i != kStyleRows - 1 || any) continue;
+        steps.assign(static_cast<std::size_t>(std::clamp(pat.Steps, 1, kStyleMaxSteps)), '.');
+      }
+      any = true;
+      out.WriteCfgLine(PadKeyword(GridKeyword(readMap, i, numeric)), steps);
+    }
+  };
+  for (int s = 0; s <= std::min(st.LastStyle, kStyleCount - 1); ++s) {
+    const TStyleHeader& h = st.Styles[s];
+    out.Sep();
+    out.WriteCfgLine("Style", TextOrUnused(CfgFreeText(h.Name.View(), kStyleNameLen)));
+    for (int p = 0; p <= std::min(h.LastMain, kStyleMainCount - 1); ++p) {
+      out.WriteCfgLine("Main", patternHead(st.Patterns[s][p]));
+      writeRows(st.Patterns[s][p]);
+    }
+    out.Sep();
+    for (int p = kStyleFirstBreak; p <= kStyleFirstBreak + std::min(h.LastBreak, kStyleBreakCount - 1); ++p) {
+      out.WriteCfgLine("Break", patternHead(st.Patterns[s][p]));
+      writeRows(st.Patterns[s][p]);
+    }
+  }
+}
+
 void WritePatterns(TCfgText& out, uint8_t kind, const TStyleStore& st) {
   const bool drum = st.Traits->Name == "Drum";
   const std::string f(st.Traits->Name);
@@ -594,57 +671,7 @@ void WritePatterns(TCfgText& out, uint8_t kind, const TStyleStore& st) {
                 "they are converted to row nos. if the mapping is changed via Settings", "",
                 "AC = AC, Accent, row 1"});
   const bool numeric = Cfg.KeyDefsNumeric != 0;
-  for (int r = 1; r < kStyleRows; ++r) {
-    const TStyleRowDef& d = st.RowMap[r];
-    std::string value;
-    if (d.Note == d.MappedNote) {
-      value = TextOrUnused(d.ShortName.Str());
-      if (!d.LongName.Empty()) value += ", " + d.LongName.Str();
-    } else {
-      value = "r" + N(r + 1);
-    }
-    out.WriteCfgLine(PadKeyword(KeyText(d.Note, numeric)), value);
-  }
-  // An empty line, then the header's value: the time signature and the name when there is one.
-  auto patternHead = [&](const TStylePattern& pat) {
-    out.Blank();
-    std::string head = N(pat.TSigNum) + "/" + N(pat.TSigDen);
-    if (!pat.Name.Empty()) head += ", " + pat.Name.Str();
-    return head;
-  };
-  auto writeRows = [&](const TStylePattern& pat) {
-    bool any = false;
-    for (int i = 0; i < kStyleRows; ++i) {
-      std::string steps = pat.Rows[i].Str();
-      if (steps.empty()) {
-        if (i != kStyleRows - 1 || any) continue;
-        steps.assign(static_cast<std::size_t>(std::clamp(pat.Steps, 1, kStyleMaxSteps)), '.');
-      }
-      any = true;
-      std::string kw;
-      if (i == 0)
-        kw = "AC";
-      else if (st.RowMap[i].Note == st.RowMap[i].MappedNote)
-        kw = st.RowMap[i].ShortName.Str();
-      else
-        kw = "r" + N(i + 1);
-      out.WriteCfgLine(PadKeyword(kw), steps);
-    }
-  };
-  for (int s = 0; s <= std::min(st.LastStyle, kStyleCount - 1); ++s) {
-    const TStyleHeader& h = st.Styles[s];
-    out.Sep();
-    out.WriteCfgLine("Style", TextOrUnused(h.Name.Str()));
-    for (int p = 0; p <= std::min(h.LastMain, kStyleMainCount - 1); ++p) {
-      out.WriteCfgLine("Main", patternHead(st.Patterns[s][p]));
-      writeRows(st.Patterns[s][p]);
-    }
-    out.Sep();
-    for (int p = kStyleFirstBreak; p <= kStyleFirstBreak + std::min(h.LastBreak, kStyleBreakCount - 1); ++p) {
-      out.WriteCfgLine("Break", patternHead(st.Patterns[s][p]));
-      writeRows(st.Patterns[s][p]);
-    }
-  }
+  WriteStyles(out, st, WriteRowMap(out, st, numeric), numeric);
 }
 
 }  // namespace
@@ -739,7 +766,7 @@ void FileError(const std::string& what, const std::string& fileName, const std::
   ShowMessage(msg, MsgKind::Error);
 }
 
-bool WriteFile(const std::string& fileName, const std::string& text) {
+bool WriteFile(const std::string& fileName, std::string_view text) {
   std::string stage;
   std::string error;
   if (ReplaceFileAtomically(fileName, text, stage, error)) return true;
@@ -748,6 +775,29 @@ bool WriteFile(const std::string& fileName, const std::string& text) {
                                : "Cannot close config file",
             fileName, error);
   return false;
+}
+
+// Before the first save over a file whose load failed in this run, its bytes are kept beside it as
+// <name>.bak: the user's work is never replaced by factory values without a trace. False (and the
+// file left alone) when the copy cannot be made.
+bool KeepRefusedFile(const std::string& fileName) {
+  if (!IsRefusedCfgFile(fileName)) return true;
+  std::string bytes;
+  if (::access(fileName.c_str(), F_OK) != 0) {
+    ForgetRefusedCfgFile(fileName);  // gone meanwhile: nothing to keep
+    return true;
+  }
+  if (!ReadFileBytes(fileName, bytes)) {
+    FileError("Cannot open config file", fileName, std::strerror(errno));
+    return false;
+  }
+  const std::string bak = fileName + ".bak";
+  if (!WriteFile(bak, bytes)) return false;
+  ForgetRefusedCfgFile(fileName);
+  const std::string text = "Previous settings file kept as " + bak.substr(bak.find_last_of('/') + 1);
+  LogCfgIfDiag(text);
+  if (CfgLink().SetStatusText) CfgLink().SetStatusText(text);
+  return true;
 }
 
 // The text is made under the engine lock (the timer thread glides the tempo, the key path changes
@@ -777,6 +827,7 @@ bool SaveConfigFileAs(const std::string& fileName, uint8_t kind, bool named) {
   if (CfgLink().Capture) CfgLink().Capture(CfgEngine);
   TCfgSaveState st = InitialSaveState(kind);
   if (!AskNormalise(st)) return true;
+  if (!KeepRefusedFile(fileName)) return false;
   const bool ok = WriteFile(fileName, LockedCfgText(st));
   if (ok && named) Cfg.LastSavedConfigFolder = FolderOf(fileName);
   return ok;
@@ -810,6 +861,7 @@ bool SaveConfigFile(bool toDefault, uint8_t kind) {
       return true;
     }
   }
+  if (!KeepRefusedFile(fileName)) return false;
   const bool ok = WriteFile(fileName, LockedCfgText(st));
   if (ok && !toDefault) Cfg.LastSavedConfigFolder = FolderOf(fileName);
   return ok;

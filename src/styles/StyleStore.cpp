@@ -117,6 +117,20 @@ void LoadStyleFactory(TStyleStore& store) {
   RequestStyleRebuild();
 }
 
+void LoadStyleOptionsFactory(TStyleStore& store) {
+  store.AccentEnabled = 1;
+  store.DspGMNames = 1;
+  store.UsePatTSig = 1;
+  store.FlamSpeed = store.Traits->FlamSpeedFactory;
+  store.VelVar = kStyleVelVarFactory;
+  store.ShowChains = 0;
+  store.ShowPatterns = 0;
+  store.StyleNo = 0;
+  store.PatNo = 0;
+  SetChainNoStart(store, 0);
+  RequestStyleRebuild();
+}
+
 void SetStyleRow(TStylePattern& pattern, int32_t row, std::string_view steps) {
   if (row < 0 || row >= kStyleRows) return;
   const bool restsOnly = steps.find_first_not_of('.') == std::string_view::npos;

@@ -44,6 +44,8 @@ inline constexpr int32_t kStyleNoteNameLen = 4;
 // Shown numbers: a style as index + 1, a pattern as index + 40 (mains 40..69, breaks 70..98).
 inline constexpr int32_t kStylePatShownBase = 40;
 
+inline constexpr int32_t kStyleVelVarFactory = 40;  // percent
+
 inline constexpr int32_t kChainCount = 1;
 inline constexpr int32_t kChainStepCount = 2;
 inline constexpr int32_t kChainMaxRepeats = 99;  // a step's repeats run 0..99
@@ -238,8 +240,8 @@ struct TStyleStore {
   uint8_t AccentEnabled = 1;
   uint8_t DspGMNames = 1;  // drum only: note lists show General MIDI drum names
   uint8_t UsePatTSig = 1;
-  int32_t FlamSpeed = 100;  // percent, 100 = off; bass: the grace note
-  int32_t VelVar = 40;      // percent, 0 = off
+  int32_t FlamSpeed = 100;               // percent, 100 = off; bass: the grace note
+  int32_t VelVar = kStyleVelVarFactory;  // percent, 0 = off
   uint8_t ShowChains = 0;
   uint8_t ShowPatterns = 0;
 
@@ -301,6 +303,12 @@ void CreateRowMap(TStyleStore& store, bool resetOnOff, bool resetLevels);
 // family's factory set, and asks for a rebuild.
 void LoadStyleFactory(TStyleStore& store);
 
+// The store's own options at their factory values: accent, General MIDI names, the patterns' time
+// signature, flam (grace) speed, velocity variation, the hidden lists, the chain to start with and the
+// current style and pattern. LoadStyleFactory leaves them, since resetting the styles alone keeps
+// them; the factory settings and a refused settings file call both.
+void LoadStyleOptionsFactory(TStyleStore& store);
+
 // Stores the steps of one pattern row; a row of rests alone is stored empty.
 void SetStyleRow(TStylePattern& pattern, int32_t row, std::string_view steps);
 
@@ -346,6 +354,15 @@ inline void LoadDrumFactory() {
 }
 inline void LoadBassFactory() {
   LoadStyleFactory(BassStore);
+}
+// The family's styles and its own options, all at factory.
+inline void LoadDrumFactoryAll() {
+  LoadStyleFactory(DrumStore);
+  LoadStyleOptionsFactory(DrumStore);
+}
+inline void LoadBassFactoryAll() {
+  LoadStyleFactory(BassStore);
+  LoadStyleOptionsFactory(BassStore);
 }
 inline std::string FmtDrumStyleCaption(int32_t style) {
   return FmtStyleCaption(DrumStore, style);

@@ -19,7 +19,14 @@ struct RecordedBox {
 
 class UiRecorder {
  public:
-  UiRecorder() : saved_(Ui()) {
+  UiRecorder() : saved_(Ui()) { Install(); }
+  ~UiRecorder() { Ui() = saved_; }
+  UiRecorder(const UiRecorder&) = delete;
+  UiRecorder& operator=(const UiRecorder&) = delete;
+
+  // Puts the recording hooks in again: a fixture's state reset, which comes after its members are
+  // made, puts in fresh hooks.
+  void Install() {
     UiHooks& ui = Ui();
     ui.MessageBox = [this](const std::string& text, const std::string& caption, MsgKind kind,
                            MsgButtons buttons) {
@@ -34,9 +41,6 @@ class UiRecorder {
     ui.AddLogLines = [this](const std::string& text) { log.push_back(text); };
     ui.Refresh = [this](TRefresh which) { refreshes.emplace_back(RefreshName(which)); };
   }
-  ~UiRecorder() { Ui() = saved_; }
-  UiRecorder(const UiRecorder&) = delete;
-  UiRecorder& operator=(const UiRecorder&) = delete;
 
   // Scripted answers for the next message boxes.
   void Answer(MsgAnswer a) { answers.push_back(a); }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/Messages.h"
+#include "base/ResetBaseState.h"
 #include "base/Showing.h"
 
 namespace vel {
@@ -14,12 +15,8 @@ namespace {
 
 class GeneralTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Msgs.ErrMsg.Clear();
-    Msgs.WarnMsg.Clear();
-    Trace.SRecChordNote = 0;
-  }
-  void TearDown() override { Trace.SRecChordNote = 0; }
+  void SetUp() override { ResetBaseState(); }
+  void TearDown() override { ResetBaseState(); }
 };
 
 TEST_F(GeneralTest, PadStrPadsToTheWidthOnTheSideItsSignGives) {

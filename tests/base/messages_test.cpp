@@ -7,6 +7,7 @@
 
 #include "base/DiagLog.h"
 #include "base/General.h"
+#include "base/ResetBaseState.h"
 #include "base/Showing.h"
 #include "base/UiRecorder.h"
 
@@ -16,13 +17,10 @@ namespace {
 class MessagesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (MessageText* t : {&Msgs.StatusMsg, &Msgs.WarnMsg, &Msgs.ErrMsg, &Msgs.StatusAlertText}) t->Clear();
-    Msgs.StatusAlertPending = 0;
-    Msgs.ErrorCount = 0;
-    Msgs.WarningCount = 0;
-    Trace.DiagFlags = 0;
+    ResetBaseState();
+    ui.Install();
   }
-  void TearDown() override { Trace.DiagFlags = 0; }
+  void TearDown() override { ResetBaseState(); }
 
   // What the log got, without its time stamp; fails on a line that has none.
   std::string Untimed(const std::string& line) {

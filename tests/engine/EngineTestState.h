@@ -12,14 +12,16 @@
 #include <vector>
 
 #include "base/EngineLock.h"
+#include "base/Messages.h"
 #include "base/Showing.h"
-#include "engine/FifoTestState.h"
 #include "engine/KeyMode.h"
 #include "engine/LivePath.h"
 #include "engine/Metronome.h"
+#include "engine/MidiFifo.h"
 #include "engine/MidiIn.h"
 #include "engine/PartBufs.h"
 #include "engine/PlayCycle.h"
+#include "engine/ResetEngineState.h"
 #include "engine/RunControl.h"
 #include "engine/Sounding.h"
 #include "engine/Transport.h"
@@ -32,26 +34,13 @@ inline uint32_t EngineClock() {
   return static_cast<uint32_t>(Transport.MsClock.load());
 }
 
-inline void ResetEngineState() {
-  ResetFifoState();
-  Cfg = TCfg{};
+// What engine tests add to a reset: no tracing, no metronome seq, no tempo slew, the program
+// Running on port 0.
+inline void MakeEngineRunning() {
+  // A test traces only what it switches on.
+  Trace.TraceNotes = Trace.TraceProgChanges = Trace.TraceHotkey = 0;
   Cfg.MetrSeqNo = -1;  // the metronome seq only where a test asks for it
   Cfg.TempoSlewTime = 0;
-  for (auto& part : Seqs.PartBufs)
-    for (auto& b : part) b = TPartBuf{};
-  Seqs.SeqRecs.fill(TSeqRec{});
-  Seqs.SavedSeqSelection.fill(0);
-  Seqs.SeqGridRedraw = 0;
-  PlayCycle = TPlay{};
-  MidiIn = TMidiIn{};
-  Showing = TShowing{};
-  Transport = TTransport{};
-  EngineHooks = TEngineHooks{};
-  Metr = TMetr{};
-  Live = TLive{};
-  HotkeyIo = THotkeyIo{};
-  Keys = TKeys{};
-  RunCtl = TRun{};
   RunCtl.ProgState = TProgState::Running;
   RunCtl.TimerBusy = 1;
   RunCtl.LivePort = 0;
@@ -140,23 +129,20 @@ inline void StartSeq(int seq, TSeqState state = TSeqState::Playing) {
   AdvanceSeqEvent(seq, true, 0, 0);
 }
 
-// The engine left as a test found it: factory state, not running.
-inline void LeaveEngineState() {
-  ResetEngineState();
-  RunCtl.ProgState = TProgState::Initialising;
-  RunCtl.TimerBusy = 0;
-}
-
 class EngineTest : public ::testing::Test {
  protected:
+  // Every module back to how the program starts, as far as the test's layer reaches: fixtures
+  // above the engine put in their layer's reset.
+  virtual void ResetState() { ResetEngineState(); }
+
   void SetUp() override {
-    ResetEngineState();
+    ResetState();
+    MakeEngineRunning();
     ASSERT_EQ(midi::SelectBackend(midi::Backend::Loopback), midi::kOk);
     midi::Rescan();
     midi::loopback::SetClock(&EngineClock);
     for (int d = 0; d < midi::loopback::kOutDevs; ++d) {
       ASSERT_EQ(midi::OutOpen(d, handles_[d]), midi::kOk);
-      RunCtl.MidiOutDevs[d] = TMidiDevRec{};
       RunCtl.MidiOutDevs[d].Handle = handles_[d];
       RunCtl.MidiOutDevs[d].Opened = 1;
       // Program changes only where a test asks for them: every part's first cycle would send one.
@@ -169,13 +155,12 @@ class EngineTest : public ::testing::Test {
   void TearDown() override {
     ExpectNothingSoundingAfterStop();
     RunQueuedHotkeyStrokes();
+    // The reset closes what run control's table holds open; a test may have changed the table.
     for (int d = 0; d < midi::loopback::kOutDevs; ++d) {
       midi::OutClose(handles_[d]);
-      RunCtl.MidiOutDevs[d] = TMidiDevRec{};
+      RunCtl.MidiOutDevs[d].Opened = 0;
     }
-    midi::loopback::SetClock(nullptr);
-    midi::loopback::ClearSent();
-    LeaveEngineState();
+    ResetState();
   }
 
   // What went out on a port's device since the last ClearSent.

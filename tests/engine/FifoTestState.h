@@ -1,30 +1,15 @@
 #pragma once
-// Puts the queues, the message texts and the diagnostics switches back to a clean start.
+// A clean start for the queue tests: every module reset, and tracing only where a test switches
+// it on.
 #include "base/Messages.h"
 #include "base/Showing.h"
 #include "engine/MidiFifo.h"
+#include "engine/ResetEngineState.h"
 
 namespace vel::test {
 
-template <typename Fifo>
-void EmptyFifo(Fifo& fifo) {
-  std::lock_guard lock(fifo.Mutex);
-  fifo.Clear();
-  fifo.HighWater = 0;
-}
-
 inline void ResetFifoState() {
-  EmptyFifo(LiveFifo);
-  EmptyFifo(RawFifo);
-  EmptyFifo(DiagTraceFifo);
-  EmptyFifo(DiagMsgsFifo);
-  {
-    std::lock_guard lock(LiveNoteOnCounter.Mutex);
-    for (auto& channel : LiveNoteOnCounter.Counts) channel.fill(0);
-  }
-  for (MessageText* t : {&Msgs.StatusMsg, &Msgs.WarnMsg, &Msgs.ErrMsg}) t->Clear();
-  Trace = TTrace{};
-  // A test traces only what it switches on.
+  ResetEngineState();
   Trace.TraceNotes = Trace.TraceProgChanges = Trace.TraceHotkey = 0;
 }
 

@@ -49,24 +49,10 @@ class MetronomeTest : public EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    ResetStyleState();
     InitMetronomeHooks();
     DrumStore.VelVar = 0;
     BassStore.VelVar = 0;
-    Metr.DrumPatCopy = TMetrPatCopy{};
-    Metr.BassPatCopy = TMetrPatCopy{};
-    MetrRandom = &MetrRandomDefault;
-    Metr.MetrRebuilt = 0;
     Cfg.MetrSeqNo = 0;
-    Msgs.ErrMsg.Clear();
-  }
-  void TearDown() override {
-    ResetStyleState();
-    ClearStyleHooks();
-    MetrRandom = &MetrRandomDefault;
-    Metr.MetrRebuilt = 0;
-    Msgs.ErrMsg.Clear();
-    EngineTest::TearDown();
   }
 
   // The drum or the bass style metronome.

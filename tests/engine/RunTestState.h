@@ -26,20 +26,11 @@ inline uint32_t RigClock() {
   return gRigClockMs.load();
 }
 
-// Run control and the input path back to a clean Config, with no hooks installed.
-inline void ResetRunState() {
-  RunCtl = TRun{};
+// What run-control tests add to a reset: the program in Config, not running, live on port 0.
+inline void MakeEngineConfig() {
+  MakeEngineRunning();
   RunCtl.ProgState = TProgState::Config;
-  RunCtl.LivePort = 0;
-  TimerIo = TTimerIo{};
-  RunHooks = TRunHooks{};
-  MidiInHooks = TMidiInHooks{};
-  MidiIn = TMidiIn{};
-  Showing = TShowing{};
-  Msgs.StatusAlertText.Clear();
-  Msgs.StatusAlertPending = 0;
-  Msgs.ErrorCount = 0;
-  Msgs.WarningCount = 0;
+  RunCtl.TimerBusy = 0;
 }
 
 // The play command as the key path's executor gives it: the selected stopped seqs start from their
@@ -54,10 +45,12 @@ inline void StandInPlay() {
 
 class RunRig : public ::testing::Test {
  protected:
+  // Every module back to how the program starts, as far as the test's layer reaches.
+  virtual void ResetState() { ResetEngineState(); }
+
   void SetUp() override {
-    savedUi_ = Ui();
-    ResetEngineState();
-    ResetRunState();
+    ResetState();
+    MakeEngineConfig();
     ASSERT_EQ(midi::SelectBackend(midi::Backend::Loopback), midi::kOk);
     midi::Rescan();
     gRigClockMs = 0;
@@ -74,12 +67,7 @@ class RunRig : public ::testing::Test {
     }
     if (RunCtl.TimerExists && realTimer_) mmtimer::KillEvent(RunCtl.MidiTimerId);
     if (RunCtl.PeriodBegun && realTimer_) mmtimer::EndPeriod(static_cast<uint32_t>(RunCtl.MidiTimerRes));
-    StopHotkeySender();
-    Ui() = savedUi_;
-    midi::loopback::SetClock(nullptr);
-    midi::loopback::ClearSent();
-    ResetRunState();
-    LeaveEngineState();
+    ResetState();
   }
 
   // Journal entries: "log: text" (time of day cut), "post: text", "box: text", "pump", "cursor on",
@@ -212,7 +200,6 @@ class RunRig : public ::testing::Test {
   uint32_t eventId = 7;
 
  private:
-  UiHooks savedUi_;
   bool realTimer_ = false;
 };
 

@@ -42,14 +42,6 @@ class FlushLiveTest : public ::testing::Test {
   }
   void TearDown() override {
     midi::OutClose(handle_);
-    RunCtl.MidiOutDevs[1] = TMidiDevRec{};
-    RunCtl.PortDevIdx[2] = -1;
-    RunCtl.OutPortsAllocated = -1;
-    RunCtl.LivePort = -1;
-    Live.Chan[2] = 0;
-    Live.MChanApplies = 0;
-    Cfg.MChanMin[2] = Cfg.MChanMax[2] = 0;
-    PlayCycle.LocalControlOn = 1;
     test::ResetFifoState();
   }
 

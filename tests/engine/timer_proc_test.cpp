@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/Formats.h"
 #include "engine/EngineTestState.h"
 #include "keymaps/KeyModes.h"
 

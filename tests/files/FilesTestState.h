@@ -18,6 +18,7 @@
 #include "engine/PartBufs.h"
 #include "files/MidiFile.h"
 #include "files/Scenes.h"
+#include "keys/ResetAllState.h"
 
 namespace vel::test {
 
@@ -86,23 +87,17 @@ inline TEvents PartEvents(int part, int seq) {
 
 class FilesTest : public EngineTest {
  protected:
+  void ResetState() override { ResetAllState(); }
   void SetUp() override {
     EngineTest::SetUp();
     lock_ = std::unique_lock(EngineLock);
-    Files = TFiles{};
-    Scenes = TScenes{};
-    ClearTexts();
     for (int s = 0; s < kSeqs; ++s)
       for (int p = 0; p < kParts; ++p) Seqs.PartBufs[p][s].Chan.fill(0);
   }
   void TearDown() override {
-    Trace.DiagFlags = 0;
-    Trace.TraceNotes = 1;
-    Files = TFiles{};
-    Scenes = TScenes{};
-    ClearTexts();
-    EngineTest::TearDown();
+    // The reset stops the hotkey sender, which must not wait under the lock.
     lock_.unlock();
+    EngineTest::TearDown();
   }
   static void ClearTexts() {
     Msgs.StatusMsg.Clear();

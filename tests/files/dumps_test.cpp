@@ -14,6 +14,10 @@ using test::TEvents;
 
 class DumpsTest : public test::FilesTest {
  protected:
+  void SetUp() override {
+    FilesTest::SetUp();
+    ui.Install();
+  }
   test::UiRecorder ui;
 };
 

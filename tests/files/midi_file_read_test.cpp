@@ -121,7 +121,8 @@ TEST_F(MidiFileReadTest, OwnSettingsTextComesBackFieldByField) {
               "cs=2/1/2/16,rs=1/1/10/20,vs=2/2/0/9,ic=3/1/-2,td=4")))
       << Msgs.WarnMsg.Peek();
   const TPartBuf& b = Seqs.PartBufs[1][1];
-  EXPECT_EQ(test::PartEvents(1, 1), (TEvents{{0, 0x05C3}, {0, 0x643C93}, {480, 0x3C83}, {480, 0xFF}}));
+  // The program change ahead of the events is the "pr" program: it sets the program only.
+  EXPECT_EQ(test::PartEvents(1, 1), (TEvents{{0, 0x643C93}, {480, 0x3C83}, {480, 0xFF}}));
   EXPECT_EQ(b.PitchLocked, 1);
   EXPECT_EQ(b.PitchBase, -3);
   EXPECT_EQ(b.PortPend, 2);
@@ -161,6 +162,8 @@ TEST_F(MidiFileReadTest, SettingsFieldsOutOfOrderAndOldVersions) {
       {"i=Vellorine,v=13.03,s=1,p=1,pi=2,sv=3,po=2", 0, 5, 2},
       // An unallocated port and an out-of-range velocity scale are left alone.
       {"i=Vellorine,v=13.03,s=1,p=1,po=9,sv=10", 0, 5, 0},
+      // A field with more than a number in it is no number: it is left alone too.
+      {"i=Vellorine,v=13.03,s=1,p=1,po=2,sv=3x", 1, 5, 0},
       // Not the program's own file: nothing is read.
       {"Iden=Vellorine,v=13.03,s=1,p=1,po=2,sv=3", 0, 5, 0},
   };
@@ -312,6 +315,53 @@ TEST_F(MidiFileReadTest, AFullPartIsLeftEmptyWithTheOverflowText) {
   ASSERT_FALSE(Load(Cat({Header(0, 1, 96), Track(data)})));
   EXPECT_EQ(Msgs.WarnMsg.Peek(), "@Load seq 1 aborted; buffer overflow");
   EXPECT_EQ(Seqs.PartBufs[0][0].Head, -1);
+}
+
+// A file that reads but would load nothing, or not all it holds, changes no part, setting or tempo.
+TEST_F(MidiFileReadTest, FilesThatLoadNothingOrTooMuchChangeNothing) {
+  const auto notes = Track(Bytes("00 90 3C 64 60 80 3C 00 00 FF 2F 00"));
+  const auto controllers = Track(Bytes("00 B0 07 64 60 B0 07 50 00 FF 2F 00"));
+  std::vector<uint8_t> long6001;  // 3000 notes, their offs and the end: one more than a part holds
+  for (int i = 0; i < 3000; ++i) long6001 = Cat({long6001, Bytes("00 90 3C 64 01 80 3C 00")});
+  long6001 = Track(Cat({long6001, Bytes("00 FF 2F 00")}));
+  struct Row {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    bool all;
+    const char* text;
+  } rows[] = {
+      {"one empty track, all parts", Cat({Header(0, 1, 96), Track(Bytes("00 FF 2F 00"))}), true,
+       "No seqs loaded"},
+      {"two controller-only tracks, selected", Cat({Header(1, 2, 96), controllers, controllers}), false,
+       "No seqs loaded"},
+      {"notes of no length, selected", Cat({Header(0, 1, 96), Track(Bytes("00 90 3C 64 00 80 3C 00"))}),
+       false, "No seqs loaded"},
+      {"an overlong track, selected", Cat({Header(0, 1, 96), long6001}), false,
+       "Load seq 2 aborted; buffer overflow"},
+      {"a good track then an overlong one, all parts", Cat({Header(1, 2, 96), notes, long6001}), true,
+       "Load seq 2 aborted; buffer overflow"},
+  };
+  // Seq 2 is selected and stopped with a seven-event take; seq 3 plays on.
+  Fill(0, 1, {{0, 0x643C90}, {0, 0x4007B0}, {100, 0x3C80}, {200, 0x503E90}, {300, 0x3E80}, {400, 0x05C0}});
+  ASSERT_TRUE(InsertPartEvent(0, 1, 0xFF, 3840, false));
+  Fill(1, 2, {{5, 0x643090}});
+  SeqBuf(1).Selected = 1;
+  SeqBuf(1).PortPend = 2;
+  const TEvents take = test::PartEvents(0, 1);
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    ClearTexts();
+    SeqBuf(2).SeqState = r.all ? TSeqState::Stopped : TSeqState::Playing;
+    Cfg.Tempo = 13300;
+    test::UiRecorder ui;
+    EXPECT_FALSE(LoadSeqsFromMidiBytes(r.bytes.data(), r.bytes.size(), "x.mid", true, r.all));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, r.text);
+    EXPECT_EQ(test::PartEvents(0, 1), take);
+    EXPECT_EQ(SeqBuf(1).PortPend, 2);
+    EXPECT_EQ(test::PartEvents(1, 2), (TEvents{{5, 0x643090}}));
+    EXPECT_EQ(Cfg.Tempo, 13300);
+  }
 }
 
 TEST_F(MidiFileReadTest, EveryDemoLoadsAndPlays) {

@@ -1,6 +1,7 @@
 // The MIDI file writer: exact bytes of the header, the settings text, tempo and time signature,
 // channel prefix, programs, channel events, hotkeys and markers; which parts become tracks.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "engine/PlayCycle.h"
 #include "files/FilesTestState.h"
@@ -196,12 +197,19 @@ TEST_F(MidiFileWriteTest, ASaveReplacesTheFileWholeAndAFailedOneLeavesTheOld) {
   SeqBuf(0).Selected = 1;
   const std::string file = folder / "song.mid";
   test::WriteBytes(file, {1, 2, 3});
+  // A file of the user's that happens to bear the name "<file>.tmp" is not the writer's to use.
+  test::WriteBytes(file + ".tmp", {4, 5});
+  ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
   ASSERT_TRUE(SaveSeqsToMidiFile(file, false, true));
   const auto saved = Build(false, true);
   EXPECT_EQ(HexOf(test::ReadBytes(file)), HexOf(saved));
+  EXPECT_EQ(HexOf(test::ReadBytes(file + ".tmp")), "04 05");
+  EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms::owner_read |
+                                                             std::filesystem::perms::owner_write |
+                                                             std::filesystem::perms::group_read);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
                           std::filesystem::directory_iterator()),
-            1);
+            2);
   // A save that finds nothing leaves the file; one into a missing folder says so.
   ClearPartBuf(0, 0);
   EXPECT_FALSE(SaveSeqsToMidiFile(file, false, true));
@@ -215,8 +223,9 @@ TEST_F(MidiFileWriteTest, ASaveReplacesTheFileWholeAndAFailedOneLeavesTheOld) {
 TEST(MidiFileTexts, VersionsAndFileMessages) {
   EXPECT_EQ(CfgVersionToInt("13.03"), 1303);
   EXPECT_EQ(CfgVersionToInt(" 10 . 15 "), 1015);
-  EXPECT_EQ(CfgVersionToInt("9"), 900);
-  EXPECT_EQ(CfgVersionToInt("10.159998999999:99"), INT32_MAX);  // a file cannot overflow it
+  // A version the settings file would refuse reads as no version (an old file) here too.
+  EXPECT_EQ(CfgVersionToInt("9"), std::nullopt);
+  EXPECT_EQ(CfgVersionToInt("10.159998999999:99"), std::nullopt);  // a file cannot overflow it
   EXPECT_EQ(FormatFileMsg("Cannot open MIDI file", "/home/u/Vellorine/a.mid"),
             "Cannot open MIDI file a.mid\r\nin folder /home/u/Vellorine");
   EXPECT_EQ(FormatFileMsg("Cannot open MIDI file", "a.mid"), "Cannot open MIDI file a.mid");

@@ -120,6 +120,58 @@ TEST_F(MidiInteropTest, MidoReadsOurFilesWithTheSameNotesChannelsAndTicks) {
             "5 960 end\n");
 }
 
+// A part saved and loaded again comes back with the same events and the same length, whether its
+// program changes are saved or left out; mido reads the same file.
+TEST_F(MidiInteropTest, ASaveAndLoadGiveBackThePartAsItWas) {
+  SKIP_WITHOUT_MIDO();
+  struct Row {
+    const char* name;
+    uint8_t saveProgs;
+    TEvents part;
+    TEvents back;
+    const char* mido;
+  } rows[] = {
+      {"with its program and a program change",
+       1,
+       {{0, 0x07C0}, {0, 0x643C90}, {1920, 0x3C80}, {3840, 0xFF}},
+       {{0, 0x07C0}, {0, 0x643C90}, {1920, 0x3C80}, {3840, 0xFF}},
+       "0 0 program_change 0 5\n0 0 program_change 0 7\n0 0 note_on 0 60 100\n0 1920 note_off 0 60 0\n"
+       "0 3840 end\n"},
+      {"a bar ending in program changes left out",
+       0,
+       {{0, 0x643C90}, {960, 0x3C80}, {15360, 0x03C0}, {15360, 0x04C0}},
+       {{0, 0x643C90}, {960, 0x3C80}, {15360, 0xFF}},
+       "0 0 note_on 0 60 100\n0 960 note_off 0 60 0\n0 15360 end\n"},
+      {"note-offs and program changes left out",
+       0,
+       {{0, 0x3C80}, {3840, 0x01C0}},
+       {{0, 0x3C80}, {3840, 0xFF}},
+       "0 0 note_off 0 60 0\n0 3840 end\n"},
+  };
+  Cfg.LoadProgChanges = 1;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    ClearPartBuf(0, 0);
+    for (auto [time, msg] : r.part) ASSERT_TRUE(InsertPartEvent(0, 0, msg, time, (msg & 0xE0) == 0x80));
+    PlayCycle.PortChanProgs[0][0].ProgReq = 5;
+    Cfg.SaveProgChanges = r.saveProgs;
+    SeqBuf(0).Selected = 1;
+    const std::string file = dir / "part.mid";
+    ASSERT_TRUE(SaveSeqsToMidiFile(file, false, false)) << Msgs.WarnMsg.Peek();
+    EXPECT_EQ(ReadWithMido(file), std::string("format 0 division 3840 tracks 1\n") + r.mido);
+    PlayCycle.PortChanProgs[0][0].ProgReq = 9;
+    ASSERT_TRUE(LoadSeqsFromMidiFile(-1, file, false, false)) << Msgs.WarnMsg.Peek();
+    EXPECT_EQ(test::PartEvents(0, 0), r.back);
+    EXPECT_EQ(Seqs.PartBufs[0][0].RElap, r.back.back().first);
+    EXPECT_EQ(PlayCycle.PortChanProgs[0][0].ProgReq, r.saveProgs ? 5 : 9);
+    // And again, with the program it was saved with: the same file.
+    PlayCycle.PortChanProgs[0][0].ProgReq = 5;
+    const auto first = test::HexOf(test::ReadBytes(file));
+    ASSERT_TRUE(SaveSeqsToMidiFile(file, false, false));
+    EXPECT_EQ(test::HexOf(test::ReadBytes(file)), first);
+  }
+}
+
 TEST_F(MidiInteropTest, FilesWrittenByMidoLoadWithExactTimes) {
   SKIP_WITHOUT_MIDO();
   constexpr const char* kWrite = R"(import sys, mido

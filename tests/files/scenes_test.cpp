@@ -37,7 +37,7 @@ TEST_F(ScenesTest, NamesKeepEveryDigit) {
 TEST_F(ScenesTest, SaveAndLoadByNumberAndByStep) {
   Fill(0, 0, {{0, 0x643C90}, {960, 0x3C80}});
   SeqBuf(0).Selected = 1;
-  ASSERT_TRUE(SetSaveValue(VtAbsolute, 7, true));
+  ASSERT_TRUE(SetSaveValue(VtAbsolute, 7, true) && RunSceneFileJob());
   EXPECT_TRUE(std::filesystem::exists(dir / "Scenes/Scene-07.mid"));
   EXPECT_EQ(Scenes.CurScene, 7);
   EXPECT_EQ(Scenes.SceneSaved, 1);
@@ -50,14 +50,14 @@ TEST_F(ScenesTest, SaveAndLoadByNumberAndByStep) {
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << int(r.valType) << " " << r.from);
     Scenes.CurScene = r.from;
-    ASSERT_TRUE(SetSaveValue(r.valType, 0, true));
+    ASSERT_TRUE(SetSaveValue(r.valType, 0, true) && RunSceneFileJob());
     EXPECT_EQ(Scenes.CurScene, r.to);
     EXPECT_TRUE(std::filesystem::exists(SceneFileName(r.to)));
   }
   // Loading scene 7 brings back what was saved.
   ClearPartBuf(0, 0);
   Scenes.SceneSaved = 0;
-  ASSERT_TRUE(SetLoadValue(VtAbsolute, 7, true, false));
+  ASSERT_TRUE(SetLoadValue(VtAbsolute, 7, true, false) && RunSceneFileJob());
   EXPECT_EQ(test::PartEvents(0, 0), (TEvents{{0, 0x643C90}, {960, 0x3C80}, {960, 0xFF}}));
   EXPECT_EQ(Scenes.CurScene, 7);
   EXPECT_EQ(Scenes.SceneSaved, 1);
@@ -65,17 +65,17 @@ TEST_F(ScenesTest, SaveAndLoadByNumberAndByStep) {
 
 TEST_F(ScenesTest, FailuresKeepTheCurrentScene) {
   Scenes.CurScene = 4;
-  EXPECT_FALSE(SetLoadValue(VtAbsolute, 5, true, false));
+  EXPECT_FALSE(SetLoadValue(VtAbsolute, 5, true, false) && RunSceneFileJob());
   EXPECT_EQ(Msgs.WarnMsg.Peek(), "@Error opening MIDI file " + (dir / "Scenes/Scene-05.mid"));
   EXPECT_EQ(Scenes.CurScene, 4);
   SeqBuf(2).Selected = 1;
-  EXPECT_FALSE(SetSaveValue(VtInc, 0, true));
+  EXPECT_FALSE(SetSaveValue(VtInc, 0, true) && RunSceneFileJob());
   EXPECT_EQ(Msgs.WarnMsg.Peek(), "@Nothing saved; all seqs are empty");
   EXPECT_EQ(Scenes.CurScene, 4);
   EXPECT_EQ(SeqBuf(2).Selected, 0);
-  EXPECT_FALSE(SetSaveValue(7, 0, false));
+  EXPECT_FALSE(SetSaveValue(7, 0, false) && RunSceneFileJob());
   EXPECT_EQ(Msgs.ErrMsg.Peek(), "SetSaveValue error: Unexpected ValType");
-  EXPECT_FALSE(SetLoadValue(9, 0, false, false));
+  EXPECT_FALSE(SetLoadValue(9, 0, false, false) && RunSceneFileJob());
   EXPECT_EQ(Msgs.ErrMsg.Peek(), "SetLoadValue error: Unexpected ValType");
 }
 
@@ -93,11 +93,11 @@ TEST_F(ScenesTest, ExternalScenesTakeTheFirstNameInOrder) {
   test::WriteBytes(dir / "13-Other.mid", outro);
   EXPECT_EQ(ExtSceneFileName(3), dir / "03-Intro.mid");
   Scenes.CurExtScene = 2;
-  ASSERT_TRUE(SetLoadValue(VtInc, 0, true, true));
+  ASSERT_TRUE(SetLoadValue(VtInc, 0, true, true) && RunSceneFileJob());
   EXPECT_EQ(Scenes.CurExtScene, 3);
   EXPECT_EQ(Scenes.CurScene, 0);
   EXPECT_EQ(test::PartEvents(0, 0).front().second, 0x643C90u);
-  EXPECT_FALSE(SetLoadValue(VtAbsolute, 4, true, true));
+  EXPECT_FALSE(SetLoadValue(VtAbsolute, 4, true, true) && RunSceneFileJob());
   EXPECT_EQ(Msgs.WarnMsg.Peek(), "@Error opening MIDI file " + (dir / "04-*.mid"));
   EXPECT_EQ(Scenes.CurExtScene, 3);
 }

@@ -29,8 +29,6 @@ class TarloTest : public test::FilesTest {
   }
   void TearDown() override {
     TarloClose();
-    KeyMapCalls() = KeyMapHooks{};
-    RunHooks = TRunHooks{};
     FilesTest::TearDown();
   }
   // Opens on port 1 (device 1), id 5, and forgets what the open sent.

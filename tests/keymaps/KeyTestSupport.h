@@ -11,6 +11,7 @@
 #include "base/Showing.h"
 #include "keymaps/KeyLabels.h"
 #include "keymaps/KeyMaps.h"
+#include "settings/ResetModelState.h"
 #include "settings/Settings.h"
 
 namespace vel::test {
@@ -30,45 +31,21 @@ inline constexpr std::size_t kKeyColourCount = std::size(kKeyColourSettings);
 class KeyMapTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (std::size_t i = 0; i < kKeyColourCount; ++i) {
-      saved_[i] = *kKeyColourSettings[i];
+    ResetModelState();
+    for (std::size_t i = 0; i < kKeyColourCount; ++i)
       *kKeyColourSettings[i] = Rgb(10, 20, static_cast<uint8_t>(100 + i));
-    }
-    savedMetrModeStyles_ = Cfg.MetrModeStyles;
     Cfg.MetrModeStyles = 0;
-    ResetKeyInputs();
     ClearKeyMaps();
     ResolveKeyMapSentinels();
     SetKLabDefs();
   }
 
-  void TearDown() override {
-    for (std::size_t i = 0; i < kKeyColourCount; ++i) *kKeyColourSettings[i] = saved_[i];
-    Cfg.MetrModeStyles = savedMetrModeStyles_;
-    ResetKeyInputs();
-  }
-
-  // The per-port key settings, the key map calls and the status texts back to a clean start.
-  static void ResetKeyInputs() {
-    for (int i = 0; i < 2; ++i) {
-      Cfg.InPortOctaveOffset[i].store(0);
-      Cfg.InPortLiveCmdKey[i].store(36);
-    }
-    KeyMapCalls() = {};
-    Showing.KeyMapperShowing.store(0);
-    Showing.KeyLabelsRedraw.store(0);
-    Msgs.ErrMsg.Clear();
-    Msgs.StatusAlertText.Clear();
-  }
+  void TearDown() override { ResetModelState(); }
 
   static std::pair<TColor, TColor> Colours(TColor font, TColor back) { return {font, back}; }
   static std::pair<TColor, TColor> KeyColoursAt(TModeType t, int key) {
     return {KeyFontColoursOf(t)[key], KeyBackColoursOf(t)[key]};
   }
-
- private:
-  std::array<TColor, kKeyColourCount> saved_{};
-  uint8_t savedMetrModeStyles_ = 0;
 };
 
 }  // namespace vel::test

@@ -17,21 +17,9 @@ constexpr uint8_t kNoFn[ModeTypeCount] = {162, 147, 207, 234, 44, 68, 77, 77, 11
 
 class KeyMapsFactoryTest : public test::KeyMapTest {
  protected:
-  void SetUp() override {
-    KeyMapTest::SetUp();
-    savedStandardMode_ = Cfg.StandardMode;
-  }
-  void TearDown() override {
-    Cfg.StandardMode = savedStandardMode_;
-    KeyMapTest::TearDown();
-  }
-
   static std::tuple<int, std::string> KeyAt(TModeType t, int key) {
     return {KeyCodeAt(t, key), KeyLabelsOf(t)[key]};
   }
-
- private:
-  uint8_t savedStandardMode_ = 1;
 };
 
 TEST_F(KeyMapsFactoryTest, EveryMapSetsItsKeysInStandardAndNoviceMode) {

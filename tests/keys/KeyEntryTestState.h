@@ -13,22 +13,23 @@
 #include "engine/EngineTestState.h"
 #include "engine/MidiFifo.h"
 #include "keys/KeyArgs.h"
+#include "keys/ResetAllState.h"
 #include "platform/midi/ShortMsg.h"
 
 namespace vel::test {
 
 class KeyEntryTest : public EngineTest {
  protected:
+  void ResetState() override { ResetAllState(); }
   void SetUp() override {
     EngineTest::SetUp();
     lock_ = std::unique_lock(EngineLock);
-    Args = TKeyArgs{};
     RunCtl.MidiOutDevs[0].ProgChangesEnabled = 1;
   }
   void TearDown() override {
-    Args = TKeyArgs{};
-    EngineTest::TearDown();
+    // The reset stops the hotkey sender, which must not wait under the lock.
     lock_.unlock();
+    EngineTest::TearDown();
   }
 
   // What waits in LiveFifo, oldest first, as "C3 05 00"; the queue is left empty.

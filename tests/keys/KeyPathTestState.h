@@ -12,6 +12,7 @@
 #include "keymaps/KeyMaps.h"
 #include "keys/KeyArgs.h"
 #include "keys/KeyPath.h"
+#include "keys/ResetAllState.h"
 #include "platform/midi/ShortMsg.h"
 
 namespace vel::test {
@@ -52,19 +53,12 @@ inline void ClearAllKeyMaps() {
 
 class KeyPathTest : public EngineTest {
  protected:
+  void ResetState() override { ResetAllState(); }
   void SetUp() override {
     EngineTest::SetUp();
-    Args = TKeyArgs{};
-    MidiInHooks = TMidiInHooks{};
     InstallKeyPath();
     ClearAllKeyMaps();
     Keys.KeyMode = TKeyMode::Live;
-  }
-  void TearDown() override {
-    ClearAllKeyMaps();
-    Args = TKeyArgs{};
-    MidiInHooks = TMidiInHooks{};
-    EngineTest::TearDown();
   }
 
   static void SetKey(TMapNo map, int key, uint8_t code) { KeyMaps.KeyFnTables[map][key].store(code); }

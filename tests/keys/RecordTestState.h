@@ -11,9 +11,13 @@
 #include <vector>
 
 #include "base/EngineLock.h"
+#include "engine/MidiIn.h"
+#include "engine/RunControl.h"
+#include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
 #include "keys/KeyPathTestState.h"
 #include "keys/RecordKeys.h"
+#include "platform/midi/Midi.h"
 
 namespace vel::test {
 
@@ -48,7 +52,6 @@ class RecordTest : public KeyPathTest {
  protected:
   void SetUp() override {
     KeyPathTest::SetUp();
-    RecKeys = TRecKeys{};
     for (int n = 48; n <= 84; ++n) {
       SetKey(MapRec, n, RecN);
       SetKey(MapSRec, n, SRecN);
@@ -88,10 +91,6 @@ class RecordTest : public KeyPathTest {
     for (auto [key, code] : srec) SetKey(MapSRec, key, code);
     SeqBuf(0).Selected = 1;
   }
-  void TearDown() override {
-    RecKeys = TRecKeys{};
-    KeyPathTest::TearDown();
-  }
 
   // Arms a take on the selected seqs, as the record commands do.
   static void Arm(bool step = false) {
@@ -108,6 +107,29 @@ class RecordTest : public KeyPathTest {
   static void HitAt(uint32_t msg, int32_t stamp, int input = 0) { HandleMidiIn(input, msg, stamp); }
   static void Down(int note, int vel = 100) { Hit(NoteOn(note, vel)); }
   static void Up(int note) { Hit(NoteOff(note)); }
+  // Input port 0 on device 0, whose messages come through the MIDI input callback.
+  static void UseDevice() {
+    RunCtl.InPortsAllocated = 0;
+    RunCtl.MidiInDevs[0].PortNo = 0;
+  }
+  // A device's message handled now, stamped offNs after the last timer tick (before it when
+  // negative), as the MIDI layer hands it over.
+  static void DeviceKey(uint32_t msg, int64_t offNs) {
+    const auto ms = static_cast<uint32_t>(Transport.MsClock.load());
+    MidiInCallback(0, 0,
+                   midi::InMessage{midi::InMsg::Data, msg, ms, nullptr, 0, Transport.TickPosNs + offNs});
+  }
+  // The due times of the notes sent on output device 0, in ns.
+  static std::vector<int64_t> NoteDues() {
+    std::vector<int64_t> out;
+    for (std::size_t i = 0; i < midi::loopback::SentCount(0); ++i) {
+      const midi::loopback::Sent m = midi::loopback::SentAt(0, i);
+      if (m.bytes.size() == 3 && (m.bytes[0] & 0xE0) == 0x80) out.push_back(m.dueNs);
+    }
+    return out;
+  }
+  // Where a whole tick of the run falls on the clock at 120 BPM: 7.68 ticks a ms.
+  static double TickNs(int64_t tick) { return static_cast<double>(tick) * 1e11 / 768000; }
   // With the external clock the take's ticks are the external tick count.
   static void ExtTicks(int32_t ticks) { MidiIn.ExtClockTicks = ticks; }
 

@@ -2,14 +2,13 @@
 // velocity and metronome styles, and the style procedures they share with the style windows.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "base/General.h"
 #include "base/Messages.h"
 #include "keymaps/KeyCodes.h"
-#include "keys/CommandModes.h"
+#include "keymaps/KeyModes.h"
 #include "keys/CycleKeys.h"
 #include "keys/KeyDecoders.h"
 #include "keys/KeyEntryTestState.h"
@@ -25,11 +24,6 @@ namespace {
 
 class ArgKeysTest : public KeyEntryTest {
  protected:
-  void SetUp() override {
-    KeyEntryTest::SetUp();
-    Msgs.StatusMsg.Clear();
-    Msgs.WarnMsg.Clear();
-  }
   static void InMode(int mode) { Keys.KeyMode = KeyModeFromNo(mode); }
   static void Digits(void (*handler)(uint8_t, uint8_t), std::initializer_list<uint8_t> codes) {
     for (uint8_t c : codes) handler(0, c);
@@ -104,7 +98,7 @@ TEST_F(ArgKeysTest, PitchOffsetsAndTheirTexts) {
   Keys.KeyHold = 1;
   SelectSeq(0);
   HandlePitchModeKey(0, 0, PitchInc1);
-  EXPECT_EQ(Keys.KeyMode.load(), cmdmode::PitchCyclesNN);
+  EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::PitchCyclesNN);
   EXPECT_EQ(Args.PitchCyclesEntry, 0);
   Keys.PitchZoneSel[0] = 1;
   HandlePitchModeKey(0, 0, PitchOctInc);
@@ -223,7 +217,6 @@ class StyleKeysTest : public ArgKeysTest {
  protected:
   void SetUp() override {
     ArgKeysTest::SetUp();
-    saved_ = std::make_unique<TStyleStore>(DrumStore);
     DrumStore.LastStyle = 1;
     DrumStore.Styles[0].LastMain = 9;
     DrumStore.Styles[0].LastBreak = 2;
@@ -241,11 +234,6 @@ class StyleKeysTest : public ArgKeysTest {
       return v % n;
     };
   }
-  void TearDown() override {
-    DrumStore = *saved_;
-    MetrRandom = &MetrRandomDefault;
-    ArgKeysTest::TearDown();
-  }
   // The metronome note command with styles, then the keys.
   static void Style(std::initializer_list<uint8_t> codes) {
     Args.MetrStyleEntry = 0;
@@ -254,7 +242,6 @@ class StyleKeysTest : public ArgKeysTest {
     for (uint8_t c : codes) HandleMetrStyleModeKey(0, c);
   }
   static inline std::vector<int32_t> draws_;
-  std::unique_ptr<TStyleStore> saved_;
 };
 
 TEST_F(StyleKeysTest, StyleAndPatternNumbersSelectOrSayWhyNot) {

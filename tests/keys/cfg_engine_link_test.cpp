@@ -10,6 +10,7 @@
 #include "engine/PartBufs.h"
 #include "engine/PlayCycle.h"
 #include "keys/CfgEngineLink.h"
+#include "keys/ResetAllState.h"
 #include "keys/ScaleValue.h"
 #include "settings/CfgFactory.h"
 #include "settings/CfgLink.h"
@@ -20,6 +21,7 @@ namespace vel {
 namespace {
 
 TEST(CfgEngineLink, SaveTakesEngineValuesAndLoadGivesThemBack) {
+  ResetAllState();
   test::UiRecorder ui;
   InstallCfgEngineLink();
   {
@@ -57,13 +59,7 @@ TEST(CfgEngineLink, SaveTakesEngineValuesAndLoadGivesThemBack) {
   EXPECT_EQ(Live.SVel, 8);
   EXPECT_EQ(PlayCycle.PortChanProgs[0][2].ProgReq, 33);
   EXPECT_TRUE(ui.boxes.empty());
-  CfgLink() = TCfgLinkHooks{};
-  std::lock_guard lock(EngineLock);
-  Seqs = TSeqs{};
-  Live.SVel = 5;
-  PlayCycle.PortChanProgs[0][2].ProgReq = 0;
-  Cfg = TCfg{};
-  CfgEngine = TCfgEngineVals{};
+  ResetAllState();
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "files/TempFolder.h"
 #include "keymaps/KeyCodes.h"
 #include "keys/KeyArgs.h"
+#include "keys/ResetAllState.h"
 
 namespace vel {
 namespace {
@@ -28,19 +29,20 @@ constexpr TKeyMode Mode(int n) {
   return KeyModeFromNo(n);
 }
 
+// The command generator as a test fixes it: gives gDraw, notes the range asked for.
+int32_t gDraw = 1;
+int32_t gDrawRange = 0;
+int32_t FixedDraw(int32_t range) {
+  gDrawRange = range;
+  return gDraw;
+}
+
 class CommandsTest : public test::EngineTest {
  protected:
+  void ResetState() override { ResetAllState(); }
   void SetUp() override {
     EngineTest::SetUp();
-    Args = TKeyArgs{};
-    Commands = TCommands{};
-    ClearTexts();
     Keys.KeyMode = TKeyMode::Command;
-  }
-  void TearDown() override {
-    Args = TKeyArgs{};
-    ClearTexts();
-    EngineTest::TearDown();
   }
   static void ClearTexts() {
     Msgs.StatusMsg.Clear();
@@ -192,6 +194,39 @@ TEST_F(CommandsTest, CommandsWithoutTargetsTakeTheirDefaultsOrReturnToLive) {
   }
 }
 
+TEST_F(CommandsTest, CommandsOnTargetsDoNothingWithoutThemAndHoldNothing) {
+  // Nothing selected and no default targets: back to Live, nothing held though every automatic
+  // hold is on, nothing reported, no entry begun.
+  Cfg.MetrSeqNo = -1;
+  for (auto d :
+       {&TCfg::DefSelSeqsTransport, &TCfg::DefSelSeqsPitch, &TCfg::DefSelSeqsTime, &TCfg::DefSelSeqsMidi,
+        &TCfg::DefSelSeqsReset, &TCfg::DefSelSeqsDelete, &TCfg::DefSelSeqsPart, &TCfg::DefSelLivePitch,
+        &TCfg::DefSelLiveMidi, &TCfg::DefSelLiveReset})
+    Cfg.*d = 0;
+  for (auto h : {&TCfg::AutoHoldDigit, &TCfg::AutoHoldTimeShift, &TCfg::AutoHoldFts, &TCfg::AutoHoldFtn,
+                 &TCfg::AutoHoldPitch})
+    Cfg.*h = 1;
+  for (const uint8_t code :
+       {CmdPlay,   CmdPlay4,       CmdPlayNN,    CmdMuteN,   CmdPlayMuteTog, CmdStop,
+        CmdOctInc, CmdPitch,       CmdPitch0,    CmdPitch8,  CmdPitchN,      CmdPitchNN,
+        CmdTrans,  CmdPitchUnlock, CmdPort,      CmdPortDec, CmdChan,        CmdChanInc,
+        CmdProg,   CmdProgDec,     CmdTimeF,     CmdTimeB,   CmdVel,         CmdVelInc,
+        CmdFts,    CmdFtn,         CmdPitchMode, CmdReset,   CmdDeleteSeqs,  CmdDeleteProgsInSeqs,
+        CmdPart,   CmdPartInc}) {
+    SCOPED_TRACE(int(code));
+    Select(0);
+    Live.Selected = 0;
+    Keys.KeyMode = TKeyMode::Command;
+    Keys.KeyHold = 0;
+    Exec(code);
+    EXPECT_EQ(Keys.KeyMode, TKeyMode::Live);
+    EXPECT_EQ(Keys.KeyHold, 0);
+    EXPECT_EQ(Selection(), 0);
+    EXPECT_EQ(Msgs.StatusMsg.Peek(), "");
+    EXPECT_EQ(Msgs.ErrMsg.Peek(), "");
+  }
+}
+
 TEST_F(CommandsTest, PlayFromSilenceStartsOnBarOneWithOneMidiStart) {
   FillCycle(0);
   FillCycle(1, 0x40);
@@ -335,12 +370,45 @@ TEST_F(CommandsTest, PlayAndMuteCountsByStateAndTheirStatus) {
     EXPECT_EQ(Msgs.StatusMsg.Peek(), r.status);
     EXPECT_EQ(Keys.KeyMode, TKeyMode::Live);
   }
-  for (int i = 0; i < 50; ++i) {
+  // R and RR take their count from the command generator: 1..9 and 1..99.
+  struct Draw {
+    uint8_t code;
+    int32_t range;
+    int32_t drawn;
+  } draws[] = {{CmdPlayR, 9, 1}, {CmdPlayR, 9, 9}, {CmdPlayRR, 99, 1}, {CmdPlayRR, 99, 99}};
+  CmdRandom = &FixedDraw;
+  for (const Draw& d : draws) {
+    SCOPED_TRACE(d.drawn);
+    gDraw = d.drawn;
+    gDrawRange = 0;
     Select(0b0001);
-    Exec(i % 2 ? CmdPlayR : CmdPlayRR);
-    EXPECT_GE(SeqBuf(0).PlayCycles, 1);
-    EXPECT_LE(SeqBuf(0).PlayCycles, i % 2 ? 9 : 99);
-    EXPECT_EQ(Msgs.StatusMsg.Peek(), "Play cycles:" + std::to_string(SeqBuf(0).PlayCycles) + "/0");
+    Exec(d.code);
+    EXPECT_EQ(gDrawRange, d.range);
+    EXPECT_EQ(SeqBuf(0).PlayCycles, d.drawn);
+    EXPECT_EQ(Msgs.StatusMsg.Peek(), "Play cycles:" + std::to_string(d.drawn) + "/0");
+  }
+}
+
+TEST(CmdRandomTest, TheDefaultDrawsEveryCountInRangeAndRepeatsFromASeed) {
+  const auto drawn = [](int32_t range) {
+    std::vector<int32_t> out;
+    for (int i = 0; i < 400; ++i) out.push_back(CmdRandomDefault(range));
+    return out;
+  };
+  SeedCmdRandom(7);
+  const std::vector<int32_t> first = drawn(9);
+  SeedCmdRandom(7);
+  EXPECT_EQ(drawn(9), first);
+  std::vector<int> seen(10, 0);
+  for (int32_t v : first) {
+    ASSERT_GE(v, 1);
+    ASSERT_LE(v, 9);
+    ++seen[static_cast<std::size_t>(v)];
+  }
+  for (int v = 1; v <= 9; ++v) EXPECT_GT(seen[static_cast<std::size_t>(v)], 0) << v;
+  for (int32_t v : drawn(99)) {
+    ASSERT_GE(v, 1);
+    ASSERT_LE(v, 99);
   }
 }
 
@@ -692,6 +760,7 @@ TEST_F(CommandsTest, ValueStepsReportTheirStepAndBadSourcesTheirHandler) {
       std::lock_guard lock(EngineLock);
       r.call();
     }
+    RunSceneFileJob();  // as the key path does once it lets go of the lock
     EXPECT_EQ(Msgs.StatusMsg.Peek(), r.status);
     EXPECT_EQ(Msgs.ErrMsg.Peek(), r.err);
     EXPECT_EQ(Keys.KeyMode, TKeyMode::Live);
@@ -706,8 +775,8 @@ TEST_F(CommandsTest, ValueStepsReportTheirStepAndBadSourcesTheirHandler) {
     std::lock_guard lock(EngineLock);
     HandleCmdLoad(VsInc, false);
   }
+  RunSceneFileJob();
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Load from ext scene inc");
-  Scenes = TScenes{};
 }
 
 TEST_F(CommandsTest, PitchCommandsSkipOnlyWhenEveryTargetIsLocked) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/MidiIn.h"
+#include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "keys/RecordTestState.h"
@@ -438,20 +439,117 @@ TEST_F(RealTimeRecordTest, ADeviceKeyRecordsAtTheExactTickOfItsArrival) {
     Fresh();
     Cfg.Tempo = Cfg.TargetTempo = c.tempo;
     Cfg.IgnoreDriverTStamps = c.ignoreStamps;
-    RunCtl.InPortsAllocated = 0;
-    RunCtl.MidiInDevs[0].PortNo = 0;
+    UseDevice();
     Arm();
-    auto key = [](uint32_t msg, int64_t offNs) {
-      const auto ms = static_cast<uint32_t>(Transport.MsClock.load());
-      MidiInCallback(0, 0,
-                     midi::InMessage{midi::InMsg::Data, msg, ms, nullptr, 0, Transport.TickPosNs + offNs});
-    };
     At(c.firstMs);
-    key(NoteOn(60), c.firstOffNs);
+    DeviceKey(NoteOn(60), c.firstOffNs);
     At(c.secondMs);
-    key(NoteOn(62), c.secondOffNs);
+    DeviceKey(NoteOn(62), c.secondOffNs);
     EXPECT_EQ(Events(), (Evs{{0, "90 3C 64"}, {c.want, "90 3E 64"}}));
     EXPECT_EQ(MidiIn.InStampNs, midi::kNow);
+  }
+}
+
+TEST_F(RealTimeRecordTest, ATakeLoopsOnFromItsEndKeysOwnTimeWhenEverTheKeyIsHandled) {
+  // A note at 100.4 ms held 125 ms (960 ticks at 120 BPM), the end key at 2100.4 ms: one bar.
+  // The key reaches the engine before its time comes round (JACK hands a cycle's input over at
+  // the cycle's start), at it, or late. Either way the loop and the bar go on from the key's
+  // tick on the take's count, 771 + 15360: each note sent at the tick where it was played, one
+  // and two bars on. A loop start already past sends its first note at once.
+  struct Case {
+    int32_t handledMs;
+    int64_t endOffNs;
+    int64_t firstTick;  // of the loop's first note-on
+  };
+  const Case cases[] = {
+      {2099, 1400000, 16131},   // 11 ticks ahead of the last whole tick
+      {2100, 400000, 16131},    // 3 ticks ahead
+      {2103, -2600000, 16151},  // 20 ticks past: the first note at the next timer tick
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.handledMs);
+    Fresh();
+    UseDevice();
+    Arm();
+    At(100);
+    DeviceKey(NoteOn(60), 400000);
+    At(225);
+    DeviceKey(NoteOff(60), 400000);
+    At(c.handledMs);
+    DeviceKey(NoteOn(kPlayKey), c.endOffNs);
+    ASSERT_EQ(Events(), (Evs{{0, "90 3C 64"}, {960, "80 3C 00"}, {15360, "FF 00 00"}}));
+    ClearSent();
+    At(4300);
+    const std::vector<int64_t> dues = NoteDues();
+    const int64_t loop = 16131;
+    const double want[] = {TickNs(c.firstTick), TickNs(loop + 960), TickNs(loop + 15360),
+                           TickNs(loop + 16320)};
+    ASSERT_EQ(dues.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_NEAR(static_cast<double>(dues[i]), want[i], 1.0) << i;
+    // The bar restarted with the loop: its second bar began at tick 31491; 4300 ms is tick 33024.
+    EXPECT_EQ(PlayCycle.TicksToBarEnd, 31491 + 15360 - 33024);
+  }
+}
+
+TEST_F(RealTimeRecordTest, BesideAPlayingSeqTheLoopTakesTheGridPointNearestTheEndKeysOwnTime) {
+  // Seq 2 plays from the run's start, so the bars run from tick 0 and the loop joins them on the
+  // eighth-note grid. The end key was struck at tick 16330, past the midpoint (16320) between
+  // 15360 and 17280, but is handled at tick 16296, before it: the loop starts at 17280 (2250 ms),
+  // not back at 15360.
+  Transport.ActBar.SQTicks = 1920;
+  {
+    std::lock_guard lock(EngineLock);
+    Fill(0, 1, {{0, 0x6407B0}, {61440, 0xFF}});
+    Play(1);
+  }
+  UseDevice();
+  Arm();
+  At(100);
+  DeviceKey(NoteOn(60), 400000);  // tick 771.07
+  At(225);
+  DeviceKey(NoteOff(60), 400000);
+  At(2122);
+  DeviceKey(NoteOn(kPlayKey), 4300000);  // 2126.3 ms: tick 16329.98, 15559 on the take's count
+  ASSERT_EQ(Events(), (Evs{{0, "90 3C 64"}, {960, "80 3C 00"}, {15360, "FF 00 00"}}));
+  ClearSent();
+  At(4700);
+  const std::vector<int64_t> dues = NoteDues();
+  const double want[] = {TickNs(17280), TickNs(17280 + 960), TickNs(17280 + 15360), TickNs(17280 + 16320)};
+  ASSERT_EQ(dues.size(), 4u);
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_NEAR(static_cast<double>(dues[i]), want[i], 1.0) << i;
+}
+
+TEST_F(RealTimeRecordTest, TakeTimesAtTheirLimitStayThereThroughQuantise) {
+  // The device's stamps jump 14 days ahead mid-take: the take time stops at its limit, and the
+  // quarter-note grid (the limit lies 2047 ticks past a grid point, so rounds up), the note-off's
+  // grid step or its note-on's adjustment, and the end's rounding keep it there.
+  struct Case {
+    uint8_t quantiseOffs;
+    int32_t firstOff;  // the first note's note-off, 960 ticks after it
+  };
+  constexpr uint32_t kDays14 = 14u * 24 * 3600 * 1000;
+  for (const Case c : {Case{0, 960}, Case{1, 3840}}) {
+    SCOPED_TRACE(c.quantiseOffs);
+    Fresh();
+    Cfg.QuantiseNoteOffs = c.quantiseOffs;
+    Transport.ActBar.NQTicks = 3840;
+    Transport.ActBar.SQTicks = 3840;
+    Arm();
+    At(100);
+    HitAt(NoteOn(60), 5000);
+    At(225);
+    HitAt(NoteOff(60), 5125);
+    HitAt(NoteOn(62), 5000 + kDays14);
+    HitAt(NoteOff(62), 5100 + kDays14);
+    HitAt(NoteOn(kPlayKey), 6000 + kDays14);
+    // The note-on struck at the end's time belongs to the next cycle and goes.
+    EXPECT_EQ(
+        Events(),
+        (Evs{{0, "90 3C 64"}, {c.firstOff, "80 3C 00"}, {INT32_MAX, "80 3E 00"}, {INT32_MAX, "FF 00 00"}}));
+    EXPECT_EQ(SeqBuf(0).SeqState, TSeqState::Playing);
+    ClearSent();
+    At(400);
+    EXPECT_EQ(SentHex().front(), "90 3C 64");
   }
 }
 

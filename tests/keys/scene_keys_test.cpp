@@ -1,13 +1,21 @@
 // The scene load and save keys and the part and port keys with their sweeps.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <thread>
 
+#include "base/FileReplace.h"
 #include "files/MidiFile.h"
 #include "files/Scenes.h"
 #include "files/TempFolder.h"
 #include "keymaps/KeyCodes.h"
 #include "keys/KeyEntryTestState.h"
+#include "keys/KeyPathTestState.h"
 #include "keys/SceneKeys.h"
 
 namespace vel {
@@ -21,17 +29,9 @@ class SceneKeysTest : public test::KeyEntryTest {
  protected:
   void SetUp() override {
     KeyEntryTest::SetUp();
-    Scenes = TScenes{};
-    SceneKeys = TSceneKeys{};
-    Msgs.StatusMsg.Clear();
-    Msgs.WarnMsg.Clear();
     Cfg.RunTimeSceneFolder = dir.Path();
     std::filesystem::create_directories(dir / "Scenes");
     Fill(0, 0, {{0, 0x643C90}, {960, 0x3C80}});
-  }
-  void TearDown() override {
-    Scenes = TScenes{};
-    KeyEntryTest::TearDown();
   }
   test::TempFolder dir;
 };
@@ -67,6 +67,7 @@ TEST_F(SceneKeysTest, SaveAndLoadScenesByTwoDigits) {
     handler(0, r.tens);
     EXPECT_EQ(Keys.KeyMode.load(), M(r.mode + 1));
     handler(0, r.units);
+    RunSceneFileJob();  // as the key path does once it lets go of the lock
     EXPECT_EQ(Msgs.StatusMsg.Peek(), r.status);
     EXPECT_EQ(Msgs.WarnMsg.Peek().substr(0, std::string(r.warn).size()), r.warn);
     EXPECT_EQ(Scenes.CurScene, r.scene);
@@ -77,8 +78,8 @@ TEST_F(SceneKeysTest, SaveAndLoadScenesByTwoDigits) {
 }
 
 TEST_F(SceneKeysTest, StepsExternalScenesAndHold) {
-  ASSERT_TRUE(SetSaveValue(VtAbsolute, 2, true));
-  ASSERT_TRUE(SetSaveValue(VtAbsolute, 3, true));
+  ASSERT_TRUE(SetSaveValue(VtAbsolute, 2, true) && RunSceneFileJob());
+  ASSERT_TRUE(SetSaveValue(VtAbsolute, 3, true) && RunSceneFileJob());
   // Inc needs a current scene; dec one above 1.
   Scenes.CurScene = 0;
   Keys.KeyMode = M(48);
@@ -88,6 +89,7 @@ TEST_F(SceneKeysTest, StepsExternalScenesAndHold) {
   Scenes.CurScene = 2;
   Keys.KeyHold = 1;
   HandleLoadModeKey(0, NumInc);
+  RunSceneFileJob();
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Load all from scene inc");
   EXPECT_EQ(Scenes.CurScene, 3);
   EXPECT_EQ(Keys.KeyMode.load(), M(48));
@@ -95,6 +97,7 @@ TEST_F(SceneKeysTest, StepsExternalScenesAndHold) {
   EXPECT_EQ(Scenes.CurScene, 3);
   Keys.KeyMode = M(56);
   HandleSaveModeKey(0, NumDec);
+  RunSceneFileJob();
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Save all to scene dec");
   EXPECT_EQ(Scenes.CurScene, 2);
   // The ext key moves to external scenes; with LoadExtScenes the hold returns there.
@@ -110,6 +113,7 @@ TEST_F(SceneKeysTest, StepsExternalScenesAndHold) {
   SelectSeq(0);
   HandleLoadModeKey(0, Num0);
   HandleLoadModeKey(0, Num4);
+  RunSceneFileJob();
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Load from ext scene 4");
   EXPECT_EQ(Scenes.CurExtScene, 4);
   HandleLoadModeKey(0, NumEsc);
@@ -165,6 +169,120 @@ TEST_F(SceneKeysTest, PartAndPortValuesSweepsAndRanges) {
   EXPECT_EQ(Keys.KeyMode.load(), M(90));
   HandlePartModeKey(0, Num1);
   EXPECT_EQ(Keys.KeyMode.load(), M(81));
+}
+
+// A scene loaded from the keyboard reads its file once the key path has let go of the engine lock,
+// on the same thread, and checks the seqs again under the lock before it swaps them in. A pipe
+// stands in for a slow disk: it gives its bytes only after it has found the lock free.
+class SceneKeyPathTest : public test::KeyPathTest {
+ protected:
+  void SetUp() override {
+    KeyPathTest::SetUp();
+    Cfg.RunTimeSceneFolder = dir.Path();
+    std::filesystem::create_directories(dir / "Scenes");
+  }
+  test::TempFolder dir;
+};
+
+TEST_F(SceneKeyPathTest, AKeyLoadReadsTheSceneWithoutTheEngineLock) {
+  struct Row {
+    const char* name;
+    bool startsWhileRead;  // a seq starts while the file is being read
+    const char* status;
+    const char* warn;
+  } rows[] = {
+      {"loads", false, "Load all from scene 7", ""},
+      {"checked again", true, "", "@Load command ignored: all seqs must be stopped"},
+  };
+  std::vector<uint8_t> image;
+  {
+    std::lock_guard lock(EngineLock);
+    test::FillPart(0, 2, {{0, 0x643C90}, {960, 0x3C80}});
+    std::string error;
+    ASSERT_TRUE(BuildMidiFile(false, true, image, error)) << error;
+  }
+  SetKey(MapRangeN, 60, Num0);
+  SetKey(MapRangeN, 61, Num7);
+  const std::string pipe = dir / "Scenes/Scene-07.mid";
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    {
+      std::lock_guard lock(EngineLock);
+      ClearPartBuf(0, 2);
+      SeqBuf(1).SeqState = TSeqState::Stopped;
+      Scenes.CurScene = 0;
+      Msgs.StatusMsg.Clear();
+      Msgs.WarnMsg.Clear();
+    }
+    std::filesystem::remove(pipe);
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::atomic<bool> lockFree{false};
+    std::thread disk([&] {
+      std::ofstream out(pipe, std::ios::binary);  // opens once the reader has
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      if (EngineLock.try_lock()) {
+        lockFree = true;
+        if (r.startsWhileRead) SeqBuf(1).SeqState = TSeqState::Playing;
+        EngineLock.unlock();
+      }
+      out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    });
+    Keys.KeyMode = M(48);
+    Press(60);
+    Press(61);
+    disk.join();
+    EXPECT_TRUE(lockFree);
+    std::lock_guard lock(EngineLock);
+    EXPECT_EQ(Msgs.StatusMsg.Peek(), r.status);
+    EXPECT_EQ(Msgs.WarnMsg.Peek(), r.warn);
+    EXPECT_EQ(Scenes.CurScene, r.startsWhileRead ? 0 : 7);
+    EXPECT_EQ(Seqs.PartBufs[0][2].EventsUsed, r.startsWhileRead ? 0 : 3);
+    EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::Live);
+  }
+  std::lock_guard lock(EngineLock);
+  SeqBuf(1).SeqState = TSeqState::Stopped;
+}
+
+// A save from the keyboard takes the seqs as they are at the key and writes them after the lock.
+TEST_F(SceneKeyPathTest, AKeySaveWritesTheSceneWithoutTheEngineLock) {
+  {
+    // An image of some size, so the save is more than one small write.
+    std::lock_guard lock(EngineLock);
+    for (int seq = 0; seq < 4; ++seq)
+      for (int i = 0; i < 4000; ++i)
+        ASSERT_TRUE(InsertPartEvent(0, seq, i % 2 ? 0x3C80 : 0x643C90, i * 16384, true));
+  }
+  SetKey(MapRangeN, 60, Num0);
+  SetKey(MapRangeN, 61, Num7);
+  // The image is written beside the scene and renamed over it; while it lies on disk under its
+  // temporary name, another thread must get the engine lock.
+  static std::atomic<bool> lockFree;
+  static std::vector<char> written;
+  lockFree = false;
+  written.clear();
+  FileReplaceHooks.Written = [](const std::string& tempName) {
+    std::thread([] {
+      if (EngineLock.try_lock()) {
+        lockFree = true;
+        EngineLock.unlock();
+      }
+    }).join();
+    std::ifstream in(tempName, std::ios::binary);
+    written.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  Keys.KeyMode = M(56);
+  Press(60);
+  Press(61);
+  FileReplaceHooks.Written = nullptr;
+  EXPECT_TRUE(lockFree);
+  std::lock_guard lock(EngineLock);
+  EXPECT_EQ(Msgs.StatusMsg.Peek(), "Save all to scene 7");
+  EXPECT_EQ(Scenes.CurScene, 7);
+  std::vector<uint8_t> image;
+  std::string error;
+  ASSERT_TRUE(BuildMidiFile(false, true, image, error));
+  ASSERT_GT(image.size(), 65536u);
+  EXPECT_EQ(std::vector<char>(image.begin(), image.end()), written);
 }
 
 }  // namespace

@@ -156,6 +156,24 @@ TEST_F(StepRecordTest, TheEndKeyClosesTheTakeOnTheSeqGrid) {
   EXPECT_EQ(Mode(), TKeyMode::Live);
 }
 
+TEST_F(StepRecordTest, TheLoopStartsAtTheEndKeysOwnTime) {
+  // One quarter-note step; the end key reaches the engine at 1000 ms, stamped 1.4 ms later: the
+  // loop starts at its tick, 1001.4 ms x 7.68, rounded, and repeats a quarter later.
+  UseDevice();
+  At(500);
+  DeviceKey(NoteOn(60), 0);
+  DeviceKey(NoteOff(60), 0);
+  At(1000);
+  DeviceKey(NoteOn(kPlayKey), 1400000);
+  ASSERT_EQ(Events(), (Evs{{0, "90 3C 64"}, {1920, "80 3C 64"}, {3840, "FF 00 00"}}));
+  ClearSent();
+  At(1800);
+  const std::vector<int64_t> dues = NoteDues();
+  const double want[] = {TickNs(7691), TickNs(7691 + 1920), TickNs(7691 + 3840), TickNs(7691 + 5760)};
+  ASSERT_EQ(dues.size(), 4u);
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_NEAR(static_cast<double>(dues[i]), want[i], 1.0) << i;
+}
+
 TEST_F(StepRecordTest, EndKeysBeforeTheFirstStepDoNotStartTheTake) {
   Hit(NoteOn(kPlayKey));
   EXPECT_EQ(SeqBuf(0).SeqState, TSeqState::RecPrimed);

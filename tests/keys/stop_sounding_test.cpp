@@ -29,10 +29,6 @@ class StopSoundingTest : public test::KeyPathTest {
     SetKey(MapCmd, 62, CmdPlay);
     Cfg.MidiInSyncIntEnabled = 1;
   }
-  void TearDown() override {
-    TimerIo = TTimerIo{};
-    KeyPathTest::TearDown();
-  }
 
   // A quarter-note part on channel chan of port 0: a note at each beat, half a beat long, the
   // pedal down first when asked.

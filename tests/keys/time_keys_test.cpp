@@ -16,14 +16,6 @@ constexpr TKeyMode M(int n) {
 
 class TimeKeysTest : public test::KeyEntryTest {
  protected:
-  void SetUp() override {
-    KeyEntryTest::SetUp();
-    TimeKeys.QuantNoteEntry = TimeKeys.TSigBeatsEntry = TimeKeys.TimeShiftBeatsEntry = 0;
-    Live.TempoClockDiv = 1;
-    Commands = TCommands{};
-    Msgs.StatusMsg.Clear();
-    Msgs.WarnMsg.Clear();
-  }
   static void Keys_(int mode, void (*handler)(uint8_t, uint8_t), std::initializer_list<uint8_t> codes) {
     Keys.KeyMode = M(mode);
     for (uint8_t c : codes) handler(0, c);

@@ -1,22 +1,21 @@
 #pragma once
-// The run-control rig with the port panel's lists, hooks and the refresh's hooks cleared, and the
-// device tables listed from the loopback backend.
+// The run-control rig reset as far as the main window's models, with the device tables listed from
+// the loopback backend.
 #include <string>
 #include <vector>
 
 #include "engine/RunTestState.h"
 #include "mainwindow/PortModel.h"
 #include "mainwindow/Refresh.h"
+#include "mainwindow/ResetViewState.h"
 
 namespace vel::test {
 
 class PortRig : public RunRig {
  protected:
+  void ResetState() override { ResetViewState(); }
   void SetUp() override {
     RunRig::SetUp();
-    PortLists = TPortLists{};
-    PortHooks = TPortHooks{};
-    RefreshHooks = TRefreshHooks{};
     PortHooks.PortUsersChanged = [this](TPortSide side) {
       Note(side == TPortSide::Inputs ? "users: in" : "users: out");
     };
@@ -24,12 +23,6 @@ class PortRig : public RunRig {
     RescanDevices(false);
     RescanDevices(true);
     journal.clear();
-  }
-  void TearDown() override {
-    PortLists = TPortLists{};
-    PortHooks = TPortHooks{};
-    RefreshHooks = TRefreshHooks{};
-    RunRig::TearDown();
   }
 
   static std::vector<std::string> DevTexts(TPortSide side) {

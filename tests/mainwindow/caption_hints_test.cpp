@@ -5,6 +5,7 @@
 
 #include "mainwindow/Caption.h"
 #include "mainwindow/Hints.h"
+#include "mainwindow/ResetViewState.h"
 #include "platform/Version.h"
 #include "settings/Settings.h"
 
@@ -13,8 +14,8 @@ namespace {
 
 class CaptionHintsTest : public ::testing::Test {
  protected:
-  void SetUp() override { Cfg = TCfg{}; }
-  void TearDown() override { Cfg = TCfg{}; }
+  void SetUp() override { ResetViewState(); }
+  void TearDown() override { ResetViewState(); }
 };
 
 TEST_F(CaptionHintsTest, Caption) {

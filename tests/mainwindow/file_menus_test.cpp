@@ -5,6 +5,8 @@
 #include "engine/EngineTestState.h"
 #include "engine/PartBufs.h"
 #include "mainwindow/FileMenus.h"
+#include "mainwindow/ResetViewState.h"
+#include "mainwindow/ViewTestState.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -58,7 +60,14 @@ TEST(FileMenuTexts, FiltersInTheToolkitsForm) {
   EXPECT_EQ(QtFileFilter(""), "");
 }
 
-TEST(FileMenuRules, DialogsMenusAndDrops) {
+// The rules read the settings and the engine: each case starts from a fresh program.
+class FileMenuRules : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetViewState(); }
+  void TearDown() override { ResetViewState(); }
+};
+
+TEST_F(FileMenuRules, DialogsMenusAndDrops) {
   Cfg.LastLoadedMidiFolder = "/in";
   Cfg.LastSavedMidiFolder = "/out";
   EXPECT_EQ(MidiFileDialog(false, true), (TFileDialog{false, "MIDI load - all parts of all seqs", "/in",
@@ -81,7 +90,7 @@ TEST(FileMenuRules, DialogsMenusAndDrops) {
   EXPECT_FALSE(SweepExampleEnabled(false, TProgState::Running));
 }
 
-TEST(FileMenuRules, ConfigMenuAsItOpens) {
+TEST_F(FileMenuRules, ConfigMenuAsItOpens) {
   const std::string fromDefault =
       "Load full configuration from the default auto-run file (mimics the auto-run start-up process)";
   struct Case {
@@ -125,16 +134,15 @@ TEST(FileMenuRules, ConfigMenuAsItOpens) {
   }
 }
 
-TEST(FileMenuRules, SettingsCaptions) {
+TEST_F(FileMenuRules, SettingsCaptions) {
   Cfg.DspProgVersionReqd = 0;
   EXPECT_EQ(SettingsCaption("Settings - Colours"), "Settings - Colours");
   Cfg.DspProgVersionReqd = 1;
   EXPECT_EQ(SettingsCaption("Key Mapper").rfind("Vellorine ", 0), 0u);
   EXPECT_EQ(SettingsCaption("Key Mapper").substr(SettingsCaption("Key Mapper").size() - 11), " Key Mapper");
-  Cfg = TCfg{};
 }
 
-class SelectionRuleTest : public test::EngineTest {};
+class SelectionRuleTest : public test::ViewEngineTest {};
 
 std::string Selected() {
   std::string s;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/UiRecorder.h"
+#include "mainwindow/ResetViewState.h"
 #include "platform/Version.h"
 
 namespace vel {
@@ -19,14 +20,15 @@ namespace fs = std::filesystem;
 class HelpTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    HelpState = THelpState{};
+    ResetViewState();
+    rec.Install();
     // Each test its own folder: ctest runs them side by side.
     char tmpl[] = "/tmp/vel-help-XXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     dir = tmpl;
   }
   void TearDown() override {
-    HelpState = THelpState{};
+    ResetViewState();
     fs::remove_all(dir);
   }
   void Write(const std::string& name, const std::string& text) { std::ofstream(dir + "/" + name) << text; }
@@ -56,6 +58,8 @@ TEST_F(HelpTest, DocsVersionWarnsOncePerRunAndTheFileStillOpens) {
       {"no version file", nullptr,
        older + "The documentation package is not installed (or not installed to correct folder)\r\n\r\n"},
       {"unreadable version", "docs\n", older + "Unable to determine documention version"},
+      // A version without its minor number is no version either.
+      {"no minor number", "9\n", older + "Unable to determine documention version"},
       {"newer docs", "99.5\r\n",
        "The help/doc file contents *may* be incorrect\r\nThe installed documentation package is for a newer "
        "Vellorine 99.5\r\n\r\nPlease download and install the latest Vellorine from the Vellorine web site"},

@@ -9,6 +9,7 @@
 #include "keymaps/KeyCodes.h"
 #include "keymaps/KeyMaps.h"
 #include "mainwindow/InputProcs.h"
+#include "mainwindow/ViewTestState.h"
 
 namespace vel {
 namespace {
@@ -23,10 +24,11 @@ struct Input {
   bool operator==(const Input&) const = default;
 };
 
-class QwertyTest : public test::EngineTest {
+class QwertyTest : public test::ViewEngineTest {
  protected:
   void SetUp() override {
-    EngineTest::SetUp();
+    ViewEngineTest::SetUp();
+    rec.Install();
     InputIo.MidiIn = [this](int32_t port, uint32_t msg, int32_t) { inputs.push_back({port, msg}); };
     for (auto* map : {&KeyMapCmd, &KeyMapRangeN})
       for (auto& code : *map) code = 255;
@@ -35,11 +37,6 @@ class QwertyTest : public test::EngineTest {
     KeyMapCmd[12] = CmdEsc;
     KeyMapRangeN[70] = Num3;
     KeyMapRangeN[30] = NumDec;
-  }
-  void TearDown() override {
-    InputIo = TInputIo{};
-    KeyMaps = TKeyMaps{};
-    EngineTest::TearDown();
   }
   test::UiRecorder rec;
   std::vector<Input> inputs;
@@ -104,10 +101,11 @@ TEST_F(QwertyTest, RawPortOnlyForASecondInputThatIsNotAuxiliary) {
   }
 }
 
-class SendTestMidiTest : public test::EngineTest {
+class SendTestMidiTest : public test::ViewEngineTest {
  protected:
   void SetUp() override {
-    EngineTest::SetUp();
+    ViewEngineTest::SetUp();
+    rec.Install();
     RunCtl.MidiOutDevs[1].ProgChangesEnabled = 1;
   }
   test::UiRecorder rec;
@@ -196,8 +194,12 @@ TEST_F(SendTestMidiTest, RefusalsSayWhyAndSendNothing) {
 namespace vel {
 namespace {
 
-class WindowProcsTest : public test::EngineTest {
+class WindowProcsTest : public test::ViewEngineTest {
  protected:
+  void SetUp() override {
+    ViewEngineTest::SetUp();
+    rec.Install();
+  }
   test::UiRecorder rec;
 };
 

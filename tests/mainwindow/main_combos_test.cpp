@@ -7,6 +7,7 @@
 #include "base/EngineLock.h"
 #include "engine/EngineTestState.h"
 #include "mainwindow/MainCombos.h"
+#include "mainwindow/ResetViewState.h"
 
 namespace vel {
 namespace {
@@ -14,14 +15,11 @@ namespace {
 class MainCombosTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::lock_guard lock(EngineLock);
-    test::ResetEngineState();
+    ResetViewState();
+    test::MakeEngineRunning();
     RunCtl.ProgState = TProgState::Config;
   }
-  void TearDown() override {
-    std::lock_guard lock(EngineLock);
-    test::ResetEngineState();
-  }
+  void TearDown() override { ResetViewState(); }
 };
 
 std::string Joined(const TItems& items) {

@@ -12,6 +12,7 @@
 #include "engine/PlayCycle.h"
 #include "mainwindow/ControlRules.h"
 #include "mainwindow/SeqControls.h"
+#include "mainwindow/ViewTestState.h"
 #include "styles/StyleStore.h"
 
 namespace vel {
@@ -19,10 +20,10 @@ namespace {
 
 using Ints = std::vector<int>;
 
-class SeqControlsTest : public test::EngineTest {
+class SeqControlsTest : public test::ViewEngineTest {
  protected:
   void SetUp() override {
-    EngineTest::SetUp();
+    ViewEngineTest::SetUp();
     RunCtl.ProgState = TProgState::Config;
     RunCtl.MidiOutDevsLast = 2;
   }
@@ -82,7 +83,8 @@ TEST_F(SeqControlsTest, RowChangesActOnTheRowAloneOrOnEverySelectedSeq) {
        true},
   };
   for (const Case& c : cases) {
-    test::ResetEngineState();
+    ResetViewState();
+    test::MakeEngineRunning();
     RunCtl.ProgState = TProgState::Config;
     Select({0, 1, 3});
     for (int s = 0; s < kSeqs; ++s) SeqBuf(s).PRRem = 3;
@@ -170,7 +172,8 @@ TEST_F(SeqControlsTest, MetronomeSeqRefusedWhileRunningAndAsksBeforeOverwriting)
        0},
   };
   for (const Case& c : cases) {
-    test::ResetEngineState();
+    ResetViewState();
+    test::MakeEngineRunning();
     Cfg.MetrSeqNo = 0;
     SeqBuf(1).SeqState = c.state;
     if (c.events) {
@@ -190,7 +193,8 @@ TEST_F(SeqControlsTest, MetronomeSeqRefusedWhileRunningAndAsksBeforeOverwriting)
     }
   }
   // A seq started from the keyboard while the question was open: refused after all.
-  test::ResetEngineState();
+  ResetViewState();
+  test::MakeEngineRunning();
   Cfg.MetrSeqNo = 0;
   {
     std::lock_guard lock(EngineLock);

@@ -13,11 +13,12 @@
 #include "keys/TimeKeys.h"
 #include "mainwindow/ControlModel.h"
 #include "mainwindow/StatusSnapshot.h"
+#include "mainwindow/ViewTestState.h"
 
 namespace vel {
 namespace {
 
-using StatusSnapshotTest = test::EngineTest;
+using StatusSnapshotTest = test::ViewEngineTest;
 
 TEST_F(StatusSnapshotTest, ServesThePartFlagsTheDisplayOwns) {
   Cfg.DspSeqGrid = 1;
@@ -77,10 +78,6 @@ TEST_F(StatusSnapshotTest, PromptFollowsTheKeyedCountsSweepAndRepeat) {
   EXPECT_EQ(prompt(), "Vel sweep 7 <--> m?");
   keys(106, HandleTimeShiftModeKey, {TShiftRept, TShift3});
   EXPECT_EQ(prompt(), "Time shift fwds  rept 3 x 1/n?");
-  Args = TKeyArgs{};
-  CycleEntry = TCycleEntry{};
-  Commands = TCommands{};
-  TimeKeys.TimeShiftBeatsEntry = 0;
 }
 
 // The prompt asks for the second press only while it would count.
@@ -102,7 +99,6 @@ TEST_F(StatusSnapshotTest, ADoublePressPromptEndsWithItsInterval) {
   EXPECT_EQ(promptAt(1000), "Delete (double-press reqd)");
   EXPECT_EQ(promptAt(1500), "Delete (double-press reqd)");
   EXPECT_EQ(promptAt(1501), "Command? ");
-  Args = TKeyArgs{};
 }
 
 TEST_F(StatusSnapshotTest, LightsAreStampedAndDroppedOnTheEngineClock) {

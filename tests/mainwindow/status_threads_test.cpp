@@ -8,11 +8,12 @@
 #include "mainwindow/ControlModel.h"
 #include "mainwindow/StatusModel.h"
 #include "mainwindow/StatusSnapshot.h"
+#include "mainwindow/ViewTestState.h"
 
 namespace vel {
 namespace {
 
-using StatusThreadsTest = test::EngineTest;
+using StatusThreadsTest = test::ViewEngineTest;
 
 // The engine's timer thread plays four seqs while the GUI thread takes its display snapshots and
 // builds the views from them: under the thread sanitizer no access may race.

@@ -7,6 +7,7 @@
 #include "base/UiRecorder.h"
 #include "engine/EngineTestState.h"
 #include "keymaps/KeyMaps.h"
+#include "mainwindow/ResetViewState.h"
 #include "mainwindow/ValidateConfig.h"
 
 namespace vel {
@@ -15,14 +16,11 @@ namespace {
 class ValidateConfigTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::lock_guard lock(EngineLock);
-    test::ResetEngineState();
+    ResetViewState();
+    test::MakeEngineRunning();
     Cfg.MetrSeqNo = 0;
   }
-  void TearDown() override {
-    std::lock_guard lock(EngineLock);
-    test::ResetEngineState();
-  }
+  void TearDown() override { ResetViewState(); }
 };
 
 TEST_F(ValidateConfigTest, FactorySettingsPass) {

@@ -16,6 +16,7 @@
 #include "settings/CfgLink.h"
 #include "settings/CfgReader.h"
 #include "settings/CfgWriter.h"
+#include "settings/ResetModelState.h"
 #include "styles/StyleStore.h"
 
 namespace vel::test {
@@ -30,10 +31,8 @@ class CfgTest : public ::testing::Test {
     std::filesystem::create_directories(dir_);
     ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
     ::setenv("HOME", dir_.c_str(), 1);
-    CfgLink() = TCfgLinkHooks{};
-    Cfg.StandardMode = 1;
-    CfgFiles.ConfigFileName.clear();
-    CfgEngine = TCfgEngineVals{};
+    ResetModelState();
+    ui.Install();
     LoadConfigFactory();
     CfgEngine.InPortsAllocated = 1;
     CfgEngine.OutPortsAllocated = 0;
@@ -45,14 +44,7 @@ class CfgTest : public ::testing::Test {
     CfgEngine.OutPortNames[0] = "Synth";
   }
   void TearDown() override {
-    // Back to the state the program starts in, for the tests that follow.
-    CfgLink() = TCfgLinkHooks{};
-    Cfg = TCfg{};
-    CfgEngine = TCfgEngineVals{};
-    CfgFiles.ConfigFileName.clear();
-    LoadKeyMapsFactory();
-    LoadDrumFactory();
-    LoadBassFactory();
+    ResetModelState();
     std::filesystem::remove_all(dir_);
   }
 
@@ -83,6 +75,19 @@ class CfgTest : public ::testing::Test {
   static std::string First(const std::string& text, const std::string& prefix) {
     const auto l = Lines(text, prefix);
     return l.empty() ? std::string("<none>") : l[0];
+  }
+  // "" when both texts are the same, else the first line where they differ, as "a | b".
+  static std::string FirstDiff(const std::string& a, const std::string& b) {
+    std::istringstream ia(a);
+    std::istringstream ib(b);
+    std::string la;
+    std::string lb;
+    while (true) {
+      const bool ga = static_cast<bool>(std::getline(ia, la));
+      const bool gb = static_cast<bool>(std::getline(ib, lb));
+      if (!ga && !gb) return {};
+      if (!ga || !gb || la != lb) return (ga ? la : "<end>") + " | " + (gb ? lb : "<end>");
+    }
   }
   // The value of the entry keyword in text; "<none>" when absent.
   static std::string ValueOf(const std::string& text, const std::string& keyword) {

@@ -333,6 +333,56 @@ TEST_F(CfgReader, FallbackToFactoryWithItsMessage) {
   EXPECT_EQ(Cfg.KeepAwake, 0);
 }
 
+// A refused file leaves nothing of itself behind: every value its kind holds is back at factory,
+// the stores' own options (velocity variation, flam speed, current pattern...) as much as the styles.
+TEST_F(CfgReader, FallbacksLeaveEveryValueOfTheirKindAtFactory) {
+  struct Case {
+    uint8_t kind;
+    const char* keyword;  // a late entry made illegal, so all before it is applied
+    const char* value;
+  };
+  const Case cases[] = {
+      {CfgFull, "CmdPlay", "C1..G9"},
+      {CfgDrumsOnly, "DrumChain1-Step2-Jump", "x"},
+      {CfgBassOnly, "BassChain1-Step2-Jump", "x"},
+  };
+  const std::string file = Path("refused.txt");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.kind));
+    const std::string factory = BuildCfgText(InitialSaveState(c.kind));
+    for (TStyleStore* st : {&DrumStore, &BassStore}) {
+      st->VelVar = 39;
+      st->FlamSpeed = 20;
+      st->AccentEnabled = 0;
+      st->DspGMNames = 0;
+      st->UsePatTSig = 0;
+      st->ShowChains = 1;
+      st->ShowPatterns = 1;
+      st->PatNo = kStyleFirstBreak;
+      st->RowVel[2] = 7;
+    }
+    Cfg.KeepAwake = 0;
+    WriteAll(file, Set(BuildCfgText(InitialSaveState(c.kind)), c.keyword, c.value));
+    CfgFiles.ConfigFileName = file;
+    bool ok = true;
+    EXPECT_TRUE(LoadConfig(false, false, c.kind, ok));
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(FirstDiff(BuildCfgText(InitialSaveState(c.kind)), factory), "");
+    const TStyleStore& st = c.kind == CfgBassOnly ? BassStore : DrumStore;
+    EXPECT_EQ(st.VelVar, 40);
+    EXPECT_EQ(st.FlamSpeed, st.Traits->FlamSpeedFactory);
+    EXPECT_EQ(st.PatNo, 0);
+    LoadConfigFactory();
+  }
+  // "Factory settings" alone as well.
+  DrumStore.VelVar = 39;
+  BassStore.UsePatTSig = 0;
+  bool ok = false;
+  LoadConfig(true, false, CfgFull, ok);
+  EXPECT_EQ(DrumStore.VelVar, 40);
+  EXPECT_EQ(BassStore.UsePatTSig, 1);
+}
+
 TEST_F(CfgReader, MissingEmptyAndJunkFiles) {
   bool ok = true;
   CfgFiles.ConfigFileName = Path("none.txt");

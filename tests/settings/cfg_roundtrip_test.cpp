@@ -91,6 +91,106 @@ TEST_F(CfgRoundTrip, NumericKeysAndNonFactoryShift) {
   EXPECT_EQ(Full(), shifted);
 }
 
+// Names in the pattern sections, as a hand-edited file may hold them: each is read into the form in
+// which it is written again, and that form reads back to itself.
+TEST_F(CfgRoundTrip, PatternSectionNamesReadBackToThemselves) {
+  struct Case {
+    uint8_t kind;
+    const char* from;   // a line of the factory subset file
+    const char* to;     // as edited
+    const char* saved;  // the line as the next save writes it, and the name as then held:
+    std::string (*held)();
+    const char* heldText;
+  };
+  const Case cases[] = {
+      // Cut to their lengths (10, 7, 3, 16) where a blank falls at the cut.
+      {CfgDrumsOnly, "Style = Rock", "Style = Slow Rock Ballad", "Style = Slow Rock",
+       [] { return DrumStore.Styles[0].Name.Str(); }, "Slow Rock"},
+      {CfgDrumsOnly, "Main = 4/4, Main1", "Main = 4/4, Intro   X", "Main = 4/4, Intro",
+       [] { return DrumStore.Patterns[0][0].Name.Str(); }, "Intro"},
+      {CfgDrumsOnly, "C#2  = CC, Crash Cym 1", "C#2  = C  X, Crash", "C#2  = C, Crash",
+       [] { return DrumStore.RowMap[1].ShortName.Str(); }, "C"},
+      {CfgDrumsOnly, "C#2  = CC, Crash Cym 1", "C#2  = CC, Crash Cymbal    Two", "C#2  = CC, Crash Cymbal",
+       [] { return DrumStore.RowMap[1].LongName.Str(); }, "Crash Cymbal"},
+      // A carriage return inside a name, and one where the cut leaves it last.
+      {CfgDrumsOnly, "Break = 4/4, Break1", "Break = 4/4, Fi\rll", "Break = 4/4, Fi ll",
+       [] { return DrumStore.Patterns[0][kStyleFirstBreak].Name.Str(); }, "Fi ll"},
+      {CfgDrumsOnly, "Style = Rock", "Style = Rock Pop1\r\rX", "Style = Rock Pop1",
+       [] { return DrumStore.Styles[0].Name.Str(); }, "Rock Pop1"},
+      // A re-mapped row is named by its row number alone; a name that only looks like one stays a name.
+      {CfgDrumsOnly, "D#2  = RC, Ride Cym 1", "D#2  = r3", "D#2  = r3",
+       [] { return DrumStore.RowMap[2].ShortName.Str(); }, "r3"},
+      {CfgDrumsOnly, "D#2  = RC, Ride Cym 1", "D#2  = r 3", "D#2  = r 3",
+       [] { return DrumStore.RowMap[2].ShortName.Str(); }, "r 3"},
+      {CfgBassOnly, "F#1  = r10", "F#1  = r+10", "F#1  = r+1",
+       [] { return BassStore.RowMap[9].ShortName.Str(); }, "r+1"},
+      // Program names, cut to 16, alike.
+      {CfgFull, "ProgName-2 = El Grand Piano", "ProgName-2 = El Grand Piano\r\rX",
+       "ProgName-2 = El Grand Piano", [] { return Cfg.UserProgNames[2]; }, "El Grand Piano"},
+      {CfgFull, "ProgName-3 = Honky-tonk Piano", "ProgName-3 = Honky   tonk     Piano",
+       "ProgName-3 = Honky   tonk", [] { return Cfg.UserProgNames[3]; }, "Honky   tonk"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.to);
+    LoadConfigFactory();
+    std::string text = BuildCfgText(InitialSaveState(c.kind));
+    const std::size_t at = text.find(std::string("\r\n") + c.from + "\r\n");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at + 2, std::string_view(c.from).size(), c.to);
+    ASSERT_TRUE(LoadConfigText(text, c.kind, Path("n.txt")));
+    EXPECT_EQ(c.held(), c.heldText);
+    const std::string first = BuildCfgText(InitialSaveState(c.kind));
+    const std::string head = std::string(c.saved).substr(0, std::string_view(c.saved).find('='));
+    EXPECT_EQ(First(first, head), c.saved);
+    ASSERT_TRUE(LoadConfigText(first, c.kind, Path("n.txt")));
+    EXPECT_EQ(FirstDiff(first, BuildCfgText(InitialSaveState(c.kind))), "");
+  }
+  // A row without a short name keeps its steps under its row number.
+  LoadConfigFactory();
+  DrumStore.RowMap[3].ShortName = "";
+  const std::string unnamed = BuildCfgText(InitialSaveState(CfgDrumsOnly));
+  EXPECT_EQ(First(unnamed, "F#1 "), "F#1  = Unused, Closed HiHat");
+  EXPECT_EQ(First(unnamed, "r4 "), "r4   = x.x.x.x.x.x.x.x.");
+  ASSERT_TRUE(LoadConfigText(unnamed, CfgDrumsOnly, Path("n.txt")));
+  EXPECT_EQ(FirstDiff(unnamed, BuildCfgText(InitialSaveState(CfgDrumsOnly))), "");
+  // A name that the accent row or another row answers to: each row keeps its own steps.
+  for (const char* name : {"AC", "r9"}) {
+    SCOPED_TRACE(name);
+    LoadConfigFactory();
+    DrumStore.RowMap[3].ShortName = name;
+    DrumStore.RowMap[8].Note = 60;  // re-mapped: its rows are written as "r9", or "C3" if "r9" is a name
+    const std::string text = BuildCfgText(InitialSaveState(CfgDrumsOnly));
+    ASSERT_TRUE(LoadConfigText(text, CfgDrumsOnly, Path("n.txt")));
+    EXPECT_EQ(DrumStore.Patterns[0][0].Rows[3], "x.x.x.x.x.x.x.x.");
+    EXPECT_EQ(DrumStore.Patterns[0][0].Rows[8], "....x.......x...");
+    EXPECT_EQ(FirstDiff(text, BuildCfgText(InitialSaveState(CfgDrumsOnly))), "");
+  }
+}
+
+// The settings fuzz target's seeds, each through the target's own check: a file is refused with its
+// message, or it loads, saves, loads again and saves the same text.
+TEST_F(CfgRoundTrip, FuzzSeeds) {
+  const std::filesystem::path data = VELLORINE_TEST_DATA;
+  int seeds = 0;
+  for (const auto& f : std::filesystem::directory_iterator(data / "settings-fuzz-seeds")) {
+    const std::string name = f.path().filename().string();
+    SCOPED_TRACE(name);
+    const std::string bytes = ReadAll(f.path().string());
+    ASSERT_FALSE(bytes.empty());
+    const uint8_t kind = static_cast<uint8_t>(bytes[0]) % 5;
+    const bool refused = name.rfind("refused-", 0) == 0;
+    LoadConfigFactory();
+    EXPECT_EQ(LoadConfigText(std::string_view(bytes).substr(1), kind, Path("seed.txt")), !refused);
+    if (!refused) {
+      const std::string first = BuildCfgText(InitialSaveState(kind));
+      ASSERT_TRUE(LoadConfigText(first, kind, Path("seed.txt")));
+      EXPECT_EQ(FirstDiff(first, BuildCfgText(InitialSaveState(kind))), "");
+    }
+    ++seeds;
+  }
+  EXPECT_EQ(seeds, 8);
+}
+
 TEST_F(CfgRoundTrip, EverySubset) {
   for (uint8_t kind : {CfgColoursOnly, CfgKeyMapsOnly, CfgDrumsOnly, CfgBassOnly}) {
     SCOPED_TRACE(int(kind));

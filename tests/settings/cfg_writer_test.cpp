@@ -42,8 +42,8 @@ TEST(CfgValueForms, KeysColoursTempo) {
   EXPECT_EQ(ColourToText(clBtnFace), "15");
   EXPECT_EQ(ColourToText(Rgb(255, 0, 0)), "255, 0, 0");
   EXPECT_EQ(ColourToText(clDefault), "0, 0, 0");
-  EXPECT_EQ(CfgTempoText(12000), "120.00");
-  EXPECT_EQ(CfgTempoText(9505), "95.05");
+  EXPECT_EQ(TempoToStr(12000), "120.00");
+  EXPECT_EQ(TempoToStr(9505), "95.05");
 }
 
 using CfgKeyListText = CfgTest;
@@ -265,6 +265,60 @@ TEST_F(CfgWriterText, DefaultFileNamedFileAndCancelledDialog) {
   EXPECT_EQ(ReadAll(Path("c.txt")), BuildCfgText(InitialSaveState(CfgColoursOnly)));
   EXPECT_EQ(Cfg.LastSavedConfigFolder, dir_.string());
   EXPECT_TRUE(ui.boxes.empty());
+}
+
+// A file that failed to load is the user's work: the first save over it keeps it as <name>.bak.
+TEST_F(CfgWriterText, FirstSaveOverARefusedFileKeepsItAsBak) {
+  std::filesystem::create_directories(Path("Vellorine"));
+  const std::string file = DefaultCfgFileName();
+  const std::string bak = file + ".bak";
+  Cfg.KeepAwake = 0;
+  std::string user = Full();
+  user.replace(user.find("Live-SVel = 5"), 13, "Live-SVel = 12");
+  WriteAll(file, user);
+  std::vector<std::string> status;
+  CfgLink().SetStatusText = [&](const std::string& s) { status.push_back(s); };
+  CfgFiles.ConfigFileName = file;
+  bool ok = true;
+  LoadConfig(false, true, CfgFull, ok);
+  ASSERT_FALSE(ok);
+  ASSERT_EQ(Cfg.KeepAwake, 1);  // factory settings now
+  ui.boxes.clear();
+  ASSERT_TRUE(SaveConfigFile(true, CfgFull));
+  EXPECT_TRUE(ReadAll(bak) == user);
+  EXPECT_EQ(FirstDiff(ReadAll(file), Full()), "");
+  EXPECT_EQ(status, std::vector<std::string>{"Previous settings file kept as SeqDefaults.txt.bak"});
+  // Only the first save keeps a copy; the next ones replace the file alone.
+  WriteAll(bak, "kept");
+  ASSERT_TRUE(SaveConfigFile(true, CfgFull));
+  EXPECT_EQ(ReadAll(bak), "kept");
+  EXPECT_EQ(status.size(), 1u);
+  // A file that loaded is saved over without a copy.
+  const std::string good = Path("good.txt");
+  WriteAll(good, Full());
+  CfgFiles.ConfigFileName = good;
+  LoadConfig(false, false, CfgFull, ok);
+  ASSERT_TRUE(ok);
+  ASSERT_TRUE(SaveConfigFileAs(good, CfgFull, true));
+  EXPECT_FALSE(std::filesystem::exists(good + ".bak"));
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+// When the copy cannot be made, the refused file is not replaced either.
+TEST_F(CfgWriterText, RefusedFileStaysWhenItsCopyCannotBeMade) {
+  const std::string file = Path("drums.txt");
+  WriteAll(file, "Version = 13.03\r\nDrumVelVar = x\r\n");
+  std::filesystem::create_directories(file + ".bak");  // a folder in the copy's place
+  CfgFiles.ConfigFileName = file;
+  bool ok = true;
+  LoadConfig(false, false, CfgDrumsOnly, ok);
+  ASSERT_FALSE(ok);
+  ui.boxes.clear();
+  EXPECT_FALSE(SaveConfigFileAs(file, CfgDrumsOnly, true));
+  EXPECT_TRUE(ReadAll(file) == "Version = 13.03\r\nDrumVelVar = x\r\n");
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text,
+            "Cannot close config file drums.txt.bak\r\nin folder " + dir_.string() + "\r\nIs a directory");
 }
 
 TEST_F(CfgWriterText, MissingFolderIsReported) {

@@ -1,10 +1,8 @@
 #pragma once
-// Puts both style stores, their refresh bytes and the rebuild hook back to a fresh start, and counts the
-// rebuild requests a test causes.
+// A fresh start for the style tests, counting the rebuild requests a test causes.
 #include <ostream>
 
-#include "base/Messages.h"
-#include "base/Showing.h"
+#include "settings/ResetModelState.h"
 #include "styles/StyleStore.h"
 
 namespace vel {
@@ -21,20 +19,11 @@ namespace vel::test {
 
 inline int RebuildRequests = 0;
 
+// Every module reset, and the rebuild requests counted from here on.
 inline void ResetStyleState() {
-  static const TStyleStore freshDrum(kDrumTraits);
-  static const TStyleStore freshBass(kBassTraits);
-  DrumStore = freshDrum;
-  BassStore = freshBass;
-  Showing = TShowing{};
+  ResetModelState();
   RebuildRequests = 0;
   OnMetrRebuildRequest = [] { ++RebuildRequests; };
-  Msgs.WarnMsg.Clear();
-}
-
-inline void ClearStyleHooks() {
-  OnMetrRebuildRequest = nullptr;
-  Msgs.WarnMsg.Clear();
 }
 
 }  // namespace vel::test

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/Messages.h"
+#include "settings/ResetModelState.h"
 #include "styles/StyleChains.h"
 #include "styles/StyleTestState.h"
 
@@ -16,7 +17,7 @@ using Bar = std::tuple<int32_t, int32_t, int32_t>;
 class StyleChainsTest : public ::testing::Test {
  protected:
   void SetUp() override { test::ResetStyleState(); }
-  void TearDown() override { test::ClearStyleHooks(); }
+  void TearDown() override { ResetModelState(); }
 
   // What the builder does around NextDrumBar: take the pick and record it as built.
   static TStyleBarPick BuildDrumBar(bool fromChain) {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/UiRecorder.h"
+#include "settings/ResetModelState.h"
 #include "styles/StyleStore.h"
 #include "styles/StyleTestState.h"
 
@@ -19,7 +20,7 @@ static_assert(kStyleNoAddress == &DrumStore.StyleNo && kGraceAddress == &BassSto
 class StyleStoreTest : public ::testing::Test {
  protected:
   void SetUp() override { test::ResetStyleState(); }
-  void TearDown() override { test::ClearStyleHooks(); }
+  void TearDown() override { ResetModelState(); }
 
   static void ExpectRows(const TStylePattern& p, const std::array<std::string_view, kStyleRows>& rows) {
     for (int32_t r = 0; r < kStyleRows; ++r) EXPECT_EQ(p.Rows[r].View(), rows[r]) << "row " << r;

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -664,6 +665,10 @@ void TFileMenus::Answer(TWindowCalls& calls) {
   };
   calls.Cfg.OpenDialog = cfgDialog(false);
   calls.Cfg.SaveDialog = cfgDialog(true);
+  // The settings reader's and writer's notes ("Config converted", a kept copy) go to the status bar.
+  calls.Cfg.SetStatusText = [this](const std::string& text) {
+    form_.statusBar()->showMessage(Q(text));
+  };
   // Once the window is gone the factory reset loads the settings alone.
   calls.Cfg.LoadConfigAndApplyFactory = [this] {
     bool ok = false;

@@ -272,6 +272,14 @@ void Drain() {
   detail::DrainInput();
 }
 
+void Reset() {
+  SetDevCounts(kInDevs, kOutDevs);
+  SetClock(nullptr);
+  std::lock_guard lk(L().mu);
+  for (SentRing& r : L().sent) r.Clear();
+  L().failNext.clear();
+}
+
 }  // namespace loopback
 
 }  // namespace vel::midi

@@ -54,7 +54,8 @@ int64_t MonotonicNs() {
 // The active backend's clock, the late window and the clamp count: read on the timer thread and
 // JACK's, so never behind a lock.
 std::atomic<int64_t (*)()> gClock{MonotonicNs};
-std::atomic<int64_t> gLateWindowNs{1250000};
+constexpr int64_t kDefaultLateWindowNs = 1250000;
+std::atomic<int64_t> gLateWindowNs{kDefaultLateWindowNs};
 std::atomic<uint64_t> gClamps{0};
 
 class State;
@@ -799,6 +800,11 @@ int64_t LateWindowNs() {
 
 uint64_t ClampedStamps() {
   return gClamps.load(std::memory_order_relaxed);
+}
+
+void ResetCounters() {
+  gLateWindowNs.store(kDefaultLateWindowNs, std::memory_order_relaxed);
+  gClamps.store(0, std::memory_order_relaxed);
 }
 
 Result OutShortMsgAt(Handle h, uint32_t msg, int64_t dueNs) {

@@ -114,9 +114,11 @@ int64_t NowNs();
 // can take from falling due to being sent (one timer period and a little). Default 1.25 ms.
 void SetLateWindowNs(int64_t ns);
 int64_t LateWindowNs();
-// Due times moved to the window's edge since the program started; JACK also counts messages it
-// could not place by their frame.
+// Due times moved to the window's edge since the program started (or the last ResetCounters);
+// JACK also counts messages it could not place by their frame.
 uint64_t ClampedStamps();
+// The late window back to its default and the clamp count to 0, as at start-up.
+void ResetCounters();
 // OutShortMsg for a message that fell due at dueNs (kNow: now).
 Result OutShortMsgAt(Handle h, uint32_t msg, int64_t dueNs);
 // One whole SysEx block F0 .. F7 with only data bytes between; anything else is kErrInvalParam.
@@ -153,6 +155,9 @@ void FailNext(const char* call, Result code);
 Result LoseInput(int devId);
 // Blocks until the MIDI-in worker has delivered everything injected so far.
 void Drain();
+// Everything above as at start-up: default device counts, no clock, nothing sent, no failure
+// waiting. Open devices stay open.
+void Reset();
 }  // namespace loopback
 
 }  // namespace vel::midi

@@ -18,6 +18,7 @@
 #include "base/UiRecorder.h"
 #include "engine/RunControl.h"
 #include "mainwindow/InstanceLocks.h"
+#include "mainwindow/ResetViewState.h"
 #include "mainwindow/WindowRegistry.h"
 #include "mainwindow/forms/FileDialogs.h"
 #include "mainwindow/forms/Main.h"
@@ -38,6 +39,8 @@ class FormRig : public ::testing::Test {
     setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", (dir + "/run").c_str(), 1);
     setenv("VELLORINE_MIDI", "loopback", 1);
+    ResetViewState();
+    rec.Install();
     ResetAllToFactory();
     TimerIo.Sleep = [](int32_t) {};
     savedDesktop = Desktop();
@@ -53,9 +56,7 @@ class FormRig : public ::testing::Test {
     standIn.reset();
     app.reset();
     Desktop() = savedDesktop;
-    InstanceLocks.ReleaseAll();
-    TimerIo.Sleep = nullptr;
-    Msgs.WarnMsg.TakeAndClear();
+    ResetViewState();
     std::error_code ec;
     // A test may have left its folder read-only.
     std::filesystem::permissions(dir, std::filesystem::perms::owner_all, ec);
@@ -128,7 +129,6 @@ class RunFormRig : public FormRig {
     if (RunCtl.ProgState.load() == TProgState::Running) StopRunning();
     CloseAllOutPorts();
     FormRig::TearDown();
-    TimerIo = TTimerIo{};
   }
   void Run() {
     ui().sbtnControl->click();

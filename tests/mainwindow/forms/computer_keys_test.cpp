@@ -28,10 +28,6 @@ class ComputerKeysTest : public test::RunFormRig {
     RunFormRig::SetUp();
     InputIo.MidiIn = [this](int32_t port, uint32_t msg, int32_t) { sent.emplace_back(port, msg); };
   }
-  void TearDown() override {
-    InputIo = TInputIo{};
-    RunFormRig::TearDown();
-  }
   // A key as the window system delivers it: to the focused widget, from there up to the window.
   static void Key(QWidget* to, bool down, int key, Qt::KeyboardModifiers mods = Qt::NoModifier,
                   bool repeat = false) {

@@ -39,7 +39,6 @@ class ControlsTest : public test::FormRig {
   void TearDown() override {
     RunCtl.ProgState = TProgState::Config;
     FormRig::TearDown();
-    Msgs.ErrMsg.TakeAndClear();
   }
   // The user's choice of an item.
   static void Choose(QComboBox* cbo, int index) {

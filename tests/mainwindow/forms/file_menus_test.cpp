@@ -87,18 +87,6 @@ class FileMenusTest : public test::FormRig {
     Cfg.MetrSeqNo = -1;
     rec.boxes.clear();
   }
-  void TearDown() override {
-    FormRig::TearDown();
-    CloseAllPorts();
-    std::lock_guard lock(EngineLock);
-    for (int32_t part = 0; part < kParts; ++part)
-      for (int32_t s = 0; s < kSeqs; ++s) {
-        ClearPartBuf(part, s);
-        Seqs.PartBufs[part][s].Selected = 0;
-        Seqs.PartBufs[part][s].SeqState = TSeqState::Stopped;
-      }
-  }
-
   void AllocateOutput() {
     ListOutDevices();
     ASSERT_TRUE(AllocateSelectedDevice(TPortSide::Outputs, FreeDevicesRow(TPortSide::Outputs) + 1));

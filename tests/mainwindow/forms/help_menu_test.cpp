@@ -116,7 +116,6 @@ TEST_F(HelpMenuTest, ItemsWithoutAWebSiteAreHiddenAndDocumentsOpenFromTheProgram
   ASSERT_EQ(rec.boxes.size(), 1u);
   EXPECT_EQ(rec.boxes[0].caption, "Vellorine Performance Info");
   EXPECT_EQ(rec.boxes[0].text, PerformanceInfoText());
-  HelpState = THelpState{};
 }
 
 TEST_F(HelpMenuTest, ComboFillersAndSelectByValue) {
@@ -185,7 +184,6 @@ TEST_F(HelpMenuTest, ComputerKeysAreTranslatedFirstAndRepeatsIgnored) {
   EXPECT_EQ(QtKeyToVirtualKey(Qt::Key_Escape), 27);
   EXPECT_EQ(QtKeyToVirtualKey(Qt::Key_Z), 90);
   EXPECT_EQ(QtKeyToVirtualKey(Qt::Key_0), 48);
-  InputIo = TInputIo{};
 }
 
 }  // namespace

@@ -34,17 +34,6 @@ class LanesFormTest : public test::FormRig {
     form->show();
     QApplication::processEvents();
   }
-  void TearDown() override {
-    FormRig::TearDown();
-    for (auto& ch : PlayCycle.NoteOnCounts) ch.fill(TNoteDsp{});
-    PlayCycle.KinetraceDirty = 0;
-    for (TPartBuf& b : Seqs.PartBufs[0]) {
-      b.Head = -1;
-      b.SeqState = TSeqState::Stopped;
-      b.RElap = 0;
-      b.PElap = 0;
-    }
-  }
   // One status tick's share: the copy under the lock, then the drawing and its paint.
   void Tick() {
     {

@@ -278,7 +278,6 @@ class AutoRunTest : public MainFormTest {
     }
     // Every engine timer made was killed again.
     EXPECT_EQ(killed, made);
-    TimerIo = TTimerIo{};
     MainFormTest::TearDown();
   }
   // Runs the event loop for a while, or until the program runs.

@@ -32,12 +32,6 @@ namespace {
 // The main window started offscreen on the loopback backend, with its own display hooks.
 class StatusDisplayTest : public test::FormRig {
  protected:
-  // Earlier tests in this program may have left recordings behind.
-  void BeforeStart() override { ClearAllPartBufs(); }
-  void TearDown() override {
-    FormRig::TearDown();
-    RunCtl.ProgState = TProgState::Initialising;
-  }
 };
 
 TEST_F(StatusDisplayTest, AnUnchangedSnapshotAppliesNothingTheSecondTime) {
@@ -170,8 +164,6 @@ TEST_F(StatusDisplayTest, MetronomeTickShowsTheBeat) {
   const int64_t applied = form->Status().DspApplies();
   form->Status().UpdateDspMetr();  // no new beat: nothing to apply
   EXPECT_EQ(form->Status().DspApplies(), applied);
-  Transport.MsClock = 0;
-  PlayCycle = TPlay{};
 }
 
 TEST_F(StatusDisplayTest, ItsHooksGoWithTheWindow) {

@@ -63,7 +63,6 @@ class ViewMenusTest : public test::FormRig {
   void TearDown() override {
     CloseAllOutPorts();
     FormRig::TearDown();
-    TimerIo = TTimerIo{};
   }
   // Output port 0 on the first loopback device, so that running can start.
   void AllocateOutput() {

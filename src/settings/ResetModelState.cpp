@@ -1,0 +1,31 @@
+#include "settings/ResetModelState.h"
+
+#include "base/ResetBaseState.h"
+#include "keymaps/KeyLabels.h"
+#include "keymaps/KeyMaps.h"
+#include "settings/CfgLink.h"
+#include "settings/CfgReader.h"
+#include "settings/Settings.h"
+#include "styles/StyleStore.h"
+
+namespace vel {
+
+void ResetModelState() {
+  ResetBaseState();
+  // Copies of fresh instances, not temporaries: the stores are too large for the stack.
+  static const TStyleStore freshDrum{kDrumTraits};
+  static const TStyleStore freshBass{kBassTraits};
+  static const TKeyMaps freshKeyMaps{};
+  Cfg = TCfg{};
+  CfgFiles = TCfgFiles{};
+  CfgEngine = TCfgEngineVals{};
+  CfgLink() = TCfgLinkHooks{};
+  KeyMaps = freshKeyMaps;
+  KeyLabelDefs = TKeyLabelDefaults{};
+  KeyMapCalls() = KeyMapHooks{};
+  DrumStore = freshDrum;
+  BassStore = freshBass;
+  OnMetrRebuildRequest = nullptr;
+}
+
+}  // namespace vel
