@@ -50,6 +50,17 @@ class FormRig : public ::testing::Test {
     Start({});
     ASSERT_TRUE(form->Started());
   }
+  // The engine timer's calls answered without a timer: running starts and nothing ticks.
+  static void FakeEngineTimer() {
+    TimerIo.GetDevCaps = [](mmtimer::Caps& caps) {
+      caps = {1, 1000000};
+      return mmtimer::kOk;
+    };
+    TimerIo.BeginPeriod = [](uint32_t) { return mmtimer::kOk; };
+    TimerIo.EndPeriod = [](uint32_t) { return mmtimer::kOk; };
+    TimerIo.SetEvent = [](uint32_t, uint32_t, mmtimer::TimerCallback, uintptr_t) { return 7u; };
+    TimerIo.KillEvent = [](uint32_t) { return mmtimer::kOk; };
+  }
   void TearDown() override {
     form.reset();
     standInRegistration.Reset();
@@ -108,14 +119,7 @@ class RunFormRig : public FormRig {
  protected:
   void BeforeStart() override {
     StandInDspTimer([](TDspTimer, bool, int32_t) {});
-    TimerIo.GetDevCaps = [](mmtimer::Caps& caps) {
-      caps = {1, 1000000};
-      return mmtimer::kOk;
-    };
-    TimerIo.BeginPeriod = [](uint32_t) { return mmtimer::kOk; };
-    TimerIo.EndPeriod = [](uint32_t) { return mmtimer::kOk; };
-    TimerIo.SetEvent = [](uint32_t, uint32_t, mmtimer::TimerCallback, uintptr_t) { return 7u; };
-    TimerIo.KillEvent = [](uint32_t) { return mmtimer::kOk; };
+    FakeEngineTimer();
   }
   void SetUp() override {
     FormRig::SetUp();

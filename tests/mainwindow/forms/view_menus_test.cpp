@@ -47,14 +47,7 @@ class ViewMenusTest : public test::FormRig {
     StandInDspTimer([this](TDspTimer t, bool on, int32_t ms) {
       if (t == TDspTimer::Diag) diagTimer.push_back(on ? ms : -1);
     });
-    TimerIo.GetDevCaps = [](mmtimer::Caps& caps) {
-      caps = {1, 1000000};
-      return mmtimer::kOk;
-    };
-    TimerIo.BeginPeriod = [](uint32_t) { return mmtimer::kOk; };
-    TimerIo.EndPeriod = [](uint32_t) { return mmtimer::kOk; };
-    TimerIo.SetEvent = [](uint32_t, uint32_t, mmtimer::TimerCallback, uintptr_t) { return 7u; };
-    TimerIo.KillEvent = [](uint32_t) { return mmtimer::kOk; };
+    FakeEngineTimer();
   }
   void SetUp() override {
     FormRig::SetUp();
