@@ -25,6 +25,8 @@ enum class MsgAnswer { Ok, Cancel, Yes, No };
   X(SetKeyColours)              \
   X(LoadColourShapes)           \
   X(LoadCfgPerfControls)        \
+  X(LoadCfgKinetraceControls)   \
+  X(LoadCfgVKbdControls)        \
   X(LoadCfgBehaviourControls)   \
   X(ShowSRecNoteLenFrac)        \
   X(ShowSRecNoteOnPercent)      \

@@ -592,6 +592,7 @@ void TViewMenus::StepKinetrace(TKinetraceValue value, bool inc) {
     *setting = StepCyclic(*setting, KinetraceRange(value), inc);
   }
   form_.Lanes().SetKinetraceBounds();
+  Ui().Refresh(TRefresh::LoadCfgKinetraceControls);
 }
 
 void TViewMenus::SetKinetraceOn(bool on) {
@@ -606,6 +607,7 @@ void TViewMenus::SetKinetraceOn(bool on) {
   form_.PlaceGroupBoxes();
   ShowLowerControls();
   form_.Lanes().SetKinetraceBounds();
+  Ui().Refresh(TRefresh::LoadCfgKinetraceControls);
 }
 
 void TViewMenus::ShuffleSeqColours() {
