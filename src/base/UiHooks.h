@@ -24,6 +24,8 @@ enum class MsgAnswer { Ok, Cancel, Yes, No };
   X(RefreshKeyMapViews)         \
   X(SetKeyColours)              \
   X(LoadColourShapes)           \
+  X(SetCfgDrumCaptions)         \
+  X(SetCfgBassCaptions)         \
   X(LoadCfgPerfControls)        \
   X(LoadCfgKinetraceControls)   \
   X(LoadCfgVKbdControls)        \

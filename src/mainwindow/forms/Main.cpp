@@ -58,6 +58,7 @@
 #include "settings/CfgFile.h"
 #include "settings/CfgReader.h"
 #include "settings/Settings.h"
+#include "settings/forms/CfgColours.h"
 #include "settings/forms/CfgKinetrace.h"
 #include "settings/forms/CfgPerf.h"
 #include "settings/forms/CfgVKbd.h"

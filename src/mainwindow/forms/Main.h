@@ -38,6 +38,7 @@ class TFileMenus;
 class TControlGroups;
 class TPortPanel;
 class TComputerKeys;
+class TfrmCfgColours;
 class TfrmCfgPerf;
 class TfrmCfgKinetrace;
 class TfrmCfgVKbd;
@@ -129,6 +130,7 @@ class TfrmMain : public QMainWindow {
   TPortPanel& Ports() { return *ports_; }
   THelpMenu& Help() { return *help_; }
   // The settings windows, made hidden with the main window (MainWiring.cpp).
+  TfrmCfgColours& CfgColours() { return *cfgColours_; }
   TfrmCfgPerf& CfgPerf() { return *cfgPerf_; }
   TfrmCfgKinetrace& CfgKinetrace() { return *cfgKinetrace_; }
   TfrmCfgVKbd& CfgVKbd() { return *cfgVKbd_; }
@@ -197,6 +199,7 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TPortPanel> ports_;
   std::unique_ptr<THelpMenu> help_;
   std::unique_ptr<TComputerKeys> keys_;
+  std::unique_ptr<TfrmCfgColours> cfgColours_;
   std::unique_ptr<TfrmCfgPerf> cfgPerf_;
   std::unique_ptr<TfrmCfgKinetrace> cfgKinetrace_;
   std::unique_ptr<TfrmCfgVKbd> cfgVKbd_;

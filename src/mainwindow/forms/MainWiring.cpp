@@ -12,6 +12,7 @@
 #include "mainwindow/forms/MainPortPanel.h"
 #include "mainwindow/forms/MainStatus.h"
 #include "mainwindow/forms/MainViewMenus.h"
+#include "settings/forms/CfgColours.h"
 #include "settings/forms/CfgKinetrace.h"
 #include "settings/forms/CfgPerf.h"
 #include "settings/forms/CfgVKbd.h"
@@ -59,6 +60,7 @@ void TfrmMain::WireAreas() {
 // Each registers itself for as long as it exists; the windows not made here keep their menu items
 // disabled.
 void TfrmMain::WireSettingsWindows() {
+  cfgColours_ = std::make_unique<TfrmCfgColours>(*this);
   cfgPerf_ = std::make_unique<TfrmCfgPerf>(*this);
   cfgKinetrace_ = std::make_unique<TfrmCfgKinetrace>(*this);
   cfgVKbd_ = std::make_unique<TfrmCfgVKbd>(*this);

@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
@@ -15,10 +16,12 @@
 #include "mainwindow/FileMenus.h"
 #include "mainwindow/forms/FormRig.h"
 #include "settings/Settings.h"
+#include "settings/forms/CfgColours.h"
 #include "settings/forms/CfgKinetrace.h"
 #include "settings/forms/CfgPerf.h"
 #include "settings/forms/CfgVKbd.h"
 #include "tools/TemplateSettings.h"
+#include "ui_CfgColours.h"
 #include "ui_CfgKinetrace.h"
 #include "ui_CfgPerf.h"
 #include "ui_CfgVKbd.h"
@@ -44,8 +47,7 @@ int Checked(QButtonGroup* g) {
 TEST_F(CfgWindowsTest, MenuItemsOpenTheBuiltWindowsOnlyWithTheMainWindowsTitles) {
   EXPECT_FALSE(form->CfgPerf().isVisible());
   EXPECT_EQ(Showing.CfgPerfShowing.load(), 0);
-  for (const char* item :
-       {"mnuCfgColours", "mnuCfgBehaviour", "mnuCfgTiming", "mnuCfgMChan", "mnuCfgMetrSeq"})
+  for (const char* item : {"mnuCfgBehaviour", "mnuCfgTiming", "mnuCfgMChan", "mnuCfgMetrSeq"})
     EXPECT_FALSE(form->findChild<QAction*>(item)->isEnabled()) << item;
   struct Row {
     QAction* item;
@@ -53,6 +55,7 @@ TEST_F(CfgWindowsTest, MenuItemsOpenTheBuiltWindowsOnlyWithTheMainWindowsTitles)
     const char* title;
     TAtomic<uint8_t>* showing;
   } rows[] = {
+      {ui().mnuCfgColours, &form->CfgColours(), "Settings - Colours", &Showing.CfgColoursShowing},
       {ui().mnuCfgPerformance, &form->CfgPerf(), "Settings - Performance", &Showing.CfgPerfShowing},
       {ui().mnuCfgKinetrace, &form->CfgKinetrace(), "Settings - Kinetrace", &Showing.CfgKinetraceShowing},
       {ui().mnuCfgVKbd, &form->CfgVKbd(), "Settings - Virtual keyboard", &Showing.CfgVKbdShowing},
@@ -248,6 +251,102 @@ TEST_F(CfgWindowsTest, PlacesSurviveASaveAndRestartAndALostPlaceIsCentred) {
   ui().mnuCfgPerformance->trigger();
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
   EXPECT_EQ(form->CfgPerf().frameGeometry().center().x() / 4, screen.center().x() / 4);
+}
+
+}  // namespace
+}  // namespace vel
+
+namespace vel {
+namespace {
+
+class CfgColoursTest : public test::FormRig {
+ protected:
+  void BeforeStart() override {
+    Desktop().ColourDialog = [this](uint32_t current, uint32_t& picked) {
+      presets.push_back(current);
+      if (answer) picked = *answer;
+      return answer.has_value();
+    };
+  }
+  TfrmCfgColours& Colours() { return form->CfgColours(); }
+  std::vector<TColourAction> Press(const std::string& swatch) {
+    std::vector<TColourAction> ran;
+    Colours().RunAction = [&ran](TColourAction a) { ran.push_back(a); };
+    Colours().PressSwatch(swatch);
+    return ran;
+  }
+  std::optional<uint32_t> answer;
+  std::vector<uint32_t> presets;
+};
+
+TEST_F(CfgColoursTest, CancelOrTheSameColourRunsNothingAndEachFollowUpRunsExactlyItsActions) {
+  using A = TColourAction;
+  ui().mnuCfgColours->trigger();
+  Cfg.ClPanelControl = Rgb(1, 2, 3);
+  Ui().Refresh(TRefresh::LoadColourShapes);
+  answer.reset();
+  EXPECT_TRUE(Press("shpClPanelControl").empty());
+  EXPECT_EQ(presets, (std::vector<uint32_t>{Rgb(1, 2, 3)}));
+  answer = Rgb(1, 2, 3);
+  EXPECT_TRUE(Press("shpClPanelControl").empty());
+  EXPECT_EQ(Cfg.ClPanelControl, Rgb(1, 2, 3));
+
+  struct Row {
+    const char* swatch;
+    TColor* setting;
+    std::vector<A> ran;
+  } rows[] = {
+      {"shpClPanelControl", &Cfg.ClPanelControl, {A::ApplyColourScheme}},
+      {"shpClSeqTrack", &Cfg.ClSeqTrack, {}},
+      {"shpClKtBgDigitFcn2", &Cfg.ClKtBgDigitFcn2, {A::RecolourKeyMaps, A::UpdateTemplateLabels}},
+      {"shpClKtBgCKeys", &Cfg.ClKtBgCKeys, {A::SetKeyColours}},
+      {"shpClFgMetrDrum", &Cfg.ClFgMetrDrum, {A::SetCfgDrumCaptions, A::ApplyColourScheme}},
+      {"shpClFgMetrBass", &Cfg.ClFgMetrBass, {A::SetCfgBassCaptions, A::ApplyColourScheme}},
+      {"shpClSeqGridTicks", &Cfg.ClSeqGridTicks, {A::RequestSeqGridRedraw}},
+      {"shpClKinetraceChan15", &Cfg.ClKinetraceChan[15], {A::ApplyColourScheme}},
+      {"shpClSysBgGradEndInActiveTitleBar", &Cfg.ClSysBgGradEndInactiveTitleBar, {A::ApplyColourScheme}},
+  };
+  answer = Rgb(200, 10, 20);
+  for (const Row& r : rows) {
+    EXPECT_EQ(Press(r.swatch), r.ran) << r.swatch;
+    EXPECT_EQ(*r.setting, Rgb(200, 10, 20)) << r.swatch;
+    auto* swatch = Colours().findChild<QWidget*>(r.swatch);
+    EXPECT_EQ(swatch->palette().color(swatch->backgroundRole()), QColor(200, 10, 20)) << r.swatch;
+  }
+  EXPECT_TRUE(rec.boxes.empty());
+}
+
+TEST_F(CfgColoursTest, WarningBeforeThePickAndTheSystemBoxOnlyInTheFirstCopy) {
+  Cfg.DspSeqGrid = 0;
+  Cfg.DspKModeTitleColours = 1;
+  ui().mnuCfgColours->trigger();
+  EXPECT_TRUE(Colours().ui->grpSystem->isVisible());
+  EXPECT_FALSE(Colours().ui->grpSystemOff->isVisible());
+  EXPECT_EQ(Colours().ui->lblSysWarning1->text(), "Warning - these affect all Vellorine windows");
+  EXPECT_FALSE(Colours().findChild<QLabel*>("lblClSeqGridTicks")->isEnabled());
+  answer = Rgb(9, 9, 9);
+  Colours().RunAction = [](TColourAction) {};
+  Colours().PressSwatch("shpClSeqGridTicks");
+  ASSERT_EQ(rec.boxes.size(), 1u);
+  EXPECT_EQ(rec.boxes[0].text, "Grid ticks colour won't take effect until grid is enabled (see View option)");
+  EXPECT_EQ(Cfg.ClSeqGridTicks, Rgb(9, 9, 9));
+  EXPECT_EQ(presets.size(), 1u);
+  Colours().PressSwatch("shpClPanelTitle");
+  ASSERT_EQ(rec.boxes.size(), 2u);
+  EXPECT_EQ(rec.boxes[1].text.substr(0, 45), "Title panel colour won't take effect as it is");
+  // A swatch pressed with its colour visible asks nothing.
+  Colours().PressSwatch("shpClPanelSync");
+  EXPECT_EQ(rec.boxes.size(), 2u);
+  // The toggle of the grid enables its label at once.
+  ui().mnuViewSeqGrid->trigger();
+  EXPECT_TRUE(Colours().findChild<QLabel*>("lblClSeqGridTicks")->isEnabled());
+
+  Colours().close();
+  form->IsFirstInstance = false;
+  ui().mnuCfgColours->trigger();
+  EXPECT_FALSE(Colours().ui->grpSystem->isVisible());
+  EXPECT_TRUE(Colours().ui->grpSystemOff->isVisible());
+  EXPECT_EQ(Colours().ui->lblSysOff1->text(), "Multiple Vellorine's detected; can");
 }
 
 }  // namespace
