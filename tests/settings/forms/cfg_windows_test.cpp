@@ -14,6 +14,7 @@
 
 #include "base/Showing.h"
 #include "mainwindow/FileMenus.h"
+#include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/FormRig.h"
 #include "settings/Settings.h"
 #include "settings/forms/CfgColours.h"
@@ -340,6 +341,17 @@ TEST_F(CfgColoursTest, WarningBeforeThePickAndTheSystemBoxOnlyInTheFirstCopy) {
   // The toggle of the grid enables its label at once.
   ui().mnuViewSeqGrid->trigger();
   EXPECT_TRUE(Colours().findChild<QLabel*>("lblClSeqGridTicks")->isEnabled());
+
+  // "Reset" asks, then puts the factory colours back on the swatches.
+  Cfg.ClPanelControl = Rgb(1, 1, 1);
+  Ui().Refresh(TRefresh::LoadColourShapes);
+  Colours().ui->sbtnColoursRst->click();
+  ASSERT_EQ(rec.boxes.size(), 3u);
+  EXPECT_EQ(rec.boxes[2].text, "About to reset all colours to factory settings, ok?");
+  EXPECT_NE(Cfg.ClPanelControl, Rgb(1, 1, 1));
+  auto* control = Colours().findChild<QWidget*>("shpClPanelControl");
+  EXPECT_EQ(control->palette().color(control->backgroundRole()),
+            ToQColor(Cfg.ClPanelControl, form->SavedPalette));
 
   Colours().close();
   form->IsFirstInstance = false;
