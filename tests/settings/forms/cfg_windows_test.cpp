@@ -165,6 +165,11 @@ TEST_F(CfgWindowsTest, KinetraceLoaderLeavesAValueNoButtonHoldsStoredAndDecayOff
     EXPECT_EQ(Checked(k.*r.group), r.shown) << r.stored;
     EXPECT_EQ(*r.setting, r.stored);
   }
+  // The loader moves the track bar without its handler: a hand-edited place stays stored.
+  Cfg.KinetracePosn = 40;
+  Ui().Refresh(TRefresh::LoadCfgKinetraceControls);
+  EXPECT_EQ(k.ui->tbKinetracePosn->value(), 22);
+  EXPECT_EQ(Cfg.KinetracePosn, 40);
   Cfg.KinetracePosn = 9;
   Ui().Refresh(TRefresh::LoadCfgKinetraceControls);
   EXPECT_EQ(k.ui->tbKinetracePosn->value(), 9);
