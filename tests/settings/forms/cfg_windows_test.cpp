@@ -139,6 +139,13 @@ TEST_F(CfgWindowsTest, PerfLoaderShowsTheNextStepAndAPickStoresTheShownValue) {
   EXPECT_TRUE(p.ui->chkKinetraceDBuff->isChecked());
   p.ui->chkKinetraceDBuff->click();
   EXPECT_EQ(Cfg.KinetraceDBuff, 0);
+  // "Save" refused gives its text and leaves the window open.
+  ui().mnuConfig->menuAction()->setEnabled(false);
+  p.ui->sbtnSaveConfig->click();
+  ASSERT_EQ(rec.boxes.size(), 1u);
+  EXPECT_EQ(rec.boxes[0].text, "Unable to save config file while main 'Config' menu is disabled");
+  EXPECT_FALSE(std::filesystem::exists(form->DataFolder + kDefaultCfgName));
+  EXPECT_TRUE(p.isVisible());
 }
 
 TEST_F(CfgWindowsTest, KinetraceLoaderLeavesAValueNoButtonHoldsStoredAndDecayOffDisablesTails) {
