@@ -501,6 +501,8 @@ bool TfrmMain::LoadConfigAndApply(bool factory, bool autoRun, bool& ok) {
     }
   }
   SetProgState(TProgState::Config);
+  // The window stays where it is; the loaded place would be saved for a place it is not at.
+  KeepPlace();
   return result;
 }
 

@@ -55,8 +55,12 @@ TCfgWindow::~TCfgWindow() {
 }
 
 void TCfgWindow::Answer(TWindowCalls& calls) {
+  // An open window stays where it is after a settings load, and its place with it.
   calls.Refresh.ReloadSettingsWindows = [this] {
-    if (isVisible()) Reload();
+    if (!isVisible()) return;
+    Reload();
+    *def_.Left = x();
+    *def_.Top = y();
   };
 }
 

@@ -248,6 +248,11 @@ TEST_F(CfgWindowsTest, PlacesSurviveASaveAndRestartAndALostPlaceIsCentred) {
   EXPECT_EQ(Cfg.WindowMainLeft, 20);
   form->CfgPerf().ui->sbtnSaveConfig->click();
   ASSERT_TRUE(std::filesystem::exists(form->DataFolder + kDefaultCfgName));
+  // A settings load leaves the open windows where they are, and their places with them.
+  bool ok = false;
+  form->LoadConfigAndApply(true, false, ok);
+  EXPECT_EQ(Cfg.WindowCfgPerfLeft, 123);
+  EXPECT_EQ(Cfg.WindowMainTop, 30);
 
   form.reset();
   ResetAllToFactory();
