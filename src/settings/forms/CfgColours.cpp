@@ -106,6 +106,16 @@ QFrame* TfrmCfgColours::AddSwatch(const std::string& keyword, TColor* setting, T
 }
 
 void TfrmCfgColours::MakeSwatches() {
+  // The boxes of pairs head their swatch columns.
+  for (const char* name : {"glLabels", "glSystem"}) {
+    auto* grid = findChild<QGridLayout*>(name);
+    const char* heads[] = {"fg", "bg", name == std::string("glLabels") ? "bg 2" : "bg end"};
+    for (int c = 0; c < 3; ++c) {
+      auto* head = new QLabel(heads[c], this);
+      head->setEnabled(false);
+      grid->addWidget(head, 0, c + 1, Qt::AlignHCenter);
+    }
+  }
   for (const TColourRow& r : ColourRows()) {
     auto* grid = findChild<QGridLayout*>(LayoutName(r.Box));
     if (!grid) continue;
