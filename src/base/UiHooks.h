@@ -24,7 +24,11 @@ enum class MsgAnswer { Ok, Cancel, Yes, No };
   X(RefreshKeyMapViews)         \
   X(SetKeyColours)              \
   X(LoadColourShapes)           \
+  X(SetCfgDrumCaptions)         \
+  X(SetCfgBassCaptions)         \
   X(LoadCfgPerfControls)        \
+  X(LoadCfgKinetraceControls)   \
+  X(LoadCfgVKbdControls)        \
   X(LoadCfgBehaviourControls)   \
   X(ShowSRecNoteLenFrac)        \
   X(ShowSRecNoteOnPercent)      \

@@ -19,6 +19,7 @@
 #include "keys/TimeKeys.h"
 #include "settings/Settings.h"
 #include "styles/StyleStore.h"
+#include "tools/TemplateSettings.h"
 
 namespace vel {
 
@@ -87,6 +88,8 @@ void Reinitialise() {
   Call(RefreshHooks.ClearWindowMessages);
   Call(RefreshHooks.CloseKeyMapWindows);
   Call(RefreshHooks.ReloadMainWindow);
+  // The virtual keyboard takes the loaded key length before its settings window reloads.
+  SetTemplateKeySize(Cfg.TemplateKeySizeLoaded);
   Call(RefreshHooks.ReloadSettingsWindows);
   SetKLabDefs();
   RefindPorts(TPortSide::Inputs);

@@ -1,10 +1,13 @@
 #include "mainwindow/forms/FileDialogs.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QUrl>
+
+#include "mainwindow/forms/Colours.h"
 
 namespace vel {
 
@@ -28,10 +31,19 @@ int32_t DesktopOpen(const std::string& path) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath())) ? kShellOk : kShellNoProgram;
 }
 
+bool ToolkitColourDialog(uint32_t current, uint32_t& picked) {
+  const QColor c =
+      QColorDialog::getColor(ToQColor(current, QApplication::palette()), QApplication::activeWindow(),
+                             QString(), QColorDialog::DontUseNativeDialog);
+  if (!c.isValid()) return false;
+  picked = Rgb(uint8_t(c.red()), uint8_t(c.green()), uint8_t(c.blue()));
+  return true;
+}
+
 }  // namespace
 
 TDesktopHooks& Desktop() {
-  static TDesktopHooks hooks{&ToolkitFileDialog, &DesktopOpen};
+  static TDesktopHooks hooks{&ToolkitFileDialog, &DesktopOpen, &ToolkitColourDialog};
   return hooks;
 }
 

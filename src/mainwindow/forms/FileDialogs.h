@@ -21,6 +21,9 @@ struct TDesktopHooks {
   // Opens the file, folder or web address with the desktop's program for it; one of the results
   // above.
   std::function<int32_t(const std::string& path)> ShellOpen;
+  // The colour dialog preset to current (a settings colour, $00BBGGRR or a system colour); true
+  // with the chosen colour in picked, false when cancelled.
+  std::function<bool(uint32_t current, uint32_t& picked)> ColourDialog;
 };
 // The hooks in force; the defaults show the toolkit's dialog and ask the desktop.
 TDesktopHooks& Desktop();

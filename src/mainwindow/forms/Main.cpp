@@ -52,11 +52,16 @@
 #include "mainwindow/forms/MainViewMenus.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
+#include "mainwindow/forms/ScreenPlace.h"
 #include "mainwindow/forms/SeqLane.h"
 #include "settings/CfgFactory.h"
 #include "settings/CfgFile.h"
 #include "settings/CfgReader.h"
 #include "settings/Settings.h"
+#include "settings/forms/CfgColours.h"
+#include "settings/forms/CfgKinetrace.h"
+#include "settings/forms/CfgPerf.h"
+#include "settings/forms/CfgVKbd.h"
 #include "styles/StyleStore.h"
 #include "ui_Main.h"
 
@@ -417,6 +422,7 @@ void TfrmMain::StartUp() {
   } else if (!LoadConfigAndApply(false, choice.DefaultUsed, ok)) {
     ok = false;
   }
+  RestorePlace();
   StartAutoRunOrConfig(ok);
 }
 
@@ -495,6 +501,8 @@ bool TfrmMain::LoadConfigAndApply(bool factory, bool autoRun, bool& ok) {
     }
   }
   SetProgState(TProgState::Config);
+  // The window stays where it is; the loaded place would be saved for a place it is not at.
+  KeepPlace();
   return result;
 }
 
@@ -1141,8 +1149,29 @@ void TfrmMain::FormClose() {
   SaveRestoreSysColours(false);
 }
 
+void TfrmMain::RestorePlace() {
+  if (Cfg.WindowMainWidth > 0 && Cfg.WindowMainHeight > 0) resize(Cfg.WindowMainWidth, Cfg.WindowMainHeight);
+  MoveToSavedPlace(this, Cfg.WindowMainLeft, Cfg.WindowMainTop);
+  placeKept_ = true;
+  KeepPlace();
+}
+
+void TfrmMain::KeepPlace() {
+  if (!placeKept_ || MainClosing || !isVisible() || isMinimized() || isMaximized() || isFullScreen()) return;
+  Cfg.WindowMainLeft = x();
+  Cfg.WindowMainTop = y();
+  Cfg.WindowMainWidth = width();
+  Cfg.WindowMainHeight = height();
+}
+
+void TfrmMain::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  KeepPlace();
+}
+
 void TfrmMain::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
+  KeepPlace();
   if (MainClosing || !started_ || !SeqRows[0].pnlSeq) return;
   // The panels take the new width first; the columns then size the lanes to it.
   LayoutSeqStatusWidths();

@@ -38,6 +38,10 @@ class TFileMenus;
 class TControlGroups;
 class TPortPanel;
 class TComputerKeys;
+class TfrmCfgColours;
+class TfrmCfgPerf;
+class TfrmCfgKinetrace;
+class TfrmCfgVKbd;
 
 // One seq's run-time row, made in code for each seq in use.
 struct TSeqRow {
@@ -125,6 +129,11 @@ class TfrmMain : public QMainWindow {
   TViewMenus& Views() { return *views_; }
   TPortPanel& Ports() { return *ports_; }
   THelpMenu& Help() { return *help_; }
+  // The settings windows, made hidden with the main window (MainWiring.cpp).
+  TfrmCfgColours& CfgColours() { return *cfgColours_; }
+  TfrmCfgPerf& CfgPerf() { return *cfgPerf_; }
+  TfrmCfgKinetrace& CfgKinetrace() { return *cfgKinetrace_; }
+  TfrmCfgVKbd& CfgVKbd() { return *cfgVKbd_; }
 
   QTimer* tmAutoRun = nullptr;
   std::unique_ptr<Ui::frmMain> ui;
@@ -144,6 +153,8 @@ class TfrmMain : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  // The window's place is kept in its settings as it moves, once start-up has put it there.
+  void moveEvent(QMoveEvent* event) override;
   // Drops go to the file menus, keys to the computer keys.
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -169,6 +180,11 @@ class TfrmMain : public QMainWindow {
 
   // Makes the window's areas and registers them with the window registry (MainWiring.cpp).
   void WireAreas();
+  // Makes the settings windows, hidden, each enabling its Settings menu item.
+  void WireSettingsWindows();
+  // The place and size the settings give the window (start-up, after the settings load).
+  void RestorePlace();
+  void KeepPlace();
   // An area registered with the window registry until the window goes. The areas register in the
   // order they are wired, which is the order the registry runs their answers to one call in.
   void RegisterArea(TWindow& area);
@@ -183,6 +199,11 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TPortPanel> ports_;
   std::unique_ptr<THelpMenu> help_;
   std::unique_ptr<TComputerKeys> keys_;
+  std::unique_ptr<TfrmCfgColours> cfgColours_;
+  std::unique_ptr<TfrmCfgPerf> cfgPerf_;
+  std::unique_ptr<TfrmCfgKinetrace> cfgKinetrace_;
+  std::unique_ptr<TfrmCfgVKbd> cfgVKbd_;
+  bool placeKept_ = false;
 
   bool started_ = false;
   bool closeAccepted_ = false;

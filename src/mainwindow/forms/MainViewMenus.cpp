@@ -315,11 +315,14 @@ void TViewMenus::WireViewMenu() {
   Toggle(ui->mnuViewSeqLen, Cfg.DspSeqLen, relayout);
   Toggle(ui->mnuViewTDiv, Cfg.DspTempoDiv, relayout);
   Toggle(ui->mnuViewProgVersion, Cfg.DspProgVersionReqd, [this] { form_.SetCaption(); });
-  Toggle(ui->mnuViewKModeTitleColours, Cfg.DspKModeTitleColours, nullptr);
+  // The colours window marks the title colour as overridden, and the grid ticks as unseen.
+  Toggle(ui->mnuViewKModeTitleColours, Cfg.DspKModeTitleColours,
+         [] { Ui().Refresh(TRefresh::LoadColourShapes); });
   Toggle(ui->mnuViewKModeInputColours, Cfg.DspKModeInputColours, nullptr);
   Toggle(ui->mnuViewSeqGrid, Cfg.DspSeqGrid, [relayout] {
     relayout();
     RequestSeqGridRedraw();
+    Ui().Refresh(TRefresh::LoadColourShapes);
   });
   Toggle(ui->mnuViewSolidTracks, Cfg.DspSolidTracks, nullptr);
   Toggle(ui->mnuViewSeqNumPosn, Cfg.DspSeqNumPosn, nullptr);
@@ -592,6 +595,7 @@ void TViewMenus::StepKinetrace(TKinetraceValue value, bool inc) {
     *setting = StepCyclic(*setting, KinetraceRange(value), inc);
   }
   form_.Lanes().SetKinetraceBounds();
+  Ui().Refresh(TRefresh::LoadCfgKinetraceControls);
 }
 
 void TViewMenus::SetKinetraceOn(bool on) {
@@ -606,6 +610,7 @@ void TViewMenus::SetKinetraceOn(bool on) {
   form_.PlaceGroupBoxes();
   ShowLowerControls();
   form_.Lanes().SetKinetraceBounds();
+  Ui().Refresh(TRefresh::LoadCfgKinetraceControls);
 }
 
 void TViewMenus::ShuffleSeqColours() {

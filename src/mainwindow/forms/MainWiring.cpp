@@ -12,6 +12,10 @@
 #include "mainwindow/forms/MainPortPanel.h"
 #include "mainwindow/forms/MainStatus.h"
 #include "mainwindow/forms/MainViewMenus.h"
+#include "settings/forms/CfgColours.h"
+#include "settings/forms/CfgKinetrace.h"
+#include "settings/forms/CfgPerf.h"
+#include "settings/forms/CfgVKbd.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -50,6 +54,16 @@ void TfrmMain::WireAreas() {
   RegisterArea(*help_);
   keys_ = std::make_unique<TComputerKeys>(*this);
   RegisterArea(*keys_);
+  WireSettingsWindows();
+}
+
+// Each registers itself for as long as it exists; the windows not made here keep their menu items
+// disabled.
+void TfrmMain::WireSettingsWindows() {
+  cfgColours_ = std::make_unique<TfrmCfgColours>(*this);
+  cfgPerf_ = std::make_unique<TfrmCfgPerf>(*this);
+  cfgKinetrace_ = std::make_unique<TfrmCfgKinetrace>(*this);
+  cfgVKbd_ = std::make_unique<TfrmCfgVKbd>(*this);
 }
 
 }  // namespace vel

@@ -1,0 +1,106 @@
+// The settings windows, offscreen, on factory settings over loopback: the show of each (loader,
+// layout and first paint) and the colour scheme a changed panel colour applies to the main window.
+#include <stdlib.h>
+
+#include <QAction>
+#include <QApplication>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "BenchSupport.h"
+#include "GuiBenchSupport.h"
+#include "mainwindow/InstanceLocks.h"
+#include "mainwindow/forms/Main.h"
+#include "settings/Settings.h"
+#include "settings/forms/CfgColours.h"
+#include "settings/forms/CfgKinetrace.h"
+#include "settings/forms/CfgPerf.h"
+#include "settings/forms/CfgVKbd.h"
+#include "ui_Main.h"
+
+namespace {
+
+int appArgc = 1;
+char arg0[] = "vellorine";
+char* appArgv[] = {arg0, nullptr};
+std::optional<QApplication> app;
+std::unique_ptr<vel::TfrmMain> form;
+std::string dir;
+
+vel::TfrmMain& Form() {
+  if (form) return *form;
+  dir = vel::bench::MakePrivateHome("settings-windows");
+  app.emplace(appArgc, appArgv);
+  vel::bench::InstallEntryHooks();
+  form = std::make_unique<vel::TfrmMain>();
+  form->show();
+  QCoreApplication::processEvents();
+  return *form;
+}
+
+// Opened from its menu item and painted; closed between.
+void ShowWindow(benchmark::State& state, QAction* (*item)(vel::TfrmMain&),
+                QWidget& (*window)(vel::TfrmMain&)) {
+  vel::TfrmMain& f = Form();
+  vel::bench::TimeEachCall(
+      state,
+      [&f, item, window] {
+        item(f)->trigger();
+        window(f).repaint();
+      },
+      [&f, window](uint32_t) {
+        window(f).close();
+        QCoreApplication::processEvents();
+      });
+}
+
+void BM_ShowColours(benchmark::State& state) {
+  ShowWindow(
+      state, [](vel::TfrmMain& f) { return f.ui->mnuCfgColours; },
+      [](vel::TfrmMain& f) -> QWidget& { return f.CfgColours(); });
+}
+BENCHMARK(BM_ShowColours)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
+
+void BM_ShowPerf(benchmark::State& state) {
+  ShowWindow(
+      state, [](vel::TfrmMain& f) { return f.ui->mnuCfgPerformance; },
+      [](vel::TfrmMain& f) -> QWidget& { return f.CfgPerf(); });
+}
+BENCHMARK(BM_ShowPerf)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
+
+void BM_ShowKinetrace(benchmark::State& state) {
+  ShowWindow(
+      state, [](vel::TfrmMain& f) { return f.ui->mnuCfgKinetrace; },
+      [](vel::TfrmMain& f) -> QWidget& { return f.CfgKinetrace(); });
+}
+BENCHMARK(BM_ShowKinetrace)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
+
+void BM_ShowVKbd(benchmark::State& state) {
+  ShowWindow(
+      state, [](vel::TfrmMain& f) { return f.ui->mnuCfgVKbd; },
+      [](vel::TfrmMain& f) -> QWidget& { return f.CfgVKbd(); });
+}
+BENCHMARK(BM_ShowVKbd)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
+
+// Follow-up A of a panel colour, alternating between two colours.
+void BM_ColourFollowUpA(benchmark::State& state) {
+  vel::TfrmMain& f = Form();
+  vel::bench::TimeEachCall(
+      state, [&f] { f.CfgColours().RunAction(vel::TColourAction::ApplyColourScheme); },
+      [](uint32_t n) { vel::Cfg.ClPanelControl = n % 2 ? vel::Rgb(200, 10, 20) : vel::Rgb(20, 10, 200); });
+}
+BENCHMARK(BM_ColourFollowUpA)->UseManualTime()->Iterations(500)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  vel::bench::RunBenchmarks(argc, argv);
+  // The window goes before the application, and both before the statics they use.
+  form.reset();
+  app.reset();
+  vel::InstanceLocks.ReleaseAll();
+  if (!dir.empty()) std::filesystem::remove_all(dir);
+  return 0;
+}

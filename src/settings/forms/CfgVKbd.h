@@ -1,0 +1,34 @@
+#pragma once
+// Settings - Virtual keyboard: the on-screen keys, the computer keys and the key animation.
+#include <cstdint>
+#include <memory>
+
+#include "settings/forms/CfgWindow.h"
+
+class QButtonGroup;
+
+namespace Ui {
+class frmCfgVKbd;
+}
+
+namespace vel {
+
+class TfrmCfgVKbd : public TCfgWindow {
+ public:
+  explicit TfrmCfgVKbd(TfrmMain& main);
+  ~TfrmCfgVKbd() override;
+  void LoadCfgVKbdControls();
+  // Stores the depression; with it off (1) the decay buttons are disabled.
+  void ApplyTemplateAnimateSize(int32_t n);
+  std::unique_ptr<Ui::frmCfgVKbd> ui;
+  QButtonGroup* AnimSize = nullptr;
+  QButtonGroup* AnimDecay = nullptr;
+
+ protected:
+  void Load() override { LoadCfgVKbdControls(); }
+
+ private:
+  void EnableAnimDecay(int32_t animateSize);
+};
+
+}  // namespace vel
