@@ -10,6 +10,7 @@
 #include "base/Showing.h"
 #include "base/Sizes.h"
 #include "engine/RunControl.h"
+#include "mainwindow/PortModel.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainControls.h"
 #include "mainwindow/forms/MainInput.h"
@@ -48,6 +49,13 @@ TfrmCfgMetr::TfrmCfgMetr(TfrmMain& main)
   connect(ui->sbtnConfigDrum, &QToolButton::clicked, this, [&views] { views.ShowCfgMetrDrum(); });
   connect(ui->sbtnConfigBass, &QToolButton::clicked, this, [&views] { views.ShowCfgMetrBass(); });
   Wire(ui->sbtnSaveConfig);
+  portAnswers_.Calls.Ports.PortUsersChanged = [this](TPortSide side) {
+    if (side == TPortSide::Outputs && isVisible()) FillMetrSeqNos();
+  };
+  portAnswers_.Calls.Run.OutPortsClosed = [this] {
+    if (isVisible()) FillMetrSeqNos();
+  };
+  portRegistration_ = Windows().Register(portAnswers_);
 }
 
 TfrmCfgMetr::~TfrmCfgMetr() = default;

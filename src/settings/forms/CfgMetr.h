@@ -38,6 +38,10 @@ class TfrmCfgMetr : public TCfgWindow {
   // The settings file keeps no place for this window: it keeps its place for the session only.
   int32_t left_ = -1;
   int32_t top_ = -1;
+  // The seq list is usable only with an output port: it follows the outputs as they come and go.
+  // Registered apart, as the common base registers the window before this part of it exists.
+  TWindowAnswers portAnswers_;
+  TRegistration portRegistration_;
 };
 
 }  // namespace vel

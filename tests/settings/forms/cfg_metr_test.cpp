@@ -15,6 +15,7 @@
 #include "base/Showing.h"
 #include "engine/PartBufs.h"
 #include "mainwindow/FileMenus.h"
+#include "mainwindow/PortModel.h"
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/MainViewMenus.h"
 #include "settings/Settings.h"
@@ -153,8 +154,13 @@ TEST_F(CfgMetrRunTest, SeqChangesRefusedOrDeclinedShowTheStoredSeqAgain) {
   TfrmCfgMetr& m = form->CfgMetr();
   Cfg.MaxActiveSeqs = 3;
   Cfg.MetrSeqNo = 0;
+  RunCtl.OutPortsAllocated = -1;
   ui().mnuCfgMetrSeq->trigger();
   QComboBox* seqs = m.ui->cboMetrSeqNos;
+  EXPECT_FALSE(seqs->isEnabled());
+  // An output port allocated while the window shows makes the list usable.
+  RunCtl.OutPortsAllocated = 0;
+  PortHooks.PortUsersChanged(TPortSide::Outputs);
   ASSERT_TRUE(seqs->isEnabled());
   EXPECT_TRUE(ChannelsEnabled(*m.ui));
   Pick(seqs, "None");
