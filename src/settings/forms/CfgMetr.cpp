@@ -49,9 +49,12 @@ TfrmCfgMetr::TfrmCfgMetr(TfrmMain& main)
   connect(ui->sbtnConfigDrum, &QToolButton::clicked, this, [&views] { views.ShowCfgMetrDrum(); });
   connect(ui->sbtnConfigBass, &QToolButton::clicked, this, [&views] { views.ShowCfgMetrBass(); });
   Wire(ui->sbtnSaveConfig);
-  portAnswers_.Calls.Ports.PortUsersChanged = [this](TPortSide side) {
+  // Ports allocated or freed by the user, and re-found after a settings load.
+  auto outputs = [this](TPortSide side) {
     if (side == TPortSide::Outputs && isVisible()) FillMetrSeqNos();
   };
+  portAnswers_.Calls.Ports.PortUsersChanged = outputs;
+  portAnswers_.Calls.Refresh.PortRowsChanged = outputs;
   portAnswers_.Calls.Run.OutPortsClosed = [this] {
     if (isVisible()) FillMetrSeqNos();
   };

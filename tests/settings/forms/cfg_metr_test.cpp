@@ -16,6 +16,7 @@
 #include "engine/PartBufs.h"
 #include "mainwindow/FileMenus.h"
 #include "mainwindow/PortModel.h"
+#include "mainwindow/Refresh.h"
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/MainViewMenus.h"
 #include "settings/Settings.h"
@@ -158,9 +159,15 @@ TEST_F(CfgMetrRunTest, SeqChangesRefusedOrDeclinedShowTheStoredSeqAgain) {
   ui().mnuCfgMetrSeq->trigger();
   QComboBox* seqs = m.ui->cboMetrSeqNos;
   EXPECT_FALSE(seqs->isEnabled());
-  // An output port allocated while the window shows makes the list usable.
+  // The list follows the outputs while the window shows: allocated, closed, re-found.
   RunCtl.OutPortsAllocated = 0;
   PortHooks.PortUsersChanged(TPortSide::Outputs);
+  EXPECT_TRUE(seqs->isEnabled());
+  RunCtl.OutPortsAllocated = -1;
+  RunHooks.OutPortsClosed();
+  EXPECT_FALSE(seqs->isEnabled());
+  RunCtl.OutPortsAllocated = 0;
+  RefreshHooks.PortRowsChanged(TPortSide::Outputs);
   ASSERT_TRUE(seqs->isEnabled());
   EXPECT_TRUE(ChannelsEnabled(*m.ui));
   Pick(seqs, "None");
