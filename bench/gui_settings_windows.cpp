@@ -16,6 +16,7 @@
 #include "settings/Settings.h"
 #include "settings/forms/CfgColours.h"
 #include "settings/forms/CfgKinetrace.h"
+#include "settings/forms/CfgMetr.h"
 #include "settings/forms/CfgPerf.h"
 #include "settings/forms/CfgVKbd.h"
 #include "ui_Main.h"
@@ -83,6 +84,13 @@ void BM_ShowVKbd(benchmark::State& state) {
       [](vel::TfrmMain& f) -> QWidget& { return f.CfgVKbd(); });
 }
 BENCHMARK(BM_ShowVKbd)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
+
+void BM_ShowMetr(benchmark::State& state) {
+  ShowWindow(
+      state, [](vel::TfrmMain& f) { return f.ui->mnuCfgMetrSeq; },
+      [](vel::TfrmMain& f) -> QWidget& { return f.CfgMetr(); });
+}
+BENCHMARK(BM_ShowMetr)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
 
 // Follow-up A of a panel colour, alternating between two colours.
 void BM_ColourFollowUpA(benchmark::State& state) {

@@ -47,6 +47,7 @@
 #include "files/Tarlo.h"
 #include "keys/KeyArgs.h"
 #include "keys/RecordKeys.h"
+#include "mainwindow/FileMenus.h"
 #include "mainwindow/InputProcs.h"
 #include "mainwindow/Kinetrace.h"
 #include "mainwindow/MainCombos.h"
@@ -58,6 +59,7 @@
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "settings/Settings.h"
+#include "settings/forms/CfgMetr.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -756,7 +758,9 @@ void TViewMenus::SetDiagActive(bool on) {
 }
 
 void TViewMenus::ShowKeyMapper() {}
-void TViewMenus::ShowCfgMetr() {}
+void TViewMenus::ShowCfgMetr() {
+  form_.CfgMetr().Open(SettingsCaption("Settings - Metronome"));
+}
 void TViewMenus::ShowCfgMetrDrum() {}
 void TViewMenus::ShowCfgMetrBass() {}
 

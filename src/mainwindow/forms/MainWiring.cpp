@@ -14,6 +14,7 @@
 #include "mainwindow/forms/MainViewMenus.h"
 #include "settings/forms/CfgColours.h"
 #include "settings/forms/CfgKinetrace.h"
+#include "settings/forms/CfgMetr.h"
 #include "settings/forms/CfgPerf.h"
 #include "settings/forms/CfgVKbd.h"
 #include "ui_Main.h"
@@ -64,6 +65,7 @@ void TfrmMain::WireSettingsWindows() {
   cfgPerf_ = std::make_unique<TfrmCfgPerf>(*this);
   cfgKinetrace_ = std::make_unique<TfrmCfgKinetrace>(*this);
   cfgVKbd_ = std::make_unique<TfrmCfgVKbd>(*this);
+  cfgMetr_ = std::make_unique<TfrmCfgMetr>(*this);
 }
 
 }  // namespace vel
