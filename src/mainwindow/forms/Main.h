@@ -41,6 +41,8 @@ class TComputerKeys;
 class TfrmCfgColours;
 class TfrmCfgPerf;
 class TfrmCfgKinetrace;
+class TfrmCfgBehaviour;
+class TfrmCfgTiming;
 class TfrmCfgVKbd;
 
 // One seq's run-time row, made in code for each seq in use.
@@ -134,6 +136,8 @@ class TfrmMain : public QMainWindow {
   TfrmCfgPerf& CfgPerf() { return *cfgPerf_; }
   TfrmCfgKinetrace& CfgKinetrace() { return *cfgKinetrace_; }
   TfrmCfgVKbd& CfgVKbd() { return *cfgVKbd_; }
+  TfrmCfgBehaviour& CfgBehaviour() { return *cfgBehaviour_; }
+  TfrmCfgTiming& CfgTiming() { return *cfgTiming_; }
 
   QTimer* tmAutoRun = nullptr;
   std::unique_ptr<Ui::frmMain> ui;
@@ -203,6 +207,8 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TfrmCfgPerf> cfgPerf_;
   std::unique_ptr<TfrmCfgKinetrace> cfgKinetrace_;
   std::unique_ptr<TfrmCfgVKbd> cfgVKbd_;
+  std::unique_ptr<TfrmCfgBehaviour> cfgBehaviour_;
+  std::unique_ptr<TfrmCfgTiming> cfgTiming_;
   bool placeKept_ = false;
 
   bool started_ = false;
