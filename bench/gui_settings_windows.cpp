@@ -14,10 +14,12 @@
 #include "mainwindow/InstanceLocks.h"
 #include "mainwindow/forms/Main.h"
 #include "settings/Settings.h"
+#include "settings/forms/CfgBehaviour.h"
 #include "settings/forms/CfgColours.h"
 #include "settings/forms/CfgKinetrace.h"
 #include "settings/forms/CfgMetr.h"
 #include "settings/forms/CfgPerf.h"
+#include "settings/forms/CfgTiming.h"
 #include "settings/forms/CfgVKbd.h"
 #include "ui_Main.h"
 
@@ -91,6 +93,20 @@ void BM_ShowMetr(benchmark::State& state) {
       [](vel::TfrmMain& f) -> QWidget& { return f.CfgMetr(); });
 }
 BENCHMARK(BM_ShowMetr)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
+
+void BM_ShowBehaviour(benchmark::State& state) {
+  ShowWindow(
+      state, [](vel::TfrmMain& f) { return f.ui->mnuCfgBehaviour; },
+      [](vel::TfrmMain& f) -> QWidget& { return f.CfgBehaviour(); });
+}
+BENCHMARK(BM_ShowBehaviour)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
+
+void BM_ShowTiming(benchmark::State& state) {
+  ShowWindow(
+      state, [](vel::TfrmMain& f) { return f.ui->mnuCfgTiming; },
+      [](vel::TfrmMain& f) -> QWidget& { return f.CfgTiming(); });
+}
+BENCHMARK(BM_ShowTiming)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
 
 // Follow-up A of a panel colour, alternating between two colours.
 void BM_ColourFollowUpA(benchmark::State& state) {

@@ -22,6 +22,7 @@
 #include "keymaps/KeyMaps.h"
 #include "platform/Keys.h"
 #include "platform/midi/ShortMsg.h"
+#include "settings/CfgWindowsBehaviour.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -203,7 +204,7 @@ void ResetDiagFifos() {
 
 void FindHotkeyTargetWindow() {
   const keys::WindowId window =
-      Cfg.HotkeysTargetWinName.empty() ? 0 : keys::FindWindowByTitle(Cfg.HotkeysTargetWinName);
+      Cfg.HotkeysTargetWinName.empty() ? 0 : HotkeyDirectory().Find(Cfg.HotkeysTargetWinName);
   {
     Lock lock(EngineLock);
     if (window != 0) {

@@ -5,6 +5,7 @@
 #include "keymaps/KeyMaps.h"
 #include "settings/CfgLink.h"
 #include "settings/CfgReader.h"
+#include "settings/CfgWindowsBehaviour.h"
 #include "settings/Settings.h"
 #include "styles/StyleStore.h"
 
@@ -20,6 +21,7 @@ void ResetModelState() {
   CfgFiles = TCfgFiles{};
   CfgEngine = TCfgEngineVals{};
   CfgLink() = TCfgLinkHooks{};
+  HotkeyDirectory() = THotkeyDirectory{};
   KeyMaps = freshKeyMaps;
   KeyLabelDefs = TKeyLabelDefaults{};
   KeyMapCalls() = KeyMapHooks{};

@@ -41,6 +41,8 @@ class TComputerKeys;
 class TfrmCfgColours;
 class TfrmCfgPerf;
 class TfrmCfgKinetrace;
+class TfrmCfgBehaviour;
+class TfrmCfgTiming;
 class TfrmCfgVKbd;
 class TfrmCfgMetr;
 
@@ -136,6 +138,8 @@ class TfrmMain : public QMainWindow {
   TfrmCfgKinetrace& CfgKinetrace() { return *cfgKinetrace_; }
   TfrmCfgVKbd& CfgVKbd() { return *cfgVKbd_; }
   TfrmCfgMetr& CfgMetr() { return *cfgMetr_; }
+  TfrmCfgBehaviour& CfgBehaviour() { return *cfgBehaviour_; }
+  TfrmCfgTiming& CfgTiming() { return *cfgTiming_; }
 
   QTimer* tmAutoRun = nullptr;
   std::unique_ptr<Ui::frmMain> ui;
@@ -206,6 +210,8 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TfrmCfgKinetrace> cfgKinetrace_;
   std::unique_ptr<TfrmCfgVKbd> cfgVKbd_;
   std::unique_ptr<TfrmCfgMetr> cfgMetr_;
+  std::unique_ptr<TfrmCfgBehaviour> cfgBehaviour_;
+  std::unique_ptr<TfrmCfgTiming> cfgTiming_;
   bool placeKept_ = false;
 
   bool started_ = false;

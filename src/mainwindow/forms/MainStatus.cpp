@@ -44,6 +44,7 @@
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainControls.h"
 #include "mainwindow/forms/MainLanes.h"
+#include "settings/forms/CfgTiming.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -193,6 +194,7 @@ struct TStatusTick {
       const bool local = PlayCycle.LocalControlOn != 0;
       a.Text(ui->lblOut, local ? "Output" : "Output (local off)");
       a.Fg(ui->lblOut, local ? Cfg.ClText : Cfg.ClStWarning);
+      if (Showing.CfgTimingShowing) f.CfgTiming().ShowLocalControlOn();
     }
   }
 

@@ -12,10 +12,12 @@
 #include "mainwindow/forms/MainPortPanel.h"
 #include "mainwindow/forms/MainStatus.h"
 #include "mainwindow/forms/MainViewMenus.h"
+#include "settings/forms/CfgBehaviour.h"
 #include "settings/forms/CfgColours.h"
 #include "settings/forms/CfgKinetrace.h"
 #include "settings/forms/CfgMetr.h"
 #include "settings/forms/CfgPerf.h"
+#include "settings/forms/CfgTiming.h"
 #include "settings/forms/CfgVKbd.h"
 #include "ui_Main.h"
 
@@ -66,6 +68,8 @@ void TfrmMain::WireSettingsWindows() {
   cfgKinetrace_ = std::make_unique<TfrmCfgKinetrace>(*this);
   cfgVKbd_ = std::make_unique<TfrmCfgVKbd>(*this);
   cfgMetr_ = std::make_unique<TfrmCfgMetr>(*this);
+  cfgBehaviour_ = std::make_unique<TfrmCfgBehaviour>(*this);
+  cfgTiming_ = std::make_unique<TfrmCfgTiming>(*this);
 }
 
 }  // namespace vel

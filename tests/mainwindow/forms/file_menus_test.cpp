@@ -339,7 +339,6 @@ TEST_F(FileMenusTest, FileMenuEnablesByPortsFolderAndPlayingSeqs) {
   EXPECT_EQ(opened, std::vector<std::string>{dir});
   EXPECT_EQ(Texts(), std::vector<std::string>{"Error 31 trying to open folder\r\n" + dir});
   // Settings items without their window stay disabled.
-  EXPECT_FALSE(form->ui->mnuCfgBehaviour->isEnabled());
   EXPECT_FALSE(form->ui->mnuCfgDrum->isEnabled());
 }
 

@@ -1,0 +1,69 @@
+#include "settings/CfgWindowsBehaviour.h"
+
+#include <algorithm>
+#include <set>
+
+namespace vel {
+
+THotkeyDirectory& HotkeyDirectory() {
+  static THotkeyDirectory directory;
+  return directory;
+}
+
+std::vector<std::string> ListHotkeyTargetTitles(const THotkeyDirectory& directory) {
+  std::vector<std::string> titles;
+  std::set<keys::WindowId> found;
+  for (const keys::TitledWindow& w : directory.List()) {
+    if (w.title.empty()) continue;
+    const keys::WindowId id = directory.Find(w.title);
+    if (id == 0 || !found.insert(id).second) continue;
+    titles.push_back(w.title);
+  }
+  std::sort(titles.begin(), titles.end());
+  return titles;
+}
+
+THotkeyTarget HotkeyTargetShown(const THotkeySettings& s) {
+  if (s.DisableHotkeys) return THotkeyTarget::Disabled;
+  return s.HotkeysTargetActiveWin ? THotkeyTarget::ActiveWindow : THotkeyTarget::NamedWindow;
+}
+
+THotkeySettings ChooseHotkeyTarget(THotkeySettings s, THotkeyTarget target, const std::string* title) {
+  switch (target) {
+    case THotkeyTarget::Disabled:
+      s.DisableHotkeys = 1;
+      break;
+    case THotkeyTarget::ActiveWindow:
+      s.HotkeysTargetActiveWin = 1;
+      s.DisableHotkeys = 0;
+      break;
+    case THotkeyTarget::NamedWindow:
+      if (title) s.HotkeysTargetWinName = *title;
+      s.HotkeysTargetActiveWin = 0;
+      s.DisableHotkeys = 0;
+      break;
+  }
+  return s;
+}
+
+const std::vector<int32_t>& StepLenFracs() {
+  static const std::vector<int32_t> fracs{1, 2, 3, 4, 5, 6, 8, 12, 16, 20, 24, 32, 48, 64};
+  return fracs;
+}
+
+const std::vector<int32_t>& GatePercents() {
+  static const std::vector<int32_t> percents{5, 25, 50, 75, 95, 99};
+  return percents;
+}
+
+int32_t StepLenButton(int32_t noteLenFrac) {
+  const auto& f = StepLenFracs();
+  return std::find(f.begin(), f.end(), noteLenFrac) != f.end() ? noteLenFrac : 8;
+}
+
+int32_t GateButton(int32_t noteOnPercent) {
+  const auto& g = GatePercents();
+  return std::find(g.begin(), g.end(), noteOnPercent) != g.end() ? noteOnPercent : 75;
+}
+
+}  // namespace vel
