@@ -60,6 +60,7 @@
 #include "settings/Settings.h"
 #include "settings/forms/CfgColours.h"
 #include "settings/forms/CfgKinetrace.h"
+#include "settings/forms/CfgMChan.h"
 #include "settings/forms/CfgPerf.h"
 #include "settings/forms/CfgVKbd.h"
 #include "styles/StyleStore.h"

@@ -42,6 +42,7 @@ class TfrmCfgColours;
 class TfrmCfgPerf;
 class TfrmCfgKinetrace;
 class TfrmCfgVKbd;
+class TfrmCfgMChan;
 
 // One seq's run-time row, made in code for each seq in use.
 struct TSeqRow {
@@ -134,6 +135,7 @@ class TfrmMain : public QMainWindow {
   TfrmCfgPerf& CfgPerf() { return *cfgPerf_; }
   TfrmCfgKinetrace& CfgKinetrace() { return *cfgKinetrace_; }
   TfrmCfgVKbd& CfgVKbd() { return *cfgVKbd_; }
+  TfrmCfgMChan& CfgMChan() { return *cfgMChan_; }
 
   QTimer* tmAutoRun = nullptr;
   std::unique_ptr<Ui::frmMain> ui;
@@ -203,6 +205,7 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TfrmCfgPerf> cfgPerf_;
   std::unique_ptr<TfrmCfgKinetrace> cfgKinetrace_;
   std::unique_ptr<TfrmCfgVKbd> cfgVKbd_;
+  std::unique_ptr<TfrmCfgMChan> cfgMChan_;
   bool placeKept_ = false;
 
   bool started_ = false;

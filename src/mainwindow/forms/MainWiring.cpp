@@ -16,6 +16,7 @@
 #include "settings/forms/CfgKinetrace.h"
 #include "settings/forms/CfgPerf.h"
 #include "settings/forms/CfgVKbd.h"
+#include "settings/forms/CfgMChan.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -64,6 +65,7 @@ void TfrmMain::WireSettingsWindows() {
   cfgPerf_ = std::make_unique<TfrmCfgPerf>(*this);
   cfgKinetrace_ = std::make_unique<TfrmCfgKinetrace>(*this);
   cfgVKbd_ = std::make_unique<TfrmCfgVKbd>(*this);
+  cfgMChan_ = std::make_unique<TfrmCfgMChan>(*this);
 }
 
 }  // namespace vel
