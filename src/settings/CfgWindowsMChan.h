@@ -7,7 +7,7 @@
 
 namespace vel {
 
-inline constexpr int32_t kMChanOffsetHi = 36;  // the list runs from +36 ..
+inline constexpr int32_t kMChanOffsetHi = 36;   // the list runs from +36 ..
 inline constexpr int32_t kMChanOffsetLo = -12;  // .. down to -12
 inline constexpr int32_t kMChanOffsetItems = kMChanOffsetHi - kMChanOffsetLo + 1;
 

@@ -19,7 +19,9 @@ TEST_F(MChanSettingsTest, RangeAndSwitchDecideWhereTheMultiplierAppliesAndBadInd
   Seqs.PartBufs[0][0].Port = Seqs.PartBufs[0][0].PortPend = 1;
   Seqs.PartBufs[0][0].ChanPend = 4;
   Live.Chan[0] = 4;
-  const auto applies = [] { return std::pair<int, int>(Seqs.PartBufs[0][0].MChanApplies, Live.MChanApplies); };
+  const auto applies = [] {
+    return std::pair<int, int>(Seqs.PartBufs[0][0].MChanApplies, Live.MChanApplies);
+  };
   SetMChanMin(1, 2);
   SetMChanMax(1, 5);
   EXPECT_EQ(applies(), std::pair(0, 0));

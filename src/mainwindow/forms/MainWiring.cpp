@@ -14,9 +14,9 @@
 #include "mainwindow/forms/MainViewMenus.h"
 #include "settings/forms/CfgColours.h"
 #include "settings/forms/CfgKinetrace.h"
+#include "settings/forms/CfgMChan.h"
 #include "settings/forms/CfgPerf.h"
 #include "settings/forms/CfgVKbd.h"
-#include "settings/forms/CfgMChan.h"
 #include "ui_Main.h"
 
 namespace vel {

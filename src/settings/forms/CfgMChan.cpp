@@ -149,7 +149,8 @@ void TfrmCfgMChan::LoadCfgMChanControls() {
     for (int32_t c = 0; c < kChans; ++c) {
       QComboBox* o = r.Offsets[static_cast<size_t>(c)];
       const QSignalBlocker b(o);
-      o->setCurrentIndex(MChanOffsetItem(Cfg.MChanPitchOffset[static_cast<size_t>(p)][static_cast<size_t>(c)]));
+      o->setCurrentIndex(
+          MChanOffsetItem(Cfg.MChanPitchOffset[static_cast<size_t>(p)][static_cast<size_t>(c)]));
     }
     ShowMChanRange(p);
   }

@@ -48,7 +48,7 @@ int Checked(QButtonGroup* g) {
 TEST_F(CfgWindowsTest, MenuItemsOpenTheBuiltWindowsOnlyWithTheMainWindowsTitles) {
   EXPECT_FALSE(form->CfgPerf().isVisible());
   EXPECT_EQ(Showing.CfgPerfShowing.load(), 0);
-  for (const char* item : {"mnuCfgBehaviour", "mnuCfgTiming", "mnuCfgMChan", "mnuCfgMetrSeq"})
+  for (const char* item : {"mnuCfgBehaviour", "mnuCfgTiming", "mnuCfgMetrSeq"})
     EXPECT_FALSE(form->findChild<QAction*>(item)->isEnabled()) << item;
   struct Row {
     QAction* item;
