@@ -33,12 +33,14 @@ int HeadingsBottom(const QLabel* heading) {
   return heading->geometry().bottom() + 1;
 }
 
-void SetBackground(QWidget* w, int32_t rgb) {
-  if (rgb < 0) {
-    w->setStyleSheet(QString());
-    return;
-  }
-  w->setStyleSheet(QString("background-color: #%1;").arg(rgb, 6, 16, QChar('0')));
+// The offset combos are narrow: their text gets the padding back, or "+12" would read "+1".
+constexpr const char* kOffsetPadding = "QComboBox { padding-left: 1px; padding-right: 0px; }";
+
+void SetBackground(QWidget* w, int32_t rgb, const char* base = "") {
+  QString sheet(base);
+  if (rgb >= 0)
+    sheet += QString(" QComboBox, QCheckBox { background-color: #%1; }").arg(rgb, 6, 16, QChar('0'));
+  w->setStyleSheet(sheet);
 }
 
 }  // namespace
@@ -89,6 +91,7 @@ void TfrmCfgMChan::MakeRow(int32_t p) {
     auto* o = new QComboBox(ui->grpOffsets);
     o->addItems(texts);
     o->setMaxVisibleItems(20);
+    o->setStyleSheet(kOffsetPadding);
     o->setCurrentIndex(MChanOffsetItem(0));
     connect(o, &QComboBox::activated, this, [this, p, c] { SetMChanPitchOffset(p, c); });
     r.Offsets[static_cast<size_t>(c)] = o;
@@ -170,7 +173,7 @@ void TfrmCfgMChan::ShowMChanRange(int32_t p) {
     QFont f = o->font();
     f.setBold(in);
     o->setFont(f);
-    SetBackground(o, MChanComboColour(in, on));
+    SetBackground(o, MChanComboColour(in, on), kOffsetPadding);
   }
 }
 

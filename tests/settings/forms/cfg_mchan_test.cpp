@@ -74,7 +74,7 @@ TEST_F(CfgMChanTest, LoaderShowsTheAllocatedPortsRowsRangesAndOffsets) {
     if (*c.colour) {
       EXPECT_TRUE(o->styleSheet().contains(c.colour)) << c.port << "/" << c.chan;
     } else {
-      EXPECT_TRUE(o->styleSheet().isEmpty()) << c.port << "/" << c.chan;
+      EXPECT_FALSE(o->styleSheet().contains("background")) << c.port << "/" << c.chan;
     }
   }
   EXPECT_EQ(Cfg.MChanPitchOffset, before.MChanPitchOffset);
@@ -84,8 +84,8 @@ TEST_F(CfgMChanTest, LoaderShowsTheAllocatedPortsRowsRangesAndOffsets) {
   r0.On->click();
   EXPECT_EQ(Cfg.MChanEnabled[0], 0);
   EXPECT_TRUE(r0.Offsets[2]->font().bold());
-  EXPECT_TRUE(r0.Offsets[2]->styleSheet().isEmpty());
-  EXPECT_TRUE(r0.Offsets[1]->styleSheet().isEmpty());
+  EXPECT_FALSE(r0.Offsets[2]->styleSheet().contains("background"));
+  EXPECT_FALSE(r0.Offsets[1]->styleSheet().contains("background"));
 }
 
 TEST_F(CfgMChanTest, PicksStoreTheShownValueAndPresetsFillOnlyTheRange) {
