@@ -11,12 +11,14 @@
 
 #include "BenchSupport.h"
 #include "GuiBenchSupport.h"
+#include "engine/RunControl.h"
 #include "mainwindow/InstanceLocks.h"
 #include "mainwindow/forms/Main.h"
 #include "settings/Settings.h"
 #include "settings/forms/CfgBehaviour.h"
 #include "settings/forms/CfgColours.h"
 #include "settings/forms/CfgKinetrace.h"
+#include "settings/forms/CfgMChan.h"
 #include "settings/forms/CfgMetr.h"
 #include "settings/forms/CfgPerf.h"
 #include "settings/forms/CfgTiming.h"
@@ -107,6 +109,18 @@ void BM_ShowTiming(benchmark::State& state) {
       [](vel::TfrmMain& f) -> QWidget& { return f.CfgTiming(); });
 }
 BENCHMARK(BM_ShowTiming)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
+
+// With all nine output ports allocated: every row of the multiplier shows.
+void BM_ShowMChan(benchmark::State& state) {
+  Form();
+  const int32_t allocated = vel::RunCtl.OutPortsAllocated;
+  vel::RunCtl.OutPortsAllocated = vel::kPorts - 1;
+  ShowWindow(
+      state, [](vel::TfrmMain& m) { return m.ui->mnuCfgMChan; },
+      [](vel::TfrmMain& m) -> QWidget& { return m.CfgMChan(); });
+  vel::RunCtl.OutPortsAllocated = allocated;
+}
+BENCHMARK(BM_ShowMChan)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
 
 // Follow-up A of a panel colour, alternating between two colours.
 void BM_ColourFollowUpA(benchmark::State& state) {

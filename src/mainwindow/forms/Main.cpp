@@ -61,6 +61,7 @@
 #include "settings/forms/CfgBehaviour.h"
 #include "settings/forms/CfgColours.h"
 #include "settings/forms/CfgKinetrace.h"
+#include "settings/forms/CfgMChan.h"
 #include "settings/forms/CfgMetr.h"
 #include "settings/forms/CfgPerf.h"
 #include "settings/forms/CfgTiming.h"

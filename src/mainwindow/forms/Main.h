@@ -45,6 +45,7 @@ class TfrmCfgBehaviour;
 class TfrmCfgTiming;
 class TfrmCfgVKbd;
 class TfrmCfgMetr;
+class TfrmCfgMChan;
 
 // One seq's run-time row, made in code for each seq in use.
 struct TSeqRow {
@@ -140,6 +141,7 @@ class TfrmMain : public QMainWindow {
   TfrmCfgMetr& CfgMetr() { return *cfgMetr_; }
   TfrmCfgBehaviour& CfgBehaviour() { return *cfgBehaviour_; }
   TfrmCfgTiming& CfgTiming() { return *cfgTiming_; }
+  TfrmCfgMChan& CfgMChan() { return *cfgMChan_; }
 
   QTimer* tmAutoRun = nullptr;
   std::unique_ptr<Ui::frmMain> ui;
@@ -212,6 +214,7 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TfrmCfgMetr> cfgMetr_;
   std::unique_ptr<TfrmCfgBehaviour> cfgBehaviour_;
   std::unique_ptr<TfrmCfgTiming> cfgTiming_;
+  std::unique_ptr<TfrmCfgMChan> cfgMChan_;
   bool placeKept_ = false;
 
   bool started_ = false;

@@ -15,6 +15,7 @@
 #include "settings/forms/CfgBehaviour.h"
 #include "settings/forms/CfgColours.h"
 #include "settings/forms/CfgKinetrace.h"
+#include "settings/forms/CfgMChan.h"
 #include "settings/forms/CfgMetr.h"
 #include "settings/forms/CfgPerf.h"
 #include "settings/forms/CfgTiming.h"
@@ -70,6 +71,7 @@ void TfrmMain::WireSettingsWindows() {
   cfgMetr_ = std::make_unique<TfrmCfgMetr>(*this);
   cfgBehaviour_ = std::make_unique<TfrmCfgBehaviour>(*this);
   cfgTiming_ = std::make_unique<TfrmCfgTiming>(*this);
+  cfgMChan_ = std::make_unique<TfrmCfgMChan>(*this);
 }
 
 }  // namespace vel
