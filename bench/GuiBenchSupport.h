@@ -4,16 +4,22 @@
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
+#include <QApplication>
+#include <QCoreApplication>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "base/EngineLock.h"
 #include "engine/KeyMode.h"
 #include "keymaps/KeyMapsFactory.h"
 #include "keys/KeyPath.h"
+#include "mainwindow/InstanceLocks.h"
 #include "mainwindow/ValidateConfig.h"
+#include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "settings/CfgLink.h"
 
@@ -48,6 +54,38 @@ inline void InstallEntryHooks() {
   std::lock_guard lock(EngineLock);
   LoadKeyMapsFactory();
 }
+
+// One main window shown offscreen in a private home, made at its first use. Close takes the
+// window, then the application, then the home away: the window uses both.
+class TBenchMainWindow {
+ public:
+  explicit TBenchMainWindow(std::string name) : name_(std::move(name)) {}
+  TfrmMain& Get() {
+    if (form_) return *form_;
+    dir_ = MakePrivateHome(name_);
+    app_.emplace(argc_, argv_);
+    InstallEntryHooks();
+    form_ = std::make_unique<TfrmMain>();
+    form_->show();
+    QCoreApplication::processEvents();
+    return *form_;
+  }
+  void Close() {
+    form_.reset();
+    app_.reset();
+    InstanceLocks.ReleaseAll();
+    if (!dir_.empty()) std::filesystem::remove_all(dir_);
+  }
+
+ private:
+  std::string name_;
+  std::string dir_;
+  int argc_ = 1;
+  char arg0_[10] = "vellorine";
+  char* argv_[2] = {arg0_, nullptr};
+  std::optional<QApplication> app_;
+  std::unique_ptr<TfrmMain> form_;
+};
 
 inline void RunBenchmarks(int& argc, char** argv) {
   benchmark::Initialize(&argc, argv);

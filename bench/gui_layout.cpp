@@ -17,22 +17,10 @@
 
 namespace {
 
-int appArgc = 1;
-char arg0[] = "vellorine";
-char* appArgv[] = {arg0, nullptr};
-std::optional<QApplication> app;
-std::unique_ptr<vel::TfrmMain> form;
-std::string dir;
+vel::bench::TBenchMainWindow window("layout");
 
 vel::TfrmMain& Form() {
-  if (form) return *form;
-  dir = vel::bench::MakePrivateHome("layout");
-  app.emplace(appArgc, appArgv);
-  vel::bench::InstallEntryHooks();
-  form = std::make_unique<vel::TfrmMain>();
-  form->show();
-  QCoreApplication::processEvents();
-  return *form;
+  return window.Get();
 }
 
 // The view settings that move columns, one flipped per step as the View menu does.
@@ -90,10 +78,6 @@ BENCHMARK(BM_ResizeStepWithRepaint)->UseManualTime()->Iterations(500)->Unit(benc
 
 int main(int argc, char** argv) {
   vel::bench::RunBenchmarks(argc, argv);
-  // The window goes before the application, and both before the statics they use.
-  form.reset();
-  app.reset();
-  vel::InstanceLocks.ReleaseAll();
-  if (!dir.empty()) std::filesystem::remove_all(dir);
+  window.Close();
   return 0;
 }
