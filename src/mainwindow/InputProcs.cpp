@@ -3,6 +3,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <thread>
 
 #include "base/EngineLock.h"
 #include "base/Messages.h"
@@ -91,6 +93,19 @@ bool HasOutDevice(int32_t port) {
   return dev >= 0 && dev < static_cast<int32_t>(RunCtl.MidiOutDevs.size());
 }
 
+// Static start-up runs on the thread that later runs the GUI.
+const std::thread::id GuiThread = std::this_thread::get_id();
+
+// A refused test send: a box on the GUI thread; from the timer thread (the sample aid's tick) a
+// box would break the toolkit, so the first line goes to the warning slot instead.
+void TestMidiRefused(std::string_view text) {
+  if (std::this_thread::get_id() == GuiThread) {
+    ShowMessage(std::string(text), MsgKind::Warning);
+  } else {
+    Msgs.WarnMsg.Set(text.substr(0, text.find("\r\n")));
+  }
+}
+
 }  // namespace
 
 int32_t KeyboardInPort(bool rawPortWanted) {
@@ -137,9 +152,8 @@ bool SendTestMidi(int32_t port, int32_t channel, int32_t bankMethod, int32_t ban
   const bool progChange = program >= 0;
   if (!HasOutDevice(port)) {
     if (noteOn || note < 0)
-      ShowMessage(
-          "Unable to send MIDI - no output ports allocated\r\n\r\nClick 'Settings, Ports' to allocate ports",
-          MsgKind::Warning);
+      TestMidiRefused(
+          "Unable to send MIDI - no output ports allocated\r\n\r\nClick 'Settings, Ports' to allocate ports");
     return false;
   }
   bool progsAllowed = false;
@@ -149,17 +163,15 @@ bool SendTestMidi(int32_t port, int32_t channel, int32_t bankMethod, int32_t ban
   }
   if (!Running()) {
     if (progChange) {
-      ShowMessage(progsAllowed
-                      ? "Vellorine must be running to send MIDI prog changes\r\n\r\n"
-                        "Click the Run button or click 'Action, Run'"
-                      : "Unable to send prog change as prog changes are disabled for this port\r\n\r\n"
-                        "If you want to enable these, select a valid Prog no. on main screen,\r\n"
-                        "then click the Run button or click 'Action, Run'",
-                  MsgKind::Warning);
+      TestMidiRefused(progsAllowed
+                          ? "Vellorine must be running to send MIDI prog changes\r\n\r\n"
+                            "Click the Run button or click 'Action, Run'"
+                          : "Unable to send prog change as prog changes are disabled for this port\r\n\r\n"
+                            "If you want to enable these, select a valid Prog no. on main screen,\r\n"
+                            "then click the Run button or click 'Action, Run'");
     } else if (noteOn) {
-      ShowMessage(
-          "Vellorine must be running to send MIDI notes\r\n\r\nClick the Run button or click 'Action, Run'",
-          MsgKind::Warning);
+      TestMidiRefused(
+          "Vellorine must be running to send MIDI notes\r\n\r\nClick the Run button or click 'Action, Run'");
     }
     return false;
   }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/Messages.h"
@@ -135,6 +136,15 @@ TEST_F(SendTestMidiTest, BankMethodsAndNotesGoStraightToThePortsDevice) {
   }
   EXPECT_TRUE(SentHex(0).empty());
   EXPECT_TRUE(rec.boxes.empty());
+}
+
+TEST_F(SendTestMidiTest, OffTheGuiThreadARefusalGoesToTheWarningSlotNotABox) {
+  Msgs.WarnMsg.Clear();
+  bool sent = true;
+  std::thread([&] { sent = SendTestMidi(3, 0, 1, 0, 0, -1, 60, true, 100); }).join();
+  EXPECT_FALSE(sent);
+  EXPECT_TRUE(rec.boxes.empty());
+  EXPECT_EQ(Msgs.WarnMsg.TakeAndClear(), "Unable to send MIDI - no output ports allocated");
 }
 
 TEST_F(SendTestMidiTest, RefusalsSayWhyAndSendNothing) {
