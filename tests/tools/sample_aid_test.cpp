@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -296,6 +298,33 @@ TEST_F(SampleAidTest, TheTickDoesNotAllocate) {
   SampleAidAbort();
   SampleAidTick(1);
   SampleAidTick(1);
+}
+
+TEST_F(SampleAidTest, TicksOnTheTimerThreadRaceNothingWithTheWindowsEdits) {
+  SetSampleAidSender(&FakeSender);
+  std::atomic<bool> done{false};
+  std::thread timer([&] {
+    while (!done) {
+      std::lock_guard lock(EngineLock);
+      SampleAidTick(1);
+    }
+  });
+  for (int i = 0; i < 2000; ++i) {
+    TSampleAidRange& r = SampleAid.Audition;
+    r.FirstPitch = 36 + i % 5;
+    r.LastPitch = 60;
+    r.CurPitch = SampleAidClampCurrent(r.FirstPitch, r.LastPitch, r.CurPitch, 1, 0, 127, false);
+    r.NoteLen = 1 + i % 3;
+    SampleAid.AuditionOut.Port = i % 2;
+    SampleAid.SamplerChannel = i % 16;
+    if (i % 100 == 0) SampleAidStart(SaPlay + kSampleAidAuditionBase);
+    if (i % 100 == 50) SampleAidAbort();
+  }
+  SampleAidAbort();
+  while (SampleAidBusy()) std::this_thread::yield();
+  done = true;
+  timer.join();
+  EXPECT_FALSE(SampleAid.NoteSounding.load());
 }
 
 }  // namespace
