@@ -47,6 +47,7 @@ class TfrmCfgVKbd;
 class TfrmCfgMetr;
 class TfrmCfgMChan;
 class TfrmReference;
+class TfrmDiag;
 
 // One seq's run-time row, made in code for each seq in use.
 struct TSeqRow {
@@ -147,6 +148,7 @@ class TfrmMain : public QMainWindow {
   TfrmReference* QwertyHelp() const { return qwertyHelp_; }
   TfrmReference* GMPrograms() const { return gmPrograms_; }
   TfrmReference* GMDrums() const { return gmDrums_; }
+  TfrmDiag& Diag() { return *diag_; }
 
   QTimer* tmAutoRun = nullptr;
   std::unique_ptr<Ui::frmMain> ui;
@@ -223,6 +225,7 @@ class TfrmMain : public QMainWindow {
   TfrmReference* qwertyHelp_ = nullptr;
   TfrmReference* gmPrograms_ = nullptr;
   TfrmReference* gmDrums_ = nullptr;
+  std::unique_ptr<TfrmDiag> diag_;
   bool placeKept_ = false;
 
   bool started_ = false;
