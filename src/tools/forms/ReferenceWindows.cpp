@@ -22,6 +22,8 @@ TfrmReference::TfrmReference(QWidget* parent, const char* name, const QString& c
   text_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // The drum list's tab after a note name: the toolkit's wide default clips the longer drum names.
+  text_->setTabStopDistance(text_->fontMetrics().horizontalAdvance("C#10"));
   QStringList all;
   for (const std::string& l : lines) all << QString::fromStdString(l);
   text_->setPlainText(all.join('\n'));

@@ -14,7 +14,15 @@
 namespace vel {
 namespace {
 
-using DiagWindowTest = test::FormRig;
+class DiagWindowTest : public test::FormRig {
+ protected:
+  // The trace switches are the engine's, kept across windows: each test leaves them as found.
+  void TearDown() override {
+    FormRig::TearDown();
+    Trace.InTraceOn = 0;
+    Trace.OutTraceOn = 0;
+  }
+};
 
 std::string LastLine(const TfrmDiag& w) {
   return w.Log().Lines().empty() ? "" : w.Log().Lines().back();
