@@ -323,6 +323,15 @@ void TfrmDiag::Answer(TWindowCalls& calls) {
   };
 }
 
+// Hints in the status bar only while this window is the active one and AutoHints is on.
+bool TfrmDiag::event(QEvent* e) {
+  if (e->type() == QEvent::StatusTip && !(Cfg.AutoHints != 0 && isActiveWindow())) {
+    statusBar()->clearMessage();
+    return true;
+  }
+  return QMainWindow::event(e);
+}
+
 void TfrmDiag::moveEvent(QMoveEvent* e) {
   QMainWindow::moveEvent(e);
   if (!isVisible()) return;

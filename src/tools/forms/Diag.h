@@ -43,6 +43,7 @@ class TfrmDiag : public QMainWindow, public TWindow {
   QAction* mnuFileSaveDiag = nullptr;
 
  protected:
+  bool event(QEvent* e) override;
   void showEvent(QShowEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void moveEvent(QMoveEvent* e) override;

@@ -1,5 +1,7 @@
 #include <QCheckBox>
 #include <QListWidget>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <fstream>
 #include <sstream>
 
@@ -54,6 +56,11 @@ TEST_F(DiagWindowTest, OpenLogsEveryLinePauseDropsEvenItsOwnAndResumeComesFirst)
   EXPECT_TRUE(EndsWith(LastLine(w), " Logging resumed"));
   w.mnuViewClear->trigger();
   EXPECT_EQ(w.lstLog->count(), 0);
+  // No hints in its status bar with AutoHints off.
+  Cfg.AutoHints = 0;
+  QStatusTipEvent tip("Save log entries to file");
+  QApplication::sendEvent(&w, &tip);
+  EXPECT_EQ(w.statusBar()->currentMessage(), "");
 }
 
 TEST_F(DiagWindowTest, TickingOutputWhileInputIsTickedLogsOffThenOn) {
