@@ -66,6 +66,7 @@
 #include "settings/forms/CfgPerf.h"
 #include "settings/forms/CfgTiming.h"
 #include "settings/forms/CfgVKbd.h"
+#include "tools/forms/Diag.h"
 #include "styles/StyleStore.h"
 #include "ui_Main.h"
 

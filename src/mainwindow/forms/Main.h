@@ -46,6 +46,8 @@ class TfrmCfgTiming;
 class TfrmCfgVKbd;
 class TfrmCfgMetr;
 class TfrmCfgMChan;
+class TfrmReference;
+class TfrmDiag;
 
 // One seq's run-time row, made in code for each seq in use.
 struct TSeqRow {
@@ -142,6 +144,11 @@ class TfrmMain : public QMainWindow {
   TfrmCfgBehaviour& CfgBehaviour() { return *cfgBehaviour_; }
   TfrmCfgTiming& CfgTiming() { return *cfgTiming_; }
   TfrmCfgMChan& CfgMChan() { return *cfgMChan_; }
+  // The reference windows, children of this one; the shortcut help waits for the keyboard window.
+  TfrmReference* QwertyHelp() const { return qwertyHelp_; }
+  TfrmReference* GMPrograms() const { return gmPrograms_; }
+  TfrmReference* GMDrums() const { return gmDrums_; }
+  TfrmDiag& Diag() { return *diag_; }
 
   QTimer* tmAutoRun = nullptr;
   std::unique_ptr<Ui::frmMain> ui;
@@ -215,6 +222,10 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TfrmCfgBehaviour> cfgBehaviour_;
   std::unique_ptr<TfrmCfgTiming> cfgTiming_;
   std::unique_ptr<TfrmCfgMChan> cfgMChan_;
+  TfrmReference* qwertyHelp_ = nullptr;
+  TfrmReference* gmPrograms_ = nullptr;
+  TfrmReference* gmDrums_ = nullptr;
+  std::unique_ptr<TfrmDiag> diag_;
   bool placeKept_ = false;
 
   bool started_ = false;

@@ -20,6 +20,8 @@
 #include "settings/forms/CfgPerf.h"
 #include "settings/forms/CfgTiming.h"
 #include "settings/forms/CfgVKbd.h"
+#include "tools/forms/Diag.h"
+#include "tools/forms/ReferenceWindows.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -72,6 +74,21 @@ void TfrmMain::WireSettingsWindows() {
   cfgBehaviour_ = std::make_unique<TfrmCfgBehaviour>(*this);
   cfgTiming_ = std::make_unique<TfrmCfgTiming>(*this);
   cfgMChan_ = std::make_unique<TfrmCfgMChan>(*this);
+  qwertyHelp_ = MakeQwertyHelp(this);
+  gmPrograms_ = MakeGMPrograms(this);
+  gmDrums_ = MakeGMDrums(this);
+  diag_ = std::make_unique<TfrmDiag>(this);
+  ui->mnuToolsDiag->setEnabled(true);
+  connect(ui->mnuToolsDiag, &QAction::triggered, diag_.get(),
+          [this] { diag_->Open(ui->mnuToolsDiag->text().remove('&').toStdString()); });
+  for (auto [item, w] :
+       {std::pair{ui->mnuToolsGMPrograms, gmPrograms_}, std::pair{ui->mnuToolsGMDrums, gmDrums_}}) {
+    item->setEnabled(true);
+    connect(item, &QAction::triggered, w, [w] {
+      w->show();
+      w->raise();
+    });
+  }
 }
 
 }  // namespace vel
