@@ -46,6 +46,7 @@ class TfrmCfgTiming;
 class TfrmCfgVKbd;
 class TfrmCfgMetr;
 class TfrmCfgMChan;
+class TfrmKeyMaps;
 
 // One seq's run-time row, made in code for each seq in use.
 struct TSeqRow {
@@ -142,6 +143,7 @@ class TfrmMain : public QMainWindow {
   TfrmCfgBehaviour& CfgBehaviour() { return *cfgBehaviour_; }
   TfrmCfgTiming& CfgTiming() { return *cfgTiming_; }
   TfrmCfgMChan& CfgMChan() { return *cfgMChan_; }
+  TfrmKeyMaps& KeyMaps() { return *keyMaps_; }
 
   QTimer* tmAutoRun = nullptr;
   std::unique_ptr<Ui::frmMain> ui;
@@ -215,6 +217,7 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TfrmCfgBehaviour> cfgBehaviour_;
   std::unique_ptr<TfrmCfgTiming> cfgTiming_;
   std::unique_ptr<TfrmCfgMChan> cfgMChan_;
+  std::unique_ptr<TfrmKeyMaps> keyMaps_;
   bool placeKept_ = false;
 
   bool started_ = false;

@@ -261,10 +261,10 @@ void TViewMenus::WireActionMenu() {
 }
 
 void TViewMenus::WireToolsMenu() {
-  // Tools menu. The key mapper, key maps table, sample aid, General MIDI and diagnostics windows
-  // are not built yet: their items stay disabled.
-  for (QAction* a : {ui->mnuToolsKeyMapper, ui->mnuToolsDspKeyMaps, ui->mnuToolsSampleAid,
-                     ui->mnuToolsGMPrograms, ui->mnuToolsGMDrums, ui->mnuToolsDiag})
+  // Tools menu. The key mapper, sample aid, General MIDI and diagnostics windows are not built
+  // yet: their items stay disabled.
+  for (QAction* a : {ui->mnuToolsKeyMapper, ui->mnuToolsSampleAid, ui->mnuToolsGMPrograms,
+                     ui->mnuToolsGMDrums, ui->mnuToolsDiag})
     a->setEnabled(false);
   QObject::connect(ui->mnuTools, &QMenu::aboutToShow, &form_, [this] {
     const bool on = Cfg.TarloOn != 0;

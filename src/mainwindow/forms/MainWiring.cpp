@@ -1,7 +1,9 @@
 // The main window's areas, made and registered with the window registry in this one place.
+#include <QAction>
 #include <memory>
 #include <utility>
 
+#include "keymapper/forms/KeyMaps.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainArea.h"
 #include "mainwindow/forms/MainControls.h"
@@ -72,6 +74,10 @@ void TfrmMain::WireSettingsWindows() {
   cfgBehaviour_ = std::make_unique<TfrmCfgBehaviour>(*this);
   cfgTiming_ = std::make_unique<TfrmCfgTiming>(*this);
   cfgMChan_ = std::make_unique<TfrmCfgMChan>(*this);
+  keyMaps_ = std::make_unique<TfrmKeyMaps>(this);
+  ui->mnuToolsDspKeyMaps->setEnabled(true);
+  QObject::connect(ui->mnuToolsDspKeyMaps, &QAction::triggered, this,
+                   [this] { keyMaps_->Open("Key Maps Table"); });
 }
 
 }  // namespace vel
