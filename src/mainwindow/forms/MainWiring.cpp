@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "keymapper/forms/KeyMaps.h"
+#include "mainwindow/FileMenus.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainArea.h"
 #include "mainwindow/forms/MainControls.h"
@@ -77,7 +78,7 @@ void TfrmMain::WireSettingsWindows() {
   keyMaps_ = std::make_unique<TfrmKeyMaps>(this);
   ui->mnuToolsDspKeyMaps->setEnabled(true);
   QObject::connect(ui->mnuToolsDspKeyMaps, &QAction::triggered, this,
-                   [this] { keyMaps_->Open("Key Maps Table"); });
+                   [this] { keyMaps_->Open(SettingsCaption("Key Maps Table")); });
 }
 
 }  // namespace vel
