@@ -161,3 +161,24 @@ TKeyMapperDsp KeyMapperDsp(const TKeyMapperGrid& cells, bool labelColours, uint8
 }
 
 }  // namespace vel
+
+namespace vel {
+
+int32_t FitComboLeft(int32_t left, int32_t w, int32_t gridRight, int32_t keyColWidth) {
+  if (left + w <= gridRight) return left;
+  if (gridRight < left + keyColWidth) return -1;
+  const int32_t l = left - w + keyColWidth;
+  return l < 0 ? -1 : l;
+}
+
+std::string ComboTooNarrowText(bool hints) {
+  return std::string("Key mapper window not wide enough to display a drop-down list") +
+         (hints ? " with hints" : "") + " for this key";
+}
+
+std::string KeyOutOfRangeText(int32_t key) {
+  return "Cannot change mapping for key " + std::to_string(key) +
+         "\r\nThe octave shift setting has moved the key maps out of range for this key";
+}
+
+}  // namespace vel

@@ -74,3 +74,15 @@ TKeyMapperDsp KeyMapperDsp(const TKeyMapperGrid& cells, bool labelColours, uint8
                            uint8_t keyModeShownPrev, int32_t lastLiveKey);
 
 }  // namespace vel
+
+namespace vel {
+
+// Where a drop-down list of width w opens for a column whose left edge is at left: there when it
+// fits before gridRight, else right-aligned with the column; -1 when even that leaves the window.
+int32_t FitComboLeft(int32_t left, int32_t w, int32_t gridRight, int32_t keyColWidth);
+// The box shown when FitComboLeft gives -1.
+std::string ComboTooNarrowText(bool hints);
+// The box shown for a pick on a key that the octave offset moves out of the maps.
+std::string KeyOutOfRangeText(int32_t key);
+
+}  // namespace vel

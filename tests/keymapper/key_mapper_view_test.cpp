@@ -99,7 +99,29 @@ TEST_F(KeyMapperDspTest, ShownRowBoldBlanksSilverPlayedKeyAquaAndErrors) {
   EXPECT_EQ(KeyMapperDsp(cells, false, 1, 200, 5).ErrText, "UpdateMidiKeyDsp-3 error: Unexpected KeyMode");
   // Keys are done in order: a later key's step 2 overwrites key 5's step 3; key 127 is the last.
   EXPECT_EQ(KeyMapperDsp(cells, false, 200, 200, 5).ErrText, "UpdateMidiKeyDsp-2 error: Unexpected KeyMode");
-  EXPECT_EQ(KeyMapperDsp(cells, false, 200, 200, 127).ErrText, "UpdateMidiKeyDsp-3 error: Unexpected KeyMode");
+  EXPECT_EQ(KeyMapperDsp(cells, false, 200, 200, 127).ErrText,
+            "UpdateMidiKeyDsp-3 error: Unexpected KeyMode");
+}
+
+}  // namespace
+}  // namespace vel
+
+namespace vel {
+namespace {
+
+TEST(KeyMapperViewTest, ComboFitsRightAlignsOrGivesItsBox) {
+  const struct {
+    int32_t left, w, result;
+  } cases[] = {{100, 260, 100}, {700, 260, 505}, {100, 65, 100}, {780, 65, -1}};
+  // Grid right edge 800, column 65: a list too wide right-aligns with its column, or gives the box
+  // when that would start left of the window or the column itself is cut off.
+  for (const auto& c : cases) EXPECT_EQ(FitComboLeft(c.left, c.w, 800, 65), c.result) << c.left;
+  EXPECT_EQ(FitComboLeft(600, 260, 700, 65), 405);
+  EXPECT_EQ(FitComboLeft(100, 260, 300, 65), -1);
+  EXPECT_EQ(ComboTooNarrowText(true),
+            "Key mapper window not wide enough to display a drop-down list with hints for this key");
+  EXPECT_EQ(ComboTooNarrowText(false),
+            "Key mapper window not wide enough to display a drop-down list for this key");
 }
 
 }  // namespace

@@ -47,6 +47,7 @@ class TfrmCfgVKbd;
 class TfrmCfgMetr;
 class TfrmCfgMChan;
 class TfrmKeyMaps;
+class TfrmKeyMapper;
 
 // One seq's run-time row, made in code for each seq in use.
 struct TSeqRow {
@@ -144,6 +145,7 @@ class TfrmMain : public QMainWindow {
   TfrmCfgTiming& CfgTiming() { return *cfgTiming_; }
   TfrmCfgMChan& CfgMChan() { return *cfgMChan_; }
   TfrmKeyMaps& KeyMaps() { return *keyMaps_; }
+  TfrmKeyMapper& KeyMapper() { return *keyMapper_; }
 
   QTimer* tmAutoRun = nullptr;
   std::unique_ptr<Ui::frmMain> ui;
@@ -218,6 +220,7 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TfrmCfgTiming> cfgTiming_;
   std::unique_ptr<TfrmCfgMChan> cfgMChan_;
   std::unique_ptr<TfrmKeyMaps> keyMaps_;
+  std::unique_ptr<TfrmKeyMapper> keyMapper_;
   bool placeKept_ = false;
 
   bool started_ = false;

@@ -45,6 +45,7 @@
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "files/Tarlo.h"
+#include "keymapper/forms/KeyMapper.h"
 #include "keys/KeyArgs.h"
 #include "keys/RecordKeys.h"
 #include "mainwindow/FileMenus.h"
@@ -261,10 +262,9 @@ void TViewMenus::WireActionMenu() {
 }
 
 void TViewMenus::WireToolsMenu() {
-  // Tools menu. The key mapper, sample aid, General MIDI and diagnostics windows are not built
-  // yet: their items stay disabled.
-  for (QAction* a : {ui->mnuToolsKeyMapper, ui->mnuToolsSampleAid, ui->mnuToolsGMPrograms,
-                     ui->mnuToolsGMDrums, ui->mnuToolsDiag})
+  // Tools menu. The sample aid, General MIDI and diagnostics windows are not built yet: their
+  // items stay disabled.
+  for (QAction* a : {ui->mnuToolsSampleAid, ui->mnuToolsGMPrograms, ui->mnuToolsGMDrums, ui->mnuToolsDiag})
     a->setEnabled(false);
   QObject::connect(ui->mnuTools, &QMenu::aboutToShow, &form_, [this] {
     const bool on = Cfg.TarloOn != 0;
@@ -757,7 +757,9 @@ void TViewMenus::SetDiagActive(bool on) {
   vel::SetDiagActive(on);
 }
 
-void TViewMenus::ShowKeyMapper() {}
+void TViewMenus::ShowKeyMapper() {
+  form_.KeyMapper().Open(SettingsCaption("Key Mapper"));
+}
 void TViewMenus::ShowCfgMetr() {
   form_.CfgMetr().Open(SettingsCaption("Settings - Metronome"));
 }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "keymapper/forms/KeyMapper.h"
 #include "keymapper/forms/KeyMaps.h"
 #include "mainwindow/FileMenus.h"
 #include "mainwindow/forms/Main.h"
@@ -76,6 +77,10 @@ void TfrmMain::WireSettingsWindows() {
   cfgTiming_ = std::make_unique<TfrmCfgTiming>(*this);
   cfgMChan_ = std::make_unique<TfrmCfgMChan>(*this);
   keyMaps_ = std::make_unique<TfrmKeyMaps>(this);
+  keyMapper_ = std::make_unique<TfrmKeyMapper>(*this);
+  ui->mnuToolsKeyMapper->setEnabled(true);
+  QObject::connect(ui->mnuToolsKeyMapper, &QAction::triggered, this, [this] { views_->ShowKeyMapper(); });
+  files_->SetSettingsWindow("mnuCfgKeyMaps", [this](const std::string&) { views_->ShowKeyMapper(); });
   ui->mnuToolsDspKeyMaps->setEnabled(true);
   QObject::connect(ui->mnuToolsDspKeyMaps, &QAction::triggered, this,
                    [this] { keyMaps_->Open(SettingsCaption("Key Maps Table")); });
