@@ -16,6 +16,7 @@
 #include "engine/KeyMode.h"
 #include "keymapper/KeyMapLists.h"
 #include "keymapper/forms/KeyGrid.h"
+#include "keymaps/KeyMaps.h"
 #include "mainwindow/InputProcs.h"
 #include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/Main.h"
@@ -127,6 +128,84 @@ void TfrmKeyMapper::MakeHeader() {
     RowLabels[std::size_t(r)] = Label(hdr, d.Label, d.Caption, {78, d.Top}, true);
     RowLabels[std::size_t(r)]->setToolTip(d.Hint);
   }
+  MakePrefillButtons(hdr);
+}
+
+void TfrmKeyMapper::MakePrefillButtons(QWidget* hdr) {
+  Label(hdr, "lblPrefill", "Prefill", {21, 47})->setToolTip("Prefill/reset individual mode maps");
+  sbtnResetAll =
+      Button(hdr, "sbtnResetAll", "Reset", {59, 25, 36, 17}, "Reset all modes (rows) to factory settings");
+  QObject::connect(sbtnResetAll, &QToolButton::clicked, this, [this] {
+    HideModeCombos();
+    main_.Files().ResetKeyMapsToFactory();
+  });
+  sbtnPrefillWarningReqd =
+      Button(hdr, "sbtnPrefillWarningReqd", "!!", {5, 46, 13, 15}, "Disable prefill safety warning prompts");
+  sbtnPrefillWarningReqd->setCheckable(true);
+  QObject::connect(sbtnPrefillWarningReqd, &QToolButton::clicked, this, [this] { TogglePrefillWarnings(); });
+  for (int32_t r = 0; r < KeyMapperRowCount; ++r) {
+    const TPrefillRow& p = PrefillRows()[std::size_t(r)];
+    const int32_t top = KeyMapperRowDefs()[std::size_t(r)].Top - 2;
+    const std::string name = std::string("sbtn") + p.Name;
+    auto add = [&](const char* suffix, const char* caption, int32_t left, const std::string& hint) {
+      QToolButton* b = Button(hdr, (name + suffix).c_str(), caption, {left, top, 15, 17}, hint.c_str());
+      PrefillButtons.push_back(b);
+      return b;
+    };
+    for (TPrefillFn fn : {TPrefillFn::Ignore, TPrefillFn::Play, TPrefillFn::Rec}) {
+      if (fn == TPrefillFn::Rec && p.RecCode == 0) continue;
+      const char* suffix = fn == TPrefillFn::Ignore ? "Ignore" : fn == TPrefillFn::Play ? "Play" : "Rec";
+      const char* caption = fn == TPrefillFn::Ignore ? "-" : fn == TPrefillFn::Play ? "p" : p.RecLabel;
+      const int32_t left = fn == TPrefillFn::Ignore ? 5 : fn == TPrefillFn::Play ? 22 : 39;
+      QObject::connect(add(suffix, caption, left, PrefillHint(p, fn)), &QToolButton::clicked, this,
+                       [this, r, fn] { PrefillModeKeys(r, fn); });
+    }
+    QObject::connect(add("Factory", "R", 59, FactoryHint(p)), &QToolButton::clicked, this,
+                     [this, r] { ResetModeKeys(r); });
+  }
+  UpdatePrefillButtons();
+}
+
+void TfrmKeyMapper::PrefillModeKeys(int32_t row, TPrefillFn fn) {
+  HideModeCombos();
+  const TPrefillRange range = PrefillRange(KmCurrentKey, Cfg.InPortOctaveOffset[0], KmPrefillUp);
+  if (!range.InMap) {
+    ShowMessage(KeyOutOfRangeText(KmCurrentKey), MsgKind::Warning);
+    return;
+  }
+  const TPrefillRow& p = PrefillRows()[std::size_t(row)];
+  if (!ConfirmPrefill(range.From, range.To, p.ModeWord)) return;
+  SetKeyFnRange(KeyMapperScreenRows[std::size_t(row)], range.From, range.To, PrefillCode(p, fn),
+                PrefillLabel(p, fn));
+  RefreshKeyMapViews();
+}
+
+void TfrmKeyMapper::ResetModeKeys(int32_t row) {
+  HideModeCombos();
+  const TPrefillRow& p = PrefillRows()[std::size_t(row)];
+  if (!ConfirmPrefill(-1, -1, p.ModeWord)) return;
+  p.Factory();
+  RefreshKeyMapViews();
+}
+
+bool TfrmKeyMapper::ConfirmPrefill(int32_t from, int32_t to, const std::string& modeWord) {
+  if (!KmPrefillWarnings) return true;
+  const std::string text = PrefillQuestion(from, to, modeWord, Cfg.StandardMode != 0, KmPrefillHintShown);
+  return ShowMessage(text, MsgKind::Warning, MsgButtons::YesNo) == MsgAnswer::Yes;
+}
+
+void TfrmKeyMapper::TogglePrefillWarnings() {
+  HideModeCombos();
+  KmPrefillWarnings = !KmPrefillWarnings;
+  UpdatePrefillButtons();
+}
+
+void TfrmKeyMapper::UpdatePrefillButtons() {
+  sbtnPrefillWarningReqd->setChecked(!KmPrefillWarnings);
+  const QColor c = KmPrefillWarnings ? QColor() : ToQColor(Cfg.ClStWarning, palette());
+  SetFgColour(sbtnPrefillWarningReqd, c.isValid() ? c : palette().color(QPalette::ButtonText));
+  for (QToolButton* b : PrefillButtons)
+    SetFgColour(b, c.isValid() ? c : palette().color(QPalette::ButtonText));
 }
 
 void TfrmKeyMapper::MakeScrollPanel() {

@@ -6,7 +6,9 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "keymapper/KeyMapperPrefill.h"
 #include "keymapper/KeyMapperView.h"
 #include "mainwindow/WindowRegistry.h"
 
@@ -44,6 +46,13 @@ class TfrmKeyMapper : public QWidget, public TWindow {
   void ToggleColours();
   void ToggleHints();
   void ToggleWidth();
+  // A row's ignore, play or record button: the stretch from the current key, after the question.
+  void PrefillModeKeys(int32_t row, TPrefillFn fn);
+  // A row's factory button.
+  void ResetModeKeys(int32_t row);
+  bool ConfirmPrefill(int32_t from, int32_t to, const std::string& modeWord);
+  void TogglePrefillWarnings();
+  void UpdatePrefillButtons();
 
   // Window state.
   int32_t KmCurrentKey = 0;
@@ -51,6 +60,8 @@ class TfrmKeyMapper : public QWidget, public TWindow {
   bool KmLabelColours = false;
   bool KmLabelHints = true;
   bool KmComboShowing = false;
+  bool KmPrefillWarnings = true;
+  bool KmPrefillHintShown = false;
   int32_t KmComboLeft = 0;
   int32_t KmClientHeight = 0;
   TKeyMapperWidths Widths{};
@@ -63,6 +74,9 @@ class TfrmKeyMapper : public QWidget, public TWindow {
   QToolButton* sbtnLabelHintsReqd = nullptr;
   QToolButton* sbtnWidth = nullptr;
   QToolButton* sbtnSaveConfig = nullptr;
+  QToolButton* sbtnResetAll = nullptr;
+  QToolButton* sbtnPrefillWarningReqd = nullptr;
+  std::vector<QToolButton*> PrefillButtons;  // the 30 prefill and 14 factory buttons
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -77,6 +91,7 @@ class TfrmKeyMapper : public QWidget, public TWindow {
  private:
   void MakeHeader();
   void MakeScrollPanel();
+  void MakePrefillButtons(QWidget* hdr);
   void MakeCombos();
   void FillModeCombos();
   void ShowModeCombo(int32_t row, int32_t left);

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QToolButton>
 #include <QWheelEvent>
 #include <string>
 
@@ -171,8 +172,59 @@ TEST_F(KeyMapperFormTest, LiveDisplayLightsTheShownRowAndReportsItsError) {
   Msgs.StatusAlertPending = 0;
   Ui().Refresh(TRefresh::UpdateMidiKeyDsp);
   EXPECT_EQ(Msgs.StatusAlertPending.load(), 1);
-  EXPECT_EQ(Msgs.StatusAlertText.TakeAndClear(), "Design error: UpdateMidiKeyDsp-2 error: Unexpected KeyMode");
+  EXPECT_EQ(Msgs.StatusAlertText.TakeAndClear(),
+            "Design error: UpdateMidiKeyDsp-2 error: Unexpected KeyMode");
   Keys.KeyModeShown = TKeyMode::Inactive;
+}
+
+}  // namespace
+}  // namespace vel
+
+namespace vel {
+namespace {
+
+QToolButton* Btn(TfrmKeyMapper& w, const char* name) {
+  return w.findChild<QToolButton*>(name);
+}
+
+TEST_F(KeyMapperFormTest, PrefillButtonsAskOnceWithTheHintAndSetTheirCodes) {
+  km().Open("Key Mapper");
+  km().SetFirstVisibleKey(36);
+  SetKeyFnRange(MtRec, 0, 127, 207, " ");
+  Cfg.InPortOctaveOffset[0] = 1;
+  Press(60, TKeyGrid::kHitNote);  // map entry 48, upwards
+  rec.Answer(MsgAnswer::No);
+  Btn(km(), "sbtnRecRec")->click();
+  ASSERT_EQ(rec.boxes.size(), 1u);
+  EXPECT_EQ(rec.boxes[0].text.substr(0, 45), "About to prefill record mode from C2 to G8, o");
+  EXPECT_NE(rec.boxes[0].text.find("(you can toggle"), std::string::npos);
+  EXPECT_NE(KeyMapRec[48].load(), 47);
+  rec.Answer(MsgAnswer::Yes);
+  Btn(km(), "sbtnRecRec")->click();
+  ASSERT_EQ(rec.boxes.size(), 2u);
+  EXPECT_EQ(rec.boxes[1].text, "About to prefill record mode from C2 to G8, ok?");
+  EXPECT_EQ(KeyMapRec[47].load(), 207);
+  EXPECT_EQ(KeyMapRec[48].load(), 47);
+  EXPECT_EQ(KeyMapRec[127].load(), 47);
+  // Prompts off: at once; downwards from the current key.
+  Btn(km(), "sbtnPrefillWarningReqd")->click();
+  EXPECT_TRUE(Btn(km(), "sbtnPrefillWarningReqd")->isChecked());
+  Press(60, TKeyGrid::kHitKeyNo);
+  ASSERT_FALSE(km().KmPrefillUp);
+  Btn(km(), "sbtnLiveIgnore")->click();
+  Btn(km(), "sbtnCmdIgnore")->click();
+  EXPECT_EQ(rec.boxes.size(), 2u);
+  EXPECT_EQ(KeyMapLive[0].load(), 162);
+  EXPECT_EQ(KeyMapLive[48].load(), 162);
+  EXPECT_NE(KeyMapLive[49].load(), 162);
+  EXPECT_EQ(KeyMapCmd[48].load(), 147);
+  EXPECT_EQ(km().Grid->Caption(ScreenRowOf(MtCmd), 60), " ");
+  // "Reset" asks whatever the prompt setting.
+  rec.Answer(MsgAnswer::No);
+  Btn(km(), "sbtnResetAll")->click();
+  ASSERT_EQ(rec.boxes.size(), 3u);
+  EXPECT_EQ(rec.boxes[2].text.substr(0, 34), "About to reset all key maps to sta");
+  EXPECT_EQ(KeyMapLive[0].load(), 162);
 }
 
 }  // namespace
