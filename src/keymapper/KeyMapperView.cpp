@@ -54,38 +54,20 @@ int32_t ScreenRowOf(TModeType t) {
 }
 
 int32_t GridRowOfKeyMode(uint8_t m) {
+  // Key-mode bands and the map each reads; 101 (calibrate) lights the key numbers' label.
+  static constexpr struct {
+    uint8_t First, Last;
+    TModeType Mode;
+  } bands[] = {{1, 1, MtLive},        {2, 2, MtRec},         {3, 3, MtSRec},      {4, 4, MtCmd},
+               {5, 5, MtRec},         {6, 61, MtRangeN},     {62, 62, MtQuant},   {63, 100, MtRangeN},
+               {102, 102, MtHotkey},  {103, 103, MtPitch},   {104, 105, MtTSig},  {106, 109, MtTShift},
+               {110, 110, MtFtsRoot}, {111, 111, MtFtsType}, {112, 112, MtFtn},   {113, 114, MtQuant},
+               {115, 116, MtMetr},    {117, 117, MtTSig},    {118, 121, MtRangeN}};
   if (m == 0) return kGridRowNone;
   if (m == 101) return kGridRowKeyNo;
-  TModeType t = MtNone;
-  if (m == 1)
-    t = MtLive;
-  else if (m == 2 || m == 5)
-    t = MtRec;
-  else if (m == 3)
-    t = MtSRec;
-  else if (m == 4)
-    t = MtCmd;
-  else if (m == 62 || m == 113 || m == 114)
-    t = MtQuant;
-  else if ((m >= 6 && m <= 100) || (m >= 118 && m <= 121))
-    t = MtRangeN;
-  else if (m == 102)
-    t = MtHotkey;
-  else if (m == 103)
-    t = MtPitch;
-  else if (m == 104 || m == 105 || m == 117)
-    t = MtTSig;
-  else if (m >= 106 && m <= 109)
-    t = MtTShift;
-  else if (m == 110)
-    t = MtFtsRoot;
-  else if (m == 111)
-    t = MtFtsType;
-  else if (m == 112)
-    t = MtFtn;
-  else if (m == 115 || m == 116)
-    t = MtMetr;
-  return t == MtNone ? kGridRowInvalid : ScreenRowOf(t);
+  for (const auto& b : bands)
+    if (m >= b.First && m <= b.Last) return ScreenRowOf(b.Mode);
+  return kGridRowInvalid;
 }
 
 std::array<TKeyNoMark, 128> KeyNoMarks(int32_t currentKey, bool prefillUp) {

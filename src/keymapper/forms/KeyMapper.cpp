@@ -28,7 +28,7 @@ namespace vel {
 
 namespace {
 constexpr int32_t kHdrTop = 50;
-constexpr int32_t kHdrWidth = 136;
+constexpr int32_t kHdrWidth = 152;
 constexpr int32_t kHdrHeight = 352;
 constexpr int32_t kScrollTop = kHdrTop + kHdrHeight + 1;
 constexpr int32_t kScrollHeight = 19;
@@ -62,6 +62,10 @@ TfrmKeyMapper::TfrmKeyMapper(TfrmMain& main) : QWidget(&main, Qt::Tool), main_(m
   setObjectName("frmKeyMapper");
   setAttribute(Qt::WA_DeleteOnClose, false);
   setFocusPolicy(Qt::StrongFocus);
+  // The design's small font: eleven pixels, so that the texts fit their places.
+  QFont small = font();
+  small.setPixelSize(11);
+  setFont(small);
   Widths = KeyMapperWidthsFor(screen() ? screen()->geometry().width() : 1024);
   auto* warning =
       Label(this, "lblWarning", "Warning: leaving this key mapper window open may impact timing", {8, 2});
@@ -211,18 +215,18 @@ void TfrmKeyMapper::UpdatePrefillButtons() {
 void TfrmKeyMapper::MakeScrollPanel() {
   auto* pnl = new QFrame(this);
   pnl->setObjectName("pnlScrollKbd");
-  pnl->setGeometry(kHdrWidth, kScrollTop, 254, kScrollHeight);
+  pnl->setGeometry(kHdrWidth, kScrollTop, 262, kScrollHeight);
   pnl->installEventFilter(this);
   Label(pnl, "Label1", "Scroll octaves", {2, 2});
-  Label(pnl, "Label2", "Keys", {137, 2});
+  Label(pnl, "Label2", "Keys", {140, 2});
   const struct {
     const char* name;
     QChar arrow;
     int32_t left, n;
-  } steps[] = {{"udScrollOctaveDown", QChar(0x25C0), 69, -12},
-               {"udScrollOctaveUp", QChar(0x25B6), 95, 12},
-               {"udScrollKeyDown", QChar(0x25C0), 161, -1},
-               {"udScrollKeyUp", QChar(0x25B6), 177, 1}};
+  } steps[] = {{"udScrollOctaveDown", QChar(0x25C0), 80, -12},
+               {"udScrollOctaveUp", QChar(0x25B6), 106, 12},
+               {"udScrollKeyDown", QChar(0x25C0), 166, -1},
+               {"udScrollKeyUp", QChar(0x25B6), 184, 1}};
   for (const auto& s : steps) {
     QToolButton* b =
         Button(pnl, s.name, QString(s.arrow), {s.left, 0, s.n == 12 || s.n == -12 ? 26 : 16, 18}, nullptr);
@@ -230,7 +234,7 @@ void TfrmKeyMapper::MakeScrollPanel() {
     QObject::connect(b, &QToolButton::clicked, this, [this, n] { ScrollKeyGrid(n); });
   }
   sbtnSaveConfig =
-      Button(pnl, "sbtnSaveConfig", "Save", {218, 1, 33, 17}, "Save all settings to default config file");
+      Button(pnl, "sbtnSaveConfig", "Save", {226, 1, 33, 17}, "Save all settings to default config file");
   QObject::connect(sbtnSaveConfig, &QToolButton::clicked, this,
                    [this] { main_.Files().SaveDefaultConfig(); });
 }

@@ -50,7 +50,10 @@ TfrmKeyMaps::TfrmKeyMaps(QWidget* parent) : QWidget(parent, Qt::Tool) {
   memMaps->setObjectName("memMaps");
   memMaps->setReadOnly(true);
   memMaps->setLineWrapMode(QPlainTextEdit::NoWrap);
-  memMaps->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  // Small enough that a block's 115 characters fit the fixed width.
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  fixed.setPointSize(8);
+  memMaps->setFont(fixed);
   layout->addWidget(memMaps);
   setFixedWidth(kFixedWidth);
   resize(kFixedWidth, kDesignHeight);
