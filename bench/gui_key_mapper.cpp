@@ -10,6 +10,7 @@
 #include "GuiBenchSupport.h"
 #include "base/Showing.h"
 #include "engine/KeyMode.h"
+#include "keymapper/forms/KeyGrid.h"
 #include "keymapper/forms/KeyMapper.h"
 #include "keymapper/forms/KeyMaps.h"
 #include "keymaps/KeyMaps.h"
