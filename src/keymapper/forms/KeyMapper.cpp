@@ -9,6 +9,7 @@
 #include <QStatusBar>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <functional>
 
 #include "base/Messages.h"
 #include "base/Showing.h"
@@ -33,6 +34,17 @@ constexpr int32_t kHdrHeight = 352;
 constexpr int32_t kScrollTop = kHdrTop + kHdrHeight + 1;
 constexpr int32_t kScrollHeight = 19;
 constexpr int32_t kComboHintWidth = 260;
+
+// A mode list that widens again to its full width each time the user drops it down.
+class TModeComboBox : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+  std::function<void()> BeforePopup;
+  void showPopup() override {
+    if (BeforePopup) BeforePopup();
+    QComboBox::showPopup();
+  }
+};
 
 QToolButton* Button(QWidget* parent, const char* name, const QString& text, QRect r, const char* hint) {
   auto* b = new QToolButton(parent);
@@ -241,7 +253,8 @@ void TfrmKeyMapper::MakeScrollPanel() {
 
 void TfrmKeyMapper::MakeCombos() {
   for (int32_t r = 0; r < KeyMapperRowCount; ++r) {
-    auto* c = new QComboBox(this);
+    auto* c = new TModeComboBox(this);
+    c->BeforePopup = [this, c] { DropDownModeCombo(c); };
     c->setObjectName(QString::fromLatin1(ModeComboOf(KeyMapperScreenRows[std::size_t(r)]).Name.data()));
     c->hide();
     c->installEventFilter(this);
@@ -389,6 +402,16 @@ void TfrmKeyMapper::ShowModeCombo(int32_t row, int32_t left) {
   c->raise();
   KmComboLeft = left;
   KmComboShowing = true;
+}
+
+void TfrmKeyMapper::DropDownModeCombo(QComboBox* c) {
+  const int32_t w = KmLabelHints ? kComboHintWidth : Widths.KeyColWidth;
+  const int32_t l = FitComboLeft(KmComboLeft, w, Grid->x() + Grid->width(), Widths.KeyColWidth);
+  if (l < 0) {
+    ShowMessage(ComboTooNarrowText(KmLabelHints), MsgKind::Error);
+    return;
+  }
+  c->setGeometry(l, c->y(), w, c->height());
 }
 
 void TfrmKeyMapper::PickModeItem(int32_t row, int32_t index) {

@@ -43,6 +43,8 @@ class TfrmKeyMapper : public QWidget, public TWindow {
   void ModeCellMouseDown(int32_t row, int32_t key);
   // The pick of item index in the list of a screen row.
   void PickModeItem(int32_t row, int32_t index);
+  // The user drops a list down: back to its full width, fitted to the window.
+  void DropDownModeCombo(QComboBox* c);
   void ToggleColours();
   void ToggleHints();
   void ToggleWidth();

@@ -145,6 +145,12 @@ TEST_F(KeyMapperFormTest, PicksGoThroughTheListOnlyWhenTheUserPicks) {
   EXPECT_EQ(km().Grid->Caption(row, 39), list.Items[2].Token);
   EXPECT_TRUE(c->isVisible());
   EXPECT_EQ(c->width(), km().Widths.KeyColWidth);
+  // Dropped down again it takes its full width with hints.
+  km().KmLabelHints = true;
+  c->showPopup();
+  EXPECT_EQ(c->width(), 260);
+  c->hidePopup();
+  km().KmLabelHints = false;
   // A key that the octave offset moves out of the maps warns and changes nothing.
   Cfg.InPortOctaveOffset[0] = 2;
   km().SetFirstVisibleKey(10);
