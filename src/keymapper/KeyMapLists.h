@@ -22,8 +22,8 @@ struct TModeCombo {
   std::vector<TModeComboItem> Items;
 };
 
-// The fourteen lists, in the key mapper's row order: Cmd, Live, Rec, SRec, RangeN, TSig, TShift,
-// FtsType, FtsRoot, Ftn, Quant, Pitch, Metr, Hotkey.
+// The fourteen lists in family order (the window places each at its row): Cmd, Live, Rec, SRec, RangeN, TSig,
+// TShift, FtsType, FtsRoot, Ftn, Quant, Pitch, Metr, Hotkey.
 const std::vector<TModeCombo>& ModeCombos();
 // The list of a mode.
 const TModeCombo& ModeComboOf(TModeType t);

@@ -12,8 +12,8 @@ namespace vel {
 
 inline constexpr int KeyMapperRowCount = 14;
 
-// The grid's rows from top to bottom: Cmd, Live, Rec, SRec, RangeN, TSig, TShift, FtsType,
-// FtsRoot, Ftn, Quant, Pitch, Metr, Hotkey.
+// The grid's rows in family order (the window shows them in its own screen order): Cmd, Live, Rec, SRec,
+// RangeN, TSig, TShift, FtsType, FtsRoot, Ftn, Quant, Pitch, Metr, Hotkey.
 inline constexpr std::array<TModeType, KeyMapperRowCount> KeyMapperRows = {
     MtCmd,     MtLive,    MtRec, MtSRec,  MtRangeN, MtTSig, MtTShift,
     MtFtsType, MtFtsRoot, MtFtn, MtQuant, MtPitch,  MtMetr, MtHotkey};

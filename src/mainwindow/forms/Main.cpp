@@ -34,6 +34,8 @@
 #include "engine/ProgStateTable.h"
 #include "engine/RunControl.h"
 #include "files/MidiFile.h"
+#include "keymapper/forms/KeyMapper.h"
+#include "keymapper/forms/KeyMaps.h"
 #include "keys/KeyArgs.h"
 #include "mainwindow/Caption.h"
 #include "mainwindow/CommandLine.h"

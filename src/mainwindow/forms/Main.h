@@ -48,6 +48,8 @@ class TfrmCfgMetr;
 class TfrmCfgMChan;
 class TfrmReference;
 class TfrmDiag;
+class TfrmKeyMaps;
+class TfrmKeyMapper;
 
 // One seq's run-time row, made in code for each seq in use.
 struct TSeqRow {
@@ -149,6 +151,8 @@ class TfrmMain : public QMainWindow {
   TfrmReference* GMPrograms() const { return gmPrograms_; }
   TfrmReference* GMDrums() const { return gmDrums_; }
   TfrmDiag& Diag() { return *diag_; }
+  TfrmKeyMaps& KeyMaps() { return *keyMaps_; }
+  TfrmKeyMapper& KeyMapper() { return *keyMapper_; }
 
   QTimer* tmAutoRun = nullptr;
   std::unique_ptr<Ui::frmMain> ui;
@@ -226,6 +230,8 @@ class TfrmMain : public QMainWindow {
   TfrmReference* gmPrograms_ = nullptr;
   TfrmReference* gmDrums_ = nullptr;
   std::unique_ptr<TfrmDiag> diag_;
+  std::unique_ptr<TfrmKeyMaps> keyMaps_;
+  std::unique_ptr<TfrmKeyMapper> keyMapper_;
   bool placeKept_ = false;
 
   bool started_ = false;

@@ -45,6 +45,7 @@
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "files/Tarlo.h"
+#include "keymapper/forms/KeyMapper.h"
 #include "keys/KeyArgs.h"
 #include "keys/RecordKeys.h"
 #include "mainwindow/FileMenus.h"
@@ -261,10 +262,8 @@ void TViewMenus::WireActionMenu() {
 }
 
 void TViewMenus::WireToolsMenu() {
-  // Tools menu. The key mapper, key maps table, sample aid and diagnostics windows are not built
-  // yet: their items stay disabled.
-  for (QAction* a : {ui->mnuToolsKeyMapper, ui->mnuToolsDspKeyMaps, ui->mnuToolsSampleAid, ui->mnuToolsDiag})
-    a->setEnabled(false);
+  // Tools menu. The sample aid window is not built yet: its item stays disabled.
+  for (QAction* a : {ui->mnuToolsSampleAid}) a->setEnabled(false);
   QObject::connect(ui->mnuTools, &QMenu::aboutToShow, &form_, [this] {
     const bool on = Cfg.TarloOn != 0;
     const bool chosen = ui->cboTarloPNo->currentIndex() >= 0;
@@ -756,7 +755,9 @@ void TViewMenus::SetDiagActive(bool on) {
   vel::SetDiagActive(on);
 }
 
-void TViewMenus::ShowKeyMapper() {}
+void TViewMenus::ShowKeyMapper() {
+  form_.KeyMapper().Open(SettingsCaption("Key Mapper"));
+}
 void TViewMenus::ShowCfgMetr() {
   form_.CfgMetr().Open(SettingsCaption("Settings - Metronome"));
 }

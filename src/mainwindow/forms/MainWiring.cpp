@@ -1,7 +1,11 @@
 // The main window's areas, made and registered with the window registry in this one place.
+#include <QAction>
 #include <memory>
 #include <utility>
 
+#include "keymapper/forms/KeyMapper.h"
+#include "keymapper/forms/KeyMaps.h"
+#include "mainwindow/FileMenus.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainArea.h"
 #include "mainwindow/forms/MainControls.h"
@@ -89,6 +93,14 @@ void TfrmMain::WireSettingsWindows() {
       w->raise();
     });
   }
+  keyMaps_ = std::make_unique<TfrmKeyMaps>(this);
+  keyMapper_ = std::make_unique<TfrmKeyMapper>(*this);
+  ui->mnuToolsKeyMapper->setEnabled(true);
+  QObject::connect(ui->mnuToolsKeyMapper, &QAction::triggered, this, [this] { views_->ShowKeyMapper(); });
+  files_->SetSettingsWindow("mnuCfgKeyMaps", [this](const std::string&) { views_->ShowKeyMapper(); });
+  ui->mnuToolsDspKeyMaps->setEnabled(true);
+  QObject::connect(ui->mnuToolsDspKeyMaps, &QAction::triggered, this,
+                   [this] { keyMaps_->Open(SettingsCaption("Key Maps Table")); });
 }
 
 }  // namespace vel
