@@ -68,9 +68,15 @@ QLabel* Label(QWidget* parent, const char* name, const QString& text, QPoint at,
   l->adjustSize();
   return l;
 }
+TSavedPlace SavedPlace() {
+  return {&Cfg.WindowKeyMapperLeft, &Cfg.WindowKeyMapperTop, &Cfg.WindowKeyMapperWidth,
+          &Cfg.WindowKeyMapperHeight};
+}
+
 }  // namespace
 
 TfrmKeyMapper::TfrmKeyMapper(TfrmMain& main) : QWidget(&main, Qt::Tool), main_(main) {
+  KeepSavedPlace(this, SavedPlace());
   setObjectName("frmKeyMapper");
   setAttribute(Qt::WA_DeleteOnClose, false);
   setFocusPolicy(Qt::StrongFocus);
@@ -300,7 +306,7 @@ void TfrmKeyMapper::Answer(TWindowCalls& calls) {
 
 void TfrmKeyMapper::Open(const std::string& title) {
   setWindowTitle(QString::fromStdString(title));
-  if (!isVisible()) MoveToSavedPlace(this, Cfg.WindowKeyMapperLeft, Cfg.WindowKeyMapperTop);
+  RestoreSavedPlace(this, SavedPlace());
   show();
   raise();
   activateWindow();
@@ -472,21 +478,11 @@ void TfrmKeyMapper::hideEvent(QHideEvent* event) {
   Showing.KeyMapperShowing = 0;
 }
 
-void TfrmKeyMapper::moveEvent(QMoveEvent* event) {
-  QWidget::moveEvent(event);
-  if (!isVisible()) return;
-  Cfg.WindowKeyMapperLeft = x();
-  Cfg.WindowKeyMapperTop = y();
-}
-
 void TfrmKeyMapper::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   HideModeCombos();
   Grid->resize(width() - Grid->x(), kHdrHeight);
   if (auto* status = findChild<QStatusBar*>("stbStatus")) status->resize(width(), status->height());
-  if (!isVisible()) return;
-  Cfg.WindowKeyMapperWidth = width();
-  Cfg.WindowKeyMapperHeight = height();
 }
 
 void TfrmKeyMapper::keyPressEvent(QKeyEvent* event) {

@@ -22,9 +22,14 @@ namespace {
 // The design's client size; only the height may change.
 constexpr int kFixedWidth = 838;
 constexpr int kDesignHeight = 243;
+TSavedPlace SavedPlace() {
+  return {&Cfg.WindowKeyMapsLeft, &Cfg.WindowKeyMapsTop, &Cfg.WindowKeyMapsWidth, &Cfg.WindowKeyMapsHeight};
+}
+
 }  // namespace
 
 TfrmKeyMaps::TfrmKeyMaps(QWidget* parent) : QWidget(parent, Qt::Tool) {
+  KeepSavedPlace(this, SavedPlace());
   setObjectName("frmKeyMaps");
   setWindowTitle("Key Maps");
   setAttribute(Qt::WA_DeleteOnClose, false);
@@ -71,10 +76,7 @@ void TfrmKeyMaps::Answer(TWindowCalls& calls) {
 
 void TfrmKeyMaps::Open(const std::string& title) {
   setWindowTitle(QString::fromStdString(title));
-  if (!isVisible()) {
-    if (Cfg.WindowKeyMapsHeight > 0) resize(kFixedWidth, Cfg.WindowKeyMapsHeight);
-    MoveToSavedPlace(this, Cfg.WindowKeyMapsLeft, Cfg.WindowKeyMapsTop);
-  }
+  RestoreSavedPlace(this, SavedPlace());
   show();
   raise();
   activateWindow();
@@ -123,24 +125,6 @@ void TfrmKeyMaps::showEvent(QShowEvent* event) {
 void TfrmKeyMaps::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
   Showing.KeyMapsShowing = 0;
-}
-
-void TfrmKeyMaps::KeepPlace() {
-  if (!isVisible()) return;
-  Cfg.WindowKeyMapsLeft = x();
-  Cfg.WindowKeyMapsTop = y();
-  Cfg.WindowKeyMapsWidth = width();
-  Cfg.WindowKeyMapsHeight = height();
-}
-
-void TfrmKeyMaps::moveEvent(QMoveEvent* event) {
-  QWidget::moveEvent(event);
-  KeepPlace();
-}
-
-void TfrmKeyMaps::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  KeepPlace();
 }
 
 }  // namespace vel

@@ -37,11 +37,8 @@ class TfrmKeyMaps : public QWidget, public TWindow {
  protected:
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
-  void moveEvent(QMoveEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void KeepPlace();
   std::vector<std::string> lines_;
   TRegistration registration_;
 };

@@ -1,5 +1,6 @@
 #include "mainwindow/forms/ScreenPlace.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -28,6 +29,46 @@ void MoveToSavedPlace(QWidget* window, int32_t savedLeft, int32_t savedTop) {
   const QSize size = window->frameGeometry().size();
   const TPlacePoint p = PlaceWindow(savedLeft, savedTop, size.width(), size.height(), screens);
   window->move(p.Left, p.Top);
+}
+
+namespace {
+
+// Follows one window's geometry; a child of the window, so it goes with it.
+class TPlaceKeeper : public QObject {
+ public:
+  TPlaceKeeper(QWidget* window, const TSavedPlace& place) : QObject(window), window_(window), place_(place) {
+    window->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != window_ || !window_->isVisible()) return false;
+    if (event->type() == QEvent::Move) {
+      *place_.Left = window_->x();
+      *place_.Top = window_->y();
+    } else if (event->type() == QEvent::Resize) {
+      if (place_.Width) *place_.Width = window_->width();
+      if (place_.Height) *place_.Height = window_->height();
+    }
+    return false;
+  }
+
+ private:
+  QWidget* window_;
+  TSavedPlace place_;
+};
+
+}  // namespace
+
+void RestoreSavedPlace(QWidget* window, const TSavedPlace& place) {
+  if (window->isVisible()) return;
+  const int w = place.Width && *place.Width > 0 ? *place.Width : window->width();
+  const int h = place.Height && *place.Height > 0 ? *place.Height : window->height();
+  window->resize(w, h);
+  MoveToSavedPlace(window, *place.Left, *place.Top);
+}
+
+void KeepSavedPlace(QWidget* window, const TSavedPlace& place) {
+  new TPlaceKeeper(window, place);
 }
 
 }  // namespace vel

@@ -46,6 +46,7 @@ QButtonGroup* MakeRadioGroup(QWidget* window, const char* prefix, int32_t first,
 TCfgWindow::TCfgWindow(TfrmMain& main, const TCfgWindowDef& def)
     : QWidget(&main, Qt::Tool), main_(main), def_(def) {
   setAttribute(Qt::WA_DeleteOnClose, false);
+  KeepSavedPlace(this, {def_.Left, def_.Top});
   registration_ = Windows().Register(*this);
 }
 
@@ -95,13 +96,6 @@ void TCfgWindow::showEvent(QShowEvent* event) {
 void TCfgWindow::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
   *def_.Showing = 0;
-}
-
-void TCfgWindow::moveEvent(QMoveEvent* event) {
-  QWidget::moveEvent(event);
-  if (!isVisible()) return;
-  *def_.Left = x();
-  *def_.Top = y();
 }
 
 }  // namespace vel

@@ -56,7 +56,6 @@ class TCfgWindow : public QWidget, public TWindow {
 
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
-  void moveEvent(QMoveEvent* event) override;
 
   TfrmMain& main_;
 

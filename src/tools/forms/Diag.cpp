@@ -51,9 +51,14 @@ QToolButton* DumpButton(QWidget* parent, const char* name, const char* text, con
 
 constexpr const char* kOverflowHint = "; use sparingly to avoid log overflow/truncation";
 
+TSavedPlace SavedPlace() {
+  return {&Cfg.WindowDiagLeft, &Cfg.WindowDiagTop, &Cfg.WindowDiagWidth, &Cfg.WindowDiagHeight};
+}
+
 }  // namespace
 
 TfrmDiag::TfrmDiag(QWidget* parent) : QMainWindow(parent, Qt::Tool) {
+  KeepSavedPlace(this, SavedPlace());
   setObjectName("frmDiag");
   setWindowTitle("Diagnostics");
   auto* central = new QWidget(this);
@@ -273,11 +278,7 @@ void TfrmDiag::SaveDiagLog() {
 
 void TfrmDiag::Open(const std::string& caption) {
   setWindowTitle(QString::fromStdString(caption));
-  if (!isVisible()) {
-    if (Cfg.WindowDiagWidth > 0 && Cfg.WindowDiagHeight > 0)
-      resize(Cfg.WindowDiagWidth, Cfg.WindowDiagHeight);
-    MoveToSavedPlace(this, Cfg.WindowDiagLeft, Cfg.WindowDiagTop);
-  }
+  RestoreSavedPlace(this, SavedPlace());
   show();
   raise();
   activateWindow();
@@ -330,20 +331,6 @@ bool TfrmDiag::event(QEvent* e) {
     return true;
   }
   return QMainWindow::event(e);
-}
-
-void TfrmDiag::moveEvent(QMoveEvent* e) {
-  QMainWindow::moveEvent(e);
-  if (!isVisible()) return;
-  Cfg.WindowDiagLeft = x();
-  Cfg.WindowDiagTop = y();
-}
-
-void TfrmDiag::resizeEvent(QResizeEvent* e) {
-  QMainWindow::resizeEvent(e);
-  if (!isVisible()) return;
-  Cfg.WindowDiagWidth = width();
-  Cfg.WindowDiagHeight = height();
 }
 
 }  // namespace vel

@@ -46,8 +46,6 @@ class TfrmDiag : public QMainWindow, public TWindow {
   bool event(QEvent* e) override;
   void showEvent(QShowEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
-  void moveEvent(QMoveEvent* e) override;
-  void resizeEvent(QResizeEvent* e) override;
 
  private:
   QWidget* MakeMidiGroup();
