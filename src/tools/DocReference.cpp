@@ -165,8 +165,9 @@ void HotkeyTable(std::ostringstream& out, const TFactoryKeySets& keys) {
 
 constexpr const char* kCmdRefIntro =
     "# Vellorine command reference\n\n"
-    "Everything Vellorine does can be played from the MIDI keyboard. Keys are named as notes: "
-    "C3 is MIDI note 60, so C1 is note 36, two octaves below middle C. In Live mode every key "
+    "Everything Vellorine does can be played from the MIDI keyboard. Keys are named as notes, "
+    "as the settings file names them: C3 is MIDI note 60 (middle C), C1 is note 36, and the "
+    "octave below C1 is written without a number (C to B, notes 24 to 35). In Live mode every key "
     "plays, except the command key (C1 in the factory maps). Press it, and the next key is a "
     "command: the seq keys (F1 to G#1) select seqs, and a command key acts on the seqs selected. "
     "A command that needs a value switches to an argument mode (digits, note values, pitch "
