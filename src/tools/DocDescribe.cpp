@@ -110,7 +110,7 @@ const TWords& CmdWords() {
       {"LiveN", "Plays the key as a live note; Command mode stays."},
       {"Stop", "Stops the selected seqs at the end of their cycle."},
       {"SelLive", "Selects or deselects the live output for the next command."},
-      {"SelAllBut", "Inverts the seq selection: every seq but those selected."},
+      {"SelAllBut", "All but: selects every seq except those selected (inverts the selection)."},
       {"SelInv", "Inverts the seq selection."},
       {"DeSelAll", "Deselects every seq and the live output."},
       {"OctInc", "Raises the live pitch offset by one octave."},

@@ -99,7 +99,7 @@ std::string ModeTitle(TModeType t) {
 }
 
 void KeyModesSection(std::ostringstream& out) {
-  out << "## Key modes\n\n"
+  out << "## Key modes in detail\n\n"
          "The key mode says what the next key of the keyboard means. The main window shows it after "
          "\"Mode:\", with the prompt below. Entries that take several keys walk through several "
          "modes, one per key.\n\n"
@@ -123,6 +123,23 @@ void KeyModesSection(std::ostringstream& out) {
     out << "| " << m << (last - 1 > m ? ".." + std::to_string(last - 1) : "") << " | " << map << " | " << cell
         << " |\n";
     m = last;
+  }
+  out << "\n";
+}
+
+// The command keys of the standard map in keyboard order: what a player looks up first.
+void CommandKeysSection(std::ostringstream& out, const TFactoryKeySet& standard) {
+  out << "## The command keys on the keyboard\n\n"
+         "After the command key, these keys of the standard factory map give these commands. "
+         "Novice mode keeps only a few of them; the Command mode table below says which.\n\n"
+         "| Key | Label | Command |\n|---|---|---|\n";
+  const uint8_t ignore = KeyModeInfo(MtCmd).IgnoreCode;
+  for (int k = 0; k < KeyCount; ++k) {
+    const uint8_t code = standard.Codes[MtCmd][k];
+    const TKeyFn* fn = code == ignore ? nullptr : FindKeyFnByCode(MtCmd, code);
+    if (!fn) continue;
+    out << "| " << KeyText(k, false) << " | " << Code(fn->Token) << " | "
+        << DescribeKeyFn(MtCmd, *fn).value_or("?") << " |\n";
   }
   out << "\n";
 }
@@ -195,12 +212,13 @@ TDocText CommandReferenceMarkdown(const TFactoryKeySets& keys) {
   TDocText doc;
   std::ostringstream out;
   out << kCmdRefIntro;
-  KeyModesSection(out);
+  CommandKeysSection(out, keys.Standard);
   for (const TKeyMapBlock& block : KeyMapBlocks()) {
     out << "## " << ModeTitle(block.Mode) << "\n\n";
     FnTable(out, block.Mode, keys, doc.Missing);
   }
   HotkeyTable(out, keys);
+  KeyModesSection(out);
   doc.Markdown = out.str();
   return doc;
 }

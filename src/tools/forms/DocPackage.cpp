@@ -12,8 +12,12 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextFrame>
 #include <QTextImageFormat>
+#include <QTextTable>
 #include <QUrl>
+#include <algorithm>
+#include <vector>
 
 #include "platform/Version.h"
 #include "tools/DocReference.h"
@@ -44,6 +48,31 @@ void LoadImages(QTextDocument& doc, const QString& baseDir) {
       cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
       cursor.setCharFormat(image);
     }
+  }
+}
+
+// Tables get column widths by how much their columns hold, so descriptions are not squeezed into
+// as narrow a column as a key name.
+void FitTables(QTextDocument& doc) {
+  for (QTextFrame* frame : doc.rootFrame()->childFrames()) {
+    auto* table = qobject_cast<QTextTable*>(frame);
+    if (!table || table->columns() < 2) continue;
+    std::vector<double> weight(table->columns(), 0);
+    for (int r = 0; r < table->rows(); ++r)
+      for (int c = 0; c < table->columns(); ++c) {
+        const QTextTableCell cell = table->cellAt(r, c);
+        QTextCursor cursor = cell.firstCursorPosition();
+        cursor.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        weight[c] = std::max<double>(weight[c], std::min<qsizetype>(cursor.selectedText().size(), 60));
+      }
+    double sum = 0;
+    for (double& w : weight) sum += (w = std::max(w, 4.0));
+    QVector<QTextLength> widths;
+    for (double w : weight) widths << QTextLength(QTextLength::PercentageLength, 100 * w / sum);
+    QTextTableFormat format = table->format();
+    format.setColumnWidthConstraints(widths);
+    format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+    table->setFormat(format);
   }
 }
 
@@ -86,6 +115,7 @@ bool RenderMarkdownPdf(const QString& markdown, const QString& baseDir, const QS
   else
     doc.setMarkdown(markdown);
   LoadImages(doc, baseDir);
+  FitTables(doc);
   QPdfWriter writer(pdfPath);
   writer.setTitle(title);
   writer.setCreator("Vellorine");
