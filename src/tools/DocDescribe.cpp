@@ -324,7 +324,8 @@ std::optional<std::string> DescribeFtsType(const TKeyFn& fn) {
   if (auto w = Lookup(words, fn.Keyword)) return w;
   if (After(fn.Keyword, "FtsScale")) return "Forces notes to the " + fn.Hint + ".";
   if (After(fn.Keyword, "FtsChord"))
-    return "Forces notes to the chord " + fn.Token + (fn.Hint != "chord" ? " (" + fn.Hint + ")." : ".");
+    return "Forces notes to the chord `" + fn.Token + "`" +
+           (fn.Hint != "chord" ? " (" + fn.Hint + ")." : ".");
   return std::nullopt;
 }
 

@@ -9,6 +9,7 @@
 #include "settings/CfgFile.h"
 #include "settings/CfgKeyLists.h"
 #include "settings/CfgLimits.h"
+#include "settings/CfgLink.h"
 #include "settings/CfgWriter.h"
 #include "settings/Settings.h"
 #include "tools/DocReference.h"
@@ -38,11 +39,25 @@ std::string LimitText(std::string_view keyword, std::string_view unit) {
   return "a whole number" + std::string(unit);
 }
 
+bool EndsWith(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// The settings written by hand (ports, channels, programs): by their keyword's form and value.
+std::string OtherRangeText(std::string_view keyword, std::string_view value) {
+  if (value == "Y" || value == "N") return "Y or N";
+  if (keyword.rfind("ProgName-", 0) == 0) return "a name of up to 16 characters";
+  if (EndsWith(keyword, "-Chan")) return "1 to 16";
+  if (EndsWith(keyword, "-PortNo")) return "a port number, 1 to 9";
+  if (EndsWith(keyword, "-Prog")) return "0 to 127";
+  return "as written by Config, Save";
+}
+
 // What a value may be: from the keyword table's form and limits, else from the value's kind.
-std::string RangeText(std::string_view keyword) {
+std::string RangeText(std::string_view keyword, std::string_view value) {
   if (IsColourKeyword(keyword)) return "red, green, blue (0 to 255 each), or a system colour number";
   const CfgScalar* s = FindScalar(keyword);
-  if (!s) return "as written by Config, Save";
+  if (!s) return OtherRangeText(keyword, value);
   switch (s->Form) {
     case CfgForm::YN:
     case CfgForm::YNNot:
@@ -103,12 +118,22 @@ class TGuideWriter {
   std::set<std::string> Keywords;
 
  private:
+  // The file's comments are plain text: what Markdown would read as markup ("<m>" as a tag, "|"
+  // as a cell) is escaped.
+  static std::string Plain(std::string_view text) {
+    std::string plain;
+    for (char c : text) {
+      if (std::string_view("\\`*_[]<>|#").find(c) != std::string_view::npos) plain += '\\';
+      plain += c;
+    }
+    return plain;
+  }
   void Comment(std::string_view text) {
     EndTable();
     if (text.rfind("- ", 0) == 0 || text.rfind(" - ", 0) == 0)
-      pending_ += "\n- " + std::string(TrimCfg(text.substr(text.find('-') + 1)));
+      pending_ += "\n- " + Plain(TrimCfg(text.substr(text.find('-') + 1)));
     else
-      pending_ += (pending_.empty() || pending_.back() == '\n' ? "" : " ") + std::string(text);
+      pending_ += (pending_.empty() || pending_.back() == '\n' ? "" : " ") + Plain(text);
   }
   void Entry(const std::string& keyword, std::string value) {
     if (!pending_.empty()) out_ << pending_ << "\n\n";
@@ -117,7 +142,7 @@ class TGuideWriter {
     inTable_ = true;
     const std::string home = UserProfileFolder();
     if (!home.empty() && value.rfind(home, 0) == 0) value = "~/Vellorine" + value.substr(home.size());
-    out_ << "| `" << keyword << "` | " << value << " | " << RangeText(keyword) << " |\n";
+    out_ << "| `" << keyword << "` | `" << value << "` | " << RangeText(keyword, value) << " |\n";
     Keywords.insert(keyword);
   }
   std::ostringstream& out_;
@@ -145,7 +170,14 @@ constexpr const char* kGuideIntro =
 
 std::string FactorySettingsText() {
   LoadConfigFactory();
-  return BuildCfgText(InitialSaveState(CfgFull));
+  // One input and one output allocated, so that the per-port keywords are written too.
+  TCfgEngineVals& e = CfgEngine;
+  const int8_t ins = e.InPortsAllocated, outs = e.OutPortsAllocated;
+  e.InPortsAllocated = e.OutPortsAllocated = 0;
+  std::string text = BuildCfgText(InitialSaveState(CfgFull));
+  e.InPortsAllocated = ins;
+  e.OutPortsAllocated = outs;
+  return text;
 }
 
 TDocText ConfigurationGuideMarkdown(const std::string& factoryFile) {

@@ -84,12 +84,14 @@ TEST_F(DocReferenceTest, TheConfigurationGuideHasEverySettingsKeywordOnceAndNoKe
     EXPECT_EQ(Count(doc.Markdown, "| `" + std::string(c.Keyword) + "` |"), 1) << c.Keyword;
   EXPECT_EQ(RowOf(doc.Markdown, "CmdPlay"), "");
   const std::pair<const char*, const char*> rows[] = {
-      {"BeatsPerBar", "| `BeatsPerBar` | 4 | 1 to 64 |"},
-      {"KinetraceSize", "| `KinetraceSize` | 5 | 1 to 6 (kept inside) |"},
-      {"NoviceMode", "| `NoviceMode` | N | Y or N |"},
-      {"LastSavedMidiFolder", "| `LastSavedMidiFolder` | ~/Vellorine | a folder, or Unused |"},
+      {"BeatsPerBar", "| `BeatsPerBar` | `4` | 1 to 64 |"},
+      {"KinetraceSize", "| `KinetraceSize` | `5` | 1 to 6 (kept inside) |"},
+      {"NoviceMode", "| `NoviceMode` | `N` | Y or N |"},
+      {"LastSavedMidiFolder", "| `LastSavedMidiFolder` | `~/Vellorine` | a folder, or Unused |"},
   };
   for (const auto& [keyword, row] : rows) EXPECT_EQ(RowOf(doc.Markdown, keyword), row);
+  // The file's notes are text: a "<m>" there would be taken for a tag and hide the rest of the guide.
+  EXPECT_NE(doc.Markdown.find("Colours, format: \\<m\\> \\| \\<red n\\>"), std::string::npos);
   // A guide that lacks a keyword of the tables is refused.
   EXPECT_FALSE(ConfigurationGuideMarkdown("Version = 13.03\r\n").Missing.empty());
 }
