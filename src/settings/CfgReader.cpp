@@ -16,6 +16,7 @@
 #include "keymaps/KeyMapsFactory.h"
 #include "settings/CfgFactory.h"
 #include "settings/CfgKeyLists.h"
+#include "settings/CfgLimits.h"
 #include "settings/CfgLink.h"
 #include "settings/CfgPatterns.h"
 #include "styles/StyleChains.h"
@@ -190,31 +191,6 @@ void Store(const CfgVarRef& var, T v) {
       var);
 }
 
-// Range limits of plain numbers (file values), as the settings windows offer them; outside is illegal.
-struct TLimit {
-  std::string_view Keyword;
-  int32_t Lo, Hi;
-};
-constexpr TLimit kIllegalOutside[] = {
-    {"TemplateChanNo", 1, 16},       {"MainInPortFilterChan", 0, 16},
-    {"AuxInPortFilterChan", 0, 16},  {"MetrDrumChan", 1, 16},
-    {"MetrBassChan", 1, 16},         {"MetrBassBarSVel", 0, 9},
-    {"MetrBassBeatSVel", 0, 9},      {"MetrDrumBarSVel", 0, 9},
-    {"MetrDrumBeatSVel", 0, 9},      {"ClocksExtPNo", 0, kPorts},
-    {"MetrSeqNo", 0, kCfgSeqs},      {"RecStopSeqNo", 0, kCfgSeqs},
-    {"BeatsPerBar", 1, 64},          {"MetrBars", 1, 4},
-    {"TemplateLeftKeyNo", 0, 127},   {"TemplateRightKeyNo", 0, 127},
-    {"MidiTimerInterval", 1, 100},   {"MidiTimerResolution", 1, 100},
-    {"DspStatusInterval", 1, 10000}, {"DspMetrInterval", 1, 10000},
-    {"DspDiagInterval", 1, 10000},
-};
-constexpr TLimit kClampTo[] = {
-    {"KinetraceStyle", 1, 2},      {"KinetraceSize", 1, 6},       {"KinetraceDecay", 1, 4},
-    {"KinetraceTail", 1, 9},       {"KinetraceShape", 1, 4},      {"KinetracePosn", 1, 22},
-    {"CCVolResetValue", 64, 127},  {"TemplateAnimateSize", 1, 5}, {"TemplateAnimateDecay", 1, 4},
-    {"TempoSlewTime", 0, 1000000}, {"LnTempoStep", 1, 100},       {"LgTempoStep", 1, 100},
-};
-
 // Reads one scalar of the table by its form, with its factory value as default.
 bool ReadScalar(TCfgLoad& L, const CfgScalar& s) {
   if (!L.Error.empty()) return false;
@@ -283,7 +259,7 @@ bool ReadScalar(TCfgLoad& L, const CfgScalar& s) {
       int32_t v = 0;
       int32_t lo = INT32_MIN;
       int32_t hi = INT32_MAX;
-      for (const TLimit& l : kIllegalOutside)
+      for (const TCfgLimit& l : kCfgIllegalOutside)
         if (l.Keyword == s.Keyword) {
           lo = l.Lo;
           hi = l.Hi;
@@ -292,7 +268,7 @@ bool ReadScalar(TCfgLoad& L, const CfgScalar& s) {
       if (s.Keyword == "KinetracePosn" && L.Version < 1204) v = v == 8 ? 12 : v == 9 ? 20 : v == 10 ? 22 : v;
       if (s.Form == CfgForm::Seconds)
         v = static_cast<int32_t>(std::clamp<int64_t>(int64_t(v) * 1000, 0, 1000000));
-      for (const TLimit& l : kClampTo)
+      for (const TCfgLimit& l : kCfgClampTo)
         if (l.Keyword == s.Keyword) v = std::clamp(v, l.Lo, l.Hi);
       Store(s.Var, v - shown);
       return true;

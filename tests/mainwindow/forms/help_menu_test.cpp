@@ -8,6 +8,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QToolButton>
+#include <algorithm>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -21,6 +22,7 @@
 #include "mainwindow/forms/MainInput.h"
 #include "platform/Version.h"
 #include "settings/Settings.h"
+#include "tools/forms/DocPackage.h"
 
 namespace vel {
 namespace {
@@ -117,6 +119,47 @@ TEST_F(HelpMenuTest, ItemsWithoutAWebSiteAreHiddenAndDocumentsOpenFromTheProgram
   EXPECT_EQ(rec.boxes[0].caption, "Vellorine Performance Info");
   EXPECT_EQ(rec.boxes[0].text, PerformanceInfoText());
 }
+
+#ifdef VELLORINE_DOCS_DIR
+// Every document item of the menu opens the document the build made, and the package is found
+// current; the items without a document keep their box and open nothing.
+TEST_F(HelpMenuTest, TheBuiltDocumentsOpenFromTheMenuAndAreCurrent) {
+  const std::string built = VELLORINE_DOCS_DIR;
+  std::vector<std::string> opened;
+  Desktop().ShellOpen = [&opened](const std::string& target) {
+    opened.push_back(target);
+    return kShellOk;
+  };
+  form->ProgFolder = built;
+  HelpState = THelpState{};
+  std::vector<std::pair<std::string, std::string>> items;  // action, file
+  for (const THelpDoc& doc : kHelpDocs) items.emplace_back(doc.Action, doc.File);
+  items.emplace_back("mnuHelpModsHistory", kModsHistoryFile);
+  for (const auto& [action, file] : items) {
+    const bool keepsBox =
+        std::find_if(std::begin(kDocsWithoutContent), std::end(kDocsWithoutContent),
+                     [&](const char* f) { return file == f; }) != std::end(kDocsWithoutContent);
+    opened.clear();
+    rec.boxes.clear();
+    QAction* item = form->findChild<QAction*>(QString::fromStdString(action));
+    ASSERT_NE(item, nullptr) << action;
+    item->trigger();
+    if (keepsBox) {
+      EXPECT_TRUE(opened.empty()) << file;
+      ASSERT_EQ(rec.boxes.size(), 1u) << file;
+      EXPECT_EQ(rec.boxes[0].text.rfind("Can't find help file", 0), 0u) << file;
+    } else {
+      EXPECT_EQ(opened, std::vector<std::string>{built + "/" + file});
+      EXPECT_TRUE(rec.boxes.empty()) << file << ": " << (rec.boxes.empty() ? "" : rec.boxes[0].text);
+    }
+  }
+  EXPECT_TRUE(HelpState.DocsChecked);
+  std::ifstream version(built + "/DocsVersion.txt");
+  std::string line;
+  std::getline(version, line);
+  EXPECT_EQ(line, version::VersionText());
+}
+#endif
 
 TEST_F(HelpMenuTest, ComboFillersAndSelectByValue) {
   QComboBox combo;
