@@ -79,20 +79,13 @@ TfrmDiag::TfrmDiag(QWidget* parent) : QMainWindow(parent, Qt::Tool) {
   resize(std::max(minimumSizeHint().width(), 425), 250 + menuBar()->sizeHint().height());
 }
 
-TfrmDiag::~TfrmDiag() {
-  SinkLog(false);
-}
+TfrmDiag::~TfrmDiag() = default;
 
-// The log hook leads here only while the window shows; before and after, whatever was there.
+// The log hook leads here only while the window shows: the registry takes its answer afresh.
 void TfrmDiag::SinkLog(bool on) {
   if (on == sinking_) return;
   sinking_ = on;
-  if (on) {
-    before_ = Ui().AddLogLines;
-    Ui().AddLogLines = [this](const std::string& text) { AddLogLines(text); };
-  } else {
-    Ui().AddLogLines = before_;
-  }
+  Windows().AnswersChanged(*this);
 }
 
 QWidget* TfrmDiag::MakeMidiGroup() {
@@ -314,6 +307,7 @@ void TfrmDiag::ClearLogOnClose() {
 }
 
 void TfrmDiag::Answer(TWindowCalls& calls) {
+  if (sinking_) calls.Log.AddLogLines = [this](const std::string& text) { AddLogLines(text); };
   // The program's end closes the window without asking.
   calls.Run.CloseDiagWindow = [this] {
     if (!isVisible()) return;

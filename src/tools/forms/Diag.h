@@ -4,7 +4,6 @@
 // GUI thread only.
 #include <QMainWindow>
 #include <array>
-#include <functional>
 #include <string>
 
 #include "mainwindow/WindowRegistry.h"
@@ -63,7 +62,6 @@ class TfrmDiag : public QMainWindow, public TWindow {
   TDiagLogModel log_;
   bool closingForGood_ = false;
   bool sinking_ = false;
-  std::function<void(const std::string&)> before_;
   TRegistration registration_ = Windows().Register(*this);  // the last member: goes first
 };
 
