@@ -69,6 +69,7 @@
 #include "settings/forms/CfgTiming.h"
 #include "settings/forms/CfgVKbd.h"
 #include "tools/forms/Diag.h"
+#include "tools/forms/SampleAidWindow.h"
 #include "styles/StyleStore.h"
 #include "ui_Main.h"
 
