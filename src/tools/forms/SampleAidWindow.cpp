@@ -3,11 +3,14 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
@@ -181,13 +184,19 @@ TfrmSampleAid::TfrmSampleAid(QWidget* parent) : QMainWindow(parent, Qt::Tool), u
   WireHalf(kSample);
   WireHalf(kAudition);
   WireEstimate();
-  for (QRadioButton* rb : {ui->rbModeAudition, ui->rbModeSample})
+  // One choice, whichever halves head the two buttons.
+  auto* modes = new QButtonGroup(this);
+  for (QRadioButton* rb : {ui->rbModeAudition, ui->rbModeSample}) {
+    modes->addButton(rb);
     connect(rb, &QRadioButton::clicked, this, [this] { ModeClicked(); });
+  }
   connect(ui->sbtnWidthToggle, &QToolButton::clicked, this, [this] { SampleAidLayout(true); });
   for (TSampleAidHalf& h : Half) {
     Keep(h.Spacebar, false);
     h.Lamp->setAutoFillBackground(true);
   }
+  // Both halves' groups line up, though only Sample's range has the estimate row.
+  ui->grpAuditionRange->setMinimumHeight(ui->grpSampleRange->sizeHint().height());
   Keep(ui->lblSampleNextCountdown, false);
   Keep(ui->lblvSampleNextCountdown, false);
   SampleAidSetHints();
@@ -602,10 +611,33 @@ void TfrmSampleAid::SampleAidLayout(bool toggle) {
   // Audition stands left, Sample right; narrow shows the active half alone.
   Half[kAudition].Panel->setVisible(wide_ || active == kAudition);
   Half[kSample].Panel->setVisible(wide_ || active == kSample);
+  PlaceModeButtons();
   ui->sbtnWidthToggle->setText(wide_ ? QString::fromUtf8("\u21e5\u21e4") : QString::fromUtf8("\u21e4\u21e5"));
   // Now, not at the next layout pass: the window takes its new size at once.
   centralWidget()->layout()->activate();
   layout()->activate();
+}
+
+// Wide, each mode button heads its half and the toggle the Audition half; narrow, both buttons
+// and the toggle head the half that shows.
+void TfrmSampleAid::PlaceModeButtons() {
+  QHBoxLayout* heads[2] = {ui->hlSampleMode, ui->hlAuditionMode};
+  for (QHBoxLayout* head : heads)
+    while (QLayoutItem* item = head->takeAt(0)) delete item;
+  if (wide_) {
+    for (int m : {kSample, kAudition}) {
+      heads[m]->addStretch(1);
+      heads[m]->addWidget(m == kSample ? ui->rbModeSample : ui->rbModeAudition);
+      heads[m]->addStretch(1);
+    }
+    heads[kAudition]->addWidget(ui->sbtnWidthToggle);
+    return;
+  }
+  QHBoxLayout* head = heads[sampleMode_ ? kSample : kAudition];
+  head->addWidget(ui->rbModeAudition);
+  head->addWidget(ui->rbModeSample);
+  head->addStretch(1);
+  head->addWidget(ui->sbtnWidthToggle);
 }
 
 void TfrmSampleAid::StartAction(int m, uint8_t action) {
@@ -775,14 +807,15 @@ void TfrmSampleAid::ShowNextIn() {
   ui->lblvSampleNextCountdown->setVisible(shown);
 }
 
-// Maroon for Sample, navy for Audition: the active mode's lamp while a note sounds.
+// Maroon for Sample, navy for Audition: the lamp of the mode whose note sounds (a note of the
+// mode just left ends on the next tick).
 void TfrmSampleAid::ShowLamps() {
-  const int active = sampleMode_ ? kSample : kAudition;
   const bool sounding = SampleAid.NoteSounding != 0;
+  const int mode = ModeOfState(SampleAid.State);
   for (int m : {kSample, kAudition}) {
     QPalette p = Half[m].Lamp->palette();
     const QColor lit = m == kSample ? QColor(0x80, 0, 0) : QColor(0, 0, 0x80);
-    p.setColor(QPalette::Window, sounding && m == active ? lit : palette().color(QPalette::Button));
+    p.setColor(QPalette::Window, sounding && m == mode ? lit : palette().color(QPalette::Button));
     Half[m].Lamp->setPalette(p);
   }
 }
@@ -796,10 +829,13 @@ void TfrmSampleAid::ShowColours() {
     p.setColor(QPalette::WindowText, m == active ? colour : QColor(Qt::gray));
     Half[m].Panel->setPalette(p);
   }
-  QPalette on = palette();
+  // Set outright, so that each button keeps its colour whichever half it heads.
+  QPalette on = QApplication::palette();
   on.setColor(QPalette::WindowText, colour);
+  QPalette off = QApplication::palette();
+  off.setColor(QPalette::WindowText, off.color(QPalette::WindowText));
   (active == kSample ? ui->rbModeSample : ui->rbModeAudition)->setPalette(on);
-  (active == kSample ? ui->rbModeAudition : ui->rbModeSample)->setPalette(palette());
+  (active == kSample ? ui->rbModeAudition : ui->rbModeSample)->setPalette(off);
 }
 
 }  // namespace vel

@@ -104,6 +104,7 @@ class TfrmSampleAid : public QMainWindow, public TWindow {
   void SetButtons(int mode, bool busy, bool automatic);
   void EnableHalf(int mode, bool active);
   void ModeClicked();
+  void PlaceModeButtons();
   void StartAction(int mode, uint8_t action);
   void Move(int mode, int which);
   void BarAction(int mode, int bar, int action);

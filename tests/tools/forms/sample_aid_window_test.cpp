@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QThread>
 #include <QToolButton>
 #include <mutex>
 
@@ -69,6 +70,25 @@ TEST_F(SampleAidWindowTest, OpensOnlyWhileRunningWithItsListsAndSendsTheAudition
   EXPECT_FALSE(w.Half[kSample].Note->isEnabled());
   EXPECT_EQ(Text(w, "lblvAuditionKey"), "C1");
   EXPECT_EQ(Text(w, "lblvTotSampleSize"), "2.47MB");
+  EXPECT_EQ(w.Half[kAudition].Step->statusTip(), "Output current note and move to next note in sequence");
+  EXPECT_EQ(w.ui->cboSamplerPNos->statusTip(),
+            "Port no. for sampler (only if port & chan different to target)");
+  // The sampler gets copies, and its label shows it, only on another port or channel.
+  EXPECT_FALSE(w.ui->lblSamplerDevice->isEnabled());
+  w.ui->cboSamplerChanNos->setCurrentIndex(3);
+  emit w.ui->cboSamplerChanNos->activated(3);
+  EXPECT_TRUE(w.ui->lblSamplerDevice->isEnabled());
+  EXPECT_EQ(SampleAid.SamplerChannel, 3);
+  // The tick wakes the refresh through the event loop: a Step's note-off moves the current pitch.
+  SampleAid.Audition.NoteLen = 1;
+  w.Half[kAudition].Step->click();
+  Tick();
+  for (int i = 0; i < 100 && Text(w, "lblvAuditionKey") == "C1"; ++i) {
+    QApplication::processEvents();
+    QThread::msleep(1);
+  }
+  EXPECT_EQ(Text(w, "lblvAuditionKey").toStdString(), KeyNoToNote(37));
+  EXPECT_TRUE(w.Half[kAudition].Step->isEnabled());
   // Without an output port the lists are empty and unusable, and the choice stays as it was.
   SampleAid.AuditionOut.Port = 0;
   RunCtl.OutPortsAllocated = -1;
