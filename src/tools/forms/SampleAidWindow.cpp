@@ -195,8 +195,11 @@ TfrmSampleAid::TfrmSampleAid(QWidget* parent) : QMainWindow(parent, Qt::Tool), u
     Keep(h.Spacebar, false);
     h.Lamp->setAutoFillBackground(true);
   }
-  // Both halves' groups line up, though only Sample's range has the estimate row.
+  // Both halves' groups line up, though only Sample's range has the estimate row and only one
+  // head has the toggle.
   ui->grpAuditionRange->setMinimumHeight(ui->grpSampleRange->sizeHint().height());
+  for (QRadioButton* rb : {ui->rbModeAudition, ui->rbModeSample})
+    rb->setMinimumHeight(ui->sbtnWidthToggle->sizeHint().height());
   Keep(ui->lblSampleNextCountdown, false);
   Keep(ui->lblvSampleNextCountdown, false);
   SampleAidSetHints();
