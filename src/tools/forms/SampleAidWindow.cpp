@@ -227,6 +227,7 @@ TfrmSampleAid::~TfrmSampleAid() {
     Showing.SampleAidShowing = 0;
   }
   gWakeFd = -1;
+  delete wakeNotifier_;
   if (wakeFd_ >= 0) ::close(wakeFd_);
 }
 
@@ -391,8 +392,8 @@ void TfrmSampleAid::WireWake() {
   connect(tmUpdateScreen, &QTimer::timeout, this, [this] { SampleAidRefresh(); });
   wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   if (wakeFd_ < 0) return;
-  auto* wake = new QSocketNotifier(wakeFd_, QSocketNotifier::Read, this);
-  connect(wake, &QSocketNotifier::activated, this, [this] {
+  wakeNotifier_ = new QSocketNotifier(wakeFd_, QSocketNotifier::Read, this);
+  connect(wakeNotifier_, &QSocketNotifier::activated, this, [this] {
     uint64_t count = 0;
     [[maybe_unused]] const ssize_t n = ::read(wakeFd_, &count, sizeof count);
     tmUpdateScreen->start();

@@ -20,6 +20,7 @@ class QGroupBox;
 class QLabel;
 class QRadioButton;
 class QSlider;
+class QSocketNotifier;
 class QTimer;
 
 namespace Ui {
@@ -125,6 +126,7 @@ class TfrmSampleAid : public QMainWindow, public TWindow {
   int32_t rate_ = 6, bits_ = 3, channels_ = 1;  // the estimate's table entries
   int32_t left_ = -1, top_ = -1;                // the settings keep no place: this session's
   int wakeFd_ = -1;
+  QSocketNotifier* wakeNotifier_ = nullptr;
   TRegistration registration_;
 };
 
