@@ -68,9 +68,9 @@
 #include "settings/forms/CfgPerf.h"
 #include "settings/forms/CfgTiming.h"
 #include "settings/forms/CfgVKbd.h"
+#include "styles/StyleStore.h"
 #include "tools/forms/Diag.h"
 #include "tools/forms/SampleAidWindow.h"
-#include "styles/StyleStore.h"
 #include "ui_Main.h"
 
 namespace vel {
