@@ -1,5 +1,7 @@
-// The diagnostics window, offscreen over loopback: a line added to a full log (the cap's drop,
-// the list's append and scroll) and the save of a full log through the atomic writer.
+// The tools windows, offscreen over loopback: a line added to a full diagnostics log (the cap's
+// drop, the list's append and scroll), the save of a full log through the atomic writer, and the
+// sample aid's redraw after a note (current note, remaining figures, lamp), which each note of a
+// Play run asks of the GUI thread. The sample aid's tick has its own benchmark.
 #include <unistd.h>
 
 #include <QAction>
@@ -11,7 +13,9 @@
 #include "base/DiagLog.h"
 #include "mainwindow/forms/Main.h"
 #include "tools/DiagLogModel.h"
+#include "tools/SampleAid.h"
 #include "tools/forms/Diag.h"
+#include "tools/forms/SampleAidWindow.h"
 #include "ui_Main.h"
 
 namespace {
@@ -41,6 +45,26 @@ void BM_SaveFullLog(benchmark::State& state) {
   std::filesystem::remove(file);
 }
 BENCHMARK(BM_SaveFullLog)->UseManualTime()->Iterations(100)->Unit(benchmark::kMicrosecond);
+
+void BM_SampleAidRefreshAfterANote(benchmark::State& state) {
+  vel::TfrmSampleAid& w = window.Get().SampleAidWindow();
+  auto& s = vel::SampleAid;
+  // No program change: the engine is not running and would refuse it with a box.
+  s.ReqAuditionOut = 0;
+  s.ReqTargetOut = 0;
+  w.SampleAidRefresh();
+  vel::bench::TimeEachCall(
+      state, [&w] { w.SampleAidRefresh(); },
+      [&s](uint32_t n) {
+        s.Audition.CurPitch = 36 + static_cast<int32_t>(n % 48);
+        s.NoteSounding = n % 2;
+        s.ReqCurPitch[vel::TfrmSampleAid::kAudition] = 1;
+        s.ReqCurVel[vel::TfrmSampleAid::kAudition] = 1;
+        s.ReqLamp = 1;
+      });
+  s.NoteSounding = 0;
+}
+BENCHMARK(BM_SampleAidRefreshAfterANote)->UseManualTime()->Iterations(2000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -56,6 +56,15 @@ void TWindowRegistry::Unregister(TWindow& window) {
   Fill();
 }
 
+void TWindowRegistry::AnswersChanged(TWindow& window) {
+  for (TEntry& e : entries_)
+    if (e.Window == &window) {
+      e.Calls = {};
+      window.Answer(e.Calls);
+    }
+  Fill();
+}
+
 void TWindowRegistry::Refresh(TRefresh which) {
   // A refresh may open or close windows: the list is taken first, and a window gone meanwhile is
   // skipped.
@@ -104,6 +113,17 @@ void TWindowRegistry::Fill() {
   FillSlot(cfg, &TWindowCalls::Cfg, &TCfgLinkHooks::SaveDialog);
   FillSlot(cfg, &TWindowCalls::Cfg, &TCfgLinkHooks::LoadConfigAndApplyFactory);
   FillSlot(cfg, &TWindowCalls::Cfg, &TCfgLinkHooks::SetStatusText);
+
+  TLogCalls log;
+  FillSlot(log, &TWindowCalls::Log, &TLogCalls::AddLogLines);
+  if (log.AddLogLines) {
+    if (!logTaken_) logBefore_ = std::move(Ui().AddLogLines);
+    logTaken_ = true;
+    Ui().AddLogLines = std::move(log.AddLogLines);
+  } else if (logTaken_) {
+    Ui().AddLogLines = std::move(logBefore_);
+    logTaken_ = false;
+  }
 
   // The refresh requests, including the one the settings reader sends after a key-map load, are
   // the registry's own answer while any window is registered.

@@ -15,6 +15,8 @@
 //     TRegistration registration_ = Windows().Register(*this);  // the last member: goes first
 //   };
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "base/UiHooks.h"
@@ -25,16 +27,24 @@
 
 namespace vel {
 
+// The diagnostics log's sink in UiHooks. While no window answers it, the hook is what it was
+// before one did (the default, or a test's recorder).
+struct TLogCalls {
+  std::function<void(const std::string& text)> AddLogLines;
+};
+
 // The core's calls a window may answer; it fills the members it answers and leaves the rest
 // empty. Only the window members are taken (TWindowRegistry::Fill lists them): the program state,
 // display timers, display resets, usage report, combos, calibrate prompt, port closes, critical
 // close, diagnostics and sample aid windows of RunHooks; all of RefreshHooks and PortHooks; the
-// settings dialogs, the factory load, the status text and the key-map views' refresh of CfgLink.
+// settings dialogs, the factory load, the status text and the key-map views' refresh of CfgLink;
+// the log's lines of UiHooks.
 struct TWindowCalls {
   TRunHooks Run;
   TRefreshHooks Refresh;
   TPortHooks Ports;
   TCfgLinkHooks Cfg;
+  TLogCalls Log;
 };
 
 class TWindow {
@@ -46,7 +56,8 @@ class TWindow {
   // come with EngineLock held by the sender (the metronome keys' relabel, the factory key maps):
   // a refresh that needs the lock posts itself to the event loop rather than taking it.
   virtual void Refresh(TRefresh /*which*/) {}
-  // The core's calls the window answers, each into the window; asked once, at registration.
+  // The core's calls the window answers, each into the window; asked at registration and again
+  // when the window says its answers changed (TWindowRegistry::AnswersChanged).
   virtual void Answer(TWindowCalls& /*calls*/) {}
 };
 
@@ -87,6 +98,9 @@ class TWindowRegistry {
   // Removes the window and fills the hooks again; a call it answered is empty once no window
   // answers it.
   void Unregister(TWindow& window);
+  // Asks a registered window's answers afresh (one that answers only while it shows) and fills
+  // the hooks again.
+  void AnswersChanged(TWindow& window);
   // The request run by every registered window that serves it, in order of registration.
   void Refresh(TRefresh which);
   int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
@@ -101,6 +115,9 @@ class TWindowRegistry {
   template <typename Part, typename Fn>
   void FillSlot(Part& target, Part TWindowCalls::*part, Fn Part::*slot) const;
   std::vector<TEntry> entries_;
+  // The log hook as it was before a window answered it.
+  std::function<void(const std::string& text)> logBefore_;
+  bool logTaken_ = false;
 };
 
 // The registry in force.

@@ -284,10 +284,12 @@ void SampleAidTick(int32_t elapsed) {
   auto& s = SampleAid;
   bool started = false;  // a note that starts now counts its length from the next tick
   if (s.GapCd.Active) {
+    // The window's "Next in" counts whole seconds: each one wakes its refresh.
     if (s.StopReq) {
       s.GapCd.Active = 0;
       s.GapCd.Left = 0;
       s.ReqRemaining = 1;
+      WakeRefresh();
     } else {
       s.GapCd.Left -= elapsed;
       if (s.GapCd.Left <= 0) {
@@ -295,7 +297,10 @@ void SampleAidTick(int32_t elapsed) {
         started = true;
         s.GapCd.Left = RangeOf(s.State).Gap.load();
       }
-      if (s.GapCd.Left % 1000 == 0) s.ReqRemaining = 1;
+      if (s.GapCd.Left % 1000 == 0) {
+        s.ReqRemaining = 1;
+        WakeRefresh();
+      }
     }
   }
   if (s.NoteCd.Active) {
@@ -330,6 +335,17 @@ void WaitForSampleAid(int32_t pauseMs) {
     SendNote(false);
   }
   s.Waiting = 0;
+}
+
+void SampleAidEndNote() {
+  auto& s = SampleAid;
+  std::lock_guard lock(EngineLock);
+  s.StopReq = 1;
+  s.NoteCd.Active = 0;
+  s.GapCd.Active = 0;
+  if (s.NoteSounding) SendNote(false);
+  s.NoteSounding = 0;
+  s.ReqLamp = 1;
 }
 
 bool SampleAidSendProgBank(int32_t port, int32_t channel, int32_t program, int32_t lsbOrPatch, int32_t msb,

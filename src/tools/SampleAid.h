@@ -95,6 +95,11 @@ void SampleAidTick(int32_t elapsed);
 // up with a note sounding it sends the note-off itself, while the engine still runs.
 void WaitForSampleAid(int32_t pauseMs = 100);
 
+// Ends the action at once and forgets the sounding note, after trying its note-off: for closing
+// the window while the engine is stopped, when no tick will end the note (and a stopped engine
+// has already silenced every channel it used). GUI thread.
+void SampleAidEndNote();
+
 // Bank select and program change of a mode's output (Sample: to the target only).
 bool SampleAidSendProgBank(int32_t port, int32_t channel, int32_t program, int32_t lsbOrPatch, int32_t msb,
                            int32_t method);

@@ -114,5 +114,32 @@ TEST_F(WindowRegistryTest, CallsRunEveryAnswerAndStandInsReplaceTheWindowsAnswer
   EXPECT_TRUE(RunHooks.TarloClose);
 }
 
+TEST_F(WindowRegistryTest, TheLogLeadsToTheAnsweringWindowAndBackToWhatWasThereBefore) {
+  std::vector<std::string> before;
+  Ui().AddLogLines = [&before](const std::string& text) { before.push_back(text); };
+  // Answers only while "showing", as the diagnostics window does.
+  struct LogWindow : TWindow {
+    bool showing = false;
+    std::vector<std::string> lines;
+    void Answer(TWindowCalls& calls) override {
+      if (showing) calls.Log.AddLogLines = [this](const std::string& text) { lines.push_back(text); };
+    }
+  } w;
+  TRegistration r = Windows().Register(w);
+  Ui().AddLogLines("hidden");
+  w.showing = true;
+  Windows().AnswersChanged(w);
+  Ui().AddLogLines("shown");
+  w.showing = false;
+  Windows().AnswersChanged(w);
+  Ui().AddLogLines("hidden again");
+  w.showing = true;
+  Windows().AnswersChanged(w);
+  r.Reset();
+  Ui().AddLogLines("gone");
+  EXPECT_EQ(w.lines, std::vector<std::string>{"shown"});
+  EXPECT_EQ(before, (std::vector<std::string>{"hidden", "hidden again", "gone"}));
+}
+
 }  // namespace
 }  // namespace vel

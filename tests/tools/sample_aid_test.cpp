@@ -142,6 +142,25 @@ TEST_F(SampleAidTest, NotesSoundTheirLengthAndGapsWaitTheirGapAtOneMsPerTick) {
   EXPECT_FALSE(SampleAidBusy());
 }
 
+int gWakes = 0;
+
+TEST_F(SampleAidTest, AGapWakesTheWindowAtEachWholeSecondLeftAndWhenCancelled) {
+  SetSampleAidWake([] { ++gWakes; });
+  SampleAid.Sample.NoteLen = 10;
+  SampleAid.Sample.Gap = 2500;
+  ASSERT_TRUE(SampleAidStart(SaPlay));
+  Ticks(10);  // the note ends, the gap starts
+  gWakes = 0;
+  Ticks(1500);  // 2000 and 1000 ms left
+  EXPECT_EQ(gWakes, 2);
+  SampleAidAbort();
+  gWakes = 0;
+  Ticks(1);
+  EXPECT_EQ(gWakes, 1);
+  EXPECT_FALSE(SampleAidBusy());
+  SetSampleAidWake(nullptr);
+}
+
 TEST_F(SampleAidTest, AbortsEndTheNoteOnTheNextTickOrCancelTheGap) {
   for (const bool inGap : {false, true}) {
     TSampleAidRange& r = SampleAid.Audition;

@@ -68,8 +68,9 @@
 #include "settings/forms/CfgPerf.h"
 #include "settings/forms/CfgTiming.h"
 #include "settings/forms/CfgVKbd.h"
-#include "tools/forms/Diag.h"
 #include "styles/StyleStore.h"
+#include "tools/forms/Diag.h"
+#include "tools/forms/SampleAidWindow.h"
 #include "ui_Main.h"
 
 namespace vel {

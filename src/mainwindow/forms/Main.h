@@ -48,6 +48,7 @@ class TfrmCfgMetr;
 class TfrmCfgMChan;
 class TfrmReference;
 class TfrmDiag;
+class TfrmSampleAid;
 class TfrmKeyMaps;
 class TfrmKeyMapper;
 
@@ -151,6 +152,7 @@ class TfrmMain : public QMainWindow {
   TfrmReference* GMPrograms() const { return gmPrograms_; }
   TfrmReference* GMDrums() const { return gmDrums_; }
   TfrmDiag& Diag() { return *diag_; }
+  TfrmSampleAid& SampleAidWindow() { return *sampleAid_; }
   TfrmKeyMaps& KeyMaps() { return *keyMaps_; }
   TfrmKeyMapper& KeyMapper() { return *keyMapper_; }
 
@@ -230,6 +232,7 @@ class TfrmMain : public QMainWindow {
   TfrmReference* gmPrograms_ = nullptr;
   TfrmReference* gmDrums_ = nullptr;
   std::unique_ptr<TfrmDiag> diag_;
+  std::unique_ptr<TfrmSampleAid> sampleAid_;
   std::unique_ptr<TfrmKeyMaps> keyMaps_;
   std::unique_ptr<TfrmKeyMapper> keyMapper_;
   bool placeKept_ = false;

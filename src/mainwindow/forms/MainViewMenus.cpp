@@ -262,9 +262,10 @@ void TViewMenus::WireActionMenu() {
 }
 
 void TViewMenus::WireToolsMenu() {
-  // Tools menu. The sample aid window is not built yet: its item stays disabled.
-  for (QAction* a : {ui->mnuToolsSampleAid}) a->setEnabled(false);
+  // Tools menu. The sample aid sends notes: it opens only while running.
+  ui->mnuToolsSampleAid->setEnabled(false);
   QObject::connect(ui->mnuTools, &QMenu::aboutToShow, &form_, [this] {
+    ui->mnuToolsSampleAid->setEnabled(RunCtl.ProgState.load() == TProgState::Running);
     const bool on = Cfg.TarloOn != 0;
     const bool chosen = ui->cboTarloPNo->currentIndex() >= 0;
     QAction* tarlo = ui->mnuToolsTarlo->menuAction();

@@ -26,6 +26,7 @@
 #include "settings/forms/CfgVKbd.h"
 #include "tools/forms/Diag.h"
 #include "tools/forms/ReferenceWindows.h"
+#include "tools/forms/SampleAidWindow.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -85,6 +86,9 @@ void TfrmMain::WireSettingsWindows() {
   ui->mnuToolsDiag->setEnabled(true);
   connect(ui->mnuToolsDiag, &QAction::triggered, diag_.get(),
           [this] { diag_->Open(ui->mnuToolsDiag->text().remove('&').toStdString()); });
+  sampleAid_ = std::make_unique<TfrmSampleAid>(this);
+  connect(ui->mnuToolsSampleAid, &QAction::triggered, sampleAid_.get(),
+          [this] { sampleAid_->Open(SettingsCaption("Sample Aid")); });
   for (auto [item, w] :
        {std::pair{ui->mnuToolsGMPrograms, gmPrograms_}, std::pair{ui->mnuToolsGMDrums, gmDrums_}}) {
     item->setEnabled(true);

@@ -3,15 +3,11 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolButton>
-#include <QVBoxLayout>
 #include <filesystem>
 #include <mutex>
 
@@ -26,30 +22,11 @@
 #include "mainwindow/forms/FileDialogs.h"
 #include "mainwindow/forms/ScreenPlace.h"
 #include "settings/Settings.h"
+#include "ui_Diag.h"
 
 namespace vel {
 
 namespace {
-
-QCheckBox* TraceBox(QWidget* parent, const char* name, const char* text, TAtomic<uint8_t>& sw,
-                    const char* hint) {
-  auto* c = new QCheckBox(text, parent);
-  c->setObjectName(name);
-  c->setChecked(sw != 0);
-  c->setStatusTip(hint);
-  QObject::connect(c, &QCheckBox::clicked, c, [&sw](bool on) { sw = on ? 1 : 0; });
-  return c;
-}
-
-QToolButton* DumpButton(QWidget* parent, const char* name, const char* text, const char* hint) {
-  auto* b = new QToolButton(parent);
-  b->setObjectName(name);
-  b->setText(text);
-  b->setStatusTip(hint);
-  return b;
-}
-
-constexpr const char* kOverflowHint = "; use sparingly to avoid log overflow/truncation";
 
 TSavedPlace SavedPlace() {
   return {&Cfg.WindowDiagLeft, &Cfg.WindowDiagTop, &Cfg.WindowDiagWidth, &Cfg.WindowDiagHeight};
@@ -57,68 +34,57 @@ TSavedPlace SavedPlace() {
 
 }  // namespace
 
-TfrmDiag::TfrmDiag(QWidget* parent) : QMainWindow(parent, Qt::Tool) {
+TfrmDiag::TfrmDiag(QWidget* parent) : QMainWindow(parent, Qt::Tool), ui(new Ui::frmDiag) {
+  ui->setupUi(this);
   KeepSavedPlace(this, SavedPlace());
-  setObjectName("frmDiag");
-  setWindowTitle("Diagnostics");
-  auto* central = new QWidget(this);
-  auto* v = new QVBoxLayout(central);
-  v->setContentsMargins(4, 4, 4, 0);
-  auto* warning = new QLabel("Warning: leaving this diagnostics window open may impact timing", central);
-  warning->setObjectName("lblWarning");
-  warning->setStyleSheet("color: maroon");
-  lstLog = new QListWidget(central);
-  lstLog->setObjectName("lstLog");
-  lstLog->setUniformItemSizes(true);
-  v->addWidget(warning);
-  v->addWidget(lstLog, 1);
-  auto* row = new QHBoxLayout;
-  row->addWidget(MakeMidiGroup());
-  row->addWidget(MakeFilterGroup());
-  row->addWidget(MakeSeqsGroup());
-  row->addStretch(1);
-  v->addLayout(row);
-  setCentralWidget(central);
-  statusBar()->setObjectName("stbStatus");
-  MakeMenus();
+  lstLog = ui->lstLog;
+  chkInTraceOn = ui->chkInTraceOn;
+  chkOutTraceOn = ui->chkOutTraceOn;
+  cboSeqNos = ui->cboSeqNos;
+  cboPartNos = ui->cboPartNos;
+  mnuViewPause = ui->mnuViewPause;
+  mnuViewClear = ui->mnuViewClear;
+  mnuFileSaveDiag = ui->mnuFileSaveDiag;
+  WireTraceBoxes();
+  WireSeqs();
+  WireMenus();
   resize(std::max(minimumSizeHint().width(), 425), 250 + menuBar()->sizeHint().height());
 }
 
-TfrmDiag::~TfrmDiag() {
-  SinkLog(false);
-}
+TfrmDiag::~TfrmDiag() = default;
 
-// The log hook leads here only while the window shows; before and after, whatever was there.
+// The log hook leads here only while the window shows: the registry takes its answer afresh.
 void TfrmDiag::SinkLog(bool on) {
   if (on == sinking_) return;
   sinking_ = on;
-  if (on) {
-    before_ = Ui().AddLogLines;
-    Ui().AddLogLines = [this](const std::string& text) { AddLogLines(text); };
-  } else {
-    Ui().AddLogLines = before_;
-  }
+  Windows().AnswersChanged(*this);
 }
 
-QWidget* TfrmDiag::MakeMidiGroup() {
-  auto* g = new QGroupBox("MIDI trace", this);
-  g->setObjectName("grpMidi");
-  auto* v = new QVBoxLayout(g);
-  chkInTraceOn =
-      TraceBox(g, "chkInTraceOn", "Input", Trace.InTraceOn, "Start/stop tracing incoming MIDI messages");
-  chkOutTraceOn =
-      TraceBox(g, "chkOutTraceOn", "Output", Trace.OutTraceOn, "Start/stop tracing outgoing MIDI messages");
+// Each box switches its trace setting, which the engine keeps across windows.
+void TfrmDiag::WireTraceBoxes() {
+  const std::pair<QCheckBox*, TAtomic<uint8_t>*> boxes[] = {
+      {ui->chkInTraceOn, &Trace.InTraceOn},
+      {ui->chkOutTraceOn, &Trace.OutTraceOn},
+      {ui->chkDecodeTrace, &Trace.DecodeTrace},
+      {ui->chkTraceNotes, &Trace.TraceNotes},
+      {ui->chkTraceController, &Trace.TraceController},
+      {ui->chkTraceProgChanges, &Trace.TraceProgChanges},
+      {ui->chkTraceMC, &Trace.TraceMC},
+      {ui->chkTraceHotkey, &Trace.TraceHotkey},
+      {ui->chkTracePitchBend, &Trace.TracePitchBend},
+      {ui->chkTracePressure, &Trace.TracePressure},
+      {ui->chkTraceMTC, &Trace.TraceMTC},
+      {ui->chkTraceSync, &Trace.TraceSync},
+  };
+  for (auto [box, sw] : boxes) {
+    box->setChecked(*sw != 0);
+    connect(box, &QCheckBox::clicked, this, [sw = sw](bool on) { *sw = on ? 1 : 0; });
+  }
   // Input and output tracing never run together: ticking one unticks the other first.
   connect(chkInTraceOn, &QCheckBox::clicked, this,
           [this] { TraceDirection(chkInTraceOn, chkOutTraceOn, true); });
   connect(chkOutTraceOn, &QCheckBox::clicked, this,
           [this] { TraceDirection(chkOutTraceOn, chkInTraceOn, false); });
-  v->addWidget(chkInTraceOn);
-  v->addWidget(chkOutTraceOn);
-  v->addWidget(TraceBox(g, "chkDecodeTrace", "Decode", Trace.DecodeTrace,
-                        "Add a text description to the hex trace data"));
-  v->addStretch(1);
-  return g;
 }
 
 void TfrmDiag::TraceDirection(QCheckBox* mine, QCheckBox* other, bool in) {
@@ -131,64 +97,13 @@ void TfrmDiag::TraceDirection(QCheckBox* mine, QCheckBox* other, bool in) {
               (mine->isChecked() ? "on" : "off"));
 }
 
-QWidget* TfrmDiag::MakeFilterGroup() {
-  auto* g = new QGroupBox("Filter", this);
-  g->setObjectName("grpFilter");
-  auto* grid = new QGridLayout(g);
-  const std::string flood = kOverflowHint;
-  QCheckBox* boxes[] = {
-      TraceBox(g, "chkTraceNotes", "Notes", Trace.TraceNotes, "Include note on & off messages in trace/dump"),
-      TraceBox(g, "chkTraceController", "Controllers", Trace.TraceController,
-               ("Include controller messages, modulation etc. in trace/dump" + flood).c_str()),
-      TraceBox(g, "chkTraceProgChanges", "Prog changes", Trace.TraceProgChanges,
-               "Include program-change messages in trace/dump"),
-      TraceBox(g, "chkTraceMC", "Timing clocks", Trace.TraceMC,
-               ("Include MIDI timing clock messages in trace" + flood).c_str()),
-      TraceBox(g, "chkTraceHotkey", "Hotkey", Trace.TraceHotkey, "Include hotkey messages in trace/dump"),
-      TraceBox(g, "chkTracePitchBend", "Pitchbend", Trace.TracePitchBend,
-               ("Include pitch-bend controller messages in trace/dump" + flood).c_str()),
-      TraceBox(g, "chkTracePressure", "Pressure", Trace.TracePressure,
-               ("Include key & channel pressure/after-touch in trace/dump" + flood).c_str()),
-      TraceBox(g, "chkTraceMTC", "MTC", Trace.TraceMTC,
-               ("Include MIDI Time Code (MTC) messages in trace" + flood).c_str()),
-      TraceBox(g, "chkTraceSync", "Sync", Trace.TraceSync,
-               "Include MIDI start, stop & continue messages in trace")};
-  for (int i = 0; i < 9; ++i) grid->addWidget(boxes[i], i % 3, i / 3);
-  return g;
-}
-
-QWidget* TfrmDiag::MakeSeqsGroup() {
-  auto* g = new QGroupBox("Seqs", this);
-  g->setObjectName("grpSeqs");
-  auto* grid = new QGridLayout(g);
-  cboSeqNos = new QComboBox(g);
-  cboSeqNos->setObjectName("cboSeqNos");
-  cboSeqNos->addItems({"1", "2", "3", "4"});
-  cboSeqNos->setStatusTip("Specify seq no. for dump & stats display");
-  cboPartNos = new QComboBox(g);
-  cboPartNos->setObjectName("cboPartNos");
-  cboPartNos->addItems({"1", "2"});
-  cboPartNos->setStatusTip("Specify part no. for dump & stats display");
-  grid->addWidget(new QLabel("Seq", g), 0, 0);
-  grid->addWidget(cboSeqNos, 0, 1);
-  grid->addWidget(new QLabel("Part", g), 1, 0);
-  grid->addWidget(cboPartNos, 1, 1);
-  auto* dump = DumpButton(g, "sbtnDumpSeq", "Dump", "Dump stats & full contents for specified sequence/part");
-  auto* subset = DumpButton(g, "sbtnDumpSeqSubset", "Dump filtered",
-                            "Dump stats & filtered contents for specified sequence/part");
-  auto* stats = DumpButton(g, "sbtnStatSeq", "Stats", "Dump stats only for specified sequence/part");
-  auto* usage = DumpButton(g, "sbtnUsage", "Usage", "Display seq & misc buffer usage");
-  connect(dump, &QToolButton::clicked, this, [this] { Dump(false, false); });
-  connect(subset, &QToolButton::clicked, this, [this] { Dump(true, false); });
-  connect(stats, &QToolButton::clicked, this, [this] { Dump(false, true); });
-  connect(usage, &QToolButton::clicked, this, [] {
+void TfrmDiag::WireSeqs() {
+  connect(ui->sbtnDumpSeq, &QToolButton::clicked, this, [this] { Dump(false, false); });
+  connect(ui->sbtnDumpSeqSubset, &QToolButton::clicked, this, [this] { Dump(true, false); });
+  connect(ui->sbtnStatSeq, &QToolButton::clicked, this, [this] { Dump(false, true); });
+  connect(ui->sbtnUsage, &QToolButton::clicked, this, [] {
     if (RunHooks.UsageReport) RunHooks.UsageReport();
   });
-  grid->addWidget(dump, 0, 2);
-  grid->addWidget(subset, 1, 2);
-  grid->addWidget(stats, 0, 3);
-  grid->addWidget(usage, 1, 3);
-  return g;
 }
 
 void TfrmDiag::Dump(bool filtered, bool summaryOnly) {
@@ -196,26 +111,15 @@ void TfrmDiag::Dump(bool filtered, bool summaryOnly) {
   lstLog->setFocus();
 }
 
-void TfrmDiag::MakeMenus() {
-  QMenu* file = menuBar()->addMenu("&File");
-  mnuFileSaveDiag = file->addAction("&Save diagnostics log...", this, [this] { SaveDiagLog(); });
-  mnuFileSaveDiag->setObjectName("mnuFileSaveDiag");
-  mnuFileSaveDiag->setStatusTip("Save log entries to file");
-  file->addSeparator();
-  QAction* exit = file->addAction("E&xit", this, [this] { close(); });
-  exit->setObjectName("mnuFileExit");
-  exit->setStatusTip("Close diagnostics window; all log entries will be lost unless saved");
-  QMenu* view = menuBar()->addMenu("&View");
-  mnuViewPause = view->addAction("&Pause", this, [this] { SetPaused(!log_.Paused()); });
-  mnuViewPause->setObjectName("mnuViewPause");
-  mnuViewPause->setStatusTip("Pause/resume logging; entries discarded if paused");
-  mnuViewClear = view->addAction("&Clear", this, [this] {
+void TfrmDiag::WireMenus() {
+  connect(ui->mnuFileSaveDiag, &QAction::triggered, this, [this] { SaveDiagLog(); });
+  connect(ui->mnuFileExit, &QAction::triggered, this, [this] { close(); });
+  connect(ui->mnuViewPause, &QAction::triggered, this, [this] { SetPaused(!log_.Paused()); });
+  connect(ui->mnuViewClear, &QAction::triggered, this, [this] {
     log_.Clear();
     lstLog->clear();
   });
-  mnuViewClear->setObjectName("mnuViewClear");
-  mnuViewClear->setStatusTip("Clear all log entries");
-  connect(view, &QMenu::aboutToShow, this,
+  connect(ui->mnuView, &QMenu::aboutToShow, this,
           [this] { mnuViewPause->setText(log_.Paused() ? "&Resume" : "&Pause"); });
 }
 
@@ -315,6 +219,7 @@ void TfrmDiag::ClearLogOnClose() {
 }
 
 void TfrmDiag::Answer(TWindowCalls& calls) {
+  if (sinking_) calls.Log.AddLogLines = [this](const std::string& text) { AddLogLines(text); };
   // The program's end closes the window without asking.
   calls.Run.CloseDiagWindow = [this] {
     if (!isVisible()) return;

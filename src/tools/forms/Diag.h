@@ -4,7 +4,7 @@
 // GUI thread only.
 #include <QMainWindow>
 #include <array>
-#include <functional>
+#include <memory>
 #include <string>
 
 #include "mainwindow/WindowRegistry.h"
@@ -15,6 +15,10 @@ class QComboBox;
 class QListWidget;
 class QToolButton;
 
+namespace Ui {
+class frmDiag;
+}
+
 namespace vel {
 
 class TfrmDiag : public QMainWindow, public TWindow {
@@ -22,6 +26,7 @@ class TfrmDiag : public QMainWindow, public TWindow {
  public:
   explicit TfrmDiag(QWidget* parent);
   ~TfrmDiag() override;
+  std::unique_ptr<Ui::frmDiag> ui;
   // Shows the window with the menu item's caption, in its kept place.
   void Open(const std::string& caption);
   // One line stamped with the time of day.
@@ -48,10 +53,9 @@ class TfrmDiag : public QMainWindow, public TWindow {
   void closeEvent(QCloseEvent* e) override;
 
  private:
-  QWidget* MakeMidiGroup();
-  QWidget* MakeFilterGroup();
-  QWidget* MakeSeqsGroup();
-  void MakeMenus();
+  void WireTraceBoxes();
+  void WireSeqs();
+  void WireMenus();
   void TraceDirection(QCheckBox* mine, QCheckBox* other, bool in);
   void Dump(bool filtered, bool summaryOnly);
   void ClearLogOnClose();
@@ -61,7 +65,6 @@ class TfrmDiag : public QMainWindow, public TWindow {
   TDiagLogModel log_;
   bool closingForGood_ = false;
   bool sinking_ = false;
-  std::function<void(const std::string&)> before_;
   TRegistration registration_ = Windows().Register(*this);  // the last member: goes first
 };
 
