@@ -68,8 +68,9 @@
 #include "settings/forms/CfgPerf.h"
 #include "settings/forms/CfgTiming.h"
 #include "settings/forms/CfgVKbd.h"
-#include "tools/forms/Diag.h"
 #include "styles/StyleStore.h"
+#include "tools/forms/Diag.h"
+#include "tools/forms/Template.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -914,6 +915,10 @@ void TfrmMain::ApplyColourScheme() {
     LayoutSeqStatusColumns();
   }
   if (Showing.KeyMapperShowing) Showing.KeyLabelsRedraw = 1;
+  if (Showing.TemplateShowing) {
+    Ui().Refresh(TRefresh::SetKeyColours);
+    Ui().Refresh(TRefresh::UpdateTemplateLabels);
+  }
 }
 
 void TfrmMain::SaveRestoreSysColours(bool save) {
@@ -1174,6 +1179,10 @@ void TfrmMain::KeepPlace() {
 void TfrmMain::moveEvent(QMoveEvent* event) {
   QMainWindow::moveEvent(event);
   KeepPlace();
+  // A docked virtual keyboard follows, unless it is the one moving this window.
+  if (!MainClosing && started_ && Showing.TemplateShowing && Cfg.TemplateDocked &&
+      !views_->AligningMainToTemplate)
+    status_->DockTemplateWindow();
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {

@@ -50,6 +50,7 @@ class TfrmReference;
 class TfrmDiag;
 class TfrmKeyMaps;
 class TfrmKeyMapper;
+class TfrmTemplate;
 
 // One seq's run-time row, made in code for each seq in use.
 struct TSeqRow {
@@ -153,6 +154,7 @@ class TfrmMain : public QMainWindow {
   TfrmDiag& Diag() { return *diag_; }
   TfrmKeyMaps& KeyMaps() { return *keyMaps_; }
   TfrmKeyMapper& KeyMapper() { return *keyMapper_; }
+  TfrmTemplate& Template() { return *template_; }
 
   QTimer* tmAutoRun = nullptr;
   std::unique_ptr<Ui::frmMain> ui;
@@ -232,6 +234,7 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TfrmDiag> diag_;
   std::unique_ptr<TfrmKeyMaps> keyMaps_;
   std::unique_ptr<TfrmKeyMapper> keyMapper_;
+  std::unique_ptr<TfrmTemplate> template_;
   bool placeKept_ = false;
 
   bool started_ = false;
