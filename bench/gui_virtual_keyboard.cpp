@@ -40,7 +40,7 @@ void BM_AnimateKeys(benchmark::State& state) {
           std::lock_guard lock(vel::EngineLock);
           t.AnimateKeysLocked(50);
         }
-        t.KeyRow()->repaint();
+        t.KeyRow()->repaint(t.KeyRow()->AnimatedRegion());
       },
       [](uint32_t n) {
         std::lock_guard lock(vel::EngineLock);
@@ -60,7 +60,7 @@ void BM_LabelsAndLayoutAfterAKeyModeChange(benchmark::State& state) {
       [&t] {
         t.UpdateTemplateLabels();
         t.RelayoutKeys();
-        t.KeyRow()->repaint();
+        t.KeyRow()->repaint(t.KeyRow()->AnimatedRegion());
       },
       [](uint32_t n) { vel::Keys.KeyMode = n % 2 == 0 ? vel::TKeyMode::Live : vel::TKeyMode::Command; });
 }

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QToolButton>
@@ -101,7 +102,16 @@ QRect TKeyRowView::PartRect(int32_t key, TKeyPart part) const {
   return {};
 }
 
-void TKeyRowView::paintEvent(QPaintEvent*) {
+QRegion TKeyRowView::AnimatedRegion() const {
+  const TKeyHeights& h = form_.heights_;
+  // The lit strips above the labels and the keys below them; the label row stays as it is.
+  QRegion r(0, 0, width(), h.LabelRowTop);
+  const int32_t keysTop = h.LabelRowTop + h.LabelRowHeight;
+  if (form_.showKeys_) r += QRect(0, keysTop, width(), h.KeysHeight - keysTop);
+  return r;
+}
+
+void TKeyRowView::paintEvent(QPaintEvent* e) {
   const TfrmTemplate& f = form_;
   const TKeyHeights& h = f.heights_;
   QPainter p(this);
@@ -138,7 +148,8 @@ void TKeyRowView::paintEvent(QPaintEvent*) {
     p.setBrush(ToQColor(l.Colour, saved));
     p.drawRoundedRect(QRect(b.KeyLeft, 0, b.KeyWidth - 1, 4), 2, 2);
   });
-  // Label backgrounds, sharing their borders, and the labels.
+  // Label backgrounds, sharing their borders, and the labels, unless only the lights changed.
+  if (!e->region().intersects(QRect(0, h.LabelRowTop, width(), h.LabelRowHeight))) return;
   each([&](const TKeyBox& b, const TKeyRowKey& k, const TKeyLight&) {
     p.setPen(Qt::black);
     p.setBrush(k.Back);
@@ -485,8 +496,8 @@ void TfrmTemplate::AnimateKeysLocked(int32_t intervalMs) {
   a.LitColour = Cfg.ClKtBgAnimatedKeys;
   if (AnimateKeys(MidiIn.LiveNoteTable, Cfg.TemplateLeftKeyNo, Cfg.TemplateRightKeyNo, a, lights_))
     Showing.LiveNoteAnyLit = 1;
-  // Only the key row changes.
-  row_->update();
+  // Only the lights and keys change.
+  row_->update(row_->AnimatedRegion());
 }
 
 // ---- range ----

@@ -43,6 +43,8 @@ class TKeyRowView : public QWidget {
   THit HitTest(QPoint p) const;
   // The rectangle of a shown key's part, for tests and the screenshots' pointer.
   QRect PartRect(int32_t key, TKeyPart part) const;
+  // What an animation step repaints: the lit strips and the keys, not the labels.
+  QRegion AnimatedRegion() const;
 
  protected:
   void paintEvent(QPaintEvent* e) override;
