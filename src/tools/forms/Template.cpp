@@ -31,6 +31,7 @@
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainStatus.h"
 #include "mainwindow/forms/MainViewMenus.h"
+#include "mainwindow/forms/ScreenPlace.h"
 #include "tools/forms/ReferenceWindows.h"
 #include "ui_Template.h"
 
@@ -288,9 +289,10 @@ void TfrmTemplate::ShowTemplateWindow() {
       Cfg.WindowTemplateTop = mainFrame.bottom() + 1;
     }
   } else if (!Cfg.TemplateDocked) {
-    const int32_t left = Cfg.WindowTemplateLeft >= 0 ? Cfg.WindowTemplateLeft : x();
-    if (Cfg.WindowTemplateWidth > 0) resize(Cfg.WindowTemplateWidth, height());
-    move(left, std::min(Cfg.WindowTemplateTop, std::max(0, screenBottom - frameGeometry().height())));
+    // The kept place, or centred when it lies on no screen any more.
+    if (Cfg.WindowTemplateWidth > 0)
+      resize(Cfg.WindowTemplateWidth - (frameGeometry().width() - width()), height());
+    MoveToSavedPlace(this, Cfg.WindowTemplateLeft, Cfg.WindowTemplateTop);
   }
 }
 

@@ -103,10 +103,15 @@ TEST_F(TemplateWindowTest, ShowsTheKeyModesLabelsAndClosesFromTheMenu) {
   EXPECT_EQ(kbd().Heights().KeySize, 60);
   EXPECT_EQ(kbd().height(), kbd().Heights().HelpHeight);
 
+  kbd().move(120, 300);
   ui().mnuTemplateHide->trigger();
   EXPECT_FALSE(kbd().isVisible());
   EXPECT_EQ(Showing.TemplateShowing.load(), 0);
   EXPECT_EQ(Cfg.DspTemplate, 0);
+  // It opens again where it was left.
+  ui().mnuTemplateShow->trigger();
+  EXPECT_EQ(kbd().pos(), QPoint(120, 300));
+  EXPECT_EQ(Cfg.DspTemplate, 1);
 }
 
 TEST_F(TemplateWindowTest, HeightsSnapAndTheButtonsFollowThem) {
@@ -293,9 +298,12 @@ TEST_F(TemplateWindowTest, DockingFollowsTheMainWindow) {
   QApplication::processEvents();
   EXPECT_EQ(Cfg.TemplateDocked, 1);
   EXPECT_EQ(kbd().frameGeometry().top(), main.bottom() + 1);
-  // Too close to the screen's bottom: refused, logged, the button up.
+  // Undocked it drops 3 pixels; too close to the screen's bottom docking is refused, logged and
+  // the button is up.
   kbd().ui->sbtnDock->click();
+  QApplication::processEvents();
   EXPECT_EQ(Cfg.TemplateDocked, 0);
+  EXPECT_EQ(kbd().frameGeometry().top(), main.bottom() + 4);
   std::vector<std::string> log;
   Ui().AddLogLines = [&log](const std::string& t) { log.push_back(t); };
   Trace.DiagFlags = 1;
