@@ -209,11 +209,7 @@ TfrmTemplate::TfrmTemplate(TfrmMain& main)
   setFocusPolicy(Qt::StrongFocus);
   row_ = new TKeyRowView(*this);
   row_->lower();
-  // A hand-edited range of fewer than 12 keys, or one off the keyboard, is not drawable.
-  if (!KeyRangeAllowed(Cfg.TemplateLeftKeyNo, Cfg.TemplateRightKeyNo)) {
-    Cfg.TemplateLeftKeyNo = 36;
-    Cfg.TemplateRightKeyNo = 72;
-  }
+  KeepRangeDrawable();
   for (QLabel* l : findChildren<QLabel*>()) l->setAttribute(Qt::WA_TransparentForMouseEvents);
   ui->sbtnWidth->setText(QString::fromUtf8("\u2194"));
   ui->sbtnDock->setText(QString::fromUtf8("\u2913"));
@@ -236,6 +232,16 @@ TfrmTemplate::~TfrmTemplate() {
   }
   registration_.Reset();
   Showing.TemplateShowing = 0;
+}
+
+void TfrmTemplate::KeepRangeDrawable() {
+  // A hand-edited range of fewer than 12 keys is not one the buttons and keys could work on; the
+  // settings load stores the range after the window is made, so it is checked again at each show
+  // and relabelling.
+  if (!KeyRangeAllowed(Cfg.TemplateLeftKeyNo, Cfg.TemplateRightKeyNo)) {
+    Cfg.TemplateLeftKeyNo = 36;
+    Cfg.TemplateRightKeyNo = 72;
+  }
 }
 
 bool TfrmTemplate::Docking() const {
@@ -311,6 +317,7 @@ void TfrmTemplate::ApplyStayOnTop() {
 void TfrmTemplate::showEvent(QShowEvent* e) {
   Showing.TemplateShowing = 1;
   Cfg.DspTemplate = 1;
+  KeepRangeDrawable();
   BuildKeyGeometry();
   RecolourKeyMaps();
   SetKeyColours();
@@ -416,6 +423,7 @@ void TfrmTemplate::RelayoutKeys() {
   if (laidKeySize_ < 0) return;
   const int32_t left = Cfg.TemplateLeftKeyNo, right = Cfg.TemplateRightKeyNo;
   boxes_ = LayoutKeys(left, right, width());
+  laidRange_ = {left, right};
   row_->setGeometry(0, 0, width(), showKeys_ ? heights_.KeysHeight : heights_.LabelsHeight);
   const bool buttons = Cfg.TemplateShowButtons != 0, help = Cfg.TemplateShowHelp != 0;
   for (QFrame* pnl : {ui->pnlLeft, ui->pnlMiddle, ui->pnlRight}) pnl->setVisible(buttons);
@@ -465,6 +473,9 @@ void TfrmTemplate::UpdateTemplateLabels() {
   if (!Showing.TemplateShowing) return;
   // A new key length from the settings window reaches the window this way.
   if (Cfg.TemplateKeySize != laidKeySize_) BuildKeyGeometry();
+  // So does a range from a settings load.
+  KeepRangeDrawable();
+  if (laidRange_ != GetTemplateKeyRange()) RelayoutKeys();
   const std::array<TKeyView, 128> views = TemplateKeyViews(vel::Keys.KeyMode);
   for (std::size_t k = 0; k < views.size(); ++k) {
     TKeyRowKey& key = keys_[k];

@@ -133,6 +133,7 @@ class TfrmTemplate : public QWidget, public TWindow {
   void SendMouseNote(int32_t note, bool on, int32_t velocity);
   int32_t Velocity(const TKeyRowView::THit& hit) const;
   bool Docking() const;
+  void KeepRangeDrawable();
   bool KeyEvent(QKeyEvent* e, bool down);
 
   TfrmMain& main_;
@@ -142,6 +143,7 @@ class TfrmTemplate : public QWidget, public TWindow {
   std::array<TKeyRowKey, kVkbdKeys> keys_;
   std::array<TKeyLight, kVkbdKeys> lights_{};
   std::vector<TKeyBox> boxes_;  // the shown keys, left to right
+  TKeyRange laidRange_{-1, -1};
   int32_t wholeOctaves_ = -1;
   int32_t mouseNote_ = -2;
   bool showKeys_ = true;

@@ -37,12 +37,6 @@ uint32_t Note(bool on, int32_t note, int32_t vel) {
 
 class TemplateWindowTest : public test::RunFormRig {
  protected:
-  void BeforeStart() override {
-    RunFormRig::BeforeStart();
-    // A hand-edited range of 6 keys.
-    Cfg.TemplateLeftKeyNo = 50;
-    Cfg.TemplateRightKeyNo = 55;
-  }
   void SetUp() override {
     RunFormRig::SetUp();
     InputIo.MidiIn = [this](int32_t, uint32_t msg, int32_t) { sent.push_back(msg); };
@@ -75,7 +69,7 @@ class TemplateWindowTest : public test::RunFormRig {
 };
 
 TEST_F(TemplateWindowTest, ShowsTheKeyModesLabelsAndClosesFromTheMenu) {
-  EXPECT_EQ(Range(), (TKeyRange{36, 72}));  // the 6-key range was not drawable
+  EXPECT_EQ(Range(), (TKeyRange{36, 72}));
   EXPECT_EQ(kbd().windowTitle(), "Virtual keyboard & template");
   EXPECT_EQ(Showing.TemplateShowing.load(), 1);
   EXPECT_EQ(int(kbd().Boxes().size()), 37);
@@ -108,10 +102,20 @@ TEST_F(TemplateWindowTest, ShowsTheKeyModesLabelsAndClosesFromTheMenu) {
   EXPECT_FALSE(kbd().isVisible());
   EXPECT_EQ(Showing.TemplateShowing.load(), 0);
   EXPECT_EQ(Cfg.DspTemplate, 0);
-  // It opens again where it was left.
+  // It opens again where it was left; a hand-edited range of 6 keys from the settings file is
+  // taken for the factory range.
+  Cfg.TemplateLeftKeyNo = 50;
+  Cfg.TemplateRightKeyNo = 55;
   ui().mnuTemplateShow->trigger();
   EXPECT_EQ(kbd().pos(), QPoint(120, 300));
   EXPECT_EQ(Cfg.DspTemplate, 1);
+  EXPECT_EQ(Range(), (TKeyRange{36, 72}));
+  // A settings load while it shows lays the loaded range out with the labels.
+  Cfg.TemplateLeftKeyNo = 48;
+  Cfg.TemplateRightKeyNo = 60;
+  Ui().Refresh(TRefresh::UpdateTemplateLabels);
+  EXPECT_EQ(int32_t(kbd().Boxes().size()), 13);
+  EXPECT_EQ(kbd().ui->lblLeftNote->text(), "C2");
 }
 
 TEST_F(TemplateWindowTest, HeightsSnapAndTheButtonsFollowThem) {
