@@ -97,6 +97,13 @@ TEST_F(TemplateWindowTest, ShowsTheKeyModesLabelsAndClosesFromTheMenu) {
   EXPECT_EQ(kbd().Heights().KeySize, 60);
   EXPECT_EQ(kbd().height(), kbd().Heights().HelpHeight);
 
+  // "Stay on top" follows at once and leaves it showing.
+  ui().mnuTemplateOnTop->trigger();
+  EXPECT_TRUE(kbd().windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_TRUE(kbd().isVisible());
+  ui().mnuTemplateOnTop->trigger();
+  EXPECT_FALSE(kbd().windowFlags() & Qt::WindowStaysOnTopHint);
+
   kbd().move(120, 300);
   ui().mnuTemplateHide->trigger();
   EXPECT_FALSE(kbd().isVisible());
