@@ -3,12 +3,16 @@
 #include <mutex>
 
 #include "base/EngineLock.h"
+#include "base/Showing.h"
+#include "base/UiHooks.h"
 #include "settings/Settings.h"
 
 namespace vel {
 
 void SetTemplateKeySize(int32_t size) {
   Cfg.TemplateKeySize = size;
+  // A showing keyboard lays itself out again with its labels.
+  if (Showing.TemplateShowing) Ui().Refresh(TRefresh::UpdateTemplateLabels);
 }
 int32_t GetTemplateKeySize() {
   return Cfg.TemplateKeySize;

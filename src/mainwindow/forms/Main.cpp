@@ -71,6 +71,7 @@
 #include "styles/StyleStore.h"
 #include "tools/forms/Diag.h"
 #include "tools/forms/SampleAidWindow.h"
+#include "tools/forms/Template.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -915,6 +916,10 @@ void TfrmMain::ApplyColourScheme() {
     LayoutSeqStatusColumns();
   }
   if (Showing.KeyMapperShowing) Showing.KeyLabelsRedraw = 1;
+  if (Showing.TemplateShowing) {
+    Ui().Refresh(TRefresh::SetKeyColours);
+    Ui().Refresh(TRefresh::UpdateTemplateLabels);
+  }
 }
 
 void TfrmMain::SaveRestoreSysColours(bool save) {
@@ -1175,6 +1180,10 @@ void TfrmMain::KeepPlace() {
 void TfrmMain::moveEvent(QMoveEvent* event) {
   QMainWindow::moveEvent(event);
   KeepPlace();
+  // A docked virtual keyboard follows, unless it is the one moving this window.
+  if (!MainClosing && started_ && Showing.TemplateShowing && Cfg.TemplateDocked &&
+      !views_->AligningMainToTemplate)
+    status_->DockTemplateWindow();
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {

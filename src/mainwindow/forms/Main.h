@@ -51,6 +51,7 @@ class TfrmDiag;
 class TfrmSampleAid;
 class TfrmKeyMaps;
 class TfrmKeyMapper;
+class TfrmTemplate;
 
 // One seq's run-time row, made in code for each seq in use.
 struct TSeqRow {
@@ -155,6 +156,7 @@ class TfrmMain : public QMainWindow {
   TfrmSampleAid& SampleAidWindow() { return *sampleAid_; }
   TfrmKeyMaps& KeyMaps() { return *keyMaps_; }
   TfrmKeyMapper& KeyMapper() { return *keyMapper_; }
+  TfrmTemplate& Template() { return *template_; }
 
   QTimer* tmAutoRun = nullptr;
   std::unique_ptr<Ui::frmMain> ui;
@@ -235,6 +237,7 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TfrmSampleAid> sampleAid_;
   std::unique_ptr<TfrmKeyMaps> keyMaps_;
   std::unique_ptr<TfrmKeyMapper> keyMapper_;
+  std::unique_ptr<TfrmTemplate> template_;
   bool placeKept_ = false;
 
   bool started_ = false;

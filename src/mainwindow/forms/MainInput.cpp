@@ -28,6 +28,32 @@ uint8_t QtKeyToVirtualKey(int qtKey) {
       return kVkEquals;
     case Qt::Key_Minus:
       return kVkMinus;
+    // The virtual keyboard's steering keys.
+    case Qt::Key_PageUp:
+      return 33;
+    case Qt::Key_PageDown:
+      return 34;
+    case Qt::Key_End:
+      return 35;
+    case Qt::Key_Home:
+      return 36;
+    case Qt::Key_Left:
+      return 37;
+    case Qt::Key_Up:
+      return 38;
+    case Qt::Key_Right:
+      return 39;
+    case Qt::Key_Down:
+      return 40;
+    case Qt::Key_Insert:
+      return 45;
+    case Qt::Key_Delete:
+      return 46;
+    case Qt::Key_F1:
+      return 112;
+    case Qt::Key_Slash:
+    case Qt::Key_Question:
+      return 191;
     default:
       return 0;
   }

@@ -150,25 +150,31 @@ struct TApplier {
   }
 };
 
-// Every key of a map with the code, sent over the display link with its state.
-void MarkKeys(const TKeyMap& map, uint8_t code, uint8_t tarloMode, bool on, bool firstOnly) {
+using TLabelMark = std::function<void(int32_t key, bool bold)>;
+
+// Every key of a map with the code, sent over the display link with its state, and marked on the
+// virtual keyboard's label, which shows map key k at k + 12 x the first input's octave offset.
+void MarkKeys(const TKeyMap& map, uint8_t code, uint8_t tarloMode, bool on, bool firstOnly,
+              const TLabelMark& label = nullptr) {
   for (int32_t key = 0; key < KeyCount; ++key) {
     if (map[std::size_t(key)].load() != code) continue;
-    TarloSendKeyState(tarloMode, key, on);
+    if (Cfg.TarloOn) TarloSendKeyState(tarloMode, key, on);
+    if (label) label(key + 12 * Cfg.InPortOctaveOffset[0], on);
     if (firstOnly) return;
   }
 }
 
 // One status tick after the snapshot: each area of the window shows its part of it.
 struct TStatusTick {
-  TStatusTick(TfrmMain& form, TStatusState& display, bool flash)
+  TStatusTick(TfrmMain& form, TStatusState& display, bool flash, TLabelMark labelMark)
       : f(form),
         ui(form.ui.get()),
         d(display),
         s(display.Snap),
         a{display.Applies, form.SavedPalette},
         flashOn(flash),
-        running(display.Snap.ProgState == TProgState::Running) {}
+        running(display.Snap.ProgState == TProgState::Running),
+        mark(std::move(labelMark)) {}
 
   // Program state, prompt, clock source and the output's local control.
   void ProgState() {
@@ -237,20 +243,23 @@ struct TStatusTick {
     if (Cfg.DspScale) a.Label(ui->lblvLiveScale, c.LiveScale);
   }
 
-  // Key marks over the display link.
+  // Key marks over the display link and on the virtual keyboard's labels.
   void LinkKeyMarks() {
     const bool marks = Cfg.TarloOn != 0;
-    if (marks && s.MarkSelLive) MarkKeys(KeyMapCmd, CmdSelLive, 1, s.Live.Selected, true);
+    const TLabelMark cmdMark = s.KeyMode == TKeyMode::Command ? mark : nullptr;
+    if ((marks || cmdMark) && s.MarkSelLive)
+      MarkKeys(KeyMapCmd, CmdSelLive, 1, s.Live.Selected, true, cmdMark);
     if (marks && s.MarkPitchZones) {
       const uint8_t zones[] = {PitchSelnLo, PitchSelnHi, PitchSeln1};
       for (int32_t i = 0; i < 3; ++i)
         MarkKeys(KeyMapPitch, zones[i], 8, s.PitchZoneSel[std::size_t(i)], false);
     }
 
-    if (marks && s.KeyMode == TKeyMode::Command)
+    // The labels show the Command map only in Command mode.
+    if ((marks || cmdMark) && s.KeyMode == TKeyMode::Command)
       for (int32_t q = 0; q <= s.MaxActiveSeqs; ++q)
         if (s.Seqs[std::size_t(q)].SelChanged)
-          MarkKeys(KeyMapCmd, uint8_t(CmdSeq1 + q), 1, s.Seqs[std::size_t(q)].Selected, false);
+          MarkKeys(KeyMapCmd, uint8_t(CmdSeq1 + q), 1, s.Seqs[std::size_t(q)].Selected, false, cmdMark);
   }
 
   // The seq rows, their lights and the metronome's style labels.
@@ -391,6 +400,8 @@ struct TStatusTick {
   TApplier a;
   const bool flashOn;
   const bool running;
+  // The virtual keyboard's label marks while it shows.
+  const TLabelMark mark;
 };
 
 // The refresh flags of the other windows, each served once.
@@ -572,8 +583,10 @@ void TStatusDisplay::UpdateDspStatus() {
     if (calibDone) Args.CalibratePending = 0;
     if (d.Snap.GridDirty) StatusGridDirty = true;
     form_.Lanes().LanesAndKinetraceLocked();
+    if (TemplateAnimate && Showing.TemplateShowing && Showing.LiveNoteAnyLit.exchange(0) != 0)
+      TemplateAnimate(Cfg.DspStatusInterval);
   }
-  TStatusTick tick(form_, d, flashOn);
+  TStatusTick tick(form_, d, flashOn, Showing.TemplateShowing ? TemplateMark : nullptr);
   tick.ProgState();
   tick.LiveRow();
   tick.LinkKeyMarks();

@@ -38,10 +38,12 @@ class TStatusDisplay : public TMainArea {
   void ResetLoadLights();
   void ShowTemplateWindow();
   void DockTemplateWindow();
-  // The virtual keyboard window is not built yet: showing it and placing it under the main window
-  // go through these; empty ones do nothing.
+  // The virtual keyboard window fills these; empty ones do nothing.
   std::function<void()> TemplateShow;
   std::function<void(int32_t left, int32_t top, int32_t width)> TemplatePlace;
+  // One key animation step (EngineLock held), and a label marked bold or plain.
+  std::function<void(int32_t intervalMs)> TemplateAnimate;
+  std::function<void(int32_t key, bool bold)> TemplateMark;
   // Widget changes the displays made, and status ticks skipped because the engine was busy.
   int64_t DspApplies() const;
   int64_t DspSkippedTicks() const;

@@ -57,6 +57,7 @@
 #include "mainwindow/forms/KinetraceView.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainLanes.h"
+#include "mainwindow/forms/MainStatus.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "settings/Settings.h"
@@ -353,10 +354,7 @@ void TViewMenus::WireViewMenu() {
 }
 
 void TViewMenus::WireTemplateMenu() {
-  // Virtual keyboard submenu: the template window is not built yet, so it cannot be shown or
-  // closed from here.
-  ui->mnuTemplateShow->setEnabled(false);
-  ui->mnuTemplateHide->setEnabled(false);
+  // Virtual keyboard submenu: showing and closing are wired with the window.
   QObject::connect(ui->mnuViewTemplateOptions, &QMenu::aboutToShow, &form_, [this] {
     ui->mnuTemplateReset->setEnabled(Cfg.DspTemplate != 0);
     SetChecked(ui->mnuTemplateOnTop, Cfg.TemplateOnTop != 0);
@@ -722,6 +720,8 @@ void TViewMenus::FormResize() {
   if (cut != client) form_.resize(form_.width(), cut + form_.menuBar()->height());
   ShowLowerControls();
   if (form_.MainClosing) return;
+  if (Showing.TemplateShowing && Cfg.TemplateDocked && !AligningMainToTemplate)
+    form_.Status().DockTemplateWindow();
   if (Cfg.DspKinetrace && Cfg.KinetracePosn > 5) form_.Lanes().SetKinetraceBounds();
 }
 

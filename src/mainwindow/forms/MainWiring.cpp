@@ -27,6 +27,7 @@
 #include "tools/forms/Diag.h"
 #include "tools/forms/ReferenceWindows.h"
 #include "tools/forms/SampleAidWindow.h"
+#include "tools/forms/Template.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -105,6 +106,7 @@ void TfrmMain::WireSettingsWindows() {
   ui->mnuToolsDspKeyMaps->setEnabled(true);
   QObject::connect(ui->mnuToolsDspKeyMaps, &QAction::triggered, this,
                    [this] { keyMaps_->Open(SettingsCaption("Key Maps Table")); });
+  template_ = WireTemplateWindow(*this);
 }
 
 }  // namespace vel
