@@ -68,8 +68,9 @@
 #include "settings/forms/CfgPerf.h"
 #include "settings/forms/CfgTiming.h"
 #include "settings/forms/CfgVKbd.h"
-#include "tools/forms/Diag.h"
 #include "styles/StyleStore.h"
+#include "styles/forms/CfgStyle.h"
+#include "tools/forms/Diag.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -914,6 +915,8 @@ void TfrmMain::ApplyColourScheme() {
     LayoutSeqStatusColumns();
   }
   if (Showing.KeyMapperShowing) Showing.KeyLabelsRedraw = 1;
+  Ui().Refresh(TRefresh::SetCfgDrumCaptions);
+  Ui().Refresh(TRefresh::SetCfgBassCaptions);
 }
 
 void TfrmMain::SaveRestoreSysColours(bool save) {
