@@ -40,8 +40,23 @@ const QColor kCellSelected(0xFF, 0xFF, 0x00);
 const QColor kTriggerBreak(0x80, 0x00, 0x00);
 const QColor kTriggerReturn(0x00, 0x80, 0x00);
 const QColor kNotApplicable(0x40, 0x40, 0x40);
-constexpr int32_t kNoteListWide = 130;
-constexpr int32_t kNoteListNarrow = 55;
+constexpr int32_t kStepGap = 5;  // pixels between grid steps, so each is easy to hit
+
+// The grid's font: the system's fixed-pitch font, its steps spread apart.
+QFont GridFont() {
+  QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  f.setLetterSpacing(QFont::AbsoluteSpacing, kStepGap);
+  return f;
+}
+
+// The note lists fit their longest item in this font (the system's fonts are wider than the
+// original's 130 and 55 pixels allow).
+int32_t NoteListWidth(const QWidget* w, bool gm) {
+  QFont bold = w->font();
+  bold.setBold(true);  // a row with steps shows its note in bold
+  const QFontMetrics fm(bold);
+  return fm.horizontalAdvance(gm ? QStringLiteral("F#-1 Closed HiHat") : QStringLiteral("C#-2")) + 32;
+}
 constexpr int32_t kChainColumns = 4;
 
 QString Q(const std::string& s) {
@@ -96,8 +111,8 @@ TfrmCfgStyle::TfrmCfgStyle(TfrmMain& main, TStyleStore& store)
       traits_(*store.Traits) {
   ui->setupUi(this);
   setObjectName(Q("frmCfg" + Family()));
-  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  charWidth_ = std::max(1, QFontMetrics(fixed).horizontalAdvance(QLatin1Char('x')));
+  charWidth_ =
+      std::max(1, QFontMetrics(GridFont()).horizontalAdvance(QString(kStyleMaxSteps, 'x')) / kStyleMaxSteps);
   ui->chkDspGMNames->setVisible(!traits_.Ties);
   for (QToolButton* b : {ui->sbtnTriggerBreak, ui->sbtnShowChains, ui->sbtnShowPatterns})
     b->setCheckable(true);
@@ -175,7 +190,7 @@ void TfrmCfgStyle::Refresh(TRefresh which) {
 // Building
 
 void TfrmCfgStyle::MakeRows() {
-  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  const QFont fixed = GridFont();
   const int32_t gridWidth = charWidth_ * kStyleMaxSteps + 4;
   auto gridLabel = [&](QLabel* l, int32_t row) {
     l->setFont(fixed);
@@ -338,15 +353,17 @@ void TfrmCfgStyle::WireEditors() {
 
 void TfrmCfgStyle::FillNoteLists() {
   const bool gm = !traits_.Ties && store_.DspGMNames;
+  notesGM_ = gm;
+  notesNumeric_ = Cfg.KeyDefsNumeric != 0;
   QStringList items;
-  for (const std::string& s : NoteListItems(Cfg.KeyDefsNumeric != 0, gm)) items << Q(s);
+  for (const std::string& s : NoteListItems(notesNumeric_, gm)) items << Q(s);
   for (QComboBox* c : cboNotes) {
     const QSignalBlocker block(c);
     const int keep = c->currentIndex();
     c->clear();
     c->addItems(items);
     c->setCurrentIndex(keep);
-    c->setFixedWidth(gm ? kNoteListWide : kNoteListNarrow);
+    c->setFixedWidth(NoteListWidth(c, gm));
   }
 }
 
@@ -379,7 +396,7 @@ void TfrmCfgStyle::LoadControls() {
     std::array<uint8_t, kStyleInstRows> RowOn, RowVel, RowAccVel;
     std::array<TStyleRowDef, kStyleRows> RowMap;
   } s{};
-  bool gmChanged = false;
+  bool refill = false;
   {
     Guard lock(EngineLock);
     if (KeepSelectionValid(store_)) RequestStyleRebuild();
@@ -396,14 +413,15 @@ void TfrmCfgStyle::LoadControls() {
     s.RowVel = store_.RowVel;
     s.RowAccVel = store_.RowAccVel;
     s.RowMap = store_.RowMap;
-    gmChanged = ui->chkDspGMNames->isChecked() != (s.DspGMNames != 0);
+    // The lists are refilled only when their items change: 15 lists of 128 items are slow to fill.
+    refill = notesGM_ != (!traits_.Ties && s.DspGMNames) || notesNumeric_ != (Cfg.KeyDefsNumeric != 0);
   }
   std::vector<std::unique_ptr<QSignalBlocker>> blocks;
   for (QObject* o : findChildren<QObject*>()) blocks.push_back(std::make_unique<QSignalBlocker>(o));
   ui->sbtnShowChains->setChecked(s.ShowChains);
   ui->sbtnShowPatterns->setChecked(s.ShowPatterns);
   ui->chkDspGMNames->setChecked(s.DspGMNames);
-  if (gmChanged || cboNotes[0]->count() == 0) FillNoteLists();
+  if (refill) FillNoteLists();
   ui->chkUsePatTSig->setChecked(s.UsePatTSig);
   ui->chkAccent->setChecked(s.AccentEnabled);
   ui->chkChainOn->setChecked(s.ChainOn);

@@ -134,6 +134,8 @@ class TfrmCfgStyle : public TCfgWindow {
   const TStyleFamilyTraits& traits_;
   bool created_ = false;
   int32_t charWidth_ = 9;
+  bool notesGM_ = false;  // what the note lists hold
+  bool notesNumeric_ = false;
   std::array<std::string, 3> savedText_{};
   bool closingEditor_ = false;
 };
