@@ -436,6 +436,9 @@ void TfrmCfgStyle::LoadControls() {
     cboNotes[i]->setCurrentIndex(NoteListIndex(std::clamp(s.RowMap[r].Note, 0, 127)));
     tbVels[i]->setValue(s.RowVel[i]);
     tbAccVels[i]->setValue(s.RowAccVel[i]);
+    // The bars show no number: the pop-up tells the level.
+    tbVels[i]->setToolTip(QString::number(s.RowVel[i]));
+    tbAccVels[i]->setToolTip(QString::number(s.RowAccVel[i]));
   }
   blocks.clear();
   SetChainMode(s.ChainOn);
@@ -1208,6 +1211,7 @@ void TfrmCfgStyle::NoteListPick(int32_t row, int32_t index) {
 
 void TfrmCfgStyle::VelChanged(int32_t row, int32_t value, bool accent) {
   if (!created_ || row < 1 || row >= kStyleRows) return;
+  (accent ? tbAccVels : tbVels)[row - 1]->setToolTip(QString::number(value));
   auto& levels = accent ? store_.RowAccVel : store_.RowVel;
   Guard lock(EngineLock);
   if (levels[row - 1] == value) return;
@@ -1299,17 +1303,18 @@ bool TfrmCfgStyle::event(QEvent* e) {
   return TCfgWindow::event(e);
 }
 
+bool TfrmCfgStyle::EditorEvent(TEditor editor, QEvent* e) {
+  // Focus loss cancels, as Escape does; Enter accepts (returnPressed).
+  if (e->type() == QEvent::FocusOut && !closingEditor_) CloseEditor(editor);
+  if (e->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(e)->key() != Qt::Key_Escape) return false;
+  CloseEditor(editor);
+  return true;
+}
+
 bool TfrmCfgStyle::eventFilter(QObject* watched, QEvent* e) {
   const QEvent::Type type = e->type();
-  for (TEditor ed : {TEditor::StyleName, TEditor::PatName, TEditor::TSigSteps}) {
-    if (watched != Parts(*ui, ed).Edit) continue;
-    if (type == QEvent::FocusOut && !closingEditor_) CloseEditor(ed);
-    if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
-      CloseEditor(ed);
-      return true;
-    }
-    return false;
-  }
+  for (TEditor ed : {TEditor::StyleName, TEditor::PatName, TEditor::TSigSteps})
+    if (watched == Parts(*ui, ed).Edit) return EditorEvent(ed, e);
   if (type == QEvent::MouseButtonDblClick) {
     if (watched == ui->lblvStyleName) OpenEditor(TEditor::StyleName);
     if (watched == ui->lblvPatName) OpenEditor(TEditor::PatName);
@@ -1317,7 +1322,10 @@ bool TfrmCfgStyle::eventFilter(QObject* watched, QEvent* e) {
     return false;
   }
   if (type != QEvent::MouseButtonPress) return false;
-  auto* me = static_cast<QMouseEvent*>(e);
+  return MouseDown(watched, static_cast<QMouseEvent*>(e));
+}
+
+bool TfrmCfgStyle::MouseDown(QObject* watched, QMouseEvent* me) {
   auto* label = qobject_cast<QLabel*>(watched);
   if (watched == ui->lblvGridAccent) {
     GridMouseDown(0, int32_t(me->position().x()) - label->contentsRect().left(), me->button());
@@ -1348,7 +1356,6 @@ bool TfrmCfgStyle::eventFilter(QObject* watched, QEvent* e) {
 
 void TfrmCfgStyle::SetHints() {
   const bool bass = traits_.Ties;
-  const char* inst = bass ? "note" : "instrument";
   const struct {
     QWidget* w;
     std::string hint;
@@ -1410,6 +1417,12 @@ void TfrmCfgStyle::SetHints() {
       {ui->grpChains->findChild<QLabel*>("lblChainTitle3"), "Target chain no. after step finishes"},
   };
   for (const auto& h : hints) h.w->setStatusTip(Q(h.hint));
+  SetRowAndCellHints();
+}
+
+void TfrmCfgStyle::SetRowAndCellHints() {
+  const bool bass = traits_.Ties;
+  const char* inst = bass ? "note" : "instrument";
   const std::string rowHint =
       std::string(bass ? "Note" : "Instrument/note") + " mapping; global for all patterns";
   for (int32_t i = 0; i < kStyleInstRows; ++i) {

@@ -21,6 +21,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMouseEvent;
 class QSlider;
 class QToolButton;
 
@@ -115,6 +116,9 @@ class TfrmCfgStyle : public TCfgWindow {
   void WireControls();
   void WireEditors();
   void SetHints();
+  void SetRowAndCellHints();
+  bool EditorEvent(TEditor editor, QEvent* e);
+  bool MouseDown(QObject* watched, QMouseEvent* e);
   void FillNoteLists();
   void FillPatternLists();
   void ShowGroups(bool moveLeftEdge);
