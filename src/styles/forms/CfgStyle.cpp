@@ -416,8 +416,15 @@ void TfrmCfgStyle::LoadControls() {
     // The lists are refilled only when their items change: 15 lists of 128 items are slow to fill.
     refill = notesGM_ != (!traits_.Ties && s.DspGMNames) || notesNumeric_ != (Cfg.KeyDefsNumeric != 0);
   }
+  // The controls set here, quiet: a load runs no handler. (Only these: blocking every child each
+  // status tick costs more than the load.)
+  std::vector<QObject*> quiet = {ui->sbtnShowChains, ui->sbtnShowPatterns, ui->chkDspGMNames,
+                                 ui->chkUsePatTSig,  ui->chkAccent,        ui->chkChainOn,
+                                 ui->tbFlamPercent,  ui->tbVelVarPercent};
+  for (std::size_t i = 0; i < chkNotes.size(); ++i)
+    quiet.insert(quiet.end(), {chkNotes[i], cboNotes[i], tbVels[i], tbAccVels[i]});
   std::vector<std::unique_ptr<QSignalBlocker>> blocks;
-  for (QObject* o : findChildren<QObject*>()) blocks.push_back(std::make_unique<QSignalBlocker>(o));
+  for (QObject* o : quiet) blocks.push_back(std::make_unique<QSignalBlocker>(o));
   ui->sbtnShowChains->setChecked(s.ShowChains);
   ui->sbtnShowPatterns->setChecked(s.ShowPatterns);
   ui->chkDspGMNames->setChecked(s.DspGMNames);
