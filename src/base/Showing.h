@@ -71,6 +71,8 @@ struct TShowing {
   // The style window is showing; cleared at start-up and by the window's close.
   TAtomic<uint8_t> CfgDrumShowing{0};
   TAtomic<uint8_t> CfgBassShowing{0};
+  // A key switched the metronome type or styles mode: the style windows drop open edits.
+  TAtomic<uint8_t> MetrTypeChanged{0};
   // The builder moved the chain: redraw the chain.
   TAtomic<uint8_t> CfgDrumRefresh{0};
   TAtomic<uint8_t> CfgBassRefresh{0};

@@ -187,10 +187,12 @@ void HandleMetrNoteModeKey(uint32_t msg, uint8_t code) {
       break;
     case MetrTypeTog:
       Cfg.MetrTypePitchLocked = !Cfg.MetrTypePitchLocked;
+      Showing.MetrTypeChanged = 1;
       Msgs.StatusMsg.Set("Metr basic type tog");
       break;
     case MetrStyle:
       Cfg.MetrModeStyles = 1;
+      Showing.MetrTypeChanged = 1;
       RequestMetrRebuild();
       Args.MetrStyleEntry = 0;
       Args.MetrPatternEntry = 0;

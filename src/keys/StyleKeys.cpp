@@ -145,6 +145,7 @@ void HandleMetrStyleModeKey(uint8_t input, uint8_t code) {
   if (style == 0 && pattern == 0) {
     // Back to the plain click and its note entry.
     Cfg.MetrModeStyles = 0;
+    Showing.MetrTypeChanged = 1;
     RequestMetrRebuild();
     SetKeyMode(TKeyMode::MetrBarNote);
     return;

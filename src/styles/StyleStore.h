@@ -161,6 +161,8 @@ struct TStyleFamilyTraits {
   std::atomic<uint8_t>* MetrChanged;
   // The window procedure that reloads its controls from the store.
   TRefresh LoadControls;
+  // Steps may hold ties ("t"): a right click cycles through them.
+  bool Ties;
 };
 
 // General MIDI short drum names for notes 35..81, indexed by note - 35.
@@ -195,6 +197,7 @@ inline constexpr TStyleFamilyTraits kDrumTraits = {
     &Showing.DrumTriggerChanged,
     &Showing.MetrDrumChanged,
     TRefresh::LoadCfgDrumControls,
+    false,
 };
 
 inline constexpr TStyleFamilyTraits kBassTraits = {
@@ -213,6 +216,7 @@ inline constexpr TStyleFamilyTraits kBassTraits = {
     &Showing.BassTriggerChanged,
     &Showing.MetrBassChanged,
     TRefresh::LoadCfgBassControls,
+    true,
 };
 
 // ---------------------------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 
 #include "base/General.h"
 #include "base/Messages.h"
+#include "base/Showing.h"
 #include "keymaps/KeyCodes.h"
 #include "keymaps/KeyModes.h"
 #include "keys/CycleKeys.h"
@@ -137,6 +138,13 @@ TEST_F(ArgKeysTest, MetronomeNoteLengthMustSuitTheTimeSignature) {
   EXPECT_EQ(Cfg.MetrBassBeatSVel, 9);
   EXPECT_EQ(Cfg.MetrNoteLenFrac, 4);
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Metr basic bar " + KeyNoToNote(36) + ", beat " + KeyNoToNote(42));
+  // Switching the type or to styles tells the style windows.
+  for (uint8_t code : {MetrTypeTog, MetrStyle}) {
+    Showing.MetrTypeChanged = 0;
+    Keys.KeyMode = TKeyMode::MetrBarNote;
+    HandleMetrNoteModeKey(0, code);
+    EXPECT_EQ(Showing.MetrTypeChanged.load(), 1) << int(code);
+  }
 }
 
 TEST_F(ArgKeysTest, CycleCountsOneOrTwoDigitsAndSeparateCounts) {
@@ -265,8 +273,10 @@ TEST_F(StyleKeysTest, StyleAndPatternNumbersSelectOrSayWhyNot) {
   Style({Num4, Num0});
   EXPECT_EQ(Msgs.WarnMsg.Peek(), "Style ignored; style/pattern under chain control");
   DrumStore.ChainOn = 0;
+  Showing.MetrTypeChanged = 0;
   Style({Num0, Num0, Num0, Num0});  // back to plain clicks
   EXPECT_EQ(Cfg.MetrModeStyles, 0);
+  EXPECT_EQ(Showing.MetrTypeChanged.load(), 1);  // the style windows drop open edits
   EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::MetrBarNote);
 }
 

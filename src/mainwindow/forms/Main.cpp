@@ -69,6 +69,7 @@
 #include "settings/forms/CfgTiming.h"
 #include "settings/forms/CfgVKbd.h"
 #include "styles/StyleStore.h"
+#include "styles/forms/CfgStyle.h"
 #include "tools/forms/Diag.h"
 #include "tools/forms/SampleAidWindow.h"
 #include "tools/forms/Template.h"
@@ -920,6 +921,8 @@ void TfrmMain::ApplyColourScheme() {
     Ui().Refresh(TRefresh::SetKeyColours);
     Ui().Refresh(TRefresh::UpdateTemplateLabels);
   }
+  Ui().Refresh(TRefresh::SetCfgDrumCaptions);
+  Ui().Refresh(TRefresh::SetCfgBassCaptions);
 }
 
 void TfrmMain::SaveRestoreSysColours(bool save) {

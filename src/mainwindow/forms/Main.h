@@ -46,6 +46,7 @@ class TfrmCfgTiming;
 class TfrmCfgVKbd;
 class TfrmCfgMetr;
 class TfrmCfgMChan;
+class TfrmCfgStyle;
 class TfrmReference;
 class TfrmDiag;
 class TfrmSampleAid;
@@ -148,6 +149,8 @@ class TfrmMain : public QMainWindow {
   TfrmCfgBehaviour& CfgBehaviour() { return *cfgBehaviour_; }
   TfrmCfgTiming& CfgTiming() { return *cfgTiming_; }
   TfrmCfgMChan& CfgMChan() { return *cfgMChan_; }
+  TfrmCfgStyle& CfgDrum() { return *cfgDrum_; }
+  TfrmCfgStyle& CfgBass() { return *cfgBass_; }
   // The reference windows, children of this one; the shortcut help waits for the keyboard window.
   TfrmReference* QwertyHelp() const { return qwertyHelp_; }
   TfrmReference* GMPrograms() const { return gmPrograms_; }
@@ -230,6 +233,8 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TfrmCfgBehaviour> cfgBehaviour_;
   std::unique_ptr<TfrmCfgTiming> cfgTiming_;
   std::unique_ptr<TfrmCfgMChan> cfgMChan_;
+  std::unique_ptr<TfrmCfgStyle> cfgDrum_;
+  std::unique_ptr<TfrmCfgStyle> cfgBass_;
   TfrmReference* qwertyHelp_ = nullptr;
   TfrmReference* gmPrograms_ = nullptr;
   TfrmReference* gmDrums_ = nullptr;

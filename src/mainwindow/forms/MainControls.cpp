@@ -201,6 +201,8 @@ void TControlGroups::UpdateMetrControls(bool running) {
   apply({ui->chkMetrModeStyles, ui->lblMetrModeStyles}, m.ModeStyles, true);
   apply({ui->sbtnMetrTypePitched, ui->sbtnMetrTypePitchLocked}, m.TypeButtons, false);
   SetChecked(ui->chkMetrModeStyles, m.ModeStylesChecked);
+  Ui().Refresh(TRefresh::SetCfgDrumCaptions);
+  Ui().Refresh(TRefresh::SetCfgBassCaptions);
 }
 
 void TControlGroups::ShowMetrType() {

@@ -45,6 +45,7 @@
 #include "mainwindow/forms/MainControls.h"
 #include "mainwindow/forms/MainLanes.h"
 #include "settings/forms/CfgTiming.h"
+#include "styles/forms/CfgStyle.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -598,6 +599,11 @@ void TStatusDisplay::UpdateDspStatus() {
   }
   tick.Calibrate(calibBlink, calibDone);
   ServeWindowRefreshes();
+  if (Showing.MetrTypeChanged.exchange(0) != 0) {
+    form_.CfgDrum().ClosePendingEdits(false, true);
+    form_.CfgBass().ClosePendingEdits(false, true);
+    form_.Controls().ShowMetrType();
+  }
   if (Tarlo.ResendPending.exchange(0) != 0 && Cfg.TarloOn) TarloSendAllModes();
   if (Args.TarloOctaveSendPending.exchange(0) != 0 && Cfg.TarloOn) TarloSendOctave(Cfg.InPortOctaveOffset[0]);
   if (Cfg.DspTemplate && !Showing.TemplateShowing) ShowTemplateWindow();

@@ -62,6 +62,7 @@
 #include "mainwindow/forms/QtUiHooks.h"
 #include "settings/Settings.h"
 #include "settings/forms/CfgMetr.h"
+#include "styles/forms/CfgStyle.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -737,6 +738,9 @@ void TViewMenus::AlignMainToTemplate(const QRect& templateFrame) {
 
 void TViewMenus::FormActivate() {
   ApplyActiveWindowHints(&form_);
+  // An edit left open in a style window is dropped, not kept half-typed.
+  form_.CfgDrum().ClosePendingEdits(false, true);
+  form_.CfgBass().ClosePendingEdits(false, true);
 }
 
 void TViewMenus::ApplyAutoHints() {
@@ -762,8 +766,12 @@ void TViewMenus::ShowKeyMapper() {
 void TViewMenus::ShowCfgMetr() {
   form_.CfgMetr().Open(SettingsCaption("Settings - Metronome"));
 }
-void TViewMenus::ShowCfgMetrDrum() {}
-void TViewMenus::ShowCfgMetrBass() {}
+void TViewMenus::ShowCfgMetrDrum() {
+  form_.CfgDrum().Open(SettingsCaption("Settings - Metronome drum"));
+}
+void TViewMenus::ShowCfgMetrBass() {
+  form_.CfgBass().Open(SettingsCaption("Settings - Metronome bass"));
+}
 
 // ---- setters for the settings windows ----
 

@@ -24,6 +24,7 @@
 #include "settings/forms/CfgPerf.h"
 #include "settings/forms/CfgTiming.h"
 #include "settings/forms/CfgVKbd.h"
+#include "styles/forms/CfgStyle.h"
 #include "tools/forms/Diag.h"
 #include "tools/forms/ReferenceWindows.h"
 #include "tools/forms/SampleAidWindow.h"
@@ -80,6 +81,8 @@ void TfrmMain::WireSettingsWindows() {
   cfgBehaviour_ = std::make_unique<TfrmCfgBehaviour>(*this);
   cfgTiming_ = std::make_unique<TfrmCfgTiming>(*this);
   cfgMChan_ = std::make_unique<TfrmCfgMChan>(*this);
+  cfgDrum_ = std::make_unique<TfrmCfgStyle>(*this, DrumStore);
+  cfgBass_ = std::make_unique<TfrmCfgStyle>(*this, BassStore);
   qwertyHelp_ = MakeQwertyHelp(this);
   gmPrograms_ = MakeGMPrograms(this);
   gmDrums_ = MakeGMDrums(this);

@@ -67,10 +67,10 @@ TEST_F(CfgMetrTest, MenuItemAndShowCfgMetrOpenItWithTheMainWindowsTitle) {
     m.close();
     EXPECT_EQ(Showing.CfgMetrShowing.load(), 0);
   }
-  // The style windows are not offered by the main window either.
+  // The style windows are offered as the main window offers them.
   ui().mnuCfgMetrSeq->trigger();
-  EXPECT_FALSE(m.ui->sbtnConfigDrum->isEnabled());
-  EXPECT_FALSE(m.ui->sbtnConfigBass->isEnabled());
+  EXPECT_TRUE(m.ui->sbtnConfigDrum->isEnabled());
+  EXPECT_TRUE(m.ui->sbtnConfigBass->isEnabled());
 }
 
 // What the loader shows of each stored value (which stays stored), with no output port.

@@ -1,0 +1,1455 @@
+#include "styles/forms/CfgStyle.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolButton>
+#include <mutex>
+
+#include "base/EngineLock.h"
+#include "base/Messages.h"
+#include "keys/StyleKeys.h"
+#include "mainwindow/forms/Colours.h"
+#include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/MainViewMenus.h"
+#include "settings/Settings.h"
+#include "styles/StyleChains.h"
+#include "ui_CfgStyle.h"
+
+namespace vel {
+
+namespace {
+
+using Guard = std::lock_guard<TEngineLock>;
+
+// The colours the window shows, as the settings write them ($00BBGGRR).
+const QColor kAccentOn(0xEF, 0x90, 0x90);     // a row with steps, sounding
+const QColor kAccentOff(0xC0, 0xF0, 0xC0);    // a row with steps, muted
+const QColor kChainActive(0x00, 0x00, 0xFF);  // a step with repeats
+const QColor kChainIdle(0x80, 0x80, 0x80);
+const QColor kCellSelected(0xFF, 0xFF, 0x00);
+const QColor kTriggerBreak(0x80, 0x00, 0x00);
+const QColor kTriggerReturn(0x00, 0x80, 0x00);
+const QColor kNotApplicable(0x40, 0x40, 0x40);
+constexpr int32_t kStepGap = 5;  // pixels between grid steps, so each is easy to hit
+
+// The grid's font: the system's fixed-pitch font, its steps spread apart.
+QFont GridFont() {
+  QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  f.setLetterSpacing(QFont::AbsoluteSpacing, kStepGap);
+  return f;
+}
+
+// The note lists fit their longest item in this font (the system's fonts are wider than the
+// original's 130 and 55 pixels allow).
+int32_t NoteListWidth(const QWidget* w, bool gm) {
+  QFont bold = w->font();
+  bold.setBold(true);  // a row with steps shows its note in bold
+  const QFontMetrics fm(bold);
+  return fm.horizontalAdvance(gm ? QStringLiteral("F#-1 Closed HiHat") : QStringLiteral("C#-2")) + 32;
+}
+constexpr int32_t kChainColumns = 4;
+
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+void SetBold(QWidget* w, bool bold) {
+  if (w->font().bold() == bold) return;
+  QFont f = w->font();
+  f.setBold(bold);
+  w->setFont(f);
+}
+
+// A background that falls back to the window's own colour (the button face) for an invalid colour.
+void SetBg(QWidget* w, const QColor& colour) {
+  const QColor c = colour.isValid() ? colour : w->window()->palette().color(QPalette::Window);
+  QPalette p = w->palette();
+  if (p.color(QPalette::Window) == c && p.color(QPalette::Button) == c && w->autoFillBackground()) return;
+  p.setColor(QPalette::Window, c);
+  p.setColor(QPalette::Button, c);
+  w->setPalette(p);
+  w->setAutoFillBackground(true);
+}
+
+TStepButton StepButton(Qt::MouseButton b) {
+  if (b == Qt::LeftButton) return TStepButton::Left;
+  if (b == Qt::RightButton) return TStepButton::Right;
+  return TStepButton::Other;
+}
+
+// The row's state the grid colours show.
+struct TRowLook {
+  bool HasSteps = false;
+  bool On = false;
+};
+
+void ShowRowLook(QWidget* w, const TRowLook& look) {
+  SetBold(w, look.HasSteps);
+  SetBg(w, look.HasSteps ? (look.On ? kAccentOn : kAccentOff) : QColor());
+}
+
+}  // namespace
+
+TfrmCfgStyle::TfrmCfgStyle(TfrmMain& main, TStyleStore& store)
+    : TCfgWindow(main, {store.Traits->Ties ? "mnuCfgBass" : "mnuCfgDrum",
+                        static_cast<TAtomic<uint8_t>*>(store.Traits->Showing),
+                        store.Traits->Ties ? &Cfg.WindowCfgBassLeft : &Cfg.WindowCfgDrumLeft,
+                        store.Traits->Ties ? &Cfg.WindowCfgBassTop : &Cfg.WindowCfgDrumTop,
+                        store.Traits->LoadControls}),
+      ui(std::make_unique<Ui::frmCfgStyle>()),
+      store_(store),
+      traits_(*store.Traits) {
+  ui->setupUi(this);
+  setObjectName(Q("frmCfg" + Family()));
+  charWidth_ =
+      std::max(1, QFontMetrics(GridFont()).horizontalAdvance(QString(kStyleMaxSteps, 'x')) / kStyleMaxSteps);
+  ui->chkDspGMNames->setVisible(!traits_.Ties);
+  for (QToolButton* b : {ui->sbtnTriggerBreak, ui->sbtnShowChains, ui->sbtnShowPatterns})
+    b->setCheckable(true);
+  for (QSlider* s : {ui->tbVelVarPercent, ui->tbFlamPercent}) s->setFixedWidth(80);
+  MakeRows();
+  MakeChainGrid();
+  FillNoteLists();
+  WireControls();
+  WireEditors();
+  SetHints();
+  ShowUndoButtons();
+  connect(ui->sbtnSaveConfig, &QToolButton::clicked, this, [this] { ClosePendingEdits(false, true); });
+  Wire(ui->sbtnSaveConfig);
+  created_ = true;
+}
+
+TfrmCfgStyle::~TfrmCfgStyle() = default;
+
+std::string TfrmCfgStyle::Family() const {
+  return std::string(traits_.Name);
+}
+
+bool TfrmCfgStyle::Serves(TRefresh which) const {
+  if (!isVisible()) return false;
+  const bool drum = !traits_.Ties;
+  switch (which) {
+    case TRefresh::RefreshDrumStyleLists:
+    case TRefresh::LoadCfgDrumControls:
+    case TRefresh::ShowDrumTriggerState:
+    case TRefresh::ShowDrumChain:
+    case TRefresh::SetCfgDrumCaptions:
+      return drum;
+    case TRefresh::RefreshBassStyleLists:
+    case TRefresh::LoadCfgBassControls:
+    case TRefresh::ShowBassTriggerState:
+    case TRefresh::ShowBassChain:
+    case TRefresh::SetCfgBassCaptions:
+      return !drum;
+    default:
+      return false;
+  }
+}
+
+void TfrmCfgStyle::Refresh(TRefresh which) {
+  switch (which) {
+    case TRefresh::RefreshDrumStyleLists:
+    case TRefresh::RefreshBassStyleLists:
+      RefreshStyleLists(true);
+      break;
+    case TRefresh::ShowDrumTriggerState:
+    case TRefresh::ShowBassTriggerState:
+      ShowTriggerState();
+      break;
+    case TRefresh::ShowDrumChain:
+    case TRefresh::ShowBassChain: {
+      int32_t chain = 0;
+      {
+        Guard lock(EngineLock);
+        chain = store_.ChainNo;
+      }
+      ShowChain(chain);
+      break;
+    }
+    case TRefresh::SetCfgDrumCaptions:
+    case TRefresh::SetCfgBassCaptions:
+      SetCaptions();
+      break;
+    default:
+      LoadControls();
+      break;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Building
+
+void TfrmCfgStyle::MakeRows() {
+  const QFont fixed = GridFont();
+  const int32_t gridWidth = charWidth_ * kStyleMaxSteps + 4;
+  auto gridLabel = [&](QLabel* l, int32_t row) {
+    l->setFont(fixed);
+    l->setFixedWidth(gridWidth);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    l->setMargin(0);
+    l->setIndent(0);
+    l->setCursor(Qt::PointingHandCursor);
+    l->installEventFilter(this);
+    auto* beat = new QLabel(ui->grpPattern);
+    beat->setObjectName(QString("lblvGridBeats%1").arg(row));
+    beat->setFont(fixed);
+    beat->setFixedWidth(gridWidth);
+    beat->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    beat->setMargin(0);
+    beat->setIndent(0);
+    SetFgColour(beat, QColor(0xA0, 0xA0, 0xA0));
+    ui->glPattern->addWidget(beat, row, 4);
+    beat->lower();
+    lblvGridBeats[row] = beat;
+  };
+  gridLabel(ui->lblvGridAccent, 0);
+  for (int32_t r = 1; r < kStyleRows; ++r) {
+    const std::size_t i = r - 1;
+    auto* chk = new QCheckBox(ui->grpPattern);
+    chk->setObjectName(QString("chkNotes%1").arg(r));
+    chkNotes[i] = chk;
+    auto* cbo = new QComboBox(ui->grpPattern);
+    cbo->setObjectName(QString("cboNotes%1").arg(r));
+    cbo->setMaxVisibleItems(20);
+    cboNotes[i] = cbo;
+    for (bool accent : {false, true}) {
+      auto* tb = new QSlider(Qt::Horizontal, ui->grpPattern);
+      tb->setObjectName(QString(accent ? "tbAccVels%1" : "tbVels%1").arg(r));
+      tb->setRange(0, 127);
+      tb->setSingleStep(1);
+      tb->setPageStep(5);
+      tb->setFixedWidth(60);
+      (accent ? tbAccVels : tbVels)[i] = tb;
+      connect(tb, &QSlider::valueChanged, this, [this, r, accent](int v) { VelChanged(r, v, accent); });
+    }
+    auto* grid = new QLabel(ui->grpPattern);
+    grid->setObjectName(QString("lblvGridSteps%1").arg(r));
+    lblvGridSteps[i] = grid;
+    ui->glPattern->addWidget(chk, r, 0);
+    ui->glPattern->addWidget(cbo, r, 1);
+    ui->glPattern->addWidget(tbVels[i], r, 2);
+    ui->glPattern->addWidget(tbAccVels[i], r, 3);
+    ui->glPattern->addWidget(grid, r, 4);
+    gridLabel(grid, r);
+    connect(chk, &QCheckBox::clicked, this, [this, r] { RowOnClick(r); });
+    connect(cbo, &QComboBox::activated, this, [this, r](int index) { NoteListPick(r, index); });
+  }
+}
+
+void TfrmCfgStyle::MakeChainGrid() {
+  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  const char* titles[kChainColumns] = {"Style", "Patt", "Rpts", "Jump"};
+  for (int32_t c = 0; c < kChainColumns; ++c) {
+    auto* t = new QLabel(titles[c], ui->grpChains);
+    t->setObjectName(QString("lblChainTitle%1").arg(c));
+    ui->glChains->addWidget(t, 0, c + 1);
+  }
+  const int32_t cellWidth = QFontMetrics(fixed).horizontalAdvance(QStringLiteral(">99")) + 6;
+  for (int32_t chain = 0; chain < kChainCount; ++chain) {
+    auto* start = new QToolButton(ui->grpChains);
+    start->setObjectName(QString("sbtnChainNoStart%1").arg(chain));
+    start->setText(QString::number(chain + 1));
+    start->setCheckable(true);
+    start->setAutoRaise(true);
+    sbtnChainNoStart[chain] = start;
+    ui->glChains->addWidget(start, 1 + chain * kChainStepCount, 0);
+    connect(start, &QToolButton::clicked, this, [this, chain] { ChainStartClick(chain); });
+    for (int32_t step = 0; step < kChainStepCount; ++step)
+      for (int32_t col = 0; col < kChainColumns; ++col) {
+        auto* cell = new QLabel(ui->grpChains);
+        cell->setObjectName(QString("lblvChainStep%1_%2_%3").arg(chain).arg(step).arg(col));
+        cell->setFont(fixed);
+        cell->setFixedWidth(cellWidth);
+        cell->setAlignment(Qt::AlignCenter);
+        cell->setLineWidth(1);
+        cell->installEventFilter(this);
+        ChainCells[chain][step][col] = cell;
+        ui->glChains->addWidget(cell, 1 + chain * kChainStepCount + step, col + 1);
+      }
+  }
+  ui->glChains->setRowStretch(1 + kChainCount * kChainStepCount, 1);
+}
+
+void TfrmCfgStyle::WireControls() {
+  auto onClick = [this](QAbstractButton* b, auto fn) { connect(b, &QAbstractButton::clicked, this, fn); };
+  connect(ui->lstPatStyles, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* it) { StyleListClick(ui->lstPatStyles->row(it)); });
+  connect(ui->lstPatMains, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* it) { PatListClick(TPatList::Main, ui->lstPatMains->row(it)); });
+  connect(ui->lstPatBreaks, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* it) { PatListClick(TPatList::Break, ui->lstPatBreaks->row(it)); });
+  connect(ui->lstPatStyles, &QListWidget::itemDoubleClicked, this,
+          [this] { OpenEditor(TEditor::StyleName); });
+  connect(ui->lstPatMains, &QListWidget::itemDoubleClicked, this, [this] { OpenEditor(TEditor::PatName); });
+  connect(ui->lstPatBreaks, &QListWidget::itemDoubleClicked, this, [this] { OpenEditor(TEditor::PatName); });
+  onClick(ui->sbtnRevertPat, [this] { RevertClick(); });
+  onClick(ui->sbtnCopyPat, [this] { CopyClick(); });
+  onClick(ui->sbtnCutPat, [this] { CutClick(); });
+  onClick(ui->sbtnPastePat, [this] { PasteClick(); });
+  onClick(ui->sbtnDelStyle, [this] { DeleteStyleClick(); });
+  onClick(ui->sbtnDelMain, [this] { DeletePatternClick(TPatList::Main); });
+  onClick(ui->sbtnDelBreak, [this] { DeletePatternClick(TPatList::Break); });
+  onClick(ui->sbtnAddStyle, [this] { AddStyleClick(false); });
+  onClick(ui->sbtnInsStyle, [this] { AddStyleClick(true); });
+  onClick(ui->sbtnAddMain, [this] { AddPatternClick(TPatList::Main, false); });
+  onClick(ui->sbtnInsMain, [this] { AddPatternClick(TPatList::Main, true); });
+  onClick(ui->sbtnAddBreak, [this] { AddPatternClick(TPatList::Break, false); });
+  onClick(ui->sbtnInsBreak, [this] { AddPatternClick(TPatList::Break, true); });
+  onClick(ui->chkChainOn, [this] { ChainOnClick(); });
+  onClick(ui->sbtnTriggerBreak, [this] { TriggerClick(); });
+  onClick(ui->sbtnRandStyle, [this] { RandomClick(); });
+  onClick(ui->chkUsePatTSig, [this] { UsePatTSigClick(); });
+  onClick(ui->chkAccent, [this] { AccentClick(); });
+  onClick(ui->chkDspGMNames, [this] { GMNamesClick(); });
+  onClick(ui->sbtnResetNotes, [this] { ResetNotesClick(); });
+  onClick(ui->sbtnResetVels, [this] { ResetVelsClick(); });
+  onClick(ui->sbtnShowChains, [this] { ShowChainsClick(); });
+  onClick(ui->sbtnShowPatterns, [this] { ShowPatternsClick(); });
+  onClick(ui->sbtnCfgMetr, [this] {
+    ClosePendingEdits(false, true);
+    main_.Views().ShowCfgMetr();
+  });
+  connect(ui->tbFlamPercent, &QSlider::valueChanged, this, [this](int v) { FlamChanged(v); });
+  connect(ui->tbVelVarPercent, &QSlider::valueChanged, this, [this](int v) { VelVarChanged(v); });
+  for (QWidget* w : {static_cast<QWidget*>(ui->lblStyles), static_cast<QWidget*>(ui->lblMains),
+                     static_cast<QWidget*>(ui->lblBreaks), static_cast<QWidget*>(ui->grpStyles),
+                     static_cast<QWidget*>(ui->grpChains), static_cast<QWidget*>(ui->lblvStyleName),
+                     static_cast<QWidget*>(ui->lblvPatName), static_cast<QWidget*>(ui->lblvPatTSigSteps)})
+    w->installEventFilter(this);
+}
+
+void TfrmCfgStyle::WireEditors() {
+  struct TParts {
+    TEditor Editor;
+    QLineEdit* Edit;
+    QToolButton* Enter;
+    QToolButton* Esc;
+  };
+  for (const TParts& p :
+       {TParts{TEditor::StyleName, ui->edtStyleName, ui->btnStyleNameEnter, ui->btnStyleNameEsc},
+        TParts{TEditor::PatName, ui->edtPatName, ui->btnPatNameEnter, ui->btnPatNameEsc},
+        TParts{TEditor::TSigSteps, ui->edtPatTSigSteps, ui->btnPatTSigStepsEnter, ui->btnPatTSigStepsEsc}}) {
+    const TEditor e = p.Editor;
+    p.Edit->installEventFilter(this);
+    connect(p.Edit, &QLineEdit::textEdited, this, [this, e](const QString& t) { EditorTextChanged(e, t); });
+    connect(p.Edit, &QLineEdit::returnPressed, this, [this, e] { AcceptEditor(e); });
+    connect(p.Enter, &QToolButton::clicked, this, [this, e] { AcceptEditor(e); });
+    connect(p.Esc, &QToolButton::clicked, this, [this, e] { CloseEditor(e); });
+    // The buttons leave the focus in the edit box, so that a click on them is no focus loss.
+    p.Enter->setFocusPolicy(Qt::NoFocus);
+    p.Esc->setFocusPolicy(Qt::NoFocus);
+  }
+}
+
+void TfrmCfgStyle::FillNoteLists() {
+  const bool gm = !traits_.Ties && store_.DspGMNames;
+  notesGM_ = gm;
+  notesNumeric_ = Cfg.KeyDefsNumeric != 0;
+  QStringList items;
+  for (const std::string& s : NoteListItems(notesNumeric_, gm)) items << Q(s);
+  for (QComboBox* c : cboNotes) {
+    const QSignalBlocker block(c);
+    const int keep = c->currentIndex();
+    c->clear();
+    c->addItems(items);
+    c->setCurrentIndex(keep);
+    c->setFixedWidth(NoteListWidth(c, gm));
+  }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Loading and drawing
+
+void TfrmCfgStyle::RefreshStyleLists(bool reload) {
+  ClearChainCell();
+  QStringList lines;
+  {
+    Guard lock(EngineLock);
+    for (int32_t s = 0; s <= std::min(store_.LastStyle, kStyleCount - 1); ++s)
+      lines << Q(FmtStyleLine(store_, s));
+  }
+  {
+    const QSignalBlocker b1(ui->lstPatStyles), b2(ui->lstPatMains), b3(ui->lstPatBreaks);
+    ui->lstPatStyles->clear();
+    ui->lstPatStyles->addItems(lines);
+    ui->lstPatMains->clear();
+    ui->lstPatBreaks->clear();
+  }
+  if (reload) LoadControls();
+}
+
+void TfrmCfgStyle::LoadControls() {
+  // The options and rows only: the styles stay in the store.
+  struct {
+    uint8_t ShowChains, ShowPatterns, DspGMNames, UsePatTSig, AccentEnabled, ChainOn;
+    int32_t ChainNo, FlamSpeed, VelVar;
+    std::array<uint8_t, kStyleInstRows> RowOn, RowVel, RowAccVel;
+    std::array<TStyleRowDef, kStyleRows> RowMap;
+  } s{};
+  bool refill = false;
+  {
+    Guard lock(EngineLock);
+    if (KeepSelectionValid(store_)) RequestStyleRebuild();
+    s.ShowChains = store_.ShowChains;
+    s.ShowPatterns = store_.ShowPatterns;
+    s.ChainNo = store_.ChainNo;
+    s.DspGMNames = store_.DspGMNames;
+    s.UsePatTSig = store_.UsePatTSig;
+    s.AccentEnabled = store_.AccentEnabled;
+    s.ChainOn = store_.ChainOn;
+    s.FlamSpeed = store_.FlamSpeed;
+    s.VelVar = store_.VelVar;
+    s.RowOn = store_.RowOn;
+    s.RowVel = store_.RowVel;
+    s.RowAccVel = store_.RowAccVel;
+    s.RowMap = store_.RowMap;
+    // The lists are refilled only when their items change: 15 lists of 128 items are slow to fill.
+    refill = notesGM_ != (!traits_.Ties && s.DspGMNames) || notesNumeric_ != (Cfg.KeyDefsNumeric != 0);
+  }
+  // The controls set here, quiet: a load runs no handler. (Only these: blocking every child each
+  // status tick costs more than the load.)
+  std::vector<QObject*> quiet = {ui->sbtnShowChains, ui->sbtnShowPatterns, ui->chkDspGMNames,
+                                 ui->chkUsePatTSig,  ui->chkAccent,        ui->chkChainOn,
+                                 ui->tbFlamPercent,  ui->tbVelVarPercent};
+  for (std::size_t i = 0; i < chkNotes.size(); ++i)
+    quiet.insert(quiet.end(), {chkNotes[i], cboNotes[i], tbVels[i], tbAccVels[i]});
+  std::vector<std::unique_ptr<QSignalBlocker>> blocks;
+  for (QObject* o : quiet) blocks.push_back(std::make_unique<QSignalBlocker>(o));
+  ui->sbtnShowChains->setChecked(s.ShowChains);
+  ui->sbtnShowPatterns->setChecked(s.ShowPatterns);
+  ui->chkDspGMNames->setChecked(s.DspGMNames);
+  if (refill) FillNoteLists();
+  ui->chkUsePatTSig->setChecked(s.UsePatTSig);
+  ui->chkAccent->setChecked(s.AccentEnabled);
+  ui->chkChainOn->setChecked(s.ChainOn);
+  ui->tbFlamPercent->setValue(s.FlamSpeed);
+  ui->lblFlamPercent->setText(Q(FlamLabel(s.FlamSpeed)));
+  ui->tbVelVarPercent->setValue(s.VelVar);
+  ui->lblVelVarPercent->setText(Q(VelVarLabel(s.VelVar)));
+  for (int32_t r = 1; r < kStyleRows; ++r) {
+    const std::size_t i = r - 1;
+    chkNotes[i]->setText(Q(s.RowMap[r].ShortName.Str()));
+    chkNotes[i]->setChecked(s.RowOn[i]);
+    cboNotes[i]->setCurrentIndex(NoteListIndex(std::clamp(s.RowMap[r].Note, 0, 127)));
+    tbVels[i]->setValue(s.RowVel[i]);
+    tbAccVels[i]->setValue(s.RowAccVel[i]);
+    // The bars show no number: the pop-up tells the level.
+    tbVels[i]->setToolTip(QString::number(s.RowVel[i]));
+    tbAccVels[i]->setToolTip(QString::number(s.RowAccVel[i]));
+  }
+  blocks.clear();
+  SetChainMode(s.ChainOn);
+  FillPatternLists();
+  SelectListRows();
+  DisplayPatternGrid(Edit.PatUndoValid && Edit.UndoStyle == store_.StyleNo &&
+                     Edit.UndoPattern == store_.PatNo);
+  ShowTriggerState();
+  ShowChain(s.ChainNo);
+  ShowGroups(false);
+  SetCaptions();
+}
+
+void TfrmCfgStyle::FillPatternLists() {
+  QStringList mains;
+  QStringList breaks;
+  {
+    Guard lock(EngineLock);
+    const int32_t style = store_.StyleNo;
+    if (IsDefinedStyle(store_, style)) {
+      const TStyleHeader& h = store_.Styles[style];
+      for (int32_t p = 0; p <= std::min(h.LastMain, kStyleMainCount - 1); ++p)
+        mains << Q(FmtPatLine(store_, style, p));
+      for (int32_t p = 0; p <= std::min(h.LastBreak, kStyleBreakCount - 1); ++p)
+        breaks << Q(FmtPatLine(store_, style, kStyleFirstBreak + p));
+    }
+  }
+  const QSignalBlocker b1(ui->lstPatMains), b2(ui->lstPatBreaks);
+  ui->lstPatMains->clear();
+  ui->lstPatMains->addItems(mains);
+  ui->lstPatBreaks->clear();
+  ui->lstPatBreaks->addItems(breaks);
+}
+
+void TfrmCfgStyle::SelectListRows() {
+  int32_t style = 0;
+  int32_t pattern = 0;
+  bool valid = false;
+  bool defined = false;
+  {
+    Guard lock(EngineLock);
+    style = store_.StyleNo;
+    pattern = store_.PatNo;
+    valid = IsValidStylePattern(store_, style, pattern);
+    defined = IsDefinedStyle(store_, style);
+  }
+  const QSignalBlocker b1(ui->lstPatStyles), b2(ui->lstPatMains), b3(ui->lstPatBreaks);
+  ui->lstPatStyles->setCurrentRow(defined ? style : -1);
+  const bool main = valid && pattern < kStyleFirstBreak;
+  ui->lstPatMains->setCurrentRow(main ? pattern : -1);
+  ui->lstPatBreaks->setCurrentRow(valid && !main ? pattern - kStyleFirstBreak : -1);
+  if (!main) ui->lstPatMains->clearSelection();
+  if (!valid || main) ui->lstPatBreaks->clearSelection();
+  // A delete acts on the current pattern of its own list.
+  ui->sbtnDelStyle->setEnabled(defined);
+  ui->sbtnDelMain->setEnabled(main);
+  ui->sbtnDelBreak->setEnabled(valid && !main);
+}
+
+void TfrmCfgStyle::DisplayPatternGrid(bool keepUndo) {
+  TStylePattern p;
+  bool valid = false;
+  std::string styleCaption, patCaption;
+  std::array<uint8_t, kStyleInstRows> rowOn{};
+  bool accentOn = false;
+  {
+    Guard lock(EngineLock);
+    if (const TStylePattern* cur = CurrentPattern(store_)) {
+      p = *cur;
+      valid = true;
+    }
+    styleCaption = FmtStyleCaption(store_, store_.StyleNo);
+    patCaption = FmtPatCaption(store_, store_.StyleNo, store_.PatNo);
+    rowOn = store_.RowOn;
+    accentOn = store_.AccentEnabled != 0;
+  }
+  ui->lblvStyleName->setText(Q(styleCaption));
+  ui->lblvPatName->setText(valid ? Q(patCaption) : QString());
+  ui->lblvPatTSigSteps->setText(valid ? Q(TSigStepsText(p)) : QString());
+  const QString beats = valid ? Q(BeatMarkerText(p)) : QString();
+  for (QLabel* b : lblvGridBeats) b->setText(beats);
+  ui->lblvGridAccent->setText(valid ? Q(GridRowText(p, 0)) : QString());
+  ui->lblvGridAccent->setEnabled(valid);
+  ShowRowLook(ui->chkAccent, {!p.Rows[0].Empty(), accentOn});
+  for (int32_t r = 1; r < kStyleRows; ++r) {
+    lblvGridSteps[r - 1]->setText(valid ? Q(GridRowText(p, r)) : QString());
+    lblvGridSteps[r - 1]->setEnabled(valid);
+    ShowRowLook(cboNotes[r - 1], {!p.Rows[r].Empty(), rowOn[r - 1] != 0});
+  }
+  ui->lblFlamPercent->setEnabled(HasFlamSteps(p));
+  ui->lblAccVels->setEnabled(!p.Rows[0].Empty());
+  if (!keepUndo) DropUndo(Edit);
+  ShowUndoButtons();
+}
+
+void TfrmCfgStyle::ShowUndoButtons() {
+  bool chainOn = false;
+  bool valid = false;
+  {
+    Guard lock(EngineLock);
+    chainOn = store_.ChainOn != 0;
+    valid = CurrentPattern(store_) != nullptr;
+  }
+  ui->sbtnRevertPat->setEnabled(!chainOn && Edit.PatUndoValid);
+  ui->sbtnPastePat->setEnabled(!chainOn && valid && Edit.ClipboardFilled);
+  ui->sbtnCopyPat->setEnabled(!chainOn && valid);
+  ui->sbtnCutPat->setEnabled(!chainOn && valid);
+}
+
+void TfrmCfgStyle::ShowChain(int32_t chain) {
+  std::vector<TChainCells> cells;
+  std::string styleCaption, patCaption;
+  int32_t chainNo = 0;
+  bool valid = false;
+  {
+    Guard lock(EngineLock);
+    cells = ChainCellTexts(store_, chain);
+    styleCaption = FmtStyleCaption(store_, store_.StyleNo);
+    patCaption = FmtPatCaption(store_, store_.StyleNo, store_.PatNo);
+    chainNo = store_.ChainNo;
+    valid = IsValidStylePattern(store_, store_.StyleNo, store_.PatNo);
+  }
+  ui->lblvStyleName->setText(Q(styleCaption));
+  ui->lblvPatName->setText(valid ? Q(patCaption) : QString());
+  if (chain < 0 || chain >= kChainCount) return;
+  for (int32_t c = 0; c < kChainCount; ++c) {
+    const QSignalBlocker block(sbtnChainNoStart[c]);
+    sbtnChainNoStart[c]->setChecked(c == chainNo);
+  }
+  for (int32_t step = 0; step < kChainStepCount && step < int32_t(cells.size()); ++step) {
+    const TChainCells& cc = cells[step];
+    const std::array<std::string, kChainColumns> texts = {cc.Style, cc.Pattern, cc.Repeats, cc.Jump};
+    for (int32_t col = 0; col < kChainColumns; ++col) {
+      QLabel* l = ChainCells[chain][step][col];
+      l->setText(Q(texts[col]));
+      SetFgColour(l, col == 3 || cc.Active ? kChainActive : kChainIdle);
+    }
+    // The playing step: its style cell framed.
+    QLabel* styleCell = ChainCells[chain][step][0];
+    styleCell->setFrameShape(cc.Playing ? QFrame::Box : QFrame::NoFrame);
+  }
+}
+
+void TfrmCfgStyle::ShowTriggerState() {
+  TBreakTriggerState state = TBreakTriggerState::Idle;
+  {
+    Guard lock(EngineLock);
+    state = BreakTriggerState(store_);
+  }
+  QToolButton* b = ui->sbtnTriggerBreak;
+  const QSignalBlocker block(b);
+  b->setText(Q(std::string(BreakTriggerCaption(state))));
+  b->setChecked(state != TBreakTriggerState::Idle);
+  SetBold(b, state != TBreakTriggerState::Idle);
+  QPalette p = b->palette();
+  const QColor text = state == TBreakTriggerState::BreakPending    ? kTriggerBreak
+                      : state == TBreakTriggerState::ReturnPending ? kTriggerReturn
+                                                                   : palette().color(QPalette::ButtonText);
+  if (p.color(QPalette::ButtonText) != text) {
+    p.setColor(QPalette::ButtonText, text);
+    b->setPalette(p);
+  }
+}
+
+void TfrmCfgStyle::SetCaptions() {
+  bool modeStyles = false;
+  bool drumType = false;
+  {
+    Guard lock(EngineLock);
+    modeStyles = Cfg.MetrModeStyles != 0;
+    drumType = Cfg.MetrTypePitchLocked != 0;
+  }
+  const std::string suffix = StyleCaptionSuffix(traits_, modeStyles, drumType);
+  const QColor colour = suffix.empty()
+                            ? ToQColor(traits_.Ties ? Cfg.ClFgMetrBass : Cfg.ClFgMetrDrum, main_.SavedPalette)
+                            : kNotApplicable;
+  const std::string family = Family();
+  const std::pair<QGroupBox*, const char*> groups[] = {
+      {ui->grpStyles, " styles"}, {ui->grpChains, " chains"}, {ui->grpPattern, " pattern"}};
+  for (auto [g, word] : groups) {
+    g->setTitle(Q(family + word + suffix));
+    // Only the title: a palette on the group would colour every control in it.
+    const QString sheet = QString("QGroupBox#%1::title { color: %2; }").arg(g->objectName(), colour.name());
+    if (g->styleSheet() != sheet) g->setStyleSheet(sheet);
+  }
+  for (QLabel* l : {ui->lblvStyleName, ui->lblvPatName, ui->lblvPatTSigSteps}) SetFgColour(l, colour);
+}
+
+void TfrmCfgStyle::ShowGroups(bool moveLeftEdge) {
+  bool chains = false;
+  bool patterns = false;
+  {
+    Guard lock(EngineLock);
+    chains = store_.ShowChains != 0;
+    patterns = store_.ShowPatterns != 0;
+  }
+  const QSignalBlocker b1(ui->sbtnShowChains), b2(ui->sbtnShowPatterns);
+  ui->sbtnShowChains->setChecked(chains);
+  ui->sbtnShowPatterns->setChecked(patterns);
+  ui->sbtnShowChains->setText(chains ? QStringLiteral("\u2192") : QStringLiteral("\u2190"));
+  ui->sbtnShowPatterns->setText(patterns ? QStringLiteral("\u2190") : QStringLiteral("\u2192"));
+  const bool chainsChange = ui->grpChains->isVisibleTo(this) != chains;
+  const int32_t before = width();
+  ui->grpChains->setVisible(chains);
+  ui->grpPattern->setVisible(patterns);
+  layout()->activate();
+  adjustSize();
+  // Showing or hiding the chains keeps the styles group where it was on the screen.
+  if (moveLeftEdge && chainsChange && isVisible()) move(x() - (width() - before), y());
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Selection
+
+void TfrmCfgStyle::ClearTriggerAndClose(bool clearCell) {
+  ClosePendingEdits(false, clearCell);
+  {
+    Guard lock(EngineLock);
+    ClearTrigger(store_, false);
+  }
+  ShowTriggerState();
+}
+
+void TfrmCfgStyle::StyleListClick(int32_t row) {
+  ClearTriggerAndClose(false);
+  int32_t pattern = 0;
+  {
+    Guard lock(EngineLock);
+    if (!IsDefinedStyle(store_, row)) return;
+    if (row == store_.StyleNo && store_.ChainCellStep < 0) return;
+    // A style without main patterns starts on its first break, never on an undefined slot.
+    pattern = std::max(0, FirstValidPattern(store_, row));
+  }
+  SelectPattern(row, pattern);
+}
+
+void TfrmCfgStyle::PatListClick(TPatList list, int32_t row) {
+  ClearTriggerAndClose(false);
+  const int32_t pattern = row + (list == TPatList::Break ? kStyleFirstBreak : 0);
+  bool hadCell = false;
+  int32_t style = 0;
+  {
+    Guard lock(EngineLock);
+    hadCell = store_.ChainCellStep >= 0;
+    style = store_.StyleNo;
+    if (!IsValidStylePattern(store_, style, pattern)) return;
+    if (pattern == store_.PatNo && !hadCell) return;
+  }
+  SelectPattern(style, pattern);
+  if (hadCell) ClearChainCell();
+}
+
+void TfrmCfgStyle::SelectPattern(int32_t style, int32_t pattern) {
+  bool cell = false;
+  bool newStyle = false;
+  int32_t chain = 0;
+  {
+    Guard lock(EngineLock);
+    newStyle = style != store_.StyleNo;
+    store_.StyleNo = style;
+    store_.PatNo = pattern;
+    traits_.MetrChanged->store(0, std::memory_order_relaxed);
+    cell = store_.ChainCellStep >= 0;
+    if (cell) CopyToChainCell(store_, style, pattern);
+    chain = store_.ChainNo;
+    RequestStyleRebuild();
+  }
+  if (newStyle) FillPatternLists();
+  SelectListRows();
+  if (cell) ShowChain(chain);
+  DisplayPatternGrid(false);
+  ShowTriggerState();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Grid and pattern buttons
+
+void TfrmCfgStyle::GridMouseDown(int32_t row, int32_t x, Qt::MouseButton button) {
+  bool chainOn = false;
+  bool changed = false;
+  {
+    Guard lock(EngineLock);
+    chainOn = store_.ChainOn != 0;
+    const TStylePattern* p = CurrentPattern(store_);
+    if (!chainOn && p)
+      changed = ClickStep(store_, Edit, row, StepAtX(x, charWidth_, p->Steps), StepButton(button));
+  }
+  if (chainOn) {
+    ShowMessage("Cannot edit pattern if chain mode is on", MsgKind::Warning);
+    return;
+  }
+  if (changed) DisplayPatternGrid(true);
+}
+
+void TfrmCfgStyle::AfterPatternEdit() {
+  // The list lines show names and time signatures.
+  RefreshStyleLists(false);
+  FillPatternLists();
+  SelectListRows();
+}
+
+void TfrmCfgStyle::RevertClick() {
+  ClosePendingEdits(false, true);
+  ui->sbtnRevertPat->setEnabled(false);
+  bool reverted = false;
+  {
+    Guard lock(EngineLock);
+    reverted = RevertPattern(store_, Edit);
+  }
+  DisplayPatternGrid(false);
+  if (reverted) AfterPatternEdit();
+}
+
+void TfrmCfgStyle::CopyClick() {
+  ClosePendingEdits(false, true);
+  {
+    Guard lock(EngineLock);
+    CopyPattern(store_, Edit);
+  }
+  ShowUndoButtons();
+}
+
+void TfrmCfgStyle::CutClick() {
+  ClosePendingEdits(false, true);
+  {
+    Guard lock(EngineLock);
+    CutPattern(store_, Edit);
+  }
+  DisplayPatternGrid(false);
+}
+
+void TfrmCfgStyle::PasteClick() {
+  ClosePendingEdits(false, true);
+  bool pasted = false;
+  {
+    Guard lock(EngineLock);
+    pasted = PastePattern(store_, Edit);
+  }
+  if (!pasted) return;
+  DisplayPatternGrid(true);
+  AfterPatternEdit();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Deletes, adds and inserts
+
+void TfrmCfgStyle::DeleteStyleClick() {
+  ClearTriggerAndClose(true);
+  std::string question;
+  int32_t style = 0;
+  {
+    Guard lock(EngineLock);
+    style = store_.StyleNo;
+    if (!IsDefinedStyle(store_, style)) return;
+    question = DeleteStyleQuestion(store_, style);
+  }
+  if (ShowMessage(question, MsgKind::Confirmation, MsgButtons::YesNo) != MsgAnswer::Yes) return;
+  {
+    Guard lock(EngineLock);
+    // The box let the engine run: act only on the style it asked about.
+    if (store_.StyleNo != style || !DeleteStyle(store_, style)) return;
+  }
+  RefreshStyleLists(true);
+}
+
+void TfrmCfgStyle::DeletePatternClick(TPatList list) {
+  ClearTriggerAndClose(true);
+  std::string question;
+  int32_t style = 0;
+  int32_t pattern = 0;
+  {
+    Guard lock(EngineLock);
+    style = store_.StyleNo;
+    pattern = store_.PatNo;
+    const bool inList = (pattern >= kStyleFirstBreak) == (list == TPatList::Break);
+    if (!inList || !IsValidStylePattern(store_, style, pattern)) return;
+    question = DeletePatternQuestion(store_, style, pattern);
+  }
+  if (ShowMessage(question, MsgKind::Confirmation, MsgButtons::YesNo) != MsgAnswer::Yes) return;
+  {
+    Guard lock(EngineLock);
+    if (store_.StyleNo != style || store_.PatNo != pattern || !DeletePattern(store_, style, pattern)) return;
+  }
+  RefreshStyleLists(true);
+}
+
+void TfrmCfgStyle::AddStyleClick(bool insert) {
+  ClearTriggerAndClose(true);
+  std::string refusal;
+  {
+    Guard lock(EngineLock);
+    refusal = ListFullText(store_, store_.StyleNo, true, TPatList::Main);
+    const int32_t at =
+        insert && IsDefinedStyle(store_, store_.StyleNo) ? store_.StyleNo : store_.LastStyle + 1;
+    if (refusal.empty()) InsertStyle(store_, at);
+  }
+  if (!refusal.empty()) {
+    ShowMessage(refusal, MsgKind::Warning);
+    return;
+  }
+  DropUndo(Edit);
+  RefreshStyleLists(true);
+}
+
+void TfrmCfgStyle::AddPatternClick(TPatList list, bool insert) {
+  ClearTriggerAndClose(true);
+  std::string refusal;
+  {
+    Guard lock(EngineLock);
+    const int32_t style = store_.StyleNo;
+    refusal = ListFullText(store_, style, false, list);
+    if (refusal.empty()) {
+      const int32_t end =
+          (list == TPatList::Main ? 0 : kStyleFirstBreak) +
+          (list == TPatList::Main ? store_.Styles[style].LastMain : store_.Styles[style].LastBreak) + 1;
+      InsertPattern(store_, style, list, insert ? InsertPatternAt(store_, list) : end);
+    }
+  }
+  if (!refusal.empty()) {
+    ShowMessage(refusal, MsgKind::Warning);
+    return;
+  }
+  DropUndo(Edit);
+  RefreshStyleLists(true);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// In-place editors
+
+namespace {
+
+struct TEditorParts {
+  QLabel* Label;
+  QLineEdit* Edit;
+  QToolButton* Enter;
+  QToolButton* Esc;
+};
+
+TEditorParts Parts(Ui::frmCfgStyle& u, TfrmCfgStyle::TEditor e) {
+  switch (e) {
+    case TfrmCfgStyle::TEditor::StyleName:
+      return {u.lblvStyleName, u.edtStyleName, u.btnStyleNameEnter, u.btnStyleNameEsc};
+    case TfrmCfgStyle::TEditor::PatName:
+      return {u.lblvPatName, u.edtPatName, u.btnPatNameEnter, u.btnPatNameEsc};
+    case TfrmCfgStyle::TEditor::TSigSteps:
+      break;
+  }
+  return {u.lblvPatTSigSteps, u.edtPatTSigSteps, u.btnPatTSigStepsEnter, u.btnPatTSigStepsEsc};
+}
+
+void ShowEditorParts(const TEditorParts& p, bool open) {
+  p.Label->setVisible(!open);
+  p.Edit->setVisible(open);
+  p.Enter->setVisible(open);
+  p.Esc->setVisible(open);
+}
+
+}  // namespace
+
+bool TfrmCfgStyle::EditorOpen(TEditor editor) const {
+  return Parts(*ui, editor).Edit->isVisibleTo(this);
+}
+
+void TfrmCfgStyle::OpenEditor(TEditor editor) {
+  ClearTriggerAndClose(true);
+  bool chainOn = false;
+  std::string text;
+  bool ok = false;
+  {
+    Guard lock(EngineLock);
+    chainOn = store_.ChainOn != 0;
+    const TStylePattern* p = CurrentPattern(store_);
+    if (editor == TEditor::StyleName && IsDefinedStyle(store_, store_.StyleNo)) {
+      text = store_.Styles[store_.StyleNo].Name.Str();
+      ok = true;
+    } else if (editor != TEditor::StyleName && p) {
+      text = editor == TEditor::PatName ? p->Name.Str() : TSigStepsText(*p);
+      ok = true;
+    }
+  }
+  if (chainOn) {
+    static const char* kRefusals[] = {"Can't edit style name if chain mode is on",
+                                      "Can't edit pattern name if chain mode is on",
+                                      "Can't edit pattern time sig and steps if chain mode is on"};
+    ShowMessage(kRefusals[int(editor)], MsgKind::Error);
+    return;
+  }
+  if (!ok) return;
+  const TEditorParts p = Parts(*ui, editor);
+  savedText_[int(editor)] = text;
+  p.Edit->setText(Q(text));
+  ShowEditorParts(p, true);
+  p.Edit->setFocus(Qt::OtherFocusReason);
+  p.Edit->selectAll();
+}
+
+void TfrmCfgStyle::EditorTextChanged(TEditor editor, const QString& text) {
+  if (editor == TEditor::TSigSteps) return;  // kept in the box until Enter
+  {
+    Guard lock(EngineLock);
+    if (editor == TEditor::StyleName)
+      SetStyleName(store_, store_.StyleNo, text.toStdString(), false);
+    else
+      SetPatternName(store_, store_.StyleNo, store_.PatNo, text.toStdString());
+  }
+  RefreshStyleLists(true);
+}
+
+void TfrmCfgStyle::AcceptEditor(TEditor editor) {
+  if (!EditorOpen(editor)) return;
+  if (editor == TEditor::TSigSteps) {
+    AcceptTSigSteps();
+    return;
+  }
+  const TEditorParts p = Parts(*ui, editor);
+  {
+    Guard lock(EngineLock);
+    if (editor == TEditor::StyleName)
+      SetStyleName(store_, store_.StyleNo, p.Edit->text().toStdString(), true);
+    else
+      SetPatternName(store_, store_.StyleNo, store_.PatNo, p.Edit->text().toStdString());
+  }
+  closingEditor_ = true;
+  ShowEditorParts(p, false);
+  closingEditor_ = false;
+  RefreshStyleLists(true);
+}
+
+void TfrmCfgStyle::AcceptTSigSteps() {
+  const TEditorParts parts = Parts(*ui, TEditor::TSigSteps);
+  const std::string text = parts.Edit->text().toStdString();
+  TTSigStepsEdit e;
+  int32_t style = 0;
+  int32_t pattern = 0;
+  {
+    Guard lock(EngineLock);
+    const TStylePattern* p = CurrentPattern(store_);
+    if (!p) return;
+    style = store_.StyleNo;
+    pattern = store_.PatNo;
+    e = ParseTSigSteps(*p, text);
+  }
+  // The boxes take the focus: that is no cancel.
+  closingEditor_ = true;
+  bool go = e.Ok;
+  if (!e.Ok) ShowMessage(e.Error, MsgKind::Error);
+  if (e.Ok && !e.Question.empty())
+    go = ShowMessage(e.Question, MsgKind::Warning, MsgButtons::YesNo) == MsgAnswer::Yes;
+  if (go) {
+    Guard lock(EngineLock);
+    TStylePattern* p = CurrentPattern(store_);
+    go = p && store_.StyleNo == style && store_.PatNo == pattern;
+    if (go) {
+      ApplyTSigSteps(*p, e);
+      RequestStyleRebuild();
+    }
+  }
+  if (!go) {
+    parts.Edit->setText(Q(savedText_[int(TEditor::TSigSteps)]));
+    parts.Edit->setFocus(Qt::OtherFocusReason);
+    parts.Edit->selectAll();
+    closingEditor_ = false;
+    return;
+  }
+  ShowEditorParts(parts, false);
+  closingEditor_ = false;
+  RefreshStyleLists(true);
+}
+
+void TfrmCfgStyle::CloseEditor(TEditor editor) {
+  if (!EditorOpen(editor) || closingEditor_) return;
+  closingEditor_ = true;
+  const TEditorParts p = Parts(*ui, editor);
+  const std::string saved = savedText_[int(editor)];
+  if (editor != TEditor::TSigSteps) {
+    Guard lock(EngineLock);
+    if (editor == TEditor::StyleName)
+      SetStyleName(store_, store_.StyleNo, saved, false);
+    else
+      SetPatternName(store_, store_.StyleNo, store_.PatNo, saved);
+  }
+  ShowEditorParts(p, false);
+  closingEditor_ = false;
+  if (editor != TEditor::TSigSteps) RefreshStyleLists(true);
+}
+
+void TfrmCfgStyle::ClosePendingEdits(bool accept, bool clearCell) {
+  for (TEditor e : {TEditor::StyleName, TEditor::PatName, TEditor::TSigSteps}) {
+    if (!EditorOpen(e)) continue;
+    if (accept)
+      AcceptEditor(e);
+    else
+      CloseEditor(e);
+  }
+  if (clearCell) ClearChainCell();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Chains
+
+void TfrmCfgStyle::ClearChainCell() {
+  {
+    Guard lock(EngineLock);
+    if (store_.ChainCellStep < 0) return;
+    store_.ChainCellStep = -1;
+  }
+  ShowChainCellHighlight();
+}
+
+void TfrmCfgStyle::ShowChainCellHighlight() {
+  int32_t chain = 0;
+  int32_t step = -1;
+  {
+    Guard lock(EngineLock);
+    chain = store_.ChainCellChain;
+    step = store_.ChainCellStep;
+  }
+  for (int32_t c = 0; c < kChainCount; ++c)
+    for (int32_t s = 0; s < kChainStepCount; ++s)
+      for (int32_t col = 0; col < 2; ++col) {
+        QLabel* l = ChainCells[c][s][col];
+        const bool on = c == chain && s == step;
+        if (on || l->autoFillBackground()) SetBg(l, on ? kCellSelected : QColor());
+      }
+  for (QLabel* l : {ui->lblStyles, ui->lblMains, ui->lblBreaks})
+    SetBg(l, step >= 0 ? kCellSelected : QColor());
+}
+
+void TfrmCfgStyle::ChainLocked(const char* text, bool warning) {
+  ShowMessage(text, warning ? MsgKind::Warning : MsgKind::Error);
+}
+
+void TfrmCfgStyle::ChainCellMouseDown(int32_t chain, int32_t step, int32_t column, Qt::MouseButton button) {
+  ClosePendingEdits(false, false);
+  bool chainOn = false;
+  {
+    Guard lock(EngineLock);
+    chainOn = store_.ChainOn != 0;
+    const int32_t delta = button == Qt::LeftButton ? -1 : button == Qt::RightButton ? 1 : 0;
+    if (column == 2 && delta != 0) StepChainRepeats(store_, chain, step, delta);
+    if (column == 3 && delta != 0) StepChainJump(store_, chain, step, delta);
+    if (column < 2 && !chainOn) {
+      const bool same = store_.ChainCellChain == chain && store_.ChainCellStep == step;
+      store_.ChainCellChain = chain;
+      store_.ChainCellStep = same ? -1 : step;
+    }
+  }
+  if (column < 2 && chainOn) {
+    ChainLocked("Cannot change style/pattern if chain mode is on", true);
+    return;
+  }
+  if (column < 2) ShowChainCellHighlight();
+  ShowChain(chain);
+}
+
+void TfrmCfgStyle::ChainStartClick(int32_t chain) {
+  ClosePendingEdits(false, false);
+  bool chainOn = false;
+  {
+    Guard lock(EngineLock);
+    chainOn = store_.ChainOn != 0;
+    if (!chainOn) SetChainNoStart(store_, chain);
+  }
+  if (chainOn) ChainLocked("Cannot set chain start if chain mode is on", true);
+  ShowChain(chain);
+}
+
+void TfrmCfgStyle::ChainOnClick() {
+  ClearTriggerAndClose(true);
+  SetChainMode(ui->chkChainOn->isChecked());
+}
+
+void TfrmCfgStyle::SetChainMode(bool on) {
+  bool redraw = false;
+  int32_t chain = 0;
+  {
+    Guard lock(EngineLock);
+    if (on != (store_.ChainOn != 0)) redraw = vel::SetChainMode(store_, on) || on;
+    chain = store_.ChainNo;
+  }
+  if (on) ClearChainCell();
+  for (QWidget* w : {static_cast<QWidget*>(ui->lstPatStyles), static_cast<QWidget*>(ui->lstPatMains),
+                     static_cast<QWidget*>(ui->lstPatBreaks), static_cast<QWidget*>(ui->sbtnRandStyle),
+                     static_cast<QWidget*>(ui->sbtnTriggerBreak)})
+    w->setEnabled(!on);
+  ShowUndoButtons();
+  if (redraw) ShowChain(chain);
+}
+
+void TfrmCfgStyle::TriggerClick() {
+  const bool down = ui->sbtnTriggerBreak->isChecked();
+  ClosePendingEdits(false, true);
+  {
+    Guard lock(EngineLock);
+    if (down)
+      TriggerBreak(store_);
+    else
+      ClearTrigger(store_, false);
+  }
+  ShowTriggerState();
+}
+
+void TfrmCfgStyle::RandomClick() {
+  ClearTriggerAndClose(true);
+  {
+    Guard lock(EngineLock);
+    RandomStyle(store_);
+  }
+  ShowTriggerState();
+  DropUndo(Edit);
+  FillPatternLists();
+  SelectListRows();
+  DisplayPatternGrid(false);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Options and rows
+
+void TfrmCfgStyle::UsePatTSigClick() {
+  ClosePendingEdits(false, true);
+  const uint8_t on = ui->chkUsePatTSig->isChecked() ? 1 : 0;
+  Guard lock(EngineLock);
+  if (store_.UsePatTSig == on) return;
+  store_.UsePatTSig = on;
+  RequestStyleRebuild();
+}
+
+void TfrmCfgStyle::FlamChanged(int32_t value) {
+  if (!created_) return;
+  ui->lblFlamPercent->setText(Q(FlamLabel(value)));
+  Guard lock(EngineLock);
+  if (store_.FlamSpeed == value) return;
+  store_.FlamSpeed = value;
+  RequestStyleRebuild();
+}
+
+void TfrmCfgStyle::VelVarChanged(int32_t value) {
+  if (!created_) return;
+  ui->lblVelVarPercent->setText(Q(VelVarLabel(value)));
+  Guard lock(EngineLock);
+  if (store_.VelVar == value) return;
+  store_.VelVar = value;
+  RequestStyleRebuild();
+}
+
+void TfrmCfgStyle::RowOnClick(int32_t row) {
+  ClosePendingEdits(false, true);
+  if (row < 1 || row >= kStyleRows)
+    return ReportDesignError("HandleDynamicControls error: Unexpected chkNotes I: " + std::to_string(row));
+  const uint8_t on = chkNotes[row - 1]->isChecked() ? 1 : 0;
+  {
+    Guard lock(EngineLock);
+    if (store_.RowOn[row - 1] == on) return;
+    store_.RowOn[row - 1] = on;
+    RequestStyleRebuild();
+  }
+  DisplayPatternGrid(false);
+}
+
+void TfrmCfgStyle::NoteListPick(int32_t row, int32_t index) {
+  ClosePendingEdits(false, true);
+  if (row < 1 || row >= kStyleRows || index < 0 || index > 127) return;
+  const int32_t note = 127 - index;
+  Guard lock(EngineLock);
+  if (store_.RowMap[row].Note == note) return;
+  // The row keeps its names: only what it plays changes.
+  store_.RowMap[row].Note = note;
+  RequestStyleRebuild();
+}
+
+void TfrmCfgStyle::VelChanged(int32_t row, int32_t value, bool accent) {
+  if (!created_ || row < 1 || row >= kStyleRows) return;
+  (accent ? tbAccVels : tbVels)[row - 1]->setToolTip(QString::number(value));
+  auto& levels = accent ? store_.RowAccVel : store_.RowVel;
+  Guard lock(EngineLock);
+  if (levels[row - 1] == value) return;
+  levels[row - 1] = static_cast<uint8_t>(std::clamp(value, 0, 127));
+  RequestStyleRebuild();
+}
+
+void TfrmCfgStyle::AccentClick() {
+  ClosePendingEdits(false, true);
+  const uint8_t on = ui->chkAccent->isChecked() ? 1 : 0;
+  {
+    Guard lock(EngineLock);
+    if (store_.AccentEnabled == on) return;
+    store_.AccentEnabled = on;
+    RequestStyleRebuild();
+  }
+  DisplayPatternGrid(false);
+}
+
+void TfrmCfgStyle::GMNamesClick() {
+  ClosePendingEdits(false, true);
+  {
+    Guard lock(EngineLock);
+    store_.DspGMNames = ui->chkDspGMNames->isChecked() ? 1 : 0;
+  }
+  FillNoteLists();
+}
+
+void TfrmCfgStyle::ResetNotesClick() {
+  ClosePendingEdits(false, true);
+  const std::string what = traits_.Ties ? "bass notes" : "drum instruments";
+  if (ShowMessage("About to reset all " + what +
+                      " to factory settings, ok?\r\n(on/off settings will remain unchanged)",
+                  MsgKind::Confirmation, MsgButtons::YesNo) != MsgAnswer::Yes)
+    return;
+  {
+    Guard lock(EngineLock);
+    CreateRowMap(store_, false, false);
+  }
+  LoadControls();
+}
+
+void TfrmCfgStyle::ResetVelsClick() {
+  ClosePendingEdits(false, true);
+  const std::string what = traits_.Ties ? "bass" : "drum";
+  if (ShowMessage("About to reset all " + what + " levels to factory settings, ok?", MsgKind::Confirmation,
+                  MsgButtons::YesNo) != MsgAnswer::Yes)
+    return;
+  {
+    Guard lock(EngineLock);
+    CreateRowMap(store_, false, true);
+  }
+  LoadControls();
+}
+
+void TfrmCfgStyle::ShowChainsClick() {
+  ClosePendingEdits(false, true);
+  {
+    Guard lock(EngineLock);
+    store_.ShowChains = ui->sbtnShowChains->isChecked() ? 1 : 0;
+  }
+  ShowGroups(true);
+}
+
+void TfrmCfgStyle::ShowPatternsClick() {
+  ClosePendingEdits(false, true);
+  {
+    Guard lock(EngineLock);
+    store_.ShowPatterns = ui->sbtnShowPatterns->isChecked() ? 1 : 0;
+  }
+  ShowGroups(false);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Events
+
+bool TfrmCfgStyle::event(QEvent* e) {
+  if (e->type() == QEvent::StatusTip) {
+    // Hints only while this window is the active one and the user wants them.
+    const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
+    if (Cfg.AutoHints && isActiveWindow())
+      ui->stbStatus->showMessage(tip);
+    else
+      ui->stbStatus->clearMessage();
+    return true;
+  }
+  if (e->type() == QEvent::WindowActivate) main_.Views().ApplyActiveWindowHints(this);
+  if (e->type() == QEvent::WindowDeactivate) ui->stbStatus->clearMessage();
+  return TCfgWindow::event(e);
+}
+
+bool TfrmCfgStyle::EditorEvent(TEditor editor, QEvent* e) {
+  // Focus loss cancels, as Escape does; Enter accepts (returnPressed).
+  if (e->type() == QEvent::FocusOut && !closingEditor_) CloseEditor(editor);
+  if (e->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(e)->key() != Qt::Key_Escape) return false;
+  CloseEditor(editor);
+  return true;
+}
+
+bool TfrmCfgStyle::eventFilter(QObject* watched, QEvent* e) {
+  const QEvent::Type type = e->type();
+  for (TEditor ed : {TEditor::StyleName, TEditor::PatName, TEditor::TSigSteps})
+    if (watched == Parts(*ui, ed).Edit) return EditorEvent(ed, e);
+  if (type == QEvent::MouseButtonDblClick) {
+    if (watched == ui->lblvStyleName) OpenEditor(TEditor::StyleName);
+    if (watched == ui->lblvPatName) OpenEditor(TEditor::PatName);
+    if (watched == ui->lblvPatTSigSteps) OpenEditor(TEditor::TSigSteps);
+    return false;
+  }
+  if (type != QEvent::MouseButtonPress) return false;
+  return MouseDown(watched, static_cast<QMouseEvent*>(e));
+}
+
+bool TfrmCfgStyle::MouseDown(QObject* watched, QMouseEvent* me) {
+  auto* label = qobject_cast<QLabel*>(watched);
+  if (watched == ui->lblvGridAccent) {
+    GridMouseDown(0, int32_t(me->position().x()) - label->contentsRect().left(), me->button());
+    return true;
+  }
+  for (int32_t r = 1; r < kStyleRows; ++r)
+    if (watched == lblvGridSteps[r - 1]) {
+      GridMouseDown(r, int32_t(me->position().x()) - label->contentsRect().left(), me->button());
+      return true;
+    }
+  for (int32_t c = 0; c < kChainCount; ++c)
+    for (int32_t s = 0; s < kChainStepCount; ++s)
+      for (int32_t col = 0; col < kChainColumns; ++col)
+        if (watched == ChainCells[c][s][col]) {
+          ChainCellMouseDown(c, s, col, me->button());
+          return true;
+        }
+  if (watched == ui->lblStyles || watched == ui->lblMains || watched == ui->lblBreaks) {
+    ClosePendingEdits(false, true);
+  } else if (watched == ui->grpStyles || watched == ui->grpChains) {
+    ClosePendingEdits(false, false);
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Hints
+
+void TfrmCfgStyle::SetHints() {
+  const bool bass = traits_.Ties;
+  const struct {
+    QWidget* w;
+    std::string hint;
+  } hints[] = {
+      {ui->lblvStyleName, "Current style; double-click to edit name"},
+      {ui->lblvPatName, "Current pattern; double-click to edit name"},
+      {ui->lblvPatTSigSteps, "Pattern time sig & no. of grid steps; double-click to edit either value"},
+      {ui->sbtnShowChains, "Show/hide chain/song settings"},
+      {ui->sbtnShowPatterns,
+       bass ? "Show/hide pattern & note settings" : "Show/hide pattern & instrument settings"},
+      {ui->sbtnCfgMetr, "Metronome seq no., MIDI channels, gate/note-time & visible attribs"},
+      {ui->chkChainOn, "Turn on chain mode (selection & editing disabled)"},
+      {ui->chkUsePatTSig, "Force pattern time-sigs to override main time-sig"},
+      {ui->sbtnRandStyle, "Select a style & main pattern at random (run-time 'metr 99')"},
+      {ui->sbtnTriggerBreak, "Trigger a single break cycle using last-used break no. (run-time 'metr /')"},
+      {ui->lblStyles, "Style list; copied to chain if title highlighted"},
+      {ui->lblMains, "Main patterns; copied to chain if title highlighted"},
+      {ui->lblBreaks, "Break patterns; copied to chain if title highlighted"},
+      {ui->lstPatStyles, "Select style (run-time metr command); double-click to edit name"},
+      {ui->lstPatMains, "Select main pattern (run-time metr command); double-click to edit name"},
+      {ui->lstPatBreaks, "Select break pattern (run-time metr command); double-click to edit name"},
+      {ui->edtStyleName, "Enter name for this style, max 10 chars; press enter to accept"},
+      {ui->edtPatName, "Enter name for this pattern, max 7 chars; press enter to accept"},
+      {ui->edtPatTSigSteps, "Enter pattern time sig or no. of grid steps or both; press enter to accept"},
+      {ui->sbtnAddStyle, "Add empty style to end of style list"},
+      {ui->sbtnInsStyle, "Insert empty style before current style posn"},
+      {ui->sbtnDelStyle, "Delete current style and all its main & break patterns"},
+      {ui->sbtnAddMain, "Add empty pattern to end of main list"},
+      {ui->sbtnInsMain, "Insert empty pattern before current posn in main list"},
+      {ui->sbtnDelMain, "Delete current main pattern"},
+      {ui->sbtnAddBreak, "Add empty pattern to end of break list"},
+      {ui->sbtnInsBreak, "Insert empty pattern before current posn in break list"},
+      {ui->sbtnDelBreak, "Delete current break pattern"},
+      {ui->sbtnRevertPat,
+       "Restore current pattern grid contents prior to editing; only available until pattern no. changes"},
+      {ui->sbtnCutPat, "Copy current pattern contents to clipboard and delete pattern"},
+      {ui->sbtnCopyPat, "Copy current pattern contents to clipboard"},
+      {ui->sbtnPastePat, "Paste clipboard into current pattern; click Revert to undo"},
+      {ui->lblvGridAccent, "Accented pattern steps; left-click to edit, click Revert to undo"},
+      {ui->chkAccent, "Enable/ignore accented steps; global for all patterns"},
+      {ui->lblVels, "Velocity for each beat; global for all patterns"},
+      {ui->lblAccVels,
+       "Velocity for each accented beat; global for all patterns; only applicable if pattern contains "
+       "accented "
+       "steps"},
+      {ui->tbVelVarPercent, "Amount of random velocity variation between notes; global for all patterns"},
+      {ui->tbFlamPercent,
+       "Move flam/grace-note closer to main beat; global for all patterns; only applicable if pattern "
+       "contains "
+       "flam steps"},
+      {ui->sbtnResetNotes, bass ? "Reset all note assignments to factory settings"
+                                : "Reset all instrument/note assignments to factory settings"},
+      {ui->sbtnResetVels, "Reset all velocities and accent velocities to factory settings"},
+      {ui->chkDspGMNames, "Show General MIDI drum assignment names in addition to the MIDI note name"},
+      {ui->grpChains->findChild<QLabel*>("lblChainTitle0"),
+       "Style for each step in chain (if different from previous)"},
+      {ui->grpChains->findChild<QLabel*>("lblChainTitle1"), "Pattern for each step in chain"},
+      {ui->grpChains->findChild<QLabel*>("lblChainTitle2"), "No. of repeats for each step in chain"},
+      {ui->grpChains->findChild<QLabel*>("lblChainTitle3"), "Target chain no. after step finishes"},
+  };
+  for (const auto& h : hints) h.w->setStatusTip(Q(h.hint));
+  SetRowAndCellHints();
+}
+
+void TfrmCfgStyle::SetRowAndCellHints() {
+  const bool bass = traits_.Ties;
+  const char* inst = bass ? "note" : "instrument";
+  const std::string rowHint =
+      std::string(bass ? "Note" : "Instrument/note") + " mapping; global for all patterns";
+  for (int32_t i = 0; i < kStyleInstRows; ++i) {
+    cboNotes[i]->setStatusTip(Q(rowHint));
+    chkNotes[i]->setStatusTip(Q("Enable/mute " + std::string(inst) + "; global for all patterns"));
+    tbVels[i]->setStatusTip(ui->lblVels->statusTip());
+    tbAccVels[i]->setStatusTip(ui->lblAccVels->statusTip());
+    lblvGridSteps[i]->setStatusTip(Q("Pattern steps for each " + std::string(inst) +
+                                     "; left/right-click to edit, click Revert to undo"));
+  }
+  const char* cellHints[kChainColumns] = {
+      "Style for this step (if different from previous); click to toggle chain edit mode",
+      "Pattern for this step; click to toggle chain edit mode",
+      "No. of repeats for this step; left/right-click to dec/inc value",
+      "Jump to start of specified chain then return; left/right-click to dec/inc value"};
+  for (auto& chain : ChainCells)
+    for (auto& step : chain)
+      for (int32_t col = 0; col < kChainColumns; ++col) step[col]->setStatusTip(cellHints[col]);
+  for (int32_t c = 0; c < kChainCount; ++c)
+    sbtnChainNoStart[c]->setStatusTip("Current chain number; click to set chain start");
+}
+
+}  // namespace vel
