@@ -191,88 +191,124 @@ void Store(const CfgVarRef& var, T v) {
       var);
 }
 
-// Reads one scalar of the table by its form, with its factory value as default.
-bool ReadScalar(TCfgLoad& L, const CfgScalar& s) {
-  if (!L.Error.empty()) return false;
-  std::string_view kw = s.Keyword;
-  bool inverted = false;
+// The keyword a file below the version wrote in place of the current one; `inverted` when its Y/N
+// meant the opposite.
+std::string_view ScalarKeyword(const TCfgLoad& L, std::string_view kw, bool& inverted) {
+  inverted = false;
   for (const TOldName& o : kOldNames)
     if (o.Current == kw && L.Version < o.Below) {
       kw = o.Older;
       inverted = o.Inverted;
     }
+  return kw;
+}
+
+// A double-press switch of a file before 8.02, read from its older number; false when `kw` is none.
+bool ReadOldDPress(TCfgLoad& L, const CfgScalar& s, std::string_view kw, bool& ok) {
   for (const auto& [cur, old] : kOldDPress)
     if (cur == kw && L.Version < 802) {
+      ok = true;
       if ((cur == "DPressLoadReqd" || cur == "DPressSaveReqd") && L.Version < 633) {
         Store(s.Var, 1);
         return true;
       }
       const std::string v = L.GetCfgValue(old);
       const std::optional<int32_t> n = ParseInt(v);
-      if (!v.empty() && !n) return L.Illegal();
-      Store(s.Var, v.empty() || *n != 0 ? 1 : 0);
+      if (!v.empty() && !n)
+        ok = L.Illegal();
+      else
+        Store(s.Var, v.empty() || *n != 0 ? 1 : 0);
       return true;
     }
+  return false;
+}
+
+bool ReadYNScalar(TCfgLoad& L, const CfgScalar& s, std::string_view kw, bool inverted) {
+  bool def = s.Form == CfgForm::YNNot ? s.Factory == 0 : s.Factory != 0;
+  if (inverted) def = !def;
+  bool v = Bool(L, kw, def);
+  if (inverted) v = !v;
+  Store(s.Var, s.Form == CfgForm::YNNot ? !v : v);
+  return true;
+}
+
+bool ReadTextScalar(TCfgLoad& L, const CfgScalar& s, std::string_view kw) {
+  std::string v = L.GetCfgValue(kw);
+  if (v.empty() && s.Form == CfgForm::Folder) v = UserProfileFolder();
+  // One matching pair of quotes comes off; older files wrote the title bare.
+  if (s.Form == CfgForm::WinTitle && L.Version >= 1202 && v.size() >= 2 &&
+      (v.front() == '\'' || v.front() == '"') && v.back() == v.front())
+    v = v.substr(1, v.size() - 2);
+  *std::get<std::string*>(s.Var) = v;
+  return true;
+}
+
+bool ReadTempoScalar(TCfgLoad& L, const CfgScalar& s, std::string_view kw) {
+  const std::optional<int32_t> t = StrToTempo(Get(L, kw, TempoToStr(s.Factory)));
+  if (!t) return L.Illegal();
+  Store(s.Var, std::clamp(*t, 2000, 32000));
+  return true;
+}
+
+bool ReadKeyScalar(TCfgLoad& L, const CfgScalar& s, std::string_view kw) {
+  int32_t k = 0;
+  if (!Key(L, kw, KeyText(s.Factory, false), k)) return false;
+  Store(s.Var, k);
+  return true;
+}
+
+// The range outside which a number is illegal; the whole int range when it has none.
+void IllegalOutside(std::string_view keyword, int32_t& lo, int32_t& hi) {
+  lo = INT32_MIN;
+  hi = INT32_MAX;
+  for (const TCfgLimit& l : kCfgIllegalOutside)
+    if (l.Keyword == keyword) {
+      lo = l.Lo;
+      hi = l.Hi;
+    }
+}
+
+// A number as shown (counted from 1) or in seconds, stored counted from 0 or in milliseconds.
+bool ReadIntScalar(TCfgLoad& L, const CfgScalar& s, std::string_view kw) {
+  const int32_t shown = s.Form == CfgForm::Shown ? 1 : 0;
+  const int32_t def = s.Form == CfgForm::Seconds ? s.Factory / 1000 : s.Factory + shown;
+  int32_t v = 0;
+  int32_t lo = 0;
+  int32_t hi = 0;
+  IllegalOutside(s.Keyword, lo, hi);
+  if (!Int(L, kw, def, lo, hi, v)) return false;
+  if (s.Keyword == "KinetracePosn" && L.Version < 1204) v = v == 8 ? 12 : v == 9 ? 20 : v == 10 ? 22 : v;
+  if (s.Form == CfgForm::Seconds)
+    v = static_cast<int32_t>(std::clamp<int64_t>(int64_t(v) * 1000, 0, 1000000));
+  for (const TCfgLimit& l : kCfgClampTo)
+    if (l.Keyword == s.Keyword) v = std::clamp(v, l.Lo, l.Hi);
+  Store(s.Var, v - shown);
+  return true;
+}
+
+// Reads one scalar of the table by its form, with its factory value as default.
+bool ReadScalar(TCfgLoad& L, const CfgScalar& s) {
+  if (!L.Error.empty()) return false;
+  bool inverted = false;
+  const std::string_view kw = ScalarKeyword(L, s.Keyword, inverted);
+  bool ok = true;
+  if (ReadOldDPress(L, s, kw, ok)) return ok;
   switch (s.Form) {
     case CfgForm::YN:
-    case CfgForm::YNNot: {
-      bool def = s.Form == CfgForm::YNNot ? s.Factory == 0 : s.Factory != 0;
-      if (inverted) def = !def;
-      bool v = Bool(L, kw, def);
-      if (inverted) v = !v;
-      Store(s.Var, s.Form == CfgForm::YNNot ? !v : v);
-      return true;
-    }
+    case CfgForm::YNNot:
+      return ReadYNScalar(L, s, kw, inverted);
     case CfgForm::Folder:
-    case CfgForm::FileName: {
-      std::string v = L.GetCfgValue(kw);
-      if (v.empty() && s.Form == CfgForm::Folder) v = UserProfileFolder();
-      *std::get<std::string*>(s.Var) = v;
-      return true;
-    }
-    case CfgForm::WinTitle: {
-      std::string v = L.GetCfgValue(kw);
-      // One matching pair of quotes comes off; older files wrote the title bare.
-      if (L.Version >= 1202 && v.size() >= 2 && (v.front() == '\'' || v.front() == '"') &&
-          v.back() == v.front())
-        v = v.substr(1, v.size() - 2);
-      *std::get<std::string*>(s.Var) = v;
-      return true;
-    }
-    case CfgForm::Tempo: {
-      const std::optional<int32_t> t = StrToTempo(Get(L, kw, TempoToStr(s.Factory)));
-      if (!t) return L.Illegal();
-      Store(s.Var, std::clamp(*t, 2000, 32000));
-      return true;
-    }
-    case CfgForm::Key: {
-      int32_t k = 0;
-      if (!Key(L, kw, KeyText(s.Factory, false), k)) return false;
-      Store(s.Var, k);
-      return true;
-    }
+    case CfgForm::FileName:
+    case CfgForm::WinTitle:
+      return ReadTextScalar(L, s, kw);
+    case CfgForm::Tempo:
+      return ReadTempoScalar(L, s, kw);
+    case CfgForm::Key:
+      return ReadKeyScalar(L, s, kw);
     case CfgForm::Int:
     case CfgForm::Shown:
-    case CfgForm::Seconds: {
-      const int32_t shown = s.Form == CfgForm::Shown ? 1 : 0;
-      const int32_t def = s.Form == CfgForm::Seconds ? s.Factory / 1000 : s.Factory + shown;
-      int32_t v = 0;
-      int32_t lo = INT32_MIN;
-      int32_t hi = INT32_MAX;
-      for (const TCfgLimit& l : kCfgIllegalOutside)
-        if (l.Keyword == s.Keyword) {
-          lo = l.Lo;
-          hi = l.Hi;
-        }
-      if (!Int(L, kw, def, lo, hi, v)) return false;
-      if (s.Keyword == "KinetracePosn" && L.Version < 1204) v = v == 8 ? 12 : v == 9 ? 20 : v == 10 ? 22 : v;
-      if (s.Form == CfgForm::Seconds)
-        v = static_cast<int32_t>(std::clamp<int64_t>(int64_t(v) * 1000, 0, 1000000));
-      for (const TCfgLimit& l : kCfgClampTo)
-        if (l.Keyword == s.Keyword) v = std::clamp(v, l.Lo, l.Hi);
-      Store(s.Var, v - shown);
-      return true;
-    }
+    case CfgForm::Seconds:
+      return ReadIntScalar(L, s, kw);
   }
   return true;
 }
@@ -448,9 +484,9 @@ bool LoadCfgColours(TCfgLoad& L) {
   return true;
 }
 
-bool LoadCfgPerformance(TCfgLoad& L) {
-  TCfgEngineVals& e = CfgEngine;
-  // Counts first: the per-port entries depend on them.
+namespace {
+
+bool ReadSeqCount(TCfgLoad& L) {
   int32_t seqs = 4;
   if (!Int(L, "MaxActiveSeqs", 4, INT32_MIN, INT32_MAX, seqs)) return false;
   if (seqs < 2 || seqs > 4) {
@@ -460,6 +496,10 @@ bool LoadCfgPerformance(TCfgLoad& L) {
     seqs = 4;
   }
   Cfg.MaxActiveSeqs = seqs - 1;
+  return true;
+}
+
+bool ReadPortCounts(TCfgLoad& L, TCfgEngineVals& e) {
   for (int dir = 0; dir < 2; ++dir) {
     const std::string name = dir == 0 ? "InPortsAllocated" : "OutPortsAllocated";
     int32_t n = 0;
@@ -473,8 +513,10 @@ bool LoadCfgPerformance(TCfgLoad& L) {
     (dir == 0 ? Cfg.InPortsLoaded : Cfg.OutPortsLoaded) = static_cast<int8_t>(n - 1);
     (dir == 0 ? e.InPortsAllocated : e.OutPortsAllocated) = static_cast<int8_t>(n - 1);
   }
-  const int ins = Cfg.InPortsLoaded + 1;
-  const int outs = Cfg.OutPortsLoaded + 1;
+  return true;
+}
+
+void ReadPortNames(TCfgLoad& L, TCfgEngineVals& e, int ins, int outs) {
   for (int n = 0; n < ins; ++n) {
     Cfg.InPortDevNames[n] = e.InPortDevNames[n] = Get(L, "InPort" + N(n + 1) + "-DevName", "undefined");
     Cfg.InPortNames[n] = e.InPortNames[n] = Get(L, "InPort" + N(n + 1) + "-PortName", "undefined");
@@ -483,6 +525,9 @@ bool LoadCfgPerformance(TCfgLoad& L) {
     Cfg.OutPortDevNames[n] = e.OutPortDevNames[n] = Get(L, "OutPort" + N(n + 1) + "-DevName", "undefined");
     Cfg.OutPortNames[n] = e.OutPortNames[n] = Get(L, "OutPort" + N(n + 1) + "-PortName", "undefined");
   }
+}
+
+bool ReadLiveAndTarloPorts(TCfgLoad& L, TCfgEngineVals& e) {
   int32_t v = 0;
   if (!Int(L, "Live-PortNo", 1, 0, kPorts, v)) return false;
   Cfg.LivePortNoLoaded = e.LivePort = static_cast<int8_t>(v - 1);
@@ -495,11 +540,22 @@ bool LoadCfgPerformance(TCfgLoad& L) {
   const std::optional<int32_t> devId = ParseInt(e.TarloDevIdText);
   if (!devId) return L.Illegal();
   Cfg.TarloSysExDevId = *devId;
+  return true;
+}
+
+bool ReadPartPorts(TCfgLoad& L, TCfgEngineVals& e) {
+  int32_t v = 0;
   for (int p = 0; p < kCfgParts; ++p)
     for (int s = 0; s < kCfgSeqs; ++s) {
       if (!Int(L, "Part" + N(p + 1) + "-Seq" + N(s + 1) + "-PortNo", 1, 0, kPorts, v)) return false;
       e.Parts[p][s].Port = static_cast<int8_t>(v - 1);
     }
+  return true;
+}
+
+// Clocks, sync and multi-channel play of each output port.
+bool ReadOutPortChannels(TCfgLoad& L, int outs) {
+  int32_t v = 0;
   for (int n = 0; n < outs; ++n) {
     const std::string k = "Port" + N(n + 1);
     Cfg.MIDIOutClocksEnabled[n] = Bool(L, k + "-MIDIOutClocksEnabled", false);
@@ -513,7 +569,10 @@ bool LoadCfgPerformance(TCfgLoad& L) {
       if (!Int(L, k + "-Chan" + N(c + 1) + "-MChanPitchOffset", 0, -12, 36, Cfg.MChanPitchOffset[n][c]))
         return false;
   }
-  e.LocalControlOn = Bool(L, "LocalControlOn", true);
+  return true;
+}
+
+bool ReadProgChanges(TCfgLoad& L, TCfgEngineVals& e, int outs) {
   for (int n = 0; n < outs; ++n)
     Cfg.ProgChangesEnabled[n] = e.ProgChangesEnabled[n] =
         Bool(L, "Port" + N(n + 1) + "-ProgChangesEnabled", true);
@@ -521,13 +580,22 @@ bool LoadCfgPerformance(TCfgLoad& L) {
     for (int c = 0; c < kChans; ++c)
       if (!Int(L, "Port" + N(n + 1) + "-Chan" + N(c + 1) + "-Prog", 0, -1, 127, e.PortChanProgs[n][c]))
         return false;
+  return true;
+}
+
+bool ReadLiveVals(TCfgLoad& L, TCfgEngineVals& e, int outs) {
+  int32_t v = 0;
   for (int n = 0; n < outs; ++n) {
     if (!Int(L, "Live-Port" + N(n + 1) + "-Chan", 1, 0, kChans, v)) return false;
     e.LiveChan[n] = static_cast<int8_t>(v - 1);
   }
   if (!Int(L, "Live-SVel", 5, 0, 9, e.LiveSVel)) return false;
   e.LivePitchLocked = Bool(L, "Live-PitchLocked", false);
-  if (!FtsRoot(L, "Live-FtsRoot", e.LiveFtsRoot) || !FtsType(L, "Live-FtsType", e.LiveFtsType)) return false;
+  return FtsRoot(L, "Live-FtsRoot", e.LiveFtsRoot) && FtsType(L, "Live-FtsType", e.LiveFtsType);
+}
+
+bool ReadPartVals(TCfgLoad& L, TCfgEngineVals& e, int outs) {
+  int32_t v = 0;
   for (int p = 0; p < kCfgParts; ++p)
     for (int s = 0; s < kCfgSeqs; ++s) {
       TCfgPartVals& pv = e.Parts[p][s];
@@ -541,9 +609,18 @@ bool LoadCfgPerformance(TCfgLoad& L) {
       if (!FtsRoot(L, k + "-FtsRoot", pv.FtsRoot) || !FtsType(L, k + "-FtsType", pv.FtsType)) return false;
       pv.PitchLocked = Bool(L, k + "-PitchLocked", false);
     }
+  return true;
+}
+
+bool ReadPerformanceScalars(TCfgLoad& L) {
   for (const CfgScalar& s : CfgScalars)
     if (!GeneralKeywords().count(s.Keyword) && s.Keyword != "MaxActiveSeqs" && !ReadScalar(L, s))
       return false;
+  return true;
+}
+
+// Values that only make sense together with others; a beat length no bar can hold is illegal.
+bool MendPerformanceScalars(TCfgLoad& L) {
   if (Cfg.CCFullPedalMin < 0) Cfg.CCFullPedalMin = 64;
   if (Cfg.CCFullPedalMin > 127) Cfg.CCFullPedalMin = 127;
   if (Cfg.CCHalfPedalMin < 0) Cfg.CCHalfPedalMin = 50;
@@ -560,21 +637,41 @@ bool LoadCfgPerformance(TCfgLoad& L) {
   if (Cfg.KinetraceImgFile.empty()) Cfg.KinetraceImgVisible = 0;
   Cfg.TargetTempo = Cfg.Tempo;
   RecalcBarTicks();
-  // Control inputs 1 and 2: octave offsets and calibrate keys.
+  return true;
+}
+
+// Control inputs 1 and 2: octave offsets and calibrate keys.
+bool ReadControlInputs(TCfgLoad& L, int ins) {
+  int32_t v = 0;
   for (int n = 0; n < std::min(ins, kCfgControlInputs); ++n) {
     if (!Int(L, "InPort" + N(n + 1) + "-OctaveOffset", 0, -9, 9, v)) return false;
     Cfg.InPortOctaveOffset[n].store(v, std::memory_order_relaxed);
     if (!Key(L, "InPort" + N(n + 1) + "-LiveCmdKey", "C1", v)) return false;
     Cfg.InPortLiveCmdKey[n].store(v, std::memory_order_relaxed);
   }
+  return true;
+}
+
+}  // namespace
+
+bool LoadCfgPerformance(TCfgLoad& L) {
+  TCfgEngineVals& e = CfgEngine;
+  // Counts first: the per-port entries depend on them.
+  if (!ReadSeqCount(L) || !ReadPortCounts(L, e)) return false;
+  const int ins = Cfg.InPortsLoaded + 1;
+  const int outs = Cfg.OutPortsLoaded + 1;
+  ReadPortNames(L, e, ins, outs);
+  if (!ReadLiveAndTarloPorts(L, e) || !ReadPartPorts(L, e) || !ReadOutPortChannels(L, outs)) return false;
+  e.LocalControlOn = Bool(L, "LocalControlOn", true);
+  if (!ReadProgChanges(L, e, outs) || !ReadLiveVals(L, e, outs) || !ReadPartVals(L, e, outs)) return false;
+  if (!ReadPerformanceScalars(L) || !MendPerformanceScalars(L) || !ReadControlInputs(L, ins)) return false;
   return L.Error.empty();
 }
 
 namespace {
 
-bool LoadChains(TCfgLoad& L, TStyleStore& st) {
-  const std::string f(st.Traits->Name);
-  const bool drum = f == "Drum";
+// The style and pattern in use and the switches of the style window.
+bool ReadStyleChoice(TCfgLoad& L, TStyleStore& st, const std::string& f, bool drum) {
   int32_t style = 0;
   int32_t pat = 0;
   if (!Int(L, f + "StyleNo", 1, INT32_MIN, INT32_MAX, style) ||
@@ -594,6 +691,10 @@ bool LoadChains(TCfgLoad& L, TStyleStore& st) {
       !Clamped(L, f + "VelVar", kStyleVelVarFactory, 0, 100, st.VelVar))
     return false;
   st.ShowChains = Bool(L, "Show" + f + "Chains", false);
+  return true;
+}
+
+bool ReadInstRows(TCfgLoad& L, TStyleStore& st, const std::string& f) {
   for (int n = 1; n <= kStyleInstRows; ++n) {
     const std::string k = f + "Inst" + N(n);
     int32_t note = 0;
@@ -611,24 +712,33 @@ bool LoadChains(TCfgLoad& L, TStyleStore& st) {
     if (!Int(L, k + "AccVel", 100, 0, 127, vel)) return false;
     st.RowAccVel[n - 1] = static_cast<uint8_t>(vel);
   }
+  return true;
+}
+
+// One chain step; a pattern or jump out of range falls back to the first pattern or no jump.
+bool ReadChainStep(TCfgLoad& L, TChainStep& step, const std::string& k) {
+  int32_t x = 0;
+  if (!Clamped(L, k + "-Style", 1, 1, kStyleCount, x)) return false;
+  step.Style = x - 1;
+  if (!Int(L, k + "-Patt", kStylePatShownBase, INT32_MIN, INT32_MAX, x)) return false;
+  x -= kStylePatShownBase;
+  step.Pattern = x < 0 || x >= kStylePatternCount ? 0 : x;
+  if (!Clamped(L, k + "-Rpts", 0, 0, kChainMaxRepeats, step.Repeats)) return false;
+  if (!Int(L, k + "-Jump", 0, INT32_MIN, INT32_MAX, x)) return false;
+  x -= 1;
+  step.Jump = x < -1 || x >= kChainCount ? -1 : x;
+  return true;
+}
+
+bool LoadChains(TCfgLoad& L, TStyleStore& st) {
+  const std::string f(st.Traits->Name);
+  if (!ReadStyleChoice(L, st, f, f == "Drum") || !ReadInstRows(L, st, f)) return false;
   int32_t start = 1;
   if (!Int(L, f + "ChainNoStart", 1, INT32_MIN, INT32_MAX, start)) return false;
   SetChainNoStart(st, start - 1);
   for (int c = 0; c < kChainCount; ++c)
-    for (int s = 0; s < kChainStepCount; ++s) {
-      TChainStep& step = st.Chains[c][s];
-      const std::string k = f + "Chain" + N(c + 1) + "-Step" + N(s + 1);
-      int32_t x = 0;
-      if (!Clamped(L, k + "-Style", 1, 1, kStyleCount, x)) return false;
-      step.Style = x - 1;
-      if (!Int(L, k + "-Patt", kStylePatShownBase, INT32_MIN, INT32_MAX, x)) return false;
-      x -= kStylePatShownBase;
-      step.Pattern = x < 0 || x >= kStylePatternCount ? 0 : x;
-      if (!Clamped(L, k + "-Rpts", 0, 0, kChainMaxRepeats, step.Repeats)) return false;
-      if (!Int(L, k + "-Jump", 0, INT32_MIN, INT32_MAX, x)) return false;
-      x -= 1;
-      step.Jump = x < -1 || x >= kChainCount ? -1 : x;
-    }
+    for (int s = 0; s < kChainStepCount; ++s)
+      if (!ReadChainStep(L, st.Chains[c][s], f + "Chain" + N(c + 1) + "-Step" + N(s + 1))) return false;
   st.ChainOn = Bool(L, f + "ChainOn", false);
   return L.Error.empty();
 }
