@@ -422,70 +422,97 @@ constexpr TOldKeyword kOldKeywords[] = {
 constexpr TModeType kReadOrder[] = {MtLive, MtHotkey, MtCmd,    MtRec,     MtSRec,    MtRangeN, MtPitch,
                                     MtMetr, MtTSig,   MtTShift, MtFtsRoot, MtFtsType, MtFtn,    MtQuant};
 
+using TGetCfg = std::function<std::string(std::string_view keyword)>;
+
+// Codes that older files kept elsewhere, so their current keyword is not read.
+bool ReadElsewhere(int32_t version, TModeType mode, uint8_t code) {
+  // Before 9.03 the metronome notes and the relative pitch keys were lists of their own.
+  if (version < 903 && mode == MtMetr && code >= 12 && code <= 139) return true;
+  if (version < 903 && mode == MtPitch && code >= 15 && code <= 111) return true;
+  // Before 12.10 "RecAttribSrcLive" named the recording setting (a Y/N), not a record key.
+  return version < 1210 && mode == MtRec && code == 45;
+}
+
+std::string ListKeyword(const TKeyFn& fn, int32_t version, TModeType mode, uint8_t code) {
+  std::string keyword = fn.Keyword;
+  for (const TOldKeyword& o : kOldKeywords)
+    if (o.Mode == mode && o.Code == code && version < o.Below) keyword = o.Keyword;
+  return keyword;
+}
+
+// The lists of one block's entries, each code once.
+bool LoadBlockLists(const TKeyMapBlock& block, const TGetCfg& get, int32_t version, std::string& badList,
+                    std::string& badLog) {
+  const TModeType mode = block.Mode;
+  std::vector<bool> seen(256, false);
+  for (const TKeyBlockItem& it : block.Items) {
+    if (it.K != TKeyBlockItem::Entry || seen[it.Code]) continue;
+    seen[it.Code] = true;
+    const TKeyFn* fn = FindKeyFnByCode(mode, it.Code);
+    if (fn == nullptr || ReadElsewhere(version, mode, it.Code)) continue;
+    const std::string list = get(ListKeyword(*fn, version, mode, it.Code));
+    std::string item;
+    if (!LoadKeyList(mode, it.Code, KeyFnLabel(mode, it.Code), list, &item)) {
+      badList = list;
+      badLog = std::string(KeyListLoaderName(mode)) + ": invalid key " + item;
+      return false;
+    }
+  }
+  return true;
+}
+
+// "MetrN" before 9.03: each key gets the metronome note of its own number.
+bool LoadPre903MetrKeys(const TGetCfg& get, std::string& badList) {
+  const std::string list = get("MetrN");
+  const auto set = [](int32_t k) { SetKeyFn(MtMetr, k, static_cast<uint8_t>(12 + k), KeyNoToNote(k)); };
+  if (!ForEachListedKey(list, set, nullptr)) {
+    badList = list;
+    return false;
+  }
+  return true;
+}
+
+// "PitchOrigin" and "PitchRel" before 9.03: keys relative to one origin key.
+bool LoadPre903PitchKeys(const TGetCfg& get, std::string& badList, std::string& badLog) {
+  const int32_t origin = NoteNameToNo(get("PitchOrigin"));
+  if (origin < 0 || origin > 127) return true;
+  SetKeyFn(MtPitch, origin, 15, "+0");
+  const std::string list = get("PitchRel");
+  const auto set = [origin](int32_t k) {
+    const int32_t off = k - origin;
+    if (off >= -48 && off <= -1)
+      SetKeyFn(MtPitch, k, static_cast<uint8_t>(63 - off), "-" + std::to_string(-off));
+    else if (off >= 0 && off <= 48)
+      SetKeyFn(MtPitch, k, static_cast<uint8_t>(15 + off), "+" + std::to_string(off));
+    else
+      SetKeyFn(MtPitch, k, 112, " ");
+  };
+  std::string item;
+  if (!ForEachListedKey(list, set, &item)) {
+    badList = list;
+    badLog = "LoadPre903PitchRelKeys: invalid key " + item;
+    return false;
+  }
+  return true;
+}
+
+const TKeyMapBlock* FindBlock(TModeType mode) {
+  const TKeyMapBlock* block = nullptr;
+  for (const auto& b : KeyMapBlocks())
+    if (b.Mode == mode) block = &b;
+  return block;
+}
+
 }  // namespace
 
 bool LoadCfgKeyMapLists(const std::function<std::string(std::string_view keyword)>& get, int32_t version,
                         std::string& badList, std::string& badLog) {
-  const auto& blocks = KeyMapBlocks();
   for (TModeType mode : kReadOrder) {
-    const TKeyMapBlock* block = nullptr;
-    for (const auto& b : blocks)
-      if (b.Mode == mode) block = &b;
+    const TKeyMapBlock* block = FindBlock(mode);
     if (block == nullptr) continue;
-    std::vector<bool> seen(256, false);
-    for (const TKeyBlockItem& it : block->Items) {
-      if (it.K != TKeyBlockItem::Entry || seen[it.Code]) continue;
-      seen[it.Code] = true;
-      const TKeyFn* fn = FindKeyFnByCode(mode, it.Code);
-      if (fn == nullptr) continue;
-      // Before 9.03 the metronome notes and the relative pitch keys were lists of their own.
-      if (version < 903 && mode == MtMetr && it.Code >= 12 && it.Code <= 139) continue;
-      if (version < 903 && mode == MtPitch && it.Code >= 15 && it.Code <= 111) continue;
-      // Before 12.10 "RecAttribSrcLive" named the recording setting (a Y/N), not a record key.
-      if (version < 1210 && mode == MtRec && it.Code == 45) continue;
-      std::string keyword = fn->Keyword;
-      for (const TOldKeyword& o : kOldKeywords)
-        if (o.Mode == mode && o.Code == it.Code && version < o.Below) keyword = o.Keyword;
-      const std::string list = get(keyword);
-      std::string item;
-      if (!LoadKeyList(mode, it.Code, KeyFnLabel(mode, it.Code), list, &item)) {
-        badList = list;
-        badLog = std::string(KeyListLoaderName(mode)) + ": invalid key " + item;
-        return false;
-      }
-    }
-    if (version < 903 && mode == MtMetr) {
-      // "MetrN": each key gets the metronome note of its own number.
-      const std::string list = get("MetrN");
-      const auto set = [](int32_t k) { SetKeyFn(MtMetr, k, static_cast<uint8_t>(12 + k), KeyNoToNote(k)); };
-      if (!ForEachListedKey(list, set, nullptr)) {
-        badList = list;
-        return false;
-      }
-    }
-    if (version < 903 && mode == MtPitch) {
-      // "PitchOrigin" and "PitchRel": keys relative to one origin key.
-      const int32_t origin = NoteNameToNo(get("PitchOrigin"));
-      if (origin >= 0 && origin <= 127) {
-        SetKeyFn(MtPitch, origin, 15, "+0");
-        const std::string list = get("PitchRel");
-        const auto set = [origin](int32_t k) {
-          const int32_t off = k - origin;
-          if (off >= -48 && off <= -1)
-            SetKeyFn(MtPitch, k, static_cast<uint8_t>(63 - off), "-" + std::to_string(-off));
-          else if (off >= 0 && off <= 48)
-            SetKeyFn(MtPitch, k, static_cast<uint8_t>(15 + off), "+" + std::to_string(off));
-          else
-            SetKeyFn(MtPitch, k, 112, " ");
-        };
-        std::string item;
-        if (!ForEachListedKey(list, set, &item)) {
-          badList = list;
-          badLog = "LoadPre903PitchRelKeys: invalid key " + item;
-          return false;
-        }
-      }
-    }
+    if (!LoadBlockLists(*block, get, version, badList, badLog)) return false;
+    if (version < 903 && mode == MtMetr && !LoadPre903MetrKeys(get, badList)) return false;
+    if (version < 903 && mode == MtPitch && !LoadPre903PitchKeys(get, badList, badLog)) return false;
   }
   return true;
 }
