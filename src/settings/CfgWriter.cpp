@@ -166,45 +166,41 @@ void WriteCfgGeneral(TCfgText& out) {
   out.Sep();
 }
 
-void WriteCfgColours(TCfgText& out) {
-  out.Comments({"Colours, format: <m> | <red n>, <green n>, <blue n>",
-                "where the 3 x n's are decimal numbers 0 to 255 defining the RGB intensities,",
-                "e.g. 0,0,0 = black, 255,255,255 = white,",
-                " 255,0,0 = pure red, 255,255,0 = yellow, 128,128,128 = grey",
-                "Most of these can be configured on-screen; the rest can be edited using the",
-                "colour picker tool to generate the 3 nos. in the clipboard for pasting here.",
-                "A single digit m refers to current Windows system colours,", "e.g. 15 = ButtonFace.", ""});
-  out.Sep();
-  // Comments and empty lines between the colours, by the keyword they stand before.
-  struct TBefore {
-    std::string_view Keyword;
-    std::initializer_list<std::string_view> Lines;
-  };
-  static const TBefore kBefore[] = {
-      {"ClSysBgGradStartActiveTitleBar", {"Start of system-wide colours"}},
-      {"ClSysBgWindow", {"Background for check boxes, radio buttons, drop-down combos."}},
-      {"ClSysFgWindowText", {"All windows text"}},
-      {"ClBgForm", {"Window colours"}},
-      {"ClStSelected", {"", "Selected items"}},
-      {"ClPanelSeqStatus", {"", "Panels"}},
-      {"ClPanelTitle", {"", "Title panel"}},
-      {"ClTitleText", {"", "Title text"}},
-      {"ClSeqTrack", {"", "Seq tracks"}},
-      {"ClSeqGridTicks", {"", "Seq grid ticks"}},
-      {"ClPosnSeq", {"", "Seq position"}},
-      {"ClPosnSeqMuted", {"", "Muted seq position"}},
-      {"ClPosnMetrSeq", {"", "Metronome seq position"}},
-      {"ClPosnMetrSeqMuted", {"", "Muted metronome seq position"}},
-      {"ClMidiLightsSeqEmpty", {"", "MIDI activity lights"}},
-      {"ClMetrLightDefault", {"", "Metronome lights"}},
-      {"ClMetrNoteBeat1", {"", "Metronome notes"}},
-      {"ClStSeqNo", {"", "Status texts"}},
-      {"ClFgMetrDrum", {"", "Metronome style captions"}},
-      {"ClKtBgBlackKeys",
-       {"", "Colours for keyboard template window.",
-        "Some background (bg) cols also used for title panel & input line",
-        "(enabled/disabled by DspKModeTitleColours & DspKModeInputColours settings)"}},
-  };
+namespace {
+
+// Comments and empty lines between the colours, by the keyword they stand before.
+struct TBefore {
+  std::string_view Keyword;
+  std::initializer_list<std::string_view> Lines;
+};
+const TBefore kBefore[] = {
+    {"ClSysBgGradStartActiveTitleBar", {"Start of system-wide colours"}},
+    {"ClSysBgWindow", {"Background for check boxes, radio buttons, drop-down combos."}},
+    {"ClSysFgWindowText", {"All windows text"}},
+    {"ClBgForm", {"Window colours"}},
+    {"ClStSelected", {"", "Selected items"}},
+    {"ClPanelSeqStatus", {"", "Panels"}},
+    {"ClPanelTitle", {"", "Title panel"}},
+    {"ClTitleText", {"", "Title text"}},
+    {"ClSeqTrack", {"", "Seq tracks"}},
+    {"ClSeqGridTicks", {"", "Seq grid ticks"}},
+    {"ClPosnSeq", {"", "Seq position"}},
+    {"ClPosnSeqMuted", {"", "Muted seq position"}},
+    {"ClPosnMetrSeq", {"", "Metronome seq position"}},
+    {"ClPosnMetrSeqMuted", {"", "Muted metronome seq position"}},
+    {"ClMidiLightsSeqEmpty", {"", "MIDI activity lights"}},
+    {"ClMetrLightDefault", {"", "Metronome lights"}},
+    {"ClMetrNoteBeat1", {"", "Metronome notes"}},
+    {"ClStSeqNo", {"", "Status texts"}},
+    {"ClFgMetrDrum", {"", "Metronome style captions"}},
+    {"ClKtBgBlackKeys",
+     {"", "Colours for keyboard template window.",
+      "Some background (bg) cols also used for title panel & input line",
+      "(enabled/disabled by DspKModeTitleColours & DspKModeInputColours settings)"}},
+};
+
+// The colours, each after the comments that stand before it.
+void WriteColourLines(TCfgText& out) {
   for (const CfgColour& c : CfgColours) {
     for (const TBefore& b : kBefore) {
       if (b.Keyword != c.Keyword) continue;
@@ -221,6 +217,20 @@ void WriteCfgColours(TCfgText& out) {
     }
     out.WriteCfgLine(c.Keyword, ColourToText(*c.Var));
   }
+}
+
+}  // namespace
+
+void WriteCfgColours(TCfgText& out) {
+  out.Comments({"Colours, format: <m> | <red n>, <green n>, <blue n>",
+                "where the 3 x n's are decimal numbers 0 to 255 defining the RGB intensities,",
+                "e.g. 0,0,0 = black, 255,255,255 = white,",
+                " 255,0,0 = pure red, 255,255,0 = yellow, 128,128,128 = grey",
+                "Most of these can be configured on-screen; the rest can be edited using the",
+                "colour picker tool to generate the 3 nos. in the clipboard for pasting here.",
+                "A single digit m refers to current Windows system colours,", "e.g. 15 = ButtonFace.", ""});
+  out.Sep();
+  WriteColourLines(out);
   out.Blank();
   out.WriteCfgLine("Kinetrace blob colours.");
   for (int c = 0; c < kChans; ++c)
@@ -270,159 +280,198 @@ void WriteStyleSettings(TCfgText& out, const TStyleStore& st) {
   out.Sep();
 }
 
+void WriteDisplaySettings(TCfgText& out) {
+  out.Sep();
+  out.Comments({"Performance settings.",
+                "These impact the loading on your PC; if you increase the load too much,",
+                "functions such as mouse clicks, or programs such as soft synths, may misbehave.",
+                "The Load 'lights' show which Vellorine functions are struggling to keep up.",
+                "If the Input light comes on, the PC is too busy to handle incoming MIDI."});
+  W(out, {"MaxActiveSeqs", "SeqPanelsDBuff"});
+  out.Blank();
+  out.WriteCfgLine("Misc display options (can also set these directly from the View menu),");
+  W(out, {"DspTemplate", "TemplateOnTop", "TemplateChanNo", "TemplateRawPort", "QwertyRawPort"});
+  out.WriteCfgLine("TemplateKeySize",
+                   N(Cfg.TemplateKeySize >= 0 ? Cfg.TemplateKeySize : Cfg.TemplateKeySizeLoaded));
+  W(out, {"TemplateShowKeys", "TemplateShowButtons", "TemplateShowHelp", "TemplatePosnSensitive"});
+  out.WriteCfgLine("Key depression size, 1.." + N(5) + ", 1=off");
+  W(out, {"TemplateAnimateSize"});
+  out.WriteCfgLine("Key release decay, 1.." + N(4) + ", 1=off");
+  W(out, {"TemplateAnimateDecay", "TemplateVelSensitive", "TemplateLeftKeyNo", "TemplateRightKeyNo",
+          "TemplateQwertyDisabled", "DspScale", "DspTempoDiv", "DspSeqLen", "DspSeqGrid", "DspMidiActivity",
+          "DspSolidTracks", "DspSeqNumPosn", "DspKModeTitleColours", "DspKModeInputColours",
+          "DspProgVersionReqd"});
+  out.Blank();
+}
+
+void WriteKinetraceAndTimers(TCfgText& out) {
+  W(out, {"DspKinetrace", "KinetraceDBuff"});
+  out.WriteCfgLine("Initial scope position, 1.." + N(22));
+  W(out, {"KinetracePosn"});
+  out.WriteCfgLine("Initial scope style, 1.." + N(2));
+  W(out, {"KinetraceStyle"});
+  out.WriteCfgLine("Initial blob size, small..large, 1.." + N(6));
+  W(out, {"KinetraceSize"});
+  out.WriteCfgLine("Initial blob decay, off..short..long, 1.." + N(4));
+  W(out, {"KinetraceDecay"});
+  out.WriteCfgLine("Initial blob tail, 1.." + N(9));
+  W(out, {"KinetraceTail"});
+  out.WriteCfgLine("Initial blob shape, 1.." + N(4));
+  W(out, {"KinetraceShape"});
+  out.WriteCfgLine("KinetraceImgFile", TextOrUnused(Cfg.KinetraceImgFile));
+  out.WriteCfgLine("KinetraceImgVisible", YN(!Cfg.KinetraceImgFile.empty() && Cfg.KinetraceImgVisible));
+  W(out, {"KinetraceImgStretch"});
+  out.Blank();
+  out.WriteCfgLine("Performance timers");
+  W(out, {"IgnoreDriverTStamps", "MidiTimerInterval", "MidiTimerResolution", "DspStatusInterval",
+          "DspMetrInterval", "DspDiagInterval"});
+  out.Sep();
+}
+
+void WritePortAllocation(TCfgText& out, const TCfgEngineVals& e, int ins, int outs) {
+  out.WriteCfgLine("MIDI input ports allocated to Vellorine");
+  out.WriteCfgLine("InPortsAllocated", N(ins));
+  for (int n = 0; n < ins; ++n) {
+    out.WriteCfgLine("InPort" + N(n + 1) + "-DevName", TextOrUnused(e.InPortDevNames[n]));
+    out.WriteCfgLine("InPort" + N(n + 1) + "-PortName", TextOrUnused(e.InPortNames[n]));
+  }
+  out.Blank();
+  out.WriteCfgLine("MIDI output ports allocated to Vellorine");
+  out.WriteCfgLine("OutPortsAllocated", N(outs));
+  for (int n = 0; n < outs; ++n) {
+    out.WriteCfgLine("OutPort" + N(n + 1) + "-DevName", TextOrUnused(e.OutPortDevNames[n]));
+    out.WriteCfgLine("OutPort" + N(n + 1) + "-PortName", TextOrUnused(e.OutPortNames[n]));
+  }
+  out.Blank();
+  out.WriteCfgLine("Live-PortNo", N(e.LivePort + 1));
+  out.WriteCfgLine("TarloOn", YN(e.TarloOn));
+  out.WriteCfgLine("TarloSysEx-PortNo", N(e.TarloPortIndex < 0 ? 0 : e.TarloPortIndex + 1));
+  out.WriteCfgLine("TarloSysEx-DevId", TextOrUnused(e.TarloDevIdText));
+  out.Blank();
+}
+
+// Parts 1..9 and seqs 1..16 are written whatever this build holds; the ones beyond repeat its last.
+const TCfgPartVals& PartVals(const TCfgEngineVals& e, int p, int s) {
+  return e.Parts[std::min(p, kCfgParts) - 1][std::min(s, kCfgSeqs) - 1];
+}
+std::string PartSeq(int p, int s) {
+  return "Part" + N(p) + "-Seq" + N(s);
+}
+
+void WritePartPorts(TCfgText& out, const TCfgEngineVals& e) {
+  for (int p = 1; p <= 9; ++p) {
+    for (int s = 1; s <= 16; ++s) out.WriteCfgLine(PartSeq(p, s) + "-PortNo", N(PartVals(e, p, s).Port + 1));
+    if (p < 9) out.Blank();
+  }
+  out.Sep();
+}
+
+void WriteOutPortChannels(TCfgText& out, int outs) {
+  W(out, {"AuxInPortReqd"});
+  out.WriteCfgLine("Filter channels; 0 = no filter");
+  W(out, {"MainInPortFilterChan", "AuxInPortFilterChan"});
+  out.Blank();
+  for (int n = 1; n <= outs; ++n)
+    out.WriteCfgLine("Port" + N(n) + "-MIDIOutClocksEnabled", YN(Cfg.MIDIOutClocksEnabled[n - 1]));
+  for (int n = 1; n <= outs; ++n)
+    out.WriteCfgLine("Port" + N(n) + "-MidiOutSyncEnabled", YN(Cfg.MidiOutSyncEnabled[n - 1]));
+  for (int n = 1; n <= outs; ++n) {
+    const std::string k = "Port" + N(n);
+    out.WriteCfgLine(k + "-MChanEnabled", YN(Cfg.MChanEnabled[n - 1]));
+    out.WriteCfgLine(k + "-MChanMin", N(Cfg.MChanMin[n - 1] + 1));
+    out.WriteCfgLine(k + "-MChanMax", N(Cfg.MChanMax[n - 1] + 1));
+    out.WriteCfgLine("Pitch offsets for each channel; must be in range " + N(-12) + " to " + N(36));
+    for (int c = 1; c <= kChans; ++c)
+      out.WriteCfgLine(k + "-Chan" + N(c) + "-MChanPitchOffset", N(Cfg.MChanPitchOffset[n - 1][c - 1]));
+  }
+  out.Blank();
+}
+
+void WriteSyncAndProgs(TCfgText& out, const TCfgEngineVals& e, int outs) {
+  W(out, {"MidiInSyncContEnabled", "MidiInSyncExtEnabled", "MidiInSyncIntEnabled", "InterpretLocalControl"});
+  out.WriteCfgLine("LocalControlOn", YN(e.LocalControlOn != 0));
+  W(out, {"RecIntSyncReqd", "RecRawSyncReqd", "ProgChangeCalibReqd"});
+  out.Blank();
+  for (int n = 1; n <= outs; ++n)
+    out.WriteCfgLine("Port" + N(n) + "-ProgChangesEnabled", YN(e.ProgChangesEnabled[n - 1]));
+  for (int n = 1; n <= outs; ++n)
+    for (int c = 1; c <= kChans; ++c)
+      out.WriteCfgLine("Port" + N(n) + "-Chan" + N(c) + "-Prog", N(e.PortChanProgs[n - 1][c - 1]));
+  out.Blank();
+  W(out, {"DefSelSeqsTransport", "DefSelSeqsPitch", "DefSelSeqsTime", "DefSelSeqsMidi", "DefSelSeqsPart",
+          "DefSelSeqsReset", "DefSelSeqsDelete", "DefSelLivePitch", "DefSelLiveMidi", "DefSelLiveReset",
+          "DisableHotkeys", "HotkeysTargetActiveWin", "HotkeysTargetWinName"});
+  out.Blank();
+  out.WriteCfgLine("MIDI controller volume level for use during reset, " + N(64) + ".." + N(127));
+  W(out, {"CCVolResetValue", "CCFullPedalMin", "CCHalfPedalMin"});
+  out.Blank();
+}
+
+void WriteLiveVals(TCfgText& out, const TCfgEngineVals& e, int outs) {
+  for (int n = 1; n <= outs; ++n) out.WriteCfgLine("Live-Port" + N(n) + "-Chan", N(e.LiveChan[n - 1] + 1));
+  out.WriteCfgLine("Live-SVel", N(e.LiveSVel));
+  out.WriteCfgLine("Live-PitchLocked", YN(e.LivePitchLocked));
+  out.WriteCfgLine("Live-FtsRoot", PitchClassName(e.LiveFtsRoot));
+  out.WriteCfgLine("Live-FtsType", FtsCodeCfgName(e.LiveFtsType));
+  out.Blank();
+}
+
+void WritePartVals(TCfgText& out, const TCfgEngineVals& e, int outs) {
+  for (int p = 1; p <= 9; ++p)
+    for (int s = 1; s <= 16; ++s) {
+      for (int n = 1; n <= outs; ++n)
+        out.WriteCfgLine(PartSeq(p, s) + "-Port" + N(n) + "-Chan", N(PartVals(e, p, s).Chan[n - 1] + 1));
+      if (outs > 1) out.Blank();
+    }
+  out.Blank();
+  for (int p = 1; p <= 9; ++p) {
+    for (int s = 1; s <= 16; ++s) out.WriteCfgLine(PartSeq(p, s) + "-SVel", N(PartVals(e, p, s).SVel));
+    for (int s = 1; s <= 16; ++s) out.WriteCfgLine(PartSeq(p, s) + "-Muted", YN(PartVals(e, p, s).Muted));
+    for (int s = 1; s <= 16; ++s) {
+      out.WriteCfgLine(PartSeq(p, s) + "-FtsRoot", PitchClassName(PartVals(e, p, s).FtsRoot));
+      out.WriteCfgLine(PartSeq(p, s) + "-FtsType", FtsCodeCfgName(PartVals(e, p, s).FtsType));
+    }
+    for (int s = 1; s <= 16; ++s)
+      out.WriteCfgLine(PartSeq(p, s) + "-PitchLocked", YN(PartVals(e, p, s).PitchLocked));
+    if (p < 9) out.Blank();
+  }
+  out.Sep();
+}
+
+void WriteTimingAndMetr(TCfgText& out) {
+  out.WriteCfgLine("Initial timing values.");
+  W(out, {VEL_CFG_TIMING_A(VEL_CFG_KEYWORD) VEL_CFG_BAR_A(VEL_CFG_KEYWORD) VEL_CFG_TIMING_B(VEL_CFG_KEYWORD)
+              VEL_CFG_BAR_B(VEL_CFG_KEYWORD) VEL_CFG_TIMING_C(VEL_CFG_KEYWORD)});
+  out.Blank();
+  W(out, {VEL_CFG_AUTOHOLD(VEL_CFG_KEYWORD)});
+  out.Blank();
+  W(out, {VEL_CFG_RECORDING(VEL_CFG_KEYWORD)});
+  out.Blank();
+  W(out, {"MetrSeqNo"});
+  out.WriteCfgLine("No. of bars for metronome cycle, 1.." + N(4));
+  W(out, {"MetrBars", "MetrTypePitchLocked", "MetrModeStyles", "MetrDrumChan", "MetrBassChan",
+          "MetrBassBarNote", "MetrBassBeatNote", "MetrDrumBarNote", "MetrDrumBeatNote", "MetrBassBarSVel",
+          "MetrBassBeatSVel", "MetrDrumBarSVel", "MetrDrumBeatSVel", "MetrFill", "MetrNoteLenFrac",
+          "MetrNoteOnPercent", "MetrStartOnLeft"});
+  out.Sep();
+}
+
 }  // namespace
 
 void WriteCfgPerformance(TCfgText& out, uint8_t kind) {
   const TCfgEngineVals& e = CfgEngine;
   if (kind == CfgFull) {
-    out.Sep();
-    out.Comments({"Performance settings.",
-                  "These impact the loading on your PC; if you increase the load too much,",
-                  "functions such as mouse clicks, or programs such as soft synths, may misbehave.",
-                  "The Load 'lights' show which Vellorine functions are struggling to keep up.",
-                  "If the Input light comes on, the PC is too busy to handle incoming MIDI."});
-    W(out, {"MaxActiveSeqs", "SeqPanelsDBuff"});
-    out.Blank();
-    out.WriteCfgLine("Misc display options (can also set these directly from the View menu),");
-    W(out, {"DspTemplate", "TemplateOnTop", "TemplateChanNo", "TemplateRawPort", "QwertyRawPort"});
-    out.WriteCfgLine("TemplateKeySize",
-                     N(Cfg.TemplateKeySize >= 0 ? Cfg.TemplateKeySize : Cfg.TemplateKeySizeLoaded));
-    W(out, {"TemplateShowKeys", "TemplateShowButtons", "TemplateShowHelp", "TemplatePosnSensitive"});
-    out.WriteCfgLine("Key depression size, 1.." + N(5) + ", 1=off");
-    W(out, {"TemplateAnimateSize"});
-    out.WriteCfgLine("Key release decay, 1.." + N(4) + ", 1=off");
-    W(out, {"TemplateAnimateDecay", "TemplateVelSensitive", "TemplateLeftKeyNo", "TemplateRightKeyNo",
-            "TemplateQwertyDisabled", "DspScale", "DspTempoDiv", "DspSeqLen", "DspSeqGrid", "DspMidiActivity",
-            "DspSolidTracks", "DspSeqNumPosn", "DspKModeTitleColours", "DspKModeInputColours",
-            "DspProgVersionReqd"});
-    out.Blank();
-    W(out, {"DspKinetrace", "KinetraceDBuff"});
-    out.WriteCfgLine("Initial scope position, 1.." + N(22));
-    W(out, {"KinetracePosn"});
-    out.WriteCfgLine("Initial scope style, 1.." + N(2));
-    W(out, {"KinetraceStyle"});
-    out.WriteCfgLine("Initial blob size, small..large, 1.." + N(6));
-    W(out, {"KinetraceSize"});
-    out.WriteCfgLine("Initial blob decay, off..short..long, 1.." + N(4));
-    W(out, {"KinetraceDecay"});
-    out.WriteCfgLine("Initial blob tail, 1.." + N(9));
-    W(out, {"KinetraceTail"});
-    out.WriteCfgLine("Initial blob shape, 1.." + N(4));
-    W(out, {"KinetraceShape"});
-    out.WriteCfgLine("KinetraceImgFile", TextOrUnused(Cfg.KinetraceImgFile));
-    out.WriteCfgLine("KinetraceImgVisible", YN(!Cfg.KinetraceImgFile.empty() && Cfg.KinetraceImgVisible));
-    W(out, {"KinetraceImgStretch"});
-    out.Blank();
-    out.WriteCfgLine("Performance timers");
-    W(out, {"IgnoreDriverTStamps", "MidiTimerInterval", "MidiTimerResolution", "DspStatusInterval",
-            "DspMetrInterval", "DspDiagInterval"});
-    out.Sep();
-
-    out.WriteCfgLine("MIDI input ports allocated to Vellorine");
+    WriteDisplaySettings(out);
+    WriteKinetraceAndTimers(out);
     const int ins = std::clamp<int>(e.InPortsAllocated + 1, 0, kPorts);
     const int outs = std::clamp<int>(e.OutPortsAllocated + 1, 0, kPorts);
-    out.WriteCfgLine("InPortsAllocated", N(ins));
-    for (int n = 0; n < ins; ++n) {
-      out.WriteCfgLine("InPort" + N(n + 1) + "-DevName", TextOrUnused(e.InPortDevNames[n]));
-      out.WriteCfgLine("InPort" + N(n + 1) + "-PortName", TextOrUnused(e.InPortNames[n]));
-    }
-    out.Blank();
-    out.WriteCfgLine("MIDI output ports allocated to Vellorine");
-    out.WriteCfgLine("OutPortsAllocated", N(outs));
-    for (int n = 0; n < outs; ++n) {
-      out.WriteCfgLine("OutPort" + N(n + 1) + "-DevName", TextOrUnused(e.OutPortDevNames[n]));
-      out.WriteCfgLine("OutPort" + N(n + 1) + "-PortName", TextOrUnused(e.OutPortNames[n]));
-    }
-    out.Blank();
-    out.WriteCfgLine("Live-PortNo", N(e.LivePort + 1));
-    out.WriteCfgLine("TarloOn", YN(e.TarloOn));
-    out.WriteCfgLine("TarloSysEx-PortNo", N(e.TarloPortIndex < 0 ? 0 : e.TarloPortIndex + 1));
-    out.WriteCfgLine("TarloSysEx-DevId", TextOrUnused(e.TarloDevIdText));
-    out.Blank();
-    auto part = [&](int p, int s) -> const TCfgPartVals& {
-      return e.Parts[std::min(p, kCfgParts) - 1][std::min(s, kCfgSeqs) - 1];
-    };
-    auto ps = [](int p, int s) { return "Part" + N(p) + "-Seq" + N(s); };
-    for (int p = 1; p <= 9; ++p) {
-      for (int s = 1; s <= 16; ++s) out.WriteCfgLine(ps(p, s) + "-PortNo", N(part(p, s).Port + 1));
-      if (p < 9) out.Blank();
-    }
-    out.Sep();
-    W(out, {"AuxInPortReqd"});
-    out.WriteCfgLine("Filter channels; 0 = no filter");
-    W(out, {"MainInPortFilterChan", "AuxInPortFilterChan"});
-    out.Blank();
-    for (int n = 1; n <= outs; ++n)
-      out.WriteCfgLine("Port" + N(n) + "-MIDIOutClocksEnabled", YN(Cfg.MIDIOutClocksEnabled[n - 1]));
-    for (int n = 1; n <= outs; ++n)
-      out.WriteCfgLine("Port" + N(n) + "-MidiOutSyncEnabled", YN(Cfg.MidiOutSyncEnabled[n - 1]));
-    for (int n = 1; n <= outs; ++n) {
-      const std::string k = "Port" + N(n);
-      out.WriteCfgLine(k + "-MChanEnabled", YN(Cfg.MChanEnabled[n - 1]));
-      out.WriteCfgLine(k + "-MChanMin", N(Cfg.MChanMin[n - 1] + 1));
-      out.WriteCfgLine(k + "-MChanMax", N(Cfg.MChanMax[n - 1] + 1));
-      out.WriteCfgLine("Pitch offsets for each channel; must be in range " + N(-12) + " to " + N(36));
-      for (int c = 1; c <= kChans; ++c)
-        out.WriteCfgLine(k + "-Chan" + N(c) + "-MChanPitchOffset", N(Cfg.MChanPitchOffset[n - 1][c - 1]));
-    }
-    out.Blank();
-    W(out,
-      {"MidiInSyncContEnabled", "MidiInSyncExtEnabled", "MidiInSyncIntEnabled", "InterpretLocalControl"});
-    out.WriteCfgLine("LocalControlOn", YN(e.LocalControlOn != 0));
-    W(out, {"RecIntSyncReqd", "RecRawSyncReqd", "ProgChangeCalibReqd"});
-    out.Blank();
-    for (int n = 1; n <= outs; ++n)
-      out.WriteCfgLine("Port" + N(n) + "-ProgChangesEnabled", YN(e.ProgChangesEnabled[n - 1]));
-    for (int n = 1; n <= outs; ++n)
-      for (int c = 1; c <= kChans; ++c)
-        out.WriteCfgLine("Port" + N(n) + "-Chan" + N(c) + "-Prog", N(e.PortChanProgs[n - 1][c - 1]));
-    out.Blank();
-    W(out, {"DefSelSeqsTransport", "DefSelSeqsPitch", "DefSelSeqsTime", "DefSelSeqsMidi", "DefSelSeqsPart",
-            "DefSelSeqsReset", "DefSelSeqsDelete", "DefSelLivePitch", "DefSelLiveMidi", "DefSelLiveReset",
-            "DisableHotkeys", "HotkeysTargetActiveWin", "HotkeysTargetWinName"});
-    out.Blank();
-    out.WriteCfgLine("MIDI controller volume level for use during reset, " + N(64) + ".." + N(127));
-    W(out, {"CCVolResetValue", "CCFullPedalMin", "CCHalfPedalMin"});
-    out.Blank();
-    for (int n = 1; n <= outs; ++n) out.WriteCfgLine("Live-Port" + N(n) + "-Chan", N(e.LiveChan[n - 1] + 1));
-    out.WriteCfgLine("Live-SVel", N(e.LiveSVel));
-    out.WriteCfgLine("Live-PitchLocked", YN(e.LivePitchLocked));
-    out.WriteCfgLine("Live-FtsRoot", PitchClassName(e.LiveFtsRoot));
-    out.WriteCfgLine("Live-FtsType", FtsCodeCfgName(e.LiveFtsType));
-    out.Blank();
-    for (int p = 1; p <= 9; ++p)
-      for (int s = 1; s <= 16; ++s) {
-        for (int n = 1; n <= outs; ++n)
-          out.WriteCfgLine(ps(p, s) + "-Port" + N(n) + "-Chan", N(part(p, s).Chan[n - 1] + 1));
-        if (outs > 1) out.Blank();
-      }
-    out.Blank();
-    for (int p = 1; p <= 9; ++p) {
-      for (int s = 1; s <= 16; ++s) out.WriteCfgLine(ps(p, s) + "-SVel", N(part(p, s).SVel));
-      for (int s = 1; s <= 16; ++s) out.WriteCfgLine(ps(p, s) + "-Muted", YN(part(p, s).Muted));
-      for (int s = 1; s <= 16; ++s) {
-        out.WriteCfgLine(ps(p, s) + "-FtsRoot", PitchClassName(part(p, s).FtsRoot));
-        out.WriteCfgLine(ps(p, s) + "-FtsType", FtsCodeCfgName(part(p, s).FtsType));
-      }
-      for (int s = 1; s <= 16; ++s) out.WriteCfgLine(ps(p, s) + "-PitchLocked", YN(part(p, s).PitchLocked));
-      if (p < 9) out.Blank();
-    }
-    out.Sep();
-    out.WriteCfgLine("Initial timing values.");
-    W(out, {VEL_CFG_TIMING_A(VEL_CFG_KEYWORD) VEL_CFG_BAR_A(VEL_CFG_KEYWORD) VEL_CFG_TIMING_B(VEL_CFG_KEYWORD)
-                VEL_CFG_BAR_B(VEL_CFG_KEYWORD) VEL_CFG_TIMING_C(VEL_CFG_KEYWORD)});
-    out.Blank();
-    W(out, {VEL_CFG_AUTOHOLD(VEL_CFG_KEYWORD)});
-    out.Blank();
-    W(out, {VEL_CFG_RECORDING(VEL_CFG_KEYWORD)});
-    out.Blank();
-    W(out, {"MetrSeqNo"});
-    out.WriteCfgLine("No. of bars for metronome cycle, 1.." + N(4));
-    W(out, {"MetrBars", "MetrTypePitchLocked", "MetrModeStyles", "MetrDrumChan", "MetrBassChan",
-            "MetrBassBarNote", "MetrBassBeatNote", "MetrDrumBarNote", "MetrDrumBeatNote", "MetrBassBarSVel",
-            "MetrBassBeatSVel", "MetrDrumBarSVel", "MetrDrumBeatSVel", "MetrFill", "MetrNoteLenFrac",
-            "MetrNoteOnPercent", "MetrStartOnLeft"});
-    out.Sep();
+    WritePortAllocation(out, e, ins, outs);
+    WritePartPorts(out, e);
+    WriteOutPortChannels(out, outs);
+    WriteSyncAndProgs(out, e, outs);
+    WriteLiveVals(out, e, outs);
+    WritePartVals(out, e, outs);
+    WriteTimingAndMetr(out);
   }
   if (kind == CfgFull || kind == CfgDrumsOnly) WriteStyleSettings(out, DrumStore);
   if (kind == CfgFull || kind == CfgBassOnly) WriteStyleSettings(out, BassStore);
@@ -594,9 +643,8 @@ void WriteStyles(TCfgText& out, const TStyleStore& st, const std::array<TStyleRo
   }
 }
 
-void WritePatterns(TCfgText& out, uint8_t kind, const TStyleStore& st) {
-  const bool drum = st.Traits->Name == "Drum";
-  const std::string f(st.Traits->Name);
+// How a pattern section is laid out, with examples of the family.
+void WritePatternFormatHelp(TCfgText& out, bool drum, const std::string& f) {
   out.Sep();
   out.WriteCfgLine(f + " metronome patterns");
   out.Comments({"N.B. Metronome patterns must be the final sections in a config file;",
@@ -640,6 +688,9 @@ void WritePatterns(TCfgText& out, uint8_t kind, const TStyleStore& st) {
     out.Comments({"       SD = x...x..fx...", "       C1 = x..bx.x....."});
   else
     out.Comments({"       G1 = ttttx..fx...", "       C1 = x..bx.x...tt"});
+}
+
+void WritePatternLimits(TCfgText& out, bool drum) {
   out.Sep();
   out.WriteCfgLine(drum ? "Current size limits for drum patterns:-"
                         : "Current size limits for Bass patterns:-");
@@ -653,17 +704,26 @@ void WritePatterns(TCfgText& out, uint8_t kind, const TStyleStore& st) {
   out.WriteCfgLine("  No. of rows in each pattern (incl Accent row): 1 to " + N(kStyleRows));
   out.WriteCfgLine("  No. of steps within each pattern: 1 to " + N(kStyleMaxSteps));
   out.Sep();
-  if (kind == CfgFull) {
-    const std::string lower = drum ? "drum" : "bass";
-    out.WriteCfgLine("To merge your old " + lower +
-                     " patterns into a new release, please do the following:-");
-    out.WriteCfgLine("   either...");
-    out.WriteCfgLine("Save your old patterns to a separate file using Config, Save, " + f + "...");
-    out.WriteCfgLine("then load them into the new release: Config, Load, " + f + "...");
-    out.Comments({"   or...", "Save the full config of the new release to a file: click Config, Save, All...",
-                  "then manually overwrite the pattern definitions with yours, e.g. via copy/paste."});
-    out.Sep();
-  }
+}
+
+// How to carry patterns over to a new release.
+void WritePatternMergeHelp(TCfgText& out, bool drum, const std::string& f) {
+  const std::string lower = drum ? "drum" : "bass";
+  out.WriteCfgLine("To merge your old " + lower + " patterns into a new release, please do the following:-");
+  out.WriteCfgLine("   either...");
+  out.WriteCfgLine("Save your old patterns to a separate file using Config, Save, " + f + "...");
+  out.WriteCfgLine("then load them into the new release: Config, Load, " + f + "...");
+  out.Comments({"   or...", "Save the full config of the new release to a file: click Config, Save, All...",
+                "then manually overwrite the pattern definitions with yours, e.g. via copy/paste."});
+  out.Sep();
+}
+
+void WritePatterns(TCfgText& out, uint8_t kind, const TStyleStore& st) {
+  const bool drum = st.Traits->Name == "Drum";
+  const std::string f(st.Traits->Name);
+  WritePatternFormatHelp(out, drum, f);
+  WritePatternLimits(out, drum);
+  if (kind == CfgFull) WritePatternMergeHelp(out, drum, f);
   out.WriteCfgLine("PatternSection", f);
   out.Blank();
   out.WriteCfgLine(f + " note-maps; one for each pattern row displayed in Settings, Metronome...");
