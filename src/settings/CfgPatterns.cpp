@@ -69,6 +69,72 @@ TStylePattern* ReadPatternHeader(TStyleStore& st, bool isMain, const TCfgEntry& 
   return &pat;
 }
 
+// One pass over a family's pattern section: the row map, then styles, each with its patterns.
+struct TPatternPass {
+  TPatternPass(TStyleStore& st, bool bass) : St(st), Bass(bass) {}
+
+  TStyleStore& St;
+  bool Bass;
+  int32_t MapRow = 1;
+  TStylePattern* Pat = nullptr;
+  int32_t PatLine = 0;
+  // The text and line the error names.
+  std::string BadText;
+  int32_t BadLine = 0;
+
+  bool Fail(const std::string& what, int32_t line) {
+    BadText = what;
+    BadLine = line;
+    return false;
+  }
+  // A pattern with no steps ends where the next one starts.
+  bool PatternLeftEmpty() const { return Pat != nullptr && Pat->Steps == 0; }
+
+  bool StyleLine(const TCfgEntry& e, const std::string& kept, int32_t lineNo) {
+    if (PatternLeftEmpty()) return Fail("", PatLine);
+    Pat = nullptr;
+    if (St.LastStyle + 1 >= kStyleCount) return Fail(kept, lineNo);
+    ++St.LastStyle;
+    TStyleHeader& h = St.Styles[St.LastStyle];
+    h = TStyleHeader{};
+    h.Name = CfgFreeText(EqualsNoCase(e.Value, "Unused") ? std::string() : e.Value, kStyleNameLen);
+    return true;
+  }
+
+  bool HeaderLine(bool isMain, const TCfgEntry& e, const std::string& kept, int32_t lineNo) {
+    if (St.LastStyle < 0 || PatternLeftEmpty()) return Fail(kept, Pat ? PatLine : lineNo);
+    Pat = ReadPatternHeader(St, isMain, e);
+    if (Pat == nullptr) return Fail(kept, lineNo);
+    PatLine = lineNo;
+    return true;
+  }
+
+  bool MapLine(const TCfgEntry& e, const std::string& kept, int32_t lineNo) {
+    if (MapRow >= kStyleRows || !ReadRowMapLine(St, MapRow, e)) return Fail(kept, lineNo);
+    ++MapRow;
+    return true;
+  }
+
+  // A row of the open pattern: its steps, as many as the pattern's first row.
+  bool StepsLine(const TCfgEntry& e, const std::string& kept, int32_t lineNo) {
+    if (Pat == nullptr) return Fail(kept, lineNo);
+    const int32_t row = CfgRowOfKeyword(St.RowMap, e.Keyword);
+    if (row < 0 || !ValidSteps(e.Value, row == 0, Bass)) return Fail(kept, lineNo);
+    if (Pat->Steps == 0) Pat->Steps = static_cast<int32_t>(e.Value.size());
+    if (Pat->Steps != static_cast<int32_t>(e.Value.size())) return Fail(kept, lineNo);
+    SetStyleRow(*Pat, row, e.Value);
+    return true;
+  }
+
+  bool Line(const TCfgEntry& e, const std::string& kept, int32_t lineNo) {
+    if (EqualsNoCase(e.Keyword, "Style")) return StyleLine(e, kept, lineNo);
+    const bool isMain = EqualsNoCase(e.Keyword, "Main");
+    if (isMain || EqualsNoCase(e.Keyword, "Break")) return HeaderLine(isMain, e, kept, lineNo);
+    if (St.LastStyle < 0) return MapLine(e, kept, lineNo);
+    return StepsLine(e, kept, lineNo);
+  }
+};
+
 }  // namespace
 
 int32_t CfgRowOfKeyword(const std::array<TStyleRowDef, kStyleRows>& map, std::string_view kw) {
@@ -89,12 +155,9 @@ int32_t CfgRowOfKeyword(const std::array<TStyleRowDef, kStyleRows>& map, std::st
 bool ParseCfgPatterns(std::string_view text, TStyleStore& st, const std::string& fileName,
                       std::string& error) {
   const std::string_view family = st.Traits->Name;
-  const bool bass = family == "Bass";
   TCfgLines lines(text);
   bool inSection = false;
-  int32_t mapRow = 1;
-  TStylePattern* pat = nullptr;
-  int32_t patLine = 0;
+  TPatternPass pass(st, family == "Bass");
   TCfgEntry e;
   bool valid = false;
   std::string kept;
@@ -116,37 +179,9 @@ bool ParseCfgPatterns(std::string_view text, TStyleStore& st, const std::string&
     }
     if (isSection) break;
     if (!valid) return fail(kept, lineNo);
-    if (EqualsNoCase(e.Keyword, "Style")) {
-      if (pat != nullptr && pat->Steps == 0) return fail("", patLine);
-      pat = nullptr;
-      if (st.LastStyle + 1 >= kStyleCount) return fail(kept, lineNo);
-      ++st.LastStyle;
-      TStyleHeader& h = st.Styles[st.LastStyle];
-      h = TStyleHeader{};
-      h.Name = CfgFreeText(EqualsNoCase(e.Value, "Unused") ? std::string() : e.Value, kStyleNameLen);
-      continue;
-    }
-    const bool isMain = EqualsNoCase(e.Keyword, "Main");
-    if (isMain || EqualsNoCase(e.Keyword, "Break")) {
-      if (st.LastStyle < 0 || (pat != nullptr && pat->Steps == 0)) return fail(kept, pat ? patLine : lineNo);
-      pat = ReadPatternHeader(st, isMain, e);
-      if (pat == nullptr) return fail(kept, lineNo);
-      patLine = lineNo;
-      continue;
-    }
-    if (st.LastStyle < 0) {
-      if (mapRow >= kStyleRows || !ReadRowMapLine(st, mapRow, e)) return fail(kept, lineNo);
-      ++mapRow;
-      continue;
-    }
-    if (pat == nullptr) return fail(kept, lineNo);
-    const int32_t row = CfgRowOfKeyword(st.RowMap, e.Keyword);
-    if (row < 0 || !ValidSteps(e.Value, row == 0, bass)) return fail(kept, lineNo);
-    if (pat->Steps == 0) pat->Steps = static_cast<int32_t>(e.Value.size());
-    if (pat->Steps != static_cast<int32_t>(e.Value.size())) return fail(kept, lineNo);
-    SetStyleRow(*pat, row, e.Value);
+    if (!pass.Line(e, kept, lineNo)) return fail(pass.BadText, pass.BadLine);
   }
-  if (pat != nullptr && pat->Steps == 0) return fail("", patLine);
+  if (pass.PatternLeftEmpty()) return fail("", pass.PatLine);
   return true;
 }
 
