@@ -428,65 +428,80 @@ TSweepIn ParseSweep(const std::string& v, int32_t lo, int32_t hi, bool plusOne) 
   return s;
 }
 
+// What one key of the settings text sets.
+using TSettingReader = void (*)(const std::string& val, bool firstTrack, TFileIn& file, TTrackSettings& t);
+struct TSettingKey {
+  const char* Key;
+  TSettingReader Read;  // null: the key is read for its place only
+};
+
 // The keys of the settings text in the only order they are read.
-constexpr const char* kSettingKeys[] = {"i",  "v",  "s",  "p",  "pl", "tr", "po", "pr", "sv",
-                                        "ht", "pi", "ps", "os", "cs", "rs", "vs", "ic", "td"};
+constexpr TSettingKey kSettingKeys[] = {
+    {"i", nullptr},
+    {"v", nullptr},
+    {"s", [](const std::string& v, bool, TFileIn&, TTrackSettings& t) { t.Seq = ToInt(v, 0) - 1; }},
+    {"p", [](const std::string& v, bool, TFileIn&, TTrackSettings& t) { t.Part = ToInt(v, 0) - 1; }},
+    {"pl",
+     [](const std::string& v, bool, TFileIn&, TTrackSettings& t) { t.PitchLock = YNToBool(v) ? 1 : 0; }},
+    {"tr", [](const std::string& v, bool, TFileIn&, TTrackSettings& t) { t.BasePitch = Pitch(v); }},
+    {"po",
+     [](const std::string& v, bool, TFileIn& file, TTrackSettings& t) {
+       const int32_t n = ToInt(v, INT32_MIN);
+       if (n != INT32_MIN) t.Port = file.Version >= kSmfPortOneBasedVersion ? n - 1 : n;
+     }},
+    // The program itself comes from the track's program change; this tells that one apart.
+    {"pr", [](const std::string& v, bool, TFileIn&, TTrackSettings& t) { t.SavedProg = ToInt(v, -1); }},
+    {"sv", [](const std::string& v, bool, TFileIn&, TTrackSettings& t) { t.SVel = ToInt(v, -1); }},
+    {"ht",
+     [](const std::string& v, bool firstTrack, TFileIn& file, TTrackSettings&) {
+       if (firstTrack) file.OwnTempo = ToInt(v, 0);
+     }},
+    {"pi", [](const std::string& v, bool, TFileIn&, TTrackSettings& t) { t.Transpose = Pitch(v); }},
+    {"ps", [](const std::string& v, bool, TFileIn&,
+              TTrackSettings& t) { t.PartSweep = ParseSweep(v, 0, 1, true); }},
+    {"os", [](const std::string& v, bool, TFileIn&,
+              TTrackSettings& t) { t.PortSweep = ParseSweep(v, 0, 31, true); }},
+    {"cs", [](const std::string& v, bool, TFileIn&,
+              TTrackSettings& t) { t.ChanSweep = ParseSweep(v, 0, 15, true); }},
+    {"rs", [](const std::string& v, bool, TFileIn&,
+              TTrackSettings& t) { t.ProgSweep = ParseSweep(v, 0, 127, false); }},
+    {"vs", [](const std::string& v, bool, TFileIn&,
+              TTrackSettings& t) { t.SVelSweep = ParseSweep(v, 0, 9, false); }},
+    {"ic",
+     [](const std::string& v, bool, TFileIn&, TTrackSettings& t) {
+       const int32_t n = ToInt(GetFields(v, '/', 1, 1), 0);
+       t.PitchCycles = InRange(n, 0, 99) ? n : 0;
+       if (t.PitchCycles > 0) {
+         t.PitchCycleA = Pitch(GetFields(v, '/', 2, 2));
+         t.PitchCycleB = Pitch(GetFields(v, '/', 3, 3));
+       }
+     }},
+    {"td", [](const std::string& v, bool, TFileIn&, TTrackSettings& t) { t.TempoDiv = ToInt(v, -1); }},
+};
+
+// The "key=value" field that starts at `start`, which moves past its comma.
+void NextSettingField(const std::string& text, std::size_t& start, std::string& key, std::string& val) {
+  std::size_t comma = text.find(',', start);
+  if (comma == std::string::npos) comma = text.size();
+  const std::string field = text.substr(start, comma - start);
+  start = comma + 1;
+  const std::size_t eq = field.find('=');
+  key = field.substr(0, eq);
+  val = eq == std::string::npos ? std::string() : field.substr(eq + 1);
+}
 
 void ParseSettingsText(const std::string& text, bool firstTrack, TFileIn& file, TTrackSettings& t) {
   std::size_t k = 0;
   constexpr std::size_t nKeys = std::size(kSettingKeys);
   std::size_t start = 0;
   while (start <= text.size() && k < nKeys) {
-    std::size_t comma = text.find(',', start);
-    if (comma == std::string::npos) comma = text.size();
-    const std::string field = text.substr(start, comma - start);
-    start = comma + 1;
-    const std::size_t eq = field.find('=');
-    const std::string key = field.substr(0, eq);
-    const std::string val = eq == std::string::npos ? std::string() : field.substr(eq + 1);
-    while (k < nKeys && key != kSettingKeys[k]) ++k;
+    std::string key;
+    std::string val;
+    NextSettingField(text, start, key, val);
+    while (k < nKeys && key != kSettingKeys[k].Key) ++k;
     if (k == nKeys) break;
-    const std::string_view name = kSettingKeys[k++];
-    if (name == "s") {
-      t.Seq = ToInt(val, 0) - 1;
-    } else if (name == "p") {
-      t.Part = ToInt(val, 0) - 1;
-    } else if (name == "pl") {
-      t.PitchLock = YNToBool(val) ? 1 : 0;
-    } else if (name == "tr") {
-      t.BasePitch = Pitch(val);
-    } else if (name == "po") {
-      const int32_t v = ToInt(val, INT32_MIN);
-      if (v != INT32_MIN) t.Port = file.Version >= kSmfPortOneBasedVersion ? v - 1 : v;
-    } else if (name == "pr") {
-      // The program itself comes from the track's program change; this tells that one apart.
-      t.SavedProg = ToInt(val, -1);
-    } else if (name == "sv") {
-      t.SVel = ToInt(val, -1);
-    } else if (name == "ht") {
-      if (firstTrack) file.OwnTempo = ToInt(val, 0);
-    } else if (name == "pi") {
-      t.Transpose = Pitch(val);
-    } else if (name == "ps") {
-      t.PartSweep = ParseSweep(val, 0, 1, true);
-    } else if (name == "os") {
-      t.PortSweep = ParseSweep(val, 0, 31, true);
-    } else if (name == "cs") {
-      t.ChanSweep = ParseSweep(val, 0, 15, true);
-    } else if (name == "rs") {
-      t.ProgSweep = ParseSweep(val, 0, 127, false);
-    } else if (name == "vs") {
-      t.SVelSweep = ParseSweep(val, 0, 9, false);
-    } else if (name == "ic") {
-      const int32_t n = ToInt(GetFields(val, '/', 1, 1), 0);
-      t.PitchCycles = InRange(n, 0, 99) ? n : 0;
-      if (t.PitchCycles > 0) {
-        t.PitchCycleA = Pitch(GetFields(val, '/', 2, 2));
-        t.PitchCycleB = Pitch(GetFields(val, '/', 3, 3));
-      }
-    } else if (name == "td") {
-      t.TempoDiv = ToInt(val, -1);
-    }
+    const TSettingKey& setting = kSettingKeys[k++];
+    if (setting.Read != nullptr) setting.Read(val, firstTrack, file, t);
   }
 }
 
@@ -644,79 +659,68 @@ class TTrackReader {
   bool channelSeen_ = false;
 };
 
-bool ParseFile(const uint8_t* data, std::size_t size, TFileIn& file, TLoadError& err) {
-  TByteReader r(data, size);
+// Sets the load's error; false, for the reader to return.
+bool LoadFails(TLoadError& err, const std::string& text) {
+  err.Fail(text);
+  return false;
+}
+
+// The header chunk: its format, track count and time division, each checked.
+bool ReadHeader(TByteReader& r, uint32_t& tracks, int32_t& div, TLoadError& err) {
   uint32_t len = 0;
-  if (!r.FindChunk("MThd", len)) {
-    err.Fail("MIDI file error: missing MThd chunk header");
-    return false;
-  }
-  if (len != 6) {
-    err.Fail("MIDI file error: invalid header size");
-    return false;
-  }
-  uint32_t format = 0, tracks = 0, division = 0;
-  if (!r.Be16(format)) {
-    err.Fail("MIDI file error: invalid format");
-    return false;
-  }
+  if (!r.FindChunk("MThd", len)) return LoadFails(err, "MIDI file error: missing MThd chunk header");
+  if (len != 6) return LoadFails(err, "MIDI file error: invalid header size");
+  uint32_t format = 0, division = 0;
+  if (!r.Be16(format)) return LoadFails(err, "MIDI file error: invalid format");
   if (format > 2)
     PostDiagMsg("MIDI file error: unrecognised format number (> 2); will try loading anyway...");
-  if (!r.Be16(tracks)) {
-    err.Fail("MIDI file error: invalid no. of tracks field");
-    return false;
-  }
+  if (!r.Be16(tracks)) return LoadFails(err, "MIDI file error: invalid no. of tracks field");
   if (DiagOn()) PostDiagMsg("Tracks: " + std::to_string(tracks));
-  if (tracks == 0) {
-    err.Fail("MIDI file error: no tracks");
-    return false;
-  }
+  if (tracks == 0) return LoadFails(err, "MIDI file error: no tracks");
   if (format == 0 && tracks != 1)
     PostDiagMsg("MIDI file error: format & tracks mismatch; will try loading anyway...");
-  if (!r.Be16(division)) {
-    err.Fail("MIDI file error: invalid time division");
-    return false;
-  }
+  if (!r.Be16(division)) return LoadFails(err, "MIDI file error: invalid time division");
   if (DiagOn()) PostDiagMsg("TimeDiv: " + std::to_string(division));
-  if (division & 0x8000) {
-    err.Fail("MIDI file error: frames-per-sec currently unsupported");
-    return false;
+  if (division & 0x8000) return LoadFails(err, "MIDI file error: frames-per-sec currently unsupported");
+  if (division == 0) return LoadFails(err, "MIDI file error: invalid time division");
+  div = static_cast<int32_t>(division);
+  return true;
+}
+
+// A division that is no whole multiple or part of ours rounds the event times.
+void LogDivisionRounding(int32_t div) {
+  if (div < kSmfDivision && kSmfDivision % div != 0) {
+    PostDiagMsg("Timing may not be accurate due to Time Division rounding errors");
+    PostDiagMsg("TickScaleFactor: x" + std::to_string(kSmfDivision / div) +
+                ", rounding error: " + std::to_string(kSmfDivision % div));
+  } else if (div > kSmfDivision && div % kSmfDivision != 0) {
+    PostDiagMsg("Timing may not be accurate due to Time Division rounding errors");
+    PostDiagMsg("TickScaleFactor: 1/" + std::to_string(div / kSmfDivision) +
+                ", rounding error: " + std::to_string(div % kSmfDivision));
   }
-  if (division == 0) {
-    err.Fail("MIDI file error: invalid time division");
-    return false;
-  }
-  const int32_t div = static_cast<int32_t>(division);
-  if (DiagOn()) {
-    if (div < kSmfDivision && kSmfDivision % div != 0) {
-      PostDiagMsg("Timing may not be accurate due to Time Division rounding errors");
-      PostDiagMsg("TickScaleFactor: x" + std::to_string(kSmfDivision / div) +
-                  ", rounding error: " + std::to_string(kSmfDivision % div));
-    } else if (div > kSmfDivision && div % kSmfDivision != 0) {
-      PostDiagMsg("Timing may not be accurate due to Time Division rounding errors");
-      PostDiagMsg("TickScaleFactor: 1/" + std::to_string(div / kSmfDivision) +
-                  ", rounding error: " + std::to_string(div % kSmfDivision));
-    }
-  }
+}
+
+bool ReadTracks(TByteReader& r, uint32_t tracks, int32_t div, TFileIn& file, TLoadError& err) {
   for (uint32_t t = 1; t <= tracks; ++t) {
     uint32_t tlen = 0;
-    if (!r.FindChunk("MTrk", tlen)) {
-      err.Fail("MIDI file error: missing MTrk chunk header");
-      return false;
-    }
-    if (tlen > r.Left()) {
-      err.Fail(kInvalidTrack);
-      return false;
-    }
+    if (!r.FindChunk("MTrk", tlen)) return LoadFails(err, "MIDI file error: missing MTrk chunk header");
+    if (tlen > r.Left()) return LoadFails(err, kInvalidTrack);
     TByteReader tr(r.Here(), tlen);
     file.Tracks.emplace_back();
-    if (!TTrackReader(tr, div, static_cast<int32_t>(t), file, file.Tracks.back()).Read()) {
-      err.Fail(kInvalidTrack);
-      return false;
-    }
+    if (!TTrackReader(tr, div, static_cast<int32_t>(t), file, file.Tracks.back()).Read())
+      return LoadFails(err, kInvalidTrack);
     r.Skip(tlen);
   }
   return true;
+}
+
+bool ParseFile(const uint8_t* data, std::size_t size, TFileIn& file, TLoadError& err) {
+  TByteReader r(data, size);
+  uint32_t tracks = 0;
+  int32_t div = 0;
+  if (!ReadHeader(r, tracks, div, err)) return false;
+  if (DiagOn()) LogDivisionRounding(div);
+  return ReadTracks(r, tracks, div, file, err);
 }
 
 void ApplyTempo(const TFileIn& file) {
