@@ -1,6 +1,7 @@
 #include "keys/RecordKeys.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -37,6 +38,8 @@ using rec::kMarker;
 using rec::kRecIgnore;
 using rec::PartOf;
 constexpr int32_t kMaxPitchOffset = 108;
+// The hotkey block of a key that is not a hotkey.
+constexpr std::array<uint32_t, 8> kNoBlock{};
 
 // How far from the clock's last tick a key may lie and still start a take's loop at its own time:
 // well beyond a MIDI server's period and the key path's delays, short of a stamp that jumped.
@@ -104,52 +107,68 @@ int32_t QuantisedTime(const rec::TRecKey& k, uint32_t msg, int32_t time, bool pa
   return time;
 }
 
+// The take time of a recorded key, and its message: the take's first key starts the take's clock.
+int32_t RecordTime(const rec::TRecKey& k, bool isHotkey, uint32_t& msg) {
+  const bool recN = k.Code == RecN;
+  const bool octave = k.Code == RecOctInc || k.Code == RecOctDec;
+  if (!RecKeys.RecFirstNoteIn) {
+    rec::TakeClockStart(k);
+    // A take started by a play or stop key begins with a marker; it is never quantised.
+    if (!recN && !isHotkey) msg = kMarker;
+    return 0;
+  }
+  const int32_t time = QuantisedTime(k, msg, rec::TakeTime(k), !octave && !isHotkey);
+  if (!k.IsNote && recN && TShortMsg{msg}.Kind() == 0xE) RecKeys.RecPitchBendSeen = 1;
+  return time;
+}
+
+// A hotkey's block goes into the first recording seq only, and is sent on.
+void RecordHotkeyRt(const rec::TRecKey& k, const std::array<uint32_t, 8>& block, int32_t last, int32_t time) {
+  for (int32_t s = 0; s <= LastSeq(); ++s) {
+    TPartBuf& b = SeqBuf(s);
+    if (b.SeqState != TSeqState::Recording) continue;
+    for (int32_t i = 0; i <= last; ++i) InsertPartEvent(PartOf(s), s, block[i], time, false);
+    RecKeys.RecLastEventTime = b.RElap;
+    b.HasHotkeyEvents = 1;
+    break;
+  }
+  rec::SendRecordedHotkey(k, block, last, true);
+}
+
+// A note, message or marker goes into every recording seq; an octave key ends their held notes.
+void RecordKeyRt(const rec::TRecKey& k, uint32_t msg, int32_t time) {
+  const bool recN = k.Code == RecN;
+  const bool octave = k.Code == RecOctInc || k.Code == RecOctDec;
+  for (int32_t s = 0; s <= LastSeq(); ++s) {
+    TPartBuf& b = SeqBuf(s);
+    if (b.SeqState != TSeqState::Recording) continue;
+    if (octave) {
+      RecordHeldNoteOffs(PartOf(s), s, time);
+    } else {
+      InsertPartEvent(PartOf(s), s, msg, time, k.IsNote && recN);
+      RecKeys.RecLastEventTime = b.RElap;
+    }
+  }
+  if (octave) {
+    for (auto& c : RecKeys.RecHeldNoteCounts) c = std::min(c, 0);
+  } else if (msg != kMarker) {
+    rec::PassOn(k, msg);
+  }
+}
+
 void RecordNoteRt(const rec::TRecKey& k, bool isHotkey, const std::array<uint32_t, 8>& block, int32_t last) {
   if (!Transport.RecActive && k.IsNote && k.NoteOn) rec::StartTake(k);
   if (!Transport.RecActive) {
     rec::PassOn(k, k.Msg);
     return;
   }
-  const bool recN = k.Code == RecN;
-  const bool octave = k.Code == RecOctInc || k.Code == RecOctDec;
   uint32_t msg = k.Msg & 0x00FFFFFFu;
-  int32_t time = 0;
-  if (!RecKeys.RecFirstNoteIn) {
-    rec::TakeClockStart(k);
-    // A take started by a play or stop key begins with a marker; it is never quantised.
-    if (!recN && !isHotkey) msg = kMarker;
-  } else {
-    time = QuantisedTime(k, msg, rec::TakeTime(k), !octave && !isHotkey);
-    if (!k.IsNote && recN && TShortMsg{msg}.Kind() == 0xE) RecKeys.RecPitchBendSeen = 1;
-  }
-  if (recN || isHotkey) RecKeys.RecNoteRecorded = 1;
-
+  const int32_t time = RecordTime(k, isHotkey, msg);
+  if (k.Code == RecN || isHotkey) RecKeys.RecNoteRecorded = 1;
   if (isHotkey) {
-    for (int32_t s = 0; s <= LastSeq(); ++s) {
-      TPartBuf& b = SeqBuf(s);
-      if (b.SeqState != TSeqState::Recording) continue;
-      for (int32_t i = 0; i <= last; ++i) InsertPartEvent(PartOf(s), s, block[i], time, false);
-      RecKeys.RecLastEventTime = b.RElap;
-      b.HasHotkeyEvents = 1;
-      break;
-    }
-    rec::SendRecordedHotkey(k, block, last, true);
+    RecordHotkeyRt(k, block, last, time);
   } else {
-    for (int32_t s = 0; s <= LastSeq(); ++s) {
-      TPartBuf& b = SeqBuf(s);
-      if (b.SeqState != TSeqState::Recording) continue;
-      if (octave) {
-        RecordHeldNoteOffs(PartOf(s), s, time);
-      } else {
-        InsertPartEvent(PartOf(s), s, msg, time, k.IsNote && recN);
-        RecKeys.RecLastEventTime = b.RElap;
-      }
-    }
-    if (octave) {
-      for (auto& c : RecKeys.RecHeldNoteCounts) c = std::min(c, 0);
-    } else if (msg != kMarker) {
-      rec::PassOn(k, msg);
-    }
+    RecordKeyRt(k, msg, time);
   }
   if (Cfg.DspSeqGrid) RequestSeqGridRedraw();
 }
@@ -214,56 +233,49 @@ void HandleRecordKey(const rec::TRecKey& k) {
   }
 }
 
-// The real-time record keys, at engine time k.Time.
-void RecModeKeyAt(rec::TRecKey k) {
-  uint32_t msg = 0;
-  k.Code = rec::RecKeyCode(false, k, msg);
-  const bool passed = k.Code == kRecIgnore && k.Raw;
-  if (k.Code == RecN && k.IsNote) k.Code = CountHeldNote(k, msg, k.Code);
-  k.Msg = (k.Msg & 0xFF000000u) | (msg & 0x00FFFFFFu);
-  const uint8_t c = k.Code;
-  const std::array<uint32_t, 8> none{};
-  if (!RecKeys.RecFirstNoteIn) {
-    if (c == RecEsc && k.NoteOn) {
-      rec::AbandonTake();
-      return;
-    }
-    if (c >= RecStop && c <= RecMutePlayRR) {
-      if (!Transport.RecFromLiveKey || Cfg.RecStopAllowSPTrigger) RecordNoteRt(k, false, none, -1);
-      return;
-    }
-    if (c == RecOctInc || c == RecOctDec) {
-      if (!Transport.RecRawMode && k.NoteOn) rec::StepPitchOffset(c == RecOctInc);
-      return;
-    }
-  } else {
-    if (IsEndCode(c)) {
-      if (k.NoteOn) {
-        HandleRecordKey(k);
-      } else {
-        WriteLiveFifo(k.Msg);
-      }
-      return;
-    }
-    if (c == RecOctInc || c == RecOctDec) {
-      if (!k.NoteOn) {
-        WriteLiveFifo(k.Msg);
-      } else if (!Transport.RecRawMode) {
-        FlushLiveFifo();
-        // The held notes end where the octave changes.
-        if (rec::StepPitchOffset(c == RecOctInc)) RecordNoteRt(k, false, none, -1);
-      }
-      return;
-    }
+// An end or octave key before the take's first note: Esc abandons the take, an end key starts it
+// with a marker, an octave key moves the pitch. False when the key is none of these.
+bool KeyBeforeFirstNote(const rec::TRecKey& k, uint8_t c) {
+  if (c == RecEsc && k.NoteOn) {
+    rec::AbandonTake();
+    return true;
   }
-  if (c == RecN) {
-    RecordNoteRt(k, false, none, -1);
-    return;
+  if (c >= RecStop && c <= RecMutePlayRR) {
+    if (!Transport.RecFromLiveKey || Cfg.RecStopAllowSPTrigger) RecordNoteRt(k, false, kNoBlock, -1);
+    return true;
   }
-  if (!k.NoteOn) {
-    if (!passed) rec::PassOn(k, k.Msg);
-    return;
+  if (c == RecOctInc || c == RecOctDec) {
+    if (!Transport.RecRawMode && k.NoteOn) rec::StepPitchOffset(c == RecOctInc);
+    return true;
   }
+  return false;
+}
+
+// An end or octave key during the take; their releases go live. False when the key is neither.
+bool KeyAfterFirstNote(const rec::TRecKey& k, uint8_t c) {
+  if (IsEndCode(c)) {
+    if (k.NoteOn) {
+      HandleRecordKey(k);
+    } else {
+      WriteLiveFifo(k.Msg);
+    }
+    return true;
+  }
+  if (c == RecOctInc || c == RecOctDec) {
+    if (!k.NoteOn) {
+      WriteLiveFifo(k.Msg);
+    } else if (!Transport.RecRawMode) {
+      FlushLiveFifo();
+      // The held notes end where the octave changes.
+      if (rec::StepPitchOffset(c == RecOctInc)) RecordNoteRt(k, false, kNoBlock, -1);
+    }
+    return true;
+  }
+  return false;
+}
+
+// The pressed keys that set the take up rather than record, and the recorded hotkeys.
+void TakeSetupKey(const rec::TRecKey& k, uint8_t c) {
   const bool beforeFirst = !RecKeys.RecFirstNoteIn;
   switch (c) {
     case RecSRec:
@@ -294,6 +306,65 @@ void RecModeKeyAt(rec::TRecKey k) {
       }
       break;
   }
+}
+
+// The real-time record keys, at engine time k.Time.
+void RecModeKeyAt(rec::TRecKey k) {
+  uint32_t msg = 0;
+  k.Code = rec::RecKeyCode(false, k, msg);
+  const bool passed = k.Code == kRecIgnore && k.Raw;
+  if (k.Code == RecN && k.IsNote) k.Code = CountHeldNote(k, msg, k.Code);
+  k.Msg = (k.Msg & 0xFF000000u) | (msg & 0x00FFFFFFu);
+  const uint8_t c = k.Code;
+  if (RecKeys.RecFirstNoteIn ? KeyAfterFirstNote(k, c) : KeyBeforeFirstNote(k, c)) return;
+  if (c == RecN) {
+    RecordNoteRt(k, false, kNoBlock, -1);
+    return;
+  }
+  if (!k.NoteOn) {
+    if (!passed) rec::PassOn(k, k.Msg);
+    return;
+  }
+  TakeSetupKey(k, c);
+}
+
+// The count of a counted end key: 1, 2, 4, 8, 16, 32, R (1..9), RR (1..99).
+int32_t EndKeyCount(int32_t step) {
+  if (step < 6) return 1 << step;
+  return 1 + MetrRandom(step == 6 ? 9 : 99);
+}
+
+// A play key, counted or with mute cycles after its play cycles; a take that recorded nothing stops.
+TSeqState EndWithPlay(TPartBuf& b, uint8_t code, std::string& text) {
+  const bool playMute = code >= RecPlayMute1;
+  const int32_t n = code == RecPlay ? 0 : EndKeyCount(code - (playMute ? RecPlayMute1 : RecPlay1));
+  if (code == RecPlay) text = "Play";
+  TSeqState state = TSeqState::Stopped;
+  if (b.SeqState != TSeqState::RecPrimed) {
+    b.PlayCycles = b.PRRem = n;
+    b.MuteCycles = b.MRRem = playMute ? n : 0;
+    b.Pend.Muted = 0;
+    state = TSeqState::Playing;
+  }
+  if (n > 0) text = std::string(playMute ? "PlayMute" : "Play") + " cycles:" + std::to_string(n);
+  return state;
+}
+
+// A mute key, counted or with play cycles after its mute cycles.
+TSeqState EndWithMute(TPartBuf& b, uint8_t code, std::string& text) {
+  const bool mutePlay = code >= RecMutePlay1;
+  const int32_t n = code == RecMute ? 0 : EndKeyCount(code - (mutePlay ? RecMutePlay1 : RecMute1));
+  if (code == RecMute) text = "Mute";
+  TSeqState state = TSeqState::Stopped;
+  if (b.SeqState != TSeqState::RecPrimed) {
+    b.MuteCycles = n;
+    b.MRRem = n > 0 ? n + 1 : 0;
+    b.PlayCycles = b.PRRem = mutePlay ? n : 0;
+    b.Pend.Muted = 1;
+    state = TSeqState::PlayMuted;
+  }
+  if (n > 0) text = std::string(mutePlay ? "MutePlay" : "Mute") + " cycles:" + std::to_string(n);
+  return state;
 }
 
 }  // namespace
@@ -526,11 +597,6 @@ std::string FinishSeqTake(int32_t seq, uint8_t code, int32_t shift, bool late) {
     ClearPartBuf(PartOf(seq), seq);
     b.SeqState = TSeqState::RecPrimed;
   }
-  // The count of a counted end key: 1, 2, 4, 8, 16, 32, R (1..9), RR (1..99).
-  auto count = [](int32_t step) {
-    if (step < 6) return 1 << step;
-    return 1 + MetrRandom(step == 6 ? 9 : 99);
-  };
   TSeqState state = b.SeqState;
   std::string text;
   if (code == RecEsc) {
@@ -540,32 +606,9 @@ std::string FinishSeqTake(int32_t seq, uint8_t code, int32_t shift, bool late) {
     state = TSeqState::Stopped;
     text = "Stop";
   } else if (code >= RecPlay && code <= RecPlayMuteRR) {
-    const bool playMute = code >= RecPlayMute1;
-    const int32_t n = code == RecPlay ? 0 : count(code - (playMute ? RecPlayMute1 : RecPlay1));
-    if (code == RecPlay) text = "Play";
-    if (b.SeqState == TSeqState::RecPrimed) {
-      state = TSeqState::Stopped;
-    } else {
-      b.PlayCycles = b.PRRem = n;
-      b.MuteCycles = b.MRRem = playMute ? n : 0;
-      b.Pend.Muted = 0;
-      state = TSeqState::Playing;
-    }
-    if (n > 0) text = std::string(playMute ? "PlayMute" : "Play") + " cycles:" + std::to_string(n);
+    state = EndWithPlay(b, code, text);
   } else if (code >= RecMute && code <= RecMutePlayRR) {
-    const bool mutePlay = code >= RecMutePlay1;
-    const int32_t n = code == RecMute ? 0 : count(code - (mutePlay ? RecMutePlay1 : RecMute1));
-    if (code == RecMute) text = "Mute";
-    if (b.SeqState == TSeqState::RecPrimed) {
-      state = TSeqState::Stopped;
-    } else {
-      b.MuteCycles = n;
-      b.MRRem = n > 0 ? n + 1 : 0;
-      b.PlayCycles = b.PRRem = mutePlay ? n : 0;
-      b.Pend.Muted = 1;
-      state = TSeqState::PlayMuted;
-    }
-    if (n > 0) text = std::string(mutePlay ? "MutePlay" : "Mute") + " cycles:" + std::to_string(n);
+    state = EndWithMute(b, code, text);
   } else {
     Msgs.ErrMsg.Set("HandleRecordKey error: Invalid MapRecKey");
   }
