@@ -61,6 +61,80 @@ bool UpdateInPlace(TPartBuf& b, uint32_t msg) {
   }
 }
 
+// A rest: a marker, and the step position moves on.
+void RecordRestStep(int32_t t, int32_t step) {
+  for (int32_t s = 0; s <= LastSeq(); ++s) {
+    TPartBuf& b = SeqBuf(s);
+    if (b.SeqState != TSeqState::Recording) continue;
+    InsertPartEvent(PartOf(s), s, kMarker, t, false);
+    b.RElap = t + step;
+  }
+  RecKeys.RecLastEventTime = t + step;
+  RecKeys.SRecTime = t + step;
+  RecKeys.LastRecEvent = kMarker;
+}
+
+// A hotkey's block goes into the first recording seq only, at the step position, and is sent on.
+void RecordHotkeyStep(const rec::TRecKey& k, const std::array<uint32_t, 8>& block, int32_t last, int32_t t) {
+  for (int32_t s = 0; s <= LastSeq(); ++s) {
+    TPartBuf& b = SeqBuf(s);
+    if (b.SeqState != TSeqState::Recording) continue;
+    for (int32_t i = 0; i <= last; ++i) InsertPartEvent(PartOf(s), s, block[i], t, false);
+    b.RElap = t;
+    RecKeys.RecLastEventTime = t;
+    b.HasHotkeyEvents = 1;
+    break;
+  }
+  rec::SendRecordedHotkey(k, block, last, k.NoteOn);
+  RecKeys.LastRecEvent = block[1];
+}
+
+// A controller or other message lies at the step position without moving it.
+void RecordMessageStep(const rec::TRecKey& k, uint32_t msg, int32_t t) {
+  if (TShortMsg{msg}.Kind() == 0xE) RecKeys.RecPitchBendSeen = 1;
+  for (int32_t s = 0; s <= LastSeq(); ++s) {
+    TPartBuf& b = SeqBuf(s);
+    if (b.SeqState != TSeqState::Recording) continue;
+    if (!UpdateInPlace(b, msg)) InsertPartEvent(PartOf(s), s, msg, t, false);
+    b.RElap = t;
+  }
+  RecKeys.RecLastEventTime = t;
+  RecKeys.LastRecEvent = msg;
+  rec::PassOn(k, msg);
+}
+
+// Where a note goes: the step position, or the last note's step when it was played as a chord.
+int32_t StepNoteTime(int32_t t, int32_t now) {
+  Trace.SRecChordNote = 0;
+  int32_t at = t;
+  if (Cfg.SRecChordDetectReqd && t > 0 && now - RecKeys.SRecLastNoteTime <= Cfg.SRecChordDetectThreshold) {
+    // Back onto the step the last note started, wherever the step length has gone since.
+    Trace.SRecChordNote = 1;
+    at = RecKeys.SRecLastNoteStart;
+  }
+  RecKeys.SRecLastNoteTime = now;
+  return at;
+}
+
+// A note with its own note-off a gate later; the step position moves on.
+void RecordNoteOnStep(const rec::TRecKey& k, uint32_t msg, int32_t t, int32_t step, int32_t now) {
+  const int32_t at = StepNoteTime(t, now);
+  const TShortMsg m{msg};
+  const uint32_t off = TShortMsg::Pack(0x80u + m.Channel(), m.Data1(), m.Data2()).Raw;
+  for (int32_t s = 0; s <= LastSeq(); ++s) {
+    TPartBuf& b = SeqBuf(s);
+    if (b.SeqState != TSeqState::Recording) continue;
+    InsertPartEvent(PartOf(s), s, msg, at, true);
+    InsertPartEvent(PartOf(s), s, off, at + RecKeys.SRecGateTicks, true);
+    b.RElap = at + step;
+  }
+  RecKeys.RecLastEventTime = at + step;
+  RecKeys.SRecLastNoteStart = at;
+  RecKeys.SRecTime = at + step;
+  RecKeys.LastRecEvent = msg;
+  rec::PassOn(k, msg);
+}
+
 void RecordNoteStep(const rec::TRecKey& k, bool isRest, bool isHotkey, const std::array<uint32_t, 8>& block,
                     int32_t last) {
   if (!Transport.RecActive && (k.NoteOn || !k.IsNote)) rec::StartTake(k);
@@ -76,72 +150,18 @@ void RecordNoteStep(const rec::TRecKey& k, bool isRest, bool isHotkey, const std
   if (k.Code == SRecN || isHotkey) RecKeys.RecNoteRecorded = 1;
   const uint32_t msg = k.Msg & 0x00FFFFFFu;
   const int32_t t = RecKeys.SRecTime;
-  const int32_t step = RecKeys.SRecStepTicks;
-
   if (isRest) {
-    for (int32_t s = 0; s <= LastSeq(); ++s) {
-      TPartBuf& b = SeqBuf(s);
-      if (b.SeqState != TSeqState::Recording) continue;
-      InsertPartEvent(PartOf(s), s, kMarker, t, false);
-      b.RElap = t + step;
-    }
-    RecKeys.RecLastEventTime = t + step;
-    RecKeys.SRecTime = t + step;
-    RecKeys.LastRecEvent = kMarker;
+    RecordRestStep(t, RecKeys.SRecStepTicks);
   } else if (isHotkey) {
-    for (int32_t s = 0; s <= LastSeq(); ++s) {
-      TPartBuf& b = SeqBuf(s);
-      if (b.SeqState != TSeqState::Recording) continue;
-      for (int32_t i = 0; i <= last; ++i) InsertPartEvent(PartOf(s), s, block[i], t, false);
-      b.RElap = t;
-      RecKeys.RecLastEventTime = t;
-      b.HasHotkeyEvents = 1;
-      break;
-    }
-    rec::SendRecordedHotkey(k, block, last, k.NoteOn);
-    RecKeys.LastRecEvent = block[1];
+    RecordHotkeyStep(k, block, last, t);
   } else if (!k.IsNote) {
-    if (TShortMsg{msg}.Kind() == 0xE) RecKeys.RecPitchBendSeen = 1;
-    for (int32_t s = 0; s <= LastSeq(); ++s) {
-      TPartBuf& b = SeqBuf(s);
-      if (b.SeqState != TSeqState::Recording) continue;
-      if (!UpdateInPlace(b, msg)) InsertPartEvent(PartOf(s), s, msg, t, false);
-      b.RElap = t;
-    }
-    RecKeys.RecLastEventTime = t;
-    RecKeys.LastRecEvent = msg;
-    rec::PassOn(k, msg);
+    RecordMessageStep(k, msg, t);
   } else if (!k.NoteOn) {
     // Step notes get their own note-offs.
     rec::PassOn(k, msg);
     return;
   } else {
-    Trace.SRecChordNote = 0;
-    int32_t at = t;
-    if (Cfg.SRecChordDetectReqd && t > 0) {
-      if (now - RecKeys.SRecLastNoteTime <= Cfg.SRecChordDetectThreshold) {
-        // Back onto the step the last note started, wherever the step length has gone since.
-        Trace.SRecChordNote = 1;
-        at = RecKeys.SRecLastNoteStart;
-      }
-      RecKeys.SRecLastNoteTime = now;
-    } else {
-      RecKeys.SRecLastNoteTime = now;
-    }
-    const TShortMsg m{msg};
-    const uint32_t off = TShortMsg::Pack(0x80u + m.Channel(), m.Data1(), m.Data2()).Raw;
-    for (int32_t s = 0; s <= LastSeq(); ++s) {
-      TPartBuf& b = SeqBuf(s);
-      if (b.SeqState != TSeqState::Recording) continue;
-      InsertPartEvent(PartOf(s), s, msg, at, true);
-      InsertPartEvent(PartOf(s), s, off, at + RecKeys.SRecGateTicks, true);
-      b.RElap = at + step;
-    }
-    RecKeys.RecLastEventTime = at + step;
-    RecKeys.SRecLastNoteStart = at;
-    RecKeys.SRecTime = at + step;
-    RecKeys.LastRecEvent = msg;
-    rec::PassOn(k, msg);
+    RecordNoteOnStep(k, msg, t, RecKeys.SRecStepTicks, now);
   }
   RecKeys.LastRecEventNew = 1;
   if (Cfg.DspSeqGrid) RequestSeqGridRedraw();
@@ -242,17 +262,38 @@ int32_t IndexOf(const auto& list, int32_t value) {
   return -1;
 }
 
+// The step length keys: a length of its own, or the next longer or shorter one.
+bool StepLengthKey(uint8_t c) {
+  if (c >= SRecNoteLenFrac1 && c <= SRecNoteLenFrac64) {
+    SetSRecNoteLenFrac(kNoteLenFracs[c - SRecNoteLenFrac1]);
+    return true;
+  }
+  if (c != SRecNoteLenFracInc && c != SRecNoteLenFracDec) return false;
+  const int32_t i = IndexOf(kNoteLenFracs, Cfg.SRecNoteLenFrac);
+  const int32_t next = c == SRecNoteLenFracInc ? i - 1 : i + 1;
+  if (i >= 0 && InRange(next, 0, static_cast<int32_t>(kNoteLenFracs.size()) - 1))
+    SetSRecNoteLenFrac(kNoteLenFracs[next]);
+  return true;
+}
+
+// The gate keys: a gate of its own, or the next longer or shorter one.
+bool StepGateKey(uint8_t c) {
+  if (c >= SRecNoteOnPercent5 && c <= SRecNoteOnPercent99) {
+    SetSRecNoteOnPercent(kNoteOnPercents[c - SRecNoteOnPercent5]);
+    return true;
+  }
+  if (c != SRecNoteOnPercentInc && c != SRecNoteOnPercentDec) return false;
+  // 99 is a choice of its own, outside the steps.
+  const int32_t i = IndexOf(kNoteOnPercents, Cfg.SRecNoteOnPercent);
+  const int32_t next = c == SRecNoteOnPercentInc ? i + 1 : i - 1;
+  if (InRange(i, 0, 4) && InRange(next, 0, 4)) SetSRecNoteOnPercent(kNoteOnPercents[next]);
+  return true;
+}
+
 void StepModeSwitch(const rec::TRecKey& k) {
   const uint8_t c = k.Code;
   const bool beforeFirst = !RecKeys.RecFirstNoteIn;
-  if (c >= SRecNoteLenFrac1 && c <= SRecNoteLenFrac64) {
-    SetSRecNoteLenFrac(kNoteLenFracs[c - SRecNoteLenFrac1]);
-    return;
-  }
-  if (c >= SRecNoteOnPercent5 && c <= SRecNoteOnPercent99) {
-    SetSRecNoteOnPercent(kNoteOnPercents[c - SRecNoteOnPercent5]);
-    return;
-  }
+  if (StepLengthKey(c) || StepGateKey(c)) return;
   if (c >= SRecHKCR && c <= SRecHKCR + HotkeyCount - 1) {
     std::array<uint32_t, 8> block{};
     const int32_t last = rec::HotkeyBlock(c - SRecHKCR, block);
@@ -260,22 +301,6 @@ void StepModeSwitch(const rec::TRecKey& k) {
     return;
   }
   switch (c) {
-    case SRecNoteLenFracInc:
-    case SRecNoteLenFracDec: {
-      const int32_t i = IndexOf(kNoteLenFracs, Cfg.SRecNoteLenFrac);
-      const int32_t next = c == SRecNoteLenFracInc ? i - 1 : i + 1;
-      if (i >= 0 && InRange(next, 0, static_cast<int32_t>(kNoteLenFracs.size()) - 1))
-        SetSRecNoteLenFrac(kNoteLenFracs[next]);
-      break;
-    }
-    case SRecNoteOnPercentInc:
-    case SRecNoteOnPercentDec: {
-      // 99 is a choice of its own, outside the steps.
-      const int32_t i = IndexOf(kNoteOnPercents, Cfg.SRecNoteOnPercent);
-      const int32_t next = c == SRecNoteOnPercentInc ? i + 1 : i - 1;
-      if (InRange(i, 0, 4) && InRange(next, 0, 4)) SetSRecNoteOnPercent(kNoteOnPercents[next]);
-      break;
-    }
     case SRecOctInc:
     case SRecOctDec:
       if (Transport.RecRawMode) break;
