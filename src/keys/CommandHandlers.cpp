@@ -139,41 +139,48 @@ void DeleteInSelSeqs(uint8_t dPressReqd, const char* name, int32_t& deadline, vo
   ReturnToLiveMode();
 }
 
+// A selected seq takes the play or mute key: a waiting stop is called off, a stopped seq starts,
+// a running one takes the counts and plays or mutes.
+void PlayMuteSeq(int32_t s, const TStartOffset& offset, bool alternate, int32_t count, int32_t count2,
+                 bool mute) {
+  TPartBuf& b = SeqBuf(s);
+  b.Pend.Muted = mute;
+  switch (b.SeqState) {
+    case TSeqState::StopPrimed:
+      // The stop waiting for the end of the cycle is called off; the counts stay.
+      b.SeqState = mute ? TSeqState::PlayMuted : TSeqState::Playing;
+      break;
+    case TSeqState::Stopped:
+      SetCycleCounts(b, alternate, count, count2, mute);
+      StartStoppedSeq(s, offset, mute);
+      break;
+    default:
+      SetCycleCounts(b, alternate, count, count2, mute);
+      if (mute && b.SeqState == TSeqState::Playing) b.SeqState = TSeqState::PlayMuted;
+      if (mute && b.SeqState == TSeqState::PlayPrimed) b.SeqState = TSeqState::PlayMutedPrimed;
+      if (!mute && b.SeqState == TSeqState::PlayMuted) b.SeqState = TSeqState::Playing;
+      if (!mute && b.SeqState == TSeqState::PlayMutedPrimed) b.SeqState = TSeqState::PlayPrimed;
+      break;
+  }
+}
+
 }  // namespace
 
 void SetPlayMuteCycles(bool alternate, int32_t count, int32_t count2, bool mute, bool returnToLive) {
   const bool nothingPlays = NoSeqPlaying();
   if (nothingPlays && Cfg.ClocksSourceInternal) RestartBeatCount(true);
   const TStartOffset offset = StartOffset(nothingPlays);
+  // The first seq that starts from silence starts the outgoing clock as well.
   bool first = true;
   for (int32_t s = 0; s <= LastSeq(); ++s) {
-    TPartBuf& b = SeqBuf(s);
+    const TPartBuf& b = SeqBuf(s);
     if (!b.Selected || b.Head < 0) continue;
-    if (first) {
-      first = false;
-      if (nothingPlays && Cfg.ClocksSourceInternal && !Transport.RecStartedClock) {
-        Transport.RecStartedClock = 1;
-        SendToPorts(Cfg.MidiOutSyncEnabled, 0xFA, Trace.TraceSync);
-      }
+    if (first && nothingPlays && Cfg.ClocksSourceInternal && !Transport.RecStartedClock) {
+      Transport.RecStartedClock = 1;
+      SendToPorts(Cfg.MidiOutSyncEnabled, 0xFA, Trace.TraceSync);
     }
-    b.Pend.Muted = mute;
-    switch (b.SeqState) {
-      case TSeqState::StopPrimed:
-        // The stop waiting for the end of the cycle is called off; the counts stay.
-        b.SeqState = mute ? TSeqState::PlayMuted : TSeqState::Playing;
-        break;
-      case TSeqState::Stopped:
-        SetCycleCounts(b, alternate, count, count2, mute);
-        StartStoppedSeq(s, offset, mute);
-        break;
-      default:
-        SetCycleCounts(b, alternate, count, count2, mute);
-        if (mute && b.SeqState == TSeqState::Playing) b.SeqState = TSeqState::PlayMuted;
-        if (mute && b.SeqState == TSeqState::PlayPrimed) b.SeqState = TSeqState::PlayMutedPrimed;
-        if (!mute && b.SeqState == TSeqState::PlayMuted) b.SeqState = TSeqState::Playing;
-        if (!mute && b.SeqState == TSeqState::PlayMutedPrimed) b.SeqState = TSeqState::PlayPrimed;
-        break;
-    }
+    first = false;
+    PlayMuteSeq(s, offset, alternate, count, count2, mute);
   }
   const char* what = alternate ? (mute ? "MutePlay" : "PlayMute") : (mute ? "Mute" : "Play");
   Msgs.StatusMsg.Set(CyclesText(what, count, count2));
