@@ -244,25 +244,38 @@ void HandleTimeShiftModeKey(uint8_t, uint8_t code) {
   if (n >= 0) ApplyTimeShift(n);
 }
 
+namespace {
+
+// The seqs a grow or shrink reaches: selected, holding events, not the metronome nor sweeping.
+bool GrowShrinkEligible(int32_t s) {
+  const TPartBuf& b = SeqBuf(s);
+  return !IsMetrSeq(s) && !Seqs.SeqRecs[s].PartSweepOn && b.Selected && b.Head >= 0;
+}
+
+// The longest (grow) or shortest length of the eligible seqs; -1 when there is none.
+int32_t GrowShrinkTarget(bool grow) {
+  int32_t target = -1;
+  for (int32_t s = 0; s <= LastSeq(); ++s) {
+    if (!GrowShrinkEligible(s)) continue;
+    const int32_t len = SeqBuf(s).RElap;
+    if (target < 0 || (grow ? len > target : len < target)) target = len;
+  }
+  return target;
+}
+
+}  // namespace
+
 void GrowShrinkSeqs(bool toSQ, bool grow) {
-  auto eligible = [](int32_t s) {
-    const TPartBuf& b = SeqBuf(s);
-    return !IsMetrSeq(s) && !Seqs.SeqRecs[s].PartSweepOn && b.Selected && b.Head >= 0;
-  };
   int32_t target = -1;
   if (!toSQ) {
-    for (int32_t s = 0; s <= LastSeq(); ++s) {
-      if (!eligible(s)) continue;
-      const int32_t len = SeqBuf(s).RElap;
-      if (target < 0 || (grow ? len > target : len < target)) target = len;
-    }
+    target = GrowShrinkTarget(grow);
     if (target < 0 || (grow && target == 0)) return;
   }
   const int32_t step = Transport.ActBar.SQTicks;
   if (toSQ && step == 0) return;
   bool failed = false;
   for (int32_t s = 0; s <= LastSeq(); ++s) {
-    if (!eligible(s)) continue;
+    if (!GrowShrinkEligible(s)) continue;
     const int32_t amount = toSQ ? step : std::abs(target - SeqBuf(s).RElap);
     if (!ResizeSeq(s, amount, grow)) failed = true;
   }
