@@ -94,24 +94,27 @@ void MetrStyleEntryDone() {
   }
 }
 
-void HandleMetrStyleModeKey(uint8_t input, uint8_t code) {
-  const int32_t place = keymode::MetrStyle.StepOf(ModeNo(Keys.KeyMode.load()));
-  TStyleStore& store = StoreInUse();
+namespace {
+
+// The pattern step keys, on the first place only, and the break trigger. False for other keys.
+bool MetrStyleCommandKey(uint8_t code, int32_t place, TStyleStore& store) {
   if (code == NumInc || code == NumDec) {
-    if (place != kStyleTens) return;
+    if (place != kStyleTens) return true;
     const bool inc = code == NumInc;
     if (SelectStyle(store, store.StyleNo, store.PatNo + (inc ? 1 : -1)))
       Msgs.StatusMsg.Set(inc ? "Metr style pattern inc" : "Metr style pattern dec");
     MetrStyleEntryDone();
-    return;
+    return true;
   }
-  if (code == NumCyclic) {
-    if (TriggerBreak(store)) Msgs.StatusMsg.Set("Metr trigger break");
-    MetrStyleEntryDone();
-    return;
-  }
-  const int32_t d = DecodeNumKey(input, code);
-  if (d < 0) return;
+  if (code != NumCyclic) return false;
+  if (TriggerBreak(store)) Msgs.StatusMsg.Set("Metr trigger break");
+  MetrStyleEntryDone();
+  return true;
+}
+
+// A digit before the last place: the entry goes on (a tens digit of 4 or more is a pattern's, the
+// style's being kept). False on the last place.
+bool MetrStyleDigit(int32_t place, int32_t d, const TStyleStore& store) {
   switch (place) {
     case kStyleTens:
       if (d >= 4) {
@@ -121,25 +124,29 @@ void HandleMetrStyleModeKey(uint8_t input, uint8_t code) {
         Args.MetrStyleEntry = 10 * d;
         SetKeyMode(keymode::MetrStyle.Mode(kStyleUnits));
       }
-      return;
+      return true;
     case kStyleUnits:
       Args.MetrStyleEntry += d;
       if (Args.MetrStyleEntry > store.LastStyle + 1) {
         ReportValueOutOfRange("Metr style", Args.MetrStyleEntry, 0, store.LastStyle + 1);
         MetrStyleEntryDone();
-        return;
+        return true;
       }
       Args.MetrPatternEntry = 0;
       SetKeyMode(keymode::MetrStyle.Mode(kPatternTens));
-      return;
+      return true;
     case kPatternTens:
       Args.MetrPatternEntry = 10 * d;
       SetKeyMode(keymode::MetrStyle.Mode(kPatternUnits));
-      return;
+      return true;
     default:
-      break;
+      return false;
   }
-  Args.MetrPatternEntry += d;
+}
+
+// The entry is complete: style and pattern 0 go back to the plain click, the random pattern picks
+// one, any other pattern is selected (style 0: in the style in use).
+void EndMetrStyleEntry(TStyleStore& store) {
   const int32_t style = Args.MetrStyleEntry;
   const int32_t pattern = Args.MetrPatternEntry;
   if (style == 0 && pattern == 0) {
@@ -160,6 +167,18 @@ void HandleMetrStyleModeKey(uint8_t input, uint8_t code) {
       Msgs.StatusMsg.Set("Metr style " + std::to_string(shown) + ", pattern " + std::to_string(pattern));
   }
   MetrStyleEntryDone();
+}
+
+}  // namespace
+
+void HandleMetrStyleModeKey(uint8_t input, uint8_t code) {
+  const int32_t place = keymode::MetrStyle.StepOf(ModeNo(Keys.KeyMode.load()));
+  TStyleStore& store = StoreInUse();
+  if (MetrStyleCommandKey(code, place, store)) return;
+  const int32_t d = DecodeNumKey(input, code);
+  if (d < 0 || MetrStyleDigit(place, d, store)) return;
+  Args.MetrPatternEntry += d;
+  EndMetrStyleEntry(store);
 }
 
 }  // namespace vel
