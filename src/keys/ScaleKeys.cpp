@@ -92,23 +92,24 @@ void HandleFtsTypeModeKey(uint32_t, uint8_t code) {
   }
 }
 
-void HandlePitchModeKey(uint32_t, int32_t, uint8_t code) {
-  if (HoldKey(code)) return;
-  const bool cycleCmd = Keys.PitchCyclesN || Keys.PitchCyclesNN;
+namespace {
+
+// The pitch keys other than the offsets; false for an offset key or one of no use here.
+bool PitchCommandKey(uint8_t code, bool cycleCmd) {
   switch (code) {
     case PitchEsc:
       ReturnToLiveMode();
-      return;
+      return true;
     case PitchLock:
     case PitchUnlock:
     case PitchLockTog:
       SetPitchLock(code);
-      return;
+      return true;
     case PitchOctInc:
     case PitchOctDec:
       SetSeqPitch(false, 0, code == PitchOctInc);
       PitchStatus(code == PitchOctInc ? "Pitch octave inc" : "Pitch octave dec");
-      return;
+      return true;
     case PitchSelnLo:
     case PitchSelnHi:
     case PitchSeln1:
@@ -117,19 +118,43 @@ void HandlePitchModeKey(uint32_t, int32_t, uint8_t code) {
         zone = !zone;
         Keys.PitchZoneSelCleared = 1;
       }
-      return;
+      return true;
     case PitchSelnClr:
       if (AnySeqSelected()) {
         Keys.PitchZoneSel = {};
         Keys.PitchZoneSelCleared = 1;
       }
-      return;
+      return true;
     case PitchTrans:
       HandleCmdTrans();
-      return;
+      return true;
     default:
-      break;
+      return false;
   }
+}
+
+// After an offset: held keys stay in the pitch or cycle-count entry they came from.
+void PitchOffsetDone() {
+  if (!Keys.KeyHold) {
+    ReturnToLiveMode();
+  } else if (Keys.PitchCyclesN) {
+    Keys.PitchCycles = 0;
+    SetKeyMode(TKeyMode::PitchCyclesN);
+  } else if (Keys.PitchCyclesNN) {
+    Keys.PitchCycles = 0;
+    Args.PitchCyclesEntry = 0;
+    SetKeyMode(TKeyMode::PitchCyclesNN);
+  } else {
+    SetKeyMode(TKeyMode::Pitch);
+  }
+}
+
+}  // namespace
+
+void HandlePitchModeKey(uint32_t, int32_t, uint8_t code) {
+  if (HoldKey(code)) return;
+  const bool cycleCmd = Keys.PitchCyclesN || Keys.PitchCyclesNN;
+  if (PitchCommandKey(code, cycleCmd)) return;
   if (code < PitchInc0 || code > PitchDec48) return;
   int32_t offset = 0;
   if (code == PitchInc0) {
@@ -145,18 +170,7 @@ void HandlePitchModeKey(uint32_t, int32_t, uint8_t code) {
                                              : "Pitch cycles:" + std::to_string(Keys.PitchCycles);
   text += offset >= 0 ? " offset +" + std::to_string(offset) : " offset " + std::to_string(offset);
   PitchStatus(text);
-  if (!Keys.KeyHold) {
-    ReturnToLiveMode();
-  } else if (Keys.PitchCyclesN) {
-    Keys.PitchCycles = 0;
-    SetKeyMode(TKeyMode::PitchCyclesN);
-  } else if (Keys.PitchCyclesNN) {
-    Keys.PitchCycles = 0;
-    Args.PitchCyclesEntry = 0;
-    SetKeyMode(TKeyMode::PitchCyclesNN);
-  } else {
-    SetKeyMode(TKeyMode::Pitch);
-  }
+  PitchOffsetDone();
 }
 
 void HandlePitchCyclesModeKey(uint32_t, uint8_t code) {
