@@ -93,35 +93,29 @@ void BarsEntered() {
   }
 }
 
-}  // namespace
-
-void HandleCycleModeKey(uint8_t input, uint8_t code) {
-  const int32_t m = ModeNo(Keys.KeyMode.load());
-  const TCycleRow* row = nullptr;
-  TPlace place = TPlace::None;
+// The cycle command whose entry the mode is, and the place of it; null when it is none.
+const TCycleRow* CycleRowOf(int32_t m, TPlace& place) {
   for (const auto& r : kCycleRows) {
     place = PlaceOf(r, m);
-    if (place != TPlace::None) {
-      row = &r;
-      break;
-    }
+    if (place != TPlace::None) return &r;
   }
-  if (!row) return;
-  const TCycleRow& r = *row;
+  return nullptr;
+}
+
+// The cyclic key switches to separate counts, only from the first place of an alternating entry.
+void SeparateCountsKey(const TCycleRow& r, TPlace place) {
+  if (place == TPlace::N && r.SepN.First) {
+    Args.*r.First = 0;
+    SetKeyMode(r.SepN.Mode());
+  } else if (place == TPlace::NNTens && r.SepNN.First) {
+    Args.*r.First = 0;
+    SetKeyMode(r.SepNN.Mode());
+  }
+}
+
+// One digit at its place: the entry moves to the next place, or the counts are set.
+void CycleDigit(const TCycleRow& r, TPlace place, int32_t d) {
   int32_t& first = Args.*r.First;
-  if (code == NumCyclic) {
-    // Separate counts only from the first place of an alternating entry.
-    if (place == TPlace::N && r.SepN.First) {
-      first = 0;
-      SetKeyMode(r.SepN.Mode());
-    } else if (place == TPlace::NNTens && r.SepNN.First) {
-      first = 0;
-      SetKeyMode(r.SepNN.Mode());
-    }
-    return;
-  }
-  const int32_t d = DecodeNumKey(input, code);
-  if (d < 0) return;
   switch (place) {
     case TPlace::N:
       SetCycles(r.Kind, d, d, false);
@@ -171,6 +165,20 @@ void HandleCycleModeKey(uint8_t input, uint8_t code) {
     case TPlace::None:
       break;
   }
+}
+
+}  // namespace
+
+void HandleCycleModeKey(uint8_t input, uint8_t code) {
+  TPlace place = TPlace::None;
+  const TCycleRow* row = CycleRowOf(ModeNo(Keys.KeyMode.load()), place);
+  if (!row) return;
+  if (code == NumCyclic) {
+    SeparateCountsKey(*row, place);
+    return;
+  }
+  const int32_t d = DecodeNumKey(input, code);
+  if (d >= 0) CycleDigit(*row, place, d);
 }
 
 void HandleRecBarsNModeKey(uint8_t, uint8_t code) {
