@@ -32,6 +32,50 @@ void KeyColoursNoteChoice(uint8_t code, TColor& font, TColor& back) {
     Set(font, back, Cfg.ClKtFgNoteVal, Cfg.ClKtBgNoteFcn);
 }
 
+// A command key's colours by code range; codes in no range take the plain command colours.
+struct TCmdColours {
+  uint8_t Lo;
+  uint8_t Hi;
+  TColor TCfg::*Font;
+  TColor TCfg::*Back;
+};
+constexpr TCmdColours kCmdColours[] = {
+    {0, 0, &TCfg::ClKtFgNone, &TCfg::ClKtBgWarnFcn},
+    {120, 120, &TCfg::ClKtFgNone, &TCfg::ClKtBgWarnFcn},
+    {138, 140, &TCfg::ClKtFgNone, &TCfg::ClKtBgWarnFcn},
+    {1, 1, &TCfg::ClKtFgLiveVal, &TCfg::ClKtBgLiveFcn},
+    // The N and NN forms, and port, channel, program, velocity and part entry.
+    {11, 12, &TCfg::ClKtFgDigitVal, &TCfg::ClKtBgCmdMode},
+    {21, 22, &TCfg::ClKtFgDigitVal, &TCfg::ClKtBgCmdMode},
+    {32, 33, &TCfg::ClKtFgDigitVal, &TCfg::ClKtBgCmdMode},
+    {42, 43, &TCfg::ClKtFgDigitVal, &TCfg::ClKtBgCmdMode},
+    {53, 54, &TCfg::ClKtFgDigitVal, &TCfg::ClKtBgCmdMode},
+    {109, 109, &TCfg::ClKtFgDigitVal, &TCfg::ClKtBgCmdMode},
+    {112, 112, &TCfg::ClKtFgDigitVal, &TCfg::ClKtBgCmdMode},
+    {115, 115, &TCfg::ClKtFgDigitVal, &TCfg::ClKtBgCmdMode},
+    {121, 121, &TCfg::ClKtFgDigitVal, &TCfg::ClKtBgCmdMode},
+    {141, 141, &TCfg::ClKtFgDigitVal, &TCfg::ClKtBgCmdMode},
+    {103, 104, &TCfg::ClKtFgDigitVal, &TCfg::ClKtBgPitchFcn},
+    {105, 107, &TCfg::ClKtFgNone, &TCfg::ClKtBgPitchFcn},
+    {137, 137, &TCfg::ClKtFgNone, &TCfg::ClKtBgPitchFcn},
+    {118, 119, &TCfg::ClKtFgTimeVal, &TCfg::ClKtBgTimeFcn},
+    {130, 130, &TCfg::ClKtFgTimeVal, &TCfg::ClKtBgTimeFcn},
+    {135, 135, &TCfg::ClKtFgTimeVal, &TCfg::ClKtBgTimeFcn},
+    {124, 124, &TCfg::ClKtFgDigitVal, &TCfg::ClKtBgTimeFcn},
+    {127, 127, &TCfg::ClKtFgDigitVal, &TCfg::ClKtBgTimeFcn},
+    {125, 126, &TCfg::ClKtFgNone, &TCfg::ClKtBgTimeFcn},
+    {128, 129, &TCfg::ClKtFgNoteVal, &TCfg::ClKtBgPitchFcn},
+    {144, 145, &TCfg::ClKtFgDigitVal, &TCfg::ClKtBgWarnFcn},
+    {146, 146, &TCfg::ClKtFgNone, &TCfg::ClKtBgHotkeyFcn},
+    {147, 147, &TCfg::ClKtFgNone, &TCfg::ClKtBgNone},
+    {56, 63, &TCfg::ClKtFgRecVal, &TCfg::ClKtBgRecFcn},
+    {64, 71, &TCfg::ClKtFgDigitVal, &TCfg::ClKtBgRecFcn},
+    {72, 90, &TCfg::ClKtFgSelVal, &TCfg::ClKtBgSelFcn},
+    {108, 108, &TCfg::ClKtFgSelVal, &TCfg::ClKtBgSelFcn},
+    {91, 102, &TCfg::ClKtFgNone, &TCfg::ClKtBgPitchFcn},
+    {131, 134, &TCfg::ClKtFgNone, &TCfg::ClKtBgTimeFcn},
+};
+
 }  // namespace
 
 void KeyColoursLive(uint8_t code, TColor& font, TColor& back) {
@@ -63,72 +107,12 @@ void KeyColoursHotkey(uint8_t code, TColor& font, TColor& back) {
 }
 
 void KeyColoursCmd(uint8_t code, TColor& font, TColor& back) {
-  switch (code) {
-    case 0:
-    case 120:
-    case 138:
-    case 139:
-    case 140:
-      return Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgWarnFcn);
-    case 1:
-      return Set(font, back, Cfg.ClKtFgLiveVal, Cfg.ClKtBgLiveFcn);
-    // The N and NN forms, and port, channel, program, velocity and part entry.
-    case 11:
-    case 12:
-    case 21:
-    case 22:
-    case 32:
-    case 33:
-    case 42:
-    case 43:
-    case 53:
-    case 54:
-    case 109:
-    case 112:
-    case 115:
-    case 121:
-    case 141:
-      return Set(font, back, Cfg.ClKtFgDigitVal, Cfg.ClKtBgCmdMode);
-    case 103:
-    case 104:
-      return Set(font, back, Cfg.ClKtFgDigitVal, Cfg.ClKtBgPitchFcn);
-    case 105:
-    case 106:
-    case 107:
-    case 137:
-      return Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgPitchFcn);
-    case 118:
-    case 119:
-    case 130:
-    case 135:
-      return Set(font, back, Cfg.ClKtFgTimeVal, Cfg.ClKtBgTimeFcn);
-    case 124:
-    case 127:
-      return Set(font, back, Cfg.ClKtFgDigitVal, Cfg.ClKtBgTimeFcn);
-    case 125:
-    case 126:
-      return Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgTimeFcn);
-    case 128:
-    case 129:
-      return Set(font, back, Cfg.ClKtFgNoteVal, Cfg.ClKtBgPitchFcn);
-    case kCmdMetrNote:
-      if (Cfg.MetrModeStyles) return Set(font, back, Cfg.ClKtFgDigitVal, Cfg.ClKtBgDigitFcn2);
-      return Set(font, back, Cfg.ClKtFgNoteVal, Cfg.ClKtBgNoteFcn);
-    case 144:
-    case 145:
-      return Set(font, back, Cfg.ClKtFgDigitVal, Cfg.ClKtBgWarnFcn);
-    case 146:
-      return Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgHotkeyFcn);
-    case 147:
-      return Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgNone);
-    default:
-      break;
+  if (code == kCmdMetrNote) {
+    if (Cfg.MetrModeStyles) return Set(font, back, Cfg.ClKtFgDigitVal, Cfg.ClKtBgDigitFcn2);
+    return Set(font, back, Cfg.ClKtFgNoteVal, Cfg.ClKtBgNoteFcn);
   }
-  if (InRange(code, 56, 63)) return Set(font, back, Cfg.ClKtFgRecVal, Cfg.ClKtBgRecFcn);
-  if (InRange(code, 64, 71)) return Set(font, back, Cfg.ClKtFgDigitVal, Cfg.ClKtBgRecFcn);
-  if (InRange(code, 72, 90) || code == 108) return Set(font, back, Cfg.ClKtFgSelVal, Cfg.ClKtBgSelFcn);
-  if (InRange(code, 91, 102)) return Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgPitchFcn);
-  if (InRange(code, 131, 134)) return Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgTimeFcn);
+  for (const TCmdColours& c : kCmdColours)
+    if (InRange(code, c.Lo, c.Hi)) return Set(font, back, Cfg.*c.Font, Cfg.*c.Back);
   Set(font, back, Cfg.ClKtFgNone, Cfg.ClKtBgCmdMode);
 }
 
