@@ -334,37 +334,41 @@ int32_t EndKeyCount(int32_t step) {
   return 1 + MetrRandom(step == 6 ? 9 : 99);
 }
 
-// A play key, counted or with mute cycles after its play cycles; a take that recorded nothing stops.
-TSeqState EndWithPlay(TPartBuf& b, uint8_t code, std::string& text) {
-  const bool playMute = code >= RecPlayMute1;
-  const int32_t n = code == RecPlay ? 0 : EndKeyCount(code - (playMute ? RecPlayMute1 : RecPlay1));
-  if (code == RecPlay) text = "Play";
-  TSeqState state = TSeqState::Stopped;
-  if (b.SeqState != TSeqState::RecPrimed) {
-    b.PlayCycles = b.PRRem = n;
-    b.MuteCycles = b.MRRem = playMute ? n : 0;
-    b.Pend.Muted = 0;
-    state = TSeqState::Playing;
-  }
-  if (n > 0) text = std::string(playMute ? "PlayMute" : "Play") + " cycles:" + std::to_string(n);
-  return state;
+// The cycles of a play or mute end key, and its status text; `alternate` when cycles of the other
+// state follow.
+int32_t EndKeyCycles(uint8_t code, bool mute, bool& alternate, std::string& text) {
+  const int32_t plain = mute ? RecMute : RecPlay;
+  const int32_t first = mute ? RecMute1 : RecPlay1;
+  const int32_t altFirst = mute ? RecMutePlay1 : RecPlayMute1;
+  alternate = code >= altFirst;
+  const int32_t n = code == plain ? 0 : EndKeyCount(code - (alternate ? altFirst : first));
+  const char* name = mute ? (alternate ? "MutePlay" : "Mute") : (alternate ? "PlayMute" : "Play");
+  if (code == plain) text = name;
+  if (n > 0) text = std::string(name) + " cycles:" + std::to_string(n);
+  return n;
 }
 
-// A mute key, counted or with play cycles after its mute cycles.
+// A play key; a take that recorded nothing stops.
+TSeqState EndWithPlay(TPartBuf& b, uint8_t code, std::string& text) {
+  bool playMute = false;
+  const int32_t n = EndKeyCycles(code, false, playMute, text);
+  if (b.SeqState == TSeqState::RecPrimed) return TSeqState::Stopped;
+  b.PlayCycles = b.PRRem = n;
+  b.MuteCycles = b.MRRem = playMute ? n : 0;
+  b.Pend.Muted = 0;
+  return TSeqState::Playing;
+}
+
+// A mute key; a take that recorded nothing stops.
 TSeqState EndWithMute(TPartBuf& b, uint8_t code, std::string& text) {
-  const bool mutePlay = code >= RecMutePlay1;
-  const int32_t n = code == RecMute ? 0 : EndKeyCount(code - (mutePlay ? RecMutePlay1 : RecMute1));
-  if (code == RecMute) text = "Mute";
-  TSeqState state = TSeqState::Stopped;
-  if (b.SeqState != TSeqState::RecPrimed) {
-    b.MuteCycles = n;
-    b.MRRem = n > 0 ? n + 1 : 0;
-    b.PlayCycles = b.PRRem = mutePlay ? n : 0;
-    b.Pend.Muted = 1;
-    state = TSeqState::PlayMuted;
-  }
-  if (n > 0) text = std::string(mutePlay ? "MutePlay" : "Mute") + " cycles:" + std::to_string(n);
-  return state;
+  bool mutePlay = false;
+  const int32_t n = EndKeyCycles(code, true, mutePlay, text);
+  if (b.SeqState == TSeqState::RecPrimed) return TSeqState::Stopped;
+  b.MuteCycles = n;
+  b.MRRem = n > 0 ? n + 1 : 0;
+  b.PlayCycles = b.PRRem = mutePlay ? n : 0;
+  b.Pend.Muted = 1;
+  return TSeqState::PlayMuted;
 }
 
 }  // namespace
