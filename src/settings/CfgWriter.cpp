@@ -328,21 +328,22 @@ void WriteKinetraceAndTimers(TCfgText& out) {
   out.Sep();
 }
 
+// One direction's allocated ports: their count, then each one's device and port name.
+void WritePortNames(TCfgText& out, const std::string& dir, const std::string& prefix, int count,
+                    const std::array<std::string, kPorts>& devNames,
+                    const std::array<std::string, kPorts>& names) {
+  out.WriteCfgLine("MIDI " + dir + " ports allocated to Vellorine");
+  out.WriteCfgLine(prefix + "PortsAllocated", N(count));
+  for (int n = 0; n < count; ++n) {
+    out.WriteCfgLine(prefix + "Port" + N(n + 1) + "-DevName", TextOrUnused(devNames[n]));
+    out.WriteCfgLine(prefix + "Port" + N(n + 1) + "-PortName", TextOrUnused(names[n]));
+  }
+  out.Blank();
+}
+
 void WritePortAllocation(TCfgText& out, const TCfgEngineVals& e, int ins, int outs) {
-  out.WriteCfgLine("MIDI input ports allocated to Vellorine");
-  out.WriteCfgLine("InPortsAllocated", N(ins));
-  for (int n = 0; n < ins; ++n) {
-    out.WriteCfgLine("InPort" + N(n + 1) + "-DevName", TextOrUnused(e.InPortDevNames[n]));
-    out.WriteCfgLine("InPort" + N(n + 1) + "-PortName", TextOrUnused(e.InPortNames[n]));
-  }
-  out.Blank();
-  out.WriteCfgLine("MIDI output ports allocated to Vellorine");
-  out.WriteCfgLine("OutPortsAllocated", N(outs));
-  for (int n = 0; n < outs; ++n) {
-    out.WriteCfgLine("OutPort" + N(n + 1) + "-DevName", TextOrUnused(e.OutPortDevNames[n]));
-    out.WriteCfgLine("OutPort" + N(n + 1) + "-PortName", TextOrUnused(e.OutPortNames[n]));
-  }
-  out.Blank();
+  WritePortNames(out, "input", "In", ins, e.InPortDevNames, e.InPortNames);
+  WritePortNames(out, "output", "Out", outs, e.OutPortDevNames, e.OutPortNames);
   out.WriteCfgLine("Live-PortNo", N(e.LivePort + 1));
   out.WriteCfgLine("TarloOn", YN(e.TarloOn));
   out.WriteCfgLine("TarloSysEx-PortNo", N(e.TarloPortIndex < 0 ? 0 : e.TarloPortIndex + 1));
