@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "base/EngineLock.h"
 #include "base/FileReplace.h"
@@ -304,20 +306,22 @@ void WriteDisplaySettings(TCfgText& out) {
   out.Blank();
 }
 
+// The scope's initial settings, each after the line that gives its range.
+constexpr std::pair<std::string_view, std::string_view> kScopeSettings[] = {
+    {"Initial scope position, 1..22", "KinetracePosn"},
+    {"Initial scope style, 1..2", "KinetraceStyle"},
+    {"Initial blob size, small..large, 1..6", "KinetraceSize"},
+    {"Initial blob decay, off..short..long, 1..4", "KinetraceDecay"},
+    {"Initial blob tail, 1..9", "KinetraceTail"},
+    {"Initial blob shape, 1..4", "KinetraceShape"},
+};
+
 void WriteKinetraceAndTimers(TCfgText& out) {
   W(out, {"DspKinetrace", "KinetraceDBuff"});
-  out.WriteCfgLine("Initial scope position, 1.." + N(22));
-  W(out, {"KinetracePosn"});
-  out.WriteCfgLine("Initial scope style, 1.." + N(2));
-  W(out, {"KinetraceStyle"});
-  out.WriteCfgLine("Initial blob size, small..large, 1.." + N(6));
-  W(out, {"KinetraceSize"});
-  out.WriteCfgLine("Initial blob decay, off..short..long, 1.." + N(4));
-  W(out, {"KinetraceDecay"});
-  out.WriteCfgLine("Initial blob tail, 1.." + N(9));
-  W(out, {"KinetraceTail"});
-  out.WriteCfgLine("Initial blob shape, 1.." + N(4));
-  W(out, {"KinetraceShape"});
+  for (const auto& [range, keyword] : kScopeSettings) {
+    out.WriteCfgLine(range);
+    W(out, {keyword});
+  }
   out.WriteCfgLine("KinetraceImgFile", TextOrUnused(Cfg.KinetraceImgFile));
   out.WriteCfgLine("KinetraceImgVisible", YN(!Cfg.KinetraceImgFile.empty() && Cfg.KinetraceImgVisible));
   W(out, {"KinetraceImgStretch"});
