@@ -101,16 +101,17 @@ int32_t ComboWidth(const QFontMetrics& fm, const char* sample) {
   return TextWidth(fm, sample) + 30;
 }
 
-// The width the program lists and labels need: the widest item of the list, a sweep's mark
-// before it (numbers alone show bold), and for the list its frame and arrow.
-struct TProgWidths {
+// The width the program or port lists and labels need: the widest item of the list, a sweep's
+// mark before it (numbers alone show bold), and for the list its frame and arrow.
+struct TListWidths {
   int32_t Label = 0;
   int32_t Combo = 0;
+  int32_t Wider() const { return std::max(Label, Combo); }
 };
-TProgWidths ProgWidths(const QComboBox* list) {
+TListWidths ListWidths(const QComboBox* list, bool numbersOnly) {
   QFont font = list->font();
   font.setPointSize(kRowFontSize);
-  font.setBold(Cfg.DspProgNames == 0);
+  font.setBold(numbersOnly);
   const QFontMetrics fm(font);
   int32_t text = 0;
   for (int i = 0; i < list->count(); ++i)
@@ -489,6 +490,8 @@ bool TfrmMain::LoadConfigAndApply(bool factory, bool autoRun, bool& ok) {
   bool result = false;
   {
     const TBusyCursor busy;
+    // Taken before the ports close: a file that is refused changes no port, it asks for these.
+    const TPortRequest inForce = PortsInForce();
     ResetPortChanTables();
     // Every port closed and the devices listed afresh, tables and lists both: the refresh re-finds
     // the saved ports by name in those lists.
@@ -497,6 +500,7 @@ bool TfrmMain::LoadConfigAndApply(bool factory, bool autoRun, bool& ok) {
     LoadDrumFactory();
     LoadBassFactory();
     result = LoadConfig(factory, autoRun, CfgFull, ok);
+    if (!factory && !ok) RequestPorts(inForce);
     if (result) {
       // A new configuration starts with empty parts. Only the events go: the seqs' velocity, mute,
       // scale and pitch lock were just loaded into the parts, and a full reset would lose them.
@@ -751,8 +755,8 @@ void TfrmMain::LayoutSeqStatusColumns() {
   in.TracksW = w(ui->lblSeqTracks);
   in.SeqStatusWidth = ui->pnlSeqStatus->width();
   // The rows' lists hold the same items as the live row's.
-  const TProgWidths progW = ProgWidths(ui->cboLiveProgs);
-  in.ProgCtlW = std::max(progW.Label, progW.Combo);
+  in.ProgCtlW = ListWidths(ui->cboLiveProgs, Cfg.DspProgNames == 0).Wider();
+  in.PortCtlW = ListWidths(ui->cboLivePorts, Cfg.DspPortNames == 0).Wider();
   Columns = vel::LayoutSeqStatusColumns(in);
   const TColumnLayout& c = Columns;
 
