@@ -19,7 +19,7 @@ TColumn Hidden(int32_t width) {
 TColumnLayout LayoutSeqStatusColumns(const TColumnInput& in) {
   TColumnLayout o;
   o.ProgWidth = std::max(in.DspProgNames ? 104 : 33, in.ProgCtlW);
-  o.PortWidth = in.DspPortNames ? 104 : 33;
+  o.PortWidth = std::max(in.DspPortNames ? 104 : 33, in.PortCtlW);
   int32_t x = 0;
   if (in.StandardMode) {
     o.PartNos = At(8, in.PartNosW);
