@@ -322,6 +322,48 @@ void TfrmMain::FormCreate() {
 
 // The folders, the command line, the initial values, the trace switches and the seq and port
 // defaults.
+namespace {
+
+void StartUpTraceSwitches() {
+  Trace.InTraceOn = 0;
+  Trace.OutTraceOn = 0;
+  Trace.DecodeTrace = 1;
+  Trace.TraceMTC = 0;
+  Trace.TraceMC = 0;
+  Trace.TraceController = 0;
+  Trace.TracePressure = 0;
+  Trace.TracePitchBend = 0;
+  Trace.TraceNotes = 1;
+  Trace.TraceProgChanges = 1;
+  Trace.TraceHotkey = 1;
+  Trace.TraceSync = 0;
+}
+
+// Seq and port defaults: part 0 selected and playing, everything on port 0, channel 0.
+void StartUpRouting() {
+  std::lock_guard lock(EngineLock);
+  auto mchanApplies = [](int32_t port) {
+    return uint8_t(Cfg.MChanEnabled[port] != 0 && Cfg.MChanMin[port] <= 0 && 0 <= Cfg.MChanMax[port]);
+  };
+  for (TSeqRec& rec : Seqs.SeqRecs) {
+    rec.SelPart = 0;
+    rec.PlayPart = 0;
+  }
+  RunCtl.LivePort = 0;
+  Live.Chan.fill(0);
+  Live.MChanApplies = mchanApplies(0);
+  for (auto& part : Seqs.PartBufs)
+    for (TPartBuf& b : part) {
+      b.PortPend = 0;
+      b.Port = 0;
+      b.ChanPend = 0;
+      b.Chan.fill(0);
+      b.MChanApplies = mchanApplies(0);
+    }
+}
+
+}  // namespace
+
 void TfrmMain::SetStartUpValues() {
   // Folders.
   RunCtl.UserProfileFolder = UserProfileFolder();
@@ -350,42 +392,8 @@ void TfrmMain::SetStartUpValues() {
   for (QLabel* l : {ui->lblvMidiInLimit, ui->lblvDspMetrLimit, ui->lblvDspStatusLimit, ui->lblvDspDiagLimit})
     l->setEnabled(false);
 
-  // Trace switches.
-  Trace.InTraceOn = 0;
-  Trace.OutTraceOn = 0;
-  Trace.DecodeTrace = 1;
-  Trace.TraceMTC = 0;
-  Trace.TraceMC = 0;
-  Trace.TraceController = 0;
-  Trace.TracePressure = 0;
-  Trace.TracePitchBend = 0;
-  Trace.TraceNotes = 1;
-  Trace.TraceProgChanges = 1;
-  Trace.TraceHotkey = 1;
-  Trace.TraceSync = 0;
-
-  // Seq and port defaults: part 0 selected and playing, everything on port 0, channel 0.
-  {
-    std::lock_guard lock(EngineLock);
-    auto mchanApplies = [](int32_t port) {
-      return uint8_t(Cfg.MChanEnabled[port] != 0 && Cfg.MChanMin[port] <= 0 && 0 <= Cfg.MChanMax[port]);
-    };
-    for (TSeqRec& rec : Seqs.SeqRecs) {
-      rec.SelPart = 0;
-      rec.PlayPart = 0;
-    }
-    RunCtl.LivePort = 0;
-    Live.Chan.fill(0);
-    Live.MChanApplies = mchanApplies(0);
-    for (auto& part : Seqs.PartBufs)
-      for (TPartBuf& b : part) {
-        b.PortPend = 0;
-        b.Port = 0;
-        b.ChanPend = 0;
-        b.Chan.fill(0);
-        b.MChanApplies = mchanApplies(0);
-      }
-  }
+  StartUpTraceSwitches();
+  StartUpRouting();
 
   for (QSpinBox* ud : {ui->udInPort0Oct, ui->udInPort1Oct}) {
     const QSignalBlocker block(ud);
