@@ -130,6 +130,33 @@ void HotkeySenderLoop() {
   }
 }
 
+// A note on the live channel, pitched and scaled, at the live velocity; a hotkey note as it came.
+uint32_t AdjustLiveNote(uint32_t msg, uint32_t c, bool& drop, bool& mchan, bool& hotkey, bool& noteOn,
+                        bool& isNote) {
+  const TShortMsg m{msg};
+  noteOn = m.IsNoteOn();
+  // Silence drops new notes only: a note that sounded before the scale went to 0 still gets
+  // its note-off (the count passes only note-offs of notes that went out).
+  if (Live.SVel == 0 && noteOn) {
+    drop = true;
+    noteOn = false;
+    return msg;
+  }
+  isNote = true;
+  if (m.IsHotkey()) {
+    hotkey = true;
+    return msg;
+  }
+  mchan = Live.MChanApplies;
+  if (!mchan) msg = WithNote(m.WithChannel(c).Raw, LiveScaleNote(m.Data1() + Live.Pitch));
+  const TShortMsg adj{msg};
+  if (adj.IsNoteOn()) {
+    const uint32_t out = std::min<uint32_t>(127, adj.Data2() * Live.SVel / 5);
+    msg = TShortMsg::Pack(adj.Status(), adj.Data1(), out).Raw;
+  }
+  return msg;
+}
+
 }  // namespace
 
 uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bool& noteOn, bool& isNote) {
@@ -138,29 +165,8 @@ uint32_t AdjustLiveEvent(uint32_t msg, bool& drop, bool& mchan, bool& hotkey, bo
   const TShortMsg m{msg};
   switch (m.Kind()) {
     case 0x8:
-    case 0x9: {
-      noteOn = m.IsNoteOn();
-      // Silence drops new notes only: a note that sounded before the scale went to 0 still gets
-      // its note-off (the count passes only note-offs of notes that went out).
-      if (Live.SVel == 0 && noteOn) {
-        drop = true;
-        noteOn = false;
-        return msg;
-      }
-      isNote = true;
-      if (m.IsHotkey()) {
-        hotkey = true;
-        return msg;
-      }
-      mchan = Live.MChanApplies;
-      if (!mchan) msg = WithNote(m.WithChannel(c).Raw, LiveScaleNote(m.Data1() + Live.Pitch));
-      const TShortMsg adj{msg};
-      if (adj.IsNoteOn()) {
-        const uint32_t out = std::min<uint32_t>(127, adj.Data2() * Live.SVel / 5);
-        msg = TShortMsg::Pack(adj.Status(), adj.Data1(), out).Raw;
-      }
-      return msg;
-    }
+    case 0x9:
+      return AdjustLiveNote(msg, c, drop, mchan, hotkey, noteOn, isNote);
     case 0xA:
     case 0xD:
       if (Live.SVel == 0) {
@@ -213,39 +219,49 @@ void ProcessLiveEvent(uint32_t msg, int64_t stampNs) {
 
 namespace {
 
+// Through the channel multiplier: a copy on each of the live port's multiplied channels.
+void SendLiveToMChans(uint32_t msg, bool isNote, bool noteOn) {
+  const int32_t port = RunCtl.LivePort;
+  msg::ForMChans(port, [&](int32_t k) {
+    const uint32_t copy = isNote ? msg::MChanNoteCopy(msg, port, k, Live.Pitch, Live.ScaleMap, Live.FtsRoot)
+                                 : TShortMsg{msg}.WithChannel(k).Raw;
+    if (isNote && !CountLiveOutput(copy, noteOn)) return;
+    SendLive(copy, true);
+    if (Cfg.DspKinetrace) CountLiveNote(copy, isNote, noteOn);
+  });
+  if (Cfg.DspMidiActivity) FlagInActivity(isNote, noteOn, false);
+}
+
+// A hotkey note plays nothing: it becomes a key stroke for the window it names.
+void SendLiveHotkey(uint32_t msg, bool isNote, bool noteOn) {
+  if (Cfg.DspMidiActivity) FlagInActivity(isNote, noteOn, false);
+  if (Cfg.DisableHotkeys) {
+    Msgs.WarnMsg.Set("Hotkey operation is disabled; see Settings, Behaviour");
+    return;
+  }
+  SendHotkeyStroke(TShortMsg{msg}.Data1(), noteOn);
+  if (Trace.TraceHotkey) WriteDiagTraceFifo(RunCtl.LivePort, msg, 0);
+  if (Cfg.DspMidiActivity) FlagInActivity(isNote, noteOn, true);
+}
+
 void ProcessLiveEventNow(uint32_t msg) {
   bool drop, mchan, hotkey, noteOn, isNote;
   msg = AdjustLiveEvent(msg, drop, mchan, hotkey, noteOn, isNote);
   if (drop) return;
   // Without a live port nothing is played (and so nothing counted); hotkeys still work.
-  if (!hotkey && !LivePortValid()) return;
-  if (mchan) {
-    const int32_t port = RunCtl.LivePort;
-    msg::ForMChans(port, [&](int32_t k) {
-      const uint32_t copy = isNote ? msg::MChanNoteCopy(msg, port, k, Live.Pitch, Live.ScaleMap, Live.FtsRoot)
-                                   : TShortMsg{msg}.WithChannel(k).Raw;
-      if (isNote && !CountLiveOutput(copy, noteOn)) return;
-      SendLive(copy, true);
-      if (Cfg.DspKinetrace) CountLiveNote(copy, isNote, noteOn);
-    });
-    if (Cfg.DspMidiActivity) FlagInActivity(isNote, noteOn, false);
+  if (hotkey) {
+    SendLiveHotkey(msg, isNote, noteOn);
     return;
   }
-  if (isNote && !hotkey) {
-    if (!CountLiveOutput(msg, noteOn)) return;
+  if (!LivePortValid()) return;
+  if (mchan) {
+    SendLiveToMChans(msg, isNote, noteOn);
+    return;
   }
-  if (!hotkey) SendLive(msg, false);
+  if (isNote && !CountLiveOutput(msg, noteOn)) return;
+  SendLive(msg, false);
   if (Cfg.DspMidiActivity) FlagInActivity(isNote, noteOn, false);
-  if (Cfg.DspKinetrace && !hotkey) CountLiveNote(msg, isNote, noteOn);
-  if (hotkey) {
-    if (Cfg.DisableHotkeys) {
-      Msgs.WarnMsg.Set("Hotkey operation is disabled; see Settings, Behaviour");
-      return;
-    }
-    SendHotkeyStroke(TShortMsg{msg}.Data1(), noteOn);
-    if (Trace.TraceHotkey) WriteDiagTraceFifo(RunCtl.LivePort, msg, 0);
-    if (Cfg.DspMidiActivity) FlagInActivity(isNote, noteOn, true);
-  }
+  if (Cfg.DspKinetrace) CountLiveNote(msg, isNote, noteOn);
 }
 
 }  // namespace

@@ -226,6 +226,64 @@ void TakePatCopy(const TStyleStore& store, TMetrPatCopy& copy, const TStylePatte
   copy.StepsPerWhole = static_cast<int32_t>(std::clamp<int64_t>(perWhole, 1, kWholeNoteTicks));
 }
 
+// What one row's notes are written from: the pattern's shape and the row's note and velocities.
+struct TStyleRowWrite {
+  const TStepTiming& Tm;
+  const ShortStr<kStyleMaxSteps>& AccentRow;
+  bool Accents;
+  bool Bass;
+  int32_t VelVar;
+  int32_t Bars;
+  int32_t Steps;
+  int32_t Note;
+  int32_t RowVel;
+  int32_t AccVel;
+};
+
+// One row of the pattern over every bar: its notes, ties (bass) and flams or grace notes.
+void WriteStyleRow(TStyleBarEvents& w, const ShortStr<kStyleMaxSteps>& row, const TStyleRowWrite& in) {
+  const TStepTiming& tm = in.Tm;
+  const int32_t note = in.Note;
+  w.BeginRow();
+  int32_t t = 0;
+  for (int32_t bar = 0; bar < in.Bars; ++bar) {
+    bool tied = false;
+    for (int32_t s = 0; s < in.Steps; ++s) {
+      const char c = row.At(static_cast<std::size_t>(s));
+      const bool main = c == 'x' || c == 'b';
+      const bool second = (c == 'b' || c == 'f') && tm.SecondLen > 0;
+      const int32_t mainOff = t + tm.On + (second ? tm.FirstOffShift : 0);
+      if (tied) {
+        // A tie runs on through "t" steps; a note step ends it where that note would end, any
+        // other step at its start.
+        if (c != 't') {
+          w.NoteOff(note, main ? mainOff : t);
+          tied = false;
+        }
+      } else if (main || (in.Bass && c == 't')) {
+        const bool accented = in.Accents && in.AccentRow.At(static_cast<std::size_t>(s)) == 'x';
+        w.NoteOn(note, RandomiseVel(accented ? in.AccVel : in.RowVel, in.VelVar), t);
+        if (c == 't') {
+          tied = true;
+        } else {
+          w.NoteOff(note, mainOff);
+        }
+      }
+      if (second) {
+        const int32_t at = t + tm.On + tm.SecondDelay;
+        w.NoteOn(note, RandomiseVel(in.RowVel, in.VelVar), at);
+        w.NoteOff(note, at + tm.SecondLen);
+      }
+      t += tm.StepLen;
+    }
+    if (tied) {
+      w.NoteOff(note, t);
+    } else {
+      w.End(t);
+    }
+  }
+}
+
 // One builder for both families; bass adds ties and sizes its notes by MetrNoteOnPercent.
 void RebuildStyleMetronome(TStyleStore& store, TMetrPatCopy& copy, bool bass, int32_t part, bool fromChain) {
   if (!StartBuild(part)) return;
@@ -247,44 +305,7 @@ void RebuildStyleMetronome(TStyleStore& store, TMetrPatCopy& copy, bool bass, in
     if (!store.RowOn[r - 1] || row.Empty() || note < 0 || note > kMaxNote) continue;
     const int32_t rowVel = std::min<int32_t>(store.RowVel[r - 1], kMaxVel);
     const int32_t accVel = std::min<int32_t>(store.RowAccVel[r - 1], kMaxVel);
-    w.BeginRow();
-    int32_t t = 0;
-    for (int32_t bar = 0; bar < bars; ++bar) {
-      bool tied = false;
-      for (int32_t s = 0; s < steps; ++s) {
-        const char c = row.At(static_cast<std::size_t>(s));
-        const bool main = c == 'x' || c == 'b';
-        const bool second = (c == 'b' || c == 'f') && tm.SecondLen > 0;
-        const int32_t mainOff = t + tm.On + (second ? tm.FirstOffShift : 0);
-        if (tied) {
-          // A tie runs on through "t" steps; a note step ends it where that note would end, any
-          // other step at its start.
-          if (c != 't') {
-            w.NoteOff(note, main ? mainOff : t);
-            tied = false;
-          }
-        } else if (main || (bass && c == 't')) {
-          const bool accented = accents && accentRow.At(static_cast<std::size_t>(s)) == 'x';
-          w.NoteOn(note, RandomiseVel(accented ? accVel : rowVel, store.VelVar), t);
-          if (c == 't') {
-            tied = true;
-          } else {
-            w.NoteOff(note, mainOff);
-          }
-        }
-        if (second) {
-          const int32_t at = t + tm.On + tm.SecondDelay;
-          w.NoteOn(note, RandomiseVel(rowVel, store.VelVar), at);
-          w.NoteOff(note, at + tm.SecondLen);
-        }
-        t += tm.StepLen;
-      }
-      if (tied) {
-        w.NoteOff(note, t);
-      } else {
-        w.End(t);
-      }
-    }
+    WriteStyleRow(w, row, {tm, accentRow, accents, bass, store.VelVar, bars, steps, note, rowVel, accVel});
   }
   TBarWriter out(part);
   if (w.Empty()) {

@@ -329,53 +329,77 @@ void ResetAllPartsAttribs() {
   ResetNoteDisplays();
 }
 
-void SetSeqPitch(bool absolute, int32_t value, bool up) {
-  auto changed = [&](int32_t v) { return absolute ? value : (up ? v + 12 : v - 12); };
-  auto changedTranspose = [&](int32_t transpose, int32_t base) { return changed(transpose - base) + base; };
+namespace {
 
+// A pitch command's change: to value, or an octave up or down.
+struct TPitchChange {
+  bool Absolute;
+  int32_t Value;
+  bool Up;
+
+  int32_t Changed(int32_t v) const { return Absolute ? Value : (Up ? v + 12 : v - 12); }
+  int32_t ChangedTranspose(int32_t transpose, int32_t base) const { return Changed(transpose - base) + base; }
+};
+
+// A pitch cycle begins (or restarts) between the part's transpose and the changed one.
+void StartPitchCycle(TPartBuf& b, const TPitchChange& c) {
+  b.PitchCyclesRem = b.SeqState != TSeqState::Stopped ? Keys.PitchCycles + 1 : Keys.PitchCycles;
+  b.PitchCycleTransB = c.ChangedTranspose(b.Pend.Transpose, b.PitchBase);
+  if (b.PitchCycles != 0) {
+    b.Pend.Transpose = b.PitchCycleTransA;
+    b.PitchCycleSel = 1;
+  } else {
+    b.PitchCycleTransA = b.Act.Transpose;
+    b.Pend.Transpose = b.PitchCycleTransB;
+    b.PitchCycleSel = 0;
+  }
+  b.PitchCycles = Keys.PitchCycles;
+}
+
+// The selected note zones' offsets; a zone on the same note as another takes it along.
+void ShiftZoneOffsets(TPartBuf& b, const TPitchChange& c) {
+  int32_t* offs[3] = {&b.Pend.LowNoteOffs, &b.Pend.HighNoteOffs, &b.Pend.FirstNoteOffs};
+  const int32_t notes[3] = {b.LowNote, b.HighNote, b.FirstNote};
+  for (int32_t z = 0; z < 3; ++z) {
+    if (!Keys.PitchZoneSel[z]) continue;
+    *offs[z] = c.Changed(*offs[z]);
+    for (int32_t o = 0; o < 3; ++o)
+      if (o != z && notes[o] == notes[z]) *offs[o] = *offs[z];
+  }
+}
+
+void SetPartPitch(TPartBuf& b, bool playing, const TPitchChange& c, bool cycleCmd, bool anyZone) {
+  if (b.PitchLocked) return;
+  if (cycleCmd && Keys.PitchCycles > 0 && b.Head >= 0) {
+    StartPitchCycle(b, c);
+  } else if (cycleCmd) {
+    b.PitchCycles = 0;
+    b.Pend.Transpose = c.ChangedTranspose(b.Pend.Transpose, b.PitchBase);
+  } else if (b.PitchCycles >= 1) {
+    const int32_t distance = b.PitchCycleTransB - b.PitchCycleTransA;
+    b.PitchCycleTransA = c.ChangedTranspose(b.PitchCycleTransA, b.PitchBase);
+    b.PitchCycleTransB = b.PitchCycleTransA + distance;
+  } else if (!anyZone) {
+    b.Pend.Transpose = c.ChangedTranspose(b.Pend.Transpose, b.PitchBase);
+  } else {
+    ShiftZoneOffsets(b, c);
+  }
+  if (!playing) b.Act.Transpose = b.Pend.Transpose;
+}
+
+}  // namespace
+
+void SetSeqPitch(bool absolute, int32_t value, bool up) {
+  const TPitchChange c{absolute, value, up};
   if (Live.Selected && !Live.PitchLocked) {
     FlushLiveFifo();
-    Live.Pitch = changedTranspose(Live.Pitch, Live.TransposeBase);
+    Live.Pitch = c.ChangedTranspose(Live.Pitch, Live.TransposeBase);
   }
   const bool cycleCmd = Keys.PitchCyclesN || Keys.PitchCyclesNN;
   const bool anyZone = Keys.PitchZoneSel[0] || Keys.PitchZoneSel[1] || Keys.PitchZoneSel[2];
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     if (!SeqBuf(s).Selected) continue;
-    ForPitchParts(s, [&](TPartBuf& b, bool playing) {
-      if (b.PitchLocked) return;
-      if (cycleCmd && Keys.PitchCycles > 0 && b.Head >= 0) {
-        b.PitchCyclesRem = b.SeqState != TSeqState::Stopped ? Keys.PitchCycles + 1 : Keys.PitchCycles;
-        b.PitchCycleTransB = changedTranspose(b.Pend.Transpose, b.PitchBase);
-        if (b.PitchCycles != 0) {
-          b.Pend.Transpose = b.PitchCycleTransA;
-          b.PitchCycleSel = 1;
-        } else {
-          b.PitchCycleTransA = b.Act.Transpose;
-          b.Pend.Transpose = b.PitchCycleTransB;
-          b.PitchCycleSel = 0;
-        }
-        b.PitchCycles = Keys.PitchCycles;
-      } else if (cycleCmd) {
-        b.PitchCycles = 0;
-        b.Pend.Transpose = changedTranspose(b.Pend.Transpose, b.PitchBase);
-      } else if (b.PitchCycles >= 1) {
-        const int32_t distance = b.PitchCycleTransB - b.PitchCycleTransA;
-        b.PitchCycleTransA = changedTranspose(b.PitchCycleTransA, b.PitchBase);
-        b.PitchCycleTransB = b.PitchCycleTransA + distance;
-      } else if (!anyZone) {
-        b.Pend.Transpose = changedTranspose(b.Pend.Transpose, b.PitchBase);
-      } else {
-        int32_t* offs[3] = {&b.Pend.LowNoteOffs, &b.Pend.HighNoteOffs, &b.Pend.FirstNoteOffs};
-        const int32_t notes[3] = {b.LowNote, b.HighNote, b.FirstNote};
-        for (int32_t z = 0; z < 3; ++z) {
-          if (!Keys.PitchZoneSel[z]) continue;
-          *offs[z] = changed(*offs[z]);
-          for (int32_t o = 0; o < 3; ++o)
-            if (o != z && notes[o] == notes[z]) *offs[o] = *offs[z];
-        }
-      }
-      if (!playing) b.Act.Transpose = b.Pend.Transpose;
-    });
+    ForPitchParts(s, [&](TPartBuf& b, bool playing) { SetPartPitch(b, playing, c, cycleCmd, anyZone); });
   }
 }
 

@@ -132,114 +132,136 @@ void Initialising(TProgStateView& v, Builder& b) {
   b.Set({"cboClocksExtPNos", "lblClocksExtPNos"}, Enabled(false));
 }
 
-void RunningOrConfig(TProgState state, const TProgStateInputs& in, TProgStateView& v, Builder& b) {
-  const bool run = state == TProgState::Running;
-  const bool cfg = !run;
-  const bool full = in.StandardMode;
-  const bool out = in.OutPortsAllocated >= 0;
-  const bool multi = in.OutPortsAllocated > 0;
-  const bool inp = in.InPortsAllocated >= 0;
-  const bool metr = in.MetrSeqSet;
+// Running and Config set the same controls; these flags decide how.
+struct TRunFlags {
+  bool Run;    // Running, else Config
+  bool Cfg;    // Config
+  bool Full;   // standard mode
+  bool Out;    // an output port
+  bool Multi;  // more than one output port
+  bool Inp;    // an input port
+  bool Metr;   // a metronome seq
+};
 
-  v.AcceptDroppedFiles = true;
-  if (cfg) v.HideWaitMessage = true;
-
-  // Clock panel.
-  b["cboMaxActiveSeqs"] = run ? Shown(false) : ShownEnabled(full, out);
-  b["lblActiveSeqs"] = Shown(cfg && full);
-  b["lblClocksSource"] = Shown(full);
-  b["lblClocksSource"].Caption = run ? "Source" : "Src";
-  b["lblMidiInSync"] = Shown(full);
-  b["lblMidiInSync"].Caption = run ? "Sync" : "Syn";
-  b.Set({"lblTempoIntMSB", "cboTempoIntMSB"}, Shown(cfg && full));
-  b["cboTempoIntLSB"] = run ? Shown(false) : ShownEnabled(true, out);
-  b["lblvTempoInt"] = Shown(run);
+void ClockPanel(const TRunFlags& f, TProgStateView& v, Builder& b) {
+  b["cboMaxActiveSeqs"] = f.Run ? Shown(false) : ShownEnabled(f.Full, f.Out);
+  b["lblActiveSeqs"] = Shown(f.Cfg && f.Full);
+  b["lblClocksSource"] = Shown(f.Full);
+  b["lblClocksSource"].Caption = f.Run ? "Source" : "Src";
+  b["lblMidiInSync"] = Shown(f.Full);
+  b["lblMidiInSync"].Caption = f.Run ? "Sync" : "Syn";
+  b.Set({"lblTempoIntMSB", "cboTempoIntMSB"}, Shown(f.Cfg && f.Full));
+  b["cboTempoIntLSB"] = f.Run ? Shown(false) : ShownEnabled(true, f.Out);
+  b["lblvTempoInt"] = Shown(f.Run);
   b["lblTempoIntLSB"] = Shown(true);
-  v.TempoIntLsbAlign = run ? TLsbAlign::RightOfTempoInt : TLsbAlign::AtCombo;
-  b.Set({"cboTSigBeats", "cboTSigFrac"}, run ? Shown(false) : ShownEnabled(true, out));
-  b.Set({"lblvBar", "lblvBeat", "lblvTSig"}, Shown(run));
-  b["chkQuantNoteOffs"] = Enabled(run ? full : full && out);
-  b.Set({"lblQuantN", "lblQuantS"}, Shown(full));
-  b.Set({"cboQuantN", "cboQuantS"}, run ? Shown(false) : ShownEnabled(full, out));
-  b.Set({"lblvQuantN", "lblvQuantS"}, Shown(run && full));
-  b.Set({"rbClocksInt"}, ShownEnabled(full, inp));
+  v.TempoIntLsbAlign = f.Run ? TLsbAlign::RightOfTempoInt : TLsbAlign::AtCombo;
+  b.Set({"cboTSigBeats", "cboTSigFrac"}, f.Run ? Shown(false) : ShownEnabled(true, f.Out));
+  b.Set({"lblvBar", "lblvBeat", "lblvTSig"}, Shown(f.Run));
+  b["chkQuantNoteOffs"] = Enabled(f.Run ? f.Full : f.Full && f.Out);
+  b.Set({"lblQuantN", "lblQuantS"}, Shown(f.Full));
+  b.Set({"cboQuantN", "cboQuantS"}, f.Run ? Shown(false) : ShownEnabled(f.Full, f.Out));
+  b.Set({"lblvQuantN", "lblvQuantS"}, Shown(f.Run && f.Full));
+  b.Set({"rbClocksInt"}, ShownEnabled(f.Full, f.Inp));
   b.Set({"rbClocksExt", "chkClocksExtLock", "lblvTempoExt", "chkMidiInSyncInt", "chkMidiInSyncExt"},
-        Shown(full && inp));
-  b.Set({"cboClocksExtPNos", "lblClocksExtPNos"}, Enabled(inp));
-  b.Set({"lblTempoSlew", "lblvTempoSlew"}, Shown(full));
+        Shown(f.Full && f.Inp));
+  b.Set({"cboClocksExtPNos", "lblClocksExtPNos"}, Enabled(f.Inp));
+  b.Set({"lblTempoSlew", "lblvTempoSlew"}, Shown(f.Full));
+}
 
-  // Metronome panel.
-  v.UpdateMetrControls = run;
-  b["shpMetrLight"] = Shown(run);
+void MetronomePanel(const TRunFlags& f, TProgStateView& v, Builder& b) {
+  v.UpdateMetrControls = f.Run;
+  b["shpMetrLight"] = Shown(f.Run);
   b.Set({"sbtnMetrTypePitchLocked", "sbtnMetrTypePitched"},
-        run ? ShownEnabled(out && metr, true) : ShownEnabled(metr, out));
+        f.Run ? ShownEnabled(f.Out && f.Metr, true) : ShownEnabled(f.Metr, f.Out));
   b.Set({"sbtnMetrBars1", "sbtnMetrBars2", "sbtnMetrBars3", "sbtnMetrBars4"},
-        ShownEnabled(run ? full && metr : full, false));
-  if (cfg) b.Set({"lblvMetrL", "lblvMetrR"}, Shown(false));
+        ShownEnabled(f.Run ? f.Full && f.Metr : f.Full, false));
+  if (f.Cfg) b.Set({"lblvMetrL", "lblvMetrR"}, Shown(false));
+}
 
-  // Live panel.
-  if (run) {
+void LivePanel(const TRunFlags& f, const TProgStateInputs& in, Builder& b) {
+  if (f.Run) {
     b.Set({"cboLiveChans", "cboLiveSVels", "cboLivePorts", "cboLiveProgs", "chkLivePLocked"}, Shown(false));
   } else {
-    b["cboLiveChans"] = ShownEnabled(full, out);
+    b["cboLiveChans"] = ShownEnabled(f.Full, f.Out);
     b["cboLiveChans"].Text = in.LivePort < 0 ? std::string() : std::to_string(in.LiveChan + 1);
-    b["cboLiveSVels"] = ShownEnabled(full, out);
+    b["cboLiveSVels"] = ShownEnabled(f.Full, f.Out);
     b["cboLiveSVels"].Text = std::to_string(in.LiveSVel);
-    b["cboLivePorts"] = ShownEnabled(full && multi, out);
-    b.Set({"cboLiveProgs", "chkLivePLocked"}, ShownEnabled(full, out));
+    b["cboLivePorts"] = ShownEnabled(f.Full && f.Multi, f.Out);
+    b.Set({"cboLiveProgs", "chkLivePLocked"}, ShownEnabled(f.Full, f.Out));
   }
-  b.Set({"lblvLiveChan", "lblvLiveSVel", "lblvLiveProg"}, Shown(run && full));
-  b["lblvLivePort"] = Shown(run && full && multi);
-  b["lblvLiveScale"] = Shown(run && full && in.DspScale);
-  b.Set({"lblvLiveTDiv", "lblSeqTDivs"}, Shown(full && in.DspTempoDiv));
-  b["lblvLivePitch"] = Shown(run);
+  b.Set({"lblvLiveChan", "lblvLiveSVel", "lblvLiveProg"}, Shown(f.Run && f.Full));
+  b["lblvLivePort"] = Shown(f.Run && f.Full && f.Multi);
+  b["lblvLiveScale"] = Shown(f.Run && f.Full && in.DspScale);
+  b.Set({"lblvLiveTDiv", "lblSeqTDivs"}, Shown(f.Full && in.DspTempoDiv));
+  b["lblvLivePitch"] = Shown(f.Run);
   b.Set({"lblvLiveTrans", "lblLive1", "lblSeqTrans", "lblSeqSVels", "lblSeqProgs", "lblSeqChans"},
-        Shown(full));
-  b["lblSeqMuted"] = Shown(cfg && full);
-  b["lblSeqPitches"] = Shown(run || full);
-  b["lblSeqPorts"] = Shown(full && multi);
-  b["lblSeqScales"] = Shown(full && in.DspScale);
-  b["lblSeqPartNos"] = Shown(full);
-  b["lblSeqPartNos"].Caption = run ? "Sq.Pt" : "Part";
+        Shown(f.Full));
+  b["lblSeqMuted"] = Shown(f.Cfg && f.Full);
+  b["lblSeqPitches"] = Shown(f.Run || f.Full);
+  b["lblSeqPorts"] = Shown(f.Full && f.Multi);
+  b["lblSeqScales"] = Shown(f.Full && in.DspScale);
+  b["lblSeqPartNos"] = Shown(f.Full);
+  b["lblSeqPartNos"].Caption = f.Run ? "Sq.Pt" : "Part";
   b["shpLiveMidiActivity"] = Shown(in.DspMidiActivity);
+}
 
-  // Seq rows.
+void SeqRowControls(const TRunFlags& f, const TProgStateInputs& in, TProgStateView& v) {
   const int32_t last = std::clamp(in.LastSeq, -1, kSeqs - 1);
   for (int32_t s = 0; s <= last; ++s) {
     TSeqRowCtls& r = v.SeqRows[s];
     for (TCtlState* c :
          {&r.PartNoCombo, &r.ChanCombo, &r.ProgCombo, &r.SVelCombo, &r.MutedCheck, &r.PitchLockCheck})
-      *c = run ? Shown(false) : ShownEnabled(full, out);
-    r.PortCombo = run ? Shown(false) : ShownEnabled(full && multi, out);
-    for (TCtlState* c : {&r.PartNoLabel, &r.ChanLabel, &r.ProgLabel}) *c = Shown(run && full);
-    r.PortLabel = Shown(run && full && multi);
-    if (cfg) r.SVelLabel = Shown(false);
-    r.PitchLabel = Shown(run);
-    r.ScaleLabel = Shown(run && full && in.DspScale);
-    r.TransLabel = Shown(full);
-    r.TimeShiftMark = Shown(full);
-    r.TempoDivLabel = Shown(full && in.DspTempoDiv);
-    if (cfg) r.ActivityLight = Shown(in.DspMidiActivity);
+      *c = f.Run ? Shown(false) : ShownEnabled(f.Full, f.Out);
+    r.PortCombo = f.Run ? Shown(false) : ShownEnabled(f.Full && f.Multi, f.Out);
+    for (TCtlState* c : {&r.PartNoLabel, &r.ChanLabel, &r.ProgLabel}) *c = Shown(f.Run && f.Full);
+    r.PortLabel = Shown(f.Run && f.Full && f.Multi);
+    if (f.Cfg) r.SVelLabel = Shown(false);
+    r.PitchLabel = Shown(f.Run);
+    r.ScaleLabel = Shown(f.Run && f.Full && in.DspScale);
+    r.TransLabel = Shown(f.Full);
+    r.TimeShiftMark = Shown(f.Full);
+    r.TempoDivLabel = Shown(f.Full && in.DspTempoDiv);
+    if (f.Cfg) r.ActivityLight = Shown(in.DspMidiActivity);
   }
+}
 
-  // Control panel and menus.
-  b.Set({"sbtnRescanInDevs", "sbtnRescanOutDevs"}, Enabled(cfg));
+void ControlPanelAndMenus(const TRunFlags& f, const TProgStateInputs& in, TProgStateView& v, Builder& b) {
+  b.Set({"sbtnRescanInDevs", "sbtnRescanOutDevs"}, Enabled(f.Cfg));
   TCtlState control;
-  control.Caption = run ? "Stop" : "Run";
-  control.Hint = run ? kControlHintStop : kControlHintRun;
-  control.Enabled = run || out;
+  control.Caption = f.Run ? "Stop" : "Run";
+  control.Hint = f.Run ? kControlHintStop : kControlHintRun;
+  control.Enabled = f.Run || f.Out;
   b["sbtnControl"] = control;
   b["mnuActionControl"] = control;
-  b["mnuActionEsc"] = Enabled(run);
-  b["chkAuxInPortReqd"] = Enabled(cfg);
-  b.Set({"lblOctave", "sbtnCalibrate", "mnuActionCalibrate"}, Shown(inp));
-  b.Set({"lblFilterChan", "cboInPort0FilterChan"}, Shown(full && inp));
+  b["mnuActionEsc"] = Enabled(f.Run);
+  b["chkAuxInPortReqd"] = Enabled(f.Cfg);
+  b.Set({"lblOctave", "sbtnCalibrate", "mnuActionCalibrate"}, Shown(f.Inp));
+  b.Set({"lblFilterChan", "cboInPort0FilterChan"}, Shown(f.Full && f.Inp));
   b["cboInPort1FilterChan"] = Shown(in.InPort1NameVisible && in.AuxInPortReqdChecked);
-  v.ShowTarloControls = cfg && full && out;
+  v.ShowTarloControls = f.Cfg && f.Full && f.Out;
   b.Set({"mnuAction", "mnuConfig", "mnuSettings", "mnuCfgPorts", "mnuView", "mnuFile", "mnuFileLoadMidi",
          "mnuFileLoadPatterns", "mnuTools", "mnuWindows"},
         Enabled(true));
-  b.Set({"mnuConfigLoadAllFromNamed", "mnuConfigResetAll", "mnuViewSeqGrid", "mnuViewColumns"}, Enabled(cfg));
+  b.Set({"mnuConfigLoadAllFromNamed", "mnuConfigResetAll", "mnuViewSeqGrid", "mnuViewColumns"},
+        Enabled(f.Cfg));
+}
+
+void RunningOrConfig(TProgState state, const TProgStateInputs& in, TProgStateView& v, Builder& b) {
+  const bool run = state == TProgState::Running;
+  const TRunFlags f{run,
+                    !run,
+                    in.StandardMode,
+                    in.OutPortsAllocated >= 0,
+                    in.OutPortsAllocated > 0,
+                    in.InPortsAllocated >= 0,
+                    in.MetrSeqSet};
+  v.AcceptDroppedFiles = true;
+  if (f.Cfg) v.HideWaitMessage = true;
+  ClockPanel(f, v, b);
+  MetronomePanel(f, v, b);
+  LivePanel(f, in, b);
+  SeqRowControls(f, in, v);
+  ControlPanelAndMenus(f, in, v, b);
 }
 
 }  // namespace

@@ -546,18 +546,12 @@ void StopRunning() {
   EnableDspStatus(true, true);
 }
 
-void ResetEngine() {
-  // Idempotent; here so that no run starts without the style stores reaching the builder.
-  InitMetronomeHooks();
-  // A timer or period still held is given back rather than forgotten.
-  KillMidiTimer();
-  ResetTimerResolution();
-  CallHook(RunHooks.ResetDisplays);
-  CallHook(RunHooks.ResetKeyPath);
-  Lock lock(EngineLock);
-  // A run starts from a clean clock, record state, input path and key mode. The settings, the
-  // live output's settings and the seqs' contents stay, and so do the active bar settings, which
-  // change only at a bar end.
+namespace {
+
+// A run starts from a clean clock, record state, input path and key mode. The settings, the
+// live output's settings and the seqs' contents stay, and so do the active bar settings, which
+// change only at a bar end.
+void ResetRunState() {
   const TBarSettings actBar = Transport.ActBar;
   Transport = TTransport{};
   Transport.ActBar = actBar;
@@ -571,7 +565,10 @@ void ResetEngine() {
   Msgs.WarningCount = 0;
   Msgs.ErrorCount = 0;
   ResetAllParts(false);
-  // What was left sounding is forgotten with the run: the stop reset it.
+}
+
+// What was left sounding is forgotten with the run: the stop reset it.
+void ForgetSounding() {
   PlayCycle.ChansDirty = TChanMask{};
   PlayCycle.SeqSounding.fill(TSeqSounding{});
   Live.PedalsDown.fill(0);
@@ -580,6 +577,10 @@ void ResetEngine() {
   Live.TempoSweep.On = 0;
   StopLiveSweeps();
   RunCtl.TimerBusy = 0;
+}
+
+// The metronome and both style builders start again from their first bars.
+void ResetStyleBuilders() {
   Metr.MetrRebuilt = 1;
   ClearDrumTrigger(true);
   ClearBassTrigger(true);
@@ -592,6 +593,10 @@ void ResetEngine() {
   Showing.CfgDrumRefresh = 1;
   Showing.CfgBassRefresh = 1;
   if (Cfg.MetrSeqNo >= 0) Metr.MetrRebuildPending = 1;
+}
+
+// Counts, key mode, live selection and lights, and the queues.
+void ResetKeysAndQueues() {
   RestartBeatCount(true);
   Transport.RecStartedClock = 0;
   ResetRecBarCount();
@@ -613,6 +618,23 @@ void ResetEngine() {
   ResetDiagTraceFifo();
   ResetDiagMsgsFifo();
   Msgs.StatusMsg.Clear();
+}
+
+}  // namespace
+
+void ResetEngine() {
+  // Idempotent; here so that no run starts without the style stores reaching the builder.
+  InitMetronomeHooks();
+  // A timer or period still held is given back rather than forgotten.
+  KillMidiTimer();
+  ResetTimerResolution();
+  CallHook(RunHooks.ResetDisplays);
+  CallHook(RunHooks.ResetKeyPath);
+  Lock lock(EngineLock);
+  ResetRunState();
+  ForgetSounding();
+  ResetStyleBuilders();
+  ResetKeysAndQueues();
 }
 
 void StopAllParts(bool playingOnly) {

@@ -1,6 +1,7 @@
 #include "mainwindow/ControlModel.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "base/General.h"
 #include "keys/KeyModeTable.h"
@@ -135,62 +136,88 @@ std::string SmallSweepPrompt(const char* name, bool second, int32_t from, bool b
   return std::string(name) + " sweep " + std::to_string(from) + Arrow(bothWays) + "m?";
 }
 
-std::string ArgPrompt(int32_t mode, const TStatusSnapshot& snap, const TCfg& cfg) {
-  const TEntrySnap& e = snap.Entry;
-  const TKeyModeRow& row = KeyModeRow(KeyModeFromNo(mode));
-  if (km::TempoValue.Has(mode) || km::TempoFrom.Has(mode) || km::TempoTo.Has(mode) || km::TempoTaps.Has(mode))
-    return TempoPrompt(mode, snap, cfg);
-  if (km::ProgValue.Has(mode))
-    return ValueSweepPrompt("Prog", 3, km::ProgValue.StepOf(mode), -1, -1, e.ProgEntry, 0, false, row);
-  if (km::ProgFrom.Has(mode))
-    return ValueSweepPrompt("Prog", 3, -1, km::ProgFrom.StepOf(mode), -1, e.ProgEntry, 0, e.ProgSweepBothWays,
-                            row);
-  if (km::ProgTo.Has(mode))
-    return ValueSweepPrompt("Prog", 3, -1, -1, km::ProgTo.StepOf(mode), e.ProgEntry, e.ProgSweepTo,
-                            e.ProgSweepBothWays, row);
-  if (km::ChanValue.Has(mode))
-    return ValueSweepPrompt("Channel", 2, km::ChanValue.StepOf(mode), -1, -1, e.ChanEntry, 0, false, row);
-  if (km::ChanFrom.Has(mode))
-    return ValueSweepPrompt("Channel", 2, -1, km::ChanFrom.StepOf(mode), -1, e.ChanEntry, 0,
-                            e.ChanSweepBothWays, row);
-  if (km::ChanTo.Has(mode))
-    return ValueSweepPrompt("Channel", 2, -1, -1, km::ChanTo.StepOf(mode), e.ChanEntry, e.ChanSweepTo,
-                            e.ChanSweepBothWays, row);
-  if (km::TempoSlew.Has(mode))
-    return mode == km::TempoSlew.First ? std::string(row.Prompt)
-                                       : "Tempo slew " + Places(e.TempoSlewEntry, 2, 1, 'n') + "?";
-  if (km::RecBarsNN.Has(mode))
-    return CountPrompt("Record bars:", e.RecBarsEntry, km::RecBarsNN.StepOf(mode), "0=normal rec");
-  if (km::PlayCyclesNN.Has(mode))
-    return CountPrompt("Play cycles:", e.PlayCyclesEntry, km::PlayCyclesNN.StepOf(mode), "0=forever");
-  if (km::MuteCyclesNN.Has(mode))
-    return CountPrompt("Mute cycles:", e.MuteCyclesEntry, km::MuteCyclesNN.StepOf(mode), "0=forever");
-  if (km::PitchCyclesNN.Has(mode))
-    return CountPrompt("Pitch cycles:", e.PitchCyclesEntry, km::PitchCyclesNN.StepOf(mode), "0=reset");
-  if (mode == km::PlayMuteNN.Last || mode == km::MutePlayNN.Last || mode == km::PlayMuteTogNN.Last) {
-    const bool playMute = mode == km::PlayMuteNN.Last, mutePlay = mode == km::MutePlayNN.Last;
-    const char* head = playMute ? "PlayMute cycles:" : mutePlay ? "MutePlay cycles:" : "PlayMuteTog cycles:";
-    const int32_t value = playMute ? e.PlayCyclesEntry : mutePlay ? e.MuteCyclesEntry : e.PmtCyclesEntry;
-    std::string text = head + Places(value, 2, 1, 'n') + ", a/b?";
-    if (value == 0) text += "  0=forever";
-    return text;
+// Program and channel: value, sweep start and sweep end, each its own run of modes.
+std::optional<std::string> ProgChanPrompt(int32_t mode, const TEntrySnap& e, const TKeyModeRow& row) {
+  struct TRow {
+    const char* Name;
+    int32_t Places;
+    TModeSteps Value, From, To;
+    int32_t TEntrySnap::*Entry;
+    int32_t TEntrySnap::*SweepTo;
+    bool TEntrySnap::*BothWays;
+  };
+  static constexpr TRow kRows[] = {
+      {"Prog", 3, km::ProgValue, km::ProgFrom, km::ProgTo, &TEntrySnap::ProgEntry, &TEntrySnap::ProgSweepTo,
+       &TEntrySnap::ProgSweepBothWays},
+      {"Channel", 2, km::ChanValue, km::ChanFrom, km::ChanTo, &TEntrySnap::ChanEntry,
+       &TEntrySnap::ChanSweepTo, &TEntrySnap::ChanSweepBothWays},
+  };
+  for (const TRow& r : kRows) {
+    const int32_t entry = e.*r.Entry;
+    if (r.Value.Has(mode))
+      return ValueSweepPrompt(r.Name, r.Places, r.Value.StepOf(mode), -1, -1, entry, 0, false, row);
+    if (r.From.Has(mode))
+      return ValueSweepPrompt(r.Name, r.Places, -1, r.From.StepOf(mode), -1, entry, 0, e.*r.BothWays, row);
+    if (r.To.Has(mode))
+      return ValueSweepPrompt(r.Name, r.Places, -1, -1, r.To.StepOf(mode), entry, e.*r.SweepTo, e.*r.BothWays,
+                              row);
   }
-  if (const std::string counts = SeparateCountsPrompt(mode, e); !counts.empty()) return counts;
-  if (km::PartSweep.Has(mode))
-    return SmallSweepPrompt("Part", mode == km::PartSweep.Last, e.PartSweepFrom, e.PartSweepBothWays,
-                            KeyModeTable[km::PartSweep.First]);
-  if (km::PortSweep.Has(mode))
-    return SmallSweepPrompt("Port", mode == km::PortSweep.Last, e.PortSweepFrom, e.PortSweepBothWays,
-                            KeyModeTable[km::PortSweep.First]);
-  if (km::VelSweep.Has(mode))
-    return SmallSweepPrompt("Vel", mode == km::VelSweep.Last, e.VelSweepFrom, e.VelSweepBothWays,
-                            KeyModeTable[km::VelSweep.First]);
-  // Scenes: the "0=curr" form while a current scene exists and nothing but zeros is keyed.
-  if (mode >= km::LoadAll.First && mode <= km::SaveSel.Last) {
-    const int32_t keyed = IsLoadMode(KeyModeFromNo(mode)) ? e.LoadSceneEntry : e.SaveSceneEntry;
-    return std::string(e.CurScene > 0 && keyed == 0 ? row.PromptAlt : row.Prompt);
-  }
-  // The second steps of the two-step entries show the first step's value.
+  return std::nullopt;
+}
+
+// The two-digit counts: record bars, play, mute and pitch cycles.
+std::optional<std::string> CountsPrompt(int32_t mode, const TEntrySnap& e) {
+  struct TRow {
+    TModeSteps Steps;
+    const char* Head;
+    int32_t TEntrySnap::*Value;
+    const char* Hint;
+  };
+  static constexpr TRow kRows[] = {
+      {km::RecBarsNN, "Record bars:", &TEntrySnap::RecBarsEntry, "0=normal rec"},
+      {km::PlayCyclesNN, "Play cycles:", &TEntrySnap::PlayCyclesEntry, "0=forever"},
+      {km::MuteCyclesNN, "Mute cycles:", &TEntrySnap::MuteCyclesEntry, "0=forever"},
+      {km::PitchCyclesNN, "Pitch cycles:", &TEntrySnap::PitchCyclesEntry, "0=reset"},
+  };
+  for (const TRow& r : kRows)
+    if (r.Steps.Has(mode)) return CountPrompt(r.Head, e.*r.Value, r.Steps.StepOf(mode), r.Hint);
+  return std::nullopt;
+}
+
+// The alternating cycles' first count, before "a" or "b" says whether the counts differ.
+std::optional<std::string> AlternatingCountPrompt(int32_t mode, const TEntrySnap& e) {
+  if (mode != km::PlayMuteNN.Last && mode != km::MutePlayNN.Last && mode != km::PlayMuteTogNN.Last)
+    return std::nullopt;
+  const bool playMute = mode == km::PlayMuteNN.Last, mutePlay = mode == km::MutePlayNN.Last;
+  const char* head = playMute ? "PlayMute cycles:" : mutePlay ? "MutePlay cycles:" : "PlayMuteTog cycles:";
+  const int32_t value = playMute ? e.PlayCyclesEntry : mutePlay ? e.MuteCyclesEntry : e.PmtCyclesEntry;
+  std::string text = head + Places(value, 2, 1, 'n') + ", a/b?";
+  if (value == 0) text += "  0=forever";
+  return text;
+}
+
+// The one-place sweeps of part, port and velocity.
+std::optional<std::string> SmallSweepsPrompt(int32_t mode, const TEntrySnap& e) {
+  struct TRow {
+    const char* Name;
+    TModeSteps Steps;
+    int32_t TEntrySnap::*From;
+    bool TEntrySnap::*BothWays;
+  };
+  static constexpr TRow kRows[] = {
+      {"Part", km::PartSweep, &TEntrySnap::PartSweepFrom, &TEntrySnap::PartSweepBothWays},
+      {"Port", km::PortSweep, &TEntrySnap::PortSweepFrom, &TEntrySnap::PortSweepBothWays},
+      {"Vel", km::VelSweep, &TEntrySnap::VelSweepFrom, &TEntrySnap::VelSweepBothWays},
+  };
+  for (const TRow& r : kRows)
+    if (r.Steps.Has(mode))
+      return SmallSweepPrompt(r.Name, mode == r.Steps.Last, e.*r.From, e.*r.BothWays,
+                              KeyModeTable[r.Steps.First]);
+  return std::nullopt;
+}
+
+// The second steps of the two-step entries show the first step's value.
+std::optional<std::string> SecondStepPrompt(int32_t mode, const TEntrySnap& e, const TKeyModeRow& row) {
   switch (mode) {
     case ModeNo(TKeyMode::TimeSigBeatLen):
       return "Time signature " + std::to_string(e.TSigBeatsEntry) + "/m?";
@@ -213,15 +240,40 @@ std::string ArgPrompt(int32_t mode, const TStatusSnapshot& snap, const TCfg& cfg
       return "Metr basic " + KeyNoToNote(e.MetrBarNoteEntry) + ", " + KeyNoToNote(e.MetrBeatNoteEntry) +
              ", length 1/n?";
     default:
-      break;
+      return std::nullopt;
   }
-  // The other steps show the text their entry began with.
+}
+
+// The other steps show the text their entry began with.
+std::string EntryStartPrompt(int32_t mode, const TKeyModeRow& row) {
   for (int32_t m = mode; m >= ModeNo(TKeyMode::FirstArg); --m) {
     const TKeyModeRow& r = KeyModeTable[std::size_t(m)];
     if (r.Handler != row.Handler) break;
     if (!r.Prompt.empty()) return std::string(r.Prompt);
   }
   return std::string(row.PromptHead) + std::string(row.PromptTail);
+}
+
+std::string ArgPrompt(int32_t mode, const TStatusSnapshot& snap, const TCfg& cfg) {
+  const TEntrySnap& e = snap.Entry;
+  const TKeyModeRow& row = KeyModeRow(KeyModeFromNo(mode));
+  if (km::TempoValue.Has(mode) || km::TempoFrom.Has(mode) || km::TempoTo.Has(mode) || km::TempoTaps.Has(mode))
+    return TempoPrompt(mode, snap, cfg);
+  if (auto text = ProgChanPrompt(mode, e, row)) return *text;
+  if (km::TempoSlew.Has(mode))
+    return mode == km::TempoSlew.First ? std::string(row.Prompt)
+                                       : "Tempo slew " + Places(e.TempoSlewEntry, 2, 1, 'n') + "?";
+  if (auto text = CountsPrompt(mode, e)) return *text;
+  if (auto text = AlternatingCountPrompt(mode, e)) return *text;
+  if (const std::string counts = SeparateCountsPrompt(mode, e); !counts.empty()) return counts;
+  if (auto text = SmallSweepsPrompt(mode, e)) return *text;
+  // Scenes: the "0=curr" form while a current scene exists and nothing but zeros is keyed.
+  if (mode >= km::LoadAll.First && mode <= km::SaveSel.Last) {
+    const int32_t keyed = IsLoadMode(KeyModeFromNo(mode)) ? e.LoadSceneEntry : e.SaveSceneEntry;
+    return std::string(e.CurScene > 0 && keyed == 0 ? row.PromptAlt : row.Prompt);
+  }
+  if (auto text = SecondStepPrompt(mode, e, row)) return *text;
+  return EntryStartPrompt(mode, row);
 }
 
 std::string RecordPrompt(bool step, const TStatusSnapshot& snap, const TCfg& cfg) {
@@ -353,46 +405,36 @@ TPrompt KeyModePrompt(const TStatusSnapshot& snap, const TCfg& cfg, const std::s
   return p;
 }
 
-void BuildControlView(const TStatusSnapshot& snap, const TCfg& cfg, bool flashOn, bool diagOn, bool tracing,
-                      bool keyMapper, const std::string& calibPrompt, TControlView& v) {
-  v.Errors.clear();
-  // Metronome group: a pending value blinks in for the flash's dark phase.
-  {
-    const bool act = snap.BeatsPerBar == snap.ActBeatsPerBar || flashOn;
-    v.TSig = TText{std::to_string(act ? snap.ActBeatsPerBar : snap.BeatsPerBar) + "/" +
-                       std::to_string(act ? snap.ActNoteLenFrac : snap.NoteLenFrac),
-                   cfg.ClText};
-    const int32_t nq =
-        snap.NQNoteLenFrac == snap.NQActNoteLenFrac || flashOn ? snap.NQActNoteLenFrac : snap.NQNoteLenFrac;
-    v.QuantN = TText{nq == 0 ? "off" : "1/" + std::to_string(nq), cfg.ClText};
-    v.QuantNoteOffsVisible = nq != 0 && cfg.StandardMode != 0;
-    const int32_t sq =
-        snap.SQNoteLenFrac == snap.SQActNoteLenFrac || flashOn ? snap.SQActNoteLenFrac : snap.SQNoteLenFrac;
-    v.QuantS = TText{"1/" + std::to_string(sq), cfg.ClText};
-  }
+namespace {
 
-  const TProgStateLine ps = ProgStateLine(snap.ProgStateRaw, snap.InPortsAllocated, snap.OutPortsAllocated,
-                                          diagOn, tracing, keyMapper, cfg);
-  v.ProgState = TText{ps.Text, ps.Colour};
-  if (!ps.Error.empty()) v.Errors.push_back(ps.Error);
+// Time signature and quantise: a pending value blinks in for the flash's dark phase.
+void TimeTexts(const TStatusSnapshot& snap, const TCfg& cfg, bool flashOn, TControlView& v) {
+  const bool act = snap.BeatsPerBar == snap.ActBeatsPerBar || flashOn;
+  v.TSig = TText{std::to_string(act ? snap.ActBeatsPerBar : snap.BeatsPerBar) + "/" +
+                     std::to_string(act ? snap.ActNoteLenFrac : snap.NoteLenFrac),
+                 cfg.ClText};
+  const int32_t nq =
+      snap.NQNoteLenFrac == snap.NQActNoteLenFrac || flashOn ? snap.NQActNoteLenFrac : snap.NQNoteLenFrac;
+  v.QuantN = TText{nq == 0 ? "off" : "1/" + std::to_string(nq), cfg.ClText};
+  v.QuantNoteOffsVisible = nq != 0 && cfg.StandardMode != 0;
+  const int32_t sq =
+      snap.SQNoteLenFrac == snap.SQActNoteLenFrac || flashOn ? snap.SQActNoteLenFrac : snap.SQNoteLenFrac;
+  v.QuantS = TText{"1/" + std::to_string(sq), cfg.ClText};
+}
 
-  const int32_t mode = ModeNo(snap.KeyMode);
-  v.ControlFont = mode != ModeNo(TKeyMode::Inactive) ? cfg.ClText : flashOn ? cfg.ClStIgnore : clBtnFace;
-
-  const TPrompt prompt = KeyModePrompt(snap, cfg, calibPrompt);
-  if (!prompt.Error.empty()) v.Errors.push_back(prompt.Error);
-  v.Live1 = "Live";
-  if (mode == ModeNo(TKeyMode::Record) || mode == ModeNo(TKeyMode::StepRecord))
-    v.Live1 = snap.ArrowFromLive ? "Live->" : snap.ArrowToLive ? "->Live" : "Live";
-
+TColor LiveLightColour(int32_t mode, uint8_t litBy, TColor promptMode, const TCfg& cfg) {
   TColor light = mode == ModeNo(TKeyMode::Inactive)  ? cfg.ClMidiLightsIgnore
                  : mode == ModeNo(TKeyMode::Command) ? cfg.ClMidiLightsCommand
-                                                     : prompt.Mode;
-  if (snap.Live.LitBy == 1) light = cfg.ClMidiLightsHotkey;
-  if (snap.Live.LitBy == 2) light = cfg.ClMidiLightsNote;
-  if (snap.Live.LitBy == 3) light = cfg.ClMidiLightsEvent;
-  v.LiveLight = light;
+                                                     : promptMode;
+  if (litBy == 1) light = cfg.ClMidiLightsHotkey;
+  if (litBy == 2) light = cfg.ClMidiLightsNote;
+  if (litBy == 3) light = cfg.ClMidiLightsEvent;
+  return light;
+}
 
+// The key mode's prompt, its caption and the panels it colours.
+void KeyModeTexts(const TStatusSnapshot& snap, const TCfg& cfg, bool flashOn, const TPrompt& prompt,
+                  TControlView& v) {
   if (cfg.DspKModeInputColours) {
     v.KeyMode = TText{prompt.Text, cfg.ClText};
     v.KeyModeBg = prompt.Mode;
@@ -408,40 +450,45 @@ void BuildControlView(const TStatusSnapshot& snap, const TCfg& cfg, bool flashOn
     v.KeyModeCaption = TText{"Input -", cfg.ClText};
   }
   v.TitlePanel = cfg.DspKModeTitleColours ? prompt.Mode : cfg.ClPanelTitle;
+}
 
-  // Live row.
+// The live output's program: "?" without a device or program, "-" when none may be sent; numbers
+// alone show bold.
+std::string LiveProgText(const TLiveSnap& l, const TCfg& cfg, bool& bold) {
+  bold = false;
+  if (!l.HasDevice) return "?";
+  if (!l.ProgOk) return "-";
+  if (l.Prog < 0) return "?";
+  if (cfg.DspProgNames && l.Prog < kCfgProgs) return std::to_string(l.Prog) + "-" + cfg.UserProgNames[l.Prog];
+  bold = true;
+  return std::to_string(l.Prog);
+}
+
+// Port, channel and program of the live row, shown while it has a port.
+void LiveRouting(const TStatusSnapshot& snap, const TCfg& cfg, bool flashOn, TColor c, TControlView& v) {
+  const TLiveSnap& l = snap.Live;
+  const bool names = cfg.DspPortNames != 0;
+  const std::string port = names ? snap.OutPortNames[l.Port] : std::to_string(l.Port + 1);
+  if (l.PortSweep.On) {
+    v.LivePort = TText{std::string(l.PortSweep.Down ? "<" : ">") + port, cfg.ClStFlashPend, !names};
+  } else {
+    v.LivePort = TText{port, c, !names};
+  }
+  v.LiveChan =
+      SweepText((l.MChanApplies ? "*" : "") + std::to_string(l.Chan + 1), l.ChanSweep, c, flashOn, cfg);
+  bool bold = false;
+  const std::string prog = LiveProgText(l, cfg, bold);
+  v.LiveProg = SweepText(prog, l.ProgSweep, c, flashOn, cfg);
+  v.LiveProg.Bold = bold;
+}
+
+void LiveRow(const TStatusSnapshot& snap, const TCfg& cfg, bool flashOn, TControlView& v) {
   const TLiveSnap& l = snap.Live;
   v.LivePanel = l.Selected ? cfg.ClPanelLiveSel : cfg.ClPanelLive;
   const TColor c = l.Selected ? cfg.ClStSelected : cfg.ClText;
   v.Live12Colour = l.Selected ? cfg.ClStSelected : cfg.ClStSeqNo;
   v.LivePortSet = l.Port >= 0 && l.Port < kPorts;
-  if (v.LivePortSet) {
-    const bool names = cfg.DspPortNames != 0;
-    const std::string port = names ? snap.OutPortNames[l.Port] : std::to_string(l.Port + 1);
-    if (l.PortSweep.On) {
-      v.LivePort = TText{std::string(l.PortSweep.Down ? "<" : ">") + port, cfg.ClStFlashPend, !names};
-    } else {
-      v.LivePort = TText{port, c, !names};
-    }
-    v.LiveChan =
-        SweepText((l.MChanApplies ? "*" : "") + std::to_string(l.Chan + 1), l.ChanSweep, c, flashOn, cfg);
-    bool bold = false;
-    std::string prog;
-    if (!l.HasDevice) {
-      prog = "?";
-    } else if (!l.ProgOk) {
-      prog = "-";
-    } else if (l.Prog < 0) {
-      prog = "?";
-    } else if (cfg.DspProgNames && l.Prog < kCfgProgs) {
-      prog = std::to_string(l.Prog) + "-" + cfg.UserProgNames[l.Prog];
-    } else {
-      prog = std::to_string(l.Prog);
-      bold = true;
-    }
-    v.LiveProg = SweepText(prog, l.ProgSweep, c, flashOn, cfg);
-    v.LiveProg.Bold = bold;
-  }
+  if (v.LivePortSet) LiveRouting(snap, cfg, flashOn, c, v);
   v.LiveSVel = SweepText(std::to_string(l.SVel), l.SVelSweep, c, flashOn, cfg);
   v.LiveSVel.Enabled = l.SVel > 0;
   v.LivePitch = TText{SignedText(l.Pitch - l.TransposeBase), c, false, !l.PitchLocked};
@@ -451,6 +498,33 @@ void BuildControlView(const TStatusSnapshot& snap, const TCfg& cfg, bool flashOn
                       : l.FtsType == kFtsTypeCustom ? std::string(l.FtsName.View())
                                                     : PitchClassName(l.FtsRoot) + FtsCodeName(l.FtsType);
   v.LiveScale = TText{scale, c, false, !l.PitchLocked};
+}
+
+}  // namespace
+
+void BuildControlView(const TStatusSnapshot& snap, const TCfg& cfg, bool flashOn, bool diagOn, bool tracing,
+                      bool keyMapper, const std::string& calibPrompt, TControlView& v) {
+  v.Errors.clear();
+  TimeTexts(snap, cfg, flashOn, v);
+
+  const TProgStateLine ps = ProgStateLine(snap.ProgStateRaw, snap.InPortsAllocated, snap.OutPortsAllocated,
+                                          diagOn, tracing, keyMapper, cfg);
+  v.ProgState = TText{ps.Text, ps.Colour};
+  if (!ps.Error.empty()) v.Errors.push_back(ps.Error);
+
+  const int32_t mode = ModeNo(snap.KeyMode);
+  // Input ignored: the caption blinks into the ignore colour. Its other phase is the plain text
+  // colour, not the button face: a face-coloured caption reads as a disabled button.
+  v.ControlFont = mode != ModeNo(TKeyMode::Inactive) || !flashOn ? cfg.ClText : cfg.ClStIgnore;
+
+  const TPrompt prompt = KeyModePrompt(snap, cfg, calibPrompt);
+  if (!prompt.Error.empty()) v.Errors.push_back(prompt.Error);
+  v.Live1 = "Live";
+  if (mode == ModeNo(TKeyMode::Record) || mode == ModeNo(TKeyMode::StepRecord))
+    v.Live1 = snap.ArrowFromLive ? "Live->" : snap.ArrowToLive ? "->Live" : "Live";
+  v.LiveLight = LiveLightColour(mode, snap.Live.LitBy, prompt.Mode, cfg);
+  KeyModeTexts(snap, cfg, flashOn, prompt, v);
+  LiveRow(snap, cfg, flashOn, v);
 }
 
 bool ClockLossIsNew(bool lost, bool switchToInternal, bool& told) {

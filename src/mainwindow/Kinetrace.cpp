@@ -114,6 +114,42 @@ bool TKinetraceModel::operator==(const TKinetraceModel& o) const {
          std::equal(Blobs.begin(), Blobs.begin() + Count, o.Blobs.begin());
 }
 
+namespace {
+
+// The way a tail setting (2..9, clockwise from below) pulls a blob within its largest box: -1, 0
+// or +1 across and down. Other settings leave it centred.
+struct TTailPull {
+  int32_t X = 0;
+  int32_t Y = 0;
+};
+
+TTailPull TailPull(int32_t tail) {
+  static constexpr TTailPull kPulls[] = {{0, 1},  {1, 1},   {1, 0},  {1, -1},
+                                         {0, -1}, {-1, -1}, {-1, 0}, {-1, 1}};
+  return tail >= 2 && tail <= 9 ? kPulls[tail - 2] : TTailPull{};
+}
+
+// Pitch climbs outwards in a spiral: one ring per octave, a twelfth of a ring per half step,
+// in hundredths of a pixel.
+TRect SpiralBox(const TKinetraceGeom& g, int32_t pc, int32_t octave, int32_t w, int32_t h, TTailPull pull) {
+  const int64_t rx = static_cast<int64_t>(octave + 1) * g.StepX * 100 + pc * g.StepX * 100 / 12;
+  const int64_t ry = static_cast<int64_t>(octave + 1) * g.StepY * 100 + pc * g.StepY * 100 / 12;
+  const int32_t left = g.OriginX - w / 2 + static_cast<int32_t>(rx * kSin[pc] / 100000);
+  const int32_t top = g.OriginY - h / 2 - static_cast<int32_t>(ry * kCos[pc] / 100000);
+  const int32_t dx = (g.MaxW - w) / 2;
+  const int32_t dy = (h - g.MaxH) / 2;
+  return TRect{left + pull.X * dx, top + pull.Y * dy, w, h};
+}
+
+// A grid of a column per pitch class and a row per octave.
+TRect GridBox(const TKinetraceGeom& g, int32_t pc, int32_t octave, int32_t w, int32_t h, TTailPull pull) {
+  const int32_t a = pull.X > 0 ? g.MaxW - w : pull.X < 0 ? 0 : (g.MaxW - w) / 2;
+  const int32_t c = pull.Y > 0 ? g.MaxH : pull.Y < 0 ? h : (g.MaxH + h) / 2;
+  return TRect{g.OriginX + pc * g.StepX + a, g.OriginY - octave * g.StepY - c, w, h};
+}
+
+}  // namespace
+
 TBlob PlaceBlob(const TKinetraceGeom& g, int32_t tail, int32_t note, int32_t level, TColor chanColour) {
   TBlob b;
   // Loud notes show the channel colour, quiet ones fade towards white.
@@ -123,80 +159,8 @@ TBlob PlaceBlob(const TKinetraceGeom& g, int32_t tail, int32_t note, int32_t lev
   const int32_t h = IsSquare(g.Kind) ? w : BlobExtent(g.MaxH, level);
   const int32_t pc = note % 12;
   const int32_t octave = note / 12;
-  int32_t left = 0;
-  int32_t top = 0;
-  if (!g.Grid) {
-    // Pitch climbs outwards in a spiral: one ring per octave, a twelfth of a ring per half step,
-    // in hundredths of a pixel.
-    const int64_t rx = static_cast<int64_t>(octave + 1) * g.StepX * 100 + pc * g.StepX * 100 / 12;
-    const int64_t ry = static_cast<int64_t>(octave + 1) * g.StepY * 100 + pc * g.StepY * 100 / 12;
-    left = g.OriginX - w / 2 + static_cast<int32_t>(rx * kSin[pc] / 100000);
-    top = g.OriginY - h / 2 - static_cast<int32_t>(ry * kCos[pc] / 100000);
-    const int32_t dx = (g.MaxW - w) / 2;
-    const int32_t dy = (h - g.MaxH) / 2;
-    switch (tail) {
-      case 2:
-        top += dy;
-        break;
-      case 3:
-        left += dx, top += dy;
-        break;
-      case 4:
-        left += dx;
-        break;
-      case 5:
-        left += dx, top -= dy;
-        break;
-      case 6:
-        top -= dy;
-        break;
-      case 7:
-        left -= dx, top -= dy;
-        break;
-      case 8:
-        left -= dx;
-        break;
-      case 9:
-        left -= dx, top += dy;
-        break;
-      default:
-        break;
-    }
-  } else {
-    int32_t a = (g.MaxW - w) / 2;
-    int32_t c = (g.MaxH + h) / 2;
-    switch (tail) {
-      case 2:
-        c = g.MaxH;
-        break;
-      case 3:
-        a = g.MaxW - w, c = g.MaxH;
-        break;
-      case 4:
-        a = g.MaxW - w;
-        break;
-      case 5:
-        a = g.MaxW - w, c = h;
-        break;
-      case 6:
-        c = h;
-        break;
-      case 7:
-        a = 0, c = h;
-        break;
-      case 8:
-        a = 0;
-        break;
-      case 9:
-        a = 0, c = g.MaxH;
-        break;
-      default:
-        break;
-    }
-    left = g.OriginX + pc * g.StepX + a;
-    top = g.OriginY - octave * g.StepY - c;
-  }
-  b.Box = TRect{left, top, w, h};
+  const TTailPull pull = TailPull(tail);
+  b.Box = g.Grid ? GridBox(g, pc, octave, w, h, pull) : SpiralBox(g, pc, octave, w, h, pull);
   return b;
 }
 

@@ -39,34 +39,69 @@ int32_t SeqGridStep(int32_t barTicks, int32_t beatsPerBar, int32_t noteLenFrac, 
   return std::max(beat, 0);
 }
 
-TLanesModel LanesModel(const TLanesIn& in, int32_t fullWidth) {
-  TLanesModel o;
-  std::array<int64_t, kSeqs> length{};
-  std::array<bool, kSeqs> isLong{};
+namespace {
+
+// The lanes' shared scale: every lane is drawn against the longest seq and the grid step.
+struct TLaneScale {
+  std::array<int64_t, kSeqs> Length{};
+  std::array<bool, kSeqs> IsLong{};  // shown as a text position instead of a lane
+  int64_t Longest = 0;
+  int32_t LaneWidth = 0;
+  int32_t Step = 0;   // grid step in ticks
+  int32_t Px = 0;     // grid step in pixels, 0 without a grid
+  int64_t Steps = 0;  // grid steps along the longest lane
+};
+
+TLaneScale LaneScale(const TLanesIn& in, int32_t fullWidth) {
+  TLaneScale sc;
   for (int32_t s = 0; s < kSeqs; ++s) {
     const TLaneSeqIn& q = in.Seqs[s];
     if (!q.InUse) continue;
-    length[s] = LaneSeqLength(q, in.RecBeatCount, in.ActBeatTicks);
-    isLong[s] = in.DspSeqNumPosn && in.BarTicks > 0 && length[s] / in.BarTicks > kLongSeqBars;
-    if (!isLong[s]) o.Longest = std::max(o.Longest, length[s]);
+    sc.Length[s] = LaneSeqLength(q, in.RecBeatCount, in.ActBeatTicks);
+    sc.IsLong[s] = in.DspSeqNumPosn && in.BarTicks > 0 && sc.Length[s] / in.BarTicks > kLongSeqBars;
+    if (!sc.IsLong[s]) sc.Longest = std::max(sc.Longest, sc.Length[s]);
   }
-  const int64_t longest = o.Longest;
-
   // The grid rounds the lane to whole steps, so the longest lane ends exactly on a tick.
   const int32_t full = std::max(fullWidth, 0);
-  int32_t laneWidth = full;
-  int32_t step = 0;
-  int32_t px = 0;
-  int64_t steps = 0;
-  if (in.DspSeqGrid && longest > 0) {
-    step = SeqGridStep(in.BarTicks, in.BeatsPerBar, in.NoteLenFrac, in.SQNoteLenFrac);
-    steps = step > 0 ? longest / step : 0;
-    if (steps > 0 && full / steps >= kMinGridPx) {
-      px = static_cast<int32_t>(full / steps);
-      laneWidth = Clamp32(steps * px + 1);
+  sc.LaneWidth = full;
+  if (in.DspSeqGrid && sc.Longest > 0) {
+    sc.Step = SeqGridStep(in.BarTicks, in.BeatsPerBar, in.NoteLenFrac, in.SQNoteLenFrac);
+    sc.Steps = sc.Step > 0 ? sc.Longest / sc.Step : 0;
+    if (sc.Steps > 0 && full / sc.Steps >= kMinGridPx) {
+      sc.Px = static_cast<int32_t>(full / sc.Steps);
+      sc.LaneWidth = Clamp32(sc.Steps * sc.Px + 1);
     }
   }
-  o.LaneWidth = laneWidth;
+  return sc;
+}
+
+// A lane's bar, position marker and grid ticks.
+void LaneBar(const TLanesIn& in, const TLaneSeqIn& q, int64_t length, const TLaneScale& sc, TLaneModel& m) {
+  m.BarColour = in.ClSeqTrack;
+  const int64_t bar = static_cast<int64_t>(sc.LaneWidth) * length / sc.Longest;
+  m.BarWidth = Clamp32(std::max<int64_t>(bar, 0));
+  int64_t x = static_cast<int64_t>(sc.LaneWidth) * q.PElap / sc.Longest;
+  if (x < 0 || x > bar - kPosnEndMargin) x = 0;
+  if (in.DspSolidTracks) {
+    m.PosnWidth = std::max(kMinTrailWidth, Clamp32(x));
+  } else {
+    m.PosnLeft = Clamp32(x);
+    m.PosnWidth = kMarkerWidth;
+  }
+  if (sc.Px > 0) {
+    m.GridColour = in.ClSeqGridTicks;
+    m.GridPx = sc.Px;
+    m.GridTicks = Clamp32(std::min(length / sc.Step, sc.Steps) + 1);
+  }
+}
+
+}  // namespace
+
+TLanesModel LanesModel(const TLanesIn& in, int32_t fullWidth) {
+  TLanesModel o;
+  const TLaneScale sc = LaneScale(in, fullWidth);
+  o.Longest = sc.Longest;
+  o.LaneWidth = sc.LaneWidth;
 
   const TBarGrid fmt{in.BarTicks, in.SQTicks, in.SQNoteLenFrac};
   for (int32_t s = 0; s < kSeqs; ++s) {
@@ -79,31 +114,16 @@ TLanesModel LanesModel(const TLanesIn& in, int32_t fullWidth) {
     } else {
       m.PosnColour = quiet ? in.ClPosnSeqMuted : in.ClPosnSeq;
     }
-    if (isLong[s]) {
+    if (sc.IsLong[s]) {
       m.NumPosnVisible = true;
-      m.NumPosnText = "(" + FmtSeqPos(Clamp32(length[s]), q.PElap, fmt) + ")";
+      m.NumPosnText = "(" + FmtSeqPos(Clamp32(sc.Length[s]), q.PElap, fmt) + ")";
       continue;
     }
     m.LaneVisible = true;
     // A recording part shows its growing length even before its first event.
     const bool empty = q.Head < 0 && q.SeqState != TSeqState::Recording;
-    if (empty || longest <= 0) continue;
-    m.BarColour = in.ClSeqTrack;
-    const int64_t bar = static_cast<int64_t>(laneWidth) * length[s] / longest;
-    m.BarWidth = Clamp32(std::max<int64_t>(bar, 0));
-    int64_t x = static_cast<int64_t>(laneWidth) * q.PElap / longest;
-    if (x < 0 || x > bar - kPosnEndMargin) x = 0;
-    if (in.DspSolidTracks) {
-      m.PosnWidth = std::max(kMinTrailWidth, Clamp32(x));
-    } else {
-      m.PosnLeft = Clamp32(x);
-      m.PosnWidth = kMarkerWidth;
-    }
-    if (px > 0) {
-      m.GridColour = in.ClSeqGridTicks;
-      m.GridPx = px;
-      m.GridTicks = Clamp32(std::min(length[s] / step, steps) + 1);
-    }
+    if (empty || sc.Longest <= 0) continue;
+    LaneBar(in, q, sc.Length[s], sc, m);
   }
   return o;
 }

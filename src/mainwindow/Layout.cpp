@@ -16,49 +16,52 @@ TColumn Hidden(int32_t width) {
 
 }  // namespace
 
-TColumnLayout LayoutSeqStatusColumns(const TColumnInput& in) {
-  TColumnLayout o;
-  o.ProgWidth = std::max(in.DspProgNames ? 104 : 33, in.ProgCtlW);
-  o.PortWidth = in.DspPortNames ? 104 : 33;
-  int32_t x = 0;
-  if (in.StandardMode) {
-    o.PartNos = At(8, in.PartNosW);
-    x = o.PartNos.Right() + 8;
-    if (in.MorePortsThanOne) {
-      o.Ports = At(x, in.PortsW);
-      x = o.Ports.Left + o.PortWidth + 20;
-    } else {
-      // One port: nothing to choose, so the column gives its room to the others.
-      o.Ports = Hidden(in.PortsW);
-    }
-    o.Chans = At(x, in.ChansW);
-    x = o.Chans.Right() + 8;
-    o.Progs = At(x + (in.AnyMChan ? 10 : 0), in.ProgsW);
-    x = o.Progs.Left + o.ProgWidth + 12;
-    o.Muted = At(x, in.MutedW);
-    o.SVels = At(o.Muted.Right() + 4, in.SVelsW);
-    x = o.SVels.Right() + 4;
-    if (in.DspScale) {
-      o.Scales = At(x + 4, in.ScalesW);
-      x = o.Scales.Right() + 20;
-    } else {
-      o.Scales = Hidden(in.ScalesW);
-    }
-    o.Trans = At(x, in.TransW);
-    o.Pitches = At(o.Trans.Right() + 4, in.PitchesW);
+namespace {
+
+// Standard mode's value columns, from Sq.Pt to Pitch.
+void ValueColumns(const TColumnInput& in, TColumnLayout& o) {
+  o.PartNos = At(8, in.PartNosW);
+  int32_t x = o.PartNos.Right() + 8;
+  if (in.MorePortsThanOne) {
+    o.Ports = At(x, in.PortsW);
+    x = o.Ports.Left + o.PortWidth + 20;
   } else {
-    // Novice mode shows pitch and mute alone of the value columns.
-    o.PartNos = Hidden(in.PartNosW);
+    // One port: nothing to choose, so the column gives its room to the others.
     o.Ports = Hidden(in.PortsW);
-    o.Chans = Hidden(in.ChansW);
-    o.Progs = Hidden(in.ProgsW);
-    o.SVels = Hidden(in.SVelsW);
-    o.Scales = Hidden(in.ScalesW);
-    o.Trans = Hidden(in.TransW);
-    o.Pitches = At(8, in.PitchesW);
-    o.Muted = Hidden(in.MutedW);
   }
-  x = o.Pitches.Right() + 28;
+  o.Chans = At(x, in.ChansW);
+  x = o.Chans.Right() + 8;
+  o.Progs = At(x + (in.AnyMChan ? 10 : 0), in.ProgsW);
+  x = o.Progs.Left + o.ProgWidth + 12;
+  o.Muted = At(x, in.MutedW);
+  o.SVels = At(o.Muted.Right() + 4, in.SVelsW);
+  x = o.SVels.Right() + 4;
+  if (in.DspScale) {
+    o.Scales = At(x + 4, in.ScalesW);
+    x = o.Scales.Right() + 20;
+  } else {
+    o.Scales = Hidden(in.ScalesW);
+  }
+  o.Trans = At(x, in.TransW);
+  o.Pitches = At(o.Trans.Right() + 4, in.PitchesW);
+}
+
+// Novice mode shows pitch and mute alone of the value columns.
+void NoviceValueColumns(const TColumnInput& in, TColumnLayout& o) {
+  o.PartNos = Hidden(in.PartNosW);
+  o.Ports = Hidden(in.PortsW);
+  o.Chans = Hidden(in.ChansW);
+  o.Progs = Hidden(in.ProgsW);
+  o.SVels = Hidden(in.SVelsW);
+  o.Scales = Hidden(in.ScalesW);
+  o.Trans = Hidden(in.TransW);
+  o.Pitches = At(8, in.PitchesW);
+  o.Muted = Hidden(in.MutedW);
+}
+
+// From the activity light to the lane, after the pitch column.
+void StateColumns(const TColumnInput& in, TColumnLayout& o) {
+  int32_t x = o.Pitches.Right() + 28;
   if (in.DspMidiActivity) {
     o.MidiActivity = At(x, in.MidiActivityW);
     x = o.MidiActivity.Right() - 4;
@@ -82,6 +85,20 @@ TColumnLayout LayoutSeqStatusColumns(const TColumnInput& in) {
   }
   o.Tracks = At(x, in.TracksW);
   o.SeqLaneLeft = x;
+}
+
+}  // namespace
+
+TColumnLayout LayoutSeqStatusColumns(const TColumnInput& in) {
+  TColumnLayout o;
+  o.ProgWidth = std::max(in.DspProgNames ? 104 : 33, in.ProgCtlW);
+  o.PortWidth = std::max(in.DspPortNames ? 104 : 33, in.PortCtlW);
+  if (in.StandardMode) {
+    ValueColumns(in, o);
+  } else {
+    NoviceValueColumns(in, o);
+  }
+  StateColumns(in, o);
   o.SeqPanelWidth = in.SeqStatusWidth - 8;
   o.SeqLaneWidth = std::max(0, o.SeqPanelWidth - o.Tracks.Left - 4);
   o.TitleLeft = o.Tracks.Right() + 12;

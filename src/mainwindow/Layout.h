@@ -24,9 +24,10 @@ struct TColumnInput {
   int32_t PartNosW = 0, PortsW = 0, ChansW = 0, ProgsW = 0, MutedW = 0, SVelsW = 0, ScalesW = 0, TransW = 0,
           PitchesW = 0, MidiActivityW = 0, SeqNosW = 0, StatesW = 0, LenW = 0, TDivsW = 0, TracksW = 0;
   int32_t SeqStatusWidth = 0;  // pnlSeqStatus
-  // The program controls' width, as their widest item measures; the column is never narrower
-  // than its fixed width.
+  // The program and port controls' widths, as their widest items measure; a column is never
+  // narrower than its fixed width.
   int32_t ProgCtlW = 0;
+  int32_t PortCtlW = 0;
 };
 
 struct TColumn {

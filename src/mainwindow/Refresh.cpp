@@ -157,6 +157,38 @@ void ClearAllPartBufs() {
   }
 }
 
+TPortRequest PortsInForce() {
+  TPortRequest r;
+  Lock lock(EngineLock);
+  r.InPorts = RunCtl.InPortsAllocated;
+  r.OutPorts = RunCtl.OutPortsAllocated;
+  for (int32_t p = 0; p < kPorts; ++p) {
+    const int32_t in = RunCtl.InPortDevIdx[p];
+    const int32_t out = RunCtl.PortDevIdx[p];
+    if (in >= 0 && in < int32_t(RunCtl.MidiInDevs.size())) {
+      r.InDevNames[p] = RunCtl.MidiInDevs[in].DevName;
+      r.InNames[p] = RunCtl.MidiInDevs[in].PortName;
+    }
+    const bool hasOut = out >= 0 && out < int32_t(RunCtl.MidiOutDevs.size());
+    if (hasOut) {
+      r.OutDevNames[p] = RunCtl.MidiOutDevs[out].DevName;
+      r.OutNames[p] = RunCtl.MidiOutDevs[out].PortName;
+    }
+    r.ProgChangesEnabled[p] = hasOut ? RunCtl.MidiOutDevs[out].ProgChangesEnabled : 1;
+  }
+  return r;
+}
+
+void RequestPorts(const TPortRequest& ports) {
+  Cfg.InPortsLoaded = ports.InPorts;
+  Cfg.OutPortsLoaded = ports.OutPorts;
+  Cfg.InPortDevNames = ports.InDevNames;
+  Cfg.InPortNames = ports.InNames;
+  Cfg.OutPortDevNames = ports.OutDevNames;
+  Cfg.OutPortNames = ports.OutNames;
+  Cfg.ProgChangesEnabled = ports.ProgChangesEnabled;
+}
+
 void ResetPortChanTables() {
   Lock lock(EngineLock);
   Live.Chan.fill(0);

@@ -3,9 +3,12 @@
 // device names, the seqs' ports by their saved port names, the engine reset and the main window's
 // controls reloaded. Also the tidying before a settings load and the metronome and display-link
 // controls' visibility. GUI thread only, outside Running.
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 
+#include "base/Sizes.h"
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/PortModel.h"
 
@@ -33,6 +36,18 @@ inline TRefreshHooks RefreshHooks;
 // their saved names, the settings windows and the key labels. Ends in Config. Refused while
 // Running ("RefreshAll error: Unexpected ProgState"): it resets the engine. False when refused.
 bool RefreshAll(bool reinit);
+
+// The port allocation in force, as a settings file asks for it: what a refused file gives back,
+// so that it changes no port.
+struct TPortRequest {
+  int8_t InPorts = -1;
+  int8_t OutPorts = -1;
+  std::array<std::string, kPorts> InDevNames, InNames, OutDevNames, OutNames;
+  std::array<uint8_t, kPorts> ProgChangesEnabled{};
+};
+TPortRequest PortsInForce();
+// The next refresh with reinit re-finds these ports.
+void RequestPorts(const TPortRequest& ports);
 
 // Every part of every seq empty, its attributes reset in full and its tempo divider 1.
 void ClearAllPartBufs();

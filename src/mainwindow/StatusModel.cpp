@@ -35,150 +35,183 @@ std::string ProgText(int32_t prog, const TCfg& cfg, bool& bold) {
   return std::to_string(prog) + "-" + cfg.UserProgNames[prog];
 }
 
+// What every column of one seq row reads: the seq, the settings and the row's own colour.
+struct TRowIn {
+  const TStatusSnapshot& Snap;
+  const TSeqSnap& Q;
+  const TCfg& Cfg;
+  bool FlashOn;
+  TSeqState St;
+  TColor Row;  // the row's text colour: recording, selected or plain
+
+  TFlashPick Pick(bool equal, bool sweep, bool actAtLeastPend, TColor pendColour) const {
+    return FlashRule(equal, FlashOn, sweep, actAtLeastPend, St, Row, pendColour);
+  }
+  TFlashPick Pick(bool equal, bool sweep, bool actAtLeastPend) const {
+    return Pick(equal, sweep, actAtLeastPend, Cfg.ClStFlashPend);
+  }
+};
+
+// The row's panel colour, and its text colour (what TRowIn::Row holds).
+TColor RowPanelAndColour(const TSeqSnap& q, bool odd, const TCfg& cfg, TSeqRowView& v) {
+  if (IsRecState(q.State)) {
+    v.Panel = cfg.ClPanelSeqRec;
+    return cfg.ClStRecPrimed;
+  }
+  if (q.Selected) {
+    v.Panel = odd ? cfg.ClPanelSeqOddSel : cfg.ClPanelSeqEvenSel;
+    return cfg.ClStSelected;
+  }
+  v.Panel = odd ? cfg.ClPanelSeqOdd : cfg.ClPanelSeqEven;
+  return cfg.ClText;
+}
+
+// Sq.Pt, with the arrow of a take from or to the live row.
+TText PartNoText(const TRowIn& in, int32_t s, bool& toLiveShown) {
+  const TSeqSnap& q = in.Q;
+  const TFlashPick f =
+      in.Pick(q.PlayPart == q.SelPart, q.PartSweepOn, q.PlayPart >= q.SelPart, in.Cfg.ClStFlashPendPart);
+  std::string text =
+      std::to_string(s + 1) + "." + f.Mark + std::to_string((f.Active ? q.PlayPart : q.SelPart) + 1);
+  if (IsRecState(in.St)) {
+    if (in.Snap.ArrowFromLive) {
+      text = "->" + text;
+    } else if (in.Snap.ArrowToLive && !toLiveShown) {
+      text += "->";
+      toLiveShown = true;
+    }
+  }
+  return TText{text, in.Row != in.Cfg.ClText ? f.Colour : in.Cfg.ClStSeqNo};
+}
+
+// Pitch: no sweep; the note-range offsets colour it.
+TText PitchText(const TRowIn& in) {
+  const TSeqSnap& q = in.Q;
+  const TFlashPick f = in.Pick(q.Transpose == q.TransposePend, false, true);
+  std::string text = SignedText((f.Active ? q.Transpose : q.TransposePend) - q.PitchBase);
+  if (q.PitchCycles > 0) text += ":" + std::to_string(q.PitchCyclesRem);
+  TColor c = f.Colour;
+  if (f.Active) {
+    c = q.ActOffs ? in.Cfg.ClStSelnActive : in.Row;
+  } else if (in.St == TSeqState::Stopped) {
+    c = q.PendOffs ? in.Cfg.ClStSelnActive : in.Row;
+  }
+  return TText{text, c, false, !q.PitchLocked};
+}
+
+TText ScaleColumnText(const TRowIn& in) {
+  const TSeqSnap& q = in.Q;
+  const bool equal = q.FtsType == kFtsTypeCustom ? q.FtnName.View() == q.FtnNamePend.View()
+                                                 : q.FtsRoot == q.FtsRootPend && q.FtsType == q.FtsTypePend;
+  const TFlashPick f = in.Pick(equal, false, true);
+  return TText{f.Active ? ScaleText(q.FtsRoot, q.FtsType, q.FtnName)
+                        : ScaleText(q.FtsRootPend, q.FtsTypePend, q.FtnNamePend),
+               f.Colour, false, !q.PitchLocked};
+}
+
+TText LenText(const TRowIn& in) {
+  const TStatusSnapshot& snap = in.Snap;
+  const TBarGrid grid{snap.ActBarTicks, snap.ActSQTicks, snap.SQActNoteLenFrac};
+  const bool rec = IsRecState(in.St);
+  int64_t len = in.Q.RElap;
+  if (rec) len = std::max<int64_t>(len, int64_t(snap.RecBeatCount) * snap.ActBeatTicks);
+  len *= in.Q.TempoDiv;
+  return TText{FmtSeqLen(rec, int32_t(std::clamp<int64_t>(len, INT32_MIN, INT32_MAX)), grid), in.Row};
+}
+
+TText TempoDivText(const TRowIn& in, int32_t s) {
+  const TSeqSnap& q = in.Q;
+  const TFlashPick f = in.Pick(q.TempoDiv == q.TempoDivPend, false, true);
+  const int32_t div = f.Active ? q.TempoDiv : q.TempoDivPend;
+  std::string text = s == in.Snap.MetrSeqNo ? "x" : div != 1 ? "1/" + std::to_string(div) : "-";
+  return TText{text, f.Colour};
+}
+
+TText PortText(const TRowIn& in) {
+  const TSeqSnap& q = in.Q;
+  const TFlashPick f = in.Pick(q.Port == q.PortPend, q.PortSweep.On, q.Port >= q.PortPend);
+  const int32_t port = f.Active ? q.Port : q.PortPend;
+  if (in.Cfg.DspPortNames && port < kPorts) return TText{f.Mark + in.Snap.OutPortNames[port], f.Colour};
+  return TText{f.Mark + std::to_string(port + 1), f.Colour, true};
+}
+
+TText ChanText(const TRowIn& in) {
+  const TSeqSnap& q = in.Q;
+  const TFlashPick f = in.Pick(q.Chan == q.ChanPend, q.ChanSweep.On, q.Chan >= q.ChanPend);
+  const int32_t chan = f.Active ? q.Chan : q.ChanPend;
+  return TText{f.Mark + (q.MChanApplies ? "*" : "") + std::to_string(chan + 1), f.Colour};
+}
+
+TText ProgColumnText(const TRowIn& in) {
+  const TSeqSnap& q = in.Q;
+  const TFlashPick f = in.Pick(q.ProgAct == q.ProgPend, q.ProgSweep.On, q.ProgAct >= q.ProgPend);
+  const bool ok = f.Active ? q.ProgActOk : q.ProgPendOk;
+  if (!ok) return TText{"-", in.Row};
+  bool bold = false;
+  const std::string text = ProgText(f.Active ? q.ProgAct : q.ProgPend, in.Cfg, bold);
+  return TText{f.Mark + text, f.Colour, bold};
+}
+
+TText SVelText(const TRowIn& in) {
+  const TSeqSnap& q = in.Q;
+  const TFlashPick f = in.Pick(q.SVel == q.SVelPend, q.SVelSweep.On, q.SVel >= q.SVelPend);
+  const uint8_t svel = f.Active ? q.SVel : q.SVelPend;
+  const bool muted = f.Active ? q.Muted : q.MutedPend;
+  const bool stillState = in.St == TSeqState::Stopped || in.St == TSeqState::RecPrimed;
+  const bool blinkDark = in.FlashOn && q.MutedPend != q.Muted && !stillState;
+  return TText{f.Mark + std::to_string(svel), f.Colour, false, !muted && svel != 0,
+               in.Cfg.StandardMode != 0 && !blinkDark};
+}
+
+TSeqLightView SeqLight(const TRowIn& in) {
+  const TSeqSnap& q = in.Q;
+  const TCfg& cfg = in.Cfg;
+  TSeqLightView l;
+  if (!q.HasEvents) {
+    l.Colour = cfg.ClMidiLightsSeqEmpty;
+    return l;
+  }
+  l.Colour = cfg.ClMidiLightsDefault;
+  l.Large =
+      (in.St == TSeqState::Playing || in.St == TSeqState::StopPrimed) && q.PElap < in.Snap.ActBeatTicks / 4;
+  if (q.LitBy == 1) l.Colour = cfg.ClMidiLightsHotkey;
+  if (q.LitBy == 2) l.Colour = cfg.ClMidiLightsNote;
+  if (q.LitBy == 3) l.Colour = cfg.ClMidiLightsEvent;
+  return l;
+}
+
 void BuildRow(const TStatusSnapshot& snap, int32_t s, const TCfg& cfg, bool flashOn, bool& toLiveShown,
               TSeqRowView& v, std::vector<std::string>& errors) {
   const TSeqSnap& q = snap.Seqs[s];
-  const TSeqState st = q.State;
   const bool odd = s % 2 == 0;
-  TColor r = cfg.ClText;
-  if (IsRecState(st)) {
-    v.Panel = cfg.ClPanelSeqRec;
-    r = cfg.ClStRecPrimed;
-  } else if (q.Selected) {
-    v.Panel = odd ? cfg.ClPanelSeqOddSel : cfg.ClPanelSeqEvenSel;
-    r = cfg.ClStSelected;
-  } else {
-    v.Panel = odd ? cfg.ClPanelSeqOdd : cfg.ClPanelSeqEven;
-  }
-  const TColor seqNoColour = r != cfg.ClText ? r : cfg.ClStSeqNo;
+  const TRowIn in{snap, q, cfg, flashOn, q.State, RowPanelAndColour(q, odd, cfg, v)};
+  const TColor seqNoColour = in.Row != cfg.ClText ? in.Row : cfg.ClStSeqNo;
 
   std::string error;
   v.State = SeqStateText(q, q.StateRaw, flashOn, snap.RecBarCountOn, snap.RecBarCount, cfg, error);
   if (!error.empty()) errors.push_back(error);
 
-  // Sq.Pt.
-  {
-    const TFlashPick f = FlashRule(q.PlayPart == q.SelPart, flashOn, q.PartSweepOn, q.PlayPart >= q.SelPart,
-                                   st, r, cfg.ClStFlashPendPart);
-    std::string text =
-        std::to_string(s + 1) + "." + f.Mark + std::to_string((f.Active ? q.PlayPart : q.SelPart) + 1);
-    if (IsRecState(st)) {
-      if (snap.ArrowFromLive) {
-        text = "->" + text;
-      } else if (snap.ArrowToLive && !toLiveShown) {
-        text += "->";
-        toLiveShown = true;
-      }
-    }
-    v.PartNo = TText{text, r != cfg.ClText ? f.Colour : cfg.ClStSeqNo};
-  }
+  v.PartNo = PartNoText(in, s, toLiveShown);
   v.SeqNo = TText{std::to_string(s + 1), seqNoColour};
   v.SeqNoBg = q.HasHotkeyEvents ? cfg.ClMidiLightsHotkey : (odd ? cfg.ClPanelSeqOdd : cfg.ClPanelSeqEven);
-
-  // Pitch: no sweep; the note-range offsets colour it.
-  {
-    const TFlashPick f =
-        FlashRule(q.Transpose == q.TransposePend, flashOn, false, true, st, r, cfg.ClStFlashPend);
-    std::string text = SignedText((f.Active ? q.Transpose : q.TransposePend) - q.PitchBase);
-    if (q.PitchCycles > 0) text += ":" + std::to_string(q.PitchCyclesRem);
-    TColor c = f.Colour;
-    if (f.Active) {
-      c = q.ActOffs ? cfg.ClStSelnActive : r;
-    } else if (st == TSeqState::Stopped) {
-      c = q.PendOffs ? cfg.ClStSelnActive : r;
-    }
-    v.Pitch = TText{text, c, false, !q.PitchLocked};
-  }
-
-  if (cfg.DspScale) {
-    const bool equal = q.FtsType == kFtsTypeCustom ? q.FtnName.View() == q.FtnNamePend.View()
-                                                   : q.FtsRoot == q.FtsRootPend && q.FtsType == q.FtsTypePend;
-    const TFlashPick f = FlashRule(equal, flashOn, false, true, st, r, cfg.ClStFlashPend);
-    v.Scale = TText{f.Active ? ScaleText(q.FtsRoot, q.FtsType, q.FtnName)
-                             : ScaleText(q.FtsRootPend, q.FtsTypePend, q.FtnNamePend),
-                    f.Colour, false, !q.PitchLocked};
-  }
-
-  v.Trans = TText{SignedText(q.PitchBase), r};
-
-  if (cfg.DspSeqLen) {
-    const TBarGrid grid{snap.ActBarTicks, snap.ActSQTicks, snap.SQActNoteLenFrac};
-    const bool rec = IsRecState(st);
-    int64_t len = q.RElap;
-    if (rec) len = std::max<int64_t>(len, int64_t(snap.RecBeatCount) * snap.ActBeatTicks);
-    len *= q.TempoDiv;
-    v.Len = TText{FmtSeqLen(rec, int32_t(std::clamp<int64_t>(len, INT32_MIN, INT32_MAX)), grid), r};
-  }
-
-  if (cfg.DspTempoDiv) {
-    const TFlashPick f =
-        FlashRule(q.TempoDiv == q.TempoDivPend, flashOn, false, true, st, r, cfg.ClStFlashPend);
-    const int32_t div = f.Active ? q.TempoDiv : q.TempoDivPend;
-    std::string text = s == snap.MetrSeqNo ? "x" : div != 1 ? "1/" + std::to_string(div) : "-";
-    v.TDiv = TText{text, f.Colour};
-  }
-
-  v.TimeShift = TText{q.TimeShiftRept == 0 ? "" : q.TimeShiftRept > 0 ? "<" : ">", r};
+  v.Pitch = PitchText(in);
+  if (cfg.DspScale) v.Scale = ScaleColumnText(in);
+  v.Trans = TText{SignedText(q.PitchBase), in.Row};
+  if (cfg.DspSeqLen) v.Len = LenText(in);
+  if (cfg.DspTempoDiv) v.TDiv = TempoDivText(in, s);
+  v.TimeShift = TText{q.TimeShiftRept == 0 ? "" : q.TimeShiftRept > 0 ? "<" : ">", in.Row};
 
   if (snap.OutPortsAllocated >= 0 && q.PortPend >= 0 && q.Port >= 0) {
-    {
-      const TFlashPick f = FlashRule(q.Port == q.PortPend, flashOn, q.PortSweep.On, q.Port >= q.PortPend, st,
-                                     r, cfg.ClStFlashPend);
-      const int32_t port = f.Active ? q.Port : q.PortPend;
-      if (cfg.DspPortNames && port < kPorts) {
-        v.Port = TText{f.Mark + snap.OutPortNames[port], f.Colour};
-      } else {
-        v.Port = TText{f.Mark + std::to_string(port + 1), f.Colour, true};
-      }
-    }
-    {
-      const TFlashPick f = FlashRule(q.Chan == q.ChanPend, flashOn, q.ChanSweep.On, q.Chan >= q.ChanPend, st,
-                                     r, cfg.ClStFlashPend);
-      const int32_t chan = f.Active ? q.Chan : q.ChanPend;
-      v.Chan = TText{f.Mark + (q.MChanApplies ? "*" : "") + std::to_string(chan + 1), f.Colour};
-    }
-    {
-      const TFlashPick f = FlashRule(q.ProgAct == q.ProgPend, flashOn, q.ProgSweep.On,
-                                     q.ProgAct >= q.ProgPend, st, r, cfg.ClStFlashPend);
-      const bool ok = f.Active ? q.ProgActOk : q.ProgPendOk;
-      if (!ok) {
-        v.Prog = TText{"-", r};
-      } else {
-        bool bold = false;
-        const std::string text = ProgText(f.Active ? q.ProgAct : q.ProgPend, cfg, bold);
-        v.Prog = TText{f.Mark + text, f.Colour, bold};
-      }
-    }
+    v.Port = PortText(in);
+    v.Chan = ChanText(in);
+    v.Prog = ProgColumnText(in);
   } else {
     v.Port.reset();
     v.Chan.reset();
     v.Prog.reset();
   }
-
-  {
-    const TFlashPick f = FlashRule(q.SVel == q.SVelPend, flashOn, q.SVelSweep.On, q.SVel >= q.SVelPend, st, r,
-                                   cfg.ClStFlashPend);
-    const uint8_t svel = f.Active ? q.SVel : q.SVelPend;
-    const bool muted = f.Active ? q.Muted : q.MutedPend;
-    const bool stillState = st == TSeqState::Stopped || st == TSeqState::RecPrimed;
-    const bool blinkDark = flashOn && q.MutedPend != q.Muted && !stillState;
-    v.SVel = TText{f.Mark + std::to_string(svel), f.Colour, false, !muted && svel != 0,
-                   cfg.StandardMode != 0 && !blinkDark};
-  }
-
-  if (cfg.DspMidiActivity) {
-    TSeqLightView l;
-    if (!q.HasEvents) {
-      l.Colour = cfg.ClMidiLightsSeqEmpty;
-    } else {
-      l.Colour = cfg.ClMidiLightsDefault;
-      l.Large = (st == TSeqState::Playing || st == TSeqState::StopPrimed) && q.PElap < snap.ActBeatTicks / 4;
-      if (q.LitBy == 1) l.Colour = cfg.ClMidiLightsHotkey;
-      if (q.LitBy == 2) l.Colour = cfg.ClMidiLightsNote;
-      if (q.LitBy == 3) l.Colour = cfg.ClMidiLightsEvent;
-    }
-    v.Light = l;
-  }
+  v.SVel = SVelText(in);
+  if (cfg.DspMidiActivity) v.Light = SeqLight(in);
 }
 
 }  // namespace

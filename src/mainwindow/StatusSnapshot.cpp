@@ -69,6 +69,29 @@ uint8_t AgeLights(uint8_t& hotkey, int32_t& hotkeyTime, uint8_t& note, int32_t& 
   return lit;
 }
 
+// The seq's programs, what its changes ask of the lane grid, and its activity light. Takes the
+// change flags it reports.
+void CopySeqMarks(TPartBuf& b, TSeqSnap& out, int32_t now, bool lights) {
+  bool hasDev = false;
+  out.ProgActOk = ProgDevOk(b.Port, hasDev);
+  out.ProgPendOk = ProgDevOk(b.PortPend, hasDev) && RunCtl.OutPortsAllocated >= 0;
+  out.ProgAct = ProgSentOn(b.Port, out.Chan);
+  out.ProgPend = ProgReqOn(b.PortPend, b.ChanPend);
+  // Both flags ask for the lane grid; the selection flag also waits for Command mode, where its
+  // key marks are drawn.
+  // A selection flag left waiting asks for the grid once, not on every tick it waits.
+  out.GridDirty = b.RecChanged != 0 || (b.SelChanged != 0 && !out.SelWaiting);
+  b.RecChanged = 0;
+  out.SelChanged = b.SelChanged != 0 && Keys.KeyMode == TKeyMode::Command;
+  if (out.SelChanged) b.SelChanged = 0;
+  out.SelWaiting = b.SelChanged != 0;
+  out.LitBy = 0;
+  const TSeqState st = b.SeqState;
+  if (lights && (st == TSeqState::Playing || st == TSeqState::PlayMuted || st == TSeqState::StopPrimed))
+    out.LitBy = AgeLights(b.LightHotkey, b.LightHotkeyTime, b.LightNoteOn, b.LightNoteOnTime, b.LightOther,
+                          b.LightOtherTime, now, true);
+}
+
 void CopySeq(int32_t s, TSeqSnap& out, int32_t now, bool lights) {
   const TSeqRec& rec = Seqs.SeqRecs[s];
   TPartBuf& b = Seqs.PartBufs[rec.PlayPart & 1][s];
@@ -114,24 +137,7 @@ void CopySeq(int32_t s, TSeqSnap& out, int32_t now, bool lights) {
   out.ChanSweep = SweepOf(b.ChanSweep);
   out.ProgSweep = SweepOf(b.ProgSweep);
   out.SVelSweep = SweepOf(b.SVelSweep);
-  bool hasDev = false;
-  out.ProgActOk = ProgDevOk(b.Port, hasDev);
-  out.ProgPendOk = ProgDevOk(b.PortPend, hasDev) && RunCtl.OutPortsAllocated >= 0;
-  out.ProgAct = ProgSentOn(b.Port, out.Chan);
-  out.ProgPend = ProgReqOn(b.PortPend, b.ChanPend);
-  // Both flags ask for the lane grid; the selection flag also waits for Command mode, where its
-  // key marks are drawn.
-  // A selection flag left waiting asks for the grid once, not on every tick it waits.
-  out.GridDirty = b.RecChanged != 0 || (b.SelChanged != 0 && !out.SelWaiting);
-  b.RecChanged = 0;
-  out.SelChanged = b.SelChanged != 0 && Keys.KeyMode == TKeyMode::Command;
-  if (out.SelChanged) b.SelChanged = 0;
-  out.SelWaiting = b.SelChanged != 0;
-  out.LitBy = 0;
-  const TSeqState st = b.SeqState;
-  if (lights && (st == TSeqState::Playing || st == TSeqState::PlayMuted || st == TSeqState::StopPrimed))
-    out.LitBy = AgeLights(b.LightHotkey, b.LightHotkeyTime, b.LightNoteOn, b.LightNoteOnTime, b.LightOther,
-                          b.LightOtherTime, now, true);
+  CopySeqMarks(b, out, now, lights);
 }
 
 void CopyLive(TLiveSnap& out, int32_t now, bool liveMode) {
@@ -251,6 +257,95 @@ bool AgeLight(uint8_t& flag, int32_t& since, int32_t now) {
   return false;
 }
 
+namespace {
+
+void CopyRecording(TStatusSnapshot& snap) {
+  snap.RecActive = Transport.RecActive != 0;
+  snap.RecRawMode = Transport.RecRawMode != 0;
+  const bool raw = snap.RecRawMode;
+  snap.ArrowFromLive = (raw ? Cfg.RecRawAttribSrcLive : Cfg.RecIntAttribSrcLive) != 0;
+  snap.ArrowToLive = (raw ? Cfg.RecRawAttribSrcToLive : Cfg.RecIntAttribSrcToLive) != 0;
+  snap.RecRetake = Transport.RecRetake != 0;
+  snap.RecAutoIncSeq = Args.RecAutoIncSeq != 0;
+  snap.RecBarCountOn = Transport.RecBarCountOn != 0;
+  snap.RecBarCount = Transport.RecBarCount;
+  snap.RecBeatCount = Transport.RecBeatCount;
+  snap.RecPitchOffset = RecKeys.RecPitchOffset;
+  snap.SRecNoteLenFrac = Cfg.SRecNoteLenFrac;
+  snap.SRecNoteOnPercent = Cfg.SRecNoteOnPercent;
+}
+
+// The bar settings asked for and those in force.
+void CopyBar(TStatusSnapshot& snap) {
+  snap.BeatsPerBar = Cfg.BeatsPerBar;
+  snap.NoteLenFrac = Cfg.NoteLenFrac;
+  snap.NQNoteLenFrac = Cfg.NQNoteLenFrac;
+  snap.SQNoteLenFrac = Cfg.SQNoteLenFrac;
+  const TBarSettings& act = Transport.ActBar;
+  snap.ActBeatsPerBar = act.BeatsPerBar;
+  snap.ActNoteLenFrac = act.NoteLenFrac;
+  snap.NQActNoteLenFrac = act.NQNoteLenFrac;
+  snap.SQActNoteLenFrac = act.SQNoteLenFrac;
+  snap.ActBeatTicks = act.BeatTicks;
+  snap.ActBarTicks = act.BarTicks;
+  snap.ActSQTicks = act.SQTicks;
+}
+
+void CopyClock(TStatusSnapshot& snap, TProgState ps) {
+  snap.Tempo = Cfg.Tempo;
+  snap.TempoSlewTime = Cfg.TempoSlewTime;
+  snap.ClocksExtPNo = Cfg.ClocksExtPNo;
+  snap.ClockLost = false;
+  snap.SwitchToInternal = false;
+  if (ps == TProgState::Running && Transport.ClockWatchMs - MidiIn.ExtClockLastMs >= kClockLossMs) {
+    // No clock for 200 ms: the external tempo is unknown until clocks come again.
+    MidiIn.ExtClockAvg = 0;
+    snap.ClockLost = true;
+    snap.SwitchToInternal = Cfg.ClocksSourceInternal == 0 && Cfg.ClocksSourceExtLock == 0;
+  }
+  snap.ExtClockCount = MidiIn.ClockIntervalCount;
+  snap.ExtClockSum = MidiIn.ClockIntervalSum;
+  snap.ExtClockValid = MidiIn.ExtClockAvg >= 1;
+}
+
+void CopyScenesAndMetronome(TStatusSnapshot& snap) {
+  snap.CurScene = Scenes.CurScene;
+  snap.CurExtScene = Scenes.CurExtScene;
+  snap.MetrTypePitchLocked = Cfg.MetrTypePitchLocked != 0;
+  const bool drum = snap.MetrTypePitchLocked;
+  snap.MetrBarNote = drum ? Cfg.MetrDrumBarNote : Cfg.MetrBassBarNote;
+  snap.MetrBarSVel = drum ? Cfg.MetrDrumBarSVel : Cfg.MetrBassBarSVel;
+  snap.MetrBeatNote = drum ? Cfg.MetrDrumBeatNote : Cfg.MetrBassBeatNote;
+  snap.MetrBeatSVel = drum ? Cfg.MetrDrumBeatSVel : Cfg.MetrBassBeatSVel;
+  CopyMetrStyle(snap);
+}
+
+// The last recorded event and the key marks to send; takes the flags it reports.
+void CopyMarks(TStatusSnapshot& snap) {
+  snap.LastRecEventNew = RecKeys.LastRecEventNew.exchange(0) != 0;
+  snap.LastRecEvent = RecKeys.LastRecEvent;
+  snap.SRecTime = RecKeys.SRecTime;
+
+  snap.MarkSelLive = false;
+  if (snap.KeyMode == TKeyMode::Command && Keys.SelectionChanged.exchange(0) != 0) snap.MarkSelLive = true;
+  snap.MarkPitchZones = false;
+  if (snap.KeyMode == TKeyMode::Pitch && Keys.PitchZoneSelCleared.exchange(0) != 0)
+    snap.MarkPitchZones = true;
+  for (int32_t i = 0; i < 3; ++i) snap.PitchZoneSel[i] = Keys.PitchZoneSel[i] != 0;
+}
+
+void CopyPortNames(TStatusSnapshot& snap) {
+  for (int32_t p = 0; p < kPorts; ++p) {
+    const int32_t dev = RunCtl.PortDevIdx[p];
+    const std::string& name = dev >= 0 && dev < int32_t(RunCtl.MidiOutDevs.size())
+                                  ? RunCtl.MidiOutDevs[dev].PortName
+                                  : std::string();
+    if (snap.OutPortNames[p] != name) snap.OutPortNames[p] = name;
+  }
+}
+
+}  // namespace
+
 bool TakeStatusSnapshot(TStatusSnapshot& snap, bool wantPortNames) {
   std::unique_lock lock(EngineLock, std::try_to_lock);
   if (!lock.owns_lock()) return false;
@@ -273,78 +368,12 @@ bool TakeStatusSnapshot(TStatusSnapshot& snap, bool wantPortNames) {
   }
   CopyLive(snap.Live, now, snap.KeyMode == TKeyMode::Live);
   CopyEntry(snap.Entry, now);
-
-  snap.RecActive = Transport.RecActive != 0;
-  snap.RecRawMode = Transport.RecRawMode != 0;
-  const bool raw = snap.RecRawMode;
-  snap.ArrowFromLive = (raw ? Cfg.RecRawAttribSrcLive : Cfg.RecIntAttribSrcLive) != 0;
-  snap.ArrowToLive = (raw ? Cfg.RecRawAttribSrcToLive : Cfg.RecIntAttribSrcToLive) != 0;
-  snap.RecRetake = Transport.RecRetake != 0;
-  snap.RecAutoIncSeq = Args.RecAutoIncSeq != 0;
-  snap.RecBarCountOn = Transport.RecBarCountOn != 0;
-  snap.RecBarCount = Transport.RecBarCount;
-  snap.RecBeatCount = Transport.RecBeatCount;
-  snap.RecPitchOffset = RecKeys.RecPitchOffset;
-  snap.SRecNoteLenFrac = Cfg.SRecNoteLenFrac;
-  snap.SRecNoteOnPercent = Cfg.SRecNoteOnPercent;
-
-  snap.BeatsPerBar = Cfg.BeatsPerBar;
-  snap.NoteLenFrac = Cfg.NoteLenFrac;
-  snap.NQNoteLenFrac = Cfg.NQNoteLenFrac;
-  snap.SQNoteLenFrac = Cfg.SQNoteLenFrac;
-  const TBarSettings& act = Transport.ActBar;
-  snap.ActBeatsPerBar = act.BeatsPerBar;
-  snap.ActNoteLenFrac = act.NoteLenFrac;
-  snap.NQActNoteLenFrac = act.NQNoteLenFrac;
-  snap.SQActNoteLenFrac = act.SQNoteLenFrac;
-  snap.ActBeatTicks = act.BeatTicks;
-  snap.ActBarTicks = act.BarTicks;
-  snap.ActSQTicks = act.SQTicks;
-
-  snap.Tempo = Cfg.Tempo;
-  snap.TempoSlewTime = Cfg.TempoSlewTime;
-  snap.ClocksExtPNo = Cfg.ClocksExtPNo;
-  snap.ClockLost = false;
-  snap.SwitchToInternal = false;
-  if (ps == TProgState::Running && Transport.ClockWatchMs - MidiIn.ExtClockLastMs >= kClockLossMs) {
-    // No clock for 200 ms: the external tempo is unknown until clocks come again.
-    MidiIn.ExtClockAvg = 0;
-    snap.ClockLost = true;
-    snap.SwitchToInternal = Cfg.ClocksSourceInternal == 0 && Cfg.ClocksSourceExtLock == 0;
-  }
-  snap.ExtClockCount = MidiIn.ClockIntervalCount;
-  snap.ExtClockSum = MidiIn.ClockIntervalSum;
-  snap.ExtClockValid = MidiIn.ExtClockAvg >= 1;
-
-  snap.CurScene = Scenes.CurScene;
-  snap.CurExtScene = Scenes.CurExtScene;
-  snap.MetrTypePitchLocked = Cfg.MetrTypePitchLocked != 0;
-  const bool drum = snap.MetrTypePitchLocked;
-  snap.MetrBarNote = drum ? Cfg.MetrDrumBarNote : Cfg.MetrBassBarNote;
-  snap.MetrBarSVel = drum ? Cfg.MetrDrumBarSVel : Cfg.MetrBassBarSVel;
-  snap.MetrBeatNote = drum ? Cfg.MetrDrumBeatNote : Cfg.MetrBassBeatNote;
-  snap.MetrBeatSVel = drum ? Cfg.MetrDrumBeatSVel : Cfg.MetrBassBeatSVel;
-  CopyMetrStyle(snap);
-
-  snap.LastRecEventNew = RecKeys.LastRecEventNew.exchange(0) != 0;
-  snap.LastRecEvent = RecKeys.LastRecEvent;
-  snap.SRecTime = RecKeys.SRecTime;
-
-  snap.MarkSelLive = false;
-  if (snap.KeyMode == TKeyMode::Command && Keys.SelectionChanged.exchange(0) != 0) snap.MarkSelLive = true;
-  snap.MarkPitchZones = false;
-  if (snap.KeyMode == TKeyMode::Pitch && Keys.PitchZoneSelCleared.exchange(0) != 0)
-    snap.MarkPitchZones = true;
-  for (int32_t i = 0; i < 3; ++i) snap.PitchZoneSel[i] = Keys.PitchZoneSel[i] != 0;
-
-  if (wantPortNames)
-    for (int32_t p = 0; p < kPorts; ++p) {
-      const int32_t dev = RunCtl.PortDevIdx[p];
-      const std::string& name = dev >= 0 && dev < int32_t(RunCtl.MidiOutDevs.size())
-                                    ? RunCtl.MidiOutDevs[dev].PortName
-                                    : std::string();
-      if (snap.OutPortNames[p] != name) snap.OutPortNames[p] = name;
-    }
+  CopyRecording(snap);
+  CopyBar(snap);
+  CopyClock(snap, ps);
+  CopyScenesAndMetronome(snap);
+  CopyMarks(snap);
+  if (wantPortNames) CopyPortNames(snap);
   return true;
 }
 

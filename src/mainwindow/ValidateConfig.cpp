@@ -43,12 +43,9 @@ bool IsPowerOf2UpTo128(int32_t n) {
   return PowerOf2Index(n) >= 0;
 }
 
-}  // namespace
+using TFault = std::optional<TConfigFault>;
 
-std::optional<TConfigFault> FindConfigFault() {
-  std::lock_guard lock(EngineLock);
-  ResolveKeyMapSentinels();
-  const TCfg& c = Cfg;
+TFault TimerFault(const TCfg& c) {
   TGroup timers("Out of range");
   timers.Range("MidiTimerInterval", c.MidiTimerInterval, 1, 500);
   timers.Range("MidiTimerResolution", c.MidiTimerResolution, 1, 50);
@@ -56,7 +53,10 @@ std::optional<TConfigFault> FindConfigFault() {
   timers.Range("DspMetrInterval", c.DspMetrInterval, 1, 500);
   timers.Range("DspDiagInterval", c.DspDiagInterval, 1, 500);
   if (timers.Failed()) return timers.Fault();
+  return std::nullopt;
+}
 
+TFault BarFault(const TCfg& c) {
   TGroup bar("Out of range");
   bar.Range("Tempo", c.Tempo, 2000, 32000, "20", "320");
   bar.Range("BeatsPerBar", c.BeatsPerBar, 2, 64);
@@ -64,7 +64,10 @@ std::optional<TConfigFault> FindConfigFault() {
   bar.Range("NQNoteLenFrac", c.NQNoteLenFrac, 0, 64);
   bar.Range("SQNoteLenFrac", c.SQNoteLenFrac, 1, 64);
   if (bar.Failed()) return bar.Fault();
+  return std::nullopt;
+}
 
+TFault NoteLengthFault(const TCfg& c) {
   TGroup powers("Not a power of 2");
   if (!IsPowerOf2UpTo128(c.NoteLenFrac)) powers.Add("NoteLenFrac");
   if (!IsPowerOf2UpTo128(c.MetrNoteLenFrac)) powers.Add("MetrNoteLenFrac");
@@ -74,7 +77,10 @@ std::optional<TConfigFault> FindConfigFault() {
   if (c.NQNoteLenFrac > 0 && !DividesWholeNote(c.NQNoteLenFrac)) factors.Add("NQNoteLenFrac");
   if (!DividesWholeNote(c.SRecNoteLenFrac)) factors.Add("SRecNoteLenFrac");
   if (factors.Failed()) return factors.Fault();
+  return std::nullopt;
+}
 
+TFault MetronomeFault(const TCfg& c) {
   TGroup metr("Out of range");
   metr.Range("MetrSeqNo", c.MetrSeqNo + 1, 0, c.MaxActiveSeqs + 1);
   const bool numeric = c.KeyDefsNumeric != 0;
@@ -89,7 +95,11 @@ std::optional<TConfigFault> FindConfigFault() {
   metr.Range("MetrDrumBeatSVel", c.MetrDrumBeatSVel, 0, 9);
   metr.Range("MetrBassBeatSVel", c.MetrBassBeatSVel, 0, 9);
   if (metr.Failed()) return metr.Fault();
+  return std::nullopt;
+}
 
+// The live and seq velocity scales, the seqs' part by part.
+TFault VelocityFault(const TCfg&) {
   TGroup live("Out of range");
   live.Range("SVelLive", Live.SVel, 0, 9);
   if (live.Failed()) return live.Fault();
@@ -100,11 +110,25 @@ std::optional<TConfigFault> FindConfigFault() {
       seqs.Range("SVelSeq" + std::to_string(s + 1), Seqs.PartBufs[part][s].Pend.SVel, 0, 9);
     if (seqs.Failed()) return seqs.Fault();
   }
+  return std::nullopt;
+}
 
-  // Both control inputs calibrate on one key; only its octave may differ between them.
+// Both control inputs calibrate on one key; only its octave may differ between them.
+TFault LiveCmdKeyFault(const TCfg& c) {
   if (c.InPortsLoaded >= 1 && PitchClassName(c.InPortLiveCmdKey[0]) != PitchClassName(c.InPortLiveCmdKey[1]))
     return TConfigFault{"LiveCmdKey mismatch",
                         "Keys for each port must be same note on same or different octaves"};
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<TConfigFault> FindConfigFault() {
+  std::lock_guard lock(EngineLock);
+  ResolveKeyMapSentinels();
+  // The first group with a fault is the one reported.
+  for (auto check : {TimerFault, BarFault, NoteLengthFault, MetronomeFault, VelocityFault, LiveCmdKeyFault})
+    if (TFault fault = check(Cfg)) return fault;
   return std::nullopt;
 }
 

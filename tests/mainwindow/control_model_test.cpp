@@ -256,9 +256,10 @@ TEST(ControlModel, ControlGroupAndLiveRow) {
   EXPECT_EQ(on.LivePitch.Text, "-2");
   EXPECT_EQ(on.LiveTrans.Text, "+5");
   EXPECT_EQ(on.LivePanel, cfg.ClPanelLiveSel);
-  // Key mode 0: the control button blinks; the prompt's blue font without the input colours.
+  // Key mode 0: the control button blinks, never in a colour that reads as disabled; the
+  // prompt's blue font without the input colours.
   EXPECT_EQ(on.ControlFont, cfg.ClStIgnore);
-  EXPECT_EQ(off.ControlFont, clBtnFace);
+  EXPECT_EQ(off.ControlFont, cfg.ClText);
   cfg.DspKModeInputColours = 0;
   BuildControlView(s, cfg, true, false, false, false, "", on);
   EXPECT_EQ(on.KeyMode.Colour, 0xFF0000u);

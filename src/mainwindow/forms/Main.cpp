@@ -101,16 +101,17 @@ int32_t ComboWidth(const QFontMetrics& fm, const char* sample) {
   return TextWidth(fm, sample) + 30;
 }
 
-// The width the program lists and labels need: the widest item of the list, a sweep's mark
-// before it (numbers alone show bold), and for the list its frame and arrow.
-struct TProgWidths {
+// The width the program or port lists and labels need: the widest item of the list, a sweep's
+// mark before it (numbers alone show bold), and for the list its frame and arrow.
+struct TListWidths {
   int32_t Label = 0;
   int32_t Combo = 0;
+  int32_t Wider() const { return std::max(Label, Combo); }
 };
-TProgWidths ProgWidths(const QComboBox* list) {
+TListWidths ListWidths(const QComboBox* list, bool numbersOnly) {
   QFont font = list->font();
   font.setPointSize(kRowFontSize);
-  font.setBold(Cfg.DspProgNames == 0);
+  font.setBold(numbersOnly);
   const QFontMetrics fm(font);
   int32_t text = 0;
   for (int i = 0; i < list->count(); ++i)
@@ -321,6 +322,48 @@ void TfrmMain::FormCreate() {
 
 // The folders, the command line, the initial values, the trace switches and the seq and port
 // defaults.
+namespace {
+
+void StartUpTraceSwitches() {
+  Trace.InTraceOn = 0;
+  Trace.OutTraceOn = 0;
+  Trace.DecodeTrace = 1;
+  Trace.TraceMTC = 0;
+  Trace.TraceMC = 0;
+  Trace.TraceController = 0;
+  Trace.TracePressure = 0;
+  Trace.TracePitchBend = 0;
+  Trace.TraceNotes = 1;
+  Trace.TraceProgChanges = 1;
+  Trace.TraceHotkey = 1;
+  Trace.TraceSync = 0;
+}
+
+// Seq and port defaults: part 0 selected and playing, everything on port 0, channel 0.
+void StartUpRouting() {
+  std::lock_guard lock(EngineLock);
+  auto mchanApplies = [](int32_t port) {
+    return uint8_t(Cfg.MChanEnabled[port] != 0 && Cfg.MChanMin[port] <= 0 && 0 <= Cfg.MChanMax[port]);
+  };
+  for (TSeqRec& rec : Seqs.SeqRecs) {
+    rec.SelPart = 0;
+    rec.PlayPart = 0;
+  }
+  RunCtl.LivePort = 0;
+  Live.Chan.fill(0);
+  Live.MChanApplies = mchanApplies(0);
+  for (auto& part : Seqs.PartBufs)
+    for (TPartBuf& b : part) {
+      b.PortPend = 0;
+      b.Port = 0;
+      b.ChanPend = 0;
+      b.Chan.fill(0);
+      b.MChanApplies = mchanApplies(0);
+    }
+}
+
+}  // namespace
+
 void TfrmMain::SetStartUpValues() {
   // Folders.
   RunCtl.UserProfileFolder = UserProfileFolder();
@@ -349,42 +392,8 @@ void TfrmMain::SetStartUpValues() {
   for (QLabel* l : {ui->lblvMidiInLimit, ui->lblvDspMetrLimit, ui->lblvDspStatusLimit, ui->lblvDspDiagLimit})
     l->setEnabled(false);
 
-  // Trace switches.
-  Trace.InTraceOn = 0;
-  Trace.OutTraceOn = 0;
-  Trace.DecodeTrace = 1;
-  Trace.TraceMTC = 0;
-  Trace.TraceMC = 0;
-  Trace.TraceController = 0;
-  Trace.TracePressure = 0;
-  Trace.TracePitchBend = 0;
-  Trace.TraceNotes = 1;
-  Trace.TraceProgChanges = 1;
-  Trace.TraceHotkey = 1;
-  Trace.TraceSync = 0;
-
-  // Seq and port defaults: part 0 selected and playing, everything on port 0, channel 0.
-  {
-    std::lock_guard lock(EngineLock);
-    auto mchanApplies = [](int32_t port) {
-      return uint8_t(Cfg.MChanEnabled[port] != 0 && Cfg.MChanMin[port] <= 0 && 0 <= Cfg.MChanMax[port]);
-    };
-    for (TSeqRec& rec : Seqs.SeqRecs) {
-      rec.SelPart = 0;
-      rec.PlayPart = 0;
-    }
-    RunCtl.LivePort = 0;
-    Live.Chan.fill(0);
-    Live.MChanApplies = mchanApplies(0);
-    for (auto& part : Seqs.PartBufs)
-      for (TPartBuf& b : part) {
-        b.PortPend = 0;
-        b.Port = 0;
-        b.ChanPend = 0;
-        b.Chan.fill(0);
-        b.MChanApplies = mchanApplies(0);
-      }
-  }
+  StartUpTraceSwitches();
+  StartUpRouting();
 
   for (QSpinBox* ud : {ui->udInPort0Oct, ui->udInPort1Oct}) {
     const QSignalBlocker block(ud);
@@ -489,6 +498,8 @@ bool TfrmMain::LoadConfigAndApply(bool factory, bool autoRun, bool& ok) {
   bool result = false;
   {
     const TBusyCursor busy;
+    // Taken before the ports close: a file that is refused changes no port, it asks for these.
+    const TPortRequest inForce = PortsInForce();
     ResetPortChanTables();
     // Every port closed and the devices listed afresh, tables and lists both: the refresh re-finds
     // the saved ports by name in those lists.
@@ -497,6 +508,7 @@ bool TfrmMain::LoadConfigAndApply(bool factory, bool autoRun, bool& ok) {
     LoadDrumFactory();
     LoadBassFactory();
     result = LoadConfig(factory, autoRun, CfgFull, ok);
+    if (!factory && !ok) RequestPorts(inForce);
     if (result) {
       // A new configuration starts with empty parts. Only the events go: the seqs' velocity, mute,
       // scale and pitch lock were just loaded into the parts, and a full reset would lose them.
@@ -630,6 +642,91 @@ void TfrmMain::ArrangeStartUpControls() {
   }
 }
 
+namespace {
+
+// One seq's row panel and its controls, children of the panel.
+void MakeSeqRow(QWidget* parent, int32_t s, const QPalette* palette, TSeqRow& r) {
+  r.pnlSeq = new QFrame(parent);
+  r.pnlSeq->setObjectName(QString("pnlSeq%1").arg(s));
+  r.pnlSeq->setFrameShape(QFrame::Panel);
+  r.pnlSeq->setFrameShadow(QFrame::Raised);
+  r.pnlSeq->setLineWidth(1);
+  QFrame* p = r.pnlSeq;
+  r.lblSeqNo = MakeRowControl<QLabel>(p, "lblSeqNo", s);
+  r.lblSeqState = MakeRowControl<QLabel>(p, "lblSeqState", s);
+  r.chkSeqMuted = MakeRowControl<QCheckBox>(p, "chkSeqMuted", s);
+  r.chkSeqPitchLock = MakeRowControl<QCheckBox>(p, "chkSeqPitchLock", s);
+  r.lblSeqPitch = MakeRowControl<QLabel>(p, "lblSeqPitch", s);
+  r.lblSeqScale = MakeRowControl<QLabel>(p, "lblSeqScale", s);
+  r.lblSeqTrans = MakeRowControl<QLabel>(p, "lblSeqTrans", s);
+  r.cboSeqProg = MakeRowControl<QComboBox>(p, "cboSeqProg", s);
+  r.lblSeqProg = MakeRowControl<QLabel>(p, "lblSeqProg", s);
+  r.cboSeqPartNo = MakeRowControl<QComboBox>(p, "cboSeqPartNo", s);
+  r.lblSeqPartNo = MakeRowControl<QLabel>(p, "lblSeqPartNo", s);
+  r.cboSeqChan = MakeRowControl<QComboBox>(p, "cboSeqChan", s);
+  r.lblSeqChan = MakeRowControl<QLabel>(p, "lblSeqChan", s);
+  r.cboSeqSVel = MakeRowControl<QComboBox>(p, "cboSeqSVel", s);
+  r.lblSeqSVel = MakeRowControl<QLabel>(p, "lblSeqSVel", s);
+  r.cboSeqPort = MakeRowControl<QComboBox>(p, "cboSeqPort", s);
+  r.lblSeqPort = MakeRowControl<QLabel>(p, "lblSeqPort", s);
+  r.lblSeqLen = MakeRowControl<QLabel>(p, "lblSeqLen", s);
+  r.lblSeqTDiv = MakeRowControl<QLabel>(p, "lblSeqTDiv", s);
+  r.lblSeqTimeShift = MakeRowControl<QLabel>(p, "lblSeqTimeShift", s);
+  r.lblSeqNumPosn = MakeRowControl<QLabel>(p, "lblSeqNumPosn", s);
+  r.SeqLane = new TSeqLane(p, palette);
+  r.SeqLane->setObjectName(QString("shpSeqLane%1").arg(s));
+  r.SeqLane->lower();  // under the time-shift mark at its start
+  r.shpSeqMidiActivity = MakeRowControl<QFrame>(p, "shpSeqMidiActivity", s);
+  r.shpSeqMidiActivity->setFrameShape(QFrame::Box);
+  r.lblSeqNo->setText(QString::number(s + 1));
+}
+
+// One lambda per control, each calling the family's procedure with its seq.
+void WireSeqRow(QObject* context, const TSeqRow& r, int32_t s) {
+  auto call = [](const std::function<void(int32_t)>& f, int32_t n) {
+    if (f) f(n);
+  };
+  QObject::connect(r.chkSeqMuted, &QCheckBox::clicked, context,
+                   [s, call] { call(SeqHandlers.SeqMutedClick, s); });
+  QObject::connect(r.chkSeqPitchLock, &QCheckBox::clicked, context,
+                   [s, call] { call(SeqHandlers.SeqPitchLockClick, s); });
+  QObject::connect(r.cboSeqProg, &QComboBox::activated, context,
+                   [s, call] { call(SeqHandlers.SeqProgChange, s); });
+  QObject::connect(r.cboSeqPartNo, &QComboBox::activated, context,
+                   [s, call] { call(SeqHandlers.SeqPartNoChange, s); });
+  QObject::connect(r.cboSeqChan, &QComboBox::activated, context,
+                   [s, call] { call(SeqHandlers.SeqChanChange, s); });
+  QObject::connect(r.cboSeqSVel, &QComboBox::activated, context,
+                   [s, call] { call(SeqHandlers.SeqSVelChange, s); });
+  QObject::connect(r.cboSeqPort, &QComboBox::activated, context,
+                   [s, call] { call(SeqHandlers.SeqOutPortChange, s); });
+  OnClick(r.lblSeqNo, [s, call] { call(SeqHandlers.SeqNoClick, s); });
+  OnClick(r.lblSeqPartNo, [s, call] { call(SeqHandlers.SeqNoClick, s); });
+}
+
+// The output ports' clock and sync boxes, placed beside the port list by the layout.
+void MakePortBoxes(QWidget* parent, QObject* context, std::array<QCheckBox*, kPorts>& clocks,
+                   std::array<QCheckBox*, kPorts>& sync) {
+  for (int32_t p = 0; p < kPorts; ++p) {
+    auto* clk = new QCheckBox(parent);
+    clk->setObjectName(QString("chkMidiOutClocks%1").arg(p));
+    clk->hide();
+    auto* syn = new QCheckBox(parent);
+    syn->setObjectName(QString("chkMidiOutSync%1").arg(p));
+    syn->hide();
+    clocks[p] = clk;
+    sync[p] = syn;
+    QObject::connect(clk, &QCheckBox::clicked, context, [p] {
+      if (SeqHandlers.MidiOutClocksClick) SeqHandlers.MidiOutClocksClick(p);
+    });
+    QObject::connect(syn, &QCheckBox::clicked, context, [p] {
+      if (SeqHandlers.MidiOutSyncClick) SeqHandlers.MidiOutSyncClick(p);
+    });
+  }
+}
+
+}  // namespace
+
 void TfrmMain::HandleDynamicControls(bool create) {
   if (!create) {
     for (TSeqRow& r : SeqRows) {
@@ -644,77 +741,34 @@ void TfrmMain::HandleDynamicControls(bool create) {
     return;
   }
   for (int32_t s = 0; s <= Cfg.MaxActiveSeqs && s < kSeqs; ++s) {
-    TSeqRow& r = SeqRows[s];
-    r.pnlSeq = new QFrame(ui->pnlSeqStatus);
-    r.pnlSeq->setObjectName(QString("pnlSeq%1").arg(s));
-    r.pnlSeq->setFrameShape(QFrame::Panel);
-    r.pnlSeq->setFrameShadow(QFrame::Raised);
-    r.pnlSeq->setLineWidth(1);
-    QFrame* p = r.pnlSeq;
-    r.lblSeqNo = MakeRowControl<QLabel>(p, "lblSeqNo", s);
-    r.lblSeqState = MakeRowControl<QLabel>(p, "lblSeqState", s);
-    r.chkSeqMuted = MakeRowControl<QCheckBox>(p, "chkSeqMuted", s);
-    r.chkSeqPitchLock = MakeRowControl<QCheckBox>(p, "chkSeqPitchLock", s);
-    r.lblSeqPitch = MakeRowControl<QLabel>(p, "lblSeqPitch", s);
-    r.lblSeqScale = MakeRowControl<QLabel>(p, "lblSeqScale", s);
-    r.lblSeqTrans = MakeRowControl<QLabel>(p, "lblSeqTrans", s);
-    r.cboSeqProg = MakeRowControl<QComboBox>(p, "cboSeqProg", s);
-    r.lblSeqProg = MakeRowControl<QLabel>(p, "lblSeqProg", s);
-    r.cboSeqPartNo = MakeRowControl<QComboBox>(p, "cboSeqPartNo", s);
-    r.lblSeqPartNo = MakeRowControl<QLabel>(p, "lblSeqPartNo", s);
-    r.cboSeqChan = MakeRowControl<QComboBox>(p, "cboSeqChan", s);
-    r.lblSeqChan = MakeRowControl<QLabel>(p, "lblSeqChan", s);
-    r.cboSeqSVel = MakeRowControl<QComboBox>(p, "cboSeqSVel", s);
-    r.lblSeqSVel = MakeRowControl<QLabel>(p, "lblSeqSVel", s);
-    r.cboSeqPort = MakeRowControl<QComboBox>(p, "cboSeqPort", s);
-    r.lblSeqPort = MakeRowControl<QLabel>(p, "lblSeqPort", s);
-    r.lblSeqLen = MakeRowControl<QLabel>(p, "lblSeqLen", s);
-    r.lblSeqTDiv = MakeRowControl<QLabel>(p, "lblSeqTDiv", s);
-    r.lblSeqTimeShift = MakeRowControl<QLabel>(p, "lblSeqTimeShift", s);
-    r.lblSeqNumPosn = MakeRowControl<QLabel>(p, "lblSeqNumPosn", s);
-    r.SeqLane = new TSeqLane(p, &SavedPalette);
-    r.SeqLane->setObjectName(QString("shpSeqLane%1").arg(s));
-    r.SeqLane->lower();  // under the time-shift mark at its start
-    r.shpSeqMidiActivity = MakeRowControl<QFrame>(p, "shpSeqMidiActivity", s);
-    r.shpSeqMidiActivity->setFrameShape(QFrame::Box);
-    r.lblSeqNo->setText(QString::number(s + 1));
-
-    // One lambda per control, each calling the family's procedure with its seq.
-    auto call = [](const std::function<void(int32_t)>& f, int32_t n) {
-      if (f) f(n);
-    };
-    connect(r.chkSeqMuted, &QCheckBox::clicked, this, [s, call] { call(SeqHandlers.SeqMutedClick, s); });
-    connect(r.chkSeqPitchLock, &QCheckBox::clicked, this,
-            [s, call] { call(SeqHandlers.SeqPitchLockClick, s); });
-    connect(r.cboSeqProg, &QComboBox::activated, this, [s, call] { call(SeqHandlers.SeqProgChange, s); });
-    connect(r.cboSeqPartNo, &QComboBox::activated, this, [s, call] { call(SeqHandlers.SeqPartNoChange, s); });
-    connect(r.cboSeqChan, &QComboBox::activated, this, [s, call] { call(SeqHandlers.SeqChanChange, s); });
-    connect(r.cboSeqSVel, &QComboBox::activated, this, [s, call] { call(SeqHandlers.SeqSVelChange, s); });
-    connect(r.cboSeqPort, &QComboBox::activated, this, [s, call] { call(SeqHandlers.SeqOutPortChange, s); });
-    OnClick(r.lblSeqNo, [s, call] { call(SeqHandlers.SeqNoClick, s); });
-    OnClick(r.lblSeqPartNo, [s, call] { call(SeqHandlers.SeqNoClick, s); });
+    MakeSeqRow(ui->pnlSeqStatus, s, &SavedPalette, SeqRows[s]);
+    WireSeqRow(this, SeqRows[s], s);
   }
-  for (int32_t p = 0; p < kPorts; ++p) {
-    auto* clk = new QCheckBox(ui->pnlConfigOutPorts);
-    clk->setObjectName(QString("chkMidiOutClocks%1").arg(p));
-    clk->hide();
-    auto* syn = new QCheckBox(ui->pnlConfigOutPorts);
-    syn->setObjectName(QString("chkMidiOutSync%1").arg(p));
-    syn->hide();
-    chkMidiOutClocks[p] = clk;
-    chkMidiOutSync[p] = syn;
-    connect(clk, &QCheckBox::clicked, this, [p] {
-      if (SeqHandlers.MidiOutClocksClick) SeqHandlers.MidiOutClocksClick(p);
-    });
-    connect(syn, &QCheckBox::clicked, this, [p] {
-      if (SeqHandlers.MidiOutSyncClick) SeqHandlers.MidiOutSyncClick(p);
-    });
-  }
+  MakePortBoxes(ui->pnlConfigOutPorts, this, chkMidiOutClocks, chkMidiOutSync);
 }
 
-void TfrmMain::LayoutSeqStatusColumns() {
-  bool anyMChan = false;
-  for (int32_t p = 0; p <= RunCtl.OutPortsAllocated && p < kPorts; ++p) anyMChan |= Cfg.MChanEnabled[p] != 0;
+namespace {
+
+// The rows' value widths, measured once per layout on the rows' font: the rows and the live row
+// share them.
+struct TRowWidths {
+  int32_t Digit, Len, TDiv, State, PartLabel, ChanLabel, SVelLabel, Trans, Pitch, Scale, Mark;
+  int32_t Combo9, Combo99;
+};
+
+TRowWidths MeasureRowWidths(const QFontMetrics& fm, bool anyMChan) {
+  TRowWidths w{};
+  w.Digit = TextWidth(fm, "9"), w.Len = TextWidth(fm, "999:99/99"), w.TDiv = TextWidth(fm, "1/99");
+  w.State = TextWidth(fm, "m:99"), w.PartLabel = TextWidth(fm, "99.9->");
+  w.ChanLabel = TextWidth(fm, anyMChan ? "*^99" : "^99"), w.SVelLabel = TextWidth(fm, "^9");
+  w.Trans = TextWidth(fm, "+999"), w.Pitch = TextWidth(fm, "+999:99");
+  w.Scale = TextWidth(fm, "C#13+11(9)"), w.Mark = TextWidth(fm, ">");
+  w.Combo9 = ComboWidth(fm, "9"), w.Combo99 = ComboWidth(fm, "99");
+  return w;
+}
+
+// A column is as wide as its heading or the widest control under it, whichever is wider.
+TColumnInput ColumnInput(Ui::frmMain& ui, const TRowWidths& rw, bool anyMChan) {
   auto w = [](QLabel* l) {
     l->adjustSize();
     return int32_t(l->width());
@@ -729,121 +783,125 @@ void TfrmMain::LayoutSeqStatusColumns() {
   in.DspMidiActivity = Cfg.DspMidiActivity != 0;
   in.DspSeqLen = Cfg.DspSeqLen != 0;
   in.DspTempoDiv = Cfg.DspTempoDiv != 0;
-  // A column is as wide as its heading or the widest control under it, whichever is wider.
-  // Each sample text measured once: the rows and the live row share them.
-  const QFontMetrics fm = RowMetrics(ui->cboLiveSVels);
-  const int32_t wDigit = TextWidth(fm, "9"), wLen = TextWidth(fm, "999:99/99"), wTDiv = TextWidth(fm, "1/99"),
-                wState = TextWidth(fm, "m:99"), wPartLabel = TextWidth(fm, "99.9->"),
-                wChanLabel = TextWidth(fm, anyMChan ? "*^99" : "^99"), wSVelLabel = TextWidth(fm, "^9"),
-                wTrans = TextWidth(fm, "+999"), wPitch = TextWidth(fm, "+999:99"),
-                wScale = TextWidth(fm, "C#13+11(9)"), wMark = TextWidth(fm, ">");
-  const int32_t cw9 = ComboWidth(fm, "9"), cw99 = ComboWidth(fm, "99");
-  in.PartNosW = std::max(w(ui->lblSeqPartNos), cw9);
-  in.PortsW = w(ui->lblSeqPorts);
-  in.ChansW = std::max(w(ui->lblSeqChans), cw99);
-  in.ProgsW = w(ui->lblSeqProgs), in.MutedW = std::max(w(ui->lblSeqMuted), 20);
-  in.SVelsW = std::max(w(ui->lblSeqSVels), cw9);
-  in.ScalesW = std::max(w(ui->lblSeqScales), wScale);
-  in.TransW = std::max(w(ui->lblSeqTrans), wTrans);
-  in.PitchesW = std::max(w(ui->lblSeqPitches), wPitch + kLockBoxWidth);
-  in.MidiActivityW = w(ui->lblSeqMidiActivity), in.SeqNosW = w(ui->lblSeqNos);
-  in.StatesW = w(ui->lblSeqStates), in.LenW = w(ui->lblSeqLen), in.TDivsW = w(ui->lblSeqTDivs);
-  in.TracksW = w(ui->lblSeqTracks);
-  in.SeqStatusWidth = ui->pnlSeqStatus->width();
+  in.PartNosW = std::max(w(ui.lblSeqPartNos), rw.Combo9);
+  in.PortsW = w(ui.lblSeqPorts);
+  in.ChansW = std::max(w(ui.lblSeqChans), rw.Combo99);
+  in.ProgsW = w(ui.lblSeqProgs), in.MutedW = std::max(w(ui.lblSeqMuted), 20);
+  in.SVelsW = std::max(w(ui.lblSeqSVels), rw.Combo9);
+  in.ScalesW = std::max(w(ui.lblSeqScales), rw.Scale);
+  in.TransW = std::max(w(ui.lblSeqTrans), rw.Trans);
+  in.PitchesW = std::max(w(ui.lblSeqPitches), rw.Pitch + kLockBoxWidth);
+  in.MidiActivityW = w(ui.lblSeqMidiActivity), in.SeqNosW = w(ui.lblSeqNos);
+  in.StatesW = w(ui.lblSeqStates), in.LenW = w(ui.lblSeqLen), in.TDivsW = w(ui.lblSeqTDivs);
+  in.TracksW = w(ui.lblSeqTracks);
+  in.SeqStatusWidth = ui.pnlSeqStatus->width();
   // The rows' lists hold the same items as the live row's.
-  const TProgWidths progW = ProgWidths(ui->cboLiveProgs);
-  in.ProgCtlW = std::max(progW.Label, progW.Combo);
-  Columns = vel::LayoutSeqStatusColumns(in);
-  const TColumnLayout& c = Columns;
+  in.ProgCtlW = ListWidths(ui.cboLiveProgs, Cfg.DspProgNames == 0).Wider();
+  in.PortCtlW = ListWidths(ui.cboLivePorts, Cfg.DspPortNames == 0).Wider();
+  return in;
+}
 
-  const int32_t headTop = 4;
-  const TProgStateView state = ProgStateControls(RunCtl.ProgState.load(), LockedProgStateInputs());
+void PlaceHeadings(Ui::frmMain& ui, const TColumnLayout& c, const TProgStateView& state, int32_t headTop) {
   auto place = [&](QLabel* l, const TColumn& col) {
     l->move(col.Left, headTop);
     // A heading the program state hides (the mute column's while running) stays hidden.
     const auto st = state.Controls.find(l->objectName().toStdString());
     l->setVisible(col.Visible && (st == state.Controls.end() || st->second.Shown.value_or(true)));
   };
-  place(ui->lblSeqPartNos, c.PartNos);
-  place(ui->lblSeqPorts, c.Ports);
-  place(ui->lblSeqChans, c.Chans);
-  place(ui->lblSeqProgs, c.Progs);
-  place(ui->lblSeqMuted, c.Muted);
-  place(ui->lblSeqSVels, c.SVels);
-  place(ui->lblSeqScales, c.Scales);
-  place(ui->lblSeqTrans, c.Trans);
-  place(ui->lblSeqPitches, c.Pitches);
-  place(ui->lblSeqMidiActivity, c.MidiActivity);
-  place(ui->lblSeqNos, c.SeqNos);
-  place(ui->lblSeqStates, c.States);
-  place(ui->lblSeqLen, c.Len);
-  place(ui->lblSeqTDivs, c.TDivs);
-  place(ui->lblSeqTracks, c.Tracks);
-
-  const int32_t headBottom = headTop + ui->lblSeqTracks->height();
-  for (int32_t s = 0; s < kSeqs; ++s) {
-    TSeqRow& r = SeqRows[s];
-    if (!r.pnlSeq) continue;
-    const bool inUse = s <= Cfg.MaxActiveSeqs;
-    r.pnlSeq->setGeometry(4, SeqRowTop(headBottom, s), c.SeqPanelWidth, kRowHeight);
-    r.pnlSeq->setVisible(inUse);
-    // A control under its heading: the heading's left shifted into the row. Whether it shows
-    // follows the program state as well (ApplySeqRowStates).
-    auto put = [&](QWidget* ctl, const TColumn& col, int32_t width, int32_t dx = 0) {
-      ctl->setGeometry(col.Left - 4 + dx, 2, width, kRowHeight - 4);
-    };
-    put(r.lblSeqLen, c.Len, wLen);
-    put(r.lblSeqTDiv, c.TDivs, wTDiv);
-    put(r.lblSeqNo, c.SeqNos, wDigit + 4);
-    put(r.lblSeqState, c.States, wState);
-    put(r.cboSeqPartNo, c.PartNos, cw9);
-    put(r.lblSeqPartNo, c.PartNos, wPartLabel);
-    put(r.cboSeqChan, c.Chans, cw99);
-    put(r.lblSeqChan, c.Chans, wChanLabel);
-    put(r.cboSeqSVel, c.SVels, cw9);
-    put(r.lblSeqSVel, c.SVels, wSVelLabel);
-    put(r.chkSeqMuted, c.Muted, 20);
-    put(r.chkSeqPitchLock, c.Pitches, kLockBoxWidth);
-    put(r.lblSeqTrans, c.Trans, wTrans);
-    put(r.lblSeqPitch, c.Pitches, wPitch, kLockBoxWidth);
-    put(r.lblSeqScale, c.Scales, wScale);
-    put(r.cboSeqProg, c.Progs, c.ProgWidth);
-    put(r.lblSeqProg, c.Progs, c.ProgWidth);
-    put(r.cboSeqPort, c.Ports, c.PortWidth);
-    put(r.lblSeqPort, c.Ports, c.PortWidth);
-    const int32_t laneTop = (kRowHeight - 8) / 2;
-    r.lblSeqTimeShift->setGeometry(c.SeqLaneLeft - 4, 2, wMark, kRowHeight - 4);
-    r.lblSeqTimeShift->setVisible(inUse);
-    r.lblSeqNumPosn->setGeometry(c.SeqLaneLeft - 4, 2, wLen, kRowHeight - 4);
-    r.lblSeqNumPosn->hide();
-    // The lane reaches to the row's end: a marker may stand a little past the longest bar.
-    r.SeqLane->setGeometry(c.SeqLaneLeft - 4, (kRowHeight - TSeqLane::kHeight) / 2, c.SeqLaneWidth + 8,
-                           TSeqLane::kHeight);
-    r.SeqLane->setVisible(inUse);
-    r.shpSeqMidiActivity->setGeometry(c.MidiActivity.Left - 4, laneTop, 10, 10);
-  }
-  ApplySeqRowStates(state);
-  // The live row's values stand under the same headings as the seqs' (their visibility follows
-  // the program state).
-  auto under = [](QWidget* w, const TColumn& col, int32_t width, int32_t dx = 0) {
-    w->setGeometry(col.Left - 4 + dx, w->y(), width, w->height());
+  const std::pair<QLabel*, const TColumn*> headings[] = {
+      {ui.lblSeqPartNos, &c.PartNos}, {ui.lblSeqPorts, &c.Ports},
+      {ui.lblSeqChans, &c.Chans},     {ui.lblSeqProgs, &c.Progs},
+      {ui.lblSeqMuted, &c.Muted},     {ui.lblSeqSVels, &c.SVels},
+      {ui.lblSeqScales, &c.Scales},   {ui.lblSeqTrans, &c.Trans},
+      {ui.lblSeqPitches, &c.Pitches}, {ui.lblSeqMidiActivity, &c.MidiActivity},
+      {ui.lblSeqNos, &c.SeqNos},      {ui.lblSeqStates, &c.States},
+      {ui.lblSeqLen, &c.Len},         {ui.lblSeqTDivs, &c.TDivs},
+      {ui.lblSeqTracks, &c.Tracks},
   };
-  under(ui->cboLivePorts, c.Ports, c.PortWidth);
-  under(ui->lblvLivePort, c.Ports, c.PortWidth);
-  under(ui->cboLiveChans, c.Chans, cw99);
-  under(ui->lblvLiveChan, c.Chans, wChanLabel);
-  under(ui->cboLiveProgs, c.Progs, c.ProgWidth);
-  under(ui->lblvLiveProg, c.Progs, c.ProgWidth);
-  under(ui->cboLiveSVels, c.SVels, cw9);
-  under(ui->lblvLiveSVel, c.SVels, wSVelLabel);
-  under(ui->lblvLiveScale, c.Scales, wScale);
-  under(ui->lblvLiveTrans, c.Trans, wTrans);
-  under(ui->chkLivePLocked, c.Pitches, ui->chkLivePLocked->sizeHint().width());
-  under(ui->lblvLivePitch, c.Pitches, wPitch, kLockBoxWidth);
-  under(ui->shpLiveMidiActivity, c.MidiActivity, 10);
-  under(ui->lblActiveSeqs, c.SeqNos, ui->lblActiveSeqs->width());
-  under(ui->cboMaxActiveSeqs, c.SeqNos, ui->cboMaxActiveSeqs->width(), ui->lblActiveSeqs->width() + 4);
-  under(ui->lblvLiveTDiv, c.TDivs, wTDiv);
+  for (const auto& [label, column] : headings) place(label, *column);
+}
+
+// A seq row's panel and each control under its heading: the heading's left shifted into the row.
+// Whether a control shows follows the program state as well (ApplySeqRowStates).
+void PlaceSeqRow(TSeqRow& r, int32_t s, int32_t headBottom, const TColumnLayout& c, const TRowWidths& w) {
+  const bool inUse = s <= Cfg.MaxActiveSeqs;
+  r.pnlSeq->setGeometry(4, SeqRowTop(headBottom, s), c.SeqPanelWidth, kRowHeight);
+  r.pnlSeq->setVisible(inUse);
+  auto put = [&](QWidget* ctl, const TColumn& col, int32_t width, int32_t dx = 0) {
+    ctl->setGeometry(col.Left - 4 + dx, 2, width, kRowHeight - 4);
+  };
+  put(r.lblSeqLen, c.Len, w.Len);
+  put(r.lblSeqTDiv, c.TDivs, w.TDiv);
+  put(r.lblSeqNo, c.SeqNos, w.Digit + 4);
+  put(r.lblSeqState, c.States, w.State);
+  put(r.cboSeqPartNo, c.PartNos, w.Combo9);
+  put(r.lblSeqPartNo, c.PartNos, w.PartLabel);
+  put(r.cboSeqChan, c.Chans, w.Combo99);
+  put(r.lblSeqChan, c.Chans, w.ChanLabel);
+  put(r.cboSeqSVel, c.SVels, w.Combo9);
+  put(r.lblSeqSVel, c.SVels, w.SVelLabel);
+  put(r.chkSeqMuted, c.Muted, 20);
+  put(r.chkSeqPitchLock, c.Pitches, kLockBoxWidth);
+  put(r.lblSeqTrans, c.Trans, w.Trans);
+  put(r.lblSeqPitch, c.Pitches, w.Pitch, kLockBoxWidth);
+  put(r.lblSeqScale, c.Scales, w.Scale);
+  put(r.cboSeqProg, c.Progs, c.ProgWidth);
+  put(r.lblSeqProg, c.Progs, c.ProgWidth);
+  put(r.cboSeqPort, c.Ports, c.PortWidth);
+  put(r.lblSeqPort, c.Ports, c.PortWidth);
+  const int32_t laneTop = (kRowHeight - 8) / 2;
+  r.lblSeqTimeShift->setGeometry(c.SeqLaneLeft - 4, 2, w.Mark, kRowHeight - 4);
+  r.lblSeqTimeShift->setVisible(inUse);
+  r.lblSeqNumPosn->setGeometry(c.SeqLaneLeft - 4, 2, w.Len, kRowHeight - 4);
+  r.lblSeqNumPosn->hide();
+  // The lane reaches to the row's end: a marker may stand a little past the longest bar.
+  r.SeqLane->setGeometry(c.SeqLaneLeft - 4, (kRowHeight - TSeqLane::kHeight) / 2, c.SeqLaneWidth + 8,
+                         TSeqLane::kHeight);
+  r.SeqLane->setVisible(inUse);
+  r.shpSeqMidiActivity->setGeometry(c.MidiActivity.Left - 4, laneTop, 10, 10);
+}
+
+// The live row's values stand under the same headings as the seqs' (their visibility follows
+// the program state).
+void PlaceLiveRow(Ui::frmMain& ui, const TColumnLayout& c, const TRowWidths& w) {
+  auto under = [](QWidget* wd, const TColumn& col, int32_t width, int32_t dx = 0) {
+    wd->setGeometry(col.Left - 4 + dx, wd->y(), width, wd->height());
+  };
+  under(ui.cboLivePorts, c.Ports, c.PortWidth);
+  under(ui.lblvLivePort, c.Ports, c.PortWidth);
+  under(ui.cboLiveChans, c.Chans, w.Combo99);
+  under(ui.lblvLiveChan, c.Chans, w.ChanLabel);
+  under(ui.cboLiveProgs, c.Progs, c.ProgWidth);
+  under(ui.lblvLiveProg, c.Progs, c.ProgWidth);
+  under(ui.cboLiveSVels, c.SVels, w.Combo9);
+  under(ui.lblvLiveSVel, c.SVels, w.SVelLabel);
+  under(ui.lblvLiveScale, c.Scales, w.Scale);
+  under(ui.lblvLiveTrans, c.Trans, w.Trans);
+  under(ui.chkLivePLocked, c.Pitches, ui.chkLivePLocked->sizeHint().width());
+  under(ui.lblvLivePitch, c.Pitches, w.Pitch, kLockBoxWidth);
+  under(ui.shpLiveMidiActivity, c.MidiActivity, 10);
+  under(ui.lblActiveSeqs, c.SeqNos, ui.lblActiveSeqs->width());
+  under(ui.cboMaxActiveSeqs, c.SeqNos, ui.cboMaxActiveSeqs->width(), ui.lblActiveSeqs->width() + 4);
+  under(ui.lblvLiveTDiv, c.TDivs, w.TDiv);
+}
+
+}  // namespace
+
+void TfrmMain::LayoutSeqStatusColumns() {
+  bool anyMChan = false;
+  for (int32_t p = 0; p <= RunCtl.OutPortsAllocated && p < kPorts; ++p) anyMChan |= Cfg.MChanEnabled[p] != 0;
+  const TRowWidths widths = MeasureRowWidths(RowMetrics(ui->cboLiveSVels), anyMChan);
+  Columns = vel::LayoutSeqStatusColumns(ColumnInput(*ui, widths, anyMChan));
+  const TColumnLayout& c = Columns;
+
+  const int32_t headTop = 4;
+  const TProgStateView state = ProgStateControls(RunCtl.ProgState.load(), LockedProgStateInputs());
+  PlaceHeadings(*ui, c, state, headTop);
+  const int32_t headBottom = headTop + ui->lblSeqTracks->height();
+  for (int32_t s = 0; s < kSeqs; ++s)
+    if (SeqRows[s].pnlSeq) PlaceSeqRow(SeqRows[s], s, headBottom, c, widths);
+  ApplySeqRowStates(state);
+  PlaceLiveRow(*ui, c, widths);
 
   PlacePortBoxes(*ui, chkMidiOutClocks, chkMidiOutSync);
   LayoutSeqStatusWidths();

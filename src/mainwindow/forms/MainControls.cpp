@@ -335,8 +335,8 @@ void TControlGroups::WireLiveRow() {
   });
 }
 
-void TControlGroups::WireMetronomeGroup() {
-  // Metronome group: time signature, refused while the metronome style sets it.
+// Metronome group: time signature, refused while the metronome style sets it, and quantise.
+void TControlGroups::WireTimeSigAndQuantise() {
   auto tsig = [this](QComboBox* cbo, bool beats) {
     const std::string refusal = TSigRefusal(beats);
     const std::optional<int32_t> n = ComboNumber(Text(cbo));
@@ -356,15 +356,6 @@ void TControlGroups::WireMetronomeGroup() {
                    [this, tsig] { tsig(ui->cboTSigBeats, true); });
   QObject::connect(ui->cboTSigFrac, &QComboBox::activated, &form_,
                    [this, tsig] { tsig(ui->cboTSigFrac, false); });
-  auto metr = [this](QComboBox* cbo, bool (*set)(bool, const std::string&), bool bar) {
-    QObject::connect(cbo, &QComboBox::activated, &form_, [this, cbo, set, bar] {
-      if (set(bar, Text(cbo))) RefreshAllControls();
-    });
-  };
-  metr(ui->cboMetrBarSVel, &SetMetrSVel, true);
-  metr(ui->cboMetrBeatSVel, &SetMetrSVel, false);
-  metr(ui->cboMetrBarNote, &SetMetrNote, true);
-  metr(ui->cboMetrBeatNote, &SetMetrNote, false);
   auto quant = [this](QComboBox* cbo, int32_t TBarSettings::*field) {
     QObject::connect(cbo, &QComboBox::activated, &form_, [this, cbo, field] {
       const std::optional<int32_t> n = ComboNumber(Text(cbo));
@@ -386,6 +377,19 @@ void TControlGroups::WireMetronomeGroup() {
     }
     SetProgState(RunCtl.ProgState.load());
   });
+}
+
+void TControlGroups::WireMetronomeGroup() {
+  WireTimeSigAndQuantise();
+  auto metr = [this](QComboBox* cbo, bool (*set)(bool, const std::string&), bool bar) {
+    QObject::connect(cbo, &QComboBox::activated, &form_, [this, cbo, set, bar] {
+      if (set(bar, Text(cbo))) RefreshAllControls();
+    });
+  };
+  metr(ui->cboMetrBarSVel, &SetMetrSVel, true);
+  metr(ui->cboMetrBeatSVel, &SetMetrSVel, false);
+  metr(ui->cboMetrBarNote, &SetMetrNote, true);
+  metr(ui->cboMetrBeatNote, &SetMetrNote, false);
   QToolButton* bars[] = {ui->sbtnMetrBars1, ui->sbtnMetrBars2, ui->sbtnMetrBars3, ui->sbtnMetrBars4};
   for (int32_t n = 1; n <= 4; ++n)
     QObject::connect(bars[n - 1], &QToolButton::clicked, &form_, [this, n] {

@@ -38,6 +38,7 @@ class TControlGroups : public TMainArea {
   void WireSeqHeadings();
   void WireLiveRow();
   void WireMetronomeGroup();
+  void WireTimeSigAndQuantise();
   void WireClockGroup();
   void WireInputsGroup();
 };

@@ -484,6 +484,22 @@ void SwitchMode(TfrmMain& form) {
   }
 }
 
+// The File menu as it opens: items by the ports and the scene folder, marks by the settings.
+void ShowFileMenuState(Ui::frmMain& ui) {
+  const TFileMenuEnabling e = FileMenuEnabling(IsFolder(Cfg.RunTimeSceneFolder), RunCtl.OutPortsAllocated);
+  ui.mnuFileExplore->setEnabled(e.Explore);
+  for (QAction* a : {ui.mnuFileResetLive, ui.mnuFileResetSeqs->menuAction(),
+                     ui.mnuFileDeleteSeqs->menuAction(), ui.mnuFileLoadPatterns->menuAction()})
+    a->setEnabled(e.OutPortItems);
+  // The marks show the settings as they are now, also after a settings load.
+  ui.mnuFileSaveProgChanges->setChecked(Cfg.SaveProgChanges != 0);
+  ui.mnuFileLoadDragDropAllParts->setChecked(Cfg.DragDropActiveParts == 0);
+  ui.mnuFileLoadDragDropActiveParts->setChecked(Cfg.DragDropActiveParts != 0);
+  ui.mnuFileLoadExtScenes->setChecked(Cfg.LoadExtScenes != 0);
+  ui.mnuFileLoadProgChanges->setChecked(Cfg.LoadProgChanges != 0);
+  ui.mnuFileIgnoreEmbeddedProgChanges->setChecked(Cfg.IgnoreEmbeddedProgChanges != 0);
+}
+
 }  // namespace
 
 // ---- wiring ----
@@ -499,20 +515,7 @@ void TFileMenus::WireFileMenu() {
   auto on = [this](QAction* a, auto fn) { QObject::connect(a, &QAction::triggered, &form_, fn); };
   auto opening = [this](QMenu* m, auto fn) { QObject::connect(m, &QMenu::aboutToShow, &form_, fn); };
   // File menu.
-  opening(ui->mnuFile, [this] {
-    const TFileMenuEnabling e = FileMenuEnabling(IsFolder(Cfg.RunTimeSceneFolder), RunCtl.OutPortsAllocated);
-    ui->mnuFileExplore->setEnabled(e.Explore);
-    for (QAction* a : {ui->mnuFileResetLive, ui->mnuFileResetSeqs->menuAction(),
-                       ui->mnuFileDeleteSeqs->menuAction(), ui->mnuFileLoadPatterns->menuAction()})
-      a->setEnabled(e.OutPortItems);
-    // The marks show the settings as they are now, also after a settings load.
-    ui->mnuFileSaveProgChanges->setChecked(Cfg.SaveProgChanges != 0);
-    ui->mnuFileLoadDragDropAllParts->setChecked(Cfg.DragDropActiveParts == 0);
-    ui->mnuFileLoadDragDropActiveParts->setChecked(Cfg.DragDropActiveParts != 0);
-    ui->mnuFileLoadExtScenes->setChecked(Cfg.LoadExtScenes != 0);
-    ui->mnuFileLoadProgChanges->setChecked(Cfg.LoadProgChanges != 0);
-    ui->mnuFileIgnoreEmbeddedProgChanges->setChecked(Cfg.IgnoreEmbeddedProgChanges != 0);
-  });
+  opening(ui->mnuFile, [this] { ShowFileMenuState(*ui); });
   on(ui->mnuFileSaveMidiAllParts, [this] { MidiSaveDialog(true); });
   on(ui->mnuFileSaveMidiActiveParts, [this] { MidiSaveDialog(false); });
   on(ui->mnuFileLoadMidiAllParts, [this] { MidiLoadDialog(true); });
@@ -543,6 +546,14 @@ void TFileMenus::WireFileMenu() {
                                                 {ui->mnuFileLoadRhumba, 6},     {ui->mnuFileLoadRock, 7},
                                                 {ui->mnuFileLoadPopShuffle, 8}, {ui->mnuFileLoadPop68, 9}};
   for (const auto& [action, n] : demos) on(action, [this, n = n] { LoadDemo(n); });
+  WireFileResets();
+  on(ui->mnuFileExit, [this] { form_.close(); });
+}
+
+// Test loads, resets and deletions, each after its question.
+void TFileMenus::WireFileResets() {
+  auto on = [this](QAction* a, auto fn) { QObject::connect(a, &QAction::triggered, &form_, fn); };
+  auto opening = [this](QMenu* m, auto fn) { QObject::connect(m, &QMenu::aboutToShow, &form_, fn); };
   // The loader takes the engine lock itself and may refuse with a box: held back until it is let go.
   auto loadTest = [](bool variantA) {
     RunLocked(
@@ -588,7 +599,6 @@ void TFileMenus::WireFileMenu() {
     ui->mnuFileDeleteAllParts->setEnabled(none);
     ui->mnuFileDeleteSelSeqs->setEnabled(none);
   });
-  on(ui->mnuFileExit, [this] { form_.close(); });
 }
 
 void TFileMenus::WireConfigMenu() {
@@ -666,9 +676,7 @@ void TFileMenus::Answer(TWindowCalls& calls) {
   calls.Cfg.OpenDialog = cfgDialog(false);
   calls.Cfg.SaveDialog = cfgDialog(true);
   // The settings reader's and writer's notes ("Config converted", a kept copy) go to the status bar.
-  calls.Cfg.SetStatusText = [this](const std::string& text) {
-    form_.statusBar()->showMessage(Q(text));
-  };
+  calls.Cfg.SetStatusText = [this](const std::string& text) { form_.statusBar()->showMessage(Q(text)); };
   // Once the window is gone the factory reset loads the settings alone.
   calls.Cfg.LoadConfigAndApplyFactory = [this] {
     bool ok = false;

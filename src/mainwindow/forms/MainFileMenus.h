@@ -52,6 +52,7 @@ class TFileMenus : public TMainArea {
  private:
   // The menus, wired once by the constructor.
   void WireFileMenu();
+  void WireFileResets();
   void WireConfigMenu();
   void WireSettingsMenu();
 };

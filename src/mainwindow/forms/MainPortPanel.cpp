@@ -423,7 +423,14 @@ void TPortPanel::WireSide(bool inputs) {
   c.Refresh->show();
   c.Panel->installEventFilter(new TPanelClick(c.Panel, *ui));
   HideRename(*ui, inputs);
+  WirePortMoves(inputs);
+  WireRename(inputs);
+  WireRefresh(inputs);
+}
 
+// Allocation, de-allocation and the moves up and down, each refilling the lists.
+void TPortPanel::WirePortMoves(bool inputs) {
+  const TSideControls c = Side(*ui, inputs);
   QObject::connect(c.Devs, &QListWidget::itemSelectionChanged, &form_,
                    [this, inputs] { UpdatePortButtons(inputs); });
   QObject::connect(c.Ports, &QListWidget::itemSelectionChanged, &form_,
@@ -465,6 +472,10 @@ void TPortPanel::WireSide(bool inputs) {
   };
   QObject::connect(c.Up, &QToolButton::clicked, &form_, [move] { move(false); });
   QObject::connect(c.Down, &QToolButton::clicked, &form_, [move] { move(true); });
+}
+
+void TPortPanel::WireRename(bool inputs) {
+  const TSideControls c = Side(*ui, inputs);
   QObject::connect(c.Name, &QToolButton::clicked, &form_, [this, inputs, c] {
     if (c.Edit->isVisible()) {
       HideRename(*ui, inputs);
@@ -486,6 +497,11 @@ void TPortPanel::WireSide(bool inputs) {
   });
   QObject::connect(c.Edit, &QLineEdit::editingFinished, &form_, [this, inputs] { HideRename(*ui, inputs); });
   QObject::connect(c.RenameDone, &QToolButton::clicked, &form_, [this, inputs] { HideRename(*ui, inputs); });
+}
+
+// The device list read afresh: every port of the side closes.
+void TPortPanel::WireRefresh(bool inputs) {
+  const TSideControls c = Side(*ui, inputs);
   QObject::connect(c.Refresh, &QToolButton::clicked, &form_, [this, inputs] {
     const TSideControls s = Side(*ui, inputs);
     s.Refresh->setEnabled(false);

@@ -28,6 +28,9 @@ class TPortPanel : public TMainArea {
  private:
   // One side's panel: its lists, buttons and port renaming.
   void WireSide(bool inputs);
+  void WirePortMoves(bool inputs);
+  void WireRename(bool inputs);
+  void WireRefresh(bool inputs);
   // The live row's own values, the seq count and the display link's port.
   void WireLiveRowAndSeqCount();
 };

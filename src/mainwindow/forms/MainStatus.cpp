@@ -554,22 +554,58 @@ void TStatusDisplay::ResetLoadLights() {
   d.MidiInOverloadTime = 0;
 }
 
-void TStatusDisplay::UpdateDspStatus() {
-  TStatusState& d = *d_;
+namespace {
 
-  // The flash clock runs at the timer's real interval, so blinking keeps its rhythm in Config too.
+// The flash clock runs at the timer's real interval, so blinking keeps its rhythm in Config too.
+// The keep-awake nudge goes with its flips. Returns the flash's phase.
+bool StepFlash(TStatusState& d) {
   const bool flipped = StepFlashClock(d.Flash, d.StatusInterval);
   if (!Cfg.KeepAwake) {
     d.KeepAwake->Set(false);
   } else if (flipped) {
     d.KeepAwake->Set(true);
   }
-  const bool flashOn = d.Flash.On;
+  return d.Flash.On;
+}
 
+// The texts the engine left for a box.
+void ReportHeldMessages() {
   const std::string err = Msgs.ErrMsg.TakeAndClear();
   if (!err.empty()) ReportDesignError(err);
   const std::string warn = Msgs.WarnMsg.TakeAndClear();
   if (!warn.empty()) ReportWarning(warn);
+}
+
+void ShowTick(TStatusTick& tick, bool calibBlink, bool calibDone) {
+  tick.ProgState();
+  tick.LiveRow();
+  tick.LinkKeyMarks();
+  tick.SeqRowsShown();
+  tick.TempoMetrScenes();
+  if (tick.running) {
+    tick.LoadLights();
+    tick.StatusAlert();
+  }
+  tick.Calibrate(calibBlink, calibDone);
+}
+
+// What the metronome type and the display link asked for since the last tick.
+void ServeLinkRequests(TfrmMain& form) {
+  if (Showing.MetrTypeChanged.exchange(0) != 0) {
+    form.CfgDrum().ClosePendingEdits(false, true);
+    form.CfgBass().ClosePendingEdits(false, true);
+    form.Controls().ShowMetrType();
+  }
+  if (Tarlo.ResendPending.exchange(0) != 0 && Cfg.TarloOn) TarloSendAllModes();
+  if (Args.TarloOctaveSendPending.exchange(0) != 0 && Cfg.TarloOn) TarloSendOctave(Cfg.InPortOctaveOffset[0]);
+}
+
+}  // namespace
+
+void TStatusDisplay::UpdateDspStatus() {
+  TStatusState& d = *d_;
+  const bool flashOn = StepFlash(d);
+  ReportHeldMessages();
 
   bool calibBlink = false, calibDone = false;
   {
@@ -588,24 +624,9 @@ void TStatusDisplay::UpdateDspStatus() {
       TemplateAnimate(Cfg.DspStatusInterval);
   }
   TStatusTick tick(form_, d, flashOn, Showing.TemplateShowing ? TemplateMark : nullptr);
-  tick.ProgState();
-  tick.LiveRow();
-  tick.LinkKeyMarks();
-  tick.SeqRowsShown();
-  tick.TempoMetrScenes();
-  if (tick.running) {
-    tick.LoadLights();
-    tick.StatusAlert();
-  }
-  tick.Calibrate(calibBlink, calibDone);
+  ShowTick(tick, calibBlink, calibDone);
   ServeWindowRefreshes();
-  if (Showing.MetrTypeChanged.exchange(0) != 0) {
-    form_.CfgDrum().ClosePendingEdits(false, true);
-    form_.CfgBass().ClosePendingEdits(false, true);
-    form_.Controls().ShowMetrType();
-  }
-  if (Tarlo.ResendPending.exchange(0) != 0 && Cfg.TarloOn) TarloSendAllModes();
-  if (Args.TarloOctaveSendPending.exchange(0) != 0 && Cfg.TarloOn) TarloSendOctave(Cfg.InPortOctaveOffset[0]);
+  ServeLinkRequests(form_);
   if (Cfg.DspTemplate && !Showing.TemplateShowing) ShowTemplateWindow();
 
   form_.Lanes().ApplyLanesAndKinetrace();

@@ -164,6 +164,45 @@ void SetChecked(QAction* a, bool on) {
   a->setChecked(on);
 }
 
+// The programme lists in the names or numbers the view asks for, each keeping its programme.
+void RefillProgLists(Ui::frmMain& ui, const std::array<TSeqRow, kSeqs>& rows) {
+  std::vector<QComboBox*> combos{ui.cboLiveProgs};
+  for (const TSeqRow& r : rows)
+    if (r.cboSeqProg) combos.push_back(r.cboSeqProg);
+  for (QComboBox* c : combos) {
+    const TComboFill fill = FillProgCombos(false, c->currentIndex());
+    const QSignalBlocker block(c);
+    c->clear();
+    for (const std::string& s : fill.Items) c->addItem(Q(s));
+    c->setCurrentIndex(fill.ItemIndex);
+  }
+}
+
+// The View menu's marks follow the settings, also after a settings load.
+void ShowViewMenuMarks(Ui::frmMain& ui) {
+  const std::pair<QAction*, uint8_t> checks[] = {
+      {ui.mnuViewAutoHints, Cfg.AutoHints},
+      {ui.mnuViewPortNames, Cfg.DspPortNames},
+      {ui.mnuViewProgNames, Cfg.DspProgNames},
+      {ui.mnuViewScale, Cfg.DspScale},
+      {ui.mnuViewMidiActivity, Cfg.DspMidiActivity},
+      {ui.mnuViewSeqLen, Cfg.DspSeqLen},
+      {ui.mnuViewTDiv, Cfg.DspTempoDiv},
+      {ui.mnuViewProgVersion, Cfg.DspProgVersionReqd},
+      {ui.mnuViewKModeTitleColours, Cfg.DspKModeTitleColours},
+      {ui.mnuViewKModeInputColours, Cfg.DspKModeInputColours},
+      {ui.mnuViewSeqGrid, Cfg.DspSeqGrid},
+      {ui.mnuViewSolidTracks, Cfg.DspSolidTracks},
+      {ui.mnuViewSeqNumPosn, Cfg.DspSeqNumPosn},
+  };
+  for (const auto& [a, on] : checks) SetChecked(a, on != 0);
+  for (auto [m, on] : {std::pair{ui.mnuViewTemplateOptions, Cfg.DspTemplate},
+                       std::pair{ui.mnuViewKinetrace, Cfg.DspKinetrace}}) {
+    m->menuAction()->setCheckable(true);
+    m->menuAction()->setChecked(on != 0);
+  }
+}
+
 }  // namespace
 
 void TViewMenus::Answer(TWindowCalls& calls) {
@@ -296,16 +335,7 @@ void TViewMenus::WireViewMenu() {
   Toggle(ui->mnuViewPortNames, Cfg.DspPortNames, relayout);
   Toggle(ui->mnuViewProgNames, Cfg.DspProgNames, [this, relayout] {
     relayout();
-    std::vector<QComboBox*> combos{ui->cboLiveProgs};
-    for (const TSeqRow& r : form_.SeqRows)
-      if (r.cboSeqProg) combos.push_back(r.cboSeqProg);
-    for (QComboBox* c : combos) {
-      const TComboFill fill = FillProgCombos(false, c->currentIndex());
-      const QSignalBlocker block(c);
-      c->clear();
-      for (const std::string& s : fill.Items) c->addItem(Q(s));
-      c->setCurrentIndex(fill.ItemIndex);
-    }
+    RefillProgLists(*ui, form_.SeqRows);
   });
   Toggle(ui->mnuViewScale, Cfg.DspScale, relayout);
   Toggle(ui->mnuViewMidiActivity, Cfg.DspMidiActivity, [this, relayout] {
@@ -329,29 +359,7 @@ void TViewMenus::WireViewMenu() {
   });
   Toggle(ui->mnuViewSolidTracks, Cfg.DspSolidTracks, nullptr);
   Toggle(ui->mnuViewSeqNumPosn, Cfg.DspSeqNumPosn, nullptr);
-  QObject::connect(ui->mnuView, &QMenu::aboutToShow, &form_, [this] {
-    const std::pair<QAction*, uint8_t> checks[] = {
-        {ui->mnuViewAutoHints, Cfg.AutoHints},
-        {ui->mnuViewPortNames, Cfg.DspPortNames},
-        {ui->mnuViewProgNames, Cfg.DspProgNames},
-        {ui->mnuViewScale, Cfg.DspScale},
-        {ui->mnuViewMidiActivity, Cfg.DspMidiActivity},
-        {ui->mnuViewSeqLen, Cfg.DspSeqLen},
-        {ui->mnuViewTDiv, Cfg.DspTempoDiv},
-        {ui->mnuViewProgVersion, Cfg.DspProgVersionReqd},
-        {ui->mnuViewKModeTitleColours, Cfg.DspKModeTitleColours},
-        {ui->mnuViewKModeInputColours, Cfg.DspKModeInputColours},
-        {ui->mnuViewSeqGrid, Cfg.DspSeqGrid},
-        {ui->mnuViewSolidTracks, Cfg.DspSolidTracks},
-        {ui->mnuViewSeqNumPosn, Cfg.DspSeqNumPosn},
-    };
-    for (const auto& [a, on] : checks) SetChecked(a, on != 0);
-    for (auto [m, on] : {std::pair{ui->mnuViewTemplateOptions, Cfg.DspTemplate},
-                         std::pair{ui->mnuViewKinetrace, Cfg.DspKinetrace}}) {
-      m->menuAction()->setCheckable(true);
-      m->menuAction()->setChecked(on != 0);
-    }
-  });
+  QObject::connect(ui->mnuView, &QMenu::aboutToShow, &form_, [this] { ShowViewMenuMarks(*ui); });
 }
 
 void TViewMenus::WireTemplateMenu() {

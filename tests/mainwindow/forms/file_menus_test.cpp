@@ -13,6 +13,7 @@
 #include <fstream>
 #include <mutex>
 #include <span>
+#include <sstream>
 #include <thread>
 
 #include "base/EngineLock.h"
@@ -486,6 +487,56 @@ TEST_F(FileMenusTest, KeyMapAndColourSubsetsSaveAndLoadAlone) {
   EXPECT_EQ(CfgFiles.ConfigFileName, dir + "/full.txt");
   EXPECT_EQ(form->windowTitle().toStdString(), "Vellorine full");
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
+}
+
+// A settings file refused at load changes no port: the ports in force stay, whether the file
+// asks for others or for none. The same file unbroken does take its port.
+TEST_F(FileMenusTest, ARefusedFileChangesNoPort) {
+  files = {dir + "/base.txt"};
+  form->ui->mnuConfigSaveAllToNamed->trigger();
+  std::stringstream read;
+  read << std::ifstream(dir + "/base.txt").rdbuf();
+  const std::string base = read.str();
+  auto replaced = [](std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+  };
+  // Its key maps come after the ports: a bad key there refuses a file whose ports were read.
+  const std::string askPort2 =
+      replaced(base, "OutPortsAllocated = 0",
+               "OutPortsAllocated = 1\r\nOutPort1-DevName = Loopback Out 2\r\nOutPort1-PortName = Two");
+  auto refused = [&](const std::string& text) {
+    return replaced(text, "CmdStop = E1", "CmdStop = nonsense");
+  };
+  struct Case {
+    const char* what;
+    std::string text;
+    bool portBefore;    // Loopback Out 1 on port 1 before the load
+    const char* after;  // the device on port 1 after it; nullptr for none
+  };
+  const Case cases[] = {
+      {"refused, asks for another", refused(askPort2), true, "Loopback Out 1"},
+      {"refused, asks for one", refused(askPort2), false, nullptr},
+      {"refused, asks for none", refused(base), true, "Loopback Out 1"},
+      {"loaded", askPort2, true, "Loopback Out 2"},
+  };
+  for (const Case& c : cases) {
+    while (RunCtl.OutPortsAllocated >= 0) DeallocatePort(TPortSide::Outputs, 0);
+    if (c.portBefore) AllocateOutput();
+    std::ofstream(dir + "/load.txt", std::ios::binary) << c.text;
+    files = {dir + "/load.txt"};
+    rec.boxes.clear();
+    form->ui->mnuConfigLoadAllFromNamed->trigger();
+    const bool wasRefused = std::string(c.what) != "loaded";
+    EXPECT_EQ(rec.boxes.size() > 1, wasRefused) << c.what;  // the question, then the refusal's boxes
+    if (!c.after) {
+      EXPECT_EQ(RunCtl.OutPortsAllocated, -1) << c.what;
+      continue;
+    }
+    ASSERT_EQ(RunCtl.OutPortsAllocated, 0) << c.what;
+    EXPECT_EQ(RunCtl.MidiOutDevs[RunCtl.PortDevIdx[0]].DevName, c.after) << c.what;
+  }
 }
 
 TEST_F(FileMenusTest, ModeSwitchWhileRunningAsksOnceStopsAndResets) {

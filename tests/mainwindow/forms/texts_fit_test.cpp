@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <string>
@@ -65,6 +66,30 @@ TEST_F(TextsFitTest, ProgrammeNamesAndTheSeqHeadingsShowWhole) {
         << text;
   }
   EXPECT_GT(rows, 0);
+}
+
+// Config with two outputs allocated through the port panel: each seq row's and the live row's
+// port list shows its port names whole.
+using PortNamesFitTest = test::FormRig;
+TEST_F(PortNamesFitTest, OutputPortNamesShowWhole) {
+  ui().mnuCfgPorts->trigger();
+  for (const char* dev : {"Loopback Out 1", "Loopback Out 2"}) {
+    const auto found = ui().lstOutDNames->findItems(QString::fromLatin1(dev), Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << dev;
+    ui().lstOutDNames->setCurrentItem(found.first());
+    ui().sbtnOutPortAlloc->click();
+  }
+  ui().sbtnDone->click();
+  ASSERT_EQ(RunCtl.OutPortsAllocated, 1);
+  int rows = 0;
+  for (const TSeqRow& r : form->SeqRows) {
+    if (!r.pnlSeq || r.pnlSeq->isHidden() || r.cboSeqPort->isHidden()) continue;
+    ++rows;
+    ASSERT_EQ(r.cboSeqPort->count(), 2);
+    EXPECT_GE(TextRoom(r.cboSeqPort), Widest(r.cboSeqPort)) << r.cboSeqPort->objectName().toStdString();
+  }
+  EXPECT_GT(rows, 0);
+  EXPECT_GE(TextRoom(ui().cboLivePorts), Widest(ui().cboLivePorts));
 }
 
 // The window system writes the display name after a title that does not end with it.
