@@ -32,6 +32,7 @@
 #include "keys/RecordKeys.h"
 #include "keys/TimeKeys.h"
 #include "mainwindow/ControlModel.h"
+#include "mainwindow/InputProcs.h"
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/MetrModel.h"
 #include "mainwindow/SeqLenText.h"
@@ -598,6 +599,8 @@ void TStatusDisplay::UpdateDspStatus() {
     tick.StatusAlert();
   }
   tick.Calibrate(calibBlink, calibDone);
+  // The views of the key mode (virtual keyboard labels, key mapper, Tarlo) follow a key's change.
+  if (Keys.KeyModeChanged.load() != 0) ShowKeyModeChange();
   ServeWindowRefreshes();
   if (Showing.MetrTypeChanged.exchange(0) != 0) {
     form_.CfgDrum().ClosePendingEdits(false, true);
