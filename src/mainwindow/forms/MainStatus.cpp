@@ -32,6 +32,7 @@
 #include "keys/RecordKeys.h"
 #include "keys/TimeKeys.h"
 #include "mainwindow/ControlModel.h"
+#include "mainwindow/InputProcs.h"
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/MetrModel.h"
 #include "mainwindow/SeqLenText.h"
@@ -625,6 +626,8 @@ void TStatusDisplay::UpdateDspStatus() {
   }
   TStatusTick tick(form_, d, flashOn, Showing.TemplateShowing ? TemplateMark : nullptr);
   ShowTick(tick, calibBlink, calibDone);
+  // The views of the key mode (virtual keyboard labels, key mapper, Tarlo) follow a key's change.
+  if (Keys.KeyModeChanged.load() != 0) ShowKeyModeChange();
   ServeWindowRefreshes();
   ServeLinkRequests(form_);
   if (Cfg.DspTemplate && !Showing.TemplateShowing) ShowTemplateWindow();

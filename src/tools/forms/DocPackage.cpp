@@ -27,7 +27,7 @@ namespace vel {
 namespace {
 
 // Page width in the document's layout units (A4 less the margins, at the screen's 96 dpi).
-constexpr double kImageWidthMax = 620;
+constexpr double kImageWidthMax = 590;
 
 // Images are read from baseDir and put into the document; screenshots wider than the page are
 // drawn at the page's width, keeping their proportions.
@@ -136,7 +136,7 @@ bool WriteDocsPackage(const QString& sourceDir, const QString& outDir, QStringLi
     *errors << "Cannot copy Read-First.txt";
     ok = false;
   }
-  for (const char* name : {"Quick-Start", "Overview", "Troubleshooting"}) {
+  for (const char* name : {"Quick-Start", "Tutorial", "Overview", "Troubleshooting"}) {
     QString markdown, error;
     const QString source = sourceDir + "/" + name + ".md";
     if (!ReadText(source, &markdown)) {

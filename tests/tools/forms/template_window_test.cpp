@@ -354,9 +354,11 @@ TEST_F(TemplateWindowTest, StatusTickAnimatesWhileLitAndMarksCommandLabels) {
   form->Status().UpdateDspStatus();
   EXPECT_FALSE(kbd().Lights()[61].Lit);
 
-  // Command mode: the selected seq's key is marked bold.
-  Keys.KeyMode = TKeyMode::Command;
-  Ui().Refresh(TRefresh::UpdateTemplateLabels);
+  // Command mode, as a key sets it: the next tick relabels the keys, and the selected seq's key
+  // is marked bold.
+  SetKeyMode(TKeyMode::Command);
+  form->Status().UpdateDspStatus();
+  EXPECT_EQ(Keys.KeyModeChanged.load(), 0);
   int32_t seqKey = -1;
   for (int32_t k = 0; k < KeyCount && seqKey < 0; ++k)
     if (KeyMapCmd[std::size_t(k)].load() == CmdSeq1) seqKey = k + 12 * Cfg.InPortOctaveOffset[0];
@@ -365,6 +367,7 @@ TEST_F(TemplateWindowTest, StatusTickAnimatesWhileLitAndMarksCommandLabels) {
     parts[0].Selected = 1;
     parts[0].SelChanged = 1;
   }
+  EXPECT_EQ(kbd().Keys()[std::size_t(seqKey)].Label, "seq\n1");
   form->Status().UpdateDspStatus();
   EXPECT_TRUE(kbd().Keys()[std::size_t(seqKey)].Bold);
 }
