@@ -12,7 +12,9 @@
 #include <QToolButton>
 #include <string>
 
+#include "base/EngineLock.h"
 #include "base/Showing.h"
+#include "keys/StyleKeys.h"
 #include "mainwindow/FileMenus.h"
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/MainControls.h"
@@ -215,6 +217,33 @@ TEST_P(StyleWindowTest, NameEditorsStoreAsTypedCancelRestoresAcceptNamesUnnamed)
   form->Template().activateWindow();
   QApplication::processEvents();
   EXPECT_FALSE(W().EditorOpen(E::PatName));
+}
+
+TEST_P(StyleWindowTest, EditorsKeepToThePatternTheyOpenedOnWhenAKeyMovesTheSelection) {
+  Open();
+  using E = TfrmCfgStyle::TEditor;
+  const int brk = kStyleFirstBreak;
+  const int brkSteps = S().Patterns[0][brk].Steps;
+  // A pattern key on the MIDI keyboard (or a break) moves the selection under an open editor.
+  auto patternKey = [&](int pattern) {
+    std::lock_guard lock(EngineLock);
+    ASSERT_TRUE(SelectStyle(S(), 0, pattern));
+  };
+  W().OpenEditor(E::PatName);
+  patternKey(brk);
+  emit U().edtPatName->textEdited("Verse");
+  EXPECT_EQ(S().Patterns[0][0].Name, "Verse");
+  U().btnPatNameEsc->click();
+  EXPECT_EQ(S().Patterns[0][0].Name, "Main1");
+  EXPECT_EQ(S().Patterns[0][brk].Name, "Break1");
+  patternKey(0);
+  W().OpenEditor(E::TSigSteps);
+  patternKey(brk);
+  U().edtPatTSigSteps->setText("3/4, 12");
+  rec.Answer(MsgAnswer::Yes);
+  emit U().edtPatTSigSteps->returnPressed();
+  EXPECT_EQ(S().Patterns[0][0].Steps, 12);
+  EXPECT_EQ(S().Patterns[0][brk].Steps, brkSteps);
 }
 
 TEST_P(StyleWindowTest, DeletesAskAndAddsFillTheLists) {
