@@ -819,6 +819,8 @@ void TfrmCfgStyle::DeleteStyleClick() {
     // The box let the engine run: act only on the style it asked about.
     if (store_.StyleNo != style || !DeleteStyle(store_, style)) return;
   }
+  // The next style now stands at the index: the deleted one's undo copy must not revert it.
+  DropUndo(Edit);
   RefreshStyleLists(true);
 }
 
@@ -840,6 +842,7 @@ void TfrmCfgStyle::DeletePatternClick(TPatList list) {
     Guard lock(EngineLock);
     if (store_.StyleNo != style || store_.PatNo != pattern || !DeletePattern(store_, style, pattern)) return;
   }
+  DropUndo(Edit);
   RefreshStyleLists(true);
 }
 

@@ -288,6 +288,23 @@ TEST_P(StyleWindowTest, DeletesAskAndAddsFillTheLists) {
   EXPECT_EQ(rec.boxes.at(0).text, "Style list is full (40 styles)");
 }
 
+TEST_P(StyleWindowTest, ADeleteDropsTheUndoCopySoRevertCannotPutItOverTheNextPattern) {
+  Open();
+  U().sbtnAddMain->click();
+  const TStylePattern added = S().Patterns[0][1];
+  W().PatListClick(TPatList::Main, 0);
+  Press(W().lblvGridSteps[13], StepX(1));
+  ASSERT_TRUE(U().sbtnRevertPat->isEnabled());
+  rec.Answer(MsgAnswer::Yes);
+  U().sbtnDelMain->click();
+  // The new main moved into the deleted one's place; the undo copy was the deleted pattern's.
+  ASSERT_EQ(S().PatNo, 0);
+  ASSERT_TRUE(SamePattern(S().Patterns[0][0], added));
+  EXPECT_FALSE(U().sbtnRevertPat->isEnabled());
+  W().RevertClick();
+  EXPECT_TRUE(SamePattern(S().Patterns[0][0], added));
+}
+
 TEST_P(StyleWindowTest, ChainCellsTriggerAndSelectionCopy) {
   S().Chains[0][0] = {-1, 0, 30, 2};
   Open();
