@@ -32,6 +32,7 @@
 #include "keys/RecordKeys.h"
 #include "keys/TimeKeys.h"
 #include "mainwindow/ControlModel.h"
+#include "mainwindow/InputProcs.h"
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/MetrModel.h"
 #include "mainwindow/SeqLenText.h"
@@ -599,6 +600,7 @@ void TStatusDisplay::UpdateDspStatus() {
   }
   tick.Calibrate(calibBlink, calibDone);
   ServeWindowRefreshes();
+  if (Keys.KeyModeChanged) ShowKeyModeChange();
   if (Showing.MetrTypeChanged.exchange(0) != 0) {
     form_.CfgDrum().ClosePendingEdits(false, true);
     form_.CfgBass().ClosePendingEdits(false, true);
