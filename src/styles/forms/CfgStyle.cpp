@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
@@ -664,8 +665,13 @@ void TfrmCfgStyle::ShowGroups(bool moveLeftEdge) {
   ui->grpPattern->setVisible(patterns);
   layout()->activate();
   adjustSize();
-  // Showing or hiding the chains keeps the styles group where it was on the screen.
-  if (moveLeftEdge && chainsChange && isVisible()) move(x() - (width() - before), y());
+  // Showing or hiding the chains keeps the styles group where it was on the screen, as long as the
+  // window's left edge stays on it: chains pushed off the screen could not be reached.
+  if (moveLeftEdge && chainsChange && isVisible()) {
+    int32_t left = x() - (width() - before);
+    if (const QScreen* s = screen()) left = std::max(left, s->availableGeometry().left());
+    move(left, y());
+  }
 }
 
 // ---------------------------------------------------------------------------------------------------

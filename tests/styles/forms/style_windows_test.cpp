@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSlider>
 #include <QStatusBar>
 #include <QToolButton>
@@ -303,6 +304,25 @@ TEST_P(StyleWindowTest, ADeleteDropsTheUndoCopySoRevertCannotPutItOverTheNextPat
   EXPECT_FALSE(U().sbtnRevertPat->isEnabled());
   W().RevertClick();
   EXPECT_TRUE(SamePattern(S().Patterns[0][0], added));
+}
+
+TEST_P(StyleWindowTest, ShowingTheChainsKeepsTheStylesWhereTheyWereAndTheWindowOnTheScreen) {
+  S().ShowChains = 0;
+  Open();
+  const int screenLeft = W().screen()->availableGeometry().left();
+  for (const int left : {screenLeft + 700, screenLeft + 10}) {
+    W().move(left, 40);
+    QApplication::processEvents();
+    const QPoint styles = U().grpStyles->mapToGlobal(QPoint(0, 0));
+    U().sbtnShowChains->click();
+    QApplication::processEvents();
+    ASSERT_TRUE(U().grpChains->isVisible());
+    if (left > screenLeft + 10)
+      EXPECT_EQ(U().grpStyles->mapToGlobal(QPoint(0, 0)), styles);
+    else
+      EXPECT_EQ(W().x(), screenLeft);
+    U().sbtnShowChains->click();
+  }
 }
 
 TEST_P(StyleWindowTest, ChainCellsTriggerAndSelectionCopy) {
