@@ -91,8 +91,10 @@ bool SendNote(bool on) {
     const int32_t sPort = s.SndSamplerPort, sChan = s.SndSamplerChannel;
     if (sPort != port || sChan != chan) ok = send(sPort, sChan, 1, 0, 0, -1, pitch, on, vel);
   }
-  if (ok) {
-    s.NoteSounding = on ? 1 : 0;
+  // A refused note-off cannot be sent later either (the port or the engine is gone): the note is
+  // forgotten, else it would refuse every new action and the window's close for good.
+  if (ok || !on) {
+    s.NoteSounding = on && ok ? 1 : 0;
     s.ReqLamp = 1;
     WakeRefresh();
   }

@@ -288,8 +288,11 @@ bool AnimateKeys(std::array<TNoteAnim, 128>& table, int32_t left, int32_t right,
                  std::array<TKeyLight, 128>& lights) {
   bool fading = false;
   for (int32_t k = 0; k < kVkbdKeys; ++k) {
+    // Keys outside the range fade too: else a note released there long ago would light up once
+    // the range is moved over it.
     const auto i = static_cast<std::size_t>(k);
-    lights[i] = k >= left && k <= right ? AnimateKey(table[i], a, fading) : TKeyLight{};
+    const TKeyLight light = AnimateKey(table[i], a, fading);
+    lights[i] = k >= left && k <= right ? light : TKeyLight{};
   }
   return fading;
 }

@@ -172,7 +172,7 @@ struct TKeyLight {
 // Decays one note's record by one refresh and says how its key looks; fading is set while a
 // released key is still lit, so the next refresh comes back to it.
 TKeyLight AnimateKey(TNoteAnim& r, const TAnimateArgs& a, bool& fading);
-// Every key left..right of the table; true when one is still fading.
+// Every key of the table, drawn only left..right; true when one is still fading.
 bool AnimateKeys(std::array<TNoteAnim, 128>& table, int32_t left, int32_t right, const TAnimateArgs& a,
                  std::array<TKeyLight, 128>& lights);
 

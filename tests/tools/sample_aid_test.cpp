@@ -243,6 +243,17 @@ TEST_F(SampleAidTest, ARefusedNoteOnEndsTheActionAtOnce) {
       rec.boxes[0].text,
       "Vellorine must be running to send MIDI notes\r\n\r\nClick the Run button or click 'Action, Run'");
   RunCtl.ProgState = TProgState::Running;
+  // A refused note-off (the port gone) ends the action too, with no note left marked sounding: a
+  // note that cannot be reached would refuse every new action and the window's close for good.
+  SampleAid.Sample.NoteLen = 1;
+  ASSERT_TRUE(SampleAidStart(SaPlay));
+  const int32_t ports = RunCtl.OutPortsAllocated;
+  RunCtl.OutPortsAllocated = -1;
+  Ticks(3);
+  RunCtl.OutPortsAllocated = ports;
+  EXPECT_FALSE(SampleAid.NoteSounding.load());
+  EXPECT_FALSE(SampleAidBusy());
+  EXPECT_EQ(SampleAid.StopReq.load(), 1);
 }
 
 TEST_F(SampleAidTest, TheStopWaitLetsTheTickEndTheNoteOrEndsItItselfAndRefusesNewActions) {

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
@@ -390,34 +391,48 @@ void TfrmCfgStyle::RefreshStyleLists(bool reload) {
 
 void TfrmCfgStyle::LoadControls() {
   // The options and rows only: the styles stay in the store.
-  struct {
-    uint8_t ShowChains, ShowPatterns, DspGMNames, UsePatTSig, AccentEnabled, ChainOn;
-    int32_t ChainNo, FlamSpeed, VelVar;
-    std::array<uint8_t, kStyleInstRows> RowOn, RowVel, RowAccVel;
-    std::array<TStyleRowDef, kStyleRows> RowMap;
-  } s{};
   bool refill = false;
+  const TLoadedOptions s = TakeOptions(refill);
   {
-    Guard lock(EngineLock);
-    if (KeepSelectionValid(store_)) RequestStyleRebuild();
-    s.ShowChains = store_.ShowChains;
-    s.ShowPatterns = store_.ShowPatterns;
-    s.ChainNo = store_.ChainNo;
-    s.DspGMNames = store_.DspGMNames;
-    s.UsePatTSig = store_.UsePatTSig;
-    s.AccentEnabled = store_.AccentEnabled;
-    s.ChainOn = store_.ChainOn;
-    s.FlamSpeed = store_.FlamSpeed;
-    s.VelVar = store_.VelVar;
-    s.RowOn = store_.RowOn;
-    s.RowVel = store_.RowVel;
-    s.RowAccVel = store_.RowAccVel;
-    s.RowMap = store_.RowMap;
-    // The lists are refilled only when their items change: 15 lists of 128 items are slow to fill.
-    refill = notesGM_ != (!traits_.Ties && s.DspGMNames) || notesNumeric_ != (Cfg.KeyDefsNumeric != 0);
+    const auto blocks = QuietLoadedControls();
+    ShowOptions(s, refill);
+    ShowRows(s);
   }
-  // The controls set here, quiet: a load runs no handler. (Only these: blocking every child each
-  // status tick costs more than the load.)
+  SetChainMode(s.ChainOn);
+  FillPatternLists();
+  SelectListRows();
+  DisplayPatternGrid(Edit.PatUndoValid && Edit.UndoStyle == store_.StyleNo &&
+                     Edit.UndoPattern == store_.PatNo);
+  ShowTriggerState();
+  ShowChain(s.ChainNo);
+  ShowGroups(false);
+  SetCaptions();
+}
+
+TfrmCfgStyle::TLoadedOptions TfrmCfgStyle::TakeOptions(bool& refill) {
+  TLoadedOptions s;
+  Guard lock(EngineLock);
+  if (KeepSelectionValid(store_)) RequestStyleRebuild();
+  s.ShowChains = store_.ShowChains;
+  s.ShowPatterns = store_.ShowPatterns;
+  s.ChainNo = store_.ChainNo;
+  s.DspGMNames = store_.DspGMNames;
+  s.UsePatTSig = store_.UsePatTSig;
+  s.AccentEnabled = store_.AccentEnabled;
+  s.ChainOn = store_.ChainOn;
+  s.FlamSpeed = store_.FlamSpeed;
+  s.VelVar = store_.VelVar;
+  s.RowOn = store_.RowOn;
+  s.RowVel = store_.RowVel;
+  s.RowAccVel = store_.RowAccVel;
+  s.RowMap = store_.RowMap;
+  // The lists are refilled only when their items change: 15 lists of 128 items are slow to fill.
+  refill = notesGM_ != (!traits_.Ties && s.DspGMNames) || notesNumeric_ != (Cfg.KeyDefsNumeric != 0);
+  return s;
+}
+
+std::vector<std::unique_ptr<QSignalBlocker>> TfrmCfgStyle::QuietLoadedControls() {
+  // Only the controls a load sets: blocking every child each status tick costs more than the load.
   std::vector<QObject*> quiet = {ui->sbtnShowChains, ui->sbtnShowPatterns, ui->chkDspGMNames,
                                  ui->chkUsePatTSig,  ui->chkAccent,        ui->chkChainOn,
                                  ui->tbFlamPercent,  ui->tbVelVarPercent};
@@ -425,6 +440,10 @@ void TfrmCfgStyle::LoadControls() {
     quiet.insert(quiet.end(), {chkNotes[i], cboNotes[i], tbVels[i], tbAccVels[i]});
   std::vector<std::unique_ptr<QSignalBlocker>> blocks;
   for (QObject* o : quiet) blocks.push_back(std::make_unique<QSignalBlocker>(o));
+  return blocks;
+}
+
+void TfrmCfgStyle::ShowOptions(const TLoadedOptions& s, bool refill) {
   ui->sbtnShowChains->setChecked(s.ShowChains);
   ui->sbtnShowPatterns->setChecked(s.ShowPatterns);
   ui->chkDspGMNames->setChecked(s.DspGMNames);
@@ -436,6 +455,9 @@ void TfrmCfgStyle::LoadControls() {
   ui->lblFlamPercent->setText(Q(FlamLabel(s.FlamSpeed)));
   ui->tbVelVarPercent->setValue(s.VelVar);
   ui->lblVelVarPercent->setText(Q(VelVarLabel(s.VelVar)));
+}
+
+void TfrmCfgStyle::ShowRows(const TLoadedOptions& s) {
   for (int32_t r = 1; r < kStyleRows; ++r) {
     const std::size_t i = r - 1;
     chkNotes[i]->setText(Q(s.RowMap[r].ShortName.Str()));
@@ -447,16 +469,6 @@ void TfrmCfgStyle::LoadControls() {
     tbVels[i]->setToolTip(QString::number(s.RowVel[i]));
     tbAccVels[i]->setToolTip(QString::number(s.RowAccVel[i]));
   }
-  blocks.clear();
-  SetChainMode(s.ChainOn);
-  FillPatternLists();
-  SelectListRows();
-  DisplayPatternGrid(Edit.PatUndoValid && Edit.UndoStyle == store_.StyleNo &&
-                     Edit.UndoPattern == store_.PatNo);
-  ShowTriggerState();
-  ShowChain(s.ChainNo);
-  ShowGroups(false);
-  SetCaptions();
 }
 
 void TfrmCfgStyle::FillPatternLists() {
@@ -653,8 +665,13 @@ void TfrmCfgStyle::ShowGroups(bool moveLeftEdge) {
   ui->grpPattern->setVisible(patterns);
   layout()->activate();
   adjustSize();
-  // Showing or hiding the chains keeps the styles group where it was on the screen.
-  if (moveLeftEdge && chainsChange && isVisible()) move(x() - (width() - before), y());
+  // Showing or hiding the chains keeps the styles group where it was on the screen, as long as the
+  // window's left edge stays on it: chains pushed off the screen could not be reached.
+  if (moveLeftEdge && chainsChange && isVisible()) {
+    int32_t left = x() - (width() - before);
+    if (const QScreen* s = screen()) left = std::max(left, s->availableGeometry().left());
+    move(left, y());
+  }
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -808,6 +825,8 @@ void TfrmCfgStyle::DeleteStyleClick() {
     // The box let the engine run: act only on the style it asked about.
     if (store_.StyleNo != style || !DeleteStyle(store_, style)) return;
   }
+  // The next style now stands at the index: the deleted one's undo copy must not revert it.
+  DropUndo(Edit);
   RefreshStyleLists(true);
 }
 
@@ -829,6 +848,7 @@ void TfrmCfgStyle::DeletePatternClick(TPatList list) {
     Guard lock(EngineLock);
     if (store_.StyleNo != style || store_.PatNo != pattern || !DeletePattern(store_, style, pattern)) return;
   }
+  DropUndo(Edit);
   RefreshStyleLists(true);
 }
 
@@ -925,6 +945,8 @@ void TfrmCfgStyle::OpenEditor(TEditor editor) {
       text = editor == TEditor::PatName ? p->Name.Str() : TSigStepsText(*p);
       ok = true;
     }
+    editStyle_ = store_.StyleNo;
+    editPattern_ = store_.PatNo;
   }
   if (chainOn) {
     static const char* kRefusals[] = {"Can't edit style name if chain mode is on",
@@ -944,14 +966,16 @@ void TfrmCfgStyle::OpenEditor(TEditor editor) {
 
 void TfrmCfgStyle::EditorTextChanged(TEditor editor, const QString& text) {
   if (editor == TEditor::TSigSteps) return;  // kept in the box until Enter
-  {
-    Guard lock(EngineLock);
-    if (editor == TEditor::StyleName)
-      SetStyleName(store_, store_.StyleNo, text.toStdString(), false);
-    else
-      SetPatternName(store_, store_.StyleNo, store_.PatNo, text.toStdString());
-  }
+  StoreEditedName(editor, text.toStdString(), false);
   RefreshStyleLists(true);
+}
+
+void TfrmCfgStyle::StoreEditedName(TEditor editor, const std::string& text, bool accepting) {
+  Guard lock(EngineLock);
+  if (editor == TEditor::StyleName)
+    SetStyleName(store_, editStyle_, text, accepting);
+  else
+    SetPatternName(store_, editStyle_, editPattern_, text);
 }
 
 void TfrmCfgStyle::AcceptEditor(TEditor editor) {
@@ -961,13 +985,7 @@ void TfrmCfgStyle::AcceptEditor(TEditor editor) {
     return;
   }
   const TEditorParts p = Parts(*ui, editor);
-  {
-    Guard lock(EngineLock);
-    if (editor == TEditor::StyleName)
-      SetStyleName(store_, store_.StyleNo, p.Edit->text().toStdString(), true);
-    else
-      SetPatternName(store_, store_.StyleNo, store_.PatNo, p.Edit->text().toStdString());
-  }
+  StoreEditedName(editor, p.Edit->text().toStdString(), true);
   closingEditor_ = true;
   ShowEditorParts(p, false);
   closingEditor_ = false;
@@ -978,15 +996,12 @@ void TfrmCfgStyle::AcceptTSigSteps() {
   const TEditorParts parts = Parts(*ui, TEditor::TSigSteps);
   const std::string text = parts.Edit->text().toStdString();
   TTSigStepsEdit e;
-  int32_t style = 0;
-  int32_t pattern = 0;
+  const int32_t style = editStyle_;
+  const int32_t pattern = editPattern_;
   {
     Guard lock(EngineLock);
-    const TStylePattern* p = CurrentPattern(store_);
-    if (!p) return;
-    style = store_.StyleNo;
-    pattern = store_.PatNo;
-    e = ParseTSigSteps(*p, text);
+    if (!IsValidStylePattern(store_, style, pattern)) return;
+    e = ParseTSigSteps(store_.Patterns[style][pattern], text);
   }
   // The boxes take the focus: that is no cancel.
   closingEditor_ = true;
@@ -996,10 +1011,9 @@ void TfrmCfgStyle::AcceptTSigSteps() {
     go = ShowMessage(e.Question, MsgKind::Warning, MsgButtons::YesNo) == MsgAnswer::Yes;
   if (go) {
     Guard lock(EngineLock);
-    TStylePattern* p = CurrentPattern(store_);
-    go = p && store_.StyleNo == style && store_.PatNo == pattern;
+    go = IsValidStylePattern(store_, style, pattern);
     if (go) {
-      ApplyTSigSteps(*p, e);
+      ApplyTSigSteps(store_.Patterns[style][pattern], e);
       RequestStyleRebuild();
     }
   }
@@ -1019,14 +1033,7 @@ void TfrmCfgStyle::CloseEditor(TEditor editor) {
   if (!EditorOpen(editor) || closingEditor_) return;
   closingEditor_ = true;
   const TEditorParts p = Parts(*ui, editor);
-  const std::string saved = savedText_[int(editor)];
-  if (editor != TEditor::TSigSteps) {
-    Guard lock(EngineLock);
-    if (editor == TEditor::StyleName)
-      SetStyleName(store_, store_.StyleNo, saved, false);
-    else
-      SetPatternName(store_, store_.StyleNo, store_.PatNo, saved);
-  }
+  if (editor != TEditor::TSigSteps) StoreEditedName(editor, savedText_[int(editor)], false);
   ShowEditorParts(p, false);
   closingEditor_ = false;
   if (editor != TEditor::TSigSteps) RefreshStyleLists(true);

@@ -22,6 +22,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMouseEvent;
+class QSignalBlocker;
 class QSlider;
 class QToolButton;
 
@@ -111,6 +112,18 @@ class TfrmCfgStyle : public TCfgWindow {
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
+  // What a load shows of the store's options and rows, copied under EngineLock.
+  struct TLoadedOptions {
+    uint8_t ShowChains = 0, ShowPatterns = 0, DspGMNames = 0, UsePatTSig = 0, AccentEnabled = 0, ChainOn = 0;
+    int32_t ChainNo = 0, FlamSpeed = 0, VelVar = 0;
+    std::array<uint8_t, kStyleInstRows> RowOn{}, RowVel{}, RowAccVel{};
+    std::array<TStyleRowDef, kStyleRows> RowMap{};
+  };
+  TLoadedOptions TakeOptions(bool& refill);
+  // The controls a load sets, quiet while it sets them: a load runs no handler.
+  std::vector<std::unique_ptr<QSignalBlocker>> QuietLoadedControls();
+  void ShowOptions(const TLoadedOptions& s, bool refill);
+  void ShowRows(const TLoadedOptions& s);
   void MakeRows();
   void MakeChainGrid();
   void WireControls();
@@ -128,6 +141,8 @@ class TfrmCfgStyle : public TCfgWindow {
   void ShowChainCellHighlight();
   void ChainLocked(const char* text, bool warning);
   void EditorTextChanged(TEditor editor, const QString& text);
+  // Stores a name editor's text on the style or pattern it was opened on (under EngineLock).
+  void StoreEditedName(TEditor editor, const std::string& text, bool accepting);
   void AcceptTSigSteps();
   // Common opening of most handlers: editors closed, the trigger cleared and redrawn.
   void ClearTriggerAndClose(bool clearCell);
@@ -141,6 +156,10 @@ class TfrmCfgStyle : public TCfgWindow {
   bool notesGM_ = false;  // what the note lists hold
   bool notesNumeric_ = false;
   std::array<std::string, 3> savedText_{};
+  // The style and pattern the open editor edits: a style key or a break may move the selection
+  // while it is open, and the edit must not follow it.
+  int32_t editStyle_ = -1;
+  int32_t editPattern_ = -1;
   bool closingEditor_ = false;
 };
 

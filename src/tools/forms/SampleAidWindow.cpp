@@ -210,6 +210,7 @@ TfrmSampleAid::TfrmSampleAid(QWidget* parent) : QMainWindow(parent, Qt::Tool), u
     ShowBars(m);
   }
   SampleAidLayout(false);
+  KeepSavedPlace(this, {&left_, &top_});
   {
     std::lock_guard lock(EngineLock);
     InstallSampleAidHooks();
@@ -418,7 +419,7 @@ void TfrmSampleAid::Open(const std::string& caption) {
   setWindowTitle(Q(caption));
   if (!isVisible()) {
     adjustSize();
-    MoveToSavedPlace(this, left_, top_);
+    RestoreSavedPlace(this, {&left_, &top_});
   }
   show();
   raise();
@@ -475,26 +476,24 @@ void TfrmSampleAid::FillPortLists() {
 
 void TfrmSampleAid::closeEvent(QCloseEvent* e) {
   auto& s = SampleAid;
-  s.StopReq = 1;
-  if (s.NoteSounding) {
-    // Running, the next tick ends the note and a second close succeeds; stopped, no tick comes.
-    if (RunCtl.ProgState.load() == TProgState::Running) {
-      e->ignore();
-      return;
+  {
+    // Between the tick's ticks: one that starts a note as the countdowns are cleared here would
+    // leave it sounding with nothing to end it.
+    std::lock_guard lock(EngineLock);
+    s.StopReq = 1;
+    if (s.NoteSounding) {
+      // Running, the next tick ends the note and a second close succeeds; stopped, no tick comes.
+      if (RunCtl.ProgState.load() == TProgState::Running) {
+        e->ignore();
+        return;
+      }
+      SampleAidEndNote();
     }
-    SampleAidEndNote();
+    s.NoteCd.Active = 0;
+    s.GapCd.Active = 0;
   }
-  s.NoteCd.Active = 0;
-  s.GapCd.Active = 0;
   Showing.SampleAidShowing = 0;
   QMainWindow::closeEvent(e);
-}
-
-void TfrmSampleAid::moveEvent(QMoveEvent* e) {
-  QMainWindow::moveEvent(e);
-  if (!isVisible()) return;
-  left_ = x();
-  top_ = y();
 }
 
 // Hints in the status bar only while this window is the active one and AutoHints is on.

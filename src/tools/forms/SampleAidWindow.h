@@ -90,7 +90,6 @@ class TfrmSampleAid : public QMainWindow, public TWindow {
   bool eventFilter(QObject* watched, QEvent* e) override;
   void showEvent(QShowEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
-  void moveEvent(QMoveEvent* e) override;
 
  private:
   void FindHalf(int mode, const QString& p, const QString& out);

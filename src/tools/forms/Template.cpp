@@ -268,12 +268,15 @@ void TfrmTemplate::WireButtons() {
 }
 
 bool TfrmTemplate::Serves(TRefresh which) const {
-  if (which == TRefresh::UpdateTemplateLabels) return Showing.TemplateShowing != 0;
+  // A key-map change (a reset, a load, a calibration) relabels the keys as a key-mode change does.
+  if (which == TRefresh::UpdateTemplateLabels || which == TRefresh::RefreshKeyMapViews)
+    return Showing.TemplateShowing != 0;
   return which == TRefresh::SetKeyColours;
 }
 
 void TfrmTemplate::Refresh(TRefresh which) {
-  if (which == TRefresh::UpdateTemplateLabels) UpdateTemplateLabels();
+  if (which == TRefresh::UpdateTemplateLabels || which == TRefresh::RefreshKeyMapViews)
+    UpdateTemplateLabels();
   if (which == TRefresh::SetKeyColours) SetKeyColours();
 }
 

@@ -7,12 +7,15 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSlider>
 #include <QStatusBar>
 #include <QToolButton>
 #include <string>
 
+#include "base/EngineLock.h"
 #include "base/Showing.h"
+#include "keys/StyleKeys.h"
 #include "mainwindow/FileMenus.h"
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/MainControls.h"
@@ -217,6 +220,33 @@ TEST_P(StyleWindowTest, NameEditorsStoreAsTypedCancelRestoresAcceptNamesUnnamed)
   EXPECT_FALSE(W().EditorOpen(E::PatName));
 }
 
+TEST_P(StyleWindowTest, EditorsKeepToThePatternTheyOpenedOnWhenAKeyMovesTheSelection) {
+  Open();
+  using E = TfrmCfgStyle::TEditor;
+  const int brk = kStyleFirstBreak;
+  const int brkSteps = S().Patterns[0][brk].Steps;
+  // A pattern key on the MIDI keyboard (or a break) moves the selection under an open editor.
+  auto patternKey = [&](int pattern) {
+    std::lock_guard lock(EngineLock);
+    ASSERT_TRUE(SelectStyle(S(), 0, pattern));
+  };
+  W().OpenEditor(E::PatName);
+  patternKey(brk);
+  emit U().edtPatName->textEdited("Verse");
+  EXPECT_EQ(S().Patterns[0][0].Name, "Verse");
+  U().btnPatNameEsc->click();
+  EXPECT_EQ(S().Patterns[0][0].Name, "Main1");
+  EXPECT_EQ(S().Patterns[0][brk].Name, "Break1");
+  patternKey(0);
+  W().OpenEditor(E::TSigSteps);
+  patternKey(brk);
+  U().edtPatTSigSteps->setText("3/4, 12");
+  rec.Answer(MsgAnswer::Yes);
+  emit U().edtPatTSigSteps->returnPressed();
+  EXPECT_EQ(S().Patterns[0][0].Steps, 12);
+  EXPECT_EQ(S().Patterns[0][brk].Steps, brkSteps);
+}
+
 TEST_P(StyleWindowTest, DeletesAskAndAddsFillTheLists) {
   Open();
   rec.Answer(MsgAnswer::No);
@@ -257,6 +287,42 @@ TEST_P(StyleWindowTest, DeletesAskAndAddsFillTheLists) {
   rec.boxes.clear();
   U().sbtnAddStyle->click();
   EXPECT_EQ(rec.boxes.at(0).text, "Style list is full (40 styles)");
+}
+
+TEST_P(StyleWindowTest, ADeleteDropsTheUndoCopySoRevertCannotPutItOverTheNextPattern) {
+  Open();
+  U().sbtnAddMain->click();
+  const TStylePattern added = S().Patterns[0][1];
+  W().PatListClick(TPatList::Main, 0);
+  Press(W().lblvGridSteps[13], StepX(1));
+  ASSERT_TRUE(U().sbtnRevertPat->isEnabled());
+  rec.Answer(MsgAnswer::Yes);
+  U().sbtnDelMain->click();
+  // The new main moved into the deleted one's place; the undo copy was the deleted pattern's.
+  ASSERT_EQ(S().PatNo, 0);
+  ASSERT_TRUE(SamePattern(S().Patterns[0][0], added));
+  EXPECT_FALSE(U().sbtnRevertPat->isEnabled());
+  W().RevertClick();
+  EXPECT_TRUE(SamePattern(S().Patterns[0][0], added));
+}
+
+TEST_P(StyleWindowTest, ShowingTheChainsKeepsTheStylesWhereTheyWereAndTheWindowOnTheScreen) {
+  S().ShowChains = 0;
+  Open();
+  const int screenLeft = W().screen()->availableGeometry().left();
+  for (const int left : {screenLeft + 700, screenLeft + 10}) {
+    W().move(left, 40);
+    QApplication::processEvents();
+    const QPoint styles = U().grpStyles->mapToGlobal(QPoint(0, 0));
+    U().sbtnShowChains->click();
+    QApplication::processEvents();
+    ASSERT_TRUE(U().grpChains->isVisible());
+    if (left > screenLeft + 10)
+      EXPECT_EQ(U().grpStyles->mapToGlobal(QPoint(0, 0)), styles);
+    else
+      EXPECT_EQ(W().x(), screenLeft);
+    U().sbtnShowChains->click();
+  }
 }
 
 TEST_P(StyleWindowTest, ChainCellsTriggerAndSelectionCopy) {

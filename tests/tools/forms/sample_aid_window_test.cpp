@@ -6,7 +6,10 @@
 #include <QSlider>
 #include <QThread>
 #include <QToolButton>
+#include <atomic>
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "base/EngineLock.h"
 #include "base/General.h"
@@ -97,6 +100,12 @@ TEST_F(SampleAidWindowTest, OpensOnlyWhileRunningWithItsListsAndSendsTheAudition
   EXPECT_FALSE(w.Half[kAudition].Port->isEnabled());
   EXPECT_EQ(SampleAid.AuditionOut.Port, 0);
   RunCtl.OutPortsAllocated = 0;
+  // It opens again where it was moved this session.
+  w.move(40, 30);
+  QApplication::processEvents();
+  w.close();
+  ui().mnuToolsSampleAid->trigger();
+  EXPECT_EQ(w.pos(), QPoint(40, 30));
 }
 
 TEST_F(SampleAidWindowTest, TotalsRemainingFiguresAndTheEstimateFollowTheRanges) {
@@ -225,6 +234,20 @@ TEST_F(SampleAidWindowTest, CloseWaitsForTheNoteWhileRunningAndEndsItWhenStopped
     EXPECT_EQ(Showing.SampleAidShowing, 0);
   }
   RunCtl.ProgState = TProgState::Running;
+  // A close waits for a tick in flight: one that starts a note as the countdowns are cleared
+  // would leave it sounding with nothing to end it.
+  w.Open("Sample Aid");
+  std::atomic<bool> locked{false}, released{false};
+  std::thread tick([&] {
+    std::lock_guard lock(EngineLock);
+    locked = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    released = true;
+  });
+  while (!locked) std::this_thread::yield();
+  w.close();
+  EXPECT_TRUE(released);
+  tick.join();
 }
 
 TEST_F(SampleAidWindowTest, ActionsAreRefusedWhileTheStopWaitsAndModesSwapTheHalves) {

@@ -78,9 +78,10 @@ TEST_F(TemplateWindowTest, ShowsTheKeyModesLabelsAndClosesFromTheMenu) {
   EXPECT_EQ(kbd().ui->lblRightNote->text(), "C4");
   EXPECT_TRUE(kbd().ui->sbtnOct3->font().bold());
 
+  // A key-mode change reaches the labels with the next status tick.
   for (TKeyMode mode : {TKeyMode::Live, TKeyMode::Command}) {
-    Keys.KeyMode = mode;
-    Ui().Refresh(TRefresh::UpdateTemplateLabels);
+    SetKeyMode(mode);
+    form->Status().tmUpdateDspStatusTimer();
     const std::array<TKeyView, 128> views = TemplateKeyViews(mode);
     for (int32_t k : {0, 48, 60, 127}) {
       const QString label = QString::fromStdString(LabelToMultiLine(views[std::size_t(k)].Label));
@@ -88,6 +89,10 @@ TEST_F(TemplateWindowTest, ShowsTheKeyModesLabelsAndClosesFromTheMenu) {
     }
   }
   EXPECT_NE(TemplateKeyViews(TKeyMode::Live)[60].Label, TemplateKeyViews(TKeyMode::Command)[60].Label);
+  // So does a key-map change (a reset, a load, the key mapper).
+  for (int k = 0; k < KeyCount; ++k) SetKeyFn(MtCmd, k, KeyCodeAt(MtCmd, k), "zz");
+  Ui().Refresh(TRefresh::RefreshKeyMapViews);
+  EXPECT_EQ(kbd().Keys()[60].Label, "zz");
 
   // A key size of -1 lays out nothing; a new size is laid out at once.
   const TKeyHeights before = kbd().Heights();
