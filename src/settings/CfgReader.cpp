@@ -535,11 +535,10 @@ bool ReadLiveAndTarloPorts(TCfgLoad& L, TCfgEngineVals& e) {
   if (!Int(L, "TarloSysEx-PortNo", 1, 0, kPorts, v)) return false;
   Cfg.TarloSysExPortNo = static_cast<int8_t>(v - 1);
   e.TarloPortIndex = v - 1;
-  e.TarloDevIdText = L.GetCfgValue("TarloSysEx-DevId");
-  if (e.TarloDevIdText.empty()) e.TarloDevIdText = "1";
-  const std::optional<int32_t> devId = ParseInt(e.TarloDevIdText);
-  if (!devId) return L.Illegal();
-  Cfg.TarloSysExDevId = *devId;
+  // A SysEx device id is one data byte: the main window's id list offers 0..127.
+  if (!Int(L, "TarloSysEx-DevId", 1, 0, 127, v)) return false;
+  Cfg.TarloSysExDevId = v;
+  e.TarloDevIdText = N(v);
   return true;
 }
 

@@ -147,6 +147,8 @@ TEST_F(CfgReader, IllegalValuesNameValueAndLine) {
       {"DrumChain1-Step1-Rpts", "x", false},
       {"DrumInst3Vel", "128", false},
       {"MetrDrumChan", "0", false},
+      {"TarloSysEx-DevId", "128", false},
+      {"TarloSysEx-DevId", "-1", false},
       {"CmdPlay", "C1..G9", true},
       {"LiveN", "36, 40, ,44", true},
       {"RecN", "128", true},
