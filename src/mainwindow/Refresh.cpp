@@ -104,6 +104,7 @@ void Reinitialise() {
     Live.TempoClockDiv = 1;
   }
   CreateSceneFolders();
+  Call(RefreshHooks.SelectTarloControls);
   if (Cfg.TarloOnRequested) TarloOpen(Cfg.TarloSysExPortNo, Cfg.TarloSysExDevId);
 }
 

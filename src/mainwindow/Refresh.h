@@ -29,6 +29,8 @@ struct TRefreshHooks {
   std::function<void(TPortSide side)> PortRowsChanged;
   // The main window's combos, check boxes, radio buttons and menu marks from the values.
   std::function<void(const TMainComboIndices& combos)> LoadMainControls;
+  // The display link's port and device-id lists show the loaded TarloSysExPortNo and TarloSysExDevId.
+  std::function<void()> SelectTarloControls;
 };
 inline TRefreshHooks RefreshHooks;
 

@@ -547,6 +547,7 @@ void TfrmMain::FillMainControls() {
   FillCombo(ui->cboInPort0FilterChan, combos.FilterChans);
   FillCombo(ui->cboInPort1FilterChan, combos.FilterChans);
   FillCombo(ui->cboTarloSysexDevId, combos.TarloSysexDevId.Items);
+  SelectIndex(ui->cboTarloSysexDevId, combos.TarloSysexDevId.ItemIndex);
   for (const TSeqRow& r : SeqRows) {
     if (!r.pnlSeq) continue;
     FillCombo(r.cboSeqPartNo, combos.SeqParts);

@@ -26,6 +26,7 @@
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
+#include "settings/CfgLink.h"
 #include "settings/Settings.h"
 #include "ui_Main.h"
 
@@ -365,7 +366,34 @@ static void PortUsersChanged(TfrmMain& f, TPortSide side) {
   if (Showing.CfgMChanShowing) Ui().Refresh(TRefresh::LoadCfgMChanControls);
 }
 
+// The display link's lists show the link settings; a value the list does not hold leaves its choice.
+static void SelectTarloControls(Ui::frmMain& ui) {
+  auto select = [](QComboBox* combo, int32_t index) {
+    if (index < 0 || index >= combo->count()) return;
+    const QSignalBlocker block(combo);
+    combo->setCurrentIndex(index);
+  };
+  select(ui.cboTarloPNo, Cfg.TarloSysExPortNo);
+  select(ui.cboTarloSysexDevId, Cfg.TarloSysExDevId);
+}
+
+// The lists' choice becomes the link settings: a settings save writes it and the next refresh
+// selects it again.
+static void TakeTarloChoice(const Ui::frmMain& ui) {
+  const int32_t port = ui.cboTarloPNo->currentIndex();
+  if (port >= 0) {
+    Cfg.TarloSysExPortNo = static_cast<int8_t>(port);
+    CfgEngine.TarloPortIndex = port;
+  }
+  const int32_t id = ui.cboTarloSysexDevId->currentIndex();
+  if (id >= 0) {
+    Cfg.TarloSysExDevId = id;
+    CfgEngine.TarloDevIdText = std::to_string(id);
+  }
+}
+
 void TPortPanel::Answer(TWindowCalls& calls) {
+  calls.Refresh.SelectTarloControls = [this] { SelectTarloControls(*ui); };
   calls.Ports.PortUsersChanged = [this](TPortSide side) { PortUsersChanged(form_, side); };
   // A refresh re-finds the ports: their rows, and the live and seq port combos after the main
   // window's own controls.
@@ -558,6 +586,7 @@ void TPortPanel::WireLiveRowAndSeqCount() {
     if (form_.y() < 0) form_.move(form_.x(), 0);
   });
   auto tarlo = [this] {
+    TakeTarloChoice(*ui);
     if (Cfg.TarloOn) TarloOpen(ui->cboTarloPNo->currentIndex(), ui->cboTarloSysexDevId->currentIndex());
   };
   QObject::connect(ui->cboTarloPNo, &QComboBox::activated, &form_, tarlo);

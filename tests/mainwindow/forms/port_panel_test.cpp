@@ -5,6 +5,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QToolButton>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,8 @@
 #include "mainwindow/PortModel.h"
 #include "mainwindow/forms/FormRig.h"
 #include "platform/midi/Midi.h"
+#include "settings/CfgReader.h"
+#include "settings/CfgWriter.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -308,6 +312,39 @@ TEST_F(PortPanelTest, LiveVelocityAndPitchLockSurviveTheirRefresh) {
   EXPECT_EQ(Live.PitchLocked, 1);
   EXPECT_EQ(svel->currentText().toStdString(), "7");
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
+}
+
+// The display link's port and device-id lists start at the factory values, are what a save
+// writes, and show what a load brings.
+TEST_F(PortPanelTest, DisplayLinkListsFollowTheSettings) {
+  QComboBox* port = ui().cboTarloPNo;
+  QComboBox* id = ui().cboTarloSysexDevId;
+  EXPECT_EQ(id->currentText().toStdString(), "1");
+  Open();
+  Allocate(false, "Loopback Out 1");
+  Allocate(false, "Loopback Out 2");
+  ui().sbtnDone->click();
+  ASSERT_EQ(port->count(), 2);
+  port->setCurrentIndex(1);
+  emit port->activated(1);
+  id->setCurrentIndex(9);
+  emit id->activated(9);
+  const std::string path = dir + "/link.txt";
+  ASSERT_TRUE(SaveConfigFileAs(path, CfgFull, true));
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find("\r\nTarloSysEx-PortNo = 2\r\nTarloSysEx-DevId = 9\r\n"), std::string::npos);
+
+  bool ok = false;
+  form->LoadConfigAndApply(true, false, ok);
+  EXPECT_EQ(id->currentText().toStdString(), "1");
+  CfgFiles.ConfigFileName = path;
+  form->LoadConfigAndApply(false, false, ok);
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(port->currentIndex(), 1);
+  EXPECT_EQ(id->currentText().toStdString(), "9");
+  for (const auto& b : rec.boxes) ADD_FAILURE() << b.text;
 }
 
 }  // namespace
