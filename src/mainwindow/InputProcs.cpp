@@ -97,7 +97,8 @@ bool HasOutDevice(int32_t port) {
 const std::thread::id GuiThread = std::this_thread::get_id();
 
 // A refused test send: a box on the GUI thread; from the timer thread (the sample aid's tick) a
-// box would break the toolkit, so the first line goes to the warning slot instead.
+// box would break the toolkit, so the first line goes to the warning slot instead. The line is a
+// view into the constant text and the slot a fixed buffer: the timer thread allocates nothing.
 void TestMidiRefused(std::string_view text) {
   if (std::this_thread::get_id() == GuiThread) {
     ShowMessage(std::string(text), MsgKind::Warning);
