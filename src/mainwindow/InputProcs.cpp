@@ -230,12 +230,8 @@ void FindHotkeyTargetWindow() {
 }
 
 void RefreshKeyMapViews() {
-  if (Showing.TemplateShowing) Ui().Refresh(TRefresh::UpdateTemplateLabels);
-  if (Showing.KeyMapperShowing) {
-    Ui().Refresh(TRefresh::FillKeyMapperLabels);
-    Showing.KeyLabelsRedraw = 1;
-  }
-  if (Showing.KeyMapsShowing) Ui().Refresh(TRefresh::ListKeyMapsTable);
+  // The same request a key-map load or the factory maps send, so every view follows each alike.
+  Ui().Refresh(TRefresh::RefreshKeyMapViews);
 }
 
 void ShowKeyModeChange() {
