@@ -97,7 +97,8 @@ bool HasOutDevice(int32_t port) {
 const std::thread::id GuiThread = std::this_thread::get_id();
 
 // A refused test send: a box on the GUI thread; from the timer thread (the sample aid's tick) a
-// box would break the toolkit, so the first line goes to the warning slot instead.
+// box would break the toolkit, so the first line goes to the warning slot instead. The line is a
+// view into the constant text and the slot a fixed buffer: the timer thread allocates nothing.
 void TestMidiRefused(std::string_view text) {
   if (std::this_thread::get_id() == GuiThread) {
     ShowMessage(std::string(text), MsgKind::Warning);
@@ -229,12 +230,8 @@ void FindHotkeyTargetWindow() {
 }
 
 void RefreshKeyMapViews() {
-  if (Showing.TemplateShowing) Ui().Refresh(TRefresh::UpdateTemplateLabels);
-  if (Showing.KeyMapperShowing) {
-    Ui().Refresh(TRefresh::FillKeyMapperLabels);
-    Showing.KeyLabelsRedraw = 1;
-  }
-  if (Showing.KeyMapsShowing) Ui().Refresh(TRefresh::ListKeyMapsTable);
+  // The same request a key-map load or the factory maps send, so every view follows each alike.
+  Ui().Refresh(TRefresh::RefreshKeyMapViews);
 }
 
 void ShowKeyModeChange() {

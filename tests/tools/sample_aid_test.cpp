@@ -8,6 +8,7 @@
 
 #include "base/AllocCounter.h"
 #include "base/EngineLock.h"
+#include "base/Messages.h"
 #include "base/Showing.h"
 #include "base/UiRecorder.h"
 #include "engine/RunControl.h"
@@ -328,6 +329,40 @@ TEST_F(SampleAidTest, TheTickDoesNotAllocate) {
   SampleAidAbort();
   SampleAidTick(1);
   SampleAidTick(1);
+}
+
+TEST_F(SampleAidTest, ARefusalOnTheTimerThreadWarnsWithoutAllocating) {
+  struct Case {
+    const char* what;
+    int32_t port;
+    TProgState state;
+    const char* warning;
+  };
+  const Case cases[] = {
+      {"the port lost its device", 2, TProgState::Running, "Unable to send MIDI - no output ports allocated"},
+      {"the engine stopped", 0, TProgState::Config, "Vellorine must be running to send MIDI notes"},
+  };
+  for (const Case& c : cases) {
+    ResetSampleAid();
+    SampleAid.Audition.NoteLen = 2;
+    SampleAid.Audition.Gap = 1;
+    RunCtl.ProgState = TProgState::Running;
+    ASSERT_TRUE(SampleAidStart(SaPlay + kSampleAidAuditionBase)) << c.what;
+    Ticks(2);  // the note ends; the next waits for its gap
+    SampleAid.AuditionOut.Port = c.port;
+    RunCtl.PortDevIdx[2] = -1;
+    RunCtl.ProgState = c.state;
+    Msgs.WarnMsg.Clear();
+    long news = -1;
+    std::thread([&] {
+      std::lock_guard lock(EngineLock);
+      news = test::CountNews([] { SampleAidTick(1); });
+    }).join();
+    EXPECT_EQ(news, 0) << c.what;
+    EXPECT_EQ(Msgs.WarnMsg.TakeAndClear(), c.warning) << c.what;
+    EXPECT_TRUE(rec.boxes.empty()) << c.what;
+    EXPECT_EQ(SampleAid.StopReq.load(), 1) << c.what;
+  }
 }
 
 TEST_F(SampleAidTest, TicksOnTheTimerThreadRaceNothingWithTheWindowsEdits) {

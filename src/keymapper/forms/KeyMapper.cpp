@@ -285,12 +285,17 @@ void TfrmKeyMapper::FillModeCombos() {
 
 bool TfrmKeyMapper::Serves(TRefresh which) const {
   return isVisible() && (which == TRefresh::FillKeyMapperLabels || which == TRefresh::ShowKeyMapperKeyMode ||
-                         which == TRefresh::UpdateMidiKeyDsp);
+                         which == TRefresh::UpdateMidiKeyDsp || which == TRefresh::RefreshKeyMapViews);
 }
 
 void TfrmKeyMapper::Refresh(TRefresh which) {
   if (which == TRefresh::FillKeyMapperLabels) {
     FillLabels();
+  } else if (which == TRefresh::RefreshKeyMapViews) {
+    // The maps changed (an edit here, a load, the factory maps): new labels, and the live key's
+    // lamp shown again over them.
+    FillLabels();
+    Showing.KeyLabelsRedraw = 1;
   } else if (which == TRefresh::ShowKeyMapperKeyMode) {
     Keys.KeyModeShown = Keys.KeyMode.load();
   } else if (which == TRefresh::UpdateMidiKeyDsp) {

@@ -18,7 +18,9 @@ class TfrmKeyMaps : public QWidget, public TWindow {
   explicit TfrmKeyMaps(QWidget* parent);
   ~TfrmKeyMaps() override;
 
-  bool Serves(TRefresh which) const override { return isVisible() && which == TRefresh::ListKeyMapsTable; }
+  bool Serves(TRefresh which) const override {
+    return isVisible() && (which == TRefresh::ListKeyMapsTable || which == TRefresh::RefreshKeyMapViews);
+  }
   void Refresh(TRefresh) override { ListKeyMapsTable(0); }
   void Answer(TWindowCalls& calls) override;
 

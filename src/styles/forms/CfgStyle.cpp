@@ -12,7 +12,6 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
-#include <QStatusTipEvent>
 #include <QToolButton>
 #include <mutex>
 
@@ -23,6 +22,7 @@
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainViewMenus.h"
 #include "settings/Settings.h"
+#include "settings/forms/StatusHints.h"
 #include "styles/StyleChains.h"
 #include "ui_CfgStyle.h"
 
@@ -1303,15 +1303,7 @@ void TfrmCfgStyle::ShowPatternsClick() {
 // Events
 
 bool TfrmCfgStyle::event(QEvent* e) {
-  if (e->type() == QEvent::StatusTip) {
-    // Hints only while this window is the active one and the user wants them.
-    const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
-    if (Cfg.AutoHints && isActiveWindow())
-      ui->stbStatus->showMessage(tip);
-    else
-      ui->stbStatus->clearMessage();
-    return true;
-  }
+  if (ShowStatusHint(*this, *ui->stbStatus, e)) return true;
   if (e->type() == QEvent::WindowActivate) main_.Views().ApplyActiveWindowHints(this);
   if (e->type() == QEvent::WindowDeactivate) ui->stbStatus->clearMessage();
   return TCfgWindow::event(e);

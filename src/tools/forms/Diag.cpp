@@ -22,6 +22,7 @@
 #include "mainwindow/forms/FileDialogs.h"
 #include "mainwindow/forms/ScreenPlace.h"
 #include "settings/Settings.h"
+#include "settings/forms/StatusHints.h"
 #include "ui_Diag.h"
 
 namespace vel {
@@ -229,13 +230,8 @@ void TfrmDiag::Answer(TWindowCalls& calls) {
   };
 }
 
-// Hints in the status bar only while this window is the active one and AutoHints is on.
 bool TfrmDiag::event(QEvent* e) {
-  if (e->type() == QEvent::StatusTip && !(Cfg.AutoHints != 0 && isActiveWindow())) {
-    statusBar()->clearMessage();
-    return true;
-  }
-  return QMainWindow::event(e);
+  return ShowStatusHint(*this, e) || QMainWindow::event(e);
 }
 
 }  // namespace vel

@@ -32,7 +32,7 @@
 #include "engine/Transport.h"
 #include "mainwindow/forms/MainInput.h"
 #include "mainwindow/forms/ScreenPlace.h"
-#include "settings/Settings.h"
+#include "settings/forms/StatusHints.h"
 #include "tools/SampleAid.h"
 #include "tools/SampleAidFigures.h"
 #include "ui_SampleAidWindow.h"
@@ -496,13 +496,8 @@ void TfrmSampleAid::closeEvent(QCloseEvent* e) {
   QMainWindow::closeEvent(e);
 }
 
-// Hints in the status bar only while this window is the active one and AutoHints is on.
 bool TfrmSampleAid::event(QEvent* e) {
-  if (e->type() == QEvent::StatusTip && !(Cfg.AutoHints != 0 && isActiveWindow())) {
-    statusBar()->clearMessage();
-    return true;
-  }
-  return QMainWindow::event(e);
+  return ShowStatusHint(*this, e) || QMainWindow::event(e);
 }
 
 // "(spacebar)" shows while a Step button has the focus: the space bar steps through the walk.

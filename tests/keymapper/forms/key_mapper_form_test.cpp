@@ -8,16 +8,23 @@
 #include <QMouseEvent>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "base/Messages.h"
 #include "base/Showing.h"
 #include "engine/KeyMode.h"
 #include "keymapper/KeyMapLists.h"
+#include "keymapper/KeyMapperGrid.h"
+#include "keymapper/KeyMapsTable.h"
 #include "keymapper/forms/KeyGrid.h"
 #include "keymapper/forms/KeyMapper.h"
+#include "keymapper/forms/KeyMaps.h"
 #include "keymaps/KeyMaps.h"
+#include "mainwindow/InputProcs.h"
 #include "mainwindow/Refresh.h"
+#include "mainwindow/forms/FileDialogs.h"
 #include "mainwindow/forms/FormRig.h"
 #include "settings/Settings.h"
 #include "ui_Main.h"
@@ -231,6 +238,34 @@ TEST_F(KeyMapperFormTest, PrefillButtonsAskOnceWithTheHintAndSetTheirCodes) {
   ASSERT_EQ(rec.boxes.size(), 3u);
   EXPECT_EQ(rec.boxes[2].text.substr(0, 34), "About to reset all key maps to sta");
   EXPECT_EQ(KeyMapLive[0].load(), 162);
+}
+
+// A key-map change from the Config menu (a load, the factory maps) reaches both open views, as the
+// mapper's own edits do.
+TEST_F(KeyMapperFormTest, BothKeyMapViewsFollowAKeyMapLoadAndTheFactoryReset) {
+  const std::string name = dir + "/keys.txt";
+  Desktop().FileDialog = [&](const TFileDialog&) { return name; };
+  ui().mnuConfigSaveKeyMaps->trigger();
+  ASSERT_TRUE(std::filesystem::exists(name));
+  Cfg.InPortOctaveOffset[0] = 0;
+  km().Open("Key Mapper");
+  TfrmKeyMaps& table = form->KeyMaps();
+  table.Open("Key Maps Table");
+  const int row = ScreenRowOf(MtCmd);
+  const int family = std::find(KeyMapperRows.begin(), KeyMapperRows.end(), MtCmd) - KeyMapperRows.begin();
+  auto current = [&] {
+    return km().Grid->Caption(row, 60) == FillKeyMapperLabels()[std::size_t(family)][60] &&
+           table.Lines() == ListKeyMapsTable(0);
+  };
+  rec.Answer(MsgAnswer::Yes);
+  for (QAction* item : {ui().mnuConfigLoadKeyMaps, ui().mnuConfigResetKMaps}) {
+    SetKeyFnCmd(60, 2, "zzplay");  // an edit of the mapper's, shown in both
+    RefreshKeyMapViews();
+    ASSERT_TRUE(current()) << item->objectName().toStdString();
+    item->trigger();
+    EXPECT_NE(KeyMapCmd[60].load(), 2) << item->objectName().toStdString();
+    EXPECT_TRUE(current()) << item->objectName().toStdString();
+  }
 }
 
 }  // namespace
