@@ -100,13 +100,22 @@ bool TFrameClock::Follows(const TSnap& prev, const TCycle& c, int32_t frames) {
   if (framesNs > since + periodNs + kSlackNs) return false;
   // Frames skipped (an xrun), or the cycle came so late that the frames fell behind: the clock
   // follows the frames, and says it stepped.
-  if (static_cast<uint32_t>(frames) != prev.period || since > framesNs + periodNs + kSlackNs)
+  const bool unseen = primed_.exchange(false, std::memory_order_relaxed);
+  if (!unseen && (static_cast<uint32_t>(frames) != prev.period || since > framesNs + periodNs + kSlackNs))
     steps_.fetch_add(1, std::memory_order_relaxed);
   return true;
 }
 
 void TFrameClock::OnCycle(const TCycle& c) {
   if (c.rate == 0 || c.period == 0) return;
+  // Two clients of ours on one server (one closing as the next opens) feed the same cycles: one
+  // writer at a time, and a cycle fed already is not fed again.
+  if (writing_.exchange(true, std::memory_order_acquire)) return;
+  Feed(c);
+  writing_.store(false, std::memory_order_release);
+}
+
+void TFrameClock::Feed(const TCycle& c) {
   const TSnap prev = Read();
   const bool lost = lost_.load(std::memory_order_acquire);
   TSnap next;
@@ -116,6 +125,7 @@ void TFrameClock::OnCycle(const TCycle& c) {
   next.period = c.period;
   next.rate = c.rate;
   const auto frames = static_cast<int32_t>(c.frame - prev.frame32);
+  if (prev.rate != 0 && !lost && frames == 0 && c.rate == prev.rate) return;
   if (prev.rate != 0 && !lost && Follows(prev, c, frames)) {
     next.frame64 = prev.frame64 + frames;
     next.anchorFrame = prev.anchorFrame;
@@ -136,6 +146,11 @@ void TFrameClock::OnCycle(const TCycle& c) {
   }
   Publish(next);
   if (lost) lost_.store(false, std::memory_order_release);
+}
+
+void TFrameClock::Prime(const TCycle& c) {
+  OnCycle(c);
+  primed_.store(true, std::memory_order_relaxed);
 }
 
 void TFrameClock::Lost() {

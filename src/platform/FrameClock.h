@@ -32,11 +32,15 @@ class TFrameClock final : public TClock {
  public:
   explicit TFrameClock(int64_t (*systemNs)()) : system_(systemNs) {}
 
-  // The cycle the server is in; one thread (the server's process callback) at a time. A cycle
+  // The cycle the server is in, from the server's process callback (a second feeder meanwhile is
+  // ignored, and so is a cycle fed twice). A cycle
   // that does not follow the one before in frames and time (a new server, another rate, frames
   // skipped or a cycle come late) steps the clock and is counted; a new server's frames carry on
   // from where the clock stood, so the clock never goes back and never jumps ahead.
   void OnCycle(const TCycle& c);
+  // As OnCycle, for the cycle the server is in before the writer's first (a client not yet
+  // active): the cycles it does not see until then are no step.
+  void Prime(const TCycle& c);
   // The server went away: the clock runs on the system clock from its last cycle until a new
   // server's first cycle. Counted as a step.
   void Lost();
@@ -66,6 +70,7 @@ class TFrameClock final : public TClock {
     int64_t anchorNs = 0;
   };
   TSnap Read() const;
+  void Feed(const TCycle& c);
   void Publish(const TSnap& s);
   static int64_t TimeOf(const TSnap& s, int64_t frame64);
   // Where the clock stands at systemNs, read from s.
@@ -83,6 +88,8 @@ class TFrameClock final : public TClock {
   std::atomic<int64_t> frame64_{0}, startNs_{0}, nextNs_{0}, anchorFrame_{0}, anchorNs_{0};
   std::atomic<uint32_t> frame32_{0}, period_{0}, rate_{0};
   std::atomic<bool> lost_{false};
+  std::atomic<bool> primed_{false};
+  std::atomic<bool> writing_{false};
   std::atomic<int64_t> latest_{kNone};
   std::atomic<uint64_t> steps_{0};
 };

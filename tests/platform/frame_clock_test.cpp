@@ -158,6 +158,25 @@ TEST_F(FrameClockTest, SkippedFramesAndALateCycleStepTheClockByTheFrames) {
   EXPECT_EQ(clock_.Steps(), 2u);
 }
 
+// A client primed with the server's cycle before its own callback runs: the cycles it does not
+// see until its first are no step, and a cycle fed twice (a second client) changes nothing.
+TEST_F(FrameClockTest, APrimedClockMapsAtOnceAndItsFirstCyclesAreNoStep) {
+  TSimServer server{clock_};
+  server.startNs = static_cast<double>(gSystemNs);
+  clock_.Prime({0, gSystemNs, gSystemNs + 5'333'333, 256, 48000});
+  EXPECT_EQ(clock_.FrameAt(clock_.FrameNs(0) + FramesToNs(100, 48000)), 100u);
+  server.frame = 3 * 256;
+  server.startNs += 3 * server.PeriodNs();
+  server.Cycle();
+  EXPECT_EQ(clock_.Steps(), 0u);
+  const int64_t t = clock_.FrameNs(3 * 256);
+  EXPECT_EQ(t, clock_.FrameNs(0) + FramesToNs(3 * 256, 48000));
+  clock_.OnCycle({3 * 256, static_cast<int64_t>(server.startNs - server.PeriodNs()),
+                  static_cast<int64_t>(server.startNs), 256, 48000});
+  EXPECT_EQ(clock_.FrameNs(3 * 256), t);
+  EXPECT_EQ(clock_.Steps(), 0u);
+}
+
 TEST_F(FrameClockTest, ATickMovesByTheFramesNotByTheTimerPeriods) {
   TSimServer server{clock_};
   server.ppm = 100;

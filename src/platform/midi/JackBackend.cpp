@@ -162,6 +162,9 @@ class JackCore {
     return FrameClock().FrameAt(due) + period + static_cast<uint32_t>(lateFrames);
   }
 
+  // Before activation only: the process callback is then the clock's one writer.
+  void PrimeClock() { FeedClock(jack_get_buffer_size(client), true); }
+
   static int Process(jack_nframes_t nframes, void* arg) {
     static_cast<JackCore*>(arg)->RunCycle(nframes);
     return 0;
@@ -193,8 +196,9 @@ class JackCore {
     readers.fetch_sub(1, std::memory_order_release);
   }
 
-  // Tells the frame clock the cycle that begins; its first frame.
-  jack_nframes_t FeedClock(jack_nframes_t nframes) {
+  // Tells the frame clock the cycle that begins (or, before the client is active, the cycle the
+  // server is in, so that the time maps to frames before our first cycle); its first frame.
+  jack_nframes_t FeedClock(jack_nframes_t nframes, bool prime = false) {
     jack_nframes_t frame = 0;
     jack_time_t start = 0, next = 0;
     float periodUs = 0;
@@ -203,8 +207,13 @@ class JackCore {
       start = jack_get_time();
       next = start + static_cast<jack_time_t>(clock::FramesToNs(nframes, rate) / 1000);
     }
-    FrameClock().OnCycle(
-        {frame, static_cast<int64_t>(start) * 1000, static_cast<int64_t>(next) * 1000, nframes, rate});
+    const clock::TCycle c{frame, static_cast<int64_t>(start) * 1000, static_cast<int64_t>(next) * 1000,
+                          nframes, rate};
+    if (prime) {
+      FrameClock().Prime(c);
+    } else {
+      FrameClock().OnCycle(c);
+    }
     return frame;
   }
 
@@ -536,6 +545,7 @@ std::unique_ptr<BackendImpl> MakeJackBackend(Result& err) {
       return nullptr;
     }
     jack_on_info_shutdown(core->client, &JackCore::Shutdown, core.get());
+    core->PrimeClock();
     if (jack_activate(core->client) != 0) {
       err = kErrBackend;
       return nullptr;
