@@ -444,8 +444,9 @@ bool RunFor(EngineOverJack& s, int64_t tempo, int period, SetUp setUp, std::size
 }
 
 // Note timing. The frames are what a device behind JACK plays by; "frame_clock_ppm" says how far
-// the dummy driver's frames ran from the system clock the engine's timer keeps, which the tempo
-// error on frames includes; "tempo_err_time_ppm" is the error on JACK's time of those frames.
+// the dummy driver's frames ran from the system clock. The engine keeps time by those frames, so
+// the tempo error on frames leaves it out and "tempo_err_time_ppm", the error on JACK's time of
+// those frames, holds it.
 void BM_NoteTimingOverJack(benchmark::State& state) {
   const int64_t tempo = state.range(0);
   const auto period = static_cast<int>(state.range(1));

@@ -8,8 +8,9 @@ namespace {
 
 constexpr int64_t kNsPerS = 1000000000;
 // Beyond a period, how late a cycle may begin before the frames are taken to have slipped
-// behind the system clock, and how far ahead of it they may lie before they are taken for a new
-// server's: a busy machine's late wake-up, not a fault.
+// behind the system clock (the clock reads on that far past a cycle's end), and how far ahead of
+// it they may lie before they are taken for a new server's: a busy machine's late wake-up, not a
+// fault.
 constexpr int64_t kSlackNs = 2000000;
 
 int64_t FloorDiv(int64_t a, int64_t b) {
@@ -78,9 +79,10 @@ int64_t TFrameClock::Reading(const TSnap& s, int64_t systemNs, bool lost) {
   if (lost) return base + into;
   const int64_t periodNs = FramesToNs(s.period, s.rate);
   const int64_t span = s.nextNs > s.startNs ? s.nextNs - s.startNs : periodNs;
-  // Within the cycle at the pace the server reports; held at the next cycle's first frame until
-  // that cycle is fed.
-  const auto scaled = static_cast<__int128>(std::min(into, span)) * periodNs / span;
+  // At the pace the server reports, on past the cycle's end for as long as a cycle may come
+  // late: a late wake-up of the server's thread neither stops the clock nor makes it jump when
+  // the cycle comes. Beyond that it holds: the frames have slipped, and the clock keeps to them.
+  const auto scaled = static_cast<__int128>(std::min(into, span + kSlackNs)) * periodNs / span;
   return base + static_cast<int64_t>(scaled);
 }
 

@@ -2,8 +2,9 @@
 // The frame clock of an audio server: time counted in the server's frames, so that a message due
 // at a time goes out at exactly the frame that time means, and an input's frame gives back the
 // time it was played. The server reports each cycle (its first frame and, on the system clock,
-// when it began and when the next one will); between cycles the clock reads the system clock
-// within the cycle, held at the next cycle's first frame until that cycle comes. Pure: the system
+// when it began and when the next one will); between cycles the clock reads the system clock at
+// the cycle's pace, on past its end for as long as a cycle may come late, then holds until the
+// next cycle comes. Pure: the system
 // clock is a function given to it, and the cycles are fed to it, so tests can run a server at
 // any pace.
 #include <atomic>

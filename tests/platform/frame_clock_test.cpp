@@ -75,14 +75,17 @@ TEST_F(FrameClockTest, ReadsWithinACycleHoldsAtItsEndAndMapsFramesExactly) {
   // Half a cycle on: half its frames' time.
   gSystemNs += 2'666'666;
   EXPECT_EQ(clock_.NowNs(), t0 + 2'666'666);
-  // The next cycle is late: held at its first frame, then on from there.
+  // The next cycle is late: on for a late wake-up's 2 ms past its first frame, then held.
+  gSystemNs += 4'000'000;
+  EXPECT_EQ(clock_.NowNs(), t0 + 6'666'666);
+  const int64_t late = t0 + FramesToNs(256, 48000) + 2'000'000;
   gSystemNs += 10'000'000;
-  EXPECT_EQ(clock_.NowNs(), t0 + FramesToNs(256, 48000));
+  EXPECT_EQ(clock_.NowNs(), late);
   server.Cycle();
-  EXPECT_EQ(clock_.NowNs(), t0 + FramesToNs(256, 48000));
+  EXPECT_EQ(clock_.NowNs(), late);
   EXPECT_EQ(clock_.Steps(), 0u);
   // Never back, whatever the moment asked for.
-  EXPECT_EQ(clock_.AtSystemNs(0), t0 + FramesToNs(256, 48000));
+  EXPECT_EQ(clock_.AtSystemNs(0), late);
 }
 
 TEST_F(FrameClockTest, FramesAcross32BitsWrapCarryOn) {
@@ -134,7 +137,7 @@ TEST_F(FrameClockTest, AServerRestartCarriesTheTimeOnAndIsCountedOnce) {
 }
 
 // An xrun: frames skipped (the clock follows them) or a cycle come late (the clock held at its
-// end meanwhile). Both are counted; time keeps to the frames.
+// end, after a late wake-up's grace, meanwhile). Both are counted; time keeps to the frames.
 TEST_F(FrameClockTest, SkippedFramesAndALateCycleStepTheClockByTheFrames) {
   TSimServer server{clock_};
   server.startNs = static_cast<double>(gSystemNs);
