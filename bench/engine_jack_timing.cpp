@@ -10,7 +10,9 @@
 //   deviation from a least-squares grid ("lsq_"), from the ideal grid laid from the first note
 //   ("first_"), and the tempo error of the fitted step against the ideal one, in ppm.
 // - MIDI clock out: the intervals between clocks as the peer receives them: mean, and deviation
-//   from the ideal interval (median, p99, worst).
+//   from the ideal interval (median, p99, worst); and, as for live messages, how many were placed
+//   late of their frame ("clamped").
+// "clock_steps" counts the steps of the engine's clock (the server's frame clock) seen in the run.
 // Figures are in ms. VELLORINE_EBENCH_MESSAGES (2000) and VELLORINE_EBENCH_SECONDS (60) shorten a
 // trial run.
 #include <benchmark/benchmark.h>
@@ -442,8 +444,9 @@ bool RunFor(EngineOverJack& s, int64_t tempo, int period, SetUp setUp, std::size
 }
 
 // Note timing. The frames are what a device behind JACK plays by; "frame_clock_ppm" says how far
-// the dummy driver's frames ran from the system clock the engine's timer keeps, which the tempo
-// error on frames includes; "tempo_err_time_ppm" is the error on JACK's time of those frames.
+// the dummy driver's frames ran from the system clock. The engine keeps time by those frames, so
+// the tempo error on frames leaves it out and "tempo_err_time_ppm", the error on JACK's time of
+// those frames, holds it.
 void BM_NoteTimingOverJack(benchmark::State& state) {
   const int64_t tempo = state.range(0);
   const auto period = static_cast<int>(state.range(1));
@@ -504,6 +507,7 @@ void BM_NoteTimingOverJack(benchmark::State& state) {
     state.counters["first_step_ms"] = FramesToMs(f[1] - f[0]);
     state.counters["frame_clock_ppm"] = clockPpm;
     state.counters["clamped"] = static_cast<double>(midi::ClampedStamps() - clamps0);
+    state.counters["clock_steps"] = static_cast<double>(vel::Transport.ClockSteps.load());
     s.SetCommonCounters(state);
     s.Stop();
     std::lock_guard lock(vel::EngineLock);
@@ -523,6 +527,7 @@ void BM_ClockOutOverJack(benchmark::State& state) {
   for (auto _ : state) {
     EngineOverJack s;
     std::string why;
+    const uint64_t clamps0 = midi::ClampedStamps();
     std::size_t first = 0, last = 0;
     double clockPpm = 0;
     if (!RunFor(
@@ -549,6 +554,8 @@ void BM_ClockOutOverJack(benchmark::State& state) {
     state.counters["mean_ms"] = FramesToMs(f.back() / static_cast<double>(f.size() - 1));
     SetDeviationCounters(state, "dev_", dev);
     state.counters["frame_clock_ppm"] = clockPpm;
+    state.counters["clamped"] = static_cast<double>(midi::ClampedStamps() - clamps0);
+    state.counters["clock_steps"] = static_cast<double>(vel::Transport.ClockSteps.load());
     s.SetCommonCounters(state);
     s.Stop();
   }

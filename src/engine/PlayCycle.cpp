@@ -297,10 +297,18 @@ int32_t KinetraceTailTicks() {
   }
 }
 
+int64_t UnitsInNs(int64_t ns, int64_t perMs) {
+  return static_cast<int64_t>(static_cast<__int128>(ns) * perMs / 1000000);
+}
+
+int64_t NsOfUnits(int64_t units, int64_t perMs) {
+  return static_cast<int64_t>(static_cast<__int128>(units) * 1000000 / std::max<int64_t>(perMs, 1));
+}
+
 int64_t TickDueNs(int64_t ticksPast) {
   if (PlayCycle.TickNowNs == midi::kNow) return midi::kNow;
   const int64_t units = ticksPast * kTickUnits + PlayCycle.TickFrac;
-  return PlayCycle.TickNowNs - units * 1000000 / std::max<int64_t>(PlayCycle.TickUnitsPerMs, 1);
+  return PlayCycle.TickNowNs - NsOfUnits(units, PlayCycle.TickUnitsPerMs);
 }
 
 void TickSeq(int32_t ticks) {

@@ -86,6 +86,12 @@ inline TPlay PlayCycle;
 // ms, so the count is exact at every tempo and timer period.
 constexpr int64_t kTickUnits = 100000;
 
+// The one mapping between the clock's time and tick positions, at perMs tick units a ms (the
+// tempo in hundredths of BPM x 64): the units a stretch of ns holds and the ns that units take,
+// each cut toward zero. Whatever clock is in force, a due time and an input stamp go through it.
+int64_t UnitsInNs(int64_t ns, int64_t perMs);
+int64_t NsOfUnits(int64_t units, int64_t perMs);
+
 // The time a message fell due that many ticks (and TickFrac) before the timer's tick; kNow
 // outside the timer's TickSeq.
 int64_t TickDueNs(int64_t ticksPast);

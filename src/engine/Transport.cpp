@@ -20,6 +20,7 @@
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "keymaps/KeyModes.h"
+#include "platform/Clock.h"
 #include "platform/MmTimer.h"
 #include "platform/midi/Midi.h"
 #include "settings/Settings.h"
@@ -74,6 +75,63 @@ void CountRecBeats() {
   RequestSeqGridRedraw();
 }
 
+// The tempo's glide toward TargetTempo over ms of timer periods.
+void GlideTempo(int32_t ms) {
+  if (Cfg.Tempo == Cfg.TargetTempo) return;
+  if (Cfg.TempoSlewTime == 0) {
+    Cfg.Tempo = ClampTempo(Cfg.TargetTempo);
+    return;
+  }
+  Transport.TempoSlewCount -= ms;
+  if (Transport.TempoSlewCount > 0) return;
+  const float f = Cfg.UseLgTempos ? static_cast<float>(kGlideFactor) : 0.0f;
+  Cfg.Tempo = Cfg.Tempo < Cfg.TargetTempo ? ClampTempo(TempoStep(false, 1, kMinTempo, Cfg.TargetTempo, f))
+                                          : ClampTempo(TempoStep(true, 1, Cfg.TargetTempo, kMaxTempo, f));
+  Transport.TempoSlewCount = Transport.TempoSlewReload;
+}
+
+// The internal clock moved elapsedNs up to nowNs: the exact ticks of that time, the remainder
+// carried to the next tick (to the millionth of a unit), the same whether the ticks come one by
+// one or made up together; then every MIDI clock due, each stamped with the time it fell due.
+void AdvanceInternalClock(int64_t elapsedNs, int64_t nowNs) {
+  const int64_t perMs = std::max<int64_t>(int64_t{Cfg.Tempo} * 64, 1);
+  const __int128 scaled = static_cast<__int128>(elapsedNs) * perMs + Transport.TickSubUnits;
+  const auto units = static_cast<int64_t>(scaled / 1000000);
+  Transport.TickSubUnits = static_cast<int64_t>(scaled % 1000000);
+  PlayCycle.TickUnitsPerMs = perMs;
+  PlayCycle.TickNowNs = nowNs;
+  Transport.TickFracAcc += units;
+  Transport.TickPosUnits += units;
+  Transport.TickPosNs = nowNs;
+  Transport.TickPosMs = Transport.MsClock.load(std::memory_order_relaxed);
+  if (Transport.TickFracAcc >= kTickUnits) {
+    const int64_t ticks = Transport.TickFracAcc / kTickUnits;
+    Transport.TickFracAcc -= ticks * kTickUnits;
+    PlayCycle.TickFrac = Transport.TickFracAcc;
+    TickSeq(static_cast<int32_t>(ticks));
+  }
+  constexpr int64_t kClockUnits = 160 * kTickUnits;
+  Transport.ClockFracAcc += units;
+  while (Transport.ClockFracAcc >= kClockUnits) {
+    Transport.ClockFracAcc -= kClockUnits;
+    PlayCycle.TickFrac = Transport.ClockFracAcc;
+    PlayCycle.SendDueNs = TickDueNs(0);
+    SendToPorts(Cfg.MIDIOutClocksEnabled, 0xF8, Trace.TraceMC);
+  }
+  PlayCycle.SendDueNs = midi::kNow;
+  PlayCycle.TickNowNs = midi::kNow;
+}
+
+// Steps of the clock (an audio server restarted, frames skipped) since the last tick are counted;
+// the clock already keeps its time going on, so no tick is made twice or left out.
+void CountClockSteps() {
+  const uint64_t steps = clock::Steps();
+  if (steps > Transport.ClockStepsSeen)
+    Transport.ClockSteps.fetch_add(static_cast<uint32_t>(steps - Transport.ClockStepsSeen),
+                                   std::memory_order_relaxed);
+  Transport.ClockStepsSeen = steps;
+}
+
 // The work of one timer tick, or of several when earlier ticks found the lock busy: n ticks of
 // MidiTimerInterval each.
 void TimerTicks(int32_t n) {
@@ -86,50 +144,16 @@ void TimerTicks(int32_t n) {
   if (midi::LateWindowNs() != window) midi::SetLateWindowNs(window);
   Transport.MsClock.fetch_add(ms, std::memory_order_relaxed);
   Transport.ClockWatchMs.fetch_add(ms, std::memory_order_relaxed);
-
+  // The clock in force says when this tick is and how far it moved since the last: under the
+  // system clock exactly the timer periods, under an audio server's clock its frames, so the
+  // ticks follow the device's pace and not the timer's.
+  const clock::TTickTime at =
+      clock::Tick(Transport.TickClockNs, int64_t{ms} * 1000000, mmtimer::CallbackLatenessNs());
+  Transport.TickClockNs = at.nowNs;
+  CountClockSteps();
   if (Cfg.ClocksSourceInternal) {
-    if (Cfg.Tempo != Cfg.TargetTempo) {
-      if (Cfg.TempoSlewTime == 0) {
-        Cfg.Tempo = ClampTempo(Cfg.TargetTempo);
-      } else {
-        Transport.TempoSlewCount -= ms;
-        if (Transport.TempoSlewCount <= 0) {
-          const float f = Cfg.UseLgTempos ? static_cast<float>(kGlideFactor) : 0.0f;
-          Cfg.Tempo = Cfg.Tempo < Cfg.TargetTempo
-                          ? ClampTempo(TempoStep(false, 1, kMinTempo, Cfg.TargetTempo, f))
-                          : ClampTempo(TempoStep(true, 1, Cfg.TargetTempo, kMaxTempo, f));
-          Transport.TempoSlewCount = Transport.TempoSlewReload;
-        }
-      }
-    }
-    // The exact ticks of the elapsed time, the remainder carried to the next tick; the same
-    // units whether the ticks come one by one or made up together.
-    const int64_t perMs = std::max<int64_t>(int64_t{Cfg.Tempo} * 64, 1);
-    const int64_t units = perMs * ms;
-    PlayCycle.TickUnitsPerMs = perMs;
-    PlayCycle.TickNowNs = midi::NowNs() - mmtimer::CallbackLatenessNs();
-    Transport.TickFracAcc += units;
-    Transport.TickPosUnits += units;
-    Transport.TickPosNs = PlayCycle.TickNowNs;
-    Transport.TickPosMs = Transport.MsClock.load(std::memory_order_relaxed);
-    if (Transport.TickFracAcc >= kTickUnits) {
-      const int64_t ticks = Transport.TickFracAcc / kTickUnits;
-      Transport.TickFracAcc -= ticks * kTickUnits;
-      PlayCycle.TickFrac = Transport.TickFracAcc;
-      TickSeq(static_cast<int32_t>(ticks));
-    }
-    // Every clock due goes out, however many ticks this call covers, each stamped with the time
-    // it fell due.
-    constexpr int64_t kClockUnits = 160 * kTickUnits;
-    Transport.ClockFracAcc += units;
-    while (Transport.ClockFracAcc >= kClockUnits) {
-      Transport.ClockFracAcc -= kClockUnits;
-      PlayCycle.TickFrac = Transport.ClockFracAcc;
-      PlayCycle.SendDueNs = TickDueNs(0);
-      SendToPorts(Cfg.MIDIOutClocksEnabled, 0xF8, Trace.TraceMC);
-    }
-    PlayCycle.SendDueNs = midi::kNow;
-    PlayCycle.TickNowNs = midi::kNow;
+    GlideTempo(ms);
+    AdvanceInternalClock(std::min<int64_t>(at.elapsedNs, int64_t{kMaxCatchUpMs} * 1000000), at.nowNs);
   }
 
   // A force-to-notes entry left by any other way than its own keys (a recalibration, a stop) has
@@ -191,6 +215,9 @@ void ClearTimerAccumulators() {
   Transport.ClockFracAcc = 0;
   Transport.TickPosNs = midi::kNow;
   Transport.TickPosMs = Transport.MsClock.load(std::memory_order_relaxed);
+  Transport.TickClockNs = clock::kNone;
+  Transport.TickSubUnits = 0;
+  Transport.ClockStepsSeen = clock::Steps();
   MissedTicks.store(0, std::memory_order_relaxed);
 }
 
@@ -221,7 +248,7 @@ std::optional<int64_t> TickPosAtNs(int64_t ns) {
   const int64_t since = ns - Transport.TickPosNs;
   if (since > kTickPosReachNs || since < -kTickPosReachNs) return std::nullopt;
   // Tempo x 64 units per ms; within the reach the product stays far inside 64 bits.
-  return Transport.TickPosUnits + since * Cfg.Tempo * 64 / 1000000;
+  return Transport.TickPosUnits + UnitsInNs(since, int64_t{Cfg.Tempo} * 64);
 }
 
 int64_t TickPosAtMs(int32_t ms) {

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "base/Atomic.h"
+#include "platform/Clock.h"
 #include "platform/midi/Midi.h"
 #include "settings/Settings.h"
 
@@ -42,6 +43,13 @@ struct TTransport {
   int64_t TickPosUnits = 0;
   int64_t TickPosNs = midi::kNow;
   int32_t TickPosMs = 0;
+  // The clock's time at the last timer tick (kNone before the first of a run), what its elapsed
+  // time left over below a tick unit (in millionths of one), the clock's steps (an audio server
+  // restarted, frames skipped) seen while running, and the clock's own count at the last look.
+  int64_t TickClockNs = clock::kNone;
+  int64_t TickSubUnits = 0;
+  TAtomic<uint32_t> ClockSteps{0};
+  uint64_t ClockStepsSeen = 0;
   // The active bar settings, taken over whole from the pending ones (Cfg) at each bar end.
   TBarSettings ActBar;
   // Bar within the metronome pattern, 1..MetrBars.

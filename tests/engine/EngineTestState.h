@@ -23,6 +23,7 @@
 #include "engine/PlayCycle.h"
 #include "engine/ResetEngineState.h"
 #include "engine/RunControl.h"
+#include "engine/SimFrameClock.h"
 #include "engine/Sounding.h"
 #include "engine/Transport.h"
 #include "platform/midi/Midi.h"
@@ -136,6 +137,10 @@ class EngineTest : public ::testing::Test {
   virtual void ResetState() { ResetEngineState(); }
 
   void SetUp() override {
+    if (TestsOnFrames()) {
+      frames_ = std::make_unique<TSimFrameClock>();
+      clock::Override(frames_.get());
+    }
     ResetState();
     MakeEngineRunning();
     ASSERT_EQ(midi::SelectBackend(midi::Backend::Loopback), midi::kOk);
@@ -161,6 +166,7 @@ class EngineTest : public ::testing::Test {
       RunCtl.MidiOutDevs[d].Opened = 0;
     }
     ResetState();
+    clock::Override(nullptr);
   }
 
   // What went out on a port's device since the last ClearSent.
@@ -179,6 +185,8 @@ class EngineTest : public ::testing::Test {
   static void Play(int seq, TSeqState state = TSeqState::Playing) { StartSeq(seq, state); }
 
   midi::Handle handles_[midi::loopback::kOutDevs] = {};
+  // The frame clock the tests run on under VELLORINE_TEST_CLOCK=frames.
+  std::unique_ptr<TSimFrameClock> frames_;
 };
 
 }  // namespace vel::test

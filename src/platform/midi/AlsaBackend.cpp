@@ -196,7 +196,11 @@ class AlsaBackend final : public BackendImpl {
   }
 
   int64_t NowNs() override { return MonoNs(); }
-  int64_t (*Clock() const)() override { return MonoNs; }
+  clock::TClock* Clock() override {
+    // Never destroyed: the timer may read it while the program ends.
+    static clock::TSystemClock* c = new clock::TSystemClock{MonoNs};
+    return c;
+  }
 
  private:
   template <typename Rt>

@@ -2,7 +2,9 @@
 // its spacing: Send() turns the time it fell due into a frame, adds one constant latency (the
 // JACK period and the late window) and the process callback writes it at exactly that frame.
 // Latency is constant instead of up to a period of jitter. Input messages take their time from
-// their frame the same way.
+// their frame the same way. The time is the server's frame clock, which is then the engine's
+// time base too: what the engine places keeps its spacing in frames, whatever the audio device's
+// clock does against the system's.
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
@@ -18,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/FrameClock.h"
 #include "platform/midi/MidiBackend.h"
 #include "platform/midi/PortSync.h"
 #include "platform/midi/SpscRing.h"
@@ -37,6 +40,18 @@ constexpr auto kReaderWait = std::chrono::seconds(1);
 // How long an output's close waits for its queued messages to go out (a period is rarely above
 // 100 ms).
 constexpr auto kDrainWait = std::chrono::milliseconds(500);
+
+int64_t JackSystemNs() {
+  return static_cast<int64_t>(jack_get_time()) * 1000;
+}
+
+// One frame clock for every client this process makes: a server that restarts (a new client)
+// carries on the time where the last one left it. Never destroyed: the timer reads it while the
+// program ends.
+clock::TFrameClock& FrameClock() {
+  static auto* c = new clock::TFrameClock(JackSystemNs);
+  return *c;
+}
 
 struct InPort {
   jack_port_t* port = nullptr;
@@ -66,7 +81,8 @@ struct OutPort {
 class JackCore {
  public:
   jack_client_t* client = nullptr;
-  std::string name;  // our client's actual name, "Vellorine" or with JACK's suffix
+  std::string name;   // our client's actual name, "Vellorine" or with JACK's suffix
+  uint32_t rate = 0;  // the server's, as it was when we connected
   std::size_t maxMsg = kMaxMsg;
   std::atomic<bool> gone{false};
 
@@ -139,13 +155,15 @@ class JackCore {
   uint32_t TargetFrame(int64_t dueNs) {
     const jack_nframes_t period = jack_get_buffer_size(client);
     const int64_t rate = std::max<int64_t>(jack_get_sample_rate(client), 1);
-    const int64_t nowNs = static_cast<int64_t>(jack_get_time()) * 1000;
+    const int64_t nowNs = FrameClock().NowNs();
     // An input stamp is read up to a period before its frame comes round.
-    const int64_t due = ClampDue(dueNs, nowNs, period * 1000000000LL / rate);
+    const int64_t due = ClampDue(dueNs, nowNs, clock::FramesToNs(period, rate));
     const int64_t lateFrames = (LateWindowNs() * rate + 999999999) / 1000000000;
-    return static_cast<uint32_t>(jack_time_to_frames(client, static_cast<jack_time_t>(due / 1000)) + period +
-                                 static_cast<uint32_t>(lateFrames));
+    return FrameClock().FrameAt(due) + period + static_cast<uint32_t>(lateFrames);
   }
+
+  // Before activation only: the process callback is then the clock's one writer.
+  void PrimeClock() { FeedClock(jack_get_buffer_size(client), true); }
 
   static int Process(jack_nframes_t nframes, void* arg) {
     static_cast<JackCore*>(arg)->RunCycle(nframes);
@@ -155,6 +173,7 @@ class JackCore {
   static void Shutdown(jack_status_t, const char*, void* arg) {
     auto* core = static_cast<JackCore*>(arg);
     core->gone.store(true, std::memory_order_seq_cst);
+    FrameClock().Lost();
     core->readers.fetch_add(1, std::memory_order_seq_cst);
     for (auto& s : core->ins) {
       if (InPort* p = s.load(std::memory_order_seq_cst)) core->SendLost(p);
@@ -166,7 +185,7 @@ class JackCore {
   // Real-time: no allocation, no lock, no logging.
   void RunCycle(jack_nframes_t nframes) {
     readers.fetch_add(1, std::memory_order_seq_cst);
-    const jack_nframes_t cycleStart = jack_last_frame_time(client);
+    const jack_nframes_t cycleStart = FeedClock(nframes);
     for (auto& s : ins) {
       if (InPort* p = s.load(std::memory_order_seq_cst)) ReadInput(*p, nframes, cycleStart);
     }
@@ -175,6 +194,27 @@ class JackCore {
     }
     cycles.fetch_add(1, std::memory_order_release);
     readers.fetch_sub(1, std::memory_order_release);
+  }
+
+  // Tells the frame clock the cycle that begins (or, before the client is active, the cycle the
+  // server is in, so that the time maps to frames before our first cycle); its first frame.
+  jack_nframes_t FeedClock(jack_nframes_t nframes, bool prime = false) {
+    jack_nframes_t frame = 0;
+    jack_time_t start = 0, next = 0;
+    float periodUs = 0;
+    if (jack_get_cycle_times(client, &frame, &start, &next, &periodUs) != 0) {
+      frame = jack_last_frame_time(client);
+      start = jack_get_time();
+      next = start + static_cast<jack_time_t>(clock::FramesToNs(nframes, rate) / 1000);
+    }
+    const clock::TCycle c{frame, static_cast<int64_t>(start) * 1000, static_cast<int64_t>(next) * 1000,
+                          nframes, rate};
+    if (prime) {
+      FrameClock().Prime(c);
+    } else {
+      FrameClock().OnCycle(c);
+    }
+    return frame;
   }
 
   void ReadInput(InPort& p, jack_nframes_t nframes, jack_nframes_t cycleStart) {
@@ -186,7 +226,7 @@ class JackCore {
     for (uint32_t i = 0; i < count; ++i) {
       jack_midi_event_t ev;
       if (jack_midi_event_get(&ev, buf, i) != 0 || ev.size == 0) continue;
-      int64_t t = static_cast<int64_t>(jack_frames_to_time(client, cycleStart + ev.time)) * 1000;
+      int64_t t = FrameClock().FrameNs(cycleStart + ev.time);
       // A frame of this cycle may lie a little before the moment Start() was called.
       t = std::max({t, startNs, p.lastNs});
       p.lastNs = t;
@@ -273,7 +313,7 @@ class JackInput final : public BackendInput {
   Result Start() override {
     if (!port_) return kErrInvalidHandle;
     if (core_->gone.load()) return kErrServerGone;
-    port_->startNs.store(static_cast<int64_t>(jack_get_time()) * 1000, std::memory_order_release);
+    port_->startNs.store(FrameClock().NowNs(), std::memory_order_release);
     port_->started.store(true, std::memory_order_release);
     return kOk;
   }
@@ -422,9 +462,8 @@ class JackBackend final : public BackendImpl {
     });
   }
 
-  int64_t NowNs() override { return ClockNs(); }
-  int64_t (*Clock() const)() override { return ClockNs; }
-  static int64_t ClockNs() { return static_cast<int64_t>(jack_get_time()) * 1000; }
+  int64_t NowNs() override { return FrameClock().NowNs(); }
+  clock::TClock* Clock() override { return &FrameClock(); }
   bool Alive() override { return !core_->gone.load(); }
 
  private:
@@ -497,6 +536,7 @@ std::unique_ptr<BackendImpl> MakeJackBackend(Result& err) {
       return nullptr;
     }
     core->name = jack_get_client_name(core->client);
+    core->rate = jack_get_sample_rate(core->client);
     const std::size_t bufBytes = jack_port_type_get_buffer_size(core->client, JACK_DEFAULT_MIDI_TYPE);
     // Leave room for the buffer's own header and the event's record.
     if (bufBytes > 64) core->maxMsg = std::min(kMaxMsg, bufBytes - 64);
@@ -505,6 +545,7 @@ std::unique_ptr<BackendImpl> MakeJackBackend(Result& err) {
       return nullptr;
     }
     jack_on_info_shutdown(core->client, &JackCore::Shutdown, core.get());
+    core->PrimeClock();
     if (jack_activate(core->client) != 0) {
       err = kErrBackend;
       return nullptr;

@@ -134,8 +134,9 @@ class LoopOutput final : public BackendOutput {
   }
   Result Send(const uint8_t* data, std::size_t length, int64_t dueNs) override {
     const uint32_t now = L().NowMs();
-    // No latency here: a due time may lie up to the late window before now, never after it.
-    const int64_t due = dueNs == kNow ? kNow : detail::ClampDue(dueNs, int64_t{now} * 1000000, 0);
+    // No latency here: a due time may lie up to the late window before now, never after it. Now
+    // is the clock in force: this backend's, or one a test stands in for it.
+    const int64_t due = dueNs == kNow ? kNow : detail::ClampDue(dueNs, clock::NowNs(), 0);
     std::lock_guard lk(L().mu);
     if (const Result r = L().TakeFail("send")) return r;
     L().sent[dev_].Push(now, data, length, due);
@@ -180,7 +181,11 @@ class LoopBackend final : public BackendImpl {
   }
 
   int64_t NowNs() override { return ClockNs(); }
-  int64_t (*Clock() const)() override { return ClockNs; }
+  clock::TClock* Clock() override {
+    // Never destroyed: the timer may read it while the program ends.
+    static clock::TSystemClock* c = new clock::TSystemClock{ClockNs};
+    return c;
+  }
 
  private:
   static Result List(const char* prefix, int count, std::vector<std::string>& names) {

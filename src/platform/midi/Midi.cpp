@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/Clock.h"
 #include "platform/RealTime.h"
 #include "platform/midi/MidiBackend.h"
 #include "platform/midi/ShortMsg.h"
@@ -45,15 +46,8 @@ static_assert(kMaxDevs <= 0x40, "slot numbers must fit below the direction bit")
 
 thread_local bool tOnWorker = false;
 
-int64_t MonotonicNs() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return int64_t{ts.tv_sec} * 1000000000 + ts.tv_nsec;
-}
-
-// The active backend's clock, the late window and the clamp count: read on the timer thread and
-// JACK's, so never behind a lock.
-std::atomic<int64_t (*)()> gClock{MonotonicNs};
+// The late window and the clamp count: read on the timer thread and JACK's, so never behind a
+// lock. The active backend's clock is the one in force (platform/Clock.h).
 constexpr int64_t kDefaultLateWindowNs = 1250000;
 std::atomic<int64_t> gLateWindowNs{kDefaultLateWindowNs};
 std::atomic<uint64_t> gClamps{0};
@@ -371,7 +365,7 @@ Result SelectLocked(State& s, Backend b) {
     }
     s.backend.reset();
     s.backend = std::move(impl);
-    gClock.store(s.backend->Clock(), std::memory_order_release);
+    clock::Use(s.backend->Clock());
   }
   RescanLocked(s);
   return kOk;
@@ -787,7 +781,7 @@ Result OutShortMsg(Handle h, uint32_t msg) {
 }
 
 int64_t NowNs() {
-  return gClock.load(std::memory_order_acquire)();
+  return clock::NowNs();
 }
 
 void SetLateWindowNs(int64_t ns) {

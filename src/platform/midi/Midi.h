@@ -102,13 +102,15 @@ Result OutShortMsg(Handle h, uint32_t msg);
 // Time stamps. A message may carry the time it fell due (a seq event due inside the last timer
 // period, a live message's input time) on NowNs()'s clock; the backend then places it at that
 // time plus one constant latency, so the spacing of messages is kept exactly:
-//   JACK      at its frame: the JACK period plus the late window after its due time;
+//   JACK      at its frame: the JACK period plus the late window after its due time, the due
+//             time read as a frame exactly (the clock is the server's frames);
 //   loopback  records the due time beside the send time;
 //   ALSA      sent at once: RtMidi writes directly to the sequencer and has no scheduled queue.
 // A due time earlier than the late window before now, or later than the backend can hold (a
 // clock jump, an input stamp from before a restart) is moved to the window's edge and counted.
 constexpr int64_t kNow = INT64_MIN;
-// The active backend's clock in ns; never blocks.
+// The active backend's clock in ns, the clock in force (platform/Clock.h): under JACK the
+// server's frame clock, else the system clock; never blocks.
 int64_t NowNs();
 // How far in the past a due time may lie and still be placed at its time: the longest a message
 // can take from falling due to being sent (one timer period and a little). Default 1.25 ms.

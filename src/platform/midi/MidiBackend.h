@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Clock.h"
 #include "platform/midi/Midi.h"
 #include "platform/midi/ShortMsg.h"
 
@@ -58,8 +59,9 @@ class BackendImpl {
   virtual Result OpenOutput(const std::string& name, std::unique_ptr<BackendOutput>& out) = 0;
   // The clock input times are given on.
   virtual int64_t NowNs() = 0;
-  // NowNs as a plain function, for reading the clock without a lock.
-  virtual int64_t (*Clock() const)() = 0;
+  // The same clock as the engine's time base; it outlives the program, so it can be read without
+  // a lock.
+  virtual clock::TClock* Clock() = 0;
   // False once the backend can no longer work (its server went away); the facade then makes a new
   // one when asked to choose or rescan with nothing open.
   virtual bool Alive() { return true; }

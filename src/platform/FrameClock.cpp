@@ -1,0 +1,185 @@
+#include "platform/FrameClock.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace vel::clock {
+namespace {
+
+constexpr int64_t kNsPerS = 1000000000;
+// Beyond a period, how late a cycle may begin before the frames are taken to have slipped
+// behind the system clock (the clock reads on that far past a cycle's end), and how far ahead of
+// it they may lie before they are taken for a new server's: a busy machine's late wake-up, not a
+// fault.
+constexpr int64_t kSlackNs = 2000000;
+
+int64_t FloorDiv(int64_t a, int64_t b) {
+  const int64_t q = a / b;
+  return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+}  // namespace
+
+int64_t FramesToNs(int64_t frames, int64_t rate) {
+  if (rate <= 0) return 0;
+  const int64_t q = FloorDiv(frames, rate);
+  const int64_t rem = frames - q * rate;
+  return q * kNsPerS + rem * kNsPerS / rate;
+}
+
+int64_t NsToFrames(int64_t ns, int64_t rate) {
+  const int64_t q = FloorDiv(ns, kNsPerS);
+  const int64_t rem = ns - q * kNsPerS;
+  return q * rate + (rem * rate + kNsPerS / 2) / kNsPerS;
+}
+
+TFrameClock::TSnap TFrameClock::Read() const {
+  for (;;) {
+    const uint64_t before = seq_.load(std::memory_order_acquire);
+    if ((before & 1) != 0) {
+      std::this_thread::yield();  // the writer is in the middle of a cycle
+      continue;
+    }
+    TSnap s;
+    s.frame64 = frame64_.load(std::memory_order_relaxed);
+    s.frame32 = frame32_.load(std::memory_order_relaxed);
+    s.startNs = startNs_.load(std::memory_order_relaxed);
+    s.nextNs = nextNs_.load(std::memory_order_relaxed);
+    s.period = period_.load(std::memory_order_relaxed);
+    s.rate = rate_.load(std::memory_order_relaxed);
+    s.anchorFrame = anchorFrame_.load(std::memory_order_relaxed);
+    s.anchorNs = anchorNs_.load(std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_acquire);
+    if (seq_.load(std::memory_order_relaxed) == before) return s;
+  }
+}
+
+void TFrameClock::Publish(const TSnap& s) {
+  const uint64_t seq = seq_.load(std::memory_order_relaxed);
+  seq_.store(seq + 1, std::memory_order_relaxed);
+  std::atomic_thread_fence(std::memory_order_release);
+  frame64_.store(s.frame64, std::memory_order_relaxed);
+  frame32_.store(s.frame32, std::memory_order_relaxed);
+  startNs_.store(s.startNs, std::memory_order_relaxed);
+  nextNs_.store(s.nextNs, std::memory_order_relaxed);
+  period_.store(s.period, std::memory_order_relaxed);
+  rate_.store(s.rate, std::memory_order_relaxed);
+  anchorFrame_.store(s.anchorFrame, std::memory_order_relaxed);
+  anchorNs_.store(s.anchorNs, std::memory_order_relaxed);
+  seq_.store(seq + 2, std::memory_order_release);
+}
+
+int64_t TFrameClock::TimeOf(const TSnap& s, int64_t frame64) {
+  return s.anchorNs + FramesToNs(frame64 - s.anchorFrame, s.rate);
+}
+
+int64_t TFrameClock::Reading(const TSnap& s, int64_t systemNs, bool lost) {
+  const int64_t base = TimeOf(s, s.frame64);
+  const int64_t into = std::max<int64_t>(systemNs - s.startNs, 0);
+  if (lost) return base + into;
+  const int64_t periodNs = FramesToNs(s.period, s.rate);
+  const int64_t span = s.nextNs > s.startNs ? s.nextNs - s.startNs : periodNs;
+  // At the pace the server reports, on past the cycle's end for as long as a cycle may come
+  // late: a late wake-up of the server's thread neither stops the clock nor makes it jump when
+  // the cycle comes. Beyond that it holds: the frames have slipped, and the clock keeps to them.
+  const auto scaled = static_cast<__int128>(std::min(into, span + kSlackNs)) * periodNs / span;
+  return base + static_cast<int64_t>(scaled);
+}
+
+int64_t TFrameClock::NeverBack(int64_t ns) {
+  int64_t latest = latest_.load(std::memory_order_relaxed);
+  while (ns > latest && !latest_.compare_exchange_weak(latest, ns, std::memory_order_relaxed)) {
+  }
+  return std::max(ns, latest);
+}
+
+bool TFrameClock::Follows(const TSnap& prev, const TCycle& c, int32_t frames) {
+  if (c.rate != prev.rate || frames <= 0) return false;
+  const int64_t since = c.startNs - prev.startNs;
+  const int64_t framesNs = FramesToNs(frames, c.rate);
+  const int64_t periodNs = FramesToNs(prev.period, c.rate);
+  // More frames than the system clock allows since the cycle before: another server's.
+  if (framesNs > since + periodNs + kSlackNs) return false;
+  // Frames skipped (an xrun), or the cycle came so late that the frames fell behind: the clock
+  // follows the frames, and says it stepped.
+  const bool unseen = primed_.exchange(false, std::memory_order_relaxed);
+  if (!unseen && (static_cast<uint32_t>(frames) != prev.period || since > framesNs + periodNs + kSlackNs))
+    steps_.fetch_add(1, std::memory_order_relaxed);
+  return true;
+}
+
+void TFrameClock::OnCycle(const TCycle& c) {
+  if (c.rate == 0 || c.period == 0) return;
+  // Two clients of ours on one server (one closing as the next opens) feed the same cycles: one
+  // writer at a time, and a cycle fed already is not fed again.
+  if (writing_.exchange(true, std::memory_order_acquire)) return;
+  Feed(c);
+  writing_.store(false, std::memory_order_release);
+}
+
+void TFrameClock::Feed(const TCycle& c) {
+  const TSnap prev = Read();
+  const bool lost = lost_.load(std::memory_order_acquire);
+  TSnap next;
+  next.frame32 = c.frame;
+  next.startNs = c.startNs;
+  next.nextNs = c.nextNs;
+  next.period = c.period;
+  next.rate = c.rate;
+  const auto frames = static_cast<int32_t>(c.frame - prev.frame32);
+  if (prev.rate != 0 && !lost && frames == 0 && c.rate == prev.rate) return;
+  if (prev.rate != 0 && !lost && Follows(prev, c, frames)) {
+    next.frame64 = prev.frame64 + frames;
+    next.anchorFrame = prev.anchorFrame;
+    next.anchorNs = prev.anchorNs;
+  } else if (prev.rate == 0) {
+    // The first cycle: the clock starts where the system clock stands.
+    next.frame64 = c.frame;
+    next.anchorFrame = c.frame;
+    next.anchorNs = NeverBack(c.startNs);
+  } else {
+    // A new server (or the old one's frames restarted): its frames carry on from where the clock
+    // stands by the system clock since the last cycle.
+    const int64_t at = NeverBack(Reading(prev, c.startNs, true));
+    next.frame64 = prev.frame64 + std::max<int64_t>(NsToFrames(at - TimeOf(prev, prev.frame64), c.rate), 1);
+    next.anchorFrame = next.frame64;
+    next.anchorNs = at;
+    if (!lost) steps_.fetch_add(1, std::memory_order_relaxed);  // a loss was counted as it came
+  }
+  Publish(next);
+  if (lost) lost_.store(false, std::memory_order_release);
+}
+
+void TFrameClock::Prime(const TCycle& c) {
+  OnCycle(c);
+  primed_.store(true, std::memory_order_relaxed);
+}
+
+void TFrameClock::Lost() {
+  if (!lost_.exchange(true, std::memory_order_acq_rel)) steps_.fetch_add(1, std::memory_order_relaxed);
+}
+
+int64_t TFrameClock::FrameNs(uint32_t frame) const {
+  const TSnap s = Read();
+  return TimeOf(s, s.frame64 + static_cast<int32_t>(frame - s.frame32));
+}
+
+uint32_t TFrameClock::FrameAt(int64_t ns) const {
+  const TSnap s = Read();
+  const int64_t frame64 = s.anchorFrame + NsToFrames(ns - s.anchorNs, s.rate);
+  return s.frame32 + static_cast<uint32_t>(frame64 - s.frame64);
+}
+
+int64_t TFrameClock::AtSystemNs(int64_t systemNs) {
+  const TSnap s = Read();
+  if (s.rate == 0) return NeverBack(systemNs);
+  return NeverBack(Reading(s, systemNs, lost_.load(std::memory_order_acquire)));
+}
+
+TTickTime TFrameClock::Tick(int64_t lastNs, int64_t periodsNs, int64_t lateNs) {
+  const int64_t now = AtSystemNs(system_() - lateNs);
+  if (lastNs == kNone) return {now, periodsNs};
+  return {now, std::max<int64_t>(now - lastNs, 0)};
+}
+
+}  // namespace vel::clock

@@ -1,0 +1,98 @@
+#pragma once
+// The frame clock of an audio server: time counted in the server's frames, so that a message due
+// at a time goes out at exactly the frame that time means, and an input's frame gives back the
+// time it was played. The server reports each cycle (its first frame and, on the system clock,
+// when it began and when the next one will); between cycles the clock reads the system clock at
+// the cycle's pace, on past its end for as long as a cycle may come late, then holds until the
+// next cycle comes. Pure: the system
+// clock is a function given to it, and the cycles are fed to it, so tests can run a server at
+// any pace.
+#include <atomic>
+#include <cstdint>
+
+#include "platform/Clock.h"
+
+namespace vel::clock {
+
+// Frames and ns at rate frames a second, exactly: a frame's time is rounded down to the ns, a
+// time's frame to the nearest, so a frame's time gives the frame back. Any sign.
+int64_t FramesToNs(int64_t frames, int64_t rate);
+int64_t NsToFrames(int64_t ns, int64_t rate);
+
+// One cycle of the server: its first frame (32 bits, wrapping), when it began and when the next
+// one is to begin on the system clock, its frames and the rate.
+struct TCycle {
+  uint32_t frame = 0;
+  int64_t startNs = 0;
+  int64_t nextNs = 0;
+  uint32_t period = 0;
+  uint32_t rate = 0;
+};
+
+class TFrameClock final : public TClock {
+ public:
+  explicit TFrameClock(int64_t (*systemNs)()) : system_(systemNs) {}
+
+  // The cycle the server is in, from the server's process callback (a second feeder meanwhile is
+  // ignored, and so is a cycle fed twice). A cycle
+  // that does not follow the one before in frames and time (a new server, another rate, frames
+  // skipped or a cycle come late) steps the clock and is counted; a new server's frames carry on
+  // from where the clock stood, so the clock never goes back and never jumps ahead.
+  void OnCycle(const TCycle& c);
+  // As OnCycle, for the cycle the server is in before the writer's first (a client not yet
+  // active): the cycles it does not see until then are no step.
+  void Prime(const TCycle& c);
+  // The server went away: the clock runs on the system clock from its last cycle until a new
+  // server's first cycle. Counted as a step.
+  void Lost();
+
+  // The time of a frame of the cycle last fed (or near it, within 2^31 frames).
+  int64_t FrameNs(uint32_t frame) const;
+  // The frame a time falls on, to the nearest.
+  uint32_t FrameAt(int64_t ns) const;
+  // The time at a moment of the system clock; before the first cycle, the system clock itself.
+  int64_t AtSystemNs(int64_t systemNs);
+
+  int64_t NowNs() override { return AtSystemNs(system_()); }
+  TTickTime Tick(int64_t lastNs, int64_t periodsNs, int64_t lateNs) override;
+  uint64_t Steps() const override { return steps_.load(std::memory_order_relaxed); }
+
+ private:
+  // The cycle as readers see it (rate 0: none yet): its frame in 64 bits beside the server's 32, and the
+  // anchor the 64-bit frames are counted from (a frame and its time), which moves only at a new server.
+  struct TSnap {
+    int64_t frame64 = 0;
+    uint32_t frame32 = 0;
+    int64_t startNs = 0;
+    int64_t nextNs = 0;
+    uint32_t period = 0;
+    uint32_t rate = 0;
+    int64_t anchorFrame = 0;
+    int64_t anchorNs = 0;
+  };
+  TSnap Read() const;
+  void Feed(const TCycle& c);
+  void Publish(const TSnap& s);
+  static int64_t TimeOf(const TSnap& s, int64_t frame64);
+  // Where the clock stands at systemNs, read from s.
+  static int64_t Reading(const TSnap& s, int64_t systemNs, bool lost);
+  // ns, or the latest time already handed out when ns lies before it.
+  int64_t NeverBack(int64_t ns);
+  // True when c carries on from prev without a new anchor; counts a step where it does not
+  // follow exactly.
+  bool Follows(const TSnap& prev, const TCycle& c, int32_t frames);
+
+  int64_t (*system_)();
+  // A sequence lock over the published cycle: odd while the writer fills it. The fields are
+  // atomics so that a reader racing the writer reads stale values, never torn ones.
+  std::atomic<uint64_t> seq_{0};
+  std::atomic<int64_t> frame64_{0}, startNs_{0}, nextNs_{0}, anchorFrame_{0}, anchorNs_{0};
+  std::atomic<uint32_t> frame32_{0}, period_{0}, rate_{0};
+  std::atomic<bool> lost_{false};
+  std::atomic<bool> primed_{false};
+  std::atomic<bool> writing_{false};
+  std::atomic<int64_t> latest_{kNone};
+  std::atomic<uint64_t> steps_{0};
+};
+
+}  // namespace vel::clock

@@ -1,0 +1,200 @@
+// The frame clock fed by a simulated server: frames and time map both ways exactly, the clock
+// reads within a cycle and holds at its end, never goes back, and a server restart or skipped
+// frames step it, counted, with the time carried on.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "platform/FrameClock.h"
+
+namespace vel::clock {
+namespace {
+
+int64_t gSystemNs = 0;
+int64_t SystemNs() {
+  return gSystemNs;
+}
+
+// A server of rate and period on the simulated system clock, which it runs ppm fast.
+struct TSimServer {
+  TFrameClock& clock;
+  uint32_t rate = 48000;
+  uint32_t period = 256;
+  double ppm = 0;
+  uint32_t frame = 0;
+  double startNs = 0;
+
+  double PeriodNs() const { return period * 1e9 / (rate * (1 + ppm * 1e-6)); }
+  // The next cycle begins now: the system clock moves to it and the clock is told.
+  void Cycle() {
+    gSystemNs = static_cast<int64_t>(startNs);
+    clock.OnCycle(
+        {frame, static_cast<int64_t>(startNs), static_cast<int64_t>(startNs + PeriodNs()), period, rate});
+    frame += period;
+    startNs += PeriodNs();
+  }
+};
+
+class FrameClockTest : public ::testing::Test {
+ protected:
+  void SetUp() override { gSystemNs = 1'000'000'000; }
+  TFrameClock clock_{SystemNs};
+};
+
+TEST(FrameMapping, FramesAndTimesMapBothWaysExactlyAtEveryRate) {
+  EXPECT_EQ(FramesToNs(48000, 48000), 1'000'000'000);
+  EXPECT_EQ(FramesToNs(1, 48000), 20833);
+  EXPECT_EQ(FramesToNs(-1, 48000), -20834);  // rounded down on both sides of 0
+  EXPECT_EQ(NsToFrames(20833, 48000), 1);
+  EXPECT_EQ(NsToFrames(10416, 48000), 0);  // nearest
+  EXPECT_EQ(NsToFrames(10417, 48000), 1);
+  EXPECT_EQ(NsToFrames(-20834, 48000), -1);
+  for (int64_t rate : {44100, 48000, 96000, 192000}) {
+    for (int64_t f : {int64_t{0}, int64_t{1}, int64_t{-1}, int64_t{255}, int64_t{4294967296},
+                      int64_t{-7777777}, rate * 86400 * 3 + 17}) {
+      SCOPED_TRACE(std::to_string(rate) + " " + std::to_string(f));
+      EXPECT_EQ(NsToFrames(FramesToNs(f, rate), rate), f);
+    }
+  }
+}
+
+TEST_F(FrameClockTest, ReadsWithinACycleHoldsAtItsEndAndMapsFramesExactly) {
+  // Before any cycle: the system clock.
+  EXPECT_EQ(clock_.NowNs(), 1'000'000'000);
+  TSimServer server{clock_};
+  server.frame = 4096;
+  server.startNs = 1'000'100'000;
+  server.Cycle();
+  const int64_t t0 = clock_.NowNs();
+  EXPECT_EQ(t0, 1'000'100'000);  // the clock starts where the system clock stands
+  EXPECT_EQ(clock_.FrameNs(4096), t0);
+  EXPECT_EQ(clock_.FrameNs(4096 + 48), t0 + 1'000'000);
+  EXPECT_EQ(clock_.FrameAt(t0 + 1'000'000), 4096u + 48);
+  EXPECT_EQ(clock_.FrameAt(t0 + 1'010'416), 4096u + 48);
+  EXPECT_EQ(clock_.FrameAt(t0 + 1'010'417), 4096u + 49);
+  // Half a cycle on: half its frames' time.
+  gSystemNs += 2'666'666;
+  EXPECT_EQ(clock_.NowNs(), t0 + 2'666'666);
+  // The next cycle is late: on for a late wake-up's 2 ms past its first frame, then held.
+  gSystemNs += 4'000'000;
+  EXPECT_EQ(clock_.NowNs(), t0 + 6'666'666);
+  const int64_t late = t0 + FramesToNs(256, 48000) + 2'000'000;
+  gSystemNs += 10'000'000;
+  EXPECT_EQ(clock_.NowNs(), late);
+  server.Cycle();
+  EXPECT_EQ(clock_.NowNs(), late);
+  EXPECT_EQ(clock_.Steps(), 0u);
+  // Never back, whatever the moment asked for.
+  EXPECT_EQ(clock_.AtSystemNs(0), late);
+}
+
+TEST_F(FrameClockTest, FramesAcross32BitsWrapCarryOn) {
+  TSimServer server{clock_};
+  server.frame = 0xFFFFFF00u;
+  server.startNs = static_cast<double>(gSystemNs);
+  server.Cycle();
+  const int64_t t0 = clock_.FrameNs(0xFFFFFF00u);
+  server.Cycle();
+  server.Cycle();
+  EXPECT_EQ(server.frame, 0x200u);
+  EXPECT_EQ(clock_.FrameNs(0x100u), t0 + FramesToNs(512, 48000));
+  EXPECT_EQ(clock_.FrameAt(t0 + FramesToNs(512, 48000)), 0x100u);
+  EXPECT_EQ(clock_.Steps(), 0u);
+}
+
+// A restart: the server goes away (or not, as far as we heard) and a new one's frames begin again
+// near 0. The time carries on from where the clock stood by the system clock, counted once.
+TEST_F(FrameClockTest, AServerRestartCarriesTheTimeOnAndIsCountedOnce) {
+  for (const bool told : {true, false}) {
+    SCOPED_TRACE(told ? "loss told" : "loss not told");
+    TFrameClock clock(SystemNs);
+    TSimServer server{clock};
+    server.period = 240;  // 5 ms: whole ns on the system clock
+    server.frame = 900000;
+    server.startNs = static_cast<double>(gSystemNs);
+    for (int i = 0; i < 10; ++i) server.Cycle();
+    const int64_t end = clock.FrameNs(server.frame);  // the frame the next cycle would begin at
+    if (told) {
+      clock.Lost();
+      EXPECT_EQ(clock.Steps(), 1u);
+      // Gone: on the system clock from the last cycle.
+      gSystemNs = static_cast<int64_t>(server.startNs) + 50'000'000;
+      EXPECT_EQ(clock.NowNs(), end + 50'000'000);
+    }
+    // 200 ms after the last cycle would have ended, a server at frame 0.
+    server.frame = 0;
+    server.startNs += 200'000'000;
+    server.Cycle();
+    EXPECT_EQ(clock.Steps(), 1u);
+    EXPECT_EQ(clock.FrameNs(0), end + 200'000'000);
+    EXPECT_EQ(clock.NowNs(), end + 200'000'000);
+    server.Cycle();
+    EXPECT_EQ(clock.FrameNs(300), end + 200'000'000 + FramesToNs(300, 48000));
+    EXPECT_EQ(clock.FrameAt(end + 200'000'000 + FramesToNs(300, 48000)), 300u);
+    EXPECT_GE(clock.NowNs(), end + 200'000'000 + FramesToNs(240, 48000));
+    EXPECT_EQ(clock.Steps(), 1u);
+  }
+}
+
+// An xrun: frames skipped (the clock follows them) or a cycle come late (the clock held at its
+// end, after a late wake-up's grace, meanwhile). Both are counted; time keeps to the frames.
+TEST_F(FrameClockTest, SkippedFramesAndALateCycleStepTheClockByTheFrames) {
+  TSimServer server{clock_};
+  server.startNs = static_cast<double>(gSystemNs);
+  server.Cycle();
+  const int64_t t0 = clock_.FrameNs(0);
+  server.Cycle();
+  // Four periods' frames and time pass without a cycle reaching us.
+  server.frame += 4 * 256;
+  server.startNs += 4 * server.PeriodNs();
+  server.Cycle();
+  EXPECT_EQ(clock_.Steps(), 1u);
+  EXPECT_EQ(clock_.FrameNs(6 * 256), t0 + FramesToNs(6 * 256, 48000));
+  EXPECT_EQ(clock_.NowNs(), t0 + FramesToNs(6 * 256, 48000));
+  // The next cycle comes 20 ms late with the frames where they were.
+  server.startNs += 20'000'000;
+  server.Cycle();
+  EXPECT_EQ(clock_.Steps(), 2u);
+  EXPECT_EQ(clock_.NowNs(), t0 + FramesToNs(7 * 256, 48000));
+  // Cycles on time again: nothing more.
+  server.Cycle();
+  EXPECT_EQ(clock_.Steps(), 2u);
+}
+
+// A client primed with the server's cycle before its own callback runs: the cycles it does not
+// see until its first are no step, and a cycle fed twice (a second client) changes nothing.
+TEST_F(FrameClockTest, APrimedClockMapsAtOnceAndItsFirstCyclesAreNoStep) {
+  TSimServer server{clock_};
+  server.startNs = static_cast<double>(gSystemNs);
+  clock_.Prime({0, gSystemNs, gSystemNs + 5'333'333, 256, 48000});
+  EXPECT_EQ(clock_.FrameAt(clock_.FrameNs(0) + FramesToNs(100, 48000)), 100u);
+  server.frame = 3 * 256;
+  server.startNs += 3 * server.PeriodNs();
+  server.Cycle();
+  EXPECT_EQ(clock_.Steps(), 0u);
+  const int64_t t = clock_.FrameNs(3 * 256);
+  EXPECT_EQ(t, clock_.FrameNs(0) + FramesToNs(3 * 256, 48000));
+  clock_.OnCycle({3 * 256, static_cast<int64_t>(server.startNs - server.PeriodNs()),
+                  static_cast<int64_t>(server.startNs), 256, 48000});
+  EXPECT_EQ(clock_.FrameNs(3 * 256), t);
+  EXPECT_EQ(clock_.Steps(), 0u);
+}
+
+TEST_F(FrameClockTest, ATickMovesByTheFramesNotByTheTimerPeriods) {
+  TSimServer server{clock_};
+  server.ppm = 100;
+  server.startNs = static_cast<double>(gSystemNs);
+  server.Cycle();
+  const TTickTime first = clock_.Tick(kNone, 1'000'000, 0);
+  EXPECT_EQ(first.elapsedNs, 1'000'000);          // the first tick of a run: its own period
+  for (int i = 0; i < 1875; ++i) server.Cycle();  // 10 s of frames, a ms less of system time
+  const TTickTime later = clock_.Tick(first.nowNs, 1'000'000, 0);
+  EXPECT_EQ(later.nowNs, first.nowNs + 10'000'000'000);
+  EXPECT_EQ(later.elapsedNs, 10'000'000'000);
+  // Read a ms late on the system clock: the deadline's frame time, never back.
+  gSystemNs += 1'000'000;
+  EXPECT_EQ(clock_.Tick(later.nowNs, 1'000'000, 1'000'000).elapsedNs, 0);
+}
+
+}  // namespace
+}  // namespace vel::clock
