@@ -241,8 +241,10 @@ void CopyMetrStyle(TStatusSnapshot& snap) {
   set(snap.MetrStylePend, FmtStyleCaption(st, st.StyleNo));
   set(snap.MetrPatPend, FmtPatCaption(st, st.StyleNo, st.PatNo));
   if (!snap.MetrStyleEqual) {
-    set(snap.MetrStyleAct, FmtStyleCaption(st, st.BuiltStyle));
-    set(snap.MetrPatAct, FmtPatCaption(st, st.BuiltStyle, st.BuiltPat));
+    // No bar built from a style yet: nothing to name, so the chosen one blinks against a blank.
+    const bool built = st.BuiltStyle >= 0;
+    set(snap.MetrStyleAct, built ? FmtStyleCaption(st, st.BuiltStyle) : std::string());
+    set(snap.MetrPatAct, built ? FmtPatCaption(st, st.BuiltStyle, st.BuiltPat) : std::string());
   }
 }
 

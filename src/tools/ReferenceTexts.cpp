@@ -32,7 +32,7 @@ std::vector<std::string> QwertyHelpLines() {
           "Num row assumes factory keymapping",
           "  0..9 - seq-n, digit & time ranges etc.",
           "  - - dec",
-          "  + - inc",
+          "  = - inc",
           "",
           "Commands",
           "  esc - cmd",

@@ -268,6 +268,8 @@ bool SampleAidBusy() {
 bool SampleAidStart(uint8_t state) {
   auto& s = SampleAid;
   if (state < 1 || state > 2 * kSampleAidAuditionBase || s.Waiting || SampleAidBusy()) return false;
+  // The window's ticks end each note: with the window closed a note would sound on for good.
+  if (!Showing.SampleAidShowing) return false;
   const TSampleAidRange& r = RangeOf(state);
   s.State = state;
   s.NoteCd.Left = r.NoteLen.load();

@@ -14,6 +14,7 @@
 #include "mainwindow/ControlModel.h"
 #include "mainwindow/StatusSnapshot.h"
 #include "mainwindow/ViewTestState.h"
+#include "styles/StyleStore.h"
 
 namespace vel {
 namespace {
@@ -169,6 +170,25 @@ TEST_F(StatusSnapshotTest, ExternalClockWatchAndPrograms) {
   EXPECT_TRUE(snap.Seqs[2].ProgActOk);
   EXPECT_FALSE(snap.Seqs[2].ProgPendOk);  // device 2 refuses program changes
   EXPECT_EQ(snap.Seqs[2].Chan, 3);
+}
+
+TEST_F(StatusSnapshotTest, ABarNotYetBuiltFromAStyleShowsNoStyleAgainstTheChosenOne) {
+  // The chosen style blinks against a blank until the bar is built from it, not against "00-".
+  RunCtl.ProgState = TProgState::Running;
+  Cfg.MetrSeqNo = 0;
+  Cfg.MetrTypePitchLocked = 1;
+  DrumStore.StyleNo = 0;
+  DrumStore.PatNo = 0;
+  DrumStore.BuiltStyle = -1;
+  DrumStore.BuiltPat = -1;
+  TStatusSnapshot snap;
+  ASSERT_TRUE(TakeStatusSnapshot(snap, false));
+  EXPECT_FALSE(snap.MetrStyleEqual);
+  EXPECT_EQ(snap.MetrStylePend.substr(0, 3), "01-");
+  EXPECT_EQ(snap.MetrPatPend.substr(0, 2), "40");
+  EXPECT_EQ(snap.MetrStyleAct, "");
+  EXPECT_EQ(snap.MetrPatAct, "");
+  RunCtl.ProgState = TProgState::Config;
 }
 
 }  // namespace

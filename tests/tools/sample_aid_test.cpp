@@ -257,6 +257,17 @@ TEST_F(SampleAidTest, ARefusedNoteOnEndsTheActionAtOnce) {
   EXPECT_EQ(SampleAid.StopReq.load(), 1);
 }
 
+TEST_F(SampleAidTest, NoActionStartsWhileTheWindowIsClosed) {
+  // Nothing ticks a note to its end then: a click that reaches a button of the closed window (the
+  // mouse released after the window shut) would leave its note sounding.
+  Showing.SampleAidShowing = 0;
+  ClearSent();
+  EXPECT_FALSE(SampleAidStart(SaNote + kSampleAidAuditionBase));
+  EXPECT_FALSE(SampleAid.NoteSounding.load());
+  EXPECT_FALSE(SampleAidBusy());
+  EXPECT_TRUE(SentHex(0).empty());
+}
+
 TEST_F(SampleAidTest, TheStopWaitLetsTheTickEndTheNoteOrEndsItItselfAndRefusesNewActions) {
   for (const bool ticking : {true, false}) {
     int pumps = 0;

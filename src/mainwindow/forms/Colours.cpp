@@ -57,9 +57,14 @@ void SetBgColour(QWidget* w, const QColor& colour) {
 
 void SetFgColour(QWidget* w, const QColor& colour) {
   if (!w || !colour.isValid()) return;
-  if (w->palette().color(w->foregroundRole()) == colour) return;
+  const QPalette::ColorRole role = w->foregroundRole();
+  if (w->palette().color(QPalette::Active, role) == colour &&
+      w->palette().color(QPalette::Inactive, role) == colour)
+    return;
+  // The disabled text keeps its grey: a coloured control that cannot be used must still look so.
   QPalette p = w->palette();
-  p.setColor(w->foregroundRole(), colour);
+  p.setColor(QPalette::Active, role, colour);
+  p.setColor(QPalette::Inactive, role, colour);
   w->setPalette(p);
 }
 

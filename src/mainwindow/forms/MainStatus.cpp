@@ -106,7 +106,7 @@ struct TApplier {
   void Fg(QWidget* w, TColor c) {
     if (!w) return;
     const QColor q = Fore(c);
-    if (w->palette().color(w->foregroundRole()) == q) return;
+    if (w->palette().color(QPalette::Active, w->foregroundRole()) == q) return;
     SetFgColour(w, q);
     ++Count;
   }

@@ -17,6 +17,7 @@
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
+#include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainControls.h"
@@ -155,6 +156,18 @@ TEST_F(ControlsTest, TimeSignatureTempoAndMetronomeType) {
   EXPECT_EQ(Cfg.MetrBars, 3);
   EXPECT_TRUE(Bold(ui.sbtnMetrBars3));
   EXPECT_FALSE(Bold(ui.sbtnMetrBars1));
+}
+
+TEST_F(ControlsTest, AColouredControlThatIsDisabledStillLooksDisabled) {
+  QToolButton button;
+  button.setEnabled(false);
+  const QColor grey = button.palette().color(QPalette::Disabled, button.foregroundRole());
+  const QColor own(1, 2, 3);
+  ASSERT_NE(grey, own);
+  SetFgColour(&button, own);
+  EXPECT_EQ(button.palette().color(QPalette::Active, button.foregroundRole()), own);
+  EXPECT_EQ(button.palette().color(QPalette::Inactive, button.foregroundRole()), own);
+  EXPECT_EQ(button.palette().color(QPalette::Disabled, button.foregroundRole()), grey);
 }
 
 TEST_F(ControlsTest, ClockSourceAndInputOctave) {

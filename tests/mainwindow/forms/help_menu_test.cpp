@@ -9,6 +9,7 @@
 #include <QTcpSocket>
 #include <QToolButton>
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -22,6 +23,7 @@
 #include "mainwindow/forms/MainInput.h"
 #include "platform/Version.h"
 #include "settings/Settings.h"
+#include "tools/ReferenceTexts.h"
 #include "tools/forms/DocPackage.h"
 
 namespace vel {
@@ -227,6 +229,27 @@ TEST_F(HelpMenuTest, ComputerKeysAreTranslatedFirstAndRepeatsIgnored) {
   EXPECT_EQ(QtKeyToVirtualKey(Qt::Key_Escape), 27);
   EXPECT_EQ(QtKeyToVirtualKey(Qt::Key_Z), 90);
   EXPECT_EQ(QtKeyToVirtualKey(Qt::Key_0), 48);
+}
+
+// The shortcut help names the keys to press: each command and number-row key it lists must be one
+// the computer keys play, unshifted (a key needing Shift is refused).
+TEST(ShortcutHelp, EveryKeyItNamesIsAComputerKey) {
+  const std::vector<std::string> lines = QwertyHelpLines();
+  const auto from = std::find(lines.begin(), lines.end(), "Num row assumes factory keymapping");
+  const auto to = std::find(lines.begin(), lines.end(), "Playable/recordable keys C2..C3");
+  ASSERT_LT(from, to);
+  int named = 0;
+  for (auto it = from + 1; it != to; ++it) {
+    const std::string& line = *it;
+    const size_t dash = line.find(" - ", 2);
+    if (line.rfind("  ", 0) != 0 || dash == std::string::npos) continue;
+    const std::string key = line.substr(2, dash - 2);
+    const int qtKey = key == "esc" ? Qt::Key_Escape : key == "0..9" ? Qt::Key_9 : std::toupper(key[0]);
+    EXPECT_TRUE(key.size() == 1 || key == "esc" || key == "0..9") << line;
+    EXPECT_TRUE(IsQwertyKey(QtKeyToVirtualKey(qtKey))) << line;
+    ++named;
+  }
+  EXPECT_EQ(named, 10);
 }
 
 }  // namespace

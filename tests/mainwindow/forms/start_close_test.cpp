@@ -383,7 +383,7 @@ TEST_F(MainFormTest, ColoursFollowTheSettingsAndChangeOnlyWhatDiffers) {
   auto fg = [this](const char* name) {
     QWidget* w = form->findChild<QWidget*>(name);
     EXPECT_NE(w, nullptr) << name;
-    return w ? w->palette().color(w->foregroundRole()) : QColor();
+    return w ? w->palette().color(QPalette::Active, w->foregroundRole()) : QColor();
   };
   struct Case {
     bool styles, drumType;

@@ -66,7 +66,8 @@ TEST_F(StatusDisplayTest, TheFlashRunsAtTheTimersOwnIntervalInConfig) {
   std::vector<bool> bright;
   for (int tick = 0; tick < 6; ++tick) {
     form->Status().UpdateDspStatus();
-    const QColor c = form->ui->sbtnControl->palette().color(form->ui->sbtnControl->foregroundRole());
+    const QColor c =
+        form->ui->sbtnControl->palette().color(QPalette::Active, form->ui->sbtnControl->foregroundRole());
     bright.push_back(c == QColor(128, 0, 0));
   }
   EXPECT_EQ(bright, (std::vector<bool>{true, true, true, false, true, true}));
