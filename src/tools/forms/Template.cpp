@@ -11,6 +11,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
 #include <algorithm>
@@ -38,6 +39,9 @@
 namespace vel {
 
 namespace {
+
+// Long enough for a window manager to frame a newly shown window.
+constexpr int32_t kSettleMs = 500;
 
 // The range moves of the key path's thread wait here for the window's thread.
 TRangeMoves RangeMoves;
@@ -286,16 +290,22 @@ void TfrmTemplate::ShowTemplateWindow() {
   setWindowTitle(QString::fromStdString(SettingsCaption("Virtual keyboard & template")));
   ApplyStayOnTop();
   const bool first = !isVisible();
+  // A window manager frames the window after this and moves it as it likes; until it is done
+  // those moves must not drag the main window, and the place under the main window is taken
+  // again once the frame's height is known.
+  if (first) settling_ = true;
   show();
   if (!first) return;
   const QScreen* s = screen();
   const int32_t screenBottom = s ? s->availableGeometry().bottom() + 1 : 0;
   const QRect mainFrame = main_.frameGeometry();
+  bool underMain = Cfg.TemplateDocked != 0;
   if (Cfg.WindowTemplateTop < 0) {
     // No place kept yet: under the main window when the screen has room for it.
     if (screenBottom >= mainFrame.bottom() + 1 + frameGeometry().height()) {
       move(x(), mainFrame.bottom() + 1);
       Cfg.WindowTemplateTop = mainFrame.bottom() + 1;
+      underMain = true;
     }
   } else if (!Cfg.TemplateDocked) {
     // The kept place, or centred when it lies on no screen any more.
@@ -303,6 +313,26 @@ void TfrmTemplate::ShowTemplateWindow() {
       resize(Cfg.WindowTemplateWidth - (frameGeometry().width() - width()), height());
     MoveToSavedPlace(this, Cfg.WindowTemplateLeft, Cfg.WindowTemplateTop);
   }
+  if (!underMain) {
+    settling_ = false;
+    return;
+  }
+  QTimer::singleShot(kSettleMs, this, [this] {
+    if (settling_) Settle();
+    settling_ = false;
+  });
+}
+
+void TfrmTemplate::Settle() {
+  if (main_.MainClosing || !isVisible()) return;
+  if (Cfg.TemplateDocked) {
+    main_.Status().DockTemplateWindow();
+    return;
+  }
+  placing_ = true;
+  move(x(), main_.frameGeometry().bottom() + 1);
+  Cfg.WindowTemplateTop = frameGeometry().top();
+  placing_ = false;
 }
 
 void TfrmTemplate::CloseTemplateWindow() {
@@ -331,6 +361,7 @@ void TfrmTemplate::showEvent(QShowEvent* e) {
 }
 
 void TfrmTemplate::hideEvent(QHideEvent* e) {
+  settling_ = false;
   // A key or note held now would never be released.
   ReleaseMouseNote(false);
   qwerty_.ReleaseAll();
@@ -398,7 +429,7 @@ void TfrmTemplate::FormResize() {
   Cfg.TemplateShowKeys = snap.ShowKeys ? 1 : 0;
   showKeys_ = snap.ShowKeys;
   if (isVisible()) Cfg.WindowTemplateWidth = frameGeometry().width();
-  if (!main_.MainClosing && Cfg.TemplateDocked && isVisible() && !placing_)
+  if (!main_.MainClosing && Cfg.TemplateDocked && isVisible() && !placing_ && !settling_)
     main_.Views().AlignMainToTemplate(frameGeometry());
   PlacePanels();
   RelayoutKeys();
@@ -668,6 +699,12 @@ void TfrmTemplate::moveEvent(QMoveEvent* e) {
   Cfg.WindowTemplateTop = frameGeometry().top();
   // "Centre all windows" undocks without asking the button.
   if (!Cfg.TemplateDocked) ui->sbtnDock->setChecked(false);
+  if (settling_) {
+    // Only the docked place is kept through the window manager's moves; a window merely
+    // opened under the main window takes that place once more when the frame is known.
+    if (Cfg.TemplateDocked && !placing_) Settle();
+    return;
+  }
   if (!main_.MainClosing && Cfg.TemplateDocked && !placing_)
     main_.Views().AlignMainToTemplate(frameGeometry());
 }
@@ -694,6 +731,7 @@ void TfrmTemplate::ToggleTemplateWidth() {
 }
 
 bool TfrmTemplate::DockToMain(bool dock) {
+  settling_ = false;  // the user's choice stands from here
   if (!Docking()) return false;
   const QScreen* s = screen();
   const int32_t screenBottom = s ? s->availableGeometry().bottom() + 1 : 0;

@@ -70,6 +70,7 @@ class TfrmTemplate : public QWidget, public TWindow {
   void CloseTemplateWindow();
   // The main window puts a docked window under itself.
   void PlaceUnderMain(int32_t left, int32_t top, int32_t width);
+  void Settle();
   void ApplyStayOnTop();
 
   // The range: refused silently unless it keeps 12 keys within 0..127.
@@ -149,6 +150,7 @@ class TfrmTemplate : public QWidget, public TWindow {
   bool showKeys_ = true;
   bool resizing_ = false;
   bool placing_ = false;
+  bool settling_ = false;  // first shown, the window manager not yet done placing it
   TQwertyKeys qwerty_;
   TRegistration registration_ = Windows().Register(*this);  // the last member: goes first
 };

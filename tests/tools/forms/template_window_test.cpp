@@ -2,10 +2,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <chrono>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -332,6 +334,34 @@ TEST_F(TemplateWindowTest, DockingFollowsTheMainWindow) {
   EXPECT_EQ(Cfg.TemplateDocked, 0);
   ASSERT_FALSE(log.empty());
   EXPECT_NE(log.back().find("Unable to dock; main window too close to screen border"), std::string::npos);
+}
+
+TEST_F(TemplateWindowTest, FirstShowUnderTheMainWindowOnceTheWindowManagerFramesIt) {
+  if (QGuiApplication::platformName() != "xcb")
+    GTEST_SKIP() << "needs a window manager's frames; platform is "
+                 << QGuiApplication::platformName().toStdString();
+  // Docked with a kept place, and the factory's first place: both end under the main window,
+  // and the main window stays where it is.
+  const auto settle = [] {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 1000) {
+      QApplication::processEvents();
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  };
+  for (const int32_t docked : {1, 0}) {
+    kbd().close();
+    settle();
+    Cfg.TemplateDocked = uint8_t(docked);
+    Cfg.WindowTemplateLeft = docked ? 0 : -1;
+    Cfg.WindowTemplateTop = docked ? 0 : -1;
+    const QRect main = form->frameGeometry();
+    form->Status().ShowTemplateWindow();
+    settle();
+    EXPECT_EQ(form->frameGeometry().topLeft(), main.topLeft()) << docked;
+    EXPECT_EQ(kbd().frameGeometry().top(), main.bottom() + 1) << docked;
+  }
 }
 
 TEST_F(TemplateWindowTest, StatusTickAnimatesWhileLitAndMarksCommandLabels) {
