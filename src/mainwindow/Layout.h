@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "base/Sizes.h"
+#include "mainwindow/Rect.h"
 
 namespace vel {
 
@@ -82,14 +83,6 @@ TPortBoxPlaces PlacePortSyncBoxes(const TPortBoxInput& in);
 
 // The top of seq s's row panel below headings ending at headingBottom.
 int32_t SeqRowTop(int32_t headingBottom, int32_t s);
-
-struct TRect {
-  int32_t Left = 0;
-  int32_t Top = 0;
-  int32_t Width = 0;
-  int32_t Height = 0;
-  bool operator==(const TRect&) const = default;
-};
 
 // The four group boxes from the seq status panel's left, each 4 right of the one before, and the
 // note display among them when its position is 1..5 (1 before Control .. 5 after Ports).

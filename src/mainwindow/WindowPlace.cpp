@@ -10,7 +10,7 @@ namespace {
 constexpr int32_t kGripWidth = 50;
 constexpr int32_t kGripHeight = 20;
 
-bool HasGrip(int32_t left, int32_t top, int32_t width, const TPlaceRect& s) {
+bool HasGrip(int32_t left, int32_t top, int32_t width, const TRect& s) {
   const int32_t gripW = std::min(kGripWidth, std::max(width, 1));
   const int32_t x0 = std::max(left, s.Left);
   const int32_t x1 = std::min(left + std::max(width, 1), s.Left + s.Width);
@@ -22,13 +22,13 @@ bool HasGrip(int32_t left, int32_t top, int32_t width, const TPlaceRect& s) {
 }  // namespace
 
 TPlacePoint PlaceWindow(int32_t savedLeft, int32_t savedTop, int32_t width, int32_t height,
-                        const std::vector<TPlaceRect>& screens) {
+                        const std::vector<TRect>& screens) {
   const bool placed = !(savedLeft == -1 && savedTop == -1);
   if (screens.empty()) return placed ? TPlacePoint{savedLeft, savedTop} : TPlacePoint{};
   if (placed)
-    for (const TPlaceRect& s : screens)
+    for (const TRect& s : screens)
       if (HasGrip(savedLeft, savedTop, width, s)) return {savedLeft, savedTop};
-  const TPlaceRect& s = screens.front();
+  const TRect& s = screens.front();
   return {std::max(s.Left, s.Left + (s.Width - width) / 2), std::max(s.Top, s.Top + (s.Height - height) / 2)};
 }
 

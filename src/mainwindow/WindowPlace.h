@@ -4,15 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace vel {
+#include "mainwindow/Rect.h"
 
-struct TPlaceRect {
-  int32_t Left = 0;
-  int32_t Top = 0;
-  int32_t Width = 0;
-  int32_t Height = 0;
-  bool operator==(const TPlaceRect&) const = default;
-};
+namespace vel {
 
 struct TPlacePoint {
   int32_t Left = 0;
@@ -25,6 +19,6 @@ struct TPlacePoint {
 // screen (its top left kept on that screen, so the title bar stays reachable). No screen at all
 // keeps the saved place, or 0, 0.
 TPlacePoint PlaceWindow(int32_t savedLeft, int32_t savedTop, int32_t width, int32_t height,
-                        const std::vector<TPlaceRect>& screens);
+                        const std::vector<TRect>& screens);
 
 }  // namespace vel

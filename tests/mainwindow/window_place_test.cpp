@@ -6,11 +6,11 @@ namespace vel {
 namespace {
 
 TEST(WindowPlace, SavedPlaceKeptWhileItsTitleLiesOnAScreen) {
-  const std::vector<TPlaceRect> two = {{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
-  const std::vector<TPlaceRect> one = {{0, 0, 1920, 1080}};
+  const std::vector<TRect> two = {{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
+  const std::vector<TRect> one = {{0, 0, 1920, 1080}};
   struct Row {
     int32_t left, top, width, height;
-    const std::vector<TPlaceRect>* screens;
+    const std::vector<TRect>* screens;
     TPlacePoint expected;
   } rows[] = {
       {-1, -1, 400, 300, &one, {760, 390}},      // never placed: centred

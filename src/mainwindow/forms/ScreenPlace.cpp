@@ -12,7 +12,7 @@ namespace vel {
 
 namespace {
 
-TPlaceRect RectOf(const QScreen* s) {
+TRect RectOf(const QScreen* s) {
   const QRect r = s->availableGeometry();
   return {r.x(), r.y(), r.width(), r.height()};
 }
@@ -21,7 +21,7 @@ TPlaceRect RectOf(const QScreen* s) {
 
 void MoveToSavedPlace(QWidget* window, int32_t savedLeft, int32_t savedTop) {
   // The first screen is the one a lost window is centred on.
-  std::vector<TPlaceRect> screens;
+  std::vector<TRect> screens;
   const QScreen* first = QGuiApplication::primaryScreen();
   if (first) screens.push_back(RectOf(first));
   for (const QScreen* s : QGuiApplication::screens())
