@@ -1,7 +1,6 @@
 // The ALSA sequencer through RtMidi. RtMidi's input thread only hands each message to the
 // facade's sink; every RtMidi call is wrapped so that no exception leaves this file.
 #include <RtMidi.h>
-#include <time.h>
 
 #include <atomic>
 #include <cctype>
@@ -17,12 +16,6 @@ namespace {
 // The ALSA client name of every RtMidi object we make; ports of such clients are our own and are
 // not offered as devices.
 constexpr const char* kClient = "Vellorine";
-
-int64_t MonoNs() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return int64_t{ts.tv_sec} * 1000000000 + ts.tv_nsec;
-}
 
 // RtMidi reports through this instead of printing or throwing once it is installed. Errors and
 // warnings are only counted: the calling code looks at the counts after each call.
@@ -100,7 +93,7 @@ class AlsaInput final : public BackendInput {
   static void OnMessage(double, std::vector<unsigned char>* msg, void* user) {
     auto* self = static_cast<AlsaInput*>(user);
     if (msg == nullptr || msg->empty() || !self->started_.load(std::memory_order_acquire)) return;
-    self->sink_->Push(msg->data(), msg->size(), MonoNs());
+    self->sink_->Push(msg->data(), msg->size(), clock::MonotonicNs());
   }
 
   Result Start() override {
@@ -195,10 +188,10 @@ class AlsaBackend final : public BackendImpl {
     });
   }
 
-  int64_t NowNs() override { return MonoNs(); }
+  int64_t NowNs() override { return clock::MonotonicNs(); }
   clock::TClock* Clock() override {
     // Never destroyed: the timer may read it while the program ends.
-    static clock::TSystemClock* c = new clock::TSystemClock{MonoNs};
+    static clock::TSystemClock* c = new clock::TSystemClock{clock::MonotonicNs};
     return c;
   }
 
