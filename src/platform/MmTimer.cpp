@@ -17,6 +17,7 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/Clock.h"
 #include "platform/RealTime.h"
 
 namespace vel::mmtimer {
@@ -32,12 +33,6 @@ constexpr int64_t kMaxCatchUp = 100;
 constexpr int64_t kNanosleepSpanNs = 2'000'000;
 // How long the program's end waits for a timer thread to leave its callback.
 constexpr auto kExitWait = std::chrono::seconds(1);
-
-int64_t NowNs() {
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return int64_t{ts.tv_sec} * 1'000'000'000 + ts.tv_nsec;
-}
 
 // The deadline of the period whose callback runs on this thread now; 0 off the timer thread.
 thread_local int64_t tDeadlineNs = 0;
@@ -125,14 +120,14 @@ void Signal(Timer& t) {
 void RunTimerLoop(Timer& t) {
   prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
   uint32_t applied = ~0u;
-  int64_t next = NowNs() + t.periodNs;
+  int64_t next = clock::MonotonicNs() + t.periodNs;
   while (!t.stop.load(std::memory_order_acquire)) {
     const uint32_t sched = gSchedState.load(std::memory_order_relaxed);
     if (sched != applied) {
       applied = sched;
       SetRealTime((sched & 1u) != 0);  // refused: go on as we are
     }
-    const int64_t wait = next - NowNs();
+    const int64_t wait = next - clock::MonotonicNs();
     if (wait > kNanosleepSpanNs) {
       std::unique_lock lock(t.m);
       if (t.cv.wait_for(lock, std::chrono::nanoseconds(wait - kNanosleepSpanNs),
@@ -141,7 +136,7 @@ void RunTimerLoop(Timer& t) {
       }
     }
     SleepUntil(next);
-    const int64_t due = (NowNs() - next) / t.periodNs + 1;
+    const int64_t due = (clock::MonotonicNs() - next) / t.periodNs + 1;
     const int64_t runs = due < kMaxCatchUp ? due : kMaxCatchUp;
     for (int64_t i = 0; i < runs; ++i) {
       if (t.stop.load(std::memory_order_acquire)) return;
@@ -150,7 +145,7 @@ void RunTimerLoop(Timer& t) {
     }
     tDeadlineNs = 0;
     if (due > kMaxCatchUp) {
-      next = NowNs() + t.periodNs;
+      next = clock::MonotonicNs() + t.periodNs;
     } else {
       next += due * t.periodNs;
     }
@@ -284,7 +279,7 @@ Result KillEvent(uint32_t id) {
 
 int64_t CallbackLatenessNs() {
   if (tDeadlineNs == 0) return 0;
-  const int64_t late = NowNs() - tDeadlineNs;
+  const int64_t late = clock::MonotonicNs() - tDeadlineNs;
   return late > 0 ? late : 0;
 }
 
