@@ -20,17 +20,6 @@ namespace vel {
 
 namespace {
 
-// The MIDI-in thread reads these while it routes keys.
-void StoreLocked(uint8_t& setting, bool on) {
-  std::lock_guard lock(EngineLock);
-  setting = on ? 1 : 0;
-}
-
-void StoreLocked(int32_t& setting, int32_t value) {
-  std::lock_guard lock(EngineLock);
-  setting = value;
-}
-
 // Each plain box and the flag it stores.
 std::vector<std::pair<QCheckBox*, uint8_t*>> PlainChecks(Ui::frmCfgBehaviour& u) {
   return {

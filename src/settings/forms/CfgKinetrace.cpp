@@ -1,9 +1,7 @@
 #include "settings/forms/CfgKinetrace.h"
 
 #include <QButtonGroup>
-#include <mutex>
 
-#include "base/EngineLock.h"
 #include "base/Showing.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainViewMenus.h"
@@ -49,11 +47,8 @@ void TfrmCfgKinetrace::EnableTails(int32_t decay) {
 }
 
 void TfrmCfgKinetrace::ApplyKinetraceDecay(int32_t n) {
-  {
-    // The live path counts tails down by it on the timer and MIDI-in threads.
-    std::lock_guard lock(EngineLock);
-    Cfg.KinetraceDecay = n;
-  }
+  // The live path counts tails down by it on the timer and MIDI-in threads.
+  StoreLocked(Cfg.KinetraceDecay, n);
   EnableTails(n);
 }
 

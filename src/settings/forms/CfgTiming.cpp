@@ -5,11 +5,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QRadioButton>
-#include <mutex>
 #include <utility>
 #include <vector>
 
-#include "base/EngineLock.h"
 #include "base/Showing.h"
 #include "engine/MidiIn.h"
 #include "engine/PlayCycle.h"
@@ -23,13 +21,6 @@
 namespace vel {
 
 namespace {
-
-// The timer and MIDI-in threads read these.
-template <typename T, typename V>
-void StoreLocked(T& setting, V value) {
-  std::lock_guard lock(EngineLock);
-  setting = T(value);
-}
 
 QButtonGroup* GroupOf(QWidget* window, const char* prefix, const std::vector<int32_t>& values) {
   auto* group = new QButtonGroup(window);

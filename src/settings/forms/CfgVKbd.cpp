@@ -1,9 +1,7 @@
 #include "settings/forms/CfgVKbd.h"
 
 #include <QButtonGroup>
-#include <mutex>
 
-#include "base/EngineLock.h"
 #include "base/Showing.h"
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/forms/Main.h"
@@ -51,11 +49,8 @@ void TfrmCfgVKbd::EnableAnimDecay(int32_t animateSize) {
 }
 
 void TfrmCfgVKbd::ApplyTemplateAnimateSize(int32_t n) {
-  {
-    // The MIDI-in thread reads it to decide whether a key lights up.
-    std::lock_guard lock(EngineLock);
-    Cfg.TemplateAnimateSize = n;
-  }
+  // The MIDI-in thread reads it to decide whether a key lights up.
+  StoreLocked(Cfg.TemplateAnimateSize, n);
   EnableAnimDecay(n);
 }
 

@@ -5,9 +5,11 @@
 // button and its place on the screen, restored when it opens and kept as it moves.
 #include <QWidget>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "base/Atomic.h"
+#include "base/EngineLock.h"
 #include "base/UiHooks.h"
 #include "mainwindow/WindowRegistry.h"
 
@@ -25,6 +27,13 @@ struct TCfgWindowDef {
   int32_t* Top;
   TRefresh Loader;  // the request that reloads it while it shows
 };
+
+// Stores a setting the timer or MIDI-in thread reads, under the engine lock.
+template <typename T, typename V>
+void StoreLocked(T& setting, V value) {
+  std::lock_guard lock(EngineLock);
+  setting = T(value);
+}
 
 // Checks the radio button with every handler quiet: loading never stores or applies anything.
 void FocusCfgControl(QAbstractButton* button);
