@@ -44,6 +44,7 @@ TFrameClock::TSnap TFrameClock::Read() const {
     s.frame64 = frame64_.load(std::memory_order_relaxed);
     s.frame32 = frame32_.load(std::memory_order_relaxed);
     s.startNs = startNs_.load(std::memory_order_relaxed);
+    s.seenNs = seenNs_.load(std::memory_order_relaxed);
     s.nextNs = nextNs_.load(std::memory_order_relaxed);
     s.period = period_.load(std::memory_order_relaxed);
     s.rate = rate_.load(std::memory_order_relaxed);
@@ -61,6 +62,7 @@ void TFrameClock::Publish(const TSnap& s) {
   frame64_.store(s.frame64, std::memory_order_relaxed);
   frame32_.store(s.frame32, std::memory_order_relaxed);
   startNs_.store(s.startNs, std::memory_order_relaxed);
+  seenNs_.store(s.seenNs, std::memory_order_relaxed);
   nextNs_.store(s.nextNs, std::memory_order_relaxed);
   period_.store(s.period, std::memory_order_relaxed);
   rate_.store(s.rate, std::memory_order_relaxed);
@@ -93,9 +95,9 @@ int64_t TFrameClock::NeverBack(int64_t ns) {
   return std::max(ns, latest);
 }
 
-bool TFrameClock::Follows(const TSnap& prev, const TCycle& c, int32_t frames) {
+bool TFrameClock::Follows(const TSnap& prev, const TCycle& c, int64_t seenNs, int32_t frames) {
   if (c.rate != prev.rate || frames <= 0) return false;
-  const int64_t since = c.startNs - prev.startNs;
+  const int64_t since = seenNs - prev.seenNs;
   const int64_t framesNs = FramesToNs(frames, c.rate);
   const int64_t periodNs = FramesToNs(prev.period, c.rate);
   // More frames than the system clock allows since the cycle before: another server's.
@@ -120,15 +122,18 @@ void TFrameClock::OnCycle(const TCycle& c) {
 void TFrameClock::Feed(const TCycle& c) {
   const TSnap prev = Read();
   const bool lost = lost_.load(std::memory_order_acquire);
+  const int64_t seen = system_();
   TSnap next;
   next.frame32 = c.frame;
-  next.startNs = c.startNs;
+  // A cycle cannot have begun after its callback runs, whatever the server's estimate says.
+  next.startNs = std::min(c.startNs, seen);
+  next.seenNs = seen;
   next.nextNs = c.nextNs;
   next.period = c.period;
   next.rate = c.rate;
   const auto frames = static_cast<int32_t>(c.frame - prev.frame32);
   if (prev.rate != 0 && !lost && frames == 0 && c.rate == prev.rate) return;
-  if (prev.rate != 0 && !lost && Follows(prev, c, frames)) {
+  if (prev.rate != 0 && !lost && Follows(prev, c, seen, frames)) {
     next.frame64 = prev.frame64 + frames;
     next.anchorFrame = prev.anchorFrame;
     next.anchorNs = prev.anchorNs;
@@ -136,11 +141,11 @@ void TFrameClock::Feed(const TCycle& c) {
     // The first cycle: the clock starts where the system clock stands.
     next.frame64 = c.frame;
     next.anchorFrame = c.frame;
-    next.anchorNs = NeverBack(c.startNs);
+    next.anchorNs = NeverBack(next.startNs);
   } else {
     // A new server (or the old one's frames restarted): its frames carry on from where the clock
     // stands by the system clock since the last cycle.
-    const int64_t at = NeverBack(Reading(prev, c.startNs, true));
+    const int64_t at = NeverBack(Reading(prev, seen, true));
     next.frame64 = prev.frame64 + std::max<int64_t>(NsToFrames(at - TimeOf(prev, prev.frame64), c.rate), 1);
     next.anchorFrame = next.frame64;
     next.anchorNs = at;

@@ -34,10 +34,12 @@ class TFrameClock final : public TClock {
   explicit TFrameClock(int64_t (*systemNs)()) : system_(systemNs) {}
 
   // The cycle the server is in, from the server's process callback (a second feeder meanwhile is
-  // ignored, and so is a cycle fed twice). A cycle
-  // that does not follow the one before in frames and time (a new server, another rate, frames
-  // skipped or a cycle come late) steps the clock and is counted; a new server's frames carry on
-  // from where the clock stood, so the clock never goes back and never jumps ahead.
+  // ignored, and so is a cycle fed twice). A cycle that does not follow the one before (a new
+  // server, another rate, frames skipped or a cycle come late) steps the clock and is counted; a
+  // new server's frames carry on from where the clock stood, so the clock never goes back and never
+  // jumps ahead. Which it is, is judged by the frames against the system clock as the cycles are
+  // fed: the server's own cycle times are filtered estimates that lag behind, and even run back,
+  // for a while after its driver slipped.
   void OnCycle(const TCycle& c);
   // As OnCycle, for the cycle the server is in before the writer's first (a client not yet
   // active): the cycles it does not see until then are no step.
@@ -64,6 +66,7 @@ class TFrameClock final : public TClock {
     int64_t frame64 = 0;
     uint32_t frame32 = 0;
     int64_t startNs = 0;
+    int64_t seenNs = 0;  // on the system clock, when the cycle was fed
     int64_t nextNs = 0;
     uint32_t period = 0;
     uint32_t rate = 0;
@@ -80,13 +83,13 @@ class TFrameClock final : public TClock {
   int64_t NeverBack(int64_t ns);
   // True when c carries on from prev without a new anchor; counts a step where it does not
   // follow exactly.
-  bool Follows(const TSnap& prev, const TCycle& c, int32_t frames);
+  bool Follows(const TSnap& prev, const TCycle& c, int64_t seenNs, int32_t frames);
 
   int64_t (*system_)();
   // A sequence lock over the published cycle: odd while the writer fills it. The fields are
   // atomics so that a reader racing the writer reads stale values, never torn ones.
   std::atomic<uint64_t> seq_{0};
-  std::atomic<int64_t> frame64_{0}, startNs_{0}, nextNs_{0}, anchorFrame_{0}, anchorNs_{0};
+  std::atomic<int64_t> frame64_{0}, startNs_{0}, seenNs_{0}, nextNs_{0}, anchorFrame_{0}, anchorNs_{0};
   std::atomic<uint32_t> frame32_{0}, period_{0}, rate_{0};
   std::atomic<bool> lost_{false};
   std::atomic<bool> primed_{false};

@@ -161,6 +161,35 @@ TEST_F(FrameClockTest, SkippedFramesAndALateCycleStepTheClockByTheFrames) {
   EXPECT_EQ(clock_.Steps(), 2u);
 }
 
+// A driver that slipped: its cycle comes 3.4 ms late, and the server's filtered cycle times lag
+// behind the real ones for a while, even running back (a cycle said to begin before the one before
+// it). The frames still follow on: no new server, the late cycle counted once, every frame's time
+// kept, and the clock does not read ahead of a cycle whose callback has only just come.
+TEST_F(FrameClockTest, ServerCycleTimesRunningBackAfterASlipAreNoRestart) {
+  TSimServer server{clock_};
+  server.period = 64;
+  server.startNs = static_cast<double>(gSystemNs);
+  for (int i = 0; i < 3; ++i) server.Cycle();
+  const int64_t t0 = clock_.FrameNs(0);
+  const auto periodNs = static_cast<int64_t>(server.PeriodNs());
+  const auto due = static_cast<int64_t>(server.startNs);  // when the next cycle should begin
+  // Late by 3.4 ms: begun when seen, the next one estimated where the old pace put it.
+  gSystemNs = due + 3'400'000;
+  clock_.OnCycle({server.frame, gSystemNs, due + periodNs, 64, 48000});
+  // Seen on time by the new pace, said to begin before the late one.
+  gSystemNs += periodNs;
+  clock_.OnCycle({server.frame + 64, due + periodNs, due + 2 * periodNs, 64, 48000});
+  EXPECT_EQ(clock_.Steps(), 1u);
+  EXPECT_EQ(clock_.FrameNs(server.frame + 64), t0 + FramesToNs(server.frame + 64, 48000));
+  EXPECT_EQ(clock_.FrameAt(t0 + FramesToNs(server.frame + 100, 48000)), server.frame + 100);
+  // A cycle said to begin after its callback ran is read from the callback on.
+  gSystemNs += periodNs;
+  clock_.OnCycle({server.frame + 128, gSystemNs + 500'000, gSystemNs + periodNs, 64, 48000});
+  gSystemNs += 300'000;
+  EXPECT_EQ(clock_.NowNs(), t0 + FramesToNs(server.frame + 128, 48000) + 300'000);
+  EXPECT_EQ(clock_.Steps(), 1u);
+}
+
 // A client primed with the server's cycle before its own callback runs: the cycles it does not
 // see until its first are no step, and a cycle fed twice (a second client) changes nothing.
 TEST_F(FrameClockTest, APrimedClockMapsAtOnceAndItsFirstCyclesAreNoStep) {

@@ -151,13 +151,19 @@ class JackCore {
   }
 
   // The frame a message due at dueNs goes out at: due time plus the period and the late window.
-  // Under sendMu, with a live client.
+  // Under sendMu, with a live client. Whether it is too late is for the frames to say when the
+  // process callback writes it (a frame already gone is counted there): the clock's reading
+  // between cycles is an estimate, and judging lateness by it moved messages that still had
+  // their frame.
   uint32_t TargetFrame(int64_t dueNs) {
     const jack_nframes_t period = jack_get_buffer_size(client);
     const int64_t rate = std::max<int64_t>(jack_get_sample_rate(client), 1);
     const int64_t nowNs = FrameClock().NowNs();
-    // An input stamp is read up to a period before its frame comes round.
-    const int64_t due = ClampDue(dueNs, nowNs, clock::FramesToNs(period, rate));
+    int64_t due = dueNs == kNow ? nowNs : dueNs;
+    // An input stamp is read up to a period before its frame comes round; later than that, it is
+    // no time of ours.
+    const int64_t aheadNs = clock::FramesToNs(period, rate);
+    if (due - nowNs > aheadNs) due = ClampDue(dueNs, nowNs, aheadNs);
     const int64_t lateFrames = (LateWindowNs() * rate + 999999999) / 1000000000;
     return FrameClock().FrameAt(due) + period + static_cast<uint32_t>(lateFrames);
   }
