@@ -681,11 +681,27 @@ void SendPendingProg(int32_t port, int32_t chan) {
   cp.ProgSent = cp.ProgReq;
 }
 
+namespace {
+
+// A message sent with no due time of its own (a command between ticks, a reset) goes where the
+// engine's time stands, at the last whole tick: a seq started by a command sends its program
+// change at once and its first note, due from that tick, at the next timer tick; placed at "now",
+// the program change held the note back behind it by up to a timer period. Never before the
+// output's late window, nor under an external clock, whose events go out as they come.
+int64_t UntimedDueNs() {
+  if (Transport.TickPosNs == midi::kNow || !Cfg.ClocksSourceInternal) return midi::kNow;
+  const int64_t wholeTickNs = Transport.TickPosNs - NsOfUnits(Transport.TickFracAcc, PlayCycle.TickUnitsPerMs);
+  return std::max(wholeTickNs, midi::NowNs() - midi::LateWindowNs());
+}
+
+}  // namespace
+
 midi::Result SendShortMsg(int32_t port, uint32_t msg, bool trace) {
   if (!PlayCycle.LocalControlOn) return midi::kOk;
   const TMidiDevRec* dev = OutDevOfPort(port);
   if (dev == nullptr) return midi::kErrInvalidHandle;
-  const midi::Result result = midi::OutShortMsgAt(dev->Handle, msg, PlayCycle.SendDueNs);
+  const int64_t due = PlayCycle.SendDueNs != midi::kNow ? PlayCycle.SendDueNs : UntimedDueNs();
+  const midi::Result result = midi::OutShortMsgAt(dev->Handle, msg, due);
   const TShortMsg m{msg};
   if (result == midi::kOk && m.Status() >= 0x80 && m.Status() < 0xF0)
     PlayCycle.ChansDirty[port] |= ChanBit(m.Channel());

@@ -13,7 +13,9 @@
 #include "engine/MidiFifo.h"
 #include "engine/MidiIn.h"
 #include "engine/PlayCycle.h"
+#include "engine/SimFrameClock.h"
 #include "engine/Transport.h"
+#include "platform/Clock.h"
 #include "platform/midi/Midi.h"
 
 namespace vel {
@@ -149,6 +151,31 @@ TEST_F(TimingTest, EveryStepOfAStartedSeqIsEqualFromItsFirstEvent) {
   const std::vector<int64_t> dues = Dues();
   EXPECT_EQ(dues[1] - dues[0], 125000000);
   EXPECT_EQ(dues[2] - dues[1], 125000000);
+}
+
+int64_t gCommandLagNs = 0;
+int64_t LaggingClockNs() {
+  return test::EngineMsNs() + gCommandLagNs;
+}
+
+// A seq started by a command 0.6 ms after a tick sends its program change at once; the change is
+// placed where the engine's time stands, the last whole tick, where the seq begins, so its first
+// note is not held back behind it.
+TEST_F(TimingTest, TheProgramChangeOfASeqStartedBetweenTicksDoesNotHoldBackItsFirstNote) {
+  static clock::TSystemClock lagging(&LaggingClockNs);  // the fixture clears it after the test
+  clock::Override(&lagging);
+  RunCtl.MidiOutDevs[0].ProgChangesEnabled = 1;
+  PlayCycle.PortChanProgs[0][0].ProgReq = 5;
+  Ticks(3);
+  Fill(0, 0, {{0, 0x643C90}, {960, 0xFF}});
+  gCommandLagNs = 600000;
+  Play(0);
+  gCommandLagNs = 0;
+  Ticks(1);
+  ASSERT_EQ(Sent(), (std::vector<test::SentMsg>{{3, "C0 05"}, {4, "90 3C 64"}}));
+  const std::vector<int64_t> dues = Dues();
+  EXPECT_EQ(dues[1], dues[0]);
+  EXPECT_EQ(dues[0], 2994792);  // the whole tick 3 ms had passed, 23 ticks at 120 BPM
 }
 
 TEST_F(TimingTest, ALiveMessageKeepsItsInputTimeThroughTheQueue) {
