@@ -189,7 +189,20 @@ class EngineOverJack {
       return false;
     }
     rtTimer_ = vel::mmtimer::RealTimeGranted();
-    return true;
+    // As on stage, a command comes to an engine already ticking: the first tick of a run covers
+    // the period before it, so a seq started before it would begin a period in the past.
+    const auto deadline = std::chrono::steady_clock::now() + 1s;
+    for (;;) {
+      {
+        std::lock_guard lock(vel::EngineLock);
+        if (vel::Transport.TickPosNs != midi::kNow) return true;
+      }
+      if (std::chrono::steady_clock::now() > deadline) {
+        why = "the timer did not tick within a second";
+        return false;
+      }
+      std::this_thread::sleep_for(1ms);
+    }
   }
 
   void Stop() {

@@ -690,7 +690,8 @@ namespace {
 // output's late window, nor under an external clock, whose events go out as they come.
 int64_t UntimedDueNs() {
   if (Transport.TickPosNs == midi::kNow || !Cfg.ClocksSourceInternal) return midi::kNow;
-  const int64_t wholeTickNs = Transport.TickPosNs - NsOfUnits(Transport.TickFracAcc, PlayCycle.TickUnitsPerMs);
+  const int64_t wholeTickNs =
+      Transport.TickPosNs - NsOfUnits(Transport.TickFracAcc, PlayCycle.TickUnitsPerMs);
   return std::max(wholeTickNs, midi::NowNs() - midi::LateWindowNs());
 }
 

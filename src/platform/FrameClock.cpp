@@ -178,7 +178,10 @@ uint32_t TFrameClock::FrameAt(int64_t ns) const {
 int64_t TFrameClock::AtSystemNs(int64_t systemNs) {
   const TSnap s = Read();
   if (s.rate == 0) return NeverBack(systemNs);
-  return NeverBack(Reading(s, systemNs, lost_.load(std::memory_order_acquire)));
+  // Primed and not yet fed by a callback of its own, the clock cannot hold at a cycle's end: a
+  // client's activation takes cycles, and a held clock would lag the frames by as much.
+  const bool unfed = lost_.load(std::memory_order_acquire) || primed_.load(std::memory_order_relaxed);
+  return NeverBack(Reading(s, systemNs, unfed));
 }
 
 TTickTime TFrameClock::Tick(int64_t lastNs, int64_t periodsNs, int64_t lateNs) {

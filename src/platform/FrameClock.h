@@ -42,7 +42,8 @@ class TFrameClock final : public TClock {
   // for a while after its driver slipped.
   void OnCycle(const TCycle& c);
   // As OnCycle, for the cycle the server is in before the writer's first (a client not yet
-  // active): the cycles it does not see until then are no step.
+  // active): the cycles it does not see until then are no step, and the clock runs on the system
+  // clock until then rather than hold at the cycle's end.
   void Prime(const TCycle& c);
   // The server went away: the clock runs on the system clock from its last cycle until a new
   // server's first cycle. Counted as a step.

@@ -190,13 +190,17 @@ TEST_F(FrameClockTest, ServerCycleTimesRunningBackAfterASlipAreNoRestart) {
   EXPECT_EQ(clock_.Steps(), 1u);
 }
 
-// A client primed with the server's cycle before its own callback runs: the cycles it does not
-// see until its first are no step, and a cycle fed twice (a second client) changes nothing.
+// A client primed with the server's cycle before its own callback runs: the clock runs on until its
+// first, the cycles it does not see until then are no step, and a cycle fed twice (a second
+// client) changes nothing.
 TEST_F(FrameClockTest, APrimedClockMapsAtOnceAndItsFirstCyclesAreNoStep) {
   TSimServer server{clock_};
   server.startNs = static_cast<double>(gSystemNs);
   clock_.Prime({0, gSystemNs, gSystemNs + 5'333'333, 256, 48000});
   EXPECT_EQ(clock_.FrameAt(clock_.FrameNs(0) + FramesToNs(100, 48000)), 100u);
+  // The activation takes three cycles: the clock does not hold at the primed cycle's end.
+  gSystemNs += 15'000'000;
+  EXPECT_EQ(clock_.NowNs(), clock_.FrameNs(0) + 15'000'000);
   server.frame = 3 * 256;
   server.startNs += 3 * server.PeriodNs();
   server.Cycle();
