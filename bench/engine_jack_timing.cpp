@@ -280,7 +280,9 @@ bool MeasureLatency(EngineOverJack& s, const Receiver& rx, std::size_t messages,
     const auto offset = static_cast<uint32_t>(offsets() % static_cast<uint32_t>(period));
     const uint32_t sentAt = cycle + static_cast<uint32_t>(period) + offset;
     const auto value = static_cast<uint8_t>(i & 0x7F);
-    if (!peer.QueueAt({0xB0, 0x07, value}, offset)) {
+    // At its absolute frame: queued for "the next cycle", a peer callback running late would
+    // take it into this one, a period before the frame it is measured from.
+    if (!peer.QueueAtFrame(sentAt, {0xB0, 0x07, value})) {
       why = "peer queue full";
       return false;
     }
@@ -305,7 +307,10 @@ bool MeasureLatency(EngineOverJack& s, const Receiver& rx, std::size_t messages,
       if (!back) std::this_thread::sleep_for(50us);
     }
     if (!back) {
-      why = "a controller did not come back";
+      // A cycle our client did not run loses what came in it: the clock's steps tell.
+      why =
+          "a controller did not come back (clock steps: " + std::to_string(vel::Transport.ClockSteps.load()) +
+          ")";
       return false;
     }
     after = jack_last_frame_time(c);
