@@ -163,7 +163,10 @@ class JackCore {
     // An input stamp is read up to a period before its frame comes round; later than that, it is
     // no time of ours.
     const int64_t aheadNs = clock::FramesToNs(period, rate);
-    if (due - nowNs > aheadNs) due = ClampDue(dueNs, nowNs, aheadNs);
+    if (due - nowNs > aheadNs) {
+      CountClamp();
+      due = nowNs + aheadNs;
+    }
     const int64_t lateFrames = (LateWindowNs() * rate + 999999999) / 1000000000;
     return FrameClock().FrameAt(due) + period + static_cast<uint32_t>(lateFrames);
   }
