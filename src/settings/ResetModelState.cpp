@@ -16,7 +16,10 @@ void ResetModelState() {
   // Copies of fresh instances, not temporaries: the stores are too large for the stack.
   static const TStyleStore freshDrum{kDrumTraits};
   static const TStyleStore freshBass{kBassTraits};
-  static const TKeyMaps freshKeyMaps{};
+  // Default-initialised, not `{}`: clang 14 crashes value-initialising nested arrays of strings. A
+  // static is zeroed before that, so it is the same fresh instance; it is only read (a const one
+  // would need the `{}`).
+  static TKeyMaps freshKeyMaps;
   Cfg = TCfg{};
   CfgFiles = TCfgFiles{};
   CfgEngine = TCfgEngineVals{};

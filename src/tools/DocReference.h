@@ -17,7 +17,7 @@ namespace vel {
 // One factory map set: per mode type, each key's code and label.
 struct TFactoryKeySet {
   std::array<std::array<uint8_t, KeyCount>, ModeTypeCount> Codes{};
-  std::array<TKeyLabelTable, ModeTypeCount> Labels{};
+  std::array<TKeyLabelTable, ModeTypeCount> Labels;  // no `{}`: it crashes clang 14
 };
 struct TFactoryKeySets {
   TFactoryKeySet Standard;
