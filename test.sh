@@ -43,4 +43,12 @@ for program in build/debug/tests/test_*; do
     echo "== $(basename "$program") failed as one process with seed $seed"
   fi
 done
+
+# The fuzz targets (clang, installed here), built and run a few seconds each on their seeds, so
+# that the fuzzing the README describes keeps building and its seeds keep passing.
+echo "== fuzz build and short runs"
+if ! CMAKE_BUILD_PARALLEL_LEVEL="$jobs" scripts/run-fuzz 5; then
+  status=1
+  echo "== fuzz: failed"
+fi
 exit "$status"
