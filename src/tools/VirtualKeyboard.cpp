@@ -170,7 +170,7 @@ TRangeOp WheelOp(TWheelZone zone, bool forward) {
 
 int32_t VelocityFromMouse(const TVelocityRule& rule, TKeyPart part, int32_t y) {
   if (!rule.PosnSensitive) return 127;
-  // The whole label and key together is the scale; 127 is reached half way down.
+  // The whole label and key together is the scale; 127 is reached half way down it.
   const int32_t whole = std::max(1, rule.LabelRowHeight + rule.KeySize - 1);
   int32_t v = 1;
   if (part == TKeyPart::Label) {

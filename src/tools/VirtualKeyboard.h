@@ -130,8 +130,9 @@ struct TVelocityRule {
   int32_t LabelRowHeight = 0;
   int32_t KeySize = 0;
 };
-// 1..127: growing from the top of the label down the key, 127 from half way; y is the pointer
-// from the top of the part hit.
+// 1..127: growing from the top of the label down the key, 127 from half way down the label and
+// key together, near the key's top at the factory key size; y is the pointer from the top of the
+// part hit.
 int32_t VelocityFromMouse(const TVelocityRule& rule, TKeyPart part, int32_t y);
 
 // ---- placement ----
