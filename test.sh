@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test (installing what is missing first). The sanitizer builds and an
 # optimised build run the core and platform tests (the optimiser can break what a debug build
-# hides); the debug build runs everything, then each test program whole in a shuffled order. A
-# stage whose tests fail does not stop the later ones; the exit status says whether any failed.
+# hides); the release build is installed and packaged (scripts/check-install); the debug build
+# runs everything, then each test program whole in a shuffled order. A stage whose tests fail
+# does not stop the later ones; the exit status says whether any failed.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps
@@ -22,6 +23,12 @@ for preset in $presets; do
     echo "== $preset: tests failed; going on with the next build"
   fi
 done
+
+# The release build as run.sh makes it, installed and packaged as a user would get it.
+echo "== release build: install and package check"
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$jobs"
+scripts/check-install build/release || status=1
 
 echo "== debug build"
 cmake --preset debug >/dev/null

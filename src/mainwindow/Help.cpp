@@ -16,9 +16,10 @@ namespace vel {
 namespace {
 
 constexpr const char* kOutOfDate = "The help/doc file contents *may* be out of date\r\n";
-constexpr const char* kDownloadDocs =
-    "Please download the documentation package from the Vellorine web site\r\n"
-    "and install it to the same folder as Vellorine";
+// The documents install with the program, so a mismatch is mended by installing it again.
+constexpr const char* kReinstallDocs =
+    "Please install Vellorine again: its package installs the documentation that matches it\r\n"
+    "to the same folder and menu location as the program";
 
 void Log(const std::string& text) {
   if (Trace.DiagFlags) DiagLogTimed(text);
@@ -38,17 +39,29 @@ bool IsVersionText(const std::string& text) {
 
 }  // namespace
 
-void CheckDocsVersion(const std::string& progFolder) {
+std::string InstalledDocsFolder(const std::string& progFolder) {
+  return (std::filesystem::path(progFolder) / "../share/doc/vellorine").lexically_normal().string();
+}
+
+std::string FindHelpFolder(const std::string& progFolder, const std::string& name) {
+  for (const std::string& folder : {progFolder, InstalledDocsFolder(progFolder)}) {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(folder + "/" + name, ec)) return folder;
+  }
+  return {};
+}
+
+void CheckDocsVersion(const std::string& docsFolder) {
   if (HelpState.DocsChecked) return;
   HelpState.DocsChecked = true;
-  const std::string path = progFolder + "/" + kDocsVersionFile;
+  const std::string path = docsFolder + "/" + kDocsVersionFile;
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) {
     Log("Documentation version file not found \r\n" + path);
     ShowMessage(
         std::string(kOutOfDate) +
             "The documentation package is not installed (or not installed to correct folder)\r\n\r\n" +
-            kDownloadDocs,
+            FormatFileMsg("Looked for", path) + "\r\n" + kReinstallDocs,
         MsgKind::Warning);
     return;
   }
@@ -66,45 +79,53 @@ void CheckDocsVersion(const std::string& progFolder) {
     ShowMessage(std::string(kOutOfDate) +
                     "Unable to determine documention version, so the doc package may not be installed "
                     "correctly\r\n\r\n" +
-                    kDownloadDocs,
+                    kReinstallDocs,
                 MsgKind::Warning);
   } else if (prog > docs) {
     ShowMessage(std::string(kOutOfDate) + "The installed documentation package is for an older Vellorine " +
-                    line +
-                    "\r\n\r\nPlease download the latest documentation package from the Vellorine web site\r\n"
-                    "and install to the same folder and start menu location as Vellorine",
+                    line + "\r\n\r\n" + kReinstallDocs,
                 MsgKind::Warning);
   } else if (prog < docs) {
     ShowMessage(
         "The help/doc file contents *may* be incorrect\r\nThe installed documentation package is for a newer "
         "Vellorine " +
-            line + "\r\n\r\nPlease download and install the latest Vellorine from the Vellorine web site",
+            line + "\r\n\r\n" + kReinstallDocs,
         MsgKind::Warning);
   }
 }
 
 bool OpenHelpFile(const std::string& progFolder, const std::string& name, const TShellOpen& open) {
-  const std::string path = progFolder + "/" + name;
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) {
-    ShowMessage(
-        FormatFileMsg("Can't find help file", path) +
-            "\r\n\r\nAll documentation is provided in a separate installable package; please "
-            "download from\r\nthe Vellorine web site and install to the same folder and menu location "
-            "as the main program",
-        MsgKind::Error);
+  const std::string folder = FindHelpFolder(progFolder, name);
+  if (folder.empty()) {
+    ShowMessage(FormatFileMsg("Can't find help file", progFolder + "/" + name) + "\r\nnor in folder " +
+                    InstalledDocsFolder(progFolder) +
+                    "\r\n\r\nThe documentation is not installed: it installs with Vellorine\r\n"
+                    "to the same folder and menu location as the main program",
+                MsgKind::Error);
     return false;
   }
-  CheckDocsVersion(progFolder);
-  const int32_t result = open ? open(path) : 31;
-  if (result == 0) return true;
-  ShowMessage(FormatFileMsg("Error " + std::to_string(result) + " opening help file", path), MsgKind::Error);
+  CheckDocsVersion(folder);
+  const std::string path = folder + "/" + name;
+  const int32_t result = open ? open(path) : kShellNoProgram;
+  if (result == kShellOk) return true;
+  ShowMessage(OpenFailedText("help file", path, result), MsgKind::Error);
   return false;
 }
 
+std::string OpenFailedText(const std::string& what, const std::string& path, int32_t result) {
+  if (result == kShellNotFound) return FormatFileMsg("Can't find " + what, path);
+  if (result != kShellNoProgram)
+    return FormatFileMsg("Error " + std::to_string(result) + " opening " + what, path);
+  const std::string ext = std::filesystem::path(path).extension().string();
+  const std::string kind = ext.empty() ? "this kind of file" : ext + " files";
+  return FormatFileMsg("No program was found to open " + what, path) +
+         "\r\n\r\nThe desktop has no program set to open " + kind +
+         ".\r\nOpen the file by hand from that folder, or install a program for it.";
+}
+
 bool OpenUrl(const std::string& address, const std::string& kind, const TShellOpen& open) {
-  const int32_t result = open ? open(address) : 31;
-  if (result == 0) return true;
+  const int32_t result = open ? open(address) : kShellNoProgram;
+  if (result == kShellOk) return true;
   ShowMessage("Error " + std::to_string(result) + " accessing " + kind + "\r\n" + address, MsgKind::Error);
   return false;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The Help menu's texts and checks: the help documents beside the program and their version, the
-// version check's verdict, the load-lights note and the about box. Opening a file or an address is
-// the caller's (the shell); GUI thread only.
+// The Help menu's texts and checks: the help documents (beside the program or installed) and their
+// version, the version check's verdict, the load-lights note and the about box. Opening a file or an
+// address is the caller's (the shell); GUI thread only.
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -9,9 +10,12 @@
 
 namespace vel {
 
-// Hands a path or an address to the desktop: 0 when it opened, else the error number the boxes
-// show (2: not found, 31: nothing on the desktop opens it).
+// Hands a path or an address to the desktop: one of the results below.
 using TShellOpen = std::function<int32_t(const std::string& target)>;
+// Opened, no such file or folder, or nothing on the desktop would open it.
+inline constexpr int32_t kShellOk = 0;
+inline constexpr int32_t kShellNotFound = 2;
+inline constexpr int32_t kShellNoProgram = 31;
 
 // GUI thread only.
 struct THelpState {
@@ -20,10 +24,10 @@ struct THelpState {
 };
 inline THelpState HelpState;
 
-// One documentation item of the Help menu.
+// One document item of the Help menu.
 struct THelpDoc {
   const char* Action;  // the menu item's name
-  const char* File;    // the document in the program's folder
+  const char* File;    // the document's file name
 };
 inline constexpr THelpDoc kHelpDocs[] = {
     {"mnuHelpReadFirst", "Read-First.txt"},
@@ -35,17 +39,24 @@ inline constexpr THelpDoc kHelpDocs[] = {
     {"mnuHelpTroubleshooting", "Troubleshooting.pdf"},
     {"mnuHelpCmdRef", "Command-Reference.pdf"},
     {"mnuHelpTemplates", "Templates.pdf"},
-    {"mnuHelpWordMacro", "Template-Macro.pdf"},
+    {"mnuHelpModsHistory", "Mods-History.pdf"},
 };
-inline constexpr const char* kModsHistoryFile = "Mods-History.pdf";
 inline constexpr const char* kDocsVersionFile = "DocsVersion.txt";
 
-// Compares "DocsVersion.txt" in progFolder with the program's version, once per run, and warns
+// Where the documents are looked for, first to last: beside the program (a build tree), then the
+// documents folder of the tree the program is installed in (bin/../share/doc/vellorine).
+std::string InstalledDocsFolder(const std::string& progFolder);
+// The first of those folders that holds the file name; empty when neither does.
+std::string FindHelpFolder(const std::string& progFolder, const std::string& name);
+
+// Compares "DocsVersion.txt" in docsFolder with the program's version, once per run, and warns
 // when the documents may not match.
-void CheckDocsVersion(const std::string& progFolder);
-// Opens a document of the program's folder, after the documentation check; a missing file or a
-// failed open gives its error box. True when opened.
+void CheckDocsVersion(const std::string& docsFolder);
+// Opens a document found by FindHelpFolder, after the documentation check of its folder; a missing
+// file or a failed open gives its error box. True when opened.
 bool OpenHelpFile(const std::string& progFolder, const std::string& name, const TShellOpen& open);
+// The error box's text for a file the desktop did not open; what names it ("help file", "file").
+std::string OpenFailedText(const std::string& what, const std::string& path, int32_t result);
 // Opens an address; kind ("video", "folder", "web page") names it in the error box.
 bool OpenUrl(const std::string& address, const std::string& kind, const TShellOpen& open);
 

@@ -62,7 +62,8 @@ TEST_F(HelpTest, DocsVersionWarnsOncePerRunAndTheFileStillOpens) {
       {"no minor number", "9\n", older + "Unable to determine documention version"},
       {"newer docs", "99.5\r\n",
        "The help/doc file contents *may* be incorrect\r\nThe installed documentation package is for a newer "
-       "Vellorine 99.5\r\n\r\nPlease download and install the latest Vellorine from the Vellorine web site"},
+       "Vellorine 99.5\r\n\r\nPlease install Vellorine again: its package installs the documentation that "
+       "matches it\r\nto the same folder and menu location as the program"},
       {"same version", nullptr, ""},
   };
   Write("Quick-Start.pdf", "%PDF");
@@ -86,21 +87,78 @@ TEST_F(HelpTest, DocsVersionWarnsOncePerRunAndTheFileStillOpens) {
 
 TEST_F(HelpTest, MissingOrUnopenableFilesGiveTheirBoxesAndNoDocsCheck) {
   EXPECT_FALSE(OpenHelpFile(dir, "Tutorial.pdf", open));
-  ASSERT_EQ(Texts().size(), 1u);
-  EXPECT_EQ(Texts()[0].substr(0, Texts()[0].find("\r\n\r\n")),
-            "Can't find help file Tutorial.pdf\r\nin folder " + dir);
+  const std::string installed = fs::path(dir).parent_path().string() + "/share/doc/vellorine";
+  EXPECT_EQ(Texts(),
+            (std::vector<std::string>{
+                "Can't find help file Tutorial.pdf\r\nin folder " + dir + "\r\nnor in folder " + installed +
+                "\r\n\r\nThe documentation is not installed: it installs with Vellorine\r\nto the "
+                "same folder and menu location as the main program"}));
   EXPECT_FALSE(HelpState.DocsChecked);
   EXPECT_TRUE(opened.empty());
 
-  rec.boxes.clear();
+  // What the desktop answered, in the user's words; the path tells where to open it by hand.
+  struct Case {
+    int32_t result;
+    std::string text;
+  };
+  const std::string where = "Tutorial.pdf\r\nin folder " + dir;
+  const Case cases[] = {
+      {kShellNoProgram, "No program was found to open help file " + where +
+                            "\r\n\r\nThe desktop has no program set to open .pdf files.\r\nOpen the file by "
+                            "hand from that folder, or install a program for it."},
+      {kShellNotFound, "Can't find help file " + where},
+      {5, "Error 5 opening help file " + where},
+  };
   Write("Tutorial.pdf", "%PDF");
   Write("DocsVersion.txt", version::VersionText());
-  EXPECT_FALSE(OpenHelpFile(dir, "Tutorial.pdf", [](const std::string&) { return 31; }));
-  EXPECT_EQ(Texts(),
-            (std::vector<std::string>{"Error 31 opening help file Tutorial.pdf\r\nin folder " + dir}));
+  for (const Case& c : cases) {
+    rec.boxes.clear();
+    EXPECT_FALSE(OpenHelpFile(dir, "Tutorial.pdf", [&c](const std::string&) { return c.result; }));
+    EXPECT_EQ(Texts(), std::vector<std::string>{c.text}) << c.result;
+  }
+  EXPECT_EQ(OpenFailedText("file", "/home/u/Vellorine/Studio", kShellNoProgram),
+            "No program was found to open file Studio\r\nin folder /home/u/Vellorine\r\n\r\nThe desktop has "
+            "no program set to open this kind of file.\r\nOpen the file by hand from that folder, or install "
+            "a program for it.");
   rec.boxes.clear();
   EXPECT_FALSE(OpenUrl("https://example.invalid/v", "video", [](const std::string&) { return 31; }));
   EXPECT_EQ(Texts(), (std::vector<std::string>{"Error 31 accessing video\r\nhttps://example.invalid/v"}));
+}
+
+// A document is opened from beside the program (a build tree) when it is there, else from the
+// installed documents folder (bin/../share/doc/vellorine); the version file is read from the folder
+// the document was found in.
+TEST_F(HelpTest, DocumentsAreFoundBesideTheProgramElseInTheInstalledFolder) {
+  const std::string bin = dir + "/bin";
+  const std::string docs = dir + "/share/doc/vellorine";
+  fs::create_directories(bin);
+  fs::create_directories(docs);
+  EXPECT_EQ(InstalledDocsFolder(bin), docs);
+  EXPECT_EQ(InstalledDocsFolder(bin + "/"), docs);
+  struct Case {
+    const char* name;
+    const char* besideProgram;  // nullptr: not there
+    const char* installed;
+    std::string folder;
+  };
+  const Case cases[] = {
+      {"Overview.pdf", "%PDF", nullptr, bin},
+      {"Tutorial.pdf", nullptr, "%PDF", docs},
+      {"Read-First.txt", "build", "installed", bin},
+      {"Templates.pdf", nullptr, nullptr, ""},
+  };
+  for (const Case& c : cases) {
+    if (c.besideProgram) std::ofstream(bin + "/" + c.name) << c.besideProgram;
+    if (c.installed) std::ofstream(docs + "/" + c.name) << c.installed;
+    EXPECT_EQ(FindHelpFolder(bin, c.name), c.folder) << c.name;
+  }
+
+  // An installed tree: the version file beside the program would be no proof of the installed one.
+  std::ofstream(docs + "/DocsVersion.txt") << "99.5";
+  EXPECT_TRUE(OpenHelpFile(bin, "Tutorial.pdf", open));
+  EXPECT_EQ(opened, std::vector<std::string>{docs + "/Tutorial.pdf"});
+  ASSERT_EQ(Texts().size(), 1u);
+  EXPECT_NE(Texts()[0].find("for a newer Vellorine 99.5"), std::string::npos) << Texts()[0];
 }
 
 }  // namespace

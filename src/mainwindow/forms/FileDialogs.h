@@ -7,19 +7,15 @@
 #include <string>
 
 #include "mainwindow/FileMenus.h"
+#include "mainwindow/Help.h"
 
 namespace vel {
-
-// The shell's answer: opened, no such file or folder, or nothing on the desktop would open it.
-inline constexpr int32_t kShellOk = 0;
-inline constexpr int32_t kShellNotFound = 2;
-inline constexpr int32_t kShellNoProgram = 31;
 
 struct TDesktopHooks {
   // The chosen file with its full path; empty when cancelled.
   std::function<std::string(const TFileDialog& dialog)> FileDialog;
-  // Opens the file, folder or web address with the desktop's program for it; one of the results
-  // above.
+  // Opens the file, folder or web address with the desktop's program for it; one of the shell's
+  // results (kShellOk...).
   std::function<int32_t(const std::string& path)> ShellOpen;
   // The colour dialog preset to current (a settings colour, $00BBGGRR or a system colour); true
   // with the chosen colour in picked, false when cancelled.

@@ -32,6 +32,7 @@
 #include "keymaps/KeyLabels.h"
 #include "keymaps/KeyMapsFactory.h"
 #include "mainwindow/FileMenus.h"
+#include "mainwindow/Help.h"
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/Refresh.h"
 #include "mainwindow/forms/FileDialogs.h"
@@ -280,8 +281,7 @@ void TFileMenus::ViewEditFile(const std::string& folder, const std::string& name
   }
   if (!Confirmed(ViewEditQuestion(name, isDefault))) return;
   const int32_t result = ShellOpen(path);
-  if (result != kShellOk)
-    ShowMessage(FileMsg("Error " + std::to_string(result) + " opening file", path), MsgKind::Error);
+  if (result != kShellOk) ShowMessage(OpenFailedText("file", path, result), MsgKind::Error);
 }
 
 void TFileMenus::ResetKeyMapsToFactory() {

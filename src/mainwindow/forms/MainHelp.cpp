@@ -53,7 +53,8 @@ THelpMenu::THelpMenu(TfrmMain& form)
   for (const THelpDoc& doc : kHelpDocs)
     if (QAction* a = f->findChild<QAction*>(QString::fromLatin1(doc.Action)))
       QObject::connect(a, &QAction::triggered, f, open(doc.File));
-  QObject::connect(ui->mnuHelpModsHistory, &QAction::triggered, f, open(kModsHistoryFile));
+  // The word processor macro it would open does not exist on this desktop.
+  ui->mnuHelpWordMacro->setVisible(false);
 
   auto openUrl = [](const std::string& address, const char* kind) {
     return [address, kind] { OpenUrl(address, kind, &DesktopOpened); };

@@ -372,6 +372,18 @@ TEST_F(FileMenusTest, TheDefaultFileSavedRefusedDeletedAndItsItems) {
   form->ui->mnuConfigEditDefault->trigger();
   EXPECT_EQ(Texts(), std::vector<std::string>{ViewEditQuestion(kDefaultCfgName, true)});
   EXPECT_EQ(opened, std::vector<std::string>{path});
+  // With nothing on the desktop to open it, the box says so and where the file lies.
+  rec.boxes.clear();
+  shellResult = kShellNoProgram;
+  form->ui->mnuConfigEditDefault->trigger();
+  shellResult = kShellOk;
+  EXPECT_EQ(Texts(),
+            (std::vector<std::string>{ViewEditQuestion(kDefaultCfgName, true),
+                                      "No program was found to open file SeqDefaults.txt\r\nin folder " +
+                                          RunCtl.AppDataFolder +
+                                          "\r\n\r\nThe desktop has no program set to open .txt "
+                                          "files.\r\nOpen the file by hand from that folder, or "
+                                          "install a program for it."}));
 
   // A folder that may not be written keeps the file and gives the system's reason.
   if (geteuid() != 0) {
