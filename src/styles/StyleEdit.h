@@ -69,7 +69,8 @@ bool KeepSelectionValid(TStyleStore& store);
 // ---------------------------------------------------------------------------------------------------
 // In-place editors
 
-// The text before the first ";", trimmed of blanks, cut to maxLen characters.
+// The text before the first ";" as the settings file will give it back (CfgFreeText): without "=",
+// trimmed, cut to maxLen characters and trimmed again, so that the window shows what is saved.
 std::string EditedText(std::string_view text, std::size_t maxLen);
 // Each keystroke of the name editors stores the name at once; accepting an empty style name
 // stores "Unnamed" (a pattern name may stay empty).
