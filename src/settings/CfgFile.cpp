@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "base/General.h"
-#include "base/TextCut.h"
 #include "base/Showing.h"
+#include "base/TextCut.h"
 #include "base/UiHooks.h"
 
 namespace vel {

@@ -1,8 +1,8 @@
-#include "base/TextCut.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "base/TextCut.h"
 
 namespace vel {
 namespace {
@@ -21,14 +21,14 @@ TEST(TextCut, CutsBetweenCharactersAtTheCharacterOrByteLimit) {
       {"Rock", 7, kAny, "Rock"},
       {"", 3, kAny, ""},
       {"Rock", 0, kAny, ""},
-      {"Rockabill\xC3\xA9", 10, kAny, "Rockabill\xC3\xA9"},    // 10 characters in 11 bytes
-      {"Rockabill\xC3\xA9!", 10, kAny, "Rockabill\xC3\xA9"},   // one past
-      {"\xE6\x9D\xB1\xE4\xBA\xAC", 1, kAny, "\xE6\x9D\xB1"},   // three-byte characters
-      {"a\xF0\x9F\xA5\x81z", 2, kAny, "a\xF0\x9F\xA5\x81"},    // a four-byte character
+      {"Rockabill\xC3\xA9", 10, kAny, "Rockabill\xC3\xA9"},   // 10 characters in 11 bytes
+      {"Rockabill\xC3\xA9!", 10, kAny, "Rockabill\xC3\xA9"},  // one past
+      {"\xE6\x9D\xB1\xE4\xBA\xAC", 1, kAny, "\xE6\x9D\xB1"},  // three-byte characters
+      {"a\xF0\x9F\xA5\x81z", 2, kAny, "a\xF0\x9F\xA5\x81"},   // a four-byte character
       {"Rockabill\xC3\xA9", 10, 10, "Rockabill"},             // the byte limit falls inside the last
       {"ab\xF0\x9F\xA5\x81", 3, 5, "ab"},
       {"ab\xF0\x9F\xA5\x81", 3, 6, "ab\xF0\x9F\xA5\x81"},
-      {"\xA9\xA9x", 1, kAny, "\xA9\xA9"},                      // stray continuation bytes stay together
+      {"\xA9\xA9x", 1, kAny, "\xA9\xA9"},  // stray continuation bytes stay together
   };
   for (const Case& c : cases) EXPECT_EQ(std::string(CutChars(c.text, c.chars, c.bytes)), c.cut) << c.text;
 }

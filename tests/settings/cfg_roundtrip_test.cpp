@@ -178,22 +178,23 @@ TEST_F(CfgRoundTrip, EveryNameTypedIntoTheStyleEditorsReadsBackAsShown) {
     const char* pattern;  // at most 7
   };
   const Case cases[] = {
-      {"Rockabill\xC3\xA9", "Rockabill\xC3\xA9", "Rockabi"},         // 10 characters in 11 bytes
-      {"Caf\xC3\xA9", "Caf\xC3\xA9", "Caf\xC3\xA9"},                   // accented
+      {"Rockabill\xC3\xA9", "Rockabill\xC3\xA9", "Rockabi"},  // 10 characters in 11 bytes
+      {"Caf\xC3\xA9", "Caf\xC3\xA9", "Caf\xC3\xA9"},          // accented
       {"\xE6\x9D\xB1\xE4\xBA\xAC\xE3\x83\xAD\xE3\x83\x83\xE3\x82\xAF\xE3\x83\x93\xE3\x83\xBC\xE3\x83\x88",
        "\xE6\x9D\xB1\xE4\xBA\xAC\xE3\x83\xAD\xE3\x83\x83\xE3\x82\xAF\xE3\x83\x93\xE3\x83\xBC\xE3\x83\x88",
        "\xE6\x9D\xB1\xE4\xBA\xAC\xE3\x83\xAD\xE3\x83\x83\xE3\x82\xAF\xE3\x83\x93\xE3\x83\xBC"},  // CJK
-      {"\xF0\x9F\xA5\x81 Beat \xF0\x9F\xA5\x81\xF0\x9F\xA5\x81", "\xF0\x9F\xA5\x81 Beat \xF0\x9F\xA5\x81\xF0\x9F\xA5\x81",
-       "\xF0\x9F\xA5\x81 Beat"},                                         // emoji, pattern cut after a blank
+      {"\xF0\x9F\xA5\x81 Beat \xF0\x9F\xA5\x81\xF0\x9F\xA5\x81",
+       "\xF0\x9F\xA5\x81 Beat \xF0\x9F\xA5\x81\xF0\x9F\xA5\x81",
+       "\xF0\x9F\xA5\x81 Beat"},  // emoji, pattern cut after a blank
       {"123456789\xF0\x9F\xA5\x81x", "123456789\xF0\x9F\xA5\x81", "1234567"},  // one past, 4-byte last
       {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9x",
        "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9x",
        "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"},  // pattern one past its limit
-      {"ABCDEFGHIJ", "ABCDEFGHIJ", "ABCDEFG"},                          // style exactly at its limit
-      {"ABCDEFGHIJK", "ABCDEFGHIJ", "ABCDEFG"},                         // one past
-      {"Intro  X", "Intro  X", "Intro"},                                // the cut leaves blanks last
+      {"ABCDEFGHIJ", "ABCDEFGHIJ", "ABCDEFG"},                       // style exactly at its limit
+      {"ABCDEFGHIJK", "ABCDEFGHIJ", "ABCDEFG"},                      // one past
+      {"Intro  X", "Intro  X", "Intro"},                             // the cut leaves blanks last
       {"Slow Rock Ballad", "Slow Rock", "Slow Ro"},
-      {"  Blues  ", "Blues", "Blues"},                                  // leading and trailing blanks
+      {"  Blues  ", "Blues", "Blues"},  // leading and trailing blanks
       {"=", "Unnamed", ""},
       {"a=b", "ab", "ab"},
       {";", "Unnamed", ""},
@@ -215,7 +216,8 @@ TEST_F(CfgRoundTrip, EveryNameTypedIntoTheStyleEditorsReadsBackAsShown) {
       ASSERT_TRUE(SaveConfigFileAs(file, kind, true));
       const std::string saved = ReadAll(file);
       TStyleStore& store = kind == CfgBassOnly ? BassStore : DrumStore;
-      const std::string shown[] = {store.Styles[0].Name.Str(), store.Patterns[0][kStyleFirstBreak].Name.Str()};
+      const std::string shown[] = {store.Styles[0].Name.Str(),
+                                   store.Patterns[0][kStyleFirstBreak].Name.Str()};
       store.Styles[0].Name = "Old";
       store.Patterns[0][kStyleFirstBreak].Name = "Old";
       ASSERT_TRUE(LoadConfigText(saved, kind, file));
