@@ -300,8 +300,10 @@ void ApplyPortRename(TPortSide side, int32_t port, const std::string& text) {
   TPortList& list = PortListOf(side);
   if (port < 0 || port > Allocated(side) || port >= static_cast<int32_t>(list.PortItems.size())) return;
   const int32_t dev = PortDevs(side)[port];
-  // Held as the settings file gives it back (no ";" or "=", no control characters).
+  // Held as the settings file gives it back: no ";" or "=", no control characters, and not the word
+  // the file writes for no name.
   std::string name = CfgFreeText(StripPortPrefix(text), std::string::npos);
+  if (EqualsNoCase(name, "Unused")) name.clear();
   if (name.empty() && IsDev(side, dev)) name = AbbrevDevName(DevTable(side)[dev].DevName);
   list.PortItems[port] = PortItemText(port, name);
   Lock lock(EngineLock);

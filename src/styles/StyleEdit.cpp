@@ -191,6 +191,8 @@ std::string EditedText(std::string_view text, std::size_t maxLen) {
 void SetStyleName(TStyleStore& store, int32_t style, std::string_view text, bool accepting) {
   if (!IsDefinedStyle(store, style)) return;
   std::string name = EditedText(text, kStyleNameLen);
+  // The file writes a style without a name as "Unused" and reads that word back as no name.
+  if (EqualsNoCase(name, "Unused")) name.clear();
   if (accepting && name.empty()) name = "Unnamed";
   store.Styles[style].Name = name;
 }

@@ -200,6 +200,7 @@ TEST_F(CfgRoundTrip, EveryNameTypedIntoTheStyleEditorsReadsBackAsShown) {
       {";", "Unnamed", ""},
       {"Pop; Rock", "Pop", "Pop"},
       {"Tab\tHere", "Tab Here", "Tab Her"},
+      {"unUsed", "Unnamed", "unUsed"},  // the word the file writes for a style without a name
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
