@@ -27,4 +27,11 @@ constexpr std::string_view CutChars(std::string_view s, std::size_t maxChars,
   return s.substr(0, at);
 }
 
+// The number of characters of s, counted as CutChars counts them.
+constexpr std::size_t CharCount(std::string_view s) {
+  std::size_t n = 0;
+  for (char c : s) n += IsUtf8Continuation(c) ? 0 : 1;
+  return n + (!s.empty() && IsUtf8Continuation(s[0]) ? 1 : 0);
+}
+
 }  // namespace vel

@@ -31,6 +31,9 @@ TEST(TextCut, CutsBetweenCharactersAtTheCharacterOrByteLimit) {
       {"\xA9\xA9x", 1, kAny, "\xA9\xA9"},  // stray continuation bytes stay together
   };
   for (const Case& c : cases) EXPECT_EQ(std::string(CutChars(c.text, c.chars, c.bytes)), c.cut) << c.text;
+  EXPECT_EQ(CharCount("Rockabill\xC3\xA9"), 10u);
+  EXPECT_EQ(CharCount("\xA9\xA9x"), 2u);
+  EXPECT_EQ(CharCount(""), 0u);
 }
 
 }  // namespace
