@@ -20,7 +20,7 @@ void FillStore(TStyleStore& st, bool bass) {
   st.LastStyle = kStyleCount - 1;
   for (int s = 0; s < kStyleCount; ++s) {
     st.Styles[s] = TStyleHeader{kStyleMainCount - 1, kStyleBreakCount - 1,
-                                ShortStr<kStyleNameLen>(std::string_view("Style" + std::to_string(s + 1)))};
+                                NameStr<kStyleNameLen>(std::string_view("Style" + std::to_string(s + 1)))};
     for (int p = 0; p < kStylePatternCount; ++p) {
       TStylePattern& pat = st.Patterns[s][p];
       pat.Steps = 16;

@@ -5,6 +5,7 @@
 
 #include "base/EngineLock.h"
 #include "base/Showing.h"
+#include "base/TextCut.h"
 #include "base/UiHooks.h"
 #include "engine/KeyMode.h"
 #include "engine/MidiFifo.h"
@@ -61,11 +62,11 @@ void PutColour(TColor c) {
   Put(static_cast<uint8_t>(((c >> 16) & 0xFF) >> 1));
 }
 
-// The label as the display takes it: seven-bit characters, none a control byte (those mark the
-// record's parts), never empty.
+// The label as the display takes it: eight bytes at most, cut between characters, each a
+// seven-bit character and none a control byte (those mark the record's parts), never empty.
 std::string WireLabel(const std::string& label) {
   std::string out;
-  for (char ch : label.substr(0, 8)) {
+  for (char ch : CutChars(label, 8, 8)) {
     const uint8_t b = static_cast<uint8_t>(ch) & 0x7F;
     out += b < 0x20 || b == 0x7F ? ' ' : static_cast<char>(b);
   }

@@ -5,6 +5,7 @@
 
 #include "base/General.h"
 #include "base/Messages.h"
+#include "base/TextCut.h"
 #include "base/UiHooks.h"
 #include "keymaps/KeyLabels.h"
 #include "keymaps/KeyModes.h"
@@ -61,7 +62,7 @@ void SetKeyFn(TModeType t, int key, uint8_t code, std::string_view label) {
     return;
   }
   KeyMaps.KeyFnTables[info.MapNo][key].store(code, kRelaxed);
-  KeyMaps.KeyLabelTables[info.LabelNo][key] = std::string(label.substr(0, 8));
+  KeyMaps.KeyLabelTables[info.LabelNo][key] = std::string(CutChars(label, 8));
   const TKeyColours c = KeyColoursOf(t, code);
   KeyMaps.KeyFontColours[info.LabelNo][key] = c.Font;
   KeyMaps.KeyBackColours[info.LabelNo][key] = c.Back;

@@ -10,6 +10,7 @@
 #include "engine/RunControl.h"
 #include "mainwindow/PortNames.h"
 #include "platform/midi/Midi.h"
+#include "settings/CfgFile.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -67,13 +68,6 @@ struct TBusy {
   TBusy(const TBusy&) = delete;
   TBusy& operator=(const TBusy&) = delete;
 };
-
-std::string Trim(const std::string& text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  const auto last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
-}
 
 void ListDevices(TPortSide side) {
   TPortList& list = PortListOf(side);
@@ -306,7 +300,10 @@ void ApplyPortRename(TPortSide side, int32_t port, const std::string& text) {
   TPortList& list = PortListOf(side);
   if (port < 0 || port > Allocated(side) || port >= static_cast<int32_t>(list.PortItems.size())) return;
   const int32_t dev = PortDevs(side)[port];
-  std::string name = Trim(StripPortPrefix(text));
+  // Held as the settings file gives it back: no ";" or "=", no control characters, and not the word
+  // the file writes for no name.
+  std::string name = CfgFreeText(StripPortPrefix(text), std::string::npos);
+  if (EqualsNoCase(name, "Unused")) name.clear();
   if (name.empty() && IsDev(side, dev)) name = AbbrevDevName(DevTable(side)[dev].DevName);
   list.PortItems[port] = PortItemText(port, name);
   Lock lock(EngineLock);

@@ -133,7 +133,8 @@ bool RefreshAll(bool reinit) {
   {
     Lock lock(EngineLock);
     TStyleStore& store = Cfg.MetrTypePitchLocked ? DrumStore : BassStore;
-    if (!IsValidStylePattern(store, store.StyleNo, store.PatNo)) {
+    // A style left without patterns stays chosen, as the style window and the settings file keep it.
+    if (!IsSelectableStylePattern(store, store.StyleNo, store.PatNo)) {
       store.StyleNo = 0;
       store.PatNo = 0;
     }

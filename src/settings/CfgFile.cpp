@@ -8,6 +8,7 @@
 
 #include "base/General.h"
 #include "base/Showing.h"
+#include "base/TextCut.h"
 #include "base/UiHooks.h"
 
 namespace vel {
@@ -165,21 +166,18 @@ void AppendUtf8(std::string& out, uint32_t cp) {
 
 }  // namespace
 
-std::string DecodeCfgBytes(std::string_view bytes) {
-  // A byte-order mark that an editor put in front is no part of the first line.
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  bool utf8 = true;
+namespace {
+
+bool IsUtf8(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size();) {
     const std::size_t n = Utf8SeqLen(bytes, i);
-    if (n == 0) {
-      utf8 = false;
-      break;
-    }
+    if (n == 0) return false;
     i += n;
   }
-  if (utf8) return std::string(bytes);
-  std::string out;
-  out.reserve(bytes.size() + bytes.size() / 8);
+  return true;
+}
+
+void AppendCp1252(std::string& out, std::string_view bytes) {
   for (char ch : bytes) {
     const unsigned char c = static_cast<unsigned char>(ch);
     if (c < 0x80)
@@ -189,14 +187,29 @@ std::string DecodeCfgBytes(std::string_view bytes) {
     else
       AppendUtf8(out, c);
   }
-  return out;
 }
 
-std::string CutText(std::string_view s, std::size_t n) {
-  if (s.size() <= n) return std::string(s);
-  std::size_t end = n;
-  while (end > 0 && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80) --end;
-  return std::string(s.substr(0, end));
+}  // namespace
+
+std::string DecodeCfgBytes(std::string_view bytes) {
+  // A byte-order mark that an editor put in front is no part of the first line.
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  if (IsUtf8(bytes)) return std::string(bytes);
+  // Decided line by line: one broken line (a hand edit, or a name cut inside a character by an
+  // older save) must not turn every other name of the file into code-page mojibake.
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 8);
+  for (std::size_t pos = 0; pos < bytes.size();) {
+    std::size_t end = bytes.find('\n', pos);
+    end = end == std::string_view::npos ? bytes.size() : end + 1;
+    const std::string_view line = bytes.substr(pos, end - pos);
+    if (IsUtf8(line))
+      out += line;
+    else
+      AppendCp1252(out, line);
+    pos = end;
+  }
+  return out;
 }
 
 std::string CfgFreeText(std::string_view text, std::size_t maxLen, bool dropCommas) {
@@ -207,7 +220,7 @@ std::string CfgFreeText(std::string_view text, std::size_t maxLen, bool dropComm
     if (c == ';' || c == '=' || (dropCommas && c == ',')) continue;
     kept += u < 0x20 || u == 0x7F ? ' ' : c;
   }
-  return std::string(TrimCfg(CutText(TrimCfg(kept), maxLen)));
+  return std::string(TrimCfg(CutChars(TrimCfg(kept), maxLen)));
 }
 
 std::string KeyText(int32_t key, bool numeric) {

@@ -79,13 +79,12 @@ std::string_view TrimCfg(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 std::string LowerCase(std::string_view s);
 
-// A file's bytes as UTF-8: kept as they are when they are UTF-8 already, else read as Windows-1252.
+// A file's bytes as UTF-8. Each line that is valid UTF-8 is kept as it is (every file this program
+// writes is); a line that is not is read as Windows-1252, as older files were written.
 std::string DecodeCfgBytes(std::string_view bytes);
-// Cut to at most n bytes without splitting a character.
-std::string CutText(std::string_view s, std::size_t n);
 // A free-text name (program, style, pattern or row name) as the file can hold it: control characters
 // become blanks, the characters that end a value (';', '=', and ',' where a comma separates names)
-// are dropped, and the text is trimmed, cut to maxLen bytes and trimmed again, so that it is written
+// are dropped, and the text is trimmed, cut to maxLen characters and trimmed again, so that it is written
 // and read back unchanged.
 std::string CfgFreeText(std::string_view text, std::size_t maxLen, bool dropCommas = false);
 

@@ -1,6 +1,7 @@
 #include "settings/CfgKeyLists.h"
 
 #include "base/General.h"
+#include "base/TextCut.h"
 #include "keymaps/KeyMaps.h"
 
 namespace vel {
@@ -330,7 +331,7 @@ std::string KeyFnLabel(TModeType mode, uint8_t code) {
   std::string_view kw = fn->Keyword;
   const std::string_view prefix = KeyModeInfo(mode).Prefix;
   if (kw.substr(0, prefix.size()) == prefix) kw.remove_prefix(prefix.size());
-  return CutText(kw, 8);
+  return std::string(CutChars(kw, 8));
 }
 
 std::string_view KeyListLoaderName(TModeType mode) {

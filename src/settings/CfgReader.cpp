@@ -678,7 +678,8 @@ bool ReadStyleChoice(TCfgLoad& L, TStyleStore& st, const std::string& f, bool dr
     return false;
   style -= 1;
   pat -= kStylePatShownBase;
-  if (!IsValidStylePattern(st, style, pat)) style = pat = 0;
+  // A style left without patterns stays chosen, as the window keeps it.
+  if (!IsSelectableStylePattern(st, style, pat)) style = pat = 0;
   st.StyleNo = style;
   st.PatNo = pat;
   st.ShowPatterns = Bool(L, "Show" + f + "Patterns", false);

@@ -1,10 +1,10 @@
 #include "styles/StyleEdit.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "base/Formats.h"
 #include "base/General.h"
+#include "settings/CfgFile.h"
 
 namespace vel {
 
@@ -170,7 +170,7 @@ int32_t FirstValidPattern(const TStyleStore& store, int32_t style) {
 }
 
 bool KeepSelectionValid(TStyleStore& store) {
-  if (IsValidStylePattern(store, store.StyleNo, store.PatNo)) return false;
+  if (IsSelectableStylePattern(store, store.StyleNo, store.PatNo)) return false;
   const int32_t oldStyle = store.StyleNo;
   const int32_t oldPat = store.PatNo;
   if (!IsDefinedStyle(store, store.StyleNo))
@@ -185,13 +185,14 @@ bool KeepSelectionValid(TStyleStore& store) {
 // In-place editors
 
 std::string EditedText(std::string_view text, std::size_t maxLen) {
-  const std::string_view t = Trimmed(text.substr(0, text.find(';')));
-  return std::string(t.substr(0, maxLen));
+  return CfgFreeText(text.substr(0, text.find(';')), maxLen);
 }
 
 void SetStyleName(TStyleStore& store, int32_t style, std::string_view text, bool accepting) {
   if (!IsDefinedStyle(store, style)) return;
   std::string name = EditedText(text, kStyleNameLen);
+  // The file writes a style without a name as "Unused" and reads that word back as no name.
+  if (EqualsNoCase(name, "Unused")) name.clear();
   if (accepting && name.empty()) name = "Unnamed";
   store.Styles[style].Name = name;
 }
@@ -206,7 +207,7 @@ TTSigStepsEdit ParseTSigSteps(const TStylePattern& pattern, std::string_view tex
   edit.TSigNum = pattern.TSigNum;
   edit.TSigDen = pattern.TSigDen;
   edit.Steps = pattern.Steps;
-  const std::string t = EditedText(text, std::numeric_limits<std::size_t>::max());
+  const std::string t(Trimmed(text.substr(0, text.find(';'))));
   if (t.empty()) {
     edit.Error = kTSigStepsHelp;
     return edit;

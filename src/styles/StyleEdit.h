@@ -69,10 +69,11 @@ bool KeepSelectionValid(TStyleStore& store);
 // ---------------------------------------------------------------------------------------------------
 // In-place editors
 
-// The text before the first ";", trimmed of blanks, cut to maxLen characters.
+// The text before the first ";" as the settings file will give it back (CfgFreeText): without "=",
+// trimmed, cut to maxLen characters and trimmed again, so that the window shows what is saved.
 std::string EditedText(std::string_view text, std::size_t maxLen);
 // Each keystroke of the name editors stores the name at once; accepting an empty style name
-// stores "Unnamed" (a pattern name may stay empty).
+// stores "Unnamed" (a pattern name may stay empty). A style named "Unused" has no name, as in the file.
 void SetStyleName(TStyleStore& store, int32_t style, std::string_view text, bool accepting);
 void SetPatternName(TStyleStore& store, int32_t style, int32_t pattern, std::string_view text);
 

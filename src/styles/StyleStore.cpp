@@ -98,6 +98,13 @@ bool IsValidStylePattern(const TStyleStore& store, int32_t style, int32_t patter
   return pattern >= kStyleFirstBreak && pattern <= kStyleFirstBreak + lastBreak;
 }
 
+bool IsSelectableStylePattern(const TStyleStore& store, int32_t style, int32_t pattern) {
+  if (IsValidStylePattern(store, style, pattern)) return true;
+  if (!IsDefinedStyle(store, style) || pattern != 0) return false;
+  const TStyleHeader& header = store.Styles[style];
+  return header.LastMain < 0 && header.LastBreak < 0;
+}
+
 void ClearStyles(TStyleStore& store) {
   for (TStyleHeader& header : store.Styles) header = TStyleHeader{};
   SetAccentRow(store);

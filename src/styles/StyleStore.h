@@ -21,6 +21,7 @@
 #include <string_view>
 
 #include "base/Showing.h"
+#include "base/TextCut.h"
 #include "base/UiHooks.h"
 
 namespace vel {
@@ -53,8 +54,10 @@ inline constexpr int32_t kChainMaxRepeats = 99;  // a step's repeats run 0..99
 // ---------------------------------------------------------------------------------------------------
 // Fixed-size text
 
-// A text of at most N characters held in place; longer texts are cut, as the stored names and rows are.
-template <std::size_t N>
+// A text of at most N characters in at most Bytes bytes, held in place; longer texts are cut
+// between characters, as the stored names and rows are. Rows hold one byte per step; names take
+// room for N characters of up to four bytes each (NameStr).
+template <std::size_t N, std::size_t Bytes = N>
 class ShortStr {
  public:
   constexpr ShortStr() = default;
@@ -72,8 +75,9 @@ class ShortStr {
   }
 
   constexpr void Assign(std::string_view s) {
-    len_ = static_cast<uint8_t>(std::min(s.size(), N));
-    for (std::size_t i = 0; i < N; ++i) chars_[i] = i < len_ ? s[i] : '\0';
+    s = CutChars(s, N, Bytes);
+    len_ = static_cast<uint8_t>(s.size());
+    for (std::size_t i = 0; i < Bytes; ++i) chars_[i] = i < len_ ? s[i] : '\0';
   }
   constexpr std::string_view View() const { return {chars_.data(), len_}; }
   std::string Str() const { return std::string(View()); }
@@ -89,9 +93,12 @@ class ShortStr {
   }
 
  private:
-  std::array<char, N> chars_{};
+  static_assert(Bytes < 256, "the length is held in a byte");
+  std::array<char, Bytes> chars_{};
   uint8_t len_ = 0;
 };
+template <std::size_t N>
+using NameStr = ShortStr<N, N * 4>;
 
 // ---------------------------------------------------------------------------------------------------
 // Records
@@ -104,14 +111,14 @@ struct TStylePattern {
   int32_t TSigNum = 0;
   int32_t TSigDen = 0;
   std::array<ShortStr<kStyleMaxSteps>, kStyleRows> Rows{};
-  ShortStr<kStylePatNameLen> Name{};
+  NameStr<kStylePatNameLen> Name{};
 };
 
 // One style. LastBreak counts from 30; -1 when the style has no pattern of that kind.
 struct TStyleHeader {
   int32_t LastMain = -1;
   int32_t LastBreak = -1;
-  ShortStr<kStyleNameLen> Name{};
+  NameStr<kStyleNameLen> Name{};
 };
 
 // One row of the row map. Note and MappedNote are -1 for the accent row.
@@ -119,8 +126,8 @@ struct TStyleRowDef {
   int32_t Note = -1;
   ShortStr<kStyleNoteNameLen> NoteName{};
   int32_t MappedNote = -1;  // the note the row had when the map was last built
-  ShortStr<kStyleShortNameLen> ShortName{};
-  ShortStr<kStyleLongNameLen> LongName{};
+  NameStr<kStyleShortNameLen> ShortName{};
+  NameStr<kStyleLongNameLen> LongName{};
 };
 
 // One chain step; active when Repeats is above 0. Jump: the chain to play after this step, -1 none.
@@ -293,6 +300,9 @@ bool IsDefinedStyle(const TStyleStore& store, int32_t style);
 // True when 0 <= style <= LastStyle and pattern is one of that style's main patterns (0..LastMain) or
 // break patterns (30..30 + LastBreak).
 bool IsValidStylePattern(const TStyleStore& store, int32_t style, int32_t pattern);
+// A current style and pattern the window keeps and the settings file gives back: a valid pair, or a
+// defined style that has no pattern left with pattern 0, so that its patterns can be added.
+bool IsSelectableStylePattern(const TStyleStore& store, int32_t style, int32_t pattern);
 
 // Every header becomes (-1, -1, no name) and row 0 of the row map the accent row. LastStyle, the patterns
 // and the instrument rows stay.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -97,7 +98,10 @@ int32_t ParseDurationText(std::string_view text) {
   double value = 0;
   std::from_chars(text.data(), text.data() + text.size(), value);
   const bool point = text.find('.') != std::string_view::npos;
-  return static_cast<int32_t>(ms && !point ? value : value * 1000 + 0.5);
+  const double result = ms && !point ? value : value * 1000 + 0.5;
+  // A value outside the integer's range (or "nan") has no integer; converting it anyway is undefined.
+  if (std::isnan(result)) return 0;
+  return static_cast<int32_t>(std::clamp<double>(result, INT32_MIN, INT32_MAX));
 }
 
 int32_t SampleAidWalkSteps(int32_t first, int32_t last, int32_t step) {

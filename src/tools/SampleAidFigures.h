@@ -25,7 +25,8 @@ extern const int32_t kSampleAidBits[10];
 // rounded-up minute never shows as 60 seconds.
 std::string FormatDurationMs(int64_t ms, bool wholeWhenLong, bool alwaysWhole = false);
 std::string FormatByteSize(int64_t bytes);
-// "500ms", "4s", "1.5s" -> ms; the point is read as such whatever the locale.
+// "500ms", "4s", "1.5s" -> ms; the point is read as such whatever the locale. Values beyond the
+// integer's range give its ends, a text that is no number 0.
 int32_t ParseDurationText(std::string_view text);
 
 // Grid points of a walk, first and last included.

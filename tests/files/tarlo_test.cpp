@@ -66,8 +66,11 @@ TEST_F(TarloTest, LabelsAreSevenBitPrintableAndNeverEmpty) {
   Open();
   ASSERT_TRUE(TarloSendKey(MtCmd, 60, std::string("a\x01\xC1") + "bcdefghij", 0, 0xFFFFFF));
   ASSERT_TRUE(TarloSendKey(MtCmd, 61, "", 0, 0xFFFFFF));
-  EXPECT_EQ(SentHex(1), (std::vector<std::string>{Head("20 01 3C 61 20 41 62 63 64 65 66 04 F7"),
-                                                  Head("20 01 3D 0C F7")}));
+  // Eight bytes at most, and never the first half of a character.
+  ASSERT_TRUE(TarloSendKey(MtCmd, 62, "abcdefg\xC3\xA9", 0, 0xFFFFFF));
+  EXPECT_EQ(SentHex(1),
+            (std::vector<std::string>{Head("20 01 3C 61 20 41 62 63 64 65 66 04 F7"), Head("20 01 3D 0C F7"),
+                                      Head("20 01 3E 61 62 63 64 65 66 67 04 F7")}));
 }
 
 TEST_F(TarloTest, ModeOctaveAndKeyStateMessages) {

@@ -212,6 +212,7 @@ TEST_F(KeyMapTest, TemplateShowsTheCurrentKeyModesMap) {
     SetKeyFnRec(k, 47, "r" + std::to_string(k));
   }
   SetKeyFnLive(12, 0, "cmd");
+  SetKeyFnLive(14, 2, "\xC2\xB1\xC2\xBD tempo x");  // a label keeps 8 characters, not 8 bytes
 
   auto views = TemplateKeyViews(TKeyMode::Inactive);
   for (const TKeyView& v : views) ASSERT_EQ(v, (TKeyView{"?", Cfg.ClKtFgWarnVal, Cfg.ClKtBgWarnFcn}));
@@ -219,6 +220,7 @@ TEST_F(KeyMapTest, TemplateShowsTheCurrentKeyModesMap) {
   views = TemplateKeyViews(TKeyMode::Calibrate);  // shows the Live labels
   EXPECT_EQ(views[12], (TKeyView{"cmd", Cfg.ClKtFgLiveVal, Cfg.ClKtBgWarnFcn}));
   EXPECT_EQ(views[13], (TKeyView{"p13", Cfg.ClKtFgLiveVal, Cfg.ClKtBgLiveFcn}));
+  EXPECT_EQ(views[14].Label, "\xC2\xB1\xC2\xBD tempo");
   EXPECT_EQ(TemplateKeyViews(TKeyMode::RecBarsStop)[40].Label, "r40");
 
   Cfg.InPortOctaveOffset[0].store(1);

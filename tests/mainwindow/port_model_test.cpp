@@ -260,7 +260,8 @@ TEST_F(PortModelTest, RenameTakesTheNameLessPrefixAndBlanks) {
   EXPECT_EQ(PortLists.Out.PortItems, Strs{"P1- Soundc..AB Synth"});
   const std::pair<const char*, const char*> cases[] = {
       {"  Strings ", "P1- Strings"},   {"P7- Keys", "P1- Keys"},         {"", "P1- Soundc..AB Synth"},
-      {"   ", "P1- Soundc..AB Synth"}, {"P1- ", "P1- Soundc..AB Synth"},
+      {"   ", "P1- Soundc..AB Synth"}, {"P1- ", "P1- Soundc..AB Synth"}, {"Bass=Low;2", "P1- BassLow2"},
+      {"Tab\tPad ", "P1- Tab Pad"},    {";=", "P1- Soundc..AB Synth"},   {"unused", "P1- Soundc..AB Synth"},
   };
   for (const auto& [text, item] : cases) {
     ApplyPortRename(kOut, 0, text);

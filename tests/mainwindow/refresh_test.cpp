@@ -166,10 +166,15 @@ TEST_F(RefreshTest, AnInvalidMetronomeStyleFallsBackToTheFirst) {
     Ints after;  // drum style, pattern, bass style, pattern
   };
   const Case cases[] = {
-      {1, 99, 1, b, 1, {0, 0, b, 1}},  {1, d, 500, b, 1, {0, 0, b, 1}},
+      {1, 99, 1, b, 1, {0, 0, b, 1}},
+      {1, d, 500, b, 1, {0, 0, b, 1}},
       {1, d, 1, 99, 1, {d, 1, 99, 1}},  // bass is not in use
-      {1, -1, 0, b, 1, {0, 0, b, 1}},  {0, 99, 1, b, 900, {99, 1, 0, 0}},
+      {1, -1, 0, b, 1, {0, 0, b, 1}},
+      {0, 99, 1, b, 900, {99, 1, 0, 0}},
       {0, d, 1, b, 1, {d, 1, b, 1}},
+      // Style 1 has no pattern: it stays chosen with pattern 0, and with any other falls back.
+      {1, 1, 0, b, 1, {1, 0, b, 1}},
+      {1, 1, 5, b, 1, {0, 0, b, 1}},
   };
   for (const Case& c : cases) {
     Cfg.MetrTypePitchLocked = c.drums;

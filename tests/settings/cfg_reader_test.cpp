@@ -485,6 +485,18 @@ TEST_F(CfgReader, WindowsCodePageFallback) {
   EXPECT_EQ(Cfg.UserProgNames[1], "Caf\xc3\xa9 \xe2\x82\xac");
   ASSERT_TRUE(Load(Set(Full(), "ProgName-1", "Caf\xc3\xa9")));
   EXPECT_EQ(Cfg.UserProgNames[1], "Caf\xc3\xa9");
+  // The choice is made line by line: a line that is not UTF-8 (here a name an older save cut inside
+  // its last character) is read as the code page, and leaves the UTF-8 names of the file alone.
+  std::string full = Set(Set(Full(), "ProgName-1", "Caf\xc3\xa9"), "ProgName-2", "Rockabill\xc3");
+  ASSERT_TRUE(Load(full));
+  EXPECT_EQ(Cfg.UserProgNames[1], "Caf\xc3\xa9");
+  EXPECT_EQ(Cfg.UserProgNames[2], "Rockabill\xc3\x83");
+  DrumStore.Patterns[0][0].Name = "\xc3\xa9t\xc3\xa9";
+  std::string drum = BuildCfgText(InitialSaveState(CfgDrumsOnly));
+  drum.replace(drum.find("Style = Rock"), 12, "Style = Rockabill\xc3");
+  ASSERT_TRUE(Load(drum, CfgDrumsOnly));
+  EXPECT_EQ(DrumStore.Styles[0].Name, "Rockabill\xc3\x83");
+  EXPECT_EQ(DrumStore.Patterns[0][0].Name, "\xc3\xa9t\xc3\xa9");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "keymaps/KeyMaps.h"
 #include "settings/CfgKeyLists.h"
 #include "settings/CfgTestState.h"
+#include "styles/StyleEdit.h"
 #include "styles/StyleStore.h"
 
 namespace vel::test {
@@ -164,6 +165,94 @@ TEST_F(CfgRoundTrip, PatternSectionNamesReadBackToThemselves) {
     EXPECT_EQ(DrumStore.Patterns[0][0].Rows[3], "x.x.x.x.x.x.x.x.");
     EXPECT_EQ(DrumStore.Patterns[0][0].Rows[8], "....x.......x...");
     EXPECT_EQ(FirstDiff(text, BuildCfgText(InitialSaveState(CfgDrumsOnly))), "");
+  }
+}
+
+// A name typed into the style windows' editors is held as the file will give it back: saved to a
+// file through the writer and loaded through the reader (drum file, bass file and full file), every
+// style and pattern name comes back as the window showed it, and a second save writes the same bytes.
+TEST_F(CfgRoundTrip, EveryNameTypedIntoTheStyleEditorsReadsBackAsShown) {
+  struct Case {
+    const char* typed;
+    const char* style;    // as held after accepting, at most 10 characters
+    const char* pattern;  // at most 7
+  };
+  const Case cases[] = {
+      {"Rockabill\xC3\xA9", "Rockabill\xC3\xA9", "Rockabi"},  // 10 characters in 11 bytes
+      {"Caf\xC3\xA9", "Caf\xC3\xA9", "Caf\xC3\xA9"},          // accented
+      {"\xE6\x9D\xB1\xE4\xBA\xAC\xE3\x83\xAD\xE3\x83\x83\xE3\x82\xAF\xE3\x83\x93\xE3\x83\xBC\xE3\x83\x88",
+       "\xE6\x9D\xB1\xE4\xBA\xAC\xE3\x83\xAD\xE3\x83\x83\xE3\x82\xAF\xE3\x83\x93\xE3\x83\xBC\xE3\x83\x88",
+       "\xE6\x9D\xB1\xE4\xBA\xAC\xE3\x83\xAD\xE3\x83\x83\xE3\x82\xAF\xE3\x83\x93\xE3\x83\xBC"},  // CJK
+      {"\xF0\x9F\xA5\x81 Beat \xF0\x9F\xA5\x81\xF0\x9F\xA5\x81",
+       "\xF0\x9F\xA5\x81 Beat \xF0\x9F\xA5\x81\xF0\x9F\xA5\x81",
+       "\xF0\x9F\xA5\x81 Beat"},  // emoji, pattern cut after a blank
+      {"123456789\xF0\x9F\xA5\x81x", "123456789\xF0\x9F\xA5\x81", "1234567"},  // one past, 4-byte last
+      {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9x",
+       "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9x",
+       "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"},  // pattern one past its limit
+      {"ABCDEFGHIJ", "ABCDEFGHIJ", "ABCDEFG"},                       // style exactly at its limit
+      {"ABCDEFGHIJK", "ABCDEFGHIJ", "ABCDEFG"},                      // one past
+      {"Intro  X", "Intro  X", "Intro"},                             // the cut leaves blanks last
+      {"Slow Rock Ballad", "Slow Rock", "Slow Ro"},
+      {"  Blues  ", "Blues", "Blues"},  // leading and trailing blanks
+      {"=", "Unnamed", ""},
+      {"a=b", "ab", "ab"},
+      {";", "Unnamed", ""},
+      {"Pop; Rock", "Pop", "Pop"},
+      {"Tab\tHere", "Tab Here", "Tab Her"},
+      {"unUsed", "Unnamed", "unUsed"},  // the word the file writes for a style without a name
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    LoadConfigFactory();
+    for (TStyleStore* store : {&DrumStore, &BassStore}) {
+      SetStyleName(*store, 0, c.typed, true);
+      SetPatternName(*store, 0, kStyleFirstBreak, c.typed);
+      EXPECT_EQ(store->Styles[0].Name, c.style);
+      EXPECT_EQ(store->Patterns[0][kStyleFirstBreak].Name, c.pattern);
+    }
+    for (uint8_t kind : {CfgDrumsOnly, CfgBassOnly, CfgFull}) {
+      SCOPED_TRACE(int(kind));
+      const std::string file = Path("names.txt");
+      ASSERT_TRUE(SaveConfigFileAs(file, kind, true));
+      const std::string saved = ReadAll(file);
+      TStyleStore& store = kind == CfgBassOnly ? BassStore : DrumStore;
+      const std::string shown[] = {store.Styles[0].Name.Str(),
+                                   store.Patterns[0][kStyleFirstBreak].Name.Str()};
+      store.Styles[0].Name = "Old";
+      store.Patterns[0][kStyleFirstBreak].Name = "Old";
+      ASSERT_TRUE(LoadConfigText(saved, kind, file));
+      EXPECT_EQ(store.Styles[0].Name, shown[0]);
+      EXPECT_EQ(store.Patterns[0][kStyleFirstBreak].Name, shown[1]);
+      EXPECT_EQ(FirstDiff(saved, BuildCfgText(InitialSaveState(kind))), "");
+    }
+  }
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+// A style whose last main and last break were deleted stays the window's choice, and the file keeps
+// it so: saved, loaded and saved again it is still the current style, with pattern 0.
+TEST_F(CfgRoundTrip, StyleLeftWithoutPatternsStaysChosen) {
+  for (uint8_t kind : {CfgDrumsOnly, CfgBassOnly, CfgFull}) {
+    SCOPED_TRACE(int(kind));
+    LoadConfigFactory();
+    TStyleStore& store = kind == CfgBassOnly ? BassStore : DrumStore;
+    ASSERT_TRUE(InsertStyle(store, 1));
+    ASSERT_TRUE(DeletePattern(store, 1, 0));
+    ASSERT_TRUE(DeletePattern(store, 1, kStyleFirstBreak));
+    ASSERT_EQ(store.Styles[1].LastMain, -1);
+    ASSERT_EQ(store.Styles[1].LastBreak, -1);
+    EXPECT_EQ(store.StyleNo, 1);
+    EXPECT_EQ(store.PatNo, 0);
+    const std::string first = BuildCfgText(InitialSaveState(kind));
+    const std::string family(store.Traits->Name);
+    EXPECT_EQ(ValueOf(first, family + "StyleNo"), "2");
+    EXPECT_EQ(ValueOf(first, family + "PatNo"), "40");
+    store.StyleNo = store.PatNo = 0;
+    ASSERT_TRUE(LoadConfigText(first, kind, Path("p.txt")));
+    EXPECT_EQ(store.StyleNo, 1);
+    EXPECT_EQ(store.PatNo, 0);
+    EXPECT_EQ(FirstDiff(first, BuildCfgText(InitialSaveState(kind))), "");
   }
 }
 

@@ -8,8 +8,8 @@
 namespace vel {
 
 // Failure messages show a stored text as text.
-template <std::size_t N>
-void PrintTo(const ShortStr<N>& s, std::ostream* os) {
+template <std::size_t N, std::size_t Bytes>
+void PrintTo(const ShortStr<N, Bytes>& s, std::ostream* os) {
   *os << '"' << s.View() << '"';
 }
 

@@ -28,8 +28,14 @@ TEST(SampleAidFigures, DurationsAndSizesReadAndWriteTheirTexts) {
   for (const auto& [bytes, text] : sizes) EXPECT_EQ(FormatByteSize(bytes), text) << bytes;
   // A comma-decimal locale must not change how "1.5s" reads.
   std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
-  const std::pair<const char*, int32_t> parsed[] = {
-      {"500ms", 500}, {"4s", 4000}, {"1.5s", 1500}, {"29.5s", 29500}};
+  const std::pair<const char*, int32_t> parsed[] = {{"500ms", 500},
+                                                    {"4s", 4000},
+                                                    {"1.5s", 1500},
+                                                    {"29.5s", 29500},
+                                                    {"nans", 0},
+                                                    {"99999999999s", INT32_MAX},
+                                                    {"99999999999ms", INT32_MAX},
+                                                    {"-99999999999s", INT32_MIN}};
   for (const auto& [text, ms] : parsed) EXPECT_EQ(ParseDurationText(text), ms) << text;
   std::setlocale(LC_NUMERIC, "C");
 }

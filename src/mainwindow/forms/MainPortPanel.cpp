@@ -15,6 +15,7 @@
 
 #include "base/EngineLock.h"
 #include "base/Showing.h"
+#include "base/TextCut.h"
 #include "base/UiHooks.h"
 #include "engine/LivePath.h"
 #include "engine/PartBufs.h"
@@ -175,7 +176,9 @@ static void StartPortRename(TfrmMain& f, bool inputs) {
                       c.Ports->width() - 2 * c.Ports->frameWidth(), row.height() + 4);
   {
     const QSignalBlocker block(c.Edit);
-    c.Edit->setText(c.Ports->item(port)->text().mid(4, 16));
+    const std::string item = c.Ports->item(port)->text().toStdString();
+    c.Edit->setText(
+        Q(std::string(CutChars(std::string_view(item).substr(std::min<std::size_t>(4, item.size())), 16))));
   }
   c.RenameDone->move(kRenameDoneLeft, c.Edit->y());
   c.RenameDone->resize(c.RenameDone->sizeHint());

@@ -197,6 +197,10 @@ TEST_P(StyleWindowTest, NameEditorsStoreAsTypedCancelRestoresAcceptNamesUnnamed)
   emit U().edtStyleName->textEdited("Swing;x");
   EXPECT_EQ(S().Styles[0].Name, "Swing");
   EXPECT_EQ(Line(U().lstPatStyles, 0), "01 4/4 Swing");
+  // Ten characters are held and shown whole however many bytes they take.
+  emit U().edtStyleName->textEdited(QString::fromUtf8("Rockabill\xC3\xA9"));
+  EXPECT_EQ(S().Styles[0].Name, "Rockabill\xC3\xA9");
+  EXPECT_EQ(Line(U().lstPatStyles, 0), "01 4/4 Rockabill\xC3\xA9");
   U().btnStyleNameEsc->click();
   EXPECT_FALSE(W().EditorOpen(E::StyleName));
   EXPECT_EQ(S().Styles[0].Name, name);
