@@ -33,6 +33,7 @@
 #include "mainwindow/forms/MainStatus.h"
 #include "mainwindow/forms/MainViewMenus.h"
 #include "mainwindow/forms/ScreenPlace.h"
+#include "styles/forms/CfgStyle.h"
 #include "tools/forms/ReferenceWindows.h"
 #include "ui_Template.h"
 
@@ -383,6 +384,16 @@ void TfrmTemplate::changeEvent(QEvent* e) {
     ReleaseMouseNote(false);
   }
   QWidget::changeEvent(e);
+}
+
+bool TfrmTemplate::event(QEvent* e) {
+  // Moving to the keyboard drops a name or time signature left half-typed in a style window and
+  // lets its chain cell go, so the next style picked there is not copied into the chain.
+  if (e->type() == QEvent::WindowActivate) {
+    if (Showing.CfgDrumShowing) main_.CfgDrum().ClosePendingEdits(false, true);
+    if (Showing.CfgBassShowing) main_.CfgBass().ClosePendingEdits(false, true);
+  }
+  return QWidget::event(e);
 }
 
 // ---- geometry ----
