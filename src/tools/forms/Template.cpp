@@ -123,7 +123,7 @@ void TKeyRowView::paintEvent(QPaintEvent* e) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing, false);
   const QColor face = BtnFace(palette());
-  const QPalette& saved = f.main_.SavedPalette;
+  const QPalette& saved = f.main_.SysPalette;
   const int32_t left = Cfg.TemplateLeftKeyNo;
   auto each = [&](auto draw) {
     for (std::size_t i = 0; i < f.boxes_.size(); ++i) {
@@ -509,7 +509,7 @@ void TfrmTemplate::SetKeyColours() {
       default:
         break;
     }
-    keys_[std::size_t(k)].Key = ToQColor(c, main_.SavedPalette);
+    keys_[std::size_t(k)].Key = ToQColor(c, main_.SysPalette);
   }
   row_->update();
 }
@@ -525,8 +525,8 @@ void TfrmTemplate::UpdateTemplateLabels() {
   for (std::size_t k = 0; k < views.size(); ++k) {
     TKeyRowKey& key = keys_[k];
     key.Label = QString::fromStdString(LabelToMultiLine(views[k].Label)).replace('\r', '\n');
-    key.Font = ToQColor(views[k].Font, main_.SavedPalette);
-    key.Back = ToQColor(views[k].Back, main_.SavedPalette);
+    key.Font = ToQColor(views[k].Font, main_.SysPalette);
+    key.Back = ToQColor(views[k].Back, main_.SysPalette);
     key.Bold = false;
   }
   row_->update();
