@@ -225,14 +225,42 @@ TPartBuf* WrapSeqCycle(int32_t s, TPartBuf* b, TSeqChansAll& endReset) {
   return b;
 }
 
+// A cycle ended at once: the note-offs still to come in the part, for the notes it started
+// before this point, go out as the part holds them, so no note hangs on a synthesizer that
+// ignores the channel reset's all-notes-off; no note-on goes out. Then whatever the seq still
+// holds (a note carried over the part's end) is released.
+void EndSoundingNotes(int32_t s, TPartBuf& b, int32_t from) {
+  const uint32_t adj = b.AdjMidiEvent;
+  const uint8_t drop = b.DropEvent, mchan = b.MChanSend, hotkey = b.HotkeyEvent;
+  std::array<std::array<bool, 128>, kChans> started{};
+  int32_t budget = b.EventsUsed + 1;
+  for (int32_t i = from; i >= 0 && budget-- > 0; i = b.Events[i].Next) {
+    const TShortMsg m{b.Events[i].Msg};
+    if (!m.IsNote()) continue;
+    bool& on = started[m.Channel()][m.Data1() & 0x7F];
+    if (m.IsNoteOn()) {
+      on = true;
+      continue;
+    }
+    if (on) continue;
+    b.AdjMidiEvent = AdjustSeqEvent(m.Raw, s);
+    SendDueEvent(s, b);
+  }
+  b.AdjMidiEvent = adj;
+  b.DropEvent = drop;
+  b.MChanSend = mchan;
+  b.HotkeyEvent = hotkey;
+  ReleaseSeqSounding(s, b.Port, 0);
+}
+
 // One playing seq's tick: sends what fell due, wrapping at the end of its cycle.
 void PlaySeqTick(int32_t s, int32_t ticks, TSeqChansAll& endReset) {
   TPartBuf* b = &SeqBuf(s);
   const TSeqState state = b->SeqState;
   b->TicksRem -= ticks;
   if (state != TSeqState::PlayPrimed && state != TSeqState::PlayMutedPrimed) b->PElap += ticks;
-  // A cycle ended at once sends its pending event only when it fell due: one not due yet would
-  // sound after the channel's reset.
+  // A cycle ended at once sends its pending event only when it fell due: a note not due yet
+  // would sound after the channel's reset.
   bool holdBack = b->EndCycleNow && b->TicksRem >= 1;
   if (b->EndCycleNow) b->TicksRem = 0;
   if (b->TicksRem >= 1) return;
@@ -250,8 +278,9 @@ void PlaySeqTick(int32_t s, int32_t ticks, TSeqChansAll& endReset) {
     // the start-of-cycle programs that follow it with it.
     PlayCycle.SendDueNs = TickDueNs(-static_cast<int64_t>(b->TicksRem));
     if (!holdBack) SendDueEvent(s, *b);
-    holdBack = false;
     const TPartEvent& ev = b->Events[b->PlayEvIndex];
+    if (b->EndCycleNow) EndSoundingNotes(s, *b, holdBack ? b->PlayEvIndex : ev.Next);
+    holdBack = false;
     if (ev.Next < 0 || b->EndCycleNow) {
       b = WrapSeqCycle(s, b, endReset);
     } else {

@@ -229,7 +229,7 @@ TTSigStepsEdit ParseTSigSteps(const TStylePattern& pattern, std::string_view tex
   }
   if (edit.Steps < pattern.Steps && LosesNotes(pattern, edit.Steps))
     edit.Question = "About to truncate pattern from " + std::to_string(pattern.Steps) + " steps to " +
-                    std::to_string(edit.Steps) + " steps; some grid data will be discarded, ok?";
+                    std::to_string(edit.Steps) + "; some grid data will be discarded, ok?";
   edit.Ok = true;
   return edit;
 }

@@ -345,9 +345,10 @@ void SampleAidEndNote() {
   auto& s = SampleAid;
   std::lock_guard lock(EngineLock);
   s.StopReq = 1;
+  // As the next tick would end it: the note-off, and the walk moves on as the action says.
+  if (s.NoteSounding) NoteOff();
   s.NoteCd.Active = 0;
   s.GapCd.Active = 0;
-  if (s.NoteSounding) SendNote(false);
   s.NoteSounding = 0;
   s.ReqLamp = 1;
 }

@@ -95,9 +95,9 @@ void SampleAidTick(int32_t elapsed);
 // up with a note sounding it sends the note-off itself, while the engine still runs.
 void WaitForSampleAid(int32_t pauseMs = 100);
 
-// Ends the action at once and forgets the sounding note, after trying its note-off: for closing
-// the window while the engine is stopped, when no tick will end the note (and a stopped engine
-// has already silenced every channel it used). GUI thread.
+// Ends the action at once: the sounding note's note-off goes out now, as the next tick would send
+// it, and the note is forgotten even when that is refused (a stopped engine has already silenced
+// every channel it used). For closing the window. GUI thread.
 void SampleAidEndNote();
 
 // Bank select and program change of a mode's output (Sample: to the target only).

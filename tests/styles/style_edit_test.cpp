@@ -172,7 +172,7 @@ TEST_P(StyleEditTest, TimeSignatureAndStepsEditor) {
     EXPECT_EQ(!e.Question.empty(), c.asks) << c.text;
   }
   EXPECT_EQ(ParseTSigSteps(p, "4/4 8").Question,
-            "About to truncate pattern from 16 steps to 8 steps; some grid data will be discarded, ok?");
+            "About to truncate pattern from 16 steps to 8; some grid data will be discarded, ok?");
 
   // A shrink cuts every row; a row left all rests becomes empty. A grow pads with rests.
   TStylePattern q = p;

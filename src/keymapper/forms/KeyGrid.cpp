@@ -110,7 +110,9 @@ void TKeyGrid::PaintColumn(QPainter& p, int32_t k, int32_t x) {
 
 void TKeyGrid::mousePressEvent(QMouseEvent* event) {
   const auto [key, hit] = HitAt(event->position().toPoint());
-  if (key >= 0 && Pressed) Pressed(key, hit);
+  // Right of the last key is the panel itself: the window takes that press.
+  if (key < 0) return event->ignore();
+  if (Pressed) Pressed(key, hit);
 }
 
 }  // namespace vel

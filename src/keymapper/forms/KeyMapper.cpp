@@ -22,8 +22,10 @@
 #include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainFileMenus.h"
+#include "mainwindow/forms/MainViewMenus.h"
 #include "mainwindow/forms/ScreenPlace.h"
 #include "settings/Settings.h"
+#include "settings/forms/StatusHints.h"
 
 namespace vel {
 
@@ -46,12 +48,18 @@ class TModeComboBox : public QComboBox {
   }
 };
 
+// A control's hint: a tool tip, and the status bar's text while the window is active.
+void SetHint(QWidget* w, const QString& hint) {
+  w->setToolTip(hint);
+  w->setStatusTip(hint);
+}
+
 QToolButton* Button(QWidget* parent, const char* name, const QString& text, QRect r, const char* hint) {
   auto* b = new QToolButton(parent);
   b->setObjectName(name);
   b->setText(text);
   b->setGeometry(r);
-  if (hint) b->setToolTip(hint);
+  if (hint) SetHint(b, hint);
   return b;
 }
 
@@ -105,7 +113,7 @@ TfrmKeyMapper::TfrmKeyMapper(TfrmMain& main) : QWidget(&main, Qt::Tool), main_(m
   Grid->Pressed = [this](int32_t key, int32_t hit) { GridPressed(key, hit); };
   Grid->installEventFilter(this);
   MakeScrollPanel();
-  auto* status = new QStatusBar(this);
+  auto* status = stbStatus = new QStatusBar(this);
   status->setObjectName("stbStatus");
   status->setSizeGripEnabled(false);
   const int32_t statusHeight = status->sizeHint().height();
@@ -130,9 +138,9 @@ void TfrmKeyMapper::MakeHeader() {
   hdr->setGeometry(0, kHdrTop, kHdrWidth, kHdrHeight);
   hdr->installEventFilter(this);
   lblKey = Label(hdr, "lblKey", "Key no.", {86, TKeyGrid::kKeyNoTop}, true);
-  lblKey->setToolTip("MIDI key no. 0-127");
-  Label(hdr, "lblNote", "Note", {102, TKeyGrid::kNoteTop}, true)
-      ->setToolTip("Note name & octave no. using the octave numbering convention where middle C is C3");
+  SetHint(lblKey, "MIDI key no. 0-127");
+  SetHint(Label(hdr, "lblNote", "Note", {102, TKeyGrid::kNoteTop}, true),
+          "Note name & octave no. using the octave numbering convention where middle C is C3");
   Label(hdr, "lblMode", "Modes", {77, 47});
   sbtnLabelColoursReqd =
       Button(hdr, "sbtnLabelColoursReqd", "Colours", {5, 5, 45, 17}, "Use template label colours");
@@ -148,13 +156,13 @@ void TfrmKeyMapper::MakeHeader() {
   for (int32_t r = 0; r < KeyMapperRowCount; ++r) {
     const TKeyMapperRowDef& d = KeyMapperRowDefs()[std::size_t(r)];
     RowLabels[std::size_t(r)] = Label(hdr, d.Label, d.Caption, {78, d.Top}, true);
-    RowLabels[std::size_t(r)]->setToolTip(d.Hint);
+    SetHint(RowLabels[std::size_t(r)], d.Hint);
   }
   MakePrefillButtons(hdr);
 }
 
 void TfrmKeyMapper::MakePrefillButtons(QWidget* hdr) {
-  Label(hdr, "lblPrefill", "Prefill", {21, 47})->setToolTip("Prefill/reset individual mode maps");
+  SetHint(Label(hdr, "lblPrefill", "Prefill", {21, 47}), "Prefill/reset individual mode maps");
   sbtnResetAll =
       Button(hdr, "sbtnResetAll", "Reset", {59, 25, 36, 17}, "Reset all modes (rows) to factory settings");
   QObject::connect(sbtnResetAll, &QToolButton::clicked, this, [this] {
@@ -531,6 +539,17 @@ void TfrmKeyMapper::wheelEvent(QWheelEvent* event) {
 void TfrmKeyMapper::mousePressEvent(QMouseEvent* event) {
   HideModeCombos();
   QWidget::mousePressEvent(event);
+}
+
+bool TfrmKeyMapper::event(QEvent* event) {
+  if (ShowStatusHint(*this, *stbStatus, event)) return true;
+  if (event->type() == QEvent::WindowActivate) main_.Views().ApplyActiveWindowHints(this);
+  // Leaving the window closes an open list: it would stand over the grid, waiting, meanwhile.
+  if (event->type() == QEvent::WindowDeactivate) {
+    stbStatus->clearMessage();
+    HideModeCombos();
+  }
+  return QWidget::event(event);
 }
 
 bool TfrmKeyMapper::eventFilter(QObject* watched, QEvent* event) {

@@ -14,6 +14,7 @@
 
 class QComboBox;
 class QLabel;
+class QStatusBar;
 class QToolButton;
 
 namespace vel {
@@ -79,6 +80,7 @@ class TfrmKeyMapper : public QWidget, public TWindow {
   QToolButton* sbtnResetAll = nullptr;
   QToolButton* sbtnPrefillWarningReqd = nullptr;
   std::vector<QToolButton*> PrefillButtons;  // the 30 prefill and 14 factory buttons
+  QStatusBar* stbStatus = nullptr;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -88,6 +90,7 @@ class TfrmKeyMapper : public QWidget, public TWindow {
   void wheelEvent(QWheelEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   void MakeHeader();

@@ -6,26 +6,34 @@ namespace vel {
 
 const std::vector<TSysRole>& SysColourRoles() {
   static const std::vector<TSysRole> roles = {
-      {5, QPalette::Base},         {8, QPalette::Text},
-      {13, QPalette::Highlight},   {14, QPalette::HighlightedText},
-      {15, QPalette::Window},      {15, QPalette::Button},
-      {16, QPalette::Dark},        {17, QPalette::PlaceholderText},
-      {18, QPalette::ButtonText},  {20, QPalette::Light},
-      {21, QPalette::Shadow},      {22, QPalette::Midlight},
-      {23, QPalette::ToolTipText}, {24, QPalette::ToolTipBase},
-      {26, QPalette::Link},        {7, QPalette::WindowText},
+      {5, QPalette::Base},
+      {8, QPalette::Text},
+      {8, QPalette::WindowText},
+      {13, QPalette::Highlight},
+      {14, QPalette::HighlightedText},
+      {15, QPalette::Window},
+      {15, QPalette::Button},
+      {16, QPalette::Dark},
+      {17, QPalette::PlaceholderText},
+      {18, QPalette::ButtonText},
+      {20, QPalette::Light},
+      {21, QPalette::Shadow},
+      {22, QPalette::Midlight},
+      {23, QPalette::ToolTipText},
+      {24, QPalette::ToolTipBase},
+      {26, QPalette::Link},
   };
   return roles;
 }
 
-QColor ToQColor(TColor colour, const QPalette& saved) {
+QColor ToQColor(TColor colour, const QPalette& sys) {
   if (colour == clDefault) return {};
   if (IsSysColour(colour)) {
     const uint32_t element = colour & 0x00FFFFFFu;
     for (const TSysRole& r : SysColourRoles())
-      if (r.Element == element) return saved.color(QPalette::Active, r.Role);
+      if (r.Element == element) return sys.color(QPalette::Active, r.Role);
     // No role of its own: the face colour stands in, as most of these are frame shades.
-    return saved.color(QPalette::Active, QPalette::Window);
+    return sys.color(QPalette::Active, QPalette::Window);
   }
   return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
 }
@@ -43,6 +51,18 @@ QPalette SysPaletteFromSettings(const QPalette& saved) {
     for (const TSysRole& r : SysColourRoles())
       if (r.Element == element) p.setColor(r.Role, q);
   }
+  return p;
+}
+
+QPalette MenuBarPalette(const QPalette& sys) {
+  QPalette p = sys;
+  auto own = [&](TColor value, TColor element, QPalette::ColorRole role) {
+    if (value == element) return;  // the desktop's own
+    const QColor q = ToQColor(value, sys);
+    if (q.isValid()) p.setColor(role, q);
+  };
+  own(Cfg.ClSysBgMenuBar, SysColour(4), QPalette::Window);
+  own(Cfg.ClSysFgMenuBar, SysColour(7), QPalette::ButtonText);
   return p;
 }
 

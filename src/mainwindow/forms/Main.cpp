@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSpinBox>
@@ -742,7 +743,7 @@ void TfrmMain::HandleDynamicControls(bool create) {
     return;
   }
   for (int32_t s = 0; s <= Cfg.MaxActiveSeqs && s < kSeqs; ++s) {
-    MakeSeqRow(ui->pnlSeqStatus, s, &SavedPalette, SeqRows[s]);
+    MakeSeqRow(ui->pnlSeqStatus, s, &SysPalette, SeqRows[s]);
     WireSeqRow(this, SeqRows[s], s);
   }
   MakePortBoxes(ui->pnlConfigOutPorts, this, chkMidiOutClocks, chkMidiOutSync);
@@ -929,7 +930,8 @@ void TfrmMain::PlaceGroupBoxes() {
 }
 
 void TfrmMain::ApplyColourScheme() {
-  if (SysColoursSaved && IsFirstInstance) {
+  const bool setSys = SysColoursSaved && IsFirstInstance;
+  if (setSys) {
     // Every widget repaints on a new application palette: only when it differs.
     const QPalette p = SysPaletteFromSettings(SavedPalette);
     if (p != QApplication::palette()) QApplication::setPalette(p);
@@ -937,7 +939,11 @@ void TfrmMain::ApplyColourScheme() {
     Msgs.WarnMsg.Set(!IsFirstInstance ? "Only first instance of Vellorine can set system colours"
                                       : "Unable to set system colours");
   }
-  const QPalette& sp = SavedPalette;
+  // The window's own colours that name a system colour follow the one now in force.
+  SysPalette = QApplication::palette();
+  const QPalette bar = setSys ? MenuBarPalette(SysPalette) : SysPalette;
+  if (menuBar()->palette() != bar) menuBar()->setPalette(bar);
+  const QPalette& sp = SysPalette;
   auto col = [&sp](TColor c) { return ToQColor(c, sp); };
   const QColor text = col(Cfg.ClText);
   SetBgColour(ui->centralwidget, col(Cfg.ClBgForm));
@@ -959,7 +965,7 @@ void TfrmMain::ApplyColourScheme() {
   SetFgColour(ui->cboInPort0FilterChan, text);
   SetFgColour(ui->cboInPort1FilterChan, text);
   SetBgColour(ui->grpControl, col(Cfg.ClPanelControl));
-  ColourMetronomeType(*ui, text, SavedPalette);
+  ColourMetronomeType(*ui, text, SysPalette);
   SetBgColour(ui->grpMetr, col(Cfg.ClPanelMetr));
   SetBgColour(ui->grpClock, col(Cfg.ClPanelSync));
   SetBgColour(ui->grpPorts, col(Cfg.ClPanelPorts));
@@ -986,12 +992,13 @@ void TfrmMain::ApplyColourScheme() {
 
 void TfrmMain::SaveRestoreSysColours(bool save) {
   if (save) {
-    SavedPalette = QApplication::palette();
+    SysPalette = SavedPalette = QApplication::palette();
     SysColoursSaved = true;
     return;
   }
   if (SysColoursSaved && IsFirstInstance) {
     QApplication::setPalette(SavedPalette);
+    SysPalette = SavedPalette;
   } else if (Trace.DiagFlags && !MainClosing) {
     Msgs.WarnMsg.Set(!IsFirstInstance ? "Only first instance of Vellorine can set system colours"
                                       : "Unable to set system colours");

@@ -169,7 +169,10 @@ class TfrmMain : public QMainWindow {
   bool MainClosing = false;
   bool IsFirstInstance = false;
   bool SysColoursSaved = false;
+  // The desktop's colours as start-up found them, put back at the end.
   QPalette SavedPalette;
+  // The system colours in force: what a colour setting that names one shows as.
+  QPalette SysPalette;
   TColumnLayout Columns;
   // The folder of the default settings file, ending in "/".
   std::string DataFolder;

@@ -220,7 +220,7 @@ void TControlGroups::ShowMetrType() {
       ClearBassTrigger(true);
     }
   }
-  auto col = [this](TColor c) { return ToQColor(c, form_.SavedPalette); };
+  auto col = [this](TColor c) { return ToQColor(c, form_.SysPalette); };
   SetBold(ui->sbtnMetrTypePitchLocked, drum);
   SetBold(ui->sbtnMetrTypePitched, !drum);
   SetFgColour(ui->sbtnMetrTypePitchLocked, col(drum && styles ? Cfg.ClFgMetrDrum : Cfg.ClText));
@@ -466,7 +466,7 @@ void TControlGroups::WireInputsGroup() {
     QObject::connect(ud, &QSpinBox::valueChanged, &form_, [this, i, shown](int value) {
       if (!SetInPortOctave(i, value)) return;
       shown->setText(QString::fromStdString(OctaveOffsetText(value)));
-      SetFgColour(shown, ToQColor(value != 0 ? Cfg.ClStOctaveNonZero : Cfg.ClText, form_.SavedPalette));
+      SetFgColour(shown, ToQColor(value != 0 ? Cfg.ClStOctaveNonZero : Cfg.ClText, form_.SysPalette));
     });
   }
   QObject::connect(ui->chkAuxInPortReqd, &QCheckBox::clicked, &form_, [](bool checked) {

@@ -80,7 +80,7 @@ void ShowKinetrace(TKinetraceView* view, const TLanesState& state, const QFrame*
 
 TLanesAndKinetrace::TLanesAndKinetrace(TfrmMain& form)
     : TMainArea(form), state_(std::make_unique<TLanesState>()) {
-  KinetraceView = new TKinetraceView(ui->pnlKinetrace, &form_.SavedPalette);
+  KinetraceView = new TKinetraceView(ui->pnlKinetrace, &form_.SysPalette);
   KinetraceView->setObjectName("imgKinetrace");
 }
 
@@ -114,7 +114,7 @@ void TLanesAndKinetrace::ApplyLanesAndKinetrace() {
     if (m.NumPosnVisible) {
       const QString text = QString::fromStdString(m.NumPosnText);
       if (r.lblSeqNumPosn->text() != text) r.lblSeqNumPosn->setText(text);
-      SetFgColour(r.lblSeqNumPosn, ToQColor(m.PosnColour, form_.SavedPalette));
+      SetFgColour(r.lblSeqNumPosn, ToQColor(m.PosnColour, form_.SysPalette));
     }
   }
   ShowKinetrace(KinetraceView, *state_, ui->pnlKinetrace);

@@ -173,7 +173,7 @@ struct TStatusTick {
         ui(form.ui.get()),
         d(display),
         s(display.Snap),
-        a{display.Applies, form.SavedPalette},
+        a{display.Applies, form.SysPalette},
         flashOn(flash),
         running(display.Snap.ProgState == TProgState::Running),
         mark(std::move(labelMark)) {}
@@ -500,7 +500,7 @@ void TStatusDisplay::Answer(TWindowCalls& calls) {
     s.Beat = TBeatLightState{};
     s.DiagStartLogged = false;
     s.ClockLossTold = false;
-    TApplier a{s.Applies, form_.SavedPalette};
+    TApplier a{s.Applies, form_.SysPalette};
     a.Light(s.BeatLight, 0, BeatLightRect(kBeatLightSmall), Cfg.ClMetrLightDefault,
             !ui->shpMetrLight->isHidden());
   };
@@ -655,7 +655,7 @@ void TStatusDisplay::UpdateDspMetr() {
   in.MetrStartOnLeft = Cfg.MetrStartOnLeft != 0;
   TMetrView v;
   vel::UpdateDspMetr(in, Cfg, d.Beat, v);
-  TApplier a{d.Applies, form_.SavedPalette};
+  TApplier a{d.Applies, form_.SysPalette};
   if (v.Light) {
     const TRect4& r = v.Light->Rect;
     a.Light(d.BeatLight, 0, BeatLightRect(r), v.Light->Colour,

@@ -135,7 +135,7 @@ class TViewEvents : public QObject {
         // Button face, black, white, and round again.
         menus_->KinetraceBgPhase = (menus_->KinetraceBgPhase + 1) % 3;
         static const QColor kFixed[] = {QColor(), Qt::black, Qt::white};
-        const QColor c = menus_->KinetraceBgPhase == 0 ? form_->SavedPalette.color(QPalette::Button)
+        const QColor c = menus_->KinetraceBgPhase == 0 ? form_->SysPalette.color(QPalette::Button)
                                                        : kFixed[menus_->KinetraceBgPhase];
         SetBgColour(form_->ui->pnlKinetrace, c);
         break;
@@ -554,7 +554,7 @@ void TViewMenus::PromptCalibrateCmdKey() {
     }
   }
   const TCalibPromptView view = CalibPromptView(prompting, Cfg.InPortLiveCmdKey[0].load());
-  SetFgColour(ui->sbtnCalibrate, ToQColor(prompting ? Cfg.ClStCalibrate : Cfg.ClText, form_.SavedPalette));
+  SetFgColour(ui->sbtnCalibrate, ToQColor(prompting ? Cfg.ClStCalibrate : Cfg.ClText, form_.SysPalette));
   ui->sbtnCalibrate->setText(Q(view.Caption));
   ui->sbtnCalibrate->setStatusTip(Q(view.Hint));
   ui->mnuActionCalibrate->setStatusTip(Q(view.Hint));

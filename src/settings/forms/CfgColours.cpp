@@ -152,8 +152,8 @@ void TfrmCfgColours::MakeChannelSwatches() {
 void TfrmCfgColours::LoadColourShapes() {
   for (const TSlot& s : slots_) {
     if (!s.Setting) continue;
-    const QColor c = ToQColor(*s.Setting, main_.SavedPalette);
-    SetBgColour(s.Swatch, c.isValid() ? c : main_.SavedPalette.color(QPalette::Button));
+    const QColor c = ToQColor(*s.Setting, main_.SysPalette);
+    SetBgColour(s.Swatch, c.isValid() ? c : main_.SysPalette.color(QPalette::Button));
   }
   if (auto* l = findChild<QLabel*>("lblClSeqGridTicks")) l->setEnabled(Cfg.DspSeqGrid != 0);
   if (auto* l = findChild<QLabel*>("lblClPanelTitle")) l->setEnabled(Cfg.DspKModeTitleColours == 0);
@@ -170,7 +170,7 @@ bool TfrmCfgColours::PickColour(QFrame* swatch, TColor& setting) {
   TColor picked = setting;
   if (!Desktop().ColourDialog || !Desktop().ColourDialog(setting, picked)) return false;
   const QColor shown = swatch->palette().color(swatch->backgroundRole());
-  const QColor chosen = ToQColor(picked, main_.SavedPalette);
+  const QColor chosen = ToQColor(picked, main_.SysPalette);
   if (picked == setting || (chosen.isValid() && chosen.rgb() == shown.rgb())) return false;
   setting = picked;
   SetBgColour(swatch, chosen);

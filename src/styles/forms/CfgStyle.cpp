@@ -1,5 +1,6 @@
 #include "styles/forms/CfgStyle.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -632,7 +633,7 @@ void TfrmCfgStyle::SetCaptions() {
   }
   const std::string suffix = StyleCaptionSuffix(traits_, modeStyles, drumType);
   const QColor colour = suffix.empty()
-                            ? ToQColor(traits_.Ties ? Cfg.ClFgMetrBass : Cfg.ClFgMetrDrum, main_.SavedPalette)
+                            ? ToQColor(traits_.Ties ? Cfg.ClFgMetrBass : Cfg.ClFgMetrDrum, main_.SysPalette)
                             : kNotApplicable;
   const std::string family = Family();
   const std::pair<QGroupBox*, const char*> groups[] = {
@@ -1304,8 +1305,17 @@ void TfrmCfgStyle::ShowPatternsClick() {
 
 bool TfrmCfgStyle::event(QEvent* e) {
   if (ShowStatusHint(*this, *ui->stbStatus, e)) return true;
-  if (e->type() == QEvent::WindowActivate) main_.Views().ApplyActiveWindowHints(this);
-  if (e->type() == QEvent::WindowDeactivate) ui->stbStatus->clearMessage();
+  if (e->type() == QEvent::WindowActivate) {
+    main_.Views().ApplyActiveWindowHints(this);
+    // Coming back to the window drops what was left open in it. Back from a box of its own (the
+    // time signature's error) is no such return: that editor stays open to be put right.
+    if (!deactivatedByBox_) ClosePendingEdits(false, true);
+    deactivatedByBox_ = false;
+  }
+  if (e->type() == QEvent::WindowDeactivate) {
+    ui->stbStatus->clearMessage();
+    deactivatedByBox_ = QApplication::activeModalWidget() != nullptr;
+  }
   return TCfgWindow::event(e);
 }
 

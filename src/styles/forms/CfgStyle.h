@@ -161,6 +161,8 @@ class TfrmCfgStyle : public TCfgWindow {
   int32_t editStyle_ = -1;
   int32_t editPattern_ = -1;
   bool closingEditor_ = false;
+  // The window lost the focus to a modal box, so its return is no activation of its own.
+  bool deactivatedByBox_ = false;
 };
 
 }  // namespace vel

@@ -475,23 +475,10 @@ void TfrmSampleAid::FillPortLists() {
 }
 
 void TfrmSampleAid::closeEvent(QCloseEvent* e) {
-  auto& s = SampleAid;
-  {
-    // Between the tick's ticks: one that starts a note as the countdowns are cleared here would
-    // leave it sounding with nothing to end it.
-    std::lock_guard lock(EngineLock);
-    s.StopReq = 1;
-    if (s.NoteSounding) {
-      // Running, the next tick ends the note and a second close succeeds; stopped, no tick comes.
-      if (RunCtl.ProgState.load() == TProgState::Running) {
-        e->ignore();
-        return;
-      }
-      SampleAidEndNote();
-    }
-    s.NoteCd.Active = 0;
-    s.GapCd.Active = 0;
-  }
+  // The sounding note ends here, at the first click: waiting for the next tick would refuse this
+  // close whenever a note sounds, which in an Audition run is most of the time. Under the lock,
+  // between ticks: one that starts a note as the countdowns are cleared would leave it sounding.
+  SampleAidEndNote();
   Showing.SampleAidShowing = 0;
   QMainWindow::closeEvent(e);
 }

@@ -33,6 +33,7 @@
 #include "mainwindow/forms/MainStatus.h"
 #include "mainwindow/forms/MainViewMenus.h"
 #include "mainwindow/forms/ScreenPlace.h"
+#include "styles/forms/CfgStyle.h"
 #include "tools/forms/ReferenceWindows.h"
 #include "ui_Template.h"
 
@@ -122,7 +123,7 @@ void TKeyRowView::paintEvent(QPaintEvent* e) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing, false);
   const QColor face = BtnFace(palette());
-  const QPalette& saved = f.main_.SavedPalette;
+  const QPalette& saved = f.main_.SysPalette;
   const int32_t left = Cfg.TemplateLeftKeyNo;
   auto each = [&](auto draw) {
     for (std::size_t i = 0; i < f.boxes_.size(); ++i) {
@@ -385,6 +386,16 @@ void TfrmTemplate::changeEvent(QEvent* e) {
   QWidget::changeEvent(e);
 }
 
+bool TfrmTemplate::event(QEvent* e) {
+  // Moving to the keyboard drops a name or time signature left half-typed in a style window and
+  // lets its chain cell go, so the next style picked there is not copied into the chain.
+  if (e->type() == QEvent::WindowActivate) {
+    if (Showing.CfgDrumShowing) main_.CfgDrum().ClosePendingEdits(false, true);
+    if (Showing.CfgBassShowing) main_.CfgBass().ClosePendingEdits(false, true);
+  }
+  return QWidget::event(e);
+}
+
 // ---- geometry ----
 
 void TfrmTemplate::BuildKeyGeometry() {
@@ -498,7 +509,7 @@ void TfrmTemplate::SetKeyColours() {
       default:
         break;
     }
-    keys_[std::size_t(k)].Key = ToQColor(c, main_.SavedPalette);
+    keys_[std::size_t(k)].Key = ToQColor(c, main_.SysPalette);
   }
   row_->update();
 }
@@ -514,8 +525,8 @@ void TfrmTemplate::UpdateTemplateLabels() {
   for (std::size_t k = 0; k < views.size(); ++k) {
     TKeyRowKey& key = keys_[k];
     key.Label = QString::fromStdString(LabelToMultiLine(views[k].Label)).replace('\r', '\n');
-    key.Font = ToQColor(views[k].Font, main_.SavedPalette);
-    key.Back = ToQColor(views[k].Back, main_.SavedPalette);
+    key.Font = ToQColor(views[k].Font, main_.SysPalette);
+    key.Back = ToQColor(views[k].Back, main_.SysPalette);
     key.Bold = false;
   }
   row_->update();

@@ -126,6 +126,7 @@ class TfrmTemplate : public QWidget, public TWindow {
   void wheelEvent(QWheelEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void changeEvent(QEvent* e) override;
+  bool event(QEvent* e) override;
 
  private:
   friend class TKeyRowView;

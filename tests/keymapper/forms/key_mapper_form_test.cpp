@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QToolButton>
 #include <QWheelEvent>
 #include <algorithm>
@@ -171,6 +174,49 @@ TEST_F(KeyMapperFormTest, PicksGoThroughTheListOnlyWhenTheUserPicks) {
             "range for this key");
   EXPECT_EQ(KeyMapCmd[0].load(), before);
   EXPECT_FALSE(km().KmComboShowing);
+}
+
+// An open list closes when the window is left and on a press right of the last key; while the
+// window is active its status bar shows the hint of the control under the mouse.
+TEST_F(KeyMapperFormTest, ListsCloseOnLeavingAndPastTheLastKeyAndTheStatusBarShowsHints) {
+  km().Open("Key Mapper");
+  km().KmLabelHints = false;
+  km().SetFirstVisibleKey(126);
+  const int32_t row = ScreenRowOf(MtCmd);
+  QComboBox* c = km().Combos[std::size_t(row)];
+  Press(126, row);
+  ASSERT_TRUE(c->isVisible());
+  QEvent off(QEvent::WindowDeactivate);
+  QCoreApplication::sendEvent(&km(), &off);
+  EXPECT_FALSE(c->isVisible());
+  EXPECT_FALSE(km().KmComboShowing);
+  Press(127, row);
+  ASSERT_TRUE(c->isVisible());
+  const QPointF past(2.5 * km().Widths.KeyColWidth, QRectF(km().Grid->CellRect(127, row)).center().y());
+  QMouseEvent e(QEvent::MouseButtonPress, past, km().Grid->mapToGlobal(past), Qt::LeftButton, Qt::LeftButton,
+                Qt::NoModifier);
+  QCoreApplication::sendEvent(km().Grid, &e);
+  EXPECT_FALSE(c->isVisible());
+  EXPECT_FALSE(km().KmComboShowing);
+
+  Cfg.AutoHints = 1;
+  km().activateWindow();
+  QApplication::processEvents();
+  ASSERT_TRUE(km().isActiveWindow());
+  QStatusBar* bar = km().findChild<QStatusBar*>("stbStatus");
+  ASSERT_TRUE(bar);
+  const std::pair<QWidget*, const char*> hints[] = {
+      {km().lblKey, "MIDI key no. 0-127"},
+      {km().RowLabels[std::size_t(row)],
+       "Indicates how keys behave in command mode; see Command Reference for more details"},
+      {km().sbtnWidth, "Expand/shrink window width"},
+  };
+  for (const auto& [w, hint] : hints) {
+    QStatusTipEvent tip(w->statusTip());
+    QCoreApplication::sendEvent(w, &tip);
+    EXPECT_EQ(bar->currentMessage().toStdString(), hint);
+    EXPECT_EQ(w->toolTip().toStdString(), hint);
+  }
 }
 
 TEST_F(KeyMapperFormTest, LiveDisplayLightsTheShownRowAndReportsItsError) {

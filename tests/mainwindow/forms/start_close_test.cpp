@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -225,6 +226,38 @@ TEST_F(MainFormTest, OnlyTheFirstCopySetsThePalette) {
   // Closing gives the saved palette back.
   form->SaveRestoreSysColours(false);
   EXPECT_EQ(QApplication::palette().color(QPalette::Base), before);
+}
+
+// A system colour reaches what it names: the window text every label, the menu bar's colours the
+// menu bar alone. The window's own colours that name a system colour follow the one in force.
+TEST_F(MainFormTest, SystemColoursReachWhatTheyNameAndTheWindowFollowsThem) {
+  Start({});
+  const QColor buttonText = QApplication::palette().color(QPalette::ButtonText);
+  Cfg.ClSysFgWindowText = Rgb(1, 2, 3);
+  Cfg.ClSysFgMenuBar = Rgb(4, 5, 6);
+  Cfg.ClSysBgMenuBar = Rgb(7, 8, 9);
+  Cfg.ClSysBgBtnFace = Rgb(10, 20, 30);
+  form->ApplyColourScheme();
+  const QLabel plain;  // a label no colour setting names
+  const QMenuBar* bar = form->menuBar();
+  auto face = [](const QWidget* w) { return w->palette().color(QPalette::Window); };
+  const QColor btnFace(10, 20, 30);
+  const struct {
+    const char* what;
+    QColor got, want;
+  } cases[] = {
+      {"label text", plain.palette().color(QPalette::WindowText), QColor(1, 2, 3)},
+      {"edit text", QApplication::palette().color(QPalette::Text), QColor(1, 2, 3)},
+      {"button text", QApplication::palette().color(QPalette::ButtonText), buttonText},
+      {"menu bar text", bar->palette().color(QPalette::ButtonText), QColor(4, 5, 6)},
+      {"menu bar face", face(bar), QColor(7, 8, 9)},
+      {"window", face(form->ui->centralwidget), btnFace},
+      {"status bar", face(form->statusBar()), btnFace},
+      {"seq status", face(form->ui->pnlSeqStatus), btnFace},
+      {"control group", face(form->ui->grpControl), btnFace},
+      {"live panel", face(form->ui->pnlLive), btnFace},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
 }
 
 TEST_F(MainFormTest, ASecondCopyLeavesThePaletteAndSaysWhy) {

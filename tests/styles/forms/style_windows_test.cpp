@@ -176,7 +176,7 @@ TEST_P(StyleWindowTest, TimeSignatureEditorRefusesKeepsOpenAsksAndRebuilds) {
   emit edt->returnPressed();
   ASSERT_EQ(rec.boxes.size(), 1u);
   EXPECT_EQ(rec.boxes[0].text, "About to truncate pattern from " + std::to_string(steps) +
-                                   " steps to 4 steps; some grid data will be discarded, ok?");
+                                   " steps to 4; some grid data will be discarded, ok?");
   EXPECT_EQ(S().Patterns[0][0].Steps, steps);
   edt->setText("3/4, 12");
   emit edt->returnPressed();
@@ -362,6 +362,49 @@ TEST_P(StyleWindowTest, ChainCellsTriggerAndSelectionCopy) {
   U().sbtnTriggerBreak->click();
   EXPECT_EQ(U().sbtnTriggerBreak->text().toStdString(), "/");
   EXPECT_EQ(S().BreakActive, 0);
+}
+
+// Activating the window, or the virtual keyboard, drops an edit left open and lets a selected
+// chain cell go, so the next pattern picked is not copied into that step. Back from a modal box
+// (the time signature's error) the editor stays open to be put right.
+TEST_P(StyleWindowTest, ActivationDropsOpenEditsAndTheChainCell) {
+  using E = TfrmCfgStyle::TEditor;
+  Open();
+  S().Chains[0][1] = {-1, 0, 0, 1};
+  TfrmTemplate& keyboard = form->Template();
+  auto activate = [](QWidget* w) {
+    QEvent off(QEvent::WindowDeactivate), on(QEvent::WindowActivate);
+    QApplication::sendEvent(w, &off);
+    QApplication::sendEvent(w, &on);
+  };
+  const std::string name = S().Patterns[0][0].Name.Str();
+  for (QWidget* w : {static_cast<QWidget*>(&W()), static_cast<QWidget*>(&keyboard)}) {
+    SCOPED_TRACE(w->objectName().toStdString());
+    W().OpenEditor(E::PatName);
+    U().edtPatName->setText("half");
+    activate(w);
+    EXPECT_FALSE(W().EditorOpen(E::PatName));
+    EXPECT_EQ(S().Patterns[0][0].Name.Str(), name);
+    Press(Cell(1, 1), 2);
+    ASSERT_EQ(S().ChainCellStep, 1);
+    activate(w);
+    EXPECT_EQ(S().ChainCellStep, -1);
+    EXPECT_EQ(U().lblMains->palette().color(QPalette::Window),
+              U().lblBreaks->palette().color(QPalette::Window));
+    emit U().lstPatBreaks->itemClicked(U().lstPatBreaks->item(0));
+    EXPECT_EQ(S().Chains[0][1].Pattern, 0);
+  }
+  W().OpenEditor(E::TSigSteps);
+  QWidget box;
+  box.setWindowModality(Qt::ApplicationModal);
+  box.show();
+  QEvent off(QEvent::WindowDeactivate), on(QEvent::WindowActivate);
+  QApplication::sendEvent(&W(), &off);
+  box.hide();
+  QApplication::sendEvent(&W(), &on);
+  EXPECT_TRUE(W().EditorOpen(E::TSigSteps));
+  activate(&W());
+  EXPECT_FALSE(W().EditorOpen(E::TSigSteps));
 }
 
 TEST_P(StyleWindowTest, RowsNoteListsLevelsAndResets) {

@@ -210,28 +210,29 @@ TEST_F(SampleAidWindowTest, BankControlsShowTheListsOfEachMethod) {
   EXPECT_EQ(test::LoopbackSentHex(0).back(), "C0 00");
 }
 
-TEST_F(SampleAidWindowTest, CloseWaitsForTheNoteWhileRunningAndEndsItWhenStopped) {
+// The first close ends the sounding note and closes: running, its note-off goes out at once,
+// and nothing follows on later ticks; stopped, the refused note-off leaves nothing sounding.
+TEST_F(SampleAidWindowTest, CloseEndsTheSoundingNoteAtOnce) {
   TfrmSampleAid& w = Open();
   TSampleAidHalf& h = w.Half[kAudition];
   for (const bool running : {true, false}) {
+    SCOPED_TRACE(running ? "running" : "stopped");
     w.Open("Sample Aid");
     w.SampleAidRefresh();
+    midi::loopback::ClearSent();
     h.Note->click();
-    ASSERT_TRUE(SampleAid.NoteSounding.load()) << running;
+    ASSERT_TRUE(SampleAid.NoteSounding.load());
     EXPECT_FALSE(h.Note->isEnabled());
     EXPECT_TRUE(h.NoteAbort->isEnabled());
-    if (running) {
-      w.close();
-      EXPECT_TRUE(w.isVisible());  // refused: the next tick ends the note
-      Tick();
-      EXPECT_EQ(test::LoopbackSentHex(0), (std::vector<std::string>{"90 24 2F", "80 24 2F"}));
-    } else {
-      RunCtl.ProgState = TProgState::Config;  // stopped with the note still marked sounding
-    }
+    if (!running) RunCtl.ProgState = TProgState::Config;  // stopped with the note still marked sounding
     w.close();
-    EXPECT_FALSE(w.isVisible()) << running;
-    EXPECT_FALSE(SampleAid.NoteSounding.load()) << running;
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(SampleAid.NoteSounding.load());
     EXPECT_EQ(Showing.SampleAidShowing, 0);
+    const std::vector<std::string> want =
+        running ? std::vector<std::string>{"90 24 2F", "80 24 2F"} : std::vector<std::string>{"90 24 2F"};
+    Tick();
+    EXPECT_EQ(test::LoopbackSentHex(0), want);
   }
   RunCtl.ProgState = TProgState::Running;
   // A close waits for a tick in flight: one that starts a note as the countdowns are cleared
