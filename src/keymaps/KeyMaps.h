@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "base/Atomic.h"
+#include "base/HookSlots.h"
 #include "keymaps/KeyModes.h"
 #include "keymaps/KeyTokens.h"
 #include "settings/Settings.h"
@@ -122,6 +123,17 @@ struct KeyMapHooks {
   std::function<void()> ToggleCalibPrompt;
 };
 KeyMapHooks& KeyMapCalls();
+
+inline auto HookSlots(const KeyMapHooks& h) {
+  return std::to_array<THookSlot>({
+      {"TarloSendKey", bool(h.TarloSendKey)},
+      {"TarloSendKeyRange", bool(h.TarloSendKeyRange)},
+      {"TarloResendColours", bool(h.TarloResendColours)},
+      {"ReturnToLiveMode", bool(h.ReturnToLiveMode)},
+      {"ToggleCalibPrompt", bool(h.ToggleCalibPrompt)},
+  });
+}
+static_assert(kAllSlotsListed<KeyMapHooks, std::function<void()>>, "a member of KeyMapHooks is not in HookSlots");
 
 // ---- setters ----
 // Each stores the code, the label cut to 8 characters and the colours of the mode's rule; nothing

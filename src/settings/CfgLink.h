@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "base/HookSlots.h"
 #include "base/Sizes.h"
 
 namespace vel {
@@ -65,10 +66,8 @@ struct TCfgLinkHooks {
   std::function<void()> LoadConfigAndApplyFactory;
   // The main window's status bar text ("Warning: Config converted; ...").
   std::function<void(const std::string&)> SetStatusText;
-  // The main window's program state (1 "Loading config..." at the start of a full load).
+  // The program state (1 "Loading config..." at the start of a full load).
   std::function<void(uint8_t)> SetProgState;
-  // The engine is running: subset loads then swap their result in under the engine lock.
-  std::function<bool()> IsRunning;
   // Settings validation; true when there is none.
   std::function<bool()> ValidateConfig;
   // Key-map views refresh after a key-map load.
@@ -81,5 +80,21 @@ struct TCfgLinkHooks {
 // The values as loaded or last captured, and the hooks. GUI thread.
 inline TCfgEngineVals CfgEngine;
 TCfgLinkHooks& CfgLink();
+
+inline auto HookSlots(const TCfgLinkHooks& h) {
+  return std::to_array<THookSlot>({
+      {"Capture", bool(h.Capture)},
+      {"Apply", bool(h.Apply)},
+      {"LoadConfigAndApplyFactory", bool(h.LoadConfigAndApplyFactory)},
+      {"SetStatusText", bool(h.SetStatusText)},
+      {"SetProgState", bool(h.SetProgState)},
+      {"ValidateConfig", bool(h.ValidateConfig)},
+      {"RefreshKeyMapViews", bool(h.RefreshKeyMapViews)},
+      {"OpenDialog", bool(h.OpenDialog)},
+      {"SaveDialog", bool(h.SaveDialog)},
+  });
+}
+static_assert(kAllSlotsListed<TCfgLinkHooks, std::function<void()>>,
+              "a member of TCfgLinkHooks is not in HookSlots");
 
 }  // namespace vel
