@@ -29,6 +29,7 @@ inline auto HookSlots(const TFileReplaceHooks& h) {
   // Only a test looks between the write and the rename.
   return std::to_array<THookSlot>({{"Written", h.Written != nullptr, true}});
 }
-static_assert(kAllSlotsListed<TFileReplaceHooks, void (*)()>, "a member of TFileReplaceHooks is not in HookSlots");
+static_assert(kAllSlotsListed<TFileReplaceHooks, void (*)()>,
+              "a member of TFileReplaceHooks is not in HookSlots");
 
 }  // namespace vel

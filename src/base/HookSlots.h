@@ -7,6 +7,12 @@
 #include <tuple>
 #include <utility>
 
+// A slot's line in a list: its name as written and whether it is filled.
+#define VEL_HOOK_SLOT(hooks, member)             \
+  ::vel::THookSlot {                             \
+#member, static_cast < bool>((hooks).member) \
+  }
+
 namespace vel {
 
 struct THookSlot {
@@ -16,7 +22,7 @@ struct THookSlot {
   bool Optional = false;
 };
 
-// Every member of Hooks is listed by HookSlots(Hooks): the members are all of the one type Slot.
+// Every member of Hooks is listed by HookSlots(Hooks), its members being all of the size of Slot.
 template <typename Hooks, typename Slot>
 inline constexpr bool kAllSlotsListed =
     sizeof(Hooks) == std::tuple_size_v<decltype(HookSlots(std::declval<const Hooks&>()))> * sizeof(Slot);

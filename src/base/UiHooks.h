@@ -97,12 +97,12 @@ UiHooks& Ui();
 
 inline auto HookSlots(const UiHooks& h) {
   return std::to_array<THookSlot>({
-      {"MessageBox", bool(h.MessageBox)},
-      {"BusyCursor", bool(h.BusyCursor)},
-      {"ProcessEvents", bool(h.ProcessEvents)},
-      {"AddLogLines", bool(h.AddLogLines)},
-      {"Refresh", bool(h.Refresh)},
-      {"MoveTemplateKeyRange", bool(h.MoveTemplateKeyRange)},
+      VEL_HOOK_SLOT(h, MessageBox),
+      VEL_HOOK_SLOT(h, BusyCursor),
+      VEL_HOOK_SLOT(h, ProcessEvents),
+      VEL_HOOK_SLOT(h, AddLogLines),
+      VEL_HOOK_SLOT(h, Refresh),
+      VEL_HOOK_SLOT(h, MoveTemplateKeyRange),
   });
 }
 static_assert(kAllSlotsListed<UiHooks, std::function<void()>>, "a member of UiHooks is not in HookSlots");

@@ -91,11 +91,11 @@ inline TMidiInHooks MidiInHooks;
 
 inline auto HookSlots(const TMidiInHooks& h) {
   return std::to_array<THookSlot>({
-      {"RouteKeyByKeyMode", h.RouteKeyByKeyMode != nullptr},
-      {"HandleRecModeKey", h.HandleRecModeKey != nullptr},
-      {"HandleStepRecModeKey", h.HandleStepRecModeKey != nullptr},
-      {"ExecCommand", h.ExecCommand != nullptr},
-      {"AfterInput", h.AfterInput != nullptr},
+      VEL_HOOK_SLOT(h, RouteKeyByKeyMode),
+      VEL_HOOK_SLOT(h, HandleRecModeKey),
+      VEL_HOOK_SLOT(h, HandleStepRecModeKey),
+      VEL_HOOK_SLOT(h, ExecCommand),
+      VEL_HOOK_SLOT(h, AfterInput),
   });
 }
 static_assert(kAllSlotsListed<TMidiInHooks, void (*)()>, "a member of TMidiInHooks is not in HookSlots");

@@ -95,11 +95,11 @@ inline TEngineHooks EngineHooks;
 
 inline auto HookSlots(const TEngineHooks& h) {
   return std::to_array<THookSlot>({
-      {"FinishFtnEntry", h.FinishFtnEntry != nullptr},
-      {"SampleAidTick", h.SampleAidTick != nullptr},
-      {"RecBarCountDone", h.RecBarCountDone != nullptr},
-      {"ResetRecKeys", h.ResetRecKeys != nullptr},
-      {"RestartStyleChain", h.RestartStyleChain != nullptr},
+      VEL_HOOK_SLOT(h, FinishFtnEntry),
+      VEL_HOOK_SLOT(h, SampleAidTick),
+      VEL_HOOK_SLOT(h, RecBarCountDone),
+      VEL_HOOK_SLOT(h, ResetRecKeys),
+      VEL_HOOK_SLOT(h, RestartStyleChain),
   });
 }
 static_assert(kAllSlotsListed<TEngineHooks, void (*)()>, "a member of TEngineHooks is not in HookSlots");

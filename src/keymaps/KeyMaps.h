@@ -126,14 +126,15 @@ KeyMapHooks& KeyMapCalls();
 
 inline auto HookSlots(const KeyMapHooks& h) {
   return std::to_array<THookSlot>({
-      {"TarloSendKey", bool(h.TarloSendKey)},
-      {"TarloSendKeyRange", bool(h.TarloSendKeyRange)},
-      {"TarloResendColours", bool(h.TarloResendColours)},
-      {"ReturnToLiveMode", bool(h.ReturnToLiveMode)},
-      {"ToggleCalibPrompt", bool(h.ToggleCalibPrompt)},
+      VEL_HOOK_SLOT(h, TarloSendKey),
+      VEL_HOOK_SLOT(h, TarloSendKeyRange),
+      VEL_HOOK_SLOT(h, TarloResendColours),
+      VEL_HOOK_SLOT(h, ReturnToLiveMode),
+      VEL_HOOK_SLOT(h, ToggleCalibPrompt),
   });
 }
-static_assert(kAllSlotsListed<KeyMapHooks, std::function<void()>>, "a member of KeyMapHooks is not in HookSlots");
+static_assert(kAllSlotsListed<KeyMapHooks, std::function<void()>>,
+              "a member of KeyMapHooks is not in HookSlots");
 
 // ---- setters ----
 // Each stores the code, the label cut to 8 characters and the colours of the mode's rule; nothing

@@ -51,9 +51,10 @@ struct TPortHooks {
 inline TPortHooks PortHooks;
 
 inline auto HookSlots(const TPortHooks& h) {
-  return std::to_array<THookSlot>({{"PortUsersChanged", bool(h.PortUsersChanged)}});
+  return std::to_array<THookSlot>({VEL_HOOK_SLOT(h, PortUsersChanged)});
 }
-static_assert(kAllSlotsListed<TPortHooks, std::function<void()>>, "a member of TPortHooks is not in HookSlots");
+static_assert(kAllSlotsListed<TPortHooks, std::function<void()>>,
+              "a member of TPortHooks is not in HookSlots");
 
 // "P3- Synth" for port index 2.
 std::string PortItemText(int32_t port, const std::string& name);

@@ -36,13 +36,13 @@ inline TRefreshHooks RefreshHooks;
 
 inline auto HookSlots(const TRefreshHooks& h) {
   return std::to_array<THookSlot>({
-      {"ClearWindowMessages", bool(h.ClearWindowMessages)},
-      {"CloseKeyMapWindows", bool(h.CloseKeyMapWindows)},
-      {"ReloadMainWindow", bool(h.ReloadMainWindow)},
-      {"ReloadSettingsWindows", bool(h.ReloadSettingsWindows)},
-      {"PortRowsChanged", bool(h.PortRowsChanged)},
-      {"LoadMainControls", bool(h.LoadMainControls)},
-      {"SelectTarloControls", bool(h.SelectTarloControls)},
+      VEL_HOOK_SLOT(h, ClearWindowMessages),
+      VEL_HOOK_SLOT(h, CloseKeyMapWindows),
+      VEL_HOOK_SLOT(h, ReloadMainWindow),
+      VEL_HOOK_SLOT(h, ReloadSettingsWindows),
+      VEL_HOOK_SLOT(h, PortRowsChanged),
+      VEL_HOOK_SLOT(h, LoadMainControls),
+      VEL_HOOK_SLOT(h, SelectTarloControls),
   });
 }
 static_assert(kAllSlotsListed<TRefreshHooks, std::function<void()>>,

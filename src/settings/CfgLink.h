@@ -83,15 +83,15 @@ TCfgLinkHooks& CfgLink();
 
 inline auto HookSlots(const TCfgLinkHooks& h) {
   return std::to_array<THookSlot>({
-      {"Capture", bool(h.Capture)},
-      {"Apply", bool(h.Apply)},
-      {"LoadConfigAndApplyFactory", bool(h.LoadConfigAndApplyFactory)},
-      {"SetStatusText", bool(h.SetStatusText)},
-      {"SetProgState", bool(h.SetProgState)},
-      {"ValidateConfig", bool(h.ValidateConfig)},
-      {"RefreshKeyMapViews", bool(h.RefreshKeyMapViews)},
-      {"OpenDialog", bool(h.OpenDialog)},
-      {"SaveDialog", bool(h.SaveDialog)},
+      VEL_HOOK_SLOT(h, Capture),
+      VEL_HOOK_SLOT(h, Apply),
+      VEL_HOOK_SLOT(h, LoadConfigAndApplyFactory),
+      VEL_HOOK_SLOT(h, SetStatusText),
+      VEL_HOOK_SLOT(h, SetProgState),
+      VEL_HOOK_SLOT(h, ValidateConfig),
+      VEL_HOOK_SLOT(h, RefreshKeyMapViews),
+      VEL_HOOK_SLOT(h, OpenDialog),
+      VEL_HOOK_SLOT(h, SaveDialog),
   });
 }
 static_assert(kAllSlotsListed<TCfgLinkHooks, std::function<void()>>,

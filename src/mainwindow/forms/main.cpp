@@ -1,9 +1,10 @@
+#include "mainwindow/forms/Main.h"
+
 #include <QApplication>
 #include <mutex>
 
 #include "base/EngineLock.h"
 #include "keymaps/KeyMapsFactory.h"
-#include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/ProgramHooks.h"
 
 int main(int argc, char* argv[]) {
