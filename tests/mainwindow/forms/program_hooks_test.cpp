@@ -82,7 +82,7 @@ TEST_F(ProgramHooksTest, ACriticalCloseEndsTheApplicationAndGivesUpTheLocks) {
   EXPECT_EQ(InstanceLocks.CopyNo, 0);
   EXPECT_TRUE(form->MainClosing);
   // The quit was asked for: the event loop ends at once rather than at the guard's exit.
-  QTimer::singleShot(3000, [] { QCoreApplication::exit(99); });
+  QTimer::singleShot(3000, form.get(), [] { QCoreApplication::exit(99); });
   EXPECT_EQ(QApplication::exec(), 0);
 }
 
