@@ -1,7 +1,10 @@
 #pragma once
 // Replacing a file on disk whole, so that a save that fails half-way never leaves half a file.
+#include <array>
 #include <string>
 #include <string_view>
+
+#include "base/HookSlots.h"
 
 namespace vel {
 
@@ -21,5 +24,12 @@ struct TFileReplaceHooks {
   void (*Written)(const std::string& tempName) = nullptr;
 };
 inline TFileReplaceHooks FileReplaceHooks;
+
+inline auto HookSlots(const TFileReplaceHooks& h) {
+  // Only a test looks between the write and the rename.
+  return std::to_array<THookSlot>({{"Written", h.Written != nullptr, true}});
+}
+static_assert(kAllSlotsListed<TFileReplaceHooks, void (*)()>,
+              "a member of TFileReplaceHooks is not in HookSlots");
 
 }  // namespace vel

@@ -3,9 +3,12 @@
 // the user, show the busy cursor, pump events, write the diagnostics log or refresh a showing
 // window, it calls through these function objects. The GUI fills them at start-up; tests install
 // recorders (tests/engine/UiRecorder.h). Every default does nothing, so core code runs headless.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
+
+#include "base/HookSlots.h"
 
 namespace vel {
 
@@ -91,6 +94,18 @@ struct UiHooks {
 // The hooks in force. Replace members only while no other thread calls through them (at start-up,
 // or in a test before the engine runs).
 UiHooks& Ui();
+
+inline auto HookSlots(const UiHooks& h) {
+  return std::to_array<THookSlot>({
+      VEL_HOOK_SLOT(h, MessageBox),
+      VEL_HOOK_SLOT(h, BusyCursor),
+      VEL_HOOK_SLOT(h, ProcessEvents),
+      VEL_HOOK_SLOT(h, AddLogLines),
+      VEL_HOOK_SLOT(h, Refresh),
+      VEL_HOOK_SLOT(h, MoveTemplateKeyRange),
+  });
+}
+static_assert(kAllSlotsListed<UiHooks, std::function<void()>>, "a member of UiHooks is not in HookSlots");
 
 // A message box through the hooks.
 inline MsgAnswer ShowMessage(const std::string& text, MsgKind kind, MsgButtons buttons = MsgButtons::Ok,

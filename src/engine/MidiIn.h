@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "base/Atomic.h"
+#include "base/HookSlots.h"
 #include "base/Sizes.h"
 #include "platform/midi/Midi.h"
 
@@ -87,6 +88,17 @@ struct TMidiInHooks {
   void (*AfterInput)() = nullptr;
 };
 inline TMidiInHooks MidiInHooks;
+
+inline auto HookSlots(const TMidiInHooks& h) {
+  return std::to_array<THookSlot>({
+      VEL_HOOK_SLOT(h, RouteKeyByKeyMode),
+      VEL_HOOK_SLOT(h, HandleRecModeKey),
+      VEL_HOOK_SLOT(h, HandleStepRecModeKey),
+      VEL_HOOK_SLOT(h, ExecCommand),
+      VEL_HOOK_SLOT(h, AfterInput),
+  });
+}
+static_assert(kAllSlotsListed<TMidiInHooks, void (*)()>, "a member of TMidiInHooks is not in HookSlots");
 
 // The MIDI layer's input callback (MIDI-in worker thread); instance is the MidiInDevs index the
 // device was opened with. Nothing is done while Initialising or with no input port allocated.

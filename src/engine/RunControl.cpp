@@ -541,7 +541,6 @@ void StopRunning() {
   }
   ResetEngine();
   CallHook(RunHooks.LoadMainCombos);
-  CallHook(RunHooks.ClearPendingDiagNote);
   EnableDspMetr(false);
   EnableDspStatus(true, true);
 }

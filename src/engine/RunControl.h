@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/Atomic.h"
+#include "base/HookSlots.h"
 #include "base/Sizes.h"
 #include "engine/ProgState.h"
 #include "platform/MmTimer.h"
@@ -100,8 +101,9 @@ inline TTimerIo TimerIo;
 
 enum class TDspTimer : uint8_t { Status, Metr, Diag };
 
-// Calls into the windows and into parts of the program built elsewhere. The main window and the
-// other owners fill them at start-up; an empty one is skipped. GUI thread only.
+// Calls into the windows and into parts of the program built elsewhere. Start-up fills every one
+// (the key path's, the display link's, and through the window registry the windows'); an empty one
+// is skipped, which only a test rig sees. GUI thread only.
 struct TRunHooks {
   // Applies ProgStateControls (ProgStateTable.h) for the state to the main window.
   std::function<void(TProgState state)> ApplyProgState;
@@ -123,9 +125,9 @@ struct TRunHooks {
   std::function<void()> WaitForSampleAid;
   // Stop of running, diagnostics on: the usage report.
   std::function<void()> UsageReport;
-  // Stop of running: the main window's combos reloaded, the pending diagnostics note dropped.
+  // Stop of running: the main window's combos reloaded. (No diagnostics note waits apart from the
+  // log, so none is dropped.)
   std::function<void()> LoadMainCombos;
-  std::function<void()> ClearPendingDiagNote;
   // The display link: whether it sends on this output device, and its close.
   std::function<bool(int32_t devIdx)> TarloUsesOutDev;
   std::function<void()> TarloClose;
@@ -140,6 +142,29 @@ struct TRunHooks {
   std::function<void()> EndApplication;
 };
 inline TRunHooks RunHooks;
+
+inline auto HookSlots(const TRunHooks& h) {
+  return std::to_array<THookSlot>({
+      VEL_HOOK_SLOT(h, ApplyProgState),
+      VEL_HOOK_SLOT(h, SetDspTimer),
+      VEL_HOOK_SLOT(h, ResetDisplays),
+      VEL_HOOK_SLOT(h, ResetKeyPath),
+      VEL_HOOK_SLOT(h, ClearDPressTimes),
+      VEL_HOOK_SLOT(h, PromptCalibrateCmdKey),
+      VEL_HOOK_SLOT(h, WaitForSampleAid),
+      VEL_HOOK_SLOT(h, UsageReport),
+      VEL_HOOK_SLOT(h, LoadMainCombos),
+      VEL_HOOK_SLOT(h, TarloUsesOutDev),
+      VEL_HOOK_SLOT(h, TarloClose),
+      VEL_HOOK_SLOT(h, InPortsClosed),
+      VEL_HOOK_SLOT(h, OutPortsClosed),
+      VEL_HOOK_SLOT(h, FreeRunTimeControls),
+      VEL_HOOK_SLOT(h, RestoreSysColours),
+      VEL_HOOK_SLOT(h, CloseDiagWindow),
+      VEL_HOOK_SLOT(h, EndApplication),
+  });
+}
+static_assert(kAllSlotsListed<TRunHooks, std::function<void()>>, "a member of TRunHooks is not in HookSlots");
 
 // ---- program state ----
 

@@ -5,6 +5,7 @@
 // feeds one live and one raw message to the live path, counts recording beats and ticks the
 // sample aid. Also the time base and its conversions, the bar and beat settings, tempo text, the
 // live sweeps' tempo step and the transport operations (reset, stop, record start and state).
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <optional>
@@ -12,6 +13,7 @@
 #include <string_view>
 
 #include "base/Atomic.h"
+#include "base/HookSlots.h"
 #include "platform/Clock.h"
 #include "platform/midi/Midi.h"
 #include "settings/Settings.h"
@@ -90,6 +92,17 @@ struct TEngineHooks {
   void (*RestartStyleChain)() = nullptr;
 };
 inline TEngineHooks EngineHooks;
+
+inline auto HookSlots(const TEngineHooks& h) {
+  return std::to_array<THookSlot>({
+      VEL_HOOK_SLOT(h, FinishFtnEntry),
+      VEL_HOOK_SLOT(h, SampleAidTick),
+      VEL_HOOK_SLOT(h, RecBarCountDone),
+      VEL_HOOK_SLOT(h, ResetRecKeys),
+      VEL_HOOK_SLOT(h, RestartStyleChain),
+  });
+}
+static_assert(kAllSlotsListed<TEngineHooks, void (*)()>, "a member of TEngineHooks is not in HookSlots");
 
 // The periodic timer callback (the multimedia timer's signature). Only in Running; in any other
 // state it clears TimerBusy and returns.

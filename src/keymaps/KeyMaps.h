@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "base/Atomic.h"
+#include "base/HookSlots.h"
 #include "keymaps/KeyModes.h"
 #include "keymaps/KeyTokens.h"
 #include "settings/Settings.h"
@@ -122,6 +123,18 @@ struct KeyMapHooks {
   std::function<void()> ToggleCalibPrompt;
 };
 KeyMapHooks& KeyMapCalls();
+
+inline auto HookSlots(const KeyMapHooks& h) {
+  return std::to_array<THookSlot>({
+      VEL_HOOK_SLOT(h, TarloSendKey),
+      VEL_HOOK_SLOT(h, TarloSendKeyRange),
+      VEL_HOOK_SLOT(h, TarloResendColours),
+      VEL_HOOK_SLOT(h, ReturnToLiveMode),
+      VEL_HOOK_SLOT(h, ToggleCalibPrompt),
+  });
+}
+static_assert(kAllSlotsListed<KeyMapHooks, std::function<void()>>,
+              "a member of KeyMapHooks is not in HookSlots");
 
 // ---- setters ----
 // Each stores the code, the label cut to 8 characters and the colours of the mode's rule; nothing

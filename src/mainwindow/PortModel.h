@@ -4,10 +4,13 @@
 // shows these lists and calls these operations; every structural change opens or closes the device
 // at once. GUI thread only; the device tables are written under EngineLock, which the MIDI-in path
 // reads them under.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "base/HookSlots.h"
 
 namespace vel {
 
@@ -46,6 +49,12 @@ struct TPortHooks {
   std::function<void(TPortSide side)> PortUsersChanged;
 };
 inline TPortHooks PortHooks;
+
+inline auto HookSlots(const TPortHooks& h) {
+  return std::to_array<THookSlot>({VEL_HOOK_SLOT(h, PortUsersChanged)});
+}
+static_assert(kAllSlotsListed<TPortHooks, std::function<void()>>,
+              "a member of TPortHooks is not in HookSlots");
 
 // "P3- Synth" for port index 2.
 std::string PortItemText(int32_t port, const std::string& name);

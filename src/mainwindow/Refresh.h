@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "base/HookSlots.h"
 #include "base/Sizes.h"
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/PortModel.h"
@@ -16,8 +17,7 @@ namespace vel {
 
 // What the refresh asks of the windows; an empty one is skipped.
 struct TRefreshHooks {
-  // The window-side texts and flags that a reload starts without (pending diagnostics note, the
-  // virtual keyboard's hotkey advice, the pending critical-error text).
+  // The window-side flags that a reload starts without (the virtual keyboard's hotkey advice).
   std::function<void()> ClearWindowMessages;
   // The key mapper and key maps table windows close when showing.
   std::function<void()> CloseKeyMapWindows;
@@ -33,6 +33,20 @@ struct TRefreshHooks {
   std::function<void()> SelectTarloControls;
 };
 inline TRefreshHooks RefreshHooks;
+
+inline auto HookSlots(const TRefreshHooks& h) {
+  return std::to_array<THookSlot>({
+      VEL_HOOK_SLOT(h, ClearWindowMessages),
+      VEL_HOOK_SLOT(h, CloseKeyMapWindows),
+      VEL_HOOK_SLOT(h, ReloadMainWindow),
+      VEL_HOOK_SLOT(h, ReloadSettingsWindows),
+      VEL_HOOK_SLOT(h, PortRowsChanged),
+      VEL_HOOK_SLOT(h, LoadMainControls),
+      VEL_HOOK_SLOT(h, SelectTarloControls),
+  });
+}
+static_assert(kAllSlotsListed<TRefreshHooks, std::function<void()>>,
+              "a member of TRefreshHooks is not in HookSlots");
 
 // Brings every control and the engine into line with the settings; with reinit, first the ports by
 // their saved names, the settings windows and the key labels. Ends in Config. Refused while

@@ -91,11 +91,10 @@ void TWindowRegistry::FillSlot(Part& target, Part TWindowCalls::*part, Fn Part::
 
 void TWindowRegistry::Fill() {
   TRunHooks& run = RunHooks;
-  for (auto slot :
-       {&TRunHooks::ResetDisplays, &TRunHooks::UsageReport, &TRunHooks::LoadMainCombos,
-        &TRunHooks::ClearPendingDiagNote, &TRunHooks::PromptCalibrateCmdKey, &TRunHooks::WaitForSampleAid,
-        &TRunHooks::InPortsClosed, &TRunHooks::OutPortsClosed, &TRunHooks::FreeRunTimeControls,
-        &TRunHooks::RestoreSysColours, &TRunHooks::CloseDiagWindow})
+  for (auto slot : {&TRunHooks::ResetDisplays, &TRunHooks::UsageReport, &TRunHooks::LoadMainCombos,
+                    &TRunHooks::PromptCalibrateCmdKey, &TRunHooks::WaitForSampleAid,
+                    &TRunHooks::InPortsClosed, &TRunHooks::OutPortsClosed, &TRunHooks::FreeRunTimeControls,
+                    &TRunHooks::RestoreSysColours, &TRunHooks::CloseDiagWindow, &TRunHooks::EndApplication})
     FillSlot(run, &TWindowCalls::Run, slot);
   FillSlot(run, &TWindowCalls::Run, &TRunHooks::ApplyProgState);
   FillSlot(run, &TWindowCalls::Run, &TRunHooks::SetDspTimer);
@@ -114,6 +113,7 @@ void TWindowRegistry::Fill() {
   FillSlot(cfg, &TWindowCalls::Cfg, &TCfgLinkHooks::SaveDialog);
   FillSlot(cfg, &TWindowCalls::Cfg, &TCfgLinkHooks::LoadConfigAndApplyFactory);
   FillSlot(cfg, &TWindowCalls::Cfg, &TCfgLinkHooks::SetStatusText);
+  FillSlot(KeyMapCalls(), &TWindowCalls::KeyMap, &KeyMapHooks::ToggleCalibPrompt);
 
   TLogCalls log;
   FillSlot(log, &TWindowCalls::Log, &TLogCalls::AddLogLines);

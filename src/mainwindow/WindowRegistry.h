@@ -3,7 +3,8 @@
 // registers for as long as it exists, says which refresh requests it serves and which of the
 // core's calls it answers. The registry answers every refresh request and is the one place that
 // fills the window side of the core's hook structs (UiHooks' refresh, RunHooks, RefreshHooks,
-// PortHooks, CfgLink): the core keeps calling its hooks, and they lead here. GUI thread only.
+// PortHooks, CfgLink, KeyMapCalls): the core keeps calling its hooks, and they lead here. GUI
+// thread only.
 // The timer thread's hooks (EngineHooks, MidiInHooks) stay plain function pointers outside it:
 // no window answers on that path, and nothing there may allocate.
 //
@@ -21,6 +22,7 @@
 
 #include "base/UiHooks.h"
 #include "engine/RunControl.h"
+#include "keymaps/KeyMaps.h"
 #include "mainwindow/PortModel.h"
 #include "mainwindow/Refresh.h"
 #include "settings/CfgLink.h"
@@ -36,14 +38,16 @@ struct TLogCalls {
 // The core's calls a window may answer; it fills the members it answers and leaves the rest
 // empty. Only the window members are taken (TWindowRegistry::Fill lists them): the program state,
 // display timers, display resets, usage report, combos, calibrate prompt, port closes, critical
-// close, diagnostics and sample aid windows of RunHooks; all of RefreshHooks and PortHooks; the
-// settings dialogs, the factory load, the status text and the key-map views' refresh of CfgLink;
-// the log's lines of UiHooks.
+// close and the end of the application, diagnostics and sample aid windows of RunHooks; all of
+// RefreshHooks and PortHooks; the settings dialogs, the factory load, the status text and the
+// key-map views' refresh of CfgLink; the calibrate prompt of KeyMapCalls; the log's lines of
+// UiHooks.
 struct TWindowCalls {
   TRunHooks Run;
   TRefreshHooks Refresh;
   TPortHooks Ports;
   TCfgLinkHooks Cfg;
+  KeyMapHooks KeyMap;
   TLogCalls Log;
 };
 

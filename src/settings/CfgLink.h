@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "base/HookSlots.h"
 #include "base/Sizes.h"
 
 namespace vel {
@@ -65,10 +66,8 @@ struct TCfgLinkHooks {
   std::function<void()> LoadConfigAndApplyFactory;
   // The main window's status bar text ("Warning: Config converted; ...").
   std::function<void(const std::string&)> SetStatusText;
-  // The main window's program state (1 "Loading config..." at the start of a full load).
+  // The program state (1 "Loading config..." at the start of a full load).
   std::function<void(uint8_t)> SetProgState;
-  // The engine is running: subset loads then swap their result in under the engine lock.
-  std::function<bool()> IsRunning;
   // Settings validation; true when there is none.
   std::function<bool()> ValidateConfig;
   // Key-map views refresh after a key-map load.
@@ -81,5 +80,21 @@ struct TCfgLinkHooks {
 // The values as loaded or last captured, and the hooks. GUI thread.
 inline TCfgEngineVals CfgEngine;
 TCfgLinkHooks& CfgLink();
+
+inline auto HookSlots(const TCfgLinkHooks& h) {
+  return std::to_array<THookSlot>({
+      VEL_HOOK_SLOT(h, Capture),
+      VEL_HOOK_SLOT(h, Apply),
+      VEL_HOOK_SLOT(h, LoadConfigAndApplyFactory),
+      VEL_HOOK_SLOT(h, SetStatusText),
+      VEL_HOOK_SLOT(h, SetProgState),
+      VEL_HOOK_SLOT(h, ValidateConfig),
+      VEL_HOOK_SLOT(h, RefreshKeyMapViews),
+      VEL_HOOK_SLOT(h, OpenDialog),
+      VEL_HOOK_SLOT(h, SaveDialog),
+  });
+}
+static_assert(kAllSlotsListed<TCfgLinkHooks, std::function<void()>>,
+              "a member of TCfgLinkHooks is not in HookSlots");
 
 }  // namespace vel

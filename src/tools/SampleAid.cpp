@@ -8,7 +8,6 @@
 #include "base/EngineLock.h"
 #include "base/Showing.h"
 #include "base/UiHooks.h"
-#include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "mainwindow/InputProcs.h"
 
@@ -360,7 +359,6 @@ bool SampleAidSendProgBank(int32_t port, int32_t channel, int32_t program, int32
 
 void InstallSampleAidHooks() {
   EngineHooks.SampleAidTick = &SampleAidTick;
-  RunHooks.WaitForSampleAid = [] { WaitForSampleAid(); };
 }
 
 }  // namespace vel

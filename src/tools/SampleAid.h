@@ -104,7 +104,7 @@ void SampleAidEndNote();
 bool SampleAidSendProgBank(int32_t port, int32_t channel, int32_t program, int32_t lsbOrPatch, int32_t msb,
                            int32_t method);
 
-// Sets the tick and wait hooks of the engine and run control.
+// Sets the engine's tick hook. The stop's wait is the window's answer (TfrmSampleAid::Answer).
 void InstallSampleAidHooks();
 
 }  // namespace vel

@@ -34,7 +34,6 @@ class SampleAidTest : public test::ViewEngineTest {
   void TearDown() override {
     Showing.SampleAidShowing = 0;
     EngineHooks.SampleAidTick = nullptr;
-    RunHooks.WaitForSampleAid = nullptr;
     ResetSampleAid();
     ViewEngineTest::TearDown();
   }
@@ -282,7 +281,7 @@ TEST_F(SampleAidTest, TheStopWaitLetsTheTickEndTheNoteOrEndsItItselfAndRefusesNe
     ClearSent();
     ASSERT_TRUE(SampleAidStart(SaPlay + kSampleAidAuditionBase));
     if (ticking) {
-      RunHooks.WaitForSampleAid();
+      WaitForSampleAid();
     } else {
       WaitForSampleAid(0);
     }

@@ -1231,6 +1231,17 @@ void TfrmMain::FormClose() {
   SaveRestoreSysColours(false);
 }
 
+void TfrmMain::EndApplication() {
+  // The critical close has freed the run-time controls and restored the colours already; nothing
+  // is saved on the way out, as on a normal close.
+  tmAutoRun->stop();
+  MainClosing = true;
+  closeAccepted_ = true;
+  InstanceLocks.ReleaseAll();
+  // Posted, so that an end asked for before the event loop runs still ends it at once.
+  QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
 void TfrmMain::RestorePlace() {
   if (Cfg.WindowMainWidth > 0 && Cfg.WindowMainHeight > 0) resize(Cfg.WindowMainWidth, Cfg.WindowMainHeight);
   MoveToSavedPlace(this, Cfg.WindowMainLeft, Cfg.WindowMainTop);

@@ -206,6 +206,8 @@ class TfrmMain : public QMainWindow {
   void LoadMidiFileNow();
   void tmAutoRunTimer();
   void FormClose();
+  // The critical close's end: the per-copy locks go and the application quits without asking.
+  void EndApplication();
 
   // Makes the window's areas and registers them with the window registry (MainWiring.cpp).
   void WireAreas();
@@ -217,7 +219,8 @@ class TfrmMain : public QMainWindow {
   // An area registered with the window registry until the window goes. The areas register in the
   // order they are wired, which is the order the registry runs their answers to one call in.
   void RegisterArea(TWindow& area);
-  // The window's own answers: the program state, the critical close, the refresh's reload.
+  // The window's own answers: the program state, the critical close and the application's end,
+  // the refresh's reload.
   TWindowAnswers own_;
   std::vector<TRegistration> registrations_;
   std::unique_ptr<TStatusDisplay> status_;

@@ -506,7 +506,6 @@ void TStatusDisplay::Answer(TWindowCalls& calls) {
   };
   calls.Run.UsageReport = [this] { UsageReport(); };
   calls.Run.LoadMainCombos = [this] { form_.SelectMainControls(LoadMainCombos()); };
-  // No diagnostics note is kept apart from the log here: ClearPendingDiagNote has nothing to drop.
 }
 
 QRect TStatusDisplay::BeatLightRect(const TRect4& r) const {

@@ -225,6 +225,8 @@ void TViewMenus::Answer(TWindowCalls& calls) {
     }
     PromptCalibrateCmdKey();
   };
+  // The key mapper reset the octave offsets: the performer is asked to calibrate again.
+  calls.KeyMap.ToggleCalibPrompt = [this] { ToggleCalibPrompt(); };
 }
 
 TViewMenus::TViewMenus(TfrmMain& form) : TMainArea(form) {

@@ -1,10 +1,13 @@
 // The main window's areas, made and registered with the window registry in this one place.
 #include <QAction>
 #include <memory>
+#include <mutex>
 #include <utility>
 
+#include "base/EngineLock.h"
 #include "keymapper/forms/KeyMapper.h"
 #include "keymapper/forms/KeyMaps.h"
+#include "keys/KeyArgs.h"
 #include "mainwindow/FileMenus.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainArea.h"
@@ -46,9 +49,16 @@ void TfrmMain::WireAreas() {
   calls.Run.ApplyProgState = [this](TProgState state) { ApplyProgState(int(state)); };
   calls.Run.FreeRunTimeControls = [this] { HandleDynamicControls(false); };
   calls.Run.RestoreSysColours = [this] { SaveRestoreSysColours(false); };
+  calls.Run.EndApplication = [this] { EndApplication(); };
   // Every refresh of the program reloads the main window's lists and controls.
   calls.Refresh.ReloadMainWindow = [this] { FillMainControls(); };
   calls.Refresh.LoadMainControls = [this](const TMainComboIndices& idx) { SelectMainControls(idx); };
+  // A reloaded program gives the virtual keyboard's hotkey advice once more; input may still
+  // arrive, so under the lock.
+  calls.Refresh.ClearWindowMessages = [] {
+    std::lock_guard lock(EngineLock);
+    Args.VKbdHotkeyAdviceShown = 0;
+  };
   RegisterArea(own_);
 
   status_ = std::make_unique<TStatusDisplay>(*this);
