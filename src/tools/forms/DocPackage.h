@@ -8,8 +8,7 @@
 namespace vel {
 
 // The items of the Help menu that have no document yet: they keep their "Can't find help file" box.
-inline constexpr const char* kDocsWithoutContent[] = {"Advanced-Operation.pdf", "Mods-History.pdf",
-                                                      "Template-Macro.pdf"};
+inline constexpr const char* kDocsWithoutContent[] = {"Template-Macro.pdf"};
 
 // Markdown (or HTML, when the text starts "<html>") to a PDF file (A4); relative image paths resolve against
 // baseDir and images are fitted to the page width. False with error set when the file cannot be written.
