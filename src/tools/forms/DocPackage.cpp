@@ -136,7 +136,8 @@ bool WriteDocsPackage(const QString& sourceDir, const QString& outDir, QStringLi
     *errors << "Cannot copy Read-First.txt";
     ok = false;
   }
-  for (const char* name : {"Quick-Start", "Tutorial", "Overview", "Troubleshooting"}) {
+  for (const char* name :
+       {"Quick-Start", "Tutorial", "Overview", "Advanced-Operation", "Troubleshooting", "Mods-History"}) {
     QString markdown, error;
     const QString source = sourceDir + "/" + name + ".md";
     if (!ReadText(source, &markdown)) {
