@@ -68,6 +68,22 @@ TEST_F(TextsFitTest, ProgrammeNamesAndTheSeqHeadingsShowWhole) {
   EXPECT_GT(rows, 0);
 }
 
+TEST_F(TextsFitTest, TheMetronomeStyleAndPatternShowWhole) {
+  Cfg.MetrModeStyles = 1;
+  Run();
+  form->Status().UpdateDspStatus();
+  QLabel* name = ui().lblvMetrStyleName;
+  QLabel* pattern = ui().lblvMetrStylePatNo;
+  ASSERT_EQ(pattern->text().toStdString(), "40-Main1");
+  const QRect room = ui().grpMetr->contentsRect();
+  for (QLabel* l : {name, pattern}) {
+    EXPECT_GE(l->contentsRect().width(), l->fontMetrics().horizontalAdvance(l->text()))
+        << l->text().toStdString();
+    EXPECT_LE(l->geometry().right(), room.right()) << l->text().toStdString();
+  }
+  EXPECT_GT(pattern->x(), name->geometry().right());
+}
+
 // Config with two outputs allocated through the port panel: each seq row's and the live row's
 // port list shows its port names whole.
 using PortNamesFitTest = test::FormRig;
