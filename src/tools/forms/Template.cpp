@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -165,11 +167,25 @@ void TKeyRowView::paintEvent(QPaintEvent* e) {
   bold.setBold(true);
   each([&](const TKeyBox& b, const TKeyRowKey& k, const TKeyLight&) {
     if (k.Label.isEmpty()) return;
-    p.setFont(k.Bold ? bold : plain);
+    p.setFont(FitLabelFont(k.Bold ? bold : plain, k.Label, b.BackWidth - 2));
     p.setPen(k.Font);
     p.drawText(QRect(b.BackLeft + 1, h.LabelRowTop + 1, b.BackWidth - 2, h.LabelHeight), Qt::AlignCenter,
                k.Label);
   });
+}
+
+QFont FitLabelFont(const QFont& font, const QString& label, int32_t width) {
+  // Six octaves leave a key a few pixels: a smaller letter reads, a cut label ("cm") does not.
+  constexpr int32_t kSmallest = 6;
+  QFont f = font;
+  for (int32_t px = QFontInfo(font).pixelSize(); px > kSmallest; --px) {
+    const QFontMetrics m(f);
+    int32_t widest = 0;
+    for (const QString& line : label.split('\n')) widest = std::max(widest, m.horizontalAdvance(line));
+    if (widest <= width) break;
+    f.setPixelSize(px - 1);
+  }
+  return f;
 }
 
 void TKeyRowView::mousePressEvent(QMouseEvent* e) {

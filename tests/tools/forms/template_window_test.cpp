@@ -307,6 +307,30 @@ TEST_F(TemplateWindowTest, ButtonsStretchPanAndZoom) {
   EXPECT_TRUE(form->QwertyHelp()->isVisible());
 }
 
+TEST_F(TemplateWindowTest, LabelsOfSixOctavesShowWhole) {
+  // Six octaves across a desktop screen's width.
+  kbd().resize(1280, kbd().height());
+  kbd().ui->sbtnOct6->click();
+  ASSERT_EQ(int32_t(kbd().Boxes().size()), 73);
+  ASSERT_EQ(kbd().width(), 1280);
+  SetKeyMode(TKeyMode::Live);
+  form->Status().tmUpdateDspStatusTimer();
+  const QFont font = kbd().KeyRow()->font();
+  int32_t cut = 0;
+  bool cmdShown = false;
+  for (std::size_t i = 0; i < kbd().Boxes().size(); ++i) {
+    const QString& label = kbd().Keys()[std::size_t(Cfg.TemplateLeftKeyNo) + i].Label;
+    const int32_t room = kbd().Boxes()[i].BackWidth - 2;
+    cmdShown = cmdShown || label == "cmd";
+    if (QFontMetrics(font).horizontalAdvance(label.section('\n', 0, 0)) > room) ++cut;
+    const QFontMetrics fitted(FitLabelFont(font, label, room));
+    for (const QString& line : label.split('\n'))
+      EXPECT_LE(fitted.horizontalAdvance(line), room) << line.toStdString() << " of key " << i;
+  }
+  EXPECT_TRUE(cmdShown);
+  EXPECT_GT(cut, 0);  // the window's own font would cut some
+}
+
 TEST_F(TemplateWindowTest, DockingFollowsTheMainWindow) {
   if (QGuiApplication::platformName() != "xcb")
     GTEST_SKIP() << "docking places windows, which only X11 lets a program do; platform is "
