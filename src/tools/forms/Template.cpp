@@ -3,8 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFontInfo>
-#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -31,6 +29,7 @@
 #include "mainwindow/FileMenus.h"
 #include "mainwindow/InputProcs.h"
 #include "mainwindow/forms/Colours.h"
+#include "mainwindow/forms/FitFont.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainStatus.h"
 #include "mainwindow/forms/MainViewMenus.h"
@@ -167,25 +166,11 @@ void TKeyRowView::paintEvent(QPaintEvent* e) {
   bold.setBold(true);
   each([&](const TKeyBox& b, const TKeyRowKey& k, const TKeyLight&) {
     if (k.Label.isEmpty()) return;
-    p.setFont(FitLabelFont(k.Bold ? bold : plain, k.Label, b.BackWidth - 2));
+    p.setFont(FitFont(k.Bold ? bold : plain, k.Label, b.BackWidth - 2));
     p.setPen(k.Font);
     p.drawText(QRect(b.BackLeft + 1, h.LabelRowTop + 1, b.BackWidth - 2, h.LabelHeight), Qt::AlignCenter,
                k.Label);
   });
-}
-
-QFont FitLabelFont(const QFont& font, const QString& label, int32_t width) {
-  // Six octaves leave a key a few pixels: a smaller letter reads, a cut label ("cm") does not.
-  constexpr int32_t kSmallest = 6;
-  QFont f = font;
-  for (int32_t px = QFontInfo(font).pixelSize(); px > kSmallest; --px) {
-    const QFontMetrics m(f);
-    int32_t widest = 0;
-    for (const QString& line : label.split('\n')) widest = std::max(widest, m.horizontalAdvance(line));
-    if (widest <= width) break;
-    f.setPixelSize(px - 1);
-  }
-  return f;
 }
 
 void TKeyRowView::mousePressEvent(QMouseEvent* e) {

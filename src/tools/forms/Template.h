@@ -30,9 +30,6 @@ struct TKeyRowKey {
   bool Bold = false;
 };
 
-// The label's font, made smaller until its widest line fits width (down to a smallest size).
-QFont FitLabelFont(const QFont& font, const QString& label, int32_t width);
-
 // The key row: lit strips, label backgrounds, labels, wells and keys, drawn in that order of
 // layers, and the pointer's key and part.
 class TKeyRowView : public QWidget {

@@ -22,6 +22,7 @@
 #include "keymaps/KeyLabels.h"
 #include "keymaps/KeyMaps.h"
 #include "mainwindow/InputProcs.h"
+#include "mainwindow/forms/FitFont.h"
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/MainStatus.h"
 #include "tools/TemplateSettings.h"
@@ -323,7 +324,7 @@ TEST_F(TemplateWindowTest, LabelsOfSixOctavesShowWhole) {
     const int32_t room = kbd().Boxes()[i].BackWidth - 2;
     cmdShown = cmdShown || label == "cmd";
     if (QFontMetrics(font).horizontalAdvance(label.section('\n', 0, 0)) > room) ++cut;
-    const QFontMetrics fitted(FitLabelFont(font, label, room));
+    const QFontMetrics fitted(FitFont(font, label, room));
     for (const QString& line : label.split('\n'))
       EXPECT_LE(fitted.horizontalAdvance(line), room) << line.toStdString() << " of key " << i;
   }
