@@ -375,6 +375,17 @@ bool ResetTimerResolution() {
   return ok;
 }
 
+// Without real-time scheduling a busy desktop can hold the timer back by milliseconds; the user is
+// told once, when the first run shows it, and where to read how to grant it. Decided here on the
+// GUI thread once the timer runs, so the timer thread neither allocates nor reports.
+void TellNoRealTimeOnce() {
+  if (RunCtl.NoRealTimeTold || !TimerIo.RealTimeGranted || TimerIo.RealTimeGranted()) return;
+  RunCtl.NoRealTimeTold = 1;
+  const std::string text = kNoRealTimeText;
+  ReportWarning("@" + text);
+  DiagLogTimed("Warning: " + text);
+}
+
 bool InitMidiTimer() {
   Log("Setting timer: " + std::to_string(Cfg.MidiTimerInterval) + ", " + std::to_string(RunCtl.MidiTimerRes));
   uint32_t id = 0;
@@ -391,6 +402,7 @@ bool InitMidiTimer() {
   RunCtl.TimerBusy = RunCtl.TimerExists;
   if (RunCtl.TimerExists) {
     Log("Status: Running");
+    TellNoRealTimeOnce();
     return true;
   }
   // Running without ticks would look alive and do nothing: back to Config, and say why.

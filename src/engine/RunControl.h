@@ -74,6 +74,8 @@ struct TRun {
   // The user has been told that the MIDI server of the open inputs went away. Every input of that
   // server reports the loss; one warning says it. Cleared when an input opens again.
   uint8_t MidiServerLostTold = 0;
+  // The user has been told that the timer runs without real-time scheduling; once a program run.
+  uint8_t NoRealTimeTold = 0;
   // The MIDI layer's count of clamped time stamps when this run started.
   uint64_t ClampsAtStart = 0;
   // The state text last written to the diagnostics log.
@@ -95,6 +97,8 @@ struct TTimerIo {
   std::function<uint32_t(uint32_t, uint32_t, mmtimer::TimerCallback, uintptr_t)> SetEvent =
       &mmtimer::SetEvent;
   std::function<mmtimer::Result(uint32_t)> KillEvent = &mmtimer::KillEvent;
+  // Whether the begun period's timer threads got real-time scheduling.
+  std::function<bool()> RealTimeGranted = &mmtimer::RealTimeGranted;
   std::function<void(int32_t ms)> Sleep;  // empty: the calling thread sleeps
 };
 inline TTimerIo TimerIo;
@@ -210,8 +214,13 @@ void LogPortTables(bool outputs);
 bool SetTimerResolution(std::string* why = nullptr);
 bool ResetTimerResolution();
 // Creates the engine timer (TimerProc every MidiTimerInterval ms). A timer that cannot be created
-// is reported as a design error and the program returns to Config. True when it runs.
+// is reported as a design error and the program returns to Config. True when it runs. The first
+// timer of the program run that goes without real-time scheduling says so (kNoRealTimeText) in
+// the status line and the diagnostics log.
 bool InitMidiTimer();
+inline constexpr const char* kNoRealTimeText =
+    "No real-time scheduling: timing may wobble when the computer is busy. "
+    "Help, Troubleshooting says how to grant it";
 void KillMidiTimer();
 
 // ---- running ----

@@ -872,6 +872,13 @@ std::string LockedCfgText(const TCfgSaveState& st) {
   return BuildCfgText(st);
 }
 
+// The file written, and the status line says where: a save otherwise gives no sign that it worked.
+bool WriteCfgFile(const std::string& fileName, const TCfgSaveState& st) {
+  if (!WriteFile(fileName, LockedCfgText(st))) return false;
+  if (CfgLink().SetStatusText) CfgLink().SetStatusText("Settings saved to " + fileName);
+  return true;
+}
+
 bool AskNormalise(TCfgSaveState& st) {
   bool aux = false;
   int32_t v = 0;
@@ -893,7 +900,7 @@ bool SaveConfigFileAs(const std::string& fileName, uint8_t kind, bool named) {
   TCfgSaveState st = InitialSaveState(kind);
   if (!AskNormalise(st)) return true;
   if (!KeepRefusedFile(fileName)) return false;
-  const bool ok = WriteFile(fileName, LockedCfgText(st));
+  const bool ok = WriteCfgFile(fileName, st);
   if (ok && named) Cfg.LastSavedConfigFolder = FolderOf(fileName);
   return ok;
 }
@@ -927,7 +934,7 @@ bool SaveConfigFile(bool toDefault, uint8_t kind) {
     }
   }
   if (!KeepRefusedFile(fileName)) return false;
-  const bool ok = WriteFile(fileName, LockedCfgText(st));
+  const bool ok = WriteCfgFile(fileName, st);
   if (ok && !toDefault) Cfg.LastSavedConfigFolder = FolderOf(fileName);
   return ok;
 }

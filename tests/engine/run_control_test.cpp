@@ -98,6 +98,27 @@ TEST_F(RunControlTest, StartTakesItsStepsInOrderAndEndsRunningWithOneTimer) {
   EXPECT_EQ(RunCtl.PeriodBegun, 1);
 }
 
+TEST_F(RunControlTest, TheFirstRunWithoutRealTimeSchedulingSaysSoOnce) {
+  Allocate(1, 1);
+  realTimeGranted = false;
+  const std::string said =
+      "Warning: No real-time scheduling: timing may wobble when the computer is busy. "
+      "Help, Troubleshooting says how to grant it";
+  // Said with diagnostics off too: the log keeps it for when they are opened.
+  for (int run = 0; run < 2; ++run) {
+    journal.clear();
+    StartRunning();
+    ASSERT_EQ(RunCtl.ProgState, TProgState::Running);
+    const Lines j = Journal();
+    EXPECT_EQ(std::count(j.begin(), j.end(), "log: " + said), run == 0 ? 1 : 0) << run;
+    EXPECT_EQ(Msgs.StatusAlertText.Peek(), run == 0 ? said : "") << run;
+    EXPECT_EQ(Msgs.WarningCount, run == 0 ? 1 : 0) << run;
+    Msgs.StatusAlertText.Clear();
+    onPump = [] { TimerProc(7, 0); };
+    StopRunning();
+  }
+}
+
 TEST_F(RunControlTest, ResolutionBelowTheTimersMinimumTakesTheMinimum) {
   Allocate(0, 1);
   Trace.DiagFlags = 1;

@@ -287,12 +287,14 @@ TEST_F(CfgWriterText, FirstSaveOverARefusedFileKeepsItAsBak) {
   ASSERT_TRUE(SaveConfigFile(true, CfgFull));
   EXPECT_TRUE(ReadAll(bak) == user);
   EXPECT_EQ(FirstDiff(ReadAll(file), Full()), "");
-  EXPECT_EQ(status, std::vector<std::string>{"Previous settings file kept as SeqDefaults.txt.bak"});
+  const std::string saved = "Settings saved to " + file;
+  EXPECT_EQ(status, (std::vector<std::string>{"Previous settings file kept as SeqDefaults.txt.bak", saved}));
   // Only the first save keeps a copy; the next ones replace the file alone.
   WriteAll(bak, "kept");
   ASSERT_TRUE(SaveConfigFile(true, CfgFull));
   EXPECT_EQ(ReadAll(bak), "kept");
-  EXPECT_EQ(status.size(), 1u);
+  EXPECT_EQ(status.size(), 3u);
+  EXPECT_EQ(status.back(), saved);
   // A file that loaded is saved over without a copy.
   const std::string good = Path("good.txt");
   WriteAll(good, Full());
@@ -301,6 +303,7 @@ TEST_F(CfgWriterText, FirstSaveOverARefusedFileKeepsItAsBak) {
   ASSERT_TRUE(ok);
   ASSERT_TRUE(SaveConfigFileAs(good, CfgFull, true));
   EXPECT_FALSE(std::filesystem::exists(good + ".bak"));
+  EXPECT_EQ(status.back(), "Settings saved to " + good);
   EXPECT_TRUE(ui.boxes.empty());
 }
 

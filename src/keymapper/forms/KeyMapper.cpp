@@ -20,6 +20,7 @@
 #include "keymaps/KeyMaps.h"
 #include "mainwindow/InputProcs.h"
 #include "mainwindow/forms/Colours.h"
+#include "mainwindow/forms/FitFont.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainFileMenus.h"
 #include "mainwindow/forms/MainViewMenus.h"
@@ -96,16 +97,21 @@ TfrmKeyMapper::TfrmKeyMapper(TfrmMain& main) : QWidget(&main, Qt::Tool), main_(m
   auto* warning =
       Label(this, "lblWarning", "Warning: leaving this key mapper window open may impact timing", {8, 2});
   SetFgColour(warning, QColor(128, 0, 0));
-  Label(
+  QLabel* help1 = Label(
       this, "lblHelp1",
       "To change maps, scroll left/right to reqd. key (press MIDI key to confirm) & click reqd. entry; 'p' = "
       "playable live, 'r' = recordable, 'sr' = step recordable, ' ' = key ignored in that mode",
       {8, 17});
-  Label(this, "lblHelp2",
-        "Clicking anywhere in key columns defines the 'current key'.  Click key number in column header to "
-        "toggle "
-        "direction for prefill buttons",
-        {8, 32});
+  QLabel* help2 =
+      Label(this, "lblHelp2",
+            "Clicking anywhere in key columns defines the 'current key'.  Click key number in column "
+            "header to toggle direction for prefill buttons",
+            {8, 32});
+  // The help lines show whole within the window, as far in from its right edge as from its left.
+  for (QLabel* help : {help1, help2}) {
+    help->setFont(FitFont(help->font(), help->text(), Widths.WindowWidth - 2 * help->x()));
+    help->adjustSize();
+  }
   MakeHeader();
   Grid = new TKeyGrid(this);
   Grid->setGeometry(kHdrWidth, kHdrTop, Widths.WindowWidth - kHdrWidth, kHdrHeight);

@@ -9,6 +9,9 @@
 #include "mainwindow/FileMenus.h"
 #include "mainwindow/Help.h"
 
+class QFileDialog;
+class QWidget;
+
 namespace vel {
 
 struct TDesktopHooks {
@@ -23,6 +26,11 @@ struct TDesktopHooks {
 };
 // The hooks in force; the defaults show the toolkit's dialog and ask the desktop.
 TDesktopHooks& Desktop();
+
+// The toolkit's own file dialog with its Size column wide enough for every size it writes (the
+// view's text width of the widest, with the cell's margins).
+void WidenSizeColumn(QFileDialog& dialog);
+int32_t SizeColumnWidth(const QWidget& view);
 
 inline std::string RunFileDialog(const TFileDialog& dialog) {
   return Desktop().FileDialog(dialog);

@@ -19,6 +19,7 @@
 #include <QStyleOptionComboBox>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <algorithm>
 #include <chrono>
 #include <exception>
@@ -596,6 +597,11 @@ void TfrmMain::SetCaption() {
   // caption alone.
   QApplication::setApplicationDisplayName(caption);
   setWindowTitle(caption);
+  // The window system wrote the old name after the other windows' titles ("Virtual keyboard &
+  // template - Vellorine SeqDefaults" after a settings reset): give them their titles again.
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w != this && w->windowHandle() && !w->windowTitle().isEmpty())
+      w->windowHandle()->setTitle(w->windowTitle());
 }
 
 void TfrmMain::SetHintsOnControls() {

@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <algorithm>
 
 #include "engine/RunControl.h"
@@ -140,6 +142,32 @@ TComputerKeys::TComputerKeys(TfrmMain& form) : TMainArea(form) {
   // gives them back.
   ui->centralwidget->setFocusPolicy(Qt::ClickFocus);
   ui->centralwidget->setFocus();
+  KeysBackFromMenuBar();
+}
+
+void TComputerKeys::KeysBackFromMenuBar() {
+  // A menu closed with Esc leaves the menu bar holding the keys to step through its titles, and
+  // the next key would only end that: a musician's Esc of Esc 1 p would be lost and 1 and p
+  // would play as notes. The keys go back to where they were before the bar took them.
+  QMenuBar* bar = form_.menuBar();
+  QObject::connect(qApp, &QApplication::focusChanged, bar, [this, bar](QWidget* old, QWidget* now) {
+    if (now == bar) beforeMenuBar_ = old;
+  });
+  for (QAction* title : bar->actions()) {
+    QMenu* menu = title->menu();
+    if (!menu) continue;
+    // The bar takes the keys after the menu has gone, so look once the closing has run.
+    QObject::connect(menu, &QMenu::aboutToHide, bar, [this, bar] {
+      QMetaObject::invokeMethod(
+          bar,
+          [this, bar] {
+            if (QApplication::focusWidget() != bar || QApplication::activePopupWidget()) return;
+            QWidget* to = beforeMenuBar_ ? beforeMenuBar_.data() : ui->centralwidget;
+            to->setFocus(Qt::PopupFocusReason);
+          },
+          Qt::QueuedConnection);
+    });
+  }
 }
 
 void TComputerKeys::Answer(TWindowCalls& calls) {

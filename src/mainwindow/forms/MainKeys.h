@@ -1,11 +1,14 @@
 #pragma once
 // The computer keys of the main window: the keys no focused control or menu short-cut takes play
 // and command as the virtual keyboard's do. A click on the window's background takes the keys
-// back from a control, and running gives them back to the window.
+// back from a control, and running gives them back to the window; so does a menu closed with Esc.
+#include <QPointer>
+
 #include "mainwindow/forms/MainArea.h"
 #include "mainwindow/forms/MainInput.h"
 
 class QKeyEvent;
+class QWidget;
 
 namespace vel {
 
@@ -19,7 +22,11 @@ class TComputerKeys : public TMainArea {
   void Answer(TWindowCalls& calls) override;
 
  private:
+  void KeysBackFromMenuBar();
+
   TQwertyKeys qwerty_;
+  // The control that had the keys when the menu bar took them.
+  QPointer<QWidget> beforeMenuBar_;
 };
 
 }  // namespace vel

@@ -51,6 +51,19 @@
 
 namespace vel {
 
+namespace {
+
+// The style's name and its pattern's side by side, each as wide as its text: fixed widths cut a
+// pattern such as "40-Main1" to "40-M".
+void PlaceStyleLabels(QLabel* name, QLabel* pattern) {
+  name->resize(name->sizeHint().width(), name->height());
+  const int32_t gap = name->fontMetrics().horizontalAdvance(QLatin1Char(' '));
+  pattern->setGeometry(name->geometry().right() + 1 + gap, pattern->y(), pattern->sizeHint().width(),
+                       pattern->height());
+}
+
+}  // namespace
+
 // The displays' own state, GUI thread only.
 struct TStatusState {
   // Each timer's interval while switched on.
@@ -274,8 +287,10 @@ struct TStatusTick {
     a.Geometry(d.SeqLights, ui->pnlSeqStatus->rect());
     if (rowsChanged) d.SeqLights->raise();
     if (s.ProgState < TProgState::Running || s.MetrSeqNo >= 0) {
+      const int64_t before = a.Count;
       a.Text(ui->lblvMetrStyleName, d.View.MetrStyleName);
       a.Text(ui->lblvMetrStylePatNo, d.View.MetrStylePatNo);
+      if (a.Count != before) PlaceStyleLabels(ui->lblvMetrStyleName, ui->lblvMetrStylePatNo);
     }
   }
 

@@ -29,6 +29,7 @@
 #include "mainwindow/FileMenus.h"
 #include "mainwindow/InputProcs.h"
 #include "mainwindow/forms/Colours.h"
+#include "mainwindow/forms/FitFont.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainStatus.h"
 #include "mainwindow/forms/MainViewMenus.h"
@@ -166,7 +167,7 @@ void TKeyRowView::paintEvent(QPaintEvent* e) {
   bold.setBold(true);
   each([&](const TKeyBox& b, const TKeyRowKey& k, const TKeyLight&) {
     if (k.Label.isEmpty()) return;
-    p.setFont(k.Bold ? bold : plain);
+    p.setFont(FitFont(k.Bold ? bold : plain, k.Label, b.BackWidth - 2));
     p.setPen(k.Font);
     p.drawText(QRect(b.BackLeft + 1, h.LabelRowTop + 1, b.BackWidth - 2, h.LabelHeight), Qt::AlignCenter,
                k.Label);

@@ -77,6 +77,17 @@ TEST_F(KeyMapperFormTest, FirstOpeningScrollsToTheCalibrateKeyLaterOnesKeepTheSc
   EXPECT_FALSE(km().isVisible());
 }
 
+TEST_F(KeyMapperFormTest, TheTextsAboveTheGridShowWhole) {
+  km().Open("Key Mapper");
+  for (const char* name : {"lblWarning", "lblHelp1", "lblHelp2"}) {
+    const QLabel* l = km().findChild<QLabel*>(name);
+    ASSERT_NE(l, nullptr) << name;
+    EXPECT_GE(l->contentsRect().width(), l->fontMetrics().horizontalAdvance(l->text())) << name;
+    EXPECT_LE(l->geometry().right(), km().width() - l->x()) << name;
+  }
+  EXPECT_TRUE(km().findChild<QLabel*>("lblHelp1")->text().endsWith("' ' = key ignored in that mode"));
+}
+
 TEST_F(KeyMapperFormTest, CurrentKeyMarksAndDirectionToggleOnlyOnTheCurrentKeyNumber) {
   km().Open("Key Mapper");
   km().SetFirstVisibleKey(36);

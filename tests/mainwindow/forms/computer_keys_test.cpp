@@ -3,7 +3,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTest>
 #include <QToolButton>
+#include <functional>
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -107,6 +113,28 @@ TEST_F(ComputerKeysTest, APressOutsideRunningGivesItsBoxOnceAndTheReleaseGoesOn)
   EXPECT_EQ(sent, (Sent{{0, kMOff}}));
 }
 
+TEST_F(ComputerKeysTest, AKeyHeldAcrossStopIsReleasedWithoutABox) {
+  Run();
+  QWidget* w = ui().centralwidget;
+  Key(w, true, Qt::Key_M);
+  Key(w, true, Qt::Key_Z);
+  rec.boxes.clear();
+  ui().sbtnControl->click();  // asks first, as a box would take the keyboard
+  ASSERT_NE(RunCtl.ProgState.load(), TProgState::Running);
+  ASSERT_EQ(rec.boxes.size(), 1u);
+  // The box took the keyboard (the window is not the active one); M's repeats and release, and
+  // Z's release, come after it.
+  QEvent deactivated(QEvent::ActivationChange);
+  QApplication::sendEvent(form.get(), &deactivated);
+  Key(w, false, Qt::Key_M, Qt::NoModifier, true);
+  Key(w, true, Qt::Key_M, Qt::NoModifier, true);
+  Key(w, false, Qt::Key_M);
+  Key(w, false, Qt::Key_Z);
+  EXPECT_EQ(rec.boxes.size(), 1u);
+  constexpr uint32_t kZOn = 0x017F3290, kZOff = 0x017F3280;
+  EXPECT_EQ(sent, (Sent{{0, kMOn}, {0, kZOn}, {0, kMOff}, {0, kZOff}}));
+}
+
 TEST_F(ComputerKeysTest, AKeyTypedIntoAFocusedComboDoesNotPlay) {
   Run();
   // The metronome's bar note stays a list while running.
@@ -131,6 +159,77 @@ TEST_F(ComputerKeysTest, RunningTakesTheKeysBackFromAListFocusedInConfig) {
   ASSERT_EQ(form->focusWidget(), ui().centralwidget);
   Key(form->focusWidget(), true, Qt::Key_M);
   EXPECT_EQ(sent, (Sent{{0, kMOn}}));
+}
+
+// Keys as the window system types them: to an open popup, else to the focused control, short-cuts
+// first. Between a person's keys the event loop runs what the window queued for itself.
+void Type(std::initializer_list<Qt::Key> keys) {
+  for (Qt::Key k : keys) {
+    QTest::keyClick(static_cast<QWidget*>(nullptr), k);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+  }
+}
+
+TEST_F(ComputerKeysTest, AfterAMenuOrBoxClosedWithEscTheNextKeysReachTheInput) {
+  form->show();
+  QApplication::setActiveWindow(form.get());
+  struct Case {
+    const char* what;
+    std::function<void()> openAndEsc;
+  };
+  const Case cases[] = {
+      {"a menu of the menu bar, clicked open",
+       [&] {
+         QMenuBar* bar = form->menuBar();
+         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(ui().mnuFile->menuAction()).center());
+         ASSERT_EQ(QApplication::activePopupWidget(), ui().mnuFile);
+         Type({Qt::Key_Escape});
+       }},
+      {"a menu of the menu bar, opened by its letter",
+       [&] {
+         QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_F, Qt::AltModifier);
+         ASSERT_EQ(QApplication::activePopupWidget(), ui().mnuFile);
+         Type({Qt::Key_Escape});
+       }},
+      {"a context menu",
+       [&] {
+         QMenu menu(form.get());
+         menu.addAction("Item");
+         menu.popup(form->geometry().center());
+         ASSERT_EQ(QApplication::activePopupWidget(), &menu);
+         Type({Qt::Key_Escape});
+       }},
+      {"a message box",
+       [&] {
+         QMessageBox box(QMessageBox::Warning, "Vellorine", "Text", QMessageBox::Ok, form.get());
+         box.show();
+         QApplication::setActiveWindow(&box);
+         Type({Qt::Key_Escape});
+         ASSERT_FALSE(box.isVisible());
+         QApplication::setActiveWindow(form.get());
+       }},
+      {"a list of a control, before Run",
+       [&] {
+         StopRunning();
+         QComboBox* combo = ui().cboLiveChans;
+         QTest::mouseClick(combo, Qt::LeftButton, {}, combo->rect().center());
+         ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+         Type({Qt::Key_Escape});
+         Run();
+       }},
+  };
+  Run();
+  Type({Qt::Key_Escape, Qt::Key_1, Qt::Key_P});
+  const Sent untouched = sent;
+  ASSERT_EQ(untouched.size(), 6u);
+  for (const Case& c : cases) {
+    sent.clear();
+    c.openAndEsc();
+    EXPECT_TRUE(sent.empty()) << c.what;
+    Type({Qt::Key_Escape, Qt::Key_1, Qt::Key_P});
+    EXPECT_EQ(sent, untouched) << c.what;
+    EXPECT_EQ(QApplication::focusWidget(), ui().centralwidget) << c.what;
+  }
 }
 
 }  // namespace

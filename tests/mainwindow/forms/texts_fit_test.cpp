@@ -2,13 +2,19 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QTreeView>
 #include <string>
 
 #include "engine/RunControl.h"
+#include "mainwindow/forms/FileDialogs.h"
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/MainStatus.h"
 #include "settings/CfgReader.h"
@@ -66,6 +72,43 @@ TEST_F(TextsFitTest, ProgrammeNamesAndTheSeqHeadingsShowWhole) {
         << text;
   }
   EXPECT_GT(rows, 0);
+}
+
+TEST_F(TextsFitTest, TheMetronomeStyleAndPatternShowWhole) {
+  Cfg.MetrModeStyles = 1;
+  Run();
+  form->Status().UpdateDspStatus();
+  QLabel* name = ui().lblvMetrStyleName;
+  QLabel* pattern = ui().lblvMetrStylePatNo;
+  ASSERT_EQ(pattern->text().toStdString(), "40-Main1");
+  const QRect room = ui().grpMetr->contentsRect();
+  for (QLabel* l : {name, pattern}) {
+    EXPECT_GE(l->contentsRect().width(), l->fontMetrics().horizontalAdvance(l->text()))
+        << l->text().toStdString();
+    EXPECT_LE(l->geometry().right(), room.right()) << l->text().toStdString();
+  }
+  EXPECT_GT(pattern->x(), name->geometry().right());
+}
+
+TEST(FileDialogFit, TheSizeColumnShowsEverySizeWhole) {
+  int argc = 1;
+  char name[] = "vellorine";
+  char* argv[] = {name, nullptr};
+  QApplication app(argc, argv);
+  QFileDialog dialog(nullptr, "Load", QDir::tempPath());
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  auto* tree = dialog.findChild<QTreeView*>("treeView");
+  ASSERT_NE(tree, nullptr);
+  // The toolkit starts the column at its own guess, or at the width the user left it last time.
+  tree->header()->resizeSection(1, tree->fontMetrics().horizontalAdvance("617 bytes"));
+  WidenSizeColumn(dialog);
+  const int margin = tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree) + 1;
+  const int room = tree->header()->sectionSize(1) - 2 * margin;
+  for (qint64 bytes :
+       {qint64{617}, qint64{1023}, qint64{1048575}, qint64{999999999}, qint64{1099511627775}}) {
+    const QString text = QLocale::system().formattedDataSize(bytes);
+    EXPECT_LE(tree->fontMetrics().horizontalAdvance(text), room) << text.toStdString();
+  }
 }
 
 // Config with two outputs allocated through the port panel: each seq row's and the live row's

@@ -22,6 +22,7 @@
 #include "keymaps/KeyLabels.h"
 #include "keymaps/KeyMaps.h"
 #include "mainwindow/InputProcs.h"
+#include "mainwindow/forms/FitFont.h"
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/MainStatus.h"
 #include "tools/TemplateSettings.h"
@@ -305,6 +306,30 @@ TEST_F(TemplateWindowTest, ButtonsStretchPanAndZoom) {
   EXPECT_EQ(kbd().ui->lblRightNote->text(), "C7");
   u.sbtnHelp->click();
   EXPECT_TRUE(form->QwertyHelp()->isVisible());
+}
+
+TEST_F(TemplateWindowTest, LabelsOfSixOctavesShowWhole) {
+  // Six octaves across a desktop screen's width.
+  kbd().resize(1280, kbd().height());
+  kbd().ui->sbtnOct6->click();
+  ASSERT_EQ(int32_t(kbd().Boxes().size()), 73);
+  ASSERT_EQ(kbd().width(), 1280);
+  SetKeyMode(TKeyMode::Live);
+  form->Status().tmUpdateDspStatusTimer();
+  const QFont font = kbd().KeyRow()->font();
+  int32_t cut = 0;
+  bool cmdShown = false;
+  for (std::size_t i = 0; i < kbd().Boxes().size(); ++i) {
+    const QString& label = kbd().Keys()[std::size_t(Cfg.TemplateLeftKeyNo) + i].Label;
+    const int32_t room = kbd().Boxes()[i].BackWidth - 2;
+    cmdShown = cmdShown || label == "cmd";
+    if (QFontMetrics(font).horizontalAdvance(label.section('\n', 0, 0)) > room) ++cut;
+    const QFontMetrics fitted(FitFont(font, label, room));
+    for (const QString& line : label.split('\n'))
+      EXPECT_LE(fitted.horizontalAdvance(line), room) << line.toStdString() << " of key " << i;
+  }
+  EXPECT_TRUE(cmdShown);
+  EXPECT_GT(cut, 0);  // the window's own font would cut some
 }
 
 TEST_F(TemplateWindowTest, DockingFollowsTheMainWindow) {
