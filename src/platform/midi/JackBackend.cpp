@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <memory>
@@ -123,14 +124,16 @@ class JackCore {
   }
 
   // Under mu: a port of ours, connected to theirs (from theirs for an input); null when either
-  // step fails.
+  // step fails. A connection there already (a patchbay or session manager that restores
+  // connections may make it as soon as the port appears) is what was asked for.
   jack_port_t* RegisterConnected(const std::string& ours, unsigned long flags, const std::string& theirs) {
     jack_port_t* port = jack_port_register(client, ours.c_str(), JACK_DEFAULT_MIDI_TYPE, flags, 0);
     if (!port) return nullptr;
     const bool input = (flags & JackPortIsInput) != 0;
     const char* from = input ? theirs.c_str() : jack_port_name(port);
     const char* to = input ? jack_port_name(port) : theirs.c_str();
-    if (jack_connect(client, from, to) != 0) {
+    const int r = jack_connect(client, from, to);
+    if (r != 0 && r != EEXIST) {
       jack_port_unregister(client, port);
       return nullptr;
     }
