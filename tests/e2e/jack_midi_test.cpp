@@ -16,6 +16,8 @@
 
 #include "e2e/JackPeer.h"
 #include "e2e/JackServer.h"
+#include "platform/Clock.h"
+#include "platform/FrameClock.h"
 #include "platform/midi/Midi.h"
 #include "platform/midi/MidiBackend.h"
 
@@ -429,6 +431,27 @@ TEST_F(JackMidi, APortAnotherClientConnectedFirstOpensAndPlays) {
   ASSERT_TRUE(peer_->Queue({0x80, 0x3C, 0x00}));
   ASSERT_TRUE(rec.WaitCount(InMsg::Data, 1));
   EXPECT_EQ(rec.Of(InMsg::Data)[0].msg, 0x3C80u);
+}
+
+// A message due ahead of the clock (an input stamp read before its frame, or one a step of the
+// clock put further ahead) goes out at its own frame plus the constant latency, never before it.
+TEST_F(JackMidi, AMessageDueAheadOfTheClockGoesOutAtItsOwnFrame) {
+  OutGuard out;
+  ASSERT_EQ(OutOpen(OutIndex("peer:in"), out.h), kOk);
+  auto* frames = dynamic_cast<clock::TFrameClock*>(&clock::Active());
+  ASSERT_NE(frames, nullptr);
+  const uint32_t lateFrames =
+      static_cast<uint32_t>((LateWindowNs() * JackServer::kRate + 999'999'999) / 1'000'000'000);
+  const uint64_t clamps = ClampedStamps();
+  std::vector<uint32_t> expected;
+  for (const int64_t ahead : {100, 300, 500}) {  // frames; a period is 256
+    const int64_t due = NowNs() + clock::FramesToNs(ahead, JackServer::kRate);
+    expected.push_back(frames->FrameAt(due) + JackServer::kPeriod + lateFrames);
+    ASSERT_EQ(OutShortMsgAt(out.h, 0x400090u | static_cast<uint32_t>(expected.size()) << 8, due), kOk);
+  }
+  ASSERT_TRUE(peer_->WaitCount(expected.size()));
+  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(peer_->At(i).frame, expected[i]) << i;
+  EXPECT_EQ(ClampedStamps(), clamps);
 }
 
 TEST_F(JackMidi, BadDeviceIndexAndDoubleCloseAreRefused) {
