@@ -41,6 +41,10 @@
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
+#include "keymaps/KeyCodes.h"
+#include "keymaps/KeyMaps.h"
+#include "keymaps/KeyMapsFactory.h"
+#include "keys/KeyPath.h"
 #include "platform/MmTimer.h"
 #include "platform/midi/Midi.h"
 
@@ -241,6 +245,26 @@ class EngineOverJack {
   int32_t out_ = -1;
 };
 
+// Waits, 0 to 2 cycles' pause after the cycle `after` as pauses() picks, until a quarter period
+// into a cycle: the peer's callback for it has run, so what is queued now goes out in the next,
+// at the random frame sentAt of it. cycle: the cycle waited in.
+bool NextSendFrame(jack_client_t* c, uint32_t after, std::minstd_rand& pauses, std::minstd_rand& offsets,
+                   uint32_t& cycle, uint32_t& sentAt) {
+  const auto period = static_cast<int32_t>(jack_get_buffer_size(c));
+  const auto pause = static_cast<int32_t>(pauses() % 3);
+  const bool inCycle = vel::test::WaitUntil(
+      [&] {
+        cycle = jack_last_frame_time(c);
+        const auto phase = static_cast<int32_t>(jack_frame_time(c) - cycle);
+        return static_cast<int32_t>(cycle - after) >= pause * period && phase >= period / 4 &&
+               phase < 3 * period / 4;
+      },
+      2s, 50us);
+  const auto offset = static_cast<uint32_t>(offsets() % static_cast<uint32_t>(period));
+  sentAt = cycle + static_cast<uint32_t>(period) + offset;
+  return inCycle;
+}
+
 // Sends controllers until `messages` more latencies, in frames, are collected; false with why on
 // failure. Each is queued once the cycle it leaves in is known: a quarter period into a cycle the
 // peer's callback for it has run, so the controller goes out at a random frame of the next. 0 to
@@ -251,7 +275,6 @@ bool MeasureLatency(EngineOverJack& s, const Receiver& rx, std::size_t messages,
   constexpr std::size_t kWarmUp = 20;
   Peer& peer = s.peer();
   jack_client_t* c = s.client();
-  const auto period = static_cast<int32_t>(jack_get_buffer_size(c));
   const uint8_t status = static_cast<uint8_t>(0xB0 | (vel::Live.Chan[0] & 0x0F));
   const std::size_t goal = frames.size() + messages;
   std::minstd_rand pauses(1);
@@ -263,22 +286,11 @@ bool MeasureLatency(EngineOverJack& s, const Receiver& rx, std::size_t messages,
       why = "too many sends whose cycle was unsure";
       return false;
     }
-    const auto pause = static_cast<int32_t>(pauses() % 3);
-    uint32_t cycle = 0;
-    const bool inCycle = vel::test::WaitUntil(
-        [&] {
-          cycle = jack_last_frame_time(c);
-          const auto phase = static_cast<int32_t>(jack_frame_time(c) - cycle);
-          return static_cast<int32_t>(cycle - after) >= pause * period && phase >= period / 4 &&
-                 phase < 3 * period / 4;
-        },
-        2s, 50us);
-    if (!inCycle) {
+    uint32_t cycle = 0, sentAt = 0;
+    if (!NextSendFrame(c, after, pauses, offsets, cycle, sentAt)) {
       why = "the JACK cycles stopped";
       return false;
     }
-    const auto offset = static_cast<uint32_t>(offsets() % static_cast<uint32_t>(period));
-    const uint32_t sentAt = cycle + static_cast<uint32_t>(period) + offset;
     const auto value = static_cast<uint8_t>(i & 0x7F);
     // At its absolute frame: queued for "the next cycle", a peer callback running late would
     // take it into this one, a period before the frame it is measured from.
@@ -362,6 +374,171 @@ BENCHMARK(BM_LiveLatencyOverJack)
     ->ArgName("listener")
     ->Arg(0)
     ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+
+// The first n keys the factory live map plays as live notes; fewer when it has fewer.
+std::vector<uint8_t> LiveNoteKeys(std::size_t n) {
+  std::vector<uint8_t> keys;
+  for (int32_t k = 0; k < vel::KeyCount && keys.size() < n; ++k)
+    if (vel::KeyMapLive[k].load() == vel::LiveN) keys.push_back(static_cast<uint8_t>(k));
+  return keys;
+}
+
+// One chord's arrivals: the frames of its first and last note from the frame it was played at,
+// and whether the notes came in the order played.
+struct ChordOut {
+  int32_t first = 0;
+  int32_t last = 0;
+  bool inOrder = true;
+};
+
+// Waits for the chord's note-ons (velocity vel) on the live channel; false when not all came.
+template <typename Receiver>
+bool ChordArrivals(const Receiver& rx, std::size_t& seen, const std::vector<uint8_t>& keys, uint8_t vel,
+                   uint32_t sentAt, ChordOut& out) {
+  const auto status = static_cast<uint8_t>(0x90 | (vel::Live.Chan[0] & 0x0F));
+  std::size_t got = 0;
+  const auto deadline = std::chrono::steady_clock::now() + 2s;
+  while (got < keys.size() && std::chrono::steady_clock::now() < deadline) {
+    for (; got < keys.size() && seen < rx.Count(); ++seen) {
+      const auto& e = rx.At(seen);
+      if (e.length != 3 || e.bytes[0] != status || e.bytes[2] != vel) continue;
+      const auto at = static_cast<int32_t>(e.frame - sentAt);
+      out.first = got == 0 ? at : std::min(out.first, at);
+      out.last = got == 0 ? at : std::max(out.last, at);
+      out.inOrder = out.inOrder && e.bytes[1] == keys[got];
+      ++got;
+    }
+    if (got < keys.size()) std::this_thread::sleep_for(50us);
+  }
+  return got == keys.size();
+}
+
+// Plays `chords` more chords of the keys, all note-ons at one random frame of a cycle as
+// MeasureLatency sends its controllers, each released a cycle later; what the recorder got of
+// each goes to outs (a chord whose cycle was unsure, or that did not come back whole, is only
+// counted).
+template <typename Receiver>
+bool MeasureChords(EngineOverJack& s, const Receiver& rx, const std::vector<uint8_t>& keys,
+                   std::size_t chords, std::vector<ChordOut>& outs, std::size_t& unsure, std::size_t& lost,
+                   std::string& why) {
+  constexpr std::size_t kWarmUp = 5;
+  Peer& peer = s.peer();
+  jack_client_t* c = s.client();
+  const auto period = jack_get_buffer_size(c);
+  const std::size_t goal = outs.size() + chords;
+  std::minstd_rand pauses(3);
+  std::minstd_rand offsets(4);
+  std::size_t seen = rx.Count();
+  uint32_t after = jack_last_frame_time(c);
+  for (std::size_t i = 0; outs.size() < goal; ++i) {
+    if (i == kWarmUp + 2 * chords) {
+      why = "too many chords whose cycle was unsure";
+      return false;
+    }
+    uint32_t cycle = 0, sentAt = 0;
+    if (!NextSendFrame(c, after, pauses, offsets, cycle, sentAt)) {
+      why = "the JACK cycles stopped";
+      return false;
+    }
+    const auto vel = static_cast<uint8_t>(1 + i % 126);
+    for (uint8_t k : keys) peer.QueueAtFrame(sentAt, {0x90, k, vel});
+    for (uint8_t k : keys) peer.QueueAtFrame(sentAt + period, {0x80, k, 0});
+    const bool sure = jack_last_frame_time(c) == cycle;
+    ChordOut out;
+    if (!ChordArrivals(rx, seen, keys, vel, sentAt, out)) {
+      // A cycle our client did not run (an xrun) loses what came in it.
+      if (++lost > chords / 10 + 2) {
+        why = "too many chords did not come back whole (clock steps: " +
+              std::to_string(vel::Transport.ClockSteps.load()) + ")";
+        return false;
+      }
+    } else if (i >= kWarmUp) {
+      if (sure && out.first >= 0) {
+        outs.push_back(out);
+      } else {
+        ++unsure;
+      }
+    }
+    // The note-offs are out before the next chord.
+    const uint32_t offAt = sentAt + period;
+    vel::test::WaitUntil(
+        [&] { return static_cast<int32_t>(jack_last_frame_time(c) - offAt) > 4 * (int32_t)period; }, 2s,
+        50us);
+    after = jack_last_frame_time(c);
+  }
+  return true;
+}
+
+// Chords from the keyboard: `notes` note-ons played at one frame, taken through the factory
+// live map to the live output and recorded by the listener. Per chord, in ms from the frame it
+// was played at: its first and its last note out, and their spread; "smeared" the share of
+// chords not out at one frame, "out_of_order" those whose notes came in another order, "lost"
+// those not out whole (an xrun of the dummy driver).
+// VELLORINE_EBENCH_CHORDS (400) shortens a trial run.
+void BM_ChordLatencyOverJack(benchmark::State& state) {
+  const auto chords = static_cast<std::size_t>(EnvOr("VELLORINE_EBENCH_CHORDS", 400, 10, 4000));
+  constexpr std::size_t kRounds = 10;
+  for (auto _ : state) {
+    EngineOverJack s;
+    std::string why;
+    const uint64_t clamps0 = midi::ClampedStamps();
+    std::vector<ChordOut> outs;
+    std::size_t unsure = 0, lost = 0;
+    bool ok = s.Start(true, why);
+    std::vector<uint8_t> keys;
+    if (ok) {
+      std::lock_guard lock(vel::EngineLock);
+      vel::InstallKeyPath();
+      vel::LoadKeyMapsFactory();
+      keys = LiveNoteKeys(static_cast<std::size_t>(state.range(0)));
+    }
+    if (ok && keys.size() != static_cast<std::size_t>(state.range(0))) {
+      ok = false;
+      why = "the factory live map has too few live notes";
+    }
+    for (std::size_t r = 0; ok && r < kRounds; ++r) {
+      ok = s.Run(why);
+      const std::size_t n = chords * (r + 1) / kRounds - chords * r / kRounds;
+      if (ok) ok = MeasureChords(s, *s.listener(), keys, n, outs, unsure, lost, why);
+      vel::StopRunning();
+      std::this_thread::sleep_for(50ms);
+    }
+    if (!ok) {
+      state.SkipWithError(why.c_str());
+      return;
+    }
+    std::vector<double> first, last, spread;
+    double smeared = 0, disordered = 0;
+    for (const ChordOut& o : outs) {
+      first.push_back(o.first);
+      last.push_back(o.last);
+      spread.push_back(o.last - o.first);
+      smeared += o.last != o.first ? 1 : 0;
+      disordered += o.inOrder ? 0 : 1;
+    }
+    state.counters["chords"] = static_cast<double>(outs.size());
+    state.counters["unsure"] = static_cast<double>(unsure);
+    state.counters["lost"] = static_cast<double>(lost);
+    for (const auto& [name, v] : {std::pair{"first_", &first}, {"last_", &last}, {"spread_", &spread}}) {
+      state.counters[std::string(name) + "median_ms"] = FramesToMs(Percentile(*v, 50));
+      state.counters[std::string(name) + "p99_ms"] = FramesToMs(Percentile(*v, 99));
+      state.counters[std::string(name) + "worst_ms"] = FramesToMs(Percentile(*v, 100));
+    }
+    state.counters["smeared"] = smeared / static_cast<double>(outs.size());
+    state.counters["out_of_order"] = disordered;
+    state.counters["clamped"] = static_cast<double>(midi::ClampedStamps() - clamps0);
+    state.counters["clock_steps"] = static_cast<double>(vel::Transport.ClockSteps.load());
+    s.SetCommonCounters(state);
+  }
+}
+BENCHMARK(BM_ChordLatencyOverJack)
+    ->ArgName("notes")
+    ->Arg(1)
+    ->Arg(5)
+    ->Arg(10)
     ->Iterations(1)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();

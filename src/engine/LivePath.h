@@ -1,7 +1,8 @@
 #pragma once
 // Live event path: what the performer plays, echoed to the live output with its own channel,
 // velocity scale, pitch, force-to-scale and channel multiplier, separate from the seqs. The
-// timer thread takes one queued message per tick and hands it to ProcessLiveEvent. Hotkey events
+// timer thread takes the queued messages due by its next tick (a bounded number per tick) and
+// hands each to ProcessLiveEvent. Hotkey events
 // (note messages with data 2 = 128) become key strokes, sent by a worker thread of their own so
 // that the timer thread never waits on the window system.
 #include <array>

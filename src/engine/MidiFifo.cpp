@@ -41,6 +41,22 @@ bool ReadOne(TMidiFifo<T, N>& fifo, T& item, std::string_view timeoutText) {
   return fifo.Pop(item);
 }
 
+// The oldest live message when it is stamped before dueBeforeNs; 0 when there is none or it is not.
+template <int32_t N>
+uint32_t ReadStamped(TMidiFifo<TLiveMsg, N>& fifo, int64_t& stampNs, int64_t dueBeforeNs,
+                     std::string_view timeoutText) {
+  stampNs = midi::kNow;
+  FifoLock lock;
+  if (!LockFifo(fifo.Mutex, lock)) {
+    PostDiagMsg(timeoutText);
+    return 0;
+  }
+  TLiveMsg item;
+  if (fifo.Count == 0 || fifo.Slots[fifo.ReadIdx].StampNs >= dueBeforeNs || !fifo.Pop(item)) return 0;
+  stampNs = item.StampNs;
+  return item.Msg;
+}
+
 template <typename T, int32_t N>
 void ResetOne(TMidiFifo<T, N>& fifo, std::string_view timeoutText) {
   FifoLock lock;
@@ -100,18 +116,12 @@ bool WriteLiveFifoBlock(int32_t last, const std::array<uint32_t, 8>& msgs) {
   return false;
 }
 
-uint32_t ReadLiveFifo(int64_t& stampNs) {
-  TLiveMsg item;
-  const bool got = ReadOne(LiveFifo, item, "Read LiveFifo timeout");
-  stampNs = got ? item.StampNs : midi::kNow;
-  return got ? item.Msg : 0;
+uint32_t ReadLiveFifo(int64_t& stampNs, int64_t dueBeforeNs) {
+  return ReadStamped(LiveFifo, stampNs, dueBeforeNs, "Read LiveFifo timeout");
 }
 
-uint32_t ReadRawFifo(int64_t& stampNs) {
-  TLiveMsg item;
-  const bool got = ReadOne(RawFifo, item, "Read RawFifo timeout");
-  stampNs = got ? item.StampNs : midi::kNow;
-  return got ? item.Msg : 0;
+uint32_t ReadRawFifo(int64_t& stampNs, int64_t dueBeforeNs) {
+  return ReadStamped(RawFifo, stampNs, dueBeforeNs, "Read RawFifo timeout");
 }
 
 uint32_t ReadLiveFifo() {

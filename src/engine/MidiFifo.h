@@ -188,11 +188,12 @@ bool WriteRawFifo(uint32_t msg);
 // Appends msgs[0..last] (last 0..7) under one lock hold: all of them, or none when they do not
 // all fit.
 bool WriteLiveFifoBlock(int32_t last, const std::array<uint32_t, 8>& msgs);
-// The oldest message, or 0 when the queue is empty; with its time stamp.
+// The oldest message, or 0 when the queue is empty; with its time stamp. Given dueBeforeNs, only
+// a message stamped before it is taken (0 and the message stays otherwise).
 uint32_t ReadLiveFifo();
 uint32_t ReadRawFifo();
-uint32_t ReadLiveFifo(int64_t& stampNs);
-uint32_t ReadRawFifo(int64_t& stampNs);
+uint32_t ReadLiveFifo(int64_t& stampNs, int64_t dueBeforeNs = INT64_MAX);
+uint32_t ReadRawFifo(int64_t& stampNs, int64_t dueBeforeNs = INT64_MAX);
 // Plays every waiting live message now, then sends a note-off for every note still counted on
 // the live output. Called before the live port, channel, program, pitch or scale changes.
 void FlushLiveFifo();

@@ -35,6 +35,9 @@ std::atomic<int32_t> MissedTicks{0};
 // Beyond one timer period, the time a message may take from falling due to being sent.
 constexpr int64_t kSendMarginNs = 250000;
 
+// The most live messages a tick takes from each queue.
+constexpr int32_t kLiveMsgsPerTick = 16;
+
 // The largest stretch of time one tick makes up; beyond it (the lock held for a minute) the rest
 // is dropped rather than let the counters run out of range.
 constexpr int32_t kMaxCatchUpMs = 60000;
@@ -132,6 +135,18 @@ void CountClockSteps() {
   Transport.ClockStepsSeen = steps;
 }
 
+// Per tick and queue, the oldest live message, and after it every one due before the next tick's
+// send, in order: a chord played at once goes out on its own frames, not one note per timer
+// period, late. Bounded, so that a flood cannot hold up the tick.
+void DrainLiveQueue(uint32_t (*read)(int64_t&, int64_t), int64_t nextTickNs) {
+  int64_t stamp = midi::kNow;
+  for (int32_t i = 0; i < kLiveMsgsPerTick; ++i) {
+    const uint32_t msg = read(stamp, i == 0 ? INT64_MAX : nextTickNs);
+    if (msg == 0) return;
+    ProcessLiveEvent(msg, stamp);
+  }
+}
+
 // The work of one timer tick, or of several when earlier ticks found the lock busy: n ticks of
 // MidiTimerInterval each.
 void TimerTicks(int32_t n) {
@@ -174,9 +189,9 @@ void TimerTicks(int32_t n) {
 
   // The live output moved since the last tick: what it left sounding there is released.
   ReleaseMovedLiveOutput();
-  int64_t stamp = midi::kNow;
-  if (const uint32_t msg = ReadLiveFifo(stamp)) ProcessLiveEvent(msg, stamp);
-  if (const uint32_t msg = ReadRawFifo(stamp)) ProcessLiveEvent(msg, stamp);
+  const int64_t nextTickNs = at.nowNs + int64_t{interval} * 1000000;
+  DrainLiveQueue(&ReadLiveFifo, nextTickNs);
+  DrainLiveQueue(&ReadRawFifo, nextTickNs);
 
   CountRecBeats();
 

@@ -100,8 +100,11 @@ bool TFrameClock::Follows(const TSnap& prev, const TCycle& c, int64_t seenNs, in
   const int64_t since = seenNs - prev.seenNs;
   const int64_t framesNs = FramesToNs(frames, c.rate);
   const int64_t periodNs = FramesToNs(prev.period, c.rate);
-  // More frames than the system clock allows since the cycle before: another server's.
-  if (framesNs > since + periodNs + kSlackNs) return false;
+  // More frames than the system clock allows since the cycle before: another server's. Allowed
+  // is the time since its callback, or since its start when more: after callbacks held up, the
+  // cycle that follows the xrun comes right behind the late one, with the frames it skipped.
+  const int64_t sinceStart = std::min(c.startNs, seenNs) - prev.startNs;
+  if (framesNs > std::max(since, sinceStart) + periodNs + kSlackNs) return false;
   // Frames skipped (an xrun), or the cycle came so late that the frames fell behind: the clock
   // follows the frames, and says it stepped.
   const bool unseen = primed_.exchange(false, std::memory_order_relaxed);
@@ -138,14 +141,16 @@ void TFrameClock::Feed(const TCycle& c) {
     next.anchorFrame = prev.anchorFrame;
     next.anchorNs = prev.anchorNs;
   } else if (prev.rate == 0) {
-    // The first cycle: the clock starts where the system clock stands.
+    // The first cycle: the clock starts where the system clock stood at its start.
     next.frame64 = c.frame;
     next.anchorFrame = c.frame;
-    next.anchorNs = NeverBack(next.startNs);
+    next.anchorNs = next.startNs;
   } else {
     // A new server (or the old one's frames restarted): its frames carry on from where the clock
-    // stands by the system clock since the last cycle.
-    const int64_t at = NeverBack(Reading(prev, seen, true));
+    // stood by the system clock at the cycle's start. Not at its callback, which may run well
+    // after: every frame would then be placed that much early. A reading handed out already
+    // beyond the start holds until the frames reach it (NeverBack), rather than move the frames.
+    const int64_t at = next.startNs;
     next.frame64 = prev.frame64 + std::max<int64_t>(NsToFrames(at - TimeOf(prev, prev.frame64), c.rate), 1);
     next.anchorFrame = next.frame64;
     next.anchorNs = at;

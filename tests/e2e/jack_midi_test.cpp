@@ -1,5 +1,6 @@
 // The JACK backend against a real server: a private jackd per test and a peer client on libjack
 // that plays the other end of every connection.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <jack/jack.h>
 #include <sched.h>
@@ -15,8 +16,31 @@
 
 #include "e2e/JackPeer.h"
 #include "e2e/JackServer.h"
+#include "platform/Clock.h"
+#include "platform/FrameClock.h"
 #include "platform/midi/Midi.h"
 #include "platform/midi/MidiBackend.h"
+
+namespace vel::midi {
+namespace {
+// While set, the next connection our client asks for is first made by this other client, as a
+// patchbay or session manager restoring connections does the moment our port appears.
+std::atomic<jack_client_t*> gConnectsFirst{nullptr};
+std::atomic<int> gFirstConnect{-1};  // what the other client's connect answered
+}  // namespace
+}  // namespace vel::midi
+
+// Stands in for libjack's jack_connect in this program (the backend is linked in statically, so
+// its calls come here), to put the other client's connection between our port's registration
+// and our own connect on the real server.
+extern "C" int jack_connect(jack_client_t* client, const char* source, const char* destination) {
+  using Connect = int (*)(jack_client_t*, const char*, const char*);
+  static const auto real = reinterpret_cast<Connect>(dlsym(RTLD_NEXT, "jack_connect"));
+  jack_client_t* first = vel::midi::gConnectsFirst.load();
+  if (first && first != client && vel::midi::gConnectsFirst.compare_exchange_strong(first, nullptr))
+    vel::midi::gFirstConnect = real(first, source, destination);
+  return real(client, source, destination);
+}
 
 namespace vel::midi {
 namespace {
@@ -384,6 +408,50 @@ TEST_F(JackMidi, OutputLandsOnePeriodAfterItsSendFrame) {
   }
   // Writing at frame 0 of the next cycle would miss by up to a period: most of them, not one.
   EXPECT_LE(outside, 1);
+}
+
+// Another client connected our new port to the device before we did: the connection is there,
+// as asked, so the device opens and MIDI flows both ways.
+TEST_F(JackMidi, APortAnotherClientConnectedFirstOpensAndPlays) {
+  Recorder rec;
+  InGuard in;
+  OutGuard out;
+  gConnectsFirst = peer_->Client();
+  ASSERT_EQ(OutOpen(OutIndex("peer:in"), out.h), kOk);
+  EXPECT_EQ(gFirstConnect.exchange(-1), 0);  // the other client's connect made it
+  gConnectsFirst = peer_->Client();
+  ASSERT_EQ(InOpen(InIndex("peer:out"), &Recorder::Callback, reinterpret_cast<uintptr_t>(&rec), in.h), kOk);
+  EXPECT_EQ(gFirstConnect.exchange(-1), 0);
+  EXPECT_EQ(jack_port_connected_to(peer_->In(), "Vellorine:midi_out_1"), 1);
+  EXPECT_EQ(jack_port_connected_to(peer_->Out(), "Vellorine:midi_in_1"), 1);
+  ASSERT_EQ(OutShortMsg(out.h, 0x403C90), kOk);
+  ASSERT_TRUE(peer_->WaitCount(1));
+  EXPECT_EQ(peer_->At(0).Bytes(), (std::vector<uint8_t>{0x90, 0x3C, 0x40}));
+  ASSERT_EQ(InStart(in.h), kOk);
+  ASSERT_TRUE(peer_->Queue({0x80, 0x3C, 0x00}));
+  ASSERT_TRUE(rec.WaitCount(InMsg::Data, 1));
+  EXPECT_EQ(rec.Of(InMsg::Data)[0].msg, 0x3C80u);
+}
+
+// A message due ahead of the clock (an input stamp read before its frame, or one a step of the
+// clock put further ahead) goes out at its own frame plus the constant latency, never before it.
+TEST_F(JackMidi, AMessageDueAheadOfTheClockGoesOutAtItsOwnFrame) {
+  OutGuard out;
+  ASSERT_EQ(OutOpen(OutIndex("peer:in"), out.h), kOk);
+  auto* frames = dynamic_cast<clock::TFrameClock*>(&clock::Active());
+  ASSERT_NE(frames, nullptr);
+  const uint32_t lateFrames =
+      static_cast<uint32_t>((LateWindowNs() * JackServer::kRate + 999'999'999) / 1'000'000'000);
+  const uint64_t clamps = ClampedStamps();
+  std::vector<uint32_t> expected;
+  for (const int64_t ahead : {100, 300, 500}) {  // frames; a period is 256
+    const int64_t due = NowNs() + clock::FramesToNs(ahead, JackServer::kRate);
+    expected.push_back(frames->FrameAt(due) + JackServer::kPeriod + lateFrames);
+    ASSERT_EQ(OutShortMsgAt(out.h, 0x400090u | static_cast<uint32_t>(expected.size()) << 8, due), kOk);
+  }
+  ASSERT_TRUE(peer_->WaitCount(expected.size()));
+  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(peer_->At(i).frame, expected[i]) << i;
+  EXPECT_EQ(ClampedStamps(), clamps);
 }
 
 TEST_F(JackMidi, BadDeviceIndexAndDoubleCloseAreRefused) {

@@ -214,15 +214,72 @@ TEST_F(TimerProcTest, TheForceToNotesTimerCompletesTheEntry) {
   EXPECT_EQ(Keys.KeyHold, 1);
 }
 
-TEST_F(TimerProcTest, OneLiveAndOneRawMessageATick) {
-  for (uint32_t n : {0x40u, 0x41u, 0x42u}) WriteLiveFifo(0x640090 | n << 8);
-  WriteRawFifo(0x0107B0);
-  WriteRawFifo(0x0207B0);
-  Ticks(1);
-  EXPECT_EQ(SentHex(), (std::vector<std::string>{"90 40 64", "B0 07 01"}));
-  Ticks(2);
-  EXPECT_EQ(Sent(),
-            (Sends{{1, "90 40 64"}, {1, "B0 07 01"}, {2, "90 41 64"}, {2, "B0 07 02"}, {3, "90 42 64"}}));
+// Each tick takes from each queue its oldest message and every one after it due before the next
+// tick, in order, at most 16: a chord goes out whole on the tick it is due, a message stamped for
+// a later tick waits for it, and a flood drains 16 a tick. Time is the engine's ms clock: a
+// message stamped at ms t is due before the tick that makes the clock t + 1 ends.
+TEST_F(TimerProcTest, ATickTakesEveryQueuedLiveMessageDueBeforeTheNextInOrderUpTo16) {
+  struct TQueued {
+    bool raw;
+    uint32_t msg;
+    int32_t stampMs;
+  };
+  auto notes = [](int32_t n, int32_t stampMs, bool raw = false) {
+    std::vector<TQueued> v;
+    for (int32_t i = 0; i < n; ++i)
+      v.push_back({raw, 0x640090u | static_cast<uint32_t>(0x30 + i) << 8, stampMs});
+    return v;
+  };
+  auto sent = [](int32_t n, uint32_t tick, int32_t first = 0) {
+    Sends v;
+    for (int32_t i = first; i < first + n; ++i)
+      v.push_back({tick, test::Hex({'\x90', static_cast<char>(0x30 + i), '\x64'})});
+    return v;
+  };
+  auto join = [](std::initializer_list<Sends> parts) {
+    Sends v;
+    for (const Sends& p : parts) v.insert(v.end(), p.begin(), p.end());
+    return v;
+  };
+  const Sends flood = join({sent(16, 1), sent(4, 2, 16)});
+  const struct {
+    const char* what;
+    std::vector<TQueued> queued;
+    Sends expected;  // after three ticks
+  } cases[] = {
+      {"a ten-note chord", notes(10, 0), sent(10, 1)},
+      {"played during the tick before", notes(10, 1), sent(10, 1)},
+      {"a chord and controllers on the raw queue",
+       {{false, 0x643090, 0}, {false, 0x643190, 0}, {true, 0x0107B0, 0}, {true, 0x0207B0, 0}},
+       {{1, "90 30 64"}, {1, "90 31 64"}, {1, "B0 07 01"}, {1, "B0 07 02"}}},
+      {"stamped for the next tick or later: the oldest only",
+       {{false, 0x643090, 2}, {false, 0x643190, 2}, {false, 0x643290, 3}},
+       {{1, "90 30 64"}, {2, "90 31 64"}, {3, "90 32 64"}}},
+      {"one due later holds back those behind it",
+       {{false, 0x643090, 0}, {false, 0x643190, 2}, {false, 0x643290, 0}},
+       {{1, "90 30 64"}, {2, "90 31 64"}, {2, "90 32 64"}}},
+      {"twenty at once", notes(20, 0), flood},
+      {"twenty at once on the raw queue", notes(20, 0, true), flood},
+  };
+  clock::TSystemClock engineMs(&test::EngineMsNs);
+  clock::Override(&engineMs);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetLiveFifo();
+    ResetRawFifo();
+    Transport.MsClock = 0;
+    ClearSent();
+    for (const TQueued& q : c.queued) {
+      MidiIn.InStampNs = int64_t{q.stampMs} * 1000000;
+      ASSERT_TRUE(q.raw ? WriteRawFifo(q.msg) : WriteLiveFifo(q.msg));
+    }
+    MidiIn.InStampNs = midi::kNow;
+    Ticks(3);
+    EXPECT_EQ(Sent(), c.expected);
+    // Note-offs for what the case left sounding.
+    FlushLiveFifo();
+  }
+  clock::Override(nullptr);
 }
 
 TEST_F(TimerProcTest, RecordingCountsBeatsAndEndsABarCount) {

@@ -161,6 +161,51 @@ TEST_F(FrameClockTest, SkippedFramesAndALateCycleStepTheClockByTheFrames) {
   EXPECT_EQ(clock_.Steps(), 2u);
 }
 
+// Callbacks held up by the host (49 ms late at 1024 frames), and the server's xrun after it: the
+// next cycle's callback comes right behind the late one, its frames a period on (the same server)
+// or begun again (a new one), and runs 6.33 ms after its cycle began. Time keeps to the frames:
+// the same server's frames stay on the line they were on, a new server's first frame is at its
+// cycle's start, never at its callback, and the clock reads no time before the frames reach it.
+TEST_F(FrameClockTest, CallbacksHeldUpThenAnXrunKeepTimeOnTheFrames) {
+  constexpr uint32_t kPeriod = 1024;
+  const int64_t periodNs = FramesToNs(kPeriod, 48000);
+  const int64_t t0 = gSystemNs;
+  const int64_t late = t0 + 4 * periodNs;  // the late cycle's start
+  const struct {
+    const char* what;
+    uint32_t frame;    // the xrun cycle's first frame
+    int64_t startNs;   // and its start
+    int64_t expectNs;  // the time of that frame
+  } cases[] = {
+      {"the same server, a period skipped", 6 * kPeriod, late + 42'970'000,
+       t0 + FramesToNs(6 * kPeriod, 48000)},
+      {"a new server", 0, late + 42'970'000, late + 42'970'000},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    gSystemNs = t0;
+    TFrameClock clock(SystemNs);
+    auto feed = [&](uint32_t frame, int64_t startNs, int64_t seenNs) {
+      gSystemNs = seenNs;
+      clock.OnCycle({frame, startNs, startNs + periodNs, kPeriod, 48000});
+    };
+    for (uint32_t k = 0; k < 4; ++k) feed(k * kPeriod, t0 + k * periodNs, t0 + k * periodNs);
+    feed(4 * kPeriod, late, late + 49'000'000);
+    feed(c.frame, c.startNs, late + 49'300'000);
+    EXPECT_EQ(clock.FrameNs(c.frame), c.expectNs);
+    EXPECT_EQ(clock.NowNs(), c.expectNs + late + 49'300'000 - c.startNs);
+    for (uint32_t k = 1; k <= 4; ++k) {
+      const uint32_t frame = c.frame + k * kPeriod;
+      feed(frame, c.startNs + FramesToNs(k * kPeriod, 48000), c.startNs + FramesToNs(k * kPeriod, 48000));
+      const int64_t at = c.expectNs + FramesToNs(k * kPeriod, 48000);
+      EXPECT_EQ(clock.FrameNs(frame), at) << k;
+      EXPECT_EQ(clock.FrameAt(at + FramesToNs(100, 48000)), frame + 100) << k;
+      EXPECT_EQ(clock.NowNs(), at) << k;
+    }
+    EXPECT_EQ(clock.Steps(), 2u);  // the late cycle, and the frames skipped or begun again
+  }
+}
+
 // A driver that slipped: its cycle comes 3.4 ms late, and the server's filtered cycle times lag
 // behind the real ones for a while, even running back (a cycle said to begin before the one before
 // it). The frames still follow on: no new server, the late cycle counted once, every frame's time

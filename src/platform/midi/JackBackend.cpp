@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <memory>
@@ -35,6 +36,9 @@ constexpr std::size_t kMaxMsg = 65536;
 constexpr std::size_t kOutRing = 1u << 18;
 // Frames of late window the process callback expects at most (1 s at 192 kHz).
 constexpr int32_t kMaxLateFrames = 192000;
+// Periods a stamp may lie ahead of the clock and keep its frame; the process callback waits for
+// a message up to 4 periods and the late window ahead of its cycle, which covers them.
+constexpr int32_t kAheadPeriods = 2;
 // How long a close waits for a running process callback to let go of a port.
 constexpr auto kReaderWait = std::chrono::seconds(1);
 // How long an output's close waits for its queued messages to go out (a period is rarely above
@@ -123,14 +127,16 @@ class JackCore {
   }
 
   // Under mu: a port of ours, connected to theirs (from theirs for an input); null when either
-  // step fails.
+  // step fails. A connection there already (a patchbay or session manager that restores
+  // connections may make it as soon as the port appears) is what was asked for.
   jack_port_t* RegisterConnected(const std::string& ours, unsigned long flags, const std::string& theirs) {
     jack_port_t* port = jack_port_register(client, ours.c_str(), JACK_DEFAULT_MIDI_TYPE, flags, 0);
     if (!port) return nullptr;
     const bool input = (flags & JackPortIsInput) != 0;
     const char* from = input ? theirs.c_str() : jack_port_name(port);
     const char* to = input ? jack_port_name(port) : theirs.c_str();
-    if (jack_connect(client, from, to) != 0) {
+    const int r = jack_connect(client, from, to);
+    if (r != 0 && r != EEXIST) {
       jack_port_unregister(client, port);
       return nullptr;
     }
@@ -160,12 +166,13 @@ class JackCore {
     const int64_t rate = std::max<int64_t>(jack_get_sample_rate(client), 1);
     const int64_t nowNs = FrameClock().NowNs();
     int64_t due = dueNs == kNow ? nowNs : dueNs;
-    // An input stamp is read up to a period before its frame comes round; later than that, it is
-    // no time of ours.
-    const int64_t aheadNs = clock::FramesToNs(period, rate);
-    if (due - nowNs > aheadNs) {
+    // An input stamp is read up to a period before its frame comes round, and a step of the clock
+    // may put one a little further ahead: it keeps its frame, since pulled in it would go out
+    // before it. Further ahead than the process callback waits for, it is no time of this
+    // server's clock.
+    if (due - nowNs > clock::FramesToNs(int64_t{kAheadPeriods} * period, rate)) {
       CountClamp();
-      due = nowNs + aheadNs;
+      due = nowNs;
     }
     const int64_t lateFrames = (LateWindowNs() * rate + 999999999) / 1000000000;
     return FrameClock().FrameAt(due) + period + static_cast<uint32_t>(lateFrames);
