@@ -5,13 +5,13 @@
 
 #include "base/EngineLock.h"
 #include "base/Showing.h"
-#include "base/TextCut.h"
 #include "base/UiHooks.h"
 #include "engine/KeyMode.h"
 #include "engine/MidiFifo.h"
 #include "engine/RunControl.h"
 #include "keymaps/KeyLabels.h"
 #include "keymaps/KeyMaps.h"
+#include "platform/TextCut.h"
 
 namespace vel {
 

@@ -5,10 +5,10 @@
 
 #include "base/General.h"
 #include "base/Messages.h"
-#include "base/TextCut.h"
 #include "base/UiHooks.h"
 #include "keymaps/KeyLabels.h"
 #include "keymaps/KeyModes.h"
+#include "platform/TextCut.h"
 
 namespace vel {
 

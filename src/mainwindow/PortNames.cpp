@@ -1,6 +1,6 @@
 #include "mainwindow/PortNames.h"
 
-#include "base/TextCut.h"
+#include "platform/TextCut.h"
 
 namespace vel {
 

@@ -8,8 +8,8 @@
 
 #include "base/General.h"
 #include "base/Showing.h"
-#include "base/TextCut.h"
 #include "base/UiHooks.h"
+#include "platform/TextCut.h"
 
 namespace vel {
 

@@ -1,8 +1,8 @@
 #include "settings/CfgKeyLists.h"
 
 #include "base/General.h"
-#include "base/TextCut.h"
 #include "keymaps/KeyMaps.h"
+#include "platform/TextCut.h"
 
 namespace vel {
 

@@ -21,8 +21,8 @@
 #include <string_view>
 
 #include "base/Showing.h"
-#include "base/TextCut.h"
 #include "base/UiHooks.h"
+#include "platform/TextCut.h"
 
 namespace vel {
 

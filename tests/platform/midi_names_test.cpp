@@ -42,6 +42,16 @@ TEST(MidiDeviceNames, RepeatsOfFullWidthNamesStayWithinTheWidth) {
   EXPECT_EQ(names[1], "Some Interface With A Long N #2");
   EXPECT_EQ(names[2], "Some Interface With A Long N #3");
   for (const std::string& n : names) EXPECT_LE(n.size(), kMaxDevName);
+
+  // A character across the width, or across the room left for " #2", is left out whole: the
+  // settings file keeps these names and half a character would not read back.
+  // 30 bytes, then a character of two: cut before it.
+  EXPECT_EQ(TableNames({"Some Interface With A Long Nam\xC3\xA9"}),
+            (std::vector<std::string>{"Some Interface With A Long Nam"}));
+  // A repeat has 28 bytes before " #2", and byte 28 is the first of a character of two.
+  const std::string accented = "Some Interface With A Long \xC3\xA9x";
+  EXPECT_EQ(TableNames({accented, accented}),
+            (std::vector<std::string>{accented, "Some Interface With A Long  #2"}));
 }
 
 // A port whose own name looks like a numbered repeat must not end up with the same name as one.

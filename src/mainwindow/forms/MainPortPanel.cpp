@@ -15,7 +15,6 @@
 
 #include "base/EngineLock.h"
 #include "base/Showing.h"
-#include "base/TextCut.h"
 #include "base/UiHooks.h"
 #include "engine/LivePath.h"
 #include "engine/PartBufs.h"
@@ -27,6 +26,7 @@
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
+#include "platform/TextCut.h"
 #include "settings/CfgLink.h"
 #include "settings/Settings.h"
 #include "ui_Main.h"

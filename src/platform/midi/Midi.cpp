@@ -851,7 +851,7 @@ std::vector<std::string> TableNames(const std::vector<std::string>& full) {
     std::string name = cut;
     for (int n = 2; taken.count(name) != 0; ++n) {
       const std::string suffix = " #" + std::to_string(n);
-      name = cut.substr(0, kMaxDevName - suffix.size()) + suffix;
+      name = CutDevName(cut, kMaxDevName - suffix.size()) + suffix;
     }
     taken.insert(name);
     names.push_back(std::move(name));

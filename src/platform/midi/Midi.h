@@ -30,7 +30,7 @@ enum : Result {
 std::string ErrorText(Result code);
 
 constexpr int kMaxDevs = 32;             // device tables hold 32 of each direction
-constexpr std::size_t kMaxDevName = 31;  // names are cut to this many characters
+constexpr std::size_t kMaxDevName = 31;  // names are cut to this many bytes, between characters
 
 using Handle = uint32_t;
 constexpr Handle kInvalidHandle = 0xFFFFFFFFu;

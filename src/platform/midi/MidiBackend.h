@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Clock.h"
+#include "platform/TextCut.h"
 #include "platform/midi/Midi.h"
 #include "platform/midi/ShortMsg.h"
 
@@ -125,9 +126,10 @@ std::vector<std::string> TableNames(const std::vector<std::string>& full);
 void StablePortNames(const std::vector<std::string>& raw, const std::string& ownClient,
                      std::vector<std::string>& names, std::vector<unsigned>& portOf);
 
-// Names of the form "client:port" shown to the user are cut to the table's width.
-inline std::string CutDevName(const std::string& s) {
-  return s.size() > kMaxDevName ? s.substr(0, kMaxDevName) : s;
+// Names of the form "client:port" shown to the user are cut to the table's width, between
+// characters: the settings file keeps the name, and half a character would not read back.
+inline std::string CutDevName(const std::string& s, std::size_t maxBytes = kMaxDevName) {
+  return std::string(CutChars(s, std::string_view::npos, maxBytes));
 }
 
 }  // namespace vel::midi::detail

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "base/TextCut.h"
+#include "platform/TextCut.h"
 
 namespace vel {
 namespace {

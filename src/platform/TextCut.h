@@ -1,5 +1,6 @@
 #pragma once
-// Texts cut to a length. Lengths count characters, and a cut never falls inside a UTF-8 sequence:
+// Texts cut to a length, for every layer (device names here, settings and style names above).
+// Lengths count characters, and a cut never falls inside a UTF-8 sequence:
 // half a character in a name would make the settings file it is saved in invalid UTF-8.
 #include <cstddef>
 #include <string_view>
