@@ -452,6 +452,17 @@ TEST_F(JackMidi, AMessageDueAheadOfTheClockGoesOutAtItsOwnFrame) {
   ASSERT_TRUE(peer_->WaitCount(expected.size()));
   for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(peer_->At(i).frame, expected[i]) << i;
   EXPECT_EQ(ClampedStamps(), clamps);
+
+  // Further ahead than the callback waits (two periods) it is counted and held at that bound:
+  // never sent before it.
+  const int64_t before = NowNs();
+  const uint32_t earliest =
+      frames->FrameAt(before + clock::FramesToNs(2 * JackServer::kPeriod, JackServer::kRate)) +
+      JackServer::kPeriod + lateFrames;
+  ASSERT_EQ(OutShortMsgAt(out.h, 0x400490u, before + clock::FramesToNs(5000, JackServer::kRate)), kOk);
+  ASSERT_TRUE(peer_->WaitCount(expected.size() + 1));
+  EXPECT_GE(peer_->At(expected.size()).frame, earliest);
+  EXPECT_EQ(ClampedStamps(), clamps + 1);
 }
 
 TEST_F(JackMidi, BadDeviceIndexAndDoubleCloseAreRefused) {

@@ -169,10 +169,12 @@ class JackCore {
     // An input stamp is read up to a period before its frame comes round, and a step of the clock
     // may put one a little further ahead: it keeps its frame, since pulled in it would go out
     // before it. Further ahead than the process callback waits for, it is no time of this
-    // server's clock.
-    if (due - nowNs > clock::FramesToNs(int64_t{kAheadPeriods} * period, rate)) {
+    // server's clock: it waits at the furthest the callback holds, never before (nothing may go
+    // out ahead of its time, even on a stamp of another clock).
+    const int64_t aheadNs = clock::FramesToNs(int64_t{kAheadPeriods} * period, rate);
+    if (due - nowNs > aheadNs) {
       CountClamp();
-      due = nowNs;
+      due = nowNs + aheadNs;
     }
     const int64_t lateFrames = (LateWindowNs() * rate + 999999999) / 1000000000;
     return FrameClock().FrameAt(due) + period + static_cast<uint32_t>(lateFrames);
