@@ -225,6 +225,16 @@ TPartBuf* WrapSeqCycle(int32_t s, TPartBuf* b, TSeqChansAll& endReset) {
   return b;
 }
 
+// Whether the pending note-off, as adjusted, ends a note the seq has sounding: a transpose or
+// scale changed since its note-on points it at another note. A multiplied one (its copies are
+// shifted per channel) and a hotkey's key release go out as they are.
+bool NoteOffFindsItsNote(int32_t s, const TPartBuf& b) {
+  if (b.MChanSend || b.HotkeyEvent || b.DropEvent) return true;
+  const TSeqSounding& t = PlayCycle.SeqSounding[static_cast<std::size_t>(s)];
+  const TShortMsg m{b.AdjMidiEvent};
+  return t.Port == b.Port && t.Notes[m.Channel()][m.Data1() & 0x7F] > 0;
+}
+
 // A cycle ended at once: the note-offs still to come in the part, for the notes it started
 // before this point, go out as the part holds them, so no note hangs on a synthesizer that
 // ignores the channel reset's all-notes-off; no note-on goes out. Then whatever the seq still
@@ -244,6 +254,7 @@ void EndSoundingNotes(int32_t s, TPartBuf& b, int32_t from) {
     }
     if (on) continue;
     b.AdjMidiEvent = AdjustSeqEvent(m.Raw, s);
+    if (!NoteOffFindsItsNote(s, b)) continue;
     SendDueEvent(s, b);
   }
   b.AdjMidiEvent = adj;

@@ -58,17 +58,23 @@ TEST_F(TransportTest, AResetDuringPlayEndsTheSoundingNotesThenResetsTheChannelOn
     const char* name;
     int ticks;  // before the reset
     std::vector<std::string> offs;
+    int transpose = 0;  // seq 0's, changed after its note-on
   };
   // Seq 0: 3C from 0 to 960, 3E from 1920 to 2880; seq 1: 40 across 3C and 3E, on the same port
   // and channel.
   Fill(0, 0, {{0, 0x643C90}, {960, 0x403C80}, {1920, 0x643E90}, {2880, 0x3E80}, {3840, 0xFF}});
   Fill(0, 1, {{0, 0x644090}, {3000, 0x224080}, {3840, 0xFF}});
   for (const Case& c : {Case{"both sounding", 10, {"80 3C 40", "80 40 22"}},
-                        Case{"seq 0 between its notes", 200, {"80 40 22"}}}) {
+                        Case{"seq 0 between its notes", 200, {"80 40 22"}},
+                        // The part's note-off now points at 3E, which is not sounding: the note
+                        // that sounds is released instead.
+                        Case{"seq 0 transposed since", 10, {"80 3C 00", "80 40 22"}, 2}}) {
     SCOPED_TRACE(c.name);
+    Seqs.PartBufs[0][0].Act.Transpose = 0;
     Play(0);
     Play(1);
     Ticks(c.ticks);
+    Seqs.PartBufs[0][0].Act.Transpose = c.transpose;
     ClearSent();
     EXPECT_FALSE(ResetSeqs(false, true));
     EXPECT_EQ(Msgs.StatusMsg.Peek(), "Reset");
