@@ -38,8 +38,14 @@ class ProgramHooksTest : public test::FormRig {
  protected:
   void BeforeStart() override {
     InstallProgramHooks();
+    startUpUi = Ui();
     rec.Install();
   }
+
+  // The toolkit calls as start-up left them, before the recorder took their place. Their
+  // defaults do nothing (so that core code runs headless) and so count as filled: only their
+  // type tells the program's own answer from the default.
+  UiHooks startUpUi;
 };
 
 // Every slot of every hook struct the core calls, named by its struct.
@@ -72,6 +78,11 @@ TEST_F(ProgramHooksTest, StartUpFillsEverySlotTheCoreCalls) {
   }
   // FileReplaceHooks.Written alone: a slot the program may leave empty is a choice made on purpose.
   EXPECT_EQ(optional, 1);
+
+  const UiHooks defaults;
+  EXPECT_NE(startUpUi.MessageBox.target_type(), defaults.MessageBox.target_type());
+  EXPECT_NE(startUpUi.BusyCursor.target_type(), defaults.BusyCursor.target_type());
+  EXPECT_NE(startUpUi.ProcessEvents.target_type(), defaults.ProcessEvents.target_type());
 }
 
 TEST_F(ProgramHooksTest, ACriticalCloseEndsTheApplicationAndGivesUpTheLocks) {
