@@ -32,8 +32,11 @@ QColor ToQColor(TColor colour, const QPalette& sys) {
     const uint32_t element = colour & 0x00FFFFFFu;
     for (const TSysRole& r : SysColourRoles())
       if (r.Element == element) return sys.color(QPalette::Active, r.Role);
-    // No role of its own: the face colour stands in, as most of these are frame shades.
-    return sys.color(QPalette::Active, QPalette::Window);
+    // No role of its own: menu and caption texts (7, 9, 19) take the window text, so that a
+    // text never takes its background's colour; the face colour stands in for the rest, as most
+    // of them are frame shades.
+    const bool text = element == 7 || element == 9 || element == 19;
+    return sys.color(QPalette::Active, text ? QPalette::WindowText : QPalette::Window);
   }
   return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
 }

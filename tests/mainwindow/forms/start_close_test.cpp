@@ -29,6 +29,7 @@
 #include "mainwindow/CommandLine.h"
 #include "mainwindow/FileMenus.h"
 #include "mainwindow/InstanceLocks.h"
+#include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/Main.h"
 #include "settings/CfgFactory.h"
@@ -256,6 +257,8 @@ TEST_F(MainFormTest, SystemColoursReachWhatTheyNameAndTheWindowFollowsThem) {
       {"seq status", face(form->ui->pnlSeqStatus), btnFace},
       {"control group", face(form->ui->grpControl), btnFace},
       {"live panel", face(form->ui->pnlLive), btnFace},
+      // The menu text has no role of its own: a text naming it must not take a face colour.
+      {"a text naming the menu text", ToQColor(SysColour(7), QApplication::palette()), QColor(1, 2, 3)},
   };
   for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
 }
