@@ -1,6 +1,6 @@
 #include "settings/CfgBinding.h"
 
-#include <string_view>
+#include <optional>
 #include <type_traits>
 
 #include "settings/CfgLimits.h"
@@ -15,22 +15,6 @@ const CfgScalar* RowOf(const CfgVarRef& var) {
   return nullptr;
 }
 
-// The file's limits: an illegal-outside range is in the file's unit already; a kept-inside one
-// is checked after the seconds became ms.
-void ShownRange(TCfgBinding& b, std::string_view keyword) {
-  for (const TCfgLimit& l : kCfgIllegalOutside)
-    if (l.Keyword == keyword) {
-      b.Lo = l.Lo;
-      b.Hi = l.Hi;
-      return;
-    }
-  for (const TCfgLimit& l : kCfgClampTo)
-    if (l.Keyword == keyword) {
-      b.Lo = l.Lo / b.Scale;
-      b.Hi = l.Hi / b.Scale;
-    }
-}
-
 }  // namespace
 
 TCfgBinding BindCfg(CfgVarRef var) {
@@ -39,7 +23,13 @@ TCfgBinding BindCfg(CfgVarRef var) {
   if (!row) return b;
   if (row->Form == CfgForm::Shown) b.Offset = -1;
   if (row->Form == CfgForm::Seconds) b.Scale = 1000;
-  ShownRange(b, row->Keyword);
+  // A refused-outside range is in the file's unit already; a kept-inside one is checked once
+  // seconds became ms.
+  if (const std::optional<TCfgRange> r = CfgRangeOf(row->Keyword)) {
+    const int32_t scale = r->KeptInside ? b.Scale : 1;
+    b.Lo = r->Lo / scale;
+    b.Hi = r->Hi / scale;
+  }
   return b;
 }
 
