@@ -1,8 +1,9 @@
 #pragma once
 // What every settings window shares: a tool window made hidden with the main window, opened from
 // its Settings menu item with the main window's title for it, loaded from the settings each time
-// it shows (and again after every settings load while it shows), its showing flag, its "Save"
-// button and its place on the screen, restored when it opens and kept as it moves.
+// it shows (and again after every settings load while it shows), its controls' binding rows, its
+// showing flag, its "Save" button and its place on the screen, restored when it opens and kept as
+// it moves.
 #include <QWidget>
 #include <cstdint>
 #include <functional>
