@@ -1,5 +1,8 @@
 #include "keymaps/KeyLabels.h"
 
+#include <mutex>
+
+#include "base/EngineLock.h"
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
@@ -323,6 +326,11 @@ void RecolourKeyMaps() {
   if (Showing.KeyMapperShowing.load(std::memory_order_relaxed))
     Showing.KeyLabelsRedraw.store(1, std::memory_order_relaxed);
   if (KeyMapCalls().TarloResendColours) KeyMapCalls().TarloResendColours();
+}
+
+void RecolourKeyMapsLocked() {
+  std::lock_guard lock(EngineLock);
+  RecolourKeyMaps();
 }
 
 std::string PitchCodeLabel(uint8_t code) {

@@ -53,6 +53,8 @@ void SetKLabDefs();
 // Recolours every key of every map from its code, rebuilds the defaults and asks the key mapper
 // and the label display to redraw.
 void RecolourKeyMaps();
+// The same under EngineLock, from a window: the key path reads the colours.
+void RecolourKeyMapsLocked();
 
 // The short label of a Pitch code (the Pitch tokens; " " for the ignore code and its sentinel,
 // "?" for anything else).

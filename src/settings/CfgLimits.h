@@ -1,8 +1,9 @@
 #pragma once
 // The ranges of the plain-number settings: outside the first list a file's value is refused, the
-// second list's values are moved to the nearest end. The reader enforces them; the configuration
-// guide prints them.
+// second list's values are moved to the nearest end. The reader enforces them, the configuration
+// guide prints them and the settings windows offer them.
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "base/Sizes.h"
@@ -36,5 +37,18 @@ inline constexpr TCfgLimit kCfgClampTo[] = {
     {"CCVolResetValue", 64, 127},  {"TemplateAnimateSize", 1, 5}, {"TemplateAnimateDecay", 1, 4},
     {"TempoSlewTime", 0, 1000000}, {"LnTempoStep", 1, 100},       {"LgTempoStep", 1, 100},
 };
+
+// A setting's limits by its keyword; none for a setting without.
+struct TCfgRange {
+  int32_t Lo, Hi;
+  bool KeptInside;  // a value beyond an end becomes that end, else it is refused
+};
+constexpr std::optional<TCfgRange> CfgRangeOf(std::string_view keyword) {
+  for (const TCfgLimit& l : kCfgIllegalOutside)
+    if (l.Keyword == keyword) return TCfgRange{l.Lo, l.Hi, false};
+  for (const TCfgLimit& l : kCfgClampTo)
+    if (l.Keyword == keyword) return TCfgRange{l.Lo, l.Hi, true};
+  return std::nullopt;
+}
 
 }  // namespace vel

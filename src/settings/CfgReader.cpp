@@ -259,13 +259,10 @@ bool ReadKeyScalar(TCfgLoad& L, const CfgScalar& s, std::string_view kw) {
 
 // The range outside which a number is illegal; the whole int range when it has none.
 void IllegalOutside(std::string_view keyword, int32_t& lo, int32_t& hi) {
-  lo = INT32_MIN;
-  hi = INT32_MAX;
-  for (const TCfgLimit& l : kCfgIllegalOutside)
-    if (l.Keyword == keyword) {
-      lo = l.Lo;
-      hi = l.Hi;
-    }
+  const std::optional<TCfgRange> r = CfgRangeOf(keyword);
+  const bool refused = r && !r->KeptInside;
+  lo = refused ? r->Lo : INT32_MIN;
+  hi = refused ? r->Hi : INT32_MAX;
 }
 
 // A number as shown (counted from 1) or in seconds, stored counted from 0 or in milliseconds.
@@ -280,8 +277,8 @@ bool ReadIntScalar(TCfgLoad& L, const CfgScalar& s, std::string_view kw) {
   if (s.Keyword == "KinetracePosn" && L.Version < 1204) v = v == 8 ? 12 : v == 9 ? 20 : v == 10 ? 22 : v;
   if (s.Form == CfgForm::Seconds)
     v = static_cast<int32_t>(std::clamp<int64_t>(int64_t(v) * 1000, 0, 1000000));
-  for (const TCfgLimit& l : kCfgClampTo)
-    if (l.Keyword == s.Keyword) v = std::clamp(v, l.Lo, l.Hi);
+  if (const std::optional<TCfgRange> r = CfgRangeOf(s.Keyword); r && r->KeptInside)
+    v = std::clamp(v, r->Lo, r->Hi);
   Store(s.Var, v - shown);
   return true;
 }

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <set>
 
+#include "settings/CfgBinding.h"
+#include "settings/Settings.h"
+
 namespace vel {
 
 THotkeyDirectory& HotkeyDirectory() {
@@ -64,6 +67,21 @@ int32_t StepLenButton(int32_t noteLenFrac) {
 int32_t GateButton(int32_t noteOnPercent) {
   const auto& g = GatePercents();
   return std::find(g.begin(), g.end(), noteOnPercent) != g.end() ? noteOnPercent : 75;
+}
+
+THotkeySettings HotkeySettings() {
+  return {Cfg.DisableHotkeys, Cfg.HotkeysTargetActiveWin, Cfg.HotkeysTargetWinName};
+}
+
+void StoreHotkeySettings(const THotkeySettings& s) {
+  std::lock_guard lock(EngineLock);
+  Cfg.DisableHotkeys = s.DisableHotkeys;
+  Cfg.HotkeysTargetActiveWin = s.HotkeysTargetActiveWin;
+  Cfg.HotkeysTargetWinName = s.HotkeysTargetWinName;
+}
+
+void StoreHotkeyTargetName(const std::string& title) {
+  StoreLocked(Cfg.HotkeysTargetWinName, title);
 }
 
 }  // namespace vel

@@ -36,6 +36,11 @@ THotkeyTarget HotkeyTargetShown(const THotkeySettings& s);
 // selected (the name then stays: an empty list must not forget the window the user nominated).
 // The named window still has to be looked up.
 THotkeySettings ChooseHotkeyTarget(THotkeySettings s, THotkeyTarget target, const std::string* title);
+// The hotkey settings held, and storing them, or only the nominated window's title, under
+// EngineLock: the key path reads them.
+THotkeySettings HotkeySettings();
+void StoreHotkeySettings(const THotkeySettings& s);
+void StoreHotkeyTargetName(const std::string& title);
 
 // The step length button (numbered as its fraction) a stored step length shows: a length no
 // button holds shows 1/8.

@@ -31,12 +31,10 @@ bool IsColourKeyword(std::string_view keyword) {
 }
 
 std::string LimitText(std::string_view keyword, std::string_view unit) {
-  for (const TCfgLimit& l : kCfgIllegalOutside)
-    if (l.Keyword == keyword) return std::to_string(l.Lo) + " to " + std::to_string(l.Hi) + std::string(unit);
-  for (const TCfgLimit& l : kCfgClampTo)
-    if (l.Keyword == keyword)
-      return std::to_string(l.Lo) + " to " + std::to_string(l.Hi) + std::string(unit) + " (kept inside)";
-  return "a whole number" + std::string(unit);
+  const std::optional<TCfgRange> r = CfgRangeOf(keyword);
+  if (!r) return "a whole number" + std::string(unit);
+  return std::to_string(r->Lo) + " to " + std::to_string(r->Hi) + std::string(unit) +
+         (r->KeptInside ? " (kept inside)" : "");
 }
 
 bool EndsWith(std::string_view text, std::string_view end) {

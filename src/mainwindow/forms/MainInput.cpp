@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <algorithm>
 
+#include "base/Formats.h"
 #include "engine/RunControl.h"
 #include "mainwindow/InputProcs.h"
 #include "mainwindow/PortPanelView.h"
@@ -108,7 +109,7 @@ void SelectComboByValue(QComboBox* combo, int32_t value) {
   const int count = combo->count();
   combo->setCurrentIndex(count - 1);
   for (int i = 0; i < count; ++i) {
-    if (combo->itemText(i).toInt() >= value) {
+    if (ParseInt(combo->itemText(i).toStdString(), {.Blanks = false}).value_or(0) >= value) {
       combo->setCurrentIndex(i);
       return;
     }

@@ -1,7 +1,6 @@
 #pragma once
 // The Action, Tools, View, Virtual keyboard, Kinetrace and Windows menus of the main window, its
-// geometry (lower controls, resizing, docking to the template) and status bar hints, and the
-// setters the settings windows call: each stores its setting and applies it at once.
+// geometry (lower controls, resizing, docking to the template) and status bar hints.
 #include <QRect>
 #include <cstdint>
 #include <functional>
@@ -65,25 +64,6 @@ class TViewMenus : public TMainArea {
   void ShowCfgMetr();
   void ShowCfgMetrDrum();
   void ShowCfgMetrBass();
-  // Setters for the settings windows: each stores its setting and applies it at once.
-  void SetSeqPanelsDBuff(bool on);
-  void SetKinetraceDBuff(bool on);
-  void SetIgnoreDriverTStamps(bool on);
-  void SetInterpretLocalControl(bool on);
-  void SetLocalControlOn(bool on);
-  void SetTemplateQwertyDisabled(bool on);
-  void SetKinetraceStyle(int32_t n);
-  void SetKinetraceSize(int32_t n);
-  void SetKinetraceShape(int32_t n);
-  void SetKinetracePosn(int32_t n);
-  void SetSRecChordDetectReqd(bool on);
-  void SetMetrNoteOnPercent(int32_t n);
-  void SetMetrDrumChan(int32_t c);
-  void SetMetrBassChan(int32_t c);
-  bool SetMetrNoteLenFrac(int32_t n);
-  void SetDspStatusInterval(int32_t ms);
-  void SetDspMetrInterval(int32_t ms);
-  void SetDspDiagInterval(int32_t ms);
   // Replays the record key held back until a bar count ends.
   void tmMidiInPostTimer();
   QTimer* tmMidiInPost = nullptr;

@@ -5,13 +5,10 @@
 #include <QComboBox>
 #include <QRadioButton>
 #include <QSignalBlocker>
-#include <mutex>
 #include <utility>
 
-#include "base/EngineLock.h"
 #include "base/Showing.h"
 #include "mainwindow/InputProcs.h"
-#include "mainwindow/forms/MainInput.h"
 #include "settings/CfgWindowsBehaviour.h"
 #include "settings/Settings.h"
 #include "ui_CfgBehaviour.h"
@@ -61,10 +58,6 @@ std::vector<std::pair<QCheckBox*, uint8_t*>> PlainChecks(Ui::frmCfgBehaviour& u)
   };
 }
 
-THotkeySettings HotkeySettings() {
-  return {Cfg.DisableHotkeys, Cfg.HotkeysTargetActiveWin, Cfg.HotkeysTargetWinName};
-}
-
 }  // namespace
 
 TfrmCfgBehaviour::TfrmCfgBehaviour(TfrmMain& main)
@@ -77,8 +70,6 @@ TfrmCfgBehaviour::TfrmCfgBehaviour(TfrmMain& main)
   ui->cboHotkeysTarget->setMaxVisibleItems(20);
   ui->cboHotkeysTarget->setMinimumContentsLength(24);
   ui->cboHotkeysTargetHandles->hide();
-  FillIntCombo(ui->cboDPressIntervals, 0, 50, 1000);
-  FillIntCombo(ui->cboRecStopSeqNo, 0, 1, 4);
   WireChecks();
   WireRecording();
   WireHotkeys();
@@ -88,10 +79,8 @@ TfrmCfgBehaviour::TfrmCfgBehaviour(TfrmMain& main)
 TfrmCfgBehaviour::~TfrmCfgBehaviour() = default;
 
 void TfrmCfgBehaviour::WireChecks() {
-  for (auto [box, setting] : PlainChecks(*ui))
-    connect(box, &QCheckBox::toggled, this, [setting](bool on) { StoreLocked(*setting, on); });
-  connect(ui->cboDPressIntervals, &QComboBox::activated, this,
-          [this](int) { StoreLocked(Cfg.DPressInterval, ui->cboDPressIntervals->currentText().toInt()); });
+  for (auto [box, setting] : PlainChecks(*ui)) Bind({box, BindCfg(setting)});
+  Bind({ui->cboDPressIntervals, BindCfg(&Cfg.DPressInterval), {0, 50, 1000}});
 }
 
 void TfrmCfgBehaviour::WireRecording() {
@@ -99,10 +88,9 @@ void TfrmCfgBehaviour::WireRecording() {
     connect(b, &QRadioButton::clicked, this, [this] { ApplyRecIntAttribSrc(); });
   for (QRadioButton* b : {ui->rbRecRawAttribSrcLive, ui->rbRecRawAttribSrcSeq})
     connect(b, &QRadioButton::clicked, this, [this] { ApplyRecRawAttribSrc(); });
-  connect(ui->cboRecStopSeqNo, &QComboBox::activated, this, [this](int) {
-    StoreLocked(Cfg.RecStopSeqNo, ui->cboRecStopSeqNo->currentText().toInt() - 1);
-    ui->chkRecStopCurrToDef->setEnabled(Cfg.RecStopSeqNo >= 0);
-  });
+  Bind({ui->cboRecStopSeqNo, BindCfg(&Cfg.RecStopSeqNo), {}, {}, [this](int32_t seq) {
+          ui->chkRecStopCurrToDef->setEnabled(seq >= 0);
+        }});
 }
 
 void TfrmCfgBehaviour::WireHotkeys() {
@@ -111,22 +99,20 @@ void TfrmCfgBehaviour::WireHotkeys() {
   Hotkeys->addButton(ui->rbHotkeysToActiveWin, int(THotkeyTarget::ActiveWindow));
   Hotkeys->addButton(ui->rbHotkeysToNamedWin, int(THotkeyTarget::NamedWindow));
   connect(Hotkeys, &QButtonGroup::idClicked, this, [this](int) { ApplyHotkeyTarget(); });
-  connect(ui->cboHotkeysTarget, &QComboBox::activated, this, [this](int) {
-    // No look-up until the nominated window button or "Refresh" is used.
-    std::lock_guard lock(EngineLock);
-    Cfg.HotkeysTargetWinName = ui->cboHotkeysTarget->currentText().toStdString();
-  });
+  // No look-up until the nominated window button or "Refresh" is used.
+  connect(ui->cboHotkeysTarget, &QComboBox::activated, this,
+          [this](int) { StoreHotkeyTargetName(ui->cboHotkeysTarget->currentText().toStdString()); });
   connect(ui->sbtnRefreshHotkeyTargets, &QAbstractButton::clicked, this, [this] { RefreshHotkeyTargets(); });
 }
 
 void TfrmCfgBehaviour::ApplyRecIntAttribSrc() {
-  StoreLocked(Cfg.RecIntAttribSrcLive, ui->rbRecIntAttribSrcLive->isChecked());
+  StoreCfg(BindCfg(&Cfg.RecIntAttribSrcLive), ui->rbRecIntAttribSrcLive->isChecked() ? 1 : 0);
   // Taking the attributes from the live settings leaves nothing to transfer back.
   ui->chkRecIntAttribSrcToLive->setEnabled(!Cfg.RecIntAttribSrcLive);
 }
 
 void TfrmCfgBehaviour::ApplyRecRawAttribSrc() {
-  StoreLocked(Cfg.RecRawAttribSrcLive, ui->rbRecRawAttribSrcLive->isChecked());
+  StoreCfg(BindCfg(&Cfg.RecRawAttribSrcLive), ui->rbRecRawAttribSrcLive->isChecked() ? 1 : 0);
   ui->chkRecRawAttribSrcToLive->setEnabled(!Cfg.RecRawAttribSrcLive);
 }
 
@@ -156,22 +142,15 @@ void TfrmCfgBehaviour::ApplyHotkeyTarget() {
   const std::string title = ui->cboHotkeysTarget->currentText().toStdString();
   const auto target = THotkeyTarget(Hotkeys->checkedId());
   const THotkeySettings s = ChooseHotkeyTarget(HotkeySettings(), target, shown >= 0 ? &title : nullptr);
-  {
-    std::lock_guard lock(EngineLock);
-    Cfg.DisableHotkeys = s.DisableHotkeys;
-    Cfg.HotkeysTargetActiveWin = s.HotkeysTargetActiveWin;
-    Cfg.HotkeysTargetWinName = s.HotkeysTargetWinName;
-  }
+  StoreHotkeySettings(s);
   if (target == THotkeyTarget::NamedWindow) FindTarget();
 }
 
 void TfrmCfgBehaviour::RefreshHotkeyTargets() {
   ListHotkeyTargets();
-  if (ui->cboHotkeysTarget->currentIndex() >= 0) {
-    // With the nominated window gone the name stays, for when it opens again.
-    std::lock_guard lock(EngineLock);
-    Cfg.HotkeysTargetWinName = ui->cboHotkeysTarget->currentText().toStdString();
-  }
+  // With the nominated window gone the name stays, for when it opens again.
+  if (ui->cboHotkeysTarget->currentIndex() >= 0)
+    StoreHotkeyTargetName(ui->cboHotkeysTarget->currentText().toStdString());
   FindTarget();
   if (ui->cboHotkeysTarget->currentIndex() < 0 && ui->cboHotkeysTarget->count() > 0) {
     const QSignalBlocker block(ui->cboHotkeysTarget);
@@ -184,14 +163,12 @@ void TfrmCfgBehaviour::LoadRecording() {
   ui->chkRecIntAttribSrcToLive->setEnabled(!Cfg.RecIntAttribSrcLive);
   (Cfg.RecRawAttribSrcLive ? ui->rbRecRawAttribSrcLive : ui->rbRecRawAttribSrcSeq)->setChecked(true);
   ui->chkRecRawAttribSrcToLive->setEnabled(!Cfg.RecRawAttribSrcLive);
-  SelectComboByValue(ui->cboRecStopSeqNo, Cfg.RecStopSeqNo + 1);
   ui->chkRecStopCurrToDef->setEnabled(Cfg.RecStopSeqNo >= 0);
 }
 
 void TfrmCfgBehaviour::LoadCfgBehaviourControls() {
   // Called with every control's signals blocked (the window base), so nothing is stored.
-  for (auto [box, setting] : PlainChecks(*ui)) box->setChecked(*setting != 0);
-  SelectComboByValue(ui->cboDPressIntervals, Cfg.DPressInterval);
+  LoadBound();
   LoadRecording();
   LoadHotkeyTargetControls();
 }

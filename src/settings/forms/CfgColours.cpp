@@ -5,9 +5,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QToolButton>
-#include <mutex>
 
-#include "base/EngineLock.h"
 #include "base/Showing.h"
 #include "engine/PartBufs.h"
 #include "keymaps/KeyLabels.h"
@@ -198,11 +196,9 @@ void TfrmCfgColours::RunDefaultAction(TColourAction action) {
     case TColourAction::ApplyColourScheme:
       main_.ApplyColourScheme();
       break;
-    case TColourAction::RecolourKeyMaps: {
-      std::lock_guard lock(EngineLock);
-      RecolourKeyMaps();
+    case TColourAction::RecolourKeyMaps:
+      RecolourKeyMapsLocked();
       break;
-    }
     case TColourAction::UpdateTemplateLabels:
       Ui().Refresh(TRefresh::UpdateTemplateLabels);
       break;

@@ -18,8 +18,6 @@ class TfrmCfgKinetrace : public TCfgWindow {
   explicit TfrmCfgKinetrace(TfrmMain& main);
   ~TfrmCfgKinetrace() override;
   void LoadCfgKinetraceControls();
-  // Stores the decay; with it off (1) the tail buttons are disabled and the tail kept.
-  void ApplyKinetraceDecay(int32_t n);
   std::unique_ptr<Ui::frmCfgKinetrace> ui;
   QButtonGroup* Style = nullptr;
   QButtonGroup* Size = nullptr;
@@ -31,8 +29,8 @@ class TfrmCfgKinetrace : public TCfgWindow {
   void Load() override { LoadCfgKinetraceControls(); }
 
  private:
+  // With the decay off (1) the tail buttons are disabled and the tail kept.
   void EnableTails(int32_t decay);
-  bool created_ = false;
 };
 
 }  // namespace vel

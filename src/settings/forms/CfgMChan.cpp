@@ -195,8 +195,8 @@ void TfrmCfgMChan::SetMChanMax(int32_t p) {
 
 void TfrmCfgMChan::SetMChanPitchOffset(int32_t p, int32_t c) {
   QComboBox* o = Rows[static_cast<size_t>(p)].Offsets[static_cast<size_t>(c)];
-  if (o->currentIndex() < 0) return;  // nothing picked yet: the stored value stays
-  StoreMChanPitchOffset(p, c, o->currentText().toInt());
+  // Nothing picked yet: the stored value stays.
+  if (const std::optional<int32_t> offset = PickedNumber(o)) StoreMChanPitchOffset(p, c, *offset);
 }
 
 void TfrmCfgMChan::ApplyPreset(int32_t p, const std::vector<int32_t>& offsets) {

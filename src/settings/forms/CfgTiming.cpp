@@ -5,15 +5,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QRadioButton>
-#include <utility>
 #include <vector>
 
 #include "base/Showing.h"
-#include "engine/MidiIn.h"
 #include "engine/PlayCycle.h"
+#include "mainwindow/SettingSetters.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainInput.h"
-#include "mainwindow/forms/MainViewMenus.h"
 #include "settings/CfgWindowsBehaviour.h"
 #include "settings/Settings.h"
 #include "ui_CfgTiming.h"
@@ -48,53 +46,46 @@ TfrmCfgTiming::TfrmCfgTiming(TfrmMain& main)
 TfrmCfgTiming::~TfrmCfgTiming() = default;
 
 void TfrmCfgTiming::FillCombos() {
-  FillIntCombo(ui->cboLnTempoSteps, 1, 1, 99);
-  FillIntCombo(ui->cboLgTempoSteps, 1, 1, 99);
-  FillIntCombo(ui->cboTempoSlewTimes, 0, 1, 99);
-  FillIntCombo(ui->cboSRecChordDetectThreshold, 10, 10, 500);
-  FillIntCombo(ui->cboFtnTimerThreshold, 10, 10, 150);
   ui->cboClocksExtPNos->setMaxVisibleItems(9);
+  Bind({
+      {ui->cboLnTempoSteps, BindCfg(&Cfg.LnTempoStep), {1, 1, 99}},
+      {ui->cboLgTempoSteps, BindCfg(&Cfg.LgTempoStep), {1, 1, 99}},
+      {ui->cboTempoSlewTimes, BindCfg(&Cfg.TempoSlewTime), {0, 1, 99}},
+      {ui->cboSRecChordDetectThreshold, BindCfg(&Cfg.SRecChordDetectThreshold), {10, 10, 500}},
+      {ui->cboFtnTimerThreshold, BindCfg(&Cfg.FtnTimerThreshold), {10, 10, 150}},
+  });
 }
 
 void TfrmCfgTiming::WireChecks() {
-  const std::pair<QCheckBox*, uint8_t*> plain[] = {
-      {ui->chkTapTempoOnBeats, &Cfg.TapTempoOnBeats},
-      {ui->chkMidiInSyncContEnabled, &Cfg.MidiInSyncContEnabled},
-      {ui->chkRecIntSyncReqd, &Cfg.RecIntSyncReqd},
-      {ui->chkRecRawSyncReqd, &Cfg.RecRawSyncReqd},
-  };
-  for (auto [box, setting] : plain)
-    connect(box, &QCheckBox::toggled, this, [setting](bool on) { StoreLocked(*setting, on ? 1 : 0); });
-  TViewMenus& views = main_.Views();
-  connect(ui->chkUseLgTempos, &QCheckBox::toggled, this, [this](bool on) { ApplyUseLgTempos(on); });
-  connect(ui->chkSRecChordDetectReqd, &QCheckBox::toggled, this, [this] { ApplySRecChordDetect(); });
-  connect(ui->chkIgnoreDriverTStamps, &QCheckBox::toggled, this,
-          [&views](bool on) { views.SetIgnoreDriverTStamps(on); });
-  connect(ui->chkInterpretLocalControl, &QCheckBox::toggled, this,
-          [&views](bool on) { views.SetInterpretLocalControl(on); });
-  connect(ui->chkLocalControlOn, &QCheckBox::toggled, this,
-          [&views](bool on) { views.SetLocalControlOn(on); });
-  connect(StepLen, &QButtonGroup::idClicked, this, [](int n) { StoreLocked(Cfg.SRecNoteLenFrac, n); });
-  connect(Gate, &QButtonGroup::idClicked, this, [](int n) { StoreLocked(Cfg.SRecNoteOnPercent, n); });
+  Bind({
+      {ui->chkTapTempoOnBeats, BindCfg(&Cfg.TapTempoOnBeats)},
+      {ui->chkMidiInSyncContEnabled, BindCfg(&Cfg.MidiInSyncContEnabled)},
+      {ui->chkRecIntSyncReqd, BindCfg(&Cfg.RecIntSyncReqd)},
+      {ui->chkRecRawSyncReqd, BindCfg(&Cfg.RecRawSyncReqd)},
+      {ui->chkUseLgTempos,
+       BindCfg(&Cfg.UseLgTempos),
+       {},
+       {},
+       [this](int32_t on) { EnableTempoSteps(on != 0); }},
+      {ui->chkSRecChordDetectReqd,
+       BindCfg(&Cfg.SRecChordDetectReqd),
+       {},
+       [](int32_t on) { SetSRecChordDetectReqd(on != 0); },
+       [this](int32_t on) { EnableChordDetectThreshold(on != 0); }},
+      {ui->chkIgnoreDriverTStamps,
+       BindCfg(&Cfg.IgnoreDriverTStamps),
+       {},
+       [](int32_t on) { SetIgnoreDriverTStamps(on != 0); }},
+      // The MIDI-in thread reads it for each controller 122.
+      {ui->chkInterpretLocalControl, BindCfg(&Cfg.InterpretLocalControl)},
+  });
+  connect(ui->chkLocalControlOn, &QCheckBox::toggled, this, [](bool on) { SetLocalControlOn(on); });
+  connect(StepLen, &QButtonGroup::idClicked, this, [](int n) { StoreCfg(BindCfg(&Cfg.SRecNoteLenFrac), n); });
+  connect(Gate, &QButtonGroup::idClicked, this, [](int n) { StoreCfg(BindCfg(&Cfg.SRecNoteOnPercent), n); });
 }
 
 void TfrmCfgTiming::WireCombos() {
-  const std::pair<QComboBox*, int32_t*> plain[] = {
-      {ui->cboLnTempoSteps, &Cfg.LnTempoStep},
-      {ui->cboLgTempoSteps, &Cfg.LgTempoStep},
-      {ui->cboSRecChordDetectThreshold, &Cfg.SRecChordDetectThreshold},
-      {ui->cboFtnTimerThreshold, &Cfg.FtnTimerThreshold},
-  };
-  for (auto [combo, setting] : plain)
-    connect(combo, &QComboBox::activated, this,
-            [combo, setting](int) { StoreLocked(*setting, combo->currentText().toInt()); });
-  connect(ui->cboTempoSlewTimes, &QComboBox::activated, this, [this](int) {
-    StoreLocked(Cfg.TempoSlewTime, ui->cboTempoSlewTimes->currentText().toInt() * 1000);
-  });
-  connect(ui->cboClocksExtPNos, &QComboBox::activated, this, [](int i) {
-    StoreLocked(Cfg.ClocksExtPNo, i);
-    ResetExtClock();
-  });
+  connect(ui->cboClocksExtPNos, &QComboBox::activated, this, [](int i) { SetClocksExtPNo(i); });
 }
 
 bool TfrmCfgTiming::Serves(TRefresh which) const {
@@ -127,19 +118,16 @@ void TfrmCfgTiming::Refresh(TRefresh which) {
   }
 }
 
-void TfrmCfgTiming::ApplyUseLgTempos(bool on) {
-  StoreLocked(Cfg.UseLgTempos, on ? 1 : 0);
-  ui->cboLgTempoSteps->setEnabled(on);
-  ui->lblLgTempoSteps->setEnabled(on);
-  ui->cboLnTempoSteps->setEnabled(!on);
-  ui->lblLnTempoSteps->setEnabled(!on);
+void TfrmCfgTiming::EnableTempoSteps(bool lg) {
+  ui->cboLgTempoSteps->setEnabled(lg);
+  ui->lblLgTempoSteps->setEnabled(lg);
+  ui->cboLnTempoSteps->setEnabled(!lg);
+  ui->lblLnTempoSteps->setEnabled(!lg);
 }
 
-void TfrmCfgTiming::ApplySRecChordDetect() {
-  const bool on = ui->chkSRecChordDetectReqd->isChecked();
+void TfrmCfgTiming::EnableChordDetectThreshold(bool on) {
   ui->cboSRecChordDetectThreshold->setEnabled(on);
   ui->lblSRecChordDetectThreshold->setEnabled(on);
-  main_.Views().SetSRecChordDetectReqd(on);
 }
 
 void TfrmCfgTiming::ShowSRecNoteLenFrac() {
@@ -151,15 +139,13 @@ void TfrmCfgTiming::ShowSRecNoteOnPercent() {
 }
 
 void TfrmCfgTiming::ShowSRecChordDetect() {
-  const bool on = Cfg.SRecChordDetectReqd != 0;
   const QSignalBlocker block(ui->chkSRecChordDetectReqd);
-  ui->chkSRecChordDetectReqd->setChecked(on);
-  ui->cboSRecChordDetectThreshold->setEnabled(on);
-  ui->lblSRecChordDetectThreshold->setEnabled(on);
+  LoadBound(ui->chkSRecChordDetectReqd);
+  EnableChordDetectThreshold(ui->chkSRecChordDetectReqd->isChecked());
 }
 
 void TfrmCfgTiming::ShowTempoSlewTime() {
-  SelectComboByValue(ui->cboTempoSlewTimes, Cfg.TempoSlewTime / 1000);
+  LoadBound(ui->cboTempoSlewTimes);
 }
 
 void TfrmCfgTiming::FillClockPortCombo() {
@@ -173,23 +159,9 @@ void TfrmCfgTiming::ShowLocalControlOn() {
 }
 
 void TfrmCfgTiming::LoadCfgTimingControls() {
-  const std::pair<QCheckBox*, uint8_t> boxes[] = {
-      {ui->chkTapTempoOnBeats, Cfg.TapTempoOnBeats},
-      {ui->chkUseLgTempos, Cfg.UseLgTempos},
-      {ui->chkIgnoreDriverTStamps, Cfg.IgnoreDriverTStamps},
-      {ui->chkInterpretLocalControl, Cfg.InterpretLocalControl},
-      {ui->chkLocalControlOn, PlayCycle.LocalControlOn.load()},
-      {ui->chkMidiInSyncContEnabled, Cfg.MidiInSyncContEnabled},
-      {ui->chkRecRawSyncReqd, Cfg.RecRawSyncReqd},
-      {ui->chkRecIntSyncReqd, Cfg.RecIntSyncReqd},
-  };
-  for (auto [box, on] : boxes) box->setChecked(on != 0);
+  LoadBound();
+  ShowLocalControlOn();
   ShowSRecChordDetect();
-  ShowTempoSlewTime();
-  SelectComboByValue(ui->cboLnTempoSteps, Cfg.LnTempoStep);
-  SelectComboByValue(ui->cboLgTempoSteps, Cfg.LgTempoStep);
-  SelectComboByValue(ui->cboSRecChordDetectThreshold, Cfg.SRecChordDetectThreshold);
-  SelectComboByValue(ui->cboFtnTimerThreshold, Cfg.FtnTimerThreshold);
   ShowSRecNoteLenFrac();
   ShowSRecNoteOnPercent();
   FillClockPortCombo();
@@ -198,11 +170,7 @@ void TfrmCfgTiming::LoadCfgTimingControls() {
 void TfrmCfgTiming::Load() {
   LoadCfgTimingControls();
   // The enabling follows the boxes; nothing is stored or applied while loading.
-  const bool lg = ui->chkUseLgTempos->isChecked();
-  ui->cboLgTempoSteps->setEnabled(lg);
-  ui->lblLgTempoSteps->setEnabled(lg);
-  ui->cboLnTempoSteps->setEnabled(!lg);
-  ui->lblLnTempoSteps->setEnabled(!lg);
+  EnableTempoSteps(ui->chkUseLgTempos->isChecked());
 }
 
 }  // namespace vel

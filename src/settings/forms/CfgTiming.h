@@ -23,10 +23,6 @@ class TfrmCfgTiming : public TCfgWindow {
   void Refresh(TRefresh which) override;
 
   void LoadCfgTimingControls();
-  // Enables the log-step list when on, the linear one when off.
-  void ApplyUseLgTempos(bool on);
-  // Stores the box's chord detection and enables its threshold.
-  void ApplySRecChordDetect();
   void ShowSRecNoteLenFrac();
   void ShowSRecNoteOnPercent();
   void ShowSRecChordDetect();
@@ -45,6 +41,9 @@ class TfrmCfgTiming : public TCfgWindow {
   void FillCombos();
   void WireChecks();
   void WireCombos();
+  // The log-step list when on, the linear one when off.
+  void EnableTempoSteps(bool lg);
+  void EnableChordDetectThreshold(bool on);
 };
 
 }  // namespace vel

@@ -3,9 +3,7 @@
 #include <QButtonGroup>
 
 #include "base/Showing.h"
-#include "mainwindow/MainCombos.h"
 #include "mainwindow/forms/Main.h"
-#include "mainwindow/forms/MainInput.h"
 #include "mainwindow/forms/MainViewMenus.h"
 #include "settings/CfgWindows.h"
 #include "settings/Settings.h"
@@ -20,25 +18,34 @@ TfrmCfgVKbd::TfrmCfgVKbd(TfrmMain& main)
       ui(std::make_unique<Ui::frmCfgVKbd>()) {
   ui->setupUi(this);
   setObjectName("frmCfgVKbd");
-  FillIntCombo(ui->cboKeySize, 5, 5, 100);
-  for (const std::string& s : FillNumberCombo(15)) ui->cboTemplateChanNo->addItem(QString::fromStdString(s));
-  AnimSize = MakeRadioGroup(this, "rbTemplateAnimSize", 1, 5);
-  AnimDecay = MakeRadioGroup(this, "rbTemplateAnimDecay", 1, 4);
-  connect(ui->cboKeySize, &QComboBox::activated, this,
-          [this] { SetTemplateKeySize(ui->cboKeySize->currentText().toInt()); });
-  connect(ui->cboTemplateChanNo, &QComboBox::activated, this, [this] {
-    SetTemplateChanNo(static_cast<uint8_t>(ui->cboTemplateChanNo->currentText().toInt() - 1));
+  const TCfgBinding animSize = BindCfg(&Cfg.TemplateAnimateSize);
+  const TCfgBinding animDecay = BindCfg(&Cfg.TemplateAnimateDecay);
+  AnimSize = MakeRadioGroup(this, "rbTemplateAnimSize", animSize);
+  AnimDecay = MakeRadioGroup(this, "rbTemplateAnimDecay", animDecay);
+  Bind({
+      {ui->cboKeySize, BindCfg(&Cfg.TemplateKeySize), {5, 5, 100}, &SetTemplateKeySize},
+      {ui->cboTemplateChanNo,
+       BindCfg(&Cfg.TemplateChanNo),
+       {},
+       [](int32_t c) { SetTemplateChanNo(uint8_t(c)); }},
+      {ui->chkTemplatePosnSens, BindCfg(&Cfg.TemplatePosnSensitive)},
+      {ui->chkTemplateVelSens, BindCfg(&Cfg.TemplateVelSensitive)},
+      // Both are read by the GUI's own key path when a mouse or computer key plays.
+      {ui->chkTemplateRawPort, BindCfg(&Cfg.TemplateRawPort)},
+      {ui->chkQwertyRawPort, BindCfg(&Cfg.QwertyRawPort)},
+      // The Action menu's captions show whether the computer keys are off.
+      {ui->chkTemplateQwertyDisabled,
+       BindCfg(&Cfg.TemplateQwertyDisabled),
+       {},
+       {},
+       [this](int32_t) {
+         main_.Views().SetControlMenuCaption();
+         main_.Views().SetCalibMenuCaption();
+       }},
+      // The MIDI-in thread reads the depression to decide whether a key lights up.
+      {AnimSize, animSize, {}, {}, [this](int32_t n) { EnableAnimDecay(n); }},
+      {AnimDecay, animDecay},
   });
-  connect(ui->chkTemplatePosnSens, &QCheckBox::clicked, this, [](bool on) { SetTemplatePosnSensitive(on); });
-  connect(ui->chkTemplateVelSens, &QCheckBox::clicked, this, [](bool on) { SetTemplateVelSensitive(on); });
-  // Both are read by the GUI's own key path when a mouse or computer key plays.
-  connect(ui->chkTemplateRawPort, &QCheckBox::clicked, this,
-          [](bool on) { Cfg.TemplateRawPort = on ? 1 : 0; });
-  connect(ui->chkQwertyRawPort, &QCheckBox::clicked, this, [](bool on) { Cfg.QwertyRawPort = on ? 1 : 0; });
-  connect(ui->chkTemplateQwertyDisabled, &QCheckBox::clicked, this,
-          [this](bool on) { main_.Views().SetTemplateQwertyDisabled(on); });
-  connect(AnimSize, &QButtonGroup::idClicked, this, [this](int n) { ApplyTemplateAnimateSize(n); });
-  connect(AnimDecay, &QButtonGroup::idClicked, this, [](int n) { SetTemplateAnimateDecay(n); });
   Wire(ui->sbtnSaveConfig);
 }
 
@@ -48,22 +55,8 @@ void TfrmCfgVKbd::EnableAnimDecay(int32_t animateSize) {
   for (QAbstractButton* b : AnimDecay->buttons()) b->setEnabled(TemplateAnimDecayEnabled(animateSize));
 }
 
-void TfrmCfgVKbd::ApplyTemplateAnimateSize(int32_t n) {
-  // The MIDI-in thread reads it to decide whether a key lights up.
-  StoreLocked(Cfg.TemplateAnimateSize, n);
-  EnableAnimDecay(n);
-}
-
 void TfrmCfgVKbd::LoadCfgVKbdControls() {
-  ui->chkTemplateQwertyDisabled->setChecked(Cfg.TemplateQwertyDisabled != 0);
-  ui->chkTemplateRawPort->setChecked(Cfg.TemplateRawPort != 0);
-  ui->chkQwertyRawPort->setChecked(Cfg.QwertyRawPort != 0);
-  SelectComboByValue(ui->cboTemplateChanNo, GetTemplateChanNo() + 1);
-  SelectComboByValue(ui->cboKeySize, GetTemplateKeySize());
-  ui->chkTemplateVelSens->setChecked(GetTemplateVelSensitive());
-  ui->chkTemplatePosnSens->setChecked(GetTemplatePosnSensitive());
-  SelectRadio(AnimDecay, RadioFor(GetTemplateAnimateDecay(), 1, 4));
-  SelectRadio(AnimSize, RadioFor(Cfg.TemplateAnimateSize, 1, 5));
+  LoadBound();
   EnableAnimDecay(Cfg.TemplateAnimateSize);
 }
 

@@ -18,8 +18,6 @@ class TfrmCfgVKbd : public TCfgWindow {
   explicit TfrmCfgVKbd(TfrmMain& main);
   ~TfrmCfgVKbd() override;
   void LoadCfgVKbdControls();
-  // Stores the depression; with it off (1) the decay buttons are disabled.
-  void ApplyTemplateAnimateSize(int32_t n);
   std::unique_ptr<Ui::frmCfgVKbd> ui;
   QButtonGroup* AnimSize = nullptr;
   QButtonGroup* AnimDecay = nullptr;
@@ -28,6 +26,7 @@ class TfrmCfgVKbd : public TCfgWindow {
   void Load() override { LoadCfgVKbdControls(); }
 
  private:
+  // With the depression off (1) the decay buttons are disabled.
   void EnableAnimDecay(int32_t animateSize);
 };
 

@@ -1,20 +1,24 @@
 #pragma once
 // What every settings window shares: a tool window made hidden with the main window, opened from
 // its Settings menu item with the main window's title for it, loaded from the settings each time
-// it shows (and again after every settings load while it shows), its showing flag, its "Save"
-// button and its place on the screen, restored when it opens and kept as it moves.
+// it shows (and again after every settings load while it shows), its controls' binding rows, its
+// showing flag, its "Save" button and its place on the screen, restored when it opens and kept as
+// it moves.
 #include <QWidget>
 #include <cstdint>
-#include <mutex>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "base/Atomic.h"
-#include "base/EngineLock.h"
 #include "base/UiHooks.h"
 #include "mainwindow/WindowRegistry.h"
+#include "settings/CfgBinding.h"
 
 class QAbstractButton;
 class QButtonGroup;
+class QComboBox;
 
 namespace vel {
 
@@ -28,12 +32,25 @@ struct TCfgWindowDef {
   TRefresh Loader;  // the request that reloads it while it shows
 };
 
-// Stores a setting the timer or MIDI-in thread reads, under the engine lock.
-template <typename T, typename V>
-void StoreLocked(T& setting, V value) {
-  std::lock_guard lock(EngineLock);
-  setting = T(value);
-}
+// The numbers a list offers: first, first + step, .. last.
+struct TCfgItems {
+  int32_t First = 0;
+  int32_t Step = 0;
+  int32_t Last = 0;
+};
+
+// One settings control and its setting. The loader shows the setting; the user's change stores
+// it (a check box 1 or 0, a list or radio group or slider the number shown, converted).
+struct TCfgControl {
+  QObject* Control;  // a QCheckBox, QComboBox, QButtonGroup or QSlider
+  TCfgBinding Binding;
+  // A list's numbers; none: the setting's range, one by one.
+  TCfgItems Items = {};
+  // Stores the held value in place of StoreCfg: a setter that applies it too.
+  std::function<void(int32_t held)> Store = {};
+  // What the window itself does after the store.
+  std::function<void(int32_t held)> After = {};
+};
 
 // Checks the radio button with every handler quiet: loading never stores or applies anything.
 void FocusCfgControl(QAbstractButton* button);
@@ -41,6 +58,10 @@ void FocusCfgControl(QAbstractButton* button);
 void SelectRadio(QButtonGroup* group, int32_t id);
 // A group of the window's buttons prefix + first .. prefix + last, each with its number as id.
 QButtonGroup* MakeRadioGroup(QWidget* window, const char* prefix, int32_t first, int32_t last);
+// The same over the setting's range.
+QButtonGroup* MakeRadioGroup(QWidget* window, const char* prefix, const TCfgBinding& binding);
+// A list's number, shown as the user picked it; nothing while no item is picked.
+std::optional<int32_t> PickedNumber(const QComboBox* combo);
 
 class TCfgWindow : public QWidget, public TWindow {
  public:
@@ -62,6 +83,13 @@ class TCfgWindow : public QWidget, public TWindow {
   // Connects "Save" and enables the window's menu item; the derived window calls it once its
   // controls exist.
   void Wire(QAbstractButton* save);
+  // Ties a control to its setting: a list is filled and a slider given the range, and the
+  // user's change stored.
+  void Bind(TCfgControl control);
+  void Bind(std::initializer_list<TCfgControl> controls);
+  // Shows every bound control's setting, or the one control's.
+  void LoadBound();
+  void LoadBound(const QObject* control);
 
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
@@ -70,6 +98,7 @@ class TCfgWindow : public QWidget, public TWindow {
 
  private:
   TCfgWindowDef def_;
+  std::vector<TCfgControl> bound_;
   TRegistration registration_;
 };
 

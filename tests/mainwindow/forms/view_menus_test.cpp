@@ -27,12 +27,16 @@
 #include "engine/Transport.h"
 #include "keys/KeyArgs.h"
 #include "keys/RecordKeys.h"
+#include "mainwindow/SettingSetters.h"
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/KinetraceView.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainLanes.h"
 #include "mainwindow/forms/MainViewMenus.h"
+#include "settings/CfgBinding.h"
 #include "settings/Settings.h"
+#include "settings/forms/CfgVKbd.h"
+#include "ui_CfgVKbd.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -119,6 +123,8 @@ TEST_F(ViewMenusTest, RunWithoutAnOutputPortSaysWhyInTheStatusLine) {
 
 TEST_F(ViewMenusTest, CalibratePromptTogglesAndCaptionsFollowDisableQwertyControls) {
   Ui::frmMain& ui = *form->ui;
+  // The virtual keyboard settings' box, as the user sets it.
+  auto QwertyDisabled = [this](bool on) { form->CfgVKbd().ui->chkTemplateQwertyDisabled->setChecked(on); };
   struct Step {
     std::function<void()> act;
     bool pending;
@@ -131,12 +137,12 @@ TEST_F(ViewMenusTest, CalibratePromptTogglesAndCaptionsFollowDisableQwertyContro
       // Off outside Running: key mode 0.
       {[&] { ui.mnuActionCalibrate->trigger(); }, false, TKeyMode::Inactive, "Calibrate Cmd key",
        "Calibrate Cmd key", "Ctrl+C"},
-      {[&] { form->Views().SetTemplateQwertyDisabled(true); }, false, TKeyMode::Inactive, "Calibrate Cmd key",
-       "&Calibrate Cmd key", ""},
+      {[&] { QwertyDisabled(true); }, false, TKeyMode::Inactive, "Calibrate Cmd key", "&Calibrate Cmd key",
+       ""},
       {[&] { ui.sbtnCalibrate->click(); }, true, TKeyMode::Calibrate, "Press live Cmd key",
        "&Press live Cmd key", ""},
-      {[&] { form->Views().SetTemplateQwertyDisabled(false); }, true, TKeyMode::Calibrate,
-       "Press live Cmd key", "Press live Cmd key", "Ctrl+P"},
+      {[&] { QwertyDisabled(false); }, true, TKeyMode::Calibrate, "Press live Cmd key", "Press live Cmd key",
+       "Ctrl+P"},
   };
   int n = 0;
   for (const Step& s : steps) {
@@ -149,7 +155,7 @@ TEST_F(ViewMenusTest, CalibratePromptTogglesAndCaptionsFollowDisableQwertyContro
     EXPECT_EQ(Shortcut(ui.mnuActionCalibrate), s.shortcut);
   }
   // The Run/Stop item follows the setting too.
-  form->Views().SetTemplateQwertyDisabled(true);
+  QwertyDisabled(true);
   EXPECT_EQ(ui.mnuActionControl->text().toStdString(), "&Run");
   EXPECT_EQ(Shortcut(ui.mnuActionControl), "");
 }
@@ -362,12 +368,12 @@ TEST_F(ViewMenusTest, SettingsSettersWaitForTheEngineLockWhileRunning) {
     std::function<void()> set;
   };
   const Case cases[] = {
-      {"note-on percent", [this] { form->Views().SetMetrNoteOnPercent(60); }},
-      {"drum channel", [this] { form->Views().SetMetrDrumChan(8); }},
-      {"bass channel", [this] { form->Views().SetMetrBassChan(1); }},
-      {"note length", [this] { EXPECT_TRUE(form->Views().SetMetrNoteLenFrac(8)); }},
-      {"chord detection", [this] { form->Views().SetSRecChordDetectReqd(true); }},
-      {"local control", [this] { form->Views().SetInterpretLocalControl(true); }},
+      {"note-on percent", [this] { SetMetrNoteOnPercent(60); }},
+      {"drum channel", [this] { SetMetrDrumChan(8); }},
+      {"bass channel", [this] { SetMetrBassChan(1); }},
+      {"note length", [this] { EXPECT_TRUE(SetMetrNoteLenFrac(8)); }},
+      {"chord detection", [this] { SetSRecChordDetectReqd(true); }},
+      {"local control", [] { StoreCfg(BindCfg(&Cfg.InterpretLocalControl), 1); }},
   };
   for (const Case& c : cases) {
     std::unique_lock lock(EngineLock);
