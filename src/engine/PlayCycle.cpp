@@ -623,6 +623,31 @@ void HandlePartChange(int32_t oldPart, int32_t newPart, int32_t seq) {
   RequestSeqGridRedraw();
 }
 
+namespace {
+
+// A note of the part on its channel, moved by the transpose, its marked note's offset and the
+// scale, its velocity scaled; the channel multiplier moves it later, copy by copy. A note-on the
+// repeated time shift skipped goes out silent.
+uint32_t AdjustSeqNote(TPartBuf& b, TShortMsg m, uint32_t ch) {
+  uint32_t msg = m.Raw;
+  if (b.MChanApplies) {
+    b.MChanSend = 1;
+  } else {
+    const int32_t d1 = m.Data1();
+    const int32_t note =
+        ScaleNote(b.Act.ScaleTbl, b.Act.FtsRoot, d1 + b.Act.Transpose + MarkedNoteOffs(b, d1));
+    msg = WithNote(m.WithChannel(ch).Raw, note);
+  }
+  const TShortMsg adj{msg};
+  if (!adj.IsNoteOn()) return msg;
+  const uint32_t vel = adj.Data2();
+  const uint32_t out =
+      b.TimeShiftCarry && b.TimeShiftReptOn ? 0 : std::min<uint32_t>(127, vel * b.Act.SVel / 5);
+  return TShortMsg::Pack(adj.Status(), adj.Data1(), out).Raw;
+}
+
+}  // namespace
+
 uint32_t AdjustSeqEvent(uint32_t msg, int32_t seq) {
   TPartBuf& b = SeqBuf(seq);
   b.MChanSend = 0;
@@ -641,24 +666,8 @@ uint32_t AdjustSeqEvent(uint32_t msg, int32_t seq) {
   }
   switch (m.Kind()) {
     case 0x8:
-    case 0x9: {
-      if (b.MChanApplies) {
-        b.MChanSend = 1;
-      } else {
-        const int32_t d1 = m.Data1();
-        const int32_t note =
-            ScaleNote(b.Act.ScaleTbl, b.Act.FtsRoot, d1 + b.Act.Transpose + MarkedNoteOffs(b, d1));
-        msg = WithNote(m.WithChannel(ch).Raw, note);
-      }
-      const TShortMsg adj{msg};
-      if (adj.IsNoteOn()) {
-        const uint32_t vel = adj.Data2();
-        const uint32_t out =
-            b.TimeShiftCarry && b.TimeShiftReptOn ? 0 : std::min<uint32_t>(127, vel * b.Act.SVel / 5);
-        msg = TShortMsg::Pack(adj.Status(), adj.Data1(), out).Raw;
-      }
-      return msg;
-    }
+    case 0x9:
+      return AdjustSeqNote(b, m, ch);
     case 0xA:
     case 0xD:
     case 0xE:
