@@ -532,24 +532,18 @@ void StartPlayingCycle(TPartBuf& b) {
 }  // namespace
 
 void StepPlayMuteCycle(TPartBuf& b) {
-  if (b.SeqState == TSeqState::PlayMutedPrimed || b.SeqState == TSeqState::PlayMuted) {
-    if (b.MuteCycles < 1 || --b.MRRem >= 1) return;
-    b.SeqState = TSeqState::Playing;
-    b.Pend.Muted = 0;
-    if (b.PlayCycles < 1) {
-      b.MuteCycles = 0;
-    } else {
-      b.PRRem = b.PlayCycles;
-    }
-    return;
-  }
-  if (b.PlayCycles < 1 || --b.PRRem >= 1) return;
-  b.SeqState = TSeqState::PlayMuted;
-  b.Pend.Muted = 1;
-  if (b.MuteCycles < 1) {
-    b.PlayCycles = 0;
+  const bool muted = b.SeqState == TSeqState::PlayMutedPrimed || b.SeqState == TSeqState::PlayMuted;
+  int32_t& count = muted ? b.MuteCycles : b.PlayCycles;
+  int32_t& rem = muted ? b.MRRem : b.PRRem;
+  const int32_t otherCount = muted ? b.PlayCycles : b.MuteCycles;
+  int32_t& otherRem = muted ? b.PRRem : b.MRRem;
+  if (count < 1 || --rem >= 1) return;
+  b.SeqState = muted ? TSeqState::Playing : TSeqState::PlayMuted;
+  b.Pend.Muted = muted ? 0 : 1;
+  if (otherCount < 1) {
+    count = 0;
   } else {
-    b.MRRem = b.MuteCycles;
+    otherRem = otherCount;
   }
 }
 
