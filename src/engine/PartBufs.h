@@ -69,7 +69,10 @@ struct TPartEvent {
   uint32_t Msg = 0;  // packed short message, top byte 0; data 2 = 128 on a note marks a hotkey
 };
 
-// A value swept once per start of cycle (SweepNext).
+// The next value of a sweep from low to high and back (pingPong 1) or round (0).
+int32_t SweepNext(int32_t cur, int32_t low, int32_t high, uint8_t& dir, int32_t step, uint8_t pingPong);
+
+// A value swept once per start of cycle.
 template <typename T>
 struct TSweep {
   uint8_t On = 0;
@@ -77,6 +80,9 @@ struct TSweep {
   T High{};
   uint8_t Dir = 0;       // 0 upward, 1 downward
   uint8_t PingPong = 0;  // 1 back and forth, 0 one way and restart
+
+  // The value one step on from cur, turning the sweep's direction at an end.
+  T Next(int32_t cur) { return static_cast<T>(SweepNext(cur, Low, High, Dir, 1, PingPong)); }
 };
 
 // The attributes a part plays with. A part holds a pending and an active set: the pending values

@@ -494,30 +494,73 @@ bool StartSeqCycle(int32_t seq) {
   return changed;
 }
 
-void PrepSeqForSOC(int32_t part, int32_t seq) {
-  TPartBuf& b = Seqs.PartBufs[part & 1][seq];
+namespace {
+
+// The pending port and channel become the part's and their sweeps step on for the next cycle;
+// each channel the part plays on gets its wanted program, whose sweep steps on too.
+void TakePortAndChan(TPartBuf& b) {
   b.Port = b.PortPend;
-  if (b.PortSweep.On)
-    b.PortPend = static_cast<int8_t>(
-        SweepNext(b.PortPend, b.PortSweep.Low, b.PortSweep.High, b.PortSweep.Dir, 1, b.PortSweep.PingPong));
+  if (b.PortSweep.On) b.PortPend = b.PortSweep.Next(b.PortPend);
   const int32_t port = PortIdx(b.Port);
   b.Chan[port] = b.ChanPend;
   b.MChanApplies = msg::MChanTakes(port, b.ChanPend);
-  if (b.ChanSweep.On)
-    b.ChanPend = static_cast<int8_t>(
-        SweepNext(b.ChanPend, b.ChanSweep.Low, b.ChanSweep.High, b.ChanSweep.Dir, 1, b.ChanSweep.PingPong));
-  if (ProgChangesAllowed(b.Port)) {
-    auto progs = [&](int32_t c) {
-      SendPendingProg(port, c);
-      if (b.ProgSweep.On) {
-        TChanProg& cp = PlayCycle.PortChanProgs[port][c];
-        cp.ProgReq = SweepNext(cp.ProgReq, b.ProgSweep.Low, b.ProgSweep.High, b.ProgSweep.Dir, 1,
-                               b.ProgSweep.PingPong);
-      }
-    };
-    // Without the multiplier: the channel after the sweep step, the next cycle's.
-    msg::ForProgChans(port, b.MChanApplies, b.ChanPend, progs);
+  if (b.ChanSweep.On) b.ChanPend = b.ChanSweep.Next(b.ChanPend);
+  if (!ProgChangesAllowed(b.Port)) return;
+  auto progs = [&](int32_t c) {
+    SendPendingProg(port, c);
+    if (b.ProgSweep.On) {
+      TChanProg& cp = PlayCycle.PortChanProgs[port][c];
+      cp.ProgReq = b.ProgSweep.Next(cp.ProgReq);
+    }
+  };
+  // Without the multiplier: the channel after the sweep step, the next cycle's.
+  msg::ForProgChans(port, b.MChanApplies, b.ChanPend, progs);
+}
+
+// The pitch cycles alternate the pending transpose between its A and B values.
+void StepPitchCycle(TPartBuf& b) {
+  if (b.PitchCycles < 1 || --b.PitchCyclesRem >= 1) return;
+  if (b.PitchCycleSel) {
+    b.Pend.Transpose = b.PitchCycleTransB;
+    b.PitchCycleSel = 0;
+  } else {
+    b.Pend.Transpose = b.PitchCycleTransA;
+    b.PitchCycleSel = 1;
   }
+  b.PitchCyclesRem = b.PitchCycles;
+}
+
+// A cycle that plays (or plays muted) takes the pending attributes whole.
+void StartPlayingCycle(TPartBuf& b) {
+  StepPlayMuteCycle(b);
+  StepPitchCycle(b);
+  b.Act = b.Pend;
+  // A custom scale plays from the part's own active map.
+  if (b.Act.FtsType == kFtsTypeCustom) b.Act.ScaleTbl = &b.Act.FtnMap;
+  if (b.SVelSweep.On) b.Pend.SVel = b.SVelSweep.Next(b.Pend.SVel);
+}
+
+}  // namespace
+
+void StepPlayMuteCycle(TPartBuf& b) {
+  const bool muted = b.SeqState == TSeqState::PlayMutedPrimed || b.SeqState == TSeqState::PlayMuted;
+  int32_t& count = muted ? b.MuteCycles : b.PlayCycles;
+  int32_t& rem = muted ? b.MRRem : b.PRRem;
+  const int32_t otherCount = muted ? b.PlayCycles : b.MuteCycles;
+  int32_t& otherRem = muted ? b.PRRem : b.MRRem;
+  if (count < 1 || --rem >= 1) return;
+  b.SeqState = muted ? TSeqState::Playing : TSeqState::PlayMuted;
+  b.Pend.Muted = muted ? 0 : 1;
+  if (otherCount < 1) {
+    count = 0;
+  } else {
+    otherRem = otherCount;
+  }
+}
+
+void PrepSeqForSOC(int32_t part, int32_t seq) {
+  TPartBuf& b = Seqs.PartBufs[part & 1][seq];
+  TakePortAndChan(b);
   switch (b.SeqState) {
     case TSeqState::Stopped:
       return;
@@ -529,41 +572,7 @@ void PrepSeqForSOC(int32_t part, int32_t seq) {
     case TSeqState::StopPrimed:
     case TSeqState::PlayMutedPrimed:
     case TSeqState::PlayMuted:
-      if (b.SeqState == TSeqState::PlayMutedPrimed || b.SeqState == TSeqState::PlayMuted) {
-        if (b.MuteCycles > 0 && --b.MRRem < 1) {
-          b.SeqState = TSeqState::Playing;
-          b.Pend.Muted = 0;
-          if (b.PlayCycles < 1) {
-            b.MuteCycles = 0;
-          } else {
-            b.PRRem = b.PlayCycles;
-          }
-        }
-      } else if (b.PlayCycles > 0 && --b.PRRem < 1) {
-        b.SeqState = TSeqState::PlayMuted;
-        b.Pend.Muted = 1;
-        if (b.MuteCycles < 1) {
-          b.PlayCycles = 0;
-        } else {
-          b.MRRem = b.MuteCycles;
-        }
-      }
-      if (b.PitchCycles > 0 && --b.PitchCyclesRem < 1) {
-        if (b.PitchCycleSel) {
-          b.Pend.Transpose = b.PitchCycleTransB;
-          b.PitchCycleSel = 0;
-        } else {
-          b.Pend.Transpose = b.PitchCycleTransA;
-          b.PitchCycleSel = 1;
-        }
-        b.PitchCyclesRem = b.PitchCycles;
-      }
-      b.Act = b.Pend;
-      // A custom scale plays from the part's own active map.
-      if (b.Act.FtsType == kFtsTypeCustom) b.Act.ScaleTbl = &b.Act.FtnMap;
-      if (b.SVelSweep.On)
-        b.Pend.SVel = static_cast<uint8_t>(SweepNext(b.Pend.SVel, b.SVelSweep.Low, b.SVelSweep.High,
-                                                     b.SVelSweep.Dir, 1, b.SVelSweep.PingPong));
+      StartPlayingCycle(b);
       break;
     default:
       Msgs.ErrMsg.Set("PrepSeqForSOC error: Unexpected SeqState");
@@ -619,6 +628,31 @@ void HandlePartChange(int32_t oldPart, int32_t newPart, int32_t seq) {
   RequestSeqGridRedraw();
 }
 
+namespace {
+
+// A note of the part on its channel, moved by the transpose, its marked note's offset and the
+// scale, its velocity scaled; the channel multiplier moves it later, copy by copy. A note-on the
+// repeated time shift skipped goes out silent.
+uint32_t AdjustSeqNote(TPartBuf& b, TShortMsg m, uint32_t ch) {
+  uint32_t msg = m.Raw;
+  if (b.MChanApplies) {
+    b.MChanSend = 1;
+  } else {
+    const int32_t d1 = m.Data1();
+    const int32_t note =
+        ScaleNote(b.Act.ScaleTbl, b.Act.FtsRoot, d1 + b.Act.Transpose + MarkedNoteOffs(b, d1));
+    msg = WithNote(m.WithChannel(ch).Raw, note);
+  }
+  const TShortMsg adj{msg};
+  if (!adj.IsNoteOn()) return msg;
+  const uint32_t vel = adj.Data2();
+  const uint32_t out =
+      b.TimeShiftCarry && b.TimeShiftReptOn ? 0 : std::min<uint32_t>(127, vel * b.Act.SVel / 5);
+  return TShortMsg::Pack(adj.Status(), adj.Data1(), out).Raw;
+}
+
+}  // namespace
+
 uint32_t AdjustSeqEvent(uint32_t msg, int32_t seq) {
   TPartBuf& b = SeqBuf(seq);
   b.MChanSend = 0;
@@ -637,24 +671,8 @@ uint32_t AdjustSeqEvent(uint32_t msg, int32_t seq) {
   }
   switch (m.Kind()) {
     case 0x8:
-    case 0x9: {
-      if (b.MChanApplies) {
-        b.MChanSend = 1;
-      } else {
-        const int32_t d1 = m.Data1();
-        const int32_t note =
-            ScaleNote(b.Act.ScaleTbl, b.Act.FtsRoot, d1 + b.Act.Transpose + MarkedNoteOffs(b, d1));
-        msg = WithNote(m.WithChannel(ch).Raw, note);
-      }
-      const TShortMsg adj{msg};
-      if (adj.IsNoteOn()) {
-        const uint32_t vel = adj.Data2();
-        const uint32_t out =
-            b.TimeShiftCarry && b.TimeShiftReptOn ? 0 : std::min<uint32_t>(127, vel * b.Act.SVel / 5);
-        msg = TShortMsg::Pack(adj.Status(), adj.Data1(), out).Raw;
-      }
-      return msg;
-    }
+    case 0x9:
+      return AdjustSeqNote(b, m, ch);
     case 0xA:
     case 0xD:
     case 0xE:

@@ -15,6 +15,8 @@
 
 namespace vel {
 
+struct TPartBuf;
+
 // The program wanted and last sent per output port and channel; a program change goes out only
 // when it differs from a valid ProgSent.
 struct TChanProg {
@@ -103,12 +105,15 @@ bool AdvanceSeqEvent(int32_t seq, bool startOfCycle, int32_t ticksRem, int32_t p
 // part change.
 bool StartSeqCycle(int32_t seq);
 void PrepSeqForSOC(int32_t part, int32_t seq);
+// The play/mute alternation at a start of cycle of a playing or muted part: the count of the side
+// in force (PRRem, MRRem) runs down, and when it runs out the part turns to the other side with
+// that side's full count. A count of 0 holds its side for ever; a turn to a side of count 0 ends
+// the alternation there (the other count is cleared).
+void StepPlayMuteCycle(TPartBuf& b);
 void HandlePartChange(int32_t oldPart, int32_t newPart, int32_t seq);
 // The event fitted to the seq's port and channel; sets DropEvent, MChanSend and HotkeyEvent of
 // the seq's playing part.
 uint32_t AdjustSeqEvent(uint32_t msg, int32_t seq);
-// The next value of a sweep from low to high and back (pingPong 1) or round (0).
-int32_t SweepNext(int32_t cur, int32_t low, int32_t high, uint8_t& dir, int32_t step, uint8_t pingPong);
 // Sends the wanted program of one port and channel unless it was sent already.
 void SendPendingProg(int32_t port, int32_t chan);
 

@@ -11,7 +11,6 @@
 #include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
-#include "platform/midi/Midi.h"
 #include "settings/ResetModelState.h"
 
 namespace vel {
@@ -35,18 +34,11 @@ void EmptyQueues() {
   LiveNoteOnCounter.Counts = {};
 }
 
-// The program starts with no device open: a device left open would refuse the next open of it.
-void CloseDevices() {
-  for (TMidiDevRec& d : RunCtl.MidiInDevs)
-    if (d.Opened) midi::InClose(d.Handle);
-  for (TMidiDevRec& d : RunCtl.MidiOutDevs)
-    if (d.Opened) midi::OutClose(d.Handle);
-}
-
 }  // namespace
 
 void ResetEngineState() {
-  CloseDevices();
+  // First: the device tables close what they hold open before anything the devices feed is reset.
+  RunCtl = TRun{};
   ResetModelState();
   EmptyQueues();
   // A copy of a fresh instance: the part pools are too large for a temporary on the stack.
@@ -61,7 +53,6 @@ void ResetEngineState() {
   Live = TLive{};
   HotkeyIo = THotkeyIo{};
   PlayCycle = TPlay{};
-  RunCtl = TRun{};
   TimerIo = TTimerIo{};
   RunHooks = TRunHooks{};
   Metr = TMetr{};

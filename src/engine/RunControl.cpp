@@ -217,26 +217,53 @@ bool StartInPort(int32_t devIdx, int32_t port) {
   return true;
 }
 
+TDevRecs& TDevRecs::operator=(const TDevRecs& other) {
+  if (this == &other) return *this;
+  CloseOpen();
+  std::array<TMidiDevRec, midi::kMaxDevs>::operator=(other);
+  outputs_ = other.outputs_;
+  return *this;
+}
+
+midi::Result TDevRecs::Close(TMidiDevRec& d) {
+  const midi::Result r = d.Opened && d.Handle != midi::kInvalidHandle
+                             ? (outputs_ ? midi::OutClose(d.Handle) : midi::InClose(d.Handle))
+                             : midi::kOk;
+  Lock lock(EngineLock);
+  d.Opened = 0;
+  d.Started = 0;
+  d.Handle = midi::kInvalidHandle;
+  return r;
+}
+
+// The records are replaced next, so the handles are only let go of.
+void TDevRecs::CloseOpen() {
+  for (TMidiDevRec& d : *this) {
+    if (!d.Opened) continue;
+    if (outputs_) {
+      midi::OutClose(d.Handle);
+    } else {
+      midi::InClose(d.Handle);
+    }
+  }
+}
+
 bool CloseInPort(int32_t devIdx, int32_t port, bool slow) {
   // The close waits for the MIDI-in worker, which may be waiting for the engine lock.
   EngineLock.AssertNotHeld();
   if (!ValidInDev(devIdx)) return false;
   TMidiDevRec& d = RunCtl.MidiInDevs[devIdx];
-  bool closed = true;
-  if (d.Opened && d.Handle != midi::kInvalidHandle) {
+  const bool open = d.Opened && d.Handle != midi::kInvalidHandle;
+  if (open) {
     const midi::Handle h = d.Handle;
     LogMidiResult(midi::InStop(h), false, StepText("Stop", false, d, port), true);
     if (LogMidiResult(midi::InReset(h), false, StepText("Reset", false, d, port), true))
       WaitBeforeClose(slow);
-    // Closed even when the reset failed: the MIDI layer always lets the handle go, so the record
-    // must not keep it.
-    closed = LogMidiResult(midi::InClose(h), false, StepText("Close", false, d, port), true);
   }
-  Lock lock(EngineLock);
-  d.Opened = 0;
-  d.Started = 0;
-  d.Handle = midi::kInvalidHandle;
-  return closed;
+  // Closed even when the reset failed: the MIDI layer always lets the handle go, so the record
+  // must not keep it.
+  const midi::Result r = RunCtl.MidiInDevs.Close(d);
+  return !open || LogMidiResult(r, false, StepText("Close", false, d, port), true);
 }
 
 bool CloseOutPort(int32_t devIdx, int32_t port, bool slow) {
@@ -244,8 +271,8 @@ bool CloseOutPort(int32_t devIdx, int32_t port, bool slow) {
   EngineLock.AssertNotHeld();
   if (!ValidOutDev(devIdx)) return false;
   TMidiDevRec& d = RunCtl.MidiOutDevs[devIdx];
-  bool closed = true;
-  if (d.Opened && d.Handle != midi::kInvalidHandle) {
+  const bool open = d.Opened && d.Handle != midi::kInvalidHandle;
+  if (open) {
     const midi::Handle h = d.Handle;
     if (Cfg.TarloOn && RunHooks.TarloUsesOutDev && RunHooks.TarloUsesOutDev(devIdx)) {
       ShowMessage("Tarlo port P" + std::to_string(port + 1) + " de-allocated - closing link",
@@ -253,12 +280,9 @@ bool CloseOutPort(int32_t devIdx, int32_t port, bool slow) {
       CallHook(RunHooks.TarloClose);
     }
     if (LogMidiResult(midi::OutReset(h), true, StepText("Reset", true, d, port), true)) WaitBeforeClose(slow);
-    closed = LogMidiResult(midi::OutClose(h), true, StepText("Close", true, d, port), true);
   }
-  Lock lock(EngineLock);
-  d.Opened = 0;
-  d.Handle = midi::kInvalidHandle;
-  return closed;
+  const midi::Result r = RunCtl.MidiOutDevs.Close(d);
+  return !open || LogMidiResult(r, true, StepText("Close", true, d, port), true);
 }
 
 void CloseAllInPorts() {

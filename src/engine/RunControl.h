@@ -40,6 +40,27 @@ struct TMidiDevRec {
   uint8_t ProgChangesEnabled = 0;  // output devices: program changes may be sent on it
 };
 
+// The device records of one side, owning the handles their open records hold: a record closes
+// through Close, and the tables' reset (RunCtl = TRun{}) closes what is still open, so no path
+// forgets a device (an open device refuses the next open of it). The program's end leaves them
+// to the process, as the MIDI layer may be gone by then.
+class TDevRecs : public std::array<TMidiDevRec, midi::kMaxDevs> {
+ public:
+  explicit TDevRecs(bool outputs) : outputs_(outputs) {}
+  TDevRecs(const TDevRecs&) = default;
+  TDevRecs& operator=(const TDevRecs& other);
+  ~TDevRecs() = default;
+
+  // Closes the record's device when it is open and forgets its handle (under EngineLock, which
+  // the caller must not hold: an input's close waits for the MIDI-in worker). kOk when none was
+  // open; either way the record holds no handle afterwards.
+  midi::Result Close(TMidiDevRec& d);
+
+ private:
+  void CloseOpen();
+  bool outputs_;
+};
+
 // Run control's state. The device tables, the live port and the timer's handles are guarded by
 // EngineLock (written on the GUI thread under it, read by the engine under it); ProgState and
 // TimerBusy are shared atomics that every thread reads without it; the command line and folders
@@ -50,8 +71,8 @@ struct TRun {
   // Set when the engine timer is created; the timer callback clears it once it finds the program
   // not Running, which tells the stop that the callback has left its work.
   TAtomic<uint8_t> TimerBusy{0};
-  std::array<TMidiDevRec, midi::kMaxDevs> MidiInDevs;
-  std::array<TMidiDevRec, midi::kMaxDevs> MidiOutDevs;
+  TDevRecs MidiInDevs{false};
+  TDevRecs MidiOutDevs{true};
   int8_t MidiInDevsLast = -1;  // last listed record, -1 none
   int8_t MidiOutDevsLast = -1;
   // Port to device index, -1 none.

@@ -367,16 +367,14 @@ void RecalcBarSettings() {
                    false);
   if (Live.PortSweep.On && IsValidPort(RunCtl.LivePort)) {
     FlushLiveFifo();
-    RunCtl.LivePort = static_cast<int8_t>(SweepNext(RunCtl.LivePort, Live.PortSweep.Low, Live.PortSweep.High,
-                                                    Live.PortSweep.Dir, 1, Live.PortSweep.PingPong));
+    RunCtl.LivePort = Live.PortSweep.Next(RunCtl.LivePort);
   }
   if (Live.ProgSweep.On && IsValidPort(RunCtl.LivePort)) {
     FlushLiveFifo();
     const int32_t port = RunCtl.LivePort;
     auto step = [&](int32_t c) {
       TChanProg& cp = PlayCycle.PortChanProgs[port][c];
-      const int32_t v = SweepNext(cp.ProgReq, Live.ProgSweep.Low, Live.ProgSweep.High, Live.ProgSweep.Dir, 1,
-                                  Live.ProgSweep.PingPong);
+      const int32_t v = Live.ProgSweep.Next(cp.ProgReq);
       if (v != cp.ProgSent || !cp.ProgSentValid) {
         cp.ProgReq = v;
         QueueProgChange(c, v);
@@ -389,13 +387,10 @@ void RecalcBarSettings() {
   if (Live.ChanSweep.On && IsValidPort(RunCtl.LivePort)) {
     FlushLiveFifo();
     const int32_t port = RunCtl.LivePort;
-    Live.Chan[port] = static_cast<int8_t>(SweepNext(Live.Chan[port], Live.ChanSweep.Low, Live.ChanSweep.High,
-                                                    Live.ChanSweep.Dir, 1, Live.ChanSweep.PingPong));
+    Live.Chan[port] = Live.ChanSweep.Next(Live.Chan[port]);
     Live.MChanApplies = msg::MChanTakes(port, Live.Chan[port]);
   }
-  if (Live.SVelSweep.On)
-    Live.SVel = static_cast<uint8_t>(SweepNext(Live.SVel, Live.SVelSweep.Low, Live.SVelSweep.High,
-                                               Live.SVelSweep.Dir, 1, Live.SVelSweep.PingPong));
+  if (Live.SVelSweep.On) Live.SVel = Live.SVelSweep.Next(Live.SVel);
 }
 
 void StartBarCountdown(int32_t rest) {

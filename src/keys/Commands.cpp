@@ -380,6 +380,10 @@ const TCommandRow& CommandRow(uint8_t code) {
 
 }  // namespace
 
+void ExecCommandKey(const TModeKey& key) {
+  ExecCommand(key.Input, key.Msg, key.Code);
+}
+
 void ExecCommand(uint8_t input, uint32_t msg, uint8_t code) {
   EngineLock.AssertHeld();
   if (code > CmdHotkey || code == CmdLiveN) return;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "keys/KeyArgs.h"
+#include "keys/ModeKey.h"
 
 namespace vel {
 
@@ -29,6 +30,8 @@ inline TCmdRandomFn CmdRandom = &CmdRandomDefault;
 // nothing and leave the key mode as it is; outside Running every code is refused with an error
 // text and changes nothing. input and msg are the key's, for the port and channel commands.
 void ExecCommand(uint8_t input, uint32_t msg, uint8_t code);
+// The same as the Command mode's handler in the key-mode table.
+void ExecCommandKey(const TModeKey& key);
 
 // The play and mute commands with cycle counts; alternate: play and mute alternate, count2 cycles
 // of the second state.

@@ -169,57 +169,57 @@ void CycleDigit(const TCycleRow& r, TPlace place, int32_t d) {
 
 }  // namespace
 
-void HandleCycleModeKey(uint8_t input, uint8_t code) {
+void HandleCycleModeKey(const TModeKey& key) {
   TPlace place = TPlace::None;
   const TCycleRow* row = CycleRowOf(ModeNo(Keys.KeyMode.load()), place);
   if (!row) return;
-  if (code == NumCyclic) {
+  if (key.Code == NumCyclic) {
     SeparateCountsKey(*row, place);
     return;
   }
-  const int32_t d = DecodeNumKey(input, code);
+  const int32_t d = DecodeNumKey(key.Input, key.Code);
   if (d >= 0) CycleDigit(*row, place, d);
 }
 
-void HandleRecBarsNModeKey(uint8_t, uint8_t code) {
-  if (code == NumEsc) {
+void HandleRecBarsNModeKey(const TModeKey& key) {
+  if (key.Code == NumEsc) {
     ReturnToLiveMode();
-  } else if (code >= Num0 && code <= Num9) {
-    Args.RecBarsEntry = code - Num0;
+  } else if (key.Code >= Num0 && key.Code <= Num9) {
+    Args.RecBarsEntry = key.Code - Num0;
     BarsEntered();
   }
 }
 
-void HandleRecBarsNNModeKey(uint8_t, uint8_t code) {
-  if (code == NumEsc) {
+void HandleRecBarsNNModeKey(const TModeKey& key) {
+  if (key.Code == NumEsc) {
     ReturnToLiveMode();
-  } else if (code >= Num0 && code <= Num9) {
+  } else if (key.Code >= Num0 && key.Code <= Num9) {
     if (Keys.KeyMode.load() == TKeyMode::RecBarsNN) {
-      Args.RecBarsEntry = 10 * (code - Num0);
+      Args.RecBarsEntry = 10 * (key.Code - Num0);
       SetKeyMode(keymode::RecBarsNN.Mode(1));
     } else {
-      Args.RecBarsEntry += code - Num0;
+      Args.RecBarsEntry += key.Code - Num0;
       BarsEntered();
     }
   }
 }
 
-void HandleRecBarsStopKey(uint8_t input, uint32_t msg, uint8_t code) {
-  if (code == RecEsc) {
+void HandleRecBarsStopKey(const TModeKey& key) {
+  if (key.Code == RecEsc) {
     ResetRecBarCount();
     ReturnToLiveMode();
-  } else if (code >= RecStop && code <= RecMutePlayRR) {
-    RecKeys.DelayedRecKeyInput = static_cast<int8_t>(input);
-    RecKeys.DelayedRecKeyMsg = msg;
-    RecKeys.DelayedRecKeyCode = code;
+  } else if (key.Code >= RecStop && key.Code <= RecMutePlayRR) {
+    RecKeys.DelayedRecKeyInput = static_cast<int8_t>(key.Input);
+    RecKeys.DelayedRecKeyMsg = key.Msg;
+    RecKeys.DelayedRecKeyCode = key.Code;
     RecKeys.DelayedRecKeyDue = 0;
     Transport.RecBarCountOn = 1;
     StartRecord();
   }
 }
 
-void HandleVelModeKey(uint8_t input, uint8_t code) {
-  HandleValueKey(TEntryValue::Vel, input, code);
+void HandleVelModeKey(const TModeKey& key) {
+  HandleValueKey(TEntryValue::Vel, key.Input, key.Code);
 }
 
 }  // namespace vel

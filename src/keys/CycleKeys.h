@@ -4,6 +4,8 @@
 // stop-play key its Record map code. Runs on the key path's thread under EngineLock.
 #include <cstdint>
 
+#include "keys/ModeKey.h"
+
 namespace vel {
 
 // The second counts of the alternating cycle entries, and the velocity sweep's start.
@@ -17,10 +19,10 @@ struct TCycleEntry {
 inline TCycleEntry CycleEntry;
 
 // The cycle counts' modes: one or two digits, and the alternating entries' separate counts.
-void HandleCycleModeKey(uint8_t input, uint8_t code);
-void HandleRecBarsNModeKey(uint8_t input, uint8_t code);
-void HandleRecBarsNNModeKey(uint8_t input, uint8_t code);
-void HandleRecBarsStopKey(uint8_t input, uint32_t msg, uint8_t code);
-void HandleVelModeKey(uint8_t input, uint8_t code);
+void HandleCycleModeKey(const TModeKey& key);
+void HandleRecBarsNModeKey(const TModeKey& key);
+void HandleRecBarsNNModeKey(const TModeKey& key);
+void HandleRecBarsStopKey(const TModeKey& key);
+void HandleVelModeKey(const TModeKey& key);
 
 }  // namespace vel

@@ -9,10 +9,20 @@
 
 #include "keymaps/KeyModes.h"
 #include "keymaps/KeyTokens.h"
+#include "keys/Commands.h"
+#include "keys/CycleKeys.h"
+#include "keys/LiveKeys.h"
+#include "keys/ModeKey.h"
+#include "keys/NumericEntry.h"
+#include "keys/ScaleKeys.h"
+#include "keys/SceneKeys.h"
+#include "keys/StyleKeys.h"
+#include "keys/TimeKeys.h"
 
 namespace vel {
 
-// Who takes the keys of a mode. The argument handlers take only note-ons, with the mode's code.
+// Who takes the keys of a mode. The argument handlers take only note-ons, with the mode's code;
+// the router takes the first five and Ftn itself.
 enum class TModeHandler : uint8_t {
   None,         // inactive: note-ons dropped, note-offs to LiveFifo
   Live,         // HandleLiveKey
@@ -34,7 +44,7 @@ enum class TModeHandler : uint8_t {
   Vel,          // HandleVelModeKey
   Part,         // HandlePartModeKey
   Port,         // HandlePortModeKey
-  Calibrate,    // CalibrateOctave, with the note itself
+  Calibrate,    // HandleCalibrateModeKey, with the note itself
   Hotkey,       // HandleHotkeyModeKey
   Pitch,        // HandlePitchModeKey
   TimeSig,      // HandleTimeSigModeKey
@@ -46,7 +56,49 @@ enum class TModeHandler : uint8_t {
   MetrNote,     // HandleMetrNoteModeKey
   MetrNoteLen,  // SetMetrBarBeat
   MetrStyle,    // HandleMetrStyleModeKey
+  Count
 };
+
+// The argument handlers by who takes the keys; the modes the router takes itself have none.
+inline constexpr auto kModeKeyFns = [] {
+  using H = TModeHandler;
+  std::array<TModeKeyFn, static_cast<std::size_t>(H::Count)> fns{};
+  auto set = [&fns](H h, TModeKeyFn fn) { fns[static_cast<std::size_t>(h)] = fn; };
+  set(H::Command, &ExecCommandKey);
+  set(H::RecBarsStop, &HandleRecBarsStopKey);
+  set(H::Tempo, &HandleTempoModeKey);
+  set(H::Prog, &HandleProgModeKey);
+  set(H::Chan, &HandleChanModeKey);
+  set(H::RecBarsNN, &HandleRecBarsNNModeKey);
+  set(H::RecBarsN, &HandleRecBarsNModeKey);
+  set(H::Cycle, &HandleCycleModeKey);
+  set(H::PitchCycles, &HandlePitchCyclesModeKey);
+  set(H::Load, &HandleLoadModeKey);
+  set(H::Save, &HandleSaveModeKey);
+  set(H::TempoSlew, &HandleTempoSlewModeKey);
+  set(H::TempoDiv, &HandleTempoDivModeKey);
+  set(H::Vel, &HandleVelModeKey);
+  set(H::Part, &HandlePartModeKey);
+  set(H::Port, &HandlePortModeKey);
+  set(H::Calibrate, &HandleCalibrateModeKey);
+  set(H::Hotkey, &HandleHotkeyModeKey);
+  set(H::Pitch, &HandlePitchModeKey);
+  set(H::TimeSig, &HandleTimeSigModeKey);
+  set(H::TimeShift, &HandleTimeShiftModeKey);
+  set(H::FtsRoot, &HandleFtsRootModeKey);
+  set(H::FtsType, &HandleFtsTypeModeKey);
+  set(H::Quant, &HandleQuantModeKey);
+  set(H::MetrNote, &HandleMetrNoteModeKey);
+  set(H::MetrNoteLen, &SetMetrBarBeat);
+  set(H::MetrStyle, &HandleMetrStyleModeKey);
+  return fns;
+}();
+
+// The router takes these modes' keys itself, note-offs and raw notes included.
+constexpr bool RoutedItself(TModeHandler h) {
+  using H = TModeHandler;
+  return h == H::None || h == H::Live || h == H::Rec || h == H::StepRec || h == H::Ftn;
+}
 
 // A mode that reads no key map (inactive, calibrate), and its out-of-map code.
 inline constexpr TMapNo kNoMap = static_cast<TMapNo>(0xFF);
@@ -60,6 +112,7 @@ inline constexpr uint8_t kNoCode = 0xFF;
 // note is its Prompt or PromptAlt + "ing".
 struct TKeyModeRow {
   TModeHandler Handler = TModeHandler::None;
+  TModeKeyFn Key = nullptr;  // the argument handler of a note-on; none where RoutedItself
   TMapNo Map = kNoMap;
   uint8_t OutOfMapCode = kNoCode;
   std::string_view Prompt;
@@ -87,6 +140,7 @@ struct Builder {
   constexpr void Modes(TModeSteps steps, TModeHandler handler, TMapNo map) {
     for (int m = steps.First; m <= steps.Last; ++m) {
       Rows[m].Handler = handler;
+      Rows[m].Key = kModeKeyFns[static_cast<std::size_t>(handler)];
       Rows[m].Map = map;
       Rows[m].OutOfMapCode = OutOfMapCode(map);
       ++Set[m];
@@ -106,10 +160,13 @@ struct Builder {
                       std::string_view head = {}, std::string_view tail = {}) {
     Text(ModeNo(mode), prompt, alt, head, tail);
   }
-  // Every mode has its row, and from one name only.
+  // Every mode has its row, and from one name only; every mode the router does not take itself
+  // has its handler.
   constexpr bool AllSetOnce() const {
     for (int s : Set)
       if (s != 1) return false;
+    for (const TKeyModeRow& row : Rows)
+      if (RoutedItself(row.Handler) == (row.Key != nullptr)) return false;
     return true;
   }
 };
@@ -284,7 +341,7 @@ constexpr Builder Build() {
 }  // namespace keymodetable
 
 // The names cover every mode number 0..121 once: no number without a name, none named twice.
-static_assert(keymodetable::Build().AllSetOnce(), "every key mode 0..121 needs one row");
+static_assert(keymodetable::Build().AllSetOnce(), "every key mode 0..121 needs one row and its handler");
 
 inline constexpr std::array<TKeyModeRow, kKeyModeCount> KeyModeTable = keymodetable::Build().Rows;
 

@@ -12,19 +12,11 @@
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
 #include "keymaps/KeyMaps.h"
-#include "keys/Commands.h"
-#include "keys/CycleKeys.h"
 #include "keys/KeyArgs.h"
 #include "keys/KeyModeTable.h"
 #include "keys/LiveKeys.h"
-#include "keys/NumericEntry.h"
 #include "keys/RecordKeys.h"
-#include "keys/ScaleKeys.h"
 #include "keys/ScaleValue.h"
-#include "keys/SceneKeys.h"
-#include "keys/StyleKeys.h"
-#include "keys/TimeKeys.h"
-#include "keys/ValueSetters.h"
 #include "platform/midi/ShortMsg.h"
 #include "settings/Settings.h"
 
@@ -41,126 +33,6 @@ constexpr std::array<std::string_view, 12> kPitchClassNames = {"C",  "C#", "D", 
 
 int32_t MappedModeKey(int32_t input, int32_t note) {
   return InRange(input, 0, 1) ? MappedKey(input, note) : -1;
-}
-
-// The key of the calibrate mode is the note itself: it sets the input's octave offset, after which
-// the entry that asked for the calibration goes on, or the keys go back to Live.
-void HandleCalibrateKey(int8_t input, uint32_t msg) {
-  CalibrateOctave(static_cast<uint8_t>(input), TShortMsg{msg}.Data1(), !FromVirtualKeyboard(msg));
-  if (!Args.CalibDone) return;
-  const bool progCalib = Cfg.ProgChangeCalibReqd && Args.ProgCalibPending;
-  if (RunCtl.ProgState.load() == TProgState::Running) {
-    Msgs.StatusMsg.Set("Calibrate");
-    if (progCalib && Keys.KeyHold) {
-      StartProgEntry();
-    } else {
-      ReturnToLiveMode();
-    }
-  } else {
-    SetKeyMode(TKeyMode::Inactive);
-  }
-  if (progCalib) Args.ProgCalibPending = 0;
-  if (Cfg.TarloOn) Args.TarloOctaveSendPending = 1;
-}
-
-// A note-on in an argument mode: its code in the mode's map goes to the mode's handler.
-void HandleModeKey(const TKeyModeRow& row, TKeyMode mode, int8_t input, uint32_t msg) {
-  using H = TModeHandler;
-  if (row.Handler == H::Calibrate) {
-    HandleCalibrateKey(input, msg);
-    return;
-  }
-  const int32_t note = TShortMsg{msg}.Data1();
-  const uint8_t code = ModeKeyCode(mode, input, note);
-  const auto in = static_cast<uint8_t>(input);
-  switch (row.Handler) {
-    case H::Command:
-      ExecCommand(in, msg, code);
-      break;
-    case H::RecBarsStop:
-      HandleRecBarsStopKey(in, msg, code);
-      break;
-    case H::Tempo:
-      HandleTempoModeKey(in, code);
-      break;
-    case H::Prog:
-      HandleProgModeKey(in, msg, code);
-      break;
-    case H::Chan:
-      HandleChanModeKey(in, msg, code);
-      break;
-    case H::RecBarsNN:
-      HandleRecBarsNNModeKey(in, code);
-      break;
-    case H::RecBarsN:
-      HandleRecBarsNModeKey(in, code);
-      break;
-    case H::Cycle:
-      HandleCycleModeKey(in, code);
-      break;
-    case H::PitchCycles:
-      HandlePitchCyclesModeKey(msg, code);
-      break;
-    case H::Load:
-      HandleLoadModeKey(in, code);
-      break;
-    case H::Save:
-      HandleSaveModeKey(in, code);
-      break;
-    case H::TempoSlew:
-      HandleTempoSlewModeKey(in, code);
-      break;
-    case H::TempoDiv:
-      HandleTempoDivModeKey(in, code);
-      break;
-    case H::Vel:
-      HandleVelModeKey(in, code);
-      break;
-    case H::Part:
-      HandlePartModeKey(in, code);
-      break;
-    case H::Port:
-      HandlePortModeKey(in, msg, code);
-      break;
-    case H::Hotkey:
-      HandleHotkeyModeKey(in, msg, code);
-      break;
-    case H::Pitch:
-      HandlePitchModeKey(msg, MappedModeKey(input, note), code);
-      break;
-    case H::TimeSig:
-      HandleTimeSigModeKey(in, code);
-      break;
-    case H::TimeShift:
-      HandleTimeShiftModeKey(in, code);
-      break;
-    case H::FtsRoot:
-      HandleFtsRootModeKey(msg, code);
-      break;
-    case H::FtsType:
-      HandleFtsTypeModeKey(msg, code);
-      break;
-    case H::Quant:
-      HandleQuantModeKey(in, code);
-      break;
-    case H::MetrNote:
-      HandleMetrNoteModeKey(msg, code);
-      break;
-    case H::MetrNoteLen:
-      SetMetrBarBeat(msg, code);
-      break;
-    case H::MetrStyle:
-      HandleMetrStyleModeKey(in, code);
-      break;
-    // Routed before they get here.
-    case H::None:
-    case H::Live:
-    case H::Rec:
-    case H::StepRec:
-    case H::Ftn:
-    case H::Calibrate:
-      break;
-  }
 }
 
 }  // namespace
@@ -206,7 +78,8 @@ void RouteKeyByKeyMode(int8_t input, uint32_t msg, uint32_t timeStamp, bool note
       if (raw) {
         WriteRawFifo(msg);
       } else if (noteOn) {
-        HandleModeKey(row, mode, input, msg);
+        const int32_t note = TShortMsg{msg}.Data1();
+        row.Key({static_cast<uint8_t>(input), msg, ModeKeyCode(mode, input, note), note});
       } else {
         // An argument key's note-off only ends the note; its handler never sees it.
         WriteLiveFifo(msg);

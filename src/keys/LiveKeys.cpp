@@ -116,8 +116,8 @@ void HandleLiveKey(uint8_t input, uint32_t msg, bool noteOn) {
   }
 }
 
-void HandleHotkeyModeKey(uint8_t, uint32_t msg, uint8_t code) {
-  switch (code) {
+void HandleHotkeyModeKey(const TModeKey& key) {
+  switch (key.Code) {
     case HotkeyEsc:
       ReturnToLiveMode();
       return;
@@ -133,7 +133,8 @@ void HandleHotkeyModeKey(uint8_t, uint32_t msg, uint8_t code) {
     default:
       break;
   }
-  if (code >= HotkeyHotkeyBase && code <= kHotkeyHotkeyLast) SendHotkey(code - HotkeyHotkeyBase, msg);
+  if (key.Code >= HotkeyHotkeyBase && key.Code <= kHotkeyHotkeyLast)
+    SendHotkey(key.Code - HotkeyHotkeyBase, key.Msg);
 }
 
 void SendLiveHotkey(int32_t stroke, uint32_t msg) {

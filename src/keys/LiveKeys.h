@@ -4,12 +4,14 @@
 // Runs on the key path's thread under EngineLock.
 #include <cstdint>
 
+#include "keys/ModeKey.h"
+
 namespace vel {
 
 // Every note-on and note-off of a control input in Live mode while an output port is allocated.
 void HandleLiveKey(uint8_t input, uint32_t msg, bool noteOn);
 // A note-on in the Hotkey mode with its Hotkey map code.
-void HandleHotkeyModeKey(uint8_t input, uint32_t msg, uint8_t code);
+void HandleHotkeyModeKey(const TModeKey& key);
 // The refusal of a hotkey from the virtual keyboard while hotkeys go to the active window.
 void RefuseVKbdHotkey();
 // After a Hotkey mode stroke: the mode stays with KeyHold, else back to Live.

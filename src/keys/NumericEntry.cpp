@@ -10,11 +10,13 @@
 #include "engine/KeyMode.h"
 #include "engine/LivePath.h"
 #include "engine/PartBufs.h"
+#include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "keymaps/KeyCodes.h"
 #include "keymaps/KeyModes.h"
 #include "keys/ArgKeys.h"
 #include "keys/Commands.h"
+#include "keys/KeyRouting.h"
 #include "keys/ValueEntry.h"
 #include "keys/ValueSetters.h"
 #include "settings/Settings.h"
@@ -141,15 +143,15 @@ int32_t DecodeNumKey(uint8_t, uint8_t code) {
   return -1;
 }
 
-void HandleProgModeKey(uint8_t input, uint32_t, uint8_t code) {
-  HandleValueKey(TEntryValue::Prog, input, code);
+void HandleProgModeKey(const TModeKey& key) {
+  HandleValueKey(TEntryValue::Prog, key.Input, key.Code);
 }
 
-void HandleTempoModeKey(uint8_t input, uint8_t code) {
+void HandleTempoModeKey(const TModeKey& key) {
   const int32_t mode = ModeNow();
   // The tempo's own keys count only before a five-place value is under way.
   const bool started = Args.TempoEntryStarted != 0;
-  switch (code) {
+  switch (key.Code) {
     case NumTempoHiN:
       if (started || (mode != kTempo && mode != kTempoFrom && mode != kTempoTo)) return;
       // Two more places in front.
@@ -160,13 +162,31 @@ void HandleTempoModeKey(uint8_t input, uint8_t code) {
       if (!started) KeyTapTempo(mode);
       return;
     default:
-      HandleValueKey(TEntryValue::Tempo, input, code);
+      HandleValueKey(TEntryValue::Tempo, key.Input, key.Code);
       return;
   }
 }
 
-void HandleChanModeKey(uint8_t input, uint32_t, uint8_t code) {
-  HandleValueKey(TEntryValue::Chan, input, code);
+void HandleChanModeKey(const TModeKey& key) {
+  HandleValueKey(TEntryValue::Chan, key.Input, key.Code);
+}
+
+void HandleCalibrateModeKey(const TModeKey& key) {
+  CalibrateOctave(key.Input, key.Note, !FromVirtualKeyboard(key.Msg));
+  if (!Args.CalibDone) return;
+  const bool progCalib = Cfg.ProgChangeCalibReqd && Args.ProgCalibPending;
+  if (RunCtl.ProgState.load() == TProgState::Running) {
+    Msgs.StatusMsg.Set("Calibrate");
+    if (progCalib && Keys.KeyHold) {
+      StartProgEntry();
+    } else {
+      ReturnToLiveMode();
+    }
+  } else {
+    SetKeyMode(TKeyMode::Inactive);
+  }
+  if (progCalib) Args.ProgCalibPending = 0;
+  if (Cfg.TarloOn) Args.TarloOctaveSendPending = 1;
 }
 
 bool RequestProgCalibration() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "keys/KeyArgs.h"
+#include "keys/ModeKey.h"
 
 namespace vel {
 
@@ -12,13 +13,16 @@ namespace vel {
 // shares (escape, hold, switches to another argument mode).
 int32_t DecodeNumKey(uint8_t input, uint8_t code);
 
-void HandleProgModeKey(uint8_t input, uint32_t msg, uint8_t code);
-void HandleTempoModeKey(uint8_t input, uint8_t code);
-void HandleChanModeKey(uint8_t input, uint32_t msg, uint8_t code);
+void HandleProgModeKey(const TModeKey& key);
+void HandleTempoModeKey(const TModeKey& key);
+void HandleChanModeKey(const TModeKey& key);
 
 // A key in the calibrate mode: sets the input's octave offset from a key a whole number of octaves
 // from its calibration key and raises CalibDone; other keys change nothing.
 void CalibrateOctave(uint8_t input, int32_t note, bool progCalib);
+// The calibrate mode's handler: the key is the note itself. Once calibrated, the entry that asked
+// for the calibration goes on, or the keys go back to Live.
+void HandleCalibrateModeKey(const TModeKey& key);
 
 // The first place of each entry, its accumulator cleared (the program entry widens its targets
 // first).

@@ -58,35 +58,35 @@ void PitchStatus(const std::string& text) {
   Msgs.StatusMsg.Set(zones ? text + " (indiv notes)" : text);
 }
 
-void HandleFtsRootModeKey(uint32_t, uint8_t code) {
-  if (HoldKey(code)) return;
-  if (code == FtsRootEsc) {
+void HandleFtsRootModeKey(const TModeKey& key) {
+  if (HoldKey(key.Code)) return;
+  if (key.Code == FtsRootEsc) {
     ReturnToLiveMode();
-  } else if (code == FtsRootFtn) {
+  } else if (key.Code == FtsRootFtn) {
     ClearFtnMap();
     Transport.FtnTimer = 0;
     SetKeyMode(TKeyMode::Ftn);
-  } else if (code == FtsRootOff) {
+  } else if (key.Code == FtsRootOff) {
     FtsOff();
-  } else if (code >= FtsRootNoteFirst && code <= FtsRootNoteLast) {
-    Args.FtsRootEntry = code - FtsRootNoteFirst;
+  } else if (key.Code >= FtsRootNoteFirst && key.Code <= FtsRootNoteLast) {
+    Args.FtsRootEntry = key.Code - FtsRootNoteFirst;
     SetKeyMode(TKeyMode::FtsType);
   }
 }
 
-void HandleFtsTypeModeKey(uint32_t, uint8_t code) {
-  if (HoldKey(code)) return;
-  if (code == FtsTypeEsc) {
+void HandleFtsTypeModeKey(const TModeKey& key) {
+  if (HoldKey(key.Code)) return;
+  if (key.Code == FtsTypeEsc) {
     ReturnToLiveMode();
-  } else if (code == FtsTypeFtn) {
+  } else if (key.Code == FtsTypeFtn) {
     ClearFtnMap();
     SetKeyMode(TKeyMode::Ftn);
-  } else if (code == FtsTypeOff) {
+  } else if (key.Code == FtsTypeOff) {
     FtsOff();
-  } else if (code == FtsTypeCurr || IsFtsTableType(code)) {
-    SetScaleValue(Args.FtsRootEntry, code);
+  } else if (key.Code == FtsTypeCurr || IsFtsTableType(key.Code)) {
+    SetScaleValue(Args.FtsRootEntry, key.Code);
     std::string text = "Fts " + PitchClassName(Args.FtsRootEntry);
-    if (code != FtsTypeCurr) text += FtsCodeName(code);
+    if (key.Code != FtsTypeCurr) text += FtsCodeName(key.Code);
     Msgs.StatusMsg.Set(text);
     HoldOrReturn(TKeyMode::FtsRoot);
   }
@@ -151,18 +151,18 @@ void PitchOffsetDone() {
 
 }  // namespace
 
-void HandlePitchModeKey(uint32_t, int32_t, uint8_t code) {
-  if (HoldKey(code)) return;
+void HandlePitchModeKey(const TModeKey& key) {
+  if (HoldKey(key.Code)) return;
   const bool cycleCmd = Keys.PitchCyclesN || Keys.PitchCyclesNN;
-  if (PitchCommandKey(code, cycleCmd)) return;
-  if (code < PitchInc0 || code > PitchDec48) return;
+  if (PitchCommandKey(key.Code, cycleCmd)) return;
+  if (key.Code < PitchInc0 || key.Code > PitchDec48) return;
   int32_t offset = 0;
-  if (code == PitchInc0) {
+  if (key.Code == PitchInc0) {
     Keys.PitchCycles = 0;
-  } else if (code < PitchDec1) {
-    offset = code - PitchInc0;
+  } else if (key.Code < PitchDec1) {
+    offset = key.Code - PitchInc0;
   } else {
-    offset = -(code - PitchDec1 + 1);
+    offset = -(key.Code - PitchDec1 + 1);
   }
   SetSeqPitch(true, offset, false);
   std::string text = !cycleCmd               ? "Pitch"
@@ -173,18 +173,18 @@ void HandlePitchModeKey(uint32_t, int32_t, uint8_t code) {
   PitchOffsetDone();
 }
 
-void HandlePitchCyclesModeKey(uint32_t, uint8_t code) {
-  const int32_t n = DecodeNumKey(0, code);
+void HandlePitchCyclesModeKey(const TModeKey& key) {
+  const int32_t n = DecodeNumKey(0, key.Code);
   if (n < 0) return;
   Keys.PitchCycles = n;
   SetKeyMode(TKeyMode::Pitch);
 }
 
-void HandleMetrNoteModeKey(uint32_t msg, uint8_t code) {
-  if (HoldKey(code)) return;
+void HandleMetrNoteModeKey(const TModeKey& key) {
+  if (HoldKey(key.Code)) return;
   const TKeyMode mode = Keys.KeyMode.load();
   bool changed = true;
-  switch (code) {
+  switch (key.Code) {
     case MetrEsc:
       ReturnToLiveMode();
       return;
@@ -196,7 +196,7 @@ void HandleMetrNoteModeKey(uint32_t msg, uint8_t code) {
     case MetrBars2:
     case MetrBars3:
     case MetrBars4:
-      Cfg.MetrBars = code - MetrBars1 + 1;
+      Cfg.MetrBars = key.Code - MetrBars1 + 1;
       Msgs.StatusMsg.Set("Metr basic bars " + std::to_string(Cfg.MetrBars));
       break;
     case MetrTypeTog:
@@ -221,9 +221,9 @@ void HandleMetrNoteModeKey(uint32_t msg, uint8_t code) {
     if (RequestMetrRebuild()) HoldOrReturn(TKeyMode::MetrBarNote);
     return;
   }
-  if (code < MetrNoteFirst || code > MetrNoteLast) return;
-  const int32_t note = code - MetrNoteFirst;
-  const int32_t level = std::max(1, VelToLevel(midi::TShortMsg{msg}.Data2()));
+  if (key.Code < MetrNoteFirst || key.Code > MetrNoteLast) return;
+  const int32_t note = key.Code - MetrNoteFirst;
+  const int32_t level = std::max(1, VelToLevel(midi::TShortMsg{key.Msg}.Data2()));
   if (mode == TKeyMode::MetrBarNote) {
     Args.MetrBarNoteEntry = note;
     Args.MetrBarVelEntry = level;
@@ -231,17 +231,17 @@ void HandleMetrNoteModeKey(uint32_t msg, uint8_t code) {
   } else {
     Args.MetrBeatNoteEntry = note;
     Args.MetrBeatVelEntry = level;
-    SetMetrBarBeat(msg, TSig4);  // a quarter note
+    SetMetrBarBeat({.Code = TSig4});  // a quarter note
   }
 }
 
-void SetMetrBarBeat(uint32_t, uint8_t code) {
-  if (HoldKey(code)) return;
-  if (code == TSigEsc) {
+void SetMetrBarBeat(const TModeKey& key) {
+  if (HoldKey(key.Code)) return;
+  if (key.Code == TSigEsc) {
     ReturnToLiveMode();
     return;
   }
-  const int32_t n = DecodeTSigKey(code);
+  const int32_t n = DecodeTSigKey(key.Code);
   if (n < 0 || PowerOf2Index(n) < 0) return;
   if (n < Transport.ActBar.NoteLenFrac) {
     Msgs.WarnMsg.Set("Value 1/" + std::to_string(n) + " ignored - incompatible with current time signature");

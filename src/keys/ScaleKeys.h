@@ -5,14 +5,16 @@
 #include <cstdint>
 #include <string>
 
+#include "keys/ModeKey.h"
+
 namespace vel {
 
-void HandleFtsRootModeKey(uint32_t msg, uint8_t code);
-void HandleFtsTypeModeKey(uint32_t msg, uint8_t code);
-void HandlePitchModeKey(uint32_t msg, int32_t key, uint8_t code);
-void HandlePitchCyclesModeKey(uint32_t msg, uint8_t code);
-void HandleMetrNoteModeKey(uint32_t msg, uint8_t code);
-void SetMetrBarBeat(uint32_t msg, uint8_t code);
+void HandleFtsRootModeKey(const TModeKey& key);
+void HandleFtsTypeModeKey(const TModeKey& key);
+void HandlePitchModeKey(const TModeKey& key);
+void HandlePitchCyclesModeKey(const TModeKey& key);
+void HandleMetrNoteModeKey(const TModeKey& key);
+void SetMetrBarBeat(const TModeKey& key);
 
 // The label of a force-to-scale type ("maj", "m7"; " " for the ignore code).
 std::string FtsCodeName(int32_t code);

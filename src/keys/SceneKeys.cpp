@@ -39,7 +39,7 @@ std::string SaveText(bool all) {
   return all ? "Save all to scene " : "Save to scene ";
 }
 
-void HandleLoadModeKey(uint8_t input, uint8_t code) {
+void HandleLoadModeKey(const TModeKey& key) {
   const TKeyMode mode = Keys.KeyMode.load();
   if (!IsLoadMode(mode)) return;
   // Each load entry takes its tens in its first mode, its units in the next.
@@ -47,13 +47,13 @@ void HandleLoadModeKey(uint8_t input, uint8_t code) {
   const bool all = mode < TKeyMode::LoadSel;
   const bool ext = IsExtLoadMode(mode);
   const int32_t current = ext ? Scenes.CurExtScene : Scenes.CurScene;
-  switch (code) {
+  switch (key.Code) {
     case NumExtMidi:
       if (first && !ext) SetKeyMode(LoadMode(all, true));
       return;
     case NumInc:
     case NumDec: {
-      const bool inc = code == NumInc;
+      const bool inc = key.Code == NumInc;
       if (!first || current < (inc ? 1 : 2)) return;
       SetLoadValue(inc ? VtInc : VtDec, 0, all, ext, LoadText(all, ext) + (inc ? "inc" : "dec"));
       LoadDone(all);
@@ -62,7 +62,7 @@ void HandleLoadModeKey(uint8_t input, uint8_t code) {
     default:
       break;
   }
-  const int32_t digit = DecodeNumKey(input, code);
+  const int32_t digit = DecodeNumKey(key.Input, key.Code);
   if (digit < 0) return;
   if (first) {
     Args.LoadSceneEntry += 10 * digit;
@@ -80,20 +80,20 @@ void HandleLoadModeKey(uint8_t input, uint8_t code) {
   LoadDone(all);
 }
 
-void HandleSaveModeKey(uint8_t input, uint8_t code) {
+void HandleSaveModeKey(const TModeKey& key) {
   const int32_t mode = ModeNow();
   if (mode < keymode::SaveAll.First || mode > keymode::SaveSel.Last) return;
   const bool all = keymode::SaveAll.Has(mode);
   const bool first = mode == (all ? keymode::SaveAll : keymode::SaveSel).First;
   const std::string text = SaveText(all);
-  if (code == NumInc || code == NumDec) {
-    const bool inc = code == NumInc;
+  if (key.Code == NumInc || key.Code == NumDec) {
+    const bool inc = key.Code == NumInc;
     if (!first || Scenes.CurScene < (inc ? 1 : 2)) return;
     SetSaveValue(inc ? VtInc : VtDec, 0, all, text + (inc ? "inc" : "dec"));
     SaveDone(all);
     return;
   }
-  const int32_t digit = DecodeNumKey(input, code);
+  const int32_t digit = DecodeNumKey(key.Input, key.Code);
   if (digit < 0) return;
   if (first) {
     Args.SaveSceneEntry += 10 * digit;
@@ -110,12 +110,12 @@ void HandleSaveModeKey(uint8_t input, uint8_t code) {
   SaveDone(all);
 }
 
-void HandlePartModeKey(uint8_t input, uint8_t code) {
-  HandleValueKey(TEntryValue::Part, input, code);
+void HandlePartModeKey(const TModeKey& key) {
+  HandleValueKey(TEntryValue::Part, key.Input, key.Code);
 }
 
-void HandlePortModeKey(uint8_t input, uint32_t, uint8_t code) {
-  HandleValueKey(TEntryValue::Port, input, code);
+void HandlePortModeKey(const TModeKey& key) {
+  HandleValueKey(TEntryValue::Port, key.Input, key.Code);
 }
 
 }  // namespace vel

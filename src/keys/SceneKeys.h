@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "keys/ModeKey.h"
+
 namespace vel {
 
 // The sweep entries' first ends and styles. Guarded by EngineLock.
@@ -19,9 +21,9 @@ inline TSceneKeys SceneKeys;
 std::string LoadText(bool all, bool ext);
 std::string SaveText(bool all);
 
-void HandleLoadModeKey(uint8_t input, uint8_t code);
-void HandleSaveModeKey(uint8_t input, uint8_t code);
-void HandlePartModeKey(uint8_t input, uint8_t code);
-void HandlePortModeKey(uint8_t input, uint32_t msg, uint8_t code);
+void HandleLoadModeKey(const TModeKey& key);
+void HandleSaveModeKey(const TModeKey& key);
+void HandlePartModeKey(const TModeKey& key);
+void HandlePortModeKey(const TModeKey& key);
 
 }  // namespace vel

@@ -171,11 +171,11 @@ void EndMetrStyleEntry(TStyleStore& store) {
 
 }  // namespace
 
-void HandleMetrStyleModeKey(uint8_t input, uint8_t code) {
+void HandleMetrStyleModeKey(const TModeKey& key) {
   const int32_t place = keymode::MetrStyle.StepOf(ModeNo(Keys.KeyMode.load()));
   TStyleStore& store = StoreInUse();
-  if (MetrStyleCommandKey(code, place, store)) return;
-  const int32_t d = DecodeNumKey(input, code);
+  if (MetrStyleCommandKey(key.Code, place, store)) return;
+  const int32_t d = DecodeNumKey(key.Input, key.Code);
   if (d < 0 || MetrStyleDigit(place, d, store)) return;
   Args.MetrPatternEntry += d;
   EndMetrStyleEntry(store);

@@ -4,12 +4,13 @@
 // EngineLock.
 #include <cstdint>
 
+#include "keys/ModeKey.h"
 #include "styles/StyleStore.h"
 
 namespace vel {
 
 // The metronome style modes: pattern or style digits, pattern step, break trigger.
-void HandleMetrStyleModeKey(uint8_t input, uint8_t code);
+void HandleMetrStyleModeKey(const TModeKey& key);
 // The style entry from its first place, both entries cleared.
 void StartMetrStyleEntry();
 // After a style entry: with KeyHold the entry again from its first place, else Live.

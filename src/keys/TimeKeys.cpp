@@ -123,16 +123,16 @@ void SetTempoSlew(int32_t seconds) {
   HoldOrReturn(kTempoSlew);
 }
 
-void HandleTempoSlewModeKey(uint8_t input, uint8_t code) {
+void HandleTempoSlewModeKey(const TModeKey& key) {
   const int32_t mode = ModeNow();
   const int32_t now = Cfg.TempoSlewTime / 1000;
-  if (code == NumInc || code == NumDec) {
+  if (key.Code == NumInc || key.Code == NumDec) {
     if (mode != kTempoSlew) return;
-    if (code == NumInc && now < kMaxSlewSeconds) SetTempoSlew(now + 1);
-    if (code == NumDec && now > 0) SetTempoSlew(now - 1);
+    if (key.Code == NumInc && now < kMaxSlewSeconds) SetTempoSlew(now + 1);
+    if (key.Code == NumDec && now > 0) SetTempoSlew(now - 1);
     return;
   }
-  const int32_t digit = DecodeNumKey(input, code);
+  const int32_t digit = DecodeNumKey(key.Input, key.Code);
   if (digit < 0) return;
   if (mode == kTempoSlew) {
     Args.TempoSlewEntry += 10 * digit;
@@ -143,9 +143,9 @@ void HandleTempoSlewModeKey(uint8_t input, uint8_t code) {
   }
 }
 
-void HandleTempoDivModeKey(uint8_t, uint8_t code) {
-  if (CommonArgKey(code)) return;
-  int32_t n = DecodeQntKey(code);
+void HandleTempoDivModeKey(const TModeKey& key) {
+  if (CommonArgKey(key.Code)) return;
+  int32_t n = DecodeQntKey(key.Code);
   if (n < 0) return;
   if (n == 0) n = 1;
   bool any = false;
@@ -167,9 +167,9 @@ void HandleTempoDivModeKey(uint8_t, uint8_t code) {
   HoldOrReturn(kTempoDiv);
 }
 
-void HandleQuantModeKey(uint8_t, uint8_t code) {
-  if (CommonArgKey(code)) return;
-  const int32_t n = DecodeQntKey(code);
+void HandleQuantModeKey(const TModeKey& key) {
+  if (CommonArgKey(key.Code)) return;
+  const int32_t n = DecodeQntKey(key.Code);
   if (n < 0) return;
   if (ModeNow() == kQuantNotes) {
     TimeKeys.QuantNoteEntry = n;
@@ -190,9 +190,9 @@ bool TSigUnderStyleControl() {
   return (Cfg.MetrTypePitchLocked ? DrumStore.UsePatTSig : BassStore.UsePatTSig) != 0;
 }
 
-void HandleTimeSigModeKey(uint8_t, uint8_t code) {
-  if (CommonArgKey(code)) return;
-  const int32_t n = DecodeTSigKey(code);
+void HandleTimeSigModeKey(const TModeKey& key) {
+  if (CommonArgKey(key.Code)) return;
+  const int32_t n = DecodeTSigKey(key.Code);
   if (n <= 0) return;
   if (ModeNow() == kTSigBeats) {
     TimeKeys.TSigBeatsEntry = n;
@@ -210,18 +210,18 @@ void HandleTimeSigModeKey(uint8_t, uint8_t code) {
   HoldOrReturn(kTSigBeats);
 }
 
-void HandleTimeShiftModeKey(uint8_t, uint8_t code) {
-  if (CommonArgKey(code)) return;
+void HandleTimeShiftModeKey(const TModeKey& key) {
+  if (CommonArgKey(key.Code)) return;
   const int32_t mode = ModeNow();
   const bool forward = mode == kShiftFwd || mode == kShiftFwdN;
-  switch (code) {
+  switch (key.Code) {
     case TShiftRept:
       Commands.TimeShiftRepeat = 1;
       return;
     case TShiftSeqSQ:
     case TShiftSeqSQInc:
     case TShiftSeqSQDec: {
-      const bool grow = code == TShiftSeqSQ ? forward : code == TShiftSeqSQInc;
+      const bool grow = key.Code == TShiftSeqSQ ? forward : key.Code == TShiftSeqSQInc;
       GrowShrinkSeqs(true, grow);
       Msgs.StatusMsg.Set(grow ? "Time shift grow to next SQ boundary"
                               : "Time shift shrink to prev SQ boundary");
@@ -231,7 +231,7 @@ void HandleTimeShiftModeKey(uint8_t, uint8_t code) {
     case TShiftSeqAlign:
     case TShiftSeqAlignInc:
     case TShiftSeqAlignDec: {
-      const bool grow = code == TShiftSeqAlign ? forward : code == TShiftSeqAlignInc;
+      const bool grow = key.Code == TShiftSeqAlign ? forward : key.Code == TShiftSeqAlignInc;
       GrowShrinkSeqs(false, grow);
       Msgs.StatusMsg.Set(grow ? "Time shift grow to largest seq" : "Time shift shrink to smallest seq");
       TimeShiftDone(forward);
@@ -240,7 +240,7 @@ void HandleTimeShiftModeKey(uint8_t, uint8_t code) {
     default:
       break;
   }
-  const int32_t n = DecodeQntKey(code);
+  const int32_t n = DecodeQntKey(key.Code);
   if (n >= 0) ApplyTimeShift(n);
 }
 

@@ -6,6 +6,7 @@
 
 #include "base/Atomic.h"
 #include "keys/KeyDecoders.h"
+#include "keys/ModeKey.h"
 
 namespace vel {
 
@@ -19,11 +20,11 @@ struct TTimeKeys {
 };
 inline TTimeKeys TimeKeys;
 
-void HandleTempoSlewModeKey(uint8_t input, uint8_t code);
-void HandleTempoDivModeKey(uint8_t input, uint8_t code);
-void HandleQuantModeKey(uint8_t input, uint8_t code);
-void HandleTimeSigModeKey(uint8_t input, uint8_t code);
-void HandleTimeShiftModeKey(uint8_t input, uint8_t code);
+void HandleTempoSlewModeKey(const TModeKey& key);
+void HandleTempoDivModeKey(const TModeKey& key);
+void HandleQuantModeKey(const TModeKey& key);
+void HandleTimeSigModeKey(const TModeKey& key);
+void HandleTimeShiftModeKey(const TModeKey& key);
 
 void SetTempoSlew(int32_t seconds);
 // True when a metronome style sets the time signature.

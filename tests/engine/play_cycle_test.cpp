@@ -320,5 +320,45 @@ TEST_F(PlayCycleTest, HotkeyEventsOfAPartBecomeStrokesInOrder) {
   EXPECT_EQ(RunQueuedHotkeyStrokes(), 0);
 }
 
+TEST(PlayMuteCycleTest, EachSideCountsDownAndTurnsToTheOtherWithItsFullCount) {
+  using S = TSeqState;
+  struct Case {
+    const char* what;
+    S state;
+    int32_t play, mute, prRem, mrRem;
+    S wantState;
+    int32_t wantPlay, wantMute, wantPrRem, wantMrRem;
+  };
+  const Case cases[] = {
+      {"play counts down", S::Playing, 3, 2, 3, 0, S::Playing, 3, 2, 2, 0},
+      {"play runs out", S::Playing, 3, 2, 1, 0, S::PlayMuted, 3, 2, 0, 2},
+      {"a primed play counts", S::PlayPrimed, 1, 1, 1, 0, S::PlayMuted, 1, 1, 0, 1},
+      {"play forever", S::Playing, 0, 2, 1, 0, S::Playing, 0, 2, 1, 0},
+      {"play then mute forever", S::Playing, 2, 0, 1, 5, S::PlayMuted, 0, 0, 0, 5},
+      {"mute counts down", S::PlayMuted, 2, 3, 0, 2, S::PlayMuted, 2, 3, 0, 1},
+      {"mute runs out", S::PlayMuted, 2, 3, 0, 1, S::Playing, 2, 3, 2, 0},
+      {"a primed mute counts", S::PlayMutedPrimed, 4, 1, 0, 1, S::Playing, 4, 1, 4, 0},
+      {"mute then play forever", S::PlayMuted, 0, 3, 7, 1, S::Playing, 0, 0, 7, 0},
+      {"mute forever", S::PlayMuted, 2, 0, 0, 1, S::PlayMuted, 2, 0, 0, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TPartBuf b;
+    b.SeqState = c.state;
+    b.Pend.Muted = c.state == S::PlayMuted || c.state == S::PlayMutedPrimed;
+    b.PlayCycles = c.play;
+    b.MuteCycles = c.mute;
+    b.PRRem = c.prRem;
+    b.MRRem = c.mrRem;
+    StepPlayMuteCycle(b);
+    EXPECT_EQ(b.SeqState, c.wantState);
+    EXPECT_EQ(b.Pend.Muted, c.wantState == S::PlayMuted || c.wantState == S::PlayMutedPrimed);
+    EXPECT_EQ(b.PlayCycles, c.wantPlay);
+    EXPECT_EQ(b.MuteCycles, c.wantMute);
+    EXPECT_EQ(b.PRRem, c.wantPrRem);
+    EXPECT_EQ(b.MRRem, c.wantMrRem);
+  }
+}
+
 }  // namespace
 }  // namespace vel

@@ -527,6 +527,25 @@ TEST_F(RunControlTest, StartingAnInputClearsItsLastTimeStamp) {
   EXPECT_EQ(RunCtl.MidiInDevs[0].Started, 1);
 }
 
+TEST_F(RunControlTest, TheTablesResetClosesEveryDeviceTheyHoldOpen) {
+  Allocate(2, 2);
+  RunCtl = TRun{};
+  EXPECT_EQ(RunCtl.MidiInDevs[1].Opened, 0);
+  EXPECT_EQ(RunCtl.MidiOutDevs[1].Handle, midi::kInvalidHandle);
+  // Really closed: every device opens again.
+  for (int d = 0; d < 2; ++d) {
+    SCOPED_TRACE(d);
+    midi::Handle in = midi::kInvalidHandle;
+    midi::Handle out = midi::kInvalidHandle;
+    EXPECT_EQ(midi::InOpen(
+                  d, [](midi::Handle, uintptr_t, const midi::InMessage&) {}, 0, in),
+              midi::kOk);
+    EXPECT_EQ(midi::OutOpen(d, out), midi::kOk);
+    midi::InClose(in);
+    midi::OutClose(out);
+  }
+}
+
 TEST_F(RunControlTest, FailedResetStillClosesTheDevice) {
   Allocate(1, 1);
   Trace.DiagFlags = 1;

@@ -26,8 +26,8 @@ namespace {
 class ArgKeysTest : public KeyEntryTest {
  protected:
   static void InMode(int mode) { Keys.KeyMode = KeyModeFromNo(mode); }
-  static void Digits(void (*handler)(uint8_t, uint8_t), std::initializer_list<uint8_t> codes) {
-    for (uint8_t c : codes) handler(0, c);
+  static void Digits(TModeKeyFn handler, std::initializer_list<uint8_t> codes) {
+    for (uint8_t c : codes) handler({.Code = c});
   }
 };
 
@@ -35,9 +35,9 @@ TEST_F(ArgKeysTest, ForceToScaleRootThenTypeAppliesAndSays) {
   Live.Selected = 1;
   SelectSeq(1);
   Keys.KeyMode = TKeyMode::FtsRoot;
-  HandleFtsRootModeKey(0, FtsRootNoteD);
+  HandleFtsRootModeKey({.Code = FtsRootNoteD});
   EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::FtsType);
-  HandleFtsTypeModeKey(0, FtsScaleMajor);
+  HandleFtsTypeModeKey({.Code = FtsScaleMajor});
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Fts Dmaj");
   EXPECT_EQ(Live.FtsRoot, 2);
   EXPECT_EQ(Live.ScaleMap, FtsScaleTable(FtsScaleMajor));
@@ -50,16 +50,16 @@ TEST_F(ArgKeysTest, ForceToScaleRootThenTypeAppliesAndSays) {
   Live.Selected = 1;
   Keys.KeyHold = 1;
   Keys.KeyMode = TKeyMode::FtsRoot;
-  HandleFtsRootModeKey(0, FtsRootNoteF);
-  HandleFtsTypeModeKey(0, FtsTypeCurr);
+  HandleFtsRootModeKey({.Code = FtsRootNoteF});
+  HandleFtsTypeModeKey({.Code = FtsTypeCurr});
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Fts F");
   EXPECT_EQ(Live.FtsRoot, 5);
   EXPECT_EQ(Live.FtsType, FtsScaleMajor);
   EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::FtsRoot);
-  HandleFtsRootModeKey(0, FtsRootOff);
+  HandleFtsRootModeKey({.Code = FtsRootOff});
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Fts off");
   EXPECT_EQ(Live.ScaleMap, nullptr);
-  HandleFtsRootModeKey(0, FtsRootFtn);
+  HandleFtsRootModeKey({.Code = FtsRootFtn});
   EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::Ftn);
   EXPECT_EQ(FtsCodeName(FtsChordMaj), "M");
   EXPECT_EQ(FtsCodeName(71), " ");
@@ -84,7 +84,7 @@ TEST_F(ArgKeysTest, PitchOffsetsAndTheirTexts) {
     Keys.PitchCyclesN = c.cyclesN;
     Keys.PitchCycles = c.cycles;
     Keys.KeyMode = TKeyMode::Pitch;
-    HandlePitchModeKey(0, 0, c.code);
+    HandlePitchModeKey({.Code = c.code});
     EXPECT_EQ(Msgs.StatusMsg.Peek(), c.status);
     EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::Live);
     if (c.code == PitchInc0) {
@@ -98,11 +98,11 @@ TEST_F(ArgKeysTest, PitchOffsetsAndTheirTexts) {
   Args.PitchCyclesEntry = 12;
   Keys.KeyHold = 1;
   SelectSeq(0);
-  HandlePitchModeKey(0, 0, PitchInc1);
+  HandlePitchModeKey({.Code = PitchInc1});
   EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::PitchCyclesNN);
   EXPECT_EQ(Args.PitchCyclesEntry, 0);
   Keys.PitchZoneSel[0] = 1;
-  HandlePitchModeKey(0, 0, PitchOctInc);
+  HandlePitchModeKey({.Code = PitchOctInc});
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Pitch octave inc (indiv notes)");
 }
 
@@ -123,15 +123,15 @@ TEST_F(ArgKeysTest, MetronomeNoteLengthMustSuitTheTimeSignature) {
     SCOPED_TRACE(c.code);
     Msgs.WarnMsg.Clear();
     Keys.KeyMode = TKeyMode::MetrNoteLen;
-    SetMetrBarBeat(0, c.code);
+    SetMetrBarBeat({.Code = c.code});
     EXPECT_EQ(Cfg.MetrNoteLenFrac, c.want);
     EXPECT_EQ(Msgs.WarnMsg.Peek(), c.warn);
   }
   // Bar and beat notes: a key of velocity 5 gives level 1.
   Keys.KeyMode = TKeyMode::MetrBarNote;
-  HandleMetrNoteModeKey(NoteOn(0, 5), MetrNoteFirst + 36);
+  HandleMetrNoteModeKey({.Msg = NoteOn(0, 5), .Code = MetrNoteFirst + 36});
   EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::MetrBeatNote);
-  HandleMetrNoteModeKey(NoteOn(0, 127), MetrNoteFirst + 42);
+  HandleMetrNoteModeKey({.Msg = NoteOn(0, 127), .Code = MetrNoteFirst + 42});
   EXPECT_EQ(Cfg.MetrBassBarNote, 36);
   EXPECT_EQ(Cfg.MetrBassBarSVel, 1);
   EXPECT_EQ(Cfg.MetrBassBeatNote, 42);
@@ -142,7 +142,7 @@ TEST_F(ArgKeysTest, MetronomeNoteLengthMustSuitTheTimeSignature) {
   for (uint8_t code : {MetrTypeTog, MetrStyle}) {
     Showing.MetrTypeChanged = 0;
     Keys.KeyMode = TKeyMode::MetrBarNote;
-    HandleMetrNoteModeKey(0, code);
+    HandleMetrNoteModeKey({.Code = code});
     EXPECT_EQ(Showing.MetrTypeChanged.load(), 1) << int(code);
   }
 }
@@ -168,7 +168,7 @@ TEST_F(ArgKeysTest, CycleCountsOneOrTwoDigitsAndSeparateCounts) {
     InsertPartEvent(0, 0, NoteOn(60), 0, true);
     SelectSeq(0);
     InMode(c.mode);
-    for (uint8_t code : c.codes) HandleCycleModeKey(0, code);
+    for (uint8_t code : c.codes) HandleCycleModeKey({.Code = code});
     EXPECT_EQ(b.PlayCycles, c.play);
     EXPECT_EQ(b.MuteCycles, c.mute);
     EXPECT_EQ(Msgs.StatusMsg.Peek(), c.status);
@@ -176,7 +176,7 @@ TEST_F(ArgKeysTest, CycleCountsOneOrTwoDigitsAndSeparateCounts) {
   }
   // NumCyclic only from the first place of an alternating entry; the pitch cycles go to pitch mode.
   InMode(83);
-  HandleCycleModeKey(0, NumCyclic);
+  HandleCycleModeKey({.Code = NumCyclic});
   EXPECT_EQ(ModeNo(Keys.KeyMode.load()), 83);
   InMode(46);
   Digits(&HandleCycleModeKey, {Num1, Num6});
@@ -194,12 +194,12 @@ TEST_F(ArgKeysTest, RecordBarsZeroStartsAtOnceAndACountWaitsForTheStopKey) {
 
   SeqBuf(0).SeqState = TSeqState::Stopped;
   InMode(79);
-  HandleRecBarsNModeKey(0, Num4);
+  HandleRecBarsNModeKey({.Code = Num4});
   EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::RecBarsStop);
   EXPECT_EQ(Transport.RecBarCount.load(), 4);
-  HandleRecBarsStopKey(1, NoteOn(70), RecLiveN);  // not a stop-play key
+  HandleRecBarsStopKey({.Input = 1, .Msg = NoteOn(70), .Code = RecLiveN});  // not a stop-play key
   EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::RecBarsStop);
-  HandleRecBarsStopKey(1, NoteOn(70), RecPlay2);
+  HandleRecBarsStopKey({.Input = 1, .Msg = NoteOn(70), .Code = RecPlay2});
   EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::Record);
   EXPECT_EQ(Transport.RecBarCountOn.load(), 1);
   EXPECT_EQ(RecKeys.DelayedRecKeyInput, 1);
@@ -210,12 +210,12 @@ TEST_F(ArgKeysTest, RecordBarsZeroStartsAtOnceAndACountWaitsForTheStopKey) {
 TEST_F(ArgKeysTest, VelocityValueAndSweep) {
   Live.Selected = 1;
   InMode(80);
-  HandleVelModeKey(0, Num7);
+  HandleVelModeKey({.Code = Num7});
   EXPECT_EQ(Live.SVel, 7);
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Vel 7");
   Live.Selected = 1;
   InMode(80);
-  for (uint8_t c : {NumSweep2, Num2, Num8}) HandleVelModeKey(0, c);
+  for (uint8_t c : {NumSweep2, Num2, Num8}) HandleVelModeKey({.Code = c});
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Vel sweep 2<-->8");
   EXPECT_EQ(Live.SVelSweep.On, 1);
   EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::Live);
@@ -247,7 +247,7 @@ class StyleKeysTest : public ArgKeysTest {
     Args.MetrStyleEntry = 0;
     Args.MetrPatternEntry = 0;
     Keys.KeyMode = TKeyMode::MetrStyle;
-    for (uint8_t c : codes) HandleMetrStyleModeKey(0, c);
+    for (uint8_t c : codes) HandleMetrStyleModeKey({.Code = c});
   }
   static inline std::vector<int32_t> draws_;
 };

@@ -54,11 +54,11 @@ class NumericEntryTest : public test::KeyEntryTest {
     for (uint8_t code : codes) {
       const int32_t m = Mode();
       if ((m >= 6 && m <= 20) || m == 30 || m == 31) {
-        HandleTempoModeKey(0, code);
+        HandleTempoModeKey({.Code = code});
       } else if (m >= 21 && m <= 29) {
-        HandleProgModeKey(0, 0, code);
+        HandleProgModeKey({.Code = code});
       } else if (m == 32 || m == 33 || (m >= 63 && m <= 66)) {
-        HandleChanModeKey(0, 0, code);
+        HandleChanModeKey({.Code = code});
       } else {
         FAIL() << "code " << int(code) << " in mode " << m;
       }
@@ -117,18 +117,18 @@ TEST_F(NumericEntryTest, WithHoldEachEntryStartsAgainAtItsFirstPlace) {
   EXPECT_EQ(Mode(), 21);
   EXPECT_EQ(Args.ProgEntry, 0);
   // The next program of the series counts again: the end readied the shared record.
-  HandleProgModeKey(0, 0, NumInc);
+  HandleProgModeKey({.Code = NumInc});
   EXPECT_EQ(PlayCycle.PortChanProgs[0][0].ProgReq, 6);
 
   Keys.KeyMode = KeyModeFromNo(8);
-  for (uint8_t code : {NumTempoHiN, D(0), D(9), D(5), D(0), D(0)}) HandleTempoModeKey(0, code);
+  for (uint8_t code : {NumTempoHiN, D(0), D(9), D(5), D(0), D(0)}) HandleTempoModeKey({.Code = code});
   EXPECT_EQ(Mode(), 8);
   EXPECT_EQ(Args.TempoEntry, 0);
   EXPECT_EQ(Args.TempoEntryStarted, 0);
   EXPECT_EQ(Cfg.TargetTempo, 9500);
 
   Keys.KeyMode = KeyModeFromNo(32);
-  for (uint8_t code : {D(0), D(2)}) HandleChanModeKey(0, 0, code);
+  for (uint8_t code : {D(0), D(2)}) HandleChanModeKey({.Code = code});
   EXPECT_EQ(Mode(), 32);
   EXPECT_EQ(Args.ChanEntry, 0);
   EXPECT_EQ(SeqBuf(0).ChanPend, 1);
@@ -238,9 +238,9 @@ TEST_F(NumericEntryTest, TapTempoTakesTheMeanOfTwoIntervals) {
     Key(8, {});
     for (int32_t t : {c.t1, c.t2, c.t3}) {
       Transport.MsClock = t;
-      HandleTempoModeKey(0, TapTempo);
+      HandleTempoModeKey({.Code = TapTempo});
       modes.push_back(Mode());
-      if (Mode() != 1) HandleTempoModeKey(0, D(1));  // a digit between the taps is nothing
+      if (Mode() != 1) HandleTempoModeKey({.Code = D(1)});  // a digit between the taps is nothing
     }
     EXPECT_EQ(Shown(), c.shown);
     EXPECT_EQ(Cfg.TargetTempo, c.target);

@@ -64,9 +64,9 @@ TEST_F(SceneKeysTest, SaveAndLoadScenesByTwoDigits) {
     SelectSeq(0);
     Keys.KeyMode = M(r.mode);
     auto handler = r.save ? &HandleSaveModeKey : &HandleLoadModeKey;
-    handler(0, r.tens);
+    handler({.Code = r.tens});
     EXPECT_EQ(Keys.KeyMode.load(), M(r.mode + 1));
-    handler(0, r.units);
+    handler({.Code = r.units});
     RunSceneFileJob();  // as the key path does once it lets go of the lock
     EXPECT_EQ(Msgs.StatusMsg.Peek(), r.status);
     EXPECT_EQ(Msgs.WarnMsg.Peek().substr(0, std::string(r.warn).size()), r.warn);
@@ -83,46 +83,46 @@ TEST_F(SceneKeysTest, StepsExternalScenesAndHold) {
   // Inc needs a current scene; dec one above 1.
   Scenes.CurScene = 0;
   Keys.KeyMode = M(48);
-  HandleLoadModeKey(0, NumInc);
+  HandleLoadModeKey({.Code = NumInc});
   EXPECT_EQ(Keys.KeyMode.load(), M(48));
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "");
   Scenes.CurScene = 2;
   Keys.KeyHold = 1;
-  HandleLoadModeKey(0, NumInc);
+  HandleLoadModeKey({.Code = NumInc});
   RunSceneFileJob();
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Load all from scene inc");
   EXPECT_EQ(Scenes.CurScene, 3);
   EXPECT_EQ(Keys.KeyMode.load(), M(48));
-  HandleSaveModeKey(0, NumDec);  // not in a save mode: nothing
+  HandleSaveModeKey({.Code = NumDec});  // not in a save mode: nothing
   EXPECT_EQ(Scenes.CurScene, 3);
   Keys.KeyMode = M(56);
-  HandleSaveModeKey(0, NumDec);
+  HandleSaveModeKey({.Code = NumDec});
   RunSceneFileJob();
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Save all to scene dec");
   EXPECT_EQ(Scenes.CurScene, 2);
   // The ext key moves to external scenes; with LoadExtScenes the hold returns there.
   Cfg.LoadExtScenes = 1;
   Keys.KeyMode = M(52);
-  HandleLoadModeKey(0, NumExtMidi);
+  HandleLoadModeKey({.Code = NumExtMidi});
   EXPECT_EQ(Keys.KeyMode.load(), M(54));
-  HandleLoadModeKey(0, Num0);
-  HandleLoadModeKey(0, Num0);
+  HandleLoadModeKey({.Code = Num0});
+  HandleLoadModeKey({.Code = Num0});
   EXPECT_EQ(Msgs.WarnMsg.Peek(), "Load command ignored; current ext scene undefined");
   EXPECT_EQ(Keys.KeyMode.load(), M(54));
   std::filesystem::copy_file(dir / "Scenes/Scene-02.mid", dir / "04-Song.mid");
   SelectSeq(0);
-  HandleLoadModeKey(0, Num0);
-  HandleLoadModeKey(0, Num4);
+  HandleLoadModeKey({.Code = Num0});
+  HandleLoadModeKey({.Code = Num4});
   RunSceneFileJob();
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Load from ext scene 4");
   EXPECT_EQ(Scenes.CurExtScene, 4);
-  HandleLoadModeKey(0, NumEsc);
+  HandleLoadModeKey({.Code = NumEsc});
   EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::Live);
 }
 
 TEST_F(SceneKeysTest, PartAndPortValuesSweepsAndRanges) {
   struct Row {
-    void (*handler)(uint8_t, uint8_t);
+    TModeKeyFn handler;
     int mode;
     std::vector<uint8_t> codes;
     const char* status;
@@ -133,18 +133,10 @@ TEST_F(SceneKeysTest, PartAndPortValuesSweepsAndRanges) {
       {&HandlePartModeKey, 81, {NumInc}, "Part inc", ""},
       {&HandlePartModeKey, 81, {NumSweep2, Num1, Num2}, "Part sweep 1<-->2", ""},
       {&HandlePartModeKey, 81, {NumSweep1, Num0}, "", "Part command ignored; value 0 out of range 1 to 2"},
-      {[](uint8_t i, uint8_t c) { HandlePortModeKey(i, 0, c); }, 82, {Num3}, "Port 3", ""},
-      {[](uint8_t i, uint8_t c) { HandlePortModeKey(i, 0, c); },
-       82,
-       {Num4},
-       "",
-       "Port command ignored; value 4 out of range 1 to 3"},
-      {[](uint8_t i, uint8_t c) { HandlePortModeKey(i, 0, c); },
-       82,
-       {NumSweep1, Num1, Num3},
-       "Port sweep 1-->3",
-       ""},
-      {[](uint8_t i, uint8_t c) { HandlePortModeKey(i, 0, c); }, 82, {NumDec}, "Port dec", ""},
+      {&HandlePortModeKey, 82, {Num3}, "Port 3", ""},
+      {&HandlePortModeKey, 82, {Num4}, "", "Port command ignored; value 4 out of range 1 to 3"},
+      {&HandlePortModeKey, 82, {NumSweep1, Num1, Num3}, "Port sweep 1-->3", ""},
+      {&HandlePortModeKey, 82, {NumDec}, "Port dec", ""},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.status);
@@ -152,7 +144,7 @@ TEST_F(SceneKeysTest, PartAndPortValuesSweepsAndRanges) {
     Msgs.WarnMsg.Clear();
     SelectSeq(1);
     Keys.KeyMode = M(r.mode);
-    for (uint8_t c : r.codes) r.handler(0, c);
+    for (uint8_t c : r.codes) r.handler({.Code = c});
     EXPECT_EQ(Msgs.StatusMsg.Peek(), r.status);
     EXPECT_EQ(Msgs.WarnMsg.Peek(), r.warn);
     EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::Live);
@@ -165,9 +157,9 @@ TEST_F(SceneKeysTest, PartAndPortValuesSweepsAndRanges) {
   // comes back.
   Keys.KeyHold = 1;
   Keys.KeyMode = M(90);
-  HandlePartModeKey(0, NumSweep1);
+  HandlePartModeKey({.Code = NumSweep1});
   EXPECT_EQ(Keys.KeyMode.load(), M(90));
-  HandlePartModeKey(0, Num1);
+  HandlePartModeKey({.Code = Num1});
   EXPECT_EQ(Keys.KeyMode.load(), M(81));
 }
 

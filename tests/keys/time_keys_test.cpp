@@ -16,9 +16,9 @@ constexpr TKeyMode M(int n) {
 
 class TimeKeysTest : public test::KeyEntryTest {
  protected:
-  static void Keys_(int mode, void (*handler)(uint8_t, uint8_t), std::initializer_list<uint8_t> codes) {
+  static void Keys_(int mode, TModeKeyFn handler, std::initializer_list<uint8_t> codes) {
     Keys.KeyMode = M(mode);
-    for (uint8_t c : codes) handler(0, c);
+    for (uint8_t c : codes) handler({.Code = c});
   }
 };
 
@@ -44,7 +44,7 @@ TEST_F(TimeKeysTest, TempoSlewInSecondsWithinZeroTo99) {
     TimeKeys.TempoSlewChanged = 0;
     Cfg.TempoSlewTime = r.before;
     Keys.KeyMode = M(r.mode);
-    for (uint8_t c : r.codes) HandleTempoSlewModeKey(0, c);
+    for (uint8_t c : r.codes) HandleTempoSlewModeKey({.Code = c});
     EXPECT_EQ(Cfg.TempoSlewTime, r.after);
     EXPECT_EQ(Msgs.StatusMsg.Peek(), r.status);
     EXPECT_EQ(TimeKeys.TempoSlewChanged, *r.status ? 1 : 0);
@@ -78,7 +78,7 @@ TEST_F(TimeKeysTest, QuantiseNotesThenSeqs) {
   Cfg.SQNoteLenFrac = 8;
   Keys_(113, &HandleQuantModeKey, {Q0});
   EXPECT_EQ(Keys.KeyMode.load(), M(114));
-  HandleQuantModeKey(0, Q0);
+  HandleQuantModeKey({.Code = Q0});
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Quantise notes off, seqs 1/8");
   EXPECT_EQ(Cfg.NQNoteLenFrac, 0);
   Keys.KeyHold = 1;
@@ -109,7 +109,7 @@ TEST_F(TimeKeysTest, TimeSignatureAndItsRefusals) {
     BassStore.UsePatTSig = 1;
     Keys_(104, &HandleTimeSigModeKey, {r.beats});
     EXPECT_EQ(Keys.KeyMode.load(), M(105));
-    HandleTimeSigModeKey(0, r.len);
+    HandleTimeSigModeKey({.Code = r.len});
     EXPECT_EQ(Msgs.StatusMsg.Peek(), r.status);
     EXPECT_EQ(Msgs.WarnMsg.Peek(), r.warn);
     EXPECT_EQ(Cfg.BeatsPerBar, 3);
@@ -136,7 +136,7 @@ TEST_F(TimeKeysTest, TimeShiftForwardsBackAndRepeat) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.status);
     Keys_(r.mode, &HandleTimeShiftModeKey, {});
-    for (uint8_t c : r.codes) HandleTimeShiftModeKey(0, c);
+    for (uint8_t c : r.codes) HandleTimeShiftModeKey({.Code = c});
     EXPECT_EQ(Msgs.StatusMsg.Peek(), r.status);
     EXPECT_EQ(SeqBuf(0).TimeShift, r.shift);
     EXPECT_EQ(SeqBuf(0).TimeShiftRept, r.rept);

@@ -63,10 +63,10 @@ TEST_F(StatusSnapshotTest, RecordArrowsFollowTheRecordModesSwitches) {
 // The accumulators the keys fill reach the prompt: keys under the lock, then a display tick.
 TEST_F(StatusSnapshotTest, PromptFollowsTheKeyedCountsSweepAndRepeat) {
   const TCfg cfg;
-  auto keys = [](int mode, void (*handler)(uint8_t, uint8_t), std::initializer_list<uint8_t> codes) {
+  auto keys = [](int mode, TModeKeyFn handler, std::initializer_list<uint8_t> codes) {
     std::lock_guard lock(EngineLock);
     SetKeyMode(KeyModeFromNo(mode));
-    for (uint8_t code : codes) handler(0, code);
+    for (uint8_t code : codes) handler({.Code = code});
   };
   auto prompt = [&] {
     TStatusSnapshot snap;
