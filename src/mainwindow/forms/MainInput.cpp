@@ -61,13 +61,6 @@ uint8_t QtKeyToVirtualKey(int qtKey) {
   }
 }
 
-bool QwertyKeyEvent(const QKeyEvent& event, bool down) {
-  const uint8_t vk = QtKeyToVirtualKey(event.key());
-  if (vk == 0) return false;
-  if (event.isAutoRepeat()) return IsQwertyKey(vk);
-  return QwertyKeyToMidi(vk, down);
-}
-
 bool TQwertyKeys::Key(const QKeyEvent& event, bool down) {
   const uint8_t vk = QtKeyToVirtualKey(event.key());
   if (vk == 0 || !IsQwertyKey(vk)) return false;
