@@ -211,6 +211,13 @@ class TfrmMain : public QMainWindow {
 
   // Makes the window's areas and registers them with the window registry (MainWiring.cpp).
   void WireAreas();
+  // The window's own few calls into its areas, beside their making (MainWiring.cpp), so that the
+  // window itself knows none of them.
+  void RefreshWholeProgram();
+  void ClosePortPanel();
+  void SetKinetraceBounds();
+  // A docked virtual keyboard follows the window, unless it is the one moving it.
+  void FollowWithDockedTemplate();
   // Makes the settings windows, hidden, each enabling its Settings menu item.
   void WireSettingsWindows();
   // The place and size the settings give the window (start-up, after the settings load).

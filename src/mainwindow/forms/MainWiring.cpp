@@ -1,10 +1,12 @@
 // The main window's areas, made and registered with the window registry in this one place.
 #include <QAction>
+#include <QTimer>
 #include <memory>
 #include <mutex>
 #include <utility>
 
 #include "base/EngineLock.h"
+#include "base/Showing.h"
 #include "keymapper/forms/KeyMapper.h"
 #include "keymapper/forms/KeyMaps.h"
 #include "keys/KeyArgs.h"
@@ -19,6 +21,7 @@
 #include "mainwindow/forms/MainPortPanel.h"
 #include "mainwindow/forms/MainStatus.h"
 #include "mainwindow/forms/MainViewMenus.h"
+#include "settings/Settings.h"
 #include "settings/forms/CfgBehaviour.h"
 #include "settings/forms/CfgColours.h"
 #include "settings/forms/CfgKinetrace.h"
@@ -120,6 +123,51 @@ void TfrmMain::WireSettingsWindows() {
   QObject::connect(ui->mnuToolsDspKeyMaps, &QAction::triggered, this,
                    [this] { keyMaps_->Open(SettingsCaption("Key Maps Table")); });
   template_ = WireTemplateWindow(*this);
+}
+
+// Made and ended here, where the areas and windows it owns are known.
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()) {
+  ui->setupUi(this);
+  setObjectName("frmMain");
+  tmAutoRun = new QTimer(this);
+  tmAutoRun->setObjectName("tmAutoRun");
+  connect(tmAutoRun, &QTimer::timeout, this, [this] { tmAutoRunTimer(); });
+  FormCreate();
+}
+
+TfrmMain::~TfrmMain() {
+  if (!MainClosing) FormClose();
+  // The core's calls no longer reach this window; the last registered area goes first.
+  while (!registrations_.empty()) registrations_.pop_back();
+  // The per-seq procedures hold this window too.
+  SeqHandlers = TSeqHandlers{};
+}
+
+void TfrmMain::LoadMidiFileNow() {
+  if (MidiFileName.empty()) return;
+  // As a menu load: under the engine lock, its boxes after it, the metronome seq's warning.
+  files_->LoadMidiFileAndWarn(MidiFileName, true);
+}
+
+void TfrmMain::RefreshWholeProgram() {
+  ports_->RefreshAllWithWindow(true);
+}
+
+void TfrmMain::ClosePortPanel() {
+  ports_->ClosePortPanel();
+}
+
+void TfrmMain::SetMenuShortCuts() {
+  views_->SetViewMenuShortCuts();
+}
+
+void TfrmMain::SetKinetraceBounds() {
+  lanes_->SetKinetraceBounds();
+}
+
+void TfrmMain::FollowWithDockedTemplate() {
+  if (Showing.TemplateShowing && Cfg.TemplateDocked && !views_->AligningMainToTemplate)
+    status_->DockTemplateWindow();
 }
 
 }  // namespace vel
