@@ -481,7 +481,7 @@ bool TfrmMain::LoadConfigAndApply(bool factory, bool autoRun, bool& ok) {
   }
   SetProgState(TProgState::Config);
   // The window stays where it is; the loaded place would be saved for a place it is not at.
-  KeepPlace();
+  StoreSavedPlace(this);
   return result;
 }
 
@@ -1202,27 +1202,23 @@ void TfrmMain::EndApplication() {
 void TfrmMain::RestorePlace() {
   if (Cfg.WindowMainWidth > 0 && Cfg.WindowMainHeight > 0) resize(Cfg.WindowMainWidth, Cfg.WindowMainHeight);
   MoveToSavedPlace(this, Cfg.WindowMainLeft, Cfg.WindowMainTop);
-  placeKept_ = true;
-  KeepPlace();
-}
-
-void TfrmMain::KeepPlace() {
-  if (!placeKept_ || MainClosing || !isVisible() || isMinimized() || isMaximized() || isFullScreen()) return;
-  Cfg.WindowMainLeft = x();
-  Cfg.WindowMainTop = y();
-  Cfg.WindowMainWidth = width();
-  Cfg.WindowMainHeight = height();
+  if (!placeKept_) {
+    // A minimised, maximised or full-screen window is not at the user's place.
+    KeepSavedPlace(this,
+                   {&Cfg.WindowMainLeft, &Cfg.WindowMainTop, &Cfg.WindowMainWidth, &Cfg.WindowMainHeight},
+                   [this] { return !MainClosing && !isMinimized() && !isMaximized() && !isFullScreen(); });
+    placeKept_ = true;
+  }
+  StoreSavedPlace(this);
 }
 
 void TfrmMain::moveEvent(QMoveEvent* event) {
   QMainWindow::moveEvent(event);
-  KeepPlace();
   if (!MainClosing && started_) FollowWithDockedTemplate();
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  KeepPlace();
   if (MainClosing || !started_ || !SeqRows[0].pnlSeq) return;
   // The panels take the new width first; the columns then size the lanes to it.
   LayoutSeqStatusWidths();

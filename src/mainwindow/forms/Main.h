@@ -182,7 +182,6 @@ class TfrmMain : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  // The window's place is kept in its settings as it moves, once start-up has put it there.
   void moveEvent(QMoveEvent* event) override;
   // Drops go to the file menus, keys to the computer keys.
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -222,7 +221,6 @@ class TfrmMain : public QMainWindow {
   void WireSettingsWindows();
   // The place and size the settings give the window (start-up, after the settings load).
   void RestorePlace();
-  void KeepPlace();
   // An area registered with the window registry until the window goes. The areas register in the
   // order they are wired, which is the order the registry runs their answers to one call in.
   void RegisterArea(TWindow& area);
