@@ -76,7 +76,10 @@ void TfrmMain::WireAreas() {
   RegisterArea(*views_);
   ports_ = std::make_unique<TPortPanel>(*this);
   RegisterArea(*ports_);
-  help_ = std::make_unique<THelpMenu>(*this);
+  help_ = std::make_unique<THelpMenu>(
+      THelpWidgets{ui->mnuHelp, ui->mnuHelpVideos, ui->mnuHelpWordMacro, ui->mnuVideoList,
+                   ui->mnuHelpExamples, ui->mnuHelpPerf, ui->mnuHelpAbout, ui->mnuHelpCheckProgVersion},
+      ProgFolder);
   RegisterArea(*help_);
   keys_ = std::make_unique<TComputerKeys>(*this);
   RegisterArea(*keys_);
