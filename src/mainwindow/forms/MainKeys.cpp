@@ -7,15 +7,14 @@
 #include <QMenuBar>
 
 #include "mainwindow/forms/Main.h"
-#include "ui_Main.h"
 
 namespace vel {
 
-TComputerKeys::TComputerKeys(TfrmMain& form) : TMainArea(form) {
+TComputerKeys::TComputerKeys(const TComputerKeysWidgets& widgets) : w_(widgets) {
   // The window, not its first control, has the keys when it opens; a click on the background
   // gives them back.
-  ui->centralwidget->setFocusPolicy(Qt::ClickFocus);
-  ui->centralwidget->setFocus();
+  w_.Background->setFocusPolicy(Qt::ClickFocus);
+  w_.Background->setFocus();
   KeysBackFromMenuBar();
 }
 
@@ -23,7 +22,7 @@ void TComputerKeys::KeysBackFromMenuBar() {
   // A menu closed with Esc leaves the menu bar holding the keys to step through its titles, and
   // the next key would only end that: a musician's Esc of Esc 1 p would be lost and 1 and p
   // would play as notes. The keys go back to where they were before the bar took them.
-  QMenuBar* bar = form_.menuBar();
+  QMenuBar* bar = w_.MenuBar;
   QObject::connect(qApp, &QApplication::focusChanged, bar, [this, bar](QWidget* old, QWidget* now) {
     if (now == bar) beforeMenuBar_ = old;
   });
@@ -36,7 +35,7 @@ void TComputerKeys::KeysBackFromMenuBar() {
           bar,
           [this, bar] {
             if (QApplication::focusWidget() != bar || QApplication::activePopupWidget()) return;
-            QWidget* to = beforeMenuBar_ ? beforeMenuBar_.data() : ui->centralwidget;
+            QWidget* to = beforeMenuBar_ ? beforeMenuBar_.data() : w_.Background;
             to->setFocus(Qt::PopupFocusReason);
           },
           Qt::QueuedConnection);
@@ -46,8 +45,8 @@ void TComputerKeys::KeysBackFromMenuBar() {
 
 void TComputerKeys::Answer(TWindowCalls& calls) {
   // Running is for playing: a list still focused from Config would take the keys as a search.
-  calls.Run.ApplyProgState = [ui = ui](TProgState state) {
-    if (state == TProgState::Running) ui->centralwidget->setFocus();
+  calls.Run.ApplyProgState = [background = w_.Background](TProgState state) {
+    if (state == TProgState::Running) background->setFocus();
   };
 }
 

@@ -81,7 +81,7 @@ void TfrmMain::WireAreas() {
                    ui->mnuHelpExamples, ui->mnuHelpPerf, ui->mnuHelpAbout, ui->mnuHelpCheckProgVersion},
       ProgFolder);
   RegisterArea(*help_);
-  keys_ = std::make_unique<TComputerKeys>(*this);
+  keys_ = std::make_unique<TComputerKeys>(TComputerKeysWidgets{ui->centralwidget, menuBar()});
   RegisterArea(*keys_);
   WireSettingsWindows();
 }
