@@ -13,6 +13,7 @@
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/ViewMenus.h"
 #include "mainwindow/WindowRegistry.h"
+#include "mainwindow/forms/SeqRow.h"
 
 class QCheckBox;
 class QComboBox;
@@ -26,7 +27,6 @@ class frmMain;
 
 namespace vel {
 
-class TSeqLane;
 class TStatusDisplay;
 struct TProgStateView;
 struct TCtlState;
@@ -53,35 +53,6 @@ class TfrmSampleAid;
 class TfrmKeyMaps;
 class TfrmKeyMapper;
 class TfrmTemplate;
-
-// One seq's run-time row, made in code for each seq in use.
-struct TSeqRow {
-  QFrame* pnlSeq = nullptr;
-  QLabel* lblSeqNo = nullptr;
-  QLabel* lblSeqState = nullptr;
-  QCheckBox* chkSeqMuted = nullptr;
-  QCheckBox* chkSeqPitchLock = nullptr;
-  QLabel* lblSeqPitch = nullptr;
-  QLabel* lblSeqScale = nullptr;
-  QLabel* lblSeqTrans = nullptr;
-  QComboBox* cboSeqProg = nullptr;
-  QLabel* lblSeqProg = nullptr;
-  QComboBox* cboSeqPartNo = nullptr;
-  QLabel* lblSeqPartNo = nullptr;
-  QComboBox* cboSeqChan = nullptr;
-  QLabel* lblSeqChan = nullptr;
-  QComboBox* cboSeqSVel = nullptr;
-  QLabel* lblSeqSVel = nullptr;
-  QComboBox* cboSeqPort = nullptr;
-  QLabel* lblSeqPort = nullptr;
-  QLabel* lblSeqLen = nullptr;
-  QLabel* lblSeqTDiv = nullptr;
-  QLabel* lblSeqTimeShift = nullptr;
-  QLabel* lblSeqNumPosn = nullptr;
-  // The track lane: grid, length bar and play position, painted in one widget.
-  TSeqLane* SeqLane = nullptr;
-  QFrame* shpSeqMidiActivity = nullptr;
-};
 
 // The shared procedures of the per-seq controls, each taking its seq. The per-seq handlers fill
 // them; an empty one does nothing.
@@ -163,7 +134,7 @@ class TfrmMain : public QMainWindow {
 
   QTimer* tmAutoRun = nullptr;
   std::unique_ptr<Ui::frmMain> ui;
-  std::array<TSeqRow, kSeqs> SeqRows{};
+  TSeqRows SeqRows{};
   std::array<QCheckBox*, kPorts> chkMidiOutClocks{};
   std::array<QCheckBox*, kPorts> chkMidiOutSync{};
   bool MainClosing = false;

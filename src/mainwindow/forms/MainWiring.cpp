@@ -66,7 +66,10 @@ void TfrmMain::WireAreas() {
 
   status_ = std::make_unique<TStatusDisplay>(*this);
   RegisterArea(*status_);
-  lanes_ = std::make_unique<TLanesAndKinetrace>(*this);
+  lanes_ = std::make_unique<TLanesAndKinetrace>(
+      TLanesWidgets{ui->pnlKinetrace, &SeqRows, ui->pnlSeqStatus, ui->grpControl, ui->grpMetr, ui->grpClock,
+                    ui->grpPorts, ui->pnlLive, ui->lblSeqMidiActivity, ui->lblSeqTracks, ui->lblSeqProgs,
+                    ui->lblSeqSVels, ui->centralwidget, ui->pnlConfigOutPorts, &Columns, &SysPalette});
   RegisterArea(*lanes_);
   controls_ = std::make_unique<TControlGroups>(*this);
   RegisterArea(*controls_);
