@@ -81,25 +81,16 @@ class TfrmMain : public QMainWindow {
   bool LoadConfigAndApply(bool factory, bool autoRun, bool& ok);
   // The program state's controls applied to the window (also on closing the port panel).
   void ApplyProgState(int state);
-  // The main window's lists filled, then set from the values (with caption, hints, layout and
-  // colours); the global refresh calls them.
-  void FillMainControls();
+  // The main window's controls set from the values (with caption, hints, layout and colours);
+  // the global refresh calls it after filling the lists.
   void SelectMainControls(const TMainComboIndices& idx);
-  void HideMainPanels(bool hide);
-  void HandleDynamicControls(bool create);
   void LayoutSeqStatusColumns();
-  // The seq rows' editing controls or value labels, as the program state and the columns say.
-  void ApplySeqRowStates(const TProgStateView& view);
+  // Seq panel, rows, live panel and lanes to the window's width (each resize).
+  void LayoutSeqStatusWidths();
   void PlaceGroupBoxes();
   void ApplyColourScheme();
   void SaveRestoreSysColours(bool save);
-  void ShowWaitMessage(bool visible, const std::string& text);
-  void ShowTarloControls(bool visible);
-  // Seq panel, rows, live panel and lanes to the window's width (each resize).
-  void LayoutSeqStatusWidths();
-  void SetHintsOnControls();
   void SetCaption();
-  void ShutDownTidily();
 
   // The window's areas: controllers with their own state and handlers, each in its own files
   // (MainStatus, MainLanes, MainControls, MainFileMenus, MainViewMenus, MainPortPanel, MainHelp,
@@ -139,7 +130,6 @@ class TfrmMain : public QMainWindow {
   std::array<QCheckBox*, kPorts> chkMidiOutSync{};
   bool MainClosing = false;
   bool IsFirstInstance = false;
-  bool SysColoursSaved = false;
   // The desktop's colours as start-up found them, put back at the end.
   QPalette SavedPalette;
   // The system colours in force: what a colour setting that names one shows as.
@@ -148,7 +138,6 @@ class TfrmMain : public QMainWindow {
   // The folder of the default settings file, ending in "/".
   std::string DataFolder;
   std::string ProgFolder;
-  std::string MidiFileName;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -162,6 +151,16 @@ class TfrmMain : public QMainWindow {
   void changeEvent(QEvent* event) override;
 
  private:
+  // The main window's lists filled, then set from the values; the global refresh calls it.
+  void FillMainControls();
+  void HideMainPanels(bool hide);
+  void HandleDynamicControls(bool create);
+  // The seq rows' editing controls or value labels, as the program state and the columns say.
+  void ApplySeqRowStates(const TProgStateView& view);
+  void ShowWaitMessage(bool visible, const std::string& text);
+  void ShowTarloControls(bool visible);
+  void SetHintsOnControls();
+  void ShutDownTidily();
   void FormCreate();
   void StartUp();
   void SetStartUpValues();
@@ -226,6 +225,9 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TfrmKeyMapper> keyMapper_;
   std::unique_ptr<TfrmTemplate> template_;
   bool placeKept_ = false;
+  bool SysColoursSaved = false;
+  // The MIDI file the command line names, loaded as the program starts.
+  std::string MidiFileName;
 
   bool started_ = false;
   bool closeAccepted_ = false;
