@@ -54,15 +54,6 @@ class TfrmKeyMaps;
 class TfrmKeyMapper;
 class TfrmTemplate;
 
-// The shared procedures of the per-seq controls, each taking its seq. The per-seq handlers fill
-// them; an empty one does nothing.
-struct TSeqHandlers {
-  std::function<void(int32_t seq)> SeqNoClick, SeqMutedClick, SeqPitchLockClick, SeqProgChange,
-      SeqPartNoChange, SeqChanChange, SeqSVelChange, SeqOutPortChange;
-  std::function<void(int32_t port)> MidiOutClocksClick, MidiOutSyncClick;
-};
-inline TSeqHandlers SeqHandlers;
-
 // The main window. Its creation is the program's start-up: the per-copy locks, the folders, the
 // command line, the settings, the layout and colours; closing it asks, stops tidily and ends.
 class TfrmMain : public QMainWindow {

@@ -1,6 +1,9 @@
 #pragma once
-// The seq rows of the main window, which the window makes at run time and its areas show into.
+// The seq rows of the main window, which the window makes at run time and its areas show into,
+// and the shared procedures of their controls.
 #include <array>
+#include <cstdint>
+#include <functional>
 
 #include "base/Sizes.h"
 
@@ -43,5 +46,14 @@ struct TSeqRow {
 };
 
 using TSeqRows = std::array<TSeqRow, kSeqs>;
+
+// The shared procedures of the per-seq controls, each taking its seq. The per-seq handlers fill
+// them; an empty one does nothing.
+struct TSeqHandlers {
+  std::function<void(int32_t seq)> SeqNoClick, SeqMutedClick, SeqPitchLockClick, SeqProgChange,
+      SeqPartNoChange, SeqChanChange, SeqSVelChange, SeqOutPortChange;
+  std::function<void(int32_t port)> MidiOutClocksClick, MidiOutSyncClick;
+};
+inline TSeqHandlers SeqHandlers;
 
 }  // namespace vel
