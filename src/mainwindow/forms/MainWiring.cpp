@@ -1,6 +1,11 @@
 // The main window's areas, made and registered with the window registry in this one place.
 #include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QTimer>
+#include <QUrl>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -127,7 +132,78 @@ void TfrmMain::WireAreas() {
       .SysPalette = &SysPalette,
       .SelectMainControls = [this](const TMainComboIndices& idx) { SelectMainControls(idx); }});
   RegisterArea(*controls_);
-  files_ = std::make_unique<TFileMenus>(*this);
+  files_ = std::make_unique<TFileMenus>(TFileMenuWidgets{
+      .mnuCfgPorts = ui->mnuCfgPorts,
+      .mnuConfig = ui->mnuConfig,
+      .mnuConfigDeleteDefault = ui->mnuConfigDeleteDefault,
+      .mnuConfigEditDefault = ui->mnuConfigEditDefault,
+      .mnuConfigEditNamed = ui->mnuConfigEditNamed,
+      .mnuConfigExploreDefault = ui->mnuConfigExploreDefault,
+      .mnuConfigLoadAllFromDefault = ui->mnuConfigLoadAllFromDefault,
+      .mnuConfigLoadAllFromNamed = ui->mnuConfigLoadAllFromNamed,
+      .mnuConfigLoadBass = ui->mnuConfigLoadBass,
+      .mnuConfigLoadColours = ui->mnuConfigLoadColours,
+      .mnuConfigLoadDrums = ui->mnuConfigLoadDrums,
+      .mnuConfigLoadKeyMaps = ui->mnuConfigLoadKeyMaps,
+      .mnuConfigMode = ui->mnuConfigMode,
+      .mnuConfigResetAll = ui->mnuConfigResetAll,
+      .mnuConfigResetBass = ui->mnuConfigResetBass,
+      .mnuConfigResetColours = ui->mnuConfigResetColours,
+      .mnuConfigResetDrums = ui->mnuConfigResetDrums,
+      .mnuConfigResetKMaps = ui->mnuConfigResetKMaps,
+      .mnuConfigSaveAllToDefault = ui->mnuConfigSaveAllToDefault,
+      .mnuConfigSaveAllToNamed = ui->mnuConfigSaveAllToNamed,
+      .mnuConfigSaveBass = ui->mnuConfigSaveBass,
+      .mnuConfigSaveColours = ui->mnuConfigSaveColours,
+      .mnuConfigSaveDrums = ui->mnuConfigSaveDrums,
+      .mnuConfigSaveKeyMaps = ui->mnuConfigSaveKeyMaps,
+      .mnuFile = ui->mnuFile,
+      .mnuFileDeleteAllParts = ui->mnuFileDeleteAllParts,
+      .mnuFileDeleteProgsInAllParts = ui->mnuFileDeleteProgsInAllParts,
+      .mnuFileDeleteProgsInSelSeqs = ui->mnuFileDeleteProgsInSelSeqs,
+      .mnuFileDeleteSelSeqs = ui->mnuFileDeleteSelSeqs,
+      .mnuFileDeleteSeqs = ui->mnuFileDeleteSeqs,
+      .mnuFileExit = ui->mnuFileExit,
+      .mnuFileExplore = ui->mnuFileExplore,
+      .mnuFileIgnoreEmbeddedProgChanges = ui->mnuFileIgnoreEmbeddedProgChanges,
+      .mnuFileLoadAnalog = ui->mnuFileLoadAnalog,
+      .mnuFileLoadDragDropActiveParts = ui->mnuFileLoadDragDropActiveParts,
+      .mnuFileLoadDragDropAllParts = ui->mnuFileLoadDragDropAllParts,
+      .mnuFileLoadExtScenes = ui->mnuFileLoadExtScenes,
+      .mnuFileLoadMidiActiveParts = ui->mnuFileLoadMidiActiveParts,
+      .mnuFileLoadMidiAllParts = ui->mnuFileLoadMidiAllParts,
+      .mnuFileLoadMisc = ui->mnuFileLoadMisc,
+      .mnuFileLoadPatterns = ui->mnuFileLoadPatterns,
+      .mnuFileLoadPop68 = ui->mnuFileLoadPop68,
+      .mnuFileLoadPopShuffle = ui->mnuFileLoadPopShuffle,
+      .mnuFileLoadProgChanges = ui->mnuFileLoadProgChanges,
+      .mnuFileLoadQuickStart = ui->mnuFileLoadQuickStart,
+      .mnuFileLoadRhumba = ui->mnuFileLoadRhumba,
+      .mnuFileLoadRock = ui->mnuFileLoadRock,
+      .mnuFileLoadSamba = ui->mnuFileLoadSamba,
+      .mnuFileLoadSample1 = ui->mnuFileLoadSample1,
+      .mnuFileLoadSample2 = ui->mnuFileLoadSample2,
+      .mnuFileLoadTestA = ui->mnuFileLoadTestA,
+      .mnuFileLoadTestB = ui->mnuFileLoadTestB,
+      .mnuFileLoadTutorial = ui->mnuFileLoadTutorial,
+      .mnuFileResetAllParts = ui->mnuFileResetAllParts,
+      .mnuFileResetLive = ui->mnuFileResetLive,
+      .mnuFileResetSelSeqs = ui->mnuFileResetSelSeqs,
+      .mnuFileResetSeqs = ui->mnuFileResetSeqs,
+      .mnuFileSaveMidiActiveParts = ui->mnuFileSaveMidiActiveParts,
+      .mnuFileSaveMidiAllParts = ui->mnuFileSaveMidiAllParts,
+      .mnuFileSaveProgChanges = ui->mnuFileSaveProgChanges,
+      .mnuSettings = ui->mnuSettings,
+      .pnlConfigInPorts = ui->pnlConfigInPorts,
+      .pnlConfigOutPorts = ui->pnlConfigOutPorts,
+      .sbtnSaveConfig = ui->sbtnSaveConfig,
+      .Window = this,
+      .DataFolder = &DataFolder,
+      .SetCaption = [this] { SetCaption(); },
+      .ApplyColourScheme = [this] { ApplyColourScheme(); },
+      .SelectMainControls = [this](const TMainComboIndices& idx) { SelectMainControls(idx); },
+      .LoadConfigAndApply = [this](bool factory, bool autoRun,
+                                   bool& ok) { return LoadConfigAndApply(factory, autoRun, ok); }});
   RegisterArea(*files_);
   views_ = std::make_unique<TViewMenus>(*this);
   RegisterArea(*views_);
@@ -286,6 +362,30 @@ void TfrmMain::SetMenuShortCuts() {
 
 void TfrmMain::SetKinetraceBounds() {
   lanes_->SetKinetraceBounds();
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
+  const QMimeData* data = event->mimeData();
+  bool local = data && data->hasUrls() && !data->urls().isEmpty();
+  if (local)
+    for (const QUrl& url : data->urls()) local = local && url.isLocalFile();
+  if (local && DropsAccepted(RunCtl.ProgState.load())) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void TfrmMain::dropEvent(QDropEvent* event) {
+  std::vector<std::string> names;
+  for (const QUrl& url : event->mimeData()->urls())
+    names.push_back(QFileInfo(url.toLocalFile()).absoluteFilePath().toStdString());
+  event->acceptProposedAction();
+  // The drop is finished before anything loads: the dragging program is not kept waiting on our
+  // boxes.
+  QTimer::singleShot(0, this, [this, names] {
+    if (DropsAccepted(RunCtl.ProgState.load())) files_->WMDropFiles(names);
+  });
 }
 
 void TfrmMain::FollowWithDockedTemplate() {
