@@ -1,12 +1,8 @@
 #include "mainwindow/forms/MainKeys.h"
 
 #include <QApplication>
-#include <QEvent>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
-
-#include "mainwindow/forms/Main.h"
 
 namespace vel {
 
@@ -48,28 +44,6 @@ void TComputerKeys::Answer(TWindowCalls& calls) {
   calls.Run.ApplyProgState = [background = w_.Background](TProgState state) {
     if (state == TProgState::Running) background->setFocus();
   };
-}
-
-void TfrmMain::keyPressEvent(QKeyEvent* event) {
-  if (keys_ && !MainClosing && keys_->Key(*event, true)) {
-    event->accept();
-    return;
-  }
-  QMainWindow::keyPressEvent(event);
-}
-
-void TfrmMain::keyReleaseEvent(QKeyEvent* event) {
-  if (keys_ && !MainClosing && keys_->Key(*event, false)) {
-    event->accept();
-    return;
-  }
-  QMainWindow::keyReleaseEvent(event);
-}
-
-void TfrmMain::changeEvent(QEvent* event) {
-  // Keys held while another window takes the keyboard would never be released here.
-  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && keys_) keys_->KeyboardLost();
-  QMainWindow::changeEvent(event);
 }
 
 }  // namespace vel

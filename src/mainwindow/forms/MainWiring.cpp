@@ -1,8 +1,12 @@
-// The main window's areas, made and registered with the window registry in this one place.
+// The main window's areas, made and registered with the window registry in this one place, and the
+// window's only links to them: its making and ending, the events it passes on (keys, drops) and its
+// few calls into them. The window itself (Main.cpp) knows no area.
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
@@ -386,6 +390,28 @@ void TfrmMain::dropEvent(QDropEvent* event) {
   QTimer::singleShot(0, this, [this, names] {
     if (DropsAccepted(RunCtl.ProgState.load())) files_->WMDropFiles(names);
   });
+}
+
+void TfrmMain::keyPressEvent(QKeyEvent* event) {
+  if (keys_ && !MainClosing && keys_->Key(*event, true)) {
+    event->accept();
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
+}
+
+void TfrmMain::keyReleaseEvent(QKeyEvent* event) {
+  if (keys_ && !MainClosing && keys_->Key(*event, false)) {
+    event->accept();
+    return;
+  }
+  QMainWindow::keyReleaseEvent(event);
+}
+
+void TfrmMain::changeEvent(QEvent* event) {
+  // Keys held while another window takes the keyboard would never be released here.
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && keys_) keys_->KeyboardLost();
+  QMainWindow::changeEvent(event);
 }
 
 void TfrmMain::FollowWithDockedTemplate() {
