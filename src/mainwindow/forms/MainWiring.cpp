@@ -209,7 +209,19 @@ void TfrmMain::WireAreas() {
       .LoadConfigAndApply = [this](bool factory, bool autoRun,
                                    bool& ok) { return LoadConfigAndApply(factory, autoRun, ok); }});
   RegisterArea(*files_);
-  views_ = std::make_unique<TViewMenus>(*this);
+  // The windows the menus open are made after the areas: reached when the menus call.
+  views_ = std::make_unique<TViewMenus>(
+      *this, TViewMenuLinks{
+                 .ShowKeyMapper = [this] { keyMapper_->Open(SettingsCaption("Key Mapper")); },
+                 .ShowCfgMetr = [this] { cfgMetr_->Open(SettingsCaption("Settings - Metronome")); },
+                 .ShowCfgMetrDrum = [this] { cfgDrum_->Open(SettingsCaption("Settings - Metronome drum")); },
+                 .ShowCfgMetrBass = [this] { cfgBass_->Open(SettingsCaption("Settings - Metronome bass")); },
+                 .CloseStyleEdits =
+                     [this] {
+                       cfgDrum_->ClosePendingEdits(false, true);
+                       cfgBass_->ClosePendingEdits(false, true);
+                     },
+                 .DockTemplateWindow = [this] { status_->DockTemplateWindow(); }});
   RegisterArea(*views_);
   ports_ = std::make_unique<TPortPanel>(
       TPortPanelWidgets{.btnRenameInPortDone = ui->btnRenameInPortDone,
