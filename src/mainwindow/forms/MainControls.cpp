@@ -128,8 +128,8 @@ void TControlGroups::LoadControlChecks() {
   SetChecked(w_.rbClocksExt, c.ClocksSourceInternal == 0);
   SetChecked(w_.chkClocksExtLock, c.ClocksSourceExtLock != 0);
   for (int32_t p = 0; p <= lastOut; ++p) {
-    if ((*w_.OutClocks)[p]) SetChecked((*w_.OutClocks)[p], c.MIDIOutClocksEnabled[p] != 0);
-    if ((*w_.OutSync)[p]) SetChecked((*w_.OutSync)[p], c.MidiOutSyncEnabled[p] != 0);
+    if (w_.RunTime.Clocks(p)) SetChecked(w_.RunTime.Clocks(p), c.MIDIOutClocksEnabled[p] != 0);
+    if (w_.RunTime.Sync(p)) SetChecked(w_.RunTime.Sync(p), c.MidiOutSyncEnabled[p] != 0);
   }
   SetChecked(w_.chkMidiInSyncInt, c.MidiInSyncIntEnabled != 0);
   SetChecked(w_.chkMidiInSyncExt, c.MidiInSyncExtEnabled != 0);
@@ -149,7 +149,7 @@ void TControlGroups::LoadControlChecks() {
     ud->setValue(c.InPortOctaveOffset[i].load());
   }
   for (int32_t s = 0; s < kSeqs; ++s)
-    if ((*w_.SeqRows)[s].chkSeqPitchLock) SetChecked((*w_.SeqRows)[s].chkSeqPitchLock, locked[s] != 0);
+    if (w_.RunTime.Row(s).chkSeqPitchLock) SetChecked(w_.RunTime.Row(s).chkSeqPitchLock, locked[s] != 0);
   ShowMetrType();
   ShowMetrBars();
   ApplyClockSource();
@@ -165,7 +165,7 @@ void TControlGroups::ApplyClockSource() {
     lastOut = std::min<int32_t>(RunCtl.OutPortsAllocated, kPorts - 1);
   }
   for (int32_t p = 0; p <= lastOut; ++p)
-    for (QCheckBox* box : {(*w_.OutClocks)[p], (*w_.OutSync)[p]})
+    for (QCheckBox* box : {w_.RunTime.Clocks(p), w_.RunTime.Sync(p)})
       if (box) box->setEnabled(internal);
   SetBold(w_.lblvTempoInt, internal);
   SetBold(w_.lblvTempoExt, !internal);
@@ -263,7 +263,7 @@ void TControlGroups::WireSeqRows() {
   // Seq rows: each row's lambda (made with the row) calls these with its seq.
   auto end = [this](const TSeqEdit& edit) { EndSeqEdit(edit, [this] { RefreshAllControls(); }); };
   auto row = [this](int32_t s) -> const TSeqRow* {
-    return s >= 0 && s < kSeqs && (*w_.SeqRows)[s].pnlSeq ? &(*w_.SeqRows)[s] : nullptr;
+    return s >= 0 && s < kSeqs && w_.RunTime.Row(s).pnlSeq ? &w_.RunTime.Row(s) : nullptr;
   };
   SeqHandlers.SeqOutPortChange = [this, row](int32_t s) {
     if (const TSeqRow* r = row(s)) {
@@ -291,15 +291,15 @@ void TControlGroups::WireSeqRows() {
   };
   SeqHandlers.SeqNoClick = [](int32_t s) { vel::SeqNoClick(s); };
   SeqHandlers.MidiOutClocksClick = [this](int32_t p) {
-    if (p < 0 || p >= kPorts || !(*w_.OutClocks)[p]) return;
+    if (p < 0 || p >= kPorts || !w_.RunTime.Clocks(p)) return;
     Lock lock(EngineLock);
-    Cfg.MIDIOutClocksEnabled[p] = (*w_.OutClocks)[p]->isChecked();
+    Cfg.MIDIOutClocksEnabled[p] = w_.RunTime.Clocks(p)->isChecked();
     Transport.RecStartedClock = 0;
   };
   SeqHandlers.MidiOutSyncClick = [this](int32_t p) {
-    if (p < 0 || p >= kPorts || !(*w_.OutSync)[p]) return;
+    if (p < 0 || p >= kPorts || !w_.RunTime.Sync(p)) return;
     Lock lock(EngineLock);
-    Cfg.MidiOutSyncEnabled[p] = (*w_.OutSync)[p]->isChecked();
+    Cfg.MidiOutSyncEnabled[p] = w_.RunTime.Sync(p)->isChecked();
   };
 }
 

@@ -71,9 +71,7 @@ struct TControlWidgets {
   QSpinBox* udInPort0Oct = nullptr;
   QSpinBox* udInPort1Oct = nullptr;
   QWidget* Window = nullptr;
-  TSeqRows* SeqRows = nullptr;
-  std::array<QCheckBox*, kPorts>* OutClocks = nullptr;
-  std::array<QCheckBox*, kPorts>* OutSync = nullptr;
+  TRunTimeControls RunTime;
   const QPalette* SysPalette = nullptr;
   std::function<void(const TMainComboIndices& idx)> SelectMainControls;
 };

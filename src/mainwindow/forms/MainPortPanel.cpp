@@ -142,8 +142,8 @@ static void PlaceClockBoxes(const TPortPanelWidgets& ui) {
   QListWidget* list = ui.lstOutPNames;
   const bool standard = Cfg.StandardMode != 0;
   for (int32_t p = 0; p < kPorts; ++p) {
-    QCheckBox* clk = (*ui.OutClocks)[p];
-    QCheckBox* syn = (*ui.OutSync)[p];
+    QCheckBox* clk = ui.RunTime.Clocks(p);
+    QCheckBox* syn = ui.RunTime.Sync(p);
     if (!clk || !syn) continue;
     const bool allocated = p <= RunCtl.OutPortsAllocated && p < list->count();
     for (QCheckBox* box : {clk, syn}) {
@@ -263,7 +263,7 @@ void TPortPanel::ClosePortPanel() {
   for (QMenu* m : {w_.mnuFile, w_.mnuAction, w_.mnuConfig, w_.mnuSettings, w_.mnuView, w_.mnuWindows})
     m->menuAction()->setEnabled(true);
   // The port column shows with more than one output: the columns are laid out again.
-  if ((*w_.SeqRows)[0].pnlSeq) w_.LayoutSeqStatusColumns();
+  if (w_.RunTime.Row(0).pnlSeq) w_.LayoutSeqStatusColumns();
   w_.ApplyProgState(int(RunCtl.ProgState.load()));
 }
 
@@ -306,8 +306,8 @@ void TPortPanel::UpdatePortRows(bool inputs) {
   std::lock_guard lock(EngineLock);
   fill(w_.cboLivePorts, RunCtl.LivePort);
   for (int32_t s = 0; s < kSeqs; ++s)
-    if ((*w_.SeqRows)[s].cboSeqPort)
-      fill((*w_.SeqRows)[s].cboSeqPort, Seqs.PartBufs[Seqs.SeqRecs[s].PlayPart & 1][s].PortPend);
+    if (w_.RunTime.Row(s).cboSeqPort)
+      fill(w_.RunTime.Row(s).cboSeqPort, Seqs.PartBufs[Seqs.SeqRecs[s].PlayPart & 1][s].PortPend);
 }
 
 void TPortPanel::SelectPortCombos(const TMainComboIndices& idx) {
@@ -317,7 +317,7 @@ void TPortPanel::SelectPortCombos(const TMainComboIndices& idx) {
   };
   select(w_.cboLivePorts, idx.LivePorts);
   for (int32_t s = 0; s < kSeqs; ++s)
-    if ((*w_.SeqRows)[s].cboSeqPort) select((*w_.SeqRows)[s].cboSeqPort, idx.Seqs[s].Port);
+    if (w_.RunTime.Row(s).cboSeqPort) select(w_.RunTime.Row(s).cboSeqPort, idx.Seqs[s].Port);
 }
 
 bool TPortPanel::RefreshAllWithWindow(bool reinit) {
@@ -406,7 +406,7 @@ void TPortPanel::Answer(TWindowCalls& calls) {
     UpdatePortRows(true);
   };
   calls.Run.OutPortsClosed = [this] {
-    for (auto* boxes : {w_.OutClocks, w_.OutSync})
+    for (auto* boxes : {w_.RunTime.OutClocks, w_.RunTime.OutSync})
       for (QCheckBox* box : *boxes)
         if (box) box->setEnabled(false);
     PortLists.Out.PortItems.clear();

@@ -85,9 +85,7 @@ struct TPortPanelWidgets {
   QSpinBox* udInPort0Oct = nullptr;
   QSpinBox* udInPort1Oct = nullptr;
   QWidget* Window = nullptr;
-  TSeqRows* SeqRows = nullptr;
-  std::array<QCheckBox*, kPorts>* OutClocks = nullptr;
-  std::array<QCheckBox*, kPorts>* OutSync = nullptr;
+  TRunTimeControls RunTime;
   std::function<void()> LayoutSeqStatusColumns;
   std::function<void(int state)> ApplyProgState;
 };

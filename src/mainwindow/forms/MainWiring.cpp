@@ -48,39 +48,22 @@
 
 namespace vel {
 
-TMainArea::TMainArea(TfrmMain& form) : form_(form), ui(form.ui.get()) {}
+namespace {
 
-void TfrmMain::RegisterArea(TWindow& area) {
-  registrations_.push_back(Windows().Register(area));
+// The lanes and Kinetrace area: its panel, the seq rows and what it reads for its place.
+TLanesWidgets LanesWidgets(TfrmMain& f) {
+  Ui::frmMain* ui = f.ui.get();
+  return TLanesWidgets{
+      ui->pnlKinetrace, &f.SeqRows,      ui->pnlSeqStatus,  ui->grpControl,         ui->grpMetr,
+      ui->grpClock,     ui->grpPorts,    ui->pnlLive,       ui->lblSeqMidiActivity, ui->lblSeqTracks,
+      ui->lblSeqProgs,  ui->lblSeqSVels, ui->centralwidget, ui->pnlConfigOutPorts,  &f.Columns,
+      &f.SysPalette};
 }
 
-// The order is the order in which the registry runs the areas' answers to one call: the window's
-// own program state first, then the control groups', the menus', and the computer keys' last.
-void TfrmMain::WireAreas() {
-  TWindowCalls& calls = own_.Calls;
-  calls.Run.ApplyProgState = [this](TProgState state) { ApplyProgState(int(state)); };
-  calls.Run.FreeRunTimeControls = [this] { HandleDynamicControls(false); };
-  calls.Run.RestoreSysColours = [this] { SaveRestoreSysColours(false); };
-  calls.Run.EndApplication = [this] { EndApplication(); };
-  // Every refresh of the program reloads the main window's lists and controls.
-  calls.Refresh.ReloadMainWindow = [this] { FillMainControls(); };
-  calls.Refresh.LoadMainControls = [this](const TMainComboIndices& idx) { SelectMainControls(idx); };
-  // A reloaded program gives the virtual keyboard's hotkey advice once more; input may still
-  // arrive, so under the lock.
-  calls.Refresh.ClearWindowMessages = [] {
-    std::lock_guard lock(EngineLock);
-    Args.VKbdHotkeyAdviceShown = 0;
-  };
-  RegisterArea(own_);
-
-  status_ = std::make_unique<TStatusDisplay>(*this);
-  RegisterArea(*status_);
-  lanes_ = std::make_unique<TLanesAndKinetrace>(
-      TLanesWidgets{ui->pnlKinetrace, &SeqRows, ui->pnlSeqStatus, ui->grpControl, ui->grpMetr, ui->grpClock,
-                    ui->grpPorts, ui->pnlLive, ui->lblSeqMidiActivity, ui->lblSeqTracks, ui->lblSeqProgs,
-                    ui->lblSeqSVels, ui->centralwidget, ui->pnlConfigOutPorts, &Columns, &SysPalette});
-  RegisterArea(*lanes_);
-  controls_ = std::make_unique<TControlGroups>(TControlWidgets{
+// The control groups area: its groups' controls and the window's run-time controls.
+TControlWidgets ControlWidgets(TfrmMain& f) {
+  Ui::frmMain* ui = f.ui.get();
+  return TControlWidgets{
       .cboInPort0FilterChan = ui->cboInPort0FilterChan,
       .cboInPort1FilterChan = ui->cboInPort1FilterChan,
       .cboLiveChans = ui->cboLiveChans,
@@ -129,14 +112,16 @@ void TfrmMain::WireAreas() {
       .sbtnMetrTypePitched = ui->sbtnMetrTypePitched,
       .udInPort0Oct = ui->udInPort0Oct,
       .udInPort1Oct = ui->udInPort1Oct,
-      .Window = this,
-      .SeqRows = &SeqRows,
-      .OutClocks = &chkMidiOutClocks,
-      .OutSync = &chkMidiOutSync,
-      .SysPalette = &SysPalette,
-      .SelectMainControls = [this](const TMainComboIndices& idx) { SelectMainControls(idx); }});
-  RegisterArea(*controls_);
-  files_ = std::make_unique<TFileMenus>(TFileMenuWidgets{
+      .Window = &f,
+      .RunTime = {&f.SeqRows, &f.chkMidiOutClocks, &f.chkMidiOutSync},
+      .SysPalette = &f.SysPalette,
+      .SelectMainControls = [&f](const TMainComboIndices& idx) { f.SelectMainControls(idx); }};
+}
+
+// The file menus area: its menus' items and the window's calls after a load.
+TFileMenuWidgets FileMenuWidgets(TfrmMain& f) {
+  Ui::frmMain* ui = f.ui.get();
+  return TFileMenuWidgets{
       .mnuCfgPorts = ui->mnuCfgPorts,
       .mnuConfig = ui->mnuConfig,
       .mnuConfigDeleteDefault = ui->mnuConfigDeleteDefault,
@@ -201,92 +186,134 @@ void TfrmMain::WireAreas() {
       .pnlConfigInPorts = ui->pnlConfigInPorts,
       .pnlConfigOutPorts = ui->pnlConfigOutPorts,
       .sbtnSaveConfig = ui->sbtnSaveConfig,
-      .Window = this,
-      .DataFolder = &DataFolder,
-      .SetCaption = [this] { SetCaption(); },
-      .ApplyColourScheme = [this] { ApplyColourScheme(); },
-      .SelectMainControls = [this](const TMainComboIndices& idx) { SelectMainControls(idx); },
-      .LoadConfigAndApply = [this](bool factory, bool autoRun,
-                                   bool& ok) { return LoadConfigAndApply(factory, autoRun, ok); }});
+      .Window = &f,
+      .DataFolder = &f.DataFolder,
+      .SetCaption = [&f] { f.SetCaption(); },
+      .ApplyColourScheme = [&f] { f.ApplyColourScheme(); },
+      .SelectMainControls = [&f](const TMainComboIndices& idx) { f.SelectMainControls(idx); },
+      .LoadConfigAndApply = [&f](bool factory, bool autoRun,
+                                 bool& ok) { return f.LoadConfigAndApply(factory, autoRun, ok); }};
+}
+
+// The windows the view menus open, made after the areas: reached when the menus call.
+TViewMenuLinks ViewMenuLinks(TfrmMain& f) {
+  return TViewMenuLinks{
+      .ShowKeyMapper = [&f] { f.KeyMapper().Open(SettingsCaption("Key Mapper")); },
+      .ShowCfgMetr = [&f] { f.CfgMetr().Open(SettingsCaption("Settings - Metronome")); },
+      .ShowCfgMetrDrum = [&f] { f.CfgDrum().Open(SettingsCaption("Settings - Metronome drum")); },
+      .ShowCfgMetrBass = [&f] { f.CfgBass().Open(SettingsCaption("Settings - Metronome bass")); },
+      .CloseStyleEdits =
+          [&f] {
+            f.CfgDrum().ClosePendingEdits(false, true);
+            f.CfgBass().ClosePendingEdits(false, true);
+          },
+      .DockTemplateWindow = [&f] { f.Status().DockTemplateWindow(); }};
+}
+
+// The port panel area: its panels, rows and lists, and what it stands in for.
+TPortPanelWidgets PortPanelWidgets(TfrmMain& f) {
+  Ui::frmMain* ui = f.ui.get();
+  return TPortPanelWidgets{.btnRenameInPortDone = ui->btnRenameInPortDone,
+                           .btnRenameOutPortDone = ui->btnRenameOutPortDone,
+                           .cboInPort0FilterChan = ui->cboInPort0FilterChan,
+                           .cboInPort1FilterChan = ui->cboInPort1FilterChan,
+                           .cboLivePorts = ui->cboLivePorts,
+                           .cboLiveSVels = ui->cboLiveSVels,
+                           .cboMaxActiveSeqs = ui->cboMaxActiveSeqs,
+                           .cboTarloPNo = ui->cboTarloPNo,
+                           .cboTarloSysexDevId = ui->cboTarloSysexDevId,
+                           .chkLivePLocked = ui->chkLivePLocked,
+                           .edtInPName = ui->edtInPName,
+                           .edtOutPName = ui->edtOutPName,
+                           .grpClock = ui->grpClock,
+                           .grpControl = ui->grpControl,
+                           .grpMetr = ui->grpMetr,
+                           .grpPorts = ui->grpPorts,
+                           .lblIn0 = ui->lblIn0,
+                           .lblIn1 = ui->lblIn1,
+                           .lblMidiOutClocks = ui->lblMidiOutClocks,
+                           .lblMidiOutSync = ui->lblMidiOutSync,
+                           .lblOut = ui->lblOut,
+                           .lblTarlo = ui->lblTarlo,
+                           .lblvInPort0Name = ui->lblvInPort0Name,
+                           .lblvInPort0OctOffset = ui->lblvInPort0OctOffset,
+                           .lblvInPort1Name = ui->lblvInPort1Name,
+                           .lblvInPort1OctOffset = ui->lblvInPort1OctOffset,
+                           .lblvOutPort0Name = ui->lblvOutPort0Name,
+                           .lstInDNames = ui->lstInDNames,
+                           .lstInPNames = ui->lstInPNames,
+                           .lstOutDNames = ui->lstOutDNames,
+                           .lstOutPNames = ui->lstOutPNames,
+                           .mnuAction = ui->mnuAction,
+                           .mnuCfgPorts = ui->mnuCfgPorts,
+                           .mnuConfig = ui->mnuConfig,
+                           .mnuFile = ui->mnuFile,
+                           .mnuSettings = ui->mnuSettings,
+                           .mnuView = ui->mnuView,
+                           .mnuWindows = ui->mnuWindows,
+                           .pnlConfigInPorts = ui->pnlConfigInPorts,
+                           .pnlConfigOutPorts = ui->pnlConfigOutPorts,
+                           .pnlKinetrace = ui->pnlKinetrace,
+                           .pnlSeqStatus = ui->pnlSeqStatus,
+                           .sbtnDone = ui->sbtnDone,
+                           .sbtnInPortAlloc = ui->sbtnInPortAlloc,
+                           .sbtnInPortDeAlloc = ui->sbtnInPortDeAlloc,
+                           .sbtnInPortDown = ui->sbtnInPortDown,
+                           .sbtnInPortUp = ui->sbtnInPortUp,
+                           .sbtnOutPortAlloc = ui->sbtnOutPortAlloc,
+                           .sbtnOutPortDeAlloc = ui->sbtnOutPortDeAlloc,
+                           .sbtnOutPortDown = ui->sbtnOutPortDown,
+                           .sbtnOutPortUp = ui->sbtnOutPortUp,
+                           .sbtnRenameInPort = ui->sbtnRenameInPort,
+                           .sbtnRenameOutPort = ui->sbtnRenameOutPort,
+                           .sbtnRescanInDevs = ui->sbtnRescanInDevs,
+                           .sbtnRescanOutDevs = ui->sbtnRescanOutDevs,
+                           .udInPort0Oct = ui->udInPort0Oct,
+                           .udInPort1Oct = ui->udInPort1Oct,
+                           .Window = &f,
+                           .RunTime = {&f.SeqRows, &f.chkMidiOutClocks, &f.chkMidiOutSync},
+                           .LayoutSeqStatusColumns = [&f] { f.LayoutSeqStatusColumns(); },
+                           .ApplyProgState = [&f](int state) { f.ApplyProgState(state); }};
+}
+
+}  // namespace
+
+TMainArea::TMainArea(TfrmMain& form) : form_(form), ui(form.ui.get()) {}
+
+void TfrmMain::RegisterArea(TWindow& area) {
+  registrations_.push_back(Windows().Register(area));
+}
+
+// The order is the order in which the registry runs the areas' answers to one call: the window's
+// own program state first, then the control groups', the menus', and the computer keys' last.
+void TfrmMain::WireAreas() {
+  TWindowCalls& calls = own_.Calls;
+  calls.Run.ApplyProgState = [this](TProgState state) { ApplyProgState(int(state)); };
+  calls.Run.FreeRunTimeControls = [this] { HandleDynamicControls(false); };
+  calls.Run.RestoreSysColours = [this] { SaveRestoreSysColours(false); };
+  calls.Run.EndApplication = [this] { EndApplication(); };
+  // Every refresh of the program reloads the main window's lists and controls.
+  calls.Refresh.ReloadMainWindow = [this] { FillMainControls(); };
+  calls.Refresh.LoadMainControls = [this](const TMainComboIndices& idx) { SelectMainControls(idx); };
+  // A reloaded program gives the virtual keyboard's hotkey advice once more; input may still
+  // arrive, so under the lock.
+  calls.Refresh.ClearWindowMessages = [] {
+    std::lock_guard lock(EngineLock);
+    Args.VKbdHotkeyAdviceShown = 0;
+  };
+  RegisterArea(own_);
+
+  status_ = std::make_unique<TStatusDisplay>(*this);
+  RegisterArea(*status_);
+  lanes_ = std::make_unique<TLanesAndKinetrace>(LanesWidgets(*this));
+  RegisterArea(*lanes_);
+  controls_ = std::make_unique<TControlGroups>(ControlWidgets(*this));
+  RegisterArea(*controls_);
+  files_ = std::make_unique<TFileMenus>(FileMenuWidgets(*this));
   RegisterArea(*files_);
-  // The windows the menus open are made after the areas: reached when the menus call.
-  views_ = std::make_unique<TViewMenus>(
-      *this, TViewMenuLinks{
-                 .ShowKeyMapper = [this] { keyMapper_->Open(SettingsCaption("Key Mapper")); },
-                 .ShowCfgMetr = [this] { cfgMetr_->Open(SettingsCaption("Settings - Metronome")); },
-                 .ShowCfgMetrDrum = [this] { cfgDrum_->Open(SettingsCaption("Settings - Metronome drum")); },
-                 .ShowCfgMetrBass = [this] { cfgBass_->Open(SettingsCaption("Settings - Metronome bass")); },
-                 .CloseStyleEdits =
-                     [this] {
-                       cfgDrum_->ClosePendingEdits(false, true);
-                       cfgBass_->ClosePendingEdits(false, true);
-                     },
-                 .DockTemplateWindow = [this] { status_->DockTemplateWindow(); }});
+  views_ = std::make_unique<TViewMenus>(*this, ViewMenuLinks(*this));
   RegisterArea(*views_);
-  ports_ = std::make_unique<TPortPanel>(
-      TPortPanelWidgets{.btnRenameInPortDone = ui->btnRenameInPortDone,
-                        .btnRenameOutPortDone = ui->btnRenameOutPortDone,
-                        .cboInPort0FilterChan = ui->cboInPort0FilterChan,
-                        .cboInPort1FilterChan = ui->cboInPort1FilterChan,
-                        .cboLivePorts = ui->cboLivePorts,
-                        .cboLiveSVels = ui->cboLiveSVels,
-                        .cboMaxActiveSeqs = ui->cboMaxActiveSeqs,
-                        .cboTarloPNo = ui->cboTarloPNo,
-                        .cboTarloSysexDevId = ui->cboTarloSysexDevId,
-                        .chkLivePLocked = ui->chkLivePLocked,
-                        .edtInPName = ui->edtInPName,
-                        .edtOutPName = ui->edtOutPName,
-                        .grpClock = ui->grpClock,
-                        .grpControl = ui->grpControl,
-                        .grpMetr = ui->grpMetr,
-                        .grpPorts = ui->grpPorts,
-                        .lblIn0 = ui->lblIn0,
-                        .lblIn1 = ui->lblIn1,
-                        .lblMidiOutClocks = ui->lblMidiOutClocks,
-                        .lblMidiOutSync = ui->lblMidiOutSync,
-                        .lblOut = ui->lblOut,
-                        .lblTarlo = ui->lblTarlo,
-                        .lblvInPort0Name = ui->lblvInPort0Name,
-                        .lblvInPort0OctOffset = ui->lblvInPort0OctOffset,
-                        .lblvInPort1Name = ui->lblvInPort1Name,
-                        .lblvInPort1OctOffset = ui->lblvInPort1OctOffset,
-                        .lblvOutPort0Name = ui->lblvOutPort0Name,
-                        .lstInDNames = ui->lstInDNames,
-                        .lstInPNames = ui->lstInPNames,
-                        .lstOutDNames = ui->lstOutDNames,
-                        .lstOutPNames = ui->lstOutPNames,
-                        .mnuAction = ui->mnuAction,
-                        .mnuCfgPorts = ui->mnuCfgPorts,
-                        .mnuConfig = ui->mnuConfig,
-                        .mnuFile = ui->mnuFile,
-                        .mnuSettings = ui->mnuSettings,
-                        .mnuView = ui->mnuView,
-                        .mnuWindows = ui->mnuWindows,
-                        .pnlConfigInPorts = ui->pnlConfigInPorts,
-                        .pnlConfigOutPorts = ui->pnlConfigOutPorts,
-                        .pnlKinetrace = ui->pnlKinetrace,
-                        .pnlSeqStatus = ui->pnlSeqStatus,
-                        .sbtnDone = ui->sbtnDone,
-                        .sbtnInPortAlloc = ui->sbtnInPortAlloc,
-                        .sbtnInPortDeAlloc = ui->sbtnInPortDeAlloc,
-                        .sbtnInPortDown = ui->sbtnInPortDown,
-                        .sbtnInPortUp = ui->sbtnInPortUp,
-                        .sbtnOutPortAlloc = ui->sbtnOutPortAlloc,
-                        .sbtnOutPortDeAlloc = ui->sbtnOutPortDeAlloc,
-                        .sbtnOutPortDown = ui->sbtnOutPortDown,
-                        .sbtnOutPortUp = ui->sbtnOutPortUp,
-                        .sbtnRenameInPort = ui->sbtnRenameInPort,
-                        .sbtnRenameOutPort = ui->sbtnRenameOutPort,
-                        .sbtnRescanInDevs = ui->sbtnRescanInDevs,
-                        .sbtnRescanOutDevs = ui->sbtnRescanOutDevs,
-                        .udInPort0Oct = ui->udInPort0Oct,
-                        .udInPort1Oct = ui->udInPort1Oct,
-                        .Window = this,
-                        .SeqRows = &SeqRows,
-                        .OutClocks = &chkMidiOutClocks,
-                        .OutSync = &chkMidiOutSync,
-                        .LayoutSeqStatusColumns = [this] { LayoutSeqStatusColumns(); },
-                        .ApplyProgState = [this](int state) { ApplyProgState(state); }});
+  ports_ = std::make_unique<TPortPanel>(PortPanelWidgets(*this));
   RegisterArea(*ports_);
   help_ = std::make_unique<THelpMenu>(
       THelpWidgets{ui->mnuHelp, ui->mnuHelpVideos, ui->mnuHelpWordMacro, ui->mnuVideoList,

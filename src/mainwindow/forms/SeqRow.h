@@ -2,6 +2,7 @@
 // The seq rows of the main window, which the window makes at run time and its areas show into,
 // and the shared procedures of their controls.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 
@@ -46,6 +47,17 @@ struct TSeqRow {
 };
 
 using TSeqRows = std::array<TSeqRow, kSeqs>;
+
+// The controls the window makes at run time: the seq rows and the outputs' clock and sync boxes.
+struct TRunTimeControls {
+  TSeqRows* SeqRows = nullptr;
+  std::array<QCheckBox*, kPorts>* OutClocks = nullptr;
+  std::array<QCheckBox*, kPorts>* OutSync = nullptr;
+
+  TSeqRow& Row(int32_t seq) const { return (*SeqRows)[std::size_t(seq)]; }
+  QCheckBox* Clocks(int32_t port) const { return (*OutClocks)[std::size_t(port)]; }
+  QCheckBox* Sync(int32_t port) const { return (*OutSync)[std::size_t(port)]; }
+};
 
 // The shared procedures of the per-seq controls, each taking its seq. The per-seq handlers fill
 // them; an empty one does nothing.
