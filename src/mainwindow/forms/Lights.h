@@ -16,9 +16,6 @@ class TLights : public QWidget {
   // Light i at rect (this widget's coordinates), in colour, shown or not. True when anything
   // changed (and the old and new places were marked for repaint).
   bool SetLight(int i, const QRect& rect, const QColor& colour, bool visible);
-  bool LightVisible(int i) const { return lights_[std::size_t(i)].Visible; }
-  QRect LightRect(int i) const { return lights_[std::size_t(i)].Rect; }
-  QColor LightColour(int i) const { return lights_[std::size_t(i)].Colour; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;

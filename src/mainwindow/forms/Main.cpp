@@ -36,8 +36,6 @@
 #include "engine/ProgStateTable.h"
 #include "engine/RunControl.h"
 #include "files/MidiFile.h"
-#include "keymapper/forms/KeyMapper.h"
-#include "keymapper/forms/KeyMaps.h"
 #include "keys/KeyArgs.h"
 #include "mainwindow/Caption.h"
 #include "mainwindow/CommandLine.h"
@@ -46,14 +44,6 @@
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/Refresh.h"
 #include "mainwindow/forms/Colours.h"
-#include "mainwindow/forms/MainControls.h"
-#include "mainwindow/forms/MainFileMenus.h"
-#include "mainwindow/forms/MainHelp.h"
-#include "mainwindow/forms/MainKeys.h"
-#include "mainwindow/forms/MainLanes.h"
-#include "mainwindow/forms/MainPortPanel.h"
-#include "mainwindow/forms/MainStatus.h"
-#include "mainwindow/forms/MainViewMenus.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "mainwindow/forms/ScreenPlace.h"
@@ -62,19 +52,7 @@
 #include "settings/CfgFile.h"
 #include "settings/CfgReader.h"
 #include "settings/Settings.h"
-#include "settings/forms/CfgBehaviour.h"
-#include "settings/forms/CfgColours.h"
-#include "settings/forms/CfgKinetrace.h"
-#include "settings/forms/CfgMChan.h"
-#include "settings/forms/CfgMetr.h"
-#include "settings/forms/CfgPerf.h"
-#include "settings/forms/CfgTiming.h"
-#include "settings/forms/CfgVKbd.h"
 #include "styles/StyleStore.h"
-#include "styles/forms/CfgStyle.h"
-#include "tools/forms/Diag.h"
-#include "tools/forms/SampleAidWindow.h"
-#include "tools/forms/Template.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -264,23 +242,6 @@ std::string TfrmMain::CloseQuestionText(bool seqPlaying) {
       "To save current config, click No, then Config, Save... as reqd.\r\n"
       "To save MIDI recordings, click No, then File, Save MIDI... as reqd.";
   return text;
-}
-
-TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()) {
-  ui->setupUi(this);
-  setObjectName("frmMain");
-  tmAutoRun = new QTimer(this);
-  tmAutoRun->setObjectName("tmAutoRun");
-  connect(tmAutoRun, &QTimer::timeout, this, [this] { tmAutoRunTimer(); });
-  FormCreate();
-}
-
-TfrmMain::~TfrmMain() {
-  if (!MainClosing) FormClose();
-  // The core's calls no longer reach this window; the last registered area goes first.
-  while (!registrations_.empty()) registrations_.pop_back();
-  // The per-seq procedures hold this window too.
-  SeqHandlers = TSeqHandlers{};
 }
 
 void TfrmMain::FormCreate() {
@@ -478,12 +439,6 @@ void TfrmMain::StartAutoRunOrConfig(bool ok) {
   LoadMidiFileNow();
 }
 
-void TfrmMain::LoadMidiFileNow() {
-  if (MidiFileName.empty()) return;
-  // As a menu load: under the engine lock, its boxes after it, the metronome seq's warning.
-  files_->LoadMidiFileAndWarn(MidiFileName, true);
-}
-
 void TfrmMain::tmAutoRunTimer() {
   tmAutoRun->stop();
   SetProgState(RunCtl.ProgState.load());
@@ -521,12 +476,12 @@ bool TfrmMain::LoadConfigAndApply(bool factory, bool autoRun, bool& ok) {
       }
       // The whole program follows the settings: ports re-found by their names, the engine reset,
       // the controls filled and set.
-      ports_->RefreshAllWithWindow(true);
+      RefreshWholeProgram();
     }
   }
   SetProgState(TProgState::Config);
   // The window stays where it is; the loaded place would be saved for a place it is not at.
-  KeepPlace();
+  StoreSavedPlace(this);
   return result;
 }
 
@@ -613,10 +568,6 @@ void TfrmMain::SetHintsOnControls() {
       w->setStatusTip(Q(row.Hint));
     }
   }
-}
-
-void TfrmMain::SetMenuShortCuts() {
-  views_->SetViewMenuShortCuts();
 }
 
 void TfrmMain::ArrangeStartUpControls() {
@@ -932,7 +883,7 @@ void TfrmMain::PlaceGroupBoxes() {
   ui->grpMetr->move(g.MetrLeft, ui->grpMetr->y());
   ui->grpClock->move(g.ClockLeft, ui->grpClock->y());
   ui->grpPorts->move(g.PortsLeft, ui->grpPorts->y());
-  lanes_->SetKinetraceBounds();
+  SetKinetraceBounds();
 }
 
 void TfrmMain::ApplyColourScheme() {
@@ -1179,7 +1130,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
   }
   // FormCloseQuery: an open port panel closes first, and only that.
   if (ui->pnlConfigInPorts->isVisible() || ui->pnlConfigOutPorts->isVisible()) {
-    ports_->ClosePortPanel();
+    ClosePortPanel();
     event->ignore();
     return;
   }
@@ -1251,30 +1202,23 @@ void TfrmMain::EndApplication() {
 void TfrmMain::RestorePlace() {
   if (Cfg.WindowMainWidth > 0 && Cfg.WindowMainHeight > 0) resize(Cfg.WindowMainWidth, Cfg.WindowMainHeight);
   MoveToSavedPlace(this, Cfg.WindowMainLeft, Cfg.WindowMainTop);
-  placeKept_ = true;
-  KeepPlace();
-}
-
-void TfrmMain::KeepPlace() {
-  if (!placeKept_ || MainClosing || !isVisible() || isMinimized() || isMaximized() || isFullScreen()) return;
-  Cfg.WindowMainLeft = x();
-  Cfg.WindowMainTop = y();
-  Cfg.WindowMainWidth = width();
-  Cfg.WindowMainHeight = height();
+  if (!placeKept_) {
+    // A minimised, maximised or full-screen window is not at the user's place.
+    KeepSavedPlace(this,
+                   {&Cfg.WindowMainLeft, &Cfg.WindowMainTop, &Cfg.WindowMainWidth, &Cfg.WindowMainHeight},
+                   [this] { return !MainClosing && !isMinimized() && !isMaximized() && !isFullScreen(); });
+    placeKept_ = true;
+  }
+  StoreSavedPlace(this);
 }
 
 void TfrmMain::moveEvent(QMoveEvent* event) {
   QMainWindow::moveEvent(event);
-  KeepPlace();
-  // A docked virtual keyboard follows, unless it is the one moving this window.
-  if (!MainClosing && started_ && Showing.TemplateShowing && Cfg.TemplateDocked &&
-      !views_->AligningMainToTemplate)
-    status_->DockTemplateWindow();
+  if (!MainClosing && started_) FollowWithDockedTemplate();
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  KeepPlace();
   if (MainClosing || !started_ || !SeqRows[0].pnlSeq) return;
   // The panels take the new width first; the columns then size the lanes to it.
   LayoutSeqStatusWidths();

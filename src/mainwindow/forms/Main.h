@@ -13,6 +13,7 @@
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/ViewMenus.h"
 #include "mainwindow/WindowRegistry.h"
+#include "mainwindow/forms/SeqRow.h"
 
 class QCheckBox;
 class QComboBox;
@@ -26,7 +27,6 @@ class frmMain;
 
 namespace vel {
 
-class TSeqLane;
 class TStatusDisplay;
 struct TProgStateView;
 struct TCtlState;
@@ -54,44 +54,6 @@ class TfrmKeyMaps;
 class TfrmKeyMapper;
 class TfrmTemplate;
 
-// One seq's run-time row, made in code for each seq in use.
-struct TSeqRow {
-  QFrame* pnlSeq = nullptr;
-  QLabel* lblSeqNo = nullptr;
-  QLabel* lblSeqState = nullptr;
-  QCheckBox* chkSeqMuted = nullptr;
-  QCheckBox* chkSeqPitchLock = nullptr;
-  QLabel* lblSeqPitch = nullptr;
-  QLabel* lblSeqScale = nullptr;
-  QLabel* lblSeqTrans = nullptr;
-  QComboBox* cboSeqProg = nullptr;
-  QLabel* lblSeqProg = nullptr;
-  QComboBox* cboSeqPartNo = nullptr;
-  QLabel* lblSeqPartNo = nullptr;
-  QComboBox* cboSeqChan = nullptr;
-  QLabel* lblSeqChan = nullptr;
-  QComboBox* cboSeqSVel = nullptr;
-  QLabel* lblSeqSVel = nullptr;
-  QComboBox* cboSeqPort = nullptr;
-  QLabel* lblSeqPort = nullptr;
-  QLabel* lblSeqLen = nullptr;
-  QLabel* lblSeqTDiv = nullptr;
-  QLabel* lblSeqTimeShift = nullptr;
-  QLabel* lblSeqNumPosn = nullptr;
-  // The track lane: grid, length bar and play position, painted in one widget.
-  TSeqLane* SeqLane = nullptr;
-  QFrame* shpSeqMidiActivity = nullptr;
-};
-
-// The shared procedures of the per-seq controls, each taking its seq. The per-seq handlers fill
-// them; an empty one does nothing.
-struct TSeqHandlers {
-  std::function<void(int32_t seq)> SeqNoClick, SeqMutedClick, SeqPitchLockClick, SeqProgChange,
-      SeqPartNoChange, SeqChanChange, SeqSVelChange, SeqOutPortChange;
-  std::function<void(int32_t port)> MidiOutClocksClick, MidiOutSyncClick;
-};
-inline TSeqHandlers SeqHandlers;
-
 // The main window. Its creation is the program's start-up: the per-copy locks, the folders, the
 // command line, the settings, the layout and colours; closing it asks, stops tidily and ends.
 class TfrmMain : public QMainWindow {
@@ -110,25 +72,16 @@ class TfrmMain : public QMainWindow {
   bool LoadConfigAndApply(bool factory, bool autoRun, bool& ok);
   // The program state's controls applied to the window (also on closing the port panel).
   void ApplyProgState(int state);
-  // The main window's lists filled, then set from the values (with caption, hints, layout and
-  // colours); the global refresh calls them.
-  void FillMainControls();
+  // The main window's controls set from the values (with caption, hints, layout and colours);
+  // the global refresh calls it after filling the lists.
   void SelectMainControls(const TMainComboIndices& idx);
-  void HideMainPanels(bool hide);
-  void HandleDynamicControls(bool create);
   void LayoutSeqStatusColumns();
-  // The seq rows' editing controls or value labels, as the program state and the columns say.
-  void ApplySeqRowStates(const TProgStateView& view);
+  // Seq panel, rows, live panel and lanes to the window's width (each resize).
+  void LayoutSeqStatusWidths();
   void PlaceGroupBoxes();
   void ApplyColourScheme();
   void SaveRestoreSysColours(bool save);
-  void ShowWaitMessage(bool visible, const std::string& text);
-  void ShowTarloControls(bool visible);
-  // Seq panel, rows, live panel and lanes to the window's width (each resize).
-  void LayoutSeqStatusWidths();
-  void SetHintsOnControls();
   void SetCaption();
-  void ShutDownTidily();
 
   // The window's areas: controllers with their own state and handlers, each in its own files
   // (MainStatus, MainLanes, MainControls, MainFileMenus, MainViewMenus, MainPortPanel, MainHelp,
@@ -163,12 +116,11 @@ class TfrmMain : public QMainWindow {
 
   QTimer* tmAutoRun = nullptr;
   std::unique_ptr<Ui::frmMain> ui;
-  std::array<TSeqRow, kSeqs> SeqRows{};
+  TSeqRows SeqRows{};
   std::array<QCheckBox*, kPorts> chkMidiOutClocks{};
   std::array<QCheckBox*, kPorts> chkMidiOutSync{};
   bool MainClosing = false;
   bool IsFirstInstance = false;
-  bool SysColoursSaved = false;
   // The desktop's colours as start-up found them, put back at the end.
   QPalette SavedPalette;
   // The system colours in force: what a colour setting that names one shows as.
@@ -177,12 +129,10 @@ class TfrmMain : public QMainWindow {
   // The folder of the default settings file, ending in "/".
   std::string DataFolder;
   std::string ProgFolder;
-  std::string MidiFileName;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  // The window's place is kept in its settings as it moves, once start-up has put it there.
   void moveEvent(QMoveEvent* event) override;
   // Drops go to the file menus, keys to the computer keys.
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -192,6 +142,16 @@ class TfrmMain : public QMainWindow {
   void changeEvent(QEvent* event) override;
 
  private:
+  // The main window's lists filled, then set from the values; the global refresh calls it.
+  void FillMainControls();
+  void HideMainPanels(bool hide);
+  void HandleDynamicControls(bool create);
+  // The seq rows' editing controls or value labels, as the program state and the columns say.
+  void ApplySeqRowStates(const TProgStateView& view);
+  void ShowWaitMessage(bool visible, const std::string& text);
+  void ShowTarloControls(bool visible);
+  void SetHintsOnControls();
+  void ShutDownTidily();
   void FormCreate();
   void StartUp();
   void SetStartUpValues();
@@ -211,11 +171,17 @@ class TfrmMain : public QMainWindow {
 
   // Makes the window's areas and registers them with the window registry (MainWiring.cpp).
   void WireAreas();
+  // The window's own few calls into its areas, beside their making (MainWiring.cpp), so that the
+  // window itself knows none of them.
+  void RefreshWholeProgram();
+  void ClosePortPanel();
+  void SetKinetraceBounds();
+  // A docked virtual keyboard follows the window, unless it is the one moving it.
+  void FollowWithDockedTemplate();
   // Makes the settings windows, hidden, each enabling its Settings menu item.
   void WireSettingsWindows();
   // The place and size the settings give the window (start-up, after the settings load).
   void RestorePlace();
-  void KeepPlace();
   // An area registered with the window registry until the window goes. The areas register in the
   // order they are wired, which is the order the registry runs their answers to one call in.
   void RegisterArea(TWindow& area);
@@ -250,6 +216,9 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TfrmKeyMapper> keyMapper_;
   std::unique_ptr<TfrmTemplate> template_;
   bool placeKept_ = false;
+  bool SysColoursSaved = false;
+  // The MIDI file the command line names, loaded as the program starts.
+  std::string MidiFileName;
 
   bool started_ = false;
   bool closeAccepted_ = false;

@@ -27,10 +27,8 @@
 #include "mainwindow/Refresh.h"
 #include "mainwindow/SeqControls.h"
 #include "mainwindow/forms/Colours.h"
-#include "mainwindow/forms/Main.h"
 #include "settings/Settings.h"
 #include "styles/StyleChains.h"
-#include "ui_Main.h"
 
 namespace vel {
 
@@ -126,51 +124,51 @@ void TControlGroups::LoadControlChecks() {
     for (int32_t s = 0; s <= LastSeq(); ++s) locked[s] = SeqBuf(s).PitchLocked;
     lastOut = std::min<int32_t>(RunCtl.OutPortsAllocated, kPorts - 1);
   }
-  SetChecked(ui->rbClocksInt, c.ClocksSourceInternal != 0);
-  SetChecked(ui->rbClocksExt, c.ClocksSourceInternal == 0);
-  SetChecked(ui->chkClocksExtLock, c.ClocksSourceExtLock != 0);
+  SetChecked(w_.rbClocksInt, c.ClocksSourceInternal != 0);
+  SetChecked(w_.rbClocksExt, c.ClocksSourceInternal == 0);
+  SetChecked(w_.chkClocksExtLock, c.ClocksSourceExtLock != 0);
   for (int32_t p = 0; p <= lastOut; ++p) {
-    if (form_.chkMidiOutClocks[p]) SetChecked(form_.chkMidiOutClocks[p], c.MIDIOutClocksEnabled[p] != 0);
-    if (form_.chkMidiOutSync[p]) SetChecked(form_.chkMidiOutSync[p], c.MidiOutSyncEnabled[p] != 0);
+    if (w_.RunTime.Clocks(p)) SetChecked(w_.RunTime.Clocks(p), c.MIDIOutClocksEnabled[p] != 0);
+    if (w_.RunTime.Sync(p)) SetChecked(w_.RunTime.Sync(p), c.MidiOutSyncEnabled[p] != 0);
   }
-  SetChecked(ui->chkMidiInSyncInt, c.MidiInSyncIntEnabled != 0);
-  SetChecked(ui->chkMidiInSyncExt, c.MidiInSyncExtEnabled != 0);
-  SetChecked(ui->chkQuantNoteOffs, c.QuantiseNoteOffs != 0);
-  SetChecked(ui->chkMetrFill, c.MetrFill != 0);
-  SetChecked(ui->chkAuxInPortReqd, c.AuxInPortReqd != 0);
+  SetChecked(w_.chkMidiInSyncInt, c.MidiInSyncIntEnabled != 0);
+  SetChecked(w_.chkMidiInSyncExt, c.MidiInSyncExtEnabled != 0);
+  SetChecked(w_.chkQuantNoteOffs, c.QuantiseNoteOffs != 0);
+  SetChecked(w_.chkMetrFill, c.MetrFill != 0);
+  SetChecked(w_.chkAuxInPortReqd, c.AuxInPortReqd != 0);
   // A hand-edited channel no list holds shows no selection and stays stored.
   auto filter = [](QComboBox* cbo, int32_t chan) {
     const QSignalBlocker block(cbo);
     cbo->setCurrentIndex(chan >= -1 && chan + 1 < cbo->count() ? chan + 1 : -1);
   };
-  filter(ui->cboInPort0FilterChan, c.MainInPortFilterChan);
-  filter(ui->cboInPort1FilterChan, c.AuxInPortFilterChan);
+  filter(w_.cboInPort0FilterChan, c.MainInPortFilterChan);
+  filter(w_.cboInPort1FilterChan, c.AuxInPortFilterChan);
   for (int32_t i = 0; i < 2; ++i) {
-    QSpinBox* ud = i == 0 ? ui->udInPort0Oct : ui->udInPort1Oct;
+    QSpinBox* ud = i == 0 ? w_.udInPort0Oct : w_.udInPort1Oct;
     const QSignalBlocker block(ud);
     ud->setValue(c.InPortOctaveOffset[i].load());
   }
   for (int32_t s = 0; s < kSeqs; ++s)
-    if (form_.SeqRows[s].chkSeqPitchLock) SetChecked(form_.SeqRows[s].chkSeqPitchLock, locked[s] != 0);
+    if (w_.RunTime.Row(s).chkSeqPitchLock) SetChecked(w_.RunTime.Row(s).chkSeqPitchLock, locked[s] != 0);
   ShowMetrType();
   ShowMetrBars();
   ApplyClockSource();
 }
 
 void TControlGroups::ApplyClockSource() {
-  const bool internal = ui->rbClocksInt->isChecked();
-  SetClockSource(internal, ui->chkClocksExtLock->isChecked());
-  ui->cboTempoIntLSB->setEnabled(internal);
+  const bool internal = w_.rbClocksInt->isChecked();
+  SetClockSource(internal, w_.chkClocksExtLock->isChecked());
+  w_.cboTempoIntLSB->setEnabled(internal);
   int32_t lastOut = -1;
   {
     Lock lock(EngineLock);
     lastOut = std::min<int32_t>(RunCtl.OutPortsAllocated, kPorts - 1);
   }
   for (int32_t p = 0; p <= lastOut; ++p)
-    for (QCheckBox* box : {form_.chkMidiOutClocks[p], form_.chkMidiOutSync[p]})
+    for (QCheckBox* box : {w_.RunTime.Clocks(p), w_.RunTime.Sync(p)})
       if (box) box->setEnabled(internal);
-  SetBold(ui->lblvTempoInt, internal);
-  SetBold(ui->lblvTempoExt, !internal);
+  SetBold(w_.lblvTempoInt, internal);
+  SetBold(w_.lblvTempoExt, !internal);
 }
 
 void TControlGroups::SetMetronomeSeq(int32_t seq, const std::function<void()>& refill) {
@@ -191,16 +189,15 @@ void TControlGroups::UpdateMetrControls(bool running) {
       if (enable) w->setEnabled(se.Enabled);
     }
   };
-  apply({ui->lblvMetrStyleName, ui->lblvMetrStylePatNo}, m.StyleLabels, false);
-  apply({ui->cboMetrBarNote, ui->cboMetrBeatNote, ui->cboMetrBarSVel, ui->cboMetrBeatSVel}, m.NoteCombos,
-        true);
-  apply({ui->lblMetrSVel}, m.SVelLabel, false);
-  apply({ui->lblvMetrBarNote, ui->lblvMetrBeatNote, ui->lblvMetrBarSVel, ui->lblvMetrBeatSVel}, m.NoteLabels,
+  apply({w_.lblvMetrStyleName, w_.lblvMetrStylePatNo}, m.StyleLabels, false);
+  apply({w_.cboMetrBarNote, w_.cboMetrBeatNote, w_.cboMetrBarSVel, w_.cboMetrBeatSVel}, m.NoteCombos, true);
+  apply({w_.lblMetrSVel}, m.SVelLabel, false);
+  apply({w_.lblvMetrBarNote, w_.lblvMetrBeatNote, w_.lblvMetrBarSVel, w_.lblvMetrBeatSVel}, m.NoteLabels,
         false);
-  apply({ui->chkMetrFill, ui->lblMetrFill}, m.Fill, true);
-  apply({ui->chkMetrModeStyles, ui->lblMetrModeStyles}, m.ModeStyles, true);
-  apply({ui->sbtnMetrTypePitched, ui->sbtnMetrTypePitchLocked}, m.TypeButtons, false);
-  SetChecked(ui->chkMetrModeStyles, m.ModeStylesChecked);
+  apply({w_.chkMetrFill, w_.lblMetrFill}, m.Fill, true);
+  apply({w_.chkMetrModeStyles, w_.lblMetrModeStyles}, m.ModeStyles, true);
+  apply({w_.sbtnMetrTypePitched, w_.sbtnMetrTypePitchLocked}, m.TypeButtons, false);
+  SetChecked(w_.chkMetrModeStyles, m.ModeStylesChecked);
   Ui().Refresh(TRefresh::SetCfgDrumCaptions);
   Ui().Refresh(TRefresh::SetCfgBassCaptions);
 }
@@ -220,12 +217,12 @@ void TControlGroups::ShowMetrType() {
       ClearBassTrigger(true);
     }
   }
-  auto col = [this](TColor c) { return ToQColor(c, form_.SysPalette); };
-  SetBold(ui->sbtnMetrTypePitchLocked, drum);
-  SetBold(ui->sbtnMetrTypePitched, !drum);
-  SetFgColour(ui->sbtnMetrTypePitchLocked, col(drum && styles ? Cfg.ClFgMetrDrum : Cfg.ClText));
-  SetFgColour(ui->sbtnMetrTypePitched, col(!drum && styles ? Cfg.ClFgMetrBass : Cfg.ClText));
-  for (QLabel* l : {ui->lblvMetrStyleName, ui->lblvMetrStylePatNo})
+  auto col = [this](TColor c) { return ToQColor(c, *w_.SysPalette); };
+  SetBold(w_.sbtnMetrTypePitchLocked, drum);
+  SetBold(w_.sbtnMetrTypePitched, !drum);
+  SetFgColour(w_.sbtnMetrTypePitchLocked, col(drum && styles ? Cfg.ClFgMetrDrum : Cfg.ClText));
+  SetFgColour(w_.sbtnMetrTypePitched, col(!drum && styles ? Cfg.ClFgMetrBass : Cfg.ClText));
+  for (QLabel* l : {w_.lblvMetrStyleName, w_.lblvMetrStylePatNo})
     SetFgColour(l, col(drum ? Cfg.ClFgMetrDrum : Cfg.ClFgMetrBass));
 }
 
@@ -239,7 +236,7 @@ void TControlGroups::ShowMetrBars() {
     ReportDesignError("Unexpected value for MetrBars: " + std::to_string(bars));
     bars = 1;
   }
-  QToolButton* buttons[] = {ui->sbtnMetrBars1, ui->sbtnMetrBars2, ui->sbtnMetrBars3, ui->sbtnMetrBars4};
+  QToolButton* buttons[] = {w_.sbtnMetrBars1, w_.sbtnMetrBars2, w_.sbtnMetrBars3, w_.sbtnMetrBars4};
   for (int32_t n = 1; n <= 4; ++n) SetBold(buttons[n - 1], n == bars);
 }
 
@@ -253,7 +250,7 @@ void TControlGroups::Answer(TWindowCalls& calls) {
   };
 }
 
-TControlGroups::TControlGroups(TfrmMain& form) : TMainArea(form) {
+TControlGroups::TControlGroups(const TControlWidgets& widgets) : w_(widgets) {
   WireSeqRows();
   WireSeqHeadings();
   WireLiveRow();
@@ -266,12 +263,12 @@ void TControlGroups::WireSeqRows() {
   // Seq rows: each row's lambda (made with the row) calls these with its seq.
   auto end = [this](const TSeqEdit& edit) { EndSeqEdit(edit, [this] { RefreshAllControls(); }); };
   auto row = [this](int32_t s) -> const TSeqRow* {
-    return s >= 0 && s < kSeqs && form_.SeqRows[s].pnlSeq ? &form_.SeqRows[s] : nullptr;
+    return s >= 0 && s < kSeqs && w_.RunTime.Row(s).pnlSeq ? &w_.RunTime.Row(s) : nullptr;
   };
   SeqHandlers.SeqOutPortChange = [this, row](int32_t s) {
     if (const TSeqRow* r = row(s)) {
       vel::SeqOutPortChange(s, Text(r->cboSeqPort));
-      form_.SelectMainControls(LoadMainCombos());
+      w_.SelectMainControls(LoadMainCombos());
     }
   };
   SeqHandlers.SeqChanChange = [row, end](int32_t s) {
@@ -294,26 +291,26 @@ void TControlGroups::WireSeqRows() {
   };
   SeqHandlers.SeqNoClick = [](int32_t s) { vel::SeqNoClick(s); };
   SeqHandlers.MidiOutClocksClick = [this](int32_t p) {
-    if (p < 0 || p >= kPorts || !form_.chkMidiOutClocks[p]) return;
+    if (p < 0 || p >= kPorts || !w_.RunTime.Clocks(p)) return;
     Lock lock(EngineLock);
-    Cfg.MIDIOutClocksEnabled[p] = form_.chkMidiOutClocks[p]->isChecked();
+    Cfg.MIDIOutClocksEnabled[p] = w_.RunTime.Clocks(p)->isChecked();
     Transport.RecStartedClock = 0;
   };
   SeqHandlers.MidiOutSyncClick = [this](int32_t p) {
-    if (p < 0 || p >= kPorts || !form_.chkMidiOutSync[p]) return;
+    if (p < 0 || p >= kPorts || !w_.RunTime.Sync(p)) return;
     Lock lock(EngineLock);
-    Cfg.MidiOutSyncEnabled[p] = form_.chkMidiOutSync[p]->isChecked();
+    Cfg.MidiOutSyncEnabled[p] = w_.RunTime.Sync(p)->isChecked();
   };
 }
 
 void TControlGroups::WireSeqHeadings() {
   // Seq area headings.
-  for (QLabel* l : {ui->lblSeqNos, ui->lblSeqPartNos})
+  for (QLabel* l : {w_.lblSeqNos, w_.lblSeqPartNos})
     OnPress(l, [](bool down) {
       if (!down) SeqHeaderClick();
     });
   // Held down, the track heading shows the other position format.
-  OnPress(ui->lblSeqTracks, [](bool) {
+  OnPress(w_.lblSeqTracks, [](bool) {
     Lock lock(EngineLock);
     Cfg.DspSeqNumPosn = !Cfg.DspSeqNumPosn;
   });
@@ -321,16 +318,16 @@ void TControlGroups::WireSeqHeadings() {
 
 void TControlGroups::WireLiveRow() {
   // Live row.
-  QObject::connect(ui->cboLivePorts, &QComboBox::activated, &form_, [this] {
-    LivePortChanged(Text(ui->cboLivePorts));
-    form_.SelectMainControls(LoadMainCombos());
+  QObject::connect(w_.cboLivePorts, &QComboBox::activated, w_.Window, [this] {
+    LivePortChanged(Text(w_.cboLivePorts));
+    w_.SelectMainControls(LoadMainCombos());
   });
-  QObject::connect(ui->cboLiveChans, &QComboBox::activated, &form_, [this] {
-    LiveChanChanged(Text(ui->cboLiveChans));
+  QObject::connect(w_.cboLiveChans, &QComboBox::activated, w_.Window, [this] {
+    LiveChanChanged(Text(w_.cboLiveChans));
     RefreshAllControls();
   });
-  QObject::connect(ui->cboLiveProgs, &QComboBox::activated, &form_, [this] {
-    LiveProgChanged(ui->cboLiveProgs->currentIndex());
+  QObject::connect(w_.cboLiveProgs, &QComboBox::activated, w_.Window, [this] {
+    LiveProgChanged(w_.cboLiveProgs->currentIndex());
     RefreshAllControls();
   });
 }
@@ -342,7 +339,7 @@ void TControlGroups::WireTimeSigAndQuantise() {
     const std::optional<int32_t> n = ComboNumber(Text(cbo));
     if (!refusal.empty() || !n) {
       if (!refusal.empty()) ShowMessage(refusal, MsgKind::Warning);
-      form_.SelectMainControls(LoadMainCombos());
+      w_.SelectMainControls(LoadMainCombos());
       return;
     }
     {
@@ -352,12 +349,12 @@ void TControlGroups::WireTimeSigAndQuantise() {
     }
     RefreshAllControls();
   };
-  QObject::connect(ui->cboTSigBeats, &QComboBox::activated, &form_,
-                   [this, tsig] { tsig(ui->cboTSigBeats, true); });
-  QObject::connect(ui->cboTSigFrac, &QComboBox::activated, &form_,
-                   [this, tsig] { tsig(ui->cboTSigFrac, false); });
+  QObject::connect(w_.cboTSigBeats, &QComboBox::activated, w_.Window,
+                   [this, tsig] { tsig(w_.cboTSigBeats, true); });
+  QObject::connect(w_.cboTSigFrac, &QComboBox::activated, w_.Window,
+                   [this, tsig] { tsig(w_.cboTSigFrac, false); });
   auto quant = [this](QComboBox* cbo, int32_t TBarSettings::*field) {
-    QObject::connect(cbo, &QComboBox::activated, &form_, [this, cbo, field] {
+    QObject::connect(cbo, &QComboBox::activated, w_.Window, [this, cbo, field] {
       const std::optional<int32_t> n = ComboNumber(Text(cbo));
       if (!n) return;
       {
@@ -368,9 +365,9 @@ void TControlGroups::WireTimeSigAndQuantise() {
       RefreshAllControls();
     });
   };
-  quant(ui->cboQuantN, &TBarSettings::NQNoteLenFrac);
-  quant(ui->cboQuantS, &TBarSettings::SQNoteLenFrac);
-  QObject::connect(ui->chkQuantNoteOffs, &QCheckBox::clicked, &form_, [](bool checked) {
+  quant(w_.cboQuantN, &TBarSettings::NQNoteLenFrac);
+  quant(w_.cboQuantS, &TBarSettings::SQNoteLenFrac);
+  QObject::connect(w_.chkQuantNoteOffs, &QCheckBox::clicked, w_.Window, [](bool checked) {
     {
       Lock lock(EngineLock);
       Cfg.QuantiseNoteOffs = checked;
@@ -382,17 +379,17 @@ void TControlGroups::WireTimeSigAndQuantise() {
 void TControlGroups::WireMetronomeGroup() {
   WireTimeSigAndQuantise();
   auto metr = [this](QComboBox* cbo, bool (*set)(bool, const std::string&), bool bar) {
-    QObject::connect(cbo, &QComboBox::activated, &form_, [this, cbo, set, bar] {
+    QObject::connect(cbo, &QComboBox::activated, w_.Window, [this, cbo, set, bar] {
       if (set(bar, Text(cbo))) RefreshAllControls();
     });
   };
-  metr(ui->cboMetrBarSVel, &SetMetrSVel, true);
-  metr(ui->cboMetrBeatSVel, &SetMetrSVel, false);
-  metr(ui->cboMetrBarNote, &SetMetrNote, true);
-  metr(ui->cboMetrBeatNote, &SetMetrNote, false);
-  QToolButton* bars[] = {ui->sbtnMetrBars1, ui->sbtnMetrBars2, ui->sbtnMetrBars3, ui->sbtnMetrBars4};
+  metr(w_.cboMetrBarSVel, &SetMetrSVel, true);
+  metr(w_.cboMetrBeatSVel, &SetMetrSVel, false);
+  metr(w_.cboMetrBarNote, &SetMetrNote, true);
+  metr(w_.cboMetrBeatNote, &SetMetrNote, false);
+  QToolButton* bars[] = {w_.sbtnMetrBars1, w_.sbtnMetrBars2, w_.sbtnMetrBars3, w_.sbtnMetrBars4};
   for (int32_t n = 1; n <= 4; ++n)
-    QObject::connect(bars[n - 1], &QToolButton::clicked, &form_, [this, n] {
+    QObject::connect(bars[n - 1], &QToolButton::clicked, w_.Window, [this, n] {
       if (SetMetrBars(n)) ShowMetrBars();
     });
   auto type = [this](bool drum) {
@@ -401,14 +398,14 @@ void TControlGroups::WireMetronomeGroup() {
     ShowMetrType();
     if (follow == TMetrTypeFollow::Refresh) RefreshAllControls();
   };
-  QObject::connect(ui->sbtnMetrTypePitchLocked, &QToolButton::clicked, &form_, [type] { type(true); });
-  QObject::connect(ui->sbtnMetrTypePitched, &QToolButton::clicked, &form_, [type] { type(false); });
-  QObject::connect(ui->chkMetrFill, &QCheckBox::clicked, &form_, [](bool checked) {
+  QObject::connect(w_.sbtnMetrTypePitchLocked, &QToolButton::clicked, w_.Window, [type] { type(true); });
+  QObject::connect(w_.sbtnMetrTypePitched, &QToolButton::clicked, w_.Window, [type] { type(false); });
+  QObject::connect(w_.chkMetrFill, &QCheckBox::clicked, w_.Window, [](bool checked) {
     Lock lock(EngineLock);
     Cfg.MetrFill = checked;
     RequestMetrRebuild();
   });
-  QObject::connect(ui->chkMetrModeStyles, &QCheckBox::clicked, &form_, [this](bool checked) {
+  QObject::connect(w_.chkMetrModeStyles, &QCheckBox::clicked, w_.Window, [this](bool checked) {
     {
       Lock lock(EngineLock);
       Cfg.MetrModeStyles = checked;
@@ -425,25 +422,25 @@ void TControlGroups::WireMetronomeGroup() {
 void TControlGroups::WireClockGroup() {
   // Clock group.
   for (QAbstractButton* b :
-       {static_cast<QAbstractButton*>(ui->rbClocksInt), static_cast<QAbstractButton*>(ui->rbClocksExt),
-        static_cast<QAbstractButton*>(ui->chkClocksExtLock)})
-    QObject::connect(b, &QAbstractButton::clicked, &form_, [this] { ApplyClockSource(); });
+       {static_cast<QAbstractButton*>(w_.rbClocksInt), static_cast<QAbstractButton*>(w_.rbClocksExt),
+        static_cast<QAbstractButton*>(w_.chkClocksExtLock)})
+    QObject::connect(b, &QAbstractButton::clicked, w_.Window, [this] { ApplyClockSource(); });
   auto tempo = [this] {
-    const int32_t t = TempoFromCombos(Text(ui->cboTempoIntMSB), Text(ui->cboTempoIntLSB));
+    const int32_t t = TempoFromCombos(Text(w_.cboTempoIntMSB), Text(w_.cboTempoIntLSB));
     SetTempoNow(t);
     {
-      const QSignalBlocker block(ui->cboTempoIntLSB);
-      ui->cboTempoIntLSB->setCurrentIndex(TempoBpmIndex(t));
+      const QSignalBlocker block(w_.cboTempoIntLSB);
+      w_.cboTempoIntLSB->setCurrentIndex(TempoBpmIndex(t));
     }
     RefreshAllControls();
   };
-  QObject::connect(ui->cboTempoIntMSB, &QComboBox::activated, &form_, tempo);
-  QObject::connect(ui->cboTempoIntLSB, &QComboBox::activated, &form_, tempo);
-  QObject::connect(ui->chkMidiInSyncInt, &QCheckBox::clicked, &form_, [](bool checked) {
+  QObject::connect(w_.cboTempoIntMSB, &QComboBox::activated, w_.Window, tempo);
+  QObject::connect(w_.cboTempoIntLSB, &QComboBox::activated, w_.Window, tempo);
+  QObject::connect(w_.chkMidiInSyncInt, &QCheckBox::clicked, w_.Window, [](bool checked) {
     Lock lock(EngineLock);
     Cfg.MidiInSyncIntEnabled = checked;
   });
-  QObject::connect(ui->chkMidiInSyncExt, &QCheckBox::clicked, &form_, [](bool checked) {
+  QObject::connect(w_.chkMidiInSyncExt, &QCheckBox::clicked, w_.Window, [](bool checked) {
     Lock lock(EngineLock);
     Cfg.MidiInSyncExtEnabled = checked;
   });
@@ -451,25 +448,25 @@ void TControlGroups::WireClockGroup() {
 
 void TControlGroups::WireInputsGroup() {
   // Inputs group.
-  QObject::connect(ui->cboInPort0FilterChan, &QComboBox::activated, &form_, [](int index) {
+  QObject::connect(w_.cboInPort0FilterChan, &QComboBox::activated, w_.Window, [](int index) {
     Lock lock(EngineLock);
     Cfg.MainInPortFilterChan = index - 1;
   });
-  QObject::connect(ui->cboInPort1FilterChan, &QComboBox::activated, &form_, [](int index) {
+  QObject::connect(w_.cboInPort1FilterChan, &QComboBox::activated, w_.Window, [](int index) {
     Lock lock(EngineLock);
     Cfg.AuxInPortFilterChan = index - 1;
   });
   for (int32_t i = 0; i < 2; ++i) {
-    QSpinBox* ud = i == 0 ? ui->udInPort0Oct : ui->udInPort1Oct;
-    QLabel* shown = i == 0 ? ui->lblvInPort0OctOffset : ui->lblvInPort1OctOffset;
+    QSpinBox* ud = i == 0 ? w_.udInPort0Oct : w_.udInPort1Oct;
+    QLabel* shown = i == 0 ? w_.lblvInPort0OctOffset : w_.lblvInPort1OctOffset;
     ud->installEventFilter(new TOctaveSync(ud, i));
-    QObject::connect(ud, &QSpinBox::valueChanged, &form_, [this, i, shown](int value) {
+    QObject::connect(ud, &QSpinBox::valueChanged, w_.Window, [this, i, shown](int value) {
       if (!SetInPortOctave(i, value)) return;
       shown->setText(QString::fromStdString(OctaveOffsetText(value)));
-      SetFgColour(shown, ToQColor(value != 0 ? Cfg.ClStOctaveNonZero : Cfg.ClText, form_.SysPalette));
+      SetFgColour(shown, ToQColor(value != 0 ? Cfg.ClStOctaveNonZero : Cfg.ClText, *w_.SysPalette));
     });
   }
-  QObject::connect(ui->chkAuxInPortReqd, &QCheckBox::clicked, &form_, [](bool checked) {
+  QObject::connect(w_.chkAuxInPortReqd, &QCheckBox::clicked, w_.Window, [](bool checked) {
     {
       Lock lock(EngineLock);
       Cfg.AuxInPortReqd = checked;

@@ -1,17 +1,87 @@
 #pragma once
 // The control groups of the main window and the seq rows' handlers: control, metronome, clock,
 // tempo and time signature, quantise, live row and the per-seq controls.
+#include <array>
 #include <cstdint>
 #include <functional>
 
-#include "mainwindow/forms/MainArea.h"
+#include "base/Sizes.h"
+#include "mainwindow/MainCombos.h"
+#include "mainwindow/WindowRegistry.h"
+#include "mainwindow/forms/SeqRow.h"
+
+class QRadioButton;
+class QSpinBox;
+class QToolButton;
+class QPalette;
+class QWidget;
 
 namespace vel {
 
-class TControlGroups : public TMainArea {
+// The control groups' and the live row's controls and the seq headings; the window the handlers
+// live with, the seq rows, the outputs' clock and sync boxes, the system colours, and the window's
+// own call that sets its controls from the values.
+struct TControlWidgets {
+  QComboBox* cboInPort0FilterChan = nullptr;
+  QComboBox* cboInPort1FilterChan = nullptr;
+  QComboBox* cboLiveChans = nullptr;
+  QComboBox* cboLivePorts = nullptr;
+  QComboBox* cboLiveProgs = nullptr;
+  QComboBox* cboMetrBarNote = nullptr;
+  QComboBox* cboMetrBarSVel = nullptr;
+  QComboBox* cboMetrBeatNote = nullptr;
+  QComboBox* cboMetrBeatSVel = nullptr;
+  QComboBox* cboQuantN = nullptr;
+  QComboBox* cboQuantS = nullptr;
+  QComboBox* cboTSigBeats = nullptr;
+  QComboBox* cboTSigFrac = nullptr;
+  QComboBox* cboTempoIntLSB = nullptr;
+  QComboBox* cboTempoIntMSB = nullptr;
+  QCheckBox* chkAuxInPortReqd = nullptr;
+  QCheckBox* chkClocksExtLock = nullptr;
+  QCheckBox* chkMetrFill = nullptr;
+  QCheckBox* chkMetrModeStyles = nullptr;
+  QCheckBox* chkMidiInSyncExt = nullptr;
+  QCheckBox* chkMidiInSyncInt = nullptr;
+  QCheckBox* chkQuantNoteOffs = nullptr;
+  QLabel* lblMetrFill = nullptr;
+  QLabel* lblMetrModeStyles = nullptr;
+  QLabel* lblMetrSVel = nullptr;
+  QLabel* lblSeqNos = nullptr;
+  QLabel* lblSeqPartNos = nullptr;
+  QLabel* lblSeqTracks = nullptr;
+  QLabel* lblvInPort0OctOffset = nullptr;
+  QLabel* lblvInPort1OctOffset = nullptr;
+  QLabel* lblvMetrBarNote = nullptr;
+  QLabel* lblvMetrBarSVel = nullptr;
+  QLabel* lblvMetrBeatNote = nullptr;
+  QLabel* lblvMetrBeatSVel = nullptr;
+  QLabel* lblvMetrStyleName = nullptr;
+  QLabel* lblvMetrStylePatNo = nullptr;
+  QLabel* lblvTempoExt = nullptr;
+  QLabel* lblvTempoInt = nullptr;
+  QRadioButton* rbClocksExt = nullptr;
+  QRadioButton* rbClocksInt = nullptr;
+  QToolButton* sbtnMetrBars1 = nullptr;
+  QToolButton* sbtnMetrBars2 = nullptr;
+  QToolButton* sbtnMetrBars3 = nullptr;
+  QToolButton* sbtnMetrBars4 = nullptr;
+  QToolButton* sbtnMetrTypePitchLocked = nullptr;
+  QToolButton* sbtnMetrTypePitched = nullptr;
+  QSpinBox* udInPort0Oct = nullptr;
+  QSpinBox* udInPort1Oct = nullptr;
+  QWidget* Window = nullptr;
+  TRunTimeControls RunTime;
+  const QPalette* SysPalette = nullptr;
+  std::function<void(const TMainComboIndices& idx)> SelectMainControls;
+};
+
+class TControlGroups : public TWindow {
  public:
   // Wires the groups' controls and the per-seq handlers.
-  explicit TControlGroups(TfrmMain& form);
+  explicit TControlGroups(const TControlWidgets& widgets);
+  TControlGroups(const TControlGroups&) = delete;
+  TControlGroups& operator=(const TControlGroups&) = delete;
   // Every entry into Config reloads the boxes; running shows the metronome's values as labels.
   void Answer(TWindowCalls& calls) override;
 
@@ -33,6 +103,7 @@ class TControlGroups : public TMainArea {
   void RefreshAllControls();
 
  private:
+  TControlWidgets w_;
   // The groups' parts, wired once by the constructor.
   void WireSeqRows();
   void WireSeqHeadings();

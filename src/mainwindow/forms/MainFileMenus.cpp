@@ -6,6 +6,8 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFrame>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QStatusBar>
@@ -36,7 +38,6 @@
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/Refresh.h"
 #include "mainwindow/forms/FileDialogs.h"
-#include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "settings/CfgFactory.h"
@@ -45,7 +46,6 @@
 #include "settings/CfgWriter.h"
 #include "settings/Settings.h"
 #include "styles/StyleStore.h"
-#include "ui_Main.h"
 
 namespace vel {
 
@@ -71,7 +71,9 @@ bool Confirmed(const std::string& question) {
 // own event loops, and this is what keeps a second operation (or a Save button) out meanwhile.
 class TConfigBusy {
  public:
-  explicit TConfigBusy(TfrmMain& form) : item_(form.ui->mnuConfig->menuAction()) { item_->setEnabled(false); }
+  explicit TConfigBusy(const TFileMenuWidgets& menus) : item_(menus.mnuConfig->menuAction()) {
+    item_->setEnabled(false);
+  }
   ~TConfigBusy() { item_->setEnabled(true); }
   TConfigBusy(const TConfigBusy&) = delete;
   TConfigBusy& operator=(const TConfigBusy&) = delete;
@@ -197,7 +199,7 @@ void TFileMenus::WarnMetrSeqOverwritten() {
   if (RunCtl.ProgState.load() != TProgState::Config) return;
   ApplyPendingMetre();
   ApplyPendingSeqValues();
-  form_.SelectMainControls(LoadMainCombos());
+  w_.SelectMainControls(LoadMainCombos());
   bool overwritten = false;
   Locked([&] {
     overwritten = Files.MetrSeqLoaded && Cfg.MetrSeqNo >= 0 && Cfg.MetrSeqNo < kSeqs &&
@@ -236,40 +238,16 @@ void TFileMenus::WMDropFiles(const std::vector<std::string>& names) {
   LoadMidiFileAndWarn(name, !activeParts);
 }
 
-void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
-  const QMimeData* data = event->mimeData();
-  bool local = data && data->hasUrls() && !data->urls().isEmpty();
-  if (local)
-    for (const QUrl& url : data->urls()) local = local && url.isLocalFile();
-  if (local && DropsAccepted(RunCtl.ProgState.load())) {
-    event->acceptProposedAction();
-  } else {
-    event->ignore();
-  }
-}
-
-void TfrmMain::dropEvent(QDropEvent* event) {
-  std::vector<std::string> names;
-  for (const QUrl& url : event->mimeData()->urls())
-    names.push_back(QFileInfo(url.toLocalFile()).absoluteFilePath().toStdString());
-  event->acceptProposedAction();
-  // The drop is finished before anything loads: the dragging program is not kept waiting on our
-  // boxes.
-  QTimer::singleShot(0, this, [this, names] {
-    if (DropsAccepted(RunCtl.ProgState.load())) files_->WMDropFiles(names);
-  });
-}
-
 // ---- Config menu ----
 
 void TFileMenus::SaveDefaultConfig() {
-  if (!ui->mnuConfig->menuAction()->isEnabled()) {
+  if (!w_.mnuConfig->menuAction()->isEnabled()) {
     const bool panel =
-        ui->pnlConfigInPorts->isVisibleTo(&form_) || ui->pnlConfigOutPorts->isVisibleTo(&form_);
+        w_.pnlConfigInPorts->isVisibleTo(w_.Window) || w_.pnlConfigOutPorts->isVisibleTo(w_.Window);
     ShowMessage(SaveRefusalText(panel), MsgKind::Warning);
     return;
   }
-  const TConfigBusy busy(form_);
+  const TConfigBusy busy(w_);
   SaveConfigFile(true, CfgFull);
 }
 
@@ -290,14 +268,14 @@ void TFileMenus::ResetKeyMapsToFactory() {
     return;
   Locked(LoadKeyMapsFactory);
   CfgFiles.ConfigFileName.clear();
-  form_.SetCaption();
+  w_.SetCaption();
 }
 
 namespace {
 
 // The colours in force everywhere after a colour change.
-void ApplyColours(TfrmMain& form) {
-  form.ApplyColourScheme();
+void ApplyColours(const TFileMenuWidgets& menus) {
+  menus.ApplyColourScheme();
   Ui().Refresh(TRefresh::SetKeyColours);
   Locked(RecolourKeyMaps);
   Ui().Refresh(TRefresh::LoadColourShapes);
@@ -308,21 +286,21 @@ void ApplyColours(TfrmMain& form) {
 void TFileMenus::ResetAllColours() {
   if (!Confirmed("About to reset all colours to factory settings, ok?")) return;
   LoadColoursFactory();
-  ApplyColours(form_);
+  ApplyColours(w_);
   CfgFiles.ConfigFileName.clear();
-  form_.SetCaption();
+  w_.SetCaption();
 }
 
 void TFileMenus::ResetSysColours() {
   if (!Confirmed("About to reset system colours to original settings, ok?")) return;
   LoadColoursSystem();
-  form_.ApplyColourScheme();
+  w_.ApplyColourScheme();
   Ui().Refresh(TRefresh::LoadColourShapes);
 }
 
 namespace {
 
-void ResetStyles(TfrmMain& form, bool drum) {
+void ResetStyles(const TFileMenuWidgets& menus, bool drum) {
   if (StyleChangeRefused(drum)) {
     ShowMessage(StyleRefusalText(drum, false), MsgKind::Error);
     return;
@@ -333,44 +311,44 @@ void ResetStyles(TfrmMain& form, bool drum) {
   Locked(drum ? LoadDrumFactory : LoadBassFactory);
   Ui().Refresh(drum ? TRefresh::RefreshDrumStyleLists : TRefresh::RefreshBassStyleLists);
   CfgFiles.ConfigFileName.clear();
-  form.SetCaption();
+  menus.SetCaption();
 }
 
 }  // namespace
 
 void TFileMenus::ResetDrumStyles() {
-  ResetStyles(form_, true);
+  ResetStyles(w_, true);
 }
 
 void TFileMenus::ResetBassStyles() {
-  ResetStyles(form_, false);
+  ResetStyles(w_, false);
 }
 
 void TFileMenus::ResetEverything() {
   if (!Confirmed("About to reset everything to " + std::string(ModeWord(Cfg.StandardMode != 0)) +
                  " factory settings, ok?"))
     return;
-  const TConfigBusy busy(form_);
+  const TConfigBusy busy(w_);
   ResetAllToFactory();
 }
 
 void TFileMenus::SetSettingsWindow(const char* item, std::function<void(const std::string& caption)> show) {
-  QAction* action = form_.findChild<QAction*>(item);
+  QAction* action = w_.Window->findChild<QAction*>(item);
   if (!action) return;
   std::string title;
   for (const TSettingsItem& s : kSettingsItems)
     if (std::strcmp(s.Item, item) == 0) title = s.Title;
-  action->disconnect(&form_);
+  action->disconnect(w_.Window);
   action->setEnabled(static_cast<bool>(show));
   if (show)
-    QObject::connect(action, &QAction::triggered, &form_, [title, show] { show(SettingsCaption(title)); });
+    QObject::connect(action, &QAction::triggered, w_.Window, [title, show] { show(SettingsCaption(title)); });
 }
 
 namespace {
 
 // A subset of the settings from a file the user picks. A cancelled dialog changes nothing; a file
 // that fails puts that subset alone back to factory settings (the reader does that).
-void LoadSubset(TfrmMain& form, uint8_t kind) {
+void LoadSubset(const TFileMenuWidgets& menus, uint8_t kind) {
   if (kind == CfgDrumsOnly || kind == CfgBassOnly) {
     const bool drum = kind == CfgDrumsOnly;
     if (StyleChangeRefused(drum)) {
@@ -378,7 +356,7 @@ void LoadSubset(TfrmMain& form, uint8_t kind) {
       return;
     }
   }
-  const TConfigBusy busy(form);
+  const TConfigBusy busy(menus);
   const std::string previous = CfgFiles.ConfigFileName;
   // An empty name makes the reader ask for one.
   CfgFiles.ConfigFileName.clear();
@@ -393,10 +371,10 @@ void LoadSubset(TfrmMain& form, uint8_t kind) {
   }
   // A subset file does not name the whole configuration.
   CfgFiles.ConfigFileName.clear();
-  form.SetCaption();
+  menus.SetCaption();
   switch (kind) {
     case CfgColoursOnly:
-      ApplyColours(form);
+      ApplyColours(menus);
       break;
     case CfgDrumsOnly:
       Ui().Refresh(TRefresh::RefreshDrumStyleLists);
@@ -409,14 +387,14 @@ void LoadSubset(TfrmMain& form, uint8_t kind) {
   }
 }
 
-void SaveSubset(TfrmMain& form, uint8_t kind) {
-  const TConfigBusy busy(form);
+void SaveSubset(const TFileMenuWidgets& menus, uint8_t kind) {
+  const TConfigBusy busy(menus);
   SaveConfigFile(false, kind);
 }
 
-void DeleteDefaultFile(TfrmMain& form) {
-  const TConfigBusy busy(form);
-  const std::string path = form.DataFolder + kDefaultCfgName;
+void DeleteDefaultFile(const TFileMenuWidgets& menus) {
+  const TConfigBusy busy(menus);
+  const std::string path = *menus.DataFolder + kDefaultCfgName;
   if (!Exists(path)) {
     ShowMessage("Default auto-run config file does not exist", MsgKind::Warning);
     return;
@@ -432,23 +410,23 @@ void DeleteDefaultFile(TfrmMain& form) {
   if (Trace.DiagFlags) DiagLogTimed("Default auto-run config file deleted");
 }
 
-void LoadAllFromDefault(TfrmMain& form) {
-  const std::string path = form.DataFolder + kDefaultCfgName;
+void LoadAllFromDefault(const TFileMenuWidgets& menus) {
+  const std::string path = *menus.DataFolder + kDefaultCfgName;
   if (!Exists(path)) return;
   if (!Confirmed(FileMsg("About to load default config file", path) +
                  "\r\n\r\nEverything will be reset to factory settings before loading file, ok?"))
     return;
-  const TConfigBusy busy(form);
+  const TConfigBusy busy(menus);
   CfgFiles.ConfigFileName = path;
   bool ok = false;
-  form.LoadConfigAndApply(false, true, ok);
+  menus.LoadConfigAndApply(false, true, ok);
 }
 
-void LoadAllFromNamed(TfrmMain& form) {
+void LoadAllFromNamed(const TFileMenuWidgets& menus) {
   if (!Confirmed("About to load settings from named config file\r\n\r\n"
                  "Everything will be reset to factory settings before choosing file, ok?"))
     return;
-  const TConfigBusy busy(form);
+  const TConfigBusy busy(menus);
   // The file is chosen before anything is reset: Cancel leaves every setting, style and port as
   // it was, instead of half a reset.
   const std::string path = CfgLink().OpenDialog
@@ -457,35 +435,35 @@ void LoadAllFromNamed(TfrmMain& form) {
   if (path.empty()) return;
   CfgFiles.ConfigFileName = path;
   bool ok = false;
-  form.LoadConfigAndApply(false, false, ok);
+  menus.LoadConfigAndApply(false, false, ok);
 }
 
 // The switch between novice and standard mode: a reset to the new mode's factory settings, the
 // engine stopped first when it runs.
-void SwitchMode(TfrmMain& form) {
+void SwitchMode(const TFileMenuWidgets& menus) {
   const bool standard = Cfg.StandardMode != 0;
   const bool running = RunCtl.ProgState.load() != TProgState::Config;
   bool playing = false;
   Locked([&] { playing = !NoSeqPlaying(); });
   // The mark follows the mode, not the click, until the switch is made.
-  form.ui->mnuConfigMode->setChecked(!standard);
+  menus.mnuConfigMode->setChecked(!standard);
   if (!Confirmed(ModeSwitchQuestion(standard, running && playing))) return;
   {
-    const TConfigBusy busy(form);
+    const TConfigBusy busy(menus);
     if (running) {
       const TBusyCursor cursor;
       StopRunning();
     }
-    form.ui->mnuConfigMode->setChecked(standard);
+    menus.mnuConfigMode->setChecked(standard);
     Cfg.StandardMode = standard ? 0 : 1;
-    form.SetCaption();
+    menus.SetCaption();
     RefreshAll(false);
     ResetAllToFactory();
   }
 }
 
 // The File menu as it opens: items by the ports and the scene folder, marks by the settings.
-void ShowFileMenuState(Ui::frmMain& ui) {
+void ShowFileMenuState(const TFileMenuWidgets& ui) {
   const TFileMenuEnabling e = FileMenuEnabling(IsFolder(Cfg.RunTimeSceneFolder), RunCtl.OutPortsAllocated);
   ui.mnuFileExplore->setEnabled(e.Explore);
   for (QAction* a : {ui.mnuFileResetLive, ui.mnuFileResetSeqs->menuAction(),
@@ -504,56 +482,56 @@ void ShowFileMenuState(Ui::frmMain& ui) {
 
 // ---- wiring ----
 
-TFileMenus::TFileMenus(TfrmMain& form) : TMainArea(form) {
-  form_.setAcceptDrops(true);
+TFileMenus::TFileMenus(const TFileMenuWidgets& widgets) : w_(widgets) {
+  w_.Window->setAcceptDrops(true);
   WireFileMenu();
   WireConfigMenu();
   WireSettingsMenu();
 }
 
 void TFileMenus::WireFileMenu() {
-  auto on = [this](QAction* a, auto fn) { QObject::connect(a, &QAction::triggered, &form_, fn); };
-  auto opening = [this](QMenu* m, auto fn) { QObject::connect(m, &QMenu::aboutToShow, &form_, fn); };
+  auto on = [this](QAction* a, auto fn) { QObject::connect(a, &QAction::triggered, w_.Window, fn); };
+  auto opening = [this](QMenu* m, auto fn) { QObject::connect(m, &QMenu::aboutToShow, w_.Window, fn); };
   // File menu.
-  opening(ui->mnuFile, [this] { ShowFileMenuState(*ui); });
-  on(ui->mnuFileSaveMidiAllParts, [this] { MidiSaveDialog(true); });
-  on(ui->mnuFileSaveMidiActiveParts, [this] { MidiSaveDialog(false); });
-  on(ui->mnuFileLoadMidiAllParts, [this] { MidiLoadDialog(true); });
-  on(ui->mnuFileLoadMidiActiveParts, [this] { MidiLoadDialog(false); });
+  opening(w_.mnuFile, [this] { ShowFileMenuState(w_); });
+  on(w_.mnuFileSaveMidiAllParts, [this] { MidiSaveDialog(true); });
+  on(w_.mnuFileSaveMidiActiveParts, [this] { MidiSaveDialog(false); });
+  on(w_.mnuFileLoadMidiAllParts, [this] { MidiLoadDialog(true); });
+  on(w_.mnuFileLoadMidiActiveParts, [this] { MidiLoadDialog(false); });
   // The loaders read these on the engine's threads too (scene keys, embedded programs).
   auto toggle = [on](QAction* a, uint8_t& setting) {
     on(a, [&setting](bool checked) { Locked([&] { setting = checked ? 1 : 0; }); });
   };
-  toggle(ui->mnuFileSaveProgChanges, Cfg.SaveProgChanges);
-  toggle(ui->mnuFileLoadExtScenes, Cfg.LoadExtScenes);
-  toggle(ui->mnuFileLoadProgChanges, Cfg.LoadProgChanges);
-  toggle(ui->mnuFileIgnoreEmbeddedProgChanges, Cfg.IgnoreEmbeddedProgChanges);
+  toggle(w_.mnuFileSaveProgChanges, Cfg.SaveProgChanges);
+  toggle(w_.mnuFileLoadExtScenes, Cfg.LoadExtScenes);
+  toggle(w_.mnuFileLoadProgChanges, Cfg.LoadProgChanges);
+  toggle(w_.mnuFileIgnoreEmbeddedProgChanges, Cfg.IgnoreEmbeddedProgChanges);
   auto dragDrop = [this](bool activeParts) {
-    ui->mnuFileLoadDragDropActiveParts->setChecked(activeParts);
-    ui->mnuFileLoadDragDropAllParts->setChecked(!activeParts);
+    w_.mnuFileLoadDragDropActiveParts->setChecked(activeParts);
+    w_.mnuFileLoadDragDropAllParts->setChecked(!activeParts);
     Cfg.DragDropActiveParts = activeParts ? 1 : 0;
   };
-  on(ui->mnuFileLoadDragDropAllParts, [dragDrop] { dragDrop(false); });
-  on(ui->mnuFileLoadDragDropActiveParts, [dragDrop] { dragDrop(true); });
-  on(ui->mnuFileExplore, [this] { OpenFolder(Cfg.RunTimeSceneFolder); });
-  opening(ui->mnuFileLoadPatterns, [this] { NoOutPortWarning(); });
-  opening(ui->mnuFileLoadMisc, [this] {
-    ui->mnuFileLoadSample2->setEnabled(SweepExampleEnabled(Cfg.StandardMode != 0, RunCtl.ProgState.load()));
+  on(w_.mnuFileLoadDragDropAllParts, [dragDrop] { dragDrop(false); });
+  on(w_.mnuFileLoadDragDropActiveParts, [dragDrop] { dragDrop(true); });
+  on(w_.mnuFileExplore, [this] { OpenFolder(Cfg.RunTimeSceneFolder); });
+  opening(w_.mnuFileLoadPatterns, [this] { NoOutPortWarning(); });
+  opening(w_.mnuFileLoadMisc, [this] {
+    w_.mnuFileLoadSample2->setEnabled(SweepExampleEnabled(Cfg.StandardMode != 0, RunCtl.ProgState.load()));
   });
-  const std::pair<QAction*, int32_t> demos[] = {{ui->mnuFileLoadQuickStart, 0}, {ui->mnuFileLoadTutorial, 1},
-                                                {ui->mnuFileLoadSample1, 2},    {ui->mnuFileLoadSample2, 3},
-                                                {ui->mnuFileLoadAnalog, 4},     {ui->mnuFileLoadSamba, 5},
-                                                {ui->mnuFileLoadRhumba, 6},     {ui->mnuFileLoadRock, 7},
-                                                {ui->mnuFileLoadPopShuffle, 8}, {ui->mnuFileLoadPop68, 9}};
+  const std::pair<QAction*, int32_t> demos[] = {{w_.mnuFileLoadQuickStart, 0}, {w_.mnuFileLoadTutorial, 1},
+                                                {w_.mnuFileLoadSample1, 2},    {w_.mnuFileLoadSample2, 3},
+                                                {w_.mnuFileLoadAnalog, 4},     {w_.mnuFileLoadSamba, 5},
+                                                {w_.mnuFileLoadRhumba, 6},     {w_.mnuFileLoadRock, 7},
+                                                {w_.mnuFileLoadPopShuffle, 8}, {w_.mnuFileLoadPop68, 9}};
   for (const auto& [action, n] : demos) on(action, [this, n = n] { LoadDemo(n); });
   WireFileResets();
-  on(ui->mnuFileExit, [this] { form_.close(); });
+  on(w_.mnuFileExit, [this] { w_.Window->close(); });
 }
 
 // Test loads, resets and deletions, each after its question.
 void TFileMenus::WireFileResets() {
-  auto on = [this](QAction* a, auto fn) { QObject::connect(a, &QAction::triggered, &form_, fn); };
-  auto opening = [this](QMenu* m, auto fn) { QObject::connect(m, &QMenu::aboutToShow, &form_, fn); };
+  auto on = [this](QAction* a, auto fn) { QObject::connect(a, &QAction::triggered, w_.Window, fn); };
+  auto opening = [this](QMenu* m, auto fn) { QObject::connect(m, &QMenu::aboutToShow, w_.Window, fn); };
   // The loader takes the engine lock itself and may refuse with a box: held back until it is let go.
   auto loadTest = [](bool variantA) {
     RunLocked(
@@ -563,9 +541,9 @@ void TFileMenus::WireFileResets() {
         },
         false);
   };
-  on(ui->mnuFileLoadTestA, [loadTest] { loadTest(true); });
-  on(ui->mnuFileLoadTestB, [loadTest] { loadTest(false); });
-  on(ui->mnuFileResetLive, [] {
+  on(w_.mnuFileLoadTestA, [loadTest] { loadTest(true); });
+  on(w_.mnuFileLoadTestB, [loadTest] { loadTest(false); });
+  on(w_.mnuFileResetLive, [] {
     if (!Confirmed("About to reset live output, ok?")) return;
     Locked([] {
       ResetLiveAttribs();
@@ -584,84 +562,84 @@ void TFileMenus::WireFileResets() {
     });
   };
   allOrSelection(
-      ui->mnuFileResetAllParts, ui->mnuFileResetSelSeqs, "About to reset all parts for all seqs, ok?",
+      w_.mnuFileResetAllParts, w_.mnuFileResetSelSeqs, "About to reset all parts for all seqs, ok?",
       "About to reset active parts for all selected seqs, ok?", &ResetAllPartsAttribs, &ResetSelSeqs);
-  allOrSelection(ui->mnuFileDeleteAllParts, ui->mnuFileDeleteSelSeqs,
+  allOrSelection(w_.mnuFileDeleteAllParts, w_.mnuFileDeleteSelSeqs,
                  "About to delete all parts for all seqs, ok?",
                  "About to delete active parts for all selected seqs, ok?", &DeleteAllParts, &DeleteSelSeqs);
-  allOrSelection(ui->mnuFileDeleteProgsInAllParts, ui->mnuFileDeleteProgsInSelSeqs,
+  allOrSelection(w_.mnuFileDeleteProgsInAllParts, w_.mnuFileDeleteProgsInSelSeqs,
                  "About to delete prog changes in all parts for all seqs, ok?",
                  "About to delete prog changes in active parts for all selected seqs, ok?",
                  &DeleteProgsInAllParts, &DeleteProgsInSelSeqs);
-  opening(ui->mnuFileDeleteSeqs, [this] {
+  opening(w_.mnuFileDeleteSeqs, [this] {
     bool none = false;
     Locked([&] { none = NoSeqPlaying(); });
-    ui->mnuFileDeleteAllParts->setEnabled(none);
-    ui->mnuFileDeleteSelSeqs->setEnabled(none);
+    w_.mnuFileDeleteAllParts->setEnabled(none);
+    w_.mnuFileDeleteSelSeqs->setEnabled(none);
   });
 }
 
 void TFileMenus::WireConfigMenu() {
-  auto on = [this](QAction* a, auto fn) { QObject::connect(a, &QAction::triggered, &form_, fn); };
-  auto opening = [this](QMenu* m, auto fn) { QObject::connect(m, &QMenu::aboutToShow, &form_, fn); };
+  auto on = [this](QAction* a, auto fn) { QObject::connect(a, &QAction::triggered, w_.Window, fn); };
+  auto opening = [this](QMenu* m, auto fn) { QObject::connect(m, &QMenu::aboutToShow, w_.Window, fn); };
   // Config menu.
-  opening(ui->mnuConfig, [this] {
+  opening(w_.mnuConfig, [this] {
     TConfigMenuInput in;
-    in.DefaultFileExists = Exists(form_.DataFolder + kDefaultCfgName);
+    in.DefaultFileExists = Exists(*w_.DataFolder + kDefaultCfgName);
     in.AppDataFolderExists = IsFolder(RunCtl.AppDataFolder);
     in.State = RunCtl.ProgState.load();
     in.StandardMode = Cfg.StandardMode != 0;
-    in.LoadNamedEnabled = ui->mnuConfigLoadAllFromNamed->isEnabled();
-    in.ResetAllEnabled = ui->mnuConfigResetAll->isEnabled();
+    in.LoadNamedEnabled = w_.mnuConfigLoadAllFromNamed->isEnabled();
+    in.ResetAllEnabled = w_.mnuConfigResetAll->isEnabled();
     const TConfigMenuView v = ConfigMenuView(in);
-    ui->mnuConfigEditDefault->setEnabled(v.EditDefault);
-    ui->mnuConfigDeleteDefault->setEnabled(v.DeleteDefault);
-    ui->mnuConfigExploreDefault->setEnabled(v.ExploreDefault);
-    ui->mnuConfigLoadAllFromDefault->setEnabled(v.LoadFromDefault);
-    ui->mnuConfigLoadAllFromDefault->setStatusTip(Q(v.LoadFromDefaultHint));
-    ui->mnuConfigLoadAllFromNamed->setStatusTip(Q(v.LoadNamedHint));
-    ui->mnuConfigResetColours->setStatusTip(Q(v.ResetColoursHint));
-    ui->mnuConfigResetKMaps->setStatusTip(Q(v.ResetKMapsHint));
-    ui->mnuConfigResetAll->setStatusTip(Q(v.ResetAllHint));
-    ui->mnuConfigMode->setStatusTip(Q(v.ModeHint));
-    ui->mnuConfigMode->setChecked(Cfg.StandardMode == 0);
+    w_.mnuConfigEditDefault->setEnabled(v.EditDefault);
+    w_.mnuConfigDeleteDefault->setEnabled(v.DeleteDefault);
+    w_.mnuConfigExploreDefault->setEnabled(v.ExploreDefault);
+    w_.mnuConfigLoadAllFromDefault->setEnabled(v.LoadFromDefault);
+    w_.mnuConfigLoadAllFromDefault->setStatusTip(Q(v.LoadFromDefaultHint));
+    w_.mnuConfigLoadAllFromNamed->setStatusTip(Q(v.LoadNamedHint));
+    w_.mnuConfigResetColours->setStatusTip(Q(v.ResetColoursHint));
+    w_.mnuConfigResetKMaps->setStatusTip(Q(v.ResetKMapsHint));
+    w_.mnuConfigResetAll->setStatusTip(Q(v.ResetAllHint));
+    w_.mnuConfigMode->setStatusTip(Q(v.ModeHint));
+    w_.mnuConfigMode->setChecked(Cfg.StandardMode == 0);
   });
-  QObject::connect(ui->sbtnSaveConfig, &QToolButton::clicked, &form_, [this] { SaveDefaultConfig(); });
-  on(ui->mnuConfigSaveAllToDefault, [this] { SaveDefaultConfig(); });
-  on(ui->mnuConfigSaveAllToNamed, [this] { SaveSubset(form_, CfgFull); });
-  on(ui->mnuConfigSaveKeyMaps, [this] { SaveSubset(form_, CfgKeyMapsOnly); });
-  on(ui->mnuConfigSaveColours, [this] { SaveSubset(form_, CfgColoursOnly); });
-  on(ui->mnuConfigSaveBass, [this] { SaveSubset(form_, CfgBassOnly); });
-  on(ui->mnuConfigSaveDrums, [this] { SaveSubset(form_, CfgDrumsOnly); });
-  on(ui->mnuConfigLoadAllFromDefault, [this] { LoadAllFromDefault(form_); });
-  on(ui->mnuConfigLoadAllFromNamed, [this] { LoadAllFromNamed(form_); });
-  on(ui->mnuConfigLoadKeyMaps, [this] { LoadSubset(form_, CfgKeyMapsOnly); });
-  on(ui->mnuConfigLoadColours, [this] { LoadSubset(form_, CfgColoursOnly); });
-  on(ui->mnuConfigLoadBass, [this] { LoadSubset(form_, CfgBassOnly); });
-  on(ui->mnuConfigLoadDrums, [this] { LoadSubset(form_, CfgDrumsOnly); });
-  on(ui->mnuConfigResetAll, [this] { ResetEverything(); });
-  on(ui->mnuConfigResetKMaps, [this] { ResetKeyMapsToFactory(); });
-  on(ui->mnuConfigResetColours, [this] { ResetAllColours(); });
-  on(ui->mnuConfigResetBass, [this] { ResetBassStyles(); });
-  on(ui->mnuConfigResetDrums, [this] { ResetDrumStyles(); });
-  on(ui->mnuConfigEditDefault, [this] { ViewEditFile(RunCtl.AppDataFolder, kDefaultCfgName, true); });
-  on(ui->mnuConfigDeleteDefault, [this] { DeleteDefaultFile(form_); });
-  on(ui->mnuConfigExploreDefault, [this] { OpenFolder(RunCtl.AppDataFolder); });
-  on(ui->mnuConfigEditNamed, [this] {
+  QObject::connect(w_.sbtnSaveConfig, &QToolButton::clicked, w_.Window, [this] { SaveDefaultConfig(); });
+  on(w_.mnuConfigSaveAllToDefault, [this] { SaveDefaultConfig(); });
+  on(w_.mnuConfigSaveAllToNamed, [this] { SaveSubset(w_, CfgFull); });
+  on(w_.mnuConfigSaveKeyMaps, [this] { SaveSubset(w_, CfgKeyMapsOnly); });
+  on(w_.mnuConfigSaveColours, [this] { SaveSubset(w_, CfgColoursOnly); });
+  on(w_.mnuConfigSaveBass, [this] { SaveSubset(w_, CfgBassOnly); });
+  on(w_.mnuConfigSaveDrums, [this] { SaveSubset(w_, CfgDrumsOnly); });
+  on(w_.mnuConfigLoadAllFromDefault, [this] { LoadAllFromDefault(w_); });
+  on(w_.mnuConfigLoadAllFromNamed, [this] { LoadAllFromNamed(w_); });
+  on(w_.mnuConfigLoadKeyMaps, [this] { LoadSubset(w_, CfgKeyMapsOnly); });
+  on(w_.mnuConfigLoadColours, [this] { LoadSubset(w_, CfgColoursOnly); });
+  on(w_.mnuConfigLoadBass, [this] { LoadSubset(w_, CfgBassOnly); });
+  on(w_.mnuConfigLoadDrums, [this] { LoadSubset(w_, CfgDrumsOnly); });
+  on(w_.mnuConfigResetAll, [this] { ResetEverything(); });
+  on(w_.mnuConfigResetKMaps, [this] { ResetKeyMapsToFactory(); });
+  on(w_.mnuConfigResetColours, [this] { ResetAllColours(); });
+  on(w_.mnuConfigResetBass, [this] { ResetBassStyles(); });
+  on(w_.mnuConfigResetDrums, [this] { ResetDrumStyles(); });
+  on(w_.mnuConfigEditDefault, [this] { ViewEditFile(RunCtl.AppDataFolder, kDefaultCfgName, true); });
+  on(w_.mnuConfigDeleteDefault, [this] { DeleteDefaultFile(w_); });
+  on(w_.mnuConfigExploreDefault, [this] { OpenFolder(RunCtl.AppDataFolder); });
+  on(w_.mnuConfigEditNamed, [this] {
     const std::string path = RunFileDialog(ViewEditDialog());
     if (path.empty()) return;
     const std::string folder = FolderOf(path);
     Cfg.LastLoadedConfigFolder = folder;
     ViewEditFile(folder, path.substr(path.find_last_of('/') + 1), false);
   });
-  on(ui->mnuConfigMode, [this] { SwitchMode(form_); });
+  on(w_.mnuConfigMode, [this] { SwitchMode(w_); });
 }
 
 void TFileMenus::WireSettingsMenu() {
-  auto opening = [this](QMenu* m, auto fn) { QObject::connect(m, &QMenu::aboutToShow, &form_, fn); };
+  auto opening = [this](QMenu* m, auto fn) { QObject::connect(m, &QMenu::aboutToShow, w_.Window, fn); };
   // Settings menu: the port panel is the port panel's own; the other items wait for their windows.
-  opening(ui->mnuSettings,
-          [this] { ui->mnuCfgPorts->setStatusTip(Q(PortsMenuHint(RunCtl.ProgState.load()))); });
+  opening(w_.mnuSettings,
+          [this] { w_.mnuCfgPorts->setStatusTip(Q(PortsMenuHint(RunCtl.ProgState.load()))); });
   for (const TSettingsItem& s : kSettingsItems) SetSettingsWindow(s.Item, nullptr);
 }
 
@@ -676,11 +654,11 @@ void TFileMenus::Answer(TWindowCalls& calls) {
   calls.Cfg.OpenDialog = cfgDialog(false);
   calls.Cfg.SaveDialog = cfgDialog(true);
   // The settings reader's and writer's notes ("Config converted", a kept copy) go to the status bar.
-  calls.Cfg.SetStatusText = [this](const std::string& text) { form_.statusBar()->showMessage(Q(text)); };
+  calls.Cfg.SetStatusText = [this](const std::string& text) { w_.Window->statusBar()->showMessage(Q(text)); };
   // Once the window is gone the factory reset loads the settings alone.
   calls.Cfg.LoadConfigAndApplyFactory = [this] {
     bool ok = false;
-    form_.LoadConfigAndApply(true, false, ok);
+    w_.LoadConfigAndApply(true, false, ok);
   };
 }
 

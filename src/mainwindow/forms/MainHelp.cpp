@@ -9,9 +9,7 @@
 
 #include "mainwindow/Help.h"
 #include "mainwindow/forms/FileDialogs.h"
-#include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/VersionCheck.h"
-#include "ui_Main.h"
 
 // The address under which the version text and the web pages lie; empty hides their items.
 #ifndef VELLORINE_WEB_BASE
@@ -40,48 +38,57 @@ int32_t DesktopOpened(const std::string& target) {
   return ShellOpen(target);
 }
 
+// The item of that name in the menu or its sub-menus.
+QAction* ItemNamed(const QMenu& menu, const QString& name) {
+  for (QAction* a : menu.actions()) {
+    if (a->objectName() == name) return a;
+    if (QAction* found = a->menu() ? ItemNamed(*a->menu(), name) : nullptr) return found;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
-THelpMenu::THelpMenu(TfrmMain& form)
-    : TMainArea(form),
+THelpMenu::THelpMenu(const THelpWidgets& widgets, const std::string& progFolder)
+    : w_(widgets),
       versionTextUrl_(kWebBase.empty() ? std::string() : kWebBase + "/version.txt"),
-      versionCheck_(std::make_unique<TVersionCheck>(&form)) {
-  TfrmMain* f = &form_;
-  auto open = [f](const std::string& file) {
-    return [f, file] { OpenHelpFile(f->ProgFolder, file, &DesktopOpened); };
-  };
+      versionCheck_(std::make_unique<TVersionCheck>(widgets.CheckProgVersion)) {
   for (const THelpDoc& doc : kHelpDocs)
-    if (QAction* a = f->findChild<QAction*>(QString::fromLatin1(doc.Action)))
-      QObject::connect(a, &QAction::triggered, f, open(doc.File));
+    if (QAction* a = ItemNamed(*w_.Help, QString::fromLatin1(doc.Action)))
+      QObject::connect(a, &QAction::triggered, a, [&progFolder, file = std::string(doc.File)] {
+        OpenHelpFile(progFolder, file, &DesktopOpened);
+      });
   // The word processor macro it would open does not exist on this desktop.
-  ui->mnuHelpWordMacro->setVisible(false);
+  w_.WordMacro->setVisible(false);
 
   auto openUrl = [](const std::string& address, const char* kind) {
     return [address, kind] { OpenUrl(address, kind, &DesktopOpened); };
   };
   const bool web = !kWebBase.empty();
   for (const TVideoGroup& g : kVideoGroups) {
-    QMenu* menu = f->findChild<QMenu*>(QString::fromLatin1(g.Menu));
+    QMenu* menu = w_.Videos->findChild<QMenu*>(QString::fromLatin1(g.Menu));
     if (!menu) continue;
     for (int32_t k = 1; k <= g.Count; ++k) {
       QAction* a = menu->addAction(QString("Video &%1").arg(k));
       a->setObjectName(QString("%1%2").arg(g.Menu).arg(k));
-      QObject::connect(a, &QAction::triggered, f,
+      QObject::connect(a, &QAction::triggered, a,
                        openUrl(kWebBase + "/videos/" + g.Slug + "-" + std::to_string(k), "video"));
     }
   }
-  QObject::connect(ui->mnuVideoList, &QAction::triggered, f, openUrl(kWebBase + "/videos", "web page"));
-  QObject::connect(ui->mnuHelpExamples, &QAction::triggered, f, openUrl(kWebBase + "/examples", "folder"));
-  ui->mnuHelpVideos->menuAction()->setVisible(web);
-  ui->mnuHelpExamples->setVisible(web);
+  QObject::connect(w_.VideoList, &QAction::triggered, w_.VideoList,
+                   openUrl(kWebBase + "/videos", "web page"));
+  QObject::connect(w_.Examples, &QAction::triggered, w_.Examples, openUrl(kWebBase + "/examples", "folder"));
+  w_.Videos->menuAction()->setVisible(web);
+  w_.Examples->setVisible(web);
 
-  QObject::connect(ui->mnuHelpPerf, &QAction::triggered, f, [] {
+  QObject::connect(w_.Perf, &QAction::triggered, w_.Perf, [] {
     ShowMessage(PerformanceInfoText(), MsgKind::Information, MsgButtons::Ok, kPerformanceInfoTitle);
   });
-  QObject::connect(ui->mnuHelpAbout, &QAction::triggered, f,
+  QObject::connect(w_.About, &QAction::triggered, w_.About,
                    [] { ShowMessage(AboutText(), MsgKind::Information, MsgButtons::Ok, kAboutTitle); });
-  QObject::connect(ui->mnuHelpCheckProgVersion, &QAction::triggered, f, [this] { CheckProgVersion(); });
-  ui->mnuHelpCheckProgVersion->setVisible(!versionTextUrl_.empty());
+  QObject::connect(w_.CheckProgVersion, &QAction::triggered, w_.CheckProgVersion,
+                   [this] { CheckProgVersion(); });
+  w_.CheckProgVersion->setVisible(!versionTextUrl_.empty());
 }
 
 THelpMenu::~THelpMenu() = default;
@@ -92,7 +99,7 @@ void THelpMenu::SetVersionSource(const std::string& url, int32_t timeoutMs) {
 }
 
 void THelpMenu::CheckProgVersion() {
-  QAction* item = ui->mnuHelpCheckProgVersion;
+  QAction* item = w_.CheckProgVersion;
   item->setEnabled(false);
   QApplication::setOverrideCursor(Qt::BusyCursor);
   auto done = [item](bool ok, const std::string& body) {

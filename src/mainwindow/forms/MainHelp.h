@@ -5,16 +5,35 @@
 #include <memory>
 #include <string>
 
-#include "mainwindow/forms/MainArea.h"
+#include "mainwindow/WindowRegistry.h"
+
+class QAction;
+class QMenu;
 
 namespace vel {
 
 class TVersionCheck;
 
-class THelpMenu : public TMainArea {
+// The menu's own items.
+struct THelpWidgets {
+  // The whole menu, in which the help documents' items are found by the names their rows give.
+  QMenu* Help = nullptr;
+  // The video groups' menus, which the menu fills.
+  QMenu* Videos = nullptr;
+  QAction* WordMacro = nullptr;
+  QAction* VideoList = nullptr;
+  QAction* Examples = nullptr;
+  QAction* Perf = nullptr;
+  QAction* About = nullptr;
+  QAction* CheckProgVersion = nullptr;
+};
+
+class THelpMenu : public TWindow {
  public:
-  // Wires the menu's items.
-  explicit THelpMenu(TfrmMain& form);
+  // Wires the menu's items; the documents are looked for from the program's folder.
+  THelpMenu(const THelpWidgets& widgets, const std::string& progFolder);
+  THelpMenu(const THelpMenu&) = delete;
+  THelpMenu& operator=(const THelpMenu&) = delete;
   ~THelpMenu() override;
 
   // Fetches the version text without blocking the window; the menu item stays disabled until the
@@ -25,6 +44,7 @@ class THelpMenu : public TMainArea {
   void SetVersionSource(const std::string& url, int32_t timeoutMs);
 
  private:
+  THelpWidgets w_;
   std::string versionTextUrl_;
   int32_t versionCheckTimeoutMs_ = 10000;
   std::unique_ptr<TVersionCheck> versionCheck_;

@@ -1,21 +1,14 @@
 #include "mainwindow/forms/MainInput.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QEvent>
 #include <QKeyEvent>
-#include <QMenu>
-#include <QMenuBar>
 #include <algorithm>
 
 #include "base/Formats.h"
 #include "engine/RunControl.h"
 #include "mainwindow/InputProcs.h"
 #include "mainwindow/PortPanelView.h"
-#include "mainwindow/forms/Main.h"
-#include "mainwindow/forms/MainKeys.h"
 #include "settings/Settings.h"
-#include "ui_Main.h"
 
 namespace vel {
 
@@ -60,13 +53,6 @@ uint8_t QtKeyToVirtualKey(int qtKey) {
     default:
       return 0;
   }
-}
-
-bool QwertyKeyEvent(const QKeyEvent& event, bool down) {
-  const uint8_t vk = QtKeyToVirtualKey(event.key());
-  if (vk == 0) return false;
-  if (event.isAutoRepeat()) return IsQwertyKey(vk);
-  return QwertyKeyToMidi(vk, down);
 }
 
 bool TQwertyKeys::Key(const QKeyEvent& event, bool down) {
@@ -136,68 +122,6 @@ void FillClockPortCombo(QComboBox* combo) {
 
 void FillSampleAidPortCombos(QComboBox* a, QComboBox* b, QComboBox* c) {
   for (QComboBox* combo : {a, b, c}) FillPortNumbers(combo, RunCtl.OutPortsAllocated);
-}
-
-TComputerKeys::TComputerKeys(TfrmMain& form) : TMainArea(form) {
-  // The window, not its first control, has the keys when it opens; a click on the background
-  // gives them back.
-  ui->centralwidget->setFocusPolicy(Qt::ClickFocus);
-  ui->centralwidget->setFocus();
-  KeysBackFromMenuBar();
-}
-
-void TComputerKeys::KeysBackFromMenuBar() {
-  // A menu closed with Esc leaves the menu bar holding the keys to step through its titles, and
-  // the next key would only end that: a musician's Esc of Esc 1 p would be lost and 1 and p
-  // would play as notes. The keys go back to where they were before the bar took them.
-  QMenuBar* bar = form_.menuBar();
-  QObject::connect(qApp, &QApplication::focusChanged, bar, [this, bar](QWidget* old, QWidget* now) {
-    if (now == bar) beforeMenuBar_ = old;
-  });
-  for (QAction* title : bar->actions()) {
-    QMenu* menu = title->menu();
-    if (!menu) continue;
-    // The bar takes the keys after the menu has gone, so look once the closing has run.
-    QObject::connect(menu, &QMenu::aboutToHide, bar, [this, bar] {
-      QMetaObject::invokeMethod(
-          bar,
-          [this, bar] {
-            if (QApplication::focusWidget() != bar || QApplication::activePopupWidget()) return;
-            QWidget* to = beforeMenuBar_ ? beforeMenuBar_.data() : ui->centralwidget;
-            to->setFocus(Qt::PopupFocusReason);
-          },
-          Qt::QueuedConnection);
-    });
-  }
-}
-
-void TComputerKeys::Answer(TWindowCalls& calls) {
-  // Running is for playing: a list still focused from Config would take the keys as a search.
-  calls.Run.ApplyProgState = [ui = ui](TProgState state) {
-    if (state == TProgState::Running) ui->centralwidget->setFocus();
-  };
-}
-
-void TfrmMain::keyPressEvent(QKeyEvent* event) {
-  if (keys_ && !MainClosing && keys_->Key(*event, true)) {
-    event->accept();
-    return;
-  }
-  QMainWindow::keyPressEvent(event);
-}
-
-void TfrmMain::keyReleaseEvent(QKeyEvent* event) {
-  if (keys_ && !MainClosing && keys_->Key(*event, false)) {
-    event->accept();
-    return;
-  }
-  QMainWindow::keyReleaseEvent(event);
-}
-
-void TfrmMain::changeEvent(QEvent* event) {
-  // Keys held while another window takes the keyboard would never be released here.
-  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && keys_) keys_->KeyboardLost();
-  QMainWindow::changeEvent(event);
 }
 
 }  // namespace vel

@@ -13,11 +13,6 @@ namespace vel {
 // The Windows virtual-key code of a Qt key (the key maps and hotkeys speak those), 0 for none.
 uint8_t QtKeyToVirtualKey(int qtKey);
 
-// A key press or release of the virtual keyboard window. True when it was one of its keys and the
-// window should swallow it; auto-repeated presses of its keys are swallowed and do nothing (X11
-// repeats a held key as release and press pairs).
-bool QwertyKeyEvent(const QKeyEvent& event, bool down);
-
 // The computer keys typed into a window that plays with them, as the virtual keyboard does: off
 // while "Disable qwerty controls" is on; a key with Shift, Ctrl, Alt or Meta goes on unplayed; a
 // press is passed on once however long the key is held, and its release once. A release whose

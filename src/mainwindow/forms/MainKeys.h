@@ -4,17 +4,26 @@
 // back from a control, and running gives them back to the window; so does a menu closed with Esc.
 #include <QPointer>
 
-#include "mainwindow/forms/MainArea.h"
+#include "mainwindow/WindowRegistry.h"
 #include "mainwindow/forms/MainInput.h"
 
 class QKeyEvent;
+class QMenuBar;
 class QWidget;
 
 namespace vel {
 
-class TComputerKeys : public TMainArea {
+// The window's background, which has the keys when nothing else takes them, and its menu bar.
+struct TComputerKeysWidgets {
+  QWidget* Background = nullptr;
+  QMenuBar* MenuBar = nullptr;
+};
+
+class TComputerKeys : public TWindow {
  public:
-  explicit TComputerKeys(TfrmMain& form);
+  explicit TComputerKeys(const TComputerKeysWidgets& widgets);
+  TComputerKeys(const TComputerKeys&) = delete;
+  TComputerKeys& operator=(const TComputerKeys&) = delete;
   // A key event of the window; true when it was one of the keyboard's and is swallowed.
   bool Key(const QKeyEvent& event, bool down) { return qwerty_.Key(event, down); }
   // The window lost the keyboard: the keys still held would never be released here.
@@ -24,6 +33,7 @@ class TComputerKeys : public TMainArea {
  private:
   void KeysBackFromMenuBar();
 
+  TComputerKeysWidgets w_;
   TQwertyKeys qwerty_;
   // The control that had the keys when the menu bar took them.
   QPointer<QWidget> beforeMenuBar_;

@@ -13,10 +13,8 @@
 #include "mainwindow/Layout.h"
 #include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/KinetraceView.h"
-#include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/SeqLane.h"
 #include "settings/Settings.h"
-#include "ui_Main.h"
 
 namespace vel {
 
@@ -78,9 +76,9 @@ void ShowKinetrace(TKinetraceView* view, const TLanesState& state, const QFrame*
 
 }  // namespace
 
-TLanesAndKinetrace::TLanesAndKinetrace(TfrmMain& form)
-    : TMainArea(form), state_(std::make_unique<TLanesState>()) {
-  KinetraceView = new TKinetraceView(ui->pnlKinetrace, &form_.SysPalette);
+TLanesAndKinetrace::TLanesAndKinetrace(const TLanesWidgets& widgets)
+    : w_(widgets), state_(std::make_unique<TLanesState>()) {
+  KinetraceView = new TKinetraceView(w_.Kinetrace, w_.SysPalette);
   KinetraceView->setObjectName("imgKinetrace");
 }
 
@@ -100,11 +98,11 @@ void TLanesAndKinetrace::LanesAndKinetraceLocked() {
 
 void TLanesAndKinetrace::ApplyLanesAndKinetrace() {
   // The lanes reach to the rows' end, which a resize of the window moves.
-  const int32_t rowWidth = form_.SeqRows[0].pnlSeq ? form_.SeqRows[0].pnlSeq->width() : 0;
-  const int32_t fullWidth = std::max(rowWidth - form_.Columns.SeqLaneLeft - 4, 0);
+  const int32_t rowWidth = (*w_.SeqRows)[0].pnlSeq ? (*w_.SeqRows)[0].pnlSeq->width() : 0;
+  const int32_t fullWidth = std::max(rowWidth - w_.Columns->SeqLaneLeft - 4, 0);
   const TLanesModel lanes = LanesModel(state_->Lanes, fullWidth);
   for (int32_t s = 0; s < kSeqs; ++s) {
-    TSeqRow& r = form_.SeqRows[s];
+    const TSeqRow& r = (*w_.SeqRows)[s];
     if (!r.SeqLane) continue;
     const TLaneModel& m = lanes.Seqs[s];
     if (r.SeqLane->width() != fullWidth + 8) r.SeqLane->resize(fullWidth + 8, TSeqLane::kHeight);
@@ -114,43 +112,43 @@ void TLanesAndKinetrace::ApplyLanesAndKinetrace() {
     if (m.NumPosnVisible) {
       const QString text = QString::fromStdString(m.NumPosnText);
       if (r.lblSeqNumPosn->text() != text) r.lblSeqNumPosn->setText(text);
-      SetFgColour(r.lblSeqNumPosn, ToQColor(m.PosnColour, form_.SysPalette));
+      SetFgColour(r.lblSeqNumPosn, ToQColor(m.PosnColour, *w_.SysPalette));
     }
   }
-  ShowKinetrace(KinetraceView, *state_, ui->pnlKinetrace);
+  ShowKinetrace(KinetraceView, *state_, w_.Kinetrace);
 }
 
 void TLanesAndKinetrace::SetKinetraceBounds() {
-  QFrame* panel = ui->pnlKinetrace;
+  QFrame* panel = w_.Kinetrace;
   std::optional<TRect> k;
   if (Cfg.DspKinetrace) {
     TGroupInput g;
-    g.StartLeft = ui->pnlSeqStatus->x();
-    g.ControlW = ui->grpControl->width();
-    g.MetrW = ui->grpMetr->width();
-    g.ClockW = ui->grpClock->width();
-    g.PortsW = ui->grpPorts->width();
-    g.ClockTop = ui->grpClock->y();
-    g.ClockHeight = ui->grpClock->height();
+    g.StartLeft = w_.SeqStatus->x();
+    g.ControlW = w_.Control->width();
+    g.MetrW = w_.Metr->width();
+    g.ClockW = w_.Clock->width();
+    g.PortsW = w_.Ports->width();
+    g.ClockTop = w_.Clock->y();
+    g.ClockHeight = w_.Clock->height();
     g.DspKinetrace = true;
     g.KinetracePosn = Cfg.KinetracePosn;
     k = vel::PlaceGroupBoxes(g).Kinetrace;
     if (!k) {
-      const QRect p = ui->pnlSeqStatus->geometry();
-      const int32_t top0 = form_.SeqRows[0].pnlSeq ? p.y() + form_.SeqRows[0].pnlSeq->y() : p.y();
+      const QRect p = w_.SeqStatus->geometry();
+      const int32_t top0 = (*w_.SeqRows)[0].pnlSeq ? p.y() + (*w_.SeqRows)[0].pnlSeq->y() : p.y();
       const TOverSeqsInput o{Cfg.KinetracePosn,
                              top0,
-                             p.y() + ui->pnlLive->y(),
+                             p.y() + w_.Live->y(),
                              TRect{p.x(), p.y(), p.width(), p.height()},
-                             p.x() + ui->lblSeqMidiActivity->x(),
-                             p.x() + ui->lblSeqTracks->x(),
-                             p.x() + ui->lblSeqProgs->x(),
-                             p.x() + ui->lblSeqSVels->x(),
-                             ui->centralwidget->height()};
+                             p.x() + w_.SeqMidiActivity->x(),
+                             p.x() + w_.SeqTracks->x(),
+                             p.x() + w_.SeqProgs->x(),
+                             p.x() + w_.SeqSVels->x(),
+                             w_.Background->height()};
       k = PlaceKinetraceOverSeqs(o);
     }
   }
-  panel->setVisible(k.has_value() && !ui->pnlConfigOutPorts->isVisible());
+  panel->setVisible(k.has_value() && !w_.ConfigOutPorts->isVisible());
   if (k) {
     panel->setGeometry(k->Left, k->Top, k->Width, k->Height);
     panel->raise();
@@ -166,7 +164,7 @@ void TLanesAndKinetrace::SetKinetraceBounds() {
   const bool stretch = Cfg.KinetraceImgStretch != 0;
   KinetraceView->SetPicturePlace(KinetracePictureRect(w, h, b, picture.width(), picture.height(), stretch),
                                  !Cfg.KinetraceImgFile.empty() && Cfg.KinetraceImgVisible != 0, stretch);
-  ShowKinetrace(KinetraceView, *state_, ui->pnlKinetrace);
+  ShowKinetrace(KinetraceView, *state_, w_.Kinetrace);
 }
 
 }  // namespace vel

@@ -3,16 +3,46 @@
 // engine for them, and their drawing.
 #include <memory>
 
-#include "mainwindow/forms/MainArea.h"
+#include "mainwindow/WindowRegistry.h"
+#include "mainwindow/forms/SeqRow.h"
+
+class QFrame;
+class QPalette;
+class QWidget;
 
 namespace vel {
 
 class TKinetraceView;
 struct TLanesState;
+struct TColumnLayout;
 
-class TLanesAndKinetrace : public TMainArea {
+// The Kinetrace's panel, which the area places and draws in; the seq rows, whose lanes it draws;
+// and what it only reads: the widgets the Kinetrace's place is taken from, the column layout and
+// the system colours.
+struct TLanesWidgets {
+  QFrame* Kinetrace = nullptr;
+  const TSeqRows* SeqRows = nullptr;
+  const QWidget* SeqStatus = nullptr;
+  const QWidget* Control = nullptr;
+  const QWidget* Metr = nullptr;
+  const QWidget* Clock = nullptr;
+  const QWidget* Ports = nullptr;
+  const QWidget* Live = nullptr;
+  const QWidget* SeqMidiActivity = nullptr;
+  const QWidget* SeqTracks = nullptr;
+  const QWidget* SeqProgs = nullptr;
+  const QWidget* SeqSVels = nullptr;
+  const QWidget* Background = nullptr;
+  const QWidget* ConfigOutPorts = nullptr;
+  const TColumnLayout* Columns = nullptr;
+  const QPalette* SysPalette = nullptr;
+};
+
+class TLanesAndKinetrace : public TWindow {
  public:
-  explicit TLanesAndKinetrace(TfrmMain& form);
+  explicit TLanesAndKinetrace(const TLanesWidgets& widgets);
+  TLanesAndKinetrace(const TLanesAndKinetrace&) = delete;
+  TLanesAndKinetrace& operator=(const TLanesAndKinetrace&) = delete;
   ~TLanesAndKinetrace() override;
 
   // The status tick calls the first inside its EngineLock section (the Kinetrace fade writes the
@@ -26,6 +56,7 @@ class TLanesAndKinetrace : public TMainArea {
   TKinetraceView* KinetraceView = nullptr;
 
  private:
+  TLanesWidgets w_;
   // What the lanes and the Kinetrace copied from the engine at the last tick, and showed.
   std::unique_ptr<TLanesState> state_;
 };

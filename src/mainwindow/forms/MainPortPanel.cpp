@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -23,13 +24,11 @@
 #include "mainwindow/PortModel.h"
 #include "mainwindow/PortPanelView.h"
 #include "mainwindow/Refresh.h"
-#include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "platform/TextCut.h"
 #include "settings/CfgLink.h"
 #include "settings/Settings.h"
-#include "ui_Main.h"
 
 namespace vel {
 
@@ -61,7 +60,7 @@ struct TSideControls {
   QLineEdit* Edit;
 };
 
-TSideControls Side(Ui::frmMain& ui, bool inputs) {
+TSideControls Side(const TPortPanelWidgets& ui, bool inputs) {
   if (inputs)
     return {ui.pnlConfigInPorts,  ui.lstInDNames,         ui.lstInPNames,    ui.sbtnInPortAlloc,
             ui.sbtnInPortDeAlloc, ui.sbtnInPortUp,        ui.sbtnInPortDown, ui.sbtnRenameInPort,
@@ -85,7 +84,7 @@ void SelectRow(QListWidget* list, int32_t row) {
 // The port being renamed on each side, -1 none.
 int32_t RenamePort[2] = {-1, -1};
 
-void HideRename(Ui::frmMain& ui, bool inputs) {
+void HideRename(const TPortPanelWidgets& ui, bool inputs) {
   const TSideControls c = Side(ui, inputs);
   c.Edit->hide();
   c.RenameDone->hide();
@@ -95,7 +94,7 @@ void HideRename(Ui::frmMain& ui, bool inputs) {
 // A click on the panel's background ends a rename.
 class TPanelClick : public QObject {
  public:
-  TPanelClick(QObject* parent, Ui::frmMain& ui) : QObject(parent), ui_(ui) {}
+  TPanelClick(QObject* parent, const TPortPanelWidgets& ui) : QObject(parent), ui_(ui) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -107,7 +106,7 @@ class TPanelClick : public QObject {
   }
 
  private:
-  Ui::frmMain& ui_;
+  const TPortPanelWidgets ui_;
 };
 
 void AddLabel(QFrame* panel, const char* name, const char* text, int32_t x) {
@@ -120,7 +119,7 @@ void AddLabel(QFrame* panel, const char* name, const char* text, int32_t x) {
 }  // namespace
 
 // The panel's lists from the port model, with the rows to select afterwards.
-static void FillPanelLists(Ui::frmMain& ui, bool inputs, int32_t devRow, int32_t portRow) {
+static void FillPanelLists(const TPortPanelWidgets& ui, bool inputs, int32_t devRow, int32_t portRow) {
   const TSideControls c = Side(ui, inputs);
   const TPortList& list = PortListOf(SideOf(inputs));
   {
@@ -139,13 +138,12 @@ static void FillPanelLists(Ui::frmMain& ui, bool inputs, int32_t devRow, int32_t
 
 // The per-port clock and sync boxes beside their port rows: shown in standard mode for the
 // allocated ports, usable in Config.
-static void PlaceClockBoxes(TfrmMain& f) {
-  Ui::frmMain& ui = *f.ui;
+static void PlaceClockBoxes(const TPortPanelWidgets& ui) {
   QListWidget* list = ui.lstOutPNames;
   const bool standard = Cfg.StandardMode != 0;
   for (int32_t p = 0; p < kPorts; ++p) {
-    QCheckBox* clk = f.chkMidiOutClocks[p];
-    QCheckBox* syn = f.chkMidiOutSync[p];
+    QCheckBox* clk = ui.RunTime.Clocks(p);
+    QCheckBox* syn = ui.RunTime.Sync(p);
     if (!clk || !syn) continue;
     const bool allocated = p <= RunCtl.OutPortsAllocated && p < list->count();
     for (QCheckBox* box : {clk, syn}) {
@@ -165,8 +163,8 @@ static void PlaceClockBoxes(TfrmMain& f) {
   }
 }
 
-static void StartPortRename(TfrmMain& f, bool inputs) {
-  const TSideControls c = Side(*f.ui, inputs);
+static void StartPortRename(const TPortPanelWidgets& ui, bool inputs) {
+  const TSideControls c = Side(ui, inputs);
   const int32_t port = SelectedRow(c.Ports);
   if (port < 0) return;
   RenamePort[inputs ? 0 : 1] = port;
@@ -190,7 +188,7 @@ static void StartPortRename(TfrmMain& f, bool inputs) {
 }
 
 void TPortPanel::UpdatePortButtons(bool inputs) {
-  const TSideControls c = Side(*ui, inputs);
+  const TSideControls c = Side(w_, inputs);
   const TPortButtons b = vel::UpdatePortButtons(SideOf(inputs), SelectedRow(c.Devs), SelectedRow(c.Ports));
   c.Alloc->setEnabled(b.Alloc);
   c.DeAlloc->setEnabled(b.DeAlloc);
@@ -200,35 +198,35 @@ void TPortPanel::UpdatePortButtons(bool inputs) {
 }
 
 void TPortPanel::mnuCfgPortsClick() {
-  ui->mnuCfgPorts->setEnabled(false);
-  for (QMenu* m : {ui->mnuFile, ui->mnuAction, ui->mnuConfig, ui->mnuSettings, ui->mnuView, ui->mnuWindows})
+  w_.mnuCfgPorts->setEnabled(false);
+  for (QMenu* m : {w_.mnuFile, w_.mnuAction, w_.mnuConfig, w_.mnuSettings, w_.mnuView, w_.mnuWindows})
     m->menuAction()->setEnabled(false);
-  for (QWidget* w : {static_cast<QWidget*>(ui->pnlSeqStatus), static_cast<QWidget*>(ui->grpControl),
-                     static_cast<QWidget*>(ui->grpMetr), static_cast<QWidget*>(ui->grpClock),
-                     static_cast<QWidget*>(ui->grpPorts), static_cast<QWidget*>(ui->pnlKinetrace)})
+  for (QWidget* w : {static_cast<QWidget*>(w_.pnlSeqStatus), static_cast<QWidget*>(w_.grpControl),
+                     static_cast<QWidget*>(w_.grpMetr), static_cast<QWidget*>(w_.grpClock),
+                     static_cast<QWidget*>(w_.grpPorts), static_cast<QWidget*>(w_.pnlKinetrace)})
     w->hide();
   // The panels take the place of the seqs and the groups below them.
-  const QRect seqs = ui->pnlSeqStatus->geometry();
-  const int32_t bottom = ui->grpControl->geometry().bottom();
-  ui->pnlConfigInPorts->setGeometry(seqs.x(), seqs.y(), seqs.width(), kInPanelHeight);
+  const QRect seqs = w_.pnlSeqStatus->geometry();
+  const int32_t bottom = w_.grpControl->geometry().bottom();
+  w_.pnlConfigInPorts->setGeometry(seqs.x(), seqs.y(), seqs.width(), kInPanelHeight);
   const int32_t outTop = seqs.y() + kInPanelHeight + kPanelGap;
-  ui->pnlConfigOutPorts->setGeometry(seqs.x(), outTop, seqs.width(), std::max(bottom - outTop, 200));
+  w_.pnlConfigOutPorts->setGeometry(seqs.x(), outTop, seqs.width(), std::max(bottom - outTop, 200));
   for (bool inputs : {true, false}) {
-    const TSideControls c = Side(*ui, inputs);
+    const TSideControls c = Side(w_, inputs);
     for (QListWidget* list : {c.Devs, c.Ports}) list->resize(list->width(), c.Panel->height() - 30);
   }
-  ui->sbtnDone->move(kButtonsLeft, ui->pnlConfigOutPorts->height() - 32);
+  w_.sbtnDone->move(kButtonsLeft, w_.pnlConfigOutPorts->height() - 32);
 
   const bool config = InConfig();
   const bool standard = Cfg.StandardMode != 0;
   for (bool inputs : {true, false}) {
-    const TSideControls c = Side(*ui, inputs);
+    const TSideControls c = Side(w_, inputs);
     c.Devs->setEnabled(config);
     c.Ports->setEnabled(true);
     for (const char* name : {"lblInDNames", "lblOutDNames"})
       if (auto* l = c.Panel->findChild<QLabel*>(QString::fromLatin1(name))) l->setEnabled(config);
-    FillPanelLists(*ui, inputs, -1, -1);
-    HideRename(*ui, inputs);
+    FillPanelLists(w_, inputs, -1, -1);
+    HideRename(w_, inputs);
     UpdatePortButtons(inputs);
     const TPortPanelHints h = PortPanelHints(SideOf(inputs), config);
     c.Refresh->setStatusTip(Q(h.Refresh));
@@ -240,64 +238,62 @@ void TPortPanel::mnuCfgPortsClick() {
     c.Panel->show();
     c.Panel->raise();
   }
-  for (QLabel* l : {ui->lblMidiOutClocks, ui->lblMidiOutSync}) {
+  for (QLabel* l : {w_.lblMidiOutClocks, w_.lblMidiOutSync}) {
     l->setVisible(standard);
     QFont font = l->font();
     font.setBold(!config);
     l->setFont(font);
   }
-  PlaceClockBoxes(form_);
+  PlaceClockBoxes(w_);
 }
 
 void TPortPanel::ClosePortPanel() {
-  for (bool inputs : {true, false}) HideRename(*ui, inputs);
-  for (QWidget* w : {static_cast<QWidget*>(ui->pnlSeqStatus), static_cast<QWidget*>(ui->grpControl),
-                     static_cast<QWidget*>(ui->grpMetr), static_cast<QWidget*>(ui->grpClock),
-                     static_cast<QWidget*>(ui->grpPorts)})
+  for (bool inputs : {true, false}) HideRename(w_, inputs);
+  for (QWidget* w : {static_cast<QWidget*>(w_.pnlSeqStatus), static_cast<QWidget*>(w_.grpControl),
+                     static_cast<QWidget*>(w_.grpMetr), static_cast<QWidget*>(w_.grpClock),
+                     static_cast<QWidget*>(w_.grpPorts)})
     w->show();
-  ui->pnlKinetrace->setVisible(Cfg.DspKinetrace != 0);
+  w_.pnlKinetrace->setVisible(Cfg.DspKinetrace != 0);
   UpdatePortRows(true);
-  ui->pnlConfigInPorts->hide();
+  w_.pnlConfigInPorts->hide();
   LogPortTables(false);
   UpdatePortRows(false);
-  ui->pnlConfigOutPorts->hide();
+  w_.pnlConfigOutPorts->hide();
   LogPortTables(true);
-  for (QMenu* m : {ui->mnuFile, ui->mnuAction, ui->mnuConfig, ui->mnuSettings, ui->mnuView, ui->mnuWindows})
+  for (QMenu* m : {w_.mnuFile, w_.mnuAction, w_.mnuConfig, w_.mnuSettings, w_.mnuView, w_.mnuWindows})
     m->menuAction()->setEnabled(true);
   // The port column shows with more than one output: the columns are laid out again.
-  if (form_.SeqRows[0].pnlSeq) form_.LayoutSeqStatusColumns();
-  form_.ApplyProgState(int(RunCtl.ProgState.load()));
+  if (w_.RunTime.Row(0).pnlSeq) w_.LayoutSeqStatusColumns();
+  w_.ApplyProgState(int(RunCtl.ProgState.load()));
 }
 
 void TPortPanel::UpdatePortRows(bool inputs) {
   const TPortRows r = PortRows();
   if (inputs) {
-    for (QWidget* w : {static_cast<QWidget*>(ui->lblIn0), static_cast<QWidget*>(ui->lblvInPort0Name)})
+    for (QWidget* w : {static_cast<QWidget*>(w_.lblIn0), static_cast<QWidget*>(w_.lblvInPort0Name)})
       w->setVisible(r.In0Visible);
-    ui->lblvInPort0Name->setText(Q(r.In0Name));
-    for (QWidget* w :
-         {static_cast<QWidget*>(ui->cboInPort0FilterChan), static_cast<QWidget*>(ui->udInPort0Oct),
-          static_cast<QWidget*>(ui->lblvInPort0OctOffset)})
+    w_.lblvInPort0Name->setText(Q(r.In0Name));
+    for (QWidget* w : {static_cast<QWidget*>(w_.cboInPort0FilterChan), static_cast<QWidget*>(w_.udInPort0Oct),
+                       static_cast<QWidget*>(w_.lblvInPort0OctOffset)})
       w->setVisible(r.In0Controls);
-    ui->lblIn1->setText(Q(r.In1Caption));
-    ui->lblIn1->setStatusTip(Q(r.In1Hint));
-    ui->lblIn1->adjustSize();
-    ui->lblvInPort1Name->move(std::max(ui->lblvInPort0Name->x(), ui->lblIn1->x() + ui->lblIn1->width() + 4),
-                              ui->lblvInPort1Name->y());
-    ui->lblvInPort1Name->setText(Q(r.In1Name));
-    ui->lblvInPort1Name->setStatusTip(Q(r.In1Hint));
-    for (QWidget* w : {static_cast<QWidget*>(ui->lblIn1), static_cast<QWidget*>(ui->lblvInPort1Name)})
+    w_.lblIn1->setText(Q(r.In1Caption));
+    w_.lblIn1->setStatusTip(Q(r.In1Hint));
+    w_.lblIn1->adjustSize();
+    w_.lblvInPort1Name->move(std::max(w_.lblvInPort0Name->x(), w_.lblIn1->x() + w_.lblIn1->width() + 4),
+                             w_.lblvInPort1Name->y());
+    w_.lblvInPort1Name->setText(Q(r.In1Name));
+    w_.lblvInPort1Name->setStatusTip(Q(r.In1Hint));
+    for (QWidget* w : {static_cast<QWidget*>(w_.lblIn1), static_cast<QWidget*>(w_.lblvInPort1Name)})
       w->setVisible(r.In1Visible);
-    for (QWidget* w :
-         {static_cast<QWidget*>(ui->cboInPort1FilterChan), static_cast<QWidget*>(ui->udInPort1Oct),
-          static_cast<QWidget*>(ui->lblvInPort1OctOffset)})
+    for (QWidget* w : {static_cast<QWidget*>(w_.cboInPort1FilterChan), static_cast<QWidget*>(w_.udInPort1Oct),
+                       static_cast<QWidget*>(w_.lblvInPort1OctOffset)})
       w->setVisible(r.In1Controls);
     return;
   }
-  for (QWidget* w : {static_cast<QWidget*>(ui->lblOut), static_cast<QWidget*>(ui->lblvOutPort0Name)})
+  for (QWidget* w : {static_cast<QWidget*>(w_.lblOut), static_cast<QWidget*>(w_.lblvOutPort0Name)})
     w->setVisible(r.OutVisible);
-  ui->lblvOutPort0Name->setText(Q(r.OutText));
-  ui->lblvOutPort0Name->setStatusTip(Q(r.OutHint));
+  w_.lblvOutPort0Name->setText(Q(r.OutText));
+  w_.lblvOutPort0Name->setStatusTip(Q(r.OutHint));
   // The live and seq port lists follow the ports; a port that is gone becomes port 1.
   FitPortsToAllocation();
   const auto& items = PortLists.Out.PortItems;
@@ -308,10 +304,10 @@ void TPortPanel::UpdatePortRows(bool inputs) {
     combo->setCurrentIndex(port < combo->count() ? port : -1);
   };
   std::lock_guard lock(EngineLock);
-  fill(ui->cboLivePorts, RunCtl.LivePort);
+  fill(w_.cboLivePorts, RunCtl.LivePort);
   for (int32_t s = 0; s < kSeqs; ++s)
-    if (form_.SeqRows[s].cboSeqPort)
-      fill(form_.SeqRows[s].cboSeqPort, Seqs.PartBufs[Seqs.SeqRecs[s].PlayPart & 1][s].PortPend);
+    if (w_.RunTime.Row(s).cboSeqPort)
+      fill(w_.RunTime.Row(s).cboSeqPort, Seqs.PartBufs[Seqs.SeqRecs[s].PlayPart & 1][s].PortPend);
 }
 
 void TPortPanel::SelectPortCombos(const TMainComboIndices& idx) {
@@ -319,9 +315,9 @@ void TPortPanel::SelectPortCombos(const TMainComboIndices& idx) {
     const QSignalBlocker block(combo);
     combo->setCurrentIndex(index < combo->count() ? index : -1);
   };
-  select(ui->cboLivePorts, idx.LivePorts);
+  select(w_.cboLivePorts, idx.LivePorts);
   for (int32_t s = 0; s < kSeqs; ++s)
-    if (form_.SeqRows[s].cboSeqPort) select(form_.SeqRows[s].cboSeqPort, idx.Seqs[s].Port);
+    if (w_.RunTime.Row(s).cboSeqPort) select(w_.RunTime.Row(s).cboSeqPort, idx.Seqs[s].Port);
 }
 
 bool TPortPanel::RefreshAllWithWindow(bool reinit) {
@@ -335,13 +331,12 @@ bool TPortPanel::RefreshAllWithWindow(bool reinit) {
 
 // The output-port users: the display link's port list, the sample aid, the channel multiplier
 // window; the input-port users: the timing window's clock list.
-static void PortUsersChanged(TfrmMain& f, TPortSide side) {
-  Ui::frmMain& ui = *f.ui;
+static void PortUsersChanged(const TPortPanelWidgets& ui, TPortSide side) {
   if (side == TPortSide::Inputs) {
     if (Showing.CfgTimingShowing) Ui().Refresh(TRefresh::FillClockPortCombo);
     return;
   }
-  PlaceClockBoxes(f);
+  PlaceClockBoxes(ui);
   int32_t tarloPort = ui.cboTarloPNo->currentIndex();
   if (Cfg.TarloOn) {
     int32_t dev = -1;
@@ -370,7 +365,7 @@ static void PortUsersChanged(TfrmMain& f, TPortSide side) {
 }
 
 // The display link's lists show the link settings; a value the list does not hold leaves its choice.
-static void SelectTarloControls(Ui::frmMain& ui) {
+static void SelectTarloControls(const TPortPanelWidgets& ui) {
   auto select = [](QComboBox* combo, int32_t index) {
     if (index < 0 || index >= combo->count()) return;
     const QSignalBlocker block(combo);
@@ -382,7 +377,7 @@ static void SelectTarloControls(Ui::frmMain& ui) {
 
 // The lists' choice becomes the link settings: a settings save writes it and the next refresh
 // selects it again.
-static void TakeTarloChoice(const Ui::frmMain& ui) {
+static void TakeTarloChoice(const TPortPanelWidgets& ui) {
   const int32_t port = ui.cboTarloPNo->currentIndex();
   if (port >= 0) {
     Cfg.TarloSysExPortNo = static_cast<int8_t>(port);
@@ -396,8 +391,8 @@ static void TakeTarloChoice(const Ui::frmMain& ui) {
 }
 
 void TPortPanel::Answer(TWindowCalls& calls) {
-  calls.Refresh.SelectTarloControls = [this] { SelectTarloControls(*ui); };
-  calls.Ports.PortUsersChanged = [this](TPortSide side) { PortUsersChanged(form_, side); };
+  calls.Refresh.SelectTarloControls = [this] { SelectTarloControls(w_); };
+  calls.Ports.PortUsersChanged = [this](TPortSide side) { PortUsersChanged(w_, side); };
   // A refresh re-finds the ports: their rows, and the live and seq port combos after the main
   // window's own controls.
   calls.Refresh.PortRowsChanged = [this](TPortSide side) { UpdatePortRows(side == TPortSide::Inputs); };
@@ -407,39 +402,39 @@ void TPortPanel::Answer(TWindowCalls& calls) {
   calls.Run.InPortsClosed = [this] {
     PortLists.In.PortItems.clear();
     ListInDevices();
-    FillPanelLists(*ui, true, -1, -1);
+    FillPanelLists(w_, true, -1, -1);
     UpdatePortRows(true);
   };
   calls.Run.OutPortsClosed = [this] {
-    for (auto* boxes : {&form_.chkMidiOutClocks, &form_.chkMidiOutSync})
+    for (auto* boxes : {w_.RunTime.OutClocks, w_.RunTime.OutSync})
       for (QCheckBox* box : *boxes)
         if (box) box->setEnabled(false);
     PortLists.Out.PortItems.clear();
     ListOutDevices();
-    FillPanelLists(*ui, false, -1, -1);
+    FillPanelLists(w_, false, -1, -1);
     UpdatePortRows(false);
   };
 }
 
-TPortPanel::TPortPanel(TfrmMain& form) : TMainArea(form) {
+TPortPanel::TPortPanel(const TPortPanelWidgets& widgets) : w_(widgets) {
   RenamePort[0] = RenamePort[1] = -1;
   // The refresh buttons work from the panels, which hide the Ports group while they show.
-  ui->sbtnRescanInDevs->setParent(ui->pnlConfigInPorts);
-  ui->sbtnRescanOutDevs->setParent(ui->pnlConfigOutPorts);
-  AddLabel(ui->pnlConfigInPorts, "lblInDNames", "Input devices", 8);
-  AddLabel(ui->pnlConfigInPorts, "lblInPNames", "Input ports", kPortsLeft);
-  AddLabel(ui->pnlConfigOutPorts, "lblOutDNames", "Output devices", 8);
-  AddLabel(ui->pnlConfigOutPorts, "lblOutPNames", "Output ports", kPortsLeft);
-  ui->lblMidiOutClocks->move(kClockLeft - 2, 4);
-  ui->lblMidiOutSync->move(kSyncLeft - 2, 4);
+  w_.sbtnRescanInDevs->setParent(w_.pnlConfigInPorts);
+  w_.sbtnRescanOutDevs->setParent(w_.pnlConfigOutPorts);
+  AddLabel(w_.pnlConfigInPorts, "lblInDNames", "Input devices", 8);
+  AddLabel(w_.pnlConfigInPorts, "lblInPNames", "Input ports", kPortsLeft);
+  AddLabel(w_.pnlConfigOutPorts, "lblOutDNames", "Output devices", 8);
+  AddLabel(w_.pnlConfigOutPorts, "lblOutPNames", "Output ports", kPortsLeft);
+  w_.lblMidiOutClocks->move(kClockLeft - 2, 4);
+  w_.lblMidiOutSync->move(kSyncLeft - 2, 4);
   for (bool inputs : {true, false}) WireSide(inputs);
-  QObject::connect(ui->sbtnDone, &QToolButton::clicked, &form_, [this] { ClosePortPanel(); });
-  QObject::connect(ui->mnuCfgPorts, &QAction::triggered, &form_, [this] { mnuCfgPortsClick(); });
+  QObject::connect(w_.sbtnDone, &QToolButton::clicked, w_.Window, [this] { ClosePortPanel(); });
+  QObject::connect(w_.mnuCfgPorts, &QAction::triggered, w_.Window, [this] { mnuCfgPortsClick(); });
   WireLiveRowAndSeqCount();
 }
 
 void TPortPanel::WireSide(bool inputs) {
-  const TSideControls c = Side(*ui, inputs);
+  const TSideControls c = Side(w_, inputs);
   c.Devs->setGeometry(8, 22, 300, 120);
   c.Ports->setGeometry(kPortsLeft, 22, 260, 120);
   int32_t y = 22;
@@ -452,8 +447,8 @@ void TPortPanel::WireSide(bool inputs) {
   c.Refresh->setText("Refresh");
   c.Refresh->setGeometry(kButtonsLeft, 52, 80, 24);
   c.Refresh->show();
-  c.Panel->installEventFilter(new TPanelClick(c.Panel, *ui));
-  HideRename(*ui, inputs);
+  c.Panel->installEventFilter(new TPanelClick(c.Panel, w_));
+  HideRename(w_, inputs);
   WirePortMoves(inputs);
   WireRename(inputs);
   WireRefresh(inputs);
@@ -461,118 +456,120 @@ void TPortPanel::WireSide(bool inputs) {
 
 // Allocation, de-allocation and the moves up and down, each refilling the lists.
 void TPortPanel::WirePortMoves(bool inputs) {
-  const TSideControls c = Side(*ui, inputs);
-  QObject::connect(c.Devs, &QListWidget::itemSelectionChanged, &form_,
+  const TSideControls c = Side(w_, inputs);
+  QObject::connect(c.Devs, &QListWidget::itemSelectionChanged, w_.Window,
                    [this, inputs] { UpdatePortButtons(inputs); });
-  QObject::connect(c.Ports, &QListWidget::itemSelectionChanged, &form_,
+  QObject::connect(c.Ports, &QListWidget::itemSelectionChanged, w_.Window,
                    [this, inputs] { UpdatePortButtons(inputs); });
   auto allocate = [this, inputs] {
-    const TSideControls s = Side(*ui, inputs);
+    const TSideControls s = Side(w_, inputs);
     s.Alloc->setEnabled(false);
     s.Devs->setEnabled(false);
     const int32_t row = SelectedRow(s.Devs);
     const bool ok = AllocateSelectedDevice(SideOf(inputs), row);
     const int32_t port = inputs ? RunCtl.InPortsAllocated : RunCtl.OutPortsAllocated;
-    FillPanelLists(*ui, inputs, ok ? -1 : row, ok ? port : SelectedRow(s.Ports));
+    FillPanelLists(w_, inputs, ok ? -1 : row, ok ? port : SelectedRow(s.Ports));
     s.Devs->setEnabled(InConfig());
-    PlaceClockBoxes(form_);
+    PlaceClockBoxes(w_);
     UpdatePortButtons(inputs);
   };
-  QObject::connect(c.Alloc, &QToolButton::clicked, &form_, allocate);
-  QObject::connect(c.Devs, &QListWidget::itemDoubleClicked, &form_, [c, allocate] {
+  QObject::connect(c.Alloc, &QToolButton::clicked, w_.Window, allocate);
+  QObject::connect(c.Devs, &QListWidget::itemDoubleClicked, w_.Window, [c, allocate] {
     if (c.Alloc->isEnabled()) allocate();
   });
-  QObject::connect(c.DeAlloc, &QToolButton::clicked, &form_, [this, inputs] {
-    HideRename(*ui, inputs);
-    const TSideControls s = Side(*ui, inputs);
+  QObject::connect(c.DeAlloc, &QToolButton::clicked, w_.Window, [this, inputs] {
+    HideRename(w_, inputs);
+    const TSideControls s = Side(w_, inputs);
     s.DeAlloc->setEnabled(false);
     s.Ports->setEnabled(false);
     const int32_t port = DeallocatePort(SideOf(inputs), SelectedRow(s.Ports));
-    FillPanelLists(*ui, inputs, -1, port);
+    FillPanelLists(w_, inputs, -1, port);
     s.Ports->setEnabled(true);
-    PlaceClockBoxes(form_);
+    PlaceClockBoxes(w_);
     UpdatePortButtons(inputs);
   });
   auto move = [this, inputs](bool down) {
-    HideRename(*ui, inputs);
-    const TSideControls s = Side(*ui, inputs);
+    HideRename(w_, inputs);
+    const TSideControls s = Side(w_, inputs);
     const int32_t port = MovePort(SideOf(inputs), SelectedRow(s.Ports), down);
-    FillPanelLists(*ui, inputs, -1, port);
-    PlaceClockBoxes(form_);
+    FillPanelLists(w_, inputs, -1, port);
+    PlaceClockBoxes(w_);
     UpdatePortButtons(inputs);
   };
-  QObject::connect(c.Up, &QToolButton::clicked, &form_, [move] { move(false); });
-  QObject::connect(c.Down, &QToolButton::clicked, &form_, [move] { move(true); });
+  QObject::connect(c.Up, &QToolButton::clicked, w_.Window, [move] { move(false); });
+  QObject::connect(c.Down, &QToolButton::clicked, w_.Window, [move] { move(true); });
 }
 
 void TPortPanel::WireRename(bool inputs) {
-  const TSideControls c = Side(*ui, inputs);
-  QObject::connect(c.Name, &QToolButton::clicked, &form_, [this, inputs, c] {
+  const TSideControls c = Side(w_, inputs);
+  QObject::connect(c.Name, &QToolButton::clicked, w_.Window, [this, inputs, c] {
     if (c.Edit->isVisible()) {
-      HideRename(*ui, inputs);
+      HideRename(w_, inputs);
     } else {
-      StartPortRename(form_, inputs);
+      StartPortRename(w_, inputs);
     }
   });
-  QObject::connect(c.Ports, &QListWidget::itemDoubleClicked, &form_, [this, inputs, c] {
+  QObject::connect(c.Ports, &QListWidget::itemDoubleClicked, w_.Window, [this, inputs, c] {
     SelectRow(c.Devs, -1);
     UpdatePortButtons(inputs);
-    StartPortRename(form_, inputs);
+    StartPortRename(w_, inputs);
   });
-  QObject::connect(c.Edit, &QLineEdit::textEdited, &form_, [inputs, c](const QString& text) {
+  QObject::connect(c.Edit, &QLineEdit::textEdited, w_.Window, [inputs, c](const QString& text) {
     const int32_t port = RenamePort[inputs ? 0 : 1];
     ApplyPortRename(SideOf(inputs), port, text.toStdString());
     const auto& items = PortListOf(SideOf(inputs)).PortItems;
     if (port >= 0 && port < static_cast<int32_t>(items.size()) && c.Ports->item(port))
       c.Ports->item(port)->setText(Q(items[port]));
   });
-  QObject::connect(c.Edit, &QLineEdit::editingFinished, &form_, [this, inputs] { HideRename(*ui, inputs); });
-  QObject::connect(c.RenameDone, &QToolButton::clicked, &form_, [this, inputs] { HideRename(*ui, inputs); });
+  QObject::connect(c.Edit, &QLineEdit::editingFinished, w_.Window,
+                   [this, inputs] { HideRename(w_, inputs); });
+  QObject::connect(c.RenameDone, &QToolButton::clicked, w_.Window,
+                   [this, inputs] { HideRename(w_, inputs); });
 }
 
 // The device list read afresh: every port of the side closes.
 void TPortPanel::WireRefresh(bool inputs) {
-  const TSideControls c = Side(*ui, inputs);
-  QObject::connect(c.Refresh, &QToolButton::clicked, &form_, [this, inputs] {
-    const TSideControls s = Side(*ui, inputs);
+  const TSideControls c = Side(w_, inputs);
+  QObject::connect(c.Refresh, &QToolButton::clicked, w_.Window, [this, inputs] {
+    const TSideControls s = Side(w_, inputs);
     s.Refresh->setEnabled(false);
-    HideRename(*ui, true);
-    HideRename(*ui, false);
+    HideRename(w_, true);
+    HideRename(w_, false);
     Ui().ProcessEvents();
     Ui().BusyCursor(true);
     RescanDevices(!inputs);
     Ui().BusyCursor(false);
-    FillPanelLists(*ui, inputs, -1, -1);
+    FillPanelLists(w_, inputs, -1, -1);
     s.Refresh->setEnabled(InConfig());
-    PlaceClockBoxes(form_);
+    PlaceClockBoxes(w_);
     UpdatePortButtons(inputs);
   });
 }
 
 void TPortPanel::WireLiveRowAndSeqCount() {
   // The live row's own values and the seq count.
-  QObject::connect(ui->cboLiveSVels, &QComboBox::activated, &form_, [this] {
+  QObject::connect(w_.cboLiveSVels, &QComboBox::activated, w_.Window, [this] {
     {
       std::lock_guard lock(EngineLock);
-      Live.SVel = static_cast<uint8_t>(std::clamp(ui->cboLiveSVels->currentText().toInt(), 0, 9));
+      Live.SVel = static_cast<uint8_t>(std::clamp(w_.cboLiveSVels->currentText().toInt(), 0, 9));
     }
     RefreshAllWithWindow(false);
   });
-  QObject::connect(ui->chkLivePLocked, &QCheckBox::clicked, &form_, [this](bool checked) {
+  QObject::connect(w_.chkLivePLocked, &QCheckBox::clicked, w_.Window, [this](bool checked) {
     {
       std::lock_guard lock(EngineLock);
       Live.PitchLocked = checked ? 1 : 0;
     }
     RefreshAllWithWindow(false);
   });
-  QObject::connect(ui->cboMaxActiveSeqs, &QComboBox::activated, &form_, [this] {
-    const int32_t count = ui->cboMaxActiveSeqs->currentText().toInt();
+  QObject::connect(w_.cboMaxActiveSeqs, &QComboBox::activated, w_.Window, [this] {
+    const int32_t count = w_.cboMaxActiveSeqs->currentText().toInt();
     if (count == Cfg.MaxActiveSeqs + 1) return;
     if (ShowMessage("Warning - Changing no. of seqs may reset port allocation and names, ok?",
                     MsgKind::Confirmation, MsgButtons::YesNo) != MsgAnswer::Yes) {
-      const QSignalBlocker block(ui->cboMaxActiveSeqs);
-      ui->cboMaxActiveSeqs->setCurrentIndex(
-          ui->cboMaxActiveSeqs->findText(QString::number(Cfg.MaxActiveSeqs + 1)));
+      const QSignalBlocker block(w_.cboMaxActiveSeqs);
+      w_.cboMaxActiveSeqs->setCurrentIndex(
+          w_.cboMaxActiveSeqs->findText(QString::number(Cfg.MaxActiveSeqs + 1)));
       return;
     }
     {
@@ -586,14 +583,14 @@ void TPortPanel::WireLiveRowAndSeqCount() {
       const TBusyCursor busy;
       RefreshAllWithWindow(true);
     }
-    if (form_.y() < 0) form_.move(form_.x(), 0);
+    if (w_.Window->y() < 0) w_.Window->move(w_.Window->x(), 0);
   });
   auto tarlo = [this] {
-    TakeTarloChoice(*ui);
-    if (Cfg.TarloOn) TarloOpen(ui->cboTarloPNo->currentIndex(), ui->cboTarloSysexDevId->currentIndex());
+    TakeTarloChoice(w_);
+    if (Cfg.TarloOn) TarloOpen(w_.cboTarloPNo->currentIndex(), w_.cboTarloSysexDevId->currentIndex());
   };
-  QObject::connect(ui->cboTarloPNo, &QComboBox::activated, &form_, tarlo);
-  QObject::connect(ui->cboTarloSysexDevId, &QComboBox::activated, &form_, tarlo);
+  QObject::connect(w_.cboTarloPNo, &QComboBox::activated, w_.Window, tarlo);
+  QObject::connect(w_.cboTarloSysexDevId, &QComboBox::activated, w_.Window, tarlo);
 }
 
 }  // namespace vel

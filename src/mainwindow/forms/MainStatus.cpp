@@ -633,7 +633,6 @@ void TStatusDisplay::UpdateDspStatus() {
     calibBlink = Args.CalibratePending && !Args.CalibDone;
     calibDone = Args.CalibratePending && Args.CalibDone;
     if (calibDone) Args.CalibratePending = 0;
-    if (d.Snap.GridDirty) StatusGridDirty = true;
     form_.Lanes().LanesAndKinetraceLocked();
     if (TemplateAnimate && Showing.TemplateShowing && Showing.LiveNoteAnyLit.exchange(0) != 0)
       TemplateAnimate(Cfg.DspStatusInterval);

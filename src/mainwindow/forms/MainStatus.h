@@ -52,9 +52,6 @@ class TStatusDisplay : public TMainArea {
   QTimer* tmUpdateDspStatus = nullptr;
   QTimer* tmUpdateDspMetr = nullptr;
   QTimer* tmUpdateDspDiag = nullptr;
-  // Set by the status tick before it calls LanesAndKinetraceLocked when a part's record or
-  // selection flag asks for the lane grid (DspSeqGrid on).
-  bool StatusGridDirty = false;
 
  private:
   std::unique_ptr<TStatusState> d_;

@@ -45,7 +45,6 @@
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
 #include "files/Tarlo.h"
-#include "keymapper/forms/KeyMapper.h"
 #include "keys/KeyArgs.h"
 #include "keys/RecordKeys.h"
 #include "mainwindow/FileMenus.h"
@@ -57,12 +56,9 @@
 #include "mainwindow/forms/KinetraceView.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainLanes.h"
-#include "mainwindow/forms/MainStatus.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "settings/Settings.h"
-#include "settings/forms/CfgMetr.h"
-#include "styles/forms/CfgStyle.h"
 #include "ui_Main.h"
 
 namespace vel {
@@ -229,7 +225,7 @@ void TViewMenus::Answer(TWindowCalls& calls) {
   calls.KeyMap.ToggleCalibPrompt = [this] { ToggleCalibPrompt(); };
 }
 
-TViewMenus::TViewMenus(TfrmMain& form) : TMainArea(form) {
+TViewMenus::TViewMenus(TfrmMain& form, TViewMenuLinks links) : TMainArea(form), links_(std::move(links)) {
   WireMidiInPost();
   WireActionMenu();
   WireToolsMenu();
@@ -731,8 +727,7 @@ void TViewMenus::FormResize() {
   if (cut != client) form_.resize(form_.width(), cut + form_.menuBar()->height());
   ShowLowerControls();
   if (form_.MainClosing) return;
-  if (Showing.TemplateShowing && Cfg.TemplateDocked && !AligningMainToTemplate)
-    form_.Status().DockTemplateWindow();
+  if (Showing.TemplateShowing && Cfg.TemplateDocked && !AligningMainToTemplate) links_.DockTemplateWindow();
   if (Cfg.DspKinetrace && Cfg.KinetracePosn > 5) form_.Lanes().SetKinetraceBounds();
 }
 
@@ -749,8 +744,7 @@ void TViewMenus::AlignMainToTemplate(const QRect& templateFrame) {
 void TViewMenus::FormActivate() {
   ApplyActiveWindowHints(&form_);
   // An edit left open in a style window is dropped, not kept half-typed.
-  form_.CfgDrum().ClosePendingEdits(false, true);
-  form_.CfgBass().ClosePendingEdits(false, true);
+  links_.CloseStyleEdits();
 }
 
 void TViewMenus::ApplyAutoHints() {
@@ -771,16 +765,16 @@ void TViewMenus::SetDiagActive(bool on) {
 }
 
 void TViewMenus::ShowKeyMapper() {
-  form_.KeyMapper().Open(SettingsCaption("Key Mapper"));
+  links_.ShowKeyMapper();
 }
 void TViewMenus::ShowCfgMetr() {
-  form_.CfgMetr().Open(SettingsCaption("Settings - Metronome"));
+  links_.ShowCfgMetr();
 }
 void TViewMenus::ShowCfgMetrDrum() {
-  form_.CfgDrum().Open(SettingsCaption("Settings - Metronome drum"));
+  links_.ShowCfgMetrDrum();
 }
 void TViewMenus::ShowCfgMetrBass() {
-  form_.CfgBass().Open(SettingsCaption("Settings - Metronome bass"));
+  links_.ShowCfgMetrBass();
 }
 
 void TViewMenus::tmMidiInPostTimer() {

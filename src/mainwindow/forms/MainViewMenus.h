@@ -15,10 +15,19 @@ class QWidget;
 
 namespace vel {
 
+// The windows the menus open and tend, made after the menus: reached through these, filled at
+// wiring, so the menus know none of them.
+struct TViewMenuLinks {
+  std::function<void()> ShowKeyMapper, ShowCfgMetr, ShowCfgMetrDrum, ShowCfgMetrBass;
+  // An edit left open in a style window is dropped.
+  std::function<void()> CloseStyleEdits;
+  std::function<void()> DockTemplateWindow;
+};
+
 class TViewMenus : public TMainArea {
  public:
   // Wires the menus, their buttons and the window's events.
-  explicit TViewMenus(TfrmMain& form);
+  TViewMenus(TfrmMain& form, TViewMenuLinks links);
   // Each program state re-derives the captions; start of running clears the calibrate prompt.
   void Answer(TWindowCalls& calls) override;
 
@@ -73,6 +82,7 @@ class TViewMenus : public TMainArea {
   int32_t KinetraceBgPhase = 0;
 
  private:
+  TViewMenuLinks links_;
   // The menus' parts, wired once by the constructor.
   void WireMidiInPost();
   void WireActionMenu();

@@ -1,10 +1,21 @@
-// The main window's areas, made and registered with the window registry in this one place.
+// The main window's areas, made and registered with the window registry in this one place, and the
+// window's only links to them: its making and ending, the events it passes on (keys, drops) and its
+// few calls into them. The window itself (Main.cpp) knows no area.
 #include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
 #include <memory>
 #include <mutex>
 #include <utility>
 
 #include "base/EngineLock.h"
+#include "base/Showing.h"
 #include "keymapper/forms/KeyMapper.h"
 #include "keymapper/forms/KeyMaps.h"
 #include "keys/KeyArgs.h"
@@ -19,6 +30,7 @@
 #include "mainwindow/forms/MainPortPanel.h"
 #include "mainwindow/forms/MainStatus.h"
 #include "mainwindow/forms/MainViewMenus.h"
+#include "settings/Settings.h"
 #include "settings/forms/CfgBehaviour.h"
 #include "settings/forms/CfgColours.h"
 #include "settings/forms/CfgKinetrace.h"
@@ -35,6 +47,236 @@
 #include "ui_Main.h"
 
 namespace vel {
+
+namespace {
+
+// The lanes and Kinetrace area: its panel, the seq rows and what it reads for its place.
+TLanesWidgets LanesWidgets(TfrmMain& f) {
+  Ui::frmMain* ui = f.ui.get();
+  return TLanesWidgets{
+      ui->pnlKinetrace, &f.SeqRows,      ui->pnlSeqStatus,  ui->grpControl,         ui->grpMetr,
+      ui->grpClock,     ui->grpPorts,    ui->pnlLive,       ui->lblSeqMidiActivity, ui->lblSeqTracks,
+      ui->lblSeqProgs,  ui->lblSeqSVels, ui->centralwidget, ui->pnlConfigOutPorts,  &f.Columns,
+      &f.SysPalette};
+}
+
+// The control groups area: its groups' controls and the window's run-time controls.
+TControlWidgets ControlWidgets(TfrmMain& f) {
+  Ui::frmMain* ui = f.ui.get();
+  return TControlWidgets{
+      .cboInPort0FilterChan = ui->cboInPort0FilterChan,
+      .cboInPort1FilterChan = ui->cboInPort1FilterChan,
+      .cboLiveChans = ui->cboLiveChans,
+      .cboLivePorts = ui->cboLivePorts,
+      .cboLiveProgs = ui->cboLiveProgs,
+      .cboMetrBarNote = ui->cboMetrBarNote,
+      .cboMetrBarSVel = ui->cboMetrBarSVel,
+      .cboMetrBeatNote = ui->cboMetrBeatNote,
+      .cboMetrBeatSVel = ui->cboMetrBeatSVel,
+      .cboQuantN = ui->cboQuantN,
+      .cboQuantS = ui->cboQuantS,
+      .cboTSigBeats = ui->cboTSigBeats,
+      .cboTSigFrac = ui->cboTSigFrac,
+      .cboTempoIntLSB = ui->cboTempoIntLSB,
+      .cboTempoIntMSB = ui->cboTempoIntMSB,
+      .chkAuxInPortReqd = ui->chkAuxInPortReqd,
+      .chkClocksExtLock = ui->chkClocksExtLock,
+      .chkMetrFill = ui->chkMetrFill,
+      .chkMetrModeStyles = ui->chkMetrModeStyles,
+      .chkMidiInSyncExt = ui->chkMidiInSyncExt,
+      .chkMidiInSyncInt = ui->chkMidiInSyncInt,
+      .chkQuantNoteOffs = ui->chkQuantNoteOffs,
+      .lblMetrFill = ui->lblMetrFill,
+      .lblMetrModeStyles = ui->lblMetrModeStyles,
+      .lblMetrSVel = ui->lblMetrSVel,
+      .lblSeqNos = ui->lblSeqNos,
+      .lblSeqPartNos = ui->lblSeqPartNos,
+      .lblSeqTracks = ui->lblSeqTracks,
+      .lblvInPort0OctOffset = ui->lblvInPort0OctOffset,
+      .lblvInPort1OctOffset = ui->lblvInPort1OctOffset,
+      .lblvMetrBarNote = ui->lblvMetrBarNote,
+      .lblvMetrBarSVel = ui->lblvMetrBarSVel,
+      .lblvMetrBeatNote = ui->lblvMetrBeatNote,
+      .lblvMetrBeatSVel = ui->lblvMetrBeatSVel,
+      .lblvMetrStyleName = ui->lblvMetrStyleName,
+      .lblvMetrStylePatNo = ui->lblvMetrStylePatNo,
+      .lblvTempoExt = ui->lblvTempoExt,
+      .lblvTempoInt = ui->lblvTempoInt,
+      .rbClocksExt = ui->rbClocksExt,
+      .rbClocksInt = ui->rbClocksInt,
+      .sbtnMetrBars1 = ui->sbtnMetrBars1,
+      .sbtnMetrBars2 = ui->sbtnMetrBars2,
+      .sbtnMetrBars3 = ui->sbtnMetrBars3,
+      .sbtnMetrBars4 = ui->sbtnMetrBars4,
+      .sbtnMetrTypePitchLocked = ui->sbtnMetrTypePitchLocked,
+      .sbtnMetrTypePitched = ui->sbtnMetrTypePitched,
+      .udInPort0Oct = ui->udInPort0Oct,
+      .udInPort1Oct = ui->udInPort1Oct,
+      .Window = &f,
+      .RunTime = {&f.SeqRows, &f.chkMidiOutClocks, &f.chkMidiOutSync},
+      .SysPalette = &f.SysPalette,
+      .SelectMainControls = [&f](const TMainComboIndices& idx) { f.SelectMainControls(idx); }};
+}
+
+// The file menus area: its menus' items and the window's calls after a load.
+TFileMenuWidgets FileMenuWidgets(TfrmMain& f) {
+  Ui::frmMain* ui = f.ui.get();
+  return TFileMenuWidgets{
+      .mnuCfgPorts = ui->mnuCfgPorts,
+      .mnuConfig = ui->mnuConfig,
+      .mnuConfigDeleteDefault = ui->mnuConfigDeleteDefault,
+      .mnuConfigEditDefault = ui->mnuConfigEditDefault,
+      .mnuConfigEditNamed = ui->mnuConfigEditNamed,
+      .mnuConfigExploreDefault = ui->mnuConfigExploreDefault,
+      .mnuConfigLoadAllFromDefault = ui->mnuConfigLoadAllFromDefault,
+      .mnuConfigLoadAllFromNamed = ui->mnuConfigLoadAllFromNamed,
+      .mnuConfigLoadBass = ui->mnuConfigLoadBass,
+      .mnuConfigLoadColours = ui->mnuConfigLoadColours,
+      .mnuConfigLoadDrums = ui->mnuConfigLoadDrums,
+      .mnuConfigLoadKeyMaps = ui->mnuConfigLoadKeyMaps,
+      .mnuConfigMode = ui->mnuConfigMode,
+      .mnuConfigResetAll = ui->mnuConfigResetAll,
+      .mnuConfigResetBass = ui->mnuConfigResetBass,
+      .mnuConfigResetColours = ui->mnuConfigResetColours,
+      .mnuConfigResetDrums = ui->mnuConfigResetDrums,
+      .mnuConfigResetKMaps = ui->mnuConfigResetKMaps,
+      .mnuConfigSaveAllToDefault = ui->mnuConfigSaveAllToDefault,
+      .mnuConfigSaveAllToNamed = ui->mnuConfigSaveAllToNamed,
+      .mnuConfigSaveBass = ui->mnuConfigSaveBass,
+      .mnuConfigSaveColours = ui->mnuConfigSaveColours,
+      .mnuConfigSaveDrums = ui->mnuConfigSaveDrums,
+      .mnuConfigSaveKeyMaps = ui->mnuConfigSaveKeyMaps,
+      .mnuFile = ui->mnuFile,
+      .mnuFileDeleteAllParts = ui->mnuFileDeleteAllParts,
+      .mnuFileDeleteProgsInAllParts = ui->mnuFileDeleteProgsInAllParts,
+      .mnuFileDeleteProgsInSelSeqs = ui->mnuFileDeleteProgsInSelSeqs,
+      .mnuFileDeleteSelSeqs = ui->mnuFileDeleteSelSeqs,
+      .mnuFileDeleteSeqs = ui->mnuFileDeleteSeqs,
+      .mnuFileExit = ui->mnuFileExit,
+      .mnuFileExplore = ui->mnuFileExplore,
+      .mnuFileIgnoreEmbeddedProgChanges = ui->mnuFileIgnoreEmbeddedProgChanges,
+      .mnuFileLoadAnalog = ui->mnuFileLoadAnalog,
+      .mnuFileLoadDragDropActiveParts = ui->mnuFileLoadDragDropActiveParts,
+      .mnuFileLoadDragDropAllParts = ui->mnuFileLoadDragDropAllParts,
+      .mnuFileLoadExtScenes = ui->mnuFileLoadExtScenes,
+      .mnuFileLoadMidiActiveParts = ui->mnuFileLoadMidiActiveParts,
+      .mnuFileLoadMidiAllParts = ui->mnuFileLoadMidiAllParts,
+      .mnuFileLoadMisc = ui->mnuFileLoadMisc,
+      .mnuFileLoadPatterns = ui->mnuFileLoadPatterns,
+      .mnuFileLoadPop68 = ui->mnuFileLoadPop68,
+      .mnuFileLoadPopShuffle = ui->mnuFileLoadPopShuffle,
+      .mnuFileLoadProgChanges = ui->mnuFileLoadProgChanges,
+      .mnuFileLoadQuickStart = ui->mnuFileLoadQuickStart,
+      .mnuFileLoadRhumba = ui->mnuFileLoadRhumba,
+      .mnuFileLoadRock = ui->mnuFileLoadRock,
+      .mnuFileLoadSamba = ui->mnuFileLoadSamba,
+      .mnuFileLoadSample1 = ui->mnuFileLoadSample1,
+      .mnuFileLoadSample2 = ui->mnuFileLoadSample2,
+      .mnuFileLoadTestA = ui->mnuFileLoadTestA,
+      .mnuFileLoadTestB = ui->mnuFileLoadTestB,
+      .mnuFileLoadTutorial = ui->mnuFileLoadTutorial,
+      .mnuFileResetAllParts = ui->mnuFileResetAllParts,
+      .mnuFileResetLive = ui->mnuFileResetLive,
+      .mnuFileResetSelSeqs = ui->mnuFileResetSelSeqs,
+      .mnuFileResetSeqs = ui->mnuFileResetSeqs,
+      .mnuFileSaveMidiActiveParts = ui->mnuFileSaveMidiActiveParts,
+      .mnuFileSaveMidiAllParts = ui->mnuFileSaveMidiAllParts,
+      .mnuFileSaveProgChanges = ui->mnuFileSaveProgChanges,
+      .mnuSettings = ui->mnuSettings,
+      .pnlConfigInPorts = ui->pnlConfigInPorts,
+      .pnlConfigOutPorts = ui->pnlConfigOutPorts,
+      .sbtnSaveConfig = ui->sbtnSaveConfig,
+      .Window = &f,
+      .DataFolder = &f.DataFolder,
+      .SetCaption = [&f] { f.SetCaption(); },
+      .ApplyColourScheme = [&f] { f.ApplyColourScheme(); },
+      .SelectMainControls = [&f](const TMainComboIndices& idx) { f.SelectMainControls(idx); },
+      .LoadConfigAndApply = [&f](bool factory, bool autoRun,
+                                 bool& ok) { return f.LoadConfigAndApply(factory, autoRun, ok); }};
+}
+
+// The windows the view menus open, made after the areas: reached when the menus call.
+TViewMenuLinks ViewMenuLinks(TfrmMain& f) {
+  return TViewMenuLinks{
+      .ShowKeyMapper = [&f] { f.KeyMapper().Open(SettingsCaption("Key Mapper")); },
+      .ShowCfgMetr = [&f] { f.CfgMetr().Open(SettingsCaption("Settings - Metronome")); },
+      .ShowCfgMetrDrum = [&f] { f.CfgDrum().Open(SettingsCaption("Settings - Metronome drum")); },
+      .ShowCfgMetrBass = [&f] { f.CfgBass().Open(SettingsCaption("Settings - Metronome bass")); },
+      .CloseStyleEdits =
+          [&f] {
+            f.CfgDrum().ClosePendingEdits(false, true);
+            f.CfgBass().ClosePendingEdits(false, true);
+          },
+      .DockTemplateWindow = [&f] { f.Status().DockTemplateWindow(); }};
+}
+
+// The port panel area: its panels, rows and lists, and what it stands in for.
+TPortPanelWidgets PortPanelWidgets(TfrmMain& f) {
+  Ui::frmMain* ui = f.ui.get();
+  return TPortPanelWidgets{.btnRenameInPortDone = ui->btnRenameInPortDone,
+                           .btnRenameOutPortDone = ui->btnRenameOutPortDone,
+                           .cboInPort0FilterChan = ui->cboInPort0FilterChan,
+                           .cboInPort1FilterChan = ui->cboInPort1FilterChan,
+                           .cboLivePorts = ui->cboLivePorts,
+                           .cboLiveSVels = ui->cboLiveSVels,
+                           .cboMaxActiveSeqs = ui->cboMaxActiveSeqs,
+                           .cboTarloPNo = ui->cboTarloPNo,
+                           .cboTarloSysexDevId = ui->cboTarloSysexDevId,
+                           .chkLivePLocked = ui->chkLivePLocked,
+                           .edtInPName = ui->edtInPName,
+                           .edtOutPName = ui->edtOutPName,
+                           .grpClock = ui->grpClock,
+                           .grpControl = ui->grpControl,
+                           .grpMetr = ui->grpMetr,
+                           .grpPorts = ui->grpPorts,
+                           .lblIn0 = ui->lblIn0,
+                           .lblIn1 = ui->lblIn1,
+                           .lblMidiOutClocks = ui->lblMidiOutClocks,
+                           .lblMidiOutSync = ui->lblMidiOutSync,
+                           .lblOut = ui->lblOut,
+                           .lblTarlo = ui->lblTarlo,
+                           .lblvInPort0Name = ui->lblvInPort0Name,
+                           .lblvInPort0OctOffset = ui->lblvInPort0OctOffset,
+                           .lblvInPort1Name = ui->lblvInPort1Name,
+                           .lblvInPort1OctOffset = ui->lblvInPort1OctOffset,
+                           .lblvOutPort0Name = ui->lblvOutPort0Name,
+                           .lstInDNames = ui->lstInDNames,
+                           .lstInPNames = ui->lstInPNames,
+                           .lstOutDNames = ui->lstOutDNames,
+                           .lstOutPNames = ui->lstOutPNames,
+                           .mnuAction = ui->mnuAction,
+                           .mnuCfgPorts = ui->mnuCfgPorts,
+                           .mnuConfig = ui->mnuConfig,
+                           .mnuFile = ui->mnuFile,
+                           .mnuSettings = ui->mnuSettings,
+                           .mnuView = ui->mnuView,
+                           .mnuWindows = ui->mnuWindows,
+                           .pnlConfigInPorts = ui->pnlConfigInPorts,
+                           .pnlConfigOutPorts = ui->pnlConfigOutPorts,
+                           .pnlKinetrace = ui->pnlKinetrace,
+                           .pnlSeqStatus = ui->pnlSeqStatus,
+                           .sbtnDone = ui->sbtnDone,
+                           .sbtnInPortAlloc = ui->sbtnInPortAlloc,
+                           .sbtnInPortDeAlloc = ui->sbtnInPortDeAlloc,
+                           .sbtnInPortDown = ui->sbtnInPortDown,
+                           .sbtnInPortUp = ui->sbtnInPortUp,
+                           .sbtnOutPortAlloc = ui->sbtnOutPortAlloc,
+                           .sbtnOutPortDeAlloc = ui->sbtnOutPortDeAlloc,
+                           .sbtnOutPortDown = ui->sbtnOutPortDown,
+                           .sbtnOutPortUp = ui->sbtnOutPortUp,
+                           .sbtnRenameInPort = ui->sbtnRenameInPort,
+                           .sbtnRenameOutPort = ui->sbtnRenameOutPort,
+                           .sbtnRescanInDevs = ui->sbtnRescanInDevs,
+                           .sbtnRescanOutDevs = ui->sbtnRescanOutDevs,
+                           .udInPort0Oct = ui->udInPort0Oct,
+                           .udInPort1Oct = ui->udInPort1Oct,
+                           .Window = &f,
+                           .RunTime = {&f.SeqRows, &f.chkMidiOutClocks, &f.chkMidiOutSync},
+                           .LayoutSeqStatusColumns = [&f] { f.LayoutSeqStatusColumns(); },
+                           .ApplyProgState = [&f](int state) { f.ApplyProgState(state); }};
+}
+
+}  // namespace
 
 TMainArea::TMainArea(TfrmMain& form) : form_(form), ui(form.ui.get()) {}
 
@@ -63,19 +305,22 @@ void TfrmMain::WireAreas() {
 
   status_ = std::make_unique<TStatusDisplay>(*this);
   RegisterArea(*status_);
-  lanes_ = std::make_unique<TLanesAndKinetrace>(*this);
+  lanes_ = std::make_unique<TLanesAndKinetrace>(LanesWidgets(*this));
   RegisterArea(*lanes_);
-  controls_ = std::make_unique<TControlGroups>(*this);
+  controls_ = std::make_unique<TControlGroups>(ControlWidgets(*this));
   RegisterArea(*controls_);
-  files_ = std::make_unique<TFileMenus>(*this);
+  files_ = std::make_unique<TFileMenus>(FileMenuWidgets(*this));
   RegisterArea(*files_);
-  views_ = std::make_unique<TViewMenus>(*this);
+  views_ = std::make_unique<TViewMenus>(*this, ViewMenuLinks(*this));
   RegisterArea(*views_);
-  ports_ = std::make_unique<TPortPanel>(*this);
+  ports_ = std::make_unique<TPortPanel>(PortPanelWidgets(*this));
   RegisterArea(*ports_);
-  help_ = std::make_unique<THelpMenu>(*this);
+  help_ = std::make_unique<THelpMenu>(
+      THelpWidgets{ui->mnuHelp, ui->mnuHelpVideos, ui->mnuHelpWordMacro, ui->mnuVideoList,
+                   ui->mnuHelpExamples, ui->mnuHelpPerf, ui->mnuHelpAbout, ui->mnuHelpCheckProgVersion},
+      ProgFolder);
   RegisterArea(*help_);
-  keys_ = std::make_unique<TComputerKeys>(*this);
+  keys_ = std::make_unique<TComputerKeys>(TComputerKeysWidgets{ui->centralwidget, menuBar()});
   RegisterArea(*keys_);
   WireSettingsWindows();
 }
@@ -120,6 +365,97 @@ void TfrmMain::WireSettingsWindows() {
   QObject::connect(ui->mnuToolsDspKeyMaps, &QAction::triggered, this,
                    [this] { keyMaps_->Open(SettingsCaption("Key Maps Table")); });
   template_ = WireTemplateWindow(*this);
+}
+
+// Made and ended here, where the areas and windows it owns are known.
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()) {
+  ui->setupUi(this);
+  setObjectName("frmMain");
+  tmAutoRun = new QTimer(this);
+  tmAutoRun->setObjectName("tmAutoRun");
+  connect(tmAutoRun, &QTimer::timeout, this, [this] { tmAutoRunTimer(); });
+  FormCreate();
+}
+
+TfrmMain::~TfrmMain() {
+  if (!MainClosing) FormClose();
+  // The core's calls no longer reach this window; the last registered area goes first.
+  while (!registrations_.empty()) registrations_.pop_back();
+  // The per-seq procedures hold this window too.
+  SeqHandlers = TSeqHandlers{};
+}
+
+void TfrmMain::LoadMidiFileNow() {
+  if (MidiFileName.empty()) return;
+  // As a menu load: under the engine lock, its boxes after it, the metronome seq's warning.
+  files_->LoadMidiFileAndWarn(MidiFileName, true);
+}
+
+void TfrmMain::RefreshWholeProgram() {
+  ports_->RefreshAllWithWindow(true);
+}
+
+void TfrmMain::ClosePortPanel() {
+  ports_->ClosePortPanel();
+}
+
+void TfrmMain::SetMenuShortCuts() {
+  views_->SetViewMenuShortCuts();
+}
+
+void TfrmMain::SetKinetraceBounds() {
+  lanes_->SetKinetraceBounds();
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
+  const QMimeData* data = event->mimeData();
+  bool local = data && data->hasUrls() && !data->urls().isEmpty();
+  if (local)
+    for (const QUrl& url : data->urls()) local = local && url.isLocalFile();
+  if (local && DropsAccepted(RunCtl.ProgState.load())) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void TfrmMain::dropEvent(QDropEvent* event) {
+  std::vector<std::string> names;
+  for (const QUrl& url : event->mimeData()->urls())
+    names.push_back(QFileInfo(url.toLocalFile()).absoluteFilePath().toStdString());
+  event->acceptProposedAction();
+  // The drop is finished before anything loads: the dragging program is not kept waiting on our
+  // boxes.
+  QTimer::singleShot(0, this, [this, names] {
+    if (DropsAccepted(RunCtl.ProgState.load())) files_->WMDropFiles(names);
+  });
+}
+
+void TfrmMain::keyPressEvent(QKeyEvent* event) {
+  if (keys_ && !MainClosing && keys_->Key(*event, true)) {
+    event->accept();
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
+}
+
+void TfrmMain::keyReleaseEvent(QKeyEvent* event) {
+  if (keys_ && !MainClosing && keys_->Key(*event, false)) {
+    event->accept();
+    return;
+  }
+  QMainWindow::keyReleaseEvent(event);
+}
+
+void TfrmMain::changeEvent(QEvent* event) {
+  // Keys held while another window takes the keyboard would never be released here.
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && keys_) keys_->KeyboardLost();
+  QMainWindow::changeEvent(event);
+}
+
+void TfrmMain::FollowWithDockedTemplate() {
+  if (Showing.TemplateShowing && Cfg.TemplateDocked && !views_->AligningMainToTemplate)
+    status_->DockTemplateWindow();
 }
 
 }  // namespace vel

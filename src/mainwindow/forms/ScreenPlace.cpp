@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <utility>
 #include <vector>
 
 #include "mainwindow/WindowPlace.h"
@@ -33,28 +34,44 @@ void MoveToSavedPlace(QWidget* window, int32_t savedLeft, int32_t savedTop) {
 
 namespace {
 
+constexpr const char* kKeeperName = "placeKeeper";
+
 // Follows one window's geometry; a child of the window, so it goes with it.
 class TPlaceKeeper : public QObject {
  public:
-  TPlaceKeeper(QWidget* window, const TSavedPlace& place) : QObject(window), window_(window), place_(place) {
+  TPlaceKeeper(QWidget* window, const TSavedPlace& place, std::function<bool()> keeping)
+      : QObject(window), window_(window), place_(place), keeping_(std::move(keeping)) {
+    setObjectName(kKeeperName);
     window->installEventFilter(this);
   }
 
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched != window_ || !window_->isVisible()) return false;
-    if (event->type() == QEvent::Move) {
-      *place_.Left = window_->x();
-      *place_.Top = window_->y();
-    } else if (event->type() == QEvent::Resize) {
-      if (place_.Width) *place_.Width = window_->width();
-      if (place_.Height) *place_.Height = window_->height();
-    }
+    if (watched != window_ || !Keeping()) return false;
+    if (event->type() == QEvent::Move) StorePlace();
+    if (event->type() == QEvent::Resize) StoreSize();
     return false;
   }
 
+  void Store() {
+    if (!Keeping()) return;
+    StorePlace();
+    StoreSize();
+  }
+
  private:
+  bool Keeping() const { return window_->isVisible() && (!keeping_ || keeping_()); }
+  void StorePlace() {
+    *place_.Left = window_->x();
+    *place_.Top = window_->y();
+  }
+  void StoreSize() {
+    if (place_.Width) *place_.Width = window_->width();
+    if (place_.Height) *place_.Height = window_->height();
+  }
+
   QWidget* window_;
   TSavedPlace place_;
+  std::function<bool()> keeping_;
 };
 
 }  // namespace
@@ -67,8 +84,13 @@ void RestoreSavedPlace(QWidget* window, const TSavedPlace& place) {
   MoveToSavedPlace(window, *place.Left, *place.Top);
 }
 
-void KeepSavedPlace(QWidget* window, const TSavedPlace& place) {
-  new TPlaceKeeper(window, place);
+void KeepSavedPlace(QWidget* window, const TSavedPlace& place, std::function<bool()> keeping) {
+  new TPlaceKeeper(window, place, std::move(keeping));
+}
+
+void StoreSavedPlace(QWidget* window) {
+  QObject* found = window->findChild<QObject*>(kKeeperName, Qt::FindDirectChildrenOnly);
+  if (auto* keeper = dynamic_cast<TPlaceKeeper*>(found)) keeper->Store();
 }
 
 }  // namespace vel

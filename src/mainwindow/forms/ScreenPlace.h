@@ -2,6 +2,7 @@
 // Where a window opens and how its place is kept: a window opens at its saved place (centred where
 // that place lies on no screen) and its place and size follow the user's moves into the settings.
 #include <cstdint>
+#include <functional>
 
 class QWidget;
 
@@ -22,7 +23,12 @@ struct TSavedPlace {
 void RestoreSavedPlace(QWidget* window, const TSavedPlace& place);
 
 // From now on the saved place follows the window's moves and resizes while it shows (a hidden
-// window's geometry is Qt's, not the user's).
-void KeepSavedPlace(QWidget* window, const TSavedPlace& place);
+// window's geometry is Qt's, not the user's) and, where given, while keeping says so. Every
+// window's place is kept this one way.
+void KeepSavedPlace(QWidget* window, const TSavedPlace& place, std::function<bool()> keeping = {});
+
+// The window's place and size saved as they are now, as its keeper would on a move and a resize;
+// nothing for a window whose place is not kept.
+void StoreSavedPlace(QWidget* window);
 
 }  // namespace vel

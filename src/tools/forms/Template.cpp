@@ -226,6 +226,7 @@ TfrmTemplate::TfrmTemplate(TfrmMain& main)
   const QScreen* s = screen();
   resize(s ? s->availableGeometry().width() : 800, 130);
   WireButtons();
+  KeepSavedPlace(this, {&Cfg.WindowTemplateLeft, &Cfg.WindowTemplateTop});
   RangeMoves.TakeAll();
   std::lock_guard lock(WindowMutex);
   Window = this;
@@ -707,8 +708,6 @@ void TfrmTemplate::keyReleaseEvent(QKeyEvent* e) {
 void TfrmTemplate::moveEvent(QMoveEvent* e) {
   QWidget::moveEvent(e);
   if (!isVisible()) return;
-  Cfg.WindowTemplateLeft = frameGeometry().left();
-  Cfg.WindowTemplateTop = frameGeometry().top();
   // "Centre all windows" undocks without asking the button.
   if (!Cfg.TemplateDocked) ui->sbtnDock->setChecked(false);
   if (settling_) {

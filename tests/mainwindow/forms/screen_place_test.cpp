@@ -45,5 +45,28 @@ TEST_F(ScreenPlaceTest, AWindowOpensWhereItWasLeftAndItsPlaceFollowsOnlyTheUsers
   EXPECT_EQ(window.pos(), QPoint(40, 50));
 }
 
+// The main window keeps its place only in its normal state; its place is also stored on demand
+// (a settings load keeps the window where it is).
+TEST_F(ScreenPlaceTest, APlaceIsKeptOnlyWhileItsKeepingSaysSoAndIsStoredOnDemand) {
+  int32_t left = -1, top = -1, width = -1, height = -1;
+  bool keeping = false;
+  QWidget window(form.get(), Qt::Tool);
+  window.resize(300, 200);
+  window.show();
+  StoreSavedPlace(&window);  // not kept yet: nothing
+  KeepSavedPlace(&window, {&left, &top, &width, &height}, [&keeping] { return keeping; });
+  window.move(40, 50);
+  window.resize(320, 210);
+  StoreSavedPlace(&window);
+  EXPECT_EQ((std::array{left, top, width, height}), (std::array{-1, -1, -1, -1}));
+
+  keeping = true;
+  window.move(60, 70);
+  EXPECT_EQ((std::array{left, top, width, height}), (std::array{60, 70, -1, -1}));
+  left = top = width = height = 0;
+  StoreSavedPlace(&window);
+  EXPECT_EQ((std::array{left, top, width, height}), (std::array{60, 70, 320, 210}));
+}
+
 }  // namespace
 }  // namespace vel
