@@ -3,6 +3,7 @@
 #include "base/FileReplace.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
+#include "base/Topics.h"
 #include "base/UiHooks.h"
 #include "platform/midi/Midi.h"
 
@@ -14,6 +15,7 @@ void ResetBaseState() {
   Msgs = TMessages{};
   Trace = TTrace{};
   Showing = TShowing{};
+  Topics.Clear();
   Ui() = UiHooks{};
   FileReplaceHooks = TFileReplaceHooks{};
 }

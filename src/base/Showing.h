@@ -36,9 +36,9 @@ inline TTrace Trace;
 // Whether the trace switches let an event of this status through.
 bool TraceEventReqd(uint8_t status);
 
-// Which windows show, and the refresh requests raised for them. Shared atomics: any thread raises
-// a request or tests a showing byte without a lock (the engine under EngineLock, the MIDI-in
-// thread outside it); the GUI thread sets the showing bytes and clears the requests it served.
+// Which windows show. Shared atomics: any thread tests a showing byte without a lock (the engine
+// under EngineLock, the MIDI-in thread outside it); the GUI thread sets them. What changed for
+// the windows to redraw is said as a topic (base/Topics.h).
 struct TShowing {
   // The virtual keyboard (template) window is showing.
   TAtomic<uint8_t> TemplateShowing{0};
@@ -50,8 +50,6 @@ struct TShowing {
   TAtomic<uint8_t> KeyMapperShowing{0};
   // The key-maps table window is open.
   TAtomic<uint8_t> KeyMapsShowing{0};
-  // Recolour and redraw the key labels; the key mapper clears it.
-  TAtomic<uint8_t> KeyLabelsRedraw{0};
   // The control key last pressed, as received (before any octave shift); -1 none.
   TAtomic<int32_t> LastLiveKey{-1};
   // Set by each settings window's show handler, cleared by its close.
@@ -63,25 +61,9 @@ struct TShowing {
   TAtomic<uint8_t> CfgBehaviourShowing{0};
   TAtomic<uint8_t> CfgVKbdShowing{0};
   TAtomic<uint8_t> CfgMChanShowing{0};
-  // Behaviour window: reload its controls (RecModeChanged: a record key changed an attribute source).
-  TAtomic<uint8_t> CfgBehaviourRefreshReq{0};
-  TAtomic<uint8_t> RecModeChanged{0};
-  // Metronome window: MetrNoteLenFrac changed.
-  TAtomic<uint8_t> MetrNoteLenChanged{0};
   // The style window is showing; cleared at start-up and by the window's close.
   TAtomic<uint8_t> CfgDrumShowing{0};
   TAtomic<uint8_t> CfgBassShowing{0};
-  // A key switched the metronome type or styles mode: the style windows drop open edits.
-  TAtomic<uint8_t> MetrTypeChanged{0};
-  // The builder moved the chain: redraw the chain.
-  TAtomic<uint8_t> CfgDrumRefresh{0};
-  TAtomic<uint8_t> CfgBassRefresh{0};
-  // The current style or pattern changed.
-  TAtomic<uint8_t> DrumStyleChanged{0};
-  TAtomic<uint8_t> BassStyleChanged{0};
-  // The break trigger's state changed.
-  TAtomic<uint8_t> DrumTriggerChanged{0};
-  TAtomic<uint8_t> BassTriggerChanged{0};
   // 0: the builder's copy of the current pattern is stale and must be taken again.
   TAtomic<uint8_t> MetrDrumChanged{0};
   TAtomic<uint8_t> MetrBassChanged{0};

@@ -1,69 +1,22 @@
 #pragma once
 // The engine's only road to the windows. Core code never includes the toolkit: where it must ask
-// the user, show the busy cursor, pump events, write the diagnostics log or refresh a showing
-// window, it calls through these function objects. The GUI fills them at start-up; tests install
-// recorders (tests/engine/UiRecorder.h). Every default does nothing, so core code runs headless.
+// the user, show the busy cursor, pump events or write the diagnostics log, it calls through these
+// function objects; what changed in the model it says as a topic (base/Topics.h), never naming a
+// window. The GUI fills them at start-up; tests install recorders (tests/base/UiRecorder.h).
+// Every default does nothing, so core code runs headless.
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 
 #include "base/HookSlots.h"
+#include "base/Topics.h"
 
 namespace vel {
 
 enum class MsgKind { Information, Warning, Error, Confirmation };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
-
-// The refresh procedures the core asks of the windows, named as the windows name them. One list
-// makes both the enumeration and the names, so a request and its name never drift apart.
-#define VEL_REFRESH_REQUESTS(X) \
-  X(UpdateTemplateLabels)       \
-  X(FillKeyMapperLabels)        \
-  X(ListKeyMapsTable)           \
-  X(ShowKeyMapperKeyMode)       \
-  X(UpdateMidiKeyDsp)           \
-  X(RefreshKeyMapViews)         \
-  X(SetKeyColours)              \
-  X(LoadColourShapes)           \
-  X(SetCfgDrumCaptions)         \
-  X(SetCfgBassCaptions)         \
-  X(LoadCfgPerfControls)        \
-  X(LoadCfgKinetraceControls)   \
-  X(LoadCfgVKbdControls)        \
-  X(LoadCfgBehaviourControls)   \
-  X(ShowSRecNoteLenFrac)        \
-  X(ShowSRecNoteOnPercent)      \
-  X(ShowSRecChordDetect)        \
-  X(ShowTempoSlewTime)          \
-  X(FillClockPortCombo)         \
-  X(ShowMetrNoteLenFrac)        \
-  X(LoadCfgMChanControls)       \
-  X(FillSampleAidPortCombos)    \
-  X(RefreshDrumStyleLists)      \
-  X(RefreshBassStyleLists)      \
-  X(LoadCfgDrumControls)        \
-  X(ShowDrumTriggerState)       \
-  X(ShowDrumChain)              \
-  X(LoadCfgBassControls)        \
-  X(ShowBassTriggerState)       \
-  X(ShowBassChain)
-
-// A refresh request as a value, so that a misspelt request does not compile.
-enum class TRefresh : uint8_t {
-#define VEL_REFRESH_ENUM(name) name,
-  VEL_REFRESH_REQUESTS(VEL_REFRESH_ENUM)
-#undef VEL_REFRESH_ENUM
-};
-inline constexpr int32_t kRefreshCount = 0
-#define VEL_REFRESH_COUNT(name) +1
-    VEL_REFRESH_REQUESTS(VEL_REFRESH_COUNT)
-#undef VEL_REFRESH_COUNT
-    ;
-
-// The procedure's name ("LoadCfgPerfControls"), for logs and test records.
-const char* RefreshName(TRefresh which);
 
 // The answer of a box's first button (Ok or Yes), as if the user pressed Enter; what the
 // default message box returns when no window is there to ask.
@@ -82,9 +35,9 @@ struct UiHooks {
   std::function<void()> ProcessEvents = [] {};
   // The diagnostics log: adds text, split into lines at CR LF, to the end of the log.
   std::function<void(const std::string& text)> AddLogLines = [](const std::string&) {};
-  // Asks the showing windows that serve it to run one of their refresh procedures. The window
-  // registry answers it; windows not showing ignore it. GUI thread only.
-  std::function<void(TRefresh which)> Refresh = [](TRefresh) {};
+  // Delivers a topic to the windows at once (PublishTopic). The window registry answers it; until a
+  // window registers the topic is raised for the next delivery. GUI thread only.
+  std::function<void(TTopic topic)> Publish = [](TTopic topic) { Topics.Raise(topic); };
   // Moves the virtual keyboard's shown key range by keys (an octave recalibration). Called on the
   // key path's thread, which for MIDI input is the MIDI-in thread: the window posts the move to
   // the GUI thread and never lays itself out from here.
@@ -101,7 +54,7 @@ inline auto HookSlots(const UiHooks& h) {
       VEL_HOOK_SLOT(h, BusyCursor),
       VEL_HOOK_SLOT(h, ProcessEvents),
       VEL_HOOK_SLOT(h, AddLogLines),
-      VEL_HOOK_SLOT(h, Refresh),
+      VEL_HOOK_SLOT(h, Publish),
       VEL_HOOK_SLOT(h, MoveTemplateKeyRange),
   });
 }

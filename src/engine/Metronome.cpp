@@ -7,6 +7,7 @@
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Sizes.h"
+#include "base/Topics.h"
 #include "engine/MidiMsg.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
@@ -436,7 +437,7 @@ bool RequestMetrRebuild() {
 void RestartMetrStyleChain() {
   TStyleStore& store = Cfg.MetrTypePitchLocked ? DrumStore : BassStore;
   RestartChain(store);
-  if (store.Traits->Showing->load(kRelaxed)) store.Traits->Refresh->store(1, kRelaxed);
+  RaiseTopic(store.Traits->Topics.Chain);
 }
 
 void InitMetronomeHooks() {

@@ -8,6 +8,7 @@
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
+#include "base/Topics.h"
 #include "engine/KeyMode.h"
 #include "engine/LivePath.h"
 #include "engine/MidiFifo.h"
@@ -72,7 +73,7 @@ void HandleNoteOff(int32_t port, uint32_t msg, int32_t time, bool control, bool 
   if (!control) return;
   if (Showing.KeyMapperShowing && note == Showing.LastLiveKey) {
     Showing.LastLiveKey = -1;
-    Showing.KeyLabelsRedraw = 1;
+    RaiseTopic(TTopic::LiveKey);
   }
   if (Animated() && note < 128) {
     MidiIn.LiveNoteTable[note].Tail = 200;
@@ -88,13 +89,13 @@ void HandleNoteOn(int32_t port, uint32_t msg, int32_t time, bool control, bool p
   if (control && Showing.KeyMapperShowing) {
     Showing.LastLiveKey = note;
     Keys.KeyModeShownPrev = Keys.KeyMode.load();
-    Showing.KeyLabelsRedraw = 1;
+    RaiseTopic(TTopic::LiveKey);
   }
   RouteKey(port, msg, time, true, !control);
   if (!control) return;
   if (Showing.KeyMapperShowing) {
     Keys.KeyModeShown = Keys.KeyMode.load();
-    Showing.KeyLabelsRedraw = 1;
+    RaiseTopic(TTopic::LiveKey);
   }
   if (Animated() && note < 128) {
     MidiIn.LiveNoteTable[note] = TNoteAnim{vel, vel, 0};

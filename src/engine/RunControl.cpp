@@ -625,8 +625,8 @@ void ResetStyleBuilders() {
   BassStore.LastBreakPlayed = kStyleFirstBreak;
   SetDrumChainNoStart(DrumStore.ChainNoStart);
   SetBassChainNoStart(BassStore.ChainNoStart);
-  Showing.CfgDrumRefresh = 1;
-  Showing.CfgBassRefresh = 1;
+  RaiseTopic(TTopic::DrumChain);
+  RaiseTopic(TTopic::BassChain);
   if (Cfg.MetrSeqNo >= 0) Metr.MetrRebuildPending = 1;
 }
 

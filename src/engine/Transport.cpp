@@ -10,6 +10,7 @@
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
+#include "base/Topics.h"
 #include "engine/KeyMode.h"
 #include "engine/LivePath.h"
 #include "engine/Metronome.h"
@@ -344,7 +345,7 @@ void RecalcBeatTicks(bool rebuild) {
   }
   if (Cfg.NoteLenFrac != Cfg.MetrNoteLenFrac) {
     Cfg.MetrNoteLenFrac = std::max(Cfg.NoteLenFrac, 4);
-    Showing.MetrNoteLenChanged = 1;
+    RaiseTopic(TTopic::MetrNoteLen);
   }
   if (rebuild && Cfg.MetrSeqNo >= 0) RequestMetrRebuild();
 }

@@ -5,7 +5,7 @@
 #include "base/EngineLock.h"
 #include "base/General.h"
 #include "base/Messages.h"
-#include "base/Showing.h"
+#include "base/Topics.h"
 #include "keymaps/KeyMaps.h"
 
 namespace vel {
@@ -323,8 +323,7 @@ void RecolourKeyMaps() {
     }
   }
   SetKLabDefs();
-  if (Showing.KeyMapperShowing.load(std::memory_order_relaxed))
-    Showing.KeyLabelsRedraw.store(1, std::memory_order_relaxed);
+  RaiseTopic(TTopic::LiveKey);
   if (KeyMapCalls().TarloResendColours) KeyMapCalls().TarloResendColours();
 }
 

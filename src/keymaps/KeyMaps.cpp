@@ -207,7 +207,7 @@ void RelabelMetrNoteKeys() {
     if (KeyMapCalls().TarloSendKey) KeyMapCalls().TarloSendKey(MtCmd, m);
     changed = true;
   }
-  if (changed) Ui().Refresh(TRefresh::RefreshKeyMapViews);
+  if (changed) PublishTopic(TTopic::KeyMaps);
 }
 
 }  // namespace vel

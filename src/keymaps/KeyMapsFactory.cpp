@@ -268,7 +268,7 @@ void LoadKeyMapsFactory() {
   LoadKeyMapFactoryTShiftN();
   LoadKeyMapFactoryRec();
   LoadKeyMapFactorySRec();
-  Ui().Refresh(TRefresh::RefreshKeyMapViews);
+  PublishTopic(TTopic::KeyMaps);
 }
 
 }  // namespace vel

@@ -5,6 +5,7 @@
 
 #include "base/Messages.h"
 #include "base/Showing.h"
+#include "base/Topics.h"
 #include "engine/KeyMode.h"
 #include "engine/LivePath.h"
 #include "engine/MidiFifo.h"
@@ -59,7 +60,7 @@ void RecordOrStop() {
     if (firstSelected >= 0) {
       if (Cfg.RecStopCurrToDef && firstSelected != Cfg.RecStopSeqNo) {
         Cfg.RecStopSeqNo = firstSelected;
-        Showing.CfgBehaviourRefreshReq = 1;
+        RaiseTopic(TTopic::Behaviour);
       }
     } else if (Cfg.RecStopSeqNo <= lastSeq) {
       TPartBuf& b = SeqBuf(Cfg.RecStopSeqNo);

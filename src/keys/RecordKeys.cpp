@@ -10,6 +10,7 @@
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
+#include "base/Topics.h"
 #include "engine/KeyMode.h"
 #include "engine/LivePath.h"
 #include "engine/Metronome.h"
@@ -714,7 +715,7 @@ void TakeOptionKey(int32_t option, bool beforeFirst) {
 void SetAttribSrc(int32_t how) {
   uint8_t& src = Transport.RecRawMode ? Cfg.RecRawAttribSrcLive : Cfg.RecIntAttribSrcLive;
   src = how == 0 ? 0 : how == 1 ? 1 : !src;
-  Showing.RecModeChanged = 1;
+  RaiseTopic(TTopic::Behaviour);
 }
 
 bool StepPitchOffset(bool up) {

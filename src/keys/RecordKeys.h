@@ -51,10 +51,6 @@ struct TRecKeys {
   // The last step-recorded message, for the status display.
   uint32_t LastRecEvent = 0;
   TAtomic<uint8_t> LastRecEventNew{0};
-  // Display flags: the step length, the gate, chord detection changed.
-  TAtomic<uint8_t> SRecNoteLenFracChanged{0};
-  TAtomic<uint8_t> SRecNoteOnPercentChanged{0};
-  TAtomic<uint8_t> SRecChordDetectChanged{0};
 
   // Input time stamps count from each device's own start; a take maps them onto the engine clock
   // with one offset per input, fixed by that input's first key of the take, so that played keys,

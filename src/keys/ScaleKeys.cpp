@@ -5,6 +5,7 @@
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
+#include "base/Topics.h"
 #include "engine/KeyMode.h"
 #include "engine/LivePath.h"
 #include "engine/Metronome.h"
@@ -201,12 +202,12 @@ void HandleMetrNoteModeKey(const TModeKey& key) {
       break;
     case MetrTypeTog:
       Cfg.MetrTypePitchLocked = !Cfg.MetrTypePitchLocked;
-      Showing.MetrTypeChanged = 1;
+      RaiseTopic(TTopic::MetrModeByKey);
       Msgs.StatusMsg.Set("Metr basic type tog");
       break;
     case MetrStyle:
       Cfg.MetrModeStyles = 1;
-      Showing.MetrTypeChanged = 1;
+      RaiseTopic(TTopic::MetrModeByKey);
       RequestMetrRebuild();
       Args.MetrStyleEntry = 0;
       Args.MetrPatternEntry = 0;
@@ -247,7 +248,7 @@ void SetMetrBarBeat(const TModeKey& key) {
     Msgs.WarnMsg.Set("Value 1/" + std::to_string(n) + " ignored - incompatible with current time signature");
   } else {
     Cfg.MetrNoteLenFrac = n;
-    Showing.MetrNoteLenChanged = 1;
+    RaiseTopic(TTopic::MetrNoteLen);
   }
   if (Cfg.MetrTypePitchLocked) {
     Cfg.MetrDrumBarNote = Args.MetrBarNoteEntry;

@@ -5,6 +5,7 @@
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
+#include "base/Topics.h"
 #include "engine/KeyMode.h"
 #include "engine/MidiFifo.h"
 #include "engine/MidiIn.h"
@@ -311,7 +312,7 @@ void StepModeSwitch(const rec::TRecKey& k) {
     case SRecChordsOff:
     case SRecChordsTog:
       Cfg.SRecChordDetectReqd = c == SRecChordsOn ? 1 : c == SRecChordsOff ? 0 : !Cfg.SRecChordDetectReqd;
-      RecKeys.SRecChordDetectChanged = 1;
+      RaiseTopic(TTopic::StepRecChord);
       break;
     case SRecUndo:
       if (!Transport.RecRawMode) UndoStep();
@@ -389,14 +390,14 @@ void HandleStepRecModeKey(int8_t input, uint32_t msg, uint32_t timeStamp, bool i
 void SetSRecNoteLenFrac(int32_t n) {
   if (n == Cfg.SRecNoteLenFrac) return;
   Cfg.SRecNoteLenFrac = n;
-  RecKeys.SRecNoteLenFracChanged = 1;
+  RaiseTopic(TTopic::StepRecNoteLen);
   RecomputeStepTicks();
 }
 
 void SetSRecNoteOnPercent(int32_t percent) {
   if (percent == Cfg.SRecNoteOnPercent) return;
   Cfg.SRecNoteOnPercent = percent;
-  RecKeys.SRecNoteOnPercentChanged = 1;
+  RaiseTopic(TTopic::StepRecNoteOn);
   RecomputeStepTicks();
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/Messages.h"
+#include "base/Topics.h"
 #include "engine/KeyMode.h"
 #include "engine/Metronome.h"
 #include "engine/PartBufs.h"
@@ -51,7 +52,7 @@ bool SelectStyle(TStyleStore& store, int32_t style, int32_t pattern) {
   store.StyleNo = style;
   store.PatNo = pattern;
   RequestMetrRebuild();
-  store.Traits->StyleChanged->store(1, std::memory_order_relaxed);
+  RaiseTopic(store.Traits->Topics.Style);
   return true;
 }
 
@@ -152,7 +153,7 @@ void EndMetrStyleEntry(TStyleStore& store) {
   if (style == 0 && pattern == 0) {
     // Back to the plain click and its note entry.
     Cfg.MetrModeStyles = 0;
-    Showing.MetrTypeChanged = 1;
+    RaiseTopic(TTopic::MetrModeByKey);
     RequestMetrRebuild();
     SetKeyMode(TKeyMode::MetrBarNote);
     return;

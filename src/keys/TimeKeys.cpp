@@ -8,6 +8,7 @@
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
+#include "base/Topics.h"
 #include "engine/KeyMode.h"
 #include "engine/LivePath.h"
 #include "engine/MidiFifo.h"
@@ -118,7 +119,7 @@ bool ResizeSeq(int32_t seq, int32_t amount, bool grow) {
 void SetTempoSlew(int32_t seconds) {
   Cfg.TempoSlewTime = seconds * 1000;
   Msgs.StatusMsg.Set("Tempo slew " + std::to_string(seconds));
-  TimeKeys.TempoSlewChanged = 1;
+  RaiseTopic(TTopic::TempoSlew);
   Args.TempoSlewEntry = 0;
   HoldOrReturn(kTempoSlew);
 }

@@ -10,13 +10,11 @@
 
 namespace vel {
 
-// The entries' state. Guarded by EngineLock; TempoSlewChanged is a shared atomic display flag,
-// cleared by the status display.
+// The entries' state. Guarded by EngineLock.
 struct TTimeKeys {
   int32_t QuantNoteEntry = 0;
   int32_t TSigBeatsEntry = 0;
   int32_t TimeShiftBeatsEntry = 0;
-  TAtomic<uint8_t> TempoSlewChanged{0};
 };
 inline TTimeKeys TimeKeys;
 

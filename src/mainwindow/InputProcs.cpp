@@ -226,22 +226,20 @@ void FindHotkeyTargetWindow() {
       Cfg.DisableHotkeys = 1;
     }
   }
-  if (Showing.CfgBehaviourShowing) Showing.CfgBehaviourRefreshReq = 1;
+  RaiseTopic(TTopic::Behaviour);
 }
 
 void RefreshKeyMapViews() {
-  // The same request a key-map load or the factory maps send, so every view follows each alike.
-  Ui().Refresh(TRefresh::RefreshKeyMapViews);
+  // The same topic a key-map load or the factory maps raise, so every view follows each alike.
+  PublishTopic(TTopic::KeyMaps);
 }
 
 void ShowKeyModeChange() {
   Keys.KeyModeChanged = 0;
-  if (Showing.TemplateShowing) Ui().Refresh(TRefresh::UpdateTemplateLabels);
+  PublishTopic(TTopic::KeyMode);
+  // The key mapper's lamp is drawn again over the new mode's map.
+  RaiseTopic(TTopic::LiveKey);
   if (Cfg.TarloOn) TarloSendKeyMode();
-  if (Showing.KeyMapperShowing) {
-    Ui().Refresh(TRefresh::ShowKeyMapperKeyMode);
-    Showing.KeyLabelsRedraw = 1;
-  }
 }
 
 void UpdateMChanApplies() {

@@ -8,6 +8,7 @@
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
+#include "base/Topics.h"
 #include "engine/Metronome.h"
 #include "engine/MidiIn.h"
 #include "engine/PlayCycle.h"
@@ -45,7 +46,7 @@ void SetClocksExtPNo(int32_t port) {
 void SetSRecChordDetectReqd(bool on) {
   // Step recording reads and toggles it on the MIDI-in thread.
   StoreLocked(Cfg.SRecChordDetectReqd, on ? 1 : 0);
-  RecKeys.SRecChordDetectChanged = 1;
+  RaiseTopic(TTopic::StepRecChord);
 }
 
 namespace {

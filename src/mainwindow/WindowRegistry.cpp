@@ -65,8 +65,8 @@ void TWindowRegistry::AnswersChanged(TWindow& window) {
   Fill();
 }
 
-void TWindowRegistry::Refresh(TRefresh which) {
-  // A refresh may open or close windows: the list is taken first, and a window gone meanwhile is
+void TWindowRegistry::Deliver(TTopic topic) {
+  // A redraw may open or close windows: the list is taken first, and a window gone meanwhile is
   // skipped.
   std::vector<TWindow*> windows;
   windows.reserve(entries_.size());
@@ -74,7 +74,15 @@ void TWindowRegistry::Refresh(TRefresh which) {
   for (TWindow* w : windows) {
     const bool registered =
         std::any_of(entries_.begin(), entries_.end(), [w](const TEntry& e) { return e.Window == w; });
-    if (registered && w->Serves(which)) w->Refresh(which);
+    if (registered) w->On(topic);
+  }
+}
+
+void TWindowRegistry::DeliverRaised() {
+  const uint64_t raised = Topics.TakeAll();
+  for (int32_t t = 0; t < kTopicCount; ++t) {
+    const auto topic = static_cast<TTopic>(t);
+    if ((raised & TTopicSet::Bit(topic)) != 0) Deliver(topic);
   }
 }
 
@@ -126,14 +134,11 @@ void TWindowRegistry::Fill() {
     logTaken_ = false;
   }
 
-  // The refresh requests, including the one the settings reader sends after a key-map load, are
-  // the registry's own answer while any window is registered.
+  // A topic published is the registry's own answer while any window is registered.
   if (entries_.empty()) {
-    Ui().Refresh = [](TRefresh) {};
-    cfg.RefreshKeyMapViews = nullptr;
+    Ui().Publish = [](TTopic topic) { Topics.Raise(topic); };
   } else {
-    Ui().Refresh = [this](TRefresh which) { Refresh(which); };
-    cfg.RefreshKeyMapViews = [this] { Refresh(TRefresh::RefreshKeyMapViews); };
+    Ui().Publish = [this](TTopic topic) { Deliver(topic); };
   }
 }
 

@@ -1,17 +1,16 @@
 #pragma once
 // The one registry of the windows. A window (or an area of the main window) implements TWindow,
-// registers for as long as it exists, says which refresh requests it serves and which of the
-// core's calls it answers. The registry answers every refresh request and is the one place that
-// fills the window side of the core's hook structs (UiHooks' refresh, RunHooks, RefreshHooks,
-// PortHooks, CfgLink, KeyMapCalls): the core keeps calling its hooks, and they lead here. GUI
-// thread only.
+// registers for as long as it exists, hears every topic (base/Topics.h: what changed in the model)
+// and redraws what it shows of it, and says which of the core's calls it answers. The registry
+// delivers the topics and is the one place that fills the window side of the core's hook structs
+// (UiHooks' publish and log, RunHooks, RefreshHooks, PortHooks, CfgLink, KeyMapCalls): the core
+// keeps calling its hooks, and they lead here. GUI thread only.
 // The timer thread's hooks (EngineHooks, MidiInHooks) stay plain function pointers outside it:
 // no window answers on that path, and nothing there may allocate.
 //
 // A window registers for as long as it lives, for example:
 //   class TfrmCfgPerf : public QWidget, public TWindow {
-//     bool Serves(TRefresh r) const override { return isVisible() && r == TRefresh::LoadCfgPerfControls; }
-//     void Refresh(TRefresh) override { LoadCfgPerfControls(); }
+//     void On(TTopic t) override { if (isVisible() && t == TTopic::Settings) LoadCfgPerfControls(); }
 //     void Answer(TWindowCalls& c) override { c.Refresh.ReloadSettingsWindows = [this] { Reload(); }; }
 //     TRegistration registration_ = Windows().Register(*this);  // the last member: goes first
 //   };
@@ -20,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Topics.h"
 #include "base/UiHooks.h"
 #include "engine/RunControl.h"
 #include "keymaps/KeyMaps.h"
@@ -54,12 +54,11 @@ struct TWindowCalls {
 class TWindow {
  public:
   virtual ~TWindow() = default;
-  // Whether the window serves the request now (a settings window: only while it shows).
-  virtual bool Serves(TRefresh /*which*/) const { return false; }
-  // Runs the refresh procedure of the request; called only when Serves says so. Some requests
-  // come with EngineLock held by the sender (the metronome keys' relabel, the factory key maps):
-  // a refresh that needs the lock posts itself to the event loop rather than taking it.
-  virtual void Refresh(TRefresh /*which*/) {}
+  // Something the window may show changed: it redraws what it shows of it, and ignores the rest
+  // (a window not showing, most topics). Some topics come with EngineLock held by the sender (the
+  // metronome keys' relabel, the factory key maps): a redraw that needs the lock posts itself to
+  // the event loop rather than taking it.
+  virtual void On(TTopic /*topic*/) {}
   // The core's calls the window answers, each into the window; asked at registration and again
   // when the window says its answers changed (TWindowRegistry::AnswersChanged).
   virtual void Answer(TWindowCalls& /*calls*/) {}
@@ -105,8 +104,11 @@ class TWindowRegistry {
   // Asks a registered window's answers afresh (one that answers only while it shows) and fills
   // the hooks again.
   void AnswersChanged(TWindow& window);
-  // The request run by every registered window that serves it, in order of registration.
-  void Refresh(TRefresh which);
+  // The topic, to every registered window in order of registration.
+  void Deliver(TTopic topic);
+  // Every topic raised since the last delivery (RaiseTopic, any thread), each once, in the order
+  // of the topic list. The main window's status tick calls it.
+  void DeliverRaised();
   int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
 
  private:

@@ -75,8 +75,8 @@ void LoadConfigFactory() {
   // Styles.
   LoadDrumFactoryAll();
   LoadBassFactoryAll();
-  Ui().Refresh(TRefresh::RefreshDrumStyleLists);
-  Ui().Refresh(TRefresh::RefreshBassStyleLists);
+  PublishTopic(TTopic::DrumStyles);
+  PublishTopic(TTopic::BassStyles);
   // Key maps, octave offsets and calibrate keys included.
   LoadKeyMapsFactory();
   if (CfgLink().Apply) CfgLink().Apply(CfgEngine);

@@ -70,8 +70,6 @@ struct TCfgLinkHooks {
   std::function<void(uint8_t)> SetProgState;
   // Settings validation; true when there is none.
   std::function<bool()> ValidateConfig;
-  // Key-map views refresh after a key-map load.
-  std::function<void()> RefreshKeyMapViews;
   // File dialogs: the chosen name, empty when cancelled.
   std::function<std::string(const std::string& title, const std::string& folder)> OpenDialog;
   std::function<std::string(const std::string& title, const std::string& folder)> SaveDialog;
@@ -89,7 +87,6 @@ inline auto HookSlots(const TCfgLinkHooks& h) {
       VEL_HOOK_SLOT(h, SetStatusText),
       VEL_HOOK_SLOT(h, SetProgState),
       VEL_HOOK_SLOT(h, ValidateConfig),
-      VEL_HOOK_SLOT(h, RefreshKeyMapViews),
       VEL_HOOK_SLOT(h, OpenDialog),
       VEL_HOOK_SLOT(h, SaveDialog),
   });

@@ -834,9 +834,9 @@ bool LoadConfigText(std::string_view bytes, uint8_t kind, const std::string& fil
   if (!L.Error.empty()) L.Boxes.push_back({L.Error, false});
   ShowBoxes(L);
   if (kind == CfgFull || kind == CfgKeyMapsOnly)
-    if (CfgLink().RefreshKeyMapViews) CfgLink().RefreshKeyMapViews();
-  Ui().Refresh(TRefresh::RefreshDrumStyleLists);
-  Ui().Refresh(TRefresh::RefreshBassStyleLists);
+    PublishTopic(TTopic::KeyMaps);
+  PublishTopic(TTopic::DrumStyles);
+  PublishTopic(TTopic::BassStyles);
   return ok;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/Messages.h"
+#include "base/Topics.h"
 
 namespace vel {
 
@@ -43,7 +44,7 @@ bool StepBreak(TStyleStore& store) {
       switched = true;
     }
     store.BreakTrigger = 0;
-    traits.TriggerChanged->store(1, kRelaxed);
+    RaiseTopic(traits.Topics.Trigger);
   } else if (store.BreakActive) {
     if (sameStyle && store.Styles[store.StyleNo].LastMain >= 0) {
       const int32_t lastMain = std::min(store.Styles[store.StyleNo].LastMain, kStyleMainCount - 1);
@@ -52,7 +53,7 @@ bool StepBreak(TStyleStore& store) {
       switched = true;
     }
     store.BreakActive = 0;
-    traits.TriggerChanged->store(1, kRelaxed);
+    RaiseTopic(traits.Topics.Trigger);
   }
   if (switched) traits.MetrChanged->store(0, kRelaxed);
   return switched;
@@ -77,7 +78,7 @@ void StepChain(TStyleStore& store, bool fromChain) {
     store.PatNo = step.Pattern;
     traits.MetrChanged->store(0, kRelaxed);
   }
-  traits.Refresh->store(1, kRelaxed);
+  RaiseTopic(traits.Topics.Chain);
 }
 
 }  // namespace
@@ -211,14 +212,14 @@ bool ArmBreak(TStyleStore& store) {
   const bool mainBuilt = store.BuiltPat < kStyleFirstBreak;
   store.BreakTrigger = mainBuilt ? 1 : 0;
   store.BreakActive = mainBuilt ? 0 : 1;
-  store.Traits->TriggerChanged->store(1, kRelaxed);
+  RaiseTopic(store.Traits->Topics.Trigger);
   return true;
 }
 
 void ClearTrigger(TStyleStore& store, bool raiseFlag) {
   store.BreakTrigger = 0;
   store.BreakActive = 0;
-  if (raiseFlag) store.Traits->TriggerChanged->store(1, kRelaxed);
+  if (raiseFlag) RaiseTopic(store.Traits->Topics.Trigger);
 }
 
 }  // namespace vel

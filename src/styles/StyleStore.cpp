@@ -113,7 +113,7 @@ void ClearStyles(TStyleStore& store) {
 void CreateRowMap(TStyleStore& store, bool resetOnOff, bool resetLevels) {
   BuildRowMap(store, resetOnOff, resetLevels);
   RequestStyleRebuild();
-  if (store.Traits->Showing->load(std::memory_order_relaxed)) Ui().Refresh(store.Traits->LoadControls);
+  PublishTopic(store.Traits->Topics.Style);
 }
 
 void LoadStyleFactory(TStyleStore& store) {

@@ -21,6 +21,7 @@
 #include <string_view>
 
 #include "base/Showing.h"
+#include "base/Topics.h"
 #include "base/UiHooks.h"
 #include "platform/TextCut.h"
 
@@ -147,6 +148,14 @@ struct TChainReturnPos {
 // ---------------------------------------------------------------------------------------------------
 // What differs between the families
 
+// A family's topics: its styles defined, the style or pattern chosen, the break trigger, the chain.
+struct TStyleTopics {
+  TTopic Styles;
+  TTopic Style;
+  TTopic Trigger;
+  TTopic Chain;
+};
+
 struct TStyleFamilyTraits {
   std::string_view Name;  // "Drum" or "Bass"
   // Row map notes and short names; entry 0 (the accent row) is not taken from here.
@@ -160,14 +169,12 @@ struct TStyleFamilyTraits {
   int32_t FactorySteps;
   std::array<std::string_view, kStyleRows> FactoryMain;
   std::array<std::string_view, kStyleRows> FactoryBreak;
-  // The family's refresh bytes.
+  // The family's window is showing.
   std::atomic<uint8_t>* Showing;
-  std::atomic<uint8_t>* Refresh;
-  std::atomic<uint8_t>* StyleChanged;
-  std::atomic<uint8_t>* TriggerChanged;
+  // 0: the builder's copy of the current pattern is stale.
   std::atomic<uint8_t>* MetrChanged;
-  // The window procedure that reloads its controls from the store.
-  TRefresh LoadControls;
+  // What the family says when it changes.
+  TStyleTopics Topics;
   // Steps may hold ties ("t"): a right click cycles through them.
   bool Ties;
 };
@@ -199,11 +206,8 @@ inline constexpr TStyleFamilyTraits kDrumTraits = {
     {"", "", "", "x.x.x.x.x.x.x...", "", "", "", "", "....x.......xx..", "", "", "", "", "", "",
      "x.x.....x.x...x."},
     &Showing.CfgDrumShowing,
-    &Showing.CfgDrumRefresh,
-    &Showing.DrumStyleChanged,
-    &Showing.DrumTriggerChanged,
     &Showing.MetrDrumChanged,
-    TRefresh::LoadCfgDrumControls,
+    {TTopic::DrumStyles, TTopic::DrumStyle, TTopic::DrumTrigger, TTopic::DrumChain},
     false,
 };
 
@@ -218,11 +222,8 @@ inline constexpr TStyleFamilyTraits kBassTraits = {
     {"", "", "", "..t...tt", "", "", "", "", "....xx..", "", "", "", "", "", "", "tt......"},
     {"", "", "", "..t.....", "", "", "", "", "...x.x..", "", "", "", "......x.", ".......x", "", "tx......"},
     &Showing.CfgBassShowing,
-    &Showing.CfgBassRefresh,
-    &Showing.BassStyleChanged,
-    &Showing.BassTriggerChanged,
     &Showing.MetrBassChanged,
-    TRefresh::LoadCfgBassControls,
+    {TTopic::BassStyles, TTopic::BassStyle, TTopic::BassTrigger, TTopic::BassChain},
     true,
 };
 

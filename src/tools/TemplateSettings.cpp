@@ -12,7 +12,7 @@ namespace vel {
 void SetTemplateKeySize(int32_t size) {
   Cfg.TemplateKeySize = size;
   // A showing keyboard lays itself out again with its labels.
-  if (Showing.TemplateShowing) Ui().Refresh(TRefresh::UpdateTemplateLabels);
+  PublishTopic(TTopic::KeyLabels);
 }
 int32_t GetTemplateKeySize() {
   return Cfg.TemplateKeySize;

@@ -39,7 +39,7 @@ class UiRecorder {
     ui.BusyCursor = [this](bool on) { busy.push_back(on); };
     ui.ProcessEvents = [this] { ++eventPumps; };
     ui.AddLogLines = [this](const std::string& text) { log.push_back(text); };
-    ui.Refresh = [this](TRefresh which) { refreshes.emplace_back(RefreshName(which)); };
+    ui.Publish = [this](TTopic topic) { topics.emplace_back(TopicName(topic)); };
   }
 
   // Scripted answers for the next message boxes.
@@ -50,7 +50,7 @@ class UiRecorder {
   std::vector<bool> busy;
   int eventPumps = 0;
   std::vector<std::string> log;  // each AddLogLines call's text, as passed
-  std::vector<std::string> refreshes;
+  std::vector<std::string> topics;
 
  private:
   UiHooks saved_;

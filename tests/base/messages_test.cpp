@@ -149,12 +149,12 @@ TEST(UiHooksTest, RecorderAnswersFromItsScriptAndRestoresTheDefaults) {
     EXPECT_EQ(ShowMessage("again", MsgKind::Confirmation, MsgButtons::OkCancel), MsgAnswer::Ok);
     Ui().BusyCursor(true);
     Ui().BusyCursor(false);
-    Ui().Refresh(TRefresh::LoadCfgPerfControls);
+    PublishTopic(TTopic::Settings);
     Ui().ProcessEvents();
     ASSERT_EQ(ui.boxes.size(), 2u);
     EXPECT_EQ(ui.boxes[0].text, "About to close Vellorine, ok?");
     EXPECT_EQ(ui.busy, (std::vector<bool>{true, false}));
-    EXPECT_EQ(ui.refreshes, std::vector<std::string>{"LoadCfgPerfControls"});
+    EXPECT_EQ(ui.topics, std::vector<std::string>{"Settings"});
     EXPECT_EQ(ui.eventPumps, 1);
   }
   // The defaults again: nobody to ask, so the first button's answer; nothing recorded.

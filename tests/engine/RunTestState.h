@@ -108,7 +108,7 @@ class RunRig : public ::testing::Test {
       // "hh:mm:ss " + text
       Note("log: " + (text.size() > 9 && text[2] == ':' && text[5] == ':' ? text.substr(9) : text));
     };
-    ui.Refresh = [](TRefresh) {};
+    ui.Publish = [](TTopic topic) { Topics.Raise(topic); };
 
     TimerIo.GetDevCaps = [this](mmtimer::Caps& caps) {
       Note("timer: caps");

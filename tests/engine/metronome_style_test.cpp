@@ -369,15 +369,15 @@ TEST_F(MetronomeChainTest, RestartingTheChainFollowsTheMetronomeType) {
   DrumStore.ChainStepNo = 1;
   BassStore.ChainStepNo = 1;
   Cfg.MetrTypePitchLocked = 0;
+  Topics.Clear();
   EngineHooks.RestartStyleChain();
   EXPECT_EQ(BassStore.ChainStepNo, -1);
   EXPECT_EQ(DrumStore.ChainStepNo, 1);
-  EXPECT_EQ(Showing.CfgBassRefresh, 0);  // its window is not showing
+  EXPECT_EQ(Topics.TakeAll(), TTopicSet::Bit(TTopic::BassChain));
   Cfg.MetrTypePitchLocked = 1;
-  Showing.CfgDrumShowing = 1;
   EngineHooks.RestartStyleChain();
   EXPECT_EQ(DrumStore.ChainStepNo, -1);
-  EXPECT_EQ(Showing.CfgDrumRefresh, 1);
+  EXPECT_EQ(Topics.TakeAll(), TTopicSet::Bit(TTopic::DrumChain));
 }
 
 // A metronome rebuilt at every part end (varied velocities) counts bars and steps the live sweeps

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/Topics.h"
 #include "engine/RunTestState.h"
 #include "keymaps/KeyCodes.h"
 #include "keymaps/KeyModes.h"
@@ -613,15 +614,15 @@ TEST_F(MidiInTest, ControlNotesAnimateTheVirtualKeyboardAndTheKeyMapper) {
   EXPECT_EQ(Showing.LastLiveKey, 0x3C);
   EXPECT_EQ(Keys.KeyModeShownPrev, TKeyMode::Live);
   EXPECT_EQ(Keys.KeyModeShown, TKeyMode::Command);
-  EXPECT_EQ(Showing.KeyLabelsRedraw, 1);
+  EXPECT_TRUE(Topics.Raised(TTopic::LiveKey));
   EXPECT_EQ(MidiIn.LiveNoteTable[0x3C].Vel, 0x64);
   EXPECT_EQ(MidiIn.LiveNoteTable[0x3C].Level, 0x64);
   EXPECT_EQ(Showing.LiveNoteAnyLit, 1);
 
-  Showing.KeyLabelsRedraw = 0;
+  Topics.Clear();
   In(0, 0x003C90);
   EXPECT_EQ(Showing.LastLiveKey, -1);
-  EXPECT_EQ(Showing.KeyLabelsRedraw, 1);
+  EXPECT_TRUE(Topics.Raised(TTopic::LiveKey));
   EXPECT_EQ(MidiIn.LiveNoteTable[0x3C].Tail, 200);
 
   // Raw input animates nothing.

@@ -194,8 +194,8 @@ TEST_F(KeyMapsFactoryTest, LoadClearsThenLoadsEachMapInOrderSendsItAndRefreshesT
                      std::to_string(last) + " loaded " + std::to_string(loadedModes()) +
                      (KeyLabelsOf(t)[36] == "?" ? " unset" : ""));
   };
-  Ui().Refresh = [&](TRefresh which) {
-    events.push_back(std::string("refresh ") + RefreshName(which) + " offset " +
+  Ui().Publish = [&](TTopic topic) {
+    events.push_back(std::string("topic ") + TopicName(topic) + " offset " +
                      std::to_string(Cfg.InPortOctaveOffset[0].load()));
   };
   Cfg.StandardMode = 1;
@@ -206,7 +206,7 @@ TEST_F(KeyMapsFactoryTest, LoadClearsThenLoadsEachMapInOrderSendsItAndRefreshesT
       "send RangeN 0..127 loaded 4", "send Metr 0..127 loaded 5",  "send FtsRoot 0..127 loaded 6",
       "send Ftn 0..127 loaded 7",    "send Pitch 0..127 loaded 8", "send FtsType 0..127 loaded 9",
       "send Quant 0..127 loaded 10", "send TSig 0..127 loaded 11", "send TShift 0..127 loaded 12",
-      "send Rec 0..127 loaded 13",   "send SRec 0..127 loaded 14", "refresh RefreshKeyMapViews offset 0",
+      "send Rec 0..127 loaded 13",   "send SRec 0..127 loaded 14", "topic KeyMaps offset 0",
   };
   EXPECT_EQ(events, want);
   EXPECT_EQ(KeyAt(MtCmd, 100), (std::tuple<int, std::string>{kNoFn[MtCmd], " "}));
@@ -247,7 +247,7 @@ TEST_F(KeyMapsFactoryTest, EachLoaderSetsOnlyItsOwnMapAndSendsIt) {
     EXPECT_EQ(Cfg.InPortOctaveOffset[0].load(), 2);
     EXPECT_EQ(Cfg.InPortLiveCmdKey[0].load(), 40);
   }
-  EXPECT_TRUE(ui.refreshes.empty());
+  EXPECT_TRUE(ui.topics.empty());
 }
 
 }  // namespace

@@ -213,7 +213,7 @@ TEST_F(KeyMapTest, RelabelMetrNoteKeysFollowsTheMetronomeModeOnEveryMapKey) {
   KeyMapCalls().TarloSendKey = [&](TModeType t, int key) { sent.emplace_back(t, key); };
 
   RelabelMetrNoteKeys();
-  EXPECT_TRUE(ui.refreshes.empty());  // nothing to relabel
+  EXPECT_TRUE(ui.topics.empty());  // nothing to relabel
 
   SetKeyFnCmd(3, 136, "metro");
   SetKeyFnCmd(125, 136, "x");
@@ -228,7 +228,7 @@ TEST_F(KeyMapTest, RelabelMetrNoteKeysFollowsTheMetronomeModeOnEveryMapKey) {
   EXPECT_EQ(KeyColoursAt(MtCmd, 125), Colours(Cfg.ClKtFgDigitVal, Cfg.ClKtBgDigitFcn2));
   EXPECT_EQ(KeyMapCmd[125].load(), 136);
   EXPECT_EQ(sent, (std::vector<std::pair<int, int>>{{MtCmd, 3}, {MtCmd, 125}}));
-  EXPECT_EQ(ui.refreshes, std::vector<std::string>{"RefreshKeyMapViews"});
+  EXPECT_EQ(ui.topics, std::vector<std::string>{"KeyMaps"});
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Topics.h"
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
@@ -140,10 +141,10 @@ TEST_F(ArgKeysTest, MetronomeNoteLengthMustSuitTheTimeSignature) {
   EXPECT_EQ(Msgs.StatusMsg.Peek(), "Metr basic bar " + KeyNoToNote(36) + ", beat " + KeyNoToNote(42));
   // Switching the type or to styles tells the style windows.
   for (uint8_t code : {MetrTypeTog, MetrStyle}) {
-    Showing.MetrTypeChanged = 0;
+    Topics.Clear();
     Keys.KeyMode = TKeyMode::MetrBarNote;
     HandleMetrNoteModeKey({.Code = code});
-    EXPECT_EQ(Showing.MetrTypeChanged.load(), 1) << int(code);
+    EXPECT_TRUE(Topics.Raised(TTopic::MetrModeByKey)) << int(code);
   }
 }
 
@@ -273,10 +274,10 @@ TEST_F(StyleKeysTest, StyleAndPatternNumbersSelectOrSayWhyNot) {
   Style({Num4, Num0});
   EXPECT_EQ(Msgs.WarnMsg.Peek(), "Style ignored; style/pattern under chain control");
   DrumStore.ChainOn = 0;
-  Showing.MetrTypeChanged = 0;
+  Topics.Clear();
   Style({Num0, Num0, Num0, Num0});  // back to plain clicks
   EXPECT_EQ(Cfg.MetrModeStyles, 0);
-  EXPECT_EQ(Showing.MetrTypeChanged.load(), 1);  // the style windows drop open edits
+  EXPECT_TRUE(Topics.Raised(TTopic::MetrModeByKey));  // the style windows drop open edits
   EXPECT_EQ(Keys.KeyMode.load(), TKeyMode::MetrBarNote);
 }
 

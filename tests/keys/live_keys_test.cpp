@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Topics.h"
 #include "base/Showing.h"
 #include "keymaps/KeyCodes.h"
 #include "keymaps/KeyTokens.h"
@@ -228,7 +229,7 @@ TEST_F(LiveKeysTest, RecordStopKeyRecordsIntoAStoppedSeqAndStopsAPlayingOne) {
     Cfg.RecStopImmStop = c.immStop;
     Keys.KeyMode = TKeyMode::Live;
     Msgs.StatusMsg.Clear();
-    Showing.CfgBehaviourRefreshReq = 0;
+    Topics.Clear();
     Transport.RecFromLiveKey = 0;
     Live.Selected = 1;
     for (int s = 0; s < kSeqs; ++s) {
@@ -250,7 +251,7 @@ TEST_F(LiveKeysTest, RecordStopKeyRecordsIntoAStoppedSeqAndStopsAPlayingOne) {
     EXPECT_EQ(Cfg.RecStopSeqNo, c.recStopSeqNoAfter);
     EXPECT_EQ(Msgs.StatusMsg.Peek(), c.status);
     EXPECT_EQ(Mode(), c.mode);
-    EXPECT_EQ(Showing.CfgBehaviourRefreshReq.load(), c.behaviourRefresh);
+    EXPECT_EQ(Topics.Raised(TTopic::Behaviour), c.behaviourRefresh != 0);
     EXPECT_EQ(Live.Selected, 0);
     EXPECT_EQ(Transport.RecFromLiveKey, c.mode == TKeyMode::Record ? 1 : 0);
     if (c.mode == TKeyMode::Record) {

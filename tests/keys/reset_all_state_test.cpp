@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/Topics.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
 #include "base/UiHooks.h"
@@ -55,7 +56,7 @@ void LeaveSomethingEverywhere(midi::Handle& out) {
   Msgs.WarnMsg.Set("left over");
   Msgs.ErrorCount = 3;
   Trace.TraceNotes = 0;
-  Showing.KeyLabelsRedraw = 1;
+  RaiseTopic(TTopic::LiveKey);
   Ui().ProcessEvents = [] { ++gCalls; };
   Cfg.Tempo = 5000;
   CfgFiles.ConfigFileName = "left.txt";
@@ -98,7 +99,7 @@ TEST(ResetAllStateTest, EveryLayerComesBackAsTheProgramStarts) {
   EXPECT_TRUE(Msgs.WarnMsg.IsEmpty());
   EXPECT_EQ(Msgs.ErrorCount.load(), 0);
   EXPECT_EQ(Trace.TraceNotes.load(), 1);
-  EXPECT_EQ(Showing.KeyLabelsRedraw.load(), 0);
+  EXPECT_FALSE(Topics.Raised(TTopic::LiveKey));
   gCalls = 0;
   Ui().ProcessEvents();
   EXPECT_EQ(gCalls, 0);

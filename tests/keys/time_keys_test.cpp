@@ -1,6 +1,7 @@
 // The tempo slew, divider, quantise, time signature and time shift keys; growing and shrinking.
 #include <gtest/gtest.h>
 
+#include "base/Topics.h"
 #include "keymaps/KeyCodes.h"
 #include "keys/Commands.h"
 #include "keys/KeyEntryTestState.h"
@@ -41,13 +42,13 @@ TEST_F(TimeKeysTest, TempoSlewInSecondsWithinZeroTo99) {
     SCOPED_TRACE(r.status);
     Msgs.StatusMsg.Clear();
     Args.TempoSlewEntry = 0;
-    TimeKeys.TempoSlewChanged = 0;
+    Topics.Clear();
     Cfg.TempoSlewTime = r.before;
     Keys.KeyMode = M(r.mode);
     for (uint8_t c : r.codes) HandleTempoSlewModeKey({.Code = c});
     EXPECT_EQ(Cfg.TempoSlewTime, r.after);
     EXPECT_EQ(Msgs.StatusMsg.Peek(), r.status);
-    EXPECT_EQ(TimeKeys.TempoSlewChanged, *r.status ? 1 : 0);
+    EXPECT_EQ(Topics.Raised(TTopic::TempoSlew), *r.status != 0);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/Topics.h"
 #include "base/Messages.h"
 #include "base/UiRecorder.h"
 #include "engine/EngineTestState.h"
@@ -244,10 +245,10 @@ TEST_F(WindowProcsTest, NoHotkeyWindowDisablesHotkeysUnlessTheyGoToTheActiveWind
     Cfg.HotkeysTargetActiveWin = c.activeWin;
     Cfg.DisableHotkeys = 0;
     Showing.CfgBehaviourShowing = 1;
-    Showing.CfgBehaviourRefreshReq = 0;
+    Topics.Clear();
     FindHotkeyTargetWindow();
     EXPECT_EQ(Cfg.DisableHotkeys, c.disabled) << c.name << int(c.activeWin);
-    EXPECT_EQ(Showing.CfgBehaviourRefreshReq, 1);
+    EXPECT_TRUE(Topics.Raised(TTopic::Behaviour));
   }
 }
 

@@ -11,16 +11,14 @@ namespace {
 // A window that notes what reaches it under its name.
 class NotingWindow : public TWindow {
  public:
-  NotingWindow(std::string name, std::vector<std::string>& notes, std::vector<TRefresh> serves = {})
-      : name_(std::move(name)), notes_(notes), serves_(std::move(serves)) {}
-  bool Serves(TRefresh which) const override {
-    for (TRefresh r : serves_)
-      if (r == which) return true;
-    return false;
-  }
-  void Refresh(TRefresh which) override {
-    notes_.push_back(name_ + " " + RefreshName(which));
-    if (OnRefresh) OnRefresh();
+  NotingWindow(std::string name, std::vector<std::string>& notes, std::vector<TTopic> shows = {})
+      : name_(std::move(name)), notes_(notes), shows_(std::move(shows)) {}
+  void On(TTopic topic) override {
+    for (TTopic t : shows_)
+      if (t == topic) {
+        notes_.push_back(name_ + " " + TopicName(topic));
+        if (OnRedraw) OnRedraw();
+      }
   }
   void Answer(TWindowCalls& calls) override {
     calls.Run.ApplyProgState = [this](TProgState s) {
@@ -28,12 +26,12 @@ class NotingWindow : public TWindow {
     };
     calls.Cfg.OpenDialog = [this](const std::string&, const std::string&) { return name_; };
   }
-  std::function<void()> OnRefresh;
+  std::function<void()> OnRedraw;
 
  private:
   std::string name_;
   std::vector<std::string>& notes_;
-  std::vector<TRefresh> serves_;
+  std::vector<TTopic> shows_;
 };
 
 class WindowRegistryTest : public ::testing::Test {
@@ -48,36 +46,44 @@ class WindowRegistryTest : public ::testing::Test {
   std::vector<std::string> notes;
 };
 
-TEST_F(WindowRegistryTest, ARequestReachesTheWindowsThatServeItInOrderOfRegistration) {
-  NotingWindow a("a", notes, {TRefresh::LoadColourShapes, TRefresh::ShowDrumChain});
-  NotingWindow b("b", notes, {TRefresh::ShowDrumChain});
-  NotingWindow c("c", notes, {TRefresh::ShowDrumChain});
-  Ui().Refresh(TRefresh::ShowDrumChain);  // no window yet: dropped
+TEST_F(WindowRegistryTest, ATopicReachesEveryWindowInOrderOfRegistration) {
+  Topics.Clear();
+  NotingWindow a("a", notes, {TTopic::Colours, TTopic::DrumChain});
+  NotingWindow b("b", notes, {TTopic::DrumChain});
+  NotingWindow c("c", notes, {TTopic::DrumChain, TTopic::KeyMaps});
+  PublishTopic(TTopic::DrumChain);  // no window yet: raised for the next delivery
   TRegistration ra = Windows().Register(a);
   TRegistration rb = Windows().Register(b);
   TRegistration rc = Windows().Register(c);
-  Ui().Refresh(TRefresh::ShowDrumChain);
-  Ui().Refresh(TRefresh::LoadColourShapes);
-  Ui().Refresh(TRefresh::ShowBassChain);  // served by none
-  CfgLink().RefreshKeyMapViews();         // the settings reader's request, served by none
-  EXPECT_EQ(notes, (std::vector<std::string>{"a ShowDrumChain", "b ShowDrumChain", "c ShowDrumChain",
-                                             "a LoadColourShapes"}));
+  PublishTopic(TTopic::Colours);
+  PublishTopic(TTopic::BassChain);  // shown by none
+  EXPECT_EQ(notes, (std::vector<std::string>{"a Colours"}));
 
-  // A window's refresh closes a later window: that one is not asked.
+  // What any thread raised goes out once, in the order of the topic list, at the next delivery.
   notes.clear();
-  b.OnRefresh = [&] { rc.Reset(); };
-  Ui().Refresh(TRefresh::ShowDrumChain);
-  EXPECT_EQ(notes, (std::vector<std::string>{"a ShowDrumChain", "b ShowDrumChain"}));
+  RaiseTopic(TTopic::DrumChain);
+  RaiseTopic(TTopic::KeyMaps);
+  Windows().DeliverRaised();
+  Windows().DeliverRaised();
+  EXPECT_EQ(notes, (std::vector<std::string>{"c KeyMaps", "a DrumChain", "b DrumChain", "c DrumChain"}));
+  EXPECT_FALSE(Topics.Raised(TTopic::DrumChain));
+
+  // A window's redraw closes a later window: that one is not told.
+  notes.clear();
+  b.OnRedraw = [&] { rc.Reset(); };
+  PublishTopic(TTopic::DrumChain);
+  EXPECT_EQ(notes, (std::vector<std::string>{"a DrumChain", "b DrumChain"}));
   EXPECT_EQ(Windows().Count(), 2);
 
-  // Gone with the last window, the requests are dropped again.
+  // Gone with the last window, a published topic is raised again, for whoever comes.
   ra.Reset();
   rb.Reset();
   EXPECT_EQ(Windows().Count(), 0);
   notes.clear();
-  Ui().Refresh(TRefresh::ShowDrumChain);
+  PublishTopic(TTopic::DrumChain);
   EXPECT_TRUE(notes.empty());
-  EXPECT_FALSE(CfgLink().RefreshKeyMapViews);
+  EXPECT_TRUE(Topics.Raised(TTopic::DrumChain));
+  Topics.Clear();
 }
 
 TEST_F(WindowRegistryTest, CallsRunEveryAnswerAndStandInsReplaceTheWindowsAnswers) {

@@ -7,6 +7,7 @@
 #include <atomic>
 
 #include "base/Showing.h"
+#include "base/Topics.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -165,15 +166,13 @@ TEST(SettingsFactory, SwitchesAndShowingBytesAtStartUp) {
                   &Showing.LiveNoteAnyLit,
                   &Showing.KeyMapperShowing,
                   &Showing.KeyMapsShowing,
-                  &Showing.KeyLabelsRedraw,
                   &Showing.CfgDrumShowing,
                   &Showing.CfgBassShowing,
                   &Showing.CfgColoursShowing,
-                  &Showing.CfgMChanShowing,
-                  &Showing.RecModeChanged,
-                  &Showing.MetrNoteLenChanged})
+                  &Showing.CfgMChanShowing})
     EXPECT_EQ(f->load(), 0);
   EXPECT_EQ(Showing.LastLiveKey.load(), -1);
+  EXPECT_EQ(Topics.TakeAll(), 0u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <tuple>
 #include <vector>
 
+#include "base/Topics.h"
 #include "base/Messages.h"
 #include "settings/ResetModelState.h"
 #include "styles/StyleChains.h"
@@ -62,7 +63,7 @@ TEST_F(StyleChainsTest, ChainPlaysEachStepForItsRepeats) {
   EXPECT_TRUE(pick.RebuildPending);
   EXPECT_EQ(pick.Source, &DrumStore.Patterns[0][0]);
   EXPECT_EQ(FmtDrumPatCaption(DrumStore.StyleNo, DrumStore.PatNo), "40-Main1*2");
-  EXPECT_EQ(Showing.CfgDrumRefresh, 1);
+  EXPECT_TRUE(Topics.Raised(TTopic::DrumChain));
 
   pick = BuildDrumBar(true);
   EXPECT_EQ(std::tuple(DrumStore.ChainNo, DrumStore.ChainStepNo, pick.Pattern), Bar(0, 0, 0));
@@ -232,8 +233,8 @@ TEST_F(StyleChainsTest, BreakPlaysOneCycleAndReturnsToTheMainPattern) {
   EXPECT_TRUE(ArmDrumBreak());
   EXPECT_EQ(DrumBreakTriggerState(), TBreakTriggerState::BreakPending);
   EXPECT_EQ(BreakTriggerCaption(DrumBreakTriggerState()), ">");
-  EXPECT_EQ(Showing.DrumTriggerChanged, 1);
-  Showing.DrumTriggerChanged = 0;
+  EXPECT_TRUE(Topics.Raised(TTopic::DrumTrigger));
+  Topics.Clear();
 
   pick = BuildDrumBar(true);
   EXPECT_EQ(pick.Pattern, 30);  // the first break: none played yet
@@ -242,7 +243,7 @@ TEST_F(StyleChainsTest, BreakPlaysOneCycleAndReturnsToTheMainPattern) {
   EXPECT_EQ(DrumStore.BreakTrigger, 0);
   EXPECT_EQ(DrumBreakTriggerState(), TBreakTriggerState::ReturnPending);
   EXPECT_EQ(BreakTriggerCaption(DrumBreakTriggerState()), "<");
-  EXPECT_EQ(Showing.DrumTriggerChanged, 1);
+  EXPECT_TRUE(Topics.Raised(TTopic::DrumTrigger));
 
   pick = BuildDrumBar(true);
   EXPECT_EQ(pick.Pattern, 1);
@@ -304,27 +305,27 @@ TEST_F(StyleChainsTest, ArmAndClearTriggerFollowWhatWasBuilt) {
   EXPECT_EQ(DrumStore.BreakTrigger, 0);
   EXPECT_EQ(DrumStore.BreakActive, 1);
 
-  Showing.DrumTriggerChanged = 0;
+  Topics.Clear();
   ClearDrumTrigger(false);
   EXPECT_EQ(DrumStore.BreakActive, 0);
-  EXPECT_EQ(Showing.DrumTriggerChanged, 0);
+  EXPECT_FALSE(Topics.Raised(TTopic::DrumTrigger));
   DrumStore.BreakTrigger = 1;
   ClearDrumTrigger(true);
   EXPECT_EQ(DrumStore.BreakTrigger, 0);
-  EXPECT_EQ(Showing.DrumTriggerChanged, 1);
+  EXPECT_TRUE(Topics.Raised(TTopic::DrumTrigger));
 
   DrumStore.ChainOn = 1;
-  Showing.DrumTriggerChanged = 0;
+  Topics.Clear();
   EXPECT_FALSE(ArmDrumBreak());
   EXPECT_EQ(Msgs.WarnMsg.Peek(), "Trigger ignored; style/var under chain control");
   EXPECT_EQ(DrumStore.BreakTrigger, 0);
   EXPECT_EQ(DrumStore.BreakActive, 0);
-  EXPECT_EQ(Showing.DrumTriggerChanged, 0);
+  EXPECT_FALSE(Topics.Raised(TTopic::DrumTrigger));
   // The bass family's trigger is its own.
   BassStore.BuiltPat = 0;
   EXPECT_TRUE(ArmBassBreak());
   EXPECT_EQ(BassBreakTriggerState(), TBreakTriggerState::BreakPending);
-  EXPECT_EQ(Showing.BassTriggerChanged, 1);
+  EXPECT_TRUE(Topics.Raised(TTopic::BassTrigger));
 }
 
 TEST_F(StyleChainsTest, UndefinedCurrentPatternGivesNoSource) {

@@ -297,22 +297,16 @@ void TfrmKeyMapper::FillModeCombos() {
   }
 }
 
-bool TfrmKeyMapper::Serves(TRefresh which) const {
-  return isVisible() && (which == TRefresh::FillKeyMapperLabels || which == TRefresh::ShowKeyMapperKeyMode ||
-                         which == TRefresh::UpdateMidiKeyDsp || which == TRefresh::RefreshKeyMapViews);
-}
-
-void TfrmKeyMapper::Refresh(TRefresh which) {
-  if (which == TRefresh::FillKeyMapperLabels) {
-    FillLabels();
-  } else if (which == TRefresh::RefreshKeyMapViews) {
+void TfrmKeyMapper::On(TTopic topic) {
+  if (!isVisible()) return;
+  if (topic == TTopic::KeyMaps) {
     // The maps changed (an edit here, a load, the factory maps): new labels, and the live key's
     // lamp shown again over them.
     FillLabels();
-    Showing.KeyLabelsRedraw = 1;
-  } else if (which == TRefresh::ShowKeyMapperKeyMode) {
+    RaiseTopic(TTopic::LiveKey);
+  } else if (topic == TTopic::KeyMode) {
     Keys.KeyModeShown = Keys.KeyMode.load();
-  } else if (which == TRefresh::UpdateMidiKeyDsp) {
+  } else if (topic == TTopic::LiveKey) {
     // The status display drops what its request returns, so the window reports its own error.
     const std::string err = UpdateMidiKeyDsp();
     if (!err.empty()) ReportDesignError(err);
@@ -334,7 +328,7 @@ void TfrmKeyMapper::Open(const std::string& title) {
     SetFirstVisibleKey(Cfg.InPortLiveCmdKey[0]);
   }
   Keys.KeyModeShown = Keys.KeyMode.load();
-  Showing.KeyLabelsRedraw = 1;
+  RaiseTopic(TTopic::LiveKey);
 }
 
 void TfrmKeyMapper::FillLabels() {

@@ -27,8 +27,7 @@ class TfrmKeyMapper : public QWidget, public TWindow {
   explicit TfrmKeyMapper(TfrmMain& main);
   ~TfrmKeyMapper() override;
 
-  bool Serves(TRefresh which) const override;
-  void Refresh(TRefresh which) override;
+  void On(TTopic topic) override;
   void Answer(TWindowCalls& calls) override;
 
   // Opens it with this title; the first opening scrolls to the live calibrate key.

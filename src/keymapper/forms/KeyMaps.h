@@ -18,10 +18,9 @@ class TfrmKeyMaps : public QWidget, public TWindow {
   explicit TfrmKeyMaps(QWidget* parent);
   ~TfrmKeyMaps() override;
 
-  bool Serves(TRefresh which) const override {
-    return isVisible() && (which == TRefresh::ListKeyMapsTable || which == TRefresh::RefreshKeyMapViews);
+  void On(TTopic topic) override {
+    if (isVisible() && topic == TTopic::KeyMaps) ListKeyMapsTable(0);
   }
-  void Refresh(TRefresh) override { ListKeyMapsTable(0); }
   void Answer(TWindowCalls& calls) override;
 
   // Opens it with this title at its saved place, or brings it to the front.

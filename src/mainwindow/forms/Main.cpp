@@ -938,13 +938,10 @@ void TfrmMain::ApplyColourScheme() {
     LayoutSeqStatusWidths();
     LayoutSeqStatusColumns();
   }
-  if (Showing.KeyMapperShowing) Showing.KeyLabelsRedraw = 1;
-  if (Showing.TemplateShowing) {
-    Ui().Refresh(TRefresh::SetKeyColours);
-    Ui().Refresh(TRefresh::UpdateTemplateLabels);
-  }
-  Ui().Refresh(TRefresh::SetCfgDrumCaptions);
-  Ui().Refresh(TRefresh::SetCfgBassCaptions);
+  RaiseTopic(TTopic::LiveKey);
+  PublishTopic(TTopic::KeyColours);
+  PublishTopic(TTopic::KeyLabels);
+  PublishTopic(TTopic::MetrMode);
 }
 
 void TfrmMain::SaveRestoreSysColours(bool save) {

@@ -198,8 +198,7 @@ void TControlGroups::UpdateMetrControls(bool running) {
   apply({w_.chkMetrModeStyles, w_.lblMetrModeStyles}, m.ModeStyles, true);
   apply({w_.sbtnMetrTypePitched, w_.sbtnMetrTypePitchLocked}, m.TypeButtons, false);
   SetChecked(w_.chkMetrModeStyles, m.ModeStylesChecked);
-  Ui().Refresh(TRefresh::SetCfgDrumCaptions);
-  Ui().Refresh(TRefresh::SetCfgBassCaptions);
+  PublishTopic(TTopic::MetrMode);
 }
 
 void TControlGroups::ShowMetrType() {

@@ -84,6 +84,9 @@ class TControlGroups : public TWindow {
   TControlGroups& operator=(const TControlGroups&) = delete;
   // Every entry into Config reloads the boxes; running shows the metronome's values as labels.
   void Answer(TWindowCalls& calls) override;
+  void On(TTopic topic) override {
+    if (topic == TTopic::MetrModeByKey) ShowMetrType();
+  }
 
   // Internal or external clock as the radio buttons and settings say; the status tick calls it on
   // losing the external clock.

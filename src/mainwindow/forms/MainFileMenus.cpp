@@ -276,9 +276,9 @@ namespace {
 // The colours in force everywhere after a colour change.
 void ApplyColours(const TFileMenuWidgets& menus) {
   menus.ApplyColourScheme();
-  Ui().Refresh(TRefresh::SetKeyColours);
+  PublishTopic(TTopic::KeyColours);
   Locked(RecolourKeyMaps);
-  Ui().Refresh(TRefresh::LoadColourShapes);
+  PublishTopic(TTopic::Colours);
 }
 
 }  // namespace
@@ -295,7 +295,7 @@ void TFileMenus::ResetSysColours() {
   if (!Confirmed("About to reset system colours to original settings, ok?")) return;
   LoadColoursSystem();
   w_.ApplyColourScheme();
-  Ui().Refresh(TRefresh::LoadColourShapes);
+  PublishTopic(TTopic::Colours);
 }
 
 namespace {
@@ -309,7 +309,7 @@ void ResetStyles(const TFileMenuWidgets& menus, bool drum) {
                  " styles, patterns and chains to factory settings, ok?"))
     return;
   Locked(drum ? LoadDrumFactory : LoadBassFactory);
-  Ui().Refresh(drum ? TRefresh::RefreshDrumStyleLists : TRefresh::RefreshBassStyleLists);
+  PublishTopic(drum ? TTopic::DrumStyles : TTopic::BassStyles);
   CfgFiles.ConfigFileName.clear();
   menus.SetCaption();
 }
@@ -377,10 +377,10 @@ void LoadSubset(const TFileMenuWidgets& menus, uint8_t kind) {
       ApplyColours(menus);
       break;
     case CfgDrumsOnly:
-      Ui().Refresh(TRefresh::RefreshDrumStyleLists);
+      PublishTopic(TTopic::DrumStyles);
       break;
     case CfgBassOnly:
-      Ui().Refresh(TRefresh::RefreshBassStyleLists);
+      PublishTopic(TTopic::BassStyles);
       break;
     default:
       break;

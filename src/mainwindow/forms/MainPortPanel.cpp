@@ -333,7 +333,7 @@ bool TPortPanel::RefreshAllWithWindow(bool reinit) {
 // window; the input-port users: the timing window's clock list.
 static void PortUsersChanged(const TPortPanelWidgets& ui, TPortSide side) {
   if (side == TPortSide::Inputs) {
-    if (Showing.CfgTimingShowing) Ui().Refresh(TRefresh::FillClockPortCombo);
+    PublishTopic(TTopic::InPorts);
     return;
   }
   PlaceClockBoxes(ui);
@@ -360,8 +360,7 @@ static void PortUsersChanged(const TPortPanelWidgets& ui, TPortSide side) {
   for (QWidget* w : {static_cast<QWidget*>(ui.lblTarlo), static_cast<QWidget*>(ui.cboTarloPNo),
                      static_cast<QWidget*>(ui.cboTarloSysexDevId)})
     w->setVisible(tarlo);
-  if (Showing.SampleAidShowing) Ui().Refresh(TRefresh::FillSampleAidPortCombos);
-  if (Showing.CfgMChanShowing) Ui().Refresh(TRefresh::LoadCfgMChanControls);
+  PublishTopic(TTopic::OutPorts);
 }
 
 // The display link's lists show the link settings; a value the list does not hold leaves its choice.

@@ -406,7 +406,7 @@ struct TStatusTick {
       ui->sbtnCalibrate->setStatusTip(hint);
       ui->mnuActionCalibrate->setText(Cfg.TemplateQwertyDisabled ? "&" + caption : caption);
       ui->mnuActionCalibrate->setStatusTip(hint);
-      Ui().Refresh(TRefresh::RefreshKeyMapViews);
+      PublishTopic(TTopic::KeyMaps);
     }
   }
 
@@ -420,35 +420,6 @@ struct TStatusTick {
   // The virtual keyboard's label marks while it shows.
   const TLabelMark mark;
 };
-
-// The refresh flags of the other windows, each served once.
-void ServeWindowRefreshes() {
-  auto served = [](TAtomic<uint8_t>& flag, TRefresh refresh) {
-    if (flag.exchange(0) != 0) Ui().Refresh(refresh);
-  };
-  if (Showing.CfgTimingShowing) {
-    served(RecKeys.SRecNoteLenFracChanged, TRefresh::ShowSRecNoteLenFrac);
-    served(RecKeys.SRecNoteOnPercentChanged, TRefresh::ShowSRecNoteOnPercent);
-    served(RecKeys.SRecChordDetectChanged, TRefresh::ShowSRecChordDetect);
-    served(TimeKeys.TempoSlewChanged, TRefresh::ShowTempoSlewTime);
-  }
-  if (Showing.CfgMetrShowing) served(Showing.MetrNoteLenChanged, TRefresh::ShowMetrNoteLenFrac);
-  if (Showing.CfgBehaviourShowing) {
-    if (Showing.RecModeChanged.exchange(0) != 0 || Showing.CfgBehaviourRefreshReq.exchange(0) != 0)
-      Ui().Refresh(TRefresh::LoadCfgBehaviourControls);
-  }
-  if (Showing.CfgDrumShowing) {
-    served(Showing.DrumStyleChanged, TRefresh::LoadCfgDrumControls);
-    served(Showing.DrumTriggerChanged, TRefresh::ShowDrumTriggerState);
-    served(Showing.CfgDrumRefresh, TRefresh::ShowDrumChain);
-  }
-  if (Showing.CfgBassShowing) {
-    served(Showing.BassStyleChanged, TRefresh::LoadCfgBassControls);
-    served(Showing.BassTriggerChanged, TRefresh::ShowBassTriggerState);
-    served(Showing.CfgBassRefresh, TRefresh::ShowBassChain);
-  }
-  if (Showing.KeyMapperShowing) served(Showing.KeyLabelsRedraw, TRefresh::UpdateMidiKeyDsp);
-}
 
 }  // namespace
 
@@ -604,13 +575,8 @@ void ShowTick(TStatusTick& tick, bool calibBlink, bool calibDone) {
   tick.Calibrate(calibBlink, calibDone);
 }
 
-// What the metronome type and the display link asked for since the last tick.
-void ServeLinkRequests(TfrmMain& form) {
-  if (Showing.MetrTypeChanged.exchange(0) != 0) {
-    form.CfgDrum().ClosePendingEdits(false, true);
-    form.CfgBass().ClosePendingEdits(false, true);
-    form.Controls().ShowMetrType();
-  }
+// What the display link asked for since the last tick.
+void ServeLinkRequests() {
   if (Tarlo.ResendPending.exchange(0) != 0 && Cfg.TarloOn) TarloSendAllModes();
   if (Args.TarloOctaveSendPending.exchange(0) != 0 && Cfg.TarloOn) TarloSendOctave(Cfg.InPortOctaveOffset[0]);
 }
@@ -641,8 +607,9 @@ void TStatusDisplay::UpdateDspStatus() {
   ShowTick(tick, calibBlink, calibDone);
   // The views of the key mode (virtual keyboard labels, key mapper, Tarlo) follow a key's change.
   if (Keys.KeyModeChanged.load() != 0) ShowKeyModeChange();
-  ServeWindowRefreshes();
-  ServeLinkRequests(form_);
+  // What changed since the last tick, to the windows that show it.
+  Windows().DeliverRaised();
+  ServeLinkRequests();
   if (Cfg.DspTemplate && !Showing.TemplateShowing) ShowTemplateWindow();
 
   form_.Lanes().ApplyLanesAndKinetrace();

@@ -348,12 +348,12 @@ void TViewMenus::WireViewMenu() {
   Toggle(ui->mnuViewProgVersion, Cfg.DspProgVersionReqd, [this] { form_.SetCaption(); });
   // The colours window marks the title colour as overridden, and the grid ticks as unseen.
   Toggle(ui->mnuViewKModeTitleColours, Cfg.DspKModeTitleColours,
-         [] { Ui().Refresh(TRefresh::LoadColourShapes); });
+         [] { PublishTopic(TTopic::Colours); });
   Toggle(ui->mnuViewKModeInputColours, Cfg.DspKModeInputColours, nullptr);
   Toggle(ui->mnuViewSeqGrid, Cfg.DspSeqGrid, [relayout] {
     relayout();
     RequestSeqGridRedraw();
-    Ui().Refresh(TRefresh::LoadColourShapes);
+    PublishTopic(TTopic::Colours);
   });
   Toggle(ui->mnuViewSolidTracks, Cfg.DspSolidTracks, nullptr);
   Toggle(ui->mnuViewSeqNumPosn, Cfg.DspSeqNumPosn, nullptr);
@@ -601,7 +601,7 @@ void TViewMenus::StepKinetrace(TKinetraceValue value, bool inc) {
     *setting = StepCyclic(*setting, KinetraceRange(value), inc);
   }
   form_.Lanes().SetKinetraceBounds();
-  Ui().Refresh(TRefresh::LoadCfgKinetraceControls);
+  PublishTopic(TTopic::Kinetrace);
 }
 
 void TViewMenus::SetKinetraceOn(bool on) {
@@ -616,7 +616,7 @@ void TViewMenus::SetKinetraceOn(bool on) {
   form_.PlaceGroupBoxes();
   ShowLowerControls();
   form_.Lanes().SetKinetraceBounds();
-  Ui().Refresh(TRefresh::LoadCfgKinetraceControls);
+  PublishTopic(TTopic::Kinetrace);
 }
 
 void TViewMenus::ShuffleSeqColours() {

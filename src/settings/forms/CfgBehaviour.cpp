@@ -62,7 +62,7 @@ std::vector<std::pair<QCheckBox*, uint8_t*>> PlainChecks(Ui::frmCfgBehaviour& u)
 
 TfrmCfgBehaviour::TfrmCfgBehaviour(TfrmMain& main)
     : TCfgWindow(main, {"mnuCfgBehaviour", &Showing.CfgBehaviourShowing, &Cfg.WindowCfgBehaviourLeft,
-                        &Cfg.WindowCfgBehaviourTop, TRefresh::LoadCfgBehaviourControls}),
+                        &Cfg.WindowCfgBehaviourTop, TTopic::Behaviour}),
       ui(std::make_unique<Ui::frmCfgBehaviour>()) {
   ui->setupUi(this);
   setObjectName("frmCfgBehaviour");

@@ -80,7 +80,7 @@ constexpr const char* kTitleWarning =
 
 TfrmCfgColours::TfrmCfgColours(TfrmMain& main)
     : TCfgWindow(main, {"mnuCfgColours", &Showing.CfgColoursShowing, &Cfg.WindowCfgColoursLeft,
-                        &Cfg.WindowCfgColoursTop, TRefresh::LoadColourShapes}),
+                        &Cfg.WindowCfgColoursTop, TTopic::Colours}),
       ui(std::make_unique<Ui::frmCfgColours>()) {
   ui->setupUi(this);
   setObjectName("frmCfgColours");
@@ -200,16 +200,16 @@ void TfrmCfgColours::RunDefaultAction(TColourAction action) {
       RecolourKeyMapsLocked();
       break;
     case TColourAction::UpdateTemplateLabels:
-      Ui().Refresh(TRefresh::UpdateTemplateLabels);
+      PublishTopic(TTopic::KeyLabels);
       break;
     case TColourAction::SetKeyColours:
-      Ui().Refresh(TRefresh::SetKeyColours);
+      PublishTopic(TTopic::KeyColours);
       break;
     case TColourAction::SetCfgDrumCaptions:
-      Ui().Refresh(TRefresh::SetCfgDrumCaptions);
+      PublishTopic(TTopic::MetrMode);
       break;
     case TColourAction::SetCfgBassCaptions:
-      Ui().Refresh(TRefresh::SetCfgBassCaptions);
+      PublishTopic(TTopic::MetrMode);
       break;
     case TColourAction::RequestSeqGridRedraw:
       RequestSeqGridRedraw();

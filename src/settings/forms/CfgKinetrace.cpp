@@ -13,7 +13,7 @@ namespace vel {
 
 TfrmCfgKinetrace::TfrmCfgKinetrace(TfrmMain& main)
     : TCfgWindow(main, {"mnuCfgKinetrace", &Showing.CfgKinetraceShowing, &Cfg.WindowCfgKinetraceLeft,
-                        &Cfg.WindowCfgKinetraceTop, TRefresh::LoadCfgKinetraceControls}),
+                        &Cfg.WindowCfgKinetraceTop, TTopic::Kinetrace}),
       ui(std::make_unique<Ui::frmCfgKinetrace>()) {
   ui->setupUi(this);
   setObjectName("frmCfgKinetrace");

@@ -47,7 +47,7 @@ void SetBackground(QWidget* w, int32_t rgb, const char* base = "") {
 
 TfrmCfgMChan::TfrmCfgMChan(TfrmMain& main)
     : TCfgWindow(main, {"mnuCfgMChan", &Showing.CfgMChanShowing, &Cfg.WindowCfgMChanLeft,
-                        &Cfg.WindowCfgMChanTop, TRefresh::LoadCfgMChanControls}),
+                        &Cfg.WindowCfgMChanTop, TTopic::OutPorts}),
       ui(std::make_unique<Ui::frmCfgMChan>()) {
   ui->setupUi(this);
   setObjectName("frmCfgMChan");

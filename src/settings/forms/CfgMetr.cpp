@@ -20,7 +20,7 @@ namespace vel {
 
 TfrmCfgMetr::TfrmCfgMetr(TfrmMain& main)
     : TCfgWindow(main,
-                 {"mnuCfgMetrSeq", &Showing.CfgMetrShowing, &left_, &top_, TRefresh::ShowMetrNoteLenFrac}),
+                 {"mnuCfgMetrSeq", &Showing.CfgMetrShowing, &left_, &top_, TTopic::MetrNoteLen}),
       ui(std::make_unique<Ui::frmCfgMetr>()) {
   ui->setupUi(this);
   setObjectName("frmCfgMetr");

@@ -18,8 +18,9 @@ class TfrmCfgMetr : public TCfgWindow {
   ~TfrmCfgMetr() override;
 
   // Beside the loader it serves the notes-per-bar button alone, after a time signature moved it.
-  bool Serves(TRefresh which) const override { return isVisible() && which == TRefresh::ShowMetrNoteLenFrac; }
-  void Refresh(TRefresh) override { ShowMetrNoteLenFrac(); }
+  void On(TTopic topic) override {
+    if (isVisible() && topic == TTopic::MetrNoteLen) ShowMetrNoteLenFrac();
+  }
 
   void RefreshCfgMetr();
   void FillMetrSeqNos();

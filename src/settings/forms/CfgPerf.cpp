@@ -10,7 +10,7 @@ namespace vel {
 
 TfrmCfgPerf::TfrmCfgPerf(TfrmMain& main)
     : TCfgWindow(main, {"mnuCfgPerformance", &Showing.CfgPerfShowing, &Cfg.WindowCfgPerfLeft,
-                        &Cfg.WindowCfgPerfTop, TRefresh::LoadCfgPerfControls}),
+                        &Cfg.WindowCfgPerfTop, TTopic::Settings}),
       ui(std::make_unique<Ui::frmCfgPerf>()) {
   ui->setupUi(this);
   setObjectName("frmCfgPerf");

@@ -31,7 +31,7 @@ QButtonGroup* GroupOf(QWidget* window, const char* prefix, const std::vector<int
 
 TfrmCfgTiming::TfrmCfgTiming(TfrmMain& main)
     : TCfgWindow(main, {"mnuCfgTiming", &Showing.CfgTimingShowing, &Cfg.WindowCfgTimingLeft,
-                        &Cfg.WindowCfgTimingTop, TRefresh::FillClockPortCombo}),
+                        &Cfg.WindowCfgTimingTop, TTopic::InPorts}),
       ui(std::make_unique<Ui::frmCfgTiming>()) {
   ui->setupUi(this);
   setObjectName("frmCfgTiming");
@@ -88,30 +88,18 @@ void TfrmCfgTiming::WireCombos() {
   connect(ui->cboClocksExtPNos, &QComboBox::activated, this, [](int i) { SetClocksExtPNo(i); });
 }
 
-bool TfrmCfgTiming::Serves(TRefresh which) const {
-  switch (which) {
-    case TRefresh::ShowSRecNoteLenFrac:
-    case TRefresh::ShowSRecNoteOnPercent:
-    case TRefresh::ShowSRecChordDetect:
-    case TRefresh::ShowTempoSlewTime:
-    case TRefresh::FillClockPortCombo:
-      return isVisible();
-    default:
-      return false;
-  }
-}
-
-void TfrmCfgTiming::Refresh(TRefresh which) {
-  switch (which) {
-    case TRefresh::ShowSRecNoteLenFrac:
+void TfrmCfgTiming::On(TTopic topic) {
+  if (!isVisible()) return;
+  switch (topic) {
+    case TTopic::StepRecNoteLen:
       return ShowSRecNoteLenFrac();
-    case TRefresh::ShowSRecNoteOnPercent:
+    case TTopic::StepRecNoteOn:
       return ShowSRecNoteOnPercent();
-    case TRefresh::ShowSRecChordDetect:
+    case TTopic::StepRecChord:
       return ShowSRecChordDetect();
-    case TRefresh::ShowTempoSlewTime:
+    case TTopic::TempoSlew:
       return ShowTempoSlewTime();
-    case TRefresh::FillClockPortCombo:
+    case TTopic::InPorts:
       return FillClockPortCombo();
     default:
       return;

@@ -19,8 +19,7 @@ class TfrmCfgTiming : public TCfgWindow {
   explicit TfrmCfgTiming(TfrmMain& main);
   ~TfrmCfgTiming() override;
 
-  bool Serves(TRefresh which) const override;
-  void Refresh(TRefresh which) override;
+  void On(TTopic topic) override;
 
   void LoadCfgTimingControls();
   void ShowSRecNoteLenFrac();

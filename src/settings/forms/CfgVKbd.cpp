@@ -14,7 +14,7 @@ namespace vel {
 
 TfrmCfgVKbd::TfrmCfgVKbd(TfrmMain& main)
     : TCfgWindow(main, {"mnuCfgVKbd", &Showing.CfgVKbdShowing, &Cfg.WindowCfgVKbdLeft, &Cfg.WindowCfgVKbdTop,
-                        TRefresh::LoadCfgVKbdControls}),
+                        TTopic::Settings}),
       ui(std::make_unique<Ui::frmCfgVKbd>()) {
   ui->setupUi(this);
   setObjectName("frmCfgVKbd");

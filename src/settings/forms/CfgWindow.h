@@ -29,7 +29,7 @@ struct TCfgWindowDef {
   TAtomic<uint8_t>* Showing;  // its showing flag
   int32_t* Left;              // its place, -1 never placed
   int32_t* Top;
-  TRefresh Loader;  // the request that reloads it while it shows
+  TTopic Loader;  // the topic that reloads it while it shows
 };
 
 // The numbers a list offers: first, first + step, .. last.
@@ -68,8 +68,9 @@ class TCfgWindow : public QWidget, public TWindow {
   TCfgWindow(TfrmMain& main, const TCfgWindowDef& def);
   ~TCfgWindow() override;
 
-  bool Serves(TRefresh which) const override { return isVisible() && which == def_.Loader; }
-  void Refresh(TRefresh) override { Reload(); }
+  void On(TTopic topic) override {
+    if (isVisible() && topic == def_.Loader) Reload();
+  }
   void Answer(TWindowCalls& calls) override;
 
   // Opens it with this title at its saved place, or brings it to the front.

@@ -107,7 +107,7 @@ TfrmCfgStyle::TfrmCfgStyle(TfrmMain& main, TStyleStore& store)
                         static_cast<TAtomic<uint8_t>*>(store.Traits->Showing),
                         store.Traits->Ties ? &Cfg.WindowCfgBassLeft : &Cfg.WindowCfgDrumLeft,
                         store.Traits->Ties ? &Cfg.WindowCfgBassTop : &Cfg.WindowCfgDrumTop,
-                        store.Traits->LoadControls}),
+                        store.Traits->Topics.Style}),
       ui(std::make_unique<Ui::frmCfgStyle>()),
       store_(store),
       traits_(*store.Traits) {
@@ -137,54 +137,26 @@ std::string TfrmCfgStyle::Family() const {
   return std::string(traits_.Name);
 }
 
-bool TfrmCfgStyle::Serves(TRefresh which) const {
-  if (!isVisible()) return false;
-  const bool drum = !traits_.Ties;
-  switch (which) {
-    case TRefresh::RefreshDrumStyleLists:
-    case TRefresh::LoadCfgDrumControls:
-    case TRefresh::ShowDrumTriggerState:
-    case TRefresh::ShowDrumChain:
-    case TRefresh::SetCfgDrumCaptions:
-      return drum;
-    case TRefresh::RefreshBassStyleLists:
-    case TRefresh::LoadCfgBassControls:
-    case TRefresh::ShowBassTriggerState:
-    case TRefresh::ShowBassChain:
-    case TRefresh::SetCfgBassCaptions:
-      return !drum;
-    default:
-      return false;
-  }
-}
-
-void TfrmCfgStyle::Refresh(TRefresh which) {
-  switch (which) {
-    case TRefresh::RefreshDrumStyleLists:
-    case TRefresh::RefreshBassStyleLists:
-      RefreshStyleLists(true);
-      break;
-    case TRefresh::ShowDrumTriggerState:
-    case TRefresh::ShowBassTriggerState:
-      ShowTriggerState();
-      break;
-    case TRefresh::ShowDrumChain:
-    case TRefresh::ShowBassChain: {
-      int32_t chain = 0;
-      {
-        Guard lock(EngineLock);
-        chain = store_.ChainNo;
-      }
-      ShowChain(chain);
-      break;
+void TfrmCfgStyle::On(TTopic topic) {
+  // A key that switches the metronome type or styles mode drops an edit left open, shown or not.
+  if (topic == TTopic::MetrModeByKey) ClosePendingEdits(false, true);
+  if (!isVisible()) return;
+  const TStyleTopics& mine = traits_.Topics;
+  if (topic == mine.Styles) {
+    RefreshStyleLists(true);
+  } else if (topic == mine.Style) {
+    LoadControls();
+  } else if (topic == mine.Trigger) {
+    ShowTriggerState();
+  } else if (topic == mine.Chain) {
+    int32_t chain = 0;
+    {
+      Guard lock(EngineLock);
+      chain = store_.ChainNo;
     }
-    case TRefresh::SetCfgDrumCaptions:
-    case TRefresh::SetCfgBassCaptions:
-      SetCaptions();
-      break;
-    default:
-      LoadControls();
-      break;
+    ShowChain(chain);
+  } else if (topic == TTopic::MetrMode) {
+    SetCaptions();
   }
 }
 

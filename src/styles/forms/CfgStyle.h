@@ -37,8 +37,7 @@ class TfrmCfgStyle : public TCfgWindow {
   TfrmCfgStyle(TfrmMain& main, TStyleStore& store);
   ~TfrmCfgStyle() override;
 
-  bool Serves(TRefresh which) const override;
-  void Refresh(TRefresh which) override;
+  void On(TTopic topic) override;
 
   // The operations the rest of the program asks for (drum names: RefreshDrumStyleLists,
   // LoadCfgDrumControls, SetCfgDrumCaptions, CloseDrumPendingEdits, ShowDrumChain,

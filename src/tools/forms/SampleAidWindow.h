@@ -61,10 +61,9 @@ class TfrmSampleAid : public QMainWindow, public TWindow {
 
   // Shows the window with this caption at its place of this session, or brings it to the front.
   void Open(const std::string& caption);
-  bool Serves(TRefresh which) const override {
-    return isVisible() && which == TRefresh::FillSampleAidPortCombos;
+  void On(TTopic topic) override {
+    if (isVisible() && topic == TTopic::OutPorts) FillPortLists();
   }
-  void Refresh(TRefresh) override { FillPortLists(); }
   void Answer(TWindowCalls& calls) override;
 
   // Draws what the display requests ask for.

@@ -274,17 +274,12 @@ void TfrmTemplate::WireButtons() {
   connect(ui->sbtnHelp, &QToolButton::clicked, this, [this] { HandleNavKey(kVkSlash, true, false); });
 }
 
-bool TfrmTemplate::Serves(TRefresh which) const {
+void TfrmTemplate::On(TTopic topic) {
   // A key-map change (a reset, a load, a calibration) relabels the keys as a key-mode change does.
-  if (which == TRefresh::UpdateTemplateLabels || which == TRefresh::RefreshKeyMapViews)
-    return Showing.TemplateShowing != 0;
-  return which == TRefresh::SetKeyColours;
-}
-
-void TfrmTemplate::Refresh(TRefresh which) {
-  if (which == TRefresh::UpdateTemplateLabels || which == TRefresh::RefreshKeyMapViews)
+  if ((topic == TTopic::KeyLabels || topic == TTopic::KeyMaps || topic == TTopic::KeyMode) &&
+      Showing.TemplateShowing != 0)
     UpdateTemplateLabels();
-  if (which == TRefresh::SetKeyColours) SetKeyColours();
+  if (topic == TTopic::KeyColours) SetKeyColours();
 }
 
 // ---- showing and closing ----

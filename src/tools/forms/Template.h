@@ -102,8 +102,7 @@ class TfrmTemplate : public QWidget, public TWindow {
   void ReleaseMouseNote(bool leftHeld);
   void BackgroundPressed();
 
-  bool Serves(TRefresh which) const override;
-  void Refresh(TRefresh which) override;
+  void On(TTopic topic) override;
 
   int32_t MouseNote() const { return mouseNote_; }
   const TKeyHeights& Heights() const { return heights_; }

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <string>
 
+#include "base/Topics.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
 #include "engine/KeyMode.h"
@@ -65,7 +66,7 @@ TEST_F(KeyMapperFormTest, FirstOpeningScrollsToTheCalibrateKeyLaterOnesKeepTheSc
   EXPECT_EQ(km().windowTitle().toStdString(), "Key Mapper");
   EXPECT_EQ(First(), 48);
   EXPECT_EQ(Keys.KeyModeShown.load(), TKeyMode::Command);
-  EXPECT_EQ(Showing.KeyLabelsRedraw.load(), 1);
+  EXPECT_TRUE(Topics.Raised(TTopic::LiveKey));
   EXPECT_EQ(Showing.KeyMapperShowing.load(), 1);
   Key(Qt::Key_PageUp);
   EXPECT_EQ(First(), 60);
@@ -234,13 +235,13 @@ TEST_F(KeyMapperFormTest, LiveDisplayLightsTheShownRowAndReportsItsError) {
   km().Open("Key Mapper");
   Keys.KeyModeShown = TKeyMode::Command;
   Showing.LastLiveKey = -1;
-  Ui().Refresh(TRefresh::UpdateMidiKeyDsp);
+  PublishTopic(TTopic::LiveKey);
   EXPECT_EQ(km().RowLabels[std::size_t(ScreenRowOf(MtCmd))]->palette().color(QPalette::Window),
             QColor(0, 255, 255));
   EXPECT_TRUE(km().Grid->Style(ScreenRowOf(MtCmd), 60).Bold);
   Keys.KeyModeShown = TKeyMode(200);
   Msgs.StatusAlertPending = 0;
-  Ui().Refresh(TRefresh::UpdateMidiKeyDsp);
+  PublishTopic(TTopic::LiveKey);
   EXPECT_EQ(Msgs.StatusAlertPending.load(), 1);
   EXPECT_EQ(Msgs.StatusAlertText.TakeAndClear(),
             "Design error: UpdateMidiKeyDsp-2 error: Unexpected KeyMode");

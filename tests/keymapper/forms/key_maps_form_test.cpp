@@ -50,7 +50,7 @@ TEST_F(KeyMapsFormTest, OpensFromTheToolsMenuFollowsEditsAndClosesOnAReinitLoad)
   // An edit reaches the open table through the views' refresh, and the rebuild pumps no events.
   SetKeyFnCmd(0, 2, "zzplay");
   const int pumps = rec.eventPumps;
-  Ui().Refresh(TRefresh::ListKeyMapsTable);
+  PublishTopic(TTopic::KeyMaps);
   EXPECT_EQ(rec.eventPumps, pumps);
   EXPECT_TRUE(w.memMaps->toPlainText().contains("zzplay"));
   EXPECT_EQ(w.memMaps->toPlainText().count('\n') + 1, int(w.Lines().size()));

@@ -12,13 +12,14 @@
 namespace vel {
 namespace {
 
-// A settings window as the registry sees it: it serves one refresh while it shows and reloads
+// A settings window as the registry sees it: it redraws for one topic while it shows and reloads
 // its controls with every settings load.
 class SettingsWindow : public TWindow {
  public:
   explicit SettingsWindow(std::vector<std::string>& notes) : notes_(notes) {}
-  bool Serves(TRefresh which) const override { return showing && which == TRefresh::LoadCfgPerfControls; }
-  void Refresh(TRefresh which) override { notes_.push_back(RefreshName(which)); }
+  void On(TTopic topic) override {
+    if (showing && topic == TTopic::Settings) notes_.push_back(TopicName(topic));
+  }
   void Answer(TWindowCalls& calls) override {
     calls.Refresh.ReloadSettingsWindows = [this] { notes_.push_back("reload"); };
   }
@@ -40,11 +41,11 @@ TEST_F(WindowRegistryFormTest, AnotherWindowJoinsTheMainWindowsAnswersUntilItGoe
     // Every settings load reloads the settings windows, the second as the first.
     form->LoadConfigAndApply(true, false, ok);
     form->LoadConfigAndApply(true, false, ok);
-    Ui().Refresh(TRefresh::LoadCfgPerfControls);
+    PublishTopic(TTopic::Settings);
     w.showing = false;
-    Ui().Refresh(TRefresh::LoadCfgPerfControls);
-    Ui().Refresh(TRefresh::ShowDrumChain);
-    EXPECT_EQ(notes, (std::vector<std::string>{"reload", "reload", "LoadCfgPerfControls"}));
+    PublishTopic(TTopic::Settings);
+    PublishTopic(TTopic::DrumChain);
+    EXPECT_EQ(notes, (std::vector<std::string>{"reload", "reload", "Settings"}));
     EXPECT_EQ(Windows().Count(), areas + 1);
   }
   // Gone, it is asked nothing; the main window's areas still answer theirs.

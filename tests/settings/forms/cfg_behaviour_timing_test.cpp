@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "base/Topics.h"
 #include "base/Showing.h"
 #include "engine/LivePath.h"
 #include "engine/MidiIn.h"
@@ -117,7 +118,7 @@ TEST_F(CfgBehaviourTimingTest, BehaviourLoaderShowsValuesAndPicksStoreTheShownVa
 
   // A key toggling one of them reloads the window at the next status tick.
   Cfg.AutoHoldDigit = 1;
-  Showing.CfgBehaviourRefreshReq = 1;
+  RaiseTopic(TTopic::Behaviour);
   form->Status().tmUpdateDspStatusTimer();
   EXPECT_TRUE(u.chkAutoHoldDigit->isChecked());
 }
@@ -218,7 +219,7 @@ TEST_F(CfgBehaviourTimingTest, TimingLoaderShowsTheRulesItemAndPicksStoreTheShow
 
   // A key changing the step length shows at the next status tick.
   Cfg.SRecNoteLenFrac = 16;
-  RecKeys.SRecNoteLenFracChanged = 1;
+  RaiseTopic(TTopic::StepRecNoteLen);
   form->Status().tmUpdateDspStatusTimer();
   EXPECT_EQ(t.StepLen->checkedId(), 16);
   // Local control switched off by the MIDI-in thread shows in its box.

@@ -145,7 +145,7 @@ TEST_F(CfgMetrTest, ARefusedNotesPerBarPickReturnsTheButton) {
     std::lock_guard lock(EngineLock);
     Cfg.MetrNoteLenFrac = 32;
   }
-  Ui().Refresh(TRefresh::ShowMetrNoteLenFrac);
+  PublishTopic(TTopic::MetrNoteLen);
   EXPECT_EQ(m.NoteLenFrac->checkedId(), 32);
 }
 

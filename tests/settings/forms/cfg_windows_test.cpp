@@ -75,12 +75,12 @@ TEST_F(CfgWindowsTest, ARequestReachesOnlyAShowingWindowAndEverySettingsLoadRelo
   TfrmCfgKinetrace& k = form->CfgKinetrace();
   TfrmCfgPerf& p = form->CfgPerf();
   Cfg.KinetraceSize = 2;
-  Ui().Refresh(TRefresh::LoadCfgKinetraceControls);
+  PublishTopic(TTopic::Kinetrace);
   EXPECT_EQ(Checked(k.Size), -1);  // hidden: not asked
   ui().mnuCfgKinetrace->trigger();
   EXPECT_EQ(Checked(k.Size), 2);
   Cfg.KinetraceSize = 4;
-  Ui().Refresh(TRefresh::LoadCfgKinetraceControls);
+  PublishTopic(TTopic::Kinetrace);
   EXPECT_EQ(Checked(k.Size), 4);
   // The menu's steps are followed by the open window.
   ui().mnuKinetraceIncSize->trigger();
@@ -122,7 +122,7 @@ TEST_F(CfgWindowsTest, PerfLoaderShowsTheNextStepAndAPickStoresTheShownValue) {
   ui().mnuCfgPerformance->trigger();
   for (const Row& r : rows) {
     *r.setting = r.stored;
-    Ui().Refresh(TRefresh::LoadCfgPerfControls);
+    PublishTopic(TTopic::Settings);
     EXPECT_EQ(r.combo->currentText().toStdString(), r.shown) << r.stored;
     EXPECT_EQ(*r.setting, r.stored);
   }
@@ -132,7 +132,7 @@ TEST_F(CfgWindowsTest, PerfLoaderShowsTheNextStepAndAPickStoresTheShownValue) {
   EXPECT_EQ(Cfg.DspDiagInterval, 120);
   Cfg.SeqPanelsDBuff = 0;
   Cfg.KinetraceDBuff = 1;
-  Ui().Refresh(TRefresh::LoadCfgPerfControls);
+  PublishTopic(TTopic::Settings);
   EXPECT_FALSE(p.ui->chkSeqPanelsDBuff->isChecked());
   EXPECT_TRUE(p.ui->chkKinetraceDBuff->isChecked());
   p.ui->chkKinetraceDBuff->click();
@@ -166,17 +166,17 @@ TEST_F(CfgWindowsTest, KinetraceLoaderLeavesAValueNoButtonHoldsStoredAndDecayOff
   ui().mnuCfgKinetrace->trigger();
   for (const Row& r : rows) {
     *r.setting = r.stored;
-    Ui().Refresh(TRefresh::LoadCfgKinetraceControls);
+    PublishTopic(TTopic::Kinetrace);
     EXPECT_EQ(Checked(k.*r.group), r.shown) << r.stored;
     EXPECT_EQ(*r.setting, r.stored);
   }
   // The loader moves the track bar without its handler: a hand-edited place stays stored.
   Cfg.KinetracePosn = 40;
-  Ui().Refresh(TRefresh::LoadCfgKinetraceControls);
+  PublishTopic(TTopic::Kinetrace);
   EXPECT_EQ(k.ui->tbKinetracePosn->value(), 22);
   EXPECT_EQ(Cfg.KinetracePosn, 40);
   Cfg.KinetracePosn = 9;
-  Ui().Refresh(TRefresh::LoadCfgKinetraceControls);
+  PublishTopic(TTopic::Kinetrace);
   EXPECT_EQ(k.ui->tbKinetracePosn->value(), 9);
   k.ui->tbKinetracePosn->setValue(12);
   EXPECT_EQ(Cfg.KinetracePosn, 12);
@@ -192,7 +192,7 @@ TEST_F(CfgWindowsTest, KinetraceLoaderLeavesAValueNoButtonHoldsStoredAndDecayOff
   EXPECT_TRUE(k.ui->rbKinetraceTail4->isEnabled());
   // The loader sets the enabling too.
   Cfg.KinetraceDecay = 1;
-  Ui().Refresh(TRefresh::LoadCfgKinetraceControls);
+  PublishTopic(TTopic::Kinetrace);
   EXPECT_FALSE(k.ui->rbKinetraceTail9->isEnabled());
   k.ui->rbKinetraceTail7->click();
   EXPECT_EQ(Cfg.KinetraceTail, 4);
@@ -299,7 +299,7 @@ TEST_F(CfgColoursTest, CancelOrTheSameColourRunsNothingAndEachFollowUpRunsExactl
   using A = TColourAction;
   ui().mnuCfgColours->trigger();
   Cfg.ClPanelControl = Rgb(1, 2, 3);
-  Ui().Refresh(TRefresh::LoadColourShapes);
+  PublishTopic(TTopic::Colours);
   answer.reset();
   EXPECT_TRUE(Press("shpClPanelControl").empty());
   EXPECT_EQ(presets, (std::vector<uint32_t>{Rgb(1, 2, 3)}));
@@ -359,7 +359,7 @@ TEST_F(CfgColoursTest, WarningBeforeThePickAndTheSystemBoxOnlyInTheFirstCopy) {
 
   // "Reset" asks, then puts the factory colours back on the swatches.
   Cfg.ClPanelControl = Rgb(1, 1, 1);
-  Ui().Refresh(TRefresh::LoadColourShapes);
+  PublishTopic(TTopic::Colours);
   Colours().ui->sbtnColoursRst->click();
   ASSERT_EQ(rec.boxes.size(), 3u);
   EXPECT_EQ(rec.boxes[2].text, "About to reset all colours to factory settings, ok?");

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <string>
 
+#include "base/Topics.h"
 #include "base/EngineLock.h"
 #include "base/Showing.h"
 #include "keys/StyleKeys.h"
@@ -212,7 +213,7 @@ TEST_P(StyleWindowTest, NameEditorsStoreAsTypedCancelRestoresAcceptNamesUnnamed)
   W().OpenEditor(E::PatName);
   emit U().edtPatName->textEdited("Verse");
   EXPECT_EQ(S().Patterns[0][0].Name, "Verse");
-  Showing.MetrTypeChanged = 1;
+  RaiseTopic(TTopic::MetrModeByKey);
   form->Status().tmUpdateDspStatusTimer();
   EXPECT_FALSE(W().EditorOpen(E::PatName));
   EXPECT_EQ(S().Patterns[0][0].Name, "Main1");
@@ -352,12 +353,12 @@ TEST_P(StyleWindowTest, ChainCellsTriggerAndSelectionCopy) {
   U().sbtnTriggerBreak->click();
   EXPECT_EQ(U().sbtnTriggerBreak->text().toStdString(), "/");
   S().BreakTrigger = 1;
-  Ui().Refresh(Drum() ? TRefresh::ShowDrumTriggerState : TRefresh::ShowBassTriggerState);
+  PublishTopic(S().Traits->Topics.Trigger);
   EXPECT_EQ(U().sbtnTriggerBreak->text().toStdString(), ">");
   EXPECT_TRUE(U().sbtnTriggerBreak->font().bold());
   S().BreakTrigger = 0;
   S().BreakActive = 1;
-  Ui().Refresh(Drum() ? TRefresh::ShowDrumTriggerState : TRefresh::ShowBassTriggerState);
+  PublishTopic(S().Traits->Topics.Trigger);
   EXPECT_EQ(U().sbtnTriggerBreak->text().toStdString(), "<");
   U().sbtnTriggerBreak->click();
   EXPECT_EQ(U().sbtnTriggerBreak->text().toStdString(), "/");

@@ -95,7 +95,7 @@ TEST_F(SampleAidWindowTest, OpensOnlyWhileRunningWithItsListsAndSendsTheAudition
   // Without an output port the lists are empty and unusable, and the choice stays as it was.
   SampleAid.AuditionOut.Port = 0;
   RunCtl.OutPortsAllocated = -1;
-  Ui().Refresh(TRefresh::FillSampleAidPortCombos);
+  PublishTopic(TTopic::OutPorts);
   EXPECT_EQ(w.Half[kAudition].Port->count(), 0);
   EXPECT_FALSE(w.Half[kAudition].Port->isEnabled());
   EXPECT_EQ(SampleAid.AuditionOut.Port, 0);

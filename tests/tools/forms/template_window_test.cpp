@@ -94,7 +94,7 @@ TEST_F(TemplateWindowTest, ShowsTheKeyModesLabelsAndClosesFromTheMenu) {
   EXPECT_NE(TemplateKeyViews(TKeyMode::Live)[60].Label, TemplateKeyViews(TKeyMode::Command)[60].Label);
   // So does a key-map change (a reset, a load, the key mapper).
   for (int k = 0; k < KeyCount; ++k) SetKeyFn(MtCmd, k, KeyCodeAt(MtCmd, k), "zz");
-  Ui().Refresh(TRefresh::RefreshKeyMapViews);
+  PublishTopic(TTopic::KeyMaps);
   EXPECT_EQ(kbd().Keys()[60].Label, "zz");
 
   // A key size of -1 lays out nothing; a new size is laid out at once.
@@ -128,7 +128,7 @@ TEST_F(TemplateWindowTest, ShowsTheKeyModesLabelsAndClosesFromTheMenu) {
   // A settings load while it shows lays the loaded range out with the labels.
   Cfg.TemplateLeftKeyNo = 48;
   Cfg.TemplateRightKeyNo = 60;
-  Ui().Refresh(TRefresh::UpdateTemplateLabels);
+  PublishTopic(TTopic::KeyLabels);
   EXPECT_EQ(int32_t(kbd().Boxes().size()), 13);
   EXPECT_EQ(kbd().ui->lblLeftNote->text(), "C2");
 }
