@@ -50,9 +50,6 @@ void BM_ConfigReloadNinePorts(benchmark::State& state) {
   InstallKeyPath();
   {
     TfrmMain form;
-    // The device lists follow closed ports, as the port panel keeps them.
-    RunHooks.InPortsClosed = [] { ListInDevices(); };
-    RunHooks.OutPortsClosed = [] { ListOutDevices(); };
     AllocateAll(TPortSide::Outputs);
     AllocateAll(TPortSide::Inputs);
     if (RunCtl.OutPortsAllocated != kPorts - 1 || RunCtl.InPortsAllocated != kPorts - 1) {

@@ -38,7 +38,17 @@ namespace vel {
   X(BassStyles)         /* the same for the bass */                                             \
   X(BassStyle)                                                                                  \
   X(BassTrigger)                                                                                \
-  X(BassChain)
+  X(BassChain)                                                                                  \
+  /* Events: published on the GUI thread at the moment they happen. */                         \
+  X(EngineReset)        /* the engine was reset: the displays start afresh */                   \
+  X(RunStarted)         /* running began */                                                     \
+  X(RunStopping)        /* a stop begins; the timer still runs */                               \
+  X(RunStopped)         /* running ended and the engine was reset */                            \
+  X(InPortsClosed)      /* every input port closed: no port, every device free */               \
+  X(OutPortsClosed)     /* every output port closed */                                          \
+  X(CriticalClose)      /* a critical error ends the program: run-time controls go, the system  \
+                           colours come back */                                                 \
+  X(ProgramEnding)      /* the closing warning was seen: the windows close without asking */
 
 enum class TTopic : uint8_t {
 #define VEL_TOPIC_ENUM(name) name,

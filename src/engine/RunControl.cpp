@@ -303,7 +303,7 @@ void CloseAllInPorts() {
     RunCtl.InPortsAllocated = -1;
     ResetExtClock();
   }
-  CallHook(RunHooks.InPortsClosed);
+  PublishTopic(TTopic::InPortsClosed);
 }
 
 void CloseAllOutPorts() {
@@ -325,7 +325,7 @@ void CloseAllOutPorts() {
     RunCtl.LivePort = 0;
     for (int32_t s = 0; s <= LastSeq(); ++s) SeqBuf(s).Port = 0;
   }
-  CallHook(RunHooks.OutPortsClosed);
+  PublishTopic(TTopic::OutPortsClosed);
 }
 
 void CloseAllPorts() {
@@ -454,7 +454,7 @@ void StartRunning() {
   SetProgState(TProgState::Running);
   RunCtl.StopRunningBusy = 0;
   RunCtl.ClampsAtStart = midi::ClampedStamps();
-  CallHook(RunHooks.PromptCalibrateCmdKey);
+  PublishTopic(TTopic::RunStarted);
   if (Trace.DiagFlags) {
     for (std::size_t i = 0; i < RunCtl.ParamStrs.size(); ++i)
       DiagLogTimed("Param " + std::to_string(i) + ": " + RunCtl.ParamStrs[i]);
@@ -532,7 +532,7 @@ void StopRunning() {
   // The stop waits for the timer to play the seqs to their end, which needs the lock.
   EngineLock.AssertNotHeld();
   if (RunCtl.StopRunningBusy.exchange(1)) return;
-  if (Showing.SampleAidShowing) CallHook(RunHooks.WaitForSampleAid);
+  PublishTopic(TTopic::RunStopping);
   if (HaveOutPorts()) {
     {
       Lock lock(EngineLock);
@@ -576,7 +576,7 @@ void StopRunning() {
     if (clamps > 0) DiagLogTimed("Time stamps clamped to the output window: " + std::to_string(clamps));
   }
   ResetEngine();
-  CallHook(RunHooks.LoadMainCombos);
+  PublishTopic(TTopic::RunStopped);
   EnableDspMetr(false);
   EnableDspStatus(true, true);
 }
@@ -663,7 +663,7 @@ void ResetEngine() {
   // A timer or period still held is given back rather than forgotten.
   KillMidiTimer();
   ResetTimerResolution();
-  CallHook(RunHooks.ResetDisplays);
+  PublishTopic(TTopic::EngineReset);
   CallHook(RunHooks.ResetKeyPath);
   Lock lock(EngineLock);
   ResetRunState();
@@ -742,11 +742,10 @@ void CriticalErrorClose(const std::string& text) {
     ShowMessage(text, MsgKind::Error, MsgButtons::Ok);
   }
   CloseAllPorts();
-  CallHook(RunHooks.FreeRunTimeControls);
-  CallHook(RunHooks.RestoreSysColours);
+  PublishTopic(TTopic::CriticalClose);
   Ui().ProcessEvents();
   ShowMessage("Critical error; Vellorine closing...", MsgKind::Warning, MsgButtons::Ok);
-  if (Trace.DiagFlags) CallHook(RunHooks.CloseDiagWindow);
+  PublishTopic(TTopic::ProgramEnding);
   CloseEngineMutexes();
 }
 

@@ -126,44 +126,28 @@ inline TTimerIo TimerIo;
 
 enum class TDspTimer : uint8_t { Status, Metr, Diag };
 
-// Calls into the windows and into parts of the program built elsewhere. Start-up fills every one
-// (the key path's, the display link's, and through the window registry the windows'); an empty one
-// is skipped, which only a test rig sees. GUI thread only.
+// Calls into the windows and into parts of the program built elsewhere, where the caller needs an
+// answer or an argument carried; what merely happened is published as a topic (base/Topics.h).
+// Start-up fills every one (the key path's, the display link's, and through the window registry
+// the windows'); an empty one is skipped, which only a test rig sees. GUI thread only.
 struct TRunHooks {
   // Applies ProgStateControls (ProgStateTable.h) for the state to the main window.
   std::function<void(TProgState state)> ApplyProgState;
   // Switches a display timer of the main window on with the interval, or off. Switching the
   // status timer on also restarts its flash clock (on, 400 ms left).
   std::function<void(TDspTimer timer, bool on, int32_t intervalMs)> SetDspTimer;
-  // The windows' part of the engine reset: load lights, the metronome display's last beat time,
-  // light hold and flags, the input-overload time, the metronome light's colour, the double
-  // buffering of the seq panels and of the note display.
-  std::function<void()> ResetDisplays;
   // The key path's part of the engine reset: the tap-tempo time and interval, the program
   // calibration request.
   std::function<void()> ResetKeyPath;
   // The first-press times of the double-press commands (start of running).
   std::function<void()> ClearDPressTimes;
-  // Start of running: the start-logged and calibrate-prompt flags cleared, the prompt updated.
-  std::function<void()> PromptCalibrateCmdKey;
-  // Stop of running: the sample aid finishes its step while the timer still runs.
-  std::function<void()> WaitForSampleAid;
   // Stop of running, diagnostics on: the usage report.
   std::function<void()> UsageReport;
-  // Stop of running: the main window's combos reloaded. (No diagnostics note waits apart from the
-  // log, so none is dropped.)
-  std::function<void()> LoadMainCombos;
   // The display link: whether it sends on this output device, and its close.
   std::function<bool(int32_t devIdx)> TarloUsesOutDev;
   std::function<void()> TarloClose;
-  // The port panel's part of closing all inputs or all outputs (lists, rows, combos).
-  std::function<void()> InPortsClosed;
-  std::function<void()> OutPortsClosed;
-  // The critical close: free the main window's run-time controls, restore the system colours,
-  // close the diagnostics window, and last release the per-copy locks and end the application.
-  std::function<void()> FreeRunTimeControls;
-  std::function<void()> RestoreSysColours;
-  std::function<void()> CloseDiagWindow;
+  // The critical close's last step, after the windows heard CriticalClose and ProgramEnding:
+  // release the per-copy locks and end the application.
   std::function<void()> EndApplication;
 };
 inline TRunHooks RunHooks;
@@ -172,20 +156,11 @@ inline auto HookSlots(const TRunHooks& h) {
   return std::to_array<THookSlot>({
       VEL_HOOK_SLOT(h, ApplyProgState),
       VEL_HOOK_SLOT(h, SetDspTimer),
-      VEL_HOOK_SLOT(h, ResetDisplays),
       VEL_HOOK_SLOT(h, ResetKeyPath),
       VEL_HOOK_SLOT(h, ClearDPressTimes),
-      VEL_HOOK_SLOT(h, PromptCalibrateCmdKey),
-      VEL_HOOK_SLOT(h, WaitForSampleAid),
       VEL_HOOK_SLOT(h, UsageReport),
-      VEL_HOOK_SLOT(h, LoadMainCombos),
       VEL_HOOK_SLOT(h, TarloUsesOutDev),
       VEL_HOOK_SLOT(h, TarloClose),
-      VEL_HOOK_SLOT(h, InPortsClosed),
-      VEL_HOOK_SLOT(h, OutPortsClosed),
-      VEL_HOOK_SLOT(h, FreeRunTimeControls),
-      VEL_HOOK_SLOT(h, RestoreSysColours),
-      VEL_HOOK_SLOT(h, CloseDiagWindow),
       VEL_HOOK_SLOT(h, EndApplication),
   });
 }

@@ -99,10 +99,7 @@ void TWindowRegistry::FillSlot(Part& target, Part TWindowCalls::*part, Fn Part::
 
 void TWindowRegistry::Fill() {
   TRunHooks& run = RunHooks;
-  for (auto slot : {&TRunHooks::ResetDisplays, &TRunHooks::UsageReport, &TRunHooks::LoadMainCombos,
-                    &TRunHooks::PromptCalibrateCmdKey, &TRunHooks::WaitForSampleAid,
-                    &TRunHooks::InPortsClosed, &TRunHooks::OutPortsClosed, &TRunHooks::FreeRunTimeControls,
-                    &TRunHooks::RestoreSysColours, &TRunHooks::CloseDiagWindow, &TRunHooks::EndApplication})
+  for (auto slot : {&TRunHooks::UsageReport, &TRunHooks::EndApplication})
     FillSlot(run, &TWindowCalls::Run, slot);
   FillSlot(run, &TWindowCalls::Run, &TRunHooks::ApplyProgState);
   FillSlot(run, &TWindowCalls::Run, &TRunHooks::SetDspTimer);

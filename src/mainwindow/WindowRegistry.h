@@ -37,11 +37,9 @@ struct TLogCalls {
 
 // The core's calls a window may answer; it fills the members it answers and leaves the rest
 // empty. Only the window members are taken (TWindowRegistry::Fill lists them): the program state,
-// display timers, display resets, usage report, combos, calibrate prompt, port closes, critical
-// close and the end of the application, diagnostics and sample aid windows of RunHooks; all of
-// RefreshHooks and PortHooks; the settings dialogs, the factory load, the status text and the
-// key-map views' refresh of CfgLink; the calibrate prompt of KeyMapCalls; the log's lines of
-// UiHooks.
+// display timers, usage report and the end of the application of RunHooks; all of RefreshHooks and
+// PortHooks; the settings dialogs, the factory load and the status text of CfgLink; the calibrate
+// prompt of KeyMapCalls; the log's lines of UiHooks.
 struct TWindowCalls {
   TRunHooks Run;
   TRefreshHooks Refresh;
@@ -70,7 +68,12 @@ class TWindowAnswers : public TWindow {
   TWindowAnswers() = default;
   explicit TWindowAnswers(TWindowCalls calls) : Calls(std::move(calls)) {}
   void Answer(TWindowCalls& calls) override { calls = Calls; }
+  void On(TTopic topic) override {
+    if (Hears) Hears(topic);
+  }
   TWindowCalls Calls;
+  // What it does when a topic reaches it; empty: nothing.
+  std::function<void(TTopic topic)> Hears;
 };
 
 // A stand-in's answers replace every window's answers to the calls it answers, whenever it

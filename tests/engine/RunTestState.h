@@ -108,7 +108,21 @@ class RunRig : public ::testing::Test {
       // "hh:mm:ss " + text
       Note("log: " + (text.size() > 9 && text[2] == ':' && text[5] == ':' ? text.substr(9) : text));
     };
-    ui.Publish = [](TTopic topic) { Topics.Raise(topic); };
+    // The closing events are noted where they fall among the other calls; the rest is raised.
+    ui.Publish = [this](TTopic topic) {
+      switch (topic) {
+        case TTopic::InPortsClosed:
+          return Note("in ports closed");
+        case TTopic::OutPortsClosed:
+          return Note("out ports closed");
+        case TTopic::CriticalClose:
+          return Note("critical close");
+        case TTopic::ProgramEnding:
+          return Note("program ending");
+        default:
+          return Topics.Raise(topic);
+      }
+    };
 
     TimerIo.GetDevCaps = [this](mmtimer::Caps& caps) {
       Note("timer: caps");
@@ -144,11 +158,6 @@ class RunRig : public ::testing::Test {
       Note(std::string("dsp ") + names[static_cast<int>(t)] + (on ? " on " + std::to_string(ms) : " off"));
     };
     RunHooks.TarloClose = [this] { Note("tarlo close"); };
-    RunHooks.InPortsClosed = [this] { Note("in ports closed"); };
-    RunHooks.OutPortsClosed = [this] { Note("out ports closed"); };
-    RunHooks.FreeRunTimeControls = [this] { Note("free controls"); };
-    RunHooks.RestoreSysColours = [this] { Note("restore colours"); };
-    RunHooks.CloseDiagWindow = [this] { Note("close diag"); };
     RunHooks.EndApplication = [this] { Note("end"); };
   }
 

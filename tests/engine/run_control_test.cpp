@@ -25,8 +25,8 @@ using test::Join;
 // Every critical close ends so, from the outputs' close on.
 const Lines kCriticalCloseEnd = {
     "out ports closed", "dsp Status off", "dsp Metr off",
-    "dsp Diag off",     "cursor off",     "free controls",
-    "restore colours",  "pump",           "box: Critical error; Vellorine closing..."};
+    "dsp Diag off",     "cursor off",     "critical close",
+    "pump",             "box: Critical error; Vellorine closing...", "program ending"};
 
 class RunControlTest : public test::RunRig {
  protected:
@@ -662,7 +662,7 @@ TEST_F(RunControlTest, CriticalErrorShowsTheTextClosesAndEndsTheProgram) {
                               "cursor on", "in ports closed", "log: UpdateDspMetr: off", "dsp Metr off",
                               "log: UpdateDspStatus: 100", "dsp Status on 100"},
                              kCriticalCloseEnd,
-                             {"close diag", "end"}}));
+                             {"end"}}));
 }
 
 }  // namespace

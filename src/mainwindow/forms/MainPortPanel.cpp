@@ -389,22 +389,15 @@ static void TakeTarloChoice(const TPortPanelWidgets& ui) {
   }
 }
 
-void TPortPanel::Answer(TWindowCalls& calls) {
-  calls.Refresh.SelectTarloControls = [this] { SelectTarloControls(w_); };
-  calls.Ports.PortUsersChanged = [this](TPortSide side) { PortUsersChanged(w_, side); };
-  // A refresh re-finds the ports: their rows, and the live and seq port combos after the main
-  // window's own controls.
-  calls.Refresh.PortRowsChanged = [this](TPortSide side) { UpdatePortRows(side == TPortSide::Inputs); };
-  calls.Refresh.LoadMainControls = [this](const TMainComboIndices& idx) { SelectPortCombos(idx); };
+void TPortPanel::On(TTopic topic) {
   // Every port of a side closed (a rescan, a settings load, shut-down): its lists start again
   // with no port and every device free.
-  calls.Run.InPortsClosed = [this] {
+  if (topic == TTopic::InPortsClosed) {
     PortLists.In.PortItems.clear();
     ListInDevices();
     FillPanelLists(w_, true, -1, -1);
     UpdatePortRows(true);
-  };
-  calls.Run.OutPortsClosed = [this] {
+  } else if (topic == TTopic::OutPortsClosed) {
     for (auto* boxes : {w_.RunTime.OutClocks, w_.RunTime.OutSync})
       for (QCheckBox* box : *boxes)
         if (box) box->setEnabled(false);
@@ -412,7 +405,16 @@ void TPortPanel::Answer(TWindowCalls& calls) {
     ListOutDevices();
     FillPanelLists(w_, false, -1, -1);
     UpdatePortRows(false);
-  };
+  }
+}
+
+void TPortPanel::Answer(TWindowCalls& calls) {
+  calls.Refresh.SelectTarloControls = [this] { SelectTarloControls(w_); };
+  calls.Ports.PortUsersChanged = [this](TPortSide side) { PortUsersChanged(w_, side); };
+  // A refresh re-finds the ports: their rows, and the live and seq port combos after the main
+  // window's own controls.
+  calls.Refresh.PortRowsChanged = [this](TPortSide side) { UpdatePortRows(side == TPortSide::Inputs); };
+  calls.Refresh.LoadMainControls = [this](const TMainComboIndices& idx) { SelectPortCombos(idx); };
 }
 
 TPortPanel::TPortPanel(const TPortPanelWidgets& widgets) : w_(widgets) {

@@ -97,6 +97,7 @@ class TPortPanel : public TWindow {
   TPortPanel& operator=(const TPortPanel&) = delete;
   // The port users, the port rows and combos after a refresh, and the closing of a side's ports.
   void Answer(TWindowCalls& calls) override;
+  void On(TTopic topic) override;
 
   // Settings > Ports.
   void mnuCfgPortsClick();

@@ -480,7 +480,11 @@ void TStatusDisplay::Answer(TWindowCalls& calls) {
     if (timer == TDspTimer::Status) s.Flash = TFlashClock{};
     t->start(ms);
   };
-  calls.Run.ResetDisplays = [this] {
+  calls.Run.UsageReport = [this] { UsageReport(); };
+}
+
+void TStatusDisplay::On(TTopic topic) {
+  if (topic == TTopic::EngineReset) {
     ResetLoadLights();
     TStatusState& s = *d_;
     s.Beat = TBeatLightState{};
@@ -489,9 +493,9 @@ void TStatusDisplay::Answer(TWindowCalls& calls) {
     TApplier a{s.Applies, form_.SysPalette};
     a.Light(s.BeatLight, 0, BeatLightRect(kBeatLightSmall), Cfg.ClMetrLightDefault,
             !ui->shpMetrLight->isHidden());
-  };
-  calls.Run.UsageReport = [this] { UsageReport(); };
-  calls.Run.LoadMainCombos = [this] { form_.SelectMainControls(LoadMainCombos()); };
+  } else if (topic == TTopic::RunStopped) {
+    form_.SelectMainControls(LoadMainCombos());
+  }
 }
 
 QRect TStatusDisplay::BeatLightRect(const TRect4& r) const {

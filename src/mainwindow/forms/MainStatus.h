@@ -22,6 +22,7 @@ class TStatusDisplay : public TMainArea {
   ~TStatusDisplay() override;
   // The display timers' switch, the displays' reset, the usage report and the combos' reload.
   void Answer(TWindowCalls& calls) override;
+  void On(TTopic topic) override;
 
   // The three display timers' handlers: each stops its timer, runs its refresh, publishes its
   // spare time on MsClock and starts again while switched on, so a slow tick delays the next.

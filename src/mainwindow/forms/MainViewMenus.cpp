@@ -201,9 +201,18 @@ void ShowViewMenuMarks(Ui::frmMain& ui) {
 
 }  // namespace
 
+void TViewMenus::On(TTopic topic) {
+  // Start of running clears the calibrate prompt.
+  if (topic != TTopic::RunStarted) return;
+  {
+    std::lock_guard lock(EngineLock);
+    Args.CalibratePending = 0;
+  }
+  PromptCalibrateCmdKey();
+}
+
 void TViewMenus::Answer(TWindowCalls& calls) {
-  // Every program-state change re-derives the Run/Stop item from its button; start of running
-  // clears the calibrate prompt.
+  // Every program-state change re-derives the Run/Stop item from its button.
   calls.Run.ApplyProgState = [this](TProgState) {
     SetControlMenuCaption();
     SetCalibMenuCaption();
@@ -213,13 +222,6 @@ void TViewMenus::Answer(TWindowCalls& calls) {
       if (!Cfg.KinetraceImgFile.empty()) LoadKinetraceImage();
       ApplyKinetraceImage();
     }
-  };
-  calls.Run.PromptCalibrateCmdKey = [this] {
-    {
-      std::lock_guard lock(EngineLock);
-      Args.CalibratePending = 0;
-    }
-    PromptCalibrateCmdKey();
   };
   // The key mapper reset the octave offsets: the performer is asked to calibrate again.
   calls.KeyMap.ToggleCalibPrompt = [this] { ToggleCalibPrompt(); };

@@ -30,6 +30,7 @@ class TViewMenus : public TMainArea {
   TViewMenus(TfrmMain& form, TViewMenuLinks links);
   // Each program state re-derives the captions; start of running clears the calibrate prompt.
   void Answer(TWindowCalls& calls) override;
+  void On(TTopic topic) override;
 
   // The menus' fixed short-cuts and the Action items' derived captions (start-up).
   void SetViewMenuShortCuts();

@@ -288,9 +288,14 @@ void TfrmMain::RegisterArea(TWindow& area) {
 // own program state first, then the control groups', the menus', and the computer keys' last.
 void TfrmMain::WireAreas() {
   TWindowCalls& calls = own_.Calls;
+  // A critical close: the run-time controls go and the system colours come back before the
+  // closing warning shows.
+  own_.Hears = [this](TTopic topic) {
+    if (topic != TTopic::CriticalClose) return;
+    HandleDynamicControls(false);
+    SaveRestoreSysColours(false);
+  };
   calls.Run.ApplyProgState = [this](TProgState state) { ApplyProgState(int(state)); };
-  calls.Run.FreeRunTimeControls = [this] { HandleDynamicControls(false); };
-  calls.Run.RestoreSysColours = [this] { SaveRestoreSysColours(false); };
   calls.Run.EndApplication = [this] { EndApplication(); };
   // Every refresh of the program reloads the main window's lists and controls.
   calls.Refresh.ReloadMainWindow = [this] { FillMainControls(); };

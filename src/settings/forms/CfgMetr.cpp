@@ -49,9 +49,6 @@ TfrmCfgMetr::TfrmCfgMetr(TfrmMain& main)
   };
   portAnswers_.Calls.Ports.PortUsersChanged = outputs;
   portAnswers_.Calls.Refresh.PortRowsChanged = outputs;
-  portAnswers_.Calls.Run.OutPortsClosed = [this] {
-    if (isVisible()) FillMetrSeqNos();
-  };
   portRegistration_ = Windows().Register(portAnswers_);
 }
 

@@ -19,7 +19,9 @@ class TfrmCfgMetr : public TCfgWindow {
 
   // Beside the loader it serves the notes-per-bar button alone, after a time signature moved it.
   void On(TTopic topic) override {
-    if (isVisible() && topic == TTopic::MetrNoteLen) ShowMetrNoteLenFrac();
+    if (!isVisible()) return;
+    if (topic == TTopic::MetrNoteLen) ShowMetrNoteLenFrac();
+    if (topic == TTopic::OutPortsClosed) FillMetrSeqNos();
   }
 
   void RefreshCfgMetr();

@@ -221,13 +221,14 @@ void TfrmDiag::ClearLogOnClose() {
 
 void TfrmDiag::Answer(TWindowCalls& calls) {
   if (sinking_) calls.Log.AddLogLines = [this](const std::string& text) { AddLogLines(text); };
+}
+
+void TfrmDiag::On(TTopic topic) {
   // The program's end closes the window without asking.
-  calls.Run.CloseDiagWindow = [this] {
-    if (!isVisible()) return;
-    closingForGood_ = true;
-    close();
-    closingForGood_ = false;
-  };
+  if (topic != TTopic::ProgramEnding || !Trace.DiagFlags || !isVisible()) return;
+  closingForGood_ = true;
+  close();
+  closingForGood_ = false;
 }
 
 bool TfrmDiag::event(QEvent* e) {

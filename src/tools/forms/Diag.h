@@ -37,6 +37,7 @@ class TfrmDiag : public QMainWindow, public TWindow {
   void SetPaused(bool on);
   const TDiagLogModel& Log() const { return log_; }
   void Answer(TWindowCalls& calls) override;
+  void On(TTopic topic) override;
 
   QListWidget* lstLog = nullptr;
   QCheckBox* chkInTraceOn = nullptr;

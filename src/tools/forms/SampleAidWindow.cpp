@@ -232,8 +232,10 @@ TfrmSampleAid::~TfrmSampleAid() {
   if (wakeFd_ >= 0) ::close(wakeFd_);
 }
 
-void TfrmSampleAid::Answer(TWindowCalls& calls) {
-  calls.Run.WaitForSampleAid = [] { WaitForSampleAid(); };
+void TfrmSampleAid::On(TTopic topic) {
+  // A stop lets the sample aid finish its step while the timer still runs.
+  if (topic == TTopic::RunStopping && Showing.SampleAidShowing) WaitForSampleAid();
+  if (topic == TTopic::OutPorts && isVisible()) FillPortLists();
 }
 
 void TfrmSampleAid::FindHalf(int mode, const QString& p, const QString& out) {

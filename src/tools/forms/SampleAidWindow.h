@@ -61,10 +61,7 @@ class TfrmSampleAid : public QMainWindow, public TWindow {
 
   // Shows the window with this caption at its place of this session, or brings it to the front.
   void Open(const std::string& caption);
-  void On(TTopic topic) override {
-    if (isVisible() && topic == TTopic::OutPorts) FillPortLists();
-  }
-  void Answer(TWindowCalls& calls) override;
+  void On(TTopic topic) override;
 
   // Draws what the display requests ask for.
   void SampleAidRefresh();

@@ -169,7 +169,7 @@ TEST_F(StatusDisplayTest, MetronomeTickShowsTheBeat) {
 
 TEST_F(StatusDisplayTest, ItsHooksGoWithTheWindow) {
   EXPECT_TRUE(RunHooks.SetDspTimer);
-  EXPECT_TRUE(RunHooks.ResetDisplays);
+  EXPECT_TRUE(RunHooks.UsageReport);
   EnableDspMetr(true);
   EXPECT_TRUE(form->Status().tmUpdateDspMetr->isActive());
   EXPECT_EQ(form->Status().tmUpdateDspMetr->interval(), Cfg.DspMetrInterval);
@@ -178,7 +178,6 @@ TEST_F(StatusDisplayTest, ItsHooksGoWithTheWindow) {
   EXPECT_FALSE(form->Status().tmUpdateDspMetr->isActive());
   form.reset();
   EXPECT_FALSE(RunHooks.SetDspTimer);
-  EXPECT_FALSE(RunHooks.ResetDisplays);
   EXPECT_FALSE(RunHooks.UsageReport);
 }
 

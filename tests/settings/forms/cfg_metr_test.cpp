@@ -164,7 +164,7 @@ TEST_F(CfgMetrRunTest, SeqChangesRefusedOrDeclinedShowTheStoredSeqAgain) {
   PortHooks.PortUsersChanged(TPortSide::Outputs);
   EXPECT_TRUE(seqs->isEnabled());
   RunCtl.OutPortsAllocated = -1;
-  RunHooks.OutPortsClosed();
+  PublishTopic(TTopic::OutPortsClosed);
   EXPECT_FALSE(seqs->isEnabled());
   RunCtl.OutPortsAllocated = 0;
   RefreshHooks.PortRowsChanged(TPortSide::Outputs);

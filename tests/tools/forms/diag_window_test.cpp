@@ -105,7 +105,7 @@ TEST_F(DiagWindowTest, CloseNoKeepsAllYesClearsAndTurnsDiagnosticsOff) {
   // The program's end closes it without asking.
   ui().mnuToolsDiag->trigger();
   const size_t boxes = rec.boxes.size();
-  RunHooks.CloseDiagWindow();
+  PublishTopic(TTopic::ProgramEnding);
   EXPECT_FALSE(w.isVisible());
   EXPECT_EQ(rec.boxes.size(), boxes);
 }
