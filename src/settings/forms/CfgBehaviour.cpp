@@ -1,9 +1,7 @@
 #include "settings/forms/CfgBehaviour.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QRadioButton>
 #include <QSignalBlocker>
 #include <utility>
 
@@ -58,6 +56,10 @@ std::vector<std::pair<QCheckBox*, uint8_t*>> PlainChecks(Ui::frmCfgBehaviour& u)
   };
 }
 
+// The record attribute source buttons' ids: the stored flag.
+constexpr int32_t kSrcSeq = 0;
+constexpr int32_t kSrcLive = 1;
+
 }  // namespace
 
 TfrmCfgBehaviour::TfrmCfgBehaviour(TfrmMain& main)
@@ -84,21 +86,22 @@ void TfrmCfgBehaviour::WireChecks() {
 }
 
 void TfrmCfgBehaviour::WireRecording() {
-  for (QRadioButton* b : {ui->rbRecIntAttribSrcLive, ui->rbRecIntAttribSrcSeq})
-    connect(b, &QRadioButton::clicked, this, [this] { ApplyRecIntAttribSrc(); });
-  for (QRadioButton* b : {ui->rbRecRawAttribSrcLive, ui->rbRecRawAttribSrcSeq})
-    connect(b, &QRadioButton::clicked, this, [this] { ApplyRecRawAttribSrc(); });
+  RecIntSrc =
+      MakeRadioGroup(this, {{ui->rbRecIntAttribSrcSeq, kSrcSeq}, {ui->rbRecIntAttribSrcLive, kSrcLive}});
+  RecRawSrc =
+      MakeRadioGroup(this, {{ui->rbRecRawAttribSrcSeq, kSrcSeq}, {ui->rbRecRawAttribSrcLive, kSrcLive}});
+  OnRadioPicked(RecIntSrc, this, [this](int32_t) { ApplyRecIntAttribSrc(); });
+  OnRadioPicked(RecRawSrc, this, [this](int32_t) { ApplyRecRawAttribSrc(); });
   Bind({ui->cboRecStopSeqNo, BindCfg(&Cfg.RecStopSeqNo), {}, {}, [this](int32_t seq) {
           ui->chkRecStopCurrToDef->setEnabled(seq >= 0);
         }});
 }
 
 void TfrmCfgBehaviour::WireHotkeys() {
-  Hotkeys = new QButtonGroup(this);
-  Hotkeys->addButton(ui->rbDisableHotkeys, int(THotkeyTarget::Disabled));
-  Hotkeys->addButton(ui->rbHotkeysToActiveWin, int(THotkeyTarget::ActiveWindow));
-  Hotkeys->addButton(ui->rbHotkeysToNamedWin, int(THotkeyTarget::NamedWindow));
-  connect(Hotkeys, &QButtonGroup::idClicked, this, [this](int) { ApplyHotkeyTarget(); });
+  Hotkeys = MakeRadioGroup(this, {{ui->rbDisableHotkeys, int32_t(THotkeyTarget::Disabled)},
+                                  {ui->rbHotkeysToActiveWin, int32_t(THotkeyTarget::ActiveWindow)},
+                                  {ui->rbHotkeysToNamedWin, int32_t(THotkeyTarget::NamedWindow)}});
+  OnRadioPicked(Hotkeys, this, [this](int32_t) { ApplyHotkeyTarget(); });
   // No look-up until the nominated window button or "Refresh" is used.
   connect(ui->cboHotkeysTarget, &QComboBox::activated, this,
           [this](int) { StoreHotkeyTargetName(ui->cboHotkeysTarget->currentText().toStdString()); });
@@ -106,13 +109,13 @@ void TfrmCfgBehaviour::WireHotkeys() {
 }
 
 void TfrmCfgBehaviour::ApplyRecIntAttribSrc() {
-  StoreCfg(BindCfg(&Cfg.RecIntAttribSrcLive), ui->rbRecIntAttribSrcLive->isChecked() ? 1 : 0);
+  StoreCfg(BindCfg(&Cfg.RecIntAttribSrcLive), CheckedRadio(RecIntSrc) == kSrcLive ? 1 : 0);
   // Taking the attributes from the live settings leaves nothing to transfer back.
   ui->chkRecIntAttribSrcToLive->setEnabled(!Cfg.RecIntAttribSrcLive);
 }
 
 void TfrmCfgBehaviour::ApplyRecRawAttribSrc() {
-  StoreCfg(BindCfg(&Cfg.RecRawAttribSrcLive), ui->rbRecRawAttribSrcLive->isChecked() ? 1 : 0);
+  StoreCfg(BindCfg(&Cfg.RecRawAttribSrcLive), CheckedRadio(RecRawSrc) == kSrcLive ? 1 : 0);
   ui->chkRecRawAttribSrcToLive->setEnabled(!Cfg.RecRawAttribSrcLive);
 }
 
@@ -127,8 +130,7 @@ void TfrmCfgBehaviour::ListHotkeyTargets() {
 
 void TfrmCfgBehaviour::LoadHotkeyTargetControls() {
   ListHotkeyTargets();
-  const QSignalBlocker block(Hotkeys);
-  Hotkeys->button(int(HotkeyTargetShown(HotkeySettings())))->setChecked(true);
+  SelectRadio(Hotkeys, int32_t(HotkeyTargetShown(HotkeySettings())));
 }
 
 void TfrmCfgBehaviour::FindTarget() {
@@ -140,7 +142,7 @@ void TfrmCfgBehaviour::FindTarget() {
 void TfrmCfgBehaviour::ApplyHotkeyTarget() {
   const int shown = ui->cboHotkeysTarget->currentIndex();
   const std::string title = ui->cboHotkeysTarget->currentText().toStdString();
-  const auto target = THotkeyTarget(Hotkeys->checkedId());
+  const auto target = THotkeyTarget(CheckedRadio(Hotkeys));
   const THotkeySettings s = ChooseHotkeyTarget(HotkeySettings(), target, shown >= 0 ? &title : nullptr);
   StoreHotkeySettings(s);
   if (target == THotkeyTarget::NamedWindow) FindTarget();
@@ -159,9 +161,9 @@ void TfrmCfgBehaviour::RefreshHotkeyTargets() {
 }
 
 void TfrmCfgBehaviour::LoadRecording() {
-  (Cfg.RecIntAttribSrcLive ? ui->rbRecIntAttribSrcLive : ui->rbRecIntAttribSrcSeq)->setChecked(true);
+  SelectRadio(RecIntSrc, Cfg.RecIntAttribSrcLive ? kSrcLive : kSrcSeq);
   ui->chkRecIntAttribSrcToLive->setEnabled(!Cfg.RecIntAttribSrcLive);
-  (Cfg.RecRawAttribSrcLive ? ui->rbRecRawAttribSrcLive : ui->rbRecRawAttribSrcSeq)->setChecked(true);
+  SelectRadio(RecRawSrc, Cfg.RecRawAttribSrcLive ? kSrcLive : kSrcSeq);
   ui->chkRecRawAttribSrcToLive->setEnabled(!Cfg.RecRawAttribSrcLive);
   ui->chkRecStopCurrToDef->setEnabled(Cfg.RecStopSeqNo >= 0);
 }

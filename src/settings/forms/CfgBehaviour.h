@@ -31,6 +31,9 @@ class TfrmCfgBehaviour : public TCfgWindow {
   void ApplyRecRawAttribSrc();
   std::unique_ptr<Ui::frmCfgBehaviour> ui;
   QButtonGroup* Hotkeys = nullptr;
+  // Where each recording takes its attributes from: 1 Live, 0 Seq.
+  QButtonGroup* RecIntSrc = nullptr;
+  QButtonGroup* RecRawSrc = nullptr;
 
  protected:
   void Load() override { LoadCfgBehaviourControls(); }

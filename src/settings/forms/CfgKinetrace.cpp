@@ -54,7 +54,7 @@ TfrmCfgKinetrace::TfrmCfgKinetrace(TfrmMain& main)
 TfrmCfgKinetrace::~TfrmCfgKinetrace() = default;
 
 void TfrmCfgKinetrace::EnableTails(int32_t decay) {
-  for (QAbstractButton* b : Tail->buttons()) b->setEnabled(KinetraceTailsEnabled(decay));
+  EnableRadios(Tail, KinetraceTailsEnabled(decay));
 }
 
 void TfrmCfgKinetrace::LoadCfgKinetraceControls() {

@@ -1,7 +1,6 @@
 #include "settings/forms/CfgMetr.h"
 
 #include <QAction>
-#include <QButtonGroup>
 #include <QSignalBlocker>
 #include <algorithm>
 
@@ -38,8 +37,8 @@ TfrmCfgMetr::TfrmCfgMetr(TfrmMain& main)
       // Read by the main window's tick-tock display alone, at its next bar.
       {ui->chkMetrStartOnLeft, BindCfg(&Cfg.MetrStartOnLeft)},
   });
-  connect(NoteLenFrac, &QButtonGroup::idClicked, this, [this](int n) { PickMetrNoteLenFrac(n); });
-  connect(NoteOnPercent, &QButtonGroup::idClicked, this, [](int n) { SetMetrNoteOnPercent(n); });
+  OnRadioPicked(NoteLenFrac, this, [this](int32_t n) { PickMetrNoteLenFrac(n); });
+  OnRadioPicked(NoteOnPercent, this, [](int32_t n) { SetMetrNoteOnPercent(n); });
   connect(ui->sbtnConfigDrum, &QToolButton::clicked, this, [&views] { views.ShowCfgMetrDrum(); });
   connect(ui->sbtnConfigBass, &QToolButton::clicked, this, [&views] { views.ShowCfgMetrBass(); });
   Wire(ui->sbtnSaveConfig);

@@ -1,11 +1,8 @@
 #include "settings/forms/CfgTiming.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QRadioButton>
-#include <vector>
 
 #include "base/Showing.h"
 #include "engine/PlayCycle.h"
@@ -18,25 +15,14 @@
 
 namespace vel {
 
-namespace {
-
-QButtonGroup* GroupOf(QWidget* window, const char* prefix, const std::vector<int32_t>& values) {
-  auto* group = new QButtonGroup(window);
-  for (int32_t v : values)
-    group->addButton(window->findChild<QAbstractButton*>(QString(prefix) + QString::number(v)), v);
-  return group;
-}
-
-}  // namespace
-
 TfrmCfgTiming::TfrmCfgTiming(TfrmMain& main)
     : TCfgWindow(main, {"mnuCfgTiming", &Showing.CfgTimingShowing, &Cfg.WindowCfgTimingLeft,
                         &Cfg.WindowCfgTimingTop, TTopic::InPorts}),
       ui(std::make_unique<Ui::frmCfgTiming>()) {
   ui->setupUi(this);
   setObjectName("frmCfgTiming");
-  StepLen = GroupOf(this, "rbSRecNoteLenFrac", StepLenFracs());
-  Gate = GroupOf(this, "rbSRecNoteOnPercent", GatePercents());
+  StepLen = MakeRadioGroup(this, "rbSRecNoteLenFrac", StepLenFracs());
+  Gate = MakeRadioGroup(this, "rbSRecNoteOnPercent", GatePercents());
   FillCombos();
   WireChecks();
   WireCombos();
@@ -80,8 +66,8 @@ void TfrmCfgTiming::WireChecks() {
       {ui->chkInterpretLocalControl, BindCfg(&Cfg.InterpretLocalControl)},
   });
   connect(ui->chkLocalControlOn, &QCheckBox::toggled, this, [](bool on) { SetLocalControlOn(on); });
-  connect(StepLen, &QButtonGroup::idClicked, this, [](int n) { StoreCfg(BindCfg(&Cfg.SRecNoteLenFrac), n); });
-  connect(Gate, &QButtonGroup::idClicked, this, [](int n) { StoreCfg(BindCfg(&Cfg.SRecNoteOnPercent), n); });
+  OnRadioPicked(StepLen, this, [](int32_t n) { StoreCfg(BindCfg(&Cfg.SRecNoteLenFrac), n); });
+  OnRadioPicked(Gate, this, [](int32_t n) { StoreCfg(BindCfg(&Cfg.SRecNoteOnPercent), n); });
 }
 
 void TfrmCfgTiming::WireCombos() {
@@ -119,11 +105,11 @@ void TfrmCfgTiming::EnableChordDetectThreshold(bool on) {
 }
 
 void TfrmCfgTiming::ShowSRecNoteLenFrac() {
-  FocusCfgControl(StepLen->button(StepLenButton(Cfg.SRecNoteLenFrac)));
+  SelectRadio(StepLen, StepLenButton(Cfg.SRecNoteLenFrac));
 }
 
 void TfrmCfgTiming::ShowSRecNoteOnPercent() {
-  FocusCfgControl(Gate->button(GateButton(Cfg.SRecNoteOnPercent)));
+  SelectRadio(Gate, GateButton(Cfg.SRecNoteOnPercent));
 }
 
 void TfrmCfgTiming::ShowSRecChordDetect() {

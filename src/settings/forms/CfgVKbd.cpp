@@ -52,7 +52,7 @@ TfrmCfgVKbd::TfrmCfgVKbd(TfrmMain& main)
 TfrmCfgVKbd::~TfrmCfgVKbd() = default;
 
 void TfrmCfgVKbd::EnableAnimDecay(int32_t animateSize) {
-  for (QAbstractButton* b : AnimDecay->buttons()) b->setEnabled(TemplateAnimDecayEnabled(animateSize));
+  EnableRadios(AnimDecay, TemplateAnimDecayEnabled(animateSize));
 }
 
 void TfrmCfgVKbd::LoadCfgVKbdControls() {

@@ -19,40 +19,6 @@
 
 namespace vel {
 
-void FocusCfgControl(QAbstractButton* button) {
-  // Checked directly: taking the focus would fail on a hidden window and steal it from the user.
-  const QSignalBlocker block(button);
-  button->setChecked(true);
-}
-
-void SelectRadio(QButtonGroup* group, int32_t id) {
-  if (QAbstractButton* b = group->button(id)) {
-    FocusCfgControl(b);
-    return;
-  }
-  group->setExclusive(false);
-  for (QAbstractButton* b : group->buttons()) {
-    const QSignalBlocker block(b);
-    b->setChecked(false);
-  }
-  group->setExclusive(true);
-}
-
-QButtonGroup* MakeRadioGroup(QWidget* window, const char* prefix, int32_t first, int32_t last) {
-  auto* group = new QButtonGroup(window);
-  for (int32_t n = first; n <= last; ++n)
-    if (auto* b = window->findChild<QAbstractButton*>(QString(prefix) + QString::number(n))) {
-      // The group alone decides, so that a group may also show no choice.
-      b->setAutoExclusive(false);
-      group->addButton(b, n);
-    }
-  return group;
-}
-
-QButtonGroup* MakeRadioGroup(QWidget* window, const char* prefix, const TCfgBinding& binding) {
-  return MakeRadioGroup(window, prefix, binding.Lo, binding.Hi);
-}
-
 std::optional<int32_t> PickedNumber(const QComboBox* combo) {
   if (combo->currentIndex() < 0) return std::nullopt;
   return ParseInt(combo->currentText().toStdString(), {.Blanks = false});
@@ -84,8 +50,7 @@ void Connect(QWidget* window, const TCfgControl& c) {
       if (const std::optional<int32_t> n = PickedNumber(combo)) StoreBound(c, HeldValue(c.Binding, *n));
     });
   } else if (auto* group = qobject_cast<QButtonGroup*>(c.Control)) {
-    QObject::connect(group, &QButtonGroup::idClicked, window,
-                     [c](int n) { StoreBound(c, HeldValue(c.Binding, n)); });
+    OnRadioPicked(group, window, [c](int32_t n) { StoreBound(c, HeldValue(c.Binding, n)); });
   } else if (auto* slider = qobject_cast<QSlider*>(c.Control)) {
     slider->setRange(b.Lo, b.Hi);
     QObject::connect(slider, &QSlider::valueChanged, window,

@@ -15,6 +15,7 @@
 #include "base/UiHooks.h"
 #include "mainwindow/WindowRegistry.h"
 #include "settings/CfgBinding.h"
+#include "settings/forms/RadioGroup.h"
 
 class QAbstractButton;
 class QButtonGroup;
@@ -52,14 +53,6 @@ struct TCfgControl {
   std::function<void(int32_t held)> After = {};
 };
 
-// Checks the radio button with every handler quiet: loading never stores or applies anything.
-void FocusCfgControl(QAbstractButton* button);
-// Checks the group's button of this id; an id no button has leaves the group without a choice.
-void SelectRadio(QButtonGroup* group, int32_t id);
-// A group of the window's buttons prefix + first .. prefix + last, each with its number as id.
-QButtonGroup* MakeRadioGroup(QWidget* window, const char* prefix, int32_t first, int32_t last);
-// The same over the setting's range.
-QButtonGroup* MakeRadioGroup(QWidget* window, const char* prefix, const TCfgBinding& binding);
 // A list's number, shown as the user picked it; nothing while no item is picked.
 std::optional<int32_t> PickedNumber(const QComboBox* combo);
 

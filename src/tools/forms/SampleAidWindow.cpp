@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -32,6 +31,7 @@
 #include "engine/Transport.h"
 #include "mainwindow/forms/MainInput.h"
 #include "mainwindow/forms/ScreenPlace.h"
+#include "settings/forms/RadioGroup.h"
 #include "settings/forms/StatusHints.h"
 #include "tools/SampleAid.h"
 #include "tools/SampleAidFigures.h"
@@ -185,11 +185,8 @@ TfrmSampleAid::TfrmSampleAid(QWidget* parent) : QMainWindow(parent, Qt::Tool), u
   WireHalf(kAudition);
   WireEstimate();
   // One choice, whichever halves head the two buttons.
-  auto* modes = new QButtonGroup(this);
-  for (QRadioButton* rb : {ui->rbModeAudition, ui->rbModeSample}) {
-    modes->addButton(rb);
-    connect(rb, &QRadioButton::clicked, this, [this] { ModeClicked(); });
-  }
+  modes_ = MakeRadioGroup(this, {{ui->rbModeSample, kSample}, {ui->rbModeAudition, kAudition}});
+  OnRadioPicked(modes_, this, [this](int32_t) { ModeClicked(); });
   connect(ui->sbtnWidthToggle, &QToolButton::clicked, this, [this] { SampleAidLayout(true); });
   for (TSampleAidHalf& h : Half) {
     Keep(h.Spacebar, false);
@@ -262,8 +259,8 @@ void TfrmSampleAid::FindHalf(int mode, const QString& p, const QString& out) {
   h.Lamp = findChild<QFrame*>("shp" + p + "NoteOn");
   h.HoldKey = findChild<QCheckBox*>("chkHold" + p + "Key");
   h.HoldVel = findChild<QCheckBox*>("chkHold" + p + "Vel");
-  h.KeyThenVel = findChild<QRadioButton*>("rb" + p + "KeyThenVel");
-  h.VelThenKey = findChild<QRadioButton*>("rb" + p + "VelThenKey");
+  h.PitchOrder =
+      MakeRadioGroup(this, {{button("rb" + p + "KeyThenVel"), 1}, {button("rb" + p + "VelThenKey"), 0}});
   h.Note = button("sbtn" + p + "Note");
   h.NoteAbort = button("sbtn" + p + "NoteAbort");
   h.Step = button("btn" + p + "Step");
@@ -345,12 +342,11 @@ void TfrmSampleAid::WireHalf(int m) {
       SampleAid.ReqStepFocus[m] = 1;
       SampleAidRefresh();
     });
-  for (QRadioButton* rb : {h.KeyThenVel, h.VelThenKey})
-    connect(rb, &QRadioButton::clicked, this, [this, m] {
-      RangeOf(m).PitchFirst = Half[m].KeyThenVel->isChecked() ? 1 : 0;
-      SampleAid.ReqRemaining = 1;
-      SampleAidRefresh();
-    });
+  OnRadioPicked(h.PitchOrder, this, [this, m](int32_t) {
+    RangeOf(m).PitchFirst = CheckedRadio(Half[m].PitchOrder) == 1 ? 1 : 0;
+    SampleAid.ReqRemaining = 1;
+    SampleAidRefresh();
+  });
   connect(h.NoteOn, &QComboBox::activated, this, [this, m] { DurationChanged(m, true); });
   connect(h.NoteOff, &QComboBox::activated, this, [this, m] { DurationChanged(m, false); });
   for (QComboBox* c : {h.Port, h.Chan, h.Prog, h.Bank0, h.Bank32})
@@ -584,7 +580,7 @@ void TfrmSampleAid::ReadSamplerOutput() {
 void TfrmSampleAid::ModeClicked() {
   auto& s = SampleAid;
   s.StopReq = 1;
-  sampleMode_ = ui->rbModeSample->isChecked();
+  sampleMode_ = CheckedRadio(modes_) == kSample;
   s.ReqStepFocus[kSample] = 1;
   s.ReqStepFocus[kAudition] = 1;
   s.ReqMode = 1;

@@ -13,12 +13,12 @@
 #include "mainwindow/WindowRegistry.h"
 
 class QAbstractButton;
+class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
-class QRadioButton;
 class QSlider;
 class QSocketNotifier;
 class QTimer;
@@ -40,7 +40,7 @@ struct TSampleAidHalf {
   QLabel* Spacebar = nullptr;
   QFrame* Lamp = nullptr;
   QCheckBox *HoldKey = nullptr, *HoldVel = nullptr;
-  QRadioButton *KeyThenVel = nullptr, *VelThenKey = nullptr;
+  QButtonGroup* PitchOrder = nullptr;  // 1 pitch first, 0 velocity first
   QAbstractButton *Note = nullptr, *NoteAbort = nullptr, *Step = nullptr;
   QAbstractButton *Play1 = nullptr, *Play = nullptr, *PlayAbort = nullptr;
   std::array<QAbstractButton*, 8> Moves{};  // first, prev, next, last of pitch, then of velocity
@@ -115,6 +115,7 @@ class TfrmSampleAid : public QMainWindow, public TWindow {
   void ShowColours();
   void SendChangedProgBank();
 
+  QButtonGroup* modes_ = nullptr;  // kSample or kAudition
   bool firstShow_ = true;
   bool sampleMode_ = false;
   bool wide_ = true;
