@@ -50,6 +50,85 @@ namespace vel {
 
 namespace {
 
+// An edit left open in a style window is dropped.
+void CloseStyleEdits(TfrmMain& f) {
+  f.CfgDrum().ClosePendingEdits(false, true);
+  f.CfgBass().ClosePendingEdits(false, true);
+}
+
+// The status display: the labels, lights and buttons it shows in, and the window's.
+TStatusWidgets StatusWidgets(TfrmMain& f) {
+  Ui::frmMain* ui = f.ui.get();
+  return TStatusWidgets{
+      .chkQuantNoteOffs = ui->chkQuantNoteOffs,
+      .grpMetr = ui->grpMetr,
+      .lblExtScene = ui->lblExtScene,
+      .lblIntScene = ui->lblIntScene,
+      .lblKeyMode = ui->lblKeyMode,
+      .lblLive1 = ui->lblLive1,
+      .lblLive2 = ui->lblLive2,
+      .lblOut = ui->lblOut,
+      .lblvBar = ui->lblvBar,
+      .lblvBeat = ui->lblvBeat,
+      .lblvDspDiagLimit = ui->lblvDspDiagLimit,
+      .lblvDspMetrLimit = ui->lblvDspMetrLimit,
+      .lblvDspStatusLimit = ui->lblvDspStatusLimit,
+      .lblvExtScene = ui->lblvExtScene,
+      .lblvInPort0OctOffset = ui->lblvInPort0OctOffset,
+      .lblvInPort1OctOffset = ui->lblvInPort1OctOffset,
+      .lblvIntScene = ui->lblvIntScene,
+      .lblvKeyMode = ui->lblvKeyMode,
+      .lblvLastCmd = ui->lblvLastCmd,
+      .lblvLiveChan = ui->lblvLiveChan,
+      .lblvLivePitch = ui->lblvLivePitch,
+      .lblvLivePort = ui->lblvLivePort,
+      .lblvLiveProg = ui->lblvLiveProg,
+      .lblvLiveSVel = ui->lblvLiveSVel,
+      .lblvLiveScale = ui->lblvLiveScale,
+      .lblvLiveTDiv = ui->lblvLiveTDiv,
+      .lblvLiveTrans = ui->lblvLiveTrans,
+      .lblvMetrBarNote = ui->lblvMetrBarNote,
+      .lblvMetrBarSVel = ui->lblvMetrBarSVel,
+      .lblvMetrBeatNote = ui->lblvMetrBeatNote,
+      .lblvMetrBeatSVel = ui->lblvMetrBeatSVel,
+      .lblvMetrL = ui->lblvMetrL,
+      .lblvMetrR = ui->lblvMetrR,
+      .lblvMetrStyleName = ui->lblvMetrStyleName,
+      .lblvMetrStylePatNo = ui->lblvMetrStylePatNo,
+      .lblvMidiInLimit = ui->lblvMidiInLimit,
+      .lblvProgState = ui->lblvProgState,
+      .lblvQuantN = ui->lblvQuantN,
+      .lblvQuantS = ui->lblvQuantS,
+      .lblvTSig = ui->lblvTSig,
+      .lblvTempoExt = ui->lblvTempoExt,
+      .lblvTempoInt = ui->lblvTempoInt,
+      .lblvTempoSlew = ui->lblvTempoSlew,
+      .mnuActionCalibrate = ui->mnuActionCalibrate,
+      .pnlLive = ui->pnlLive,
+      .pnlSeqStatus = ui->pnlSeqStatus,
+      .pnlTitle = ui->pnlTitle,
+      .rbClocksInt = ui->rbClocksInt,
+      .sbtnCalibrate = ui->sbtnCalibrate,
+      .sbtnControl = ui->sbtnControl,
+      .shpLiveMidiActivity = ui->shpLiveMidiActivity,
+      .shpMetrLight = ui->shpMetrLight,
+      .Window = &f,
+      .SeqRows = &f.SeqRows,
+      .SysPalette = &f.SysPalette,
+      .MainClosing = &f.MainClosing,
+      .SelectMainControls = [&f](const TMainComboIndices& idx) { f.SelectMainControls(idx); }};
+}
+
+// The areas and windows the status display drives, made after it: reached when it calls.
+TStatusLinks StatusLinks(TfrmMain& f) {
+  return TStatusLinks{.ApplyClockSource = [&f] { f.Controls().ApplyClockSource(); },
+                      .ShowMetrType = [&f] { f.Controls().ShowMetrType(); },
+                      .LanesAndKinetraceLocked = [&f] { f.Lanes().LanesAndKinetraceLocked(); },
+                      .ApplyLanesAndKinetrace = [&f] { f.Lanes().ApplyLanesAndKinetrace(); },
+                      .ShowLocalControlOn = [&f] { f.CfgTiming().ShowLocalControlOn(); },
+                      .CloseStyleEdits = [&f] { CloseStyleEdits(f); }};
+}
+
 // The lanes and Kinetrace area: its panel, the seq rows and what it reads for its place.
 TLanesWidgets LanesWidgets(TfrmMain& f) {
   Ui::frmMain* ui = f.ui.get();
@@ -202,11 +281,7 @@ TViewMenuLinks ViewMenuLinks(TfrmMain& f) {
       .ShowCfgMetr = [&f] { f.CfgMetr().Open(SettingsCaption("Settings - Metronome")); },
       .ShowCfgMetrDrum = [&f] { f.CfgDrum().Open(SettingsCaption("Settings - Metronome drum")); },
       .ShowCfgMetrBass = [&f] { f.CfgBass().Open(SettingsCaption("Settings - Metronome bass")); },
-      .CloseStyleEdits =
-          [&f] {
-            f.CfgDrum().ClosePendingEdits(false, true);
-            f.CfgBass().ClosePendingEdits(false, true);
-          },
+      .CloseStyleEdits = [&f] { CloseStyleEdits(f); },
       .DockTemplateWindow = [&f] { f.Status().DockTemplateWindow(); }};
 }
 
@@ -303,7 +378,7 @@ void TfrmMain::WireAreas() {
   };
   RegisterArea(own_);
 
-  status_ = std::make_unique<TStatusDisplay>(*this);
+  status_ = std::make_unique<TStatusDisplay>(StatusWidgets(*this), StatusLinks(*this));
   RegisterArea(*status_);
   lanes_ = std::make_unique<TLanesAndKinetrace>(LanesWidgets(*this));
   RegisterArea(*lanes_);
