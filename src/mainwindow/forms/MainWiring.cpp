@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QEvent>
 #include <QFileInfo>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTimer>
@@ -20,6 +21,7 @@
 #include "keymapper/forms/KeyMaps.h"
 #include "keys/KeyArgs.h"
 #include "mainwindow/FileMenus.h"
+#include "mainwindow/forms/KinetraceView.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainArea.h"
 #include "mainwindow/forms/MainControls.h"
@@ -274,7 +276,87 @@ TFileMenuWidgets FileMenuWidgets(TfrmMain& f) {
                                  bool& ok) { return f.LoadConfigAndApply(factory, autoRun, ok); }};
 }
 
-// The windows the view menus open, made after the areas: reached when the menus call.
+// The view menus: their items, the buttons, groups and panels they tend, and the window's.
+TViewMenuWidgets ViewMenuWidgets(TfrmMain& f) {
+  Ui::frmMain* ui = f.ui.get();
+  return TViewMenuWidgets{.cboLiveProgs = ui->cboLiveProgs,
+                          .cboTarloPNo = ui->cboTarloPNo,
+                          .cboTarloSysexDevId = ui->cboTarloSysexDevId,
+                          .grpClock = ui->grpClock,
+                          .grpControl = ui->grpControl,
+                          .grpMetr = ui->grpMetr,
+                          .grpPorts = ui->grpPorts,
+                          .mnuActionCalibrate = ui->mnuActionCalibrate,
+                          .mnuActionControl = ui->mnuActionControl,
+                          .mnuActionEsc = ui->mnuActionEsc,
+                          .mnuKinetraceClear = ui->mnuKinetraceClear,
+                          .mnuKinetraceDecDecay = ui->mnuKinetraceDecDecay,
+                          .mnuKinetraceDecPosn = ui->mnuKinetraceDecPosn,
+                          .mnuKinetraceDecShape = ui->mnuKinetraceDecShape,
+                          .mnuKinetraceDecSize = ui->mnuKinetraceDecSize,
+                          .mnuKinetraceDecStyle = ui->mnuKinetraceDecStyle,
+                          .mnuKinetraceDecTail = ui->mnuKinetraceDecTail,
+                          .mnuKinetraceImgFile = ui->mnuKinetraceImgFile,
+                          .mnuKinetraceImgNext = ui->mnuKinetraceImgNext,
+                          .mnuKinetraceImgPrev = ui->mnuKinetraceImgPrev,
+                          .mnuKinetraceImgStretch = ui->mnuKinetraceImgStretch,
+                          .mnuKinetraceImgUnload = ui->mnuKinetraceImgUnload,
+                          .mnuKinetraceImgVisible = ui->mnuKinetraceImgVisible,
+                          .mnuKinetraceIncDecay = ui->mnuKinetraceIncDecay,
+                          .mnuKinetraceIncPosn = ui->mnuKinetraceIncPosn,
+                          .mnuKinetraceIncShape = ui->mnuKinetraceIncShape,
+                          .mnuKinetraceIncSize = ui->mnuKinetraceIncSize,
+                          .mnuKinetraceIncStyle = ui->mnuKinetraceIncStyle,
+                          .mnuKinetraceIncTail = ui->mnuKinetraceIncTail,
+                          .mnuKinetraceOff = ui->mnuKinetraceOff,
+                          .mnuKinetraceOn = ui->mnuKinetraceOn,
+                          .mnuKinetraceRandCols = ui->mnuKinetraceRandCols,
+                          .mnuTemplateHide = ui->mnuTemplateHide,
+                          .mnuTemplateOnTop = ui->mnuTemplateOnTop,
+                          .mnuTemplateReset = ui->mnuTemplateReset,
+                          .mnuTemplateShow = ui->mnuTemplateShow,
+                          .mnuTools = ui->mnuTools,
+                          .mnuToolsCloseTarlo = ui->mnuToolsCloseTarlo,
+                          .mnuToolsOpenTarlo = ui->mnuToolsOpenTarlo,
+                          .mnuToolsSampleAid = ui->mnuToolsSampleAid,
+                          .mnuToolsTarlo = ui->mnuToolsTarlo,
+                          .mnuView = ui->mnuView,
+                          .mnuViewAutoHints = ui->mnuViewAutoHints,
+                          .mnuViewKModeInputColours = ui->mnuViewKModeInputColours,
+                          .mnuViewKModeTitleColours = ui->mnuViewKModeTitleColours,
+                          .mnuViewKinetrace = ui->mnuViewKinetrace,
+                          .mnuViewMidiActivity = ui->mnuViewMidiActivity,
+                          .mnuViewPortNames = ui->mnuViewPortNames,
+                          .mnuViewProgNames = ui->mnuViewProgNames,
+                          .mnuViewProgVersion = ui->mnuViewProgVersion,
+                          .mnuViewScale = ui->mnuViewScale,
+                          .mnuViewSeqGrid = ui->mnuViewSeqGrid,
+                          .mnuViewSeqLen = ui->mnuViewSeqLen,
+                          .mnuViewSeqNumPosn = ui->mnuViewSeqNumPosn,
+                          .mnuViewSolidTracks = ui->mnuViewSolidTracks,
+                          .mnuViewTDiv = ui->mnuViewTDiv,
+                          .mnuViewTemplateOptions = ui->mnuViewTemplateOptions,
+                          .mnuWindowCentreAll = ui->mnuWindowCentreAll,
+                          .mnuWindowHeight = ui->mnuWindowHeight,
+                          .mnuWindowWidth = ui->mnuWindowWidth,
+                          .pnlKinetrace = ui->pnlKinetrace,
+                          .pnlSeqStatus = ui->pnlSeqStatus,
+                          .pnlTitle = ui->pnlTitle,
+                          .sbtnCalibrate = ui->sbtnCalibrate,
+                          .sbtnControl = ui->sbtnControl,
+                          .shpLiveMidiActivity = ui->shpLiveMidiActivity,
+                          .Window = &f,
+                          .SeqRows = &f.SeqRows,
+                          .SysPalette = &f.SysPalette,
+                          .MainClosing = &f.MainClosing,
+                          .Started = [&f] { return f.Started(); },
+                          .LayoutSeqStatusColumns = [&f] { f.LayoutSeqStatusColumns(); },
+                          .PlaceGroupBoxes = [&f] { f.PlaceGroupBoxes(); },
+                          .SetCaption = [&f] { f.SetCaption(); }};
+}
+
+// The windows and areas the view menus open and tend, most made after them: reached when the menus
+// call.
 TViewMenuLinks ViewMenuLinks(TfrmMain& f) {
   return TViewMenuLinks{
       .ShowKeyMapper = [&f] { f.KeyMapper().Open(SettingsCaption("Key Mapper")); },
@@ -282,7 +364,9 @@ TViewMenuLinks ViewMenuLinks(TfrmMain& f) {
       .ShowCfgMetrDrum = [&f] { f.CfgDrum().Open(SettingsCaption("Settings - Metronome drum")); },
       .ShowCfgMetrBass = [&f] { f.CfgBass().Open(SettingsCaption("Settings - Metronome bass")); },
       .CloseStyleEdits = [&f] { CloseStyleEdits(f); },
-      .DockTemplateWindow = [&f] { f.Status().DockTemplateWindow(); }};
+      .DockTemplateWindow = [&f] { f.Status().DockTemplateWindow(); },
+      .SetKinetraceBounds = [&f] { f.Lanes().SetKinetraceBounds(); },
+      .SetKinetracePicture = [&f](const QImage& picture) { f.Lanes().KinetraceView->SetPicture(picture); }};
 }
 
 // The port panel area: its panels, rows and lists, and what it stands in for.
@@ -386,7 +470,7 @@ void TfrmMain::WireAreas() {
   RegisterArea(*controls_);
   files_ = std::make_unique<TFileMenus>(FileMenuWidgets(*this));
   RegisterArea(*files_);
-  views_ = std::make_unique<TViewMenus>(*this, ViewMenuLinks(*this));
+  views_ = std::make_unique<TViewMenus>(ViewMenuWidgets(*this), ViewMenuLinks(*this));
   RegisterArea(*views_);
   ports_ = std::make_unique<TPortPanel>(PortPanelWidgets(*this));
   RegisterArea(*ports_);
