@@ -23,7 +23,6 @@
 #include "mainwindow/FileMenus.h"
 #include "mainwindow/forms/KinetraceView.h"
 #include "mainwindow/forms/Main.h"
-#include "mainwindow/forms/MainArea.h"
 #include "mainwindow/forms/MainControls.h"
 #include "mainwindow/forms/MainFileMenus.h"
 #include "mainwindow/forms/MainHelp.h"
@@ -436,8 +435,6 @@ TPortPanelWidgets PortPanelWidgets(TfrmMain& f) {
 }
 
 }  // namespace
-
-TMainArea::TMainArea(TfrmMain& form) : form_(form), ui(form.ui.get()) {}
 
 void TfrmMain::RegisterArea(TWindow& area) {
   registrations_.push_back(Windows().Register(area));
