@@ -3,12 +3,16 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
+#include <QGroupBox>
 #include <QLabel>
+#include <QMainWindow>
 #include <QPointer>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
 #include <mutex>
 
 #include "base/DiagLog.h"
@@ -42,12 +46,6 @@
 #include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/KeepAwake.h"
 #include "mainwindow/forms/Lights.h"
-#include "mainwindow/forms/Main.h"
-#include "mainwindow/forms/MainControls.h"
-#include "mainwindow/forms/MainLanes.h"
-#include "settings/forms/CfgTiming.h"
-#include "styles/forms/CfgStyle.h"
-#include "ui_Main.h"
 
 namespace vel {
 
@@ -181,12 +179,13 @@ void MarkKeys(const TKeyMap& map, uint8_t code, uint8_t tarloMode, bool on, bool
 
 // One status tick after the snapshot: each area of the window shows its part of it.
 struct TStatusTick {
-  TStatusTick(TfrmMain& form, TStatusState& display, bool flash, TLabelMark labelMark)
-      : f(form),
-        ui(form.ui.get()),
+  TStatusTick(const TStatusWidgets& widgets, const TStatusLinks& areaLinks, TStatusState& display, bool flash,
+              TLabelMark labelMark)
+      : ui(&widgets),
+        links(areaLinks),
         d(display),
         s(display.Snap),
-        a{display.Applies, form.SysPalette},
+        a{display.Applies, *widgets.SysPalette},
         flashOn(flash),
         running(display.Snap.ProgState == TProgState::Running),
         mark(std::move(labelMark)) {}
@@ -205,7 +204,7 @@ struct TStatusTick {
     if (running && ClockLossIsNew(s.ClockLost, s.SwitchToInternal, d.ClockLossTold)) {
       ReportWarning(ClockLossText(s.ClocksExtPNo));
       ui->rbClocksInt->setChecked(true);
-      f.Controls().ApplyClockSource();
+      links.ApplyClockSource();
     }
     if (s.ProgState == TProgState::Config && Trace.DiagFlags && !d.DiagStartLogged) {
       DiagLogTimed(c.ProgState.Text);
@@ -215,7 +214,7 @@ struct TStatusTick {
       const bool local = PlayCycle.LocalControlOn != 0;
       a.Text(ui->lblOut, local ? "Output" : "Output (local off)");
       a.Fg(ui->lblOut, local ? Cfg.ClText : Cfg.ClStWarning);
-      if (Showing.CfgTimingShowing) f.CfgTiming().ShowLocalControlOn();
+      if (Showing.CfgTimingShowing) links.ShowLocalControlOn();
     }
   }
 
@@ -296,7 +295,7 @@ struct TStatusTick {
 
   // One row; true when its panel was made or freed since the last tick.
   bool SeqRow(int32_t q) {
-    TSeqRow& r = f.SeqRows[std::size_t(q)];
+    const TSeqRow& r = (*ui->SeqRows)[std::size_t(q)];
     const bool changed = d.RowsSeen[std::size_t(q)] != r.pnlSeq;
     d.RowsSeen[std::size_t(q)] = r.pnlSeq;
     if (!r.pnlSeq) return changed;
@@ -383,9 +382,9 @@ struct TStatusTick {
     const TAlertStep al =
         StepAlert(Msgs.StatusAlertTime, s.MsClock, flashOn, Msgs.StatusAlertText.Peek(), Cfg);
     Msgs.StatusAlertTime = al.Time;
-    if (al.Colour) a.Bg(f.statusBar(), *al.Colour);
-    if (al.Text && f.statusBar()->currentMessage() != QString::fromStdString(*al.Text)) {
-      f.statusBar()->showMessage(QString::fromStdString(*al.Text));
+    if (al.Colour) a.Bg(ui->Window->statusBar(), *al.Colour);
+    if (al.Text && ui->Window->statusBar()->currentMessage() != QString::fromStdString(*al.Text)) {
+      ui->Window->statusBar()->showMessage(QString::fromStdString(*al.Text));
       ++d.Applies;
     }
     if (al.Done) {
@@ -410,8 +409,9 @@ struct TStatusTick {
     }
   }
 
-  TfrmMain& f;
-  Ui::frmMain* ui;
+  // The window's widgets, as the window names them.
+  const TStatusWidgets* const ui;
+  const TStatusLinks& links;
   TStatusState& d;
   const TStatusSnapshot& s;
   TApplier a;
@@ -423,13 +423,14 @@ struct TStatusTick {
 
 }  // namespace
 
-TStatusDisplay::TStatusDisplay(TfrmMain& form) : TMainArea(form), d_(std::make_unique<TStatusState>()) {
+TStatusDisplay::TStatusDisplay(const TStatusWidgets& widgets, TStatusLinks links)
+    : w_(widgets), links_(std::move(links)), d_(std::make_unique<TStatusState>()) {
   TStatusState& d = *d_;
   auto makeTimer = [this](const char* name, void (TStatusDisplay::*handler)()) {
-    auto* t = new QTimer(&form_);
+    auto* t = new QTimer(w_.Window);
     t->setObjectName(name);
     t->setSingleShot(true);
-    QObject::connect(t, &QTimer::timeout, &form_, [this, handler] { (this->*handler)(); });
+    QObject::connect(t, &QTimer::timeout, w_.Window, [this, handler] { (this->*handler)(); });
     return t;
   };
   tmUpdateDspStatus = makeTimer("tmUpdateDspStatus", &TStatusDisplay::tmUpdateDspStatusTimer);
@@ -437,24 +438,24 @@ TStatusDisplay::TStatusDisplay(TfrmMain& form) : TMainArea(form), d_(std::make_u
   tmUpdateDspDiag = makeTimer("tmUpdateDspDiag", &TStatusDisplay::tmUpdateDspDiagTimer);
 
   // The lights: painted over their places; the designed shapes only mark where.
-  d.SeqLights = new TLights(ui->pnlSeqStatus, kSeqs);
+  d.SeqLights = new TLights(w_.pnlSeqStatus, kSeqs);
   d.SeqLights->setObjectName("SeqLights");
-  d.BeatLight = new TLights(ui->grpMetr, 1);
+  d.BeatLight = new TLights(w_.grpMetr, 1);
   d.BeatLight->setObjectName("BeatLight");
-  d.BeatLight->setGeometry(ui->grpMetr->rect());
-  d.LiveLight = new TLights(ui->shpLiveMidiActivity->parentWidget(), 1);
+  d.BeatLight->setGeometry(w_.grpMetr->rect());
+  d.LiveLight = new TLights(w_.shpLiveMidiActivity->parentWidget(), 1);
   d.LiveLight->setObjectName("LiveLight");
-  d.LiveLight->setGeometry(ui->shpLiveMidiActivity->geometry());
+  d.LiveLight->setGeometry(w_.shpLiveMidiActivity->geometry());
   // The designed shapes keep their place, hint and shown state (the program state sets it) but
   // paint nothing: the lights are drawn over them.
-  for (QFrame* shp : {ui->shpMetrLight, ui->shpLiveMidiActivity}) {
+  for (QFrame* shp : {w_.shpMetrLight, w_.shpLiveMidiActivity}) {
     shp->setFrameShape(QFrame::NoFrame);
     shp->setAutoFillBackground(false);
   }
-  for (QLabel* l : form_.findChildren<QLabel*>())
+  for (QLabel* l : w_.Window->findChildren<QLabel*>())
     if (l->objectName().startsWith("lblv") && l->width() == 0) l->setProperty(kAutoSize, true);
-  ui->lblvMetrL->setText("\\");
-  ui->lblvMetrR->setText("/");
+  w_.lblvMetrL->setText("\\");
+  w_.lblvMetrR->setText("/");
   ResetLoadLights();
 }
 
@@ -490,17 +491,17 @@ void TStatusDisplay::On(TTopic topic) {
     s.Beat = TBeatLightState{};
     s.DiagStartLogged = false;
     s.ClockLossTold = false;
-    TApplier a{s.Applies, form_.SysPalette};
+    TApplier a{s.Applies, *w_.SysPalette};
     a.Light(s.BeatLight, 0, BeatLightRect(kBeatLightSmall), Cfg.ClMetrLightDefault,
-            !ui->shpMetrLight->isHidden());
+            !w_.shpMetrLight->isHidden());
   } else if (topic == TTopic::RunStopped) {
-    form_.SelectMainControls(LoadMainCombos());
+    w_.SelectMainControls(LoadMainCombos());
   }
 }
 
 QRect TStatusDisplay::BeatLightRect(const TRect4& r) const {
   // The three sizes share one centre; here it is the designed shape's.
-  const QPoint shift = ui->shpMetrLight->geometry().center() - QPoint(kBeatLightCentreX, kBeatLightCentreY);
+  const QPoint shift = w_.shpMetrLight->geometry().center() - QPoint(kBeatLightCentreX, kBeatLightCentreY);
   return QRect(r.Left, r.Top, r.Width, r.Height).translated(shift);
 }
 
@@ -603,11 +604,11 @@ void TStatusDisplay::UpdateDspStatus() {
     calibBlink = Args.CalibratePending && !Args.CalibDone;
     calibDone = Args.CalibratePending && Args.CalibDone;
     if (calibDone) Args.CalibratePending = 0;
-    form_.Lanes().LanesAndKinetraceLocked();
+    links_.LanesAndKinetraceLocked();
     if (TemplateAnimate && Showing.TemplateShowing && Showing.LiveNoteAnyLit.exchange(0) != 0)
       TemplateAnimate(Cfg.DspStatusInterval);
   }
-  TStatusTick tick(form_, d, flashOn, Showing.TemplateShowing ? TemplateMark : nullptr);
+  TStatusTick tick(w_, links_, d, flashOn, Showing.TemplateShowing ? TemplateMark : nullptr);
   ShowTick(tick, calibBlink, calibDone);
   // The views of the key mode (virtual keyboard labels, key mapper, Tarlo) follow a key's change.
   if (Keys.KeyModeChanged.load() != 0) ShowKeyModeChange();
@@ -616,7 +617,7 @@ void TStatusDisplay::UpdateDspStatus() {
   ServeLinkRequests();
   if (Cfg.DspTemplate && !Showing.TemplateShowing) ShowTemplateWindow();
 
-  form_.Lanes().ApplyLanesAndKinetrace();
+  links_.ApplyLanesAndKinetrace();
 }
 
 void TStatusDisplay::UpdateDspMetr() {
@@ -639,19 +640,19 @@ void TStatusDisplay::UpdateDspMetr() {
   in.MetrStartOnLeft = Cfg.MetrStartOnLeft != 0;
   TMetrView v;
   vel::UpdateDspMetr(in, Cfg, d.Beat, v);
-  TApplier a{d.Applies, form_.SysPalette};
+  TApplier a{d.Applies, *w_.SysPalette};
   if (v.Light) {
     const TRect4& r = v.Light->Rect;
     a.Light(d.BeatLight, 0, BeatLightRect(r), v.Light->Colour,
-            v.Light->Visible && !ui->shpMetrLight->isHidden());
+            v.Light->Visible && !w_.shpMetrLight->isHidden());
   }
   if (!v.SwingSet) return;
-  a.Visible(ui->lblvMetrL, v.LeftVisible);
-  a.Visible(ui->lblvMetrR, v.RightVisible);
-  a.Fg(ui->lblvMetrL, v.SwingColour);
-  a.Fg(ui->lblvMetrR, v.SwingColour);
-  a.Text(ui->lblvBeat, v.Beat);
-  a.Text(ui->lblvBar, v.Bar);
+  a.Visible(w_.lblvMetrL, v.LeftVisible);
+  a.Visible(w_.lblvMetrR, v.RightVisible);
+  a.Fg(w_.lblvMetrL, v.SwingColour);
+  a.Fg(w_.lblvMetrR, v.SwingColour);
+  a.Text(w_.lblvBeat, v.Beat);
+  a.Text(w_.lblvBar, v.Bar);
 }
 
 void TStatusDisplay::UpdateDspDiag() {
@@ -669,11 +670,11 @@ void TStatusDisplay::UsageReport() {
 
 void TStatusDisplay::ShowTemplateWindow() {
   if (TemplateShow) TemplateShow();
-  if (!form_.MainClosing && Showing.TemplateShowing && Cfg.TemplateDocked) DockTemplateWindow();
+  if (!*w_.MainClosing && Showing.TemplateShowing && Cfg.TemplateDocked) DockTemplateWindow();
 }
 
 void TStatusDisplay::DockTemplateWindow() {
-  const QRect f = form_.frameGeometry();
+  const QRect f = w_.Window->frameGeometry();
   if (TemplatePlace) TemplatePlace(f.left(), f.top() + f.height(), f.width());
 }
 

@@ -10,9 +10,11 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -53,13 +55,9 @@
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/Refresh.h"
 #include "mainwindow/forms/Colours.h"
-#include "mainwindow/forms/KinetraceView.h"
-#include "mainwindow/forms/Main.h"
-#include "mainwindow/forms/MainLanes.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "settings/Settings.h"
-#include "ui_Main.h"
 
 namespace vel {
 
@@ -84,12 +82,17 @@ void RecBarCountDonePost() {
 // the Run button while it cannot run.
 class TViewEvents : public QObject {
  public:
-  TViewEvents(TViewMenus* menus, TfrmMain* form)
-      : QObject(form), menus_(menus), form_(form), control_(form->ui->sbtnControl) {}
+  TViewEvents(TViewMenus* menus, const TViewMenuWidgets& w)
+      : QObject(w.Window),
+        menus_(menus),
+        window_(w.Window),
+        control_(w.sbtnControl),
+        kinetrace_(w.pnlKinetrace),
+        sysPalette_(w.SysPalette) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == form_) {
+    if (watched == window_) {
       switch (event->type()) {
         case QEvent::Resize:
           menus_->FormResize();
@@ -108,7 +111,7 @@ class TViewEvents : public QObject {
       // is told why nothing runs. (The button's own events come here while the form is taken down.)
       if (event->type() == QEvent::MouseButtonRelease && !control_->isEnabled() &&
           RunCtl.ProgState.load() == TProgState::Config && !HaveOutPorts())
-        form_->statusBar()->showMessage("No MIDI output port allocated: Settings, Ports, MIDI");
+        window_->statusBar()->showMessage("No MIDI output port allocated: Settings, Ports, MIDI");
     } else if (event->type() == QEvent::MouseButtonPress) {
       const auto* m = static_cast<QMouseEvent*>(event);
       if (m->button() == Qt::LeftButton || m->button() == Qt::RightButton) {
@@ -131,9 +134,9 @@ class TViewEvents : public QObject {
         // Button face, black, white, and round again.
         menus_->KinetraceBgPhase = (menus_->KinetraceBgPhase + 1) % 3;
         static const QColor kFixed[] = {QColor(), Qt::black, Qt::white};
-        const QColor c = menus_->KinetraceBgPhase == 0 ? form_->SysPalette.color(QPalette::Button)
+        const QColor c = menus_->KinetraceBgPhase == 0 ? sysPalette_->color(QPalette::Button)
                                                        : kFixed[menus_->KinetraceBgPhase];
-        SetBgColour(form_->ui->pnlKinetrace, c);
+        SetBgColour(kinetrace_, c);
         break;
       }
       case TKinetraceClick::ShuffleColours:
@@ -146,8 +149,10 @@ class TViewEvents : public QObject {
   }
 
   TViewMenus* menus_;
-  TfrmMain* form_;
+  QMainWindow* window_;
   QWidget* control_;
+  QFrame* kinetrace_;
+  const QPalette* sysPalette_;
 };
 
 void ResetNoteDisplaysLocked() {
@@ -161,9 +166,9 @@ void SetChecked(QAction* a, bool on) {
 }
 
 // The programme lists in the names or numbers the view asks for, each keeping its programme.
-void RefillProgLists(Ui::frmMain& ui, const std::array<TSeqRow, kSeqs>& rows) {
+void RefillProgLists(const TViewMenuWidgets& ui) {
   std::vector<QComboBox*> combos{ui.cboLiveProgs};
-  for (const TSeqRow& r : rows)
+  for (const TSeqRow& r : *ui.SeqRows)
     if (r.cboSeqProg) combos.push_back(r.cboSeqProg);
   for (QComboBox* c : combos) {
     const TComboFill fill = FillProgCombos(false, c->currentIndex());
@@ -175,7 +180,7 @@ void RefillProgLists(Ui::frmMain& ui, const std::array<TSeqRow, kSeqs>& rows) {
 }
 
 // The View menu's marks follow the settings, also after a settings load.
-void ShowViewMenuMarks(Ui::frmMain& ui) {
+void ShowViewMenuMarks(const TViewMenuWidgets& ui) {
   const std::pair<QAction*, uint8_t> checks[] = {
       {ui.mnuViewAutoHints, Cfg.AutoHints},
       {ui.mnuViewPortNames, Cfg.DspPortNames},
@@ -227,7 +232,8 @@ void TViewMenus::Answer(TWindowCalls& calls) {
   calls.KeyMap.ToggleCalibPrompt = [this] { ToggleCalibPrompt(); };
 }
 
-TViewMenus::TViewMenus(TfrmMain& form, TViewMenuLinks links) : TMainArea(form), links_(std::move(links)) {
+TViewMenus::TViewMenus(const TViewMenuWidgets& widgets, TViewMenuLinks links)
+    : w_(widgets), links_(std::move(links)) {
   WireMidiInPost();
   WireActionMenu();
   WireToolsMenu();
@@ -236,10 +242,10 @@ TViewMenus::TViewMenus(TfrmMain& form, TViewMenuLinks links) : TMainArea(form), 
   WireKinetraceMenu();
   WireKinetraceImage();
   WireWindowsMenu();
-  auto* events = new TViewEvents(this, &form_);
-  form_.installEventFilter(events);
-  ui->pnlKinetrace->installEventFilter(events);
-  ui->sbtnControl->installEventFilter(events);
+  auto* events = new TViewEvents(this, w_);
+  w_.Window->installEventFilter(events);
+  w_.pnlKinetrace->installEventFilter(events);
+  w_.sbtnControl->installEventFilter(events);
 
   // The prompt starts hidden.
   {
@@ -250,7 +256,7 @@ TViewMenus::TViewMenus(TfrmMain& form, TViewMenuLinks links) : TMainArea(form), 
 }
 
 void TViewMenus::Toggle(QAction* a, uint8_t& setting, std::function<void()> then) {
-  QObject::connect(a, &QAction::triggered, &form_, [&setting, then](bool checked) {
+  QObject::connect(a, &QAction::triggered, w_.Window, [&setting, then](bool checked) {
     {
       // Some are read on the timer and MIDI-in threads (activity lights, grid redraws).
       std::lock_guard lock(EngineLock);
@@ -261,15 +267,15 @@ void TViewMenus::Toggle(QAction* a, uint8_t& setting, std::function<void()> then
 }
 
 void TViewMenus::WireMidiInPost() {
-  tmMidiInPost = new QTimer(&form_);
+  tmMidiInPost = new QTimer(w_.Window);
   tmMidiInPost->setObjectName("tmMidiInPost");
   tmMidiInPost->setSingleShot(true);
   tmMidiInPost->setInterval(1);
-  QObject::connect(tmMidiInPost, &QTimer::timeout, &form_, [this] { tmMidiInPostTimer(); });
+  QObject::connect(tmMidiInPost, &QTimer::timeout, w_.Window, [this] { tmMidiInPostTimer(); });
   const int postFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   if (postFd >= 0) {
     auto* wake = new QSocketNotifier(postFd, QSocketNotifier::Read, tmMidiInPost);
-    QObject::connect(wake, &QSocketNotifier::activated, &form_, [this, postFd] {
+    QObject::connect(wake, &QSocketNotifier::activated, w_.Window, [this, postFd] {
       uint64_t count = 0;
       [[maybe_unused]] const ssize_t n = read(postFd, &count, sizeof count);
       tmMidiInPost->start();
@@ -292,126 +298,126 @@ void TViewMenus::WireMidiInPost() {
 
 void TViewMenus::WireActionMenu() {
   // Action menu and its buttons.
-  QObject::connect(ui->mnuActionControl, &QAction::triggered, &form_, [this] { ToggleRunStop(); });
-  QObject::connect(ui->sbtnControl, &QToolButton::clicked, &form_, [this] { ToggleRunStop(); });
-  QObject::connect(ui->mnuActionEsc, &QAction::triggered, &form_, [] {
+  QObject::connect(w_.mnuActionControl, &QAction::triggered, w_.Window, [this] { ToggleRunStop(); });
+  QObject::connect(w_.sbtnControl, &QToolButton::clicked, w_.Window, [this] { ToggleRunStop(); });
+  QObject::connect(w_.mnuActionEsc, &QAction::triggered, w_.Window, [] {
     std::lock_guard lock(EngineLock);
     ReturnToLiveMode();
   });
-  QObject::connect(ui->mnuActionCalibrate, &QAction::triggered, &form_, [this] { ToggleCalibPrompt(); });
-  QObject::connect(ui->sbtnCalibrate, &QToolButton::clicked, &form_, [this] { ToggleCalibPrompt(); });
+  QObject::connect(w_.mnuActionCalibrate, &QAction::triggered, w_.Window, [this] { ToggleCalibPrompt(); });
+  QObject::connect(w_.sbtnCalibrate, &QToolButton::clicked, w_.Window, [this] { ToggleCalibPrompt(); });
 }
 
 void TViewMenus::WireToolsMenu() {
   // Tools menu. The sample aid sends notes: it opens only while running.
-  ui->mnuToolsSampleAid->setEnabled(false);
-  QObject::connect(ui->mnuTools, &QMenu::aboutToShow, &form_, [this] {
-    ui->mnuToolsSampleAid->setEnabled(RunCtl.ProgState.load() == TProgState::Running);
+  w_.mnuToolsSampleAid->setEnabled(false);
+  QObject::connect(w_.mnuTools, &QMenu::aboutToShow, w_.Window, [this] {
+    w_.mnuToolsSampleAid->setEnabled(RunCtl.ProgState.load() == TProgState::Running);
     const bool on = Cfg.TarloOn != 0;
-    const bool chosen = ui->cboTarloPNo->currentIndex() >= 0;
-    QAction* tarlo = ui->mnuToolsTarlo->menuAction();
+    const bool chosen = w_.cboTarloPNo->currentIndex() >= 0;
+    QAction* tarlo = w_.mnuToolsTarlo->menuAction();
     tarlo->setVisible(Cfg.StandardMode != 0);
     tarlo->setCheckable(true);
     tarlo->setChecked(on);
     tarlo->setEnabled(chosen);
-    ui->mnuToolsCloseTarlo->setEnabled(on);
+    w_.mnuToolsCloseTarlo->setEnabled(on);
     QString open = on ? "Re-&open" : "&Open";
-    if (chosen) open += " on " + ui->cboTarloPNo->currentText();
-    ui->mnuToolsOpenTarlo->setText(open);
+    if (chosen) open += " on " + w_.cboTarloPNo->currentText();
+    w_.mnuToolsOpenTarlo->setText(open);
   });
-  QObject::connect(ui->mnuToolsOpenTarlo, &QAction::triggered, &form_, [this] {
-    TarloOpen(ui->cboTarloPNo->currentIndex(), ui->cboTarloSysexDevId->currentText().toInt());
+  QObject::connect(w_.mnuToolsOpenTarlo, &QAction::triggered, w_.Window, [this] {
+    TarloOpen(w_.cboTarloPNo->currentIndex(), w_.cboTarloSysexDevId->currentText().toInt());
   });
-  QObject::connect(ui->mnuToolsCloseTarlo, &QAction::triggered, &form_, [] { TarloClose(); });
+  QObject::connect(w_.mnuToolsCloseTarlo, &QAction::triggered, w_.Window, [] { TarloClose(); });
 }
 
 void TViewMenus::WireViewMenu() {
   // View menu: each toggle copies its check mark to its setting.
   auto relayout = [this] {
-    form_.LayoutSeqStatusColumns();
+    w_.LayoutSeqStatusColumns();
     SetProgState(RunCtl.ProgState.load());
   };
-  Toggle(ui->mnuViewAutoHints, Cfg.AutoHints, [this] { ApplyAutoHints(); });
-  Toggle(ui->mnuViewPortNames, Cfg.DspPortNames, relayout);
-  Toggle(ui->mnuViewProgNames, Cfg.DspProgNames, [this, relayout] {
+  Toggle(w_.mnuViewAutoHints, Cfg.AutoHints, [this] { ApplyAutoHints(); });
+  Toggle(w_.mnuViewPortNames, Cfg.DspPortNames, relayout);
+  Toggle(w_.mnuViewProgNames, Cfg.DspProgNames, [this, relayout] {
     relayout();
-    RefillProgLists(*ui, form_.SeqRows);
+    RefillProgLists(w_);
   });
-  Toggle(ui->mnuViewScale, Cfg.DspScale, relayout);
-  Toggle(ui->mnuViewMidiActivity, Cfg.DspMidiActivity, [this, relayout] {
+  Toggle(w_.mnuViewScale, Cfg.DspScale, relayout);
+  Toggle(w_.mnuViewMidiActivity, Cfg.DspMidiActivity, [this, relayout] {
     const bool on = Cfg.DspMidiActivity != 0;
-    ui->shpLiveMidiActivity->setVisible(on);
+    w_.shpLiveMidiActivity->setVisible(on);
     for (int32_t s = 0; s <= Cfg.MaxActiveSeqs && s < kSeqs; ++s)
-      if (form_.SeqRows[s].shpSeqMidiActivity) form_.SeqRows[s].shpSeqMidiActivity->setVisible(on);
+      if ((*w_.SeqRows)[s].shpSeqMidiActivity) (*w_.SeqRows)[s].shpSeqMidiActivity->setVisible(on);
     relayout();
   });
-  Toggle(ui->mnuViewSeqLen, Cfg.DspSeqLen, relayout);
-  Toggle(ui->mnuViewTDiv, Cfg.DspTempoDiv, relayout);
-  Toggle(ui->mnuViewProgVersion, Cfg.DspProgVersionReqd, [this] { form_.SetCaption(); });
+  Toggle(w_.mnuViewSeqLen, Cfg.DspSeqLen, relayout);
+  Toggle(w_.mnuViewTDiv, Cfg.DspTempoDiv, relayout);
+  Toggle(w_.mnuViewProgVersion, Cfg.DspProgVersionReqd, [this] { w_.SetCaption(); });
   // The colours window marks the title colour as overridden, and the grid ticks as unseen.
-  Toggle(ui->mnuViewKModeTitleColours, Cfg.DspKModeTitleColours,
+  Toggle(w_.mnuViewKModeTitleColours, Cfg.DspKModeTitleColours,
          [] { PublishTopic(TTopic::Colours); });
-  Toggle(ui->mnuViewKModeInputColours, Cfg.DspKModeInputColours, nullptr);
-  Toggle(ui->mnuViewSeqGrid, Cfg.DspSeqGrid, [relayout] {
+  Toggle(w_.mnuViewKModeInputColours, Cfg.DspKModeInputColours, nullptr);
+  Toggle(w_.mnuViewSeqGrid, Cfg.DspSeqGrid, [relayout] {
     relayout();
     RequestSeqGridRedraw();
     PublishTopic(TTopic::Colours);
   });
-  Toggle(ui->mnuViewSolidTracks, Cfg.DspSolidTracks, nullptr);
-  Toggle(ui->mnuViewSeqNumPosn, Cfg.DspSeqNumPosn, nullptr);
-  QObject::connect(ui->mnuView, &QMenu::aboutToShow, &form_, [this] { ShowViewMenuMarks(*ui); });
+  Toggle(w_.mnuViewSolidTracks, Cfg.DspSolidTracks, nullptr);
+  Toggle(w_.mnuViewSeqNumPosn, Cfg.DspSeqNumPosn, nullptr);
+  QObject::connect(w_.mnuView, &QMenu::aboutToShow, w_.Window, [this] { ShowViewMenuMarks(w_); });
 }
 
 void TViewMenus::WireTemplateMenu() {
   // Virtual keyboard submenu: showing and closing are wired with the window.
-  QObject::connect(ui->mnuViewTemplateOptions, &QMenu::aboutToShow, &form_, [this] {
-    ui->mnuTemplateReset->setEnabled(Cfg.DspTemplate != 0);
-    SetChecked(ui->mnuTemplateOnTop, Cfg.TemplateOnTop != 0);
+  QObject::connect(w_.mnuViewTemplateOptions, &QMenu::aboutToShow, w_.Window, [this] {
+    w_.mnuTemplateReset->setEnabled(Cfg.DspTemplate != 0);
+    SetChecked(w_.mnuTemplateOnTop, Cfg.TemplateOnTop != 0);
   });
-  Toggle(ui->mnuTemplateOnTop, Cfg.TemplateOnTop, nullptr);
-  QObject::connect(ui->mnuTemplateReset, &QAction::triggered, &form_, &ResetNoteDisplaysLocked);
+  Toggle(w_.mnuTemplateOnTop, Cfg.TemplateOnTop, nullptr);
+  QObject::connect(w_.mnuTemplateReset, &QAction::triggered, w_.Window, &ResetNoteDisplaysLocked);
 }
 
 void TViewMenus::WireKinetraceMenu() {
   // Kinetrace submenu.
-  QObject::connect(ui->mnuViewKinetrace, &QMenu::aboutToShow, &form_, [this] {
+  QObject::connect(w_.mnuViewKinetrace, &QMenu::aboutToShow, w_.Window, [this] {
     const bool on = Cfg.DspKinetrace != 0;
     const bool img = !Cfg.KinetraceImgFile.empty();
-    ui->mnuKinetraceOn->setEnabled(!on);
-    ui->mnuKinetraceOff->setEnabled(on);
-    ui->mnuKinetraceClear->setEnabled(on);
-    for (QAction* a : {ui->mnuKinetraceImgPrev, ui->mnuKinetraceImgNext, ui->mnuKinetraceImgUnload,
-                       ui->mnuKinetraceImgVisible, ui->mnuKinetraceImgStretch})
+    w_.mnuKinetraceOn->setEnabled(!on);
+    w_.mnuKinetraceOff->setEnabled(on);
+    w_.mnuKinetraceClear->setEnabled(on);
+    for (QAction* a : {w_.mnuKinetraceImgPrev, w_.mnuKinetraceImgNext, w_.mnuKinetraceImgUnload,
+                       w_.mnuKinetraceImgVisible, w_.mnuKinetraceImgStretch})
       a->setEnabled(img);
-    SetChecked(ui->mnuKinetraceImgVisible, Cfg.KinetraceImgVisible != 0);
-    SetChecked(ui->mnuKinetraceImgStretch, Cfg.KinetraceImgStretch != 0);
+    SetChecked(w_.mnuKinetraceImgVisible, Cfg.KinetraceImgVisible != 0);
+    SetChecked(w_.mnuKinetraceImgStretch, Cfg.KinetraceImgStretch != 0);
   });
-  QObject::connect(ui->mnuKinetraceOn, &QAction::triggered, &form_, [this] { SetKinetraceOn(true); });
-  QObject::connect(ui->mnuKinetraceOff, &QAction::triggered, &form_, [this] { SetKinetraceOn(false); });
-  QObject::connect(ui->mnuKinetraceClear, &QAction::triggered, &form_, &ResetNoteDisplaysLocked);
-  QObject::connect(ui->mnuKinetraceRandCols, &QAction::triggered, &form_, [this] { ShuffleSeqColours(); });
+  QObject::connect(w_.mnuKinetraceOn, &QAction::triggered, w_.Window, [this] { SetKinetraceOn(true); });
+  QObject::connect(w_.mnuKinetraceOff, &QAction::triggered, w_.Window, [this] { SetKinetraceOn(false); });
+  QObject::connect(w_.mnuKinetraceClear, &QAction::triggered, w_.Window, &ResetNoteDisplaysLocked);
+  QObject::connect(w_.mnuKinetraceRandCols, &QAction::triggered, w_.Window, [this] { ShuffleSeqColours(); });
   using V = TKinetraceValue;
   const std::tuple<QAction*, V, bool> steps[] = {
-      {ui->mnuKinetraceIncShape, V::Shape, true}, {ui->mnuKinetraceDecShape, V::Shape, false},
-      {ui->mnuKinetraceIncSize, V::Size, true},   {ui->mnuKinetraceDecSize, V::Size, false},
-      {ui->mnuKinetraceIncDecay, V::Decay, true}, {ui->mnuKinetraceDecDecay, V::Decay, false},
-      {ui->mnuKinetraceIncTail, V::Tail, true},   {ui->mnuKinetraceDecTail, V::Tail, false},
-      {ui->mnuKinetraceIncStyle, V::Style, true}, {ui->mnuKinetraceDecStyle, V::Style, false},
+      {w_.mnuKinetraceIncShape, V::Shape, true}, {w_.mnuKinetraceDecShape, V::Shape, false},
+      {w_.mnuKinetraceIncSize, V::Size, true},   {w_.mnuKinetraceDecSize, V::Size, false},
+      {w_.mnuKinetraceIncDecay, V::Decay, true}, {w_.mnuKinetraceDecDecay, V::Decay, false},
+      {w_.mnuKinetraceIncTail, V::Tail, true},   {w_.mnuKinetraceDecTail, V::Tail, false},
+      {w_.mnuKinetraceIncStyle, V::Style, true}, {w_.mnuKinetraceDecStyle, V::Style, false},
   };
   for (const auto& [a, v, inc] : steps)
-    QObject::connect(a, &QAction::triggered, &form_, [this, v, inc] { StepKinetrace(v, inc); });
+    QObject::connect(a, &QAction::triggered, w_.Window, [this, v, inc] { StepKinetrace(v, inc); });
   // The position is set from the Kinetrace settings window only.
-  ui->mnuKinetraceIncPosn->setEnabled(false);
-  ui->mnuKinetraceDecPosn->setEnabled(false);
+  w_.mnuKinetraceIncPosn->setEnabled(false);
+  w_.mnuKinetraceDecPosn->setEnabled(false);
 }
 
 void TViewMenus::WireKinetraceImage() {
   // Background image.
-  QObject::connect(ui->mnuKinetraceImgFile, &QAction::triggered, &form_, [this] {
+  QObject::connect(w_.mnuKinetraceImgFile, &QAction::triggered, w_.Window, [this] {
     const QString folder =
         Cfg.KinetraceImgFile.empty() ? QString() : QFileInfo(Q(Cfg.KinetraceImgFile)).absolutePath();
     const QString file = QFileDialog::getOpenFileName(
-        &form_, "Load background image for kinetrace", folder,
+        w_.Window, "Load background image for kinetrace", folder,
         "Image files (*.bmp *.jpg *.jpeg *.gif *.ico *.emf *.wmf);;Any file (*)");
     if (file.isEmpty()) {
       if (Trace.DiagFlags) DiagLogTimed("Load image cancelled");
@@ -421,36 +427,37 @@ void TViewMenus::WireKinetraceImage() {
     if (LoadKinetraceImage()) Cfg.KinetraceImgVisible = 1;
     ApplyKinetraceImage();
   });
-  QObject::connect(ui->mnuKinetraceImgVisible, &QAction::triggered, &form_, [this] {
+  QObject::connect(w_.mnuKinetraceImgVisible, &QAction::triggered, w_.Window, [this] {
     if (!Cfg.KinetraceImgFile.empty()) Cfg.KinetraceImgVisible = Cfg.KinetraceImgVisible ? 0 : 1;
     ApplyKinetraceImage();
   });
-  QObject::connect(ui->mnuKinetraceImgStretch, &QAction::triggered, &form_, [this] {
+  QObject::connect(w_.mnuKinetraceImgStretch, &QAction::triggered, w_.Window, [this] {
     Cfg.KinetraceImgStretch = Cfg.KinetraceImgStretch ? 0 : 1;
     ApplyKinetraceImage();
   });
-  QObject::connect(ui->mnuKinetraceImgUnload, &QAction::triggered, &form_,
+  QObject::connect(w_.mnuKinetraceImgUnload, &QAction::triggered, w_.Window,
                    [this] { UnloadKinetraceImage(); });
-  QObject::connect(ui->mnuKinetraceImgNext, &QAction::triggered, &form_,
+  QObject::connect(w_.mnuKinetraceImgNext, &QAction::triggered, w_.Window,
                    [this] { StepKinetraceImage(true); });
-  QObject::connect(ui->mnuKinetraceImgPrev, &QAction::triggered, &form_,
+  QObject::connect(w_.mnuKinetraceImgPrev, &QAction::triggered, w_.Window,
                    [this] { StepKinetraceImage(false); });
 }
 
 void TViewMenus::WireWindowsMenu() {
   // Windows menu.
-  QObject::connect(ui->mnuWindowWidth, &QAction::triggered, &form_, [this] {
-    const QScreen* screen = form_.screen();
+  QObject::connect(w_.mnuWindowWidth, &QAction::triggered, w_.Window, [this] {
+    const QScreen* screen = w_.Window->screen();
     if (!screen) return;
-    const TSpan span = ToggleMainWidth(form_.width(), screen->availableGeometry().width(), MainNormalWidth());
-    form_.setGeometry(span.Left, form_.y(), span.Width, form_.height());
+    const TSpan span =
+        ToggleMainWidth(w_.Window->width(), screen->availableGeometry().width(), MainNormalWidth());
+    w_.Window->setGeometry(span.Left, w_.Window->y(), span.Width, w_.Window->height());
   });
-  QObject::connect(ui->mnuWindowHeight, &QAction::triggered, &form_, [this] {
+  QObject::connect(w_.mnuWindowHeight, &QAction::triggered, w_.Window, [this] {
     const int32_t client = ToggleMainHeight(ClientHeight(), MainFullHeight(), MainReducedHeight());
-    form_.resize(form_.width(), client + form_.menuBar()->height());
+    w_.Window->resize(w_.Window->width(), client + w_.Window->menuBar()->height());
     ShowLowerControls();
   });
-  QObject::connect(ui->mnuWindowCentreAll, &QAction::triggered, &form_, [] {
+  QObject::connect(w_.mnuWindowCentreAll, &QAction::triggered, w_.Window, [] {
     Cfg.TemplateDocked = 0;
     QList<QWidget*> windows;
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -471,22 +478,22 @@ void TViewMenus::WireWindowsMenu() {
 
 void TViewMenus::SetViewMenuShortCuts() {
   const std::pair<QAction*, const char*> keys[] = {
-      {ui->mnuTemplateShow, "Ctrl+F2"},
-      {ui->mnuTemplateHide, "Ctrl+F3"},
-      {ui->mnuKinetraceOn, "Alt+F2"},
-      {ui->mnuKinetraceOff, "Alt+F3"},
-      {ui->mnuKinetraceIncShape, "Alt+F12"},
-      {ui->mnuKinetraceDecShape, "Alt+F11"},
-      {ui->mnuKinetraceIncSize, "Shift+F12"},
-      {ui->mnuKinetraceDecSize, "Shift+F11"},
-      {ui->mnuKinetraceIncDecay, "Ctrl+F12"},
-      {ui->mnuKinetraceDecDecay, "Ctrl+F11"},
-      {ui->mnuKinetraceIncTail, "Ctrl+Alt+F12"},
-      {ui->mnuKinetraceDecTail, "Ctrl+Alt+F11"},
-      {ui->mnuKinetraceIncStyle, "Shift+Alt+F12"},
-      {ui->mnuKinetraceDecStyle, "Shift+Alt+F11"},
-      {ui->mnuKinetraceIncPosn, "Shift+Ctrl+F12"},
-      {ui->mnuKinetraceDecPosn, "Shift+Ctrl+F11"},
+      {w_.mnuTemplateShow, "Ctrl+F2"},
+      {w_.mnuTemplateHide, "Ctrl+F3"},
+      {w_.mnuKinetraceOn, "Alt+F2"},
+      {w_.mnuKinetraceOff, "Alt+F3"},
+      {w_.mnuKinetraceIncShape, "Alt+F12"},
+      {w_.mnuKinetraceDecShape, "Alt+F11"},
+      {w_.mnuKinetraceIncSize, "Shift+F12"},
+      {w_.mnuKinetraceDecSize, "Shift+F11"},
+      {w_.mnuKinetraceIncDecay, "Ctrl+F12"},
+      {w_.mnuKinetraceDecDecay, "Ctrl+F11"},
+      {w_.mnuKinetraceIncTail, "Ctrl+Alt+F12"},
+      {w_.mnuKinetraceDecTail, "Ctrl+Alt+F11"},
+      {w_.mnuKinetraceIncStyle, "Shift+Alt+F12"},
+      {w_.mnuKinetraceDecStyle, "Shift+Alt+F11"},
+      {w_.mnuKinetraceIncPosn, "Shift+Ctrl+F12"},
+      {w_.mnuKinetraceDecPosn, "Shift+Ctrl+F11"},
   };
   for (const auto& [action, key] : keys) action->setShortcut(QKeySequence(QString::fromLatin1(key)));
   SetControlMenuCaption();
@@ -497,8 +504,8 @@ void TViewMenus::SetViewMenuShortCuts() {
 
 void TViewMenus::ToggleRunStop() {
   // No second click while switching; the state's controls enable it again.
-  ui->sbtnControl->setEnabled(false);
-  ui->mnuActionControl->setEnabled(false);
+  w_.sbtnControl->setEnabled(false);
+  w_.mnuActionControl->setEnabled(false);
   if (RunCtl.ProgState.load() == TProgState::Config) {
     try {
       StartRunning();
@@ -554,25 +561,25 @@ void TViewMenus::PromptCalibrateCmdKey() {
     }
   }
   const TCalibPromptView view = CalibPromptView(prompting, Cfg.InPortLiveCmdKey[0].load());
-  SetFgColour(ui->sbtnCalibrate, ToQColor(prompting ? Cfg.ClStCalibrate : Cfg.ClText, form_.SysPalette));
-  ui->sbtnCalibrate->setText(Q(view.Caption));
-  ui->sbtnCalibrate->setStatusTip(Q(view.Hint));
-  ui->mnuActionCalibrate->setStatusTip(Q(view.Hint));
+  SetFgColour(w_.sbtnCalibrate, ToQColor(prompting ? Cfg.ClStCalibrate : Cfg.ClText, *w_.SysPalette));
+  w_.sbtnCalibrate->setText(Q(view.Caption));
+  w_.sbtnCalibrate->setStatusTip(Q(view.Hint));
+  w_.mnuActionCalibrate->setStatusTip(Q(view.Hint));
   SetCalibMenuCaption();
 }
 
 void TViewMenus::SetControlMenuCaption() {
   const TMenuCaption c =
-      MenuCaptionFromButton(ui->sbtnControl->text().toStdString(), Cfg.TemplateQwertyDisabled != 0);
-  ui->mnuActionControl->setText(Q(c.Caption));
-  ui->mnuActionControl->setShortcut(QKeySequence(Q(c.ShortCut)));
+      MenuCaptionFromButton(w_.sbtnControl->text().toStdString(), Cfg.TemplateQwertyDisabled != 0);
+  w_.mnuActionControl->setText(Q(c.Caption));
+  w_.mnuActionControl->setShortcut(QKeySequence(Q(c.ShortCut)));
 }
 
 void TViewMenus::SetCalibMenuCaption() {
   const TMenuCaption c =
-      MenuCaptionFromButton(ui->sbtnCalibrate->text().toStdString(), Cfg.TemplateQwertyDisabled != 0);
-  ui->mnuActionCalibrate->setText(Q(c.Caption));
-  ui->mnuActionCalibrate->setShortcut(QKeySequence(Q(c.ShortCut)));
+      MenuCaptionFromButton(w_.sbtnCalibrate->text().toStdString(), Cfg.TemplateQwertyDisabled != 0);
+  w_.mnuActionCalibrate->setText(Q(c.Caption));
+  w_.mnuActionCalibrate->setShortcut(QKeySequence(Q(c.ShortCut)));
 }
 
 // ---- Kinetrace ----
@@ -602,7 +609,7 @@ void TViewMenus::StepKinetrace(TKinetraceValue value, bool inc) {
     std::lock_guard lock(EngineLock);
     *setting = StepCyclic(*setting, KinetraceRange(value), inc);
   }
-  form_.Lanes().SetKinetraceBounds();
+  links_.SetKinetraceBounds();
   PublishTopic(TTopic::Kinetrace);
 }
 
@@ -613,11 +620,11 @@ void TViewMenus::SetKinetraceOn(bool on) {
     Cfg.DspKinetrace = on ? 1 : 0;
     if (on) ResetNoteOnCounts();
   }
-  ui->mnuViewKinetrace->menuAction()->setCheckable(true);
-  ui->mnuViewKinetrace->menuAction()->setChecked(on);
-  form_.PlaceGroupBoxes();
+  w_.mnuViewKinetrace->menuAction()->setCheckable(true);
+  w_.mnuViewKinetrace->menuAction()->setChecked(on);
+  w_.PlaceGroupBoxes();
   ShowLowerControls();
-  form_.Lanes().SetKinetraceBounds();
+  links_.SetKinetraceBounds();
   PublishTopic(TTopic::Kinetrace);
 }
 
@@ -637,22 +644,22 @@ bool TViewMenus::LoadKinetraceImage() {
     Cfg.KinetraceImgFile.clear();
     Cfg.KinetraceImgVisible = 0;
     KinetraceImgLoaded.clear();
-    form_.Lanes().KinetraceView->SetPicture(QImage());
+    links_.SetKinetracePicture(QImage());
     ShowMessage(ImageLoadErrorText(why), MsgKind::Error);
     return false;
   }
   KinetraceImgLoaded = Cfg.KinetraceImgFile;
-  form_.Lanes().KinetraceView->SetPicture(image);
+  links_.SetKinetracePicture(image);
   return true;
 }
 
 void TViewMenus::ApplyKinetraceImage() {
   // Placing the groups places the Kinetrace and its picture.
-  form_.PlaceGroupBoxes();
+  w_.PlaceGroupBoxes();
 }
 
 void TViewMenus::UnloadKinetraceImage() {
-  form_.Lanes().KinetraceView->SetPicture(QImage());
+  links_.SetKinetracePicture(QImage());
   Cfg.KinetraceImgFile.clear();
   Cfg.KinetraceImgVisible = 0;
   KinetraceImgLoaded.clear();
@@ -676,20 +683,19 @@ void TViewMenus::StepKinetraceImage(bool next) {
 // ---- window geometry ----
 
 int32_t TViewMenus::ClientHeight() const {
-  return form_.height() - (form_.menuBar() ? form_.menuBar()->height() : 0);
+  return w_.Window->height() - (w_.Window->menuBar() ? w_.Window->menuBar()->height() : 0);
 }
 
 int32_t TViewMenus::MainNormalWidth() const {
   // The laid-out width: the rightmost of the seq panel and the group row (with the Kinetrace when
   // it stands among the groups).
-  std::vector<const QWidget*> laidOut{ui->pnlSeqStatus, ui->grpControl, ui->grpMetr, ui->grpClock,
-                                      ui->grpPorts};
+  std::vector<const QWidget*> laidOut{w_.pnlSeqStatus, w_.grpControl, w_.grpMetr, w_.grpClock, w_.grpPorts};
   if (Cfg.DspKinetrace && Cfg.KinetracePosn >= 1 && Cfg.KinetracePosn <= 5)
-    laidOut.push_back(ui->pnlKinetrace);
+    laidOut.push_back(w_.pnlKinetrace);
   int32_t right = 0;
   for (const QWidget* w : laidOut) right = std::max(right, int32_t(w->x() + w->width()));
   return vel::KinetraceAvailWidth(right + 4, Cfg.DspKinetrace != 0, Cfg.KinetracePosn,
-                                  ui->pnlKinetrace->width());
+                                  w_.pnlKinetrace->width());
 }
 
 int32_t TViewMenus::KinetraceAvailWidth() const {
@@ -698,53 +704,52 @@ int32_t TViewMenus::KinetraceAvailWidth() const {
 
 int32_t TViewMenus::MainFullHeight() const {
   int32_t bottom = 0;
-  for (const QWidget* w : {ui->grpControl, ui->grpMetr, ui->grpClock, ui->grpPorts})
+  for (const QWidget* w : {w_.grpControl, w_.grpMetr, w_.grpClock, w_.grpPorts})
     bottom = std::max(bottom, int32_t(w->y() + w->height()));
-  return bottom + 4 + form_.statusBar()->sizeHint().height();
+  return bottom + 4 + w_.Window->statusBar()->sizeHint().height();
 }
 
 int32_t TViewMenus::MainReducedHeight() const {
-  return ui->pnlSeqStatus->y() + ui->pnlSeqStatus->height() + 4;
+  return w_.pnlSeqStatus->y() + w_.pnlSeqStatus->height() + 4;
 }
 
 void TViewMenus::ShowLowerControls() {
-  if (!ui->pnlSeqStatus->isVisible()) return;
+  if (!w_.pnlSeqStatus->isVisible()) return;
   const TLowerControls v =
       LowerControlsVisible(ClientHeight(), MainFullHeight(), Cfg.DspKinetrace != 0, Cfg.KinetracePosn);
-  for (QWidget* w : {ui->grpControl, ui->grpMetr, ui->grpClock, ui->grpPorts})
-    w->setVisible(v.GroupsAndStatus);
-  form_.statusBar()->setVisible(v.GroupsAndStatus);
+  for (QWidget* w : {w_.grpControl, w_.grpMetr, w_.grpClock, w_.grpPorts}) w->setVisible(v.GroupsAndStatus);
+  w_.Window->statusBar()->setVisible(v.GroupsAndStatus);
   // Shown again only where its placement puts it.
   if (v.Kinetrace) {
-    form_.PlaceGroupBoxes();
+    w_.PlaceGroupBoxes();
   } else {
-    ui->pnlKinetrace->hide();
+    w_.pnlKinetrace->hide();
   }
 }
 
 void TViewMenus::FormResize() {
-  if (RunCtl.ProgState.load() == TProgState::Initialising || !form_.Started()) return;
+  if (RunCtl.ProgState.load() == TProgState::Initialising || !w_.Started()) return;
   const int32_t client = ClientHeight();
   const int32_t cut = ResizedClientHeight(client, MainFullHeight(), Cfg.DspKinetrace != 0, Cfg.KinetracePosn);
-  if (cut != client) form_.resize(form_.width(), cut + form_.menuBar()->height());
+  if (cut != client) w_.Window->resize(w_.Window->width(), cut + w_.Window->menuBar()->height());
   ShowLowerControls();
-  if (form_.MainClosing) return;
+  if (*w_.MainClosing) return;
   if (Showing.TemplateShowing && Cfg.TemplateDocked && !AligningMainToTemplate) links_.DockTemplateWindow();
-  if (Cfg.DspKinetrace && Cfg.KinetracePosn > 5) form_.Lanes().SetKinetraceBounds();
+  if (Cfg.DspKinetrace && Cfg.KinetracePosn > 5) links_.SetKinetraceBounds();
 }
 
 void TViewMenus::AlignMainToTemplate(const QRect& templateFrame) {
   if (AligningMainToTemplate) return;
   AligningMainToTemplate = true;
-  const QRect frame = form_.frameGeometry();
-  form_.move(templateFrame.left(), templateFrame.top() - frame.height());
+  const QRect frame = w_.Window->frameGeometry();
+  w_.Window->move(templateFrame.left(), templateFrame.top() - frame.height());
   AligningMainToTemplate = false;
 }
 
 // ---- hints and activation ----
 
 void TViewMenus::FormActivate() {
-  ApplyActiveWindowHints(&form_);
+  ApplyActiveWindowHints(w_.Window);
   // An edit left open in a style window is dropped, not kept half-typed.
   links_.CloseStyleEdits();
 }
@@ -752,14 +757,14 @@ void TViewMenus::FormActivate() {
 void TViewMenus::ApplyAutoHints() {
   StatusHintsOn = Cfg.AutoHints != 0;
   // The title panel's own pop-ups stand in when the status bar shows no hints.
-  for (QWidget* w : ui->pnlTitle->findChildren<QWidget*>())
+  for (QWidget* w : w_.pnlTitle->findChildren<QWidget*>())
     w->setToolTip(Cfg.AutoHints ? QString() : w->statusTip());
-  if (!StatusHintsOn) form_.statusBar()->clearMessage();
+  if (!StatusHintsOn) w_.Window->statusBar()->clearMessage();
 }
 
 void TViewMenus::ApplyActiveWindowHints(QWidget* active) {
-  StatusHintsOn = Cfg.AutoHints != 0 && active == &form_;
-  if (!StatusHintsOn) form_.statusBar()->clearMessage();
+  StatusHintsOn = Cfg.AutoHints != 0 && active == w_.Window;
+  if (!StatusHintsOn) w_.Window->statusBar()->clearMessage();
 }
 
 void TViewMenus::SetDiagActive(bool on) {

@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QEvent>
 #include <QFileInfo>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTimer>
@@ -20,8 +21,8 @@
 #include "keymapper/forms/KeyMaps.h"
 #include "keys/KeyArgs.h"
 #include "mainwindow/FileMenus.h"
+#include "mainwindow/forms/KinetraceView.h"
 #include "mainwindow/forms/Main.h"
-#include "mainwindow/forms/MainArea.h"
 #include "mainwindow/forms/MainControls.h"
 #include "mainwindow/forms/MainFileMenus.h"
 #include "mainwindow/forms/MainHelp.h"
@@ -49,6 +50,83 @@
 namespace vel {
 
 namespace {
+
+// An edit left open in a style window is dropped.
+void CloseStyleEdits(TfrmMain& f) {
+  f.CfgDrum().ClosePendingEdits(false, true);
+  f.CfgBass().ClosePendingEdits(false, true);
+}
+
+// The status display: the labels, lights and buttons it shows in, and the window's.
+TStatusWidgets StatusWidgets(TfrmMain& f) {
+  Ui::frmMain* ui = f.ui.get();
+  return TStatusWidgets{
+      .chkQuantNoteOffs = ui->chkQuantNoteOffs,
+      .grpMetr = ui->grpMetr,
+      .lblExtScene = ui->lblExtScene,
+      .lblIntScene = ui->lblIntScene,
+      .lblKeyMode = ui->lblKeyMode,
+      .lblLive1 = ui->lblLive1,
+      .lblLive2 = ui->lblLive2,
+      .lblOut = ui->lblOut,
+      .lblvBar = ui->lblvBar,
+      .lblvBeat = ui->lblvBeat,
+      .lblvDspDiagLimit = ui->lblvDspDiagLimit,
+      .lblvDspMetrLimit = ui->lblvDspMetrLimit,
+      .lblvDspStatusLimit = ui->lblvDspStatusLimit,
+      .lblvExtScene = ui->lblvExtScene,
+      .lblvInPort0OctOffset = ui->lblvInPort0OctOffset,
+      .lblvInPort1OctOffset = ui->lblvInPort1OctOffset,
+      .lblvIntScene = ui->lblvIntScene,
+      .lblvKeyMode = ui->lblvKeyMode,
+      .lblvLastCmd = ui->lblvLastCmd,
+      .lblvLiveChan = ui->lblvLiveChan,
+      .lblvLivePitch = ui->lblvLivePitch,
+      .lblvLivePort = ui->lblvLivePort,
+      .lblvLiveProg = ui->lblvLiveProg,
+      .lblvLiveSVel = ui->lblvLiveSVel,
+      .lblvLiveScale = ui->lblvLiveScale,
+      .lblvLiveTDiv = ui->lblvLiveTDiv,
+      .lblvLiveTrans = ui->lblvLiveTrans,
+      .lblvMetrBarNote = ui->lblvMetrBarNote,
+      .lblvMetrBarSVel = ui->lblvMetrBarSVel,
+      .lblvMetrBeatNote = ui->lblvMetrBeatNote,
+      .lblvMetrBeatSVel = ui->lblvMetrBeatSVel,
+      .lblvMetrL = ui->lblvMetrL,
+      .lblvMetrR = ui->lblvMetrR,
+      .lblvMetrStyleName = ui->lblvMetrStyleName,
+      .lblvMetrStylePatNo = ui->lblvMetrStylePatNo,
+      .lblvMidiInLimit = ui->lblvMidiInLimit,
+      .lblvProgState = ui->lblvProgState,
+      .lblvQuantN = ui->lblvQuantN,
+      .lblvQuantS = ui->lblvQuantS,
+      .lblvTSig = ui->lblvTSig,
+      .lblvTempoExt = ui->lblvTempoExt,
+      .lblvTempoInt = ui->lblvTempoInt,
+      .lblvTempoSlew = ui->lblvTempoSlew,
+      .mnuActionCalibrate = ui->mnuActionCalibrate,
+      .pnlLive = ui->pnlLive,
+      .pnlSeqStatus = ui->pnlSeqStatus,
+      .pnlTitle = ui->pnlTitle,
+      .rbClocksInt = ui->rbClocksInt,
+      .sbtnCalibrate = ui->sbtnCalibrate,
+      .sbtnControl = ui->sbtnControl,
+      .shpLiveMidiActivity = ui->shpLiveMidiActivity,
+      .shpMetrLight = ui->shpMetrLight,
+      .Window = &f,
+      .SeqRows = &f.SeqRows,
+      .SysPalette = &f.SysPalette,
+      .MainClosing = &f.MainClosing,
+      .SelectMainControls = [&f](const TMainComboIndices& idx) { f.SelectMainControls(idx); }};
+}
+
+// The areas and windows the status display drives, made after it: reached when it calls.
+TStatusLinks StatusLinks(TfrmMain& f) {
+  return TStatusLinks{.ApplyClockSource = [&f] { f.Controls().ApplyClockSource(); },
+                      .LanesAndKinetraceLocked = [&f] { f.Lanes().LanesAndKinetraceLocked(); },
+                      .ApplyLanesAndKinetrace = [&f] { f.Lanes().ApplyLanesAndKinetrace(); },
+                      .ShowLocalControlOn = [&f] { f.CfgTiming().ShowLocalControlOn(); }};
+}
 
 // The lanes and Kinetrace area: its panel, the seq rows and what it reads for its place.
 TLanesWidgets LanesWidgets(TfrmMain& f) {
@@ -195,19 +273,97 @@ TFileMenuWidgets FileMenuWidgets(TfrmMain& f) {
                                  bool& ok) { return f.LoadConfigAndApply(factory, autoRun, ok); }};
 }
 
-// The windows the view menus open, made after the areas: reached when the menus call.
+// The view menus: their items, the buttons, groups and panels they tend, and the window's.
+TViewMenuWidgets ViewMenuWidgets(TfrmMain& f) {
+  Ui::frmMain* ui = f.ui.get();
+  return TViewMenuWidgets{.cboLiveProgs = ui->cboLiveProgs,
+                          .cboTarloPNo = ui->cboTarloPNo,
+                          .cboTarloSysexDevId = ui->cboTarloSysexDevId,
+                          .grpClock = ui->grpClock,
+                          .grpControl = ui->grpControl,
+                          .grpMetr = ui->grpMetr,
+                          .grpPorts = ui->grpPorts,
+                          .mnuActionCalibrate = ui->mnuActionCalibrate,
+                          .mnuActionControl = ui->mnuActionControl,
+                          .mnuActionEsc = ui->mnuActionEsc,
+                          .mnuKinetraceClear = ui->mnuKinetraceClear,
+                          .mnuKinetraceDecDecay = ui->mnuKinetraceDecDecay,
+                          .mnuKinetraceDecPosn = ui->mnuKinetraceDecPosn,
+                          .mnuKinetraceDecShape = ui->mnuKinetraceDecShape,
+                          .mnuKinetraceDecSize = ui->mnuKinetraceDecSize,
+                          .mnuKinetraceDecStyle = ui->mnuKinetraceDecStyle,
+                          .mnuKinetraceDecTail = ui->mnuKinetraceDecTail,
+                          .mnuKinetraceImgFile = ui->mnuKinetraceImgFile,
+                          .mnuKinetraceImgNext = ui->mnuKinetraceImgNext,
+                          .mnuKinetraceImgPrev = ui->mnuKinetraceImgPrev,
+                          .mnuKinetraceImgStretch = ui->mnuKinetraceImgStretch,
+                          .mnuKinetraceImgUnload = ui->mnuKinetraceImgUnload,
+                          .mnuKinetraceImgVisible = ui->mnuKinetraceImgVisible,
+                          .mnuKinetraceIncDecay = ui->mnuKinetraceIncDecay,
+                          .mnuKinetraceIncPosn = ui->mnuKinetraceIncPosn,
+                          .mnuKinetraceIncShape = ui->mnuKinetraceIncShape,
+                          .mnuKinetraceIncSize = ui->mnuKinetraceIncSize,
+                          .mnuKinetraceIncStyle = ui->mnuKinetraceIncStyle,
+                          .mnuKinetraceIncTail = ui->mnuKinetraceIncTail,
+                          .mnuKinetraceOff = ui->mnuKinetraceOff,
+                          .mnuKinetraceOn = ui->mnuKinetraceOn,
+                          .mnuKinetraceRandCols = ui->mnuKinetraceRandCols,
+                          .mnuTemplateHide = ui->mnuTemplateHide,
+                          .mnuTemplateOnTop = ui->mnuTemplateOnTop,
+                          .mnuTemplateReset = ui->mnuTemplateReset,
+                          .mnuTemplateShow = ui->mnuTemplateShow,
+                          .mnuTools = ui->mnuTools,
+                          .mnuToolsCloseTarlo = ui->mnuToolsCloseTarlo,
+                          .mnuToolsOpenTarlo = ui->mnuToolsOpenTarlo,
+                          .mnuToolsSampleAid = ui->mnuToolsSampleAid,
+                          .mnuToolsTarlo = ui->mnuToolsTarlo,
+                          .mnuView = ui->mnuView,
+                          .mnuViewAutoHints = ui->mnuViewAutoHints,
+                          .mnuViewKModeInputColours = ui->mnuViewKModeInputColours,
+                          .mnuViewKModeTitleColours = ui->mnuViewKModeTitleColours,
+                          .mnuViewKinetrace = ui->mnuViewKinetrace,
+                          .mnuViewMidiActivity = ui->mnuViewMidiActivity,
+                          .mnuViewPortNames = ui->mnuViewPortNames,
+                          .mnuViewProgNames = ui->mnuViewProgNames,
+                          .mnuViewProgVersion = ui->mnuViewProgVersion,
+                          .mnuViewScale = ui->mnuViewScale,
+                          .mnuViewSeqGrid = ui->mnuViewSeqGrid,
+                          .mnuViewSeqLen = ui->mnuViewSeqLen,
+                          .mnuViewSeqNumPosn = ui->mnuViewSeqNumPosn,
+                          .mnuViewSolidTracks = ui->mnuViewSolidTracks,
+                          .mnuViewTDiv = ui->mnuViewTDiv,
+                          .mnuViewTemplateOptions = ui->mnuViewTemplateOptions,
+                          .mnuWindowCentreAll = ui->mnuWindowCentreAll,
+                          .mnuWindowHeight = ui->mnuWindowHeight,
+                          .mnuWindowWidth = ui->mnuWindowWidth,
+                          .pnlKinetrace = ui->pnlKinetrace,
+                          .pnlSeqStatus = ui->pnlSeqStatus,
+                          .pnlTitle = ui->pnlTitle,
+                          .sbtnCalibrate = ui->sbtnCalibrate,
+                          .sbtnControl = ui->sbtnControl,
+                          .shpLiveMidiActivity = ui->shpLiveMidiActivity,
+                          .Window = &f,
+                          .SeqRows = &f.SeqRows,
+                          .SysPalette = &f.SysPalette,
+                          .MainClosing = &f.MainClosing,
+                          .Started = [&f] { return f.Started(); },
+                          .LayoutSeqStatusColumns = [&f] { f.LayoutSeqStatusColumns(); },
+                          .PlaceGroupBoxes = [&f] { f.PlaceGroupBoxes(); },
+                          .SetCaption = [&f] { f.SetCaption(); }};
+}
+
+// The windows and areas the view menus open and tend, most made after them: reached when the menus
+// call.
 TViewMenuLinks ViewMenuLinks(TfrmMain& f) {
   return TViewMenuLinks{
       .ShowKeyMapper = [&f] { f.KeyMapper().Open(SettingsCaption("Key Mapper")); },
       .ShowCfgMetr = [&f] { f.CfgMetr().Open(SettingsCaption("Settings - Metronome")); },
       .ShowCfgMetrDrum = [&f] { f.CfgDrum().Open(SettingsCaption("Settings - Metronome drum")); },
       .ShowCfgMetrBass = [&f] { f.CfgBass().Open(SettingsCaption("Settings - Metronome bass")); },
-      .CloseStyleEdits =
-          [&f] {
-            f.CfgDrum().ClosePendingEdits(false, true);
-            f.CfgBass().ClosePendingEdits(false, true);
-          },
-      .DockTemplateWindow = [&f] { f.Status().DockTemplateWindow(); }};
+      .CloseStyleEdits = [&f] { CloseStyleEdits(f); },
+      .DockTemplateWindow = [&f] { f.Status().DockTemplateWindow(); },
+      .SetKinetraceBounds = [&f] { f.Lanes().SetKinetraceBounds(); },
+      .SetKinetracePicture = [&f](const QImage& picture) { f.Lanes().KinetraceView->SetPicture(picture); }};
 }
 
 // The port panel area: its panels, rows and lists, and what it stands in for.
@@ -278,8 +434,6 @@ TPortPanelWidgets PortPanelWidgets(TfrmMain& f) {
 
 }  // namespace
 
-TMainArea::TMainArea(TfrmMain& form) : form_(form), ui(form.ui.get()) {}
-
 void TfrmMain::RegisterArea(TWindow& area) {
   registrations_.push_back(Windows().Register(area));
 }
@@ -308,7 +462,7 @@ void TfrmMain::WireAreas() {
   };
   RegisterArea(own_);
 
-  status_ = std::make_unique<TStatusDisplay>(*this);
+  status_ = std::make_unique<TStatusDisplay>(StatusWidgets(*this), StatusLinks(*this));
   RegisterArea(*status_);
   lanes_ = std::make_unique<TLanesAndKinetrace>(LanesWidgets(*this));
   RegisterArea(*lanes_);
@@ -316,7 +470,7 @@ void TfrmMain::WireAreas() {
   RegisterArea(*controls_);
   files_ = std::make_unique<TFileMenus>(FileMenuWidgets(*this));
   RegisterArea(*files_);
-  views_ = std::make_unique<TViewMenus>(*this, ViewMenuLinks(*this));
+  views_ = std::make_unique<TViewMenus>(ViewMenuWidgets(*this), ViewMenuLinks(*this));
   RegisterArea(*views_);
   ports_ = std::make_unique<TPortPanel>(PortPanelWidgets(*this));
   RegisterArea(*ports_);
