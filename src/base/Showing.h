@@ -36,8 +36,9 @@ inline TTrace Trace;
 // Whether the trace switches let an event of this status through.
 bool TraceEventReqd(uint8_t status);
 
-// Which windows show. Shared atomics: any thread tests a showing byte without a lock (the engine
-// under EngineLock, the MIDI-in thread outside it); the GUI thread sets them. What changed for
+// Which windows show, where the engine's own work depends on it (the keys lit, the live key kept,
+// the sample aid ticked). Shared atomics: any thread tests a showing byte without a lock (the
+// engine under EngineLock, the MIDI-in thread outside it); the GUI thread sets them. What changed for
 // the windows to redraw is said as a topic (base/Topics.h).
 struct TShowing {
   // The virtual keyboard (template) window is showing.
@@ -48,22 +49,8 @@ struct TShowing {
   TAtomic<uint8_t> SampleAidShowing{0};
   // The key mapper window is open.
   TAtomic<uint8_t> KeyMapperShowing{0};
-  // The key-maps table window is open.
-  TAtomic<uint8_t> KeyMapsShowing{0};
   // The control key last pressed, as received (before any octave shift); -1 none.
   TAtomic<int32_t> LastLiveKey{-1};
-  // Set by each settings window's show handler, cleared by its close.
-  TAtomic<uint8_t> CfgColoursShowing{0};
-  TAtomic<uint8_t> CfgPerfShowing{0};
-  TAtomic<uint8_t> CfgTimingShowing{0};
-  TAtomic<uint8_t> CfgMetrShowing{0};
-  TAtomic<uint8_t> CfgKinetraceShowing{0};
-  TAtomic<uint8_t> CfgBehaviourShowing{0};
-  TAtomic<uint8_t> CfgVKbdShowing{0};
-  TAtomic<uint8_t> CfgMChanShowing{0};
-  // The style window is showing; cleared at start-up and by the window's close.
-  TAtomic<uint8_t> CfgDrumShowing{0};
-  TAtomic<uint8_t> CfgBassShowing{0};
   // 0: the builder's copy of the current pattern is stale and must be taken again.
   TAtomic<uint8_t> MetrDrumChanged{0};
   TAtomic<uint8_t> MetrBassChanged{0};

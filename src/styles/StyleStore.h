@@ -169,8 +169,6 @@ struct TStyleFamilyTraits {
   int32_t FactorySteps;
   std::array<std::string_view, kStyleRows> FactoryMain;
   std::array<std::string_view, kStyleRows> FactoryBreak;
-  // The family's window is showing.
-  std::atomic<uint8_t>* Showing;
   // 0: the builder's copy of the current pattern is stale.
   std::atomic<uint8_t>* MetrChanged;
   // What the family says when it changes.
@@ -205,7 +203,6 @@ inline constexpr TStyleFamilyTraits kDrumTraits = {
      "x.x.....x.x....."},
     {"", "", "", "x.x.x.x.x.x.x...", "", "", "", "", "....x.......xx..", "", "", "", "", "", "",
      "x.x.....x.x...x."},
-    &Showing.CfgDrumShowing,
     &Showing.MetrDrumChanged,
     {TTopic::DrumStyles, TTopic::DrumStyle, TTopic::DrumTrigger, TTopic::DrumChain},
     false,
@@ -221,7 +218,6 @@ inline constexpr TStyleFamilyTraits kBassTraits = {
     8,
     {"", "", "", "..t...tt", "", "", "", "", "....xx..", "", "", "", "", "", "", "tt......"},
     {"", "", "", "..t.....", "", "", "", "", "...x.x..", "", "", "", "......x.", ".......x", "", "tx......"},
-    &Showing.CfgBassShowing,
     &Showing.MetrBassChanged,
     {TTopic::BassStyles, TTopic::BassStyle, TTopic::BassTrigger, TTopic::BassChain},
     true,

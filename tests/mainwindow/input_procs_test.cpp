@@ -244,7 +244,6 @@ TEST_F(WindowProcsTest, NoHotkeyWindowDisablesHotkeysUnlessTheyGoToTheActiveWind
     Cfg.HotkeysTargetWinName = c.name;
     Cfg.HotkeysTargetActiveWin = c.activeWin;
     Cfg.DisableHotkeys = 0;
-    Showing.CfgBehaviourShowing = 1;
     Topics.Clear();
     FindHotkeyTargetWindow();
     EXPECT_EQ(Cfg.DisableHotkeys, c.disabled) << c.name << int(c.activeWin);

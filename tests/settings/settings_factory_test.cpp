@@ -164,12 +164,7 @@ TEST(SettingsFactory, SwitchesAndShowingBytesAtStartUp) {
                   &Showing.TemplateShowing,
                   &Showing.SampleAidShowing,
                   &Showing.LiveNoteAnyLit,
-                  &Showing.KeyMapperShowing,
-                  &Showing.KeyMapsShowing,
-                  &Showing.CfgDrumShowing,
-                  &Showing.CfgBassShowing,
-                  &Showing.CfgColoursShowing,
-                  &Showing.CfgMChanShowing})
+                  &Showing.KeyMapperShowing})
     EXPECT_EQ(f->load(), 0);
   EXPECT_EQ(Showing.LastLiveKey.load(), -1);
   EXPECT_EQ(Topics.TakeAll(), 0u);

@@ -67,7 +67,6 @@ TfrmKeyMaps::TfrmKeyMaps(QWidget* parent) : QWidget(parent, Qt::Tool) {
 
 TfrmKeyMaps::~TfrmKeyMaps() {
   registration_.Reset();
-  Showing.KeyMapsShowing = 0;
 }
 
 void TfrmKeyMaps::Answer(TWindowCalls& calls) {
@@ -117,14 +116,12 @@ void TfrmKeyMaps::SaveKeyMaps(int32_t layout) {
 
 void TfrmKeyMaps::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  Showing.KeyMapsShowing = 1;
   ListKeyMapsTable(0);
   memMaps->setFocus();
 }
 
 void TfrmKeyMaps::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
-  Showing.KeyMapsShowing = 0;
 }
 
 }  // namespace vel

@@ -248,12 +248,8 @@ void TfrmMain::FormCreate() {
   MainClosing = false;
   std::string errorText;
   Trace.DiagFlags = 0;
-  for (auto* flag :
-       {&Showing.SampleAidShowing, &Showing.KeyMapperShowing, &Showing.KeyMapsShowing,
-        &Showing.CfgColoursShowing, &Showing.CfgPerfShowing, &Showing.CfgTimingShowing,
-        &Showing.CfgMetrShowing, &Showing.CfgKinetraceShowing, &Showing.CfgBehaviourShowing,
-        &Showing.CfgVKbdShowing, &Showing.CfgMChanShowing, &Showing.CfgDrumShowing, &Showing.CfgBassShowing})
-    *flag = 0;
+  Showing.SampleAidShowing = 0;
+  Showing.KeyMapperShowing = 0;
   IsFirstInstance = false;
   SysColoursSaved = false;
   CfgFiles.ConfigFileName.clear();

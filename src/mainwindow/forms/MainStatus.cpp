@@ -214,7 +214,7 @@ struct TStatusTick {
       const bool local = PlayCycle.LocalControlOn != 0;
       a.Text(ui->lblOut, local ? "Output" : "Output (local off)");
       a.Fg(ui->lblOut, local ? Cfg.ClText : Cfg.ClStWarning);
-      if (Showing.CfgTimingShowing) links.ShowLocalControlOn();
+      links.ShowLocalControlOn();
     }
   }
 

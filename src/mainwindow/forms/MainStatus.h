@@ -97,7 +97,7 @@ struct TStatusLinks {
   std::function<void()> ApplyClockSource;
   // The lanes and Kinetrace: their copy from the engine (EngineLock held), then their drawing.
   std::function<void()> LanesAndKinetraceLocked, ApplyLanesAndKinetrace;
-  // The timing window's local control line.
+  // The timing window's local control line, while it shows.
   std::function<void()> ShowLocalControlOn;
 };
 

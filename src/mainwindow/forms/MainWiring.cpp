@@ -125,7 +125,10 @@ TStatusLinks StatusLinks(TfrmMain& f) {
   return TStatusLinks{.ApplyClockSource = [&f] { f.Controls().ApplyClockSource(); },
                       .LanesAndKinetraceLocked = [&f] { f.Lanes().LanesAndKinetraceLocked(); },
                       .ApplyLanesAndKinetrace = [&f] { f.Lanes().ApplyLanesAndKinetrace(); },
-                      .ShowLocalControlOn = [&f] { f.CfgTiming().ShowLocalControlOn(); }};
+                      .ShowLocalControlOn =
+                          [&f] {
+                            if (f.CfgTiming().isVisible()) f.CfgTiming().ShowLocalControlOn();
+                          }};
 }
 
 // The lanes and Kinetrace area: its panel, the seq rows and what it reads for its place.

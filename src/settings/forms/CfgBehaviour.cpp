@@ -63,7 +63,7 @@ constexpr int32_t kSrcLive = 1;
 }  // namespace
 
 TfrmCfgBehaviour::TfrmCfgBehaviour(TfrmMain& main)
-    : TCfgWindow(main, {"mnuCfgBehaviour", &Showing.CfgBehaviourShowing, &Cfg.WindowCfgBehaviourLeft,
+    : TCfgWindow(main, {"mnuCfgBehaviour", &Cfg.WindowCfgBehaviourLeft,
                         &Cfg.WindowCfgBehaviourTop, TTopic::Behaviour}),
       ui(std::make_unique<Ui::frmCfgBehaviour>()) {
   ui->setupUi(this);

@@ -79,7 +79,7 @@ constexpr const char* kTitleWarning =
 }  // namespace
 
 TfrmCfgColours::TfrmCfgColours(TfrmMain& main)
-    : TCfgWindow(main, {"mnuCfgColours", &Showing.CfgColoursShowing, &Cfg.WindowCfgColoursLeft,
+    : TCfgWindow(main, {"mnuCfgColours", &Cfg.WindowCfgColoursLeft,
                         &Cfg.WindowCfgColoursTop, TTopic::Colours}),
       ui(std::make_unique<Ui::frmCfgColours>()) {
   ui->setupUi(this);

@@ -12,7 +12,7 @@
 namespace vel {
 
 TfrmCfgKinetrace::TfrmCfgKinetrace(TfrmMain& main)
-    : TCfgWindow(main, {"mnuCfgKinetrace", &Showing.CfgKinetraceShowing, &Cfg.WindowCfgKinetraceLeft,
+    : TCfgWindow(main, {"mnuCfgKinetrace", &Cfg.WindowCfgKinetraceLeft,
                         &Cfg.WindowCfgKinetraceTop, TTopic::Kinetrace}),
       ui(std::make_unique<Ui::frmCfgKinetrace>()) {
   ui->setupUi(this);

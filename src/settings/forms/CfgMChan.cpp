@@ -46,7 +46,7 @@ void SetBackground(QWidget* w, int32_t rgb, const char* base = "") {
 }  // namespace
 
 TfrmCfgMChan::TfrmCfgMChan(TfrmMain& main)
-    : TCfgWindow(main, {"mnuCfgMChan", &Showing.CfgMChanShowing, &Cfg.WindowCfgMChanLeft,
+    : TCfgWindow(main, {"mnuCfgMChan", &Cfg.WindowCfgMChanLeft,
                         &Cfg.WindowCfgMChanTop, TTopic::OutPorts}),
       ui(std::make_unique<Ui::frmCfgMChan>()) {
   ui->setupUi(this);

@@ -19,7 +19,7 @@ namespace vel {
 
 TfrmCfgMetr::TfrmCfgMetr(TfrmMain& main)
     : TCfgWindow(main,
-                 {"mnuCfgMetrSeq", &Showing.CfgMetrShowing, &left_, &top_, TTopic::MetrNoteLen}),
+                 {"mnuCfgMetrSeq", &left_, &top_, TTopic::MetrNoteLen}),
       ui(std::make_unique<Ui::frmCfgMetr>()) {
   ui->setupUi(this);
   setObjectName("frmCfgMetr");

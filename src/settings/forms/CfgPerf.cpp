@@ -9,7 +9,7 @@
 namespace vel {
 
 TfrmCfgPerf::TfrmCfgPerf(TfrmMain& main)
-    : TCfgWindow(main, {"mnuCfgPerformance", &Showing.CfgPerfShowing, &Cfg.WindowCfgPerfLeft,
+    : TCfgWindow(main, {"mnuCfgPerformance", &Cfg.WindowCfgPerfLeft,
                         &Cfg.WindowCfgPerfTop, TTopic::Settings}),
       ui(std::make_unique<Ui::frmCfgPerf>()) {
   ui->setupUi(this);

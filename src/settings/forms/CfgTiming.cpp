@@ -16,7 +16,7 @@
 namespace vel {
 
 TfrmCfgTiming::TfrmCfgTiming(TfrmMain& main)
-    : TCfgWindow(main, {"mnuCfgTiming", &Showing.CfgTimingShowing, &Cfg.WindowCfgTimingLeft,
+    : TCfgWindow(main, {"mnuCfgTiming", &Cfg.WindowCfgTimingLeft,
                         &Cfg.WindowCfgTimingTop, TTopic::InPorts}),
       ui(std::make_unique<Ui::frmCfgTiming>()) {
   ui->setupUi(this);

@@ -13,7 +13,7 @@
 namespace vel {
 
 TfrmCfgVKbd::TfrmCfgVKbd(TfrmMain& main)
-    : TCfgWindow(main, {"mnuCfgVKbd", &Showing.CfgVKbdShowing, &Cfg.WindowCfgVKbdLeft, &Cfg.WindowCfgVKbdTop,
+    : TCfgWindow(main, {"mnuCfgVKbd", &Cfg.WindowCfgVKbdLeft, &Cfg.WindowCfgVKbdTop,
                         TTopic::Settings}),
       ui(std::make_unique<Ui::frmCfgVKbd>()) {
   ui->setupUi(this);

@@ -83,7 +83,6 @@ TCfgWindow::TCfgWindow(TfrmMain& main, const TCfgWindowDef& def)
 
 TCfgWindow::~TCfgWindow() {
   registration_.Reset();
-  *def_.Showing = 0;
 }
 
 void TCfgWindow::Answer(TWindowCalls& calls) {
@@ -139,12 +138,10 @@ void TCfgWindow::Reload() {
 void TCfgWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   Reload();
-  *def_.Showing = 1;
 }
 
 void TCfgWindow::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
-  *def_.Showing = 0;
 }
 
 }  // namespace vel

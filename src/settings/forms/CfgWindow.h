@@ -27,7 +27,6 @@ class TfrmMain;
 
 struct TCfgWindowDef {
   const char* MenuItem;       // the Settings menu item that opens it
-  TAtomic<uint8_t>* Showing;  // its showing flag
   int32_t* Left;              // its place, -1 never placed
   int32_t* Top;
   TTopic Loader;  // the topic that reloads it while it shows

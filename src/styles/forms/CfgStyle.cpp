@@ -104,7 +104,6 @@ void ShowRowLook(QWidget* w, const TRowLook& look) {
 
 TfrmCfgStyle::TfrmCfgStyle(TfrmMain& main, TStyleStore& store)
     : TCfgWindow(main, {store.Traits->Ties ? "mnuCfgBass" : "mnuCfgDrum",
-                        static_cast<TAtomic<uint8_t>*>(store.Traits->Showing),
                         store.Traits->Ties ? &Cfg.WindowCfgBassLeft : &Cfg.WindowCfgDrumLeft,
                         store.Traits->Ties ? &Cfg.WindowCfgBassTop : &Cfg.WindowCfgDrumTop,
                         store.Traits->Topics.Style}),

@@ -387,8 +387,8 @@ bool TfrmTemplate::event(QEvent* e) {
   // Moving to the keyboard drops a name or time signature left half-typed in a style window and
   // lets its chain cell go, so the next style picked there is not copied into the chain.
   if (e->type() == QEvent::WindowActivate) {
-    if (Showing.CfgDrumShowing) main_.CfgDrum().ClosePendingEdits(false, true);
-    if (Showing.CfgBassShowing) main_.CfgBass().ClosePendingEdits(false, true);
+    if (main_.CfgDrum().isVisible()) main_.CfgDrum().ClosePendingEdits(false, true);
+    if (main_.CfgBass().isVisible()) main_.CfgBass().ClosePendingEdits(false, true);
   }
   return QWidget::event(e);
 }

@@ -67,8 +67,6 @@ TEST_F(CfgBehaviourTimingTest, BothOpenFromTheirMenuItems) {
     EXPECT_TRUE(window->isVisible()) << title;
     EXPECT_EQ(window->windowTitle().toStdString(), SettingsCaption(title));
   }
-  EXPECT_EQ(Showing.CfgBehaviourShowing.load(), 1);
-  EXPECT_EQ(Showing.CfgTimingShowing.load(), 1);
 }
 
 TEST_F(CfgBehaviourTimingTest, BehaviourLoaderShowsValuesAndPicksStoreTheShownValue) {

@@ -48,7 +48,6 @@ TEST_F(CfgMChanTest, LoaderShowsTheAllocatedPortsRowsRangesAndOffsets) {
   TfrmCfgMChan& w = form->CfgMChan();
   ASSERT_TRUE(w.isVisible());
   EXPECT_EQ(w.windowTitle().toStdString(), "Settings - Channel multiplier");
-  EXPECT_EQ(Showing.CfgMChanShowing.load(), 1);
   EXPECT_TRUE(RowShown(w.Rows[0]) && RowShown(w.Rows[1]));
   EXPECT_TRUE(w.Rows[2].Label->isHidden() && w.Rows[2].Offsets[0]->isHidden());
   EXPECT_EQ(w.ui->grpOffsets->height(), w.ui->grpState->height());

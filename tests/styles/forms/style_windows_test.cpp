@@ -82,7 +82,7 @@ TEST_P(StyleWindowTest, OpensFromMenuAndMetrWindowWithListsGridAndCaptions) {
   item->trigger();
   EXPECT_EQ(W().windowTitle().toStdString(),
             SettingsCaption(Drum() ? "Settings - Metronome drum" : "Settings - Metronome bass"));
-  EXPECT_EQ(S().Traits->Showing->load(), 1);
+  EXPECT_TRUE(W().isVisible());
   EXPECT_EQ(Line(U().lstPatStyles, 0), Drum() ? "01 4/4 Rock" : "01 4/4 Sample1");
   EXPECT_EQ(Line(U().lstPatMains, 0), "40 4/4 Main1");
   EXPECT_EQ(Line(U().lstPatBreaks, 0), "70 4/4 Break1");
@@ -103,7 +103,7 @@ TEST_P(StyleWindowTest, OpensFromMenuAndMetrWindowWithListsGridAndCaptions) {
   EXPECT_EQ(U().grpPattern->title().toStdString(),
             Drum() ? "Drum pattern" : "Bass pattern - n/a if metr type is drum");
   W().close();
-  EXPECT_EQ(S().Traits->Showing->load(), 0);
+  EXPECT_FALSE(W().isVisible());
   // The metronome window's button opens it too.
   form->Views().ShowCfgMetr();
   (Drum() ? form->CfgMetr().ui->sbtnConfigDrum : form->CfgMetr().ui->sbtnConfigBass)->click();
