@@ -42,6 +42,7 @@ namespace vel {
   /* Events: published on the GUI thread at the moment they happen. */                         \
   X(EngineReset)        /* the engine was reset: the displays start afresh */                   \
   X(RunStarted)         /* running began */                                                     \
+  X(CalibrationLost)    /* the octave offsets were reset: the performer must calibrate again */ \
   X(RunStopping)        /* a stop begins; the timer still runs */                               \
   X(RunStopped)         /* running ended and the engine was reset */                            \
   X(InPortsClosed)      /* every input port closed: no port, every device free */               \

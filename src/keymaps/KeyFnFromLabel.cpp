@@ -44,7 +44,7 @@ void TellRecalibrate() {
   ShowMessage(std::string("Octave offsets have been reset to 0, so re-calibration is reqd.") + kCrLf +
                   "Please click OK, then " + CalibPromptText(),
               MsgKind::Warning, MsgButtons::Ok);
-  if (KeyMapCalls().ToggleCalibPrompt) KeyMapCalls().ToggleCalibPrompt();
+  PublishTopic(TTopic::CalibrationLost);
 }
 
 // Stores code and label at the mapped key and sends the key to the label display; false (and

@@ -119,8 +119,6 @@ struct KeyMapHooks {
   std::function<void()> TarloResendColours;
   // Key routing: back to key mode Live, deselecting everything (InstallKeyModeCalls fills it).
   std::function<void()> ReturnToLiveMode;
-  // Main window: toggles the calibrate prompt.
-  std::function<void()> ToggleCalibPrompt;
 };
 KeyMapHooks& KeyMapCalls();
 
@@ -130,7 +128,6 @@ inline auto HookSlots(const KeyMapHooks& h) {
       VEL_HOOK_SLOT(h, TarloSendKeyRange),
       VEL_HOOK_SLOT(h, TarloResendColours),
       VEL_HOOK_SLOT(h, ReturnToLiveMode),
-      VEL_HOOK_SLOT(h, ToggleCalibPrompt),
   });
 }
 static_assert(kAllSlotsListed<KeyMapHooks, std::function<void()>>,

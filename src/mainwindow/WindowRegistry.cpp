@@ -118,7 +118,6 @@ void TWindowRegistry::Fill() {
   FillSlot(cfg, &TWindowCalls::Cfg, &TCfgLinkHooks::SaveDialog);
   FillSlot(cfg, &TWindowCalls::Cfg, &TCfgLinkHooks::LoadConfigAndApplyFactory);
   FillSlot(cfg, &TWindowCalls::Cfg, &TCfgLinkHooks::SetStatusText);
-  FillSlot(KeyMapCalls(), &TWindowCalls::KeyMap, &KeyMapHooks::ToggleCalibPrompt);
 
   TLogCalls log;
   FillSlot(log, &TWindowCalls::Log, &TLogCalls::AddLogLines);

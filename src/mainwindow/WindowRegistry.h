@@ -3,7 +3,7 @@
 // registers for as long as it exists, hears every topic (base/Topics.h: what changed in the model)
 // and redraws what it shows of it, and says which of the core's calls it answers. The registry
 // delivers the topics and is the one place that fills the window side of the core's hook structs
-// (UiHooks' publish and log, RunHooks, RefreshHooks, PortHooks, CfgLink, KeyMapCalls): the core
+// (UiHooks' publish and log, RunHooks, RefreshHooks, PortHooks, CfgLink): the core
 // keeps calling its hooks, and they lead here. GUI thread only.
 // The timer thread's hooks (EngineHooks, MidiInHooks) stay plain function pointers outside it:
 // no window answers on that path, and nothing there may allocate.
@@ -22,7 +22,6 @@
 #include "base/Topics.h"
 #include "base/UiHooks.h"
 #include "engine/RunControl.h"
-#include "keymaps/KeyMaps.h"
 #include "mainwindow/PortModel.h"
 #include "mainwindow/Refresh.h"
 #include "settings/CfgLink.h"
@@ -38,14 +37,13 @@ struct TLogCalls {
 // The core's calls a window may answer; it fills the members it answers and leaves the rest
 // empty. Only the window members are taken (TWindowRegistry::Fill lists them): the program state,
 // display timers, usage report and the end of the application of RunHooks; all of RefreshHooks and
-// PortHooks; the settings dialogs, the factory load and the status text of CfgLink; the calibrate
-// prompt of KeyMapCalls; the log's lines of UiHooks.
+// PortHooks; the settings dialogs, the factory load and the status text of CfgLink; the log's
+// lines of UiHooks.
 struct TWindowCalls {
   TRunHooks Run;
   TRefreshHooks Refresh;
   TPortHooks Ports;
   TCfgLinkHooks Cfg;
-  KeyMapHooks KeyMap;
   TLogCalls Log;
 };
 

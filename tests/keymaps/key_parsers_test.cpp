@@ -136,8 +136,8 @@ TEST_F(KeyMapTest, LiveCmdAnsweredYesMovesTheCalibrateKeyAndAsksForRecalibration
     calls.push_back("live, key 14 holds " + std::to_string(KeyMapLive[14].load()));
     EXPECT_EQ(ui.boxes.size(), 1u);  // before the warning
   };
-  KeyMapCalls().ToggleCalibPrompt = [&] {
-    calls.push_back("prompt");
+  Ui().Publish = [&](TTopic topic) {
+    calls.push_back(TopicName(topic));
     EXPECT_EQ(ui.boxes.size(), 2u);  // after the warning
   };
   Cfg.InPortOctaveOffset[0].store(1);
@@ -155,7 +155,7 @@ TEST_F(KeyMapTest, LiveCmdAnsweredYesMovesTheCalibrateKeyAndAsksForRecalibration
   EXPECT_EQ(Cfg.InPortOctaveOffset[1].load(), 0);
   EXPECT_EQ(Cfg.InPortLiveCmdKey[0].load(), 14);
   EXPECT_EQ(Cfg.InPortLiveCmdKey[1].load(), 14);
-  EXPECT_EQ(calls, (std::vector<std::string>{"send 14", "live, key 14 holds 0", "prompt"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"send 14", "live, key 14 holds 0", "CalibrationLost"}));
 }
 
 TEST_F(KeyMapTest, LiveCmdAnsweredYesWithoutOffsetsOnlyMovesTheCalibrateKey) {

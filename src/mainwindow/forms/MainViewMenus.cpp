@@ -207,6 +207,8 @@ void ShowViewMenuMarks(const TViewMenuWidgets& ui) {
 }  // namespace
 
 void TViewMenus::On(TTopic topic) {
+  // The key mapper reset the octave offsets: the performer is asked to calibrate again.
+  if (topic == TTopic::CalibrationLost) ToggleCalibPrompt();
   // Start of running clears the calibrate prompt.
   if (topic != TTopic::RunStarted) return;
   {
@@ -228,8 +230,6 @@ void TViewMenus::Answer(TWindowCalls& calls) {
       ApplyKinetraceImage();
     }
   };
-  // The key mapper reset the octave offsets: the performer is asked to calibrate again.
-  calls.KeyMap.ToggleCalibPrompt = [this] { ToggleCalibPrompt(); };
 }
 
 TViewMenus::TViewMenus(const TViewMenuWidgets& widgets, TViewMenuLinks links)
