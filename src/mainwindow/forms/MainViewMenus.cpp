@@ -67,8 +67,11 @@ namespace {
 // reads it under EngineLock, so closing it under the lock leaves no write in flight.
 std::atomic<int> gPostFd{-1};
 
+}  // namespace
+
 // Timer thread: the bars are counted; the key itself is replayed on the GUI thread. A write to an
-// eventfd neither allocates nor blocks, which a queued Qt call would not promise.
+// eventfd neither allocates nor blocks, which a queued Qt call would not promise. Before the view
+// menus made the counter, and after it is gone, only the count is done.
 void RecBarCountDonePost() {
   RecBarCountDone();
   const int fd = gPostFd.load();
@@ -77,6 +80,8 @@ void RecBarCountDonePost() {
     [[maybe_unused]] const ssize_t n = write(fd, &one, sizeof one);
   }
 }
+
+namespace {
 
 // Resize, activation and status tips of the main window, clicks on the Kinetrace panel, and on
 // the Run button while it cannot run.
@@ -283,13 +288,11 @@ void TViewMenus::WireMidiInPost() {
     {
       std::lock_guard lock(EngineLock);
       gPostFd = postFd;
-      EngineHooks.RecBarCountDone = &RecBarCountDonePost;
     }
     QObject::connect(tmMidiInPost, &QObject::destroyed, [postFd] {
       {
         std::lock_guard lock(EngineLock);
         gPostFd = -1;
-        EngineHooks.RecBarCountDone = &RecBarCountDone;
       }
       ::close(postFd);
     });

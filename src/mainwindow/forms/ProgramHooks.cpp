@@ -4,17 +4,28 @@
 
 #include "engine/KeyMode.h"
 #include "engine/RunControl.h"
+#include "engine/Transport.h"
 #include "keys/KeyPath.h"
 #include "mainwindow/ValidateConfig.h"
+#include "mainwindow/forms/MainViewMenus.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "settings/CfgLink.h"
+#include "tools/SampleAid.h"
+#include "tools/forms/Template.h"
 
 namespace vel {
+
+void InstallWindowQueues() {
+  InstallSampleAidHooks();
+  EngineHooks.RecBarCountDone = &RecBarCountDonePost;
+  Ui().MoveTemplateKeyRange = &MoveTemplateKeyRangeQueued;
+}
 
 void InstallProgramHooks() {
   InstallQtUiHooks();
   InstallKeyModeCalls();
   InstallKeyPath();
+  InstallWindowQueues();
   CfgLink().ValidateConfig = [] { return ValidateConfig(); };
   CfgLink().SetProgState = [](uint8_t state) { SetProgState(static_cast<TProgState>(state)); };
 }

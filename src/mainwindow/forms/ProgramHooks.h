@@ -5,5 +5,9 @@
 namespace vel {
 
 void InstallProgramHooks();
+// The part of it that leads the timer and MIDI-in threads to the windows through queues the GUI
+// thread empties: the sample aid's tick, the record-bar count's end, the virtual keyboard's range
+// move. Safe with no window yet: each queue waits for its window.
+void InstallWindowQueues();
 
 }  // namespace vel

@@ -208,10 +208,6 @@ TfrmSampleAid::TfrmSampleAid(QWidget* parent) : QMainWindow(parent, Qt::Tool), u
   }
   SampleAidLayout(false);
   KeepSavedPlace(this, {&left_, &top_});
-  {
-    std::lock_guard lock(EngineLock);
-    InstallSampleAidHooks();
-  }
   registration_ = Windows().Register(*this);
 }
 
@@ -221,7 +217,6 @@ TfrmSampleAid::~TfrmSampleAid() {
   {
     // A tick in flight holds the lock: once it is ours, no tick reaches this window again.
     std::lock_guard lock(EngineLock);
-    EngineHooks.SampleAidTick = nullptr;
     Showing.SampleAidShowing = 0;
   }
   gWakeFd = -1;

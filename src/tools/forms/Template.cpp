@@ -782,7 +782,6 @@ std::unique_ptr<TfrmTemplate> WireTemplateWindow(TfrmMain& main) {
   }
   if (QAction* onTop = item("mnuTemplateOnTop"))
     QObject::connect(onTop, &QAction::triggered, w, [w] { w->ApplyStayOnTop(); });
-  Ui().MoveTemplateKeyRange = &MoveTemplateKeyRangeQueued;
   return window;
 }
 

@@ -22,6 +22,7 @@
 #include "mainwindow/WindowRegistry.h"
 #include "mainwindow/forms/FileDialogs.h"
 #include "mainwindow/forms/Main.h"
+#include "mainwindow/forms/ProgramHooks.h"
 #include "settings/CfgFactory.h"
 #include "ui_Main.h"
 
@@ -97,6 +98,7 @@ class FormRig : public ::testing::Test {
     argv.push_back(nullptr);
     argc = int(args.size());
     app.emplace(argc, argv.data());
+    InstallWindowQueues();
     form = std::make_unique<TfrmMain>();
   }
   Ui::frmMain& ui() { return *form->ui; }
