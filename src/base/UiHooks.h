@@ -38,10 +38,10 @@ struct UiHooks {
   // Delivers a topic to the windows at once (PublishTopic). The window registry answers it; until a
   // window registers the topic is raised for the next delivery. GUI thread only.
   std::function<void(TTopic topic)> Publish = [](TTopic topic) { Topics.Raise(topic); };
-  // Moves the virtual keyboard's shown key range by keys (an octave recalibration). Called on the
-  // key path's thread, which for MIDI input is the MIDI-in thread: the window posts the move to
-  // the GUI thread and never lays itself out from here.
-  std::function<void(int32_t keys)> MoveTemplateKeyRange = [](int32_t) {};
+  // Moves the key range a keyboard view shows by keys (an octave recalibration). Called on the
+  // key path's thread, which for MIDI input is the MIDI-in thread: the answer posts the move to
+  // the GUI thread and never lays a window out from here.
+  std::function<void(int32_t keys)> MoveShownKeyRange = [](int32_t) {};
 };
 
 // The hooks in force. Replace members only while no other thread calls through them (at start-up,
@@ -55,7 +55,7 @@ inline auto HookSlots(const UiHooks& h) {
       VEL_HOOK_SLOT(h, ProcessEvents),
       VEL_HOOK_SLOT(h, AddLogLines),
       VEL_HOOK_SLOT(h, Publish),
-      VEL_HOOK_SLOT(h, MoveTemplateKeyRange),
+      VEL_HOOK_SLOT(h, MoveShownKeyRange),
   });
 }
 static_assert(kAllSlotsListed<UiHooks, std::function<void()>>, "a member of UiHooks is not in HookSlots");

@@ -212,7 +212,7 @@ void CalibrateOctave(uint8_t input, int32_t note, bool progCalib) {
   if (shift != old) {
     Cfg.InPortOctaveOffset[input] = shift;
     if (Showing.TemplateShowing && Cfg.ProgChangeCalibReqd && Args.ProgCalibPending && progCalib)
-      Ui().MoveTemplateKeyRange((shift - old) * 12);
+      Ui().MoveShownKeyRange((shift - old) * 12);
   }
   // Any key of the calibration key's pitch class ends the calibration, the same octave included.
   Args.CalibDone = 1;

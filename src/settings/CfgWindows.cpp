@@ -20,13 +20,13 @@ std::vector<TColourAction> FollowUpActions(TColourFollowUp kind) {
     case TColourFollowUp::A:
       return {A::ApplyColourScheme};
     case TColourFollowUp::K:
-      return {A::RecolourKeyMaps, A::UpdateTemplateLabels};
+      return {A::RecolourKeyMaps, A::KeyLabels};
     case TColourFollowUp::T:
-      return {A::SetKeyColours};
+      return {A::KeyColours};
     case TColourFollowUp::D:
-      return {A::SetCfgDrumCaptions, A::ApplyColourScheme};
+      return {A::MetrMode, A::ApplyColourScheme};
     case TColourFollowUp::B:
-      return {A::SetCfgBassCaptions, A::ApplyColourScheme};
+      return {A::MetrMode, A::ApplyColourScheme};
     case TColourFollowUp::G:
       return {A::RequestSeqGridRedraw};
     case TColourFollowUp::None:

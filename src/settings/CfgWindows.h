@@ -22,13 +22,14 @@ bool TemplateAnimDecayEnabled(int32_t animateSize);
 // What follows a changed colour: A the main window's colour scheme, K the key labels' colours,
 // T the virtual keyboard's keys, D / B the drum / bass window's captions then A, G the seq grid.
 enum class TColourFollowUp : uint8_t { None, A, K, T, D, B, G };
+// The scheme applied, the key maps recoloured and the seq grid redrawn are done at once; the rest
+// is said to the windows as the topic of the same name.
 enum class TColourAction : uint8_t {
   ApplyColourScheme,
   RecolourKeyMaps,
-  UpdateTemplateLabels,
-  SetKeyColours,
-  SetCfgDrumCaptions,
-  SetCfgBassCaptions,
+  KeyLabels,
+  KeyColours,
+  MetrMode,
   RequestSeqGridRedraw,
 };
 // The actions of a follow-up, in the order they run.

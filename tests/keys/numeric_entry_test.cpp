@@ -387,7 +387,7 @@ TEST_F(NumericEntryTest, CalibrationShiftsByWholeOctavesFromTheCalibrationKey) {
 TEST_F(NumericEntryTest, CalibrationAfterAProgramChangeMovesTheVirtualKeyboard) {
   test::UiRecorder ui;
   std::vector<int32_t> moves;
-  Ui().MoveTemplateKeyRange = [&moves](int32_t keys) { moves.push_back(keys); };
+  Ui().MoveShownKeyRange = [&moves](int32_t keys) { moves.push_back(keys); };
   Showing.TemplateShowing = 1;
   Cfg.ProgChangeCalibReqd = 1;
   Args.ProgCalibPending = 1;

@@ -18,7 +18,7 @@ namespace vel {
 void InstallWindowQueues() {
   InstallSampleAidHooks();
   EngineHooks.RecBarCountDone = &RecBarCountDonePost;
-  Ui().MoveTemplateKeyRange = &MoveTemplateKeyRangeQueued;
+  Ui().MoveShownKeyRange = &MoveTemplateKeyRangeQueued;
 }
 
 void InstallProgramHooks() {

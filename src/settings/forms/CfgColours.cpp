@@ -199,16 +199,13 @@ void TfrmCfgColours::RunDefaultAction(TColourAction action) {
     case TColourAction::RecolourKeyMaps:
       RecolourKeyMapsLocked();
       break;
-    case TColourAction::UpdateTemplateLabels:
+    case TColourAction::KeyLabels:
       PublishTopic(TTopic::KeyLabels);
       break;
-    case TColourAction::SetKeyColours:
+    case TColourAction::KeyColours:
       PublishTopic(TTopic::KeyColours);
       break;
-    case TColourAction::SetCfgDrumCaptions:
-      PublishTopic(TTopic::MetrMode);
-      break;
-    case TColourAction::SetCfgBassCaptions:
+    case TColourAction::MetrMode:
       PublishTopic(TTopic::MetrMode);
       break;
     case TColourAction::RequestSeqGridRedraw:

@@ -434,8 +434,8 @@ TEST_F(TemplateWindowTest, StatusTickAnimatesWhileLitAndMarksCommandLabels) {
 
 TEST_F(TemplateWindowTest, RangeMovesFromAnotherThreadArriveOnTheWindowsThread) {
   std::thread key([] {
-    for (int32_t i = 0; i < 20; ++i) Ui().MoveTemplateKeyRange(i % 2 == 0 ? 12 : -12);
-    Ui().MoveTemplateKeyRange(24);
+    for (int32_t i = 0; i < 20; ++i) Ui().MoveShownKeyRange(i % 2 == 0 ? 12 : -12);
+    Ui().MoveShownKeyRange(24);
   });
   for (int32_t i = 0; i < 50; ++i) {
     kbd().RelayoutKeys();
