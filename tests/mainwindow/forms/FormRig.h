@@ -99,7 +99,7 @@ class FormRig : public ::testing::Test {
     app.emplace(argc, argv.data());
     form = std::make_unique<TfrmMain>();
   }
-  Ui::frmMain& ui() { return *form->ui; }
+  const Ui::frmMain& ui() { return form->Widgets(); }
 
   bool startLater = false;
   std::string dir;
