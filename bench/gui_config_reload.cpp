@@ -67,8 +67,8 @@ void BM_ConfigReloadNinePorts(benchmark::State& state) {
     bench::TimeEachCall(
         state,
         [&] {
-          emit form.ui->mnuConfig->aboutToShow();
-          form.ui->mnuConfigLoadAllFromDefault->trigger();
+          emit form.Widgets().mnuConfig->aboutToShow();
+          form.Widgets().mnuConfigLoadAllFromDefault->trigger();
         },
         [](uint32_t) {});
     state.counters["boxes_per_reload"] = static_cast<double>(boxes) / static_cast<double>(state.iterations());

@@ -49,7 +49,7 @@ void BM_OpenKeyMapper(benchmark::State& state) {
   vel::bench::TimeEachCall(
       state,
       [&f] {
-        f.ui->mnuToolsKeyMapper->trigger();
+        f.Widgets().mnuToolsKeyMapper->trigger();
         f.KeyMapper().repaint();
       },
       [&f](uint32_t) {

@@ -51,49 +51,49 @@ void ShowWindow(benchmark::State& state, QAction* (*item)(vel::TfrmMain&),
 
 void BM_ShowColours(benchmark::State& state) {
   ShowWindow(
-      state, [](vel::TfrmMain& f) { return f.ui->mnuCfgColours; },
+      state, [](vel::TfrmMain& f) { return f.Widgets().mnuCfgColours; },
       [](vel::TfrmMain& f) -> QWidget& { return f.CfgColours(); });
 }
 BENCHMARK(BM_ShowColours)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
 
 void BM_ShowPerf(benchmark::State& state) {
   ShowWindow(
-      state, [](vel::TfrmMain& f) { return f.ui->mnuCfgPerformance; },
+      state, [](vel::TfrmMain& f) { return f.Widgets().mnuCfgPerformance; },
       [](vel::TfrmMain& f) -> QWidget& { return f.CfgPerf(); });
 }
 BENCHMARK(BM_ShowPerf)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
 
 void BM_ShowKinetrace(benchmark::State& state) {
   ShowWindow(
-      state, [](vel::TfrmMain& f) { return f.ui->mnuCfgKinetrace; },
+      state, [](vel::TfrmMain& f) { return f.Widgets().mnuCfgKinetrace; },
       [](vel::TfrmMain& f) -> QWidget& { return f.CfgKinetrace(); });
 }
 BENCHMARK(BM_ShowKinetrace)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
 
 void BM_ShowVKbd(benchmark::State& state) {
   ShowWindow(
-      state, [](vel::TfrmMain& f) { return f.ui->mnuCfgVKbd; },
+      state, [](vel::TfrmMain& f) { return f.Widgets().mnuCfgVKbd; },
       [](vel::TfrmMain& f) -> QWidget& { return f.CfgVKbd(); });
 }
 BENCHMARK(BM_ShowVKbd)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
 
 void BM_ShowMetr(benchmark::State& state) {
   ShowWindow(
-      state, [](vel::TfrmMain& f) { return f.ui->mnuCfgMetrSeq; },
+      state, [](vel::TfrmMain& f) { return f.Widgets().mnuCfgMetrSeq; },
       [](vel::TfrmMain& f) -> QWidget& { return f.CfgMetr(); });
 }
 BENCHMARK(BM_ShowMetr)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
 
 void BM_ShowBehaviour(benchmark::State& state) {
   ShowWindow(
-      state, [](vel::TfrmMain& f) { return f.ui->mnuCfgBehaviour; },
+      state, [](vel::TfrmMain& f) { return f.Widgets().mnuCfgBehaviour; },
       [](vel::TfrmMain& f) -> QWidget& { return f.CfgBehaviour(); });
 }
 BENCHMARK(BM_ShowBehaviour)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
 
 void BM_ShowTiming(benchmark::State& state) {
   ShowWindow(
-      state, [](vel::TfrmMain& f) { return f.ui->mnuCfgTiming; },
+      state, [](vel::TfrmMain& f) { return f.Widgets().mnuCfgTiming; },
       [](vel::TfrmMain& f) -> QWidget& { return f.CfgTiming(); });
 }
 BENCHMARK(BM_ShowTiming)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
@@ -104,7 +104,7 @@ void BM_ShowMChan(benchmark::State& state) {
   const int32_t allocated = vel::RunCtl.OutPortsAllocated;
   vel::RunCtl.OutPortsAllocated = vel::kPorts - 1;
   ShowWindow(
-      state, [](vel::TfrmMain& m) { return m.ui->mnuCfgMChan; },
+      state, [](vel::TfrmMain& m) { return m.Widgets().mnuCfgMChan; },
       [](vel::TfrmMain& m) -> QWidget& { return m.CfgMChan(); });
   vel::RunCtl.OutPortsAllocated = allocated;
 }

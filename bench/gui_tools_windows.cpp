@@ -24,7 +24,7 @@ vel::bench::TBenchMainWindow window("tools-windows");
 
 vel::TfrmDiag& OpenDiag() {
   vel::TfrmMain& f = window.Get();
-  if (!f.Diag().isVisible()) f.ui->mnuToolsDiag->trigger();
+  if (!f.Diag().isVisible()) f.Widgets().mnuToolsDiag->trigger();
   for (int i = 0; i < 1000; ++i) f.Diag().AddLogEntry("P1- 12345 00403C90 Note on ch1 C4 vel 64");
   return f.Diag();
 }

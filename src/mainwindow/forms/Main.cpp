@@ -327,8 +327,8 @@ void TfrmMain::SetStartUpValues() {
   // Folders.
   RunCtl.UserProfileFolder = UserProfileFolder();
   RunCtl.AppDataFolder = SettingsFolder();
-  DataFolder = RunCtl.AppDataFolder + "/";
-  ProgFolder = QCoreApplication::applicationDirPath().toStdString();
+  dataFolder_ = RunCtl.AppDataFolder + "/";
+  progFolder_ = QCoreApplication::applicationDirPath().toStdString();
   InitFolderDefaults();
   RunCtl.ParamStrs.clear();
   for (const QString& a : QCoreApplication::arguments()) RunCtl.ParamStrs.push_back(a.toStdString());
@@ -375,7 +375,7 @@ void TfrmMain::StartUp() {
   const TCommandLine cl = ParseCommandLine(params);
   if (cl.ShowSyntax) ShowParamSyntax(cl.Fault);
   const TConfigChoice choice =
-      ChooseConfig(cl, DataFolder, [](const std::string& path) { return QFileInfo(Q(path)).isFile(); });
+      ChooseConfig(cl, dataFolder_, [](const std::string& path) { return QFileInfo(Q(path)).isFile(); });
   if (!choice.ConfigFault.empty()) ShowParamSyntax(choice.ConfigFault);
   if (!choice.MidiFault.empty()) ShowParamSyntax(choice.MidiFault);
   CfgFiles.ConfigFileName = choice.ConfigFileName;
@@ -501,7 +501,7 @@ void TfrmMain::FillMainControls() {
   FillCombo(ui->cboInPort1FilterChan, combos.FilterChans);
   FillCombo(ui->cboTarloSysexDevId, combos.TarloSysexDevId.Items);
   SelectIndex(ui->cboTarloSysexDevId, combos.TarloSysexDevId.ItemIndex);
-  for (const TSeqRow& r : SeqRows) {
+  for (const TSeqRow& r : seqRows_) {
     if (!r.pnlSeq) continue;
     FillCombo(r.cboSeqPartNo, combos.SeqParts);
     FillCombo(r.cboSeqChan, combos.SeqChans);
@@ -526,7 +526,7 @@ void TfrmMain::SelectMainControls(const TMainComboIndices& idx) {
   SelectIndex(ui->cboTempoIntMSB, idx.TempoIntMSB);
   SelectIndex(ui->cboTempoIntLSB, idx.TempoIntLSB);
   for (int32_t s = 0; s < kSeqs; ++s) {
-    const TSeqRow& r = SeqRows[s];
+    const TSeqRow& r = seqRows_[s];
     if (!r.pnlSeq) continue;
     SelectIndex(r.cboSeqPartNo, idx.Seqs[s].Part);
     SelectIndex(r.cboSeqChan, idx.Seqs[s].Chan);
@@ -684,7 +684,7 @@ void MakePortBoxes(QWidget* parent, QObject* context, std::array<QCheckBox*, kPo
 
 void TfrmMain::HandleDynamicControls(bool create) {
   if (!create) {
-    for (TSeqRow& r : SeqRows) {
+    for (TSeqRow& r : seqRows_) {
       delete r.pnlSeq;  // the row's controls are its children
       r = TSeqRow{};
     }
@@ -696,8 +696,8 @@ void TfrmMain::HandleDynamicControls(bool create) {
     return;
   }
   for (int32_t s = 0; s <= Cfg.MaxActiveSeqs && s < kSeqs; ++s) {
-    MakeSeqRow(ui->pnlSeqStatus, s, &SysPalette, SeqRows[s]);
-    WireSeqRow(this, SeqRows[s], s);
+    MakeSeqRow(ui->pnlSeqStatus, s, &sysPalette_, seqRows_[s]);
+    WireSeqRow(this, seqRows_[s], s);
   }
   MakePortBoxes(ui->pnlConfigOutPorts, this, chkMidiOutClocks, chkMidiOutSync);
 }
@@ -846,15 +846,15 @@ void TfrmMain::LayoutSeqStatusColumns() {
   bool anyMChan = false;
   for (int32_t p = 0; p <= RunCtl.OutPortsAllocated && p < kPorts; ++p) anyMChan |= Cfg.MChanEnabled[p] != 0;
   const TRowWidths widths = MeasureRowWidths(RowMetrics(ui->cboLiveSVels), anyMChan);
-  Columns = vel::LayoutSeqStatusColumns(ColumnInput(*ui, widths, anyMChan));
-  const TColumnLayout& c = Columns;
+  columns_ = vel::LayoutSeqStatusColumns(ColumnInput(*ui, widths, anyMChan));
+  const TColumnLayout& c = columns_;
 
   const int32_t headTop = 4;
   const TProgStateView state = ProgStateControls(RunCtl.ProgState.load(), LockedProgStateInputs());
   PlaceHeadings(*ui, c, state, headTop);
   const int32_t headBottom = headTop + ui->lblSeqTracks->height();
   for (int32_t s = 0; s < kSeqs; ++s)
-    if (SeqRows[s].pnlSeq) PlaceSeqRow(SeqRows[s], s, headBottom, c, widths);
+    if (seqRows_[s].pnlSeq) PlaceSeqRow(seqRows_[s], s, headBottom, c, widths);
   ApplySeqRowStates(state);
   PlaceLiveRow(*ui, c, widths);
 
@@ -886,17 +886,17 @@ void TfrmMain::ApplyColourScheme() {
   const bool setSys = SysColoursSaved && IsFirstInstance;
   if (setSys) {
     // Every widget repaints on a new application palette: only when it differs.
-    const QPalette p = SysPaletteFromSettings(SavedPalette);
+    const QPalette p = SysPaletteFromSettings(savedPalette_);
     if (p != QApplication::palette()) QApplication::setPalette(p);
   } else if (Trace.DiagFlags) {
     Msgs.WarnMsg.Set(!IsFirstInstance ? "Only first instance of Vellorine can set system colours"
                                       : "Unable to set system colours");
   }
   // The window's own colours that name a system colour follow the one now in force.
-  SysPalette = QApplication::palette();
-  const QPalette bar = setSys ? MenuBarPalette(SysPalette) : SysPalette;
+  sysPalette_ = QApplication::palette();
+  const QPalette bar = setSys ? MenuBarPalette(sysPalette_) : sysPalette_;
   if (menuBar()->palette() != bar) menuBar()->setPalette(bar);
-  const QPalette& sp = SysPalette;
+  const QPalette& sp = sysPalette_;
   auto col = [&sp](TColor c) { return ToQColor(c, sp); };
   const QColor text = col(Cfg.ClText);
   SetBgColour(ui->centralwidget, col(Cfg.ClBgForm));
@@ -918,7 +918,7 @@ void TfrmMain::ApplyColourScheme() {
   SetFgColour(ui->cboInPort0FilterChan, text);
   SetFgColour(ui->cboInPort1FilterChan, text);
   SetBgColour(ui->grpControl, col(Cfg.ClPanelControl));
-  ColourMetronomeType(*ui, text, SysPalette);
+  ColourMetronomeType(*ui, text, sysPalette_);
   SetBgColour(ui->grpMetr, col(Cfg.ClPanelMetr));
   SetBgColour(ui->grpClock, col(Cfg.ClPanelSync));
   SetBgColour(ui->grpPorts, col(Cfg.ClPanelPorts));
@@ -926,11 +926,11 @@ void TfrmMain::ApplyColourScheme() {
   if (!Cfg.DspKModeTitleColours) SetBgColour(ui->pnlTitle, col(Cfg.ClPanelTitle));
   // Seq rows alternate from the top: the first (shown as 1) takes the odd colour.
   for (int32_t s = 0; s < kSeqs; ++s)
-    if (SeqRows[s].pnlSeq)
-      SetBgColour(SeqRows[s].pnlSeq, col(s % 2 == 0 ? Cfg.ClPanelSeqOdd : Cfg.ClPanelSeqEven));
+    if (seqRows_[s].pnlSeq)
+      SetBgColour(seqRows_[s].pnlSeq, col(s % 2 == 0 ? Cfg.ClPanelSeqOdd : Cfg.ClPanelSeqEven));
   SetBgColour(ui->pnlLive, col(Cfg.ClPanelLive));
   // As after a resize: the lanes are drawn again in the new colours.
-  if (!MainClosing && SeqRows[0].pnlSeq) {
+  if (!MainClosing && seqRows_[0].pnlSeq) {
     LayoutSeqStatusWidths();
     LayoutSeqStatusColumns();
   }
@@ -942,13 +942,13 @@ void TfrmMain::ApplyColourScheme() {
 
 void TfrmMain::SaveRestoreSysColours(bool save) {
   if (save) {
-    SysPalette = SavedPalette = QApplication::palette();
+    sysPalette_ = savedPalette_ = QApplication::palette();
     SysColoursSaved = true;
     return;
   }
   if (SysColoursSaved && IsFirstInstance) {
-    QApplication::setPalette(SavedPalette);
-    SysPalette = SavedPalette;
+    QApplication::setPalette(savedPalette_);
+    sysPalette_ = savedPalette_;
   } else if (Trace.DiagFlags && !MainClosing) {
     Msgs.WarnMsg.Set(!IsFirstInstance ? "Only first instance of Vellorine can set system colours"
                                       : "Unable to set system colours");
@@ -962,16 +962,16 @@ void TfrmMain::ShowTarloControls(bool visible) {
 }
 
 void TfrmMain::LayoutSeqStatusWidths() {
-  const TSeqWidths w = vel::LayoutSeqStatusWidths(ui->centralwidget->width(), Columns.SeqLaneLeft);
-  Columns.SeqPanelWidth = w.SeqPanelWidth;
-  Columns.SeqLaneWidth = w.SeqLaneWidth;
+  const TSeqWidths w = vel::LayoutSeqStatusWidths(ui->centralwidget->width(), columns_.SeqLaneLeft);
+  columns_.SeqPanelWidth = w.SeqPanelWidth;
+  columns_.SeqLaneWidth = w.SeqLaneWidth;
   for (QWidget* panel :
        {static_cast<QWidget*>(ui->pnlTitle), static_cast<QWidget*>(ui->pnlSeqStatus),
         static_cast<QWidget*>(ui->pnlConfigInPorts), static_cast<QWidget*>(ui->pnlConfigOutPorts)})
     panel->resize(w.SeqStatusWidth, panel->height());
   ui->pnlLive->resize(w.SeqPanelWidth, ui->pnlLive->height());
   for (int32_t s = 0; s <= Cfg.MaxActiveSeqs && s < kSeqs; ++s)
-    if (SeqRows[s].pnlSeq) SeqRows[s].pnlSeq->resize(w.SeqPanelWidth, SeqRows[s].pnlSeq->height());
+    if (seqRows_[s].pnlSeq) seqRows_[s].pnlSeq->resize(w.SeqPanelWidth, seqRows_[s].pnlSeq->height());
   // The lanes are drawn again to the new width.
   RequestSeqGridRedraw();
 }
@@ -1010,9 +1010,9 @@ void TfrmMain::HideMainPanels(bool hide) {
 
 void TfrmMain::ApplySeqRowStates(const TProgStateView& view) {
   if (!view.Valid) return;
-  const TColumnLayout& c = Columns;
+  const TColumnLayout& c = columns_;
   for (int32_t s = 0; s < kSeqs; ++s) {
-    TSeqRow& r = SeqRows[s];
+    TSeqRow& r = seqRows_[s];
     if (!r.pnlSeq) continue;
     const bool inUse = s <= Cfg.MaxActiveSeqs;
     const TSeqRowCtls& v = view.SeqRows[s];
@@ -1056,7 +1056,7 @@ void TfrmMain::ApplyProgState(int state) {
   ApplySeqRowStates(view);
   // The columns follow a heading's new width; the rows and headings then take this state again,
   // not the one the engine still reports until this returns.
-  if (ApplyStateControls(view) && SeqRows[0].pnlSeq) {
+  if (ApplyStateControls(view) && seqRows_[0].pnlSeq) {
     LayoutSeqStatusColumns();
     ApplySeqRowStates(view);
     ApplyStateControls(view);
@@ -1212,7 +1212,7 @@ void TfrmMain::moveEvent(QMoveEvent* event) {
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  if (MainClosing || !started_ || !SeqRows[0].pnlSeq) return;
+  if (MainClosing || !started_ || !seqRows_[0].pnlSeq) return;
   // The panels take the new width first; the columns then size the lanes to it.
   LayoutSeqStatusWidths();
   LayoutSeqStatusColumns();

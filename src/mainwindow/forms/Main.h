@@ -70,11 +70,6 @@ class TfrmMain : public QMainWindow {
   static std::string CloseQuestionText(bool seqPlaying);
 
   bool LoadConfigAndApply(bool factory, bool autoRun, bool& ok);
-  // The program state's controls applied to the window (also on closing the port panel).
-  void ApplyProgState(int state);
-  // The main window's controls set from the values (with caption, hints, layout and colours);
-  // the global refresh calls it after filling the lists.
-  void SelectMainControls(const TMainComboIndices& idx);
   void LayoutSeqStatusColumns();
   // Seq panel, rows, live panel and lanes to the window's width (each resize).
   void LayoutSeqStatusWidths();
@@ -91,7 +86,6 @@ class TfrmMain : public QMainWindow {
   TControlGroups& Controls() { return *controls_; }
   TFileMenus& Files() { return *files_; }
   TViewMenus& Views() { return *views_; }
-  TPortPanel& Ports() { return *ports_; }
   THelpMenu& Help() { return *help_; }
   // The settings windows, made hidden with the main window (MainWiring.cpp).
   TfrmCfgColours& CfgColours() { return *cfgColours_; }
@@ -114,21 +108,28 @@ class TfrmMain : public QMainWindow {
   TfrmKeyMapper& KeyMapper() { return *keyMapper_; }
   TfrmTemplate& Template() { return *template_; }
 
-  QTimer* tmAutoRun = nullptr;
-  std::unique_ptr<Ui::frmMain> ui;
-  TSeqRows SeqRows{};
-  std::array<QCheckBox*, kPorts> chkMidiOutClocks{};
-  std::array<QCheckBox*, kPorts> chkMidiOutSync{};
-  bool MainClosing = false;
-  bool IsFirstInstance = false;
+  // The window's widgets, made from its form; the seq rows and port boxes are made at run time.
+  const Ui::frmMain& Widgets() const { return *ui.get(); }
+  const TSeqRows& SeqRows() const { return seqRows_; }
+  const std::array<QCheckBox*, kPorts>& MidiOutClocks() const { return chkMidiOutClocks; }
+  const std::array<QCheckBox*, kPorts>& MidiOutSync() const { return chkMidiOutSync; }
+  const TColumnLayout& Columns() const { return columns_; }
+  // The second's wait in the config state before an auto run starts running.
+  QTimer* AutoRunTimer() const { return tmAutoRun; }
+  // True once closing has begun, or a critical close has ended the program.
+  bool Closing() const { return MainClosing; }
+  // Only the first copy of the program may set the desktop's colours.
+  bool FirstInstance() const { return IsFirstInstance; }
+  void SetFirstInstance(bool first) { IsFirstInstance = first; }
   // The desktop's colours as start-up found them, put back at the end.
-  QPalette SavedPalette;
+  const QPalette& SavedPalette() const { return savedPalette_; }
   // The system colours in force: what a colour setting that names one shows as.
-  QPalette SysPalette;
-  TColumnLayout Columns;
+  const QPalette& SysPalette() const { return sysPalette_; }
   // The folder of the default settings file, ending in "/".
-  std::string DataFolder;
-  std::string ProgFolder;
+  const std::string& DataFolder() const { return dataFolder_; }
+  // The program's own folder, where the help documents open from.
+  const std::string& ProgFolder() const { return progFolder_; }
+  void SetProgFolder(const std::string& folder) { progFolder_ = folder; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -142,6 +143,14 @@ class TfrmMain : public QMainWindow {
   void changeEvent(QEvent* event) override;
 
  private:
+  // Gathers the areas' widgets and the window's state for their making (MainWiring.cpp).
+  friend struct TMainWiring;
+
+  // The program state's controls applied to the window (also on closing the port panel).
+  void ApplyProgState(int state);
+  // The main window's controls set from the values (with caption, hints, layout and colours);
+  // the global refresh calls it after filling the lists.
+  void SelectMainControls(const TMainComboIndices& idx);
   // The main window's lists filled, then set from the values; the global refresh calls it.
   void FillMainControls();
   void HideMainPanels(bool hide);
@@ -185,6 +194,20 @@ class TfrmMain : public QMainWindow {
   // An area registered with the window registry until the window goes. The areas register in the
   // order they are wired, which is the order the registry runs their answers to one call in.
   void RegisterArea(TWindow& area);
+
+  // Made first and ended last: the areas hold the window's widgets, rows and colours.
+  QTimer* tmAutoRun = nullptr;
+  std::unique_ptr<Ui::frmMain> ui;
+  TSeqRows seqRows_{};
+  std::array<QCheckBox*, kPorts> chkMidiOutClocks{};
+  std::array<QCheckBox*, kPorts> chkMidiOutSync{};
+  bool MainClosing = false;
+  bool IsFirstInstance = false;
+  QPalette savedPalette_;
+  QPalette sysPalette_;
+  TColumnLayout columns_;
+  std::string dataFolder_;
+  std::string progFolder_;
   // The window's own answers: the program state, the critical close and the application's end,
   // the refresh's reload.
   TWindowAnswers own_;

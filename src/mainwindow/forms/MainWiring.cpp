@@ -57,8 +57,23 @@ void CloseStyleEdits(TfrmMain& f) {
   f.CfgBass().ClosePendingEdits(false, true);
 }
 
+}  // namespace
+
+// What each area is made from: the window's widgets and state, which only the wiring reaches, and
+// its links to the areas and windows made after it.
+struct TMainWiring {
+  static TStatusWidgets StatusWidgets(TfrmMain& f);
+  static TStatusLinks StatusLinks(TfrmMain& f);
+  static TLanesWidgets LanesWidgets(TfrmMain& f);
+  static TControlWidgets ControlWidgets(TfrmMain& f);
+  static TFileMenuWidgets FileMenuWidgets(TfrmMain& f);
+  static TViewMenuWidgets ViewMenuWidgets(TfrmMain& f);
+  static TViewMenuLinks ViewMenuLinks(TfrmMain& f);
+  static TPortPanelWidgets PortPanelWidgets(TfrmMain& f);
+};
+
 // The status display: the labels, lights and buttons it shows in, and the window's.
-TStatusWidgets StatusWidgets(TfrmMain& f) {
+TStatusWidgets TMainWiring::StatusWidgets(TfrmMain& f) {
   Ui::frmMain* ui = f.ui.get();
   return TStatusWidgets{
       .chkQuantNoteOffs = ui->chkQuantNoteOffs,
@@ -114,14 +129,14 @@ TStatusWidgets StatusWidgets(TfrmMain& f) {
       .shpLiveMidiActivity = ui->shpLiveMidiActivity,
       .shpMetrLight = ui->shpMetrLight,
       .Window = &f,
-      .SeqRows = &f.SeqRows,
-      .SysPalette = &f.SysPalette,
+      .SeqRows = &f.seqRows_,
+      .SysPalette = &f.sysPalette_,
       .MainClosing = &f.MainClosing,
       .SelectMainControls = [&f](const TMainComboIndices& idx) { f.SelectMainControls(idx); }};
 }
 
 // The areas and windows the status display drives, made after it: reached when it calls.
-TStatusLinks StatusLinks(TfrmMain& f) {
+TStatusLinks TMainWiring::StatusLinks(TfrmMain& f) {
   return TStatusLinks{.ApplyClockSource = [&f] { f.Controls().ApplyClockSource(); },
                       .LanesAndKinetraceLocked = [&f] { f.Lanes().LanesAndKinetraceLocked(); },
                       .ApplyLanesAndKinetrace = [&f] { f.Lanes().ApplyLanesAndKinetrace(); },
@@ -132,17 +147,17 @@ TStatusLinks StatusLinks(TfrmMain& f) {
 }
 
 // The lanes and Kinetrace area: its panel, the seq rows and what it reads for its place.
-TLanesWidgets LanesWidgets(TfrmMain& f) {
+TLanesWidgets TMainWiring::LanesWidgets(TfrmMain& f) {
   Ui::frmMain* ui = f.ui.get();
   return TLanesWidgets{
-      ui->pnlKinetrace, &f.SeqRows,      ui->pnlSeqStatus,  ui->grpControl,         ui->grpMetr,
+      ui->pnlKinetrace, &f.seqRows_,     ui->pnlSeqStatus,  ui->grpControl,         ui->grpMetr,
       ui->grpClock,     ui->grpPorts,    ui->pnlLive,       ui->lblSeqMidiActivity, ui->lblSeqTracks,
-      ui->lblSeqProgs,  ui->lblSeqSVels, ui->centralwidget, ui->pnlConfigOutPorts,  &f.Columns,
-      &f.SysPalette};
+      ui->lblSeqProgs,  ui->lblSeqSVels, ui->centralwidget, ui->pnlConfigOutPorts,  &f.columns_,
+      &f.sysPalette_};
 }
 
 // The control groups area: its groups' controls and the window's run-time controls.
-TControlWidgets ControlWidgets(TfrmMain& f) {
+TControlWidgets TMainWiring::ControlWidgets(TfrmMain& f) {
   Ui::frmMain* ui = f.ui.get();
   return TControlWidgets{
       .cboInPort0FilterChan = ui->cboInPort0FilterChan,
@@ -194,13 +209,13 @@ TControlWidgets ControlWidgets(TfrmMain& f) {
       .udInPort0Oct = ui->udInPort0Oct,
       .udInPort1Oct = ui->udInPort1Oct,
       .Window = &f,
-      .RunTime = {&f.SeqRows, &f.chkMidiOutClocks, &f.chkMidiOutSync},
-      .SysPalette = &f.SysPalette,
+      .RunTime = {&f.seqRows_, &f.chkMidiOutClocks, &f.chkMidiOutSync},
+      .SysPalette = &f.sysPalette_,
       .SelectMainControls = [&f](const TMainComboIndices& idx) { f.SelectMainControls(idx); }};
 }
 
 // The file menus area: its menus' items and the window's calls after a load.
-TFileMenuWidgets FileMenuWidgets(TfrmMain& f) {
+TFileMenuWidgets TMainWiring::FileMenuWidgets(TfrmMain& f) {
   Ui::frmMain* ui = f.ui.get();
   return TFileMenuWidgets{
       .mnuCfgPorts = ui->mnuCfgPorts,
@@ -268,7 +283,7 @@ TFileMenuWidgets FileMenuWidgets(TfrmMain& f) {
       .pnlConfigOutPorts = ui->pnlConfigOutPorts,
       .sbtnSaveConfig = ui->sbtnSaveConfig,
       .Window = &f,
-      .DataFolder = &f.DataFolder,
+      .DataFolder = &f.dataFolder_,
       .SetCaption = [&f] { f.SetCaption(); },
       .ApplyColourScheme = [&f] { f.ApplyColourScheme(); },
       .SelectMainControls = [&f](const TMainComboIndices& idx) { f.SelectMainControls(idx); },
@@ -277,7 +292,7 @@ TFileMenuWidgets FileMenuWidgets(TfrmMain& f) {
 }
 
 // The view menus: their items, the buttons, groups and panels they tend, and the window's.
-TViewMenuWidgets ViewMenuWidgets(TfrmMain& f) {
+TViewMenuWidgets TMainWiring::ViewMenuWidgets(TfrmMain& f) {
   Ui::frmMain* ui = f.ui.get();
   return TViewMenuWidgets{.cboLiveProgs = ui->cboLiveProgs,
                           .cboTarloPNo = ui->cboTarloPNo,
@@ -346,8 +361,8 @@ TViewMenuWidgets ViewMenuWidgets(TfrmMain& f) {
                           .sbtnControl = ui->sbtnControl,
                           .shpLiveMidiActivity = ui->shpLiveMidiActivity,
                           .Window = &f,
-                          .SeqRows = &f.SeqRows,
-                          .SysPalette = &f.SysPalette,
+                          .SeqRows = &f.seqRows_,
+                          .SysPalette = &f.sysPalette_,
                           .MainClosing = &f.MainClosing,
                           .Started = [&f] { return f.Started(); },
                           .LayoutSeqStatusColumns = [&f] { f.LayoutSeqStatusColumns(); },
@@ -357,7 +372,7 @@ TViewMenuWidgets ViewMenuWidgets(TfrmMain& f) {
 
 // The windows and areas the view menus open and tend, most made after them: reached when the menus
 // call.
-TViewMenuLinks ViewMenuLinks(TfrmMain& f) {
+TViewMenuLinks TMainWiring::ViewMenuLinks(TfrmMain& f) {
   return TViewMenuLinks{
       .ShowKeyMapper = [&f] { f.KeyMapper().Open(SettingsCaption("Key Mapper")); },
       .ShowCfgMetr = [&f] { f.CfgMetr().Open(SettingsCaption("Settings - Metronome")); },
@@ -370,7 +385,7 @@ TViewMenuLinks ViewMenuLinks(TfrmMain& f) {
 }
 
 // The port panel area: its panels, rows and lists, and what it stands in for.
-TPortPanelWidgets PortPanelWidgets(TfrmMain& f) {
+TPortPanelWidgets TMainWiring::PortPanelWidgets(TfrmMain& f) {
   Ui::frmMain* ui = f.ui.get();
   return TPortPanelWidgets{.btnRenameInPortDone = ui->btnRenameInPortDone,
                            .btnRenameOutPortDone = ui->btnRenameOutPortDone,
@@ -430,12 +445,10 @@ TPortPanelWidgets PortPanelWidgets(TfrmMain& f) {
                            .udInPort0Oct = ui->udInPort0Oct,
                            .udInPort1Oct = ui->udInPort1Oct,
                            .Window = &f,
-                           .RunTime = {&f.SeqRows, &f.chkMidiOutClocks, &f.chkMidiOutSync},
+                           .RunTime = {&f.seqRows_, &f.chkMidiOutClocks, &f.chkMidiOutSync},
                            .LayoutSeqStatusColumns = [&f] { f.LayoutSeqStatusColumns(); },
                            .ApplyProgState = [&f](int state) { f.ApplyProgState(state); }};
 }
-
-}  // namespace
 
 void TfrmMain::RegisterArea(TWindow& area) {
   registrations_.push_back(Windows().Register(area));
@@ -465,22 +478,24 @@ void TfrmMain::WireAreas() {
   };
   RegisterArea(own_);
 
-  status_ = std::make_unique<TStatusDisplay>(StatusWidgets(*this), StatusLinks(*this));
+  status_ =
+      std::make_unique<TStatusDisplay>(TMainWiring::StatusWidgets(*this), TMainWiring::StatusLinks(*this));
   RegisterArea(*status_);
-  lanes_ = std::make_unique<TLanesAndKinetrace>(LanesWidgets(*this));
+  lanes_ = std::make_unique<TLanesAndKinetrace>(TMainWiring::LanesWidgets(*this));
   RegisterArea(*lanes_);
-  controls_ = std::make_unique<TControlGroups>(ControlWidgets(*this));
+  controls_ = std::make_unique<TControlGroups>(TMainWiring::ControlWidgets(*this));
   RegisterArea(*controls_);
-  files_ = std::make_unique<TFileMenus>(FileMenuWidgets(*this));
+  files_ = std::make_unique<TFileMenus>(TMainWiring::FileMenuWidgets(*this));
   RegisterArea(*files_);
-  views_ = std::make_unique<TViewMenus>(ViewMenuWidgets(*this), ViewMenuLinks(*this));
+  views_ =
+      std::make_unique<TViewMenus>(TMainWiring::ViewMenuWidgets(*this), TMainWiring::ViewMenuLinks(*this));
   RegisterArea(*views_);
-  ports_ = std::make_unique<TPortPanel>(PortPanelWidgets(*this));
+  ports_ = std::make_unique<TPortPanel>(TMainWiring::PortPanelWidgets(*this));
   RegisterArea(*ports_);
   help_ = std::make_unique<THelpMenu>(
       THelpWidgets{ui->mnuHelp, ui->mnuHelpVideos, ui->mnuHelpWordMacro, ui->mnuVideoList,
                    ui->mnuHelpExamples, ui->mnuHelpPerf, ui->mnuHelpAbout, ui->mnuHelpCheckProgVersion},
-      ProgFolder);
+      progFolder_);
   RegisterArea(*help_);
   keys_ = std::make_unique<TComputerKeys>(TComputerKeysWidgets{ui->centralwidget, menuBar()});
   RegisterArea(*keys_);

@@ -18,7 +18,7 @@ int main(int argc, char* argv[]) {
   }
   vel::TfrmMain frmMain;
   // A start-up that could not take its locks, or that ended in a critical close, goes no further.
-  if (!frmMain.Started() || frmMain.MainClosing) return 1;
+  if (!frmMain.Started() || frmMain.Closing()) return 1;
   frmMain.show();
   return QApplication::exec();
 }

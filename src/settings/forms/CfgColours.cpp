@@ -150,8 +150,8 @@ void TfrmCfgColours::MakeChannelSwatches() {
 void TfrmCfgColours::LoadColourShapes() {
   for (const TSlot& s : slots_) {
     if (!s.Setting) continue;
-    const QColor c = ToQColor(*s.Setting, main_.SysPalette);
-    SetBgColour(s.Swatch, c.isValid() ? c : main_.SysPalette.color(QPalette::Button));
+    const QColor c = ToQColor(*s.Setting, main_.SysPalette());
+    SetBgColour(s.Swatch, c.isValid() ? c : main_.SysPalette().color(QPalette::Button));
   }
   if (auto* l = findChild<QLabel*>("lblClSeqGridTicks")) l->setEnabled(Cfg.DspSeqGrid != 0);
   if (auto* l = findChild<QLabel*>("lblClPanelTitle")) l->setEnabled(Cfg.DspKModeTitleColours == 0);
@@ -159,8 +159,8 @@ void TfrmCfgColours::LoadColourShapes() {
 
 void TfrmCfgColours::showEvent(QShowEvent* event) {
   // Only the first copy may change the shared colours.
-  ui->grpSystem->setVisible(main_.IsFirstInstance);
-  ui->grpSystemOff->setVisible(!main_.IsFirstInstance);
+  ui->grpSystem->setVisible(main_.FirstInstance());
+  ui->grpSystemOff->setVisible(!main_.FirstInstance());
   TCfgWindow::showEvent(event);
 }
 
@@ -168,7 +168,7 @@ bool TfrmCfgColours::PickColour(QFrame* swatch, TColor& setting) {
   TColor picked = setting;
   if (!Desktop().ColourDialog || !Desktop().ColourDialog(setting, picked)) return false;
   const QColor shown = swatch->palette().color(swatch->backgroundRole());
-  const QColor chosen = ToQColor(picked, main_.SysPalette);
+  const QColor chosen = ToQColor(picked, main_.SysPalette());
   if (picked == setting || (chosen.isValid() && chosen.rgb() == shown.rgb())) return false;
   setting = picked;
   SetBgColour(swatch, chosen);

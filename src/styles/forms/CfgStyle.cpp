@@ -604,7 +604,7 @@ void TfrmCfgStyle::SetCaptions() {
   }
   const std::string suffix = StyleCaptionSuffix(traits_, modeStyles, drumType);
   const QColor colour = suffix.empty()
-                            ? ToQColor(traits_.Ties ? Cfg.ClFgMetrBass : Cfg.ClFgMetrDrum, main_.SysPalette)
+                            ? ToQColor(traits_.Ties ? Cfg.ClFgMetrBass : Cfg.ClFgMetrDrum, main_.SysPalette())
                             : kNotApplicable;
   const std::string family = Family();
   const std::pair<QGroupBox*, const char*> groups[] = {

@@ -124,7 +124,7 @@ void TKeyRowView::paintEvent(QPaintEvent* e) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing, false);
   const QColor face = BtnFace(palette());
-  const QPalette& saved = f.main_.SysPalette;
+  const QPalette& saved = f.main_.SysPalette();
   const int32_t left = Cfg.TemplateLeftKeyNo;
   auto each = [&](auto draw) {
     for (std::size_t i = 0; i < f.boxes_.size(); ++i) {
@@ -322,7 +322,7 @@ void TfrmTemplate::ShowTemplateWindow() {
 }
 
 void TfrmTemplate::Settle() {
-  if (main_.MainClosing || !isVisible()) return;
+  if (main_.Closing() || !isVisible()) return;
   if (Cfg.TemplateDocked) {
     main_.Status().DockTemplateWindow();
     return;
@@ -368,7 +368,7 @@ void TfrmTemplate::hideEvent(QHideEvent* e) {
 
 void TfrmTemplate::closeEvent(QCloseEvent* e) {
   // Closing with the program keeps the keyboard on for the next start.
-  if (!main_.MainClosing) {
+  if (!main_.Closing()) {
     Showing.TemplateShowing = 0;
     Cfg.DspTemplate = 0;
   }
@@ -437,7 +437,7 @@ void TfrmTemplate::FormResize() {
   Cfg.TemplateShowKeys = snap.ShowKeys ? 1 : 0;
   showKeys_ = snap.ShowKeys;
   if (isVisible()) Cfg.WindowTemplateWidth = frameGeometry().width();
-  if (!main_.MainClosing && Cfg.TemplateDocked && isVisible() && !placing_ && !settling_)
+  if (!main_.Closing() && Cfg.TemplateDocked && isVisible() && !placing_ && !settling_)
     main_.Views().AlignMainToTemplate(frameGeometry());
   PlacePanels();
   RelayoutKeys();
@@ -506,7 +506,7 @@ void TfrmTemplate::SetKeyColours() {
       default:
         break;
     }
-    keys_[std::size_t(k)].Key = ToQColor(c, main_.SysPalette);
+    keys_[std::size_t(k)].Key = ToQColor(c, main_.SysPalette());
   }
   row_->update();
 }
@@ -522,8 +522,8 @@ void TfrmTemplate::UpdateTemplateLabels() {
   for (std::size_t k = 0; k < views.size(); ++k) {
     TKeyRowKey& key = keys_[k];
     key.Label = QString::fromStdString(LabelToMultiLine(views[k].Label)).replace('\r', '\n');
-    key.Font = ToQColor(views[k].Font, main_.SysPalette);
-    key.Back = ToQColor(views[k].Back, main_.SysPalette);
+    key.Font = ToQColor(views[k].Font, main_.SysPalette());
+    key.Back = ToQColor(views[k].Back, main_.SysPalette());
     key.Bold = false;
   }
   row_->update();
@@ -711,8 +711,7 @@ void TfrmTemplate::moveEvent(QMoveEvent* e) {
     if (Cfg.TemplateDocked && !placing_) Settle();
     return;
   }
-  if (!main_.MainClosing && Cfg.TemplateDocked && !placing_)
-    main_.Views().AlignMainToTemplate(frameGeometry());
+  if (!main_.Closing() && Cfg.TemplateDocked && !placing_) main_.Views().AlignMainToTemplate(frameGeometry());
 }
 
 void TfrmTemplate::PlaceUnderMain(int32_t left, int32_t top, int32_t width) {

@@ -101,7 +101,7 @@ class FormRig : public ::testing::Test {
     InstallWindowQueues();
     form = std::make_unique<TfrmMain>();
   }
-  Ui::frmMain& ui() { return *form->ui; }
+  const Ui::frmMain& ui() { return form->Widgets(); }
 
   bool startLater = false;
   std::string dir;

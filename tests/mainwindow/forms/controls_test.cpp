@@ -71,36 +71,36 @@ TEST_F(ControlsTest, SelectedRowsKeepTheirSelectionThroughTheRefresh) {
     std::lock_guard lock(EngineLock);
     for (int s : {0, 1, 3}) SeqBuf(s).Selected = 1;
   }
-  Choose(form->SeqRows[1].cboSeqSVel, 7);
+  Choose(form->SeqRows()[1].cboSeqSVel, 7);
   Ints svels;
   for (int s = 0; s < 4; ++s) svels.push_back(SeqBuf(s).Act.SVel);
   EXPECT_EQ(svels, (Ints{7, 7, 5, 7}));
   EXPECT_EQ(Selected(), (Ints{0, 1, 3}));
-  EXPECT_EQ(form->SeqRows[3].cboSeqSVel->currentIndex(), 7) << "the lists show the values again";
+  EXPECT_EQ(form->SeqRows()[3].cboSeqSVel->currentIndex(), 7) << "the lists show the values again";
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
   // The live row's channel outlives the refresh it runs.
   ASSERT_EQ(RunCtl.LivePort, 0);
-  Choose(form->ui->cboLiveChans, 4);
+  Choose(form->Widgets().cboLiveChans, 4);
   EXPECT_EQ(Live.Chan[0], 4);
-  EXPECT_EQ(form->ui->cboLiveChans->currentIndex(), 4);
+  EXPECT_EQ(form->Widgets().cboLiveChans->currentIndex(), 4);
 
   // The "Seq" heading: some unselected selects all, all selected deselects all.
-  LeftClick(form->ui->lblSeqNos);
+  LeftClick(form->Widgets().lblSeqNos);
   EXPECT_EQ(Selected(), (Ints{0, 1, 2, 3}));
-  LeftClick(form->ui->lblSeqPartNos);
+  LeftClick(form->Widgets().lblSeqPartNos);
   EXPECT_EQ(Selected(), Ints{});
   // Held down, the track heading shows the other position format; released, the usual one.
   const uint8_t posn = Cfg.DspSeqNumPosn;
   for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
     QMouseEvent e(t, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form->ui->lblSeqTracks, &e);
+    QApplication::sendEvent(form->Widgets().lblSeqTracks, &e);
     EXPECT_EQ(Cfg.DspSeqNumPosn, t == QEvent::MouseButtonPress ? !posn : posn);
   }
   EXPECT_TRUE(rec.boxes.empty());
 }
 
 TEST_F(ControlsTest, TimeSignatureTempoAndMetronomeType) {
-  Ui::frmMain& ui = *form->ui;
+  const Ui::frmMain& ui = form->Widgets();
   // Under the drum style's control the beats list refuses and shows the stored value again.
   Cfg.MetrSeqNo = 0;
   Cfg.MetrModeStyles = 1;
@@ -171,7 +171,7 @@ TEST_F(ControlsTest, AColouredControlThatIsDisabledStillLooksDisabled) {
 }
 
 TEST_F(ControlsTest, ClockSourceAndInputOctave) {
-  Ui::frmMain& ui = *form->ui;
+  const Ui::frmMain& ui = form->Widgets();
   // Start-up shows the settings: the source is read back from these boxes.
   EXPECT_TRUE(ui.rbClocksInt->isChecked());
   EXPECT_FALSE(ui.chkClocksExtLock->isChecked());
@@ -205,7 +205,7 @@ TEST_F(ControlsTest, ClockSourceAndInputOctave) {
 }
 
 TEST_F(ControlsTest, ListsShowTheNumberStoredAndLeaveOthersStored) {
-  Ui::frmMain& ui = *form->ui;
+  const Ui::frmMain& ui = form->Widgets();
   Cfg.MetrTypePitchLocked = 1;
   Choose(ui.cboMetrBarSVel, 6);
   EXPECT_EQ(Cfg.MetrDrumBarSVel, 7);

@@ -152,8 +152,8 @@ TEST_F(FileMenusTest, DroppedFilesThatCannotLoadSayWhyAndLoadNothing) {
   // The dialogs stop at the same warning without asking for a file.
   CloseAllOutPorts();
   rec.boxes.clear();
-  form->ui->mnuFileLoadMidiAllParts->trigger();
-  form->ui->mnuFileSaveMidiActiveParts->trigger();
+  form->Widgets().mnuFileLoadMidiAllParts->trigger();
+  form->Widgets().mnuFileSaveMidiActiveParts->trigger();
   EXPECT_EQ(Texts(), (std::vector<std::string>{kNoOutPortText, kNoOutPortText}));
   EXPECT_TRUE(dialogs.empty());
 
@@ -196,13 +196,13 @@ TEST_F(FileMenusTest, SelectionOperationsUseEverySeqWhenNoneIsSelected) {
     form->Files().WMDropFiles({song});
   };
   const Case cases[] = {
-      {"delete, No", -1, [&] { rec.Answer(MsgAnswer::No), form->ui->mnuFileDeleteSelSeqs->trigger(); },
+      {"delete, No", -1, [&] { rec.Answer(MsgAnswer::No), form->Widgets().mnuFileDeleteSelSeqs->trigger(); },
        "1111", "0000"},
-      {"reset, Yes", -1, [&] { form->ui->mnuFileResetSelSeqs->trigger(); }, "1111", "0000"},
-      {"load, cancelled", -1, [&] { form->ui->mnuFileLoadMidiActiveParts->trigger(); }, "1111", "0000"},
-      {"save, cancelled", 2, [&] { form->ui->mnuFileSaveMidiActiveParts->trigger(); }, "0010", "0010"},
-      {"delete, one seq", 2, [&] { form->ui->mnuFileDeleteProgsInSelSeqs->trigger(); }, "0010", "0010"},
-      {"load all parts", 2, [&] { form->ui->mnuFileLoadMidiAllParts->trigger(); }, "0000", "0000"},
+      {"reset, Yes", -1, [&] { form->Widgets().mnuFileResetSelSeqs->trigger(); }, "1111", "0000"},
+      {"load, cancelled", -1, [&] { form->Widgets().mnuFileLoadMidiActiveParts->trigger(); }, "1111", "0000"},
+      {"save, cancelled", 2, [&] { form->Widgets().mnuFileSaveMidiActiveParts->trigger(); }, "0010", "0010"},
+      {"delete, one seq", 2, [&] { form->Widgets().mnuFileDeleteProgsInSelSeqs->trigger(); }, "0010", "0010"},
+      {"load all parts", 2, [&] { form->Widgets().mnuFileLoadMidiAllParts->trigger(); }, "0000", "0000"},
       {"drop, active parts", -1, dropActive, nullptr, "0000"},
       {"drop, all parts", 2, dropAll, nullptr, "0010"},
   };
@@ -230,14 +230,14 @@ TEST_F(FileMenusTest, SelectionOperationsUseEverySeqWhenNoneIsSelected) {
 
 TEST_F(FileMenusTest, ADemoIntoTheMetronomeSeqWarnsOnlyInConfig) {
   Cfg.LastLoadedMidiFolder = "/before";
-  form->ui->mnuFileLoadSample1->trigger();  // no port needed, no folder remembered
+  form->Widgets().mnuFileLoadSample1->trigger();  // no port needed, no folder remembered
   EXPECT_TRUE(AnyEvents());
   EXPECT_TRUE(rec.boxes.empty());
   Cfg.MetrSeqNo = 0;
-  form->ui->mnuFileLoadSample1->trigger();
+  form->Widgets().mnuFileLoadSample1->trigger();
   EXPECT_EQ(Texts(), std::vector<std::string>{MetrSeqOverwrittenText(0, true)});
   RunCtl.ProgState = TProgState::Running;
-  form->ui->mnuFileLoadSample1->trigger();
+  form->Widgets().mnuFileLoadSample1->trigger();
   RunCtl.ProgState = TProgState::Config;
   EXPECT_EQ(rec.boxes.size(), 1u);
   EXPECT_EQ(Cfg.LastLoadedMidiFolder, "/before");
@@ -267,7 +267,7 @@ TEST_F(FileMenusTest, AMidiFileIsReadWithoutTheEngineLock) {
 }
 
 TEST_F(FileMenusTest, TestLoadsRefusedWhileASeqPlaysShowTheirBoxAfterTheLock) {
-  for (QAction* item : {form->ui->mnuFileLoadTestA, form->ui->mnuFileLoadTestB}) {
+  for (QAction* item : {form->Widgets().mnuFileLoadTestA, form->Widgets().mnuFileLoadTestB}) {
     {
       std::lock_guard lock(EngineLock);
       SeqBuf(1).SeqState = TSeqState::Playing;
@@ -295,87 +295,88 @@ TEST_F(FileMenusTest, TestLoadsRefusedWhileASeqPlaysShowTheirBoxAfterTheLock) {
 
 TEST_F(FileMenusTest, FileMenuEnablesByPortsFolderAndPlayingSeqs) {
   Cfg.RunTimeSceneFolder = dir + "/missing";
-  emit form->ui->mnuFile->aboutToShow();
-  EXPECT_FALSE(form->ui->mnuFileExplore->isEnabled());
-  for (QAction* a : {form->ui->mnuFileResetLive, form->ui->mnuFileResetSeqs->menuAction(),
-                     form->ui->mnuFileDeleteSeqs->menuAction(), form->ui->mnuFileLoadPatterns->menuAction()})
+  emit form->Widgets().mnuFile->aboutToShow();
+  EXPECT_FALSE(form->Widgets().mnuFileExplore->isEnabled());
+  for (QAction* a :
+       {form->Widgets().mnuFileResetLive, form->Widgets().mnuFileResetSeqs->menuAction(),
+        form->Widgets().mnuFileDeleteSeqs->menuAction(), form->Widgets().mnuFileLoadPatterns->menuAction()})
     EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
-  emit form->ui->mnuFileLoadPatterns->aboutToShow();
+  emit form->Widgets().mnuFileLoadPatterns->aboutToShow();
   EXPECT_EQ(Texts(), std::vector<std::string>{kNoOutPortText});
 
   AllocateOutput();
   Cfg.RunTimeSceneFolder = dir;
   Cfg.DragDropActiveParts = 1;
-  emit form->ui->mnuFile->aboutToShow();
-  EXPECT_TRUE(form->ui->mnuFileExplore->isEnabled());
-  EXPECT_TRUE(form->ui->mnuFileResetLive->isEnabled());
-  EXPECT_TRUE(form->ui->mnuFileLoadDragDropActiveParts->isChecked());
-  EXPECT_FALSE(form->ui->mnuFileLoadDragDropAllParts->isChecked());
+  emit form->Widgets().mnuFile->aboutToShow();
+  EXPECT_TRUE(form->Widgets().mnuFileExplore->isEnabled());
+  EXPECT_TRUE(form->Widgets().mnuFileResetLive->isEnabled());
+  EXPECT_TRUE(form->Widgets().mnuFileLoadDragDropActiveParts->isChecked());
+  EXPECT_FALSE(form->Widgets().mnuFileLoadDragDropAllParts->isChecked());
   // Choosing the checked mode again keeps it.
-  form->ui->mnuFileLoadDragDropActiveParts->trigger();
-  EXPECT_TRUE(form->ui->mnuFileLoadDragDropActiveParts->isChecked());
+  form->Widgets().mnuFileLoadDragDropActiveParts->trigger();
+  EXPECT_TRUE(form->Widgets().mnuFileLoadDragDropActiveParts->isChecked());
   EXPECT_EQ(Cfg.DragDropActiveParts, 1);
-  form->ui->mnuFileLoadDragDropAllParts->trigger();
+  form->Widgets().mnuFileLoadDragDropAllParts->trigger();
   EXPECT_EQ(Cfg.DragDropActiveParts, 0);
-  EXPECT_FALSE(form->ui->mnuFileLoadDragDropActiveParts->isChecked());
+  EXPECT_FALSE(form->Widgets().mnuFileLoadDragDropActiveParts->isChecked());
 
   {
     std::lock_guard lock(EngineLock);
     SeqBuf(1).SeqState = TSeqState::Playing;
   }
-  emit form->ui->mnuFileDeleteSeqs->aboutToShow();
-  EXPECT_FALSE(form->ui->mnuFileDeleteAllParts->isEnabled());
-  EXPECT_FALSE(form->ui->mnuFileDeleteSelSeqs->isEnabled());
+  emit form->Widgets().mnuFileDeleteSeqs->aboutToShow();
+  EXPECT_FALSE(form->Widgets().mnuFileDeleteAllParts->isEnabled());
+  EXPECT_FALSE(form->Widgets().mnuFileDeleteSelSeqs->isEnabled());
   {
     std::lock_guard lock(EngineLock);
     SeqBuf(1).SeqState = TSeqState::Stopped;
   }
-  emit form->ui->mnuFileDeleteSeqs->aboutToShow();
-  EXPECT_TRUE(form->ui->mnuFileDeleteAllParts->isEnabled());
+  emit form->Widgets().mnuFileDeleteSeqs->aboutToShow();
+  EXPECT_TRUE(form->Widgets().mnuFileDeleteAllParts->isEnabled());
 
   // The shell's refusal to open the folder.
   rec.boxes.clear();
   shellResult = kShellNoProgram;
-  form->ui->mnuFileExplore->trigger();
+  form->Widgets().mnuFileExplore->trigger();
   EXPECT_EQ(opened, std::vector<std::string>{dir});
   EXPECT_EQ(Texts(), std::vector<std::string>{"Error 31 trying to open folder\r\n" + dir});
   // Every settings item has its window now, the style windows last.
-  EXPECT_TRUE(form->ui->mnuCfgDrum->isEnabled());
+  EXPECT_TRUE(form->Widgets().mnuCfgDrum->isEnabled());
 }
 
 TEST_F(FileMenusTest, TheDefaultFileSavedRefusedDeletedAndItsItems) {
-  const std::string path = form->DataFolder + kDefaultCfgName;
-  auto openConfig = [&] { emit form->ui->mnuConfig->aboutToShow(); };
+  const std::string path = form->DataFolder() + kDefaultCfgName;
+  auto openConfig = [&] { emit form->Widgets().mnuConfig->aboutToShow(); };
   openConfig();
-  EXPECT_FALSE(form->ui->mnuConfigEditDefault->isEnabled());
-  EXPECT_FALSE(form->ui->mnuConfigDeleteDefault->isEnabled());
-  EXPECT_FALSE(form->ui->mnuConfigLoadAllFromDefault->isEnabled());
+  EXPECT_FALSE(form->Widgets().mnuConfigEditDefault->isEnabled());
+  EXPECT_FALSE(form->Widgets().mnuConfigDeleteDefault->isEnabled());
+  EXPECT_FALSE(form->Widgets().mnuConfigLoadAllFromDefault->isEnabled());
 
   // Refused while the Config menu is disabled, saying why.
-  form->ui->mnuConfig->menuAction()->setEnabled(false);
-  form->ui->pnlConfigOutPorts->show();
+  form->Widgets().mnuConfig->menuAction()->setEnabled(false);
+  form->Widgets().pnlConfigOutPorts->show();
   form->Files().SaveDefaultConfig();
-  form->ui->pnlConfigOutPorts->hide();
+  form->Widgets().pnlConfigOutPorts->hide();
   form->Files().SaveDefaultConfig();
   EXPECT_EQ(Texts(), (std::vector<std::string>{SaveRefusalText(true), SaveRefusalText(false)}));
   EXPECT_FALSE(fs::exists(path));
-  form->ui->mnuConfig->menuAction()->setEnabled(true);
-  form->ui->mnuConfigSaveAllToDefault->trigger();
+  form->Widgets().mnuConfig->menuAction()->setEnabled(true);
+  form->Widgets().mnuConfigSaveAllToDefault->trigger();
   EXPECT_TRUE(fs::exists(path));
-  EXPECT_TRUE(form->ui->mnuConfig->menuAction()->isEnabled());
+  EXPECT_TRUE(form->Widgets().mnuConfig->menuAction()->isEnabled());
   openConfig();
-  EXPECT_TRUE(form->ui->mnuConfigEditDefault->isEnabled());
-  EXPECT_TRUE(form->ui->mnuConfigLoadAllFromDefault->isEnabled());
+  EXPECT_TRUE(form->Widgets().mnuConfigEditDefault->isEnabled());
+  EXPECT_TRUE(form->Widgets().mnuConfigLoadAllFromDefault->isEnabled());
 
   // Viewing it hands it to the desktop after the question.
   rec.boxes.clear();
-  form->ui->mnuConfigEditDefault->trigger();
+  form->Widgets().mnuConfigEditDefault->trigger();
   EXPECT_EQ(Texts(), std::vector<std::string>{ViewEditQuestion(kDefaultCfgName, true)});
   EXPECT_EQ(opened, std::vector<std::string>{path});
   // With nothing on the desktop to open it, the box says so and where the file lies.
   rec.boxes.clear();
   shellResult = kShellNoProgram;
-  form->ui->mnuConfigEditDefault->trigger();
+  form->Widgets().mnuConfigEditDefault->trigger();
   shellResult = kShellOk;
   EXPECT_EQ(Texts(),
             (std::vector<std::string>{ViewEditQuestion(kDefaultCfgName, true),
@@ -388,18 +389,18 @@ TEST_F(FileMenusTest, TheDefaultFileSavedRefusedDeletedAndItsItems) {
   // A folder that may not be written keeps the file and gives the system's reason.
   if (geteuid() != 0) {
     rec.boxes.clear();
-    fs::permissions(form->DataFolder, fs::perms::owner_read | fs::perms::owner_exec);
-    form->ui->mnuConfigDeleteDefault->trigger();
-    fs::permissions(form->DataFolder, fs::perms::owner_all);
+    fs::permissions(form->DataFolder(), fs::perms::owner_read | fs::perms::owner_exec);
+    form->Widgets().mnuConfigDeleteDefault->trigger();
+    fs::permissions(form->DataFolder(), fs::perms::owner_all);
     EXPECT_TRUE(fs::exists(path));
     ASSERT_EQ(rec.boxes.size(), 2u);
     EXPECT_EQ(rec.boxes[1].text, "Failed to delete auto-run config file SeqDefaults.txt\r\nin folder " +
                                      RunCtl.AppDataFolder + "\r\nPermission denied");
   }
   rec.boxes.clear();
-  form->ui->mnuConfigDeleteDefault->trigger();
+  form->Widgets().mnuConfigDeleteDefault->trigger();
   EXPECT_FALSE(fs::exists(path));
-  form->ui->mnuConfigDeleteDefault->trigger();
+  form->Widgets().mnuConfigDeleteDefault->trigger();
   EXPECT_EQ(Texts(), (std::vector<std::string>{"About to delete default auto-run config file, ok?\r\n" + path,
                                                "Default auto-run config file does not exist"}));
   form->Files().ViewEditFile(RunCtl.AppDataFolder, kDefaultCfgName, true);
@@ -418,11 +419,11 @@ TEST_F(FileMenusTest, StyleLoadsWaitForTheMetronomesOwnFamily) {
     const char* refusal;  // nullptr: the dialog is asked
   };
   const Case cases[] = {
-      {1, form->ui->mnuConfigLoadDrums, "Can't load drum styles while metronome drum seq running"},
-      {1, form->ui->mnuConfigLoadBass, nullptr},
-      {1, form->ui->mnuConfigResetDrums, "Can't reset drum styles while metronome drum seq running"},
-      {0, form->ui->mnuConfigLoadBass, "Can't load bass styles while metronome bass seq running"},
-      {0, form->ui->mnuConfigLoadDrums, nullptr},
+      {1, form->Widgets().mnuConfigLoadDrums, "Can't load drum styles while metronome drum seq running"},
+      {1, form->Widgets().mnuConfigLoadBass, nullptr},
+      {1, form->Widgets().mnuConfigResetDrums, "Can't reset drum styles while metronome drum seq running"},
+      {0, form->Widgets().mnuConfigLoadBass, "Can't load bass styles while metronome bass seq running"},
+      {0, form->Widgets().mnuConfigLoadDrums, nullptr},
   };
   for (const Case& c : cases) {
     Cfg.MetrTypePitchLocked = c.drumDrives;
@@ -439,7 +440,7 @@ TEST_F(FileMenusTest, StyleLoadsWaitForTheMetronomesOwnFamily) {
       EXPECT_EQ(dialogs.size(), 1u);
       EXPECT_EQ(CfgFiles.ConfigFileName, "/gig/Set.txt");
     }
-    EXPECT_TRUE(form->ui->mnuConfig->menuAction()->isEnabled());
+    EXPECT_TRUE(form->Widgets().mnuConfig->menuAction()->isEnabled());
   }
 }
 
@@ -448,8 +449,8 @@ TEST_F(FileMenusTest, KeyMapAndColourSubsetsSaveAndLoadAlone) {
   const uint8_t factoryKey = KeyMapLive[60];
   const uint8_t otherKey = factoryKey == 0 ? 1 : 0;
   files = {dir + "/keys.txt", dir + "/colours.txt"};
-  form->ui->mnuConfigSaveKeyMaps->trigger();
-  form->ui->mnuConfigSaveColours->trigger();
+  form->Widgets().mnuConfigSaveKeyMaps->trigger();
+  form->Widgets().mnuConfigSaveColours->trigger();
   ASSERT_EQ(dialogs.size(), 2u);
   EXPECT_EQ(dialogs[0].Title, "Save keymap config");
   EXPECT_EQ(dialogs[1].Title, "Save colour config");
@@ -459,13 +460,13 @@ TEST_F(FileMenusTest, KeyMapAndColourSubsetsSaveAndLoadAlone) {
   KeyMapLive[60] = otherKey;
   CfgFiles.ConfigFileName = "/gig/Set.txt";
   files = {dir + "/keys.txt"};
-  form->ui->mnuConfigLoadKeyMaps->trigger();
+  form->Widgets().mnuConfigLoadKeyMaps->trigger();
   EXPECT_EQ(KeyMapLive[60], factoryKey);
   EXPECT_EQ(Cfg.ClBgForm, Rgb(1, 2, 3));
   EXPECT_EQ(CfgFiles.ConfigFileName, "");
   KeyMapLive[60] = otherKey;
   files = {dir + "/colours.txt"};
-  form->ui->mnuConfigLoadColours->trigger();
+  form->Widgets().mnuConfigLoadColours->trigger();
   EXPECT_EQ(Cfg.ClBgForm, factoryColour);
   EXPECT_EQ(KeyMapLive[60], otherKey);
   EXPECT_EQ(dialogs.back().Title, "Load colour config");
@@ -475,26 +476,26 @@ TEST_F(FileMenusTest, KeyMapAndColourSubsetsSaveAndLoadAlone) {
   Cfg.ClBgForm = Rgb(1, 2, 3);
   rec.boxes.clear();
   files = {dir + "/bad.txt"};
-  form->ui->mnuConfigLoadKeyMaps->trigger();
+  form->Widgets().mnuConfigLoadKeyMaps->trigger();
   EXPECT_FALSE(rec.boxes.empty());
   EXPECT_EQ(KeyMapLive[60], factoryKey);
   EXPECT_EQ(Cfg.ClBgForm, Rgb(1, 2, 3));
-  EXPECT_TRUE(form->ui->mnuConfig->menuAction()->isEnabled());
+  EXPECT_TRUE(form->Widgets().mnuConfig->menuAction()->isEnabled());
 
   // The full load asks for its file before resetting anything: Cancel keeps styles and colours.
   DrumStore.ChainNoStart = 3;
   CfgFiles.ConfigFileName = "/gig/Set.txt";
   rec.boxes.clear();
-  form->ui->mnuConfigLoadAllFromNamed->trigger();
+  form->Widgets().mnuConfigLoadAllFromNamed->trigger();
   EXPECT_EQ(dialogs.back().Title, "Load full config");
   EXPECT_EQ(DrumStore.ChainNoStart, 3);
   EXPECT_EQ(Cfg.ClBgForm, Rgb(1, 2, 3));
   EXPECT_EQ(CfgFiles.ConfigFileName, "/gig/Set.txt");
   EXPECT_EQ(rec.boxes.size(), 1u);  // the question only
   files = {dir + "/full.txt", dir + "/full.txt"};
-  form->ui->mnuConfigSaveAllToNamed->trigger();
+  form->Widgets().mnuConfigSaveAllToNamed->trigger();
   Cfg.ClBgForm = Rgb(4, 5, 6);
-  form->ui->mnuConfigLoadAllFromNamed->trigger();
+  form->Widgets().mnuConfigLoadAllFromNamed->trigger();
   EXPECT_EQ(Cfg.ClBgForm, Rgb(1, 2, 3));
   EXPECT_EQ(CfgFiles.ConfigFileName, dir + "/full.txt");
   EXPECT_EQ(form->windowTitle().toStdString(), "Vellorine full");
@@ -505,7 +506,7 @@ TEST_F(FileMenusTest, KeyMapAndColourSubsetsSaveAndLoadAlone) {
 // asks for others or for none. The same file unbroken does take its port.
 TEST_F(FileMenusTest, ARefusedFileChangesNoPort) {
   files = {dir + "/base.txt"};
-  form->ui->mnuConfigSaveAllToNamed->trigger();
+  form->Widgets().mnuConfigSaveAllToNamed->trigger();
   std::stringstream read;
   read << std::ifstream(dir + "/base.txt").rdbuf();
   const std::string base = read.str();
@@ -539,7 +540,7 @@ TEST_F(FileMenusTest, ARefusedFileChangesNoPort) {
     std::ofstream(dir + "/load.txt", std::ios::binary) << c.text;
     files = {dir + "/load.txt"};
     rec.boxes.clear();
-    form->ui->mnuConfigLoadAllFromNamed->trigger();
+    form->Widgets().mnuConfigLoadAllFromNamed->trigger();
     const bool wasRefused = std::string(c.what) != "loaded";
     EXPECT_EQ(rec.boxes.size() > 1, wasRefused) << c.what;  // the question, then the refusal's boxes
     if (!c.after) {
@@ -558,19 +559,19 @@ TEST_F(FileMenusTest, ModeSwitchWhileRunningAsksOnceStopsAndResets) {
   KeyMapLive[60] = KeyMapLive[60] == 0 ? 1 : 0;
   const uint8_t changed = KeyMapLive[60];
   rec.Answer(MsgAnswer::Yes);
-  form->ui->mnuConfigMode->trigger();
+  form->Widgets().mnuConfigMode->trigger();
   EXPECT_EQ(Texts(), std::vector<std::string>{ModeSwitchQuestion(true, false)});
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
   EXPECT_EQ(Cfg.StandardMode, 0);
-  EXPECT_TRUE(form->ui->mnuConfigMode->isChecked());
+  EXPECT_TRUE(form->Widgets().mnuConfigMode->isChecked());
   EXPECT_NE(KeyMapLive[60], changed);
   EXPECT_NE(form->windowTitle().toStdString().find("novice mode"), std::string::npos);
-  EXPECT_TRUE(form->ui->mnuConfig->menuAction()->isEnabled());
+  EXPECT_TRUE(form->Widgets().mnuConfig->menuAction()->isEnabled());
   // No: nothing changes, and the mark stays with the mode.
   rec.Answer(MsgAnswer::No);
-  form->ui->mnuConfigMode->trigger();
+  form->Widgets().mnuConfigMode->trigger();
   EXPECT_EQ(Cfg.StandardMode, 0);
-  EXPECT_TRUE(form->ui->mnuConfigMode->isChecked());
+  EXPECT_TRUE(form->Widgets().mnuConfigMode->isChecked());
   Cfg.StandardMode = 1;
 }
 

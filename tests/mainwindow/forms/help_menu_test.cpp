@@ -111,7 +111,7 @@ TEST_F(HelpMenuTest, ItemsWithoutAWebSiteAreHiddenAndDocumentsOpenFromTheProgram
     opened.push_back(target);
     return kShellOk;
   };
-  form->ProgFolder = dir;
+  form->SetProgFolder(dir);
   std::ofstream(dir + "/Read-First.txt") << "read me";
   std::ofstream(dir + "/DocsVersion.txt") << version::VersionText();
   HelpState = THelpState{};
@@ -138,7 +138,7 @@ TEST_F(HelpMenuTest, TheBuiltDocumentsOpenFromTheMenuAndAreCurrent) {
     opened.push_back(target);
     return kShellOk;
   };
-  form->ProgFolder = built;
+  form->SetProgFolder(built);
   HelpState = THelpState{};
   for (const THelpDoc& doc : kHelpDocs) {
     const std::string file = doc.File;

@@ -58,16 +58,16 @@ TEST_F(LanesFormTest, LanesFollowTheSeqsAndAnUnchangedTickPaintsNothing) {
     Cfg.DspSeqGrid = 0;
   }
   Tick();
-  TSeqLane* lane0 = form->SeqRows[0].SeqLane;
-  TSeqLane* lane1 = form->SeqRows[1].SeqLane;
+  TSeqLane* lane0 = form->SeqRows()[0].SeqLane;
+  TSeqLane* lane1 = form->SeqRows()[1].SeqLane;
   ASSERT_NE(lane0, nullptr);
-  const int32_t full = form->SeqRows[0].pnlSeq->width() - form->Columns.SeqLaneLeft - 4;
+  const int32_t full = form->SeqRows()[0].pnlSeq->width() - form->Columns().SeqLaneLeft - 4;
   ASSERT_GT(full, 100);
   EXPECT_EQ(lane1->Model().BarWidth, full);
   EXPECT_EQ(lane0->Model().BarWidth, full / 2);
   EXPECT_EQ(lane1->Model().PosnLeft, full / 4);
   EXPECT_TRUE(lane0->isVisible());
-  EXPECT_EQ(form->SeqRows[2].SeqLane->Model().BarWidth, 0);
+  EXPECT_EQ(form->SeqRows()[2].SeqLane->Model().BarWidth, 0);
   const int32_t paints0 = lane0->Paints();
   const int32_t paints1 = lane1->Paints();
   EXPECT_GT(paints1, 0);
@@ -96,13 +96,13 @@ TEST_F(LanesFormTest, LanesFollowTheSeqsAndAnUnchangedTickPaintsNothing) {
   }
   Tick();
   EXPECT_FALSE(lane1->isVisible());
-  EXPECT_TRUE(form->SeqRows[1].lblSeqNumPosn->isVisible());
-  EXPECT_EQ(form->SeqRows[1].lblSeqNumPosn->text().toStdString(), "(3)");
+  EXPECT_TRUE(form->SeqRows()[1].lblSeqNumPosn->isVisible());
+  EXPECT_EQ(form->SeqRows()[1].lblSeqNumPosn->text().toStdString(), "(3)");
   EXPECT_EQ(lane0->Model().BarWidth, full);
 }
 
 TEST_F(LanesFormTest, KinetraceFadesUnderTheLockAndRepaintsOnlyOnChange) {
-  QFrame* panel = form->ui->pnlKinetrace;
+  QFrame* panel = form->Widgets().pnlKinetrace;
   ASSERT_TRUE(panel->isVisible());
   TKinetraceView* view = form->Lanes().KinetraceView;
   ASSERT_NE(view, nullptr);
@@ -141,12 +141,12 @@ TEST_F(LanesFormTest, KinetraceFadesUnderTheLockAndRepaintsOnlyOnChange) {
 }
 
 TEST_F(LanesFormTest, KinetraceBoundsByPositionAndItsPicture) {
-  QFrame* panel = form->ui->pnlKinetrace;
+  QFrame* panel = form->Widgets().pnlKinetrace;
   // Position 3: between the Metronome and Clock boxes, the Clock box's size less 5 in height.
   Cfg.KinetracePosn = 3;
   form->PlaceGroupBoxes();
-  const QRect metr = form->ui->grpMetr->geometry();
-  const QRect clock = form->ui->grpClock->geometry();
+  const QRect metr = form->Widgets().grpMetr->geometry();
+  const QRect clock = form->Widgets().grpClock->geometry();
   EXPECT_EQ(panel->geometry(), QRect(metr.right() + 1 + 4, clock.y() + 5, clock.width(), clock.height() - 5));
   EXPECT_EQ(clock.x(), panel->geometry().right() + 1 + 4);
   const int32_t b = panel->frameWidth();

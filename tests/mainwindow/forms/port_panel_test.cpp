@@ -161,8 +161,8 @@ TEST_F(PortPanelTest, DeallocateAndMoveCarryTheClockSyncAndMultiplier) {
   EXPECT_EQ(row(1), (std::vector<int>{1, 1, 1, 3, 13, 7}));
   EXPECT_EQ(row(2), (std::vector<int>{0, 0, 0, 0, 0, 0}));
   auto boxes = [this](int p) {
-    return std::vector<bool>{form->chkMidiOutClocks[p]->isChecked(), form->chkMidiOutSync[p]->isChecked(),
-                             form->chkMidiOutClocks[p]->isHidden(), form->chkMidiOutClocks[p]->isEnabled()};
+    return std::vector<bool>{form->MidiOutClocks()[p]->isChecked(), form->MidiOutSync()[p]->isChecked(),
+                             form->MidiOutClocks()[p]->isHidden(), form->MidiOutClocks()[p]->isEnabled()};
   };
   EXPECT_EQ(boxes(0), (std::vector<bool>{false, true, false, true}));
   EXPECT_EQ(boxes(1), (std::vector<bool>{true, true, false, true}));

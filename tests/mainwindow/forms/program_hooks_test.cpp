@@ -91,7 +91,7 @@ TEST_F(ProgramHooksTest, ACriticalCloseEndsTheApplicationAndGivesUpTheLocks) {
   ASSERT_FALSE(rec.boxes.empty());
   EXPECT_EQ(rec.boxes.back().text, "Critical error; Vellorine closing...");
   EXPECT_EQ(InstanceLocks.CopyNo, 0);
-  EXPECT_TRUE(form->MainClosing);
+  EXPECT_TRUE(form->Closing());
   // The quit was asked for: the event loop ends at once rather than at the guard's exit.
   QTimer::singleShot(3000, form.get(), [] { QCoreApplication::exit(99); });
   EXPECT_EQ(QApplication::exec(), 0);

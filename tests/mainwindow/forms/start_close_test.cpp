@@ -77,14 +77,14 @@ TEST_F(MainFormTest, NoSettingsFileEndsInConfigWithTheStatusAtTheConfigRate) {
   EXPECT_TRUE(rec.boxes.empty());
   EXPECT_EQ(form->windowTitle().toStdString(), "Vellorine");
   EXPECT_EQ(InstanceLocks.CopyNo, 1);
-  EXPECT_TRUE(form->IsFirstInstance);
-  EXPECT_FALSE(form->tmAutoRun->isActive());
+  EXPECT_TRUE(form->FirstInstance());
+  EXPECT_FALSE(form->AutoRunTimer()->isActive());
   ASSERT_FALSE(timers.empty());
   EXPECT_EQ(timers.back().timer, TDspTimer::Status);
   EXPECT_TRUE(timers.back().on);
   EXPECT_EQ(timers.back().interval, 100);
   EXPECT_EQ(RunCtl.UserProfileFolder, dir + "/Vellorine");
-  EXPECT_EQ(form->DataFolder, dir + "/config/Vellorine/");
+  EXPECT_EQ(form->DataFolder(), dir + "/config/Vellorine/");
   EXPECT_EQ(Cfg.LastLoadedConfigFolder, dir + "/Vellorine");
   // The rows of all four seqs, named for their hints, with the hint on them.
   for (int s = 0; s < 4; ++s) {
@@ -92,7 +92,7 @@ TEST_F(MainFormTest, NoSettingsFileEndsInConfigWithTheStatusAtTheConfigRate) {
     ASSERT_NE(muted, nullptr);
     EXPECT_FALSE(muted->statusTip().isEmpty());
   }
-  EXPECT_FALSE(form->ui->lblWaitMessage->isVisible());
+  EXPECT_FALSE(form->Widgets().lblWaitMessage->isVisible());
 }
 
 TEST_F(MainFormTest, EachSeqRowCallsItsProcedureWithItsSeq) {
@@ -101,13 +101,13 @@ TEST_F(MainFormTest, EachSeqRowCallsItsProcedureWithItsSeq) {
   SeqHandlers.SeqMutedClick = [&](int32_t s) { calls.push_back({"muted", s}); };
   SeqHandlers.SeqChanChange = [&](int32_t s) { calls.push_back({"chan", s}); };
   // Without an output port the rows' editing controls are shown but disabled.
-  EXPECT_TRUE(form->SeqRows[2].chkSeqMuted->isVisibleTo(form.get()));
-  EXPECT_FALSE(form->SeqRows[2].chkSeqMuted->isEnabled());
-  form->SeqRows[2].chkSeqMuted->setEnabled(true);
-  form->SeqRows[2].chkSeqMuted->click();
+  EXPECT_TRUE(form->SeqRows()[2].chkSeqMuted->isVisibleTo(form.get()));
+  EXPECT_FALSE(form->SeqRows()[2].chkSeqMuted->isEnabled());
+  form->SeqRows()[2].chkSeqMuted->setEnabled(true);
+  form->SeqRows()[2].chkSeqMuted->click();
   // A loader's selection runs no handler; only the user's choice does.
-  form->SeqRows[1].cboSeqChan->setCurrentIndex(3);
-  emit form->SeqRows[3].cboSeqChan->activated(3);
+  form->SeqRows()[1].cboSeqChan->setCurrentIndex(3);
+  emit form->SeqRows()[3].cboSeqChan->activated(3);
   const std::vector<std::pair<std::string, int32_t>> want = {{"muted", 2}, {"chan", 3}};
   EXPECT_EQ(calls, want);
   // The procedures hold the window: they go with it.
@@ -133,7 +133,7 @@ TEST_F(MainFormTest, SettingsFileNamesTheCaptionAndWithoutPortsNoAutoRun) {
   EXPECT_EQ(rec.boxes[0].text,
             "Unable to auto run; MIDI ports not allocated\r\n\r\nClick 'Settings, Ports' to allocate ports");
   EXPECT_EQ(rec.boxes[0].kind, MsgKind::Error);
-  EXPECT_FALSE(form->tmAutoRun->isActive());
+  EXPECT_FALSE(form->AutoRunTimer()->isActive());
   ASSERT_FALSE(timers.empty());
   EXPECT_EQ(timers.back().interval, 100);
 }
@@ -190,24 +190,24 @@ TEST_F(MainFormTest, NoKeepsTheWindowYesClosesInConfig) {
   rec.Answer(MsgAnswer::No);
   EXPECT_FALSE(form->close());
   EXPECT_TRUE(form->isVisible());
-  EXPECT_FALSE(form->MainClosing);
+  EXPECT_FALSE(form->Closing());
   ASSERT_EQ(rec.boxes.size(), 1u);
   EXPECT_EQ(rec.boxes[0].text, TfrmMain::CloseQuestionText(false));
   EXPECT_EQ(rec.boxes[0].buttons, MsgButtons::YesNo);
 
   // An open port panel closes alone, without the question.
-  form->ui->pnlConfigOutPorts->show();
+  form->Widgets().pnlConfigOutPorts->show();
   EXPECT_FALSE(form->close());
-  EXPECT_FALSE(form->ui->pnlConfigOutPorts->isVisible());
+  EXPECT_FALSE(form->Widgets().pnlConfigOutPorts->isVisible());
   EXPECT_EQ(rec.boxes.size(), 1u);
 
   // A pending auto-run must not outlive the close: it would start the engine again.
-  form->tmAutoRun->start();
+  form->AutoRunTimer()->start();
   rec.Answer(MsgAnswer::Yes);
   EXPECT_TRUE(form->close());
-  EXPECT_FALSE(form->tmAutoRun->isActive());
+  EXPECT_FALSE(form->AutoRunTimer()->isActive());
   EXPECT_EQ(rec.boxes.size(), 2u);
-  EXPECT_TRUE(form->MainClosing);
+  EXPECT_TRUE(form->Closing());
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
   EXPECT_EQ(form->findChild<QWidget*>("chkSeqMuted0"), nullptr);
 }
@@ -252,11 +252,11 @@ TEST_F(MainFormTest, SystemColoursReachWhatTheyNameAndTheWindowFollowsThem) {
       {"button text", QApplication::palette().color(QPalette::ButtonText), buttonText},
       {"menu bar text", bar->palette().color(QPalette::ButtonText), QColor(4, 5, 6)},
       {"menu bar face", face(bar), QColor(7, 8, 9)},
-      {"window", face(form->ui->centralwidget), btnFace},
+      {"window", face(form->Widgets().centralwidget), btnFace},
       {"status bar", face(form->statusBar()), btnFace},
-      {"seq status", face(form->ui->pnlSeqStatus), btnFace},
-      {"control group", face(form->ui->grpControl), btnFace},
-      {"live panel", face(form->ui->pnlLive), btnFace},
+      {"seq status", face(form->Widgets().pnlSeqStatus), btnFace},
+      {"control group", face(form->Widgets().grpControl), btnFace},
+      {"live panel", face(form->Widgets().pnlLive), btnFace},
       // The menu text has no role of its own: a text naming it must not take a face colour.
       {"a text naming the menu text", ToQColor(SysColour(7), QApplication::palette()), QColor(1, 2, 3)},
   };
@@ -269,7 +269,7 @@ TEST_F(MainFormTest, ASecondCopyLeavesThePaletteAndSaysWhy) {
   ASSERT_EQ(instance::CreateNamedMutex("Vellorine-RawFifo1", other, why), instance::CreateResult::Created);
   Start({});
   EXPECT_EQ(InstanceLocks.CopyNo, 2);
-  EXPECT_FALSE(form->IsFirstInstance);
+  EXPECT_FALSE(form->FirstInstance());
   const QColor before = QApplication::palette().color(QPalette::Base);
   Cfg.ClSysBgWindow = Rgb(255, 0, 0);
   Trace.DiagFlags = 1;
@@ -278,9 +278,9 @@ TEST_F(MainFormTest, ASecondCopyLeavesThePaletteAndSaysWhy) {
   EXPECT_EQ(QApplication::palette().color(QPalette::Base), before);
   EXPECT_EQ(Msgs.WarnMsg.TakeAndClear(), "Only first instance of Vellorine can set system colours");
   // Its own window still takes the colours: seq rows alternate from the top.
-  EXPECT_EQ(form->SeqRows[0].pnlSeq->palette().color(QPalette::Window), QColor(208, 208, 208));
-  EXPECT_EQ(form->SeqRows[1].pnlSeq->palette().color(QPalette::Window), QColor(224, 224, 224));
-  EXPECT_EQ(form->SeqRows[2].pnlSeq->palette().color(QPalette::Window), QColor(208, 208, 208));
+  EXPECT_EQ(form->SeqRows()[0].pnlSeq->palette().color(QPalette::Window), QColor(208, 208, 208));
+  EXPECT_EQ(form->SeqRows()[1].pnlSeq->palette().color(QPalette::Window), QColor(224, 224, 224));
+  EXPECT_EQ(form->SeqRows()[2].pnlSeq->palette().color(QPalette::Window), QColor(208, 208, 208));
 }
 
 // A default settings file with an output port, and an engine timer that only counts: the auto-run
@@ -308,7 +308,7 @@ class AutoRunTest : public MainFormTest {
     ASSERT_TRUE(form->Started());
   }
   void TearDown() override {
-    if (form && !form->MainClosing) {
+    if (form && !form->Closing()) {
       rec.Answer(MsgAnswer::Yes);
       EXPECT_TRUE(form->close());
     }
@@ -331,28 +331,28 @@ TEST_F(AutoRunTest, ADefaultFileWithAnOutputRunsAfterASecond) {
   for (auto& b : rec.boxes) ADD_FAILURE() << b.text;
   EXPECT_EQ(RunCtl.OutPortsAllocated, 0);
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
-  ASSERT_TRUE(form->tmAutoRun->isActive());
-  EXPECT_EQ(form->tmAutoRun->interval(), 1000);
-  EXPECT_TRUE(form->tmAutoRun->isSingleShot());
+  ASSERT_TRUE(form->AutoRunTimer()->isActive());
+  EXPECT_EQ(form->AutoRunTimer()->interval(), 1000);
+  EXPECT_TRUE(form->AutoRunTimer()->isSingleShot());
   // The wait: the menus off, the message in place of the panels.
-  EXPECT_FALSE(form->ui->mnuFile->menuAction()->isEnabled());
-  EXPECT_TRUE(form->ui->lblWaitMessage->isVisible());
-  EXPECT_EQ(form->ui->lblWaitMessage->text().toStdString(), "Preparing to auto-run...");
-  EXPECT_FALSE(form->ui->pnlSeqStatus->isVisible());
+  EXPECT_FALSE(form->Widgets().mnuFile->menuAction()->isEnabled());
+  EXPECT_TRUE(form->Widgets().lblWaitMessage->isVisible());
+  EXPECT_EQ(form->Widgets().lblWaitMessage->text().toStdString(), "Preparing to auto-run...");
+  EXPECT_FALSE(form->Widgets().pnlSeqStatus->isVisible());
   EXPECT_EQ(made, 0);
   // An output port in Config: the display link's controls offer themselves; while running, not.
-  EXPECT_FALSE(form->ui->lblTarloDevId->isHidden());
+  EXPECT_FALSE(form->Widgets().lblTarloDevId->isHidden());
 
-  form->tmAutoRun->setInterval(1);
+  form->AutoRunTimer()->setInterval(1);
   Pump(2000);
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Running);
   EXPECT_EQ(made, 1);
-  EXPECT_FALSE(form->ui->lblWaitMessage->isVisible());
-  EXPECT_TRUE(form->ui->pnlSeqStatus->isVisible());
-  EXPECT_TRUE(form->ui->mnuFile->menuAction()->isEnabled());
-  EXPECT_TRUE(form->ui->cboTarloPNo->isHidden());
+  EXPECT_FALSE(form->Widgets().lblWaitMessage->isVisible());
+  EXPECT_TRUE(form->Widgets().pnlSeqStatus->isVisible());
+  EXPECT_TRUE(form->Widgets().mnuFile->menuAction()->isEnabled());
+  EXPECT_TRUE(form->Widgets().cboTarloPNo->isHidden());
   // Running: each seq row shows its values as labels, not as the editing controls of Config.
-  const TSeqRow& row = form->SeqRows[1];
+  const TSeqRow& row = form->SeqRows()[1];
   EXPECT_TRUE(row.cboSeqChan->isHidden());
   EXPECT_TRUE(row.chkSeqMuted->isHidden());
   EXPECT_FALSE(row.lblSeqChan->isHidden());
@@ -361,14 +361,14 @@ TEST_F(AutoRunTest, ADefaultFileWithAnOutputRunsAfterASecond) {
 }
 
 TEST_F(AutoRunTest, RunDuringTheWaitStartsOneEngineTimer) {
-  ASSERT_TRUE(form->tmAutoRun->isActive());
+  ASSERT_TRUE(form->AutoRunTimer()->isActive());
   StartRunning();
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Running);
-  EXPECT_FALSE(form->tmAutoRun->isActive());
-  EXPECT_FALSE(form->ui->lblWaitMessage->isVisible());
+  EXPECT_FALSE(form->AutoRunTimer()->isActive());
+  EXPECT_FALSE(form->Widgets().lblWaitMessage->isVisible());
   // Stopped again within the second: the auto-run must not start it behind the user's back.
   StopRunning();
-  form->tmAutoRun->setInterval(1);
+  form->AutoRunTimer()->setInterval(1);
   Pump(50);
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
   EXPECT_EQ(made, 1);
@@ -378,7 +378,7 @@ TEST_F(AutoRunTest, RunDuringTheWaitStartsOneEngineTimer) {
 TEST_F(AutoRunTest, ClosingDuringTheWaitNeverRuns) {
   rec.Answer(MsgAnswer::Yes);
   EXPECT_TRUE(form->close());
-  EXPECT_FALSE(form->tmAutoRun->isActive());
+  EXPECT_FALSE(form->AutoRunTimer()->isActive());
   Pump(50);
   EXPECT_EQ(made, 0);
 }
@@ -404,7 +404,7 @@ TEST_F(MainFormTest, ALoadEmptiesThePartsAndKeepsTheSeqValuesItLoaded) {
   EXPECT_EQ(b.Act.SVel, 7);
   EXPECT_EQ(b.Act.Muted, 1);
   EXPECT_EQ(b.PitchLocked, 1);
-  EXPECT_TRUE(form->SeqRows[1].chkSeqMuted->isChecked());
+  EXPECT_TRUE(form->SeqRows()[1].chkSeqMuted->isChecked());
 }
 
 TEST_F(MainFormTest, ColoursFollowTheSettingsAndChangeOnlyWhatDiffers) {
@@ -454,7 +454,7 @@ TEST_F(MainFormTest, ColoursFollowTheSettingsAndChangeOnlyWhatDiffers) {
       {"grpMetr", text},
   };
   for (const auto& [name, colour] : want) EXPECT_EQ(fg(name), colour) << name;
-  EXPECT_EQ(form->ui->grpMetr->palette().color(QPalette::Window), QColor(10, 20, 30));
+  EXPECT_EQ(form->Widgets().grpMetr->palette().color(QPalette::Window), QColor(10, 20, 30));
 
   // A second application with nothing changed repaints nothing.
   struct Counter : QObject {
@@ -471,13 +471,13 @@ TEST_F(MainFormTest, ColoursFollowTheSettingsAndChangeOnlyWhatDiffers) {
 
 TEST_F(MainFormTest, PortBoxesStandBesideTheirRowsAndTheWindowStartsOnScreen) {
   Start({});
-  QListWidget* list = form->ui->lstOutPNames;
+  QListWidget* list = form->Widgets().lstOutPNames;
   const QRect l = list->geometry();
   int prevTop = -1;
   for (int p = 0; p < 9; ++p) {
     SCOPED_TRACE(p);
-    const QRect clk = form->chkMidiOutClocks[p]->geometry();
-    const QRect syn = form->chkMidiOutSync[p]->geometry();
+    const QRect clk = form->MidiOutClocks()[p]->geometry();
+    const QRect syn = form->MidiOutSync()[p]->geometry();
     EXPECT_EQ(clk.top(), syn.top());
     EXPECT_GT(clk.top(), prevTop);
     EXPECT_GE(clk.top(), l.top());
@@ -487,12 +487,13 @@ TEST_F(MainFormTest, PortBoxesStandBesideTheirRowsAndTheWindowStartsOnScreen) {
     prevTop = clk.top();
   }
   // The two port panels show together, one above the other.
-  EXPECT_FALSE(form->ui->pnlConfigInPorts->geometry().intersects(form->ui->pnlConfigOutPorts->geometry()));
+  EXPECT_FALSE(
+      form->Widgets().pnlConfigInPorts->geometry().intersects(form->Widgets().pnlConfigOutPorts->geometry()));
   const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
   EXPECT_GE(form->frameGeometry().left(), avail.left());
   EXPECT_GE(form->frameGeometry().top(), avail.top());
   // The Tarlo controls show in Config with an output port only.
-  EXPECT_TRUE(form->ui->lblTarloDevId->isHidden());
+  EXPECT_TRUE(form->Widgets().lblTarloDevId->isHidden());
 }
 
 TEST_F(MainFormTest, NoFreeLockEndsStartUpWithItsBox) {

@@ -45,9 +45,9 @@ TEST_F(StatusDisplayTest, AnUnchangedSnapshotAppliesNothingTheSecondTime) {
   form->Status().UpdateDspStatus();
   EXPECT_EQ(form->Status().DspApplies(), first);
   // Seq 1: seq 0 is the metronome's, which has its bar once an output port is allocated.
-  EXPECT_EQ(form->SeqRows[1].lblSeqState->text().toStdString(), "-");
-  EXPECT_EQ(form->SeqRows[1].lblSeqTrans->text().toStdString(), "+0");
-  EXPECT_EQ(form->ui->lblvTempoInt->text().toStdString(), "120");
+  EXPECT_EQ(form->SeqRows()[1].lblSeqState->text().toStdString(), "-");
+  EXPECT_EQ(form->SeqRows()[1].lblSeqTrans->text().toStdString(), "+0");
+  EXPECT_EQ(form->Widgets().lblvTempoInt->text().toStdString(), "120");
 
   // A change shows at the next tick, and only it is applied.
   {
@@ -55,7 +55,7 @@ TEST_F(StatusDisplayTest, AnUnchangedSnapshotAppliesNothingTheSecondTime) {
     Seqs.PartBufs[0][1].PitchBase = 7;
   }
   form->Status().UpdateDspStatus();
-  EXPECT_EQ(form->SeqRows[1].lblSeqTrans->text().toStdString(), "+7");
+  EXPECT_EQ(form->SeqRows()[1].lblSeqTrans->text().toStdString(), "+7");
   EXPECT_EQ(form->Status().DspApplies(), first + 2);  // the pitch's offset and the base
 }
 
@@ -66,8 +66,8 @@ TEST_F(StatusDisplayTest, TheFlashRunsAtTheTimersOwnIntervalInConfig) {
   std::vector<bool> bright;
   for (int tick = 0; tick < 6; ++tick) {
     form->Status().UpdateDspStatus();
-    const QColor c =
-        form->ui->sbtnControl->palette().color(QPalette::Active, form->ui->sbtnControl->foregroundRole());
+    const QColor c = form->Widgets().sbtnControl->palette().color(
+        QPalette::Active, form->Widgets().sbtnControl->foregroundRole());
     bright.push_back(c == QColor(128, 0, 0));
   }
   EXPECT_EQ(bright, (std::vector<bool>{true, true, true, false, true, true}));
@@ -104,7 +104,7 @@ TEST_F(StatusDisplayTest, ExternalClockLossWarnsOnceAndChecksInternal) {
     MidiIn.ExtClockLastMs = 100;
     MidiIn.ExtClockAvg = 21;
   }
-  form->ui->rbClocksExt->setChecked(true);
+  form->Widgets().rbClocksExt->setChecked(true);
   RunCtl.ProgState = TProgState::Running;
   const int32_t warnings = Msgs.WarningCount;
   for (int tick = 0; tick < 3; ++tick) form->Status().UpdateDspStatus();
@@ -112,9 +112,9 @@ TEST_F(StatusDisplayTest, ExternalClockLossWarnsOnceAndChecksInternal) {
   EXPECT_EQ(Msgs.WarningCount, warnings + 1);
   EXPECT_EQ(Msgs.StatusAlertText.Peek(),
             "Warning: No MIDI clocks from input P2; switching to internal clock source");
-  EXPECT_TRUE(form->ui->rbClocksInt->isChecked());
+  EXPECT_TRUE(form->Widgets().rbClocksInt->isChecked());
   EXPECT_EQ(MidiIn.ExtClockAvg.load(), 0);
-  EXPECT_EQ(form->ui->lblvTempoExt->text().toStdString(), "?");
+  EXPECT_EQ(form->Widgets().lblvTempoExt->text().toStdString(), "?");
 }
 
 TEST_F(StatusDisplayTest, TheDrainMovesOneTraceAndOneTextATickAndTheUsageReportGoesToTheLog) {
@@ -159,8 +159,8 @@ TEST_F(StatusDisplayTest, MetronomeTickShowsTheBeat) {
   PlayCycle.BeatChanged = 1;
   Transport.MsClock = 5000;
   form->Status().UpdateDspMetr();
-  EXPECT_EQ(form->ui->lblvBeat->text().toStdString(), "3/4");
-  EXPECT_EQ(form->ui->lblvBar->text().toStdString(), "12");
+  EXPECT_EQ(form->Widgets().lblvBeat->text().toStdString(), "3/4");
+  EXPECT_EQ(form->Widgets().lblvBar->text().toStdString(), "12");
   EXPECT_EQ(PlayCycle.BeatChanged.load(), 0);
   const int64_t applied = form->Status().DspApplies();
   form->Status().UpdateDspMetr();  // no new beat: nothing to apply

@@ -42,7 +42,7 @@ int Widest(const QComboBox* c) {
 
 TEST_F(TextsFitTest, ProgrammeNamesAndTheSeqHeadingsShowWhole) {
   // Config: every programme of the rows' and the live row's lists fits their closed list.
-  for (const TSeqRow& r : form->SeqRows) {
+  for (const TSeqRow& r : form->SeqRows()) {
     if (!r.pnlSeq) continue;
     ASSERT_GT(r.cboSeqProg->count(), 1);
     EXPECT_GE(TextRoom(r.cboSeqProg), Widest(r.cboSeqProg)) << r.cboSeqProg->objectName().toStdString();
@@ -63,7 +63,7 @@ TEST_F(TextsFitTest, ProgrammeNamesAndTheSeqHeadingsShowWhole) {
   EXPECT_TRUE(ui().lblSeqMuted->isHidden());
   EXPECT_FALSE(part->isHidden());
   int rows = 0;
-  for (const TSeqRow& r : form->SeqRows) {
+  for (const TSeqRow& r : form->SeqRows()) {
     if (!r.pnlSeq || r.lblSeqProg->isHidden()) continue;
     ++rows;
     const std::string text = r.lblSeqProg->text().toStdString();
@@ -125,7 +125,7 @@ TEST_F(PortNamesFitTest, OutputPortNamesShowWhole) {
   ui().sbtnDone->click();
   ASSERT_EQ(RunCtl.OutPortsAllocated, 1);
   int rows = 0;
-  for (const TSeqRow& r : form->SeqRows) {
+  for (const TSeqRow& r : form->SeqRows()) {
     if (!r.pnlSeq || r.pnlSeq->isHidden() || r.cboSeqPort->isHidden()) continue;
     ++rows;
     ASSERT_EQ(r.cboSeqPort->count(), 2);

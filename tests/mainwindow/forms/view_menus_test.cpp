@@ -77,7 +77,7 @@ class ViewMenusTest : public test::FormRig {
 
 TEST_F(ViewMenusTest, RunStopAsksOnceAndNoLeavesItRunningAndTheButtonUsable) {
   AllocateOutput();
-  Ui::frmMain& ui = *form->ui;
+  const Ui::frmMain& ui = form->Widgets();
   ui.sbtnControl->click();
   ASSERT_EQ(RunCtl.ProgState.load(), TProgState::Running);
   EXPECT_TRUE(rec.boxes.empty());
@@ -103,7 +103,7 @@ TEST_F(ViewMenusTest, RunStopAsksOnceAndNoLeavesItRunningAndTheButtonUsable) {
 }
 
 TEST_F(ViewMenusTest, RunWithoutAnOutputPortSaysWhyInTheStatusLine) {
-  Ui::frmMain& ui = *form->ui;
+  const Ui::frmMain& ui = form->Widgets();
   CloseAllOutPorts();
   RunCtl.OutPortsAllocated = -1;
   SetProgState(TProgState::Config);
@@ -122,7 +122,7 @@ TEST_F(ViewMenusTest, RunWithoutAnOutputPortSaysWhyInTheStatusLine) {
 }
 
 TEST_F(ViewMenusTest, CalibratePromptTogglesAndCaptionsFollowDisableQwertyControls) {
-  Ui::frmMain& ui = *form->ui;
+  const Ui::frmMain& ui = form->Widgets();
   // The virtual keyboard settings' box, as the user sets it.
   auto QwertyDisabled = [this](bool on) { form->CfgVKbd().ui->chkTemplateQwertyDisabled->setChecked(on); };
   struct Step {
@@ -161,7 +161,7 @@ TEST_F(ViewMenusTest, CalibratePromptTogglesAndCaptionsFollowDisableQwertyContro
 }
 
 TEST_F(ViewMenusTest, KinetraceStepsWrapFromMenuAndPanel) {
-  Ui::frmMain& ui = *form->ui;
+  const Ui::frmMain& ui = form->Widgets();
   auto rightClick = [&](Qt::KeyboardModifiers mods) {
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::RightButton,
                       Qt::RightButton, mods);
@@ -196,7 +196,7 @@ TEST_F(ViewMenusTest, ImageNextWrapsInNameOrderAndABadImageClearsTheImageSetting
   ASSERT_TRUE(small.save(QString::fromStdString(folder + "/a.png"), "PNG"));
   ASSERT_TRUE(small.save(QString::fromStdString(folder + "/c.PNG"), "PNG"));
   ASSERT_TRUE(small.save(QString::fromStdString(folder + "/z.bmp"), "BMP"));
-  Ui::frmMain& ui = *form->ui;
+  const Ui::frmMain& ui = form->Widgets();
 
   Cfg.KinetraceImgFile = folder + "/c.PNG";
   Cfg.KinetraceImgVisible = 0;
@@ -271,8 +271,8 @@ TEST_F(ViewMenusTest, StatusBarHintsOnlyWithAutoHintsAndOnlyInTheActiveWindow) {
   };
   QWidget other;
   for (const Case& c : cases) {
-    form->ui->mnuViewAutoHints->setChecked(c.autoHints == 0);
-    form->ui->mnuViewAutoHints->trigger();
+    form->Widgets().mnuViewAutoHints->setChecked(c.autoHints == 0);
+    form->Widgets().mnuViewAutoHints->trigger();
     ASSERT_EQ(Cfg.AutoHints, c.autoHints);
     form->Views().ApplyActiveWindowHints(c.mainActive ? static_cast<QWidget*>(form.get()) : &other);
     EXPECT_EQ(hint(), c.want) << int(c.autoHints) << c.mainActive;
@@ -280,7 +280,7 @@ TEST_F(ViewMenusTest, StatusBarHintsOnlyWithAutoHintsAndOnlyInTheActiveWindow) {
 }
 
 TEST_F(ViewMenusTest, MenuTogglesWaitForTheEngineLockToStoreWhatTheEngineReads) {
-  Ui::frmMain& ui = *form->ui;
+  const Ui::frmMain& ui = form->Widgets();
   struct Case {
     QAction* item;
     uint8_t* setting;
@@ -317,7 +317,7 @@ TEST_F(ViewMenusTest, MenuTogglesWaitForTheEngineLockToStoreWhatTheEngineReads) 
 
 TEST_F(ViewMenusTest, WindowCallsWaitForTheEngineLockOverWhatTheEngineThreadsTouch) {
   AllocateOutput();
-  Ui::frmMain& ui = *form->ui;
+  const Ui::frmMain& ui = form->Widgets();
   struct Case {
     const char* what;
     std::function<void()> before;

@@ -139,7 +139,7 @@ TEST_F(CfgWindowsTest, PerfLoaderShowsTheNextStepAndAPickStoresTheShownValue) {
   p.ui->sbtnSaveConfig->click();
   ASSERT_EQ(rec.boxes.size(), 1u);
   EXPECT_EQ(rec.boxes[0].text, "Unable to save config file while main 'Config' menu is disabled");
-  EXPECT_FALSE(std::filesystem::exists(form->DataFolder + kDefaultCfgName));
+  EXPECT_FALSE(std::filesystem::exists(form->DataFolder() + kDefaultCfgName));
   EXPECT_TRUE(p.isVisible());
 }
 
@@ -242,7 +242,7 @@ TEST_F(CfgWindowsTest, PlacesSurviveASaveAndRestartAndALostPlaceIsCentred) {
   EXPECT_EQ(Cfg.WindowCfgPerfLeft, 123);
   EXPECT_EQ(Cfg.WindowMainLeft, 20);
   form->CfgPerf().ui->sbtnSaveConfig->click();
-  ASSERT_TRUE(std::filesystem::exists(form->DataFolder + kDefaultCfgName));
+  ASSERT_TRUE(std::filesystem::exists(form->DataFolder() + kDefaultCfgName));
   // A settings load leaves the open windows where they are, and their places with them.
   bool ok = false;
   form->LoadConfigAndApply(true, false, ok);
@@ -363,10 +363,10 @@ TEST_F(CfgColoursTest, WarningBeforeThePickAndTheSystemBoxOnlyInTheFirstCopy) {
   EXPECT_NE(Cfg.ClPanelControl, Rgb(1, 1, 1));
   auto* control = Colours().findChild<QWidget*>("shpClPanelControl");
   EXPECT_EQ(control->palette().color(control->backgroundRole()),
-            ToQColor(Cfg.ClPanelControl, form->SavedPalette));
+            ToQColor(Cfg.ClPanelControl, form->SavedPalette()));
 
   Colours().close();
-  form->IsFirstInstance = false;
+  form->SetFirstInstance(false);
   ui().mnuCfgColours->trigger();
   EXPECT_FALSE(Colours().ui->grpSystem->isVisible());
   EXPECT_TRUE(Colours().ui->grpSystemOff->isVisible());

@@ -16,8 +16,8 @@ TEST_F(ReferenceWindowsTest, MenuItemsShowTheListsWithTheirCaptionsAndReadOnlyTe
     TfrmReference* window;
     const char* caption;
     const char* firstLine;
-  } rows[] = {{form->ui->mnuToolsGMPrograms, form->GMPrograms(), "GM Program assignments", "Pianos"},
-              {form->ui->mnuToolsGMDrums, form->GMDrums(), "GM Drum assignments", "B\tAc Bass Drum"}};
+  } rows[] = {{form->Widgets().mnuToolsGMPrograms, form->GMPrograms(), "GM Program assignments", "Pianos"},
+              {form->Widgets().mnuToolsGMDrums, form->GMDrums(), "GM Drum assignments", "B\tAc Bass Drum"}};
   for (const Row& r : rows) {
     EXPECT_TRUE(r.item->isEnabled());
     EXPECT_FALSE(r.window->isVisible());
