@@ -60,10 +60,19 @@ enum class TModeHandler : uint8_t {
 };
 
 // The argument handlers by who takes the keys; the modes the router takes itself have none.
-inline constexpr auto kModeKeyFns = [] {
+// Given says which are set: a function's address may not be compared with null at compile time
+// (sanitizer builds refuse it), so the table check reads Given.
+struct TModeKeyFns {
+  std::array<TModeKeyFn, static_cast<std::size_t>(TModeHandler::Count)> Fns{};
+  std::array<bool, static_cast<std::size_t>(TModeHandler::Count)> Given{};
+};
+inline constexpr TModeKeyFns kModeKeyFns = [] {
   using H = TModeHandler;
-  std::array<TModeKeyFn, static_cast<std::size_t>(H::Count)> fns{};
-  auto set = [&fns](H h, TModeKeyFn fn) { fns[static_cast<std::size_t>(h)] = fn; };
+  TModeKeyFns fns{};
+  auto set = [&fns](H h, TModeKeyFn fn) {
+    fns.Fns[static_cast<std::size_t>(h)] = fn;
+    fns.Given[static_cast<std::size_t>(h)] = true;
+  };
   set(H::Command, &ExecCommandKey);
   set(H::RecBarsStop, &HandleRecBarsStopKey);
   set(H::Tempo, &HandleTempoModeKey);
@@ -140,7 +149,7 @@ struct Builder {
   constexpr void Modes(TModeSteps steps, TModeHandler handler, TMapNo map) {
     for (int m = steps.First; m <= steps.Last; ++m) {
       Rows[m].Handler = handler;
-      Rows[m].Key = kModeKeyFns[static_cast<std::size_t>(handler)];
+      Rows[m].Key = kModeKeyFns.Fns[static_cast<std::size_t>(handler)];
       Rows[m].Map = map;
       Rows[m].OutOfMapCode = OutOfMapCode(map);
       ++Set[m];
@@ -166,7 +175,7 @@ struct Builder {
     for (int s : Set)
       if (s != 1) return false;
     for (const TKeyModeRow& row : Rows)
-      if (RoutedItself(row.Handler) == (row.Key != nullptr)) return false;
+      if (RoutedItself(row.Handler) == kModeKeyFns.Given[static_cast<std::size_t>(row.Handler)]) return false;
     return true;
   }
 };
