@@ -90,7 +90,7 @@ void Reinitialise() {
   Call(RefreshHooks.ReloadMainWindow);
   // The virtual keyboard takes the loaded key length before its settings window reloads.
   SetTemplateKeySize(Cfg.TemplateKeySizeLoaded);
-  Call(RefreshHooks.ReloadSettingsWindows);
+  PublishTopic(TTopic::Settings);
   SetKLabDefs();
   RefindPorts(TPortSide::Inputs);
   RefindPorts(TPortSide::Outputs);

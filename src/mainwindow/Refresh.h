@@ -23,8 +23,6 @@ struct TRefreshHooks {
   std::function<void()> CloseKeyMapWindows;
   // Hints, hint mode, seq status columns and the fixed lists of the main window.
   std::function<void()> ReloadMainWindow;
-  // Each settings window that is showing loads its controls again.
-  std::function<void()> ReloadSettingsWindows;
   // The port rows and labels of one side, after its ports were re-found.
   std::function<void(TPortSide side)> PortRowsChanged;
   // The main window's combos, check boxes, radio buttons and menu marks from the values.
@@ -39,7 +37,6 @@ inline auto HookSlots(const TRefreshHooks& h) {
       VEL_HOOK_SLOT(h, ClearWindowMessages),
       VEL_HOOK_SLOT(h, CloseKeyMapWindows),
       VEL_HOOK_SLOT(h, ReloadMainWindow),
-      VEL_HOOK_SLOT(h, ReloadSettingsWindows),
       VEL_HOOK_SLOT(h, PortRowsChanged),
       VEL_HOOK_SLOT(h, LoadMainControls),
       VEL_HOOK_SLOT(h, SelectTarloControls),

@@ -106,8 +106,7 @@ void TWindowRegistry::Fill() {
 
   TRefreshHooks& refresh = RefreshHooks;
   for (auto slot : {&TRefreshHooks::ClearWindowMessages, &TRefreshHooks::CloseKeyMapWindows,
-                    &TRefreshHooks::ReloadMainWindow, &TRefreshHooks::ReloadSettingsWindows,
-                    &TRefreshHooks::SelectTarloControls})
+                    &TRefreshHooks::ReloadMainWindow, &TRefreshHooks::SelectTarloControls})
     FillSlot(refresh, &TWindowCalls::Refresh, slot);
   FillSlot(refresh, &TWindowCalls::Refresh, &TRefreshHooks::PortRowsChanged);
   FillSlot(refresh, &TWindowCalls::Refresh, &TRefreshHooks::LoadMainControls);

@@ -11,7 +11,7 @@
 // A window registers for as long as it lives, for example:
 //   class TfrmCfgPerf : public QWidget, public TWindow {
 //     void On(TTopic t) override { if (isVisible() && t == TTopic::Settings) LoadCfgPerfControls(); }
-//     void Answer(TWindowCalls& c) override { c.Refresh.ReloadSettingsWindows = [this] { Reload(); }; }
+//     void Answer(TWindowCalls& c) override { c.Run.UsageReport = [this] { Report(); }; }
 //     TRegistration registration_ = Windows().Register(*this);  // the last member: goes first
 //   };
 #include <cstdint>

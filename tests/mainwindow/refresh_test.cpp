@@ -64,7 +64,9 @@ TEST_F(RefreshTest, AReinitStartsFromCleanMessagesAndReloadsTheWindowsFirst) {
   RefreshHooks.ClearWindowMessages = [this] { Note("clear window messages"); };
   RefreshHooks.CloseKeyMapWindows = [this] { Note("close key maps"); };
   RefreshHooks.ReloadMainWindow = [this] { Note("reload main"); };
-  RefreshHooks.ReloadSettingsWindows = [this] { Note("reload settings"); };
+  Ui().Publish = [this](TTopic topic) {
+    if (topic == TTopic::Settings) Note("reload settings");
+  };
   Msgs.ErrMsg.Set("X error: Unexpected Y");
   Msgs.WarnMsg.Set("Z");
   Msgs.StatusAlertText.Set("Warning: Z");

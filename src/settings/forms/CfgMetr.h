@@ -19,7 +19,7 @@ class TfrmCfgMetr : public TCfgWindow {
 
   // Beside the loader it serves the notes-per-bar button alone, after a time signature moved it.
   void On(TTopic topic) override {
-    if (!isVisible()) return;
+    if (ReloadForSettings(topic) || !isVisible()) return;
     if (topic == TTopic::MetrNoteLen) ShowMetrNoteLenFrac();
     if (topic == TTopic::OutPortsClosed) FillMetrSeqNos();
   }

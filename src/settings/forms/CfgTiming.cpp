@@ -75,7 +75,7 @@ void TfrmCfgTiming::WireCombos() {
 }
 
 void TfrmCfgTiming::On(TTopic topic) {
-  if (!isVisible()) return;
+  if (ReloadForSettings(topic) || !isVisible()) return;
   switch (topic) {
     case TTopic::StepRecNoteLen:
       return ShowSRecNoteLenFrac();

