@@ -14,24 +14,22 @@
 #include <QSlider>
 #include <QStatusBar>
 #include <QToolButton>
-#include <mutex>
+#include <optional>
 
-#include "base/EngineLock.h"
 #include "base/Messages.h"
-#include "keys/StyleKeys.h"
+#include "keys/StyleKeysLocked.h"
 #include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainViewMenus.h"
 #include "settings/Settings.h"
 #include "settings/forms/StatusHints.h"
 #include "styles/StyleChains.h"
+#include "styles/StyleEditLocked.h"
 #include "ui_CfgStyle.h"
 
 namespace vel {
 
 namespace {
-
-using Guard = std::lock_guard<TEngineLock>;
 
 // The colours the window shows, as the settings write them ($00BBGGRR).
 const QColor kAccentOn(0xEF, 0x90, 0x90);     // a row with steps, sounding
@@ -148,12 +146,7 @@ void TfrmCfgStyle::On(TTopic topic) {
   } else if (topic == mine.Trigger) {
     ShowTriggerState();
   } else if (topic == mine.Chain) {
-    int32_t chain = 0;
-    {
-      Guard lock(EngineLock);
-      chain = store_.ChainNo;
-    }
-    ShowChain(chain);
+    ShowChain(TakeChainNo(store_));
   } else if (topic == TTopic::MetrMode) {
     SetCaptions();
   }
@@ -346,11 +339,7 @@ void TfrmCfgStyle::FillNoteLists() {
 void TfrmCfgStyle::RefreshStyleLists(bool reload) {
   ClearChainCell();
   QStringList lines;
-  {
-    Guard lock(EngineLock);
-    for (int32_t s = 0; s <= std::min(store_.LastStyle, kStyleCount - 1); ++s)
-      lines << Q(FmtStyleLine(store_, s));
-  }
+  for (const std::string& line : TakeStyleLines(store_)) lines << Q(line);
   {
     const QSignalBlocker b1(ui->lstPatStyles), b2(ui->lstPatMains), b3(ui->lstPatBreaks);
     ui->lstPatStyles->clear();
@@ -382,24 +371,9 @@ void TfrmCfgStyle::LoadControls() {
 }
 
 TfrmCfgStyle::TLoadedOptions TfrmCfgStyle::TakeOptions(bool& refill) {
-  TLoadedOptions s;
-  Guard lock(EngineLock);
-  if (KeepSelectionValid(store_)) RequestStyleRebuild();
-  s.ShowChains = store_.ShowChains;
-  s.ShowPatterns = store_.ShowPatterns;
-  s.ChainNo = store_.ChainNo;
-  s.DspGMNames = store_.DspGMNames;
-  s.UsePatTSig = store_.UsePatTSig;
-  s.AccentEnabled = store_.AccentEnabled;
-  s.ChainOn = store_.ChainOn;
-  s.FlamSpeed = store_.FlamSpeed;
-  s.VelVar = store_.VelVar;
-  s.RowOn = store_.RowOn;
-  s.RowVel = store_.RowVel;
-  s.RowAccVel = store_.RowAccVel;
-  s.RowMap = store_.RowMap;
+  TLoadedOptions s = TakeStyleOptions(store_);
   // The lists are refilled only when their items change: 15 lists of 128 items are slow to fill.
-  refill = notesGM_ != (!traits_.Ties && s.DspGMNames) || notesNumeric_ != (Cfg.KeyDefsNumeric != 0);
+  refill = notesGM_ != (!traits_.Ties && s.DspGMNames) || notesNumeric_ != s.KeyDefsNumeric;
   return s;
 }
 
@@ -446,17 +420,9 @@ void TfrmCfgStyle::ShowRows(const TLoadedOptions& s) {
 void TfrmCfgStyle::FillPatternLists() {
   QStringList mains;
   QStringList breaks;
-  {
-    Guard lock(EngineLock);
-    const int32_t style = store_.StyleNo;
-    if (IsDefinedStyle(store_, style)) {
-      const TStyleHeader& h = store_.Styles[style];
-      for (int32_t p = 0; p <= std::min(h.LastMain, kStyleMainCount - 1); ++p)
-        mains << Q(FmtPatLine(store_, style, p));
-      for (int32_t p = 0; p <= std::min(h.LastBreak, kStyleBreakCount - 1); ++p)
-        breaks << Q(FmtPatLine(store_, style, kStyleFirstBreak + p));
-    }
-  }
+  const TPatternLines lines = TakePatternLines(store_);
+  for (const std::string& line : lines.Mains) mains << Q(line);
+  for (const std::string& line : lines.Breaks) breaks << Q(line);
   const QSignalBlocker b1(ui->lstPatMains), b2(ui->lstPatBreaks);
   ui->lstPatMains->clear();
   ui->lstPatMains->addItems(mains);
@@ -465,17 +431,7 @@ void TfrmCfgStyle::FillPatternLists() {
 }
 
 void TfrmCfgStyle::SelectListRows() {
-  int32_t style = 0;
-  int32_t pattern = 0;
-  bool valid = false;
-  bool defined = false;
-  {
-    Guard lock(EngineLock);
-    style = store_.StyleNo;
-    pattern = store_.PatNo;
-    valid = IsValidStylePattern(store_, style, pattern);
-    defined = IsDefinedStyle(store_, style);
-  }
+  const auto [style, pattern, valid, defined] = TakeSelection(store_);
   const QSignalBlocker b1(ui->lstPatStyles), b2(ui->lstPatMains), b3(ui->lstPatBreaks);
   ui->lstPatStyles->setCurrentRow(defined ? style : -1);
   const bool main = valid && pattern < kStyleFirstBreak;
@@ -490,22 +446,13 @@ void TfrmCfgStyle::SelectListRows() {
 }
 
 void TfrmCfgStyle::DisplayPatternGrid(bool keepUndo) {
-  TStylePattern p;
-  bool valid = false;
-  std::string styleCaption, patCaption;
-  std::array<uint8_t, kStyleInstRows> rowOn{};
-  bool accentOn = false;
-  {
-    Guard lock(EngineLock);
-    if (const TStylePattern* cur = CurrentPattern(store_)) {
-      p = *cur;
-      valid = true;
-    }
-    styleCaption = FmtStyleCaption(store_, store_.StyleNo);
-    patCaption = FmtPatCaption(store_, store_.StyleNo, store_.PatNo);
-    rowOn = store_.RowOn;
-    accentOn = store_.AccentEnabled != 0;
-  }
+  const TPatternView view = TakePatternView(store_);
+  const TStylePattern& p = view.Pattern;
+  const bool valid = view.Valid;
+  const std::string& styleCaption = view.StyleCaption;
+  const std::string& patCaption = view.PatCaption;
+  const auto& rowOn = view.RowOn;
+  const bool accentOn = view.AccentOn;
   ui->lblvStyleName->setText(Q(styleCaption));
   ui->lblvPatName->setText(valid ? Q(patCaption) : QString());
   ui->lblvPatTSigSteps->setText(valid ? Q(TSigStepsText(p)) : QString());
@@ -526,13 +473,7 @@ void TfrmCfgStyle::DisplayPatternGrid(bool keepUndo) {
 }
 
 void TfrmCfgStyle::ShowUndoButtons() {
-  bool chainOn = false;
-  bool valid = false;
-  {
-    Guard lock(EngineLock);
-    chainOn = store_.ChainOn != 0;
-    valid = CurrentPattern(store_) != nullptr;
-  }
+  const auto [chainOn, valid] = TakeUndoButtonState(store_);
   ui->sbtnRevertPat->setEnabled(!chainOn && Edit.PatUndoValid);
   ui->sbtnPastePat->setEnabled(!chainOn && valid && Edit.ClipboardFilled);
   ui->sbtnCopyPat->setEnabled(!chainOn && valid);
@@ -540,18 +481,7 @@ void TfrmCfgStyle::ShowUndoButtons() {
 }
 
 void TfrmCfgStyle::ShowChain(int32_t chain) {
-  std::vector<TChainCells> cells;
-  std::string styleCaption, patCaption;
-  int32_t chainNo = 0;
-  bool valid = false;
-  {
-    Guard lock(EngineLock);
-    cells = ChainCellTexts(store_, chain);
-    styleCaption = FmtStyleCaption(store_, store_.StyleNo);
-    patCaption = FmtPatCaption(store_, store_.StyleNo, store_.PatNo);
-    chainNo = store_.ChainNo;
-    valid = IsValidStylePattern(store_, store_.StyleNo, store_.PatNo);
-  }
+  const auto [cells, styleCaption, patCaption, chainNo, valid] = TakeChainView(store_, chain);
   ui->lblvStyleName->setText(Q(styleCaption));
   ui->lblvPatName->setText(valid ? Q(patCaption) : QString());
   if (chain < 0 || chain >= kChainCount) return;
@@ -574,11 +504,7 @@ void TfrmCfgStyle::ShowChain(int32_t chain) {
 }
 
 void TfrmCfgStyle::ShowTriggerState() {
-  TBreakTriggerState state = TBreakTriggerState::Idle;
-  {
-    Guard lock(EngineLock);
-    state = BreakTriggerState(store_);
-  }
+  const TBreakTriggerState state = TakeTriggerState(store_);
   QToolButton* b = ui->sbtnTriggerBreak;
   const QSignalBlocker block(b);
   b->setText(Q(std::string(BreakTriggerCaption(state))));
@@ -595,13 +521,7 @@ void TfrmCfgStyle::ShowTriggerState() {
 }
 
 void TfrmCfgStyle::SetCaptions() {
-  bool modeStyles = false;
-  bool drumType = false;
-  {
-    Guard lock(EngineLock);
-    modeStyles = Cfg.MetrModeStyles != 0;
-    drumType = Cfg.MetrTypePitchLocked != 0;
-  }
+  const auto [modeStyles, drumType] = TakeMetrStyleMode();
   const std::string suffix = StyleCaptionSuffix(traits_, modeStyles, drumType);
   const QColor colour = suffix.empty()
                             ? ToQColor(traits_.Ties ? Cfg.ClFgMetrBass : Cfg.ClFgMetrDrum, main_.SysPalette())
@@ -619,13 +539,7 @@ void TfrmCfgStyle::SetCaptions() {
 }
 
 void TfrmCfgStyle::ShowGroups(bool moveLeftEdge) {
-  bool chains = false;
-  bool patterns = false;
-  {
-    Guard lock(EngineLock);
-    chains = store_.ShowChains != 0;
-    patterns = store_.ShowPatterns != 0;
-  }
+  const auto [chains, patterns] = TakeShownGroups(store_);
   const QSignalBlocker b1(ui->sbtnShowChains), b2(ui->sbtnShowPatterns);
   ui->sbtnShowChains->setChecked(chains);
   ui->sbtnShowPatterns->setChecked(patterns);
@@ -651,57 +565,28 @@ void TfrmCfgStyle::ShowGroups(bool moveLeftEdge) {
 
 void TfrmCfgStyle::ClearTriggerAndClose(bool clearCell) {
   ClosePendingEdits(false, clearCell);
-  {
-    Guard lock(EngineLock);
-    ClearTrigger(store_, false);
-  }
+  SetBreakTrigger(store_, false);
   ShowTriggerState();
 }
 
 void TfrmCfgStyle::StyleListClick(int32_t row) {
   ClearTriggerAndClose(false);
-  int32_t pattern = 0;
-  {
-    Guard lock(EngineLock);
-    if (!IsDefinedStyle(store_, row)) return;
-    if (row == store_.StyleNo && store_.ChainCellStep < 0) return;
-    // A style without main patterns starts on its first break, never on an undefined slot.
-    pattern = std::max(0, FirstValidPattern(store_, row));
-  }
+  const int32_t pattern = StyleToSelect(store_, row);
+  if (pattern < 0) return;
   SelectPattern(row, pattern);
 }
 
 void TfrmCfgStyle::PatListClick(TPatList list, int32_t row) {
   ClearTriggerAndClose(false);
   const int32_t pattern = row + (list == TPatList::Break ? kStyleFirstBreak : 0);
-  bool hadCell = false;
-  int32_t style = 0;
-  {
-    Guard lock(EngineLock);
-    hadCell = store_.ChainCellStep >= 0;
-    style = store_.StyleNo;
-    if (!IsValidStylePattern(store_, style, pattern)) return;
-    if (pattern == store_.PatNo && !hadCell) return;
-  }
+  const auto [go, style, hadCell] = PickFromPatList(store_, pattern);
+  if (!go) return;
   SelectPattern(style, pattern);
   if (hadCell) ClearChainCell();
 }
 
 void TfrmCfgStyle::SelectPattern(int32_t style, int32_t pattern) {
-  bool cell = false;
-  bool newStyle = false;
-  int32_t chain = 0;
-  {
-    Guard lock(EngineLock);
-    newStyle = style != store_.StyleNo;
-    store_.StyleNo = style;
-    store_.PatNo = pattern;
-    traits_.MetrChanged->store(0, std::memory_order_relaxed);
-    cell = store_.ChainCellStep >= 0;
-    if (cell) CopyToChainCell(store_, style, pattern);
-    chain = store_.ChainNo;
-    RequestStyleRebuild();
-  }
+  const auto [newStyle, cell, chain] = SelectStylePattern(store_, style, pattern);
   if (newStyle) FillPatternLists();
   SelectListRows();
   if (cell) ShowChain(chain);
@@ -713,15 +598,7 @@ void TfrmCfgStyle::SelectPattern(int32_t style, int32_t pattern) {
 // Grid and pattern buttons
 
 void TfrmCfgStyle::GridMouseDown(int32_t row, int32_t x, Qt::MouseButton button) {
-  bool chainOn = false;
-  bool changed = false;
-  {
-    Guard lock(EngineLock);
-    chainOn = store_.ChainOn != 0;
-    const TStylePattern* p = CurrentPattern(store_);
-    if (!chainOn && p)
-      changed = ClickStep(store_, Edit, row, StepAtX(x, charWidth_, p->Steps), StepButton(button));
-  }
+  const auto [chainOn, changed] = ClickGrid(store_, Edit, row, x, charWidth_, StepButton(button));
   if (chainOn) {
     ShowMessage("Cannot edit pattern if chain mode is on", MsgKind::Warning);
     return;
@@ -739,41 +616,26 @@ void TfrmCfgStyle::AfterPatternEdit() {
 void TfrmCfgStyle::RevertClick() {
   ClosePendingEdits(false, true);
   ui->sbtnRevertPat->setEnabled(false);
-  bool reverted = false;
-  {
-    Guard lock(EngineLock);
-    reverted = RevertPattern(store_, Edit);
-  }
+  const bool reverted = UndoPatternEdits(store_, Edit);
   DisplayPatternGrid(false);
   if (reverted) AfterPatternEdit();
 }
 
 void TfrmCfgStyle::CopyClick() {
   ClosePendingEdits(false, true);
-  {
-    Guard lock(EngineLock);
-    CopyPattern(store_, Edit);
-  }
+  CopyPatternToClipboard(store_, Edit);
   ShowUndoButtons();
 }
 
 void TfrmCfgStyle::CutClick() {
   ClosePendingEdits(false, true);
-  {
-    Guard lock(EngineLock);
-    CutPattern(store_, Edit);
-  }
+  CutPatternToClipboard(store_, Edit);
   DisplayPatternGrid(false);
 }
 
 void TfrmCfgStyle::PasteClick() {
   ClosePendingEdits(false, true);
-  bool pasted = false;
-  {
-    Guard lock(EngineLock);
-    pasted = PastePattern(store_, Edit);
-  }
-  if (!pasted) return;
+  if (!PastePatternFromClipboard(store_, Edit)) return;
   DisplayPatternGrid(true);
   AfterPatternEdit();
 }
@@ -783,20 +645,10 @@ void TfrmCfgStyle::PasteClick() {
 
 void TfrmCfgStyle::DeleteStyleClick() {
   ClearTriggerAndClose(true);
-  std::string question;
-  int32_t style = 0;
-  {
-    Guard lock(EngineLock);
-    style = store_.StyleNo;
-    if (!IsDefinedStyle(store_, style)) return;
-    question = DeleteStyleQuestion(store_, style);
-  }
-  if (ShowMessage(question, MsgKind::Confirmation, MsgButtons::YesNo) != MsgAnswer::Yes) return;
-  {
-    Guard lock(EngineLock);
-    // The box let the engine run: act only on the style it asked about.
-    if (store_.StyleNo != style || !DeleteStyle(store_, style)) return;
-  }
+  const TDeleteAsk ask = AskDeleteStyle(store_);
+  if (!ask.Ok) return;
+  if (ShowMessage(ask.Question, MsgKind::Confirmation, MsgButtons::YesNo) != MsgAnswer::Yes) return;
+  if (!DeleteAskedStyle(store_, ask.Style)) return;
   // The next style now stands at the index: the deleted one's undo copy must not revert it.
   DropUndo(Edit);
   RefreshStyleLists(true);
@@ -804,36 +656,17 @@ void TfrmCfgStyle::DeleteStyleClick() {
 
 void TfrmCfgStyle::DeletePatternClick(TPatList list) {
   ClearTriggerAndClose(true);
-  std::string question;
-  int32_t style = 0;
-  int32_t pattern = 0;
-  {
-    Guard lock(EngineLock);
-    style = store_.StyleNo;
-    pattern = store_.PatNo;
-    const bool inList = (pattern >= kStyleFirstBreak) == (list == TPatList::Break);
-    if (!inList || !IsValidStylePattern(store_, style, pattern)) return;
-    question = DeletePatternQuestion(store_, style, pattern);
-  }
-  if (ShowMessage(question, MsgKind::Confirmation, MsgButtons::YesNo) != MsgAnswer::Yes) return;
-  {
-    Guard lock(EngineLock);
-    if (store_.StyleNo != style || store_.PatNo != pattern || !DeletePattern(store_, style, pattern)) return;
-  }
+  const TDeleteAsk ask = AskDeletePattern(store_, list);
+  if (!ask.Ok) return;
+  if (ShowMessage(ask.Question, MsgKind::Confirmation, MsgButtons::YesNo) != MsgAnswer::Yes) return;
+  if (!DeleteAskedPattern(store_, ask.Style, ask.Pattern)) return;
   DropUndo(Edit);
   RefreshStyleLists(true);
 }
 
 void TfrmCfgStyle::AddStyleClick(bool insert) {
   ClearTriggerAndClose(true);
-  std::string refusal;
-  {
-    Guard lock(EngineLock);
-    refusal = ListFullText(store_, store_.StyleNo, true, TPatList::Main);
-    const int32_t at =
-        insert && IsDefinedStyle(store_, store_.StyleNo) ? store_.StyleNo : store_.LastStyle + 1;
-    if (refusal.empty()) InsertStyle(store_, at);
-  }
+  const std::string refusal = AddStyle(store_, insert);
   if (!refusal.empty()) {
     ShowMessage(refusal, MsgKind::Warning);
     return;
@@ -844,18 +677,7 @@ void TfrmCfgStyle::AddStyleClick(bool insert) {
 
 void TfrmCfgStyle::AddPatternClick(TPatList list, bool insert) {
   ClearTriggerAndClose(true);
-  std::string refusal;
-  {
-    Guard lock(EngineLock);
-    const int32_t style = store_.StyleNo;
-    refusal = ListFullText(store_, style, false, list);
-    if (refusal.empty()) {
-      const int32_t end =
-          (list == TPatList::Main ? 0 : kStyleFirstBreak) +
-          (list == TPatList::Main ? store_.Styles[style].LastMain : store_.Styles[style].LastBreak) + 1;
-      InsertPattern(store_, style, list, insert ? InsertPatternAt(store_, list) : end);
-    }
-  }
+  const std::string refusal = AddPattern(store_, list, insert);
   if (!refusal.empty()) {
     ShowMessage(refusal, MsgKind::Warning);
     return;
@@ -903,23 +725,9 @@ bool TfrmCfgStyle::EditorOpen(TEditor editor) const {
 
 void TfrmCfgStyle::OpenEditor(TEditor editor) {
   ClearTriggerAndClose(true);
-  bool chainOn = false;
-  std::string text;
-  bool ok = false;
-  {
-    Guard lock(EngineLock);
-    chainOn = store_.ChainOn != 0;
-    const TStylePattern* p = CurrentPattern(store_);
-    if (editor == TEditor::StyleName && IsDefinedStyle(store_, store_.StyleNo)) {
-      text = store_.Styles[store_.StyleNo].Name.Str();
-      ok = true;
-    } else if (editor != TEditor::StyleName && p) {
-      text = editor == TEditor::PatName ? p->Name.Str() : TSigStepsText(*p);
-      ok = true;
-    }
-    editStyle_ = store_.StyleNo;
-    editPattern_ = store_.PatNo;
-  }
+  const auto [chainOn, ok, text, style, pattern] = OpenStyleEditor(store_, editor);
+  editStyle_ = style;
+  editPattern_ = pattern;
   if (chainOn) {
     static const char* kRefusals[] = {"Can't edit style name if chain mode is on",
                                       "Can't edit pattern name if chain mode is on",
@@ -943,11 +751,7 @@ void TfrmCfgStyle::EditorTextChanged(TEditor editor, const QString& text) {
 }
 
 void TfrmCfgStyle::StoreEditedName(TEditor editor, const std::string& text, bool accepting) {
-  Guard lock(EngineLock);
-  if (editor == TEditor::StyleName)
-    SetStyleName(store_, editStyle_, text, accepting);
-  else
-    SetPatternName(store_, editStyle_, editPattern_, text);
+  StoreEditorName(store_, editor, editStyle_, editPattern_, text, accepting);
 }
 
 void TfrmCfgStyle::AcceptEditor(TEditor editor) {
@@ -967,28 +771,18 @@ void TfrmCfgStyle::AcceptEditor(TEditor editor) {
 void TfrmCfgStyle::AcceptTSigSteps() {
   const TEditorParts parts = Parts(*ui, TEditor::TSigSteps);
   const std::string text = parts.Edit->text().toStdString();
-  TTSigStepsEdit e;
   const int32_t style = editStyle_;
   const int32_t pattern = editPattern_;
-  {
-    Guard lock(EngineLock);
-    if (!IsValidStylePattern(store_, style, pattern)) return;
-    e = ParseTSigSteps(store_.Patterns[style][pattern], text);
-  }
+  const std::optional<TTSigStepsEdit> parsed = ParseEditedTSigSteps(store_, style, pattern, text);
+  if (!parsed) return;
+  const TTSigStepsEdit& e = *parsed;
   // The boxes take the focus: that is no cancel.
   closingEditor_ = true;
   bool go = e.Ok;
   if (!e.Ok) ShowMessage(e.Error, MsgKind::Error);
   if (e.Ok && !e.Question.empty())
     go = ShowMessage(e.Question, MsgKind::Warning, MsgButtons::YesNo) == MsgAnswer::Yes;
-  if (go) {
-    Guard lock(EngineLock);
-    go = IsValidStylePattern(store_, style, pattern);
-    if (go) {
-      ApplyTSigSteps(store_.Patterns[style][pattern], e);
-      RequestStyleRebuild();
-    }
-  }
+  if (go) go = ApplyEditedTSigSteps(store_, style, pattern, e);
   if (!go) {
     parts.Edit->setText(Q(savedText_[int(TEditor::TSigSteps)]));
     parts.Edit->setFocus(Qt::OtherFocusReason);
@@ -1026,22 +820,11 @@ void TfrmCfgStyle::ClosePendingEdits(bool accept, bool clearCell) {
 // Chains
 
 void TfrmCfgStyle::ClearChainCell() {
-  {
-    Guard lock(EngineLock);
-    if (store_.ChainCellStep < 0) return;
-    store_.ChainCellStep = -1;
-  }
-  ShowChainCellHighlight();
+  if (ClearChainCellMark(store_)) ShowChainCellHighlight();
 }
 
 void TfrmCfgStyle::ShowChainCellHighlight() {
-  int32_t chain = 0;
-  int32_t step = -1;
-  {
-    Guard lock(EngineLock);
-    chain = store_.ChainCellChain;
-    step = store_.ChainCellStep;
-  }
+  const auto [chain, step] = TakeChainCell(store_);
   for (int32_t c = 0; c < kChainCount; ++c)
     for (int32_t s = 0; s < kChainStepCount; ++s)
       for (int32_t col = 0; col < 2; ++col) {
@@ -1053,27 +836,16 @@ void TfrmCfgStyle::ShowChainCellHighlight() {
     SetBg(l, step >= 0 ? kCellSelected : QColor());
 }
 
-void TfrmCfgStyle::ChainLocked(const char* text, bool warning) {
+void TfrmCfgStyle::ChainModeRefusal(const char* text, bool warning) {
   ShowMessage(text, warning ? MsgKind::Warning : MsgKind::Error);
 }
 
 void TfrmCfgStyle::ChainCellMouseDown(int32_t chain, int32_t step, int32_t column, Qt::MouseButton button) {
   ClosePendingEdits(false, false);
-  bool chainOn = false;
-  {
-    Guard lock(EngineLock);
-    chainOn = store_.ChainOn != 0;
-    const int32_t delta = button == Qt::LeftButton ? -1 : button == Qt::RightButton ? 1 : 0;
-    if (column == 2 && delta != 0) StepChainRepeats(store_, chain, step, delta);
-    if (column == 3 && delta != 0) StepChainJump(store_, chain, step, delta);
-    if (column < 2 && !chainOn) {
-      const bool same = store_.ChainCellChain == chain && store_.ChainCellStep == step;
-      store_.ChainCellChain = chain;
-      store_.ChainCellStep = same ? -1 : step;
-    }
-  }
+  const int32_t delta = button == Qt::LeftButton ? -1 : button == Qt::RightButton ? 1 : 0;
+  const bool chainOn = ClickChainCell(store_, chain, step, column, delta);
   if (column < 2 && chainOn) {
-    ChainLocked("Cannot change style/pattern if chain mode is on", true);
+    ChainModeRefusal("Cannot change style/pattern if chain mode is on", true);
     return;
   }
   if (column < 2) ShowChainCellHighlight();
@@ -1082,13 +854,7 @@ void TfrmCfgStyle::ChainCellMouseDown(int32_t chain, int32_t step, int32_t colum
 
 void TfrmCfgStyle::ChainStartClick(int32_t chain) {
   ClosePendingEdits(false, false);
-  bool chainOn = false;
-  {
-    Guard lock(EngineLock);
-    chainOn = store_.ChainOn != 0;
-    if (!chainOn) SetChainNoStart(store_, chain);
-  }
-  if (chainOn) ChainLocked("Cannot set chain start if chain mode is on", true);
+  if (StartChainAt(store_, chain)) ChainModeRefusal("Cannot set chain start if chain mode is on", true);
   ShowChain(chain);
 }
 
@@ -1098,13 +864,7 @@ void TfrmCfgStyle::ChainOnClick() {
 }
 
 void TfrmCfgStyle::SetChainMode(bool on) {
-  bool redraw = false;
-  int32_t chain = 0;
-  {
-    Guard lock(EngineLock);
-    if (on != (store_.ChainOn != 0)) redraw = vel::SetChainMode(store_, on) || on;
-    chain = store_.ChainNo;
-  }
+  const auto [redraw, chain] = SwitchChainMode(store_, on);
   if (on) ClearChainCell();
   for (QWidget* w : {static_cast<QWidget*>(ui->lstPatStyles), static_cast<QWidget*>(ui->lstPatMains),
                      static_cast<QWidget*>(ui->lstPatBreaks), static_cast<QWidget*>(ui->sbtnRandStyle),
@@ -1117,22 +877,13 @@ void TfrmCfgStyle::SetChainMode(bool on) {
 void TfrmCfgStyle::TriggerClick() {
   const bool down = ui->sbtnTriggerBreak->isChecked();
   ClosePendingEdits(false, true);
-  {
-    Guard lock(EngineLock);
-    if (down)
-      TriggerBreak(store_);
-    else
-      ClearTrigger(store_, false);
-  }
+  SetBreakTrigger(store_, down);
   ShowTriggerState();
 }
 
 void TfrmCfgStyle::RandomClick() {
   ClearTriggerAndClose(true);
-  {
-    Guard lock(EngineLock);
-    RandomStyle(store_);
-  }
+  PickRandomStyle(store_);
   ShowTriggerState();
   DropUndo(Edit);
   FillPatternLists();
@@ -1145,84 +896,47 @@ void TfrmCfgStyle::RandomClick() {
 
 void TfrmCfgStyle::UsePatTSigClick() {
   ClosePendingEdits(false, true);
-  const uint8_t on = ui->chkUsePatTSig->isChecked() ? 1 : 0;
-  Guard lock(EngineLock);
-  if (store_.UsePatTSig == on) return;
-  store_.UsePatTSig = on;
-  RequestStyleRebuild();
+  SetUsePatTSig(store_, ui->chkUsePatTSig->isChecked());
 }
 
 void TfrmCfgStyle::FlamChanged(int32_t value) {
   if (!created_) return;
   ui->lblFlamPercent->setText(Q(FlamLabel(value)));
-  Guard lock(EngineLock);
-  if (store_.FlamSpeed == value) return;
-  store_.FlamSpeed = value;
-  RequestStyleRebuild();
+  SetFlamSpeed(store_, value);
 }
 
 void TfrmCfgStyle::VelVarChanged(int32_t value) {
   if (!created_) return;
   ui->lblVelVarPercent->setText(Q(VelVarLabel(value)));
-  Guard lock(EngineLock);
-  if (store_.VelVar == value) return;
-  store_.VelVar = value;
-  RequestStyleRebuild();
+  SetVelVar(store_, value);
 }
 
 void TfrmCfgStyle::RowOnClick(int32_t row) {
   ClosePendingEdits(false, true);
   if (row < 1 || row >= kStyleRows)
     return ReportDesignError("HandleDynamicControls error: Unexpected chkNotes I: " + std::to_string(row));
-  const uint8_t on = chkNotes[row - 1]->isChecked() ? 1 : 0;
-  {
-    Guard lock(EngineLock);
-    if (store_.RowOn[row - 1] == on) return;
-    store_.RowOn[row - 1] = on;
-    RequestStyleRebuild();
-  }
-  DisplayPatternGrid(false);
+  if (SetRowOn(store_, row, chkNotes[row - 1]->isChecked())) DisplayPatternGrid(false);
 }
 
 void TfrmCfgStyle::NoteListPick(int32_t row, int32_t index) {
   ClosePendingEdits(false, true);
-  if (row < 1 || row >= kStyleRows || index < 0 || index > 127) return;
-  const int32_t note = 127 - index;
-  Guard lock(EngineLock);
-  if (store_.RowMap[row].Note == note) return;
-  // The row keeps its names: only what it plays changes.
-  store_.RowMap[row].Note = note;
-  RequestStyleRebuild();
+  SetRowNote(store_, row, 127 - index);
 }
 
 void TfrmCfgStyle::VelChanged(int32_t row, int32_t value, bool accent) {
   if (!created_ || row < 1 || row >= kStyleRows) return;
   (accent ? tbAccVels : tbVels)[row - 1]->setToolTip(QString::number(value));
-  auto& levels = accent ? store_.RowAccVel : store_.RowVel;
-  Guard lock(EngineLock);
-  if (levels[row - 1] == value) return;
-  levels[row - 1] = static_cast<uint8_t>(std::clamp(value, 0, 127));
-  RequestStyleRebuild();
+  SetRowLevel(store_, row, accent, value);
 }
 
 void TfrmCfgStyle::AccentClick() {
   ClosePendingEdits(false, true);
-  const uint8_t on = ui->chkAccent->isChecked() ? 1 : 0;
-  {
-    Guard lock(EngineLock);
-    if (store_.AccentEnabled == on) return;
-    store_.AccentEnabled = on;
-    RequestStyleRebuild();
-  }
-  DisplayPatternGrid(false);
+  if (SetAccentEnabled(store_, ui->chkAccent->isChecked())) DisplayPatternGrid(false);
 }
 
 void TfrmCfgStyle::GMNamesClick() {
   ClosePendingEdits(false, true);
-  {
-    Guard lock(EngineLock);
-    store_.DspGMNames = ui->chkDspGMNames->isChecked() ? 1 : 0;
-  }
+  SetDspGMNames(store_, ui->chkDspGMNames->isChecked());
   FillNoteLists();
 }
 
@@ -1233,10 +947,7 @@ void TfrmCfgStyle::ResetNotesClick() {
                       " to factory settings, ok?\r\n(on/off settings will remain unchanged)",
                   MsgKind::Confirmation, MsgButtons::YesNo) != MsgAnswer::Yes)
     return;
-  {
-    Guard lock(EngineLock);
-    CreateRowMap(store_, false, false);
-  }
+  ResetRowMap(store_, false);
   LoadControls();
 }
 
@@ -1246,28 +957,19 @@ void TfrmCfgStyle::ResetVelsClick() {
   if (ShowMessage("About to reset all " + what + " levels to factory settings, ok?", MsgKind::Confirmation,
                   MsgButtons::YesNo) != MsgAnswer::Yes)
     return;
-  {
-    Guard lock(EngineLock);
-    CreateRowMap(store_, false, true);
-  }
+  ResetRowMap(store_, true);
   LoadControls();
 }
 
 void TfrmCfgStyle::ShowChainsClick() {
   ClosePendingEdits(false, true);
-  {
-    Guard lock(EngineLock);
-    store_.ShowChains = ui->sbtnShowChains->isChecked() ? 1 : 0;
-  }
+  SetShowChains(store_, ui->sbtnShowChains->isChecked());
   ShowGroups(true);
 }
 
 void TfrmCfgStyle::ShowPatternsClick() {
   ClosePendingEdits(false, true);
-  {
-    Guard lock(EngineLock);
-    store_.ShowPatterns = ui->sbtnShowPatterns->isChecked() ? 1 : 0;
-  }
+  SetShowPatterns(store_, ui->sbtnShowPatterns->isChecked());
   ShowGroups(false);
 }
 

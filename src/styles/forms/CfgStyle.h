@@ -5,8 +5,9 @@
 // The styles group lists the styles and the current style's main and break patterns and edits
 // names, time signature and steps in place; the pattern group shows the current pattern as a grid
 // of step characters that mouse clicks edit, beside each row's on/off box, note list and levels;
-// the chain group shows the chain steps and the playing one. Every change to the store is made
-// under EngineLock (never across a box) and asks the metronome for a rebuild.
+// the chain group shows the chain steps and the playing one. The store is read and changed through
+// StyleEditLocked.h, whose functions take EngineLock (never across a box); every change to what is
+// played asks the metronome for a rebuild.
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -15,7 +16,7 @@
 #include <vector>
 
 #include "settings/forms/CfgWindow.h"
-#include "styles/StyleEdit.h"
+#include "styles/StyleEditLocked.h"
 
 class QCheckBox;
 class QComboBox;
@@ -53,7 +54,7 @@ class TfrmCfgStyle : public TCfgWindow {
   void SetChainMode(bool on);
 
   // The three in-place editors.
-  enum class TEditor : uint8_t { StyleName, PatName, TSigSteps };
+  using TEditor = TStyleEditor;
   void OpenEditor(TEditor editor);
   void AcceptEditor(TEditor editor);
   void CloseEditor(TEditor editor);
@@ -112,12 +113,7 @@ class TfrmCfgStyle : public TCfgWindow {
 
  private:
   // What a load shows of the store's options and rows, copied under EngineLock.
-  struct TLoadedOptions {
-    uint8_t ShowChains = 0, ShowPatterns = 0, DspGMNames = 0, UsePatTSig = 0, AccentEnabled = 0, ChainOn = 0;
-    int32_t ChainNo = 0, FlamSpeed = 0, VelVar = 0;
-    std::array<uint8_t, kStyleInstRows> RowOn{}, RowVel{}, RowAccVel{};
-    std::array<TStyleRowDef, kStyleRows> RowMap{};
-  };
+  using TLoadedOptions = TStyleOptions;
   TLoadedOptions TakeOptions(bool& refill);
   // The controls a load sets, quiet while it sets them: a load runs no handler.
   std::vector<std::unique_ptr<QSignalBlocker>> QuietLoadedControls();
@@ -138,9 +134,9 @@ class TfrmCfgStyle : public TCfgWindow {
   void SelectListRows();
   void ClearChainCell();
   void ShowChainCellHighlight();
-  void ChainLocked(const char* text, bool warning);
+  void ChainModeRefusal(const char* text, bool warning);
   void EditorTextChanged(TEditor editor, const QString& text);
-  // Stores a name editor's text on the style or pattern it was opened on (under EngineLock).
+  // Stores a name editor's text on the style or pattern it was opened on.
   void StoreEditedName(TEditor editor, const std::string& text, bool accepting);
   void AcceptTSigSteps();
   // Common opening of most handlers: editors closed, the trigger cleared and redrawn.
