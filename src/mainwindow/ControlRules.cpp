@@ -6,12 +6,15 @@
 #include "base/EngineLock.h"
 #include "base/Formats.h"
 #include "engine/Metronome.h"
+#include "engine/PartBufs.h"
 #include "engine/RunControl.h"
 #include "engine/Transport.h"
+#include "keymaps/KeyMaps.h"
 #include "keys/KeyArgs.h"
 #include "keys/TimeKeys.h"
 #include "settings/CfgFile.h"
 #include "settings/Settings.h"
+#include "styles/StyleChains.h"
 
 namespace vel {
 
@@ -119,6 +122,81 @@ bool SetInPortOctave(int32_t input, int32_t offset) {
 
 std::string OctaveOffsetText(int32_t offset) {
   return offset >= 0 ? "+" + std::to_string(offset) : std::to_string(offset);
+}
+
+TControlChecks ControlChecksNow() {
+  TControlChecks r;
+  Lock lock(EngineLock);
+  r.Cfg = Cfg;
+  for (int32_t s = 0; s <= LastSeq(); ++s) r.PitchLocked[s] = SeqBuf(s).PitchLocked;
+  r.LastOutPort = std::min<int32_t>(RunCtl.OutPortsAllocated, kPorts - 1);
+  return r;
+}
+
+int32_t LastOutPortNow() {
+  Lock lock(EngineLock);
+  return std::min<int32_t>(RunCtl.OutPortsAllocated, kPorts - 1);
+}
+
+TMetrTypeShown RelabelMetrType() {
+  Lock lock(EngineLock);
+  RelabelMetrNoteKeys();
+  const TMetrTypeShown r{.Drum = Cfg.MetrTypePitchLocked != 0, .Styles = Cfg.MetrModeStyles != 0};
+  if (r.Drum) {
+    ClearDrumTrigger(true);
+  } else {
+    ClearBassTrigger(true);
+  }
+  return r;
+}
+
+int32_t MetrBarsNow() {
+  Lock lock(EngineLock);
+  return Cfg.MetrBars;
+}
+
+void RebuildMetrBar() {
+  Lock lock(EngineLock);
+  RequestMetrRebuild();
+}
+
+void SetMetrFill(bool on) {
+  Lock lock(EngineLock);
+  Cfg.MetrFill = on;
+  RequestMetrRebuild();
+}
+
+void SetMidiOutClocks(int32_t port, bool on) {
+  Lock lock(EngineLock);
+  Cfg.MIDIOutClocksEnabled[port] = on;
+  Transport.RecStartedClock = 0;
+}
+
+void SetMidiOutSync(int32_t port, bool on) {
+  Lock lock(EngineLock);
+  Cfg.MidiOutSyncEnabled[port] = on;
+}
+
+void ToggleDspSeqNumPosn() {
+  Lock lock(EngineLock);
+  Cfg.DspSeqNumPosn = !Cfg.DspSeqNumPosn;
+}
+
+void SetTimeSig(bool beats, int32_t n) {
+  Lock lock(EngineLock);
+  (beats ? Cfg.BeatsPerBar : Cfg.NoteLenFrac) = n;
+  RecalcBeatTicks(false);
+}
+
+void SetQuantNoteLen(int32_t TBarSettings::*field, int32_t n) {
+  Lock lock(EngineLock);
+  Cfg.*field = n;
+  RecalcQuantTicks();
+}
+
+TMetrTypeShown MetrTypeNow() {
+  Lock lock(EngineLock);
+  return {.Drum = Cfg.MetrTypePitchLocked != 0, .Styles = Cfg.MetrModeStyles != 0};
 }
 
 }  // namespace vel

@@ -2,9 +2,12 @@
 // The rules behind the main window's control groups (metronome, quantise, clock, inputs): what a
 // choice stores and what must follow it. GUI thread; each procedure that writes settings takes
 // EngineLock itself and must be called without it.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+
+#include "settings/Settings.h"
 
 namespace vel {
 
@@ -44,5 +47,41 @@ void SetClockSource(bool internal, bool extLock);
 bool SetInPortOctave(int32_t input, int32_t offset);
 // "+3", "+0", "-2": the octave offset label's text.
 std::string OctaveOffsetText(int32_t offset);
+
+// What the group boxes show, read together: the settings, each seq's pitch lock and the last
+// output port that has boxes (-1 none).
+struct TControlChecks {
+  TCfg Cfg;
+  std::array<uint8_t, kSeqs> PitchLocked{};
+  int32_t LastOutPort = -1;
+};
+TControlChecks ControlChecksNow();
+// The last output port that has clock and sync boxes (-1 none).
+int32_t LastOutPortNow();
+
+// The metronome type's labels follow it; the other type's trigger is cleared. What the type
+// buttons show.
+struct TMetrTypeShown {
+  bool Drum = false;
+  bool Styles = false;
+};
+TMetrTypeShown RelabelMetrType();
+// The same, read alone (the keyboard switches them too).
+TMetrTypeShown MetrTypeNow();
+int32_t MetrBarsNow();
+// The metronome bar is rebuilt for a changed setting.
+void RebuildMetrBar();
+void SetMetrFill(bool on);
+
+// A port's clock box; the recording's clock start is forgotten.
+void SetMidiOutClocks(int32_t port, bool on);
+void SetMidiOutSync(int32_t port, bool on);
+// The seq track heading held down shows the other position format.
+void ToggleDspSeqNumPosn();
+
+// Beats per bar (beats) or the note value of the time signature; the beat ticks follow.
+void SetTimeSig(bool beats, int32_t n);
+// A quantise note value (NQNoteLenFrac or SQNoteLenFrac); the quantise ticks follow.
+void SetQuantNoteLen(int32_t TBarSettings::*field, int32_t n);
 
 }  // namespace vel

@@ -5,6 +5,9 @@
 #include "base/EngineLock.h"
 #include "engine/KeyMode.h"
 #include "engine/PartBufs.h"
+#include "engine/PlayCycle.h"
+#include "engine/Transport.h"
+#include "files/MidiFile.h"
 #include "mainwindow/Caption.h"
 #include "settings/Settings.h"
 
@@ -175,6 +178,34 @@ bool StyleChangeRefused(bool drum) {
   // The metronome type is switched from the keyboard too: read under the lock.
   std::lock_guard lock(EngineLock);
   return (Cfg.MetrTypePitchLocked != 0) == drum && MetrSeqRunning();
+}
+
+void ClearAllPartEvents() {
+  std::lock_guard lock(EngineLock);
+  for (int32_t part = 0; part < kParts; ++part)
+    for (int32_t seq = 0; seq < kSeqs; ++seq) ClearPartBuf(part, seq);
+}
+
+bool MetrSeqOverwritten() {
+  std::lock_guard lock(EngineLock);
+  return Files.MetrSeqLoaded && Cfg.MetrSeqNo >= 0 && Cfg.MetrSeqNo < kSeqs &&
+         SeqBuf(Cfg.MetrSeqNo).Head != -1;
+}
+
+bool RunFileOp(const std::function<bool()>& op) {
+  std::lock_guard lock(EngineLock);
+  return op();
+}
+
+void RunEngineOp(void (*op)()) {
+  std::lock_guard lock(EngineLock);
+  op();
+}
+
+void ResetLiveOutput() {
+  std::lock_guard lock(EngineLock);
+  ResetLiveAttribs();
+  ResetNoteDisplays();
 }
 
 }  // namespace vel

@@ -3,6 +3,7 @@
 // what each menu enables when it opens, its hints and questions, the selection rule of the
 // "Selection" operations and the file dialogs' set-up. GUI thread only.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -123,6 +124,16 @@ class TSelectionRule {
 
 // The metronome seq's playing part is not Stopped. Takes EngineLock.
 bool MetrSeqRunning();
+// A file load put events into the metronome seq (its message follows). Takes EngineLock.
+bool MetrSeqOverwritten();
+// Runs a file operation, or an operation on the engine's data, under EngineLock.
+bool RunFileOp(const std::function<bool()>& op);
+void RunEngineOp(void (*op)());
+// Live output's attributes and the note displays are reset. Takes EngineLock.
+void ResetLiveOutput();
+// A loaded configuration starts with empty parts: every part's events go, and only they (the
+// seqs' velocity, mute, scale and pitch lock were just loaded into the parts).
+void ClearAllPartEvents();
 // A style load or reset must wait while the metronome plays that family on a seq that runs.
 bool StyleChangeRefused(bool drum);
 

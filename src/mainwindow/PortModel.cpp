@@ -7,6 +7,7 @@
 #include "base/Sizes.h"
 #include "base/UiHooks.h"
 #include "engine/MidiIn.h"
+#include "engine/PartBufs.h"
 #include "engine/RunControl.h"
 #include "mainwindow/PortNames.h"
 #include "platform/midi/Midi.h"
@@ -351,6 +352,22 @@ int32_t SelectPortComboByName(const std::vector<std::string>& items, int32_t& cu
   }
   if (current < 0 || current >= static_cast<int32_t>(items.size())) return -1;
   return PortIdxFromItem(items[current]);
+}
+
+TChosenPorts ChosenPortsNow() {
+  TChosenPorts r;
+  Lock lock(EngineLock);
+  r.Live = RunCtl.LivePort;
+  for (int32_t s = 0; s < kSeqs; ++s) r.Seqs[s] = Seqs.PartBufs[Seqs.SeqRecs[s].PlayPart & 1][s].PortPend;
+  return r;
+}
+
+int32_t OutPortOfDev(int32_t dev, int32_t otherwise) {
+  Lock lock(EngineLock);
+  int32_t port = otherwise;
+  for (int32_t p = 0; p <= RunCtl.OutPortsAllocated && p < kPorts; ++p)
+    if (dev >= 0 && RunCtl.PortDevIdx[p] == dev) port = p;
+  return port;
 }
 
 }  // namespace vel

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/HookSlots.h"
+#include "base/Sizes.h"
 
 namespace vel {
 
@@ -88,5 +89,15 @@ void RescanDevices(bool outputs);
 // current; none matching leaves current and gives the port index of the current item.
 int32_t SelectPortComboByName(const std::vector<std::string>& items, int32_t& current,
                               const std::string& name);
+
+// The port values the live and seq port lists show: the live port and each seq's pending port in
+// its playing part, read together under EngineLock.
+struct TChosenPorts {
+  int32_t Live = 0;
+  std::array<int32_t, kSeqs> Seqs{};
+};
+TChosenPorts ChosenPortsNow();
+// The highest allocated output port on device dev, else otherwise; under EngineLock.
+int32_t OutPortOfDev(int32_t dev, int32_t otherwise);
 
 }  // namespace vel

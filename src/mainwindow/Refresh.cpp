@@ -241,4 +241,14 @@ TMetrControls UpdateMetrControls(bool running) {
   return c;
 }
 
+TMetrControls MetrControlsNow(bool running) {
+  Lock lock(EngineLock);
+  return UpdateMetrControls(running);
+}
+
+TProgStateInputs ProgStateInputsNow() {
+  Lock lock(EngineLock);
+  return CurrentProgStateInputs();
+}
+
 }  // namespace vel

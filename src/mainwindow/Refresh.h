@@ -10,6 +10,7 @@
 
 #include "base/HookSlots.h"
 #include "base/Sizes.h"
+#include "engine/ProgStateTable.h"
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/PortModel.h"
 
@@ -92,5 +93,11 @@ struct TMetrControls {
   bool operator==(const TMetrControls&) const = default;
 };
 TMetrControls UpdateMetrControls(bool running);
+// The same from the GUI thread: takes EngineLock.
+TMetrControls MetrControlsNow(bool running);
+
+// The inputs of the program state's controls; the live port, channel and velocity among them are
+// set from the keyboard too: copied under EngineLock.
+TProgStateInputs ProgStateInputsNow();
 
 }  // namespace vel

@@ -1,5 +1,6 @@
 #include "mainwindow/SeqControls.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "base/EngineLock.h"
@@ -158,6 +159,38 @@ void SeqNoClick(int32_t seq) {
   if (!InUse(seq)) return;
   Lock lock(EngineLock);
   ToggleSeqSelected(seq);
+}
+
+bool AnySeqPlaying() {
+  Lock lock(EngineLock);
+  return !NoSeqPlaying();
+}
+
+void StartUpRouting() {
+  Lock lock(EngineLock);
+  auto mchanApplies = [](int32_t port) {
+    return uint8_t(Cfg.MChanEnabled[port] != 0 && Cfg.MChanMin[port] <= 0 && 0 <= Cfg.MChanMax[port]);
+  };
+  for (TSeqRec& rec : Seqs.SeqRecs) {
+    rec.SelPart = 0;
+    rec.PlayPart = 0;
+  }
+  RunCtl.LivePort = 0;
+  Live.Chan.fill(0);
+  Live.MChanApplies = mchanApplies(0);
+  for (auto& part : Seqs.PartBufs)
+    for (TPartBuf& b : part) {
+      b.PortPend = 0;
+      b.Port = 0;
+      b.ChanPend = 0;
+      b.Chan.fill(0);
+      b.MChanApplies = mchanApplies(0);
+    }
+}
+
+void SetLiveSVel(int32_t digit) {
+  Lock lock(EngineLock);
+  Live.SVel = static_cast<uint8_t>(std::clamp(digit, 0, 9));
 }
 
 void SeqHeaderClick() {

@@ -32,6 +32,10 @@ TSeqEdit SeqMutedClick(int32_t seq, bool checked);
 TSeqEdit SeqPitchLockClick(int32_t seq, bool checked);
 void SeqNoClick(int32_t seq);
 void SeqHeaderClick();
+// Some seq plays (other than stopped, primed or recording).
+bool AnySeqPlaying();
+// Start-up's seq and port defaults: part 0 selected and playing, everything on port 0, channel 0.
+void StartUpRouting();
 
 // The common ending of a row change that changed something: the whole refresh, with the selection
 // kept across it when the row's seq was selected. refresh runs RefreshAll.
@@ -41,6 +45,8 @@ void EndSeqEdit(const TSeqEdit& edit, const std::function<void()>& refresh);
 void LivePortChanged(const std::string& itemText);
 void LiveChanChanged(const std::string& chanText);
 void LiveProgChanged(int32_t itemIndex);
+// The live velocity digit, held to 0..9.
+void SetLiveSVel(int32_t digit);
 
 // A program list's choice on one port and channel: item 0 ("-") stops program changes for the
 // port's device; item n switches them on and asks for program n - 1 unless it was sent last.

@@ -49,6 +49,14 @@ void SetSRecChordDetectReqd(bool on) {
   RaiseTopic(TTopic::StepRecChord);
 }
 
+void SetMaxActiveSeqs(int32_t count) {
+  std::lock_guard lock(EngineLock);
+  Cfg.MaxActiveSeqs = count - 1;
+  if (Cfg.MetrSeqNo > Cfg.MaxActiveSeqs) Cfg.MetrSeqNo = -1;
+  Cfg.InPortsLoaded = RunCtl.InPortsAllocated;
+  Cfg.OutPortsLoaded = RunCtl.OutPortsAllocated;
+}
+
 namespace {
 
 // The metronome's follow-up of a changed metronome setting.

@@ -28,6 +28,10 @@ struct TMetrSeqNow {
 };
 TMetrSeqNow MetrSeqNow();
 
+// The number of seqs in use (count - 1 is the last); a metronome seq beyond them is dropped, and
+// the allocated ports are kept as the loaded ones.
+void SetMaxActiveSeqs(int32_t count);
+
 // The display timers take a new interval at once where they run.
 void SetDspStatusInterval(int32_t ms);
 void SetDspMetrInterval(int32_t ms);

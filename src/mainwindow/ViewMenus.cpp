@@ -1,9 +1,21 @@
 #include "mainwindow/ViewMenus.h"
 
-#include <algorithm>
-#include <cctype>
+#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <mutex>
+
+#include "base/EngineLock.h"
 #include "base/General.h"
+#include "engine/KeyMode.h"
+#include "engine/LivePath.h"
+#include "engine/PlayCycle.h"
+#include "engine/RunControl.h"
+#include "keys/KeyArgs.h"
+#include "keys/RecordKeys.h"
+#include "settings/Settings.h"
 
 namespace vel {
 
@@ -121,6 +133,105 @@ TLowerControls LowerControlsVisible(int32_t clientHeight, int32_t fullHeight, bo
 TPlace CentredPlace(int32_t width, int32_t height, int32_t screenWidth, int32_t screenHeight) {
   return {std::max(0, (screenWidth - std::max(width, 50)) / 2),
           std::max(0, (screenHeight - std::max(height, 50)) / 2)};
+}
+
+// ---- the engine's side ----
+
+namespace {
+
+using Lock = std::lock_guard<TEngineLock>;
+
+// The event counter that wakes the GUI thread to replay the held record key. The timer thread
+// reads it under EngineLock, so closing it under the lock leaves no write in flight.
+std::atomic<int> gPostFd{-1};
+
+}  // namespace
+
+// Timer thread: the bars are counted; the key itself is replayed on the GUI thread. A write to an
+// eventfd neither allocates nor blocks, which a queued Qt call would not promise. Before the view
+// menus made the counter, and after it is gone, only the count is done.
+void RecBarCountDonePost() {
+  RecBarCountDone();
+  const int fd = gPostFd.load();
+  if (fd >= 0) {
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = write(fd, &one, sizeof one);
+  }
+}
+
+void SetRecBarPostFd(int fd) {
+  Lock lock(EngineLock);
+  gPostFd = fd;
+}
+
+void ClearCalibratePending() {
+  Lock lock(EngineLock);
+  Args.CalibratePending = 0;
+}
+
+void ToggleCalibratePending() {
+  Lock lock(EngineLock);
+  Args.CalibratePending = Args.CalibratePending ? 0 : 1;
+}
+
+bool ApplyCalibratePending() {
+  Lock lock(EngineLock);
+  const bool prompting = Args.CalibratePending != 0;
+  Args.CalibDone = prompting ? 0 : 1;
+  if (prompting) {
+    DeselectAll();
+    SetKeyMode(TKeyMode::Calibrate);
+  } else if (Keys.KeyMode.load() == TKeyMode::Calibrate) {
+    if (RunCtl.ProgState.load() == TProgState::Running) {
+      ReturnToLiveMode();
+    } else {
+      SetKeyMode(TKeyMode::Inactive);
+    }
+  }
+  return prompting;
+}
+
+void EscToLiveMode() {
+  Lock lock(EngineLock);
+  ReturnToLiveMode();
+}
+
+void ResetNoteDisplaysLocked() {
+  Lock lock(EngineLock);
+  ResetNoteDisplays();
+}
+
+bool StepKinetraceSetting(TKinetraceValue value, bool inc) {
+  int32_t* setting = nullptr;
+  switch (value) {
+    case TKinetraceValue::Shape:
+      setting = &Cfg.KinetraceShape;
+      break;
+    case TKinetraceValue::Size:
+      setting = &Cfg.KinetraceSize;
+      break;
+    case TKinetraceValue::Decay:
+      setting = &Cfg.KinetraceDecay;
+      break;
+    case TKinetraceValue::Tail:
+      setting = &Cfg.KinetraceTail;
+      break;
+    case TKinetraceValue::Style:
+      setting = &Cfg.KinetraceStyle;
+      break;
+  }
+  if (!setting) return false;
+  // The live path reads the decay on the timer and MIDI-in threads.
+  Lock lock(EngineLock);
+  *setting = StepCyclic(*setting, KinetraceRange(value), inc);
+  return true;
+}
+
+void SetDspKinetrace(bool on) {
+  // The timer and MIDI-in threads count notes for it while it is on.
+  Lock lock(EngineLock);
+  Cfg.DspKinetrace = on ? 1 : 0;
+  if (on) ResetNoteOnCounts();
 }
 
 }  // namespace vel

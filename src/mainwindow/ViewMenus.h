@@ -2,7 +2,9 @@
 // The rules behind the main window's Action, View, Kinetrace and Windows menus: the captions and
 // short-cuts that follow "Disable qwerty controls", the calibrate prompt's texts, the Kinetrace's
 // cyclic steps and panel clicks, the background image's next and previous file, and the window
-// geometry of the width and height toggles. Pure: the form applies the results.
+// geometry of the width and height toggles. Pure: the form applies the results. The last section
+// is the menus' work on the engine's data; each of its procedures takes EngineLock itself and must
+// be called without it (GUI thread, but for RecBarCountDonePost).
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -103,5 +105,30 @@ struct TPlace {
   bool operator==(const TPlace&) const = default;
 };
 TPlace CentredPlace(int32_t width, int32_t height, int32_t screenWidth, int32_t screenHeight);
+
+// ---- the engine's side ----
+
+// The timer thread's end of a record-bar count (EngineHooks.RecBarCountDone, filled at start-up):
+// counts, then wakes the GUI thread through the event counter set below (-1 none) to replay the
+// held key.
+void RecBarCountDonePost();
+void SetRecBarPostFd(int fd);
+
+// The calibrate prompt's request: cleared, or toggled.
+void ClearCalibratePending();
+void ToggleCalibratePending();
+// The key mode follows the request: calibrating while it stands, else back to live mode (running)
+// or inactive when it was calibrating. True while prompting.
+bool ApplyCalibratePending();
+
+// Escape: back to live mode.
+void EscToLiveMode();
+// Template reset and Kinetrace clear.
+void ResetNoteDisplaysLocked();
+
+// A Kinetrace setting one cyclic step on; false for a value that names none.
+bool StepKinetraceSetting(TKinetraceValue value, bool inc);
+// On, the note counts start afresh.
+void SetDspKinetrace(bool on);
 
 }  // namespace vel

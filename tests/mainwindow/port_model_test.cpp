@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "engine/MidiFifo.h"
+#include "engine/PartBufs.h"
+#include "engine/RunControl.h"
 #include "mainwindow/PortRig.h"
 
 namespace vel {
@@ -308,6 +310,37 @@ TEST(SelectPortComboByName, MatchesTheNameLessPrefixElseKeepsTheSelection) {
     EXPECT_EQ(SelectPortComboByName(items, current, c.name), c.port) << c.name;
     EXPECT_EQ(current, c.currentAfter) << c.name;
   }
+}
+
+// The display link's port: the last allocated output port on its device, else what the list had.
+TEST_F(PortModelTest, TheLinksPortIsTheLastAllocatedOutputOnItsDevice) {
+  struct Case {
+    int allocated;
+    int dev;
+    int otherwise;
+    int want;
+  };
+  // Ports 0..3 on devices 2, 0, 2, 1.
+  const Case cases[] = {{3, 2, 5, 2}, {1, 2, 5, 0},  {3, 1, 5, 3}, {2, 1, 5, 5},
+                        {3, 4, 6, 6}, {3, -1, 7, 7}, {-1, 2, 4, 4}};
+  for (const Case& c : cases) {
+    RunCtl.PortDevIdx = {2, 0, 2, 1, -1, -1, -1, -1, -1};
+    RunCtl.OutPortsAllocated = int8_t(c.allocated);
+    EXPECT_EQ(OutPortOfDev(c.dev, c.otherwise), c.want) << c.allocated << " " << c.dev;
+  }
+}
+
+// The seq port lists show the pending port of each seq's playing part.
+TEST_F(PortModelTest, PortListsShowThePendingPortOfThePlayingPart) {
+  for (int32_t s = 0; s < 4; ++s) {
+    Seqs.SeqRecs[s].PlayPart = s;
+    Seqs.PartBufs[0][s].PortPend = int8_t(10 + s);
+    Seqs.PartBufs[1][s].PortPend = int8_t(20 + s);
+  }
+  RunCtl.LivePort = 3;
+  const TChosenPorts chosen = ChosenPortsNow();
+  EXPECT_EQ(chosen.Live, 3);
+  EXPECT_EQ((Ints{chosen.Seqs[0], chosen.Seqs[1], chosen.Seqs[2], chosen.Seqs[3]}), (Ints{10, 21, 12, 23}));
 }
 
 }  // namespace

@@ -23,11 +23,9 @@
 #include <algorithm>
 #include <chrono>
 #include <exception>
-#include <mutex>
 #include <thread>
 
 #include "base/DiagLog.h"
-#include "base/EngineLock.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
 #include "base/UiHooks.h"
@@ -39,10 +37,13 @@
 #include "keys/KeyArgs.h"
 #include "mainwindow/Caption.h"
 #include "mainwindow/CommandLine.h"
+#include "mainwindow/ControlRules.h"
+#include "mainwindow/FileMenus.h"
 #include "mainwindow/Hints.h"
 #include "mainwindow/InstanceLocks.h"
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/Refresh.h"
+#include "mainwindow/SeqControls.h"
 #include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
@@ -192,13 +193,6 @@ void PlacePortBoxes(Ui::frmMain& ui, const std::array<QCheckBox*, kPorts>& clock
   }
 }
 
-// The live port, channel and velocity among the inputs are set from the keyboard too: copied
-// under the lock.
-TProgStateInputs LockedProgStateInputs() {
-  std::lock_guard lock(EngineLock);
-  return CurrentProgStateInputs();
-}
-
 // Every caption, label and button of the four groups; the load lights and the metronome's
 // direction marks are coloured by their displays, the metronome type and style by ColourMetronomeType.
 void ColourGroupControls(Ui::frmMain& ui, const QColor& text) {
@@ -219,12 +213,7 @@ void ColourGroupControls(Ui::frmMain& ui, const QColor& text) {
 // The metronome type in its style colour while styles play; the style labels in the type's.
 // The metronome's mode and type are switched from the keyboard too: read under the lock.
 void ColourMetronomeType(Ui::frmMain& ui, const QColor& text, const QPalette& palette) {
-  bool styles = false, drum = false;
-  {
-    std::lock_guard lock(EngineLock);
-    styles = Cfg.MetrModeStyles != 0;
-    drum = Cfg.MetrTypePitchLocked != 0;
-  }
+  const auto [drum, styles] = MetrTypeNow();
   SetFgColour(ui.sbtnMetrTypePitchLocked, styles && drum ? ToQColor(Cfg.ClFgMetrDrum, palette) : text);
   SetFgColour(ui.sbtnMetrTypePitched, styles && !drum ? ToQColor(Cfg.ClFgMetrBass, palette) : text);
   const QColor styleColour = ToQColor(drum ? Cfg.ClFgMetrDrum : Cfg.ClFgMetrBass, palette);
@@ -296,29 +285,6 @@ void StartUpTraceSwitches() {
   Trace.TraceProgChanges = 1;
   Trace.TraceHotkey = 1;
   Trace.TraceSync = 0;
-}
-
-// Seq and port defaults: part 0 selected and playing, everything on port 0, channel 0.
-void StartUpRouting() {
-  std::lock_guard lock(EngineLock);
-  auto mchanApplies = [](int32_t port) {
-    return uint8_t(Cfg.MChanEnabled[port] != 0 && Cfg.MChanMin[port] <= 0 && 0 <= Cfg.MChanMax[port]);
-  };
-  for (TSeqRec& rec : Seqs.SeqRecs) {
-    rec.SelPart = 0;
-    rec.PlayPart = 0;
-  }
-  RunCtl.LivePort = 0;
-  Live.Chan.fill(0);
-  Live.MChanApplies = mchanApplies(0);
-  for (auto& part : Seqs.PartBufs)
-    for (TPartBuf& b : part) {
-      b.PortPend = 0;
-      b.Port = 0;
-      b.ChanPend = 0;
-      b.Chan.fill(0);
-      b.MChanApplies = mchanApplies(0);
-    }
 }
 
 }  // namespace
@@ -465,11 +431,7 @@ bool TfrmMain::LoadConfigAndApply(bool factory, bool autoRun, bool& ok) {
     if (result) {
       // A new configuration starts with empty parts. Only the events go: the seqs' velocity, mute,
       // scale and pitch lock were just loaded into the parts, and a full reset would lose them.
-      {
-        std::lock_guard lock(EngineLock);
-        for (int32_t part = 0; part < kParts; ++part)
-          for (int32_t seq = 0; seq < kSeqs; ++seq) ClearPartBuf(part, seq);
-      }
+      ClearAllPartEvents();
       // The whole program follows the settings: ports re-found by their names, the engine reset,
       // the controls filled and set.
       RefreshWholeProgram();
@@ -850,7 +812,7 @@ void TfrmMain::LayoutSeqStatusColumns() {
   const TColumnLayout& c = columns_;
 
   const int32_t headTop = 4;
-  const TProgStateView state = ProgStateControls(RunCtl.ProgState.load(), LockedProgStateInputs());
+  const TProgStateView state = ProgStateControls(RunCtl.ProgState.load(), ProgStateInputsNow());
   PlaceHeadings(*ui, c, state, headTop);
   const int32_t headBottom = headTop + ui->lblSeqTracks->height();
   for (int32_t s = 0; s < kSeqs; ++s)
@@ -1048,7 +1010,7 @@ void TfrmMain::ApplySeqRowStates(const TProgStateView& view) {
 }
 
 void TfrmMain::ApplyProgState(int state) {
-  TProgStateInputs in = LockedProgStateInputs();
+  TProgStateInputs in = ProgStateInputsNow();
   in.InPort1NameVisible = ui->lblvInPort1Name->isVisible();
   in.AuxInPortReqdChecked = ui->chkAuxInPortReqd->isChecked();
   const TProgStateView view = ProgStateControls(TProgState(state), in);
@@ -1127,11 +1089,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  bool seqPlaying = false;
-  {
-    std::lock_guard lock(EngineLock);
-    seqPlaying = !NoSeqPlaying();
-  }
+  const bool seqPlaying = AnySeqPlaying();
   if (ShowMessage(CloseQuestionText(seqPlaying), MsgKind::Confirmation, MsgButtons::YesNo) !=
       MsgAnswer::Yes) {
     event->ignore();

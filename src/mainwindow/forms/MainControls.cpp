@@ -12,9 +12,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QToolButton>
-#include <mutex>
 
-#include "base/EngineLock.h"
 #include "base/Messages.h"
 #include "base/UiHooks.h"
 #include "engine/Metronome.h"
@@ -27,14 +25,13 @@
 #include "mainwindow/Refresh.h"
 #include "mainwindow/SeqControls.h"
 #include "mainwindow/forms/Colours.h"
+#include "settings/CfgBinding.h"
 #include "settings/Settings.h"
 #include "styles/StyleChains.h"
 
 namespace vel {
 
 namespace {
-
-using Lock = std::lock_guard<TEngineLock>;
 
 std::string Text(const QComboBox* cbo) {
   return cbo->currentText().toStdString();
@@ -115,15 +112,10 @@ void TControlGroups::RefreshAllControls() {
 }
 
 void TControlGroups::LoadControlChecks() {
-  TCfg c;
-  std::array<uint8_t, kSeqs> locked{};
-  int32_t lastOut = -1;
-  {
-    Lock lock(EngineLock);
-    c = Cfg;
-    for (int32_t s = 0; s <= LastSeq(); ++s) locked[s] = SeqBuf(s).PitchLocked;
-    lastOut = std::min<int32_t>(RunCtl.OutPortsAllocated, kPorts - 1);
-  }
+  const TControlChecks now = ControlChecksNow();
+  const TCfg& c = now.Cfg;
+  const std::array<uint8_t, kSeqs>& locked = now.PitchLocked;
+  const int32_t lastOut = now.LastOutPort;
   SetChecked(w_.rbClocksInt, c.ClocksSourceInternal != 0);
   SetChecked(w_.rbClocksExt, c.ClocksSourceInternal == 0);
   SetChecked(w_.chkClocksExtLock, c.ClocksSourceExtLock != 0);
@@ -159,11 +151,7 @@ void TControlGroups::ApplyClockSource() {
   const bool internal = w_.rbClocksInt->isChecked();
   SetClockSource(internal, w_.chkClocksExtLock->isChecked());
   w_.cboTempoIntLSB->setEnabled(internal);
-  int32_t lastOut = -1;
-  {
-    Lock lock(EngineLock);
-    lastOut = std::min<int32_t>(RunCtl.OutPortsAllocated, kPorts - 1);
-  }
+  const int32_t lastOut = LastOutPortNow();
   for (int32_t p = 0; p <= lastOut; ++p)
     for (QCheckBox* box : {w_.RunTime.Clocks(p), w_.RunTime.Sync(p)})
       if (box) box->setEnabled(internal);
@@ -176,11 +164,7 @@ void TControlGroups::SetMetronomeSeq(int32_t seq, const std::function<void()>& r
 }
 
 void TControlGroups::UpdateMetrControls(bool running) {
-  TMetrControls m;
-  {
-    Lock lock(EngineLock);
-    m = vel::UpdateMetrControls(running);
-  }
+  const TMetrControls m = MetrControlsNow(running);
   // Only the controls that depend on an output port are enabled here; the others keep what the
   // program state gave them.
   auto apply = [](std::initializer_list<QWidget*> ws, const TShowEnable& se, bool enable) {
@@ -203,19 +187,7 @@ void TControlGroups::UpdateMetrControls(bool running) {
 
 void TControlGroups::ShowMetrType() {
   UpdateMetrControls(Running());
-  bool drum = false;
-  bool styles = false;
-  {
-    Lock lock(EngineLock);
-    RelabelMetrNoteKeys();
-    drum = Cfg.MetrTypePitchLocked != 0;
-    styles = Cfg.MetrModeStyles != 0;
-    if (drum) {
-      ClearDrumTrigger(true);
-    } else {
-      ClearBassTrigger(true);
-    }
-  }
+  const auto [drum, styles] = RelabelMetrType();
   auto col = [this](TColor c) { return ToQColor(c, *w_.SysPalette); };
   SetBold(w_.sbtnMetrTypePitchLocked, drum);
   SetBold(w_.sbtnMetrTypePitched, !drum);
@@ -226,11 +198,7 @@ void TControlGroups::ShowMetrType() {
 }
 
 void TControlGroups::ShowMetrBars() {
-  int32_t bars = 1;
-  {
-    Lock lock(EngineLock);
-    bars = Cfg.MetrBars;
-  }
+  int32_t bars = MetrBarsNow();
   if (bars < 1 || bars > 4) {
     ReportDesignError("Unexpected value for MetrBars: " + std::to_string(bars));
     bars = 1;
@@ -291,14 +259,11 @@ void TControlGroups::WireSeqRows() {
   SeqHandlers.SeqNoClick = [](int32_t s) { vel::SeqNoClick(s); };
   SeqHandlers.MidiOutClocksClick = [this](int32_t p) {
     if (p < 0 || p >= kPorts || !w_.RunTime.Clocks(p)) return;
-    Lock lock(EngineLock);
-    Cfg.MIDIOutClocksEnabled[p] = w_.RunTime.Clocks(p)->isChecked();
-    Transport.RecStartedClock = 0;
+    SetMidiOutClocks(p, w_.RunTime.Clocks(p)->isChecked());
   };
   SeqHandlers.MidiOutSyncClick = [this](int32_t p) {
     if (p < 0 || p >= kPorts || !w_.RunTime.Sync(p)) return;
-    Lock lock(EngineLock);
-    Cfg.MidiOutSyncEnabled[p] = w_.RunTime.Sync(p)->isChecked();
+    SetMidiOutSync(p, w_.RunTime.Sync(p)->isChecked());
   };
 }
 
@@ -309,10 +274,7 @@ void TControlGroups::WireSeqHeadings() {
       if (!down) SeqHeaderClick();
     });
   // Held down, the track heading shows the other position format.
-  OnPress(w_.lblSeqTracks, [](bool) {
-    Lock lock(EngineLock);
-    Cfg.DspSeqNumPosn = !Cfg.DspSeqNumPosn;
-  });
+  OnPress(w_.lblSeqTracks, [](bool) { ToggleDspSeqNumPosn(); });
 }
 
 void TControlGroups::WireLiveRow() {
@@ -341,11 +303,7 @@ void TControlGroups::WireTimeSigAndQuantise() {
       w_.SelectMainControls(LoadMainCombos());
       return;
     }
-    {
-      Lock lock(EngineLock);
-      (beats ? Cfg.BeatsPerBar : Cfg.NoteLenFrac) = *n;
-      RecalcBeatTicks(false);
-    }
+    SetTimeSig(beats, *n);
     RefreshAllControls();
   };
   QObject::connect(w_.cboTSigBeats, &QComboBox::activated, w_.Window,
@@ -356,21 +314,14 @@ void TControlGroups::WireTimeSigAndQuantise() {
     QObject::connect(cbo, &QComboBox::activated, w_.Window, [this, cbo, field] {
       const std::optional<int32_t> n = ComboNumber(Text(cbo));
       if (!n) return;
-      {
-        Lock lock(EngineLock);
-        Cfg.*field = *n;
-        RecalcQuantTicks();
-      }
+      SetQuantNoteLen(field, *n);
       RefreshAllControls();
     });
   };
   quant(w_.cboQuantN, &TBarSettings::NQNoteLenFrac);
   quant(w_.cboQuantS, &TBarSettings::SQNoteLenFrac);
   QObject::connect(w_.chkQuantNoteOffs, &QCheckBox::clicked, w_.Window, [](bool checked) {
-    {
-      Lock lock(EngineLock);
-      Cfg.QuantiseNoteOffs = checked;
-    }
+    StoreLocked(Cfg.QuantiseNoteOffs, checked);
     SetProgState(RunCtl.ProgState.load());
   });
 }
@@ -399,21 +350,12 @@ void TControlGroups::WireMetronomeGroup() {
   };
   QObject::connect(w_.sbtnMetrTypePitchLocked, &QToolButton::clicked, w_.Window, [type] { type(true); });
   QObject::connect(w_.sbtnMetrTypePitched, &QToolButton::clicked, w_.Window, [type] { type(false); });
-  QObject::connect(w_.chkMetrFill, &QCheckBox::clicked, w_.Window, [](bool checked) {
-    Lock lock(EngineLock);
-    Cfg.MetrFill = checked;
-    RequestMetrRebuild();
-  });
+  QObject::connect(w_.chkMetrFill, &QCheckBox::clicked, w_.Window,
+                   [](bool checked) { SetMetrFill(checked); });
   QObject::connect(w_.chkMetrModeStyles, &QCheckBox::clicked, w_.Window, [this](bool checked) {
-    {
-      Lock lock(EngineLock);
-      Cfg.MetrModeStyles = checked;
-    }
+    StoreLocked(Cfg.MetrModeStyles, checked);
     ShowMetrType();
-    {
-      Lock lock(EngineLock);
-      RequestMetrRebuild();
-    }
+    RebuildMetrBar();
     if (RunCtl.ProgState.load() == TProgState::Config) RefreshAllControls();
   });
 }
@@ -435,26 +377,18 @@ void TControlGroups::WireClockGroup() {
   };
   QObject::connect(w_.cboTempoIntMSB, &QComboBox::activated, w_.Window, tempo);
   QObject::connect(w_.cboTempoIntLSB, &QComboBox::activated, w_.Window, tempo);
-  QObject::connect(w_.chkMidiInSyncInt, &QCheckBox::clicked, w_.Window, [](bool checked) {
-    Lock lock(EngineLock);
-    Cfg.MidiInSyncIntEnabled = checked;
-  });
-  QObject::connect(w_.chkMidiInSyncExt, &QCheckBox::clicked, w_.Window, [](bool checked) {
-    Lock lock(EngineLock);
-    Cfg.MidiInSyncExtEnabled = checked;
-  });
+  QObject::connect(w_.chkMidiInSyncInt, &QCheckBox::clicked, w_.Window,
+                   [](bool checked) { StoreLocked(Cfg.MidiInSyncIntEnabled, checked); });
+  QObject::connect(w_.chkMidiInSyncExt, &QCheckBox::clicked, w_.Window,
+                   [](bool checked) { StoreLocked(Cfg.MidiInSyncExtEnabled, checked); });
 }
 
 void TControlGroups::WireInputsGroup() {
   // Inputs group.
-  QObject::connect(w_.cboInPort0FilterChan, &QComboBox::activated, w_.Window, [](int index) {
-    Lock lock(EngineLock);
-    Cfg.MainInPortFilterChan = index - 1;
-  });
-  QObject::connect(w_.cboInPort1FilterChan, &QComboBox::activated, w_.Window, [](int index) {
-    Lock lock(EngineLock);
-    Cfg.AuxInPortFilterChan = index - 1;
-  });
+  QObject::connect(w_.cboInPort0FilterChan, &QComboBox::activated, w_.Window,
+                   [](int index) { StoreLocked(Cfg.MainInPortFilterChan, index - 1); });
+  QObject::connect(w_.cboInPort1FilterChan, &QComboBox::activated, w_.Window,
+                   [](int index) { StoreLocked(Cfg.AuxInPortFilterChan, index - 1); });
   for (int32_t i = 0; i < 2; ++i) {
     QSpinBox* ud = i == 0 ? w_.udInPort0Oct : w_.udInPort1Oct;
     QLabel* shown = i == 0 ? w_.lblvInPort0OctOffset : w_.lblvInPort1OctOffset;
@@ -466,10 +400,7 @@ void TControlGroups::WireInputsGroup() {
     });
   }
   QObject::connect(w_.chkAuxInPortReqd, &QCheckBox::clicked, w_.Window, [](bool checked) {
-    {
-      Lock lock(EngineLock);
-      Cfg.AuxInPortReqd = checked;
-    }
+    StoreLocked(Cfg.AuxInPortReqd, checked);
     // The second input's rows follow the box.
     SetProgState(RunCtl.ProgState.load());
   });

@@ -16,11 +16,9 @@
 #include <QUrl>
 #include <cerrno>
 #include <cstring>
-#include <mutex>
 #include <optional>
 
 #include "base/DiagLog.h"
-#include "base/EngineLock.h"
 #include "base/Showing.h"
 #include "base/UiHooks.h"
 #include "engine/KeyMode.h"
@@ -37,9 +35,11 @@
 #include "mainwindow/Help.h"
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/Refresh.h"
+#include "mainwindow/SeqControls.h"
 #include "mainwindow/forms/FileDialogs.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
+#include "settings/CfgBinding.h"
 #include "settings/CfgFactory.h"
 #include "settings/CfgLink.h"
 #include "settings/CfgReader.h"
@@ -109,19 +109,11 @@ bool RunLocked(const std::function<bool()>& op, bool busyCursor) {
   {
     std::optional<TBusyCursor> busy;
     if (busyCursor) busy.emplace();
-    std::lock_guard lock(EngineLock);
-    ok = op();
+    ok = RunFileOp(op);
   }
   held.ui.MessageBox = held.show;
   for (const RecordedMessage& m : held.boxes) held.show(m.Text, m.Caption, m.Kind, m.Buttons);
   return ok;
-}
-
-// Runs an operation on the engine's data under EngineLock.
-template <typename Fn>
-void Locked(Fn fn) {
-  std::lock_guard lock(EngineLock);
-  fn();
 }
 
 }  // namespace
@@ -136,7 +128,7 @@ bool TFileMenus::NoOutPortWarning() {
 
 std::string TFileMenus::ChooseMidiFile(bool save, bool allParts, std::optional<TSelectionRule>& rule) {
   if (allParts) {
-    Locked(DeselectAll);
+    RunEngineOp(DeselectAll);
   } else {
     rule.emplace();
   }
@@ -200,12 +192,7 @@ void TFileMenus::WarnMetrSeqOverwritten() {
   ApplyPendingMetre();
   ApplyPendingSeqValues();
   w_.SelectMainControls(LoadMainCombos());
-  bool overwritten = false;
-  Locked([&] {
-    overwritten = Files.MetrSeqLoaded && Cfg.MetrSeqNo >= 0 && Cfg.MetrSeqNo < kSeqs &&
-                  SeqBuf(Cfg.MetrSeqNo).Head != -1;
-  });
-  if (overwritten)
+  if (MetrSeqOverwritten())
     ShowMessage(MetrSeqOverwrittenText(Cfg.MetrSeqNo, Cfg.StandardMode != 0), MsgKind::Warning);
 }
 
@@ -266,7 +253,7 @@ void TFileMenus::ResetKeyMapsToFactory() {
   if (!Confirmed("About to reset all key maps to " + std::string(ModeWord(Cfg.StandardMode != 0)) +
                  " factory settings, ok?"))
     return;
-  Locked(LoadKeyMapsFactory);
+  RunEngineOp(LoadKeyMapsFactory);
   CfgFiles.ConfigFileName.clear();
   w_.SetCaption();
 }
@@ -277,7 +264,7 @@ namespace {
 void ApplyColours(const TFileMenuWidgets& menus) {
   menus.ApplyColourScheme();
   PublishTopic(TTopic::KeyColours);
-  Locked(RecolourKeyMaps);
+  RunEngineOp(RecolourKeyMaps);
   PublishTopic(TTopic::Colours);
 }
 
@@ -308,7 +295,7 @@ void ResetStyles(const TFileMenuWidgets& menus, bool drum) {
   if (!Confirmed(std::string("About to reset all ") + (drum ? "drum" : "bass") +
                  " styles, patterns and chains to factory settings, ok?"))
     return;
-  Locked(drum ? LoadDrumFactory : LoadBassFactory);
+  RunEngineOp(drum ? LoadDrumFactory : LoadBassFactory);
   PublishTopic(drum ? TTopic::DrumStyles : TTopic::BassStyles);
   CfgFiles.ConfigFileName.clear();
   menus.SetCaption();
@@ -443,8 +430,7 @@ void LoadAllFromNamed(const TFileMenuWidgets& menus) {
 void SwitchMode(const TFileMenuWidgets& menus) {
   const bool standard = Cfg.StandardMode != 0;
   const bool running = RunCtl.ProgState.load() != TProgState::Config;
-  bool playing = false;
-  Locked([&] { playing = !NoSeqPlaying(); });
+  const bool playing = AnySeqPlaying();
   // The mark follows the mode, not the click, until the switch is made.
   menus.mnuConfigMode->setChecked(!standard);
   if (!Confirmed(ModeSwitchQuestion(standard, running && playing))) return;
@@ -500,7 +486,7 @@ void TFileMenus::WireFileMenu() {
   on(w_.mnuFileLoadMidiActiveParts, [this] { MidiLoadDialog(false); });
   // The loaders read these on the engine's threads too (scene keys, embedded programs).
   auto toggle = [on](QAction* a, uint8_t& setting) {
-    on(a, [&setting](bool checked) { Locked([&] { setting = checked ? 1 : 0; }); });
+    on(a, [&setting](bool checked) { StoreLocked(setting, checked ? 1 : 0); });
   };
   toggle(w_.mnuFileSaveProgChanges, Cfg.SaveProgChanges);
   toggle(w_.mnuFileLoadExtScenes, Cfg.LoadExtScenes);
@@ -545,20 +531,17 @@ void TFileMenus::WireFileResets() {
   on(w_.mnuFileLoadTestB, [loadTest] { loadTest(false); });
   on(w_.mnuFileResetLive, [] {
     if (!Confirmed("About to reset live output, ok?")) return;
-    Locked([] {
-      ResetLiveAttribs();
-      ResetNoteDisplays();
-    });
+    ResetLiveOutput();
   });
   // An operation on all parts, or on the selection by the selection rule.
   auto allOrSelection = [on](QAction* all, QAction* sel, const char* allText, const char* selText,
                              void (*allOp)(), void (*selOp)()) {
     on(all, [allText, allOp] {
-      if (Confirmed(allText)) Locked(allOp);
+      if (Confirmed(allText)) RunEngineOp(allOp);
     });
     on(sel, [selText, selOp] {
       const TSelectionRule rule;
-      if (Confirmed(selText)) Locked(selOp);
+      if (Confirmed(selText)) RunEngineOp(selOp);
     });
   };
   allOrSelection(
@@ -572,8 +555,7 @@ void TFileMenus::WireFileResets() {
                  "About to delete prog changes in active parts for all selected seqs, ok?",
                  &DeleteProgsInAllParts, &DeleteProgsInSelSeqs);
   opening(w_.mnuFileDeleteSeqs, [this] {
-    bool none = false;
-    Locked([&] { none = NoSeqPlaying(); });
+    const bool none = !AnySeqPlaying();
     w_.mnuFileDeleteAllParts->setEnabled(none);
     w_.mnuFileDeleteSelSeqs->setEnabled(none);
   });

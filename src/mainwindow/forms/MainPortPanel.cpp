@@ -14,7 +14,6 @@
 #include <QToolButton>
 #include <mutex>
 
-#include "base/EngineLock.h"
 #include "base/Showing.h"
 #include "base/UiHooks.h"
 #include "engine/LivePath.h"
@@ -24,9 +23,12 @@
 #include "mainwindow/PortModel.h"
 #include "mainwindow/PortPanelView.h"
 #include "mainwindow/Refresh.h"
+#include "mainwindow/SeqControls.h"
+#include "mainwindow/SettingSetters.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "platform/TextCut.h"
+#include "settings/CfgBinding.h"
 #include "settings/CfgLink.h"
 #include "settings/Settings.h"
 
@@ -303,11 +305,10 @@ void TPortPanel::UpdatePortRows(bool inputs) {
     for (const std::string& item : items) combo->addItem(Q(item));
     combo->setCurrentIndex(port < combo->count() ? port : -1);
   };
-  std::lock_guard lock(EngineLock);
-  fill(w_.cboLivePorts, RunCtl.LivePort);
+  const TChosenPorts chosen = ChosenPortsNow();
+  fill(w_.cboLivePorts, chosen.Live);
   for (int32_t s = 0; s < kSeqs; ++s)
-    if (w_.RunTime.Row(s).cboSeqPort)
-      fill(w_.RunTime.Row(s).cboSeqPort, Seqs.PartBufs[Seqs.SeqRecs[s].PlayPart & 1][s].PortPend);
+    if (w_.RunTime.Row(s).cboSeqPort) fill(w_.RunTime.Row(s).cboSeqPort, chosen.Seqs[s]);
 }
 
 void TPortPanel::SelectPortCombos(const TMainComboIndices& idx) {
@@ -344,9 +345,7 @@ static void PortUsersChanged(const TPortPanelWidgets& ui, TPortSide side) {
       std::lock_guard lock(Tarlo.Mutex);
       dev = Tarlo.DevIdx;
     }
-    std::lock_guard lock(EngineLock);
-    for (int32_t p = 0; p <= RunCtl.OutPortsAllocated && p < kPorts; ++p)
-      if (dev >= 0 && RunCtl.PortDevIdx[p] == dev) tarloPort = p;
+    tarloPort = OutPortOfDev(dev, tarloPort);
   }
   {
     const QSignalBlocker block(ui.cboTarloPNo);
@@ -550,17 +549,11 @@ void TPortPanel::WireRefresh(bool inputs) {
 void TPortPanel::WireLiveRowAndSeqCount() {
   // The live row's own values and the seq count.
   QObject::connect(w_.cboLiveSVels, &QComboBox::activated, w_.Window, [this] {
-    {
-      std::lock_guard lock(EngineLock);
-      Live.SVel = static_cast<uint8_t>(std::clamp(w_.cboLiveSVels->currentText().toInt(), 0, 9));
-    }
+    SetLiveSVel(w_.cboLiveSVels->currentText().toInt());
     RefreshAllWithWindow(false);
   });
   QObject::connect(w_.chkLivePLocked, &QCheckBox::clicked, w_.Window, [this](bool checked) {
-    {
-      std::lock_guard lock(EngineLock);
-      Live.PitchLocked = checked ? 1 : 0;
-    }
+    StoreLocked(Live.PitchLocked, checked ? 1 : 0);
     RefreshAllWithWindow(false);
   });
   QObject::connect(w_.cboMaxActiveSeqs, &QComboBox::activated, w_.Window, [this] {
@@ -573,13 +566,7 @@ void TPortPanel::WireLiveRowAndSeqCount() {
           w_.cboMaxActiveSeqs->findText(QString::number(Cfg.MaxActiveSeqs + 1)));
       return;
     }
-    {
-      std::lock_guard lock(EngineLock);
-      Cfg.MaxActiveSeqs = count - 1;
-      if (Cfg.MetrSeqNo > Cfg.MaxActiveSeqs) Cfg.MetrSeqNo = -1;
-      Cfg.InPortsLoaded = RunCtl.InPortsAllocated;
-      Cfg.OutPortsLoaded = RunCtl.OutPortsAllocated;
-    }
+    SetMaxActiveSeqs(count);
     {
       const TBusyCursor busy;
       RefreshAllWithWindow(true);

@@ -24,16 +24,13 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
-#include <atomic>
 #include <exception>
 #include <functional>
-#include <mutex>
 #include <random>
 #include <tuple>
 #include <vector>
 
 #include "base/DiagLog.h"
-#include "base/EngineLock.h"
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
@@ -54,32 +51,14 @@
 #include "mainwindow/Kinetrace.h"
 #include "mainwindow/MainCombos.h"
 #include "mainwindow/Refresh.h"
+#include "mainwindow/SeqControls.h"
 #include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
+#include "settings/CfgBinding.h"
 #include "settings/Settings.h"
 
 namespace vel {
-
-namespace {
-
-// The event counter that wakes the GUI thread to replay the held record key. The timer thread
-// reads it under EngineLock, so closing it under the lock leaves no write in flight.
-std::atomic<int> gPostFd{-1};
-
-}  // namespace
-
-// Timer thread: the bars are counted; the key itself is replayed on the GUI thread. A write to an
-// eventfd neither allocates nor blocks, which a queued Qt call would not promise. Before the view
-// menus made the counter, and after it is gone, only the count is done.
-void RecBarCountDonePost() {
-  RecBarCountDone();
-  const int fd = gPostFd.load();
-  if (fd >= 0) {
-    const uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = write(fd, &one, sizeof one);
-  }
-}
 
 namespace {
 
@@ -160,11 +139,6 @@ class TViewEvents : public QObject {
   const QPalette* sysPalette_;
 };
 
-void ResetNoteDisplaysLocked() {
-  std::lock_guard lock(EngineLock);
-  ResetNoteDisplays();
-}
-
 void SetChecked(QAction* a, bool on) {
   const QSignalBlocker block(a);
   a->setChecked(on);
@@ -216,10 +190,7 @@ void TViewMenus::On(TTopic topic) {
   if (topic == TTopic::CalibrationLost) ToggleCalibPrompt();
   // Start of running clears the calibrate prompt.
   if (topic != TTopic::RunStarted) return;
-  {
-    std::lock_guard lock(EngineLock);
-    Args.CalibratePending = 0;
-  }
+  ClearCalibratePending();
   PromptCalibrateCmdKey();
 }
 
@@ -253,20 +224,14 @@ TViewMenus::TViewMenus(const TViewMenuWidgets& widgets, TViewMenuLinks links)
   w_.sbtnControl->installEventFilter(events);
 
   // The prompt starts hidden.
-  {
-    std::lock_guard lock(EngineLock);
-    Args.CalibratePending = 0;
-  }
+  ClearCalibratePending();
   PromptCalibrateCmdKey();
 }
 
 void TViewMenus::Toggle(QAction* a, uint8_t& setting, std::function<void()> then) {
   QObject::connect(a, &QAction::triggered, w_.Window, [&setting, then](bool checked) {
-    {
-      // Some are read on the timer and MIDI-in threads (activity lights, grid redraws).
-      std::lock_guard lock(EngineLock);
-      setting = checked ? 1 : 0;
-    }
+    // Some are read on the timer and MIDI-in threads (activity lights, grid redraws).
+    StoreLocked(setting, checked ? 1 : 0);
     if (then) then();
   });
 }
@@ -285,15 +250,9 @@ void TViewMenus::WireMidiInPost() {
       [[maybe_unused]] const ssize_t n = read(postFd, &count, sizeof count);
       tmMidiInPost->start();
     });
-    {
-      std::lock_guard lock(EngineLock);
-      gPostFd = postFd;
-    }
+    SetRecBarPostFd(postFd);
     QObject::connect(tmMidiInPost, &QObject::destroyed, [postFd] {
-      {
-        std::lock_guard lock(EngineLock);
-        gPostFd = -1;
-      }
+      SetRecBarPostFd(-1);
       ::close(postFd);
     });
   }
@@ -303,10 +262,7 @@ void TViewMenus::WireActionMenu() {
   // Action menu and its buttons.
   QObject::connect(w_.mnuActionControl, &QAction::triggered, w_.Window, [this] { ToggleRunStop(); });
   QObject::connect(w_.sbtnControl, &QToolButton::clicked, w_.Window, [this] { ToggleRunStop(); });
-  QObject::connect(w_.mnuActionEsc, &QAction::triggered, w_.Window, [] {
-    std::lock_guard lock(EngineLock);
-    ReturnToLiveMode();
-  });
+  QObject::connect(w_.mnuActionEsc, &QAction::triggered, w_.Window, [] { EscToLiveMode(); });
   QObject::connect(w_.mnuActionCalibrate, &QAction::triggered, w_.Window, [this] { ToggleCalibPrompt(); });
   QObject::connect(w_.sbtnCalibrate, &QToolButton::clicked, w_.Window, [this] { ToggleCalibPrompt(); });
 }
@@ -525,11 +481,7 @@ void TViewMenus::ToggleRunStop() {
 
 bool TViewMenus::StopToConfigMode(bool confirm) {
   if (confirm) {
-    bool seqPlaying = false;
-    {
-      std::lock_guard lock(EngineLock);
-      seqPlaying = !NoSeqPlaying();
-    }
+    const bool seqPlaying = AnySeqPlaying();
     if (ShowMessage(StopQuestionText(seqPlaying), MsgKind::Confirmation, MsgButtons::YesNo) != MsgAnswer::Yes)
       return false;
   }
@@ -539,30 +491,12 @@ bool TViewMenus::StopToConfigMode(bool confirm) {
 }
 
 void TViewMenus::ToggleCalibPrompt() {
-  {
-    std::lock_guard lock(EngineLock);
-    Args.CalibratePending = Args.CalibratePending ? 0 : 1;
-  }
+  ToggleCalibratePending();
   PromptCalibrateCmdKey();
 }
 
 void TViewMenus::PromptCalibrateCmdKey() {
-  bool prompting = false;
-  {
-    std::lock_guard lock(EngineLock);
-    prompting = Args.CalibratePending != 0;
-    Args.CalibDone = prompting ? 0 : 1;
-    if (prompting) {
-      DeselectAll();
-      SetKeyMode(TKeyMode::Calibrate);
-    } else if (Keys.KeyMode.load() == TKeyMode::Calibrate) {
-      if (RunCtl.ProgState.load() == TProgState::Running) {
-        ReturnToLiveMode();
-      } else {
-        SetKeyMode(TKeyMode::Inactive);
-      }
-    }
-  }
+  const bool prompting = ApplyCalibratePending();
   const TCalibPromptView view = CalibPromptView(prompting, Cfg.InPortLiveCmdKey[0].load());
   SetFgColour(w_.sbtnCalibrate, ToQColor(prompting ? Cfg.ClStCalibrate : Cfg.ClText, *w_.SysPalette));
   w_.sbtnCalibrate->setText(Q(view.Caption));
@@ -588,41 +522,13 @@ void TViewMenus::SetCalibMenuCaption() {
 // ---- Kinetrace ----
 
 void TViewMenus::StepKinetrace(TKinetraceValue value, bool inc) {
-  int32_t* setting = nullptr;
-  switch (value) {
-    case TKinetraceValue::Shape:
-      setting = &Cfg.KinetraceShape;
-      break;
-    case TKinetraceValue::Size:
-      setting = &Cfg.KinetraceSize;
-      break;
-    case TKinetraceValue::Decay:
-      setting = &Cfg.KinetraceDecay;
-      break;
-    case TKinetraceValue::Tail:
-      setting = &Cfg.KinetraceTail;
-      break;
-    case TKinetraceValue::Style:
-      setting = &Cfg.KinetraceStyle;
-      break;
-  }
-  if (!setting) return;
-  {
-    // The live path reads the decay on the timer and MIDI-in threads.
-    std::lock_guard lock(EngineLock);
-    *setting = StepCyclic(*setting, KinetraceRange(value), inc);
-  }
+  if (!StepKinetraceSetting(value, inc)) return;
   links_.SetKinetraceBounds();
   PublishTopic(TTopic::Kinetrace);
 }
 
 void TViewMenus::SetKinetraceOn(bool on) {
-  {
-    // The timer and MIDI-in threads count notes for it while it is on.
-    std::lock_guard lock(EngineLock);
-    Cfg.DspKinetrace = on ? 1 : 0;
-    if (on) ResetNoteOnCounts();
-  }
+  SetDspKinetrace(on);
   w_.mnuViewKinetrace->menuAction()->setCheckable(true);
   w_.mnuViewKinetrace->menuAction()->setChecked(on);
   w_.PlaceGroupBoxes();

@@ -117,10 +117,6 @@ struct TViewMenuLinks {
   std::function<void(const QImage& picture)> SetKinetracePicture;
 };
 
-// The timer thread's end of a record-bar count (EngineHooks.RecBarCountDone, filled at start-up):
-// counts, then wakes the GUI thread to replay the held key.
-void RecBarCountDonePost();
-
 class TViewMenus : public TWindow {
  public:
   // Wires the menus, their buttons and the window's events.

@@ -12,10 +12,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <memory>
-#include <mutex>
 #include <utility>
 
-#include "base/EngineLock.h"
 #include "base/Showing.h"
 #include "keymapper/forms/KeyMapper.h"
 #include "keymapper/forms/KeyMaps.h"
@@ -31,6 +29,7 @@
 #include "mainwindow/forms/MainPortPanel.h"
 #include "mainwindow/forms/MainStatus.h"
 #include "mainwindow/forms/MainViewMenus.h"
+#include "settings/CfgBinding.h"
 #include "settings/Settings.h"
 #include "settings/forms/CfgBehaviour.h"
 #include "settings/forms/CfgColours.h"
@@ -472,10 +471,7 @@ void TfrmMain::WireAreas() {
   calls.Refresh.LoadMainControls = [this](const TMainComboIndices& idx) { SelectMainControls(idx); };
   // A reloaded program gives the virtual keyboard's hotkey advice once more; input may still
   // arrive, so under the lock.
-  calls.Refresh.ClearWindowMessages = [] {
-    std::lock_guard lock(EngineLock);
-    Args.VKbdHotkeyAdviceShown = 0;
-  };
+  calls.Refresh.ClearWindowMessages = [] { StoreLocked(Args.VKbdHotkeyAdviceShown, 0); };
   RegisterArea(own_);
 
   status_ =
