@@ -357,6 +357,11 @@ bool SampleAidSendProgBank(int32_t port, int32_t channel, int32_t program, int32
   return Sender.load()(port, channel, method, msb, lsbOrPatch, program, -1, false, 0);
 }
 
+void StopSampleAidTicks() {
+  std::lock_guard lock(EngineLock);
+  Showing.SampleAidShowing = 0;
+}
+
 void InstallSampleAidHooks() {
   EngineHooks.SampleAidTick = &SampleAidTick;
 }

@@ -106,5 +106,8 @@ bool SampleAidSendProgBank(int32_t port, int32_t channel, int32_t program, int32
 
 // Sets the engine's tick hook. The stop's wait is the window's answer (TfrmSampleAid::Answer).
 void InstallSampleAidHooks();
+// The window goes: no tick reaches it once this returns (a tick in flight holds EngineLock, which
+// this takes).
+void StopSampleAidTicks();
 
 }  // namespace vel

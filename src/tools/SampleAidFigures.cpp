@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
+
+#include "base/EngineLock.h"
 
 namespace vel {
 
@@ -154,6 +157,11 @@ void StoreVelAxis(TSampleAidRange& r, const TWalkAxis& a) {
   r.LastVel = a.last;
   r.VelStep = a.step;
   r.CurVel = a.cur;
+}
+
+void StoreSampleAidAxis(TSampleAidRange& r, bool pitch, const TWalkAxis& a) {
+  std::lock_guard lock(EngineLock);
+  (pitch ? StorePitchAxis : StoreVelAxis)(r, a);
 }
 
 namespace {

@@ -51,6 +51,9 @@ TWalkAxis PitchAxis(const TSampleAidRange& r);
 TWalkAxis VelAxis(const TSampleAidRange& r);
 void StorePitchAxis(TSampleAidRange& r, const TWalkAxis& a);
 void StoreVelAxis(TSampleAidRange& r, const TWalkAxis& a);
+// One of them as the window stores an edit: whole, under EngineLock, since the tick walks the
+// same range.
+void StoreSampleAidAxis(TSampleAidRange& r, bool pitch, const TWalkAxis& a);
 // The first bar moved to value: last follows onto the grid, current stays inside. True on a change.
 bool SampleAidFirstChanged(TWalkAxis& a, int32_t value);
 // The last bar moved by delta positions: steps of the grid, larger for a page move.

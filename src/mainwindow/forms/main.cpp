@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <mutex>
 
-#include "base/EngineLock.h"
+#include "mainwindow/FileMenus.h"
 #include "keymaps/KeyMapsFactory.h"
 #include "mainwindow/forms/ProgramHooks.h"
 
@@ -12,10 +12,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName("Vellorine");
   QApplication::setApplicationDisplayName("Vellorine");
   vel::InstallProgramHooks();
-  {
-    std::lock_guard lock(vel::EngineLock);
-    vel::LoadKeyMapsFactory();
-  }
+  vel::RunEngineOp(vel::LoadKeyMapsFactory);
   vel::TfrmMain frmMain;
   // A start-up that could not take its locks, or that ended in a critical close, goes no further.
   if (!frmMain.Started() || frmMain.Closing()) return 1;

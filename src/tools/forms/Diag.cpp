@@ -21,6 +21,7 @@
 #include "mainwindow/InputProcs.h"
 #include "mainwindow/forms/FileDialogs.h"
 #include "mainwindow/forms/ScreenPlace.h"
+#include "settings/CfgBinding.h"
 #include "settings/Settings.h"
 #include "settings/forms/StatusHints.h"
 #include "ui_Diag.h"
@@ -177,8 +178,7 @@ void TfrmDiag::SaveDiagLog() {
     ShowMessage(error, MsgKind::Error);
     return;
   }
-  std::lock_guard lock(EngineLock);
-  Cfg.LastSavedDiagLogFolder = std::filesystem::path(name).parent_path().string();
+  StoreLocked(Cfg.LastSavedDiagLogFolder, std::filesystem::path(name).parent_path().string());
 }
 
 void TfrmDiag::Open(const std::string& caption) {

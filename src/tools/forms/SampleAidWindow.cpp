@@ -214,11 +214,7 @@ TfrmSampleAid::TfrmSampleAid(QWidget* parent) : QMainWindow(parent, Qt::Tool), u
 TfrmSampleAid::~TfrmSampleAid() {
   registration_.Reset();
   SetSampleAidWake(nullptr);
-  {
-    // A tick in flight holds the lock: once it is ours, no tick reaches this window again.
-    std::lock_guard lock(EngineLock);
-    Showing.SampleAidShowing = 0;
-  }
+  StopSampleAidTicks();
   gWakeFd = -1;
   delete wakeNotifier_;
   if (wakeFd_ >= 0) ::close(wakeFd_);
@@ -665,11 +661,7 @@ void TfrmSampleAid::BarAction(int m, int bar, int action) {
   else
     changed = SampleAidStepChanged(a, pos);
   if (changed) {
-    {
-      // The tick walks the same range: it sees the edit whole.
-      std::lock_guard lock(EngineLock);
-      (pitch ? StorePitchAxis : StoreVelAxis)(r, a);
-    }
+    StoreSampleAidAxis(r, pitch, a);
     (pitch ? SampleAid.ReqCurPitch[m] : SampleAid.ReqCurVel[m]) = 1;
     SampleAid.ReqTotals = 1;
   }

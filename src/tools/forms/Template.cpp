@@ -28,6 +28,7 @@
 #include "keymaps/KeyLabels.h"
 #include "mainwindow/FileMenus.h"
 #include "mainwindow/InputProcs.h"
+#include "mainwindow/ViewMenus.h"
 #include "mainwindow/forms/Colours.h"
 #include "mainwindow/forms/FitFont.h"
 #include "mainwindow/forms/Main.h"
@@ -627,8 +628,7 @@ void TfrmTemplate::ReleaseMouseNote(bool leftHeld) {
 }
 
 void TfrmTemplate::BackgroundPressed() {
-  std::lock_guard lock(EngineLock);
-  ResetNoteDisplays();
+  ResetNoteDisplaysLocked();
 }
 
 void TfrmTemplate::mousePressEvent(QMouseEvent* e) {
