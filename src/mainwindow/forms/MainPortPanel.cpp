@@ -31,6 +31,7 @@
 #include "settings/CfgBinding.h"
 #include "settings/CfgLink.h"
 #include "settings/Settings.h"
+#include "settings/forms/CfgWindow.h"
 
 namespace vel {
 
@@ -549,7 +550,7 @@ void TPortPanel::WireRefresh(bool inputs) {
 void TPortPanel::WireLiveRowAndSeqCount() {
   // The live row's own values and the seq count.
   QObject::connect(w_.cboLiveSVels, &QComboBox::activated, w_.Window, [this] {
-    SetLiveSVel(w_.cboLiveSVels->currentText().toInt());
+    SetLiveSVel(PickedNumber(w_.cboLiveSVels).value_or(0));
     RefreshAllWithWindow(false);
   });
   QObject::connect(w_.chkLivePLocked, &QCheckBox::clicked, w_.Window, [this](bool checked) {
@@ -557,7 +558,7 @@ void TPortPanel::WireLiveRowAndSeqCount() {
     RefreshAllWithWindow(false);
   });
   QObject::connect(w_.cboMaxActiveSeqs, &QComboBox::activated, w_.Window, [this] {
-    const int32_t count = w_.cboMaxActiveSeqs->currentText().toInt();
+    const int32_t count = PickedNumber(w_.cboMaxActiveSeqs).value_or(0);
     if (count == Cfg.MaxActiveSeqs + 1) return;
     if (ShowMessage("Warning - Changing no. of seqs may reset port allocation and names, ok?",
                     MsgKind::Confirmation, MsgButtons::YesNo) != MsgAnswer::Yes) {

@@ -57,6 +57,7 @@
 #include "mainwindow/forms/QtUiHooks.h"
 #include "settings/CfgBinding.h"
 #include "settings/Settings.h"
+#include "settings/forms/CfgWindow.h"
 
 namespace vel {
 
@@ -285,7 +286,7 @@ void TViewMenus::WireToolsMenu() {
     w_.mnuToolsOpenTarlo->setText(open);
   });
   QObject::connect(w_.mnuToolsOpenTarlo, &QAction::triggered, w_.Window, [this] {
-    TarloOpen(w_.cboTarloPNo->currentIndex(), w_.cboTarloSysexDevId->currentText().toInt());
+    TarloOpen(w_.cboTarloPNo->currentIndex(), PickedNumber(w_.cboTarloSysexDevId).value_or(0));
   });
   QObject::connect(w_.mnuToolsCloseTarlo, &QAction::triggered, w_.Window, [] { TarloClose(); });
 }

@@ -25,6 +25,7 @@
 #include <mutex>
 
 #include "base/EngineLock.h"
+#include "base/Formats.h"
 #include "base/General.h"
 #include "base/Showing.h"
 #include "engine/RunControl.h"
@@ -535,7 +536,7 @@ namespace {
 // A list left empty (no output port) keeps the port and channel as they were.
 void ReadOutputLists(const TSampleAidHalf& h, TSampleAidOutput& o) {
   if (h.Port->count() > 0 && h.Port->currentIndex() >= 0) {
-    o.Port = h.Port->currentText().mid(1).toInt() - 1;
+    o.Port = ParseInt(h.Port->currentText().mid(1).toStdString(), {.Blanks = false}).value_or(0) - 1;
     o.Channel = std::max(h.Chan->currentIndex(), 0);
   }
   o.Method = std::max(h.Method->currentIndex(), 0) + 1;
@@ -560,7 +561,7 @@ void TfrmSampleAid::ReadTargetOutput() {
 void TfrmSampleAid::ReadSamplerOutput() {
   auto& s = SampleAid;
   if (ui->cboSamplerPNos->count() > 0 && ui->cboSamplerPNos->currentIndex() >= 0) {
-    s.SamplerPort = ui->cboSamplerPNos->currentText().mid(1).toInt() - 1;
+    s.SamplerPort = ParseInt(ui->cboSamplerPNos->currentText().mid(1).toStdString(), {.Blanks = false}).value_or(0) - 1;
     s.SamplerChannel = std::max(ui->cboSamplerChanNos->currentIndex(), 0);
   }
   // The sampler gets its own copy of each note only on another port or channel.
