@@ -266,6 +266,9 @@ bool SampleAidBusy() {
 
 bool SampleAidStart(uint8_t state) {
   auto& s = SampleAid;
+  // The tick runs under the lock: a start between its note-off and its countdown's end would have
+  // its countdown cleared, leaving the note sounding with nothing to end it.
+  std::lock_guard lock(EngineLock);
   if (state < 1 || state > 2 * kSampleAidAuditionBase || s.Waiting || SampleAidBusy()) return false;
   // The window's ticks end each note: with the window closed a note would sound on for good.
   if (!Showing.SampleAidShowing) return false;
@@ -308,8 +311,11 @@ void SampleAidTick(int32_t elapsed) {
   }
   if (s.NoteCd.Active) {
     if (s.StopReq) {
-      if (s.NoteSounding) NoteOff();
-      s.NoteCd.Active = 0;
+      if (s.NoteSounding) {
+        NoteOff();
+      } else {
+        s.NoteCd.Active = 0;
+      }
     } else if (!started) {
       s.NoteCd.Left -= elapsed;
       if (s.NoteCd.Left <= 0) {
