@@ -31,30 +31,31 @@ bool WriteOne(TMidiFifo<T, N>& fifo, const T& item, std::string_view overflowTex
   return false;
 }
 
-template <typename T, int32_t N>
-bool ReadOne(TMidiFifo<T, N>& fifo, T& item, std::string_view timeoutText) {
+// Any item is taken.
+struct TAnyItem {
+  constexpr bool operator()(const auto&) const { return true; }
+};
+
+// The oldest item, when takes lets it go; false when the queue is empty or it stays.
+template <typename T, int32_t N, typename Takes = TAnyItem>
+bool ReadOne(TMidiFifo<T, N>& fifo, T& item, std::string_view timeoutText, Takes takes = {}) {
   FifoLock lock;
   if (!LockFifo(fifo.Mutex, lock)) {
     PostDiagMsg(timeoutText);
     return false;
   }
-  return fifo.Pop(item);
+  return fifo.Count > 0 && takes(fifo.Slots[fifo.ReadIdx]) && fifo.Pop(item);
 }
 
 // The oldest live message when it is stamped before dueBeforeNs; 0 when there is none or it is not.
 template <int32_t N>
 uint32_t ReadStamped(TMidiFifo<TLiveMsg, N>& fifo, int64_t& stampNs, int64_t dueBeforeNs,
                      std::string_view timeoutText) {
-  stampNs = midi::kNow;
-  FifoLock lock;
-  if (!LockFifo(fifo.Mutex, lock)) {
-    PostDiagMsg(timeoutText);
-    return 0;
-  }
   TLiveMsg item;
-  if (fifo.Count == 0 || fifo.Slots[fifo.ReadIdx].StampNs >= dueBeforeNs || !fifo.Pop(item)) return 0;
-  stampNs = item.StampNs;
-  return item.Msg;
+  const bool got =
+      ReadOne(fifo, item, timeoutText, [dueBeforeNs](const TLiveMsg& m) { return m.StampNs < dueBeforeNs; });
+  stampNs = got ? item.StampNs : midi::kNow;
+  return got ? item.Msg : 0;
 }
 
 template <typename T, int32_t N>

@@ -225,10 +225,12 @@ TDevRecs& TDevRecs::operator=(const TDevRecs& other) {
   return *this;
 }
 
+midi::Result TDevRecs::CloseHandle(midi::Handle h) const {
+  return outputs_ ? midi::OutClose(h) : midi::InClose(h);
+}
+
 midi::Result TDevRecs::Close(TMidiDevRec& d) {
-  const midi::Result r = d.Opened && d.Handle != midi::kInvalidHandle
-                             ? (outputs_ ? midi::OutClose(d.Handle) : midi::InClose(d.Handle))
-                             : midi::kOk;
+  const midi::Result r = d.Opened && d.Handle != midi::kInvalidHandle ? CloseHandle(d.Handle) : midi::kOk;
   Lock lock(EngineLock);
   d.Opened = 0;
   d.Started = 0;
@@ -238,14 +240,8 @@ midi::Result TDevRecs::Close(TMidiDevRec& d) {
 
 // The records are replaced next, so the handles are only let go of.
 void TDevRecs::CloseOpen() {
-  for (TMidiDevRec& d : *this) {
-    if (!d.Opened) continue;
-    if (outputs_) {
-      midi::OutClose(d.Handle);
-    } else {
-      midi::InClose(d.Handle);
-    }
-  }
+  for (const TMidiDevRec& d : *this)
+    if (d.Opened) CloseHandle(d.Handle);
 }
 
 bool CloseInPort(int32_t devIdx, int32_t port, bool slow) {

@@ -57,6 +57,7 @@ class TDevRecs : public std::array<TMidiDevRec, midi::kMaxDevs> {
   midi::Result Close(TMidiDevRec& d);
 
  private:
+  midi::Result CloseHandle(midi::Handle h) const;
   void CloseOpen();
   bool outputs_;
 };

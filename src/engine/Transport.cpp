@@ -156,7 +156,8 @@ void TimerTicks(int32_t n) {
   const int32_t ms = interval * n;
   // A message falls due at most one timer period before it is sent, and a little more for the
   // timer's own wake-up and the MIDI-in thread's hand-over: the output's late window.
-  const int64_t window = int64_t{interval} * 1000000 + kSendMarginNs;
+  const int64_t periodNs = int64_t{interval} * 1000000;
+  const int64_t window = periodNs + kSendMarginNs;
   if (midi::LateWindowNs() != window) midi::SetLateWindowNs(window);
   Transport.MsClock.fetch_add(ms, std::memory_order_relaxed);
   Transport.ClockWatchMs.fetch_add(ms, std::memory_order_relaxed);
@@ -190,7 +191,7 @@ void TimerTicks(int32_t n) {
 
   // The live output moved since the last tick: what it left sounding there is released.
   ReleaseMovedLiveOutput();
-  const int64_t nextTickNs = at.nowNs + int64_t{interval} * 1000000;
+  const int64_t nextTickNs = at.nowNs + periodNs;
   DrainLiveQueue(&ReadLiveFifo, nextTickNs);
   DrainLiveQueue(&ReadRawFifo, nextTickNs);
 

@@ -16,6 +16,26 @@ bool InstRow(int32_t row) {
   return row >= 1 && row < kStyleRows;
 }
 
+uint8_t Flag(bool on) {
+  return on ? 1 : 0;
+}
+
+// An option or row setting changed under the lock; what is played is rebuilt only when it moved.
+template <typename T>
+bool StoreAndRebuild(T& field, T value) {
+  Guard lock(EngineLock);
+  if (field == value) return false;
+  field = value;
+  RequestStyleRebuild();
+  return true;
+}
+
+// A display setting: nothing played depends on it.
+void StoreLocked(uint8_t& field, uint8_t value) {
+  Guard lock(EngineLock);
+  field = value;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------
@@ -341,43 +361,24 @@ TChainModeSwitch SwitchChainMode(TStyleStore& store, bool on) {
 // Options and rows
 
 void SetUsePatTSig(TStyleStore& store, bool on) {
-  const uint8_t value = on ? 1 : 0;
-  Guard lock(EngineLock);
-  if (store.UsePatTSig == value) return;
-  store.UsePatTSig = value;
-  RequestStyleRebuild();
+  StoreAndRebuild(store.UsePatTSig, Flag(on));
 }
 
 void SetFlamSpeed(TStyleStore& store, int32_t value) {
-  Guard lock(EngineLock);
-  if (store.FlamSpeed == value) return;
-  store.FlamSpeed = value;
-  RequestStyleRebuild();
+  StoreAndRebuild(store.FlamSpeed, value);
 }
 
 void SetVelVar(TStyleStore& store, int32_t value) {
-  Guard lock(EngineLock);
-  if (store.VelVar == value) return;
-  store.VelVar = value;
-  RequestStyleRebuild();
+  StoreAndRebuild(store.VelVar, value);
 }
 
 bool SetRowOn(TStyleStore& store, int32_t row, bool on) {
-  if (!InstRow(row)) return false;
-  const uint8_t value = on ? 1 : 0;
-  Guard lock(EngineLock);
-  if (store.RowOn[row - 1] == value) return false;
-  store.RowOn[row - 1] = value;
-  RequestStyleRebuild();
-  return true;
+  return InstRow(row) && StoreAndRebuild(store.RowOn[row - 1], Flag(on));
 }
 
 void SetRowNote(TStyleStore& store, int32_t row, int32_t note) {
   if (!InstRow(row) || note < 0 || note > 127) return;
-  Guard lock(EngineLock);
-  if (store.RowMap[row].Note == note) return;
-  store.RowMap[row].Note = note;
-  RequestStyleRebuild();
+  StoreAndRebuild(store.RowMap[row].Note, note);
 }
 
 void SetRowLevel(TStyleStore& store, int32_t row, bool accent, int32_t value) {
@@ -390,17 +391,11 @@ void SetRowLevel(TStyleStore& store, int32_t row, bool accent, int32_t value) {
 }
 
 bool SetAccentEnabled(TStyleStore& store, bool on) {
-  const uint8_t value = on ? 1 : 0;
-  Guard lock(EngineLock);
-  if (store.AccentEnabled == value) return false;
-  store.AccentEnabled = value;
-  RequestStyleRebuild();
-  return true;
+  return StoreAndRebuild(store.AccentEnabled, Flag(on));
 }
 
 void SetDspGMNames(TStyleStore& store, bool on) {
-  Guard lock(EngineLock);
-  store.DspGMNames = on ? 1 : 0;
+  StoreLocked(store.DspGMNames, Flag(on));
 }
 
 void ResetRowMap(TStyleStore& store, bool levels) {
@@ -409,13 +404,11 @@ void ResetRowMap(TStyleStore& store, bool levels) {
 }
 
 void SetShowChains(TStyleStore& store, bool on) {
-  Guard lock(EngineLock);
-  store.ShowChains = on ? 1 : 0;
+  StoreLocked(store.ShowChains, Flag(on));
 }
 
 void SetShowPatterns(TStyleStore& store, bool on) {
-  Guard lock(EngineLock);
-  store.ShowPatterns = on ? 1 : 0;
+  StoreLocked(store.ShowPatterns, Flag(on));
 }
 
 }  // namespace vel

@@ -22,7 +22,6 @@
 
 #include "base/Showing.h"
 #include "base/Topics.h"
-#include "base/UiHooks.h"
 #include "platform/TextCut.h"
 
 namespace vel {
