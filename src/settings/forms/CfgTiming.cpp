@@ -74,8 +74,7 @@ void TfrmCfgTiming::WireCombos() {
   connect(ui->cboClocksExtPNos, &QComboBox::activated, this, [](int i) { SetClocksExtPNo(i); });
 }
 
-void TfrmCfgTiming::On(TTopic topic) {
-  if (ReloadForSettings(topic) || !isVisible()) return;
+void TfrmCfgTiming::OnShowing(TTopic topic) {
   switch (topic) {
     case TTopic::StepRecNoteLen:
       return ShowSRecNoteLenFrac();

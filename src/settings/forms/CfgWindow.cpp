@@ -85,15 +85,17 @@ TCfgWindow::~TCfgWindow() {
   registration_.Reset();
 }
 
-bool TCfgWindow::ReloadForSettings(TTopic topic) {
-  if (topic != TTopic::Settings) return false;
+void TCfgWindow::On(TTopic topic) {
+  if (!isVisible()) return;
+  if (topic != TTopic::Settings) return OnShowing(topic);
   // An open window stays where it is after a settings load, and its place with it.
-  if (isVisible()) {
-    Reload();
-    *def_.Left = x();
-    *def_.Top = y();
-  }
-  return true;
+  Reload();
+  *def_.Left = x();
+  *def_.Top = y();
+}
+
+void TCfgWindow::OnShowing(TTopic topic) {
+  if (topic == def_.Loader) Reload();
 }
 
 void TCfgWindow::Wire(QAbstractButton* save) {
