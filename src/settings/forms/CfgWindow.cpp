@@ -4,7 +4,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QMoveEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <memory>
@@ -141,10 +140,6 @@ void TCfgWindow::Reload() {
 void TCfgWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   Reload();
-}
-
-void TCfgWindow::hideEvent(QHideEvent* event) {
-  QWidget::hideEvent(event);
 }
 
 }  // namespace vel

@@ -87,7 +87,6 @@ class TCfgWindow : public QWidget, public TWindow {
   void LoadBound(const QObject* control);
 
   void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
 
   TfrmMain& main_;
 
