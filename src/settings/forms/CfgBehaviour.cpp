@@ -6,7 +6,6 @@
 #include <QSignalBlocker>
 #include <utility>
 
-#include "base/Showing.h"
 #include "mainwindow/InputProcs.h"
 #include "settings/CfgWindowsBehaviour.h"
 #include "settings/Settings.h"

@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QLabel>
 
-#include "base/Showing.h"
 #include "engine/PlayCycle.h"
 #include "mainwindow/SettingSetters.h"
 #include "mainwindow/forms/Main.h"
