@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "base/Atomic.h"
 #include "base/UiHooks.h"
 #include "mainwindow/WindowRegistry.h"
 #include "settings/CfgBinding.h"
