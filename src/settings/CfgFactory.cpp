@@ -1,6 +1,5 @@
 #include "settings/CfgFactory.h"
 
-#include "base/Showing.h"
 #include "base/UiHooks.h"
 #include "keymaps/KeyMapsFactory.h"
 #include "settings/CfgFile.h"

@@ -14,7 +14,6 @@
 #include "base/FileReplace.h"
 #include "base/General.h"
 #include "base/Messages.h"
-#include "base/Showing.h"
 #include "base/UiHooks.h"
 #include "keymaps/KeyMaps.h"
 #include "platform/Version.h"

@@ -104,7 +104,7 @@ void SampleAidEndNote();
 bool SampleAidSendProgBank(int32_t port, int32_t channel, int32_t program, int32_t lsbOrPatch, int32_t msb,
                            int32_t method);
 
-// Sets the engine's tick hook. The stop's wait is the window's answer (TfrmSampleAid::Answer).
+// Sets the engine's tick hook. The stop's wait is the window's (TfrmSampleAid::On).
 void InstallSampleAidHooks();
 // The window goes: no tick reaches it once this returns (a tick in flight holds EngineLock, which
 // this takes).

@@ -3,7 +3,6 @@
 #include <mutex>
 
 #include "base/EngineLock.h"
-#include "base/Showing.h"
 #include "base/UiHooks.h"
 #include "settings/Settings.h"
 

@@ -120,8 +120,4 @@ void TfrmKeyMaps::showEvent(QShowEvent* event) {
   memMaps->setFocus();
 }
 
-void TfrmKeyMaps::hideEvent(QHideEvent* event) {
-  QWidget::hideEvent(event);
-}
-
 }  // namespace vel

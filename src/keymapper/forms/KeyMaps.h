@@ -37,7 +37,6 @@ class TfrmKeyMaps : public QWidget, public TWindow {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
 
  private:
   std::vector<std::string> lines_;

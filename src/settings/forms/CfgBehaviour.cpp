@@ -1,11 +1,11 @@
 #include "settings/forms/CfgBehaviour.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QSignalBlocker>
 #include <utility>
 
-#include "base/Showing.h"
 #include "mainwindow/InputProcs.h"
 #include "settings/CfgWindowsBehaviour.h"
 #include "settings/Settings.h"
@@ -56,7 +56,7 @@ std::vector<std::pair<QCheckBox*, uint8_t*>> PlainChecks(Ui::frmCfgBehaviour& u)
   };
 }
 
-// The record attribute source buttons' ids: the stored flag.
+// The record attribute source buttons' ids: the stored flag, shown as it is held.
 constexpr int32_t kSrcSeq = 0;
 constexpr int32_t kSrcLive = 1;
 
@@ -90,11 +90,24 @@ void TfrmCfgBehaviour::WireRecording() {
       MakeRadioGroup(this, {{ui->rbRecIntAttribSrcSeq, kSrcSeq}, {ui->rbRecIntAttribSrcLive, kSrcLive}});
   RecRawSrc =
       MakeRadioGroup(this, {{ui->rbRecRawAttribSrcSeq, kSrcSeq}, {ui->rbRecRawAttribSrcLive, kSrcLive}});
-  OnRadioPicked(RecIntSrc, this, [this](int32_t) { ApplyRecIntAttribSrc(); });
-  OnRadioPicked(RecRawSrc, this, [this](int32_t) { ApplyRecRawAttribSrc(); });
-  Bind({ui->cboRecStopSeqNo, BindCfg(&Cfg.RecStopSeqNo), {}, {}, [this](int32_t seq) {
-          ui->chkRecStopCurrToDef->setEnabled(seq >= 0);
-        }});
+  // Taking the attributes from the live settings leaves nothing to transfer back.
+  Bind({
+      {RecIntSrc,
+       BindCfg(&Cfg.RecIntAttribSrcLive),
+       {},
+       {},
+       [this](int32_t live) { ui->chkRecIntAttribSrcToLive->setEnabled(!live); }},
+      {RecRawSrc,
+       BindCfg(&Cfg.RecRawAttribSrcLive),
+       {},
+       {},
+       [this](int32_t live) { ui->chkRecRawAttribSrcToLive->setEnabled(!live); }},
+      {ui->cboRecStopSeqNo,
+       BindCfg(&Cfg.RecStopSeqNo),
+       {},
+       {},
+       [this](int32_t seq) { ui->chkRecStopCurrToDef->setEnabled(seq >= 0); }},
+  });
 }
 
 void TfrmCfgBehaviour::WireHotkeys() {
@@ -106,17 +119,6 @@ void TfrmCfgBehaviour::WireHotkeys() {
   connect(ui->cboHotkeysTarget, &QComboBox::activated, this,
           [this](int) { StoreHotkeyTargetName(ui->cboHotkeysTarget->currentText().toStdString()); });
   connect(ui->sbtnRefreshHotkeyTargets, &QAbstractButton::clicked, this, [this] { RefreshHotkeyTargets(); });
-}
-
-void TfrmCfgBehaviour::ApplyRecIntAttribSrc() {
-  StoreCfg(BindCfg(&Cfg.RecIntAttribSrcLive), CheckedRadio(RecIntSrc) == kSrcLive ? 1 : 0);
-  // Taking the attributes from the live settings leaves nothing to transfer back.
-  ui->chkRecIntAttribSrcToLive->setEnabled(!Cfg.RecIntAttribSrcLive);
-}
-
-void TfrmCfgBehaviour::ApplyRecRawAttribSrc() {
-  StoreCfg(BindCfg(&Cfg.RecRawAttribSrcLive), CheckedRadio(RecRawSrc) == kSrcLive ? 1 : 0);
-  ui->chkRecRawAttribSrcToLive->setEnabled(!Cfg.RecRawAttribSrcLive);
 }
 
 void TfrmCfgBehaviour::ListHotkeyTargets() {
@@ -161,9 +163,7 @@ void TfrmCfgBehaviour::RefreshHotkeyTargets() {
 }
 
 void TfrmCfgBehaviour::LoadRecording() {
-  SelectRadio(RecIntSrc, Cfg.RecIntAttribSrcLive ? kSrcLive : kSrcSeq);
   ui->chkRecIntAttribSrcToLive->setEnabled(!Cfg.RecIntAttribSrcLive);
-  SelectRadio(RecRawSrc, Cfg.RecRawAttribSrcLive ? kSrcLive : kSrcSeq);
   ui->chkRecRawAttribSrcToLive->setEnabled(!Cfg.RecRawAttribSrcLive);
   ui->chkRecStopCurrToDef->setEnabled(Cfg.RecStopSeqNo >= 0);
 }

@@ -26,12 +26,10 @@ class TfrmCfgBehaviour : public TCfgWindow {
   // Stores what the checked hotkey button chooses; the nominated window is looked up.
   void ApplyHotkeyTarget();
   void RefreshHotkeyTargets();
-  // Each stores its source (1 Live) and enables the pair's transfer box only for Seq.
-  void ApplyRecIntAttribSrc();
-  void ApplyRecRawAttribSrc();
   std::unique_ptr<Ui::frmCfgBehaviour> ui;
   QButtonGroup* Hotkeys = nullptr;
-  // Where each recording takes its attributes from: 1 Live, 0 Seq.
+  // Where each recording takes its attributes from: 1 Live, 0 Seq. Each enables its transfer box
+  // only for Seq.
   QButtonGroup* RecIntSrc = nullptr;
   QButtonGroup* RecRawSrc = nullptr;
 

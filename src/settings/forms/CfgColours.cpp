@@ -6,7 +6,6 @@
 #include <QMouseEvent>
 #include <QToolButton>
 
-#include "base/Showing.h"
 #include "engine/PartBufs.h"
 #include "keymaps/KeyLabels.h"
 #include "mainwindow/forms/Colours.h"

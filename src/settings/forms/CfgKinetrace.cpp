@@ -2,7 +2,6 @@
 
 #include <QButtonGroup>
 
-#include "base/Showing.h"
 #include "mainwindow/forms/Main.h"
 #include "mainwindow/forms/MainLanes.h"
 #include "settings/CfgWindows.h"

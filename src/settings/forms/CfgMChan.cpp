@@ -4,7 +4,6 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
-#include "base/Showing.h"
 #include "engine/RunControl.h"
 #include "mainwindow/MChanSettings.h"
 #include "mainwindow/MainCombos.h"

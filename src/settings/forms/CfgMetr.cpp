@@ -4,7 +4,6 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
-#include "base/Showing.h"
 #include "base/Sizes.h"
 #include "mainwindow/PortModel.h"
 #include "mainwindow/SettingSetters.h"

@@ -17,13 +17,6 @@ class TfrmCfgMetr : public TCfgWindow {
   explicit TfrmCfgMetr(TfrmMain& main);
   ~TfrmCfgMetr() override;
 
-  // Beside the loader it serves the notes-per-bar button alone, after a time signature moved it.
-  void On(TTopic topic) override {
-    if (ReloadForSettings(topic) || !isVisible()) return;
-    if (topic == TTopic::MetrNoteLen) ShowMetrNoteLenFrac();
-    if (topic == TTopic::OutPortsClosed) FillMetrSeqNos();
-  }
-
   void RefreshCfgMetr();
   void FillMetrSeqNos();
   void EnableMetrSeqControls();
@@ -36,6 +29,11 @@ class TfrmCfgMetr : public TCfgWindow {
 
  protected:
   void Load() override { RefreshCfgMetr(); }
+  // Beside the loader it serves the notes-per-bar button alone, after a time signature moved it.
+  void OnShowing(TTopic topic) override {
+    if (topic == TTopic::MetrNoteLen) ShowMetrNoteLenFrac();
+    if (topic == TTopic::OutPortsClosed) FillMetrSeqNos();
+  }
 
  private:
   // The settings file keeps no place for this window: it keeps its place for the session only.

@@ -1,6 +1,5 @@
 #include "settings/forms/CfgPerf.h"
 
-#include "base/Showing.h"
 #include "mainwindow/SettingSetters.h"
 #include "mainwindow/forms/Main.h"
 #include "settings/Settings.h"

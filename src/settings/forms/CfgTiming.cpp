@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QLabel>
 
-#include "base/Showing.h"
 #include "engine/PlayCycle.h"
 #include "mainwindow/SettingSetters.h"
 #include "mainwindow/forms/Main.h"
@@ -74,8 +73,7 @@ void TfrmCfgTiming::WireCombos() {
   connect(ui->cboClocksExtPNos, &QComboBox::activated, this, [](int i) { SetClocksExtPNo(i); });
 }
 
-void TfrmCfgTiming::On(TTopic topic) {
-  if (ReloadForSettings(topic) || !isVisible()) return;
+void TfrmCfgTiming::OnShowing(TTopic topic) {
   switch (topic) {
     case TTopic::StepRecNoteLen:
       return ShowSRecNoteLenFrac();

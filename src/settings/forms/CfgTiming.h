@@ -19,8 +19,6 @@ class TfrmCfgTiming : public TCfgWindow {
   explicit TfrmCfgTiming(TfrmMain& main);
   ~TfrmCfgTiming() override;
 
-  void On(TTopic topic) override;
-
   void LoadCfgTimingControls();
   void ShowSRecNoteLenFrac();
   void ShowSRecNoteOnPercent();
@@ -35,6 +33,7 @@ class TfrmCfgTiming : public TCfgWindow {
 
  protected:
   void Load() override;
+  void OnShowing(TTopic topic) override;
 
  private:
   void FillCombos();

@@ -4,7 +4,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QMoveEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <memory>
@@ -85,15 +84,17 @@ TCfgWindow::~TCfgWindow() {
   registration_.Reset();
 }
 
-bool TCfgWindow::ReloadForSettings(TTopic topic) {
-  if (topic != TTopic::Settings) return false;
+void TCfgWindow::On(TTopic topic) {
+  if (!isVisible()) return;
+  if (topic != TTopic::Settings) return OnShowing(topic);
   // An open window stays where it is after a settings load, and its place with it.
-  if (isVisible()) {
-    Reload();
-    *def_.Left = x();
-    *def_.Top = y();
-  }
-  return true;
+  Reload();
+  *def_.Left = x();
+  *def_.Top = y();
+}
+
+void TCfgWindow::OnShowing(TTopic topic) {
+  if (topic == def_.Loader) Reload();
 }
 
 void TCfgWindow::Wire(QAbstractButton* save) {
@@ -139,10 +140,6 @@ void TCfgWindow::Reload() {
 void TCfgWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   Reload();
-}
-
-void TCfgWindow::hideEvent(QHideEvent* event) {
-  QWidget::hideEvent(event);
 }
 
 }  // namespace vel

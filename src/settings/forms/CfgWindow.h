@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "base/Atomic.h"
 #include "base/UiHooks.h"
 #include "mainwindow/WindowRegistry.h"
 #include "settings/CfgBinding.h"
@@ -60,10 +59,9 @@ class TCfgWindow : public QWidget, public TWindow {
   TCfgWindow(TfrmMain& main, const TCfgWindowDef& def);
   ~TCfgWindow() override;
 
-  void On(TTopic topic) override {
-    if (ReloadForSettings(topic)) return;
-    if (isVisible() && topic == def_.Loader) Reload();
-  }
+  // Every settings load reloads a showing window, which stays where it is; any other topic goes
+  // to OnShowing while the window shows.
+  void On(TTopic topic) override;
 
   // Opens it with this title at its saved place, or brings it to the front.
   void Open(const std::string& title);
@@ -73,9 +71,9 @@ class TCfgWindow : public QWidget, public TWindow {
  protected:
   // Sets every control from its setting.
   virtual void Load() = 0;
-  // Every settings load reloads a showing window, which stays where it is: true for that topic.
-  // A window with its own On calls it first.
-  bool ReloadForSettings(TTopic topic);
+  // A topic other than a settings load, while the window shows: by default the loader's topic
+  // reloads it.
+  virtual void OnShowing(TTopic topic);
   // Connects "Save" and enables the window's menu item; the derived window calls it once its
   // controls exist.
   void Wire(QAbstractButton* save);
@@ -88,7 +86,6 @@ class TCfgWindow : public QWidget, public TWindow {
   void LoadBound(const QObject* control);
 
   void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
 
   TfrmMain& main_;
 

@@ -17,6 +17,13 @@ void AddRadio(QButtonGroup* group, QAbstractButton* button, int32_t id) {
   group->addButton(button, id);
 }
 
+// Checks the radio button with every handler quiet: loading never stores or applies anything.
+void FocusCfgControl(QAbstractButton* button) {
+  // Checked directly: taking the focus would fail on a hidden window and steal it from the user.
+  const QSignalBlocker block(button);
+  button->setChecked(true);
+}
+
 }  // namespace
 
 QButtonGroup* MakeRadioGroup(QObject* owner, std::initializer_list<TRadio> buttons) {
@@ -40,12 +47,6 @@ QButtonGroup* MakeRadioGroup(QWidget* window, const QString& prefix, int32_t fir
 
 QButtonGroup* MakeRadioGroup(QWidget* window, const QString& prefix, const TCfgBinding& binding) {
   return MakeRadioGroup(window, prefix, binding.Lo, binding.Hi);
-}
-
-void FocusCfgControl(QAbstractButton* button) {
-  // Checked directly: taking the focus would fail on a hidden window and steal it from the user.
-  const QSignalBlocker block(button);
-  button->setChecked(true);
 }
 
 void SelectRadio(QButtonGroup* group, int32_t id) {

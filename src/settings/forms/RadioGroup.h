@@ -33,8 +33,6 @@ QButtonGroup* MakeRadioGroup(QWidget* window, const QString& prefix, int32_t fir
 // The same over the setting's range.
 QButtonGroup* MakeRadioGroup(QWidget* window, const QString& prefix, const TCfgBinding& binding);
 
-// Checks the radio button with every handler quiet: loading never stores or applies anything.
-void FocusCfgControl(QAbstractButton* button);
 // Checks the group's button of this id, quietly; an id no button has leaves the group without a
 // choice.
 void SelectRadio(QButtonGroup* group, int32_t id);

@@ -137,7 +137,10 @@ std::string TfrmCfgStyle::Family() const {
 void TfrmCfgStyle::On(TTopic topic) {
   // A key that switches the metronome type or styles mode drops an edit left open, shown or not.
   if (topic == TTopic::MetrModeByKey) ClosePendingEdits(false, true);
-  if (ReloadForSettings(topic) || !isVisible()) return;
+  TCfgWindow::On(topic);
+}
+
+void TfrmCfgStyle::OnShowing(TTopic topic) {
   const TStyleTopics& mine = traits_.Topics;
   if (topic == mine.Styles) {
     RefreshStyleLists(true);

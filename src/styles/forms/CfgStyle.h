@@ -108,6 +108,7 @@ class TfrmCfgStyle : public TCfgWindow {
 
  protected:
   void Load() override { RefreshStyleLists(true); }
+  void OnShowing(TTopic topic) override;
   bool event(QEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
 

@@ -23,6 +23,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 
 #include "base/EngineLock.h"
 #include "base/Formats.h"
@@ -533,10 +534,16 @@ void TfrmSampleAid::ReadOutput(int m) {
 
 namespace {
 
+// The port of a port list's item "P<n>", counted from 0; nothing while the list has no item picked.
+std::optional<int32_t> PickedPort(const QComboBox* list) {
+  if (list->currentIndex() < 0) return std::nullopt;
+  return ParseInt(list->currentText().mid(1).toStdString(), {.Blanks = false}).value_or(0) - 1;
+}
+
 // A list left empty (no output port) keeps the port and channel as they were.
 void ReadOutputLists(const TSampleAidHalf& h, TSampleAidOutput& o) {
-  if (h.Port->count() > 0 && h.Port->currentIndex() >= 0) {
-    o.Port = ParseInt(h.Port->currentText().mid(1).toStdString(), {.Blanks = false}).value_or(0) - 1;
+  if (const std::optional<int32_t> port = PickedPort(h.Port)) {
+    o.Port = *port;
     o.Channel = std::max(h.Chan->currentIndex(), 0);
   }
   o.Method = std::max(h.Method->currentIndex(), 0) + 1;
@@ -560,8 +567,8 @@ void TfrmSampleAid::ReadTargetOutput() {
 
 void TfrmSampleAid::ReadSamplerOutput() {
   auto& s = SampleAid;
-  if (ui->cboSamplerPNos->count() > 0 && ui->cboSamplerPNos->currentIndex() >= 0) {
-    s.SamplerPort = ParseInt(ui->cboSamplerPNos->currentText().mid(1).toStdString(), {.Blanks = false}).value_or(0) - 1;
+  if (const std::optional<int32_t> port = PickedPort(ui->cboSamplerPNos)) {
+    s.SamplerPort = *port;
     s.SamplerChannel = std::max(ui->cboSamplerChanNos->currentIndex(), 0);
   }
   // The sampler gets its own copy of each note only on another port or channel.
