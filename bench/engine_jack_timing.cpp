@@ -245,25 +245,44 @@ class EngineOverJack {
   int32_t out_ = -1;
 };
 
-// Waits, 0 to 2 cycles' pause after the cycle `after` as pauses() picks, until a quarter period
-// into a cycle: the peer's callback for it has run, so what is queued now goes out in the next,
-// at the random frame sentAt of it. cycle: the cycle waited in.
-bool NextSendFrame(jack_client_t* c, uint32_t after, std::minstd_rand& pauses, std::minstd_rand& offsets,
-                   uint32_t& cycle, uint32_t& sentAt) {
-  const auto period = static_cast<int32_t>(jack_get_buffer_size(c));
-  const auto pause = static_cast<int32_t>(pauses() % 3);
-  const bool inCycle = vel::test::WaitUntil(
-      [&] {
-        cycle = jack_last_frame_time(c);
-        const auto phase = static_cast<int32_t>(jack_frame_time(c) - cycle);
-        return static_cast<int32_t>(cycle - after) >= pause * period && phase >= period / 4 &&
-               phase < 3 * period / 4;
-      },
-      2s, 50us);
-  const auto offset = static_cast<uint32_t>(offsets() % static_cast<uint32_t>(period));
-  sentAt = cycle + static_cast<uint32_t>(period) + offset;
-  return inCycle;
-}
+// The frames sends go out at, each waited for 0 to 2 cycles' pause after the last send (as pauses
+// picks) until a quarter period into a cycle: the peer's callback for it has run, so what is queued
+// now goes out in the next, at the random frame sentAt of it. cycle: the cycle waited in.
+struct SendFrames {
+  jack_client_t* c;
+  std::minstd_rand pauses;
+  std::minstd_rand offsets;
+  uint32_t after = jack_last_frame_time(c);
+  uint32_t cycle = 0;
+  uint32_t sentAt = 0;
+
+  // Waits for send i's frame; false with why once `tries` sends were made (too many of them, of
+  // what, unsure) or when the cycles stopped.
+  bool Next(std::size_t i, std::size_t tries, const char* what, std::string& why) {
+    if (i == tries) {
+      why = std::string("too many ") + what + " whose cycle was unsure";
+      return false;
+    }
+    const auto period = static_cast<int32_t>(jack_get_buffer_size(c));
+    const auto pause = static_cast<int32_t>(pauses() % 3);
+    const bool inCycle = vel::test::WaitUntil(
+        [&] {
+          cycle = jack_last_frame_time(c);
+          const auto phase = static_cast<int32_t>(jack_frame_time(c) - cycle);
+          return static_cast<int32_t>(cycle - after) >= pause * period && phase >= period / 4 &&
+                 phase < 3 * period / 4;
+        },
+        2s, 50us);
+    const auto offset = static_cast<uint32_t>(offsets() % static_cast<uint32_t>(period));
+    sentAt = cycle + static_cast<uint32_t>(period) + offset;
+    if (!inCycle) why = "the JACK cycles stopped";
+    return inCycle;
+  }
+  // Held up past the cycle's end, the sending thread cannot tell which cycle took the send.
+  bool Sure() const { return jack_last_frame_time(c) == cycle; }
+  // The send is done with: the next pause counts from here.
+  void Done() { after = jack_last_frame_time(c); }
+};
 
 // Sends controllers until `messages` more latencies, in frames, are collected; false with why on
 // failure. Each is queued once the cycle it leaves in is known: a quarter period into a cycle the
@@ -277,20 +296,11 @@ bool MeasureLatency(EngineOverJack& s, const Receiver& rx, std::size_t messages,
   jack_client_t* c = s.client();
   const uint8_t status = static_cast<uint8_t>(0xB0 | (vel::Live.Chan[0] & 0x0F));
   const std::size_t goal = frames.size() + messages;
-  std::minstd_rand pauses(1);
-  std::minstd_rand offsets(2);
+  SendFrames at{c, std::minstd_rand(1), std::minstd_rand(2)};
   std::size_t seen = rx.Count();
-  uint32_t after = jack_last_frame_time(c);
   for (std::size_t i = 0; frames.size() < goal; ++i) {
-    if (i == kWarmUp + 2 * messages) {
-      why = "too many sends whose cycle was unsure";
-      return false;
-    }
-    uint32_t cycle = 0, sentAt = 0;
-    if (!NextSendFrame(c, after, pauses, offsets, cycle, sentAt)) {
-      why = "the JACK cycles stopped";
-      return false;
-    }
+    if (!at.Next(i, kWarmUp + 2 * messages, "sends", why)) return false;
+    const uint32_t sentAt = at.sentAt;
     const auto value = static_cast<uint8_t>(i & 0x7F);
     // At its absolute frame: queued for "the next cycle", a peer callback running late would
     // take it into this one, a period before the frame it is measured from.
@@ -298,8 +308,7 @@ bool MeasureLatency(EngineOverJack& s, const Receiver& rx, std::size_t messages,
       why = "peer queue full";
       return false;
     }
-    // Held up past the cycle's end, this thread cannot tell which cycle took it.
-    const bool sure = jack_last_frame_time(c) == cycle;
+    const bool sure = at.Sure();
     bool back = false;
     const auto deadline = std::chrono::steady_clock::now() + 2s;
     while (!back && std::chrono::steady_clock::now() < deadline) {
@@ -325,7 +334,7 @@ bool MeasureLatency(EngineOverJack& s, const Receiver& rx, std::size_t messages,
           ")";
       return false;
     }
-    after = jack_last_frame_time(c);
+    at.Done();
   }
   return true;
 }
@@ -429,24 +438,15 @@ bool MeasureChords(EngineOverJack& s, const Receiver& rx, const std::vector<uint
   jack_client_t* c = s.client();
   const auto period = jack_get_buffer_size(c);
   const std::size_t goal = outs.size() + chords;
-  std::minstd_rand pauses(3);
-  std::minstd_rand offsets(4);
+  SendFrames at{c, std::minstd_rand(3), std::minstd_rand(4)};
   std::size_t seen = rx.Count();
-  uint32_t after = jack_last_frame_time(c);
   for (std::size_t i = 0; outs.size() < goal; ++i) {
-    if (i == kWarmUp + 2 * chords) {
-      why = "too many chords whose cycle was unsure";
-      return false;
-    }
-    uint32_t cycle = 0, sentAt = 0;
-    if (!NextSendFrame(c, after, pauses, offsets, cycle, sentAt)) {
-      why = "the JACK cycles stopped";
-      return false;
-    }
+    if (!at.Next(i, kWarmUp + 2 * chords, "chords", why)) return false;
+    const uint32_t sentAt = at.sentAt;
     const auto vel = static_cast<uint8_t>(1 + i % 126);
     for (uint8_t k : keys) peer.QueueAtFrame(sentAt, {0x90, k, vel});
     for (uint8_t k : keys) peer.QueueAtFrame(sentAt + period, {0x80, k, 0});
-    const bool sure = jack_last_frame_time(c) == cycle;
+    const bool sure = at.Sure();
     ChordOut out;
     if (!ChordArrivals(rx, seen, keys, vel, sentAt, out)) {
       // A cycle our client did not run (an xrun) loses what came in it.
@@ -467,7 +467,7 @@ bool MeasureChords(EngineOverJack& s, const Receiver& rx, const std::vector<uint
     vel::test::WaitUntil(
         [&] { return static_cast<int32_t>(jack_last_frame_time(c) - offAt) > 4 * (int32_t)period; }, 2s,
         50us);
-    after = jack_last_frame_time(c);
+    at.Done();
   }
   return true;
 }

@@ -111,8 +111,9 @@ inline std::vector<std::string> ChannelResetHex(int chan) {
 }
 
 // Lists of sent messages one after the other.
-inline std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {
-  std::vector<std::string> out;
+template <typename T = std::string>
+std::vector<T> Join(std::initializer_list<std::vector<T>> parts) {
+  std::vector<T> out;
   for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
   return out;
 }

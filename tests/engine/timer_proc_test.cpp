@@ -236,12 +236,7 @@ TEST_F(TimerProcTest, ATickTakesEveryQueuedLiveMessageDueBeforeTheNextInOrderUpT
       v.push_back({tick, test::Hex({'\x90', static_cast<char>(0x30 + i), '\x64'})});
     return v;
   };
-  auto join = [](std::initializer_list<Sends> parts) {
-    Sends v;
-    for (const Sends& p : parts) v.insert(v.end(), p.begin(), p.end());
-    return v;
-  };
-  const Sends flood = join({sent(16, 1), sent(4, 2, 16)});
+  const Sends flood = test::Join({sent(16, 1), sent(4, 2, 16)});
   const struct {
     const char* what;
     std::vector<TQueued> queued;

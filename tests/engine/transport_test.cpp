@@ -79,9 +79,7 @@ TEST_F(TransportTest, AResetDuringPlayEndsTheSoundingNotesThenResetsTheChannelOn
     EXPECT_FALSE(ResetSeqs(false, true));
     EXPECT_EQ(Msgs.StatusMsg.Peek(), "Reset");
     Ticks(1);
-    std::vector<std::string> want = c.offs;
-    want.insert(want.end(), kReset0.begin(), kReset0.end());
-    EXPECT_EQ(SentHex(), want);
+    EXPECT_EQ(SentHex(), test::Join({c.offs, kReset0}));
     for (int s = 0; s < 2; ++s) {
       EXPECT_EQ(Seqs.PartBufs[0][s].SeqState, TSeqState::Stopped);
       EXPECT_EQ(Seqs.PartBufs[0][s].EndCycleNow, 0);
