@@ -182,7 +182,7 @@ void ToggleDspSeqNumPosn() {
   Cfg.DspSeqNumPosn = !Cfg.DspSeqNumPosn;
 }
 
-void SetTimeSig(bool beats, int32_t n) {
+void SetTimeSigChoice(bool beats, int32_t n) {
   Lock lock(EngineLock);
   (beats ? Cfg.BeatsPerBar : Cfg.NoteLenFrac) = n;
   RecalcBeatTicks(false);
