@@ -128,7 +128,6 @@ class TfrmMain : public QMainWindow {
   // The folder of the default settings file, ending in "/".
   const std::string& DataFolder() const { return dataFolder_; }
   // The program's own folder, where the help documents open from.
-  const std::string& ProgFolder() const { return progFolder_; }
   void SetProgFolder(const std::string& folder) { progFolder_ = folder; }
 
  protected:
