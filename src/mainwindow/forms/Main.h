@@ -146,7 +146,7 @@ class TfrmMain : public QMainWindow {
   friend struct TMainWiring;
 
   // The program state's controls applied to the window (also on closing the port panel).
-  void ApplyProgState(int state);
+  void ApplyProgState(TProgState state);
   // The main window's controls set from the values (with caption, hints, layout and colours);
   // the global refresh calls it after filling the lists.
   void SelectMainControls(const TMainComboIndices& idx);
