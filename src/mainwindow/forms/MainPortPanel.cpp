@@ -1,7 +1,6 @@
 #include "mainwindow/forms/MainPortPanel.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>

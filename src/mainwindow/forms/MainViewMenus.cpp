@@ -11,7 +11,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QImageReader>
 #include <QLabel>
 #include <QMainWindow>
