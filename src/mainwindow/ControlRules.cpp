@@ -24,6 +24,16 @@ using Lock = std::lock_guard<TEngineLock>;
 
 constexpr int32_t kFirstBpmItem = 20;
 
+// The last output port with clock and sync boxes, and what the metronome type buttons show; both
+// under EngineLock.
+int32_t LastOutPort() {
+  return std::min<int32_t>(RunCtl.OutPortsAllocated, kPorts - 1);
+}
+
+TMetrTypeShown MetrTypeShown() {
+  return {.Drum = Cfg.MetrTypePitchLocked != 0, .Styles = Cfg.MetrModeStyles != 0};
+}
+
 }  // namespace
 
 std::optional<int32_t> ComboNumber(const std::string& text) {
@@ -129,19 +139,19 @@ TControlChecks ControlChecksNow() {
   Lock lock(EngineLock);
   r.Cfg = Cfg;
   for (int32_t s = 0; s <= LastSeq(); ++s) r.PitchLocked[s] = SeqBuf(s).PitchLocked;
-  r.LastOutPort = std::min<int32_t>(RunCtl.OutPortsAllocated, kPorts - 1);
+  r.LastOutPort = LastOutPort();
   return r;
 }
 
 int32_t LastOutPortNow() {
   Lock lock(EngineLock);
-  return std::min<int32_t>(RunCtl.OutPortsAllocated, kPorts - 1);
+  return LastOutPort();
 }
 
 TMetrTypeShown RelabelMetrType() {
   Lock lock(EngineLock);
   RelabelMetrNoteKeys();
-  const TMetrTypeShown r{.Drum = Cfg.MetrTypePitchLocked != 0, .Styles = Cfg.MetrModeStyles != 0};
+  const TMetrTypeShown r = MetrTypeShown();
   if (r.Drum) {
     ClearDrumTrigger(true);
   } else {
@@ -182,7 +192,7 @@ void ToggleDspSeqNumPosn() {
   Cfg.DspSeqNumPosn = !Cfg.DspSeqNumPosn;
 }
 
-void SetTimeSig(bool beats, int32_t n) {
+void SetTimeSigChoice(bool beats, int32_t n) {
   Lock lock(EngineLock);
   (beats ? Cfg.BeatsPerBar : Cfg.NoteLenFrac) = n;
   RecalcBeatTicks(false);
@@ -196,7 +206,7 @@ void SetQuantNoteLen(int32_t TBarSettings::*field, int32_t n) {
 
 TMetrTypeShown MetrTypeNow() {
   Lock lock(EngineLock);
-  return {.Drum = Cfg.MetrTypePitchLocked != 0, .Styles = Cfg.MetrModeStyles != 0};
+  return MetrTypeShown();
 }
 
 }  // namespace vel

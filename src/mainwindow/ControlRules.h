@@ -79,8 +79,9 @@ void SetMidiOutSync(int32_t port, bool on);
 // The seq track heading held down shows the other position format.
 void ToggleDspSeqNumPosn();
 
-// Beats per bar (beats) or the note value of the time signature; the beat ticks follow.
-void SetTimeSig(bool beats, int32_t n);
+// A time-signature list's choice: beats per bar (beats) or the note value; the beat ticks follow.
+// Not the engine's SetTimeSig, which sets both and checks them.
+void SetTimeSigChoice(bool beats, int32_t n);
 // A quantise note value (NQNoteLenFrac or SQNoteLenFrac); the quantise ticks follow.
 void SetQuantNoteLen(int32_t TBarSettings::*field, int32_t n);
 

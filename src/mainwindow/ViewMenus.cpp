@@ -11,7 +11,6 @@
 #include "base/General.h"
 #include "engine/KeyMode.h"
 #include "engine/LivePath.h"
-#include "engine/PlayCycle.h"
 #include "engine/RunControl.h"
 #include "keys/KeyArgs.h"
 #include "keys/RecordKeys.h"
@@ -189,16 +188,6 @@ bool ApplyCalibratePending() {
     }
   }
   return prompting;
-}
-
-void EscToLiveMode() {
-  Lock lock(EngineLock);
-  ReturnToLiveMode();
-}
-
-void ResetNoteDisplaysLocked() {
-  Lock lock(EngineLock);
-  ResetNoteDisplays();
 }
 
 bool StepKinetraceSetting(TKinetraceValue value, bool inc) {

@@ -121,11 +121,6 @@ void ToggleCalibratePending();
 // or inactive when it was calibrating. True while prompting.
 bool ApplyCalibratePending();
 
-// Escape: back to live mode.
-void EscToLiveMode();
-// Template reset and Kinetrace clear.
-void ResetNoteDisplaysLocked();
-
 // A Kinetrace setting one cyclic step on; false for a value that names none.
 bool StepKinetraceSetting(TKinetraceValue value, bool inc);
 // On, the note counts start afresh.

@@ -1009,11 +1009,11 @@ void TfrmMain::ApplySeqRowStates(const TProgStateView& view) {
   }
 }
 
-void TfrmMain::ApplyProgState(int state) {
+void TfrmMain::ApplyProgState(TProgState state) {
   TProgStateInputs in = ProgStateInputsNow();
   in.InPort1NameVisible = ui->lblvInPort1Name->isVisible();
   in.AuxInPortReqdChecked = ui->chkAuxInPortReqd->isChecked();
-  const TProgStateView view = ProgStateControls(TProgState(state), in);
+  const TProgStateView view = ProgStateControls(state, in);
   if (!view.Valid) return;
   ApplySeqRowStates(view);
   // The columns follow a heading's new width; the rows and headings then take this state again,
@@ -1024,14 +1024,14 @@ void TfrmMain::ApplyProgState(int state) {
     ApplyStateControls(view);
   }
   // Running started by the Run button during the auto-run's wait: the auto-run is done.
-  if (TProgState(state) == TProgState::Running && tmAutoRun->isActive()) {
+  if (state == TProgState::Running && tmAutoRun->isActive()) {
     tmAutoRun->stop();
     ShowWaitMessage(false, "");
   }
   if (view.ShowTarloControls) ShowTarloControls(*view.ShowTarloControls);
   if (view.HideWaitMessage) ShowWaitMessage(false, "");
   if (view.WaitMessage) ShowWaitMessage(true, *view.WaitMessage);
-  ui->lblvProgState->setText(ProgStateText(TProgState(state)));
+  ui->lblvProgState->setText(ProgStateText(state));
 }
 
 bool TfrmMain::ApplyStateControls(const TProgStateView& view) {

@@ -128,7 +128,6 @@ class TfrmMain : public QMainWindow {
   // The folder of the default settings file, ending in "/".
   const std::string& DataFolder() const { return dataFolder_; }
   // The program's own folder, where the help documents open from.
-  const std::string& ProgFolder() const { return progFolder_; }
   void SetProgFolder(const std::string& folder) { progFolder_ = folder; }
 
  protected:
@@ -147,7 +146,7 @@ class TfrmMain : public QMainWindow {
   friend struct TMainWiring;
 
   // The program state's controls applied to the window (also on closing the port panel).
-  void ApplyProgState(int state);
+  void ApplyProgState(TProgState state);
   // The main window's controls set from the values (with caption, hints, layout and colours);
   // the global refresh calls it after filling the lists.
   void SelectMainControls(const TMainComboIndices& idx);

@@ -303,7 +303,7 @@ void TControlGroups::WireTimeSigAndQuantise() {
       w_.SelectMainControls(LoadMainCombos());
       return;
     }
-    SetTimeSig(beats, *n);
+    SetTimeSigChoice(beats, *n);
     RefreshAllControls();
   };
   QObject::connect(w_.cboTSigBeats, &QComboBox::activated, w_.Window,

@@ -3,17 +3,12 @@
 #include <unistd.h>
 
 #include <QAction>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QMainWindow>
 #include <QMenu>
-#include <QMimeData>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolButton>
-#include <QUrl>
 #include <cerrno>
 #include <cstring>
 #include <optional>

@@ -2,9 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QMenu>
-#include <QUrl>
 #include <array>
 
 #include "mainwindow/Help.h"

@@ -1,7 +1,6 @@
 #include "mainwindow/forms/MainPortPanel.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -267,7 +266,7 @@ void TPortPanel::ClosePortPanel() {
     m->menuAction()->setEnabled(true);
   // The port column shows with more than one output: the columns are laid out again.
   if (w_.RunTime.Row(0).pnlSeq) w_.LayoutSeqStatusColumns();
-  w_.ApplyProgState(int(RunCtl.ProgState.load()));
+  w_.ApplyProgState(RunCtl.ProgState.load());
 }
 
 void TPortPanel::UpdatePortRows(bool inputs) {

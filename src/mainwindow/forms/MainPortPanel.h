@@ -87,7 +87,7 @@ struct TPortPanelWidgets {
   QWidget* Window = nullptr;
   TRunTimeControls RunTime;
   std::function<void()> LayoutSeqStatusColumns;
-  std::function<void(int state)> ApplyProgState;
+  std::function<void(TProgState state)> ApplyProgState;
 };
 
 class TPortPanel : public TWindow {

@@ -1,6 +1,5 @@
 #include "mainwindow/forms/MainStatus.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>

@@ -11,7 +11,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QImageReader>
 #include <QLabel>
 #include <QMainWindow>
@@ -263,7 +262,8 @@ void TViewMenus::WireActionMenu() {
   // Action menu and its buttons.
   QObject::connect(w_.mnuActionControl, &QAction::triggered, w_.Window, [this] { ToggleRunStop(); });
   QObject::connect(w_.sbtnControl, &QToolButton::clicked, w_.Window, [this] { ToggleRunStop(); });
-  QObject::connect(w_.mnuActionEsc, &QAction::triggered, w_.Window, [] { EscToLiveMode(); });
+  QObject::connect(w_.mnuActionEsc, &QAction::triggered, w_.Window,
+                   [] { RunEngineOp([] { ReturnToLiveMode(); }); });
   QObject::connect(w_.mnuActionCalibrate, &QAction::triggered, w_.Window, [this] { ToggleCalibPrompt(); });
   QObject::connect(w_.sbtnCalibrate, &QToolButton::clicked, w_.Window, [this] { ToggleCalibPrompt(); });
 }
@@ -315,8 +315,7 @@ void TViewMenus::WireViewMenu() {
   Toggle(w_.mnuViewTDiv, Cfg.DspTempoDiv, relayout);
   Toggle(w_.mnuViewProgVersion, Cfg.DspProgVersionReqd, [this] { w_.SetCaption(); });
   // The colours window marks the title colour as overridden, and the grid ticks as unseen.
-  Toggle(w_.mnuViewKModeTitleColours, Cfg.DspKModeTitleColours,
-         [] { PublishTopic(TTopic::Colours); });
+  Toggle(w_.mnuViewKModeTitleColours, Cfg.DspKModeTitleColours, [] { PublishTopic(TTopic::Colours); });
   Toggle(w_.mnuViewKModeInputColours, Cfg.DspKModeInputColours, nullptr);
   Toggle(w_.mnuViewSeqGrid, Cfg.DspSeqGrid, [relayout] {
     relayout();
@@ -335,7 +334,8 @@ void TViewMenus::WireTemplateMenu() {
     SetChecked(w_.mnuTemplateOnTop, Cfg.TemplateOnTop != 0);
   });
   Toggle(w_.mnuTemplateOnTop, Cfg.TemplateOnTop, nullptr);
-  QObject::connect(w_.mnuTemplateReset, &QAction::triggered, w_.Window, &ResetNoteDisplaysLocked);
+  QObject::connect(w_.mnuTemplateReset, &QAction::triggered, w_.Window,
+                   [] { RunEngineOp(ResetNoteDisplays); });
 }
 
 void TViewMenus::WireKinetraceMenu() {
@@ -354,7 +354,8 @@ void TViewMenus::WireKinetraceMenu() {
   });
   QObject::connect(w_.mnuKinetraceOn, &QAction::triggered, w_.Window, [this] { SetKinetraceOn(true); });
   QObject::connect(w_.mnuKinetraceOff, &QAction::triggered, w_.Window, [this] { SetKinetraceOn(false); });
-  QObject::connect(w_.mnuKinetraceClear, &QAction::triggered, w_.Window, &ResetNoteDisplaysLocked);
+  QObject::connect(w_.mnuKinetraceClear, &QAction::triggered, w_.Window,
+                   [] { RunEngineOp(ResetNoteDisplays); });
   QObject::connect(w_.mnuKinetraceRandCols, &QAction::triggered, w_.Window, [this] { ShuffleSeqColours(); });
   using V = TKinetraceValue;
   const std::tuple<QAction*, V, bool> steps[] = {

@@ -446,7 +446,7 @@ TPortPanelWidgets TMainWiring::PortPanelWidgets(TfrmMain& f) {
                            .Window = &f,
                            .RunTime = {&f.seqRows_, &f.chkMidiOutClocks, &f.chkMidiOutSync},
                            .LayoutSeqStatusColumns = [&f] { f.LayoutSeqStatusColumns(); },
-                           .ApplyProgState = [&f](int state) { f.ApplyProgState(state); }};
+                           .ApplyProgState = [&f](TProgState state) { f.ApplyProgState(state); }};
 }
 
 void TfrmMain::RegisterArea(TWindow& area) {
@@ -464,7 +464,7 @@ void TfrmMain::WireAreas() {
     HandleDynamicControls(false);
     SaveRestoreSysColours(false);
   };
-  calls.Run.ApplyProgState = [this](TProgState state) { ApplyProgState(int(state)); };
+  calls.Run.ApplyProgState = [this](TProgState state) { ApplyProgState(state); };
   calls.Run.EndApplication = [this] { EndApplication(); };
   // Every refresh of the program reloads the main window's lists and controls.
   calls.Refresh.ReloadMainWindow = [this] { FillMainControls(); };

@@ -7,7 +7,7 @@
 #include "engine/Transport.h"
 #include "keys/KeyPath.h"
 #include "mainwindow/ValidateConfig.h"
-#include "mainwindow/forms/MainViewMenus.h"
+#include "mainwindow/ViewMenus.h"
 #include "mainwindow/forms/QtUiHooks.h"
 #include "settings/CfgLink.h"
 #include "tools/SampleAid.h"

@@ -628,7 +628,7 @@ void TfrmTemplate::ReleaseMouseNote(bool leftHeld) {
 }
 
 void TfrmTemplate::BackgroundPressed() {
-  ResetNoteDisplaysLocked();
+  RunEngineOp(ResetNoteDisplays);
 }
 
 void TfrmTemplate::mousePressEvent(QMouseEvent* e) {
