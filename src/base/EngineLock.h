@@ -86,4 +86,11 @@ class TEngineLock {
 
 inline TEngineLock EngineLock;
 
+// Runs an operation on the engine's data under the lock: a window's one way to call an engine
+// procedure that expects the lock held.
+inline void RunEngineOp(void (*op)()) {
+  std::lock_guard lock(EngineLock);
+  op();
+}
+
 }  // namespace vel

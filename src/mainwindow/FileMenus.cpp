@@ -197,11 +197,6 @@ bool RunFileOp(const std::function<bool()>& op) {
   return op();
 }
 
-void RunEngineOp(void (*op)()) {
-  std::lock_guard lock(EngineLock);
-  op();
-}
-
 void ResetLiveOutput() {
   std::lock_guard lock(EngineLock);
   ResetLiveAttribs();

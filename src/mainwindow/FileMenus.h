@@ -126,9 +126,8 @@ class TSelectionRule {
 bool MetrSeqRunning();
 // A file load put events into the metronome seq (its message follows). Takes EngineLock.
 bool MetrSeqOverwritten();
-// Runs a file operation, or an operation on the engine's data, under EngineLock.
+// Runs a file operation under EngineLock.
 bool RunFileOp(const std::function<bool()>& op);
-void RunEngineOp(void (*op)());
 // Live output's attributes and the note displays are reset. Takes EngineLock.
 void ResetLiveOutput();
 // A loaded configuration starts with empty parts: every part's events go, and only they (the

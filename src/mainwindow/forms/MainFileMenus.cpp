@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "base/DiagLog.h"
+#include "base/EngineLock.h"
 #include "base/Showing.h"
 #include "base/UiHooks.h"
 #include "engine/KeyMode.h"

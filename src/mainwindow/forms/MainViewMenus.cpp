@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "base/DiagLog.h"
+#include "base/EngineLock.h"
 #include "base/General.h"
 #include "base/Messages.h"
 #include "base/Showing.h"

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <mutex>
 
-#include "mainwindow/FileMenus.h"
+#include "base/EngineLock.h"
 #include "keymaps/KeyMapsFactory.h"
 #include "mainwindow/forms/ProgramHooks.h"
 
