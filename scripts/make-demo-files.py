@@ -53,10 +53,11 @@ def old_text(seq, part):
     return 'Iden=Vellorine,Ver=9.02,Seq=%d,Part=%d,PitchLock=N' % (seq, part)
 
 
-def own_text(seq, part, first, port=1, tempo=12000):
+def own_text(seq, part, first, port=1, tempo=12000, sweeps=''):
+    """sweeps: the sweep fields, in their place between "pi" and "td" (",ps=1/1/1/2")."""
     head = 'i=Vellorine,v=10.15,' if first else ''
     tail = ',ht=%d' % tempo if first else ''
-    return head + 's=%d,p=%d,pl=N,tr=0,po=%d,pr=-1,sv=5%s,pi=0,td=1' % (seq, part, port, tail)
+    return head + 's=%d,p=%d,pl=N,tr=0,po=%d,pr=-1,sv=5%s,pi=0%s,td=1' % (seq, part, port, tail, sweeps)
 
 
 def arpeggio(root, shape, bars, step=DIV // 2, dur=DIV // 2 - 240, vel=96):
@@ -120,14 +121,19 @@ def demos():
         track(own_text(3, 1, False), 2, bass([48, 57], 2), 2 * BAR),
         track(own_text(4, 1, False), 9, drums(1), BAR),
     ]))
-    # 4: six tracks in the program's own form, both parts of seqs 1 to 3 (a verse and a chorus).
+    # 4: the sweep example: six tracks in the program's own form, both parts of seqs 1 to 3 (a verse
+    # and a chorus). A part sweep on each of the three seqs alternates verse and chorus cycle by cycle,
+    # and the drums' velocity sweeps up and down between 4 and 8, all within four seqs. Each track
+    # carries its seq's part sweep: loading a part resets the seq's.
+    part_sweep = ',ps=1/1/1/2'
     files.append(smf(1, [
-        track(own_text(1, 1, True, tempo=12550), 0, arpeggio(62, [0, 3, 7, 10], 2), 2 * BAR, first=True, bpm=125),
-        track(own_text(2, 1, False), 1, chords([50, 55], [0, 3, 7], 2), 2 * BAR),
-        track(own_text(3, 1, False), 9, drums(2), 2 * BAR),
-        track(own_text(1, 2, False), 0, arpeggio(65, [0, 4, 7, 12], 2), 2 * BAR),
-        track(own_text(2, 2, False), 1, chords([53, 48], [0, 4, 7], 2), 2 * BAR),
-        track(own_text(3, 2, False), 9, drums(2, 16), 2 * BAR),
+        track(own_text(1, 1, True, tempo=12550, sweeps=part_sweep), 0, arpeggio(62, [0, 3, 7, 10], 2), 2 * BAR,
+              first=True, bpm=125),
+        track(own_text(2, 1, False, sweeps=part_sweep), 1, chords([50, 55], [0, 3, 7], 2), 2 * BAR),
+        track(own_text(3, 1, False, sweeps=part_sweep + ',vs=2/1/4/8'), 9, drums(2), 2 * BAR),
+        track(own_text(1, 2, False, sweeps=part_sweep), 0, arpeggio(65, [0, 4, 7, 12], 2), 2 * BAR),
+        track(own_text(2, 2, False, sweeps=part_sweep), 1, chords([53, 48], [0, 4, 7], 2), 2 * BAR),
+        track(own_text(3, 2, False, sweeps=part_sweep + ',vs=2/1/4/8'), 9, drums(2, 16), 2 * BAR),
     ]))
     # 5..10: one track each, at the tempos (and, for the last, the metre) their menu items name.
     files.append(smf(0, [track(old_text(1, 1), 0, arpeggio(60, [0, 4, 7, 12, 7, 4], 2, step=DIV // 3,

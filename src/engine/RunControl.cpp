@@ -399,11 +399,11 @@ bool ResetTimerResolution() {
 // told once, when the first run shows it, and where to read how to grant it. Decided here on the
 // GUI thread once the timer runs, so the timer thread neither allocates nor reports.
 void TellNoRealTimeOnce() {
-  if (RunCtl.NoRealTimeTold || !TimerIo.RealTimeGranted || TimerIo.RealTimeGranted()) return;
-  RunCtl.NoRealTimeTold = 1;
+  if (!RunCtl.NoRealTimeLine.empty() || !TimerIo.RealTimeGranted || TimerIo.RealTimeGranted()) return;
   const std::string text = kNoRealTimeText;
+  RunCtl.NoRealTimeLine = TimeOfDayText() + " Warning: " + text;
   ReportWarning("@" + text);
-  DiagLogTimed("Warning: " + text);
+  DiagLog(RunCtl.NoRealTimeLine);
 }
 
 bool InitMidiTimer() {

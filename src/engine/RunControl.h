@@ -96,8 +96,10 @@ struct TRun {
   // The user has been told that the MIDI server of the open inputs went away. Every input of that
   // server reports the loss; one warning says it. Cleared when an input opens again.
   uint8_t MidiServerLostTold = 0;
-  // The user has been told that the timer runs without real-time scheduling; once a program run.
-  uint8_t NoRealTimeTold = 0;
+  // The diagnostics line that told the user the timer runs without real-time scheduling (once a
+  // program run; empty: not told). Kept for the diagnostics window, which logs only while it shows
+  // and so shows it again when it opens. GUI thread.
+  std::string NoRealTimeLine;
   // The MIDI layer's count of clamped time stamps when this run started.
   uint64_t ClampsAtStart = 0;
   // The state text last written to the diagnostics log.
@@ -213,11 +215,11 @@ bool ResetTimerResolution();
 // Creates the engine timer (TimerProc every MidiTimerInterval ms). A timer that cannot be created
 // is reported as a design error and the program returns to Config. True when it runs. The first
 // timer of the program run that goes without real-time scheduling says so (kNoRealTimeText) in
-// the status line and the diagnostics log.
+// the status line and the diagnostics log, and keeps the log's line (NoRealTimeLine).
 bool InitMidiTimer();
 inline constexpr const char* kNoRealTimeText =
     "No real-time scheduling: timing may wobble when the computer is busy. "
-    "Help, Troubleshooting says how to grant it";
+    "Help, Documentation, Troubleshooting says how to grant it";
 void KillMidiTimer();
 
 // ---- running ----

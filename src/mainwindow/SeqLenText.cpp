@@ -1,5 +1,7 @@
 #include "mainwindow/SeqLenText.h"
 
+#include "base/General.h"
+
 namespace vel {
 
 std::string FmtSeqLen(bool emptyAsZero, int32_t ticks, const TBarGrid& g) {
@@ -18,6 +20,11 @@ std::string FmtSeqPos(int32_t length, int32_t position, const TBarGrid& g) {
   if (rest == 0) return std::to_string(bars + 1);
   return std::to_string(bars + 1) + "." + std::to_string(rest / g.SQTicks) + "/" +
          std::to_string(g.SQNoteLenFrac);
+}
+
+std::string StepRecordedText(int32_t srecTime, uint32_t event, const TBarGrid& grid) {
+  if (event == 0) return {};
+  return FmtSeqLen(true, srecTime, grid) + ": " + DecodeEvent(event, true, false);
 }
 
 }  // namespace vel

@@ -17,5 +17,8 @@ struct TBarGrid {
 std::string FmtSeqLen(bool emptyAsZero, int32_t ticks, const TBarGrid& grid);
 // Bars from 1: "1", "3.5/16"; "-" when the length or the grid is 0.
 std::string FmtSeqPos(int32_t length, int32_t position, const TBarGrid& grid);
+// The Cmd field after a step-recorded event: where it went and what it is, "" for none. The event
+// lies in a part, so a rest or end marker reads "rest".
+std::string StepRecordedText(int32_t srecTime, uint32_t event, const TBarGrid& grid);
 
 }  // namespace vel

@@ -49,6 +49,12 @@ THotkeySettings ChooseHotkeyTarget(THotkeySettings s, THotkeyTarget target, cons
   return s;
 }
 
+std::string HotkeyTargetMissingText(const std::string& name) {
+  if (name.empty())
+    return "Hotkeys off: pick the nominated window in the list first (Refresh lists the open windows)";
+  return "Hotkeys off: nominated window '" + name + "' not found (Refresh lists the open windows)";
+}
+
 const std::vector<int32_t>& StepLenFracs() {
   static const std::vector<int32_t> fracs{1, 2, 3, 4, 5, 6, 8, 12, 16, 20, 24, 32, 48, 64};
   return fracs;

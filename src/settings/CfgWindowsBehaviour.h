@@ -36,6 +36,9 @@ THotkeyTarget HotkeyTargetShown(const THotkeySettings& s);
 // selected (the name then stays: an empty list must not forget the window the user nominated).
 // The named window still has to be looked up.
 THotkeySettings ChooseHotkeyTarget(THotkeySettings s, THotkeyTarget target, const std::string* title);
+// What the status line says when the nominated window cannot be had and hotkeys stay off: none
+// picked (an empty name), or the one picked not open.
+std::string HotkeyTargetMissingText(const std::string& name);
 // The hotkey settings held, and storing them, or only the nominated window's title, under
 // EngineLock: the key path reads them.
 THotkeySettings HotkeySettings();

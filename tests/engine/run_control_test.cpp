@@ -24,9 +24,9 @@ using test::Join;
 
 // Every critical close ends so, from the outputs' close on.
 const Lines kCriticalCloseEnd = {
-    "out ports closed", "dsp Status off", "dsp Metr off",
-    "dsp Diag off",     "cursor off",     "critical close",
-    "pump",             "box: Critical error; Vellorine closing...", "program ending"};
+    "out ports closed", "dsp Status off", "dsp Metr off", "dsp Diag off",
+    "cursor off",       "critical close", "pump",         "box: Critical error; Vellorine closing...",
+    "program ending"};
 
 class RunControlTest : public test::RunRig {
  protected:
@@ -103,7 +103,7 @@ TEST_F(RunControlTest, TheFirstRunWithoutRealTimeSchedulingSaysSoOnce) {
   realTimeGranted = false;
   const std::string said =
       "Warning: No real-time scheduling: timing may wobble when the computer is busy. "
-      "Help, Troubleshooting says how to grant it";
+      "Help, Documentation, Troubleshooting says how to grant it";
   // Said with diagnostics off too: the log keeps it for when they are opened.
   for (int run = 0; run < 2; ++run) {
     journal.clear();

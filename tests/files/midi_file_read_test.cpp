@@ -2,6 +2,8 @@
 // slot choice and discarded tracks, refusals, and corrupt files that leave the seqs as they were.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "base/UiRecorder.h"
 #include "engine/PlayCycle.h"
 #include "engine/Transport.h"
@@ -381,10 +383,24 @@ TEST_F(MidiFileReadTest, EveryDemoLoadsAndPlays) {
       for (int s = 0; s < kSeqs; ++s) loaded += Seqs.PartBufs[p][s].Head >= 0;
     EXPECT_EQ(loaded, tracks[d]);
   }
-  // The fourth, the program's own, puts its six tracks in both parts of seqs 1 to 3 at its own tempo.
+  // The fourth, the program's own, puts its six tracks in both parts of seqs 1 to 3 at its own tempo;
+  // the sweep example its menu item names: each seq sweeps verse to chorus, the drums' velocity
+  // sweeps 4 to 8 and back.
   ASSERT_TRUE(LoadSeqsFromMidiFile(3, "", false, true));
   EXPECT_EQ(Cfg.TargetTempo, 12550);
-  for (int s = 0; s < 3; ++s) EXPECT_GE(Seqs.PartBufs[1][s].Head, 0);
+  for (int s = 0; s < 3; ++s) {
+    EXPECT_GE(Seqs.PartBufs[1][s].Head, 0);
+    const TSeqRec& r = Seqs.SeqRecs[s];
+    EXPECT_EQ(std::tuple(r.PartSweepOn, r.PartSweepLow, r.PartSweepHigh, r.PartSweepDir, r.PartSweepPingPong),
+              std::tuple(1, 0, 1, 0, 0))
+        << s;
+  }
+  EXPECT_EQ(Seqs.SeqRecs[3].PartSweepOn, 0);
+  for (int p = 0; p < kParts; ++p) {
+    const auto& v = Seqs.PartBufs[p][2].SVelSweep;
+    EXPECT_EQ(std::tuple(v.On, v.Low, v.High, v.Dir, v.PingPong), std::tuple(1, 4, 8, 0, 1)) << p;
+    EXPECT_EQ(Seqs.PartBufs[p][0].SVelSweep.On, 0) << p;
+  }
   // Demo 5 plays its notes on port 0.
   ASSERT_TRUE(LoadSeqsFromMidiFile(4, "", false, true));
   Cfg.Tempo = Cfg.TargetTempo = 12000;

@@ -30,6 +30,14 @@ TEST(SeqLaneTexts, LengthsCountFromZeroAndPositionsFromOne) {
   EXPECT_EQ(FmtSeqPos(40 * kBar, kBar, TBarGrid{kBar, 0, 16}), "-");
 }
 
+TEST(SeqLaneTexts, TheLastStepRecordedEventSaysWhereAndWhat) {
+  const TBarGrid f{kBar, 1920, 8};
+  EXPECT_EQ(StepRecordedText(3 * 1920, 0xFF, f), "0.3/8: rest");
+  EXPECT_EQ(StepRecordedText(kBar + 1920, 0x643C90, f), "1.1/8: chan 1, note C3 on, vel 100");
+  EXPECT_EQ(StepRecordedText(0, 0x7F40B0, f), "0: chan 1, cc DamperPedal 127");
+  EXPECT_EQ(StepRecordedText(kBar, 0, f), "");
+}
+
 TEST(SeqLaneGrid, StepIsTheBeatOrTheSeqQuantiseStepThatDividesIt) {
   EXPECT_EQ(SeqGridStep(kBar, 4, 4, 16), 960);   // four ticks per beat
   EXPECT_EQ(SeqGridStep(kBar, 4, 4, 8), 1920);   // two

@@ -231,9 +231,7 @@ struct TStatusTick {
             Cfg.DspMidiActivity && !ui->shpLiveMidiActivity->isHidden());
     if (s.LastRecEventNew) {
       const TBarGrid grid{s.ActBarTicks, s.ActSQTicks, s.SQActNoteLenFrac};
-      Msgs.StatusMsg.Set(s.LastRecEvent == 0 ? std::string()
-                                             : FmtSeqLen(true, s.SRecTime, grid) + ": " +
-                                                   DecodeEvent(s.LastRecEvent, false, false));
+      Msgs.StatusMsg.Set(StepRecordedText(s.SRecTime, s.LastRecEvent, grid));
     }
     a.Text(ui->lblvLastCmd, Msgs.StatusMsg.Peek());
     for (int32_t input = 0; input < 2; ++input) {

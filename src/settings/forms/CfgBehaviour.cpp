@@ -6,6 +6,7 @@
 #include <QSignalBlocker>
 #include <utility>
 
+#include "base/Messages.h"
 #include "mainwindow/InputProcs.h"
 #include "settings/CfgWindowsBehaviour.h"
 #include "settings/Settings.h"
@@ -63,8 +64,8 @@ constexpr int32_t kSrcLive = 1;
 }  // namespace
 
 TfrmCfgBehaviour::TfrmCfgBehaviour(TfrmMain& main)
-    : TCfgWindow(main, {"mnuCfgBehaviour", &Cfg.WindowCfgBehaviourLeft,
-                        &Cfg.WindowCfgBehaviourTop, TTopic::Behaviour}),
+    : TCfgWindow(main, {"mnuCfgBehaviour", &Cfg.WindowCfgBehaviourLeft, &Cfg.WindowCfgBehaviourTop,
+                        TTopic::Behaviour}),
       ui(std::make_unique<Ui::frmCfgBehaviour>()) {
   ui->setupUi(this);
   setObjectName("frmCfgBehaviour");
@@ -136,9 +137,12 @@ void TfrmCfgBehaviour::LoadHotkeyTargetControls() {
 }
 
 void TfrmCfgBehaviour::FindTarget() {
+  const bool wanted = !Cfg.DisableHotkeys && !Cfg.HotkeysTargetActiveWin;
   FindHotkeyTargetWindow();
-  // The outcome shows now, not at the next status tick.
+  // The outcome shows now, not at the next status tick; a nominated window that cannot be had
+  // says why hotkeys went off.
   LoadHotkeyTargetControls();
+  if (wanted && Cfg.DisableHotkeys) ReportWarning("@" + HotkeyTargetMissingText(Cfg.HotkeysTargetWinName));
 }
 
 void TfrmCfgBehaviour::ApplyHotkeyTarget() {
@@ -155,11 +159,9 @@ void TfrmCfgBehaviour::RefreshHotkeyTargets() {
   // With the nominated window gone the name stays, for when it opens again.
   if (ui->cboHotkeysTarget->currentIndex() >= 0)
     StoreHotkeyTargetName(ui->cboHotkeysTarget->currentText().toStdString());
+  // Nothing else is shown as chosen: a title shown would be taken by the nominated window button
+  // in place of the one the user picked.
   FindTarget();
-  if (ui->cboHotkeysTarget->currentIndex() < 0 && ui->cboHotkeysTarget->count() > 0) {
-    const QSignalBlocker block(ui->cboHotkeysTarget);
-    ui->cboHotkeysTarget->setCurrentIndex(0);
-  }
 }
 
 void TfrmCfgBehaviour::LoadRecording() {

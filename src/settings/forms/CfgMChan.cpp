@@ -1,7 +1,9 @@
 #include "settings/forms/CfgMChan.h"
 
+#include <QAbstractItemView>
 #include <QGroupBox>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <algorithm>
 
 #include "engine/RunControl.h"
@@ -32,8 +34,18 @@ int HeadingsBottom(const QLabel* heading) {
   return heading->geometry().bottom() + 1;
 }
 
-// The offset combos are narrow: their text gets the padding back, or "+12" would read "+1".
-constexpr const char* kOffsetPadding = "QComboBox { padding-left: 1px; padding-right: 0px; }";
+// The offset combos are narrow: their text gets the padding back, or "+12" would read "+1". The
+// popup keeps its count of visible items rather than covering the screen.
+constexpr const char* kOffsetPadding =
+    "QComboBox { padding-left: 1px; padding-right: 0px; combobox-popup: 0; }";
+
+// The drop-down list is as wide as its widest value in the combo's font (bold or plain), so "+36"
+// reads "+36" where the combo's own width would cut it to "...".
+void FitPopupToItems(QComboBox* o) {
+  QAbstractItemView* v = o->view();
+  const int scroll = v->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, v);
+  v->setMinimumWidth(v->sizeHintForColumn(0) + scroll + 2 * v->frameWidth());
+}
 
 void SetBackground(QWidget* w, int32_t rgb, const char* base = "") {
   QString sheet(base);
@@ -45,8 +57,7 @@ void SetBackground(QWidget* w, int32_t rgb, const char* base = "") {
 }  // namespace
 
 TfrmCfgMChan::TfrmCfgMChan(TfrmMain& main)
-    : TCfgWindow(main, {"mnuCfgMChan", &Cfg.WindowCfgMChanLeft,
-                        &Cfg.WindowCfgMChanTop, TTopic::OutPorts}),
+    : TCfgWindow(main, {"mnuCfgMChan", &Cfg.WindowCfgMChanLeft, &Cfg.WindowCfgMChanTop, TTopic::OutPorts}),
       ui(std::make_unique<Ui::frmCfgMChan>()) {
   ui->setupUi(this);
   setObjectName("frmCfgMChan");
@@ -92,6 +103,7 @@ void TfrmCfgMChan::MakeRow(int32_t p) {
     o->setMaxVisibleItems(20);
     o->setStyleSheet(kOffsetPadding);
     o->setCurrentIndex(MChanOffsetItem(0));
+    FitPopupToItems(o);
     connect(o, &QComboBox::activated, this, [this, p, c] { SetMChanPitchOffset(p, c); });
     r.Offsets[static_cast<size_t>(c)] = o;
   }
@@ -173,6 +185,7 @@ void TfrmCfgMChan::ShowMChanRange(int32_t p) {
     f.setBold(in);
     o->setFont(f);
     SetBackground(o, MChanComboColour(in, on), kOffsetPadding);
+    FitPopupToItems(o);
   }
 }
 

@@ -546,8 +546,6 @@ void TfrmCfgStyle::ShowGroups(bool moveLeftEdge) {
   const QSignalBlocker b1(ui->sbtnShowChains), b2(ui->sbtnShowPatterns);
   ui->sbtnShowChains->setChecked(chains);
   ui->sbtnShowPatterns->setChecked(patterns);
-  ui->sbtnShowChains->setText(chains ? QStringLiteral("\u2192") : QStringLiteral("\u2190"));
-  ui->sbtnShowPatterns->setText(patterns ? QStringLiteral("\u2190") : QStringLiteral("\u2192"));
   const bool chainsChange = ui->grpChains->isVisibleTo(this) != chains;
   const int32_t before = width();
   ui->grpChains->setVisible(chains);

@@ -16,6 +16,7 @@
 #include "base/General.h"
 #include "base/Showing.h"
 #include "base/UiHooks.h"
+#include "engine/RunControl.h"
 #include "files/Dumps.h"
 #include "mainwindow/Caption.h"
 #include "mainwindow/InputProcs.h"
@@ -195,6 +196,8 @@ void TfrmDiag::showEvent(QShowEvent* e) {
   log_.SetPaused(false);
   SinkLog(true);
   SetDiagActive(true);
+  // Said once a run, maybe while no log was kept: the musician finds it here later.
+  if (!RunCtl.NoRealTimeLine.empty()) AddLogLines(RunCtl.NoRealTimeLine);
   lstLog->setFocus();
 }
 

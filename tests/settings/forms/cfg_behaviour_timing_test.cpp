@@ -10,8 +10,9 @@
 #include <tuple>
 #include <vector>
 
-#include "base/Topics.h"
+#include "base/Messages.h"
 #include "base/Showing.h"
+#include "base/Topics.h"
 #include "engine/LivePath.h"
 #include "engine/MidiIn.h"
 #include "engine/PlayCycle.h"
@@ -142,6 +143,8 @@ TEST_F(CfgBehaviourTimingTest, HotkeyTargetNameKeptWhileAbsentVanishedEndsDisabl
   EXPECT_EQ(Cfg.HotkeysTargetWinName, "Synth");
   EXPECT_EQ(Cfg.DisableHotkeys, 1);
   EXPECT_TRUE(u.rbDisableHotkeys->isChecked());
+  EXPECT_EQ(Msgs.StatusAlertText.Peek(),
+            "Warning: Hotkeys off: nominated window 'Synth' not found (Refresh lists the open windows)");
 
   // Two windows of one title come once; "Refresh" nominates the listed window it finds.
   Directory({{5, "Synth"}, {4, "Editor"}, {6, "Synth"}});
@@ -160,10 +163,28 @@ TEST_F(CfgBehaviourTimingTest, HotkeyTargetNameKeptWhileAbsentVanishedEndsDisabl
   EXPECT_EQ(Cfg.DisableHotkeys, 1);
   EXPECT_TRUE(u.rbDisableHotkeys->isChecked());
   EXPECT_EQ(Cfg.HotkeysTargetWinName, "Editor");
-  // "Refresh" with the name unlisted keeps it and shows the first title.
+  // "Refresh" with the name unlisted keeps it and shows no other title as chosen, which the
+  // button would take in its place.
   u.sbtnRefreshHotkeyTargets->click();
   EXPECT_EQ(Cfg.HotkeysTargetWinName, "Editor");
+  EXPECT_EQ(u.cboHotkeysTarget->currentIndex(), -1);
+  // A "Refresh" keeps a pick still listed.
+  Pick(u.cboHotkeysTarget, "Synth");
+  Directory({{7, "Mixer"}, {5, "Synth"}});
+  u.sbtnRefreshHotkeyTargets->click();
   EXPECT_EQ(u.cboHotkeysTarget->currentText(), "Synth");
+  EXPECT_EQ(Cfg.HotkeysTargetWinName, "Synth");
+
+  // Nothing ever picked: the button says what to do, and hotkeys stay off.
+  Cfg.HotkeysTargetWinName.clear();
+  Msgs.StatusAlertText.Clear();
+  b.LoadCfgBehaviourControls();
+  ASSERT_EQ(u.cboHotkeysTarget->currentIndex(), -1);
+  u.rbHotkeysToNamedWin->click();
+  EXPECT_TRUE(u.rbDisableHotkeys->isChecked());
+  EXPECT_EQ(Msgs.StatusAlertText.Peek(),
+            "Warning: Hotkeys off: pick the nominated window in the list first (Refresh lists the open "
+            "windows)");
 }
 
 TEST_F(CfgBehaviourTimingTest, TimingLoaderShowsTheRulesItemAndPicksStoreTheShownValue) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
@@ -129,6 +130,27 @@ TEST_F(CfgMChanTest, PicksStoreTheShownValueAndPresetsFillOnlyTheRange) {
   r.Pipes->click();
   r.Zero->click();
   EXPECT_EQ(Cfg.MChanPitchOffset, offsets);
+}
+
+// The Pipes preset reaches +36: each list, bold inside the range or plain outside, shows every value
+// whole, twenty at a time.
+TEST_F(CfgMChanTest, OffsetListsShowTheirWidestValuesWhole) {
+  RunCtl.OutPortsAllocated = 0;
+  Cfg.MChanEnabled[0] = 1;
+  Cfg.MChanMin[0] = 0;
+  Cfg.MChanMax[0] = 7;
+  ui().mnuCfgMChan->trigger();
+  TfrmCfgMChan& w = form->CfgMChan();
+  for (int chan : {0, 8}) {
+    QComboBox* o = w.Rows[0].Offsets[static_cast<size_t>(chan)];
+    EXPECT_EQ(o->font().bold(), chan == 0);
+    o->showPopup();
+    QAbstractItemView* v = o->view();
+    // The room each value needs, as the list's own item painter asks for it.
+    EXPECT_GE(v->viewport()->width(), v->sizeHintForColumn(0)) << chan;
+    EXPECT_EQ(v->viewport()->height() / v->sizeHintForRow(0), 20) << chan;
+    o->hidePopup();
+  }
 }
 
 TEST_F(CfgMChanTest, APortAllocatedWhileTheWindowIsOpenShowsItsRow) {

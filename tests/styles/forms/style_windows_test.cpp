@@ -13,9 +13,9 @@
 #include <QToolButton>
 #include <string>
 
-#include "base/Topics.h"
 #include "base/EngineLock.h"
 #include "base/Showing.h"
+#include "base/Topics.h"
 #include "keys/StyleKeys.h"
 #include "mainwindow/FileMenus.h"
 #include "mainwindow/forms/FormRig.h"
@@ -314,6 +314,18 @@ TEST_P(StyleWindowTest, ADeleteDropsTheUndoCopySoRevertCannotPutItOverTheNextPat
 TEST_P(StyleWindowTest, ShowingTheChainsKeepsTheStylesWhereTheyWereAndTheWindowOnTheScreen) {
   S().ShowChains = 0;
   Open();
+  // Each show button keeps its own arrow, pointing to where its group stands, whichever shows.
+  const std::string patternHint =
+      !Drum() ? "Show/hide pattern & note settings" : "Show/hide pattern & instrument settings";
+  for (int shown = 0; shown < 4; ++shown) {
+    if (U().sbtnShowChains->isChecked() != ((shown & 1) != 0)) U().sbtnShowChains->click();
+    if (U().sbtnShowPatterns->isChecked() != ((shown & 2) != 0)) U().sbtnShowPatterns->click();
+    EXPECT_EQ(U().sbtnShowChains->text().toStdString(), "\u21E6") << shown;
+    EXPECT_EQ(U().sbtnShowPatterns->text().toStdString(), "\u21E8") << shown;
+  }
+  EXPECT_EQ(U().sbtnShowChains->statusTip().toStdString(), "Show/hide chain/song settings");
+  EXPECT_EQ(U().sbtnShowPatterns->statusTip().toStdString(), patternHint);
+  U().sbtnShowChains->click();
   const int screenLeft = W().screen()->availableGeometry().left();
   for (const int left : {screenLeft + 700, screenLeft + 10}) {
     W().move(left, 40);

@@ -2,12 +2,14 @@
 #include <QListWidget>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
 #include "base/DiagLog.h"
 #include "base/General.h"
 #include "base/Showing.h"
+#include "engine/RunControl.h"
 #include "mainwindow/Caption.h"
 #include "mainwindow/forms/FormRig.h"
 #include "settings/Settings.h"
@@ -61,6 +63,23 @@ TEST_F(DiagWindowTest, OpenLogsEveryLinePauseDropsEvenItsOwnAndResumeComesFirst)
   QStatusTipEvent tip("Save log entries to file");
   QApplication::sendEvent(&w, &tip);
   EXPECT_EQ(w.statusBar()->currentMessage(), "");
+}
+
+// A warning told while the window was closed, when nothing logs, is there when it opens, each time.
+TEST_F(DiagWindowTest, OpeningShowsTheRealTimeWarningToldBefore) {
+  const std::string line = "09:41:07 Warning: " + std::string(kNoRealTimeText);
+  RunCtl.NoRealTimeLine = line;
+  TfrmDiag& w = form->Diag();
+  for (int open = 0; open < 2; ++open) {
+    ui().mnuToolsDiag->trigger();
+    ASSERT_TRUE(w.isVisible());
+    const auto& lines = w.Log().Lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), line), 1) << open;
+    rec.Answer(MsgAnswer::Yes);
+    w.close();
+    ASSERT_FALSE(w.isVisible());
+  }
+  RunCtl.NoRealTimeLine.clear();
 }
 
 TEST_F(DiagWindowTest, TickingOutputWhileInputIsTickedLogsOffThenOn) {
