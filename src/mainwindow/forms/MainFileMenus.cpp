@@ -198,9 +198,10 @@ void TFileMenus::LoadDemo(int32_t n) {
 }
 
 void TFileMenus::OpenFolder(const std::string& folder) {
-  const int32_t result = ShellOpen(folder);
-  if (result != kShellOk)
-    ShowMessage("Error " + std::to_string(result) + " trying to open folder\r\n" + folder, MsgKind::Error);
+  ShellOpen(folder, [folder](int32_t result) {
+    if (result != kShellOk)
+      ShowMessage("Error " + std::to_string(result) + " trying to open folder\r\n" + folder, MsgKind::Error);
+  });
 }
 
 void TFileMenus::WMDropFiles(const std::vector<std::string>& names) {
@@ -241,8 +242,9 @@ void TFileMenus::ViewEditFile(const std::string& folder, const std::string& name
     return;
   }
   if (!Confirmed(ViewEditQuestion(name, isDefault))) return;
-  const int32_t result = ShellOpen(path);
-  if (result != kShellOk) ShowMessage(OpenFailedText("file", path, result), MsgKind::Error);
+  ShellOpen(path, [path](int32_t result) {
+    if (result != kShellOk) ShowMessage(OpenFailedText("file", path, result), MsgKind::Error);
+  });
 }
 
 void TFileMenus::ResetKeyMapsToFactory() {

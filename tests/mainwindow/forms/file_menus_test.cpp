@@ -71,9 +71,9 @@ class FileMenusTest : public test::FormRig {
       files.pop_front();
       return f;
     };
-    Desktop().ShellOpen = [this](const std::string& path) {
+    Desktop().ShellOpen = [this](const std::string& path, const TShellDone& done) {
       opened.push_back(path);
-      return shellResult;
+      done(shellResult);
     };
     const auto record = Ui().MessageBox;
     Ui().MessageBox = [this, record](const std::string& text, const std::string& caption, MsgKind kind,
