@@ -7,7 +7,6 @@
 #include <QFrame>
 #include <QMainWindow>
 #include <QMenu>
-#include <QStatusBar>
 #include <QToolButton>
 #include <cerrno>
 #include <cstring>
@@ -35,6 +34,7 @@
 #include "mainwindow/forms/FileDialogs.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
+#include "mainwindow/forms/StatusNote.h"
 #include "settings/CfgBinding.h"
 #include "settings/CfgFactory.h"
 #include "settings/CfgLink.h"
@@ -158,7 +158,9 @@ void TFileMenus::MidiSaveDialog(bool allParts) {
     TBusyCursor busy;
     written = WriteMidiFileBytes(name, bytes, true);
   }
-  if (written) Cfg.LastSavedMidiFolder = FolderOf(name);
+  if (!written) return;
+  Cfg.LastSavedMidiFolder = FolderOf(name);
+  note_->Show("Seqs saved to " + name);
 }
 
 void TFileMenus::LoadMidiFileAndWarn(const std::string& fileName, bool allParts) {
@@ -466,7 +468,8 @@ void ShowFileMenuState(const TFileMenuWidgets& ui) {
 
 // ---- wiring ----
 
-TFileMenus::TFileMenus(const TFileMenuWidgets& widgets) : w_(widgets) {
+TFileMenus::TFileMenus(const TFileMenuWidgets& widgets)
+    : w_(widgets), note_(new TStatusNote(widgets.Window)) {
   w_.Window->setAcceptDrops(true);
   WireFileMenu();
   WireConfigMenu();
@@ -634,7 +637,7 @@ void TFileMenus::Answer(TWindowCalls& calls) {
   calls.Cfg.OpenDialog = cfgDialog(false);
   calls.Cfg.SaveDialog = cfgDialog(true);
   // The settings reader's and writer's notes ("Config converted", a kept copy) go to the status bar.
-  calls.Cfg.SetStatusText = [this](const std::string& text) { w_.Window->statusBar()->showMessage(Q(text)); };
+  calls.Cfg.SetStatusText = [this](const std::string& text) { note_->Show(text); };
   // Once the window is gone the factory reset loads the settings alone.
   calls.Cfg.LoadConfigAndApplyFactory = [this] {
     bool ok = false;
