@@ -62,6 +62,12 @@ std::string SwitchValue(const std::vector<std::string>& params, std::size_t& i, 
   return next;
 }
 
+bool AskHelp(TCommandLine& cl) {
+  cl.ShowSyntax = true;
+  cl.Help = true;
+  return false;
+}
+
 // Reads the switch params[i] (and its value). False ends the reading: a fault or the help.
 bool ReadSwitch(TCommandLine& cl, const std::vector<std::string>& params, std::size_t& i,
                 const TFileTest& fileExists) {
@@ -71,6 +77,8 @@ bool ReadSwitch(TCommandLine& cl, const std::vector<std::string>& params, std::s
     return false;
   };
   const std::string& param = params[i];
+  // The long form every Linux program answers.
+  if (param == "--help") return AskHelp(cl);
   if (param.size() < 2) return fail("Invalid parameter '" + param + "'");
   if (param[0] != '/' && param[0] != '-') return fail("Invalid param prefix '" + param.substr(0, 1) + "'");
   const char letter = param[1];
@@ -85,8 +93,7 @@ bool ReadSwitch(TCommandLine& cl, const std::vector<std::string>& params, std::s
   } else if (letter == 'r' || letter == 'R') {
     cl.Factory = true;
   } else if (letter == '?' || letter == 'h' || letter == 'H') {
-    cl.ShowSyntax = true;
-    return false;
+    return AskHelp(cl);
   } else {
     return fail("Invalid param switch '" + param.substr(1, 1) + "'");
   }
@@ -151,6 +158,8 @@ TConfigChoice ChooseConfig(const TCommandLine& cl, const std::string& dataFolder
 
 std::string ParamSyntaxText(const std::string& message) {
   std::string text = message.empty() ? "" : message + "\r\n\r\n";
+  // Each line is short enough to stand whole in a box, and an example runs on over the next line
+  // the way a shell reads it.
   text +=
       "Syntax: vellorine [/c<config filename>] [/m<midi filename>] [/d<secs>] [/r] [<filename>]\r\n"
       "  /d - startup delay for turnkey operation; e.g. allows slow USB drivers to start\r\n"
@@ -158,15 +167,23 @@ std::string ParamSyntaxText(const std::string& message) {
       "  '-' may stand for '/', and a switch's value may be the next parameter\r\n"
       "  A filename on its own is the midi file if it ends in .mid or .midi, else the config file\r\n"
       "  Use double quotes around filenames if they contain spaces\r\n"
-      "  e.g. 1: vellorine /c\"/home/user/Vellorine/Studio.txt\"\r\n"
-      "  e.g. 2: vellorine -c \"/home/user/Seq Configs/Live Set.txt\" -m \"/home/user/Midi "
-      "Files/Groove1.mid\" -d 5\r\n"
+      "  e.g. 1: vellorine /c\"/home/user/.config/Vellorine/Studio.txt\"\r\n"
+      "  e.g. 2: vellorine -c \"/home/user/Seq Configs/Live Set.txt\" \\\r\n"
+      "            -m \"/home/user/Midi Files/Groove1.mid\" -d 5\r\n"
       "  e.g. 3: vellorine \"/home/user/Midi Files/Groove1.mid\"";
   return text;
 }
 
 void ShowParamSyntax(const std::string& message) {
   ShowMessage(ParamSyntaxText(message), MsgKind::Error, MsgButtons::Ok);
+}
+
+std::string ParamSyntaxLines() {
+  std::string text = ParamSyntaxText("");
+  std::string lines;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (text[i] != '\r' || i + 1 == text.size() || text[i + 1] != '\n') lines += text[i];
+  return lines + "\n";
 }
 
 }  // namespace vel

@@ -16,6 +16,7 @@ struct TCommandLine {
   int32_t DelaySecs = 0;       // "/d" value
   bool Factory = false;        // "/r": no settings file is read
   bool ShowSyntax = false;     // a fault or "/?", "/h": the syntax box is due
+  bool Help = false;           // "/?", "/h", "-h" or "--help": the syntax, asked for
   std::string Fault;           // the fault's message; empty with "/?" or when all was well
 };
 
@@ -48,5 +49,7 @@ TConfigChoice ChooseConfig(const TCommandLine& cl, const std::string& dataFolder
 std::string ParamSyntaxText(const std::string& message);
 // Shows ParamSyntaxText(message) in an error box.
 void ShowParamSyntax(const std::string& message);
+// The help as a terminal prints it: lines ended by LF alone.
+std::string ParamSyntaxLines();
 
 }  // namespace vel

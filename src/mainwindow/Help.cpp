@@ -39,6 +39,14 @@ bool IsVersionText(const std::string& text) {
 
 }  // namespace
 
+void HandToDesktop(const TShellOpen& open, const std::string& target, const TShellDone& done) {
+  if (open) {
+    open(target, done);
+  } else {
+    done(kShellNoProgram);
+  }
+}
+
 std::string InstalledDocsFolder(const std::string& progFolder) {
   return (std::filesystem::path(progFolder) / "../share/doc/vellorine").lexically_normal().string();
 }
@@ -94,7 +102,7 @@ void CheckDocsVersion(const std::string& docsFolder) {
   }
 }
 
-bool OpenHelpFile(const std::string& progFolder, const std::string& name, const TShellOpen& open) {
+void OpenHelpFile(const std::string& progFolder, const std::string& name, const TShellOpen& open) {
   const std::string folder = FindHelpFolder(progFolder, name);
   if (folder.empty()) {
     ShowMessage(FormatFileMsg("Can't find help file", progFolder + "/" + name) + "\r\nnor in folder " +
@@ -102,14 +110,13 @@ bool OpenHelpFile(const std::string& progFolder, const std::string& name, const 
                     "\r\n\r\nThe documentation is not installed: it installs with Vellorine\r\n"
                     "to the same folder and menu location as the main program",
                 MsgKind::Error);
-    return false;
+    return;
   }
   CheckDocsVersion(folder);
   const std::string path = folder + "/" + name;
-  const int32_t result = open ? open(path) : kShellNoProgram;
-  if (result == kShellOk) return true;
-  ShowMessage(OpenFailedText("help file", path, result), MsgKind::Error);
-  return false;
+  HandToDesktop(open, path, [path](int32_t result) {
+    if (result != kShellOk) ShowMessage(OpenFailedText("help file", path, result), MsgKind::Error);
+  });
 }
 
 std::string OpenFailedText(const std::string& what, const std::string& path, int32_t result) {
@@ -123,11 +130,12 @@ std::string OpenFailedText(const std::string& what, const std::string& path, int
          ".\r\nOpen the file by hand from that folder, or install a program for it.";
 }
 
-bool OpenUrl(const std::string& address, const std::string& kind, const TShellOpen& open) {
-  const int32_t result = open ? open(address) : kShellNoProgram;
-  if (result == kShellOk) return true;
-  ShowMessage("Error " + std::to_string(result) + " accessing " + kind + "\r\n" + address, MsgKind::Error);
-  return false;
+void OpenUrl(const std::string& address, const std::string& kind, const TShellOpen& open) {
+  HandToDesktop(open, address, [address, kind](int32_t result) {
+    if (result != kShellOk)
+      ShowMessage("Error " + std::to_string(result) + " accessing " + kind + "\r\n" + address,
+                  MsgKind::Error);
+  });
 }
 
 TVersionVerdict VersionCheckVerdict(bool ok, const std::string& body) {

@@ -10,12 +10,17 @@
 
 namespace vel {
 
-// Hands a path or an address to the desktop: one of the results below.
-using TShellOpen = std::function<int32_t(const std::string& target)>;
+// What the desktop made of an open: one of the results below.
+using TShellDone = std::function<void(int32_t result)>;
+// Hands a path or an address to the desktop and calls done once with the result: at once, or
+// later on the GUI thread when the desktop's opener has ended.
+using TShellOpen = std::function<void(const std::string& target, const TShellDone& done)>;
 // Opened, no such file or folder, or nothing on the desktop would open it.
 inline constexpr int32_t kShellOk = 0;
 inline constexpr int32_t kShellNotFound = 2;
 inline constexpr int32_t kShellNoProgram = 31;
+// Through open; with none, done hears that nothing would open it.
+void HandToDesktop(const TShellOpen& open, const std::string& target, const TShellDone& done);
 
 // GUI thread only.
 struct THelpState {
@@ -53,12 +58,12 @@ std::string FindHelpFolder(const std::string& progFolder, const std::string& nam
 // when the documents may not match.
 void CheckDocsVersion(const std::string& docsFolder);
 // Opens a document found by FindHelpFolder, after the documentation check of its folder; a missing
-// file or a failed open gives its error box. True when opened.
-bool OpenHelpFile(const std::string& progFolder, const std::string& name, const TShellOpen& open);
+// file or a failed open gives its error box.
+void OpenHelpFile(const std::string& progFolder, const std::string& name, const TShellOpen& open);
 // The error box's text for a file the desktop did not open; what names it ("help file", "file").
 std::string OpenFailedText(const std::string& what, const std::string& path, int32_t result);
 // Opens an address; kind ("video", "folder", "web page") names it in the error box.
-bool OpenUrl(const std::string& address, const std::string& kind, const TShellOpen& open);
+void OpenUrl(const std::string& address, const std::string& kind, const TShellOpen& open);
 
 // The version check's answer: ok false for any failure of the request, body the answer's text.
 struct TVersionVerdict {

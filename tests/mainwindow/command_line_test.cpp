@@ -41,6 +41,8 @@ TEST(ParseCommandLine, ReadsSwitchesUntilTheFirstFault) {
       {{"/mA", "/?", "/x"}, "", "A", 0, false, true, ""},
       {{"-h", "/cA"}, "", "", 0, false, true, ""},
       {{"/H"}, "", "", 0, false, true, ""},
+      {{"-c", "A", "--help"}, "A", "", 0, false, true, ""},
+      {{"--helper"}, "", "", 0, false, true, "Invalid param switch '-'"},
   };
   for (const Case& c : cases) {
     const TCommandLine cl = ParseCommandLine(c.params);
@@ -51,6 +53,8 @@ TEST(ParseCommandLine, ReadsSwitchesUntilTheFirstFault) {
     EXPECT_EQ(cl.Factory, c.factory) << where;
     EXPECT_EQ(cl.ShowSyntax, c.syntax) << where;
     EXPECT_EQ(cl.Fault, c.fault) << where;
+    // The help asked for is printed, where a fault keeps its box.
+    EXPECT_EQ(cl.Help, c.syntax && c.fault[0] == 0) << where;
   }
 }
 
@@ -189,9 +193,9 @@ TEST(ShowParamSyntax, ErrorBoxWithMessageThenHelp) {
       "  '-' may stand for '/', and a switch's value may be the next parameter\r\n"
       "  A filename on its own is the midi file if it ends in .mid or .midi, else the config file\r\n"
       "  Use double quotes around filenames if they contain spaces\r\n"
-      "  e.g. 1: vellorine /c\"/home/user/Vellorine/Studio.txt\"\r\n"
-      "  e.g. 2: vellorine -c \"/home/user/Seq Configs/Live Set.txt\" -m \"/home/user/Midi "
-      "Files/Groove1.mid\" -d 5\r\n"
+      "  e.g. 1: vellorine /c\"/home/user/.config/Vellorine/Studio.txt\"\r\n"
+      "  e.g. 2: vellorine -c \"/home/user/Seq Configs/Live Set.txt\" \\\r\n"
+      "            -m \"/home/user/Midi Files/Groove1.mid\" -d 5\r\n"
       "  e.g. 3: vellorine \"/home/user/Midi Files/Groove1.mid\"";
   test::UiRecorder ui;
   ShowParamSyntax("Invalid param switch 'x'");
@@ -201,6 +205,11 @@ TEST(ShowParamSyntax, ErrorBoxWithMessageThenHelp) {
   EXPECT_EQ(ui.boxes[0].kind, MsgKind::Error);
   EXPECT_EQ(ui.boxes[0].buttons, MsgButtons::Ok);
   EXPECT_EQ(ui.boxes[1].text, help);
+  // A terminal's lines end in LF alone, the last one too.
+  std::string lines;
+  for (char ch : help + "\r\n")
+    if (ch != '\r') lines += ch;
+  EXPECT_EQ(ParamSyntaxLines(), lines);
 }
 
 }  // namespace

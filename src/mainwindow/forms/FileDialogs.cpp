@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLocale>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTreeView>
 #include <QUrl>
@@ -29,12 +31,47 @@ std::string ToolkitFileDialog(const TFileDialog& d) {
   return QFileInfo(dlg.selectedFiles().constFirst()).absoluteFilePath().toStdString();
 }
 
-int32_t DesktopOpen(const std::string& path) {
+// The desktop's opener is run and waited for without blocking: it says by its exit status whether
+// anything opened the file (xdg-open exits 3 when no program is set for the type), where the
+// toolkit's own open counts a started opener as success. Without xdg-open the toolkit's open is
+// all there is.
+void DesktopOpen(const std::string& path, const TShellDone& done) {
   const QString target = QString::fromStdString(path);
-  if (target.contains("://")) return QDesktopServices::openUrl(QUrl(target)) ? kShellOk : kShellNoProgram;
-  const QFileInfo info(target);
-  if (!info.exists()) return kShellNotFound;
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath())) ? kShellOk : kShellNoProgram;
+  QString argument = target;
+  if (!target.contains("://")) {
+    const QFileInfo info(target);
+    if (!info.exists()) {
+      done(kShellNotFound);
+      return;
+    }
+    argument = info.absoluteFilePath();
+  }
+  const QString opener = QStandardPaths::findExecutable("xdg-open");
+  if (opener.isEmpty()) {
+    const QUrl url = target.contains("://") ? QUrl(target) : QUrl::fromLocalFile(argument);
+    done(QDesktopServices::openUrl(url) ? kShellOk : kShellNoProgram);
+    return;
+  }
+  // Not parented: an opener that runs the viewer in the foreground outlives a closing program
+  // rather than taking the viewer down with it.
+  auto* run = new QProcess;
+  run->setProgram(opener);
+  run->setArguments({argument});
+  // Its notes go to our terminal as they did, and a long-running viewer never fills a pipe.
+  run->setProcessChannelMode(QProcess::ForwardedChannels);
+  run->setStandardInputFile(QProcess::nullDevice());
+  auto end = [run, done](int32_t result) {
+    run->disconnect();
+    run->deleteLater();
+    done(result);
+  };
+  QObject::connect(run, &QProcess::errorOccurred, run, [end](QProcess::ProcessError e) {
+    if (e == QProcess::FailedToStart) end(kShellNoProgram);
+  });
+  QObject::connect(run, &QProcess::finished, run, [end](int code, QProcess::ExitStatus status) {
+    end(status == QProcess::NormalExit && code == 0 ? kShellOk : kShellNoProgram);
+  });
+  run->start();
 }
 
 bool ToolkitColourDialog(uint32_t current, uint32_t& picked) {

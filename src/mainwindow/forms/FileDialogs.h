@@ -17,9 +17,9 @@ namespace vel {
 struct TDesktopHooks {
   // The chosen file with its full path; empty when cancelled.
   std::function<std::string(const TFileDialog& dialog)> FileDialog;
-  // Opens the file, folder or web address with the desktop's program for it; one of the shell's
-  // results (kShellOk...).
-  std::function<int32_t(const std::string& path)> ShellOpen;
+  // Opens the file, folder or web address with the desktop's program for it; done hears one of
+  // the shell's results (kShellOk...) once the desktop has answered.
+  TShellOpen ShellOpen;
   // The colour dialog preset to current (a settings colour, $00BBGGRR or a system colour); true
   // with the chosen colour in picked, false when cancelled.
   std::function<bool(uint32_t current, uint32_t& picked)> ColourDialog;
@@ -35,8 +35,8 @@ int32_t SizeColumnWidth(const QWidget& view);
 inline std::string RunFileDialog(const TFileDialog& dialog) {
   return Desktop().FileDialog(dialog);
 }
-inline int32_t ShellOpen(const std::string& path) {
-  return Desktop().ShellOpen(path);
+inline void ShellOpen(const std::string& path, const TShellDone& done) {
+  HandToDesktop(Desktop().ShellOpen, path, done);
 }
 
 }  // namespace vel

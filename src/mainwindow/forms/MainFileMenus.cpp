@@ -7,7 +7,6 @@
 #include <QFrame>
 #include <QMainWindow>
 #include <QMenu>
-#include <QStatusBar>
 #include <QToolButton>
 #include <cerrno>
 #include <cstring>
@@ -35,6 +34,7 @@
 #include "mainwindow/forms/FileDialogs.h"
 #include "mainwindow/forms/QtText.h"
 #include "mainwindow/forms/QtUiHooks.h"
+#include "mainwindow/forms/StatusNote.h"
 #include "settings/CfgBinding.h"
 #include "settings/CfgFactory.h"
 #include "settings/CfgLink.h"
@@ -158,7 +158,9 @@ void TFileMenus::MidiSaveDialog(bool allParts) {
     TBusyCursor busy;
     written = WriteMidiFileBytes(name, bytes, true);
   }
-  if (written) Cfg.LastSavedMidiFolder = FolderOf(name);
+  if (!written) return;
+  Cfg.LastSavedMidiFolder = FolderOf(name);
+  note_->Show("Seqs saved to " + name);
 }
 
 void TFileMenus::LoadMidiFileAndWarn(const std::string& fileName, bool allParts) {
@@ -198,9 +200,10 @@ void TFileMenus::LoadDemo(int32_t n) {
 }
 
 void TFileMenus::OpenFolder(const std::string& folder) {
-  const int32_t result = ShellOpen(folder);
-  if (result != kShellOk)
-    ShowMessage("Error " + std::to_string(result) + " trying to open folder\r\n" + folder, MsgKind::Error);
+  ShellOpen(folder, [folder](int32_t result) {
+    if (result != kShellOk)
+      ShowMessage("Error " + std::to_string(result) + " trying to open folder\r\n" + folder, MsgKind::Error);
+  });
 }
 
 void TFileMenus::WMDropFiles(const std::vector<std::string>& names) {
@@ -241,8 +244,9 @@ void TFileMenus::ViewEditFile(const std::string& folder, const std::string& name
     return;
   }
   if (!Confirmed(ViewEditQuestion(name, isDefault))) return;
-  const int32_t result = ShellOpen(path);
-  if (result != kShellOk) ShowMessage(OpenFailedText("file", path, result), MsgKind::Error);
+  ShellOpen(path, [path](int32_t result) {
+    if (result != kShellOk) ShowMessage(OpenFailedText("file", path, result), MsgKind::Error);
+  });
 }
 
 void TFileMenus::ResetKeyMapsToFactory() {
@@ -464,7 +468,8 @@ void ShowFileMenuState(const TFileMenuWidgets& ui) {
 
 // ---- wiring ----
 
-TFileMenus::TFileMenus(const TFileMenuWidgets& widgets) : w_(widgets) {
+TFileMenus::TFileMenus(const TFileMenuWidgets& widgets)
+    : w_(widgets), note_(new TStatusNote(widgets.Window)) {
   w_.Window->setAcceptDrops(true);
   WireFileMenu();
   WireConfigMenu();
@@ -632,7 +637,7 @@ void TFileMenus::Answer(TWindowCalls& calls) {
   calls.Cfg.OpenDialog = cfgDialog(false);
   calls.Cfg.SaveDialog = cfgDialog(true);
   // The settings reader's and writer's notes ("Config converted", a kept copy) go to the status bar.
-  calls.Cfg.SetStatusText = [this](const std::string& text) { w_.Window->statusBar()->showMessage(Q(text)); };
+  calls.Cfg.SetStatusText = [this](const std::string& text) { note_->Show(text); };
   // Once the window is gone the factory reset loads the settings alone.
   calls.Cfg.LoadConfigAndApplyFactory = [this] {
     bool ok = false;

@@ -19,6 +19,7 @@ class QMainWindow;
 namespace vel {
 
 class TSelectionRule;
+class TStatusNote;
 
 // The File, Config and Settings menus' items; the window, which takes the drops, shows the status
 // texts and owns the Settings menu's items; the folder of the default settings file; and the
@@ -136,6 +137,8 @@ class TFileMenus : public TWindow {
 
  private:
   TFileMenuWidgets w_;
+  // The saves' and the settings reader's notes.
+  TStatusNote* note_;
   // The menus, wired once by the constructor.
   void WireFileMenu();
   void WireFileResets();

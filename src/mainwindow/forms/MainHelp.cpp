@@ -32,8 +32,8 @@ constexpr std::array<TVideoGroup, 4> kVideoGroups{{{"mnuVideosQuickStart", "quic
                                                    {"mnuVideosSampleAid", "sample-aid", 3}}};
 
 // Through the window's one desktop seam, which tests replace.
-int32_t DesktopOpened(const std::string& target) {
-  return ShellOpen(target);
+void DesktopOpened(const std::string& target, const TShellDone& done) {
+  ShellOpen(target, done);
 }
 
 // The item of that name in the menu or its sub-menus.

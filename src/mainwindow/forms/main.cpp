@@ -1,13 +1,23 @@
 #include "mainwindow/forms/Main.h"
 
 #include <QApplication>
+#include <algorithm>
+#include <cstdio>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "base/EngineLock.h"
 #include "keymaps/KeyMapsFactory.h"
+#include "mainwindow/CommandLine.h"
 #include "mainwindow/forms/ProgramHooks.h"
 
 int main(int argc, char* argv[]) {
+  // Asked from a terminal, the syntax goes to it and nothing starts: no display is needed.
+  if (vel::ParseCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc)).Help) {
+    std::fputs(vel::ParamSyntaxLines().c_str(), stdout);
+    return 0;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName("Vellorine");
   QApplication::setApplicationDisplayName("Vellorine");

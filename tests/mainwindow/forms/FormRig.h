@@ -45,7 +45,7 @@ class FormRig : public ::testing::Test {
     ResetAllToFactory();
     TimerIo.Sleep = [](int32_t) {};
     savedDesktop = Desktop();
-    Desktop().ShellOpen = [](const std::string&) { return kShellOk; };
+    Desktop().ShellOpen = [](const std::string&, const TShellDone& done) { done(kShellOk); };
     BeforeStart();
     if (startLater) return;
     Start({});

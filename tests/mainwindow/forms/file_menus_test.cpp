@@ -5,6 +5,9 @@
 #include <QDropEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolButton>
 #include <QUrl>
 #include <atomic>
 #include <chrono>
@@ -71,9 +74,9 @@ class FileMenusTest : public test::FormRig {
       files.pop_front();
       return f;
     };
-    Desktop().ShellOpen = [this](const std::string& path) {
+    Desktop().ShellOpen = [this](const std::string& path, const TShellDone& done) {
       opened.push_back(path);
-      return shellResult;
+      done(shellResult);
     };
     const auto record = Ui().MessageBox;
     Ui().MessageBox = [this, record](const std::string& text, const std::string& caption, MsgKind kind,
@@ -405,6 +408,45 @@ TEST_F(FileMenusTest, TheDefaultFileSavedRefusedDeletedAndItsItems) {
                                                "Default auto-run config file does not exist"}));
   form->Files().ViewEditFile(RunCtl.AppDataFolder, kDefaultCfgName, true);
   EXPECT_EQ(rec.boxes.back().text, "Can't find file\r\n" + path);
+}
+
+// Every save of the menus says in the status line what it saved, and the hint of the control the
+// menu closes over does not cover it at once.
+TEST_F(FileMenusTest, EverySaveSaysWhatItSavedInTheStatusLine) {
+  AllocateOutput();
+  LoadTestSeqs(true);
+  const std::string def = form->DataFolder() + kDefaultCfgName;
+  struct Case {
+    QAction* item;  // nullptr: the Save button
+    std::string file;
+    std::string note;
+  };
+  const auto& w = ui();
+  const Case cases[] = {
+      {w.mnuConfigSaveAllToDefault, "", "Settings saved to " + def},
+      {nullptr, "", "Settings saved to " + def},
+      {w.mnuConfigSaveAllToNamed, dir + "/all.txt", "Settings saved to " + dir + "/all.txt"},
+      {w.mnuConfigSaveKeyMaps, dir + "/keys.txt", "Settings saved to " + dir + "/keys.txt"},
+      {w.mnuConfigSaveColours, dir + "/colours.txt", "Settings saved to " + dir + "/colours.txt"},
+      {w.mnuConfigSaveBass, dir + "/bass.txt", "Settings saved to " + dir + "/bass.txt"},
+      {w.mnuConfigSaveDrums, dir + "/drums.txt", "Settings saved to " + dir + "/drums.txt"},
+      {w.mnuFileSaveMidiAllParts, dir + "/all.mid", "Seqs saved to " + dir + "/all.mid"},
+      {w.mnuFileSaveMidiActiveParts, dir + "/sel.mid", "Seqs saved to " + dir + "/sel.mid"},
+  };
+  for (const Case& c : cases) {
+    form->statusBar()->showMessage("an earlier hint");
+    if (!c.file.empty()) files = {c.file};
+    if (c.item) {
+      c.item->trigger();
+    } else {
+      w.sbtnSaveConfig->click();
+    }
+    QStatusTipEvent hint("the hint of the control under the mouse");
+    QCoreApplication::sendEvent(w.sbtnControl, &hint);
+    EXPECT_EQ(form->statusBar()->currentMessage().toStdString(), c.note);
+    EXPECT_TRUE(fs::exists(c.file.empty() ? def : c.file)) << c.note;
+  }
+  EXPECT_TRUE(Texts().empty()) << Texts().front();
 }
 
 TEST_F(FileMenusTest, StyleLoadsWaitForTheMetronomesOwnFamily) {

@@ -107,9 +107,9 @@ TEST_F(HelpMenuTest, ItemsWithoutAWebSiteAreHiddenAndDocumentsOpenFromTheProgram
   EXPECT_FALSE(ui().mnuHelpWordMacro->isVisible());
   EXPECT_TRUE(form->Help().VersionTextUrl().empty());
   std::vector<std::string> opened;
-  Desktop().ShellOpen = [&opened](const std::string& target) {
+  Desktop().ShellOpen = [&opened](const std::string& target, const TShellDone& done) {
     opened.push_back(target);
-    return kShellOk;
+    done(kShellOk);
   };
   form->SetProgFolder(dir);
   std::ofstream(dir + "/Read-First.txt") << "read me";
@@ -134,9 +134,9 @@ TEST_F(HelpMenuTest, TheBuiltDocumentsOpenFromTheMenuAndAreCurrent) {
   for (std::string name; std::getline(list, name, ',');) made.push_back(name);
   ASSERT_GE(made.size(), 9u);
   std::vector<std::string> opened;
-  Desktop().ShellOpen = [&opened](const std::string& target) {
+  Desktop().ShellOpen = [&opened](const std::string& target, const TShellDone& done) {
     opened.push_back(target);
-    return kShellOk;
+    done(kShellOk);
   };
   form->SetProgFolder(built);
   HelpState = THelpState{};

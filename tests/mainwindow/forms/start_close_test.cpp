@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -137,6 +138,34 @@ TEST_F(MainFormTest, SettingsFileNamesTheCaptionAndWithoutPortsNoAutoRun) {
   ASSERT_FALSE(timers.empty());
   EXPECT_EQ(timers.back().interval, 100);
 }
+
+#ifdef VELLORINE_PROGRAM
+// From a terminal the help is printed and the program ends at once, with no display and no window.
+TEST(CommandLineHelp, PrintedOnStandardOutputWithStatusZero) {
+  int argc = 1;
+  char arg0[] = "vellorine";
+  char* argv[] = {arg0, nullptr};
+  QCoreApplication app(argc, argv);
+  for (const char* ask : {"--help", "-h"}) {
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.remove("DISPLAY");
+    // Should it start after all, it starts nowhere that matters.
+    env.insert("HOME", "/nonexistent");
+    env.insert("XDG_CONFIG_HOME", "/nonexistent");
+    run.setProcessEnvironment(env);
+    run.start(VELLORINE_PROGRAM, {ask});
+    const bool ended = run.waitForFinished(30000);
+    if (!ended) run.kill();
+    ASSERT_TRUE(ended) << ask;
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << ask;
+    EXPECT_EQ(run.exitCode(), 0) << ask;
+    EXPECT_EQ(run.readAllStandardOutput().toStdString(), ParamSyntaxLines()) << ask;
+    EXPECT_EQ(run.readAllStandardError().toStdString(), "") << ask;
+  }
+}
+#endif
 
 TEST_F(MainFormTest, MissingFilesAreNamedAndStartUpGoesOn) {
   Start({"/cnone.txt", "/mnone.mid"});

@@ -8,15 +8,19 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
+#include <QMessageBox>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTreeView>
 #include <string>
 
 #include "engine/RunControl.h"
+#include "mainwindow/CommandLine.h"
 #include "mainwindow/forms/FileDialogs.h"
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/MainStatus.h"
+#include "mainwindow/forms/QtUiHooks.h"
 #include "settings/CfgReader.h"
 #include "settings/Settings.h"
 
@@ -109,6 +113,35 @@ TEST(FileDialogFit, TheSizeColumnShowsEverySizeWhole) {
     const QString text = QLocale::system().formattedDataSize(bytes);
     EXPECT_LE(tree->fontMetrics().horizontalAdvance(text), room) << text.toStdString();
   }
+}
+
+// A box keeps the lines its text places whole, where the toolkit would wrap them at half the
+// screen and inside a word; a line too long for any box still wraps.
+TEST(MessageBoxFit, TheTextsLinesStandWholeAndOnlyAnOverlongOneWraps) {
+  int argc = 1;
+  char name[] = "vellorine";
+  char* argv[] = {name, nullptr};
+  QApplication app(argc, argv);
+  QMessageBox box(QMessageBox::Critical, "Vellorine", QString(), QMessageBox::Ok);
+  const QString text = QString::fromStdString(
+      ParamSyntaxText("Midi file specified in parameter list not found\r\n/home/user/Groove1.mid"));
+  SetBoxText(box, text.toStdString());
+  box.show();
+  QCoreApplication::processEvents();
+  auto* label = box.findChild<QLabel*>("qt_msgbox_label");
+  ASSERT_NE(label, nullptr);
+  const QStringList lines = text.split("\r\n");
+  ASSERT_EQ(lines.size(), 13);
+  int widest = 0;
+  for (const QString& line : lines) widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
+  EXPECT_GE(label->contentsRect().width(), widest);
+  EXPECT_LT(label->height(), (lines.size() + 1) * label->fontMetrics().lineSpacing());
+
+  SetBoxText(box, QString("overlong ").repeated(100).toStdString());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(label->textFormat(), Qt::PlainText);
+  EXPECT_TRUE(label->wordWrap());
+  EXPECT_LE(box.width(), box.screen()->availableGeometry().width());
 }
 
 // Config with two outputs allocated through the port panel: each seq row's and the live row's

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QStandardPaths>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "base/UiRecorder.h"
+#include "mainwindow/Help.h"
+#include "mainwindow/ResetViewState.h"
+#include "mainwindow/forms/FileDialogs.h"
+#include "platform/Version.h"
+
+namespace vel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A private X server for the test's life: the toolkit's desktop services need a real display,
+// where the offscreen one fails every open at once and hides what the opener says.
+class TXvfb {
+ public:
+  explicit TXvfb(const std::string& program) {
+    int fds[2];
+    if (::pipe(fds) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      // The server writes its display number to its standard output.
+      ::dup2(fds[1], 1);
+      ::close(fds[0]);
+      ::execl(program.c_str(), "Xvfb", "-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp",
+              static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::close(fds[1]);
+    pollfd p{fds[0], POLLIN, 0};
+    char c = 0;
+    while (pid_ > 0 && ::poll(&p, 1, 10000) == 1 && ::read(fds[0], &c, 1) == 1 && c != '\n') display_ += c;
+    ::close(fds[0]);
+    if (display_.empty() && pid_ > 0) Stop();
+  }
+  ~TXvfb() { Stop(); }
+  // ":N", empty when the server did not start.
+  std::string Display() const { return display_.empty() ? std::string() : ":" + display_; }
+
+ private:
+  void Stop() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
+// What the musician met: a desktop opener that is there but has nothing for the file exits 3 at
+// once; the Help item must then say so with its box.
+TEST(DesktopOpen, TheOpenersExitStatusDecidesAndAFailureGivesTheBox) {
+  const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+  if (xvfb.isEmpty()) GTEST_SKIP() << "no Xvfb installed: the desktop open needs a real X display";
+  TXvfb server(xvfb.toStdString());
+  ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
+
+  char tmpl[] = "/tmp/vel-open-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const std::string dir = tmpl;
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  const char* display = std::getenv("DISPLAY");
+  const std::string oldDisplay = display ? display : "";
+  setenv("PATH", (dir + ":" + path).c_str(), 1);
+  setenv("DISPLAY", server.Display().c_str(), 1);
+  std::ofstream(dir + "/Quick-Start.pdf") << "%PDF";
+  std::ofstream(dir + "/DocsVersion.txt") << version::VersionText();
+  const std::string doc = dir + "/Quick-Start.pdf";
+  {
+    int argc = 3;
+    char arg0[] = "vellorine";
+    char arg1[] = "-platform";
+    char arg2[] = "xcb";
+    char* argv[] = {arg0, arg1, arg2, nullptr};
+    QApplication app(argc, argv);
+    ASSERT_EQ(QGuiApplication::platformName(), "xcb");
+    ResetViewState();
+    test::UiRecorder rec;
+
+    // The stand-in opener notes what it was handed.
+    struct Case {
+      const char* interpreter;
+      int exit;
+      std::string target;
+      int32_t result;
+      std::string box;  // empty: none
+    };
+    const std::string failed = OpenFailedText("help file", doc, kShellNoProgram);
+    const std::string web = "https://example.invalid/videos";
+    const Case cases[] = {
+        {"/bin/sh", 0, doc, kShellOk, ""},
+        {"/bin/sh", 3, doc, kShellNoProgram, failed},
+        // An opener that cannot be started at all.
+        {"/nonexistent/sh", 0, doc, kShellNoProgram, failed},
+        {"/bin/sh", 4, web, kShellNoProgram, "Error 31 accessing web page\r\n" + web},
+    };
+    for (const Case& c : cases) {
+      const std::string opener = dir + "/xdg-open";
+      std::ofstream(opener) << "#!" << c.interpreter << "\necho \"$1\" > \"" << dir << "/handed\"\nexit "
+                            << c.exit << "\n";
+      fs::permissions(opener, fs::perms::owner_all);
+      fs::remove(dir + "/handed");
+      rec.boxes.clear();
+      std::vector<int32_t> results;
+      const TShellOpen open = [&results](const std::string& target, const TShellDone& done) {
+        ShellOpen(target, [&results, done](int32_t result) {
+          results.push_back(result);
+          done(result);
+        });
+      };
+      if (c.target == web) {
+        OpenUrl(web, "web page", open);
+      } else {
+        OpenHelpFile(dir, "Quick-Start.pdf", open);
+      }
+      QElapsedTimer waited;
+      waited.start();
+      while (results.empty() && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+      ASSERT_EQ(results, std::vector<int32_t>{c.result}) << c.exit;
+      std::vector<std::string> boxes;
+      for (const auto& b : rec.boxes) boxes.push_back(b.text);
+      EXPECT_EQ(boxes, c.box.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.box})
+          << c.exit;
+      std::string handed;
+      std::getline(std::ifstream(dir + "/handed"), handed);
+      EXPECT_EQ(handed, std::string(c.interpreter) == "/bin/sh" ? c.target : "") << c.exit;
+    }
+    ResetViewState();
+  }
+  setenv("PATH", path.c_str(), 1);
+  if (display) {
+    setenv("DISPLAY", oldDisplay.c_str(), 1);
+  } else {
+    unsetenv("DISPLAY");
+  }
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace vel
