@@ -753,10 +753,6 @@ int64_t UntimedDueNs() {
   return std::max(wholeTickNs, midi::NowNs() - midi::LateWindowNs());
 }
 
-}  // namespace
-
-namespace {
-
 bool HoldsSends(int32_t port) {
   if (!PlayCycle.HoldRefused || !IsValidPort(port)) return false;
   const THeldSends& held = PlayCycle.Held[port];
