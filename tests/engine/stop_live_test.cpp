@@ -148,8 +148,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, StopLiveTest, ::testing::ValuesIn(kCases),
 class StopRefusedTest : public test::RunRig {
  protected:
   // Three notes held on the live channel 3, two of them stacked on one key; the seqs' channel
-  // reset goes out while the timer runs; from the timer's end on, the output takes `first` messages, then
-  // `more` after each wait of the stop.
+  // reset goes out while the timer runs. From the timer's end on, the output takes `first`
+  // messages, then `more` after each wait of the stop.
   void StopWithRoom(int64_t first, int64_t more) {
     Allocate(1, 1);
     Live.Chan[0] = 2;
@@ -185,7 +185,7 @@ TEST_F(StopRefusedTest, WhatTheOutputRefusesGoesOutAsItMakesRoomTheResetLast) {
                         ChannelResetHex(0),
                         {"82 3C 00", "82 3C 00", "82 40 00"},
                         ChannelResetHex(2)}));
-  // One note-off, then three rounds of four.
+  // Twelve messages to send: one at first, then four after each wait.
   EXPECT_EQ(Waits(), 3);
   EXPECT_EQ(test::LeftSounding(sent), Lines{});
 }
