@@ -56,8 +56,25 @@ bool CountLiveOutput(uint32_t msg, bool noteOn) {
   return true;
 }
 
-void SendLive(uint32_t msg, bool multiplierCopy) {
-  if (!LivePortValid()) return;
+// A counted note the output did not take: a note-on that never sounded, a note-off that ended
+// nothing.
+void UncountLiveOutput(uint32_t msg, bool noteOn) {
+  FifoLock lock;
+  if (!LockFifo(LiveNoteOnCounter.Mutex, lock)) {
+    PostDiagMsg("LiveNoteOnCounter access timeout");
+    return;
+  }
+  const TShortMsg m{msg};
+  int32_t& count = LiveNoteOnCounter.Counts[m.Channel()][m.Data1() & 0x7F];
+  if (noteOn) {
+    if (count > 0) --count;
+  } else {
+    ++count;
+  }
+}
+
+midi::Result SendLive(uint32_t msg, bool multiplierCopy) {
+  if (!LivePortValid()) return midi::kErrInvalidHandle;
   const bool trace = Trace.DiagFlags && Trace.OutTraceOn && TraceEventReqd(TShortMsg{msg}.Status());
   const midi::Result result = SendShortMsg(RunCtl.LivePort, msg, trace);
   const TShortMsg m{msg};
@@ -76,6 +93,12 @@ void SendLive(uint32_t msg, bool multiplierCopy) {
     const int n = std::snprintf(text, sizeof text, "midiOut res: %u", result);
     PostDiagMsg(std::string_view(text, static_cast<std::size_t>(n)));
   }
+  return result;
+}
+
+// A counted note to the live output, its count kept true to what the output took.
+void SendLiveNote(uint32_t msg, bool noteOn, bool multiplierCopy) {
+  if (SendLive(msg, multiplierCopy) != midi::kOk) UncountLiveOutput(msg, noteOn);
 }
 
 // ---- The hotkey sender -----------------------------------------------------------------------
@@ -226,7 +249,11 @@ void SendLiveToMChans(uint32_t msg, bool isNote, bool noteOn) {
     const uint32_t copy = isNote ? msg::MChanNoteCopy(msg, port, k, Live.Pitch, Live.ScaleMap, Live.FtsRoot)
                                  : TShortMsg{msg}.WithChannel(k).Raw;
     if (isNote && !CountLiveOutput(copy, noteOn)) return;
-    SendLive(copy, true);
+    if (isNote) {
+      SendLiveNote(copy, noteOn, true);
+    } else {
+      SendLive(copy, true);
+    }
     if (Cfg.DspKinetrace) CountLiveNote(copy, isNote, noteOn);
   });
   if (Cfg.DspMidiActivity) FlagInActivity(isNote, noteOn, false);
@@ -259,7 +286,11 @@ void ProcessLiveEventNow(uint32_t msg) {
     return;
   }
   if (isNote && !CountLiveOutput(msg, noteOn)) return;
-  SendLive(msg, false);
+  if (isNote) {
+    SendLiveNote(msg, noteOn, false);
+  } else {
+    SendLive(msg, false);
+  }
   if (Cfg.DspMidiActivity) FlagInActivity(isNote, noteOn, false);
   if (Cfg.DspKinetrace) CountLiveNote(msg, isNote, noteOn);
 }

@@ -138,21 +138,26 @@ uint32_t ReadRawFifo() {
 namespace {
 
 // Note-offs on the live port for the counted notes of channels lo..hi, whose counts go to 0.
-void SilenceLiveChans(int32_t lo, int32_t hi) {
+bool SilenceLiveChans(int32_t lo, int32_t hi) {
   uint16_t chans = 0;
   for (int32_t ch = std::max(lo, 0); ch <= std::min(hi, kChans - 1); ++ch)
     chans |= static_cast<uint16_t>(1u << ch);
-  SilenceLiveChansOn(RunCtl.LivePort, chans);
+  return SilenceLiveChansOn(RunCtl.LivePort, chans);
+}
+
+// Where the counted live notes sound: the port they went out on, else the live port.
+int32_t LiveNotesPort() {
+  return IsValidPort(Live.NotesPort) ? Live.NotesPort : RunCtl.LivePort;
 }
 
 }  // namespace
 
-void SilenceLiveChansOn(int32_t port, uint16_t chans) {
-  if (!IsValidPort(port) || chans == 0) return;
+bool SilenceLiveChansOn(int32_t port, uint16_t chans) {
+  if (!IsValidPort(port) || chans == 0) return true;
   FifoLock lock;
   if (!LockFifo(LiveNoteOnCounter.Mutex, lock)) {
     PostDiagMsg("LiveNoteOnCounter access timeout");
-    return;
+    return true;
   }
   const bool trace = TraceEventReqd(0x80);
   for (int32_t note = 0; note < 128; ++note) {
@@ -160,13 +165,34 @@ void SilenceLiveChansOn(int32_t port, uint16_t chans) {
       if (!(chans & (1u << ch))) continue;
       int32_t& count = LiveNoteOnCounter.Counts[ch][note];
       const uint32_t off = midi::TShortMsg::Pack(0x80, note, 0).WithChannel(ch).Raw;
-      for (; count >= 1; --count) SendShortMsg(port, off, trace);
+      // A full queue takes more once the device has sent some: the note still sounds, so it
+      // stays counted. Any other failure will not mend by waiting.
+      for (; count >= 1; --count)
+        if (SendShortMsg(port, off, trace) == midi::kErrQueueFull) return false;
     }
   }
+  return true;
 }
 
-void SilenceLiveNotes() {
-  SilenceLiveChans(0, kChans - 1);
+bool SilenceLiveNotes() {
+  return SilenceLiveChans(0, kChans - 1);
+}
+
+void ForgetSilencedLiveNotes(int32_t port, uint32_t msg) {
+  const midi::TShortMsg m{msg};
+  const bool all = m.Status() == 0xFF;
+  if (!all && !m.IsController(0x7B) && !m.IsController(0x78)) return;
+  if (port != LiveNotesPort()) return;
+  FifoLock lock;
+  if (!LockFifo(LiveNoteOnCounter.Mutex, lock)) {
+    PostDiagMsg("LiveNoteOnCounter access timeout");
+    return;
+  }
+  if (all) {
+    for (auto& channel : LiveNoteOnCounter.Counts) channel.fill(0);
+  } else {
+    LiveNoteOnCounter.Counts[m.Channel()].fill(0);
+  }
 }
 
 void FlushLiveFifo() {

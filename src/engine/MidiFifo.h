@@ -172,7 +172,9 @@ inline TMidiFifo<TTraceEvent, 1000> DiagTraceFifo;
 inline TMidiFifo<TDiagMsg, 150> DiagMsgsFifo;
 
 // Notes sounding on the live output, per channel and note, so that FlushLiveFifo can silence
-// them and no note-off goes out without its note-on.
+// them and no note-off goes out without its note-on. A synth stacks note-ons of one key, so a
+// count is the note-ons the output took and no note-off has matched yet; what the synth is told
+// to silence (ForgetSilencedLiveNotes) is no longer counted.
 struct TNoteOnCounter {
   FifoMutex Mutex;
   std::array<std::array<int32_t, 128>, kChans> Counts{};
@@ -197,11 +199,15 @@ uint32_t ReadRawFifo(int64_t& stampNs, int64_t dueBeforeNs = INT64_MAX);
 // Plays every waiting live message now, then sends a note-off for every note still counted on
 // the live output. Called before the live port, channel, program, pitch or scale changes.
 void FlushLiveFifo();
-// Sends a note-off on the live port for every note counted as sounding, on any channel, and
-// clears those counts. Takes LiveNoteOnCounter only.
-void SilenceLiveNotes();
+// Sends a note-off on the live port for every note counted as sounding, on any channel, each
+// count going down as the output takes its note-off. Takes LiveNoteOnCounter only. False when the
+// output's queue was full: what it refused stays counted, for a later call to send.
+bool SilenceLiveNotes();
 // The same on output port `port` for the channels of the mask (bit c for channel c).
-void SilenceLiveChansOn(int32_t port, uint16_t chans);
+bool SilenceLiveChansOn(int32_t port, uint16_t chans);
+// A message output port `port` took: where the live notes sound, an All Notes Off or All Sound
+// Off ends the counts of its channel and a system reset those of every channel.
+void ForgetSilencedLiveNotes(int32_t port, uint32_t msg);
 
 // Appends one traced event; only while diagnostics are on.
 void WriteDiagTraceFifo(int32_t port, uint32_t msg, int32_t time);

@@ -753,6 +753,24 @@ int64_t UntimedDueNs() {
   return std::max(wholeTickNs, midi::NowNs() - midi::LateWindowNs());
 }
 
+bool HoldsSends(int32_t port) {
+  if (!PlayCycle.HoldRefused || !IsValidPort(port)) return false;
+  const THeldSends& held = PlayCycle.Held[port];
+  return held.Next < held.Count;
+}
+
+// kOk when the message is held for the stop to send; a full hold loses it.
+midi::Result HoldSend(int32_t port, uint32_t msg) {
+  if (!IsValidPort(port)) return midi::kErrQueueFull;
+  THeldSends& held = PlayCycle.Held[port];
+  if (held.Count == THeldSends::kMax) {
+    ++PlayCycle.HeldLost;
+    return midi::kErrQueueFull;
+  }
+  held.Msgs[held.Count++] = msg;
+  return midi::kOk;
+}
+
 }  // namespace
 
 midi::Result SendShortMsg(int32_t port, uint32_t msg, bool trace) {
@@ -760,7 +778,13 @@ midi::Result SendShortMsg(int32_t port, uint32_t msg, bool trace) {
   const TMidiDevRec* dev = OutDevOfPort(port);
   if (dev == nullptr) return midi::kErrInvalidHandle;
   const int64_t due = PlayCycle.SendDueNs != midi::kNow ? PlayCycle.SendDueNs : UntimedDueNs();
-  const midi::Result result = midi::OutShortMsgAt(dev->Handle, msg, due);
+  // Behind held messages a message waits its turn, so that the device hears them in order.
+  midi::Result result = HoldsSends(port) ? midi::kErrQueueFull : midi::OutShortMsgAt(dev->Handle, msg, due);
+  if (result == midi::kOk) {
+    ForgetSilencedLiveNotes(port, msg);
+  } else if (result == midi::kErrQueueFull && PlayCycle.HoldRefused) {
+    result = HoldSend(port, msg);
+  }
   const TShortMsg m{msg};
   if (result == midi::kOk && m.Status() >= 0x80 && m.Status() < 0xF0)
     PlayCycle.ChansDirty[port] |= ChanBit(m.Channel());
@@ -834,6 +858,36 @@ void ResetDirtyChans() {
   for (int32_t p = 0; p < kPorts; ++p)
     for (int32_t c = 0; c < kChans; ++c)
       if (used[p] & ChanBit(c)) ResetPortChannel(p, c);
+}
+
+bool SendHeldSends() {
+  bool all = true;
+  for (int32_t p = 0; p < kPorts; ++p) {
+    THeldSends& held = PlayCycle.Held[p];
+    const TMidiDevRec* dev = OutDevOfPort(p);
+    while (held.Next < held.Count) {
+      const uint32_t msg = held.Msgs[held.Next];
+      const midi::Result r =
+          dev != nullptr ? midi::OutShortMsgAt(dev->Handle, msg, midi::kNow) : midi::kErrInvalidHandle;
+      if (r == midi::kErrQueueFull) break;
+      // Any other failure will not mend by waiting.
+      if (r == midi::kOk) ForgetSilencedLiveNotes(p, msg);
+      ++held.Next;
+    }
+    all = all && held.Next == held.Count;
+  }
+  return all;
+}
+
+int32_t DropHeldSends() {
+  int32_t left = PlayCycle.HeldLost;
+  for (THeldSends& held : PlayCycle.Held) {
+    left += held.Count - held.Next;
+    held.Next = held.Count = 0;
+  }
+  PlayCycle.HeldLost = 0;
+  PlayCycle.HoldRefused = 0;
+  return left;
 }
 
 void ClearLiveNoteTable() {

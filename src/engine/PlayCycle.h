@@ -47,6 +47,16 @@ struct TSeqSounding {
   std::array<std::array<uint8_t, 128>, kChans> Notes{};
 };
 
+// The messages an output port refused for a full queue while the stop reset it, in the order they
+// were sent, for the stop to send again once the device has room.
+struct THeldSends {
+  // More than the resets of all sixteen channels of a port.
+  static constexpr int32_t kMax = 256;
+  std::array<uint32_t, kMax> Msgs{};
+  int32_t Next = 0;  // the first not yet sent
+  int32_t Count = 0;
+};
+
 // The play cycle's state. Guarded by EngineLock, but for the atomics, which the displays read
 // without it: the beat and bar counters and the flags that tell them something changed. Local
 // Control is read by every sender, on any thread.
@@ -81,6 +91,11 @@ struct TPlay {
   TChanMask ChansDirty{};
   // Per seq, what it has left sounding; released when the seq moves to another port or channel.
   std::array<TSeqSounding, kSeqs> SeqSounding{};
+  // Set by the stop for its resets: what a port refuses for a full queue is held, and what
+  // follows on that port waits behind it (SendHeldSends); HeldLost counts what found no room.
+  uint8_t HoldRefused = 0;
+  std::array<THeldSends, kPorts> Held{};
+  int32_t HeldLost = 0;
 };
 inline TPlay PlayCycle;
 
@@ -141,6 +156,11 @@ void ResetPortChannel(int32_t port, int32_t chan);
 void ResetSeqOutputs(bool markedOnly);
 // Resets each channel used since its last reset.
 void ResetDirtyChans();
+// Sends again what the ports held (HoldRefused), in order, as far as each device takes it; true
+// when nothing is left held.
+bool SendHeldSends();
+// Ends the holding: what is still held is let go. The messages that never went out.
+int32_t DropHeldSends();
 // Note-offs for what the seq left sounding and pedal up, on every channel but those of keep on
 // port (keep empty, or another port: everywhere).
 void ReleaseSeqSounding(int32_t seq, int32_t port, uint16_t keep);

@@ -505,21 +505,59 @@ void StartRunning() {
 
 namespace {
 
-// The stop's last word on the outputs, once the timer is gone.
+// How often, and how long each time, the stop waits for a device to send what it refused for a
+// full queue: at least 3 s in all, which a MIDI server that still runs needs only a fraction of
+// even after the longest live play.
+constexpr int kSilenceWaits = 1500;
+constexpr int32_t kSilenceWaitMs = 2;
+
+// Runs step under the engine lock until it says it is done, waiting without the lock (the
+// devices send meanwhile) while waits are left; false when they ran out first.
+template <typename Step>
+bool RetryUnlocked(Step step, int& waits) {
+  for (;;) {
+    {
+      Lock lock(EngineLock);
+      if (step()) return true;
+    }
+    if (waits >= kSilenceWaits) return false;
+    ++waits;
+    SleepMs(kSilenceWaitMs);
+  }
+}
+
+// The stop's last word on the outputs, once the timer is gone. None of it may be lost: what a
+// device refuses for a full queue (a long live play leaves thousands of note-offs to send at once)
+// goes out as it makes room, in order, the resets last.
 void SilenceOutputsAtStop() {
   // The live output is silenced only now: until the timer's last tick it went on playing what
   // the live queues held and what came in meanwhile, and a note or a pedal sent after the reset
   // would be left hanging. Nothing plays those queues from here on (the timer is gone, the keys
   // are off, the engine reset empties them), so these note-offs and this reset are the live
   // output's last word.
-  Lock lock(EngineLock);
+  int waits = 0;
   // Note-offs for what the live output sounds on any channel (a multiplier range reaches past
-  // the live channel's reset), then the reset.
-  SilenceLiveNotes();
-  if (IsValidPort(RunCtl.LivePort)) ResetPortChannel(RunCtl.LivePort, Live.Chan[RunCtl.LivePort]);
-  // And every channel that sounded since its last reset: the live output's pedal left where it
-  // was before a move, a seq's last tick.
-  ResetDirtyChans();
+  // the live channel's reset); what a device refused stays counted for the next round.
+  RetryUnlocked([] { return SilenceLiveNotes(); }, waits);
+  {
+    Lock lock(EngineLock);
+    PlayCycle.HoldRefused = 1;
+    // Then the live channel's reset, and every channel that sounded since its last reset: the
+    // live output's pedal left where it was before a move, a seq's last tick.
+    if (IsValidPort(RunCtl.LivePort)) ResetPortChannel(RunCtl.LivePort, Live.Chan[RunCtl.LivePort]);
+    ResetDirtyChans();
+  }
+  RetryUnlocked([] { return SendHeldSends(); }, waits);
+  int64_t lost = 0;
+  {
+    Lock lock(EngineLock);
+    lost = DropHeldSends();
+    FifoLock countLock;
+    if (LockFifo(LiveNoteOnCounter.Mutex, countLock))
+      for (const auto& channel : LiveNoteOnCounter.Counts)
+        for (const int32_t count : channel) lost += count;
+  }
+  if (lost > 0) Log("Stop: " + std::to_string(lost) + " silencing messages could not be sent");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // FlushLiveFifo and the LiveFifo overflow, heard on the loopback MIDI backend.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -168,6 +169,72 @@ TEST_F(FlushLiveTest, FlushUsesTheChannelTheNotesWentOutOn) {
   FlushLiveFifo();
   EXPECT_EQ(Sent(), (std::vector<std::string>{Bytes({0x92, 0x3C, 0x64}), Bytes({0x82, 0x3C, 0x00})}));
   EXPECT_EQ(LiveNoteOnCounter.Counts[2][0x3C], 0);
+}
+
+// The counts that are not 0, as "2:3C=3".
+std::string Counted() {
+  std::string out;
+  for (int ch = 0; ch < kChans; ++ch)
+    for (int n = 0; n < 128; ++n)
+      if (const int32_t c = LiveNoteOnCounter.Counts[ch][n]) {
+        char text[24];
+        std::snprintf(text, sizeof text, "%s%X:%02X=%d", out.empty() ? "" : " ", ch, n, c);
+        out += text;
+      }
+  return out;
+}
+
+struct CountCase {
+  const char* name;
+  uint32_t msg;
+  bool live;         // through the live path, else sent on the live port as is
+  int64_t room;      // messages the output takes; -1 all
+  const char* left;  // Counted() after it, from "0:3C=3 5:40=1"
+};
+
+void PrintTo(const CountCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+const CountCase kCountCases[] = {
+    {"NoteOnStacks", 0x643C90, true, -1, "0:3C=4 5:40=1"},
+    {"NoteOffEndsOneStackedNoteOn", 0x003C80, true, -1, "0:3C=2 5:40=1"},
+    {"AllNotesOffEndsItsChannel", 0x007BB7, true, -1, "5:40=1"},
+    {"AllSoundOffEndsItsChannel", 0x0078B0, true, -1, "5:40=1"},
+    {"ResetAllControllersSilencesNothing", 0x0079B0, true, -1, "0:3C=3 5:40=1"},
+    {"SystemResetEndsEveryChannel", 0xFF, false, -1, ""},
+    {"RefusedNoteOnNeverSounded", 0x643C90, true, 0, "0:3C=3 5:40=1"},
+    {"RefusedNoteOffStillSounds", 0x003C80, true, 0, "0:3C=3 5:40=1"},
+    {"RefusedAllNotesOffSilencesNothing", 0x007BB0, true, 0, "0:3C=3 5:40=1"},
+};
+
+class LiveCountTest : public FlushLiveTest, public ::testing::WithParamInterface<CountCase> {};
+
+TEST_P(LiveCountTest, CountsWhatTheSynthWasLeftSounding) {
+  const CountCase& c = GetParam();
+  LiveNoteOnCounter.Counts[0][0x3C] = 3;
+  LiveNoteOnCounter.Counts[5][0x40] = 1;
+  midi::loopback::LimitSends(c.room);
+  if (c.live) {
+    ProcessLiveEvent(c.msg);
+  } else {
+    SendShortMsg(2, c.msg, false);
+  }
+  EXPECT_EQ(Counted(), c.left);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, LiveCountTest, ::testing::ValuesIn(kCountCases),
+                         [](const ::testing::TestParamInfo<CountCase>& info) { return info.param.name; });
+
+TEST_F(FlushLiveTest, NoteOffsTheOutputRefusesStayCountedForTheNextSilence) {
+  LiveNoteOnCounter.Counts[0][0x3C] = 3;
+  midi::loopback::LimitSends(1);
+  EXPECT_FALSE(SilenceLiveNotes());
+  EXPECT_EQ(Counted(), "0:3C=2");
+  midi::loopback::LimitSends(-1);
+  EXPECT_TRUE(SilenceLiveNotes());
+  EXPECT_EQ(Counted(), "");
+  EXPECT_EQ(Sent(), std::vector<std::string>(3, Bytes({0x80, 0x3C, 0x00})));
 }
 
 TEST_F(FlushLiveTest, LogMidiResultNamesTheFailure) {

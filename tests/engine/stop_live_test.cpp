@@ -2,10 +2,12 @@
 // and what came in while it ran, either goes out before the live output's last reset or never.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "base/EngineLock.h"
 #include "engine/RunTestState.h"
 #include "engine/Sounding.h"
 #include "keymaps/KeyModes.h"
@@ -139,6 +141,67 @@ TEST_P(StopLiveTest, NothingSoundsAfterTheStop) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, StopLiveTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<StopCase>& info) { return info.param.name; });
+
+// A stop whose live output takes only so much at a time: it waits for room without the engine lock
+// and sends the rest in order, the note-offs first and the channel reset last; an output that
+// never makes room ends the stop all the same, with a diagnostic.
+class StopRefusedTest : public test::RunRig {
+ protected:
+  // Three notes held on the live channel 3, two of them stacked on one key; the seqs' channel
+  // reset goes out while the timer runs. From the timer's end on, the output takes `first`
+  // messages, then `more` after each wait of the stop.
+  void StopWithRoom(int64_t first, int64_t more) {
+    Allocate(1, 1);
+    Live.Chan[0] = 2;
+    StartRunning();
+    {
+      std::lock_guard lock(EngineLock);
+      for (uint32_t msg : {0x643C90u, 0x643C90u, 0x644090u}) WriteLiveFifo(msg);
+    }
+    for (int i = 0; i < 3; ++i) TimerProc(7, 0);
+    TimerIo.KillEvent = [this, first](uint32_t) {
+      Note("timer: kill");
+      midi::loopback::LimitSends(first);
+      return mmtimer::kOk;
+    };
+    TimerIo.Sleep = [this, more](int32_t ms) {
+      Note("sleep " + std::to_string(ms));
+      if (ms == 2) midi::loopback::LimitSends(more);
+    };
+    StopRunning();
+    ASSERT_EQ(RunCtl.ProgState, TProgState::Config);
+  }
+
+  int Waits() {
+    const Lines j = Journal();
+    return static_cast<int>(std::count(j.begin(), j.end(), "sleep 2"));
+  }
+};
+
+TEST_F(StopRefusedTest, WhatTheOutputRefusesGoesOutAsItMakesRoomTheResetLast) {
+  StopWithRoom(1, 4);
+  const Lines sent = SentHex();
+  EXPECT_EQ(sent, Join({{"92 3C 64", "92 3C 64", "92 40 64"},
+                        ChannelResetHex(0),
+                        {"82 3C 00", "82 3C 00", "82 40 00"},
+                        ChannelResetHex(2)}));
+  // Twelve messages to send: one at first, then four after each wait.
+  EXPECT_EQ(Waits(), 3);
+  EXPECT_EQ(test::LeftSounding(sent), Lines{});
+}
+
+TEST_F(StopRefusedTest, AnOutputThatNeverMakesRoomEndsTheStopInItsTimeAndSaysSo) {
+  Trace.DiagFlags = 1;
+  StopWithRoom(0, 0);
+  EXPECT_EQ(SentHex(), Join({{"92 3C 64", "92 3C 64", "92 40 64"}, ChannelResetHex(0)}));
+  EXPECT_EQ(Waits(), 1500);
+  const Lines j = Journal();
+  EXPECT_NE(std::find(j.begin(), j.end(), "log: Stop: 12 silencing messages could not be sent"), j.end());
+  EXPECT_EQ(RunCtl.TimerExists, 0);
+  // Nothing more could be done about what was left sounding.
+  midi::loopback::ClearSent();
+  Trace.DiagFlags = 0;
+}
 
 // The checks the stop tests lean on.
 TEST(SoundingTest, NotesAndPedalsLeftAndNoteOnsAfterTheLastReset) {

@@ -61,6 +61,7 @@ struct Loop {
   std::atomic<int> inDevs{loopback::kInDevs};
   std::atomic<int> outDevs{loopback::kOutDevs};
   std::map<std::string, Result> failNext;
+  int64_t sendRoom = -1;  // messages the outputs still take; -1 no limit
   std::atomic<uint32_t (*)()> clock{nullptr};
 
   // Under mu.
@@ -139,6 +140,8 @@ class LoopOutput final : public BackendOutput {
     const int64_t due = dueNs == kNow ? kNow : detail::ClampDue(dueNs, clock::NowNs(), 0);
     std::lock_guard lk(L().mu);
     if (const Result r = L().TakeFail("send")) return r;
+    if (L().sendRoom == 0) return kErrQueueFull;
+    if (L().sendRoom > 0) --L().sendRoom;
     L().sent[dev_].Push(now, data, length, due);
     return kOk;
   }
@@ -273,6 +276,11 @@ void FailNext(const char* call, Result code) {
   }
 }
 
+void LimitSends(int64_t n) {
+  std::lock_guard lk(L().mu);
+  L().sendRoom = n < 0 ? -1 : n;
+}
+
 void Drain() {
   detail::DrainInput();
 }
@@ -283,6 +291,7 @@ void Reset() {
   std::lock_guard lk(L().mu);
   for (SentRing& r : L().sent) r.Clear();
   L().failNext.clear();
+  L().sendRoom = -1;
 }
 
 }  // namespace loopback

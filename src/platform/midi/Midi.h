@@ -152,13 +152,17 @@ void ClearSent();
 // The next call of the given name ("open", "start", "stop", "reset", "close", "send") on any
 // loopback device fails with code; for testing the callers' failure paths.
 void FailNext(const char* call, Result code);
+// From now on the loopback outputs take n more messages between them and refuse every one after
+// with kErrQueueFull, as a device whose queue is full does, until the next call; n < 0 (the
+// default) takes them all.
+void LimitSends(int64_t n);
 // Input device devId loses its MIDI server: its callback is told so (an Error with msg 0), as a
 // backend tells each open input once. kErrNotReady when the device is not open.
 Result LoseInput(int devId);
 // Blocks until the MIDI-in worker has delivered everything injected so far.
 void Drain();
 // Everything above as at start-up: default device counts, no clock, nothing sent, no failure
-// waiting. Open devices stay open.
+// waiting, no limit on sends. Open devices stay open.
 void Reset();
 }  // namespace loopback
 
