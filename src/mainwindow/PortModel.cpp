@@ -319,12 +319,18 @@ void RescanDevices(bool outputs) {
     CloseAllInPorts();
   }
   PortListOf(side).PortItems.clear();
-  // The layer's view of the system is taken again only with no device of either side open: a
-  // rescan renumbers the devices, and an open device keeps its handle, not its number. When it is
-  // taken, both tables are listed from it, so no table keeps numbers of the old view.
+  // A whole rescan renumbers both sides, and an open device keeps its handle, not its number; so
+  // it is taken (and both tables listed from it) only with nothing of the other side open. Else
+  // only this side is listed again, and the other keeps its numbers and its open devices.
   bool otherOpen = false;
   for (const auto& d : outputs ? RunCtl.MidiInDevs : RunCtl.MidiOutDevs) otherOpen = otherOpen || d.Opened;
-  if (!otherOpen) {
+  if (otherOpen) {
+    if (outputs) {
+      midi::RescanOutputs();
+    } else {
+      midi::RescanInputs();
+    }
+  } else {
     midi::Rescan();
     if (outputs) {
       LoadInDevNames();

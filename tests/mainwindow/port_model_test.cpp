@@ -290,6 +290,47 @@ TEST_F(PortModelTest, RescanClosesEveryPortOfTheSide) {
   EXPECT_EQ(PortLists.Out.PortItems, Strs{"P1- Loopback Out 1"});
 }
 
+TEST_F(PortModelTest, RefreshFindsANewDeviceWhileTheOtherSideStaysOpenAndPlays) {
+  struct Case {
+    TPortSide refreshed;
+    int ins, outs;  // devices the system has once the refreshed side gains one
+    Strs listed;
+  };
+  const Case cases[] = {
+      {kIn, 4, 3, {kFreeDevicesLine, "Loopback In 1", "Loopback In 2", "Loopback In 3", "Loopback In 4"}},
+      {kOut,
+       3,
+       4,
+       {kFreeDevicesLine, "Loopback Out 1", "Loopback Out 2", "Loopback Out 3", "Loopback Out 4"}},
+  };
+  for (const Case& c : cases) {
+    const bool keepOut = c.refreshed == kIn;
+    const TPortSide kept = keepOut ? kOut : kIn;
+    const auto& table = keepOut ? RunCtl.MidiOutDevs : RunCtl.MidiInDevs;
+    AllocateByName(kept, keepOut ? "Loopback Out 2" : "Loopback In 2");
+    const uint32_t handle = table[1].Handle;
+    const Strs keptRows = DevTexts(kept);
+    midi::loopback::SetDevCounts(c.ins, c.outs);
+    RescanDevices(c.refreshed == kOut);
+    EXPECT_EQ(DevTexts(c.refreshed), c.listed);
+    EXPECT_EQ(DevTexts(kept), keptRows);
+    EXPECT_EQ((Ints{table[1].Opened, table[1].PortNo, static_cast<int>(table[1].DevId)}), (Ints{1, 0, 1}));
+    EXPECT_EQ(table[1].Handle, handle);
+    // The kept device is still the one its port plays through.
+    if (keepOut) {
+      midi::loopback::ClearSent();
+      ASSERT_EQ(midi::OutShortMsg(handle, 0x6407B0), midi::kOk);
+      EXPECT_EQ(SentHex(1), Strs{"B0 07 64"});
+    } else {
+      ASSERT_EQ(midi::loopback::InjectShort(1, 0x6407B0), midi::kOk);
+      midi::loopback::Drain();
+      EXPECT_EQ(Count(LiveFifo), 1);
+    }
+    midi::loopback::SetDevCounts(midi::loopback::kInDevs, midi::loopback::kOutDevs);
+    RescanDevices(keepOut);
+  }
+}
+
 TEST(SelectPortComboByName, MatchesTheNameLessPrefixElseKeepsTheSelection) {
   const Strs items{"P1- Left", "P2- Right", "P3- Right", "Stray"};
   struct Case {

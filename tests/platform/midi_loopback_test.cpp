@@ -150,6 +150,26 @@ TEST_F(MidiLoopback, DeviceListsNameTheLoopbackPorts) {
   EXPECT_EQ(name, "Loopback In 1");
 }
 
+TEST_F(MidiLoopback, ASideRescanLeavesTheOtherListAndItsOpenDevices) {
+  const Handle out = OpenOut(0);
+  loopback::SetDevCounts(5, 1);
+  RescanInputs();
+  EXPECT_EQ((std::vector<int>{InDevCount(), OutDevCount()}), (std::vector<int>{5, 3}));
+  std::string name;
+  ASSERT_EQ(InDevName(4, name), kOk);
+  EXPECT_EQ(name, "Loopback In 5");
+  ASSERT_EQ(OutDevName(1, name), kOk);
+  EXPECT_EQ(name, "Loopback Out 2");
+  ASSERT_EQ(OutShortMsg(out, 0x6407B0), kOk);
+  EXPECT_EQ(SentBytes(0), std::vector<std::string>{Bytes({0xB0, 0x07, 0x64})});
+  // The outputs' own rescan drops the device gone from the system; the open one still sends.
+  RescanOutputs();
+  EXPECT_EQ((std::vector<int>{InDevCount(), OutDevCount()}), (std::vector<int>{5, 1}));
+  EXPECT_EQ(OutDevName(1, name), kErrBadDeviceId);
+  ASSERT_EQ(OutShortMsg(out, 0x6407B0), kOk);
+  EXPECT_EQ(SentBytes(0).size(), 2u);
+}
+
 TEST_F(MidiLoopback, ShortMessagesAndSysExArriveWholeAndInOrderOnTheWorker) {
   Recorder& rec = NewRec();
   const Handle h = OpenIn(1, rec);

@@ -320,22 +320,24 @@ std::unique_ptr<BackendImpl> Make(Backend b, Result& err) {
   return impl;
 }
 
+// Under api: one direction's list taken again from the backend; the other's stays as it is.
+void ListLocked(State& s, bool outputs) {
+  std::vector<std::string>& names = outputs ? s.outNames : s.inNames;
+  names.clear();
+  if (!s.backend) return;
+  std::vector<std::string> got;
+  const Result r = Guard([&] { return outputs ? s.backend->ListOutputs(got) : s.backend->ListInputs(got); });
+  if (r != kOk) got.clear();
+  for (const std::string& n : got) {
+    if (names.size() == kMaxDevs) break;
+    names.push_back(detail::CutDevName(n));
+  }
+}
+
 // Under api.
 void RescanLocked(State& s) {
-  s.inNames.clear();
-  s.outNames.clear();
-  if (!s.backend) return;
-  std::vector<std::string> in, out;
-  if (Guard([&] { return s.backend->ListInputs(in); }) != kOk) in.clear();
-  if (Guard([&] { return s.backend->ListOutputs(out); }) != kOk) out.clear();
-  for (const std::string& n : in) {
-    if (s.inNames.size() == kMaxDevs) break;
-    s.inNames.push_back(detail::CutDevName(n));
-  }
-  for (const std::string& n : out) {
-    if (s.outNames.size() == kMaxDevs) break;
-    s.outNames.push_back(detail::CutDevName(n));
-  }
+  ListLocked(s, false);
+  ListLocked(s, true);
 }
 
 // Under api.
@@ -560,6 +562,18 @@ void Rescan() {
   // After its server went away, a rescan with nothing open finds the server again if it is back.
   if (!s.backend->Alive() && !AnyOpen(s) && SelectLocked(s, s.backend->Kind()) == kOk) return;
   RescanLocked(s);
+}
+
+void RescanInputs() {
+  State& s = St();
+  std::lock_guard lk(s.api);
+  if (EnsureBackend(s)) ListLocked(s, false);
+}
+
+void RescanOutputs() {
+  State& s = St();
+  std::lock_guard lk(s.api);
+  if (EnsureBackend(s)) ListLocked(s, true);
 }
 
 int InDevCount() {

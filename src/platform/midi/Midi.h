@@ -50,6 +50,10 @@ const char* BackendName(Backend b);
 // name that would repeat another is numbered (" #2"). With no device open, Rescan also connects
 // again to a MIDI server that went away and came back.
 void Rescan();
+// One direction's list re-read alone: the other keeps its numbers, so a device of it opened by
+// its number is still the device that number names. These never connect again to a server.
+void RescanInputs();
+void RescanOutputs();
 int InDevCount();
 int OutDevCount();
 Result InDevName(int devId, std::string& name);
