@@ -381,17 +381,35 @@ void RecalcQuantTicks() {
   RequestSeqGridRedraw();
 }
 
-void RecalcBeatTicks(bool rebuild) {
+namespace {
+
+void RecalcBeatAndBar() {
   if (Cfg.NoteLenFrac > 0) {
     Cfg.BeatTicks = kWholeNoteTicks / Cfg.NoteLenFrac;
     Cfg.BarTicks = Cfg.BeatTicks * Cfg.BeatsPerBar;
     RecalcQuantTicks();
   }
+}
+
+void MetrNoteLenFollowsBeat() {
   if (Cfg.NoteLenFrac != Cfg.MetrNoteLenFrac) {
     Cfg.MetrNoteLenFrac = std::max(Cfg.NoteLenFrac, 4);
     RaiseTopic(TTopic::MetrNoteLen);
   }
+}
+
+}  // namespace
+
+void RecalcBeatTicks(bool rebuild) {
+  RecalcBeatAndBar();
+  MetrNoteLenFollowsBeat();
   if (rebuild && Cfg.MetrSeqNo >= 0) RequestMetrRebuild();
+}
+
+void RecalcLoadedBeatTicks() {
+  RecalcBeatAndBar();
+  // The clicks a performer picked, and saved, stay: only a click longer than the beat is refused.
+  if (!IsValidBeatLen(Cfg.MetrNoteLenFrac) || Cfg.MetrNoteLenFrac < Cfg.NoteLenFrac) MetrNoteLenFollowsBeat();
 }
 
 void TakeBarSettings() {

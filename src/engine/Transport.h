@@ -155,7 +155,11 @@ int32_t TempoSweepNext(int32_t low, int32_t high, uint8_t bothWays, uint8_t& dir
 int32_t RoundTempo(int32_t tempo);
 
 void RecalcQuantTicks();
+// A time signature set: beat, bar and grid lengths, and the metronome's clicks take the beat.
 void RecalcBeatTicks(bool rebuild);
+// A time signature loaded with the settings: as RecalcBeatTicks, but the metronome's click length
+// loaded with it stays where that signature allows it (a power of two, not longer than the beat).
+void RecalcLoadedBeatTicks();
 // The pending bar settings (beat, bar and quantise lengths) become active.
 void TakeBarSettings();
 // At a bar end: the pending bar settings become active; once per metronome pattern the live sweeps
