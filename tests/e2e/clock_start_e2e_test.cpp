@@ -1,7 +1,6 @@
-// A synced device over a private JACK server: the performer's keys start a seq
-// from stopped, and the device hears MIDI Start and a clock on the frame the
-// seq starts on, then a clock every 1/24 beat from there, while the seq's notes
-// keep to the same grid.
+// A synced device over a private JACK server: the performer's keys start a seq from stopped, and
+// the device hears MIDI Start and a clock on the frame the seq starts on, then a clock every 1/24
+// beat from there, while the seq's notes keep to the same grid.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -36,21 +35,18 @@ constexpr int64_t kFramesPerMs = JackServer::kRate / 1000;
 // The first key of a map that holds the code.
 int32_t KeyOf(TMapNo map, uint8_t code) {
   for (int32_t k = 0; k < KeyCount; ++k)
-    if (KeyMaps.KeyFnTables[map][k].load() == code)
-      return k;
+    if (KeyMaps.KeyFnTables[map][k].load() == code) return k;
   return -1;
 }
 
-int32_t ListedDev(const std::array<TMidiDevRec, midi::kMaxDevs> &devs,
-                  int32_t last, const char *name) {
+int32_t ListedDev(const std::array<TMidiDevRec, midi::kMaxDevs>& devs, int32_t last, const char* name) {
   for (int32_t i = 0; i <= last; ++i)
-    if (devs[i].DevName == name)
-      return i;
+    if (devs[i].DevName == name) return i;
   return -1;
 }
 
-// What the device heard of one start: the frames of the Start, of the clocks
-// from the one before it on, and of the seq's note-ons.
+// What the device heard of one start: the frames of the Start, of the clocks from the Start on and
+// of the seq's note-ons, and whether a clock came right behind the Start.
 struct THeardStart {
   int64_t start = -1;
   std::vector<int64_t> clocks;
@@ -59,10 +55,9 @@ struct THeardStart {
 };
 
 class ClockStartE2E : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
-    if (!JackServer::Installed())
-      GTEST_SKIP() << "/usr/bin/jackd is missing (install jackd2)";
+    if (!JackServer::Installed()) GTEST_SKIP() << "/usr/bin/jackd is missing (install jackd2)";
     ResetAllState();
     test::MakeEngineConfig();
     std::string why;
@@ -78,10 +73,8 @@ protected:
     }
     LoadInDevNames();
     LoadOutDevList();
-    const int32_t in =
-        ListedDev(RunCtl.MidiInDevs, RunCtl.MidiInDevsLast, "peer:out");
-    const int32_t out =
-        ListedDev(RunCtl.MidiOutDevs, RunCtl.MidiOutDevsLast, "peer:in");
+    const int32_t in = ListedDev(RunCtl.MidiInDevs, RunCtl.MidiInDevsLast, "peer:out");
+    const int32_t out = ListedDev(RunCtl.MidiOutDevs, RunCtl.MidiOutDevsLast, "peer:in");
     ASSERT_GE(in, 0);
     ASSERT_GE(out, 0);
     RunCtl.InPortDevIdx[0] = static_cast<int8_t>(in);
@@ -95,8 +88,7 @@ protected:
 
   void TearDown() override {
     StopRunning();
-    for (int32_t i = 0; i <= RunCtl.MidiInDevsLast; ++i)
-      CloseInPort(i, RunCtl.MidiInDevs[i].PortNo, false);
+    for (int32_t i = 0; i <= RunCtl.MidiInDevsLast; ++i) CloseInPort(i, RunCtl.MidiInDevs[i].PortNo, false);
     for (int32_t i = 0; i <= RunCtl.MidiOutDevsLast; ++i)
       CloseOutPort(i, RunCtl.MidiOutDevs[i].PortNo, false);
     midi::SelectBackend(midi::Backend::Loopback);
@@ -107,23 +99,23 @@ protected:
 
   // LiveCmd, seq 1, then the command's key.
   void Press(uint8_t command) {
-    for (const int32_t key : {KeyOf(MapLive, LiveCmd), KeyOf(MapCmd, CmdSeq1),
-                              KeyOf(MapCmd, command)}) {
+    for (const int32_t key : {KeyOf(MapLive, LiveCmd), KeyOf(MapCmd, CmdSeq1), KeyOf(MapCmd, command)}) {
       ASSERT_GE(key, 0);
       ASSERT_TRUE(peer_->Queue({0x90, static_cast<uint8_t>(key), 0x64}));
       ASSERT_TRUE(peer_->Queue({0x80, static_cast<uint8_t>(key), 0x00}));
     }
   }
 
-  template <typename Pred> static bool WaitLocked(Pred pred) {
+  template <typename Pred>
+  static bool WaitLocked(Pred pred) {
     return test::WaitUntil([&] {
       std::lock_guard lock(EngineLock);
       return pred();
     });
   }
 
-  // LiveCmd, seq 1, play; once the seq's second note and a few clocks more are
-  // heard, LiveCmd, seq 1, stop, and the seq is stopped.
+  // LiveCmd, seq 1, play; once the seq's second note and a few clocks more are heard, the same
+  // keys with stop, and the seq is stopped.
   THeardStart StartAndStop(int64_t clockFrames) {
     const std::size_t from = peer_->Count();
     Press(CmdPlay);
@@ -135,19 +127,17 @@ protected:
                  heard.clocks.back() >= heard.notes[1] + 4 * clockFrames;
         },
         5s);
-    EXPECT_TRUE(enough)
-        << "the seq's two notes and the clocks after them did not come";
+    EXPECT_TRUE(enough) << "the seq's two notes and the clocks after them did not come";
     Press(CmdStop);
-    EXPECT_TRUE(
-        WaitLocked([] { return SeqBuf(0).SeqState == TSeqState::Stopped; }));
+    EXPECT_TRUE(WaitLocked([] { return SeqBuf(0).SeqState == TSeqState::Stopped; }));
     return heard;
   }
 
-  void Read(std::size_t from, THeardStart &heard) const {
+  void Read(std::size_t from, THeardStart& heard) const {
     heard = {};
     const std::size_t n = peer_->Count();
     for (std::size_t i = from; i < n; ++i) {
-      const test::Peer::Event &e = peer_->At(i);
+      const test::Peer::Event& e = peer_->At(i);
       const uint8_t status = e.bytes[0];
       if (status == 0xFA) {
         heard.start = e.frame;
@@ -155,8 +145,7 @@ protected:
         heard.clocks.clear();
       } else if (status == 0xF8) {
         heard.clocks.push_back(e.frame);
-      } else if (e.length == 3 && (status & 0xF0) == 0x90 && e.bytes[2] != 0 &&
-                 heard.start >= 0) {
+      } else if (e.length == 3 && (status & 0xF0) == 0x90 && e.bytes[2] != 0 && heard.start >= 0) {
         heard.notes.push_back(e.frame);
       }
     }
@@ -173,12 +162,7 @@ TEST_F(ClockStartE2E, ASyncedDeviceStartsOnTheFrameOfTheSeqsFirstNote) {
   {
     std::lock_guard lock(EngineLock);
     // Two beats, a note on each.
-    test::FillPart(0, 0,
-                   {{0, 0x643C90},
-                    {960, 0x3C80},
-                    {3840, 0x643E90},
-                    {4800, 0x3E80},
-                    {7680, 0xFF}});
+    test::FillPart(0, 0, {{0, 0x643C90}, {960, 0x3C80}, {3840, 0x643E90}, {4800, 0x3E80}, {7680, 0xFF}});
   }
   RunCtl.ProgState = TProgState::Config;
   StartRunning();
@@ -187,27 +171,24 @@ TEST_F(ClockStartE2E, ASyncedDeviceStartsOnTheFrameOfTheSeqsFirstNote) {
 
   struct Case {
     int32_t tempo;
-    int64_t clockFrames; // 1/24 beat at 48 kHz
+    int64_t clockFrames;  // 1/24 beat at 48 kHz
   };
-  for (const Case c :
-       {Case{12000, 1000}, Case{15000, 800}, Case{10000, 1200}}) {
+  for (const Case c : {Case{12000, 1000}, Case{15000, 800}, Case{10000, 1200}}) {
     {
       std::lock_guard lock(EngineLock);
       Cfg.Tempo = Cfg.TargetTempo = c.tempo;
     }
     for (int start = 0; start < 2; ++start) {
-      SCOPED_TRACE("tempo " + std::to_string(c.tempo) + " start " +
-                   std::to_string(start));
-      // A start during which the server's frames slipped against the clock, or
-      // a message was sent too late for its frame (a timer woken late on a busy
-      // machine), measures the machine, not the engine: it is played again.
+      SCOPED_TRACE("tempo " + std::to_string(c.tempo) + " start " + std::to_string(start));
+      // A start during which the server's frames slipped against the clock, or a message was sent
+      // too late for its frame (a timer woken late on a busy machine), measures the machine, not
+      // the engine: it is played again.
       THeardStart heard;
       for (int run = 0; run < 3; ++run) {
         const uint32_t steps = Transport.ClockSteps.load();
         const uint64_t clamps = midi::ClampedStamps();
         heard = StartAndStop(c.clockFrames);
-        if (HasFatalFailure() || (Transport.ClockSteps.load() == steps &&
-                                  midi::ClampedStamps() == clamps))
+        if (HasFatalFailure() || (Transport.ClockSteps.load() == steps && midi::ClampedStamps() == clamps))
           break;
       }
       ASSERT_GE(heard.start, 0);
@@ -219,11 +200,10 @@ TEST_F(ClockStartE2E, ASyncedDeviceStartsOnTheFrameOfTheSeqsFirstNote) {
       EXPECT_LE(heard.notes[0], heard.start + period);
       EXPECT_EQ(heard.notes[1] - heard.notes[0], 24 * c.clockFrames);
       for (std::size_t i = 1; i < heard.clocks.size(); ++i)
-        EXPECT_EQ(heard.clocks[i] - heard.clocks[i - 1], c.clockFrames)
-            << "clock " << i;
+        EXPECT_EQ(heard.clocks[i] - heard.clocks[i - 1], c.clockFrames) << "clock " << i;
     }
   }
 }
 
-} // namespace
-} // namespace vel
+}  // namespace
+}  // namespace vel
