@@ -272,6 +272,49 @@ int64_t TickPosAtMs(int32_t ms) {
   return Transport.TickPosUnits + int64_t{Since(ms, Transport.TickPosMs)} * Cfg.Tempo * 64;
 }
 
+int64_t WholeTickPos() {
+  return Transport.TickPosUnits - Transport.TickFracAcc;
+}
+
+int64_t StartReachPos() {
+  const int64_t now = clock::NowNs();
+  if (Transport.TickPosNs == midi::kNow) {
+    // No tick yet in this run: its time begins with the start, which the first tick carries on.
+    Transport.TickClockNs = now;
+    Transport.TickPosNs = now;
+    Transport.TickPosMs = Transport.MsClock.load(std::memory_order_relaxed);
+    return Transport.TickPosUnits;
+  }
+  // What is sent now or by the next timer tick goes out by the timer's next deadline after now
+  // (a tick already overdue, the timer held up or the lock busy, may have to wait for it); what
+  // was due more than the late window before that, the output can no longer place.
+  const int64_t periodNs = int64_t{std::max(Cfg.MidiTimerInterval, 1)} * 1000000;
+  const int64_t since = std::max<int64_t>(now - Transport.TickPosNs, 0);
+  const int64_t nextTickNs = Transport.TickPosNs + (since / periodNs + 1) * periodNs;
+  const int64_t earliestNs = nextTickNs - (periodNs + kSendMarginNs);
+  return Transport.TickPosUnits + UnitsInNs(earliestNs - Transport.TickPosNs, int64_t{Cfg.Tempo} * 64);
+}
+
+int32_t StartLeadTicks() {
+  const int64_t late = StartReachPos() - WholeTickPos();
+  if (late <= 0) return 0;
+  return static_cast<int32_t>(std::min<int64_t>((late + kTickUnits - 1) / kTickUnits, INT32_MAX / 2));
+}
+
+void StartMidiClock(int64_t pos) {
+  Transport.RecStartedClock = 1;
+  // The clock counts from the Start: the next one is 160 ticks after it.
+  Transport.ClockFracAcc = Transport.TickPosUnits - pos;
+  const int64_t outer = PlayCycle.SendDueNs;
+  if (Transport.TickPosNs != midi::kNow) {
+    const int64_t perMs = std::max<int64_t>(int64_t{Cfg.Tempo} * 64, 1);
+    PlayCycle.SendDueNs = Transport.TickPosNs + NsOfUnits(pos - Transport.TickPosUnits, perMs);
+  }
+  SendToPorts(Cfg.MidiOutSyncEnabled, 0xFA, Trace.TraceSync);
+  SendToPorts(Cfg.MIDIOutClocksEnabled, 0xF8, Trace.TraceMC);
+  PlayCycle.SendDueNs = outer;
+}
+
 int32_t TempoStep(bool down, int32_t steps, int32_t low, int32_t high, float factor) {
   int64_t t;
   if (Cfg.UseLgTempos && factor > 0) {
@@ -338,17 +381,35 @@ void RecalcQuantTicks() {
   RequestSeqGridRedraw();
 }
 
-void RecalcBeatTicks(bool rebuild) {
+namespace {
+
+void RecalcBeatAndBar() {
   if (Cfg.NoteLenFrac > 0) {
     Cfg.BeatTicks = kWholeNoteTicks / Cfg.NoteLenFrac;
     Cfg.BarTicks = Cfg.BeatTicks * Cfg.BeatsPerBar;
     RecalcQuantTicks();
   }
+}
+
+void MetrNoteLenFollowsBeat() {
   if (Cfg.NoteLenFrac != Cfg.MetrNoteLenFrac) {
     Cfg.MetrNoteLenFrac = std::max(Cfg.NoteLenFrac, 4);
     RaiseTopic(TTopic::MetrNoteLen);
   }
+}
+
+}  // namespace
+
+void RecalcBeatTicks(bool rebuild) {
+  RecalcBeatAndBar();
+  MetrNoteLenFollowsBeat();
   if (rebuild && Cfg.MetrSeqNo >= 0) RequestMetrRebuild();
+}
+
+void RecalcLoadedBeatTicks() {
+  RecalcBeatAndBar();
+  // The clicks a performer picked, and saved, stay: only a click longer than the beat is refused.
+  if (!IsValidBeatLen(Cfg.MetrNoteLenFrac) || Cfg.MetrNoteLenFrac < Cfg.NoteLenFrac) MetrNoteLenFollowsBeat();
 }
 
 void TakeBarSettings() {
@@ -487,9 +548,12 @@ void ResetRecordState() {
   if (EngineHooks.ResetRecKeys) EngineHooks.ResetRecKeys(step);
   SetKeyMode(step ? TKeyMode::StepRecord : TKeyMode::Record);
   if (Transport.RecRawMode && Cfg.RecRawSyncReqd && Cfg.ClocksSourceInternal && !Transport.RecStartedClock) {
-    if (NoSeqPlaying()) RestartBeatCount(true);
-    Transport.RecStartedClock = 1;
-    SendToPorts(Cfg.MidiOutSyncEnabled, 0xFA, Trace.TraceSync);
+    const int32_t lead = StartLeadTicks();
+    if (NoSeqPlaying()) {
+      RestartBeatCount(true);
+      StartBarCountdown(lead);
+    }
+    StartMidiClock(WholeTickPos() + int64_t{lead} * kTickUnits);
   }
 }
 

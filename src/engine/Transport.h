@@ -128,6 +128,21 @@ constexpr int64_t kTickPosReachNs = 60'000'000'000;
 std::optional<int64_t> TickPosAtNs(int64_t ns);
 int64_t TickPosAtMs(int32_t ms);
 
+// The internal clock's position (tick units) of the play cycle's last whole tick, where a seq
+// started now has its tick 0.
+int64_t WholeTickPos();
+// The earliest position (tick units) that the output can still place at its time when the next
+// timer tick sends it. Before the run's first tick, the run's time begins now, there.
+int64_t StartReachPos();
+// Playing begins from stopped: the whole ticks from WholeTickPos to where it starts, the first
+// whole tick at or after StartReachPos (0 unless the engine's time lags behind now, or a tick
+// lasts longer than the output's margin).
+int32_t StartLeadTicks();
+// MIDI Start to the sync outputs and a clock to the clock outputs, both at the internal clock's
+// position pos (tick units), where the clock's count begins again: the next clock is 160 ticks
+// after it. Marks the clock started (RecStartedClock).
+void StartMidiClock(int64_t pos);
+
 // One step of the tempo: by steps x 1 BPM, or by factor^steps with UseLgTempos; kept within
 // low..high.
 int32_t TempoStep(bool down, int32_t steps, int32_t low, int32_t high, float factor);
@@ -140,7 +155,11 @@ int32_t TempoSweepNext(int32_t low, int32_t high, uint8_t bothWays, uint8_t& dir
 int32_t RoundTempo(int32_t tempo);
 
 void RecalcQuantTicks();
+// A time signature set: beat, bar and grid lengths, and the metronome's clicks take the beat.
 void RecalcBeatTicks(bool rebuild);
+// A time signature loaded with the settings: as RecalcBeatTicks, but the metronome's click length
+// loaded with it stays where that signature allows it (a power of two, not longer than the beat).
+void RecalcLoadedBeatTicks();
 // The pending bar settings (beat, bar and quantise lengths) become active.
 void TakeBarSettings();
 // At a bar end: the pending bar settings become active; once per metronome pattern the live sweeps

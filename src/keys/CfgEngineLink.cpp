@@ -88,7 +88,7 @@ void Apply(const TCfgEngineVals& e) {
   PlayCycle.LocalControlOn.store(e.LocalControlOn, std::memory_order_relaxed);
   Cfg.TargetTempo = Cfg.Tempo;
   RecalcQuantTicks();
-  RecalcBeatTicks(false);
+  RecalcLoadedBeatTicks();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The command handlers that ExecCommand and the argument modes share: play and mute cycles, the
 // play/mute toggle, pitch, transpose and lock, the value commands, record, delete and reset.
+#include <algorithm>
 #include <string>
 
 #include "base/Messages.h"
@@ -61,12 +62,13 @@ struct TStartOffset {
   bool Late = false;
 };
 
-TStartOffset StartOffset(bool nothingPlays) {
+TStartOffset StartOffset(bool nothingPlays, bool restarted) {
   const int32_t toBarEnd = PlayCycle.TicksToBarEnd;
   bool barAlign = nothingPlays;
-  if (nothingPlays) {
-    ResetNoteDisplays();
-  } else if (Cfg.MetrSeqNo >= 0 && Cfg.MetrSeqNo <= LastSeq()) {
+  if (nothingPlays) ResetNoteDisplays();
+  // The bar count began again with this start: the seqs begin with its first bar.
+  if (restarted) return {std::max(toBarEnd - Transport.ActBar.BarTicks, 0), false};
+  if (!nothingPlays && Cfg.MetrSeqNo >= 0 && Cfg.MetrSeqNo <= LastSeq()) {
     const TPartBuf& m = SeqBuf(Cfg.MetrSeqNo);
     barAlign = m.Selected && m.SeqState == TSeqState::Stopped;
   }
@@ -168,17 +170,21 @@ void PlayMuteSeq(int32_t s, const TStartOffset& offset, bool alternate, int32_t 
 
 void SetPlayMuteCycles(bool alternate, int32_t count, int32_t count2, bool mute, bool returnToLive) {
   const bool nothingPlays = NoSeqPlaying();
-  if (nothingPlays && Cfg.ClocksSourceInternal) RestartBeatCount(true);
-  const TStartOffset offset = StartOffset(nothingPlays);
-  // The first seq that starts from silence starts the outgoing clock as well.
+  // From silence the bar count begins again, where the output can still place the first notes.
+  const bool restart = nothingPlays && Cfg.ClocksSourceInternal;
+  const int32_t lead = restart ? StartLeadTicks() : 0;
+  if (restart) {
+    RestartBeatCount(true);
+    StartBarCountdown(lead);
+  }
+  const TStartOffset offset = StartOffset(nothingPlays, restart);
+  // The first seq that starts from silence starts the outgoing clock as well, on its first tick.
   bool first = true;
   for (int32_t s = 0; s <= LastSeq(); ++s) {
     const TPartBuf& b = SeqBuf(s);
     if (!b.Selected || b.Head < 0) continue;
-    if (first && nothingPlays && Cfg.ClocksSourceInternal && !Transport.RecStartedClock) {
-      Transport.RecStartedClock = 1;
-      SendToPorts(Cfg.MidiOutSyncEnabled, 0xFA, Trace.TraceSync);
-    }
+    if (first && restart && !Transport.RecStartedClock)
+      StartMidiClock(WholeTickPos() + int64_t{lead} * kTickUnits);
     first = false;
     PlayMuteSeq(s, offset, alternate, count, count2, mute);
   }

@@ -491,9 +491,10 @@ void StartTake(const TRecKey& k) {
 void TakeClockStart(const TRecKey& k) {
   // A raw take that asked for sync sent MIDI Start when it was armed.
   if (!Transport.RecRawMode && Cfg.RecIntSyncReqd && !Transport.RecStartedClock && Cfg.ClocksSourceInternal) {
+    // The take's clock begins at its first key, or where the output can still place it.
+    const int64_t reach = StartReachPos();
     if (NoSeqPlaying()) RestartBeatCount(true);
-    Transport.RecStartedClock = 1;
-    SendToPorts(Cfg.MidiOutSyncEnabled, 0xFA, Trace.TraceSync);
+    StartMidiClock(std::max(k.Pos, reach));
   }
   if (Cfg.ClocksSourceInternal) {
     Transport.RecStartTimeStamp = k.Time;

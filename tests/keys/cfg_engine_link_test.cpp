@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <mutex>
+#include <string>
 
 #include "base/EngineLock.h"
 #include "base/UiRecorder.h"
 #include "engine/LivePath.h"
 #include "engine/PartBufs.h"
 #include "engine/PlayCycle.h"
+#include "engine/Transport.h"
 #include "keys/CfgEngineLink.h"
 #include "keys/ResetAllState.h"
 #include "keys/ScaleValue.h"
@@ -59,6 +61,42 @@ TEST(CfgEngineLink, SaveTakesEngineValuesAndLoadGivesThemBack) {
   EXPECT_EQ(Live.SVel, 8);
   EXPECT_EQ(PlayCycle.PortChanProgs[0][2].ProgReq, 33);
   EXPECT_TRUE(ui.boxes.empty());
+  ResetAllState();
+}
+
+// Notes per bar, saved and loaded, come back as saved where the loaded time signature allows
+// them; one longer than its beat follows the beat. A time signature set later still sets them to
+// its beat (at least a quarter).
+TEST(CfgEngineLink, ALoadKeepsTheMetronomesNotesPerBarThatItsTimeSignatureAllows) {
+  struct Row {
+    int32_t beats, beatLen, metr, loaded;
+  };
+  for (const Row r :
+       {Row{4, 4, 8, 8}, Row{4, 4, 64, 64}, Row{6, 8, 16, 16}, Row{2, 2, 2, 2}, Row{6, 8, 4, 8}}) {
+    SCOPED_TRACE(std::to_string(r.beats) + "/" + std::to_string(r.beatLen) + " " + std::to_string(r.metr));
+    ResetAllState();
+    test::UiRecorder ui;
+    Cfg.BeatsPerBar = r.beats;
+    Cfg.NoteLenFrac = r.beatLen;
+    Cfg.MetrNoteLenFrac = r.metr;
+    const std::string text = BuildCfgText(InitialSaveState(CfgFull));
+    ASSERT_NE(text.find("\r\nMetrNoteLenFrac = " + std::to_string(r.metr) + "\r\n"), std::string::npos);
+    ResetAllState();
+    InstallCfgEngineLink();
+    ASSERT_TRUE(LoadConfigText(text, CfgFull, "/tmp/link.txt"));
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(Cfg.NoteLenFrac, r.beatLen);
+    EXPECT_EQ(Cfg.BeatTicks, 15360 / r.beatLen);
+    EXPECT_EQ(Cfg.MetrNoteLenFrac, r.loaded);
+  }
+  ASSERT_EQ(Cfg.MetrNoteLenFrac, 8);
+  ASSERT_TRUE(SetTimeSig(7, 8));
+  EXPECT_EQ(Cfg.MetrNoteLenFrac, 8);
+  Cfg.MetrNoteLenFrac = 16;
+  ASSERT_TRUE(SetTimeSig(4, 4));
+  EXPECT_EQ(Cfg.MetrNoteLenFrac, 4);
+  ASSERT_TRUE(SetTimeSig(2, 2));
+  EXPECT_EQ(Cfg.MetrNoteLenFrac, 4);
   ResetAllState();
 }
 

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <future>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/Messages.h"
@@ -255,6 +257,83 @@ TEST_F(CommandsTest, PlayFromSilenceStartsOnBarOneWithOneMidiStart) {
   ClearSent();
   Ticks(1);
   EXPECT_EQ(Sent(0), (Sends{{1, "90 3C 64"}, {1, "90 40 64"}}));
+}
+
+// The loopback's clock, lagMs ahead of the engine's: the time a timer held up has let pass.
+int32_t gLagMs = 0;
+uint32_t LaggedClock() {
+  return static_cast<uint32_t>(Transport.MsClock.load() + gLagMs);
+}
+
+// n timer ticks that find the engine lock held by another thread, as behind a long command: each
+// is counted and made up by the next tick that gets the lock.
+void HeldUpTicks(int n) {
+  std::promise<void> held, release;
+  std::thread holder([&] {
+    std::lock_guard lock(EngineLock);
+    held.set_value();
+    release.get_future().wait();
+  });
+  held.get_future().wait();
+  for (int i = 0; i < n; ++i) TimerProc(1, 0);
+  release.set_value();
+  holder.join();
+}
+
+// A start from silence sends MIDI Start and a clock on one stamp, where the seq's first note falls
+// due, and the clock's count begins there: a synced device starts with the seq. Also when the
+// timer was held up just before the command: the start is placed where the output can still
+// place its first notes, not at the last tick, long gone by the time they are sent.
+TEST_F(CommandsTest, PlayFromSilenceStartsTheClockOnTheSeqsFirstNote) {
+  struct Row {
+    int32_t tempo;
+    int32_t tickNs;  // whole ticks fall on whole ns at these tempos
+    int32_t beforeMs;
+    int32_t heldUpMs;
+  };
+  for (const Row r : {Row{12500, 125000, 23, 0}, Row{10000, 156250, 23, 0}, Row{15625, 100000, 37, 0},
+                      Row{12500, 125000, 23, 5}, Row{2500, 625000, 24, 3}}) {
+    SCOPED_TRACE(std::to_string(r.tempo) + " held up " + std::to_string(r.heldUpMs));
+    FreshSeqs();
+    ClearTimerAccumulators();
+    Cfg.Tempo = Cfg.TargetTempo = r.tempo;
+    Cfg.MidiOutSyncEnabled[0] = Cfg.MIDIOutClocksEnabled[0] = 1;
+    FillCycle(0);
+    Ticks(r.beforeMs);
+    HeldUpTicks(r.heldUpMs);
+    Keys.KeyMode = TKeyMode::Command;
+    Select(0b0001);
+    ClearSent();
+    const uint64_t clamps = midi::ClampedStamps();
+    gLagMs = r.heldUpMs;
+    midi::loopback::SetClock(&LaggedClock);
+    Exec(CmdPlay);
+    gLagMs = 0;
+    midi::loopback::SetClock(&test::EngineClock);
+    // Two cycles of the quarter-note part, and the first of the next.
+    Ticks(static_cast<int>(int64_t{8000} * r.tickNs / 1000000) + r.heldUpMs);
+    int64_t start = -1;
+    std::vector<int64_t> clocks, notes;
+    for (std::size_t i = 0; i < midi::loopback::SentCount(0); ++i) {
+      const midi::loopback::Sent m = midi::loopback::SentAt(0, i);
+      const std::string hex = test::Hex(m.bytes);
+      if (hex == "FA") start = m.dueNs;
+      if (hex == "F8") clocks.push_back(m.dueNs);
+      if (hex == "90 3C 64") notes.push_back(m.dueNs);
+    }
+    EXPECT_EQ(midi::ClampedStamps(), clamps);
+    ASSERT_EQ(SentHex(0).at(0), "FA");
+    ASSERT_EQ(SentHex(0).at(1), "F8");
+    ASSERT_EQ(clocks.size(), 51u);
+    ASSERT_EQ(notes.size(), 3u);
+    EXPECT_EQ(clocks[0], start);
+    EXPECT_GE(notes[0], start);
+    EXPECT_LE(notes[0], start + 1000000);
+    for (std::size_t n = 1; n < notes.size(); ++n)
+      EXPECT_EQ(notes[n] - notes[n - 1], 3840 * int64_t{r.tickNs});
+    for (std::size_t n = 1; n < clocks.size(); ++n)
+      EXPECT_EQ(clocks[n] - clocks[n - 1], 160 * int64_t{r.tickNs});
+  }
 }
 
 TEST_F(CommandsTest, WithAnExternalClockPlayWaitsForTheBarEndAndSendsNoStart) {

@@ -450,6 +450,38 @@ TEST_F(RealTimeRecordTest, ADeviceKeyRecordsAtTheExactTickOfItsArrival) {
   }
 }
 
+// A take that starts the clock sends MIDI Start and a clock at its first key's own time, where
+// the clock's count begins; a key stamped longer ago than the output can still place, at the
+// earliest it can.
+TEST_F(RealTimeRecordTest, ATakeThatStartsTheClockStartsItAtItsFirstKey) {
+  struct Case {
+    int64_t keyOffNs;
+    int64_t startNs;
+  };
+  for (const Case c : {Case{-200000, 99800000}, Case{-2000000, 99750000}}) {
+    SCOPED_TRACE(c.keyOffNs);
+    Fresh();
+    Cfg.Tempo = Cfg.TargetTempo = 12500;  // a clock every 20 ms
+    Cfg.RecIntSyncReqd = 1;
+    Cfg.MidiOutSyncEnabled[0] = Cfg.MIDIOutClocksEnabled[0] = 1;
+    UseDevice();
+    Arm();
+    At(100);
+    ClearSent();
+    DeviceKey(NoteOn(60), c.keyOffNs);
+    At(145);
+    std::vector<std::pair<std::string, int64_t>> sent;
+    for (std::size_t i = 0; i < midi::loopback::SentCount(0); ++i) {
+      const midi::loopback::Sent m = midi::loopback::SentAt(0, i);
+      if (m.bytes.size() == 1) sent.emplace_back(Hex(m.bytes), m.dueNs);
+    }
+    EXPECT_EQ(sent, (std::vector<std::pair<std::string, int64_t>>{{"FA", c.startNs},
+                                                                  {"F8", c.startNs},
+                                                                  {"F8", c.startNs + 20000000},
+                                                                  {"F8", c.startNs + 40000000}}));
+  }
+}
+
 TEST_F(RealTimeRecordTest, ATakeLoopsOnFromItsEndKeysOwnTimeWhenEverTheKeyIsHandled) {
   // A note at 100.4 ms held 125 ms (960 ticks at 120 BPM), the end key at 2100.4 ms: one bar.
   // The key reaches the engine before its time comes round (JACK hands a cycle's input over at
