@@ -901,6 +901,7 @@ bool LoadConfigFile(bool autoRun, uint8_t kind) {
 bool LoadConfig(bool factory, bool autoRun, uint8_t kind, bool& ok) {
   if (factory) {
     CfgFiles.ConfigFileName.clear();
+    const TUiAfterLock after;
     std::lock_guard lock(EngineLock);
     LoadConfigFactory();
     ok = true;
@@ -927,6 +928,7 @@ bool LoadConfig(bool factory, bool autoRun, uint8_t kind, bool& ok) {
           std::string(autoRun ? "click 'Config, Default, Load...'" : "try again");
     msg += "\r\n\r\nReverting to factory " + word + "settings for now...";
     ShowMessage(msg, MsgKind::Error);
+    const TUiAfterLock after;
     std::lock_guard lock(EngineLock);
     switch (kind) {
       case CfgFull:
