@@ -833,8 +833,7 @@ bool LoadConfigText(std::string_view bytes, uint8_t kind, const std::string& fil
   }
   if (!L.Error.empty()) L.Boxes.push_back({L.Error, false});
   ShowBoxes(L);
-  if (kind == CfgFull || kind == CfgKeyMapsOnly)
-    PublishTopic(TTopic::KeyMaps);
+  if (kind == CfgFull || kind == CfgKeyMapsOnly) PublishTopic(TTopic::KeyMaps);
   PublishTopic(TTopic::DrumStyles);
   PublishTopic(TTopic::BassStyles);
   return ok;

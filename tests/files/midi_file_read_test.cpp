@@ -354,8 +354,8 @@ TEST_F(MidiFileReadTest, FilesThatLoadNothingOrTooMuchChangeNothing) {
     SeqBuf(2).SeqState = r.all ? TSeqState::Stopped : TSeqState::Playing;
     Cfg.Tempo = 13300;
     test::UiRecorder ui;
-    EXPECT_FALSE(
-        Unlocked([&] { return LoadSeqsFromMidiBytes(r.bytes.data(), r.bytes.size(), "x.mid", true, r.all); }));
+    EXPECT_FALSE(Unlocked(
+        [&] { return LoadSeqsFromMidiBytes(r.bytes.data(), r.bytes.size(), "x.mid", true, r.all); }));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, r.text);
     EXPECT_EQ(test::PartEvents(0, 1), take);
