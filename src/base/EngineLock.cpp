@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/UiHooks.h"
+
 namespace vel {
 
 void EngineLockCheckFailed(bool wantHeld, const std::source_location& where) {
@@ -12,6 +14,12 @@ void EngineLockCheckFailed(bool wantHeld, const std::source_location& where) {
                static_cast<unsigned>(where.line()), wantHeld ? "does not hold" : "holds");
   std::fflush(stderr);
   std::abort();
+}
+
+void RunEngineOp(void (*op)()) {
+  const TUiAfterLock after;
+  std::lock_guard lock(EngineLock);
+  op();
 }
 
 }  // namespace vel

@@ -87,10 +87,8 @@ class TEngineLock {
 inline TEngineLock EngineLock;
 
 // Runs an operation on the engine's data under the lock: a window's one way to call an engine
-// procedure that expects the lock held.
-inline void RunEngineOp(void (*op)()) {
-  std::lock_guard lock(EngineLock);
-  op();
-}
+// procedure that expects the lock held. GUI thread; the boxes and topics the operation raises are
+// shown and delivered once the lock is let go (TUiAfterLock, base/UiHooks.h).
+void RunEngineOp(void (*op)());
 
 }  // namespace vel

@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "base/EngineLock.h"
+#include "base/GuiThread.h"
 #include "base/UiHooks.h"
 
 namespace vel {
@@ -16,7 +18,13 @@ const char* TopicName(TTopic topic) {
   return i < std::size(kNames) ? kNames[i] : "";
 }
 
-void PublishTopic(TTopic topic) {
+void PublishTopic(TTopic topic, std::source_location where) {
+  AssertGuiThread(where);
+  if (TUiAfterLock* after = TUiAfterLock::Current()) {
+    after->HoldTopic(topic);
+    return;
+  }
+  EngineLock.AssertNotHeld(where);
   Ui().Publish(topic);
 }
 

@@ -9,6 +9,7 @@
 //   next step needs the windows redrawn. Headless (no window registered) it raises instead.
 #include <atomic>
 #include <cstdint>
+#include <source_location>
 
 namespace vel {
 
@@ -83,7 +84,9 @@ inline TTopicSet Topics;
 
 // Raises the topic (any thread).
 inline void RaiseTopic(TTopic topic) { Topics.Raise(topic); }
-// Delivers the topic to the windows now (GUI thread); see above.
-void PublishTopic(TTopic topic);
+// Delivers the topic to the windows now; see above. GUI thread, never with the engine lock held:
+// the windows' redraws run inside it (debug builds abort, naming the caller). Inside a
+// TUiAfterLock (base/UiHooks.h) it is delivered when that goes.
+void PublishTopic(TTopic topic, std::source_location where = std::source_location::current());
 
 }  // namespace vel

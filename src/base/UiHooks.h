@@ -7,7 +7,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <source_location>
 #include <string>
+#include <vector>
 
 #include "base/HookSlots.h"
 #include "base/Topics.h"
@@ -60,10 +62,42 @@ inline auto HookSlots(const UiHooks& h) {
 }
 static_assert(kAllSlotsListed<UiHooks, std::function<void()>>, "a member of UiHooks is not in HookSlots");
 
-// A message box through the hooks.
-inline MsgAnswer ShowMessage(const std::string& text, MsgKind kind, MsgButtons buttons = MsgButtons::Ok,
-                             const std::string& caption = {}) {
-  return Ui().MessageBox(text, caption, kind, buttons);
-}
+// A message box through the hooks, on the GUI thread. Never with the engine lock held: the box
+// waits for the user, and the timer and the keys would wait with it (debug builds abort, naming
+// the caller). Inside a TUiAfterLock a box with only an OK button waits for it to go instead.
+MsgAnswer ShowMessage(const std::string& text, MsgKind kind, MsgButtons buttons = MsgButtons::Ok,
+                      const std::string& caption = {},
+                      std::source_location where = std::source_location::current());
+
+// What a GUI handler reports and announces under the engine lock, kept until the lock is let go.
+// The handler makes one before it takes the lock; while it lives on that thread, boxes that only
+// report (an OK button) and published topics wait in it, and when it goes they are shown and
+// delivered, in the order they came. Code under the lock may then report and announce as it
+// goes, and no box or redraw ever keeps the timer and the keys waiting. A box that asks a question
+// cannot wait: it must not come with the lock held at all. One made inside another hands what it
+// holds to the outer one.
+class TUiAfterLock {
+ public:
+  explicit TUiAfterLock(std::source_location where = std::source_location::current());
+  ~TUiAfterLock();
+  TUiAfterLock(const TUiAfterLock&) = delete;
+  TUiAfterLock& operator=(const TUiAfterLock&) = delete;
+
+  // The one holding on the calling thread, or null.
+  static TUiAfterLock* Current();
+  void HoldBox(const std::string& text, const std::string& caption, MsgKind kind);
+  void HoldTopic(TTopic topic);
+
+ private:
+  struct THeld {
+    bool IsTopic;
+    TTopic Topic;
+    std::string Text, Caption;
+    MsgKind Kind;
+  };
+  std::vector<THeld> held_;
+  TUiAfterLock* outer_;
+  std::source_location where_;
+};
 
 }  // namespace vel

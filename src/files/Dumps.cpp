@@ -183,6 +183,7 @@ void DspSeqs(int32_t part, int32_t seq, bool filtered, bool summaryOnly) {
 }
 
 void LoadTestSeqs(bool variantA) {
+  const TUiAfterLock after;
   std::lock_guard lock(EngineLock);
   if (!NoSeqPlaying()) {
     ShowMessage("Load ignored: all seqs must be stopped", MsgKind::Error, MsgButtons::Ok);

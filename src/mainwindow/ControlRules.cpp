@@ -5,6 +5,7 @@
 
 #include "base/EngineLock.h"
 #include "base/Formats.h"
+#include "base/UiHooks.h"
 #include "engine/Metronome.h"
 #include "engine/PartBufs.h"
 #include "engine/RunControl.h"
@@ -149,6 +150,7 @@ int32_t LastOutPortNow() {
 }
 
 TMetrTypeShown RelabelMetrType() {
+  const TUiAfterLock after;
   Lock lock(EngineLock);
   RelabelMetrNoteKeys();
   const TMetrTypeShown r = MetrTypeShown();

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "base/EngineLock.h"
+#include "base/UiHooks.h"
 #include "engine/KeyMode.h"
 #include "engine/PartBufs.h"
 #include "engine/PlayCycle.h"
@@ -193,6 +194,7 @@ bool MetrSeqOverwritten() {
 }
 
 bool RunFileOp(const std::function<bool()>& op) {
+  const TUiAfterLock after;
   std::lock_guard lock(EngineLock);
   return op();
 }

@@ -126,7 +126,7 @@ class TSelectionRule {
 bool MetrSeqRunning();
 // A file load put events into the metronome seq (its message follows). Takes EngineLock.
 bool MetrSeqOverwritten();
-// Runs a file operation under EngineLock.
+// Runs a file operation under EngineLock; its boxes and topics come once it lets go.
 bool RunFileOp(const std::function<bool()>& op);
 // Live output's attributes and the note displays are reset. Takes EngineLock.
 void ResetLiveOutput();

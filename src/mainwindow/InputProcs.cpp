@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "base/EngineLock.h"
+#include "base/GuiThread.h"
 #include "base/Messages.h"
 #include "base/Showing.h"
 #include "base/Sizes.h"
@@ -93,14 +93,11 @@ bool HasOutDevice(int32_t port) {
   return dev >= 0 && dev < static_cast<int32_t>(RunCtl.MidiOutDevs.size());
 }
 
-// Static start-up runs on the thread that later runs the GUI.
-const std::thread::id GuiThread = std::this_thread::get_id();
-
 // A refused test send: a box on the GUI thread; from the timer thread (the sample aid's tick) a
 // box would break the toolkit, so the first line goes to the warning slot instead. The line is a
 // view into the constant text and the slot a fixed buffer: the timer thread allocates nothing.
 void TestMidiRefused(std::string_view text) {
-  if (std::this_thread::get_id() == GuiThread) {
+  if (OnGuiThread()) {
     ShowMessage(std::string(text), MsgKind::Warning);
   } else {
     Msgs.WarnMsg.Set(text.substr(0, text.find("\r\n")));

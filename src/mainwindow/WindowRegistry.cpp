@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <type_traits>
 #include <utility>
 
@@ -9,19 +10,45 @@ namespace vel {
 
 namespace {
 
-// One call made of the answers: each in turn for a call without a result, else the first.
+template <typename Fn>
+using TAnswers = std::vector<std::pair<const TWindow*, Fn>>;
+
+// One call made of the answers: each in turn for a call without a result, else the first. An
+// answer may open or close a window, and the registry then fills the hooks again, replacing this
+// very call while it runs: the call holds its answers until it returns, and skips the answer of a
+// window gone meanwhile.
 template <typename R, typename... A>
-std::function<R(A...)> Compose(std::vector<std::function<R(A...)>> answers) {
+std::function<R(A...)> Compose(const TWindowRegistry& registry, TAnswers<std::function<R(A...)>> answers) {
   if (answers.empty()) return nullptr;
+  auto shared = std::make_shared<const TAnswers<std::function<R(A...)>>>(std::move(answers));
+  // Each call copies what it needs first: the closure itself may be gone once an answer returns.
   if constexpr (std::is_void_v<R>) {
-    if (answers.size() == 1) return std::move(answers.front());
-    return [answers = std::move(answers)](A... args) {
-      for (const auto& answer : answers) answer(args...);
+    return [registry = &registry, shared = std::move(shared)](A... args) {
+      const auto held = shared;
+      const TWindowRegistry* windows = registry;
+      for (const auto& [window, answer] : *held)
+        if (windows->Registered(*window)) answer(args...);
     };
   } else {
-    return std::move(answers.front());
+    return [shared = std::move(shared)](A... args) -> R {
+      const auto held = shared;
+      return held->front().second(args...);
+    };
   }
 }
+
+// The registry's answer to a published topic, set once so that a delivery never replaces the
+// hook it runs in.
+struct TPublishToWindows {
+  TWindowRegistry* Registry;
+  void operator()(TTopic topic) const {
+    if (Registry->Count() == 0) {
+      Topics.Raise(topic);
+    } else {
+      Registry->Deliver(topic);
+    }
+  }
+};
 
 }  // namespace
 
@@ -65,17 +92,18 @@ void TWindowRegistry::AnswersChanged(TWindow& window) {
   Fill();
 }
 
+bool TWindowRegistry::Registered(const TWindow& window) const {
+  return std::any_of(entries_.begin(), entries_.end(), [&](const TEntry& e) { return e.Window == &window; });
+}
+
 void TWindowRegistry::Deliver(TTopic topic) {
   // A redraw may open or close windows: the list is taken first, and a window gone meanwhile is
   // skipped.
   std::vector<TWindow*> windows;
   windows.reserve(entries_.size());
   for (const TEntry& e : entries_) windows.push_back(e.Window);
-  for (TWindow* w : windows) {
-    const bool registered =
-        std::any_of(entries_.begin(), entries_.end(), [w](const TEntry& e) { return e.Window == w; });
-    if (registered) w->On(topic);
-  }
+  for (TWindow* w : windows)
+    if (Registered(*w)) w->On(topic);
 }
 
 void TWindowRegistry::DeliverRaised() {
@@ -88,13 +116,13 @@ void TWindowRegistry::DeliverRaised() {
 
 template <typename Part, typename Fn>
 void TWindowRegistry::FillSlot(Part& target, Part TWindowCalls::*part, Fn Part::*slot) const {
-  std::vector<Fn> windows;
-  std::vector<Fn> standIns;
+  TAnswers<Fn> windows;
+  TAnswers<Fn> standIns;
   for (const TEntry& e : entries_) {
     const Fn& answer = e.Calls.*part.*slot;
-    if (answer) (e.As == TRegisterAs::StandIn ? standIns : windows).push_back(answer);
+    if (answer) (e.As == TRegisterAs::StandIn ? standIns : windows).emplace_back(e.Window, answer);
   }
-  target.*slot = Compose(standIns.empty() ? std::move(windows) : std::move(standIns));
+  target.*slot = Compose(*this, standIns.empty() ? std::move(windows) : std::move(standIns));
 }
 
 void TWindowRegistry::Fill() {
@@ -129,12 +157,8 @@ void TWindowRegistry::Fill() {
     logTaken_ = false;
   }
 
-  // A topic published is the registry's own answer while any window is registered.
-  if (entries_.empty()) {
-    Ui().Publish = [](TTopic topic) { Topics.Raise(topic); };
-  } else {
-    Ui().Publish = [this](TTopic topic) { Deliver(topic); };
-  }
+  // A topic published is the registry's own answer (raised again while no window is registered).
+  if (!Ui().Publish.target<TPublishToWindows>()) Ui().Publish = TPublishToWindows{this};
 }
 
 TWindowRegistry& Windows() {

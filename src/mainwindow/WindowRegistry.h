@@ -51,9 +51,8 @@ class TWindow {
  public:
   virtual ~TWindow() = default;
   // Something the window may show changed: it redraws what it shows of it, and ignores the rest
-  // (a window not showing, most topics). Some topics come with EngineLock held by the sender (the
-  // metronome keys' relabel, the factory key maps): a redraw that needs the lock posts itself to
-  // the event loop rather than taking it.
+  // (a window not showing, most topics). A topic never comes with EngineLock held, so a redraw
+  // may read the engine through the calls that take it.
   virtual void On(TTopic /*topic*/) {}
   // The core's calls the window answers, each into the window; asked at registration and again
   // when the window says its answers changed (TWindowRegistry::AnswersChanged).
@@ -111,6 +110,7 @@ class TWindowRegistry {
   // of the topic list. The main window's status tick calls it.
   void DeliverRaised();
   int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
+  bool Registered(const TWindow& window) const;
 
  private:
   struct TEntry {

@@ -833,8 +833,7 @@ bool LoadConfigText(std::string_view bytes, uint8_t kind, const std::string& fil
   }
   if (!L.Error.empty()) L.Boxes.push_back({L.Error, false});
   ShowBoxes(L);
-  if (kind == CfgFull || kind == CfgKeyMapsOnly)
-    PublishTopic(TTopic::KeyMaps);
+  if (kind == CfgFull || kind == CfgKeyMapsOnly) PublishTopic(TTopic::KeyMaps);
   PublishTopic(TTopic::DrumStyles);
   PublishTopic(TTopic::BassStyles);
   return ok;
@@ -901,6 +900,7 @@ bool LoadConfigFile(bool autoRun, uint8_t kind) {
 bool LoadConfig(bool factory, bool autoRun, uint8_t kind, bool& ok) {
   if (factory) {
     CfgFiles.ConfigFileName.clear();
+    const TUiAfterLock after;
     std::lock_guard lock(EngineLock);
     LoadConfigFactory();
     ok = true;
@@ -927,6 +927,7 @@ bool LoadConfig(bool factory, bool autoRun, uint8_t kind, bool& ok) {
           std::string(autoRun ? "click 'Config, Default, Load...'" : "try again");
     msg += "\r\n\r\nReverting to factory " + word + "settings for now...";
     ShowMessage(msg, MsgKind::Error);
+    const TUiAfterLock after;
     std::lock_guard lock(EngineLock);
     switch (kind) {
       case CfgFull:

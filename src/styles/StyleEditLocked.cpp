@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "base/EngineLock.h"
+#include "base/UiHooks.h"
 #include "settings/Settings.h"
 
 namespace vel {
@@ -399,6 +400,7 @@ void SetDspGMNames(TStyleStore& store, bool on) {
 }
 
 void ResetRowMap(TStyleStore& store, bool levels) {
+  const TUiAfterLock after;
   Guard lock(EngineLock);
   CreateRowMap(store, false, levels);
 }

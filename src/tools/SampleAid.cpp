@@ -266,6 +266,8 @@ bool SampleAidBusy() {
 
 bool SampleAidStart(uint8_t state) {
   auto& s = SampleAid;
+  // A refused note-on's box shows once the lock is let go.
+  const TUiAfterLock after;
   // The tick runs under the lock: a start between its note-off and its countdown's end would have
   // its countdown cleared, leaving the note sounding with nothing to end it.
   std::lock_guard lock(EngineLock);

@@ -82,7 +82,8 @@ bool SampleAidAdvanceSample();
 bool SampleAidAdvanceAudition();
 
 // Starts an action (GUI thread; takes EngineLock, which the tick holds). False when refused:
-// another action or note still runs, a wait for the sample aid is on, or the note-on was refused.
+// another action or note still runs, a wait for the sample aid is on, or the note-on was refused
+// (its box shows once the lock is let go).
 bool SampleAidStart(uint8_t state);
 // Ends the running action: a sounding note ends and a gap is cancelled on the next tick.
 void SampleAidAbort();

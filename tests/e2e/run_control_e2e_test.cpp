@@ -350,9 +350,9 @@ TEST_F(RunControlE2E, ServerKilledWhileRunningIsSaidOnceInTheMidiLayersWords) {
 TEST_F(RunControlE2E, TheFactoryKeysStartAndStopASeqAndPlayLive) {
   AllocatePeer();
   InstallKeyPath();
+  RunEngineOp(LoadKeyMapsFactory);
   {
     std::lock_guard lock(EngineLock);
-    LoadKeyMapsFactory();
     // A one-beat part on port 0, channel 0.
     test::FillPart(0, 0, {{0, 0x643C90}, {1920, 0x003C80}, {3840, 0xFF}});
   }
@@ -439,10 +439,7 @@ struct THeardTake {
 // record from the keyboard; the keys of eight record notes and of the play end key.
 void ArmATakeFromTheKeyboard(test::Peer& peer, bool quantise, std::vector<int32_t>& noteKeys, int32_t& end) {
   InstallKeyPath();
-  {
-    std::lock_guard lock(EngineLock);
-    LoadKeyMapsFactory();
-  }
+  RunEngineOp(LoadKeyMapsFactory);
   const int32_t liveCmd = KeyOf(MapLive, LiveCmd);
   const int32_t seq1 = KeyOf(MapCmd, CmdSeq1);
   const int32_t rec = KeyOf(MapCmd, CmdRec);

@@ -112,6 +112,17 @@ class FilesTest : public EngineTest {
     while (DiagMsgsFifo.Pop(m)) out.push_back(m.Get());
     return out;
   }
+  // Calls what a window's handler calls without the lock (it takes the lock itself, or shows
+  // boxes), with the fixture's lock let go meanwhile.
+  template <typename F>
+  auto Unlocked(F&& f) {
+    struct TRelock {
+      std::unique_lock<TEngineLock>& Lock;
+      ~TRelock() { Lock.lock(); }
+    } relock{lock_};
+    lock_.unlock();
+    return f();
+  }
   static std::vector<uint8_t> Build(bool fromMenu, bool allParts) {
     std::vector<uint8_t> out;
     std::string error;

@@ -88,7 +88,7 @@ TEST_F(DumpsTest, NothingForEmptyOrUnusedPartsOrWithDiagnosticsOff) {
 }
 
 TEST_F(DumpsTest, TestPreloadsPlayKnownArpeggios) {
-  LoadTestSeqs(true);
+  Unlocked([] { LoadTestSeqs(true); });
   EXPECT_EQ(test::PartEvents(0, 0), (TEvents{{0, 0x7F1890},
                                              {960, 0x7F1880},
                                              {3840, 0x301B90},
@@ -119,7 +119,7 @@ TEST_F(DumpsTest, TestPreloadsPlayKnownArpeggios) {
   Cfg.BeatsPerBar = 3;
   Cfg.NoteLenFrac = 8;
   RecalcBeatTicks(true);
-  LoadTestSeqs(false);
+  Unlocked([] { LoadTestSeqs(false); });
   EXPECT_EQ(test::PartEvents(0, 3), (TEvents{{0, 0x7F3C90},
                                              {480, 0x7F3C80},
                                              {1920, 0x303790},
@@ -130,7 +130,7 @@ TEST_F(DumpsTest, TestPreloadsPlayKnownArpeggios) {
   EXPECT_EQ(test::PartEvents(0, 2).size(), 13u);
   // Not while a seq plays.
   SeqBuf(1).SeqState = TSeqState::Playing;
-  LoadTestSeqs(true);
+  Unlocked([] { LoadTestSeqs(true); });
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text, "Load ignored: all seqs must be stopped");
   EXPECT_EQ(test::PartEvents(0, 3).size(), 7u);

@@ -305,7 +305,7 @@ TEST_F(MidiFileReadTest, LoadsNeedStoppedSeqsAndFilesThatExist) {
   EXPECT_EQ(Msgs.WarnMsg.Peek(), "@Error opening MIDI file " + (folder / "missing.mid"));
   EXPECT_EQ(test::PartEvents(0, 1), (TEvents{{0, 0x643C90}}));
   test::UiRecorder ui;
-  EXPECT_FALSE(LoadSeqsFromMidiFile(-1, folder / "missing.mid", true, true));
+  EXPECT_FALSE(Unlocked([&] { return LoadSeqsFromMidiFile(-1, folder / "missing.mid", true, true); }));
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text, "Cannot open MIDI file missing.mid\r\nin folder " + folder.Path());
 }
@@ -356,7 +356,8 @@ TEST_F(MidiFileReadTest, FilesThatLoadNothingOrTooMuchChangeNothing) {
     SeqBuf(2).SeqState = r.all ? TSeqState::Stopped : TSeqState::Playing;
     Cfg.Tempo = 13300;
     test::UiRecorder ui;
-    EXPECT_FALSE(LoadSeqsFromMidiBytes(r.bytes.data(), r.bytes.size(), "x.mid", true, r.all));
+    EXPECT_FALSE(Unlocked(
+        [&] { return LoadSeqsFromMidiBytes(r.bytes.data(), r.bytes.size(), "x.mid", true, r.all); }));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, r.text);
     EXPECT_EQ(test::PartEvents(0, 1), take);

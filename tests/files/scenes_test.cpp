@@ -105,19 +105,19 @@ TEST_F(ScenesTest, ExternalScenesTakeTheFirstNameInOrder) {
 TEST_F(ScenesTest, FoldersAreMadeOrTheFailureIsShown) {
   test::UiRecorder ui;
   Cfg.RunTimeSceneFolder = dir / "run/time";
-  CreateSceneFolders();
+  Unlocked(CreateSceneFolders);
   EXPECT_TRUE(std::filesystem::is_directory(dir / "run/time/Scenes"));
   EXPECT_TRUE(ui.boxes.empty());
   test::WriteBytes(dir / "file", {1});
   Cfg.RunTimeSceneFolder = dir / "file/sub";
-  CreateSceneFolders();
+  Unlocked(CreateSceneFolders);
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text, "Fail to create run-time data folder for scenes\r\n" + (dir / "file/sub") +
                                   "\r\nNot a directory");
   std::filesystem::create_directories(dir / "plain");
   test::WriteBytes(dir / "plain/Scenes", {1});
   Cfg.RunTimeSceneFolder = dir / "plain";
-  CreateSceneFolders();
+  Unlocked(CreateSceneFolders);
   ASSERT_EQ(ui.boxes.size(), 2u);
   EXPECT_EQ(ui.boxes[1].text,
             "Fail to create run-time scene sub-folder\r\n" + (dir / "plain/Scenes") + "\r\nFile exists");

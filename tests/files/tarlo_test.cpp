@@ -33,7 +33,7 @@ class TarloTest : public test::FilesTest {
   }
   // Opens on port 1 (device 1), id 5, and forgets what the open sent.
   void Open() {
-    TarloOpen(1, 5);
+    Unlocked([] { TarloOpen(1, 5); });
     ASSERT_EQ(Cfg.TarloOn, 1);
     ClearSent();
   }
@@ -112,7 +112,7 @@ TEST_F(TarloTest, OpenSendsEverythingInOrderAndCloseStopsIt) {
   Cfg.InPortOctaveOffset[0] = -1;
   Keys.KeyMode = TKeyMode::Live;
   test::UiRecorder ui;
-  TarloOpen(1, 5);
+  Unlocked([] { TarloOpen(1, 5); });
   const auto sent = SentHex(1);
   ASSERT_EQ(sent.size(), 18u);
   EXPECT_EQ(sent[0].substr(0, 26), Head("2F 00 70 03"));
@@ -136,7 +136,7 @@ TEST_F(TarloTest, OpenSendsEverythingInOrderAndCloseStopsIt) {
   EXPECT_FALSE(TarloSendAllModes());
   EXPECT_TRUE(SentHex(1).empty());
   // A port without a device is refused with its box.
-  TarloOpen(5, 1);
+  Unlocked([] { TarloOpen(5, 1); });
   ASSERT_EQ(ui.boxes.size(), 1u);
   EXPECT_EQ(ui.boxes[0].text, "Tarlo port 6 not available");
   EXPECT_EQ(Cfg.TarloOn, 0);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "mainwindow/WindowRegistry.h"
@@ -118,6 +119,35 @@ TEST_F(WindowRegistryTest, CallsRunEveryAnswerAndStandInsReplaceTheWindowsAnswer
   EXPECT_FALSE(CfgLink().OpenDialog);
   EXPECT_FALSE(RefreshHooks.LoadMainControls);
   EXPECT_TRUE(RunHooks.TarloClose);
+}
+
+TEST_F(WindowRegistryTest, AnAnswerMayOpenAndCloseWindowsWhileItsCallRuns) {
+  NotingWindow b("b", notes);
+  NotingWindow c("c", notes);
+  TWindowAnswers a;
+  TRegistration ra, rb, rc;
+  // The first call closes b and opens c, then goes on with what it holds (on the heap).
+  bool first = true;
+  a.Calls.Run.ApplyProgState = [&, name = std::string(40, 'a')](TProgState) {
+    if (std::exchange(first, false)) {
+      rb.Reset();
+      rc = Windows().Register(c);
+    }
+    notes.push_back(name.substr(0, 2));
+  };
+  a.Calls.Cfg.OpenDialog = [&ra, text = std::string(40, 'x')](const std::string&, const std::string&) {
+    ra.Reset();
+    return text;
+  };
+  ra = Windows().Register(a);
+  rb = Windows().Register(b);
+  // b is gone before its turn; c answers from the next call on.
+  RunHooks.ApplyProgState(TProgState::Config);
+  RunHooks.ApplyProgState(TProgState::Config);
+  EXPECT_EQ(notes, (std::vector<std::string>{"aa", "aa", "c state 4"}));
+  // An answer that closes its own window still returns what it held.
+  EXPECT_EQ(CfgLink().OpenDialog("t", "f"), std::string(40, 'x'));
+  EXPECT_EQ(CfgLink().OpenDialog("t", "f"), "c");
 }
 
 TEST_F(WindowRegistryTest, TheLogLeadsToTheAnsweringWindowAndBackToWhatWasThereBefore) {

@@ -256,6 +256,29 @@ TEST_F(SampleAidTest, ARefusedNoteOnEndsTheActionAtOnce) {
   EXPECT_EQ(SampleAid.StopReq.load(), 1);
 }
 
+TEST_F(SampleAidTest, ARefusedFirstNoteShowsItsBoxOnceTheLockIsLetGo) {
+  // The box waits for the user; the timer and the keys must not wait with it.
+  std::vector<bool> lockedAtBox;
+  const auto record = Ui().MessageBox;
+  Ui().MessageBox = [&lockedAtBox, record](const std::string& text, const std::string& caption, MsgKind kind,
+                                           MsgButtons buttons) {
+    lockedAtBox.push_back(EngineLock.HeldByMe());
+    return record(text, caption, kind, buttons);
+  };
+  RunCtl.ProgState = TProgState::Config;
+  EXPECT_FALSE(SampleAidStart(SaNote));
+  RunCtl.ProgState = TProgState::Running;
+  const int32_t ports = RunCtl.OutPortsAllocated;
+  RunCtl.OutPortsAllocated = -1;
+  EXPECT_FALSE(SampleAidStart(SaNote + kSampleAidAuditionBase));
+  RunCtl.OutPortsAllocated = ports;
+  EXPECT_EQ(lockedAtBox, (std::vector<bool>{false, false}));
+  ASSERT_EQ(rec.boxes.size(), 2u);
+  EXPECT_EQ(
+      rec.boxes[1].text,
+      "Unable to send MIDI - no output ports allocated\r\n\r\nClick 'Settings, Ports' to allocate ports");
+}
+
 TEST_F(SampleAidTest, NoActionStartsWhileTheWindowIsClosed) {
   // Nothing ticks a note to its end then: a click that reaches a button of the closed window (the
   // mouse released after the window shut) would leave its note sounding.

@@ -78,38 +78,14 @@ class TConfigBusy {
   QAction* item_;
 };
 
-struct RecordedMessage {
-  std::string Text;
-  std::string Caption;
-  MsgKind Kind;
-  MsgButtons Buttons;
-};
-
-// Runs a file operation under EngineLock with the busy cursor. The boxes it raises are held back
-// until the lock is released: a box's event loop must not keep the timer and MIDI input waiting
-// (the operations ask nothing; they only report, with an OK button).
+// Runs a file operation under EngineLock with the busy cursor. The boxes it raises (the operations
+// ask nothing; they only report, with an OK button) show once the lock is let go and the cursor is
+// back.
 bool RunLocked(const std::function<bool()>& op, bool busyCursor) {
-  struct THeld {
-    UiHooks& ui = Ui();
-    const decltype(UiHooks::MessageBox) show = ui.MessageBox;
-    std::vector<RecordedMessage> boxes;
-    // The hook comes back on every way out, an exception's included.
-    ~THeld() { ui.MessageBox = show; }
-  } held;
-  held.ui.MessageBox = [&held](const std::string& text, const std::string& caption, MsgKind kind,
-                               MsgButtons buttons) {
-    held.boxes.push_back({text, caption, kind, buttons});
-    return FirstButtonAnswer(buttons);
-  };
-  bool ok = false;
-  {
-    std::optional<TBusyCursor> busy;
-    if (busyCursor) busy.emplace();
-    ok = RunFileOp(op);
-  }
-  held.ui.MessageBox = held.show;
-  for (const RecordedMessage& m : held.boxes) held.show(m.Text, m.Caption, m.Kind, m.Buttons);
-  return ok;
+  const TUiAfterLock after;
+  std::optional<TBusyCursor> busy;
+  if (busyCursor) busy.emplace();
+  return RunFileOp(op);
 }
 
 }  // namespace

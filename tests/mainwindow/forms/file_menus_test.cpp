@@ -29,6 +29,7 @@
 #include "keymaps/KeyMaps.h"
 #include "mainwindow/FileMenus.h"
 #include "mainwindow/PortModel.h"
+#include "mainwindow/WindowRegistry.h"
 #include "mainwindow/forms/FileDialogs.h"
 #include "mainwindow/forms/FormRig.h"
 #include "mainwindow/forms/Main.h"
@@ -294,6 +295,18 @@ TEST_F(FileMenusTest, TestLoadsRefusedWhileASeqPlaysShowTheirBoxAfterTheLock) {
     for (int32_t part = 0; part < kParts; ++part)
       for (int32_t s = 0; s < kSeqs; ++s) ClearPartBuf(part, s);
   }
+}
+
+TEST_F(FileMenusTest, TheFactoryKeyMapsReachTheWindowsOnceTheLockIsLetGo) {
+  // A window's redraw may open a box (the key mapper's error path): none may run under the lock.
+  std::vector<bool> lockedAtKeyMaps;
+  TWindowAnswers window;
+  window.Hears = [&lockedAtKeyMaps](TTopic topic) {
+    if (topic == TTopic::KeyMaps) lockedAtKeyMaps.push_back(EngineLock.HeldByMe());
+  };
+  TRegistration registration = Windows().Register(window);
+  form->Widgets().mnuConfigResetKMaps->trigger();
+  EXPECT_EQ(lockedAtKeyMaps, std::vector<bool>{false});
 }
 
 TEST_F(FileMenusTest, FileMenuEnablesByPortsFolderAndPlayingSeqs) {
