@@ -31,9 +31,10 @@ inline bool ServerAnswers() {
   return true;
 }
 
-// Polls pred until it holds or the time is up.
+// Polls pred until it holds or the time is up. The bound only ends a wait for what will never
+// come: a busy machine may take many seconds over what an idle one does at once.
 template <class Pred>
-bool WaitUntil(Pred pred, std::chrono::milliseconds timeout = std::chrono::seconds(10),
+bool WaitUntil(Pred pred, std::chrono::milliseconds timeout = std::chrono::seconds(60),
                std::chrono::microseconds poll = std::chrono::milliseconds(1)) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (!pred()) {
@@ -103,7 +104,7 @@ class Peer {
       for (const auto& n : extraOutputs) ok = AddOutput(n) && ok;
     }
     if (!ok || !in_ || !out_ || jack_set_process_callback(client_, &Peer::Process, this) != 0 ||
-        jack_activate(client_) != 0) {
+        jack_set_xrun_callback(client_, &Peer::Xrun, this) != 0 || jack_activate(client_) != 0) {
       why = "peer ports could not be set up";
       return false;
     }
@@ -149,6 +150,9 @@ class Peer {
     return WaitUntil([&] { return Count() >= n; });
   }
   int ProcessPolicy() const { return policy_.load(); }
+  // Cycles the server reported late or broken off so far: a busy machine's, in which MIDI may
+  // come late or be lost on its way.
+  int Xruns() const { return xruns_.load(); }
   uint32_t FrameTime() const { return jack_frame_time(client_); }
 
  private:
@@ -158,6 +162,11 @@ class Peer {
 
   static int Process(jack_nframes_t nframes, void* arg) {
     static_cast<Peer*>(arg)->RunCycle(nframes);
+    return 0;
+  }
+
+  static int Xrun(void* arg) {
+    ++static_cast<Peer*>(arg)->xruns_;
     return 0;
   }
 
@@ -236,6 +245,7 @@ class Peer {
   std::vector<Event> events_;
   std::atomic<std::size_t> count_{0};
   std::atomic<int> policy_{-1};
+  std::atomic<int> xruns_{0};
   Ring ring_;
   // Messages for a given frame, and the one taken out of the ring but not yet due.
   Ring timed_;

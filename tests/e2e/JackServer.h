@@ -39,51 +39,66 @@ class JackServer {
   ~JackServer() { Stop(); }
 
   // Starts a server under a name no other process or earlier server of this one uses, and waits
-  // until answers() is true. On failure `why` says what went wrong and nothing is left running.
+  // until answers() is true (on a busy machine a start can take seconds). JACK's table of servers
+  // holds only a few: while other programs' servers fill it, the start is tried again until one
+  // ends. On failure `why` says what went wrong and nothing is left running.
   bool Start(const std::function<bool()>& answers, std::string& why,
-             std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+             std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
     Stop();
-    ReclaimStale();
-    name_ = UniqueName();
-    log_ = "/tmp/" + name_ + ".log";
-    setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
-    setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
-
-    pid_ = Spawn(name_, log_, period);
-    if (pid_ < 0) {
-      why = "could not start " + std::string(kJackd);
-      return false;
-    }
-
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        why = "jackd " + name_ + " exited at start-up: " + LogTail();
-        Cleanup(name_);
-        unlink(log_.c_str());
+      ReclaimStale();
+      name_ = UniqueName();
+      log_ = "/tmp/" + name_ + ".log";
+      setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+      setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
+      pid_ = Spawn(name_, log_, period);
+      if (pid_ < 0) {
+        why = "could not start " + std::string(kJackd);
         return false;
       }
-      // Its socket first: asking before it exists only fills the log with libjack's complaints.
-      if (access(SocketPath(name_).c_str(), F_OK) == 0 && answers()) return true;
-      if (std::chrono::steady_clock::now() > deadline) {
-        why = "jackd " + name_ + " did not answer within " + std::to_string(timeout.count()) +
-              " ms: " + LogTail();
-        Stop();
-        return false;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      const Outcome outcome = AwaitAnswer(answers, deadline, timeout, why);
+      if (outcome != Outcome::TableFull) return outcome == Outcome::Answers;
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
   }
 
-  // Asks the server to quit (its clients are told), then forces it after 3 s; always reaped.
-  void Stop() { End(SIGTERM, std::chrono::seconds(3)); }
+  // Asks the server to quit (its clients are told), then forces it after 10 s (a busy machine may
+  // take seconds over it); always reaped.
+  void Stop() { End(SIGTERM, std::chrono::seconds(10)); }
   // Ends it at once, as a crash would: clients find the server simply gone. Its entry in JACK's
   // server table is then reclaimed (see Reclaim).
   void Kill() { End(SIGKILL, std::chrono::seconds(0)); }
 
  private:
+  enum class Outcome { Answers, TableFull, Failed };
+
+  Outcome AwaitAnswer(const std::function<bool()>& answers, std::chrono::steady_clock::time_point deadline,
+                      std::chrono::milliseconds timeout, std::string& why) {
+    for (;;) {
+      int status = 0;
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        pid_ = -1;
+        const std::string log = LogTail();
+        why = "jackd " + name_ + " exited at start-up: " + log;
+        Cleanup(name_);
+        unlink(log_.c_str());
+        return log.find("Too many servers already active") != std::string::npos ? Outcome::TableFull
+                                                                                : Outcome::Failed;
+      }
+      // Its socket first: asking before it exists only fills the log with libjack's complaints.
+      if (access(SocketPath(name_).c_str(), F_OK) == 0 && answers()) return Outcome::Answers;
+      if (std::chrono::steady_clock::now() > deadline) {
+        why = "jackd " + name_ + " did not answer within " + std::to_string(timeout.count()) +
+              " ms: " + LogTail();
+        Stop();
+        return Outcome::Failed;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+
   static std::string UniqueName() {
     static std::atomic<int> counter{0};
     return "vel_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
@@ -156,7 +171,7 @@ class JackServer {
     const pid_t pid = Spawn(name, log, kPeriod);
     if (pid < 0) return;
     const std::string sock = SocketPath(name);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     int status = 0;
     bool exited = false;
     while (access(sock.c_str(), F_OK) != 0 && std::chrono::steady_clock::now() < deadline) {
@@ -166,7 +181,7 @@ class JackServer {
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    if (!exited) Reap(pid, SIGTERM, std::chrono::seconds(3));
+    if (!exited) Reap(pid, SIGTERM, std::chrono::seconds(10));
     Cleanup(name);
     unlink(log.c_str());
   }

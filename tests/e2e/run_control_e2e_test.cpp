@@ -71,6 +71,18 @@ int32_t FindDev(const std::array<TMidiDevRec, midi::kMaxDevs>& table, int32_t la
   return -1;
 }
 
+// Waits until done() holds; false when it does not. A wait on MIDI that the server lost in broken
+// cycles would never end: once it reported them, 10 s are enough, and `lost` says so.
+template <class Done>
+bool WaitThroughXruns(const test::Peer& peer, int xruns0, Done done, bool& lost) {
+  const auto start = std::chrono::steady_clock::now();
+  const bool ok = test::WaitUntil(
+      [&] { return done() || (peer.Xruns() > xruns0 && std::chrono::steady_clock::now() - start > 10s); });
+  if (ok && done()) return true;
+  lost = peer.Xruns() > xruns0;
+  return false;
+}
+
 class RunControlE2E : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -131,6 +143,27 @@ class RunControlE2E : public ::testing::Test {
   Lines ReceivedWhenSettled(std::size_t n) {
     EXPECT_TRUE(peer_->WaitCount(n)) << peer_->Count() << " of " << n;
     std::this_thread::sleep_for(60ms);
+    return Heard();
+  }
+
+  // Whether the engine sent exactly `expected` so far (a failure when not). A server that broke
+  // cycles meanwhile (a starved machine) may have lost MIDI on its way or handed a client's last
+  // cycle on again: what came then measures the machine, not the engine, and is no failure.
+  bool HeardIntact(const Lines& expected) {
+    bool lost = false;
+    WaitThroughXruns(
+        *peer_, 0, [&] { return peer_->Count() >= expected.size(); }, lost);
+    std::this_thread::sleep_for(60ms);
+    const Lines heard = Heard();
+    if (heard != expected && peer_->Xruns() > 0) return false;
+    EXPECT_EQ(heard, expected);
+    return true;
+  }
+
+  void StartAndClockFourCycles(Lines& expected, bool& broken);
+  void PlayClockedStopAndStart(bool& broken);
+
+  Lines Heard() const {
     Lines out;
     for (std::size_t i = 0; i < peer_->Count(); ++i) {
       const std::vector<uint8_t> bytes = peer_->At(i).Bytes();
@@ -170,7 +203,9 @@ class RunControlE2E : public ::testing::Test {
   std::unique_ptr<test::Peer> peer_;
 };
 
-TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
+// The engine running on the peer's clock: a controller comes back live, then 96 clocks play a
+// one-beat part four times and start it a fifth; `broken` as below.
+void RunControlE2E::StartAndClockFourCycles(Lines& expected, bool& broken) {
   AllocatePeer();
   Cfg.ClocksSourceInternal = 0;
   Cfg.ClocksExtPNo = 0;
@@ -192,8 +227,8 @@ TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
 
   // A controller of the control input comes back on the live channel, through the timer.
   ASSERT_TRUE(peer_->Queue({0xB0, 0x07, 0x64}));
-  Lines expected = {"B2 07 64"};
-  EXPECT_EQ(ReceivedWhenSettled(expected.size()), expected);
+  expected = {"B2 07 64"};
+  if ((broken = !HeardIntact(expected))) return;
 
   // 96 clocks: four cycles of a one-beat part and the first note of the fifth.
   Clocks(96);
@@ -202,22 +237,37 @@ TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
     expected.push_back("80 3C 00");
   }
   expected.push_back("90 3C 64");
-  EXPECT_EQ(ReceivedWhenSettled(expected.size()), expected);
-  EXPECT_EQ(Locked([] { return MidiIn.ExtClockTicks; }), 96 * 160);
+  if ((broken = !HeardIntact(expected))) return;
+  const int32_t ticks = Locked([] { return MidiIn.ExtClockTicks; });
+  if ((broken = ticks != 96 * 160 && peer_->Xruns() > 0)) return;
+  EXPECT_EQ(ticks, 96 * 160);
+}
 
-  // MIDI Stop: the seq plays to the end of its cycle and stops there.
+// The clocked playback, MIDI Stop and Start of the test below, once; `broken` when the server broke
+// cycles and what came differs (what the engine sent was lost or handed on twice on its way).
+void RunControlE2E::PlayClockedStopAndStart(bool& broken) {
+  Lines expected;
+  StartAndClockFourCycles(expected, broken);
+  if (broken || HasFatalFailure()) return;
+
+  // MIDI Stop: the seq plays to the end of its cycle and stops there. Its note-off comes at half
+  // the cycle: the end comes with the last of the clocks, which a busy machine may hand over later.
   ASSERT_TRUE(peer_->Queue({0xFC}));
   Clocks(24);
   expected.push_back("80 3C 00");
-  EXPECT_EQ(ReceivedWhenSettled(expected.size()), expected);
-  EXPECT_EQ(Locked([] { return SeqBuf(0).SeqState; }), TSeqState::Stopped);
+  if ((broken = !HeardIntact(expected))) return;
+  const auto stopped = [] { return Locked([] { return SeqBuf(0).SeqState == TSeqState::Stopped; }); };
+  if (!WaitThroughXruns(*peer_, 0, stopped, broken)) {
+    if (broken) return;
+    ADD_FAILURE() << "the seq did not stop at its cycle's end";
+  }
   EXPECT_EQ(Locked([] { return SeqBuf(0).WasRunning; }), 1);
 
   // MIDI Start: the seq that was playing starts again from its first event.
   ASSERT_TRUE(peer_->Queue({0xFA}));
   Clocks(24);
   for (const char* m : {"90 3C 64", "80 3C 00", "90 3C 64"}) expected.push_back(m);
-  EXPECT_EQ(ReceivedWhenSettled(expected.size()), expected);
+  if ((broken = !HeardIntact(expected))) return;
   EXPECT_EQ(Locked([] { return SeqBuf(0).SeqState; }), TSeqState::Playing);
 
   // The stop resets the seqs' channel, then, once the timer has stopped, the live channel.
@@ -225,19 +275,34 @@ TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
   EXPECT_EQ(RunCtl.ProgState, TProgState::Config);
   EXPECT_EQ(RunCtl.TimerExists, 0);
   expected = test::Join({expected, test::ChannelResetHex(0), test::ChannelResetHex(2)});
-  EXPECT_EQ(ReceivedWhenSettled(expected.size()), expected);
+  if ((broken = !HeardIntact(expected))) return;
   // The inputs stay open: a controller in Config waits in its queue for the next run.
   ASSERT_TRUE(peer_->Queue({0xB0, 0x0A, 0x20}));
-  const auto deadline = std::chrono::steady_clock::now() + 5s;
-  for (;;) {
-    {
-      std::lock_guard lock(LiveFifo.Mutex);
-      if (LiveFifo.Count == 1) break;
-    }
-    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the controller did not arrive";
-    std::this_thread::sleep_for(1ms);
+  const auto queued = [] {
+    std::lock_guard lock(LiveFifo.Mutex);
+    return LiveFifo.Count == 1;
+  };
+  if (!WaitThroughXruns(*peer_, 0, queued, broken)) {
+    if (broken) return;
+    FAIL() << "the controller did not arrive";
   }
   EXPECT_EQ(ReadLiveFifo(), 0x200AB0u);
+}
+
+// A run in which the server broke cycles and lost or repeated MIDI is played again on a fresh server.
+TEST_F(RunControlE2E, LiveControllerClockedPlaybackAndMidiStopStartOverJack) {
+  constexpr int kRuns = 3;
+  for (int run = 0; run < kRuns; ++run) {
+    if (run > 0) {
+      TearDown();
+      SetUp();
+    }
+    bool broken = false;
+    PlayClockedStopAndStart(broken);
+    if (!broken || HasFailure()) return;
+  }
+  GTEST_SKIP() << "in each of " << kRuns
+               << " runs the JACK server broke cycles: MIDI lost or repeated on its way";
 }
 
 TEST_F(RunControlE2E, TwoNotesDueWithinOneTimerPeriodArriveAsFarApartAsTheyWereDue) {
@@ -378,11 +443,7 @@ TEST_F(RunControlE2E, TheFactoryKeysStartAndStopASeqAndPlayLive) {
     ASSERT_TRUE(peer_->Queue({0x80, static_cast<uint8_t>(key), 0x00}));
   };
   const auto waitFor = [&](auto done, const char* what) {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!Locked(done)) {
-      ASSERT_LT(std::chrono::steady_clock::now(), deadline) << what;
-      std::this_thread::sleep_for(1ms);
-    }
+    ASSERT_TRUE(test::WaitUntil([&] { return Locked(done); })) << what;
   };
 
   // LiveCmd, seq 1, play: the seq starts and its note comes out on its own port and channel.
@@ -420,24 +481,35 @@ TEST_F(RunControlE2E, TheFactoryKeysStartAndStopASeqAndPlayLive) {
 // and two bars on, on the eighth-note grid with quantise on) land there plus one constant
 // latency: the period the output is placed ahead, the late window and the cycle after which the
 // peer hears it. What remains is the tick grid (0.13 ms at 120 BPM) and the timer's reading of the
-// JACK clock: the recording benchmark's worst is a third of a ms. The dummy driver keeps its
-// frames only while it gets the processor: a run whose frame clock slipped against the system's
-// measures the slip, not the engine, and is played again.
+// JACK clock: the recording benchmark's worst is a third of a ms. The output keeps that frame for
+// every message sent within its latency and counts each one sent later (a clamped stamp), and the
+// server says when it broke a cycle (an xrun, in which MIDI may come late or not at all): a run
+// with either measures how long a busy machine kept the engine or the server from the
+// processor, not the engine. The frames keep their promise even when they slip behind the system
+// clock: the engine's time is theirs.
 constexpr double kTakeToleranceMs = 0.5;
-constexpr double kMaxSlipMs = 0.25;
+constexpr int kTakeRuns = 5;
 constexpr std::array<int32_t, 8> kPlayedMs = {0, 240, 510, 730, 1000, 1265, 1500, 1740};
 constexpr int64_t kFramesPerMs = JackServer::kRate / 1000;
 
-// What the peer heard: note-on frames from the first note's, and how far the server's frame clock
-// fell behind the system clock meanwhile.
+// What the peer heard: note-on frames from the first note's, and how many messages the output
+// could not place on their frames meanwhile.
 struct THeardTake {
   std::vector<int64_t> onsets;
-  double slipMs = 0;
+  uint64_t clamped = 0;
+  // Cycles the server reported late or broken off, and whether what was waited for never came
+  // while it did (MIDI lost on its way).
+  int xruns = 0;
+  bool lost = false;
+  // The notes were queued too late for their frames: the test's own thread was kept waiting.
+  bool queuedLate = false;
+  bool Measured() const { return !lost && !queuedLate && clamped == 0 && xruns == 0; }
 };
 
 // The factory maps, the engine running at 120 BPM with the note grid on or off, and LiveCmd, seq 1,
 // record from the keyboard; the keys of eight record notes and of the play end key.
-void ArmATakeFromTheKeyboard(test::Peer& peer, bool quantise, std::vector<int32_t>& noteKeys, int32_t& end) {
+void ArmATakeFromTheKeyboard(test::Peer& peer, bool quantise, std::vector<int32_t>& noteKeys, int32_t& end,
+                             bool& lost) {
   InstallKeyPath();
   RunEngineOp(LoadKeyMapsFactory);
   const int32_t liveCmd = KeyOf(MapLive, LiveCmd);
@@ -464,24 +536,51 @@ void ArmATakeFromTheKeyboard(test::Peer& peer, bool quantise, std::vector<int32_
     Transport.ActBar.NQTicks = Cfg.NQTicks;
     Transport.ActBar.SQTicks = Cfg.SQTicks;
   }
+  const int xruns0 = peer.Xruns();
   for (int32_t key : {liveCmd, seq1, rec}) {
     ASSERT_TRUE(peer.Queue({0x90, static_cast<uint8_t>(key), 0x64}));
     ASSERT_TRUE(peer.Queue({0x80, static_cast<uint8_t>(key), 0x00}));
   }
-  ASSERT_TRUE(test::WaitUntil([] {
+  const auto recording = [] {
     std::lock_guard lock(EngineLock);
     return Keys.KeyMode.load() == TKeyMode::Record;
-  }));
+  };
+  if (!WaitThroughXruns(peer, xruns0, recording, lost) && !lost)
+    FAIL() << "the keys left key mode " << static_cast<int>(Keys.KeyMode.load());
+}
+
+// Note-on frames, from the first note's, of what the peer heard from its arrival `from` on.
+std::vector<int64_t> OnsetsSince(const test::Peer& peer, std::size_t from, int64_t first) {
+  std::vector<int64_t> onsets;
+  for (std::size_t i = from; i < peer.Count(); ++i) {
+    const test::Peer::Event& e = peer.At(i);
+    if (e.length == 3 && (e.bytes[0] & 0xF0) == 0x90)
+      onsets.push_back(static_cast<int32_t>(e.frame - static_cast<uint32_t>(first)));
+  }
+  return onsets;
+}
+
+// Everything the peer heard from its arrival `from` on, with frames from the first note's.
+std::string HeardSince(const test::Peer& peer, std::size_t from, int64_t first) {
+  std::string heard;
+  for (std::size_t i = from; i < peer.Count(); ++i) {
+    const std::vector<uint8_t> b = peer.At(i).Bytes();
+    heard += test::Hex(std::string(b.begin(), b.end())) + " at " +
+             std::to_string(static_cast<int32_t>(peer.At(i).frame - static_cast<uint32_t>(first))) + "; ";
+  }
+  return heard;
 }
 
 void RecordEightNotesAndHearTheTake(test::Peer& peer, bool quantise, THeardTake& heard) {
   std::vector<int32_t> noteKeys;
   int32_t end = -1;
-  ArmATakeFromTheKeyboard(peer, quantise, noteKeys, end);
-  if (::testing::Test::HasFatalFailure()) return;
+  heard = THeardTake{};
+  ArmATakeFromTheKeyboard(peer, quantise, noteKeys, end, heard.lost);
+  if (::testing::Test::HasFatalFailure() || heard.lost) return;
   // Played off the grid by up to 20 ms; each note held 100 ms; the end key at 2 s (one bar).
+  const uint64_t clamped0 = midi::ClampedStamps();
+  const int xruns0 = peer.Xruns();
   const uint32_t frame0 = peer.FrameTime();
-  const auto wall0 = std::chrono::steady_clock::now();
   const int64_t first = frame0 + 300 * kFramesPerMs;
   auto frameAt = [&](int32_t ms) { return first + ms * kFramesPerMs; };
   std::vector<std::pair<uint32_t, std::vector<uint8_t>>> timed;
@@ -496,18 +595,19 @@ void RecordEightNotesAndHearTheTake(test::Peer& peer, bool quantise, THeardTake&
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   const std::size_t before = peer.Count();
   for (const auto& [frame, bytes] : timed) ASSERT_TRUE(peer.QueueAtFrame(frame, bytes));
+  // Queued after the first note's frame had come, the notes were not played where they were meant.
+  heard.queuedLate = static_cast<int32_t>(peer.FrameTime() - frame0) >= 300 * kFramesPerMs;
+  if (heard.queuedLate) return;
 
-  // The echo of the eight notes and two passes of the loop.
-  ASSERT_TRUE(test::WaitUntil([&] { return peer.Count() >= before + 16 + 32; })) << peer.Count() - before;
-  heard.slipMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wall0).count() -
-                 static_cast<double>(peer.FrameTime() - frame0) / kFramesPerMs;
-  heard.onsets.clear();
-  for (std::size_t i = before; i < peer.Count() && heard.onsets.size() < 24; ++i) {
-    const test::Peer::Event& e = peer.At(i);
-    if (e.length == 3 && (e.bytes[0] & 0xF0) == 0x90)
-      heard.onsets.push_back(static_cast<int32_t>(e.frame - static_cast<uint32_t>(first)));
-  }
-  ASSERT_EQ(heard.onsets.size(), 24u);
+  // The echo of the eight notes and two passes of the loop: 24 note-ons.
+  const bool complete = WaitThroughXruns(
+      peer, xruns0, [&] { return OnsetsSince(peer, before, first).size() >= 24; }, heard.lost);
+  heard.xruns = peer.Xruns() - xruns0;
+  if (heard.lost) return;
+  ASSERT_TRUE(complete) << HeardSince(peer, before, first);
+  heard.clamped = midi::ClampedStamps() - clamped0;
+  heard.onsets = OnsetsSince(peer, before, first);
+  heard.onsets.resize(24);
 }
 
 // The path's latency, from the live echoes; the late window is a timer period and a quarter ms.
@@ -527,8 +627,8 @@ int64_t WantedOnset(std::size_t i, int64_t latency, bool quantise) {
          latency;
 }
 
-// Whether every note landed where it was played; a run that misses is played again, since one
-// late wake of the timer on a busy machine places a message late, while a fault misses every run.
+// Whether every note landed where it was played; a run that misses is played again, since a fault
+// misses every run.
 bool TheTakeLandedWhereItWasPlayed(const THeardTake& heard, int period, bool quantise) {
   const int64_t latency = EchoLatency(heard);
   if (latency != 2 * period + 60) return false;
@@ -541,6 +641,7 @@ bool TheTakeLandedWhereItWasPlayed(const THeardTake& heard, int period, bool qua
 
 // The echo (pass 0) and two passes of the loop against the frames the notes were played at.
 void CheckTheTake(const THeardTake& heard, int period, bool quantise) {
+  ASSERT_EQ(heard.onsets.size(), 24u);
   const int64_t latency = EchoLatency(heard);
   EXPECT_EQ(latency, 2 * period + 60);
   for (std::size_t i = 0; i < heard.onsets.size(); ++i) {
@@ -554,10 +655,14 @@ class TakeLoopE2E : public RunControlE2E, public ::testing::WithParamInterface<i
  protected:
   int Period() const override { return GetParam(); }
 
-  // Up to three runs, each on a fresh server, until one keeps its frame clock and lands.
+  // Runs, each on a fresh server, until one lands. When none does, the one checked is the last
+  // measured in full: an engine that misses on a machine that kept the server's cycles and gave
+  // the output every message in time is at fault. When there was no such run, the machine starved
+  // the server too, and there is nothing of the engine to measure.
   void PlayAndCheck(bool quantise) {
-    THeardTake heard;
-    for (int run = 0; run < 3; ++run) {
+    THeardTake heard, measured;
+    bool anyMeasured = false;
+    for (int run = 0; run < kTakeRuns; ++run) {
       if (run > 0) {
         TearDown();
         SetUp();
@@ -566,12 +671,21 @@ class TakeLoopE2E : public RunControlE2E, public ::testing::WithParamInterface<i
       if (HasFatalFailure()) return;
       RecordEightNotesAndHearTheTake(*peer_, quantise, heard);
       if (HasFatalFailure()) return;
-      if (std::abs(heard.slipMs) <= kMaxSlipMs && TheTakeLandedWhereItWasPlayed(heard, GetParam(), quantise))
-        break;
+      if (heard.lost || heard.queuedLate) continue;
+      if (TheTakeLandedWhereItWasPlayed(heard, GetParam(), quantise)) {
+        CheckTheTake(heard, GetParam(), quantise);
+        return;
+      }
+      if (heard.Measured()) {
+        measured = heard;
+        anyMeasured = true;
+      }
     }
-    if (std::abs(heard.slipMs) > kMaxSlipMs)
-      GTEST_SKIP() << "the JACK server's frames slipped " << heard.slipMs << " ms behind the system clock";
-    CheckTheTake(heard, GetParam(), quantise);
+    if (!anyMeasured)
+      GTEST_SKIP()
+          << "in none of " << kTakeRuns
+          << " runs did the server keep its cycles and the output place every message: too busy a machine";
+    CheckTheTake(measured, GetParam(), quantise);
   }
 };
 
