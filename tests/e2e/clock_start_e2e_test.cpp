@@ -69,10 +69,7 @@ class ClockStartE2E : public ::testing::Test {
     ASSERT_EQ(midi::SelectBackend(midi::Backend::Jack), midi::kOk);
     midi::Rescan();
     InstallKeyPath();
-    {
-      std::lock_guard lock(EngineLock);
-      LoadKeyMapsFactory();
-    }
+    RunEngineOp(LoadKeyMapsFactory);
     LoadInDevNames();
     LoadOutDevList();
     const int32_t in = ListedDev(RunCtl.MidiInDevs, RunCtl.MidiInDevsLast, "peer:out");
