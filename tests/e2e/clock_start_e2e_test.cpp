@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/EngineLock.h"
+#include "e2e/EngineOnJack.h"
 #include "e2e/JackPeer.h"
 #include "e2e/JackServer.h"
 #include "engine/PartBufs.h"
@@ -39,12 +40,6 @@ int32_t KeyOf(TMapNo map, uint8_t code) {
   return -1;
 }
 
-int32_t ListedDev(const std::array<TMidiDevRec, midi::kMaxDevs>& devs, int32_t last, const char* name) {
-  for (int32_t i = 0; i <= last; ++i)
-    if (devs[i].DevName == name) return i;
-  return -1;
-}
-
 // What the device heard of one start: the frames of the Start, of the clocks from the Start on and
 // of the seq's note-ons, and whether a clock came right behind the Start.
 struct THeardStart {
@@ -66,31 +61,14 @@ class ClockStartE2E : public ::testing::Test {
     ASSERT_TRUE(server_.Start(test::ServerAnswers, why)) << why;
     peer_ = std::make_unique<test::Peer>(2);
     ASSERT_TRUE(peer_->Open(why)) << why;
-    ASSERT_EQ(midi::SelectBackend(midi::Backend::Jack), midi::kOk);
-    midi::Rescan();
+    test::UseJackBackend();
     InstallKeyPath();
     RunEngineOp(LoadKeyMapsFactory);
-    LoadInDevNames();
-    LoadOutDevList();
-    const int32_t in = ListedDev(RunCtl.MidiInDevs, RunCtl.MidiInDevsLast, "peer:out");
-    const int32_t out = ListedDev(RunCtl.MidiOutDevs, RunCtl.MidiOutDevsLast, "peer:in");
-    ASSERT_GE(in, 0);
-    ASSERT_GE(out, 0);
-    RunCtl.InPortDevIdx[0] = static_cast<int8_t>(in);
-    RunCtl.InPortsAllocated = 0;
-    RunCtl.PortDevIdx[0] = static_cast<int8_t>(out);
-    RunCtl.OutPortsAllocated = 0;
-    RunCtl.MidiOutDevs[out].ProgChangesEnabled = 0;
-    ASSERT_TRUE(OpenInPort(in, 0));
-    ASSERT_TRUE(OpenOutPort(out, 0));
+    test::OpenPort1("peer:out", "peer:in");
   }
 
   void TearDown() override {
-    StopRunning();
-    for (int32_t i = 0; i <= RunCtl.MidiInDevsLast; ++i) CloseInPort(i, RunCtl.MidiInDevs[i].PortNo, false);
-    for (int32_t i = 0; i <= RunCtl.MidiOutDevsLast; ++i)
-      CloseOutPort(i, RunCtl.MidiOutDevs[i].PortNo, false);
-    midi::SelectBackend(midi::Backend::Loopback);
+    test::LeaveJackBackend();
     peer_.reset();
     server_.Stop();
     ResetAllState();

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/EngineLock.h"
+#include "e2e/EngineOnJack.h"
 #include "e2e/JackPeer.h"
 #include "e2e/JackServer.h"
 #include "engine/EngineTestState.h"
@@ -180,33 +181,18 @@ class LiveStopE2E : public ::testing::Test {
     ASSERT_TRUE(server_.Start(test::ServerAnswers, why)) << why;
     tally_ = std::make_unique<Tally>();
     ASSERT_TRUE(tally_->Open(why)) << why;
-    ASSERT_EQ(midi::SelectBackend(midi::Backend::Jack), midi::kOk);
-    midi::Rescan();
+    test::UseJackBackend();
   }
 
   void TearDown() override {
-    StopRunning();
-    for (int32_t i = 0; i <= RunCtl.MidiOutDevsLast; ++i)
-      CloseOutPort(i, RunCtl.MidiOutDevs[i].PortNo, false);
-    midi::SelectBackend(midi::Backend::Loopback);
+    test::LeaveJackBackend();
     tally_.reset();
     server_.Stop();
     ResetAllState();
   }
 
   // The tally's input on output port 1, which is the live port.
-  void AllocateTally() {
-    LoadOutDevList();
-    int32_t out = -1;
-    for (int32_t i = 0; i <= RunCtl.MidiOutDevsLast; ++i)
-      if (RunCtl.MidiOutDevs[i].DevName == "tally:in") out = i;
-    ASSERT_GE(out, 0);
-    RunCtl.PortDevIdx[0] = static_cast<int8_t>(out);
-    RunCtl.OutPortsAllocated = 0;
-    RunCtl.MidiOutDevs[out].ProgChangesEnabled = 0;
-    RunCtl.LivePort = 0;
-    ASSERT_TRUE(OpenOutPort(out, 0));
-  }
+  void AllocateTally() { test::OpenPort1("", "tally:in"); }
 
   // Writes the messages to the live queue as the input path does, never faster than the timer
   // takes them (a full queue would reset the live output).

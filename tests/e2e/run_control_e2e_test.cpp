@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/EngineLock.h"
+#include "e2e/EngineOnJack.h"
 #include "e2e/JackPeer.h"
 #include "e2e/JackServer.h"
 #include "engine/EngineTestState.h"
@@ -65,12 +66,6 @@ int32_t KeyOf(TMapNo map, uint8_t code) {
   return -1;
 }
 
-int32_t FindDev(const std::array<TMidiDevRec, midi::kMaxDevs>& table, int32_t last, const std::string& name) {
-  for (int32_t i = 0; i <= last; ++i)
-    if (table[i].DevName == name) return i;
-  return -1;
-}
-
 // Waits until done() holds; false when it does not. A wait on MIDI that the server lost in broken
 // cycles would never end: once it reported them, 10 s are enough, and `lost` says so.
 template <class Done>
@@ -94,17 +89,12 @@ class RunControlE2E : public ::testing::Test {
     ASSERT_TRUE(server_.Start(test::ServerAnswers, why)) << why;
     peer_ = std::make_unique<test::Peer>(2);
     ASSERT_TRUE(peer_->Open(why)) << why;
-    ASSERT_EQ(midi::SelectBackend(midi::Backend::Jack), midi::kOk);
-    midi::Rescan();
+    test::UseJackBackend();
     MidiInHooks.ExecCommand = &StandInCommand;
   }
 
   void TearDown() override {
-    StopRunning();
-    for (int32_t i = 0; i <= RunCtl.MidiInDevsLast; ++i) CloseInPort(i, RunCtl.MidiInDevs[i].PortNo, false);
-    for (int32_t i = 0; i <= RunCtl.MidiOutDevsLast; ++i)
-      CloseOutPort(i, RunCtl.MidiOutDevs[i].PortNo, false);
-    midi::SelectBackend(midi::Backend::Loopback);
+    test::LeaveJackBackend();
     peer_.reset();
     server_.Stop();
     ResetAllState();
@@ -114,22 +104,7 @@ class RunControlE2E : public ::testing::Test {
   virtual int Period() const { return JackServer::kPeriod; }
 
   // The peer's output on input port 1, the peer's input on output port 1.
-  void AllocatePeer() {
-    LoadInDevNames();
-    LoadOutDevList();
-    const int32_t in = FindDev(RunCtl.MidiInDevs, RunCtl.MidiInDevsLast, "peer:out");
-    const int32_t out = FindDev(RunCtl.MidiOutDevs, RunCtl.MidiOutDevsLast, "peer:in");
-    ASSERT_GE(in, 0);
-    ASSERT_GE(out, 0);
-    RunCtl.InPortDevIdx[0] = static_cast<int8_t>(in);
-    RunCtl.InPortsAllocated = 0;
-    RunCtl.PortDevIdx[0] = static_cast<int8_t>(out);
-    RunCtl.OutPortsAllocated = 0;
-    RunCtl.MidiOutDevs[out].ProgChangesEnabled = 0;
-    RunCtl.LivePort = 0;
-    ASSERT_TRUE(OpenInPort(in, 0));
-    ASSERT_TRUE(OpenOutPort(out, 0));
-  }
+  void AllocatePeer() { test::OpenPort1("peer:out", "peer:in"); }
 
   void Clocks(int n) {
     for (int i = 0; i < n; ++i) {
@@ -386,7 +361,7 @@ TEST_F(RunControlE2E, ServerKilledWhileRunningIsSaidOnceInTheMidiLayersWords) {
   ASSERT_TRUE(peer_->AddOutput("out2"));
   midi::Rescan();
   AllocatePeer();
-  const int32_t in2 = FindDev(RunCtl.MidiInDevs, RunCtl.MidiInDevsLast, "peer:out2");
+  const int32_t in2 = test::ListedDev(RunCtl.MidiInDevs, RunCtl.MidiInDevsLast, "peer:out2");
   ASSERT_GE(in2, 0);
   RunCtl.InPortDevIdx[1] = static_cast<int8_t>(in2);
   RunCtl.InPortsAllocated = 1;
