@@ -280,7 +280,10 @@ class JackCore {
       // never before what went out before it.
       if (off < 0) CountClamp();
       off = std::clamp(off, lastFrame, n - 1);
-      if (jack_midi_event_write(buf, static_cast<jack_nframes_t>(off), p.carry.data(), p.carryLen) != 0) {
+      // Asked first: libjack prints an error for every write into a full buffer, and a stop
+      // after long live play fills several.
+      if (jack_midi_max_event_size(buf) < p.carryLen ||
+          jack_midi_event_write(buf, static_cast<jack_nframes_t>(off), p.carry.data(), p.carryLen) != 0) {
         // Port buffer full: the rest waits for the next cycle. A message that does not fit an
         // empty buffer never will, so it is dropped rather than block the device for good.
         if (wrote) break;
