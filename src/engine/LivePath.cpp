@@ -319,8 +319,8 @@ void ReleaseMovedLiveOutput() {
   }
   const uint16_t left = Live.NoteChans & static_cast<uint16_t>(~inForce);
   if (left == 0) return;
-  SilenceLiveChansOn(Live.NotesPort, left);
-  Live.NoteChans &= static_cast<uint16_t>(~left);
+  // What a full queue refused stays counted and marked, for the next tick to send.
+  if (SilenceLiveChansOn(Live.NotesPort, left)) Live.NoteChans &= static_cast<uint16_t>(~left);
 }
 
 void QueueProgChange(int32_t chan, int32_t prog) {

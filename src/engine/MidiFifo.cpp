@@ -175,7 +175,8 @@ bool SilenceLiveChansOn(int32_t port, uint16_t chans) {
 }
 
 bool SilenceLiveNotes() {
-  return SilenceLiveChans(0, kChans - 1);
+  // Where the notes went out: after a move of the live port they may still sound on the old one.
+  return SilenceLiveChansOn(LiveNotesPort(), static_cast<uint16_t>((1u << kChans) - 1));
 }
 
 void ForgetSilencedLiveNotes(int32_t port, uint32_t msg) {

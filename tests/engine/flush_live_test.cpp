@@ -237,6 +237,36 @@ TEST_F(FlushLiveTest, NoteOffsTheOutputRefusesStayCountedForTheNextSilence) {
   EXPECT_EQ(Sent(), std::vector<std::string>(3, Bytes({0x80, 0x3C, 0x00})));
 }
 
+TEST_F(FlushLiveTest, AMovedLiveOutputsNoteOffsThatAFullQueueRefusedGoToItsOldPortNextTime) {
+  midi::Handle other = midi::kInvalidHandle;
+  ASSERT_EQ(midi::OutOpen(2, other), midi::kOk);
+  RunCtl.MidiOutDevs[2].Handle = other;
+  RunCtl.MidiOutDevs[2].Opened = 1;
+  RunCtl.PortDevIdx[3] = 2;
+  RunCtl.OutPortsAllocated = 3;
+  // C3 sounds on port 2; the live port has moved to port 3.
+  Live.NotesPort = 2;
+  Live.NoteChans = 1;
+  LiveNoteOnCounter.Counts[0][0x3C] = 1;
+  RunCtl.LivePort = 3;
+  midi::loopback::LimitSends(0);
+  ReleaseMovedLiveOutput();
+  EXPECT_EQ(Counted(), "0:3C=1");
+  EXPECT_EQ(Live.NoteChans, 1);
+  midi::loopback::LimitSends(-1);
+  ReleaseMovedLiveOutput();
+  EXPECT_EQ(Counted(), "");
+  EXPECT_EQ(Live.NoteChans, 0);
+  EXPECT_EQ(Sent(), std::vector<std::string>{Bytes({0x80, 0x3C, 0x00})});
+  EXPECT_EQ(midi::loopback::SentCount(2), 0u);
+  // And a stop's silence goes where the notes went out, not to the live port.
+  LiveNoteOnCounter.Counts[0][0x3E] = 1;
+  EXPECT_TRUE(SilenceLiveNotes());
+  EXPECT_EQ(Sent().back(), Bytes({0x80, 0x3E, 0x00}));
+  EXPECT_EQ(midi::loopback::SentCount(2), 0u);
+  midi::OutClose(other);
+}
+
 TEST_F(FlushLiveTest, LogMidiResultNamesTheFailure) {
   Trace.DiagFlags = 1;
   EXPECT_FALSE(LogMidiResult(midi::kErrInvalidHandle, true, "midiOutShortMsg", false));
