@@ -416,7 +416,7 @@ int32_t TakeTime(const TRecKey& k) {
 int32_t TicksToPos(int64_t pos) {
   if (!Cfg.ClocksSourceInternal) return 0;
   // The seqs count whole ticks from the last one the timer passed them.
-  const int64_t units = pos - (Transport.TickPosUnits - Transport.TickFracAcc);
+  const int64_t units = pos - WholeTickPos();
   const int64_t reach = kLoopStartReachMs * Cfg.Tempo * 64;
   if (units > reach || units < -reach) return 0;
   return static_cast<int32_t>(RoundDiv(units, kTickUnits));
