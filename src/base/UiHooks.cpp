@@ -42,7 +42,13 @@ TUiAfterLock::TUiAfterLock(std::source_location where) : outer_(tAfterLock), whe
 TUiAfterLock::~TUiAfterLock() {
   tAfterLock = outer_;
   if (outer_) {
-    for (THeld& h : held_) outer_->held_.push_back(std::move(h));
+    for (THeld& h : held_) {
+      if (h.IsTopic) {
+        outer_->HoldTopic(h.Topic);  // still once
+      } else {
+        outer_->held_.push_back(std::move(h));
+      }
+    }
     return;
   }
   // Where the lock is still held, the checks below name the function that made this one.

@@ -495,17 +495,9 @@ void TFileMenus::WireFileMenu() {
 void TFileMenus::WireFileResets() {
   auto on = [this](QAction* a, auto fn) { QObject::connect(a, &QAction::triggered, w_.Window, fn); };
   auto opening = [this](QMenu* m, auto fn) { QObject::connect(m, &QMenu::aboutToShow, w_.Window, fn); };
-  // The loader takes the engine lock itself and may refuse with a box: held back until it is let go.
-  auto loadTest = [](bool variantA) {
-    RunLocked(
-        [variantA] {
-          LoadTestSeqs(variantA);
-          return true;
-        },
-        false);
-  };
-  on(w_.mnuFileLoadTestA, [loadTest] { loadTest(true); });
-  on(w_.mnuFileLoadTestB, [loadTest] { loadTest(false); });
+  // The loader takes the engine lock itself and shows its refusal after it.
+  on(w_.mnuFileLoadTestA, [] { LoadTestSeqs(true); });
+  on(w_.mnuFileLoadTestB, [] { LoadTestSeqs(false); });
   on(w_.mnuFileResetLive, [] {
     if (!Confirmed("About to reset live output, ok?")) return;
     ResetLiveOutput();
