@@ -6,9 +6,14 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "e2e/JackPeer.h"
+#include "e2e/JackServer.h"
 #include "engine/RunControl.h"
+#include "engine/RunTestState.h"
+#include "keys/ResetAllState.h"
 #include "platform/midi/Midi.h"
 
 namespace vel::test {
@@ -60,5 +65,37 @@ inline void LeaveJackBackend() {
   for (int32_t i = 0; i <= RunCtl.MidiOutDevsLast; ++i) CloseOutPort(i, RunCtl.MidiOutDevs[i].PortNo, false);
   midi::SelectBackend(midi::Backend::Loopback);
 }
+
+// A fresh engine on a private JACK server of Period() frames, with the test's own client made
+// from Args; skipped where JACK is not installed. A derived SetUp goes on only when this one did:
+// `if (IsSkipped() || HasFatalFailure()) return;`.
+template <class Client, auto... Args>
+class EngineOnJackTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!JackServer::Installed()) GTEST_SKIP() << "/usr/bin/jackd is missing (install jackd2)";
+    ResetAllState();
+    MakeEngineConfig();
+    std::string why;
+    server_.period = Period();
+    ASSERT_TRUE(server_.Start(ServerAnswers, why)) << why;
+    peer_ = std::make_unique<Client>(Args...);
+    ASSERT_TRUE(peer_->Open(why)) << why;
+    UseJackBackend();
+  }
+
+  void TearDown() override {
+    LeaveJackBackend();
+    peer_.reset();
+    server_.Stop();
+    ResetAllState();
+  }
+
+  // Frames per JACK period of the test's server.
+  virtual int Period() const { return JackServer::kPeriod; }
+
+  JackServer server_;
+  std::unique_ptr<Client> peer_;
+};
 
 }  // namespace vel::test

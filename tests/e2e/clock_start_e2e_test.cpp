@@ -51,27 +51,14 @@ struct THeardStart {
   bool stopped = false;
 };
 
-class ClockStartE2E : public ::testing::Test {
+class ClockStartE2E : public test::EngineOnJackTest<test::Peer, 2u> {
  protected:
   void SetUp() override {
-    if (!JackServer::Installed()) GTEST_SKIP() << "/usr/bin/jackd is missing (install jackd2)";
-    ResetAllState();
-    test::MakeEngineConfig();
-    std::string why;
-    ASSERT_TRUE(server_.Start(test::ServerAnswers, why)) << why;
-    peer_ = std::make_unique<test::Peer>(2);
-    ASSERT_TRUE(peer_->Open(why)) << why;
-    test::UseJackBackend();
+    EngineOnJackTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     InstallKeyPath();
     RunEngineOp(LoadKeyMapsFactory);
     test::OpenPort1("peer:out", "peer:in");
-  }
-
-  void TearDown() override {
-    test::LeaveJackBackend();
-    peer_.reset();
-    server_.Stop();
-    ResetAllState();
   }
 
   // LiveCmd, seq 1, then the command's key.
@@ -126,9 +113,6 @@ class ClockStartE2E : public ::testing::Test {
       }
     }
   }
-
-  JackServer server_;
-  std::unique_ptr<test::Peer> peer_;
 };
 
 TEST_F(ClockStartE2E, ASyncedDeviceStartsOnTheFrameOfTheSeqsFirstNote) {

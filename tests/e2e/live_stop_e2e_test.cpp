@@ -171,26 +171,8 @@ int32_t LiveFifoCount() {
   return LiveFifo.Count;
 }
 
-class LiveStopE2E : public ::testing::Test {
+class LiveStopE2E : public test::EngineOnJackTest<Tally> {
  protected:
-  void SetUp() override {
-    if (!JackServer::Installed()) GTEST_SKIP() << "/usr/bin/jackd is missing (install jackd2)";
-    ResetAllState();
-    test::MakeEngineConfig();
-    std::string why;
-    ASSERT_TRUE(server_.Start(test::ServerAnswers, why)) << why;
-    tally_ = std::make_unique<Tally>();
-    ASSERT_TRUE(tally_->Open(why)) << why;
-    test::UseJackBackend();
-  }
-
-  void TearDown() override {
-    test::LeaveJackBackend();
-    tally_.reset();
-    server_.Stop();
-    ResetAllState();
-  }
-
   // The tally's input on output port 1, which is the live port.
   void AllocateTally() { test::OpenPort1("", "tally:in"); }
 
@@ -224,18 +206,15 @@ class LiveStopE2E : public ::testing::Test {
     ASSERT_EQ(RunCtl.ProgState, TProgState::Running);
     PlayLive(flood);
     ASSERT_TRUE(test::WaitUntil([] { return LiveFifoCount() == 0; }));
-    heard.flood = tally_->CountWhenQuiet();
+    heard.flood = peer_->CountWhenQuiet();
     ASSERT_EQ(CountedLiveNotes(), 30004);
     const auto stopBegan = std::chrono::steady_clock::now();
     StopRunning();
     RecordProperty("stop ms", std::to_string((std::chrono::steady_clock::now() - stopBegan) / 1ms));
     ASSERT_EQ(RunCtl.ProgState, TProgState::Config);
-    heard.total = tally_->CountWhenQuiet();
-    heard.xruns = tally_->XRuns();
+    heard.total = peer_->CountWhenQuiet();
+    heard.xruns = peer_->XRuns();
   }
-
-  JackServer server_;
-  std::unique_ptr<Tally> tally_;
 };
 
 TEST_F(LiveStopE2E, AStopAfterThirtyThousandHeldNotesEndsEachAndResetsTheChannelLast) {
@@ -265,9 +244,9 @@ TEST_F(LiveStopE2E, AStopAfterThirtyThousandHeldNotesEndsEachAndResetsTheChannel
   EXPECT_EQ(heard.flood, flood.size());
   // The seqs' channel reset, a note-off for each note held and the live channel's reset.
   EXPECT_EQ(heard.total - heard.flood, 9u + 30004u + 9u);
-  EXPECT_EQ(tally_->LeftSounding(), Lines{});
-  EXPECT_EQ(tally_->LastOn(2), test::ChannelResetHex(2));
-  EXPECT_EQ(tally_->LastOn(0), test::ChannelResetHex(0));
+  EXPECT_EQ(peer_->LeftSounding(), Lines{});
+  EXPECT_EQ(peer_->LastOn(2), test::ChannelResetHex(2));
+  EXPECT_EQ(peer_->LastOn(0), test::ChannelResetHex(0));
 }
 
 }  // namespace

@@ -78,30 +78,13 @@ bool WaitThroughXruns(const test::Peer& peer, int xruns0, Done done, bool& lost)
   return false;
 }
 
-class RunControlE2E : public ::testing::Test {
+class RunControlE2E : public test::EngineOnJackTest<test::Peer, 2u> {
  protected:
   void SetUp() override {
-    if (!JackServer::Installed()) GTEST_SKIP() << "/usr/bin/jackd is missing (install jackd2)";
-    ResetAllState();
-    test::MakeEngineConfig();
-    std::string why;
-    server_.period = Period();
-    ASSERT_TRUE(server_.Start(test::ServerAnswers, why)) << why;
-    peer_ = std::make_unique<test::Peer>(2);
-    ASSERT_TRUE(peer_->Open(why)) << why;
-    test::UseJackBackend();
+    EngineOnJackTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     MidiInHooks.ExecCommand = &StandInCommand;
   }
-
-  void TearDown() override {
-    test::LeaveJackBackend();
-    peer_.reset();
-    server_.Stop();
-    ResetAllState();
-  }
-
-  // Frames per JACK period of the test's server.
-  virtual int Period() const { return JackServer::kPeriod; }
 
   // The peer's output on input port 1, the peer's input on output port 1.
   void AllocatePeer() { test::OpenPort1("peer:out", "peer:in"); }
@@ -173,9 +156,6 @@ class RunControlE2E : public ::testing::Test {
     std::lock_guard lock(EngineLock);
     return read();
   }
-
-  JackServer server_;
-  std::unique_ptr<test::Peer> peer_;
 };
 
 // The engine running on the peer's clock: a controller comes back live, then 96 clocks play a

@@ -1,6 +1,7 @@
 // FlushLiveFifo and the LiveFifo overflow, heard on the loopback MIDI backend.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -30,11 +31,7 @@ class FlushLiveTest : public ::testing::Test {
     test::ResetFifoState();
     ASSERT_EQ(midi::SelectBackend(midi::Backend::Loopback), midi::kOk);
     midi::Rescan();
-    ASSERT_EQ(midi::OutOpen(1, handle_), midi::kOk);
-    RunCtl.MidiOutDevs[1].Handle = handle_;
-    RunCtl.MidiOutDevs[1].Opened = 1;
-    RunCtl.PortDevIdx[2] = 1;
-    RunCtl.OutPortsAllocated = 2;
+    handle_ = OpenOut(1, 2);
     RunCtl.LivePort = 2;
     Live.Chan[2] = 0;
     Live.MChanApplies = 0;
@@ -44,6 +41,17 @@ class FlushLiveTest : public ::testing::Test {
   void TearDown() override {
     midi::OutClose(handle_);
     test::ResetFifoState();
+  }
+
+  // Loopback output device dev, opened as output port `port`.
+  static midi::Handle OpenOut(int32_t dev, int32_t port) {
+    midi::Handle h = midi::kInvalidHandle;
+    EXPECT_EQ(midi::OutOpen(dev, h), midi::kOk);
+    RunCtl.MidiOutDevs[dev].Handle = h;
+    RunCtl.MidiOutDevs[dev].Opened = 1;
+    RunCtl.PortDevIdx[port] = static_cast<int8_t>(dev);
+    RunCtl.OutPortsAllocated = std::max(RunCtl.OutPortsAllocated, static_cast<int8_t>(port));
+    return h;
   }
 
   static std::vector<std::string> Sent() {
@@ -238,12 +246,7 @@ TEST_F(FlushLiveTest, NoteOffsTheOutputRefusesStayCountedForTheNextSilence) {
 }
 
 TEST_F(FlushLiveTest, AMovedLiveOutputsNoteOffsThatAFullQueueRefusedGoToItsOldPortNextTime) {
-  midi::Handle other = midi::kInvalidHandle;
-  ASSERT_EQ(midi::OutOpen(2, other), midi::kOk);
-  RunCtl.MidiOutDevs[2].Handle = other;
-  RunCtl.MidiOutDevs[2].Opened = 1;
-  RunCtl.PortDevIdx[3] = 2;
-  RunCtl.OutPortsAllocated = 3;
+  const midi::Handle other = OpenOut(2, 3);
   // C3 sounds on port 2; the live port has moved to port 3.
   Live.NotesPort = 2;
   Live.NoteChans = 1;
