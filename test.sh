@@ -10,6 +10,24 @@ scripts/install-deps
 jobs=$(nproc)
 status=0
 
+# The run gets a home of its own that holds what a musician keeps: a saved default settings file
+# (ports named, a tempo not the factory's), a scene in the data folder and a runtime folder. Every
+# test program gives itself a private home (tests/TestMain.cpp), so no test may read these or
+# change them; the run fails if any of them changed.
+planted=$(mktemp -d)
+trap 'rm -rf "$planted"' EXIT
+mkdir -p "$planted/home/.config/Vellorine" "$planted/home/Vellorine/Scenes" "$planted/run"
+chmod 700 "$planted/home" "$planted/run"
+cp tests/data/saved-home/SeqDefaults.txt "$planted/home/.config/Vellorine/"
+cp tests/data/midi-fuzz-seeds/demo-4.mid "$planted/home/Vellorine/Scenes/Scene-01.mid"
+export HOME="$planted/home" XDG_RUNTIME_DIR="$planted/run"
+unset XDG_CONFIG_HOME VELLORINE_MIDI
+kept() {
+  (cd "$planted" && find home/.config/Vellorine home/Vellorine run -printf '%p %y %s %m\n' | sort &&
+    find home/.config/Vellorine home/Vellorine run -type f -exec sha256sum {} + | sort)
+}
+kept >"$planted/before"
+
 presets="reltest"
 if [ "${VELLORINE_SKIP_SANITIZERS:-0}" != "1" ]; then
   presets="asan tsan reltest"
@@ -57,5 +75,13 @@ echo "== fuzz build and short runs"
 if ! CMAKE_BUILD_PARALLEL_LEVEL="$jobs" scripts/run-fuzz 5; then
   status=1
   echo "== fuzz: failed"
+fi
+echo "== the musician's folders the run was given"
+kept >"$planted/after"
+if diff "$planted/before" "$planted/after"; then
+  echo "unchanged: settings, data and runtime folders"
+else
+  status=1
+  echo "== a test changed the musician's settings, data or runtime folder (above)"
 fi
 exit "$status"

@@ -130,11 +130,22 @@ std::string OpenFailedText(const std::string& what, const std::string& path, int
          ".\r\nOpen the file by hand from that folder, or install a program for it.";
 }
 
-void OpenUrl(const std::string& address, const std::string& kind, const TShellOpen& open) {
-  HandToDesktop(open, address, [address, kind](int32_t result) {
-    if (result != kShellOk)
-      ShowMessage("Error " + std::to_string(result) + " accessing " + kind + "\r\n" + address,
-                  MsgKind::Error);
+std::string OpenTargetFailedText(const std::string& what, const std::string& target, int32_t result) {
+  const std::string named = what + "\r\n" + target;
+  if (result == kShellNotFound) return "Can't find " + named;
+  if (result != kShellNoProgram) return "Error " + std::to_string(result) + " opening " + named;
+  if (target.find("://") != std::string::npos)
+    return "No program was found to open " + named +
+           "\r\n\r\nThe desktop has no web browser set to open web addresses.\r\nOpen the address by hand in "
+           "a web browser.";
+  return "No program was found to open " + named +
+         "\r\n\r\nThe desktop has no file manager set to open folders.\r\nOpen the folder by hand in a file "
+         "manager.";
+}
+
+void OpenOnDesktop(const std::string& target, const std::string& what, const TShellOpen& open) {
+  HandToDesktop(open, target, [target, what](int32_t result) {
+    if (result != kShellOk) ShowMessage(OpenTargetFailedText(what, target, result), MsgKind::Error);
   });
 }
 

@@ -62,8 +62,11 @@ void CheckDocsVersion(const std::string& docsFolder);
 void OpenHelpFile(const std::string& progFolder, const std::string& name, const TShellOpen& open);
 // The error box's text for a file the desktop did not open; what names it ("help file", "file").
 std::string OpenFailedText(const std::string& what, const std::string& path, int32_t result);
-// Opens an address; kind ("video", "folder", "web page") names it in the error box.
-void OpenUrl(const std::string& address, const std::string& kind, const TShellOpen& open);
+// The error box's text for a folder or an address the desktop did not open; what names it
+// ("folder", "web page"). The target stands whole on a line of its own.
+std::string OpenTargetFailedText(const std::string& what, const std::string& target, int32_t result);
+// Opens a folder or an address; what ("folder", "video", "web page") names it in the error box.
+void OpenOnDesktop(const std::string& target, const std::string& what, const TShellOpen& open);
 
 // The version check's answer: ok false for any failure of the request, body the answer's text.
 struct TVersionVerdict {

@@ -120,9 +120,39 @@ TEST_F(HelpTest, MissingOrUnopenableFilesGiveTheirBoxesAndNoDocsCheck) {
             "No program was found to open file Studio\r\nin folder /home/u/Vellorine\r\n\r\nThe desktop has "
             "no program set to open this kind of file.\r\nOpen the file by hand from that folder, or install "
             "a program for it.");
+
+  // A folder or an address: the target whole on its own line, and what to do by hand.
+  const std::string web = "https://example.invalid/v";
+  const std::string folder = "/home/u/Vellorine/Scenes";
+  const struct {
+    std::string what, target;
+    int32_t result;
+    std::string text;
+  } places[] = {
+      {"folder", folder, kShellNoProgram,
+       "No program was found to open folder\r\n" + folder +
+           "\r\n\r\nThe desktop has no file manager set to open folders.\r\nOpen the folder by hand in a "
+           "file "
+           "manager."},
+      {"folder", folder, kShellNotFound, "Can't find folder\r\n" + folder},
+      {"video", web, kShellNoProgram,
+       "No program was found to open video\r\n" + web +
+           "\r\n\r\nThe desktop has no web browser set to open web addresses.\r\nOpen the address by hand in "
+           "a "
+           "web browser."},
+      {"web page", web, 5, "Error 5 opening web page\r\n" + web},
+  };
+  for (const auto& c : places) {
+    rec.boxes.clear();
+    OpenOnDesktop(c.target, c.what, [&c](const std::string& target, const TShellDone& done) {
+      EXPECT_EQ(target, c.target);
+      done(c.result);
+    });
+    EXPECT_EQ(Texts(), std::vector<std::string>{c.text}) << c.what << " " << c.result;
+  }
   rec.boxes.clear();
-  OpenUrl("https://example.invalid/v", "video", [](const std::string&, const TShellDone& done) { done(31); });
-  EXPECT_EQ(Texts(), (std::vector<std::string>{"Error 31 accessing video\r\nhttps://example.invalid/v"}));
+  OpenOnDesktop(folder, "folder", [](const std::string&, const TShellDone& done) { done(kShellOk); });
+  EXPECT_TRUE(Texts().empty());
 }
 
 // A document is opened from beside the program (a build tree) when it is there, else from the

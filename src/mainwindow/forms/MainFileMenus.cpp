@@ -176,10 +176,7 @@ void TFileMenus::LoadDemo(int32_t n) {
 }
 
 void TFileMenus::OpenFolder(const std::string& folder) {
-  ShellOpen(folder, [folder](int32_t result) {
-    if (result != kShellOk)
-      ShowMessage("Error " + std::to_string(result) + " trying to open folder\r\n" + folder, MsgKind::Error);
-  });
+  OpenOnDesktop(folder, "folder", Desktop().ShellOpen);
 }
 
 void TFileMenus::WMDropFiles(const std::vector<std::string>& names) {

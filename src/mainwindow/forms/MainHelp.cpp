@@ -60,7 +60,7 @@ THelpMenu::THelpMenu(const THelpWidgets& widgets, const std::string& progFolder)
   w_.WordMacro->setVisible(false);
 
   auto openUrl = [](const std::string& address, const char* kind) {
-    return [address, kind] { OpenUrl(address, kind, &DesktopOpened); };
+    return [address, kind] { OpenOnDesktop(address, kind, &DesktopOpened); };
   };
   const bool web = !kWebBase.empty();
   for (const TVideoGroup& g : kVideoGroups) {

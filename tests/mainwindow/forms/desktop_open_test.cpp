@@ -94,7 +94,7 @@ TEST(DesktopOpen, TheOpenersExitStatusDecidesAndAFailureGivesTheBox) {
 
     // The stand-in opener notes what it was handed.
     struct Case {
-      const char* interpreter;
+      const char* interpreter;  // null: no opener on the path at all
       int exit;
       std::string target;
       int32_t result;
@@ -102,18 +102,32 @@ TEST(DesktopOpen, TheOpenersExitStatusDecidesAndAFailureGivesTheBox) {
     };
     const std::string failed = OpenFailedText("help file", doc, kShellNoProgram);
     const std::string web = "https://example.invalid/videos";
+    const std::string folderFailed = "No program was found to open folder\r\n" + dir +
+                                     "\r\n\r\nThe desktop has no file manager set to open folders.\r\n"
+                                     "Open the folder by hand in a file manager.";
     const Case cases[] = {
         {"/bin/sh", 0, doc, kShellOk, ""},
         {"/bin/sh", 3, doc, kShellNoProgram, failed},
         // An opener that cannot be started at all.
         {"/nonexistent/sh", 0, doc, kShellNoProgram, failed},
-        {"/bin/sh", 4, web, kShellNoProgram, "Error 31 accessing web page\r\n" + web},
+        {"/bin/sh", 4, web, kShellNoProgram,
+         "No program was found to open web page\r\n" + web +
+             "\r\n\r\nThe desktop has no web browser set to open web addresses.\r\nOpen the address by hand "
+             "in a web browser."},
+        {"/bin/sh", 0, dir, kShellOk, ""},
+        {"/bin/sh", 3, dir, kShellNoProgram, folderFailed},
+        {nullptr, 0, dir, kShellNoProgram, folderFailed},
     };
     for (const Case& c : cases) {
       const std::string opener = dir + "/xdg-open";
-      std::ofstream(opener) << "#!" << c.interpreter << "\necho \"$1\" > \"" << dir << "/handed\"\nexit "
-                            << c.exit << "\n";
-      fs::permissions(opener, fs::perms::owner_all);
+      fs::remove(opener);
+      if (c.interpreter) {
+        std::ofstream(opener) << "#!" << c.interpreter << "\necho \"$1\" > \"" << dir << "/handed\"\nexit "
+                              << c.exit << "\n";
+        fs::permissions(opener, fs::perms::owner_all);
+      }
+      // Without an opener the toolkit looks for the desktop's own programs on the path as well.
+      setenv("PATH", (c.interpreter ? dir + ":" + path : dir).c_str(), 1);
       fs::remove(dir + "/handed");
       rec.boxes.clear();
       std::vector<int32_t> results;
@@ -124,7 +138,9 @@ TEST(DesktopOpen, TheOpenersExitStatusDecidesAndAFailureGivesTheBox) {
         });
       };
       if (c.target == web) {
-        OpenUrl(web, "web page", open);
+        OpenOnDesktop(web, "web page", open);
+      } else if (c.target == dir) {
+        OpenOnDesktop(dir, "folder", open);
       } else {
         OpenHelpFile(dir, "Quick-Start.pdf", open);
       }
@@ -139,7 +155,7 @@ TEST(DesktopOpen, TheOpenersExitStatusDecidesAndAFailureGivesTheBox) {
           << c.exit;
       std::string handed;
       std::getline(std::ifstream(dir + "/handed"), handed);
-      EXPECT_EQ(handed, std::string(c.interpreter) == "/bin/sh" ? c.target : "") << c.exit;
+      EXPECT_EQ(handed, c.interpreter && std::string(c.interpreter) == "/bin/sh" ? c.target : "") << c.exit;
     }
     ResetViewState();
   }

@@ -355,7 +355,9 @@ TEST_F(FileMenusTest, FileMenuEnablesByPortsFolderAndPlayingSeqs) {
   shellResult = kShellNoProgram;
   form->Widgets().mnuFileExplore->trigger();
   EXPECT_EQ(opened, std::vector<std::string>{dir});
-  EXPECT_EQ(Texts(), std::vector<std::string>{"Error 31 trying to open folder\r\n" + dir});
+  EXPECT_EQ(Texts(), std::vector<std::string>{"No program was found to open folder\r\n" + dir +
+                                              "\r\n\r\nThe desktop has no file manager set to open "
+                                              "folders.\r\nOpen the folder by hand in a file manager."});
   // Every settings item has its window now, the style windows last.
   EXPECT_TRUE(form->Widgets().mnuCfgDrum->isEnabled());
 }
@@ -389,10 +391,11 @@ TEST_F(FileMenusTest, TheDefaultFileSavedRefusedDeletedAndItsItems) {
   form->Widgets().mnuConfigEditDefault->trigger();
   EXPECT_EQ(Texts(), std::vector<std::string>{ViewEditQuestion(kDefaultCfgName, true)});
   EXPECT_EQ(opened, std::vector<std::string>{path});
-  // With nothing on the desktop to open it, the box says so and where the file lies.
+  // With nothing on the desktop to open it or its folder, the box says so and where it lies.
   rec.boxes.clear();
   shellResult = kShellNoProgram;
   form->Widgets().mnuConfigEditDefault->trigger();
+  form->Widgets().mnuConfigExploreDefault->trigger();
   shellResult = kShellOk;
   EXPECT_EQ(Texts(),
             (std::vector<std::string>{ViewEditQuestion(kDefaultCfgName, true),
@@ -400,7 +403,10 @@ TEST_F(FileMenusTest, TheDefaultFileSavedRefusedDeletedAndItsItems) {
                                           RunCtl.AppDataFolder +
                                           "\r\n\r\nThe desktop has no program set to open .txt "
                                           "files.\r\nOpen the file by hand from that folder, or "
-                                          "install a program for it."}));
+                                          "install a program for it.",
+                                      "No program was found to open folder\r\n" + RunCtl.AppDataFolder +
+                                          "\r\n\r\nThe desktop has no file manager set to open "
+                                          "folders.\r\nOpen the folder by hand in a file manager."}));
 
   // A folder that may not be written keeps the file and gives the system's reason.
   if (geteuid() != 0) {
