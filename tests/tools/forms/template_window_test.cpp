@@ -182,6 +182,17 @@ TEST_F(TemplateWindowTest, MouseClicksAndGlidesPlayAndNeverLeaveANoteHanging) {
   EXPECT_EQ(sent, (std::vector<uint32_t>{Note(true, 64, v0), Note(false, 64, 0), Note(true, 65, vMid),
                                          Note(false, 65, 0)}));
 
+  // A double click plays the key twice, as two clicks: the window system sends the second press
+  // as the double click alone (a scene's double press is made so with the mouse).
+  sent.clear();
+  const QPoint key62 = At(62, TKeyPart::Key, lowerKey);
+  for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                  QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
+    Mouse(type, key62, Qt::LeftButton, type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton);
+  EXPECT_EQ(sent, (std::vector<uint32_t>{Note(true, 62, 127), Note(false, 62, 127), Note(true, 62, 127),
+                                         Note(false, 62, 127)}));
+  EXPECT_EQ(kbd().MouseNote(), -1);
+
   // The right button plays nothing; a release with nothing held sends nothing.
   sent.clear();
   Mouse(QEvent::MouseButtonPress, At(60, TKeyPart::Key, 0), Qt::RightButton, Qt::RightButton);
