@@ -1,8 +1,9 @@
 // The main of every test program. Before any test runs, the process is given a home of its own, so
 // that no test can read or write the musician's settings, data or runtime folders (a saved default
-// settings file would change what a window shows), and the in-process MIDI devices, so that no test
-// reaches the desktop's MIDI system or a running JACK server. A test that needs more sets it itself:
-// the backend tests make their own peer ports, the end-to-end tests start their own JACK server.
+// settings file would change what a window shows), the in-process MIDI devices, so that no test
+// reaches the desktop's MIDI system or a running JACK server, and no way into the desktop session.
+// A test that needs more sets it itself: the backend tests make their own peer ports, the
+// end-to-end tests start their own JACK server, the hotkey and opener tests their own X server.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -37,6 +38,12 @@ std::string MakePrivateHome() {
   ::setenv("XDG_STATE_HOME", (home + "/.local/state").c_str(), 1);
   ::setenv("XDG_CACHE_HOME", (home + "/.cache").c_str(), 1);
   ::setenv("XDG_RUNTIME_DIR", (root + "/run").c_str(), 1);
+  // The desktop's session: no test may switch off the musician's screensaver through their session
+  // bus, nor type into their windows through their display. Tests that need a display start their own.
+  ::setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + root + "/run/bus").c_str(), 1);
+  ::unsetenv("DISPLAY");
+  ::unsetenv("WAYLAND_DISPLAY");
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
   ::setenv("VELLORINE_MIDI", "loopback", 1);
   // A server by this name runs only if a test starts it.
   ::setenv("JACK_DEFAULT_SERVER", ("vellorine-test-" + std::to_string(::getpid())).c_str(), 1);

@@ -280,6 +280,18 @@ TEST_F(CfgRoundTrip, FuzzSeeds) {
   EXPECT_EQ(seeds, 8);
 }
 
+// The saved settings file that test.sh puts in the home it gives the suite: a file the program
+// loads, with its own ports and tempo, so that a test that read it would see them.
+TEST_F(CfgRoundTrip, TheSuitesPlantedSettingsFileLoadsWithItsPortsAndTempo) {
+  const std::filesystem::path file =
+      std::filesystem::path(VELLORINE_TEST_DATA) / "saved-home" / "SeqDefaults.txt";
+  ASSERT_TRUE(LoadConfigText(ReadAll(file.string()), CfgFull, Path("SeqDefaults.txt")));
+  EXPECT_EQ(Cfg.Tempo, 9700);
+  EXPECT_EQ(Cfg.InPortNames[0], "Stage Keys");
+  EXPECT_EQ(Cfg.OutPortNames[0], "Stage Synth");
+  EXPECT_EQ(Cfg.OutPortDevNames[0], "Loopback Out 1");
+}
+
 TEST_F(CfgRoundTrip, EverySubset) {
   for (uint8_t kind : {CfgColoursOnly, CfgKeyMapsOnly, CfgDrumsOnly, CfgBassOnly}) {
     SCOPED_TRACE(int(kind));

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,110 +63,125 @@ class TXvfb {
   std::string display_;
 };
 
-// What the musician met: a desktop opener that is there but has nothing for the file exits 3 at
-// once; the Help item must then say so with its box.
-TEST(DesktopOpen, TheOpenersExitStatusDecidesAndAFailureGivesTheBox) {
-  const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-  if (xvfb.isEmpty()) GTEST_SKIP() << "no Xvfb installed: the desktop open needs a real X display";
-  TXvfb server(xvfb.toStdString());
-  ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
-
-  char tmpl[] = "/tmp/vel-open-XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  const std::string dir = tmpl;
-  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
-  const char* display = std::getenv("DISPLAY");
-  const std::string oldDisplay = display ? display : "";
-  setenv("PATH", (dir + ":" + path).c_str(), 1);
-  setenv("DISPLAY", server.Display().c_str(), 1);
-  std::ofstream(dir + "/Quick-Start.pdf") << "%PDF";
-  std::ofstream(dir + "/DocsVersion.txt") << version::VersionText();
-  const std::string doc = dir + "/Quick-Start.pdf";
-  {
-    int argc = 3;
-    char arg0[] = "vellorine";
-    char arg1[] = "-platform";
-    char arg2[] = "xcb";
-    char* argv[] = {arg0, arg1, arg2, nullptr};
-    QApplication app(argc, argv);
-    ASSERT_EQ(QGuiApplication::platformName(), "xcb");
-    ResetViewState();
-    test::UiRecorder rec;
-
-    // The stand-in opener notes what it was handed.
-    struct Case {
-      const char* interpreter;  // null: no opener on the path at all
-      int exit;
-      std::string target;
-      int32_t result;
-      std::string box;  // empty: none
-    };
-    const std::string failed = OpenFailedText("help file", doc, kShellNoProgram);
-    const std::string web = "https://example.invalid/videos";
-    const std::string folderFailed = "No program was found to open folder\r\n" + dir +
-                                     "\r\n\r\nThe desktop has no file manager set to open folders.\r\n"
-                                     "Open the folder by hand in a file manager.";
-    const Case cases[] = {
-        {"/bin/sh", 0, doc, kShellOk, ""},
-        {"/bin/sh", 3, doc, kShellNoProgram, failed},
-        // An opener that cannot be started at all.
-        {"/nonexistent/sh", 0, doc, kShellNoProgram, failed},
-        {"/bin/sh", 4, web, kShellNoProgram,
-         "No program was found to open web page\r\n" + web +
-             "\r\n\r\nThe desktop has no web browser set to open web addresses.\r\nOpen the address by hand "
-             "in a web browser."},
-        {"/bin/sh", 0, dir, kShellOk, ""},
-        {"/bin/sh", 3, dir, kShellNoProgram, folderFailed},
-        {nullptr, 0, dir, kShellNoProgram, folderFailed},
-    };
-    for (const Case& c : cases) {
-      const std::string opener = dir + "/xdg-open";
-      fs::remove(opener);
-      if (c.interpreter) {
-        std::ofstream(opener) << "#!" << c.interpreter << "\necho \"$1\" > \"" << dir << "/handed\"\nexit "
-                              << c.exit << "\n";
-        fs::permissions(opener, fs::perms::owner_all);
-      }
-      // Without an opener the toolkit looks for the desktop's own programs on the path as well.
-      setenv("PATH", (c.interpreter ? dir + ":" + path : dir).c_str(), 1);
-      fs::remove(dir + "/handed");
-      rec.boxes.clear();
-      std::vector<int32_t> results;
-      const TShellOpen open = [&results](const std::string& target, const TShellDone& done) {
-        ShellOpen(target, [&results, done](int32_t result) {
-          results.push_back(result);
-          done(result);
-        });
-      };
-      if (c.target == web) {
-        OpenOnDesktop(web, "web page", open);
-      } else if (c.target == dir) {
-        OpenOnDesktop(dir, "folder", open);
-      } else {
-        OpenHelpFile(dir, "Quick-Start.pdf", open);
-      }
-      QElapsedTimer waited;
-      waited.start();
-      while (results.empty() && waited.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-      ASSERT_EQ(results, std::vector<int32_t>{c.result}) << c.exit;
-      std::vector<std::string> boxes;
-      for (const auto& b : rec.boxes) boxes.push_back(b.text);
-      EXPECT_EQ(boxes, c.box.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.box})
-          << c.exit;
-      std::string handed;
-      std::getline(std::ifstream(dir + "/handed"), handed);
-      EXPECT_EQ(handed, c.interpreter && std::string(c.interpreter) == "/bin/sh" ? c.target : "") << c.exit;
+// A private X server and a folder at the head of the path for a stand-in opener, for the test's
+// life; the path and display are put back however the test ends.
+class DesktopOpen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* display = std::getenv("DISPLAY");
+    hadDisplay_ = display != nullptr;
+    if (hadDisplay_) oldDisplay_ = display;
+    path_ = std::getenv("PATH") ? std::getenv("PATH") : "";
+    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+    if (xvfb.isEmpty()) GTEST_SKIP() << "no Xvfb installed: the desktop open needs a real X display";
+    server_ = std::make_unique<TXvfb>(xvfb.toStdString());
+    ASSERT_FALSE(server_->Display().empty()) << "Xvfb did not start";
+    char tmpl[] = "/tmp/vel-open-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir = tmpl;
+    setenv("DISPLAY", server_->Display().c_str(), 1);
+    std::ofstream(dir + "/Quick-Start.pdf") << "%PDF";
+    std::ofstream(dir + "/DocsVersion.txt") << version::VersionText();
+  }
+  void TearDown() override {
+    setenv("PATH", path_.c_str(), 1);
+    if (hadDisplay_) {
+      setenv("DISPLAY", oldDisplay_.c_str(), 1);
+    } else {
+      unsetenv("DISPLAY");
     }
-    ResetViewState();
+    if (!dir.empty()) fs::remove_all(dir);
   }
-  setenv("PATH", path.c_str(), 1);
-  if (display) {
-    setenv("DISPLAY", oldDisplay.c_str(), 1);
-  } else {
-    unsetenv("DISPLAY");
+
+  struct Case {
+    const char* interpreter;  // the stand-in opener's; null: no opener on the path at all
+    int exit;
+    std::string target;
+    int32_t result;
+    std::string box;  // empty: none
+  };
+  // Opens the case's target as its menu item does, through the real desktop open, with the stand-in
+  // opener (which notes what it was handed) on the path, and checks the result and the box.
+  void Run(const Case& c, test::UiRecorder& rec) {
+    const std::string opener = dir + "/xdg-open";
+    fs::remove(opener);
+    if (c.interpreter) {
+      std::ofstream(opener) << "#!" << c.interpreter << "\necho \"$1\" > \"" << dir << "/handed\"\nexit "
+                            << c.exit << "\n";
+      fs::permissions(opener, fs::perms::owner_all);
+    }
+    // Without an opener the toolkit looks for the desktop's own programs on the path as well.
+    setenv("PATH", (c.interpreter ? dir + ":" + path_ : dir).c_str(), 1);
+    fs::remove(dir + "/handed");
+    rec.boxes.clear();
+    std::vector<int32_t> results;
+    const TShellOpen open = [&results](const std::string& target, const TShellDone& done) {
+      ShellOpen(target, [&results, done](int32_t result) {
+        results.push_back(result);
+        done(result);
+      });
+    };
+    if (c.target.find("://") != std::string::npos) {
+      OpenOnDesktop(c.target, "web page", open);
+    } else if (c.target == dir) {
+      OpenOnDesktop(dir, "folder", open);
+    } else {
+      OpenHelpFile(dir, "Quick-Start.pdf", open);
+    }
+    QElapsedTimer waited;
+    waited.start();
+    while (results.empty() && waited.elapsed() < 10000)
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    ASSERT_EQ(results, std::vector<int32_t>{c.result});
+    std::vector<std::string> boxes;
+    for (const auto& b : rec.boxes) boxes.push_back(b.text);
+    EXPECT_EQ(boxes, c.box.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.box});
+    std::string handed;
+    std::getline(std::ifstream(dir + "/handed"), handed);
+    EXPECT_EQ(handed, c.interpreter && std::string(c.interpreter) == "/bin/sh" ? c.target : "");
   }
-  fs::remove_all(dir);
+
+  std::string dir;
+
+ private:
+  std::unique_ptr<TXvfb> server_;
+  std::string path_;
+  bool hadDisplay_ = false;
+  std::string oldDisplay_;
+};
+
+// What the musician met: a desktop opener that is there but has nothing for the file exits 3 at
+// once; the Help item, and the items that open a folder, must then say so with their box.
+TEST_F(DesktopOpen, TheOpenersExitStatusDecidesAndAFailureGivesTheBox) {
+  int argc = 3;
+  char arg0[] = "vellorine";
+  char arg1[] = "-platform";
+  char arg2[] = "xcb";
+  char* argv[] = {arg0, arg1, arg2, nullptr};
+  QApplication app(argc, argv);
+  ASSERT_EQ(QGuiApplication::platformName(), "xcb");
+  ResetViewState();
+  test::UiRecorder rec;
+
+  const std::string doc = dir + "/Quick-Start.pdf";
+  const std::string failed = OpenFailedText("help file", doc, kShellNoProgram);
+  const std::string web = "https://example.invalid/videos";
+  const std::string folderFailed = OpenTargetFailedText("folder", dir, kShellNoProgram);
+  const Case cases[] = {
+      {"/bin/sh", 0, doc, kShellOk, ""},
+      {"/bin/sh", 3, doc, kShellNoProgram, failed},
+      // An opener that cannot be started at all.
+      {"/nonexistent/sh", 0, doc, kShellNoProgram, failed},
+      {"/bin/sh", 4, web, kShellNoProgram, OpenTargetFailedText("web page", web, kShellNoProgram)},
+      {"/bin/sh", 0, dir, kShellOk, ""},
+      {"/bin/sh", 3, dir, kShellNoProgram, folderFailed},
+      {nullptr, 0, dir, kShellNoProgram, folderFailed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.target + " exit " + std::to_string(c.exit) + (c.interpreter ? "" : ", no opener"));
+    Run(c, rec);
+  }
+  ResetViewState();
 }
 
 }  // namespace

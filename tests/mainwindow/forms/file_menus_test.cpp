@@ -355,9 +355,7 @@ TEST_F(FileMenusTest, FileMenuEnablesByPortsFolderAndPlayingSeqs) {
   shellResult = kShellNoProgram;
   form->Widgets().mnuFileExplore->trigger();
   EXPECT_EQ(opened, std::vector<std::string>{dir});
-  EXPECT_EQ(Texts(), std::vector<std::string>{"No program was found to open folder\r\n" + dir +
-                                              "\r\n\r\nThe desktop has no file manager set to open "
-                                              "folders.\r\nOpen the folder by hand in a file manager."});
+  EXPECT_EQ(Texts(), std::vector<std::string>{OpenTargetFailedText("folder", dir, kShellNoProgram)});
   // Every settings item has its window now, the style windows last.
   EXPECT_TRUE(form->Widgets().mnuCfgDrum->isEnabled());
 }
@@ -398,15 +396,13 @@ TEST_F(FileMenusTest, TheDefaultFileSavedRefusedDeletedAndItsItems) {
   form->Widgets().mnuConfigExploreDefault->trigger();
   shellResult = kShellOk;
   EXPECT_EQ(Texts(),
-            (std::vector<std::string>{ViewEditQuestion(kDefaultCfgName, true),
-                                      "No program was found to open file SeqDefaults.txt\r\nin folder " +
-                                          RunCtl.AppDataFolder +
-                                          "\r\n\r\nThe desktop has no program set to open .txt "
-                                          "files.\r\nOpen the file by hand from that folder, or "
-                                          "install a program for it.",
-                                      "No program was found to open folder\r\n" + RunCtl.AppDataFolder +
-                                          "\r\n\r\nThe desktop has no file manager set to open "
-                                          "folders.\r\nOpen the folder by hand in a file manager."}));
+            (std::vector<std::string>{
+                ViewEditQuestion(kDefaultCfgName, true),
+                "No program was found to open file SeqDefaults.txt\r\nin folder " + RunCtl.AppDataFolder +
+                    "\r\n\r\nThe desktop has no program set to open .txt "
+                    "files.\r\nOpen the file by hand from that folder, or "
+                    "install a program for it.",
+                OpenTargetFailedText("folder", RunCtl.AppDataFolder, kShellNoProgram)}));
 
   // A folder that may not be written keeps the file and gives the system's reason.
   if (geteuid() != 0) {

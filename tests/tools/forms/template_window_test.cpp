@@ -182,8 +182,8 @@ TEST_F(TemplateWindowTest, MouseClicksAndGlidesPlayAndNeverLeaveANoteHanging) {
   EXPECT_EQ(sent, (std::vector<uint32_t>{Note(true, 64, v0), Note(false, 64, 0), Note(true, 65, vMid),
                                          Note(false, 65, 0)}));
 
-  // A double click plays the key twice, as two clicks: the window system sends the second press
-  // as the double click alone (a scene's double press is made so with the mouse).
+  // A double click plays the key twice, as two clicks would: the window system sends the second
+  // press as a double click alone, and a scene's save or load by mouse needs both presses.
   sent.clear();
   const QPoint key62 = At(62, TKeyPart::Key, lowerKey);
   for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
