@@ -134,13 +134,12 @@ std::string OpenTargetFailedText(const std::string& what, const std::string& tar
   const std::string named = what + "\r\n" + target;
   if (result == kShellNotFound) return "Can't find " + named;
   if (result != kShellNoProgram) return "Error " + std::to_string(result) + " opening " + named;
-  if (target.find("://") != std::string::npos)
-    return "No program was found to open " + named +
-           "\r\n\r\nThe desktop has no web browser set to open web addresses.\r\nOpen the address by hand in "
-           "a web browser.";
+  const bool address = target.find("://") != std::string::npos;
   return "No program was found to open " + named +
-         "\r\n\r\nThe desktop has no file manager set to open folders.\r\nOpen the folder by hand in a file "
-         "manager.";
+         (address ? "\r\n\r\nThe desktop has no web browser set to open web addresses.\r\n"
+                    "Open the address by hand in a web browser."
+                  : "\r\n\r\nThe desktop has no file manager set to open folders.\r\n"
+                    "Open the folder by hand in a file manager.");
 }
 
 void OpenOnDesktop(const std::string& target, const std::string& what, const TShellOpen& open) {

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "EnvScope.h"
 #include "base/Messages.h"
 #include "engine/EngineTestState.h"
 
@@ -250,9 +251,7 @@ TEST_F(LivePathTest, TheHotkeySenderThreadSendsQueuedStrokesInOrder) {
 TEST_F(LivePathTest, WithoutADisplayHotkeysGoNowhereQuietly) {
   // The real key layer, with no X display to talk to.
   HotkeyIo = THotkeyIo{};
-  const char* display = std::getenv("DISPLAY");
-  const std::string saved = display ? display : "";
-  unsetenv("DISPLAY");
+  const test::TEnvScope noDisplay("DISPLAY", nullptr);
   keys::Close();
   Live.HotkeyTargetWnd = 42;
   ProcessLiveEvent(0x804190);
@@ -262,7 +261,6 @@ TEST_F(LivePathTest, WithoutADisplayHotkeysGoNowhereQuietly) {
   EXPECT_FALSE(keys::Available());
   EXPECT_STREQ(keys::UnavailableReason(), "no X display");
   EXPECT_TRUE(Sent().empty());
-  if (display) setenv("DISPLAY", saved.c_str(), 1);
   keys::Close();
 }
 

@@ -131,15 +131,13 @@ TEST_F(HelpTest, MissingOrUnopenableFilesGiveTheirBoxesAndNoDocsCheck) {
   } places[] = {
       {"folder", folder, kShellNoProgram,
        "No program was found to open folder\r\n" + folder +
-           "\r\n\r\nThe desktop has no file manager set to open folders.\r\nOpen the folder by hand in a "
-           "file "
-           "manager."},
+           "\r\n\r\nThe desktop has no file manager set to open folders.\r\n"
+           "Open the folder by hand in a file manager."},
       {"folder", folder, kShellNotFound, "Can't find folder\r\n" + folder},
       {"video", web, kShellNoProgram,
        "No program was found to open video\r\n" + web +
-           "\r\n\r\nThe desktop has no web browser set to open web addresses.\r\nOpen the address by hand in "
-           "a "
-           "web browser."},
+           "\r\n\r\nThe desktop has no web browser set to open web addresses.\r\n"
+           "Open the address by hand in a web browser."},
       {"web page", web, 5, "Error 5 opening web page\r\n" + web},
   };
   for (const auto& c : places) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "EnvScope.h"
 #include "mainwindow/InstanceLocks.h"
 
 namespace vel {
@@ -16,19 +17,13 @@ namespace fs = std::filesystem;
 class InstanceLocksTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (const char* old = std::getenv("XDG_RUNTIME_DIR")) old_ = old;
     char tmpl[] = "/tmp/vel-copies-XXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     dir_ = tmpl;
-    setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+    runtime_.Set(dir_);
   }
   void TearDown() override {
     locks_.ReleaseAll();
-    if (old_.empty()) {
-      unsetenv("XDG_RUNTIME_DIR");
-    } else {
-      setenv("XDG_RUNTIME_DIR", old_.c_str(), 1);
-    }
     std::error_code ec;
     fs::permissions(dir_, fs::perms::owner_all, ec);
     fs::remove_all(dir_, ec);
@@ -41,7 +36,7 @@ class InstanceLocksTest : public ::testing::Test {
   }
 
   std::string dir_;
-  std::string old_;
+  const test::TEnvScope runtime_{"XDG_RUNTIME_DIR", nullptr};
   TInstanceLocks locks_;
 };
 

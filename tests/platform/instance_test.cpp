@@ -15,6 +15,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "EnvScope.h"
+
 namespace vel::instance {
 namespace {
 
@@ -25,22 +27,14 @@ namespace fs = std::filesystem;
 class InstanceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* old = std::getenv("XDG_RUNTIME_DIR");
-    hadOld_ = old != nullptr;
-    if (hadOld_) old_ = old;
     char tmpl[] = "/tmp/vel-instance-XXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     dir_ = tmpl;
-    setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+    runtime_.Set(dir_);
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     name_ = std::string("Vellorine-") + info->name() + std::to_string(getpid());
   }
   void TearDown() override {
-    if (hadOld_) {
-      setenv("XDG_RUNTIME_DIR", old_.c_str(), 1);
-    } else {
-      unsetenv("XDG_RUNTIME_DIR");
-    }
     std::error_code ec;
     fs::remove_all(dir_, ec);
   }
@@ -55,8 +49,7 @@ class InstanceTest : public ::testing::Test {
 
   std::string dir_;
   std::string name_;
-  bool hadOld_ = false;
-  std::string old_;
+  const test::TEnvScope runtime_{"XDG_RUNTIME_DIR", nullptr};
 };
 
 // A child process that holds a name until it is killed.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "EnvScope.h"
+
 // After gtest: Xlib's macros (None, Bool) would break its templates.
 #include <X11/XF86keysym.h>
 #include <X11/Xatom.h>
@@ -125,27 +127,12 @@ class Xvfb {
 // Sets DISPLAY for the scope and gives the keys layer fresh connections on both ends.
 class DisplayScope {
  public:
-  explicit DisplayScope(const char* value) {
-    const char* old = std::getenv("DISPLAY");
-    hadOld_ = old != nullptr;
-    if (hadOld_) old_ = old;
-    Set(value);
-  }
-  ~DisplayScope() {
-    Set(hadOld_ ? old_.c_str() : nullptr);
-    Close();
-  }
-  void Set(const char* value) {
-    if (value != nullptr) {
-      setenv("DISPLAY", value, 1);
-    } else {
-      unsetenv("DISPLAY");
-    }
-  }
+  explicit DisplayScope(const char* value) : display_("DISPLAY", value) {}
+  ~DisplayScope() { Close(); }
+  void Set(const char* value) { display_.Set(value); }
 
  private:
-  bool hadOld_ = false;
-  std::string old_;
+  test::TEnvScope display_;
 };
 
 // ---- The table --------------------------------------------------------------------------------

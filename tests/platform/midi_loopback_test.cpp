@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "EnvScope.h"
 #include "platform/midi/Midi.h"
 
 namespace vel::midi {
@@ -824,19 +825,12 @@ TEST_F(MidiLoopback, StartStopAndInjectFromOtherThreadsDoNotRace) {
 }
 
 TEST_F(MidiLoopback, TheEnvironmentChoosesTheBackendInAnyCase) {
-  // The test main's choice is put back: unset, a later test would reach the desktop's MIDI system.
-  const char* before = std::getenv("VELLORINE_MIDI");
-  const bool had = before != nullptr;
-  const std::string kept = had ? before : "";
-  setenv("VELLORINE_MIDI", "LoopBack", 1);
-  EXPECT_EQ(SelectDefaultBackend(), Backend::Loopback);
-  // With a device open the choice stays as it is.
-  OpenOut(0);
-  EXPECT_EQ(SelectDefaultBackend(), Backend::Loopback);
-  if (had) {
-    setenv("VELLORINE_MIDI", kept.c_str(), 1);
-  } else {
-    unsetenv("VELLORINE_MIDI");
+  {
+    const test::TEnvScope midi("VELLORINE_MIDI", "LoopBack");
+    EXPECT_EQ(SelectDefaultBackend(), Backend::Loopback);
+    // With a device open the choice stays as it is.
+    OpenOut(0);
+    EXPECT_EQ(SelectDefaultBackend(), Backend::Loopback);
   }
   EXPECT_STREQ(BackendName(Backend::Alsa), "ALSA");
   EXPECT_STREQ(BackendName(Backend::Jack), "JACK");

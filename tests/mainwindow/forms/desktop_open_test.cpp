@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "EnvScope.h"
 #include "base/UiRecorder.h"
 #include "mainwindow/Help.h"
 #include "mainwindow/ResetViewState.h"
@@ -64,14 +65,10 @@ class TXvfb {
 };
 
 // A private X server and a folder at the head of the path for a stand-in opener, for the test's
-// life; the path and display are put back however the test ends.
+// life.
 class DesktopOpen : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* display = std::getenv("DISPLAY");
-    hadDisplay_ = display != nullptr;
-    if (hadDisplay_) oldDisplay_ = display;
-    path_ = std::getenv("PATH") ? std::getenv("PATH") : "";
     const QString xvfb = QStandardPaths::findExecutable("Xvfb");
     if (xvfb.isEmpty()) GTEST_SKIP() << "no Xvfb installed: the desktop open needs a real X display";
     server_ = std::make_unique<TXvfb>(xvfb.toStdString());
@@ -79,17 +76,11 @@ class DesktopOpen : public ::testing::Test {
     char tmpl[] = "/tmp/vel-open-XXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     dir = tmpl;
-    setenv("DISPLAY", server_->Display().c_str(), 1);
+    display_.Set(server_->Display());
     std::ofstream(dir + "/Quick-Start.pdf") << "%PDF";
     std::ofstream(dir + "/DocsVersion.txt") << version::VersionText();
   }
   void TearDown() override {
-    setenv("PATH", path_.c_str(), 1);
-    if (hadDisplay_) {
-      setenv("DISPLAY", oldDisplay_.c_str(), 1);
-    } else {
-      unsetenv("DISPLAY");
-    }
     if (!dir.empty()) fs::remove_all(dir);
   }
 
@@ -111,7 +102,7 @@ class DesktopOpen : public ::testing::Test {
       fs::permissions(opener, fs::perms::owner_all);
     }
     // Without an opener the toolkit looks for the desktop's own programs on the path as well.
-    setenv("PATH", (c.interpreter ? dir + ":" + path_ : dir).c_str(), 1);
+    path_.Set(c.interpreter ? dir + ":" + path_.Before() : dir);
     fs::remove(dir + "/handed");
     rec.boxes.clear();
     std::vector<int32_t> results;
@@ -144,10 +135,10 @@ class DesktopOpen : public ::testing::Test {
   std::string dir;
 
  private:
+  // The path and display are put back however the test ends.
+  const test::TEnvScope path_{"PATH", std::getenv("PATH")};
+  const test::TEnvScope display_{"DISPLAY", std::getenv("DISPLAY")};
   std::unique_ptr<TXvfb> server_;
-  std::string path_;
-  bool hadDisplay_ = false;
-  std::string oldDisplay_;
 };
 
 // What the musician met: a desktop opener that is there but has nothing for the file exits 3 at
