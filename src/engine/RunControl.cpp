@@ -399,7 +399,12 @@ bool ResetTimerResolution() {
 // told once, when the first run shows it, and where to read how to grant it. Decided here on the
 // GUI thread once the timer runs, so the timer thread neither allocates nor reports.
 void TellNoRealTimeOnce() {
-  if (!RunCtl.NoRealTimeLine.empty() || !TimerIo.RealTimeGranted || TimerIo.RealTimeGranted()) return;
+  if (!TimerIo.RealTimePriority) return;
+  if (const int priority = TimerIo.RealTimePriority(); priority > 0) {
+    Log("Real-time scheduling: priority " + std::to_string(priority));
+    return;
+  }
+  if (!RunCtl.NoRealTimeLine.empty()) return;
   const std::string text = kNoRealTimeText;
   RunCtl.NoRealTimeLine = TimeOfDayText() + " Warning: " + text;
   ReportWarning("@" + text);

@@ -121,8 +121,8 @@ struct TTimerIo {
   std::function<uint32_t(uint32_t, uint32_t, mmtimer::TimerCallback, uintptr_t)> SetEvent =
       &mmtimer::SetEvent;
   std::function<mmtimer::Result(uint32_t)> KillEvent = &mmtimer::KillEvent;
-  // Whether the begun period's timer threads got real-time scheduling.
-  std::function<bool()> RealTimeGranted = &mmtimer::RealTimeGranted;
+  // The real-time priority the begun period's timer threads take; 0: none.
+  std::function<int()> RealTimePriority = &mmtimer::RealTimePriority;
   std::function<void(int32_t ms)> Sleep;  // empty: the calling thread sleeps
 };
 inline TTimerIo TimerIo;
@@ -215,7 +215,8 @@ bool ResetTimerResolution();
 // Creates the engine timer (TimerProc every MidiTimerInterval ms). A timer that cannot be created
 // is reported as a design error and the program returns to Config. True when it runs. The first
 // timer of the program run that goes without real-time scheduling says so (kNoRealTimeText) in
-// the status line and the diagnostics log, and keeps the log's line (NoRealTimeLine).
+// the status line and the diagnostics log, and keeps the log's line (NoRealTimeLine); one that has
+// it logs the priority it took.
 bool InitMidiTimer();
 inline constexpr const char* kNoRealTimeText =
     "No real-time scheduling: timing may wobble when the computer is busy. "

@@ -1,7 +1,6 @@
 #include "platform/FrameClock.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace vel::clock {
 namespace {
@@ -33,42 +32,74 @@ int64_t NsToFrames(int64_t ns, int64_t rate) {
   return q * rate + (rem * rate + kNsPerS / 2) / kNsPerS;
 }
 
+namespace {
+
+// How often a reader tries again when the writer filled its slot under it. Each miss means the
+// writer published a whole cycle meanwhile, so a few tries are enough for any reader not held
+// off the processor for cycles on end.
+constexpr int kReadTries = 4;
+std::atomic<uint64_t> gClockIds{0};
+
+// The last snapshot this thread read whole, and of which clock: what a reader takes when every
+// try missed, rather than wait for the writer.
+struct TLastRead {
+  uint64_t clock = 0;
+  TFrameClock::TSnap snap;
+};
+thread_local TLastRead tLastRead;
+
+}  // namespace
+
+TFrameClock::TFrameClock(int64_t (*systemNs)())
+    : system_(systemNs), id_(gClockIds.fetch_add(1, std::memory_order_relaxed) + 1) {}
+
+bool TFrameClock::ReadSlot(const TSlot& slot, TSnap& s) {
+  const uint64_t before = slot.seq.load(std::memory_order_acquire);
+  if ((before & 1) != 0) return false;
+  s.frame64 = slot.frame64.load(std::memory_order_relaxed);
+  s.frame32 = slot.frame32.load(std::memory_order_relaxed);
+  s.startNs = slot.startNs.load(std::memory_order_relaxed);
+  s.seenNs = slot.seenNs.load(std::memory_order_relaxed);
+  s.nextNs = slot.nextNs.load(std::memory_order_relaxed);
+  s.period = slot.period.load(std::memory_order_relaxed);
+  s.rate = slot.rate.load(std::memory_order_relaxed);
+  s.anchorFrame = slot.anchorFrame.load(std::memory_order_relaxed);
+  s.anchorNs = slot.anchorNs.load(std::memory_order_relaxed);
+  std::atomic_thread_fence(std::memory_order_acquire);
+  return slot.seq.load(std::memory_order_relaxed) == before;
+}
+
 TFrameClock::TSnap TFrameClock::Read() const {
-  for (;;) {
-    const uint64_t before = seq_.load(std::memory_order_acquire);
-    if ((before & 1) != 0) {
-      std::this_thread::yield();  // the writer is in the middle of a cycle
-      continue;
+  TSnap s;
+  for (int i = 0; i < kReadTries; ++i) {
+    if (ReadSlot(slots_[current_.load(std::memory_order_acquire)], s)) {
+      tLastRead = {id_, s};
+      return s;
     }
-    TSnap s;
-    s.frame64 = frame64_.load(std::memory_order_relaxed);
-    s.frame32 = frame32_.load(std::memory_order_relaxed);
-    s.startNs = startNs_.load(std::memory_order_relaxed);
-    s.seenNs = seenNs_.load(std::memory_order_relaxed);
-    s.nextNs = nextNs_.load(std::memory_order_relaxed);
-    s.period = period_.load(std::memory_order_relaxed);
-    s.rate = rate_.load(std::memory_order_relaxed);
-    s.anchorFrame = anchorFrame_.load(std::memory_order_relaxed);
-    s.anchorNs = anchorNs_.load(std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_acquire);
-    if (seq_.load(std::memory_order_relaxed) == before) return s;
   }
+  // Kept off the processor while the writer went round both slots, again and again: the last
+  // whole snapshot this thread saw (none yet: before the first cycle) rather than wait.
+  return tLastRead.clock == id_ ? tLastRead.snap : TSnap{};
 }
 
 void TFrameClock::Publish(const TSnap& s) {
-  const uint64_t seq = seq_.load(std::memory_order_relaxed);
-  seq_.store(seq + 1, std::memory_order_relaxed);
+  const uint32_t next = current_.load(std::memory_order_relaxed) ^ 1u;
+  TSlot& slot = slots_[next];
+  const uint64_t seq = slot.seq.load(std::memory_order_relaxed);
+  slot.seq.store(seq + 1, std::memory_order_relaxed);
   std::atomic_thread_fence(std::memory_order_release);
-  frame64_.store(s.frame64, std::memory_order_relaxed);
-  frame32_.store(s.frame32, std::memory_order_relaxed);
-  startNs_.store(s.startNs, std::memory_order_relaxed);
-  seenNs_.store(s.seenNs, std::memory_order_relaxed);
-  nextNs_.store(s.nextNs, std::memory_order_relaxed);
-  period_.store(s.period, std::memory_order_relaxed);
-  rate_.store(s.rate, std::memory_order_relaxed);
-  anchorFrame_.store(s.anchorFrame, std::memory_order_relaxed);
-  anchorNs_.store(s.anchorNs, std::memory_order_relaxed);
-  seq_.store(seq + 2, std::memory_order_release);
+  slot.frame64.store(s.frame64, std::memory_order_relaxed);
+  slot.frame32.store(s.frame32, std::memory_order_relaxed);
+  slot.startNs.store(s.startNs, std::memory_order_relaxed);
+  slot.seenNs.store(s.seenNs, std::memory_order_relaxed);
+  if (seam_) seam_(seamArg_);
+  slot.nextNs.store(s.nextNs, std::memory_order_relaxed);
+  slot.period.store(s.period, std::memory_order_relaxed);
+  slot.rate.store(s.rate, std::memory_order_relaxed);
+  slot.anchorFrame.store(s.anchorFrame, std::memory_order_relaxed);
+  slot.anchorNs.store(s.anchorNs, std::memory_order_relaxed);
+  slot.seq.store(seq + 2, std::memory_order_release);
+  current_.store(next, std::memory_order_release);
 }
 
 int64_t TFrameClock::TimeOf(const TSnap& s, int64_t frame64) {

@@ -31,7 +31,7 @@ struct TCycle {
 
 class TFrameClock final : public TClock {
  public:
-  explicit TFrameClock(int64_t (*systemNs)()) : system_(systemNs) {}
+  explicit TFrameClock(int64_t (*systemNs)());
 
   // The cycle the server is in, from the server's process callback (a second feeder meanwhile is
   // ignored, and so is a cycle fed twice). A cycle that does not follow the one before (a new
@@ -60,7 +60,6 @@ class TFrameClock final : public TClock {
   TTickTime Tick(int64_t lastNs, int64_t periodsNs, int64_t lateNs) override;
   uint64_t Steps() const override { return steps_.load(std::memory_order_relaxed); }
 
- private:
   // The cycle as readers see it (rate 0: none yet): its frame in 64 bits beside the server's 32, and the
   // anchor the 64-bit frames are counted from (a frame and its time), which moves only at a new server.
   struct TSnap {
@@ -73,7 +72,30 @@ class TFrameClock final : public TClock {
     uint32_t rate = 0;
     int64_t anchorFrame = 0;
     int64_t anchorNs = 0;
+    bool operator==(const TSnap&) const = default;
   };
+  // The last cycle published in whole. Never waits for the writer: a reader on a real-time thread
+  // may outrank the server's callback that feeds the clock, and would keep it off the processor.
+  TSnap Snapshot() const { return Read(); }
+
+  // Tests only: called by the writer in the middle of filling a slot, so that a test can hold it
+  // there. Set before the writer's thread starts.
+  using TPublishSeam = void (*)(void* arg);
+  void SetPublishSeam(TPublishSeam seam, void* arg) {
+    seam_ = seam;
+    seamArg_ = arg;
+  }
+
+ private:
+  // One published cycle. seq is odd while the writer fills it; the fields are atomics so that a
+  // reader racing the writer reads stale values, never torn ones, and tells by seq.
+  struct TSlot {
+    std::atomic<uint64_t> seq{0};
+    std::atomic<int64_t> frame64{0}, startNs{0}, seenNs{0}, nextNs{0}, anchorFrame{0}, anchorNs{0};
+    std::atomic<uint32_t> frame32{0}, period{0}, rate{0};
+  };
+  // A whole snapshot of slot, or false when the writer filled it meanwhile.
+  static bool ReadSlot(const TSlot& slot, TSnap& s);
   TSnap Read() const;
   void Feed(const TCycle& c);
   void Publish(const TSnap& s);
@@ -87,11 +109,15 @@ class TFrameClock final : public TClock {
   bool Follows(const TSnap& prev, const TCycle& c, int64_t seenNs, int32_t frames);
 
   int64_t (*system_)();
-  // A sequence lock over the published cycle: odd while the writer fills it. The fields are
-  // atomics so that a reader racing the writer reads stale values, never torn ones.
-  std::atomic<uint64_t> seq_{0};
-  std::atomic<int64_t> frame64_{0}, startNs_{0}, seenNs_{0}, nextNs_{0}, anchorFrame_{0}, anchorNs_{0};
-  std::atomic<uint32_t> frame32_{0}, period_{0}, rate_{0};
+  // The writer fills the slot readers do not use and then makes it the current one, so a reader
+  // finds the current slot whole even while the writer is held in the middle of a cycle; only a
+  // writer that published twice during one read makes it read again.
+  TSlot slots_[2];
+  std::atomic<uint32_t> current_{0};
+  // Told apart from a clock built later at the same address, for the readers' last snapshots.
+  const uint64_t id_;
+  TPublishSeam seam_ = nullptr;
+  void* seamArg_ = nullptr;
   std::atomic<bool> lost_{false};
   std::atomic<bool> primed_{false};
   std::atomic<bool> writing_{false};

@@ -25,7 +25,6 @@ namespace {
 
 constexpr uint32_t kPeriodMin = 1;
 constexpr uint32_t kPeriodMax = 1000000;
-// Above every desktop thread, below the audio threads of a JACK server (70 and up by default).
 // A thread that slept through more periods than this starts counting afresh from now.
 constexpr int64_t kMaxCatchUp = 100;
 // Longer waits sit on the condition variable so that a kill wakes them at once; only this last
@@ -52,8 +51,12 @@ int gBegunTotal = 0;             // under gPeriodMutex
 // sees a change with one load per period and applies it to itself.
 std::atomic<uint32_t> gSchedState{0};
 
+// Real-time at the timer's priority under the ceiling in force, or normal scheduling. False when
+// real-time was asked for and not had: refused, or the ceiling allows none.
 bool SetRealTime(bool on) {
-  return realtime::SetThreadRealTime(on ? realtime::kTimerPriority : 0);
+  const int priority = on ? realtime::TimerPriority() : 0;
+  const bool set = realtime::SetThreadRealTime(priority);
+  return on ? set && priority > 0 : set;
 }
 
 // Whether the system grants this process real-time threads, tried on a throw-away thread so the
@@ -119,12 +122,15 @@ void Signal(Timer& t) {
 
 void RunTimerLoop(Timer& t) {
   prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-  uint32_t applied = ~0u;
+  pthread_setname_np(pthread_self(), "vel-timer");
+  uint32_t applied = ~0u, appliedCeiling = ~0u;
   int64_t next = clock::MonotonicNs() + t.periodNs;
   while (!t.stop.load(std::memory_order_acquire)) {
     const uint32_t sched = gSchedState.load(std::memory_order_relaxed);
-    if (sched != applied) {
+    const uint32_t ceiling = realtime::CeilingChanges();
+    if (sched != applied || ceiling != appliedCeiling) {
       applied = sched;
+      appliedCeiling = ceiling;
       SetRealTime((sched & 1u) != 0);  // refused: go on as we are
     }
     const int64_t wait = next - clock::MonotonicNs();
@@ -218,8 +224,8 @@ Result EndPeriod(uint32_t periodMs) {
   return kOk;
 }
 
-bool RealTimeGranted() {
-  return (gSchedState.load(std::memory_order_relaxed) & 1u) != 0;
+int RealTimePriority() {
+  return (gSchedState.load(std::memory_order_relaxed) & 1u) != 0 ? realtime::TimerPriority() : 0;
 }
 
 uint32_t SetEvent(uint32_t periodMs, uint32_t resolutionMs, TimerCallback cb, uintptr_t user) {

@@ -13,12 +13,14 @@ struct Caps {
 };
 // Always 1 and 1000000 ms here.
 Result GetDevCaps(Caps& caps);
-// Asks for real-time scheduling of timer threads for the period; goes on without it where the
-// system refuses. Each BeginPeriod is matched by an EndPeriod with the same value.
+// Asks for real-time scheduling of timer threads for the period, at the timer's priority under
+// the ceiling of the MIDI server in use (platform/RealTime.h); goes on without it where the
+// system refuses or the ceiling allows none. Each BeginPeriod is matched by an EndPeriod with the
+// same value.
 Result BeginPeriod(uint32_t periodMs);
 Result EndPeriod(uint32_t periodMs);
-// True while a begun period got real-time priority for its timer threads.
-bool RealTimeGranted();
+// The SCHED_FIFO priority the timer threads of a begun period take; 0 while they run without.
+int RealTimePriority();
 
 // Called on the timer's own thread; once for each period, also for periods the thread woke too
 // late for (bounded), so a clock counted in callbacks keeps wall time.

@@ -5,6 +5,7 @@
 // wait for the server and find the peer's ports among our devices.
 #include <jack/jack.h>
 #include <jack/midiport.h>
+#include <jack/thread.h>
 #include <sched.h>
 
 #include <algorithm>

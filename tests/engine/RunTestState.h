@@ -147,7 +147,7 @@ class RunRig : public ::testing::Test {
       Note("timer: kill " + std::to_string(id));
       return mmtimer::kOk;
     };
-    TimerIo.RealTimeGranted = [this] { return realTimeGranted; };
+    TimerIo.RealTimePriority = [this] { return realTimePriority; };
     TimerIo.Sleep = [this](int32_t ms) { Note("sleep " + std::to_string(ms)); };
 
     RunHooks.ApplyProgState = [this](TProgState state) {
@@ -208,7 +208,7 @@ class RunRig : public ::testing::Test {
   mmtimer::Result capsResult = mmtimer::kOk;
   mmtimer::Result beginResult = mmtimer::kOk;
   uint32_t eventId = 7;
-  bool realTimeGranted = true;
+  int realTimePriority = 5;  // 0: refused
 
  private:
   bool realTimer_ = false;

@@ -87,6 +87,7 @@ TEST_F(RunControlTest, StartTakesItsStepsInOrderAndEndsRunningWithOneTimer) {
                            "log: Setting timer: 1, 1",
                            "timer: set 1 1 TimerProc",
                            "log: Status: Running",
+                           "log: Real-time scheduling: priority 5",
                        }));
   EXPECT_EQ(RunCtl.ProgState, TProgState::Running);
   EXPECT_EQ(Keys.KeyMode, TKeyMode::Live);
@@ -100,7 +101,7 @@ TEST_F(RunControlTest, StartTakesItsStepsInOrderAndEndsRunningWithOneTimer) {
 
 TEST_F(RunControlTest, TheFirstRunWithoutRealTimeSchedulingSaysSoOnce) {
   Allocate(1, 1);
-  realTimeGranted = false;
+  realTimePriority = 0;
   const std::string said =
       "Warning: No real-time scheduling: timing may wobble when the computer is busy. "
       "Help, Documentation, Troubleshooting says how to grant it";
@@ -130,7 +131,8 @@ TEST_F(RunControlTest, ResolutionBelowTheTimersMinimumTakesTheMinimum) {
                    "log: MidiTimerResMsInt: 0 not supported; using: 2", "log: UpdateDspStatus: 50",
                    "dsp Status on 50", "log: UpdateDspMetr: 10", "dsp Metr on 10",
                    "log: TPB: 3840 NQ: 1920 SQ: 1920 Quant note-offs: Y", "log: IgnoreDriverTStamps: N",
-                   "log: Setting timer: 1, 2", "timer: set 1 2 TimerProc", "log: Status: Running"}));
+                   "log: Setting timer: 1, 2", "timer: set 1 2 TimerProc", "log: Status: Running",
+                   "log: Real-time scheduling: priority 5"}));
   Cfg.MidiTimerResolution = 80;
   StopRunning();
   EXPECT_EQ(RunCtl.MidiTimerRes, 2);

@@ -3,7 +3,13 @@
 // frames step it, counted, with the time carried on.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <future>
+#include <thread>
+#include <tuple>
+#include <vector>
 
 #include "platform/FrameClock.h"
 
@@ -272,6 +278,92 @@ TEST_F(FrameClockTest, ATickMovesByTheFramesNotByTheTimerPeriods) {
   // Read a ms late on the system clock: the deadline's frame time, never back.
   gSystemNs += 1'000'000;
   EXPECT_EQ(clock_.Tick(later.nowNs, 1'000'000, 1'000'000).elapsedNs, 0);
+}
+
+// The server's callback held in the middle of a cycle (preempted on a shared processor by a
+// reader of higher priority) keeps no reader waiting: the reader gets the last cycle published
+// in whole at once, and the held one once it is done.
+TEST_F(FrameClockTest, AReaderGetsTheLastWholeCycleWhileTheWriterIsHeldInTheMiddleOfOne) {
+  TSimServer server{clock_};
+  server.frame = 4096;
+  server.startNs = static_cast<double>(gSystemNs);
+  server.Cycle();
+  const TFrameClock::TSnap whole = clock_.Snapshot();
+  ASSERT_EQ(whole.frame32, 4096u);
+  const int64_t frameNs = clock_.FrameNs(4096 + 100);
+
+  struct THold {
+    std::promise<void> there;
+    std::shared_future<void> release;
+  } hold;
+  std::promise<void> release;
+  hold.release = release.get_future().share();
+  clock_.SetPublishSeam(
+      [](void* arg) {
+        auto* h = static_cast<THold*>(arg);
+        h->there.set_value();
+        h->release.wait();
+      },
+      &hold);
+  gSystemNs = static_cast<int64_t>(server.startNs);
+  const TCycle next{server.frame, gSystemNs, gSystemNs + 5'333'333, 256, 48000};
+  std::thread writer([&] { clock_.OnCycle(next); });
+  hold.there.get_future().wait();
+
+  auto read = std::async(std::launch::async, [&] {
+    return std::tuple{clock_.Snapshot(), clock_.FrameNs(4096 + 100), clock_.AtSystemNs(0)};
+  });
+  const bool returned = read.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  release.set_value();
+  writer.join();
+  ASSERT_TRUE(returned) << "a reader waited for the held writer";
+  const auto [snap, ns, now] = read.get();
+  EXPECT_EQ(snap, whole);
+  EXPECT_EQ(ns, frameNs);
+  EXPECT_EQ(now, whole.startNs);
+  EXPECT_EQ(clock_.Snapshot().frame32, 4096u + 256);
+  EXPECT_EQ(clock_.Snapshot().frame64, whole.frame64 + 256);
+  EXPECT_EQ(clock_.Steps(), 0u);
+}
+
+std::atomic<int64_t> gRaceNs{0};
+int64_t RaceNs() {
+  return gRaceNs.load(std::memory_order_relaxed);
+}
+
+// Readers beside a writer that feeds cycle after cycle as fast as it can: every snapshot is one
+// cycle's, all of its fields (each cycle's are worked out from its first frame).
+TEST(FrameClockRace, ReadersBesideAFastWriterNeverSeeATornCycle) {
+  constexpr int64_t kBaseNs = 1'000'000'000;
+  constexpr uint32_t kCycles = 50'000;
+  auto startOf = [](uint32_t frame) { return kBaseNs + FramesToNs(frame, 48000); };
+  TFrameClock clock(RaceNs);
+  std::atomic<bool> done{false};
+  std::atomic<uint64_t> reads{0}, torn{0};
+  auto reader = [&] {
+    while (!done.load(std::memory_order_relaxed)) {
+      const TFrameClock::TSnap s = clock.Snapshot();
+      reads.fetch_add(1, std::memory_order_relaxed);
+      if (s.rate == 0) continue;  // no cycle yet
+      const bool whole = s.frame64 == s.frame32 && s.anchorFrame == 0 && s.anchorNs == kBaseNs &&
+                         s.startNs == startOf(s.frame32) && s.seenNs == s.startNs &&
+                         s.nextNs == startOf(s.frame32 + 256) && s.period == 256 && s.rate == 48000;
+      if (!whole) torn.fetch_add(1, std::memory_order_relaxed);
+    }
+  };
+  std::vector<std::thread> readers;
+  for (int i = 0; i < 3; ++i) readers.emplace_back(reader);
+  for (uint32_t k = 0; k < kCycles; ++k) {
+    const uint32_t frame = k * 256;
+    gRaceNs.store(startOf(frame), std::memory_order_relaxed);
+    clock.OnCycle({frame, startOf(frame), startOf(frame + 256), 256, 48000});
+  }
+  done = true;
+  for (std::thread& t : readers) t.join();
+  EXPECT_GT(reads.load(), 0u);
+  EXPECT_EQ(torn.load(), 0u);
+  EXPECT_EQ(clock.Snapshot().frame32, (kCycles - 1) * 256);
+  EXPECT_EQ(clock.Steps(), 0u);
 }
 
 }  // namespace

@@ -15,6 +15,8 @@
 #include <string>
 #include <thread>
 
+#include "platform/RealTime.h"
+
 namespace vel::mmtimer {
 namespace {
 
@@ -28,6 +30,7 @@ struct Counter {
   std::atomic<uint32_t> stallAtCall{0};  // the callback with this number sleeps stallMs once
   std::atomic<uint32_t> stallMs{0};
   std::atomic<int> policy{-1};  // scheduling policy of the timer thread at the last call
+  std::atomic<int> priority{-1};
   std::atomic<Result> selfKill{~0u};
   std::atomic<bool> killSelf{false};
 };
@@ -40,7 +43,10 @@ void Count(uint32_t id, uintptr_t user) {
   if (n == c.stallAtCall.load()) std::this_thread::sleep_for(std::chrono::milliseconds(c.stallMs.load()));
   int policy;
   sched_param sp;
-  if (pthread_getschedparam(pthread_self(), &policy, &sp) == 0) c.policy.store(policy);
+  if (pthread_getschedparam(pthread_self(), &policy, &sp) == 0) {
+    c.priority.store(sp.sched_priority);
+    c.policy.store(policy);
+  }
   if (c.killSelf.exchange(false)) c.selfKill.store(KillEvent(id));
 }
 
@@ -52,9 +58,11 @@ void WaitForCalls(const Counter& c, uint32_t n) {
 
 // Waits until the timer thread reports the policy, or 5 s have passed: a policy change reaches
 // the thread at its next callback, and on loaded cores the counted calls may all come before it.
-int WaitForPolicy(const Counter& c, int wanted) {
+int WaitForPolicy(const Counter& c, int wanted, int priority = 0) {
   const auto deadline = Clock::now() + 5s;
-  while (c.policy.load() != wanted && Clock::now() < deadline) std::this_thread::sleep_for(1ms);
+  while ((c.policy.load() != wanted || c.priority.load() != priority) && Clock::now() < deadline)
+    std::this_thread::sleep_for(1ms);
+  EXPECT_EQ(c.priority.load(), priority);
   return c.policy.load();
 }
 
@@ -69,7 +77,7 @@ TEST(MmTimerPeriod, BeginAndEndNestPerValue) {
   EXPECT_EQ(BeginPeriod(0), kErrNoCanDo);
   EXPECT_EQ(BeginPeriod(1000001), kErrNoCanDo);
   EXPECT_EQ(EndPeriod(3), kErrNoCanDo);  // never begun
-  EXPECT_FALSE(RealTimeGranted());
+  EXPECT_EQ(RealTimePriority(), 0);
 
   EXPECT_EQ(BeginPeriod(3), kOk);
   EXPECT_EQ(BeginPeriod(3), kOk);
@@ -79,12 +87,16 @@ TEST(MmTimerPeriod, BeginAndEndNestPerValue) {
   EXPECT_EQ(EndPeriod(1000000), kOk);
   EXPECT_EQ(EndPeriod(3), kOk);
   EXPECT_EQ(EndPeriod(3), kErrNoCanDo);  // one end more than begins
-  EXPECT_FALSE(RealTimeGranted());
+  EXPECT_EQ(RealTimePriority(), 0);
 }
 
-// The timer thread runs real-time exactly while a period is begun and the system grants it, and
-// returns to normal scheduling when the last period ends.
-TEST(MmTimerPeriod, TimerThreadFollowsRealTimeGrant) {
+// The timer thread runs real-time exactly while a period is begun and the system grants it, at
+// most at the priority the MIDI server gives its own clients (a change applies to a running
+// timer), and returns to normal scheduling when the last period ends.
+TEST(MmTimerPeriod, TimerThreadFollowsRealTimeGrantUnderTheServersCeiling) {
+  struct Restore {
+    ~Restore() { realtime::SetPriorityCeiling(realtime::kNoCeiling); }
+  } restore;
   Counter c;
   const uint32_t id = SetEvent(1, 1, Count, reinterpret_cast<uintptr_t>(&c));
   ASSERT_NE(id, 0u);
@@ -92,11 +104,28 @@ TEST(MmTimerPeriod, TimerThreadFollowsRealTimeGrant) {
   EXPECT_EQ(c.policy.load(), SCHED_OTHER);
 
   ASSERT_EQ(BeginPeriod(1), kOk);
-  const int wanted = RealTimeGranted() ? SCHED_FIFO : SCHED_OTHER;
-  EXPECT_EQ(WaitForPolicy(c, wanted), wanted);
+  const bool granted = RealTimePriority() != 0;
+  const struct {
+    int ceiling;
+    int priority;  // where the system grants real-time scheduling
+  } cases[] = {
+      {realtime::kNoCeiling, 20},  // ALSA, loopback
+      {5, 5},                      // a JACK server at 10
+      {65, 20},                    // a JACK server at 70
+      {0, 0},                      // a JACK server without real-time scheduling
+      {realtime::kNoCeiling, 20},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.ceiling);
+    realtime::SetPriorityCeiling(k.ceiling);
+    const int priority = granted ? k.priority : 0;
+    EXPECT_EQ(RealTimePriority(), priority);
+    EXPECT_EQ(WaitForPolicy(c, priority > 0 ? SCHED_FIFO : SCHED_OTHER, priority),
+              priority > 0 ? SCHED_FIFO : SCHED_OTHER);
+  }
 
   ASSERT_EQ(EndPeriod(1), kOk);
-  EXPECT_FALSE(RealTimeGranted());
+  EXPECT_EQ(RealTimePriority(), 0);
   EXPECT_EQ(WaitForPolicy(c, SCHED_OTHER), SCHED_OTHER);
   EXPECT_EQ(KillEvent(id), kOk);
 }

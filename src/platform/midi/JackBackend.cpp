@@ -7,6 +7,7 @@
 // clock does against the system's.
 #include <jack/jack.h>
 #include <jack/midiport.h>
+#include <jack/thread.h>
 
 #include <algorithm>
 #include <array>
@@ -87,6 +88,9 @@ class JackCore {
   jack_client_t* client = nullptr;
   std::string name;   // our client's actual name, "Vellorine" or with JACK's suffix
   uint32_t rate = 0;  // the server's, as it was when we connected
+  // The real-time priority the server runs its clients' callbacks at, ours among them; 0 when it
+  // runs them without real-time scheduling.
+  int clientPriority = 0;
   std::size_t maxMsg = kMaxMsg;
   std::atomic<bool> gone{false};
 
@@ -486,6 +490,7 @@ class JackBackend final : public BackendImpl {
   int64_t NowNs() override { return FrameClock().NowNs(); }
   clock::TClock* Clock() override { return &FrameClock(); }
   bool Alive() override { return !core_->gone.load(); }
+  int PriorityCeiling() const override { return core_->clientPriority; }
 
  private:
   static int FreeSlot(const std::array<bool, kMaxDevs>& used) {
@@ -558,6 +563,7 @@ std::unique_ptr<BackendImpl> MakeJackBackend(Result& err) {
     }
     core->name = jack_get_client_name(core->client);
     core->rate = jack_get_sample_rate(core->client);
+    core->clientPriority = std::max(jack_client_real_time_priority(core->client), 0);
     const std::size_t bufBytes = jack_port_type_get_buffer_size(core->client, JACK_DEFAULT_MIDI_TYPE);
     // Leave room for the buffer's own header and the event's record.
     if (bufBytes > 64) core->maxMsg = std::min(kMaxMsg, bufBytes - 64);

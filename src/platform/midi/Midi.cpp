@@ -263,13 +263,20 @@ bool Serve(State& s, InSlot& slot) {
 void WorkerMain(State& s) {
   tOnWorker = true;
   pthread_setname_np(pthread_self(), "vel-midi-in");
-  // Live input waits for this thread: let it run before ordinary work where the system allows.
-  realtime::SetThreadRealTime(realtime::kMidiInPriority);
+  // Live input waits for this thread: let it run before ordinary work where the system allows,
+  // at most at the priority the MIDI server in use allows (a change applies before the next
+  // message is served).
+  uint32_t ceiling = realtime::CeilingChanges();
+  realtime::SetThreadRealTime(realtime::MidiInPriority());
   for (;;) {
     while (sem_wait(&s.sem) != 0 && errno == EINTR) {
     }
     s.wakePending.exchange(false, std::memory_order_acq_rel);
     if (s.quit.load(std::memory_order_acquire)) break;
+    if (realtime::CeilingChanges() != ceiling) {
+      ceiling = realtime::CeilingChanges();
+      realtime::SetThreadRealTime(realtime::MidiInPriority());
+    }
     uint64_t req;
     {
       std::lock_guard lk(s.doneMx);
@@ -368,6 +375,9 @@ Result SelectLocked(State& s, Backend b) {
     s.backend.reset();
     s.backend = std::move(impl);
     clock::Use(s.backend->Clock());
+    realtime::SetPriorityCeiling(s.backend->PriorityCeiling());
+    // The worker takes the new ceiling as it wakes, not only at the next message.
+    if (s.workerRunning.load(std::memory_order_acquire)) Wake(false);
   }
   RescanLocked(s);
   return kOk;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Clock.h"
+#include "platform/RealTime.h"
 #include "platform/TextCut.h"
 #include "platform/midi/Midi.h"
 #include "platform/midi/ShortMsg.h"
@@ -66,6 +67,9 @@ class BackendImpl {
   // False once the backend can no longer work (its server went away); the facade then makes a new
   // one when asked to choose or rescan with nothing open.
   virtual bool Alive() { return true; }
+  // The highest priority our real-time threads may take beside this backend's server
+  // (realtime::kNoCeiling: no limit; 0: normal scheduling only).
+  virtual int PriorityCeiling() const { return realtime::kNoCeiling; }
 };
 
 std::unique_ptr<BackendImpl> MakeAlsaBackend(Result& err);

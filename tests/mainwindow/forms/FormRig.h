@@ -61,7 +61,7 @@ class FormRig : public ::testing::Test {
     TimerIo.EndPeriod = [](uint32_t) { return mmtimer::kOk; };
     TimerIo.SetEvent = [](uint32_t, uint32_t, mmtimer::TimerCallback, uintptr_t) { return 7u; };
     TimerIo.KillEvent = [](uint32_t) { return mmtimer::kOk; };
-    TimerIo.RealTimeGranted = [] { return true; };
+    TimerIo.RealTimePriority = [] { return 20; };
   }
   void TearDown() override {
     form.reset();
