@@ -234,7 +234,7 @@ class EngineOverJack {
 
   void SetCommonCounters(benchmark::State& state) {
     state.counters["rt_timer"] = rtTimer_;
-    state.counters["rt_jack"] = std::max(jack_client_real_time_priority(peer_->Client()), 0);
+    state.counters["rt_jack"] = peer_->ProcessPriority();
   }
 
  private:

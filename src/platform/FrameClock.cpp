@@ -53,7 +53,7 @@ thread_local TLastRead tLastRead;
 TFrameClock::TFrameClock(int64_t (*systemNs)())
     : system_(systemNs), id_(gClockIds.fetch_add(1, std::memory_order_relaxed) + 1) {}
 
-bool TFrameClock::ReadSlot(const TSlot& slot, TSnap& s) {
+bool TFrameClock::ReadSlot(const TSlot& slot, TSnap& s) const {
   const uint64_t before = slot.seq.load(std::memory_order_acquire);
   if ((before & 1) != 0) return false;
   s.frame64 = slot.frame64.load(std::memory_order_relaxed);
@@ -65,21 +65,25 @@ bool TFrameClock::ReadSlot(const TSlot& slot, TSnap& s) {
   s.rate = slot.rate.load(std::memory_order_relaxed);
   s.anchorFrame = slot.anchorFrame.load(std::memory_order_relaxed);
   s.anchorNs = slot.anchorNs.load(std::memory_order_relaxed);
+  if (readSeam_) readSeam_(readSeamArg_);
   std::atomic_thread_fence(std::memory_order_acquire);
   return slot.seq.load(std::memory_order_relaxed) == before;
 }
 
 TFrameClock::TSnap TFrameClock::Read() const {
+  // A slot changes under a reader only once the writer has made the other one current, so every
+  // miss means a whole cycle was published meanwhile: a reader never waits on a writer held in
+  // the middle of a cycle, only goes round again behind one that keeps publishing.
   TSnap s;
-  for (int i = 0; i < kReadTries; ++i) {
+  for (int i = 0;; ++i) {
     if (ReadSlot(slots_[current_.load(std::memory_order_acquire)], s)) {
       tLastRead = {id_, s};
       return s;
     }
+    // Kept off the processor while the writer went round both slots, again and again: the last
+    // whole snapshot this thread read. A thread that has none reads on.
+    if (i + 1 >= kReadTries && tLastRead.clock == id_) return tLastRead.snap;
   }
-  // Kept off the processor while the writer went round both slots, again and again: the last
-  // whole snapshot this thread saw (none yet: before the first cycle) rather than wait.
-  return tLastRead.clock == id_ ? tLastRead.snap : TSnap{};
 }
 
 void TFrameClock::Publish(const TSnap& s) {
@@ -92,7 +96,7 @@ void TFrameClock::Publish(const TSnap& s) {
   slot.frame32.store(s.frame32, std::memory_order_relaxed);
   slot.startNs.store(s.startNs, std::memory_order_relaxed);
   slot.seenNs.store(s.seenNs, std::memory_order_relaxed);
-  if (seam_) seam_(seamArg_);
+  if (publishSeam_) publishSeam_(publishSeamArg_);
   slot.nextNs.store(s.nextNs, std::memory_order_relaxed);
   slot.period.store(s.period, std::memory_order_relaxed);
   slot.rate.store(s.rate, std::memory_order_relaxed);

@@ -78,12 +78,17 @@ class TFrameClock final : public TClock {
   // may outrank the server's callback that feeds the clock, and would keep it off the processor.
   TSnap Snapshot() const { return Read(); }
 
-  // Tests only: called by the writer in the middle of filling a slot, so that a test can hold it
-  // there. Set before the writer's thread starts.
-  using TPublishSeam = void (*)(void* arg);
-  void SetPublishSeam(TPublishSeam seam, void* arg) {
-    seam_ = seam;
-    seamArg_ = arg;
+  // Tests only, set before the threads that use the clock start: called by the writer in the
+  // middle of filling a slot, so that a test can hold it there, and by a reader between reading a
+  // slot and checking it, so that a test can publish cycles under it.
+  using TSeam = void (*)(void* arg);
+  void SetPublishSeam(TSeam seam, void* arg) {
+    publishSeam_ = seam;
+    publishSeamArg_ = arg;
+  }
+  void SetReadSeam(TSeam seam, void* arg) {
+    readSeam_ = seam;
+    readSeamArg_ = arg;
   }
 
  private:
@@ -95,7 +100,7 @@ class TFrameClock final : public TClock {
     std::atomic<uint32_t> frame32{0}, period{0}, rate{0};
   };
   // A whole snapshot of slot, or false when the writer filled it meanwhile.
-  static bool ReadSlot(const TSlot& slot, TSnap& s);
+  bool ReadSlot(const TSlot& slot, TSnap& s) const;
   TSnap Read() const;
   void Feed(const TCycle& c);
   void Publish(const TSnap& s);
@@ -116,8 +121,10 @@ class TFrameClock final : public TClock {
   std::atomic<uint32_t> current_{0};
   // Told apart from a clock built later at the same address, for the readers' last snapshots.
   const uint64_t id_;
-  TPublishSeam seam_ = nullptr;
-  void* seamArg_ = nullptr;
+  TSeam publishSeam_ = nullptr;
+  void* publishSeamArg_ = nullptr;
+  TSeam readSeam_ = nullptr;
+  void* readSeamArg_ = nullptr;
   std::atomic<bool> lost_{false};
   std::atomic<bool> primed_{false};
   std::atomic<bool> writing_{false};

@@ -18,11 +18,6 @@ int CeilingOf(uint32_t word) {
   return low == 0xFFFFu ? kNoCeiling : static_cast<int>(low);
 }
 
-int Capped(int own) {
-  const int ceiling = PriorityCeiling();
-  return ceiling == kNoCeiling ? own : std::min(own, ceiling);
-}
-
 }  // namespace
 
 void SetPriorityCeiling(int ceiling) {
@@ -43,11 +38,15 @@ uint32_t CeilingChanges() {
 }
 
 int TimerPriority() {
-  return Capped(kTimerPriority);
+  const int ceiling = PriorityCeiling();
+  return ceiling == kNoCeiling ? kTimerPriority : std::min(kTimerPriority, ceiling);
 }
 
 int MidiInPriority() {
-  return Capped(kMidiInPriority);
+  // One below the ceiling: the worker stays below the timer, as it is without one, and a scene
+  // file it reads between messages never holds up a callback of the server's priority.
+  const int ceiling = PriorityCeiling();
+  return ceiling == kNoCeiling ? kMidiInPriority : std::clamp(ceiling - 1, 0, kMidiInPriority);
 }
 
 bool SetThreadRealTime(int priority) {

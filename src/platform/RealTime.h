@@ -24,7 +24,8 @@ int PriorityCeiling();
 // Counts the ceiling's changes, so that a thread tells with one load whether to apply one.
 uint32_t CeilingChanges();
 
-// The priority each thread takes under the ceiling in force; 0: normal scheduling.
+// The priority each thread takes under the ceiling in force (the timer at most the ceiling, the
+// MIDI-in worker one below it); 0: normal scheduling.
 int TimerPriority();
 int MidiInPriority();
 

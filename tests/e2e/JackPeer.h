@@ -5,7 +5,6 @@
 // wait for the server and find the peer's ports among our devices.
 #include <jack/jack.h>
 #include <jack/midiport.h>
-#include <jack/thread.h>
 #include <sched.h>
 
 #include <algorithm>
@@ -150,7 +149,9 @@ class Peer {
   bool WaitCount(std::size_t n) {
     return WaitUntil([&] { return Count() >= n; });
   }
-  int ProcessPolicy() const { return policy_.load(); }
+  // The real-time priority of the process callback, as the server gives its clients (0: none, -1:
+  // no cycle yet).
+  int ProcessPriority() const { return priority_.load(); }
   // Cycles the server reported late or broken off so far: a busy machine's, in which MIDI may
   // come late or be lost on its way.
   int Xruns() const { return xruns_.load(); }
@@ -172,7 +173,10 @@ class Peer {
   }
 
   void RunCycle(jack_nframes_t nframes) {
-    policy_.store(sched_getscheduler(0), std::memory_order_relaxed);
+    const int policy = sched_getscheduler(0);
+    sched_param sp{};
+    sched_getparam(0, &sp);
+    priority_.store(policy == SCHED_OTHER ? 0 : sp.sched_priority, std::memory_order_relaxed);
     const jack_nframes_t start = jack_last_frame_time(client_);
     const uint64_t startUs = jack_frames_to_time(client_, start);
 
@@ -245,7 +249,7 @@ class Peer {
   std::atomic<int> extraCount_{0};
   std::vector<Event> events_;
   std::atomic<std::size_t> count_{0};
-  std::atomic<int> policy_{-1};
+  std::atomic<int> priority_{-1};
   std::atomic<int> xruns_{0};
   Ring ring_;
   // Messages for a given frame, and the one taken out of the ring but not yet due.

@@ -326,6 +326,56 @@ TEST_F(FrameClockTest, AReaderGetsTheLastWholeCycleWhileTheWriterIsHeldInTheMidd
   EXPECT_EQ(clock_.Steps(), 0u);
 }
 
+// A reader the writer overtakes at every try (held off the processor for cycles on end) takes
+// the last whole cycle it read itself rather than wait; a reader that has read none reads on
+// until it reads one whole.
+TEST_F(FrameClockTest, AReaderOvertakenAtEveryTryTakesItsLastWholeCycleOrReadsOn) {
+  TSimServer server{clock_};
+  server.frame = 4096;
+  server.startNs = static_cast<double>(gSystemNs);
+  server.Cycle();
+  struct TOvertake {
+    TSimServer* server;
+    std::thread::id reader;
+    int left = 0;  // reads of the reader's still to overtake
+  } overtake{&server};
+  clock_.SetReadSeam(
+      [](void* arg) {
+        auto* o = static_cast<TOvertake*>(arg);
+        if (std::this_thread::get_id() != o->reader || o->left == 0) return;
+        --o->left;
+        // Both slots filled anew while the reader reads.
+        std::thread([o] {
+          o->server->Cycle();
+          o->server->Cycle();
+        }).join();
+      },
+      &overtake);
+  auto readOnANewThread = [&](bool readFirst, int overtakes) {
+    return std::async(std::launch::async,
+                      [&, readFirst, overtakes] {
+                        overtake.reader = std::this_thread::get_id();
+                        const TFrameClock::TSnap first = readFirst ? clock_.Snapshot() : TFrameClock::TSnap{};
+                        overtake.left = overtakes;
+                        const TFrameClock::TSnap then = clock_.Snapshot();
+                        overtake.left = 0;
+                        return std::pair{first, then};
+                      })
+        .get();
+  };
+
+  const auto [first, then] = readOnANewThread(true, 1000);
+  EXPECT_EQ(first.frame32, 4096u);
+  EXPECT_EQ(then, first);
+  // Four tries, each overtaken by two cycles.
+  EXPECT_EQ(clock_.Snapshot().frame32, 4096u + 8 * 256);
+
+  const TFrameClock::TSnap got = readOnANewThread(false, 6).second;
+  EXPECT_EQ(got.frame32, 4096u + 20 * 256);
+  EXPECT_EQ(got, clock_.Snapshot());
+  EXPECT_EQ(clock_.Steps(), 0u);
+}
+
 std::atomic<int64_t> gRaceNs{0};
 int64_t RaceNs() {
   return gRaceNs.load(std::memory_order_relaxed);

@@ -7,7 +7,8 @@
 // clock does against the system's.
 #include <jack/jack.h>
 #include <jack/midiport.h>
-#include <jack/thread.h>
+#include <pthread.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <array>
@@ -88,8 +89,8 @@ class JackCore {
   jack_client_t* client = nullptr;
   std::string name;   // our client's actual name, "Vellorine" or with JACK's suffix
   uint32_t rate = 0;  // the server's, as it was when we connected
-  // The real-time priority the server runs its clients' callbacks at, ours among them; 0 when it
-  // runs them without real-time scheduling.
+  // The real-time priority our process callback runs at, as the server gives its clients; 0 when
+  // it runs without real-time scheduling.
   int clientPriority = 0;
   std::size_t maxMsg = kMaxMsg;
   std::atomic<bool> gone{false};
@@ -302,6 +303,17 @@ class JackCore {
     p.carryPending.store(p.hasCarry, std::memory_order_release);
   }
 };
+
+// The priority our process callback's thread runs at, settled once the client is active (the
+// thread takes it before activation returns); 0 when it runs without real-time scheduling. Read off the thread: what the server says it gives its
+// clients (jack_client_real_time_priority) is what it was set to, also where the system refused
+// it real-time scheduling.
+int CallbackPriority(jack_client_t* client) {
+  int policy = SCHED_OTHER;
+  sched_param sp{};
+  if (pthread_getschedparam(jack_client_thread_id(client), &policy, &sp) != 0) return 0;
+  return policy == SCHED_FIFO || policy == SCHED_RR ? sp.sched_priority : 0;
+}
 
 // Every open client of this process. After its server goes away, libjack deletes all clients it
 // still has as soon as any new one is opened, and a later jack_client_close of one of them would
@@ -563,7 +575,6 @@ std::unique_ptr<BackendImpl> MakeJackBackend(Result& err) {
     }
     core->name = jack_get_client_name(core->client);
     core->rate = jack_get_sample_rate(core->client);
-    core->clientPriority = std::max(jack_client_real_time_priority(core->client), 0);
     const std::size_t bufBytes = jack_port_type_get_buffer_size(core->client, JACK_DEFAULT_MIDI_TYPE);
     // Leave room for the buffer's own header and the event's record.
     if (bufBytes > 64) core->maxMsg = std::min(kMaxMsg, bufBytes - 64);
@@ -577,6 +588,7 @@ std::unique_ptr<BackendImpl> MakeJackBackend(Result& err) {
       err = kErrBackend;
       return nullptr;
     }
+    core->clientPriority = CallbackPriority(core->client);
     auto backend = std::make_unique<JackBackend>(core);
     cl.cores.push_back(core.get());
     core->registered = true;
