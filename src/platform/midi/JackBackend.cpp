@@ -305,9 +305,9 @@ class JackCore {
 };
 
 // The priority our process callback's thread runs at, settled once the client is active (the
-// thread takes it before activation returns); 0 when it runs without real-time scheduling. Read off the thread: what the server says it gives its
-// clients (jack_client_real_time_priority) is what it was set to, also where the system refused
-// it real-time scheduling.
+// thread takes it before activation returns); 0 when it runs without real-time scheduling. Read
+// off the thread: what the server says it gives its clients (jack_client_real_time_priority) is
+// what it was set to, also where the system refused it real-time scheduling.
 int CallbackPriority(jack_client_t* client) {
   int policy = SCHED_OTHER;
   sched_param sp{};
