@@ -398,7 +398,7 @@ bool ResetTimerResolution() {
 // Without real-time scheduling a busy desktop can hold the timer back by milliseconds; the user is
 // told once, when the first run shows it, and where to read how to grant it. Decided here on the
 // GUI thread once the timer runs, so the timer thread neither allocates nor reports.
-void TellNoRealTimeOnce() {
+void TellRealTime() {
   if (!TimerIo.RealTimePriority) return;
   if (const int priority = TimerIo.RealTimePriority(); priority > 0) {
     Log("Real-time scheduling: priority " + std::to_string(priority));
@@ -427,7 +427,7 @@ bool InitMidiTimer() {
   RunCtl.TimerBusy = RunCtl.TimerExists;
   if (RunCtl.TimerExists) {
     Log("Status: Running");
-    TellNoRealTimeOnce();
+    TellRealTime();
     return true;
   }
   // Running without ticks would look alive and do nothing: back to Config, and say why.

@@ -70,7 +70,7 @@ bool TFrameClock::ReadSlot(const TSlot& slot, TSnap& s) const {
   return slot.seq.load(std::memory_order_relaxed) == before;
 }
 
-TFrameClock::TSnap TFrameClock::Read() const {
+TFrameClock::TSnap TFrameClock::Snapshot() const {
   // A slot changes under a reader only once the writer has made the other one current, so every
   // miss means a whole cycle was published meanwhile: a reader never waits on a writer held in
   // the middle of a cycle, only goes round again behind one that keeps publishing.
@@ -158,7 +158,7 @@ void TFrameClock::OnCycle(const TCycle& c) {
 }
 
 void TFrameClock::Feed(const TCycle& c) {
-  const TSnap prev = Read();
+  const TSnap prev = Snapshot();
   const bool lost = lost_.load(std::memory_order_acquire);
   const int64_t seen = system_();
   TSnap next;
@@ -205,18 +205,18 @@ void TFrameClock::Lost() {
 }
 
 int64_t TFrameClock::FrameNs(uint32_t frame) const {
-  const TSnap s = Read();
+  const TSnap s = Snapshot();
   return TimeOf(s, s.frame64 + static_cast<int32_t>(frame - s.frame32));
 }
 
 uint32_t TFrameClock::FrameAt(int64_t ns) const {
-  const TSnap s = Read();
+  const TSnap s = Snapshot();
   const int64_t frame64 = s.anchorFrame + NsToFrames(ns - s.anchorNs, s.rate);
   return s.frame32 + static_cast<uint32_t>(frame64 - s.frame64);
 }
 
 int64_t TFrameClock::AtSystemNs(int64_t systemNs) {
-  const TSnap s = Read();
+  const TSnap s = Snapshot();
   if (s.rate == 0) return NeverBack(systemNs);
   // Primed and not yet fed by a callback of its own, the clock cannot hold at a cycle's end: a
   // client's activation takes cycles, and a held clock would lag the frames by as much.

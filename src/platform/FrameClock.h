@@ -76,7 +76,7 @@ class TFrameClock final : public TClock {
   };
   // The last cycle published in whole. Never waits for the writer: a reader on a real-time thread
   // may outrank the server's callback that feeds the clock, and would keep it off the processor.
-  TSnap Snapshot() const { return Read(); }
+  TSnap Snapshot() const;
 
   // Tests only, set before the threads that use the clock start: called by the writer in the
   // middle of filling a slot, so that a test can hold it there, and by a reader between reading a
@@ -101,7 +101,6 @@ class TFrameClock final : public TClock {
   };
   // A whole snapshot of slot, or false when the writer filled it meanwhile.
   bool ReadSlot(const TSlot& slot, TSnap& s) const;
-  TSnap Read() const;
   void Feed(const TCycle& c);
   void Publish(const TSnap& s);
   static int64_t TimeOf(const TSnap& s, int64_t frame64);

@@ -123,11 +123,12 @@ void Signal(Timer& t) {
 void RunTimerLoop(Timer& t) {
   prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
   pthread_setname_np(pthread_self(), "vel-timer");
-  uint32_t applied = ~0u, appliedCeiling = ~0u;
+  uint32_t applied = ~0u;
+  int appliedCeiling = realtime::PriorityCeiling();
   int64_t next = clock::MonotonicNs() + t.periodNs;
   while (!t.stop.load(std::memory_order_acquire)) {
     const uint32_t sched = gSchedState.load(std::memory_order_relaxed);
-    const uint32_t ceiling = realtime::CeilingChanges();
+    const int ceiling = realtime::PriorityCeiling();
     if (sched != applied || ceiling != appliedCeiling) {
       applied = sched;
       appliedCeiling = ceiling;

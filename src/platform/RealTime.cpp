@@ -9,32 +9,17 @@
 namespace vel::realtime {
 namespace {
 
-// The ceiling in the low 16 bits (kNoCeiling as 0xFFFF), its changes above: one word, so that a
-// thread reads the ceiling and the count of changes it belongs to together.
-std::atomic<uint32_t> gCeiling{0xFFFFu};
-
-int CeilingOf(uint32_t word) {
-  const uint32_t low = word & 0xFFFFu;
-  return low == 0xFFFFu ? kNoCeiling : static_cast<int>(low);
-}
+// Read by the timer and the MIDI-in worker as they wake; set by the MIDI layer.
+std::atomic<int> gCeiling{kNoCeiling};
 
 }  // namespace
 
 void SetPriorityCeiling(int ceiling) {
-  const uint32_t low = ceiling < 0 ? 0xFFFFu : static_cast<uint32_t>(std::min(ceiling, 0xFFFE));
-  uint32_t word = gCeiling.load(std::memory_order_relaxed);
-  // Only a change is counted: the MIDI layer sets it again at every rescan of the same server.
-  while ((word & 0xFFFFu) != low &&
-         !gCeiling.compare_exchange_weak(word, ((word >> 16) + 1) << 16 | low, std::memory_order_relaxed)) {
-  }
+  gCeiling.store(ceiling < 0 ? kNoCeiling : ceiling, std::memory_order_relaxed);
 }
 
 int PriorityCeiling() {
-  return CeilingOf(gCeiling.load(std::memory_order_relaxed));
-}
-
-uint32_t CeilingChanges() {
-  return gCeiling.load(std::memory_order_relaxed) >> 16;
+  return gCeiling.load(std::memory_order_relaxed);
 }
 
 int TimerPriority() {

@@ -1,8 +1,6 @@
 #pragma once
 // Real-time scheduling for the calling thread, where the system grants it, and the ceiling the
 // MIDI server in use puts on our threads' priorities.
-#include <cstdint>
-
 namespace vel::realtime {
 
 // Priorities of our own threads where nothing caps them (ALSA, the loopback devices): the timer
@@ -21,8 +19,6 @@ constexpr int kNoCeiling = -1;
 // a backend; each of our real-time threads applies a change the next time it wakes.
 void SetPriorityCeiling(int ceiling);
 int PriorityCeiling();
-// Counts the ceiling's changes, so that a thread tells with one load whether to apply one.
-uint32_t CeilingChanges();
 
 // The priority each thread takes under the ceiling in force (the timer at most the ceiling, the
 // MIDI-in worker one below it); 0: normal scheduling.

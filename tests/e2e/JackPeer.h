@@ -5,6 +5,7 @@
 // wait for the server and find the peer's ports among our devices.
 #include <jack/jack.h>
 #include <jack/midiport.h>
+#include <pthread.h>
 #include <sched.h>
 
 #include <algorithm>
@@ -173,9 +174,9 @@ class Peer {
   }
 
   void RunCycle(jack_nframes_t nframes) {
-    const int policy = sched_getscheduler(0);
+    int policy = SCHED_OTHER;
     sched_param sp{};
-    sched_getparam(0, &sp);
+    pthread_getschedparam(pthread_self(), &policy, &sp);
     priority_.store(policy == SCHED_OTHER ? 0 : sp.sched_priority, std::memory_order_relaxed);
     const jack_nframes_t start = jack_last_frame_time(client_);
     const uint64_t startUs = jack_frames_to_time(client_, start);

@@ -28,7 +28,7 @@ struct TSimServer {
   uint32_t period = 256;
   double ppm = 0;
   uint32_t frame = 0;
-  double startNs = 0;
+  double startNs = static_cast<double>(gSystemNs);
 
   double PeriodNs() const { return period * 1e9 / (rate * (1 + ppm * 1e-6)); }
   // The next cycle begins now: the system clock moves to it and the clock is told.
@@ -97,7 +97,6 @@ TEST_F(FrameClockTest, ReadsWithinACycleHoldsAtItsEndAndMapsFramesExactly) {
 TEST_F(FrameClockTest, FramesAcross32BitsWrapCarryOn) {
   TSimServer server{clock_};
   server.frame = 0xFFFFFF00u;
-  server.startNs = static_cast<double>(gSystemNs);
   server.Cycle();
   const int64_t t0 = clock_.FrameNs(0xFFFFFF00u);
   server.Cycle();
@@ -117,7 +116,6 @@ TEST_F(FrameClockTest, AServerRestartCarriesTheTimeOnAndIsCountedOnce) {
     TSimServer server{clock};
     server.period = 240;  // 5 ms: whole ns on the system clock
     server.frame = 900000;
-    server.startNs = static_cast<double>(gSystemNs);
     for (int i = 0; i < 10; ++i) server.Cycle();
     const int64_t end = clock.FrameNs(server.frame);  // the frame the next cycle would begin at
     if (told) {
@@ -146,7 +144,6 @@ TEST_F(FrameClockTest, AServerRestartCarriesTheTimeOnAndIsCountedOnce) {
 // end, after a late wake-up's grace, meanwhile). Both are counted; time keeps to the frames.
 TEST_F(FrameClockTest, SkippedFramesAndALateCycleStepTheClockByTheFrames) {
   TSimServer server{clock_};
-  server.startNs = static_cast<double>(gSystemNs);
   server.Cycle();
   const int64_t t0 = clock_.FrameNs(0);
   server.Cycle();
@@ -219,7 +216,6 @@ TEST_F(FrameClockTest, CallbacksHeldUpThenAnXrunKeepTimeOnTheFrames) {
 TEST_F(FrameClockTest, ServerCycleTimesRunningBackAfterASlipAreNoRestart) {
   TSimServer server{clock_};
   server.period = 64;
-  server.startNs = static_cast<double>(gSystemNs);
   for (int i = 0; i < 3; ++i) server.Cycle();
   const int64_t t0 = clock_.FrameNs(0);
   const auto periodNs = static_cast<int64_t>(server.PeriodNs());
@@ -246,7 +242,6 @@ TEST_F(FrameClockTest, ServerCycleTimesRunningBackAfterASlipAreNoRestart) {
 // client) changes nothing.
 TEST_F(FrameClockTest, APrimedClockMapsAtOnceAndItsFirstCyclesAreNoStep) {
   TSimServer server{clock_};
-  server.startNs = static_cast<double>(gSystemNs);
   clock_.Prime({0, gSystemNs, gSystemNs + 5'333'333, 256, 48000});
   EXPECT_EQ(clock_.FrameAt(clock_.FrameNs(0) + FramesToNs(100, 48000)), 100u);
   // The activation takes three cycles: the clock does not hold at the primed cycle's end.
@@ -267,7 +262,6 @@ TEST_F(FrameClockTest, APrimedClockMapsAtOnceAndItsFirstCyclesAreNoStep) {
 TEST_F(FrameClockTest, ATickMovesByTheFramesNotByTheTimerPeriods) {
   TSimServer server{clock_};
   server.ppm = 100;
-  server.startNs = static_cast<double>(gSystemNs);
   server.Cycle();
   const TTickTime first = clock_.Tick(kNone, 1'000'000, 0);
   EXPECT_EQ(first.elapsedNs, 1'000'000);          // the first tick of a run: its own period
@@ -286,7 +280,6 @@ TEST_F(FrameClockTest, ATickMovesByTheFramesNotByTheTimerPeriods) {
 TEST_F(FrameClockTest, AReaderGetsTheLastWholeCycleWhileTheWriterIsHeldInTheMiddleOfOne) {
   TSimServer server{clock_};
   server.frame = 4096;
-  server.startNs = static_cast<double>(gSystemNs);
   server.Cycle();
   const TFrameClock::TSnap whole = clock_.Snapshot();
   ASSERT_EQ(whole.frame32, 4096u);
@@ -332,11 +325,10 @@ TEST_F(FrameClockTest, AReaderGetsTheLastWholeCycleWhileTheWriterIsHeldInTheMidd
 TEST_F(FrameClockTest, AReaderOvertakenAtEveryTryTakesItsLastWholeCycleOrReadsOn) {
   TSimServer server{clock_};
   server.frame = 4096;
-  server.startNs = static_cast<double>(gSystemNs);
   server.Cycle();
   struct TOvertake {
     TSimServer* server;
-    std::thread::id reader;
+    std::thread::id reader{};
     int left = 0;  // reads of the reader's still to overtake
   } overtake{&server};
   clock_.SetReadSeam(

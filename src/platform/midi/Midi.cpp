@@ -266,15 +266,15 @@ void WorkerMain(State& s) {
   // Live input waits for this thread: let it run before ordinary work where the system allows,
   // at most at the priority the MIDI server in use allows (a change applies before the next
   // message is served).
-  uint32_t ceiling = realtime::CeilingChanges();
+  int ceiling = realtime::PriorityCeiling();
   realtime::SetThreadRealTime(realtime::MidiInPriority());
   for (;;) {
     while (sem_wait(&s.sem) != 0 && errno == EINTR) {
     }
     s.wakePending.exchange(false, std::memory_order_acq_rel);
     if (s.quit.load(std::memory_order_acquire)) break;
-    if (realtime::CeilingChanges() != ceiling) {
-      ceiling = realtime::CeilingChanges();
+    if (realtime::PriorityCeiling() != ceiling) {
+      ceiling = realtime::PriorityCeiling();
       realtime::SetThreadRealTime(realtime::MidiInPriority());
     }
     uint64_t req;
